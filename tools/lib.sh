@@ -1,0 +1,141 @@
+# Shared by tools/test and tools/run: install what is missing, build, and run Windows
+# programs under Wine on a display. Sourced, not executed.
+
+ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+BUILD=${BRENVIK_BUILD_DIR:-$ROOT/build}
+JOBS=$(nproc)
+
+# Debian packages the build, the tests and the entry scripts need.
+PACKAGES=(
+  wine wine32
+  gcc-mingw-w64-i686-posix g++-mingw-w64-i686-posix mingw-w64-i686-dev binutils-mingw-w64-i686
+  libz-mingw-w64-dev
+  xvfb imagemagick x11-utils fonts-wine fonts-liberation
+  cmake make googletest
+  clang libclang-rt-14-dev
+  python3 fpc srecord gputils binutils-multiarch python3-pefile
+)
+
+log() { printf '== %s\n' "$*" >&2; }
+
+ensure_packages() {
+  local missing=()
+  if ! dpkg --print-foreign-architectures | grep -qx i386; then
+    missing+=(i386-architecture)
+  fi
+  local pkg
+  for pkg in "${PACKAGES[@]}"; do
+    dpkg-query -W -f='${Status}' "$pkg" 2>/dev/null | grep -q 'ok installed' || missing+=("$pkg")
+  done
+  [ ${#missing[@]} -eq 0 ] && return 0
+  log "installing: ${missing[*]}"
+  local sudo=""
+  [ "$(id -u)" -eq 0 ] || sudo=sudo
+  # One installer at a time, also across checkouts of this project.
+  (
+    flock 9
+    $sudo dpkg --add-architecture i386
+    $sudo apt-get update -q
+    DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -q --no-install-recommends "${PACKAGES[@]}"
+  ) 9>/tmp/brenvik-apt.lock
+}
+
+# configure_and_build <dir> <target...>: the Windows build lives in $BUILD/win, the native
+# (sanitizer) build in $BUILD/native.
+build_windows() {
+  cmake -S "$ROOT" -B "$BUILD/win" -DCMAKE_TOOLCHAIN_FILE="$ROOT/cmake/toolchain-mingw32.cmake" >/dev/null
+  cmake --build "$BUILD/win" -j "$JOBS" ${1:+--target "$@"}
+}
+
+build_native() {
+  cmake -S "$ROOT" -B "$BUILD/native" -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ >/dev/null
+  cmake --build "$BUILD/native" -j "$JOBS"
+}
+
+# Wine prefix of this checkout: fonts copied and replaced, no debugger on crashes, no
+# Mono/Gecko installers. Prepared once; a stamp records it.
+export WINEPREFIX=$BUILD/wine-prefix
+export WINEARCH=win32
+export WINEDEBUG=-all
+prepare_wine_prefix() {
+  [ -f "$WINEPREFIX/.brenvik-ready" ] && return 0
+  log "preparing the Wine prefix $WINEPREFIX"
+  rm -rf "$WINEPREFIX"
+  mkdir -p "$(dirname "$WINEPREFIX")"
+  WINEDLLOVERRIDES="mscoree,mshtml=" DISPLAY= wineboot -i >/dev/null 2>&1 </dev/null
+  wineserver -w
+  local fonts=$WINEPREFIX/drive_c/windows/Fonts
+  mkdir -p "$fonts"
+  cp /usr/share/wine/fonts/*.ttf "$fonts/"
+  cp /usr/share/fonts/truetype/liberation/*.ttf "$fonts/" 2>/dev/null || true
+  local reg=$BUILD/brenvik-prefix.reg
+  cat > "$reg" <<'REG'
+REGEDIT4
+
+[HKEY_CURRENT_USER\Software\Wine\Fonts\Replacements]
+"Arial"="Liberation Sans"
+"Segoe UI"="Tahoma"
+"MS Shell Dlg"="Tahoma"
+"MS Shell Dlg 2"="Tahoma"
+"MS Sans Serif"="Tahoma"
+
+[HKEY_CURRENT_USER\Software\Wine\WineDbg]
+"ShowCrashDialog"=dword:00000000
+
+[HKEY_LOCAL_MACHINE\Software\Microsoft\Windows NT\CurrentVersion\AeDebug]
+"Debugger"="false"
+"Auto"="1"
+REG
+  DISPLAY= wine regedit /S "$reg" >/dev/null 2>&1 </dev/null
+  wineserver -w
+  touch "$WINEPREFIX/.brenvik-ready"
+}
+
+STARTED_PIDS=()
+stop_started() {
+  local pid
+  for pid in "${STARTED_PIDS[@]}"; do
+    kill "$pid" 2>/dev/null || true
+  done
+  for pid in "${STARTED_PIDS[@]}"; do
+    wait "$pid" 2>/dev/null || true
+  done
+  STARTED_PIDS=()
+}
+
+# Starts Xvfb on the first free display number and exports DISPLAY.
+start_virtual_display() {
+  local n
+  for n in $(seq 91 190); do
+    [ -e "/tmp/.X$n-lock" ] || [ -e "/tmp/.X11-unix/X$n" ] && continue
+    Xvfb ":$n" -screen 0 1280x1024x24 -nolisten tcp </dev/null >/dev/null 2>&1 &
+    local pid=$!
+    local i
+    for i in $(seq 1 100); do
+      [ -e "/tmp/.X11-unix/X$n" ] && break
+      kill -0 "$pid" 2>/dev/null || break
+      sleep 0.05
+    done
+    if [ -e "/tmp/.X11-unix/X$n" ] && kill -0 "$pid" 2>/dev/null; then
+      STARTED_PIDS+=("$pid")
+      export DISPLAY=":$n"
+      return 0
+    fi
+  done
+  echo "no free X display found" >&2
+  return 1
+}
+
+# A persistent wineserver with its standard streams redirected, so that nothing waiting for
+# the end of a pipe (ctest, a shell pipeline) waits for it.
+# Wine's own helper processes (services, the desktop) start with the first program and
+# inherit its streams, so they are started here too, with redirected streams.
+start_wineserver() {
+  wineserver -f -p </dev/null >/dev/null 2>&1 &
+  STARTED_PIDS+=("$!")
+  wine cmd /c exit </dev/null >/dev/null 2>&1
+}
+
+display_works() {
+  [ -n "${DISPLAY:-}" ] && xdpyinfo >/dev/null 2>&1
+}
