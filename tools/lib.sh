@@ -3,7 +3,7 @@
 
 ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 BUILD=${BRENVIK_BUILD_DIR:-$ROOT/build}
-JOBS=$(nproc)
+JOBS=${BRENVIK_JOBS:-$(nproc)}
 
 # Debian packages the build, the tests and the entry scripts need.
 PACKAGES=(
