@@ -1,0 +1,21 @@
+// The simulator's configuration text: one [device <id>] section per simulated device with
+// "key = value" lines (see tools/simulator/README.md for the keys), '#' starts a comment.
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "DeviceSpec.h"
+
+namespace sim {
+
+struct SimulatorConfig {
+  std::vector<DeviceSpec> devices;
+  std::string tracePath;  // [simulator] trace = <file>: the trace is written there at exit
+};
+
+// False with a message naming the line when the text is not a valid configuration.
+bool ParseConfig(std::string_view text, SimulatorConfig* out, std::string* error);
+
+}  // namespace sim
