@@ -1,0 +1,239 @@
+#pragma once
+// The root of the object model: TObject (class identity for reflection and streaming),
+// interfaces identified by GUID, and TPersistent (assignment, name paths, defined properties).
+//
+// Every class that is published to the reflection and the component streams starts its body
+// with CLASSLIB_CLASS(Self, Parent) and defines its class record in its source file with
+// CLASSLIB_PUBLISH(Self) { ...properties... } (see TypeInfo.h). A class that does neither
+// reports the class record of its nearest published ancestor.
+#include "core/Exceptions.h"
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+namespace classlib {
+
+class TMetaClass;
+class TFiler;
+struct TTypeInfo;
+
+// Declares the type information of enumeration E (put it beside E, in E's namespace); the
+// definition is CLASSLIB_DEFINE_ENUM in TypeInfo.h.
+#define CLASSLIB_ENUM(E) const ::classlib::TTypeInfo* TypeInfoFor(E*)
+
+// ---- Interfaces -----------------------------------------------------------------------------
+
+struct TGUID {
+    uint32_t D1 = 0;
+    uint16_t D2 = 0;
+    uint16_t D3 = 0;
+    uint8_t D4[8] = {};
+
+    // "{XXXXXXXX-XXXX-XXXX-XXXX-XXXXXXXXXXXX}"; an ill-formed text gives the null GUID at
+    // compile time errors are reported by StringToGUID.
+    static constexpr TGUID FromText(const char (&text)[39])
+    {
+        auto hex = [&](int from, int digits) {
+            uint32_t v = 0;
+            for (int i = 0; i < digits; ++i) {
+                const char c = text[from + i];
+                v = v * 16 + static_cast<uint32_t>(c <= '9' ? c - '0' : (c | 0x20) - 'a' + 10);
+            }
+            return v;
+        };
+        TGUID g;
+        g.D1 = hex(1, 8);
+        g.D2 = static_cast<uint16_t>(hex(10, 4));
+        g.D3 = static_cast<uint16_t>(hex(15, 4));
+        g.D4[0] = static_cast<uint8_t>(hex(20, 2));
+        g.D4[1] = static_cast<uint8_t>(hex(22, 2));
+        for (int i = 0; i < 6; ++i)
+            g.D4[2 + i] = static_cast<uint8_t>(hex(25 + 2 * i, 2));
+        return g;
+    }
+    bool IsNull() const { return *this == TGUID(); }
+    friend bool operator==(const TGUID& a, const TGUID& b)
+    {
+        if (a.D1 != b.D1 || a.D2 != b.D2 || a.D3 != b.D3)
+            return false;
+        for (int i = 0; i < 8; ++i)
+            if (a.D4[i] != b.D4[i])
+                return false;
+        return true;
+    }
+};
+
+// Upper-case brace form; StringToGUID raises EConvertError for an ill-formed text.
+std::string GUIDToString(const TGUID& guid);
+TGUID StringToGUID(std::string_view text);
+
+// The base of every interface: query by GUID and reference counting. An interface type
+// declares its identity as `static constexpr TGUID IID`.
+class IInterface {
+public:
+    static constexpr TGUID IID = TGUID::FromText("{00000000-0000-0000-C000-000000000046}");
+    // Returns true and stores an added reference in `obj` when the interface is supported.
+    virtual bool QueryInterface(const TGUID& iid, void** obj) = 0;
+    virtual int AddRef() = 0;
+    virtual int Release() = 0;
+
+protected:
+    ~IInterface() = default;
+};
+
+// A counted reference to an interface (adds a reference on copy, releases on reset).
+template <class I>
+class TInterfacePtr {
+public:
+    TInterfacePtr() = default;
+    TInterfacePtr(std::nullptr_t) {}
+    TInterfacePtr(I* p) : p_(p) { if (p_) p_->AddRef(); }
+    TInterfacePtr(const TInterfacePtr& o) : TInterfacePtr(o.p_) {}
+    TInterfacePtr(TInterfacePtr&& o) noexcept : p_(o.p_) { o.p_ = nullptr; }
+    ~TInterfacePtr() { Reset(); }
+    TInterfacePtr& operator=(TInterfacePtr o) noexcept { std::swap(p_, o.p_); return *this; }
+
+    // Takes over a reference the caller already holds (e.g. from QueryInterface).
+    static TInterfacePtr Attach(I* p) { TInterfacePtr r; r.p_ = p; return r; }
+    void Reset() { if (p_) { I* p = p_; p_ = nullptr; p->Release(); } }
+    I* Get() const { return p_; }
+    I* operator->() const { return p_; }
+    explicit operator bool() const { return p_ != nullptr; }
+    friend bool operator==(const TInterfacePtr& a, const TInterfacePtr& b) { return a.p_ == b.p_; }
+
+    // The interface J of the object behind this reference, or empty.
+    template <class J>
+    TInterfacePtr<J> Query() const
+    {
+        void* obj = nullptr;
+        if (p_ && p_->QueryInterface(J::IID, &obj))
+            return TInterfacePtr<J>::Attach(static_cast<J*>(obj));
+        return {};
+    }
+
+private:
+    I* p_ = nullptr;
+};
+
+// ---- TObject --------------------------------------------------------------------------------
+
+#define CLASSLIB_CLASS(Self, Parent)                                                           \
+public:                                                                                        \
+    using inherited = Parent;                                                                  \
+    static const ::classlib::TMetaClass& StaticClass();                                        \
+    const ::classlib::TMetaClass& ClassType() const override { return Self::StaticClass(); }
+
+class TObject {
+public:
+    TObject() = default;
+    virtual ~TObject() = default;
+    TObject(const TObject&) = delete;
+    TObject& operator=(const TObject&) = delete;
+
+    static const TMetaClass& StaticClass();
+    virtual const TMetaClass& ClassType() const;
+    std::string ClassName() const;
+    bool InheritsFrom(const TMetaClass& cls) const;
+
+    // Called by Free before the destructor chain starts, while the object is still whole.
+    virtual void BeforeDestruction() {}
+    // BeforeDestruction, then delete.
+    void Free();
+
+    // Looks up an interface the object implements (no reference added). Classes that
+    // implement interfaces override it and chain to their parent.
+    virtual bool GetInterface(const TGUID& iid, void** obj);
+};
+
+// Frees the object and clears the pointer first, so that notifications during the
+// destruction see it cleared.
+template <class T>
+void FreeAndNil(T*& object)
+{
+    T* p = object;
+    object = nullptr;
+    if (p)
+        p->Free();
+}
+
+// Answers `GetInterface` for the listed interfaces of `self`.
+template <class... Is, class C>
+bool GetInterfaceOf(C* self, const TGUID& iid, void** obj)
+{
+    return ((iid == Is::IID ? (*obj = static_cast<Is*>(self), true) : false) || ...);
+}
+
+// True when `object` implements interface I.
+template <class I>
+bool Supports(TObject* object)
+{
+    void* p = nullptr;
+    return object && object->GetInterface(I::IID, &p);
+}
+
+// A reference-counted object: freed when its last interface reference is released.
+class TInterfacedObject : public TObject, public IInterface {
+    CLASSLIB_CLASS(TInterfacedObject, TObject)
+    bool QueryInterface(const TGUID& iid, void** obj) override;
+    int AddRef() override;
+    int Release() override;
+    int RefCount() const { return refCount_; }
+    bool GetInterface(const TGUID& iid, void** obj) override;
+
+private:
+    int refCount_ = 0;
+};
+
+// ---- Sets -----------------------------------------------------------------------------------
+
+// A set of the values of enumeration E (ordinals 0..31), stored as bits: element e is bit e.
+template <class E>
+class TSet {
+public:
+    constexpr TSet() = default;
+    constexpr TSet(std::initializer_list<E> elements)
+    {
+        for (E e : elements)
+            bits_ |= Bit(e);
+    }
+    static constexpr TSet FromBits(uint32_t bits) { TSet s; s.bits_ = bits; return s; }
+
+    constexpr bool Contains(E e) const { return (bits_ & Bit(e)) != 0; }
+    constexpr TSet& Include(E e) { bits_ |= Bit(e); return *this; }
+    constexpr TSet& Exclude(E e) { bits_ &= ~Bit(e); return *this; }
+    constexpr bool Empty() const { return bits_ == 0; }
+    constexpr uint32_t Bits() const { return bits_; }
+
+    constexpr TSet operator+(TSet o) const { return FromBits(bits_ | o.bits_); }
+    constexpr TSet operator-(TSet o) const { return FromBits(bits_ & ~o.bits_); }
+    constexpr TSet operator*(TSet o) const { return FromBits(bits_ & o.bits_); }
+    constexpr TSet& operator+=(TSet o) { bits_ |= o.bits_; return *this; }
+    constexpr TSet& operator-=(TSet o) { bits_ &= ~o.bits_; return *this; }
+    constexpr bool operator==(const TSet&) const = default;
+
+private:
+    static constexpr uint32_t Bit(E e) { return uint32_t{1} << static_cast<unsigned>(e); }
+    uint32_t bits_ = 0;
+};
+
+// ---- TPersistent ----------------------------------------------------------------------------
+
+class TPersistent : public TObject {
+    CLASSLIB_CLASS(TPersistent, TObject)
+    // Copies `source` into this object. The default asks the source (AssignTo) and raises
+    // EAssignError "Cannot assign a X to a Y" when neither side knows the other.
+    virtual void Assign(TPersistent* source);
+    // Dotted path that names this object in its owner tree ("Form1.Button1.Font").
+    virtual std::string GetNamePath() const;
+    // The object that owns this one for name paths and the streams (nullptr for none).
+    virtual TPersistent* GetOwner() const { return nullptr; }
+    // Declares properties the streams store beside the published ones (TFiler::DefineProperty).
+    virtual void DefineProperties(TFiler& filer);
+
+protected:
+    virtual void AssignTo(TPersistent* dest) const;
+    [[noreturn]] void AssignError(const TPersistent* source) const;
+};
+
+} // namespace classlib
