@@ -136,6 +136,17 @@ start_wineserver() {
   wine cmd /c exit </dev/null >/dev/null 2>&1
 }
 
+# use_simulated_devices <configuration file> <exe name>...: the named programs (in
+# build/win/bin, beside the fakes) load the simulated HID.dll and SetupApi.dll and see the
+# devices of the configuration (tools/simulator/README.md).
+use_simulated_devices() {
+  local config=$1
+  shift
+  "$ROOT/tools/simulator/wine-dll-overrides.sh" "$@"
+  BRENVIK_SIM_CONFIG=$(winepath -w "$config" 2>/dev/null)
+  export BRENVIK_SIM_CONFIG
+}
+
 display_works() {
   [ -n "${DISPLAY:-}" ] && xdpyinfo >/dev/null 2>&1
 }

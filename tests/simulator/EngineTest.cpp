@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <fstream>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -520,6 +522,18 @@ TEST(Config, ReadsDevicesAndTheirKeys) {
   EXPECT_EQ(a.script[0].occurrence, 2u);
   EXPECT_FALSE(config.devices[1].plugged);
   EXPECT_EQ(config.devices[1].rawRecord, (std::vector<uint8_t>{5, 1, 2, 0, 0}));
+}
+
+TEST(Config, TheDemoConfigurationHoldsAPic18AndAnStm32F4) {
+  std::ifstream in(SIM_DEMO_CONFIG);
+  std::stringstream text;
+  text << in.rdbuf();
+  SimulatorConfig config;
+  std::string error;
+  ASSERT_TRUE(ParseConfig(text.str(), &config, &error)) << error;
+  ASSERT_EQ(config.devices.size(), 2u);
+  EXPECT_EQ(config.devices[0].family, 2);
+  EXPECT_EQ(config.devices[1].family, 37);
 }
 
 TEST(Config, ErrorsNameTheLine) {
