@@ -13,6 +13,7 @@ extern "C" {
 #include <dbt.h>
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -238,6 +239,39 @@ TEST_F(SimulatedDevice, UploadThroughThePipesLandsInFlash) {
   CloseHandle(main);
 }
 
+TEST_F(SimulatedDevice, FrameTimingPacesTheExchange) {
+  Configure((std::string(kPic18) + "frame_timing = yes\n").c_str());
+  std::string path = PresentPaths().at(0);
+  HANDLE main = Open(path, 0);
+  Reader reader{Open(path, FILE_FLAG_OVERLAPPED)};
+  for (uint8_t command : {3, 1, 2}) {
+    ASSERT_TRUE(WriteReport(main, {0x0F, command}));
+    ASSERT_EQ(reader.Next(), 65u);
+    EXPECT_EQ(reader.buffer[2], command == 2 ? 1 : command);
+  }
+  // Three commands answered one frame after each: 6 frames at best. The answers are never
+  // delivered before their frame, so the exchange took at least from frame 0 to frame 5.
+  EXPECT_EQ(SimFrameModelMs(0), 6u);
+  EXPECT_GE(SimExchangeMs(0), 5u);
+  CloseHandle(reader.handle);
+  CloseHandle(main);
+}
+
+TEST_F(SimulatedDevice, RefusedWritesFailAtTheClient) {
+  Configure((std::string(kPic18) + "refuse_writes_after = 1\n").c_str());
+  std::string path = PresentPaths().at(0);
+  HANDLE main = Open(path, 0);
+  Reader reader{Open(path, FILE_FLAG_OVERLAPPED)};
+  ASSERT_TRUE(WriteReport(main, {0x0F, 3}));
+  ASSERT_EQ(reader.Next(), 65u);
+  WriteReport(main, {0x0F, 1});  // taken by the pipe, refused by the device: the handle is cut
+  EXPECT_EQ(reader.Next(1000), 0u);
+  EXPECT_FALSE(WriteReport(main, {0x0F, 1}));
+  EXPECT_EQ(SimReportsReceived(0), 1);
+  CloseHandle(reader.handle);
+  CloseHandle(main);
+}
+
 // A top-level window that counts device-tree notifications.
 struct NotificationWindow {
   static inline int count = 0;
@@ -338,6 +372,65 @@ TEST_F(SimulatedDevice, DevicesThatCannotBeOpenedOrIdentified) {
   EXPECT_STREQ(text, L"Keyboard");
   EXPECT_FALSE(HidD_GetSerialNumberString(h, text, sizeof text));  // it has none
   CloseHandle(h);
+}
+
+// Run as a child by the test below: the simulator starts with the devices of the file named by
+// BRENVIK_SIM_CONFIG.
+TEST(SimulatorChild, StartsWithTheConfigurationFile) {
+  if (!GetEnvironmentVariableA("BRENVIK_SIM_CONFIG", nullptr, 0)) GTEST_SKIP() << "run by the test below";
+  ASSERT_EQ(SimDeviceCount(), 2);
+  EXPECT_FALSE(SimIsPlugged(SimFindDevice("later")));
+  std::vector<std::string> paths = PresentPaths();
+  ASSERT_EQ(paths.size(), 1u);
+  HANDLE main = Open(paths[0], 0);
+  Reader reader{Open(paths[0], FILE_FLAG_OVERLAPPED)};
+  ASSERT_TRUE(WriteReport(main, {0x0F, 2}));
+  ASSERT_EQ(reader.Next(), 65u);
+  CloseHandle(reader.handle);
+  CloseHandle(main);
+}
+
+TEST(SimulatorStart, ConfigurationFileAndTraceFile) {
+  char temp[MAX_PATH];
+  GetTempPathA(MAX_PATH, temp);
+  std::string dir = std::string(temp) + "brenvik-sim-" + std::to_string(GetCurrentProcessId());
+  CreateDirectoryA(dir.c_str(), nullptr);
+  std::string config = dir + "\\devices.ini", trace = dir + "\\trace.txt";
+  FILE* f = std::fopen(config.c_str(), "wb");
+  ASSERT_TRUE(f);
+  std::fprintf(f, "[simulator]\ntrace = %s\n[device first]\nfamily = 37\n[device later]\nplugged = no\n", trace.c_str());
+  std::fclose(f);
+
+  char exe[MAX_PATH];
+  GetModuleFileNameA(nullptr, exe, MAX_PATH);
+  std::string command = std::string("\"") + exe + "\" --gtest_filter=SimulatorChild.*";
+  SetEnvironmentVariableA("BRENVIK_SIM_CONFIG", config.c_str());
+  STARTUPINFOA si{};
+  si.cb = sizeof si;
+  PROCESS_INFORMATION pi{};
+  BOOL started = CreateProcessA(nullptr, command.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr, &si, &pi);
+  SetEnvironmentVariableA("BRENVIK_SIM_CONFIG", nullptr);
+  ASSERT_TRUE(started);
+  WaitForSingleObject(pi.hProcess, INFINITE);
+  DWORD code = 1;
+  GetExitCodeProcess(pi.hProcess, &code);
+  CloseHandle(pi.hThread);
+  CloseHandle(pi.hProcess);
+  EXPECT_EQ(code, 0u);
+
+  std::string text;
+  if (FILE* t = std::fopen(trace.c_str(), "rb")) {
+    char buffer[4096];
+    size_t n;
+    while ((n = std::fread(buffer, 1, sizeof buffer, t)) > 0) text.append(buffer, n);
+    std::fclose(t);
+  }
+  EXPECT_NE(text.find("device first"), std::string::npos) << text;
+  EXPECT_NE(text.find("query information"), std::string::npos) << text;
+  EXPECT_NE(text.find("device later"), std::string::npos) << text;
+  DeleteFileA(config.c_str());
+  DeleteFileA(trace.c_str());
+  RemoveDirectoryA(dir.c_str());
 }
 
 }  // namespace

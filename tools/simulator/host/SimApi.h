@@ -47,6 +47,9 @@ SIM_API int SimReportsReceived(int device);
 // Shortest time in milliseconds the exchange so far could have taken at one report per 1 ms frame
 // and direction with a host that reacts at once.
 SIM_API DWORD SimFrameModelMs(int device);
+// Milliseconds from the first report the device took to the last answer it delivered: the
+// exchange as it happened, to set against SimFrameModelMs.
+SIM_API DWORD SimExchangeMs(int device);
 
 // ---- Used by the fake HID.dll and SetupApi.dll ----
 

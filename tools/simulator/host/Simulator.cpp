@@ -80,6 +80,7 @@ class Device {
   sim::Bootloader& Engine() { return engine_; }
   sim::Trace& Trace() { return trace_; }
   const sim::FrameModel& Frames() const { return frames_; }
+  double ExchangeMs() const { return firstReportMs_ < 0 ? 0 : lastDeliveredMs_ - firstReportMs_; }
   bool Plugged() const { return plugged_; }
   DWORD Instance() const { return instance_; }
   const std::string& Path() const { return path_; }
@@ -171,6 +172,7 @@ class Device {
   std::vector<std::unique_ptr<PipeInstance>> instances_;
   std::vector<ScheduledAnswer> scheduled_;
   double lastAnswerMs_ = -1e9, lastReportMs_ = -1e9;
+  double firstReportMs_ = -1, lastDeliveredMs_ = 0;
   uint32_t reportsAccepted_ = 0;
 };
 
@@ -312,11 +314,14 @@ void Device::Report(PipeInstance* instance, const uint8_t* bytes, DWORD size) {
     return;
   }
   ++reportsAccepted_;
+  if (firstReportMs_ < 0) firstReportMs_ = now;
   uint64_t frame = frames_.HostReport();
   sim::Reaction reaction = engine_.Receive(bytes + 1, size - 1);
   trace_.Add(Elapsed(), sim::Direction::ToDevice, bytes, size, reaction.note);
   double reportMs = now;
-  if (Spec().frameTiming) reportMs = std::max(now, lastReportMs_ + 1.0);
+  // In frame timing a report occupies the frame after the previous report and after the frame
+  // of the last answer the host received.
+  if (Spec().frameTiming) reportMs = std::max({now, lastReportMs_ + 1.0, lastDeliveredMs_ + 1.0});
   lastReportMs_ = reportMs;
   for (const sim::Answer& a : reaction.answers) {
     ScheduledAnswer s;
@@ -356,6 +361,7 @@ void Device::DeliverDue() {
     ScheduledAnswer s = std::move(scheduled_.front());
     scheduled_.erase(scheduled_.begin());
     frames_.AnswerSeen(s.frame);
+    lastDeliveredMs_ = now;
     trace_.Add(Elapsed(), sim::Direction::ToHost, s.report.data(), s.report.size(), "");
     for (auto& p : instances_) {
       if (!p->connected || p->pipe == INVALID_HANDLE_VALUE) continue;
@@ -593,6 +599,12 @@ SIM_API DWORD SimFrameModelMs(int device) {
   std::lock_guard<std::mutex> hold(g_lock);
   Device* d = DeviceAt(device);
   return d ? DWORD(d->Frames().MinimumMs()) : 0;
+}
+
+SIM_API DWORD SimExchangeMs(int device) {
+  std::lock_guard<std::mutex> hold(g_lock);
+  Device* d = DeviceAt(device);
+  return d ? DWORD(d->ExchangeMs() + 0.5) : 0;
 }
 
 // ---- Queries of the fake libraries ----
