@@ -1,6 +1,6 @@
 // Hexadecimal and keyed XOR codecs (expected values from Python's binascii.hexlify) and the
 // word routines.
-#include "BcErrors.h"
+#include "core/Exceptions.h"
 #include "OcBCLUtils.h"
 
 #include <gtest/gtest.h>
@@ -43,7 +43,7 @@ TEST(ValueCodecs, HexTextToBytes)
 TEST(ValueCodecs, HexTextToBytesRaisesOnANonHexPairAfterWritingTheOnesBefore)
 {
     uint8_t buffer[4] = {0xEE, 0xEE, 0xEE, 0xEE};
-    EXPECT_THROW(HexTextToBytes("01G203", buffer, 4), EBcError);
+    EXPECT_THROW(HexTextToBytes("01G203", buffer, 4), classlib::EConvertError);
     EXPECT_EQ(buffer[0], 0x01);
     EXPECT_EQ(buffer[1], 0xEE);
 }

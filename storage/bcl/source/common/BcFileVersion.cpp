@@ -4,6 +4,7 @@
 #include "BcPlatformText.h"
 #include "BcResourceTexts.h"
 #include "BcStrings.h"
+#include "core/SysUtils.h"
 
 #include <cstring>
 
@@ -217,7 +218,7 @@ private:
                 uint32_t value = 0;
                 for (size_t i = 0; i < len; ++i)
                     value |= uint32_t{static_cast<uint8_t>(data_[at + i])} << (8 * i);
-                return FormatText("$%.*X", static_cast<int>(len * 2), value);
+                return classlib::Format("$%.*x", {static_cast<int>(len * 2), value});
             }
             if (len != 0 && wide_) {
                 size_t next;

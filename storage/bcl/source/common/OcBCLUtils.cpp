@@ -1,6 +1,6 @@
 #include "OcBCLUtils.h"
 
-#include "BcErrors.h"
+#include "core/SysUtils.h"
 
 namespace bcl {
 
@@ -61,8 +61,8 @@ int32_t HexTextToBytes(std::string_view text, void* buffer, int32_t bufSize)
     for (int32_t i = 0; i < count; ++i) {
         const int value = HexPairValue(padded[2 * i], padded[2 * i + 1]);
         if (value < 0)
-            throw EBcError("'$" + padded.substr(2 * static_cast<size_t>(i), 2)
-                           + "' is not a valid integer value");
+            throw classlib::EConvertError(classlib::Format(
+                classlib::messages::InvalidInteger, {"$" + padded.substr(2 * static_cast<size_t>(i), 2)}));
         bytes[i] = static_cast<uint8_t>(value);
     }
     return count < 0 ? 0 : count;

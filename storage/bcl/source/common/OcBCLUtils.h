@@ -10,7 +10,7 @@ namespace bcl {
 // Two upper-case hexadecimal digits per byte; empty for bufSize <= 0.
 std::string BytesToHexText(const void* buffer, int32_t bufSize);
 // Writes min(bufSize, pairs) bytes and returns their count; an odd-length text counts as if
-// it had a leading "0". A pair that is not hexadecimal raises EBcError after the bytes
+// it had a leading "0". A pair that is not hexadecimal raises EConvertError after the bytes
 // before it were written.
 int32_t HexTextToBytes(std::string_view text, void* buffer, int32_t bufSize);
 

@@ -4,6 +4,7 @@
 #include "BcResourceTexts.h"
 #include "BcSynch.h"
 #include "BcSysInfoWin.h"
+#include "core/SysUtils.h"
 
 #include <atomic>
 
@@ -79,7 +80,7 @@ int32_t AcquireSharedMemory(void*& memory, const std::string& name, uint32_t siz
     // namespaces. Later releases can, including those this module does not know by name.
     const TWindowsRelease release = WindowsRelease();
     if (IsReleaseBefore2000(release) && (name.empty() || name.find('\\') != std::string::npos))
-        throw ESharedMemError(FormatText(texts::InvalidMmfName, name.c_str()));
+        throw ESharedMemError(classlib::Format(texts::InvalidMmfName, {name}));
 
     const HandleListLock lock = LockHandleList();
     for (auto* item = ListHead; item; item = item->NextItem) {
@@ -95,7 +96,7 @@ int32_t AcquireSharedMemory(void*& memory, const std::string& name, uint32_t siz
         status = ERROR_ALREADY_EXISTS;
     } else {
         if (size == 0)
-            throw ESharedMemError(FormatText(texts::MmfCannotBeCreatedEmpty, name.c_str()));
+            throw ESharedMemError(classlib::Format(texts::MmfCannotBeCreatedEmpty, {name}));
         const bool family95 = !SystemInfo().PlatformIsNT;
         const DWORD protection = (family95 && desiredAccess == FILE_MAP_COPY) ? PAGE_WRITECOPY
                                                                                 : PAGE_READWRITE;

@@ -1,6 +1,7 @@
 #include "BcSynch.h"
 
 #include "BcResourceTexts.h"
+#include "core/SysUtils.h"
 
 namespace bcl {
 
@@ -33,8 +34,8 @@ std::string SysErrorMessage(DWORD errorCode)
 EBcWin32Error::EBcWin32Error(const std::string& text) : EBcWin32Error(GetLastError(), text) {}
 
 EBcWin32Error::EBcWin32Error(DWORD code, const std::string& text)
-    : EBcError(FormatText(texts::Win32ErrorPattern, SysErrorMessage(code).c_str(),
-                          static_cast<unsigned>(code), "\r\n", text.c_str())),
+    : EBcError(classlib::Format(texts::Win32ErrorPattern,
+                                {SysErrorMessage(code), static_cast<unsigned>(code), "\r\n", text})),
       errorCode_(code), errorText_(SysErrorMessage(code))
 {
 }
