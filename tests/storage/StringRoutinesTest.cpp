@@ -1,6 +1,7 @@
 // String routines: replacement, splitting, searching, prefixes and the character tables.
 #include "BcErrors.h"
 #include "BcStrings.h"
+#include "core/StringList.h"
 
 #include <gtest/gtest.h>
 
@@ -69,9 +70,13 @@ TEST(StringRoutines, SplitToList)
         {"abc", ",", false, {"abc"}},
     };
     for (const auto& c : cases) {
-        List list{"stale"};
+        classlib::TStringList list;
+        list.Add("stale");
         SplitToList(c.text, c.separator, list, c.keepEmpty);
-        EXPECT_EQ(list, c.expected) << c.text << " keepEmpty " << c.keepEmpty;
+        List items;
+        for (int i = 0; i < list.Count(); ++i)
+            items.push_back(list[i]);
+        EXPECT_EQ(items, c.expected) << c.text << " keepEmpty " << c.keepEmpty;
     }
 }
 

@@ -3,6 +3,7 @@
 #include "BcErrors.h"
 #include "BcPlatformText.h"
 #include "BcResourceTexts.h"
+#include "core/StringList.h"
 
 #include <algorithm>
 #include <cstring>
@@ -138,20 +139,27 @@ int FindTextFrom(std::string_view sub, std::string_view text, int index)
     return found == 0 ? 0 : index + found - 1;
 }
 
-void SplitToList(std::string_view text, std::string_view separator,
-                 std::vector<std::string>& list, bool keepEmpty)
+void SplitToList(std::string_view text, std::string_view separator, classlib::TStrings& list,
+                 bool keepEmpty)
 {
-    list.clear();
-    if (!separator.empty()) {
-        for (auto at = text.find(separator); at != std::string_view::npos;
-             at = text.find(separator)) {
-            if (keepEmpty || at > 0)
-                list.emplace_back(text.substr(0, at));
-            text.remove_prefix(at + separator.size());
+    list.BeginUpdate();
+    try {
+        list.Clear();
+        if (!separator.empty()) {
+            for (auto at = text.find(separator); at != std::string_view::npos;
+                 at = text.find(separator)) {
+                if (keepEmpty || at > 0)
+                    list.Add(std::string(text.substr(0, at)));
+                text.remove_prefix(at + separator.size());
+            }
         }
+        if (!text.empty())
+            list.Add(std::string(text));
+    } catch (...) {
+        list.EndUpdate();
+        throw;
     }
-    if (!text.empty())
-        list.emplace_back(text);
+    list.EndUpdate();
 }
 
 void ReplaceText(std::string& text, std::string_view search, std::string_view replacement,

@@ -5,7 +5,10 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
-#include <vector>
+
+namespace classlib {
+class TStrings;
+}
 
 namespace bcl {
 
@@ -45,8 +48,8 @@ int FindTextFrom(std::string_view sub, std::string_view text, int index);
 
 // Replaces `list` with the parts of `text` between occurrences of `separator`. Empty parts
 // are kept only with `keepEmpty`; a trailing separator never yields an empty last part.
-void SplitToList(std::string_view text, std::string_view separator,
-                 std::vector<std::string>& list, bool keepEmpty);
+void SplitToList(std::string_view text, std::string_view separator, classlib::TStrings& list,
+                 bool keepEmpty);
 
 enum TReplaceTextFlag : unsigned { rtReplaceAll = 1, rtIgnoreCase = 2 };
 using TReplaceTextFlags = unsigned;

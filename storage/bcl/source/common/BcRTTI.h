@@ -1,0 +1,112 @@
+#pragma once
+// Type-information wrappers over the class library's reflection, and the set and
+// enumeration text conversions built on them. A wrapper is a reference-counted object that
+// implements the interface of its type's kind and those of the kind's ancestors; callers
+// reach a kind's interface by querying its GUID.
+//
+// Set storage: a set whose element type has the bounds Min..Max (ordinals 0 to 255) occupies
+// the bytes Min div 8 .. Max div 8; element e is bit (e - Min + Min mod 8) of that storage.
+// For element types starting below 8 (every enumeration) element e is bit e, as TSet stores
+// it.
+#include "core/Object.h"
+#include "core/TypeInfo.h"
+
+#include <cstdint>
+#include <string>
+
+namespace classlib {
+class TStrings;
+}
+
+namespace bcl {
+
+using classlib::TGUID;
+using classlib::TInterfacePtr;
+using classlib::TTypeInfo;
+
+// Output of the text dumps; how indentation shows is the writer's business.
+class IBcDumpWriter {
+public:
+    virtual ~IBcDumpWriter() = default;
+    virtual void WriteText(const std::string& text) = 0;      // no line end
+    virtual void WriteLine(const std::string& text = {}) = 0; // text, then the line end
+    virtual void IndentMore() = 0;
+    virtual void IndentLess() = 0;
+};
+
+class IBcBaseInfo : public classlib::IInterface {
+public:
+    // One labelled fact per line, and the declaration in source form.
+    virtual void DescribeTo(IBcDumpWriter& writer) = 0;
+    virtual void DeclareTo(IBcDumpWriter& writer) = 0;
+};
+
+class IBcTypeInfo : public IBcBaseInfo {
+public:
+    static constexpr TGUID IID = TGUID::FromText("{7DAD5220-46EA-11D5-B0C0-4854E825F345}");
+    virtual std::string QueryName() const = 0;
+    virtual const TTypeInfo* QueryTypeData() const = 0;
+    virtual const TTypeInfo* QueryTypeInfo() const = 0;
+    virtual classlib::TTypeKind QueryTypeKind() const = 0;
+};
+
+class IBcOrdinalTypeInfo : public IBcTypeInfo {
+public:
+    using Parent = IBcTypeInfo;
+    static constexpr TGUID IID = TGUID::FromText("{7DAD5221-46EA-11D5-B0C0-4854E825F345}");
+    virtual classlib::TOrdType QueryOrdinalType() const = 0;
+};
+
+class IBcOrdinalRangeTypeInfo : public IBcOrdinalTypeInfo {
+public:
+    using Parent = IBcOrdinalTypeInfo;
+    static constexpr TGUID IID = TGUID::FromText("{7DAD5222-46EA-11D5-B0C0-4854E825F345}");
+    virtual int64_t QueryMinValue() const = 0;
+    virtual int64_t QueryMaxValue() const = 0;
+};
+
+class IBcEnumerationTypeInfo : public IBcOrdinalRangeTypeInfo {
+public:
+    using Parent = IBcOrdinalRangeTypeInfo;
+    static constexpr TGUID IID = TGUID::FromText("{7DAD5223-46EA-11D5-B0C0-4854E825F345}");
+    // Itself when the type is its own base, else a wrapper of the base type.
+    virtual TInterfacePtr<IBcEnumerationTypeInfo> QueryBaseType() = 0;
+    // Name number `index` (from 0) of the base type's names.
+    virtual std::string QueryNameOf(int index) const = 0;
+    virtual std::string QueryUnitName() const = 0;
+    // The highest ordinal of the type whose name equals `name` ignoring case, or -1.
+    virtual int IndexOfIdent(std::string_view name) const = 0;
+};
+
+class IBcSetKindInfo : public IBcOrdinalTypeInfo {
+public:
+    using Parent = IBcOrdinalTypeInfo;
+    static constexpr TGUID IID = TGUID::FromText("{7DAD5224-46EA-11D5-B0C0-4854E825F345}");
+    virtual TInterfacePtr<IBcOrdinalTypeInfo> QuerySetBaseType() const = 0;
+    // Appends one line per element (or per range of elements with `wantRanges`).
+    virtual void ElementsToList(const void* value, bool wantRanges, classlib::TStrings& strings) const = 0;
+    // Clears the set, then sets the elements the lines name (names or numbers, "a .. b"
+    // ranges). Raises EBcRTTIError for an unknown name or an element outside the type.
+    virtual void ListToElements(void* value, const classlib::TStrings& strings) const = 0;
+};
+
+// A new wrapper of the interface that fits the type's kind.
+TInterfacePtr<IBcTypeInfo> WrapTypeInfo(const TTypeInfo* typeInfo);
+
+// The set's elements joined by ", ", bracketed with `wantBrackets`; the lines are also
+// appended to `strings`.
+std::string SetToElementList(const TTypeInfo* setType, const void* value, bool wantBrackets,
+                             bool wantRanges, classlib::TStrings& strings);
+std::string SetToText(const TTypeInfo* setType, const void* value, bool wantBrackets = false,
+                      bool wantRanges = false);
+// Reads "[a, b]", "a,b", "a .. c", "[]" into the set's storage.
+void TextToSet(const TTypeInfo* setType, void* value, std::string_view text);
+// The identifier of the ordinal variable at `value` (read by the type's storage size), or
+// "Value out of range (ordinal=n)." when it lies outside the type.
+std::string EnumValueToIdentText(const TTypeInfo* ordinalType, const void* value);
+
+// Identifiers of the class library's type enumerations, as the dumps print them.
+std::string TypeKindName(classlib::TTypeKind kind);
+std::string OrdTypeName(classlib::TOrdType type);
+
+} // namespace bcl
