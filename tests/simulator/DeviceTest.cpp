@@ -355,6 +355,38 @@ TEST_F(SimulatedDevice, RestartAndScriptedRemovalTakeTheDeviceAway) {
   }
 }
 
+TEST_F(SimulatedDevice, QueryOnlyDevicesAndLanguageTables) {
+  Configure(
+      "[device query]\nread_write = no\nlanguages = none\nserial = S1\n"
+      "[device mirror]\nserial = \\u0409\nlanguages = 0409 0407\n");
+  std::vector<std::string> paths = PresentPaths();
+  ASSERT_EQ(paths.size(), 2u);
+
+  EXPECT_EQ(Open(paths[0], 0), INVALID_HANDLE_VALUE);  // no read and write access ...
+  EXPECT_EQ(GetLastError(), DWORD(ERROR_ACCESS_DENIED));
+  HANDLE query = CreateFileA(paths[0].c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0,
+                             nullptr);
+  ASSERT_NE(query, INVALID_HANDLE_VALUE);  // ... but the query-only open works
+  HIDD_ATTRIBUTES attributes{};
+  attributes.Size = sizeof attributes;
+  EXPECT_TRUE(HidD_GetAttributes(query, &attributes));
+  WCHAR table[254];
+  std::memset(table, 0xFF, sizeof table);
+  EXPECT_TRUE(HidD_GetIndexedString(query, 0, table, sizeof table));
+  EXPECT_EQ(table[0], 0);  // an empty language table
+  CloseHandle(query);
+
+  HANDLE mirror = Open(paths[1], 0);
+  ASSERT_NE(mirror, INVALID_HANDLE_VALUE);
+  WCHAR serial[254] = {};
+  ASSERT_TRUE(HidD_GetSerialNumberString(mirror, serial, sizeof serial));
+  ASSERT_TRUE(HidD_GetIndexedString(mirror, 0, table, sizeof table));
+  EXPECT_EQ(serial[0], 0x0409);
+  EXPECT_EQ(table[0], 0x0409);
+  EXPECT_EQ(table[1], 0x0407);
+  CloseHandle(mirror);
+}
+
 TEST_F(SimulatedDevice, DevicesThatCannotBeOpenedOrIdentified) {
   Configure(
       "[device closed]\nopenable = no\n"

@@ -520,8 +520,22 @@ TEST(Config, ReadsDevicesAndTheirKeys) {
   ASSERT_EQ(a.script.size(), 1u);
   EXPECT_EQ(a.script[0].delayMs, 50u);
   EXPECT_EQ(a.script[0].occurrence, 2u);
+  EXPECT_EQ(a.languages, (std::vector<uint16_t>{0x0409}));
   EXPECT_FALSE(config.devices[1].plugged);
   EXPECT_EQ(config.devices[1].rawRecord, (std::vector<uint8_t>{5, 1, 2, 0, 0}));
+}
+
+TEST(Config, StringsTakeEscapesAndLanguageTablesMayBeEmpty) {
+  SimulatorConfig config;
+  std::string error;
+  ASSERT_TRUE(ParseConfig("[device a]\nserial = A\\u0409\\u00e9\nlanguages = 0409 0407\n"
+                          "[device b]\nlanguages = none\nread_write = no\n",
+                          &config, &error))
+      << error;
+  EXPECT_EQ(config.devices[0].serial, "A\xD0\x89\xC3\xA9");
+  EXPECT_EQ(config.devices[0].languages, (std::vector<uint16_t>{0x0409, 0x0407}));
+  EXPECT_TRUE(config.devices[1].languages.empty());
+  EXPECT_FALSE(config.devices[1].readWrite);
 }
 
 TEST(Config, TheDemoConfigurationHoldsAPic18AndAnStm32F4) {
@@ -547,6 +561,8 @@ TEST(Config, ErrorsNameTheLine) {
       "[device a]\n[device a]",
       "[device a]\nerase_block = 0",
       "[device a",
+      "[device a]\nserial = \\u12",          // short escape
+      "[device a]\nlanguages = 0409 zz",
   };
   for (const char* text : bad) {
     SCOPED_TRACE(text);

@@ -91,8 +91,30 @@ Setter Number(T DeviceSpec::*field) {
 Setter Flag(bool DeviceSpec::*field) {
   return [field](DeviceSpec& d, const std::string& v) { return ParseBool(v, &(d.*field)); };
 }
+// Text with \uXXXX escapes for characters beyond ASCII, kept as UTF-8.
+bool ParseText(const std::string& text, std::string* out) {
+  out->clear();
+  for (size_t i = 0; i < text.size(); ++i) {
+    if (text.compare(i, 2, "\\u") != 0) {
+      *out += text[i];
+      continue;
+    }
+    uint64_t c;
+    if (i + 6 > text.size() || !ParseNumber("0x" + text.substr(i + 2, 4), 0xFFFF, &c) || c == 0) return false;
+    if (c < 0x80) {
+      *out += char(c);
+    } else if (c < 0x800) {
+      *out += char(0xC0 | (c >> 6)), *out += char(0x80 | (c & 0x3F));
+    } else {
+      *out += char(0xE0 | (c >> 12)), *out += char(0x80 | ((c >> 6) & 0x3F)), *out += char(0x80 | (c & 0x3F));
+    }
+    i += 5;
+  }
+  return true;
+}
+
 Setter Text(std::string DeviceSpec::*field) {
-  return [field](DeviceSpec& d, const std::string& v) { return d.*field = v, true; };
+  return [field](DeviceSpec& d, const std::string& v) { return ParseText(v, &(d.*field)); };
 }
 
 const std::map<std::string, Setter>& DeviceKeys() {
@@ -103,6 +125,18 @@ const std::map<std::string, Setter>& DeviceKeys() {
       {"product", Text(&DeviceSpec::product)},
       {"manufacturer", Text(&DeviceSpec::manufacturer)},
       {"serial", Text(&DeviceSpec::serial)},
+      {"languages",
+       [](DeviceSpec& d, const std::string& v) {
+         d.languages.clear();
+         for (const std::string& w : Words(v)) {
+           uint64_t n;
+           if (w == "none") continue;
+           if (!ParseNumber("0x" + w, 0xFFFF, &n) || n == 0 || d.languages.size() == 16) return false;
+           d.languages.push_back(static_cast<uint16_t>(n));
+         }
+         return true;
+       }},
+      {"read_write", Flag(&DeviceSpec::readWrite)},
       {"openable", Flag(&DeviceSpec::openable)},
       {"identifiable", Flag(&DeviceSpec::identifiable)},
       {"plugged", Flag(&DeviceSpec::plugged)},

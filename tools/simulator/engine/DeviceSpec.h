@@ -39,8 +39,10 @@ struct DeviceSpec {
   uint16_t version = 0x0100;
   std::string product = "USB HID Bootloader";
   std::string manufacturer = "Brenvik Simulated Devices";
-  std::string serial;  // empty: the device has no serial-number string
+  std::string serial;  // empty: the device has no serial-number string (strings are UTF-8)
+  std::vector<uint16_t> languages{0x0409};  // string descriptor 0; empty: an empty table
   bool openable = true;      // false: CreateFile on its path fails
+  bool readWrite = true;     // false: the path opens for queries only (access 0)
   bool identifiable = true;  // false: HidD_GetAttributes fails
   bool plugged = true;       // present when the simulator starts
 

@@ -1,5 +1,6 @@
 // The fake HID.dll: answers the HID class queries for the simulated devices (the device is found
 // by the name of the pipe a handle is connected to).
+#include <algorithm>
 #include <cstring>
 #include <map>
 #include <mutex>
@@ -115,14 +116,21 @@ struct Hid {
     return SimDeviceForHandle(HidDeviceObject, &info) && CopyString(info.serial, Buffer, BufferLength);
   }
 
-  // String 0 is the language table (US English only); 1 to 3 are the manufacturer, product and
-  // serial-number strings.
+  // String 0 is the language table; 1 to 3 are the manufacturer, product and serial-number
+  // strings.
   static BOOLEAN HidD_GetIndexedString(HANDLE HidDeviceObject, ULONG StringIndex, PVOID Buffer, ULONG BufferLength) {
     SimDeviceInfo info;
     if (!SimDeviceForHandle(HidDeviceObject, &info)) return FALSE;
-    static const WCHAR kLanguages[] = {0x0409, 0};
+    WCHAR languages[17] = {};
+    std::copy_n(info.languages, info.languageCount, languages);
     switch (StringIndex) {
-      case 0: return CopyString(kLanguages, Buffer, BufferLength);
+      case 0:
+        if (info.languageCount == 0) {  // an empty table: the answer holds nothing
+          if (!Buffer || BufferLength < sizeof(WCHAR)) return SetLastError(ERROR_INVALID_USER_BUFFER), FALSE;
+          *static_cast<WCHAR*>(Buffer) = 0;
+          return TRUE;
+        }
+        return CopyString(languages, Buffer, BufferLength);
       case 1: return CopyString(info.manufacturer, Buffer, BufferLength);
       case 2: return CopyString(info.product, Buffer, BufferLength);
       case 3: return CopyString(info.serial, Buffer, BufferLength);

@@ -59,6 +59,8 @@ struct SimDeviceInfo {
   WORD vendorId, productId, version;
   BOOL identifiable;
   WCHAR product[127], manufacturer[127], serial[127];
+  int languageCount;  // entries of the language table (string descriptor 0)
+  WORD languages[16];
 };
 
 // The plugged devices in plug order; returns how many there are (at most `max` are copied).

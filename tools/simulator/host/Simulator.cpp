@@ -40,12 +40,6 @@ double NowMs() {
   return double(now.QuadPart) * 1000.0 / double(frequency.QuadPart);
 }
 
-std::wstring Widen(const std::string& s) {
-  std::wstring w;
-  for (unsigned char c : s) w += wchar_t(c);
-  return w;
-}
-
 class Device;
 
 // One pipe instance: listening for a client, or connected to one client handle.
@@ -244,7 +238,10 @@ void Device::Serve(HANDLE listening) {
 void Device::AddListener() {
   auto p = std::make_unique<PipeInstance>();
   p->device = this;
-  p->pipe = CreateNamedPipeA(path_.c_str(), PIPE_ACCESS_DUPLEX | FILE_FLAG_OVERLAPPED,
+  // A device that opens for queries only: an outbound pipe refuses clients that ask to write
+  // (and to read), while a client asking for no access connects.
+  DWORD access = Spec().readWrite ? PIPE_ACCESS_DUPLEX : PIPE_ACCESS_OUTBOUND;
+  p->pipe = CreateNamedPipeA(path_.c_str(), access | FILE_FLAG_OVERLAPPED,
                              PIPE_TYPE_MESSAGE | PIPE_READMODE_MESSAGE | PIPE_WAIT,
                              PIPE_UNLIMITED_INSTANCES, kReportBytes * 64, 1024, 0, nullptr);
   if (p->pipe == INVALID_HANDLE_VALUE) return;
@@ -267,7 +264,7 @@ void Device::Connected(PipeInstance* instance) {
   instance->connect.hEvent = nullptr;
   instance->connected = true;
   AddListener();
-  StartRead(instance);
+  if (Spec().readWrite) StartRead(instance);
 }
 
 void Device::StartRead(PipeInstance* instance) {
@@ -444,12 +441,12 @@ void Fill(Device& d, SimDeviceInfo* out) {
   out->productId = d.Spec().productId;
   out->version = d.Spec().version;
   out->identifiable = d.Spec().identifiable;
-  auto copy = [](const std::string& s, WCHAR* to, size_t size) {
-    std::wstring w = Widen(s);
-    size_t n = std::min(w.size(), size - 1);
-    std::copy_n(w.begin(), n, to);
-    to[n] = 0;
+  auto copy = [](const std::string& s, WCHAR* to, int size) {
+    int n = MultiByteToWideChar(CP_UTF8, 0, s.data(), int(s.size()), to, size - 1);
+    to[std::max(n, 0)] = 0;
   };
+  out->languageCount = int(std::min<size_t>(d.Spec().languages.size(), 16));
+  std::copy_n(d.Spec().languages.begin(), out->languageCount, out->languages);
   copy(d.Spec().product, out->product, 127);
   copy(d.Spec().manufacturer, out->manufacturer, 127);
   copy(d.Spec().serial, out->serial, 127);
