@@ -3,6 +3,8 @@
 #include "windows/ExceptionHooks.h"
 #include "windows/WindowProcs.h"
 
+#include "core/TypeInfo.h"
+
 #include <process.h>
 
 #include <deque>
@@ -120,6 +122,8 @@ void Synchronize(TObject* sender, const TThreadMethod& method)
     WaitForSingleObject(done, INFINITE);
     CloseHandle(done);
 }
+
+CLASSLIB_PUBLISH(TThread) {}
 
 TThread::TThread()
 {

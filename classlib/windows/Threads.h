@@ -12,7 +12,8 @@
 #include <exception>
 #include <functional>
 
-#include "windows/CoreStub.h"
+#include "core/Events.h"
+#include "core/Object.h"
 
 namespace classlib {
 
@@ -40,7 +41,7 @@ void InitSynchronization();
 void Synchronize(TObject* sender, const TThreadMethod& method);
 
 class TThread : public TObject {
-public:
+    CLASSLIB_CLASS(TThread, TObject)
     // The system thread is created suspended; Start (or Resume) runs Execute.
     TThread();
     // Frees the thread object. A started thread that has not finished is terminated and

@@ -134,13 +134,16 @@ TEST(Threads, FreeOnTerminateFreesTheThreadAfterOnTerminateRanOnTheMainThread)
         using FunctionThread::FunctionThread;
         ~SelfFreeing() override { destroyed = true; }
     };
-    bool terminateOnMain = false;
+    struct Receiver {
+        bool terminateOnMain = false;
+        void ThreadTerminated(TObject*) { terminateOnMain = GetCurrentThreadId() == MainThreadID(); }
+    } receiver;
     auto* thread = new SelfFreeing([](FunctionThread&) {});
     thread->FreeOnTerminate = true;
-    thread->OnTerminate = [&](TObject*) { terminateOnMain = GetCurrentThreadId() == MainThreadID(); };
+    thread->OnTerminate = TNotifyEvent(&receiver, &Receiver::ThreadTerminated);
     thread->Start();
     EXPECT_TRUE(testsupport::PumpUntil([] { return destroyed.load(); }, 20000));
-    EXPECT_TRUE(terminateOnMain);
+    EXPECT_TRUE(receiver.terminateOnMain);
 }
 
 TEST(Threads, ThreadFreedBeforeStartNeverRunsExecute)
