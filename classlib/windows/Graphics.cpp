@@ -87,6 +87,47 @@ bool IdentToColor(const std::string& ident, TColor& color)
     return false;
 }
 
+// ---- Published classes ----------------------------------------------------------------------
+
+CLASSLIB_DEFINE_ENUM(TFontStyle, "fsBold", "fsItalic", "fsUnderline", "fsStrikeOut")
+CLASSLIB_DEFINE_ENUM(TFontPitch, "fpDefault", "fpVariable", "fpFixed")
+CLASSLIB_DEFINE_ENUM(TPenStyle, "psSolid", "psDash", "psDot", "psDashDot", "psDashDotDot", "psClear",
+                     "psInsideFrame")
+CLASSLIB_DEFINE_ENUM(TPenMode, "pmBlack", "pmWhite", "pmNop", "pmNot", "pmCopy", "pmNotCopy",
+                     "pmMergePenNot", "pmMaskPenNot", "pmMergeNotPen", "pmMaskNotPen", "pmMerge",
+                     "pmNotMerge", "pmMask", "pmNotMask", "pmXor", "pmNotXor")
+CLASSLIB_DEFINE_ENUM(TBrushStyle, "bsSolid", "bsClear", "bsHorizontal", "bsVertical", "bsFDiagonal",
+                     "bsBDiagonal", "bsCross", "bsDiagCross")
+
+CLASSLIB_PUBLISH(TGraphicsObject) {}
+
+CLASSLIB_PUBLISH(TFont)
+{
+    c.Property("Charset", &TFont::Charset, &TFont::SetCharset).SetDefault(DEFAULT_CHARSET);
+    c.Property("Color", &TFont::Color, &TFont::SetColor).SetDefault(clWindowText);
+    c.Property("Height", &TFont::Height, &TFont::SetHeight);
+    c.Property("Name", &TFont::Name, &TFont::SetName);
+    c.Property("Pitch", &TFont::Pitch, &TFont::SetPitch).SetDefault(fpDefault);
+    c.Property("Size", &TFont::Size, &TFont::SetSize).StoredFn = [](const TObject*) { return false; };
+    c.Property("Style", &TFont::Style, &TFont::SetStyle);
+}
+
+CLASSLIB_PUBLISH(TPen)
+{
+    c.Property("Color", &TPen::Color, &TPen::SetColor).SetDefault(clBlack);
+    c.Property("Mode", &TPen::Mode, &TPen::SetMode).SetDefault(pmCopy);
+    c.Property("Style", &TPen::Style, &TPen::SetStyle).SetDefault(psSolid);
+    c.Property("Width", &TPen::Width, &TPen::SetWidth).SetDefault(1);
+}
+
+CLASSLIB_PUBLISH(TBrush)
+{
+    c.Property("Color", &TBrush::Color, &TBrush::SetColor).SetDefault(clWhite);
+    c.Property("Style", &TBrush::Style, &TBrush::SetStyle).SetDefault(bsSolid);
+}
+
+CLASSLIB_PUBLISH(TCanvas) {}
+
 // ---- TGraphicsObject ------------------------------------------------------------------------
 
 TGraphicsObject::~TGraphicsObject()
@@ -448,7 +489,12 @@ void TCanvas::SelectPen()
     HGDIOBJ old = SelectObject(dc_, pen_->Handle());
     if (!stockPen_)
         stockPen_ = old;
-    SetROP2(dc_, static_cast<int>(pen_->Mode()) + 1);
+    // In the order of TPenMode.
+    static const int kRasterOps[] = {
+        R2_BLACK, R2_WHITE, R2_NOP, R2_NOT, R2_COPYPEN, R2_NOTCOPYPEN, R2_MERGEPENNOT,
+        R2_MASKPENNOT, R2_MERGENOTPEN, R2_MASKNOTPEN, R2_MERGEPEN, R2_NOTMERGEPEN, R2_MASKPEN,
+        R2_NOTMASKPEN, R2_XORPEN, R2_NOTXORPEN};
+    SetROP2(dc_, kRasterOps[pen_->Mode()]);
     state_ |= PenValid;
 }
 

@@ -14,6 +14,7 @@
 
 #include "core/Events.h"
 #include "core/Object.h"
+#include "core/TypeInfo.h"
 
 namespace classlib {
 
@@ -101,6 +102,11 @@ enum TPenMode {
 enum TBrushStyle {
     bsSolid, bsClear, bsHorizontal, bsVertical, bsFDiagonal, bsBDiagonal, bsCross, bsDiagCross
 };
+CLASSLIB_ENUM(TFontStyle);
+CLASSLIB_ENUM(TFontPitch);
+CLASSLIB_ENUM(TPenStyle);
+CLASSLIB_ENUM(TPenMode);
+CLASSLIB_ENUM(TBrushStyle);
 
 // Common part: change notification and the handle life cycle.
 class TGraphicsObject : public TPersistent {

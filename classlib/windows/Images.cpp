@@ -1,6 +1,6 @@
 #include "windows/Images.h"
 
-#include "core/Classes.h"
+#include "core/Streams.h"
 #include "core/TypeInfo.h"
 
 #include <algorithm>
@@ -57,6 +57,22 @@ T ReadLe(const uint8_t* p)
 
 } // namespace
 
+CLASSLIB_DEFINE_ENUM(TPixelFormat, "pf1bit", "pf4bit", "pf8bit", "pf24bit", "pf32bit")
+CLASSLIB_DEFINE_ENUM(TTransparentMode, "tmAuto", "tmFixed")
+
+CLASSLIB_PUBLISH(TGraphic) {}
+
+CLASSLIB_PUBLISH(TBitmap)
+{
+    c.Property("TransparentColor", &TBitmap::TransparentColor, &TBitmap::SetTransparentColor);
+    c.Property("TransparentMode", &TBitmap::TransparentMode, &TBitmap::SetTransparentMode)
+        .SetDefault(tmAuto);
+}
+
+CLASSLIB_PUBLISH(TIcon) {}
+
+CLASSLIB_PUBLISH(TPicture) {}
+
 // ---- TGraphic -------------------------------------------------------------------------------
 
 void TGraphic::LoadFromFile(const std::string& fileName)
@@ -84,13 +100,6 @@ void TGraphic::Changed()
     modified_ = true;
     if (OnChange)
         OnChange(this);
-}
-
-void TGraphic::DefineProperties(TFiler& filer)
-{
-    filer.DefineBinaryProperty(
-        "Data", [this](TStream& stream) { ReadData(stream); },
-        [this](TStream& stream) { WriteData(stream); }, !Empty());
 }
 
 // ---- TBitmap --------------------------------------------------------------------------------
@@ -415,7 +424,7 @@ void TBitmap::SetHandle(HBITMAP bitmap)
     Changed();
 }
 
-void* TBitmap::ScanLine(int row)
+const uint8_t* TBitmap::RowBits(int row) const
 {
     if (row < 0 || row >= height_)
         throw EInvalidGraphicOperation("Scan line index out of range");
@@ -423,13 +432,18 @@ void* TBitmap::ScanLine(int row)
     return bits_ + static_cast<size_t>(height_ - 1 - row) * stride_;
 }
 
-TColor TBitmap::TransparentColor()
+void* TBitmap::ScanLine(int row)
+{
+    return const_cast<uint8_t*>(RowBits(row));
+}
+
+TColor TBitmap::TransparentColor() const
 {
     if (transparentMode_ == tmFixed)
         return transparentColor_;
     if (Empty())
         return clDefault;
-    const auto* pixel = static_cast<const uint8_t*>(ScanLine(height_ - 1));
+    const uint8_t* pixel = RowBits(height_ - 1);
     return TColor(pixel[2]) | TColor(pixel[1]) << 8 | TColor(pixel[0]) << 16;
 }
 
@@ -769,13 +783,6 @@ void TPicture::SaveToFile(const std::string& fileName)
 {
     if (graphic_)
         graphic_->SaveToFile(fileName);
-}
-
-void TPicture::DefineProperties(TFiler& filer)
-{
-    filer.DefineBinaryProperty(
-        "Data", [this](TStream& stream) { ReadData(stream); },
-        [this](TStream& stream) { WriteData(stream); }, graphic_ && !graphic_->Empty());
 }
 
 void TPicture::ReadData(TStream& stream)

@@ -34,8 +34,6 @@ class TGraphic : public TPersistent {
     TNotifyEvent OnChange;
 
 protected:
-    // The form streams store a graphic as its file bytes ("Data").
-    void DefineProperties(TFiler& filer) override;
     virtual void ReadData(TStream& stream) { LoadFromStream(stream); }
     virtual void WriteData(TStream& stream) { SaveToStream(stream); }
     virtual void Changed();
@@ -47,6 +45,8 @@ private:
 
 enum TPixelFormat { pf1bit, pf4bit, pf8bit, pf24bit, pf32bit };
 enum TTransparentMode { tmAuto, tmFixed };
+CLASSLIB_ENUM(TPixelFormat);
+CLASSLIB_ENUM(TTransparentMode);
 
 class TBitmapCanvas;
 
@@ -88,7 +88,7 @@ class TBitmap : public TGraphic {
     void* ScanLine(int row);
 
     // The colour drawn as transparent: the bottom-left pixel in tmAuto, else the colour set.
-    TColor TransparentColor();
+    TColor TransparentColor() const;
     void SetTransparentColor(TColor color);
     TTransparentMode TransparentMode() const { return transparentMode_; }
     void SetTransparentMode(TTransparentMode mode);
@@ -104,6 +104,7 @@ private:
     void CreateDib(int width, int height, TPixelFormat format, const void* sourceBits,
                    const BITMAPINFO* sourceInfo);
     void FreeImage();
+    const uint8_t* RowBits(int row) const;
     HDC AcquireDc();
     void LoadFromBitmapHandle(HBITMAP bitmap);
 
@@ -155,6 +156,8 @@ private:
 
 CLASSLIB_DECLARE_EXCEPTION(EInvalidGraphic, Exception);
 CLASSLIB_DECLARE_EXCEPTION(EInvalidGraphicOperation, Exception);
+// A resource of the program that is not there.
+CLASSLIB_DECLARE_EXCEPTION(EResNotFound, Exception);
 
 // ---- Picture and the format registry --------------------------------------------------------
 
@@ -199,8 +202,6 @@ class TPicture : public TPersistent {
     TNotifyEvent OnChange;
 
 protected:
-    // Stored in the form streams as the graphic's class name followed by its data.
-    void DefineProperties(TFiler& filer) override;
     void Changed(TObject* sender);
 
 private:

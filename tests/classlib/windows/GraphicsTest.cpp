@@ -1,0 +1,405 @@
+// Canvas, GDI objects and bitmaps, checked pixel by pixel in DIBs.
+#include "windows/Graphics.h"
+#include "windows/Images.h"
+
+#include "core/Streams.h"
+
+#include "GuiTest.h"
+
+#include <string>
+
+using namespace classlib;
+using testsupport::Dib;
+
+namespace {
+
+const std::string kData = BRENVIK_TEST_DATA; // the fixtures folder, as a Windows path
+
+// The pattern of the ImageMagick fixtures: 6 x 4 pixels, as 0xRRGGBB.
+uint32_t PatternPixel(int x, int y)
+{
+    return uint32_t(40 * x) << 16 | uint32_t(60 * y) << 8 | uint32_t(200 - 30 * x);
+}
+
+// 0x00BBGGRR colour value to 0xRRGGBB.
+uint32_t Rgb(TColor color)
+{
+    return (color & 0xFF) << 16 | (color & 0xFF00) | (color >> 16 & 0xFF);
+}
+
+uint32_t BitmapPixel(TBitmap& bitmap, int x, int y)
+{
+    const auto* row = static_cast<const uint8_t*>(bitmap.ScanLine(y));
+    const int bytes = bitmap.PixelFormat() == pf32bit ? 4 : 3;
+    const uint8_t* p = row + x * bytes;
+    return uint32_t(p[2]) << 16 | uint32_t(p[1]) << 8 | p[0];
+}
+
+TEST(Colors, SystemColorsResolveAndOtherValuesStay)
+{
+    EXPECT_EQ(clBtnFace, 0xFF00000Fu);
+    EXPECT_EQ(clNone, 0x1FFFFFFFu);
+    EXPECT_EQ(ColorToRGB(clBtnFace), GetSysColor(COLOR_BTNFACE));
+    EXPECT_EQ(ColorToRGB(clHighlight), GetSysColor(COLOR_HIGHLIGHT));
+    EXPECT_EQ(ColorToRGB(clRed), clRed);
+    EXPECT_EQ(ColorToRGB(clNone), clNone);
+    std::string name;
+    ASSERT_TRUE(ColorToIdent(clBtnFace, name));
+    EXPECT_EQ(name, "clBtnFace");
+    TColor color = 0;
+    ASSERT_TRUE(IdentToColor("CLWINDOW", color));
+    EXPECT_EQ(color, clWindow);
+    EXPECT_FALSE(IdentToColor("clNoSuchColour", color));
+    EXPECT_FALSE(ColorToIdent(0x123456, name));
+}
+
+class CanvasTest : public ::testing::Test {
+protected:
+    Dib dib{60, 40};
+    TCanvas canvas;
+    void SetUp() override { canvas.SetHandle(dib.dc()); }
+    void TearDown() override { canvas.SetHandle(nullptr); }
+};
+
+TEST_F(CanvasTest, FillsFramesAndShapesPaintTheExpectedPixels)
+{
+    canvas.Brush()->SetColor(clRed);
+    canvas.FillRect({2, 2, 12, 12});
+    canvas.Brush()->SetColor(clBlue);
+    canvas.FrameRect({20, 2, 30, 12});
+    canvas.Pen()->SetColor(clLime);
+    canvas.Brush()->SetColor(clYellow);
+    canvas.Rectangle(35, 2, 45, 12);
+    canvas.Brush()->SetColor(clBtnFace);
+    canvas.FillRect({2, 20, 12, 30});
+
+    EXPECT_EQ(dib.Pixel(2, 2), 0xFF0000u);
+    EXPECT_EQ(dib.Pixel(11, 11), 0xFF0000u);
+    EXPECT_EQ(dib.Pixel(12, 12), 0xFFFFFFu); // right and bottom edges are exclusive
+    EXPECT_EQ(dib.Pixel(20, 2), 0x0000FFu);
+    EXPECT_EQ(dib.Pixel(29, 11), 0x0000FFu);
+    EXPECT_EQ(dib.Pixel(25, 7), 0xFFFFFFu); // a frame leaves the inside alone
+    EXPECT_EQ(dib.Pixel(35, 2), 0x00FF00u);
+    EXPECT_EQ(dib.Pixel(40, 7), 0xFFFF00u);
+    EXPECT_EQ(dib.Pixel(5, 25), Rgb(GetSysColor(COLOR_BTNFACE)));
+}
+
+TEST_F(CanvasTest, ClearBrushFillsNothingAndLinesUseThePen)
+{
+    canvas.Brush()->SetStyle(bsClear);
+    canvas.Pen()->SetColor(clNavy);
+    canvas.Rectangle(5, 5, 15, 15);
+    canvas.MoveTo(20, 30);
+    canvas.LineTo(40, 30);
+    EXPECT_EQ(dib.Pixel(5, 10), 0x000080u);
+    EXPECT_EQ(dib.Pixel(10, 10), 0xFFFFFFu);
+    EXPECT_EQ(dib.Pixel(20, 30), 0x000080u);
+    EXPECT_EQ(dib.Pixel(39, 30), 0x000080u);
+    EXPECT_EQ(dib.Pixel(40, 30), 0xFFFFFFu);
+    EXPECT_EQ(canvas.PenPos().X, 40);
+}
+
+TEST_F(CanvasTest, TextExtentMatchesTheSystemMeasureAndFollowsFontChanges)
+{
+    canvas.Font()->SetName("Tahoma");
+    canvas.Font()->SetHeight(-13);
+    const std::string text = "Brenvik 1.0";
+    const SIZE small = canvas.TextExtent(text);
+
+    HFONT font = CreateFontA(-13, 0, 0, 0, FW_NORMAL, 0, 0, 0, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
+                             CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH, "Tahoma");
+    HDC dc = CreateCompatibleDC(nullptr);
+    HGDIOBJ old = SelectObject(dc, font);
+    SIZE expected{};
+    GetTextExtentPoint32A(dc, text.c_str(), static_cast<int>(text.size()), &expected);
+    SelectObject(dc, old);
+    DeleteDC(dc);
+    DeleteObject(font);
+    EXPECT_EQ(small.cx, expected.cx);
+    EXPECT_EQ(small.cy, expected.cy);
+
+    // A font selected into the context is replaced when it changes.
+    canvas.Font()->SetHeight(-26);
+    const SIZE large = canvas.TextExtent(text);
+    EXPECT_GT(large.cx, small.cx);
+    EXPECT_GT(large.cy, small.cy);
+    canvas.Font()->SetStyle({fsBold});
+    EXPECT_GE(canvas.TextWidth(text), large.cx);
+}
+
+TEST_F(CanvasTest, TextRectPaintsInsideTheRectangleOnly)
+{
+    canvas.Font()->SetName("Tahoma");
+    canvas.Font()->SetHeight(-20);
+    canvas.Font()->SetColor(clBlack);
+    canvas.Brush()->SetColor(clAqua);
+    const RECT clip{10, 10, 30, 30};
+    canvas.TextRect(clip, 5, 5, "WWWWWW");
+    // The background inside the rectangle is the brush, ink appears inside it, nothing
+    // outside it changes.
+    int ink = 0;
+    for (int y = 0; y < dib.height(); ++y) {
+        for (int x = 0; x < dib.width(); ++x) {
+            const uint32_t p = dib.Pixel(x, y);
+            const bool inside = x >= clip.left && x < clip.right && y >= clip.top && y < clip.bottom;
+            if (!inside)
+                ASSERT_EQ(p, 0xFFFFFFu) << x << "," << y;
+            else if (p != 0x00FFFFu)
+                ++ink;
+        }
+    }
+    EXPECT_GT(ink, 0);
+}
+
+TEST_F(CanvasTest, CanvasWithoutContextRefusesToDraw)
+{
+    TCanvas bare;
+    EXPECT_THROW(bare.FillRect({0, 0, 1, 1}), EInvalidOperation);
+}
+
+TEST(Bitmap, PixelAccessThroughCanvasAndScanLineAgree)
+{
+    TBitmap bitmap;
+    bitmap.SetSize(5, 4);
+    EXPECT_EQ(BitmapPixel(bitmap, 0, 0), 0xFFFFFFu); // new pixels are white
+    bitmap.Canvas()->SetPixel(1, 2, clRed);
+    bitmap.Canvas()->Brush()->SetColor(clBlue);
+    bitmap.Canvas()->FillRect({3, 0, 5, 1});
+    EXPECT_EQ(BitmapPixel(bitmap, 1, 2), 0xFF0000u);
+    EXPECT_EQ(BitmapPixel(bitmap, 4, 0), 0x0000FFu);
+    EXPECT_EQ(bitmap.Canvas()->Pixel(1, 2), clRed);
+
+    auto* row = static_cast<uint8_t*>(bitmap.ScanLine(3));
+    row[0] = 0x10; // blue
+    row[1] = 0x20; // green
+    row[2] = 0x30; // red
+    EXPECT_EQ(bitmap.Canvas()->Pixel(0, 3), 0x102030u);
+
+    // Growing keeps the old pixels at the top-left corner.
+    bitmap.SetSize(8, 6);
+    EXPECT_EQ(BitmapPixel(bitmap, 1, 2), 0xFF0000u);
+    EXPECT_EQ(BitmapPixel(bitmap, 7, 5), 0xFFFFFFu);
+    EXPECT_THROW(bitmap.ScanLine(6), EInvalidGraphicOperation);
+}
+
+TEST(Bitmap, AutomaticTransparentColorIsTheBottomLeftPixel)
+{
+    TBitmap bitmap;
+    bitmap.SetSize(4, 3);
+    bitmap.Canvas()->SetPixel(0, 2, 0x123456);
+    bitmap.Canvas()->SetPixel(0, 0, clRed);
+    EXPECT_EQ(bitmap.TransparentMode(), tmAuto);
+    EXPECT_EQ(bitmap.TransparentColor(), 0x123456u);
+    bitmap.SetTransparentColor(clLime);
+    EXPECT_EQ(bitmap.TransparentMode(), tmFixed);
+    EXPECT_EQ(bitmap.TransparentColor(), clLime);
+    bitmap.SetTransparentMode(tmAuto);
+    EXPECT_EQ(bitmap.TransparentColor(), 0x123456u);
+}
+
+// A glyph-like bitmap: fuchsia background (also the bottom-left pixel), a red square.
+void MakeGlyph(TBitmap& glyph)
+{
+    glyph.SetSize(10, 10);
+    glyph.Canvas()->Brush()->SetColor(clFuchsia);
+    glyph.Canvas()->FillRect({0, 0, 10, 10});
+    glyph.Canvas()->Brush()->SetColor(clRed);
+    glyph.Canvas()->FillRect({3, 3, 7, 7});
+}
+
+TEST(Bitmap, TransparentBitmapLeavesItsTransparentColorUnpainted)
+{
+    TBitmap glyph;
+    MakeGlyph(glyph);
+    glyph.SetTransparent(true);
+    Dib dib(20, 20, 0x00FF00);
+    TCanvas canvas;
+    canvas.SetHandle(dib.dc());
+    canvas.Draw(5, 5, &glyph);
+    canvas.SetHandle(nullptr);
+    EXPECT_EQ(dib.Pixel(5, 5), 0x00FF00u);
+    EXPECT_EQ(dib.Pixel(14, 14), 0x00FF00u);
+    EXPECT_EQ(dib.Pixel(9, 9), 0xFF0000u);
+}
+
+TEST(Bitmap, OpaqueDrawAndStretchDrawCopyEveryPixel)
+{
+    TBitmap glyph;
+    MakeGlyph(glyph);
+    Dib dib(40, 40, 0x00FF00);
+    TCanvas canvas;
+    canvas.SetHandle(dib.dc());
+    canvas.Draw(0, 0, &glyph);
+    canvas.StretchDraw({20, 20, 40, 40}, &glyph);
+    canvas.SetHandle(nullptr);
+    EXPECT_EQ(dib.Pixel(0, 0), 0xFF00FFu);
+    EXPECT_EQ(dib.Pixel(5, 5), 0xFF0000u);
+    EXPECT_EQ(dib.Pixel(21, 21), 0xFF00FFu);
+    EXPECT_EQ(dib.Pixel(30, 30), 0xFF0000u); // the square doubled: 26..33
+    EXPECT_EQ(dib.Pixel(39, 39), 0xFF00FFu);
+}
+
+TEST(Bitmap, BrushCopyReplacesOneColourWithTheBrush)
+{
+    TBitmap glyph;
+    MakeGlyph(glyph);
+    Dib dib(10, 10, 0x000000);
+    TCanvas canvas;
+    canvas.SetHandle(dib.dc());
+    canvas.Brush()->SetColor(clBtnFace);
+    canvas.BrushCopy({0, 0, 10, 10}, &glyph, {0, 0, 10, 10}, clFuchsia);
+    canvas.SetHandle(nullptr);
+    EXPECT_EQ(dib.Pixel(0, 0), Rgb(GetSysColor(COLOR_BTNFACE)));
+    EXPECT_EQ(dib.Pixel(9, 9), Rgb(GetSysColor(COLOR_BTNFACE)));
+    EXPECT_EQ(dib.Pixel(5, 5), 0xFF0000u);
+}
+
+TEST(Bitmap, ReadsBmpFilesWrittenByImageMagick)
+{
+    for (const char* name : {"pattern24.bmp", "pattern8.bmp", "pattern8rle.bmp"}) {
+        SCOPED_TRACE(name);
+        TBitmap bitmap;
+        bitmap.LoadFromFile(kData + name);
+        ASSERT_EQ(bitmap.Width(), 6);
+        ASSERT_EQ(bitmap.Height(), 4);
+        for (int y = 0; y < 4; ++y)
+            for (int x = 0; x < 6; ++x)
+                ASSERT_EQ(BitmapPixel(bitmap, x, y), PatternPixel(x, y)) << x << "," << y;
+        EXPECT_EQ(bitmap.TransparentColor(), TColor(0xC8B400)); // pixel (0, 3): 0, 180, 200
+    }
+}
+
+TEST(Bitmap, LoadsFromAResource)
+{
+    TBitmap bitmap;
+    bitmap.LoadFromResourceName(nullptr, "PATTERN24");
+    ASSERT_EQ(bitmap.Width(), 6);
+    ASSERT_EQ(bitmap.Height(), 4);
+    EXPECT_EQ(BitmapPixel(bitmap, 5, 1), PatternPixel(5, 1));
+    EXPECT_EQ(BitmapPixel(bitmap, 0, 3), PatternPixel(0, 3));
+    EXPECT_THROW(bitmap.LoadFromResourceName(nullptr, "NO_SUCH_BITMAP"), EResNotFound);
+}
+
+TEST(Bitmap, SavedBmpLoadsBackWithTheSameBytes)
+{
+    for (TPixelFormat format : {pf24bit, pf32bit}) {
+        TBitmap bitmap;
+        bitmap.SetPixelFormat(format);
+        bitmap.SetSize(7, 3);
+        for (int y = 0; y < 3; ++y)
+            for (int x = 0; x < 7; ++x)
+                bitmap.Canvas()->SetPixel(x, y, TColor(x * 30 | y * 80 << 8 | (x + y) * 20 << 16));
+        TMemoryStream first;
+        bitmap.SaveToStream(first);
+        first.SetPosition(0);
+        TBitmap loaded;
+        loaded.LoadFromStream(first);
+        EXPECT_EQ(loaded.PixelFormat(), format);
+        TMemoryStream second;
+        loaded.SaveToStream(second);
+        ASSERT_EQ(first.Size(), second.Size());
+        EXPECT_EQ(0, memcmp(first.Memory(), second.Memory(), static_cast<size_t>(first.Size())));
+        EXPECT_EQ(BitmapPixel(loaded, 6, 2), BitmapPixel(bitmap, 6, 2));
+    }
+}
+
+// Damaged files are refused with EInvalidGraphic, never read past their end.
+TEST(Bitmap, RefusesDamagedFiles)
+{
+    TMemoryStream source;
+    source.LoadFromFile(kData + "pattern24.bmp");
+    const auto* bytes = static_cast<const uint8_t*>(source.Memory());
+    const std::string good(reinterpret_cast<const char*>(bytes), static_cast<size_t>(source.Size()));
+
+    auto withPatch = [&](size_t offset, std::string patch) {
+        std::string s = good;
+        s.replace(offset, patch.size(), patch);
+        return s;
+    };
+    const std::string cases[] = {
+        good.substr(0, 20),                                 // header cut off
+        good.substr(0, good.size() - 5),                    // pixels cut off
+        withPatch(0, "XX"),                                 // no signature
+        withPatch(18, std::string("\xFF\xFF\xFF\x7F", 4)),  // absurd width
+        withPatch(28, std::string("\x07\x00", 2)),          // 7 bits per pixel
+        withPatch(10, std::string("\xFF\xFF\x00\x00", 4)),  // pixels beyond the end
+        withPatch(30, std::string("\x09\x00\x00\x00", 4)),  // unknown compression
+    };
+    for (const auto& data : cases) {
+        TMemoryStream stream;
+        stream.WriteBuffer(data.data(), static_cast<int64_t>(data.size()));
+        stream.SetPosition(0);
+        TBitmap bitmap;
+        EXPECT_THROW(bitmap.LoadFromStream(stream), EInvalidGraphic);
+    }
+}
+
+TEST(Icon, LoadsTheProgramIconFileAndSavesItUnchanged)
+{
+    TIcon icon;
+    icon.LoadFromFile(std::string(BRENVIK_RESOURCES) + "Brenvik.ico");
+    EXPECT_FALSE(icon.Empty());
+    EXPECT_GT(icon.Width(), 0);
+    EXPECT_EQ(icon.Width(), icon.Height());
+    TMemoryStream saved;
+    icon.SaveToStream(saved);
+    TMemoryStream original;
+    original.LoadFromFile(std::string(BRENVIK_RESOURCES) + "Brenvik.ico");
+    ASSERT_EQ(saved.Size(), original.Size());
+    EXPECT_EQ(0, memcmp(saved.Memory(), original.Memory(), static_cast<size_t>(saved.Size())));
+
+    Dib dib(64, 64, 0x00FF00);
+    TCanvas canvas;
+    canvas.SetHandle(dib.dc());
+    canvas.Draw(0, 0, &icon);
+    canvas.SetHandle(nullptr);
+    int changed = 0;
+    for (int y = 0; y < icon.Height(); ++y)
+        for (int x = 0; x < icon.Width(); ++x)
+            changed += dib.Pixel(x, y) != 0x00FF00u;
+    EXPECT_GT(changed, 0);
+}
+
+// A graphic of the test's own, for the format registry.
+class TTestGraphic : public TBitmap {
+    CLASSLIB_CLASS(TTestGraphic, TBitmap)
+};
+CLASSLIB_PUBLISH(TTestGraphic) {}
+
+TEST(Picture, ChoosesTheGraphicClassByExtension)
+{
+    TPicture picture;
+    picture.LoadFromFile(kData + "pattern24.bmp");
+    ASSERT_NE(dynamic_cast<TBitmap*>(picture.Graphic()), nullptr);
+    EXPECT_EQ(picture.Width(), 6);
+    EXPECT_THROW(picture.LoadFromFile(kData + "pattern24.xyz"), EInvalidGraphic);
+    EXPECT_EQ(picture.Width(), 6); // a failed load keeps the picture
+
+    RegisterFileFormat("XYZ", "Test pictures", TTestGraphic::StaticClass());
+    ASSERT_NE(FindFileFormat(".xyz"), nullptr);
+    EXPECT_EQ(FindFileFormat("xyz")->graphicClass, &TTestGraphic::StaticClass());
+    EXPECT_NE(GraphicFilter().find("Test pictures (*.xyz)|*.xyz"), std::string::npos);
+    UnregisterGraphicClass(TTestGraphic::StaticClass());
+    EXPECT_EQ(FindFileFormat("xyz"), nullptr);
+}
+
+TEST(Picture, AssignCopiesTheGraphicAndBitmapReplacesOthers)
+{
+    TPicture source;
+    source.LoadFromFile(kData + "pattern24.bmp");
+    TPicture copy;
+    copy.Assign(&source);
+    ASSERT_NE(copy.Graphic(), nullptr);
+    EXPECT_NE(copy.Graphic(), source.Graphic());
+    EXPECT_EQ(BitmapPixel(*copy.Bitmap(), 2, 1), PatternPixel(2, 1));
+
+    TPicture icon;
+    icon.Icon()->LoadFromFile(std::string(BRENVIK_RESOURCES) + "Brenvik.ico");
+    EXPECT_FALSE(icon.Graphic()->Empty());
+    TBitmap* bitmap = icon.Bitmap();
+    EXPECT_TRUE(bitmap->Empty());
+    copy.Assign(nullptr);
+    EXPECT_EQ(copy.Graphic(), nullptr);
+}
+
+} // namespace
