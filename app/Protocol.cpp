@@ -30,6 +30,21 @@ std::size_t BuildAddressedFrame(std::span<std::uint8_t> buffer, Command command,
     return 8;
 }
 
+AnswerCheck AnswerCheckFor(std::uint8_t command)
+{
+    switch (command & 0x7F) {
+    case CmdHandshake:
+    case CmdClaim:
+    case CmdWrite:
+    case CmdErase:
+        return AnswerCheck::Echo;
+    case CmdQueryInfo:
+        return AnswerCheck::DeviceInfo;
+    default:
+        return AnswerCheck::None;
+    }
+}
+
 bool IsEcho(std::span<const std::uint8_t> received, Command command)
 {
     return received.size() >= 2 && received[0] == FrameMarker && received[1] == command;

@@ -41,6 +41,12 @@ std::size_t BuildFrame(std::span<std::uint8_t> buffer, Command command);
 std::size_t BuildAddressedFrame(std::span<std::uint8_t> buffer, Command command,
                                 std::uint32_t address, std::uint32_t count);
 
+// How the answer to a command is recognised (by the command's low 7 bits): the echo for 1, 3,
+// 11 and 21; any report at all for 2 (the device-information record has no marker); nothing
+// for the others.
+enum class AnswerCheck { None, Echo, DeviceInfo };
+AnswerCheck AnswerCheckFor(std::uint8_t command);
+
 // True when the received bytes start with the echo 0x0F, command.
 bool IsEcho(std::span<const std::uint8_t> received, Command command);
 

@@ -1,6 +1,7 @@
 #include "Texts.h"
 
 #include <cstdio>
+#include <vector>
 
 namespace app::text {
 
@@ -54,6 +55,63 @@ std::string VersionLabel(unsigned revision)
     char digits[8];
     std::snprintf(digits, sizeof digits, "%04X", revision & 0xFFFFu);
     return Concat({VersionPrefix, digits});
+}
+
+std::string DeviceDisplayName(std::string_view product, unsigned vendorId, unsigned productId,
+                              std::string_view serial)
+{
+    std::string name;
+    if (!product.empty()) {
+        name.assign(product);
+    } else {
+        char ids[40];
+        std::snprintf(ids, sizeof ids, "Device VID=%.4x PID=%.4x", vendorId & 0xFFFFu, productId & 0xFFFFu);
+        name = ids;
+    }
+    if (!serial.empty())
+        name += Concat({" (Serial=", serial, ")"});
+    return name;
+}
+
+std::string ShortenPath(std::string_view path, const std::function<bool(std::string_view)>& fits)
+{
+    if (fits(path))
+        return std::string(path);
+    // Root: a drive ("C:"), a share ("\\server\share") or nothing; then directories; then the name.
+    const auto isSep = [](char c) { return c == '\\' || c == '/'; };
+    std::size_t rootEnd = 0;
+    if (path.size() >= 2 && path[1] == ':') {
+        rootEnd = 2;
+    } else if (path.size() >= 2 && isSep(path[0]) && isSep(path[1])) {
+        std::size_t separators = 0;
+        for (rootEnd = 2; rootEnd < path.size(); ++rootEnd) {
+            if (isSep(path[rootEnd]) && ++separators == 2)
+                break;
+        }
+    }
+    std::vector<std::string_view> parts;  // directories, then the file name
+    std::size_t start = rootEnd;
+    for (std::size_t k = rootEnd; k <= path.size(); ++k) {
+        if (k == path.size() || isSep(path[k])) {
+            if (k > start)
+                parts.push_back(path.substr(start, k - start));
+            start = k + 1;
+        }
+    }
+    if (parts.empty())
+        return std::string(path);
+    const std::string_view root = path.substr(0, rootEnd);
+    const std::string_view name = parts.back();
+    const std::size_t dirs = parts.size() - 1;
+    for (std::size_t dropped = 1; dropped <= dirs; ++dropped) {
+        std::string candidate = Concat({root, "\\..."});
+        for (std::size_t k = dropped; k < dirs; ++k)
+            candidate += Concat({"\\", parts[k]});
+        candidate += Concat({"\\", name});
+        if (fits(candidate))
+            return candidate;
+    }
+    return std::string(name);
 }
 
 } // namespace app::text

@@ -2,6 +2,7 @@
 // Every text the bootloader window shows, in one table: history lines, message boxes, task
 // dialogs and captions. The window and the upload logic take them from here so that the
 // wording stays the same wherever a text is used.
+#include <functional>
 #include <string>
 #include <string_view>
 
@@ -90,5 +91,14 @@ std::string SuccessExpanded(std::string_view fileName);
 std::string AbortExpanded(std::string_view fileName);
 // "Version: " and the revision as four upper-case hexadecimal digits.
 std::string VersionLabel(unsigned revision);
+
+// Display name of a HID device: the product string, or "Device VID=%.4x PID=%.4x" when it is
+// empty; " (Serial=%s)" follows when the serial-number string is not empty.
+std::string DeviceDisplayName(std::string_view product, unsigned vendorId, unsigned productId,
+                              std::string_view serial);
+
+// The path as it fits `fits`: whole; then with its leading directories replaced by "..." one at
+// a time (the drive or share stays); at last the file name alone.
+std::string ShortenPath(std::string_view path, const std::function<bool(std::string_view)>& fits);
 
 } // namespace app::text

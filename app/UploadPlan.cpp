@@ -400,6 +400,25 @@ std::uint32_t DeviceAddress(FamilyCode family, std::uint64_t imageAddress)
     return static_cast<std::uint32_t>(imageAddress);
 }
 
+std::string_view UploadPreconditionError(bool connected, bool loaded, FamilyCode device, FamilyCode loadedFor)
+{
+    if (!connected)
+        return text::ErrorConnectFirst;
+    if (!loaded)
+        return text::ErrorLoadHexFirst;
+    if (device != loadedFor)
+        return text::ErrorReloadHex;
+    return {};
+}
+
+std::uint32_t NextEraseAnimationPosition(std::uint32_t position, std::uint32_t maximum)
+{
+    const std::uint32_t step = std::max<std::uint32_t>(maximum / 10, 1);
+    if (position < maximum)
+        return std::min<std::uint64_t>(std::uint64_t{position} + step, maximum);
+    return step;
+}
+
 UploadPlan PlanUpload(const UploadInput& input)
 {
     UploadPlan plan;

@@ -91,6 +91,14 @@ UploadPlan PlanUpload(const UploadInput& input);
 // The acknowledged messages of a write step: one erase block each, the last one shorter.
 std::vector<Chunk> ChunksOf(const UploadPlan& plan, const PlanStep& step);
 
+// The history line that refuses "Begin uploading", checked in this order: not connected, no
+// file loaded, a file loaded for another family; empty when the upload may start.
+std::string_view UploadPreconditionError(bool connected, bool loaded, FamilyCode device, FamilyCode loadedFor);
+
+// Next position of the progress bar's erase animation (one tick a second): steps of a tenth of
+// the maximum (at least 1), starting over at one step once the maximum is reached.
+std::uint32_t NextEraseAnimationPosition(std::uint32_t position, std::uint32_t maximum);
+
 // Device address of an image address: PIC24 images hold three bytes per two address units.
 std::uint32_t DeviceAddress(FamilyCode family, std::uint64_t imageAddress);
 

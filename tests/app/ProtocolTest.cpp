@@ -103,3 +103,15 @@ TEST(Protocol, WaitErrorsHaveTheirHistoryLines)
     EXPECT_EQ(text::SuccessExpanded("C:\\a.hex"),
               "Uploading program \"C:\\a.hex\" finished with success.");
 }
+
+TEST(Protocol, AnswersAreRecognisedByTheCommandsLowSevenBits)
+{
+    struct Case { std::uint8_t command; AnswerCheck check; };
+    const Case cases[] = {
+        {1, AnswerCheck::Echo}, {3, AnswerCheck::Echo}, {11, AnswerCheck::Echo}, {21, AnswerCheck::Echo},
+        {2, AnswerCheck::DeviceInfo}, {0x82, AnswerCheck::DeviceInfo}, {0x95, AnswerCheck::Echo},
+        {4, AnswerCheck::None}, {0, AnswerCheck::None}, {22, AnswerCheck::None},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(AnswerCheckFor(c.command), c.check) << int(c.command);
+}

@@ -263,3 +263,22 @@ TEST(UploadPlan, EmptyImageWithoutBootFlashPlansNothing)
     EXPECT_TRUE(plan.Ok());
     EXPECT_TRUE(plan.steps.empty());
 }
+
+TEST(UploadPlan, PreconditionsAreCheckedInOrder)
+{
+    EXPECT_EQ(UploadPreconditionError(false, false, 2, 4), "Error: Connect first.");
+    EXPECT_EQ(UploadPreconditionError(true, false, 2, 4), "Error: Load HEX file first.");
+    EXPECT_EQ(UploadPreconditionError(true, true, 2, 4), "Error: Reload HEX file.");
+    EXPECT_EQ(UploadPreconditionError(true, true, 2, 2), "");
+}
+
+TEST(UploadPlan, EraseAnimationStepsByATenthAndStartsOver)
+{
+    std::vector<std::uint32_t> positions;
+    std::uint32_t p = 0;
+    for (int tick = 0; tick < 7; ++tick)
+        positions.push_back(p = NextEraseAnimationPosition(p, 5));
+    EXPECT_EQ(positions, (std::vector<std::uint32_t>{1, 2, 3, 4, 5, 1, 2}));
+    EXPECT_EQ(NextEraseAnimationPosition(95, 100), 100u);
+    EXPECT_EQ(NextEraseAnimationPosition(100, 100), 10u);
+}
