@@ -2,6 +2,7 @@
 
 #include "windows/Images.h"
 
+#include <cctype>
 #include <utility>
 
 namespace classlib {

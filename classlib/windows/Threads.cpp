@@ -164,6 +164,9 @@ int TThread::WaitFor()
 {
     if (threadId_ == GetCurrentThreadId())
         throw EInvalidOperation("Cannot call WaitFor on the thread itself");
+    // A suspended thread would never end: waiting for it would hang the caller for good.
+    if (!started_)
+        throw EInvalidOperation("Cannot wait for a thread that was never started");
     if (GetCurrentThreadId() == State().mainThreadId) {
         HANDLE handles[2] = {handle_, State().event};
         for (;;) {

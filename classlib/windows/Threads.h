@@ -59,7 +59,8 @@ class TThread : public TObject {
 
     // Waits until the thread has ended and returns its ReturnValue. On the main thread the
     // wait keeps running synchronized calls and sent messages, so a thread that synchronizes
-    // before it ends cannot dead-lock with its waiter.
+    // before it ends cannot dead-lock with its waiter. Raises EInvalidOperation for a thread
+    // that was never started (it would never end) and on the thread itself.
     int WaitFor();
 
     // Frees the object when the thread ends (after OnTerminate). Do not touch the object

@@ -151,6 +151,8 @@ TEST(Threads, ThreadFreedBeforeStartNeverRunsExecute)
     bool ran = false;
     {
         FunctionThread thread([&](FunctionThread&) { ran = true; });
+        // Waiting for a thread that never runs would never return.
+        EXPECT_THROW(thread.WaitFor(), EInvalidOperation);
     }
     EXPECT_FALSE(ran);
 }
