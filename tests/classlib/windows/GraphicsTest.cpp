@@ -7,6 +7,7 @@
 #include "GuiTest.h"
 
 #include <string>
+#include <thread>
 
 using namespace classlib;
 using testsupport::Dib;
@@ -149,6 +150,63 @@ TEST_F(CanvasTest, TextRectPaintsInsideTheRectangleOnly)
         }
     }
     EXPECT_GT(ink, 0);
+}
+
+TEST_F(CanvasTest, CopyRectStretchesAnotherCanvasWithTheCopyMode)
+{
+    TBitmap source;
+    source.SetSize(2, 2);
+    source.Canvas()->SetPixel(0, 0, clRed);
+    source.Canvas()->SetPixel(1, 1, clBlue);
+    canvas.CopyRect({0, 0, 4, 4}, source.Canvas(), {0, 0, 2, 2});
+    EXPECT_EQ(dib.Pixel(1, 1), 0xFF0000u);
+    EXPECT_EQ(dib.Pixel(3, 3), 0x0000FFu);
+    EXPECT_EQ(dib.Pixel(3, 0), 0xFFFFFFu);
+    // SRCAND keeps only what both have: white source pixels leave the red, blue ones make it black.
+    canvas.SetCopyMode(SRCAND);
+    canvas.CopyRect({0, 0, 4, 4}, source.Canvas(), {0, 0, 2, 2});
+    EXPECT_EQ(dib.Pixel(1, 1), 0xFF0000u);
+    EXPECT_EQ(dib.Pixel(3, 3), 0x0000FFu);
+    // The source squeezed into the lower half: its top row (red, white) lands on row 2,
+    // over white and blue.
+    canvas.CopyRect({0, 2, 4, 4}, source.Canvas(), {0, 0, 2, 2});
+    EXPECT_EQ(dib.Pixel(1, 2), 0xFF0000u);
+    EXPECT_EQ(dib.Pixel(3, 2), 0x0000FFu);
+}
+
+TEST_F(CanvasTest, FocusRectangleIsInvertedSoDrawingItTwiceRemovesIt)
+{
+    const RECT focus{5, 5, 25, 15};
+    canvas.DrawFocusRect(focus);
+    int changed = 0;
+    for (int x = focus.left; x < focus.right; ++x)
+        changed += dib.Pixel(x, focus.top) != 0xFFFFFFu;
+    EXPECT_GT(changed, 0);
+    EXPECT_EQ(dib.Pixel(15, 10), 0xFFFFFFu);
+    canvas.DrawFocusRect(focus);
+    for (int x = focus.left; x < focus.right; ++x)
+        ASSERT_EQ(dib.Pixel(x, focus.top), 0xFFFFFFu);
+}
+
+TEST_F(CanvasTest, LockingIsCountedAndExcludesOtherThreads)
+{
+    canvas.Lock();
+    canvas.Lock();
+    EXPECT_EQ(canvas.LockCount(), 2);
+    bool otherGotIt = true;
+    std::thread other([&] { otherGotIt = canvas.TryLock(); });
+    other.join();
+    EXPECT_FALSE(otherGotIt);
+    canvas.Unlock();
+    canvas.Unlock();
+    EXPECT_EQ(canvas.LockCount(), 0);
+    std::thread later([&] {
+        otherGotIt = canvas.TryLock();
+        if (otherGotIt)
+            canvas.Unlock();
+    });
+    later.join();
+    EXPECT_TRUE(otherGotIt);
 }
 
 TEST_F(CanvasTest, CanvasWithoutContextRefusesToDraw)
