@@ -79,6 +79,10 @@ class TComponent : public TPersistent, public IInterface {
     virtual bool HasParent() const { return false; }
     virtual TComponent* GetParentComponent() const { return nullptr; }
     virtual void SetParentComponent(TComponent*) {}
+    // Reads and writes this component's properties and children (TReader::ReadData,
+    // TWriter::WriteData).
+    virtual void ReadState(TReader& reader);
+    virtual void WriteState(TWriter& writer);
 
     // TPersistent
     std::string GetNamePath() const override;

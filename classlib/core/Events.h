@@ -11,6 +11,7 @@
 // `TMethod` is the untyped form the reflection and the component streams use; a `TEvent` is
 // built from one only when the code's signature matches.
 #include "core/Exceptions.h"
+#include "core/Object.h"
 
 #include <array>
 #include <cstring>
@@ -18,11 +19,10 @@
 #include <memory>
 #include <mutex>
 #include <typeindex>
+#include <type_traits>
 #include <typeinfo>
 
 namespace classlib {
-
-class TObject;
 
 // The code part of a method reference. One instance exists per member function (interned),
 // so comparing code parts compares pointers.
@@ -31,6 +31,9 @@ public:
     virtual ~TMethodCode() = default;
     // The function type of the handler, e.g. typeid(void(TObject*)).
     virtual std::type_index Signature() const = 0;
+    // The receiver pointer to store beside this code for `object` (nullptr when the object is
+    // not of the class the code belongs to); used when handlers are bound by name.
+    virtual void* ReceiverFor(TObject* object) const = 0;
 };
 
 template <class Sig>
@@ -53,6 +56,13 @@ public:
     R Invoke(void* receiver, Args... args) const override
     {
         return (static_cast<C*>(receiver)->*member_)(std::forward<Args>(args)...);
+    }
+    void* ReceiverFor(TObject* object) const override
+    {
+        if constexpr (std::is_base_of_v<TObject, C>)
+            return dynamic_cast<C*>(object);
+        else
+            return nullptr;
     }
 
 private:

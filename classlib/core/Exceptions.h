@@ -48,9 +48,12 @@ CLASSLIB_DECLARE_EXCEPTION(EFOpenError, EStreamError);
 CLASSLIB_DECLARE_EXCEPTION(EFilerError, EStreamError);
 CLASSLIB_DECLARE_EXCEPTION(EReadError, EFilerError);
 CLASSLIB_DECLARE_EXCEPTION(EWriteError, EFilerError);
-CLASSLIB_DECLARE_EXCEPTION(EClassNotFound, EFilerError);
+// Raised for unknown classes; a read error, since streams name the classes they need.
+CLASSLIB_DECLARE_EXCEPTION(EClassNotFound, EReadError);
 CLASSLIB_DECLARE_EXCEPTION(EMethodNotFound, EFilerError);
 CLASSLIB_DECLARE_EXCEPTION(EInvalidImage, EFilerError);
+// Malformed text of a form layout ("Line 3: Identifier expected").
+CLASSLIB_DECLARE_EXCEPTION(EParserError, Exception);
 
 // Raises EAbort.
 [[noreturn]] void Abort();

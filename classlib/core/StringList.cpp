@@ -1,5 +1,6 @@
 #include "core/StringList.h"
 
+#include "core/ComponentStream.h"
 #include "core/Streams.h"
 #include "core/SysUtils.h"
 #include "core/TypeInfo.h"
@@ -89,6 +90,33 @@ void TStrings::Assign(TPersistent* source)
         return;
     }
     TPersistent::Assign(source);
+}
+
+void TStrings::DefineProperties(TFiler& filer)
+{
+    filer.DefineProperty(
+        "Strings",
+        [this](TReader& reader) {
+            reader.ReadListBegin();
+            BeginUpdate();
+            try {
+                Clear();
+                while (!reader.EndOfList())
+                    Add(reader.ReadString());
+                reader.ReadListEnd();
+            } catch (...) {
+                EndUpdate();
+                throw;
+            }
+            EndUpdate();
+        },
+        [this](TWriter& writer) {
+            writer.WriteListBegin();
+            for (int i = 0; i < GetCount(); ++i)
+                writer.WriteString(Get(i));
+            writer.WriteListEnd();
+        },
+        GetCount() > 0);
 }
 
 void TStrings::Exchange(int index1, int index2)

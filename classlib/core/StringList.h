@@ -90,6 +90,8 @@ class TStrings : public TPersistent {
 
     // A TStrings source copies its lines and objects.
     void Assign(TPersistent* source) override;
+    // The lines are stored as the list property "Strings".
+    void DefineProperties(TFiler& filer) override;
 
 protected:
     // Called with true when the first BeginUpdate starts and false when the last ends.

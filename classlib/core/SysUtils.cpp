@@ -800,3 +800,108 @@ bool IsValidIdent(std::string_view ident, bool allowDots)
     return true;
 }
 } // namespace classlib
+
+namespace classlib {
+namespace {
+WideString Latin1ToWide(std::string_view text)
+{
+    WideString r;
+    r.reserve(text.size());
+    for (char c : text)
+        r.push_back(static_cast<wchar_t>(static_cast<unsigned char>(c)));
+    return r;
+}
+std::string WideToLatin1(const WideString& text)
+{
+    std::string r;
+    r.reserve(text.size());
+    for (wchar_t c : text)
+        r.push_back(static_cast<uint32_t>(c) <= 255 ? static_cast<char>(c) : '?');
+    return r;
+}
+TToWideConversion toWide = &Latin1ToWide;
+TFromWideConversion fromWide = &WideToLatin1;
+} // namespace
+
+std::string WideToAnsi(const WideString& text) { return fromWide(text); }
+WideString AnsiToWide(std::string_view text) { return toWide(text); }
+
+void SetCodePageConversion(TToWideConversion to, TFromWideConversion from)
+{
+    toWide = to ? to : &Latin1ToWide;
+    fromWide = from ? from : &WideToLatin1;
+}
+
+WideString Utf8ToWide(std::string_view text)
+{
+    WideString r;
+    size_t i = 0;
+    auto emit = [&](uint32_t cp) {
+        if (sizeof(wchar_t) == 2 && cp > 0xFFFF) {
+            cp -= 0x10000;
+            r.push_back(static_cast<wchar_t>(0xD800 + (cp >> 10)));
+            r.push_back(static_cast<wchar_t>(0xDC00 + (cp & 0x3FF)));
+        } else {
+            r.push_back(static_cast<wchar_t>(cp));
+        }
+    };
+    while (i < text.size()) {
+        const auto b = static_cast<unsigned char>(text[i]);
+        int extra = b < 0x80 ? 0 : (b >> 5) == 6 ? 1 : (b >> 4) == 14 ? 2 : (b >> 3) == 30 ? 3 : -1;
+        if (extra < 0 || (extra > 0 && i + static_cast<size_t>(extra) >= text.size())) {
+            emit(0xFFFD);
+            ++i;
+            continue;
+        }
+        uint32_t cp = extra == 0 ? b : (b & (0x3F >> extra));
+        bool ok = true;
+        for (int k = 1; k <= extra; ++k) {
+            const auto c = static_cast<unsigned char>(text[i + static_cast<size_t>(k)]);
+            if ((c & 0xC0) != 0x80) {
+                ok = false;
+                break;
+            }
+            cp = (cp << 6) | (c & 0x3F);
+        }
+        if (!ok || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) {
+            emit(0xFFFD);
+            ++i;
+            continue;
+        }
+        emit(cp);
+        i += static_cast<size_t>(extra) + 1;
+    }
+    return r;
+}
+
+std::string WideToUtf8(const WideString& text)
+{
+    std::string r;
+    for (size_t i = 0; i < text.size(); ++i) {
+        uint32_t cp = static_cast<uint32_t>(text[i]);
+        if (sizeof(wchar_t) == 2 && cp >= 0xD800 && cp <= 0xDBFF && i + 1 < text.size()) {
+            const auto low = static_cast<uint32_t>(text[i + 1]);
+            if (low >= 0xDC00 && low <= 0xDFFF) {
+                cp = 0x10000 + ((cp - 0xD800) << 10) + (low - 0xDC00);
+                ++i;
+            }
+        }
+        if (cp < 0x80) {
+            r.push_back(static_cast<char>(cp));
+        } else if (cp < 0x800) {
+            r.push_back(static_cast<char>(0xC0 | (cp >> 6)));
+            r.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
+        } else if (cp < 0x10000) {
+            r.push_back(static_cast<char>(0xE0 | (cp >> 12)));
+            r.push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
+            r.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
+        } else {
+            r.push_back(static_cast<char>(0xF0 | (cp >> 18)));
+            r.push_back(static_cast<char>(0x80 | ((cp >> 12) & 0x3F)));
+            r.push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
+            r.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
+        }
+    }
+    return r;
+}
+} // namespace classlib

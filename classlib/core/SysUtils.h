@@ -123,3 +123,18 @@ namespace classlib {
 // dot-separated identifiers.
 bool IsValidIdent(std::string_view ident, bool allowDots = false);
 } // namespace classlib
+
+namespace classlib {
+// Conversion between 8-bit text in the system code page and wide text. The portable default
+// maps code points 0..255 one to one (others become '?'); the Windows run time installs the
+// system code page's conversion with SetCodePageConversion.
+std::string WideToAnsi(const WideString& text);
+WideString AnsiToWide(std::string_view text);
+using TToWideConversion = WideString (*)(std::string_view);
+using TFromWideConversion = std::string (*)(const WideString&);
+void SetCodePageConversion(TToWideConversion toWide, TFromWideConversion fromWide);
+// UTF-8 <-> wide (UTF-16 code units on Windows, code points elsewhere); ill-formed bytes
+// become U+FFFD.
+WideString Utf8ToWide(std::string_view text);
+std::string WideToUtf8(const WideString& text);
+} // namespace classlib

@@ -179,6 +179,57 @@ CLASSLIB_BUILTIN_TYPE(WideString, SimpleInfo("WideString", tkWString))
 
 const TTypeInfo* ClassTypeInfo(const TMetaClass& cls) { return cls.TypeInfo(); }
 
+TTypeInfo MakeIntegerInfo(std::string name, int64_t minValue, int64_t maxValue)
+{
+    TTypeInfo t;
+    t.Kind = tkInteger;
+    t.Name = std::move(name);
+    t.MinValue = minValue;
+    t.MaxValue = maxValue;
+    t.OrdType = minValue >= 0 ? (maxValue <= 255 ? otUByte : maxValue <= 65535 ? otUWord : otULong)
+                              : (minValue >= -128 && maxValue <= 127 ? otSByte
+                                 : minValue >= -32768 && maxValue <= 32767 ? otSWord : otSLong);
+    return t;
+}
+
+namespace {
+struct IntegerConsts {
+    const TTypeInfo* type;
+    TIdentToInt identToInt;
+    TIntToIdent intToIdent;
+};
+std::mutex integerConstsLock;
+std::vector<IntegerConsts>& IntegerConstsList()
+{
+    static std::vector<IntegerConsts> list;
+    return list;
+}
+} // namespace
+
+void RegisterIntegerConsts(const TTypeInfo* type, TIdentToInt identToInt, TIntToIdent intToIdent)
+{
+    std::lock_guard<std::mutex> guard(integerConstsLock);
+    IntegerConstsList().push_back({type, identToInt, intToIdent});
+}
+
+bool FindIdentToInt(const TTypeInfo* type, std::string_view ident, int64_t& value)
+{
+    std::lock_guard<std::mutex> guard(integerConstsLock);
+    for (const auto& c : IntegerConstsList())
+        if (c.type == type && c.identToInt && c.identToInt(ident, value))
+            return true;
+    return false;
+}
+
+bool FindIntToIdent(const TTypeInfo* type, int64_t value, std::string& ident)
+{
+    std::lock_guard<std::mutex> guard(integerConstsLock);
+    for (const auto& c : IntegerConstsList())
+        if (c.type == type && c.intToIdent && c.intToIdent(value, ident))
+            return true;
+    return false;
+}
+
 // ---- TMetaClass -----------------------------------------------------------------------------
 
 TMetaClass::TMetaClass(const char* name, const TMetaClass* parent, Creator creator, Publisher publisher)

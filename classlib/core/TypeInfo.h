@@ -168,6 +168,25 @@ const TTypeInfo* TypeInfoFor(T**)
         return &info;                                                                          \
     }
 
+// An integer type of its own name (kind tkInteger), e.g. a colour type declared as
+// `enum TColor : int32_t {...}` with CLASSLIB_ENUM(TColor) beside it.
+#define CLASSLIB_DEFINE_INTEGER_TYPE(T, MinValue, MaxValue)                                    \
+    const ::classlib::TTypeInfo* TypeInfoFor(T*)                                               \
+    {                                                                                          \
+        static const ::classlib::TTypeInfo info =                                              \
+            ::classlib::MakeIntegerInfo(#T, MinValue, MaxValue);                               \
+        return &info;                                                                          \
+    }
+TTypeInfo MakeIntegerInfo(std::string name, int64_t minValue, int64_t maxValue);
+
+// Identifiers for values of an integer type (colour names and the like), used by the component
+// streams and the text conversions: both directions answer false when they have no mapping.
+using TIdentToInt = bool (*)(std::string_view ident, int64_t& value);
+using TIntToIdent = bool (*)(int64_t value, std::string& ident);
+void RegisterIntegerConsts(const TTypeInfo* type, TIdentToInt identToInt, TIntToIdent intToIdent);
+bool FindIdentToInt(const TTypeInfo* type, std::string_view ident, int64_t& value);
+bool FindIntToIdent(const TTypeInfo* type, int64_t value, std::string& ident);
+
 // ---- published properties -------------------------------------------------------------------
 
 inline constexpr int64_t NoDefault = INT32_MIN; // "no default value" marker, as 0x80000000
