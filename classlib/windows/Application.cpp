@@ -117,6 +117,8 @@ bool TApplication::ProcessMessage(MSG& msg)
     bool handled = false;
     if (OnMessage)
         OnMessage(msg, handled);
+    if (!handled && formHooks.isKeyMessage)
+        handled = formHooks.isKeyMessage(msg);
     if (!handled) {
         TranslateMessage(&msg);
         DispatchMessageA(&msg);

@@ -74,6 +74,9 @@ class TApplication : public TComponent {
     // How the forms module shows the main form in Run; absent, Run shows nothing.
     struct FormHooks {
         void (*showMainForm)(TComponent* form) = nullptr;
+        // Sees each message before it is translated and dispatched (keyboard messages go to
+        // their control first: dialog keys, accelerators); true when it handled the message.
+        bool (*isKeyMessage)(MSG& msg) = nullptr;
     };
     static void SetFormHooks(const FormHooks& hooks);
 
