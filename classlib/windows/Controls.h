@@ -1,0 +1,586 @@
+#pragma once
+// The control hierarchy: TControl (a rectangle on a parent with caption, font, colour, hint
+// and mouse events), TGraphicControl (no window of its own: its parent paints it in z-order),
+// TWinControl (a window created on demand through the parent chain, focus, keyboard, children,
+// alignment), TCustomControl (a window control with a canvas and Paint) and THintWindow.
+//
+// Every control receives its messages through WndProc, which dispatches them by number
+// through the classes' message maps (Messages.h). Windowed controls get the messages of their
+// window; graphic controls get the mouse messages their parent routes to them, and WM_PAINT
+// with the device context in WParam when the parent paints them.
+#include "core/Component.h"
+#include "core/Events.h"
+#include "windows/Graphics.h"
+#include "windows/Messages.h"
+#include "windows/Screen.h"
+
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+namespace classlib {
+
+class TWinControl;
+class TCustomForm;
+class TBasicAction;
+class TControlActionLink;
+
+enum TAlign { alNone, alTop, alBottom, alLeft, alRight, alClient, alCustom };
+enum TAnchorKind { akLeft, akTop, akRight, akBottom };
+using TAnchors = TSet<TAnchorKind>;
+enum TBiDiMode { bdLeftToRight, bdRightToLeft, bdRightToLeftNoAlign, bdRightToLeftReadingOnly };
+enum TMouseButton { mbLeft, mbRight, mbMiddle };
+enum TShiftStateFlag { ssShift, ssAlt, ssCtrl, ssLeft, ssRight, ssMiddle, ssDouble };
+using TShiftState = TSet<TShiftStateFlag>;
+enum TControlStyleFlag {
+    csAcceptsControls, csCaptureMouse, csDesignInteractive, csClickEvents, csFramed, csSetCaption,
+    csOpaque, csDoubleClicks, csFixedWidth, csFixedHeight, csNoDesignVisible, csReplicatable,
+    csNoStdEvents, csDisplayDragImage, csReflector, csActionClient, csMenuEvents,
+    csNeedsBorderPaint, csParentBackground
+};
+using TControlStyle = TSet<TControlStyleFlag>;
+enum TControlStateFlag {
+    csLButtonDown, csClicked, csPalette, csReadingState, csAlignmentNeeded, csFocusing, csCreating,
+    csPaintCopy, csCustomPaint, csDestroyingHandle, csDocking
+};
+using TControlState = TSet<TControlStateFlag>;
+enum TBorderStyle { bsNone, bsSingle, bsSizeable, bsDialog, bsToolWindow, bsSizeToolWin };
+using TFormBorderStyle = TBorderStyle;
+CLASSLIB_ENUM(TAlign);
+CLASSLIB_ENUM(TAnchorKind);
+CLASSLIB_ENUM(TBiDiMode);
+CLASSLIB_ENUM(TMouseButton);
+CLASSLIB_ENUM(TShiftStateFlag);
+CLASSLIB_ENUM(TBorderStyle);
+
+using TMouseEvent = TEvent<void(TObject* Sender, TMouseButton Button, TShiftState Shift, int X, int Y)>;
+using TMouseMoveEvent = TEvent<void(TObject* Sender, TShiftState Shift, int X, int Y)>;
+using TKeyEvent = TEvent<void(TObject* Sender, WORD& Key, TShiftState Shift)>;
+using TKeyPressEvent = TEvent<void(TObject* Sender, char& Key)>;
+
+// Shift state from the key flags of a mouse message (MK_*) or the keyboard now.
+TShiftState KeysToShiftState(WPARAM keys);
+TShiftState KeyboardStateToShiftState();
+// Shift state from the key data of a keystroke message (bit 29: Alt).
+TShiftState KeyDataToShiftState(LPARAM keyData);
+
+// Accelerator test: `caption` marks `key` with '&' (case-insensitive; "&&" is a literal '&').
+bool IsAccel(WORD key, const std::string& caption);
+
+// Minimum and maximum size of a control; 0 means no limit.
+class TSizeConstraints : public TPersistent {
+    CLASSLIB_CLASS(TSizeConstraints, TPersistent)
+    explicit TSizeConstraints(class TControl* control = nullptr) : control_(control) {}
+    void Assign(TPersistent* source) override;
+    int MinWidth() const { return minWidth_; }
+    int MinHeight() const { return minHeight_; }
+    int MaxWidth() const { return maxWidth_; }
+    int MaxHeight() const { return maxHeight_; }
+    void SetMinWidth(int value);
+    void SetMinHeight(int value);
+    void SetMaxWidth(int value);
+    void SetMaxHeight(int value);
+    // Clamps a proposed size.
+    void Apply(int& width, int& height) const;
+
+private:
+    void Changed();
+    class TControl* control_;
+    int minWidth_ = 0, minHeight_ = 0, maxWidth_ = 0, maxHeight_ = 0;
+};
+
+// What CM_HINTSHOW carries in LParam: the receiver may change the text, colour, position and
+// pause; a non-zero result suppresses the hint.
+struct THintInfo {
+    class TControl* HintControl = nullptr;
+    const TMetaClass* HintWindowClass = nullptr;
+    POINT HintPos{};           // screen position of the hint window
+    int HintMaxWidth = 0;
+    TColor HintColor = clInfoBk;
+    RECT CursorRect{};         // the hint stays while the pointer is inside (client coordinates)
+    POINT CursorPos{};         // pointer in the control's client coordinates
+    int ReshowTimeout = 0;
+    int HideTimeout = 0;
+    std::string HintStr;
+};
+
+class TControl : public TComponent {
+    CLASSLIB_CLASS(TControl, TComponent)
+    CLASSLIB_MESSAGES()
+    explicit TControl(TComponent* owner);
+    ~TControl() override;
+
+    // ---- place ----
+    TWinControl* Parent() const { return parent_; }
+    virtual void SetParent(TWinControl* parent);
+    int Left() const { return left_; }
+    int Top() const { return top_; }
+    int Width() const { return width_; }
+    int Height() const { return height_; }
+    void SetLeft(int value) { SetBounds(value, top_, width_, height_); }
+    void SetTop(int value) { SetBounds(left_, value, width_, height_); }
+    void SetWidth(int value) { SetBounds(left_, top_, value, height_); }
+    void SetHeight(int value) { SetBounds(left_, top_, width_, value); }
+    RECT BoundsRect() const { return RECT{left_, top_, left_ + width_, top_ + height_}; }
+    void SetBoundsRect(const RECT& r) { SetBounds(r.left, r.top, r.right - r.left, r.bottom - r.top); }
+    virtual void SetBounds(int left, int top, int width, int height);
+    // The client area in client coordinates.
+    virtual RECT ClientRect() const;
+    int ClientWidth() const;
+    int ClientHeight() const;
+    void SetClientWidth(int value);
+    void SetClientHeight(int value);
+    virtual void SetClientSize(int width, int height);
+    POINT ClientOrigin() const; // screen position of the client area's top-left corner
+    POINT ClientToScreen(POINT p) const;
+    POINT ScreenToClient(POINT p) const;
+    POINT ClientToParent(POINT p, TWinControl* parent = nullptr) const;
+    POINT ParentToClient(POINT p, TWinControl* parent = nullptr) const;
+
+    TAlign Align() const { return align_; }
+    void SetAlign(TAlign value);
+    TAnchors Anchors() const { return anchors_; }
+    void SetAnchors(TAnchors value);
+    TSizeConstraints* Constraints() const { return constraints_; }
+    void SetConstraints(TSizeConstraints* value) { constraints_->Assign(value); }
+
+    // ---- state ----
+    bool Visible() const { return visible_; }
+    virtual void SetVisible(bool value);
+    void Show() { SetVisible(true); }
+    void Hide() { SetVisible(false); }
+    // Visible here and in every parent up to a top-level window that is visible.
+    bool Showing() const;
+    bool Enabled() const { return enabled_; }
+    virtual void SetEnabled(bool value);
+    TControlStyle ControlStyle() const { return controlStyle_; }
+    void SetControlStyle(TControlStyle value) { controlStyle_ = value; }
+    TControlState ControlState() const { return controlState_; }
+    void SetControlState(TControlState value) { controlState_ = value; }
+
+    // ---- appearance ----
+    // Caption and Text are the same text (CM_TEXTCHANGED after a change).
+    virtual std::string Text() const;
+    void SetText(const std::string& value);
+    std::string Caption() const { return Text(); }
+    void SetCaption(const std::string& value) { SetText(value); }
+    TFont* Font() const { return font_; }
+    void SetFont(TFont* value) { font_->Assign(value); }
+    bool ParentFont() const { return parentFont_; }
+    void SetParentFont(bool value);
+    TColor Color() const { return color_; }
+    void SetColor(TColor value);
+    bool ParentColor() const { return parentColor_; }
+    void SetParentColor(bool value);
+    TCursor Cursor() const { return cursor_; }
+    void SetCursor(TCursor value);
+    const std::string& Hint() const { return hint_; }
+    void SetHint(const std::string& value) { hint_ = value; }
+    bool ShowHint() const { return showHint_; }
+    void SetShowHint(bool value);
+    bool ParentShowHint() const { return parentShowHint_; }
+    void SetParentShowHint(bool value);
+    TComponent* PopupMenu() const { return popupMenu_; }
+    void SetPopupMenu(TComponent* value);
+    TBiDiMode BiDiMode() const { return bidiMode_; }
+    void SetBiDiMode(TBiDiMode value);
+    bool ParentBiDiMode() const { return parentBiDiMode_; }
+    void SetParentBiDiMode(bool value);
+    bool UseRightToLeftReading() const { return bidiMode_ != bdLeftToRight; }
+
+    bool ColorStored() const { return !parentColor_; }
+    bool FontStored() const { return !parentFont_; }
+    bool ShowHintStored() const { return !parentShowHint_; }
+
+    // ---- actions ----
+    TBasicAction* Action() const;
+    void SetAction(TBasicAction* value);
+
+    // ---- painting and messages ----
+    virtual void Invalidate();
+    virtual void Update();
+    virtual void Repaint();
+    void Refresh() { Repaint(); }
+    void BringToFront();
+    void SendToBack();
+    LRESULT Perform(UINT msg, WPARAM wParam = 0, LPARAM lParam = 0);
+    // Message entry point; a control's users may replace it (WindowProc), the default is WndProc.
+    TWndMethod WindowProc;
+    virtual void WndProc(TMessage& message);
+    // Runs the handler of the message's number (message maps), else DefaultHandler.
+    void Dispatch(TMessage& message);
+    // Passes a message on from the handler of class `from` to the next one above it.
+    void Inherited(const TMetaClass& from, TMessage& message);
+    virtual void DefaultHandler(TMessage& message);
+    virtual void Click();
+    virtual void DblClick();
+    // Whether the control lies (also) at a point of its client area; graphic controls hit by
+    // the parent's mouse routing are asked through CM_HITTEST.
+    bool MouseCapture() const;
+    void SetMouseCapture(bool value);
+
+    // The form that this control is on, or nullptr.
+    TCustomForm* GetParentForm() const;
+
+    TNotifyEvent OnClick;
+    TNotifyEvent OnDblClick;
+    TMouseEvent OnMouseDown;
+    TMouseEvent OnMouseUp;
+    TMouseMoveEvent OnMouseMove;
+    TNotifyEvent OnMouseEnter;
+    TNotifyEvent OnMouseLeave;
+
+    // TComponent
+    bool HasParent() const override { return true; }
+    TComponent* GetParentComponent() const override;
+    void SetParentComponent(TComponent* value) override;
+
+protected:
+    friend class TWinControl;
+    friend class TCustomForm;
+    friend class TControlActionLink;
+    void Loaded() override;
+    void Notification(TComponent* component, TOperation operation) override;
+    virtual void Changed();
+    virtual void MouseDown(TMouseButton button, TShiftState shift, int x, int y);
+    virtual void MouseMove(TShiftState shift, int x, int y);
+    virtual void MouseUp(TMouseButton button, TShiftState shift, int x, int y);
+    // The rectangle handed to the parent when invalidated; the parent repaints graphic
+    // children there.
+    void InvalidateControl(bool isVisible, bool isOpaque);
+    // Keeps the distance to the parent's right and bottom edges for anchors.
+    void UpdateAnchorRules();
+    virtual void SetTextBuf(const std::string& value);
+    virtual void ActionChange(TBasicAction* sender, bool checkDefaults);
+    bool IsControlMouseMsg(TMessage& message);
+    void RequestAlign();
+    bool CanAutoSize(int&, int&) { return true; }
+
+    // message handlers
+    void WMLButtonDown(TMessage& m);
+    void WMLButtonUp(TMessage& m);
+    void WMLButtonDblClk(TMessage& m);
+    void WMRButtonDown(TMessage& m);
+    void WMRButtonUp(TMessage& m);
+    void WMMouseMove(TMessage& m);
+    void CMEnabledChanged(TMessage& m);
+    void CMVisibleChanged(TMessage& m);
+    void CMFontChanged(TMessage& m);
+    void CMColorChanged(TMessage& m);
+    void CMParentFontChanged(TMessage& m);
+    void CMParentColorChanged(TMessage& m);
+    void CMParentShowHintChanged(TMessage& m);
+    void CMParentBiDiModeChanged(TMessage& m);
+    void CMMouseEnter(TMessage& m);
+    void CMMouseLeave(TMessage& m);
+    void CMHitTest(TMessage& m);
+    void CMHintShow(TMessage& m);
+
+    TWinControl* parent_ = nullptr;
+    int left_ = 0, top_ = 0, width_ = 0, height_ = 0;
+    TAlign align_ = alNone;
+    TAnchors anchors_{akLeft, akTop};
+    POINT anchorDistance_{}; // right and bottom distances kept for anchors
+    POINT anchorOrigin_{};   // the parent's client size the distances belong to
+    TSizeConstraints* constraints_;
+    bool visible_ = true;
+    bool enabled_ = true;
+    std::string text_;
+    TFont* font_;
+    bool parentFont_ = true;
+    TColor color_ = clWindow;
+    bool parentColor_ = false;
+    TCursor cursor_ = crDefault;
+    std::string hint_;
+    bool showHint_ = false;
+    bool parentShowHint_ = true;
+    TComponent* popupMenu_ = nullptr;
+    TBiDiMode bidiMode_ = bdLeftToRight;
+    bool parentBiDiMode_ = true;
+    TControlStyle controlStyle_{csCaptureMouse, csClickEvents, csSetCaption, csDoubleClicks};
+    TControlState controlState_;
+    TControlActionLink* actionLink_ = nullptr;
+    bool settingParentFont_ = false;
+
+private:
+    void FontChanged(TObject* sender);
+};
+
+// Fired when a control is clicked with the mouse: the state and button data of its window
+// messages, position in client coordinates.
+class TGraphicControl : public TControl {
+    CLASSLIB_CLASS(TGraphicControl, TControl)
+    CLASSLIB_MESSAGES()
+    explicit TGraphicControl(TComponent* owner);
+    ~TGraphicControl() override;
+    // A canvas bound to the device context the parent paints with (during Paint) or to the
+    // parent's window otherwise.
+    TCanvas* Canvas() const { return canvas_; }
+
+protected:
+    virtual void Paint() {}
+    void WMPaint(TMessage& m);
+
+    TCanvas* canvas_;
+};
+
+struct TCreateParams {
+    std::string Caption;
+    DWORD Style = 0;
+    DWORD ExStyle = 0;
+    int X = 0, Y = 0, Width = 0, Height = 0;
+    HWND WndParent = nullptr;
+    // The window class: a class of the library (registered on first use with the library's
+    // window procedure) or, with `NativeClass`, a system control class that is subclassed.
+    std::string WinClassName;
+    UINT ClassStyle = CS_VREDRAW | CS_HREDRAW | CS_DBLCLKS;
+    HCURSOR ClassCursor = nullptr;
+    HBRUSH ClassBackground = nullptr;
+    bool NativeClass = false;
+};
+
+class TWinControl : public TControl {
+    CLASSLIB_CLASS(TWinControl, TControl)
+    CLASSLIB_MESSAGES()
+    explicit TWinControl(TComponent* owner);
+    ~TWinControl() override;
+
+    // ---- window ----
+    // The window handle, created (with the parents' handles) when first asked for.
+    HWND Handle();
+    bool HandleAllocated() const { return handle_ != nullptr; }
+    void HandleNeeded();
+    // Destroys the window and creates it again (style changes).
+    void RecreateWnd();
+    // The window handle of the control and its parents for a child window of this control.
+    HWND ParentWindow() const { return parentWindow_; }
+    void SetParentWindow(HWND value) { parentWindow_ = value; }
+
+    // ---- children ----
+    int ControlCount() const { return static_cast<int>(controls_.size() + winControls_.size()); }
+    // Graphic children first (in z-order), then windowed ones.
+    TControl* Controls(int index) const;
+    void InsertControl(TControl* control);
+    void RemoveControl(TControl* control);
+    bool ContainsControl(TControl* control) const;
+    // The child (graphic or windowed, visible and enabled unless `allowDisabled`) at a client
+    // point, topmost first.
+    TControl* ControlAtPos(POINT pos, bool allowDisabled, bool allowWinControls = false) const;
+    // Sends the message to every child (stopping when one sets a non-zero result).
+    void Broadcast(TMessage& message);
+    void NotifyControls(UINT msg);
+    void DisableAlign() { ++alignLevel_; }
+    void EnableAlign();
+    void Realign();
+    // The area children are laid out in; descendants shrink it for frames and captions.
+    virtual void AdjustClientRect(RECT& rect);
+
+    // ---- focus and keys ----
+    bool TabStop() const { return tabStop_; }
+    void SetTabStop(bool value);
+    int TabOrder() const;
+    void SetTabOrder(int value);
+    virtual bool CanFocus() const;
+    bool Focused() const;
+    virtual void SetFocus();
+    // Windowed descendants in tab order (depth first).
+    void GetTabOrderList(std::vector<TWinControl*>& list) const;
+    TWinControl* FindNextControl(TWinControl* current, bool goForward, bool checkTabStop, bool checkParent) const;
+    void SelectNext(TWinControl* current, bool goForward, bool checkTabStop);
+    TNotifyEvent OnEnter;
+    TNotifyEvent OnExit;
+    TKeyEvent OnKeyDown;
+    TKeyEvent OnKeyUp;
+    TKeyPressEvent OnKeyPress;
+
+    // ---- painting ----
+    TBrush* Brush() const { return brush_; }
+    bool DoubleBuffered() const { return doubleBuffered_; }
+    void SetDoubleBuffered(bool value) { doubleBuffered_ = value; }
+    bool ParentBackground() const { return controlStyle_.Contains(csParentBackground); }
+    void SetParentBackground(bool value);
+    bool Ctl3D() const { return ctl3D_; }
+    void SetCtl3D(bool value);
+    // Paints this control's window (background and content) and then its graphic children
+    // into `dc`; the way to render a control into a DIB.
+    void PaintTo(HDC dc, int x, int y);
+    // Paints the graphic children from `first` on (all when nullptr) in z-order into `dc`.
+    void PaintControls(HDC dc, TControl* first);
+    // Asks the parent to paint its background and content into `dc` behind this control.
+    void PaintParentBackground(HDC dc);
+
+    void Invalidate() override;
+    void Update() override;
+    void Repaint() override;
+    void SetBounds(int left, int top, int width, int height) override;
+    RECT ClientRect() const override;
+    std::string Text() const override;
+    void WndProc(TMessage& message) override;
+    void DefaultHandler(TMessage& message) override;
+    void SetParent(TWinControl* parent) override;
+
+    // The control that owns a window of the library, or nullptr.
+    static TWinControl* FindControl(HWND window);
+
+protected:
+    friend class TControl;
+    friend class TCustomForm;
+    virtual void CreateParams(TCreateParams& params);
+    virtual void CreateWnd();
+    virtual void CreateWindowHandle(const TCreateParams& params);
+    virtual void DestroyWnd();
+    virtual void DestroyHandle();
+    // Runs after the window exists: the font, the text and the children's windows.
+    virtual void CreateHandle();
+    virtual void AlignControls(TControl* control, RECT& rect);
+    virtual void PaintWindow(HDC dc);
+    void PaintHandler(TMessage& message);
+    virtual void KeyDown(WORD& key, TShiftState shift);
+    virtual void KeyUp(WORD& key, TShiftState shift);
+    virtual void KeyPress(char& key);
+    virtual void DoEnter();
+    virtual void DoExit();
+    bool DoKeyDown(TMessage& m);
+    bool DoKeyUp(TMessage& m);
+    bool DoKeyPress(TMessage& m);
+    void UpdateShowing();
+    void UpdateBounds();
+    void SetTextBuf(const std::string& value) override;
+    void Loaded() override;
+    void FixupTabList();
+    void CheckMouseTracking(TControl* target);
+
+    // message handlers
+    void WMPaint(TMessage& m);
+    void WMEraseBkgnd(TMessage& m);
+    void WMPrintClient(TMessage& m);
+    void WMSize(TMessage& m);
+    void WMMove(TMessage& m);
+    void WMWindowPosChanged(TMessage& m);
+    void WMCommand(TMessage& m);
+    void WMNotify(TMessage& m);
+    void WMDrawItem(TMessage& m);
+    void WMMeasureItem(TMessage& m);
+    void WMCtlColor(TMessage& m);
+    void WMSetFocus(TMessage& m);
+    void WMKillFocus(TMessage& m);
+    void WMKeyDown(TMessage& m);
+    void WMKeyUp(TMessage& m);
+    void WMChar(TMessage& m);
+    void WMSysKeyDown(TMessage& m);
+    void WMSysChar(TMessage& m);
+    void WMGetDlgCode(TMessage& m);
+    void WMSetCursor(TMessage& m);
+    void WMMouseLeave(TMessage& m);
+    void WMNCDestroy(TMessage& m);
+    void CNKeyDown(TMessage& m);
+    void CNKeyUp(TMessage& m);
+    void CNChar(TMessage& m);
+    void CNSysKeyDown(TMessage& m);
+    void CNSysChar(TMessage& m);
+    void CNCtlColor(TMessage& m);
+    void CMEnter(TMessage& m);
+    void CMExit(TMessage& m);
+    void CMDialogKey(TMessage& m);
+    void CMDialogChar(TMessage& m);
+    void CMFontChanged(TMessage& m);
+    void CMColorChanged(TMessage& m);
+    void CMEnabledChanged(TMessage& m);
+    void CMVisibleChanged(TMessage& m);
+    void CMShowingChanged(TMessage& m);
+    void CMTextChanged(TMessage& m);
+    void CMCursorChanged(TMessage& m);
+
+    HWND handle_ = nullptr;
+    HWND parentWindow_ = nullptr;
+    std::vector<TControl*> controls_;       // graphic children, bottom first
+    std::vector<TWinControl*> winControls_; // windowed children, bottom first
+    std::vector<TWinControl*> tabList_;     // windowed children in tab order
+    TBrush* brush_;
+    bool tabStop_ = false;
+    bool doubleBuffered_ = false;
+    bool ctl3D_ = true;
+    bool showing_ = false;
+    int alignLevel_ = 0;
+    bool realigning_ = false;
+};
+
+// A window control that paints itself with a canvas.
+class TCustomControl : public TWinControl {
+    CLASSLIB_CLASS(TCustomControl, TWinControl)
+    explicit TCustomControl(TComponent* owner);
+    ~TCustomControl() override;
+    TCanvas* Canvas() const { return canvas_; }
+
+protected:
+    // Draws the control on Canvas (bound to the paint device context).
+    virtual void Paint() {}
+    void PaintWindow(HDC dc) override;
+    TCanvas* canvas_;
+};
+
+// The pop-up window that shows a hint text.
+class THintWindow : public TCustomControl {
+    CLASSLIB_CLASS(THintWindow, TCustomControl)
+    CLASSLIB_MESSAGES()
+    explicit THintWindow(TComponent* owner);
+    // Size needed for `hint` with at most `maxWidth` pixels of text per line.
+    virtual RECT CalcHintRect(int maxWidth, const std::string& hint);
+    // Shows the hint at `rect` (screen coordinates) without taking the focus.
+    virtual void ActivateHint(RECT rect, const std::string& hint);
+    void ReleaseHandle();
+
+protected:
+    void CreateParams(TCreateParams& params) override;
+    void Paint() override;
+    void WMNCHitTest(TMessage& m);
+};
+
+// The application-wide hint and mouse-tracking state: which control has the pointer, and the
+// hint window that shows a control's Hint after HintPause milliseconds.
+class THintManager {
+public:
+    static THintManager& Instance();
+    int HintPause = 500;
+    int HintHidePause = 2500;
+    bool ShowHint = true;
+    TColor HintColor = clInfoBk;
+    // The control the pointer is over (enter and leave follow its changes).
+    TControl* MouseControl() const { return mouseControl_; }
+    // Called with the control under the pointer on every mouse move over the library's windows.
+    void MouseMovedOver(TControl* control, POINT screenPos);
+    // The pointer left `control`'s window (nothing of the library under it now).
+    void MouseLeftWindow(TControl* control);
+    // A control goes: drop every reference to it.
+    void ControlDestroyed(TControl* control);
+    void CancelHint();
+    // Shows the hint of the control under the pointer now (what the hint timer does).
+    void ActivateHintNow();
+    THintWindow* HintWindow() const { return hintWindow_; }
+    bool HintShowing() const;
+
+private:
+    void SetMouseControl(TControl* control);
+    void StartTimer(int ms);
+    void StopTimer();
+    void OnTimer();
+    static void CALLBACK TimerProc(HWND, UINT, UINT_PTR, DWORD);
+
+    TControl* mouseControl_ = nullptr;
+    TControl* hintControl_ = nullptr;
+    THintWindow* hintWindow_ = nullptr;
+    UINT_PTR timer_ = 0;
+    bool hintActive_ = false;
+    POINT lastPos_{};
+};
+
+// The form a control sits on (its top-most parent when that is a form).
+TCustomForm* GetParentForm(const TControl* control);
+// The control that owns `window`, or of its nearest ancestor window that belongs to a control.
+TWinControl* FindVCLWindow(POINT screenPos);
+
+// Registers the control classes of this module with the class registry (idempotent).
+void RegisterControlsClasses();
+
+} // namespace classlib

@@ -1,0 +1,167 @@
+#pragma once
+// Forms: top-level windows that hold controls. A form class with a layout reads it in its
+// constructor with LoadLayout() (the compiled layout resource named after its class); a form
+// created with only the constructor is empty (the equivalent of CreateNew).
+//
+// While loading, the layout's components are created by class name in declaration order with
+// the loading state set, their properties are set, references and event handlers are bound by
+// name (to the form's published methods), and Loaded runs in creation order; then OnCreate.
+#include "windows/Controls.h"
+#include "windows/Dialogs.h"
+
+#include <string>
+
+namespace classlib {
+
+class TStream;
+
+enum TBorderIcon { biSystemMenu, biMinimize, biMaximize, biHelp };
+using TBorderIcons = TSet<TBorderIcon>;
+enum TPosition {
+    poDesigned, poDefault, poDefaultPosOnly, poDefaultSizeOnly, poScreenCenter, poDesktopCenter, poMainFormCenter,
+    poOwnerFormCenter
+};
+enum TCloseAction { caNone, caHide, caFree, caMinimize };
+enum TWindowState { wsNormal, wsMinimized, wsMaximized };
+CLASSLIB_ENUM(TBorderIcon);
+CLASSLIB_ENUM(TPosition);
+CLASSLIB_ENUM(TCloseAction);
+CLASSLIB_ENUM(TWindowState);
+
+using TCloseEvent = TEvent<void(TObject* Sender, TCloseAction& Action)>;
+using TCloseQueryEvent = TEvent<void(TObject* Sender, bool& CanClose)>;
+
+// A layout that cannot be read: the message names the component and property at fault.
+CLASSLIB_DECLARE_EXCEPTION(ELayoutError, EReadError);
+
+class TCustomForm : public TWinControl {
+    CLASSLIB_CLASS(TCustomForm, TWinControl)
+    CLASSLIB_MESSAGES()
+    // An empty form (no layout).
+    explicit TCustomForm(TComponent* owner);
+    ~TCustomForm() override;
+
+    // Reads the layout resource named after the form's class (RT_RCDATA, e.g. "TMAINFORM"),
+    // or the given one; then fires OnCreate. Raises ELayoutError when the resource is missing
+    // or the layout does not fit the classes.
+    void LoadLayout();
+    void LoadLayout(const std::string& resourceName);
+    // The same from a binary component stream.
+    void LoadLayoutFromStream(TStream& stream);
+
+    // ---- window ----
+    TBorderStyle BorderStyle() const { return borderStyle_; }
+    void SetBorderStyle(TBorderStyle value);
+    TBorderIcons BorderIcons() const { return borderIcons_; }
+    void SetBorderIcons(TBorderIcons value);
+    TPosition Position() const { return position_; }
+    void SetPosition(TPosition value) { position_ = value; }
+    TWindowState WindowState() const { return windowState_; }
+    void SetWindowState(TWindowState value);
+    RECT ClientRect() const override;
+    void SetClientSize(int width, int height) override;
+    int LayoutClientWidth() const { return ClientWidth(); }
+    int LayoutClientHeight() const { return ClientHeight(); }
+    void SetLayoutClientWidth(int value) { SetClientSize(value, ClientHeight()); }
+    void SetLayoutClientHeight(int value) { SetClientSize(ClientWidth(), value); }
+    int PixelsPerInch() const { return pixelsPerInch_; }
+    void SetPixelsPerInch(int value) { pixelsPerInch_ = value; }
+    int TextHeight() const { return textHeight_; }
+    void SetTextHeight(int value) { textHeight_ = value; }
+
+    // ---- showing and closing ----
+    void SetVisible(bool value) override;
+    void Show();
+    void Hide();
+    // Shows the form while every other window of the program is disabled, until ModalResult
+    // is set (or the form is closed, which gives mrCancel); returns ModalResult.
+    virtual TModalResult ShowModal();
+    TModalResult ModalResult() const { return modalResult_; }
+    void SetModalResult(TModalResult value) { modalResult_ = value; }
+    bool Modal() const { return modal_; }
+    // Asks OnCloseQuery, then runs OnClose and does what its action says; closing the main
+    // form ends the application.
+    void Close();
+    virtual bool CloseQuery();
+    // Frees the form after the messages that are waiting now.
+    void ReleaseForm();
+    bool Active() const { return active_; }
+
+    // ---- focus ----
+    TWinControl* ActiveControl() const { return activeControl_; }
+    void SetActiveControl(TWinControl* control);
+    // Gives `control` the focus (showing this form's window first if needed).
+    void FocusControl(TWinControl* control);
+    // Called when a control of the form got the focus: exit and enter events, CM_FOCUSCHANGED.
+    void SetFocusedControl(TWinControl* control);
+    bool KeyPreview() const { return keyPreview_; }
+    void SetKeyPreview(bool value) { keyPreview_ = value; }
+    bool CanFocus() const override;
+    void SetFocus() override;
+
+    TNotifyEvent OnCreate;
+    TNotifyEvent OnShow;
+    TNotifyEvent OnHide;
+    TNotifyEvent OnActivate;
+    TNotifyEvent OnDeactivate;
+    TNotifyEvent OnResize;
+    TCloseQueryEvent OnCloseQuery;
+    TCloseEvent OnClose;
+    TNotifyEvent OnDestroy;
+
+    void BeforeDestruction() override;
+
+protected:
+    friend class TWinControl;
+    void CreateParams(TCreateParams& params) override;
+    void CreateHandle() override;
+    void Notification(TComponent* component, TOperation operation) override;
+    virtual void DoCreate();
+    virtual void DoShow();
+    virtual void DoHide();
+    virtual void DoClose(TCloseAction& action);
+    virtual void DoDestroy();
+    void ControlRemoving(TWinControl* control);
+    void PlaceOnScreen();
+    DWORD WindowStyle(DWORD& exStyle) const;
+
+    void WMClose(TMessage& m);
+    void WMActivate(TMessage& m);
+    void WMSize(TMessage& m);
+    void WMDestroy(TMessage& m);
+    void CMDialogKey(TMessage& m);
+    void CMRelease(TMessage& m);
+    void CMTextChanged(TMessage& m);
+
+    TBorderStyle borderStyle_ = bsSizeable;
+    TBorderIcons borderIcons_{biSystemMenu, biMinimize, biMaximize};
+    TPosition position_ = poDesigned;
+    TWindowState windowState_ = wsNormal;
+    TModalResult modalResult_ = mrNone;
+    TWinControl* activeControl_ = nullptr;
+    TWinControl* focusedControl_ = nullptr;
+    bool keyPreview_ = false;
+    bool modal_ = false;
+    bool active_ = false;
+    bool placed_ = false;
+    bool createFired_ = false;
+    int pixelsPerInch_ = 96;
+    int textHeight_ = 13;
+};
+
+class TForm : public TCustomForm {
+    CLASSLIB_CLASS(TForm, TCustomForm)
+    explicit TForm(TComponent* owner) : TCustomForm(owner) {}
+};
+
+// The program's forms, newest last (forms add and remove themselves).
+int FormCount();
+TCustomForm* Forms(int index);
+// Looks at a message before it is dispatched: keyboard messages go to their control first as
+// CN_xxx (dialog keys, accelerators); true when the control handled it.
+bool IsKeyMessage(MSG& msg);
+
+// Registers the form and control classes of the library with the class registry.
+void RegisterFormClasses();
+
+} // namespace classlib
