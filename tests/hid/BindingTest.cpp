@@ -1,0 +1,135 @@
+// The run-time binding of HID.dll and SetupApi.dll against Wine's own libraries, and the
+// controller on a system that presents no HID devices.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <memory>
+
+#include "GuiTest.h"
+#include "HidEvents.h"
+#include "hid/Hid.h"
+#include "hid/ModuleLoader.h"
+#include "hid/OcHidControllerClass.h"
+#include "hid/SetupApi.h"
+
+namespace {
+
+constexpr DWORD WaitLimitMs = 10000;
+
+bool AllHidVariablesSet()
+{
+  bool all = true;
+#define CHECK_EXPORT(ReturnType, Name, Parameters, Arguments, MinimumNtVersion) all = all && hid::Name != nullptr;
+#define CHECK_ALIAS(VariableName, ExportName) all = all && hid::VariableName == hid::ExportName;
+  BRENVIK_HID_ENTRY_POINTS(CHECK_EXPORT, CHECK_ALIAS)
+#undef CHECK_EXPORT
+#undef CHECK_ALIAS
+  return all;
+}
+
+bool AnyHidVariableSet()
+{
+  bool any = false;
+#define CHECK_EXPORT(ReturnType, Name, Parameters, Arguments, MinimumNtVersion) any = any || hid::Name != nullptr;
+#define CHECK_ALIAS(VariableName, ExportName) any = any || hid::VariableName != nullptr;
+  BRENVIK_HID_ENTRY_POINTS(CHECK_EXPORT, CHECK_ALIAS)
+#undef CHECK_EXPORT
+#undef CHECK_ALIAS
+  return any;
+}
+
+bool AnySetupApiVariableSet()
+{
+  bool any = false;
+#define CHECK_EXPORT(ReturnType, Name, Parameters, Arguments) any = any || hid::Name != nullptr;
+  BRENVIK_SETUPAPI_CALLED_ENTRY_POINTS(CHECK_EXPORT)
+#undef CHECK_EXPORT
+  return any;
+}
+
+TEST(HidBinding, WinesHidLibraryBindsEveryVariableAndCountsItsUsers)
+{
+  ASSERT_TRUE(hid::BindHid());
+  EXPECT_TRUE(hid::IsHidBound());
+  // Wine reports Windows 6.1, so the version-dependent entry points are bound too.
+  EXPECT_TRUE(AllHidVariablesSet());
+  ASSERT_TRUE(hid::BindHid());
+  hid::UnbindHid();
+  EXPECT_TRUE(hid::IsHidBound());
+  EXPECT_TRUE(AllHidVariablesSet());
+  hid::UnbindHid();
+  EXPECT_FALSE(hid::IsHidBound());
+  EXPECT_FALSE(AnyHidVariableSet());
+  hid::UnbindHid();  // one too many: no effect on the next binding
+  ASSERT_TRUE(hid::BindHid());
+  EXPECT_TRUE(AllHidVariablesSet());
+  hid::UnbindHid();
+  EXPECT_FALSE(hid::IsHidBound());
+}
+
+TEST(HidBinding, SetupApiStaysBoundUntilItsLastUserUnbinds)
+{
+  ASSERT_TRUE(hid::BindSetupApi());
+  ASSERT_TRUE(hid::BindSetupApi());
+  hid::UnbindSetupApi();
+  EXPECT_TRUE(hid::IsSetupApiBound());
+  EXPECT_NE(hid::SetupDiGetClassDevsA, nullptr);
+  hid::UnbindSetupApi();
+  EXPECT_FALSE(hid::IsSetupApiBound());
+  EXPECT_FALSE(AnySetupApiVariableSet());
+  hid::UnbindSetupApi();  // one too many: the next bind loads the library again
+  ASSERT_TRUE(hid::BindSetupApi());
+  EXPECT_TRUE(hid::IsSetupApiBound());
+  hid::UnbindSetupApi();
+  EXPECT_FALSE(hid::IsSetupApiBound());
+}
+
+TEST(HidBinding, LoaderRoutinesKeepAHandleAndCollectFailures)
+{
+  HMODULE module = nullptr;
+  ASSERT_TRUE(hid::LoadLibraryOnce(module, "kernel32.dll"));
+  HMODULE kept = module;
+  ASSERT_TRUE(hid::LoadLibraryOnce(module, "user32.dll"));
+  EXPECT_EQ(module, kept);  // a set handle is kept, nothing else is loaded
+  bool allOk = true;
+  EXPECT_NE(hid::GetProcAddressChecked(module, "GetTickCount", allOk), nullptr);
+  EXPECT_TRUE(allOk);
+  EXPECT_EQ(hid::GetProcAddressChecked(module, "NoSuchExport", allOk), nullptr);
+  EXPECT_FALSE(allOk);
+  EXPECT_NE(hid::GetProcAddressChecked(module, "GetTickCount", allOk), nullptr);
+  EXPECT_FALSE(allOk);  // never set back
+  EXPECT_EQ(hid::GetProcAddressChecked(nullptr, "GetTickCount", allOk), nullptr);
+  hid::FreeLibraryHandle(module);
+  EXPECT_EQ(module, nullptr);
+
+  HMODULE missing = nullptr;
+  const UINT mode = SetErrorMode(0);
+  EXPECT_FALSE(hid::LoadLibraryOnce(missing, "no-such-library.dll"));
+  EXPECT_EQ(SetErrorMode(mode), 0u);  // the previous error mode is back
+}
+
+TEST(HidBinding, AControllerOnWinesLibrariesRebuildsFromTheMessageLoop)
+{
+  hidtest::HidEvents events;
+  auto controller = std::make_unique<hid::TOcHidDeviceController>(nullptr);
+  events.Watch(*controller);
+  EXPECT_TRUE(hid::IsHidBound());
+  EXPECT_NE(controller->WindowHandle(), nullptr);
+  EXPECT_EQ(memcmp(&controller->InterfaceClass(), &hid::DefaultHidInterfaceClass, sizeof(GUID)), 0);
+
+  // Handlers are set after creation, as a form does while loading; the first rebuild comes from
+  // the message loop and always ends in OnDeviceChange. (Wine may present HID interfaces of its
+  // own, so their number is not fixed here.)
+  controller->SetOnDeviceChange(events.OnChange());
+  events.log.clear();
+  ASSERT_TRUE(testsupport::PumpUntil([&] { return !events.log.empty() && events.log.back() == "change"; }, WaitLimitMs));
+  EXPECT_EQ(controller->EnumeratePlugged(), controller->DeviceCount());
+  hid::TOcHidDevice* device = nullptr;
+  EXPECT_FALSE(controller->AcquireDeviceAt(controller->DeviceCount(), device));
+  controller.reset();
+  EXPECT_FALSE(hid::IsHidBound());
+  EXPECT_FALSE(hid::IsSetupApiBound());
+}
+
+}  // namespace
