@@ -253,6 +253,14 @@ TEST_F(HidController, StringsAttributesAndReportLengthsOfADevice)
   const Case cases[] = {
       {"[device a]\nserial = SIM-0001\nvid = 0x04D8\npid = 0x003C\nversion = 0x0102\n", L"SIM-0001"},
       {"[device a]\n", L""},  // no serial-number string
+      {"[device a]\nserial = SIM-0001\nlanguages = 0409 0407\n", L"SIM-0001"},
+      // A serial string that repeats the language table within the table's length is none.
+      {"[device a]\nserial = \\u0409\n", L""},
+      {"[device a]\nserial = \\u0409\\u0407\nlanguages = 0409 0407\n", L""},
+      {"[device a]\nserial = \\u0409X\n", L""},
+      {"[device a]\nserial = \\u0407\\u0409\nlanguages = 0409 0407\n", L"\u0407\u0409"},
+      // An empty language table leaves nothing to tell a serial number by.
+      {"[device a]\nserial = SIM-0001\nlanguages = none\n", L""},
   };
   for (const Case& c : cases) {
     Configure(c.config);
@@ -277,6 +285,24 @@ TEST_F(HidController, StringsAttributesAndReportLengthsOfADevice)
     EXPECT_FALSE(device->PnPInfo()->DevicePath().empty());
     delete device;
   }
+}
+
+TEST_F(HidController, ADeviceThatOpensOnlyForQueriesIsListedButNeverReadOrWritten)
+{
+  Configure("[device a]\nread_write = no\n");
+  HidEvents events;
+  auto controller = Start(events);
+  ASSERT_EQ(controller->DeviceCount(), 1);
+  TOcHidDevice* device = Claim(*controller, 0);
+  EXPECT_FALSE(device->OpenedReadWrite());
+  device->SetDataHandler(events.OnData());
+  EXPECT_FALSE(device->HasReader());
+  EXPECT_EQ(device->GetProductString(), L"USB HID Bootloader");
+  const std::vector<uint8_t> report = Report({0x0F, 3});
+  DWORD written = 0;
+  EXPECT_FALSE(device->WriteReport(report.data(), 65, written));
+  EXPECT_EQ(SimReportsReceived(0), 0);
+  delete device;
 }
 
 TEST_F(HidController, AnEnumerateHandlerReadsStringsOfUnclaimedDevicesWhichCloseAfterwards)
