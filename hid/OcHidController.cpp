@@ -312,24 +312,26 @@ void TOcHidDeviceController::SetOnDeviceData(const TOcHidDataEvent& handler)
   onDeviceData_ = handler;
 }
 
-void TOcHidDeviceController::SetOnDeviceDataError(const TOcHidDataErrorEvent& handler)
+// Gives the new handler to every listed device that still has the old one, then stores it.
+template <class Event>
+void TOcHidDeviceController::ReplaceDeviceHandler(Event TOcHidDevice::*field, Event& stored, const Event& handler)
 {
-  if (handler == onDeviceDataError_)
+  if (handler == stored)
     return;
   for (TOcHidDevice* device : devices_)
-    if (device->OnDataError == onDeviceDataError_)
-      device->OnDataError = handler;
-  onDeviceDataError_ = handler;
+    if (device->*field == stored)
+      device->*field = handler;
+  stored = handler;
+}
+
+void TOcHidDeviceController::SetOnDeviceDataError(const TOcHidDataErrorEvent& handler)
+{
+  ReplaceDeviceHandler(&TOcHidDevice::OnDataError, onDeviceDataError_, handler);
 }
 
 void TOcHidDeviceController::SetOnDeviceUnplug(const TOcHidPlugEvent& handler)
 {
-  if (handler == onDeviceUnplug_)
-    return;
-  for (TOcHidDevice* device : devices_)
-    if (device->OnUnplug == onDeviceUnplug_)
-      device->OnUnplug = handler;
-  onDeviceUnplug_ = handler;
+  ReplaceDeviceHandler(&TOcHidDevice::OnUnplug, onDeviceUnplug_, handler);
 }
 
 void TOcHidDeviceController::SetDevThreadSleepTime(uint32_t value)

@@ -237,6 +237,8 @@ class TOcHidDeviceController : public draw::TOcComponent {
   bool FireEnumerate(TOcHidDevice* device, int index);
   void FireForDevice(const TOcHidPlugEvent& handler, TOcHidDevice* device);
   bool ListsPluggedInstance(DWORD devInst) const;
+  template <class Event>
+  void ReplaceDeviceHandler(Event TOcHidDevice::*field, Event& stored, const Event& handler);
   // Frees a device the controller owns; detached first, so its destruction leaves the list alone.
   static void FreeDetached(TOcHidDevice* device);
 

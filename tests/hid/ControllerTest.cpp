@@ -73,6 +73,12 @@ class HidController : public testing::Test {
     return controller;
   }
 
+  std::unique_ptr<TestController> Start(const char* config, HidEvents& events)
+  {
+    Configure(config);
+    return Start(events);
+  }
+
   // Delivers a device-tree change notification and waits until the controller has handled it.
   static void Notify(TOcHidDeviceController& controller, LPARAM value = 0)
   {
@@ -114,9 +120,8 @@ TEST_F(HidController, FirstNotificationAnnouncesThePresentDevicesAndAQuietRebuil
 
 TEST_F(HidController, AssigningTheSameChangeHandlerAgainDoesNotRebuild)
 {
-  Configure(OneDevice);
   HidEvents events;
-  auto controller = Start(events);
+  auto controller = Start(OneDevice, events);
   SimUnplug(0, FALSE);
   controller->SetOnDeviceChange(events.OnChange());
   EXPECT_TRUE(events.log.empty());
@@ -128,9 +133,8 @@ TEST_F(HidController, AssigningTheSameChangeHandlerAgainDoesNotRebuild)
 
 TEST_F(HidController, EnumerationStopsWhenTheHandlerSaysSoAndCountsWithoutHandler)
 {
-  Configure(TwoDevices);
   HidEvents events;
-  auto controller = Start(events);
+  auto controller = Start(TwoDevices, events);
   events.goOn = false;
   EXPECT_EQ(controller->EnumeratePlugged(), 1);
   EXPECT_EQ(events.enumerated, (std::vector<int>{0}));
@@ -140,9 +144,8 @@ TEST_F(HidController, EnumerationStopsWhenTheHandlerSaysSoAndCountsWithoutHandle
 
 TEST_F(HidController, UnplugOfAClaimedDeviceFiresUnplugRemovalChangeAndKeepsItUntilFreed)
 {
-  Configure(TwoDevices);
   HidEvents events;
-  auto controller = Start(events);
+  auto controller = Start(TwoDevices, events);
   controller->SetOnDeviceUnplug(events.OnUnplug());
   TOcHidDevice* device = Claim(*controller, 0);
 
@@ -170,9 +173,8 @@ TEST_F(HidController, UnplugOfAClaimedDeviceFiresUnplugRemovalChangeAndKeepsItUn
 
 TEST_F(HidController, UnplugOfAnUnclaimedDeviceRemovesItAfterOnRemoval)
 {
-  Configure(OneDevice);
   HidEvents events;
-  auto controller = Start(events);
+  auto controller = Start(OneDevice, events);
   SimUnplug(0, FALSE);
   Notify(*controller);
   EXPECT_EQ(events.log, (std::vector<std::string>{"removal", "change"}));
@@ -188,9 +190,8 @@ TEST_F(HidController, UnplugOfAnUnclaimedDeviceRemovesItAfterOnRemoval)
 
 TEST_F(HidController, AcquireDeviceAtRefusesBadIndicesAndClaimedDevices)
 {
-  Configure(OneDevice);
   HidEvents events;
-  auto controller = Start(events);
+  auto controller = Start(OneDevice, events);
   TOcHidDevice* first = Claim(*controller, 0);
   ASSERT_NE(first, nullptr);
   EXPECT_TRUE(first->Claimed());
@@ -204,9 +205,8 @@ TEST_F(HidController, AcquireDeviceAtRefusesBadIndicesAndClaimedDevices)
 
 TEST_F(HidController, FreeingAClaimedPluggedDeviceHandsAFreshCopyBack)
 {
-  Configure(TwoDevices);
   HidEvents events;
-  auto controller = Start(events);
+  auto controller = Start(TwoDevices, events);
   TOcHidDevice* device = Claim(*controller, 1);
   const DWORD instance = device->PnPInfo()->DevInst();
   device->SetReaderSleepTime(50);
@@ -223,9 +223,8 @@ TEST_F(HidController, FreeingAClaimedPluggedDeviceHandsAFreshCopyBack)
 
 TEST_F(HidController, AReplacementThatCannotBeOpenedDropsTheEntry)
 {
-  Configure(TwoDevices);
   HidEvents events;
-  auto controller = Start(events);
+  auto controller = Start(TwoDevices, events);
   TOcHidDevice* device = Claim(*controller, 0);
   // The devices are replaced without notification: the listed paths lead nowhere now, so the
   // replacement's construction fails inside the destructor.
@@ -237,9 +236,9 @@ TEST_F(HidController, AReplacementThatCannotBeOpenedDropsTheEntry)
 
 TEST_F(HidController, InterfacesThatCannotBeOpenedOrIdentifiedAreLeftOut)
 {
-  Configure("[device closed]\nopenable = no\n[device anonymous]\nidentifiable = no\n[device good]\npid = 0x0042\n");
   HidEvents events;
-  auto controller = Start(events);
+  auto controller = Start(
+      "[device closed]\nopenable = no\n[device anonymous]\nidentifiable = no\n[device good]\npid = 0x0042\n", events);
   ASSERT_EQ(controller->DeviceCount(), 1);
   EXPECT_EQ(controller->Devices(0)->Attributes().ProductID, 0x0042);
 }
@@ -263,9 +262,8 @@ TEST_F(HidController, StringsAttributesAndReportLengthsOfADevice)
       {"[device a]\nserial = SIM-0001\nlanguages = none\n", L""},
   };
   for (const Case& c : cases) {
-    Configure(c.config);
     HidEvents events;
-    auto controller = Start(events);
+    auto controller = Start(c.config, events);
     ASSERT_EQ(controller->DeviceCount(), 1);
     TOcHidDevice* device = controller->Devices(0);
     // Unclaimed and outside an event the device is not accessible.
@@ -289,9 +287,8 @@ TEST_F(HidController, StringsAttributesAndReportLengthsOfADevice)
 
 TEST_F(HidController, ADeviceThatOpensOnlyForQueriesIsListedButNeverReadOrWritten)
 {
-  Configure("[device a]\nread_write = no\n");
   HidEvents events;
-  auto controller = Start(events);
+  auto controller = Start("[device a]\nread_write = no\n", events);
   ASSERT_EQ(controller->DeviceCount(), 1);
   TOcHidDevice* device = Claim(*controller, 0);
   EXPECT_FALSE(device->OpenedReadWrite());
@@ -307,9 +304,8 @@ TEST_F(HidController, ADeviceThatOpensOnlyForQueriesIsListedButNeverReadOrWritte
 
 TEST_F(HidController, AnEnumerateHandlerReadsStringsOfUnclaimedDevicesWhichCloseAfterwards)
 {
-  Configure(OneDevice);
   HidEvents events;
-  auto controller = Start(events);
+  auto controller = Start(OneDevice, events);
   std::wstring product;
   struct Reader {
     std::wstring* product;
@@ -329,9 +325,8 @@ TEST_F(HidController, AnEnumerateHandlerReadsStringsOfUnclaimedDevicesWhichClose
 
 TEST_F(HidController, OutputReportsAreWrittenAndInputReportsArriveOnTheMainThread)
 {
-  Configure(OneDevice);
   HidEvents events;
-  auto controller = Start(events);
+  auto controller = Start(OneDevice, events);
   TOcHidDevice* device = Claim(*controller, 0);
   device->SetDataHandler(events.OnData());
   ASSERT_TRUE(device->HasReader());
@@ -362,9 +357,8 @@ TEST_F(HidController, OutputReportsAreWrittenAndInputReportsArriveOnTheMainThrea
 
 TEST_F(HidController, AReplacedDataHandlerKeepsTheRunningReader)
 {
-  Configure(OneDevice);
   HidEvents events, other;
-  auto controller = Start(events);
+  auto controller = Start(OneDevice, events);
   TOcHidDevice* device = Claim(*controller, 0);
   device->SetDataHandler(events.OnData());
   device->SetDataHandler(other.OnData());
@@ -379,9 +373,8 @@ TEST_F(HidController, AReplacedDataHandlerKeepsTheRunningReader)
 
 TEST_F(HidController, AfterAnUnplugTheReaderReportsErrorsUntilTheOwnerFreesTheDevice)
 {
-  Configure(OneDevice);
   HidEvents events;
-  auto controller = Start(events);
+  auto controller = Start(OneDevice, events);
   controller->SetOnDeviceUnplug(events.OnUnplug());
   controller->SetOnDeviceDataError(events.OnDataError());
   controller->SetOnDeviceData(events.OnData());
@@ -432,9 +425,8 @@ TEST_F(HidController, ARemovalDuringARebuildIsSeenByOneMoreRebuild)
 
 TEST_F(HidController, HandlerAndSleepTimeSettersReachTheListedDevices)
 {
-  Configure(TwoDevices);
   HidEvents events;
-  auto controller = Start(events);
+  auto controller = Start(TwoDevices, events);
   TOcHidDevice* device = Claim(*controller, 0);
   EXPECT_FALSE(device->HasReader());
   controller->SetOnDeviceData(events.OnData());  // the claimed device starts its reader
@@ -467,9 +459,8 @@ TEST_F(HidController, HandlerAndSleepTimeSettersReachTheListedDevices)
 
 TEST_F(HidController, DestroyingTheControllerLeavesClaimedDevicesToTheirOwnersUnplugged)
 {
-  Configure(TwoDevices);
   HidEvents events;
-  auto controller = Start(events);
+  auto controller = Start(TwoDevices, events);
   TOcHidDevice* device = Claim(*controller, 0);
   device->OnUnplug = events.OnUnplug();
   device->SetDataHandler(events.OnData());
