@@ -142,6 +142,7 @@ class Device {
   void WriteDone(PipeInstance* instance, DWORD error);
   void Close(PipeInstance* instance);
   void DeliverDue();
+  void AcceptPendingConnections();
   void Report(PipeInstance* instance, const uint8_t* bytes, DWORD size);
   void LeaveBus(const std::string& why);
 
@@ -208,6 +209,7 @@ void Device::Serve(HANDLE listening) {
     if (r > WAIT_OBJECT_0 && r < WAIT_OBJECT_0 + waits.size()) {
       Connected(listening[r - WAIT_OBJECT_0 - 1]);
     }
+    AcceptPendingConnections();
     DeliverDue();
     if (leaving_ && NowMs() >= leaveAtMs_) break;
     // Instances whose I/O has finished are dropped.
@@ -349,6 +351,19 @@ void Device::LeaveBus(const std::string& why) {
   leaveAtMs_ = NowMs();
   leaveWhy_ = why;
   scheduled_.clear();
+}
+
+// A client whose CreateFile has returned is connected even when this thread has not yet seen the
+// connect event (the wait above may have ended for a completed read instead): a HID driver queues
+// an input report for every handle opened before the report came.
+void Device::AcceptPendingConnections() {
+  std::vector<PipeInstance*> ready;
+  for (auto& p : instances_) {
+    if (!p->connected && !p->closing && p->pipe != INVALID_HANDLE_VALUE && p->connect.hEvent &&
+        WaitForSingleObject(p->connect.hEvent, 0) == WAIT_OBJECT_0)
+      ready.push_back(p.get());
+  }
+  for (PipeInstance* p : ready) Connected(p);
 }
 
 void Device::DeliverDue() {
