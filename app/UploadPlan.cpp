@@ -426,6 +426,35 @@ UploadPlan PlanUpload(const UploadInput& input)
     return plan;
 }
 
+UploadOutcome ExecutePlan(const UploadPlan& plan, UploadTarget& target)
+{
+    for (const PlanStep& s : plan.steps) {
+        switch (s.kind) {
+        case StepKind::Phase:
+            target.BeginPhase(s);
+            continue;
+        case StepKind::Erase:
+            if (const int r = target.Erase(s.address, s.count, s.timeoutMs); r != 0)
+                return {UploadOutcome::Failed, r};
+            break;
+        case StepKind::Write:
+            target.BeginWrite(s.address, s.count);
+            for (const Chunk& c : ChunksOf(plan, s)) {
+                const int r = target.WriteChunk(c.address, std::span(s.data).subspan(c.offset, c.length));
+                if (r != 0)
+                    return {UploadOutcome::Failed, r};
+            }
+            break;
+        }
+        // A stop request is honoured after a whole erase command or write run, never inside one.
+        if (target.StopRequested())
+            return {UploadOutcome::Stopped, 0};
+    }
+    if (target.StopRequested())
+        return {UploadOutcome::Stopped, 0};
+    return {};
+}
+
 std::vector<Chunk> ChunksOf(const UploadPlan& plan, const PlanStep& step)
 {
     std::vector<Chunk> chunks;

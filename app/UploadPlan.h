@@ -7,6 +7,7 @@
 #include "ResetVector.h"
 
 #include <cstdint>
+#include <span>
 #include <string_view>
 #include <vector>
 
@@ -90,6 +91,35 @@ UploadPlan PlanUpload(const UploadInput& input);
 
 // The acknowledged messages of a write step: one erase block each, the last one shorter.
 std::vector<Chunk> ChunksOf(const UploadPlan& plan, const PlanStep& step);
+
+// The window's side of running a plan. Waits return 0 (answered), 1 (the device went away) or
+// 2 (timeout), as the protocol's answer wait does.
+class UploadTarget {
+public:
+    virtual ~UploadTarget() = default;
+    // Appends the phase's history line and sets the progress range (a maximum of 0 leaves the
+    // bar as it is); a running erase animation stops first and the bar shows full. Starts the
+    // erase animation or disables the upload button as the phase says.
+    virtual void BeginPhase(const PlanStep& phase) = 0;
+    // SendErase(address, count) and the wait for its echo.
+    virtual int Erase(std::uint32_t address, std::uint32_t count, unsigned timeoutMs) = 0;
+    // SendWrite(address, count): the run's chunks follow.
+    virtual void BeginWrite(std::uint32_t address, std::uint32_t count) = 0;
+    // One chunk: progress by its bytes, sent as one message, its echo awaited; an answered chunk
+    // enables the upload button again.
+    virtual int WriteChunk(std::uint32_t address, std::span<const std::uint8_t> bytes) = 0;
+    // The stop request (the upload button's second click), looked at after every erase command
+    // and every write run, and once more at the end.
+    virtual bool StopRequested() = 0;
+};
+
+struct UploadOutcome {
+    enum Kind { Done, Stopped, Failed } kind = Done;
+    int waitResult = 0;  // Failed: the wait's result, for its history line
+};
+
+// Runs the plan's steps in order. A refused plan must not be run (it has no steps).
+UploadOutcome ExecutePlan(const UploadPlan& plan, UploadTarget& target);
 
 // The history line that refuses "Begin uploading", checked in this order: not connected, no
 // file loaded, a file loaded for another family; empty when the upload may start.

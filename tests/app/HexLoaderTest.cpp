@@ -120,8 +120,9 @@ TEST(HexLoader, FaultyLinesLoadNothingAndNameTheLine)
         EXPECT_EQ(r.problem, c.problem) << c.lines[0];
         EXPECT_EQ(r.line, c.line) << c.lines[0];
         EXPECT_EQ(r.box, MessageBoxKind::Warning);
-        if (!c.message.empty())
+        if (!c.message.empty()) {
             EXPECT_EQ(r.message, c.message);
+        }
         EXPECT_TRUE(r.program.empty() && r.boot.empty()) << "no half-loaded image";
     }
 }

@@ -49,8 +49,9 @@ TEST(ResetVector, EndLayoutJumpsToTheBootloaderPerFamily)
         Bytes boot;
         const Bytes saved = BuildResetRedirect(c.family, BootLayout::AtEnd, c.bootStart, image, boot);
         EXPECT_EQ(saved.size(), SavedVectorLength(c.family)) << c.what;
-        if (!c.saved.empty())
+        if (!c.saved.empty()) {
             EXPECT_EQ(saved, c.saved) << c.what;
+        }
         EXPECT_EQ(Head(image, c.patchedHead.size()), c.patchedHead) << c.what;
         EXPECT_TRUE(boot.empty());
     }
