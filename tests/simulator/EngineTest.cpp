@@ -560,6 +560,7 @@ TEST(Config, ErrorsNameTheLine) {
       "[device a]\nmisbehave = sulk claim",
       "[device a]\n[device a]",
       "[device a]\nerase_block = 0",
+      "[device a]\nflash_size = 0x80000000",
       "[device a",
       "[device a]\nserial = \\u12",          // short escape
       "[device a]\nlanguages = 0409 zz",

@@ -122,10 +122,7 @@ void Bootloader::BuildFlash() {
   // The bootloader's own code stays programmed whatever the initial state.
   for (int r = 0; r < flash_.RegionCount(); ++r) {
     const FlashRegion& region = flash_.Region(r);
-    for (uint32_t i = region.protectedStart; i < region.protectedEnd; ++i) {
-      flash_.Erase(r, i, 1);
-      flash_.Program(r, i, 0x00);
-    }
+    flash_.Fill(r, region.protectedStart, region.protectedEnd, 0x00, true);
   }
 }
 
@@ -166,7 +163,7 @@ Reaction Bootloader::Receive(const uint8_t* payload, size_t size) {
   if (run_.active) {
     Data(payload, size, r);
   } else if (size >= 2 && payload[0] == kFrameMarker) {
-    Command(payload, r);
+    Command(payload, size, r);
   } else {
     AddViolation(ViolationKind::OutsideRun, "report without a frame marker and no write run");
     r.note = "data outside a write run";
@@ -228,7 +225,9 @@ void Bootloader::Respond(Stage stage, const std::vector<uint8_t>& bytes, uint32_
   r.answers.insert(r.answers.end(), out.begin(), out.end());
 }
 
-void Bootloader::Command(const uint8_t* frame, Reaction& r) {
+void Bootloader::Command(const uint8_t* bytes, size_t size, Reaction& r) {
+  uint8_t frame[8] = {};  // a short report reads as zeros beyond its end
+  std::copy_n(bytes, std::min(size, sizeof frame), frame);
   uint8_t command = frame[1];
   uint32_t address = Le32(frame + 2);
   uint32_t count = frame[6] | (frame[7] << 8);

@@ -76,7 +76,7 @@ class Bootloader {
   Location Translate(uint32_t address) const;
   uint32_t ProgramOffset(uint32_t address) const;
   void BuildFlash();
-  void Command(const uint8_t* frame, Reaction& r);
+  void Command(const uint8_t* bytes, size_t size, Reaction& r);
   void Erase(uint32_t address, uint32_t count, Reaction& r);
   void StartWrite(uint32_t address, uint32_t count, Reaction& r);
   void Data(const uint8_t* bytes, size_t size, Reaction& r);

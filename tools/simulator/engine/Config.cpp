@@ -223,6 +223,9 @@ bool ParseConfig(std::string_view text, SimulatorConfig* out, std::string* error
   for (const DeviceSpec& d : config.devices) {
     if (d.eraseBlockSize == 0 || d.writeBlockSize == 0)
       return fail("device '" + d.id + "': erase_block and write_block must not be 0");
+    // The flash model holds every byte in memory.
+    if (d.flashSize > kMaxFlashSize)
+      return fail("device '" + d.id + "': flash_size above " + std::to_string(kMaxFlashSize));
   }
   *out = std::move(config);
   return true;

@@ -10,6 +10,9 @@
 
 namespace sim {
 
+// Largest flash a simulated device may have (bytes, or PIC24 address units).
+constexpr uint32_t kMaxFlashSize = 0x4000000;
+
 struct SimulatorConfig {
   std::vector<DeviceSpec> devices;
   std::string tracePath;  // [simulator] trace = <file>: the trace is written there at exit

@@ -32,12 +32,16 @@ void FlashModel::Protect(int region, uint32_t start, uint32_t end) {
 }
 
 void FlashModel::Erase(int region, uint32_t offset, uint32_t length) {
+  uint32_t end = static_cast<uint32_t>(std::min<uint64_t>(uint64_t{offset} + length, regions_[region].size));
+  Fill(region, offset, end, 0xFF, false);
+}
+
+void FlashModel::Fill(int region, uint32_t start, uint32_t end, uint8_t value, bool programmed) {
   FlashRegion& r = regions_[region];
-  uint32_t end = static_cast<uint32_t>(std::min<uint64_t>(uint64_t{offset} + length, r.size));
-  for (uint32_t i = offset; i < end; ++i) {
-    r.data[i] = 0xFF;
-    r.programmed[i] = false;
-  }
+  end = std::min(end, r.size);
+  if (start >= end) return;
+  std::fill(r.data.begin() + start, r.data.begin() + end, value);
+  std::fill(r.programmed.begin() + start, r.programmed.begin() + end, programmed);
 }
 
 bool FlashModel::Program(int region, uint32_t offset, uint8_t value) {

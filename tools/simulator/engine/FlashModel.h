@@ -51,6 +51,8 @@ class FlashModel {
   const FlashRegion& Region(int index) const { return regions_[index]; }
 
   void Erase(int region, uint32_t offset, uint32_t length);
+  // Sets [start, end) to `value`, programmed or not (the device's state when it starts).
+  void Fill(int region, uint32_t start, uint32_t end, uint8_t value, bool programmed);
   // Programs one byte; false (nothing changed) when it was programmed since its last erase.
   bool Program(int region, uint32_t offset, uint8_t value);
 
