@@ -92,8 +92,11 @@ REG
 }
 
 STARTED_PIDS=()
+# Wine's helper processes (winedevice, services) outlive a server that is simply killed and
+# then spin on their own, so the prefix's processes are ended through the server first.
 stop_started() {
   local pid
+  [ ${#STARTED_PIDS[@]} -gt 0 ] && timeout 20 wineserver -k </dev/null >/dev/null 2>&1
   for pid in "${STARTED_PIDS[@]}"; do
     kill "$pid" 2>/dev/null || true
   done
