@@ -692,8 +692,9 @@ TComponent* TReader::ReadComponent(TComponent* component)
     }
     if (!component) {
         const TMetaClass* cls = GetClass(className);
+        // Say which entry of the stream names the class, as property errors do.
         if (!cls)
-            throw EClassNotFound(Format(messages::ClassNotFound, {className}));
+            throw EClassNotFound(Format("Error reading %s: %s", {name, Format(messages::ClassNotFound, {className})}));
         if (!cls->InheritsFrom(TComponent::StaticClass()) || !cls->CanCreate())
             throw EReadError(Format("Invalid class type %s", {className}));
         component = static_cast<TComponent*>(cls->Create(owner_));

@@ -197,7 +197,7 @@ TEST_F(ComponentStream, BadInputIsRefusedWithReadErrors)
     struct Case { std::string bytes; const char* message; };
     const Case cases[] = {
         {"TPF1" + good.substr(4), "Invalid stream format"},
-        {replace("TThing", "TThong"), "Class TThong not found"},
+        {replace("TThing", "TThong"), "Error reading F: Class TThong not found"},
         {replace("Number", "Numbxr"), "Error reading F.Numbxr: Property Numbxr does not exist"},
         {replace(std::string("\x06Number\x02", 8), std::string("\x06Number\x63", 8)),
          "Error reading F.Number: Invalid stream format"},
