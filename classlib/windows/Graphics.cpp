@@ -100,12 +100,42 @@ CLASSLIB_DEFINE_ENUM(TPenMode, "pmBlack", "pmWhite", "pmNop", "pmNot", "pmCopy",
 CLASSLIB_DEFINE_ENUM(TBrushStyle, "bsSolid", "bsClear", "bsHorizontal", "bsVertical", "bsFDiagonal",
                      "bsBDiagonal", "bsCross", "bsDiagCross")
 
+const TTypeInfo* ColorTypeInfo()
+{
+    // System colours (0xFF0000xx) read back as negative 32-bit numbers; both are accepted.
+    static const TTypeInfo info = [] {
+        TTypeInfo t = MakeIntegerInfo("TColor", INT32_MIN, UINT32_MAX);
+        return t;
+    }();
+    static const bool registered = [] {
+        RegisterIntegerConsts(
+            &info,
+            [](std::string_view ident, int64_t& value) {
+                TColor color;
+                if (!IdentToColor(std::string(ident), color))
+                    return false;
+                value = static_cast<int32_t>(color);
+                return true;
+            },
+            [](int64_t value, std::string& ident) { return ColorToIdent(static_cast<TColor>(value), ident); });
+        return true;
+    }();
+    (void)registered;
+    return &info;
+}
+
+TPropInfo& AsColorProperty(TPropInfo& prop)
+{
+    prop.PropType = ColorTypeInfo();
+    return prop;
+}
+
 CLASSLIB_PUBLISH(TGraphicsObject) {}
 
 CLASSLIB_PUBLISH(TFont)
 {
     c.Property("Charset", &TFont::Charset, &TFont::SetCharset).SetDefault(DEFAULT_CHARSET);
-    c.Property("Color", &TFont::Color, &TFont::SetColor).SetDefault(clWindowText);
+    AsColorProperty(c.Property("Color", &TFont::Color, &TFont::SetColor)).SetDefault(clWindowText);
     c.Property("Height", &TFont::Height, &TFont::SetHeight);
     c.Property("Name", &TFont::Name, &TFont::SetName);
     c.Property("Pitch", &TFont::Pitch, &TFont::SetPitch).SetDefault(fpDefault);
@@ -115,7 +145,7 @@ CLASSLIB_PUBLISH(TFont)
 
 CLASSLIB_PUBLISH(TPen)
 {
-    c.Property("Color", &TPen::Color, &TPen::SetColor).SetDefault(clBlack);
+    AsColorProperty(c.Property("Color", &TPen::Color, &TPen::SetColor)).SetDefault(clBlack);
     c.Property("Mode", &TPen::Mode, &TPen::SetMode).SetDefault(pmCopy);
     c.Property("Style", &TPen::Style, &TPen::SetStyle).SetDefault(psSolid);
     c.Property("Width", &TPen::Width, &TPen::SetWidth).SetDefault(1);
@@ -123,7 +153,7 @@ CLASSLIB_PUBLISH(TPen)
 
 CLASSLIB_PUBLISH(TBrush)
 {
-    c.Property("Color", &TBrush::Color, &TBrush::SetColor).SetDefault(clWhite);
+    AsColorProperty(c.Property("Color", &TBrush::Color, &TBrush::SetColor)).SetDefault(clWhite);
     c.Property("Style", &TBrush::Style, &TBrush::SetStyle).SetDefault(bsSolid);
 }
 

@@ -88,6 +88,11 @@ TColor ColorToRGB(TColor color);
 // value or name has none.
 bool ColorToIdent(TColor color, std::string& ident);
 bool IdentToColor(const std::string& ident, TColor& color);
+// The type of colour properties ("TColor"): an integer whose values the streams and the text
+// conversions also read and write as colour names ("clBtnFace"). Publish a colour property
+// with `AsColorProperty(c.Property("Color", ...))`.
+const TTypeInfo* ColorTypeInfo();
+TPropInfo& AsColorProperty(TPropInfo& prop);
 
 // ---- GDI objects ----------------------------------------------------------------------------
 
