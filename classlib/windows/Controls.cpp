@@ -174,7 +174,7 @@ CLASSLIB_PUBLISH(TControl)
     c.Property("Anchors", &TControl::Anchors, &TControl::SetAnchors).SetDefault(TAnchors{akLeft, akTop});
     c.Property("BiDiMode", &TControl::BiDiMode, &TControl::SetBiDiMode);
     c.Property("Caption", &TControl::Caption, &TControl::SetCaption);
-    c.Property("Color", &TControl::Color, &TControl::SetColor).Stored(&TControl::ColorStored);
+    AsColorProperty(c.Property("Color", &TControl::Color, &TControl::SetColor)).Stored(&TControl::ColorStored);
     c.Property("Constraints", &TControl::Constraints, &TControl::SetConstraints);
     c.Property("Cursor", &TControl::Cursor, &TControl::SetCursor).SetDefault(crDefault);
     c.Property("Enabled", &TControl::Enabled, &TControl::SetEnabled).SetDefault(true);

@@ -403,3 +403,64 @@ TEST_F(ControlsTest, AnchorsAndAlignFollowTheParentSize)
     form->SetWidth(form->Width() + 40);
     EXPECT_EQ(form->ClientWidth() - right->Left(), before);
 }
+
+namespace {
+// Answers CM_HINTSHOW: changes the text and colour, or refuses the hint.
+class THinted : public TSwatch {
+    CLASSLIB_CLASS(THinted, TSwatch)
+    CLASSLIB_MESSAGES()
+    explicit THinted(TComponent* owner) : TSwatch(owner) {}
+    bool refuse = false;
+    int asked = 0;
+
+protected:
+    void CMHintShow(TMessage& m)
+    {
+        ++asked;
+        auto* info = reinterpret_cast<THintInfo*>(m.LParam);
+        info->HintStr += "!";
+        info->HintColor = 0x00C0FFC0;
+        m.Result = refuse ? 1 : 0;
+    }
+};
+} // namespace
+
+CLASSLIB_PUBLISH(THinted) {}
+CLASSLIB_MESSAGE_MAP(THinted)
+{
+    m.On(CM_HINTSHOW, &THinted::CMHintShow);
+}
+
+TEST_F(ControlsTest, HintShowsAfterThePauseAsTheControlPreparesIt)
+{
+    THintManager& hints = THintManager::Instance();
+    hints.HintPause = 50;
+    auto* hinted = new THinted(form);
+    hinted->SetParent(form);
+    hinted->SetBounds(10, 10, 60, 40);
+    hinted->SetHint("Short text|long text for a status bar");
+    hinted->SetShowHint(true);
+    auto* silent = new THinted(form);
+    silent->SetParent(form);
+    silent->SetBounds(100, 10, 60, 40);
+    silent->SetHint("never");
+    silent->SetShowHint(true);
+    silent->refuse = true;
+    form->Show();
+    ASSERT_TRUE(PumpUntil([&] { return IsWindowVisible(form->Handle()); }));
+
+    POINT p = hinted->ClientToScreen(POINT{20, 20});
+    SetCursorPos(p.x, p.y);
+    ASSERT_TRUE(PumpUntil([&] { return hints.HintShowing(); }));
+    EXPECT_EQ(hinted->asked, 1);
+    EXPECT_EQ(hints.HintWindow()->Text(), "Short text!");
+    EXPECT_EQ(hints.HintWindow()->Color(), 0x00C0FFC0u);
+
+    // Moving to a control that refuses its hint takes the shown one away and shows none.
+    p = silent->ClientToScreen(POINT{20, 20});
+    SetCursorPos(p.x, p.y);
+    ASSERT_TRUE(PumpUntil([&] { return silent->asked == 1; }));
+    Pump(100);
+    EXPECT_FALSE(hints.HintShowing());
+    hints.HintPause = 500;
+}

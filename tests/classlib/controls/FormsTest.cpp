@@ -100,9 +100,10 @@ const char* const kLayout = R"(object LayoutForm: TLayoutForm
   Caption = 'Layout test'
   ClientHeight = 300
   ClientWidth = 420
-  Color = 15790320
+  Color = clBtnFace
   Font.Name = 'Tahoma'
   Font.Height = -11
+  Font.Color = clWindowText
   KeyPreview = False
   OnCreate = FormCreate
   OnShow = FormShow
@@ -278,7 +279,9 @@ TEST(FormLayout, LoadsEveryStandardControlWithNestedParents)
     EXPECT_EQ(box->Parent(), panel);
     EXPECT_EQ(edit->Parent(), box);
     EXPECT_EQ(Find<TLabel>(form, "Label1")->FocusControl(), edit);
-    EXPECT_EQ(panel->Color(), 15790320u); // ParentColor
+    EXPECT_EQ(form->Color(), clBtnFace);
+    EXPECT_EQ(panel->Color(), clBtnFace); // ParentColor
+    EXPECT_EQ(edit->Font()->Color(), clWindowText);
     EXPECT_EQ(edit->Font()->Name(), "Tahoma");
     EXPECT_TRUE(Find<TCheckBox>(form, "CheckBox1")->Checked());
     EXPECT_FALSE(Find<TRadioButton>(form, "RadioButton1")->Checked());
@@ -400,7 +403,7 @@ TEST(FormLayout, AnUnknownClassOrPropertyIsAClearError)
         std::vector<std::string> mentions;
     };
     const Case cases[] = {
-        {"    object ListBox1: TListBox", "    object ListBox1: TNoSuchList", {"TNoSuchList"}},
+        {"    object ListBox1: TListBox", "    object ListBox1: TNoSuchList", {"ListBox1", "TNoSuchList"}},
         {"        Text = 'hello'", "        Txet = 'hello'", {"Edit1", "Txet"}},
         {"    OnClick = OkClick", "    OnClick = NoSuchHandler", {"NoSuchHandler"}},
         {"        FocusControl = Edit1", "        Shape = 3", {"Label1", "Shape"}},
