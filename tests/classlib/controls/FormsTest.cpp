@@ -320,10 +320,10 @@ TEST(FormLayout, AHandlerBoundByNameFiresOnAPostedClick)
     form->Show();
     auto* ok = Find<TButton>(form, "OkButton");
     ASSERT_TRUE(PumpUntil([&] { return IsWindowVisible(ok->Handle()); }));
-    // A real click: button down and up at the button's centre, through the message queue.
-    const LPARAM centre = MAKELPARAM(ok->Width() / 2, ok->Height() / 2);
-    PostMessageA(ok->Handle(), WM_LBUTTONDOWN, MK_LBUTTON, centre);
-    PostMessageA(ok->Handle(), WM_LBUTTONUP, 0, centre);
+    // A click through the message queue: the native button turns it into BN_CLICKED, which
+    // comes back to the control as CN_COMMAND. (BM_CLICK presses and releases in one step, so
+    // another program taking the focus in between cannot cancel it.)
+    PostMessageA(ok->Handle(), BM_CLICK, 0, 0);
     EXPECT_TRUE(PumpUntil([&] {
         return std::find(form->log.begin(), form->log.end(), "click OkButton") != form->log.end();
     }));
