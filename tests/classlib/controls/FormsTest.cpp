@@ -15,6 +15,8 @@
 #include <shellapi.h>
 #include <shlobj.h>
 
+#include <fstream>
+#include <iterator>
 #include <string>
 #include <vector>
 
@@ -47,7 +49,10 @@ bool PumpUntil(const std::function<bool()>& done, DWORD timeoutMs = 3000)
 class TLayoutForm : public TForm {
     CLASSLIB_CLASS(TLayoutForm, TForm)
     CLASSLIB_MESSAGES()
-    explicit TLayoutForm(TComponent* owner) : TForm(owner) {}
+    // As an application's form: reads its compiled layout resource ("TLAYOUTFORM").
+    explicit TLayoutForm(TComponent* owner) : TForm(owner) { LoadLayout(); }
+    // Without a layout, for reading one from text.
+    TLayoutForm(TComponent* owner, bool) : TForm(owner) {}
 
     std::vector<std::string> log;
     std::vector<std::string> dropped;
@@ -92,158 +97,15 @@ CLASSLIB_MESSAGE_MAP(TLayoutForm)
     m.On(WM_DROPFILES, &TLayoutForm::WMDropFiles);
 }
 
-const char* const kLayout = R"(object LayoutForm: TLayoutForm
-  Left = 60
-  Top = 50
-  BorderStyle = bsSingle
-  BorderIcons = [biSystemMenu, biMinimize]
-  Caption = 'Layout test'
-  ClientHeight = 300
-  ClientWidth = 420
-  Color = clBtnFace
-  Font.Name = 'Tahoma'
-  Font.Height = -11
-  Font.Color = clWindowText
-  KeyPreview = False
-  OnCreate = FormCreate
-  OnShow = FormShow
-  OnCloseQuery = FormCloseQuery
-  OnClose = FormClose
-  PixelsPerInch = 96
-  TextHeight = 13
-  object Panel1: TPanel
-    Left = 0
-    Top = 0
-    Width = 420
-    Height = 260
-    BevelOuter = bvNone
-    ParentColor = True
-    TabOrder = 0
-    object GroupBox1: TGroupBox
-      Left = 8
-      Top = 8
-      Width = 200
-      Height = 150
-      Caption = 'Group'
-      TabOrder = 0
-      object Label1: TLabel
-        Left = 8
-        Top = 20
-        Caption = '&Name'
-        FocusControl = Edit1
-      end
-      object Edit1: TEdit
-        Left = 60
-        Top = 18
-        Width = 120
-        Height = 21
-        Text = 'hello'
-        TabOrder = 0
-      end
-      object CheckBox1: TCheckBox
-        Left = 8
-        Top = 50
-        Caption = 'Check'
-        Checked = True
-        TabOrder = 1
-      end
-      object RadioButton1: TRadioButton
-        Left = 8
-        Top = 75
-        Caption = 'One'
-        TabOrder = 2
-      end
-      object RadioButton2: TRadioButton
-        Left = 8
-        Top = 95
-        Caption = 'Two'
-        Checked = True
-        TabOrder = 3
-      end
-    end
-    object Memo1: TMemo
-      Left = 216
-      Top = 8
-      Width = 190
-      Height = 80
-      Lines.Strings = (
-        'first'
-        'second')
-      ReadOnly = True
-      ScrollBars = ssVertical
-      TabOrder = 1
-    end
-    object ComboBox1: TComboBox
-      Left = 216
-      Top = 96
-      Width = 150
-      Height = 22
-      Style = csOwnerDrawFixed
-      ItemHeight = 16
-      Items.Strings = (
-        'alpha'
-        'beta')
-      ItemIndex = 1
-      TabOrder = 2
-    end
-    object ListBox1: TListBox
-      Left = 216
-      Top = 126
-      Width = 150
-      Height = 60
-      Items.Strings = (
-        'x'
-        'y'
-        'z')
-      TabOrder = 3
-    end
-    object ProgressBar1: TProgressBar
-      Left = 8
-      Top = 170
-      Width = 200
-      Height = 16
-      Max = 50
-      Position = 20
-      TabOrder = 4
-    end
-    object Image1: TImage
-      Left = 216
-      Top = 196
-      Width = 32
-      Height = 32
-    end
-  end
-  object OkButton: TButton
-    Left = 250
-    Top = 268
-    Width = 75
-    Height = 25
-    Caption = 'OK'
-    Default = True
-    ModalResult = 1
-    TabOrder = 1
-    OnClick = OkClick
-  end
-  object CancelButton: TButton
-    Left = 334
-    Top = 268
-    Width = 75
-    Height = 25
-    Caption = 'Cancel'
-    Cancel = True
-    ModalResult = 2
-    TabOrder = 2
-  end
-  object Timer1: TTimer
-    Interval = 20
-    OnTimer = TimerTick
-  end
-end
-)";
-
+// The layout's text (the same file is compiled into the executable's resources).
+std::string LayoutText()
+{
+    std::ifstream in(BRENVIK_LAYOUT_DIR "/LayoutForm.form", std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
 TLayoutForm* LoadForm(const std::string& text)
 {
-    auto* form = new TLayoutForm(nullptr);
+    auto* form = new TLayoutForm(nullptr, false);
     try {
         TStringStream stream(ObjectTextToBinary(text));
         form->LoadLayoutFromStream(stream);
@@ -264,9 +126,9 @@ T* Find(TComponent* root, const char* name)
 
 } // namespace
 
-TEST(FormLayout, LoadsEveryStandardControlWithNestedParents)
+TEST(FormLayout, LoadsEveryStandardControlWithNestedParentsFromItsResource)
 {
-    TLayoutForm* form = LoadForm(kLayout);
+    auto* form = new TLayoutForm(nullptr);
     EXPECT_EQ(form->Caption(), "Layout test");
     EXPECT_EQ(form->ClientWidth(), 420);
     EXPECT_EQ(form->ClientHeight(), 300);
@@ -316,7 +178,7 @@ TEST(FormLayout, LoadsEveryStandardControlWithNestedParents)
 
 TEST(FormLayout, AHandlerBoundByNameFiresOnAPostedClick)
 {
-    TLayoutForm* form = LoadForm(kLayout);
+    auto* form = new TLayoutForm(nullptr);
     form->Show();
     auto* ok = Find<TButton>(form, "OkButton");
     ASSERT_TRUE(PumpUntil([&] { return IsWindowVisible(ok->Handle()); }));
@@ -333,7 +195,7 @@ TEST(FormLayout, AHandlerBoundByNameFiresOnAPostedClick)
 
 TEST(FormLayout, OwnerDrawnComboBoxDrawsItsItemsThroughReflectedMessages)
 {
-    TLayoutForm* form = LoadForm(kLayout);
+    auto* form = new TLayoutForm(nullptr);
     auto* combo = Find<TComboBox>(form, "ComboBox1");
     std::vector<int> drawn;
     struct Recorder {
@@ -354,7 +216,7 @@ TEST(FormLayout, OwnerDrawnComboBoxDrawsItsItemsThroughReflectedMessages)
 
 TEST(FormLayout, CloseAsksOnCloseQueryAndRunsOnClose)
 {
-    TLayoutForm* form = LoadForm(kLayout);
+    auto* form = new TLayoutForm(nullptr);
     form->Show();
     ASSERT_TRUE(PumpUntil([&] { return IsWindowVisible(form->Handle()); }));
     form->log.clear();
@@ -370,7 +232,7 @@ TEST(FormLayout, CloseAsksOnCloseQueryAndRunsOnClose)
 
 TEST(FormLayout, ShowModalEndsWithTheButtonsModalResult)
 {
-    TLayoutForm* form = LoadForm(kLayout);
+    auto* form = new TLayoutForm(nullptr);
     auto* cancel = Find<TButton>(form, "CancelButton");
     cancel->HandleNeeded();
     PostMessageA(cancel->Handle(), BM_CLICK, 0, 0);
@@ -381,7 +243,7 @@ TEST(FormLayout, ShowModalEndsWithTheButtonsModalResult)
 
 TEST(FormLayout, MessageMethodsOfTheFormReceiveDroppedFiles)
 {
-    TLayoutForm* form = LoadForm(kLayout);
+    auto* form = new TLayoutForm(nullptr);
     form->Show();
     // A drop handle as the shell builds it: DROPFILES followed by double-zero-ended names.
     const char names[] = "C:\\a.hex\0C:\\b.hex\0";
@@ -409,7 +271,7 @@ TEST(FormLayout, AnUnknownClassOrPropertyIsAClearError)
         {"        FocusControl = Edit1", "        Shape = 3", {"Label1", "Shape"}},
     };
     for (const Case& c : cases) {
-        std::string text = kLayout;
+        std::string text = LayoutText();
         const size_t at = text.find(c.from);
         ASSERT_NE(at, std::string::npos) << c.from;
         text.replace(at, std::string(c.from).size(), c.to);
@@ -425,8 +287,8 @@ TEST(FormLayout, AnUnknownClassOrPropertyIsAClearError)
 
 TEST(FormLayout, AMissingLayoutResourceIsReported)
 {
-    auto* form = new TLayoutForm(nullptr);
-    EXPECT_THROW(form->LoadLayout(), ELayoutError);
+    auto* form = new TLayoutForm(nullptr, false);
+    EXPECT_THROW(form->LoadLayout("TNOSUCHFORM"), ELayoutError);
     form->Free();
 }
 
