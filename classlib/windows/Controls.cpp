@@ -884,6 +884,87 @@ void TControl::CMHintShow(TMessage& m)
     m.Result = 0;
 }
 
+// ---- TControlCanvas -------------------------------------------------------------------------
+
+namespace {
+std::vector<TControlCanvas*>& CanvasesWithContexts()
+{
+    static std::vector<TControlCanvas*> list;
+    return list;
+}
+} // namespace
+
+void FreeDeviceContexts()
+{
+    auto& list = CanvasesWithContexts();
+    for (TControlCanvas* canvas : std::vector<TControlCanvas*>(list))
+        if (canvas->LockCount() == 0)
+            canvas->FreeHandle();
+}
+
+TControlCanvas::TControlCanvas(TControl* control) : control_(control) {}
+
+TControlCanvas::~TControlCanvas()
+{
+    FreeHandle();
+}
+
+void TControlCanvas::CreateHandle()
+{
+    HDC dc = nullptr;
+    auto* win = dynamic_cast<TWinControl*>(control_);
+    if (win && (win->HandleAllocated() || win->Parent() || win->ParentWindow())) {
+        window_ = win->Handle();
+        dc = GetDCEx(window_, nullptr, DCX_CACHE | DCX_CLIPSIBLINGS);
+    } else if (!win && control_->Parent() &&
+               (control_->Parent()->HandleAllocated() || control_->Parent()->Parent() || control_->Parent()->ParentWindow())) {
+        window_ = control_->Parent()->Handle();
+        dc = GetDCEx(window_, nullptr, DCX_CACHE | DCX_CLIPSIBLINGS);
+        if (dc) {
+            SetWindowOrgEx(dc, -control_->Left(), -control_->Top(), nullptr);
+            IntersectClipRect(dc, 0, 0, control_->Width(), control_->Height());
+        }
+    } else {
+        // No window yet: a screen-compatible context still measures text.
+        window_ = nullptr;
+        dc = CreateCompatibleDC(nullptr);
+        memoryDc_ = true;
+    }
+    if (!dc)
+        return;
+    ownDc_ = dc;
+    SetHandle(dc);
+    CanvasesWithContexts().push_back(this);
+}
+
+void TControlCanvas::FreeHandle()
+{
+    if (!ownDc_)
+        return;
+    HDC dc = ownDc_;
+    ownDc_ = nullptr;
+    SetHandle(nullptr);
+    if (memoryDc_)
+        DeleteDC(dc);
+    else
+        ReleaseDC(window_, dc);
+    memoryDc_ = false;
+    window_ = nullptr;
+    auto& list = CanvasesWithContexts();
+    list.erase(std::remove(list.begin(), list.end(), this), list.end());
+}
+
+void TControlCanvas::BindPaintDC(HDC dc)
+{
+    FreeHandle();
+    SetHandle(dc);
+}
+
+void TControlCanvas::UnbindPaintDC()
+{
+    SetHandle(nullptr);
+}
+
 // ---- TGraphicControl ------------------------------------------------------------------------
 
 CLASSLIB_PUBLISH(TGraphicControl) {}
@@ -893,7 +974,7 @@ CLASSLIB_MESSAGE_MAP(TGraphicControl)
     m.On(WM_PAINT, &TGraphicControl::WMPaint);
 }
 
-TGraphicControl::TGraphicControl(TComponent* owner) : TControl(owner), canvas_(new TCanvas) {}
+TGraphicControl::TGraphicControl(TComponent* owner) : TControl(owner), canvas_(new TControlCanvas(this)) {}
 
 TGraphicControl::~TGraphicControl()
 {
@@ -904,18 +985,19 @@ void TGraphicControl::WMPaint(TMessage& m)
 {
     if (!m.WParam)
         return;
-    canvas_->Lock();
-    canvas_->SetHandle(reinterpret_cast<HDC>(m.WParam));
+    auto* canvas = static_cast<TControlCanvas*>(canvas_);
+    canvas->Lock();
+    canvas->BindPaintDC(reinterpret_cast<HDC>(m.WParam));
     try {
-        canvas_->SetFont(font_);
+        canvas->SetFont(font_);
         Paint();
     } catch (...) {
-        canvas_->SetHandle(nullptr);
-        canvas_->Unlock();
+        canvas->UnbindPaintDC();
+        canvas->Unlock();
         throw;
     }
-    canvas_->SetHandle(nullptr);
-    canvas_->Unlock();
+    canvas->UnbindPaintDC();
+    canvas->Unlock();
 }
 
 // ---- TWinControl ----------------------------------------------------------------------------
@@ -1220,6 +1302,7 @@ void TWinControl::DestroyWnd()
 {
     if (!handle_)
         return;
+    FreeDeviceContexts();
     text_ = Text();
     HWND h = handle_;
     WindowControls().erase(h);
@@ -2108,7 +2191,7 @@ void TWinControl::DefaultHandler(TMessage& message)
 
 CLASSLIB_PUBLISH(TCustomControl) {}
 
-TCustomControl::TCustomControl(TComponent* owner) : TWinControl(owner), canvas_(new TCanvas) {}
+TCustomControl::TCustomControl(TComponent* owner) : TWinControl(owner), canvas_(new TControlCanvas(this)) {}
 
 TCustomControl::~TCustomControl()
 {
@@ -2117,19 +2200,20 @@ TCustomControl::~TCustomControl()
 
 void TCustomControl::PaintWindow(HDC dc)
 {
-    canvas_->Lock();
-    canvas_->SetHandle(dc);
+    auto* canvas = static_cast<TControlCanvas*>(canvas_);
+    canvas->Lock();
+    canvas->BindPaintDC(dc);
     try {
-        canvas_->SetFont(font_);
-        canvas_->Brush()->SetColor(color_);
+        canvas->SetFont(font_);
+        canvas->Brush()->SetColor(color_);
         Paint();
     } catch (...) {
-        canvas_->SetHandle(nullptr);
-        canvas_->Unlock();
+        canvas->UnbindPaintDC();
+        canvas->Unlock();
         throw;
     }
-    canvas_->SetHandle(nullptr);
-    canvas_->Unlock();
+    canvas->UnbindPaintDC();
+    canvas->Unlock();
 }
 
 // ---- THintWindow ----------------------------------------------------------------------------

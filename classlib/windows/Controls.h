@@ -307,8 +307,33 @@ private:
     void FontChanged(TObject* sender);
 };
 
-// Fired when a control is clicked with the mouse: the state and button data of its window
-// messages, position in client coordinates.
+// The canvas of a control. During painting it draws on the paint device context; at other
+// times (measuring, drawing at once) it gets a context of the control's window, or of the
+// parent's window clipped to a graphic control, released again when the message loop takes
+// its next message (FreeDeviceContexts), before painting, or when the window goes.
+class TControlCanvas : public TCanvas {
+public:
+    explicit TControlCanvas(TControl* control);
+    ~TControlCanvas() override;
+    // Draws on `dc` (not owned) until UnbindPaintDC.
+    void BindPaintDC(HDC dc);
+    void UnbindPaintDC();
+    // Releases a context the canvas got for itself.
+    void FreeHandle();
+
+protected:
+    void CreateHandle() override;
+
+private:
+    TControl* control_;
+    HDC ownDc_ = nullptr;
+    HWND window_ = nullptr;
+    bool memoryDc_ = false;
+};
+
+// Releases the contexts that control canvases got for themselves and no longer draw on.
+void FreeDeviceContexts();
+
 class TGraphicControl : public TControl {
     CLASSLIB_CLASS(TGraphicControl, TControl)
     CLASSLIB_MESSAGES()

@@ -85,6 +85,8 @@ TCustomForm* Forms(int index)
 
 bool IsKeyMessage(MSG& msg)
 {
+    // Each message taken from the queue is a point where no canvas is drawing.
+    FreeDeviceContexts();
     if (msg.message != WM_KEYDOWN && msg.message != WM_SYSKEYDOWN && msg.message != WM_KEYUP &&
         msg.message != WM_SYSKEYUP && msg.message != WM_CHAR && msg.message != WM_SYSCHAR)
         return false;

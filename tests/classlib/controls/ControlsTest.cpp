@@ -464,3 +464,28 @@ TEST_F(ControlsTest, HintShowsAfterThePauseAsTheControlPreparesIt)
     EXPECT_FALSE(hints.HintShowing());
     hints.HintPause = 500;
 }
+
+TEST_F(ControlsTest, ACanvasDrawsAndMeasuresOutsidePainting)
+{
+    auto* framed = new TFramed(form);
+    framed->SetParent(form);
+    // Measuring before any window exists.
+    EXPECT_GT(framed->Canvas()->TextWidth("measure"), 0);
+    auto* swatch = new TSwatch(form);
+    swatch->SetParent(form);
+    swatch->SetBounds(120, 20, 40, 30);
+    form->Show();
+    ASSERT_TRUE(PumpUntil([&] { return IsWindowVisible(form->Handle()); }));
+    Pump(50);
+    // Drawing at once on a graphic control lands at its place in the parent's window.
+    swatch->Canvas()->Brush()->SetColor(0x00FF00FF);
+    swatch->Canvas()->FillRect(RECT{0, 0, 10, 10});
+    HDC dc = GetDC(form->Handle());
+    EXPECT_EQ(GetPixel(dc, 125, 25) & 0xFFFFFF, 0x00FF00FFu);
+    EXPECT_NE(GetPixel(dc, 135, 45) & 0xFFFFFF, 0x00FF00FFu); // clipped to the control
+    ReleaseDC(form->Handle(), dc);
+    // The context is given back when the message loop takes its next message.
+    PostMessageA(form->Handle(), WM_NULL, 0, 0);
+    Pump(20);
+    EXPECT_FALSE(swatch->Canvas()->HandleAllocated());
+}
