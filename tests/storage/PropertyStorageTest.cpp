@@ -1,0 +1,185 @@
+#include "OcPropertyStorage.h"
+#include "StorageFixture.h"
+
+#include "core/Collection.h"
+
+using namespace storage;
+using namespace storagetest;
+using namespace classlib;
+
+namespace storagetest {
+
+enum TPanelMode { pmHidden, pmSmall, pmLarge };
+CLASSLIB_ENUM(TPanelMode);
+CLASSLIB_DEFINE_ENUM(TPanelMode, "pmHidden", "pmSmall", "pmLarge")
+
+// A control-like component with the kinds of properties a form stores.
+class TStoredThing : public TComponent {
+    CLASSLIB_CLASS(TStoredThing, TComponent)
+    explicit TStoredThing(TComponent* owner) : TComponent(owner) { Lines = new TStringList(); }
+    ~TStoredThing() override { delete Lines; }
+    bool Checked = false;
+    int ItemIndex = -1;
+    std::string FileName;
+    TPanelMode Mode = pmSmall;
+    TSet<TPanelMode> Modes;
+    double Ratio = 0;
+    long long Big = 0;
+    TStringList* Lines;
+    TStringList* GetLines() const { return Lines; }
+};
+
+CLASSLIB_PUBLISH(TStoredThing)
+{
+    c.Property("Checked", &TStoredThing::Checked).SetDefault(false);
+    c.Property("ItemIndex", &TStoredThing::ItemIndex).SetDefault(-1);
+    c.Property("FileName", &TStoredThing::FileName);
+    c.Property("Mode", &TStoredThing::Mode).SetDefault(pmSmall);
+    c.Property("Modes", &TStoredThing::Modes);
+    c.Property("Ratio", &TStoredThing::Ratio);
+    c.Property("Big", &TStoredThing::Big);
+    c.Property("Lines", &TStoredThing::GetLines);
+}
+
+class TPoint3 : public TCollectionItem {
+    CLASSLIB_CLASS(TPoint3, TCollectionItem)
+    explicit TPoint3(TCollection* c) : TCollectionItem(c) {}
+    int X = 0;
+    std::string Label;
+};
+CLASSLIB_PUBLISH(TPoint3)
+{
+    c.Property("X", &TPoint3::X);
+    c.Property("Label", &TPoint3::Label);
+}
+
+} // namespace storagetest
+
+struct PropertyStorageTest : IniStorageTest {
+    PropertyStorageTest() : form(new TComponent(nullptr))
+    {
+        form->SetName("Dovrel");
+        box = new TStoredThing(form);
+        box->SetName("CheckBoxClose");
+        combo = new TStoredThing(form);
+        combo->SetName("MCUComboBox");
+        props.AppStorage = ini;
+        props.AppStoragePath = "frmDovrel\\";
+    }
+    ~PropertyStorageTest() override { form->Free(); }
+    void Bind(std::initializer_list<const char*> lines)
+    {
+        for (const char* line : lines)
+            stored.Add(line);
+        SyncStoredList(form, &stored, true);
+    }
+    TComponent* form;
+    TStoredThing* box;
+    TStoredThing* combo;
+    TStringList stored;
+    TOcPropertyStorage props;
+};
+
+TEST(StoredItems, SplitJoinRename)
+{
+    const TStoredItem item = SplitStoredItem(" CheckBoxClose . Checked ");
+    EXPECT_TRUE(item.Valid);
+    EXPECT_EQ(item.Component, "CheckBoxClose");
+    EXPECT_EQ(item.Property, "Checked");
+    EXPECT_FALSE(SplitStoredItem("NoDot").Valid);
+    EXPECT_FALSE(SplitStoredItem(".Checked").Valid);
+    EXPECT_EQ(JoinStoredItem("a", ""), "");
+    EXPECT_EQ(RenameStoredItem("Old.Prop.Sub", "New"), "New.Prop.Sub");
+    EXPECT_EQ(RenameStoredItem("bad", "New"), "");
+}
+
+TEST_F(PropertyStorageTest, StoresUnderComponentUnderscorePropertyInListOrder)
+{
+    Bind({"CheckBoxClose . Checked", "MCUComboBox.ItemIndex", "MCUComboBox.FileName", "Ghost.Checked",
+          "MCUComboBox.NoSuchProperty"});
+    EXPECT_EQ(stored.Count(), 4); // the unknown component is dropped when bound
+    box->Checked = true;
+    combo->ItemIndex = 3;
+    combo->FileName = "C:\\fw\\blink.hex";
+    props.StoreComponentProperties(form, &stored);
+    EXPECT_EQ(Text(), "[frmDovrel]\r\nCheckBoxClose_Checked=TRUE\r\nMCUComboBox_ItemIndex=3\r\n"
+                      "MCUComboBox_FileName=C:\\fw\\blink.hex\r\n\r\n");
+
+    box->Checked = false;
+    combo->ItemIndex = -1;
+    combo->FileName.clear();
+    props.LoadComponentProperties(form, &stored);
+    EXPECT_TRUE(box->Checked);
+    EXPECT_EQ(combo->ItemIndex, 3);
+    EXPECT_EQ(combo->FileName, "C:\\fw\\blink.hex");
+}
+
+TEST_F(PropertyStorageTest, DamagedValuesKeepTheirPropertyAndSpareTheOthers)
+{
+    Bind({"CheckBoxClose.Checked", "MCUComboBox.ItemIndex", "MCUComboBox.Mode", "MCUComboBox.Modes",
+          "MCUComboBox.Ratio", "MCUComboBox.Big", "MCUComboBox.FileName"});
+    Load("[frmDovrel]\r\nCheckBoxClose_Checked=perhaps\r\nMCUComboBox_ItemIndex=12abc\r\n"
+         "MCUComboBox_Mode=99\r\nMCUComboBox_Modes=[pmNone]\r\nMCUComboBox_Ratio=zz\r\n"
+         "MCUComboBox_Big=99999999999999999999999\r\nMCUComboBox_FileName=kept going\r\n");
+    box->Checked = true;
+    props.LoadComponentProperties(form, &stored);
+    EXPECT_TRUE(box->Checked);
+    EXPECT_EQ(combo->ItemIndex, -1);
+    EXPECT_EQ(combo->Mode, pmSmall);
+    EXPECT_TRUE(combo->Modes.Empty());
+    EXPECT_EQ(combo->Ratio, 0);
+    EXPECT_EQ(combo->Big, 0);
+    EXPECT_EQ(combo->FileName, "kept going");
+
+    Load("[frmDovrel]\r\nCheckBoxClose_Checked=no\r\n");
+    props.LoadComponentProperties(form, &stored);
+    EXPECT_FALSE(box->Checked);
+}
+
+TEST_F(PropertyStorageTest, RenamedComponentStoresUnderItsNewName)
+{
+    Bind({"CheckBoxClose.Checked"});
+    box->SetName("CloseBox");
+    props.StoreComponentProperties(form, &stored);
+    EXPECT_EQ(stored[0], "CloseBox.Checked");
+    EXPECT_EQ(Text(), "[frmDovrel]\r\nCloseBox_Checked=FALSE\r\n\r\n");
+}
+
+TEST_F(IniStorageTest, ObjectsStringListsAndCollectionsRoundTrip)
+{
+    auto* thing = new TStoredThing(nullptr);
+    thing->Checked = true;
+    thing->Mode = pmLarge;
+    thing->Modes = {pmHidden, pmLarge};
+    thing->Ratio = 0.1;
+    thing->Big = 1LL << 40;
+    thing->Lines->SetText("one\ntwo");
+    ini->StoreObjectProperties("obj", thing, nullptr);
+    auto* copy = new TStoredThing(nullptr);
+    ini->LoadObjectProperties("obj", copy, nullptr);
+    EXPECT_TRUE(copy->Checked);
+    EXPECT_EQ(copy->Mode, pmLarge);
+    EXPECT_EQ(copy->Modes, thing->Modes);
+    EXPECT_EQ(copy->Ratio, 0.1);
+    EXPECT_EQ(copy->Big, 1LL << 40);
+    EXPECT_EQ(copy->Lines->CommaText(), "one,two");
+    EXPECT_EQ(ini->LoadString("obj\\Mode", ""), "pmLarge");
+
+    TCollection points(TPoint3::StaticClass());
+    for (int i = 0; i < 3; ++i) {
+        auto* p = static_cast<TPoint3*>(points.Add());
+        p->X = i * 10;
+        p->Label = "p" + std::to_string(i);
+    }
+    ini->StoreCollection("pts", &points);
+    points.Delete(2);
+    ini->StoreCollection("pts", &points); // the surplus item goes
+    EXPECT_FALSE(ini->IsStoredFolder("pts\\Item2"));
+    TCollection back(TPoint3::StaticClass());
+    EXPECT_EQ(ini->LoadCollection("pts", &back), 2);
+    ASSERT_EQ(back.Count(), 2);
+    EXPECT_EQ(static_cast<TPoint3*>(back.Items(1))->X, 10);
+    EXPECT_EQ(static_cast<TPoint3*>(back.Items(1))->Label, "p1");
+    thing->Free();
+    copy->Free();
+}
