@@ -24,6 +24,12 @@
 #include <string_view>
 #include <vector>
 
+// <windows.h> maps LoadString to its resource routine LoadStringA. The storage keeps its own
+// LoadString, and answers to LoadStringA too, whichever header a source includes first.
+#ifdef LoadString
+#undef LoadString
+#endif
+
 namespace storage {
 
 using classlib::TComponent;
@@ -186,6 +192,9 @@ class TOcCustomAppStorage : public TComponent {
     double LoadFloat(const std::string& path, double fallback);
     void StoreFloat(const std::string& path, double value);
     std::string LoadString(const std::string& path, const std::string& fallback);
+#ifdef _WIN32
+    std::string LoadStringA(const std::string& path, const std::string& fallback) { return LoadString(path, fallback); }
+#endif
     void StoreString(const std::string& path, const std::string& value);
     TDateTime LoadDateTime(const std::string& path, TDateTime fallback);
     void StoreDateTime(const std::string& path, TDateTime value);
