@@ -4,6 +4,7 @@
 #include "BcMime.h"
 #include "BcPaths.h"
 #include "BcSynch.h"
+#include "OcControlUtils.h"
 
 #include "core/SysUtils.h"
 
@@ -97,7 +98,34 @@ void ReplaceFileWithText(const std::string& fileName, const std::string& text)
 
 } // namespace
 
-TOcAppIniFileStorage::TOcAppIniFileStorage(TComponent* owner) : TOcCustomAppIniStorage(owner) {}
+TOcAppIniFileStorage::TOcAppIniFileStorage(TComponent* owner)
+    : TOcCustomAppIniStorage(owner), ownEngine_(new TOcTranslateString(nullptr))
+{
+}
+
+TOcAppIniFileStorage::~TOcAppIniFileStorage() { ownEngine_->Free(); }
+
+void TOcAppIniFileStorage::SetTranslateStringEngine(TOcTranslateString* value)
+{
+    TComponent* reference = engine_;
+    if (RelinkComponent(this, value, reference))
+        engine_ = value;
+}
+
+void TOcAppIniFileStorage::Notification(TComponent* component, TOperation operation)
+{
+    inherited::Notification(component, operation);
+    if (operation == opRemove && engine_ && static_cast<TComponent*>(engine_) == component)
+        engine_ = nullptr;
+}
+
+std::string TOcAppIniFileStorage::GetTranslatedFileName()
+{
+    std::string name = ActiveTranslateStringEngine()->ExpandText(FileName());
+    if (OnGetFileName)
+        OnGetFileName(this, name);
+    return name;
+}
 
 std::string TOcAppIniFileStorage::FileMutexName(const std::string& fileName)
 {
@@ -136,7 +164,8 @@ void TOcAppIniFileStorage::ComputeFullFileName()
     if (fileName_.empty() && location_ != flCustom) {
         fullFileName_.clear();
     } else {
-        const std::string name = ExtractFileName(fileName_);
+        const std::string translated = ActiveTranslateStringEngine()->ExpandText(fileName_);
+        const std::string name = ExtractFileName(translated);
         switch (location_) {
         case flCustom:
             fullFileName_ = GetTranslatedFileName();
@@ -152,7 +181,7 @@ void TOcAppIniFileStorage::ComputeFullFileName()
             break;
         case flUserFolder:
             fullFileName_ = bcl::PathWithSeparator(bcl::AppDataFolder()) +
-                            (bcl::PathIsAbsoluteName(fileName_) ? name : fileName_);
+                            (bcl::PathIsAbsoluteName(translated) ? name : translated);
             break;
         }
     }
@@ -251,6 +280,7 @@ CLASSLIB_PUBLISH(TOcAppIniFileStorage)
     c.Property("DefaultSection", &C::DefaultSection, &C::SetDefaultSection);
     c.Property("SubStorages", &C::SubStorages);
     c.Property("OnGetFileName", &C::OnGetFileName, &C::SetOnGetFileName);
+    c.Property("TranslateStringEngine", &C::TranslateStringEngine, &C::SetTranslateStringEngine);
     c.Property("SynchronizeFlushReload", &C::SynchronizeFlushReload, &C::SetSynchronizeFlushReload)
         .SetDefault(false);
 }

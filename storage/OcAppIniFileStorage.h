@@ -5,6 +5,7 @@
 // which then takes the old file's place, so a failed or interrupted write leaves the previous
 // settings intact.
 #include "OcAppIniStorage.h"
+#include "OcTranslateString.h"
 
 #include <functional>
 
@@ -13,6 +14,14 @@ namespace storage {
 class TOcAppIniFileStorage : public TOcCustomAppIniStorage {
     CLASSLIB_CLASS(TOcAppIniFileStorage, TOcCustomAppIniStorage)
     explicit TOcAppIniFileStorage(TComponent* owner);
+    ~TOcAppIniFileStorage() override;
+
+    // The placeholder translation that expands FileName ("%EXENAME%.ini"): the assigned
+    // component, else the storage's own.
+    TOcTranslateString* TranslateStringEngine() const { return engine_; }
+    void SetTranslateStringEngine(TOcTranslateString* value);
+    TOcTranslateString* ActiveTranslateStringEngine() const { return engine_ ? engine_ : ownEngine_; }
+    std::string GetTranslatedFileName() override;
 
     // Setting a different name or location writes the current document to the old file and
     // reads the new one (outside loading); a name without extension gets ".ini".
@@ -30,8 +39,11 @@ class TOcAppIniFileStorage : public TOcCustomAppIniStorage {
 
 protected:
     bool FileHasReadOnlyAttribute(const std::string& fileName) const override;
+    void Notification(TComponent* component, classlib::TOperation operation) override;
 
 private:
+    TOcTranslateString* ownEngine_;
+    TOcTranslateString* engine_ = nullptr;
     void WriteDocument();
     void ReadDocument();
 };
