@@ -15,7 +15,10 @@ CLASSLIB_PUBLISH(TOwnedCollection) {}
 
 TCollectionItem::TCollectionItem(TCollection* collection)
 {
-    SetCollection(collection);
+    // While this constructor runs the item is not yet of its final class, so the collection
+    // cannot check the item class here (Add creates items first and inserts them after).
+    if (collection)
+        collection->InsertItem(this, false);
 }
 
 TCollectionItem::~TCollectionItem()
@@ -36,7 +39,7 @@ void TCollectionItem::SetCollection(TCollection* collection)
     if (collection_)
         collection_->RemoveItem(this);
     if (collection)
-        collection->InsertItem(this);
+        collection->InsertItem(this, true);
 }
 
 int TCollectionItem::Index() const
@@ -130,15 +133,10 @@ void TCollection::Clear()
 {
     if (items_.empty())
         return;
-    BeginUpdate();
-    try {
+    UpdateBracket(*this, [&] {
         while (!items_.empty())
             items_.back()->Free();
-    } catch (...) {
-        EndUpdate();
-        throw;
-    }
-    EndUpdate();
+    });
 }
 
 TCollectionItem* TCollection::FindItemID(int id) const
@@ -166,9 +164,9 @@ void TCollection::Changed()
         Update(nullptr);
 }
 
-void TCollection::InsertItem(TCollectionItem* item)
+void TCollection::InsertItem(TCollectionItem* item, bool checkClass)
 {
-    if (!item->InheritsFrom(*itemClass_))
+    if (checkClass && !item->InheritsFrom(*itemClass_))
         throw EInvalidOperation(Format(messages::InvalidPropertyType, {item->ClassName()}));
     items_.push_back(item);
     item->collection_ = this;
@@ -190,16 +188,11 @@ void TCollection::Assign(TPersistent* source)
     if (auto* other = dynamic_cast<TCollection*>(source)) {
         if (other == this)
             return;
-        BeginUpdate();
-        try {
+        UpdateBracket(*this, [&] {
             Clear();
             for (TCollectionItem* item : other->items_)
                 Add()->Assign(item);
-        } catch (...) {
-            EndUpdate();
-            throw;
-        }
-        EndUpdate();
+        });
         return;
     }
     TPersistent::Assign(source);

@@ -15,7 +15,8 @@ enum TCollectionNotification { cnAdded, cnExtracting, cnDeleting };
 
 class TCollectionItem : public TPersistent {
     CLASSLIB_CLASS(TCollectionItem, TPersistent)
-    // Joins `collection` when given (at the end).
+    // Joins `collection` when given (at the end). Collections tell Notify(cnAdded) then, before
+    // the derived constructors ran; Add() inserts fully built items.
     explicit TCollectionItem(TCollection* collection);
     ~TCollectionItem() override;
 
@@ -76,7 +77,7 @@ protected:
 
 private:
     friend class TCollectionItem;
-    void InsertItem(TCollectionItem* item);
+    void InsertItem(TCollectionItem* item, bool checkClass);
     void RemoveItem(TCollectionItem* item);
 
     const TMetaClass* itemClass_;

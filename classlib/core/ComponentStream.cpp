@@ -492,8 +492,7 @@ void TReader::DefineBinaryProperty(const std::string& name, const TStreamProc& r
 void TReader::ReadCollection(TCollection& collection)
 {
     NestingGuard guard(*this);
-    collection.BeginUpdate();
-    try {
+    UpdateBracket(collection, [&] {
         if (!EndOfList())
             collection.Clear();
         while (!EndOfList()) {
@@ -507,11 +506,7 @@ void TReader::ReadCollection(TCollection& collection)
             ReadListEnd();
         }
         ReadListEnd();
-    } catch (...) {
-        collection.EndUpdate();
-        throw;
-    }
-    collection.EndUpdate();
+    });
 }
 
 void TReader::ReadProperty(TPersistent* instance)

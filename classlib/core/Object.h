@@ -157,6 +157,20 @@ void FreeAndNil(T*& object)
         p->Free();
 }
 
+// Runs `body` between target.BeginUpdate() and target.EndUpdate(), also when it raises.
+template <class T, class F>
+void UpdateBracket(T& target, F&& body)
+{
+    target.BeginUpdate();
+    try {
+        body();
+    } catch (...) {
+        target.EndUpdate();
+        throw;
+    }
+    target.EndUpdate();
+}
+
 // Answers `GetInterface` for the listed interfaces of `self`.
 template <class... Is, class C>
 bool GetInterfaceOf(C* self, const TGUID& iid, void** obj)

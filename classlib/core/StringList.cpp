@@ -57,8 +57,7 @@ void TStrings::InsertObject(int index, const std::string& s, TObject* object)
 
 void TStrings::AddStrings(const TStrings& strings)
 {
-    BeginUpdate();
-    try {
+    UpdateBracket(*this, [&] {
         // Copy first: `strings` may be this list.
         const int n = strings.GetCount();
         std::vector<std::pair<std::string, TObject*>> lines;
@@ -66,11 +65,7 @@ void TStrings::AddStrings(const TStrings& strings)
             lines.emplace_back(strings.Get(i), strings.GetObject(i));
         for (auto& line : lines)
             AddObject(line.first, line.second);
-    } catch (...) {
-        EndUpdate();
-        throw;
-    }
-    EndUpdate();
+    });
 }
 
 void TStrings::Assign(TPersistent* source)
@@ -78,15 +73,10 @@ void TStrings::Assign(TPersistent* source)
     if (auto* strings = dynamic_cast<TStrings*>(source)) {
         if (strings == this)
             return;
-        BeginUpdate();
-        try {
+        UpdateBracket(*this, [&] {
             Clear();
             AddStrings(*strings);
-        } catch (...) {
-            EndUpdate();
-            throw;
-        }
-        EndUpdate();
+        });
         return;
     }
     TPersistent::Assign(source);
@@ -98,17 +88,12 @@ void TStrings::DefineProperties(TFiler& filer)
         "Strings",
         [this](TReader& reader) {
             reader.ReadListBegin();
-            BeginUpdate();
-            try {
+            UpdateBracket(*this, [&] {
                 Clear();
                 while (!reader.EndOfList())
                     Add(reader.ReadString());
                 reader.ReadListEnd();
-            } catch (...) {
-                EndUpdate();
-                throw;
-            }
-            EndUpdate();
+            });
         },
         [this](TWriter& writer) {
             writer.WriteListBegin();
@@ -121,36 +106,26 @@ void TStrings::DefineProperties(TFiler& filer)
 
 void TStrings::Exchange(int index1, int index2)
 {
-    BeginUpdate();
-    try {
+    UpdateBracket(*this, [&] {
         const std::string s = Get(index1);
         TObject* o = GetObject(index1);
         Put(index1, Get(index2));
         PutObject(index1, GetObject(index2));
         Put(index2, s);
         PutObject(index2, o);
-    } catch (...) {
-        EndUpdate();
-        throw;
-    }
-    EndUpdate();
+    });
 }
 
 void TStrings::Move(int curIndex, int newIndex)
 {
     if (curIndex == newIndex)
         return;
-    BeginUpdate();
-    try {
+    UpdateBracket(*this, [&] {
         const std::string s = Get(curIndex);
         TObject* o = GetObject(curIndex);
         Delete(curIndex);
         InsertObject(newIndex, s, o);
-    } catch (...) {
-        EndUpdate();
-        throw;
-    }
-    EndUpdate();
+    });
 }
 
 int TStrings::CompareStrings(std::string_view a, std::string_view b) const
@@ -220,8 +195,7 @@ std::string TStrings::GetText() const
 
 void TStrings::SetText(std::string_view text)
 {
-    BeginUpdate();
-    try {
+    UpdateBracket(*this, [&] {
         Clear();
         size_t i = 0;
         while (i < text.size()) {
@@ -234,11 +208,7 @@ void TStrings::SetText(std::string_view text)
             if (i < text.size() && text[i] == '\n')
                 ++i;
         }
-    } catch (...) {
-        EndUpdate();
-        throw;
-    }
-    EndUpdate();
+    });
 }
 
 std::string TStrings::DelimitedText() const
@@ -260,8 +230,7 @@ std::string TStrings::DelimitedText() const
 
 void TStrings::SetDelimitedText(std::string_view text)
 {
-    BeginUpdate();
-    try {
+    UpdateBracket(*this, [&] {
         Clear();
         size_t p = 0;
         const size_t n = text.size();
@@ -292,11 +261,7 @@ void TStrings::SetDelimitedText(std::string_view text)
                     skipBlanks();
             }
         }
-    } catch (...) {
-        EndUpdate();
-        throw;
-    }
-    EndUpdate();
+    });
 }
 
 std::string TStrings::CommaText() const
@@ -377,18 +342,13 @@ void TStrings::SetValueFromIndex(int index, std::string_view value)
 
 void TStrings::LoadFromStream(TStream& stream)
 {
-    BeginUpdate();
-    try {
+    UpdateBracket(*this, [&] {
         const int64_t size = stream.Size() - stream.Position();
         std::string buffer(static_cast<size_t>(std::max<int64_t>(size, 0)), '\0');
         if (!buffer.empty())
             stream.ReadBuffer(buffer.data(), static_cast<int64_t>(buffer.size()));
         SetText(buffer);
-    } catch (...) {
-        EndUpdate();
-        throw;
-    }
-    EndUpdate();
+    });
 }
 
 void TStrings::SaveToStream(TStream& stream) const
