@@ -26,6 +26,11 @@ CLASSLIB_PUBLISH(TOcHidDeviceController)
   c.Method("DeviceChange", &TOcHidDeviceController::DeviceChange);
 }
 
+void RegisterHidClasses()
+{
+  classlib::RegisterClasses({&TOcHidDeviceController::StaticClass()});
+}
+
 namespace {
 
 constexpr WPARAM DeviceNodesChanged = 7;  // DBT_DEVNODES_CHANGED

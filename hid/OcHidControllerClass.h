@@ -263,4 +263,8 @@ class TOcHidDeviceController : public draw::TOcComponent {
   bool hidBound_ = false;
 };
 
+// Start-up routine of the module: registers the controller class, so that form layouts create it
+// by name.
+void RegisterHidClasses();
+
 }  // namespace hid
