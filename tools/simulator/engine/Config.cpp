@@ -136,6 +136,7 @@ const std::map<std::string, Setter>& DeviceKeys() {
          }
          return true;
        }},
+      {"input_report_length", Number(&DeviceSpec::inputReportLength)},
       {"read_write", Flag(&DeviceSpec::readWrite)},
       {"openable", Flag(&DeviceSpec::openable)},
       {"identifiable", Flag(&DeviceSpec::identifiable)},

@@ -42,6 +42,7 @@ struct DeviceSpec {
   std::string serial;  // empty: the device has no serial-number string (strings are UTF-8)
   std::vector<uint16_t> languages{0x0409};  // string descriptor 0; empty: an empty table
   bool openable = true;      // false: CreateFile on its path fails
+  uint16_t inputReportLength = 65;  // as the report descriptor announces it (0: no input reports)
   bool readWrite = true;     // false: the path opens for queries only (access 0)
   bool identifiable = true;  // false: HidD_GetAttributes fails
   bool plugged = true;       // present when the simulator starts

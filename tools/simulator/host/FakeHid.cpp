@@ -72,7 +72,7 @@ struct Hid {
     p->magic = kPreparsedMagic;
     p->caps.UsagePage = 0xFF00;  // vendor-defined
     p->caps.Usage = 1;
-    p->caps.InputReportByteLength = 65;
+    p->caps.InputReportByteLength = info.inputReportLength;
     p->caps.OutputReportByteLength = 65;
     p->caps.NumberLinkCollectionNodes = 1;
     p->caps.NumberInputValueCaps = 1;

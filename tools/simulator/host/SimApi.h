@@ -61,6 +61,7 @@ struct SimDeviceInfo {
   WCHAR product[127], manufacturer[127], serial[127];
   int languageCount;  // entries of the language table (string descriptor 0)
   WORD languages[16];
+  WORD inputReportLength;  // announced by the report descriptor
 };
 
 // The plugged devices in plug order; returns how many there are (at most `max` are copied).

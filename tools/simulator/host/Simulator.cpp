@@ -460,6 +460,7 @@ void Fill(Device& d, SimDeviceInfo* out) {
     int n = MultiByteToWideChar(CP_UTF8, 0, s.data(), int(s.size()), to, size - 1);
     to[std::max(n, 0)] = 0;
   };
+  out->inputReportLength = d.Spec().inputReportLength;
   out->languageCount = int(std::min<size_t>(d.Spec().languages.size(), 16));
   std::copy_n(d.Spec().languages.begin(), out->languageCount, out->languages);
   copy(d.Spec().product, out->product, 127);
