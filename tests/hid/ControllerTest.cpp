@@ -302,6 +302,19 @@ TEST_F(HidController, ADeviceThatOpensOnlyForQueriesIsListedButNeverReadOrWritte
   delete device;
 }
 
+TEST_F(HidController, ADeviceWithoutInputReportsGetsNoReader)
+{
+  HidEvents events;
+  auto controller = Start("[device a]\ninput_report_length = 0\n", events);
+  TOcHidDevice* device = Claim(*controller, 0);
+  device->SetDataHandler(events.OnData());
+  EXPECT_FALSE(device->HasReader());
+  const std::vector<uint8_t> report = Report({0x0F, 3});
+  DWORD written = 0;
+  EXPECT_TRUE(device->WriteReport(report.data(), 65, written));
+  delete device;
+}
+
 TEST_F(HidController, AnEnumerateHandlerReadsStringsOfUnclaimedDevicesWhichCloseAfterwards)
 {
   HidEvents events;
