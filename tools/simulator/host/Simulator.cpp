@@ -25,7 +25,7 @@
 namespace {
 
 constexpr DWORD kReportBytes = 65;      // report ID and 64 payload bytes
-constexpr int kSpareInstances = 4;      // listening pipe instances kept ready for CreateFile
+constexpr int kSpareInstances = 16;     // listening pipe instances kept ready for CreateFile
 constexpr size_t kInputBuffers = 64;    // answers kept per open handle before the oldest drop
 constexpr DWORD kRestartDetachMs = 20;  // a restarted device leaves the bus after this
 
