@@ -1,20 +1,12 @@
 #include "OcControlUtilsWin.h"
 
+#include "windows/ImageLists.h"
 #include "OcControlUtils.h"
+#include "windows/Screen.h"
 
 namespace storage {
 
 namespace {
-
-constexpr uint32_t ClNone = 0x1FFFFFFF;
-
-// 0xFF000000 + index is a system colour; everything else is RGB in its low three bytes.
-uint32_t ColorToRgb(uint32_t color)
-{
-    if ((color & 0xFF000000) == 0xFF000000)
-        return GetSysColor(static_cast<int>(color & 0xFF));
-    return color & 0x00FFFFFF;
-}
 
 struct ActiveWindowSearch {
     HWND active;
@@ -31,33 +23,41 @@ BOOL CALLBACK MatchActiveWindow(HWND window, LPARAM param)
     return TRUE;
 }
 
+constexpr classlib::TCursor CrMultiDrag = -16;
+constexpr classlib::TCursor CrDrag = -12;
+
 } // namespace
 
-void PaintStepGradient(HDC dc, const RECT& rect, uint32_t startColor, uint8_t stepCount,
-                       uint8_t direction, uint32_t endColor)
+void PaintStepGradient(classlib::TCanvas& canvas, const RECT& rect, classlib::TColor startColor,
+                       uint8_t stepCount, uint8_t direction, classlib::TColor endColor)
 {
-    if (startColor == ClNone && endColor == ClNone)
-        return;
-    if (IsRectEmpty(&rect) && GetMapMode(dc) == MM_TEXT)
-        return;
-    const bool vertical = direction == 0 || direction == 1;
-    const int start = vertical ? rect.top : rect.left;
-    const int extent = vertical ? rect.bottom - rect.top : rect.right - rect.left;
-    const auto bands = PlanStepGradient(start, extent, ColorToRgb(startColor), stepCount, direction,
-                                        ColorToRgb(endColor));
-    for (const auto& band : bands) {
-        RECT part = rect;
-        if (vertical) {
-            part.top = band.from;
-            part.bottom = band.to;
-        } else {
-            part.left = band.from;
-            part.right = band.to;
+    canvas.Lock();
+    try {
+        HDC dc = canvas.Handle();
+        const bool nothing = (startColor == classlib::clNone && endColor == classlib::clNone)
+                             || (IsRectEmpty(&rect) && GetMapMode(dc) == MM_TEXT);
+        if (!nothing) {
+            const bool vertical = direction == 0 || direction == 1;
+            const int start = vertical ? rect.top : rect.left;
+            const int extent = vertical ? rect.bottom - rect.top : rect.right - rect.left;
+            canvas.Pen()->SetStyle(classlib::psSolid);
+            canvas.Pen()->SetMode(classlib::pmCopy);
+            const auto bands = PlanStepGradient(start, extent, classlib::ColorToRGB(startColor), stepCount,
+                                                direction, classlib::ColorToRGB(endColor));
+            for (const auto& band : bands) {
+                RECT part = rect;
+                (vertical ? part.top : part.left) = band.from;
+                (vertical ? part.bottom : part.right) = band.to;
+                HBRUSH brush = CreateSolidBrush(band.color);
+                FillRect(dc, &part, brush);
+                DeleteObject(brush);
+            }
         }
-        HBRUSH brush = CreateSolidBrush(band.color);
-        FillRect(dc, &part, brush);
-        DeleteObject(brush);
+    } catch (...) {
+        canvas.Unlock();
+        throw;
     }
+    canvas.Unlock();
 }
 
 bool ThreadOwnsActiveWindow()
@@ -67,6 +67,56 @@ bool ThreadOwnsActiveWindow()
         return false;
     EnumThreadWindows(GetCurrentThreadId(), MatchActiveWindow, reinterpret_cast<LPARAM>(&search));
     return search.found;
+}
+
+void AssignFontParts(classlib::TFont& target, const classlib::TFont& source, uint8_t options)
+{
+    if (!(options & fpoEnabled))
+        return;
+    if (!(options & fpoKeepCharset))
+        target.SetCharset(source.Charset());
+    if (!(options & fpoKeepColor))
+        target.SetColor(source.Color());
+    if (!(options & fpoKeepHeight))
+        target.SetHeight(source.Height());
+    if (!(options & fpoKeepName))
+        target.SetName(source.Name());
+    if (!(options & fpoKeepPitch))
+        target.SetPitch(source.Pitch());
+    if (!(options & fpoKeepStyle))
+        target.SetStyle(source.Style());
+}
+
+bool RelinkImageList(classlib::TComponent* owner, classlib::TCustomImageList* imageList,
+                     classlib::TCustomImageList*& reference, classlib::TChangeLink* changeLink)
+{
+    if (imageList == reference || !owner)
+        return false;
+    if (reference) {
+        reference->RemoveFreeNotification(owner);
+        if (changeLink)
+            reference->UnRegisterChanges(changeLink);
+    }
+    reference = imageList;
+    if (imageList) {
+        if (changeLink)
+            imageList->RegisterChanges(changeLink);
+        imageList->FreeNotification(owner);
+    }
+    return true;
+}
+
+void RegisterExtraDragCursors()
+{
+    if (!classlib::Screen)
+        return;
+    // Failures only leave the numbers unregistered.
+    try {
+        const classlib::TCursor standsFor[] = {CrMultiDrag, CrDrag, CrMultiDrag, CrMultiDrag};
+        for (int i = 0; i < 4; ++i)
+            classlib::Screen->SetCursors(368 + i, classlib::Screen->Cursors(standsFor[i]));
+    } catch (...) {
+    }
 }
 
 } // namespace storage
