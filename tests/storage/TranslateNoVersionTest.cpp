@@ -6,62 +6,51 @@
 
 #include <windows.h>
 
-#include <atomic>
 #include <string>
-#include <thread>
 #include <vector>
 
 using storage::TOcTranslateString;
 
 namespace {
 
-// Answers every message box of this process with OK and keeps its text.
+// Answers the message boxes of the calling thread with OK and keeps their texts. A thread
+// timer runs inside the message box's own modal loop, so no other thread has to find it.
 class MessageBoxAnswerer {
 public:
-    MessageBoxAnswerer() : thread_([this] { Run(); }) {}
+    MessageBoxAnswerer()
+    {
+        current_ = this;
+        timer_ = SetTimer(nullptr, 0, 20, Tick);
+    }
     ~MessageBoxAnswerer()
     {
-        stop_ = true;
-        thread_.join();
+        KillTimer(nullptr, timer_);
+        current_ = nullptr;
     }
-    std::vector<std::string> Texts()
-    {
-        std::lock_guard<std::mutex> guard(lock_);
-        return texts_;
-    }
+    std::vector<std::string> texts;
 
 private:
-    static BOOL CALLBACK Visit(HWND window, LPARAM param)
+    static BOOL CALLBACK Answer(HWND window, LPARAM)
     {
-        auto* self = reinterpret_cast<MessageBoxAnswerer*>(param);
-        DWORD pid = 0;
-        GetWindowThreadProcessId(window, &pid);
         char cls[32] = {};
         GetClassNameA(window, cls, sizeof(cls));
-        if (pid == GetCurrentProcessId() && std::string(cls) == "#32770" && IsWindowVisible(window)) {
+        if (std::string(cls) == "#32770") {
             char text[1024] = {};
             GetDlgItemTextA(window, 0xFFFF, text, sizeof(text));
-            {
-                std::lock_guard<std::mutex> guard(self->lock_);
-                self->texts_.push_back(text);
-            }
+            current_->texts.push_back(text);
             PostMessageA(window, WM_COMMAND, IDOK, 0);
-            Sleep(100); // let the box close before looking again
+            return FALSE;
         }
         return TRUE;
     }
-    void Run()
+    static void CALLBACK Tick(HWND, UINT, UINT_PTR, DWORD)
     {
-        while (!stop_) {
-            EnumWindows(Visit, reinterpret_cast<LPARAM>(this));
-            Sleep(20);
-        }
+        if (current_)
+            EnumThreadWindows(GetCurrentThreadId(), Answer, 0);
     }
 
-    std::atomic<bool> stop_{false};
-    std::mutex lock_;
-    std::vector<std::string> texts_;
-    std::thread thread_;
+    static inline MessageBoxAnswerer* current_ = nullptr;
+    UINT_PTR timer_ = 0;
 };
 
 } // namespace
@@ -73,10 +62,9 @@ TEST(TranslateNoVersion, ReplacementMessageOnceThenStandInValues)
     EXPECT_EQ(translate.ExpandText("%APPL_NAME%"), "MyOCLApplication");
     EXPECT_EQ(translate.ExpandText("%APPL_NAME%"), "MyOCLApplication");
     EXPECT_EQ(translate.ExpandText("%COMPANY_NAME% %FILEVERSION%"), "MyCompany 0.0.0.0");
-    const auto texts = answerer.Texts();
-    ASSERT_EQ(texts.size(), 3u) << "one message for each of the three commands";
-    EXPECT_EQ(texts[0],
+    ASSERT_EQ(answerer.texts.size(), 3u) << "one message for each of the three commands";
+    EXPECT_EQ(answerer.texts[0],
               "The Default Root Value \"APPL_NAME\" has been replaced with \"MyOCLApplication\".\r\n"
               "Please change the value in the FileVersionInfo Project Properties.");
-    EXPECT_NE(texts[1].find("\"COMPANY_NAME\" has been replaced with \"MyCompany\""), std::string::npos);
+    EXPECT_NE(answerer.texts[1].find("\"COMPANY_NAME\" has been replaced with \"MyCompany\""), std::string::npos);
 }

@@ -95,3 +95,25 @@ TEST(UnitVersioning, ShutDownClearsTheSlotAndLaterRegistrationsDoNothing)
     UnmapViewOfFile(slot);
     CloseHandle(mapping);
 }
+
+TEST(UnitVersioning, ASecondModuleJoinsTheRegistryOfTheProcess)
+{
+    StartUtilityModules(Self());
+    TUnitVersioning* registry = UnitVersioningInstance();
+    HMODULE second = LoadLibraryA((peer::TestFolder() + "bcl_second_module.dll").c_str());
+    ASSERT_NE(second, nullptr);
+    auto start = reinterpret_cast<void* (*)()>(reinterpret_cast<void*>(GetProcAddress(second, "SecondModuleStart")));
+    auto stop = reinterpret_cast<void (*)()>(reinterpret_cast<void*>(GetProcAddress(second, "SecondModuleStop")));
+    ASSERT_TRUE(start && stop);
+
+    EXPECT_EQ(start(), registry) << "found through the shared block, not created anew";
+    ASSERT_EQ(registry->ModuleEntries.size(), 2u);
+    EXPECT_EQ(registry->ModuleEntries[1]->ModuleInstance, second);
+    EXPECT_EQ(registry->ModuleEntries[1]->VersionEntries.size(), registry->ModuleEntries[0]->VersionEntries.size());
+
+    stop();
+    // The second module took out its own entry and left the registry it did not create.
+    ASSERT_EQ(registry->ModuleEntries.size(), 1u);
+    EXPECT_EQ(registry->ModuleEntries[0]->ModuleInstance, Self());
+    FreeLibrary(second);
+}

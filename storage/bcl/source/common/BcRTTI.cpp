@@ -8,6 +8,7 @@
 
 #include <atomic>
 #include <cstring>
+#include <vector>
 
 namespace bcl {
 
@@ -23,6 +24,28 @@ constexpr const char* TypeKindNames[] = {
     "tkRecord", "tkInterface", "tkInt64", "tkDynArray",
 };
 constexpr const char* OrdTypeNames[] = {"otSByte", "otUByte", "otSWord", "otUWord", "otSLong", "otULong"};
+constexpr const char* FloatTypeNames[] = {"ftSingle", "ftDouble", "ftExtended", "ftComp", "ftCurr"};
+constexpr const char* MethodKindNames[] = {"mkProcedure", "mkFunction"};
+
+template <size_t N>
+std::string NameFromTable(const char* const (&names)[N], int value)
+{
+    return value >= 0 && static_cast<size_t>(value) < N ? names[value] : classlib::IntToStr(value);
+}
+
+// Writes one level deeper while `write` runs, restoring the level also when it raises.
+template <class F>
+void Indented(IBcDumpWriter& w, F write)
+{
+    w.IndentMore();
+    try {
+        write();
+    } catch (...) {
+        w.IndentLess();
+        throw;
+    }
+    w.IndentLess();
+}
 
 bool IsAnonymous(const std::string& name)
 {
@@ -51,14 +74,11 @@ bool QueryChain(I* self, const TGUID& iid, void** obj)
     return false;
 }
 
-// Reference counting, identity and the base lines shared by every wrapper; I is the
-// interface of the wrapper's kind.
+// Reference counting and the queries of interface I and the interfaces it extends.
 template <class I>
-class TypeInfoImpl : public I {
+class RefCounted : public I {
 public:
-    explicit TypeInfoImpl(const TTypeInfo* info) : info_(info) {}
-    virtual ~TypeInfoImpl() = default;
-
+    virtual ~RefCounted() = default;
     bool QueryInterface(const TGUID& iid, void** obj) override
     {
         if (QueryChain<I>(this, iid, obj)) {
@@ -76,6 +96,17 @@ public:
             delete this;
         return count;
     }
+
+private:
+    std::atomic<int> refCount_{0};
+};
+
+// Identity and the base lines shared by every type wrapper; I is the interface of the
+// wrapper's kind.
+template <class I>
+class TypeInfoImpl : public RefCounted<I> {
+public:
+    explicit TypeInfoImpl(const TTypeInfo* info) : info_(info) {}
 
     std::string QueryName() const override { return info_->Name; }
     const TTypeInfo* QueryTypeData() const override { return info_; }
@@ -95,7 +126,6 @@ public:
 
 protected:
     const TTypeInfo* info_;
-    std::atomic<int> refCount_{0};
 };
 
 template <class I>
@@ -309,14 +339,7 @@ public:
     {
         OrdinalImpl::DescribeTo(w);
         w.WriteLine("Based on: ");
-        w.IndentMore();
-        try {
-            WrapTypeInfo(info_->CompType)->DescribeTo(w);
-        } catch (...) {
-            w.IndentLess();
-            throw;
-        }
-        w.IndentLess();
+        Indented(w, [&] { WrapTypeInfo(info_->CompType)->DescribeTo(w); });
     }
     void DeclareTo(IBcDumpWriter& w) override
     {
@@ -335,18 +358,285 @@ public:
     }
 };
 
+
+class TBcFloatTypeInfo final : public TypeInfoImpl<IBcFloatKindInfo> {
+public:
+    using TypeInfoImpl::TypeInfoImpl;
+    classlib::TFloatType QueryFloatType() const override { return info_->FloatType; }
+    void DescribeTo(IBcDumpWriter& w) override
+    {
+        TypeInfoImpl::DescribeTo(w);
+        w.WriteLine("Float type: " + FloatTypeName(QueryFloatType()));
+    }
+    void DeclareTo(IBcDumpWriter& w) override
+    {
+        w.WriteLine(info_->Name + " = type " + FloatTypeName(QueryFloatType()).substr(2) + ";");
+    }
+};
+
+class TBcInt64TypeInfo final : public TypeInfoImpl<IBcInt64KindInfo> {
+public:
+    using TypeInfoImpl::TypeInfoImpl;
+    int64_t QueryMinValue64() const override { return info_->MinValue; }
+    int64_t QueryMaxValue64() const override { return info_->MaxValue; }
+    void DescribeTo(IBcDumpWriter& w) override
+    {
+        TypeInfoImpl::DescribeTo(w);
+        w.WriteLine("Min value: " + classlib::IntToStr(QueryMinValue64()));
+        w.WriteLine("Max value: " + classlib::IntToStr(QueryMaxValue64()));
+    }
+    void DeclareTo(IBcDumpWriter& w) override
+    {
+        w.WriteLine(info_->Name + " = " + classlib::IntToStr(QueryMinValue64()) + " .. "
+                    + classlib::IntToStr(QueryMaxValue64()) + ";");
+    }
+};
+
+class TBcPropInfo final : public RefCounted<IBcPropertyInfo> {
+public:
+    explicit TBcPropInfo(const classlib::TPropInfo* prop) : prop_(prop) {}
+    const classlib::TPropInfo* QueryPropInfo() const override { return prop_; }
+    TInterfacePtr<IBcTypeInfo> QueryPropType() const override { return WrapTypeInfo(prop_->PropType); }
+    int QueryIndex() const override { return prop_->Index; }
+    int64_t QueryDefault() const override { return prop_->Default; }
+    int QueryNameIndex() const override { return prop_->NameIndex; }
+    std::string QueryPropName() const override { return prop_->Name; }
+    bool IsStoredFor(const classlib::TObject* instance) const override { return prop_->IsStored(instance); }
+    bool HasDefaultValue() const override { return prop_->Default != classlib::NoDefault; }
+    bool HasIndexValue() const override { return prop_->Index != classlib::NoIndex; }
+
+private:
+    const classlib::TPropInfo* prop_;
+};
+
+class TBcClassTypeInfo final : public TypeInfoImpl<IBcClassKindInfo> {
+public:
+    using TypeInfoImpl::TypeInfoImpl;
+    const classlib::TMetaClass* QueryClassRef() const override { return info_->ClassType; }
+    TInterfacePtr<IBcClassKindInfo> QueryParentClass() const override
+    {
+        const classlib::TMetaClass* parent = Class().ClassParent();
+        if (!parent)
+            return {};
+        return TInterfacePtr<IBcClassKindInfo>(new TBcClassTypeInfo(parent->TypeInfo()));
+    }
+    int QueryTotalPropertyCount() const override { return static_cast<int>(Class().Properties().size()); }
+    int QueryOwnPropertyCount() const override { return static_cast<int>(Class().OwnProperties().size()); }
+    TInterfacePtr<IBcPropertyInfo> QueryPropertyAt(int index) const override
+    {
+        const auto& own = Class().OwnProperties();
+        if (index < 0 || index >= QueryTotalPropertyCount())
+            return {};
+        if (static_cast<size_t>(index) < own.size())
+            return TInterfacePtr<IBcPropertyInfo>(new TBcPropInfo(&own[static_cast<size_t>(index)]));
+        return QueryParentClass()->QueryPropertyAt(index - static_cast<int>(own.size()));
+    }
+    TInterfacePtr<IBcPropertyInfo> QueryPropertyByName(std::string_view name) const override
+    {
+        const classlib::TPropInfo* prop = Class().FindProperty(name);
+        return prop ? TInterfacePtr<IBcPropertyInfo>(new TBcPropInfo(prop)) : TInterfacePtr<IBcPropertyInfo>();
+    }
+    std::string QueryClassUnitName() const override { return info_->UnitName; }
+
+    void DescribeTo(IBcDumpWriter& w) override
+    {
+        TypeInfoImpl::DescribeTo(w);
+        const classlib::TMetaClass* parent = Class().ClassParent();
+        w.WriteLine("Class name: " + Class().ClassName());
+        w.WriteLine("Parent: " + (parent ? parent->ClassName() : std::string()));
+        w.WriteLine("Unit name: " + QueryClassUnitName());
+        w.WriteLine("Property count: " + classlib::IntToStr(QueryOwnPropertyCount()) + " ("
+                    + classlib::IntToStr(QueryTotalPropertyCount()) + ")");
+        Indented(w, [&] {
+            for (const auto& prop : Class().OwnProperties()) {
+                w.WriteLine(prop.Name + ": " + TypeName(prop));
+                Indented(w, [&] {
+                    if (prop.Index != classlib::NoIndex)
+                        w.WriteLine(Format("[%s %d]", {"index", prop.Index}));
+                    if (prop.Default != classlib::NoDefault)
+                        w.WriteLine(Format("[%s %d]", {"default", prop.Default}));
+                });
+            }
+        });
+    }
+    void DeclareTo(IBcDumpWriter& w) override
+    {
+        const classlib::TMetaClass* parent = Class().ClassParent();
+        if (parent && !SameIdent(parent->ClassName(), "TObject"))
+            w.WriteLine(info_->Name + " = class(" + parent->ClassName() + ") // unit " + QueryClassUnitName());
+        else
+            w.WriteLine(info_->Name + " = class // unit " + QueryClassUnitName());
+        if (!Class().OwnProperties().empty()) {
+            w.WriteLine("published");
+            Indented(w, [&] {
+                for (const auto& prop : Class().OwnProperties()) {
+                    std::string line = "property " + prop.Name + ": " + TypeName(prop);
+                    if (prop.Index != classlib::NoIndex)
+                        line += Format(" index %d", {prop.Index});
+                    if (prop.Default != classlib::NoDefault)
+                        line += " default " + classlib::IntToStr(prop.Default);
+                    w.WriteLine(line + ";");
+                }
+            });
+        }
+        w.WriteLine("end;");
+    }
+
+private:
+    const classlib::TMetaClass& Class() const { return *info_->ClassType; }
+    static std::string TypeName(const classlib::TPropInfo& prop)
+    {
+        return prop.PropType ? prop.PropType->Name : std::string();
+    }
+};
+
+// The type information of parameter flags, for the dumps' "[pfVar]" texts.
+const TTypeInfo& ParamFlagsType()
+{
+    static const TTypeInfo flag =
+        classlib::MakeEnumInfo("TParamFlag", {"pfVar", "pfConst", "pfArray", "pfAddress", "pfReference", "pfOut"});
+    static const TTypeInfo flags = classlib::MakeSetInfo("TParamFlags", &flag);
+    return flags;
+}
+
+struct ParameterRecord {
+    uint8_t flags = 0;
+    std::string name;
+    std::string typeName;
+};
+
+// The class library describes a handler's parameters as source text ("Sender: TObject;
+// var Done: Boolean"); each name becomes one parameter record.
+std::vector<ParameterRecord> ParseParameters(const std::string& text)
+{
+    classlib::TStringList groups;
+    SplitToList(text, ";", groups, false);
+    std::vector<ParameterRecord> records;
+    for (int g = 0; g < groups.Count(); ++g) {
+        std::string group = classlib::Trim(groups[g]);
+        uint8_t flags = 0;
+        for (const auto& [word, flag] : {std::pair<const char*, TParamFlag>{"var ", pfVar}, {"const ", pfConst}, {"out ", pfOut}}) {
+            if (UpperCaseCopy(group).starts_with(UpperCaseCopy(word))) {
+                flags |= static_cast<uint8_t>(1u << flag);
+                group = classlib::Trim(group.substr(std::string_view(word).size()));
+            }
+        }
+        const auto colon = group.find(':');
+        std::string typeName = colon == std::string::npos ? std::string() : classlib::Trim(group.substr(colon + 1));
+        if (UpperCaseCopy(typeName).starts_with("ARRAY OF ")) {
+            flags |= 1u << pfArray;
+            typeName = classlib::Trim(typeName.substr(9));
+            if (SameIdent(typeName, "const"))
+                typeName = "TVarRec";
+        }
+        classlib::TStringList names;
+        SplitToList(group.substr(0, colon), ",", names, false);
+        for (int n = 0; n < names.Count(); ++n)
+            records.push_back({flags, classlib::Trim(names[n]), typeName});
+    }
+    return records;
+}
+
+class TBcEventParamInfo final : public RefCounted<IBcEventParameterInfo> {
+public:
+    explicit TBcEventParamInfo(ParameterRecord record) : record_(std::move(record)) {}
+    uint8_t QueryParamFlags() const override { return record_.flags; }
+    std::string QueryParamName() const override { return record_.name; }
+    int QueryRecordSize() const override
+    {
+        return static_cast<int>(record_.name.size() + record_.typeName.size() + 3);
+    }
+    std::string QueryParamTypeName() const override { return record_.typeName; }
+
+private:
+    ParameterRecord record_;
+};
+
+class TBcEventTypeInfo final : public TypeInfoImpl<IBcEventKindInfo> {
+public:
+    explicit TBcEventTypeInfo(const TTypeInfo* info) : TypeInfoImpl(info), params_(ParseParameters(info->ParamText)) {}
+    classlib::TMethodKind QueryMethodKind() const override { return info_->MethodKind; }
+    int QueryParameterCount() const override { return static_cast<int>(params_.size()); }
+    TInterfacePtr<IBcEventParameterInfo> QueryParameterAt(int index) const override
+    {
+        if (index < 0 || index >= QueryParameterCount())
+            return {};
+        return TInterfacePtr<IBcEventParameterInfo>(new TBcEventParamInfo(params_[static_cast<size_t>(index)]));
+    }
+    // The class library records no result type name.
+    std::string QueryResultTypeName() const override { return {}; }
+
+    void DescribeTo(IBcDumpWriter& w) override
+    {
+        TypeInfoImpl::DescribeTo(w);
+        w.WriteLine("Method kind: " + MethodKindName(QueryMethodKind()));
+        w.WriteLine("Parameter count: " + classlib::IntToStr(QueryParameterCount()));
+        Indented(w, [&] {
+            for (size_t i = 0; i < params_.size(); ++i) {
+                if (i > 0)
+                    w.WriteLine();
+                w.WriteLine("Name: " + params_[i].name);
+                w.WriteLine("Type: " + params_[i].typeName);
+                const uint8_t flags = params_[i].flags;
+                w.WriteLine("Flags: " + SetToText(&ParamFlagsType(), &flags, true));
+            }
+        });
+        if (QueryMethodKind() == classlib::mkFunction)
+            w.WriteLine("Return type: " + QueryResultTypeName());
+    }
+    void DeclareTo(IBcDumpWriter& w) override
+    {
+        std::string text = info_->Name + " = "
+                           + (QueryMethodKind() == classlib::mkFunction ? "function" : "procedure");
+        for (size_t i = 0; i < params_.size(); ++i) {
+            const auto& p = params_[i];
+            text += i == 0 ? "(" : "; ";
+            if (p.flags & (1u << pfVar))
+                text += "var ";
+            else if (p.flags & (1u << pfConst))
+                text += "const ";
+            else if (p.flags & (1u << pfOut))
+                text += "out ";
+            text += p.name;
+            if (!p.typeName.empty()) {
+                text += ": ";
+                if (p.flags & (1u << pfArray))
+                    text += "array of " + std::string(SameIdent(p.typeName, "TVarRec") ? "const" : p.typeName);
+                else
+                    text += p.typeName;
+            }
+        }
+        if (!params_.empty())
+            text += ")";
+        if (QueryMethodKind() == classlib::mkFunction)
+            text += ": " + QueryResultTypeName();
+        w.WriteLine(text + " of object;");
+    }
+
+private:
+    std::vector<ParameterRecord> params_;
+};
+
 } // namespace
 
 std::string TypeKindName(TTypeKind kind)
 {
-    const auto index = static_cast<size_t>(kind);
-    return index < std::size(TypeKindNames) ? TypeKindNames[index] : classlib::IntToStr(kind);
+    return NameFromTable(TypeKindNames, kind);
 }
 
 std::string OrdTypeName(TOrdType type)
 {
-    const auto index = static_cast<size_t>(type);
-    return index < std::size(OrdTypeNames) ? OrdTypeNames[index] : classlib::IntToStr(type);
+    return NameFromTable(OrdTypeNames, type);
+}
+
+std::string FloatTypeName(classlib::TFloatType type)
+{
+    return NameFromTable(FloatTypeNames, type);
+}
+
+std::string MethodKindName(classlib::TMethodKind kind)
+{
+    return NameFromTable(MethodKindNames, kind);
 }
 
 TInterfacePtr<IBcTypeInfo> WrapTypeInfo(const TTypeInfo* typeInfo)
@@ -362,6 +652,14 @@ TInterfacePtr<IBcTypeInfo> WrapTypeInfo(const TTypeInfo* typeInfo)
         return TInterfacePtr<IBcTypeInfo>(new TBcEnumerationTypeInfo(typeInfo));
     case classlib::tkSet:
         return TInterfacePtr<IBcTypeInfo>(new TBcSetTypeInfo(typeInfo));
+    case classlib::tkFloat:
+        return TInterfacePtr<IBcTypeInfo>(new TBcFloatTypeInfo(typeInfo));
+    case classlib::tkClass:
+        return TInterfacePtr<IBcTypeInfo>(new TBcClassTypeInfo(typeInfo));
+    case classlib::tkMethod:
+        return TInterfacePtr<IBcTypeInfo>(new TBcEventTypeInfo(typeInfo));
+    case classlib::tkInt64:
+        return TInterfacePtr<IBcTypeInfo>(new TBcInt64TypeInfo(typeInfo));
     default:
         return TInterfacePtr<IBcTypeInfo>(new TBcTypeInfo(typeInfo));
     }

@@ -90,6 +90,74 @@ public:
     virtual void ListToElements(void* value, const classlib::TStrings& strings) const = 0;
 };
 
+class IBcFloatKindInfo : public IBcTypeInfo {
+public:
+    using Parent = IBcTypeInfo;
+    static constexpr TGUID IID = TGUID::FromText("{7DAD5225-46EA-11D5-B0C0-4854E825F345}");
+    virtual classlib::TFloatType QueryFloatType() const = 0;
+};
+
+// One published property. The class library's properties have accessors rather than
+// read, write and stored specifiers, so those have no counterpart here.
+class IBcPropertyInfo : public classlib::IInterface {
+public:
+    static constexpr TGUID IID = TGUID::FromText("{7DAD5227-46EA-11D5-B0C0-4854E825F345}");
+    virtual const classlib::TPropInfo* QueryPropInfo() const = 0;
+    virtual TInterfacePtr<IBcTypeInfo> QueryPropType() const = 0;
+    virtual int QueryIndex() const = 0;
+    virtual int64_t QueryDefault() const = 0;
+    virtual int QueryNameIndex() const = 0;
+    virtual std::string QueryPropName() const = 0;
+    virtual bool IsStoredFor(const classlib::TObject* instance) const = 0;
+    virtual bool HasDefaultValue() const = 0;
+    virtual bool HasIndexValue() const = 0;
+};
+
+class IBcClassKindInfo : public IBcTypeInfo {
+public:
+    using Parent = IBcTypeInfo;
+    static constexpr TGUID IID = TGUID::FromText("{7DAD5228-46EA-11D5-B0C0-4854E825F345}");
+    virtual const classlib::TMetaClass* QueryClassRef() const = 0;
+    // Empty when the class has no parent.
+    virtual TInterfacePtr<IBcClassKindInfo> QueryParentClass() const = 0;
+    virtual int QueryTotalPropertyCount() const = 0;
+    virtual int QueryOwnPropertyCount() const = 0;
+    // The class's own properties first, then its parent's (index below the total count).
+    virtual TInterfacePtr<IBcPropertyInfo> QueryPropertyAt(int index) const = 0;
+    virtual TInterfacePtr<IBcPropertyInfo> QueryPropertyByName(std::string_view name) const = 0;
+    virtual std::string QueryClassUnitName() const = 0;
+};
+
+// Parameter flags of a method pointer's parameter, as bits of TParamFlag.
+enum TParamFlag : uint8_t { pfVar, pfConst, pfArray, pfAddress, pfReference, pfOut };
+
+class IBcEventParameterInfo : public classlib::IInterface {
+public:
+    static constexpr TGUID IID = TGUID::FromText("{7DAD5229-46EA-11D5-B0C0-4854E825F345}");
+    virtual uint8_t QueryParamFlags() const = 0; // bits of TParamFlag
+    virtual std::string QueryParamName() const = 0;
+    virtual int QueryRecordSize() const = 0;     // name length + type-name length + 3
+    virtual std::string QueryParamTypeName() const = 0;
+};
+
+class IBcEventKindInfo : public IBcTypeInfo {
+public:
+    using Parent = IBcTypeInfo;
+    static constexpr TGUID IID = TGUID::FromText("{7DAD522A-46EA-11D5-B0C0-4854E825F345}");
+    virtual classlib::TMethodKind QueryMethodKind() const = 0;
+    virtual int QueryParameterCount() const = 0;
+    virtual TInterfacePtr<IBcEventParameterInfo> QueryParameterAt(int index) const = 0;
+    virtual std::string QueryResultTypeName() const = 0;
+};
+
+class IBcInt64KindInfo : public IBcTypeInfo {
+public:
+    using Parent = IBcTypeInfo;
+    static constexpr TGUID IID = TGUID::FromText("{7DAD522C-46EA-11D5-B0C0-4854E825F345}");
+    virtual int64_t QueryMinValue64() const = 0;
+    virtual int64_t QueryMaxValue64() const = 0;
+};
+
 // A new wrapper of the interface that fits the type's kind.
 TInterfacePtr<IBcTypeInfo> WrapTypeInfo(const TTypeInfo* typeInfo);
 
@@ -108,5 +176,7 @@ std::string EnumValueToIdentText(const TTypeInfo* ordinalType, const void* value
 // Identifiers of the class library's type enumerations, as the dumps print them.
 std::string TypeKindName(classlib::TTypeKind kind);
 std::string OrdTypeName(classlib::TOrdType type);
+std::string FloatTypeName(classlib::TFloatType type);
+std::string MethodKindName(classlib::TMethodKind kind);
 
 } // namespace bcl

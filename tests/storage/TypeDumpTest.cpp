@@ -1,0 +1,200 @@
+// Descriptions and declarations of the type-information wrappers, written through a writer
+// that indents by two blanks per level.
+#include "BcRTTI.h"
+#include "core/TypeInfo.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+using namespace bcl;
+
+namespace dump_test {
+
+enum TColorKind { ckRed, ckGreen, ckBlue };
+CLASSLIB_ENUM(TColorKind);
+CLASSLIB_DEFINE_ENUM(TColorKind, "ckRed", "ckGreen", "ckBlue")
+
+class TShape : public classlib::TPersistent {
+    CLASSLIB_CLASS(TShape, classlib::TPersistent)
+public:
+    TColorKind Kind = ckGreen;
+    double Ratio = 0;
+    int Width(int) const { return 0; }
+    void SetWidth(int, int) {}
+};
+
+CLASSLIB_PUBLISH(TShape)
+{
+    c.Property("Kind", &TShape::Kind).SetDefault(ckGreen);
+    c.Property("Ratio", &TShape::Ratio);
+    c.IndexedProperty("Width", 3, &TShape::Width, &TShape::SetWidth);
+}
+
+} // namespace dump_test
+
+namespace {
+
+class LineWriter : public IBcDumpWriter {
+public:
+    void WriteText(const std::string& text) override { current_ += text; }
+    void WriteLine(const std::string& text) override
+    {
+        current_ += text;
+        lines.push_back(std::string(2 * static_cast<size_t>(level_), ' ') + current_);
+        current_.clear();
+    }
+    void IndentMore() override { ++level_; }
+    void IndentLess() override { --level_; }
+    std::string Pending() const { return current_; }
+    std::vector<std::string> lines;
+    int Level() const { return level_; }
+
+private:
+    std::string current_;
+    int level_ = 0;
+};
+
+std::vector<std::string> Declared(const TTypeInfo* type)
+{
+    LineWriter w;
+    WrapTypeInfo(type)->DeclareTo(w);
+    if (!w.Pending().empty())
+        w.lines.push_back(w.Pending());
+    return w.lines;
+}
+
+std::vector<std::string> Described(const TTypeInfo* type)
+{
+    LineWriter w;
+    WrapTypeInfo(type)->DescribeTo(w);
+    EXPECT_EQ(w.Level(), 0);
+    return w.lines;
+}
+
+TTypeInfo Range(const char* name, classlib::TTypeKind kind, int64_t min, int64_t max)
+{
+    TTypeInfo t;
+    t.Kind = kind;
+    t.Name = name;
+    t.OrdType = classlib::otUByte;
+    t.MinValue = min;
+    t.MaxValue = max;
+    return t;
+}
+
+using Lines = std::vector<std::string>;
+
+} // namespace
+
+TEST(TypeDump, OrdinalDeclarations)
+{
+    const TTypeInfo abc = classlib::MakeEnumInfo(".anonymous", {"a", "b", "c"});
+    const TTypeInfo small = classlib::MakeSetInfo("TSmall", &abc);
+    EXPECT_EQ(Declared(&small), Lines{"TSmall = set of (a, b, c); // otUByte"});
+
+    const TTypeInfo named = classlib::MakeEnumInfo("TAbc", {"a", "b", "c"});
+    TTypeInfo sub = Range("TSub", classlib::tkEnumeration, 1, 2);
+    sub.BaseType = &named;
+    EXPECT_EQ(Declared(&sub), Lines{"TSub = b .. c; // otUByte"});
+    EXPECT_EQ(Declared(&named), Lines{"TAbc = (a, b, c); // otUByte"});
+
+    EXPECT_EQ(Declared(classlib::TypeInfoOf<char>()), Lines{"Char = #0..#255; // otUByte"});
+    const TTypeInfo lower = Range("TLower", classlib::tkChar, 'a', 'z');
+    EXPECT_EQ(Declared(&lower), Lines{"TLower = 'a'..'z'; // otUByte"});
+    EXPECT_EQ(Declared(classlib::TypeInfoOf<unsigned char>()), Lines{"Byte = 0..255; // otUByte"});
+    EXPECT_EQ(Declared(classlib::TypeInfoOf<std::string>()), Lines{"// Declaration for 'string' not supported."});
+}
+
+TEST(TypeDump, EnumerationAndSetDescriptions)
+{
+    const TTypeInfo* kind = classlib::TypeInfoOf<dump_test::TColorKind>();
+    const Lines enumLines = Described(kind);
+    ASSERT_EQ(enumLines.size(), 8u);
+    EXPECT_EQ(enumLines[0], "Name: TColorKind");
+    EXPECT_EQ(enumLines[1], "Type kind: tkEnumeration");
+    EXPECT_EQ(enumLines[2].rfind("Type info: ", 0), 0u);
+    EXPECT_EQ(enumLines[3], "Ordinal type: otUByte");
+    EXPECT_EQ(enumLines[4], "Min value: 0");
+    EXPECT_EQ(enumLines[5], "Max value: 2");
+    EXPECT_EQ(enumLines[7], "Names: (ckRed, ckGreen, ckBlue)");
+
+    const TTypeInfo set = classlib::MakeSetInfo("TColorKinds", kind);
+    const Lines setLines = Described(&set);
+    ASSERT_EQ(setLines.size(), 5u + enumLines.size());
+    EXPECT_EQ(setLines[3], "Ordinal type: otUByte");
+    EXPECT_EQ(setLines[4], "Based on: ");
+    EXPECT_EQ(setLines[5], "  Name: TColorKind");
+    EXPECT_EQ(setLines.back(), "  Names: (ckRed, ckGreen, ckBlue)");
+}
+
+TEST(TypeDump, MethodPointers)
+{
+    TTypeInfo closeQuery;
+    closeQuery.Kind = classlib::tkMethod;
+    closeQuery.Name = "TCloseQueryEvent";
+    closeQuery.ParamText = "Sender: TObject; var CanClose: Boolean";
+    EXPECT_EQ(Declared(&closeQuery),
+              Lines{"TCloseQueryEvent = procedure(Sender: TObject; var CanClose: Boolean) of object;"});
+    const Lines described = Described(&closeQuery);
+    const Lines expectedTail = {"Method kind: mkProcedure", "Parameter count: 2", "  Name: Sender",
+                                "  Type: TObject", "  Flags: []", "  ", "  Name: CanClose",
+                                "  Type: Boolean", "  Flags: [pfVar]"};
+    EXPECT_EQ(Lines(described.begin() + 3, described.end()), expectedTail);
+
+    TTypeInfo none;
+    none.Kind = classlib::tkMethod;
+    none.Name = "TSimpleEvent";
+    EXPECT_EQ(Declared(&none), Lines{"TSimpleEvent = procedure of object;"});
+
+    TTypeInfo arrays = none;
+    arrays.Name = "TFormatEvent";
+    arrays.ParamText = "const Args: array of const; out A, B: Integer";
+    EXPECT_EQ(Declared(&arrays),
+              Lines{"TFormatEvent = procedure(const Args: array of const; out A: Integer; out B: Integer) of object;"});
+    auto event = WrapTypeInfo(&arrays).Query<IBcEventKindInfo>();
+    ASSERT_TRUE(event);
+    EXPECT_EQ(event->QueryParameterCount(), 3);
+    EXPECT_EQ(event->QueryParameterAt(0)->QueryRecordSize(), 4 + 7 + 3);
+    EXPECT_TRUE(event.Query<IBcTypeInfo>());
+}
+
+TEST(TypeDump, FloatAndInt64)
+{
+    EXPECT_EQ(Declared(classlib::TypeInfoOf<double>()), Lines{"Double = type Double;"});
+    EXPECT_EQ(Described(classlib::TypeInfoOf<float>()).back(), "Float type: ftSingle");
+    EXPECT_EQ(Declared(classlib::TypeInfoOf<long long>()),
+              Lines{"Int64 = -9223372036854775808 .. 9223372036854775807;"});
+    auto int64 = WrapTypeInfo(classlib::TypeInfoOf<long long>()).Query<IBcInt64KindInfo>();
+    ASSERT_TRUE(int64);
+    EXPECT_EQ(int64->QueryMaxValue64(), INT64_MAX);
+}
+
+TEST(TypeDump, ClassesWithTheirPublishedProperties)
+{
+    const TTypeInfo* shape = dump_test::TShape::StaticClass().TypeInfo();
+    EXPECT_EQ(Declared(shape), (Lines{"TShape = class(TPersistent) // unit ", "published",
+                                      "  property Kind: TColorKind default 1;",
+                                      "  property Ratio: Double;",
+                                      "  property Width: Integer index 3;", "end;"}));
+    const Lines described = Described(shape);
+    const Lines expectedTail = {"Class name: TShape", "Parent: TPersistent", "Unit name: ",
+                                "Property count: 3 (3)", "  Kind: TColorKind", "    [default 1]",
+                                "  Ratio: Double", "  Width: Integer", "    [index 3]"};
+    EXPECT_EQ(Lines(described.begin() + 3, described.end()), expectedTail);
+
+    auto cls = WrapTypeInfo(shape).Query<IBcClassKindInfo>();
+    ASSERT_TRUE(cls);
+    EXPECT_EQ(cls->QueryPropertyAt(2)->QueryPropName(), "Width");
+    EXPECT_TRUE(cls->QueryPropertyAt(2)->HasIndexValue());
+    EXPECT_FALSE(cls->QueryPropertyAt(1)->HasDefaultValue());
+    EXPECT_EQ(cls->QueryPropertyByName("kind")->QueryDefault(), 1);
+    EXPECT_FALSE(cls->QueryPropertyByName("Missing"));
+    EXPECT_EQ(cls->QueryParentClass()->QueryName(), "TPersistent");
+
+    // The root class has no parent: an empty name after "Parent: ".
+    const Lines root = Described(classlib::TObject::StaticClass().TypeInfo());
+    EXPECT_EQ(root[4], "Parent: ");
+    EXPECT_EQ(Declared(classlib::TObject::StaticClass().TypeInfo()), (Lines{"TObject = class // unit ", "end;"}));
+}
