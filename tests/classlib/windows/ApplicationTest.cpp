@@ -168,6 +168,28 @@ protected:
     }
 };
 
+class FailingWorker : public TThread {
+protected:
+    void Execute() override
+    {
+        Synchronize([] { throw std::runtime_error("thrown in a synchronized call"); });
+    }
+};
+
+TEST(Application, FailedSynchronizedCallReachesOnExceptionWithTheThreadAsSender)
+{
+    Handlers handlers;
+    Application->OnException = TExceptionEvent(&handlers, &Handlers::ApplicationException);
+    FailingWorker worker;
+    worker.Start();
+    worker.WaitFor();
+    Application->OnException = nullptr;
+    EXPECT_EQ(handlers.handledByOnException, 1);
+    EXPECT_EQ(handlers.exceptionSender, &worker);
+    EXPECT_EQ(handlers.exceptionMessage, "thrown in a synchronized call");
+    EXPECT_FALSE(worker.FatalException());
+}
+
 TEST(Application, ProcessMessagesRunsPendingSynchronizedCalls)
 {
     int calls = 0;
