@@ -1,5 +1,6 @@
 #include "windows/Images.h"
 
+#include "core/ComponentStream.h"
 #include "core/Streams.h"
 #include "core/TypeInfo.h"
 
@@ -93,6 +94,14 @@ void TGraphic::SetTransparent(bool value)
         return;
     transparent_ = value;
     Changed();
+}
+
+void TGraphic::DefineProperties(TFiler& filer)
+{
+    TPersistent::DefineProperties(filer);
+    filer.DefineBinaryProperty(
+        "Data", [this](TStream& stream) { ReadData(stream); },
+        [this](TStream& stream) { WriteData(stream); }, !Empty());
 }
 
 void TGraphic::Changed()
@@ -345,6 +354,28 @@ void TBitmap::SaveToStream(TStream& stream)
     stream.WriteBuffer(&header, sizeof header);
     if (imageBytes)
         stream.WriteBuffer(bits_, imageBytes);
+}
+
+void TBitmap::ReadData(TStream& stream)
+{
+    uint32_t length = 0;
+    stream.ReadBuffer(&length, sizeof length);
+    if (length > stream.Size() - stream.Position())
+        throw EInvalidGraphic("Bitmap image is not valid");
+    // The file bytes alone, so the loader cannot read past them.
+    TMemoryStream file;
+    file.CopyFrom(stream, length);
+    file.SetPosition(0);
+    LoadFromStream(file);
+}
+
+void TBitmap::WriteData(TStream& stream)
+{
+    TMemoryStream file;
+    SaveToStream(file);
+    const auto length = static_cast<uint32_t>(file.Size());
+    stream.WriteBuffer(&length, sizeof length);
+    stream.WriteBuffer(file.Memory(), file.Size());
 }
 
 void TBitmap::LoadFromBitmapHandle(HBITMAP bitmap)
@@ -785,6 +816,14 @@ void TPicture::SaveToFile(const std::string& fileName)
         graphic_->SaveToFile(fileName);
 }
 
+void TPicture::DefineProperties(TFiler& filer)
+{
+    TPersistent::DefineProperties(filer);
+    filer.DefineBinaryProperty(
+        "Data", [this](TStream& stream) { ReadData(stream); },
+        [this](TStream& stream) { WriteData(stream); }, graphic_ && !graphic_->Empty());
+}
+
 void TPicture::ReadData(TStream& stream)
 {
     // A short string with the class name, then the graphic's own data.
@@ -804,7 +843,7 @@ void TPicture::ReadData(TStream& stream)
         throw EInvalidGraphic("Unknown picture format " + className);
     auto* graphic = static_cast<TGraphic*>(graphicClass->Create());
     try {
-        graphic->LoadFromStream(stream);
+        graphic->ReadData(stream);
     } catch (...) {
         delete graphic;
         throw;
@@ -819,7 +858,7 @@ void TPicture::WriteData(TStream& stream)
     stream.WriteBuffer(&length, 1);
     stream.WriteBuffer(className.data(), length);
     if (graphic_)
-        graphic_->SaveToStream(stream);
+        graphic_->WriteData(stream);
 }
 
 } // namespace classlib

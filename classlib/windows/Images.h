@@ -34,11 +34,14 @@ class TGraphic : public TPersistent {
     TNotifyEvent OnChange;
 
 protected:
+    // The form streams store a graphic as the binary property "Data": what WriteData writes.
+    void DefineProperties(TFiler& filer) override;
     virtual void ReadData(TStream& stream) { LoadFromStream(stream); }
     virtual void WriteData(TStream& stream) { SaveToStream(stream); }
     virtual void Changed();
 
 private:
+    friend class TPicture; // reads and writes its graphic's stream data
     bool transparent_ = false;
     bool modified_ = false;
 };
@@ -98,6 +101,9 @@ class TBitmap : public TGraphic {
 
 protected:
     void Changed() override;
+    // In the form streams a bitmap is its BMP file preceded by the file's length (32 bits).
+    void ReadData(TStream& stream) override;
+    void WriteData(TStream& stream) override;
 
 private:
     friend class TBitmapCanvas;
@@ -202,6 +208,9 @@ class TPicture : public TPersistent {
     TNotifyEvent OnChange;
 
 protected:
+    // Stored in the form streams as "Data": the graphic's class name (a length byte and the
+    // characters) followed by the graphic's own data.
+    void DefineProperties(TFiler& filer) override;
     void Changed(TObject* sender);
 
 private:

@@ -2,6 +2,7 @@
 #include "windows/Graphics.h"
 #include "windows/Images.h"
 
+#include "core/ComponentStream.h"
 #include "core/Streams.h"
 
 #include "GuiTest.h"
@@ -458,6 +459,61 @@ TEST(Picture, AssignCopiesTheGraphicAndBitmapReplacesOthers)
     EXPECT_TRUE(bitmap->Empty());
     copy.Assign(nullptr);
     EXPECT_EQ(copy.Graphic(), nullptr);
+}
+
+} // namespace
+
+namespace {
+
+// A component with a picture property, as a control with an image would have.
+class TPictureHolder : public TComponent {
+    CLASSLIB_CLASS(TPictureHolder, TComponent)
+    explicit TPictureHolder(TComponent* owner) : TComponent(owner), picture_(new TPicture) {}
+    ~TPictureHolder() override { delete picture_; }
+    TPicture* Picture() const { return picture_; }
+    void SetPicture(TPicture* picture) { picture_->Assign(picture); }
+
+private:
+    TPicture* picture_;
+};
+
+} // namespace
+
+CLASSLIB_PUBLISH(TPictureHolder)
+{
+    c.Property("Picture", &TPictureHolder::Picture, &TPictureHolder::SetPicture);
+}
+
+namespace {
+
+TEST(Picture, TravelsThroughTheComponentStreamAsClassNameAndLengthPrefixedBmp)
+{
+    TPictureHolder source(nullptr);
+    source.SetName("Holder");
+    source.Picture()->LoadFromFile(kData + "pattern24.bmp");
+    TMemoryStream stream;
+    WriteComponentToStream(stream, &source);
+
+    const auto* bytes = static_cast<const char*>(stream.Memory());
+    const std::string written(bytes, static_cast<size_t>(stream.Size()));
+    const size_t name = written.find("\x07TBitmap");
+    ASSERT_NE(name, std::string::npos);
+    ASSERT_LT(name + 14, written.size());
+    uint32_t length = 0;
+    memcpy(&length, written.data() + name + 8, 4);
+    EXPECT_EQ(length, 54u + 4 * 20); // headers and four rows of 6 x 3 bytes padded to 20
+    EXPECT_EQ(written.substr(name + 12, 2), "BM");
+    TBitmap* bitmap = source.Picture()->Bitmap();
+
+    stream.SetPosition(0);
+    TPictureHolder copy(nullptr);
+    ReadComponentFromStream(stream, &copy);
+    TBitmap* loaded = dynamic_cast<TBitmap*>(copy.Picture()->Graphic());
+    ASSERT_NE(loaded, nullptr);
+    ASSERT_EQ(loaded->Width(), 6);
+    for (int y = 0; y < 4; ++y)
+        for (int x = 0; x < 6; ++x)
+            ASSERT_EQ(BitmapPixel(*loaded, x, y), BitmapPixel(*bitmap, x, y));
 }
 
 } // namespace
