@@ -25,12 +25,13 @@ BOOL CALLBACK MatchDialog(HWND window, LPARAM parameter)
     auto* search = reinterpret_cast<DialogSearch*>(parameter);
     DWORD process = 0;
     GetWindowThreadProcessId(window, &process);
+    if (process != GetCurrentProcessId())
+        return TRUE; // other programs' windows are not asked anything
     char className[64] = {};
     char title[256] = {};
     GetClassNameA(window, className, sizeof className);
     GetWindowTextA(window, title, sizeof title);
-    if (process == GetCurrentProcessId() && std::string(className) == "#32770" &&
-        IsWindowVisible(window) && search->title == title) {
+    if (std::string(className) == "#32770" && IsWindowVisible(window) && search->title == title) {
         search->found = window;
         return FALSE;
     }
@@ -40,12 +41,12 @@ BOOL CALLBACK MatchDialog(HWND window, LPARAM parameter)
 // A dialog of this process with the given caption, waited for up to 20 s.
 HWND WaitForDialog(const std::string& title)
 {
-    for (int i = 0; i < 4000; ++i) {
+    for (int i = 0; i < 1000; ++i) {
         DialogSearch search{title};
         EnumWindows(MatchDialog, reinterpret_cast<LPARAM>(&search));
         if (search.found)
             return search.found;
-        Sleep(5);
+        Sleep(20);
     }
     return nullptr;
 }
