@@ -175,7 +175,12 @@ void TReader::CheckValue(TValueType value)
 
 bool TReader::EndOfList()
 {
-    return NextValue() == vaNull;
+    // Peeks the raw byte: in a list of components the next entry starts with its class name's
+    // length, which is not a value type and may exceed the last one.
+    uint8_t b;
+    ReadBytes(&b, 1);
+    stream_.Seek(-1, soCurrent);
+    return b == vaNull;
 }
 
 void TReader::ReadListBegin() { CheckValue(vaList); }

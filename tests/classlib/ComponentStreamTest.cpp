@@ -35,6 +35,14 @@ protected:
     }
 };
 
+// A class name longer than the highest value tag: the entry of a component list starts with the
+// name's length, which must not be taken for a value tag.
+class TThingWithAVeryLongClassName : public TThing {
+    CLASSLIB_CLASS(TThingWithAVeryLongClassName, TThing)
+    explicit TThingWithAVeryLongClassName(TComponent* owner) : TThing(owner) {}
+};
+CLASSLIB_PUBLISH(TThingWithAVeryLongClassName) {}
+
 TThing* Find(TComponent* root, const char* name)
 {
     return dynamic_cast<TThing*>(root->FindComponent(name));
@@ -101,6 +109,20 @@ TEST_F(ComponentStream, ReadCreatesTheRootByClassNameWhenNoneIsGiven)
     ASSERT_TRUE(dynamic_cast<TBoard*>(root));
     EXPECT_EQ(root->ComponentCount(), 3);
     root->Free();
+}
+
+TEST_F(ComponentStream, ChildrenWithLongClassNamesAreRead)
+{
+    RegisterClasses({&TThingWithAVeryLongClassName::StaticClass()});
+    TBoard* board = Read(ObjectTextToBinary("object Board1: TBoard\n"
+                                            "  object Long1: TThingWithAVeryLongClassName\n"
+                                            "    Number = 7\n"
+                                            "  end\n"
+                                            "end\n"));
+    auto* child = dynamic_cast<TThingWithAVeryLongClassName*>(board->FindComponent("Long1"));
+    ASSERT_NE(child, nullptr);
+    EXPECT_EQ(child->Number, 7);
+    board->Free();
 }
 
 TEST_F(ComponentStream, TextLayoutCompilesLoadsAndConvertsBack)

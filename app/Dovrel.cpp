@@ -1,0 +1,604 @@
+#include "Dovrel.h"
+
+#include "CommandLine.h"
+#include "Families.h"
+#include "Texts.h"
+
+#include "core/StringList.h"
+#include "core/SysUtils.h"
+#include "windows/Application.h"
+#include "windows/Graphics.h"
+#include "windows/ImageLists.h"
+#include "windows/Screen.h"
+
+#include <shellapi.h>
+
+#include <algorithm>
+#include <vector>
+
+using namespace classlib;
+
+namespace app {
+
+namespace {
+
+// Posted to the window when a device change that arrived during an exchange can be handled.
+constexpr UINT WM_DEFERRED_DEVICE_CHANGE = WM_APP + 1;
+
+constexpr const char* VendorAddress = "www.tarnwell.example";
+constexpr const char* VendorUrl = "http://www.tarnwell.example/";
+
+std::string LinkHtml(bool underlined)
+{
+    const std::string text = std::string("<FONT color=\"#5498FF\">") + VendorAddress + "</FONT>";
+    return underlined ? "<U><B>" + text + "</B></U>" : "<B>" + text + "</B>";
+}
+
+std::string Narrow(const std::wstring& text)
+{
+    if (text.empty())
+        return {};
+    const int size = WideCharToMultiByte(CP_ACP, 0, text.data(), static_cast<int>(text.size()), nullptr, 0,
+                                         nullptr, nullptr);
+    std::string result(static_cast<size_t>(std::max(size, 0)), '\0');
+    if (size > 0)
+        WideCharToMultiByte(CP_ACP, 0, text.data(), static_cast<int>(text.size()), result.data(), size, nullptr,
+                            nullptr);
+    return result;
+}
+
+const std::wstring& BootloaderProductNameWide()
+{
+    static const std::wstring name(text::BootloaderProductName.begin(), text::BootloaderProductName.end());
+    return name;
+}
+
+} // namespace
+
+CLASSLIB_PUBLISH(TDovrel)
+{
+    c.Method("FormCreate", &TDovrel::FormCreate);
+    c.Method("FormShow", &TDovrel::FormShow);
+    c.Method("FormClose", &TDovrel::FormClose);
+    c.Method("FormDestroy", &TDovrel::FormDestroy);
+    c.Method("ButtonConnectClick", &TDovrel::ButtonConnectClick);
+    c.Method("AdvGlowButton1Click", &TDovrel::AdvGlowButton1Click);
+    c.Method("StatusBar1DrawPanel", &TDovrel::StatusBar1DrawPanel);
+    c.Method("HTMLabel3Click", &TDovrel::HTMLabel3Click);
+    c.Method("HTMLabel3MouseEnter", &TDovrel::HTMLabel3MouseEnter);
+    c.Method("HTMLabel3MouseLeave", &TDovrel::HTMLabel3MouseLeave);
+    c.Method("HidCtlArrival", &TDovrel::HidCtlArrival);
+    c.Method("HidCtlEnumerate", &TDovrel::HidCtlEnumerate);
+    c.Method("HidCtlDeviceChange", &TDovrel::HidCtlDeviceChange);
+    c.Method("HidCtlDeviceDataError", &TDovrel::HidCtlDeviceDataError);
+    c.Method("HidCtlRemoval", &TDovrel::HidCtlRemoval);
+    c.Method("ShowRead", &TDovrel::ShowRead);
+}
+
+CLASSLIB_MESSAGE_MAP(TDovrel)
+{
+    m.On(WM_DEFERRED_DEVICE_CHANGE, &TDovrel::WMDeferredDeviceChange);
+}
+
+void RegisterWindowClasses()
+{
+    RegisterFormClasses();
+    controls::RegisterControlClasses();
+    panels::RegisterPanelClasses();
+    RegisterClasses({&TDovrel::StaticClass(), &hid::TOcHidDeviceController::StaticClass(),
+                     &TImageList::StaticClass()});
+}
+
+TDovrel::TDovrel(TComponent* owner) : TForm(owner)
+{
+    LoadLayout();
+}
+
+TDovrel::~TDovrel()
+{
+    DestroyComponents();
+}
+
+template <class T>
+T* TDovrel::Component(const char* name)
+{
+    auto* component = dynamic_cast<T*>(FindComponent(name));
+    if (component == nullptr)
+        throw ELayoutError(std::string("The main window's layout has no ") + name + " of class " +
+                           T::StaticClass().ClassName());
+    return component;
+}
+
+void TDovrel::BindComponents()
+{
+    using controls::TAdvGlowButton;
+    ButtonConnect = Component<TAdvGlowButton>("ButtonConnect");
+    ButtonOpenHex = Component<TAdvGlowButton>("ButtonOpenHex");
+    ButtonStartBootloader = Component<TAdvGlowButton>("ButtonStartBootloader");
+    AdvGlowButton1 = Component<TAdvGlowButton>("AdvGlowButton1");
+    AdvGlowButton2 = Component<TAdvGlowButton>("AdvGlowButton2");
+    ProgressBar1 = Component<controls::TOcXPProgressBar>("ProgressBar1");
+    CheckBoxClose = Component<controls::TAdvOfficeCheckBox>("CheckBoxClose");
+    fwVerLabel = Component<controls::TOcLabel>("fwVerLabel");
+    DeviceComboBox = Component<controls::THTMLComboBox>("DeviceComboBox");
+    MCUComboBox = Component<controls::THTMLComboBox>("MCUComboBox");
+    MemoHistoryWindow = Component<TMemo>("MemoHistoryWindow");
+    MemoTerminalWindow = Component<TMemo>("MemoTerminalWindow");
+    HTMLabel3 = Component<controls::THTMLabel>("HTMLabel3");
+    AdvReflectionLabel1 = Component<controls::TAdvReflectionLabel>("AdvReflectionLabel1");
+    for (int i = 0; i < 9; ++i)
+        AdvGroupBoxes[i] = Component<controls::TAdvGroupBox>(("AdvGroupBox" + std::to_string(i + 1)).c_str());
+    Panel1 = Component<controls::TAdvGroupBox>("Panel1");
+    StatusBar1 = Component<panels::TAdvOfficeStatusBar>("StatusBar1");
+    AdvTaskDialog1 = Component<panels::TAdvTaskDialog>("AdvTaskDialog1");
+    OpenDialog1 = Component<TOpenDialog>("OpenDialog1");
+    Timer1 = Component<TTimer>("Timer1");
+    HidCtl = Component<hid::TOcHidDeviceController>("HidCtl");
+}
+
+// ---- life cycle ----
+
+void TDovrel::FormCreate(TObject*)
+{
+    BindComponents();
+    autoRunFlags_ = 0;
+    deviceList_ = new TStringList;
+    sharedBuffer_ = ReceiveBuffer(InitialSharedBufferSize);
+    connected_ = false;
+    ClearLoadedFile();
+    rxReady_ = false;
+    showReenterHint_ = true;
+
+    DragAcceptFiles(Handle(), TRUE);
+
+    // The designed width includes the activity box on the right; the window opens without it.
+    SetTag(Width());
+    SetCollapsedWidth();
+
+    SetCaption(Caption() + " v" + GetFileVersionText(Application->ExeName()));
+    SetVersionLabel("");
+    fwVerLabel->SetVisible(true);
+
+    ReadCommandLine();
+}
+
+void TDovrel::SetCollapsedWidth()
+{
+    controls::TAdvGroupBox* deviceBox = AdvGroupBoxes[2];
+    SetWidth(deviceBox->Left() + deviceBox->Width() + 6);
+}
+
+void TDovrel::ReadCommandLine()
+{
+    std::vector<std::string> arguments;
+    for (int i = 1; i < __argc; ++i)
+        arguments.emplace_back(__argv[i]);
+    const CommandLineRequest request = ParseCommandLine(arguments, [](const std::string& path) {
+        const DWORD attributes = GetFileAttributesA(path.c_str());
+        return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
+    });
+    if (request.mcuType == 0)
+        return;
+    loadedFile_.McuType = request.mcuType;
+    if (request.autoRun) {
+        loadedFile_.FileName = request.hexFile;
+        autoRunFlags_ = 1;
+    }
+}
+
+void TDovrel::FormShow(TObject*)
+{
+    AddHistory(text::AttachDevice);
+    ApplyShowTimeSettings();
+}
+
+void TDovrel::ApplyShowTimeSettings()
+{
+    AdvReflectionLabel1->SetVisible(false);
+    constexpr TColor tile = static_cast<TColor>(0xFAFAFA);
+    constexpr TColor activity = static_cast<TColor>(0xDCDCDC);
+    AdvGroupBoxes[0]->SetColor(tile);
+    for (int i = 2; i < 9; ++i)
+        AdvGroupBoxes[i]->SetColor(tile);
+    AdvGroupBoxes[1]->SetColor(activity);
+    for (controls::TAdvGroupBox* box : AdvGroupBoxes) {
+        box->SetParentBackground(false);
+        box->SetParentColor(false);
+        box->SetTransparent(false);
+        box->SetBorderStyle(bsNone);
+    }
+}
+
+void TDovrel::FormClose(TObject*, TCloseAction&)
+{
+    if (connected_)
+        SendRestart();
+}
+
+void TDovrel::FormDestroy(TObject*)
+{
+    // The claimed devices and their readers must go before the controller does.
+    ReleaseHeldDevices();
+    delete deviceList_;
+    deviceList_ = nullptr;
+}
+
+void TDovrel::ReleaseHeldDevices()
+{
+    currentDevice_ = nullptr;
+    bootloaderDevice_ = nullptr;
+    if (deviceList_ == nullptr)
+        return;
+    for (int i = 0; i < deviceList_->Count(); ++i) {
+        if (TObject* device = deviceList_->Objects(i))
+            device->Free();
+    }
+    deviceList_->Clear();
+}
+
+std::string TDovrel::GetFileVersionText(const std::string& path)
+{
+    DWORD handle = 0;
+    const DWORD size = GetFileVersionInfoSizeA(path.c_str(), &handle);
+    if (size == 0)
+        return {};
+    std::vector<char> data(size);
+    if (!GetFileVersionInfoA(path.c_str(), 0, size, data.data()))
+        return {};
+    VS_FIXEDFILEINFO* info = nullptr;
+    UINT length = 0;
+    if (!VerQueryValueA(data.data(), "\\", reinterpret_cast<void**>(&info), &length) || info == nullptr ||
+        length < sizeof(VS_FIXEDFILEINFO))
+        return {};
+    return std::to_string(HIWORD(info->dwFileVersionMS)) + "." + std::to_string(LOWORD(info->dwFileVersionMS)) +
+           "." + std::to_string(HIWORD(info->dwFileVersionLS)) + "." + std::to_string(LOWORD(info->dwFileVersionLS));
+}
+
+void TDovrel::SetVersionLabel(const std::string& text)
+{
+    fwVerLabel->SetCaption(text);
+}
+
+void TDovrel::AddHistory(std::string_view line)
+{
+    MemoHistoryWindow->Lines()->Add(std::string(line));
+}
+
+void TDovrel::StatusBar1DrawPanel(panels::TAdvOfficeStatusBar* StatusBar, panels::TAdvOfficeStatusPanel* Panel,
+                                  const RECT& Rect)
+{
+    TCanvas* canvas = StatusBar->Canvas();
+    canvas->Font()->SetColor(StatusBar->Font()->Color());
+    canvas->Font()->SetName(StatusBar->Font()->Name());
+    canvas->FillRect(Rect);
+    canvas->TextRect(Rect, Rect.left + 2, Rect.top + 4, Panel->Text());
+}
+
+// ---- cosmetic handlers ----
+
+void TDovrel::HTMLabel3Click(TObject*)
+{
+    ShellExecuteA(nullptr, "open", VendorUrl, nullptr, nullptr, SW_SHOWNORMAL);
+}
+
+void TDovrel::HTMLabel3MouseEnter(TObject*)
+{
+    HTMLabel3->HTMLText()->SetText(LinkHtml(true));
+    Screen->SetCursor(crHandPoint);
+}
+
+void TDovrel::HTMLabel3MouseLeave(TObject*)
+{
+    HTMLabel3->HTMLText()->SetText(LinkHtml(false));
+    Screen->SetCursor(crDefault);
+}
+
+void TDovrel::AdvGlowButton1Click(TObject*)
+{
+    controls::TAdvGroupBox* progressRow = AdvGroupBoxes[7];
+    if (AdvGlowButton1->Tag() != 0) {
+        AdvGlowButton1->SetCaption(std::string(text::CaptionShowActivity));
+        AdvGlowButton1->SetTag(0);
+        progressRow->SetColor(static_cast<TColor>(0xFAFAFA));
+        SetCollapsedWidth();
+    } else {
+        progressRow->SetColor(static_cast<TColor>(0xDCDCDC));
+        AdvGlowButton1->SetCaption(std::string(text::CaptionHideActivity));
+        AdvGlowButton1->SetTag(1);
+        SetWidth(static_cast<int>(Tag()));
+    }
+}
+
+// ---- discovery and connection ----
+
+std::string TDovrel::DeviceName(hid::TOcHidDevice* HidDev)
+{
+    const HIDD_ATTRIBUTES& attributes = HidDev->Attributes();
+    return text::DeviceDisplayName(Narrow(HidDev->GetProductString()), attributes.VendorID, attributes.ProductID,
+                                   Narrow(HidDev->GetSerialNumberString()));
+}
+
+// Arrivals and read errors are not shown: the device change that follows an arrival runs the
+// discovery, and a device that fails to deliver is noticed by the protocol's waits.
+void TDovrel::HidCtlArrival(hid::TOcHidDevice*) {}
+
+void TDovrel::HidCtlDeviceDataError(hid::TOcHidDevice*, uint32_t) {}
+
+bool TDovrel::HidCtlEnumerate(hid::TOcHidDevice* HidDev, int Idx)
+{
+    const std::string name = DeviceName(HidDev);
+    hid::TOcHidDevice* claimed = nullptr;
+    if (!HidCtl->AcquireDeviceAt(Idx, claimed))
+        claimed = nullptr;
+    deviceList_->AddObject(name, claimed);
+    return true;
+}
+
+void TDovrel::HidCtlDeviceChange(TObject*)
+{
+    if (exchangeDepth_ > 0) {
+        // Freeing the claimed devices now would pull the device from under the command that
+        // waits; the list is rebuilt when the exchange ends.
+        deviceChangePending_ = true;
+        return;
+    }
+    deviceChangePending_ = false;
+    ReleaseHeldDevices();
+    HidCtl->EnumeratePlugged();
+    FindBootloaderDevice(BootloaderProductNameWide());
+}
+
+void TDovrel::WMDeferredDeviceChange(TMessage&)
+{
+    if (deviceChangePending_ && exchangeDepth_ == 0 && deviceList_ != nullptr)
+        HidCtlDeviceChange(HidCtl);
+}
+
+TDovrel::ExchangeScope::~ExchangeScope()
+{
+    if (--window_.exchangeDepth_ == 0 && window_.deviceChangePending_ && window_.HandleAllocated())
+        PostMessageA(window_.Handle(), WM_DEFERRED_DEVICE_CHANGE, 0, 0);
+}
+
+void TDovrel::FindBootloaderDevice(const std::wstring& product)
+{
+    hid::TOcHidDevice* match = nullptr;
+    for (int i = 0; i < deviceList_->Count() && match == nullptr; ++i) {
+        auto* device = static_cast<hid::TOcHidDevice*>(deviceList_->Objects(i));
+        if (device != nullptr && device->GetProductString() == product)
+            match = device;
+    }
+    if (match == nullptr)
+        return;
+    currentDevice_ = match;
+    bootloaderDevice_ = match;
+    if (!match->OpenedReadWrite()) {
+        match->SetDataHandler(nullptr);
+        return;
+    }
+    ExchangeScope exchange(*this);
+    match->SetDataHandler(hid::TOcHidDataEvent(this, &TDovrel::ShowRead));
+    SendQueryInfo();
+    const WaitResult result = WaitAnswer(CmdQueryInfo, CommandTimeoutMs);
+    // A record whose block sizes would break the upload's arithmetic does not describe a usable
+    // bootloader; it is treated like a device that does not answer.
+    if (result != WaitAnswered || !HasUsableGeometry(info_)) {
+        AddHistory(text::NotInBootloaderMode);
+        AddHistory(text::ResetDevice);
+        showReenterHint_ = false;
+        currentDevice_ = nullptr;
+        return;
+    }
+    ShowDeviceInfo();
+}
+
+void TDovrel::ShowDeviceInfo()
+{
+    MCUComboBox->Items()->Clear();
+    if (const Family* family = FindFamily(info_.mcuType)) {
+        MCUComboBox->Items()->Add(CenteredComboItem(family->text));
+        MCUComboBox->SetItemIndex(0);
+    }
+    DeviceComboBox->Items()->Clear();
+    if (!info_.mcuName.empty()) {
+        DeviceComboBox->Items()->Add(CenteredComboItem(info_.mcuName));
+        DeviceComboBox->SetItemIndex(0);
+    }
+    sharedBuffer_.Resize(info_.eraseBlockSize);
+    AdvGlowButton2->SetImageIndex(1);
+}
+
+bool TDovrel::WaitForDevice()
+{
+    for (int i = 0; i < 10; ++i) {
+        if (currentDevice_ != nullptr)
+            return true;
+        Sleep(1);
+    }
+    return currentDevice_ != nullptr;
+}
+
+void TDovrel::ButtonConnectClick(TObject*)
+{
+    // One exchange at a time: a click while a command waits (the handshake, a probe or an
+    // upload) would start a second exchange inside the first.
+    if (exchangeDepth_ > 0 || connecting_)
+        return;
+    SetVersionLabel("");
+    if (connected_) {
+        connected_ = false;
+        ButtonConnect->SetCaption(std::string(text::CaptionConnect));
+        MemoTerminalWindow->Lines()->Clear();
+        AddHistory(text::Disconnected);
+        AddHistory(text::Reset);
+        SendRestart();
+        return;
+    }
+    if (currentDevice_ == nullptr)
+        FindBootloaderDevice(BootloaderProductNameWide());
+    if (!WaitForDevice()) {
+        AddHistory(text::UnableToFindDevice(text::BootloaderProductName));
+        return;
+    }
+    ExchangeScope exchange(*this);
+    connecting_ = true;
+    AddHistory(text::WaitingMcuResponse);
+    ButtonConnect->SetCaption(std::string(text::CaptionWaitingDisconnect));
+    ButtonStartBootloader->SetEnabled(false);
+    SendClaim();
+    WaitResult result = WaitAnswer(CmdClaim, CommandTimeoutMs);
+    if (result == WaitAnswered) {
+        SendHandshake();
+        result = WaitAnswer(CmdHandshake, CommandTimeoutMs);
+    }
+    if (result != WaitAnswered) {
+        ReportWaitError(result);
+        ButtonConnect->SetCaption(std::string(text::CaptionConnect));
+        AddHistory(text::Disconnected);
+    } else {
+        connected_ = true;
+        MemoTerminalWindow->Lines()->Clear();
+        AddHistory(text::Connected);
+        ButtonConnect->SetCaption(std::string(text::CaptionDisconnect));
+        SetVersionLabel(text::VersionLabel(info_.bootRevision));
+    }
+    ButtonStartBootloader->SetEnabled(true);
+    connecting_ = false;
+}
+
+void TDovrel::HidCtlRemoval(hid::TOcHidDevice* HidDev)
+{
+    // Only the bootloader device this window uses: another device with the same product string
+    // going away changes nothing here.
+    if (HidDev == nullptr || HidDev != bootloaderDevice_)
+        return;
+    currentDevice_ = nullptr;
+    bootloaderDevice_ = nullptr;
+    if (connected_) {
+        MemoTerminalWindow->Lines()->Clear();
+        if (ButtonStartBootloader->Tag() == 0) {
+            connected_ = false;
+            ButtonConnect->SetCaption(std::string(text::CaptionConnect));
+            AddHistory(text::DeviceRemoved);
+            AddHistory(text::Disconnected);
+        }
+    } else if (showReenterHint_) {
+        AddHistory(text::ReenterBootloader);
+    } else {
+        showReenterHint_ = true;
+    }
+    MCUComboBox->Clear();
+    DeviceComboBox->Clear();
+    AdvGlowButton2->SetImageIndex(0);
+}
+
+// ---- protocol ----
+
+void TDovrel::SendClaim()
+{
+    SendReport(BuildFrame(sharedBuffer_.Bytes(), CmdClaim));
+}
+
+void TDovrel::SendHandshake()
+{
+    SendReport(BuildFrame(sharedBuffer_.Bytes(), CmdHandshake));
+}
+
+void TDovrel::SendQueryInfo()
+{
+    SendReport(BuildFrame(sharedBuffer_.Bytes(), CmdQueryInfo));
+}
+
+void TDovrel::SendRestart()
+{
+    // The device leaves the bootloader and goes away: that removal needs no explanation.
+    showReenterHint_ = false;
+    SendReport(BuildFrame(sharedBuffer_.Bytes(), CmdRestart));
+}
+
+void TDovrel::SendWrite(std::uint32_t address, std::uint16_t count)
+{
+    SendReport(BuildAddressedFrame(sharedBuffer_.Bytes(), CmdWrite, address, count));
+}
+
+void TDovrel::SendErase(std::uint32_t address, std::uint16_t count)
+{
+    SendReport(BuildAddressedFrame(sharedBuffer_.Bytes(), CmdErase, address, count));
+}
+
+int TDovrel::SendReport(std::size_t length)
+{
+    // The message is copied first: every send discards what was received into the buffer.
+    const std::vector<std::uint8_t> message(sharedBuffer_.Bytes().begin(),
+                                            sharedBuffer_.Bytes().begin() +
+                                                static_cast<std::ptrdiff_t>(std::min(length, sharedBuffer_.Size())));
+    sharedBuffer_.Reset();
+    rxReady_ = false;
+    if (currentDevice_ == nullptr)
+        return 1;
+    for (const OutputReport& report : SplitIntoReports(message)) {
+        HIDP_CAPS caps{};
+        DWORD written = 0;
+        bool ok = false;
+        try {
+            currentDevice_->QueryCaps(caps);
+            // The report holds report ID and 64 bytes; a longer output report is not written
+            // beyond it.
+            const DWORD count = std::min<DWORD>(caps.OutputReportByteLength, OutputReportSize);
+            ok = currentDevice_->WriteReport(report.data(), count, written);
+        } catch (const Exception&) {
+            ok = false;
+        }
+        // The rest of the message means nothing to the device without this part: stop here,
+        // and the wait that follows runs into its timeout.
+        if (!ok)
+            return -1;
+    }
+    return 0;
+}
+
+void TDovrel::ShowRead(hid::TOcHidDevice*, uint8_t, const void* Data, uint16_t Size)
+{
+    sharedBuffer_.Append({static_cast<const std::uint8_t*>(Data), Size});
+    rxReady_ = true;
+}
+
+bool TDovrel::CheckAnswer(std::uint8_t command)
+{
+    const AnswerCheck check = AnswerCheckFor(command);
+    if (check == AnswerCheck::None || !rxReady_)
+        return false;
+    rxReady_ = false;
+    if (check == AnswerCheck::DeviceInfo) {
+        info_ = ParseDeviceInfo(sharedBuffer_.Received(), info_);
+        return true;
+    }
+    return IsEcho(sharedBuffer_.Received(), static_cast<Command>(command & 0x7F));
+}
+
+WaitResult TDovrel::WaitAnswer(std::uint8_t command, unsigned timeoutMs)
+{
+    const ULONGLONG deadline = GetTickCount64() + timeoutMs;
+    for (;;) {
+        if (currentDevice_ == nullptr)
+            return WaitNoDevice;
+        const ULONGLONG now = GetTickCount64();
+        if (now >= deadline)
+            return WaitTimedOut;
+        if (CheckAnswer(command))
+            return WaitAnswered;
+        // Sleeps until a message (an input report is delivered as one) or the deadline.
+        MsgWaitForMultipleObjectsEx(0, nullptr, static_cast<DWORD>(deadline - now), QS_ALLINPUT,
+                                    MWMO_INPUTAVAILABLE);
+        Application->ProcessMessages();
+    }
+}
+
+void TDovrel::ReportWaitError(int result)
+{
+    const std::string_view line = WaitErrorText(result);
+    if (!line.empty())
+        AddHistory(line);
+}
+
+} // namespace app

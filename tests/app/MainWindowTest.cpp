@@ -1,0 +1,328 @@
+// The main window from its real layout against the simulated devices: start-up, probe, connect,
+// disconnect, removals and misbehaving devices, each checked by the history lines it writes;
+// and the guards that keep one protocol exchange at a time.
+#include "Dovrel.h"
+#include "Families.h"
+#include "Texts.h"
+
+#include "SimApi.h"
+#include "core/StringList.h"
+#include "windows/Application.h"
+#include "windows/Timers.h"
+
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <string>
+#include <vector>
+
+using namespace classlib;
+using app::TDovrel;
+using Lines = std::vector<std::string>;
+
+namespace {
+
+constexpr DWORD WaitLimitMs = 10000;
+
+const std::string Attach(app::text::AttachDevice);
+const std::string Waiting(app::text::WaitingMcuResponse);
+const std::string ConnectedLine(app::text::Connected);
+const std::string Disconnected(app::text::Disconnected);
+const std::string ResetLine(app::text::Reset);
+
+bool Pump(const std::function<bool()>& done, DWORD timeoutMs = WaitLimitMs)
+{
+    const DWORD start = GetTickCount();
+    while (!done()) {
+        if (GetTickCount() - start > timeoutMs)
+            return false;
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
+        Application->ProcessMessages();
+    }
+    return true;
+}
+
+// Runs `action` once from a timer, that is from inside whatever wait pumps messages then.
+class OneShot {
+public:
+    OneShot(unsigned delayMs, std::function<void()> action) : action_(std::move(action)), timer_(new TTimer(nullptr))
+    {
+        timer_->SetInterval(delayMs);
+        timer_->SetOnTimer(TNotifyEvent(this, &OneShot::Fire));
+        timer_->SetEnabled(true);
+    }
+    ~OneShot() { timer_->Free(); }
+    bool fired = false;
+
+private:
+    void Fire(TObject*)
+    {
+        timer_->SetEnabled(false);
+        fired = true;
+        action_();
+    }
+    std::function<void()> action_;
+    TTimer* timer_;
+};
+
+class MainWindow : public testing::Test {
+protected:
+    static void SetUpTestSuite()
+    {
+        static const bool registered = (app::RegisterWindowClasses(), true);
+        (void)registered;
+    }
+
+    void TearDown() override
+    {
+        if (form)
+            form->Free();
+        form = nullptr;
+        char error[256] = {};
+        SimConfigure("", error, sizeof error);
+    }
+
+    // Configures the devices, creates and shows the window and waits until its first
+    // enumeration (and the probe it runs) is over.
+    void Start(const char* config, int devices)
+    {
+        char error[256] = {};
+        ASSERT_GE(SimConfigure(config, error, sizeof error), 0) << error;
+        form = new TDovrel(Application);
+        form->Show();
+        ASSERT_TRUE(Pump([&] { return form->DeviceList()->Count() == devices && History().size() >= 1; }));
+    }
+
+    Lines History() const
+    {
+        Lines lines;
+        TStrings* memo = form->MemoHistoryWindow->Lines();
+        for (int i = 0; i < memo->Count(); ++i)
+            lines.push_back(memo->Strings(i));
+        return lines;
+    }
+
+    // Clicks Connect as the user does; returns when the click's handling is over.
+    void ClickConnect() { SendMessageA(form->ButtonConnect->Handle(), BM_CLICK, 0, 0); }
+
+    std::string Item(controls::THTMLComboBox* box)
+    {
+        return box->Items()->Count() > 0 ? box->Items()->Strings(0) : std::string();
+    }
+
+    TDovrel* form = nullptr;
+};
+
+const char Bootloader[] = "[device boot]\nname = PIC18F4550\nboot_revision = 0x0102\n";
+const char KeyboardOnly[] = "[device kbd]\nproduct = USB Keyboard\nbootloader = no\n";
+
+TEST_F(MainWindow, StartsCollapsedWithVersionCaptionAndTheFirstHistoryLine)
+{
+    Start(KeyboardOnly, 1);
+    EXPECT_EQ(History(), Lines{Attach});
+    EXPECT_EQ(form->Caption(), "Tarnwell USB HID Bootloader v" BRENVIK_TEST_FILE_VERSION);
+    RECT outer{};
+    GetWindowRect(form->Handle(), &outer);
+    EXPECT_EQ(outer.right - outer.left, 489);
+    EXPECT_EQ(form->StatusBar1->Panels()->Count(), 1);
+    EXPECT_EQ((*form->StatusBar1->Panels())[0]->Text(), ": No files opened.");
+    EXPECT_TRUE(form->fwVerLabel->Visible());
+    EXPECT_EQ(form->fwVerLabel->Caption(), "");
+    EXPECT_FALSE(form->AdvReflectionLabel1->Visible());
+    EXPECT_EQ(form->AdvGroupBoxes[0]->BorderStyle(), bsNone);
+    EXPECT_EQ(form->AdvGlowButton2->ImageIndex(), 0);
+    EXPECT_EQ(form->CurrentDevice(), nullptr);
+}
+
+TEST_F(MainWindow, StartWithABootloaderShowsItsFamilyAndName)
+{
+    Start(Bootloader, 1);
+    EXPECT_EQ(History(), Lines{Attach});
+    EXPECT_EQ(Item(form->MCUComboBox), app::CenteredComboItem(app::FindFamily(2)->text));
+    EXPECT_EQ(Item(form->DeviceComboBox), app::CenteredComboItem("PIC18F4550"));
+    EXPECT_EQ(form->AdvGlowButton2->ImageIndex(), 1);
+    EXPECT_EQ(form->SharedBuffer().Size(), 64u);
+    EXPECT_EQ(form->DeviceList()->Strings(0), "USB HID Bootloader");
+}
+
+TEST_F(MainWindow, ConnectWithoutABootloader)
+{
+    Start(KeyboardOnly, 1);
+    ClickConnect();
+    EXPECT_EQ(History(), (Lines{Attach, "Unable to find device: USB HID Bootloader."}));
+    EXPECT_FALSE(form->Connected());
+}
+
+TEST_F(MainWindow, ConnectAndDisconnect)
+{
+    Start(Bootloader, 1);
+    ClickConnect();
+    EXPECT_EQ(History(), (Lines{Attach, Waiting, ConnectedLine}));
+    EXPECT_TRUE(form->Connected());
+    EXPECT_EQ(form->ButtonConnect->Caption(), "Disconnect");
+    EXPECT_EQ(form->fwVerLabel->Caption(), "Version: 0102");
+    EXPECT_TRUE(form->ButtonStartBootloader->Enabled());
+
+    ClickConnect();
+    EXPECT_EQ(form->ButtonConnect->Caption(), "Connect");
+    EXPECT_EQ(form->fwVerLabel->Caption(), "");
+    // The restart command makes the device leave; that removal adds no hint.
+    ASSERT_TRUE(Pump([&] { return form->AdvGlowButton2->ImageIndex() == 0; }));
+    EXPECT_EQ(History(), (Lines{Attach, Waiting, ConnectedLine, Disconnected, ResetLine}));
+    EXPECT_EQ(form->CurrentDevice(), nullptr);
+    EXPECT_EQ(form->DeviceList()->Count(), 0);
+}
+
+TEST_F(MainWindow, RemovalWhileIdleAsksToReenterTheBootloader)
+{
+    Start(Bootloader, 1);
+    ASSERT_TRUE(SimUnplug(0, TRUE));
+    ASSERT_TRUE(Pump([&] { return form->DeviceList()->Count() == 0; }));
+    EXPECT_EQ(History(), (Lines{Attach, "Reset device to reenter bootloader mode."}));
+    EXPECT_EQ(form->MCUComboBox->Items()->Count(), 0);
+    EXPECT_EQ(form->DeviceComboBox->Items()->Count(), 0);
+    EXPECT_EQ(form->AdvGlowButton2->ImageIndex(), 0);
+    EXPECT_EQ(form->CurrentDevice(), nullptr);
+}
+
+TEST_F(MainWindow, RemovalWhileConnectedDisconnects)
+{
+    Start(Bootloader, 1);
+    ClickConnect();
+    ASSERT_TRUE(SimUnplug(0, TRUE));
+    ASSERT_TRUE(Pump([&] { return form->DeviceList()->Count() == 0; }));
+    EXPECT_EQ(History(), (Lines{Attach, Waiting, ConnectedLine, "Device removed.", Disconnected}));
+    EXPECT_FALSE(form->Connected());
+    EXPECT_EQ(form->ButtonConnect->Caption(), "Connect");
+}
+
+TEST_F(MainWindow, DeviceThatDoesNotAnswerTheProbeIsNotUsed)
+{
+    Start("[device boot]\nbootloader = no\n", 1);
+    EXPECT_EQ(History(), (Lines{Attach, "USB HID device is not in bootloader mode.", "Reset device."}));
+    EXPECT_EQ(form->CurrentDevice(), nullptr);
+    EXPECT_EQ(form->AdvGlowButton2->ImageIndex(), 0);
+    // The failed probe explains itself: the removal that follows is silent.
+    ASSERT_TRUE(SimUnplug(0, TRUE));
+    ASSERT_TRUE(Pump([&] { return form->DeviceList()->Count() == 0; }));
+    EXPECT_EQ(History().size(), 3u);
+}
+
+TEST_F(MainWindow, RecordWithUnusableBlockSizesCountsAsNotInBootloaderMode)
+{
+    Start("[device boot]\nerase_block = 32\n", 1);
+    EXPECT_EQ(History(), (Lines{Attach, "USB HID device is not in bootloader mode.", "Reset device."}));
+    EXPECT_EQ(form->SharedBuffer().Size(), 64u);
+}
+
+struct FailedHandshake {
+    const char* name;
+    const char* misbehaviour;
+    Lines lines;
+};
+
+class MainWindowHandshake : public MainWindow, public testing::WithParamInterface<FailedHandshake> {};
+
+TEST_P(MainWindowHandshake, FailedStepReportsOnceAndDisconnects)
+{
+    const std::string config = std::string(Bootloader) + "misbehave = " + GetParam().misbehaviour + "\n";
+    Start(config.c_str(), 1);
+    ClickConnect();
+    Lines expected{Attach, Waiting};
+    expected.insert(expected.end(), GetParam().lines.begin(), GetParam().lines.end());
+    EXPECT_EQ(History(), expected);
+    EXPECT_FALSE(form->Connected());
+    EXPECT_EQ(form->ButtonConnect->Caption(), "Connect");
+    EXPECT_TRUE(form->ButtonStartBootloader->Enabled());
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, MainWindowHandshake,
+    testing::Values(FailedHandshake{"SilentClaim", "silent claim", {"Error: Timeout waiting for MCU.", Disconnected}},
+                    FailedHandshake{"WrongEchoClaim", "wrong_echo claim", {"Error: Timeout waiting for MCU.", Disconnected}},
+                    FailedHandshake{"SilentHandshake", "silent handshake", {"Error: Timeout waiting for MCU.", Disconnected}},
+                    FailedHandshake{"WrongEchoHandshake", "wrong_echo handshake", {"Error: Timeout waiting for MCU.", Disconnected}},
+                    FailedHandshake{"LateClaim", "delay claim 1500", {"Error: Timeout waiting for MCU.", Disconnected}},
+                    // The device goes on the command: its removal is seen inside the wait.
+                    FailedHandshake{"RemovedOnHandshake", "remove handshake",
+                                    {"Reset device to reenter bootloader mode.", "Error: Device removed.",
+                                     Disconnected}}),
+    [](const testing::TestParamInfo<FailedHandshake>& info) { return std::string(info.param.name); });
+
+TEST_F(MainWindow, TwoBootloadersUseTheFirst)
+{
+    Start("[device first]\nname = FIRST\n[device second]\nname = SECOND\n", 2);
+    EXPECT_EQ(History(), Lines{Attach});
+    EXPECT_EQ(Item(form->DeviceComboBox), app::CenteredComboItem("FIRST"));
+    EXPECT_EQ(SimReportsReceived(1), 0);
+    // The second one going away is not the bootloader this window uses.
+    ASSERT_TRUE(SimUnplug(1, TRUE));
+    ASSERT_TRUE(Pump([&] { return form->DeviceList()->Count() == 1; }));
+    EXPECT_EQ(History(), Lines{Attach});
+    EXPECT_EQ(Item(form->DeviceComboBox), app::CenteredComboItem("FIRST"));
+}
+
+TEST_F(MainWindow, DeviceWithoutProductStringIsListedByItsIdentifiers)
+{
+    Start("[device anon]\nproduct = \nvid = 0x04d8\npid = 0x00AB\nserial = S1\nbootloader = no\n", 1);
+    EXPECT_EQ(form->DeviceList()->Strings(0), "Device VID=04d8 PID=00ab (Serial=S1)");
+}
+
+TEST_F(MainWindow, PluggingAnotherDeviceWhileConnectedProbesAgainAndStaysConnected)
+{
+    Start((std::string(Bootloader) + "[device kbd]\nproduct = USB Keyboard\nplugged = no\nbootloader = no\n").c_str(),
+          1);
+    ClickConnect();
+    ASSERT_TRUE(form->Connected());
+    const int before = SimReportsReceived(0);
+    ASSERT_TRUE(SimPlug(1, TRUE));
+    ASSERT_TRUE(Pump([&] { return form->DeviceList()->Count() == 2; }));
+    EXPECT_EQ(SimReportsReceived(0), before + 1);  // the information request
+    EXPECT_TRUE(form->Connected());
+    EXPECT_NE(form->CurrentDevice(), nullptr);
+    EXPECT_EQ(History(), (Lines{Attach, Waiting, ConnectedLine}));
+}
+
+// A device change while the handshake waits is handled after it: the device the exchange uses
+// stays claimed, and the list is rebuilt (with a fresh probe) once the exchange is over.
+TEST_F(MainWindow, DeviceChangeDuringTheHandshakeWaitsForItsEnd)
+{
+    Start((std::string(Bootloader) + "misbehave = delay claim 300\n" +
+           "[device kbd]\nproduct = USB Keyboard\nplugged = no\nbootloader = no\n")
+              .c_str(),
+          1);
+    OneShot plug(100, [] { SimPlug(1, TRUE); });
+    ClickConnect();
+    EXPECT_TRUE(plug.fired);
+    EXPECT_EQ(History(), (Lines{Attach, Waiting, ConnectedLine}));
+    ASSERT_TRUE(Pump([&] { return form->DeviceList()->Count() == 2; }));
+    EXPECT_TRUE(form->Connected());
+    EXPECT_NE(form->CurrentDevice(), nullptr);
+    EXPECT_EQ(SimReportsReceived(0), 4);  // query, claim, handshake, query again
+}
+
+TEST_F(MainWindow, ConnectClickWhileConnectingIsIgnored)
+{
+    Start((std::string(Bootloader) + "misbehave = delay claim 300\n").c_str(), 1);
+    OneShot again(100, [this] { ClickConnect(); });
+    ClickConnect();
+    EXPECT_TRUE(again.fired);
+    EXPECT_EQ(History(), (Lines{Attach, Waiting, ConnectedLine}));
+    EXPECT_EQ(SimReportsReceived(0), 3);  // query, one claim, one handshake
+    EXPECT_TRUE(form->Connected());
+}
+
+TEST_F(MainWindow, ClosingWhileConnectedSendsTheRestartCommand)
+{
+    Start(Bootloader, 1);
+    ClickConnect();
+    ASSERT_TRUE(form->Connected());
+    const int before = SimReportsReceived(0);
+    form->Close();
+    EXPECT_TRUE(Pump([&] { return SimReportsReceived(0) == before + 1; }));
+    // The window gives its claimed devices back before its controller goes.
+    form->Free();
+    form = nullptr;
+}
+
+} // namespace
