@@ -10,6 +10,7 @@
 #include "windows/Graphics.h"
 #include "windows/ImageLists.h"
 #include "windows/Screen.h"
+#include "windows/Threads.h"
 
 #include <shellapi.h>
 
@@ -86,7 +87,8 @@ void RegisterWindowClasses()
     controls::RegisterControlClasses();
     panels::RegisterPanelClasses();
     RegisterClasses({&TDovrel::StaticClass(), &hid::TOcHidDeviceController::StaticClass(),
-                     &TImageList::StaticClass()});
+                     &TImageList::StaticClass(), &TOpenDialog::StaticClass(), &TTimer::StaticClass(),
+                     &TMemo::StaticClass()});
 }
 
 TDovrel::TDovrel(TComponent* owner) : TForm(owner)
@@ -587,9 +589,10 @@ WaitResult TDovrel::WaitAnswer(std::uint8_t command, unsigned timeoutMs)
             return WaitTimedOut;
         if (CheckAnswer(command))
             return WaitAnswered;
-        // Sleeps until a message (an input report is delivered as one) or the deadline.
-        MsgWaitForMultipleObjectsEx(0, nullptr, static_cast<DWORD>(deadline - now), QS_ALLINPUT,
-                                    MWMO_INPUTAVAILABLE);
+        // Sleeps until a message, a synchronized call (input reports arrive as one) or the
+        // deadline.
+        HANDLE sync = SyncEvent();
+        MsgWaitForMultipleObjectsEx(1, &sync, static_cast<DWORD>(deadline - now), QS_ALLINPUT, MWMO_INPUTAVAILABLE);
         Application->ProcessMessages();
     }
 }

@@ -221,6 +221,11 @@ struct FailedHandshake {
     Lines lines;
 };
 
+void PrintTo(const FailedHandshake& c, std::ostream* os)
+{
+    *os << c.name;
+}
+
 class MainWindowHandshake : public MainWindow, public testing::WithParamInterface<FailedHandshake> {};
 
 TEST_P(MainWindowHandshake, FailedStepReportsOnceAndDisconnects)
