@@ -56,7 +56,7 @@ bool IsEcho(const Answer& a, uint8_t command) {
 // Write run as the host sends it: the command, then chunks of one erase block each.
 std::vector<Answer> WriteRun(Bootloader& device, uint32_t address, const std::vector<uint8_t>& data) {
   std::vector<Answer> acks = Answers(Send(device, Frame(kCmdWrite, address, uint16_t(data.size()))));
-  size_t block = device.Spec().eraseBlockSize;
+  size_t block = device.Profile().eraseBlockSize;
   for (size_t at = 0; at < data.size(); at += block) {
     std::vector<uint8_t> chunk(data.begin() + at, data.begin() + std::min(data.size(), at + block));
     auto a = Answers(Send(device, chunk));
@@ -131,27 +131,27 @@ TEST(InfoRecord, EveryFamilyDecodesByItsAlignment) {
   for (int k = 0; k < count; ++k) {
     const Family& f = families[k];
     SCOPED_TRACE(std::string(f.text));
-    DeviceSpec spec;
-    spec.family = f.code;
-    spec.eraseBlockSize = 0x0400 + k;
-    spec.writeBlockSize = 0x0100 + k;
-    spec.bootRevision = 0x1201;
-    spec.bootStart = 0x1D07C000 + k;
-    spec.flashSize = 0x00080000 + k;
-    spec.appStart = 0x00004000 + k;
-    spec.mcuName = "MCU-" + std::to_string(f.code);
-    std::vector<uint8_t> rec = EncodeInfoRecord(spec);
+    DeviceProfile profile;
+    profile.family = f.code;
+    profile.eraseBlockSize = 0x0400 + k;
+    profile.writeBlockSize = 0x0100 + k;
+    profile.bootRevision = 0x1201;
+    profile.bootStart = 0x1D07C000 + k;
+    profile.flashSize = 0x00080000 + k;
+    profile.appStart = 0x00004000 + k;
+    profile.mcuName = "MCU-" + std::to_string(f.code);
+    std::vector<uint8_t> rec = EncodeInfoRecord(profile);
     ASSERT_LE(rec.size(), 64u);
     ASSERT_EQ(rec[0], rec.size());
     Decoded d = DecodeRecord(rec);
     EXPECT_EQ(d.family, f.code);
-    EXPECT_EQ(d.erase, spec.eraseBlockSize);
-    EXPECT_EQ(d.write, spec.writeBlockSize);
-    EXPECT_EQ(d.revision, spec.bootRevision);
-    EXPECT_EQ(d.bootStart, spec.bootStart);
-    EXPECT_EQ(d.flashSize, spec.flashSize);
-    EXPECT_EQ(d.appStart, spec.appStart);
-    EXPECT_EQ(d.name, spec.mcuName);
+    EXPECT_EQ(d.erase, profile.eraseBlockSize);
+    EXPECT_EQ(d.write, profile.writeBlockSize);
+    EXPECT_EQ(d.revision, profile.bootRevision);
+    EXPECT_EQ(d.bootStart, profile.bootStart);
+    EXPECT_EQ(d.flashSize, profile.flashSize);
+    EXPECT_EQ(d.appStart, profile.appStart);
+    EXPECT_EQ(d.name, profile.mcuName);
     for (size_t o : d.offsets16) EXPECT_EQ(o % f.align16, 0u);
     for (size_t o : d.offsets32) EXPECT_EQ(o % f.align32, 0u);
   }
@@ -171,9 +171,9 @@ TEST(InfoRecord, AlignmentGroupsPadAsTheFamiliesDo) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(int(c.family));
-    DeviceSpec spec;
-    spec.family = c.family;
-    Decoded d = DecodeRecord(EncodeInfoRecord(spec));
+    DeviceProfile profile;
+    profile.family = c.family;
+    Decoded d = DecodeRecord(EncodeInfoRecord(profile));
     EXPECT_EQ(d.offsets16.front(), c.firstValue16);
     EXPECT_EQ(d.offsets32.front(), c.firstValue32);
   }
@@ -181,10 +181,10 @@ TEST(InfoRecord, AlignmentGroupsPadAsTheFamiliesDo) {
 
 // ---- Protocol ----
 
-DeviceSpec Pic18() {
-  DeviceSpec spec;  // defaults: PIC18, blocks of 64, bootloader at 0x7C00 of 0x8000
-  spec.initiallyErased = false;
-  return spec;
+DeviceProfile Pic18() {
+  DeviceProfile profile;  // defaults: PIC18, blocks of 64, bootloader at 0x7C00 of 0x8000
+  profile.initiallyErased = false;
+  return profile;
 }
 
 TEST(Protocol, ClaimHandshakeAndQueryAreAnswered) {
@@ -197,7 +197,7 @@ TEST(Protocol, ClaimHandshakeAndQueryAreAnswered) {
   EXPECT_TRUE(IsEcho(a[0], kCmdHandshake));
   a = Answers(Send(device, Frame(kCmdQuery)));
   ASSERT_EQ(a.size(), 1u);
-  std::vector<uint8_t> expected = EncodeInfoRecord(device.Spec());
+  std::vector<uint8_t> expected = EncodeInfoRecord(device.Profile());
   EXPECT_TRUE(std::equal(expected.begin(), expected.end(), a[0].payload.begin()));
 }
 
@@ -209,9 +209,9 @@ TEST(Protocol, RestartDetachesWithoutAnswer) {
 }
 
 TEST(Protocol, DeviceThatIsNoBootloaderNeverAnswers) {
-  DeviceSpec spec = Pic18();
-  spec.bootloader = false;
-  Bootloader device(spec);
+  DeviceProfile profile = Pic18();
+  profile.bootloader = false;
+  Bootloader device(profile);
   EXPECT_TRUE(Answers(Send(device, Frame(kCmdQuery))).empty());
   EXPECT_TRUE(Answers(Send(device, Frame(kCmdClaim))).empty());
 }
@@ -273,32 +273,32 @@ TEST(Protocol, Stm32SectorErasesReachBackFromTheLastSector) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.address);
-    DeviceSpec spec;
-    spec.family = c.family;
-    spec.eraseBlockSize = 1024;
-    spec.flashSize = 0x100000;
-    spec.bootStart = 0x100000;  // no bootloader area inside this flash
-    Bootloader device(spec);
+    DeviceProfile profile;
+    profile.family = c.family;
+    profile.eraseBlockSize = 1024;
+    profile.flashSize = 0x100000;
+    profile.bootStart = 0x100000;  // no bootloader area inside this flash
+    Bootloader device(profile);
     auto a = Answers(Send(device, Frame(kCmdErase, c.address, c.count)));
     ASSERT_EQ(a.size(), 1u);
     EXPECT_TRUE(IsEcho(a[0], kCmdErase));
     uint32_t erasedStart = c.count == 1 ? c.address & 0xFFFFF : 0;
     EXPECT_EQ(ReadFlash(device, erasedStart, 1)[0], 0xFF);
     EXPECT_EQ(ReadFlash(device, c.erasedEnd - 1, 1)[0], 0xFF);
-    if (c.erasedEnd < spec.flashSize) EXPECT_EQ(ReadFlash(device, c.erasedEnd, 1)[0], 0x00);
+    if (c.erasedEnd < profile.flashSize) EXPECT_EQ(ReadFlash(device, c.erasedEnd, 1)[0], 0x00);
     if (erasedStart > 0) EXPECT_EQ(ReadFlash(device, erasedStart - 1, 1)[0], 0x00);
     EXPECT_TRUE(device.Violations().empty());
   }
 }
 
 TEST(Protocol, Pic24AddressesCountTwoUnitsPerThreeBytes) {
-  DeviceSpec spec;
-  spec.family = 4;
-  spec.eraseBlockSize = 1536;  // 512 instructions of 3 bytes
-  spec.writeBlockSize = 192;
-  spec.flashSize = 0x2AC00;    // device address units
-  spec.bootStart = 0x29C00;
-  Bootloader device(spec);
+  DeviceProfile profile;
+  profile.family = 4;
+  profile.eraseBlockSize = 1536;  // 512 instructions of 3 bytes
+  profile.writeBlockSize = 192;
+  profile.flashSize = 0x2AC00;    // device address units
+  profile.bootStart = 0x29C00;
+  Bootloader device(profile);
   // Erase blocks 0 and 1: the last block's image offset 1536 is device address 1024.
   Send(device, Frame(kCmdErase, 1024, 2));
   std::vector<uint8_t> first(96, 0x11), second(96, 0x22);
@@ -311,14 +311,14 @@ TEST(Protocol, Pic24AddressesCountTwoUnitsPerThreeBytes) {
 }
 
 TEST(Protocol, Pic32HasProgramAndBootFlash) {
-  DeviceSpec spec;
-  spec.family = 20;
-  spec.eraseBlockSize = 4096;
-  spec.writeBlockSize = 512;
-  spec.flashSize = 0x80000;
-  spec.bootStart = 0x9D07C000;  // virtual address of the bootloader in program flash
-  spec.mcuName = "PIC32MX795F512L";
-  Bootloader device(spec);
+  DeviceProfile profile;
+  profile.family = 20;
+  profile.eraseBlockSize = 4096;
+  profile.writeBlockSize = 512;
+  profile.flashSize = 0x80000;
+  profile.bootStart = 0x9D07C000;  // virtual address of the bootloader in program flash
+  profile.mcuName = "PIC32MX795F512L";
+  Bootloader device(profile);
   Send(device, Frame(kCmdErase, 0x1FC00000, 1));
   Send(device, Frame(kCmdErase, 0x1D000000 + 4096, 2));
   std::vector<uint8_t> boot(512, 0xB0), program(512, 0xC0);
@@ -411,37 +411,37 @@ TEST(Script, MisbehavioursChangeTheAnswers) {
 }
 
 TEST(Script, SplitAnswerCarriesTheRecordInTwoReports) {
-  DeviceSpec spec = Pic18();
-  spec.script.push_back({Misbehaviour::Split, Stage::Query});
-  Bootloader device(spec);
+  DeviceProfile profile = Pic18();
+  profile.script.push_back({Misbehaviour::Split, Stage::Query});
+  Bootloader device(profile);
   auto a = Answers(Send(device, Frame(kCmdQuery)));
   ASSERT_EQ(a.size(), 2u);
-  std::vector<uint8_t> rec = EncodeInfoRecord(spec);
+  std::vector<uint8_t> rec = EncodeInfoRecord(profile);
   size_t half = rec.size() / 2;
   EXPECT_TRUE(std::equal(rec.begin(), rec.begin() + half, a[0].payload.begin()));
   EXPECT_TRUE(std::equal(rec.begin() + half, rec.end(), a[1].payload.begin()));
 }
 
 TEST(Script, DelaysAddUpWithProcessingTimes) {
-  DeviceSpec spec = Pic18();
-  spec.answerDelayMs = 2;
-  spec.eraseMsPerBlock = 10;
-  spec.script.push_back({Misbehaviour::Delay, Stage::Erase, 0, 1000});
-  Bootloader device(spec);
+  DeviceProfile profile = Pic18();
+  profile.answerDelayMs = 2;
+  profile.eraseMsPerBlock = 10;
+  profile.script.push_back({Misbehaviour::Delay, Stage::Erase, 0, 1000});
+  Bootloader device(profile);
   auto a = Answers(Send(device, Frame(kCmdErase, 192, 4)));
   ASSERT_EQ(a.size(), 1u);
   EXPECT_EQ(a[0].delayMs, 2u + 40u + 1000u);
 }
 
 TEST(Script, RemovalAfterReportsAndAtAStage) {
-  DeviceSpec spec = Pic18();
-  spec.removeAfterReports = 3;
-  Bootloader device(spec);
+  DeviceProfile profile = Pic18();
+  profile.removeAfterReports = 3;
+  Bootloader device(profile);
   EXPECT_FALSE(Send(device, Frame(kCmdQuery))[0].remove);
   EXPECT_FALSE(Send(device, Frame(kCmdClaim))[0].remove);
   EXPECT_TRUE(Send(device, Frame(kCmdHandshake))[0].remove);
 
-  DeviceSpec atWrite = Pic18();
+  DeviceProfile atWrite = Pic18();
   atWrite.script.push_back({Misbehaviour::Remove, Stage::Write});
   Bootloader second(atWrite);
   EXPECT_FALSE(Send(second, Frame(kCmdErase, 0, 1))[0].remove);
@@ -477,9 +477,9 @@ TEST(FrameTiming, MinimumTimeFollowsTheFrameArithmetic) {
     // Erase of 2 blocks at 10 ms each: report 0, answer 1 + 20 = 21. Then a write command
     // (frame 22) and a 128-byte run in two 64-byte chunks: chunk reports 23, answer 24; next
     // chunk 25, answer 26: 27 frames.
-    DeviceSpec spec = Pic18();
-    spec.eraseMsPerBlock = 10;
-    Bootloader device(spec);
+    DeviceProfile profile = Pic18();
+    profile.eraseMsPerBlock = 10;
+    Bootloader device(profile);
     std::vector<uint8_t> chunk(64, 1);
     EXPECT_EQ(MinimumTime(device, {Frame(kCmdErase, 64, 2), Frame(kCmdWrite, 0, 128), chunk, chunk}),
               27u);
@@ -511,7 +511,7 @@ TEST(Config, ReadsDevicesAndTheirKeys) {
   ASSERT_TRUE(ParseConfig(text, &config, &error)) << error;
   ASSERT_EQ(config.devices.size(), 2u);
   EXPECT_EQ(config.tracePath, "out.txt");
-  const DeviceSpec& a = config.devices[0];
+  const DeviceProfile& a = config.devices[0];
   EXPECT_EQ(a.id, "a");
   EXPECT_EQ(a.family, 37);
   EXPECT_EQ(a.vendorId, 0x0483);

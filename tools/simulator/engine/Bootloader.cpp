@@ -80,8 +80,8 @@ std::optional<Stage> StageFromName(const std::string& name) {
   return std::nullopt;
 }
 
-Bootloader::Bootloader(const DeviceSpec& spec)
-    : spec_(spec), family_(FindFamily(spec.family).value_or(UnknownFamily(spec.family))) {
+Bootloader::Bootloader(const DeviceProfile& profile)
+    : profile_(profile), family_(FindFamily(profile.family).value_or(UnknownFamily(profile.family))) {
   BuildFlash();
 }
 
@@ -99,25 +99,25 @@ uint32_t Bootloader::ProgramOffset(uint32_t address) const {
 }
 
 void Bootloader::BuildFlash() {
-  uint32_t size = family_.addresses == AddressModel::Pic24Words ? spec_.flashSize / 2 * 3
-                                                                : spec_.flashSize;
+  uint32_t size = family_.addresses == AddressModel::Pic24Words ? profile_.flashSize / 2 * 3
+                                                                : profile_.flashSize;
   // An earlier program (programmed zeros) unless the device starts erased; the bootloader's own
   // area is always programmed.
-  int program = flash_.AddRegion("program", size, spec_.initiallyErased ? 0xFF : 0x00,
-                                 !spec_.initiallyErased);
+  int program = flash_.AddRegion("program", size, profile_.initiallyErased ? 0xFF : 0x00,
+                                 !profile_.initiallyErased);
   uint32_t bootStart, bootEnd;
-  if (spec_.BootAtStart()) {
-    bootStart = 0, bootEnd = ProgramOffset(spec_.appStart);
+  if (profile_.BootAtStart()) {
+    bootStart = 0, bootEnd = ProgramOffset(profile_.appStart);
   } else {
-    bootStart = ProgramOffset(spec_.bootStart), bootEnd = size;
+    bootStart = ProgramOffset(profile_.bootStart), bootEnd = size;
   }
   flash_.Protect(program, bootStart, bootEnd);
   if (family_.addresses == AddressModel::Pic32) {
-    uint32_t bootSize = Pic32BootFlashEnd(spec_.family) - kPic32BootFlash;
-    int boot = flash_.AddRegion("boot", bootSize, spec_.initiallyErased ? 0xFF : 0x00,
-                                !spec_.initiallyErased);
+    uint32_t bootSize = Pic32BootFlashEnd(profile_.family) - kPic32BootFlash;
+    int boot = flash_.AddRegion("boot", bootSize, profile_.initiallyErased ? 0xFF : 0x00,
+                                !profile_.initiallyErased);
     // The last erase block of the boot flash holds the configuration words.
-    flash_.Protect(boot, bootSize - std::min<uint32_t>(spec_.eraseBlockSize, bootSize), bootSize);
+    flash_.Protect(boot, bootSize - std::min<uint32_t>(profile_.eraseBlockSize, bootSize), bootSize);
   }
   // The bootloader's own code stays programmed whatever the initial state.
   for (int r = 0; r < flash_.RegionCount(); ++r) {
@@ -155,7 +155,7 @@ void Bootloader::AddViolation(ViolationKind kind, std::string detail) {
 Reaction Bootloader::Receive(const uint8_t* payload, size_t size) {
   Reaction r;
   ++reports_;
-  if (spec_.removeAfterReports != 0 && reports_ >= spec_.removeAfterReports) {
+  if (profile_.removeAfterReports != 0 && reports_ >= profile_.removeAfterReports) {
     r.remove = true;
     r.note = "removed after " + std::to_string(reports_) + " reports";
     return r;
@@ -168,7 +168,7 @@ Reaction Bootloader::Receive(const uint8_t* payload, size_t size) {
     AddViolation(ViolationKind::OutsideRun, "report without a frame marker and no write run");
     r.note = "data outside a write run";
   }
-  if (!spec_.bootloader) {
+  if (!profile_.bootloader) {
     r.answers.clear();
     r.restart = false;
   }
@@ -180,9 +180,9 @@ void Bootloader::Respond(Stage stage, const std::vector<uint8_t>& bytes, uint32_
   uint32_t occurrence = ++stageCount_[static_cast<int>(stage)];
   Answer answer;
   std::copy_n(bytes.begin(), std::min(bytes.size(), answer.payload.size()), answer.payload.begin());
-  answer.delayMs = delayMs + spec_.answerDelayMs;
+  answer.delayMs = delayMs + profile_.answerDelayMs;
   std::vector<Answer> out{answer};
-  for (const ScriptedBehaviour& b : spec_.script) {
+  for (const ScriptedBehaviour& b : profile_.script) {
     if (b.stage != stage || (b.occurrence != 0 && b.occurrence != occurrence)) continue;
     switch (b.what) {
       case Misbehaviour::Delay:
@@ -233,7 +233,7 @@ void Bootloader::Command(const uint8_t* bytes, size_t size, Reaction& r) {
   uint32_t count = frame[6] | (frame[7] << 8);
   // A scripted removal at the write or restart stage happens on the command itself.
   auto removedAt = [&](Stage stage) {
-    for (const ScriptedBehaviour& b : spec_.script) {
+    for (const ScriptedBehaviour& b : profile_.script) {
       if (b.what == Misbehaviour::Remove && b.stage == stage &&
           (b.occurrence == 0 || b.occurrence == stageCount_[static_cast<int>(stage)] + 1))
         return true;
@@ -251,7 +251,7 @@ void Bootloader::Command(const uint8_t* bytes, size_t size, Reaction& r) {
       break;
     case kCmdQuery:
       r.note = "query information";
-      Respond(Stage::Query, EncodeInfoRecord(spec_), 0, r);
+      Respond(Stage::Query, EncodeInfoRecord(profile_), 0, r);
       break;
     case kCmdRestart:
       r.note = "restart";
@@ -287,7 +287,7 @@ void Bootloader::Erase(uint32_t address, uint32_t count, Reaction& r) {
     // The address names the last block (or sector) of the run; the run reaches back from it.
     std::vector<std::pair<int64_t, uint32_t>> units;  // start offset, size
     if (family_.erase == EraseModel::Blocks || last.region != 0) {
-      uint32_t block = spec_.eraseBlockSize;
+      uint32_t block = profile_.eraseBlockSize;
       int64_t lastStart = last.offset / block * int64_t{block};
       for (uint32_t k = count; k-- > 0;) units.push_back({lastStart - int64_t{k} * block, block});
     } else {
@@ -322,7 +322,7 @@ void Bootloader::Erase(uint32_t address, uint32_t count, Reaction& r) {
       }
     }
   }
-  Respond(Stage::Erase, {kFrameMarker, kCmdErase}, spec_.eraseMsPerBlock * count, r);
+  Respond(Stage::Erase, {kFrameMarker, kCmdErase}, profile_.eraseMsPerBlock * count, r);
 }
 
 void Bootloader::StartWrite(uint32_t address, uint32_t count, Reaction& r) {
@@ -346,7 +346,7 @@ void Bootloader::StartWrite(uint32_t address, uint32_t count, Reaction& r) {
 
 void Bootloader::Data(const uint8_t* bytes, size_t size, Reaction& r) {
   if (run_.chunkFilled == 0) {
-    run_.chunkSize = std::min<uint32_t>(spec_.eraseBlockSize, run_.remaining);
+    run_.chunkSize = std::min<uint32_t>(profile_.eraseBlockSize, run_.remaining);
     run_.notErased = 0;
   }
   uint32_t take = std::min<uint32_t>(static_cast<uint32_t>(size), run_.chunkSize - run_.chunkFilled);
@@ -367,7 +367,7 @@ void Bootloader::Data(const uint8_t* bytes, size_t size, Reaction& r) {
   run_.remaining -= run_.chunkSize;
   run_.chunkFilled = 0;
   if (run_.remaining == 0) run_.active = false;
-  Respond(Stage::Chunk, {kFrameMarker, kCmdWrite}, spec_.programMsPerChunk, r);
+  Respond(Stage::Chunk, {kFrameMarker, kCmdWrite}, profile_.programMsPerChunk, r);
 }
 
 bool Bootloader::Read(uint32_t address, uint8_t* out, uint32_t length) const {

@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "DeviceSpec.h"
+#include "DeviceProfile.h"
 #include "Family.h"
 #include "FlashModel.h"
 
@@ -40,11 +40,11 @@ struct Reaction {
 
 class Bootloader {
  public:
-  explicit Bootloader(const DeviceSpec& spec);
+  explicit Bootloader(const DeviceProfile& profile);
 
   Reaction Receive(const uint8_t* payload, size_t size);
 
-  const DeviceSpec& Spec() const { return spec_; }
+  const DeviceProfile& Profile() const { return profile_; }
   const FlashModel& Flash() const { return flash_; }
   const std::vector<Violation>& Violations() const { return violations_; }
   void AddViolation(ViolationKind kind, std::string detail);
@@ -83,7 +83,7 @@ class Bootloader {
   void Respond(Stage stage, const std::vector<uint8_t>& bytes, uint32_t delayMs, Reaction& r);
   std::string Where(const Location& at, uint32_t length) const;
 
-  DeviceSpec spec_;
+  DeviceProfile profile_;
   Family family_;
   FlashModel flash_;
   std::vector<Violation> violations_;

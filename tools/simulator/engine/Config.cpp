@@ -77,19 +77,19 @@ bool ParseBytes(const std::string& text, std::vector<uint8_t>* bytes) {
   return true;
 }
 
-using Setter = std::function<bool(DeviceSpec&, const std::string&)>;
+using Setter = std::function<bool(DeviceProfile&, const std::string&)>;
 
 template <class T>
-Setter Number(T DeviceSpec::*field) {
-  return [field](DeviceSpec& d, const std::string& v) {
+Setter Number(T DeviceProfile::*field) {
+  return [field](DeviceProfile& d, const std::string& v) {
     uint64_t n;
     if (!ParseNumber(v, static_cast<T>(~T{0}), &n)) return false;
     d.*field = static_cast<T>(n);
     return true;
   };
 }
-Setter Flag(bool DeviceSpec::*field) {
-  return [field](DeviceSpec& d, const std::string& v) { return ParseBool(v, &(d.*field)); };
+Setter Flag(bool DeviceProfile::*field) {
+  return [field](DeviceProfile& d, const std::string& v) { return ParseBool(v, &(d.*field)); };
 }
 // Text with \uXXXX escapes for characters beyond ASCII, kept as UTF-8.
 bool ParseText(const std::string& text, std::string* out) {
@@ -113,20 +113,20 @@ bool ParseText(const std::string& text, std::string* out) {
   return true;
 }
 
-Setter Text(std::string DeviceSpec::*field) {
-  return [field](DeviceSpec& d, const std::string& v) { return ParseText(v, &(d.*field)); };
+Setter Text(std::string DeviceProfile::*field) {
+  return [field](DeviceProfile& d, const std::string& v) { return ParseText(v, &(d.*field)); };
 }
 
 const std::map<std::string, Setter>& DeviceKeys() {
   static const std::map<std::string, Setter> keys = {
-      {"vid", Number(&DeviceSpec::vendorId)},
-      {"pid", Number(&DeviceSpec::productId)},
-      {"version", Number(&DeviceSpec::version)},
-      {"product", Text(&DeviceSpec::product)},
-      {"manufacturer", Text(&DeviceSpec::manufacturer)},
-      {"serial", Text(&DeviceSpec::serial)},
+      {"vid", Number(&DeviceProfile::vendorId)},
+      {"pid", Number(&DeviceProfile::productId)},
+      {"version", Number(&DeviceProfile::version)},
+      {"product", Text(&DeviceProfile::product)},
+      {"manufacturer", Text(&DeviceProfile::manufacturer)},
+      {"serial", Text(&DeviceProfile::serial)},
       {"languages",
-       [](DeviceSpec& d, const std::string& v) {
+       [](DeviceProfile& d, const std::string& v) {
          d.languages.clear();
          for (const std::string& w : Words(v)) {
            uint64_t n;
@@ -136,37 +136,37 @@ const std::map<std::string, Setter>& DeviceKeys() {
          }
          return true;
        }},
-      {"input_report_length", Number(&DeviceSpec::inputReportLength)},
-      {"read_write", Flag(&DeviceSpec::readWrite)},
-      {"openable", Flag(&DeviceSpec::openable)},
-      {"identifiable", Flag(&DeviceSpec::identifiable)},
-      {"plugged", Flag(&DeviceSpec::plugged)},
-      {"bootloader", Flag(&DeviceSpec::bootloader)},
-      {"family", Number(&DeviceSpec::family)},
-      {"erase_block", Number(&DeviceSpec::eraseBlockSize)},
-      {"write_block", Number(&DeviceSpec::writeBlockSize)},
-      {"boot_revision", Number(&DeviceSpec::bootRevision)},
-      {"boot_start", Number(&DeviceSpec::bootStart)},
-      {"flash_size", Number(&DeviceSpec::flashSize)},
-      {"app_start", Number(&DeviceSpec::appStart)},
-      {"name", Text(&DeviceSpec::mcuName)},
+      {"input_report_length", Number(&DeviceProfile::inputReportLength)},
+      {"read_write", Flag(&DeviceProfile::readWrite)},
+      {"openable", Flag(&DeviceProfile::openable)},
+      {"identifiable", Flag(&DeviceProfile::identifiable)},
+      {"plugged", Flag(&DeviceProfile::plugged)},
+      {"bootloader", Flag(&DeviceProfile::bootloader)},
+      {"family", Number(&DeviceProfile::family)},
+      {"erase_block", Number(&DeviceProfile::eraseBlockSize)},
+      {"write_block", Number(&DeviceProfile::writeBlockSize)},
+      {"boot_revision", Number(&DeviceProfile::bootRevision)},
+      {"boot_start", Number(&DeviceProfile::bootStart)},
+      {"flash_size", Number(&DeviceProfile::flashSize)},
+      {"app_start", Number(&DeviceProfile::appStart)},
+      {"name", Text(&DeviceProfile::mcuName)},
       {"record",
-       [](DeviceSpec& d, const std::string& v) {
+       [](DeviceProfile& d, const std::string& v) {
          std::vector<uint8_t> bytes;
          if (!ParseBytes(v, &bytes) || bytes.size() > 64) return false;
          d.rawRecord = bytes;
          return true;
        }},
-      {"initially_erased", Flag(&DeviceSpec::initiallyErased)},
-      {"answer_delay", Number(&DeviceSpec::answerDelayMs)},
-      {"erase_time", Number(&DeviceSpec::eraseMsPerBlock)},
-      {"program_time", Number(&DeviceSpec::programMsPerChunk)},
-      {"frame_timing", Flag(&DeviceSpec::frameTiming)},
-      {"remove_after", Number(&DeviceSpec::removeAfterReports)},
-      {"announce_removal", Flag(&DeviceSpec::announceRemoval)},
-      {"refuse_writes_after", Number(&DeviceSpec::refuseWritesAfter)},
+      {"initially_erased", Flag(&DeviceProfile::initiallyErased)},
+      {"answer_delay", Number(&DeviceProfile::answerDelayMs)},
+      {"erase_time", Number(&DeviceProfile::eraseMsPerBlock)},
+      {"program_time", Number(&DeviceProfile::programMsPerChunk)},
+      {"frame_timing", Flag(&DeviceProfile::frameTiming)},
+      {"remove_after", Number(&DeviceProfile::removeAfterReports)},
+      {"announce_removal", Flag(&DeviceProfile::announceRemoval)},
+      {"refuse_writes_after", Number(&DeviceProfile::refuseWritesAfter)},
       {"misbehave",
-       [](DeviceSpec& d, const std::string& v) {
+       [](DeviceProfile& d, const std::string& v) {
          ScriptedBehaviour b;
          if (!ParseScript(v, &b)) return false;
          d.script.push_back(b);
@@ -199,7 +199,7 @@ bool ParseConfig(std::string_view text, SimulatorConfig* out, std::string* error
       if (w.size() == 1 && w[0] == "simulator") {
         section = Simulator;
       } else if (w.size() == 2 && w[0] == "device") {
-        for (const DeviceSpec& d : config.devices) {
+        for (const DeviceProfile& d : config.devices) {
           if (d.id == w[1]) return fail("device '" + w[1] + "' defined twice");
         }
         section = Device;
@@ -221,7 +221,7 @@ bool ParseConfig(std::string_view text, SimulatorConfig* out, std::string* error
       return fail("unknown key '" + key + "'");
     }
   }
-  for (const DeviceSpec& d : config.devices) {
+  for (const DeviceProfile& d : config.devices) {
     if (d.eraseBlockSize == 0 || d.writeBlockSize == 0)
       return fail("device '" + d.id + "': erase_block and write_block must not be 0");
     // The flash model holds every byte in memory.

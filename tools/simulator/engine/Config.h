@@ -6,7 +6,7 @@
 #include <string_view>
 #include <vector>
 
-#include "DeviceSpec.h"
+#include "DeviceProfile.h"
 
 namespace sim {
 
@@ -14,7 +14,7 @@ namespace sim {
 constexpr uint32_t kMaxFlashSize = 0x4000000;
 
 struct SimulatorConfig {
-  std::vector<DeviceSpec> devices;
+  std::vector<DeviceProfile> devices;
   std::string tracePath;  // [simulator] trace = <file>: the trace is written there at exit
 };
 

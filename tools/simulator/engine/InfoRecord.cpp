@@ -46,17 +46,17 @@ class RecordWriter {
 
 }  // namespace
 
-std::vector<uint8_t> EncodeInfoRecord(const DeviceSpec& spec) {
-  if (spec.rawRecord) return *spec.rawRecord;
-  RecordWriter w(FindFamily(spec.family).value_or(UnknownFamily(spec.family)));
-  w.Byte(kTagFamily, spec.family);
-  w.Value16(kTagEraseBlockSize, spec.eraseBlockSize);
-  w.Value16(kTagWriteBlockSize, spec.writeBlockSize);
-  w.Value16(kTagBootRevision, spec.bootRevision);
-  w.Value32(kTagBootStart, spec.bootStart);
-  w.Value32(kTagFlashSize, spec.flashSize);
-  w.Value32(kTagAppStart, spec.appStart);
-  w.Text(kTagName, spec.mcuName);
+std::vector<uint8_t> EncodeInfoRecord(const DeviceProfile& profile) {
+  if (profile.rawRecord) return *profile.rawRecord;
+  RecordWriter w(FindFamily(profile.family).value_or(UnknownFamily(profile.family)));
+  w.Byte(kTagFamily, profile.family);
+  w.Value16(kTagEraseBlockSize, profile.eraseBlockSize);
+  w.Value16(kTagWriteBlockSize, profile.writeBlockSize);
+  w.Value16(kTagBootRevision, profile.bootRevision);
+  w.Value32(kTagBootStart, profile.bootStart);
+  w.Value32(kTagFlashSize, profile.flashSize);
+  w.Value32(kTagAppStart, profile.appStart);
+  w.Text(kTagName, profile.mcuName);
   return w.Finish();
 }
 

@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "DeviceSpec.h"
+#include "DeviceProfile.h"
 
 namespace sim {
 
@@ -22,6 +22,6 @@ constexpr uint8_t kTagAppStart = 9;
 constexpr size_t kReportPayload = 64;
 
 // The record as the device sends it (at most one report's payload; a long name is shortened).
-std::vector<uint8_t> EncodeInfoRecord(const DeviceSpec& spec);
+std::vector<uint8_t> EncodeInfoRecord(const DeviceProfile& profile);
 
 }  // namespace sim

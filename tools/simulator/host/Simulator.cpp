@@ -67,10 +67,10 @@ std::mutex g_lock;  // guards every device and the device list
 
 class Device {
  public:
-  explicit Device(const sim::DeviceSpec& spec) : engine_(spec) {}
+  explicit Device(const sim::DeviceProfile& profile) : engine_(profile) {}
   ~Device() { StopServing(); }
 
-  const sim::DeviceSpec& Spec() const { return engine_.Spec(); }
+  const sim::DeviceProfile& Profile() const { return engine_.Profile(); }
   sim::Bootloader& Engine() { return engine_; }
   sim::Trace& Trace() { return trace_; }
   const sim::FrameModel& Frames() const { return frames_; }
@@ -87,12 +87,12 @@ class Device {
     std::snprintf(name, sizeof name,
                   "\\\\.\\pipe\\hid#vid_%04x&pid_%04x#brenvik-sim-%lu-%s-%lu#"
                   "{4d1e55b2-f16f-11cf-88cb-001111000030}",
-                  Spec().vendorId, Spec().productId, GetCurrentProcessId(), Spec().id.c_str(),
+                  Profile().vendorId, Profile().productId, GetCurrentProcessId(), Profile().id.c_str(),
                   instance);
     path_ = name;
     plugged_ = true;
     Event("plugged as " + path_);
-    if (!Spec().openable) return;  // the path exists in the device list but cannot be opened
+    if (!Profile().openable) return;  // the path exists in the device list but cannot be opened
     stop_ = false;
     wake_ = CreateEventW(nullptr, FALSE, FALSE, nullptr);
     HANDLE listening = CreateEventW(nullptr, TRUE, FALSE, nullptr);
@@ -231,7 +231,7 @@ void Device::Serve(HANDLE listening) {
     {
       std::lock_guard<std::mutex> hold(g_lock);
       MarkUnplugged(leaveWhy_);
-      announce = Spec().announceRemoval;
+      announce = Profile().announceRemoval;
     }
     if (announce) Announce();
   }
@@ -242,7 +242,7 @@ void Device::AddListener() {
   p->device = this;
   // A device that opens for queries only: an outbound pipe refuses clients that ask to write
   // (and to read), while a client asking for no access connects.
-  DWORD access = Spec().readWrite ? PIPE_ACCESS_DUPLEX : PIPE_ACCESS_OUTBOUND;
+  DWORD access = Profile().readWrite ? PIPE_ACCESS_DUPLEX : PIPE_ACCESS_OUTBOUND;
   p->pipe = CreateNamedPipeA(path_.c_str(), access | FILE_FLAG_OVERLAPPED,
                              PIPE_TYPE_MESSAGE | PIPE_READMODE_MESSAGE | PIPE_WAIT,
                              PIPE_UNLIMITED_INSTANCES, kReportBytes * 64, 1024, 0, nullptr);
@@ -266,7 +266,7 @@ void Device::Connected(PipeInstance* instance) {
   instance->connect.hEvent = nullptr;
   instance->connected = true;
   AddListener();
-  if (Spec().readWrite) StartRead(instance);
+  if (Profile().readWrite) StartRead(instance);
 }
 
 void Device::StartRead(PipeInstance* instance) {
@@ -305,7 +305,7 @@ void Device::Report(PipeInstance* instance, const uint8_t* bytes, DWORD size) {
                          "output report of " + std::to_string(size) + " bytes");
     return;
   }
-  uint32_t refuseAfter = Spec().refuseWritesAfter;
+  uint32_t refuseAfter = Profile().refuseWritesAfter;
   if (refuseAfter != 0 && reportsAccepted_ >= refuseAfter) {
     trace_.Add(Elapsed(), sim::Direction::ToDevice, bytes, size, "refused: handle disconnected");
     DisconnectNamedPipe(instance->pipe);
@@ -320,13 +320,13 @@ void Device::Report(PipeInstance* instance, const uint8_t* bytes, DWORD size) {
   double reportMs = now;
   // In frame timing a report occupies the frame after the previous report and after the frame
   // of the last answer the host received.
-  if (Spec().frameTiming) reportMs = std::max({now, lastReportMs_ + 1.0, lastDeliveredMs_ + 1.0});
+  if (Profile().frameTiming) reportMs = std::max({now, lastReportMs_ + 1.0, lastDeliveredMs_ + 1.0});
   lastReportMs_ = reportMs;
   for (const sim::Answer& a : reaction.answers) {
     ScheduledAnswer s;
     s.frame = frames_.DeviceAnswer(frame, a.delayMs);
     s.dueMs = reportMs + a.delayMs;
-    if (Spec().frameTiming) {
+    if (Profile().frameTiming) {
       s.dueMs = std::max(reportMs + 1.0 + a.delayMs, lastAnswerMs_ + 1.0);
       lastAnswerMs_ = s.dueMs;
     }
@@ -436,9 +436,9 @@ void StartLocked() {
     return;
   }
   g_tracePath = config.tracePath;
-  for (const sim::DeviceSpec& spec : config.devices) {
-    g_devices.push_back(std::make_unique<Device>(spec));
-    if (spec.plugged) g_devices.back()->Plug(g_nextInstance++);
+  for (const sim::DeviceProfile& profile : config.devices) {
+    g_devices.push_back(std::make_unique<Device>(profile));
+    if (profile.plugged) g_devices.back()->Plug(g_nextInstance++);
   }
 }
 
@@ -452,20 +452,20 @@ void Fill(Device& d, SimDeviceInfo* out) {
   std::memset(out, 0, sizeof *out);
   out->devInst = d.Instance();
   std::snprintf(out->path, sizeof out->path, "%s", d.Path().c_str());
-  out->vendorId = d.Spec().vendorId;
-  out->productId = d.Spec().productId;
-  out->version = d.Spec().version;
-  out->identifiable = d.Spec().identifiable;
+  out->vendorId = d.Profile().vendorId;
+  out->productId = d.Profile().productId;
+  out->version = d.Profile().version;
+  out->identifiable = d.Profile().identifiable;
   auto copy = [](const std::string& s, WCHAR* to, int size) {
     int n = MultiByteToWideChar(CP_UTF8, 0, s.data(), int(s.size()), to, size - 1);
     to[std::max(n, 0)] = 0;
   };
-  out->inputReportLength = d.Spec().inputReportLength;
-  out->languageCount = int(std::min<size_t>(d.Spec().languages.size(), 16));
-  std::copy_n(d.Spec().languages.begin(), out->languageCount, out->languages);
-  copy(d.Spec().product, out->product, 127);
-  copy(d.Spec().manufacturer, out->manufacturer, 127);
-  copy(d.Spec().serial, out->serial, 127);
+  out->inputReportLength = d.Profile().inputReportLength;
+  out->languageCount = int(std::min<size_t>(d.Profile().languages.size(), 16));
+  std::copy_n(d.Profile().languages.begin(), out->languageCount, out->languages);
+  copy(d.Profile().product, out->product, 127);
+  copy(d.Profile().manufacturer, out->manufacturer, 127);
+  copy(d.Profile().serial, out->serial, 127);
 }
 
 int CopyText(const std::string& text, char* out, int size) {
@@ -481,7 +481,7 @@ void WriteTraceFile() {
   if (g_tracePath.empty()) return;
   std::ofstream out(g_tracePath, std::ios::binary);
   for (auto& d : g_devices) {
-    out << "device " << d->Spec().id << " (frame model " << d->Frames().MinimumMs() << " ms)\n"
+    out << "device " << d->Profile().id << " (frame model " << d->Frames().MinimumMs() << " ms)\n"
         << d->Trace().Text();
   }
 }
@@ -506,9 +506,9 @@ SIM_API int SimConfigure(const char* configText, char* error, int errorSize) {
   old.clear();  // stops their threads (outside the lock: they take it while finishing)
   std::lock_guard<std::mutex> hold(g_lock);
   g_tracePath = config.tracePath;
-  for (const sim::DeviceSpec& spec : config.devices) {
-    g_devices.push_back(std::make_unique<Device>(spec));
-    if (spec.plugged) g_devices.back()->Plug(g_nextInstance++);
+  for (const sim::DeviceProfile& profile : config.devices) {
+    g_devices.push_back(std::make_unique<Device>(profile));
+    if (profile.plugged) g_devices.back()->Plug(g_nextInstance++);
   }
   return int(g_devices.size());
 }
@@ -523,7 +523,7 @@ SIM_API int SimFindDevice(const char* id) {
   std::lock_guard<std::mutex> hold(g_lock);
   StartLocked();
   for (size_t i = 0; i < g_devices.size(); ++i) {
-    if (id && g_devices[i]->Spec().id == id) return int(i);
+    if (id && g_devices[i]->Profile().id == id) return int(i);
   }
   return -1;
 }

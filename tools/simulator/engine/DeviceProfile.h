@@ -30,7 +30,7 @@ struct ScriptedBehaviour {
   uint32_t delayMs = 0;     // Delay only
 };
 
-struct DeviceSpec {
+struct DeviceProfile {
   std::string id;  // name in the configuration; also part of the device path
 
   // USB identity.
