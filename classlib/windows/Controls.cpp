@@ -1673,30 +1673,28 @@ void TWinControl::KeyPress(char& key)
 }
 
 // The form sees the keys of its controls first when KeyPreview is set.
-bool TWinControl::DoKeyDown(TMessage& m)
+bool TWinControl::DoKeyTransition(TMessage& m, bool (TWinControl::*formFirst)(TMessage&),
+                                  void (TWinControl::*handler)(WORD&, TShiftState))
 {
     TCustomForm* form = classlib::GetParentForm(this);
-    if (form && form != this && form->KeyPreview() && form->DoKeyDown(m))
+    if (form && form != this && form->KeyPreview() && (form->*formFirst)(m))
         return true;
     WORD key = static_cast<WORD>(m.WParam);
     if (!controlStyle_.Contains(csNoStdEvents)) {
-        KeyDown(key, KeyDataToShiftState(m.LParam));
+        (this->*handler)(key, KeyDataToShiftState(m.LParam));
         m.WParam = key;
     }
     return key == 0;
 }
 
+bool TWinControl::DoKeyDown(TMessage& m)
+{
+    return DoKeyTransition(m, &TWinControl::DoKeyDown, &TWinControl::KeyDown);
+}
+
 bool TWinControl::DoKeyUp(TMessage& m)
 {
-    TCustomForm* form = classlib::GetParentForm(this);
-    if (form && form != this && form->KeyPreview() && form->DoKeyUp(m))
-        return true;
-    WORD key = static_cast<WORD>(m.WParam);
-    if (!controlStyle_.Contains(csNoStdEvents)) {
-        KeyUp(key, KeyDataToShiftState(m.LParam));
-        m.WParam = key;
-    }
-    return key == 0;
+    return DoKeyTransition(m, &TWinControl::DoKeyUp, &TWinControl::KeyUp);
 }
 
 bool TWinControl::DoKeyPress(TMessage& m)

@@ -468,6 +468,8 @@ protected:
     virtual void DoExit();
     bool DoKeyDown(TMessage& m);
     bool DoKeyUp(TMessage& m);
+    bool DoKeyTransition(TMessage& m, bool (TWinControl::*formFirst)(TMessage&),
+                         void (TWinControl::*handler)(WORD&, TShiftState));
     bool DoKeyPress(TMessage& m);
     void UpdateShowing();
     void UpdateBounds();
