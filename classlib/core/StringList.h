@@ -160,7 +160,8 @@ protected:
     virtual void Changing();
     void SetUpdateState(bool updating) override;
     int CompareStrings(std::string_view a, std::string_view b) const override;
-    void InsertItem(int index, const std::string& s, TObject* object);
+    // Every way an item enters the list (Insert, Add, AddObject, sorted or not) ends here.
+    virtual void InsertItem(int index, const std::string& s, TObject* object);
 
 private:
     struct Item {

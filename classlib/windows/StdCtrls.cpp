@@ -27,16 +27,11 @@ public:
     };
     TNativeListStrings(TWinControl* control, Messages messages) : control_(control), msg_(messages) {}
 
-    void Insert(int index, const std::string& s) override
+    void InsertItem(int index, const std::string& s, TObject* object) override
     {
-        TStringList::Insert(index, s);
-        if (control_->HandleAllocated() && !Sorted())
+        TStringList::InsertItem(index, s, object);
+        if (control_->HandleAllocated())
             SendMessageA(control_->Handle(), msg_.insert, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(Get(index).c_str()));
-    }
-    int Add(const std::string& s) override
-    {
-        const int index = TStringList::Add(s);
-        return index;
     }
     void Delete(int index) override
     {

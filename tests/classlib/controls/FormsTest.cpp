@@ -168,6 +168,16 @@ TEST(FormLayout, LoadsEveryStandardControlWithNestedParentsFromItsResource)
     EXPECT_EQ(combo->ItemIndex(), 1);
     auto* list = Find<TListBox>(form, "ListBox1");
     EXPECT_EQ(SendMessageA(list->Handle(), LB_GETCOUNT, 0, 0), 3);
+    // Items added while the windows exist reach them, whichever way they are added.
+    combo->Items()->Add("third");
+    combo->Items()->AddObject("fourth", nullptr);
+    combo->Items()->Insert(0, "zeroth");
+    EXPECT_EQ(SendMessageA(combo->Handle(), CB_GETCOUNT, 0, 0), 5);
+    list->Items()->Add("appended");
+    char text[32] = {};
+    ASSERT_EQ(SendMessageA(list->Handle(), LB_GETCOUNT, 0, 0), 4);
+    SendMessageA(list->Handle(), LB_GETTEXT, 3, reinterpret_cast<LPARAM>(text));
+    EXPECT_STREQ(text, "appended");
     EXPECT_EQ(SendMessageA(Find<TProgressBar>(form, "ProgressBar1")->Handle(), PBM_GETPOS, 0, 0), 20);
     EXPECT_EQ(GetParent(edit->Handle()), box->Handle());
     // The timer's handler is bound by name and runs.
