@@ -2,6 +2,7 @@
 
 #include "CommandLine.h"
 #include "Families.h"
+#include "HexLoader.h"
 #include "Texts.h"
 
 #include "core/StringList.h"
@@ -15,6 +16,10 @@
 #include <shellapi.h>
 
 #include <algorithm>
+#include <climits>
+#include <fstream>
+#include <iterator>
+#include <sstream>
 #include <vector>
 
 using namespace classlib;
@@ -48,6 +53,26 @@ std::string Narrow(const std::wstring& text)
     return result;
 }
 
+bool FileExists(const std::string& path)
+{
+    const DWORD attributes = GetFileAttributesA(path.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
+}
+
+bool IsExistingHexFile(const std::string& path)
+{
+    return HasHexExtension(path) && FileExists(path);
+}
+
+bool ReadWholeFile(const std::string& path, std::string& content)
+{
+    std::ifstream file(path, std::ios::binary);
+    if (!file)
+        return false;
+    content.assign(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
+    return !file.bad();
+}
+
 const std::wstring& BootloaderProductNameWide()
 {
     static const std::wstring name(text::BootloaderProductName.begin(), text::BootloaderProductName.end());
@@ -60,9 +85,13 @@ CLASSLIB_PUBLISH(TDovrel)
 {
     c.Method("FormCreate", &TDovrel::FormCreate);
     c.Method("FormShow", &TDovrel::FormShow);
+    c.Method("FormCloseQuery", &TDovrel::FormCloseQuery);
     c.Method("FormClose", &TDovrel::FormClose);
     c.Method("FormDestroy", &TDovrel::FormDestroy);
     c.Method("ButtonConnectClick", &TDovrel::ButtonConnectClick);
+    c.Method("ButtonOpenHexClick", &TDovrel::ButtonOpenHexClick);
+    c.Method("ButtonStartBootloaderClick", &TDovrel::ButtonStartBootloaderClick);
+    c.Method("Timer1Timer", &TDovrel::Timer1Timer);
     c.Method("AdvGlowButton1Click", &TDovrel::AdvGlowButton1Click);
     c.Method("StatusBar1DrawPanel", &TDovrel::StatusBar1DrawPanel);
     c.Method("HTMLabel3Click", &TDovrel::HTMLabel3Click);
@@ -79,6 +108,7 @@ CLASSLIB_PUBLISH(TDovrel)
 CLASSLIB_MESSAGE_MAP(TDovrel)
 {
     m.On(WM_DEFERRED_DEVICE_CHANGE, &TDovrel::WMDeferredDeviceChange);
+    m.On(WM_DROPFILES, &TDovrel::WMDropFiles);
 }
 
 void RegisterWindowClasses()
@@ -175,10 +205,7 @@ void TDovrel::ReadCommandLine()
     std::vector<std::string> arguments;
     for (int i = 1; i < __argc; ++i)
         arguments.emplace_back(__argv[i]);
-    const CommandLineRequest request = ParseCommandLine(arguments, [](const std::string& path) {
-        const DWORD attributes = GetFileAttributesA(path.c_str());
-        return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
-    });
+    const CommandLineRequest request = ParseCommandLine(arguments, FileExists);
     if (request.mcuType == 0)
         return;
     loadedFile_.McuType = request.mcuType;
@@ -208,6 +235,18 @@ void TDovrel::ApplyShowTimeSettings()
         box->SetParentColor(false);
         box->SetTransparent(false);
         box->SetBorderStyle(bsNone);
+    }
+}
+
+void TDovrel::FormCloseQuery(TObject*, bool& CanClose)
+{
+    // Closing in the middle of an upload would send the restart command between a write
+    // command and its data: the close is a stop request first, and the window closes once the
+    // upload is over.
+    if (uploadRunning_) {
+        ButtonStartBootloader->SetTag(0);
+        closeAfterUpload_ = true;
+        CanClose = false;
     }
 }
 
@@ -347,7 +386,24 @@ void TDovrel::HidCtlDeviceChange(TObject*)
     deviceChangePending_ = false;
     ReleaseHeldDevices();
     HidCtl->EnumeratePlugged();
-    FindBootloaderDevice(BootloaderProductNameWide());
+    if (FindBootloaderDevice(BootloaderProductNameWide()))
+        RunAutomaticUpload();
+}
+
+void TDovrel::RunAutomaticUpload()
+{
+    if ((autoRunFlags_ & 1) == 0)
+        return;
+    // Once only, whatever happens: cleared before anything can run a second device change.
+    autoRunFlags_ &= ~1;
+    if (loadedFile_.FileName.empty())
+        return;
+    ButtonConnectClick(ButtonConnect);
+    if (!connected_)
+        return;
+    // The family named on the command line stays in LoadedFile and must match the device.
+    LoadHexFile(loadedFile_.FileName);
+    ButtonStartBootloaderClick(ButtonStartBootloader);
 }
 
 void TDovrel::WMDeferredDeviceChange(TMessage&)
@@ -362,7 +418,7 @@ TDovrel::ExchangeScope::~ExchangeScope()
         PostMessageA(window_.Handle(), WM_DEFERRED_DEVICE_CHANGE, 0, 0);
 }
 
-void TDovrel::FindBootloaderDevice(const std::wstring& product)
+bool TDovrel::FindBootloaderDevice(const std::wstring& product)
 {
     hid::TOcHidDevice* match = nullptr;
     for (int i = 0; i < deviceList_->Count() && match == nullptr; ++i) {
@@ -371,12 +427,12 @@ void TDovrel::FindBootloaderDevice(const std::wstring& product)
             match = device;
     }
     if (match == nullptr)
-        return;
+        return false;
     currentDevice_ = match;
     bootloaderDevice_ = match;
     if (!match->OpenedReadWrite()) {
         match->SetDataHandler(nullptr);
-        return;
+        return false;
     }
     ExchangeScope exchange(*this);
     match->SetDataHandler(hid::TOcHidDataEvent(this, &TDovrel::ShowRead));
@@ -389,9 +445,10 @@ void TDovrel::FindBootloaderDevice(const std::wstring& product)
         AddHistory(text::ResetDevice);
         showReenterHint_ = false;
         currentDevice_ = nullptr;
-        return;
+        return false;
     }
     ShowDeviceInfo();
+    return true;
 }
 
 void TDovrel::ShowDeviceInfo()
@@ -492,6 +549,309 @@ void TDovrel::HidCtlRemoval(hid::TOcHidDevice* HidDev)
     MCUComboBox->Clear();
     DeviceComboBox->Clear();
     AdvGlowButton2->SetImageIndex(0);
+}
+
+// ---- HEX file ----
+
+void TDovrel::LoadHexFile(const std::string& path)
+{
+    if (!FileExists(path) || info_.mcuType == 0)
+        return;
+    if (loadedFile_.McuType != 0 && loadedFile_.McuType != info_.mcuType) {
+        AddHistory(text::ErrorInvalidMcuType);
+        return;
+    }
+    programImage_.clear();
+    bootImage_.clear();
+    std::string content;
+    if (!ReadWholeFile(path, content)) {
+        AddHistory(std::string(text::FileNotFoundPrefix) + path);
+        return;
+    }
+    HexLoadResult result = LoadHex(content, path, info_);
+    if (!result.Ok()) {
+        MessageDlg(result.message, result.box == MessageBoxKind::Error ? mtError : mtWarning, {mbOK});
+        return;
+    }
+    programImage_ = std::move(result.program);
+    bootImage_ = std::move(result.boot);
+    loadedFile_ = TLoadedFile{path, true, info_.mcuType};
+    AddHistory(std::string(text::OpenedPrefix) + path);
+    ShowLoadedFileInStatusBar(path);
+}
+
+void TDovrel::ShowLoadedFileInStatusBar(const std::string& path)
+{
+    TCanvas* canvas = StatusBar1->Canvas();
+    canvas->Font()->Assign(StatusBar1->Font());
+    const int width = StatusBar1->Width() - canvas->TextWidth("W");
+    const std::string shortened = text::ShortenPath(path, [&](std::string_view candidate) {
+        return canvas->TextWidth(std::string(text::StatusFilePrefix) + std::string(candidate)) <= width;
+    });
+    (*StatusBar1->Panels())[0]->SetText(std::string(text::StatusFilePrefix) + shortened);
+}
+
+void TDovrel::ButtonOpenHexClick(TObject*)
+{
+    if (!connected_) {
+        AddHistory(text::ErrorConnectFirst);
+        return;
+    }
+    if (uploadRunning_)
+        return;
+    if (!OpenDialog1->Execute())
+        return;
+    const std::string path = OpenDialog1->FileName();
+    if (!IsExistingHexFile(path)) {
+        AddHistory(std::string(text::FileNotFoundPrefix) + path);
+        return;
+    }
+    ClearLoadedFile();
+    LoadHexFile(path);
+}
+
+void TDovrel::WMDropFiles(TMessage& m)
+{
+    const auto drop = reinterpret_cast<HDROP>(m.WParam);
+    // The drop handle is released however this ends, also when a load fails.
+    struct DropRelease {
+        HDROP drop;
+        ~DropRelease() { DragFinish(drop); }
+    } release{drop};
+    m.Result = 0;
+    if (!connected_) {
+        AddHistory(text::ErrorConnectFirst);
+        return;
+    }
+    // Browse is disabled while an upload runs; a drop is refused the same way, so the images
+    // do not change beneath the running upload.
+    if (uploadRunning_)
+        return;
+    const UINT count = DragQueryFileA(drop, 0xFFFFFFFF, nullptr, 0);
+    for (UINT i = 0; i < count; ++i) {
+        char name[MAX_PATH + 1] = {};
+        if (DragQueryFileA(drop, i, name, MAX_PATH) == 0)
+            continue;
+        const std::string path = name;
+        if (!IsExistingHexFile(path))
+            continue;
+        ClearLoadedFile();
+        LoadHexFile(path);
+        return;
+    }
+}
+
+// ---- upload ----
+
+// The upload's side of the window: commands go out through the protocol, the progress bar and
+// the upload button follow the plan's phases.
+class TDovrel::WindowUploadTarget : public UploadTarget {
+public:
+    explicit WindowUploadTarget(TDovrel& window) : w_(window) {}
+
+    void BeginPhase(const PlanStep& phase) override
+    {
+        if (w_.Timer1->Enabled()) {
+            w_.Timer1->SetEnabled(false);
+            w_.ProgressBar1->SetPosition(w_.ProgressBar1->Max());
+            w_.ProgressBar1->Update();
+        }
+        w_.AddHistory(phase.history);
+        if (phase.progressMax > 0) {
+            w_.ProgressBar1->SetMax(static_cast<int>(std::min<std::uint32_t>(phase.progressMax, INT_MAX)));
+            w_.ProgressBar1->SetPosition(0);
+        }
+        if (phase.disablesStop)
+            w_.ButtonStartBootloader->SetEnabled(false);
+        if (phase.eraseAnimation) {
+            w_.Timer1->SetInterval(EraseAnimationIntervalMs);
+            w_.Timer1->SetEnabled(true);
+        }
+    }
+
+    int Erase(std::uint32_t address, std::uint32_t count, unsigned timeoutMs) override
+    {
+        w_.SendErase(address, static_cast<std::uint16_t>(count));
+        return w_.WaitAnswer(CmdErase, timeoutMs);
+    }
+
+    void BeginWrite(std::uint32_t address, std::uint32_t count) override
+    {
+        w_.SendWrite(address, static_cast<std::uint16_t>(count));
+    }
+
+    int WriteChunk(std::uint32_t, std::span<const std::uint8_t> bytes) override
+    {
+        std::span<std::uint8_t> buffer = w_.sharedBuffer_.Bytes();
+        const std::size_t length = std::min(bytes.size(), buffer.size());
+        for (std::size_t i = 0; i < length; ++i) {
+            buffer[i] = bytes[i];
+            if (w_.ButtonStartBootloader->Tag() == 1)
+                w_.ProgressBar1->StepIt();
+        }
+        w_.SendReport(length);
+        const WaitResult result = w_.WaitAnswer(CmdWrite, CommandTimeoutMs);
+        // The first answered chunk ends the phase in which the upload could not be stopped.
+        if (result == WaitAnswered && !w_.ButtonStartBootloader->Enabled())
+            w_.ButtonStartBootloader->SetEnabled(true);
+        return result;
+    }
+
+    bool StopRequested() override { return w_.ButtonStartBootloader->Tag() == 0; }
+
+private:
+    static constexpr unsigned EraseAnimationIntervalMs = 1000;
+    TDovrel& w_;
+};
+
+void TDovrel::ButtonStartBootloaderClick(TObject*)
+{
+    // Nothing raised inside the upload may leave the window stuck in "Stop uploading": the
+    // failure is reported and the window returns to idle as after a failed upload.
+    std::string failure;
+    try {
+        StartUpload();
+        return;
+    } catch (const Exception& e) {
+        failure = e.Message();
+    } catch (const std::exception& e) {
+        failure = e.what();
+    } catch (...) {
+    }
+    try {
+        AddHistory(text::UploadFailed(failure));
+        if (uploadRunning_)
+            UploadEnded();
+    } catch (...) {
+        // The window itself failed; nothing more can be shown.
+    }
+    closeAfterUpload_ = false;
+}
+
+void TDovrel::StartUpload()
+{
+    const std::string_view refusal =
+        UploadPreconditionError(connected_, loadedFile_.Loaded, info_.mcuType, loadedFile_.McuType);
+    if (!refusal.empty()) {
+        AddHistory(refusal);
+        return;
+    }
+    if (ButtonStartBootloader->Tag() != 0) {
+        // "Stop uploading": the running upload stops at its next check.
+        ButtonStartBootloader->SetTag(0);
+        return;
+    }
+    // One exchange at a time: an upload does not start inside a probe or a connect.
+    if (uploadRunning_ || exchangeDepth_ > 0)
+        return;
+
+    const UploadPlan plan = PlanUpload({info_, programImage_, bootImage_});
+    if (!plan.Ok()) {
+        AddHistory(plan.error);
+        return;
+    }
+
+    ButtonConnect->SetEnabled(false);
+    ButtonOpenHex->SetEnabled(false);
+    ButtonStartBootloader->SetTag(1);
+    ButtonStartBootloader->SetCaption(std::string(text::CaptionStopUploading));
+    AddHistory(text::Uploading);
+    uploadRunning_ = true;
+
+    UploadOutcome outcome;
+    {
+        ExchangeScope exchange(*this);
+        if (!AskOverflowQuestions(plan)) {
+            outcome.kind = UploadOutcome::Stopped;
+        } else {
+            WindowUploadTarget target(*this);
+            outcome = ExecutePlan(plan, target);
+        }
+    }
+
+    switch (outcome.kind) {
+    case UploadOutcome::Done: {
+        AddHistory(text::CompletedSuccessfully);
+        UploadEnded();
+        ShowResultDialog(text::SuccessTitle, text::SuccessInstruction, text::SuccessContent,
+                         text::SuccessExpanded(loadedFile_.FileName));
+        if (CheckBoxClose->Checked() || closeAfterUpload_) {
+            closeAfterUpload_ = false;
+            Close();
+        }
+        return;
+    }
+    case UploadOutcome::Stopped:
+        UploadAborted();
+        break;
+    case UploadOutcome::Failed:
+        ReportWaitError(outcome.waitResult);
+        UploadEnded();
+        break;
+    }
+    if (closeAfterUpload_) {
+        closeAfterUpload_ = false;
+        Close();
+    }
+}
+
+bool TDovrel::AskOverflowQuestions(const UploadPlan& plan)
+{
+    // The plan is made for Yes: it already leaves out what would be ignored.
+    for (const OverflowQuestion question : plan.questions) {
+        if (MessageDlg(std::string(QuestionText(question)), mtWarning, {mbYes, mbNo}) != mrYes)
+            return false;
+    }
+    return true;
+}
+
+void TDovrel::ShowResultDialog(std::string_view title, std::string_view instruction, std::string_view content,
+                               const std::string& expanded)
+{
+    AdvTaskDialog1->Title = std::string(title);
+    AdvTaskDialog1->SetInstruction(std::string(instruction));
+    AdvTaskDialog1->SetContent(std::string(content));
+    AdvTaskDialog1->SetExpandedText(expanded);
+    AdvTaskDialog1->Execute();
+}
+
+void TDovrel::UploadEnded()
+{
+    uploadRunning_ = false;
+    connected_ = false;
+    ButtonConnect->SetEnabled(true);
+    ButtonConnect->SetCaption(std::string(text::CaptionConnect));
+    ButtonOpenHex->SetEnabled(true);
+    AddHistory(text::Disconnected);
+    Timer1->SetEnabled(false);
+    ProgressBar1->SetPosition(0);
+    ButtonStartBootloader->SetTag(0);
+    ButtonStartBootloader->SetCaption(std::string(text::CaptionBeginUploading));
+    if (currentDevice_ != nullptr) {
+        AddHistory(text::Reset);
+        SendRestart();
+    }
+}
+
+void TDovrel::UploadAborted()
+{
+    uploadRunning_ = false;
+    ButtonConnect->SetEnabled(true);
+    ButtonOpenHex->SetEnabled(true);
+    Timer1->SetEnabled(false);
+    ProgressBar1->SetPosition(0);
+    ButtonStartBootloader->SetTag(0);
+    ButtonStartBootloader->SetCaption(std::string(text::CaptionBeginUploading));
+    ShowResultDialog(text::AbortTitle, text::AbortInstruction, text::AbortContent,
+                     text::AbortExpanded(loadedFile_.FileName));
+    AddHistory(text::UploadAborted);
+}
+
+void TDovrel::Timer1Timer(TObject*)
+{
+    const int maximum = ProgressBar1->Max();
+    ProgressBar1->SetPosition(static_cast<int>(NextEraseAnimationPosition(
+        static_cast<std::uint32_t>(std::max(ProgressBar1->Position(), 0)), static_cast<std::uint32_t>(std::max(maximum, 0)))));
 }
 
 // ---- protocol ----

@@ -4,6 +4,7 @@
 // a line of the history window. The window's controls come from its form layout.
 #include "DeviceInfo.h"
 #include "Protocol.h"
+#include "UploadPlan.h"
 
 #include "controls/AdvGlowButton.h"
 #include "controls/AdvGroupBox.h"
@@ -22,6 +23,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace app {
 
@@ -67,9 +69,13 @@ class TDovrel : public classlib::TForm {
     // ---- form and control events (bound by name from the layout) ----
     void FormCreate(classlib::TObject* Sender);
     void FormShow(classlib::TObject* Sender);
+    void FormCloseQuery(classlib::TObject* Sender, bool& CanClose);
     void FormClose(classlib::TObject* Sender, classlib::TCloseAction& Action);
     void FormDestroy(classlib::TObject* Sender);
     void ButtonConnectClick(classlib::TObject* Sender);
+    void ButtonOpenHexClick(classlib::TObject* Sender);
+    void ButtonStartBootloaderClick(classlib::TObject* Sender);
+    void Timer1Timer(classlib::TObject* Sender);
     void AdvGlowButton1Click(classlib::TObject* Sender);
     void StatusBar1DrawPanel(panels::TAdvOfficeStatusBar* StatusBar, panels::TAdvOfficeStatusPanel* Panel,
                              const RECT& Rect);
@@ -83,9 +89,27 @@ class TDovrel : public classlib::TForm {
     void HidCtlDeviceChange(classlib::TObject* Sender);
     void HidCtlDeviceDataError(hid::TOcHidDevice* HidDev, uint32_t Error);
     void HidCtlRemoval(hid::TOcHidDevice* HidDev);
-    void FindBootloaderDevice(const std::wstring& product);
+    // True when a bootloader device was found and answered the information request.
+    bool FindBootloaderDevice(const std::wstring& product);
     bool WaitForDevice();
     std::string DeviceName(hid::TOcHidDevice* HidDev);
+
+    // ---- HEX file ----
+    // Loads the HEX file for the connected device's family: message boxes for problems, the
+    // "Opened: " line and the status panel when it loaded.
+    void LoadHexFile(const std::string& path);
+    void WMDropFiles(classlib::TMessage& m);
+    const std::vector<std::uint8_t>& ProgramImage() const { return programImage_; }
+    const std::vector<std::uint8_t>& BootImage() const { return bootImage_; }
+
+    // ---- upload ----
+    // Ends the connection after a finished or failed upload (restart command when the device
+    // is still there).
+    void UploadEnded();
+    // Reports a stop request; the connection stays.
+    void UploadAborted();
+    // True from "Begin uploading" until the upload has ended, failed or stopped.
+    bool UploadRunning() const { return uploadRunning_; }
 
     // ---- protocol ----
     void SendClaim();
@@ -144,6 +168,13 @@ private:
     void SetCollapsedWidth();
     void ReadCommandLine();
     void ReleaseHeldDevices();
+    void RunAutomaticUpload();
+    void StartUpload();
+    bool AskOverflowQuestions(const UploadPlan& plan);
+    void ShowResultDialog(std::string_view title, std::string_view instruction, std::string_view content,
+                          const std::string& expanded);
+    void ShowLoadedFileInStatusBar(const std::string& path);
+    class WindowUploadTarget;
     void WMDeferredDeviceChange(classlib::TMessage& m);
 
     classlib::TStringList* deviceList_ = nullptr;  // display names; objects: the claimed devices
@@ -158,6 +189,11 @@ private:
     bool showReenterHint_ = true;
     DeviceInfo info_;
     TLoadedFile loadedFile_;
+    std::vector<std::uint8_t> programImage_;
+    std::vector<std::uint8_t> bootImage_;
+    bool uploadRunning_ = false;
+    // The window was asked to close during an upload: it closes once the upload is over.
+    bool closeAfterUpload_ = false;
     std::uint8_t autoRunFlags_ = 0;
     int exchangeDepth_ = 0;
     bool deviceChangePending_ = false;

@@ -25,6 +25,16 @@ std::string CrcFailed(int lineIndex, std::string_view fileName)
     return Concat({CrcFailedPrefix, std::to_string(lineIndex), InFileOpen, fileName, NoDataWillBeLoaded});
 }
 
+std::string UploadFailed(std::string_view reason)
+{
+    if (reason.empty())
+        return std::string(ErrorUploadFailed);
+    std::string line = Concat({ErrorUploadFailedPrefix, reason});
+    if (line.back() != '.')
+        line += '.';
+    return line;
+}
+
 std::string StartAddressViolation(int lineIndex)
 {
     return Concat({StartAddressPrefix, std::to_string(lineIndex), StartAddressSuffix});

@@ -41,6 +41,10 @@ inline constexpr std::string_view UploadAborted = "Upload aborted.";
 // beyond the loaded data) is refused with this line instead of being reported as done.
 inline constexpr std::string_view ErrorCannotPlanUpload =
     "Error: Upload cannot be planned for this device layout.";
+// An upload that ended by an unexpected failure inside the program: the line names it, and the
+// window returns to idle as after a failed upload.
+inline constexpr std::string_view ErrorUploadFailed = "Error: Upload failed.";
+inline constexpr std::string_view ErrorUploadFailedPrefix = "Error: Upload failed: ";
 
 // Message boxes. CR LF separates the lines of a box.
 inline constexpr std::string_view CrcFailedPrefix = "CRC check failed. Invalid CRC at line ";
@@ -89,6 +93,8 @@ std::string BeyondFlash(int lineIndex, std::string_view fileName);
 // "Uploading program "<file>" finished with success." and its abort twin.
 std::string SuccessExpanded(std::string_view fileName);
 std::string AbortExpanded(std::string_view fileName);
+// "Error: Upload failed: <reason>." or, without a reason, "Error: Upload failed.".
+std::string UploadFailed(std::string_view reason);
 // "Version: " and the revision as four upper-case hexadecimal digits.
 std::string VersionLabel(unsigned revision);
 

@@ -6,11 +6,17 @@
 #include "windows/ComCtrls.h"
 #include "windows/StdCtrls.h"
 
+#include <algorithm>
+
 namespace controls {
 
+// XP-style progress bar: steps by 7 and stops at the maximum instead of wrapping around (the
+// upload's maxima are computed for that step).
 class TOcXPProgressBar : public classlib::TProgressBar {
     CLASSLIB_CLASS(TOcXPProgressBar, classlib::TProgressBar)
-    explicit TOcXPProgressBar(classlib::TComponent* owner) : TProgressBar(owner) {}
+    explicit TOcXPProgressBar(classlib::TComponent* owner) : TProgressBar(owner) { SetStep(7); }
+    void StepIt() { StepBy(Step()); }
+    void StepBy(int delta) { SetPosition(std::clamp(Position() + delta, Min(), Max())); }
 };
 
 class TAdvOfficeCheckBox : public classlib::TCheckBox {

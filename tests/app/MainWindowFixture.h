@@ -1,7 +1,7 @@
 #pragma once
 // The main window from its real layout against the simulated devices: a fixture that creates and
-// shows it, reads its history window and clicks its buttons, and helpers that pump messages or
-// act from inside a running wait.
+// shows it, reads its history window, clicks its buttons, drops files on it and answers its
+// dialogs, and helpers that pump messages or act from inside a running wait.
 #include "Dovrel.h"
 #include "Families.h"
 #include "Texts.h"
@@ -12,8 +12,13 @@
 #include "windows/Timers.h"
 
 #include <gtest/gtest.h>
+#include <shlobj.h>
 
+#include <cstdint>
+#include <cstring>
+#include <fstream>
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -66,6 +71,169 @@ private:
     TTimer* timer_;
 };
 
+// A dialog the window showed: its caption and the texts of its static controls, one per line.
+struct DialogSeen {
+    std::string title;
+    std::string text;
+};
+
+// Answers the modal dialogs (message boxes, the task dialog) that this thread shows, in order,
+// with the given buttons (IDOK, IDYES, IDNO): a timer looks for the dialog from inside its modal
+// loop, records what it says and clicks the button. Dialogs beyond the list are answered with
+// their default button so that a test never hangs on one.
+class DialogAnswers {
+public:
+    explicit DialogAnswers(std::vector<int> buttons = {}) : buttons_(std::move(buttons)), timer_(new TTimer(nullptr))
+    {
+        timer_->SetInterval(20);
+        timer_->SetOnTimer(TNotifyEvent(this, &DialogAnswers::Tick));
+        timer_->SetEnabled(true);
+    }
+    ~DialogAnswers() { timer_->Free(); }
+    DialogAnswers(const DialogAnswers&) = delete;
+    DialogAnswers& operator=(const DialogAnswers&) = delete;
+
+    std::vector<DialogSeen> seen;
+
+    std::vector<std::string> Titles() const
+    {
+        std::vector<std::string> titles;
+        for (const DialogSeen& d : seen)
+            titles.push_back(d.title);
+        return titles;
+    }
+
+private:
+    static BOOL CALLBACK FindDialog(HWND window, LPARAM parameter)
+    {
+        char className[32] = {};
+        GetClassNameA(window, className, sizeof className);
+        if (std::strcmp(className, "#32770") == 0 && IsWindowVisible(window)) {
+            *reinterpret_cast<HWND*>(parameter) = window;
+            return FALSE;
+        }
+        return TRUE;
+    }
+
+    static BOOL CALLBACK CollectStatic(HWND window, LPARAM parameter)
+    {
+        char className[32] = {};
+        char text[2048] = {};
+        GetClassNameA(window, className, sizeof className);
+        GetWindowTextA(window, text, sizeof text);
+        if (lstrcmpiA(className, "Static") == 0 && text[0] != '\0') {
+            auto* out = reinterpret_cast<std::string*>(parameter);
+            *out += (out->empty() ? "" : "\n") + std::string(text);
+        }
+        return TRUE;
+    }
+
+    void Tick(TObject*)
+    {
+        HWND dialog = nullptr;
+        EnumThreadWindows(GetCurrentThreadId(), FindDialog, reinterpret_cast<LPARAM>(&dialog));
+        if (dialog == nullptr)
+            return;
+        DialogSeen d;
+        char title[256] = {};
+        GetWindowTextA(dialog, title, sizeof title);
+        d.title = title;
+        EnumChildWindows(dialog, CollectStatic, reinterpret_cast<LPARAM>(&d.text));
+        const bool asked = seen.size() < buttons_.size();
+        seen.push_back(d);
+        HWND control = nullptr;
+        if (asked)
+            control = GetDlgItem(dialog, buttons_[seen.size() - 1]);
+        for (int fallback : {IDCANCEL, IDNO, IDOK})
+            if (control == nullptr)
+                control = GetDlgItem(dialog, fallback);
+        if (control == nullptr)
+            return;
+        // Sent, not posted: the dialog has ended when this returns, so the next tick cannot
+        // answer it twice.
+        SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(control), BN_CLICKED),
+                     reinterpret_cast<LPARAM>(control));
+    }
+
+    std::vector<int> buttons_;
+    TTimer* timer_;
+};
+
+// A folder of its own under the temporary folder, removed with everything in it at the end.
+class TempFolder {
+public:
+    TempFolder()
+    {
+        static int serial = 0;
+        char temp[MAX_PATH] = {};
+        GetTempPathA(MAX_PATH, temp);
+        path_ = std::string(temp) + "brenvik-window-" + std::to_string(GetCurrentProcessId()) + "-" +
+                std::to_string(++serial);
+        CreateDirectoryA(path_.c_str(), nullptr);
+    }
+    ~TempFolder()
+    {
+        for (const std::string& file : files_)
+            DeleteFileA(file.c_str());
+        RemoveDirectoryA(path_.c_str());
+    }
+    TempFolder(const TempFolder&) = delete;
+    TempFolder& operator=(const TempFolder&) = delete;
+
+    // Writes `content` to a file of that name in the folder; returns its full path.
+    std::string Write(const std::string& name, const std::string& content)
+    {
+        const std::string file = path_ + "\\" + name;
+        std::ofstream(file, std::ios::binary) << content;
+        files_.push_back(file);
+        return file;
+    }
+    const std::string& Path() const { return path_; }
+
+private:
+    std::string path_;
+    std::vector<std::string> files_;
+};
+
+// The drop handle the shell hands a window when files are dropped on it.
+inline HGLOBAL MakeDrop(const std::vector<std::string>& paths)
+{
+    std::size_t size = sizeof(DROPFILES) + 1;
+    for (const std::string& p : paths)
+        size += p.size() + 1;
+    HGLOBAL handle = GlobalAlloc(GHND, size);
+    auto* drop = static_cast<DROPFILES*>(GlobalLock(handle));
+    drop->pFiles = sizeof(DROPFILES);
+    drop->fWide = FALSE;
+    char* out = reinterpret_cast<char*>(drop) + sizeof(DROPFILES);
+    for (const std::string& p : paths) {
+        std::memcpy(out, p.c_str(), p.size() + 1);
+        out += p.size() + 1;
+    }
+    GlobalUnlock(handle);
+    return handle;
+}
+
+inline std::vector<std::uint8_t> ReadFlash(int device, DWORD address, DWORD length)
+{
+    std::vector<std::uint8_t> bytes(length);
+    if (!SimReadFlash(device, address, bytes.data(), length))
+        bytes.clear();
+    return bytes;
+}
+
+// The violations the device recorded, as "<kind>: <detail>" lines.
+inline Lines Violations(int device)
+{
+    Lines lines;
+    for (int i = 0; i < SimViolationCount(device); ++i) {
+        char text[512] = {};
+        SimViolationText(device, i, text, sizeof text);
+        lines.emplace_back(text);
+    }
+    return lines;
+}
+
 class MainWindow : public testing::Test {
 protected:
     static void SetUpTestSuite()
@@ -76,6 +244,7 @@ protected:
 
     void TearDown() override
     {
+        dialogs.reset();
         if (form)
             form->Free();
         form = nullptr;
@@ -105,6 +274,46 @@ protected:
 
     // Clicks Connect as the user does; returns when the click's handling is over.
     void ClickConnect() { SendMessageA(form->ButtonConnect->Handle(), BM_CLICK, 0, 0); }
+    // Clicks "Begin uploading" (or "Stop uploading"); returns when the click's handling is over,
+    // that is after a whole upload.
+    void ClickUpload() { SendMessageA(form->ButtonStartBootloader->Handle(), BM_CLICK, 0, 0); }
+
+    // Drops the files on the window as the shell does.
+    void DropFiles(const std::vector<std::string>& paths)
+    {
+        SendMessageA(form->Handle(), WM_DROPFILES, reinterpret_cast<WPARAM>(MakeDrop(paths)), 0);
+    }
+
+    // Writes the HEX text to a file and drops it on the window; returns the file's path.
+    std::string DropHex(const std::string& hexText, const std::string& name = "firmware.hex")
+    {
+        const std::string path = files.Write(name, hexText);
+        DropFiles({path});
+        return path;
+    }
+
+    // Starts with one device of `config`, connects, drops the HEX text and uploads, answering
+    // the dialogs with `answers` (the result dialog's OK by default). Returns the dropped file's
+    // path; the dialogs shown are in `dialogs`.
+    std::string LoadAndUpload(const std::string& config, const std::string& hexText, std::vector<int> answers = {IDOK})
+    {
+        Start(config.c_str(), 1);
+        if (testing::Test::HasFatalFailure())
+            return {};
+        ClickConnect();
+        EXPECT_TRUE(form->Connected()) << testing::PrintToString(History());
+        const std::string path = DropHex(hexText);
+        dialogs = std::make_unique<DialogAnswers>(std::move(answers));
+        ClickUpload();
+        return path;
+    }
+
+    // The history lines from `first` on.
+    Lines HistoryFrom(std::size_t first) const
+    {
+        const Lines all = History();
+        return first < all.size() ? Lines(all.begin() + static_cast<std::ptrdiff_t>(first), all.end()) : Lines{};
+    }
 
     std::string Item(controls::THTMLComboBox* box)
     {
@@ -112,6 +321,8 @@ protected:
     }
 
     TDovrel* form = nullptr;
+    TempFolder files;
+    std::unique_ptr<DialogAnswers> dialogs;
 };
 
 } // namespace window_test
