@@ -5,6 +5,8 @@
 #include "HexLoader.h"
 #include "Texts.h"
 
+#include "OcFormStorage.h"
+
 #include "core/StringList.h"
 #include "core/SysUtils.h"
 #include "windows/Application.h"
@@ -119,6 +121,7 @@ void RegisterWindowClasses()
     RegisterClasses({&TDovrel::StaticClass(), &hid::TOcHidDeviceController::StaticClass(),
                      &TImageList::StaticClass(), &TOpenDialog::StaticClass(), &TTimer::StaticClass(),
                      &TMemo::StaticClass()});
+    storage::RegisterStorageClasses();
 }
 
 TDovrel::TDovrel(TComponent* owner) : TForm(owner)

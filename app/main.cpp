@@ -2,21 +2,33 @@
 #include "Dovrel.h"
 #include "Texts.h"
 
+#include "BcStartup.h"
+#include "OcControlUtilsWin.h"
+
 #include "windows/Application.h"
 
-int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int)
+int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int)
 {
     using namespace classlib;
+    // Module start-up before the main window exists: the utility modules, then the storage
+    // modules (the class library started with the process).
+    bcl::StartUtilityModules(instance);
+    storage::RegisterExtraDragCursors();
     app::RegisterWindowClasses();
     Application->Initialize();
     Application->SetTitle(std::string(app::text::ApplicationTitle));
     app::TDovrel* Dovrel = nullptr;
+    int exitCode = 0;
     try {
         Application->CreateForm(Dovrel);
     } catch (Exception& e) {
         Application->ShowException(&e);
-        return 1;
+        exitCode = 1;
     }
-    Application->Run();
-    return 0;
+    if (exitCode == 0)
+        Application->Run();
+    // The window goes before the modules stop: destroying it writes "Settings.ini".
+    Application->DestroyComponents();
+    bcl::StopUtilityModules(instance);
+    return exitCode;
 }

@@ -40,8 +40,15 @@ int WordOr(const std::string& text, int n, int fallback)
     return StrToIntDef(bcl::ExtractWord(n, text, " ,"), fallback);
 }
 
-// True when the rectangle lies at least partly on some monitor.
-bool OnSomeScreen(const RECT& r) { return MonitorFromRect(&r, MONITOR_DEFAULTTONULL) != nullptr; }
+// True when the rectangle lies at least partly on some monitor and is no larger than the
+// platform lets any window grow (the maximum tracking size spans all screens), so that it can
+// have come from a real window.
+bool FitsOnTheScreens(const RECT& r)
+{
+    return MonitorFromRect(&r, MONITOR_DEFAULTTONULL) != nullptr &&
+           int64_t{r.right} - r.left <= GetSystemMetrics(SM_CXMAXTRACK) &&
+           int64_t{r.bottom} - r.top <= GetSystemMetrics(SM_CYMAXTRACK);
+}
 
 } // namespace
 
@@ -155,8 +162,9 @@ void LoadWindowPlacement(TCustomForm* form, TOcCustomAppStorage* storage, const 
         if (found)
             found = LoadIntegerOr(storage, JoinStoragePaths({path, "PixelsPerInch"}), CurrentPixelsPerInch()) ==
                     CurrentPixelsPerInch();
-        // A damaged file must not put the window where no screen shows it.
-        if (found && r.left < r.right && r.top < r.bottom && OnSomeScreen(r)) {
+        // A damaged file must not put the window where no screen shows it, nor make it larger than
+        // the screens.
+        if (found && r.left < r.right && r.top < r.bottom && FitsOnTheScreens(r)) {
             if (!form->ComponentState().Contains(csDesigning)) {
                 const TPosition position = form->Position();
                 if (options.Contains(fpSize) && options.Contains(fpLocation))

@@ -6,14 +6,17 @@
 #include "Families.h"
 #include "Texts.h"
 
+#include "OcAppIniFileStorage.h"
 #include "SimApi.h"
 #include "core/StringList.h"
+#include "core/SysUtils.h"
 #include "windows/Application.h"
 #include "windows/Timers.h"
 
 #include <gtest/gtest.h>
 #include <shlobj.h>
 
+#include <cctype>
 #include <cstdint>
 #include <cstring>
 #include <fstream>
@@ -248,6 +251,8 @@ protected:
         if (form)
             form->Free();
         form = nullptr;
+        if (!settingsFile.empty())
+            DeleteFileA(settingsFile.c_str());
         char error[256] = {};
         SimConfigure("", error, sizeof error);
     }
@@ -259,8 +264,30 @@ protected:
         char error[256] = {};
         ASSERT_GE(SimConfigure(config, error, sizeof error), 0) << error;
         form = new TDovrel(Application);
+        UseOwnSettingsFile();
         form->Show();
         ASSERT_TRUE(Pump([&] { return form->DeviceList()->Count() == devices && History().size() >= 1; }));
+    }
+
+    // Each test keeps the window's settings in a file of its own, so that tests running in
+    // parallel never share one "Settings.ini". The storage refuses writes while its file name
+    // changes, so the change writes nothing to the file it read when the window was created
+    // (the test program's folder is its own and holds none).
+    void UseOwnSettingsFile()
+    {
+        auto* ini = dynamic_cast<storage::TOcAppIniFileStorage*>(form->FindComponent("IniFileStorage"));
+        ASSERT_NE(ini, nullptr);
+        const auto* test = testing::UnitTest::GetInstance()->current_test_info();
+        std::string name = std::string("Settings-") + test->test_suite_name() + "-" + test->name();
+        for (char& c : name)
+            if (!isalnum(static_cast<unsigned char>(c)) && c != '-')
+                c = '_';
+        settingsFile = ExtractFilePath(Application->ExeName()) + name + ".ini";
+        DeleteFileA(settingsFile.c_str()); // left over by an interrupted run
+        ini->SetReadOnly(true);
+        ini->SetFileName(name + ".ini");
+        ini->SetReadOnly(false);
+        ASSERT_EQ(ini->FullFileName(), settingsFile);
     }
 
     Lines History() const
@@ -323,6 +350,7 @@ protected:
     TDovrel* form = nullptr;
     TempFolder files;
     std::unique_ptr<DialogAnswers> dialogs;
+    std::string settingsFile;
 };
 
 } // namespace window_test

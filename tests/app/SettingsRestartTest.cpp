@@ -1,0 +1,486 @@
+// The real Brenvik.exe keeps its settings across restarts: a private copy runs in a folder of
+// its own (its "Settings.ini" lives beside it), is moved and changed through its window from
+// this process, closed with WM_CLOSE and started again. The file is checked byte for byte and
+// read back by Windows' own INI reader; a read-only file, a killed process and damaged files
+// are handled without harm.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+namespace {
+
+constexpr DWORD StartLimitMs = 30000;
+constexpr DWORD ExitLimitMs = 30000;
+
+std::string ReadBytes(const std::string& name)
+{
+    std::ifstream in(name, std::ios::binary);
+    std::stringstream s;
+    s << in.rdbuf();
+    return s.str();
+}
+
+void WriteBytes(const std::string& name, const std::string& bytes)
+{
+    std::ofstream(name, std::ios::binary) << bytes;
+}
+
+std::string Printf(const char* format, int a, int b, int c, int d)
+{
+    char text[128];
+    snprintf(text, sizeof text, format, a, b, c, d);
+    return text;
+}
+
+std::string ScreenSizeSuffix()
+{
+    return "(" + std::to_string(GetSystemMetrics(SM_CXSCREEN)) + "x" + std::to_string(GetSystemMetrics(SM_CYSCREEN)) +
+           ")";
+}
+
+int ScreenPixelsPerInch()
+{
+    HDC dc = GetDC(nullptr);
+    const int ppi = GetDeviceCaps(dc, LOGPIXELSY);
+    ReleaseDC(nullptr, dc);
+    return ppi;
+}
+
+// The build's Brenvik.exe, seen from inside Wine (the build tree is on drive Z:).
+std::string BuiltProgram()
+{
+    std::string path = "Z:" BRENVIK_EXE_UNIX_PATH;
+    std::replace(path.begin(), path.end(), '/', '\\');
+    return path;
+}
+
+struct FindWindowOf {
+    DWORD processId;
+    const char* className;
+    const char* text = nullptr; // any when null
+    HWND found = nullptr;
+};
+
+BOOL CALLBACK MatchWindow(HWND window, LPARAM param)
+{
+    auto* find = reinterpret_cast<FindWindowOf*>(param);
+    DWORD owner = 0;
+    GetWindowThreadProcessId(window, &owner);
+    char name[64] = {};
+    GetClassNameA(window, name, sizeof name);
+    char text[128] = {};
+    if (find->text)
+        GetWindowTextA(window, text, sizeof text);
+    if (owner == find->processId && strcmp(name, find->className) == 0 && (!find->text || strcmp(text, find->text) == 0)) {
+        find->found = window;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+// One run of the program copy, driven from this process.
+class Program {
+public:
+    explicit Program(const std::string& exe)
+    {
+        STARTUPINFOA si{};
+        si.cb = sizeof si;
+        std::string commandLine = "\"" + exe + "\"";
+        // The working folder is not the program's: the settings must be found beside the program.
+        char windows[MAX_PATH];
+        GetWindowsDirectoryA(windows, MAX_PATH);
+        started_ = CreateProcessA(exe.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, windows, &si,
+                                  &info_) != FALSE;
+        if (!started_)
+            return;
+        const DWORD start = GetTickCount();
+        while (GetTickCount() - start < StartLimitMs && !window_) {
+            FindWindowOf find{info_.dwProcessId, "ClasslibTDovrel"};
+            EnumWindows(MatchWindow, reinterpret_cast<LPARAM>(&find));
+            if (find.found && IsWindowVisible(find.found))
+                window_ = find.found;
+            else if (WaitForSingleObject(info_.hProcess, 50) == WAIT_OBJECT_0)
+                break;
+        }
+    }
+    ~Program()
+    {
+        if (!started_)
+            return;
+        if (WaitForSingleObject(info_.hProcess, 0) == WAIT_TIMEOUT)
+            TerminateProcess(info_.hProcess, 99);
+        WaitForSingleObject(info_.hProcess, ExitLimitMs);
+        CloseHandle(info_.hThread);
+        CloseHandle(info_.hProcess);
+    }
+    Program(const Program&) = delete;
+    Program& operator=(const Program&) = delete;
+
+    HWND Window() const { return window_; }
+
+    RECT Rect() const
+    {
+        RECT r{};
+        GetWindowRect(window_, &r);
+        return r;
+    }
+
+    void MoveTo(int left, int top) const
+    {
+        SetWindowPos(window_, nullptr, left, top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    }
+
+    // The first child window of the given class and text.
+    HWND Child(const char* className, const char* text) const
+    {
+        FindWindowOf find{info_.dwProcessId, className, text};
+        EnumChildWindows(window_, MatchWindow, reinterpret_cast<LPARAM>(&find));
+        return find.found;
+    }
+
+    // "Close when finished" is clicked as a button reports a click: BN_CLICKED to its parent.
+    void ClickCloseWhenFinished() const
+    {
+        HWND box = Child("Button", "Close when finished");
+        SendMessageA(GetParent(box), WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(box), BN_CLICKED),
+                     reinterpret_cast<LPARAM>(box));
+    }
+    bool CloseWhenFinished() const
+    {
+        return SendMessageA(Child("Button", "Close when finished"), BM_GETCHECK, 0, 0) == BST_CHECKED;
+    }
+
+    // WM_CLOSE as the window's close button sends it; true when the process then ends by itself.
+    bool Close() const
+    {
+        PostMessageA(window_, WM_CLOSE, 0, 0);
+        return WaitForSingleObject(info_.hProcess, ExitLimitMs) == WAIT_OBJECT_0 && ExitCode() == 0;
+    }
+
+    void Kill() const
+    {
+        TerminateProcess(info_.hProcess, 99);
+        WaitForSingleObject(info_.hProcess, ExitLimitMs);
+    }
+
+    DWORD ExitCode() const
+    {
+        DWORD code = STILL_ACTIVE;
+        GetExitCodeProcess(info_.hProcess, &code);
+        return code;
+    }
+
+private:
+    bool started_ = false;
+    PROCESS_INFORMATION info_{};
+    HWND window_ = nullptr;
+};
+
+// The values the main window writes, in the order of the file.
+struct Settings {
+    int showCmd = SW_SHOWNORMAL;
+    std::string minMaxPos;
+    RECT normPos{};
+    bool closeWhenFinished = false;
+    std::string initialDir;
+    std::string fileName;
+    int mcuIndex = -1;
+
+    std::string FileText() const
+    {
+        const std::string suffix = ScreenSizeSuffix();
+        const std::string norm = Printf("%d,%d,%d,%d", normPos.left, normPos.top, normPos.right, normPos.bottom);
+        return "[frmDovrel]\r\n"
+               "FormVersion=0\r\n"
+               "ShowCmd=" + std::to_string(showCmd) + "\r\n"
+               // A window that was never maximized carries no placement flags.
+               "Flags=0\r\n"
+               "PixelsPerInch=" + std::to_string(ScreenPixelsPerInch()) + "\r\n"
+               "MinMaxPos" + suffix + "=" + minMaxPos + "\r\n"
+               "MinMaxPos=" + minMaxPos + "\r\n"
+               "NormPos" + suffix + "=" + norm + "\r\n"
+               "NormPos=" + norm + "\r\n"
+               "CheckBoxClose_Checked=" + (closeWhenFinished ? "TRUE" : "FALSE") + "\r\n"
+               "OpenDialog1_InitialDir=" + initialDir + "\r\n"
+               "OpenDialog1_FileName=" + fileName + "\r\n"
+               "MCUComboBox_ItemIndex=" + std::to_string(mcuIndex) + "\r\n"
+               "\r\n";
+    }
+};
+
+// The value of a key as the file holds it (empty when missing).
+std::string ValueOf(const std::string& text, const std::string& key)
+{
+    const std::string start = "\r\n" + key + "=";
+    const size_t at = text.find(start);
+    if (at == std::string::npos)
+        return std::string();
+    const size_t from = at + start.size();
+    return text.substr(from, text.find("\r\n", from) - from);
+}
+
+RECT Moved(RECT r, int left, int top)
+{
+    OffsetRect(&r, left - r.left, top - r.top);
+    return r;
+}
+
+bool OnScreen(const RECT& r)
+{
+    return r.left >= 0 && r.top >= 0 && r.right <= GetSystemMetrics(SM_CXSCREEN) &&
+           r.bottom <= GetSystemMetrics(SM_CYSCREEN);
+}
+
+testing::AssertionResult SameRect(const RECT& a, const RECT& b)
+{
+    if (EqualRect(&a, &b))
+        return testing::AssertionSuccess();
+    return testing::AssertionFailure() << Printf("(%d,%d,%d,%d)", a.left, a.top, a.right, a.bottom) << " vs "
+                                       << Printf("(%d,%d,%d,%d)", b.left, b.top, b.right, b.bottom);
+}
+
+class SettingsRestart : public testing::Test {
+protected:
+    void SetUp() override
+    {
+        char temp[MAX_PATH];
+        GetTempPathA(MAX_PATH, temp);
+        folder = std::string(temp) + "BrenvikSettings-" + std::to_string(GetCurrentProcessId()) + "-" +
+                 testing::UnitTest::GetInstance()->current_test_info()->name();
+        CreateDirectoryA(folder.c_str(), nullptr);
+        exe = folder + "\\Brenvik.exe";
+        settings = folder + "\\Settings.ini";
+        ASSERT_TRUE(CopyFileA(BuiltProgram().c_str(), exe.c_str(), FALSE)) << BuiltProgram();
+    }
+
+    void TearDown() override
+    {
+        for (const std::string& name : FolderFiles()) {
+            const std::string path = folder + "\\" + name;
+            SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+            DeleteFileA(path.c_str());
+        }
+        RemoveDirectoryA(folder.c_str());
+    }
+
+    std::vector<std::string> FolderFiles() const
+    {
+        std::vector<std::string> names;
+        WIN32_FIND_DATAA data;
+        HANDLE find = FindFirstFileA((folder + "\\*").c_str(), &data);
+        if (find == INVALID_HANDLE_VALUE)
+            return names;
+        do {
+            if (!(data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
+                names.push_back(data.cFileName);
+        } while (FindNextFileA(find, &data));
+        FindClose(find);
+        std::sort(names.begin(), names.end());
+        return names;
+    }
+
+    // The window where the layout puts it, measured once with no settings file.
+    RECT DesignedRect()
+    {
+        DeleteFileA(settings.c_str());
+        Program program(exe);
+        EXPECT_NE(program.Window(), nullptr);
+        const RECT r = program.Rect();
+        EXPECT_TRUE(program.Close());
+        DeleteFileA(settings.c_str());
+        return r;
+    }
+
+    std::string folder;
+    std::string exe;
+    std::string settings;
+};
+
+TEST_F(SettingsRestart, FirstRunWritesTheDocumentedFileAndTheNextRunRestoresIt)
+{
+    Settings expected;
+    {
+        Program program(exe);
+        ASSERT_NE(program.Window(), nullptr);
+        EXPECT_FALSE(program.CloseWhenFinished());
+        program.MoveTo(300, 200);
+        program.ClickCloseWhenFinished();
+        ASSERT_TRUE(program.CloseWhenFinished());
+        expected.normPos = program.Rect();
+        EXPECT_EQ(expected.normPos.left, 300);
+        EXPECT_EQ(expected.normPos.top, 200);
+        ASSERT_TRUE(program.Close());
+    }
+    const std::string written = ReadBytes(settings);
+    expected.closeWhenFinished = true;
+    // The minimized and maximized positions are the platform's; both copies must agree.
+    expected.minMaxPos = ValueOf(written, "MinMaxPos");
+    EXPECT_EQ(ValueOf(written, "MinMaxPos" + ScreenSizeSuffix()), expected.minMaxPos);
+    int words[4];
+    char end;
+    EXPECT_EQ(sscanf(expected.minMaxPos.c_str(), "%d,%d,%d,%d%c", &words[0], &words[1], &words[2], &words[3], &end), 4)
+        << expected.minMaxPos;
+    EXPECT_EQ(written, expected.FileText());
+
+    // Windows' own INI reader sees the same values.
+    char value[256];
+    GetPrivateProfileStringA("frmDovrel", "NormPos", "", value, sizeof value, settings.c_str());
+    EXPECT_EQ(std::string(value), Printf("%d,%d,%d,%d", expected.normPos.left, expected.normPos.top,
+                                         expected.normPos.right, expected.normPos.bottom));
+    GetPrivateProfileStringA("frmDovrel", "CheckBoxClose_Checked", "", value, sizeof value, settings.c_str());
+    EXPECT_STREQ(value, "TRUE");
+    EXPECT_EQ(GetPrivateProfileIntA("frmDovrel", "MCUComboBox_ItemIndex", 7, settings.c_str()), -1);
+    EXPECT_EQ(GetPrivateProfileIntA("frmDovrel", "ShowCmd", 0, settings.c_str()), SW_SHOWNORMAL);
+
+    // Started again: the window comes back where it was, with the box checked, and an
+    // unchanged run writes the same bytes.
+    {
+        Program program(exe);
+        ASSERT_NE(program.Window(), nullptr);
+        EXPECT_TRUE(SameRect(program.Rect(), expected.normPos));
+        EXPECT_TRUE(program.CloseWhenFinished());
+        ASSERT_TRUE(program.Close());
+    }
+    EXPECT_EQ(ReadBytes(settings), written);
+    EXPECT_EQ(FolderFiles(), (std::vector<std::string>{"Brenvik.exe", "Settings.ini"}));
+}
+
+TEST_F(SettingsRestart, StoredValuesPassThroughARunUnchanged)
+{
+    // A file as the program writes it, with values of its own: all of them reach the window's
+    // components at start and come back from them at exit.
+    const RECT designed = DesignedRect();
+    Settings stored;
+    stored.normPos = Moved(designed, 420, 260);
+    stored.minMaxPos = "-1,-1,-1,-1";
+    stored.closeWhenFinished = true;
+    stored.initialDir = "Z:\\firmware\\boards";
+    stored.fileName = "Z:\\firmware\\boards\\blink led.hex";
+    WriteBytes(settings, stored.FileText());
+    {
+        Program program(exe);
+        ASSERT_NE(program.Window(), nullptr);
+        EXPECT_TRUE(SameRect(program.Rect(), stored.normPos));
+        EXPECT_TRUE(program.CloseWhenFinished());
+        ASSERT_TRUE(program.Close());
+    }
+    EXPECT_EQ(ReadBytes(settings), stored.FileText());
+
+    // Keys the program does not know stay, and an existing file keeps its order.
+    const std::string foreign = "[Other]\r\nKey=1\r\n\r\n[frmDovrel]\r\nNormPos=" +
+                                Printf("%d,%d,%d,%d", stored.normPos.left, stored.normPos.top, stored.normPos.right,
+                                       stored.normPos.bottom) +
+                                "\r\nCheckBoxClose_Checked=no\r\nExtra=kept\r\n\r\n";
+    WriteBytes(settings, foreign);
+    {
+        Program program(exe);
+        ASSERT_NE(program.Window(), nullptr);
+        EXPECT_FALSE(program.CloseWhenFinished());
+        ASSERT_TRUE(program.Close());
+    }
+    const std::string rewritten = ReadBytes(settings);
+    EXPECT_EQ(rewritten.rfind("[Other]\r\nKey=1\r\n\r\n[frmDovrel]\r\nNormPos=", 0), 0u) << rewritten;
+    EXPECT_NE(rewritten.find("\r\nCheckBoxClose_Checked=FALSE\r\nExtra=kept\r\nFormVersion=0\r\n"), std::string::npos)
+        << rewritten;
+}
+
+TEST_F(SettingsRestart, ReadOnlyFileIsLeftByteIdentical)
+{
+    const std::string original = "[frmDovrel]\r\nCheckBoxClose_Checked=yes\r\nNormPos=1,2,3\r\n";
+    WriteBytes(settings, original);
+    SetFileAttributesA(settings.c_str(), FILE_ATTRIBUTE_READONLY);
+    {
+        Program program(exe);
+        ASSERT_NE(program.Window(), nullptr);
+        EXPECT_TRUE(program.CloseWhenFinished()); // read all the same
+        program.MoveTo(50, 60);
+        program.ClickCloseWhenFinished();
+        ASSERT_TRUE(program.Close());
+    }
+    EXPECT_EQ(ReadBytes(settings), original);
+    EXPECT_EQ(GetFileAttributesA(settings.c_str()) & FILE_ATTRIBUTE_READONLY, DWORD{FILE_ATTRIBUTE_READONLY});
+    EXPECT_EQ(FolderFiles(), (std::vector<std::string>{"Brenvik.exe", "Settings.ini"}));
+}
+
+TEST_F(SettingsRestart, KilledProcessLeavesTheOldFileIntact)
+{
+    const std::string original = "[frmDovrel]\r\nFormVersion=0\r\nCheckBoxClose_Checked=TRUE\r\n\r\n";
+    WriteBytes(settings, original);
+    {
+        Program program(exe);
+        ASSERT_NE(program.Window(), nullptr);
+        program.MoveTo(70, 80);
+        program.ClickCloseWhenFinished();
+        program.Kill();
+    }
+    EXPECT_EQ(ReadBytes(settings), original);
+    EXPECT_EQ(FolderFiles(), (std::vector<std::string>{"Brenvik.exe", "Settings.ini"}));
+}
+
+TEST_F(SettingsRestart, DamagedFileStartsTheWindowOnTheScreen)
+{
+    const RECT designed = DesignedRect();
+    ASSERT_TRUE(OnScreen(designed));
+    const std::string suffix = ScreenSizeSuffix();
+    struct Case {
+        const char* what;
+        std::string text;
+        POINT origin; // where the window opens: Designed where the layout puts it, Anywhere on the screen
+    };
+    const POINT Designed{-1, -1};
+    const POINT Anywhere{-2, -2};
+    const char binary[] = "[frmDovrel]\r\nNormPos=1\0" "2,3,4\r\n\x01\x02\xff=\xfe\r\n";
+    const std::vector<Case> cases = {
+        {"words that are no numbers",
+         "[frmDovrel]\r\nFormVersion=zero\r\nShowCmd=zz\r\nFlags=?\r\nPixelsPerInch=many\r\nMinMaxPos=a,b,c,d\r\n"
+         "NormPos=abc,def,ghi,jkl\r\nCheckBoxClose_Checked=perhaps\r\nMCUComboBox_ItemIndex=12abc\r\n",
+         Designed},
+        {"numbers that overflow",
+         "[frmDovrel]\r\nFlags=99999999999999999999\r\nNormPos=99999999999,99999999999,99999999999,99999999999\r\n"
+         "MinMaxPos=-99999999999,1,2,3\r\nMCUComboBox_ItemIndex=4294967296\r\n",
+         Designed},
+        {"a size that overflows at a readable place",
+         "[frmDovrel]\r\nNormPos=100,90,2147483647,2147483647\r\n", Designed},
+        {"missing words", "[frmDovrel]\r\nNormPos=,,,\r\nMinMaxPos=\r\nShowCmd=\r\n", Designed},
+        {"only a left edge", "[frmDovrel]\r\nNormPos=300\r\n", {300, designed.top}},
+        {"left not below right", "[frmDovrel]\r\nNormPos=500,300,400,600\r\n", Designed},
+        {"top not below bottom", "[frmDovrel]\r\nNormPos=500,300,900,300\r\n", Designed},
+        {"a place no screen shows", "[frmDovrel]\r\nNormPos" + suffix + "=-30000,-30000,-29000,-29000\r\n", Designed},
+        {"line feeds alone", "[frmDovrel]\nShowCmd=1\nNormPos=310,210," + std::to_string(310 + designed.right - designed.left) +
+                                 "," + std::to_string(210 + designed.bottom - designed.top) + "\n",
+         {310, 210}},
+        {"carriage returns alone and blanks", "  [ frmDovrel ]  \r  NormPos =  320 , 220  \r\r\r",
+         {320, 220}},
+        {"no section", "NormPos=10,10,400,400\r\nShowCmd=3\r\n", Designed},
+        {"bytes that are no text", std::string(binary, sizeof binary - 1), Anywhere},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        WriteBytes(settings, c.text);
+        Program program(exe);
+        ASSERT_NE(program.Window(), nullptr);
+        const RECT r = program.Rect();
+        const POINT origin = c.origin.x == Designed.x   ? POINT{designed.left, designed.top}
+                             : c.origin.x == Anywhere.x ? POINT{r.left, r.top}
+                                                        : c.origin;
+        EXPECT_TRUE(SameRect(r, Moved(designed, origin.x, origin.y)));
+        EXPECT_TRUE(OnScreen(r));
+        EXPECT_FALSE(program.CloseWhenFinished());
+        ASSERT_TRUE(program.Close());
+        // What the program writes back is sound again.
+        const std::string written = ReadBytes(settings);
+        char value[256];
+        GetPrivateProfileStringA("frmDovrel", "NormPos", "", value, sizeof value, settings.c_str());
+        EXPECT_EQ(std::string(value), Printf("%d,%d,%d,%d", r.left, r.top, r.right, r.bottom)) << written;
+        GetPrivateProfileStringA("frmDovrel", "CheckBoxClose_Checked", "", value, sizeof value, settings.c_str());
+        EXPECT_STREQ(value, "FALSE") << written;
+    }
+}
+
+} // namespace
