@@ -78,7 +78,8 @@ private:
         if (!pic32_)
             return true;
         const std::uint64_t limit = Pic32BootFlashEnd(f_) - ebs_;
-        if (limit < Pic32BootBase)
+        // No room at all, or none for a boot image that has data (the cut would drop all of it).
+        if (limit < Pic32BootBase || (limit == Pic32BootBase && !boot_.empty()))
             return false;
         plan_.bootFirst = Pic32BootBase;
         plan_.bootEnd = limit;
@@ -99,18 +100,16 @@ private:
         plan_.programFirst = base;
         plan_.programEnd = bs;
 
-        if (!image_.empty() && image_.size() + base > bs - std::min(bs, savedLength)) {
-            plan_.questions.push_back(OverflowQuestion::BootloaderArea);
-            if (bs < base + savedLength)
-                return Refuse();
-            image_.resize(static_cast<std::size_t>(bs - savedLength - base));
-        }
-        if (!CutBootImage(OverflowQuestion::BootloaderArea))
-            return Refuse();
-        if (image_.empty())
+        if (image_.empty()) {
+            if (!CutBootImage(OverflowQuestion::BootloaderArea))
+                Refuse();
             return;
+        }
 
-        // The block (or sector) directly below the bootloader is erased and written last.
+        // The block (or sector) directly below the bootloader is erased and written last and
+        // ends with the saved vector. The device's layout must hold that block; this is decided
+        // before the overflow cut, which could otherwise shrink the image to nothing and report
+        // an upload that wrote nothing (not even the saved vector) as a success.
         std::uint64_t last = ebs_;
         if (sectors_) {
             if (bs == 0)
@@ -121,6 +120,13 @@ private:
             last = static_cast<std::uint64_t>(size);
         }
         if (bs < base + last || savedLength > last)
+            return Refuse();
+
+        if (image_.size() + base > bs - savedLength) {
+            plan_.questions.push_back(OverflowQuestion::BootloaderArea);
+            image_.resize(static_cast<std::size_t>(bs - savedLength - base));
+        }
+        if (!CutBootImage(OverflowQuestion::BootloaderArea))
             return Refuse();
         const std::uint64_t len = image_.size();
         const bool reachesLast = len + base > bs - last;
@@ -183,15 +189,19 @@ private:
         plan_.programFirst = app;
         plan_.programEnd = imageBase + limit;
 
-        if (!image_.empty() && image_.size() > limit) {
+        if (image_.empty()) {
+            if (!CutBootImage(OverflowQuestion::BootSpace))
+                Refuse();
+            return;
+        }
+        if (image_.size() > limit) {
             plan_.questions.push_back(OverflowQuestion::ProgramMemory);
             image_.resize(static_cast<std::size_t>(limit));
         }
         if (!CutBootImage(OverflowQuestion::BootSpace))
             return Refuse();
-        if (image_.empty())
-            return;
-        // The application must start inside the loaded image, at or above its first address.
+        // The application must start inside what is left of the image, at or above its first
+        // address (a cut to nothing leaves no application to write).
         if (app < imageBase || app - imageBase >= image_.size())
             return Refuse();
         const std::uint64_t appIndex = app - imageBase;

@@ -150,9 +150,13 @@ TEST(UploadPlan, StartLayoutCountsFromTheApplicationStart)
 
 TEST(UploadPlan, CombinationsThatCannotBePlannedAreRefused)
 {
-    struct Case { const char* what; DeviceInfo device; std::size_t imageSize; };
+    struct Case { const char* what; DeviceInfo device; std::size_t imageSize; std::size_t bootSize = 0; };
     const Case cases[] = {
         {"application start beyond the image", Device(30, 1024, 256, 0, 0x0101, 0x10000, 0x4000), 0x2000},
+        // The overflow cut would leave nothing to write; the upload must not report success.
+        {"bootloader inside the first erase block", Device(43, 64, 5120, 0x14, 0, 0xA00, 0x154), 510},
+        {"no flash above the application start", Device(30, 1024, 256, 0, 0x0101, 0, 0), 0x100},
+        {"no boot flash below its protected end", Device(20, 0x3000, 256, 0x9D07F000), 0x100, 0x40},
         {"bootloader below the saved vector", Device(30, 1024, 256, 8), 0x100},
         {"bootloader off the erase-block grid", Device(2, 64, 64, 0x7C10), 0x100},
         {"write block does not divide the erase block", Device(2, 64, 48, 0x7C00), 0x70},
@@ -161,7 +165,7 @@ TEST(UploadPlan, CombinationsThatCannotBePlannedAreRefused)
         {"application start off the block grid", Device(30, 1024, 256, 0, 0x0101, 0x10000, 0x1100), 0x2000},
     };
     for (const auto& c : cases) {
-        const UploadPlan plan = PlanUpload({c.device, Pattern(c.imageSize), {}});
+        const UploadPlan plan = PlanUpload({c.device, Pattern(c.imageSize), Pattern(c.bootSize)});
         EXPECT_FALSE(plan.Ok()) << c.what;
         EXPECT_EQ(plan.error, "Error: Upload cannot be planned for this device layout.") << c.what;
         EXPECT_TRUE(plan.steps.empty() && plan.questions.empty()) << c.what;
