@@ -214,6 +214,8 @@ bool ParseConfig(std::string_view text, SimulatorConfig* out, std::string* error
     std::string key = Trim(line.substr(0, eq)), value = Trim(line.substr(eq + 1));
     if (section == Simulator && key == "trace") {
       config.tracePath = value;
+    } else if (section == Simulator && key == "flash_dump") {
+      config.flashDumpPath = value;
     } else if (section == Device && DeviceKeys().count(key)) {
       if (!DeviceKeys().at(key)(config.devices.back(), value))
         return fail("invalid value for '" + key + "': " + value);

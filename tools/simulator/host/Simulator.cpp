@@ -19,6 +19,7 @@
 
 #include "Bootloader.h"
 #include "Config.h"
+#include "FlashDump.h"
 #include "FrameModel.h"
 #include "Trace.h"
 
@@ -173,6 +174,7 @@ class Device {
 
 std::vector<std::unique_ptr<Device>> g_devices;
 std::string g_tracePath;
+std::string g_flashDumpPath;
 DWORD g_nextInstance = 0x1001;
 bool g_started = false;
 
@@ -436,6 +438,7 @@ void StartLocked() {
     return;
   }
   g_tracePath = config.tracePath;
+  g_flashDumpPath = config.flashDumpPath;
   for (const sim::DeviceProfile& profile : config.devices) {
     g_devices.push_back(std::make_unique<Device>(profile));
     if (profile.plugged) g_devices.back()->Plug(g_nextInstance++);
@@ -477,12 +480,18 @@ int CopyText(const std::string& text, char* out, int size) {
   return int(text.size());
 }
 
-void WriteTraceFile() {
-  if (g_tracePath.empty()) return;
-  std::ofstream out(g_tracePath, std::ios::binary);
-  for (auto& d : g_devices) {
-    out << "device " << d->Profile().id << " (frame model " << d->Frames().MinimumMs() << " ms)\n"
-        << d->Trace().Text();
+// Called at exit without g_lock: the serving threads are gone, one may have held it.
+void WriteExitFiles() {
+  if (!g_tracePath.empty()) {
+    std::ofstream out(g_tracePath, std::ios::binary);
+    for (auto& d : g_devices) {
+      out << "device " << d->Profile().id << " (frame model " << d->Frames().MinimumMs() << " ms)\n"
+          << d->Trace().Text();
+    }
+  }
+  if (!g_flashDumpPath.empty()) {
+    std::ofstream out(g_flashDumpPath, std::ios::binary);
+    for (auto& d : g_devices) out << sim::FlashDumpText(d->Engine());
   }
 }
 
@@ -506,6 +515,7 @@ SIM_API int SimConfigure(const char* configText, char* error, int errorSize) {
   old.clear();  // stops their threads (outside the lock: they take it while finishing)
   std::lock_guard<std::mutex> hold(g_lock);
   g_tracePath = config.tracePath;
+  g_flashDumpPath = config.flashDumpPath;
   for (const sim::DeviceProfile& profile : config.devices) {
     g_devices.push_back(std::make_unique<Device>(profile));
     if (profile.plugged) g_devices.back()->Plug(g_nextInstance++);
@@ -673,7 +683,7 @@ SIM_API BOOL SimDeviceForHandle(HANDLE handle, SimDeviceInfo* out) {
 
 BOOL WINAPI DllMain(HINSTANCE, DWORD reason, LPVOID) {
   // The devices are never destroyed at exit (their threads are gone by then); only the trace
-  // file is written.
-  if (reason == DLL_PROCESS_DETACH) WriteTraceFile();
+  // and flash dump files are written.
+  if (reason == DLL_PROCESS_DETACH) WriteExitFiles();
   return TRUE;
 }
