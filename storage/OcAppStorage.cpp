@@ -673,24 +673,34 @@ void TOcCustomAppStorage::PutStringValue(const std::string& path, const std::str
     RawWriteString(path, EncryptValueText(value));
 }
 
-double TOcCustomAppStorage::GetFloatValue(const std::string& path, double fallback)
+template <class T, class FromText, class ReadRaw>
+T TOcCustomAppStorage::ReadTextOrRaw(const std::string& path, T fallback, bool asText,
+                                     const std::string& fallbackText, FromText fromText, ReadRaw readRaw)
 {
-    return ReadWithPolicy(path, fallback, [&] {
+    return ReadWithPolicy(path, fallback, [&]() -> T {
         auto readText = [&] {
-            return DecryptValueText(RawReadString(path, EncryptValueText(FloatToStr(fallback))));
+            return fromText(DecryptValueText(RawReadString(path, EncryptValueText(fallbackText))));
         };
-        if (StorageOptions()->FloatAsString()) {
-            double value;
-            if (TryStrToFloat(readText(), value))
-                return value;
-            return RawReadFloat(path, fallback);
+        if (asText) {
+            try {
+                return readText();
+            } catch (const EConvertError&) {
+                return readRaw();
+            }
         }
         try {
-            return RawReadFloat(path, fallback);
+            return readRaw();
         } catch (const EConvertError&) {
-            return StrToFloat(readText());
+            return readText();
         }
     });
+}
+
+double TOcCustomAppStorage::GetFloatValue(const std::string& path, double fallback)
+{
+    return ReadTextOrRaw(
+        path, fallback, StorageOptions()->FloatAsString(), FloatToStr(fallback),
+        [](const std::string& text) { return StrToFloat(text); }, [&] { return RawReadFloat(path, fallback); });
 }
 
 void TOcCustomAppStorage::PutFloatValue(const std::string& path, double value)
@@ -703,23 +713,10 @@ void TOcCustomAppStorage::PutFloatValue(const std::string& path, double value)
 
 TDateTime TOcCustomAppStorage::GetDateTimeValue(const std::string& path, TDateTime fallback)
 {
-    return ReadWithPolicy(path, fallback, [&] {
-        auto readText = [&] {
-            return DecryptValueText(RawReadString(path, EncryptValueText(DateTimeToText(fallback))));
-        };
-        if (StorageOptions()->DateTimeAsString()) {
-            try {
-                return TextToDateTime(readText());
-            } catch (const EConvertError&) {
-                return RawReadDateTime(path, fallback);
-            }
-        }
-        try {
-            return RawReadDateTime(path, fallback);
-        } catch (const EConvertError&) {
-            return TextToDateTime(readText());
-        }
-    });
+    return ReadTextOrRaw(
+        path, fallback, StorageOptions()->DateTimeAsString(), DateTimeToText(fallback),
+        [this](const std::string& text) { return TextToDateTime(text); },
+        [&] { return RawReadDateTime(path, fallback); });
 }
 
 void TOcCustomAppStorage::PutDateTimeValue(const std::string& path, TDateTime value)
@@ -1001,46 +998,46 @@ TDateTime TOcCustomAppStorage::TextToDateTime(const std::string& text) const
 
 // ---- structured values ------------------------------------------------------------------------
 
-void TOcCustomAppStorage::StoreObjectProperties(const std::string& path, TObject* object, const TStrings* ignore,
-                                                bool recursive)
+template <class SelfStoring, class Property>
+void TOcCustomAppStorage::WalkObjectProperties(const std::string& path, TObject* object, const TStrings* ignore,
+                                               bool reading, SelfStoring selfStoring, Property property)
 {
     if (!object)
         return;
     void* self = nullptr;
-    const bool selfStoring = object->GetInterface(ISelfStoringObject::IID, &self);
-    if (selfStoring)
-        static_cast<ISelfStoringObject*>(self)->WriteToAppStorage(*this, path);
+    const bool storesItself = object->GetInterface(ISelfStoringObject::IID, &self);
+    if (storesItself)
+        selfStoring(*static_cast<ISelfStoringObject*>(self));
     void* also = nullptr;
-    if (selfStoring && !object->GetInterface(IStoreAlsoPublished::IID, &also))
+    if (storesItself && !object->GetInterface(IStoreAlsoPublished::IID, &also))
         return;
     for (int i = 0; i < PublishedPropertyCount(object); ++i) {
         const std::string name = PublishedPropertyName(object, i);
-        const std::string key = MapPropertyKeyName(object, name, false);
+        const std::string key = MapPropertyKeyName(object, name, reading);
         if (ignore && ignore->IndexOf(name) >= 0)
             continue;
-        StorePropertyValue(JoinStoragePaths({path, key}), object, recursive, name);
+        property(JoinStoragePaths({path, key}), name);
     }
+}
+
+void TOcCustomAppStorage::StoreObjectProperties(const std::string& path, TObject* object, const TStrings* ignore,
+                                                bool recursive)
+{
+    WalkObjectProperties(
+        path, object, ignore, false, [&](ISelfStoringObject& self) { self.WriteToAppStorage(*this, path); },
+        [&](const std::string& propertyPath, const std::string& name) {
+            StorePropertyValue(propertyPath, object, recursive, name);
+        });
 }
 
 void TOcCustomAppStorage::LoadObjectProperties(const std::string& path, TObject* object, const TStrings* ignore,
                                                bool clearFirst, bool recursive)
 {
-    if (!object)
-        return;
-    void* self = nullptr;
-    const bool selfStoring = object->GetInterface(ISelfStoringObject::IID, &self);
-    if (selfStoring)
-        static_cast<ISelfStoringObject*>(self)->ReadFromAppStorage(*this, path);
-    void* also = nullptr;
-    if (selfStoring && !object->GetInterface(IStoreAlsoPublished::IID, &also))
-        return;
-    for (int i = 0; i < PublishedPropertyCount(object); ++i) {
-        const std::string name = PublishedPropertyName(object, i);
-        const std::string key = MapPropertyKeyName(object, name, true);
-        if (ignore && ignore->IndexOf(name) >= 0)
-            continue;
-        LoadPropertyValue(JoinStoragePaths({path, key}), object, clearFirst, recursive, name);
-    }
+    WalkObjectProperties(
+        path, object, ignore, true, [&](ISelfStoringObject& self) { self.ReadFromAppStorage(*this, path); },
+        [&](const std::string& propertyPath, const std::string& name) {
+            LoadPropertyValue(propertyPath, object, clearFirst, recursive, name);
+        });
 }
 
 void TOcCustomAppStorage::WriteItemList(const std::string& path, TObject* object, const std::string& itemName,

@@ -349,6 +349,17 @@ protected:
     // Reads through `read`; a conversion error gives `fallback` when the options say so.
     template <class T, class F>
     T ReadWithPolicy(const std::string& path, T fallback, F read);
+    // Values kept either as text or in the back end's raw form (floats, date-times): the form
+    // the options choose is read first, the other one when it does not convert, so a file
+    // written with the other option still reads.
+    template <class T, class FromText, class ReadRaw>
+    T ReadTextOrRaw(const std::string& path, T fallback, bool asText, const std::string& fallbackText,
+                    FromText fromText, ReadRaw readRaw);
+    // The object walk shared by storing and loading: the object's own storing when it has one,
+    // then each published property not ignored (unless the object stores itself alone).
+    template <class SelfStoring, class Property>
+    void WalkObjectProperties(const std::string& path, classlib::TObject* object, const classlib::TStrings* ignore,
+                              bool reading, SelfStoring selfStoring, Property property);
 
 private:
     mutable TOcCustomAppStorageOptions* options_ = nullptr;

@@ -60,6 +60,55 @@ std::string BuiltProgram()
     return path;
 }
 
+// The Unix name of a file (its last part may not exist yet), empty outside Wine.
+std::string UnixFileName(const std::string& windowsName)
+{
+    using Convert = char*(CDECL*)(const wchar_t*);
+    auto convert =
+        reinterpret_cast<Convert>(GetProcAddress(GetModuleHandleA("kernel32.dll"), "wine_get_unix_file_name"));
+    if (!convert)
+        return std::string();
+    const std::wstring wide(windowsName.begin(), windowsName.end());
+    char* unixName = convert(wide.c_str());
+    if (!unixName)
+        return std::string();
+    std::string result = unixName;
+    HeapFree(GetProcessHeap(), 0, unixName);
+    return result;
+}
+
+// Python's configparser, a reader independent of the program's, reads the file: the lines
+// "section|key|value" of read_settings.py. Wine starts a Unix program without a process to
+// wait for, so its output file is awaited.
+std::vector<std::string> ReadWithConfigParser(const std::string& settingsFile)
+{
+    const std::string output = settingsFile + ".parsed";
+    std::string commandLine = "python3 \"" BRENVIK_READ_SETTINGS_SCRIPT "\" \"" + UnixFileName(settingsFile) +
+                              "\" \"" + UnixFileName(output) + "\"";
+    STARTUPINFOA si{};
+    si.cb = sizeof si;
+    PROCESS_INFORMATION info{};
+    if (!CreateProcessA("Z:\\usr\\bin\\python3", commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                        &si, &info)) {
+        ADD_FAILURE() << "python3 does not start: " << GetLastError();
+        return {};
+    }
+    if (info.hProcess)
+        CloseHandle(info.hProcess);
+    if (info.hThread)
+        CloseHandle(info.hThread);
+    const DWORD start = GetTickCount();
+    while (GetFileAttributesA(output.c_str()) == INVALID_FILE_ATTRIBUTES && GetTickCount() - start < StartLimitMs)
+        Sleep(50);
+    std::vector<std::string> lines;
+    std::ifstream in(output, std::ios::binary);
+    for (std::string line; std::getline(in, line);)
+        lines.push_back(line);
+    in.close();
+    DeleteFileA(output.c_str());
+    return lines;
+}
+
 struct FindWindowOf {
     DWORD processId;
     const char* className;
@@ -337,6 +386,16 @@ TEST_F(SettingsRestart, FirstRunWritesTheDocumentedFileAndTheNextRunRestoresIt)
     EXPECT_STREQ(value, "TRUE");
     EXPECT_EQ(GetPrivateProfileIntA("frmDovrel", "MCUComboBox_ItemIndex", 7, settings.c_str()), -1);
     EXPECT_EQ(GetPrivateProfileIntA("frmDovrel", "ShowCmd", 0, settings.c_str()), SW_SHOWNORMAL);
+
+    // So does Python's configparser, key for key in the file's order.
+    std::vector<std::string> keys;
+    std::istringstream lines(written);
+    for (std::string line; std::getline(lines, line);)
+        if (line.find('=') != std::string::npos)
+            keys.push_back("frmDovrel|" + line.substr(0, line.find('=')) + "|" +
+                           line.substr(line.find('=') + 1, line.size() - line.find('=') - 2)); // without CR
+    EXPECT_EQ(keys.size(), 12u);
+    EXPECT_EQ(ReadWithConfigParser(settings), keys);
 
     // Started again: the window comes back where it was, with the box checked, and an
     // unchanged run writes the same bytes.
