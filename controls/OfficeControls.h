@@ -15,8 +15,25 @@ namespace controls {
 class TOcXPProgressBar : public classlib::TProgressBar {
     CLASSLIB_CLASS(TOcXPProgressBar, classlib::TProgressBar)
     explicit TOcXPProgressBar(classlib::TComponent* owner) : TProgressBar(owner) { SetStep(7); }
+    int Position() const { return position_; }
     void StepIt() { StepBy(Step()); }
-    void StepBy(int delta) { SetPosition(std::clamp(Position() + delta, Min(), Max())); }
+    // The native control repaints at once for every position it is given, and the upload steps
+    // once per byte: a step that does not move the fill by a pixel is only remembered.
+    void StepBy(int delta)
+    {
+        const int next = static_cast<int>(std::clamp<long long>(static_cast<long long>(position_) + delta, min_, max_));
+        if (FillPixels(next) == FillPixels(position_))
+            position_ = next;
+        else
+            SetPosition(next);
+    }
+
+private:
+    long long FillPixels(int position) const
+    {
+        const long long range = static_cast<long long>(max_) - min_;
+        return range <= 0 ? 0 : (static_cast<long long>(position) - min_) * Width() / range;
+    }
 };
 
 class TAdvOfficeCheckBox : public classlib::TCheckBox {

@@ -16,6 +16,7 @@
 #include <gtest/gtest.h>
 #include <shlobj.h>
 
+#include <algorithm>
 #include <cctype>
 #include <cstdint>
 #include <cstring>
@@ -70,6 +71,36 @@ private:
         fired = true;
         action_();
     }
+    std::function<void()> action_;
+    TTimer* timer_;
+};
+
+// Runs `action` once, from a timer, as soon as `condition` holds: an action at a given stage of
+// a running exchange, such as a click while the upload writes.
+class When {
+public:
+    When(std::function<bool()> condition, std::function<void()> action)
+        : condition_(std::move(condition)), action_(std::move(action)), timer_(new TTimer(nullptr))
+    {
+        timer_->SetInterval(5);
+        timer_->SetOnTimer(TNotifyEvent(this, &When::Tick));
+        timer_->SetEnabled(true);
+    }
+    ~When() { timer_->Free(); }
+    When(const When&) = delete;
+    When& operator=(const When&) = delete;
+    bool fired = false;
+
+private:
+    void Tick(TObject*)
+    {
+        if (fired || !condition_())
+            return;
+        fired = true;
+        timer_->SetEnabled(false);
+        action_();
+    }
+    std::function<bool()> condition_;
     std::function<void()> action_;
     TTimer* timer_;
 };
@@ -333,6 +364,12 @@ protected:
         dialogs = std::make_unique<DialogAnswers>(std::move(answers));
         ClickUpload();
         return path;
+    }
+
+    bool HistoryHas(const std::string& line) const
+    {
+        const Lines all = History();
+        return std::find(all.begin(), all.end(), line) != all.end();
     }
 
     // The history lines from `first` on.

@@ -30,3 +30,10 @@ TEST(Texts, PathsShortenTheirDirectoriesFirst)
               "\\\\server\\share\\...\\a.hex");
     EXPECT_EQ(ShortenPath("a.hex", [](std::string_view) { return false; }), "a.hex");
 }
+
+TEST(Texts, UploadFailureNamesItsReasonWhenThereIsOne)
+{
+    EXPECT_EQ(UploadFailed(""), "Error: Upload failed.");
+    EXPECT_EQ(UploadFailed("Out of memory"), "Error: Upload failed: Out of memory.");
+    EXPECT_EQ(UploadFailed("Device cannot be opened."), "Error: Upload failed: Device cannot be opened.");
+}
