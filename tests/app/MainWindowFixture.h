@@ -111,13 +111,15 @@ struct DialogSeen {
     std::string text;
 };
 
-// Answers the modal dialogs (message boxes, the task dialog) that this thread shows, in order,
-// with the given buttons (IDOK, IDYES, IDNO): a timer looks for the dialog from inside its modal
-// loop, records what it says and clicks the button. Dialogs beyond the list are answered with
-// their default button so that a test never hangs on one.
+// Answers the modal dialogs (message boxes, the task dialog, the open dialog) that this thread
+// shows, in order, with the given buttons (IDOK, IDYES, IDNO, IDCANCEL): a timer looks for the
+// dialog from inside its modal loop, records what it says, types the matching entry of `typed`
+// (when not empty) into an open dialog's file-name box and clicks the button. Dialogs beyond the
+// list are cancelled (or answered No or OK) so that a test never hangs on one.
 class DialogAnswers {
 public:
-    explicit DialogAnswers(std::vector<int> buttons = {}) : buttons_(std::move(buttons)), timer_(new TTimer(nullptr))
+    explicit DialogAnswers(std::vector<int> buttons = {}, std::vector<std::string> typed = {})
+        : buttons_(std::move(buttons)), typed_(std::move(typed)), timer_(new TTimer(nullptr))
     {
         timer_->SetInterval(20);
         timer_->SetOnTimer(TNotifyEvent(this, &DialogAnswers::Tick));
@@ -174,6 +176,11 @@ private:
         d.title = title;
         EnumChildWindows(dialog, CollectStatic, reinterpret_cast<LPARAM>(&d.text));
         const bool asked = seen.size() < buttons_.size();
+        if (seen.size() < typed_.size() && !typed_[seen.size()].empty()) {
+            // The file-name box: a combo box (explorer style) or an edit control.
+            if (!SetDlgItemTextA(dialog, 0x47C, typed_[seen.size()].c_str()))
+                SetDlgItemTextA(dialog, 0x480, typed_[seen.size()].c_str());
+        }
         seen.push_back(d);
         HWND control = nullptr;
         if (asked)
@@ -190,6 +197,7 @@ private:
     }
 
     std::vector<int> buttons_;
+    std::vector<std::string> typed_;
     TTimer* timer_;
 };
 

@@ -522,6 +522,53 @@ TEST_F(UploadWindow, FailureInsideTheUploadIsReportedAndEndsIt)
     ExpectIdle();
 }
 
+// ---- erase animation ----
+
+TEST_F(UploadWindow, EraseAnimationRunsWhileErasingOnly)
+{
+    StartConnected(Pic18 + "erase_time = 5\nprogram_time = 5\n");
+    DropHex(HexOf(0, Pattern(0x400)));  // 16 blocks in one erase command
+    When erasing([&] { return HistoryHas("Flash Erase..."); },
+                 [&] {
+                     EXPECT_TRUE(form->Timer1->Enabled());
+                     EXPECT_EQ(form->Timer1->Interval(), 1000u);
+                     EXPECT_EQ(form->ProgressBar1->Max(), 16);
+                     // Not to be stopped while it erases.
+                     EXPECT_FALSE(form->ButtonStartBootloader->Enabled());
+                 });
+    When writing([&] { return HistoryHas("Flash Write..."); },
+                 [&] {
+                     EXPECT_FALSE(form->Timer1->Enabled());
+                     EXPECT_EQ(form->ProgressBar1->Max(), (0x400 + 64) * 7);
+                 });
+    DialogAnswers answers({IDOK});
+    ClickUpload();
+    EXPECT_TRUE(erasing.fired);
+    EXPECT_TRUE(writing.fired);
+    EXPECT_TRUE(HistoryHas("Completed successfully."));
+
+    // Each tick moves the bar by a tenth of its maximum (at least 1) and starts over once full.
+    struct Ticks {
+        int maximum;
+        int from;
+        std::vector<int> positions;
+    };
+    const Ticks cases[] = {
+        {5, 0, {1, 2, 3, 4, 5, 1}},
+        {100, 85, {95, 100, 10}},
+    };
+    for (const Ticks& c : cases) {
+        form->ProgressBar1->SetMax(c.maximum);
+        form->ProgressBar1->SetPosition(c.from);
+        std::vector<int> seen;
+        for (std::size_t i = 0; i < c.positions.size(); ++i) {
+            form->Timer1Timer(form->Timer1);
+            seen.push_back(form->ProgressBar1->Position());
+        }
+        EXPECT_EQ(seen, c.positions) << c.maximum;
+    }
+}
+
 // ---- while an upload runs ----
 
 TEST_F(UploadWindow, DropDuringTheUploadIsRefused)
