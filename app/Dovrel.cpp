@@ -21,7 +21,6 @@
 #include <climits>
 #include <fstream>
 #include <iterator>
-#include <sstream>
 #include <vector>
 
 using namespace classlib;
@@ -398,7 +397,7 @@ void TDovrel::RunAutomaticUpload()
     if ((autoRunFlags_ & 1) == 0)
         return;
     // Once only, whatever happens: cleared before anything can run a second device change.
-    autoRunFlags_ &= ~1;
+    autoRunFlags_ = static_cast<std::uint8_t>(autoRunFlags_ & ~1u);
     if (loadedFile_.FileName.empty())
         return;
     ButtonConnectClick(ButtonConnect);
@@ -728,7 +727,10 @@ void TDovrel::ButtonStartBootloaderClick(TObject*)
     } catch (...) {
         // The window itself failed; nothing more can be shown.
     }
-    closeAfterUpload_ = false;
+    if (closeAfterUpload_) {
+        closeAfterUpload_ = false;
+        Close();
+    }
 }
 
 void TDovrel::StartUpload()

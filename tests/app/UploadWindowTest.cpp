@@ -347,9 +347,11 @@ TEST_F(UploadWindow, StopDuringWritingEndsAfterTheRunAndKeepsTheConnection)
     StartConnected(Pic18 + "program_time = 10\n");
     const std::string path = DropHex(HexOf(0, data));
     int maximum = 0;
+    int position = 0;
     When stop([&] { return HistoryHas("Flash Write...") && form->ButtonStartBootloader->Enabled(); },
               [&] {
                   maximum = form->ProgressBar1->Max();
+                  position = form->ProgressBar1->Position();
                   EXPECT_EQ(form->ButtonStartBootloader->Caption(), "Stop uploading");
                   EXPECT_FALSE(form->ButtonConnect->Enabled());
                   EXPECT_FALSE(form->ButtonOpenHex->Enabled());
@@ -359,6 +361,9 @@ TEST_F(UploadWindow, StopDuringWritingEndsAfterTheRunAndKeepsTheConnection)
     ClickUpload();
     ASSERT_TRUE(stop.fired);
     EXPECT_EQ(maximum, (0x1000 + 64) * 7);  // the run and the block below the bootloader, step 7
+    // 7 per byte of the chunks sent so far: whole chunks of 64 bytes, at least the first one.
+    EXPECT_GE(position, 64 * 7);
+    EXPECT_EQ(position % (64 * 7), 0) << position;
     EXPECT_EQ(HistoryFrom(3), (Lines{"Opened: " + path, "Uploading:", "Flash Erase...", "Flash Write...",
                                      "Upload aborted."}));
     EXPECT_EQ(answers.Titles(), Lines{"Abort"});
