@@ -292,6 +292,9 @@ protected:
         form = nullptr;
         if (!settingsFile.empty())
             DeleteFileA(settingsFile.c_str());
+        // Nothing wrote the settings file the folder would share.
+        EXPECT_EQ(GetFileAttributesA((ExtractFilePath(Application->ExeName()) + "Settings.ini").c_str()),
+                  INVALID_FILE_ATTRIBUTES);
         char error[256] = {};
         SimConfigure("", error, sizeof error);
     }

@@ -1,8 +1,10 @@
 // The real Brenvik.exe keeps its settings across restarts: a private copy runs in a folder of
 // its own (its "Settings.ini" lives beside it), is moved and changed through its window from
 // this process, closed with WM_CLOSE and started again. The file is checked byte for byte and
-// read back by Windows' own INI reader; a read-only file, a killed process and damaged files
-// are handled without harm.
+// read back by Windows' own INI reader and by Python's configparser; a read-only file, a
+// killed process and damaged files are handled without harm.
+#include "ProgramCopy.h"
+
 #include <windows.h>
 
 #include <gtest/gtest.h>
@@ -15,8 +17,7 @@
 
 namespace {
 
-constexpr DWORD StartLimitMs = 30000;
-constexpr DWORD ExitLimitMs = 30000;
+using namespace program_copy;
 
 std::string ReadBytes(const std::string& name)
 {
@@ -52,20 +53,12 @@ int ScreenPixelsPerInch()
     return ppi;
 }
 
-// The build's Brenvik.exe, seen from inside Wine (the build tree is on drive Z:).
-std::string BuiltProgram()
-{
-    std::string path = "Z:" BRENVIK_EXE_UNIX_PATH;
-    std::replace(path.begin(), path.end(), '/', '\\');
-    return path;
-}
-
 // The Unix name of a file (its last part may not exist yet), empty outside Wine.
 std::string UnixFileName(const std::string& windowsName)
 {
     using Convert = char*(CDECL*)(const wchar_t*);
-    auto convert =
-        reinterpret_cast<Convert>(GetProcAddress(GetModuleHandleA("kernel32.dll"), "wine_get_unix_file_name"));
+    auto convert = reinterpret_cast<Convert>(
+        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("kernel32.dll"), "wine_get_unix_file_name")));
     if (!convert)
         return std::string();
     const std::wstring wide(windowsName.begin(), windowsName.end());
@@ -109,67 +102,10 @@ std::vector<std::string> ReadWithConfigParser(const std::string& settingsFile)
     return lines;
 }
 
-struct FindWindowOf {
-    DWORD processId;
-    const char* className;
-    const char* text = nullptr; // any when null
-    HWND found = nullptr;
-};
-
-BOOL CALLBACK MatchWindow(HWND window, LPARAM param)
-{
-    auto* find = reinterpret_cast<FindWindowOf*>(param);
-    DWORD owner = 0;
-    GetWindowThreadProcessId(window, &owner);
-    char name[64] = {};
-    GetClassNameA(window, name, sizeof name);
-    char text[128] = {};
-    if (find->text)
-        GetWindowTextA(window, text, sizeof text);
-    if (owner == find->processId && strcmp(name, find->className) == 0 && (!find->text || strcmp(text, find->text) == 0)) {
-        find->found = window;
-        return FALSE;
-    }
-    return TRUE;
-}
-
-// One run of the program copy, driven from this process.
-class Program {
+// The program's main window, driven from this process.
+class SettingsWindow : public Program {
 public:
-    explicit Program(const std::string& exe)
-    {
-        STARTUPINFOA si{};
-        si.cb = sizeof si;
-        std::string commandLine = "\"" + exe + "\"";
-        // The working folder is not the program's: the settings must be found beside the program.
-        char windows[MAX_PATH];
-        GetWindowsDirectoryA(windows, MAX_PATH);
-        started_ = CreateProcessA(exe.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, windows, &si,
-                                  &info_) != FALSE;
-        if (!started_)
-            return;
-        const DWORD start = GetTickCount();
-        while (GetTickCount() - start < StartLimitMs && !window_) {
-            FindWindowOf find{info_.dwProcessId, "ClasslibTDovrel"};
-            EnumWindows(MatchWindow, reinterpret_cast<LPARAM>(&find));
-            if (find.found && IsWindowVisible(find.found))
-                window_ = find.found;
-            else if (WaitForSingleObject(info_.hProcess, 50) == WAIT_OBJECT_0)
-                break;
-        }
-    }
-    ~Program()
-    {
-        if (!started_)
-            return;
-        if (WaitForSingleObject(info_.hProcess, 0) == WAIT_TIMEOUT)
-            TerminateProcess(info_.hProcess, 99);
-        WaitForSingleObject(info_.hProcess, ExitLimitMs);
-        CloseHandle(info_.hThread);
-        CloseHandle(info_.hProcess);
-    }
-    Program(const Program&) = delete;
-    Program& operator=(const Program&) = delete;
+    explicit SettingsWindow(const PrivateCopy& copy) : Program(copy), window_(WaitForMainWindow()) {}
 
     HWND Window() const { return window_; }
 
@@ -185,14 +121,6 @@ public:
         SetWindowPos(window_, nullptr, left, top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
     }
 
-    // The first child window of the given class and text.
-    HWND Child(const char* className, const char* text) const
-    {
-        FindWindowOf find{info_.dwProcessId, className, text};
-        EnumChildWindows(window_, MatchWindow, reinterpret_cast<LPARAM>(&find));
-        return find.found;
-    }
-
     // "Close when finished" is clicked as a button reports a click: BN_CLICKED to its parent.
     void ClickCloseWhenFinished() const
     {
@@ -205,30 +133,8 @@ public:
         return SendMessageA(Child("Button", "Close when finished"), BM_GETCHECK, 0, 0) == BST_CHECKED;
     }
 
-    // WM_CLOSE as the window's close button sends it; true when the process then ends by itself.
-    bool Close() const
-    {
-        PostMessageA(window_, WM_CLOSE, 0, 0);
-        return WaitForSingleObject(info_.hProcess, ExitLimitMs) == WAIT_OBJECT_0 && ExitCode() == 0;
-    }
-
-    void Kill() const
-    {
-        TerminateProcess(info_.hProcess, 99);
-        WaitForSingleObject(info_.hProcess, ExitLimitMs);
-    }
-
-    DWORD ExitCode() const
-    {
-        DWORD code = STILL_ACTIVE;
-        GetExitCodeProcess(info_.hProcess, &code);
-        return code;
-    }
-
 private:
-    bool started_ = false;
-    PROCESS_INFORMATION info_{};
-    HWND window_ = nullptr;
+    HWND window_;
 };
 
 // The values the main window writes, in the order of the file.
@@ -296,49 +202,15 @@ testing::AssertionResult SameRect(const RECT& a, const RECT& b)
 
 class SettingsRestart : public testing::Test {
 protected:
-    void SetUp() override
-    {
-        char temp[MAX_PATH];
-        GetTempPathA(MAX_PATH, temp);
-        folder = std::string(temp) + "BrenvikSettings-" + std::to_string(GetCurrentProcessId()) + "-" +
-                 testing::UnitTest::GetInstance()->current_test_info()->name();
-        CreateDirectoryA(folder.c_str(), nullptr);
-        exe = folder + "\\Brenvik.exe";
-        settings = folder + "\\Settings.ini";
-        ASSERT_TRUE(CopyFileA(BuiltProgram().c_str(), exe.c_str(), FALSE)) << BuiltProgram();
-    }
+    void SetUp() override { ASSERT_EQ(copy.Missing(), ""); }
 
-    void TearDown() override
-    {
-        for (const std::string& name : FolderFiles()) {
-            const std::string path = folder + "\\" + name;
-            SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
-            DeleteFileA(path.c_str());
-        }
-        RemoveDirectoryA(folder.c_str());
-    }
-
-    std::vector<std::string> FolderFiles() const
-    {
-        std::vector<std::string> names;
-        WIN32_FIND_DATAA data;
-        HANDLE find = FindFirstFileA((folder + "\\*").c_str(), &data);
-        if (find == INVALID_HANDLE_VALUE)
-            return names;
-        do {
-            if (!(data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
-                names.push_back(data.cFileName);
-        } while (FindNextFileA(find, &data));
-        FindClose(find);
-        std::sort(names.begin(), names.end());
-        return names;
-    }
+    std::vector<std::string> FolderFiles() const { return copy.Files(); }
 
     // The window where the layout puts it, measured once with no settings file.
     RECT DesignedRect()
     {
         DeleteFileA(settings.c_str());
-        Program program(exe);
+        SettingsWindow program(copy);
         EXPECT_NE(program.Window(), nullptr);
         const RECT r = program.Rect();
         EXPECT_TRUE(program.Close());
@@ -346,16 +218,15 @@ protected:
         return r;
     }
 
-    std::string folder;
-    std::string exe;
-    std::string settings;
+    PrivateCopy copy{"settings"};
+    const std::string settings = copy.Path("Settings.ini");
 };
 
 TEST_F(SettingsRestart, FirstRunWritesTheDocumentedFileAndTheNextRunRestoresIt)
 {
     Settings expected;
     {
-        Program program(exe);
+        SettingsWindow program(copy);
         ASSERT_NE(program.Window(), nullptr);
         EXPECT_FALSE(program.CloseWhenFinished());
         program.MoveTo(300, 200);
@@ -400,7 +271,7 @@ TEST_F(SettingsRestart, FirstRunWritesTheDocumentedFileAndTheNextRunRestoresIt)
     // Started again: the window comes back where it was, with the box checked, and an
     // unchanged run writes the same bytes.
     {
-        Program program(exe);
+        SettingsWindow program(copy);
         ASSERT_NE(program.Window(), nullptr);
         EXPECT_TRUE(SameRect(program.Rect(), expected.normPos));
         EXPECT_TRUE(program.CloseWhenFinished());
@@ -423,7 +294,7 @@ TEST_F(SettingsRestart, StoredValuesPassThroughARunUnchanged)
     stored.fileName = "Z:\\firmware\\boards\\blink led.hex";
     WriteBytes(settings, stored.FileText());
     {
-        Program program(exe);
+        SettingsWindow program(copy);
         ASSERT_NE(program.Window(), nullptr);
         EXPECT_TRUE(SameRect(program.Rect(), stored.normPos));
         EXPECT_TRUE(program.CloseWhenFinished());
@@ -438,7 +309,7 @@ TEST_F(SettingsRestart, StoredValuesPassThroughARunUnchanged)
                                 "\r\nCheckBoxClose_Checked=no\r\nExtra=kept\r\n\r\n";
     WriteBytes(settings, foreign);
     {
-        Program program(exe);
+        SettingsWindow program(copy);
         ASSERT_NE(program.Window(), nullptr);
         EXPECT_FALSE(program.CloseWhenFinished());
         ASSERT_TRUE(program.Close());
@@ -455,7 +326,7 @@ TEST_F(SettingsRestart, ReadOnlyFileIsLeftByteIdentical)
     WriteBytes(settings, original);
     SetFileAttributesA(settings.c_str(), FILE_ATTRIBUTE_READONLY);
     {
-        Program program(exe);
+        SettingsWindow program(copy);
         ASSERT_NE(program.Window(), nullptr);
         EXPECT_TRUE(program.CloseWhenFinished()); // read all the same
         program.MoveTo(50, 60);
@@ -472,7 +343,7 @@ TEST_F(SettingsRestart, KilledProcessLeavesTheOldFileIntact)
     const std::string original = "[frmDovrel]\r\nFormVersion=0\r\nCheckBoxClose_Checked=TRUE\r\n\r\n";
     WriteBytes(settings, original);
     {
-        Program program(exe);
+        SettingsWindow program(copy);
         ASSERT_NE(program.Window(), nullptr);
         program.MoveTo(70, 80);
         program.ClickCloseWhenFinished();
@@ -522,7 +393,7 @@ TEST_F(SettingsRestart, DamagedFileStartsTheWindowOnTheScreen)
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
         WriteBytes(settings, c.text);
-        Program program(exe);
+        SettingsWindow program(copy);
         ASSERT_NE(program.Window(), nullptr);
         const RECT r = program.Rect();
         const POINT origin = c.origin.x == Designed.x   ? POINT{designed.left, designed.top}
