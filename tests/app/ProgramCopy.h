@@ -155,6 +155,7 @@ public:
     Program& operator=(const Program&) = delete;
 
     bool Started() const { return started_; }
+    DWORD ProcessId() const { return info_.dwProcessId; }
 
     // The program's top-level windows.
     std::vector<HWND> Windows() const

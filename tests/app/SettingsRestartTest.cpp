@@ -10,6 +10,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdint>
 #include <fstream>
 #include <sstream>
 #include <string>
@@ -411,6 +412,28 @@ TEST_F(SettingsRestart, DamagedFileStartsTheWindowOnTheScreen)
         GetPrivateProfileStringA("frmDovrel", "CheckBoxClose_Checked", "", value, sizeof value, settings.c_str());
         EXPECT_STREQ(value, "FALSE") << written;
     }
+}
+
+TEST_F(SettingsRestart, ProgramStartsItsUtilityModulesAndStopsThemAtExit)
+{
+    // The unit-version registry that the utility modules' start-up creates is found through
+    // objects named after the process; its shut-down empties the shared slot.
+    SettingsWindow program(copy);
+    ASSERT_NE(program.Window(), nullptr);
+    const std::string pid = std::to_string(program.ProcessId());
+    HANDLE mutex = OpenMutexA(SYNCHRONIZE, FALSE, ("MutexNPA_UnitVersioning_" + pid).c_str());
+    EXPECT_NE(mutex, nullptr);
+    HANDLE mapping = OpenFileMappingA(FILE_MAP_READ, FALSE, ("ShmNPA_UnitVersioning_" + pid).c_str());
+    ASSERT_NE(mapping, nullptr);
+    auto* slot = static_cast<const volatile uint32_t*>(MapViewOfFile(mapping, FILE_MAP_READ, 0, 0, sizeof(uint32_t)));
+    ASSERT_NE(slot, nullptr);
+    EXPECT_NE(*slot, 0u); // the registry's address
+    ASSERT_TRUE(program.Close());
+    EXPECT_EQ(*slot, 0u);
+    UnmapViewOfFile(const_cast<uint32_t*>(slot));
+    CloseHandle(mapping);
+    if (mutex)
+        CloseHandle(mutex);
 }
 
 } // namespace
