@@ -189,6 +189,32 @@ TEST_F(IniStorageTest, FloatTextsAndTheirFaults)
     EXPECT_THROW(ini->LoadFloat("f\\v", 9.0), EConvertError);
 }
 
+TEST_F(IniStorageTest, FloatsAndDateTimesReadWhicheverFormTheFileHolds)
+{
+    // Written in text or raw form, read with either option: the other form is the fallback.
+    // (The raw forms of these values hold letters, so they never read as decimal text.)
+    for (bool writeText : {false, true}) {
+        for (bool readText : {false, true}) {
+            SCOPED_TRACE(std::string(writeText ? "text" : "raw") + " read as " + (readText ? "text" : "raw"));
+            ini->StorageOptions()->SetFloatAsString(writeText);
+            ini->StorageOptions()->SetDateTimeAsString(writeText);
+            ini->StoreFloat("v\\f", 2.75);
+            ini->StoreDateTime("v\\d", 45000.5);
+            ini->StorageOptions()->SetFloatAsString(readText);
+            ini->StorageOptions()->SetDateTimeAsString(readText);
+            EXPECT_EQ(ini->LoadFloat("v\\f", 0), 2.75);
+            EXPECT_DOUBLE_EQ(ini->LoadDateTime("v\\d", 0), 45000.5);
+        }
+    }
+    // Neither form: a conversion error, or the default when the options ask for it.
+    Load("[v]\r\nf=zz\r\nd=zz\r\n");
+    EXPECT_THROW(ini->LoadDateTime("v\\d", 1), EConvertError);
+    EXPECT_THROW(ini->LoadFloat("v\\f", 1), EConvertError);
+    ini->StorageOptions()->SetDefaultIfReadConvertError(true);
+    EXPECT_EQ(ini->LoadFloat("v\\f", 1.5), 1.5);
+    EXPECT_DOUBLE_EQ(ini->LoadDateTime("v\\d", 3.0), 3.0);
+}
+
 TEST_F(IniStorageTest, TopLevelValueNeedsDefaultSection)
 {
     EXPECT_THROW(ini->StoreInteger("top", 1), EOCLAppStorageError);
