@@ -3,6 +3,7 @@
 // this process, closed with WM_CLOSE and started again. The file is checked byte for byte and
 // read back by Windows' own INI reader and by Python's configparser; a read-only file, a
 // killed process and damaged files are handled without harm.
+#include "FileBytes.h"
 #include "ProgramCopy.h"
 
 #include <windows.h>
@@ -19,19 +20,8 @@
 namespace {
 
 using namespace program_copy;
-
-std::string ReadBytes(const std::string& name)
-{
-    std::ifstream in(name, std::ios::binary);
-    std::stringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
-
-void WriteBytes(const std::string& name, const std::string& bytes)
-{
-    std::ofstream(name, std::ios::binary) << bytes;
-}
+using testsupport::ReadBytes;
+using testsupport::WriteBytes;
 
 std::string Printf(const char* format, int a, int b, int c, int d)
 {

@@ -1,24 +1,15 @@
 // The settings components on the live main window: closing it writes its controls' current
 // values into its settings file (the test's own, see MainWindowFixture.h), the family combo's
 // selection included once a device is connected.
+#include "FileBytes.h"
 #include "MainWindowFixture.h"
 
-#include <fstream>
-#include <sstream>
-
 using namespace window_test;
+using testsupport::ReadBytes;
 
 namespace {
 
 const char Bootloader[] = "[device boot]\nname = PIC18F4550\nboot_revision = 0x0102\n";
-
-std::string ReadBytes(const std::string& name)
-{
-    std::ifstream in(name, std::ios::binary);
-    std::stringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
 
 using SettingsWindow = MainWindow;
 

@@ -4,6 +4,8 @@
 #include "OcAppIniFileStorage.h"
 #include "OcFormStorage.h"
 
+#include "FileBytes.h"
+
 #include "core/FormText.h"
 #include "core/Streams.h"
 #include "core/SysUtils.h"
@@ -21,6 +23,7 @@
 
 using namespace classlib;
 using namespace storage;
+using testsupport::ReadBytes;
 
 namespace {
 
@@ -34,14 +37,6 @@ bool PumpUntil(const std::function<bool()>& done, DWORD timeoutMs = 3000)
         Sleep(5);
     }
     return true;
-}
-
-std::string ReadBytes(const std::string& name)
-{
-    std::ifstream in(name, std::ios::binary);
-    std::stringstream s;
-    s << in.rdbuf();
-    return s.str();
 }
 
 class TSettingsForm : public TForm {

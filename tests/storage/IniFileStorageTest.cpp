@@ -3,6 +3,7 @@
 #include "OcAppIniFileStorage.h"
 
 #include "BcSynch.h"
+#include "FileBytes.h"
 
 #include <gtest/gtest.h>
 
@@ -13,21 +14,10 @@
 #include <thread>
 
 using namespace storage;
+using testsupport::ReadBytes;
+using testsupport::WriteBytes;
 
 namespace {
-
-std::string ReadBytes(const std::string& name)
-{
-    std::ifstream in(name, std::ios::binary);
-    std::stringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
-
-void WriteBytes(const std::string& name, const std::string& bytes)
-{
-    std::ofstream(name, std::ios::binary) << bytes;
-}
 
 struct ErrorSink {
     std::vector<std::string> messages;
