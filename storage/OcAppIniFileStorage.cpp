@@ -257,6 +257,10 @@ void TOcAppIniFileStorage::Flush()
 {
     if (fullFileName_.empty() || IsReadOnly() || ComponentState().Contains(csDesigning))
         return;
+    // A storage that never read its file (a form whose loading failed before the storage was
+    // loaded) holds none of its settings: writing would replace them with nothing.
+    if (!FileLoaded())
+        return;
     try {
         ForceFolders(ExtractFilePath(fullFileName_));
         IniFile().SetFileName(fullFileName_);

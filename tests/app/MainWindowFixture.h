@@ -293,8 +293,7 @@ protected:
         if (!settingsFile.empty())
             DeleteFileA(settingsFile.c_str());
         // Nothing wrote the settings file the folder would share.
-        EXPECT_EQ(GetFileAttributesA((ExtractFilePath(Application->ExeName()) + "Settings.ini").c_str()),
-                  INVALID_FILE_ATTRIBUTES);
+        EXPECT_EQ(GetFileAttributesA(SharedSettingsFile().c_str()), INVALID_FILE_ATTRIBUTES);
         char error[256] = {};
         SimConfigure("", error, sizeof error);
     }
@@ -305,11 +304,15 @@ protected:
     {
         char error[256] = {};
         ASSERT_GE(SimConfigure(config, error, sizeof error), 0) << error;
+        // A file left by an interrupted run would fail the check in TearDown.
+        DeleteFileA(SharedSettingsFile().c_str());
         form = new TDovrel(Application);
         UseOwnSettingsFile();
         form->Show();
         ASSERT_TRUE(Pump([&] { return form->DeviceList()->Count() == devices && History().size() >= 1; }));
     }
+
+    static std::string SharedSettingsFile() { return ExtractFilePath(Application->ExeName()) + "Settings.ini"; }
 
     // Each test keeps the window's settings in a file of its own, so that tests running in
     // parallel never share one "Settings.ini". The storage refuses writes while its file name

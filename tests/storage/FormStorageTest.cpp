@@ -253,6 +253,20 @@ TEST_F(FormStorageTest, DamagedFileNeitherFailsNorMovesTheWindowOffScreen)
     form->Free();
 }
 
+TEST_F(FormStorageTest, FormWhoseLoadingFailsLeavesTheFileAlone)
+{
+    // The loading fails after the storage exists but before it has read its file.
+    const std::string original = "[frmDovrel]\r\nCheckBoxClose_Checked=TRUE\r\n";
+    testsupport::WriteBytes(fullName, original);
+    std::string layout = Layout(fileName);
+    layout.insert(layout.rfind("end"), "  object Broken: TNoSuchComponentClass\n  end\n");
+    auto* form = new TSettingsForm(nullptr);
+    TStringStream stream(ObjectTextToBinary(layout));
+    EXPECT_ANY_THROW(form->LoadLayoutFromStream(stream));
+    form->Free();
+    EXPECT_EQ(ReadBytes(fullName), original);
+}
+
 TEST_F(FormStorageTest, RefusedCloseSavesNothingAndUnshownFormWritesOnlyTheVersion)
 {
     TSettingsForm* form = Open();
