@@ -119,7 +119,10 @@ start_virtual_display() {
       kill -0 "$pid" 2>/dev/null || break
       sleep 0.05
     done
-    if [ -e "/tmp/.X11-unix/X$n" ] && kill -0 "$pid" 2>/dev/null; then
+    # The display is ours only when the lock names our server: another checkout starting at the
+    # same moment may have taken the number, and its socket exists while ours is still failing.
+    if [ -e "/tmp/.X11-unix/X$n" ] && kill -0 "$pid" 2>/dev/null &&
+      [ "$(tr -d ' \n' <"/tmp/.X$n-lock" 2>/dev/null)" = "$pid" ]; then
       STARTED_PIDS+=("$pid")
       export DISPLAY=":$n"
       return 0
