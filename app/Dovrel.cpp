@@ -686,11 +686,12 @@ public:
     {
         std::span<std::uint8_t> buffer = w_.sharedBuffer_.Bytes();
         const std::size_t length = std::min(bytes.size(), buffer.size());
-        for (std::size_t i = 0; i < length; ++i) {
-            buffer[i] = bytes[i];
-            if (w_.ButtonStartBootloader->Tag() == 1)
-                w_.ProgressBar1->StepIt();
-        }
+        std::copy_n(bytes.begin(), length, buffer.begin());
+        // One step per byte, applied once per chunk: the bar ends where per-byte steps leave it
+        // (it stops at its maximum), without redrawing the native control for every byte.
+        if (w_.ButtonStartBootloader->Tag() == 1)
+            w_.ProgressBar1->StepBy(static_cast<int>(std::min<std::size_t>(length, 0x7FFFFFFF / 8)) *
+                                    w_.ProgressBar1->Step());
         w_.SendReport(length);
         const WaitResult result = w_.WaitAnswer(CmdWrite, CommandTimeoutMs);
         // The first answered chunk ends the phase in which the upload could not be stopped.
