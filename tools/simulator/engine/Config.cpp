@@ -141,6 +141,7 @@ const std::map<std::string, Setter>& DeviceKeys() {
       {"openable", Flag(&DeviceProfile::openable)},
       {"identifiable", Flag(&DeviceProfile::identifiable)},
       {"plugged", Flag(&DeviceProfile::plugged)},
+      {"plug_after", Number(&DeviceProfile::plugAfterMs)},
       {"bootloader", Flag(&DeviceProfile::bootloader)},
       {"family", Number(&DeviceProfile::family)},
       {"erase_block", Number(&DeviceProfile::eraseBlockSize)},

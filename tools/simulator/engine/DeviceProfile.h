@@ -46,6 +46,7 @@ struct DeviceProfile {
   bool readWrite = true;     // false: the path opens for queries only (access 0)
   bool identifiable = true;  // false: HidD_GetAttributes fails
   bool plugged = true;       // present when the simulator starts
+  uint32_t plugAfterMs = 0;  // not plugged at start: plugged (and announced) that long after
 
   // Bootloader.
   bool bootloader = true;  // false: reports are taken but never answered

@@ -173,6 +173,7 @@ class Device {
 };
 
 std::vector<std::unique_ptr<Device>> g_devices;
+unsigned g_generation = 0;  // counts the device sets; a timed plug belongs to one of them
 std::string g_tracePath;
 std::string g_flashDumpPath;
 DWORD g_nextInstance = 0x1001;
@@ -422,6 +423,27 @@ void Device::Close(PipeInstance* instance) {
 
 // ---- Device list ----
 
+SIM_API BOOL SimPlug(int device, BOOL announce);
+
+// Devices that arrive later (`plug_after`): a process started with its configuration file sees
+// a device change at a known point without anyone calling SimPlug.
+void SchedulePlugs() {
+  const unsigned generation = ++g_generation;
+  for (size_t i = 0; i < g_devices.size(); ++i) {
+    const sim::DeviceProfile& p = g_devices[i]->Profile();
+    if (p.plugged || p.plugAfterMs == 0) continue;
+    std::thread([generation, i, ms = p.plugAfterMs] {
+      Sleep(ms);
+      bool current;
+      {
+        std::lock_guard<std::mutex> hold(g_lock);
+        current = generation == g_generation;
+      }
+      if (current) SimPlug(int(i), TRUE);
+    }).detach();
+  }
+}
+
 void StartLocked() {
   if (g_started) return;
   g_started = true;
@@ -443,6 +465,7 @@ void StartLocked() {
     g_devices.push_back(std::make_unique<Device>(profile));
     if (profile.plugged) g_devices.back()->Plug(g_nextInstance++);
   }
+  SchedulePlugs();
 }
 
 Device* DeviceAt(int index) {
@@ -520,6 +543,7 @@ SIM_API int SimConfigure(const char* configText, char* error, int errorSize) {
     g_devices.push_back(std::make_unique<Device>(profile));
     if (profile.plugged) g_devices.back()->Plug(g_nextInstance++);
   }
+  SchedulePlugs();
   return int(g_devices.size());
 }
 
