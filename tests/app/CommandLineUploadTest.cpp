@@ -1,0 +1,397 @@
+// The real Brenvik.exe started with a family keyword and a HEX file: it connects, loads and
+// uploads as soon as the bootloader answers, or refuses a file for another family once. The
+// program runs in a process of its own, from a private copy (its settings file lands beside the
+// copy), against a simulated device whose flash, violations and trace the simulator writes at
+// the program's exit.
+#include "FlashDump.h"
+#include "HexLoader.h"
+#include "HexRecords.h"
+#include "Texts.h"
+#include "UploadPlan.h"
+#include "UploadPlanFlash.h"
+
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <fstream>
+#include <memory>
+#include <sstream>
+#include <string>
+#include <vector>
+
+namespace {
+
+using Lines = std::vector<std::string>;
+
+constexpr DWORD LimitMs = 20000;
+
+std::string Folder(const std::string& path)
+{
+    return path.substr(0, path.find_last_of("\\/") + 1);
+}
+
+std::string ReadFile(const std::string& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    std::stringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+template <class Done>
+bool PollUntil(Done done, DWORD timeoutMs = LimitMs)
+{
+    const DWORD start = GetTickCount();
+    while (!done()) {
+        if (GetTickCount() - start > timeoutMs)
+            return false;
+        Sleep(20);
+    }
+    return true;
+}
+
+// The build's Brenvik.exe, seen from inside Wine (the build tree is on drive Z:).
+std::string BuiltProgram()
+{
+    std::string path = "Z:" BRENVIK_EXE_UNIX_PATH;
+    std::replace(path.begin(), path.end(), '/', '\\');
+    return path;
+}
+
+// The program and the simulator's libraries (from beside this test) copied into a folder of
+// their own.
+class PrivateCopy {
+public:
+    PrivateCopy()
+    {
+        char self[MAX_PATH], temp[MAX_PATH];
+        GetModuleFileNameA(nullptr, self, MAX_PATH);
+        GetTempPathA(MAX_PATH, temp);
+        static int serial = 0;
+        folder_ = std::string(temp) + "brenvik-cmdline-" + std::to_string(GetCurrentProcessId()) + "-" +
+                  std::to_string(++serial) + "\\";
+        CreateDirectoryA(folder_.c_str(), nullptr);
+        if (!CopyFileA(BuiltProgram().c_str(), Path("Brenvik.exe").c_str(), FALSE))
+            missing_ += BuiltProgram() + " ";
+        for (const char* file : {"hid.dll", "setupapi.dll", "BrenvikSim.dll"}) {
+            if (!CopyFileA((Folder(self) + file).c_str(), Path(file).c_str(), FALSE))
+                missing_ += std::string(file) + " ";
+        }
+    }
+    ~PrivateCopy()
+    {
+        WIN32_FIND_DATAA found;
+        HANDLE search = FindFirstFileA(Path("*").c_str(), &found);
+        if (search != INVALID_HANDLE_VALUE) {
+            do {
+                DeleteFileA(Path(found.cFileName).c_str());
+            } while (FindNextFileA(search, &found));
+            FindClose(search);
+        }
+        RemoveDirectoryA(folder_.c_str());
+    }
+    std::string Path(const std::string& name) const { return folder_ + name; }
+    const std::string& Missing() const { return missing_; }
+
+private:
+    std::string folder_;
+    std::string missing_;
+};
+
+// Wine chooses a program's DLL overrides by its file name when it starts: Brenvik.exe loads the
+// fake HID.dll and SetupApi.dll from its own folder.
+void RegisterOverrides()
+{
+    HKEY key;
+    if (RegCreateKeyExA(HKEY_CURRENT_USER, "Software\\Wine\\AppDefaults\\Brenvik.exe\\DllOverrides", 0, nullptr, 0,
+                        KEY_WRITE, nullptr, &key, nullptr) != ERROR_SUCCESS)
+        return;
+    static const char value[] = "native,builtin";
+    for (const char* dll : {"hid", "setupapi"})
+        RegSetValueExA(key, dll, 0, REG_SZ, reinterpret_cast<const BYTE*>(value), sizeof value);
+    RegCloseKey(key);
+}
+
+std::string ClassOf(HWND window)
+{
+    char name[64] = {};
+    GetClassNameA(window, name, sizeof name);
+    return name;
+}
+
+std::string TextOf(HWND window)
+{
+    DWORD_PTR length = 0;
+    if (!SendMessageTimeoutA(window, WM_GETTEXTLENGTH, 0, 0, SMTO_ABORTIFHUNG, 2000, &length))
+        return {};
+    std::string text(length + 1, '\0');
+    DWORD_PTR copied = 0;
+    SendMessageTimeoutA(window, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(text.data()), SMTO_ABORTIFHUNG,
+                        2000, &copied);
+    text.resize(copied);
+    return text;
+}
+
+struct WindowsOf {
+    DWORD pid;
+    std::vector<HWND> found;
+};
+
+BOOL CALLBACK CollectWindowOf(HWND window, LPARAM data)
+{
+    auto* search = reinterpret_cast<WindowsOf*>(data);
+    DWORD pid = 0;
+    GetWindowThreadProcessId(window, &pid);
+    if (pid == search->pid)
+        search->found.push_back(window);
+    return TRUE;
+}
+
+BOOL CALLBACK FindHistoryWindow(HWND child, LPARAM data)
+{
+    if (_stricmp(ClassOf(child).c_str(), "Edit") == 0 &&
+        TextOf(child).rfind(std::string(app::text::AttachDevice), 0) == 0) {
+        *reinterpret_cast<HWND*>(data) = child;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+// Brenvik.exe running in a process of its own; ended by force if a test leaves it running.
+class Program {
+public:
+    Program(const PrivateCopy& copy, const std::string& configPath, const std::string& arguments)
+    {
+        std::string commandLine = "\"" + copy.Path("Brenvik.exe") + "\" " + arguments;
+        SetEnvironmentVariableA("BRENVIK_SIM_CONFIG", configPath.c_str());
+        STARTUPINFOA si{};
+        si.cb = sizeof si;
+        started_ = CreateProcessA(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                                  copy.Path("").c_str(), &si, &process_);
+        SetEnvironmentVariableA("BRENVIK_SIM_CONFIG", nullptr);
+    }
+    ~Program()
+    {
+        if (!started_)
+            return;
+        if (WaitForSingleObject(process_.hProcess, 0) == WAIT_TIMEOUT)
+            TerminateProcess(process_.hProcess, 1);
+        CloseHandle(process_.hThread);
+        CloseHandle(process_.hProcess);
+    }
+    bool Started() const { return started_; }
+
+    // Top-level windows of the program.
+    std::vector<HWND> Windows() const
+    {
+        WindowsOf search{process_.dwProcessId, {}};
+        EnumWindows(CollectWindowOf, reinterpret_cast<LPARAM>(&search));
+        return search.found;
+    }
+
+    HWND MainWindow() const
+    {
+        for (HWND w : Windows())
+            if (ClassOf(w) == "ClasslibTDovrel")
+                return w;
+        return nullptr;
+    }
+
+    // A visible window of the program with this caption (a message box or the task dialog).
+    HWND Dialog(const std::string& caption) const
+    {
+        for (HWND w : Windows())
+            if (w != MainWindow() && IsWindowVisible(w) && TextOf(w) == caption)
+                return w;
+        return nullptr;
+    }
+
+    // The history window: the edit control whose text starts with the first history line.
+    Lines History() const
+    {
+        HWND main = MainWindow();
+        HWND memo = nullptr;
+        if (main)
+            EnumChildWindows(main, FindHistoryWindow, reinterpret_cast<LPARAM>(&memo));
+        Lines lines;
+        if (!memo)
+            return lines;
+        std::istringstream text(TextOf(memo));
+        for (std::string line; std::getline(text, line);) {
+            if (!line.empty() && line.back() == '\r')
+                line.pop_back();
+            if (!line.empty())
+                lines.push_back(line);
+        }
+        return lines;
+    }
+
+    // Closes the main window (when it is still open) and waits for the process to end.
+    bool Close() const
+    {
+        if (HWND main = MainWindow())
+            PostMessageA(main, WM_CLOSE, 0, 0);
+        return WaitForSingleObject(process_.hProcess, LimitMs) == WAIT_OBJECT_0;
+    }
+
+private:
+    PROCESS_INFORMATION process_{};
+    bool started_ = false;
+};
+
+// Clicks OK of a message box or task dialog of another process.
+void Dismiss(HWND dialog)
+{
+    PostMessageA(dialog, WM_COMMAND, IDOK, 0);
+}
+
+struct Finished {
+    Lines history;
+    std::vector<sim::DumpedDevice> devices;
+    std::string trace;
+};
+
+int Count(const std::string& text, const std::string& what)
+{
+    int n = 0;
+    for (std::size_t at = text.find(what); at != std::string::npos; at = text.find(what, at + 1))
+        ++n;
+    return n;
+}
+
+// PIC18 bootloader at the end of a 32 KB flash, the application area holding an earlier program
+// (so every byte written must have been erased first).
+const char Pic18Device[] =
+    "family = 2\nerase_block = 64\nwrite_block = 32\nboot_start = 0x7C00\nflash_size = 0x8000\n"
+    "boot_revision = 0x0100\nname = PIC18F4550\n";
+
+app::DeviceInfo Pic18Info()
+{
+    app::DeviceInfo d;
+    d.mcuType = 2;
+    d.eraseBlockSize = 64;
+    d.writeBlockSize = 32;
+    d.bootStart = 0x7C00;
+    d.flashSize = 0x8000;
+    d.bootRevision = 0x0100;
+    return d;
+}
+
+// 300 bytes at 0x0000 and 40 bytes at 0x1000: a gap, a block boundary inside a record.
+std::string Pic18Hex()
+{
+    using namespace hextest;
+    std::vector<std::string> lines;
+    for (std::uint16_t at = 0; at < 300; at += 20) {
+        std::vector<std::uint8_t> data;
+        for (std::uint16_t k = 0; k < 20; ++k)
+            data.push_back(static_cast<std::uint8_t>(at + k * 3 + 1));
+        lines.push_back(Data(at, data));
+    }
+    lines.push_back(Data(0x1000, std::vector<std::uint8_t>(40, 0x5A)));
+    lines.push_back(End);
+    return hextest::Lines(lines);
+}
+
+class CommandLineUpload : public testing::Test {
+protected:
+    static void SetUpTestSuite() { RegisterOverrides(); }
+
+    void SetUp() override { ASSERT_EQ(copy.Missing(), "") << "files missing beside the test"; }
+
+    // Writes the device configuration and the HEX file, starts the program with `keyword`.
+    // `moreDevices` is configuration text for further devices.
+    void Start(const std::string& keyword, const std::string& moreDevices = "")
+    {
+        std::ofstream(copy.Path("sim.ini"), std::ios::binary)
+            << "[simulator]\ntrace = " << copy.Path("trace.txt") << "\nflash_dump = " << copy.Path("flash.txt")
+            << "\n[device boot]\n" << Pic18Device << moreDevices;
+        std::ofstream(copy.Path("app.hex"), std::ios::binary) << Pic18Hex();
+        program = std::make_unique<Program>(copy, copy.Path("sim.ini"), keyword + " \"" + copy.Path("app.hex") + "\"");
+        ASSERT_TRUE(program->Started());
+        ASSERT_TRUE(PollUntil([&] { return program->MainWindow() != nullptr; }));
+    }
+
+    // Ends the program and reads what the simulator wrote at its exit.
+    Finished Finish()
+    {
+        Finished run;
+        run.history = program->History();
+        EXPECT_TRUE(program->Close()) << "the program did not end";
+        std::string error;
+        EXPECT_TRUE(sim::ParseFlashDump(ReadFile(copy.Path("flash.txt")), &run.devices, &error)) << error;
+        run.trace = ReadFile(copy.Path("trace.txt"));
+        return run;
+    }
+
+    PrivateCopy copy;
+    std::unique_ptr<Program> program;
+};
+
+TEST_F(CommandLineUpload, UploadsAsSoonAsTheBootloaderAnswers)
+{
+    Start("P18");
+    HWND success = nullptr;
+    ASSERT_TRUE(PollUntil([&] { return (success = program->Dialog("Success")) != nullptr; }))
+        << "no success dialog; history:\n" << testing::PrintToString(program->History());
+    const std::string hex = copy.Path("app.hex");
+    EXPECT_EQ(program->History(),
+              (Lines{std::string(app::text::AttachDevice), "Waiting MCU response...", "Connected.", "Opened: " + hex,
+                     "Uploading:", "Flash Erase...", "Flash Write...", "Completed successfully.", "Disconnected.",
+                     "Reset..."}));
+    Dismiss(success);
+    ASSERT_TRUE(PollUntil([&] { return program->Dialog("Success") == nullptr; }));
+    const Finished run = Finish();
+
+    // What the plan for this device and file must have left in flash: the earlier program
+    // (programmed zeros) where nothing was erased, the plan's bytes elsewhere, the bootloader
+    // untouched.
+    const app::HexLoadResult loaded = app::LoadHex(Pic18Hex(), hex, Pic18Info());
+    ASSERT_TRUE(loaded.Ok());
+    const app::UploadPlan plan = app::PlanUpload({Pic18Info(), loaded.program, loaded.boot});
+    ASSERT_TRUE(plan.Ok());
+    plantest::FlashContents want{0, app::Bytes(0x8000, 0x00)};
+    ASSERT_TRUE(plantest::ApplyPlan(plan, app::Region::Program, want));
+    ASSERT_EQ(run.devices.size(), 1u);
+    const sim::DumpedDevice& device = run.devices[0];
+    EXPECT_EQ(device.violations, std::vector<std::string>{});
+    const sim::DumpedRegion* flash = device.Region("program");
+    ASSERT_NE(flash, nullptr);
+    EXPECT_EQ(plantest::FirstDifference(flash->data, want.bytes), -1);
+    EXPECT_EQ(app::Bytes(flash->data.begin(), flash->data.begin() + 4), (app::Bytes{0x00, 0xEF, 0x3E, 0xF0}))
+        << "the reset vector enters the bootloader";
+    EXPECT_EQ(app::Bytes(flash->data.begin() + 0x7BFC, flash->data.begin() + 0x7C00),
+              app::Bytes(loaded.program.begin(), loaded.program.begin() + 4))
+        << "the application's own start below the bootloader";
+    EXPECT_EQ(app::Bytes(flash->data.begin() + 0x7C00, flash->data.end()), app::Bytes(0x400, 0x00))
+        << "the bootloader untouched";
+    EXPECT_EQ(Count(run.trace, "  restart\n"), 1) << "restarted once, at the end of the upload";
+}
+
+TEST_F(CommandLineUpload, AKeywordOfAnotherFamilyIsRefusedOnce)
+{
+    // A keyboard arrives a few seconds after the start: the device change that follows probes
+    // the bootloader again but must not run the upload again.
+    constexpr DWORD KeyboardAfterMs = 4000;
+    const DWORD started = GetTickCount();
+    Start("P16", "[device kbd]\nproduct = USB Keyboard\nbootloader = no\nplugged = no\nplug_after = " +
+                     std::to_string(KeyboardAfterMs) + "\n");
+    const Lines refused{std::string(app::text::AttachDevice), "Waiting MCU response...", "Connected.",
+                        "Error: Invalid MCU type. Reload HEX file.", "Error: Load HEX file first."};
+    ASSERT_TRUE(PollUntil([&] { return program->History().size() >= refused.size(); }));
+    EXPECT_EQ(program->History(), refused);
+    // The program shows nothing for the keyboard; its probe is in the trace. Give it time to
+    // arrive and be handled before the program is closed.
+    Sleep(KeyboardAfterMs + 2000 - std::min<DWORD>(GetTickCount() - started, KeyboardAfterMs));
+    const Finished run = Finish();
+    EXPECT_EQ(run.history, refused);
+    EXPECT_EQ(Count(run.trace, "  query information\n"), 2) << "probed at start and after the keyboard came";
+    EXPECT_EQ(Count(run.trace, "  handshake\n"), 1) << "connected once";
+    EXPECT_EQ(Count(run.trace, "  erase "), 0);
+    ASSERT_EQ(run.devices.size(), 1u);
+    EXPECT_EQ(run.devices[0].violations, std::vector<std::string>{});
+}
+
+} // namespace
