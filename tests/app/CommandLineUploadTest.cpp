@@ -4,6 +4,7 @@
 // copy), against a simulated device whose flash, violations and trace the simulator writes at
 // the program's exit.
 #include "FlashDump.h"
+#include "ProgramCopy.h"
 #include "HexLoader.h"
 #include "HexRecords.h"
 #include "Texts.h"
@@ -23,14 +24,10 @@
 
 namespace {
 
+using namespace program_copy;
 using Lines = std::vector<std::string>;
 
 constexpr DWORD LimitMs = 20000;
-
-std::string Folder(const std::string& path)
-{
-    return path.substr(0, path.find_last_of("\\/") + 1);
-}
 
 std::string ReadFile(const std::string& path)
 {
@@ -52,54 +49,6 @@ bool PollUntil(Done done, DWORD timeoutMs = LimitMs)
     return true;
 }
 
-// The build's Brenvik.exe, seen from inside Wine (the build tree is on drive Z:).
-std::string BuiltProgram()
-{
-    std::string path = "Z:" BRENVIK_EXE_UNIX_PATH;
-    std::replace(path.begin(), path.end(), '/', '\\');
-    return path;
-}
-
-// The program and the simulator's libraries (from beside this test) copied into a folder of
-// their own.
-class PrivateCopy {
-public:
-    PrivateCopy()
-    {
-        char self[MAX_PATH], temp[MAX_PATH];
-        GetModuleFileNameA(nullptr, self, MAX_PATH);
-        GetTempPathA(MAX_PATH, temp);
-        static int serial = 0;
-        folder_ = std::string(temp) + "brenvik-cmdline-" + std::to_string(GetCurrentProcessId()) + "-" +
-                  std::to_string(++serial) + "\\";
-        CreateDirectoryA(folder_.c_str(), nullptr);
-        if (!CopyFileA(BuiltProgram().c_str(), Path("Brenvik.exe").c_str(), FALSE))
-            missing_ += BuiltProgram() + " ";
-        for (const char* file : {"hid.dll", "setupapi.dll", "BrenvikSim.dll"}) {
-            if (!CopyFileA((Folder(self) + file).c_str(), Path(file).c_str(), FALSE))
-                missing_ += std::string(file) + " ";
-        }
-    }
-    ~PrivateCopy()
-    {
-        WIN32_FIND_DATAA found;
-        HANDLE search = FindFirstFileA(Path("*").c_str(), &found);
-        if (search != INVALID_HANDLE_VALUE) {
-            do {
-                DeleteFileA(Path(found.cFileName).c_str());
-            } while (FindNextFileA(search, &found));
-            FindClose(search);
-        }
-        RemoveDirectoryA(folder_.c_str());
-    }
-    std::string Path(const std::string& name) const { return folder_ + name; }
-    const std::string& Missing() const { return missing_; }
-
-private:
-    std::string folder_;
-    std::string missing_;
-};
-
 // Wine chooses a program's DLL overrides by its file name when it starts: Brenvik.exe loads the
 // fake HID.dll and SetupApi.dll from its own folder.
 void RegisterOverrides()
@@ -114,41 +63,6 @@ void RegisterOverrides()
     RegCloseKey(key);
 }
 
-std::string ClassOf(HWND window)
-{
-    char name[64] = {};
-    GetClassNameA(window, name, sizeof name);
-    return name;
-}
-
-std::string TextOf(HWND window)
-{
-    DWORD_PTR length = 0;
-    if (!SendMessageTimeoutA(window, WM_GETTEXTLENGTH, 0, 0, SMTO_ABORTIFHUNG, 2000, &length))
-        return {};
-    std::string text(length + 1, '\0');
-    DWORD_PTR copied = 0;
-    SendMessageTimeoutA(window, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(text.data()), SMTO_ABORTIFHUNG,
-                        2000, &copied);
-    text.resize(copied);
-    return text;
-}
-
-struct WindowsOf {
-    DWORD pid;
-    std::vector<HWND> found;
-};
-
-BOOL CALLBACK CollectWindowOf(HWND window, LPARAM data)
-{
-    auto* search = reinterpret_cast<WindowsOf*>(data);
-    DWORD pid = 0;
-    GetWindowThreadProcessId(window, &pid);
-    if (pid == search->pid)
-        search->found.push_back(window);
-    return TRUE;
-}
-
 BOOL CALLBACK FindHistoryWindow(HWND child, LPARAM data)
 {
     if (_stricmp(ClassOf(child).c_str(), "Edit") == 0 &&
@@ -159,87 +73,35 @@ BOOL CALLBACK FindHistoryWindow(HWND child, LPARAM data)
     return TRUE;
 }
 
-// Brenvik.exe running in a process of its own; ended by force if a test leaves it running.
-class Program {
-public:
-    Program(const PrivateCopy& copy, const std::string& configPath, const std::string& arguments)
-    {
-        std::string commandLine = "\"" + copy.Path("Brenvik.exe") + "\" " + arguments;
-        SetEnvironmentVariableA("BRENVIK_SIM_CONFIG", configPath.c_str());
-        STARTUPINFOA si{};
-        si.cb = sizeof si;
-        started_ = CreateProcessA(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                                  copy.Path("").c_str(), &si, &process_);
-        SetEnvironmentVariableA("BRENVIK_SIM_CONFIG", nullptr);
-    }
-    ~Program()
-    {
-        if (!started_)
-            return;
-        if (WaitForSingleObject(process_.hProcess, 0) == WAIT_TIMEOUT)
-            TerminateProcess(process_.hProcess, 1);
-        CloseHandle(process_.hThread);
-        CloseHandle(process_.hProcess);
-    }
-    bool Started() const { return started_; }
-
-    // Top-level windows of the program.
-    std::vector<HWND> Windows() const
-    {
-        WindowsOf search{process_.dwProcessId, {}};
-        EnumWindows(CollectWindowOf, reinterpret_cast<LPARAM>(&search));
-        return search.found;
-    }
-
-    HWND MainWindow() const
-    {
-        for (HWND w : Windows())
-            if (ClassOf(w) == "ClasslibTDovrel")
-                return w;
-        return nullptr;
-    }
-
-    // A visible window of the program with this caption (a message box or the task dialog).
-    HWND Dialog(const std::string& caption) const
-    {
-        for (HWND w : Windows())
-            if (w != MainWindow() && IsWindowVisible(w) && TextOf(w) == caption)
-                return w;
-        return nullptr;
-    }
-
-    // The history window: the edit control whose text starts with the first history line.
-    Lines History() const
-    {
-        HWND main = MainWindow();
-        HWND memo = nullptr;
-        if (main)
-            EnumChildWindows(main, FindHistoryWindow, reinterpret_cast<LPARAM>(&memo));
-        Lines lines;
-        if (!memo)
-            return lines;
-        std::istringstream text(TextOf(memo));
-        for (std::string line; std::getline(text, line);) {
-            if (!line.empty() && line.back() == '\r')
-                line.pop_back();
-            if (!line.empty())
-                lines.push_back(line);
-        }
+// The lines of the program's history window: the edit control whose text starts with the first
+// history line.
+Lines HistoryOf(const Program& program)
+{
+    HWND memo = nullptr;
+    if (HWND main = program.MainWindow())
+        EnumChildWindows(main, FindHistoryWindow, reinterpret_cast<LPARAM>(&memo));
+    Lines lines;
+    if (!memo)
         return lines;
+    std::istringstream text(TextOf(memo));
+    for (std::string line; std::getline(text, line);) {
+        if (!line.empty() && line.back() == '\r')
+            line.pop_back();
+        if (!line.empty())
+            lines.push_back(line);
     }
+    return lines;
+}
 
-    // Closes the main window (when it is still open) and waits for the process to end.
-    bool Close() const
-    {
-        if (HWND main = MainWindow())
-            PostMessageA(main, WM_CLOSE, 0, 0);
-        return WaitForSingleObject(process_.hProcess, LimitMs) == WAIT_OBJECT_0;
-    }
-
-private:
-    PROCESS_INFORMATION process_{};
-    bool started_ = false;
-};
+// A visible window of the program other than the main window with this caption (a message box
+// or the task dialog).
+HWND DialogOf(const Program& program, const std::string& caption)
+{
+    for (HWND w : program.Windows())
+        if (w != program.MainWindow() && IsWindowVisible(w) && TextOf(w) == caption)
+            return w;
+    return nullptr;
+}
 
 // Clicks OK of a message box or task dialog of another process.
 void Dismiss(HWND dialog)
@@ -299,6 +161,15 @@ class CommandLineUpload : public testing::Test {
 protected:
     static void SetUpTestSuite() { RegisterOverrides(); }
 
+    // The simulator in the program's process reads its devices from this file.
+    std::unique_ptr<Program> Launch(const std::string& arguments)
+    {
+        SetEnvironmentVariableA("BRENVIK_SIM_CONFIG", copy.Path("sim.ini").c_str());
+        auto started = std::make_unique<Program>(copy, arguments);
+        SetEnvironmentVariableA("BRENVIK_SIM_CONFIG", nullptr);
+        return started;
+    }
+
     void SetUp() override { ASSERT_EQ(copy.Missing(), "") << "files missing beside the test"; }
 
     // Writes the device configuration and the HEX file, starts the program with `keyword`.
@@ -309,16 +180,16 @@ protected:
             << "[simulator]\ntrace = " << copy.Path("trace.txt") << "\nflash_dump = " << copy.Path("flash.txt")
             << "\n[device boot]\n" << Pic18Device << moreDevices;
         std::ofstream(copy.Path("app.hex"), std::ios::binary) << Pic18Hex();
-        program = std::make_unique<Program>(copy, copy.Path("sim.ini"), keyword + " \"" + copy.Path("app.hex") + "\"");
+        program = Launch(keyword + " \"" + copy.Path("app.hex") + "\"");
         ASSERT_TRUE(program->Started());
-        ASSERT_TRUE(PollUntil([&] { return program->MainWindow() != nullptr; }));
+        ASSERT_NE(program->WaitForMainWindow(), nullptr);
     }
 
     // Ends the program and reads what the simulator wrote at its exit.
     Finished Finish()
     {
         Finished run;
-        run.history = program->History();
+        run.history = HistoryOf(*program);
         EXPECT_TRUE(program->Close()) << "the program did not end";
         std::string error;
         EXPECT_TRUE(sim::ParseFlashDump(ReadFile(copy.Path("flash.txt")), &run.devices, &error)) << error;
@@ -326,7 +197,7 @@ protected:
         return run;
     }
 
-    PrivateCopy copy;
+    PrivateCopy copy{"cmdline", {"hid.dll", "setupapi.dll", "BrenvikSim.dll"}};
     std::unique_ptr<Program> program;
 };
 
@@ -334,15 +205,15 @@ TEST_F(CommandLineUpload, UploadsAsSoonAsTheBootloaderAnswers)
 {
     Start("P18");
     HWND success = nullptr;
-    ASSERT_TRUE(PollUntil([&] { return (success = program->Dialog("Success")) != nullptr; }))
-        << "no success dialog; history:\n" << testing::PrintToString(program->History());
+    ASSERT_TRUE(PollUntil([&] { return (success = DialogOf(*program, "Success")) != nullptr; }))
+        << "no success dialog; history:\n" << testing::PrintToString(HistoryOf(*program));
     const std::string hex = copy.Path("app.hex");
-    EXPECT_EQ(program->History(),
+    EXPECT_EQ(HistoryOf(*program),
               (Lines{std::string(app::text::AttachDevice), "Waiting MCU response...", "Connected.", "Opened: " + hex,
                      "Uploading:", "Flash Erase...", "Flash Write...", "Completed successfully.", "Disconnected.",
                      "Reset..."}));
     Dismiss(success);
-    ASSERT_TRUE(PollUntil([&] { return program->Dialog("Success") == nullptr; }));
+    ASSERT_TRUE(PollUntil([&] { return DialogOf(*program, "Success") == nullptr; }));
     const Finished run = Finish();
 
     // What the plan for this device and file must have left in flash: the earlier program
@@ -376,7 +247,7 @@ const Lines Refused{std::string(app::text::AttachDevice), "Waiting MCU response.
 TEST_F(CommandLineUpload, AKeywordOfAnotherFamilyIsRefusedOnce)
 {
     Start("P16");
-    ASSERT_TRUE(PollUntil([&] { return program->History().size() >= Refused.size(); }));
+    ASSERT_TRUE(PollUntil([&] { return HistoryOf(*program).size() >= Refused.size(); }));
     const Finished run = Finish();
     EXPECT_EQ(run.history, Refused);
     EXPECT_EQ(Count(run.trace, "  handshake\n"), 1) << "connected once";
@@ -396,7 +267,7 @@ TEST_F(CommandLineUpload, DISABLED_ARefusedRunIsNotTriedAgainAfterADeviceChange)
     const DWORD started = GetTickCount();
     Start("P16", "[device kbd]\nproduct = USB Keyboard\nbootloader = no\nplugged = no\nplug_after = " +
                      std::to_string(ArrivalAfterMs) + "\n");
-    ASSERT_TRUE(PollUntil([&] { return program->History().size() >= Refused.size(); }));
+    ASSERT_TRUE(PollUntil([&] { return HistoryOf(*program).size() >= Refused.size(); }));
     // The program shows nothing for that device; the probe it causes is in the trace. Give it
     // time to arrive and be handled before the program is closed.
     Sleep(ArrivalAfterMs + 2000 - std::min<DWORD>(GetTickCount() - started, ArrivalAfterMs));
