@@ -3,6 +3,7 @@
 // program runs in a process of its own, from a private copy (its settings file lands beside the
 // copy), against a simulated device whose flash, violations and trace the simulator writes at
 // the program's exit.
+#include "FileBytes.h"
 #include "FlashDump.h"
 #include "ProgramCopy.h"
 #include "HexLoader.h"
@@ -25,17 +26,11 @@
 namespace {
 
 using namespace program_copy;
+using testsupport::ReadBytes;
+using testsupport::WriteBytes;
 using Lines = std::vector<std::string>;
 
 constexpr DWORD LimitMs = 20000;
-
-std::string ReadFile(const std::string& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
 
 template <class Done>
 bool PollUntil(Done done, DWORD timeoutMs = LimitMs)
@@ -176,10 +171,9 @@ protected:
     // `moreDevices` is configuration text for further devices.
     void Start(const std::string& keyword, const std::string& moreDevices = "")
     {
-        std::ofstream(copy.Path("sim.ini"), std::ios::binary)
-            << "[simulator]\ntrace = " << copy.Path("trace.txt") << "\nflash_dump = " << copy.Path("flash.txt")
-            << "\n[device boot]\n" << Pic18Device << moreDevices;
-        std::ofstream(copy.Path("app.hex"), std::ios::binary) << Pic18Hex();
+        WriteBytes(copy.Path("sim.ini"), "[simulator]\ntrace = " + copy.Path("trace.txt") + "\nflash_dump = " +
+                                             copy.Path("flash.txt") + "\n[device boot]\n" + Pic18Device + moreDevices);
+        WriteBytes(copy.Path("app.hex"), Pic18Hex());
         program = Launch(keyword + " \"" + copy.Path("app.hex") + "\"");
         ASSERT_TRUE(program->Started());
         ASSERT_NE(program->WaitForMainWindow(), nullptr);
@@ -192,8 +186,8 @@ protected:
         run.history = HistoryOf(*program);
         EXPECT_TRUE(program->Close()) << "the program did not end";
         std::string error;
-        EXPECT_TRUE(sim::ParseFlashDump(ReadFile(copy.Path("flash.txt")), &run.devices, &error)) << error;
-        run.trace = ReadFile(copy.Path("trace.txt"));
+        EXPECT_TRUE(sim::ParseFlashDump(ReadBytes(copy.Path("flash.txt")), &run.devices, &error)) << error;
+        run.trace = ReadBytes(copy.Path("trace.txt"));
         return run;
     }
 
