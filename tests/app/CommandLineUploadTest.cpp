@@ -252,10 +252,8 @@ TEST_F(CommandLineUpload, AKeywordOfAnotherFamilyIsRefusedOnce)
 }
 
 // Another HID device arrives a few seconds after the start: the device change that follows
-// probes the bootloader again but must not run the upload again. Disabled: with a second HID
-// device that the program opens, Brenvik.exe does not end after its window closes (the same
-// without the late arrival); enable once that is mended.
-TEST_F(CommandLineUpload, DISABLED_ARefusedRunIsNotTriedAgainAfterADeviceChange)
+// probes the bootloader again but must not run the upload again.
+TEST_F(CommandLineUpload, ARefusedRunIsNotTriedAgainAfterADeviceChange)
 {
     constexpr DWORD ArrivalAfterMs = 4000;
     const DWORD started = GetTickCount();

@@ -172,7 +172,9 @@ class Device {
   uint32_t reportsAccepted_ = 0;
 };
 
-std::vector<std::unique_ptr<Device>> g_devices;
+// Never destroyed: at exit the devices' serving threads have been ended without returning, and
+// a device's destructor would wait for its thread for ever.
+std::vector<std::unique_ptr<Device>>& g_devices = *new std::vector<std::unique_ptr<Device>>;
 unsigned g_generation = 0;  // counts the device sets; a timed plug belongs to one of them
 std::string g_tracePath;
 std::string g_flashDumpPath;
