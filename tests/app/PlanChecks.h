@@ -13,6 +13,21 @@ namespace plantest {
 
 using namespace app;
 
+// The information record of a test device.
+inline DeviceInfo Device(FamilyCode family, std::uint16_t ebs, std::uint16_t wbs, std::uint32_t bootStart,
+                  std::uint16_t revision = 0x0100, std::uint32_t flash = 0, std::uint32_t appStart = 0)
+{
+    DeviceInfo d;
+    d.mcuType = family;
+    d.eraseBlockSize = ebs;
+    d.writeBlockSize = wbs;
+    d.bootStart = bootStart;
+    d.bootRevision = revision;
+    d.flashSize = flash;
+    d.appStart = appStart;
+    return d;
+}
+
 struct Layout {
     std::uint64_t base = 0;      // image address of image index 0
     std::uint64_t protectLo = 0; // program writes stay in [protectLo, protectHi)

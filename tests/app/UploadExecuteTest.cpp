@@ -2,6 +2,7 @@
 // last of `count` blocks (or sectors), a write announces a run and its chunks follow.
 #include "UploadPlan.h"
 
+#include "PlanChecks.h"
 #include "SectorMap.h"
 
 #include <gtest/gtest.h>
@@ -11,6 +12,8 @@
 using namespace app;
 
 namespace {
+
+using plantest::Device;
 
 class FakeDevice : public UploadTarget {
 public:
@@ -86,20 +89,6 @@ private:
     std::uint32_t next_ = 0;
     std::uint32_t remaining_ = 0;
 };
-
-DeviceInfo Device(FamilyCode family, std::uint16_t ebs, std::uint16_t wbs, std::uint32_t bootStart,
-                  std::uint16_t revision = 0x0100, std::uint32_t flash = 0, std::uint32_t appStart = 0)
-{
-    DeviceInfo d;
-    d.mcuType = family;
-    d.eraseBlockSize = ebs;
-    d.writeBlockSize = wbs;
-    d.bootStart = bootStart;
-    d.bootRevision = revision;
-    d.flashSize = flash;
-    d.appStart = appStart;
-    return d;
-}
 
 Bytes Pattern(std::size_t n)
 {

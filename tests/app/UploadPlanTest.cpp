@@ -11,19 +11,7 @@ using namespace app;
 
 namespace {
 
-DeviceInfo Device(FamilyCode family, std::uint16_t ebs, std::uint16_t wbs, std::uint32_t bootStart,
-                  std::uint16_t revision = 0x0100, std::uint32_t flash = 0, std::uint32_t appStart = 0)
-{
-    DeviceInfo d;
-    d.mcuType = family;
-    d.eraseBlockSize = ebs;
-    d.writeBlockSize = wbs;
-    d.bootStart = bootStart;
-    d.bootRevision = revision;
-    d.flashSize = flash;
-    d.appStart = appStart;
-    return d;
-}
+using plantest::Device;
 
 Bytes Pattern(std::size_t n, std::uint8_t seed = 1)
 {
