@@ -602,7 +602,8 @@ void TCustomEdit::CNCommand(TMessage& m)
 
 namespace {
 
-// The memo's text seen as lines (CR LF separated); every change rewrites the control's text.
+// The memo's text seen as lines (CR LF separated); a change other than an added last line
+// rewrites the control's text.
 class TMemoStrings : public TStrings {
 public:
     explicit TMemoStrings(TCustomMemo* memo) : memo_(memo) {}
@@ -616,9 +617,12 @@ public:
     int GetCount() const override { return static_cast<int>(Lines().size()); }
     void Insert(int index, const std::string& s) override
     {
-        auto lines = Lines();
+        const std::string text = memo_->Text();
+        auto lines = Split(text);
         if (index < 0 || index > static_cast<int>(lines.size()))
             throw EStringListError(Format(messages::ListIndexError, {index}));
+        if (index == static_cast<int>(lines.size()) && Append(text, s))
+            return;
         lines.insert(lines.begin() + index, s);
         Store(lines);
     }
@@ -660,10 +664,10 @@ public:
     }
 
 private:
-    std::vector<std::string> Lines() const
+    std::vector<std::string> Lines() const { return Split(memo_->Text()); }
+    static std::vector<std::string> Split(const std::string& text)
     {
         std::vector<std::string> lines;
-        const std::string text = memo_->Text();
         size_t start = 0;
         while (start < text.size()) {
             size_t end = text.find_first_of("\r\n", start);
@@ -675,6 +679,26 @@ private:
             start = end + ((text[end] == '\r' && end + 1 < text.size() && text[end + 1] == '\n') ? 2 : 1);
         }
         return lines;
+    }
+    // A line added at the end (a log's usual change) goes in behind the text, where the caret
+    // is put: the control neither takes nor lays out its whole text again, and its view follows
+    // the new line. Only where the text ends in a whole line or in none.
+    bool Append(const std::string& text, const std::string& line)
+    {
+        if (!memo_->HandleAllocated())
+            return false;
+        std::string added;
+        if (text.empty() || text.ends_with("\r\n"))
+            added = line;
+        else if (text.back() != '\r' && text.back() != '\n')
+            added = "\r\n" + line;
+        else
+            return false;
+        const HWND handle = memo_->Handle();
+        const int end = GetWindowTextLengthW(handle);
+        SendMessageA(handle, EM_SETSEL, static_cast<WPARAM>(end), end);
+        SendMessageA(handle, EM_REPLACESEL, FALSE, reinterpret_cast<LPARAM>(added.c_str()));
+        return true;
     }
     void Store(const std::vector<std::string>& lines)
     {

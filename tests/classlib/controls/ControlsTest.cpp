@@ -489,3 +489,50 @@ TEST_F(ControlsTest, ACanvasDrawsAndMeasuresOutsidePainting)
     Pump(20);
     EXPECT_FALSE(swatch->Canvas()->HandleAllocated());
 }
+
+TEST_F(ControlsTest, MemoLinesAddedAtTheEndKeepTheTextAndTheViewFollowsThem)
+{
+    auto* memo = new TMemo(form);
+    memo->SetParent(form);
+    memo->SetBounds(10, 10, 200, 60);
+    memo->SetReadOnly(true);
+    form->Show();
+    ASSERT_TRUE(PumpUntil([&] { return IsWindowVisible(memo->Handle()); }));
+
+    struct Case {
+        const char* text;
+        const char* added;
+        const char* expected;
+    };
+    const Case cases[] = {
+        {"", "x", "x"},
+        {"a", "x", "a\r\nx"},
+        {"a\r\nb\r\n", "x", "a\r\nb\r\nx"},  // a closing line break adds no empty line
+        {"a\nb", "x", "a\nb\r\nx"},          // the earlier text is left as it is
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.text);
+        memo->SetText(c.text);
+        memo->Lines()->Add(c.added);
+        EXPECT_EQ(memo->Text(), c.expected);
+    }
+
+    // A growing log: every line stays, in order, and the newest one is in view.
+    memo->SetText("");
+    for (int i = 0; i < 40; ++i)
+        memo->Lines()->Add("line " + std::to_string(i));
+    ASSERT_EQ(memo->Lines()->GetCount(), 40);
+    for (int i = 0; i < 40; ++i)
+        EXPECT_EQ(memo->Lines()->Get(i), "line " + std::to_string(i));
+    const int first = static_cast<int>(SendMessageA(memo->Handle(), EM_GETFIRSTVISIBLELINE, 0, 0));
+    RECT client;
+    GetClientRect(memo->Handle(), &client);
+    const int lastVisible = HIWORD(SendMessageA(memo->Handle(), EM_CHARFROMPOS, 0, MAKELPARAM(2, client.bottom - 2)));
+    EXPECT_GT(first, 0);
+    EXPECT_GE(lastVisible, 38);
+
+    // Lines inserted elsewhere still go where they are asked.
+    memo->Lines()->Insert(1, "inserted");
+    EXPECT_EQ(memo->Lines()->Get(1), "inserted");
+    EXPECT_EQ(memo->Lines()->GetCount(), 41);
+}
