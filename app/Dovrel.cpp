@@ -956,10 +956,15 @@ WaitResult TDovrel::WaitAnswer(std::uint8_t command, unsigned timeoutMs)
         if (CheckAnswer(command))
             return WaitAnswered;
         // Sleeps until a message, a synchronized call (input reports arrive as one) or the
-        // deadline.
+        // deadline. A synchronized call alone is served alone, so the answer is checked (and
+        // the next report sent) without first going through the window's messages; those are
+        // served on the next pass, while the device works.
         HANDLE sync = SyncEvent();
-        MsgWaitForMultipleObjectsEx(1, &sync, static_cast<DWORD>(deadline - now), QS_ALLINPUT, MWMO_INPUTAVAILABLE);
-        Application->ProcessMessages();
+        if (MsgWaitForMultipleObjectsEx(1, &sync, static_cast<DWORD>(deadline - now), QS_ALLINPUT,
+                                        MWMO_INPUTAVAILABLE) == WAIT_OBJECT_0)
+            CheckSynchronize();
+        else
+            Application->ProcessMessages();
     }
 }
 

@@ -132,13 +132,13 @@ Measured Upload(const std::string& config, std::uint32_t hexAddress, std::size_t
         SendMessageA(form->ButtonConnect->Handle(), BM_CLICK, 0, 0);
         if (form->Connected() && form->LoadedFile().Loaded) {
             const UINT_PTR timer = SetTimer(nullptr, 0, 50, CloseDialogs);
-            const double model0 = SimFrameModelMs(0), exchange0 = SimExchangeMs(0);
+            SimStartExchange(0);
             const double cpu0 = ProcessCpuMs(), wall0 = NowMs();
             SendMessageA(form->ButtonStartBootloader->Handle(), BM_CLICK, 0, 0);
             m.wallMs = NowMs() - wall0;
             m.cpuMs = ProcessCpuMs() - cpu0;
-            m.frameModelMs = SimFrameModelMs(0) - model0;
-            m.exchangeMs = SimExchangeMs(0) - exchange0;
+            m.frameModelMs = SimFrameModelMs(0);
+            m.exchangeMs = SimExchangeMs(0);
             KillTimer(nullptr, timer);
             const auto lines = history();
             m.ok = SimViolationCount(0) == 0 &&

@@ -47,9 +47,12 @@ SIM_API int SimReportsReceived(int device);
 // Shortest time in milliseconds the exchange so far could have taken at one report per 1 ms frame
 // and direction with a host that reacts at once.
 SIM_API DWORD SimFrameModelMs(int device);
-// Milliseconds from the first report the device took to the last answer it delivered: the
-// exchange as it happened, to set against SimFrameModelMs.
+// Milliseconds from the first report the device took (or from SimStartExchange) to the last
+// answer it delivered: the exchange as it happened, to set against SimFrameModelMs.
 SIM_API DWORD SimExchangeMs(int device);
+// Times the exchange from now on: SimExchangeMs counts from this call, SimFrameModelMs from 0.
+// A client's own work before its first report then counts against it.
+SIM_API void SimStartExchange(int device);
 
 // ---- Used by the fake HID.dll and SetupApi.dll ----
 

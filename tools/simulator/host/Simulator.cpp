@@ -29,6 +29,10 @@ constexpr DWORD kReportBytes = 65;      // report ID and 64 payload bytes
 constexpr int kSpareInstances = 16;     // listening pipe instances kept ready for CreateFile
 constexpr size_t kInputBuffers = 64;    // answers kept per open handle before the oldest drop
 constexpr DWORD kRestartDetachMs = 20;  // a restarted device leaves the bus after this
+// A timed wait ends up to a millisecond or more after its timeout (whole-millisecond timers).
+// In frame timing an answer must leave on its frame, so the last stretch before it is spent
+// polling the clock instead.
+constexpr double kFramePollMs = 2.5;
 
 double NowMs() {
   static LARGE_INTEGER frequency = [] {
@@ -75,7 +79,11 @@ class Device {
   sim::Bootloader& Engine() { return engine_; }
   sim::Trace& Trace() { return trace_; }
   const sim::FrameModel& Frames() const { return frames_; }
-  double ExchangeMs() const { return firstReportMs_ < 0 ? 0 : lastDeliveredMs_ - firstReportMs_; }
+  double ExchangeMs() const { return firstReportMs_ < 0 ? 0 : std::max(0.0, lastDeliveredMs_ - firstReportMs_); }
+  void StartExchange() {
+    firstReportMs_ = NowMs();
+    frames_ = sim::FrameModel();
+  }
   bool Plugged() const { return plugged_; }
   DWORD Instance() const { return instance_; }
   const std::string& Path() const { return path_; }
@@ -205,9 +213,22 @@ void Device::Serve(HANDLE listening) {
     }
     DWORD timeout = INFINITE;
     double now = NowMs();
+    if (Profile().frameTiming && !scheduled_.empty() && scheduled_.front().dueMs - now <= kFramePollMs) {
+      // A report that comes meanwhile (a host waits for its answer first) is taken after it.
+      const double due = scheduled_.front().dueMs;
+      while (now < due) {
+        YieldProcessor();
+        now = NowMs();
+      }
+      DeliverDue();
+      now = NowMs();
+    }
     if (!scheduled_.empty()) {
       double due = scheduled_.front().dueMs;
-      timeout = due <= now ? 0 : DWORD(due - now + 0.999);
+      if (Profile().frameTiming && due - now > kFramePollMs)
+        timeout = DWORD(due - now - kFramePollMs);
+      else
+        timeout = due <= now ? 0 : DWORD(due - now + 0.999);
     }
     if (leaving_) timeout = std::min<DWORD>(timeout, leaveAtMs_ <= now ? 0 : DWORD(leaveAtMs_ - now + 1));
     DWORD r = WaitForMultipleObjectsEx(DWORD(waits.size()), waits.data(), FALSE, timeout, TRUE);
@@ -361,12 +382,22 @@ void Device::LeaveBus(const std::string& why) {
 // A client whose CreateFile has returned is connected even when this thread has not yet seen the
 // connect event (the wait above may have ended for a completed read instead): a HID driver queues
 // an input report for every handle opened before the report came.
+// The listeners are asked all at once: in frame timing this runs on the way to every answer.
 void Device::AcceptPendingConnections() {
-  std::vector<PipeInstance*> ready;
+  std::vector<PipeInstance*> listening;
+  std::vector<HANDLE> events;
   for (auto& p : instances_) {
-    if (!p->connected && !p->closing && p->pipe != INVALID_HANDLE_VALUE && p->connect.hEvent &&
-        WaitForSingleObject(p->connect.hEvent, 0) == WAIT_OBJECT_0)
-      ready.push_back(p.get());
+    if (!p->connected && !p->closing && p->pipe != INVALID_HANDLE_VALUE && p->connect.hEvent) {
+      listening.push_back(p.get());
+      events.push_back(p->connect.hEvent);
+    }
+  }
+  std::vector<PipeInstance*> ready;
+  for (size_t from = 0; from < events.size(); from += MAXIMUM_WAIT_OBJECTS) {
+    DWORD count = DWORD(std::min<size_t>(events.size() - from, MAXIMUM_WAIT_OBJECTS));
+    if (WaitForMultipleObjects(count, events.data() + from, FALSE, 0) >= WAIT_OBJECT_0 + count) continue;
+    for (size_t i = from; i < from + count; ++i)
+      if (WaitForSingleObject(events[i], 0) == WAIT_OBJECT_0) ready.push_back(listening[i]);
   }
   for (PipeInstance* p : ready) Connected(p);
 }
@@ -648,6 +679,11 @@ SIM_API DWORD SimFrameModelMs(int device) {
   std::lock_guard<std::mutex> hold(g_lock);
   Device* d = DeviceAt(device);
   return d ? DWORD(d->Frames().MinimumMs()) : 0;
+}
+
+SIM_API void SimStartExchange(int device) {
+  std::lock_guard<std::mutex> hold(g_lock);
+  if (Device* d = DeviceAt(device)) d->StartExchange();
 }
 
 SIM_API DWORD SimExchangeMs(int device) {
