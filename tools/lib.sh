@@ -142,6 +142,24 @@ start_wineserver() {
   wine cmd /c exit </dev/null >/dev/null 2>&1
 }
 
+# Wine starts its desktop process (explorer.exe /desktop) from the first program that needs a
+# desktop, and that process keeps the program's standard error open until no program uses the
+# desktop. Under ctest that is one test's output pipe: ctest waits for it and the test times out
+# although it passed. The keeper starts the desktop with its output going nowhere and holds it
+# until stop_started.
+keep_desktop() {
+  local keeper=$BUILD/win/bin/desktop_keeper.exe ready=$BUILD/desktop-ready
+  [ -f "$keeper" ] || return 0
+  rm -f "$ready"
+  wine "$keeper" "$(winepath -w "$ready")" </dev/null >/dev/null 2>&1 &
+  STARTED_PIDS+=("$!")
+  local waited=0
+  until [ -f "$ready" ] || [ $waited -ge 100 ]; do
+    sleep 0.1
+    waited=$((waited + 1))
+  done
+}
+
 # use_simulated_devices <configuration file> <exe name>...: the named programs (in
 # build/win/bin, beside the fakes) load the simulated HID.dll and SetupApi.dll and see the
 # devices of the configuration (tools/simulator/README.md).
