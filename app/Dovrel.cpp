@@ -688,10 +688,10 @@ public:
         const std::size_t length = std::min(bytes.size(), buffer.size());
         std::copy_n(bytes.begin(), length, buffer.begin());
         // One step per byte, applied once per chunk: the bar ends where per-byte steps leave it
-        // (it stops at its maximum), without redrawing the native control for every byte.
+        // (it stops at its maximum), with one invalidation per chunk instead of one per byte.
         if (w_.ButtonStartBootloader->Tag() == 1)
             w_.ProgressBar1->StepBy(static_cast<int>(std::min<std::size_t>(length, 0x7FFFFFFF / 8)) *
-                                    w_.ProgressBar1->Step());
+                                    w_.ProgressBar1->Steps());
         w_.SendReport(length);
         const WaitResult result = w_.WaitAnswer(CmdWrite, CommandTimeoutMs);
         // The first answered chunk ends the phase in which the upload could not be stopped.

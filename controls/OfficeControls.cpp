@@ -11,7 +11,6 @@ using namespace classlib;
 
 namespace controls {
 
-CLASSLIB_PUBLISH(TOcXPProgressBar) {}
 CLASSLIB_PUBLISH(TAdvOfficeCheckBox) {}
 
 CLASSLIB_PUBLISH(TAdvOfficeRadioGroup)
