@@ -91,6 +91,8 @@ protected:
         const RECT r = PendingUpdate();
         return IsRectEmpty(&r) != FALSE;
     }
+    // Shows the form (the system keeps update regions of visible windows only) and lets it
+    // paint, so nothing is pending on the panel afterwards.
     void ShowAndSettle()
     {
         form->Show();
