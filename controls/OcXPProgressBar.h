@@ -13,6 +13,7 @@ protected:
     void DrawBar(classlib::TCanvas& canvas, int extent) override;
 
 private:
+    class BlockStamp;
     // One block (or the smooth bar): BarColorTo on both long edges, BarColorFrom in the middle.
     void DrawBlock(classlib::TCanvas& canvas, const RECT& piece) const;
     // The colour the rounded corners show: the parent's.

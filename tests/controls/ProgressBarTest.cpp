@@ -329,29 +329,31 @@ TEST_F(ProgressBarTest, PartialSmoothAndVerticalBars)
 
 // ---- the plain painter ---------------------------------------------------------------------
 
-TEST_F(ProgressBarTest, BasePainterDrawsStepWideBlocksInBarColor)
+TEST_F(ProgressBarTest, BasePainterFillsInBarColor)
 {
+    // A 100 x 20 bar with Steps 10: blocks of 8 pixels from x = 2 on a pitch of 10, the last
+    // cut at Width - 3; vertically the lowest block spans rows 10 to 17 and the next one is cut
+    // at row 3. Smooth: 50% fills to x = 49, or up to row 10.
+    const struct {
+        bool vertical, smooth;
+        int position, x, y;
+        bool filled;
+    } cases[] = {
+        {false, false, 100, 2, 10, true},  {false, false, 100, 9, 2, true},   {false, false, 100, 10, 10, false},
+        {false, false, 100, 12, 17, true}, {false, false, 100, 96, 10, true}, {false, false, 100, 97, 10, false},
+        {true, false, 100, 50, 17, true},  {true, false, 100, 50, 10, true},  {true, false, 100, 50, 9, false},
+        {true, false, 100, 50, 8, false},  {true, false, 100, 50, 7, true},   {true, false, 100, 50, 3, true},
+        {false, true, 50, 49, 10, true},   {false, true, 50, 50, 10, false},
+        {true, true, 50, 50, 10, true},    {true, true, 50, 50, 9, false},
+    };
     auto* bar = Place<TOcBaseProgressBar>(100, 20);
-    bar->SetPosition(100);
-    auto dib = Render();
-    auto at = [&](int x, int y) { return dib->Pixel(BarLeft + x, BarTop + y); };
-    // Blocks of Steps - 2 = 8 pixels from x = 2 on a pitch of 10, the last cut at Width - 3.
-    EXPECT_EQ(at(2, 10), Rgb(clHighlight));
-    EXPECT_EQ(at(9, 2), Rgb(clHighlight));
-    EXPECT_EQ(at(10, 10), Rgb(clWindow));
-    EXPECT_EQ(at(12, 17), Rgb(clHighlight));
-    EXPECT_EQ(at(96, 10), Rgb(clHighlight));
-    EXPECT_EQ(at(97, 10), Rgb(clWindow));
-
-    bar->SetOrientation(pbVertical);
-    dib = Render();
-    // The lowest block spans rows Height - Steps to Height - 3; the next one is cut at row 3.
-    EXPECT_EQ(at(50, 17), Rgb(clHighlight));
-    EXPECT_EQ(at(50, 10), Rgb(clHighlight));
-    EXPECT_EQ(at(50, 9), Rgb(clWindow));
-    EXPECT_EQ(at(50, 8), Rgb(clWindow));
-    EXPECT_EQ(at(50, 7), Rgb(clHighlight));
-    EXPECT_EQ(at(50, 3), Rgb(clHighlight));
+    for (const auto& c : cases) {
+        bar->SetOrientation(c.vertical ? pbVertical : pbHorizontal);
+        bar->SetSmooth(c.smooth);
+        bar->SetPosition(c.position);
+        EXPECT_EQ(Render()->Pixel(BarLeft + c.x, BarTop + c.y), Rgb(c.filled ? clHighlight : clWindow))
+            << (c.vertical ? "vertical " : "horizontal ") << (c.smooth ? "smooth " : "blocks ") << c.x << "," << c.y;
+    }
 }
 
 // ---- streaming -------------------------------------------------------------------------------
