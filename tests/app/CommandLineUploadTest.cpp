@@ -8,6 +8,7 @@
 #include "ProgramCopy.h"
 #include "HexLoader.h"
 #include "HexRecords.h"
+#include "PlanChecks.h"
 #include "Texts.h"
 #include "UploadPlan.h"
 #include "UploadPlanFlash.h"
@@ -126,14 +127,7 @@ const char Pic18Device[] =
 
 app::DeviceInfo Pic18Info()
 {
-    app::DeviceInfo d;
-    d.mcuType = 2;
-    d.eraseBlockSize = 64;
-    d.writeBlockSize = 32;
-    d.bootStart = 0x7C00;
-    d.flashSize = 0x8000;
-    d.bootRevision = 0x0100;
-    return d;
+    return plantest::Device(2, 64, 32, 0x7C00, 0x0100, 0x8000);
 }
 
 // 300 bytes at 0x0000 and 40 bytes at 0x1000: a gap, a block boundary inside a record.
