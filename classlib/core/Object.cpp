@@ -83,6 +83,8 @@ int TInterfacedObject::Release()
     return count;
 }
 
+CLASSLIB_PUBLISH(TAggregatedObject) {}
+
 // ---- TPersistent ----------------------------------------------------------------------------
 
 CLASSLIB_PUBLISH(TPersistent) {}
