@@ -68,6 +68,8 @@ struct TGUID {
 // Upper-case brace form; StringToGUID raises EConvertError for an ill-formed text.
 std::string GUIDToString(const TGUID& guid);
 TGUID StringToGUID(std::string_view text);
+// A new random identifier (version 4, RFC 4122 variant), as the platform's GUID generator.
+TGUID CreateGUID();
 
 // The base of every interface: query by GUID and reference counting. An interface type
 // declares its identity as `static constexpr TGUID IID`.
