@@ -1,4 +1,5 @@
-// Streaming of item trees in the component-stream format: the "Items", "SubItems" and
+// Checks against outside tools: item identifiers against Python's uuid, and streaming of item
+// trees in the component-stream format: the "Items", "SubItems" and
 // "Extensions" properties, checked against Free Pascal's converter (an outside implementation
 // of the format), read back equal, and broken streams that leave the tree as it was.
 #include "ProviderFixture.h"
@@ -8,6 +9,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <cstdlib>
 #include <fstream>
 #include <memory>
@@ -107,6 +109,20 @@ std::string WithoutTrailingBlanks(const std::string& text)
         out += line + "\n";
     }
     return out;
+}
+
+// Runs a command and answers its standard output.
+std::string RunCommand(const std::string& command)
+{
+    std::string output;
+    FILE* pipe = popen(command.c_str(), "r");
+    if (!pipe)
+        return output;
+    char buffer[256];
+    while (size_t n = fread(buffer, 1, sizeof buffer, pipe))
+        output.append(buffer, n);
+    EXPECT_EQ(pclose(pipe), 0) << command;
+    return output;
 }
 
 class ItemStream : public ::testing::Test {
@@ -359,3 +375,35 @@ TEST_F(ItemStream, ATruncatedStreamLeavesTheTreeAsItWas)
         ASSERT_EQ(Dump(target.Data()), before) << "cut at " << cut;
     }
 }
+
+// The identifier is the GUID's bytes in memory order: what Python's uuid calls bytes_le. Fresh
+// identifiers are version-4 GUIDs of the RFC 4122 variant.
+TEST(ItemIdentifiers, AreTheMemoryOrderBytesOfTheGuidAsPythonsUuidSeesThem)
+{
+    const TGUID fixed[] = {IOcDataProvider::IID, IOcDataItemText::IID, TGUID::FromText("{00112233-4455-6677-8899-AABBCCDDEEFF}")};
+    std::string script = "import uuid\n";
+    std::vector<std::string> expectedIds;
+    for (const TGUID& g : fixed) {
+        script += "print(uuid.UUID('" + GUIDToString(g) + "').bytes_le.hex().upper())\n";
+        expectedIds.push_back(BytesToHex(&g, sizeof g));
+    }
+    std::vector<std::string> fresh;
+    for (int i = 0; i < 3; ++i) {
+        const TGUID g = CreateGUID();
+        fresh.push_back(BytesToHex(&g, sizeof g));
+        script += "u = uuid.UUID(bytes_le=bytes.fromhex('" + fresh.back() + "'))\n"
+                  "print(u.version, u.variant == uuid.RFC_4122)\n";
+    }
+    const std::string file = ::testing::TempDir() + "item_ids.py";
+    FILE* out = std::fopen(file.c_str(), "w");
+    ASSERT_TRUE(out);
+    std::fputs(script.c_str(), out);
+    std::fclose(out);
+    std::string expected;
+    for (const std::string& id : expectedIds)
+        expected += id + "\n";
+    for (size_t i = 0; i < fresh.size(); ++i)
+        expected += "4 True\n";
+    EXPECT_EQ(RunCommand("python3 " + file), expected);
+}
+

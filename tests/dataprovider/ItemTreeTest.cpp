@@ -4,7 +4,6 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdio>
 #include <memory>
 #include <set>
 
@@ -36,20 +35,6 @@ protected:
     std::unique_ptr<TTestProvider> provider;
 };
 
-// Runs a command and answers its standard output.
-std::string RunCommand(const std::string& command)
-{
-    std::string output;
-    FILE* pipe = popen(command.c_str(), "r");
-    if (!pipe)
-        return output;
-    char buffer[256];
-    while (size_t n = fread(buffer, 1, sizeof buffer, pipe))
-        output.append(buffer, n);
-    EXPECT_EQ(pclose(pipe), 0) << command;
-    return output;
-}
-
 } // namespace
 
 TEST_F(ItemTree, NewItemsGetDistinctIdentifiersOfThirtyTwoUpperCaseHexDigits)
@@ -63,37 +48,6 @@ TEST_F(ItemTree, NewItemsGetDistinctIdentifiersOfThirtyTwoUpperCaseHexDigits)
         EXPECT_EQ(id.find_first_not_of("0123456789ABCDEF"), std::string::npos) << id;
         EXPECT_TRUE(seen.insert(id).second) << "repeated " << id;
     }
-}
-
-// The identifier is the GUID's bytes in memory order: what Python's uuid calls bytes_le. Fresh
-// identifiers are version-4 GUIDs of the RFC 4122 variant.
-TEST(ItemIdentifiers, AreTheMemoryOrderBytesOfTheGuidAsPythonsUuidSeesThem)
-{
-    const TGUID fixed[] = {IOcDataProvider::IID, IOcDataItemText::IID, TGUID::FromText("{00112233-4455-6677-8899-AABBCCDDEEFF}")};
-    std::string script = "import uuid\n";
-    std::vector<std::string> expectedIds;
-    for (const TGUID& g : fixed) {
-        script += "print(uuid.UUID('" + GUIDToString(g) + "').bytes_le.hex().upper())\n";
-        expectedIds.push_back(BytesToHex(&g, sizeof g));
-    }
-    std::vector<std::string> fresh;
-    for (int i = 0; i < 3; ++i) {
-        const TGUID g = CreateGUID();
-        fresh.push_back(BytesToHex(&g, sizeof g));
-        script += "u = uuid.UUID(bytes_le=bytes.fromhex('" + fresh.back() + "'))\n"
-                  "print(u.version, u.variant == uuid.RFC_4122)\n";
-    }
-    const std::string file = ::testing::TempDir() + "item_ids.py";
-    FILE* out = std::fopen(file.c_str(), "w");
-    ASSERT_TRUE(out);
-    std::fputs(script.c_str(), out);
-    std::fclose(out);
-    std::string expected;
-    for (const std::string& id : expectedIds)
-        expected += id + "\n";
-    for (size_t i = 0; i < fresh.size(); ++i)
-        expected += "4 True\n";
-    EXPECT_EQ(RunCommand("python3 " + file), expected);
 }
 
 TEST_F(ItemTree, ItemByPathWalksSegmentsIgnoringCaseAndBothSeparators)
