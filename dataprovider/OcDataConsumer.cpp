@@ -142,7 +142,9 @@ void TOcDataConsumer::SetProviderInterface(IOcDataProvider* value)
     if (value)
         value->AddListener(Listener());
 
-    if (ContextFixupNeeded()) {
+    // A parked context name waits for a provider: detaching one must not raise (it runs in
+    // the consumer's destruction and on pnrClosing).
+    if (ContextFixupNeeded() && provider_) {
         const TOcDataContextID name = PendingContextName;
         SetContext(name);
         PendingContextName.clear();

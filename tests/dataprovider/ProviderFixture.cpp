@@ -8,6 +8,7 @@ using namespace classlib;
 
 CLASSLIB_PUBLISH(TTestProvider)
 {
+    c.Property("ContextNames", &TTestProvider::ContextNames, &TTestProvider::SetContextNames);
     c.Property("Data", &TTestProvider::Data);
 }
 
@@ -20,7 +21,8 @@ TTestProvider::TTestProvider(TComponent* owner) : TComponent(owner)
 
 TTestProvider::~TTestProvider()
 {
-    // The lists hold this provider; they go while it is whole.
+    // Consumers let go first; the lists hold this provider and go while it is whole.
+    Close();
     rootContexts_.Reset();
     root_.Reset();
 }
@@ -90,6 +92,24 @@ TInterfacePtr<IOcDataContext> TTestProvider::AddContext(const std::string& name,
     TInterfacePtr<IOcDataContext> context = static_cast<IOcDataContext*>(TOcBaseDataContext::Create<TOcDataContext>(list, name));
     list->InsertContext(context.Get());
     return context;
+}
+
+std::string TTestProvider::ContextNames() const
+{
+    std::string names;
+    for (int i = 0; rootContexts_ && i < rootContexts_->ContextCount(); ++i)
+        names += (i ? "," : "") + rootContexts_->ContextAt(i)->ContextName();
+    return names;
+}
+
+void TTestProvider::SetContextNames(const std::string& names)
+{
+    size_t start = 0;
+    while (start <= names.size() && !names.empty()) {
+        const size_t comma = std::min(names.find(',', start), names.size());
+        AddContext(names.substr(start, comma - start));
+        start = comma + 1;
+    }
 }
 
 void TTestProvider::Close()

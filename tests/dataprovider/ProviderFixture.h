@@ -41,7 +41,11 @@ class TTestProvider : public TComponent,
     void NotifyChanging(TOcProviderChangeReason reason, IInterface* source) override;
     void NotifyChanged(TOcProviderChangeReason reason, IInterface* source) override;
     std::vector<const classlib::TMetaClass*> ExtensionClasses() override { return Extensions; }
-    void PushConsumer(IOcDataConsumer* consumer) override { consumers_.emplace_back(consumer); }
+    void PushConsumer(IOcDataConsumer* consumer) override
+    {
+        ++Pushes;
+        consumers_.emplace_back(consumer);
+    }
     TInterfacePtr<IOcDataConsumer> CurrentConsumer() override;
     void PopConsumer() override { consumers_.pop_back(); }
     void PushContext(IOcDataContext* context) override { contexts_.emplace_back(context); }
@@ -56,6 +60,10 @@ class TTestProvider : public TComponent,
     TOcDataContexts* Contexts();
     // A context of the root list (inserted).
     TInterfacePtr<IOcDataContext> AddContext(const std::string& name, TOcDataContexts* list = nullptr);
+    // The root contexts' names, comma separated; setting it adds the contexts (published, so a
+    // provider read from a form has its contexts before the form's consumers are loaded).
+    std::string ContextNames() const;
+    void SetContextNames(const std::string& names);
     // Tells the listeners that the provider goes away.
     void Close();
 
@@ -66,6 +74,7 @@ class TTestProvider : public TComponent,
     std::vector<const classlib::TMetaClass*> Extensions{&TOcDataConsumerItemSelect::StaticClass()};
     std::vector<Notice> Log;
     bool AnswerContexts = true;
+    int Pushes = 0; // consumers pushed so far
 
 private:
     TInterfacePtr<IOcDataItems> root_;
