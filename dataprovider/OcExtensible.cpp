@@ -164,7 +164,13 @@ void TExtensibleInterfacedPersistent::ReadExtensions(TReader& reader)
             if (index >= 0) {
                 implementer = implementers_[static_cast<size_t>(index)];
             } else {
-                implementer = TAggregatedPersistentEx::Create(cls, this);
+                try {
+                    implementer = TAggregatedPersistentEx::Create(cls, this);
+                } catch (const EInvalidCast&) {
+                    // An implementer class for another kind of object (a consumer extension
+                    // named on an item) does not fit this one.
+                    throw EReadError(messages::InvalidClassType);
+                }
                 created.push_back(implementer);
             }
             streaming::ReadObjectProperties(reader, implementer);
