@@ -20,13 +20,12 @@ std::string BytesToHex(const void* buffer, int count)
     return text;
 }
 
-namespace {
-
-// The sub-item list of an item, empty when it has no children.
 TInterfacePtr<IOcDataItems> SubItemsOf(IOcDataItem* item)
 {
     return item ? TInterfacePtr<IOcDataItem>(item).Query<IOcDataItems>() : TInterfacePtr<IOcDataItems>();
 }
+
+namespace {
 
 TInterfacePtr<IOcDataItems> ParentListOf(IOcDataItem* item)
 {

@@ -246,6 +246,9 @@ TInterfacePtr<IOcDataItem> ItemByPathIn(IOcDataItems* list, const std::string& p
 TInterfacePtr<IOcDataItem> ItemByIndexPathIn(IOcDataItems* list, const std::vector<int>& indices);
 TInterfacePtr<IOcDataItem> FindItemIn(IOcDataItems* list, const TOcDataItemID& id, bool recursive);
 
+// The sub-item list of an item, empty when it has none (or no item is given).
+TInterfacePtr<IOcDataItems> SubItemsOf(IOcDataItem* item);
+
 // The 32 upper-case hex digits of `count` bytes, two per byte in order.
 std::string BytesToHex(const void* buffer, int count);
 

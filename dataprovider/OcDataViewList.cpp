@@ -8,11 +8,6 @@ using namespace classlib;
 
 namespace {
 
-TInterfacePtr<IOcDataItems> SubItemsOf(IOcDataItem* item)
-{
-    return item ? TInterfacePtr<IOcDataItem>(item).Query<IOcDataItems>() : TInterfacePtr<IOcDataItems>();
-}
-
 TInterfacePtr<IOcDataItem> AsItem(IInterface* source)
 {
     void* obj = nullptr;
