@@ -146,4 +146,8 @@ void TOcDataItemImageImpl::Update(T& field, T value)
         ReportItemUpdate([&] { field = value; });
 }
 
+void TOcDataItemImageImpl::SetAlignment(TOcGlyphAlignment value) { Update(alignment_, value); }
+void TOcDataItemImageImpl::SetImageIndex(int value) { Update(imageIndex_, value); }
+void TOcDataItemImageImpl::SetSelectedIndex(int value) { Update(selectedIndex_, value); }
+
 } // namespace dataprovider

@@ -73,11 +73,11 @@ class TOcBaseDataItemImageImpl : public TOcDataItemAggregatedObject, public IOcD
 class TOcDataItemImageImpl : public TOcBaseDataItemImageImpl {
     CLASSLIB_CLASS(TOcDataItemImageImpl, TOcBaseDataItemImageImpl)
     TOcGlyphAlignment Alignment() const override { return alignment_; }
-    void SetAlignment(TOcGlyphAlignment value) override { Update(alignment_, value); }
+    void SetAlignment(TOcGlyphAlignment value) override;
     int ImageIndex() const override { return imageIndex_; }
-    void SetImageIndex(int value) override { Update(imageIndex_, value); }
+    void SetImageIndex(int value) override;
     int SelectedIndex() const override { return selectedIndex_; }
-    void SetSelectedIndex(int value) override { Update(selectedIndex_, value); }
+    void SetSelectedIndex(int value) override;
 
 private:
     template <class T>
