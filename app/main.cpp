@@ -4,6 +4,7 @@
 
 #include "BcStartup.h"
 #include "OcControlUtilsWin.h"
+#include "dataprovider/OcExtensible.h"
 
 #include "windows/Application.h"
 
@@ -14,6 +15,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int)
     // modules (the class library started with the process).
     bcl::StartUtilityModules(instance);
     storage::RegisterExtraDragCursors();
+    dataprovider::RegisterDataProviderClasses();
     app::RegisterWindowClasses();
     Application->Initialize();
     Application->SetTitle(std::string(app::text::ApplicationTitle));
@@ -29,6 +31,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int)
         Application->Run();
     // The window goes before the modules stop: destroying it writes "Settings.ini".
     Application->DestroyComponents();
+    dataprovider::DataProviderShutDown();
     bcl::StopUtilityModules(instance);
     return exitCode;
 }
