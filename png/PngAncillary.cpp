@@ -228,7 +228,8 @@ uint32_t TChunkgAMA::GetGamma()
 {
     if (DataSize() == 4)
         return ReadBigEndian32(Data());
-    SetDataSize(4);
+    // Data of another size reads as 1, and keeps reading so.
+    SetGamma(1);
     return 1;
 }
 
