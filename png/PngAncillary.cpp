@@ -92,10 +92,15 @@ bool TChunktRNS::ReadChunk(TStream& stream, const uint8_t name[4], uint32_t size
         case ctGray:
         case ctRGB: BitTransparency = true; break;
         case ctPalette: {
-            uint32_t notOpaque = 0;
-            for (uint32_t i = 0; i < DataSize(); ++i)
-                notOpaque += Data()[i] != 255;
-            BitTransparency = notOpaque == 1;
+            // One fully transparent entry and all others opaque. (Counting any single entry
+            // below 255 made an image with one half-transparent entry draw with a key colour
+            // that no entry has.)
+            uint32_t transparent = 0, partial = 0;
+            for (uint32_t i = 0; i < DataSize(); ++i) {
+                transparent += Data()[i] == 0;
+                partial += Data()[i] != 0 && Data()[i] != 255;
+            }
+            BitTransparency = transparent == 1 && partial == 0;
             break;
         }
         default: break;

@@ -337,6 +337,57 @@ void TPNGImage::SetImageSize(int width, int height)
         h->Memory()->PaletteChanged(h->BitmapInfo);
 }
 
+// ---- Blending ------------------------------------------------------------------------------
+
+void TPNGImage::BlendOnto(uint8_t* pixels, uint32_t width, uint32_t height) const
+{
+    const TChunkIHDR* h = HeaderChunk();
+    const uint32_t imageW = h->Header.Width, imageH = h->Header.Height;
+    const bool stretch = width != imageW || height != imageH;
+    const double fx = stretch ? double(width) / imageW : 1.0;
+    const double fy = stretch ? double(height) / imageH : 1.0;
+    const uint32_t bits = h->HeldBitsPerPixel();
+    const TChunktRNS* trns = chunks_.Find<TChunktRNS>();
+    const TChunkPLTE* palette = chunks_.Find<TChunkPLTE>();
+    auto blend = [](uint8_t& d, uint8_t s, uint32_t a) {
+        d = uint8_t((s * a + (255 - a) * d + 255) >> 8);
+    };
+    for (uint32_t y = 0; y < height; ++y) {
+        const uint32_t sy = std::min(stretch ? uint32_t(y / fy) : y, imageH - 1);
+        const uint8_t* row = ImageRow(int(sy));
+        const uint8_t* alpha = AlphaRow(int(sy));
+        uint8_t* out = pixels + size_t(y) * width * 4;
+        for (uint32_t x = 0; x < width; ++x, out += 4) {
+            const uint32_t sx = std::min(stretch ? uint32_t(x / fx) : x, imageW - 1);
+            uint8_t b, g, r;
+            uint32_t a;
+            if (bits == 24) {
+                const uint8_t* p = row + 3 * sx;
+                b = p[0], g = p[1], r = p[2];
+                a = alpha ? alpha[sx] : 255;
+                if (a == 0)
+                    continue;
+                if (a == 255) {
+                    out[0] = b, out[1] = g, out[2] = r;
+                    continue;
+                }
+            } else if (h->Header.ColorType == ctGrayAlpha) {
+                b = g = r = row[sx];
+                a = alpha[sx];
+            } else {
+                const uint32_t bit = sx * bits;
+                const uint8_t index = uint8_t((row[bit / 8] >> (8 - bits - bit % 8)) & ((1u << bits) - 1));
+                a = trns ? trns->AlphaTable[index] : 255;
+                const TPngRGBQuad c = palette ? palette->Entry(index) : h->BitmapInfo.bmiColors[index];
+                b = c.rgbBlue, g = c.rgbGreen, r = c.rgbRed;
+            }
+            blend(out[0], b, a);
+            blend(out[1], g, a);
+            blend(out[2], r, a);
+        }
+    }
+}
+
 // ---- Copy -----------------------------------------------------------------------------------
 
 void TPNGImage::AssignFrom(const TPNGImage& source)

@@ -71,6 +71,11 @@ public:
     // Raises EPNGInvalidNewSize for a side below 1, EPNGHeaderNotPresent without a header.
     void SetImageSize(int width, int height);
 
+    // Blends the image, stretched to width × height, onto 32-bit top-down pixels (blue,
+    // green, red, unused): each channel becomes (s × a + (255 − a) × d + 255) >> 8. This is
+    // how partially transparent images are drawn.
+    void BlendOnto(uint8_t* pixels, uint32_t width, uint32_t height) const;
+
     // The palette operation: only for images that hold a palette; with `copy` the entries
     // become the colour table; the image memory is told.
     void SetPaletteEntries(const std::vector<TPngRGB>& entries, bool copy = true);

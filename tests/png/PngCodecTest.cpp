@@ -137,6 +137,8 @@ TEST(PngAncillaryChunks, TransparencyDecidesTheDrawingMode)
         {"gray with key", GrayPng(Chunk("tRNS", std::string("\0\7", 2))), ptmBit},
         {"palette", RandomPng(4, 2, 3, 8).bytes, ptmNone},
         {"palette, one transparent entry", RandomPng(4, 2, 3, 2, 1, Chunk("tRNS", std::string("\xFF\0\xFF", 3))).bytes, ptmBit},
+        // One half-transparent entry used to count as a key colour.
+        {"palette, one half-transparent entry", RandomPng(4, 2, 3, 2, 1, Chunk("tRNS", std::string("\xFF\x80\xFF", 3))).bytes, ptmPartial},
         {"palette, two partial entries", RandomPng(4, 2, 3, 2, 1, Chunk("tRNS", std::string("\x80\0\xFF", 3))).bytes, ptmPartial},
         {"RGB with alpha", RandomPng(4, 2, 6, 8).bytes, ptmPartial},
         {"gray with alpha", RandomPng(4, 2, 4, 16).bytes, ptmPartial},
@@ -415,6 +417,51 @@ TEST(PngImageOperations, CopyHasTheSameChunksSettingsAndPixels)
     // The copy saves the same bytes as its source: its samples go back through the same
     // inverse gamma table.
     EXPECT_EQ(Save(copy), Save(source));
+}
+
+} // namespace
+
+namespace {
+
+TEST(PngBlending, BlendsOverTheTargetAndStretchesByWholePixels)
+{
+    // 2 × 1 RGBA: black at alpha 128, then opaque (200, 100, 50).
+    TPNGImage image;
+    Load(image, Signature() + Header(2, 1, 8, 6) +
+                    Chunk("IDAT", Deflate(std::string("\0\0\0\0\x80\xC8\x64\x32\xFF", 9))) + Chunk("IEND", ""));
+    std::vector<uint8_t> white(2 * 4, 255);
+    image.BlendOnto(white.data(), 2, 1);
+    EXPECT_EQ(white[0], 127); // (0 × 128 + 127 × 255 + 255) >> 8
+    EXPECT_EQ(white[2], 127);
+    EXPECT_EQ(white[4], 50);  // blue of the opaque pixel
+    EXPECT_EQ(white[6], 200);
+
+    std::vector<uint8_t> wide(4 * 2 * 4, 255);
+    image.BlendOnto(wide.data(), 4, 2);
+    for (int y = 0; y < 2; ++y) {
+        EXPECT_EQ(wide[(y * 4 + 1) * 4], 127) << y;
+        EXPECT_EQ(wide[(y * 4 + 2) * 4], 50) << y;
+    }
+}
+
+TEST(PngBlending, PaletteAndGrayAlphaImages)
+{
+    TPNGImage palette;
+    Load(palette, Signature() + Header(2, 1, 1, 3) + Chunk("PLTE", std::string("\x10\x20\x30\xFF\xFF\xFF", 6)) +
+                      Chunk("tRNS", std::string("\x40", 1)) + Chunk("IDAT", Deflate(std::string("\0\x40", 2))) +
+                      Chunk("IEND", ""));
+    ASSERT_EQ(palette.TransparencyMode(), ptmPartial);
+    std::vector<uint8_t> black(2 * 4, 0);
+    palette.BlendOnto(black.data(), 2, 1);
+    EXPECT_EQ(black[2], (0x10 * 0x40 + 255) >> 8); // red of entry 0 at alpha 64
+    EXPECT_EQ(black[4], 255);                      // entry 1 is opaque
+
+    TPNGImage grayAlpha;
+    Load(grayAlpha, Signature() + Header(1, 1, 8, 4) + Chunk("IDAT", Deflate(std::string("\0\xFF\x80", 3))) +
+                        Chunk("IEND", ""));
+    std::vector<uint8_t> target(4, 0);
+    grayAlpha.BlendOnto(target.data(), 1, 1);
+    EXPECT_EQ(target[1], (255 * 128 + 255) >> 8);
 }
 
 } // namespace
