@@ -1,7 +1,7 @@
 #pragma once
 // Hand-built PNG streams for the tests: random rows of any colour type and bit depth, put
 // together with zlib (PngReference.h), so that the bytes do not come from the codec.
-#include "PngReference.h"
+#include "PngBytes.h"
 
 #include <cstdint>
 #include <random>
