@@ -51,9 +51,15 @@ uint8_t PaethPredict(uint8_t left, uint8_t above, uint8_t upperLeft)
     return pb <= pc ? above : upperLeft;
 }
 
-void UnfilterRow(uint8_t filter, uint8_t* row, const uint8_t* prev, uint32_t rowBytes,
-                 uint32_t bpp)
+namespace {
+
+// The reconstruction loops with the filter distance as a constant, so that the compiler
+// can keep whole pixels in registers (0: any distance, given at run time).
+template <uint32_t ConstBpp>
+void UnfilterRowWith(uint8_t filter, uint8_t* row, const uint8_t* prev, uint32_t rowBytes,
+                     uint32_t runtimeBpp)
 {
+    const uint32_t bpp = ConstBpp ? ConstBpp : runtimeBpp;
     const uint32_t head = std::min(bpp, rowBytes);
     switch (filter) {
     case pfSub:
@@ -85,6 +91,22 @@ void UnfilterRow(uint8_t filter, uint8_t* row, const uint8_t* prev, uint32_t row
         break;
     default: // None, and unknown types leave the row as it is
         break;
+    }
+}
+
+} // namespace
+
+void UnfilterRow(uint8_t filter, uint8_t* row, const uint8_t* prev, uint32_t rowBytes,
+                 uint32_t bpp)
+{
+    switch (bpp) {
+    case 1: UnfilterRowWith<1>(filter, row, prev, rowBytes, bpp); break;
+    case 2: UnfilterRowWith<2>(filter, row, prev, rowBytes, bpp); break;
+    case 3: UnfilterRowWith<3>(filter, row, prev, rowBytes, bpp); break;
+    case 4: UnfilterRowWith<4>(filter, row, prev, rowBytes, bpp); break;
+    case 6: UnfilterRowWith<6>(filter, row, prev, rowBytes, bpp); break;
+    case 8: UnfilterRowWith<8>(filter, row, prev, rowBytes, bpp); break;
+    default: UnfilterRowWith<0>(filter, row, prev, rowBytes, bpp); break;
     }
 }
 
