@@ -4,6 +4,10 @@
 
 #include <zlib.h>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 #include <algorithm>
 #include <cstdlib>
 #include <cstring>
@@ -94,11 +98,51 @@ void UnfilterRowWith(uint8_t filter, uint8_t* row, const uint8_t* prev, uint32_t
     }
 }
 
+#if defined(__SSE2__)
+// Paeth reconstruction of 3- and 4-byte pixels, one pixel per step with its bytes side by side
+// in 16-bit lanes; the same choice as the scalar loop (ties to the left, then above).
+template <uint32_t Bpp>
+void UnfilterPaethSse2(uint8_t* row, const uint8_t* prev, uint32_t rowBytes)
+{
+    auto load = [](const uint8_t* p) {
+        uint32_t v = 0;
+        std::memcpy(&v, p, Bpp);
+        return _mm_unpacklo_epi8(_mm_cvtsi32_si128(int(v)), _mm_setzero_si128());
+    };
+    auto absolute = [](__m128i x) { return _mm_max_epi16(x, _mm_sub_epi16(_mm_setzero_si128(), x)); };
+    auto select = [](__m128i mask, __m128i yes, __m128i no) {
+        return _mm_or_si128(_mm_and_si128(mask, yes), _mm_andnot_si128(mask, no));
+    };
+    __m128i a = _mm_setzero_si128(), c = _mm_setzero_si128();
+    for (uint32_t x = 0; x + Bpp <= rowBytes; x += Bpp) {
+        const __m128i b = load(prev + x);
+        const __m128i pa = absolute(_mm_sub_epi16(b, c));
+        const __m128i pb = absolute(_mm_sub_epi16(a, c));
+        const __m128i pc = absolute(_mm_add_epi16(_mm_sub_epi16(b, c), _mm_sub_epi16(a, c)));
+        const __m128i smallest = _mm_min_epi16(pa, _mm_min_epi16(pb, pc));
+        __m128i predicted = select(_mm_cmpeq_epi16(smallest, pb), b, c);
+        predicted = select(_mm_cmpeq_epi16(smallest, pa), a, predicted);
+        const __m128i sum = _mm_add_epi8(_mm_packus_epi16(predicted, predicted),
+                                         _mm_packus_epi16(load(row + x), load(row + x)));
+        const uint32_t bytes = uint32_t(_mm_cvtsi128_si32(sum));
+        std::memcpy(row + x, &bytes, Bpp);
+        a = _mm_unpacklo_epi8(sum, _mm_setzero_si128());
+        c = b;
+    }
+}
+#endif
+
 } // namespace
 
 void UnfilterRow(uint8_t filter, uint8_t* row, const uint8_t* prev, uint32_t rowBytes,
                  uint32_t bpp)
 {
+#if defined(__SSE2__)
+    if (filter == pfPaeth && bpp == 4)
+        return UnfilterPaethSse2<4>(row, prev, rowBytes);
+    if (filter == pfPaeth && bpp == 3)
+        return UnfilterPaethSse2<3>(row, prev, rowBytes);
+#endif
     switch (bpp) {
     case 1: UnfilterRowWith<1>(filter, row, prev, rowBytes, bpp); break;
     case 2: UnfilterRowWith<2>(filter, row, prev, rowBytes, bpp); break;
@@ -323,6 +367,9 @@ struct TRowFormat {
           depth(header.Header.BitDepth), heldBits(header.HeldBitsPerPixel())
     {
         image.RowLayout(fullRowBytes, bpp);
+        identityGamma = true;
+        for (int i = 0; i < 256; ++i)
+            identityGamma = identityGamma && image.GammaTable[i] == i;
     }
 
     TPNGImage& image;
@@ -331,7 +378,27 @@ struct TRowFormat {
     uint8_t colorType, depth;
     uint32_t heldBits;
     uint32_t fullRowBytes = 0, bpp = 0;
+    bool identityGamma = false;
 };
+
+// 8-bit RGB or RGBA samples (Channels 3 or 4) into blue, green, red without a gamma table:
+// one 32-bit store per pixel, whose fourth byte the next pixel overwrites (the last pixel is
+// stored byte by byte, as its fourth byte may belong to the next line).
+template <uint32_t Channels>
+void StoreColorsUnchanged(const uint8_t* src, uint8_t* dst, uint8_t* alpha, uint32_t pixels)
+{
+    for (uint32_t i = 0; i + 1 < pixels; ++i, src += Channels, dst += 3) {
+        const uint32_t bgr = uint32_t(src[2]) | uint32_t(src[1]) << 8 | uint32_t(src[0]) << 16;
+        std::memcpy(dst, &bgr, 4);
+        if (Channels == 4)
+            alpha[i] = src[3];
+    }
+    if (pixels > 0) {
+        dst[0] = src[2], dst[1] = src[1], dst[2] = src[0];
+        if (Channels == 4)
+            alpha[pixels - 1] = src[3];
+    }
+}
 
 // A held sub-byte value at column `col` of a row of `bits` bits per pixel.
 inline uint8_t HeldValue(const uint8_t* row, uint32_t col, uint32_t bits)
@@ -381,7 +448,9 @@ void StoreRow(const TRowFormat& f, const uint8_t* src, uint32_t pixels, uint32_t
         }
         break;
     case ctRGB:
-        if (f.depth == 8) {
+        if (f.depth == 8 && colStep == 1 && f.identityGamma) {
+            StoreColorsUnchanged<3>(src, dst, nullptr, pixels);
+        } else if (f.depth == 8) {
             for (uint32_t i = 0, c = colStart; i < pixels; ++i, c += colStep) {
                 uint8_t* d = dst + 3 * c;
                 const uint8_t* s = src + 3 * i;
@@ -414,7 +483,9 @@ void StoreRow(const TRowFormat& f, const uint8_t* src, uint32_t pixels, uint32_t
         }
         break;
     case ctRGBAlpha:
-        if (f.depth == 8) {
+        if (f.depth == 8 && colStep == 1 && f.identityGamma) {
+            StoreColorsUnchanged<4>(src, dst, alpha, pixels);
+        } else if (f.depth == 8) {
             for (uint32_t i = 0, c = colStart; i < pixels; ++i, c += colStep) {
                 uint8_t* d = dst + 3 * c;
                 const uint8_t* s = src + 4 * i;
