@@ -12,7 +12,9 @@
 
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <memory>
+#include <vector>
 
 using namespace png;
 using namespace pngtest;
@@ -94,6 +96,30 @@ TEST_F(PngObjectTest, PlainImagesAreStretchedOntoTheRectangle)
     auto paletteDib = DrawOn(*palette, RECT{0, 0, 2, 1}, 2, 1, 0xFFFFFF);
     EXPECT_EQ(paletteDib->Pixel(0, 0), 0x112233u);
     EXPECT_EQ(paletteDib->Pixel(1, 0), 0xAABBCCu);
+}
+
+TEST_F(PngObjectTest, PaletteHandleFollowsTheColourTable)
+{
+    auto palette = Loaded(Png(2, 1, 1, 3, std::string("\0\x40", 2), Chunk("PLTE", std::string("\x11\x22\x33\xAA\xBB\xCC", 6))));
+    HPALETTE handle = palette->Palette();
+    ASSERT_NE(handle, nullptr);
+    PALETTEENTRY entries[2] = {};
+    ASSERT_EQ(GetPaletteEntries(handle, 0, 2, entries), 2u);
+    EXPECT_EQ(entries[1].peRed, 0xAA);
+    EXPECT_EQ(entries[1].peBlue, 0xCC);
+
+    const PALETTEENTRY replacement[2] = {{1, 2, 3, 0}, {4, 5, 6, 0}};
+    std::vector<uint8_t> memory(sizeof(LOGPALETTE) + sizeof replacement);
+    auto* logical = reinterpret_cast<LOGPALETTE*>(memory.data());
+    logical->palVersion = 0x300;
+    logical->palNumEntries = 2;
+    std::memcpy(logical->palPalEntry, replacement, sizeof replacement);
+    HPALETTE given = CreatePalette(logical);
+    palette->SetPalette(given);
+    DeleteObject(given);
+    EXPECT_EQ(palette->ReadPixel(1, 0), 0x060504u);
+    auto dib = DrawOn(*palette, RECT{0, 0, 2, 1}, 2, 1, 0xFFFFFF);
+    EXPECT_EQ(dib->Pixel(1, 0), 0x040506u);
 }
 
 TEST_F(PngObjectTest, KeyColourIsLeftOut)
