@@ -317,7 +317,7 @@ void TPNGImage::SetImageSize(int width, int height)
     }
 
     const uint32_t lines = std::min(hgt, oldH);
-    const size_t rowCopy = std::min<size_t>(newBytesPerRow, h->BytesPerRow);
+    const size_t rowCopy = size_t(std::min<uint64_t>(newBytesPerRow, h->BytesPerRow));
     auto newRow = [&](uint8_t* base, uint32_t y) { return base + size_t(newBytesPerRow) * (hgt - 1 - y); };
     for (uint32_t y = 0; y < lines; ++y)
         std::memcpy(newRow(memory->Bits(), y), ImageRow(int(y)), rowCopy);
