@@ -29,8 +29,11 @@ uint32_t Rgb(TColor color)
     return (color & 0xFF) << 16 | (color & 0xFF00) | (color >> 16 & 0xFF);
 }
 
+// The pixel as 0xRRGGBB: from the scan line in the 24 and 32-bit formats, else through GDI.
 uint32_t BitmapPixel(TBitmap& bitmap, int x, int y)
 {
+    if (bitmap.PixelFormat() != pf24bit && bitmap.PixelFormat() != pf32bit)
+        return Rgb(GetPixel(bitmap.Canvas()->Handle(), x, y));
     const auto* row = static_cast<const uint8_t*>(bitmap.ScanLine(y));
     const int bytes = bitmap.PixelFormat() == pf32bit ? 4 : 3;
     const uint8_t* p = row + x * bytes;
