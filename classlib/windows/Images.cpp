@@ -316,7 +316,9 @@ void TBitmap::NewImage(int width, int height, TPixelFormat format, TBitmapHandle
                   DIB_RGB_COLORS);
         ReleaseDC(nullptr, screen);
     } else {
-        PatBlt(Canvas()->Handle(), 0, 0, width, height, WHITENESS);
+        // White as a colour (WHITENESS would also set the unused bit of 5-5-5 pixels).
+        const RECT all{0, 0, width, height};
+        ::FillRect(Canvas()->Handle(), &all, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
     }
 }
 
