@@ -1,5 +1,6 @@
 // Canvas, GDI objects and bitmaps, checked pixel by pixel in DIBs.
 #include "windows/Graphics.h"
+#include "windows/ImageLists.h"
 #include "windows/Images.h"
 
 #include "core/ComponentStream.h"
@@ -959,6 +960,125 @@ TEST(Picture, TravelsThroughTheComponentStreamAsClassNameAndLengthPrefixedBmp)
     for (int y = 0; y < 4; ++y)
         for (int x = 0; x < 6; ++x)
             ASSERT_EQ(BitmapPixel(*loaded, x, y), BitmapPixel(*bitmap, x, y));
+}
+
+} // namespace
+
+// ---- Graphics in form layouts ------------------------------------------------------------------
+
+namespace {
+
+// The root of the test layout: an image list and two picture holders.
+class TPictureRoot : public TComponent {
+    CLASSLIB_CLASS(TPictureRoot, TComponent)
+    explicit TPictureRoot(TComponent* owner) : TComponent(owner) {}
+    ~TPictureRoot() override { DestroyComponents(); }
+};
+
+} // namespace
+
+CLASSLIB_PUBLISH(TPictureRoot) {}
+
+namespace {
+
+// Reads the layout "layouts/Pictures.form", compiled by the form compiler into the resource
+// TPICTUREROOT. Its data were made by outside tools: the image list stream by comctl32's
+// ImageList_Write (two 24 x 24 discs: grey 0xC0C0C0 and green 0x2EB84A on a masked
+// background), the bitmap is ImageMagick's pattern24.bmp, the icon ImageMagick's square16.ico
+// (red with a blue square from 4 to 11).
+void ReadPicturesLayout(TPictureRoot& root)
+{
+    RegisterClasses({&TPictureHolder::StaticClass(), &TImageList::StaticClass()});
+    HRSRC info = FindResourceA(nullptr, "TPICTUREROOT", MAKEINTRESOURCEA(10));
+    ASSERT_NE(info, nullptr);
+    const void* bytes = LockResource(LoadResource(nullptr, info));
+    TMemoryStream stream;
+    stream.WriteBuffer(bytes, SizeofResource(nullptr, info));
+    stream.SetPosition(0);
+    ReadComponentFromStream(stream, &root);
+}
+
+TEST(Layout, ImageListAndPicturesOfEveryFormatComeFromTheLayout)
+{
+    TPictureRoot root(nullptr);
+    ReadPicturesLayout(root);
+    if (HasFatalFailure())
+        return;
+
+    auto* images = dynamic_cast<TImageList*>(root.FindComponent("Images"));
+    ASSERT_NE(images, nullptr);
+    EXPECT_EQ(images->Count(), 2);
+    EXPECT_EQ(images->Width(), 24);
+    EXPECT_EQ(images->Height(), 24);
+    Dib dib(48, 24, 0x0000FF);
+    TCanvas canvas;
+    canvas.SetHandle(dib.dc());
+    images->Draw(&canvas, 0, 0, 0);
+    images->Draw(&canvas, 24, 0, 1);
+    canvas.SetHandle(nullptr);
+    EXPECT_EQ(dib.Pixel(12, 12), 0xC0C0C0u);
+    EXPECT_EQ(dib.Pixel(36, 12), 0x2EB84Au);
+    EXPECT_EQ(dib.Pixel(0, 0), 0x0000FFu); // masked corners
+    EXPECT_EQ(dib.Pixel(47, 23), 0x0000FFu);
+
+    auto* bitmapHolder = dynamic_cast<TPictureHolder*>(root.FindComponent("BitmapHolder"));
+    ASSERT_NE(bitmapHolder, nullptr);
+    auto* bitmap = dynamic_cast<TBitmap*>(bitmapHolder->Picture()->Graphic());
+    ASSERT_NE(bitmap, nullptr);
+    ASSERT_EQ(bitmap->Width(), 6);
+    for (int y = 0; y < 4; ++y)
+        for (int x = 0; x < 6; ++x)
+            ASSERT_EQ(BitmapPixel(*bitmap, x, y), PatternPixel(x, y)) << x << "," << y;
+
+    auto* iconHolder = dynamic_cast<TPictureHolder*>(root.FindComponent("IconHolder"));
+    ASSERT_NE(iconHolder, nullptr);
+    auto* icon = dynamic_cast<TIcon*>(iconHolder->Picture()->Graphic());
+    ASSERT_NE(icon, nullptr);
+    EXPECT_EQ(icon->Width(), 16);
+    Dib iconDib(16, 16, 0x00FF00);
+    canvas.SetHandle(iconDib.dc());
+    canvas.Draw(0, 0, icon);
+    canvas.SetHandle(nullptr);
+    EXPECT_EQ(iconDib.Pixel(1, 1), 0xFF0000u);
+    EXPECT_EQ(iconDib.Pixel(8, 8), 0x0000FFu);
+}
+
+// Written back, each graphic reads in again the same: the image list through the system's
+// stream, the icon as its file, the bitmap as its length-prefixed file.
+TEST(Layout, GraphicsWrittenToAStreamReadBackTheSame)
+{
+    TPictureRoot root(nullptr);
+    ReadPicturesLayout(root);
+    if (HasFatalFailure())
+        return;
+    for (const char* name : {"Images", "BitmapHolder", "IconHolder"}) {
+        SCOPED_TRACE(name);
+        TComponent* original = root.FindComponent(name);
+        ASSERT_NE(original, nullptr);
+        TMemoryStream stream;
+        WriteComponentToStream(stream, original);
+        stream.SetPosition(0);
+        if (auto* list = dynamic_cast<TImageList*>(original)) {
+            TImageList read(nullptr);
+            ReadComponentFromStream(stream, &read);
+            EXPECT_EQ(read.Count(), list->Count());
+            EXPECT_EQ(read.Width(), 24);
+            TBitmap image;
+            read.GetBitmap(1, &image);
+            EXPECT_EQ(BitmapPixel(image, 12, 12), 0x2EB84Au);
+        } else {
+            auto* holder = static_cast<TPictureHolder*>(original);
+            TPictureHolder read(nullptr);
+            ReadComponentFromStream(stream, &read);
+            ASSERT_NE(read.Picture()->Graphic(), nullptr);
+            EXPECT_EQ(read.Picture()->Graphic()->ClassName(), holder->Picture()->Graphic()->ClassName());
+            TMemoryStream before, after;
+            holder->Picture()->Graphic()->SaveToStream(before);
+            read.Picture()->Graphic()->SaveToStream(after);
+            ASSERT_EQ(before.Size(), after.Size());
+            EXPECT_EQ(0, memcmp(before.Memory(), after.Memory(), static_cast<size_t>(before.Size())));
+        }
+    }
 }
 
 } // namespace
