@@ -4,7 +4,6 @@
 #include "windows/WindowProcs.h"
 
 #include <cstring>
-#include <memory>
 
 namespace classlib {
 
@@ -208,8 +207,10 @@ void TClipboard::AssignTo(TPersistent* dest) const
 
 TClipboard* Clipboard()
 {
-    static std::unique_ptr<TClipboard> clipboard(new TClipboard);
-    return clipboard.get();
+    // Never freed: its window belongs to the window registry, which static destruction may
+    // already have taken down at exit; the process's end removes the window.
+    static TClipboard* clipboard = new TClipboard;
+    return clipboard;
 }
 
 } // namespace classlib

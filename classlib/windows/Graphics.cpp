@@ -887,7 +887,7 @@ void TCanvas::SetClipRegion(HRGN region)
     SelectClipRgn(dc_, region);
 }
 
-void TCanvas::IntersectClipRect(const RECT& rect)
+void TCanvas::IntersectClip(const RECT& rect)
 {
     RequireState(HandleValid);
     ::IntersectClipRect(dc_, rect.left, rect.top, rect.right, rect.bottom);

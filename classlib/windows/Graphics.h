@@ -325,7 +325,7 @@ class TCanvas : public TPersistent {
     // `region`. Saving ClipRegion() first and selecting it again restores the previous clip.
     void SetClipRegion(HRGN region);
     // Narrows the current clip to `rect`.
-    void IntersectClipRect(const RECT& rect);
+    void IntersectClip(const RECT& rect);
 
     // Selects the font, pen and brush out again (before the context is released).
     void Refresh();

@@ -325,7 +325,7 @@ TEST_F(CanvasTest, ClipRegionIsSelectedAndRestored)
 {
     EXPECT_EQ(canvas.ClipRegion(), nullptr); // a fresh context is not clipped
     HRGN saved = canvas.ClipRegion();
-    canvas.IntersectClipRect({10, 10, 20, 20});
+    canvas.IntersectClip({10, 10, 20, 20});
     canvas.Brush()->SetColor(clRed);
     canvas.FillRect({0, 0, 60, 40});
     EXPECT_EQ(dib.Pixel(15, 15), 0xFF0000u);
