@@ -5,6 +5,11 @@
 #include "BcStartup.h"
 #include "OcControlUtilsWin.h"
 #include "dataprovider/OcExtensible.h"
+#include "draw/ACXPVS.h"
+#include "draw/APXPVS.h"
+#include "draw/AdvGDIP.h"
+#include "draw/JPEGImage.h"
+#include "PngObject.h"
 
 #include "windows/Application.h"
 
@@ -12,10 +17,17 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int)
 {
     using namespace classlib;
     // Module start-up before the main window exists: the utility modules, then the storage
-    // modules (the class library started with the process).
+    // modules (the class library started with the process, the JPEG format joining its
+    // picture formats), then GDI+, the theme bindings
+    // and the "PNG" picture format.
+    draw::JpegModuleInitialize();
     bcl::StartUtilityModules(instance);
     storage::RegisterExtraDragCursors();
+    draw::GdiplusModuleInitialize();
+    draw::apxpvs::ThemeBindingInitialize();
+    draw::acxpvs::ThemeBindingInitialize();
     dataprovider::RegisterDataProviderClasses();
+    png::PngCodecInitialize();
     app::RegisterWindowClasses();
     Application->Initialize();
     Application->SetTitle(std::string(app::text::ApplicationTitle));
@@ -31,7 +43,12 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int)
         Application->Run();
     // The window goes before the modules stop: destroying it writes "Settings.ini".
     Application->DestroyComponents();
+    png::PngCodecFinalize();
     dataprovider::DataProviderShutDown();
+    draw::acxpvs::ThemeBindingFinalize();
+    draw::apxpvs::ThemeBindingFinalize();
+    draw::GdiplusModuleFinalize();
     bcl::StopUtilityModules(instance);
+    draw::JpegModuleFinalize();
     return exitCode;
 }
