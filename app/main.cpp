@@ -19,7 +19,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int)
     // Module start-up before the main window exists: the utility modules, then the storage
     // modules (the class library started with the process, the JPEG format joining its
     // picture formats), then GDI+, the theme bindings
-    // and the "PNG" picture format.
+    // the data provider classes and the "PNG" picture format.
     draw::JpegModuleInitialize();
     bcl::StartUtilityModules(instance);
     storage::RegisterExtraDragCursors();
