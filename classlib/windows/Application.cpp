@@ -63,6 +63,33 @@ void TApplication::WndProc(TMessage& message)
     CallDefaultWindowProc(handle_, message);
 }
 
+void TApplication::SetHint(const std::string& value)
+{
+    if (hint_ == value)
+        return;
+    hint_ = value;
+    if (OnHint)
+        OnHint(this);
+    else if (formHooks.executeHintAction)
+        formHooks.executeHintAction(value);
+}
+
+bool TApplication::ExecuteAction(TBasicAction* action)
+{
+    bool handled = false;
+    if (OnActionExecute)
+        OnActionExecute(action, handled);
+    return handled;
+}
+
+bool TApplication::UpdateAction(TBasicAction* action)
+{
+    bool handled = false;
+    if (OnActionUpdate)
+        OnActionUpdate(action, handled);
+    return handled;
+}
+
 std::string TApplication::ExeName() const
 {
     char path[MAX_PATH] = {};

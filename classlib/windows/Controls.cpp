@@ -4,6 +4,7 @@
 #include "windows/ActnList.h"
 #include "windows/Application.h"
 #include "windows/Forms.h"
+#include "windows/Menus.h"
 
 #include <windowsx.h>
 
@@ -84,6 +85,17 @@ TShiftState KeyDataToShiftState(LPARAM keyData)
     if (keyData & 0x20000000)
         s.Include(ssAlt);
     return s;
+}
+
+std::string GetShortHint(const std::string& hint)
+{
+    return hint.substr(0, hint.find('|'));
+}
+
+std::string GetLongHint(const std::string& hint)
+{
+    const size_t bar = hint.find('|');
+    return bar == std::string::npos ? hint : hint.substr(bar + 1);
 }
 
 bool IsAccel(WORD key, const std::string& caption)
@@ -195,6 +207,7 @@ CLASSLIB_PUBLISH(TControl)
     c.Property("OnMouseUp", &TControl::OnMouseUp);
     c.Property("OnMouseEnter", &TControl::OnMouseEnter);
     c.Property("OnMouseLeave", &TControl::OnMouseLeave);
+    c.Property("OnContextPopup", &TControl::OnContextPopup);
 }
 
 CLASSLIB_MESSAGE_MAP(TControl)
@@ -217,6 +230,9 @@ CLASSLIB_MESSAGE_MAP(TControl)
     m.On(CM_MOUSELEAVE, &TControl::CMMouseLeave);
     m.On(CM_HITTEST, &TControl::CMHitTest);
     m.On(CM_HINTSHOW, &TControl::CMHintShow);
+    m.On(WM_CONTEXTMENU, &TControl::WMContextMenu);
+    m.On(CM_ACTIONEXECUTE, &TControl::CMActionExecute);
+    m.On(CM_ACTIONUPDATE, &TControl::CMActionUpdate);
 }
 
 TControl::TControl(TComponent* owner)
@@ -498,7 +514,7 @@ void TControl::SetParentShowHint(bool value)
         Perform(CM_PARENTSHOWHINTCHANGED);
 }
 
-void TControl::SetPopupMenu(TComponent* value)
+void TControl::SetPopupMenu(TPopupMenu* value)
 {
     popupMenu_ = value;
     if (value)
@@ -544,7 +560,7 @@ void TControl::SetAction(TBasicAction* value)
 
 void TControl::ActionChange(TBasicAction* sender, bool checkDefaults)
 {
-    auto* action = dynamic_cast<TAction*>(sender);
+    auto* action = dynamic_cast<TCustomAction*>(sender);
     if (!action)
         return;
     if (!checkDefaults || Caption().empty())
@@ -874,6 +890,58 @@ void TControl::CMMouseLeave(TMessage& m)
         parent_->Perform(CM_MOUSELEAVE, 0, m.LParam ? m.LParam : reinterpret_cast<LPARAM>(this));
 }
 
+bool TControl::ExecuteAction(TBasicAction* action)
+{
+    if (!action || !action->HandlesTarget(this))
+        return false;
+    action->ExecuteTarget(this);
+    return true;
+}
+
+bool TControl::UpdateAction(TBasicAction* action)
+{
+    if (!action || !action->HandlesTarget(this))
+        return false;
+    action->UpdateTarget(this);
+    return true;
+}
+
+void TControl::CMActionExecute(TMessage& m)
+{
+    m.Result = ExecuteAction(reinterpret_cast<TBasicAction*>(m.LParam)) ? 1 : 0;
+}
+
+void TControl::CMActionUpdate(TMessage& m)
+{
+    m.Result = UpdateAction(reinterpret_cast<TBasicAction*>(m.LParam)) ? 1 : 0;
+}
+
+// A right click (or the menu key): OnContextPopup, then the pop-up menu at the pointer.
+void TControl::WMContextMenu(TMessage& m)
+{
+    if (m.Result != 0 || ComponentState().Contains(csDesigning))
+        return;
+    POINT screen{GET_X_LPARAM(m.LParam), GET_Y_LPARAM(m.LParam)};
+    const bool fromKeyboard = screen.x == -1 && screen.y == -1;
+    const POINT client = fromKeyboard ? screen : ScreenToClient(screen);
+    bool handled = false;
+    if (OnContextPopup)
+        OnContextPopup(this, client, handled);
+    if (handled) {
+        m.Result = 1;
+        return;
+    }
+    if (popupMenu_ && popupMenu_->AutoPopup()) {
+        popupMenu_->SetPopupComponent(this);
+        if (fromKeyboard)
+            screen = ClientToScreen(POINT{0, 0});
+        popupMenu_->Popup(screen.x, screen.y);
+        m.Result = 1;
+        return;
+    }
+    DefaultHandler(m);
+}
+
 void TControl::CMHitTest(TMessage& m)
 {
     m.Result = 1; // every point of the bounds belongs to the control
@@ -1060,6 +1128,9 @@ CLASSLIB_MESSAGE_MAP(TWinControl)
     m.On(CM_SHOWINGCHANGED, &TWinControl::CMShowingChanged);
     m.On(CM_TEXTCHANGED, &TWinControl::CMTextChanged);
     m.On(CM_CURSORCHANGED, &TWinControl::CMCursorChanged);
+    m.On(WM_CONTEXTMENU, &TWinControl::WMContextMenu);
+    m.On(CM_ACTIONEXECUTE, &TWinControl::CMActionExecute);
+    m.On(CM_ACTIONUPDATE, &TWinControl::CMActionUpdate);
 }
 
 TWinControl::TWinControl(TComponent* owner) : TControl(owner), brush_(new TBrush)
@@ -1750,6 +1821,8 @@ void TWinControl::CNKeyDown(TMessage& m)
 {
     m.Result = 1;
     if (!ComponentState().Contains(csDesigning)) {
+        if (TCustomForm* form = classlib::GetParentForm(this); form && form->IsShortCut(m))
+            return;
         if (Perform(CM_CHILDKEY, m.WParam, reinterpret_cast<LPARAM>(this)) != 0)
             return;
         LRESULT mask = 0;
@@ -1771,7 +1844,12 @@ void TWinControl::CNKeyDown(TMessage& m)
 
 void TWinControl::CNKeyUp(TMessage& m) { m.Result = 0; }
 
-void TWinControl::CNSysKeyDown(TMessage& m) { m.Result = 0; }
+// Alt with a key may be a menu shortcut of the form.
+void TWinControl::CNSysKeyDown(TMessage& m)
+{
+    TCustomForm* form = classlib::GetParentForm(this);
+    m.Result = form && !ComponentState().Contains(csDesigning) && form->IsShortCut(m) ? 1 : 0;
+}
 
 // A character that the focused control does not take as text may be an accelerator.
 void TWinControl::CNChar(TMessage& m)
@@ -2036,6 +2114,37 @@ bool Reflect(HWND child, TMessage& m)
 }
 
 } // namespace
+
+// A graphic child under the pointer gets the context menu first.
+void TWinControl::WMContextMenu(TMessage& m)
+{
+    const POINT screen{GET_X_LPARAM(m.LParam), GET_Y_LPARAM(m.LParam)};
+    if (!(screen.x == -1 && screen.y == -1) && handle_) {
+        TControl* child = ControlAtPos(ScreenToClient(screen), false);
+        if (child && !dynamic_cast<TWinControl*>(child)) {
+            child->WindowProc(m);
+            if (m.Result != 0)
+                return;
+        }
+    }
+    Inherited(TWinControl::StaticClass(), m);
+}
+
+void TWinControl::CMActionExecute(TMessage& m)
+{
+    if (ExecuteAction(reinterpret_cast<TBasicAction*>(m.LParam)))
+        m.Result = 1;
+    else
+        Broadcast(m);
+}
+
+void TWinControl::CMActionUpdate(TMessage& m)
+{
+    if (UpdateAction(reinterpret_cast<TBasicAction*>(m.LParam)))
+        m.Result = 1;
+    else
+        Broadcast(m);
+}
 
 void TWinControl::WMCommand(TMessage& m)
 {
@@ -2311,6 +2420,9 @@ void THintManager::SetMouseControl(TControl* control)
         old->Perform(CM_MOUSELEAVE);
     if (control)
         control->Perform(CM_MOUSEENTER);
+    // The application's hint follows the control under the pointer (a status bar shows it).
+    if (Application)
+        Application->SetHint(control ? GetLongHint(control->Hint()) : std::string());
 }
 
 void THintManager::MouseMovedOver(TControl* control, POINT screenPos)
@@ -2415,7 +2527,7 @@ void THintManager::ActivateHintNow()
     info.HintPos = POINT{cursor.x, cursor.y + 20};
     info.HideTimeout = HintHidePause;
     const std::string& hint = control->Hint();
-    info.HintStr = hint.substr(0, hint.find('|'));
+    info.HintStr = GetShortHint(hint);
     if (control->Perform(CM_HINTSHOW, 0, reinterpret_cast<LPARAM>(&info)) != 0 || info.HintStr.empty())
         return;
     if (!hintWindow_ || (info.HintWindowClass && &hintWindow_->ClassType() != info.HintWindowClass)) {

@@ -25,6 +25,7 @@ class TWinControl;
 class TCustomForm;
 class TBasicAction;
 class TControlActionLink;
+class TPopupMenu;
 
 enum TAlign { alNone, alTop, alBottom, alLeft, alRight, alClient, alCustom };
 enum TAnchorKind { akLeft, akTop, akRight, akBottom };
@@ -45,6 +46,10 @@ enum TControlStateFlag {
     csPaintCopy, csCustomPaint, csDestroyingHandle, csDocking
 };
 using TControlState = TSet<TControlStateFlag>;
+// What an owner-drawn item (list, combo box, menu) is in while it is drawn.
+enum TOwnerDrawStateFlag { odSelected, odGrayed, odDisabled, odChecked, odFocused, odDefault, odHotLight,
+                           odInactive, odNoAccel, odNoFocusRect, odReserved1, odReserved2, odComboBoxEdit };
+using TOwnerDrawState = TSet<TOwnerDrawStateFlag>;
 enum TBorderStyle { bsNone, bsSingle, bsSizeable, bsDialog, bsToolWindow, bsSizeToolWin };
 using TFormBorderStyle = TBorderStyle;
 CLASSLIB_ENUM(TAlign);
@@ -58,12 +63,18 @@ using TMouseEvent = TEvent<void(TObject* Sender, TMouseButton Button, TShiftStat
 using TMouseMoveEvent = TEvent<void(TObject* Sender, TShiftState Shift, int X, int Y)>;
 using TKeyEvent = TEvent<void(TObject* Sender, WORD& Key, TShiftState Shift)>;
 using TKeyPressEvent = TEvent<void(TObject* Sender, char& Key)>;
+using TContextPopupEvent = TEvent<void(TObject* Sender, POINT MousePos, bool& Handled)>;
 
 // Shift state from the key flags of a mouse message (MK_*) or the keyboard now.
 TShiftState KeysToShiftState(WPARAM keys);
 TShiftState KeyboardStateToShiftState();
 // Shift state from the key data of a keystroke message (bit 29: Alt).
 TShiftState KeyDataToShiftState(LPARAM keyData);
+
+// The parts of a hint "short|long": the short one for the hint window, the long one for the
+// application's Hint (the whole text when there is no '|').
+std::string GetShortHint(const std::string& hint);
+std::string GetLongHint(const std::string& hint);
 
 // Accelerator test: `caption` marks `key` with '&' (case-insensitive; "&&" is a literal '&').
 bool IsAccel(WORD key, const std::string& caption);
@@ -181,8 +192,9 @@ class TControl : public TComponent {
     void SetShowHint(bool value);
     bool ParentShowHint() const { return parentShowHint_; }
     void SetParentShowHint(bool value);
-    TComponent* PopupMenu() const { return popupMenu_; }
-    void SetPopupMenu(TComponent* value);
+    // Shown when the control is right-clicked (WM_CONTEXTMENU) and its AutoPopup is set.
+    TPopupMenu* PopupMenu() const { return popupMenu_; }
+    void SetPopupMenu(TPopupMenu* value);
     TBiDiMode BiDiMode() const { return bidiMode_; }
     void SetBiDiMode(TBiDiMode value);
     bool ParentBiDiMode() const { return parentBiDiMode_; }
@@ -230,6 +242,13 @@ class TControl : public TComponent {
     TMouseMoveEvent OnMouseMove;
     TNotifyEvent OnMouseEnter;
     TNotifyEvent OnMouseLeave;
+    // Before the pop-up menu: MousePos in client coordinates ((-1, -1) from the keyboard);
+    // Handled stops the menu.
+    TContextPopupEvent OnContextPopup;
+
+    // Target-aware actions (a hint action): true when this control handled the action.
+    virtual bool ExecuteAction(TBasicAction* action);
+    virtual bool UpdateAction(TBasicAction* action);
 
     // TComponent
     bool HasParent() const override { return true; }
@@ -276,6 +295,9 @@ protected:
     void CMMouseLeave(TMessage& m);
     void CMHitTest(TMessage& m);
     void CMHintShow(TMessage& m);
+    void WMContextMenu(TMessage& m);
+    void CMActionExecute(TMessage& m);
+    void CMActionUpdate(TMessage& m);
 
     TWinControl* parent_ = nullptr;
     int left_ = 0, top_ = 0, width_ = 0, height_ = 0;
@@ -295,7 +317,7 @@ protected:
     std::string hint_;
     bool showHint_ = false;
     bool parentShowHint_ = true;
-    TComponent* popupMenu_ = nullptr;
+    TPopupMenu* popupMenu_ = nullptr;
     TBiDiMode bidiMode_ = bdLeftToRight;
     bool parentBiDiMode_ = true;
     TControlStyle controlStyle_{csCaptureMouse, csClickEvents, csSetCaption, csDoubleClicks};
@@ -518,6 +540,9 @@ protected:
     void CMShowingChanged(TMessage& m);
     void CMTextChanged(TMessage& m);
     void CMCursorChanged(TMessage& m);
+    void WMContextMenu(TMessage& m);
+    void CMActionExecute(TMessage& m);
+    void CMActionUpdate(TMessage& m);
 
     HWND handle_ = nullptr;
     HWND parentWindow_ = nullptr;

@@ -5,6 +5,7 @@
 #include "core/SysUtils.h"
 #include "windows/ActnList.h"
 #include "windows/Application.h"
+#include "windows/Menus.h"
 #include "windows/StdCtrls.h"
 #include "windows/Timers.h"
 
@@ -48,6 +49,7 @@ struct FormModule {
         TApplication::FormHooks hooks;
         hooks.showMainForm = &ShowMainForm;
         hooks.isKeyMessage = &IsKeyMessage;
+        hooks.executeHintAction = &ExecuteHintAction;
         TApplication::SetFormHooks(hooks);
         SetFindGlobalComponent(&FindGlobalForm);
     }
@@ -113,6 +115,7 @@ CLASSLIB_PUBLISH(TForm)
     c.Property("ClientHeight", &TForm::LayoutClientHeight, &TForm::SetLayoutClientHeight);
     c.Property("ClientWidth", &TForm::LayoutClientWidth, &TForm::SetLayoutClientWidth);
     c.Property("KeyPreview", &TForm::KeyPreview, &TForm::SetKeyPreview).SetDefault(false);
+    c.Property("Menu", &TForm::Menu, &TForm::SetMenu);
     c.Property("PixelsPerInch", &TForm::PixelsPerInch, &TForm::SetPixelsPerInch);
     c.Property("Position", &TForm::Position, &TForm::SetPosition).SetDefault(poDesigned);
     c.Property("TextHeight", &TForm::TextHeight, &TForm::SetTextHeight);
@@ -137,6 +140,8 @@ CLASSLIB_MESSAGE_MAP(TCustomForm)
     m.On(CM_DIALOGKEY, &TCustomForm::CMDialogKey);
     m.On(CM_RELEASE, &TCustomForm::CMRelease);
     m.On(CM_TEXTCHANGED, &TCustomForm::CMTextChanged);
+    for (UINT msg : {WM_COMMAND, WM_INITMENUPOPUP, WM_MENUSELECT, WM_MENUCHAR, WM_MEASUREITEM, WM_DRAWITEM})
+        m.On(msg, &TCustomForm::WMMenuMessage);
 }
 
 TCustomForm::TCustomForm(TComponent* owner) : TWinControl(owner)
@@ -280,9 +285,53 @@ void TCustomForm::CreateParams(TCreateParams& params)
     params.WinClassName = "Classlib" + ClassName();
 }
 
+void TCustomForm::SetMenu(TMainMenu* value)
+{
+    if (menu_ == value)
+        return;
+    if (menu_ && handle_)
+        ::SetMenu(handle_, nullptr);
+    if (menu_)
+        menu_->SetWindowHandle(nullptr);
+    menu_ = value;
+    if (value) {
+        value->FreeNotification(this);
+        if (handle_) {
+            value->SetWindowHandle(handle_);
+            ::SetMenu(handle_, value->Handle());
+        }
+    }
+    // The client area changes with the bar: keep the layout's client size.
+    if (handle_)
+        UpdateBounds();
+}
+
+bool TCustomForm::IsShortCut(const TMessage& message)
+{
+    return menu_ && menu_->IsShortCut(message);
+}
+
+void TCustomForm::WMMenuMessage(TMessage& m)
+{
+    if (!DispatchMenuMessage(m))
+        Inherited(TCustomForm::StaticClass(), m);
+}
+
+void TCustomForm::DestroyWnd()
+{
+    // The window would destroy the menu it shows; the items own their handles.
+    if (menu_ && handle_)
+        ::SetMenu(handle_, nullptr);
+    TWinControl::DestroyWnd();
+}
+
 void TCustomForm::CreateHandle()
 {
     TWinControl::CreateHandle();
+    if (menu_) {
+        menu_->SetWindowHandle(handle_);
+        ::SetMenu(handle_, menu_->Handle());
+    }
     // The window now has real frame sizes; bring the stored outer size back in line.
     UpdateBounds();
 }
@@ -514,6 +563,8 @@ void TCustomForm::WMClose(TMessage&)
 
 void TCustomForm::WMDestroy(TMessage& m)
 {
+    if (menu_)
+        ::SetMenu(handle_, nullptr);
     DefaultHandler(m);
 }
 
@@ -617,6 +668,8 @@ void TCustomForm::Notification(TComponent* component, TOperation operation)
             activeControl_ = nullptr;
         if (component == focusedControl_)
             focusedControl_ = nullptr;
+        if (component == menu_)
+            menu_ = nullptr;
     }
 }
 

@@ -14,6 +14,7 @@
 namespace classlib {
 
 class TStream;
+class TMainMenu;
 
 enum TBorderIcon { biSystemMenu, biMinimize, biMaximize, biHelp };
 using TBorderIcons = TSet<TBorderIcon>;
@@ -94,6 +95,11 @@ class TCustomForm : public TWinControl {
     void FocusControl(TWinControl* control);
     // Called when a control of the form got the focus: exit and enter events, CM_FOCUSCHANGED.
     void SetFocusedControl(TWinControl* control);
+    // The menu bar; its shortcuts work while any control of the form has the focus.
+    TMainMenu* Menu() const { return menu_; }
+    void SetMenu(TMainMenu* value);
+    // Runs the menu item whose shortcut a key message (CN_KEYDOWN/CN_SYSKEYDOWN) is.
+    virtual bool IsShortCut(const TMessage& message);
     bool KeyPreview() const { return keyPreview_; }
     void SetKeyPreview(bool value) { keyPreview_ = value; }
     bool CanFocus() const override;
@@ -132,7 +138,12 @@ protected:
     void CMDialogKey(TMessage& m);
     void CMRelease(TMessage& m);
     void CMTextChanged(TMessage& m);
+    // WM_COMMAND of menus, WM_INITMENUPOPUP, WM_MENUSELECT, WM_MENUCHAR and owner drawing of
+    // menu items go to the items.
+    void WMMenuMessage(TMessage& m);
+    void DestroyWnd() override;
 
+    TMainMenu* menu_ = nullptr;
     TBorderStyle borderStyle_ = bsSizeable;
     TBorderIcons borderIcons_{biSystemMenu, biMinimize, biMaximize};
     TPosition position_ = poDesigned;

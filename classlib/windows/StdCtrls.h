@@ -14,8 +14,6 @@ enum TCheckBoxState { cbUnchecked, cbChecked, cbGrayed };
 enum TScrollStyle { ssNone, ssHorizontal, ssVertical, ssBoth };
 enum TComboBoxStyle { csDropDown, csSimple, csDropDownList, csOwnerDrawFixed, csOwnerDrawVariable };
 enum TListBoxStyle { lbStandard, lbOwnerDrawFixed, lbOwnerDrawVariable };
-enum TOwnerDrawStateFlag { odSelected, odGrayed, odDisabled, odChecked, odFocused, odDefault, odComboBoxEdit };
-using TOwnerDrawState = TSet<TOwnerDrawStateFlag>;
 CLASSLIB_ENUM(TAlignment);
 CLASSLIB_ENUM(TTextLayout);
 CLASSLIB_ENUM(TCheckBoxState);
