@@ -710,6 +710,7 @@ void RegisterFormClasses()
     done = true;
     RegisterControlsClasses();
     RegisterActionClasses();
+    RegisterMenuClasses();
     RegisterStandardClasses();
     RegisterClasses({&TForm::StaticClass(), &TTimer::StaticClass()});
 }
