@@ -154,15 +154,7 @@ std::string StripHotkey(const std::string& caption)
 
 TFont* MenuFont()
 {
-    static TFont* font = [] {
-        auto* f = new TFont;
-        NONCLIENTMETRICSA metrics{};
-        metrics.cbSize = sizeof(metrics);
-        if (SystemParametersInfoA(SPI_GETNONCLIENTMETRICS, sizeof(metrics), &metrics, 0))
-            f->SetHandle(CreateFontIndirectA(&metrics.lfMenuFont));
-        return f;
-    }();
-    return font;
+    return Screen->MenuFont();
 }
 
 } // namespace
