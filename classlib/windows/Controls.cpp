@@ -9,6 +9,7 @@
 #include <windowsx.h>
 
 #include <algorithm>
+#include <cstdlib>
 #include <unordered_map>
 
 namespace classlib {
@@ -18,6 +19,8 @@ CLASSLIB_DEFINE_ENUM(TAnchorKind, "akLeft", "akTop", "akRight", "akBottom")
 CLASSLIB_DEFINE_ENUM(TBiDiMode, "bdLeftToRight", "bdRightToLeft", "bdRightToLeftNoAlign", "bdRightToLeftReadingOnly")
 CLASSLIB_DEFINE_ENUM(TMouseButton, "mbLeft", "mbRight", "mbMiddle")
 CLASSLIB_DEFINE_ENUM(TShiftStateFlag, "ssShift", "ssAlt", "ssCtrl", "ssLeft", "ssRight", "ssMiddle", "ssDouble")
+CLASSLIB_DEFINE_ENUM(TDragMode, "dmManual", "dmAutomatic")
+CLASSLIB_DEFINE_ENUM(TDragKind, "dkDrag", "dkDock")
 CLASSLIB_DEFINE_ENUM(TBorderStyle, "bsNone", "bsSingle", "bsSizeable", "bsDialog", "bsToolWindow", "bsSizeToolWin")
 
 namespace {
@@ -62,6 +65,10 @@ TShiftState KeysToShiftState(WPARAM keys)
         s.Include(ssAlt);
     return s;
 }
+
+// The drag loop (below) as the control's mouse handling and destruction reach it.
+static void ForgetInDrag(TControl* control);
+static void BeginAutomaticDrag(TControl* control, POINT screen);
 
 TShiftState KeyboardStateToShiftState()
 {
@@ -208,6 +215,21 @@ CLASSLIB_PUBLISH(TControl)
     c.Property("OnMouseEnter", &TControl::OnMouseEnter);
     c.Property("OnMouseLeave", &TControl::OnMouseLeave);
     c.Property("OnContextPopup", &TControl::OnContextPopup);
+    c.Property("DragCursor", &TControl::DragCursor, &TControl::SetDragCursor).SetDefault(crDrag);
+    c.Property("DragKind", &TControl::DragKind, &TControl::SetDragKind).SetDefault(dkDrag);
+    c.Property("DragMode", &TControl::DragMode, &TControl::SetDragMode).SetDefault(dmManual);
+    c.Property("OnDragDrop", &TControl::OnDragDrop);
+    c.Property("OnDragOver", &TControl::OnDragOver);
+    c.Property("OnStartDrag", &TControl::OnStartDrag);
+    c.Property("OnEndDrag", &TControl::OnEndDrag);
+    c.Property("OnStartDock", &TControl::OnStartDock);
+    c.Property("OnEndDock", &TControl::OnEndDock);
+    c.Property("OnResize", &TControl::OnResize);
+    c.Property("OnCanResize", &TControl::OnCanResize);
+    c.Property("OnConstrainedResize", &TControl::OnConstrainedResize);
+    c.Property("OnMouseWheel", &TControl::OnMouseWheel);
+    c.Property("OnMouseWheelDown", &TControl::OnMouseWheelDown);
+    c.Property("OnMouseWheelUp", &TControl::OnMouseWheelUp);
 }
 
 CLASSLIB_MESSAGE_MAP(TControl)
@@ -233,6 +255,8 @@ CLASSLIB_MESSAGE_MAP(TControl)
     m.On(WM_CONTEXTMENU, &TControl::WMContextMenu);
     m.On(CM_ACTIONEXECUTE, &TControl::CMActionExecute);
     m.On(CM_ACTIONUPDATE, &TControl::CMActionUpdate);
+    m.On(WM_MOUSEWHEEL, &TControl::WMMouseWheel);
+    m.On(CM_MOUSEWHEEL, &TControl::CMMouseWheel);
 }
 
 TControl::TControl(TComponent* owner)
@@ -245,6 +269,7 @@ TControl::TControl(TComponent* owner)
 TControl::~TControl()
 {
     THintManager::Instance().ControlDestroyed(this);
+    ForgetInDrag(this);
     if (captureControl == this)
         captureControl = nullptr;
     if (parent_)
@@ -291,9 +316,13 @@ void TControl::SetParent(TWinControl* parent)
 
 void TControl::SetBounds(int left, int top, int width, int height)
 {
-    constraints_->Apply(width, height);
+    if (!CheckNewSize(width, height)) {
+        width = width_;
+        height = height_;
+    }
     if (left == left_ && top == top_ && width == width_ && height == height_)
         return;
+    const bool resized = width != width_ || height != height_;
     InvalidateControl(visible_, false);
     left_ = left;
     top_ = top;
@@ -302,6 +331,69 @@ void TControl::SetBounds(int left, int top, int width, int height)
     Invalidate();
     UpdateAnchorRules();
     RequestAlign();
+    if (resized)
+        Resize();
+}
+
+bool TControl::CheckNewSize(int& width, int& height)
+{
+    int w = width, h = height;
+    if (!CanResize(w, h))
+        return false;
+    if (autoSize_ && !ComponentState().Contains(csLoading)) {
+        // An auto-sized control keeps the size it can take.
+        int autoWidth = w, autoHeight = h;
+        if (!CanAutoSize(autoWidth, autoHeight))
+            return false;
+        w = autoWidth;
+        h = autoHeight;
+    }
+    int minWidth = constraints_->MinWidth(), minHeight = constraints_->MinHeight();
+    int maxWidth = constraints_->MaxWidth(), maxHeight = constraints_->MaxHeight();
+    ConstrainedResize(minWidth, minHeight, maxWidth, maxHeight);
+    if (maxWidth > 0 && w > maxWidth)
+        w = maxWidth;
+    if (maxHeight > 0 && h > maxHeight)
+        h = maxHeight;
+    w = std::max(w, minWidth);
+    h = std::max(h, minHeight);
+    width = w;
+    height = h;
+    return true;
+}
+
+bool TControl::CanResize(int& width, int& height)
+{
+    bool resize = true;
+    if (OnCanResize)
+        OnCanResize(this, width, height, resize);
+    return resize;
+}
+
+bool TControl::CanAutoSize(int&, int&)
+{
+    return true;
+}
+
+void TControl::ConstrainedResize(int& minWidth, int& minHeight, int& maxWidth, int& maxHeight)
+{
+    if (OnConstrainedResize)
+        OnConstrainedResize(this, minWidth, minHeight, maxWidth, maxHeight);
+}
+
+void TControl::Resize()
+{
+    if (OnResize && !ComponentState().Contains(csLoading))
+        OnResize(this);
+}
+
+void TControl::SetAutoSize(bool value)
+{
+    if (autoSize_ == value)
+        return;
+    autoSize_ = value;
+    if (value)
+        SetBounds(left_, top_, width_, height_);
 }
 
 RECT TControl::ClientRect() const
@@ -766,6 +858,8 @@ void TControl::WMLButtonDown(TMessage& m)
 {
     if (controlStyle_.Contains(csCaptureMouse))
         SetMouseCapture(true);
+    if (dragMode_ == dmAutomatic && !ComponentState().Contains(csDesigning))
+        BeginAutomaticDrag(this, ClientToScreen(LParamToPoint(m.LParam)));
     if (controlStyle_.Contains(csClickEvents))
         controlState_.Include(csClicked);
     const POINT p = LParamToPoint(m.LParam);
@@ -952,6 +1046,351 @@ void TControl::CMHintShow(TMessage& m)
     m.Result = 0;
 }
 
+
+// ---- mouse wheel ----------------------------------------------------------------------------
+
+void TControl::WMMouseWheel(TMessage& m)
+{
+    m.Result = Perform(CM_MOUSEWHEEL, m.WParam, m.LParam);
+    if (m.Result == 0)
+        DefaultHandler(m);
+}
+
+// The control under the wheel, then its parents, until one handles it.
+void TControl::CMMouseWheel(TMessage& m)
+{
+    const TShiftState shift = KeysToShiftState(LOWORD(m.WParam));
+    const int delta = static_cast<short>(HIWORD(m.WParam));
+    const POINT pos{GET_X_LPARAM(m.LParam), GET_Y_LPARAM(m.LParam)};
+    if (DoMouseWheel(shift, delta, pos))
+        m.Result = 1;
+    else if (parent_)
+        m.Result = parent_->Perform(CM_MOUSEWHEEL, m.WParam, m.LParam);
+}
+
+bool TControl::DoMouseWheel(TShiftState shift, int wheelDelta, POINT mousePos)
+{
+    bool handled = false;
+    if (OnMouseWheel)
+        OnMouseWheel(this, shift, wheelDelta, mousePos, handled);
+    if (handled)
+        return true;
+    // Whole notches become up and down events; a remainder waits for the next turn.
+    wheelAccumulator_ += wheelDelta;
+    while (std::abs(wheelAccumulator_) >= WHEEL_DELTA) {
+        const bool down = wheelAccumulator_ < 0;
+        wheelAccumulator_ += down ? WHEEL_DELTA : -WHEEL_DELTA;
+        handled = down ? DoMouseWheelDown(shift, mousePos) : DoMouseWheelUp(shift, mousePos);
+    }
+    return handled;
+}
+
+bool TControl::DoMouseWheelDown(TShiftState shift, POINT mousePos)
+{
+    bool handled = false;
+    if (OnMouseWheelDown)
+        OnMouseWheelDown(this, shift, mousePos, handled);
+    return handled;
+}
+
+bool TControl::DoMouseWheelUp(TShiftState shift, POINT mousePos)
+{
+    bool handled = false;
+    if (OnMouseWheelUp)
+        OnMouseWheelUp(this, shift, mousePos, handled);
+    return handled;
+}
+
+// ---- dragging and docking -------------------------------------------------------------------
+
+TCursor TDragObject::GetDragCursor(bool accepted, int, int)
+{
+    return accepted ? (Control ? Control->DragCursor() : crDrag) : crNoDrop;
+}
+
+// The one drag in progress: the source, its drag object, the target under the pointer and the
+// hidden window that holds the mouse capture.
+struct DragLoop {
+    TControl* control = nullptr;
+    TDragObject* object = nullptr;
+    bool ownsObject = false;
+    bool started = false;
+    TDragKind kind = dkDrag;
+    POINT start{};
+    int threshold = DefaultDragThreshold;
+    TControl* target = nullptr;
+    bool accepted = false;
+    HWND capture = nullptr;
+
+    static DragLoop& Instance()
+    {
+        static DragLoop loop;
+        return loop;
+    }
+
+    bool Active() const { return control != nullptr; }
+
+    void Begin(TControl* source, POINT screen, bool immediate, int dragThreshold)
+    {
+        if (Active())
+            return;
+        control = source;
+        kind = source->DragKind();
+        start = screen;
+        threshold = dragThreshold < 0 ? DefaultDragThreshold : dragThreshold;
+        started = false;
+        target = nullptr;
+        accepted = false;
+        if (!capture)
+            capture = AllocateHWnd([this](TMessage& m) { CaptureMessage(m); });
+        SetCapture(capture);
+        if (immediate)
+            Start();
+    }
+
+    void Start()
+    {
+        started = true;
+        TDragObject* given = nullptr;
+        if (kind == dkDock)
+            control->DoStartDock(given);
+        else
+            control->DoStartDrag(given);
+        ownsObject = given == nullptr;
+        if (ownsObject)
+            given = kind == dkDock ? new TDragDockObject : new TDragControlObject;
+        object = given;
+        object->Control = control;
+        object->DragPos = start;
+    }
+
+    // The control a drop at `screen` would go to.
+    TControl* FindTarget(POINT screen) const
+    {
+        TWinControl* window = FindVCLWindow(screen);
+        if (kind == dkDock) {
+            for (TWinControl* site = window; site; site = site->Parent())
+                if (site->DockSite() && site != control)
+                    return site;
+            return nullptr;
+        }
+        if (!window)
+            return nullptr;
+        TControl* child = window->ControlAtPos(window->ScreenToClient(screen), false);
+        return child && !dynamic_cast<TWinControl*>(child) ? child : window;
+    }
+
+    // The source as targets see it: the dragged control for a control drag.
+    TObject* Source() const
+    {
+        return dynamic_cast<TDragControlObject*>(object) ? static_cast<TObject*>(control) : object;
+    }
+
+    bool AskTarget(TControl* t, POINT screen, TDragState state)
+    {
+        const POINT p = t->ScreenToClient(screen);
+        bool accept = false;
+        if (kind == dkDock) {
+            if (auto* site = dynamic_cast<TWinControl*>(t))
+                site->DockOver(static_cast<TDragDockObject*>(object), p.x, p.y, state, accept);
+        } else {
+            t->DragOver(Source(), p.x, p.y, state, accept);
+        }
+        return accept;
+    }
+
+    void MoveTo(POINT screen)
+    {
+        if (!started) {
+            if (std::abs(screen.x - start.x) < threshold && std::abs(screen.y - start.y) < threshold)
+                return;
+            Start();
+        }
+        object->DragPos = screen;
+        TControl* now = FindTarget(screen);
+        if (now != target) {
+            if (target)
+                AskTarget(target, screen, dsDragLeave);
+            target = now;
+            object->DragTarget = now;
+            if (target)
+                AskTarget(target, screen, dsDragEnter);
+        }
+        accepted = target && AskTarget(target, screen, dsDragMove);
+        const POINT p = target ? target->ScreenToClient(screen) : screen;
+        ::SetCursor(Screen->Cursors(object->GetDragCursor(accepted, p.x, p.y)));
+    }
+
+    void Done(bool drop)
+    {
+        if (!Active())
+            return;
+        TControl* source = control;
+        control = nullptr; // no second ending from the capture change below
+        if (GetCapture() == capture)
+            ReleaseCapture();
+        if (!started)
+            return;
+        const POINT screen = object->DragPos;
+        TControl* dropTarget = drop && accepted ? target : nullptr;
+        POINT p = dropTarget ? dropTarget->ScreenToClient(screen) : source->ScreenToClient(screen);
+        object->Dropped = dropTarget != nullptr;
+        if (dropTarget) {
+            if (kind == dkDock)
+                static_cast<TWinControl*>(dropTarget)->DockDrop(static_cast<TDragDockObject*>(object), p.x, p.y);
+            else
+                dropTarget->DragDrop(Source(), p.x, p.y);
+        }
+        if (kind == dkDock)
+            source->DoEndDock(dropTarget, p.x, p.y);
+        else
+            source->DoEndDrag(dropTarget, p.x, p.y);
+        if (ownsObject)
+            delete object;
+        object = nullptr;
+        target = nullptr;
+        started = false;
+    }
+
+    // A control that goes ends the drag it takes part in.
+    void Forget(TControl* gone)
+    {
+        if (target == gone)
+            target = nullptr;
+        if (control == gone) {
+            control = nullptr;
+            if (GetCapture() == capture)
+                ReleaseCapture();
+            if (ownsObject)
+                delete object;
+            object = nullptr;
+            started = false;
+        }
+    }
+
+    void CaptureMessage(TMessage& m)
+    {
+        POINT screen{GET_X_LPARAM(m.LParam), GET_Y_LPARAM(m.LParam)};
+        switch (m.Msg) {
+        case WM_MOUSEMOVE:
+            if (Active()) {
+                ClientToScreen(capture, &screen);
+                MoveTo(screen);
+            }
+            return;
+        case WM_LBUTTONUP:
+            if (Active()) {
+                ClientToScreen(capture, &screen);
+                if (!started) {
+                    // Not moved far enough: a plain click of the control after all.
+                    TControl* source = control;
+                    Done(false);
+                    const POINT p = source->ScreenToClient(screen);
+                    source->Perform(WM_LBUTTONUP, m.WParam, MAKELPARAM(p.x, p.y));
+                } else {
+                    MoveTo(screen);
+                    Done(true);
+                }
+            }
+            return;
+        case WM_RBUTTONDOWN:
+            Done(false);
+            return;
+        case WM_CAPTURECHANGED:
+            if (reinterpret_cast<HWND>(m.LParam) != capture)
+                Done(false);
+            return;
+        default:
+            CallDefaultWindowProc(capture, m);
+        }
+    }
+};
+
+static void ForgetInDrag(TControl* control)
+{
+    DragLoop::Instance().Forget(control);
+}
+
+static void BeginAutomaticDrag(TControl* control, POINT screen)
+{
+    DragLoop::Instance().Begin(control, screen, false, -1);
+}
+
+void TControl::BeginDrag(bool immediate, int threshold)
+{
+    POINT screen{};
+    GetCursorPos(&screen);
+    DragLoop::Instance().Begin(this, screen, immediate, threshold);
+}
+
+void TControl::EndDrag(bool drop)
+{
+    if (DragLoop::Instance().control == this)
+        DragLoop::Instance().Done(drop);
+}
+
+bool TControl::Dragging() const
+{
+    return DragLoop::Instance().control == this;
+}
+
+void TControl::DragOver(TObject* source, int x, int y, TDragState state, bool& accept)
+{
+    accept = static_cast<bool>(OnDragOver);
+    if (OnDragOver)
+        OnDragOver(this, source, x, y, state, accept);
+}
+
+void TControl::DragDrop(TObject* source, int x, int y)
+{
+    if (OnDragDrop)
+        OnDragDrop(this, source, x, y);
+}
+
+void TControl::DoStartDrag(TDragObject*& dragObject)
+{
+    if (OnStartDrag)
+        OnStartDrag(this, dragObject);
+}
+
+void TControl::DoEndDrag(TObject* target, int x, int y)
+{
+    if (OnEndDrag)
+        OnEndDrag(this, target, x, y);
+}
+
+void TControl::DoStartDock(TDragObject*& dragObject)
+{
+    if (OnStartDock) {
+        TDragDockObject* dock = nullptr;
+        OnStartDock(this, dock);
+        dragObject = dock;
+    }
+}
+
+void TControl::DoEndDock(TObject* target, int x, int y)
+{
+    if (OnEndDock)
+        OnEndDock(this, target, x, y);
+}
+
+void TWinControl::DockOver(TDragDockObject* source, int x, int y, TDragState state, bool& accept)
+{
+    accept = true;
+    if (OnDockOver)
+        OnDockOver(this, source, x, y, state, accept);
+}
+
+void TWinControl::DockDrop(TDragDockObject* source, int x, int y)
+{
+    if (source && source->Control) {
+        source->Control->SetParent(this);
+        source->Control->SetBounds(x, y, source->Control->Width(), source->Control->Height());
+    }
+    if (OnDockDrop)
+        OnDockDrop(this, source, x, y);
+}
+
 // ---- TControlCanvas -------------------------------------------------------------------------
 
 namespace {
@@ -1073,6 +1512,9 @@ void TGraphicControl::WMPaint(TMessage& m)
 CLASSLIB_PUBLISH(TWinControl)
 {
     c.Property("Ctl3D", &TWinControl::Ctl3D, &TWinControl::SetCtl3D).SetDefault(true);
+    c.Property("DockSite", &TWinControl::DockSite, &TWinControl::SetDockSite).SetDefault(false);
+    c.Property("OnDockDrop", &TWinControl::OnDockDrop);
+    c.Property("OnDockOver", &TWinControl::OnDockOver);
     c.Property("DoubleBuffered", &TWinControl::DoubleBuffered, &TWinControl::SetDoubleBuffered);
     c.Property("ParentBackground", &TWinControl::ParentBackground, &TWinControl::SetParentBackground);
     c.Property("TabOrder", &TWinControl::TabOrder, &TWinControl::SetTabOrder).SetDefault(-1);
@@ -1440,7 +1882,10 @@ void TWinControl::UpdateBounds()
 
 void TWinControl::SetBounds(int left, int top, int width, int height)
 {
-    constraints_->Apply(width, height);
+    if (!CheckNewSize(width, height)) {
+        width = width_;
+        height = height_;
+    }
     if (left == left_ && top == top_ && width == width_ && height == height_)
         return;
     const bool resized = width != width_ || height != height_;
@@ -2205,6 +2650,7 @@ void TWinControl::WMSize(TMessage& m)
     DefaultHandler(m);
     UpdateBounds();
     Realign();
+    Resize();
 }
 
 void TWinControl::WMMove(TMessage& m)

@@ -64,6 +64,48 @@ using TMouseMoveEvent = TEvent<void(TObject* Sender, TShiftState Shift, int X, i
 using TKeyEvent = TEvent<void(TObject* Sender, WORD& Key, TShiftState Shift)>;
 using TKeyPressEvent = TEvent<void(TObject* Sender, char& Key)>;
 using TContextPopupEvent = TEvent<void(TObject* Sender, POINT MousePos, bool& Handled)>;
+using TMouseWheelEvent = TEvent<void(TObject* Sender, TShiftState Shift, int WheelDelta, POINT MousePos, bool& Handled)>;
+using TMouseWheelUpDownEvent = TEvent<void(TObject* Sender, TShiftState Shift, POINT MousePos, bool& Handled)>;
+using TCanResizeEvent = TEvent<void(TObject* Sender, int& NewWidth, int& NewHeight, bool& Resize)>;
+using TConstrainedResizeEvent =
+    TEvent<void(TObject* Sender, int& MinWidth, int& MinHeight, int& MaxWidth, int& MaxHeight)>;
+
+// Dragging and docking. A drag starts with BeginDrag (or by itself with DragMode dmAutomatic
+// when the left button goes down); the mouse is captured until the button goes up. Targets
+// are asked with OnDragOver (Source is the dragged control) and get OnDragDrop; the source
+// gets OnEndDrag with the target, or nullptr when nothing took it. A drag of kind dkDock goes
+// to windowed controls whose DockSite is set and moves the control into the one it is dropped
+// on (OnStartDock, OnDockOver, OnDockDrop, OnEndDock).
+enum TDragMode { dmManual, dmAutomatic };
+enum TDragKind { dkDrag, dkDock };
+enum TDragState { dsDragEnter, dsDragLeave, dsDragMove };
+CLASSLIB_ENUM(TDragMode);
+CLASSLIB_ENUM(TDragKind);
+
+class TDragObject : public TObject {
+public:
+    // The control being dragged (the source of a drag started by a control).
+    class TControl* Control = nullptr;
+    POINT DragPos{};                        // the pointer, screen coordinates
+    class TControl* DragTarget = nullptr;   // the control under the pointer
+    bool Dropped = false;
+    // The cursor while over a target that accepts (or not).
+    virtual TCursor GetDragCursor(bool accepted, int x, int y);
+};
+class TDragControlObject : public TDragObject {};
+class TDragDockObject : public TDragControlObject {};
+
+using TDragOverEvent = TEvent<void(TObject* Sender, TObject* Source, int X, int Y, TDragState State, bool& Accept)>;
+using TDragDropEvent = TEvent<void(TObject* Sender, TObject* Source, int X, int Y)>;
+using TStartDragEvent = TEvent<void(TObject* Sender, TDragObject*& DragObject)>;
+using TEndDragEvent = TEvent<void(TObject* Sender, TObject* Target, int X, int Y)>;
+using TStartDockEvent = TEvent<void(TObject* Sender, TDragDockObject*& DragObject)>;
+using TDockOverEvent =
+    TEvent<void(TObject* Sender, TDragDockObject* Source, int X, int Y, TDragState State, bool& Accept)>;
+using TDockDropEvent = TEvent<void(TObject* Sender, TDragDockObject* Source, int X, int Y)>;
+
+// Pixels the pointer moves before a drag that was not started at once begins.
+constexpr int DefaultDragThreshold = 5;
 
 // Shift state from the key flags of a mouse message (MK_*) or the keyboard now.
 TShiftState KeysToShiftState(WPARAM keys);
@@ -246,6 +288,44 @@ class TControl : public TComponent {
     // Handled stops the menu.
     TContextPopupEvent OnContextPopup;
 
+    // ---- sizing ----
+    // OnResize runs after the size changed (windowed controls: when their window says so).
+    TNotifyEvent OnResize;
+    // Asked before every size change: Resize false keeps the old size; the values may change.
+    TCanResizeEvent OnCanResize;
+    // May narrow the limits of Constraints for one change.
+    TConstrainedResizeEvent OnConstrainedResize;
+    bool AutoSize() const { return autoSize_; }
+    virtual void SetAutoSize(bool value);
+
+    // ---- mouse wheel ----
+    TMouseWheelEvent OnMouseWheel;
+    TMouseWheelUpDownEvent OnMouseWheelDown;
+    TMouseWheelUpDownEvent OnMouseWheelUp;
+
+    // ---- dragging and docking ----
+    TDragMode DragMode() const { return dragMode_; }
+    void SetDragMode(TDragMode value) { dragMode_ = value; }
+    TDragKind DragKind() const { return dragKind_; }
+    void SetDragKind(TDragKind value) { dragKind_ = value; }
+    TCursor DragCursor() const { return dragCursor_; }
+    void SetDragCursor(TCursor value) { dragCursor_ = value; }
+    // Starts dragging this control now, or once the pointer moved `threshold` pixels
+    // (DefaultDragThreshold when negative).
+    void BeginDrag(bool immediate, int threshold = -1);
+    // Ends the drag of this control: dropped where the pointer is, or cancelled.
+    void EndDrag(bool drop);
+    bool Dragging() const;
+    // What a target does: OnDragOver decides (without it the target refuses), OnDragDrop.
+    virtual void DragOver(TObject* source, int x, int y, TDragState state, bool& accept);
+    virtual void DragDrop(TObject* source, int x, int y);
+    TDragDropEvent OnDragDrop;
+    TDragOverEvent OnDragOver;
+    TStartDragEvent OnStartDrag;
+    TEndDragEvent OnEndDrag;
+    TStartDockEvent OnStartDock;
+    TEndDragEvent OnEndDock;
+
     // Target-aware actions (a hint action): true when this control handled the action.
     virtual bool ExecuteAction(TBasicAction* action);
     virtual bool UpdateAction(TBasicAction* action);
@@ -274,7 +354,22 @@ protected:
     virtual void ActionChange(TBasicAction* sender, bool checkDefaults);
     bool IsControlMouseMsg(TMessage& message);
     void RequestAlign();
-    bool CanAutoSize(int&, int&) { return true; }
+    // The size rules of SetBounds: OnCanResize, CanAutoSize for auto-sized controls, then
+    // OnConstrainedResize and Constraints; false keeps the old size.
+    bool CheckNewSize(int& width, int& height);
+    virtual bool CanResize(int& width, int& height);
+    // The size an auto-sized control accepts; the proposed size is changed to it.
+    virtual bool CanAutoSize(int& width, int& height);
+    virtual void ConstrainedResize(int& minWidth, int& minHeight, int& maxWidth, int& maxHeight);
+    virtual void Resize();
+    virtual bool DoMouseWheel(TShiftState shift, int wheelDelta, POINT mousePos);
+    virtual bool DoMouseWheelDown(TShiftState shift, POINT mousePos);
+    virtual bool DoMouseWheelUp(TShiftState shift, POINT mousePos);
+    virtual void DoStartDrag(TDragObject*& dragObject);
+    virtual void DoEndDrag(TObject* target, int x, int y);
+    virtual void DoStartDock(TDragObject*& dragObject);
+    virtual void DoEndDock(TObject* target, int x, int y);
+    friend struct DragLoop;
 
     // message handlers
     void WMLButtonDown(TMessage& m);
@@ -298,6 +393,8 @@ protected:
     void WMContextMenu(TMessage& m);
     void CMActionExecute(TMessage& m);
     void CMActionUpdate(TMessage& m);
+    void WMMouseWheel(TMessage& m);
+    void CMMouseWheel(TMessage& m);
 
     TWinControl* parent_ = nullptr;
     int left_ = 0, top_ = 0, width_ = 0, height_ = 0;
@@ -324,6 +421,11 @@ protected:
     TControlState controlState_;
     TControlActionLink* actionLink_ = nullptr;
     bool settingParentFont_ = false;
+    bool autoSize_ = false;
+    int wheelAccumulator_ = 0;
+    TDragMode dragMode_ = dmManual;
+    TDragKind dragKind_ = dkDrag;
+    TCursor dragCursor_ = crDrag;
 
 private:
     void FontChanged(TObject* sender);
@@ -441,6 +543,17 @@ class TWinControl : public TControl {
     TKeyEvent OnKeyUp;
     TKeyPressEvent OnKeyPress;
 
+    // ---- docking ----
+    // Takes controls dragged with DragKind dkDock.
+    bool DockSite() const { return dockSite_; }
+    void SetDockSite(bool value) { dockSite_ = value; }
+    TDockOverEvent OnDockOver;
+    TDockDropEvent OnDockDrop;
+    // What a dock site does: OnDockOver decides (accepting without it), OnDockDrop after the
+    // control moved in.
+    virtual void DockOver(TDragDockObject* source, int x, int y, TDragState state, bool& accept);
+    virtual void DockDrop(TDragDockObject* source, int x, int y);
+
     // ---- painting ----
     TBrush* Brush() const { return brush_; }
     bool DoubleBuffered() const { return doubleBuffered_; }
@@ -552,6 +665,7 @@ protected:
     TBrush* brush_;
     bool tabStop_ = false;
     bool doubleBuffered_ = false;
+    bool dockSite_ = false;
     bool ctl3D_ = true;
     bool showing_ = false;
     int alignLevel_ = 0;

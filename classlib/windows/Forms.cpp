@@ -590,8 +590,6 @@ void TCustomForm::WMActivate(TMessage& m)
 void TCustomForm::WMSize(TMessage& m)
 {
     TWinControl::WMSize(m);
-    if (OnResize && !ComponentState().Contains(csLoading))
-        OnResize(this);
 }
 
 void TCustomForm::CMTextChanged(TMessage&) {}

@@ -110,7 +110,6 @@ class TCustomForm : public TWinControl {
     TNotifyEvent OnHide;
     TNotifyEvent OnActivate;
     TNotifyEvent OnDeactivate;
-    TNotifyEvent OnResize;
     TCloseQueryEvent OnCloseQuery;
     TCloseEvent OnClose;
     TNotifyEvent OnDestroy;

@@ -98,6 +98,7 @@ CLASSLIB_MESSAGE_MAP(TCustomLabel)
 TCustomLabel::TCustomLabel(TComponent* owner) : TGraphicControl(owner)
 {
     controlStyle_ = TControlStyle{csCaptureMouse, csClickEvents, csSetCaption, csOpaque, csReplicatable, csDoubleClicks};
+    autoSize_ = true;
     SetBounds(0, 0, 65, 17);
     parentColor_ = true;
 }
