@@ -1051,8 +1051,10 @@ void TControl::CMHintShow(TMessage& m)
 
 void TControl::WMMouseWheel(TMessage& m)
 {
+    // The parents were asked through CM_MOUSEWHEEL; the window's default handling would hand
+    // the turn to the parent window a second time.
     m.Result = Perform(CM_MOUSEWHEEL, m.WParam, m.LParam);
-    if (m.Result == 0)
+    if (m.Result == 0 && !parent_)
         DefaultHandler(m);
 }
 
@@ -1183,7 +1185,7 @@ struct DragLoop {
     // The source as targets see it: the dragged control for a control drag.
     TObject* Source() const
     {
-        return dynamic_cast<TDragControlObject*>(object) ? static_cast<TObject*>(control) : object;
+        return dynamic_cast<TDragControlObject*>(object) ? static_cast<TObject*>(object->Control) : object;
     }
 
     bool AskTarget(TControl* t, POINT screen, TDragState state)
