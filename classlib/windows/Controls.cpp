@@ -248,6 +248,7 @@ CLASSLIB_MESSAGE_MAP(TControl)
     m.On(CM_PARENTCOLORCHANGED, &TControl::CMParentColorChanged);
     m.On(CM_PARENTSHOWHINTCHANGED, &TControl::CMParentShowHintChanged);
     m.On(CM_PARENTBIDIMODECHANGED, &TControl::CMParentBiDiModeChanged);
+    m.On(CM_BIDIMODECHANGED, &TControl::CMBiDiModeChanged);
     m.On(CM_MOUSEENTER, &TControl::CMMouseEnter);
     m.On(CM_MOUSELEAVE, &TControl::CMMouseLeave);
     m.On(CM_HITTEST, &TControl::CMHitTest);
@@ -618,6 +619,73 @@ void TControl::SetBiDiMode(TBiDiMode value)
     bidiMode_ = value;
     parentBiDiMode_ = false;
     Perform(CM_BIDIMODECHANGED);
+}
+
+UINT TControl::DrawTextBiDiModeFlags(UINT flags) const
+{
+    if (UseRightToLeftAlignment() && !(flags & DT_CENTER))
+        flags = (flags & DT_RIGHT) ? (flags & ~static_cast<UINT>(DT_RIGHT)) : (flags | DT_RIGHT);
+    return flags | DrawTextBiDiModeFlagsReadingOnly();
+}
+
+void TControl::CMBiDiModeChanged(TMessage&)
+{
+    Invalidate();
+}
+
+void TWinControl::CMBiDiModeChanged(TMessage&)
+{
+    // The reading order and alignment are window styles: the window is made again.
+    if (handle_)
+        RecreateWnd();
+    Invalidate();
+    NotifyControls(CM_PARENTBIDIMODECHANGED);
+}
+
+void TControl::ChangeScale(int m, int d)
+{
+    if (m == d || d == 0)
+        return;
+    auto scale = [&](int v) { return MulDiv(v, m, d); };
+    TSizeConstraints& c = *constraints_;
+    const int minW = scale(c.MinWidth()), minH = scale(c.MinHeight());
+    const int maxW = scale(c.MaxWidth()), maxH = scale(c.MaxHeight());
+    // Limits first in the order that keeps minimum <= maximum on the way.
+    if (m > d) {
+        c.SetMaxWidth(maxW), c.SetMaxHeight(maxH), c.SetMinWidth(minW), c.SetMinHeight(minH);
+    } else {
+        c.SetMinWidth(minW), c.SetMinHeight(minH), c.SetMaxWidth(maxW), c.SetMaxHeight(maxH);
+    }
+    if (!parentFont_)
+        font_->SetHeight(scale(font_->Height()));
+    SetBounds(scale(left_), scale(top_), scale(width_), scale(height_));
+}
+
+void TWinControl::ChangeScale(int m, int d)
+{
+    if (m == d || d == 0)
+        return;
+    DisableAlign();
+    for (int i = 0; i < ControlCount(); ++i)
+        Controls(i)->ChangeScale(m, d);
+    TControl::ChangeScale(m, d);
+    EnableAlign();
+}
+
+void TWinControl::FlipChildren(bool allLevels)
+{
+    const int width = ClientWidth();
+    DisableAlign();
+    for (int i = 0; i < ControlCount(); ++i) {
+        TControl* child = Controls(i);
+        if (child->align_ == alLeft || child->align_ == alRight)
+            child->align_ = child->align_ == alLeft ? alRight : alLeft;
+        child->SetBounds(width - child->Left() - child->Width(), child->Top(), child->Width(), child->Height());
+    }
+    if (allLevels)
+        for (TWinControl* child : std::vector<TWinControl*>(winControls_))
+            child->FlipChildren(true);
+    EnableAlign();
 }
 
 void TControl::SetParentBiDiMode(bool value)
@@ -1573,6 +1641,7 @@ CLASSLIB_MESSAGE_MAP(TWinControl)
     m.On(CM_TEXTCHANGED, &TWinControl::CMTextChanged);
     m.On(CM_CURSORCHANGED, &TWinControl::CMCursorChanged);
     m.On(WM_CONTEXTMENU, &TWinControl::WMContextMenu);
+    m.On(CM_BIDIMODECHANGED, &TWinControl::CMBiDiModeChanged);
     m.On(CM_ACTIONEXECUTE, &TWinControl::CMActionExecute);
     m.On(CM_ACTIONUPDATE, &TWinControl::CMActionUpdate);
 }
@@ -1733,6 +1802,12 @@ void TWinControl::CreateParams(TCreateParams& params)
     params.Height = height_;
     params.WndParent = parent_ ? parent_->handle_ : parentWindow_;
     params.WinClassName = ClassName();
+    if (UseRightToLeftReading())
+        params.ExStyle |= WS_EX_RTLREADING;
+    if (UseRightToLeftScrollBar())
+        params.ExStyle |= WS_EX_LEFTSCROLLBAR;
+    if (UseRightToLeftAlignment())
+        params.ExStyle |= WS_EX_RIGHT;
 }
 
 void TWinControl::CreateWindowHandle(const TCreateParams& params)

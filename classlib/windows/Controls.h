@@ -241,7 +241,16 @@ class TControl : public TComponent {
     void SetBiDiMode(TBiDiMode value);
     bool ParentBiDiMode() const { return parentBiDiMode_; }
     void SetParentBiDiMode(bool value);
+    // Right-to-left reading order: every mode but bdLeftToRight.
     bool UseRightToLeftReading() const { return bidiMode_ != bdLeftToRight; }
+    // Text aligned from the right (left and right swapped): bdRightToLeft.
+    bool UseRightToLeftAlignment() const { return bidiMode_ == bdRightToLeft; }
+    // The vertical scroll bar on the left: bdRightToLeft and bdRightToLeftNoAlign.
+    bool UseRightToLeftScrollBar() const { return bidiMode_ == bdRightToLeft || bidiMode_ == bdRightToLeftNoAlign; }
+    // DrawText flags of this control's mode: DT_LEFT and DT_RIGHT swapped for right-to-left
+    // alignment, DT_RTLREADING for right-to-left reading.
+    UINT DrawTextBiDiModeFlags(UINT flags) const;
+    UINT DrawTextBiDiModeFlagsReadingOnly() const { return UseRightToLeftReading() ? DT_RTLREADING : 0; }
 
     bool ColorStored() const { return !parentColor_; }
     bool FontStored() const { return !parentFont_; }
@@ -287,6 +296,12 @@ class TControl : public TComponent {
     // Before the pop-up menu: MousePos in client coordinates ((-1, -1) from the keyboard);
     // Handled stops the menu.
     TContextPopupEvent OnContextPopup;
+
+    // ---- scaling ----
+    // Scales the place, size, constraints and (own) font by m/d; windowed controls scale
+    // their children too. Forms scale their client area and keep their place.
+    void ScaleBy(int m, int d) { ChangeScale(m, d); }
+    virtual void ChangeScale(int m, int d);
 
     // ---- sizing ----
     // OnResize runs after the size changed (windowed controls: when their window says so).
@@ -393,6 +408,7 @@ protected:
     void WMContextMenu(TMessage& m);
     void CMActionExecute(TMessage& m);
     void CMActionUpdate(TMessage& m);
+    void CMBiDiModeChanged(TMessage& m);
     void WMMouseWheel(TMessage& m);
     void CMMouseWheel(TMessage& m);
 
@@ -519,6 +535,10 @@ class TWinControl : public TControl {
     // Sends the message to every child (stopping when one sets a non-zero result).
     void Broadcast(TMessage& message);
     void NotifyControls(UINT msg);
+    // Mirrors the children's places left to right (and alLeft/alRight alignment), for a
+    // right-to-left layout; with `allLevels` inside windowed children too.
+    virtual void FlipChildren(bool allLevels);
+    void ChangeScale(int m, int d) override;
     void DisableAlign() { ++alignLevel_; }
     void EnableAlign();
     void Realign();
@@ -653,6 +673,7 @@ protected:
     void CMShowingChanged(TMessage& m);
     void CMTextChanged(TMessage& m);
     void CMCursorChanged(TMessage& m);
+    void CMBiDiModeChanged(TMessage& m);
     void WMContextMenu(TMessage& m);
     void CMActionExecute(TMessage& m);
     void CMActionUpdate(TMessage& m);

@@ -6,6 +6,7 @@
 #include "windows/ActnList.h"
 #include "windows/Application.h"
 #include "windows/Menus.h"
+#include "windows/Screen.h"
 #include "windows/StdCtrls.h"
 #include "windows/Timers.h"
 
@@ -118,6 +119,7 @@ CLASSLIB_PUBLISH(TForm)
     c.Property("Menu", &TForm::Menu, &TForm::SetMenu);
     c.Property("PixelsPerInch", &TForm::PixelsPerInch, &TForm::SetPixelsPerInch);
     c.Property("Position", &TForm::Position, &TForm::SetPosition).SetDefault(poDesigned);
+    c.Property("Scaled", &TForm::Scaled, &TForm::SetScaled).SetDefault(true);
     c.Property("TextHeight", &TForm::TextHeight, &TForm::SetTextHeight);
     c.Property("WindowState", &TForm::WindowState, &TForm::SetWindowState).SetDefault(wsNormal);
     c.Property("OnActivate", &TForm::OnActivate);
@@ -205,8 +207,28 @@ void TCustomForm::LoadLayoutFromStream(TStream& stream)
         EnableAlign();
         throw;
     }
+    // A layout made at another resolution is brought to this screen's.
+    const int screenPpi = Screen->PixelsPerInch();
+    if (scaled_ && pixelsPerInch_ > 0 && pixelsPerInch_ != screenPpi) {
+        ChangeScale(screenPpi, pixelsPerInch_);
+        pixelsPerInch_ = screenPpi;
+    }
     EnableAlign();
     DoCreate();
+}
+
+void TCustomForm::ChangeScale(int m, int d)
+{
+    if (m == d || d == 0)
+        return;
+    const int clientWidth = ClientWidth(), clientHeight = ClientHeight();
+    DisableAlign();
+    for (int i = 0; i < ControlCount(); ++i)
+        Controls(i)->ChangeScale(m, d);
+    if (!parentFont_)
+        font_->SetHeight(MulDiv(font_->Height(), m, d));
+    SetClientSize(MulDiv(clientWidth, m, d), MulDiv(clientHeight, m, d));
+    EnableAlign();
 }
 
 void TCustomForm::DoCreate()

@@ -65,6 +65,11 @@ class TCustomForm : public TWinControl {
     int LayoutClientHeight() const { return ClientHeight(); }
     void SetLayoutClientWidth(int value) { SetClientSize(value, ClientHeight()); }
     void SetLayoutClientHeight(int value) { SetClientSize(ClientWidth(), value); }
+    // The screen resolution the layout was made at; with Scaled, a layout read on a screen of
+    // another resolution is scaled to it (children, fonts and the client area).
+    bool Scaled() const { return scaled_; }
+    void SetScaled(bool value) { scaled_ = value; }
+    void ChangeScale(int m, int d) override;
     int PixelsPerInch() const { return pixelsPerInch_; }
     void SetPixelsPerInch(int value) { pixelsPerInch_ = value; }
     int TextHeight() const { return textHeight_; }
@@ -156,6 +161,7 @@ protected:
     bool placed_ = false;
     bool createFired_ = false;
     int pixelsPerInch_ = 96;
+    bool scaled_ = true;
     int textHeight_ = 13;
 };
 

@@ -110,7 +110,7 @@ UINT TCustomLabel::TextFlags() const
     flags |= wordWrap_ ? DT_WORDBREAK : DT_SINGLELINE;
     if (!showAccelChar_)
         flags |= DT_NOPREFIX;
-    return flags;
+    return DrawTextBiDiModeFlags(flags);
 }
 
 void TCustomLabel::Paint()
