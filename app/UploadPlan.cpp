@@ -425,7 +425,7 @@ std::uint32_t NextEraseAnimationPosition(std::uint32_t position, std::uint32_t m
 {
     const std::uint32_t step = std::max<std::uint32_t>(maximum / 10, 1);
     if (position < maximum)
-        return std::min<std::uint64_t>(std::uint64_t{position} + step, maximum);
+        return static_cast<std::uint32_t>(std::min<std::uint64_t>(std::uint64_t{position} + step, maximum));
     return step;
 }
 

@@ -88,7 +88,7 @@ std::string HexText(std::uint32_t address, std::size_t length)
         std::snprintf(line, sizeof line, ":20%04X00", a & 0xFFFF);
         text += line;
         for (int k = 0; k < 32; ++k) {
-            const unsigned b = (at + k) * 13 % 251;
+            const auto b = static_cast<unsigned>((at + k) * 13 % 251);
             sum += b;
             std::snprintf(line, sizeof line, "%02X", b);
             text += line;
@@ -181,7 +181,7 @@ int main(int argc, char** argv)
             if (!m.ok)
                 return 1;
             std::printf("  %-32s model %6.0f ms  exchange %6.0f ms  ratio %.3f  (%.1f KB/s)\n", t.name, m.frameModelMs,
-                        m.exchangeMs, m.frameModelMs / m.exchangeMs, t.length / 1024.0 / (m.exchangeMs / 1000.0));
+                        m.exchangeMs, m.frameModelMs / m.exchangeMs, static_cast<double>(t.length) / 1024.0 / (m.exchangeMs / 1000.0));
         }
     }
 

@@ -5,12 +5,19 @@ set(BRENVIK_GOOGLETEST_SOURCE /usr/src/googletest CACHE PATH "GoogleTest sources
 if(WIN32)
   # The crash-report engine walks frame chains and looks up symbols and lines: keep both.
   add_compile_options(-Wall -Wextra -fno-omit-frame-pointer -g1)
+  # The same code builds for i686 and x86_64: a value that a conversion may cut short, and an
+  # integer cast to a pointer of another size, are errors in both.
+  add_compile_options(-Wconversion -Werror=conversion -Werror=int-to-pointer-cast)
   add_link_options(-static -static-libgcc -static-libstdc++)
   add_compile_definitions(WIN32_LEAN_AND_MEAN NOMINMAX _WIN32_WINNT=0x0601 WINVER=0x0601)
 else()
   add_compile_options(-Wall -Wextra -fno-omit-frame-pointer -g
                       -fsanitize=address,undefined -fno-sanitize-recover=undefined)
   add_link_options(-fsanitize=address,undefined)
+  if(CMAKE_CXX_COMPILER_ID STREQUAL "Clang")
+    # The portable code also runs in the 32-bit program: a 64-bit value cut to 32 bits is an error.
+    add_compile_options(-Werror=shorten-64-to-32)
+  endif()
 endif()
 
 # Default time limit of one test: a hung Wine process fails the run instead of stalling it.

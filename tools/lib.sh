@@ -7,9 +7,11 @@ JOBS=${BRENVIK_JOBS:-$(nproc)}
 
 # Debian packages the build, the tests and the entry scripts need.
 PACKAGES=(
-  wine wine32
+  wine wine32 wine64
   gcc-mingw-w64-i686-posix g++-mingw-w64-i686-posix mingw-w64-i686-dev binutils-mingw-w64-i686
-  libz-mingw-w64-dev
+  gcc-mingw-w64-x86-64-posix g++-mingw-w64-x86-64-posix mingw-w64-x86-64-dev
+  binutils-mingw-w64-x86-64
+  libz-mingw-w64-dev ccache
   xvfb imagemagick x11-utils fonts-wine fonts-liberation
   cmake make googletest
   clang libclang-rt-14-dev
@@ -40,29 +42,71 @@ ensure_packages() {
   ) 9>/tmp/brenvik-apt.lock
 }
 
-# configure_and_build <dir> <target...>: the Windows build lives in $BUILD/win, the native
-# (sanitizer) build in $BUILD/native.
+# Every build compiles through ccache. Its cache lives in the user's home, and paths below the
+# checkout are hashed relative to it, so another clone of the tree (CI's) reuses what was
+# compiled here.
+export CCACHE_BASEDIR=$ROOT
+export CCACHE_NOHASHDIR=1
+CACHED=(-DCMAKE_C_COMPILER_LAUNCHER=ccache -DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
+
+# The Windows builds: $BUILD/win is the product (i686), $BUILD/win64 the same code for x86_64,
+# whose tests run where this machine cannot run 32-bit programs.
+# build_windows_arch <32|64> [target...]
+build_windows_arch() {
+  local arch=$1 dir toolchain
+  shift
+  if [ "$arch" = 32 ]; then dir=$BUILD/win toolchain=mingw32; else dir=$BUILD/win64 toolchain=mingw64; fi
+  cmake -S "$ROOT" -B "$dir" -DCMAKE_TOOLCHAIN_FILE="$ROOT/cmake/toolchain-$toolchain.cmake" \
+    "${CACHED[@]}" >/dev/null
+  cmake --build "$dir" -j "$JOBS" ${1:+--target "$@"}
+}
+
+# build_windows [target...]: the build whose programs run on this machine.
 build_windows() {
-  cmake -S "$ROOT" -B "$BUILD/win" -DCMAKE_TOOLCHAIN_FILE="$ROOT/cmake/toolchain-mingw32.cmake" >/dev/null
-  cmake --build "$BUILD/win" -j "$JOBS" ${1:+--target "$@"}
+  build_windows_arch "$WIN_ARCH" "$@"
 }
 
 build_native() {
-  cmake -S "$ROOT" -B "$BUILD/native" -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ >/dev/null
+  cmake -S "$ROOT" -B "$BUILD/native" -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ \
+    "${CACHED[@]}" >/dev/null
   cmake --build "$BUILD/native" -j "$JOBS"
 }
 
-# Wine prefix of this checkout: fonts copied and replaced, no debugger on crashes, no
+# Whether this machine runs 32-bit programs: some kernels have 32-bit emulation switched off,
+# and there the 32-bit Wine loader fails with "Exec format error". BRENVIK_ASSUME_NO_32BIT=1
+# makes the probe answer "cannot", so the 64-bit path can be tried anywhere.
+# Sets WIN_ARCH (32 or 64) and WIN_ARCH_REASON, and the Wine environment of that build.
+choose_windows_arch() {
+  if [ "${BRENVIK_ASSUME_NO_32BIT:-0}" = 1 ]; then
+    WIN_ARCH=64 WIN_ARCH_REASON="BRENVIK_ASSUME_NO_32BIT=1 says this machine cannot run 32-bit code"
+  elif /usr/lib/wine/wine --version >/dev/null 2>&1; then
+    WIN_ARCH=32 WIN_ARCH_REASON="this machine runs 32-bit code"
+  else
+    WIN_ARCH=64 WIN_ARCH_REASON="this machine cannot run 32-bit code (the 32-bit Wine loader does not start)"
+  fi
+  if [ "$WIN_ARCH" = 32 ]; then
+    WIN_BUILD=$BUILD/win WINEARCH=win32 WINEPREFIX=$BUILD/wine-prefix
+    BRENVIK_WINE_LOADER=/usr/lib/wine/wine
+  else
+    WIN_BUILD=$BUILD/win64 WINEARCH=win64 WINEPREFIX=$BUILD/wine-prefix64
+    BRENVIK_WINE_LOADER=/usr/lib/wine/wine64
+  fi
+  export WINEARCH WINEPREFIX BRENVIK_WINE_LOADER
+}
+
+# The Wine loader of the chosen width (the `wine` script would always pick the 32-bit one).
+wine() { "$BRENVIK_WINE_LOADER" "$@"; }
+winepath() { "$BRENVIK_WINE_LOADER" winepath.exe "$@"; }
+
+# Wine prefix of this checkout and width: fonts copied and replaced, no debugger on crashes, no
 # Mono/Gecko installers. Prepared once; a stamp records it.
-export WINEPREFIX=$BUILD/wine-prefix
-export WINEARCH=win32
 export WINEDEBUG=-all
 prepare_wine_prefix() {
   [ -f "$WINEPREFIX/.brenvik-ready" ] && return 0
   log "preparing the Wine prefix $WINEPREFIX"
   rm -rf "$WINEPREFIX"
   mkdir -p "$(dirname "$WINEPREFIX")"
-  WINEDLLOVERRIDES="mscoree,mshtml=" DISPLAY= wineboot -i >/dev/null 2>&1 </dev/null
+  WINEDLLOVERRIDES="mscoree,mshtml=" DISPLAY= wine wineboot.exe -i >/dev/null 2>&1 </dev/null
   wineserver -w
   local fonts=$WINEPREFIX/drive_c/windows/Fonts
   mkdir -p "$fonts"
@@ -148,7 +192,7 @@ start_wineserver() {
 # although it passed. The keeper starts the desktop with its output going nowhere and holds it
 # until stop_started.
 keep_desktop() {
-  local keeper=$BUILD/win/bin/desktop_keeper.exe ready=$BUILD/desktop-ready
+  local keeper=$WIN_BUILD/bin/desktop_keeper.exe ready=$BUILD/desktop-ready
   [ -f "$keeper" ] || return 0
   rm -f "$ready"
   wine "$keeper" "$(winepath -w "$ready")" </dev/null >/dev/null 2>&1 &
@@ -160,8 +204,8 @@ keep_desktop() {
   done
 }
 
-# use_simulated_devices <configuration file> <exe name>...: the named programs (in
-# build/win/bin, beside the fakes) load the simulated HID.dll and SetupApi.dll and see the
+# use_simulated_devices <configuration file> <exe name>...: the named programs (in the Windows
+# build's bin/, beside the fakes) load the simulated HID.dll and SetupApi.dll and see the
 # devices of the configuration (tools/simulator/README.md).
 use_simulated_devices() {
   local config=$1

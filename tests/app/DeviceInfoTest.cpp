@@ -98,7 +98,7 @@ TEST(DeviceInfo, EveryFamilyParsesTheRecordItsCompilerLaysOut)
         EXPECT_EQ(ParseDeviceInfo(bytes, DeviceInfo{}), Expected(f.code, name)) << f.text;
     }
     // Codes outside the table align like the 8-bit PICs.
-    for (FamilyCode code : {0, 39, 44, 200})
+    for (FamilyCode code : std::initializer_list<FamilyCode>{0, 39, 44, 200})
         EXPECT_EQ(ParseDeviceInfo(Encode<RecordByteAligned>(code, "X"), DeviceInfo{}), Expected(code, "X"));
 }
 

@@ -210,7 +210,7 @@ TEST_P(FamilyUpload, FlashHoldsWhatThePlanSays)
     std::uint64_t vectorFirst = c.layout == Layout::AtStart ? l.protectLo : l.protectHi - vectorLength;
     std::size_t headAt = 0;
     const Bytes head = c.layout == Layout::AtEnd ? RedirectedHead(c.family, c.bootStart, &headAt) : Bytes{};
-    for (std::uint64_t i = 0; i < flash.size(); ++i) {
+    for (std::size_t i = 0; i < flash.size(); ++i) {
         const std::uint64_t a = programFirst + i;
         const bool protectedArea = a < l.protectLo || a >= l.protectHi;
         if (protectedArea) {
@@ -222,7 +222,7 @@ TEST_P(FamilyUpload, FlashHoldsWhatThePlanSays)
         }
         std::uint8_t want;
         if (a >= vectorFirst && a < vectorFirst + vectorLength)
-            want = plan.savedVector[a - vectorFirst];
+            want = plan.savedVector[static_cast<std::size_t>(a - vectorFirst)];
         else if (i >= headAt && i < headAt + head.size())
             want = head[i - headAt];
         else if (i < image.size() && (c.layout == Layout::AtStart || a < vectorFirst))

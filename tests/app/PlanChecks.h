@@ -143,16 +143,16 @@ inline std::string CheckPlan(const UploadInput& input, const UploadPlan& plan)
         if (s.kind != StepKind::Write || s.region != Region::Program)
             continue;
         for (std::uint64_t a = s.first; a < s.end; ++a) {
-            const std::uint8_t got = s.data[a - s.first];
+            const std::uint8_t got = s.data[static_cast<std::size_t>(a - s.first)];
             if (a >= vectorFirst && a < vectorEnd) {
-                if (got != plan.savedVector[a - vectorFirst])
+                if (got != plan.savedVector[static_cast<std::size_t>(a - vectorFirst)])
                     return "saved vector not at its place";
                 continue;
             }
             const std::uint64_t i = a - l.base;
             if (i < redirected)
                 continue;
-            const std::uint8_t want = i < image.size() ? image[i] : 0xFF;
+            const std::uint8_t want = i < image.size() ? image[static_cast<std::size_t>(i)] : 0xFF;
             if (got != want) {
                 err << "image byte " << std::hex << i << " written as " << int(got) << ", image has " << int(want);
                 return err.str();

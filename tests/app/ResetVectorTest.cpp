@@ -69,7 +69,7 @@ TEST(ResetVector, StartLayoutOnlySaves)
 
 TEST(ResetVector, ShortSourceGivesZeroVectorAndNoPatch)
 {
-    for (FamilyCode family : {2, 4, 20, 30, 40}) {
+    for (FamilyCode family : std::initializer_list<FamilyCode>{2, 4, 20, 30, 40}) {
         Bytes image{9, 9, 9};
         Bytes boot{9, 9, 9};
         const Bytes saved = BuildResetRedirect(family, BootLayout::AtEnd, 0x1000, image, boot);

@@ -138,7 +138,7 @@ TEST(UploadExecute, DeviceEndsWithTheImageTheJumpAndTheSavedVector)
         Bytes want = image;
         if (InGroup(c.device.mcuType, GroupKinetis))
             PatchKinetisConfig(want);
-        for (std::size_t i = std::max<std::size_t>(first, c.redirected); i < want.size(); ++i) {
+        for (std::size_t i = std::max<std::size_t>(static_cast<std::size_t>(first), c.redirected); i < want.size(); ++i) {
             const std::uint64_t a = c.imageBase + i;
             if (a >= c.vectorPlace && a < c.vectorPlace + plan.savedVector.size())
                 continue;

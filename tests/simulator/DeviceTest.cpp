@@ -50,7 +50,11 @@ std::vector<std::string> PresentPaths() {
     EXPECT_EQ(GetLastError(), DWORD(ERROR_INSUFFICIENT_BUFFER));
     std::vector<char> block(required);
     auto* detail = reinterpret_cast<SP_DEVICE_INTERFACE_DETAIL_DATA_A*>(block.data());
-    detail->cbSize = 5;  // the fixed part of the ANSI detail record
+    // The fixed part of the ANSI detail record, as Windows checks it: 5 bytes in 32-bit programs,
+    // 8 in 64-bit ones (the record is packed to the pointer size there).
+    const DWORD fixedPart = sizeof(void*) == 4 ? 5 : 8;
+    static_assert(sizeof(SP_DEVICE_INTERFACE_DETAIL_DATA_A) == (sizeof(void*) == 4 ? 5 : 8));
+    detail->cbSize = fixedPart;
     EXPECT_TRUE(SetupDiGetDeviceInterfaceDetailA(set, &itf, detail, required, nullptr, &info));
     paths.push_back(detail->DevicePath);
 
@@ -244,7 +248,7 @@ TEST_F(SimulatedDevice, FrameTimingPacesTheExchange) {
   std::string path = PresentPaths().at(0);
   HANDLE main = Open(path, 0);
   Reader reader{Open(path, FILE_FLAG_OVERLAPPED)};
-  for (uint8_t command : {3, 1, 2}) {
+  for (uint8_t command : std::initializer_list<uint8_t>{3, 1, 2}) {
     ASSERT_TRUE(WriteReport(main, {0x0F, command}));
     ASSERT_EQ(reader.Next(), 65u);
     EXPECT_EQ(reader.buffer[2], command == 2 ? 1 : command);

@@ -133,8 +133,8 @@ TEST(InfoRecord, EveryFamilyDecodesByItsAlignment) {
     SCOPED_TRACE(std::string(f.text));
     DeviceProfile profile;
     profile.family = f.code;
-    profile.eraseBlockSize = 0x0400 + k;
-    profile.writeBlockSize = 0x0100 + k;
+    profile.eraseBlockSize = static_cast<uint16_t>(0x0400 + k);
+    profile.writeBlockSize = static_cast<uint16_t>(0x0100 + k);
     profile.bootRevision = 0x1201;
     profile.bootStart = 0x1D07C000 + k;
     profile.flashSize = 0x00080000 + k;

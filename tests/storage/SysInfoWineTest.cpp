@@ -87,7 +87,10 @@ TEST(SysInfoWine, StartUpValuesOfThisPlatform)
 
     SYSTEM_INFO native{};
     EXPECT_TRUE(NativeSystemInfo(native));
-    EXPECT_EQ(native.wProcessorArchitecture, PROCESSOR_ARCHITECTURE_INTEL);
+    // The tests' Wine prefix is as wide as the program: a 32-bit prefix is a 32-bit Windows
+    // without a 64-bit side, a 64-bit one an x64 Windows.
+    EXPECT_EQ(native.wProcessorArchitecture,
+              sizeof(void*) == 8 ? PROCESSOR_ARCHITECTURE_AMD64 : PROCESSOR_ARCHITECTURE_INTEL);
     EXPECT_EQ(AnsiReplacementChar(), '?');
     EXPECT_EQ(LocaleAnsiCodePage(LOCALE_USER_DEFAULT), GetACP());
 }

@@ -100,9 +100,9 @@ TEST(ValueCodecs, CharInSet256AndVariantIsInteger)
     EXPECT_TRUE(CharInSet256(255, set));
     EXPECT_FALSE(CharInSet256('B', set));
 
-    for (uint16_t type : {2, 3, 16, 17, 18, 19})
+    for (uint16_t type : std::initializer_list<uint16_t>{2, 3, 16, 17, 18, 19})
         EXPECT_TRUE(VariantIsInteger(type)) << type;
     // 64-bit integers, floating point, strings, by-reference and array forms.
-    for (uint16_t type : {0, 4, 5, 8, 20, 21, 256, 0x4003, 0x2003})
+    for (uint16_t type : std::initializer_list<uint16_t>{0, 4, 5, 8, 20, 21, 256, 0x4003, 0x2003})
         EXPECT_FALSE(VariantIsInteger(type)) << type;
 }

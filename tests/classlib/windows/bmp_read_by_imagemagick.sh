@@ -1,12 +1,13 @@
 #!/bin/sh
 # A BMP written by TBitmap reads back in ImageMagick as exactly the pixels that were drawn.
-# Arguments: the BmpWriter program, an output folder.
+# Arguments: the Wine loader, the BmpWriter program, an output folder.
 set -eu
-writer=$1
-out=$2
+wine=$1
+writer=$2
+out=$3
 mkdir -p "$out"
 rm -f "$out/ours24.bmp" "$out/ours32.bmp"
-wine "$writer" "Z:$out/ours24.bmp" "Z:$out/ours32.bmp"
+"$wine" "$writer" "Z:$out/ours24.bmp" "Z:$out/ours32.bmp"
 {
     echo P3
     echo 7 5
