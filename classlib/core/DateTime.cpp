@@ -8,7 +8,9 @@
 
 namespace classlib {
 
-TFormatSettings FormatSettings;
+// Constructed before the other static objects of the program, so that the run time's start-up
+// (which fills in the user's locale) cannot run before it and be undone by it.
+__attribute__((init_priority(101))) TFormatSettings FormatSettings;
 
 namespace {
 

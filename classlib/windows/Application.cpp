@@ -1,6 +1,7 @@
 #include "windows/Application.h"
 
 #include "core/TypeInfo.h"
+#include "windows/LocaleFormats.h"
 #include "windows/Threads.h"
 
 #include <memory>
@@ -17,7 +18,12 @@ TApplication::FormHooks formHooks;
 
 // Created during static initialisation (on the main thread), freed at the end of the program.
 struct ApplicationLifetime {
-    ApplicationLifetime() { Application = new TApplication(nullptr); }
+    ApplicationLifetime()
+    {
+        // Dates and times are written in the user's formats.
+        FormatSettings = GetLocaleFormatSettings(LOCALE_USER_DEFAULT);
+        Application = new TApplication(nullptr);
+    }
     ~ApplicationLifetime()
     {
         TApplication* application = Application;
