@@ -58,7 +58,8 @@ TCustomForm* ActionTargetForm()
 bool SendToTargetForm(UINT msg, TBasicAction* action)
 {
     TCustomForm* form = ActionTargetForm();
-    return form && form->Perform(msg, 0, reinterpret_cast<LPARAM>(action)) != 0;
+    return form && !form->ComponentState().Contains(csDestroying) &&
+           form->Perform(msg, 0, reinterpret_cast<LPARAM>(action)) != 0;
 }
 
 } // namespace

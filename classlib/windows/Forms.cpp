@@ -142,6 +142,7 @@ CLASSLIB_MESSAGE_MAP(TCustomForm)
     m.On(CM_DIALOGKEY, &TCustomForm::CMDialogKey);
     m.On(CM_RELEASE, &TCustomForm::CMRelease);
     m.On(CM_TEXTCHANGED, &TCustomForm::CMTextChanged);
+    m.On(WM_GETMINMAXINFO, &TCustomForm::WMGetMinMaxInfo);
     for (UINT msg : {WM_COMMAND, WM_INITMENUPOPUP, WM_MENUSELECT, WM_MENUCHAR, WM_MEASUREITEM, WM_DRAWITEM})
         m.On(msg, &TCustomForm::WMMenuMessage);
 }
@@ -337,6 +338,21 @@ void TCustomForm::WMMenuMessage(TMessage& m)
 {
     if (!DispatchMenuMessage(m))
         Inherited(TCustomForm::StaticClass(), m);
+}
+
+void TCustomForm::WMGetMinMaxInfo(TMessage& m)
+{
+    DefaultHandler(m);
+    auto* info = reinterpret_cast<MINMAXINFO*>(m.LParam);
+    const TSizeConstraints& c = *constraints_;
+    if (c.MinWidth() > 0)
+        info->ptMinTrackSize.x = c.MinWidth();
+    if (c.MinHeight() > 0)
+        info->ptMinTrackSize.y = c.MinHeight();
+    if (c.MaxWidth() > 0)
+        info->ptMaxTrackSize.x = c.MaxWidth();
+    if (c.MaxHeight() > 0)
+        info->ptMaxTrackSize.y = c.MaxHeight();
 }
 
 void TCustomForm::DestroyWnd()

@@ -145,6 +145,8 @@ protected:
     // WM_COMMAND of menus, WM_INITMENUPOPUP, WM_MENUSELECT, WM_MENUCHAR and owner drawing of
     // menu items go to the items.
     void WMMenuMessage(TMessage& m);
+    // The user's sizing keeps within Constraints.
+    void WMGetMinMaxInfo(TMessage& m);
     void DestroyWnd() override;
 
     TMainMenu* menu_ = nullptr;

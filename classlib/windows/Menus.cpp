@@ -277,7 +277,11 @@ void TMenuItem::Insert(int index, TMenuItem* item)
             throw EMenuError("A menu item cannot contain itself");
     items_.insert(items_.begin() + index, item);
     item->parent_ = this;
-    MenuChanged(true);
+    if (handle_)
+        RebuildHandle();
+    // This item may just have become a sub-menu of its parent's.
+    if (parent_ && parent_->handle_)
+        parent_->RebuildHandle();
     if (TMenu* menu = GetParentMenu())
         menu->MenuChanged(this, item, true);
 }

@@ -309,4 +309,21 @@ TEST(Sizing, AWindowedControlReportsResizesOfItsWindow)
     delete form;
 }
 
+TEST(Sizing, AFormsConstraintsLimitTheUsersSizing)
+{
+    auto* form = new TForm(nullptr);
+    form->Constraints()->SetMinWidth(200);
+    form->Constraints()->SetMaxHeight(400);
+    form->Show();
+    MINMAXINFO info{};
+    info.ptMinTrackSize = POINT{10, 11};
+    info.ptMaxTrackSize = POINT{5000, 5000};
+    SendMessageA(form->Handle(), WM_GETMINMAXINFO, 0, reinterpret_cast<LPARAM>(&info));
+    EXPECT_EQ(info.ptMinTrackSize.x, 200);
+    EXPECT_EQ(info.ptMaxTrackSize.y, 400);
+    EXPECT_NE(info.ptMinTrackSize.y, 0) << "a limit of 0 leaves the platform's value";
+    EXPECT_NE(info.ptMaxTrackSize.x, 0);
+    delete form;
+}
+
 } // namespace

@@ -157,6 +157,15 @@ TEST_F(MenuFormTest, TheBarAndItsDropDownsHoldTheVisibleItemsWithTheirState)
     EXPECT_EQ(MenuText(fileMenu, 2), "&Quit");
     delete secret;
     EXPECT_EQ(GetMenuItemCount(fileMenu), 3);
+    // Items added to a shown menu appear at their place; an item that gets its first
+    // sub-item becomes a sub-menu.
+    TMenuItem* save = new TMenuItem(form);
+    save->SetCaption("&Save");
+    file->Insert(1, save);
+    EXPECT_EQ(MenuText(fileMenu, 1), "&Save");
+    NewItem(form, save, "AsText", "As &text");
+    EXPECT_EQ(GetSubMenu(fileMenu, 1), save->Handle());
+    EXPECT_EQ(GetMenuItemCount(save->Handle()), 1);
 }
 
 TEST_F(MenuFormTest, MenuMessagesReachTheirItems)
