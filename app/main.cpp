@@ -4,6 +4,11 @@
 
 #include "BcStartup.h"
 #include "OcControlUtilsWin.h"
+#include "draw/ACXPVS.h"
+#include "draw/APXPVS.h"
+#include "draw/AdvGDIP.h"
+#include "draw/JPEGImage.h"
+#include "PngObject.h"
 
 #include "windows/Application.h"
 
@@ -11,9 +16,16 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int)
 {
     using namespace classlib;
     // Module start-up before the main window exists: the utility modules, then the storage
-    // modules (the class library started with the process).
+    // modules (the class library started with the process, the JPEG format joining its
+    // picture formats), then GDI+, the theme bindings
+    // and the "PNG" picture format.
+    draw::JpegModuleInitialize();
     bcl::StartUtilityModules(instance);
     storage::RegisterExtraDragCursors();
+    draw::GdiplusModuleInitialize();
+    draw::apxpvs::ThemeBindingInitialize();
+    draw::acxpvs::ThemeBindingInitialize();
+    png::PngCodecInitialize();
     app::RegisterWindowClasses();
     Application->Initialize();
     Application->SetTitle(std::string(app::text::ApplicationTitle));
@@ -29,6 +41,11 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int)
         Application->Run();
     // The window goes before the modules stop: destroying it writes "Settings.ini".
     Application->DestroyComponents();
+    png::PngCodecFinalize();
+    draw::acxpvs::ThemeBindingFinalize();
+    draw::apxpvs::ThemeBindingFinalize();
+    draw::GdiplusModuleFinalize();
     bcl::StopUtilityModules(instance);
+    draw::JpegModuleFinalize();
     return exitCode;
 }

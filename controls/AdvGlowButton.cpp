@@ -1,5 +1,7 @@
 #include "AdvGlowButton.h"
 
+#include "windows/Messages.h"
+
 using namespace classlib;
 
 namespace controls {
@@ -11,7 +13,27 @@ CLASSLIB_PUBLISH(TAdvGlowButton)
     c.Property("Spacing", &TAdvGlowButton::Spacing, &TAdvGlowButton::SetSpacing).SetDefault(2);
 }
 
+CLASSLIB_MESSAGE_MAP(TAdvGlowButton)
+{
+    m.On(WM_PAINT, &TAdvGlowButton::WMPaint);
+}
+
 TAdvGlowButton::TAdvGlowButton(TComponent* owner) : TButton(owner) {}
+
+void TAdvGlowButton::WMPaint(TMessage& message)
+{
+    Inherited(TAdvGlowButton::StaticClass(), message);
+    // A disabled button shows its disabled image as it is (the list is there for that state).
+    TCustomImageList* images = Enabled() ? nullptr : disabledImages_;
+    if (!images || imageIndex_ < 0 || imageIndex_ >= images->Count() || !HandleAllocated())
+        return;
+    HDC dc = GetDC(Handle());
+    TCanvas canvas;
+    canvas.SetHandle(dc);
+    images->Draw(&canvas, (Width() - images->Width()) / 2, (Height() - images->Height()) / 2, imageIndex_);
+    canvas.SetHandle(nullptr);
+    ReleaseDC(Handle(), dc);
+}
 
 void TAdvGlowButton::SetImageIndex(int value)
 {

@@ -1,6 +1,7 @@
 #pragma once
 // Glow button: for now a push button with the properties the main window sets (image index,
-// disabled images, spacing); the glow face painting comes with the button's own work.
+// disabled images, spacing) that paints its image centred over the face; the glow face
+// painting comes with the button's own work.
 #include "windows/ImageLists.h"
 #include "windows/StdCtrls.h"
 
@@ -8,6 +9,7 @@ namespace controls {
 
 class TAdvGlowButton : public classlib::TButton {
     CLASSLIB_CLASS(TAdvGlowButton, classlib::TButton)
+    CLASSLIB_MESSAGES()
     explicit TAdvGlowButton(classlib::TComponent* owner);
 
     int ImageIndex() const { return imageIndex_; }
@@ -21,6 +23,8 @@ protected:
     void Notification(classlib::TComponent* component, classlib::TOperation operation) override;
 
 private:
+    void WMPaint(classlib::TMessage& message);
+
     int imageIndex_ = -1;
     int spacing_ = 2;
     classlib::TCustomImageList* disabledImages_ = nullptr;

@@ -97,6 +97,11 @@ CLASSLIB_DEFINE_ENUM(TPenStyle, "psSolid", "psDash", "psDot", "psDashDot", "psDa
 CLASSLIB_DEFINE_ENUM(TPenMode, "pmBlack", "pmWhite", "pmNop", "pmNot", "pmCopy", "pmNotCopy",
                      "pmMergePenNot", "pmMaskPenNot", "pmMergeNotPen", "pmMaskNotPen", "pmMerge",
                      "pmNotMerge", "pmMask", "pmNotMask", "pmXor", "pmNotXor")
+CLASSLIB_DEFINE_ENUM(TTextFormats, "tfBottom", "tfCalcRect", "tfCenter", "tfEditControl",
+                     "tfEndEllipsis", "tfPathEllipsis", "tfExpandTabs", "tfExternalLeading", "tfLeft",
+                     "tfModifyString", "tfNoClip", "tfNoPrefix", "tfRight", "tfRtlReading",
+                     "tfSingleLine", "tfTop", "tfVerticalCenter", "tfWordBreak", "tfHidePrefix",
+                     "tfNoFullWidthCharBreak", "tfPrefixOnly", "tfTabStop", "tfWordEllipsis")
 CLASSLIB_DEFINE_ENUM(TBrushStyle, "bsSolid", "bsClear", "bsHorizontal", "bsVertical", "bsFDiagonal",
                      "bsBDiagonal", "bsCross", "bsDiagCross")
 
@@ -138,6 +143,7 @@ CLASSLIB_PUBLISH(TFont)
     AsColorProperty(c.Property("Color", &TFont::Color, &TFont::SetColor)).SetDefault(clWindowText);
     c.Property("Height", &TFont::Height, &TFont::SetHeight);
     c.Property("Name", &TFont::Name, &TFont::SetName);
+    c.Property("Orientation", &TFont::Orientation, &TFont::SetOrientation).SetDefault(0);
     c.Property("Pitch", &TFont::Pitch, &TFont::SetPitch).SetDefault(fpDefault);
     c.Property("Size", &TFont::Size, &TFont::SetSize).StoredFn = [](const TObject*) { return false; };
     c.Property("Style", &TFont::Style, &TFont::SetStyle);
@@ -209,6 +215,7 @@ void TFont::Assign(TPersistent* source)
         style_ = font->style_;
         pitch_ = font->pitch_;
         charset_ = font->charset_;
+        orientation_ = font->orientation_;
         pixelsPerInch_ = font->pixelsPerInch_;
         Changed();
         return;
@@ -233,6 +240,7 @@ void TFont::SetHandle(HFONT font)
             style.Include(fsStrikeOut);
         style_ = style;
         charset_ = log.lfCharSet;
+        orientation_ = log.lfEscapement;
         const int pitch = log.lfPitchAndFamily & 3;
         pitch_ = pitch == FIXED_PITCH ? fpFixed
                  : pitch == VARIABLE_PITCH ? fpVariable
@@ -293,6 +301,14 @@ void TFont::SetPitch(TFontPitch pitch)
     Changed();
 }
 
+void TFont::SetOrientation(int tenthsOfDegree)
+{
+    if (tenthsOfDegree == orientation_)
+        return;
+    orientation_ = tenthsOfDegree;
+    Changed();
+}
+
 void TFont::SetCharset(uint8_t charset)
 {
     if (charset == charset_)
@@ -305,6 +321,8 @@ HGDIOBJ TFont::CreateHandle()
 {
     LOGFONTA log{};
     log.lfHeight = height_;
+    log.lfEscapement = orientation_;
+    log.lfOrientation = orientation_;
     log.lfWeight = style_.Contains(fsBold) ? FW_BOLD : FW_NORMAL;
     log.lfItalic = style_.Contains(fsItalic);
     log.lfUnderline = style_.Contains(fsUnderline);
@@ -373,7 +391,7 @@ HGDIOBJ TPen::CreateHandle()
     static const int kStyles[] = {PS_SOLID, PS_DASH, PS_DOT, PS_DASHDOT, PS_DASHDOTDOT, PS_NULL,
                                   PS_INSIDEFRAME};
     LOGPEN log{};
-    log.lopnStyle = kStyles[static_cast<int>(style_)];
+    log.lopnStyle = color_ == clNone ? PS_NULL : kStyles[static_cast<int>(style_)];
     log.lopnWidth.x = width_;
     log.lopnColor = ColorToRGB(color_);
     return CreatePenIndirect(&log);
@@ -414,6 +432,10 @@ void TBrush::SetStyle(TBrushStyle style)
 HGDIOBJ TBrush::CreateHandle()
 {
     LOGBRUSH log{};
+    if (color_ == clNone) {
+        log.lbStyle = BS_HOLLOW;
+        return CreateBrushIndirect(&log);
+    }
     log.lbColor = ColorToRGB(color_);
     switch (style_) {
     case bsSolid:
@@ -451,7 +473,7 @@ TCanvas::~TCanvas()
 
 HDC TCanvas::Handle()
 {
-    RequireState(HandleValid);
+    RequireState(HandleValid | FontValid | PenValid | BrushValid);
     return dc_;
 }
 
@@ -534,8 +556,10 @@ void TCanvas::SelectBrush()
     HGDIOBJ old = SelectObject(dc_, brush_->Handle());
     if (!stockBrush_)
         stockBrush_ = old;
-    SetBkColor(dc_, ColorToRGB(brush_->Color()));
-    SetBkMode(dc_, brush_->Style() == bsSolid ? OPAQUE : TRANSPARENT);
+    const bool paints = brush_->Style() == bsSolid && brush_->Color() != clNone;
+    if (brush_->Color() != clNone)
+        SetBkColor(dc_, ColorToRGB(brush_->Color()));
+    SetBkMode(dc_, paints ? OPAQUE : TRANSPARENT);
     state_ |= BrushValid;
 }
 
@@ -701,10 +725,53 @@ void TCanvas::TextRect(const RECT& rect, int x, int y, const std::string& text)
     Changing();
     RequireState(HandleValid | FontValid | BrushValid);
     UINT options = ETO_CLIPPED;
-    if (brush_->Style() != bsClear)
+    if (brush_->Style() != bsClear && brush_->Color() != clNone)
         options |= ETO_OPAQUE;
     ExtTextOutA(dc_, x, y, options, &rect, text.data(), static_cast<UINT>(text.size()), nullptr);
     Changed();
+}
+
+UINT TextFormatFlags(TTextFormat format)
+{
+    // In the order of TTextFormats.
+    static const UINT kFlags[] = {
+        DT_BOTTOM, DT_CALCRECT, DT_CENTER, DT_EDITCONTROL, DT_END_ELLIPSIS, DT_PATH_ELLIPSIS,
+        DT_EXPANDTABS, DT_EXTERNALLEADING, DT_LEFT, DT_MODIFYSTRING, DT_NOCLIP, DT_NOPREFIX,
+        DT_RIGHT, DT_RTLREADING, DT_SINGLELINE, DT_TOP, DT_VCENTER, DT_WORDBREAK, DT_HIDEPREFIX,
+        DT_NOFULLWIDTHCHARBREAK, DT_PREFIXONLY, DT_TABSTOP, DT_WORD_ELLIPSIS};
+    UINT flags = 0;
+    for (size_t i = 0; i < sizeof kFlags / sizeof kFlags[0]; ++i)
+        if (format.Contains(static_cast<TTextFormats>(i)))
+            flags |= kFlags[i];
+    return flags;
+}
+
+int TCanvas::DrawText(const std::string& text, RECT& rect, UINT flags)
+{
+    std::string copy = text;
+    return DrawTextIn(copy, rect, flags);
+}
+
+void TCanvas::TextRect(RECT& rect, std::string& text, TTextFormat format)
+{
+    DrawTextIn(text, rect, TextFormatFlags(format));
+}
+
+int TCanvas::DrawTextIn(std::string& text, RECT& rect, UINT flags)
+{
+    const bool measuring = (flags & DT_CALCRECT) != 0;
+    if (!measuring)
+        Changing();
+    RequireState(HandleValid | FontValid | BrushValid);
+    // Room for the ellipsis DrawText writes into the text with DT_MODIFYSTRING.
+    std::vector<char> buffer(text.begin(), text.end());
+    buffer.resize(text.size() + 5, '\0');
+    const int height = ::DrawTextA(dc_, buffer.data(), static_cast<int>(text.size()), &rect, flags);
+    if (flags & DT_MODIFYSTRING)
+        text.assign(buffer.data());
+    if (!measuring)
+        Changed();
+    return height;
 }
 
 SIZE TCanvas::TextExtent(const std::string& text)
@@ -801,6 +868,29 @@ RECT TCanvas::ClipRect()
     RECT rect{};
     GetClipBox(dc_, &rect);
     return rect;
+}
+
+HRGN TCanvas::ClipRegion()
+{
+    RequireState(HandleValid);
+    HRGN region = CreateRectRgn(0, 0, 0, 0);
+    if (GetClipRgn(dc_, region) != 1) {
+        DeleteObject(region);
+        return nullptr;
+    }
+    return region;
+}
+
+void TCanvas::SetClipRegion(HRGN region)
+{
+    RequireState(HandleValid);
+    SelectClipRgn(dc_, region);
+}
+
+void TCanvas::IntersectClip(const RECT& rect)
+{
+    RequireState(HandleValid);
+    ::IntersectClipRect(dc_, rect.left, rect.top, rect.right, rect.bottom);
 }
 
 } // namespace classlib

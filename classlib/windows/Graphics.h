@@ -159,6 +159,10 @@ class TFont : public TGraphicsObject {
     void SetPitch(TFontPitch pitch);
     uint8_t Charset() const { return charset_; }
     void SetCharset(uint8_t charset);
+    // Angle of the text base line in tenths of a degree, counter-clockwise (escapement and
+    // orientation of the GDI font).
+    int Orientation() const { return orientation_; }
+    void SetOrientation(int tenthsOfDegree);
     // Screen resolution the Size is converted with (the screen's vertical pixels per inch).
     int PixelsPerInch() const { return pixelsPerInch_; }
     void SetPixelsPerInch(int value) { pixelsPerInch_ = value; }
@@ -173,9 +177,11 @@ private:
     TFontStyles style_;
     TFontPitch pitch_ = fpDefault;
     uint8_t charset_ = DEFAULT_CHARSET;
+    int orientation_ = 0;
     int pixelsPerInch_;
 };
 
+// A pen of colour clNone draws nothing (as psClear).
 class TPen : public TGraphicsObject {
     CLASSLIB_CLASS(TPen, TGraphicsObject)
     void Assign(TPersistent* source) override;
@@ -201,6 +207,7 @@ private:
     TPenMode mode_ = pmCopy;
 };
 
+// A brush of colour clNone paints nothing (as bsClear).
 class TBrush : public TGraphicsObject {
     CLASSLIB_CLASS(TBrush, TGraphicsObject)
     void Assign(TPersistent* source) override;
@@ -232,14 +239,29 @@ struct TPoint {
     int Y = 0;
 };
 
+// Text layout of TextRect: each element one DT_* flag of DrawText.
+enum TTextFormats {
+    tfBottom, tfCalcRect, tfCenter, tfEditControl, tfEndEllipsis, tfPathEllipsis, tfExpandTabs,
+    tfExternalLeading, tfLeft, tfModifyString, tfNoClip, tfNoPrefix, tfRight, tfRtlReading,
+    tfSingleLine, tfTop, tfVerticalCenter, tfWordBreak, tfHidePrefix, tfNoFullWidthCharBreak,
+    tfPrefixOnly, tfTabStop, tfWordEllipsis
+};
+CLASSLIB_ENUM(TTextFormats);
+using TTextFormat = TSet<TTextFormats>;
+// The DrawText flags of a text format.
+UINT TextFormatFlags(TTextFormat format);
+
 class TCanvas : public TPersistent {
     CLASSLIB_CLASS(TCanvas, TPersistent)
     TCanvas();
     ~TCanvas() override;
 
-    // The device context; a derived canvas creates one on demand in CreateHandle (a control's
-    // or a bitmap's canvas), the plain canvas only draws on a context given to SetHandle.
-    // Raises EInvalidOperation "Canvas does not allow drawing" without one.
+    // The device context with the canvas's font, pen and brush selected into it (text colour,
+    // background colour and mode set from them), ready for direct GDI calls; a derived canvas
+    // creates one on demand in CreateHandle (a control's or a bitmap's canvas), the plain
+    // canvas only draws on a context given to SetHandle. Raises EInvalidOperation "Canvas
+    // does not allow drawing" without one. Setting the context the canvas already has keeps
+    // its objects selected.
     HDC Handle();
     void SetHandle(HDC dc);
     bool HandleAllocated() const { return dc_ != nullptr; }
@@ -276,6 +298,12 @@ class TCanvas : public TPersistent {
     void TextOut(int x, int y, const std::string& text);
     // Text at (x, y) clipped to `rect`; the background is filled unless the brush is clear.
     void TextRect(const RECT& rect, int x, int y, const std::string& text);
+    // Text laid out in `rect` by `format` (DrawText); with tfCalcRect only measured: `rect`
+    // grows or shrinks to the text. With tfModifyString an ellipsis shortens `text` too.
+    void TextRect(RECT& rect, std::string& text, TTextFormat format);
+    // DrawText with DT_* flags on this canvas's font and brush; with DT_CALCRECT `rect`
+    // receives the text's extent and nothing is drawn. Returns the text's height.
+    int DrawText(const std::string& text, RECT& rect, UINT flags);
     SIZE TextExtent(const std::string& text);
     int TextWidth(const std::string& text) { return TextExtent(text).cx; }
     int TextHeight(const std::string& text) { return TextExtent(text).cy; }
@@ -291,6 +319,13 @@ class TCanvas : public TPersistent {
     TColor Pixel(int x, int y);
     void SetPixel(int x, int y, TColor color);
     RECT ClipRect();
+    // The clip region: a copy the caller frees, or null when drawing is not clipped.
+    HRGN ClipRegion();
+    // Selects a copy of `region` as clip region (null removes clipping); the caller keeps
+    // `region`. Saving ClipRegion() first and selecting it again restores the previous clip.
+    void SetClipRegion(HRGN region);
+    // Narrows the current clip to `rect`.
+    void IntersectClip(const RECT& rect);
 
     // Selects the font, pen and brush out again (before the context is released).
     void Refresh();
@@ -306,6 +341,7 @@ protected:
 private:
     enum StateBit : unsigned { HandleValid = 1, FontValid = 2, PenValid = 4, BrushValid = 8 };
     void RequireState(unsigned state);
+    int DrawTextIn(std::string& text, RECT& rect, UINT flags);
     void SelectFont();
     void SelectPen();
     void SelectBrush();

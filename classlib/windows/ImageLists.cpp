@@ -1,16 +1,24 @@
 #include "windows/ImageLists.h"
 
+#include "core/ComponentStream.h"
 #include "core/TypeInfo.h"
+#include "windows/StreamAdapter.h"
 
 #include <algorithm>
 
 namespace classlib {
 
+CLASSLIB_DEFINE_ENUM(TDrawingStyle, "dsFocus", "dsSelected", "dsNormal", "dsTransparent")
+CLASSLIB_DEFINE_ENUM(TImageType, "itImage", "itMask")
+
 CLASSLIB_PUBLISH(TChangeLink) {}
 CLASSLIB_PUBLISH(TCustomImageList) {}
 CLASSLIB_PUBLISH(TImageList)
 {
-    c.Property("BkColor", &TImageList::BkColor, &TImageList::SetBkColor).SetDefault(clNone);
+    AsColorProperty(c.Property("BkColor", &TImageList::BkColor, &TImageList::SetBkColor)).SetDefault(clNone);
+    AsColorProperty(c.Property("BlendColor", &TImageList::BlendColor, &TImageList::SetBlendColor)).SetDefault(clNone);
+    c.Property("DrawingStyle", &TImageList::DrawingStyle, &TImageList::SetDrawingStyle).SetDefault(dsNormal);
+    c.Property("ImageType", &TImageList::ImageType, &TImageList::SetImageType).SetDefault(itImage);
     c.Property("Height", &TImageList::Height, &TImageList::SetHeight).SetDefault(16);
     c.Property("Masked", &TImageList::Masked, &TImageList::SetMasked).SetDefault(true);
     c.Property("Width", &TImageList::Width, &TImageList::SetWidth).SetDefault(16);
@@ -103,6 +111,61 @@ void TCustomImageList::SetBkColor(TColor color)
     Change();
 }
 
+void TCustomImageList::SetBlendColor(TColor color)
+{
+    if (color == blendColor_)
+        return;
+    blendColor_ = color;
+    Change();
+}
+
+void TCustomImageList::SetDrawingStyle(TDrawingStyle style)
+{
+    if (style == drawingStyle_)
+        return;
+    drawingStyle_ = style;
+    Change();
+}
+
+void TCustomImageList::SetImageType(TImageType type)
+{
+    if (type == imageType_)
+        return;
+    imageType_ = type;
+    Change();
+}
+
+void TCustomImageList::DefineProperties(TFiler& filer)
+{
+    TComponent::DefineProperties(filer);
+    filer.DefineBinaryProperty(
+        "Bitmap", [this](TStream& stream) { ReadImages(stream); },
+        [this](TStream& stream) { WriteImages(stream); }, Count() > 0);
+}
+
+void TCustomImageList::ReadImages(TStream& stream)
+{
+    TStreamAdapter adapter(stream);
+    HIMAGELIST list = ImageList_Read(&adapter);
+    if (!list)
+        throw EReadError("Failed to read ImageList data from stream");
+    if (handle_)
+        ImageList_Destroy(handle_);
+    handle_ = list;
+    // The stream's own size and background colour win over the published ones.
+    ImageList_GetIconSize(handle_, &width_, &height_);
+    const COLORREF back = ImageList_GetBkColor(handle_);
+    bkColor_ = back == CLR_NONE ? clNone : back;
+    Change();
+}
+
+void TCustomImageList::WriteImages(TStream& stream)
+{
+    TStreamAdapter adapter(stream);
+    if (!ImageList_Write(handle_, &adapter))
+        throw EWriteError("Failed to write ImageList data to stream");
+}
+
 void TCustomImageList::Assign(TPersistent* source)
 {
     auto* list = dynamic_cast<TCustomImageList*>(source);
@@ -126,6 +189,10 @@ int TCustomImageList::Add(TBitmap* image, TBitmap* mask)
 {
     if (!image || image->Empty())
         return -1;
+    // The image list copies bitmaps that are outside any device context.
+    image->Dormant();
+    if (mask)
+        mask->Dormant();
     const int index = ImageList_Add(handle_, image->Handle(), mask && !mask->Empty() ? mask->Handle() : nullptr);
     Change();
     return index;
@@ -194,15 +261,66 @@ void TCustomImageList::GetBitmap(int index, TBitmap* image)
     ImageList_Draw(handle_, index, image->Canvas()->Handle(), 0, 0, ILD_NORMAL);
 }
 
+bool TCustomImageList::GetIcon(int index, TIcon* icon)
+{
+    if (!icon || index < 0 || index >= Count())
+        return false;
+    HICON handle = ImageList_GetIcon(handle_, index, ILD_NORMAL);
+    if (!handle)
+        return false;
+    icon->SetHandle(handle);
+    return true;
+}
+
+void TCustomImageList::Overlay(int imageIndex, int overlay)
+{
+    if (overlay < 0 || overlay > 3)
+        throw EInvalidOperation("Invalid overlay index");
+    CheckIndex(imageIndex);
+    ImageList_SetOverlayImage(handle_, imageIndex, overlay + 1);
+    overlays_[overlay] = imageIndex;
+}
+
 void TCustomImageList::Draw(TCanvas* canvas, int x, int y, int index, bool enabled)
+{
+    Draw(canvas, x, y, index, drawingStyle_, imageType_, enabled);
+}
+
+void TCustomImageList::Draw(TCanvas* canvas, int x, int y, int index, TDrawingStyle style,
+                            TImageType type, bool enabled)
 {
     if (!canvas || index < 0 || index >= Count())
         return;
-    HDC dc = canvas->Handle();
-    if (enabled)
-        ImageList_DrawEx(handle_, index, dc, x, y, 0, 0, CLR_NONE, CLR_NONE, ILD_NORMAL | ILD_TRANSPARENT);
-    else
+    // In the order of TDrawingStyle.
+    static const UINT kStyles[] = {ILD_FOCUS, ILD_SELECTED, ILD_NORMAL, ILD_TRANSPARENT};
+    UINT flags = kStyles[style];
+    if (type == itMask)
+        flags |= ILD_MASK;
+    DrawImage(canvas->Handle(), x, y, index, flags, enabled);
+}
+
+void TCustomImageList::DrawOverlay(TCanvas* canvas, int x, int y, int index, int overlay, bool enabled)
+{
+    if (!canvas || index < 0 || index >= Count() || overlay < 0 || overlay > 3)
+        return;
+    Draw(canvas, x, y, index, enabled);
+    // The overlay drawn as an image of its own over the first: some image-list
+    // implementations paint an INDEXTOOVERLAYMASK overlay without its mask.
+    const int overlayIndex = overlays_[overlay];
+    if (overlayIndex >= 0 && overlayIndex < Count())
+        Draw(canvas, x, y, overlayIndex, drawingStyle_ == dsNormal ? dsTransparent : drawingStyle_,
+             imageType_, enabled);
+}
+
+void TCustomImageList::DrawImage(HDC dc, int x, int y, int index, UINT flags, bool enabled)
+{
+    if (!enabled) {
         DrawGreyed(dc, x, y, index);
+        return;
+    }
+    const COLORREF back = bkColor_ == clNone ? CLR_NONE : ColorToRGB(bkColor_);
+    const COLORREF blend = blendColor_ == clNone ? CLR_DEFAULT : ColorToRGB(blendColor_);
+    ImageList_DrawEx(handle_, index, dc, x, y, 0, 0, back, blend, flags);
 }
 
 void TCustomImageList::DrawGreyed(HDC dc, int x, int y, int index)

@@ -8,6 +8,7 @@
 #include <cctype>
 #include <cstring>
 #include <mutex>
+#include <utility>
 
 namespace classlib {
 
@@ -24,16 +25,80 @@ int StrideOf(int width, int bitsPerPixel)
     return ((width * bitsPerPixel + 31) / 32) * 4;
 }
 
+// Bits per pixel of a DIB of the format.
 int BitsOf(TPixelFormat format)
 {
+    static const int kBits[] = {32, 1, 4, 8, 16, 16, 24, 32, 24}; // in the order of TPixelFormat
+    return kBits[format];
+}
+
+// The 16-bit bit-field masks of pf16bit (red, green, blue).
+const DWORD kMasks565[] = {0xF800, 0x07E0, 0x001F};
+
+bool IsPaletteFormat(TPixelFormat format)
+{
+    return format == pf1bit || format == pf4bit || format == pf8bit;
+}
+
+RGBQUAD Quad(TColor color)
+{
+    return {static_cast<BYTE>(color >> 16), static_cast<BYTE>(color >> 8), static_cast<BYTE>(color), 0};
+}
+
+// The colour table a palette format starts with.
+std::vector<RGBQUAD> DefaultColorTable(TPixelFormat format)
+{
+    static const TColor kStandard16[] = {clBlack, clMaroon, clGreen, clOlive, clNavy, clPurple,
+                                         clTeal, clGray, clSilver, clRed, clLime, clYellow,
+                                         clBlue, clFuchsia, clAqua, clWhite};
+    std::vector<RGBQUAD> table;
     switch (format) {
-    case pf1bit: return 1;
-    case pf4bit: return 4;
-    case pf8bit: return 8;
-    case pf24bit: return 24;
-    case pf32bit: return 32;
+    case pf1bit:
+        table = {Quad(clBlack), Quad(clWhite)};
+        break;
+    case pf4bit:
+        for (TColor color : kStandard16)
+            table.push_back(Quad(color));
+        break;
+    case pf8bit: {
+        HDC screen = GetDC(nullptr);
+        HPALETTE halftone = CreateHalftonePalette(screen);
+        ReleaseDC(nullptr, screen);
+        PALETTEENTRY entries[256]{};
+        const UINT count = halftone ? GetPaletteEntries(halftone, 0, 256, entries) : 0;
+        if (halftone)
+            DeleteObject(halftone);
+        for (UINT i = 0; i < count; ++i)
+            table.push_back({entries[i].peBlue, entries[i].peGreen, entries[i].peRed, 0});
+        table.resize(256, Quad(clBlack));
+        break;
     }
-    return 24;
+    default:
+        break;
+    }
+    return table;
+}
+
+// A BITMAPINFO for a DIB of the format: header, then the colour table or the bit masks.
+std::vector<uint8_t> DibInfo(int width, int height, TPixelFormat format,
+                             const std::vector<RGBQUAD>& colorTable)
+{
+    std::vector<uint8_t> info(sizeof(BITMAPINFOHEADER) + 256 * sizeof(RGBQUAD));
+    auto* header = reinterpret_cast<BITMAPINFOHEADER*>(info.data());
+    header->biSize = sizeof(BITMAPINFOHEADER);
+    header->biWidth = width;
+    header->biHeight = height; // bottom-up, as in a BMP file
+    header->biPlanes = 1;
+    header->biBitCount = static_cast<WORD>(BitsOf(format));
+    header->biCompression = format == pf16bit ? BI_BITFIELDS : BI_RGB;
+    uint8_t* table = info.data() + sizeof(BITMAPINFOHEADER);
+    if (format == pf16bit) {
+        std::memcpy(table, kMasks565, sizeof kMasks565);
+    } else if (IsPaletteFormat(format)) {
+        header->biClrUsed = static_cast<DWORD>(colorTable.size());
+        std::memcpy(table, colorTable.data(), colorTable.size() * sizeof(RGBQUAD));
+    }
+    return info;
 }
 
 // The rest of a stream, bounded.
@@ -58,8 +123,10 @@ T ReadLe(const uint8_t* p)
 
 } // namespace
 
-CLASSLIB_DEFINE_ENUM(TPixelFormat, "pf1bit", "pf4bit", "pf8bit", "pf24bit", "pf32bit")
+CLASSLIB_DEFINE_ENUM(TPixelFormat, "pfDevice", "pf1bit", "pf4bit", "pf8bit", "pf15bit", "pf16bit",
+                     "pf24bit", "pf32bit", "pfCustom")
 CLASSLIB_DEFINE_ENUM(TTransparentMode, "tmAuto", "tmFixed")
+CLASSLIB_DEFINE_ENUM(TBitmapHandleType, "bmDIB", "bmDDB")
 
 CLASSLIB_PUBLISH(TGraphic) {}
 
@@ -88,6 +155,30 @@ void TGraphic::SaveToFile(const std::string& fileName)
     SaveToStream(stream);
 }
 
+void TGraphic::SetSize(int width, int height)
+{
+    SetWidth(width);
+    SetHeight(height);
+}
+
+void TGraphic::LoadFromClipboardFormat(UINT, HANDLE, HPALETTE)
+{
+    throw EInvalidGraphic("Clipboard format not supported by " + ClassName());
+}
+
+void TGraphic::SaveToClipboardFormat(UINT&, HANDLE&, HPALETTE&)
+{
+    throw EInvalidGraphic("Clipboard format not supported by " + ClassName());
+}
+
+void TGraphic::SetModified(bool value)
+{
+    if (value)
+        Changed();
+    else
+        modified_ = false;
+}
+
 void TGraphic::SetTransparent(bool value)
 {
     if (value == transparent_)
@@ -113,8 +204,8 @@ void TGraphic::Changed()
 
 // ---- TBitmap --------------------------------------------------------------------------------
 
-// The canvas of a bitmap: a memory device context with the bitmap's DIB selected, created on
-// demand and released whenever the DIB is replaced.
+// The canvas of a bitmap: a memory device context with the bitmap's image selected, created on
+// demand and released whenever the image is replaced.
 class TBitmapCanvas : public TCanvas {
 public:
     explicit TBitmapCanvas(TBitmap* bitmap) : bitmap_(bitmap) {}
@@ -122,9 +213,9 @@ public:
 
     void FreeContext()
     {
-        if (!HandleAllocated())
+        if (!dc_)
             return;
-        HDC dc = Handle();
+        HDC dc = std::exchange(dc_, nullptr);
         SetHandle(nullptr);
         SelectObject(dc, oldBitmap_);
         DeleteDC(dc);
@@ -134,14 +225,15 @@ public:
 protected:
     void CreateHandle() override
     {
-        HDC dc = CreateCompatibleDC(nullptr);
-        if (bitmap_->dib_)
-            oldBitmap_ = SelectObject(dc, bitmap_->dib_);
-        SetHandle(dc);
+        dc_ = CreateCompatibleDC(nullptr);
+        if (bitmap_->image_)
+            oldBitmap_ = SelectObject(dc_, bitmap_->image_);
+        SetHandle(dc_);
     }
 
 private:
     TBitmap* bitmap_;
+    HDC dc_ = nullptr;
     HGDIOBJ oldBitmap_ = nullptr;
 };
 
@@ -154,53 +246,94 @@ TBitmap::~TBitmap()
     FreeImage();
 }
 
+void TBitmap::FreePalette()
+{
+    if (palette_)
+        DeleteObject(palette_);
+    palette_ = nullptr;
+}
+
 void TBitmap::FreeImage()
 {
     if (canvas_)
         canvas_->FreeContext();
-    if (dib_)
-        DeleteObject(dib_);
-    dib_ = nullptr;
+    if (image_)
+        DeleteObject(image_);
+    FreePalette();
+    image_ = nullptr;
     bits_ = nullptr;
     width_ = height_ = stride_ = 0;
 }
 
-void TBitmap::CreateDib(int width, int height, TPixelFormat format, const void* sourceBits,
-                        const BITMAPINFO* sourceInfo)
+void TBitmap::NewImage(int width, int height, TPixelFormat format, TBitmapHandleType type,
+                       const std::vector<RGBQUAD>& colorTable, const void* sourceBits,
+                       const BITMAPINFO* sourceInfo)
 {
     if (width < 0 || height < 0 || width > kMaxDimension || height > kMaxDimension ||
         int64_t(width) * height > kMaxPixels)
         throw EInvalidGraphic("Invalid bitmap size");
-    if (format != pf32bit)
-        format = pf24bit;
+    if (format == pfCustom)
+        throw EInvalidGraphic("Invalid pixel format");
+    if (format == pfDevice)
+        type = bmDDB;
+    // A device-dependent bitmap is monochrome or of the screen's depth.
+    if (type == bmDDB && format != pf1bit)
+        format = pfDevice;
+    if (type == bmDIB && format == pfDevice)
+        format = pf32bit;
     FreeImage();
     pixelFormat_ = format;
+    handleType_ = type;
+    colorTable_.clear();
+    if (IsPaletteFormat(format) && type == bmDIB)
+        colorTable_ = colorTable.empty() ? DefaultColorTable(format) : colorTable;
     if (width == 0 || height == 0)
         return;
-    BITMAPINFO info{};
-    info.bmiHeader.biSize = sizeof(info.bmiHeader);
-    info.bmiHeader.biWidth = width;
-    info.bmiHeader.biHeight = height; // bottom-up, as in a BMP file
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = static_cast<WORD>(BitsOf(format));
-    info.bmiHeader.biCompression = BI_RGB;
+
+    HBITMAP image = nullptr;
     void* bits = nullptr;
-    HBITMAP dib = CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-    if (!dib)
+    if (type == bmDDB && format == pf1bit) {
+        image = CreateBitmap(width, height, 1, 1, nullptr);
+    } else if (type == bmDDB) {
+        HDC screen = GetDC(nullptr);
+        image = CreateCompatibleBitmap(screen, width, height);
+        ReleaseDC(nullptr, screen);
+    } else {
+        const std::vector<uint8_t> info = DibInfo(width, height, format, colorTable_);
+        image = CreateDIBSection(nullptr, reinterpret_cast<const BITMAPINFO*>(info.data()),
+                                 DIB_RGB_COLORS, &bits, nullptr, 0);
+    }
+    if (!image)
         throw EOutOfResources("Out of system resources");
-    dib_ = dib;
+    image_ = image;
     bits_ = static_cast<uint8_t*>(bits);
     width_ = width;
     height_ = height;
-    stride_ = StrideOf(width, BitsOf(format));
+    stride_ = bits_ ? StrideOf(width, BitsOf(format)) : 0;
     if (sourceBits && sourceInfo) {
         HDC screen = GetDC(nullptr);
-        SetDIBits(screen, dib_, 0, static_cast<UINT>(height), sourceBits, sourceInfo,
+        SetDIBits(screen, image_, 0, static_cast<UINT>(height), sourceBits, sourceInfo,
                   DIB_RGB_COLORS);
         ReleaseDC(nullptr, screen);
     } else {
-        std::memset(bits_, 0xFF, static_cast<size_t>(stride_) * height);
+        // White as a colour (WHITENESS would also set the unused bit of 5-5-5 pixels).
+        const RECT all{0, 0, width, height};
+        ::FillRect(Canvas()->Handle(), &all, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
     }
+}
+
+void TBitmap::Convert(int width, int height, TPixelFormat format, TBitmapHandleType type)
+{
+    // Keep what stays of the old picture, anchored at the top-left corner.
+    TBitmap old;
+    old.Assign(this);
+    const std::vector<RGBQUAD> table =
+        format == pixelFormat_ ? colorTable_ : std::vector<RGBQUAD>();
+    NewImage(width, height, format, type, table);
+    if (image_ && old.image_)
+        BitBlt(Canvas()->Handle(), 0, 0, std::min(width, old.width_), std::min(height, old.height_),
+               old.Canvas()->Handle(), 0, 0, SRCCOPY);
+    Changed();
 }
 
 void TBitmap::Assign(TPersistent* source)
@@ -209,9 +342,12 @@ void TBitmap::Assign(TPersistent* source)
         if (bitmap == this)
             return;
         GdiFlush();
-        CreateDib(bitmap->width_, bitmap->height_, bitmap->pixelFormat_, nullptr, nullptr);
+        NewImage(bitmap->width_, bitmap->height_, bitmap->pixelFormat_, bitmap->handleType_,
+                 bitmap->colorTable_);
         if (bits_)
             std::memcpy(bits_, bitmap->bits_, static_cast<size_t>(stride_) * height_);
+        else if (image_)
+            BitBlt(Canvas()->Handle(), 0, 0, width_, height_, bitmap->Canvas()->Handle(), 0, 0, SRCCOPY);
         transparentMode_ = bitmap->transparentMode_;
         transparentColor_ = bitmap->transparentColor_;
         TGraphic::SetTransparent(bitmap->Transparent());
@@ -230,33 +366,69 @@ void TBitmap::SetSize(int width, int height)
 {
     if (width == width_ && height == height_)
         return;
-    // Keep what stays of the old picture, anchored at the top-left corner.
-    TBitmap old;
-    old.Assign(this);
-    CreateDib(width, height, pixelFormat_, nullptr, nullptr);
-    if (dib_ && old.dib_) {
-        HDC target = Canvas()->Handle();
-        HDC source = old.Canvas()->Handle();
-        BitBlt(target, 0, 0, std::min(width, old.width_), std::min(height, old.height_), source, 0,
-               0, SRCCOPY);
-    }
-    Changed();
+    Convert(width, height, pixelFormat_, handleType_);
+}
+
+TPixelFormat TBitmap::PixelFormat() const
+{
+    return handleType_ == bmDDB ? pfDevice : pixelFormat_;
 }
 
 void TBitmap::SetPixelFormat(TPixelFormat format)
 {
-    if (format != pf32bit)
-        format = pf24bit;
-    if (format == pixelFormat_)
+    if (format == pfCustom)
+        throw EInvalidGraphic("Invalid pixel format");
+    if (format == PixelFormat())
         return;
-    if (!dib_) {
-        pixelFormat_ = format;
+    Convert(width_, height_, format, format == pfDevice ? bmDDB : bmDIB);
+}
+
+void TBitmap::SetHandleType(TBitmapHandleType type)
+{
+    if (type == handleType_)
         return;
+    // A colour device bitmap becomes a DIB of the screen's usual 32 bits.
+    const TPixelFormat format = type == bmDIB && pixelFormat_ == pfDevice ? pf32bit : pixelFormat_;
+    Convert(width_, height_, format, type);
+}
+
+void TBitmap::SetMonochrome(bool value)
+{
+    if (value == Monochrome())
+        return;
+    if (value)
+        Convert(width_, height_, pf1bit, handleType_);
+    else
+        Convert(width_, height_, handleType_ == bmDDB ? pfDevice : pf24bit, handleType_);
+}
+
+HPALETTE TBitmap::Palette()
+{
+    if (colorTable_.empty())
+        return nullptr;
+    if (!palette_) {
+        std::vector<uint8_t> memory(sizeof(LOGPALETTE) + colorTable_.size() * sizeof(PALETTEENTRY));
+        auto* log = reinterpret_cast<LOGPALETTE*>(memory.data());
+        log->palVersion = 0x300;
+        log->palNumEntries = static_cast<WORD>(colorTable_.size());
+        for (size_t i = 0; i < colorTable_.size(); ++i)
+            log->palPalEntry[i] = {colorTable_[i].rgbRed, colorTable_[i].rgbGreen, colorTable_[i].rgbBlue, 0};
+        palette_ = CreatePalette(log);
     }
-    TBitmap old;
-    old.Assign(this);
-    CreateDib(old.width_, old.height_, format, nullptr, nullptr);
-    BitBlt(Canvas()->Handle(), 0, 0, width_, height_, old.Canvas()->Handle(), 0, 0, SRCCOPY);
+    return palette_;
+}
+
+void TBitmap::SetPalette(HPALETTE palette)
+{
+    if (!palette || colorTable_.empty())
+        return;
+    PALETTEENTRY entries[256]{};
+    const UINT count = GetPaletteEntries(palette, 0, static_cast<UINT>(colorTable_.size()), entries);
+    for (UINT i = 0; i < count; ++i)
+        colorTable_[i] = {entries[i].peBlue, entries[i].peGreen, entries[i].peRed, 0};
+    if (image_)
+        SetDIBColorTable(Canvas()->Handle(), 0, static_cast<UINT>(colorTable_.size()), colorTable_.data());
+    FreePalette();
     Changed();
 }
 
@@ -305,46 +477,86 @@ void TBitmap::LoadFromStream(TStream& stream)
         int64_t(pixelOffset) + pixelBytes > int64_t(file.size()))
         throw EInvalidGraphic("Bitmap image is not valid");
 
-    // A BITMAPINFO with the header (as 40-byte header) and the table, for the conversion.
-    std::vector<uint8_t> info(sizeof(BITMAPINFOHEADER) + tableBytes);
+    // The bit masks sit in a larger header or follow the 40-byte one.
+    DWORD masks[3]{};
+    if (header.biCompression == BI_BITFIELDS) {
+        const size_t at = headerSize >= sizeof header + sizeof masks ? kFileHeader + sizeof header
+                                                                      : kFileHeader + headerSize;
+        if (at + sizeof masks > file.size())
+            throw EInvalidGraphic("Bitmap image is not valid");
+        std::memcpy(masks, &file[at], sizeof masks);
+    }
+    // A BITMAPINFO with the header (as 40-byte header) and the table or the masks, for the
+    // conversion.
+    std::vector<uint8_t> info(sizeof(BITMAPINFOHEADER) + std::max<size_t>(tableBytes, sizeof masks));
     std::memcpy(info.data(), &header, sizeof header);
     reinterpret_cast<BITMAPINFOHEADER*>(info.data())->biSize = sizeof(BITMAPINFOHEADER);
-    if (tableBytes)
+    if (bits <= 8)
         std::memcpy(info.data() + sizeof header, &file[kFileHeader + headerSize], tableBytes);
+    else
+        std::memcpy(info.data() + sizeof header, masks, sizeof masks);
     const uint8_t* pixels = &file[pixelOffset];
 
-    const bool direct = header.biCompression == BI_RGB && (bits == 24 || bits == 32);
+    // The pixel format the file's pixels are kept in. Bit fields of 16 bits stay as they are
+    // when they are 5-6-5 or 5-5-5; others are converted.
+    const bool masks565 = std::equal(masks, masks + 3, kMasks565);
+    const bool masks555 = masks[0] == 0x7C00 && masks[1] == 0x03E0 && masks[2] == 0x001F;
+    TPixelFormat format = pf24bit;
+    bool direct = !rle;
+    switch (bits) {
+    case 1: format = pf1bit; break;
+    case 4: format = pf4bit; break;
+    case 8: format = pf8bit; break;
+    case 16:
+        format = header.biCompression == BI_BITFIELDS && masks565 ? pf16bit : pf15bit;
+        direct = header.biCompression == BI_RGB || masks565 || masks555;
+        break;
+    case 24: format = pf24bit; break;
+    case 32:
+        format = pf32bit;
+        direct = header.biCompression == BI_RGB;
+        break;
+    }
+    std::vector<RGBQUAD> table;
+    if (bits <= 8) {
+        table.resize(tableBytes / 4);
+        std::memcpy(table.data(), info.data() + sizeof header, tableBytes);
+        if (table.empty())
+            throw EInvalidGraphic("Bitmap image is not valid");
+    }
     if (direct) {
-        CreateDib(width, static_cast<int>(height), bits == 32 ? pf32bit : pf24bit,
-                  nullptr, nullptr);
+        NewImage(width, static_cast<int>(height), format, bmDIB, table);
         for (int64_t row = 0; row < height; ++row) {
             // The DIB is bottom-up; a top-down file (negative height) is turned over.
             const int64_t sourceRow = header.biHeight < 0 ? height - 1 - row : row;
             std::memcpy(bits_ + row * stride_, pixels + sourceRow * stride, static_cast<size_t>(stride_));
         }
     } else {
-        CreateDib(width, static_cast<int>(height), bits == 32 ? pf32bit : pf24bit,
-                  pixels, reinterpret_cast<const BITMAPINFO*>(info.data()));
+        NewImage(width, static_cast<int>(height), format, bmDIB, table, pixels,
+                 reinterpret_cast<const BITMAPINFO*>(info.data()));
     }
     Changed();
 }
 
 void TBitmap::SaveToStream(TStream& stream)
 {
+    if (handleType_ == bmDDB) {
+        TBitmap dib;
+        dib.Assign(this);
+        dib.SetHandleType(bmDIB);
+        dib.SaveToStream(stream);
+        return;
+    }
     GdiFlush();
-    const int bits = BitsOf(pixelFormat_);
+    const std::vector<uint8_t> info = DibInfo(width_, height_, pixelFormat_, colorTable_);
+    const size_t tableBytes = pixelFormat_ == pf16bit ? sizeof kMasks565 : colorTable_.size() * sizeof(RGBQUAD);
     const uint32_t imageBytes = static_cast<uint32_t>(stride_) * static_cast<uint32_t>(height_);
     BITMAPFILEHEADER file{};
-    BITMAPINFOHEADER header{};
+    BITMAPINFOHEADER header;
+    std::memcpy(&header, info.data(), sizeof header);
     file.bfType = 0x4D42;
-    file.bfOffBits = sizeof(file) + sizeof(header);
+    file.bfOffBits = static_cast<DWORD>(sizeof(file) + sizeof(header) + tableBytes);
     file.bfSize = file.bfOffBits + imageBytes;
-    header.biSize = sizeof(header);
-    header.biWidth = width_;
-    header.biHeight = height_;
-    header.biPlanes = 1;
-    header.biBitCount = static_cast<WORD>(bits);
-    header.biCompression = BI_RGB;
     header.biSizeImage = imageBytes;
     HDC screen = GetDC(nullptr);
     header.biXPelsPerMeter = header.biYPelsPerMeter =
@@ -352,6 +564,8 @@ void TBitmap::SaveToStream(TStream& stream)
     ReleaseDC(nullptr, screen);
     stream.WriteBuffer(&file, sizeof file);
     stream.WriteBuffer(&header, sizeof header);
+    if (tableBytes)
+        stream.WriteBuffer(info.data() + sizeof header, static_cast<int64_t>(tableBytes));
     if (imageBytes)
         stream.WriteBuffer(bits_, imageBytes);
 }
@@ -383,10 +597,9 @@ void TBitmap::LoadFromBitmapHandle(HBITMAP bitmap)
     BITMAP description{};
     if (!bitmap || !GetObjectA(bitmap, sizeof description, &description))
         throw EInvalidGraphic("Bitmap image is not valid");
-    const TPixelFormat format =
-        description.bmBitsPixel == 32 ? pf32bit : pf24bit;
-    CreateDib(description.bmWidth, description.bmHeight, format, nullptr, nullptr);
-    if (dib_) {
+    const TPixelFormat format = description.bmBitsPixel == 32 ? pf32bit : pf24bit;
+    NewImage(description.bmWidth, description.bmHeight, format, bmDIB, {});
+    if (image_) {
         HDC source = CreateCompatibleDC(nullptr);
         HGDIOBJ old = SelectObject(source, bitmap);
         BitBlt(Canvas()->Handle(), 0, 0, width_, height_, source, 0, 0, SRCCOPY);
@@ -432,6 +645,46 @@ void TBitmap::LoadFromResourceID(HINSTANCE instance, int id)
     Changed();
 }
 
+void TBitmap::LoadFromClipboardFormat(UINT format, HANDLE data, HPALETTE)
+{
+    if (format != CF_BITMAP || !data)
+        throw EInvalidGraphic("Unsupported clipboard format");
+    // The clipboard keeps its bitmap: copy it.
+    LoadFromBitmapHandle(static_cast<HBITMAP>(data));
+    Changed();
+}
+
+void TBitmap::SaveToClipboardFormat(UINT& format, HANDLE& data, HPALETTE& palette)
+{
+    format = CF_BITMAP;
+    data = nullptr;
+    palette = nullptr;
+    if (Empty())
+        return;
+    // A device-dependent copy, the form every program reads from CF_BITMAP.
+    HDC screen = GetDC(nullptr);
+    HBITMAP copy = CreateCompatibleBitmap(screen, width_, height_);
+    ReleaseDC(nullptr, screen);
+    if (!copy)
+        throw EOutOfResources("Out of system resources");
+    HDC target = CreateCompatibleDC(nullptr);
+    HGDIOBJ old = SelectObject(target, copy);
+    BitBlt(target, 0, 0, width_, height_, Canvas()->Handle(), 0, 0, SRCCOPY);
+    SelectObject(target, old);
+    DeleteDC(target);
+    data = copy;
+    if (HPALETTE own = Palette()) {
+        PALETTEENTRY entries[256]{};
+        const UINT count = GetPaletteEntries(own, 0, 256, entries);
+        std::vector<uint8_t> memory(sizeof(LOGPALETTE) + count * sizeof(PALETTEENTRY));
+        auto* log = reinterpret_cast<LOGPALETTE*>(memory.data());
+        log->palVersion = 0x300;
+        log->palNumEntries = static_cast<WORD>(count);
+        std::memcpy(log->palPalEntry, entries, count * sizeof(PALETTEENTRY));
+        palette = CreatePalette(log);
+    }
+}
+
 TCanvas* TBitmap::Canvas()
 {
     if (!canvas_)
@@ -441,7 +694,7 @@ TCanvas* TBitmap::Canvas()
 
 HBITMAP TBitmap::Handle()
 {
-    return dib_;
+    return image_;
 }
 
 void TBitmap::SetHandle(HBITMAP bitmap)
@@ -455,17 +708,19 @@ void TBitmap::SetHandle(HBITMAP bitmap)
     Changed();
 }
 
-const uint8_t* TBitmap::RowBits(int row) const
+uint8_t* TBitmap::RowBits(int row)
 {
     if (row < 0 || row >= height_)
         throw EInvalidGraphicOperation("Scan line index out of range");
+    if (handleType_ == bmDDB)
+        SetHandleType(bmDIB);
     GdiFlush();
     return bits_ + static_cast<size_t>(height_ - 1 - row) * stride_;
 }
 
 void* TBitmap::ScanLine(int row)
 {
-    return const_cast<uint8_t*>(RowBits(row));
+    return RowBits(row);
 }
 
 TColor TBitmap::TransparentColor() const
@@ -474,8 +729,8 @@ TColor TBitmap::TransparentColor() const
         return transparentColor_;
     if (Empty())
         return clDefault;
-    const uint8_t* pixel = RowBits(height_ - 1);
-    return TColor(pixel[2]) | TColor(pixel[1]) << 8 | TColor(pixel[0]) << 16;
+    // Reading a pixel selects the image into the canvas; the picture does not change.
+    return const_cast<TBitmap*>(this)->Canvas()->Pixel(0, height_ - 1);
 }
 
 void TBitmap::SetTransparentColor(TColor color)
@@ -669,6 +924,26 @@ std::vector<TFileFormat>& Formats()
     return formats;
 }
 
+struct TClipboardFormatEntry {
+    UINT format;
+    const TMetaClass* graphicClass;
+};
+
+std::vector<TClipboardFormatEntry>& ClipboardFormats()
+{
+    static std::vector<TClipboardFormatEntry> formats{{CF_BITMAP, &TBitmap::StaticClass()}};
+    return formats;
+}
+
+const TMetaClass* ClipboardGraphicClass(UINT format)
+{
+    std::lock_guard<std::mutex> guard(formatLock);
+    for (const auto& entry : ClipboardFormats())
+        if (entry.format == format)
+            return entry.graphicClass;
+    return nullptr;
+}
+
 std::string ExtensionOf(const std::string& fileName)
 {
     const size_t dot = fileName.find_last_of('.');
@@ -695,6 +970,19 @@ void RegisterFileFormat(const std::string& extension, const std::string& descrip
     formats.push_back({key, description, &graphicClass});
 }
 
+void RegisterClipboardFormat(UINT format, const TMetaClass& graphicClass)
+{
+    std::lock_guard<std::mutex> guard(formatLock);
+    auto& formats = ClipboardFormats();
+    for (auto& entry : formats) {
+        if (entry.format == format) {
+            entry.graphicClass = &graphicClass;
+            return;
+        }
+    }
+    formats.push_back({format, &graphicClass});
+}
+
 void UnregisterGraphicClass(const TMetaClass& graphicClass)
 {
     std::lock_guard<std::mutex> guard(formatLock);
@@ -702,6 +990,10 @@ void UnregisterGraphicClass(const TMetaClass& graphicClass)
     formats.erase(std::remove_if(formats.begin(), formats.end(),
                                  [&](const TFileFormat& f) { return f.graphicClass == &graphicClass; }),
                   formats.end());
+    auto& clipboard = ClipboardFormats();
+    clipboard.erase(std::remove_if(clipboard.begin(), clipboard.end(),
+                                   [&](const TClipboardFormatEntry& e) { return e.graphicClass == &graphicClass; }),
+                    clipboard.end());
 }
 
 const TFileFormat* FindFileFormat(const std::string& extension)
@@ -814,6 +1106,35 @@ void TPicture::SaveToFile(const std::string& fileName)
 {
     if (graphic_)
         graphic_->SaveToFile(fileName);
+}
+
+void TPicture::LoadFromClipboardFormat(UINT format, HANDLE data, HPALETTE palette)
+{
+    const TMetaClass* graphicClass = ClipboardGraphicClass(format);
+    if (!graphicClass)
+        throw EInvalidGraphic("Unsupported clipboard format");
+    auto* graphic = static_cast<TGraphic*>(graphicClass->Create());
+    try {
+        graphic->LoadFromClipboardFormat(format, data, palette);
+    } catch (...) {
+        delete graphic;
+        throw;
+    }
+    Replace(graphic);
+}
+
+void TPicture::SaveToClipboardFormat(UINT& format, HANDLE& data, HPALETTE& palette)
+{
+    format = 0;
+    data = nullptr;
+    palette = nullptr;
+    if (graphic_)
+        graphic_->SaveToClipboardFormat(format, data, palette);
+}
+
+bool TPicture::SupportsClipboardFormat(UINT format)
+{
+    return ClipboardGraphicClass(format) != nullptr;
 }
 
 void TPicture::DefineProperties(TFiler& filer)

@@ -11,7 +11,8 @@ namespace classlib {
 
 class TStream;
 
-// A picture that can be drawn on a canvas, loaded and saved.
+// A picture that can be drawn on a canvas, loaded and saved, put on the clipboard and stored
+// in form layouts.
 class TGraphic : public TPersistent {
     CLASSLIB_CLASS(TGraphic, TPersistent)
     virtual void Draw(TCanvas* canvas, const RECT& rect) = 0;
@@ -20,16 +21,26 @@ class TGraphic : public TPersistent {
     virtual int Height() const = 0;
     virtual void SetWidth(int width) = 0;
     virtual void SetHeight(int height) = 0;
+    virtual void SetSize(int width, int height);
     // The stream from its current position on holds the file bytes of the picture.
     virtual void LoadFromStream(TStream& stream) = 0;
     virtual void SaveToStream(TStream& stream) = 0;
-    void LoadFromFile(const std::string& fileName);
-    void SaveToFile(const std::string& fileName);
+    virtual void LoadFromFile(const std::string& fileName);
+    virtual void SaveToFile(const std::string& fileName);
+    // Clipboard data in `format` (a CF_* number); the clipboard keeps `data`. The base class
+    // supports no format and raises EInvalidGraphic.
+    virtual void LoadFromClipboardFormat(UINT format, HANDLE data, HPALETTE palette);
+    // New clipboard data (owned by the caller until handed to the clipboard) and its format.
+    virtual void SaveToClipboardFormat(UINT& format, HANDLE& data, HPALETTE& palette);
+    // The colour palette of a palette-based picture, else null; the graphic keeps it.
+    virtual HPALETTE Palette() { return nullptr; }
+    virtual void SetPalette(HPALETTE) {}
 
     virtual bool Transparent() const { return transparent_; }
     virtual void SetTransparent(bool value);
+    // Set by every change; setting it to true reports a change.
     bool Modified() const { return modified_; }
-    void SetModified(bool value) { modified_ = value; }
+    void SetModified(bool value);
 
     TNotifyEvent OnChange;
 
@@ -46,15 +57,20 @@ private:
     bool modified_ = false;
 };
 
-enum TPixelFormat { pf1bit, pf4bit, pf8bit, pf24bit, pf32bit };
+// pfDevice: a device-dependent bitmap of the screen's depth; pf15bit 5-5-5 and pf16bit 5-6-5
+// 16-bit pixels; pf1bit to pf8bit index a colour table.
+enum TPixelFormat { pfDevice, pf1bit, pf4bit, pf8bit, pf15bit, pf16bit, pf24bit, pf32bit, pfCustom };
 enum TTransparentMode { tmAuto, tmFixed };
+enum TBitmapHandleType { bmDIB, bmDDB };
 CLASSLIB_ENUM(TPixelFormat);
 CLASSLIB_ENUM(TTransparentMode);
+CLASSLIB_ENUM(TBitmapHandleType);
 
 class TBitmapCanvas;
 
-// A bitmap kept as a DIB section (24 or 32 bits per pixel, bottom-up rows), so its pixels can
-// be read and written directly and it saves as a BMP file bit for bit.
+// A bitmap kept as a DIB section (bottom-up rows, so its pixels can be read and written
+// directly and it saves as a BMP file bit for bit) or, on request, as a device-dependent
+// bitmap.
 class TBitmap : public TGraphic {
     CLASSLIB_CLASS(TBitmap, TGraphic)
     TBitmap();
@@ -68,26 +84,46 @@ class TBitmap : public TGraphic {
     void SetWidth(int width) override { SetSize(width, height_); }
     void SetHeight(int height) override { SetSize(width_, height); }
     // New pixels are white; pixels that remain keep their colour.
-    void SetSize(int width, int height);
-    TPixelFormat PixelFormat() const { return pixelFormat_; }
-    // pf24bit or pf32bit; other formats are converted to pf24bit when loaded.
+    void SetSize(int width, int height) override;
+    // pfDevice for a device-dependent bitmap.
+    TPixelFormat PixelFormat() const;
+    // Converts the pixels (colours a format cannot hold become the nearest it can); a new
+    // palette format gets the default colour table: black and white for pf1bit, the 16
+    // standard colours for pf4bit, the halftone palette for pf8bit. pfDevice makes a
+    // device-dependent bitmap; pfCustom raises EInvalidGraphic.
     void SetPixelFormat(TPixelFormat format);
+    TBitmapHandleType HandleType() const { return handleType_; }
+    void SetHandleType(TBitmapHandleType type);
+    // One bit per pixel.
+    bool Monochrome() const { return pixelFormat_ == pf1bit; }
+    // True converts to one bit per pixel (black and white), false to 24 bits or the screen's
+    // depth.
+    void SetMonochrome(bool value);
 
-    // Reads a BMP file (Windows bitmap, 1, 4, 8, 16, 24 or 32 bits, uncompressed or RLE);
-    // raises EInvalidGraphic for anything else or a truncated file.
+    // Reads a BMP file (Windows bitmap, 1, 4, 8, 16, 24 or 32 bits, uncompressed, RLE or bit
+    // fields) and keeps its pixel format and colour table; raises EInvalidGraphic for anything
+    // else or a truncated file.
     void LoadFromStream(TStream& stream) override;
-    // Writes a BMP file of the bitmap's pixel format.
+    // Writes a BMP file of the bitmap's pixel format (a device-dependent bitmap as 32 bits).
     void SaveToStream(TStream& stream) override;
     // A bitmap resource (RT_BITMAP) of the module (the program when null).
     void LoadFromResourceName(HINSTANCE instance, const std::string& name);
     void LoadFromResourceID(HINSTANCE instance, int id);
+    // CF_BITMAP only: a copy of the clipboard's bitmap / a device-dependent copy for it.
+    void LoadFromClipboardFormat(UINT format, HANDLE data, HPALETTE palette) override;
+    void SaveToClipboardFormat(UINT& format, HANDLE& data, HPALETTE& palette) override;
+    // The colour table as a palette for pf1bit to pf8bit; setting one replaces the colour
+    // table's entries (the pixels keep their indexes).
+    HPALETTE Palette() override;
+    void SetPalette(HPALETTE palette) override;
 
     // The canvas draws into the bitmap.
     TCanvas* Canvas();
     HBITMAP Handle();
     // Adopts a bitmap handle (converted to a DIB of its colour depth).
     void SetHandle(HBITMAP bitmap);
-    // Start of pixel row `row` (0 = top): 3 or 4 bytes per pixel in blue, green, red order.
+    // Start of pixel row `row` (0 = top) in the pixel format's layout (a device-dependent
+    // bitmap becomes a DIB first).
     void* ScanLine(int row);
 
     // The colour drawn as transparent: the bottom-left pixel in tmAuto, else the colour set.
@@ -107,19 +143,27 @@ protected:
 
 private:
     friend class TBitmapCanvas;
-    void CreateDib(int width, int height, TPixelFormat format, const void* sourceBits,
-                   const BITMAPINFO* sourceInfo);
+    // Replaces the image by a new white one; `sourceBits`/`sourceInfo` (DIB pixels in any
+    // format GDI converts) fill it when given.
+    void NewImage(int width, int height, TPixelFormat format, TBitmapHandleType type,
+                  const std::vector<RGBQUAD>& colorTable, const void* sourceBits = nullptr,
+                  const BITMAPINFO* sourceInfo = nullptr);
+    // Rebuilds the image in another size, format or handle type, copying the pixels over.
+    void Convert(int width, int height, TPixelFormat format, TBitmapHandleType type);
     void FreeImage();
-    const uint8_t* RowBits(int row) const;
-    HDC AcquireDc();
+    void FreePalette();
+    uint8_t* RowBits(int row);
     void LoadFromBitmapHandle(HBITMAP bitmap);
 
     int width_ = 0;
     int height_ = 0;
     TPixelFormat pixelFormat_ = pf24bit;
-    HBITMAP dib_ = nullptr;
-    uint8_t* bits_ = nullptr;
+    TBitmapHandleType handleType_ = bmDIB;
+    std::vector<RGBQUAD> colorTable_;
+    HBITMAP image_ = nullptr;
+    uint8_t* bits_ = nullptr; // DIB pixels; null for a device-dependent bitmap
     int stride_ = 0;
+    HPALETTE palette_ = nullptr;
     TBitmapCanvas* canvas_ = nullptr;
     TTransparentMode transparentMode_ = tmAuto;
     TColor transparentColor_ = clDefault;
@@ -173,6 +217,9 @@ struct TFileFormat {
     const TMetaClass* graphicClass;
 };
 
+// Clipboard formats pictures can take: CF_BITMAP (TBitmap) is built in. A later registration
+// of a format replaces the earlier one.
+void RegisterClipboardFormat(UINT format, const TMetaClass& graphicClass);
 // Formats known to pictures; "bmp" and "ico" are built in. A later registration of an
 // extension replaces the earlier one. The class must derive from TGraphic.
 void RegisterFileFormat(const std::string& extension, const std::string& description,
@@ -204,6 +251,11 @@ class TPicture : public TPersistent {
     // EInvalidGraphic "Unknown picture file extension (.xyz)".
     void LoadFromFile(const std::string& fileName);
     void SaveToFile(const std::string& fileName);
+    // A graphic of the class registered for the clipboard format; an unregistered format
+    // raises EInvalidGraphic.
+    void LoadFromClipboardFormat(UINT format, HANDLE data, HPALETTE palette);
+    void SaveToClipboardFormat(UINT& format, HANDLE& data, HPALETTE& palette);
+    static bool SupportsClipboardFormat(UINT format);
 
     TNotifyEvent OnChange;
 

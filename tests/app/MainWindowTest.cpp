@@ -39,6 +39,33 @@ TEST_F(MainWindow, StartWithABootloaderShowsItsFamilyAndName)
     EXPECT_EQ(form->DeviceList()->Strings(0), "USB HID Bootloader");
 }
 
+// The link indicator's picture as the screen shows it: the centre pixel of the 24 x 24 image
+// drawn in the middle of the button.
+uint32_t IndicatorCentre(controls::TAdvGlowButton* button)
+{
+    RedrawWindow(button->Handle(), nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
+    HDC dc = GetDC(button->Handle());
+    const COLORREF pixel = GetPixel(dc, button->Width() / 2, button->Height() / 2);
+    ReleaseDC(button->Handle(), dc);
+    return (pixel & 0xFF) << 16 | (pixel & 0xFF00) | (pixel >> 16 & 0xFF);
+}
+
+// The layout's ImageList1 holds the two indicator images: a grey disc (no bootloader) and a
+// green one (bootloader present), which the disabled indicator shows.
+TEST_F(MainWindow, LinkIndicatorShowsTheImageListsPictureOfTheLinkState)
+{
+    Start(Bootloader, 1);
+    auto* images = dynamic_cast<classlib::TImageList*>(form->FindComponent("ImageList1"));
+    ASSERT_NE(images, nullptr);
+    EXPECT_EQ(images->Count(), 2);
+    EXPECT_EQ(images->Width(), 24);
+    EXPECT_EQ(form->AdvGlowButton2->DisabledImages(), images);
+    ASSERT_EQ(form->AdvGlowButton2->ImageIndex(), 1);
+    EXPECT_EQ(IndicatorCentre(form->AdvGlowButton2), 0x2EB84Au);
+    form->AdvGlowButton2->SetImageIndex(0);
+    EXPECT_EQ(IndicatorCentre(form->AdvGlowButton2), 0xC0C0C0u);
+}
+
 TEST_F(MainWindow, ConnectWithoutABootloader)
 {
     Start(KeyboardOnly, 1);
