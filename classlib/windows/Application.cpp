@@ -1,6 +1,7 @@
 #include "windows/Application.h"
 
 #include "core/TypeInfo.h"
+#include "windows/LocaleFormats.h"
 #include "windows/Threads.h"
 
 #include <memory>
@@ -17,7 +18,12 @@ TApplication::FormHooks formHooks;
 
 // Created during static initialisation (on the main thread), freed at the end of the program.
 struct ApplicationLifetime {
-    ApplicationLifetime() { Application = new TApplication(nullptr); }
+    ApplicationLifetime()
+    {
+        // Dates and times are written in the user's formats.
+        FormatSettings = GetLocaleFormatSettings(LOCALE_USER_DEFAULT);
+        Application = new TApplication(nullptr);
+    }
     ~ApplicationLifetime()
     {
         TApplication* application = Application;
@@ -61,6 +67,33 @@ TApplication::~TApplication()
 void TApplication::WndProc(TMessage& message)
 {
     CallDefaultWindowProc(handle_, message);
+}
+
+void TApplication::SetHint(const std::string& value)
+{
+    if (hint_ == value)
+        return;
+    hint_ = value;
+    if (OnHint)
+        OnHint(this);
+    else if (formHooks.executeHintAction)
+        formHooks.executeHintAction(value);
+}
+
+bool TApplication::ExecuteAction(TBasicAction* action)
+{
+    bool handled = false;
+    if (OnActionExecute)
+        OnActionExecute(action, handled);
+    return handled;
+}
+
+bool TApplication::UpdateAction(TBasicAction* action)
+{
+    bool handled = false;
+    if (OnActionUpdate)
+        OnActionUpdate(action, handled);
+    return handled;
 }
 
 std::string TApplication::ExeName() const

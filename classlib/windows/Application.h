@@ -19,6 +19,8 @@ class TMetaClass;
 using TExceptionEvent = TEvent<void(TObject* Sender, Exception* E)>;
 using TIdleEvent = TEvent<void(TObject* Sender, bool& Done)>;
 using TMessageEvent = TEvent<void(MSG& Msg, bool& Handled)>;
+class TBasicAction;
+using TActionEvent = TEvent<void(TBasicAction* Action, bool& Handled)>;
 
 class TApplication : public TComponent {
     CLASSLIB_CLASS(TApplication, TComponent)
@@ -66,6 +68,19 @@ class TApplication : public TComponent {
     // A message box with the exception's message (a final period added), titled Title.
     virtual void ShowException(Exception* E);
 
+    // The long part of the hint of what the pointer or the menu selection is on. Setting it
+    // runs OnHint, or when that is not assigned the hint action (a status bar shows it).
+    const std::string& Hint() const { return hint_; }
+    void SetHint(const std::string& value);
+    TNotifyEvent OnHint;
+
+    // Offered every action before its own handler: true when OnActionExecute/OnActionUpdate
+    // handled it.
+    bool ExecuteAction(TBasicAction* action);
+    bool UpdateAction(TBasicAction* action);
+    TActionEvent OnActionExecute;
+    TActionEvent OnActionUpdate;
+
     TExceptionEvent OnException;
     TIdleEvent OnIdle;
     // Sees every message ProcessMessages takes from the queue before it is dispatched.
@@ -77,6 +92,8 @@ class TApplication : public TComponent {
         // Sees each message before it is translated and dispatched (keyboard messages go to
         // their control first: dialog keys, accelerators); true when it handled the message.
         bool (*isKeyMessage)(MSG& msg) = nullptr;
+        // Runs the hint action for a new Hint when OnHint is not assigned.
+        void (*executeHintAction)(const std::string& hint) = nullptr;
     };
     static void SetFormHooks(const FormHooks& hooks);
 
@@ -91,6 +108,7 @@ private:
 
     HWND handle_ = nullptr;
     std::string title_;
+    std::string hint_;
     TComponent* mainForm_ = nullptr;
     bool terminated_ = false;
     bool running_ = false;

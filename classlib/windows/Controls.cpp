@@ -4,10 +4,12 @@
 #include "windows/ActnList.h"
 #include "windows/Application.h"
 #include "windows/Forms.h"
+#include "windows/Menus.h"
 
 #include <windowsx.h>
 
 #include <algorithm>
+#include <cstdlib>
 #include <unordered_map>
 
 namespace classlib {
@@ -17,6 +19,8 @@ CLASSLIB_DEFINE_ENUM(TAnchorKind, "akLeft", "akTop", "akRight", "akBottom")
 CLASSLIB_DEFINE_ENUM(TBiDiMode, "bdLeftToRight", "bdRightToLeft", "bdRightToLeftNoAlign", "bdRightToLeftReadingOnly")
 CLASSLIB_DEFINE_ENUM(TMouseButton, "mbLeft", "mbRight", "mbMiddle")
 CLASSLIB_DEFINE_ENUM(TShiftStateFlag, "ssShift", "ssAlt", "ssCtrl", "ssLeft", "ssRight", "ssMiddle", "ssDouble")
+CLASSLIB_DEFINE_ENUM(TDragMode, "dmManual", "dmAutomatic")
+CLASSLIB_DEFINE_ENUM(TDragKind, "dkDrag", "dkDock")
 CLASSLIB_DEFINE_ENUM(TBorderStyle, "bsNone", "bsSingle", "bsSizeable", "bsDialog", "bsToolWindow", "bsSizeToolWin")
 
 namespace {
@@ -62,6 +66,10 @@ TShiftState KeysToShiftState(WPARAM keys)
     return s;
 }
 
+// The drag loop (below) as the control's mouse handling and destruction reach it.
+static void ForgetInDrag(TControl* control);
+static void BeginAutomaticDrag(TControl* control, POINT screen);
+
 TShiftState KeyboardStateToShiftState()
 {
     TShiftState s;
@@ -84,6 +92,17 @@ TShiftState KeyDataToShiftState(LPARAM keyData)
     if (keyData & 0x20000000)
         s.Include(ssAlt);
     return s;
+}
+
+std::string GetShortHint(const std::string& hint)
+{
+    return hint.substr(0, hint.find('|'));
+}
+
+std::string GetLongHint(const std::string& hint)
+{
+    const size_t bar = hint.find('|');
+    return bar == std::string::npos ? hint : hint.substr(bar + 1);
 }
 
 bool IsAccel(WORD key, const std::string& caption)
@@ -195,6 +214,22 @@ CLASSLIB_PUBLISH(TControl)
     c.Property("OnMouseUp", &TControl::OnMouseUp);
     c.Property("OnMouseEnter", &TControl::OnMouseEnter);
     c.Property("OnMouseLeave", &TControl::OnMouseLeave);
+    c.Property("OnContextPopup", &TControl::OnContextPopup);
+    c.Property("DragCursor", &TControl::DragCursor, &TControl::SetDragCursor).SetDefault(crDrag);
+    c.Property("DragKind", &TControl::DragKind, &TControl::SetDragKind).SetDefault(dkDrag);
+    c.Property("DragMode", &TControl::DragMode, &TControl::SetDragMode).SetDefault(dmManual);
+    c.Property("OnDragDrop", &TControl::OnDragDrop);
+    c.Property("OnDragOver", &TControl::OnDragOver);
+    c.Property("OnStartDrag", &TControl::OnStartDrag);
+    c.Property("OnEndDrag", &TControl::OnEndDrag);
+    c.Property("OnStartDock", &TControl::OnStartDock);
+    c.Property("OnEndDock", &TControl::OnEndDock);
+    c.Property("OnResize", &TControl::OnResize);
+    c.Property("OnCanResize", &TControl::OnCanResize);
+    c.Property("OnConstrainedResize", &TControl::OnConstrainedResize);
+    c.Property("OnMouseWheel", &TControl::OnMouseWheel);
+    c.Property("OnMouseWheelDown", &TControl::OnMouseWheelDown);
+    c.Property("OnMouseWheelUp", &TControl::OnMouseWheelUp);
 }
 
 CLASSLIB_MESSAGE_MAP(TControl)
@@ -213,10 +248,16 @@ CLASSLIB_MESSAGE_MAP(TControl)
     m.On(CM_PARENTCOLORCHANGED, &TControl::CMParentColorChanged);
     m.On(CM_PARENTSHOWHINTCHANGED, &TControl::CMParentShowHintChanged);
     m.On(CM_PARENTBIDIMODECHANGED, &TControl::CMParentBiDiModeChanged);
+    m.On(CM_BIDIMODECHANGED, &TControl::CMBiDiModeChanged);
     m.On(CM_MOUSEENTER, &TControl::CMMouseEnter);
     m.On(CM_MOUSELEAVE, &TControl::CMMouseLeave);
     m.On(CM_HITTEST, &TControl::CMHitTest);
     m.On(CM_HINTSHOW, &TControl::CMHintShow);
+    m.On(WM_CONTEXTMENU, &TControl::WMContextMenu);
+    m.On(CM_ACTIONEXECUTE, &TControl::CMActionExecute);
+    m.On(CM_ACTIONUPDATE, &TControl::CMActionUpdate);
+    m.On(WM_MOUSEWHEEL, &TControl::WMMouseWheel);
+    m.On(CM_MOUSEWHEEL, &TControl::CMMouseWheel);
 }
 
 TControl::TControl(TComponent* owner)
@@ -229,6 +270,7 @@ TControl::TControl(TComponent* owner)
 TControl::~TControl()
 {
     THintManager::Instance().ControlDestroyed(this);
+    ForgetInDrag(this);
     if (captureControl == this)
         captureControl = nullptr;
     if (parent_)
@@ -275,9 +317,13 @@ void TControl::SetParent(TWinControl* parent)
 
 void TControl::SetBounds(int left, int top, int width, int height)
 {
-    constraints_->Apply(width, height);
+    if (!CheckNewSize(width, height)) {
+        width = width_;
+        height = height_;
+    }
     if (left == left_ && top == top_ && width == width_ && height == height_)
         return;
+    const bool resized = width != width_ || height != height_;
     InvalidateControl(visible_, false);
     left_ = left;
     top_ = top;
@@ -286,6 +332,69 @@ void TControl::SetBounds(int left, int top, int width, int height)
     Invalidate();
     UpdateAnchorRules();
     RequestAlign();
+    if (resized)
+        Resize();
+}
+
+bool TControl::CheckNewSize(int& width, int& height)
+{
+    int w = width, h = height;
+    if (!CanResize(w, h))
+        return false;
+    if (autoSize_ && !ComponentState().Contains(csLoading)) {
+        // An auto-sized control keeps the size it can take.
+        int autoWidth = w, autoHeight = h;
+        if (!CanAutoSize(autoWidth, autoHeight))
+            return false;
+        w = autoWidth;
+        h = autoHeight;
+    }
+    int minWidth = constraints_->MinWidth(), minHeight = constraints_->MinHeight();
+    int maxWidth = constraints_->MaxWidth(), maxHeight = constraints_->MaxHeight();
+    ConstrainedResize(minWidth, minHeight, maxWidth, maxHeight);
+    if (maxWidth > 0 && w > maxWidth)
+        w = maxWidth;
+    if (maxHeight > 0 && h > maxHeight)
+        h = maxHeight;
+    w = std::max(w, minWidth);
+    h = std::max(h, minHeight);
+    width = w;
+    height = h;
+    return true;
+}
+
+bool TControl::CanResize(int& width, int& height)
+{
+    bool resize = true;
+    if (OnCanResize)
+        OnCanResize(this, width, height, resize);
+    return resize;
+}
+
+bool TControl::CanAutoSize(int&, int&)
+{
+    return true;
+}
+
+void TControl::ConstrainedResize(int& minWidth, int& minHeight, int& maxWidth, int& maxHeight)
+{
+    if (OnConstrainedResize)
+        OnConstrainedResize(this, minWidth, minHeight, maxWidth, maxHeight);
+}
+
+void TControl::Resize()
+{
+    if (OnResize && !ComponentState().Contains(csLoading))
+        OnResize(this);
+}
+
+void TControl::SetAutoSize(bool value)
+{
+    if (autoSize_ == value)
+        return;
+    autoSize_ = value;
+    if (value)
+        SetBounds(left_, top_, width_, height_);
 }
 
 RECT TControl::ClientRect() const
@@ -498,7 +607,7 @@ void TControl::SetParentShowHint(bool value)
         Perform(CM_PARENTSHOWHINTCHANGED);
 }
 
-void TControl::SetPopupMenu(TComponent* value)
+void TControl::SetPopupMenu(TPopupMenu* value)
 {
     popupMenu_ = value;
     if (value)
@@ -510,6 +619,73 @@ void TControl::SetBiDiMode(TBiDiMode value)
     bidiMode_ = value;
     parentBiDiMode_ = false;
     Perform(CM_BIDIMODECHANGED);
+}
+
+UINT TControl::DrawTextBiDiModeFlags(UINT flags) const
+{
+    if (UseRightToLeftAlignment() && !(flags & DT_CENTER))
+        flags = (flags & DT_RIGHT) ? (flags & ~static_cast<UINT>(DT_RIGHT)) : (flags | DT_RIGHT);
+    return flags | DrawTextBiDiModeFlagsReadingOnly();
+}
+
+void TControl::CMBiDiModeChanged(TMessage&)
+{
+    Invalidate();
+}
+
+void TWinControl::CMBiDiModeChanged(TMessage&)
+{
+    // The reading order and alignment are window styles: the window is made again.
+    if (handle_)
+        RecreateWnd();
+    Invalidate();
+    NotifyControls(CM_PARENTBIDIMODECHANGED);
+}
+
+void TControl::ChangeScale(int m, int d)
+{
+    if (m == d || d == 0)
+        return;
+    auto scale = [&](int v) { return MulDiv(v, m, d); };
+    TSizeConstraints& c = *constraints_;
+    const int minW = scale(c.MinWidth()), minH = scale(c.MinHeight());
+    const int maxW = scale(c.MaxWidth()), maxH = scale(c.MaxHeight());
+    // Limits first in the order that keeps minimum <= maximum on the way.
+    if (m > d) {
+        c.SetMaxWidth(maxW), c.SetMaxHeight(maxH), c.SetMinWidth(minW), c.SetMinHeight(minH);
+    } else {
+        c.SetMinWidth(minW), c.SetMinHeight(minH), c.SetMaxWidth(maxW), c.SetMaxHeight(maxH);
+    }
+    if (!parentFont_)
+        font_->SetHeight(scale(font_->Height()));
+    SetBounds(scale(left_), scale(top_), scale(width_), scale(height_));
+}
+
+void TWinControl::ChangeScale(int m, int d)
+{
+    if (m == d || d == 0)
+        return;
+    DisableAlign();
+    for (int i = 0; i < ControlCount(); ++i)
+        Controls(i)->ChangeScale(m, d);
+    TControl::ChangeScale(m, d);
+    EnableAlign();
+}
+
+void TWinControl::FlipChildren(bool allLevels)
+{
+    const int width = ClientWidth();
+    DisableAlign();
+    for (int i = 0; i < ControlCount(); ++i) {
+        TControl* child = Controls(i);
+        if (child->align_ == alLeft || child->align_ == alRight)
+            child->align_ = child->align_ == alLeft ? alRight : alLeft;
+        child->SetBounds(width - child->Left() - child->Width(), child->Top(), child->Width(), child->Height());
+    }
+    if (allLevels)
+        for (TWinControl* child : std::vector<TWinControl*>(winControls_))
+            child->FlipChildren(true);
+    EnableAlign();
 }
 
 void TControl::SetParentBiDiMode(bool value)
@@ -544,7 +720,7 @@ void TControl::SetAction(TBasicAction* value)
 
 void TControl::ActionChange(TBasicAction* sender, bool checkDefaults)
 {
-    auto* action = dynamic_cast<TAction*>(sender);
+    auto* action = dynamic_cast<TCustomAction*>(sender);
     if (!action)
         return;
     if (!checkDefaults || Caption().empty())
@@ -750,6 +926,8 @@ void TControl::WMLButtonDown(TMessage& m)
 {
     if (controlStyle_.Contains(csCaptureMouse))
         SetMouseCapture(true);
+    if (dragMode_ == dmAutomatic && !ComponentState().Contains(csDesigning))
+        BeginAutomaticDrag(this, ClientToScreen(LParamToPoint(m.LParam)));
     if (controlStyle_.Contains(csClickEvents))
         controlState_.Include(csClicked);
     const POINT p = LParamToPoint(m.LParam);
@@ -874,6 +1052,58 @@ void TControl::CMMouseLeave(TMessage& m)
         parent_->Perform(CM_MOUSELEAVE, 0, m.LParam ? m.LParam : reinterpret_cast<LPARAM>(this));
 }
 
+bool TControl::ExecuteAction(TBasicAction* action)
+{
+    if (!action || !action->HandlesTarget(this))
+        return false;
+    action->ExecuteTarget(this);
+    return true;
+}
+
+bool TControl::UpdateAction(TBasicAction* action)
+{
+    if (!action || !action->HandlesTarget(this))
+        return false;
+    action->UpdateTarget(this);
+    return true;
+}
+
+void TControl::CMActionExecute(TMessage& m)
+{
+    m.Result = ExecuteAction(reinterpret_cast<TBasicAction*>(m.LParam)) ? 1 : 0;
+}
+
+void TControl::CMActionUpdate(TMessage& m)
+{
+    m.Result = UpdateAction(reinterpret_cast<TBasicAction*>(m.LParam)) ? 1 : 0;
+}
+
+// A right click (or the menu key): OnContextPopup, then the pop-up menu at the pointer.
+void TControl::WMContextMenu(TMessage& m)
+{
+    if (m.Result != 0 || ComponentState().Contains(csDesigning))
+        return;
+    POINT screen{GET_X_LPARAM(m.LParam), GET_Y_LPARAM(m.LParam)};
+    const bool fromKeyboard = screen.x == -1 && screen.y == -1;
+    const POINT client = fromKeyboard ? screen : ScreenToClient(screen);
+    bool handled = false;
+    if (OnContextPopup)
+        OnContextPopup(this, client, handled);
+    if (handled) {
+        m.Result = 1;
+        return;
+    }
+    if (popupMenu_ && popupMenu_->AutoPopup()) {
+        popupMenu_->SetPopupComponent(this);
+        if (fromKeyboard)
+            screen = ClientToScreen(POINT{0, 0});
+        popupMenu_->Popup(screen.x, screen.y);
+        m.Result = 1;
+        return;
+    }
+    DefaultHandler(m);
+}
+
 void TControl::CMHitTest(TMessage& m)
 {
     m.Result = 1; // every point of the bounds belongs to the control
@@ -882,6 +1112,353 @@ void TControl::CMHitTest(TMessage& m)
 void TControl::CMHintShow(TMessage& m)
 {
     m.Result = 0;
+}
+
+
+// ---- mouse wheel ----------------------------------------------------------------------------
+
+void TControl::WMMouseWheel(TMessage& m)
+{
+    // The parents were asked through CM_MOUSEWHEEL; the window's default handling would hand
+    // the turn to the parent window a second time.
+    m.Result = Perform(CM_MOUSEWHEEL, m.WParam, m.LParam);
+    if (m.Result == 0 && !parent_)
+        DefaultHandler(m);
+}
+
+// The control under the wheel, then its parents, until one handles it.
+void TControl::CMMouseWheel(TMessage& m)
+{
+    const TShiftState shift = KeysToShiftState(LOWORD(m.WParam));
+    const int delta = static_cast<short>(HIWORD(m.WParam));
+    const POINT pos{GET_X_LPARAM(m.LParam), GET_Y_LPARAM(m.LParam)};
+    if (DoMouseWheel(shift, delta, pos))
+        m.Result = 1;
+    else if (parent_)
+        m.Result = parent_->Perform(CM_MOUSEWHEEL, m.WParam, m.LParam);
+}
+
+bool TControl::DoMouseWheel(TShiftState shift, int wheelDelta, POINT mousePos)
+{
+    bool handled = false;
+    if (OnMouseWheel)
+        OnMouseWheel(this, shift, wheelDelta, mousePos, handled);
+    if (handled)
+        return true;
+    // Whole notches become up and down events; a remainder waits for the next turn.
+    wheelAccumulator_ += wheelDelta;
+    while (std::abs(wheelAccumulator_) >= WHEEL_DELTA) {
+        const bool down = wheelAccumulator_ < 0;
+        wheelAccumulator_ += down ? WHEEL_DELTA : -WHEEL_DELTA;
+        handled = down ? DoMouseWheelDown(shift, mousePos) : DoMouseWheelUp(shift, mousePos);
+    }
+    return handled;
+}
+
+bool TControl::DoMouseWheelDown(TShiftState shift, POINT mousePos)
+{
+    bool handled = false;
+    if (OnMouseWheelDown)
+        OnMouseWheelDown(this, shift, mousePos, handled);
+    return handled;
+}
+
+bool TControl::DoMouseWheelUp(TShiftState shift, POINT mousePos)
+{
+    bool handled = false;
+    if (OnMouseWheelUp)
+        OnMouseWheelUp(this, shift, mousePos, handled);
+    return handled;
+}
+
+// ---- dragging and docking -------------------------------------------------------------------
+
+TCursor TDragObject::GetDragCursor(bool accepted, int, int)
+{
+    return accepted ? (Control ? Control->DragCursor() : crDrag) : crNoDrop;
+}
+
+// The one drag in progress: the source, its drag object, the target under the pointer and the
+// hidden window that holds the mouse capture.
+struct DragLoop {
+    TControl* control = nullptr;
+    TDragObject* object = nullptr;
+    bool ownsObject = false;
+    bool started = false;
+    TDragKind kind = dkDrag;
+    POINT start{};
+    int threshold = DefaultDragThreshold;
+    TControl* target = nullptr;
+    bool accepted = false;
+    HWND capture = nullptr;
+
+    static DragLoop& Instance()
+    {
+        static DragLoop loop;
+        return loop;
+    }
+
+    bool Active() const { return control != nullptr; }
+
+    void Begin(TControl* source, POINT screen, bool immediate, int dragThreshold)
+    {
+        if (Active())
+            return;
+        control = source;
+        kind = source->DragKind();
+        start = screen;
+        threshold = dragThreshold < 0 ? DefaultDragThreshold : dragThreshold;
+        started = false;
+        target = nullptr;
+        accepted = false;
+        if (!capture)
+            capture = AllocateHWnd([this](TMessage& m) { CaptureMessage(m); });
+        SetCapture(capture);
+        if (immediate)
+            Start();
+    }
+
+    void Start()
+    {
+        started = true;
+        TDragObject* given = nullptr;
+        if (kind == dkDock)
+            control->DoStartDock(given);
+        else
+            control->DoStartDrag(given);
+        ownsObject = given == nullptr;
+        if (ownsObject)
+            given = kind == dkDock ? new TDragDockObject : new TDragControlObject;
+        object = given;
+        object->Control = control;
+        object->DragPos = start;
+    }
+
+    // The control a drop at `screen` would go to.
+    TControl* FindTarget(POINT screen) const
+    {
+        TWinControl* window = FindVCLWindow(screen);
+        if (kind == dkDock) {
+            for (TWinControl* site = window; site; site = site->Parent())
+                if (site->DockSite() && site != control)
+                    return site;
+            return nullptr;
+        }
+        if (!window)
+            return nullptr;
+        TControl* child = window->ControlAtPos(window->ScreenToClient(screen), false);
+        return child && !dynamic_cast<TWinControl*>(child) ? child : window;
+    }
+
+    // The source as targets see it: the dragged control for a control drag.
+    TObject* Source() const
+    {
+        return dynamic_cast<TDragControlObject*>(object) ? static_cast<TObject*>(object->Control) : object;
+    }
+
+    bool AskTarget(TControl* t, POINT screen, TDragState state)
+    {
+        const POINT p = t->ScreenToClient(screen);
+        bool accept = false;
+        if (kind == dkDock) {
+            if (auto* site = dynamic_cast<TWinControl*>(t))
+                site->DockOver(static_cast<TDragDockObject*>(object), p.x, p.y, state, accept);
+        } else {
+            t->DragOver(Source(), p.x, p.y, state, accept);
+        }
+        return accept;
+    }
+
+    void MoveTo(POINT screen)
+    {
+        if (!started) {
+            if (std::abs(screen.x - start.x) < threshold && std::abs(screen.y - start.y) < threshold)
+                return;
+            Start();
+        }
+        object->DragPos = screen;
+        TControl* now = FindTarget(screen);
+        if (now != target) {
+            if (target)
+                AskTarget(target, screen, dsDragLeave);
+            target = now;
+            object->DragTarget = now;
+            if (target)
+                AskTarget(target, screen, dsDragEnter);
+        }
+        accepted = target && AskTarget(target, screen, dsDragMove);
+        const POINT p = target ? target->ScreenToClient(screen) : screen;
+        ::SetCursor(Screen->Cursors(object->GetDragCursor(accepted, p.x, p.y)));
+    }
+
+    void Done(bool drop)
+    {
+        if (!Active())
+            return;
+        TControl* source = control;
+        control = nullptr; // no second ending from the capture change below
+        if (GetCapture() == capture)
+            ReleaseCapture();
+        if (!started)
+            return;
+        const POINT screen = object->DragPos;
+        TControl* dropTarget = drop && accepted ? target : nullptr;
+        POINT p = dropTarget ? dropTarget->ScreenToClient(screen) : source->ScreenToClient(screen);
+        object->Dropped = dropTarget != nullptr;
+        if (dropTarget) {
+            if (kind == dkDock)
+                static_cast<TWinControl*>(dropTarget)->DockDrop(static_cast<TDragDockObject*>(object), p.x, p.y);
+            else
+                dropTarget->DragDrop(Source(), p.x, p.y);
+        }
+        if (kind == dkDock)
+            source->DoEndDock(dropTarget, p.x, p.y);
+        else
+            source->DoEndDrag(dropTarget, p.x, p.y);
+        if (ownsObject)
+            delete object;
+        object = nullptr;
+        target = nullptr;
+        started = false;
+    }
+
+    // A control that goes ends the drag it takes part in.
+    void Forget(TControl* gone)
+    {
+        if (target == gone)
+            target = nullptr;
+        if (control == gone) {
+            control = nullptr;
+            if (GetCapture() == capture)
+                ReleaseCapture();
+            if (ownsObject)
+                delete object;
+            object = nullptr;
+            started = false;
+        }
+    }
+
+    void CaptureMessage(TMessage& m)
+    {
+        POINT screen{GET_X_LPARAM(m.LParam), GET_Y_LPARAM(m.LParam)};
+        switch (m.Msg) {
+        case WM_MOUSEMOVE:
+            if (Active()) {
+                ClientToScreen(capture, &screen);
+                MoveTo(screen);
+            }
+            return;
+        case WM_LBUTTONUP:
+            if (Active()) {
+                ClientToScreen(capture, &screen);
+                if (!started) {
+                    // Not moved far enough: a plain click of the control after all.
+                    TControl* source = control;
+                    Done(false);
+                    const POINT p = source->ScreenToClient(screen);
+                    source->Perform(WM_LBUTTONUP, m.WParam, MAKELPARAM(p.x, p.y));
+                } else {
+                    MoveTo(screen);
+                    Done(true);
+                }
+            }
+            return;
+        case WM_RBUTTONDOWN:
+            Done(false);
+            return;
+        case WM_CAPTURECHANGED:
+            if (reinterpret_cast<HWND>(m.LParam) != capture)
+                Done(false);
+            return;
+        default:
+            CallDefaultWindowProc(capture, m);
+        }
+    }
+};
+
+static void ForgetInDrag(TControl* control)
+{
+    DragLoop::Instance().Forget(control);
+}
+
+static void BeginAutomaticDrag(TControl* control, POINT screen)
+{
+    DragLoop::Instance().Begin(control, screen, false, -1);
+}
+
+void TControl::BeginDrag(bool immediate, int threshold)
+{
+    POINT screen{};
+    GetCursorPos(&screen);
+    DragLoop::Instance().Begin(this, screen, immediate, threshold);
+}
+
+void TControl::EndDrag(bool drop)
+{
+    if (DragLoop::Instance().control == this)
+        DragLoop::Instance().Done(drop);
+}
+
+bool TControl::Dragging() const
+{
+    return DragLoop::Instance().control == this;
+}
+
+void TControl::DragOver(TObject* source, int x, int y, TDragState state, bool& accept)
+{
+    accept = static_cast<bool>(OnDragOver);
+    if (OnDragOver)
+        OnDragOver(this, source, x, y, state, accept);
+}
+
+void TControl::DragDrop(TObject* source, int x, int y)
+{
+    if (OnDragDrop)
+        OnDragDrop(this, source, x, y);
+}
+
+void TControl::DoStartDrag(TDragObject*& dragObject)
+{
+    if (OnStartDrag)
+        OnStartDrag(this, dragObject);
+}
+
+void TControl::DoEndDrag(TObject* target, int x, int y)
+{
+    if (OnEndDrag)
+        OnEndDrag(this, target, x, y);
+}
+
+void TControl::DoStartDock(TDragObject*& dragObject)
+{
+    if (OnStartDock) {
+        TDragDockObject* dock = nullptr;
+        OnStartDock(this, dock);
+        dragObject = dock;
+    }
+}
+
+void TControl::DoEndDock(TObject* target, int x, int y)
+{
+    if (OnEndDock)
+        OnEndDock(this, target, x, y);
+}
+
+void TWinControl::DockOver(TDragDockObject* source, int x, int y, TDragState state, bool& accept)
+{
+    accept = true;
+    if (OnDockOver)
+        OnDockOver(this, source, x, y, state, accept);
+}
+
+void TWinControl::DockDrop(TDragDockObject* source, int x, int y)
+{
+    if (source && source->Control) {
+        source->Control->SetParent(this);
+        source->Control->SetBounds(x, y, source->Control->Width(), source->Control->Height());
+    }
+    if (OnDockDrop)
+        OnDockDrop(this, source, x, y);
 }
 
 // ---- TControlCanvas -------------------------------------------------------------------------
@@ -1005,6 +1582,9 @@ void TGraphicControl::WMPaint(TMessage& m)
 CLASSLIB_PUBLISH(TWinControl)
 {
     c.Property("Ctl3D", &TWinControl::Ctl3D, &TWinControl::SetCtl3D).SetDefault(true);
+    c.Property("DockSite", &TWinControl::DockSite, &TWinControl::SetDockSite).SetDefault(false);
+    c.Property("OnDockDrop", &TWinControl::OnDockDrop);
+    c.Property("OnDockOver", &TWinControl::OnDockOver);
     c.Property("DoubleBuffered", &TWinControl::DoubleBuffered, &TWinControl::SetDoubleBuffered);
     c.Property("ParentBackground", &TWinControl::ParentBackground, &TWinControl::SetParentBackground);
     c.Property("TabOrder", &TWinControl::TabOrder, &TWinControl::SetTabOrder).SetDefault(-1);
@@ -1060,6 +1640,10 @@ CLASSLIB_MESSAGE_MAP(TWinControl)
     m.On(CM_SHOWINGCHANGED, &TWinControl::CMShowingChanged);
     m.On(CM_TEXTCHANGED, &TWinControl::CMTextChanged);
     m.On(CM_CURSORCHANGED, &TWinControl::CMCursorChanged);
+    m.On(WM_CONTEXTMENU, &TWinControl::WMContextMenu);
+    m.On(CM_BIDIMODECHANGED, &TWinControl::CMBiDiModeChanged);
+    m.On(CM_ACTIONEXECUTE, &TWinControl::CMActionExecute);
+    m.On(CM_ACTIONUPDATE, &TWinControl::CMActionUpdate);
 }
 
 TWinControl::TWinControl(TComponent* owner) : TControl(owner), brush_(new TBrush)
@@ -1218,6 +1802,12 @@ void TWinControl::CreateParams(TCreateParams& params)
     params.Height = height_;
     params.WndParent = parent_ ? parent_->handle_ : parentWindow_;
     params.WinClassName = ClassName();
+    if (UseRightToLeftReading())
+        params.ExStyle |= WS_EX_RTLREADING;
+    if (UseRightToLeftScrollBar())
+        params.ExStyle |= WS_EX_LEFTSCROLLBAR;
+    if (UseRightToLeftAlignment())
+        params.ExStyle |= WS_EX_RIGHT;
 }
 
 void TWinControl::CreateWindowHandle(const TCreateParams& params)
@@ -1369,7 +1959,10 @@ void TWinControl::UpdateBounds()
 
 void TWinControl::SetBounds(int left, int top, int width, int height)
 {
-    constraints_->Apply(width, height);
+    if (!CheckNewSize(width, height)) {
+        width = width_;
+        height = height_;
+    }
     if (left == left_ && top == top_ && width == width_ && height == height_)
         return;
     const bool resized = width != width_ || height != height_;
@@ -1750,6 +2343,8 @@ void TWinControl::CNKeyDown(TMessage& m)
 {
     m.Result = 1;
     if (!ComponentState().Contains(csDesigning)) {
+        if (TCustomForm* form = classlib::GetParentForm(this); form && form->IsShortCut(m))
+            return;
         if (Perform(CM_CHILDKEY, m.WParam, reinterpret_cast<LPARAM>(this)) != 0)
             return;
         LRESULT mask = 0;
@@ -1771,7 +2366,12 @@ void TWinControl::CNKeyDown(TMessage& m)
 
 void TWinControl::CNKeyUp(TMessage& m) { m.Result = 0; }
 
-void TWinControl::CNSysKeyDown(TMessage& m) { m.Result = 0; }
+// Alt with a key may be a menu shortcut of the form.
+void TWinControl::CNSysKeyDown(TMessage& m)
+{
+    TCustomForm* form = classlib::GetParentForm(this);
+    m.Result = form && !ComponentState().Contains(csDesigning) && form->IsShortCut(m) ? 1 : 0;
+}
 
 // A character that the focused control does not take as text may be an accelerator.
 void TWinControl::CNChar(TMessage& m)
@@ -2037,6 +2637,37 @@ bool Reflect(HWND child, TMessage& m)
 
 } // namespace
 
+// A graphic child under the pointer gets the context menu first.
+void TWinControl::WMContextMenu(TMessage& m)
+{
+    const POINT screen{GET_X_LPARAM(m.LParam), GET_Y_LPARAM(m.LParam)};
+    if (!(screen.x == -1 && screen.y == -1) && handle_) {
+        TControl* child = ControlAtPos(ScreenToClient(screen), false);
+        if (child && !dynamic_cast<TWinControl*>(child)) {
+            child->WindowProc(m);
+            if (m.Result != 0)
+                return;
+        }
+    }
+    Inherited(TWinControl::StaticClass(), m);
+}
+
+void TWinControl::CMActionExecute(TMessage& m)
+{
+    if (ExecuteAction(reinterpret_cast<TBasicAction*>(m.LParam)))
+        m.Result = 1;
+    else
+        Broadcast(m);
+}
+
+void TWinControl::CMActionUpdate(TMessage& m)
+{
+    if (UpdateAction(reinterpret_cast<TBasicAction*>(m.LParam)))
+        m.Result = 1;
+    else
+        Broadcast(m);
+}
+
 void TWinControl::WMCommand(TMessage& m)
 {
     if (!Reflect(reinterpret_cast<HWND>(m.LParam), m))
@@ -2096,6 +2727,7 @@ void TWinControl::WMSize(TMessage& m)
     DefaultHandler(m);
     UpdateBounds();
     Realign();
+    Resize();
 }
 
 void TWinControl::WMMove(TMessage& m)
@@ -2311,6 +2943,9 @@ void THintManager::SetMouseControl(TControl* control)
         old->Perform(CM_MOUSELEAVE);
     if (control)
         control->Perform(CM_MOUSEENTER);
+    // The application's hint follows the control under the pointer (a status bar shows it).
+    if (Application)
+        Application->SetHint(control ? GetLongHint(control->Hint()) : std::string());
 }
 
 void THintManager::MouseMovedOver(TControl* control, POINT screenPos)
@@ -2415,7 +3050,7 @@ void THintManager::ActivateHintNow()
     info.HintPos = POINT{cursor.x, cursor.y + 20};
     info.HideTimeout = HintHidePause;
     const std::string& hint = control->Hint();
-    info.HintStr = hint.substr(0, hint.find('|'));
+    info.HintStr = GetShortHint(hint);
     if (control->Perform(CM_HINTSHOW, 0, reinterpret_cast<LPARAM>(&info)) != 0 || info.HintStr.empty())
         return;
     if (!hintWindow_ || (info.HintWindowClass && &hintWindow_->ClassType() != info.HintWindowClass)) {

@@ -25,6 +25,7 @@ class TWinControl;
 class TCustomForm;
 class TBasicAction;
 class TControlActionLink;
+class TPopupMenu;
 
 enum TAlign { alNone, alTop, alBottom, alLeft, alRight, alClient, alCustom };
 enum TAnchorKind { akLeft, akTop, akRight, akBottom };
@@ -45,6 +46,10 @@ enum TControlStateFlag {
     csPaintCopy, csCustomPaint, csDestroyingHandle, csDocking
 };
 using TControlState = TSet<TControlStateFlag>;
+// What an owner-drawn item (list, combo box, menu) is in while it is drawn.
+enum TOwnerDrawStateFlag { odSelected, odGrayed, odDisabled, odChecked, odFocused, odDefault, odHotLight,
+                           odInactive, odNoAccel, odNoFocusRect, odReserved1, odReserved2, odComboBoxEdit };
+using TOwnerDrawState = TSet<TOwnerDrawStateFlag>;
 enum TBorderStyle { bsNone, bsSingle, bsSizeable, bsDialog, bsToolWindow, bsSizeToolWin };
 using TFormBorderStyle = TBorderStyle;
 CLASSLIB_ENUM(TAlign);
@@ -58,12 +63,60 @@ using TMouseEvent = TEvent<void(TObject* Sender, TMouseButton Button, TShiftStat
 using TMouseMoveEvent = TEvent<void(TObject* Sender, TShiftState Shift, int X, int Y)>;
 using TKeyEvent = TEvent<void(TObject* Sender, WORD& Key, TShiftState Shift)>;
 using TKeyPressEvent = TEvent<void(TObject* Sender, char& Key)>;
+using TContextPopupEvent = TEvent<void(TObject* Sender, POINT MousePos, bool& Handled)>;
+using TMouseWheelEvent = TEvent<void(TObject* Sender, TShiftState Shift, int WheelDelta, POINT MousePos, bool& Handled)>;
+using TMouseWheelUpDownEvent = TEvent<void(TObject* Sender, TShiftState Shift, POINT MousePos, bool& Handled)>;
+using TCanResizeEvent = TEvent<void(TObject* Sender, int& NewWidth, int& NewHeight, bool& Resize)>;
+using TConstrainedResizeEvent =
+    TEvent<void(TObject* Sender, int& MinWidth, int& MinHeight, int& MaxWidth, int& MaxHeight)>;
+
+// Dragging and docking. A drag starts with BeginDrag (or by itself with DragMode dmAutomatic
+// when the left button goes down); the mouse is captured until the button goes up. Targets
+// are asked with OnDragOver (Source is the dragged control) and get OnDragDrop; the source
+// gets OnEndDrag with the target, or nullptr when nothing took it. A drag of kind dkDock goes
+// to windowed controls whose DockSite is set and moves the control into the one it is dropped
+// on (OnStartDock, OnDockOver, OnDockDrop, OnEndDock).
+enum TDragMode { dmManual, dmAutomatic };
+enum TDragKind { dkDrag, dkDock };
+enum TDragState { dsDragEnter, dsDragLeave, dsDragMove };
+CLASSLIB_ENUM(TDragMode);
+CLASSLIB_ENUM(TDragKind);
+
+class TDragObject : public TObject {
+public:
+    // The control being dragged (the source of a drag started by a control).
+    class TControl* Control = nullptr;
+    POINT DragPos{};                        // the pointer, screen coordinates
+    class TControl* DragTarget = nullptr;   // the control under the pointer
+    bool Dropped = false;
+    // The cursor while over a target that accepts (or not).
+    virtual TCursor GetDragCursor(bool accepted, int x, int y);
+};
+class TDragControlObject : public TDragObject {};
+class TDragDockObject : public TDragControlObject {};
+
+using TDragOverEvent = TEvent<void(TObject* Sender, TObject* Source, int X, int Y, TDragState State, bool& Accept)>;
+using TDragDropEvent = TEvent<void(TObject* Sender, TObject* Source, int X, int Y)>;
+using TStartDragEvent = TEvent<void(TObject* Sender, TDragObject*& DragObject)>;
+using TEndDragEvent = TEvent<void(TObject* Sender, TObject* Target, int X, int Y)>;
+using TStartDockEvent = TEvent<void(TObject* Sender, TDragDockObject*& DragObject)>;
+using TDockOverEvent =
+    TEvent<void(TObject* Sender, TDragDockObject* Source, int X, int Y, TDragState State, bool& Accept)>;
+using TDockDropEvent = TEvent<void(TObject* Sender, TDragDockObject* Source, int X, int Y)>;
+
+// Pixels the pointer moves before a drag that was not started at once begins.
+constexpr int DefaultDragThreshold = 5;
 
 // Shift state from the key flags of a mouse message (MK_*) or the keyboard now.
 TShiftState KeysToShiftState(WPARAM keys);
 TShiftState KeyboardStateToShiftState();
 // Shift state from the key data of a keystroke message (bit 29: Alt).
 TShiftState KeyDataToShiftState(LPARAM keyData);
+
+// The parts of a hint "short|long": the short one for the hint window, the long one for the
+// application's Hint (the whole text when there is no '|').
+std::string GetShortHint(const std::string& hint);
+std::string GetLongHint(const std::string& hint);
 
 // Accelerator test: `caption` marks `key` with '&' (case-insensitive; "&&" is a literal '&').
 bool IsAccel(WORD key, const std::string& caption);
@@ -181,13 +234,23 @@ class TControl : public TComponent {
     void SetShowHint(bool value);
     bool ParentShowHint() const { return parentShowHint_; }
     void SetParentShowHint(bool value);
-    TComponent* PopupMenu() const { return popupMenu_; }
-    void SetPopupMenu(TComponent* value);
+    // Shown when the control is right-clicked (WM_CONTEXTMENU) and its AutoPopup is set.
+    TPopupMenu* PopupMenu() const { return popupMenu_; }
+    void SetPopupMenu(TPopupMenu* value);
     TBiDiMode BiDiMode() const { return bidiMode_; }
     void SetBiDiMode(TBiDiMode value);
     bool ParentBiDiMode() const { return parentBiDiMode_; }
     void SetParentBiDiMode(bool value);
+    // Right-to-left reading order: every mode but bdLeftToRight.
     bool UseRightToLeftReading() const { return bidiMode_ != bdLeftToRight; }
+    // Text aligned from the right (left and right swapped): bdRightToLeft.
+    bool UseRightToLeftAlignment() const { return bidiMode_ == bdRightToLeft; }
+    // The vertical scroll bar on the left: bdRightToLeft and bdRightToLeftNoAlign.
+    bool UseRightToLeftScrollBar() const { return bidiMode_ == bdRightToLeft || bidiMode_ == bdRightToLeftNoAlign; }
+    // DrawText flags of this control's mode: DT_LEFT and DT_RIGHT swapped for right-to-left
+    // alignment, DT_RTLREADING for right-to-left reading.
+    UINT DrawTextBiDiModeFlags(UINT flags) const;
+    UINT DrawTextBiDiModeFlagsReadingOnly() const { return UseRightToLeftReading() ? DT_RTLREADING : 0; }
 
     bool ColorStored() const { return !parentColor_; }
     bool FontStored() const { return !parentFont_; }
@@ -230,6 +293,57 @@ class TControl : public TComponent {
     TMouseMoveEvent OnMouseMove;
     TNotifyEvent OnMouseEnter;
     TNotifyEvent OnMouseLeave;
+    // Before the pop-up menu: MousePos in client coordinates ((-1, -1) from the keyboard);
+    // Handled stops the menu.
+    TContextPopupEvent OnContextPopup;
+
+    // ---- scaling ----
+    // Scales the place, size, constraints and (own) font by m/d; windowed controls scale
+    // their children too. Forms scale their client area and keep their place.
+    void ScaleBy(int m, int d) { ChangeScale(m, d); }
+    virtual void ChangeScale(int m, int d);
+
+    // ---- sizing ----
+    // OnResize runs after the size changed (windowed controls: when their window says so).
+    TNotifyEvent OnResize;
+    // Asked before every size change: Resize false keeps the old size; the values may change.
+    TCanResizeEvent OnCanResize;
+    // May narrow the limits of Constraints for one change.
+    TConstrainedResizeEvent OnConstrainedResize;
+    bool AutoSize() const { return autoSize_; }
+    virtual void SetAutoSize(bool value);
+
+    // ---- mouse wheel ----
+    TMouseWheelEvent OnMouseWheel;
+    TMouseWheelUpDownEvent OnMouseWheelDown;
+    TMouseWheelUpDownEvent OnMouseWheelUp;
+
+    // ---- dragging and docking ----
+    TDragMode DragMode() const { return dragMode_; }
+    void SetDragMode(TDragMode value) { dragMode_ = value; }
+    TDragKind DragKind() const { return dragKind_; }
+    void SetDragKind(TDragKind value) { dragKind_ = value; }
+    TCursor DragCursor() const { return dragCursor_; }
+    void SetDragCursor(TCursor value) { dragCursor_ = value; }
+    // Starts dragging this control now, or once the pointer moved `threshold` pixels
+    // (DefaultDragThreshold when negative).
+    void BeginDrag(bool immediate, int threshold = -1);
+    // Ends the drag of this control: dropped where the pointer is, or cancelled.
+    void EndDrag(bool drop);
+    bool Dragging() const;
+    // What a target does: OnDragOver decides (without it the target refuses), OnDragDrop.
+    virtual void DragOver(TObject* source, int x, int y, TDragState state, bool& accept);
+    virtual void DragDrop(TObject* source, int x, int y);
+    TDragDropEvent OnDragDrop;
+    TDragOverEvent OnDragOver;
+    TStartDragEvent OnStartDrag;
+    TEndDragEvent OnEndDrag;
+    TStartDockEvent OnStartDock;
+    TEndDragEvent OnEndDock;
+
+    // Target-aware actions (a hint action): true when this control handled the action.
+    virtual bool ExecuteAction(TBasicAction* action);
+    virtual bool UpdateAction(TBasicAction* action);
 
     // TComponent
     bool HasParent() const override { return true; }
@@ -255,7 +369,22 @@ protected:
     virtual void ActionChange(TBasicAction* sender, bool checkDefaults);
     bool IsControlMouseMsg(TMessage& message);
     void RequestAlign();
-    bool CanAutoSize(int&, int&) { return true; }
+    // The size rules of SetBounds: OnCanResize, CanAutoSize for auto-sized controls, then
+    // OnConstrainedResize and Constraints; false keeps the old size.
+    bool CheckNewSize(int& width, int& height);
+    virtual bool CanResize(int& width, int& height);
+    // The size an auto-sized control accepts; the proposed size is changed to it.
+    virtual bool CanAutoSize(int& width, int& height);
+    virtual void ConstrainedResize(int& minWidth, int& minHeight, int& maxWidth, int& maxHeight);
+    virtual void Resize();
+    virtual bool DoMouseWheel(TShiftState shift, int wheelDelta, POINT mousePos);
+    virtual bool DoMouseWheelDown(TShiftState shift, POINT mousePos);
+    virtual bool DoMouseWheelUp(TShiftState shift, POINT mousePos);
+    virtual void DoStartDrag(TDragObject*& dragObject);
+    virtual void DoEndDrag(TObject* target, int x, int y);
+    virtual void DoStartDock(TDragObject*& dragObject);
+    virtual void DoEndDock(TObject* target, int x, int y);
+    friend struct DragLoop;
 
     // message handlers
     void WMLButtonDown(TMessage& m);
@@ -276,6 +405,12 @@ protected:
     void CMMouseLeave(TMessage& m);
     void CMHitTest(TMessage& m);
     void CMHintShow(TMessage& m);
+    void WMContextMenu(TMessage& m);
+    void CMActionExecute(TMessage& m);
+    void CMActionUpdate(TMessage& m);
+    void CMBiDiModeChanged(TMessage& m);
+    void WMMouseWheel(TMessage& m);
+    void CMMouseWheel(TMessage& m);
 
     TWinControl* parent_ = nullptr;
     int left_ = 0, top_ = 0, width_ = 0, height_ = 0;
@@ -295,13 +430,18 @@ protected:
     std::string hint_;
     bool showHint_ = false;
     bool parentShowHint_ = true;
-    TComponent* popupMenu_ = nullptr;
+    TPopupMenu* popupMenu_ = nullptr;
     TBiDiMode bidiMode_ = bdLeftToRight;
     bool parentBiDiMode_ = true;
     TControlStyle controlStyle_{csCaptureMouse, csClickEvents, csSetCaption, csDoubleClicks};
     TControlState controlState_;
     TControlActionLink* actionLink_ = nullptr;
     bool settingParentFont_ = false;
+    bool autoSize_ = false;
+    int wheelAccumulator_ = 0;
+    TDragMode dragMode_ = dmManual;
+    TDragKind dragKind_ = dkDrag;
+    TCursor dragCursor_ = crDrag;
 
 private:
     void FontChanged(TObject* sender);
@@ -395,6 +535,10 @@ class TWinControl : public TControl {
     // Sends the message to every child (stopping when one sets a non-zero result).
     void Broadcast(TMessage& message);
     void NotifyControls(UINT msg);
+    // Mirrors the children's places left to right (and alLeft/alRight alignment), for a
+    // right-to-left layout; with `allLevels` inside windowed children too.
+    virtual void FlipChildren(bool allLevels);
+    void ChangeScale(int m, int d) override;
     void DisableAlign() { ++alignLevel_; }
     void EnableAlign();
     void Realign();
@@ -418,6 +562,17 @@ class TWinControl : public TControl {
     TKeyEvent OnKeyDown;
     TKeyEvent OnKeyUp;
     TKeyPressEvent OnKeyPress;
+
+    // ---- docking ----
+    // Takes controls dragged with DragKind dkDock.
+    bool DockSite() const { return dockSite_; }
+    void SetDockSite(bool value) { dockSite_ = value; }
+    TDockOverEvent OnDockOver;
+    TDockDropEvent OnDockDrop;
+    // What a dock site does: OnDockOver decides (accepting without it), OnDockDrop after the
+    // control moved in.
+    virtual void DockOver(TDragDockObject* source, int x, int y, TDragState state, bool& accept);
+    virtual void DockDrop(TDragDockObject* source, int x, int y);
 
     // ---- painting ----
     TBrush* Brush() const { return brush_; }
@@ -518,6 +673,10 @@ protected:
     void CMShowingChanged(TMessage& m);
     void CMTextChanged(TMessage& m);
     void CMCursorChanged(TMessage& m);
+    void CMBiDiModeChanged(TMessage& m);
+    void WMContextMenu(TMessage& m);
+    void CMActionExecute(TMessage& m);
+    void CMActionUpdate(TMessage& m);
 
     HWND handle_ = nullptr;
     HWND parentWindow_ = nullptr;
@@ -527,6 +686,7 @@ protected:
     TBrush* brush_;
     bool tabStop_ = false;
     bool doubleBuffered_ = false;
+    bool dockSite_ = false;
     bool ctl3D_ = true;
     bool showing_ = false;
     int alignLevel_ = 0;

@@ -12,7 +12,8 @@
 namespace classlib {
 
 CLASSLIB_DEFINE_ENUM(TMsgDlgType, "mtWarning", "mtError", "mtInformation", "mtConfirmation", "mtCustom")
-CLASSLIB_DEFINE_ENUM(TMsgDlgBtn, "mbYes", "mbNo", "mbOK", "mbCancel", "mbAbort", "mbRetry", "mbIgnore")
+CLASSLIB_DEFINE_ENUM(TMsgDlgBtn, "mbYes", "mbNo", "mbOK", "mbCancel", "mbAbort", "mbRetry", "mbIgnore", "mbAll",
+                     "mbNoToAll", "mbYesToAll", "mbHelp")
 CLASSLIB_DEFINE_ENUM(TOpenOption, "ofReadOnly", "ofOverwritePrompt", "ofHideReadOnly", "ofNoChangeDir",
                      "ofShowHelp", "ofNoValidate", "ofAllowMultiSelect", "ofExtensionDifferent",
                      "ofPathMustExist", "ofFileMustExist", "ofCreatePrompt", "ofShareAware",
@@ -51,11 +52,26 @@ struct TypeStyle {
 
 // In the order of TMsgDlgType.
 const TypeStyle kTypeStyles[] = {
-    {"Warning", MB_ICONWARNING},
-    {"Error", MB_ICONERROR},
-    {"Information", MB_ICONINFORMATION},
-    {"Confirm", MB_ICONQUESTION},
+    {messages::SMsgDlgWarning, MB_ICONWARNING},
+    {messages::SMsgDlgError, MB_ICONERROR},
+    {messages::SMsgDlgInformation, MB_ICONINFORMATION},
+    {messages::SMsgDlgConfirm, MB_ICONQUESTION},
     {nullptr, 0},
+};
+
+struct ButtonText {
+    const char* caption;
+    TModalResult result;
+};
+
+// In the order of TMsgDlgBtn.
+const ButtonText kButtons[] = {
+    {messages::SMsgDlgYes, mrYes},         {messages::SMsgDlgNo, mrNo},
+    {messages::SMsgDlgOK, mrOk},           {messages::SMsgDlgCancel, mrCancel},
+    {messages::SMsgDlgAbort, mrAbort},     {messages::SMsgDlgRetry, mrRetry},
+    {messages::SMsgDlgIgnore, mrIgnore},   {messages::SMsgDlgAll, mrAll},
+    {messages::SMsgDlgNoToAll, mrNoToAll}, {messages::SMsgDlgYesToAll, mrYesToAll},
+    {messages::SMsgDlgHelp, mrNone},
 };
 
 UINT ButtonStyle(TMsgDlgButtons buttons)
@@ -71,6 +87,22 @@ UINT ButtonStyle(TMsgDlgButtons buttons)
 }
 
 } // namespace
+
+std::string MsgDlgCaption(TMsgDlgType type)
+{
+    const char* caption = kTypeStyles[type].caption;
+    return caption ? caption : "";
+}
+
+std::string MsgDlgButtonCaption(TMsgDlgBtn button)
+{
+    return kButtons[button].caption;
+}
+
+TModalResult MsgDlgButtonResult(TMsgDlgBtn button)
+{
+    return kButtons[button].result;
+}
 
 TModalResult MessageDlg(const std::string& message, TMsgDlgType type, TMsgDlgButtons buttons, int)
 {

@@ -28,12 +28,42 @@ constexpr TModalResult mrRetry = IDRETRY;
 constexpr TModalResult mrIgnore = IDIGNORE;
 constexpr TModalResult mrYes = IDYES;
 constexpr TModalResult mrNo = IDNO;
+constexpr TModalResult mrAll = mrNo + 1;
+constexpr TModalResult mrNoToAll = mrAll + 1;
+constexpr TModalResult mrYesToAll = mrNoToAll + 1;
 
 enum TMsgDlgType { mtWarning, mtError, mtInformation, mtConfirmation, mtCustom };
-enum TMsgDlgBtn { mbYes, mbNo, mbOK, mbCancel, mbAbort, mbRetry, mbIgnore };
+enum TMsgDlgBtn { mbYes, mbNo, mbOK, mbCancel, mbAbort, mbRetry, mbIgnore, mbAll, mbNoToAll, mbYesToAll, mbHelp };
 using TMsgDlgButtons = TSet<TMsgDlgBtn>;
 CLASSLIB_ENUM(TMsgDlgType);
 CLASSLIB_ENUM(TMsgDlgBtn);
+
+// The message dialog's resource strings: the window caption of each dialog type and the
+// caption of each button ("&Yes", "OK", "N&o to All", ...). Dialogs of the program's own (the
+// task dialog) caption their buttons with them; a translation replaces them in one place.
+namespace messages {
+inline constexpr const char* SMsgDlgWarning = "Warning";
+inline constexpr const char* SMsgDlgError = "Error";
+inline constexpr const char* SMsgDlgInformation = "Information";
+inline constexpr const char* SMsgDlgConfirm = "Confirm";
+inline constexpr const char* SMsgDlgYes = "&Yes";
+inline constexpr const char* SMsgDlgNo = "&No";
+inline constexpr const char* SMsgDlgOK = "OK";
+inline constexpr const char* SMsgDlgCancel = "Cancel";
+inline constexpr const char* SMsgDlgAbort = "&Abort";
+inline constexpr const char* SMsgDlgRetry = "&Retry";
+inline constexpr const char* SMsgDlgIgnore = "&Ignore";
+inline constexpr const char* SMsgDlgAll = "&All";
+inline constexpr const char* SMsgDlgNoToAll = "N&o to All";
+inline constexpr const char* SMsgDlgYesToAll = "Yes to &All";
+inline constexpr const char* SMsgDlgHelp = "&Help";
+} // namespace messages
+
+// The caption of a dialog type (empty for mtCustom) and of a button, and the modal result a
+// button gives.
+std::string MsgDlgCaption(TMsgDlgType type);
+std::string MsgDlgButtonCaption(TMsgDlgBtn button);
+TModalResult MsgDlgButtonResult(TMsgDlgBtn button);
 
 // Shows `message` and returns the button chosen (mrYes, mrOk, ...). The caption is "Warning",
 // "Error", "Information" or "Confirm" (the application's title for mtCustom). The system box

@@ -15,6 +15,7 @@ CLASSLIB_PUBLISH(TPanel)
     c.Property("BevelInner", &TPanel::BevelInner, &TPanel::SetBevelInner).SetDefault(bvNone);
     c.Property("BevelOuter", &TPanel::BevelOuter, &TPanel::SetBevelOuter).SetDefault(bvRaised);
     c.Property("BevelWidth", &TPanel::BevelWidth, &TPanel::SetBevelWidth).SetDefault(1);
+    c.Property("BorderWidth", &TPanel::BorderWidth, &TPanel::SetBorderWidth).SetDefault(0);
 }
 
 CLASSLIB_MESSAGE_MAP(TCustomPanel)
@@ -35,6 +36,7 @@ void TCustomPanel::SetBevelInner(TBevelCut value) { bevelInner_ = value; Realign
 void TCustomPanel::SetBevelOuter(TBevelCut value) { bevelOuter_ = value; Realign(); Invalidate(); }
 void TCustomPanel::SetBevelWidth(int value) { bevelWidth_ = std::max(1, value); Realign(); Invalidate(); }
 void TCustomPanel::SetAlignment(TAlignment value) { alignment_ = value; Invalidate(); }
+void TCustomPanel::SetBorderWidth(int value) { borderWidth_ = std::max(0, value); Realign(); Invalidate(); }
 
 void TCustomPanel::AdjustClientRect(RECT& rect)
 {
@@ -44,7 +46,7 @@ void TCustomPanel::AdjustClientRect(RECT& rect)
         inset += bevelWidth_;
     if (bevelInner_ != bvNone)
         inset += bevelWidth_;
-    InflateRect(&rect, -inset, -inset);
+    InflateRect(&rect, -inset - borderWidth_, -inset - borderWidth_);
 }
 
 void TCustomPanel::Paint()
@@ -61,6 +63,12 @@ void TCustomPanel::Paint()
         }
     };
     bevel(bevelOuter_);
+    // The border between the bevels is of the panel's colour.
+    canvas_->Brush()->SetColor(color_);
+    for (int i = 0; i < borderWidth_; ++i) {
+        canvas_->FrameRect(r);
+        InflateRect(&r, -1, -1);
+    }
     bevel(bevelInner_);
     canvas_->Brush()->SetColor(color_);
     canvas_->Brush()->SetStyle(bsSolid);
@@ -72,7 +80,7 @@ void TCustomPanel::Paint()
         canvas_->TextExtent(" ");
         SetBkMode(dc, TRANSPARENT);
         SetTextColor(dc, ColorToRGB(font_->Color()));
-        DrawTextA(dc, text.c_str(), -1, &r, DT_SINGLELINE | DT_VCENTER | alignments[alignment_]);
+        DrawTextA(dc, text.c_str(), -1, &r, DrawTextBiDiModeFlags(DT_SINGLELINE | DT_VCENTER | alignments[alignment_]));
     }
 }
 

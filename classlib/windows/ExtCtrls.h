@@ -19,6 +19,10 @@ class TCustomPanel : public TCustomControl {
     void SetBevelOuter(TBevelCut value);
     int BevelWidth() const { return bevelWidth_; }
     void SetBevelWidth(int value);
+    // A border of the panel's colour between the outer and the inner bevel; children are
+    // laid out inside it.
+    int BorderWidth() const { return borderWidth_; }
+    void SetBorderWidth(int value);
     TAlignment Alignment() const { return alignment_; }
     void SetAlignment(TAlignment value);
     void AdjustClientRect(RECT& rect) override;
@@ -30,6 +34,7 @@ protected:
     TBevelCut bevelInner_ = bvNone;
     TBevelCut bevelOuter_ = bvRaised;
     int bevelWidth_ = 1;
+    int borderWidth_ = 0;
     TAlignment alignment_ = taCenter;
 };
 

@@ -5,6 +5,8 @@
 #include "core/SysUtils.h"
 #include "windows/ActnList.h"
 #include "windows/Application.h"
+#include "windows/Menus.h"
+#include "windows/Screen.h"
 #include "windows/StdCtrls.h"
 #include "windows/Timers.h"
 
@@ -48,6 +50,7 @@ struct FormModule {
         TApplication::FormHooks hooks;
         hooks.showMainForm = &ShowMainForm;
         hooks.isKeyMessage = &IsKeyMessage;
+        hooks.executeHintAction = &ExecuteHintAction;
         TApplication::SetFormHooks(hooks);
         SetFindGlobalComponent(&FindGlobalForm);
     }
@@ -113,8 +116,10 @@ CLASSLIB_PUBLISH(TForm)
     c.Property("ClientHeight", &TForm::LayoutClientHeight, &TForm::SetLayoutClientHeight);
     c.Property("ClientWidth", &TForm::LayoutClientWidth, &TForm::SetLayoutClientWidth);
     c.Property("KeyPreview", &TForm::KeyPreview, &TForm::SetKeyPreview).SetDefault(false);
+    c.Property("Menu", &TForm::Menu, &TForm::SetMenu);
     c.Property("PixelsPerInch", &TForm::PixelsPerInch, &TForm::SetPixelsPerInch);
     c.Property("Position", &TForm::Position, &TForm::SetPosition).SetDefault(poDesigned);
+    c.Property("Scaled", &TForm::Scaled, &TForm::SetScaled).SetDefault(true);
     c.Property("TextHeight", &TForm::TextHeight, &TForm::SetTextHeight);
     c.Property("WindowState", &TForm::WindowState, &TForm::SetWindowState).SetDefault(wsNormal);
     c.Property("OnActivate", &TForm::OnActivate);
@@ -137,6 +142,9 @@ CLASSLIB_MESSAGE_MAP(TCustomForm)
     m.On(CM_DIALOGKEY, &TCustomForm::CMDialogKey);
     m.On(CM_RELEASE, &TCustomForm::CMRelease);
     m.On(CM_TEXTCHANGED, &TCustomForm::CMTextChanged);
+    m.On(WM_GETMINMAXINFO, &TCustomForm::WMGetMinMaxInfo);
+    for (UINT msg : {WM_COMMAND, WM_INITMENUPOPUP, WM_MENUSELECT, WM_MENUCHAR, WM_MEASUREITEM, WM_DRAWITEM})
+        m.On(msg, &TCustomForm::WMMenuMessage);
 }
 
 TCustomForm::TCustomForm(TComponent* owner) : TWinControl(owner)
@@ -200,8 +208,28 @@ void TCustomForm::LoadLayoutFromStream(TStream& stream)
         EnableAlign();
         throw;
     }
+    // A layout made at another resolution is brought to this screen's.
+    const int screenPpi = Screen->PixelsPerInch();
+    if (scaled_ && pixelsPerInch_ > 0 && pixelsPerInch_ != screenPpi) {
+        ChangeScale(screenPpi, pixelsPerInch_);
+        pixelsPerInch_ = screenPpi;
+    }
     EnableAlign();
     DoCreate();
+}
+
+void TCustomForm::ChangeScale(int m, int d)
+{
+    if (m == d || d == 0)
+        return;
+    const int clientWidth = ClientWidth(), clientHeight = ClientHeight();
+    DisableAlign();
+    for (int i = 0; i < ControlCount(); ++i)
+        Controls(i)->ChangeScale(m, d);
+    if (!parentFont_)
+        font_->SetHeight(MulDiv(font_->Height(), m, d));
+    SetClientSize(MulDiv(clientWidth, m, d), MulDiv(clientHeight, m, d));
+    EnableAlign();
 }
 
 void TCustomForm::DoCreate()
@@ -280,9 +308,68 @@ void TCustomForm::CreateParams(TCreateParams& params)
     params.WinClassName = "Classlib" + ClassName();
 }
 
+void TCustomForm::SetMenu(TMainMenu* value)
+{
+    if (menu_ == value)
+        return;
+    if (menu_ && handle_)
+        ::SetMenu(handle_, nullptr);
+    if (menu_)
+        menu_->SetWindowHandle(nullptr);
+    menu_ = value;
+    if (value) {
+        value->FreeNotification(this);
+        if (handle_) {
+            value->SetWindowHandle(handle_);
+            ::SetMenu(handle_, value->Handle());
+        }
+    }
+    // The client area changes with the bar: keep the layout's client size.
+    if (handle_)
+        UpdateBounds();
+}
+
+bool TCustomForm::IsShortCut(const TMessage& message)
+{
+    return menu_ && menu_->IsShortCut(message);
+}
+
+void TCustomForm::WMMenuMessage(TMessage& m)
+{
+    if (!DispatchMenuMessage(m))
+        Inherited(TCustomForm::StaticClass(), m);
+}
+
+void TCustomForm::WMGetMinMaxInfo(TMessage& m)
+{
+    DefaultHandler(m);
+    auto* info = reinterpret_cast<MINMAXINFO*>(m.LParam);
+    const TSizeConstraints& c = *constraints_;
+    if (c.MinWidth() > 0)
+        info->ptMinTrackSize.x = c.MinWidth();
+    if (c.MinHeight() > 0)
+        info->ptMinTrackSize.y = c.MinHeight();
+    if (c.MaxWidth() > 0)
+        info->ptMaxTrackSize.x = c.MaxWidth();
+    if (c.MaxHeight() > 0)
+        info->ptMaxTrackSize.y = c.MaxHeight();
+}
+
+void TCustomForm::DestroyWnd()
+{
+    // The window would destroy the menu it shows; the items own their handles.
+    if (menu_ && handle_)
+        ::SetMenu(handle_, nullptr);
+    TWinControl::DestroyWnd();
+}
+
 void TCustomForm::CreateHandle()
 {
     TWinControl::CreateHandle();
+    if (menu_) {
+        menu_->SetWindowHandle(handle_);
+        ::SetMenu(handle_, menu_->Handle());
+    }
     // The window now has real frame sizes; bring the stored outer size back in line.
     UpdateBounds();
 }
@@ -514,6 +601,8 @@ void TCustomForm::WMClose(TMessage&)
 
 void TCustomForm::WMDestroy(TMessage& m)
 {
+    if (menu_)
+        ::SetMenu(handle_, nullptr);
     DefaultHandler(m);
 }
 
@@ -539,8 +628,6 @@ void TCustomForm::WMActivate(TMessage& m)
 void TCustomForm::WMSize(TMessage& m)
 {
     TWinControl::WMSize(m);
-    if (OnResize && !ComponentState().Contains(csLoading))
-        OnResize(this);
 }
 
 void TCustomForm::CMTextChanged(TMessage&) {}
@@ -617,6 +704,8 @@ void TCustomForm::Notification(TComponent* component, TOperation operation)
             activeControl_ = nullptr;
         if (component == focusedControl_)
             focusedControl_ = nullptr;
+        if (component == menu_)
+            menu_ = nullptr;
     }
 }
 
@@ -657,6 +746,7 @@ void RegisterFormClasses()
     done = true;
     RegisterControlsClasses();
     RegisterActionClasses();
+    RegisterMenuClasses();
     RegisterStandardClasses();
     RegisterClasses({&TForm::StaticClass(), &TTimer::StaticClass()});
 }

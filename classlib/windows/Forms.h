@@ -14,6 +14,7 @@
 namespace classlib {
 
 class TStream;
+class TMainMenu;
 
 enum TBorderIcon { biSystemMenu, biMinimize, biMaximize, biHelp };
 using TBorderIcons = TSet<TBorderIcon>;
@@ -64,6 +65,11 @@ class TCustomForm : public TWinControl {
     int LayoutClientHeight() const { return ClientHeight(); }
     void SetLayoutClientWidth(int value) { SetClientSize(value, ClientHeight()); }
     void SetLayoutClientHeight(int value) { SetClientSize(ClientWidth(), value); }
+    // The screen resolution the layout was made at; with Scaled, a layout read on a screen of
+    // another resolution is scaled to it (children, fonts and the client area).
+    bool Scaled() const { return scaled_; }
+    void SetScaled(bool value) { scaled_ = value; }
+    void ChangeScale(int m, int d) override;
     int PixelsPerInch() const { return pixelsPerInch_; }
     void SetPixelsPerInch(int value) { pixelsPerInch_ = value; }
     int TextHeight() const { return textHeight_; }
@@ -94,6 +100,11 @@ class TCustomForm : public TWinControl {
     void FocusControl(TWinControl* control);
     // Called when a control of the form got the focus: exit and enter events, CM_FOCUSCHANGED.
     void SetFocusedControl(TWinControl* control);
+    // The menu bar; its shortcuts work while any control of the form has the focus.
+    TMainMenu* Menu() const { return menu_; }
+    void SetMenu(TMainMenu* value);
+    // Runs the menu item whose shortcut a key message (CN_KEYDOWN/CN_SYSKEYDOWN) is.
+    virtual bool IsShortCut(const TMessage& message);
     bool KeyPreview() const { return keyPreview_; }
     void SetKeyPreview(bool value) { keyPreview_ = value; }
     bool CanFocus() const override;
@@ -104,7 +115,6 @@ class TCustomForm : public TWinControl {
     TNotifyEvent OnHide;
     TNotifyEvent OnActivate;
     TNotifyEvent OnDeactivate;
-    TNotifyEvent OnResize;
     TCloseQueryEvent OnCloseQuery;
     TCloseEvent OnClose;
     TNotifyEvent OnDestroy;
@@ -132,7 +142,14 @@ protected:
     void CMDialogKey(TMessage& m);
     void CMRelease(TMessage& m);
     void CMTextChanged(TMessage& m);
+    // WM_COMMAND of menus, WM_INITMENUPOPUP, WM_MENUSELECT, WM_MENUCHAR and owner drawing of
+    // menu items go to the items.
+    void WMMenuMessage(TMessage& m);
+    // The user's sizing keeps within Constraints.
+    void WMGetMinMaxInfo(TMessage& m);
+    void DestroyWnd() override;
 
+    TMainMenu* menu_ = nullptr;
     TBorderStyle borderStyle_ = bsSizeable;
     TBorderIcons borderIcons_{biSystemMenu, biMinimize, biMaximize};
     TPosition position_ = poDesigned;
@@ -146,6 +163,7 @@ protected:
     bool placed_ = false;
     bool createFired_ = false;
     int pixelsPerInch_ = 96;
+    bool scaled_ = true;
     int textHeight_ = 13;
 };
 

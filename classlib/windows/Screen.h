@@ -7,11 +7,13 @@
 
 #include <map>
 #include <memory>
+#include <vector>
 
 namespace classlib {
 
 class TStrings;
 class TStringList;
+class TFont;
 
 // Cursor numbers: negative values are the system's cursors, crDefault the window's own.
 using TCursor = int;
@@ -26,11 +28,39 @@ constexpr TCursor crSizeNWSE = -8;
 constexpr TCursor crSizeWE = -9;
 constexpr TCursor crUpArrow = -10;
 constexpr TCursor crHourGlass = -11;
+constexpr TCursor crDrag = -12;
+constexpr TCursor crNoDrop = -13;
+constexpr TCursor crHSplit = -14;
+constexpr TCursor crVSplit = -15;
+constexpr TCursor crMultiDrag = -16;
+constexpr TCursor crSQLWait = -17;
 constexpr TCursor crNo = -18;
 constexpr TCursor crAppStart = -19;
 constexpr TCursor crHelp = -20;
 constexpr TCursor crHandPoint = -21;
 constexpr TCursor crSizeAll = -22;
+
+enum TMonitorDefaultTo { mdNearest, mdNull, mdPrimary };
+
+// One display of the desktop.
+class TMonitor : public TObject {
+public:
+    explicit TMonitor(HMONITOR handle, int number) : handle_(handle), number_(number) {}
+    HMONITOR Handle() const { return handle_; }
+    int MonitorNum() const { return number_; }
+    RECT BoundsRect() const;
+    // The monitor without the task bar and docked bars.
+    RECT WorkareaRect() const;
+    int Left() const { return BoundsRect().left; }
+    int Top() const { return BoundsRect().top; }
+    int Width() const;
+    int Height() const;
+    bool Primary() const;
+
+private:
+    HMONITOR handle_;
+    int number_;
+};
 
 class TScreen : public TComponent {
     CLASSLIB_CLASS(TScreen, TComponent)
@@ -47,6 +77,25 @@ class TScreen : public TComponent {
     // Registers a cursor of the program under a positive number.
     void SetCursors(TCursor cursor, HCURSOR handle);
 
+    // The system's fonts for hints (the status font), message boxes, icon titles and menus,
+    // read from the desktop's settings when first asked for.
+    TFont* HintFont();
+    TFont* MessageFont();
+    TFont* IconFont();
+    TFont* MenuFont();
+
+    // The displays, the primary one first; re-read on every call of MonitorCount.
+    int MonitorCount();
+    TMonitor* Monitors(int index);
+    TMonitor* PrimaryMonitor();
+    // The monitor at a point or overlapping a rectangle or window most; nullptr with mdNull
+    // when none is there.
+    TMonitor* MonitorFromPoint(POINT point, TMonitorDefaultTo fallback = mdNearest);
+    TMonitor* MonitorFromRect(const RECT& rect, TMonitorDefaultTo fallback = mdNearest);
+    TMonitor* MonitorFromWindow(HWND window, TMonitorDefaultTo fallback = mdNearest);
+    // The whole desktop over all monitors.
+    RECT DesktopRect() const;
+
     int PixelsPerInch() const;
     int Width() const { return GetSystemMetrics(SM_CXSCREEN); }
     int Height() const { return GetSystemMetrics(SM_CYSCREEN); }
@@ -58,7 +107,12 @@ class TScreen : public TComponent {
     int WorkAreaHeight() const;
 
 private:
+    TMonitor* FindMonitor(HMONITOR handle);
+    void ReadMonitors();
+
     TStringList* fonts_ = nullptr;
+    std::unique_ptr<TFont> hintFont_, messageFont_, iconFont_, menuFont_;
+    std::vector<std::unique_ptr<TMonitor>> monitors_;
     TCursor cursor_ = crDefault;
     std::map<TCursor, HCURSOR> cursors_;
 };

@@ -98,6 +98,7 @@ CLASSLIB_MESSAGE_MAP(TCustomLabel)
 TCustomLabel::TCustomLabel(TComponent* owner) : TGraphicControl(owner)
 {
     controlStyle_ = TControlStyle{csCaptureMouse, csClickEvents, csSetCaption, csOpaque, csReplicatable, csDoubleClicks};
+    autoSize_ = true;
     SetBounds(0, 0, 65, 17);
     parentColor_ = true;
 }
@@ -109,7 +110,7 @@ UINT TCustomLabel::TextFlags() const
     flags |= wordWrap_ ? DT_WORDBREAK : DT_SINGLELINE;
     if (!showAccelChar_)
         flags |= DT_NOPREFIX;
-    return flags;
+    return DrawTextBiDiModeFlags(flags);
 }
 
 void TCustomLabel::Paint()

@@ -14,8 +14,6 @@ enum TCheckBoxState { cbUnchecked, cbChecked, cbGrayed };
 enum TScrollStyle { ssNone, ssHorizontal, ssVertical, ssBoth };
 enum TComboBoxStyle { csDropDown, csSimple, csDropDownList, csOwnerDrawFixed, csOwnerDrawVariable };
 enum TListBoxStyle { lbStandard, lbOwnerDrawFixed, lbOwnerDrawVariable };
-enum TOwnerDrawStateFlag { odSelected, odGrayed, odDisabled, odChecked, odFocused, odDefault, odComboBoxEdit };
-using TOwnerDrawState = TSet<TOwnerDrawStateFlag>;
 CLASSLIB_ENUM(TAlignment);
 CLASSLIB_ENUM(TTextLayout);
 CLASSLIB_ENUM(TCheckBoxState);
@@ -34,8 +32,7 @@ class TCustomLabel : public TGraphicControl {
     void SetAlignment(TAlignment value);
     TTextLayout Layout() const { return layout_; }
     void SetLayout(TTextLayout value);
-    bool AutoSize() const { return autoSize_; }
-    void SetAutoSize(bool value);
+    void SetAutoSize(bool value) override;
     bool WordWrap() const { return wordWrap_; }
     void SetWordWrap(bool value);
     bool Transparent() const { return !controlStyle_.Contains(csOpaque); }
@@ -58,7 +55,6 @@ protected:
 
     TAlignment alignment_ = taLeftJustify;
     TTextLayout layout_ = tlTop;
-    bool autoSize_ = true;
     bool wordWrap_ = false;
     bool showAccelChar_ = true;
     TWinControl* focusControl_ = nullptr;
