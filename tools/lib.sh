@@ -15,7 +15,7 @@ PACKAGES=(
   xvfb imagemagick x11-utils fonts-wine fonts-liberation
   cmake make googletest
   clang libclang-rt-14-dev
-  python3 fpc srecord gputils binutils-multiarch python3-pefile
+  python3 fpc srecord gputils binutils-multiarch python3-pefile gifsicle
 )
 
 log() { printf '== %s\n' "$*" >&2; }
