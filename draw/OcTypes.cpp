@@ -9,6 +9,17 @@ CLASSLIB_PUBLISH(TOcComponent)
   c.Property("AboutOCL", &TOcComponent::AboutOCL, &TOcComponent::SetAboutOCL).Stored(false);
 }
 
+std::string VersionText(uint32_t packed)
+{
+  std::string text;
+  for (int shift = 24; shift >= 0; shift -= 8) {
+    if (!text.empty())
+      text += '.';
+    text += std::to_string((packed >> shift) & 0xFF);
+  }
+  return text;
+}
+
 CLASSLIB_PUBLISH(TOcPersistent) {}
 CLASSLIB_PUBLISH(TOcPersistentProperty) {}
 

@@ -2,6 +2,7 @@
 // component base TOcComponent and the owned sub-objects TOcPersistent and TOcPersistentProperty.
 #pragma once
 
+#include <cstdint>
 #include <string>
 
 #include "core/Events.h"
@@ -19,6 +20,10 @@ class EOCLException : public classlib::Exception {
 
 // Design-time information text of the library's components; never stored.
 using TOCLAboutInfo = std::string;
+
+// The published "Version" text of the library's components: the four bytes of a packed number,
+// high byte first, joined by "." (0x01050006 gives "1.5.0.6").
+std::string VersionText(uint32_t packed);
 
 // A plain component base: a component plus the published, never stored AboutOCL property.
 class TOcComponent : public classlib::TComponent {

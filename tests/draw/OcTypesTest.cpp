@@ -135,3 +135,10 @@ TEST(OcPersistentProperty, UnmatchedEndChangesDoesNotSilenceLaterChanges)
   options.NotifyChanged();
   EXPECT_EQ(r.log, (std::vector<std::string>{"after"}));
 }
+
+TEST(VersionText, BytesHighFirstJoinedByDots)
+{
+  EXPECT_EQ(draw::VersionText(0x01050006), "1.5.0.6");
+  EXPECT_EQ(draw::VersionText(0x01000000), "1.0.0.0");
+  EXPECT_EQ(draw::VersionText(0xFF0A0000), "255.10.0.0");
+}
