@@ -4,6 +4,7 @@
 
 #include "BcStartup.h"
 #include "OcControlUtilsWin.h"
+#include "draw/AdvGDIP.h"
 
 #include "windows/Application.h"
 
@@ -11,9 +12,10 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int)
 {
     using namespace classlib;
     // Module start-up before the main window exists: the utility modules, then the storage
-    // modules (the class library started with the process).
+    // modules (the class library started with the process), then GDI+.
     bcl::StartUtilityModules(instance);
     storage::RegisterExtraDragCursors();
+    draw::GdiplusModuleInitialize();
     app::RegisterWindowClasses();
     Application->Initialize();
     Application->SetTitle(std::string(app::text::ApplicationTitle));
@@ -29,6 +31,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int)
         Application->Run();
     // The window goes before the modules stop: destroying it writes "Settings.ini".
     Application->DestroyComponents();
+    draw::GdiplusModuleFinalize();
     bcl::StopUtilityModules(instance);
     return exitCode;
 }

@@ -1,7 +1,6 @@
 // The glow helpers painted into 32-bit DIB sections; pixels are sampled where nothing is
 // anti-aliased (GDI+ draws with its default smoothing here, as the helpers leave it).
 #include "draw/GlowDrawing.h"
-#include "draw/GDIPicture.h"
 
 #include "core/Streams.h"
 
@@ -11,6 +10,8 @@
 
 #include <functional>
 #include <memory>
+#include <string>
+#include <utility>
 
 using namespace classlib;
 using namespace draw;
@@ -26,6 +27,23 @@ uint32_t Px(TColor c)
   c = ColorToRGB(c);
   return ((c & 0xFF) << 16) | (c & 0xFF00) | ((c >> 16) & 0xFF);
 }
+
+// A graphic whose saved form is the given file bytes.
+class TBytesGraphic : public TGraphic {
+ public:
+  explicit TBytesGraphic(std::string bytes) : bytes_(std::move(bytes)) {}
+  void Draw(TCanvas*, const RECT&) override {}
+  bool Empty() const override { return bytes_.empty(); }
+  int Width() const override { return 0; }
+  int Height() const override { return 0; }
+  void SetWidth(int) override {}
+  void SetHeight(int) override {}
+  void LoadFromStream(TStream&) override {}
+  void SaveToStream(TStream& s) override { s.WriteBuffer(bytes_.data(), static_cast<int64_t>(bytes_.size())); }
+
+ private:
+  std::string bytes_;
+};
 
 // Paints with a canvas and a GDI+ surface on one white DIB; both are gone before pixels are read.
 std::unique_ptr<Dib> Paint(int w, int h, const std::function<void(TCanvas*, TGPGraphics*)>& paint)
@@ -162,10 +180,8 @@ TEST(PictureStretched, BitmapThroughTheCanvasOthersThroughGdiplus)
 
   HRSRC r = FindResourceA(nullptr, "FRAMES3", MAKEINTRESOURCEA(10));
   ASSERT_NE(r, nullptr);
-  TMemoryStream gif;
-  gif.WriteBuffer(LockResource(LoadResource(nullptr, r)), SizeofResource(nullptr, r));
-  TGDIPPicture picture;
-  picture.LoadFromStream(gif);
+  TBytesGraphic picture(std::string(static_cast<const char*>(LockResource(LoadResource(nullptr, r))),
+                                    SizeofResource(nullptr, r)));
   auto scaled = Paint(20, 20, [&](TCanvas* c, TGPGraphics* g) { DrawPictureStretched(g, c, {2, 2, 18, 18}, &picture); });
   EXPECT_EQ(scaled->Pixel(16, 16), 0xFF0000u) << "the 8 x 8 red frame scaled to 16 x 16";
   EXPECT_EQ(scaled->Pixel(19, 19), White);

@@ -1,5 +1,5 @@
 // The HTML pictures, their cache and the picture container under Wine. The pictures are
-// fixtures written by gifsicle and ImageMagick (tests/draw/fixtures), embedded as resources:
+// fixtures written by gifsicle and ImageMagick (tests/draw/data), embedded as resources:
 // frames3.gif has an 8 x 8 red, an 8 x 8 green and a 4 x 2 blue frame at (3, 5); single.gif
 // one blue 8 x 8 frame; damaged.gif is frames3.gif cut after 40 bytes with junk appended.
 #include "draw/PictureContainer.h"
