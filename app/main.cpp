@@ -4,6 +4,8 @@
 
 #include "BcStartup.h"
 #include "OcControlUtilsWin.h"
+#include "draw/ACXPVS.h"
+#include "draw/APXPVS.h"
 #include "draw/AdvGDIP.h"
 
 #include "windows/Application.h"
@@ -12,10 +14,12 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int)
 {
     using namespace classlib;
     // Module start-up before the main window exists: the utility modules, then the storage
-    // modules (the class library started with the process), then GDI+.
+    // modules (the class library started with the process), then GDI+ and the theme bindings.
     bcl::StartUtilityModules(instance);
     storage::RegisterExtraDragCursors();
     draw::GdiplusModuleInitialize();
+    draw::apxpvs::ThemeBindingInitialize();
+    draw::acxpvs::ThemeBindingInitialize();
     app::RegisterWindowClasses();
     Application->Initialize();
     Application->SetTitle(std::string(app::text::ApplicationTitle));
@@ -31,6 +35,8 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int)
         Application->Run();
     // The window goes before the modules stop: destroying it writes "Settings.ini".
     Application->DestroyComponents();
+    draw::acxpvs::ThemeBindingFinalize();
+    draw::apxpvs::ThemeBindingFinalize();
     draw::GdiplusModuleFinalize();
     bcl::StopUtilityModules(instance);
     return exitCode;
