@@ -3,7 +3,7 @@
 // halves, so every pixel away from the anti-aliased frames is exactly that colour.
 #include "draw/ButtonFace.h"
 
-#include "GuiTest.h"
+#include "PaintOnDib.h"
 
 #include <gtest/gtest.h>
 
@@ -21,12 +21,7 @@ constexpr uint32_t FacePx = 0x00C000;
 
 std::unique_ptr<Dib> Paint(int w, int h, const std::function<void(TCanvas*)>& paint)
 {
-  auto dib = std::make_unique<Dib>(w, h, 0xFFFFFF);
-  TCanvas canvas;
-  canvas.SetHandle(dib->dc());
-  paint(&canvas);
-  canvas.SetHandle(nullptr);
-  return dib;
+  return drawtest::PaintOnDib(w, h, paint);
 }
 
 std::unique_ptr<Dib> PlainFace(TColor border, bool focused, TGDIPGradient kind)
@@ -100,4 +95,41 @@ TEST(ButtonFace, DropDownPartWithSeparatorAndArrow)
     EXPECT_EQ(dib->Pixel(36, 14), FacePx);
     EXPECT_EQ(dib->Pixel(31, 15), FacePx);
   }
+}
+
+// Every GDI and GDI+ object the toolbar and panel painters create is gone when they return.
+TEST(ButtonFace, RepeatedPaintsLeaveNoObjectsBehind)
+{
+  TFont font;
+  font.SetName("Tahoma");
+  TGaugeSettings gauge;
+  gauge.Level0Color = gauge.Level1Color = gauge.Level2Color = gauge.Level3Color = 0x00FF00;
+  gauge.Level0ColorTo = gauge.Level1ColorTo = gauge.Level2ColorTo = gauge.Level3ColorTo = 0x008000;
+  gauge.Level1Perc = 30;
+  gauge.Level2Perc = 60;
+  gauge.ShowBorder = true;
+  gauge.ShowGradient = true;
+  gauge.GradientSteps = 11;
+  gauge.ShowPercentage = true;
+  gauge.IndicatePercent = true;
+  gauge.BackGround = clNone;
+  gauge.TextFont = &font;
+  auto paintAll = [&](TCanvas* c) {
+    DrawButtonContent(c, {0, 0, 60, 30}, Face, 0xFFFFFF, Face, 0x808080, 0x404040, ggRadial, ggVertical, "&Go", &font,
+                      nullptr, -1, true, 0, true, true, true, true, false, nullptr, 2, true);
+    DrawButtonContentSimple(c, {0, 0, 60, 30}, Face, Face, Face, Face, 0x404040, ggDiagonalBackward, ggRadial, "Go",
+                            &font, false, false, 0, false);
+    DrawMirrorGradient(c, {0, 0, 60, 30}, 10, Face, 0xFFFFFF, Face, 0x808080, 0x404040, 3);
+    DrawGauge(c, {0, 0, 60, 20}, 70, gauge);
+    RECT text{};
+    DrawPanelText(c, 2, DT_SINGLELINE | DT_VCENTER | DT_END_ELLIPSIS, {0, 0, 40, 20}, "A longer caption", &font, true,
+                  true, 2, true, false, text);
+    DrawButtonCaption(c, 2, {0, 0, 60, 20}, "Caption", L"", &font, true, true, 1, text);
+  };
+  Paint(60, 30, paintAll);
+  const DWORD before = GetGuiResources(GetCurrentProcess(), GR_GDIOBJECTS);
+  for (int i = 0; i < 100; ++i)
+    Paint(60, 30, paintAll);
+  EXPECT_EQ(GetGuiResources(GetCurrentProcess(), GR_GDIOBJECTS), before);
+  EXPECT_EQ(LiveNativeObjectCount(), 0);
 }

@@ -4,7 +4,7 @@
 
 #include "core/Streams.h"
 
-#include "GuiTest.h"
+#include "PaintOnDib.h"
 
 #include <gtest/gtest.h>
 
@@ -15,18 +15,12 @@
 
 using namespace classlib;
 using namespace draw;
+using drawtest::Px;
 using testsupport::Dib;
 
 namespace {
 
 constexpr uint32_t White = 0xFFFFFF;
-
-// A TColor (0x00BBGGRR) as a DIB pixel (0xRRGGBB).
-uint32_t Px(TColor c)
-{
-  c = ColorToRGB(c);
-  return ((c & 0xFF) << 16) | (c & 0xFF00) | ((c >> 16) & 0xFF);
-}
 
 // A graphic whose saved form is the given file bytes.
 class TBytesGraphic : public TGraphic {
@@ -45,18 +39,9 @@ class TBytesGraphic : public TGraphic {
   std::string bytes_;
 };
 
-// Paints with a canvas and a GDI+ surface on one white DIB; both are gone before pixels are read.
-std::unique_ptr<Dib> Paint(int w, int h, const std::function<void(TCanvas*, TGPGraphics*)>& paint)
+std::unique_ptr<Dib> Paint(int w, int h, const drawtest::Painter& paint)
 {
-  auto dib = std::make_unique<Dib>(w, h, White);
-  TCanvas canvas;
-  canvas.SetHandle(dib->dc());
-  {
-    auto graphics = TGPGraphics::CreateFromHDC(dib->dc());
-    paint(&canvas, graphics.get());
-  }
-  canvas.SetHandle(nullptr);
-  return dib;
+  return drawtest::PaintOnDib(w, h, paint);
 }
 
 }  // namespace

@@ -4,7 +4,7 @@
 #include "draw/PanelDrawing.h"
 #include "draw/ToolbarDrawing.h"
 
-#include "GuiTest.h"
+#include "PaintOnDib.h"
 
 #include <gtest/gtest.h>
 
@@ -14,26 +14,16 @@
 
 using namespace classlib;
 using namespace draw;
+using drawtest::Px;
 using testsupport::Dib;
 
 namespace {
 
 constexpr uint32_t White = 0xFFFFFF;
 
-uint32_t Px(TColor c)
-{
-  c = ColorToRGB(c);
-  return ((c & 0xFF) << 16) | (c & 0xFF00) | ((c >> 16) & 0xFF);
-}
-
 std::unique_ptr<Dib> Paint(int w, int h, const std::function<void(TCanvas*)>& paint, uint32_t fill = White)
 {
-  auto dib = std::make_unique<Dib>(w, h, fill);
-  TCanvas canvas;
-  canvas.SetHandle(dib->dc());
-  paint(&canvas);
-  canvas.SetHandle(nullptr);
-  return dib;
+  return drawtest::PaintOnDib(w, h, paint, fill);
 }
 
 bool ColumnTouched(const Dib& dib, int x, int y0, int y1, uint32_t background)
