@@ -4,6 +4,7 @@
 
 #include "BcStartup.h"
 #include "OcControlUtilsWin.h"
+#include "PngObject.h"
 #include "draw/ACXPVS.h"
 #include "draw/APXPVS.h"
 #include "draw/AdvGDIP.h"
@@ -14,12 +15,14 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int)
 {
     using namespace classlib;
     // Module start-up before the main window exists: the utility modules, then the storage
-    // modules (the class library started with the process), then GDI+ and the theme bindings.
+    // modules (the class library started with the process), then GDI+, the theme bindings and
+    // the "PNG" picture format.
     bcl::StartUtilityModules(instance);
     storage::RegisterExtraDragCursors();
     draw::GdiplusModuleInitialize();
     draw::apxpvs::ThemeBindingInitialize();
     draw::acxpvs::ThemeBindingInitialize();
+    png::PngCodecInitialize();
     app::RegisterWindowClasses();
     Application->Initialize();
     Application->SetTitle(std::string(app::text::ApplicationTitle));
@@ -35,6 +38,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int)
         Application->Run();
     // The window goes before the modules stop: destroying it writes "Settings.ini".
     Application->DestroyComponents();
+    png::PngCodecFinalize();
     draw::acxpvs::ThemeBindingFinalize();
     draw::apxpvs::ThemeBindingFinalize();
     draw::GdiplusModuleFinalize();

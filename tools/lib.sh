@@ -16,6 +16,7 @@ PACKAGES=(
   cmake make googletest
   clang libclang-rt-14-dev
   python3 fpc srecord gputils binutils-multiarch python3-pefile gifsicle
+  zlib1g-dev libpng-dev pngcheck
 )
 
 log() { printf '== %s\n' "$*" >&2; }

@@ -115,6 +115,12 @@ class TReader : public TFiler {
     // Raises EReadError "Invalid property value".
     [[noreturn]] static void PropValueError();
 
+    // Nesting of structures that a reader's client reads recursively (lists of objects that
+    // hold lists): EnterNesting raises EReadError "Invalid stream format" beyond
+    // MaxStreamNesting levels; each successful call is paired with LeaveNesting.
+    void EnterNesting();
+    void LeaveNesting() { --nesting_; }
+
 private:
     struct Fixup {
         TPersistent* instance;
@@ -126,7 +132,6 @@ private:
     void ReadPropValue(TPersistent* instance, const TPropInfo& prop);
     void FixupReferences();
     TComponent* FindReference(const std::string& name) const;
-    void EnterNesting();
 
     TComponent* owner_ = nullptr;
     TComponent* parent_ = nullptr;

@@ -38,6 +38,8 @@ CLASSLIB_DECLARE_EXCEPTION(EConvertError, Exception);
 CLASSLIB_DECLARE_EXCEPTION(EInvalidOperation, Exception);
 CLASSLIB_DECLARE_EXCEPTION(EInvalidCast, Exception);
 CLASSLIB_DECLARE_EXCEPTION(EInvalidPointer, Exception);
+// An interface asked of an object that does not implement it (InterfaceCast).
+CLASSLIB_DECLARE_EXCEPTION(EIntfCastError, Exception);
 CLASSLIB_DECLARE_EXCEPTION(EAssignError, Exception);
 CLASSLIB_DECLARE_EXCEPTION(EComponentError, Exception);
 CLASSLIB_DECLARE_EXCEPTION(EPropertyError, Exception);
@@ -85,6 +87,8 @@ inline constexpr const char* ClassNotFound = "Class %s not found";
 inline constexpr const char* DuplicateClass = "A class named %s already exists";
 inline constexpr const char* AbstractClass = "Cannot create an instance of abstract class %s";
 inline constexpr const char* InvalidCast = "Invalid class typecast";
+inline constexpr const char* IntfCastError = "Interface not supported";
+inline constexpr const char* InvalidPointer = "Invalid pointer operation";
 inline constexpr const char* MethodNotFound = "Method %s not found";
 inline constexpr const char* UnknownIdentifier = "Unknown identifier '%s'.";
 inline constexpr const char* AncestorNotFound = "Ancestor for '%s' not found";

@@ -3,6 +3,10 @@
 #include "core/SysUtils.h"
 #include "core/TypeInfo.h"
 
+#include <cstring>
+#include <mutex>
+#include <random>
+
 namespace classlib {
 
 std::string GUIDToString(const TGUID& g)
@@ -28,6 +32,27 @@ TGUID StringToGUID(std::string_view text)
     std::copy(text.begin(), text.end(), buf);
     buf[38] = 0;
     return TGUID::FromText(buf);
+}
+
+TGUID CreateGUID()
+{
+    static std::mutex lock;
+    static std::random_device source;
+    uint8_t bytes[16];
+    {
+        std::lock_guard<std::mutex> guard(lock);
+        for (size_t i = 0; i < sizeof bytes; i += 4) {
+            const uint32_t r = source();
+            std::memcpy(bytes + i, &r, 4);
+        }
+    }
+    TGUID g;
+    g.D1 = bytes[0] | (bytes[1] << 8) | (bytes[2] << 16) | (uint32_t{bytes[3]} << 24);
+    g.D2 = static_cast<uint16_t>(bytes[4] | (bytes[5] << 8));
+    g.D3 = static_cast<uint16_t>(((bytes[6] | (bytes[7] << 8)) & 0x0FFF) | 0x4000);
+    std::memcpy(g.D4, bytes + 8, 8);
+    g.D4[0] = static_cast<uint8_t>((g.D4[0] & 0x3F) | 0x80);
+    return g;
 }
 
 // ---- TObject --------------------------------------------------------------------------------
@@ -82,6 +107,8 @@ int TInterfacedObject::Release()
         Free();
     return count;
 }
+
+CLASSLIB_PUBLISH(TAggregatedObject) {}
 
 // ---- TPersistent ----------------------------------------------------------------------------
 

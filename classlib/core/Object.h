@@ -11,6 +11,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <type_traits>
 
 namespace classlib {
 
@@ -67,6 +68,8 @@ struct TGUID {
 // Upper-case brace form; StringToGUID raises EConvertError for an ill-formed text.
 std::string GUIDToString(const TGUID& guid);
 TGUID StringToGUID(std::string_view text);
+// A new random identifier (version 4, RFC 4122 variant), as the platform's GUID generator.
+TGUID CreateGUID();
 
 // The base of every interface: query by GUID and reference counting. An interface type
 // declares its identity as `static constexpr TGUID IID`.
@@ -91,6 +94,9 @@ public:
     TInterfacePtr(I* p) : p_(p) { if (p_) p_->AddRef(); }
     TInterfacePtr(const TInterfacePtr& o) : TInterfacePtr(o.p_) {}
     TInterfacePtr(TInterfacePtr&& o) noexcept : p_(o.p_) { o.p_ = nullptr; }
+    // From a reference to a derived interface (IShape -> IInterface).
+    template <class J, class = std::enable_if_t<std::is_convertible_v<J*, I*> && !std::is_same_v<J, I>>>
+    TInterfacePtr(const TInterfacePtr<J>& o) : TInterfacePtr(static_cast<I*>(o.Get())) {}
     ~TInterfacePtr() { Reset(); }
     TInterfacePtr& operator=(TInterfacePtr o) noexcept { std::swap(p_, o.p_); return *this; }
 
@@ -114,6 +120,77 @@ public:
 
 private:
     I* p_ = nullptr;
+};
+
+// The interface `iid` of the object behind `instance`, with a reference added; false (and
+// `*obj` cleared) when `instance` is empty or does not support it. For identifiers known only
+// at run time; TInterfacePtr::Query covers the typed case.
+inline bool QueryByID(IInterface* instance, const TGUID& iid, void** obj)
+{
+    *obj = nullptr;
+    return instance && instance->QueryInterface(iid, obj);
+}
+
+// The object identity behind an interface (its IInterface), used to compare two interface
+// references for "same object"; empty for an empty reference.
+inline TInterfacePtr<IInterface> InterfaceIdentity(IInterface* instance)
+{
+    void* obj = nullptr;
+    return QueryByID(instance, IInterface::IID, &obj) ? TInterfacePtr<IInterface>::Attach(static_cast<IInterface*>(obj))
+                                                     : TInterfacePtr<IInterface>();
+}
+inline bool SameInterfaceObject(IInterface* a, IInterface* b)
+{
+    return InterfaceIdentity(a) == InterfaceIdentity(b);
+}
+
+// The `as` cast of interfaces: the interface I of the object behind `instance`; an empty
+// reference stays empty, an object without I raises EIntfCastError "Interface not supported".
+template <class I, class J>
+TInterfacePtr<I> InterfaceCast(const TInterfacePtr<J>& instance)
+{
+    if (!instance)
+        return {};
+    TInterfacePtr<I> result = instance.template Query<I>();
+    if (!result)
+        throw EIntfCastError(messages::IntfCastError);
+    return result;
+}
+
+// A class that implements interfaces besides one it inherits sees one IInterface per interface
+// base; C++ needs the three operations restated in that class so that every one of them is
+// answered by the implementation of `Base`. Put it in the class body (public section).
+#define CLASSLIB_IINTERFACE_OF(Base)                                                            \
+    bool QueryInterface(const ::classlib::TGUID& iid, void** obj) override                     \
+    {                                                                                          \
+        return Base::QueryInterface(iid, obj);                                                 \
+    }                                                                                          \
+    int AddRef() override { return Base::AddRef(); }                                           \
+    int Release() override { return Base::Release(); }
+
+// Aggregation: the interface side of an object that implements interfaces on behalf of another
+// one, its controller. Queries, references and identity are the controller's: an interface
+// obtained through the aggregated object keeps the controller alive and casts back to the
+// controller's interfaces, and the aggregated object itself is never counted (the controller
+// owns it). The controller is held without a reference.
+template <class Base>
+class TAggregated : public Base, public IInterface {
+public:
+    using Base::Base;
+
+    bool QueryInterface(const TGUID& iid, void** obj) override { return QueryByID(controller_, iid, obj); }
+    int AddRef() override { return controller_ ? controller_->AddRef() : -1; }
+    int Release() override { return controller_ ? controller_->Release() : -1; }
+
+    // The controller as a counted reference.
+    TInterfacePtr<IInterface> Controller() const { return controller_; }
+
+protected:
+    IInterface* ControllerIntf() const { return controller_; }
+    void SetController(IInterface* controller) { controller_ = controller; }
+
+private:
+    IInterface* controller_ = nullptr;
 };
 
 // ---- TObject --------------------------------------------------------------------------------
@@ -197,6 +274,12 @@ class TInterfacedObject : public TObject, public IInterface {
 
 private:
     int refCount_ = 0;
+};
+
+// The plain aggregated object: a TObject whose interfaces belong to its controller.
+class TAggregatedObject : public TAggregated<TObject> {
+    CLASSLIB_CLASS(TAggregatedObject, TObject)
+    explicit TAggregatedObject(IInterface* controller) { SetController(controller); }
 };
 
 // ---- Sets -----------------------------------------------------------------------------------
