@@ -8,6 +8,7 @@
 #include "draw/ACXPVS.h"
 #include "draw/APXPVS.h"
 #include "draw/AdvGDIP.h"
+#include "draw/JPEGImage.h"
 
 #include "windows/Application.h"
 
@@ -15,8 +16,9 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int)
 {
     using namespace classlib;
     // Module start-up before the main window exists: the utility modules, then the storage
-    // modules (the class library started with the process), then GDI+, the theme bindings and
-    // the "PNG" picture format.
+    // modules (the class library started with the process, the JPEG format joining its
+    // picture formats), then GDI+, the theme bindings and the "PNG" picture format.
+    draw::JpegModuleInitialize();
     bcl::StartUtilityModules(instance);
     storage::RegisterExtraDragCursors();
     draw::GdiplusModuleInitialize();
@@ -43,5 +45,6 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int)
     draw::apxpvs::ThemeBindingFinalize();
     draw::GdiplusModuleFinalize();
     bcl::StopUtilityModules(instance);
+    draw::JpegModuleFinalize();
     return exitCode;
 }

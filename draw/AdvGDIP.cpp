@@ -25,6 +25,7 @@ ULONG_PTR Token = 0;
 Gdiplus::GdiplusStartupInput StartupInput;
 Gdiplus::GdiplusStartupOutput StartupOutput;
 int InitCount = 0;
+bool Running = false;
 std::atomic<int> LiveObjects{0};
 
 void StartGdiplus()
@@ -37,8 +38,8 @@ void StartGdiplus()
     StartupInput.SuppressBackgroundThread = FALSE;
     StartupInput.SuppressExternalCodecs = FALSE;
     StartupOutput = {};
-    // Not checked: a failed start-up is made up for by the allocation retry.
-    Gdiplus::GdiplusStartup(&Token, &StartupInput, &StartupOutput);
+    // A failed start-up is made up for by the allocation retry.
+    Running = Gdiplus::GdiplusStartup(&Token, &StartupInput, &StartupOutput) == Gdiplus::Ok;
 }
 
 // True when this code is part of a library loaded by another program rather than of the
@@ -129,7 +130,8 @@ TGPRectF BuildRectF(float x, float y, float width, float height)
 
 void GdiplusModuleInitialize()
 {
-    if (InitCount++ == 0)
+    // A wrapper made before the module started may have started GDI+ already.
+    if (InitCount++ == 0 && !Running)
         StartGdiplus();
 }
 
@@ -137,8 +139,10 @@ void GdiplusModuleFinalize()
 {
     if (InitCount == 0 || --InitCount != 0)
         return;
-    if (!RunsInsideLibrary())
+    if (!RunsInsideLibrary()) {
         Gdiplus::GdiplusShutdown(Token);
+        Running = false;
+    }
 }
 
 int LiveNativeObjectCount()
@@ -150,6 +154,10 @@ int LiveNativeObjectCount()
 
 void* TGdiplusBase::operator new(std::size_t size)
 {
+    // Some GDI+ implementations (Wine's) still allocate after a shut-down: a wrapper made then
+    // starts GDI+ again all the same.
+    if (!Running)
+        StartGdiplus();
     void* memory = gp::GdipAlloc(size);
     if (!memory) {
         // GDI+ is not running (never started, or shut down): start it and ask once more.

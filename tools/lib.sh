@@ -17,6 +17,7 @@ PACKAGES=(
   clang libclang-rt-14-dev
   python3 fpc srecord gputils binutils-multiarch python3-pefile gifsicle
   zlib1g-dev libpng-dev pngcheck
+  dpkg-dev libjpeg62-turbo-dev libjpeg-turbo-progs
 )
 
 log() { printf '== %s\n' "$*" >&2; }
@@ -50,6 +51,50 @@ export CCACHE_BASEDIR=$ROOT
 export CCACHE_NOHASHDIR=1
 CACHED=(-DCMAKE_C_COMPILER_LAUNCHER=ccache -DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
 
+# A deb-src line for the configured Debian suite, so that `apt-get source` works; added (and the
+# package lists updated) only when the sources have none.
+ensure_deb_src() {
+  grep -rqsE '^[[:space:]]*(deb-src[[:space:]]|Types:.*deb-src)' /etc/apt/sources.list /etc/apt/sources.list.d/ &&
+    return 0
+  local suite uri
+  suite=$(grep -rhsE '^Suites:' /etc/apt/sources.list.d/*.sources | head -n 1 | awk '{print $2}')
+  uri=$(grep -rhsE '^URIs:' /etc/apt/sources.list.d/*.sources | head -n 1 | awk '{print $2}')
+  if [ -z "$suite" ]; then
+    suite=$(grep -hsE '^deb[[:space:]]' /etc/apt/sources.list | head -n 1 | awk '{print $3}')
+    uri=$(grep -hsE '^deb[[:space:]]' /etc/apt/sources.list | head -n 1 | awk '{print $2}')
+  fi
+  [ -n "$suite" ] || suite=$(. /etc/os-release && echo "$VERSION_CODENAME")
+  [ -n "$uri" ] || uri=http://deb.debian.org/debian
+  log "adding a deb-src line for $suite"
+  local sudo=""
+  [ "$(id -u)" -eq 0 ] || sudo=sudo
+  (
+    flock 9
+    printf 'Types: deb-src\nURIs: %s\nSuites: %s\nComponents: main\nSigned-By: /usr/share/keyrings/debian-archive-keyring.gpg\n' \
+      "$uri" "$suite" | $sudo tee /etc/apt/sources.list.d/brenvik-deb-src.sources >/dev/null
+    $sudo apt-get update -q
+  ) 9>/tmp/brenvik-apt.lock
+}
+
+# libjpeg-turbo for the Windows builds: Debian's source package, fetched once into the build
+# tree (each Windows build then compiles it once, static, in its own tree). Sets JPEG_SOURCE.
+JPEG_SOURCE_PARENT=$BUILD/third-party
+fetch_jpeg_source() {
+  local stamp=$JPEG_SOURCE_PARENT/libjpeg-turbo.source
+  if [ -f "$stamp" ] && [ -f "$(cat "$stamp")/CMakeLists.txt" ]; then
+    JPEG_SOURCE=$(cat "$stamp")
+    return 0
+  fi
+  ensure_deb_src || return 1
+  log "fetching the libjpeg-turbo source package"
+  rm -rf "$JPEG_SOURCE_PARENT"
+  mkdir -p "$JPEG_SOURCE_PARENT"
+  (cd "$JPEG_SOURCE_PARENT" && apt-get source -q libjpeg-turbo >&2) || return 1
+  JPEG_SOURCE=$(find "$JPEG_SOURCE_PARENT" -mindepth 1 -maxdepth 1 -type d -name 'libjpeg-turbo-*' | head -n 1)
+  [ -f "$JPEG_SOURCE/CMakeLists.txt" ] || return 1
+  echo "$JPEG_SOURCE" >"$stamp"
+}
+
 # The Windows builds: $BUILD/win is the product (i686), $BUILD/win64 the same code for x86_64,
 # whose tests run where this machine cannot run 32-bit programs.
 # build_windows_arch <32|64> [target...]
@@ -57,8 +102,9 @@ build_windows_arch() {
   local arch=$1 dir toolchain
   shift
   if [ "$arch" = 32 ]; then dir=$BUILD/win toolchain=mingw32; else dir=$BUILD/win64 toolchain=mingw64; fi
+  fetch_jpeg_source || return 1
   cmake -S "$ROOT" -B "$dir" -DCMAKE_TOOLCHAIN_FILE="$ROOT/cmake/toolchain-$toolchain.cmake" \
-    "${CACHED[@]}" >/dev/null
+    -DBRENVIK_LIBJPEG_SOURCE="$JPEG_SOURCE" "${CACHED[@]}" >/dev/null
   cmake --build "$dir" -j "$JOBS" ${1:+--target "$@"}
 }
 

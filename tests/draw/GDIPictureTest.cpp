@@ -119,18 +119,25 @@ TEST(GDIPicture, ABmpIsDrawnInItsNaturalSizeWithoutItsBottomLeftColour)
     }
 }
 
-TEST(GDIPicture, UndecodableBytesMeasureZeroAndDrawNothing)
+TEST(GDIPicture, UndecodableOrTruncatedBytesMeasureZeroAndDrawNothing)
 {
-    TGDIPPicture picture;
-    TStringStream junk(std::string("not an image at all"));
-    EXPECT_NO_THROW(picture.LoadFromStream(junk));
-    EXPECT_FALSE(picture.Empty());
-    EXPECT_EQ(picture.Width(), 0);
-    EXPECT_EQ(picture.Height(), 0);
-    Dib dib(10, 10, 0x123456);
-    DibCanvas c(dib);
-    EXPECT_NO_THROW(picture.Draw(&c.canvas, RECT{0, 0, 10, 10}));
-    EXPECT_EQ(dib.Pixel(5, 5), 0x123456u);
+    const std::string damaged[] = {
+        "not an image at all",
+        drawtest::FixtureBytes("quadrants.png").substr(0, 40),  // ends inside the header chunk
+        drawtest::FixtureBytes("quadrants.gif").substr(0, 12),  // ends inside the screen descriptor
+    };
+    for (const std::string& bytes : damaged) {
+        TGDIPPicture picture;
+        TStringStream stream(bytes);
+        EXPECT_NO_THROW(picture.LoadFromStream(stream));
+        EXPECT_FALSE(picture.Empty());
+        EXPECT_EQ(picture.Width(), 0);
+        EXPECT_EQ(picture.Height(), 0);
+        Dib dib(10, 10, 0x123456);
+        DibCanvas c(dib);
+        EXPECT_NO_THROW(picture.Draw(&c.canvas, RECT{0, 0, 10, 10}));
+        EXPECT_EQ(dib.Pixel(5, 5), 0x123456u);
+    }
 }
 
 TEST(GDIPicture, AssignCopiesAnotherPicturesBytes)
