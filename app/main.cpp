@@ -18,8 +18,8 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int)
     using namespace classlib;
     // Module start-up before the main window exists: the utility modules, then the storage
     // modules (the class library started with the process, the JPEG format joining its
-    // picture formats), then GDI+, the theme bindings
-    // the data provider classes and the "PNG" picture format.
+    // picture formats), then GDI+, the theme bindings, the data provider classes and the "PNG"
+    // picture format.
     draw::JpegModuleInitialize();
     bcl::StartUtilityModules(instance);
     storage::RegisterExtraDragCursors();

@@ -15,7 +15,7 @@ PACKAGES=(
   xvfb imagemagick x11-utils fonts-wine fonts-liberation
   cmake make googletest
   clang libclang-rt-14-dev
-  python3 fpc srecord gputils binutils-multiarch python3-pefile coreutils
+  python3 fpc srecord gputils binutils-multiarch python3-pefile coreutils gifsicle
   zlib1g-dev libpng-dev pngcheck
   dpkg-dev libjpeg62-turbo-dev libjpeg-turbo-progs
 )
