@@ -1,31 +1,10 @@
 #include "draw/OcThemes.h"
 
-#include "draw/APXPVS.h"
+#include "windows/Themes.h"
 
 using namespace classlib;
 
 namespace draw {
-
-bool TThemeServices::ThemesEnabled() const
-{
-  return apxpvs::ThemeLibraryLoaded() && apxpvs::IsThemeActive && apxpvs::IsAppThemed && apxpvs::IsThemeActive() &&
-         apxpvs::IsAppThemed();
-}
-
-void TThemeServices::DrawParentBackground(HWND window, HDC dc, const RECT* rect) const
-{
-  if (apxpvs::ThemeLibraryLoaded() && apxpvs::DrawThemeParentBackground)
-  {
-    RECT copy = *rect;  // the binding's signature takes a writable rectangle
-    apxpvs::DrawThemeParentBackground(window, dc, &copy);
-  }
-}
-
-TThemeServices& ThemeServicesInstance()
-{
-  static TThemeServices services;
-  return services;
-}
 
 void PaintControlBackground(TControl* control, TCanvas* canvas, const RECT& rect, bool needsParentBackground)
 {
@@ -37,13 +16,13 @@ void PaintControlBackgroundColor(TControl* control, TCanvas* canvas, const RECT&
 {
   TWinControl* parent = control->Parent();
   const bool parentPaints =
-      ThemeServicesInstance().ThemesEnabled() && parent &&
+      ThemeServices()->ThemesEnabled() && parent &&
       (color == parent->Color() || ColorToRGB(color) == ColorToRGB(parent->Color())) &&
       (!needsParentBackground || control->ControlStyle().Contains(csParentBackground));
   if (parentPaints) {
     auto* windowed = dynamic_cast<TWinControl*>(control);
     if (windowed && !windowed->DoubleBuffered())
-      ThemeServicesInstance().DrawParentBackground(windowed->Handle(), canvas->Handle(), &rect);
+      ThemeServices()->DrawParentBackground(windowed->Handle(), canvas->Handle(), &rect);
     else
       PaintParentBackground(control, canvas->Handle(), rect);
     return;

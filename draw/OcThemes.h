@@ -11,16 +11,8 @@ namespace draw {
 // The rectangle that means "no clipping".
 constexpr RECT NoClipRect{2147483647, 2147483647, 2147483647, 2147483647};
 
-// What the background painters ask of the visual-styles service (through the styled panel's
-// theme binding, which must have been started).
-class TThemeServices {
- public:
-  // A visual style is active for this program.
-  bool ThemesEnabled() const;
-  // Lets the parent window of `window` paint its background into `dc` over `rect`.
-  void DrawParentBackground(HWND window, HDC dc, const RECT* rect) const;
-};
-TThemeServices& ThemeServicesInstance();
+// The background painters ask the class library's theme services whether visual styles are on
+// and let them paint the parent.
 
 // PaintControlBackgroundColor with the canvas's brush colour.
 void PaintControlBackground(classlib::TControl* control, classlib::TCanvas* canvas, const RECT& rect,

@@ -2,6 +2,7 @@
 // on (Wine reports them active), otherwise the colour is filled; the parent's erase runs with
 // the context moved to the control and clipped, and both are put back.
 #include "draw/OcThemes.h"
+#include "windows/Themes.h"
 #include "draw/APXPVS.h"
 #include "draw/OcExControls.h"
 
@@ -60,7 +61,7 @@ class BackgroundTest : public ::testing::Test {
 
 TEST_F(BackgroundTest, ParentEraseRunsMovedByEitherOffsetAndClipped)
 {
-  ASSERT_TRUE(ThemeServicesInstance().ThemesEnabled());
+  ASSERT_TRUE(classlib::ThemeServices()->ThemesEnabled());
   Dib dib(60, 40, 0xFFFFFF);
   PaintParentBackground(control, dib.dc(), RECT{0, 0, 30, 20});
   EXPECT_EQ(erases, 1);
