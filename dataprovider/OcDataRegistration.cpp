@@ -1,6 +1,6 @@
 // The framework module's start-up: its classes go to the class registry so that streams can
 // create them by name. The row view is left out on purpose: it is never streamed.
-#include "dataprovider/OcDataAspects.h"
+#include "dataprovider/OcDataFacets.h"
 #include "dataprovider/OcDataConsumer.h"
 #include "dataprovider/OcDataContexts.h"
 

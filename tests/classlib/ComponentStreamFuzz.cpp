@@ -2,6 +2,7 @@
 // with every property kind) and to the binary-to-text converter. Any input must end in a
 // result or a class-library exception, never in a crash or a leak.
 #include "StreamFixture.h"
+#include "../support/FuzzInput.h"
 
 #include "core/FormText.h"
 
@@ -17,15 +18,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     static const bool registered = (RegisterFixtureClasses(), true);
     (void)registered;
     static const std::string sample = SampleStream();
-    std::string bytes(reinterpret_cast<const char*>(data), size);
-    // Inputs starting with 'P' patch the sample stream (offset from the next two bytes), so the
-    // search reaches deep into valid streams without a seed corpus.
-    if (size >= 3 && data[0] == 'P') {
-        const size_t offset = (data[1] | (data[2] << 8)) % sample.size();
-        std::string patched = sample;
-        patched.replace(offset, std::min(size - 3, patched.size() - offset), bytes.substr(3));
-        bytes = patched;
-    }
+    const std::string bytes = FuzzStreamBytes(sample, data, size);
     try {
         TStringStream in(bytes);
         TComponent* root = ReadComponentFromStream(in, nullptr);

@@ -3,6 +3,7 @@
 // in a tree read completely, or in a stream read error or a framework error with the tree as
 // it was; never in a crash, a leak or another exception.
 #include "ProviderFixture.h"
+#include "../support/FuzzInput.h"
 
 #include "core/Streams.h"
 
@@ -51,15 +52,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     static const bool registered = (RegisterFixtureClasses(), true);
     (void)registered;
     static const std::string sample = SampleStream();
-    std::string bytes(reinterpret_cast<const char*>(data), size);
-    // Inputs starting with 'P' patch the sample stream (offset from the next two bytes), so the
-    // search reaches deep into valid trees without a seed corpus.
-    if (size >= 3 && data[0] == 'P') {
-        const size_t offset = (data[1] | (data[2] << 8)) % sample.size();
-        std::string patched = sample;
-        patched.replace(offset, std::min(size - 3, patched.size() - offset), bytes.substr(3));
-        bytes = patched;
-    }
+    const std::string bytes = FuzzStreamBytes(sample, data, size);
     TTestProvider provider(nullptr);
     AddTextItem(provider.Data(), "Kept", "before");
     const std::string before = Dump(provider.Data());

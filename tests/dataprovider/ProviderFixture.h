@@ -3,7 +3,7 @@
 // (published as "Data", so its tree streams as "Data.Items"), optionally a root context list,
 // keeps the listener, consumer and context stacks the contract asks for, and logs every
 // notice it passes on.
-#include "dataprovider/OcDataAspects.h"
+#include "dataprovider/OcDataFacets.h"
 #include "dataprovider/OcDataConsumer.h"
 #include "dataprovider/OcDataContexts.h"
 #include "dataprovider/OcDataViewList.h"

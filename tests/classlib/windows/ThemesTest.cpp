@@ -38,8 +38,7 @@ TEST(Themes, EnabledStateIsTheSystemsAndABindingIsComplete)
 // A themed push button drawn by the services is what uxtheme itself draws.
 TEST(Themes, DrawElementPaintsWhatTheSystemPaints)
 {
-    if (!ThemeServices()->ThemesEnabled())
-        GTEST_SKIP() << "visual styles are off on this system";
+    ASSERT_TRUE(ThemeServices()->ThemesEnabled()) << "visual styles are on in the test prefix";
     constexpr int kPushButton = 1, kNormal = 1; // BP_PUSHBUTTON, PBS_NORMAL
     const RECT rect{2, 2, 62, 26};
     Dib ours(64, 28, 0x123456);

@@ -1,4 +1,4 @@
-#include "dataprovider/OcDataAspects.h"
+#include "dataprovider/OcDataFacets.h"
 
 namespace dataprovider {
 
