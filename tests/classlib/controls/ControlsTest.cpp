@@ -236,6 +236,8 @@ TEST_F(ControlsTest, MouseEnterAndLeaveArriveInOrder)
     panel->SetBounds(100, 10, 80, 60);
     hook(panel, "Panel");
     hook(form, "Form");
+    // The pointer starts outside the form, wherever an earlier test left it.
+    SetCursorPos(600, 600);
     form->Show();
     ASSERT_TRUE(PumpUntil([&] { return IsWindowVisible(form->Handle()); }));
 
