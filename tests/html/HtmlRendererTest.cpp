@@ -252,6 +252,12 @@ TEST(HtmlRendererTest, ImageListImagesAtTheirPlace) {
     });
     EXPECT_EQ(r.Count(kGreen), c.green) << c.text;
   }
+  // A system icon reserves the system's small or large icon size.
+  for (const auto& [text, width] : {std::pair<const char*, int>{R"(<IMG src="SSYS:.txt">)", GetSystemMetrics(SM_CXSMICON)},
+                                    std::pair<const char*, int>{R"(<IMG src="lsys:.txt">)", GetSystemMetrics(SM_CXICON)}}) {
+    const Rendered r(100, 60, text, [](HtmlDrawRequest& q) { q.MeasureOnly = true; });
+    EXPECT_EQ(r.result.TextWidth, width + 2) << text;
+  }
   // The image reserves its 96-DPI size in the line: the text after it starts 16 pixels on.
   const Rendered r(100, 40, R"(<IMG src="IDX:1">x)", [&](HtmlDrawRequest& q) { q.Images = &images.list; });
   EXPECT_EQ(r.Count(kRed, RECT{1, 0, 17, 16}), 16 * 16);
