@@ -1,6 +1,8 @@
 #include "OcWndProcHook.h"
 
+#include "core/ComponentStream.h"
 #include "windows/Application.h"
+#include "windows/Forms.h"
 
 #include <algorithm>
 #include <utility>
