@@ -330,10 +330,10 @@ void THTMLComboBox::SetEditHeight(int value)
 }
 
 // The window takes the sizes set while it did not exist (a form layout sets them before any
-// window is made).
-void THTMLComboBox::CreateWnd()
+// window is made), after the font it gets on creation (which resizes the edit field).
+void THTMLComboBox::CreateHandle()
 {
-    TBaseCustomComboBox::CreateWnd();
+    TBaseCustomComboBox::CreateHandle();
     if (pendingDropWidth_ >= 0)
         SendMessageA(Handle(), CB_SETDROPPEDWIDTH, static_cast<WPARAM>(pendingDropWidth_), 0);
     if (pendingEditHeight_ >= 0) {

@@ -124,7 +124,7 @@ class THTMLComboBox : public TBaseCustomComboBox {
 
 protected:
     void Notification(classlib::TComponent* component, classlib::TOperation operation) override;
-    void CreateWnd() override;
+    void CreateHandle() override;
     void DrawItem(int index, RECT rect, classlib::TOwnerDrawState state) override;
     void MeasureItem(int index, int& height) override;
     void MouseMove(classlib::TShiftState shift, int x, int y) override;

@@ -14,7 +14,13 @@ using namespace classlib;
 
 namespace controls {
 
+CLASSLIB_DEFINE_ENUM(TAutoSizeType, "asVertical", "asHorizontal", "asBoth")
+CLASSLIB_DEFINE_ENUM(TGradientType, "gtFullHorizontal", "gtFullVertical", "gtBottomLine", "gtCenterLine",
+                     "gtTopLine")
+CLASSLIB_DEFINE_ENUM(TVAlignment, "tvaTop", "tvaCenter", "tvaBottom")
+
 CLASSLIB_PUBLISH(TCustomHTMLabel) {}
+CLASSLIB_PUBLISH(TAdvOfficeImage) {}
 
 CLASSLIB_PUBLISH(THTMLabel)
 {
@@ -228,6 +234,11 @@ bool TCustomHTMLabel::DrawHtml(html::HtmlDrawRequest& request, html::HtmlDrawRes
     request.PictureCache = pictureCache_.get();
     request.PictureContainer = pictureContainer_;
     request.LineSpacing = 0;
+    return RenderHtml(request, result);
+}
+
+bool TCustomHTMLabel::RenderHtml(const html::HtmlDrawRequest& request, html::HtmlDrawResult& result)
+{
     return html::DrawHtmlText(request, result);
 }
 

@@ -80,6 +80,8 @@ protected:
     virtual void HTMLChanged();
     // The renderer with the label's fixed inputs filled in (focus, word wrap, pictures).
     virtual bool DrawHtml(html::HtmlDrawRequest& request, html::HtmlDrawResult& result);
+    // The renderer itself (DrawHtmlText), called by DrawHtml with the complete request.
+    virtual bool RenderHtml(const html::HtmlDrawRequest& request, html::HtmlDrawResult& result);
     // A request for the label's text on its canvas, with the label's colours.
     html::HtmlDrawRequest TextRequest(const RECT& rect, int x, int y, int hotIndex, bool hitTestOnly);
     void InvalidateAnchorRect(const RECT& rect);

@@ -16,6 +16,11 @@ using namespace dataprovider;
 
 namespace controls {
 
+CLASSLIB_DEFINE_ENUM(TShadowPosition, "spLeftTop", "spLeftBottom", "spRightBottom", "spRightTop")
+CLASSLIB_DEFINE_ENUM(TOcTextEllipsis, "teNone", "teWordEllipsis", "tePathEllipsis", "teEndEllipsis")
+CLASSLIB_DEFINE_ENUM(TOcTrackFontOption, "hoFollowFont", "hoPreserveCharSet", "hoPreserveColor",
+                     "hoPreserveHeight", "hoPreserveName", "hoPreservePitch", "hoPreserveStyle")
+
 CLASSLIB_PUBLISH(TOcCustomLabel) {}
 
 CLASSLIB_PUBLISH(TOcLabel)

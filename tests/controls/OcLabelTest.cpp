@@ -187,6 +187,7 @@ TEST_F(LabelTest, ShadowIsDrawnFirstAndOffsetTowardItsPosition)
         label->SetShadowColor(ShadowColour);
         label->SetShadowSize(c.size);
         label->SetShadowPos(c.position);
+        label->SetMargin(4); // room for a shadow left of or above the text
         label->SetCaption("Shade");
         const auto dib = Render();
         const RECT area = BoundsOf(label);
