@@ -254,10 +254,20 @@ TEST_F(LabelTest, AnchorHoverUnderlinesInTheHoverColourWithTheHandCursor)
     auto dib = Render();
     EXPECT_GT(CountPixels(*dib, BoundsOf(label), Rgb(clBlue)), 10); // URLColor before hovering
 
+    const int linkPixels = CountPixels(*dib, BoundsOf(label), Rgb(clBlue));
     Mouse(label, WM_MOUSEMOVE, 5, 8);
     EXPECT_EQ(label->Cursor(), crHandPoint);
     EXPECT_EQ(log.enters, std::vector<std::string>{"step2"});
     EXPECT_NE(label->HotIndex(), -1);
+    // The hovered anchor draws in HoverFontColor, underlined: more ink than before.
+    dib = Render();
+    const int hoverPixels = CountPixels(*dib, BoundsOf(label), Rgb(0x0000FF));
+    EXPECT_GT(hoverPixels, linkPixels);
+    const RECT hoverInk = InkBox(*dib, BoundsOf(label), Rgb(0x0000FF));
+    int underline = 0;
+    for (int x = hoverInk.left; x < hoverInk.right; ++x)
+        underline += dib->Pixel(x, hoverInk.bottom - 1) == Rgb(0x0000FF);
+    EXPECT_GT(underline, (hoverInk.right - hoverInk.left) * 3 / 4) << "no underline";
 
     Mouse(label, WM_MOUSEMOVE, 190, 25);
     EXPECT_EQ(label->Cursor(), crDefault);
