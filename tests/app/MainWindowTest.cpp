@@ -76,12 +76,37 @@ TEST_F(MainWindow, LabelsAndCombosCarryTheLayoutsValues)
     EXPECT_EQ(form->HTMLabel3->GetDisplayText(), "<B><FONT color=\"#5498FF\">www.tarnwell.example</FONT></B>");
 }
 
+// The box around the dark pixels of a combo box's edit field as the screen shows it.
+RECT ComboTextInk(controls::THTMLComboBox* box)
+{
+    RedrawWindow(box->Handle(), nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ERASE);
+    HDC dc = GetDC(box->Handle());
+    RECT ink{LONG_MAX, LONG_MAX, LONG_MIN, LONG_MIN};
+    for (int y = 3; y < box->ClientHeight() - 3; ++y)
+        for (int x = 3; x < box->ClientWidth() - 20; ++x) {
+            const COLORREF p = GetPixel(dc, x, y);
+            if (GetRValue(p) < 0x40 && GetGValue(p) < 0x40 && GetBValue(p) < 0x40) {
+                ink.left = std::min<LONG>(ink.left, x);
+                ink.right = std::max<LONG>(ink.right, x + 1);
+                ink.top = std::min<LONG>(ink.top, y);
+                ink.bottom = std::max<LONG>(ink.bottom, y + 1);
+            }
+        }
+    ReleaseDC(box->Handle(), dc);
+    return ink.left == LONG_MAX ? RECT{} : ink;
+}
+
 TEST_F(MainWindow, StartWithABootloaderShowsItsFamilyAndName)
 {
     Start(Bootloader, 1);
     EXPECT_EQ(History(), Lines{Attach});
     EXPECT_EQ(Item(form->MCUComboBox), app::CenteredComboItem(app::FindFamily(2)->text));
     EXPECT_EQ(Item(form->DeviceComboBox), app::CenteredComboItem("PIC18F4550"));
+    // The disabled combo draws its item through the renderer: dark text, centred, on grey.
+    const RECT ink = ComboTextInk(form->DeviceComboBox);
+    ASSERT_FALSE(IsRectEmpty(&ink));
+    const int middle = (ink.left + ink.right) / 2;
+    EXPECT_NEAR(middle, form->DeviceComboBox->ClientWidth() / 2, 12);
     EXPECT_EQ(form->AdvGlowButton2->ImageIndex(), 1);
     EXPECT_EQ(form->SharedBuffer().Size(), 64u);
     EXPECT_EQ(form->DeviceList()->Strings(0), "USB HID Bootloader");
