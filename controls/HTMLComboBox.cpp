@@ -342,16 +342,6 @@ void THTMLComboBox::CreateHandle()
     }
 }
 
-int THTMLComboBox::ItemIndex() const
-{
-    return TBaseCustomComboBox::ItemIndex();
-}
-
-void THTMLComboBox::SetItemIndex(int value)
-{
-    TBaseCustomComboBox::SetItemIndex(value);
-}
-
 void THTMLComboBox::SetImages(TCustomImageList* value)
 {
     images_ = value;

@@ -87,8 +87,6 @@ class THTMLComboBox : public TBaseCustomComboBox {
     void SetDropHeight(int value) { dropHeight_ = value; }
     int EditHeight() const;
     void SetEditHeight(int value);
-    int ItemIndex() const;
-    void SetItemIndex(int value);
     classlib::TCustomImageList* Images() const { return images_; }
     void SetImages(classlib::TCustomImageList* value);
     classlib::TColor URLColor() const { return urlColor_; }

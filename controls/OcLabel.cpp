@@ -181,7 +181,6 @@ TOcCustomLabel::TOcCustomLabel(TComponent* owner) : TOcExGraphicControl(owner)
     hotTrackFont_ = new TFont;
     hotTrackFont_->OnChange = TNotifyEvent(this, &TOcCustomLabel::HotTrackFontChanged);
     hotTrackOptions_ = new TOcHotTrackOptions(this);
-    hotTrackOptions_->SetName("HotTrackOptions");
     autoSize_ = true;
     SetBounds(Left(), Top(), 65, 17);
 }
