@@ -159,11 +159,8 @@ void TCustomHTMLabel::SetHTMLText(TStrings* value)
     if (value) {
         // Line breaks are dropped: a line break in the markup needs the <BR> tag.
         const std::string joined = html::LineBreaksToBrTags(value->Text(), false);
-        htmlText_->SetText(joined);
-        if (htmlText_->Count() != 1 || htmlText_->Strings(0) != joined) {
-            htmlText_->Clear();
-            htmlText_->Add(joined);
-        }
+        htmlText_->Clear();
+        htmlText_->Add(joined);
     }
     HTMLChanged();
 }
