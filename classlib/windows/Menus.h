@@ -19,6 +19,7 @@
 
 namespace classlib {
 
+class TBitmap;
 class TCanvas;
 class TCustomImageList;
 class TMenu;
@@ -105,6 +106,11 @@ class TMenuItem : public TComponent {
     void SetDefault(bool value);
     int ImageIndex() const { return imageIndex_; }
     void SetImageIndex(int value);
+    // A picture beside the caption when the menu has no image for the item (created on
+    // first use; HasBitmap tells whether it exists).
+    TBitmap* Bitmap();
+    void SetBitmap(TBitmap* value);
+    bool HasBitmap() const { return bitmap_ != nullptr; }
     TMenuBreak Break() const { return break_; }
     void SetBreak(TMenuBreak value);
     const std::string& Hint() const { return hint_; }
@@ -175,6 +181,7 @@ protected:
     TMenuBreak break_ = mbNone;
     std::string hint_;
     TMenuActionLink* actionLink_ = nullptr;
+    TBitmap* bitmap_ = nullptr;
 };
 
 class TMenu : public TComponent {
