@@ -2,7 +2,6 @@
 
 #include "menus/AdvMenuGradients.h"
 #include "menus/AdvMenuUtil.h"
-#include "core/StringList.h"
 #include "core/SysUtils.h"
 #include "windows/Application.h"
 #include "windows/Forms.h"
@@ -466,19 +465,20 @@ LRESULT CALLBACK MdiClientMenuWindowProc(HWND window, UINT message, WPARAM wPara
             while (index >= 0 && windowMenu->Count() > index + 1)
                 windowMenu->Delete(windowMenu->Count() - 1);
         }
-        TStringList children;
-        children.SetSorted(true);
-        children.SetDuplicates(dupAccept);
+        // Sorted by caption (letter case ignored), duplicates kept.
+        std::vector<std::pair<std::string, TCustomForm*>> children;
         for (int i = 0; i < form->MDIChildCount(); ++i) {
             TCustomForm* child = form->MDIChildren(i);
             if (!child->ComponentState().Contains(csDestroying))
-                children.AddObject(child->Caption(), child);
+                children.emplace_back(child->Caption(), child);
         }
+        std::stable_sort(children.begin(), children.end(),
+                         [](const auto& a, const auto& b) { return CompareText(a.first, b.first) < 0; });
         TCustomForm* active = form->ActiveMDIChild();
-        for (int i = 0; i < children.Count(); ++i) {
-            auto* child = static_cast<TCustomForm*>(children.Objects(i));
+        int number = 0;
+        for (const auto& [caption, child] : children) {
             auto* entry = new TMenuItem(windowMenu);
-            entry->SetCaption(IntToStr(i + 1) + " " + children[i]);
+            entry->SetCaption(IntToStr(++number) + " " + caption);
             entry->SetTag(reinterpret_cast<intptr_t>(child->Handle()));
             entry->OnClick = TNotifyEvent(menu, &TAdvMainMenu::WindowListItemClick);
             entry->SetRadioItem(true);

@@ -126,6 +126,13 @@ void TAdvMainMenu::SetMenuStyler(TCustomAdvMenuStyler* value)
     slot_.current->Font()->OnChange = TNotifyEvent(this, &TAdvMainMenu::StylerFontChanged);
 }
 
+void TAdvMainMenu::SetWindowHandle(HWND value)
+{
+    TMainMenu::SetWindowHandle(value);
+    if (value)
+        RefreshMenu(this, false, false);
+}
+
 void TAdvMainMenu::StylerFontChanged(TObject*)
 {
     RefreshMenu(this, false, false);

@@ -99,6 +99,9 @@ class TAdvMainMenu : public classlib::TMainMenu, public IAdvMenu {
         mdiClientProc_ = proc;
     }
 
+    // A form's window now shows the menu: the menu takes over its MDI client.
+    void SetWindowHandle(HWND value) override;
+
     // IAdvMenu
     void UpdateItems() override { TMainMenu::UpdateItems(); }
     TMenu* GetMenu() override { return this; }

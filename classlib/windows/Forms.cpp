@@ -373,11 +373,12 @@ void TCustomForm::DestroyWnd()
 void TCustomForm::CreateHandle()
 {
     TWinControl::CreateHandle();
+    // The MDI client first: a menu that takes over the client's Window menu finds it.
+    CreateMDIClient();
     if (menu_) {
         menu_->SetWindowHandle(handle_);
         ::SetMenu(handle_, menu_->Handle());
     }
-    CreateMDIClient();
     // The window now has real frame sizes; bring the stored outer size back in line.
     UpdateBounds();
 }

@@ -78,8 +78,11 @@ void TCustomForm::CreateMDIClient()
 
 void TCustomForm::ShowMDIChild()
 {
-    if (HWND client = GetParent(handle_))
+    if (HWND client = GetParent(handle_)) {
         SendMessageA(client, WM_MDIACTIVATE, reinterpret_cast<WPARAM>(handle_), 0);
+        // The Window menu lists the new child.
+        SendMessageA(client, WM_MDIREFRESHMENU, 0, 0);
+    }
 }
 
 bool TCustomForm::DestroyMDIChildWindow()
@@ -94,6 +97,7 @@ bool TCustomForm::DestroyMDIChildWindow()
     // The client keeps a list of its children and the Window-menu entries for them: it has to
     // destroy the window itself. WM_NCDESTROY then clears this form's handle.
     SendMessageA(client, WM_MDIDESTROY, reinterpret_cast<WPARAM>(handle_), 0);
+    SendMessageA(client, WM_MDIREFRESHMENU, 0, 0);
     return handle_ == nullptr;
 }
 

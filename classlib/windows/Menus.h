@@ -195,7 +195,7 @@ class TMenu : public TComponent {
     virtual HMENU Handle();
     // The window that receives the menu's messages (a form for a main menu).
     HWND WindowHandle() const { return windowHandle_; }
-    void SetWindowHandle(HWND value) { windowHandle_ = value; }
+    virtual void SetWindowHandle(HWND value) { windowHandle_ = value; }
     // Draw every item with the program (MeasureItem/AdvancedDrawItem of the items).
     bool OwnerDraw() const { return ownerDraw_; }
     void SetOwnerDraw(bool value);
