@@ -49,6 +49,15 @@ const char* const kRadioGlyph[] = {
 };
 const char* const kSubMenuGlyph[] = {"X...", "XX..", "XXX.", "XXXX", "XXX.", "XX..", "X..."};
 
+// The white ground is transparent. (The automatic mode would take the bottom-left pixel, which
+// is part of the drawing in the sub-menu arrow.)
+void MakeGlyphTransparent(TBitmap* glyph)
+{
+    glyph->SetTransparent(true);
+    glyph->SetTransparentMode(tmFixed);
+    glyph->SetTransparentColor(clWhite);
+}
+
 template <size_t Rows>
 TBitmap* MakeGlyph(const char* const (&rows)[Rows])
 {
@@ -63,7 +72,7 @@ TBitmap* MakeGlyph(const char* const (&rows)[Rows])
                 bits[static_cast<size_t>(y * stride + x / 8)] |= static_cast<BYTE>(0x80 >> (x % 8));
     auto* bitmap = new TBitmap();
     bitmap->SetHandle(CreateBitmap(width, height, 1, 1, bits.data()));
-    bitmap->SetTransparent(true);
+    MakeGlyphTransparent(bitmap);
     return bitmap;
 }
 
@@ -568,7 +577,7 @@ TMenuGlyphs::~TMenuGlyphs()
 void TMenuGlyphs::SetGlyph(TBitmap* target, TBitmap* value)
 {
     target->Assign(value);
-    target->SetTransparent(true);
+    MakeGlyphTransparent(target);
     RefreshOwnerMenu(menu_, false);
 }
 
