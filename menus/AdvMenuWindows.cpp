@@ -461,6 +461,8 @@ LRESULT CALLBACK MdiClientMenuWindowProc(HWND window, UINT message, WPARAM wPara
             marker->SetVisible(form->MDIChildCount() > 0);
             windowMenu->Add(marker);
         } else {
+            // The marker line shows only above a list (kept up to date on every rebuild).
+            marker->SetVisible(form->MDIChildCount() > 0);
             const int index = windowMenu->IndexOf(marker);
             while (index >= 0 && windowMenu->Count() > index + 1)
                 windowMenu->Delete(windowMenu->Count() - 1);

@@ -64,18 +64,18 @@ void TAdvMenuStylerSlot::Loaded()
 
 void TAdvMenuStylerSlot::Notification(TComponent* component, TOperation operation)
 {
-    if (operation != opRemove || !component || menu_->ComponentState().Contains(csDestroying))
+    if (operation != opRemove || !component)
         return;
-    if (component == external && external != internal) {
-        // The external styler is going: paint with a private one again.
-        external = nullptr;
-        if (internal)
-            current = internal;
-        else
-            CreateInternalStyler();
-    }
     if (component == disabledImages)
         disabledImages = nullptr;
+    if (component != external || external == internal)
+        return;
+    // The external styler is going: forget it (also while the menu itself goes, as when both
+    // belong to one form) and paint with a private one again.
+    external = nullptr;
+    current = internal;
+    if (!current && !menu_->ComponentState().Contains(csDestroying))
+        CreateInternalStyler();
 }
 
 void TAdvMenuStylerSlot::Destroying()

@@ -336,6 +336,21 @@ TEST(MenuStylers, FreeingTheExternalStylerFallsBackToAPrivateOne)
     }
 }
 
+// A menu and its styler on one form go together in either order (the menu forgets the styler
+// while both are being destroyed).
+TEST(MenuStylers, MenuAndStylerOfOneOwnerGoTogether)
+{
+    for (bool menuFirst : {true, false}) {
+        auto* owner = new TComponent(nullptr);
+        TAdvPopupMenu* menu = menuFirst ? new TAdvPopupMenu(owner) : nullptr;
+        auto* styler = new TAdvMenuStyler(owner);
+        if (!menu)
+            menu = new TAdvPopupMenu(owner);
+        menu->SetMenuStyler(styler);
+        EXPECT_NO_FATAL_FAILURE(owner->Free()) << menuFirst;
+    }
+}
+
 // ---- components -----------------------------------------------------------------------------
 
 TEST(MenuComponents, VersionReadsTheFixedNumber)

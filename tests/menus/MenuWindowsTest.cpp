@@ -67,7 +67,7 @@ void CALLBACK InspectOpenMenu(HWND, UINT, UINT_PTR timer, DWORD)
     look.inner = GetPixel(dc, 2, middle);
     ReleaseDC(dropDown, dc);
     // Down to the second item and choose it.
-    for (WORD key : {VK_DOWN, VK_DOWN, VK_RETURN})
+    for (WPARAM key : {VK_DOWN, VK_DOWN, VK_RETURN})
         PostMessageA(PopupListWindow(), WM_KEYDOWN, key, 1);
 }
 
@@ -235,13 +235,25 @@ TEST_F(MdiWindowList, ARefreshReplacesTheEntriesAndARenamedMarkerGetsASecondOne)
 
 TEST_F(MdiWindowList, IconCopiesAreTheirOwn)
 {
+    HICON own = LoadIcon(nullptr, IDI_APPLICATION);
+    SendMessageA(children[0]->Handle(), WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(own));
     HICON copy = GetWindowIconCopy(children[0]->Handle(), false);
-    if (!copy)
-        copy = GetWindowIconCopy(children[0]->Handle(), true);
     ASSERT_NE(copy, nullptr);
-    auto classIcon = reinterpret_cast<HICON>(GetClassLongPtrA(children[0]->Handle(), GCLP_HICON));
-    EXPECT_NE(copy, classIcon);
+    EXPECT_NE(copy, own);
+    ICONINFO info{};
+    ASSERT_TRUE(GetIconInfo(copy, &info));
+    BITMAP bits{};
+    GetObjectA(info.hbmColor ? info.hbmColor : info.hbmMask, sizeof(bits), &bits);
+    EXPECT_EQ(bits.bmWidth, GetSystemMetrics(SM_CXSMICON)) << "copied at the small size";
+    DeleteObject(info.hbmColor);
+    DeleteObject(info.hbmMask);
     EXPECT_TRUE(DestroyIcon(copy));
+    // The first bar item's paint draws the active child's icon from such a copy and destroys
+    // the copy again; the window's own icon stays usable.
+    DrawMdiChildIcon(menu, windowItem, RECT{30, 0, 80, 20});
+    EXPECT_TRUE(GetIconInfo(own, &info));
+    DeleteObject(info.hbmColor);
+    DeleteObject(info.hbmMask);
 }
 
 } // namespace
