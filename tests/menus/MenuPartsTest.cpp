@@ -426,7 +426,22 @@ TEST(MenuComponents, ItemsAddedToAPopupAreHookedAtOnce)
                 TAdvancedMenuDrawItemEvent(&popup, &TAdvPopupMenu::DrawItemHandler));
 }
 
-TEST(MenuComponents, HookingReplacesOwnHandlersButNotWhileLoading)
+TEST(MenuComponents, ItemsAddedToAMainMenuOutsideARebuildOnlyRefresh)
+{
+    TAdvMainMenu main(nullptr);
+    auto* item = new TMenuItem(&main);
+    main.Items()->Add(item);
+    EXPECT_FALSE(item->OnAdvancedDrawItem);
+    main.BeginMenuUpdate();
+    auto* during = new TMenuItem(&main);
+    main.Items()->Add(during);
+    EXPECT_TRUE(during->OnAdvancedDrawItem) << "hooked at once during a Window-menu rebuild";
+    main.EndMenuUpdate();
+    EXPECT_FALSE(main.Updating());
+    EXPECT_TRUE(item->OnAdvancedDrawItem) << "the end of the rebuild hooks every item";
+}
+
+TEST(MenuComponents, HookingReplacesAnItemsOwnHandlers)
 {
     TAdvPopupMenu popup(nullptr);
     auto* item = new TMenuItem(&popup);
