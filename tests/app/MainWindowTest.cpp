@@ -3,6 +3,9 @@
 // one protocol exchange at a time.
 #include "MainWindowFixture.h"
 
+#include "GuiTest.h"
+#include "windows/Controls.h"
+
 using namespace window_test;
 
 namespace {
@@ -32,8 +35,8 @@ TEST_F(MainWindow, StartWithABootloaderShowsItsFamilyAndName)
 {
     Start(Bootloader, 1);
     EXPECT_EQ(History(), Lines{Attach});
-    EXPECT_EQ(Item(form->MCUComboBox), app::CenteredComboItem(app::FindFamily(2)->text));
-    EXPECT_EQ(Item(form->DeviceComboBox), app::CenteredComboItem("PIC18F4550"));
+    EXPECT_EQ(Item(form->MCUComboBox), "<P align=\"center\">PIC18</P>");
+    EXPECT_EQ(Item(form->DeviceComboBox), "<P align=\"center\">PIC18F4550</P>");
     EXPECT_EQ(form->AdvGlowButton2->ImageIndex(), 1);
     EXPECT_EQ(form->SharedBuffer().Size(), 64u);
     EXPECT_EQ(form->DeviceList()->Strings(0), "USB HID Bootloader");
@@ -179,13 +182,13 @@ TEST_F(MainWindow, TwoBootloadersUseTheFirst)
 {
     Start("[device first]\nname = FIRST\n[device second]\nname = SECOND\n", 2);
     EXPECT_EQ(History(), Lines{Attach});
-    EXPECT_EQ(Item(form->DeviceComboBox), app::CenteredComboItem("FIRST"));
+    EXPECT_EQ(Item(form->DeviceComboBox), "<P align=\"center\">FIRST</P>");
     EXPECT_EQ(SimReportsReceived(1), 0);
     // The second one going away is not the bootloader this window uses.
     ASSERT_TRUE(SimUnplug(1, TRUE));
     ASSERT_TRUE(Pump([&] { return form->DeviceList()->Count() == 1; }));
     EXPECT_EQ(History(), Lines{Attach});
-    EXPECT_EQ(Item(form->DeviceComboBox), app::CenteredComboItem("FIRST"));
+    EXPECT_EQ(Item(form->DeviceComboBox), "<P align=\"center\">FIRST</P>");
 }
 
 TEST_F(MainWindow, DeviceWithoutProductStringIsListedByItsIdentifiers)
@@ -246,9 +249,57 @@ TEST_F(MainWindow, ClosingWhileConnectedSendsTheRestartCommand)
     const int before = SimReportsReceived(0);
     form->Close();
     EXPECT_TRUE(Pump([&] { return SimReportsReceived(0) == before + 1; }));
-    // The window gives its claimed devices back before its controller goes.
+    EXPECT_EQ(CommandsReceived(0, 4), 1) << "the restart command (0x0F 0x04)";
+    // The window gives its claimed devices back before its controller goes; freeing it sends
+    // the device nothing more.
     form->Free();
     form = nullptr;
+    EXPECT_EQ(SimReportsReceived(0), before + 1);
+    EXPECT_EQ(CommandsReceived(0, 4), 1);
+    EXPECT_EQ(Violations(0), Lines{});
+}
+
+// `ShowRead` and `DeviceName` are published methods of the window, found by name.
+TEST_F(MainWindow, PublishesShowReadAndDeviceName)
+{
+    for (const char* name : {"ShowRead", "DeviceName", "StatusBar1DrawPanel", "HidCtlEnumerate"})
+        EXPECT_NE(TDovrel::StaticClass().MethodAddress(name), nullptr) << name;
+    EXPECT_EQ(TDovrel::StaticClass().MethodAddress("ShowDeviceInfo"), nullptr);
+}
+
+// The owner-drawn status panel: the bar canvas's current brush fills the rectangle and the
+// panel's text is drawn in the colour and face of the bar's font at (left + 2, top + 4).
+TEST_F(MainWindow, StatusPanelIsPaintedWithTheBarsFontOnTheCanvasBrush)
+{
+    Start(KeyboardOnly, 1);
+    auto* canvas = dynamic_cast<TControlCanvas*>(form->StatusBar1->Canvas());
+    ASSERT_NE(canvas, nullptr);
+    auto* panel = (*form->StatusBar1->Panels())[0];
+    panel->SetText("|||| ||||");
+    form->StatusBar1->Font()->SetColor(static_cast<TColor>(0x0000FF));  // red
+    const std::string face = form->StatusBar1->Font()->Name();
+    testsupport::Dib dib(200, 40, 0xFFFFFF);
+    canvas->BindPaintDC(dib.dc());
+    canvas->Font()->SetColor(static_cast<TColor>(0x000000));
+    canvas->Font()->SetName("Courier New");
+    canvas->Brush()->SetColor(static_cast<TColor>(0x00FF00));  // green
+    const RECT rect{20, 5, 180, 35};
+    form->StatusBar1DrawPanel(form->StatusBar1, panel, rect);
+    EXPECT_EQ(canvas->Font()->Color(), static_cast<TColor>(0x0000FF));
+    EXPECT_EQ(canvas->Font()->Name(), face);
+    canvas->UnbindPaintDC();
+
+    EXPECT_EQ(dib.Pixel(10, 20), 0xFFFFFFu) << "outside the rectangle";
+    EXPECT_EQ(dib.Pixel(178, 33), 0x00FF00u) << "filled with the canvas brush";
+    int red = 0, redOutsideText = 0;
+    for (int y = 0; y < dib.height(); ++y)
+        for (int x = 0; x < dib.width(); ++x)
+            if (dib.Pixel(x, y) == 0xFF0000u) {
+                ++red;
+                redOutsideText += x < rect.left + 2 || y < rect.top + 4 || x >= rect.right || y >= rect.bottom;
+            }
+    EXPECT_GT(red, 0) << "the text in the bar font's colour";
+    EXPECT_EQ(redOutsideText, 0) << "the text starts at (left + 2, top + 4), clipped to the rectangle";
 }
 
 } // namespace
