@@ -599,6 +599,9 @@ TCustomAdvPanel::TCustomAdvPanel(TComponent* owner)
 
 TCustomAdvPanel::~TCustomAdvPanel()
 {
+    // The window goes in a base destructor, where this class no longer sees its WM_DESTROY.
+    if (HandleAllocated() && position_->Save())
+        SavePosition();
     delete autoSize_;
     delete background_;
     delete caption_;
@@ -837,7 +840,44 @@ html::HtmlDrawRequest PanelTextRequest(TCanvas* canvas, const std::string& text,
     return request;
 }
 
+// Plain text written upward (the canvas font turned by 270 degrees clockwise), in the font's
+// colour on what is there.
+void DrawRotatedText(TCanvas* canvas, int x, int y, const std::string& text)
+{
+    HDC dc = canvas->Handle();
+    LOGFONTA rotated{};
+    GetObjectA(canvas->Font()->Handle(), sizeof(rotated), &rotated);
+    rotated.lfEscapement = -2700;
+    rotated.lfOrientation = 30;
+    HFONT font = CreateFontIndirectA(&rotated);
+    HGDIOBJ old = SelectObject(dc, font);
+    SetTextColor(dc, Rgb(canvas->Font()->Color()));
+    SetBkMode(dc, TRANSPARENT);
+    ::TextOutA(dc, x, y, text.c_str(), static_cast<int>(text.size()));
+    SelectObject(dc, old);
+    DeleteObject(font);
+}
+
 } // namespace
+
+html::HtmlDrawRequest TCustomAdvPanel::DisplayRequest(TCanvas* canvas, const std::string& text, const RECT& r,
+                                                       int hotIndex, bool wordWrap) const
+{
+    html::HtmlDrawRequest request = PanelTextRequest(canvas, text, r);
+    request.Images = images_;
+    request.HotIndex = hotIndex;
+    request.ShadowOffset = shadowOffset_;
+    request.HotEffects = hover_;
+    request.WordWrap = wordWrap;
+    request.LinkColor = urlColor_;
+    request.HotBackColor = hoverColor_;
+    request.HotTextColor = hoverFontColor_;
+    request.ShadowColor = shadowColor_;
+    request.PictureCache = pictureCache_;
+    request.PictureContainer = pictureContainer_;
+    request.LineSpacing = lineSpacing_;
+    return request;
+}
 
 void TCustomAdvPanel::WMEraseBkgnd(TMessage& m)
 {
@@ -971,19 +1011,7 @@ void TCustomAdvPanel::PaintBackgroundPicture(TCanvas* canvas, const RECT& r)
 
 void TCustomAdvPanel::PaintBodyText(TCanvas* canvas, RECT r)
 {
-    html::HtmlDrawRequest request = PanelTextRequest(canvas, text_, r);
-    request.Images = images_;
-    request.HotIndex = bodyHotAnchor_;
-    request.ShadowOffset = shadowOffset_;
-    request.HotEffects = hover_;
-    request.WordWrap = !ellipsis_;
-    request.LinkColor = urlColor_;
-    request.HotBackColor = hoverColor_;
-    request.HotTextColor = hoverFontColor_;
-    request.ShadowColor = shadowColor_;
-    request.PictureCache = pictureCache_;
-    request.PictureContainer = pictureContainer_;
-    request.LineSpacing = lineSpacing_;
+    html::HtmlDrawRequest request = DisplayRequest(canvas, text_, r, bodyHotAnchor_, !ellipsis_);
     html::HtmlDrawResult result;
     if (textVAlign_ == tvaCenter || textVAlign_ == tvaBottom) {
         html::HtmlDrawRequest measure = request;
@@ -1276,21 +1304,8 @@ void TCustomAdvPanel::PaintCaptionText(TCanvas* canvas, RECT b)
         b.bottom = b.top + caption_->Height();
         b.left += caption_->Indent();
         b.top += caption_->TopIndent();
-        html::HtmlDrawRequest request = PanelTextRequest(canvas, caption_->Text(), b);
-        request.Images = images_;
-        request.HotIndex = captionHotAnchor_;
-        request.ShadowOffset = shadowOffset_;
-        request.HotEffects = hover_;
-        request.WordWrap = false;
-        request.LinkColor = urlColor_;
-        request.HotBackColor = hoverColor_;
-        request.HotTextColor = hoverFontColor_;
-        request.ShadowColor = shadowColor_;
-        request.PictureCache = pictureCache_;
-        request.PictureContainer = pictureContainer_;
-        request.LineSpacing = lineSpacing_;
         html::HtmlDrawResult result;
-        DrawHtmlText(request, result);
+        DrawHtmlText(DisplayRequest(canvas, caption_->Text(), b, captionHotAnchor_, false), result);
         return;
     }
     (right ? b.top : b.bottom) += (right ? 20 : -20) * buttons;
@@ -1298,19 +1313,7 @@ void TCustomAdvPanel::PaintCaptionText(TCanvas* canvas, RECT b)
     b.bottom -= caption_->Indent();
     b.left += caption_->TopIndent();
     canvas->Brush()->SetStyle(bsClear);
-    HDC dc = canvas->Handle();
-    LOGFONTA rotated{};
-    GetObjectA(canvas->Font()->Handle(), sizeof(rotated), &rotated);
-    rotated.lfEscapement = -2700;
-    rotated.lfOrientation = 30;
-    HFONT font = CreateFontIndirectA(&rotated);
-    HGDIOBJ old = SelectObject(dc, font);
-    SetTextColor(dc, Rgb(caption_->Font()->Color()));
-    SetBkMode(dc, TRANSPARENT);
-    const std::string& text = caption_->Text();
-    ::TextOutA(dc, b.left, b.bottom, text.c_str(), static_cast<int>(text.size()));
-    SelectObject(dc, old);
-    DeleteObject(font);
+    DrawRotatedText(canvas, b.left, b.bottom, caption_->Text());
     canvas->Brush()->SetStyle(bsSolid);
 }
 
@@ -1340,35 +1343,10 @@ void TCustomAdvPanel::PaintStatusStrip(TCanvas* canvas)
     if (top) {
         RECT textRect = s;
         textRect.left += 2;
-        html::HtmlDrawRequest request = PanelTextRequest(canvas, statusBar_->Text(), textRect);
-        request.Images = images_;
-        request.HotIndex = captionHotAnchor_;
-        request.ShadowOffset = shadowOffset_;
-        request.HotEffects = hover_;
-        request.WordWrap = false;
-        request.LinkColor = urlColor_;
-        request.HotBackColor = hoverColor_;
-        request.HotTextColor = hoverFontColor_;
-        request.ShadowColor = shadowColor_;
-        request.PictureCache = pictureCache_;
-        request.PictureContainer = pictureContainer_;
-        request.LineSpacing = lineSpacing_;
         html::HtmlDrawResult result;
-        DrawHtmlText(request, result);
+        DrawHtmlText(DisplayRequest(canvas, statusBar_->Text(), textRect, captionHotAnchor_, false), result);
     } else {
-        HDC dc = canvas->Handle();
-        LOGFONTA rotated{};
-        GetObjectA(canvas->Font()->Handle(), sizeof(rotated), &rotated);
-        rotated.lfEscapement = -2700;
-        rotated.lfOrientation = 30;
-        HFONT font = CreateFontIndirectA(&rotated);
-        HGDIOBJ old = SelectObject(dc, font);
-        SetTextColor(dc, Rgb(statusBar_->Font()->Color()));
-        SetBkMode(dc, TRANSPARENT);
-        const std::string& text = statusBar_->Text();
-        ::TextOutA(dc, s.left + 2, s.bottom - (grip ? 16 : 2), text.c_str(), static_cast<int>(text.size()));
-        SelectObject(dc, old);
-        DeleteObject(font);
+        DrawRotatedText(canvas, s.left + 2, s.bottom - (grip ? 16 : 2), statusBar_->Text());
     }
     if (statusBar_->BorderStyle() != bsNone && statusBar_->BorderColor() != clNone) {
         canvas->Pen()->SetWidth(1);

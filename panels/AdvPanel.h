@@ -11,6 +11,7 @@
 #include "panels/PanelShading.h"
 
 #include "draw/PictureContainer.h"
+#include "html/HtmlRenderer.h"
 #include "windows/ExtCtrls.h"
 #include "windows/ImageLists.h"
 
@@ -481,6 +482,9 @@ private:
     void PaintStatusStrip(classlib::TCanvas* canvas);
     void PaintSizeGrip(classlib::TCanvas* canvas);
     void DrawThemePart(classlib::TCanvas* canvas, int part, RECT r);
+    // What the body, caption and strip texts share when they are drawn.
+    html::HtmlDrawRequest DisplayRequest(classlib::TCanvas* canvas, const std::string& text, const RECT& r,
+                                         int hotIndex, bool wordWrap) const;
 
     // interaction
     struct CaptionHit {

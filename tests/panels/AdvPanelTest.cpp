@@ -165,6 +165,44 @@ TEST_F(AdvPanelPaint, TiledPictureWithoutWidthIsSkipped)
     EXPECT_EQ(dib->Pixel(50, 25), 0x4080C0u);
 }
 
+// The rows of the DIB that hold a pixel of the given colour.
+std::vector<int> RowsWith(const testsupport::Dib& dib, uint32_t colour)
+{
+    std::vector<int> rows;
+    for (int y = 0; y < dib.height(); ++y)
+        for (int x = 0; x < dib.width(); ++x)
+            if (dib.Pixel(x, y) == colour) {
+                rows.push_back(y);
+                break;
+            }
+    return rows;
+}
+
+TEST_F(AdvPanelPaint, BodyTextWithAnAnchorAndItsVerticalPlace)
+{
+    TAdvPanel* panel = PlacePlain(200, 100, clWhite);
+    panel->Font()->SetColor(0x00FF00);
+    panel->SetURLColor(0xFF0000);
+    panel->SetText("plain <a href=\"target\">anchor</a>");
+    auto top = Render(panel);
+    const std::vector<int> textRows = RowsWith(*top, 0x00FF00), anchorRows = RowsWith(*top, 0x0000FF);
+    ASSERT_FALSE(textRows.empty());
+    ASSERT_FALSE(anchorRows.empty());
+    EXPECT_LT(textRows.front(), 20);
+
+    panel->SetTextVAlign(tvaCenter);
+    const std::vector<int> centred = RowsWith(*Render(panel), 0x00FF00);
+    ASSERT_FALSE(centred.empty());
+    EXPECT_GT(centred.front(), 30);
+    EXPECT_LT(centred.back(), 70);
+
+    panel->SetTextVAlign(tvaBottom);
+    const std::vector<int> bottom = RowsWith(*Render(panel), 0x00FF00);
+    ASSERT_FALSE(bottom.empty());
+    EXPECT_GT(bottom.front(), centred.front());
+    EXPECT_LT(bottom.back(), 99);
+}
+
 class AdvPanelCaption : public paneltest::PanelFixture {
 protected:
     TAdvPanel* CaptionPanel(int width = 120, int height = 60)
