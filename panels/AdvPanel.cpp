@@ -144,14 +144,14 @@ CLASSLIB_PUBLISH(TPanelCaption)
 {
     c.Property("Background", &TPanelCaption::Background, &TPanelCaption::SetBackground);
     c.Property("ButtonPosition", &TPanelCaption::ButtonPosition, &TPanelCaption::SetButtonPosition).SetDefault(cbpRight);
-    c.Property("Color", &TPanelCaption::Color, &TPanelCaption::SetColor).SetDefault(clNone);
-    c.Property("ColorTo", &TPanelCaption::ColorTo, &TPanelCaption::SetColorTo).SetDefault(clHighlight);
-    c.Property("CloseColor", &TPanelCaption::CloseColor, &TPanelCaption::SetCloseColor).SetDefault(clBtnFace);
+    AsColorProperty(c.Property("Color", &TPanelCaption::Color, &TPanelCaption::SetColor)).SetDefault(clNone);
+    AsColorProperty(c.Property("ColorTo", &TPanelCaption::ColorTo, &TPanelCaption::SetColorTo)).SetDefault(clHighlight);
+    AsColorProperty(c.Property("CloseColor", &TPanelCaption::CloseColor, &TPanelCaption::SetCloseColor)).SetDefault(clBtnFace);
     c.Property("CloseButton", &TPanelCaption::CloseButton, &TPanelCaption::SetCloseButton).SetDefault(false);
-    c.Property("CloseButtonColor", &TPanelCaption::CloseButtonColor, &TPanelCaption::SetCloseButtonColor)
+    AsColorProperty(c.Property("CloseButtonColor", &TPanelCaption::CloseButtonColor, &TPanelCaption::SetCloseButtonColor))
         .SetDefault(clWhite);
-    c.Property("CloseButtonHoverColor", &TPanelCaption::CloseButtonHoverColor,
-               &TPanelCaption::SetCloseButtonHoverColor)
+    AsColorProperty(c.Property("CloseButtonHoverColor", &TPanelCaption::CloseButtonHoverColor,
+               &TPanelCaption::SetCloseButtonHoverColor))
         .SetDefault(clNone);
     c.Property("CloseMinGlyph", &TPanelCaption::CloseMinGlyph, &TPanelCaption::SetCloseMinGlyph);
     c.Property("CloseMaxGlyph", &TPanelCaption::CloseMaxGlyph, &TPanelCaption::SetCloseMaxGlyph);
@@ -164,10 +164,10 @@ CLASSLIB_PUBLISH(TPanelCaption)
     c.Property("MaxGlyph", &TPanelCaption::MaxGlyph, &TPanelCaption::SetMaxGlyph);
     c.Property("MinGlyph", &TPanelCaption::MinGlyph, &TPanelCaption::SetMinGlyph);
     c.Property("MinMaxButton", &TPanelCaption::MinMaxButton, &TPanelCaption::SetMinMaxButton).SetDefault(false);
-    c.Property("MinMaxButtonColor", &TPanelCaption::MinMaxButtonColor, &TPanelCaption::SetMinMaxButtonColor)
+    AsColorProperty(c.Property("MinMaxButtonColor", &TPanelCaption::MinMaxButtonColor, &TPanelCaption::SetMinMaxButtonColor))
         .SetDefault(clWhite);
-    c.Property("MinMaxButtonHoverColor", &TPanelCaption::MinMaxButtonHoverColor,
-               &TPanelCaption::SetMinMaxButtonHoverColor)
+    AsColorProperty(c.Property("MinMaxButtonHoverColor", &TPanelCaption::MinMaxButtonHoverColor,
+               &TPanelCaption::SetMinMaxButtonHoverColor))
         .SetDefault(clNone);
     c.Property("MinMaxCaption", &TPanelCaption::MinMaxCaption, &TPanelCaption::SetMinMaxCaption).SetDefault(false);
     c.Property("Position", &TPanelCaption::Position, &TPanelCaption::SetPosition).SetDefault(cpTop);
@@ -407,13 +407,13 @@ void TPanelCaption::Assign(TPersistent* source)
 CLASSLIB_PUBLISH(TPanelStatusBar)
 {
     c.Property("BevelInner", &TPanelStatusBar::BevelInner, &TPanelStatusBar::SetBevelInner).SetDefault(false);
-    c.Property("BorderColor", &TPanelStatusBar::BorderColor, &TPanelStatusBar::SetBorderColor).SetDefault(clBlack);
+    AsColorProperty(c.Property("BorderColor", &TPanelStatusBar::BorderColor, &TPanelStatusBar::SetBorderColor)).SetDefault(clBlack);
     c.Property("BorderStyle", &TPanelStatusBar::BorderStyle, &TPanelStatusBar::SetBorderStyle).SetDefault(bsNone);
     c.Property("ImageIndex", &TPanelStatusBar::ImageIndex, &TPanelStatusBar::SetImageIndex).SetDefault(-1);
     c.Property("Font", &TPanelStatusBar::Font, &TPanelStatusBar::SetFont);
     c.Property("Text", &TPanelStatusBar::Text, &TPanelStatusBar::SetText);
-    c.Property("Color", &TPanelStatusBar::Color, &TPanelStatusBar::SetColor).SetDefault(clBtnFace);
-    c.Property("ColorTo", &TPanelStatusBar::ColorTo, &TPanelStatusBar::SetColorTo).SetDefault(clNone);
+    AsColorProperty(c.Property("Color", &TPanelStatusBar::Color, &TPanelStatusBar::SetColor)).SetDefault(clBtnFace);
+    AsColorProperty(c.Property("ColorTo", &TPanelStatusBar::ColorTo, &TPanelStatusBar::SetColorTo)).SetDefault(clNone);
     c.Property("GradientDirection", &TPanelStatusBar::GradientDirection, &TPanelStatusBar::SetGradientDirection)
         .SetDefault(gdHorizontal);
     c.Property("Height", &TPanelStatusBar::Height, &TPanelStatusBar::SetHeight).SetDefault(18);
@@ -511,7 +511,7 @@ CLASSLIB_PUBLISH(TAdvPanel)
     c.Property("Background", &TAdvPanel::Background, &TAdvPanel::SetBackground);
     c.Property("BackgroundPosition", &TAdvPanel::BackgroundPosition, &TAdvPanel::SetBackgroundPosition)
         .SetDefault(bpTopLeft);
-    c.Property("BorderColor", &TAdvPanel::BorderColor, &TAdvPanel::SetBorderColor).SetDefault(clBlack);
+    AsColorProperty(c.Property("BorderColor", &TAdvPanel::BorderColor, &TAdvPanel::SetBorderColor)).SetDefault(clBlack);
     c.Property("BorderShadow", &TAdvPanel::BorderShadow, &TAdvPanel::SetBorderShadow).SetDefault(false);
     c.Property("BorderStyle", &TAdvPanel::BorderStyle, &TAdvPanel::SetBorderStyle).SetDefault(bsNone);
     c.Property("BevelInner", &TAdvPanel::BevelInner, &TAdvPanel::SetBevelInner).SetDefault(bvNone);
@@ -523,12 +523,12 @@ CLASSLIB_PUBLISH(TAdvPanel)
     c.Property("CanSize", &TAdvPanel::CanSize, &TAdvPanel::SetCanSize).SetDefault(false);
     c.Property("Caption", &TAdvPanel::Caption, &TAdvPanel::SetCaption);
     c.Property("Collaps", &TAdvPanel::Collaps, &TAdvPanel::SetCollaps).SetDefault(false);
-    c.Property("CollapsColor", &TAdvPanel::CollapsColor, &TAdvPanel::SetCollapsColor).SetDefault(clGray);
+    AsColorProperty(c.Property("CollapsColor", &TAdvPanel::CollapsColor, &TAdvPanel::SetCollapsColor)).SetDefault(clGray);
     c.Property("CollapsDelay", &TAdvPanel::CollapsDelay, &TAdvPanel::SetCollapsDelay).SetDefault(20);
     c.Property("CollapsSteps", &TAdvPanel::CollapsSteps, &TAdvPanel::SetCollapsSteps).SetDefault(0);
-    c.Property("ColorTo", &TAdvPanel::ColorTo, &TAdvPanel::SetColorTo).SetDefault(clNone);
-    c.Property("ColorMirror", &TAdvPanel::ColorMirror, &TAdvPanel::SetColorMirror).SetDefault(clNone);
-    c.Property("ColorMirrorTo", &TAdvPanel::ColorMirrorTo, &TAdvPanel::SetColorMirrorTo).SetDefault(clNone);
+    AsColorProperty(c.Property("ColorTo", &TAdvPanel::ColorTo, &TAdvPanel::SetColorTo)).SetDefault(clNone);
+    AsColorProperty(c.Property("ColorMirror", &TAdvPanel::ColorMirror, &TAdvPanel::SetColorMirror)).SetDefault(clNone);
+    AsColorProperty(c.Property("ColorMirrorTo", &TAdvPanel::ColorMirrorTo, &TAdvPanel::SetColorMirrorTo)).SetDefault(clNone);
     c.Property("Ellipsis", &TAdvPanel::Ellipsis, &TAdvPanel::SetEllipsis).SetDefault(false);
     c.Property("FixedTop", &TAdvPanel::FixedTop, &TAdvPanel::SetFixedTop).SetDefault(false);
     c.Property("FixedLeft", &TAdvPanel::FixedLeft, &TAdvPanel::SetFixedLeft).SetDefault(false);
@@ -538,14 +538,14 @@ CLASSLIB_PUBLISH(TAdvPanel)
     c.Property("GradientDirection", &TAdvPanel::GradientDirection, &TAdvPanel::SetGradientDirection)
         .SetDefault(gdVertical);
     c.Property("Hover", &TAdvPanel::Hover, &TAdvPanel::SetHover).SetDefault(false);
-    c.Property("HoverColor", &TAdvPanel::HoverColor, &TAdvPanel::SetHoverColor).SetDefault(clNone);
-    c.Property("HoverFontColor", &TAdvPanel::HoverFontColor, &TAdvPanel::SetHoverFontColor).SetDefault(clNone);
+    AsColorProperty(c.Property("HoverColor", &TAdvPanel::HoverColor, &TAdvPanel::SetHoverColor)).SetDefault(clNone);
+    AsColorProperty(c.Property("HoverFontColor", &TAdvPanel::HoverFontColor, &TAdvPanel::SetHoverFontColor)).SetDefault(clNone);
     c.Property("Images", &TAdvPanel::Images, &TAdvPanel::SetImages);
     c.Property("Indent", &TAdvPanel::Indent, &TAdvPanel::SetIndent).SetDefault(0);
     c.Property("LineSpacing", &TAdvPanel::LineSpacing, &TAdvPanel::SetLineSpacing).SetDefault(0);
     c.Property("PictureContainer", &TAdvPanel::PictureContainer, &TAdvPanel::SetPictureContainer);
     c.Property("Position", &TAdvPanel::Position, &TAdvPanel::SetPosition);
-    c.Property("ShadowColor", &TAdvPanel::ShadowColor, &TAdvPanel::SetShadowColor).SetDefault(clGray);
+    AsColorProperty(c.Property("ShadowColor", &TAdvPanel::ShadowColor, &TAdvPanel::SetShadowColor)).SetDefault(clGray);
     c.Property("ShadowOffset", &TAdvPanel::ShadowOffset, &TAdvPanel::SetShadowOffset).SetDefault(2);
     c.Property("ShowMoveCursor", &TAdvPanel::ShowMoveCursor, &TAdvPanel::SetShowMoveCursor).SetDefault(false);
     c.Property("StatusBar", &TAdvPanel::StatusBar, &TAdvPanel::SetStatusBar);
@@ -553,7 +553,7 @@ CLASSLIB_PUBLISH(TAdvPanel)
     c.Property("Text", &TAdvPanel::Text, &TAdvPanel::SetText);
     c.Property("TextVAlign", &TAdvPanel::TextVAlign, &TAdvPanel::SetTextVAlign).SetDefault(tvaTop);
     c.Property("TopIndent", &TAdvPanel::TopIndent, &TAdvPanel::SetTopIndent).SetDefault(0);
-    c.Property("URLColor", &TAdvPanel::URLColor, &TAdvPanel::SetURLColor).SetDefault(clBlue);
+    AsColorProperty(c.Property("URLColor", &TAdvPanel::URLColor, &TAdvPanel::SetURLColor)).SetDefault(clBlue);
     c.Property("Version", &TAdvPanel::Version, &TAdvPanel::SetVersion);
     c.Property("OnCaptionClick", &TAdvPanel::OnCaptionClick);
     c.Property("OnCaptionDBlClick", &TAdvPanel::OnCaptionDBlClick);

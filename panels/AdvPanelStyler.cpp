@@ -20,7 +20,7 @@ CLASSLIB_PUBLISH(TAdvPanelSettings)
     c.Property("BevelInner", &S::BevelInner, &S::SetBevelInner);
     c.Property("BevelOuter", &S::BevelOuter, &S::SetBevelOuter);
     c.Property("BevelWidth", &S::BevelWidth, &S::SetBevelWidth);
-    c.Property("BorderColor", &S::BorderColor, &S::SetBorderColor);
+    AsColorProperty(c.Property("BorderColor", &S::BorderColor, &S::SetBorderColor));
     c.Property("BorderShadow", &S::BorderShadow, &S::SetBorderShadow);
     c.Property("BorderStyle", &S::BorderStyle, &S::SetBorderStyle);
     c.Property("BorderWidth", &S::BorderWidth, &S::SetBorderWidth);
@@ -28,13 +28,13 @@ CLASSLIB_PUBLISH(TAdvPanelSettings)
     c.Property("CanSize", &S::CanSize, &S::SetCanSize);
     c.Property("Caption", &S::Caption, &S::SetCaption);
     c.Property("Collaps", &S::Collaps, &S::SetCollaps);
-    c.Property("CollapsColor", &S::CollapsColor, &S::SetCollapsColor);
+    AsColorProperty(c.Property("CollapsColor", &S::CollapsColor, &S::SetCollapsColor));
     c.Property("CollapsDelay", &S::CollapsDelay, &S::SetCollapsDelay);
     c.Property("CollapsSteps", &S::CollapsSteps, &S::SetCollapsSteps);
-    c.Property("Color", &S::Color, &S::SetColor);
-    c.Property("ColorTo", &S::ColorTo, &S::SetColorTo);
-    c.Property("ColorMirror", &S::ColorMirror, &S::SetColorMirror);
-    c.Property("ColorMirrorTo", &S::ColorMirrorTo, &S::SetColorMirrorTo);
+    AsColorProperty(c.Property("Color", &S::Color, &S::SetColor));
+    AsColorProperty(c.Property("ColorTo", &S::ColorTo, &S::SetColorTo));
+    AsColorProperty(c.Property("ColorMirror", &S::ColorMirror, &S::SetColorMirror));
+    AsColorProperty(c.Property("ColorMirrorTo", &S::ColorMirrorTo, &S::SetColorMirrorTo));
     c.Property("Cursor", &S::Cursor, &S::SetCursor);
     c.Property("Font", &S::Font, &S::SetFont);
     c.Property("FixedTop", &S::FixedTop, &S::SetFixedTop);
@@ -44,11 +44,11 @@ CLASSLIB_PUBLISH(TAdvPanelSettings)
     c.Property("Height", &S::Height, &S::SetHeight);
     c.Property("Hint", &S::Hint, &S::SetHint);
     c.Property("Hover", &S::Hover, &S::SetHover);
-    c.Property("HoverColor", &S::HoverColor, &S::SetHoverColor);
-    c.Property("HoverFontColor", &S::HoverFontColor, &S::SetHoverFontColor);
+    AsColorProperty(c.Property("HoverColor", &S::HoverColor, &S::SetHoverColor));
+    AsColorProperty(c.Property("HoverFontColor", &S::HoverFontColor, &S::SetHoverFontColor));
     c.Property("Indent", &S::Indent, &S::SetIndent);
     c.Property("Position", &S::Position, &S::SetPosition);
-    c.Property("ShadowColor", &S::ShadowColor, &S::SetShadowColor);
+    AsColorProperty(c.Property("ShadowColor", &S::ShadowColor, &S::SetShadowColor));
     c.Property("ShadowOffset", &S::ShadowOffset, &S::SetShadowOffset);
     c.Property("ShowHint", &S::ShowHint, &S::SetShowHint);
     c.Property("ShowMoveCursor", &S::ShowMoveCursor, &S::SetShowMoveCursor);
@@ -56,7 +56,7 @@ CLASSLIB_PUBLISH(TAdvPanelSettings)
     c.Property("Text", &S::Text, &S::SetText);
     c.Property("TextVAlign", &S::TextVAlign, &S::SetTextVAlign);
     c.Property("TopIndent", &S::TopIndent, &S::SetTopIndent);
-    c.Property("URLColor", &S::URLColor, &S::SetURLColor);
+    AsColorProperty(c.Property("URLColor", &S::URLColor, &S::SetURLColor));
     c.Property("Width", &S::Width, &S::SetWidth);
 }
 

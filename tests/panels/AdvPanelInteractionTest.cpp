@@ -22,10 +22,10 @@ namespace {
 
 class AdvPanelInteraction : public paneltest::PanelFixture {
 protected:
-    TAdvPanel* CaptionPanel(int width = 150, int height = 200)
+    TAdvPanel* CaptionPanel(int width = 150, int height = 200, const std::string& name = "")
     {
         TAdvPanel* panel = PlacePlain(width, height, clWhite);
-        panel->SetName("Panel");
+        panel->SetName(name);
         panel->Caption()->SetVisible(true);
         panel->SetCollapsDelay(0);
         return panel;
@@ -125,7 +125,7 @@ TEST_F(AdvPanelInteraction, ChildrenHiddenBeforeACollapseStayHidden)
 
 TEST_F(AdvPanelInteraction, CloseButtonHidesThePanel)
 {
-    TAdvPanel* panel = CaptionPanel();
+    TAdvPanel* panel = CaptionPanel(150, 200, "Panel");
     panel->Caption()->SetCloseButton(true);
     Events closed;
     panel->OnClose = TNotifyEvent(&closed, &Events::Notify);
@@ -140,7 +140,7 @@ TEST_F(AdvPanelInteraction, CloseButtonHidesThePanel)
 
 TEST_F(AdvPanelInteraction, FreeOnCloseFreesAfterTheMouseMessage)
 {
-    TAdvPanel* panel = CaptionPanel();
+    TAdvPanel* panel = CaptionPanel(150, 200, "Panel");
     panel->Caption()->SetCloseButton(true);
     panel->SetFreeOnClose(true);
     Click(panel, 150 - 8, 8);
@@ -167,7 +167,7 @@ struct CloseDuringAnimation {
 
 TEST_F(AdvPanelInteraction, FreeOnCloseWaitsForTheAnimation)
 {
-    TAdvPanel* panel = CaptionPanel();
+    TAdvPanel* panel = CaptionPanel(150, 200, "Panel");
     panel->Caption()->SetCloseButton(true);
     panel->SetFreeOnClose(true);
     panel->SetCollapsSteps(6);

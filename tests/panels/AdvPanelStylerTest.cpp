@@ -70,12 +70,14 @@ TEST_F(AdvPanelStylerTest, EveryPresetReachesEveryPanel)
             EXPECT_EQ(panel->BorderShadow(), p.borderShadow);
         }
     }
-    // Halsk shows the caption with the metal shading; the Windows XP style hides it.
+    // Halsk's caption has the metal shading and shows in the settings; a panel keeps its own
+    // caption visibility (copying a caption leaves it out).
     styler->SetStyle(psHalsk);
-    EXPECT_TRUE(panels[0]->Caption()->Visible());
+    EXPECT_TRUE(styler->Settings()->Caption()->Visible());
+    EXPECT_FALSE(panels[0]->Caption()->Visible());
     EXPECT_EQ(panels[0]->Caption()->ShadeType(), stRMetal);
     styler->SetStyle(psWindowsXP);
-    EXPECT_FALSE(panels[0]->Caption()->Visible());
+    EXPECT_FALSE(styler->Settings()->Caption()->Visible());
 }
 
 TEST_F(AdvPanelStylerTest, CustomKeepsThePresetValues)
@@ -131,7 +133,8 @@ TEST_F(AdvPanelStylerTest, AFreedStylerDropsOutOfItsPanels)
     styler->Free();
     for (TAdvPanel* panel : panels)
         EXPECT_EQ(panel->Styler(), nullptr);
-    panels[0]->SetColor(0x123456);  // the panel lives on
+    panels[0]->SetColorTo(clNone);  // the panel lives on
+    panels[0]->SetColor(0x123456);
     EXPECT_EQ(Render(panels[0])->Pixel(50, 40), 0x563412u);
 }
 
@@ -165,9 +168,11 @@ TEST_F(AdvPanelStylerTest, ThemeChangeReappliesAnAutomaticPreset)
     const TAdvPanelStyle chosen = styler->Style();
     EXPECT_TRUE(chosen == psOffice2003Blue || chosen == psOffice2003Olive || chosen == psOffice2003Silver ||
                 chosen == psXP);
-    for (const PresetColours& p : Presets)
-        if (p.style == chosen)
+    for (const PresetColours& p : Presets) {
+        if (p.style == chosen) {
             EXPECT_EQ(panels[0]->Color(), p.color);
+        }
+    }
 }
 
 } // namespace
