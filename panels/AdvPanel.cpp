@@ -976,7 +976,7 @@ void TCustomAdvPanel::PaintBorderAndBevels(TCanvas* canvas, RECT& r)
                 BevelWidth());
     };
     bevel(BevelOuter());
-    if (BevelOuter() != bvNone && borderColor_ == clNone)
+    if (borderColor_ == clNone)
         Frame3D(canvas, r, Color(), Color(), 1);
     bevel(BevelInner());
 }
