@@ -49,7 +49,9 @@ class Layout {
  private:
   enum class Mode { Measure, Draw };
 
-  std::string Line(std::string& text, HtmlRect lineRect, Mode mode, int& carriedOffset);
+  // Lays out one line from the front of `text` (which it advances past what the line took)
+  // and returns the line's source text.
+  std::string Line(std::string_view& text, HtmlRect lineRect, Mode mode, int& carriedOffset);
   // Handles the tag at the start of `text` (`tag` is its text up to and including ">").
   void Tag(std::string_view tag, const HtmlRect& lineRect, Mode mode, int& carriedOffset);
   void ClosingTag(std::string_view tag, const HtmlRect& lineRect, Mode mode, int& carriedOffset);
@@ -164,7 +166,8 @@ HtmlLayoutResult Layout::Run() {
 
   if (q_.Text.find(" & ") != std::string::npos) format_ |= kFormatNoPrefix;
   if (!q_.WordWrap) format_ |= kFormatEndEllipsis;
-  std::string text = PrepareHtmlText(q_.Text);
+  const std::string prepared = PrepareHtmlText(q_.Text);
+  std::string_view text = prepared;
 
   int carriedOffset = 0;
   int drawAnchorCount = 0;
@@ -182,7 +185,7 @@ HtmlLayoutResult Layout::Run() {
     const int imagesAtStart = imageCounter_;
 
     int measuredOffset = carriedOffset;
-    std::string source = Line(text, rect, Mode::Measure, measuredOffset);
+    const std::string source = Line(text, rect, Mode::Measure, measuredOffset);
 
     inAnchor_ = anchorAtStart;
     target_ = targetAtStart;
@@ -205,7 +208,8 @@ HtmlLayoutResult Layout::Run() {
       shadow_ = shadowAtStart;
       hidden_ = hiddenAtStart;
       subscript_ = superscript_ = false;
-      Line(source, line, q_.HitTestOnly ? Mode::Measure : Mode::Draw, carriedOffset);
+      std::string_view sourceText = source;
+      Line(sourceText, line, q_.HitTestOnly ? Mode::Measure : Mode::Draw, carriedOffset);
       drawAnchorCount = anchorCount_;
       drawListLevel = listLevel_;
       EndRotation();
@@ -218,7 +222,7 @@ HtmlLayoutResult Layout::Run() {
     const int advance = h_ + subscriptSpace_ + superscriptSpace_;
     rect.Top += advance;
     r_.TextHeight += advance;
-    if (!q_.MeasureOnly && rect.Top + lineStartGh > rect.Bottom) text.clear();
+    if (!q_.MeasureOnly && rect.Top + lineStartGh > rect.Bottom) text = {};
   }
 
   if (r_.TextHeight == 0) r_.TextHeight = GhHeight();
@@ -228,7 +232,7 @@ HtmlLayoutResult Layout::Run() {
   return r_;
 }
 
-std::string Layout::Line(std::string& text, HtmlRect lineRect, Mode mode, int& carriedOffset) {
+std::string Layout::Line(std::string_view& text, HtmlRect lineRect, Mode mode, int& carriedOffset) {
   const bool drawing = mode == Mode::Draw;
   std::string source;
   std::string drawn;
@@ -251,15 +255,11 @@ std::string Layout::Line(std::string& text, HtmlRect lineRect, Mode mode, int& c
   }
 
   while (!text.empty() && !lineEnd_ && !overflow_) {
-    const size_t lt = text.find('<');
-    const size_t space = q_.WordWrap ? text.find(' ') : std::string::npos;
-    size_t n;
-    if (lt != std::string::npos && (space == std::string::npos || space > lt))
-      n = lt;
-    else if (space != std::string::npos)
-      n = space + 1;
-    else
-      n = text.size();
+    // The run ends before the next "<", or after the next space when wrapping, whichever
+    // comes first (scanning only the run keeps the layout linear in the text).
+    size_t n = 0;
+    while (n < text.size() && text[n] != '<' && !(q_.WordWrap && text[n] == ' ')) ++n;
+    if (n < text.size() && text[n] == ' ') ++n;
 
     if (n > 0) {
       const std::string_view run(text.data(), n);
@@ -271,7 +271,7 @@ std::string Layout::Line(std::string& text, HtmlRect lineRect, Mode mode, int& c
 
       if (hidden_) {
         r_.PlainText += decoded;
-        text.erase(0, n);
+        text.remove_prefix(n);
       } else {
         int w = 0;
         if (drawing) {
@@ -325,7 +325,7 @@ std::string Layout::Line(std::string& text, HtmlRect lineRect, Mode mode, int& c
           // that takes it, so a measuring call's plain text holds every run once.
           r_.PlainText += decoded;
           source.append(run);
-          text.erase(0, n);
+          text.remove_prefix(n);
           trailingSpace =
               (decoded.size() >= n && decoded[n - 1] == ' ') ? c_.TextWidth(" ") : 0;
         } else {
@@ -339,20 +339,20 @@ std::string Layout::Line(std::string& text, HtmlRect lineRect, Mode mode, int& c
     if (text.empty() || text[0] != '<') continue;
     if (text.size() <= 2) {
       // A "<" (or "<" and one character) at the very end is dropped.
-      text.clear();
+      text = {};
       continue;
     }
     if (lineEnd_) continue;
     const size_t gt = text.find('>');
-    const std::string tag = gt == std::string::npos ? text : text.substr(0, gt + 1);
+    const std::string_view tag = gt == std::string_view::npos ? text : text.substr(0, gt + 1);
     Tag(tag, lineRect, mode, carriedOffset);
     if (overflow_) continue;
-    if (gt == std::string::npos) {
+    if (gt == std::string_view::npos) {
       // A tag without its ">" ends the text.
-      text.clear();
+      text = {};
     } else {
-      source.append(text, 0, gt + 1);
-      text.erase(0, gt + 1);
+      source.append(tag);
+      text.remove_prefix(gt + 1);
     }
   }
 
