@@ -5,6 +5,7 @@
 
 #include "GuiTest.h"
 #include "windows/Controls.h"
+#include "panels/AdvPanelStyler.h"
 
 using namespace window_test;
 
@@ -97,6 +98,26 @@ RECT ComboTextInk(controls::THTMLComboBox* box)
         }
     ReleaseDC(box->Handle(), dc);
     return ink.left == LONG_MAX ? RECT{} : ink;
+}
+
+// Every control's parent takes its uniform 0xEDEDED look and its Verdana font from the styler.
+TEST_F(MainWindow, TheBackgroundPanelTakesItsLookFromTheStyler)
+{
+    Start(KeyboardOnly, 1);
+    auto* panel = dynamic_cast<panels::TAdvPanel*>(form->FindComponent("AdvPanel1"));
+    auto* styler = dynamic_cast<panels::TAdvPanelStyler*>(form->FindComponent("AdvPanelStyler1"));
+    ASSERT_NE(panel, nullptr);
+    ASSERT_NE(styler, nullptr);
+    EXPECT_EQ(panel->Styler(), styler);
+    EXPECT_EQ(styler->Style(), panels::psCustom);
+    for (TColor c : {panel->Color(), panel->ColorTo(), panel->ColorMirror(), panel->ColorMirrorTo()})
+        EXPECT_EQ(c, 0xEDEDEDu);
+    EXPECT_EQ(panel->BorderWidth(), 0);
+    EXPECT_EQ(panel->BevelOuter(), bvNone);
+    EXPECT_FALSE(panel->Caption()->Visible());
+    EXPECT_FALSE(panel->StatusBar()->Visible());
+    EXPECT_FALSE(panel->CanSize());
+    EXPECT_EQ(panel->Font()->Name(), "Verdana");
 }
 
 TEST_F(MainWindow, StartWithABootloaderShowsItsFamilyAndName)
