@@ -20,7 +20,6 @@ CLASSLIB_PUBLISH(TAdvReflectionLabel)
 }
 
 CLASSLIB_PUBLISH(TOcLabel) {}
-CLASSLIB_PUBLISH(TAdvOfficeImage) {}
 
 THTMLabel::THTMLabel(TComponent* owner) : TGraphicControl(owner), htmlText_(new TStringList)
 {

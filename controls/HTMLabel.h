@@ -1,7 +1,7 @@
 #pragma once
 // HTML label: for now draws its markup as plain text in the markup's first colour (bold when
 // the markup starts bold), word-wrapped; the renderer comes with the label's own work.
-// The reflection label, version label and office image of the main window are here too.
+// The reflection label and version label of the main window are here too.
 #include "windows/ExtCtrls.h"
 #include "windows/StdCtrls.h"
 
@@ -39,11 +39,6 @@ private:
 class TOcLabel : public classlib::TLabel {
     CLASSLIB_CLASS(TOcLabel, classlib::TLabel)
     explicit TOcLabel(classlib::TComponent* owner) : TLabel(owner) {}
-};
-
-class TAdvOfficeImage : public classlib::TImage {
-    CLASSLIB_CLASS(TAdvOfficeImage, classlib::TImage)
-    explicit TAdvOfficeImage(classlib::TComponent* owner) : TImage(owner) {}
 };
 
 } // namespace controls

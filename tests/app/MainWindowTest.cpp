@@ -23,7 +23,7 @@ TEST_F(MainWindow, StartsCollapsedWithVersionCaptionAndTheFirstHistoryLine)
     EXPECT_TRUE(form->fwVerLabel->Visible());
     EXPECT_EQ(form->fwVerLabel->Caption(), "");
     EXPECT_FALSE(form->AdvReflectionLabel1->Visible());
-    EXPECT_EQ(form->AdvGroupBoxes[0]->BorderStyle(), bsNone);
+    EXPECT_EQ(form->AdvGroupBoxes[0]->BorderStyle(), controls::TGroupBoxBorderStyle::bsNone);
     EXPECT_EQ(form->AdvGlowButton2->ImageIndex(), 0);
     EXPECT_EQ(form->CurrentDevice(), nullptr);
 }
