@@ -1782,8 +1782,8 @@ void TAdvCustomGlowButton::ShowShortCutHint()
 
 void TAdvCustomGlowButton::HideShortCutHint()
 {
-    if (shortCutHintWindow_)
-        shortCutHintWindow_->SetVisible(false);
+    if (shortCutHintWindow_ && shortCutHintWindow_->HandleAllocated())
+        ShowWindow(shortCutHintWindow_->Handle(), SW_HIDE);
 }
 
 void TAdvCustomGlowButton::SetSizeState(TButtonSizeState state)
@@ -2079,23 +2079,22 @@ void TAdvCustomGlowButton::Paint()
             {false, false, false, false},  // bpMiddle
             {false, true, false, true},  // bpRight
         };
+        dc = canvas->Handle();
         HRGN region = CreateRectRgn(0, 0, 0, 0);
         bool any = false;
         for (int i = 0; i < 4; ++i) {
             if (!kCorners[position_][i])
                 continue;
-            HRGN pixel = CreateRectRgn(all[i].x, all[i].y, all[i].x + 1, all[i].y + 1);
+            // Clip regions are in device coordinates; the context's origins may be shifted.
+            POINT corner = all[i];
+            LPtoDP(dc, &corner, 1);
+            HRGN pixel = CreateRectRgn(corner.x, corner.y, corner.x + 1, corner.y + 1);
             CombineRgn(region, region, pixel, RGN_OR);
             DeleteObject(pixel);
             any = true;
         }
         if (any) {
-            dc = canvas->Handle();
             const int saved = SaveDC(dc);
-            // The clip region is in device coordinates; a shifted origin moves it along.
-            POINT origin{};
-            GetViewportOrgEx(dc, &origin);
-            OffsetRgn(region, origin.x, origin.y);
             ExtSelectClipRgn(dc, region, RGN_AND);
             PaintParentInto(dc);
             RestoreDC(dc, saved);
