@@ -462,7 +462,6 @@ CLASSLIB_MESSAGE_MAP(TCustomAdvOfficeCheckBox)
 TCustomAdvOfficeCheckBox::TCustomAdvOfficeCheckBox(TComponent* owner) : TOfficeButtonControl(owner)
 {
     controlStyle_.Exclude(csClickEvents);
-    TCustomControl::SetCaption(ClassName());
 }
 
 void TCustomAdvOfficeCheckBox::SetState(TCheckBoxState value)

@@ -151,7 +151,11 @@ private:
 
 class TAdvOfficeCheckBox : public TCustomAdvOfficeCheckBox {
     CLASSLIB_CLASS(TAdvOfficeCheckBox, TCustomAdvOfficeCheckBox)
-    explicit TAdvOfficeCheckBox(classlib::TComponent* owner) : TCustomAdvOfficeCheckBox(owner) {}
+    // A new check box shows its class name as caption until one is set.
+    explicit TAdvOfficeCheckBox(classlib::TComponent* owner) : TCustomAdvOfficeCheckBox(owner)
+    {
+        TCustomControl::SetCaption(ClassName());
+    }
     bool Checked() const { return State() == classlib::cbChecked; }
     void SetChecked(bool value);
 };

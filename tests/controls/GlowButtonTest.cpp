@@ -164,7 +164,10 @@ protected:
         SendMessageA(b->Handle(), WM_LBUTTONUP, 0, At(x, y));
     }
 
+public:
     void Clicked(TObject* sender) { clicks.push_back(sender); }
+
+protected:
 
     TForm* form = nullptr;
     TPanel* panel = nullptr;
