@@ -20,7 +20,6 @@ CLASSLIB_DEFINE_ENUM(TGradientType, "gtFullHorizontal", "gtFullVertical", "gtBot
 CLASSLIB_DEFINE_ENUM(TVAlignment, "tvaTop", "tvaCenter", "tvaBottom")
 
 CLASSLIB_PUBLISH(TCustomHTMLabel) {}
-CLASSLIB_PUBLISH(TAdvOfficeImage) {}
 
 CLASSLIB_PUBLISH(THTMLabel)
 {

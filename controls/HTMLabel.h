@@ -190,10 +190,4 @@ private:
     }
 };
 
-// The office image of the main window; its own module replaces this stand-in.
-class TAdvOfficeImage : public classlib::TImage {
-    CLASSLIB_CLASS(TAdvOfficeImage, classlib::TImage)
-    explicit TAdvOfficeImage(classlib::TComponent* owner) : TImage(owner) {}
-};
-
 } // namespace controls

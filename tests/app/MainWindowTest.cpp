@@ -27,7 +27,7 @@ TEST_F(MainWindow, StartsCollapsedWithVersionCaptionAndTheFirstHistoryLine)
     EXPECT_TRUE(form->fwVerLabel->Visible());
     EXPECT_EQ(form->fwVerLabel->Caption(), "");
     EXPECT_FALSE(form->AdvReflectionLabel1->Visible());
-    EXPECT_EQ(form->AdvGroupBoxes[0]->BorderStyle(), bsNone);
+    EXPECT_EQ(form->AdvGroupBoxes[0]->BorderStyle(), controls::TGroupBoxBorderStyle::bsNone);
     EXPECT_EQ(form->AdvGlowButton2->ImageIndex(), 0);
     EXPECT_EQ(form->CurrentDevice(), nullptr);
 }
@@ -161,6 +161,43 @@ TEST_F(MainWindow, LinkIndicatorShowsTheImageListsPictureOfTheLinkState)
     EXPECT_EQ(IndicatorCentre(form->AdvGlowButton2), 0x2EB84Au);
     form->AdvGlowButton2->SetImageIndex(0);
     EXPECT_EQ(IndicatorCentre(form->AdvGlowButton2), 0xC0C0C0u);
+}
+
+TEST_F(MainWindow, StepButtonsCheckBoxAndRadioGroupLoadWithTheLayoutsProperties)
+{
+    Start(KeyboardOnly, 1);
+    for (controls::TAdvGlowButton* step : {form->ButtonConnect, form->ButtonOpenHex, form->ButtonStartBootloader}) {
+        SCOPED_TRACE(step->Name());
+        EXPECT_EQ(step->Spacing(), 3);
+        EXPECT_TRUE(step->TabStop());
+        EXPECT_EQ(step->Appearance()->ColorHot(), 0xF5F0E1);
+        EXPECT_EQ(step->Appearance()->ColorMirrorDisabled(), 0xB6B6B6);
+    }
+    EXPECT_EQ(form->ButtonOpenHex->Caption(), "Browse      for HEX");
+    EXPECT_TRUE(form->ButtonStartBootloader->WordWrap());
+    EXPECT_FALSE(form->AdvGlowButton1->Visible());
+    EXPECT_EQ(form->AdvGlowButton2->Appearance()->ColorDisabled(), 0xFFFFFF);
+    EXPECT_EQ(form->AdvGlowButton2->Appearance()->BorderColorDisabled(), 0xC0C0C0);
+    EXPECT_FALSE(form->AdvGlowButton2->Enabled());
+
+    EXPECT_EQ(form->CheckBoxClose->Caption(), "Close when finished");
+    EXPECT_EQ(form->CheckBoxClose->Width(), 156);
+    EXPECT_EQ(form->CheckBoxClose->Height(), 19);
+    EXPECT_EQ(form->CheckBoxClose->Alignment(), taRightJustify);
+    EXPECT_TRUE(form->CheckBoxClose->TabStop());
+    EXPECT_FALSE(form->CheckBoxClose->ReturnIsTab());
+
+    auto* group = dynamic_cast<controls::TAdvOfficeRadioGroup*>(form->FindComponent("RadioGroupPICFamily"));
+    ASSERT_NE(group, nullptr);
+    EXPECT_EQ(group->Width(), 132);
+    EXPECT_EQ(group->Height(), 52);
+    EXPECT_TRUE(group->RoundEdges());
+    EXPECT_EQ(group->Columns(), 2);
+    ASSERT_EQ(group->ButtonCount(), 4);
+    EXPECT_EQ(group->Buttons(3)->Caption(), "dsPIC");
+    EXPECT_EQ(group->ItemIndex(), 0);
+    EXPECT_TRUE(group->Buttons(0)->Checked());
+    EXPECT_TRUE(form->Panel1->RoundEdges());
 }
 
 TEST_F(MainWindow, ConnectWithoutABootloader)

@@ -1,7 +1,7 @@
 // The windowless progress bars: range and stepping rules, what a change invalidates on the
 // parent, and the painters' pixels through a real parent window rendered into a DIB.
 #include "controls/OcXPProgressBar.h"
-#include "controls/OfficeControls.h"
+#include "controls/ControlClasses.h"
 
 #include "core/ComponentStream.h"
 #include "core/FormText.h"
