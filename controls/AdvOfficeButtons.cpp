@@ -38,12 +38,6 @@ void DrawFocusFrame(TCanvas* canvas, const RECT& r, TColor color)
 
 namespace {
 
-// Web and mail links open through the shell; any other anchor is the control's business.
-bool OpensInShell(const std::string& anchor)
-{
-    return anchor.find("://") != std::string::npos || anchor.find("mailto:") != std::string::npos;
-}
-
 template <class T>
 void Relink(TComponent* owner, T*& field, T* value)
 {
@@ -392,8 +386,8 @@ void TOfficeButtonControl::MouseDown(TMouseButton button, TShiftState shift, int
     if (isFocused_) {
         anchor = GetAnchorAt(x, y);
         if (!anchor.empty()) {
-            if (OpensInShell(anchor))
-                bcl::OpenWithShell(anchor);
+            if (html::OpensInShell(anchor))
+                html::OpenAnchorInShell(anchor);
             else if (OnAnchorClick)
                 OnAnchorClick(this, anchor);
         }

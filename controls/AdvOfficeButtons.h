@@ -14,6 +14,7 @@
 #include "AdvGroupBox.h"
 #include "core/StringList.h"
 #include "draw/PictureContainer.h"
+#include "html/AnchorLinks.h"
 #include "windows/Controls.h"
 #include "windows/ImageLists.h"
 #include "windows/StdCtrls.h"
@@ -24,7 +25,7 @@ struct HtmlDrawRequest;
 
 namespace controls {
 
-using TAnchorClick = classlib::TEvent<void(classlib::TObject* Sender, std::string Anchor)>;
+using html::TAnchorClick;
 using TEnabledEvent = classlib::TEvent<void(classlib::TObject* Sender, int ItemIndex, bool& Enabled)>;
 
 // The alternate-pixel focus frame of the office buttons: the four edges of `r` (end points

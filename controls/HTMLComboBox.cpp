@@ -1,6 +1,6 @@
 #include "HTMLComboBox.h"
 
-#include "AnchorLinks.h"
+#include "html/AnchorLinks.h"
 #include "draw/OcTypes.h"
 #include "draw/PictureContainer.h"
 #include "html/HtmlMarkup.h"
@@ -527,8 +527,8 @@ void THTMLComboBox::WMLButtonDown(TMessage& m)
         Inherited(THTMLComboBox::StaticClass(), m);
         return;
     }
-    if (OpensInShell(hit.anchor))
-        OpenAnchorInShell(hit.anchor);
+    if (html::OpensInShell(hit.anchor))
+        html::OpenAnchorInShell(hit.anchor);
     else if (OnAnchorClick)
         OnAnchorClick(this, index, hit.anchor);
     m.Result = 0;

@@ -1,6 +1,6 @@
 #include "HTMLabel.h"
 
-#include "AnchorLinks.h"
+#include "html/AnchorLinks.h"
 #include "OcControlUtils.h"
 #include "draw/OcTypes.h"
 #include "draw/PictureContainer.h"
@@ -366,8 +366,8 @@ void TCustomHTMLabel::MouseDown(TMouseButton button, TShiftState shift, int x, i
     const std::string anchor = HitTestAnchor(x, y, anchorRect);
     if (anchor.empty())
         return;
-    if (OpensInShell(anchor))
-        OpenAnchorInShell(anchor);
+    if (html::OpensInShell(anchor))
+        html::OpenAnchorInShell(anchor);
     else if (OnAnchorClick)
         OnAnchorClick(this, anchor);
 }

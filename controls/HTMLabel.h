@@ -7,6 +7,7 @@
 //
 // TCustomHTMLabel holds what THTMLabel and the reflection label share: the fields, the
 // renderer calls, the anchor hit test and the mouse and hint handling.
+#include "html/AnchorLinks.h"
 #include "html/HtmlRenderer.h"
 #include "windows/ExtCtrls.h"
 #include "windows/ImageLists.h"
@@ -29,7 +30,7 @@ CLASSLIB_ENUM(TAutoSizeType);
 CLASSLIB_ENUM(TGradientType);
 CLASSLIB_ENUM(TVAlignment);
 
-using TAnchorClick = classlib::TEvent<void(classlib::TObject* Sender, const std::string& Anchor)>;
+using html::TAnchorClick;
 using TAnchorHintEvent = classlib::TEvent<void(classlib::TObject* Sender, std::string& Anchor)>;
 
 // A stepped gradient of `steps` bands (0 counts as 1) from `from` toward `to` over `rect`; the

@@ -112,9 +112,9 @@ int DrawShadowedText(TCanvas& canvas, const std::string& text, RECT& rect, UINT 
     OffsetRect(&shadowRect, direction.x * shadowSize, direction.y * shadowSize);
     canvas.Brush()->SetStyle(bsClear);
     SetBkMode(dc, TRANSPARENT);
-    const int height = bcl::DrawTextOnCanvas(dc, text.c_str(), static_cast<int>(text.size()), shadowRect, flags);
+    const int height = bcl::DrawTextOnCanvas(&canvas, text.c_str(), static_cast<int>(text.size()), shadowRect, flags);
     SetTextColor(dc, previous);
-    bcl::DrawTextOnCanvas(dc, text.c_str(), static_cast<int>(text.size()), textRect, flags);
+    bcl::DrawTextOnCanvas(&canvas, text.c_str(), static_cast<int>(text.size()), textRect, flags);
     UnionRect(&rect, &textRect, &shadowRect);
     return height > 0 ? height + shadowSize : height;
 }

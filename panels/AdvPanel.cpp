@@ -8,6 +8,7 @@
 #include "core/ComponentStream.h"
 #include "draw/APXPVS.h"
 #include "draw/DrawMath.h"
+#include "html/AnchorLinks.h"
 #include "html/HtmlRenderer.h"
 #include "windows/Application.h"
 #include "windows/IniFiles.h"
@@ -1679,8 +1680,8 @@ void TCustomAdvPanel::MouseDown(TMouseButton button, TShiftState shift, int x, i
     const std::string anchor = AnchorAt(x, y, anchorRect);
     if (anchor.empty())
         return;
-    if (anchor.find("://") != std::string::npos || anchor.find("mailto:") != std::string::npos)
-        ShellExecuteA(nullptr, "open", anchor.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
+    if (html::OpensInShell(anchor))
+        html::OpenAnchorInShell(anchor);
     else if (OnAnchorClick)
         OnAnchorClick(this, anchor);
 }

@@ -2,7 +2,7 @@
 // and border, the text through the renderer (bold, colour, size, line breaks, wrap), anchors
 // (hover, hand cursor, clicks), auto sizing, and the reflection's mirrored, fading rows.
 #include "controls/AdvReflectionLabel.h"
-#include "controls/AnchorLinks.h"
+#include "html/AnchorLinks.h"
 #include "controls/HTMLabel.h"
 
 #include "core/StringList.h"
@@ -115,7 +115,7 @@ TEST(AnchorTargets, OnlyWebAndMailTargetsGoToTheShell)
         {"javascript://alert", false}, {"cmd.exe", false}, {"x mailto:a@b.c", false}, {"step2", false},
     };
     for (const Case& c : cases)
-        EXPECT_EQ(OpensInShell(c.anchor), c.shell) << c.anchor;
+        EXPECT_EQ(html::OpensInShell(c.anchor), c.shell) << c.anchor;
 }
 
 // ---- background, gradient line, bevels and border ---------------------------------------------

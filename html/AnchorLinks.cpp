@@ -6,7 +6,7 @@
 
 #include <string>
 
-namespace controls {
+namespace html {
 
 namespace {
 
@@ -41,4 +41,4 @@ void OpenAnchorInShell(const std::string& anchor)
     ShellExecuteA(nullptr, "open", anchor.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
 }
 
-} // namespace controls
+} // namespace html

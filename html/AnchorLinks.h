@@ -1,9 +1,15 @@
 #pragma once
-// Which clicked anchors the HTML controls hand to the shell by themselves.
+// Which clicked anchors the HTML-capable controls hand to the shell by themselves: one rule
+// for the labels, combo box, office buttons and panels.
 #include <string>
 #include <string_view>
 
-namespace controls {
+#include "core/Events.h"
+
+namespace html {
+
+// The event of a clicked, entered or left anchor: its target (HREF).
+using TAnchorClick = classlib::TEvent<void(classlib::TObject* Sender, const std::string& Anchor)>;
 
 // True for web and mail targets (an "http://", "https://" or "mailto:" prefix, any case):
 // those the controls open with the shell's "open" verb. Every other target, "file://" and
@@ -15,4 +21,4 @@ bool OpensInShell(std::string_view anchor);
 // window); the shell's result is not examined.
 void OpenAnchorInShell(const std::string& anchor);
 
-} // namespace controls
+} // namespace html
