@@ -14,12 +14,6 @@ CLASSLIB_PUBLISH(TAdvPanelStyler)
     c.Property("Style", &TAdvPanelStyler::Style, &TAdvPanelStyler::SetStyle).SetDefault(8);
 }
 
-CLASSLIB_PUBLISH(TAdvOfficeStatusBarOfficeStyler)
-{
-    c.Property("Style", &TAdvOfficeStatusBarOfficeStyler::Style, &TAdvOfficeStatusBarOfficeStyler::SetStyle)
-        .SetDefault(8);
-}
-
 void RegisterPanelClasses()
 {
     RegisterClasses({&TAdvPanel::StaticClass(), &TAdvPanelStyler::StaticClass(),
