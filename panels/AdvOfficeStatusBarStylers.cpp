@@ -132,8 +132,7 @@ TCustomAdvOfficeStatusBarStyler::TCustomAdvOfficeStatusBarStyler(TComponent* own
 
 TCustomAdvOfficeStatusBarStyler::~TCustomAdvOfficeStatusBarStyler()
 {
-    for (TControl* bar : bars_)
-        bar->RemoveFreeNotification(this);
+    // The component's own destruction tells the bars, which fall back to their internal styler.
     delete light_;
     delete dark_;
 }
@@ -152,8 +151,6 @@ void TCustomAdvOfficeStatusBarStyler::RemoveControl(TControl* bar)
     if (at == bars_.end())
         return;
     bars_.erase(at);
-    if (std::find(bars_.begin(), bars_.end(), bar) == bars_.end())
-        bar->RemoveFreeNotification(this);
 }
 
 TControl* TCustomAdvOfficeStatusBarStyler::Controls(int index) const

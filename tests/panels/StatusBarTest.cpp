@@ -149,7 +149,7 @@ TEST_F(StatusBarTest, PanelRectangles)
     const GeometryCase cases[] = {
         {"last panel stretches", {50, 60, 70}, -1, {{0, 50}, {50, 110}, {110, BarWidth - 1}}},
         {"middle stretch panel", {50, 60, 70}, 1, {{0, 50}, {50, 230}, {230, BarWidth - 1}}},
-        {"stretch panel squeezed to nothing", {200, 10, 200}, 1, {{0, 200}, {200, 200}, {200, 400}}},
+        {"stretch panel squeezed to nothing", {200, 10, 200}, 1, {{0, 200}, {200, 200}, {200, BarWidth - 1}}},
     };
     for (const GeometryCase& c : cases) {
         bar->Panels()->Clear();
@@ -204,7 +204,7 @@ TEST_F(StatusBarTest, InternalStylerKeepsTheBlendedTopLine)
     bar->SetStyler(nullptr);
     auto dib = Render();
     const TColor border = bar->InternalStyler()->BorderColor();
-    EXPECT_EQ(dib->Pixel(BarWidth / 2, 0), Blend(border, clWhite, 80));
+    EXPECT_TRUE(Near(dib->Pixel(BarWidth / 2, 0), Blend(border, clWhite, 80), 1)) << std::hex << dib->Pixel(BarWidth / 2, 0);
     EXPECT_EQ(dib->Pixel(0, BarHeight / 2), Rgb(border)) << "a bar without panels paints its frame";
 }
 
@@ -290,9 +290,12 @@ TEST_F(StatusBarTest, SizeGripOnASizeableForm)
     POINT corner{BarWidth - 2, BarHeight - 2};
     ClientToScreen(bar->Handle(), &corner);
     EXPECT_EQ(SendMessageA(bar->Handle(), WM_NCHITTEST, 0, MAKELPARAM(corner.x, corner.y)), HTBOTTOMRIGHT);
-    POINT edge{BarWidth - 2, 5};
-    ClientToScreen(bar->Handle(), &edge);
-    EXPECT_EQ(SendMessageA(bar->Handle(), WM_NCHITTEST, 0, MAKELPARAM(edge.x, edge.y)), HTTRANSPARENT);
+    // Outside the grip's square (a scroll bar's height and arrow width) but within 4 pixels of
+    // the right or bottom edge, the form's own border takes the mouse.
+    for (POINT edge : {POINT{BarWidth - 2, 2}, POINT{50, BarHeight - 2}}) {
+        ClientToScreen(bar->Handle(), &edge);
+        EXPECT_EQ(SendMessageA(bar->Handle(), WM_NCHITTEST, 0, MAKELPARAM(edge.x, edge.y)), HTTRANSPARENT);
+    }
     POINT inside{50, 8};
     ClientToScreen(bar->Handle(), &inside);
     EXPECT_EQ(SendMessageA(bar->Handle(), WM_NCHITTEST, 0, MAKELPARAM(inside.x, inside.y)), HTCLIENT);
@@ -396,6 +399,8 @@ TEST_F(StatusBarTest, ProgressPanelLevels)
 {
     TAdvOfficeStatusPanel* progress = AddPanel(psProgress, 200);
     progress->Progress()->SetPosition(50);
+    progress->Progress()->SetCompletionSmooth(true);
+    progress->Progress()->SetShowPercentage(false);
     auto dib = Render();
     const int mid = BarHeight / 2;
     EXPECT_NE(dib->Pixel(40, mid), Rgb(Green)) << "the gauge fills the first half";
