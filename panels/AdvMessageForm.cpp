@@ -3,6 +3,7 @@
 #include "TaskDialogText.h"
 
 #include "draw/AdvHintInfo.h"
+#include "html/HtmlRenderer.h"
 #include "windows/Application.h"
 #include "windows/Clipboard.h"
 #include "windows/Messages.h"
@@ -162,14 +163,46 @@ bool TAdvMessageForm::HtmlContent() const
     return dialog_->Options.Contains(doHyperlinks);
 }
 
-// Measures or draws a text block. HTML texts (hyperlinks, the footer) belong to the shared
-// mini-HTML renderer, which is not part of this tree yet: until it is, they are measured and
-// drawn as plain text with their line breaks.
+namespace {
+
+// The renderer's request for the dialog's HTML texts: no images, cache or container, blue
+// links, shadow offset 1, word wrap.
+html::HtmlDrawRequest DialogHtmlRequest(TCanvas* canvas, const std::string& text, const RECT& rect)
+{
+    html::HtmlDrawRequest request;
+    request.Canvas = canvas;
+    request.Text = text;
+    request.Rect = rect;
+    request.FocusIndex = -1;
+    request.HotIndex = -1;
+    request.ShadowOffset = 1;
+    request.WordWrap = true;
+    request.ImageScale = 1.0;
+    request.LinkColor = 0xFF0000;
+    request.HotBackColor = clNone;
+    request.HotTextColor = clNone;
+    request.ShadowColor = 0x808080;
+    request.LineSpacing = 0;
+    return request;
+}
+
+} // namespace
+
+// Measures a text block at a width: HTML texts (with hyperlinks, and the footer) through the
+// shared renderer with their line breaks as "<br>", plain texts by word-break measurement.
+// `escapes` says whether backslash-n counts as a line break (not in the expanded text).
 SIZE TAdvMessageForm::MeasureBlock(const std::string& text, int width, bool html, bool escapes)
 {
-    (void)html;
     TCanvas* canvas = measure_->Canvas();
     canvas->Font()->Assign(Font());
+    if (html) {
+        html::HtmlDrawRequest request =
+            DialogHtmlRequest(canvas, LineBreaksToHtml(text, escapes), RECT{0, 0, std::max(width, 1), 4096});
+        request.HitTestOnly = true;
+        html::HtmlDrawResult result;
+        html::DrawHtmlText(request, result);
+        return SIZE{result.TextWidth, result.TextHeight};
+    }
     RECT r{0, 0, std::max(width, 1), 0};
     const std::string plain = escapes ? EscapesToCarriageReturns(text) : text;
     canvas->DrawText(plain, r, DT_CALCRECT | DT_WORDBREAK | DT_NOPREFIX | DT_EXPANDTABS);
@@ -178,15 +211,44 @@ SIZE TAdvMessageForm::MeasureBlock(const std::string& text, int width, bool html
 
 void TAdvMessageForm::DrawBlock(TCanvas* canvas, const std::string& text, const RECT& rect, bool html, bool escapes)
 {
-    (void)html;
+    if (html) {
+        html::HtmlDrawResult result;
+        html::DrawHtmlText(DialogHtmlRequest(canvas, LineBreaksToHtml(text, escapes), rect), result);
+        return;
+    }
     RECT r = rect;
     const std::string plain = escapes ? EscapesToCarriageReturns(text) : text;
     canvas->DrawText(plain, r, DT_NOPREFIX | DT_EXPANDTABS | DT_WORDBREAK | DT_VCENTER);
 }
 
-std::string TAdvMessageForm::AnchorAt(int, int)
+std::string TAdvMessageForm::AnchorAt(int x, int y)
 {
-    // Anchors exist only in HTML texts, which the shared renderer hit-tests (see MeasureBlock).
+    // The footer is always HTML; content and expanded text only with hyperlinks.
+    struct Block {
+        const std::string* text;
+        RECT rect;
+        bool html;
+        bool escapes;
+    };
+    const Block blocks[] = {
+        {&dialog_->Footer(), FooterTextRect(), true, true},
+        {&dialog_->Content(), contentRect_, HtmlContent(), true},
+        {&dialog_->ExpandedText(), expandedRect_, HtmlContent() && expanded_, false},
+    };
+    const POINT p{x, y};
+    TCanvas* canvas = measure_->Canvas();
+    canvas->Font()->Assign(Font());
+    for (const Block& b : blocks) {
+        if (!b.html || b.text->empty() || !PtInRect(&b.rect, p))
+            continue;
+        html::HtmlDrawRequest request = DialogHtmlRequest(canvas, LineBreaksToHtml(*b.text, b.escapes), b.rect);
+        request.X = x;
+        request.Y = y;
+        request.HitTestOnly = true;
+        html::HtmlDrawResult result;
+        if (html::DrawHtmlText(request, result))
+            return result.HitAnchor;
+    }
     return {};
 }
 
@@ -633,6 +695,14 @@ void TAdvMessageForm::SetExpanded(bool value)
     Arrange();
 }
 
+RECT TAdvMessageForm::FooterTextRect() const
+{
+    RECT r = footerRect_;
+    if (footerIcon_)
+        r.left += 20;
+    return r;
+}
+
 std::string TAdvMessageForm::ExpanderText() const
 {
     return expanded_ ? dialog_->ExpandControlText : dialog_->CollapsControlText;
@@ -682,7 +752,7 @@ void TAdvMessageForm::PaintWindow(HDC dc)
         canvas.Pen()->SetColor(clWhite);
         canvas.MoveTo(2, lineY + 1);
         canvas.LineTo(w - 3, lineY + 1);
-        RECT text = footerRect_;
+        const RECT text = FooterTextRect();
         if (footerIcon_) {
             const RECT iconRect{footerRect_.left, footerRect_.top, footerRect_.left + 16, footerRect_.top + 16};
             canvas.Brush()->SetStyle(bsSolid);
@@ -698,7 +768,6 @@ void TAdvMessageForm::PaintWindow(HDC dc)
                            nullptr, DI_NORMAL);
             }
             canvas.Brush()->SetStyle(bsClear);
-            text.left += 20;
         }
         DrawBlock(&canvas, dialog_->Footer(), text, true, true);
     }

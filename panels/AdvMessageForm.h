@@ -47,6 +47,8 @@ class TAdvMessageForm : public classlib::TForm {
     RECT ContentRect() const { return contentRect_; }
     RECT ExpandedRect() const { return expandedRect_; }
     RECT FooterRect() const { return footerRect_; }
+    // Where the footer's text starts: right of its icon.
+    RECT FooterTextRect() const;
     int ButtonAreaTop() const { return buttonAreaTop_; }
     int HorizontalMargin() const { return horzMargin_; }
     int VerticalMargin() const { return vertMargin_; }

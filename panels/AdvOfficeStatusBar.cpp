@@ -6,6 +6,7 @@
 #include "draw/GlowDrawing.h"
 #include "draw/PanelDrawing.h"
 #include "draw/PictureContainer.h"
+#include "html/HtmlRenderer.h"
 #include "windows/ActnList.h"
 #include "windows/Application.h"
 #include "windows/Forms.h"
@@ -888,20 +889,38 @@ void TAdvOfficeStatusBar::DrawSimplePanel()
     DrawHtml(simpleText_, RECT{3, 3, r.right - 1, r.bottom - 1}, false, 0, 0, width, anchor);
 }
 
-// Draws, measures or hit-tests HTML text in the bar's settings. The shared mini-HTML renderer is
-// not part of this tree yet: until it is, the text is shown as it stands, on one line, and no
-// anchor is ever hit.
-bool TAdvOfficeStatusBar::DrawHtml(const std::string& text, const RECT& rect, bool hitTestOnly, int, int,
+// Draws, measures or hit-tests HTML text through the shared renderer in the bar's settings: its
+// images, picture container and link colour, the blink phase of the timer, plain colours for
+// hit tests.
+bool TAdvOfficeStatusBar::DrawHtml(const std::string& text, const RECT& rect, bool hitTestOnly, int x, int y,
                                    int& textWidth, std::string& anchor)
 {
-    anchor.clear();
-    TCanvas* canvas = Canvas();
-    textWidth = canvas->TextWidth(text);
-    if (!hitTestOnly) {
-        RECT r = rect;
-        canvas->DrawText(text, r, DT_SINGLELINE | DT_NOPREFIX | DT_END_ELLIPSIS);
-    }
-    return false;
+    html::HtmlDrawRequest request;
+    request.Canvas = Canvas();
+    request.Text = text;
+    request.Rect = rect;
+    request.Images = images_;
+    request.X = x;
+    request.Y = y;
+    request.FocusIndex = -1;
+    request.HotIndex = -1;
+    request.ShadowOffset = 1;
+    request.HitTestOnly = hitTestOnly;
+    request.PlainColors = hitTestOnly;
+    request.BlinkPhase = tick_ > 5;
+    request.WordWrap = true;
+    request.ImageScale = 1.0;
+    request.LinkColor = urlColor_;
+    request.HotBackColor = clNone;
+    request.HotTextColor = clNone;
+    request.ShadowColor = 0x808080;
+    request.PictureContainer = pictureContainer_;
+    request.LineSpacing = 0;
+    html::HtmlDrawResult result;
+    const bool hit = html::DrawHtmlText(request, result);
+    textWidth = result.TextWidth;
+    anchor = hit ? result.HitAnchor : std::string();
+    return hit;
 }
 
 // ---- timer ------------------------------------------------------------------------------------

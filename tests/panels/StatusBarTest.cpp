@@ -8,6 +8,7 @@
 #include "windows/Forms.h"
 #include "windows/ImageLists.h"
 #include "windows/Images.h"
+#include "windows/Screen.h"
 
 #include "GuiTest.h"
 
@@ -486,6 +487,33 @@ TEST_F(StatusBarTest, SimpleModeAndRightToLeft)
     bar->SetBiDiMode(bdRightToLeft);
     bar->SetSimpleText("abc");
     EXPECT_EQ(bar->SimpleText(), "\t\tabc");
+}
+
+TEST_F(StatusBarTest, HtmlPanelsAndTheirAnchors)
+{
+    TAdvOfficeStatusPanel* html = AddPanel(psHTML, 150, "<a href=\"go\">Go</a> on");
+    AddPanel(psText, 100);
+    std::vector<std::string> clicked, entered;
+    struct Recorder {
+        std::vector<std::string>* clicked;
+        std::vector<std::string>* entered;
+        void Click(TObject*, const std::string& a) { clicked->push_back(a); }
+        void Enter(TObject*, const std::string& a) { entered->push_back(a); }
+    } recorder{&clicked, &entered};
+    bar->OnAnchorClick = TAnchorClick(&recorder, &Recorder::Click);
+    bar->OnAnchorEnter = TAnchorClick(&recorder, &Recorder::Enter);
+    // The text starts at the working rectangle (3) plus HTMLOffsetX 2; its line at HTMLOffsetY 2.
+    const int x = 3 + html->HTMLOffsetX() + 3, y = html->HTMLOffsetY() + 5;
+    EXPECT_EQ(bar->GetAnchorAt(x, y), "go");
+    EXPECT_EQ(bar->GetAnchorAt(120, y), "") << "past the text";
+    Mouse(WM_MOUSEMOVE, x, y);
+    EXPECT_EQ(entered, std::vector<std::string>{"go"});
+    EXPECT_EQ(bar->Cursor(), crHandPoint);
+    Mouse(WM_LBUTTONDOWN, x, y, MK_LBUTTON);
+    Mouse(WM_LBUTTONUP, x, y);
+    EXPECT_EQ(clicked, std::vector<std::string>{"go"});
+    auto dib = Render();
+    EXPECT_TRUE(Any(*dib, RECT{3, 1, 60, BarHeight - 1}, Rgb(clBlue))) << "the anchor in the URL colour";
 }
 
 TEST_F(StatusBarTest, PanelAssignLeavesNothingStale)

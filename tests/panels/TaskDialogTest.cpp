@@ -431,6 +431,30 @@ TEST_F(TaskDialogTest, EscapeCancelsOnlyWhenAllowedAndCloseCanBeVetoed)
     EXPECT_EQ(log.closeQueries, 2);
 }
 
+TEST_F(TaskDialogTest, FooterLinksGoToTheHyperlinkHandler)
+{
+    struct Links {
+        std::vector<std::string> clicked;
+        void Click(TObject*, const std::string& href) { clicked.push_back(href); }
+    } links;
+    dialog->OnDialogHyperlinkClick = TTaskDialogHyperlinkClickEvent(&links, &Links::Click);
+    dialog->CommonButtons = TCommonButtons{cbOK};
+    dialog->SetFooter("<a href=\"http://example.com/help\">Details</a>");
+    dialog->FooterIcon = tfiInformation;
+    std::string under;
+    WhileShown click(dialog, [&](TAdvMessageForm* form) {
+        const RECT text = form->FooterTextRect();
+        EXPECT_EQ(text.left, form->HorizontalMargin() + 20) << "right of the footer icon";
+        under = form->AnchorAt(text.left + 4, text.top + 4);
+        SendMessageA(form->Handle(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(text.left + 4, text.top + 4));
+        SendMessageA(form->Handle(), WM_LBUTTONUP, 0, MAKELPARAM(text.left + 4, text.top + 4));
+        static_cast<TButton*>(form->CommonButtonControls()[0])->Click();
+    });
+    EXPECT_EQ(dialog->Execute(), 1);
+    EXPECT_EQ(under, "http://example.com/help");
+    EXPECT_EQ(links.clicked, std::vector<std::string>{"http://example.com/help"});
+}
+
 TEST_F(TaskDialogTest, TextChangesWhileShownRelayTheForm)
 {
     dialog->CommonButtons = TCommonButtons{cbOK};
