@@ -145,8 +145,8 @@ private:
     {
         char className[32] = {};
         GetClassNameA(window, className, sizeof className);
-        if ((std::strcmp(className, "#32770") == 0 || std::strcmp(className, "TAdvMessageForm") == 0) &&
-            IsWindowVisible(window)) {
+        const bool taskDialog = dynamic_cast<panels::TAdvMessageForm*>(TWinControl::FindControl(window)) != nullptr;
+        if ((std::strcmp(className, "#32770") == 0 || taskDialog) && IsWindowVisible(window)) {
             *reinterpret_cast<HWND*>(parameter) = window;
             return FALSE;
         }

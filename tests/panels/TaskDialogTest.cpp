@@ -476,3 +476,16 @@ TEST_F(TaskDialogTest, TextChangesWhileShownRelayTheForm)
 }
 
 } // namespace
+
+namespace {
+
+TEST(OpenLinkInBrowser, HandsNothingButWebLinksToTheShell)
+{
+    // Mended: links used to run through "iexplore.exe" with the "runas" verb, unquoted; a
+    // local program or script must never reach the shell from a dialog's link.
+    for (const char* link : {"file://C:/windows/notepad.exe", "C:\\windows\\notepad.exe", "notepad.exe",
+                             "javascript:alert(1)", "http://example.com/\" --flag"})
+        EXPECT_FALSE(OpenLinkInBrowser(nullptr, link)) << link;
+}
+
+} // namespace
