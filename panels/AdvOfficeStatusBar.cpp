@@ -559,11 +559,10 @@ RECT TAdvOfficeStatusBar::PanelRect(int index) const
         RECT r{x, 1, x, h - 1};
         if (i == stretchPanel_)
             r.right = std::max(x, x + w - fixed);
-        else if (i == panels_->Count() - 1)
-            r.right = std::max(x, w - 1);
         else
             r.right = x + (*panels_)[i]->Width();
-        if (i == panels_->Count() - 1 && i != stretchPanel_)
+        // Unlike painting, the last panel always reaches the edge, a stretch panel too.
+        if (i == panels_->Count() - 1)
             r.right = std::max(x, w - 1);
         if (i == index)
             return r;
