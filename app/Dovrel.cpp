@@ -104,6 +104,7 @@ CLASSLIB_PUBLISH(TDovrel)
     c.Method("HidCtlDeviceDataError", &TDovrel::HidCtlDeviceDataError);
     c.Method("HidCtlRemoval", &TDovrel::HidCtlRemoval);
     c.Method("ShowRead", &TDovrel::ShowRead);
+    c.Method("DeviceName", &TDovrel::DeviceName);
 }
 
 CLASSLIB_MESSAGE_MAP(TDovrel)
@@ -555,31 +556,49 @@ void TDovrel::HidCtlRemoval(hid::TOcHidDevice* HidDev)
 
 // ---- HEX file ----
 
-void TDovrel::LoadHexFile(const std::string& path)
+bool TDovrel::LoadHexFile(const std::string& path)
 {
     if (!FileExists(path) || info_.mcuType == 0)
-        return;
+        return true;
     if (loadedFile_.McuType != 0 && loadedFile_.McuType != info_.mcuType) {
         AddHistory(text::ErrorInvalidMcuType);
-        return;
+        return true;
+    }
+    std::string content;
+    if (!ReadWholeFile(path, content)) {
+        programImage_.clear();
+        bootImage_.clear();
+        AddHistory(std::string(text::FileNotFoundPrefix) + path);
+        return true;
+    }
+    HexLoadResult result = LoadHex(content, path, info_);
+    const auto box = [&] { MessageDlg(result.message, result.box == MessageBoxKind::Error ? mtError : mtWarning, {mbOK}); };
+    // A file with nothing for this device is refused before anything changes: the file loaded
+    // before stays loaded.
+    if (result.problem == HexProblem::OutsideWindow) {
+        box();
+        return false;
     }
     programImage_.clear();
     bootImage_.clear();
-    std::string content;
-    if (!ReadWholeFile(path, content)) {
-        AddHistory(std::string(text::FileNotFoundPrefix) + path);
-        return;
-    }
-    HexLoadResult result = LoadHex(content, path, info_);
     if (!result.Ok()) {
-        MessageDlg(result.message, result.box == MessageBoxKind::Error ? mtError : mtWarning, {mbOK});
-        return;
+        box();
+        return true;
     }
     programImage_ = std::move(result.program);
     bootImage_ = std::move(result.boot);
     loadedFile_ = TLoadedFile{path, true, info_.mcuType};
     AddHistory(std::string(text::OpenedPrefix) + path);
     ShowLoadedFileInStatusBar(path);
+    return true;
+}
+
+void TDovrel::LoadChosenHexFile(const std::string& path)
+{
+    const TLoadedFile previous = loadedFile_;
+    ClearLoadedFile();
+    if (!LoadHexFile(path))
+        loadedFile_ = previous;
 }
 
 void TDovrel::ShowLoadedFileInStatusBar(const std::string& path)
@@ -608,8 +627,7 @@ void TDovrel::ButtonOpenHexClick(TObject*)
         AddHistory(std::string(text::FileNotFoundPrefix) + path);
         return;
     }
-    ClearLoadedFile();
-    LoadHexFile(path);
+    LoadChosenHexFile(path);
 }
 
 void TDovrel::WMDropFiles(TMessage& m)
@@ -637,8 +655,7 @@ void TDovrel::WMDropFiles(TMessage& m)
         const std::string path = name;
         if (!IsExistingHexFile(path))
             continue;
-        ClearLoadedFile();
-        LoadHexFile(path);
+        LoadChosenHexFile(path);
         return;
     }
 }
@@ -659,7 +676,7 @@ public:
             w_.ProgressBar1->Update();
         }
         w_.AddHistory(phase.history);
-        if (phase.progressMax > 0) {
+        if (phase.setsProgress) {
             w_.ProgressBar1->SetMax(static_cast<int>(std::min<std::uint32_t>(phase.progressMax, INT_MAX)));
             w_.ProgressBar1->SetPosition(0);
         }

@@ -9,7 +9,9 @@
 #include "controls/AdvGlowButton.h"
 #include "controls/AdvGroupBox.h"
 #include "controls/HTMLComboBox.h"
+#include "controls/AdvReflectionLabel.h"
 #include "controls/HTMLabel.h"
+#include "controls/OcLabel.h"
 #include "controls/OfficeControls.h"
 #include "hid/OcHidControllerClass.h"
 #include "panels/AdvOfficeStatusBar.h"
@@ -96,8 +98,9 @@ class TDovrel : public classlib::TForm {
 
     // ---- HEX file ----
     // Loads the HEX file for the connected device's family: message boxes for problems, the
-    // "Opened: " line and the status panel when it loaded.
-    void LoadHexFile(const std::string& path);
+    // "Opened: " line and the status panel when it loaded. False when the file was refused
+    // before anything changed (none of its data lies inside the device's address window).
+    bool LoadHexFile(const std::string& path);
     void WMDropFiles(classlib::TMessage& m);
     const std::vector<std::uint8_t>& ProgramImage() const { return programImage_; }
     const std::vector<std::uint8_t>& BootImage() const { return bootImage_; }
@@ -163,6 +166,9 @@ private:
     T* Component(const char* name);
     void BindComponents();
     void ClearLoadedFile() { loadedFile_ = TLoadedFile{}; }
+    // Browse and drop: clears the loaded file and loads `path`; a file refused before anything
+    // changed leaves the file loaded before as it was.
+    void LoadChosenHexFile(const std::string& path);
     void ShowDeviceInfo();
     void ApplyShowTimeSettings();
     void SetCollapsedWidth();

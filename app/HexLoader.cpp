@@ -134,8 +134,22 @@ void Grow(std::vector<std::uint8_t>& image, std::size_t length, FamilyCode famil
     }
 }
 
+// The device's address window as the HEX file addresses it: "0x00000000-0x00007FFF", and for
+// PIC32 the boot flash's window after a comma.
+std::string WindowText(const Window& w, bool stm32)
+{
+    const std::uint64_t offset = stm32 ? Stm32FlashBase : 0;
+    std::string text = w.programEnd > w.programFirst
+                           ? text::AddressRange(w.programFirst + offset, w.programEnd - 1 + offset)
+                           : std::string(text::EmptyWindow);
+    if (w.bootEnd != 0)
+        text += ", " + text::AddressRange(Pic32BootBase, w.bootEnd - 1u);
+    return text;
+}
+
+// Everything but the CRC failure is shown as an error; the CRC box is a warning as it always was.
 HexLoadResult Fail(HexProblem problem, int line, std::string message,
-                   MessageBoxKind box = MessageBoxKind::Warning)
+                   MessageBoxKind box = MessageBoxKind::Error)
 {
     HexLoadResult r;
     r.problem = problem;
@@ -183,7 +197,7 @@ HexLoadResult LoadHex(std::string_view content, std::string_view path, const Dev
         for (std::uint8_t b : bytes)
             sum = static_cast<std::uint8_t>(sum + b);
         if (sum != 0)
-            return Fail(HexProblem::Checksum, index, text::CrcFailed(index, fileName));
+            return Fail(HexProblem::Checksum, index, text::CrcFailed(index, fileName), MessageBoxKind::Warning);
     }
 
     const FamilyCode family = device.mcuType;
@@ -191,6 +205,7 @@ HexLoadResult LoadHex(std::string_view content, std::string_view path, const Dev
     const bool stm32 = InGroup(family, GroupStm32);
     HexLoadResult result;
     std::uint32_t upper = 0;
+    bool hasData = false;
     for (std::size_t i = 0; i < endIndex; ++i) {
         const std::string_view line = lines[i];
         if (line.empty() || line[0] != ':')
@@ -204,12 +219,12 @@ HexLoadResult LoadHex(std::string_view content, std::string_view path, const Dev
         std::uint32_t a = upper << 16 | std::uint32_t{bytes[1]} << 8 | bytes[2];
         if (stm32) {
             if (a < Stm32FlashBase)
-                return Fail(HexProblem::BelowFlashOffset, index, text::StartAddressViolation(index),
-                            MessageBoxKind::Error);
+                return Fail(HexProblem::BelowFlashOffset, index, text::StartAddressViolation(index));
             a -= Stm32FlashBase;
         }
         if (type != RecordData)
             continue;
+        hasData = hasData || count > 0;
         const std::uint8_t* data = bytes.data() + 4;
         if (window.bootEnd != 0 && a >= Pic32BootBase && a < window.bootEnd) {
             const std::size_t at = a - Pic32BootBase;
@@ -225,6 +240,12 @@ HexLoadResult LoadHex(std::string_view content, std::string_view path, const Dev
         Grow(result.program, static_cast<std::size_t>(at + count), family);
         std::copy_n(data, count, result.program.begin() + static_cast<std::ptrdiff_t>(at));
     }
+
+    // Data of which nothing lands in the device's flash is a file for another device (linked
+    // for another address, say): loading it would make an upload that writes nothing and
+    // reports success.
+    if (hasData && result.program.empty() && result.boot.empty())
+        return Fail(HexProblem::OutsideWindow, -1, text::OutsideWindow(fileName, WindowText(window, stm32)));
 
     if (InGroup(family, GroupPic24)) {
         // Four HEX bytes per instruction, the fourth a phantom byte: keep three.

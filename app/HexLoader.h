@@ -23,6 +23,7 @@ enum class HexProblem {
     InvalidRecord,     // characters that are not hexadecimal pairs, or fewer bytes than counted
     BelowFlashOffset,  // STM32: an address below 0x08000000
     BeyondFlash,       // a record that would grow an image past the device's flash
+    OutsideWindow,     // data, but not one byte of it inside the device's address window
 };
 
 enum class MessageBoxKind { Warning, Error };
@@ -39,7 +40,8 @@ struct HexLoadResult {
 };
 
 // Loads `content` for the device. On any problem nothing is loaded: both images are empty and
-// `message` names the line. `path` is used for the file name in messages.
+// `message` names the line (or, for a file whose data all lie outside the device's address
+// window, the file and the window). `path` is used for the file name in messages.
 HexLoadResult LoadHex(std::string_view content, std::string_view path, const DeviceInfo& device);
 
 // The name behind the last directory separator.

@@ -50,6 +50,19 @@ std::string BeyondFlash(int lineIndex, std::string_view fileName)
     return Concat({BeyondFlashPrefix, std::to_string(lineIndex), InFileOpen, fileName, NoDataWillBeLoaded});
 }
 
+std::string OutsideWindow(std::string_view fileName, std::string_view window)
+{
+    return Concat({OutsideWindowPrefix, fileName, OutsideWindowMiddle, window, OutsideWindowSuffix});
+}
+
+std::string AddressRange(std::uint64_t first, std::uint64_t last)
+{
+    char range[40];
+    std::snprintf(range, sizeof range, "0x%08llX-0x%08llX", static_cast<unsigned long long>(first),
+                  static_cast<unsigned long long>(last));
+    return range;
+}
+
 std::string SuccessExpanded(std::string_view fileName)
 {
     return Concat({ExpandedPrefix, "\"", fileName, "\"", SuccessExpandedSuffix});

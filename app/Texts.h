@@ -2,6 +2,7 @@
 // Every text the bootloader window shows, in one table: history lines, message boxes, task
 // dialogs and captions. The window and the upload logic take them from here so that the
 // wording stays the same wherever a text is used.
+#include <cstdint>
 #include <functional>
 #include <string>
 #include <string_view>
@@ -52,9 +53,14 @@ inline constexpr std::string_view InFileOpen = " in file '";
 inline constexpr std::string_view NoDataWillBeLoaded = "'.\r\nNo data will be loaded.";
 inline constexpr std::string_view StartAddressPrefix = "Start address of hex input in line '";
 inline constexpr std::string_view StartAddressSuffix = "' violates internal flash offset.";
-// Malformed records and records beyond the device's flash: shown like the CRC warning.
+// Malformed records, records beyond the device's flash and files without one byte inside the
+// device's address window: error boxes.
 inline constexpr std::string_view InvalidRecordPrefix = "Invalid HEX record at line ";
 inline constexpr std::string_view BeyondFlashPrefix = "HEX data beyond the device's flash at line ";
+inline constexpr std::string_view OutsideWindowPrefix = "HEX file '";
+inline constexpr std::string_view OutsideWindowMiddle = "' has no data inside the device's address window ";
+inline constexpr std::string_view OutsideWindowSuffix = ".\r\nNo data will be loaded.";
+inline constexpr std::string_view EmptyWindow = "(empty)";
 inline constexpr std::string_view OverBootloaderArea =
     "HEX file contains code over device bootloader area.\r\nThis code will be ignored.\r\nContinue?";
 inline constexpr std::string_view ExceedProgramMemory =
@@ -90,6 +96,11 @@ std::string CrcFailed(int lineIndex, std::string_view fileName);
 std::string StartAddressViolation(int lineIndex);
 std::string InvalidRecord(int lineIndex, std::string_view fileName);
 std::string BeyondFlash(int lineIndex, std::string_view fileName);
+// "HEX file '<file>' has no data inside the device's address window <window>." CR LF "No data
+// will be loaded."
+std::string OutsideWindow(std::string_view fileName, std::string_view window);
+// "0x08000000-0x0801FFFF": first and last address, eight upper-case hexadecimal digits each.
+std::string AddressRange(std::uint64_t first, std::uint64_t last);
 // "Uploading program "<file>" finished with success." and its abort twin.
 std::string SuccessExpanded(std::string_view fileName);
 std::string AbortExpanded(std::string_view fileName);

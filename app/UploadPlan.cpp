@@ -6,6 +6,7 @@
 #include "Texts.h"
 
 #include <algorithm>
+#include <optional>
 
 namespace app {
 
@@ -240,7 +241,7 @@ private:
         if (!pic32_ || boot_.empty())
             return;
         const std::uint64_t n = (boot_.size() + ebs_ - 1) / ebs_;
-        AddPhase(Region::Boot, text::BootErase, 0, false, true);
+        AddPhase(Region::Boot, text::BootErase, std::nullopt, false, true);
         EraseBlocks(Region::Boot, Pic32BootBase, n, BlockEraseMsPerBlock);
         const std::uint64_t length = RoundUp(boot_.size(), wbs_);
         AddPhase(Region::Boot, text::BootWrite, length * 7, false, false);
@@ -267,14 +268,16 @@ private:
         return out;
     }
 
-    void AddPhase(Region region, std::string_view history, std::uint64_t progressMax, bool animation,
-                  bool disablesStop)
+    // `progressMax` empty: the phase leaves the progress bar as it is.
+    void AddPhase(Region region, std::string_view history, std::optional<std::uint64_t> progressMax,
+                  bool animation, bool disablesStop)
     {
         PlanStep s;
         s.kind = StepKind::Phase;
         s.region = region;
         s.history = history;
-        s.progressMax = static_cast<std::uint32_t>(std::min<std::uint64_t>(progressMax, 0xFFFFFFFF));
+        s.setsProgress = progressMax.has_value();
+        s.progressMax = static_cast<std::uint32_t>(std::min<std::uint64_t>(progressMax.value_or(0), 0xFFFFFFFF));
         s.eraseAnimation = animation;
         s.disablesStop = disablesStop;
         plan_.steps.push_back(s);

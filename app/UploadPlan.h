@@ -19,7 +19,7 @@ enum class OverflowQuestion { BootloaderArea, ProgramMemory, BootSpace };
 std::string_view QuestionText(OverflowQuestion question);
 
 enum class StepKind {
-    Phase,  // append `history`; progress maximum := `progressMax`, position 0
+    Phase,  // append `history`; with `setsProgress` progress maximum := `progressMax`, position 0
     Erase,  // SendErase(address, count); wait for the echo up to `timeoutMs`
     Write,  // SendWrite(address, count); then the chunks of `data`, each acknowledged
 };
@@ -32,6 +32,7 @@ struct PlanStep {
 
     // Phase.
     std::string_view history;
+    bool setsProgress = false;    // the phase restarts the progress bar at `progressMax` (may be 0)
     std::uint32_t progressMax = 0;
     bool eraseAnimation = false;  // the erase animation runs until the next phase
     bool disablesStop = false;    // the upload button stays disabled until a chunk is answered

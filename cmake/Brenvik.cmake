@@ -20,6 +20,23 @@ else()
   endif()
 endif()
 
+# brenvik_fuzz_coverage(ON|OFF): from here on, the folders added are compiled with (or without)
+# coverage instrumentation for the fuzz targets (native clang build only). libFuzzer steers by the
+# edges of the code it calls, so the libraries the fuzz targets link must carry it, not only the
+# harness; test code and GoogleTest need none. The sanitizer runtime every native program links
+# provides the callbacks in programs that are not fuzz targets.
+function(brenvik_fuzz_coverage state)
+  if(WIN32 OR NOT CMAKE_CXX_COMPILER_ID STREQUAL "Clang")
+    return()
+  endif()
+  get_directory_property(options COMPILE_OPTIONS)
+  list(REMOVE_ITEM options -fsanitize=fuzzer-no-link)
+  if(state)
+    list(APPEND options -fsanitize=fuzzer-no-link)
+  endif()
+  set_directory_properties(PROPERTIES COMPILE_OPTIONS "${options}")
+endfunction()
+
 # Default time limit of one test: a hung Wine process fails the run instead of stalling it.
 set(BRENVIK_TEST_TIMEOUT 60)
 
@@ -50,10 +67,12 @@ function(brenvik_add_test name)
     PROPERTIES TIMEOUT ${T_TIMEOUT} LABELS "${platform};${T_LABELS}")
 endfunction()
 
-# brenvik_add_fuzz_target(<name> SOURCES ... [LIBS ...])
-# A libFuzzer target of the native clang build; CTest runs it for a bounded number of inputs.
+# brenvik_add_fuzz_target(<name> SOURCES ... [LIBS ...] [RUNS n] [SEEDS dir])
+# A libFuzzer target of the native clang build; CTest runs it for a bounded number of inputs,
+# starting from the real inputs in SEEDS (default: corpus/<name> beside the CMakeLists.txt, when
+# present). What the run finds goes to a corpus in the build tree, emptied before each run.
 function(brenvik_add_fuzz_target name)
-  cmake_parse_arguments(F "" "RUNS" "SOURCES;LIBS" ${ARGN})
+  cmake_parse_arguments(F "" "RUNS;SEEDS" "SOURCES;LIBS" ${ARGN})
   if(WIN32 OR NOT CMAKE_CXX_COMPILER_ID STREQUAL "Clang")
     return()
   endif()
@@ -64,6 +83,12 @@ function(brenvik_add_fuzz_target name)
   target_compile_options(${name} PRIVATE -fsanitize=fuzzer)
   target_link_options(${name} PRIVATE -fsanitize=fuzzer)
   target_link_libraries(${name} PRIVATE ${F_LIBS})
-  add_test(NAME fuzz.${name} COMMAND ${name} -runs=${F_RUNS} -max_total_time=60 -seed=1)
+  if(NOT F_SEEDS AND IS_DIRECTORY ${CMAKE_CURRENT_SOURCE_DIR}/corpus/${name})
+    set(F_SEEDS ${CMAKE_CURRENT_SOURCE_DIR}/corpus/${name})
+  endif()
+  set(found ${CMAKE_CURRENT_BINARY_DIR}/${name}-found)
+  add_test(NAME fuzz.${name}
+    COMMAND sh -c "rm -rf \"$1\" && mkdir -p \"$1\" && shift && exec \"$@\""
+            fuzz ${found} $<TARGET_FILE:${name}> -runs=${F_RUNS} -max_total_time=60 -seed=1 ${found} ${F_SEEDS})
   set_tests_properties(fuzz.${name} PROPERTIES TIMEOUT 120 LABELS "native;fuzz")
 endfunction()

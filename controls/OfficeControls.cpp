@@ -2,7 +2,9 @@
 
 #include "AdvGlowButton.h"
 #include "HTMLComboBox.h"
+#include "AdvReflectionLabel.h"
 #include "HTMLabel.h"
+#include "OcLabel.h"
 #include "core/StringList.h"
 
 #include <algorithm>

@@ -36,7 +36,10 @@ class TGDIPPicture : public classlib::TGraphic {
     void SaveToStream(classlib::TStream& stream) override;
     // Loads the file's bytes; a missing or unreadable file leaves the picture empty and
     // raises nothing.
-    void LoadFromFile(const std::string& fileName);
+    void LoadFromFile(const std::string& fileName) override;
+    // No clipboard form: loading leaves the picture as it is, saving hands over no data.
+    void LoadFromClipboardFormat(UINT, HANDLE, HPALETTE) override {}
+    void SaveToClipboardFormat(UINT&, HANDLE&, HPALETTE&) override {}
 
     // Measures the stored image; true when the picture holds bytes and they were measured
     // (bytes that GDI+ cannot read measure 0 x 0).

@@ -1,7 +1,9 @@
 // Shared bases of the control library's units: the exception base EOCLException, the plain
-// component base TOcComponent and the owned sub-objects TOcPersistent and TOcPersistentProperty.
+// component base TOcComponent, the owned sub-objects TOcPersistent and TOcPersistentProperty,
+// and the colour tables offered to colour pickers.
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <string>
 
@@ -74,5 +76,20 @@ class TOcPersistentProperty : public TOcPersistent {
  private:
   int updateCount_ = 0;
 };
+
+// A named colour for colour pickers: value (0x00BBGGRR, or 0xFF000000 plus a system colour
+// index), identifier as written in form layouts, and the text shown to the user.
+struct TDefColorItem {
+  uint32_t Value;
+  const char* Identifier;
+  const char* DisplayText;
+};
+
+// The 20 standard colours ("clBlack" ... "clMedGray").
+extern const std::array<TDefColorItem, 20> StandardColors;
+// The 40 colours of the office palette, row by row ("clBlack", "clBrown", ... "clWhite").
+extern const std::array<TDefColorItem, 40> PaletteColors;
+// The 30 system colours ("clScrollBar" ... "clMenuHighlight").
+extern const std::array<TDefColorItem, 30> SystemColors;
 
 }  // namespace draw

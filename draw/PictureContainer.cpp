@@ -336,10 +336,19 @@ void THTMLPicture::LoadFromSource(const std::string& source)
     pendingUrl_ = source;
     url_ = source;
   } else if (!busy_) {
-    // Nothing downloads: the request is only recorded, and the source URL stays unset.
+    // Nothing downloads: the request is recorded, and the source URL stays unset.
     pendingUrl_ = source;
     busy_ = true;
+    new TDownLoadThread(this);
   }
+}
+
+// ---- TDownLoadThread --------------------------------------------------------------------------
+
+TDownLoadThread::TDownLoadThread(THTMLPicture* picture) : picture_(picture)
+{
+  FreeOnTerminate = true;
+  Start();
 }
 
 // ---- THTMLPictureCache ------------------------------------------------------------------------

@@ -2,6 +2,8 @@
 //  - THTMLPicture keeps a picture's encoded bytes and decodes them through the OLE picture
 //    service; for GIF data it can show any one frame. It loads from the program's resources
 //    ("RES://name"), from files ("FILE://path"); any other URL is only remembered.
+//  - TDownLoadThread, the worker an asynchronous URL request starts; nothing downloads, so it
+//    ends at once and frees itself.
 //  - THTMLPictureCache, the owning list a control keeps of the pictures loaded for URL sources.
 //  - TPictureContainer, a component of named pictures looked up without regard to case.
 #pragma once
@@ -19,6 +21,7 @@
 #include "core/Lists.h"
 #include "core/Streams.h"
 #include "windows/Images.h"
+#include "windows/Threads.h"
 
 namespace draw {
 
@@ -49,7 +52,10 @@ class THTMLPicture : public classlib::TGraphic {
   void LoadFromStream(classlib::TStream& stream) override;
   void SaveToStream(classlib::TStream& stream) override;
   // The file's bytes, decoded; any failure leaves the picture empty and raises nothing.
-  void LoadFromFile(const std::string& fileName);
+  void LoadFromFile(const std::string& fileName) override;
+  // No clipboard form: loading leaves the picture as it is, saving hands over no data.
+  void LoadFromClipboardFormat(UINT, HANDLE, HPALETTE) override {}
+  void SaveToClipboardFormat(UINT&, HANDLE&, HPALETTE&) override {}
   // The module's RT_RCDATA resource of that name; nothing when there is none.
   void LoadFromRcData(HINSTANCE instance, const std::string& name);
   // "RES://name" and "FILE://path" (prefixes in any case) load; any other text is remembered.
@@ -113,6 +119,21 @@ class THTMLPicture : public classlib::TGraphic {
   uint16_t frameTop_ = 0;
   uint16_t screenWidth_ = 0;
   uint16_t screenHeight_ = 0;
+};
+
+// The worker started for an asynchronous URL request: it starts when created, does nothing,
+// and frees itself when it ends. It keeps the picture only to say whom it was for and never
+// touches it (the picture may be gone by then).
+class TDownLoadThread : public classlib::TThread {
+ public:
+  explicit TDownLoadThread(THTMLPicture* picture);
+  THTMLPicture* Picture() const { return picture_; }
+
+ protected:
+  void Execute() override {}
+
+ private:
+  THTMLPicture* picture_;
 };
 
 // The pictures a control loaded for URL sources; it owns and frees them.

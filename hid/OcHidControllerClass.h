@@ -179,8 +179,10 @@ class TOcHidDeviceReadThread : public classlib::TThread {
   // device's removal interrupts the wait; returns whether the read completed.
   bool WaitForRead();
   // Cancels the pending read and waits until its completion has been delivered, so that neither
-  // the buffer nor a later wait is touched by it afterwards.
-  void AbandonPendingRead();
+  // the buffer nor a later wait is touched by it afterwards. The wait is bounded (a driver that
+  // never completes a cancelled read must not hold the thread, and with it its owner's stop,
+  // for ever): false when the completion did not come in time.
+  bool AbandonPendingRead();
   static void CALLBACK ReadCompleted(DWORD errorCode, DWORD bytes, LPOVERLAPPED overlapped);
 
   uint32_t errorCode_ = 0;

@@ -17,6 +17,10 @@ bool RunsInLibrary()
   return self != nullptr && self != GetModuleHandleA(nullptr);
 }
 
+// How long a cancelled read may take to complete. Cancelling completes a read at once on the
+// systems seen; this only bounds a driver that does not.
+constexpr DWORD CancelCompletionLimitMs = 2000;
+
 }  // namespace
 
 TOcHidDeviceReadThread::TOcHidDeviceReadThread(TOcHidDevice* device) : device_(device)
@@ -43,13 +47,17 @@ bool TOcHidDeviceReadThread::WaitForRead()
   }
 }
 
-void TOcHidDeviceReadThread::AbandonPendingRead()
+bool TOcHidDeviceReadThread::AbandonPendingRead()
 {
   device_->CancelPendingIo(false);
   // The completion routine of the cancelled read is queued to this thread; take it now, so it
   // cannot end the wait for a later read before that read has completed.
-  while (SleepEx(device_->ReaderSleepTime(), TRUE) != WAIT_IO_COMPLETION) {
-  }
+  const DWORD start = GetTickCount();
+  do {
+    if (SleepEx(device_->ReaderSleepTime(), TRUE) == WAIT_IO_COMPLETION)
+      return true;
+  } while (GetTickCount() - start < CancelCompletionLimitMs);
+  return false;
 }
 
 void TOcHidDeviceReadThread::Execute()
@@ -59,7 +67,15 @@ void TOcHidDeviceReadThread::Execute()
     std::fill(buffer_.begin(), buffer_.end(), 0);
     if (device_->ReadReportAsync(buffer_.data(), length, &ReadCompleted)) {
       if (!WaitForRead()) {
-        AbandonPendingRead();
+        if (!AbandonPendingRead()) {
+          // The system may still own the read's buffer and overlap: closing the handle is the
+          // last means to end the read, and no further read may reuse them. The reader stops
+          // and says why.
+          device_->CloseOverlappedHandle(false);
+          errorCode_ = WAIT_TIMEOUT;
+          Deliver(&TOcHidDeviceReadThread::DeliverError);
+          break;
+        }
         if (Terminated())
           break;
         // The device went away: the read handle is this thread's to close.

@@ -64,6 +64,8 @@ class Layout {
   void ListItem(Mode mode);
   void Image(std::string_view tag, const HtmlRect& lineRect, Mode mode);
   void ErrorMark(int left, int right, int bottom);
+  // Draws the runs collected since the last tag as one text.
+  void FlushText();
 
   void SetFont(const HtmlFont& font);
   void ChangeFont(unsigned setStyle, unsigned clearStyle);
@@ -120,6 +122,11 @@ class Layout {
   bool overflow_ = false;
   bool listItemSeen_ = false;
   HtmlRect work_;
+  // Runs of the drawing pass that follow each other without a tag between them share font,
+  // colours and baseline: they are drawn by one call, as the platform would draw that text.
+  std::string pendingText_;
+  HtmlRect pendingRect_;
+  unsigned pendingFormat_ = 0;
 
   HtmlRect focusRect_;
   int hitStartLeft_ = 0;
@@ -280,6 +287,7 @@ std::string Layout::Line(std::string_view& text, HtmlRect lineRect, Mode mode, i
           work_.Bottom -= baselineRaise_;
           const unsigned drawFormat = format_ & ~kFormatExternalLeading;
           if (shadow_) {
+            FlushText();
             const HtmlFont font = c_.Font();
             HtmlFont shadowFont = font;
             shadowFont.Color = q_.ShadowColor;
@@ -293,10 +301,21 @@ std::string Layout::Line(std::string_view& text, HtmlRect lineRect, Mode mode, i
           HtmlRect drawRect = work_;
           // Blinking text in its off phase takes the entry brush colour, which may be none:
           // then nothing is painted.
-          if (c_.Font().Color != kHtmlNoColor) c_.DrawText(decoded, drawRect, drawFormat);
+          if (c_.Font().Color == kHtmlNoColor) {
+            FlushText();
+          } else {
+            if (pendingText_.empty()) {
+              pendingRect_ = drawRect;
+              pendingFormat_ = drawFormat;
+            }
+            pendingText_ += decoded;
+          }
           c_.DrawText(decoded, work_, format_ | kFormatCalcRect);
           if (inAnchor_ && anchorCount_ == q_.FocusIndex + 1) r_.FocusedHref = target_;
-          if (errorMark_) ErrorMark(runLeft, work_.Right, lineRect.Bottom);
+          if (errorMark_) {
+            FlushText();
+            ErrorMark(runLeft, work_.Right, lineRect.Bottom);
+          }
           const int x = work_.Right;
           work_ = lineRect;
           work_.Left = x;
@@ -345,6 +364,7 @@ std::string Layout::Line(std::string_view& text, HtmlRect lineRect, Mode mode, i
     if (lineEnd_) continue;
     const size_t gt = text.find('>');
     const std::string_view tag = gt == std::string_view::npos ? text : text.substr(0, gt + 1);
+    FlushText();
     Tag(tag, lineRect, mode, carriedOffset);
     if (overflow_) continue;
     if (gt == std::string_view::npos) {
@@ -356,6 +376,7 @@ std::string Layout::Line(std::string_view& text, HtmlRect lineRect, Mode mode, i
     }
   }
 
+  FlushText();
   w_ -= trailingSpace;
   if (w_ > r_.TextWidth) r_.TextWidth = w_ + 2;
 
@@ -795,6 +816,12 @@ void Layout::Image(std::string_view tag, const HtmlRect& lineRect, Mode mode) {
     h_ = GhHeight();
     baselineRaise_ = 0;
   }
+}
+
+void Layout::FlushText() {
+  if (pendingText_.empty()) return;
+  c_.DrawText(pendingText_, pendingRect_, pendingFormat_);
+  pendingText_.clear();
 }
 
 void Layout::ErrorMark(int left, int right, int bottom) {

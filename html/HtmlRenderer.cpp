@@ -5,6 +5,7 @@
 
 #include <cmath>
 #include <memory>
+#include <unordered_map>
 #include <vector>
 
 #include "html/HtmlLayout.h"
@@ -109,11 +110,34 @@ class CanvasAdapter : public HtmlCanvas {
   int PixelsPerInchX() override { return GetDeviceCaps(canvas_->Handle(), LOGPIXELSX); }
   int PixelsPerInchY() override { return GetDeviceCaps(canvas_->Handle(), LOGPIXELSY); }
 
-  int TextWidth(std::string_view text) override { return canvas_->TextExtent(std::string(text)).cx; }
-  int TextHeight(std::string_view text) override { return canvas_->TextExtent(std::string(text)).cy; }
+  // The layout asks for the height of every run and the width of a space after every word;
+  // both depend only on the font (a single line is as high as its font whatever its text),
+  // so they are measured once per font of the call.
+  int TextWidth(std::string_view text) override {
+    if (text == " ") return FontMetrics().spaceWidth;
+    return canvas_->TextExtent(std::string(text)).cx;
+  }
+  int TextHeight(std::string_view) override { return FontMetrics().height; }
+  // Every run is measured by both passes of its line; the second measurement of the same
+  // text in the same font and format comes from memory. (With an end ellipsis the result may
+  // depend on the rectangle, so those are always measured.)
   void DrawText(std::string_view text, HtmlRect& rect, unsigned format) override {
+    const bool measure = (format & kFormatCalcRect) != 0;
+    const bool memo = measure && (format & kFormatEndEllipsis) == 0;
+    std::string key;
+    if (memo) {
+      key = std::to_string(&FontMetrics() - metrics_.data()) + ':' + std::to_string(format) + ':';
+      key.append(text);
+      const auto found = measured_.find(key);
+      if (found != measured_.end()) {
+        rect.Right = rect.Left + found->second.cx;
+        rect.Bottom = rect.Top + found->second.cy;
+        return;
+      }
+    }
     RECT r{rect.Left, rect.Top, rect.Right, rect.Bottom};
     canvas_->DrawText(std::string(text), r, format);
+    if (memo) measured_.emplace(std::move(key), SIZE{r.right - r.left, r.bottom - r.top});
     rect = {r.left, r.top, r.right, r.bottom};
   }
   void Rectangle(const HtmlRect& r) override { canvas_->Rectangle(r.Left, r.Top, r.Right, r.Bottom); }
@@ -272,9 +296,27 @@ class CanvasAdapter : public HtmlCanvas {
     return {Scaled(size.cx, PixelsPerInchX()), Scaled(size.cy, PixelsPerInchY())};
   }
 
+  struct Metrics {
+    std::string name;
+    int fontHeight;
+    unsigned style;
+    int height;
+    int spaceWidth;
+  };
+  const Metrics& FontMetrics() {
+    const HtmlFont font = Font();
+    for (const Metrics& m : metrics_)
+      if (m.fontHeight == font.Height && m.style == font.Style && m.name == font.Name) return m;
+    const SIZE space = canvas_->TextExtent(" ");
+    metrics_.push_back({font.Name, font.Height, font.Style, space.cy, space.cx});
+    return metrics_.back();
+  }
+
   TCanvas* canvas_;
   const HtmlDrawRequest* request_;
   HFONT rotated_ = nullptr;
+  std::vector<Metrics> metrics_;
+  std::unordered_map<std::string, SIZE> measured_;
 };
 
 }  // namespace

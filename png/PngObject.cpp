@@ -206,7 +206,7 @@ bool TPNGObject::Transparent() const
     return image_.HasHeader() && image_.TransparencyMode() != ptmNone;
 }
 
-HPALETTE TPNGObject::Palette() const
+HPALETTE TPNGObject::Palette()
 {
     image_.HeaderChunk();
     return image_.Palette();
@@ -316,16 +316,42 @@ void TPNGObject::Assign(TPersistent* source)
     }
 }
 
+namespace {
+
+// The pixel format a bitmap copy of the image gets: 24 bits for partial transparency, else by
+// bit depth (1 bit, 4 bits for 2 and 4, and for 8 and 16: 24 bits for gray and colour, 8 bits
+// for palette images).
+TPixelFormat BitmapFormatFor(const TChunkIHDR& header, TTransparencyMode transparency)
+{
+    if (transparency == ptmPartial)
+        return pf24bit;
+    const int depth = header.Header.BitDepth;
+    const int type = header.Header.ColorType;
+    if (depth == 1)
+        return pf1bit;
+    if (depth == 2 || depth == 4)
+        return pf4bit;
+    if ((depth == 8 || depth == 16) && (type == ctGray || type == ctRGB))
+        return pf24bit;
+    if ((depth == 8 || depth == 16) && type == ctPalette)
+        return pf8bit;
+    throw Exception("");
+}
+
+} // namespace
+
 void TPNGObject::AssignTo(TPersistent* dest) const
 {
     auto* self = const_cast<TPNGObject*>(this);
     if (auto* png = dynamic_cast<TPNGObject*>(dest)) {
         png->Assign(self);
     } else if (auto* bitmap = dynamic_cast<TBitmap*>(dest); bitmap && image_.HasHeader()) {
-        // The class library's bitmaps hold 24 or 32 bits per pixel: every image becomes a
-        // 24-bit bitmap.
-        bitmap->SetPixelFormat(pf24bit);
+        bitmap->SetPixelFormat(BitmapFormatFor(*image_.HeaderChunk(), image_.TransparencyMode()));
         bitmap->SetSize(Width(), Height());
+        // A palette bitmap takes the image's colours first, so that drawing maps every pixel to
+        // its own colour rather than to the nearest one of a default table.
+        if (bitmap->PixelFormat() != pf24bit)
+            bitmap->SetPalette(self->Palette());
         const RECT all{0, 0, Width(), Height()};
         self->Draw(bitmap->Canvas(), all);
         if (image_.TransparencyMode() == ptmBit) {

@@ -40,16 +40,14 @@ class TPNGObject : public classlib::TGraphic {
     void SaveToStream(classlib::TStream& stream) override;
     bool Transparent() const override;
 
-    // The graphic class has no palette or clipboard operations yet; these are the object's
-    // own until it does.
     // The header's palette handle; raises EPNGHeaderNotPresent without a header.
-    HPALETTE Palette() const;
+    HPALETTE Palette() override;
     // Copies the palette's entries into the colour table (palette images only).
-    void SetPalette(HPALETTE palette);
+    void SetPalette(HPALETTE palette) override;
     // CF_BITMAP data (a bitmap handle the clipboard keeps).
-    void LoadFromClipboardFormat(UINT format, HANDLE data, HPALETTE palette);
+    void LoadFromClipboardFormat(UINT format, HANDLE data, HPALETTE palette) override;
     // A new bitmap handle of the image drawn over white, for the clipboard to own.
-    void SaveToClipboardFormat(UINT& format, HANDLE& data, HPALETTE& palette);
+    void SaveToClipboardFormat(UINT& format, HANDLE& data, HPALETTE& palette) override;
 
     virtual classlib::TColor ReadPixel(int x, int y) { return image_.ReadPixel(x, y); }
     virtual void WritePixel(int x, int y, classlib::TColor color);

@@ -792,6 +792,13 @@ void TOcCustomAppStorage::GetEnumValue(const std::string& path, const TTypeInfo*
         case tkInteger:
         case tkChar:
         case tkWChar: {
+            // A type with an identifier mapping (a colour, say) may be stored by its identifier.
+            const std::string text = TextOfIdentifierRead(path);
+            int64_t byIdent = 0;
+            if (!text.empty() && classlib::FindIdentToInt(typeInfo, text, byIdent)) {
+                target = byIdent;
+                return;
+            }
             const int64_t value = OrdinalOfType(typeInfo, GetIntegerValue(path, static_cast<int>(target)));
             target = InTypeRange(typeInfo, value) ? value : fallback;
             return;
@@ -819,11 +826,33 @@ void TOcCustomAppStorage::PutEnumValue(const std::string& path, const TTypeInfo*
         return;
     case tkInteger:
     case tkChar:
-    case tkWChar:
-        PutIntegerValue(path, static_cast<int>(value));
+    case tkWChar: {
+        std::string ident;
+        if (StorageOptions()->TypedIntegerAsString() && classlib::FindIntToIdent(typeInfo, value, ident))
+            PutStringValue(path, ident);
+        else
+            PutIntegerValue(path, static_cast<int>(value));
         return;
+    }
     default:
         throw EOCLAppStorageError("Invalid type");
+    }
+}
+
+std::string TOcCustomAppStorage::TextOfIdentifierRead(const std::string& path)
+{
+    // Read with DefaultIfReadConvertError on, whatever the options say: a text that is no
+    // identifier is read again as a number, where a conversion error counts.
+    TOcCustomAppStorageOptions* o = StorageOptions();
+    const bool saved = o->DefaultIfReadConvertError();
+    o->SetDefaultIfReadConvertError(true);
+    try {
+        std::string text = GetStringValue(path, "");
+        o->SetDefaultIfReadConvertError(saved);
+        return text;
+    } catch (...) {
+        o->SetDefaultIfReadConvertError(saved);
+        throw;
     }
 }
 
@@ -849,7 +878,8 @@ std::string SetElementName(const TTypeInfo* element, int64_t ordinal)
 void TOcCustomAppStorage::PutSetValue(const std::string& path, const TTypeInfo* setInfo, uint32_t value)
 {
     if (StorageOptions()->SetAsString()) {
-        PutStringValue(path, bcl::SetToText(setInfo, &value, true));
+        const std::vector<uint8_t> storage = bcl::SetStorageFromBits(setInfo, value);
+        PutStringValue(path, bcl::SetToText(setInfo, storage.data(), true));
         return;
     }
     const TTypeInfo* element = setInfo->CompType;
@@ -876,12 +906,12 @@ void TOcCustomAppStorage::GetSetValue(const std::string& path, const TTypeInfo* 
         target = result;
         return;
     }
-    uint32_t def = fallback;
-    const std::string text = GetStringValue(path, bcl::SetToText(setInfo, &def, true));
+    const std::vector<uint8_t> def = bcl::SetStorageFromBits(setInfo, fallback);
+    const std::string text = GetStringValue(path, bcl::SetToText(setInfo, def.data(), true));
     try {
-        uint32_t value = 0;
-        bcl::TextToSet(setInfo, &value, text);
-        target = value;
+        std::vector<uint8_t> storage(def.size(), 0);
+        bcl::TextToSet(setInfo, storage.data(), text);
+        target = bcl::SetBitsFromStorage(setInfo, storage.data());
     } catch (const EConvertError&) {
         if (!StorageOptions()->DefaultIfReadConvertError())
             throw;

@@ -332,6 +332,8 @@ class TOcCustomAppStorage : public TComponent {
     virtual void PutEnumValue(const std::string& path, const TTypeInfo* typeInfo, int64_t value);
     virtual void GetSetValue(const std::string& path, const TTypeInfo* setInfo, uint32_t& target, uint32_t fallback);
     virtual void PutSetValue(const std::string& path, const TTypeInfo* setInfo, uint32_t value);
+    // The stored text at `path` for an identifier lookup, read with DefaultIfReadConvertError on.
+    std::string TextOfIdentifierRead(const std::string& path);
 
     virtual bool FileIsReadOnly() const { return false; }
     virtual std::string DateTimeToText(TDateTime value) const;

@@ -1,6 +1,8 @@
 #include "OcWndProcHook.h"
 
+#include "core/ComponentStream.h"
 #include "windows/Application.h"
+#include "windows/Forms.h"
 
 #include <algorithm>
 #include <utility>
@@ -316,6 +318,24 @@ void TOcWindowHook::SetControl(TControl* value)
     SetActive(wasActive);
 }
 
+bool TOcWindowHook::HooksOwnerForm() const
+{
+    return control_ != nullptr && control_ == Owner() && dynamic_cast<TCustomForm*>(control_) != nullptr;
+}
+
+void TOcWindowHook::DefineProperties(TFiler& filer)
+{
+    TComponent::DefineProperties(filer);
+    filer.DefineProperty(
+        "IsForm",
+        [this](TReader& reader) {
+            if (reader.ReadBoolean())
+                if (auto* form = dynamic_cast<TCustomForm*>(Owner()))
+                    SetControl(form);
+        },
+        [](TWriter& writer) { writer.WriteBoolean(true); }, HooksOwnerForm());
+}
+
 bool TOcWindowHook::DoAfterMessage(TMessage& msg)
 {
     bool handled = false;
@@ -345,7 +365,7 @@ CLASSLIB_PUBLISH(TOcWindowHook)
 {
     using C = TOcWindowHook;
     c.Property("Active", &C::Active, &C::SetActive).SetDefault(true);
-    c.Property("Control", &C::Control, &C::SetControl);
+    c.Property("Control", &C::Control, &C::SetControl).Stored(&C::ControlStored);
     c.Property("AfterMessage", &C::AfterMessage, &C::SetAfterMessage);
     c.Property("BeforeMessage", &C::BeforeMessage, &C::SetBeforeMessage);
 }

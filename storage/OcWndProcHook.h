@@ -110,6 +110,14 @@ protected:
     virtual bool DoAfterMessage(classlib::TMessage& msg);
     virtual bool DoBeforeMessage(classlib::TMessage& msg);
     void Notification(classlib::TComponent* component, classlib::TOperation operation) override;
+    // The hidden stored property "IsForm": a form layout cannot name its own root as the
+    // hooked control, so "the hooked control is the owning form" is stored as a Boolean.
+    void DefineProperties(classlib::TFiler& filer) override;
+
+public:
+    // The hooked control is the owner and a form: then "IsForm" is stored instead of Control.
+    bool HooksOwnerForm() const;
+    bool ControlStored() const { return !HooksOwnerForm(); }
 
 private:
     bool Registering() const;

@@ -170,7 +170,8 @@ protected:
     TBasicAction* action_ = nullptr;
 };
 
-// Copies an action's caption, enabled and visible state, hint and image to a control.
+// Copies an action's caption, enabled and visible state, hint and click handler to a control,
+// and its image index to a control that publishes an integer ImageIndex.
 class TControlActionLink : public TActionLink {
 public:
     explicit TControlActionLink(TControl* control) : control_(control) {}

@@ -1,6 +1,7 @@
 #include "windows/Controls.h"
 
 #include "core/SysUtils.h"
+#include "core/TypeInfo.h"
 #include "windows/ActnList.h"
 #include "windows/Application.h"
 #include "windows/Forms.h"
@@ -733,6 +734,14 @@ void TControl::ActionChange(TBasicAction* sender, bool checkDefaults)
         SetVisible(action->Visible());
     if (!checkDefaults || !OnClick)
         OnClick = action->OnExecute;
+    // A control that shows an image of an image list publishes ImageIndex: it shows the
+    // action's image when the action's list has images (while loading only in place of none).
+    const TPropInfo* imageIndex = GetPropInfo(this, "ImageIndex");
+    const TCustomActionList* list = action->ActionList();
+    if (imageIndex && imageIndex->PropType && imageIndex->PropType->Kind == tkInteger &&
+        imageIndex->SetOrd && list && list->Images() &&
+        (!checkDefaults || GetOrdProp(this, *imageIndex) == -1))
+        SetOrdProp(this, *imageIndex, action->ImageIndex());
 }
 
 void TControl::Notification(TComponent* component, TOperation operation)

@@ -434,7 +434,11 @@ void TBitmap::SetPalette(HPALETTE palette)
 
 void TBitmap::LoadFromStream(TStream& stream)
 {
-    const std::vector<uint8_t> file = ReadRest(stream);
+    LoadFromBmpFile(ReadRest(stream));
+}
+
+void TBitmap::LoadFromBmpFile(const std::vector<uint8_t>& file)
+{
     constexpr size_t kFileHeader = 14;
     if (file.size() < kFileHeader + sizeof(BITMAPINFOHEADER) || file[0] != 'B' || file[1] != 'M')
         throw EInvalidGraphic("Bitmap image is not valid");
@@ -608,41 +612,61 @@ void TBitmap::LoadFromBitmapHandle(HBITMAP bitmap)
     }
 }
 
-void TBitmap::LoadFromResourceName(HINSTANCE instance, const std::string& name)
+namespace {
+
+// A bitmap resource (RT_BITMAP: the BMP file without its 14-byte file header) as a BMP file,
+// so that it loads through the same checked reader as files do and keeps its pixel format and
+// colour table. `label` names the resource in the error.
+std::vector<uint8_t> BitmapResourceAsFile(HINSTANCE instance, LPCSTR name, const std::string& label)
 {
     if (!instance)
         instance = GetModuleHandleA(nullptr);
-    // As a DIB section, so the colours are the resource's own whatever the display depth.
-    HBITMAP bitmap = static_cast<HBITMAP>(
-        LoadImageA(instance, name.c_str(), IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION));
-    if (!bitmap)
-        throw EResNotFound("Resource " + name + " not found");
-    try {
-        LoadFromBitmapHandle(bitmap);
-    } catch (...) {
-        DeleteObject(bitmap);
-        throw;
-    }
-    DeleteObject(bitmap);
-    Changed();
+    HRSRC resource = FindResourceA(instance, name, MAKEINTRESOURCEA(2)); // RT_BITMAP
+    HGLOBAL loaded = resource ? LoadResource(instance, resource) : nullptr;
+    const auto* bytes = loaded ? static_cast<const uint8_t*>(LockResource(loaded)) : nullptr;
+    if (!bytes)
+        throw EResNotFound("Resource " + label + " not found");
+    const size_t size = SizeofResource(instance, resource);
+    if (size < sizeof(BITMAPINFOHEADER))
+        throw EInvalidGraphic("Bitmap image is not valid");
+    BITMAPINFOHEADER header;
+    std::memcpy(&header, bytes, sizeof header);
+    // The pixels follow the header and the colour table (or the three masks after a 40-byte
+    // header); the reader checks the values, this only has to find the pixels.
+    uint64_t tableBytes = 0;
+    if (header.biBitCount <= 8)
+        tableBytes = 4ull * (header.biClrUsed ? std::min<uint64_t>(header.biClrUsed, 256)
+                                             : (1ull << header.biBitCount));
+    else if (header.biCompression == BI_BITFIELDS && header.biSize == sizeof(BITMAPINFOHEADER))
+        tableBytes = 12;
+    const uint64_t pixelOffset = 14ull + header.biSize + tableBytes;
+    if (pixelOffset > 0xFFFFFFFFull)
+        throw EInvalidGraphic("Bitmap image is not valid");
+    std::vector<uint8_t> file(14 + size);
+    BITMAPFILEHEADER fileHeader{};
+    fileHeader.bfType = 0x4D42;
+    fileHeader.bfSize = static_cast<DWORD>(file.size());
+    fileHeader.bfOffBits = static_cast<DWORD>(pixelOffset);
+    std::memcpy(file.data(), &fileHeader, 14);
+    std::memcpy(file.data() + 14, bytes, size);
+    return file;
+}
+
+} // namespace
+
+void TBitmap::LoadFromBitmapResource(HINSTANCE instance, LPCSTR name, const std::string& label)
+{
+    LoadFromBmpFile(BitmapResourceAsFile(instance, name, label));
+}
+
+void TBitmap::LoadFromResourceName(HINSTANCE instance, const std::string& name)
+{
+    LoadFromBitmapResource(instance, name.c_str(), name);
 }
 
 void TBitmap::LoadFromResourceID(HINSTANCE instance, int id)
 {
-    if (!instance)
-        instance = GetModuleHandleA(nullptr);
-    HBITMAP bitmap = static_cast<HBITMAP>(
-        LoadImageA(instance, MAKEINTRESOURCEA(id), IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION));
-    if (!bitmap)
-        throw EResNotFound("Resource " + std::to_string(id) + " not found");
-    try {
-        LoadFromBitmapHandle(bitmap);
-    } catch (...) {
-        DeleteObject(bitmap);
-        throw;
-    }
-    DeleteObject(bitmap);
-    Changed();
+    LoadFromBitmapResource(instance, MAKEINTRESOURCEA(id), std::to_string(id));
 }
 
 void TBitmap::LoadFromClipboardFormat(UINT format, HANDLE data, HPALETTE)

@@ -106,7 +106,8 @@ class TBitmap : public TGraphic {
     void LoadFromStream(TStream& stream) override;
     // Writes a BMP file of the bitmap's pixel format (a device-dependent bitmap as 32 bits).
     void SaveToStream(TStream& stream) override;
-    // A bitmap resource (RT_BITMAP) of the module (the program when null).
+    // A bitmap resource (RT_BITMAP) of the module (the program when null), in its own pixel
+    // format with its colour table; raises EResNotFound when there is none.
     void LoadFromResourceName(HINSTANCE instance, const std::string& name);
     void LoadFromResourceID(HINSTANCE instance, int id);
     // CF_BITMAP only: a copy of the clipboard's bitmap / a device-dependent copy for it.
@@ -154,6 +155,9 @@ private:
     void FreePalette();
     uint8_t* RowBits(int row);
     void LoadFromBitmapHandle(HBITMAP bitmap);
+    // A whole BMP file, checked before anything is read from it.
+    void LoadFromBmpFile(const std::vector<uint8_t>& file);
+    void LoadFromBitmapResource(HINSTANCE instance, LPCSTR name, const std::string& label);
 
     int width_ = 0;
     int height_ = 0;

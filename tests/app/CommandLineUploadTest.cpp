@@ -63,7 +63,7 @@ void RegisterOverrides()
 BOOL CALLBACK FindHistoryWindow(HWND child, LPARAM data)
 {
     if (_stricmp(ClassOf(child).c_str(), "Edit") == 0 &&
-        TextOf(child).rfind(std::string(app::text::AttachDevice), 0) == 0) {
+        TextOf(child).rfind(std::string("Attach USB HID device or reset if attached."), 0) == 0) {
         *reinterpret_cast<HWND*>(data) = child;
         return FALSE;
     }
@@ -180,11 +180,13 @@ protected:
 
     // Writes the device configuration and the HEX file, starts the program with `keyword`.
     // `moreDevices` is configuration text for further devices.
-    void Start(const std::string& keyword, const std::string& moreDevices = "")
+    // `device` and `hex` replace the PIC18 bootloader and its file.
+    void Start(const std::string& keyword, const std::string& moreDevices = "", const std::string& device = Pic18Device,
+               const std::string& hex = Pic18Hex())
     {
         WriteBytes(copy.Path("sim.ini"), "[simulator]\ntrace = " + copy.Path("trace.txt") + "\nflash_dump = " +
-                                             copy.Path("flash.txt") + "\n[device boot]\n" + Pic18Device + moreDevices);
-        WriteBytes(copy.Path("app.hex"), Pic18Hex());
+                                             copy.Path("flash.txt") + "\n[device boot]\n" + device + moreDevices);
+        WriteBytes(copy.Path("app.hex"), hex);
         program = Launch(keyword + " \"" + copy.Path("app.hex") + "\"");
         ASSERT_TRUE(program->Started());
         ASSERT_NE(program->WaitForMainWindow(), nullptr);
@@ -214,7 +216,7 @@ TEST_F(CommandLineUpload, UploadsAsSoonAsTheBootloaderAnswers)
         << "no success dialog; history:\n" << testing::PrintToString(HistoryOf(*program));
     const std::string hex = copy.Path("app.hex");
     EXPECT_EQ(HistoryOf(*program),
-              (Lines{std::string(app::text::AttachDevice), "Waiting MCU response...", "Connected.", "Opened: " + hex,
+              (Lines{std::string("Attach USB HID device or reset if attached."), "Waiting MCU response...", "Connected.", "Opened: " + hex,
                      "Uploading:", "Flash Erase...", "Flash Write...", "Completed successfully.", "Disconnected.",
                      "Reset..."}));
     Dismiss(success);
@@ -246,12 +248,16 @@ TEST_F(CommandLineUpload, UploadsAsSoonAsTheBootloaderAnswers)
     EXPECT_EQ(Count(run.trace, "  restart\n"), 1) << "restarted once, at the end of the upload";
 }
 
-const Lines Refused{std::string(app::text::AttachDevice), "Waiting MCU response...", "Connected.",
+const Lines Refused{std::string("Attach USB HID device or reset if attached."), "Waiting MCU response...", "Connected.",
                     "Error: Invalid MCU type. Reload HEX file.", "Error: Load HEX file first."};
 
 TEST_F(CommandLineUpload, AKeywordOfAnotherFamilyIsRefusedOnce)
 {
     Start("P16");
+    // The program entry titles the application "Brenvik" (the application's own window).
+    WindowSearch application(program->ProcessId(), "ClasslibApplication", "Brenvik");
+    EnumWindows(MatchWindow, reinterpret_cast<LPARAM>(&application));
+    EXPECT_EQ(application.found.size(), 1u);
     ASSERT_TRUE(PollUntil([&] { return HistoryOf(*program).size() >= Refused.size(); }));
     const Finished run = Finish();
     EXPECT_EQ(run.history, Refused);
@@ -260,6 +266,38 @@ TEST_F(CommandLineUpload, AKeywordOfAnotherFamilyIsRefusedOnce)
     EXPECT_EQ(Count(run.trace, "  write "), 0);
     ASSERT_EQ(run.devices.size(), 1u);
     EXPECT_EQ(run.devices[0].violations, std::vector<std::string>{});
+}
+
+// A generic-ARM device (family 30, image base 0) named by its keyword and given a file linked at
+// 0x08000000: no byte of it lies inside the device's window, so the file is not loaded (an error
+// box names the file and the window) and the upload is refused instead of reporting a success
+// that wrote nothing.
+TEST_F(CommandLineUpload, AFileWithNothingForTheDeviceIsNotLoaded)
+{
+    using hextest::Data;
+    using hextest::End;
+    using hextest::Upper;
+    Start("ARM", "",
+          "family = 30\nerase_block = 1024\nwrite_block = 64\nboot_start = 0x8000\nflash_size = 0x10000\n"
+          "boot_revision = 0x0100\nname = LM3S\n",
+          hextest::Lines({Upper(0x0800), Data(0, {0x00, 0x10, 0x00, 0x20, 0x01, 0x01, 0x00, 0x08}), End}));
+    HWND box = nullptr;
+    ASSERT_TRUE(PollUntil([&] { return (box = DialogOf(*program, "Error")) != nullptr; }))
+        << "no error box; history:\n" << testing::PrintToString(HistoryOf(*program));
+    std::string text;
+    for (HWND child = GetWindow(box, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT))
+        if (_stricmp(ClassOf(child).c_str(), "Static") == 0 && !TextOf(child).empty())
+            text += TextOf(child);
+    EXPECT_EQ(text, "HEX file 'app.hex' has no data inside the device's address window 0x00000000-0x00007FFF.\r\n"
+                    "No data will be loaded.");
+    Dismiss(box);
+    const Lines expected{"Attach USB HID device or reset if attached.", "Waiting MCU response...", "Connected.",
+                         "Error: Load HEX file first."};
+    ASSERT_TRUE(PollUntil([&] { return HistoryOf(*program).size() >= expected.size(); }));
+    const Finished run = Finish();
+    EXPECT_EQ(run.history, expected);
+    EXPECT_EQ(Count(run.trace, "  erase "), 0);
+    EXPECT_EQ(Count(run.trace, "  write "), 0);
 }
 
 // Another HID device arrives a few seconds after the start: the device change that follows

@@ -86,20 +86,28 @@ DeviceInfo Expected(FamilyCode code, const char* name)
 
 TEST(DeviceInfo, EveryFamilyParsesTheRecordItsCompilerLaysOut)
 {
-    for (const Family& f : Families()) {
-        std::vector<std::uint8_t> bytes;
-        if (f.align32 == 4)
-            bytes = Encode<RecordNaturallyAligned>(f.code, "DEV4");
-        else if (f.align32 == 2)
-            bytes = Encode<RecordWordAligned>(f.code, "DEV2");
-        else
-            bytes = Encode<RecordByteAligned>(f.code, "DEV1");
-        const char* name = f.align32 == 4 ? "DEV4" : f.align32 == 2 ? "DEV2" : "DEV1";
-        EXPECT_EQ(ParseDeviceInfo(bytes, DeviceInfo{}), Expected(f.code, name)) << f.text;
+    // The packing of each family's record, as the record's description gives it: 16-bit and
+    // 32-bit values on even offsets for the PIC24 group; 16 bits even and 32 bits on multiples of
+    // four for PIC32, the ARM families and FT90x; byte-aligned for the 8-bit PICs and any code
+    // outside the table.
+    enum Packing { Byte, Word, Natural };
+    const struct {
+        FamilyCode code;
+        Packing packing;
+    } cases[] = {
+        {1, Byte},     {2, Byte},     {3, Byte},     {4, Word},     {10, Word},    {11, Word},
+        {20, Natural}, {21, Natural}, {30, Natural}, {31, Natural}, {32, Natural}, {33, Natural},
+        {34, Natural}, {35, Natural}, {36, Natural}, {37, Natural}, {38, Natural}, {40, Natural},
+        {41, Natural}, {42, Natural}, {43, Natural}, {46, Natural}, {0, Byte},     {39, Byte},
+        {44, Byte},    {200, Byte},
+    };
+    for (const auto& c : cases) {
+        const char* name = c.packing == Natural ? "DEV4" : c.packing == Word ? "DEV2" : "DEV1";
+        const std::vector<std::uint8_t> bytes = c.packing == Natural ? Encode<RecordNaturallyAligned>(c.code, name)
+                                                : c.packing == Word  ? Encode<RecordWordAligned>(c.code, name)
+                                                                     : Encode<RecordByteAligned>(c.code, name);
+        EXPECT_EQ(ParseDeviceInfo(bytes, DeviceInfo{}), Expected(c.code, name)) << "family " << int(c.code);
     }
-    // Codes outside the table align like the 8-bit PICs.
-    for (FamilyCode code : std::initializer_list<FamilyCode>{0, 39, 44, 200})
-        EXPECT_EQ(ParseDeviceInfo(Encode<RecordByteAligned>(code, "X"), DeviceInfo{}), Expected(code, "X"));
 }
 
 TEST(DeviceInfo, FamilyTableHasTheTwentyTwoCodesWithTheirTexts)
@@ -117,6 +125,22 @@ TEST(DeviceInfo, FamilyTableHasTheTwentyTwoCodesWithTheirTexts)
     EXPECT_FALSE(IsSectorFamily(34));
     EXPECT_TRUE(InGroup(46, GroupKinetis) && InGroup(46, GroupArm));
     EXPECT_FALSE(InGroup(40, GroupArm));
+}
+
+// A name the device reports goes into the item as text: the markup characters are written as
+// the entities of the mini-HTML format, so no tag (an image loading a file, say) comes from it.
+TEST(DeviceInfo, DeviceNamesAreEscapedInComboItems)
+{
+    struct Case {
+        const char* name;
+        const char* item;
+    } cases[] = {
+        {"PIC18F4550", "<P align=\"center\">PIC18F4550</P>"},
+        {"<IMG src=\"FILE://C:/x.bmp\">", "<P align=\"center\">&lt;IMG src=&quot;FILE://C:/x.bmp&quot;&gt;</P>"},
+        {"A&B</P><B>", "<P align=\"center\">A&amp;B&lt;/P&gt;&lt;B&gt;</P>"},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(CenteredComboItem(c.name), c.item) << c.name;
 }
 
 TEST(DeviceInfo, AlignmentFollowsTheFamilyKnownAtThatTag)

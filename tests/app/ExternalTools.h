@@ -1,6 +1,6 @@
 #pragma once
-// Runs outside tools (srec_cat, objcopy, objdump, gpdasm) as oracles in native tests. A test
-// that needs a tool that is not installed skips.
+// Runs outside tools (srec_cat, objcopy, objdump, gpdasm) as oracles in native tests. The test
+// run installs them (tools/lib.sh): a test whose tool is missing fails.
 #include <cstdint>
 #include <cstdlib>
 #include <fstream>

@@ -180,7 +180,7 @@ TEST_P(FamilyUpload, FlashHoldsWhatThePlanSays)
     ASSERT_FALSE(HasFatalFailure());
     const Lines history = History();
     ASSERT_GE(history.size(), 3u);
-    EXPECT_EQ(std::count(history.begin(), history.end(), std::string(app::text::CompletedSuccessfully)), 1)
+    EXPECT_EQ(std::count(history.begin(), history.end(), std::string("Completed successfully.")), 1)
         << testing::PrintToString(history);
     EXPECT_EQ(dialogs->Titles(), Lines{"Success"}) << "no overflow question, one result dialog";
     EXPECT_EQ(Violations(0), Lines{});

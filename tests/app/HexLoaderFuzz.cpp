@@ -54,7 +54,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::string text = structured ? RecordsFrom(data + 7, data + size, damaged)
                                         : std::string(reinterpret_cast<const char*>(data) + 7, size - 7);
     const app::HexLoadResult r = app::LoadHex(text, "fuzz.hex", d);
-    if (!r.Ok() && (!r.program.empty() || !r.boot.empty() || r.line < 0 || r.message.empty()))
+    // A refusal names its line, except a file with nothing inside the window, which names none.
+    const bool namesLine = r.problem != app::HexProblem::OutsideWindow;
+    if (!r.Ok() && (!r.program.empty() || !r.boot.empty() || (r.line < 0) == namesLine || r.message.empty()))
         std::abort();
     if (r.program.size() > app::MaxImageBytes || r.boot.size() > 0x10000)
         std::abort();

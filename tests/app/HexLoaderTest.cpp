@@ -79,6 +79,11 @@ TEST(HexLoader, FamilyWindowsDecideWhatIsKept)
     };
     for (const auto& c : cases) {
         const auto r = LoadHex(Lines({Upper(c.upper), Data(c.address, {1, 2, 3, 4}), End}), "a.hex", c.device);
+        if (c.programSize == 0 && c.bootSize == 0) {
+            // The one record is dropped, so the file has nothing for this device.
+            EXPECT_EQ(r.problem, HexProblem::OutsideWindow) << c.what;
+            continue;
+        }
         ASSERT_TRUE(r.Ok()) << c.what << ": " << r.message;
         EXPECT_EQ(r.program.size(), c.programSize) << c.what;
         EXPECT_EQ(r.boot.size(), c.bootSize) << c.what;
@@ -119,7 +124,9 @@ TEST(HexLoader, FaultyLinesLoadNothingAndNameTheLine)
         const auto r = LoadHex(Lines(c.lines), "C:\\dir\\fw.hex", Device(2));
         EXPECT_EQ(r.problem, c.problem) << c.lines[0];
         EXPECT_EQ(r.line, c.line) << c.lines[0];
-        EXPECT_EQ(r.box, MessageBoxKind::Warning);
+        // Only the CRC failure is a warning; a malformed record is an error.
+        EXPECT_EQ(r.box, c.problem == HexProblem::Checksum ? MessageBoxKind::Warning : MessageBoxKind::Error)
+            << c.lines[0];
         if (!c.message.empty()) {
             EXPECT_EQ(r.message, c.message);
         }
@@ -154,6 +161,7 @@ TEST(HexLoader, ImagesNeverGrowPastTheFlashOrTheSaneBound)
         EXPECT_EQ(r.Ok(), c.ok) << c.what;
         if (!c.ok) {
             EXPECT_EQ(r.problem, HexProblem::BeyondFlash) << c.what;
+            EXPECT_EQ(r.box, MessageBoxKind::Error) << c.what;
             EXPECT_EQ(r.line, 1) << c.what;
             EXPECT_TRUE(r.program.empty()) << c.what;
         }
@@ -161,6 +169,45 @@ TEST(HexLoader, ImagesNeverGrowPastTheFlashOrTheSaneBound)
     // A record that straddles the end of the flash is refused rather than cut.
     const auto straddle = LoadHex(Lines({Data(0x7FFF, {1, 2}), End}), "a.hex", Device(2, 0x1200, 0, 0x8000));
     EXPECT_EQ(straddle.problem, HexProblem::BeyondFlash);
+}
+
+TEST(HexLoader, FileWithNoByteInsideTheWindowIsRefusedNamingFileAndWindow)
+{
+    struct Case {
+        const char* what;
+        DeviceInfo device;
+        std::vector<std::string> lines;
+        bool refused;
+        std::string window;  // as the message names it
+    };
+    const Case cases[] = {
+        // A generic-ARM device (image base 0) given a file linked at 0x08000000.
+        {"ARM file linked for 0x08000000", Device(30, 0x0100, 0x8000), {Upper(0x0800), Data(0, {1, 2}), End}, true,
+         "0x00000000-0x00007FFF"},
+        {"ARM, only part outside", Device(30, 0x0100, 0x8000),
+         {Data(0x7FFE, {1, 2}), Upper(0x0800), Data(0, {1, 2}), End}, false, ""},
+        {"STM32 beyond its flash", Device(35, 0x1200, 0, 0x20000), {Upper(0x0802), Data(0, {1}), End}, true,
+         "0x08000000-0x0801FFFF"},
+        {"PIC32 outside both windows", Device(20, 0x1200, 0, 0x80000), {Upper(0x1F00), Data(0, {1}), End}, true,
+         "0x1D000000-0x1D07FFFF, 0x1FC00000-0x1FC02FEF"},
+        {"PIC32 boot flash only", Device(20, 0x1200, 0, 0x80000), {Upper(0x1FC0), Data(0, {1}), End}, false, ""},
+        {"bootloader at address 0 leaves no window", Device(2, 0x0100, 0), {Data(0, {1}), End}, true, "(empty)"},
+        {"no data at all", Device(30), {Upper(0x0800), End}, false, ""},
+        {"data records without bytes", Device(30), {Data(0x9000, {}), End}, false, ""},
+    };
+    for (const auto& c : cases) {
+        const auto r = LoadHex(Lines(c.lines), "C:\\fw\\app.hex", c.device);
+        if (!c.refused) {
+            EXPECT_TRUE(r.Ok()) << c.what << ": " << r.message;
+            continue;
+        }
+        EXPECT_EQ(r.problem, HexProblem::OutsideWindow) << c.what;
+        EXPECT_EQ(r.box, MessageBoxKind::Error) << c.what;
+        EXPECT_EQ(r.message, "HEX file 'app.hex' has no data inside the device's address window " + c.window +
+                                 ".\r\nNo data will be loaded.")
+            << c.what;
+        EXPECT_TRUE(r.program.empty() && r.boot.empty()) << c.what;
+    }
 }
 
 TEST(HexLoader, LineEndingsOfAnyKindSeparateLines)

@@ -36,8 +36,7 @@ DeviceInfo BigArm(FamilyCode code)
 
 TEST(HexOracle, SrecCatFilesLoadAsObjcopyReadsThem)
 {
-    if (!HasTool("srec_cat") || !HasTool("objcopy"))
-        GTEST_SKIP() << "srec_cat or objcopy not installed";
+    ASSERT_TRUE(HasTool("srec_cat") && HasTool("objcopy")) << "srec_cat (srecord) or objcopy (binutils) missing";
     struct Case { const char* what; FamilyCode family; std::uint32_t hexBase; std::uint32_t imageBase; int blockSize; };
     const Case cases[] = {
         {"ARM from 0, 16-byte records", 30, 0, 0, 16},
@@ -74,8 +73,7 @@ TEST(HexOracle, SrecCatFilesLoadAsObjcopyReadsThem)
 
 TEST(HexOracle, SrecCatAgreesWithTheLoaderOnAFaultyChecksum)
 {
-    if (!HasTool("srec_cat"))
-        GTEST_SKIP() << "srec_cat not installed";
+    ASSERT_TRUE(HasTool("srec_cat")) << "srec_cat missing (Debian package srecord)";
     TempDir dir;
     WriteFile(dir.File("a.bin"), RandomBytes(256, 3));
     bool ok = true;

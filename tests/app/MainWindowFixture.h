@@ -35,11 +35,12 @@ using Lines = std::vector<std::string>;
 
 inline constexpr DWORD WaitLimitMs = 10000;
 
-inline const std::string Attach(app::text::AttachDevice);
-inline const std::string Waiting(app::text::WaitingMcuResponse);
-inline const std::string ConnectedLine(app::text::Connected);
-inline const std::string Disconnected(app::text::Disconnected);
-inline const std::string ResetLine(app::text::Reset);
+// History lines as the window's description words them.
+inline const std::string Attach = "Attach USB HID device or reset if attached.";
+inline const std::string Waiting = "Waiting MCU response...";
+inline const std::string ConnectedLine = "Connected.";
+inline const std::string Disconnected = "Disconnected.";
+inline const std::string ResetLine = "Reset...";
 
 inline bool Pump(const std::function<bool()>& done, DWORD timeoutMs = WaitLimitMs)
 {
@@ -306,6 +307,31 @@ inline Lines Violations(int device)
         lines.emplace_back(text);
     }
     return lines;
+}
+
+// How many command frames with the command byte `command` the device took ("> 00 0F <command>"
+// lines of its trace: report ID 0, the frame marker 0x0F, the command).
+inline int CommandsReceived(int device, std::uint8_t command)
+{
+    std::string trace(static_cast<std::size_t>(SimTraceText(device, nullptr, 0)) + 1, '\0');
+    SimTraceText(device, trace.data(), static_cast<int>(trace.size()));
+    char wanted[16];
+    std::snprintf(wanted, sizeof wanted, "> 00 0F %02X", command);
+    int count = 0;
+    std::size_t start = 0;
+    while (start < trace.size()) {
+        std::size_t end = trace.find('\n', start);
+        if (end == std::string::npos)
+            end = trace.size();
+        const std::string_view line(trace.data() + start, end - start);
+        const std::size_t at = line.find(wanted);
+        // The bytes end there or go on with a blank: 0F 04 must not count 0F 04xx.
+        if (at != std::string_view::npos &&
+            (at + std::strlen(wanted) == line.size() || line[at + std::strlen(wanted)] == ' '))
+            ++count;
+        start = end + 1;
+    }
+    return count;
 }
 
 class MainWindow : public testing::Test {

@@ -3,6 +3,9 @@
 // one protocol exchange at a time.
 #include "MainWindowFixture.h"
 
+#include "GuiTest.h"
+#include "windows/Controls.h"
+
 using namespace window_test;
 
 namespace {
@@ -28,12 +31,85 @@ TEST_F(MainWindow, StartsCollapsedWithVersionCaptionAndTheFirstHistoryLine)
     EXPECT_EQ(form->CurrentDevice(), nullptr);
 }
 
+// What the platform reports as the edit height of an owner-drawn combo box whose edit height
+// was set to `height` (Wine adds the 3-D border to it).
+int PlatformEditHeight(HWND parent, int height)
+{
+    HWND box = CreateWindowExA(0, "COMBOBOX", "", WS_CHILD | CBS_DROPDOWNLIST | CBS_OWNERDRAWFIXED | CBS_HASSTRINGS,
+                               0, 0, 153, 200, parent, nullptr, GetModuleHandleA(nullptr), nullptr);
+    SendMessageA(box, CB_SETITEMHEIGHT, static_cast<WPARAM>(-1), height);
+    const auto reported = static_cast<int>(SendMessageA(box, CB_GETITEMHEIGHT, static_cast<WPARAM>(-1), 0));
+    DestroyWindow(box);
+    return reported;
+}
+
+TEST_F(MainWindow, LabelsAndCombosCarryTheLayoutsValues)
+{
+    Start(KeyboardOnly, 1);
+    const int editHeight = PlatformEditHeight(form->Handle(), 16);
+    for (controls::THTMLComboBox* box : {form->DeviceComboBox, form->MCUComboBox}) {
+        SCOPED_TRACE(box->Name());
+        EXPECT_FALSE(box->Enabled());
+        EXPECT_EQ(box->Style(), csOwnerDrawFixed);
+        EXPECT_EQ(box->ButtonWidth(), 19);
+        EXPECT_EQ(box->EditHeight(), editHeight);
+        EXPECT_EQ(box->DropWidth(), 153);
+        EXPECT_EQ(box->DropHeight(), 200);
+        EXPECT_EQ(box->ItemIndex(), -1);
+        EXPECT_EQ(box->ShadowOffset(), 0);
+        EXPECT_EQ(box->ShadowColor(), clBlack);
+        EXPECT_FALSE(box->Flat());
+        EXPECT_EQ(box->Color(), 0x808080u);
+        EXPECT_EQ(box->Font()->Name(), "Tahoma");
+    }
+    for (const char* name : {"OcLabel1", "OcLabel2", "OcLabel3", "OcLabel5", "fwVerLabel"}) {
+        auto* label = dynamic_cast<controls::TOcLabel*>(form->FindComponent(name));
+        ASSERT_NE(label, nullptr) << name;
+        EXPECT_TRUE(label->Transparent()) << name;
+        EXPECT_EQ(label->Font()->Color(), 0xB2B2B2u) << name;
+        EXPECT_TRUE(label->Font()->Style().Contains(fsBold)) << name;
+    }
+    EXPECT_EQ(dynamic_cast<controls::TOcLabel*>(form->FindComponent("OcLabel2"))->Font()->Name(), "Verdana");
+    EXPECT_EQ(form->AdvReflectionLabel1->ReflectionAxis(), -13);
+    EXPECT_EQ(form->AdvReflectionLabel1->Font()->Name(), "Impact");
+    auto* digit = dynamic_cast<controls::THTMLabel*>(form->FindComponent("HTMLabel1"));
+    ASSERT_NE(digit, nullptr);
+    EXPECT_EQ(digit->GetDisplayText(), "<B><FONT  size=\"22\" color=\"#5498FF\">1</FONT></B>");
+    EXPECT_EQ(digit->Caption(), "");
+    EXPECT_EQ(form->HTMLabel3->GetDisplayText(), "<B><FONT color=\"#5498FF\">www.tarnwell.example</FONT></B>");
+}
+
+// The box around the dark pixels of a combo box's edit field as the screen shows it.
+RECT ComboTextInk(controls::THTMLComboBox* box)
+{
+    RedrawWindow(box->Handle(), nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ERASE);
+    HDC dc = GetDC(box->Handle());
+    RECT ink{LONG_MAX, LONG_MAX, LONG_MIN, LONG_MIN};
+    for (int y = 3; y < box->ClientHeight() - 3; ++y)
+        for (int x = 3; x < box->ClientWidth() - 20; ++x) {
+            const COLORREF p = GetPixel(dc, x, y);
+            if (GetRValue(p) < 0x40 && GetGValue(p) < 0x40 && GetBValue(p) < 0x40) {
+                ink.left = std::min<LONG>(ink.left, x);
+                ink.right = std::max<LONG>(ink.right, x + 1);
+                ink.top = std::min<LONG>(ink.top, y);
+                ink.bottom = std::max<LONG>(ink.bottom, y + 1);
+            }
+        }
+    ReleaseDC(box->Handle(), dc);
+    return ink.left == LONG_MAX ? RECT{} : ink;
+}
+
 TEST_F(MainWindow, StartWithABootloaderShowsItsFamilyAndName)
 {
     Start(Bootloader, 1);
     EXPECT_EQ(History(), Lines{Attach});
-    EXPECT_EQ(Item(form->MCUComboBox), app::CenteredComboItem(app::FindFamily(2)->text));
-    EXPECT_EQ(Item(form->DeviceComboBox), app::CenteredComboItem("PIC18F4550"));
+    EXPECT_EQ(Item(form->MCUComboBox), "<P align=\"center\">PIC18</P>");
+    EXPECT_EQ(Item(form->DeviceComboBox), "<P align=\"center\">PIC18F4550</P>");
+    // The disabled combo draws its item through the renderer: dark text, centred, on grey.
+    const RECT ink = ComboTextInk(form->DeviceComboBox);
+    ASSERT_FALSE(IsRectEmpty(&ink));
+    const int middle = (ink.left + ink.right) / 2;
+    EXPECT_NEAR(middle, form->DeviceComboBox->ClientWidth() / 2, 12);
     EXPECT_EQ(form->AdvGlowButton2->ImageIndex(), 1);
     EXPECT_EQ(form->SharedBuffer().Size(), 64u);
     EXPECT_EQ(form->DeviceList()->Strings(0), "USB HID Bootloader");
@@ -179,13 +255,13 @@ TEST_F(MainWindow, TwoBootloadersUseTheFirst)
 {
     Start("[device first]\nname = FIRST\n[device second]\nname = SECOND\n", 2);
     EXPECT_EQ(History(), Lines{Attach});
-    EXPECT_EQ(Item(form->DeviceComboBox), app::CenteredComboItem("FIRST"));
+    EXPECT_EQ(Item(form->DeviceComboBox), "<P align=\"center\">FIRST</P>");
     EXPECT_EQ(SimReportsReceived(1), 0);
     // The second one going away is not the bootloader this window uses.
     ASSERT_TRUE(SimUnplug(1, TRUE));
     ASSERT_TRUE(Pump([&] { return form->DeviceList()->Count() == 1; }));
     EXPECT_EQ(History(), Lines{Attach});
-    EXPECT_EQ(Item(form->DeviceComboBox), app::CenteredComboItem("FIRST"));
+    EXPECT_EQ(Item(form->DeviceComboBox), "<P align=\"center\">FIRST</P>");
 }
 
 TEST_F(MainWindow, DeviceWithoutProductStringIsListedByItsIdentifiers)
@@ -246,9 +322,57 @@ TEST_F(MainWindow, ClosingWhileConnectedSendsTheRestartCommand)
     const int before = SimReportsReceived(0);
     form->Close();
     EXPECT_TRUE(Pump([&] { return SimReportsReceived(0) == before + 1; }));
-    // The window gives its claimed devices back before its controller goes.
+    EXPECT_EQ(CommandsReceived(0, 4), 1) << "the restart command (0x0F 0x04)";
+    // The window gives its claimed devices back before its controller goes; freeing it sends
+    // the device nothing more.
     form->Free();
     form = nullptr;
+    EXPECT_EQ(SimReportsReceived(0), before + 1);
+    EXPECT_EQ(CommandsReceived(0, 4), 1);
+    EXPECT_EQ(Violations(0), Lines{});
+}
+
+// `ShowRead` and `DeviceName` are published methods of the window, found by name.
+TEST_F(MainWindow, PublishesShowReadAndDeviceName)
+{
+    for (const char* name : {"ShowRead", "DeviceName", "StatusBar1DrawPanel", "HidCtlEnumerate"})
+        EXPECT_NE(TDovrel::StaticClass().MethodAddress(name), nullptr) << name;
+    EXPECT_EQ(TDovrel::StaticClass().MethodAddress("ShowDeviceInfo"), nullptr);
+}
+
+// The owner-drawn status panel: the bar canvas's current brush fills the rectangle and the
+// panel's text is drawn in the colour and face of the bar's font at (left + 2, top + 4).
+TEST_F(MainWindow, StatusPanelIsPaintedWithTheBarsFontOnTheCanvasBrush)
+{
+    Start(KeyboardOnly, 1);
+    auto* canvas = dynamic_cast<TControlCanvas*>(form->StatusBar1->Canvas());
+    ASSERT_NE(canvas, nullptr);
+    auto* panel = (*form->StatusBar1->Panels())[0];
+    panel->SetText("|||| ||||");
+    form->StatusBar1->Font()->SetColor(static_cast<TColor>(0x0000FF));  // red
+    const std::string face = form->StatusBar1->Font()->Name();
+    testsupport::Dib dib(200, 40, 0xFFFFFF);
+    canvas->BindPaintDC(dib.dc());
+    canvas->Font()->SetColor(static_cast<TColor>(0x000000));
+    canvas->Font()->SetName("Courier New");
+    canvas->Brush()->SetColor(static_cast<TColor>(0x00FF00));  // green
+    const RECT rect{20, 5, 180, 35};
+    form->StatusBar1DrawPanel(form->StatusBar1, panel, rect);
+    EXPECT_EQ(canvas->Font()->Color(), static_cast<TColor>(0x0000FF));
+    EXPECT_EQ(canvas->Font()->Name(), face);
+    canvas->UnbindPaintDC();
+
+    EXPECT_EQ(dib.Pixel(10, 20), 0xFFFFFFu) << "outside the rectangle";
+    EXPECT_EQ(dib.Pixel(178, 33), 0x00FF00u) << "filled with the canvas brush";
+    int red = 0, redOutsideText = 0;
+    for (int y = 0; y < dib.height(); ++y)
+        for (int x = 0; x < dib.width(); ++x)
+            if (dib.Pixel(x, y) == 0xFF0000u) {
+                ++red;
+                redOutsideText += x < rect.left + 2 || y < rect.top + 4 || x >= rect.right || y >= rect.bottom;
+            }
+    EXPECT_GT(red, 0) << "the text in the bar font's colour";
+    EXPECT_EQ(redOutsideText, 0) << "the text starts at (left + 2, top + 4), clipped to the rectangle";
 }
 
 } // namespace

@@ -311,6 +311,33 @@ TEST_F(SettingsRestart, StoredValuesPassThroughARunUnchanged)
         << rewritten;
 }
 
+// Closed while the application was minimized, the program wrote "ShowCmd" 2: the next start
+// minimizes the application once the window is shown, and closing it then keeps the 2.
+TEST_F(SettingsRestart, MinimizedApplicationStartsMinimized)
+{
+    const RECT designed = DesignedRect();
+    Settings stored;
+    stored.showCmd = SW_SHOWMINIMIZED;
+    stored.normPos = Moved(designed, 300, 200);
+    stored.minMaxPos = "-1,-1,-1,-1";
+    WriteBytes(settings, stored.FileText());
+    {
+        SettingsWindow program(copy);
+        ASSERT_NE(program.Window(), nullptr);
+        HWND application = nullptr;
+        for (HWND w : program.Windows())
+            if (ClassOf(w) == "ClasslibApplication")
+                application = w;
+        ASSERT_NE(application, nullptr);
+        const DWORD start = GetTickCount();
+        while (!IsIconic(application) && GetTickCount() - start < 10000)
+            Sleep(20);
+        EXPECT_TRUE(IsIconic(application));
+        ASSERT_TRUE(program.Close());
+    }
+    EXPECT_EQ(ValueOf(ReadBytes(settings), "ShowCmd"), "2");
+}
+
 TEST_F(SettingsRestart, ReadOnlyFileIsLeftByteIdentical)
 {
     const std::string original = "[frmDovrel]\r\nCheckBoxClose_Checked=yes\r\nNormPos=1,2,3\r\n";

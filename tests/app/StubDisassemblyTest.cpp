@@ -42,8 +42,7 @@ std::string Mnemonics(const std::string& listing)
 
 TEST(StubDisassembly, ArmStubSetsStackAndBranchesToTheResetHandler)
 {
-    if (!HasTool("objdump"))
-        GTEST_SKIP() << "objdump not installed";
+    ASSERT_TRUE(HasTool("objdump")) << "objdump missing (Debian package binutils-multiarch)";
     Bytes image{0x00, 0x10, 0x00, 0x20, 0xC1, 0x01, 0x00, 0x08}, boot;
     image.resize(64, 0);  // a vector table longer than the stub
     const Bytes saved = BuildResetRedirect(30, BootLayout::AtEnd, 0x0803C000, image, boot);
@@ -52,8 +51,7 @@ TEST(StubDisassembly, ArmStubSetsStackAndBranchesToTheResetHandler)
     bool ok = true;
     const std::string listing =
         RunTool("objdump -D -b binary -m arm -M force-thumb " + dir.File("stub.bin"), ok);
-    if (!ok)
-        GTEST_SKIP() << "objdump cannot disassemble ARM here: " << listing;
+    ASSERT_TRUE(ok) << "objdump cannot disassemble ARM (binutils-multiarch): " << listing;
     EXPECT_EQ(Mnemonics(listing),
               "movw r0, #4096\nmovt r0, #8192\nmov sp, r0\nmovw r0, #449\nmovt r0, #2048\nbx r0\n")
         << listing;
@@ -61,16 +59,14 @@ TEST(StubDisassembly, ArmStubSetsStackAndBranchesToTheResetHandler)
 
 TEST(StubDisassembly, Pic32JumpLoadsTheBootloaderAddressAndJumps)
 {
-    if (!HasTool("objdump"))
-        GTEST_SKIP() << "objdump not installed";
+    ASSERT_TRUE(HasTool("objdump")) << "objdump missing (Debian package binutils-multiarch)";
     Bytes image, boot(16, 0);
     BuildResetRedirect(20, BootLayout::AtEnd, 0x9D07F000, image, boot);
     TempDir dir;
     WriteFile(dir.File("jump.bin"), boot);
     bool ok = true;
     const std::string listing = RunTool("objdump -D -b binary -m mips -EL " + dir.File("jump.bin"), ok);
-    if (!ok)
-        GTEST_SKIP() << "objdump cannot disassemble MIPS here: " << listing;
+    ASSERT_TRUE(ok) << "objdump cannot disassemble MIPS (binutils-multiarch): " << listing;
     // Register 30 (s8) holds the target, as in the fixed startup stub the bootloader keeps.
     EXPECT_EQ(Mnemonics(listing), "lui s8,0x9d07\nori s8,s8,0xf000\njr s8\n.word 0x70000000\n");
 
@@ -82,8 +78,7 @@ TEST(StubDisassembly, Pic32JumpLoadsTheBootloaderAddressAndJumps)
 
 TEST(StubDisassembly, Pic18GotoReachesTheBootloader)
 {
-    if (!HasTool("gpdasm"))
-        GTEST_SKIP() << "gpdasm not installed";
+    ASSERT_TRUE(HasTool("gpdasm")) << "gpdasm missing (Debian package gputils)";
     for (std::uint32_t bootStart : {0x7C00u, 0x1FC00u}) {
         Bytes image(8, 0x12), boot;
         BuildResetRedirect(2, BootLayout::AtEnd, bootStart, image, boot);

@@ -234,8 +234,44 @@ INSTANTIATE_TEST_SUITE_P(
         LoadProblem{"BelowTheStm32FlashOffset", "[device boot]\nfamily = 37\nname = STM32F407\n",
                     hextest::Lines({hextest::Upper(0x0800), hextest::Data(0, {1, 2}), hextest::Upper(0x0000),
                                     hextest::Data(0, {1, 2}), hextest::End}),
-                    "Error", "Start address of hex input in line '2' violates internal flash offset."}),
+                    "Error", "Start address of hex input in line '2' violates internal flash offset."},
+        LoadProblem{"MalformedRecord", Pic18, hextest::Lines({":0400000001020G0400", hextest::End}), "Error",
+                    "Invalid HEX record at line 0 in file 'bad.hex'.\r\nNo data will be loaded."},
+        LoadProblem{"NothingInsideTheWindow", Pic18, hextest::Lines({hextest::Data(0x7C00, {1, 2}), hextest::End}),
+                    "Error",
+                    "HEX file 'bad.hex' has no data inside the device's address window 0x00000000-0x00007BFF."
+                    "\r\nNo data will be loaded."}),
     [](const testing::TestParamInfo<LoadProblem>& info) { return std::string(info.param.name); });
+
+// A generic-ARM device (image base 0) given a file linked at 0x08000000: nothing of it would
+// reach the flash, so it is refused with an error box and the file loaded before stays loaded
+// and is what an upload then writes.
+TEST_F(UploadWindow, FileWithNothingInsideTheWindowLeavesThePreviousFileLoaded)
+{
+    StartConnected("[device boot]\nfamily = 30\nname = LM3S\nerase_block = 1024\nwrite_block = 64\n"
+                   "boot_start = 0x8000\nflash_size = 0x10000\n");
+    const std::string good = DropHex(HexOf(0, Pattern(0x40)), "good.hex");
+    ASSERT_TRUE(form->LoadedFile().Loaded);
+    const std::vector<std::uint8_t> image = form->ProgramImage();
+    DialogAnswers answers({IDOK, IDOK});
+    DropHex(hextest::Lines({hextest::Upper(0x0800), hextest::Data(0, {1, 2, 3, 4}), hextest::End}), "stm.hex");
+    ASSERT_EQ(answers.seen.size(), 1u);
+    EXPECT_EQ(answers.seen[0].title, "Error");
+    EXPECT_EQ(answers.seen[0].text,
+              "HEX file 'stm.hex' has no data inside the device's address window 0x00000000-0x00007FFF.\r\n"
+              "No data will be loaded.");
+    EXPECT_EQ(form->LoadedFile().FileName, good);
+    EXPECT_TRUE(form->LoadedFile().Loaded);
+    EXPECT_EQ(form->LoadedFile().McuType, 30);
+    EXPECT_EQ(form->ProgramImage(), image);
+    EXPECT_EQ((*form->StatusBar1->Panels())[0]->Text(), ": " + good);
+    EXPECT_EQ(HistoryFrom(3), Lines{"Opened: " + good});
+    ClickUpload();
+    EXPECT_EQ(HistoryFrom(4), (Lines{"Uploading:", "Flash Erase...", "Flash Write...", "Completed successfully.",
+                                     Disconnected, ResetLine}));
+    const std::vector<std::uint8_t> data = Pattern(0x40);
+    EXPECT_EQ(ReadFlash(0, 8, 0x38), std::vector<std::uint8_t>(data.begin() + 8, data.end()));
+}
 
 // ---- preconditions and refusals ----
 
@@ -577,6 +613,41 @@ TEST_F(UploadWindow, EraseAnimationRunsWhileErasingOnly)
     }
 }
 
+// The bootloader one erase block above address 0: the only block the image needs is the one
+// kept for last, so the erase phase counts 0 blocks and sets the bar's maximum to 0, whatever
+// the bar held before. Nothing is erased in that phase, so no wait runs inside it: the maximum
+// it left is read when the next phase's history line arrives, before that phase sets its own.
+struct MaximumAtLine {
+    TDovrel* form;
+    std::string line;
+    int maximum = -1;
+    void Changed(TObject*)
+    {
+        TStrings* lines = form->MemoHistoryWindow->Lines();
+        if (maximum < 0 && lines->Count() > 0 && lines->Strings(lines->Count() - 1) == line)
+            maximum = form->ProgressBar1->Max();
+    }
+};
+
+TEST_F(UploadWindow, EraseOfNoBlocksSetsTheProgressMaximumToZero)
+{
+    StartConnected(Pic18 + "erase_block = 64\nwrite_block = 16\nboot_start = 0x40\n");
+    DropHex(HexOf(0, Pattern(16)));
+    ASSERT_TRUE(form->LoadedFile().Loaded);
+    form->ProgressBar1->SetMax(999);
+    form->ProgressBar1->SetPosition(500);
+    MaximumAtLine seen{form, "Flash Write..."};
+    form->MemoHistoryWindow->OnChange = TNotifyEvent(&seen, &MaximumAtLine::Changed);
+    DialogAnswers answers({IDOK});
+    ClickUpload();
+    form->MemoHistoryWindow->OnChange = TNotifyEvent();
+    EXPECT_EQ(HistoryFrom(4), (Lines{"Uploading:", "Flash Erase...", "Flash Write...", "Completed successfully.",
+                                     Disconnected, ResetLine}));
+    EXPECT_EQ(seen.maximum, 0);
+    const std::vector<std::uint8_t> data = Pattern(16);
+    EXPECT_EQ(ReadFlash(0, 4, 12), std::vector<std::uint8_t>(data.begin() + 4, data.end()));
+}
+
 // ---- while an upload runs ----
 
 TEST_F(UploadWindow, DropDuringTheUploadIsRefused)
@@ -614,6 +685,7 @@ TEST_F(UploadWindow, CloseWhenFinishedClosesAfterTheSuccessDialog)
     // The restart went out with the end of the upload; closing sends none.
     EXPECT_EQ(History().back(), ResetLine);
     EXPECT_FALSE(form->Connected());
+    EXPECT_EQ(CommandsReceived(0, 4), 1) << "one restart command (0x0F 0x04), none from closing";
 }
 
 TEST_F(UploadWindow, ClosingDuringTheUploadStopsItFirst)

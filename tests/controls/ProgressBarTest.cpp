@@ -114,6 +114,15 @@ struct ChangeCounter {
 
 // ---- range, position and stepping ----------------------------------------------------------
 
+TEST(ProgressBarRange, XPBarPublishesTheDragDockWheelAndResizeEvents)
+{
+    TOcXPProgressBar bar(nullptr);
+    for (const char* name : {"OnCanResize", "OnConstrainedResize", "OnDragDrop", "OnDragOver", "OnEndDock",
+                             "OnEndDrag", "OnMouseWheel", "OnMouseWheelDown", "OnMouseWheelUp", "OnStartDock",
+                             "OnStartDrag", "OnContextPopup", "DragKind", "DragMode", "DragCursor"})
+        EXPECT_NE(GetPropInfo(&bar, name), nullptr) << name;
+}
+
 TEST(ProgressBarRange, XPBarStepsBySevenAndStopsAtMax)
 {
     TOcXPProgressBar bar(nullptr);

@@ -8,6 +8,7 @@
 #include "core/TypeInfo.h"
 
 #include "DrawTestSupport.h"
+#include "NoClipboardForm.h"
 #include "GuiTest.h"
 
 #include <gtest/gtest.h>
@@ -99,6 +100,15 @@ TEST(GDIPicture, APngIsScaledToTheRectangle)
     EXPECT_EQ(dib.Pixel(8, 20), 0u);   // left of the rectangle
     EXPECT_EQ(dib.Pixel(56, 20), 0u);  // right of it
     EXPECT_EQ(dib.Pixel(30, 50), 0u);  // below it
+}
+
+TEST(GDIPicture, ClipboardFormatsDoNothing)
+{
+  TGDIPPicture picture;
+  LoadFixture(picture, "quadrants.png");
+  const std::string before = BytesOf(picture);
+  EXPECT_TRUE(drawtest::HandsOverNoClipboardData(picture));
+  EXPECT_EQ(BytesOf(picture), before);
 }
 
 TEST(GDIPicture, ABmpIsDrawnInItsNaturalSizeWithoutItsBottomLeftColour)

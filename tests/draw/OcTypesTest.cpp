@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -141,4 +142,36 @@ TEST(VersionText, BytesHighFirstJoinedByDots)
   EXPECT_EQ(draw::VersionText(0x01050006), "1.5.0.6");
   EXPECT_EQ(draw::VersionText(0x01000000), "1.0.0.0");
   EXPECT_EQ(draw::VersionText(0xFF0A0000), "255.10.0.0");
+}
+
+// The colour tables: the sizes and the first and last entries their description names, and no
+// identifier twice within a table (a picker looks colours up by identifier).
+TEST(OcTypesColorTables, HoldTheNamedColoursOnceEach)
+{
+  struct Expected {
+    const char* table;
+    std::vector<draw::TDefColorItem> items;
+    size_t size;
+    std::vector<const char*> leading;
+    const char* last;
+  };
+  const Expected cases[] = {
+      {"standard", {draw::StandardColors.begin(), draw::StandardColors.end()}, 20, {"clBlack"}, "clMedGray"},
+      {"palette", {draw::PaletteColors.begin(), draw::PaletteColors.end()}, 40, {"clBlack", "clBrown"}, "clWhite"},
+      {"system", {draw::SystemColors.begin(), draw::SystemColors.end()}, 30, {"clScrollBar"}, "clMenuHighlight"},
+  };
+  for (const Expected& c : cases) {
+    SCOPED_TRACE(c.table);
+    ASSERT_EQ(c.items.size(), c.size);
+    for (size_t i = 0; i < c.leading.size(); ++i)
+      EXPECT_STREQ(c.items[i].Identifier, c.leading[i]);
+    EXPECT_STREQ(c.items.back().Identifier, c.last);
+    std::vector<std::string> identifiers;
+    for (const draw::TDefColorItem& item : c.items) {
+      EXPECT_NE(std::string(item.DisplayText), "") << item.Identifier;
+      identifiers.push_back(item.Identifier);
+    }
+    std::sort(identifiers.begin(), identifiers.end());
+    EXPECT_EQ(std::adjacent_find(identifiers.begin(), identifiers.end()), identifiers.end());
+  }
 }

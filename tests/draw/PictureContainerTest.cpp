@@ -8,8 +8,11 @@
 #include "core/Exceptions.h"
 
 #include "GuiTest.h"
+#include "NoClipboardForm.h"
 
 #include <gtest/gtest.h>
+
+#include <tlhelp32.h>
 
 #include <cstdio>
 #include <string>
@@ -43,6 +46,20 @@ std::vector<uint8_t> BytesOf(TMemoryStream& s)
 {
   const auto* p = static_cast<const uint8_t*>(s.Memory());
   return {p, p + s.Size()};
+}
+
+// The threads of this process that are still running.
+size_t ThreadsOfThisProcess()
+{
+  HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPTHREAD, 0);
+  THREADENTRY32 entry{};
+  entry.dwSize = sizeof entry;
+  size_t count = 0;
+  for (BOOL more = Thread32First(snapshot, &entry); more; more = Thread32Next(snapshot, &entry))
+    if (entry.th32OwnerProcessID == GetCurrentProcessId())
+      ++count;
+  CloseHandle(snapshot);
+  return count;
 }
 
 // The picture drawn into a white DIB through a canvas.
@@ -208,6 +225,30 @@ TEST(HTMLPicture, OtherUrlsAreOnlyRemembered)
   EXPECT_EQ(async.URL(), "");
   async.LoadFromSource("http://example.invalid/b.gif");
   EXPECT_EQ(async.PendingURL(), "http://example.invalid/a.gif") << "busy: the second request is dropped";
+}
+
+TEST(HTMLPicture, ClipboardFormatsDoNothing)
+{
+  THTMLPicture picture;
+  TMemoryStream stream;
+  Fill(stream, Resource("SINGLE"));
+  picture.LoadFromStream(stream);
+  const std::vector<uint8_t> before = BytesOf(picture.Data());
+  EXPECT_TRUE(drawtest::HandsOverNoClipboardData(picture));
+  EXPECT_EQ(BytesOf(picture.Data()), before);
+  EXPECT_FALSE(picture.Empty());
+}
+
+// The worker an asynchronous request starts ends by itself, also when its picture is gone first.
+TEST(HTMLPicture, AsynchronousRequestsLeaveNoThreadBehind)
+{
+  const size_t before = ThreadsOfThisProcess();
+  for (int i = 0; i < 20; ++i) {
+    THTMLPicture picture;
+    picture.LoadFromSource("http://example.invalid/" + std::to_string(i) + ".gif");
+    ASSERT_TRUE(picture.Busy());
+  }
+  EXPECT_TRUE(testsupport::PumpUntil([&] { return ThreadsOfThisProcess() <= before; }, 10000));
 }
 
 // Assign copies the bytes and decodes them when they are first needed: neither the target's

@@ -402,6 +402,20 @@ TEST_F(HidController, AfterAnUnplugTheReaderReportsErrorsUntilTheOwnerFreesTheDe
   EXPECT_EQ(std::count(events.log.begin(), events.log.end(), "unplug"), 1);
   EXPECT_TRUE(events.reports.empty());
   EXPECT_EQ(events.errors.back(), static_cast<uint32_t>(ERROR_DEVICE_NOT_CONNECTED));
+
+  // Refused requests are paced by the wait step: in any stretch of time at most one per step
+  // (and one already on its way) arrives, where retrying at once would deliver hundreds.
+  constexpr uint32_t StepMs = 50;
+  controller->SetDevThreadSleepTime(StepMs);
+  testsupport::PumpFor(2 * StepMs);  // the step of 10 ms in progress ends
+  const size_t before = events.errors.size();
+  const DWORD start = GetTickCount();
+  testsupport::PumpFor(500);
+  const DWORD elapsed = GetTickCount() - start;
+  const size_t during = events.errors.size() - before;
+  EXPECT_GE(during, 1u) << "still reporting";
+  EXPECT_LE(during, elapsed / StepMs + 2) << "refused reads in " << elapsed << " ms";
+
   device->MarkUnplugged();  // again: the unplug handler has fired already
   EXPECT_EQ(std::count(events.log.begin(), events.log.end(), "unplug"), 1);
 

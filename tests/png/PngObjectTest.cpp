@@ -201,6 +201,55 @@ TEST_F(PngObjectTest, BitmapConversionsKeepThePixels)
             ASSERT_EQ(reloaded->ReadPixel(x, y), png->ReadPixel(x, y)) << x << "," << y;
 }
 
+// A bitmap copy takes the pixel format the image's depth and colour type call for, with the
+// image's own colours in its colour table, so every pixel keeps its colour.
+TEST_F(PngObjectTest, BitmapCopiesTakeThePixelFormatOfTheImage)
+{
+    const struct {
+        int colorType, depth;
+        classlib::TPixelFormat format;
+    } cases[] = {
+        {0, 1, classlib::pf1bit}, {0, 2, classlib::pf4bit}, {3, 4, classlib::pf4bit},
+        {3, 8, classlib::pf8bit}, {0, 8, classlib::pf24bit}, {2, 16, classlib::pf24bit},
+        {6, 8, classlib::pf24bit},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(::testing::Message() << "colour type " << c.colorType << ", depth " << c.depth);
+        auto png = Loaded(RandomPng(9, 4, c.colorType, c.depth, 21).bytes);
+        classlib::TBitmap bitmap;
+        bitmap.Assign(png.get());
+        EXPECT_EQ(bitmap.PixelFormat(), c.format);
+        ASSERT_EQ(bitmap.Width(), 9);
+        if (c.colorType == 6)
+            continue; // blended over the bitmap's white: no pixel of the image's own to compare
+        for (int y = 0; y < 4; ++y)
+            for (int x = 0; x < 9; ++x)
+                ASSERT_EQ(bitmap.Canvas()->Pixel(x, y), png->ReadPixel(x, y)) << x << "," << y;
+    }
+}
+
+// Code that holds any graphic reaches the image's palette and clipboard forms.
+TEST_F(PngObjectTest, PaletteAndClipboardAreTheGraphicsOwn)
+{
+    auto png = Loaded(Png(2, 1, 1, 3, std::string("\0\x40", 2), Chunk("PLTE", std::string("\x11\x22\x33\xAA\xBB\xCC", 6))));
+    classlib::TGraphic& graphic = *png;
+    HPALETTE handle = graphic.Palette();
+    ASSERT_NE(handle, nullptr);
+    PALETTEENTRY entry{};
+    ASSERT_EQ(GetPaletteEntries(handle, 1, 1, &entry), 1u);
+    EXPECT_EQ(entry.peRed, 0xAA);
+
+    UINT format = 0;
+    HANDLE data = nullptr;
+    HPALETTE palette = nullptr;
+    graphic.SaveToClipboardFormat(format, data, palette);
+    ASSERT_EQ(format, UINT(CF_BITMAP));
+    TPNGObject pasted;
+    static_cast<classlib::TGraphic&>(pasted).LoadFromClipboardFormat(format, data, palette);
+    DeleteObject(data);
+    EXPECT_EQ(pasted.ReadPixel(1, 0), 0xCCBBAAu);
+}
+
 TEST_F(PngObjectTest, ClipboardConversionKeepsThePixels)
 {
     const TBuiltPng built = RandomPng(6, 4, 2, 8, 12);

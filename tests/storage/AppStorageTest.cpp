@@ -169,6 +169,82 @@ TEST_F(IniStorageTest, SetsAsTextOrAsOneBooleanPerElement)
     EXPECT_THROW(ini->LoadSet("s\\text", type, value, 0), EConvertError);
 }
 
+// Sets whose element type does not start in the first byte (8..15) or reaches past 32 elements
+// (0..255): the value keeps element e at bit e, the text names the elements.
+// An integer type with an identifier mapping (as colours have) is stored by identifier when the
+// mapping knows the value, as a number otherwise, and read back from either.
+TEST_F(IniStorageTest, IntegersWithAnIdentifierMappingAreStoredByIdentifier)
+{
+    static const classlib::TTypeInfo shade = classlib::MakeIntegerInfo("TShade", 0, 0xFFFFFF);
+    static const bool registered = (classlib::RegisterIntegerConsts(
+                                        &shade,
+                                        [](std::string_view ident, int64_t& value) {
+                                            if (classlib::CompareText(std::string(ident), "shRed") != 0)
+                                                return false;
+                                            value = 0x0000FF;
+                                            return true;
+                                        },
+                                        [](int64_t value, std::string& ident) {
+                                            if (value != 0x0000FF)
+                                                return false;
+                                            ident = "shRed";
+                                            return true;
+                                        }),
+                                    true);
+    (void)registered;
+    ini->StoreEnumeration("c\\red", &shade, 0x0000FF);
+    ini->StoreEnumeration("c\\other", &shade, 0x123456);
+    EXPECT_EQ(ini->LoadString("c\\red", ""), "shRed");
+    EXPECT_EQ(ini->LoadString("c\\other", ""), "1193046");
+    int64_t value = 0;
+    ini->LoadEnumeration("c\\red", &shade, value, 0);
+    EXPECT_EQ(value, 0x0000FF);
+    ini->LoadEnumeration("c\\other", &shade, value, 0);
+    EXPECT_EQ(value, 0x123456);
+    Load("[c]\r\nlower=shred\r\nunknown=shPurple\r\n");
+    ini->LoadEnumeration("c\\lower", &shade, value, 0);
+    EXPECT_EQ(value, 0x0000FF);
+    EXPECT_THROW(ini->LoadEnumeration("c\\unknown", &shade, value, 0), EConvertError);
+    EXPECT_FALSE(options().DefaultIfReadConvertError()) << "the option is restored after the identifier read";
+
+    options().SetTypedIntegerAsString(false);
+    ini->StoreEnumeration("c\\number", &shade, 0x0000FF);
+    EXPECT_EQ(ini->LoadString("c\\number", ""), "255");
+}
+
+TEST_F(IniStorageTest, SetTextNamesTheElementsOfEveryElementRange)
+{
+    auto range = [](const char* name, int64_t min, int64_t max) {
+        classlib::TTypeInfo t;
+        t.Kind = classlib::tkInteger;
+        t.Name = name;
+        t.OrdType = classlib::otUByte;
+        t.MinValue = min;
+        t.MaxValue = max;
+        return t;
+    };
+    options().SetSetAsString(true);
+    const classlib::TTypeInfo high = range("THigh", 8, 15);
+    const classlib::TTypeInfo highSet = classlib::MakeSetInfo("THighSet", &high);
+    const uint32_t nineTwelve = (1u << 9) | (1u << 12);
+    ini->StoreSet("s\\high", &highSet, nineTwelve);
+    EXPECT_EQ(ini->LoadString("s\\high", ""), "[9, 12]");
+    uint32_t value = 0;
+    ini->LoadSet("s\\high", &highSet, value, 0);
+    EXPECT_EQ(value, nineTwelve);
+
+    const classlib::TTypeInfo bytes = range("TByte", 0, 255);
+    const classlib::TTypeInfo byteSet = classlib::MakeSetInfo("TByteSet", &bytes);
+    Load("[s]\r\nlow=[3, 31]\r\nbeyond=[3, 200]\r\n");
+    ini->LoadSet("s\\low", &byteSet, value, 0);
+    EXPECT_EQ(value, (1u << 3) | (1u << 31));
+    // Element 200 has no bit in the value: a conversion error, as for an unknown name.
+    EXPECT_THROW(ini->LoadSet("s\\beyond", &byteSet, value, 0), EConvertError);
+    options().SetDefaultIfReadConvertError(true);
+    ini->LoadSet("s\\beyond", &byteSet, value, 1u << 7);
+    EXPECT_EQ(value, 1u << 7);
+}
+
 TEST_F(IniStorageTest, FloatTextsAndTheirFaults)
 {
     struct Case {

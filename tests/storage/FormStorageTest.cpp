@@ -16,28 +16,19 @@
 
 #include <gtest/gtest.h>
 
+#include "GuiTest.h"
+
 #include <windows.h>
 
 #include <fstream>
 #include <sstream>
 
 using namespace classlib;
+using testsupport::PumpUntil;
 using namespace storage;
 using testsupport::ReadBytes;
 
 namespace {
-
-bool PumpUntil(const std::function<bool()>& done, DWORD timeoutMs = 3000)
-{
-    const DWORD start = GetTickCount();
-    while (!done()) {
-        Application->ProcessMessages();
-        if (GetTickCount() - start > timeoutMs)
-            return false;
-        Sleep(5);
-    }
-    return true;
-}
 
 class TSettingsForm : public TForm {
     CLASSLIB_CLASS(TSettingsForm, TForm)

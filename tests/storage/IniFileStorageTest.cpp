@@ -160,6 +160,23 @@ TEST_F(IniFileStorageTest, ExecutableFolderIsTheDefaultLocation)
     s->Free();
 }
 
+// The mutex name is the Base64 text of "TOcCustomAppStorage.Synchronize:" + the full file name;
+// the expected names were encoded with Python's base64 module (each padding length once).
+TEST(IniFileStorageMutex, NameIsTheBase64OfPrefixAndFileName)
+{
+    const struct {
+        const char* file;
+        const char* name;
+    } cases[] = {
+        {"C:\\Brenvik\\Settings.ini",
+         "VE9jQ3VzdG9tQXBwU3RvcmFnZS5TeW5jaHJvbml6ZTpDOlxCcmVudmlrXFNldHRpbmdzLmluaQ=="},
+        {"C:\\ab.ini", "VE9jQ3VzdG9tQXBwU3RvcmFnZS5TeW5jaHJvbml6ZTpDOlxhYi5pbmk="},
+        {"C:\\abc.ini", "VE9jQ3VzdG9tQXBwU3RvcmFnZS5TeW5jaHJvbml6ZTpDOlxhYmMuaW5p"},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(TOcAppIniFileStorage::FileMutexName(c.file), c.name) << c.file;
+}
+
 TEST_F(IniFileStorageTest, AbandonedFileMutexCountsAsAcquired)
 {
     const std::string name = TOcAppIniFileStorage::FileMutexName(file);

@@ -53,6 +53,23 @@ CLASSLIB_PUBLISH(TPoint3)
     c.Property("Label", &TPoint3::Label);
 }
 
+// Components that refer to each other (a cycle) and own a sub-component.
+class TLinked : public TComponent {
+    CLASSLIB_CLASS(TLinked, TComponent)
+    explicit TLinked(TComponent* owner) : TComponent(owner) {}
+    int Value = 0;
+    TComponent* Partner = nullptr;
+    TComponent* Inner = nullptr;
+    TComponent* GetPartner() const { return Partner; }
+    TComponent* GetInner() const { return Inner; }
+};
+CLASSLIB_PUBLISH(TLinked)
+{
+    c.Property("Value", &TLinked::Value);
+    c.Property("Partner", &TLinked::GetPartner);
+    c.Property("Inner", &TLinked::GetInner);
+}
+
 } // namespace storagetest
 
 struct PropertyStorageTest : IniStorageTest {
@@ -143,6 +160,29 @@ TEST_F(PropertyStorageTest, RenamedComponentStoresUnderItsNewName)
     props.StoreComponentProperties(form, &stored);
     EXPECT_EQ(stored[0], "CloseBox.Checked");
     EXPECT_EQ(Text(), "[frmDovrel]\r\nCloseBox_Checked=FALSE\r\n\r\n");
+}
+
+// A property that refers to a free-standing component is not followed (components refer to
+// each other in cycles, and each stores itself); a sub-component is stored inside its owner.
+TEST_F(IniStorageTest, ReferencedComponentsAreNotFollowedButSubComponentsAre)
+{
+    auto* a = new TLinked(nullptr);
+    auto* b = new TLinked(nullptr);
+    auto* inner = new TLinked(a);
+    inner->SetSubComponent(true);
+    inner->Value = 7;
+    a->Value = 1;
+    b->Value = 2;
+    a->Partner = b;
+    b->Partner = a;
+    a->Inner = inner;
+    ini->StoreObjectProperties("a", a, nullptr);  // returns: the cycle is not walked
+    EXPECT_EQ(ini->LoadInteger("a\\Value", 0), 1);
+    EXPECT_EQ(ini->LoadInteger("a\\Inner\\Value", 0), 7);
+    EXPECT_FALSE(ini->IsStoredFolder("a\\Partner"));
+    EXPECT_EQ(ini->LoadInteger("a\\Partner\\Value", -1), -1);
+    a->Free();
+    b->Free();
 }
 
 TEST_F(IniStorageTest, ObjectsStringListsAndCollectionsRoundTrip)

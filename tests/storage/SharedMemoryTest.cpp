@@ -27,6 +27,24 @@ bool IsMapped(void* address)
 
 } // namespace
 
+TEST(SharedMemory, GUIDToBraceTextWritesUpperCaseDigitsInStorageOrder)
+{
+    classlib::TGUID g;
+    g.D1 = 0x7DAD5224;
+    g.D2 = 0x46EA;
+    g.D3 = 0x11D5;
+    const uint8_t tail[8] = {0xB0, 0xC0, 0x48, 0x54, 0xE8, 0x25, 0xF3, 0x45};
+    std::memcpy(g.D4, tail, 8);
+    EXPECT_EQ(bcl::GUIDToBraceText(g), "{7DAD5224-46EA-11D5-B0C0-4854E825F345}");
+    classlib::TGUID small;
+    small.D1 = 1;
+    small.D2 = 2;
+    small.D3 = 3;
+    for (uint8_t i = 0; i < 8; ++i)
+        small.D4[i] = static_cast<uint8_t>(i + 4);
+    EXPECT_EQ(bcl::GUIDToBraceText(small), "{00000001-0002-0003-0405-060708090A0B}");
+}
+
 TEST(SharedMemory, SameNameIgnoringCaseSharesOneViewUntilTheLastRelease)
 {
     const std::string name = UniqueName("abc");

@@ -5,6 +5,8 @@
 #include <map>
 #include <memory>
 
+#include "windows/Application.h"
+
 namespace testsupport {
 
 Dib::Dib(int width, int height, uint32_t fillRgb) : width_(width), height_(height)
@@ -69,16 +71,14 @@ bool PumpUntil(const std::function<bool()>& done, DWORD timeoutMs)
 {
     const DWORD start = GetTickCount();
     for (;;) {
-        MSG message;
-        while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
-            TranslateMessage(&message);
-            DispatchMessageA(&message);
-        }
+        // The class library's pump: synchronized calls and the forms' dialog keys too.
+        classlib::Application->ProcessMessages();
         if (done())
             return true;
         const DWORD elapsed = GetTickCount() - start;
         if (elapsed >= timeoutMs)
             return false;
+        // A queued synchronized call posts a wake-up message, so input covers it.
         MsgWaitForMultipleObjects(0, nullptr, FALSE, std::min<DWORD>(10, timeoutMs - elapsed), QS_ALLINPUT);
     }
 }

@@ -36,9 +36,10 @@ private:
     uint32_t* bits_ = nullptr;
 };
 
-// Pumps this thread's messages until `done` returns true or `timeoutMs` passes.
+// Pumps this thread's messages through the class library's application (so synchronized calls
+// run and forms get their dialog keys) until `done` returns true or `timeoutMs` passes.
 // Returns whether the condition was met.
-bool PumpUntil(const std::function<bool()>& done, DWORD timeoutMs);
+bool PumpUntil(const std::function<bool()>& done, DWORD timeoutMs = 3000);
 // Pumps this thread's messages for `ms` milliseconds.
 void PumpFor(DWORD ms);
 

@@ -89,6 +89,45 @@ TEST(Actions, LinkedControlsAndMenuItemsFollowTheAction)
     EXPECT_EQ(list->Images(), nullptr);
 }
 
+// A text control with an image of an image list, as the styled buttons and labels are.
+class TImageCaption : public TGraphicControl {
+    CLASSLIB_CLASS(TImageCaption, TGraphicControl)
+    explicit TImageCaption(TComponent* owner) : TGraphicControl(owner) {}
+    int ImageIndex() const { return imageIndex_; }
+    void SetImageIndex(int value) { imageIndex_ = value; }
+
+private:
+    int imageIndex_ = -1;
+};
+CLASSLIB_PUBLISH(TImageCaption)
+{
+    c.Property("ImageIndex", &TImageCaption::ImageIndex, &TImageCaption::SetImageIndex).SetDefault(-1);
+}
+
+// A control that shows an image takes the action's image, and follows it, when the action's
+// list has images; without them it keeps its own.
+TEST(Actions, ControlsWithAnImageTakeTheActionsImage)
+{
+    TComponent owner(nullptr);
+    auto* list = new TActionList(&owner);
+    auto* action = new TAction(&owner);
+    action->SetActionList(list);
+    action->SetImageIndex(3);
+
+    auto* withoutImages = new TImageCaption(&owner);
+    withoutImages->SetImageIndex(1);
+    withoutImages->SetAction(action);
+    EXPECT_EQ(withoutImages->ImageIndex(), 1);
+
+    list->SetImages(new TImageList(&owner));
+    auto* control = new TImageCaption(&owner);
+    control->SetAction(action);
+    EXPECT_EQ(control->ImageIndex(), 3);
+    action->SetImageIndex(5);
+    EXPECT_EQ(control->ImageIndex(), 5);
+    EXPECT_EQ(control->Caption(), "");
+}
+
 TEST(Actions, CheckingAnActionOfAGroupUnchecksTheOthersOfItsList)
 {
     TComponent owner(nullptr);

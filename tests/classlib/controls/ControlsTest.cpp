@@ -15,6 +15,8 @@
 
 using namespace classlib;
 using testsupport::Dib;
+using testsupport::PumpUntil;
+using testsupport::PumpFor;
 
 namespace {
 
@@ -61,27 +63,6 @@ protected:
 };
 CLASSLIB_PUBLISH(TFramed) {}
 
-bool PumpUntil(const std::function<bool()>& done, DWORD timeoutMs = 3000)
-{
-    const DWORD start = GetTickCount();
-    while (!done()) {
-        Application->ProcessMessages();
-        if (GetTickCount() - start > timeoutMs)
-            return false;
-        Sleep(5);
-    }
-    return true;
-}
-
-void Pump(DWORD ms)
-{
-    const DWORD start = GetTickCount();
-    while (GetTickCount() - start < ms) {
-        Application->ProcessMessages();
-        Sleep(5);
-    }
-}
-
 class ControlsTest : public ::testing::Test {
 protected:
     void SetUp() override
@@ -93,7 +74,7 @@ protected:
     void TearDown() override
     {
         form->Free();
-        Pump(20);
+        PumpFor(20);
     }
     // Sends a key press to the focused window through the message loop.
     void PressKey(WORD key)
@@ -102,7 +83,7 @@ protected:
         ASSERT_NE(target, nullptr);
         PostMessageA(target, WM_KEYDOWN, key, 1);
         PostMessageA(target, WM_KEYUP, key, 0xC0000001);
-        Pump(30);
+        PumpFor(30);
     }
     TForm* form;
 };
@@ -255,13 +236,15 @@ TEST_F(ControlsTest, MouseEnterAndLeaveArriveInOrder)
     panel->SetBounds(100, 10, 80, 60);
     hook(panel, "Panel");
     hook(form, "Form");
+    // The pointer starts outside the form, wherever an earlier test left it.
+    SetCursorPos(600, 600);
     form->Show();
     ASSERT_TRUE(PumpUntil([&] { return IsWindowVisible(form->Handle()); }));
 
     auto moveTo = [&](TControl* over, int x, int y) {
         POINT p = over->ClientToScreen(POINT{x, y});
         SetCursorPos(p.x, p.y);
-        Pump(80);
+        PumpFor(80);
     };
     moveTo(form, 250, 150);
     moveTo(swatch, 20, 20);
@@ -333,7 +316,7 @@ TEST_F(ControlsTest, TabMovesFocusInTabOrderAndEnterEscapeReachDefaultAndCancel)
     EXPECT_EQ(log.clicks, (std::vector<std::string>{"Ok", "Cancel"}));
     // While another button has the focus, Enter is that button's.
     cancel->SetFocus();
-    Pump(20);
+    PumpFor(20);
     log.clicks.clear();
     PressKey(VK_RETURN);
     EXPECT_TRUE(std::find(log.clicks.begin(), log.clicks.end(), "Ok") == log.clicks.end());
@@ -364,14 +347,14 @@ TEST_F(ControlsTest, AnAcceleratorClicksItsControl)
 
     // Alt+R (a system character) clicks the button; Alt+N focuses the label's control.
     PostMessageA(edit->Handle(), WM_SYSCHAR, 'r', 0x20000001);
-    Pump(30);
+    PumpFor(30);
     EXPECT_EQ(log.clicks, std::vector<std::string>{"Run"});
     PostMessageA(edit->Handle(), WM_SYSCHAR, 'n', 0x20000001);
-    Pump(30);
+    PumpFor(30);
     EXPECT_TRUE(target->Focused());
     // A plain character typed into an edit is text, not an accelerator.
     PostMessageA(target->Handle(), WM_CHAR, 'r', 1);
-    Pump(30);
+    PumpFor(30);
     EXPECT_EQ(log.clicks.size(), 1u);
     EXPECT_EQ(target->Text(), "r");
 }
@@ -460,7 +443,7 @@ TEST_F(ControlsTest, HintShowsAfterThePauseAsTheControlPreparesIt)
     p = silent->ClientToScreen(POINT{20, 20});
     SetCursorPos(p.x, p.y);
     ASSERT_TRUE(PumpUntil([&] { return silent->asked == 1; }));
-    Pump(100);
+    PumpFor(100);
     EXPECT_FALSE(hints.HintShowing());
     hints.HintPause = 500;
 }
@@ -476,7 +459,7 @@ TEST_F(ControlsTest, ACanvasDrawsAndMeasuresOutsidePainting)
     swatch->SetBounds(120, 20, 40, 30);
     form->Show();
     ASSERT_TRUE(PumpUntil([&] { return IsWindowVisible(form->Handle()); }));
-    Pump(50);
+    PumpFor(50);
     // Drawing at once on a graphic control lands at its place in the parent's window.
     swatch->Canvas()->Brush()->SetColor(0x00FF00FF);
     swatch->Canvas()->FillRect(RECT{0, 0, 10, 10});
@@ -486,7 +469,7 @@ TEST_F(ControlsTest, ACanvasDrawsAndMeasuresOutsidePainting)
     ReleaseDC(form->Handle(), dc);
     // The context is given back when the message loop takes its next message.
     PostMessageA(form->Handle(), WM_NULL, 0, 0);
-    Pump(20);
+    PumpFor(20);
     EXPECT_FALSE(swatch->Canvas()->HandleAllocated());
 }
 

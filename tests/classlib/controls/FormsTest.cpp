@@ -11,6 +11,8 @@
 
 #include <gtest/gtest.h>
 
+#include "GuiTest.h"
+
 #include <commctrl.h>
 #include <shellapi.h>
 #include <shlobj.h>
@@ -21,6 +23,7 @@
 #include <vector>
 
 using namespace classlib;
+using testsupport::PumpUntil;
 
 namespace {
 
@@ -31,18 +34,6 @@ void Pump(DWORD ms)
         Application->ProcessMessages();
         Sleep(5);
     }
-}
-
-bool PumpUntil(const std::function<bool()>& done, DWORD timeoutMs = 3000)
-{
-    const DWORD start = GetTickCount();
-    while (!done()) {
-        Application->ProcessMessages();
-        if (GetTickCount() - start > timeoutMs)
-            return false;
-        Sleep(5);
-    }
-    return true;
 }
 
 // A form class with published handlers, as an application's window declares them.

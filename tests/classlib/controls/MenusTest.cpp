@@ -12,24 +12,15 @@
 
 #include <gtest/gtest.h>
 
+#include "GuiTest.h"
+
 #include <string>
 #include <vector>
 
 using namespace classlib;
+using testsupport::PumpUntil;
 
 namespace {
-
-bool PumpUntil(const std::function<bool()>& done, DWORD timeoutMs = 3000)
-{
-    const DWORD start = GetTickCount();
-    while (!done()) {
-        Application->ProcessMessages();
-        if (GetTickCount() - start > timeoutMs)
-            return false;
-        Sleep(5);
-    }
-    return true;
-}
 
 void PumpPending()
 {

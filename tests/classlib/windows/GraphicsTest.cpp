@@ -773,15 +773,28 @@ TEST(Bitmap, ReadsBmpFilesWrittenByImageMagick)
     }
 }
 
-TEST(Bitmap, LoadsFromAResource)
+// Bitmap resources keep the pixel format of the file they were made from (an 8-bit one with
+// its colour table, also run-length encoded) and read the same pixels as the file.
+TEST(Bitmap, LoadsFromAResourceInItsOwnPixelFormat)
 {
+    const struct {
+        const char* name;
+        TPixelFormat format;
+    } cases[] = {{"PATTERN24", pf24bit}, {"PATTERN8", pf8bit}, {"PATTERN8RLE", pf8bit}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        TBitmap bitmap;
+        bitmap.LoadFromResourceName(nullptr, c.name);
+        ASSERT_EQ(bitmap.Width(), 6);
+        ASSERT_EQ(bitmap.Height(), 4);
+        EXPECT_EQ(bitmap.PixelFormat(), c.format);
+        for (int y = 0; y < 4; ++y)
+            for (int x = 0; x < 6; ++x)
+                ASSERT_EQ(BitmapPixel(bitmap, x, y), PatternPixel(x, y)) << x << "," << y;
+    }
     TBitmap bitmap;
-    bitmap.LoadFromResourceName(nullptr, "PATTERN24");
-    ASSERT_EQ(bitmap.Width(), 6);
-    ASSERT_EQ(bitmap.Height(), 4);
-    EXPECT_EQ(BitmapPixel(bitmap, 5, 1), PatternPixel(5, 1));
-    EXPECT_EQ(BitmapPixel(bitmap, 0, 3), PatternPixel(0, 3));
     EXPECT_THROW(bitmap.LoadFromResourceName(nullptr, "NO_SUCH_BITMAP"), EResNotFound);
+    EXPECT_THROW(bitmap.LoadFromResourceID(nullptr, 4711), EResNotFound);
 }
 
 TEST(Bitmap, SavedBmpLoadsBackWithTheSameBytes)

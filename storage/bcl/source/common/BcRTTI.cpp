@@ -701,6 +701,50 @@ void TextToSet(const TTypeInfo* setType, void* value, std::string_view text)
     set->ListToElements(value, items);
 }
 
+namespace {
+
+const TTypeInfo* SetElementType(const TTypeInfo* setType)
+{
+    if (!setType || setType->Kind != classlib::tkSet)
+        throw EBcRTTIError(Format("Invalid set type %s", {setType ? setType->Name : std::string("nil")}));
+    return setType->CompType;
+}
+
+} // namespace
+
+size_t SetStorageSize(const TTypeInfo* setType)
+{
+    return BoundsOf(SetElementType(setType)).bytes;
+}
+
+std::vector<uint8_t> SetStorageFromBits(const TTypeInfo* setType, uint32_t bits)
+{
+    const SetBounds b = BoundsOf(SetElementType(setType));
+    std::vector<uint8_t> storage(b.bytes, 0);
+    for (int64_t e = b.min; e <= b.max && e < 32; ++e)
+        if ((bits >> e) & 1) {
+            const int64_t bit = e - b.min + b.firstBit;
+            storage[static_cast<size_t>(bit / 8)] |= static_cast<uint8_t>(1u << (bit % 8));
+        }
+    return storage;
+}
+
+uint32_t SetBitsFromStorage(const TTypeInfo* setType, const void* storage)
+{
+    const SetBounds b = BoundsOf(SetElementType(setType));
+    const auto* bytes = static_cast<const uint8_t*>(storage);
+    uint32_t bits = 0;
+    for (int64_t e = b.min; e <= b.max; ++e) {
+        const int64_t bit = e - b.min + b.firstBit;
+        if (!((bytes[bit / 8] >> (bit % 8)) & 1))
+            continue;
+        if (e >= 32)
+            throw EBcRTTIError(Format(texts::ValueOutOfRange, {std::string(texts::OrdinalEquals) + classlib::IntToStr(e)}));
+        bits |= uint32_t{1} << e;
+    }
+    return bits;
+}
+
 std::string EnumValueToIdentText(const TTypeInfo* ordinalType, const void* value)
 {
     int64_t v = 0;

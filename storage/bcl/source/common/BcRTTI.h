@@ -13,6 +13,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 namespace classlib {
 class TStrings;
@@ -169,6 +170,15 @@ std::string SetToText(const TTypeInfo* setType, const void* value, bool wantBrac
                       bool wantRanges = false);
 // Reads "[a, b]", "a,b", "a .. c", "[]" into the set's storage.
 void TextToSet(const TTypeInfo* setType, void* value, std::string_view text);
+
+// A set value as the class library keeps it (element e at bit e, elements 0 to 31) and the set's
+// storage that the routines above read and write (from byte Min div 8, element e at bit
+// e - Min + Min mod 8): the one conversion between the two. The storage holds
+// `SetStorageSize` bytes; a set element above 31 has no bit in the class library's value and
+// raises `EBcRTTIError`.
+size_t SetStorageSize(const TTypeInfo* setType);
+std::vector<uint8_t> SetStorageFromBits(const TTypeInfo* setType, uint32_t bits);
+uint32_t SetBitsFromStorage(const TTypeInfo* setType, const void* storage);
 // The identifier of the ordinal variable at `value` (read by the type's storage size), or
 // "Value out of range (ordinal=n)." when it lies outside the type.
 std::string EnumValueToIdentText(const TTypeInfo* ordinalType, const void* value);

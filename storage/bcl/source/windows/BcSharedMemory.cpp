@@ -154,6 +154,11 @@ void FreeModuleHandle(HMODULE& module)
     module = nullptr;
 }
 
+std::string GUIDToBraceText(const classlib::TGUID& guid)
+{
+    return classlib::GUIDToString(guid);
+}
+
 void ShutDownSharedMemory()
 {
     ListLockShutDown = true;

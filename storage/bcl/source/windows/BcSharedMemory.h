@@ -5,6 +5,8 @@
 // Other processes reach the same memory by the same name.
 #include <windows.h>
 
+#include "core/Object.h"
+
 #include <cstdint>
 #include <string>
 
@@ -39,6 +41,10 @@ private:
 HandleListLock LockHandleList();
 
 void FreeModuleHandle(HMODULE& module);
+
+// "{7DAD5224-46EA-11D5-B0C0-4854E825F345}": the first 32-bit part, the two 16-bit parts and the
+// eight bytes in storage order, upper-case hexadecimal digits.
+std::string GUIDToBraceText(const classlib::TGUID& guid);
 
 // Module shut-down: frees the list lock and forbids creating it again. Views still held
 // stay mapped.

@@ -1,5 +1,7 @@
 #include "OcBCLUtilsWin.h"
 
+#include "windows/Graphics.h"
+
 #include "BcSysInfoWin.h"
 
 #include <shellapi.h>
@@ -53,9 +55,9 @@ int RectExtentY(const RECT& rect)
     return std::abs(rect.bottom - rect.top);
 }
 
-int DrawTextOnCanvas(HDC dc, const char* text, int length, RECT& rect, UINT flags)
+int DrawTextOnCanvas(classlib::TCanvas* canvas, const char* text, int length, RECT& rect, UINT flags)
 {
-    return DrawTextA(dc, text, length, &rect, flags);
+    return DrawTextA(canvas->Handle(), text, length, &rect, flags);
 }
 
 bool GUIDsEqual(const GUID& a, const GUID& b)
