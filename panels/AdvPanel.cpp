@@ -2073,12 +2073,6 @@ void TCustomAdvPanel::ApplySettings(TAdvPanelSettings* settings)
 
 // ---- registration -----------------------------------------------------------------------------
 
-CLASSLIB_PUBLISH(TAdvOfficeStatusBarOfficeStyler)
-{
-    c.Property("Style", &TAdvOfficeStatusBarOfficeStyler::Style, &TAdvOfficeStatusBarOfficeStyler::SetStyle)
-        .SetDefault(8);
-}
-
 void RegisterPanelClasses()
 {
     RegisterClasses({&TAdvPanel::StaticClass(), &TAdvPanelStyler::StaticClass(), &TAdvPanelGroup::StaticClass(),

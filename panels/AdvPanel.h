@@ -577,16 +577,6 @@ class TAdvPanel : public TCustomAdvPanel {
     explicit TAdvPanel(classlib::TComponent* owner) : TCustomAdvPanel(owner) {}
 };
 
-class TAdvOfficeStatusBarOfficeStyler : public classlib::TComponent {
-    CLASSLIB_CLASS(TAdvOfficeStatusBarOfficeStyler, classlib::TComponent)
-    explicit TAdvOfficeStatusBarOfficeStyler(classlib::TComponent* owner) : TComponent(owner) {}
-    int Style() const { return style_; }
-    void SetStyle(int value) { style_ = value; }
-
-private:
-    int style_ = 8;
-};
-
 // Registers every class of this folder with the class registry.
 void RegisterPanelClasses();
 

@@ -13,6 +13,7 @@
 #include "UploadPlan.h"
 #include "UploadPlanFlash.h"
 
+#include <cstring>
 #include <windows.h>
 
 #include <gtest/gtest.h>
@@ -99,10 +100,26 @@ HWND DialogOf(const Program& program, const std::string& caption)
     return nullptr;
 }
 
-// Clicks OK of a message box or task dialog of another process.
+BOOL CALLBACK FindOkButton(HWND window, LPARAM parameter)
+{
+    char text[32] = {};
+    GetWindowTextA(window, text, sizeof text);
+    if (std::strcmp(text, "OK") == 0) {
+        *reinterpret_cast<HWND*>(parameter) = window;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+// Clicks OK of a message box or of the emulated task dialog of another process.
 void Dismiss(HWND dialog)
 {
-    PostMessageA(dialog, WM_COMMAND, IDOK, 0);
+    HWND ok = nullptr;
+    EnumChildWindows(dialog, FindOkButton, reinterpret_cast<LPARAM>(&ok));
+    if (ok)
+        PostMessageA(ok, BM_CLICK, 0, 0);
+    else
+        PostMessageA(dialog, WM_COMMAND, IDOK, 0);
 }
 
 struct Finished {

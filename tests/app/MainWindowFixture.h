@@ -8,6 +8,7 @@
 
 #include "OcAppIniFileStorage.h"
 #include "SimApi.h"
+#include "panels/AdvMessageForm.h"
 #include "core/StringList.h"
 #include "core/SysUtils.h"
 #include "windows/Application.h"
@@ -114,8 +115,8 @@ struct DialogSeen {
     std::string text;
 };
 
-// Answers the modal dialogs (message boxes, the task dialog, the open dialog) that this thread
-// shows, in order, with the given buttons (IDOK, IDYES, IDNO, IDCANCEL): a timer looks for the
+// Answers the modal dialogs (message boxes, the emulated task dialog, the open dialog) that this
+// thread shows, in order, with the given buttons (IDOK, IDYES, IDNO, IDCANCEL): a timer looks for the
 // dialog from inside its modal loop, records what it says, types the matching entry of `typed`
 // (when not empty) into an open dialog's file-name box and clicks the button. Dialogs beyond the
 // list are cancelled (or answered No or OK) so that a test never hangs on one.
@@ -147,7 +148,8 @@ private:
     {
         char className[32] = {};
         GetClassNameA(window, className, sizeof className);
-        if (std::strcmp(className, "#32770") == 0 && IsWindowVisible(window)) {
+        const bool taskDialog = dynamic_cast<panels::TAdvMessageForm*>(TWinControl::FindControl(window)) != nullptr;
+        if ((std::strcmp(className, "#32770") == 0 || taskDialog) && IsWindowVisible(window)) {
             *reinterpret_cast<HWND*>(parameter) = window;
             return FALSE;
         }
@@ -167,12 +169,42 @@ private:
         return TRUE;
     }
 
+    // The emulated task dialog: its instruction, content and (while open) expanded text are
+    // its texts; the push button whose modal result is the answer is clicked.
+    void AnswerTaskDialog(panels::TAdvMessageForm* form)
+    {
+        DialogSeen d;
+        d.title = form->Caption();
+        panels::TCustomAdvTaskDialog* task = form->Dialog();
+        for (const std::string& part :
+             {task->Instruction(), task->Content(), form->Expanded() ? task->ExpandedText() : std::string()})
+            if (!part.empty())
+                d.text += (d.text.empty() ? "" : "\n") + part;
+        seen.push_back(d);
+        const bool asked = seen.size() <= buttons_.size();
+        std::vector<int> wanted;
+        if (asked)
+            wanted.push_back(buttons_[seen.size() - 1]);
+        wanted.insert(wanted.end(), {IDCANCEL, IDNO, IDOK});
+        for (int result : wanted)
+            for (TButtonControl* b : form->CommonButtonControls())
+                if (task->GetButtonModalResult(b) == result) {
+                    b->Click();
+                    return;
+                }
+    }
+
     void Tick(TObject*)
     {
         HWND dialog = nullptr;
         EnumThreadWindows(GetCurrentThreadId(), FindDialog, reinterpret_cast<LPARAM>(&dialog));
         if (dialog == nullptr)
             return;
+        if (auto* form = dynamic_cast<panels::TAdvMessageForm*>(TWinControl::FindControl(dialog))) {
+            if (form->ModalResult() == mrNone)
+                AnswerTaskDialog(form);
+            return;
+        }
         DialogSeen d;
         char title[256] = {};
         GetWindowTextA(dialog, title, sizeof title);

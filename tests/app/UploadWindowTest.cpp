@@ -105,6 +105,9 @@ TEST_F(UploadWindow, Pic18UploadWritesTheImageWithItsResetVectorRedirected)
     EXPECT_EQ(HistoryFrom(3), (Lines{"Opened: " + path, "Uploading:", "Flash Erase...", "Flash Write...",
                                      "Completed successfully.", Disconnected, ResetLine}));
     EXPECT_EQ(answers.Titles(), Lines{"Success"});
+    ASSERT_EQ(answers.seen.size(), 1u);
+    // What the emulated task dialog showed: instruction and content (the details stay closed).
+    EXPECT_EQ(answers.seen[0].text, "Restarting MCU...\nUploading program completed successfully.");
     EXPECT_EQ(form->AdvTaskDialog1->Title, "Success");
     EXPECT_EQ(form->AdvTaskDialog1->Instruction(), "Restarting MCU...");
     EXPECT_EQ(form->AdvTaskDialog1->Content(), "Uploading program completed successfully.");
