@@ -223,3 +223,66 @@ TEST_F(IniStorageTest, ObjectsStringListsAndCollectionsRoundTrip)
     thing->Free();
     copy->Free();
 }
+
+namespace {
+
+// Takes over the string list of one chosen object and records what it was asked to do.
+class TLinesEngine : public TOcAppStoragePropertyEngine {
+public:
+    explicit TLinesEngine(TObject* taken) : taken_(taken) {}
+    bool Supports(TObject*, TObject* propertyObject) override { return propertyObject == taken_; }
+    void ReadProperty(TOcCustomAppStorage& storage, const std::string& path, TObject*, bool, bool,
+                      TObject* propertyObject) override
+    {
+        static_cast<TStrings*>(propertyObject)->SetText(storage.LoadString(path, "?"));
+    }
+    void WriteProperty(TOcCustomAppStorage& storage, const std::string& path, TObject*, bool,
+                       TObject* propertyObject) override
+    {
+        storage.StoreString(path, "engine:" + static_cast<TStrings*>(propertyObject)->CommaText());
+    }
+
+private:
+    TObject* taken_;
+};
+
+} // namespace
+
+TEST_F(IniStorageTest, RegisteredEngineTakesOverTheClassPropertiesItSupports)
+{
+    auto* taken = new TStoredThing(nullptr);
+    auto* other = new TStoredThing(nullptr);
+    taken->Lines->SetText("a\nb");
+    other->Lines->SetText("c\nd");
+    ASSERT_NE(RegisteredAppStoragePropertyEngineList(), nullptr);
+    RegisteredAppStoragePropertyEngineList()->Add(new TLinesEngine(taken->Lines));
+
+    ini->StoreObjectProperties("taken", taken, nullptr);
+    ini->StoreObjectProperties("other", other, nullptr);
+    EXPECT_EQ(ini->LoadString("taken\\Lines", ""), "engine:a,b");
+    EXPECT_EQ(ini->LoadInteger("taken\\Lines\\Count", -1), -1);
+    EXPECT_EQ(ini->LoadInteger("other\\Lines\\Count", 0), 2) << "an unsupported object keeps the built-in handling";
+
+    taken->Lines->Clear();
+    ini->LoadObjectProperties("taken", taken, nullptr);
+    EXPECT_EQ(taken->Lines->Strings(0), "engine:a,b");
+    taken->Free();
+    other->Free();
+}
+
+TEST(PropertyStoreIgnoreList, NamesAndCombination)
+{
+    EXPECT_STREQ(PropertyStoreIgnoreList.front(), "AboutOCL");
+    EXPECT_STREQ(PropertyStoreIgnoreList[5], "Name");
+    EXPECT_STREQ(PropertyStoreIgnoreList[9], "DeleteBeforeStore");
+    EXPECT_STREQ(PropertyStoreIgnoreList.back(), "SynchronizeStoreProperties");
+
+    TStringList first, second, target;
+    first.SetText("Tag\nName");
+    second.SetText("Caption");
+    target.SetText("stale");
+    CombineIgnoreLists(target, &first, &second);
+    EXPECT_EQ(target.CommaText(), "Tag,Name,Caption");
+    CombineIgnoreLists(target, nullptr, &second);
+    EXPECT_EQ(target.CommaText(), "Caption");
+}
