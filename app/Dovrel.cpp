@@ -237,7 +237,7 @@ void TDovrel::ApplyShowTimeSettings()
         box->SetParentBackground(false);
         box->SetParentColor(false);
         box->SetTransparent(false);
-        box->SetBorderStyle(bsNone);
+        box->SetBorderStyle(controls::TGroupBoxBorderStyle::bsNone);
     }
 }
 

@@ -1,6 +1,7 @@
 #include "Families.h"
 
 #include <algorithm>
+#include <iterator>
 
 namespace app {
 
@@ -67,10 +68,29 @@ unsigned Align32(FamilyCode code)
     return f ? f->align32 : 1;
 }
 
+std::string EscapeHtmlText(std::string_view text)
+{
+    struct Entity {
+        char character;
+        const char* written;
+    };
+    static constexpr Entity Entities[] = {{'&', "&amp;"}, {'<', "&lt;"}, {'>', "&gt;"}, {'"', "&quot;"}};
+    std::string escaped;
+    for (char c : text) {
+        const Entity* entity = std::find_if(std::begin(Entities), std::end(Entities),
+                                            [c](const Entity& e) { return e.character == c; });
+        if (entity != std::end(Entities))
+            escaped += entity->written;
+        else
+            escaped += c;
+    }
+    return escaped;
+}
+
 std::string CenteredComboItem(std::string_view text)
 {
     std::string s = "<P align=\"center\">";
-    s.append(text);
+    s.append(EscapeHtmlText(text));
     s.append("</P>");
     return s;
 }

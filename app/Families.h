@@ -46,8 +46,13 @@ inline bool IsSectorFamily(FamilyCode code)
 unsigned Align16(FamilyCode code);
 unsigned Align32(FamilyCode code);
 
-// '<P align="center">' + text + '</P>': the item of the family and device combo boxes.
+// '<P align="center">' + text + '</P>': the item of the family and device combo boxes. The
+// text is a name (the device reports its own), escaped so that it shows as written: a "<", ">",
+// "&" or '"' in it never becomes markup (an image tag in a device's name would load a file).
 std::string CenteredComboItem(std::string_view text);
+
+// `text` with "&", "<", ">" and '"' written as the mini-HTML entities.
+std::string EscapeHtmlText(std::string_view text);
 
 // HEX address of image index 0: 0x08000000 for the STM32 group, 0x1D000000 for PIC32, else 0.
 std::uint32_t HexImageBase(FamilyCode code);

@@ -9,6 +9,8 @@
 #include "draw/APXPVS.h"
 #include "draw/AdvGDIP.h"
 #include "draw/JPEGImage.h"
+#include "menus/AdvMenuUtil.h"
+#include "menus/AdvMenus.h"
 #include "PngObject.h"
 
 #include "windows/Application.h"
@@ -18,14 +20,16 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int)
     using namespace classlib;
     // Module start-up before the main window exists: the utility modules, then the storage
     // modules (the class library started with the process, the JPEG format joining its
-    // picture formats), then GDI+, the theme bindings, the data provider classes and the "PNG"
-    // picture format.
+    // picture formats), then GDI+, the theme bindings, the office menus (which switch the
+    // desktop's menu animation off), the data provider classes and the "PNG" picture format.
     draw::JpegModuleInitialize();
     bcl::StartUtilityModules(instance);
     storage::RegisterExtraDragCursors();
     draw::GdiplusModuleInitialize();
     draw::apxpvs::ThemeBindingInitialize();
     draw::acxpvs::ThemeBindingInitialize();
+    menus::AdvMenuUtilInitialize();
+    menus::AdvMenusInitialize();
     dataprovider::RegisterDataProviderClasses();
     png::PngCodecInitialize();
     app::RegisterWindowClasses();
@@ -45,6 +49,8 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int)
     Application->DestroyComponents();
     png::PngCodecFinalize();
     dataprovider::DataProviderShutDown();
+    menus::AdvMenusFinalize();
+    menus::AdvMenuUtilFinalize();
     draw::acxpvs::ThemeBindingFinalize();
     draw::apxpvs::ThemeBindingFinalize();
     draw::GdiplusModuleFinalize();

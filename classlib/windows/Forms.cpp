@@ -20,6 +20,8 @@ CLASSLIB_DEFINE_ENUM(TPosition, "poDesigned", "poDefault", "poDefaultPosOnly", "
                      "poDesktopCenter", "poMainFormCenter", "poOwnerFormCenter")
 CLASSLIB_DEFINE_ENUM(TCloseAction, "caNone", "caHide", "caFree", "caMinimize")
 CLASSLIB_DEFINE_ENUM(TWindowState, "wsNormal", "wsMinimized", "wsMaximized")
+CLASSLIB_DEFINE_ENUM(TFormStyle, "fsNormal", "fsMDIChild", "fsMDIForm", "fsStayOnTop")
+CLASSLIB_DEFINE_ENUM(TTileMode, "tbHorizontal", "tbVertical")
 
 namespace {
 
@@ -113,6 +115,7 @@ CLASSLIB_PUBLISH(TForm)
     c.Property("BorderIcons", &TForm::BorderIcons, &TForm::SetBorderIcons)
         .SetDefault(TBorderIcons{biSystemMenu, biMinimize, biMaximize});
     c.Property("BorderStyle", &TForm::BorderStyle, &TForm::SetBorderStyle).SetDefault(bsSizeable);
+    c.Property("FormStyle", &TForm::FormStyle, &TForm::SetFormStyle).SetDefault(fsNormal);
     c.Property("ClientHeight", &TForm::LayoutClientHeight, &TForm::SetLayoutClientHeight);
     c.Property("ClientWidth", &TForm::LayoutClientWidth, &TForm::SetLayoutClientWidth);
     c.Property("KeyPreview", &TForm::KeyPreview, &TForm::SetKeyPreview).SetDefault(false);
@@ -121,6 +124,7 @@ CLASSLIB_PUBLISH(TForm)
     c.Property("Position", &TForm::Position, &TForm::SetPosition).SetDefault(poDesigned);
     c.Property("Scaled", &TForm::Scaled, &TForm::SetScaled).SetDefault(true);
     c.Property("TextHeight", &TForm::TextHeight, &TForm::SetTextHeight);
+    c.Property("WindowMenu", &TForm::WindowMenu, &TForm::SetWindowMenu);
     c.Property("WindowState", &TForm::WindowState, &TForm::SetWindowState).SetDefault(wsNormal);
     c.Property("OnActivate", &TForm::OnActivate);
     c.Property("OnClose", &TForm::OnClose);
@@ -306,6 +310,7 @@ void TCustomForm::CreateParams(TCreateParams& params)
         params.WndParent = parent_->Handle();
     }
     params.WinClassName = "Classlib" + ClassName();
+    ApplyMDIParams(params);
 }
 
 void TCustomForm::SetMenu(TMainMenu* value)
@@ -360,12 +365,16 @@ void TCustomForm::DestroyWnd()
     // The window would destroy the menu it shows; the items own their handles.
     if (menu_ && handle_)
         ::SetMenu(handle_, nullptr);
-    TWinControl::DestroyWnd();
+    clientHandle_ = nullptr;
+    if (!DestroyMDIChildWindow())
+        TWinControl::DestroyWnd();
 }
 
 void TCustomForm::CreateHandle()
 {
     TWinControl::CreateHandle();
+    // The MDI client first: a menu that takes over the client's Window menu finds it.
+    CreateMDIClient();
     if (menu_) {
         menu_->SetWindowHandle(handle_);
         ::SetMenu(handle_, menu_->Handle());
@@ -474,8 +483,12 @@ void TCustomForm::SetVisible(bool value)
         }
         ShowWindow(handle_, windowState_ == wsMinimized ? SW_SHOWMINIMIZED
                             : windowState_ == wsMaximized ? SW_SHOWMAXIMIZED : SW_SHOWNORMAL);
-        SetForegroundWindow(handle_);
-        SetActiveWindow(handle_);
+        if (formStyle_ == fsMDIChild)
+            ShowMDIChild();
+        else
+            SetForegroundWindow(handle_);
+        if (formStyle_ != fsMDIChild)
+            SetActiveWindow(handle_);
         // Without a window manager activation may not arrive; the focus goes in anyway.
         if (TWinControl* target = activeControl_ ? activeControl_ : FindNextControl(nullptr, true, true, false))
             if (target->CanFocus())
@@ -564,7 +577,8 @@ void TCustomForm::Close()
     if (!CloseQuery())
         return;
     const bool isMain = Application && Application->MainForm() == this;
-    TCloseAction action = isMain ? caFree : caHide;
+    // An MDI child cannot hide inside its frame; it goes to an icon.
+    TCloseAction action = isMain ? caFree : formStyle_ == fsMDIChild ? caMinimize : caHide;
     DoClose(action);
     if (action == caNone)
         return;
@@ -603,6 +617,7 @@ void TCustomForm::WMDestroy(TMessage& m)
 {
     if (menu_)
         ::SetMenu(handle_, nullptr);
+    clientHandle_ = nullptr;
     DefaultHandler(m);
 }
 
@@ -706,6 +721,8 @@ void TCustomForm::Notification(TComponent* component, TOperation operation)
             focusedControl_ = nullptr;
         if (component == menu_)
             menu_ = nullptr;
+        if (component == windowMenu_)
+            windowMenu_ = nullptr;
     }
 }
 

@@ -15,6 +15,7 @@ namespace classlib {
 
 class TStream;
 class TMainMenu;
+class TMenuItem;
 
 enum TBorderIcon { biSystemMenu, biMinimize, biMaximize, biHelp };
 using TBorderIcons = TSet<TBorderIcon>;
@@ -24,6 +25,11 @@ enum TPosition {
 };
 enum TCloseAction { caNone, caHide, caFree, caMinimize };
 enum TWindowState { wsNormal, wsMinimized, wsMaximized };
+// An MDI form (frame) holds an MDI client window in which its MDI child forms live.
+enum TFormStyle { fsNormal, fsMDIChild, fsMDIForm, fsStayOnTop };
+enum TTileMode { tbHorizontal, tbVertical };
+CLASSLIB_ENUM(TFormStyle);
+CLASSLIB_ENUM(TTileMode);
 CLASSLIB_ENUM(TBorderIcon);
 CLASSLIB_ENUM(TPosition);
 CLASSLIB_ENUM(TCloseAction);
@@ -110,6 +116,30 @@ class TCustomForm : public TWinControl {
     bool CanFocus() const override;
     void SetFocus() override;
 
+    // ---- MDI (MDI.cpp) ----
+    // Set before the window exists (a change recreates it). An MDI child is created inside
+    // the client window of the program's MDI form and raises EInvalidOperation without one.
+    TFormStyle FormStyle() const { return formStyle_; }
+    void SetFormStyle(TFormStyle value);
+    // The MDI client window of an MDI form (nullptr for other forms or before the window).
+    HWND ClientHandle() const { return clientHandle_; }
+    // The menu item whose sub-menu lists the MDI children (the platform appends them).
+    TMenuItem* WindowMenu() const { return windowMenu_; }
+    void SetWindowMenu(TMenuItem* value);
+    // The MDI children in the client's window order (the active one first).
+    int MDIChildCount() const;
+    TCustomForm* MDIChildren(int index) const;
+    TCustomForm* ActiveMDIChild() const;
+    TTileMode TileMode() const { return tileMode_; }
+    void SetTileMode(TTileMode value) { tileMode_ = value; }
+    void Cascade();
+    void Tile();
+    void ArrangeIcons();
+    void Next();
+    void Previous();
+    // MDI frames and children pass unhandled messages to the platform's MDI procedures.
+    void DefaultHandler(TMessage& message) override;
+
     TNotifyEvent OnCreate;
     TNotifyEvent OnShow;
     TNotifyEvent OnHide;
@@ -148,8 +178,17 @@ protected:
     // The user's sizing keeps within Constraints.
     void WMGetMinMaxInfo(TMessage& m);
     void DestroyWnd() override;
+    // MDI parts of window creation and destruction (MDI.cpp).
+    void ApplyMDIParams(TCreateParams& params) const;
+    void CreateMDIClient();
+    void ShowMDIChild();
+    bool DestroyMDIChildWindow();
 
     TMainMenu* menu_ = nullptr;
+    TMenuItem* windowMenu_ = nullptr;
+    TFormStyle formStyle_ = fsNormal;
+    TTileMode tileMode_ = tbHorizontal;
+    HWND clientHandle_ = nullptr;
     TBorderStyle borderStyle_ = bsSizeable;
     TBorderIcons borderIcons_{biSystemMenu, biMinimize, biMaximize};
     TPosition position_ = poDesigned;
@@ -171,6 +210,9 @@ class TForm : public TCustomForm {
     CLASSLIB_CLASS(TForm, TCustomForm)
     explicit TForm(TComponent* owner) : TCustomForm(owner) {}
 };
+
+// The program's MDI form with a window (the main form when it is one), or nullptr.
+TCustomForm* FindMDIForm();
 
 // The program's forms, newest last (forms add and remove themselves).
 int FormCount();

@@ -6,6 +6,7 @@
 #include "windows/Application.h"
 #include "windows/Graphics.h"
 #include "windows/ImageLists.h"
+#include "windows/Images.h"
 #include "windows/Screen.h"
 #include "windows/WindowProcs.h"
 
@@ -206,6 +207,7 @@ TMenuItem::~TMenuItem()
         parent_->Remove(this);
     delete actionLink_;
     actionLink_ = nullptr;
+    delete bitmap_;
     if (handle_)
         DestroyMenu(handle_);
     ItemsByCommand().erase(command_);
@@ -536,6 +538,19 @@ bool TMenuItem::IsOwnerDraw() const
         return true;
     TMenu* menu = GetParentMenu();
     return menu && (menu->OwnerDraw() || (menu->Images() && imageIndex_ >= 0));
+}
+
+TBitmap* TMenuItem::Bitmap()
+{
+    if (!bitmap_)
+        bitmap_ = new TBitmap();
+    return bitmap_;
+}
+
+void TMenuItem::SetBitmap(TBitmap* value)
+{
+    Bitmap()->Assign(value);
+    MenuChanged(false);
 }
 
 void TMenuItem::MenuChanged(bool rebuild)

@@ -19,6 +19,7 @@
 
 namespace classlib {
 
+class TBitmap;
 class TCanvas;
 class TCustomImageList;
 class TMenu;
@@ -105,6 +106,11 @@ class TMenuItem : public TComponent {
     void SetDefault(bool value);
     int ImageIndex() const { return imageIndex_; }
     void SetImageIndex(int value);
+    // A picture beside the caption when the menu has no image for the item (created on
+    // first use; HasBitmap tells whether it exists).
+    TBitmap* Bitmap();
+    void SetBitmap(TBitmap* value);
+    bool HasBitmap() const { return bitmap_ != nullptr; }
     TMenuBreak Break() const { return break_; }
     void SetBreak(TMenuBreak value);
     const std::string& Hint() const { return hint_; }
@@ -175,6 +181,7 @@ protected:
     TMenuBreak break_ = mbNone;
     std::string hint_;
     TMenuActionLink* actionLink_ = nullptr;
+    TBitmap* bitmap_ = nullptr;
 };
 
 class TMenu : public TComponent {
@@ -188,7 +195,7 @@ class TMenu : public TComponent {
     virtual HMENU Handle();
     // The window that receives the menu's messages (a form for a main menu).
     HWND WindowHandle() const { return windowHandle_; }
-    void SetWindowHandle(HWND value) { windowHandle_ = value; }
+    virtual void SetWindowHandle(HWND value) { windowHandle_ = value; }
     // Draw every item with the program (MeasureItem/AdvancedDrawItem of the items).
     bool OwnerDraw() const { return ownerDraw_; }
     void SetOwnerDraw(bool value);

@@ -19,6 +19,8 @@ class TTimer : public TComponent {
     unsigned Interval() const { return interval_; }
     void SetInterval(unsigned value);
     const TNotifyEvent& OnTimer() const { return onTimer_; }
+    // The hidden window that receives the timer's WM_TIMER messages.
+    HWND Handle() const { return window_; }
     void SetOnTimer(const TNotifyEvent& handler);
 
 protected:

@@ -34,7 +34,7 @@ TEST_F(MainWindow, BrowseLoadsAnExistingHexFileAndNamesAnyOtherChoiceAsNotFound)
         SCOPED_TRACE(c.what);
         const std::size_t before = History().size();
         DialogAnswers answers({c.button}, {c.typed});
-        SendMessageA(form->ButtonOpenHex->Handle(), BM_CLICK, 0, 0);
+        testsupport::ClickWindow(form->ButtonOpenHex->Handle());
         ASSERT_EQ(answers.seen.size(), 1u);
         const Lines added = HistoryFrom(before);
         if (c.linePrefix.empty()) {

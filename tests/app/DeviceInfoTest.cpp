@@ -127,6 +127,22 @@ TEST(DeviceInfo, FamilyTableHasTheTwentyTwoCodesWithTheirTexts)
     EXPECT_FALSE(InGroup(40, GroupArm));
 }
 
+// A name the device reports goes into the item as text: the markup characters are written as
+// the entities of the mini-HTML format, so no tag (an image loading a file, say) comes from it.
+TEST(DeviceInfo, DeviceNamesAreEscapedInComboItems)
+{
+    struct Case {
+        const char* name;
+        const char* item;
+    } cases[] = {
+        {"PIC18F4550", "<P align=\"center\">PIC18F4550</P>"},
+        {"<IMG src=\"FILE://C:/x.bmp\">", "<P align=\"center\">&lt;IMG src=&quot;FILE://C:/x.bmp&quot;&gt;</P>"},
+        {"A&B</P><B>", "<P align=\"center\">A&amp;B&lt;/P&gt;&lt;B&gt;</P>"},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(CenteredComboItem(c.name), c.item) << c.name;
+}
+
 TEST(DeviceInfo, AlignmentFollowsTheFamilyKnownAtThatTag)
 {
     // PIC32: a 32-bit value behind a tag at offset 5 starts at offset 8.

@@ -13,6 +13,8 @@
 #include "windows/Application.h"
 #include "windows/Timers.h"
 
+#include "GuiTest.h"
+
 #include <gtest/gtest.h>
 #include <shlobj.h>
 
@@ -371,10 +373,10 @@ protected:
     }
 
     // Clicks Connect as the user does; returns when the click's handling is over.
-    void ClickConnect() { SendMessageA(form->ButtonConnect->Handle(), BM_CLICK, 0, 0); }
+    void ClickConnect() { testsupport::ClickWindow(form->ButtonConnect->Handle()); }
     // Clicks "Begin uploading" (or "Stop uploading"); returns when the click's handling is over,
     // that is after a whole upload.
-    void ClickUpload() { SendMessageA(form->ButtonStartBootloader->Handle(), BM_CLICK, 0, 0); }
+    void ClickUpload() { testsupport::ClickWindow(form->ButtonStartBootloader->Handle()); }
 
     // Drops the files on the window as the shell does.
     void DropFiles(const std::vector<std::string>& paths)

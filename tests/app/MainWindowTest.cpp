@@ -5,6 +5,7 @@
 
 #include "GuiTest.h"
 #include "windows/Controls.h"
+#include "panels/AdvPanelStyler.h"
 
 using namespace window_test;
 
@@ -26,9 +27,97 @@ TEST_F(MainWindow, StartsCollapsedWithVersionCaptionAndTheFirstHistoryLine)
     EXPECT_TRUE(form->fwVerLabel->Visible());
     EXPECT_EQ(form->fwVerLabel->Caption(), "");
     EXPECT_FALSE(form->AdvReflectionLabel1->Visible());
-    EXPECT_EQ(form->AdvGroupBoxes[0]->BorderStyle(), bsNone);
+    EXPECT_EQ(form->AdvGroupBoxes[0]->BorderStyle(), controls::TGroupBoxBorderStyle::bsNone);
     EXPECT_EQ(form->AdvGlowButton2->ImageIndex(), 0);
     EXPECT_EQ(form->CurrentDevice(), nullptr);
+}
+
+// What the platform reports as the edit height of an owner-drawn combo box whose edit height
+// was set to `height` (Wine adds the 3-D border to it).
+int PlatformEditHeight(HWND parent, int height)
+{
+    HWND box = CreateWindowExA(0, "COMBOBOX", "", WS_CHILD | CBS_DROPDOWNLIST | CBS_OWNERDRAWFIXED | CBS_HASSTRINGS,
+                               0, 0, 153, 200, parent, nullptr, GetModuleHandleA(nullptr), nullptr);
+    SendMessageA(box, CB_SETITEMHEIGHT, static_cast<WPARAM>(-1), height);
+    const auto reported = static_cast<int>(SendMessageA(box, CB_GETITEMHEIGHT, static_cast<WPARAM>(-1), 0));
+    DestroyWindow(box);
+    return reported;
+}
+
+TEST_F(MainWindow, LabelsAndCombosCarryTheLayoutsValues)
+{
+    Start(KeyboardOnly, 1);
+    const int editHeight = PlatformEditHeight(form->Handle(), 16);
+    for (controls::THTMLComboBox* box : {form->DeviceComboBox, form->MCUComboBox}) {
+        SCOPED_TRACE(box->Name());
+        EXPECT_FALSE(box->Enabled());
+        EXPECT_EQ(box->Style(), csOwnerDrawFixed);
+        EXPECT_EQ(box->ButtonWidth(), 19);
+        EXPECT_EQ(box->EditHeight(), editHeight);
+        EXPECT_EQ(box->DropWidth(), 153);
+        EXPECT_EQ(box->DropHeight(), 200);
+        EXPECT_EQ(box->ItemIndex(), -1);
+        EXPECT_EQ(box->ShadowOffset(), 0);
+        EXPECT_EQ(box->ShadowColor(), clBlack);
+        EXPECT_FALSE(box->Flat());
+        EXPECT_EQ(box->Color(), 0x808080u);
+        EXPECT_EQ(box->Font()->Name(), "Tahoma");
+    }
+    for (const char* name : {"OcLabel1", "OcLabel2", "OcLabel3", "OcLabel5", "fwVerLabel"}) {
+        auto* label = dynamic_cast<controls::TOcLabel*>(form->FindComponent(name));
+        ASSERT_NE(label, nullptr) << name;
+        EXPECT_TRUE(label->Transparent()) << name;
+        EXPECT_EQ(label->Font()->Color(), 0xB2B2B2u) << name;
+        EXPECT_TRUE(label->Font()->Style().Contains(fsBold)) << name;
+    }
+    EXPECT_EQ(dynamic_cast<controls::TOcLabel*>(form->FindComponent("OcLabel2"))->Font()->Name(), "Verdana");
+    EXPECT_EQ(form->AdvReflectionLabel1->ReflectionAxis(), -13);
+    EXPECT_EQ(form->AdvReflectionLabel1->Font()->Name(), "Impact");
+    auto* digit = dynamic_cast<controls::THTMLabel*>(form->FindComponent("HTMLabel1"));
+    ASSERT_NE(digit, nullptr);
+    EXPECT_EQ(digit->GetDisplayText(), "<B><FONT  size=\"22\" color=\"#5498FF\">1</FONT></B>");
+    EXPECT_EQ(digit->Caption(), "");
+    EXPECT_EQ(form->HTMLabel3->GetDisplayText(), "<B><FONT color=\"#5498FF\">www.tarnwell.example</FONT></B>");
+}
+
+// The box around the dark pixels of a combo box's edit field as the screen shows it.
+RECT ComboTextInk(controls::THTMLComboBox* box)
+{
+    RedrawWindow(box->Handle(), nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ERASE);
+    HDC dc = GetDC(box->Handle());
+    RECT ink{LONG_MAX, LONG_MAX, LONG_MIN, LONG_MIN};
+    for (int y = 3; y < box->ClientHeight() - 3; ++y)
+        for (int x = 3; x < box->ClientWidth() - 20; ++x) {
+            const COLORREF p = GetPixel(dc, x, y);
+            if (GetRValue(p) < 0x40 && GetGValue(p) < 0x40 && GetBValue(p) < 0x40) {
+                ink.left = std::min<LONG>(ink.left, x);
+                ink.right = std::max<LONG>(ink.right, x + 1);
+                ink.top = std::min<LONG>(ink.top, y);
+                ink.bottom = std::max<LONG>(ink.bottom, y + 1);
+            }
+        }
+    ReleaseDC(box->Handle(), dc);
+    return ink.left == LONG_MAX ? RECT{} : ink;
+}
+
+// Every control's parent takes its uniform 0xEDEDED look and its Verdana font from the styler.
+TEST_F(MainWindow, TheBackgroundPanelTakesItsLookFromTheStyler)
+{
+    Start(KeyboardOnly, 1);
+    auto* panel = dynamic_cast<panels::TAdvPanel*>(form->FindComponent("AdvPanel1"));
+    auto* styler = dynamic_cast<panels::TAdvPanelStyler*>(form->FindComponent("AdvPanelStyler1"));
+    ASSERT_NE(panel, nullptr);
+    ASSERT_NE(styler, nullptr);
+    EXPECT_EQ(panel->Styler(), styler);
+    EXPECT_EQ(styler->Style(), panels::psCustom);
+    for (TColor c : {panel->Color(), panel->ColorTo(), panel->ColorMirror(), panel->ColorMirrorTo()})
+        EXPECT_EQ(c, 0xEDEDEDu);
+    EXPECT_EQ(panel->BorderWidth(), 0);
+    EXPECT_EQ(panel->BevelOuter(), bvNone);
+    EXPECT_FALSE(panel->Caption()->Visible());
+    EXPECT_FALSE(panel->StatusBar()->Visible());
+    EXPECT_FALSE(panel->CanSize());
+    EXPECT_EQ(panel->Font()->Name(), "Verdana");
 }
 
 TEST_F(MainWindow, StartWithABootloaderShowsItsFamilyAndName)
@@ -37,6 +126,11 @@ TEST_F(MainWindow, StartWithABootloaderShowsItsFamilyAndName)
     EXPECT_EQ(History(), Lines{Attach});
     EXPECT_EQ(Item(form->MCUComboBox), "<P align=\"center\">PIC18</P>");
     EXPECT_EQ(Item(form->DeviceComboBox), "<P align=\"center\">PIC18F4550</P>");
+    // The disabled combo draws its item through the renderer: dark text, centred, on grey.
+    const RECT ink = ComboTextInk(form->DeviceComboBox);
+    ASSERT_FALSE(IsRectEmpty(&ink));
+    const int middle = (ink.left + ink.right) / 2;
+    EXPECT_NEAR(middle, form->DeviceComboBox->ClientWidth() / 2, 12);
     EXPECT_EQ(form->AdvGlowButton2->ImageIndex(), 1);
     EXPECT_EQ(form->SharedBuffer().Size(), 64u);
     EXPECT_EQ(form->DeviceList()->Strings(0), "USB HID Bootloader");
@@ -67,6 +161,43 @@ TEST_F(MainWindow, LinkIndicatorShowsTheImageListsPictureOfTheLinkState)
     EXPECT_EQ(IndicatorCentre(form->AdvGlowButton2), 0x2EB84Au);
     form->AdvGlowButton2->SetImageIndex(0);
     EXPECT_EQ(IndicatorCentre(form->AdvGlowButton2), 0xC0C0C0u);
+}
+
+TEST_F(MainWindow, StepButtonsCheckBoxAndRadioGroupLoadWithTheLayoutsProperties)
+{
+    Start(KeyboardOnly, 1);
+    for (controls::TAdvGlowButton* step : {form->ButtonConnect, form->ButtonOpenHex, form->ButtonStartBootloader}) {
+        SCOPED_TRACE(step->Name());
+        EXPECT_EQ(step->Spacing(), 3);
+        EXPECT_TRUE(step->TabStop());
+        EXPECT_EQ(step->Appearance()->ColorHot(), 0xF5F0E1);
+        EXPECT_EQ(step->Appearance()->ColorMirrorDisabled(), 0xB6B6B6);
+    }
+    EXPECT_EQ(form->ButtonOpenHex->Caption(), "Browse      for HEX");
+    EXPECT_TRUE(form->ButtonStartBootloader->WordWrap());
+    EXPECT_FALSE(form->AdvGlowButton1->Visible());
+    EXPECT_EQ(form->AdvGlowButton2->Appearance()->ColorDisabled(), 0xFFFFFF);
+    EXPECT_EQ(form->AdvGlowButton2->Appearance()->BorderColorDisabled(), 0xC0C0C0);
+    EXPECT_FALSE(form->AdvGlowButton2->Enabled());
+
+    EXPECT_EQ(form->CheckBoxClose->Caption(), "Close when finished");
+    EXPECT_EQ(form->CheckBoxClose->Width(), 156);
+    EXPECT_EQ(form->CheckBoxClose->Height(), 19);
+    EXPECT_EQ(form->CheckBoxClose->Alignment(), taRightJustify);
+    EXPECT_TRUE(form->CheckBoxClose->TabStop());
+    EXPECT_FALSE(form->CheckBoxClose->ReturnIsTab());
+
+    auto* group = dynamic_cast<controls::TAdvOfficeRadioGroup*>(form->FindComponent("RadioGroupPICFamily"));
+    ASSERT_NE(group, nullptr);
+    EXPECT_EQ(group->Width(), 132);
+    EXPECT_EQ(group->Height(), 52);
+    EXPECT_TRUE(group->RoundEdges());
+    EXPECT_EQ(group->Columns(), 2);
+    ASSERT_EQ(group->ButtonCount(), 4);
+    EXPECT_EQ(group->Buttons(3)->Caption(), "dsPIC");
+    EXPECT_EQ(group->ItemIndex(), 0);
+    EXPECT_TRUE(group->Buttons(0)->Checked());
+    EXPECT_TRUE(form->Panel1->RoundEdges());
 }
 
 TEST_F(MainWindow, ConnectWithoutABootloader)

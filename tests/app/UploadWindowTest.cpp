@@ -136,7 +136,7 @@ TEST_F(UploadWindow, BrowseAndDropWhileNotConnectedAreRefused)
 {
     Start(Pic18.c_str(), 1);
     const std::string path = files.Write("firmware.hex", HexOf(0, Pattern(16)));
-    SendMessageA(form->ButtonOpenHex->Handle(), BM_CLICK, 0, 0);
+    testsupport::ClickWindow(form->ButtonOpenHex->Handle());
     const HGLOBAL drop = MakeDrop({path});
     SendMessageA(form->Handle(), WM_DROPFILES, reinterpret_cast<WPARAM>(drop), 0);
     EXPECT_EQ(History(), (Lines{Attach, "Error: Connect first.", "Error: Connect first."}));

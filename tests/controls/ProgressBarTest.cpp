@@ -1,7 +1,7 @@
 // The windowless progress bars: range and stepping rules, what a change invalidates on the
 // parent, and the painters' pixels through a real parent window rendered into a DIB.
 #include "controls/OcXPProgressBar.h"
-#include "controls/OfficeControls.h"
+#include "controls/ControlClasses.h"
 
 #include "core/ComponentStream.h"
 #include "core/FormText.h"
@@ -113,6 +113,15 @@ struct ChangeCounter {
 } // namespace
 
 // ---- range, position and stepping ----------------------------------------------------------
+
+TEST(ProgressBarRange, XPBarPublishesTheDragDockWheelAndResizeEvents)
+{
+    TOcXPProgressBar bar(nullptr);
+    for (const char* name : {"OnCanResize", "OnConstrainedResize", "OnDragDrop", "OnDragOver", "OnEndDock",
+                             "OnEndDrag", "OnMouseWheel", "OnMouseWheelDown", "OnMouseWheelUp", "OnStartDock",
+                             "OnStartDrag", "OnContextPopup", "DragKind", "DragMode", "DragCursor"})
+        EXPECT_NE(GetPropInfo(&bar, name), nullptr) << name;
+}
 
 TEST(ProgressBarRange, XPBarStepsBySevenAndStopsAtMax)
 {

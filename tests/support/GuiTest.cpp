@@ -177,4 +177,13 @@ void GuiTest::TearDown()
     windows_.clear();
 }
 
+void ClickWindow(HWND window)
+{
+    RECT client{};
+    GetClientRect(window, &client);
+    const LPARAM at = MAKELPARAM((client.right - client.left) / 2, (client.bottom - client.top) / 2);
+    SendMessageA(window, WM_LBUTTONDOWN, MK_LBUTTON, at);
+    SendMessageA(window, WM_LBUTTONUP, 0, at);
+}
+
 } // namespace testsupport

@@ -43,6 +43,10 @@ bool PumpUntil(const std::function<bool()>& done, DWORD timeoutMs = 3000);
 // Pumps this thread's messages for `ms` milliseconds.
 void PumpFor(DWORD ms);
 
+// A left click at the middle of the window's client area as the mouse gives it: a press and
+// a release sent to the window. Returns when the release's handling is over.
+void ClickWindow(HWND window);
+
 // Saves the whole virtual display as "<directory of the test executable>/screenshots/<name>.bmp"
 // and returns the path (empty on failure).
 std::string SaveScreenshot(const std::string& name);
