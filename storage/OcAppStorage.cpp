@@ -1198,6 +1198,12 @@ namespace {
 
 // Objects a class-typed property leads into. A reference to a free-standing component is
 // not followed: components refer to each other in cycles, and each stores itself.
+TOcAppStoragePropertyEngine* FindPropertyEngine(TObject* instance, TObject* object)
+{
+    TOcAppStoragePropertyEngineList* engines = RegisteredAppStoragePropertyEngineList();
+    return engines ? engines->FindEngine(instance, object) : nullptr;
+}
+
 bool FollowsObject(TObject* object)
 {
     if (auto* component = dynamic_cast<TComponent*>(object))
@@ -1274,7 +1280,9 @@ void TOcCustomAppStorage::StorePropertyValue(const std::string& path, TObject* i
     }
     case tkClass: {
         TObject* object = GetObjectProp(instance, *prop);
-        if (auto* list = dynamic_cast<TStrings*>(object))
+        if (TOcAppStoragePropertyEngine* engine = recursive ? FindPropertyEngine(instance, object) : nullptr)
+            engine->WriteProperty(*this, path, instance, recursive, object);
+        else if (auto* list = dynamic_cast<TStrings*>(object))
             StoreStringList(path, list, "Item");
         else if (recursive && object && FollowsObject(object)) {
             if (auto* collection = dynamic_cast<TCollection*>(object))
@@ -1346,7 +1354,9 @@ void TOcCustomAppStorage::LoadPropertyValue(const std::string& path, TObject* in
     }
     case tkClass: {
         TObject* object = GetObjectProp(instance, *prop);
-        if (auto* list = dynamic_cast<TStrings*>(object))
+        if (TOcAppStoragePropertyEngine* engine = recursive ? FindPropertyEngine(instance, object) : nullptr)
+            engine->ReadProperty(*this, path, instance, clearFirst, recursive, object);
+        else if (auto* list = dynamic_cast<TStrings*>(object))
             LoadStringList(path, list, "Item", clearFirst);
         else if (recursive && object && FollowsObject(object)) {
             if (auto* collection = dynamic_cast<TCollection*>(object))
@@ -1360,6 +1370,47 @@ void TOcCustomAppStorage::LoadPropertyValue(const std::string& path, TObject* in
         return;
     }
 }
+
+// ---- property engines -------------------------------------------------------------------------
+
+TOcAppStoragePropertyEngineList::~TOcAppStoragePropertyEngineList()
+{
+    for (auto engine = engines_.rbegin(); engine != engines_.rend(); ++engine)
+        delete *engine;
+}
+
+TOcAppStoragePropertyEngine* TOcAppStoragePropertyEngineList::FindEngine(TObject* instance,
+                                                                         TObject* propertyObject) const
+{
+    for (TOcAppStoragePropertyEngine* engine : engines_)
+        if (engine->Supports(instance, propertyObject))
+            return engine;
+    return nullptr;
+}
+
+namespace {
+// Lives until the module's static objects are destroyed; not re-created afterwards.
+struct PropertyEngineRegistry {
+    TOcAppStoragePropertyEngineList* list = nullptr;
+    bool shutDown = false;
+    ~PropertyEngineRegistry()
+    {
+        delete list;
+        list = nullptr;
+        shutDown = true;
+    }
+};
+PropertyEngineRegistry propertyEngineRegistry;
+} // namespace
+
+TOcAppStoragePropertyEngineList* RegisteredAppStoragePropertyEngineList()
+{
+    if (!propertyEngineRegistry.list && !propertyEngineRegistry.shutDown)
+        propertyEngineRegistry.list = new TOcAppStoragePropertyEngineList();
+    return propertyEngineRegistry.list;
+}
+
+CLASSLIB_PUBLISH(TOcAppStoragePropertyEngine) {}
 
 // ---- 80-bit extended values ---------------------------------------------------------------------
 

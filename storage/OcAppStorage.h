@@ -167,6 +167,36 @@ public:
     static constexpr classlib::TGUID IID = classlib::TGUID::FromText("{0211AEF7-CCE9-4F13-B3CE-287251C89182}");
 };
 
+// ---- property engines -----------------------------------------------------------------------
+
+// A plug-in that takes over class-typed properties it supports: before the storage handles
+// such a property recursively, the first registered engine that supports it stores or loads it.
+class TOcAppStoragePropertyEngine : public TObject {
+    CLASSLIB_CLASS(TOcAppStoragePropertyEngine, TObject)
+    TOcAppStoragePropertyEngine() = default;
+    virtual bool Supports(TObject* instance, TObject* propertyObject) = 0;
+    virtual void ReadProperty(TOcCustomAppStorage& storage, const std::string& path, TObject* instance,
+                              bool clearFirst, bool recursive, TObject* propertyObject) = 0;
+    virtual void WriteProperty(TOcCustomAppStorage& storage, const std::string& path, TObject* instance,
+                               bool recursive, TObject* propertyObject) = 0;
+};
+
+// The registered engines in registration order. Owned: freed last to first at shut-down.
+class TOcAppStoragePropertyEngineList {
+public:
+    ~TOcAppStoragePropertyEngineList();
+    void Add(TOcAppStoragePropertyEngine* engine) { engines_.push_back(engine); }
+    int Count() const { return static_cast<int>(engines_.size()); }
+    // The first engine that supports (instance, propertyObject), nullptr when none does.
+    TOcAppStoragePropertyEngine* FindEngine(TObject* instance, TObject* propertyObject) const;
+
+private:
+    std::vector<TOcAppStoragePropertyEngine*> engines_;
+};
+
+// Created on first use; nullptr once the module has shut down.
+TOcAppStoragePropertyEngineList* RegisteredAppStoragePropertyEngineList();
+
 // ---- the storage ----------------------------------------------------------------------------
 
 using TOcTranslatePropertyNameEvent =

@@ -5,8 +5,11 @@
 #include "OcBCLUtils.h"
 #include "OcControlUtils.h"
 
+#include "core/ComponentStream.h"
+#include "core/DateTime.h"
 #include "core/SysUtils.h"
 #include "windows/Application.h"
+#include "windows/Menus.h"
 
 #include <windows.h>
 
@@ -263,12 +266,26 @@ void TOcFormPlacement::WritePlacementValues()
     StoreWindowPlacement(form, appStorage_, appStoragePath_, options_);
     if (options_.Contains(fpActiveControl) && form->ActiveControl())
         appStorage_->StoreString(JoinStoragePaths({appStoragePath_, "ActiveControl"}), form->ActiveControl()->Name());
+    NotifyLinks(true);
 }
 
 void TOcFormPlacement::ReadPlacementValues()
 {
-    if (TCustomForm* form = Form())
-        LoadWindowPlacement(form, appStorage_, appStoragePath_, options_);
+    TCustomForm* form = Form();
+    if (!form)
+        return;
+    LoadWindowPlacement(form, appStorage_, appStoragePath_, options_);
+    NotifyLinks(false);
+}
+
+void TOcFormPlacement::NotifyLinks(bool saved)
+{
+    for (TOcFormPlacementLink* link : Links) {
+        if (saved)
+            link->PlacementSaved(*this);
+        else
+            link->PlacementRestored(*this);
+    }
 }
 
 void TOcFormPlacement::SavePlacement()
@@ -411,6 +428,9 @@ void TOcFormPlacement::HandleHookedMessage(TObject*, TMessage& msg, bool&)
             break;
         case WM_INITMENUPOPUP:
             if (HIWORD(msg.LParam)) {
+                // The form's own menu sees the pop-up first (its items may update themselves).
+                if (TMainMenu* own = form->Menu())
+                    own->DispatchPopup(reinterpret_cast<HMENU>(msg.WParam));
                 HMENU menu = GetSystemMenu(form->Handle(), FALSE);
                 EnableMenuItem(menu, SC_SIZE, MF_BYCOMMAND | MF_GRAYED);
                 EnableMenuItem(menu, SC_MAXIMIZE, MF_BYCOMMAND | MF_GRAYED);
@@ -528,18 +548,69 @@ std::string ValueText(const TOcStoredValueData& value)
         std::string operator()(double v) const { return FloatToStr(v); }
         std::string operator()(bool v) const { return BoolToStr(v, true); }
         std::string operator()(const std::string& v) const { return v; }
+        std::string operator()(TOcStoredDate v) const { return DateTimeToStr(v.Value); }
     } visitor;
     return std::visit(visitor, value);
 }
 
 } // namespace
 
+std::string TOcStoredValue::Path() const
+{
+    auto* values = dynamic_cast<TOcStoredValues*>(Collection());
+    return JoinStoragePaths({values ? values->Path : std::string(), name_});
+}
+
+void TOcStoredValue::DefineProperties(TFiler& filer)
+{
+    inherited::DefineProperties(filer);
+    auto read = [this](TReader& reader) {
+        switch (reader.NextValue()) {
+        case vaString:
+        case vaLString:
+        case vaWString:
+        case vaUTF8String:
+            Value = reader.ReadString();
+            break;
+        case vaFalse:
+        case vaTrue:
+            Value = reader.ReadBoolean();
+            break;
+        case vaInt8:
+        case vaInt16:
+        case vaInt32:
+            Value = reader.ReadInteger();
+            break;
+        case vaDate:
+            Value = TOcStoredDate{reader.ReadFloat()};
+            break;
+        default:
+            Value = reader.ReadFloat();
+            break;
+        }
+    };
+    auto write = [this](TWriter& writer) {
+        struct {
+            TWriter& w;
+            void operator()(std::monostate) const {}
+            void operator()(int v) const { w.WriteInteger(v); }
+            void operator()(double v) const { w.WriteDouble(v); }
+            void operator()(bool v) const { w.WriteBoolean(v); }
+            void operator()(const std::string& v) const { w.WriteString(v); }
+            // The form stream's writer has no date tag: a date goes in as its number.
+            void operator()(TOcStoredDate v) const { w.WriteDouble(v.Value); }
+        } visitor{writer};
+        std::visit(visitor, Value);
+    };
+    filer.DefineProperty("Value", read, write, !std::holds_alternative<std::monostate>(Value));
+}
+
 void TOcStoredValue::Save()
 {
     TOcFormStorage* storage = Storage();
     if (!storage || !storage->AppStorage())
         return;
-    const std::string path = JoinStoragePaths({static_cast<TOcStoredValues*>(Collection())->Path, name_});
+    const std::string path = Path();
     TOcStoredValueData value = Value;
     if (OnSave)
         OnSave(this, value);
@@ -551,6 +622,8 @@ void TOcStoredValue::Save()
         storage->StoreNamedFloat(path, *d);
     else if (auto* b = std::get_if<bool>(&value))
         storage->StoreNamedBoolean(path, *b);
+    else if (auto* t = std::get_if<TOcStoredDate>(&value))
+        storage->StoreNamedDateTime(path, t->Value);
     else
         storage->StoreNamedString(path, ValueText(value));
 }
@@ -560,7 +633,7 @@ void TOcStoredValue::Restore()
     TOcFormStorage* storage = Storage();
     if (!storage || !storage->AppStorage())
         return;
-    const std::string path = JoinStoragePaths({static_cast<TOcStoredValues*>(Collection())->Path, name_});
+    const std::string path = Path();
     TOcStoredValueData value = Value;
     if (!KeyString.empty())
         value = bcl::XorFromHexText(
@@ -571,6 +644,8 @@ void TOcStoredValue::Restore()
         value = storage->LoadNamedFloat(path, *d);
     else if (auto* b = std::get_if<bool>(&Value))
         value = storage->LoadNamedBoolean(path, *b);
+    else if (auto* t = std::get_if<TOcStoredDate>(&Value))
+        value = TOcStoredDate{storage->LoadNamedDateTime(path, t->Value)};
     else
         value = storage->LoadNamedString(path, ValueText(Value));
     if (OnRestore)
@@ -582,12 +657,34 @@ CLASSLIB_PUBLISH(TOcStoredValue)
 {
     c.Property("Name", &TOcStoredValue::Name, &TOcStoredValue::SetName);
     c.Property("KeyString", &TOcStoredValue::KeyString);
+    c.Property("OnSave", &TOcStoredValue::OnSave);
+    c.Property("OnRestore", &TOcStoredValue::OnRestore);
 }
 
 // ---- form storage -----------------------------------------------------------------------------
 
+void TOcFormStorageStringList::Assign(TPersistent* source)
+{
+    inherited::Assign(source);
+    if (storage_ && !storage_->ComponentState().Contains(csLoading))
+        BindToOwner();
+}
+
+void TOcFormStorageStringList::BindToOwner()
+{
+    if (!storage_)
+        return;
+    SyncStoredList(storage_->Owner(), this, true);
+    for (int i = 0; i < Count(); ++i)
+        if (auto* component = dynamic_cast<TComponent*>(Objects(i)))
+            component->FreeNotification(storage_);
+}
+
+CLASSLIB_PUBLISH(TOcFormStorageStringList) {}
+
 TOcFormStorage::TOcFormStorage(TComponent* owner)
-    : TOcFormPlacement(owner), storedProps_(new TStringList()), storedValues_(new TOcStoredValues(this))
+    : TOcFormPlacement(owner), storedProps_(new TOcFormStorageStringList(this)),
+      storedValues_(new TOcStoredValues(this))
 {
 }
 
@@ -600,12 +697,13 @@ TOcFormStorage::~TOcFormStorage()
 void TOcFormStorage::SetStoredProps(TStrings* value)
 {
     storedProps_->Assign(value);
-    if (ComponentState().Contains(csLoading))
-        return;
-    SyncStoredList(Owner(), storedProps_, true);
-    for (int i = 0; i < storedProps_->Count(); ++i)
-        if (auto* component = dynamic_cast<TComponent*>(storedProps_->Objects(i)))
-            component->FreeNotification(this);
+}
+
+void TOcFormStorage::WriteState(TWriter& writer)
+{
+    // Lines follow renamed components before they go into the form stream.
+    SyncStoredList(Owner(), storedProps_, false);
+    inherited::WriteState(writer);
 }
 
 void TOcFormStorage::Loaded()
@@ -614,10 +712,7 @@ void TOcFormStorage::Loaded()
     inherited::Loaded();
     if (designing)
         return;
-    SyncStoredList(Owner(), storedProps_, true);
-    for (int i = 0; i < storedProps_->Count(); ++i)
-        if (auto* component = dynamic_cast<TComponent*>(storedProps_->Objects(i)))
-            component->FreeNotification(this);
+    storedProps_->BindToOwner();
 }
 
 void TOcFormStorage::Notification(TComponent* component, TOperation operation)

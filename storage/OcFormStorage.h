@@ -13,6 +13,7 @@
 #include "windows/Forms.h"
 
 #include <variant>
+#include <vector>
 
 namespace storage {
 
@@ -20,6 +21,14 @@ enum TOcFormPlacementVersionCheck { fpvcNocheck, fpvcCheckGreaterEqual, fpvcChec
 CLASSLIB_ENUM(TOcFormPlacementVersionCheck);
 
 class TOcFormPlacement;
+
+// Something that follows a form placement: told after each save and each restore.
+class TOcFormPlacementLink {
+public:
+    virtual ~TOcFormPlacementLink() = default;
+    virtual void PlacementSaved(TOcFormPlacement& placement) = 0;
+    virtual void PlacementRestored(TOcFormPlacement& placement) = 0;
+};
 
 // Minimum and maximum sizes enforced through WM_GETMINMAXINFO; 0 leaves a value to Windows.
 class TOcWinMinMaxInfo : public TPersistent {
@@ -94,6 +103,8 @@ class TOcFormPlacement : public TComponent {
     bool Saved() const { return saved_; }
     bool Restored() const { return restored_; }
     TOcWindowHook* WinHook() const { return winHook_; }
+    // Notified after each save and restore; the placement does not own them.
+    std::vector<TOcFormPlacementLink*> Links;
 
     classlib::TNotifyEvent OnSavePlacement;
     classlib::TNotifyEvent OnRestorePlacement;
@@ -125,6 +136,7 @@ private:
     void ApplyPreventResize();
     void ReapplyPlacement();
     void ReportException();
+    void NotifyLinks(bool saved);
 
     bool active_ = true;
     TOcCustomAppStorage* appStorage_ = nullptr;
@@ -146,8 +158,14 @@ private:
 
 class TOcFormStorage;
 
+// A date and time kept as a stored value (a plain TDateTime would read as a float).
+struct TOcStoredDate {
+    TDateTime Value = 0;
+    bool operator==(const TOcStoredDate& other) const { return Value == other.Value; }
+};
+
 // A named value kept by the form storage.
-using TOcStoredValueData = std::variant<std::monostate, int, double, bool, std::string>;
+using TOcStoredValueData = std::variant<std::monostate, int, double, bool, std::string, TOcStoredDate>;
 using TOcStoredValueEvent = classlib::TEvent<void(classlib::TObject* sender, TOcStoredValueData& value)>;
 
 class TOcStoredValue : public classlib::TCollectionItem {
@@ -167,8 +185,13 @@ class TOcStoredValue : public classlib::TCollectionItem {
     virtual void Save();
     virtual void Restore();
 
+protected:
+    // Value goes into the form stream beside the published properties, only when not empty.
+    void DefineProperties(classlib::TFiler& filer) override;
+
 private:
     TOcFormStorage* Storage() const;
+    std::string Path() const;
     std::string name_;
 };
 
@@ -187,6 +210,20 @@ private:
 };
 
 CLASSLIB_DECLARE_EXCEPTION(EOCLException, Exception);
+
+// The StoredProps lines: after an assignment (not while the form storage itself is being
+// loaded) the lines are bound to the owner's components; a form being loaded binds them in
+// the storage's loaded notification.
+class TOcFormStorageStringList : public classlib::TStringList {
+    CLASSLIB_CLASS(TOcFormStorageStringList, classlib::TStringList)
+    explicit TOcFormStorageStringList(TOcFormStorage* storage = nullptr) : storage_(storage) {}
+    void Assign(TPersistent* source) override;
+    // Binds the lines to the owner's components and asks each for a removal notification.
+    void BindToOwner();
+
+private:
+    TOcFormStorage* storage_;
+};
 
 class TOcFormStorage : public TOcFormPlacement {
     CLASSLIB_CLASS(TOcFormStorage, TOcFormPlacement)
@@ -209,9 +246,10 @@ protected:
     void ReadPlacementValues() override;
     void Loaded() override;
     void Notification(TComponent* component, classlib::TOperation operation) override;
+    void WriteState(classlib::TWriter& writer) override;
 
 private:
-    classlib::TStringList* storedProps_;
+    TOcFormStorageStringList* storedProps_;
     TOcStoredValues* storedValues_;
     std::string storedPropsPath_;
 };

@@ -178,4 +178,18 @@ void TOcPropertyStorage::ProcessProperties(TComponent* owner, TStrings* list, bo
     object_ = nullptr;
 }
 
+const std::array<const char*, 18> PropertyStoreIgnoreList = {
+    "AboutOCL", "AppStorage", "AppStoragePath", "AutoLoad", "ClearBeforeLoad", "Name", "Tag", "Enabled",
+    "ReadOnly", "DeleteBeforeStore", "IgnoreLastLoadTime", "IgnoreProperties", "OnBeforeLoadProperties",
+    "OnAfterLoadProperties", "OnBeforeStoreProperties", "OnAfterStoreProperties", "SynchronizeLoadProperties",
+    "SynchronizeStoreProperties"};
+
+void CombineIgnoreLists(TStrings& target, const TStrings* first, const TStrings* second)
+{
+    target.Clear();
+    for (const TStrings* list : {first, second})
+        if (list)
+            target.AddStrings(*list);
+}
+
 } // namespace storage

@@ -4,6 +4,7 @@
 // frmDovrel\CheckBoxClose_Checked).
 #include "OcAppStorage.h"
 
+#include <array>
 #include <string>
 #include <vector>
 
@@ -37,6 +38,12 @@ std::string RenameStoredItem(std::string_view line, std::string_view newComponen
 // that name) or renames them after their components (not fromOwner). Lines that are not
 // valid, or whose component is missing, are deleted.
 void SyncStoredList(TComponent* owner, classlib::TStrings* list, bool fromOwner);
+
+// Property names a property store never stores (its own settings and events).
+extern const std::array<const char*, 18> PropertyStoreIgnoreList;
+// An object's combined ignore list: target cleared, then the lines of first and of second.
+void CombineIgnoreLists(classlib::TStrings& target, const classlib::TStrings* first,
+                        const classlib::TStrings* second);
 
 class TOcPropertyStorage : public TObject {
 public:

@@ -6,12 +6,14 @@
 
 #include "FileBytes.h"
 
+#include "core/ComponentStream.h"
 #include "core/FormText.h"
 #include "core/Streams.h"
 #include "core/SysUtils.h"
 #include "windows/Application.h"
 #include "windows/Dialogs.h"
 #include "windows/Forms.h"
+#include "windows/Menus.h"
 #include "windows/StdCtrls.h"
 
 #include <gtest/gtest.h>
@@ -55,7 +57,7 @@ CLASSLIB_PUBLISH(TSettingsForm)
 
 // The main window's settings components, with a file name of the test's own. Its boolean
 // word lists are the defaults, so a layout does not repeat them.
-std::string Layout(const std::string& fileName)
+std::string Layout(const std::string& fileName, const std::string& storagePath = "frmDovrel\\")
 {
     return R"(object Dovrel: TSettingsForm
   Left = 100
@@ -93,7 +95,7 @@ std::string Layout(const std::string& fileName)
   end
   object FormStorage: TOcFormStorage
     AppStorage = IniFileStorage
-    AppStoragePath = 'frmDovrel\'
+    AppStoragePath = ')" + storagePath + R"('
     StoredProps.Strings = (
       'CheckBoxClose.Checked'
       'OpenDialog1.InitialDir'
@@ -130,10 +132,10 @@ struct FormStorageTest : ::testing::Test {
     }
     void Record(TObject*, Exception* e) { exceptions.push_back(e->Message()); }
 
-    TSettingsForm* Open()
+    TSettingsForm* Open(const std::string& storagePath = "frmDovrel\\")
     {
         auto* form = new TSettingsForm(nullptr);
-        TStringStream stream(ObjectTextToBinary(Layout(fileName)));
+        TStringStream stream(ObjectTextToBinary(Layout(fileName, storagePath)));
         form->LoadLayoutFromStream(stream);
         return form;
     }
@@ -338,3 +340,229 @@ TEST_F(FormStorageTest, HookedControlFreedInsideItsHookIsReleasedAfterTheMessage
     ASSERT_TRUE(PumpUntil([&] { return ReleaserInstance()->Waiting() == waitingBefore; }));
 }
 
+
+namespace {
+
+// Adds the stored values of the round trip with the given starting values.
+void AddValues(TOcFormStorage* storage, const std::vector<std::pair<std::string, TOcStoredValueData>>& values)
+{
+    for (const auto& [name, value] : values) {
+        auto* item = static_cast<TOcStoredValue*>(storage->StoredValues()->Add());
+        item->SetName(name);
+        item->Value = value;
+    }
+}
+
+TOcStoredValue* Value(TOcFormStorage* storage, const char* name)
+{
+    return storage->StoredValues()->Items(storage->StoredValues()->IndexOf(name));
+}
+
+} // namespace
+
+TEST_F(FormStorageTest, StoredValuesKeepTheirTypeAcrossARestart)
+{
+    const TDateTime when = 46000.5; // 2025-12-09 12:00
+    TSettingsForm* form = Open();
+    auto* storage = Find<TOcFormStorage>(form, "FormStorage");
+    ShowAndWait(form);
+    AddValues(storage, {{"Runs", 5}, {"Ratio", 0.25}, {"Expert", true}, {"Port", std::string("COM3")},
+                        {"LastUpload", TOcStoredDate{when}}, {"Secret", std::string("pass word")}});
+    Value(storage, "Secret")->KeyString = "k3y";
+    // OnSave sees a copy: it may change what is written but not the value itself.
+    struct Hooks {
+        void Save(TObject*, TOcStoredValueData& v) { v = std::get<int>(v) + 1; }
+        void Restore(TObject*, TOcStoredValueData& v) { restored = std::get<int>(v); }
+        int restored = 0;
+    } hooks;
+    Value(storage, "Runs")->OnSave = TOcStoredValueEvent(&hooks, &Hooks::Save);
+    form->Close();
+    EXPECT_EQ(std::get<int>(Value(storage, "Runs")->Value), 5);
+    form->Free();
+    const std::string file = ReadBytes(fullName);
+    EXPECT_NE(file.find("Runs=6\r\n"), std::string::npos) << file;
+    EXPECT_NE(file.find("Expert=TRUE\r\n"), std::string::npos) << file;
+    EXPECT_NE(file.find("Port=COM3\r\n"), std::string::npos) << file;
+    EXPECT_EQ(file.find("pass word"), std::string::npos) << "a value with a key is not stored in clear";
+
+    form = Open();
+    storage = Find<TOcFormStorage>(form, "FormStorage");
+    AddValues(storage, {{"Runs", 0}, {"Ratio", 0.0}, {"Expert", false}, {"Port", std::string()},
+                        {"LastUpload", TOcStoredDate{0}}, {"Secret", std::string()}, {"Absent", 17}});
+    Value(storage, "Secret")->KeyString = "k3y";
+    Value(storage, "Runs")->OnRestore = TOcStoredValueEvent(&hooks, &Hooks::Restore);
+    ShowAndWait(form);
+    EXPECT_EQ(hooks.restored, 6);
+    EXPECT_EQ(Value(storage, "Runs")->Value, TOcStoredValueData(6));
+    EXPECT_EQ(Value(storage, "Ratio")->Value, TOcStoredValueData(0.25));
+    EXPECT_EQ(Value(storage, "Expert")->Value, TOcStoredValueData(true));
+    EXPECT_EQ(Value(storage, "Port")->Value, TOcStoredValueData(std::string("COM3")));
+    EXPECT_EQ(Value(storage, "Secret")->Value, TOcStoredValueData(std::string("pass word")));
+    ASSERT_TRUE(std::holds_alternative<TOcStoredDate>(Value(storage, "LastUpload")->Value));
+    EXPECT_NEAR(std::get<TOcStoredDate>(Value(storage, "LastUpload")->Value).Value, when, 1.0 / 86400);
+    EXPECT_EQ(Value(storage, "Absent")->Value, TOcStoredValueData(17)) << "a missing value keeps its default";
+    EXPECT_THROW(Value(storage, "Port")->SetName("RUNS"), EOCLException);
+    form->Free();
+}
+
+TEST_F(FormStorageTest, StoredValuesAndTheirEventsComeFromTheFormLayout)
+{
+    std::string layout = Layout(fileName);
+    const std::string values = R"(    StoredValues = <
+      item
+        Name = 'Count'
+        Value = 7
+      end
+      item
+        Name = 'Title'
+        Value = 'hello'
+      end
+      item
+        Name = 'Empty'
+      end>
+)";
+    layout.insert(layout.find("    StoredProps.Strings"), values);
+    auto* form = new TSettingsForm(nullptr);
+    TStringStream stream(ObjectTextToBinary(layout));
+    form->LoadLayoutFromStream(stream);
+    auto* storage = Find<TOcFormStorage>(form, "FormStorage");
+    ASSERT_EQ(storage->StoredValues()->Count(), 3);
+    EXPECT_EQ(Value(storage, "Count")->Value, TOcStoredValueData(7));
+    EXPECT_EQ(Value(storage, "Title")->Value, TOcStoredValueData(std::string("hello")));
+    EXPECT_TRUE(std::holds_alternative<std::monostate>(Value(storage, "Empty")->Value));
+
+    // Written back: the non-empty values only, and the StoredProps lines with the components'
+    // current names; the published events are known by name.
+    Find<TCheckBox>(form, "CheckBoxClose")->SetName("CloseCheck");
+    TStringStream binary("");
+    WriteComponentToStream(binary, storage);
+    const std::string text = ObjectBinaryToText(binary.DataString());
+    EXPECT_NE(text.find("Value = 7"), std::string::npos) << text;
+    EXPECT_NE(text.find("Value = 'hello'"), std::string::npos) << text;
+    EXPECT_EQ(text.find("Value", text.find("'Empty'")), std::string::npos) << text;
+    EXPECT_NE(text.find("'CloseCheck.Checked'"), std::string::npos) << text;
+    EXPECT_EQ(text.find("'Missing.Checked'"), std::string::npos) << text;
+    EXPECT_NE(TOcStoredValue::StaticClass().FindProperty("OnSave"), nullptr);
+    EXPECT_NE(TOcStoredValue::StaticClass().FindProperty("OnRestore"), nullptr);
+    form->Free();
+}
+
+TEST_F(FormStorageTest, VersionCheckDecidesWhetherTheFileIsRead)
+{
+    struct Case {
+        TOcFormPlacementVersionCheck check;
+        int version;
+        const char* storedVersion; // nullptr: no FormVersion in the file
+        bool accepted;
+    };
+    const Case cases[] = {
+        {fpvcCheckGreaterEqual, 1, "0", false}, {fpvcCheckGreaterEqual, 1, nullptr, false},
+        {fpvcCheckGreaterEqual, 1, "1", true},  {fpvcCheckGreaterEqual, 1, "2", true},
+        {fpvcCheckEqual, 1, "2", false},        {fpvcCheckEqual, 1, "1", true},
+        {fpvcNocheck, 3, "1", true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::to_string(c.check) + " " + std::to_string(c.version) + " " +
+                     (c.storedVersion ? c.storedVersion : "none"));
+        std::string file = "[frmDovrel]\r\n";
+        if (c.storedVersion)
+            file += std::string("FormVersion=") + c.storedVersion + "\r\n";
+        file += "CheckBoxClose_Checked=TRUE\r\n";
+        std::ofstream(fullName, std::ios::binary) << file;
+        TSettingsForm* form = Open();
+        auto* storage = Find<TOcFormStorage>(form, "FormStorage");
+        storage->SetVersionCheck(c.check);
+        storage->SetVersion(c.version);
+        ShowAndWait(form);
+        EXPECT_EQ(Find<TCheckBox>(form, "CheckBoxClose")->Checked(), c.accepted);
+        EXPECT_TRUE(storage->Restored());
+        form->Close();
+        form->Free();
+        // A rejected file is rewritten with the current version and values.
+        const std::string written = ReadBytes(fullName);
+        const bool hasVersion = written.find("FormVersion=" + std::to_string(c.version) + "\r\n") != std::string::npos;
+        EXPECT_EQ(hasVersion, c.check != fpvcNocheck) << written;
+        EXPECT_NE(written.find(std::string("CheckBoxClose_Checked=") + (c.accepted ? "TRUE" : "FALSE")),
+                  std::string::npos)
+            << written;
+    }
+}
+
+TEST_F(FormStorageTest, FormNamePlaceholderAndActiveControl)
+{
+    // The default path names the form's folder after the form.
+    TSettingsForm* form = Open("%form_name%");
+    auto* storage = Find<TOcFormStorage>(form, "FormStorage");
+    EXPECT_EQ(storage->AppStoragePath(), "Dovrel\\");
+    storage->SetOptions({fpState, fpActiveControl});
+    ShowAndWait(form);
+    form->SetActiveControl(Find<TWinControl>(form, "MCUComboBox"));
+    form->Close();
+    form->Free();
+    std::string file = ReadBytes(fullName);
+    EXPECT_EQ(file.rfind("[Dovrel]\r\n", 0), 0u) << file;
+    EXPECT_NE(file.find("\r\nActiveControl=MCUComboBox\r\n"), std::string::npos) << file;
+    EXPECT_NE(file.find("\r\nShowCmd="), std::string::npos) << file;
+
+    // Options exactly [fpActiveControl]: restoring reads the active control only, and saving
+    // writes no placement value at all.
+    std::ofstream(fullName, std::ios::binary) << "[Dovrel]\r\nActiveControl=MCUComboBox\r\nShowCmd=3\r\n";
+    form = Open("%FORM_NAME%");
+    storage = Find<TOcFormStorage>(form, "FormStorage");
+    storage->SetOptions({fpActiveControl});
+    ShowAndWait(form);
+    EXPECT_EQ(form->ActiveControl(), Find<TWinControl>(form, "MCUComboBox"));
+    EXPECT_EQ(form->WindowState(), wsNormal);
+    form->SetActiveControl(Find<TWinControl>(form, "CheckBoxClose"));
+    form->Close();
+    form->Free();
+    file = ReadBytes(fullName);
+    EXPECT_NE(file.find("ActiveControl=MCUComboBox\r\n"), std::string::npos) << file;
+    EXPECT_NE(file.find("ShowCmd=3\r\n"), std::string::npos) << file;
+}
+
+TEST_F(FormStorageTest, PreventResizeKeepsTheSizeAndLetsTheFormsMenuSeeItsPopupFirst)
+{
+    TSettingsForm* form = Open();
+    auto* storage = Find<TOcFormStorage>(form, "FormStorage");
+    auto* menu = new TMainMenu(form);
+    auto* file = new TMenuItem(form);
+    file->SetCaption("File");
+    file->Add(new TMenuItem(form));
+    menu->Items()->Add(file);
+    int clicks = 0;
+    struct Counter {
+        int* clicks;
+        void Click(TObject*) { ++*clicks; }
+    } counter{&clicks};
+    file->OnClick = TNotifyEvent(&counter, &Counter::Click);
+    form->SetMenu(menu);
+    ShowAndWait(form);
+    storage->SetPreventResize(true);
+    EXPECT_FALSE(form->BorderIcons().Contains(biMaximize));
+
+    MINMAXINFO info{};
+    SendMessageA(form->Handle(), WM_GETMINMAXINFO, 0, reinterpret_cast<LPARAM>(&info));
+    EXPECT_EQ(info.ptMinTrackSize.x, form->Width());
+    EXPECT_EQ(info.ptMaxTrackSize.y, form->Height());
+
+    RECT r;
+    GetWindowRect(form->Handle(), &r);
+    const LPARAM rightBorder = MAKELPARAM(r.right - 1, (r.top + r.bottom) / 2);
+    EXPECT_EQ(SendMessageA(form->Handle(), WM_NCHITTEST, 0, rightBorder), HTNOWHERE);
+
+    // A pop-up flagged as a system menu: the form's own menu is asked first, then size and
+    // maximize are greyed.
+    HMENU systemMenu = GetSystemMenu(form->Handle(), FALSE);
+    SendMessageA(form->Handle(), WM_INITMENUPOPUP, reinterpret_cast<WPARAM>(file->Handle()), MAKELPARAM(0, 1));
+    EXPECT_EQ(clicks, 1);
+    SendMessageA(form->Handle(), WM_INITMENUPOPUP, reinterpret_cast<WPARAM>(systemMenu), MAKELPARAM(0, 1));
+    EXPECT_TRUE(GetMenuState(systemMenu, SC_SIZE, MF_BYCOMMAND) & MF_GRAYED);
+    EXPECT_TRUE(GetMenuState(systemMenu, SC_MAXIMIZE, MF_BYCOMMAND) & MF_GRAYED);
+    EXPECT_EQ(clicks, 1);
+
+    storage->SetPreventResize(false);
+    EXPECT_TRUE(form->BorderIcons().Contains(biMaximize));
+    EXPECT_NE(SendMessageA(form->Handle(), WM_NCHITTEST, 0, rightBorder), HTNOWHERE);
+    form->Free();
+}

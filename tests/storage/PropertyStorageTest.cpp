@@ -223,3 +223,156 @@ TEST_F(IniStorageTest, ObjectsStringListsAndCollectionsRoundTrip)
     thing->Free();
     copy->Free();
 }
+
+namespace {
+
+// Takes over the string list of one chosen object and records what it was asked to do.
+class TLinesEngine : public TOcAppStoragePropertyEngine {
+public:
+    explicit TLinesEngine(TObject* taken) : taken_(taken) {}
+    bool Supports(TObject*, TObject* propertyObject) override { return propertyObject == taken_; }
+    void ReadProperty(TOcCustomAppStorage& storage, const std::string& path, TObject*, bool, bool,
+                      TObject* propertyObject) override
+    {
+        static_cast<TStrings*>(propertyObject)->SetText(storage.LoadString(path, "?"));
+    }
+    void WriteProperty(TOcCustomAppStorage& storage, const std::string& path, TObject*, bool,
+                       TObject* propertyObject) override
+    {
+        storage.StoreString(path, "engine:" + static_cast<TStrings*>(propertyObject)->CommaText());
+    }
+
+private:
+    TObject* taken_;
+};
+
+} // namespace
+
+TEST_F(IniStorageTest, RegisteredEngineTakesOverTheClassPropertiesItSupports)
+{
+    auto* taken = new TStoredThing(nullptr);
+    auto* other = new TStoredThing(nullptr);
+    taken->Lines->SetText("a\nb");
+    other->Lines->SetText("c\nd");
+    ASSERT_NE(RegisteredAppStoragePropertyEngineList(), nullptr);
+    RegisteredAppStoragePropertyEngineList()->Add(new TLinesEngine(taken->Lines));
+
+    ini->StoreObjectProperties("taken", taken, nullptr);
+    ini->StoreObjectProperties("other", other, nullptr);
+    EXPECT_EQ(ini->LoadString("taken\\Lines", ""), "engine:a,b");
+    EXPECT_EQ(ini->LoadInteger("taken\\Lines\\Count", -1), -1);
+    EXPECT_EQ(ini->LoadInteger("other\\Lines\\Count", 0), 2) << "an unsupported object keeps the built-in handling";
+
+    taken->Lines->Clear();
+    ini->LoadObjectProperties("taken", taken, nullptr);
+    EXPECT_EQ(taken->Lines->Strings(0), "engine:a,b");
+    taken->Free();
+    other->Free();
+}
+
+TEST(PropertyStoreIgnoreList, NamesAndCombination)
+{
+    EXPECT_STREQ(PropertyStoreIgnoreList.front(), "AboutOCL");
+    EXPECT_STREQ(PropertyStoreIgnoreList[5], "Name");
+    EXPECT_STREQ(PropertyStoreIgnoreList[9], "DeleteBeforeStore");
+    EXPECT_STREQ(PropertyStoreIgnoreList.back(), "SynchronizeStoreProperties");
+
+    TStringList first, second, target;
+    first.SetText("Tag\nName");
+    second.SetText("Caption");
+    target.SetText("stale");
+    CombineIgnoreLists(target, &first, &second);
+    EXPECT_EQ(target.CommaText(), "Tag,Name,Caption");
+    CombineIgnoreLists(target, nullptr, &second);
+    EXPECT_EQ(target.CommaText(), "Caption");
+}
+
+namespace storagetest {
+
+// Stores one value of its own; with `alsoPublished` it asks for its published properties too.
+class TSelfStorer : public TComponent, public ISelfStoringObject, public IStoreAlsoPublished {
+    CLASSLIB_CLASS(TSelfStorer, TComponent)
+    explicit TSelfStorer(TComponent* owner) : TComponent(owner) {}
+    bool alsoPublished = false;
+    int Level = 0;
+    WideString Title;
+    std::string own;
+    void ReadFromAppStorage(TOcCustomAppStorage& storage, const std::string& path) override
+    {
+        own = storage.LoadString(JoinStoragePaths({path, "Own"}), "none");
+    }
+    void WriteToAppStorage(TOcCustomAppStorage& storage, const std::string& path) override
+    {
+        storage.StoreString(JoinStoragePaths({path, "Own"}), own);
+    }
+    bool QueryInterface(const TGUID& iid, void** obj) override { return TComponent::QueryInterface(iid, obj); }
+    int AddRef() override { return TComponent::AddRef(); }
+    int Release() override { return TComponent::Release(); }
+    bool GetInterface(const TGUID& iid, void** obj) override
+    {
+        if (GetInterfaceOf<ISelfStoringObject>(this, iid, obj))
+            return true;
+        if (alsoPublished && GetInterfaceOf<IStoreAlsoPublished>(this, iid, obj))
+            return true;
+        return TComponent::GetInterface(iid, obj);
+    }
+};
+
+CLASSLIB_PUBLISH(TSelfStorer)
+{
+    c.Property("Level", &TSelfStorer::Level).SetDefault(0);
+    c.Property("Title", &TSelfStorer::Title);
+}
+
+} // namespace storagetest
+
+TEST_F(IniStorageTest, SelfStoringObjectsStoreAlsoPublishedAndWideStrings)
+{
+    for (bool alsoPublished : {false, true}) {
+        SCOPED_TRACE(alsoPublished);
+        Load("");
+        auto* object = new TSelfStorer(nullptr);
+        object->alsoPublished = alsoPublished;
+        object->own = "mine";
+        object->Level = 4;
+        object->Title = L"Gr\u00FC\u00DFe \u0416"; // beyond the ANSI code page
+        ini->StoreObjectProperties("obj", object, nullptr);
+        EXPECT_EQ(ini->LoadString("obj\\Own", ""), "mine");
+        EXPECT_EQ(ini->LoadInteger("obj\\Level", -1), alsoPublished ? 4 : -1);
+
+        auto* copy = new TSelfStorer(nullptr);
+        copy->alsoPublished = alsoPublished;
+        ini->LoadObjectProperties("obj", copy, nullptr);
+        EXPECT_EQ(copy->own, "mine");
+        EXPECT_EQ(copy->Level, alsoPublished ? 4 : 0);
+        EXPECT_EQ(copy->Title, alsoPublished ? object->Title : WideString());
+        object->Free();
+        copy->Free();
+    }
+}
+
+TEST_F(IniStorageTest, TranslatedPropertyNamesNameTheKeys)
+{
+    struct Translator {
+        std::vector<std::string> calls;
+        void Translate(TOcCustomAppStorage*, TObject*, std::string& name, bool reading)
+        {
+            calls.push_back(name + (reading ? " r" : " w"));
+            name = "x" + name;
+        }
+    } translator;
+    ini->OnTranslatePropertyName = TOcTranslatePropertyNameEvent(&translator, &Translator::Translate);
+    auto* thing = new TStoredThing(nullptr);
+    thing->ItemIndex = 2;
+    TStringList ignore;
+    ignore.SetText("Checked\nFileName\nMode\nModes\nRatio\nBig\nLines");
+    ini->StoreObjectProperties("t", thing, &ignore);
+    EXPECT_EQ(ini->LoadInteger("t\\xItemIndex", -5), 2);
+    EXPECT_EQ(ini->LoadInteger("t\\ItemIndex", -5), -5);
+    thing->ItemIndex = 0;
+    ini->LoadObjectProperties("t", thing, &ignore);
+    EXPECT_EQ(thing->ItemIndex, 2);
+    EXPECT_NE(std::find(translator.calls.begin(), translator.calls.end(), "ItemIndex w"), translator.calls.end());
+    EXPECT_NE(std::find(translator.calls.begin(), translator.calls.end(), "ItemIndex r"), translator.calls.end());
+    thing->Free();
+}
