@@ -53,7 +53,7 @@ CLASSLIB_MESSAGE_MAP(TNotifierWindow)
 CLASSLIB_PUBLISH(TAdvOfficeStatusBarOfficeStyler)
 {
     using S = TAdvOfficeStatusBarOfficeStyler;
-    c.Property("Style", &S::Style, &S::SetStyle).SetDefault(psOffice2003Blue);
+    c.Property("Style", &S::Style, &S::SetStyle).SetDefault(TOfficeStatusBarStyle::psOffice2003Blue);
     c.Property("AutoThemeAdapt", &S::AutoThemeAdapt, &S::SetAutoThemeAdapt).SetDefault(false);
     AsColorProperty(c.Property("BorderColor", &S::BorderColor, &S::SetBorderColor));
     c.Property("PanelAppearanceLight", &S::PanelAppearanceLight, &S::SetPanelAppearanceLight);
@@ -233,7 +233,7 @@ struct StylePreset {
 
 constexpr TColor W = clWhite, B = clBlack, N = clNone;
 
-// Indexed by TOfficeStatusBarStyle; psCustom writes nothing.
+// Indexed by TOfficeStatusBarStyle; TOfficeStatusBarStyle::psCustom writes nothing.
 const std::array<StylePreset, 10> Presets{{
     {14986888,
      {14922381, 16440774, 14854530, 14854530, 14854530, B, B, B, &GroupA, 10240783},
@@ -354,9 +354,9 @@ TAdvOfficeStatusBarOfficeStyler::TAdvOfficeStatusBarOfficeStyler(TComponent* own
             break;
         }
     notifier_->OnThemeChange = TNotifyEvent(this, &TAdvOfficeStatusBarOfficeStyler::ThemeChanged);
-    style_ = psCustom;
-    SetStyle(psWindowsXP);
-    SetStyle(psOffice2003Blue);
+    style_ = TOfficeStatusBarStyle::psCustom;
+    SetStyle(TOfficeStatusBarStyle::psWindowsXP);
+    SetStyle(TOfficeStatusBarStyle::psOffice2003Blue);
 }
 
 void TAdvOfficeStatusBarOfficeStyler::SetStyle(TOfficeStatusBarStyle value)
@@ -367,7 +367,7 @@ void TAdvOfficeStatusBarOfficeStyler::SetStyle(TOfficeStatusBarStyle value)
         return;
     style_ = value;
     const StylePreset& p = Presets[static_cast<size_t>(value)];
-    if (value != psCustom) {
+    if (value != TOfficeStatusBarStyle::psCustom) {
         if (p.stylerBorder != Keep)
             TCustomAdvOfficeStatusBarStyler::SetBorderColor(p.stylerBorder);
         ApplySetPreset(PanelAppearanceLight(), p.light);
@@ -388,7 +388,7 @@ void TAdvOfficeStatusBarOfficeStyler::Assign(TPersistent* source)
     TCustomAdvOfficeStatusBarStyler::Assign(source);
     // The colours now are the source's: keep a style only when the source names one.
     auto* office = dynamic_cast<TAdvOfficeStatusBarOfficeStyler*>(source);
-    style_ = office ? office->style_ : psCustom;
+    style_ = office ? office->style_ : TOfficeStatusBarStyle::psCustom;
 }
 
 void TAdvOfficeStatusBarOfficeStyler::ThemeChanged(TObject*)
@@ -396,10 +396,10 @@ void TAdvOfficeStatusBarOfficeStyler::ThemeChanged(TObject*)
     if (!AutoThemeAdapt())
         return;
     switch (CurrentXPTheme()) {
-    case 1: SetStyle(psOffice2003Blue); break;
-    case 2: SetStyle(psOffice2003Olive); break;
-    case 3: SetStyle(psOffice2003Silver); break;
-    default: SetStyle(psWindowsXP); break;
+    case 1: SetStyle(TOfficeStatusBarStyle::psOffice2003Blue); break;
+    case 2: SetStyle(TOfficeStatusBarStyle::psOffice2003Olive); break;
+    case 3: SetStyle(TOfficeStatusBarStyle::psOffice2003Silver); break;
+    default: SetStyle(TOfficeStatusBarStyle::psWindowsXP); break;
     }
 }
 

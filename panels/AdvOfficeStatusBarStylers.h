@@ -134,7 +134,7 @@ private:
     bool autoThemeAdapt_ = false;
 };
 
-enum TOfficeStatusBarStyle {
+enum class TOfficeStatusBarStyle {
     psOffice2003Blue, psOffice2003Silver, psOffice2003Olive, psOffice2003Classic, psOffice2007Luna,
     psOffice2007Obsidian, psWindowsXP, psWhidbey, psCustom, psOffice2007Silver
 };
@@ -160,12 +160,12 @@ class TAdvOfficeStatusBarOfficeStyler : public TCustomAdvOfficeStatusBarStyler {
     explicit TAdvOfficeStatusBarOfficeStyler(classlib::TComponent* owner);
 
     TOfficeStatusBarStyle Style() const { return style_; }
-    // Writes the preset's values (psCustom writes none) and repaints the bars; the current
+    // Writes the preset's values (TOfficeStatusBarStyle::psCustom writes none) and repaints the bars; the current
     // style again changes nothing. A number past the last preset is ignored.
     void SetStyle(TOfficeStatusBarStyle value);
     // The component style interface: the style of that number.
     void ApplyStyle(int style);
-    // Copies the colours; the style becomes the source's, or psCustom for a styler without one.
+    // Copies the colours; the style becomes the source's, or TOfficeStatusBarStyle::psCustom for a styler without one.
     void Assign(classlib::TPersistent* source) override;
     // Follows the XP colour scheme when AutoThemeAdapt is set.
     void ThemeChanged(classlib::TObject* sender = nullptr);
@@ -174,7 +174,7 @@ protected:
     void Loaded() override;
 
 private:
-    TOfficeStatusBarStyle style_ = psOffice2003Blue;
+    TOfficeStatusBarStyle style_ = TOfficeStatusBarStyle::psOffice2003Blue;
     TNotifierWindow* notifier_ = nullptr;
 };
 

@@ -120,35 +120,35 @@ void ExpectSet(const TVistaBackground* s, const SetColours& e, const std::string
 
 TEST(OfficeStyler, PresetsFromAFreshStyler)
 {
-    // Each preset applied to a new styler (which holds psOffice2003Blue): the values the table
+    // Each preset applied to a new styler (which holds TOfficeStatusBarStyle::psOffice2003Blue): the values the table
     // lists; text colours marked "-" there keep the Blue preset's black.
     const TColor N = clNone, W = clWhite, B = clBlack;
     const PresetCase cases[] = {
-        {psOffice2003Blue, 14986888,
+        {TOfficeStatusBarStyle::psOffice2003Blue, 14986888,
          {14922381, 16440774, 14854530, 14854530, 14854530, B, B, B, 13958143, 9232890, 10240783},
          {N, 13861717, 10240783, 10240783, 10240783, W, W, W, 13958143, 9232890, 10240783}},
-        {psOffice2003Silver, 11769496,
+        {TOfficeStatusBarStyle::psOffice2003Silver, 11769496,
          {N, 16249843, 15128792, 15128792, 15128792, B, B, B, 13958143, 9232890, 12032925},
          {N, 15128792, 12032925, 12032925, 12032925, W, W, W, 13958143, 9232890, 12032925}},
-        {psOffice2003Olive, 9224369,
+        {TOfficeStatusBarStyle::psOffice2003Olive, 9224369,
          {N, 13627626, 9487285, 9487285, 9487285, B, B, B, 13958143, 9232890, 5080174},
          {N, 8503214, 5080174, 5080174, 5080174, W, W, W, 13958143, 9232890, 5080174}},
-        {psOffice2003Classic, 13226453,
+        {TOfficeStatusBarStyle::psOffice2003Classic, 13226453,
          {N, W, 13226453, N, N, B, B, B, 13811126, 14857624, B},
          {N, clGray, clGray, N, N, W, W, W, 13811126, 14857624, B}},
-        {psOffice2007Luna, 11566422,
+        {TOfficeStatusBarStyle::psOffice2007Luna, 11566422,
          {N, 16377559, 16309447, 16109747, 16244941, 6365193, B, B, 16515071, 7845111, 4548219},
          {N, 16309445, 16103047, 15382160, 12752244, 6365193, 6365193, 6365193, 16515071, 7845111, 4548219}},
-        {psOffice2007Obsidian, 4276545,
+        {TOfficeStatusBarStyle::psOffice2007Obsidian, 4276545,
          {N, 4276545, 3158063, 3158063, 5000268, W, W, W, 16515071, 7845111, 4548219},
          {N, 10592158, 6512478, 6512478, 5459275, W, W, W, 16515071, 7845111, 4548219}},
-        {psWindowsXP, 12632256,
+        {TOfficeStatusBarStyle::psWindowsXP, 12632256,
          {N, clBtnFace, clBtnFace, clBtnFace, clBtnFace, B, B, B, 15717318, 11899524, B},
          {N, W, clBtnFace, clBtnFace, clBtnFace, B, B, B, 15717318, 11899524, B}},
-        {psWhidbey, 11059392,
+        {TOfficeStatusBarStyle::psWhidbey, 11059392,
          {N, 16120314, 11059392, N, N, B, B, B, 13958143, 9232890, B},
          {N, 15462127, 8296600, N, N, B, W, W, 13958143, 9232890, B}},
-        {psOffice2007Silver, 7760481,
+        {TOfficeStatusBarStyle::psOffice2007Silver, 7760481,
          {N, 15460583, 13089717, 12038314, 13552071, 2762275, B, B, 16515071, 7845111, 4548219},
          {N, 15460583, 13089718, 12235950, 11512741, 2762275, 6365193, 6365193, 16515071, 7845111, 4548219}},
     };
@@ -166,12 +166,12 @@ TEST(OfficeStyler, PresetsFromAFreshStyler)
 TEST(OfficeStyler, SwitchingWritesOnlyTheListedValues)
 {
     TAdvOfficeStatusBarOfficeStyler styler(nullptr);
-    EXPECT_EQ(styler.Style(), psOffice2003Blue);
-    styler.SetStyle(psCustom);
+    EXPECT_EQ(styler.Style(), TOfficeStatusBarStyle::psOffice2003Blue);
+    styler.SetStyle(TOfficeStatusBarStyle::psCustom);
     styler.PanelAppearanceLight()->SetColor(0x010203);
     styler.SetBorderColor(0x040506);
     EXPECT_EQ(styler.PanelAppearanceLight()->Color(), 0x010203u) << "psCustom keeps user colours";
-    styler.SetStyle(psOffice2003Silver);
+    styler.SetStyle(TOfficeStatusBarStyle::psOffice2003Silver);
     EXPECT_EQ(styler.PanelAppearanceLight()->Color(), 16249843u);
     EXPECT_EQ(styler.PanelAppearanceLight()->TextColorHot(), clBlack) << "Silver leaves the Blue text colours";
 }
@@ -182,7 +182,7 @@ TEST(OfficeStyler, TheCurrentStyleAgainChangesNothing)
     styler.PanelAppearanceLight()->SetColor(0x010203);
     ChangeCounter counter;
     styler.PanelAppearanceLight()->OnChange = TNotifyEvent(&counter, &ChangeCounter::Changed);
-    styler.SetStyle(psOffice2003Blue);
+    styler.SetStyle(TOfficeStatusBarStyle::psOffice2003Blue);
     EXPECT_EQ(counter.count, 0);
     EXPECT_EQ(styler.PanelAppearanceLight()->Color(), 0x010203u);
 }
@@ -192,13 +192,13 @@ TEST(OfficeStyler, AStyleNumberPastTheLastPresetIsIgnored)
     // Mended: a stored number with no preset used to be applied and stored.
     TAdvOfficeStatusBarOfficeStyler styler(nullptr);
     styler.ApplyStyle(6);
-    EXPECT_EQ(styler.Style(), psWindowsXP);
+    EXPECT_EQ(styler.Style(), TOfficeStatusBarStyle::psWindowsXP);
     const TColor before = styler.PanelAppearanceLight()->Color();
     for (int number : {10, 11, 255, -1}) {
         styler.ApplyStyle(number);
-        EXPECT_EQ(styler.Style(), psWindowsXP) << number;
+        EXPECT_EQ(styler.Style(), TOfficeStatusBarStyle::psWindowsXP) << number;
         styler.SetStyle(static_cast<TOfficeStatusBarStyle>(number));
-        EXPECT_EQ(styler.Style(), psWindowsXP) << number;
+        EXPECT_EQ(styler.Style(), TOfficeStatusBarStyle::psWindowsXP) << number;
     }
     EXPECT_EQ(styler.PanelAppearanceLight()->Color(), before);
 }
@@ -212,32 +212,32 @@ TEST(OfficeStyler, AssignFromAStylerWithoutStyleLeavesNoStaleStyle)
     plain.SetAutoThemeAdapt(true);
     TAdvOfficeStatusBarOfficeStyler styler(nullptr);
     styler.Assign(&plain);
-    EXPECT_EQ(styler.Style(), psCustom);
+    EXPECT_EQ(styler.Style(), TOfficeStatusBarStyle::psCustom);
     EXPECT_EQ(styler.BorderColor(), 0x111111u);
     EXPECT_EQ(styler.PanelAppearanceDark()->Color(), 0x222222u);
     EXPECT_TRUE(styler.AutoThemeAdapt());
-    // Setting Blue again really writes Blue (a stale psOffice2003Blue would have skipped it).
-    styler.SetStyle(psOffice2003Blue);
+    // Setting Blue again really writes Blue (a stale TOfficeStatusBarStyle::psOffice2003Blue would have skipped it).
+    styler.SetStyle(TOfficeStatusBarStyle::psOffice2003Blue);
     EXPECT_EQ(styler.BorderColor(), 14986888u);
 
     TAdvOfficeStatusBarOfficeStyler olive(nullptr);
-    olive.SetStyle(psOffice2003Olive);
+    olive.SetStyle(TOfficeStatusBarStyle::psOffice2003Olive);
     styler.Assign(&olive);
-    EXPECT_EQ(styler.Style(), psOffice2003Olive);
+    EXPECT_EQ(styler.Style(), TOfficeStatusBarStyle::psOffice2003Olive);
 }
 
 TEST(OfficeStyler, ThemeRuleFollowsTheSchemeOnlyWhenAsked)
 {
-    // Wine has no XP colour scheme named by the table: the rule gives psWindowsXP.
+    // Wine has no XP colour scheme named by the table: the rule gives TOfficeStatusBarStyle::psWindowsXP.
     const int theme = CurrentXPTheme();
-    const TOfficeStatusBarStyle expected = theme == 1   ? psOffice2003Blue
-                                           : theme == 2 ? psOffice2003Olive
-                                           : theme == 3 ? psOffice2003Silver
-                                                        : psWindowsXP;
+    const TOfficeStatusBarStyle expected = theme == 1   ? TOfficeStatusBarStyle::psOffice2003Blue
+                                           : theme == 2 ? TOfficeStatusBarStyle::psOffice2003Olive
+                                           : theme == 3 ? TOfficeStatusBarStyle::psOffice2003Silver
+                                                        : TOfficeStatusBarStyle::psWindowsXP;
     TAdvOfficeStatusBarOfficeStyler styler(nullptr);
-    styler.SetStyle(psOffice2007Luna);
+    styler.SetStyle(TOfficeStatusBarStyle::psOffice2007Luna);
     styler.ThemeChanged();
-    EXPECT_EQ(styler.Style(), psOffice2007Luna) << "AutoThemeAdapt off";
+    EXPECT_EQ(styler.Style(), TOfficeStatusBarStyle::psOffice2007Luna) << "AutoThemeAdapt off";
     styler.SetAutoThemeAdapt(true);
     styler.ThemeChanged();
     EXPECT_EQ(styler.Style(), expected);

@@ -88,7 +88,7 @@ protected:
         bar->SetBounds(0, 0, BarWidth, BarHeight);
         bar->SetAntiAlias(aaNone);
         styler = new TAdvOfficeStatusBarOfficeStyler(form);
-        styler->SetStyle(psCustom);
+        styler->SetStyle(TOfficeStatusBarStyle::psCustom);
         styler->SetBorderColor(clNone);
         Flat(styler->PanelAppearanceLight(), Green, Blue, Red);
         Flat(styler->PanelAppearanceDark(), Dark, Blue, Red);
@@ -173,9 +173,9 @@ TEST_F(StatusBarTest, PanelRectangles)
 
 TEST_F(StatusBarTest, TheMainWindowsOwnerDrawnPanel)
 {
-    // The main window's look: classic colours kept under psCustom, one owner-drawn panel.
-    styler->SetStyle(psOffice2003Classic);
-    styler->SetStyle(psCustom);
+    // The main window's look: classic colours kept under TOfficeStatusBarStyle::psCustom, one owner-drawn panel.
+    styler->SetStyle(TOfficeStatusBarStyle::psOffice2003Classic);
+    styler->SetStyle(TOfficeStatusBarStyle::psCustom);
     AddPanel(psOwnerDraw, 1920, ": No files opened.");
     std::vector<RECT> drawn;
     struct Recorder {
