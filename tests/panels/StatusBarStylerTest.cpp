@@ -155,7 +155,7 @@ TEST(OfficeStyler, PresetsFromAFreshStyler)
     for (const PresetCase& c : cases) {
         TAdvOfficeStatusBarOfficeStyler styler(nullptr);
         styler.SetStyle(c.style);
-        const std::string name = GetEnumName(TypeInfoOf<TOfficeStatusBarStyle>(), c.style);
+        const std::string name = GetEnumName(TypeInfoOf<TOfficeStatusBarStyle>(), static_cast<int64_t>(c.style));
         EXPECT_EQ(styler.Style(), c.style) << name;
         EXPECT_EQ(styler.BorderColor(), c.stylerBorder) << name;
         ExpectSet(styler.PanelAppearanceLight(), c.light, name + " light");
