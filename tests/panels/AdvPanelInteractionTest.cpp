@@ -305,7 +305,9 @@ protected:
         PanelFixture::SetUp();
         char folder[MAX_PATH];
         GetTempPathA(MAX_PATH, folder);
-        ini = std::string(folder) + "adv_panel_position.ini";
+        // One file per test: the test runner runs these cases in parallel processes.
+        ini = std::string(folder) + "adv_panel_position_" +
+              ::testing::UnitTest::GetInstance()->current_test_info()->name() + ".ini";
         DeleteFileA(ini.c_str());
     }
     void TearDown() override
