@@ -114,20 +114,6 @@ void DrawStepGradientClipped(TCanvas& canvas, TColor from, TColor to, int steps,
     }
 }
 
-void DrawBevelRings(TCanvas& canvas, RECT& rect, TColor topColor, TColor bottomColor, int width)
-{
-    canvas.Pen()->SetWidth(1);
-    for (int ring = 0; ring < width; ++ring) {
-        const int x2 = rect.right - 1;
-        const int y2 = rect.bottom - 1;
-        canvas.Pen()->SetColor(topColor);
-        canvas.Polyline({{rect.left, y2}, {rect.left, rect.top}, {x2, rect.top}});
-        canvas.Pen()->SetColor(bottomColor);
-        canvas.Polyline({{x2, rect.top}, {x2, y2}, {rect.left - 1, y2}});
-        InflateRect(&rect, -1, -1);
-    }
-}
-
 // ---- TCustomHTMLabel -------------------------------------------------------------------------
 
 TCustomHTMLabel::TCustomHTMLabel(TComponent* owner)
@@ -484,12 +470,12 @@ void THTMLabel::Paint()
     TColor top, bottom;
     if (bevelOuter_ != bvNone) {
         bevelColors(bevelOuter_, top, bottom);
-        DrawBevelRings(*canvas, r, top, bottom, bevelWidth_);
+        Frame3D(canvas, r, top, bottom, bevelWidth_);
     }
-    DrawBevelRings(*canvas, r, Color(), Color(), borderWidth_);
+    Frame3D(canvas, r, Color(), Color(), borderWidth_);
     if (bevelInner_ != bvNone) {
         bevelColors(bevelInner_, top, bottom);
-        DrawBevelRings(*canvas, r, top, bottom, bevelWidth_);
+        Frame3D(canvas, r, top, bottom, bevelWidth_);
     }
     if (borderStyle_ == bsSingle && borderWidth_ != 0 && borderColor_ != clNone) {
         canvas->Pen()->SetWidth(borderWidth_);

@@ -37,10 +37,6 @@ using TAnchorHintEvent = classlib::TEvent<void(classlib::TObject* Sender, std::s
 // last band is one step short of `to`. clNone reads as white.
 void DrawStepGradientClipped(classlib::TCanvas& canvas, classlib::TColor from, classlib::TColor to, int steps,
                              const RECT& rect, bool horizontal);
-// `width` rings of a panel bevel, outermost first, each a top-left polyline in `topColor` and a
-// bottom-right one in `bottomColor`; `rect` shrinks by `width` on every side.
-void DrawBevelRings(classlib::TCanvas& canvas, RECT& rect, classlib::TColor topColor, classlib::TColor bottomColor,
-                    int width);
 
 class TCustomHTMLabel : public classlib::TCustomLabel {
     CLASSLIB_CLASS(TCustomHTMLabel, classlib::TCustomLabel)

@@ -52,23 +52,6 @@ void FillWith(TCanvas* canvas, TColor color, const RECT& r)
     canvas->Rectangle(r);
 }
 
-// The platform's 3-D frame: `width` rings with top/left in one colour and bottom/right in the
-// other; the rectangle shrinks by the width.
-void Frame3D(TCanvas* canvas, RECT& r, TColor topColor, TColor bottomColor, int width)
-{
-    --r.bottom;
-    --r.right;
-    for (; width > 0; --width) {
-        canvas->Pen()->SetColor(topColor);
-        canvas->Polyline({{r.left, r.bottom}, {r.left, r.top}, {r.right, r.top}});
-        canvas->Pen()->SetColor(bottomColor);
-        canvas->Polyline({{r.right, r.top}, {r.right, r.bottom}, {r.left - 1, r.bottom}});
-        InflateRect(&r, -1, -1);
-    }
-    ++r.bottom;
-    ++r.right;
-}
-
 bool HasPicture(TBitmap* bitmap) { return bitmap && !bitmap->Empty(); }
 
 void DrawTransparentGlyph(TCanvas* canvas, TBitmap* glyph, int x, int y)

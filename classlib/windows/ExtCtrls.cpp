@@ -49,6 +49,20 @@ void TCustomPanel::AdjustClientRect(RECT& rect)
     InflateRect(&rect, -inset - borderWidth_, -inset - borderWidth_);
 }
 
+void Frame3D(TCanvas* canvas, RECT& rect, TColor topColor, TColor bottomColor, int width)
+{
+    canvas->Pen()->SetWidth(1);
+    for (int ring = 0; ring < width; ++ring) {
+        const int x2 = rect.right - 1;
+        const int y2 = rect.bottom - 1;
+        canvas->Pen()->SetColor(topColor);
+        canvas->Polyline({{rect.left, y2}, {rect.left, rect.top}, {x2, rect.top}});
+        canvas->Pen()->SetColor(bottomColor);
+        canvas->Polyline({{x2, rect.top}, {x2, y2}, {rect.left - 1, y2}});
+        InflateRect(&rect, -1, -1);
+    }
+}
+
 void TCustomPanel::Paint()
 {
     RECT r = ClientRect();

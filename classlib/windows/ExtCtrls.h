@@ -66,6 +66,10 @@ protected:
     bool transparent_ = false;
 };
 
+// The platform's 3-D frame: `width` one-pixel rings, outermost first, each a top-left polyline in
+// `topColor` and a bottom-right one in `bottomColor`; `rect` shrinks by `width` on every side.
+void Frame3D(TCanvas* canvas, RECT& rect, TColor topColor, TColor bottomColor, int width);
+
 void RegisterExtraClasses();
 
 } // namespace classlib
