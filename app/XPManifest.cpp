@@ -1,0 +1,7 @@
+#include "XPManifest.h"
+
+namespace app {
+
+CLASSLIB_PUBLISH(TXPManifest) {}
+
+} // namespace app
