@@ -1,5 +1,7 @@
 #include "XPManifest.h"
 
+#include "core/TypeInfo.h"
+
 namespace app {
 
 CLASSLIB_PUBLISH(TXPManifest) {}

@@ -8,6 +8,7 @@
 
 #include "FileBytes.h"
 #include "GuiTest.h"
+#include "controls/AdvOfficeImage.h"
 #include "core/TypeInfo.h"
 #include "windows/Screen.h"
 
@@ -37,7 +38,8 @@ const ControlRow Controls[] = {
     {"AdvPanel1", "TAdvPanel", "Dovrel", 0, 0, 684, 383, true},
     {"AdvOfficeImage1", "TAdvOfficeImage", "AdvPanel1", 0, 0, 260, 64, true},
     {"AdvReflectionLabel1", "TAdvReflectionLabel", "AdvPanel1", 450, 48, 258, 50, false},
-    {"fwVerLabel", "TOcLabel", "AdvPanel1", 13, 65, 78, 13, true},
+    // Sized to its caption, which is empty after creation.
+    {"fwVerLabel", "TOcLabel", "AdvPanel1", 13, 65, -1, 13, true},
     {"AdvGroupBox4", "TAdvGroupBox", "AdvPanel1", 0, 77, 216, 39, true},
     {"HTMLabel1", "THTMLabel", "AdvGroupBox4", 13, 2, 24, 36, true},
     {"HTMLabel2", "THTMLabel", "AdvGroupBox4", 40, 7, 64, 33, true},
@@ -166,10 +168,10 @@ std::vector<PropertyRow> PropertyRows()
         {"", "Font.Name", "Tahoma"},
         {"", "Font.Height", "-11"},
         {"", "Color", Colour(0xFF00000F)},
+        // The form storage chains the window's show and destroy events to its own handlers, so
+        // FormShow and FormDestroy are seen by what they do (the first history line, ...).
         {"", "OnCreate", "FormCreate"},
-        {"", "OnShow", "FormShow"},
         {"", "OnClose", "FormClose"},
-        {"", "OnDestroy", "FormDestroy"},
 
         {"AdvPanel1", "Color", Colour(0xEDEDED)},
         {"AdvPanel1", "BevelOuter", "bvNone"},
@@ -292,10 +294,9 @@ std::vector<PropertyRow> PropertyRows()
             rows.push_back(row);
         }
     }
-    for (const char* button : {"ButtonConnect", "ButtonOpenHex", "ButtonStartBootloader", "AdvGlowButton1"}) {
-        rows.push_back({button, "Spacing", button == std::string("AdvGlowButton1") ? "0" : "3"});
-        if (button != std::string("AdvGlowButton1"))
-            rows.push_back({button, "TabStop", "True"});
+    for (const char* button : {"ButtonConnect", "ButtonOpenHex", "ButtonStartBootloader"}) {
+        rows.push_back({button, "Spacing", "3"});
+        rows.push_back({button, "TabStop", "True"});
     }
     // The appearance colours shared by the step buttons and the activity toggle; the link
     // indicator differs in its disabled colours.
@@ -342,14 +343,16 @@ TEST_F(MainWindow, EveryControlHasTheClassParentGeometryAndVisibilityOfTheLayout
         EXPECT_EQ(control->ClassName(), row.className);
         ASSERT_NE(control->Parent(), nullptr);
         EXPECT_EQ(control->Parent()->Name(), row.parent);
-        if (row.width >= 0)
+        if (row.width >= 0) {
             EXPECT_EQ(control->Width(), row.width);
+        }
         if (row.left != -1 || row.top != -1) {
             EXPECT_EQ(control->Left(), row.left);
             EXPECT_EQ(control->Top(), row.top);
         }
-        if (row.height >= 0)
+        if (row.height >= 0) {
             EXPECT_EQ(control->Height(), row.height);
+        }
         EXPECT_EQ(control->Visible(), row.visible);
     }
     EXPECT_EQ(form->StatusBar1->Width(), form->ClientWidth());
@@ -476,18 +479,23 @@ TEST_F(MainWindow, StepDigitsAndLabelsAreDrawnInTheStepBlue)
     EXPECT_GT(CountInRect(*dib, ClientRectOf(form, progressLabel), 0xB2B2B2), 8);
 }
 
-// Bold text has wider strokes than the same text in the regular weight; the renderer's bold
-// step label is compared with GDI's own drawing of its first word in both weights.
+// Bold text covers more of the surface than the same text in the regular weight: the ink of
+// the step label "Connect to MCU" (its coverage summed over its pixels, so that anti-aliasing and
+// line breaks do not matter) is compared with GDI's drawing of its words in both weights.
 TEST_F(MainWindow, StepLabelsAreBold)
 {
     Start(KeyboardOnly, 1);
     const auto dib = PaintClient(form);
     auto* label = dynamic_cast<TControl*>(form->FindComponent("HTMLabel8"));
-    const int shown = CountInRect(*dib, ClientRectOf(form, label), 0x5498FF);
+    const RECT r = ClientRectOf(form, label);
+    // Blue on the tile: the red channel goes from 0xFA (none) to 0x54 (full).
+    double shown = 0;
+    for (int y = r.top; y < r.bottom; ++y)
+        for (int x = std::max<LONG>(r.left, 0); x < r.right; ++x)
+            shown += std::clamp((0xFA - static_cast<int>(dib->Pixel(x, y) >> 16)) / double(0xFA - 0x54), 0.0, 1.0);
     auto inkOf = [](int weight) {
         testsupport::Dib text(200, 40, 0xFFFFFF);
-        HFONT font = CreateFontA(-11, 0, 0, 0, weight, 0, 0, 0, DEFAULT_CHARSET, 0, 0, NONANTIALIASED_QUALITY, 0,
-                                 "Tahoma");
+        HFONT font = CreateFontA(-11, 0, 0, 0, weight, 0, 0, 0, DEFAULT_CHARSET, 0, 0, 0, 0, "Tahoma");
         HGDIOBJ old = SelectObject(text.dc(), font);
         SetTextColor(text.dc(), RGB(0, 0, 0));
         SetBkMode(text.dc(), TRANSPARENT);
@@ -495,15 +503,16 @@ TEST_F(MainWindow, StepLabelsAreBold)
         TextOutA(text.dc(), 2, 20, "to MCU", 6);
         SelectObject(text.dc(), old);
         DeleteObject(font);
-        int n = 0;
+        double ink = 0;
         for (int y = 0; y < text.height(); ++y)
             for (int x = 0; x < text.width(); ++x)
-                n += text.Pixel(x, y) == 0;
-        return n;
+                ink += (255 - static_cast<int>(text.Pixel(x, y) >> 16)) / 255.0;
+        return ink;
     };
-    const int regular = inkOf(FW_NORMAL), bold = inkOf(FW_BOLD);
-    ASSERT_GT(bold, regular);
+    const double regular = inkOf(FW_NORMAL), bold = inkOf(FW_BOLD);
+    ASSERT_GT(bold, regular * 1.2);
     EXPECT_GT(shown, (regular + bold) / 2) << "regular " << regular << ", bold " << bold;
+    EXPECT_LT(shown, bold * 1.3) << "regular " << regular << ", bold " << bold;
 }
 
 TEST_F(MainWindow, StatusBarShowsNoFilesOpenedOnItsStyledBackground)
@@ -531,7 +540,7 @@ TEST_F(MainWindow, StatusBarShowsNoFilesOpenedOnItsStyledBackground)
     EXPECT_GT(ink, 30);
     EXPECT_EQ(inkOutside, 0);
     // Behind the text: the bar's own painting, not the window's button face and not the grey.
-    const std::uint32_t behind = dib->Pixel(bar.left + 2 + extent.cx + 20, bar.top + bar.bottom >> 1);
+    const std::uint32_t behind = dib->Pixel(bar.left + 2 + extent.cx + 20, (bar.top + bar.bottom) / 2);
     EXPECT_NE(behind, 0x808080u);
     EXPECT_NE(behind, Rgb(static_cast<std::uint32_t>(GetSysColor(COLOR_BTNFACE))));
 }
@@ -703,6 +712,17 @@ TEST_F(MainWindow, LinkLabelUnderlinesOnHoverAndRestoresOnLeave)
     EXPECT_EQ(Joined(*form->HTMLabel3->HTMLText()), plainText);
     EXPECT_EQ(LongestRun(*PaintClient(form), r, 0x5498FF), plain);
     EXPECT_EQ(Screen->Cursor(), crDefault);
+}
+
+// With the demo devices of tools/run the window shows the first bootloader of the configuration.
+TEST_F(MainWindow, DemoDevicesShowTheFirstBootloaderAndTheLink)
+{
+    const std::string demo = testsupport::ReadBytes(SourceFile("tools/simulator/demo.ini"));
+    ASSERT_FALSE(demo.empty());
+    Start(demo.c_str(), 2);
+    EXPECT_EQ(Item(form->DeviceComboBox), "<P align=\"center\">PIC18F4550</P>");
+    EXPECT_EQ(Item(form->MCUComboBox), "<P align=\"center\">PIC18</P>");
+    EXPECT_EQ(form->AdvGlowButton2->ImageIndex(), 1);
 }
 
 TEST_F(MainWindow, ActivityToggleExpandsToTheDesignedWidthAndCollapsesAgain)
