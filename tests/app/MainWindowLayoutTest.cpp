@@ -515,6 +515,16 @@ TEST_F(MainWindow, StepLabelsAreBold)
     EXPECT_LT(shown, bold * 1.3) << "regular " << regular << ", bold " << bold;
 }
 
+// The background panel reaches under the status bar (684 x 383 against a client area 379 high):
+// the bar, declared after it, lies above it on the screen.
+TEST_F(MainWindow, StatusBarLiesAboveTheBackgroundPanel)
+{
+    Start(KeyboardOnly, 1);
+    const RECT bar = ClientRectOf(form, form->StatusBar1);
+    const POINT inBar{bar.left + 100, (bar.top + bar.bottom) / 2};
+    EXPECT_EQ(ChildWindowFromPointEx(form->Handle(), inBar, CWP_SKIPINVISIBLE), form->StatusBar1->Handle());
+}
+
 TEST_F(MainWindow, StatusBarShowsNoFilesOpenedOnItsStyledBackground)
 {
     Start(KeyboardOnly, 1);
