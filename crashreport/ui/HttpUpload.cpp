@@ -84,7 +84,10 @@ UploadTarget PlanUploadTarget(const std::string& url, int32_t configuredPort, co
     int32_t serverPort = configuredPort;
     SplitPort(target.hostName, serverPort);
 
-    const std::string proxyTarget = proxy.empty() ? std::string() : StripProxyScheme(proxy);
+    // A proxy list of several entries (Wine reports "host:port https=other:port") is used by
+    // its first entry.
+    std::string proxyTarget = proxy.empty() ? std::string() : StripProxyScheme(proxy);
+    proxyTarget = proxyTarget.substr(0, proxyTarget.find_first_of(" ;"));
     if (proxyTarget.empty()) {
         target.connectHost = target.hostName;
         target.connectPort = serverPort;

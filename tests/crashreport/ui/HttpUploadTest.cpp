@@ -27,6 +27,8 @@ TEST(HttpUpload, PlansTheConnectionAndTheRequestLine)
         {"http://reports.test/up", 80, "proxy.test:3128", "proxy.test:3128", "http://reports.test:80/up", "reports.test:80"},
         {"http://reports.test:8080/up", 80, "http=proxy.test:3128 https=other.test:443", "proxy.test:3128",
          "http://reports.test:8080/up", "reports.test:80"},
+        {"http://reports.test/up", 80, "proxy.test:3128 https=other.test:443", "proxy.test:3128",
+         "http://reports.test:80/up", "reports.test:80"},
         {"http://reports.test/up", 80, "http://proxy.test", "proxy.test:80", "http://reports.test:80/up", "reports.test:80"},
     };
     for (const Case& c : cases) {
