@@ -1,6 +1,8 @@
 #pragma once
 // The channels through the user's own mail program: MAPI (mapi32.dll, looked up at run time)
 // and the "mailto" command registered for the protocol.
+#include "BugReportDelivery.h"
+
 #include <windows.h>
 
 #include <cstdint>
@@ -8,8 +10,6 @@
 #include <vector>
 
 namespace crashreport {
-
-enum class MapiOutcome : uint8_t { failed = 0, sent = 1, cancelled = 2 };
 
 // Hidden sends with recipients go out without a dialog; otherwise the user sees the mail.
 MapiOutcome SendViaMapi(const std::string& recipients, const std::string& subject, const std::string& body,
