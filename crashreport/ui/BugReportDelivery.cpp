@@ -129,15 +129,15 @@ uint8_t DeliverReport(const std::string& report, const DeliverySettings& setting
             const std::string copy = temp + NamePart(settings.bugReportFile);
             bool copied = false;
             if (settings.attachBugRepFile) {
-                copied = host.CopyFile(settings.bugReportFile, copy);
+                copied = host.CopyOneFile(settings.bugReportFile, copy);
                 mayDeleteSavedFile = copied && settings.delBugRepFile;
             }
             if (!copied)
-                host.DeleteFile(copy);
+                host.RemoveFile(copy);
             const bool wasSaved = host.ReportSaved();
             if (!settings.attachBugRepFile || !copied || !wasSaved) {
                 if (!host.WriteReportFile(copy, report))
-                    host.DeleteFile(copy);
+                    host.RemoveFile(copy);
                 if (!wasSaved)
                     host.SetReportSaved(false);
             }
@@ -148,7 +148,7 @@ uint8_t DeliverReport(const std::string& report, const DeliverySettings& setting
         }
         if (host.HasScreenshot() && !temp.empty()) {
             screenshot = temp + "screenShot.png";
-            host.DeleteFile(screenshot);
+            host.RemoveFile(screenshot);
             if (host.WriteScreenshotPng(screenshot, ScreenshotFormatCode(settings.scrShotDepth)))
                 AppendAttachment(requests, {screenshot, settings.scrShotSendAs, settings.scrShotZip, "ScreenShot"});
         }
@@ -202,7 +202,7 @@ uint8_t DeliverReport(const std::string& report, const DeliverySettings& setting
         progress->Dismiss();
     // The mail client still needs the screenshot.
     if (!screenshot.empty() && (sent || !settings.mailViaMapi))
-        host.DeleteFile(screenshot);
+        host.RemoveFile(screenshot);
 
     uint8_t result = sent ? 1 : 0;
     if (!sent) {
@@ -226,7 +226,7 @@ uint8_t DeliverReport(const std::string& report, const DeliverySettings& setting
     if (result == 1) {
         host.MarkReportSent();
         if (mayDeleteSavedFile && !settings.bugReportFile.empty() && settings.delBugRepFile)
-            host.DeleteFile(settings.bugReportFile);
+            host.RemoveFile(settings.bugReportFile);
     }
     return result;
 }

@@ -57,8 +57,8 @@ public:
     virtual ~DeliveryHost() = default;
     virtual std::string TempFolder() = 0; // with a trailing separator; empty when there is none
     virtual bool FileExists(const std::string& path) = 0;
-    virtual bool CopyFile(const std::string& from, const std::string& to) = 0;
-    virtual void DeleteFile(const std::string& path) = 0; // also when it is read-only
+    virtual bool CopyOneFile(const std::string& from, const std::string& to) = 0;
+    virtual void RemoveFile(const std::string& path) = 0; // also when it is read-only
     virtual bool WriteReportFile(const std::string& path, const std::string& report) = 0;
     virtual bool ReportSaved() = 0;
     virtual void SetReportSaved(bool saved) = 0;

@@ -25,7 +25,7 @@ public:
 
     std::string TempFolder() override { return "C:\\temp\\app.qorExcept\\"; }
     bool FileExists(const std::string& path) override { return files.count(path) > 0; }
-    bool CopyFile(const std::string& from, const std::string& to) override
+    bool CopyOneFile(const std::string& from, const std::string& to) override
     {
         log.push_back("copy " + to);
         if (!files.count(from))
@@ -33,7 +33,7 @@ public:
         files.insert(to);
         return true;
     }
-    void DeleteFile(const std::string& path) override
+    void RemoveFile(const std::string& path) override
     {
         if (files.erase(path))
             log.push_back("delete " + path);

@@ -2,6 +2,7 @@
 // for this test program only) and "mailto" through a recording program registered for the
 // protocol in the test prefix.
 #include "FileBytes.h"
+#include "BugReportDeliveryWin.h"
 #include "MailClientChannels.h"
 
 #include <gtest/gtest.h>
@@ -128,6 +129,66 @@ TEST_F(MailtoChannel, FailsWithoutARegisteredProgram)
     EXPECT_FALSE(SendViaMailto("a@x.test", "S", "B"));
     Register("\"" + ProgramFolder() + "no-such-program.exe\" %1");
     EXPECT_FALSE(SendViaMailto("a@x.test", "S", "B"));
+}
+
+// A delivery whose only channel is MAPI, with an engine that writes the report and the
+// screenshot into a temp folder of the test.
+class MapiDelivery : public MapiChannel {
+protected:
+    void SetUp() override
+    {
+        MapiChannel::SetUp();
+        temp_ = ::testing::TempDir() + "delivery-temp\\";
+        CreateDirectoryA(temp_.c_str(), nullptr);
+        auto engine = std::make_shared<DeliveryEngine>();
+        engine->tempFolder = [this] { return temp_; };
+        engine->writeReportFile = [](const std::string& path, const std::string& report) {
+            testsupport::WriteBytes(path, report);
+            return true;
+        };
+        engine->reportSaved = [] { return false; };
+        engine->markReportSent = [this] { sentMarks_ += 1; };
+        engine->writeScreenshotPng = [this](const std::string& path, int32_t format) {
+            screenshotFormat_ = format;
+            testsupport::WriteBytes(path, "png");
+            return true;
+        };
+        engine_ = engine;
+        settings_.mailAddr = "support@y.test";
+        settings_.mailViaMapi = true;
+        settings_.attachBugRep = true;
+        settings_.bugReportFile = "C:\\no-such-folder\\bugreport.txt";
+        settings_.bugRepSendAs = "bugreport.txt";
+        settings_.scrShotSendAs = "screen.png";
+        settings_.scrShotDepth = 4;
+    }
+    std::string temp_;
+    std::shared_ptr<const DeliveryEngine> engine_;
+    DeliverySettings settings_;
+    LONG sentMarks_ = 0;
+    int32_t screenshotFormat_ = -1;
+};
+
+TEST_F(MapiDelivery, BackgroundThreadHandsTheReportAndScreenshotToTheMailClient)
+{
+    HANDLE thread = nullptr;
+    ASSERT_EQ(DeliverBugReport("the report", settings_, engine_, nullptr, &thread, false, true, true), 1);
+    ASSERT_NE(thread, nullptr);
+    ASSERT_EQ(WaitForSingleObject(thread, 20000), WAIT_OBJECT_0);
+    CloseHandle(thread);
+    EXPECT_NE(Record().find("file=4294967295|" + temp_ + "bugreport.txt|bugreport.txt\n"), std::string::npos) << Record();
+    EXPECT_NE(Record().find("file=4294967295|" + temp_ + "screenShot.png|screen.png\n"), std::string::npos) << Record();
+    EXPECT_NE(Record().find("flags=0\n"), std::string::npos) << "hidden, with a recipient";
+    EXPECT_EQ(testsupport::ReadBytes(temp_ + "bugreport.txt"), "the report");
+    EXPECT_EQ(screenshotFormat_, 1);
+    EXPECT_EQ(sentMarks_, 1);
+}
+
+TEST_F(MapiDelivery, CancelledMailIsNotMarkedSent)
+{
+    SetEnvironmentVariableA("BRENVIK_MAPI_RESULT", "1");
+    EXPECT_EQ(DeliverBugReport("the report", settings_, engine_, nullptr, nullptr, false, false, true), 2);
+    EXPECT_EQ(sentMarks_, 0);
 }
 
 TEST(LoaderLock, IsFreeOutsideTheLoader)
