@@ -45,10 +45,15 @@ IProgressAlert& ProgressOf(const SendJob& job)
 
 bool ReadSmtpReply(ByteStream& stream, std::string_view expected, bool* authLogin)
 {
+    // A reply that never ends (continuation lines without a last line) is cut off here; every
+    // read is bounded by the stream's time-out.
+    constexpr size_t kReplyLimit = 64 * 1024;
     std::string pending;
-    for (;;) {
-        if (stream.Receive(pending, 1024) != ByteStream::Received::data)
+    for (size_t received = 0;;) {
+        const size_t before = pending.size();
+        if (received > kReplyLimit || stream.Receive(pending, 1024) != ByteStream::Received::data)
             return false;
+        received += pending.size() - before;
         // Complete lines are taken from the front; a line cut by the network waits for its end.
         for (;;) {
             const size_t end = pending.find('\n');

@@ -12,6 +12,7 @@
 #include <winsock2.h>
 #include <windows.h>
 
+#include <algorithm>
 #include <cstdlib>
 
 namespace crashreport {
@@ -162,6 +163,27 @@ TEST(MailExchangerPeers, FindsExchangersAndWalksFromTheRoots)
     for (size_t at = questions.find("NS loop.test"); at != std::string::npos; at = questions.find("NS loop.test", at + 1))
         ++loopRounds;
     EXPECT_EQ(loopRounds, 1u + 1u + kRootWalkRounds);
+}
+
+TEST(SystemDnsServers, AreTheHostsResolvers)
+{
+    // Wine answers GetNetworkParams from the host's resolver configuration.
+    std::string expected;
+    const std::string config = testsupport::ReadBytes("Z:/etc/resolv.conf");
+    for (size_t at = 0; at < config.size();) {
+        const size_t end = std::min(config.find('\n', at), config.size());
+        const std::string line = config.substr(at, end - at);
+        if (line.rfind("nameserver ", 0) == 0 && line.find(':') == std::string::npos) {
+            expected = line.substr(11, line.find_first_of(" \t\r", 11) - 11);
+            break;
+        }
+        at = end + 1;
+    }
+    const std::vector<std::string> servers = SystemDnsServers();
+    if (expected.empty())
+        EXPECT_TRUE(servers.empty());
+    else
+        EXPECT_EQ(servers.empty() ? "" : servers.front(), expected);
 }
 
 // Records the browser's address instead of starting one.

@@ -191,6 +191,9 @@ TEST(SmtpReply, ReadsRepliesSplitOverReadsAndNotesAuthLogin)
         {"continuation never ends", {"250-hi\r\n"}, false, false},
         {"code alone without end of line", {"250"}, false, false},
     };
+    std::deque<std::string> endless(100, std::string(1000, 'x'));
+    for (std::string& chunk : endless)
+        chunk = "250-" + chunk + "\r\n";
     for (const Case& c : cases) {
         testing::Transcript transcript;
         testing::ScriptedStream stream(c.chunks, transcript, false);
@@ -198,6 +201,10 @@ TEST(SmtpReply, ReadsRepliesSplitOverReadsAndNotesAuthLogin)
         EXPECT_EQ(ReadSmtpReply(stream, "250", &authLogin), c.accepted) << c.name;
         EXPECT_EQ(authLogin, c.authLogin) << c.name;
     }
+    endless.push_back("250 end\r\n");
+    testing::Transcript transcript;
+    testing::ScriptedStream stream(endless, transcript, false);
+    EXPECT_FALSE(ReadSmtpReply(stream, "250")) << "a reply of 100 kB is cut off";
 }
 
 } // namespace
