@@ -249,6 +249,12 @@ TEST(QorStrings, ErrorCodeTextIsOneLine)
     }
     // A code no message table knows.
     EXPECT_EQ(ErrorCodeText(0x1234567), "Error $1234567");
+#ifdef _WIN32
+    // The system's texts: a status code reads as the error it converts to (an access
+    // violation as ERROR_NOACCESS, 998).
+    EXPECT_NE(ErrorCodeText(2).rfind("Error $", 0), 0u) << ErrorCodeText(2);
+    EXPECT_EQ(ErrorCodeText(0xC0000005u), ErrorCodeText(998));
+#endif
 }
 
 TEST(QorStrings, WideningAndNarrowing)
