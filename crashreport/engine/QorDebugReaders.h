@@ -40,6 +40,10 @@ bool ReadPackedDebugInfo(std::string_view data, DebugTables& tables);
 // The ".bdbg" binary debug file.
 bool ReadBdbgFile(std::string_view data, DebugTables& tables);
 
+// TD32 debug symbols, from the debug data's signature ("FB09" or "FB0A") on; only for
+// modules with one code section.
+bool ReadTd32Data(std::string_view data, DebugTables& tables);
+
 // The linker's detailed map text (".map"). Succeeds for any text it is given.
 bool ReadMapText(std::string_view text, DebugTables& tables);
 

@@ -75,6 +75,43 @@ void DebugTables::AddLine(int32_t line, uint32_t address)
     lines.push_back({line, address});
 }
 
+void DebugTables::AddMergingSegment(bool code, uint32_t start, uint32_t length, std::string unit)
+{
+    if (!code && codeOnly_)
+        return;
+    DropSourceExtension(unit);
+    const auto last = std::find_if(segments.rbegin(), segments.rend(), [&](const TMfSegment& s) { return s.code == code; });
+    if (last != segments.rend() && last->unit == unit && start >= last->start &&
+        uint64_t(start) <= uint64_t(last->start) + last->length + 2) {
+        last->length = static_cast<uint32_t>(std::max<uint64_t>(uint64_t(start) + length - last->start, last->length));
+        return;
+    }
+    segments.push_back({true, code, start, length, std::move(unit), false});
+}
+
+void DebugTables::AddCoveredPublic(bool code, std::string name, uint32_t address)
+{
+    if (IsTypeInformationName(name) || (!code && codeOnly_))
+        return;
+    const uint32_t absolute = address + BaseOf(code);
+    if (!SegmentAt(code, absolute)) {
+        const auto last = std::find_if(segments.rbegin(), segments.rend(), [&](const TMfSegment& s) { return s.code == code; });
+        if (last != segments.rend() && absolute >= last->start) {
+            last->length = absolute - last->start + 1;
+        } else {
+            std::string copy = name;
+            std::string unit;
+            UnmangleName(copy, unit);
+            DropSourceExtension(unit);
+            const TMfSegment made{true, code, absolute, 1, std::move(unit), false};
+            segments.insert(std::upper_bound(segments.begin(), segments.end(), made,
+                                             [](const TMfSegment& a, const TMfSegment& b) { return SegmentOrder(a) < SegmentOrder(b); }),
+                            made);
+        }
+    }
+    AddPublic(code, std::move(name), address);
+}
+
 void DebugTables::SortSegments()
 {
     std::stable_sort(segments.begin(), segments.end(),
@@ -84,6 +121,11 @@ void DebugTables::SortSegments()
 void DebugTables::SortLines()
 {
     std::stable_sort(lines.begin(), lines.end(), [](const TMfLine& a, const TMfLine& b) { return a.address < b.address; });
+}
+
+void DebugTables::SortPublics()
+{
+    std::stable_sort(publics.begin(), publics.end(), [](const TMfPublic& a, const TMfPublic& b) { return a.address < b.address; });
 }
 
 void DebugTables::MergeSegments(bool onlyWhenReaching)

@@ -60,11 +60,19 @@ public:
     // Publics and lines of the packed payload, stored as they come (absolute addresses).
     void AddStoredPublic(bool code, std::string name, uint32_t address);
     void AddLine(int32_t line, uint32_t address);
+    // The TD32 path: a range continuing the last one of its kind and unit (starting at most
+    // two bytes after its end) extends it instead of making a new entry.
+    void AddMergingSegment(bool code, uint32_t start, uint32_t length, std::string unit);
+    // The TD32 path's publics also keep the ranges covering them: the last range of the kind
+    // is extended to reach a public after it, and a public no range covers gets a one-byte
+    // range of its unit at its sorted place.
+    void AddCoveredPublic(bool code, std::string name, uint32_t address);
 
     // Code entries before data entries, then by start, and the longer entry first for equal
     // starts.
     void SortSegments();
     void SortLines();
+    void SortPublics();
     // Joins neighbouring ranges: see the .cpp. With `onlyWhenReaching`, an entry is only
     // stretched to its successor when it already reaches it.
     void MergeSegments(bool onlyWhenReaching);

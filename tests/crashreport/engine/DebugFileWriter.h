@@ -251,3 +251,113 @@ inline std::string BdbgFile(const BdbgContent& content)
     setChecksum(content.corruptChecksum ? checksum ^ 1 : checksum);
     return file;
 }
+
+// TD32 debug data: the signature, the directory offset, the subsections and one directory
+// (16-byte header, 12-byte entries) at the end.
+struct Td32Subsection {
+    uint16_t kind;
+    std::string bytes;
+};
+
+inline void AppendLittleEndian16(std::string& bytes, uint16_t value)
+{
+    bytes += static_cast<char>(value & 0xFF);
+    bytes += static_cast<char>(value >> 8);
+}
+
+inline std::string Td32Data(const std::vector<Td32Subsection>& subsections, const std::string& signature = "FB09")
+{
+    std::string data = signature;
+    AppendLittleEndian32(data, 0); // directory offset, filled below
+    std::vector<uint32_t> offsets;
+    for (const Td32Subsection& s : subsections) {
+        offsets.push_back(static_cast<uint32_t>(data.size()));
+        data += s.bytes;
+    }
+    const uint32_t directory = static_cast<uint32_t>(data.size());
+    AppendLittleEndian16(data, 16);
+    AppendLittleEndian16(data, 12);
+    AppendLittleEndian32(data, static_cast<uint32_t>(subsections.size()));
+    AppendLittleEndian32(data, 0);
+    AppendLittleEndian32(data, 0);
+    for (size_t i = 0; i < subsections.size(); ++i) {
+        AppendLittleEndian16(data, subsections[i].kind);
+        AppendLittleEndian16(data, 1);
+        AppendLittleEndian32(data, offsets[i]);
+        AppendLittleEndian32(data, static_cast<uint32_t>(subsections[i].bytes.size()));
+    }
+    for (int i = 0; i < 4; ++i)
+        data[4 + static_cast<size_t>(i)] = static_cast<char>((directory >> (8 * i)) & 0xFF);
+    return data;
+}
+
+// Name table: a count, then each name as length byte, characters and a zero byte.
+inline Td32Subsection Td32Names(const std::vector<std::string>& names)
+{
+    std::string bytes;
+    AppendLittleEndian32(bytes, static_cast<uint32_t>(names.size()));
+    for (const std::string& name : names) {
+        AppendShortString(bytes, name);
+        bytes += '\0';
+    }
+    return {0x130, bytes};
+}
+
+struct Td32ModuleSegment {
+    uint16_t segment;
+    uint16_t flags;
+    uint32_t offset;
+    uint32_t size;
+};
+
+// Module: segment count at byte 4, name index at byte 8, 12-byte segment entries from byte 28.
+inline Td32Subsection Td32Module(uint32_t nameIndex, const std::vector<Td32ModuleSegment>& segments)
+{
+    std::string bytes(28, '\0');
+    bytes[4] = static_cast<char>(segments.size());
+    for (int i = 0; i < 4; ++i)
+        bytes[8 + static_cast<size_t>(i)] = static_cast<char>((nameIndex >> (8 * i)) & 0xFF);
+    for (const Td32ModuleSegment& s : segments) {
+        AppendLittleEndian16(bytes, s.segment);
+        AppendLittleEndian16(bytes, s.flags);
+        AppendLittleEndian32(bytes, s.offset);
+        AppendLittleEndian32(bytes, s.size);
+    }
+    return {0x120, bytes};
+}
+
+// Source lines of one file with one line block: file count, file offset; range count, name
+// index, block offset; segment, pair count, offsets, line numbers.
+inline Td32Subsection Td32SourceLines(uint32_t nameIndex, uint16_t segment, const std::vector<SyntheticLine>& lines)
+{
+    std::string bytes;
+    AppendLittleEndian16(bytes, 1);
+    AppendLittleEndian32(bytes, 6);
+    AppendLittleEndian16(bytes, 1);
+    AppendLittleEndian32(bytes, nameIndex);
+    AppendLittleEndian32(bytes, 16);
+    AppendLittleEndian16(bytes, segment);
+    AppendLittleEndian16(bytes, static_cast<uint16_t>(lines.size()));
+    for (const SyntheticLine& l : lines)
+        AppendLittleEndian32(bytes, l.address);
+    for (const SyntheticLine& l : lines)
+        AppendLittleEndian16(bytes, static_cast<uint16_t>(l.line));
+    return {0x127, bytes};
+}
+
+// One symbol record of the given kind: length, kind, and the name index and address at the
+// kind's offsets.
+inline std::string Td32Symbol(uint16_t kind, uint16_t length, size_t nameAt, size_t addressAt, uint32_t nameIndex,
+                              uint32_t address)
+{
+    std::string record(size_t(length) + 2, '\0');
+    const auto put = [&record](size_t at, uint32_t value, int bytes) {
+        for (int i = 0; i < bytes; ++i)
+            record[at + static_cast<size_t>(i)] = static_cast<char>((value >> (8 * i)) & 0xFF);
+    };
+    put(0, length, 2);
+    put(2, kind, 2);
+    put(nameAt, nameIndex, 4);
+    put(addressAt, address, 4);
+    return record;
+}

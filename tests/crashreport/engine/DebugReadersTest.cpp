@@ -366,3 +366,80 @@ TEST(QorMapText, ShortSegmentLinesGiveNoSegmentsButPublicsAreRead)
     DebugTables empty(Layout);
     EXPECT_TRUE(ReadMapText("", empty));
 }
+
+namespace {
+
+// Names 1..6 of the TD32 samples.
+Td32Subsection SampleTd32Names()
+{
+    return Td32Names({"C:\\src\\Main.pas", "@Main@TForm1@Click$qqrv", "@Lib@Init$qqrv", "@Other@Helper$qqrv",
+                      "Counter", "Unused"});
+}
+
+Td32Subsection SampleTd32Module()
+{
+    return Td32Module(1, {{1, 1, 0x200, 0x400},   // code
+                          {1, 1, 0x602, 0x100},   // continues it within two bytes: one range
+                          {2, 0, 0x000, 0x020},   // the first data range is kept
+                          {2, 0, 0x040, 0x010},   // further ones are not
+                          {1, 1, 0x800, 0}});     // empty
+}
+
+} // namespace
+
+TEST(QorTd32, ReadsNamesModulesLinesAndSymbols)
+{
+    std::string globals(32, '\0');
+    globals += Td32Symbol(0x0204, 44, 40, 28, 2, 0x300); // covered by Main
+    globals += Td32Symbol(0x0020, 26, 12, 20, 3, 0x100); // below every range: a range of its own
+    globals += Td32Symbol(0x0205, 44, 40, 28, 4, 0x900); // after the last range: it is extended
+    globals += Td32Symbol(0x0201, 20, 16, 4, 5, 0x004);  // data
+    globals += Td32Symbol(0x0021, 24, 12, 20, 0, 0x008); // name index 0
+    const std::string data = Td32Data({SampleTd32Names(), SampleTd32Module(),
+                                       Td32SourceLines(1, 1, {{7, 0x10}, {8, 0x20}, {9, 0x30}}), {0x129, globals}});
+    DebugTables tables(Layout);
+    ASSERT_TRUE(ReadTd32Data(data, tables));
+    EXPECT_EQ(Describe(tables), "S C 00401010 000000f0 Main\nS C 00401100 00000100 Lib\nS C 00401200 00000701 Main\n"
+                                "S D 0040c000 00000020 Main\n"
+                                "P C 00401100 Init\nP C 00401300 TForm1.Click\nP C 00401900 Other.Helper\n"
+                                "P D 0040c004 Counter\n"
+                                "L 7 00401010\nL 8 00401020\nL 9 00401030\n");
+}
+
+TEST(QorTd32, GlobalPublicsOnlyWithoutGlobalSymbols)
+{
+    std::string publics(4, '\0');
+    publics += Td32Symbol(0x0204, 44, 40, 28, 2, 0x300);
+    std::string globals(32, '\0');
+    globals += Td32Symbol(0x0204, 44, 40, 28, 4, 0x310);
+    DebugTables onlyPublics(Layout);
+    ASSERT_TRUE(ReadTd32Data(Td32Data({SampleTd32Names(), SampleTd32Module(), {0x125, publics}}), onlyPublics));
+    ASSERT_EQ(onlyPublics.publics.size(), 1u);
+    EXPECT_EQ(onlyPublics.publics[0].name, "TForm1.Click");
+    DebugTables both(Layout);
+    ASSERT_TRUE(ReadTd32Data(Td32Data({SampleTd32Names(), SampleTd32Module(), {0x125, publics}, {0x129, globals}}), both));
+    ASSERT_EQ(both.publics.size(), 1u);
+    EXPECT_EQ(both.publics[0].name, "Other.Helper");
+}
+
+TEST(QorTd32, RefusedOrEmpty)
+{
+    const std::string data = Td32Data({SampleTd32Names(), SampleTd32Module()});
+    DebugTables twoCode(ModuleLayout{0x401000, 0x40B000, 0x40C000, true});
+    EXPECT_FALSE(ReadTd32Data(data, twoCode));
+    DebugTables wrongSignature(Layout);
+    EXPECT_FALSE(ReadTd32Data(Td32Data({SampleTd32Names()}, "FB08"), wrongSignature));
+    DebugTables fb0a(Layout);
+    EXPECT_TRUE(ReadTd32Data(Td32Data({SampleTd32Names(), SampleTd32Module()}, "FB0A"), fb0a));
+    EXPECT_EQ(fb0a.segments.size(), 2u);
+
+    // A directory beyond the data, and subsections running past it, give nothing.
+    std::string outside = data;
+    outside[7] = '\x7F';
+    DebugTables none(Layout);
+    EXPECT_TRUE(ReadTd32Data(outside, none));
+    EXPECT_TRUE(none.segments.empty());
+    DebugTables cut(Layout);
+    EXPECT_TRUE(ReadTd32Data(data.substr(0, data.size() - 4), cut));
+    EXPECT_TRUE(cut.segments.empty());
+}
