@@ -22,18 +22,11 @@ struct BdbgHeader {
     bool checksumValid = false;
 };
 
-uint32_t ReadWordAt(std::string_view data, size_t offset)
-{
-    uint32_t value = 0;
-    ByteReader(data, offset).U32(value);
-    return value;
-}
-
 bool ChecksumHolds(std::string_view data, uint32_t checksum)
 {
     uint32_t sum = 0;
     for (size_t offset = 0; offset + 4 <= data.size(); offset += 4)
-        sum += ReadWordAt(data, offset);
+        sum += U32At(data, offset);
     sum -= checksum;
     return ((sum >> 8) | (sum << 24)) == checksum;
 }
@@ -112,11 +105,11 @@ bool ReadBdbgFile(std::string_view data, DebugTables& tables)
         static_cast<uint8_t>(data[4]) != Version)
         return false;
     BdbgHeader header;
-    header.fileTable = ReadWordAt(data, 9);
-    header.symbolTable = ReadWordAt(data, 13);
-    header.lineTable = ReadWordAt(data, 17);
-    header.namePool = ReadWordAt(data, 21);
-    header.checksum = ReadWordAt(data, 29);
+    header.fileTable = U32At(data, 9);
+    header.symbolTable = U32At(data, 13);
+    header.lineTable = U32At(data, 17);
+    header.namePool = U32At(data, 21);
+    header.checksum = U32At(data, 29);
     header.checksumValid = data[33] != 0;
     if (header.checksumValid && !ChecksumHolds(data, header.checksum))
         return false;

@@ -85,4 +85,18 @@ bool ByteReader::SevenBit(uint32_t& value)
     return false;
 }
 
+uint16_t U16At(std::string_view bytes, size_t offset)
+{
+    uint16_t value = 0;
+    ByteReader(bytes, offset).U16(value);
+    return value;
+}
+
+uint32_t U32At(std::string_view bytes, size_t offset)
+{
+    uint32_t value = 0;
+    ByteReader(bytes, offset).U32(value);
+    return value;
+}
+
 } // namespace qor

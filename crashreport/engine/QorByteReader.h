@@ -34,4 +34,8 @@ private:
     size_t position_;
 };
 
+// One number at an offset of the view; 0 when it does not lie wholly inside.
+uint16_t U16At(std::string_view bytes, size_t offset);
+uint32_t U32At(std::string_view bytes, size_t offset);
+
 } // namespace qor

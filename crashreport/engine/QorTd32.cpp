@@ -40,20 +40,6 @@ constexpr SymbolLayout SymbolLayouts[] = {
     {0x0202, 20, 16, 4, false}, {0x0020, 26, 12, 20, true}, {0x0021, 24, 12, 20, false},
 };
 
-uint16_t Word16At(std::string_view bytes, size_t offset)
-{
-    uint16_t value = 0;
-    ByteReader(bytes, offset).U16(value);
-    return value;
-}
-
-uint32_t Word32At(std::string_view bytes, size_t offset)
-{
-    uint32_t value = 0;
-    ByteReader(bytes, offset).U32(value);
-    return value;
-}
-
 std::string WithoutPath(const std::string& name)
 {
     const size_t slash = name.find_last_of("\\/");
@@ -65,19 +51,19 @@ std::vector<Subsection> ReadDirectory(std::string_view data)
 {
     std::vector<Subsection> subsections;
     std::set<uint32_t> visited;
-    for (uint32_t directory = Word32At(data, 4); directory != 0 && directory < data.size() && visited.insert(directory).second;) {
-        const uint16_t headerSize = Word16At(data, directory);
-        const uint16_t entrySize = Word16At(data, directory + 2);
-        const uint32_t count = Word32At(data, directory + 4);
-        const uint32_t next = Word32At(data, directory + 8);
+    for (uint32_t directory = U32At(data, 4); directory != 0 && directory < data.size() && visited.insert(directory).second;) {
+        const uint16_t headerSize = U16At(data, directory);
+        const uint16_t entrySize = U16At(data, directory + 2);
+        const uint32_t count = U32At(data, directory + 4);
+        const uint32_t next = U32At(data, directory + 8);
         if (entrySize < 12)
             break;
         for (uint64_t i = 0, at = uint64_t(directory) + headerSize; i < count && at + 12 <= data.size(); ++i, at += entrySize) {
             const size_t entry = static_cast<size_t>(at);
-            const uint32_t offset = Word32At(data, entry + 4);
-            const uint32_t size = Word32At(data, entry + 8);
+            const uint32_t offset = U32At(data, entry + 4);
+            const uint32_t size = U32At(data, entry + 8);
             if (offset < data.size() && size <= data.size() - offset)
-                subsections.push_back({Word16At(data, entry), data.substr(offset, size)});
+                subsections.push_back({U16At(data, entry), data.substr(offset, size)});
         }
         directory = next;
     }
@@ -133,16 +119,16 @@ private:
 
     void ReadModule(std::string_view bytes)
     {
-        const std::string unit = WithoutPath(Name(Word32At(bytes, 8)));
-        const uint16_t count = Word16At(bytes, 4);
+        const std::string unit = WithoutPath(Name(U32At(bytes, 8)));
+        const uint16_t count = U16At(bytes, 4);
         bool otherKept = false;
         for (size_t i = 0; i < count; ++i) {
             const size_t entry = ModuleEntriesAt + i * ModuleEntrySize;
             if (entry + ModuleEntrySize > bytes.size())
                 return;
-            const bool code = (Word16At(bytes, entry + 2) & CodeFlag) != 0;
-            const uint32_t offset = Word32At(bytes, entry + 4);
-            const uint32_t size = Word32At(bytes, entry + 8);
+            const bool code = (U16At(bytes, entry + 2) & CodeFlag) != 0;
+            const uint32_t offset = U32At(bytes, entry + 4);
+            const uint32_t size = U32At(bytes, entry + 8);
             if (size == 0 || (!code && otherKept))
                 continue;
             otherKept = otherKept || !code;
@@ -152,20 +138,20 @@ private:
 
     void ReadSourceLines(std::string_view bytes)
     {
-        const uint16_t files = Word16At(bytes, 0);
+        const uint16_t files = U16At(bytes, 0);
         for (size_t f = 0; f < files; ++f) {
             if (2 + f * 4 + 4 > bytes.size())
                 return;
-            const uint32_t fileAt = Word32At(bytes, 2 + f * 4);
-            const uint16_t ranges = Word16At(bytes, fileAt);
-            const std::string name = WithoutPath(Name(Word32At(bytes, size_t(fileAt) + 2)));
+            const uint32_t fileAt = U32At(bytes, 2 + f * 4);
+            const uint16_t ranges = U16At(bytes, fileAt);
+            const std::string name = WithoutPath(Name(U32At(bytes, size_t(fileAt) + 2)));
             bool any = false;
             uint32_t first = 0, last = 0;
             for (size_t r = 0; r < ranges; ++r) {
                 const uint64_t blockField = uint64_t(fileAt) + 6 + r * 4;
                 if (blockField + 4 > bytes.size())
                     break;
-                ReadLineBlock(bytes, Word32At(bytes, static_cast<size_t>(blockField)), any, first, last);
+                ReadLineBlock(bytes, U32At(bytes, static_cast<size_t>(blockField)), any, first, last);
             }
             if (any)
                 tables_.AddMergingSegment(true, first, last - first, name);
@@ -176,8 +162,8 @@ private:
     {
         if (blockAt >= bytes.size())
             return;
-        const uint16_t segment = Word16At(bytes, blockAt);
-        const uint16_t pairs = Word16At(bytes, blockAt + 2);
+        const uint16_t segment = U16At(bytes, blockAt);
+        const uint16_t pairs = U16At(bytes, blockAt + 2);
         if (segment == 0 || segment > tables_.DataSegment())
             return;
         const uint64_t offsetsAt = uint64_t(blockAt) + 4;
@@ -185,10 +171,10 @@ private:
         if (linesAt + uint64_t(pairs) * 2 > bytes.size())
             return;
         for (size_t i = 0; i < pairs; ++i) {
-            uint32_t address = Word32At(bytes, static_cast<size_t>(offsetsAt + i * 4)) + tables_.BaseOf(true);
+            uint32_t address = U32At(bytes, static_cast<size_t>(offsetsAt + i * 4)) + tables_.BaseOf(true);
             if (segment > 1 && segment < tables_.DataSegment())
                 address += tables_.SecondSegmentOffset();
-            tables_.AddLine(Word16At(bytes, static_cast<size_t>(linesAt + i * 2)), address);
+            tables_.AddLine(U16At(bytes, static_cast<size_t>(linesAt + i * 2)), address);
             if (!any || address < first)
                 first = address;
             if (!any || address > last)
@@ -201,14 +187,14 @@ private:
     {
         for (uint64_t at = from; at + 4 <= bytes.size();) {
             const size_t record = static_cast<size_t>(at);
-            const uint16_t length = Word16At(bytes, record);
-            const uint16_t kind = Word16At(bytes, record + 2);
+            const uint16_t length = U16At(bytes, record);
+            const uint16_t kind = U16At(bytes, record + 2);
             for (const SymbolLayout& layout : SymbolLayouts) {
                 if (layout.kind != kind || length < layout.minimumLength || record + length + 2 > bytes.size())
                     continue;
-                const uint32_t nameIndex = Word32At(bytes, record + layout.nameAt);
+                const uint32_t nameIndex = U32At(bytes, record + layout.nameAt);
                 if (nameIndex != 0)
-                    tables_.AddCoveredPublic(layout.code, Name(nameIndex), Word32At(bytes, record + layout.addressAt));
+                    tables_.AddCoveredPublic(layout.code, Name(nameIndex), U32At(bytes, record + layout.addressAt));
             }
             at += uint64_t(length) + 2;
         }

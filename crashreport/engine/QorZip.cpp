@@ -1,5 +1,6 @@
 #include "QorZip.h"
 
+#include "QorByteReader.h"
 #include "QorStrings.h"
 
 #include <zlib.h>
@@ -29,12 +30,6 @@ constexpr size_t PackedHeaderSize = 12;
 size_t WindowSize(uint64_t remaining)
 {
     return static_cast<size_t>(std::min(remaining, LargestZlibWindow));
-}
-
-uint32_t ReadLittleEndian32(const char* bytes)
-{
-    const auto* b = reinterpret_cast<const uint8_t*>(bytes);
-    return uint32_t(b[0]) | (uint32_t(b[1]) << 8) | (uint32_t(b[2]) << 16) | (uint32_t(b[3]) << 24);
 }
 
 // Feeds zlib from a source and into a destination, one window at a time.
@@ -224,7 +219,7 @@ std::string UnpackString(std::string_view packed)
 {
     if (packed.size() <= PackedHeaderSize)
         return {};
-    const uint32_t length = ReadLittleEndian32(packed.data());
+    const uint32_t length = U32At(packed, 0);
     const uint64_t deflated = packed.size() - PackedHeaderSize;
     if (deflated > UINT32_MAX || length > deflated * LargestInflateRatio)
         return {};
@@ -234,7 +229,7 @@ std::string UnpackString(std::string_view packed)
     result.resize(inflated);
     if (!result.empty()) {
         const uint32_t crc = ~ContinueCrc32(0xFFFFFFFFu, result.data(), result.size());
-        if (crc != ReadLittleEndian32(packed.data() + 8))
+        if (crc != U32At(packed, 8))
             return {};
     }
     return result;
