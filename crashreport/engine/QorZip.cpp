@@ -33,7 +33,7 @@ size_t WindowSize(uint64_t remaining)
 }
 
 // Feeds zlib from a source and into a destination, one window at a time.
-struct Windows {
+struct WindowFeed {
     z_stream& stream;
     StreamSource& source;
     StreamDestination& destination;
@@ -162,7 +162,7 @@ uint64_t DeflateStream(StreamSource& source, StreamDestination& destination, uin
         return deflateInit2(&stream, CompressionLevel, Z_DEFLATED, RawWindowBits, MemoryLevel, Z_DEFAULT_STRATEGY);
     };
     return Drive(crc, init, deflateEnd, [&](z_stream& stream) -> uint64_t {
-        Windows windows{stream, source, destination};
+        WindowFeed windows{stream, source, destination};
         int status = Z_OK;
         while (status != Z_STREAM_END) {
             if (windows.RefillInput() && crc)
@@ -186,7 +186,7 @@ uint64_t InflateStream(StreamSource& source, StreamDestination& destination, uin
 {
     const auto init = [](z_stream& stream) { return inflateInit2(&stream, RawWindowBits); };
     return Drive(crc, init, inflateEnd, [&](z_stream& stream) -> uint64_t {
-        Windows windows{stream, source, destination};
+        WindowFeed windows{stream, source, destination};
         int status = Z_OK;
         do {
             windows.RefillInput();
