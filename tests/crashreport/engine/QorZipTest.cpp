@@ -124,7 +124,7 @@ TEST(QorDeflate, StreamDriversReportTheCrcOfTheUncompressedSide)
     MemorySource source(text.data(), text.size());
     MemoryDestination destination(deflated.data(), deflated.size());
     uint32_t crc = 0;
-    deflated.resize(DeflateStream(source, destination, &crc));
+    deflated.resize(static_cast<size_t>(DeflateStream(source, destination, &crc)));
     EXPECT_EQ(crc, expected);
 
     std::string inflated(text.size(), '\0');
