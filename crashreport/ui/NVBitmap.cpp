@@ -134,17 +134,18 @@ bool OfThisProcess(HWND window)
     return process == GetCurrentProcessId();
 }
 
+BOOL CALLBACK CollectShowingWindow(HWND window, LPARAM list)
+{
+    RECT r;
+    if (OfThisProcess(window) && Shows(window, r))
+        reinterpret_cast<std::vector<HWND>*>(list)->push_back(window);
+    return TRUE;
+}
+
 std::vector<HWND> ShowingWindowsOfThisProcess()
 {
     std::vector<HWND> windows;
-    EnumWindows(
-        [](HWND window, LPARAM list) -> BOOL {
-            RECT r;
-            if (OfThisProcess(window) && Shows(window, r))
-                reinterpret_cast<std::vector<HWND>*>(list)->push_back(window);
-            return TRUE;
-        },
-        reinterpret_cast<LPARAM>(&windows));
+    EnumWindows(CollectShowingWindow, reinterpret_cast<LPARAM>(&windows));
     return windows;
 }
 
