@@ -91,6 +91,28 @@ TEST_F(NVBitmapCapture, ApplicationOnlyCutsToItsWindowsAndLeavesTheRestWhite)
     EXPECT_FALSE(CaptureScreen(true)) << "no visible window of the process";
 }
 
+TEST_F(NVBitmapCapture, CursorIsDrawnWithItsHotSpotAtThePointer)
+{
+    HWND window = ColourWindow(400, 300, 60, 60, RGB(0, 200, 0));
+    SetClassLongPtrA(window, GCLP_HCURSOR, reinterpret_cast<LONG_PTR>(LoadCursor(nullptr, IDC_ARROW)));
+    SetCursorPos(420, 320);
+    SetCursor(LoadCursor(nullptr, IDC_ARROW));
+    testsupport::PumpFor(150);
+    const TNVBitmapPtr shot = CaptureScreen(true);
+    ASSERT_TRUE(shot);
+    RECT r;
+    GetWindowRect(window, &r);
+    // The arrow's tip (its hot spot) covers the pointer's pixel; the window's far corner keeps
+    // its colour.
+    int covered = 0;
+    for (int dy = 0; dy < 4; ++dy)
+        for (int dx = 0; dx < 4; ++dx)
+            covered += PixelOf(shot, 420 - r.left + dx, 320 - r.top + dy) != 0x00C800u;
+    EXPECT_GT(covered, 0);
+    EXPECT_EQ(PixelOf(shot, 419 - r.left, 319 - r.top), 0x00C800u) << "nothing above or left of the hot spot";
+    EXPECT_EQ(PixelOf(shot, 58, 58), 0x00C800u);
+}
+
 TEST_F(NVBitmapCapture, PaintToDrawsTheWholeBitmap)
 {
     ColourWindow(50, 50, 16, 16, RGB(10, 20, 30));
