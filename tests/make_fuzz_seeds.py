@@ -3,7 +3,8 @@
 inputs made by outside tools: Intel HEX files written by srec_cat, device-information records
 laid out as the record's description packs them for every family, settings files, and component
 streams converted from form layouts by Free Pascal's converter (streamconv, built by the native
-build where fpc is installed). The files are committed; run this again only to renew them:
+build where fpc is installed), and zip members and screenshot bitmaps made with ImageMagick. The
+files are committed; run this again only to renew them:
 
     tests/make_fuzz_seeds.py <native build folder>
 """
@@ -138,6 +139,61 @@ def stream_seeds(tmp, streamconv):
             write(path, os.path.splitext(os.path.basename(layout))[0] + '.bin', f.read())
 
 
+# ---- Crash-report zip writer and screenshot PNG writer: zip members are (name length, content
+# length / 64, content length % 64, name, content) made of real files of the tree and a BMP
+# that ImageMagick wrote; bitmaps are (width, height, format, BGRA pixels) that ImageMagick
+# rendered from its built-in pictures.
+
+def zip_member(name, content):
+    content = content[:255 * 64 + 63]
+    return bytes([len(name), len(content) // 64, len(content) % 64]) + name + content
+
+
+def crashreport_seeds(tmp):
+    path = corpus('crashreport/ui', 'zip_writer_fuzz')
+    with open(os.path.join(ROOT, 'README.md'), 'rb') as f:
+        readme = f.read()
+    bmp = os.path.join(tmp, 'rose.bmp')
+    subprocess.run(['convert', 'rose:', 'BMP3:' + bmp], check=True)
+    with open(bmp, 'rb') as f:
+        rose = f.read()
+    write(path, 'readme.bin', zip_member(b'README.md', readme))
+    write(path, 'two-members.bin', zip_member(b'bugreport.txt', readme[:3000]) +
+          zip_member('Bild \u00c4rger.bmp'.encode('utf-8'), rose))
+    write(path, 'empty-member.bin', zip_member(b'empty.log', b'') + zip_member(b'rose.bmp', rose))
+
+    path = corpus('crashreport/ui', 'screenshot_png_fuzz')
+    for picture, width, height, fmt in (('rose:', 40, 28, 0), ('logo:', 33, 21, 1), ('granite:', 40, 20, 2)):
+        pixels = subprocess.run(['convert', picture, '-crop', '%dx%d+0+0' % (width, height), '+repage',
+                                 '-depth', '8', 'BGRA:-'], check=True, capture_output=True).stdout
+        write(path, picture.strip(':') + '.bin', bytes([width, height, fmt]) + pixels)
+
+
+# ---- DNS replies of the mail exchanger lookup: MX and NS answers packed by dnslib (compressed
+# names, referrals, an error code), for the reply reader.
+
+def dns_seeds():
+    from dnslib import DNSRecord, DNSHeader, DNSQuestion, RR, QTYPE, MX, NS, RCODE
+    path = corpus('crashreport/ui', 'dns_reply_fuzz')
+
+    def reply(name, qtype, answers=(), authorities=(), rcode=0):
+        question = DNSRecord(DNSHeader(id=1, rd=1), q=DNSQuestion('example.test', getattr(QTYPE, qtype)))
+        answer = question.reply()
+        answer.header.rcode = rcode
+        for record in answers:
+            answer.add_answer(record)
+        for record in authorities:
+            answer.add_auth(record)
+        write(path, name, answer.pack())
+
+    reply('mx-two.bin', 'MX', [RR('example.test', QTYPE.MX, rdata=MX('mx1.example.test', 10)),
+                               RR('example.test', QTYPE.MX, rdata=MX('mail.other.test', 20))])
+    reply('ns-referral.bin', 'NS', [], [RR('example.test', QTYPE.NS, rdata=NS('ns1.example.test')),
+                                        RR('example.test', QTYPE.NS, rdata=NS('ns2.other.test'))])
+    reply('ns-answer.bin', 'NS', [RR('example.test', QTYPE.NS, rdata=NS('ns.example.test'))])
+    reply('name-error.bin', 'MX', rcode=RCODE.NXDOMAIN)
+
+
 def main():
     if len(sys.argv) != 2:
         sys.exit(__doc__)
@@ -147,6 +203,8 @@ def main():
         device_info_seeds()
         ini_seeds()
         stream_seeds(tmp, streamconv)
+        crashreport_seeds(tmp)
+        dns_seeds()
 
 
 if __name__ == '__main__':
