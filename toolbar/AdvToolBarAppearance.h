@@ -1,0 +1,247 @@
+#pragma once
+// The small persistent objects of the toolbar family: a toolbar button's colours per state, a
+// two-colour gradient, a gradient with a mirror half, the four colours of that mirror half, a
+// fixed draw position of a button's glyph and caption, and the frame look of a container. Each
+// keeps its values, raises OnChange when a setter changes one (the rows below say where a
+// setter only stores), and copies an object of its own class on Assign.
+#include "core/Events.h"
+#include "core/Object.h"
+#include "windows/Graphics.h"
+
+#include <string>
+
+namespace toolbar {
+
+// The toolbar module's direction (the menu module's type of the same name runs the other way).
+enum TGradientDirection { gdHorizontal, gdVertical };
+CLASSLIB_ENUM(TGradientDirection);
+
+// "Segoe UI" on Windows Vista and later, else "Tahoma".
+std::string SystemFontName();
+// With `systemFont` set, names the font after the system font; otherwise leaves it alone.
+void ApplySystemFontName(classlib::TFont* font, bool systemFont);
+
+// A property setter's two manners: store and raise the change event only on a new value, or
+// store and raise it whatever the value.
+template <class T>
+bool StoreChanged(T& field, const T& value)
+{
+    if (field == value)
+        return false;
+    field = value;
+    return true;
+}
+
+// The colours of a toolbar button in its normal, hot, down and checked states.
+class TButtonAppearance : public classlib::TPersistent {
+    CLASSLIB_CLASS(TButtonAppearance, classlib::TPersistent)
+    TButtonAppearance();
+    ~TButtonAppearance() override;
+    // From another button appearance: the colours, the caption text colours, the normal
+    // direction and the four border colours, without a change event; anything else is ignored.
+    void Assign(classlib::TPersistent* source) override;
+
+#define TOOLBAR_BUTTON_COLOR(Name, field)                                                                             \
+    classlib::TColor Name() const { return field; }                                                                   \
+    void Set##Name(classlib::TColor value) { Notify(field, value); }
+    TOOLBAR_BUTTON_COLOR(Color, color_)
+    TOOLBAR_BUTTON_COLOR(ColorTo, colorTo_)
+    TOOLBAR_BUTTON_COLOR(ColorChecked, colorChecked_)
+    TOOLBAR_BUTTON_COLOR(ColorCheckedTo, colorCheckedTo_)
+    TOOLBAR_BUTTON_COLOR(ColorDown, colorDown_)
+    TOOLBAR_BUTTON_COLOR(ColorDownTo, colorDownTo_)
+    TOOLBAR_BUTTON_COLOR(ColorHot, colorHot_)
+    TOOLBAR_BUTTON_COLOR(ColorHotTo, colorHotTo_)
+    TOOLBAR_BUTTON_COLOR(CaptionTextColor, captionTextColor_)
+    TOOLBAR_BUTTON_COLOR(CaptionTextColorHot, captionTextColorHot_)
+    TOOLBAR_BUTTON_COLOR(CaptionTextColorDown, captionTextColorDown_)
+    TOOLBAR_BUTTON_COLOR(CaptionTextColorChecked, captionTextColorChecked_)
+    TOOLBAR_BUTTON_COLOR(BorderColor, borderColor_)
+    TOOLBAR_BUTTON_COLOR(BorderCheckedColor, borderCheckedColor_)
+#undef TOOLBAR_BUTTON_COLOR
+    TGradientDirection GradientDirection() const { return gradientDirection_; }
+    void SetGradientDirection(TGradientDirection value) { Notify(gradientDirection_, value); }
+    // These only store: the button shows them at its next repaint.
+    TGradientDirection GradientDirectionHot() const { return gradientDirectionHot_; }
+    void SetGradientDirectionHot(TGradientDirection value) { gradientDirectionHot_ = value; }
+    TGradientDirection GradientDirectionDown() const { return gradientDirectionDown_; }
+    void SetGradientDirectionDown(TGradientDirection value) { gradientDirectionDown_ = value; }
+    TGradientDirection GradientDirectionChecked() const { return gradientDirectionChecked_; }
+    void SetGradientDirectionChecked(TGradientDirection value) { gradientDirectionChecked_ = value; }
+    classlib::TColor BorderDownColor() const { return borderDownColor_; }
+    void SetBorderDownColor(classlib::TColor value) { borderDownColor_ = value; }
+    classlib::TColor BorderHotColor() const { return borderHotColor_; }
+    void SetBorderHotColor(classlib::TColor value) { borderHotColor_ = value; }
+    classlib::TFont* CaptionFont() const { return captionFont_; }
+    // Copies the font, then raises the change event.
+    void SetCaptionFont(classlib::TFont* value);
+    bool SystemFont() const { return systemFont_; }
+    // Turning it on renames CaptionFont after the system font; no change event.
+    void SetSystemFont(bool value);
+
+    classlib::TNotifyEvent OnChange;
+
+protected:
+    void Changed();
+
+private:
+    template <class T>
+    void Notify(T& field, const T& value)
+    {
+        if (StoreChanged(field, value))
+            Changed();
+    }
+
+    classlib::TColor color_ = classlib::clNone;
+    classlib::TColor colorTo_ = classlib::clNone;
+    classlib::TColor colorChecked_ = 0xD8D5D4;
+    classlib::TColor colorCheckedTo_ = classlib::clNone;
+    classlib::TColor colorDown_ = 0xB59285;
+    classlib::TColor colorDownTo_ = classlib::clNone;
+    classlib::TColor colorHot_ = 0xD2BDB6;
+    classlib::TColor colorHotTo_ = classlib::clNone;
+    classlib::TColor captionTextColor_ = classlib::clBlack;
+    classlib::TColor captionTextColorHot_ = classlib::clBlack;
+    classlib::TColor captionTextColorDown_ = classlib::clBlack;
+    classlib::TColor captionTextColorChecked_ = classlib::clBlack;
+    TGradientDirection gradientDirection_ = gdVertical;
+    TGradientDirection gradientDirectionHot_ = gdVertical;
+    TGradientDirection gradientDirectionDown_ = gdVertical;
+    TGradientDirection gradientDirectionChecked_ = gdVertical;
+    classlib::TColor borderColor_ = classlib::clNone;
+    classlib::TColor borderDownColor_ = 0x6A240A;
+    classlib::TColor borderHotColor_ = 0x6A240A;
+    classlib::TColor borderCheckedColor_ = 0x6A240A;
+    classlib::TFont* captionFont_;
+    bool systemFont_ = true;
+};
+
+// A two-colour gradient. Its setters raise the change event whatever the value.
+class TGradientBackground : public classlib::TPersistent {
+    CLASSLIB_CLASS(TGradientBackground, classlib::TPersistent)
+    TGradientBackground();
+    // From this class or a descendant: the two colours, the direction and the steps, without
+    // a change event; anything else is ignored.
+    void Assign(classlib::TPersistent* source) override;
+
+    classlib::TColor Color() const { return color_; }
+    void SetColor(classlib::TColor value);
+    classlib::TColor ColorTo() const { return colorTo_; }
+    void SetColorTo(classlib::TColor value);
+    TGradientDirection Direction() const { return direction_; }
+    void SetDirection(TGradientDirection value);
+    // Stored as given; the stepped-gradient painter draws a value of 0 or below as one band.
+    int Steps() const { return steps_; }
+    void SetSteps(int value);
+
+    classlib::TNotifyEvent OnChange;
+
+protected:
+    void Changed();
+
+private:
+    classlib::TColor color_ = classlib::clWhite;
+    classlib::TColor colorTo_ = classlib::clBtnFace;
+    TGradientDirection direction_ = gdHorizontal;
+    int steps_ = 64;
+};
+
+// The colours of the lower, mirrored half of a gradient.
+class TMirrorGradient : public classlib::TPersistent {
+    CLASSLIB_CLASS(TMirrorGradient, classlib::TPersistent)
+    TMirrorGradient() = default;
+    // From another mirror gradient: the four colours without a change event; anything else
+    // raises the platform's assignment error.
+    void Assign(classlib::TPersistent* source) override;
+
+    classlib::TColor Color() const { return color_; }
+    void SetColor(classlib::TColor value) { Notify(color_, value); }
+    classlib::TColor ColorTo() const { return colorTo_; }
+    void SetColorTo(classlib::TColor value) { Notify(colorTo_, value); }
+    classlib::TColor ColorMirror() const { return colorMirror_; }
+    void SetColorMirror(classlib::TColor value) { Notify(colorMirror_, value); }
+    classlib::TColor ColorMirrorTo() const { return colorMirrorTo_; }
+    void SetColorMirrorTo(classlib::TColor value) { Notify(colorMirrorTo_, value); }
+
+    classlib::TNotifyEvent OnChange;
+
+private:
+    void Notify(classlib::TColor& field, classlib::TColor value);
+
+    classlib::TColor color_ = classlib::clWhite;
+    classlib::TColor colorTo_ = classlib::clBtnFace;
+    classlib::TColor colorMirror_ = 0xEDD9C8;
+    classlib::TColor colorMirrorTo_ = 0xFFF4E3;
+};
+
+// A gradient with a mirror half. Changes inside the mirror are not reported.
+class TVistaGradientBackground : public TGradientBackground {
+    CLASSLIB_CLASS(TVistaGradientBackground, TGradientBackground)
+    TVistaGradientBackground();
+    ~TVistaGradientBackground() override;
+    // The gradient's copy, and the mirror's when the source has one.
+    void Assign(classlib::TPersistent* source) override;
+
+    TMirrorGradient* Mirror() const { return mirror_; }
+    void SetMirror(TMirrorGradient* value) { mirror_->Assign(value); }
+
+private:
+    TMirrorGradient* mirror_;
+};
+
+// A fixed layout of a toolbar button: when Enabled, the glyph at (ImageX, ImageY) and the
+// caption from (TextX, TextY).
+class TAdvToolBarButtonDrawPosition : public classlib::TPersistent {
+    CLASSLIB_CLASS(TAdvToolBarButtonDrawPosition, classlib::TPersistent)
+    TAdvToolBarButtonDrawPosition() = default;
+    // From another draw position without a change event; anything else is ignored.
+    void Assign(classlib::TPersistent* source) override;
+
+    bool Enabled() const { return enabled_; }
+    void SetEnabled(bool value) { Notify(enabled_, value); }
+    int TextX() const { return textX_; }
+    void SetTextX(int value) { Notify(textX_, value); }
+    int TextY() const { return textY_; }
+    void SetTextY(int value) { Notify(textY_, value); }
+    int ImageX() const { return imageX_; }
+    void SetImageX(int value) { Notify(imageX_, value); }
+    int ImageY() const { return imageY_; }
+    void SetImageY(int value) { Notify(imageY_, value); }
+
+    classlib::TNotifyEvent OnChange;
+
+private:
+    template <class T>
+    void Notify(T& field, const T& value)
+    {
+        if (StoreChanged(field, value) && OnChange)
+            OnChange(this);
+    }
+
+    bool enabled_ = false;
+    int textX_ = 0, textY_ = 0, imageX_ = 0, imageY_ = 0;
+};
+
+// The frame look of a toolbar container.
+class TContainerAppearance : public classlib::TPersistent {
+    CLASSLIB_CLASS(TContainerAppearance, classlib::TPersistent)
+    TContainerAppearance() = default;
+    // From another container appearance through the setters (each raises its event when it
+    // differs); anything else raises the platform's assignment error.
+    void Assign(classlib::TPersistent* source) override;
+
+    classlib::TColor LineColor() const { return lineColor_; }
+    void SetLineColor(classlib::TColor value);
+    bool Line3D() const { return line3D_; }
+    void SetLine3D(bool value);
+
+    classlib::TNotifyEvent OnChange;
+
+private:
+    void Changed();
+
+    classlib::TColor lineColor_ = classlib::clBtnShadow;
+    bool line3D_ = true;
+};
+
+} // namespace toolbar
