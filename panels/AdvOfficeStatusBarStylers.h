@@ -140,10 +140,6 @@ enum class TOfficeStatusBarStyle {
 };
 CLASSLIB_ENUM(TOfficeStatusBarStyle);
 
-// The Windows XP colour scheme: 1 "NormalColor", 2 "HomeStead", 3 "Metallic", else (no theme,
-// an older Windows, no theme library) 0.
-int CurrentXPTheme();
-
 // A child window that reports the platform's theme change.
 class TNotifierWindow : public classlib::TWinControl {
     CLASSLIB_CLASS(TNotifierWindow, classlib::TWinControl)

@@ -348,47 +348,4 @@ void TAdvPanelStyler::ThemeAdapt()
     }
 }
 
-// ---- the XP colour scheme ---------------------------------------------------------------------
-
-bool IsWinXPOrLater()
-{
-    OSVERSIONINFOA version{};
-    version.dwOSVersionInfoSize = sizeof(version);
-#pragma GCC diagnostic push
-#pragma GCC diagnostic ignored "-Wdeprecated-declarations"
-    GetVersionExA(&version);
-#pragma GCC diagnostic pop
-    return version.dwMajorVersion > 5 || (version.dwMajorVersion == 5 && version.dwMinorVersion != 0);
-}
-
-int GetXPThemeColorName()
-{
-    if (!IsWinXPOrLater())
-        return 0;
-    HMODULE library = LoadLibraryA("uxtheme.dll");
-    if (!library)
-        return 0;
-    int scheme = 0;
-    using IsThemeActiveFn = BOOL(WINAPI*)();
-    using GetCurrentThemeNameFn = HRESULT(WINAPI*)(LPWSTR, int, LPWSTR, int, LPWSTR, int);
-    auto isThemeActive = reinterpret_cast<IsThemeActiveFn>(
-        reinterpret_cast<void (*)()>(GetProcAddress(library, "IsThemeActive")));
-    if (isThemeActive && isThemeActive()) {
-        auto getName = reinterpret_cast<GetCurrentThemeNameFn>(
-            reinterpret_cast<void (*)()>(GetProcAddress(library, "GetCurrentThemeName")));
-        wchar_t fileName[256] = {}, colorName[256] = {}, sizeName[256] = {};
-        if (getName && SUCCEEDED(getName(fileName, 255, colorName, 255, sizeName, 255))) {
-            const std::wstring color = colorName;
-            if (color == L"NormalColor")
-                scheme = 1;
-            else if (color == L"HomeStead")
-                scheme = 2;
-            else if (color == L"Metallic")
-                scheme = 3;
-        }
-    }
-    FreeLibrary(library);
-    return scheme;
-}
-
 } // namespace panels

@@ -2,6 +2,7 @@
 // One look for many panels: `TAdvPanelSettings` holds the values, `TAdvPanelStyler` pushes them
 // into every panel of its owner that names it as `Styler`, offers fourteen presets, can follow
 // the Windows XP colour scheme, and answers the component style interface.
+#include "draw/XPColorScheme.h"
 #include "panels/AdvPanel.h"
 
 
@@ -224,7 +225,7 @@ private:
 
 // The Windows XP colour scheme: 1 "NormalColor" (blue), 2 "HomeStead" (olive), 3 "Metallic"
 // (silver), 0 for anything else, an inactive theme or a system before XP.
-int GetXPThemeColorName();
-bool IsWinXPOrLater();
+using draw::GetXPThemeColorName;
+using draw::IsWinXPOrLater;
 
 } // namespace panels

@@ -74,23 +74,33 @@ void TCustomAdvToolBarStyler::AddControl(TControl* control)
     // A control that binds again (a re-bind of the same styler registers as a matter of
     // course) stays listed once: a second entry would survive one removal and let a later
     // broadcast reach a freed control.
-    if (!control || controls_->IndexOf(control) >= 0)
+    if (!control || controls_->IndexOf(Entry(control)) >= 0)
         return;
-    controls_->Add(control);
+    controls_->Add(Entry(control));
     control->FreeNotification(this);
 }
 
 void TCustomAdvToolBarStyler::RemoveControl(TControl* control)
 {
-    while (controls_->Remove(control) >= 0) {
+    RemoveEntry(control);
+}
+
+void TCustomAdvToolBarStyler::RemoveEntry(TComponent* component)
+{
+    while (controls_->Remove(Entry(component)) >= 0) {
     }
+}
+
+TControl* TCustomAdvToolBarStyler::Controls(int index) const
+{
+    return dynamic_cast<TControl*>(static_cast<TComponent*>(controls_->Items(index)));
 }
 
 void TCustomAdvToolBarStyler::NotifyControls(int kind)
 {
     const int count = controls_->Count();
     for (int i = 0; i < count; ++i) {
-        auto* control = dynamic_cast<TCustomControl*>(static_cast<TObject*>(controls_->Items(i)));
+        auto* control = dynamic_cast<TCustomControl*>(static_cast<TComponent*>(controls_->Items(i)));
         if (!control)
             continue;
         if (auto* client = dynamic_cast<IToolBarStylerClient*>(control))
@@ -104,7 +114,7 @@ void TCustomAdvToolBarStyler::ReleaseControls()
     int steps = 0;
     int index = 0;
     while (steps < limit && index < controls_->Count()) {
-        auto* entry = static_cast<TObject*>(controls_->Items(index));
+        auto* entry = static_cast<TComponent*>(controls_->Items(index));
         if (!entry) {
             ++index;
             continue;
@@ -116,7 +126,7 @@ void TCustomAdvToolBarStyler::ReleaseControls()
             !control->ComponentState().Contains(csDestroying) && client->ToolBarStyler() == this) {
             // The setter takes the control off this list: the same index names the next one.
             client->SetToolBarStyler(nullptr);
-            if (index < controls_->Count() && controls_->Items(index) == entry)
+            if (index < controls_->Count() && controls_->Items(index) == Entry(entry))
                 ++index;
         } else {
             ++index;
@@ -127,12 +137,23 @@ void TCustomAdvToolBarStyler::ReleaseControls()
 void TCustomAdvToolBarStyler::Notification(TComponent* component, TOperation operation)
 {
     TComponent::Notification(component, operation);
-    if (ComponentState().Contains(csDestroying) || operation != opRemove || !controls_)
+    if (operation != opRemove || !component || !controls_)
         return;
-    if (component && component == advMenuStyler_)
-        SetAdvMenuStyler(nullptr);
-    else if (auto* control = dynamic_cast<TControl*>(component))
-        RemoveControl(control);
+    const bool destroying = ComponentState().Contains(csDestroying);
+    if (component == advMenuStyler_) {
+        if (destroying) {
+            advMenuStyler_ = nullptr;
+            currentMenuStyler_ = internalMenuStyler_;
+        } else {
+            SetAdvMenuStyler(nullptr);
+        }
+    } else {
+        // Also while this styler is being destroyed: an owner that frees its components one by
+        // one may free a registered control first, and the release walk that follows must not
+        // find it in the list. The component is no longer a control by now (its own destructor
+        // has run): it is found by identity.
+        RemoveEntry(component);
+    }
 }
 
 // ---- properties --------------------------------------------------------------------------------

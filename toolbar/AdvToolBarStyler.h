@@ -62,7 +62,7 @@ class TCustomAdvToolBarStyler : public classlib::TComponent {
     // Tells every registered control of the change kind. The list must not change meanwhile.
     void NotifyControls(int kind);
     int ControlCount() const { return controls_->Count(); }
-    classlib::TControl* Controls(int index) const { return static_cast<classlib::TControl*>(controls_->Items(index)); }
+    classlib::TControl* Controls(int index) const;
 
     // The menu styler toolbars use for their menus: AdvMenuStyler, else the internal one.
     menus::TCustomAdvMenuStyler* AdvMenuStyler() const { return advMenuStyler_; }
@@ -165,6 +165,10 @@ private:
             NotifyControls(kind);
     }
     void ReleaseControls();
+    // The list holds every control as its component: a freed control, whose destructors have
+    // run down to the component's, is still found by the address it is told by.
+    static void* Entry(classlib::TComponent* component) { return component; }
+    void RemoveEntry(classlib::TComponent* component);
     // The handlers of the owned objects' change events, one per kind they send.
     void AppearanceChanged(classlib::TObject*) { NotifyControls(StylerChangeKindOf("CaptionAppearance")); }
     void ContainerChanged(classlib::TObject*) { NotifyControls(StylerChangeKindOf("ContainerAppearance")); }

@@ -4,7 +4,6 @@
 
 #include <windows.h>
 
-#include <string>
 
 using namespace classlib;
 
@@ -27,48 +26,6 @@ void TNotifierWindow::WndProc(TMessage& message)
     if (message.Msg == WM_THEMECHANGED && OnThemeChange)
         OnThemeChange(this);
     TWinControl::WndProc(message);
-}
-
-// ---- the Windows XP colour scheme --------------------------------------------------------------
-
-bool IsWinXPOrLater()
-{
-    OSVERSIONINFOA version{};
-    version.dwOSVersionInfoSize = sizeof(version);
-#pragma GCC diagnostic push
-#pragma GCC diagnostic ignored "-Wdeprecated-declarations"
-    if (!GetVersionExA(&version))
-        return false;
-#pragma GCC diagnostic pop
-    return version.dwMajorVersion > 5 || (version.dwMajorVersion == 5 && version.dwMinorVersion >= 1);
-}
-
-int GetXPThemeColorName()
-{
-    if (!IsWinXPOrLater())
-        return 0;
-    HMODULE library = LoadLibraryA("uxtheme.dll");
-    if (!library)
-        return 0;
-    int scheme = 0;
-    using IsThemeActiveFn = BOOL(WINAPI*)();
-    using GetCurrentThemeNameFn = HRESULT(WINAPI*)(LPWSTR, int, LPWSTR, int, LPWSTR, int);
-    auto isThemeActive = reinterpret_cast<IsThemeActiveFn>(
-        reinterpret_cast<void (*)()>(GetProcAddress(library, "IsThemeActive")));
-    if (isThemeActive && isThemeActive()) {
-        auto currentThemeName = reinterpret_cast<GetCurrentThemeNameFn>(
-            reinterpret_cast<void (*)()>(GetProcAddress(library, "GetCurrentThemeName")));
-        wchar_t fileName[255] = {}, colorName[255] = {}, sizeName[255] = {};
-        if (currentThemeName) {
-            currentThemeName(fileName, 255, colorName, 255, sizeName, 255);
-            colorName[254] = L'\0';
-            char narrow[255 * 2] = {};
-            WideCharToMultiByte(CP_ACP, 0, colorName, -1, narrow, static_cast<int>(sizeof(narrow)), nullptr, nullptr);
-            scheme = XPColorSchemeNumber(narrow);
-        }
-    }
-    FreeLibrary(library);
-    return scheme;
 }
 
 // ---- TAdvToolBarOfficeStyler -------------------------------------------------------------------

@@ -3,6 +3,7 @@
 // published, eleven colour presets behind `Style` (the values are the data of
 // ToolBarStylePresets), the Windows XP colour-scheme adaptation on WM_THEMECHANGED and the
 // component style interface.
+#include "draw/XPColorScheme.h"
 #include "toolbar/AdvToolBarStyler.h"
 #include "toolbar/ToolBarStylePresets.h"
 
@@ -20,11 +21,9 @@ class TNotifierWindow : public classlib::TWinControl {
     classlib::TNotifyEvent OnThemeChange;
 };
 
-// Windows XP or later: a major version above 5, or 5 with a minor version of 1 or more.
-bool IsWinXPOrLater();
-// The active Windows XP colour scheme as a number (XPColorSchemeNumber); 0 without a theme,
-// without "uxtheme.dll" or its functions, or before Windows XP.
-int GetXPThemeColorName();
+// The Windows XP test and the active colour scheme's number, shared with the other stylers.
+using draw::GetXPThemeColorName;
+using draw::IsWinXPOrLater;
 
 class TAdvToolBarOfficeStyler : public TCustomAdvToolBarStyler, public controls::IAdvComponentStyle {
     CLASSLIB_CLASS(TAdvToolBarOfficeStyler, TCustomAdvToolBarStyler)

@@ -439,13 +439,6 @@ uint32_t SwapRedBlue(uint32_t color)
     return (color & 0xFF00FF00u) | ((color & 0xFFu) << 16) | ((color >> 16) & 0xFFu);
 }
 
-int XPColorSchemeNumber(std::string_view schemeName)
-{
-    static constexpr std::string_view Schemes[] = {"NormalColor", "HomeStead", "Metallic"};
-    const auto* found = std::find(std::begin(Schemes), std::end(Schemes), schemeName);
-    return found == std::end(Schemes) ? 0 : static_cast<int>(found - std::begin(Schemes)) + 1;
-}
-
 TToolBarStyle StyleForXPColorScheme(int scheme)
 {
     static constexpr TToolBarStyle Styles[] = {bsOffice2003Classic, bsOffice2003Blue, bsOffice2003Olive,

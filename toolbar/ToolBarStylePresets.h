@@ -49,11 +49,9 @@ uint32_t PresetValue(int style, std::string_view path);
 // Exchanges the lowest and the third byte: an 0xRRGGBB literal as a TColor and back.
 uint32_t SwapRedBlue(uint32_t color);
 
-// The number of a Windows XP colour-scheme name, compared case-sensitively: "NormalColor" 1,
-// "HomeStead" 2, "Metallic" 3, anything else 0.
-int XPColorSchemeNumber(std::string_view schemeName);
-// The style that follows a colour-scheme number: blue for 1, olive for 2, silver for 3,
-// classic for everything else.
+// The style that follows a Windows XP colour-scheme number (draw/XPColorScheme.h): blue for 1
+// ("NormalColor"), olive for 2 ("HomeStead"), silver for 3 ("Metallic"), classic for
+// everything else.
 TToolBarStyle StyleForXPColorScheme(int scheme);
 
 } // namespace toolbar

@@ -3,6 +3,7 @@
 // of every style, which blocks write what), the XP colour-scheme rules and SwapRedBlue.
 #include "PresetExpectations.h"
 
+#include "draw/XPColorScheme.h"
 #include "toolbar/DbgList.h"
 #include "toolbar/StylerChangeKinds.h"
 #include "toolbar/ToolBarStylePresets.h"
@@ -238,8 +239,8 @@ TEST(XPColorScheme, NamesMapCaseSensitively)
         {"Royale", 0, bsOffice2003Classic},   {"", 0, bsOffice2003Classic},
     };
     for (const Case& c : cases) {
-        EXPECT_EQ(XPColorSchemeNumber(c.name), c.number) << c.name;
-        EXPECT_EQ(StyleForXPColorScheme(XPColorSchemeNumber(c.name)), c.style) << c.name;
+        EXPECT_EQ(draw::XPColorSchemeNumber(c.name), c.number) << c.name;
+        EXPECT_EQ(StyleForXPColorScheme(draw::XPColorSchemeNumber(c.name)), c.style) << c.name;
     }
     EXPECT_EQ(StyleForXPColorScheme(-1), bsOffice2003Classic);
     EXPECT_EQ(StyleForXPColorScheme(4), bsOffice2003Classic);

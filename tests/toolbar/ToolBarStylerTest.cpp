@@ -3,6 +3,7 @@
 // a live styler shows them (a new styler, every style's telling colours, the complete blocks),
 // Assign, streaming through a form layout and the theme adaptation on WM_THEMECHANGED.
 #include "PresetExpectations.h"
+#include "PropertyWalk.h"
 
 #include "toolbar/AdvToolBarStylers.h"
 
@@ -278,6 +279,23 @@ TEST(ToolBarStylerSharing, FreeingASharedStylerLeavesEveryControlOnItsInternalSt
     }
 }
 
+// An owner frees its components one by one: a registered control that goes before the styler
+// leaves the list even though the styler is already marked as being destroyed.
+TEST(ToolBarStylerSharing, AControlFreedWhileTheStylerIsBeingDestroyedLeavesTheList)
+{
+    auto* form = new TForm(nullptr);
+    auto* styler = new TAdvToolBarOfficeStyler(form);
+    auto* dock = new TStyledControl(form, true);
+    auto* toolBar = new TStyledControl(form, false);
+    dock->SetToolBarStyler(styler);
+    toolBar->SetToolBarStyler(styler);
+    static_cast<TComponent*>(form)->Destroying();
+    toolBar->Free();
+    dock->Free();
+    EXPECT_EQ(styler->ControlCount(), 0);
+    form->Free();
+}
+
 TEST(ToolBarStylerSharing, AControlKeepsItsInternalStylerListed)
 {
     auto* control = new TStyledControl(nullptr, false);
@@ -410,59 +428,11 @@ TEST_F(ToolBarStylerTest, StyleChangesRunOnlyForANewStyle)
     EXPECT_EQ(styler->Style(), bsOffice2003Silver);
 }
 
-// Every stored ordinal value under the styler, by path.
-using Snapshot = std::map<std::string, std::string>;
+using Snapshot = testsupport::PropertySnapshot;
 
-bool IsPictureData(const TObject* object)
-{
-    return object->InheritsFrom(TGraphic::StaticClass()) || object->InheritsFrom(TPicture::StaticClass());
-}
-
-// Every stored, writable property below `object` (bitmaps excepted) as text, changed first
-// when `mutate` is set: ordinals move by 3, enumerations to a neighbour that is not their
-// streamed default, sets toggle their first member, strings grow.
 void Walk(TObject* object, const std::string& path, Snapshot& out, bool mutate)
 {
-    for (const TPropInfo* p : object->ClassType().Properties()) {
-        const std::string name = path + p->Name;
-        switch (p->PropType->Kind) {
-        case tkClass:
-            if (TObject* child = GetObjectProp(object, *p))
-                if (!IsPictureData(child) && !child->InheritsFrom(TComponent::StaticClass()))
-                    Walk(child, name + ".", out, mutate);
-            break;
-        case tkInteger:
-        case tkEnumeration:
-        case tkSet:
-        case tkInt64:
-            if (!IsStoredProp(object, *p) || !p->HasWriter())
-                break;
-            if (mutate) {
-                const int64_t v = GetOrdProp(object, *p);
-                int64_t changed = p->PropType->Kind == tkSet ? (v ^ 1) : v + 3;
-                if (p->PropType->Kind == tkEnumeration)
-                    for (int64_t candidate : {v - 1, v + 1})
-                        if (candidate >= p->PropType->MinValue && candidate <= p->PropType->MaxValue &&
-                            candidate != p->Default) {
-                            changed = candidate;
-                            break;
-                        }
-                SetOrdProp(object, *p, changed);
-            }
-            out[name] = std::to_string(GetOrdProp(object, *p));
-            break;
-        case tkString:
-        case tkLString:
-            if (!IsStoredProp(object, *p) || !p->HasWriter())
-                break;
-            if (mutate)
-                SetStrProp(object, *p, GetStrProp(object, *p) + "x");
-            out[name] = GetStrProp(object, *p);
-            break;
-        default:
-            break;
-        }
-    }
+    testsupport::WalkProperties(object, path, out, mutate);
 }
 
 TEST_F(ToolBarStylerTest, CustomChangesNoColourButResetsTheStyleWideState)
@@ -511,7 +481,6 @@ TEST_F(ToolBarStylerTest, AssignCopiesTheToolbarLookOnly)
     source->SetAdvMenuStyler(menuStyler);
 
     const std::string captionFont = styler->CaptionFont()->Name();
-    styler->Assign(source);
     struct Copied {
         const char* path;
         bool copied;
@@ -541,17 +510,24 @@ TEST_F(ToolBarStylerTest, AssignCopiesTheToolbarLookOnly)
         {"PageAppearance.Color", false},
         {"GroupAppearance.Color", false},
         {"QATAppearance.Color", false},
-        {"SystemFont", false},
-        {"Style", false},
     };
+    // The source differs from the target everywhere the table looks.
+    std::map<std::string, uint32_t> before;
     for (const Copied& c : table) {
-        const uint32_t expected = c.copied ? ValueAt(source, c.path) : PresetValue(bsOffice2003Blue, c.path);
-        if (c.copied) {
-            EXPECT_EQ(ValueAt(styler, c.path), expected) << c.path;
-        } else {
-            EXPECT_NE(ValueAt(styler, c.path), ValueAt(source, c.path)) << c.path << " was copied";
+        before[c.path] = ValueAt(styler, c.path);
+        if (ValueAt(source, c.path) == before[c.path]) {
+            const std::string path = c.path;
+            const size_t dot = path.rfind('.');
+            SetOrdProp(ObjectAt(source, path), dot == std::string::npos ? path : path.substr(dot + 1),
+                       c.path == std::string("FloatingWindowBorderWidth") ? 9 : 0x0F0E0D);
         }
+        ASSERT_NE(ValueAt(source, c.path), before[c.path]) << c.path;
     }
+    styler->Assign(source);
+    for (const Copied& c : table)
+        EXPECT_EQ(ValueAt(styler, c.path), c.copied ? ValueAt(source, c.path) : before[c.path]) << c.path;
+    EXPECT_EQ(styler->Style(), bsOffice2003Blue);
+    EXPECT_TRUE(styler->SystemFont());
     EXPECT_EQ(styler->Font()->Name(), "Courier New");
     EXPECT_EQ(styler->CaptionFont()->Name(), captionFont) << "CaptionFont is not copied";
     EXPECT_EQ(styler->ButtonAppearance()->GradientDirectionHot(), gdVertical);
@@ -576,19 +552,14 @@ TEST(ToolBarStylerStreaming, AStylerStreamsThroughAFormLayoutAndBack)
     styler->SetName("ToolBarStyler1");
     Snapshot changed;
     Walk(styler, "", changed, true);
+    // With the theme adaptation on, loading would pick a preset over the stored colours.
+    styler->SetAutoThemeAdapt(false);
+    changed.clear();
+    Walk(styler, "", changed, false);
     ASSERT_GT(changed.size(), 300u);
 
-    TMemoryStream binary;
-    WriteComponentToStream(binary, styler);
-    binary.SetPosition(0);
-    TMemoryStream text;
-    ObjectBinaryToText(binary, text);
-    text.SetPosition(0);
-    TMemoryStream again;
-    ObjectTextToBinary(text, again);
-    again.SetPosition(0);
     auto* copy = new TAdvToolBarOfficeStyler(nullptr);
-    ReadComponentFromStream(again, copy);
+    testsupport::CopyThroughFormLayout(styler, copy);
     Snapshot read;
     Walk(copy, "", read, false);
     EXPECT_EQ(read.size(), changed.size());
@@ -606,12 +577,8 @@ TEST(ToolBarStylerStreaming, TheStyleComesFirstAndStoredColoursOverrideIt)
                          "  Color.Color = 1193046\n"
                          "  RightHandleColor = clGray\n"
                          "end\n";
-    TStringStream source(layout);
-    TMemoryStream binary;
-    ObjectTextToBinary(source, binary);
-    binary.SetPosition(0);
     auto* styler = new TAdvToolBarOfficeStyler(nullptr);
-    ReadComponentFromStream(binary, styler);
+    testsupport::ReadFormLayout(layout, styler);
     EXPECT_EQ(styler->Style(), bsOffice2007Luna);
     EXPECT_EQ(styler->Color()->Color(), 0x123456u);
     EXPECT_EQ(styler->Color()->ColorTo(), 0xF6E9D9u) << "luna's";
@@ -688,16 +655,10 @@ TEST(ToolBarStylerTheme, LoadingWithAutoThemeAdaptSelectsTheSchemeStyle)
                          "  Style = bsCustom\n"
                          "  AutoThemeAdapt = True\n"
                          "end\n";
-    TStringStream source(layout);
-    TMemoryStream binary;
-    ObjectTextToBinary(source, binary);
-    binary.SetPosition(0);
     auto* styler = new TAdvToolBarOfficeStyler(nullptr);
-    ReadComponentFromStream(binary, styler);
+    testsupport::ReadFormLayout(layout, styler);
     EXPECT_TRUE(styler->AutoThemeAdapt());
     EXPECT_TRUE(IsAutomaticStyle(styler->Style())) << styler->Style();
-    // The scheme's style and the mapping agree: without a theme scheme name the classic style.
-    EXPECT_EQ(styler->Style(), StyleForXPColorScheme(GetXPThemeColorName()));
     styler->Free();
 }
 
