@@ -44,13 +44,6 @@ CLASSLIB_PUBLISH(TVistaBackground)
 
 CLASSLIB_PUBLISH(TCustomAdvOfficeStatusBarStyler) {}
 
-CLASSLIB_PUBLISH(TNotifierWindow) {}
-
-CLASSLIB_MESSAGE_MAP(TNotifierWindow)
-{
-    m.On(WM_THEMECHANGED, &TNotifierWindow::WMThemeChanged);
-}
-
 CLASSLIB_PUBLISH(TAdvOfficeStatusBarOfficeStyler)
 {
     using S = TAdvOfficeStatusBarOfficeStyler;
@@ -300,28 +293,11 @@ void ApplySetPreset(TVistaBackground* set, const SetPreset& p)
 
 } // namespace
 
-TNotifierWindow::TNotifierWindow(TComponent* owner) : TWinControl(owner)
-{
-    SetBounds(0, 0, 0, 0);
-    visible_ = false;
-}
-
-void TNotifierWindow::WMThemeChanged(TMessage& m)
-{
-    if (OnThemeChange)
-        OnThemeChange(this);
-    Inherited(TNotifierWindow::StaticClass(), m);
-}
-
 TAdvOfficeStatusBarOfficeStyler::TAdvOfficeStatusBarOfficeStyler(TComponent* owner)
     : TCustomAdvOfficeStatusBarStyler(owner)
 {
     notifier_ = new TNotifierWindow(this);
-    for (TComponent* o = owner; o; o = o->Owner())
-        if (auto* parent = dynamic_cast<TWinControl*>(o)) {
-            notifier_->SetParent(parent);
-            break;
-        }
+    notifier_->SetParent(draw::FirstWindowedOwner(owner));
     notifier_->OnThemeChange = TNotifyEvent(this, &TAdvOfficeStatusBarOfficeStyler::ThemeChanged);
     style_ = TOfficeStatusBarStyle::psCustom;
     SetStyle(TOfficeStatusBarStyle::psWindowsXP);

@@ -226,25 +226,6 @@ void ApplyPreset(const PanelPreset& p, TAdvPanelSettings* s)
 
 } // namespace
 
-// ---- TThemeNotifierWindow ---------------------------------------------------------------------
-
-CLASSLIB_PUBLISH(TThemeNotifierWindow)
-{
-    c.Property("OnThemeChange", &TThemeNotifierWindow::OnThemeChange);
-}
-
-TThemeNotifierWindow::TThemeNotifierWindow(TComponent* owner) : TWinControl(owner)
-{
-    SetVisible(false);
-}
-
-void TThemeNotifierWindow::WndProc(TMessage& message)
-{
-    if (message.Msg == WM_THEMECHANGED && OnThemeChange)
-        OnThemeChange(this);
-    TWinControl::WndProc(message);
-}
-
 // ---- TAdvPanelStyler --------------------------------------------------------------------------
 
 CLASSLIB_PUBLISH(TAdvPanelStyler)
@@ -256,20 +237,10 @@ CLASSLIB_PUBLISH(TAdvPanelStyler)
     c.Property("Style", &TAdvPanelStyler::Style, &TAdvPanelStyler::SetStyle).SetDefault(psXP);
 }
 
-namespace {
-TWinControl* FirstWindowedOwner(TComponent* owner)
-{
-    for (; owner; owner = owner->Owner())
-        if (auto* control = dynamic_cast<TWinControl*>(owner))
-            return control;
-    return nullptr;
-}
-} // namespace
-
 TAdvPanelStyler::TAdvPanelStyler(TComponent* owner)
     : TComponent(owner), settings_(new TAdvPanelSettings), notifier_(new TThemeNotifierWindow(this))
 {
-    notifier_->SetParent(FirstWindowedOwner(owner));
+    notifier_->SetParent(draw::FirstWindowedOwner(owner));
     notifier_->OnThemeChange = TNotifyEvent(this, &TAdvPanelStyler::ThemeChanged);
     settings_->OnChange = TNotifyEvent(this, &TAdvPanelStyler::PushSettings);
     SetStyle(psXP);

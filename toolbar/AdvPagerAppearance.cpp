@@ -82,14 +82,6 @@ void TCustomTabAppearance::Changed()
         OnChange(this);
 }
 
-void TCustomTabAppearance::SetSystemFont(bool value)
-{
-    if (value == systemFont_)
-        return;
-    systemFont_ = value;
-    ApplySystemFontName(font_, value);
-}
-
 void TCustomTabAppearance::Assign(TPersistent* source)
 {
     auto* other = dynamic_cast<TCustomTabAppearance*>(source);
@@ -228,14 +220,6 @@ void TVistaTextBackground::SetTextColor(TColor value)
         Changed();
 }
 
-void TVistaTextBackground::SetSystemFont(bool value)
-{
-    if (value == systemFont_)
-        return;
-    systemFont_ = value;
-    ApplySystemFontName(font_, value);
-}
-
 void TVistaTextBackground::Assign(TPersistent* source)
 {
     TVistaBackground::Assign(source);
@@ -363,14 +347,6 @@ void TGroupAppearance::Changed()
 {
     if (OnChange)
         OnChange(this);
-}
-
-void TGroupAppearance::SetSystemFont(bool value)
-{
-    if (value == systemFont_)
-        return;
-    systemFont_ = value;
-    ApplySystemFontName(font_, value);
 }
 
 void TGroupAppearance::Assign(TPersistent* source)

@@ -121,7 +121,7 @@ class TCustomTabAppearance : public classlib::TPersistent {
     // Copies the font; no change event.
     void SetFont(classlib::TFont* value) { font_->Assign(value); }
     bool SystemFont() const { return systemFont_; }
-    void SetSystemFont(bool value);
+    void SetSystemFont(bool value) { SetSystemFontFlag(systemFont_, value, font_); }
     TGradientBackground* BackGround() const { return backGround_; }
     void SetBackGround(TGradientBackground* value) { backGround_->Assign(value); }
 
@@ -224,15 +224,11 @@ class TVistaBackground : public classlib::TPersistent {
     // raises the platform's assignment error.
     void Assign(classlib::TPersistent* source) override;
 
-#define TOOLBAR_VISTA_COLOR(Name, field)                                                                              \
-    classlib::TColor Name() const { return field; }                                                                   \
-    void Set##Name(classlib::TColor value) { Notify(field, value); }
-    TOOLBAR_VISTA_COLOR(BorderColor, borderColor_)
-    TOOLBAR_VISTA_COLOR(Color, color_)
-    TOOLBAR_VISTA_COLOR(ColorTo, colorTo_)
-    TOOLBAR_VISTA_COLOR(ColorMirror, colorMirror_)
-    TOOLBAR_VISTA_COLOR(ColorMirrorTo, colorMirrorTo_)
-#undef TOOLBAR_VISTA_COLOR
+    TOOLBAR_COLOR_PROPERTY(BorderColor, borderColor_)
+    TOOLBAR_COLOR_PROPERTY(Color, color_)
+    TOOLBAR_COLOR_PROPERTY(ColorTo, colorTo_)
+    TOOLBAR_COLOR_PROPERTY(ColorMirror, colorMirror_)
+    TOOLBAR_COLOR_PROPERTY(ColorMirrorTo, colorMirrorTo_)
     TGDIPGradient Gradient() const { return gradient_; }
     void SetGradient(TGDIPGradient value) { Notify(gradient_, value); }
     TGDIPGradient GradientMirror() const { return gradientMirror_; }
@@ -291,7 +287,7 @@ class TVistaTextBackground : public TVistaBackground {
     // Copies the font; no change event.
     void SetFont(classlib::TFont* value) { font_->Assign(value); }
     bool SystemFont() const { return systemFont_; }
-    void SetSystemFont(bool value);
+    void SetSystemFont(bool value) { SetSystemFontFlag(systemFont_, value, font_); }
 
 private:
     classlib::TColor textColor_ = classlib::clBlue;
@@ -307,18 +303,14 @@ class TCaptionAppearance : public classlib::TPersistent {
     // Another class raises the platform's assignment error.
     void Assign(classlib::TPersistent* source) override;
 
-#define TOOLBAR_CAPTION_COLOR(Name, field)                                                                            \
-    classlib::TColor Name() const { return field; }                                                                   \
-    void Set##Name(classlib::TColor value) { Notify(field, value); }
-    TOOLBAR_CAPTION_COLOR(CaptionColor, captionColor_)
-    TOOLBAR_CAPTION_COLOR(CaptionColorTo, captionColorTo_)
-    TOOLBAR_CAPTION_COLOR(CaptionTextColor, captionTextColor_)
-    TOOLBAR_CAPTION_COLOR(CaptionBorderColor, captionBorderColor_)
-    TOOLBAR_CAPTION_COLOR(CaptionColorHot, captionColorHot_)
-    TOOLBAR_CAPTION_COLOR(CaptionColorHotTo, captionColorHotTo_)
-    TOOLBAR_CAPTION_COLOR(CaptionTextColorHot, captionTextColorHot_)
-    TOOLBAR_CAPTION_COLOR(CaptionBorderColorHot, captionBorderColorHot_)
-#undef TOOLBAR_CAPTION_COLOR
+    TOOLBAR_COLOR_PROPERTY(CaptionColor, captionColor_)
+    TOOLBAR_COLOR_PROPERTY(CaptionColorTo, captionColorTo_)
+    TOOLBAR_COLOR_PROPERTY(CaptionTextColor, captionTextColor_)
+    TOOLBAR_COLOR_PROPERTY(CaptionBorderColor, captionBorderColor_)
+    TOOLBAR_COLOR_PROPERTY(CaptionColorHot, captionColorHot_)
+    TOOLBAR_COLOR_PROPERTY(CaptionColorHotTo, captionColorHotTo_)
+    TOOLBAR_COLOR_PROPERTY(CaptionTextColorHot, captionTextColorHot_)
+    TOOLBAR_COLOR_PROPERTY(CaptionBorderColorHot, captionBorderColorHot_)
 
     classlib::TNotifyEvent OnChange;
 
@@ -382,16 +374,12 @@ class TGroupAppearance : public classlib::TPersistent {
     // SystemFont. Another class raises the platform's assignment error.
     void Assign(classlib::TPersistent* source) override;
 
-#define TOOLBAR_GROUP_COLOR(Name, field)                                                                              \
-    classlib::TColor Name() const { return field; }                                                                   \
-    void Set##Name(classlib::TColor value) { Notify(field, value); }
-    TOOLBAR_GROUP_COLOR(BorderColor, borderColor_)
-    TOOLBAR_GROUP_COLOR(Color, color_)
-    TOOLBAR_GROUP_COLOR(ColorTo, colorTo_)
-    TOOLBAR_GROUP_COLOR(ColorMirror, colorMirror_)
-    TOOLBAR_GROUP_COLOR(ColorMirrorTo, colorMirrorTo_)
-    TOOLBAR_GROUP_COLOR(TextColor, textColor_)
-#undef TOOLBAR_GROUP_COLOR
+    TOOLBAR_COLOR_PROPERTY(BorderColor, borderColor_)
+    TOOLBAR_COLOR_PROPERTY(Color, color_)
+    TOOLBAR_COLOR_PROPERTY(ColorTo, colorTo_)
+    TOOLBAR_COLOR_PROPERTY(ColorMirror, colorMirror_)
+    TOOLBAR_COLOR_PROPERTY(ColorMirrorTo, colorMirrorTo_)
+    TOOLBAR_COLOR_PROPERTY(TextColor, textColor_)
     TGDIPGradient Gradient() const { return gradient_; }
     void SetGradient(TGDIPGradient value) { Notify(gradient_, value); }
     TGDIPGradient GradientMirror() const { return gradientMirror_; }
@@ -401,7 +389,7 @@ class TGroupAppearance : public classlib::TPersistent {
     classlib::TFont* Font() const { return font_; }
     void SetFont(classlib::TFont* value) { font_->Assign(value); }
     bool SystemFont() const { return systemFont_; }
-    void SetSystemFont(bool value);
+    void SetSystemFont(bool value) { SetSystemFontFlag(systemFont_, value, font_); }
     TCaptionAppearance* CaptionAppearance() const { return captionAppearance_; }
     void SetCaptionAppearance(TCaptionAppearance* value) { captionAppearance_->Assign(value); }
     TVistaPageBackground* PageAppearance() const { return pageAppearance_; }
@@ -505,16 +493,12 @@ class TQATAppearance : public classlib::TPersistent {
     // raises the platform's assignment error.
     void Assign(classlib::TPersistent* source) override;
 
-#define TOOLBAR_QAT_COLOR(Name, field)                                                                                \
-    classlib::TColor Name() const { return field; }                                                                   \
-    void Set##Name(classlib::TColor value) { Notify(field, value); }
-    TOOLBAR_QAT_COLOR(BorderColor, borderColor_)
-    TOOLBAR_QAT_COLOR(Color, color_)
-    TOOLBAR_QAT_COLOR(ColorTo, colorTo_)
-    TOOLBAR_QAT_COLOR(FullSizeBorderColor, fullSizeBorderColor_)
-    TOOLBAR_QAT_COLOR(FullSizeColor, fullSizeColor_)
-    TOOLBAR_QAT_COLOR(FullSizeColorTo, fullSizeColorTo_)
-#undef TOOLBAR_QAT_COLOR
+    TOOLBAR_COLOR_PROPERTY(BorderColor, borderColor_)
+    TOOLBAR_COLOR_PROPERTY(Color, color_)
+    TOOLBAR_COLOR_PROPERTY(ColorTo, colorTo_)
+    TOOLBAR_COLOR_PROPERTY(FullSizeBorderColor, fullSizeBorderColor_)
+    TOOLBAR_COLOR_PROPERTY(FullSizeColor, fullSizeColor_)
+    TOOLBAR_COLOR_PROPERTY(FullSizeColorTo, fullSizeColorTo_)
     int Steps() const { return steps_; }
     void SetSteps(int value) { Notify(steps_, value); }
 

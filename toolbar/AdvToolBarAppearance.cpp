@@ -20,6 +20,14 @@ void ApplySystemFontName(TFont* font, bool systemFont)
         font->SetName(SystemFontName());
 }
 
+void SetSystemFontFlag(bool& flag, bool value, TFont* font)
+{
+    if (value == flag)
+        return;
+    flag = value;
+    ApplySystemFontName(font, value);
+}
+
 // ---- TButtonAppearance -------------------------------------------------------------------------
 
 CLASSLIB_PUBLISH(TButtonAppearance)
@@ -79,13 +87,6 @@ void TButtonAppearance::SetCaptionFont(TFont* value)
     Changed();
 }
 
-void TButtonAppearance::SetSystemFont(bool value)
-{
-    if (value == systemFont_)
-        return;
-    systemFont_ = value;
-    ApplySystemFontName(captionFont_, value);
-}
 
 void TButtonAppearance::Assign(TPersistent* source)
 {

@@ -21,6 +21,16 @@ std::string SystemFontName();
 // With `systemFont` set, names the font after the system font; otherwise leaves it alone.
 void ApplySystemFontName(classlib::TFont* font, bool systemFont);
 
+// A colour property of an appearance class: the getter, and a setter that stores through the
+// class's own Notify (which decides whether the change event is raised).
+#define TOOLBAR_COLOR_PROPERTY(Name, field)                                                                           \
+    classlib::TColor Name() const { return field; }                                                                   \
+    void Set##Name(classlib::TColor value) { Notify(field, value); }
+
+// The SystemFont flag of an appearance object: stores it; turning it on renames `font` after
+// the system font. No change event.
+void SetSystemFontFlag(bool& flag, bool value, classlib::TFont* font);
+
 // A property setter's two manners: store and raise the change event only on a new value, or
 // store and raise it whatever the value.
 template <class T>
@@ -41,24 +51,20 @@ class TButtonAppearance : public classlib::TPersistent {
     // direction and the four border colours, without a change event; anything else is ignored.
     void Assign(classlib::TPersistent* source) override;
 
-#define TOOLBAR_BUTTON_COLOR(Name, field)                                                                             \
-    classlib::TColor Name() const { return field; }                                                                   \
-    void Set##Name(classlib::TColor value) { Notify(field, value); }
-    TOOLBAR_BUTTON_COLOR(Color, color_)
-    TOOLBAR_BUTTON_COLOR(ColorTo, colorTo_)
-    TOOLBAR_BUTTON_COLOR(ColorChecked, colorChecked_)
-    TOOLBAR_BUTTON_COLOR(ColorCheckedTo, colorCheckedTo_)
-    TOOLBAR_BUTTON_COLOR(ColorDown, colorDown_)
-    TOOLBAR_BUTTON_COLOR(ColorDownTo, colorDownTo_)
-    TOOLBAR_BUTTON_COLOR(ColorHot, colorHot_)
-    TOOLBAR_BUTTON_COLOR(ColorHotTo, colorHotTo_)
-    TOOLBAR_BUTTON_COLOR(CaptionTextColor, captionTextColor_)
-    TOOLBAR_BUTTON_COLOR(CaptionTextColorHot, captionTextColorHot_)
-    TOOLBAR_BUTTON_COLOR(CaptionTextColorDown, captionTextColorDown_)
-    TOOLBAR_BUTTON_COLOR(CaptionTextColorChecked, captionTextColorChecked_)
-    TOOLBAR_BUTTON_COLOR(BorderColor, borderColor_)
-    TOOLBAR_BUTTON_COLOR(BorderCheckedColor, borderCheckedColor_)
-#undef TOOLBAR_BUTTON_COLOR
+    TOOLBAR_COLOR_PROPERTY(Color, color_)
+    TOOLBAR_COLOR_PROPERTY(ColorTo, colorTo_)
+    TOOLBAR_COLOR_PROPERTY(ColorChecked, colorChecked_)
+    TOOLBAR_COLOR_PROPERTY(ColorCheckedTo, colorCheckedTo_)
+    TOOLBAR_COLOR_PROPERTY(ColorDown, colorDown_)
+    TOOLBAR_COLOR_PROPERTY(ColorDownTo, colorDownTo_)
+    TOOLBAR_COLOR_PROPERTY(ColorHot, colorHot_)
+    TOOLBAR_COLOR_PROPERTY(ColorHotTo, colorHotTo_)
+    TOOLBAR_COLOR_PROPERTY(CaptionTextColor, captionTextColor_)
+    TOOLBAR_COLOR_PROPERTY(CaptionTextColorHot, captionTextColorHot_)
+    TOOLBAR_COLOR_PROPERTY(CaptionTextColorDown, captionTextColorDown_)
+    TOOLBAR_COLOR_PROPERTY(CaptionTextColorChecked, captionTextColorChecked_)
+    TOOLBAR_COLOR_PROPERTY(BorderColor, borderColor_)
+    TOOLBAR_COLOR_PROPERTY(BorderCheckedColor, borderCheckedColor_)
     TGradientDirection GradientDirection() const { return gradientDirection_; }
     void SetGradientDirection(TGradientDirection value) { Notify(gradientDirection_, value); }
     // These only store: the button shows them at its next repaint.
@@ -77,7 +83,7 @@ class TButtonAppearance : public classlib::TPersistent {
     void SetCaptionFont(classlib::TFont* value);
     bool SystemFont() const { return systemFont_; }
     // Turning it on renames CaptionFont after the system font; no change event.
-    void SetSystemFont(bool value);
+    void SetSystemFont(bool value) { SetSystemFontFlag(systemFont_, value, captionFont_); }
 
     classlib::TNotifyEvent OnChange;
 

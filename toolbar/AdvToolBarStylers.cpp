@@ -9,25 +9,6 @@ using namespace classlib;
 
 namespace toolbar {
 
-// ---- TNotifierWindow ---------------------------------------------------------------------------
-
-CLASSLIB_PUBLISH(TNotifierWindow)
-{
-    c.Property("OnThemeChange", &TNotifierWindow::OnThemeChange);
-}
-
-TNotifierWindow::TNotifierWindow(TComponent* owner) : TWinControl(owner)
-{
-    SetVisible(false);
-}
-
-void TNotifierWindow::WndProc(TMessage& message)
-{
-    if (message.Msg == WM_THEMECHANGED && OnThemeChange)
-        OnThemeChange(this);
-    TWinControl::WndProc(message);
-}
-
 // ---- TAdvToolBarOfficeStyler -------------------------------------------------------------------
 
 CLASSLIB_PUBLISH(TAdvToolBarOfficeStyler)
@@ -76,14 +57,6 @@ CLASSLIB_PUBLISH(TAdvToolBarOfficeStyler)
 
 namespace {
 
-TWinControl* FirstWindowedOwner(TComponent* owner)
-{
-    for (; owner; owner = owner->Owner())
-        if (auto* control = dynamic_cast<TWinControl*>(owner))
-            return control;
-    return nullptr;
-}
-
 // The settings the presets write that are not published.
 struct PresetOnlySetting {
     std::string_view name;
@@ -102,7 +75,7 @@ const PresetOnlySetting PresetOnlySettings[] = {
 TAdvToolBarOfficeStyler::TAdvToolBarOfficeStyler(TComponent* owner)
     : TCustomAdvToolBarStyler(owner), notifier_(new TNotifierWindow(this))
 {
-    notifier_->SetParent(FirstWindowedOwner(owner));
+    notifier_->SetParent(draw::FirstWindowedOwner(owner));
     notifier_->OnThemeChange = TNotifyEvent(this, &TAdvToolBarOfficeStyler::ThemeChanged);
     // The first assignment makes the second a real change: a new styler carries the blue
     // block on top of the Windows XP block.

@@ -3,6 +3,7 @@
 // published, eleven colour presets behind `Style` (the values are the data of
 // ToolBarStylePresets), the Windows XP colour-scheme adaptation on WM_THEMECHANGED and the
 // component style interface.
+#include "draw/NotifierWindow.h"
 #include "draw/XPColorScheme.h"
 #include "toolbar/AdvToolBarStyler.h"
 #include "toolbar/ToolBarStylePresets.h"
@@ -11,17 +12,9 @@
 
 namespace toolbar {
 
-// A windowed control without size or caption that exists only to receive WM_THEMECHANGED.
-class TNotifierWindow : public classlib::TWinControl {
-    CLASSLIB_CLASS(TNotifierWindow, classlib::TWinControl)
-    explicit TNotifierWindow(classlib::TComponent* owner);
-    // Calls OnThemeChange on WM_THEMECHANGED, then handles every message as a windowed control.
-    void WndProc(classlib::TMessage& message) override;
-
-    classlib::TNotifyEvent OnThemeChange;
-};
-
-// The Windows XP test and the active colour scheme's number, shared with the other stylers.
+// The theme-change window, the Windows XP test and the active colour scheme's number, shared
+// with the other stylers.
+using draw::TNotifierWindow;
 using draw::GetXPThemeColorName;
 using draw::IsWinXPOrLater;
 

@@ -553,12 +553,8 @@ TEST(MenuStreaming, DefaultsAndClNoneReadBack)
                          "  SideBar.SplitterColorTo = clNone\n"
                          "  Separator.GradientType = gtLeft\n"
                          "end\n";
-    TStringStream source(layout);
-    TMemoryStream binary;
-    ObjectTextToBinary(source, binary);
-    binary.SetPosition(0);
     auto* styler = new TAdvMenuStyler(nullptr);
-    ReadComponentFromStream(binary, styler);
+    testsupport::ReadFormLayout(layout, styler);
     EXPECT_EQ(styler->SideBar()->SplitterColorTo(), clNone);
     EXPECT_EQ(styler->Separator()->GradientType(), gtLeft);
     // Properties without a streamed default are always written.
