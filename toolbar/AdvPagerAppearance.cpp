@@ -76,12 +76,6 @@ TCustomTabAppearance::~TCustomTabAppearance()
     delete font_;
 }
 
-void TCustomTabAppearance::Changed()
-{
-    if (OnChange)
-        OnChange(this);
-}
-
 void TCustomTabAppearance::Assign(TPersistent* source)
 {
     auto* other = dynamic_cast<TCustomTabAppearance*>(source);
@@ -180,12 +174,6 @@ CLASSLIB_PUBLISH(TVistaTextBackground)
     AsColorProperty(c.Property("TextColor", &V::TextColor, &V::SetTextColor));
     c.Property("Font", &V::Font, &V::SetFont);
     c.Property("SystemFont", &V::SystemFont, &V::SetSystemFont).SetDefault(true);
-}
-
-void TVistaBackground::Changed()
-{
-    if (OnChange)
-        OnChange(this);
 }
 
 void TVistaBackground::Assign(TPersistent* source)
@@ -341,12 +329,6 @@ TGroupAppearance::~TGroupAppearance()
     delete toolBarAppearance_;
     delete tabAppearance_;
     delete font_;
-}
-
-void TGroupAppearance::Changed()
-{
-    if (OnChange)
-        OnChange(this);
 }
 
 void TGroupAppearance::Assign(TPersistent* source)

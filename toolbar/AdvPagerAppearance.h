@@ -17,8 +17,8 @@ namespace toolbar {
 using draw::TGDIPGradient;
 
 // The pager's caption bar.
-class TAdvPageCaption : public classlib::TPersistent {
-    CLASSLIB_CLASS(TAdvPageCaption, classlib::TPersistent)
+class TAdvPageCaption : public TAppearanceObject {
+    CLASSLIB_CLASS(TAdvPageCaption, TAppearanceObject)
     TAdvPageCaption() = default;
     // Caption and Height stored, Visible, Indent and MinWidth through their setters; not the
     // trailing indent. Another class raises the platform's assignment error.
@@ -38,16 +38,7 @@ class TAdvPageCaption : public classlib::TPersistent {
     int TrailingIndent() const { return trailingIndent_; }
     void SetTrailingIndent(int value) { trailingIndent_ = value; }
 
-    classlib::TNotifyEvent OnChange;
-
 private:
-    template <class T>
-    void Notify(T& field, const T& value)
-    {
-        if (StoreChanged(field, value) && OnChange)
-            OnChange(this);
-    }
-
     std::string caption_;
     bool visible_ = true;
     int height_ = 27;
@@ -96,8 +87,8 @@ private:
     X(HighLightColorDown, 0xFFFBD0, Direct)
 
 // The colours of the pager tabs in their states.
-class TCustomTabAppearance : public classlib::TPersistent {
-    CLASSLIB_CLASS(TCustomTabAppearance, classlib::TPersistent)
+class TCustomTabAppearance : public TAppearanceObject {
+    CLASSLIB_CLASS(TCustomTabAppearance, TAppearanceObject)
     TCustomTabAppearance();
     ~TCustomTabAppearance() override;
     // Every colour, gradient, shadow and highlight value stored directly, the font copied,
@@ -125,18 +116,7 @@ class TCustomTabAppearance : public classlib::TPersistent {
     TGradientBackground* BackGround() const { return backGround_; }
     void SetBackGround(TGradientBackground* value) { backGround_->Assign(value); }
 
-    classlib::TNotifyEvent OnChange;
-
-protected:
-    void Changed();
-
 private:
-    template <class T>
-    void Notify(T& field, const T& value)
-    {
-        if (StoreChanged(field, value))
-            Changed();
-    }
     static void Direct(classlib::TColor& field, classlib::TColor value) { field = value; }
     void BackGroundChanged(classlib::TObject*) { Changed(); }
 
@@ -159,8 +139,8 @@ class TTabAppearance : public TCustomTabAppearance {
 };
 
 // The geometry of the pager tabs.
-class TATBTabSettings : public classlib::TPersistent {
-    CLASSLIB_CLASS(TATBTabSettings, classlib::TPersistent)
+class TATBTabSettings : public TAppearanceObject {
+    CLASSLIB_CLASS(TATBTabSettings, TAppearanceObject)
     TATBTabSettings() = default;
     // The margins and Height through their setters; not Spacing nor the floors. Another class
     // raises the platform's assignment error.
@@ -182,15 +162,7 @@ class TATBTabSettings : public classlib::TPersistent {
     int SpacingFloor() const { return spacingFloor_; }
     int MarginFloor() const { return marginFloor_; }
 
-    classlib::TNotifyEvent OnChange;
-
 private:
-    void Notify(int& field, int value)
-    {
-        if (StoreChanged(field, value) && OnChange)
-            OnChange(this);
-    }
-
     int leftMargin_ = 4, rightMargin_ = 4, startMargin_ = 60, endMargin_ = 0, height_ = 26, spacing_ = 4;
     int spacingFloor_ = 3, marginFloor_ = 3;
 };
@@ -217,8 +189,8 @@ private:
 };
 
 // A gradient colour set with a mirror half.
-class TVistaBackground : public classlib::TPersistent {
-    CLASSLIB_CLASS(TVistaBackground, classlib::TPersistent)
+class TVistaBackground : public TAppearanceObject {
+    CLASSLIB_CLASS(TVistaBackground, TAppearanceObject)
     TVistaBackground() = default;
     // The colours and steps stored, the two gradients through their setters. Another class
     // raises the platform's assignment error.
@@ -241,19 +213,7 @@ class TVistaBackground : public classlib::TPersistent {
     classlib::TColor HighLightColor() const { return highLightColor_; }
     void SetHighLightColor(classlib::TColor value) { highLightColor_ = value; }
 
-    classlib::TNotifyEvent OnChange;
-
-protected:
-    void Changed();
-
 private:
-    template <class T>
-    void Notify(T& field, const T& value)
-    {
-        if (StoreChanged(field, value))
-            Changed();
-    }
-
     classlib::TColor borderColor_ = classlib::clGray;
     classlib::TColor color_ = classlib::clWhite;
     classlib::TColor colorTo_ = classlib::clWhite;
@@ -296,8 +256,8 @@ private:
 };
 
 // Caption bar colours, normal and hot.
-class TCaptionAppearance : public classlib::TPersistent {
-    CLASSLIB_CLASS(TCaptionAppearance, classlib::TPersistent)
+class TCaptionAppearance : public TAppearanceObject {
+    CLASSLIB_CLASS(TCaptionAppearance, TAppearanceObject)
     TCaptionAppearance() = default;
     // Six colours stored, CaptionColorHotTo and CaptionTextColorHot through their setters.
     // Another class raises the platform's assignment error.
@@ -312,15 +272,7 @@ class TCaptionAppearance : public classlib::TPersistent {
     TOOLBAR_COLOR_PROPERTY(CaptionTextColorHot, captionTextColorHot_)
     TOOLBAR_COLOR_PROPERTY(CaptionBorderColorHot, captionBorderColorHot_)
 
-    classlib::TNotifyEvent OnChange;
-
 private:
-    void Notify(classlib::TColor& field, classlib::TColor value)
-    {
-        if (StoreChanged(field, value) && OnChange)
-            OnChange(this);
-    }
-
     classlib::TColor captionColor_ = classlib::clGray;
     classlib::TColor captionColorTo_ = classlib::clNone;
     classlib::TColor captionTextColor_ = classlib::clWhite;
@@ -332,8 +284,8 @@ private:
 };
 
 // Toolbar colours inside a tab group; changes inside the two gradients are not reported.
-class TToolBarAppearance : public classlib::TPersistent {
-    CLASSLIB_CLASS(TToolBarAppearance, classlib::TPersistent)
+class TToolBarAppearance : public TAppearanceObject {
+    CLASSLIB_CLASS(TToolBarAppearance, TAppearanceObject)
     TToolBarAppearance();
     ~TToolBarAppearance() override;
     // The two gradients copied, the border colours stored. Another class raises the
@@ -349,15 +301,7 @@ class TToolBarAppearance : public classlib::TPersistent {
     TGradientBackground* ColorHot() const { return colorHot_; }
     void SetColorHot(TGradientBackground* value) { colorHot_->Assign(value); }
 
-    classlib::TNotifyEvent OnChange;
-
 private:
-    void Notify(classlib::TColor& field, classlib::TColor value)
-    {
-        if (StoreChanged(field, value) && OnChange)
-            OnChange(this);
-    }
-
     classlib::TColor borderColor_ = classlib::clNone;
     classlib::TColor borderColorHot_ = classlib::clNone;
     TGradientBackground* color_;
@@ -365,8 +309,8 @@ private:
 };
 
 // The colours of a tab group: its tabs, caption, pages and the toolbars on them.
-class TGroupAppearance : public classlib::TPersistent {
-    CLASSLIB_CLASS(TGroupAppearance, classlib::TPersistent)
+class TGroupAppearance : public TAppearanceObject {
+    CLASSLIB_CLASS(TGroupAppearance, TAppearanceObject)
     TGroupAppearance();
     ~TGroupAppearance() override;
     // Caption, page and tab appearances copied, colours, text colour and steps stored, the
@@ -399,18 +343,7 @@ class TGroupAppearance : public classlib::TPersistent {
     TToolBarAppearance* ToolBarAppearance() const { return toolBarAppearance_; }
     void SetToolBarAppearance(TToolBarAppearance* value) { toolBarAppearance_->Assign(value); }
 
-    classlib::TNotifyEvent OnChange;
-
-protected:
-    void Changed();
-
 private:
-    template <class T>
-    void Notify(T& field, const T& value)
-    {
-        if (StoreChanged(field, value))
-            Changed();
-    }
     void PartChanged(classlib::TObject*) { Changed(); }
 
     classlib::TColor borderColor_ = 0xA3B8AC;
@@ -486,8 +419,8 @@ class TTabGroups : public classlib::TOwnedCollection {
 };
 
 // Quick-access toolbar colours, normal and full size.
-class TQATAppearance : public classlib::TPersistent {
-    CLASSLIB_CLASS(TQATAppearance, classlib::TPersistent)
+class TQATAppearance : public TAppearanceObject {
+    CLASSLIB_CLASS(TQATAppearance, TAppearanceObject)
     TQATAppearance() = default;
     // Five colours stored, FullSizeColorTo through its setter; not Steps. Another class
     // raises the platform's assignment error.
@@ -502,16 +435,7 @@ class TQATAppearance : public classlib::TPersistent {
     int Steps() const { return steps_; }
     void SetSteps(int value) { Notify(steps_, value); }
 
-    classlib::TNotifyEvent OnChange;
-
 private:
-    template <class T>
-    void Notify(T& field, const T& value)
-    {
-        if (StoreChanged(field, value) && OnChange)
-            OnChange(this);
-    }
-
     classlib::TColor borderColor_ = classlib::clGray;
     classlib::TColor color_ = classlib::clWhite;
     classlib::TColor colorTo_ = classlib::clSilver;

@@ -75,12 +75,6 @@ TButtonAppearance::~TButtonAppearance()
     delete captionFont_;
 }
 
-void TButtonAppearance::Changed()
-{
-    if (OnChange)
-        OnChange(this);
-}
-
 void TButtonAppearance::SetCaptionFont(TFont* value)
 {
     captionFont_->Assign(value);
@@ -132,12 +126,6 @@ TGradientBackground::TGradientBackground()
     SetDirection(gdHorizontal);
 }
 
-void TGradientBackground::Changed()
-{
-    if (OnChange)
-        OnChange(this);
-}
-
 void TGradientBackground::SetColor(TColor value)
 {
     color_ = value;
@@ -183,12 +171,6 @@ CLASSLIB_PUBLISH(TMirrorGradient)
     AsColorProperty(c.Property("ColorMirror", &M::ColorMirror, &M::SetColorMirror));
     AsColorProperty(c.Property("ColorMirrorTo", &M::ColorMirrorTo, &M::SetColorMirrorTo));
     c.Property("OnChange", &M::OnChange);
-}
-
-void TMirrorGradient::Notify(TColor& field, TColor value)
-{
-    if (StoreChanged(field, value) && OnChange)
-        OnChange(this);
 }
 
 void TMirrorGradient::Assign(TPersistent* source)
@@ -259,12 +241,6 @@ CLASSLIB_PUBLISH(TContainerAppearance)
     AsColorProperty(c.Property("LineColor", &A::LineColor, &A::SetLineColor));
     c.Property("Line3D", &A::Line3D, &A::SetLine3D);
     c.Property("OnChange", &A::OnChange);
-}
-
-void TContainerAppearance::Changed()
-{
-    if (OnChange)
-        OnChange(this);
 }
 
 void TContainerAppearance::SetLineColor(TColor value)

@@ -42,9 +42,31 @@ bool StoreChanged(T& field, const T& value)
     return true;
 }
 
+// The base of the appearance objects: the change event and the setter manner most of their
+// properties share.
+class TAppearanceObject : public classlib::TPersistent {
+public:
+    classlib::TNotifyEvent OnChange;
+
+protected:
+    // Calls OnChange with this object as sender when it is assigned.
+    void Changed()
+    {
+        if (OnChange)
+            OnChange(this);
+    }
+    // Stores a new value and raises the change event; an equal value changes nothing.
+    template <class T>
+    void Notify(T& field, const T& value)
+    {
+        if (StoreChanged(field, value))
+            Changed();
+    }
+};
+
 // The colours of a toolbar button in its normal, hot, down and checked states.
-class TButtonAppearance : public classlib::TPersistent {
-    CLASSLIB_CLASS(TButtonAppearance, classlib::TPersistent)
+class TButtonAppearance : public TAppearanceObject {
+    CLASSLIB_CLASS(TButtonAppearance, TAppearanceObject)
     TButtonAppearance();
     ~TButtonAppearance() override;
     // From another button appearance: the colours, the caption text colours, the normal
@@ -85,19 +107,7 @@ class TButtonAppearance : public classlib::TPersistent {
     // Turning it on renames CaptionFont after the system font; no change event.
     void SetSystemFont(bool value) { SetSystemFontFlag(systemFont_, value, captionFont_); }
 
-    classlib::TNotifyEvent OnChange;
-
-protected:
-    void Changed();
-
 private:
-    template <class T>
-    void Notify(T& field, const T& value)
-    {
-        if (StoreChanged(field, value))
-            Changed();
-    }
-
     classlib::TColor color_ = classlib::clNone;
     classlib::TColor colorTo_ = classlib::clNone;
     classlib::TColor colorChecked_ = 0xD8D5D4;
@@ -123,8 +133,8 @@ private:
 };
 
 // A two-colour gradient. Its setters raise the change event whatever the value.
-class TGradientBackground : public classlib::TPersistent {
-    CLASSLIB_CLASS(TGradientBackground, classlib::TPersistent)
+class TGradientBackground : public TAppearanceObject {
+    CLASSLIB_CLASS(TGradientBackground, TAppearanceObject)
     TGradientBackground();
     // From this class or a descendant: the two colours, the direction and the steps, without
     // a change event; anything else is ignored.
@@ -140,11 +150,6 @@ class TGradientBackground : public classlib::TPersistent {
     int Steps() const { return steps_; }
     void SetSteps(int value);
 
-    classlib::TNotifyEvent OnChange;
-
-protected:
-    void Changed();
-
 private:
     classlib::TColor color_ = classlib::clWhite;
     classlib::TColor colorTo_ = classlib::clBtnFace;
@@ -153,8 +158,8 @@ private:
 };
 
 // The colours of the lower, mirrored half of a gradient.
-class TMirrorGradient : public classlib::TPersistent {
-    CLASSLIB_CLASS(TMirrorGradient, classlib::TPersistent)
+class TMirrorGradient : public TAppearanceObject {
+    CLASSLIB_CLASS(TMirrorGradient, TAppearanceObject)
     TMirrorGradient() = default;
     // From another mirror gradient: the four colours without a change event; anything else
     // raises the platform's assignment error.
@@ -169,11 +174,7 @@ class TMirrorGradient : public classlib::TPersistent {
     classlib::TColor ColorMirrorTo() const { return colorMirrorTo_; }
     void SetColorMirrorTo(classlib::TColor value) { Notify(colorMirrorTo_, value); }
 
-    classlib::TNotifyEvent OnChange;
-
 private:
-    void Notify(classlib::TColor& field, classlib::TColor value);
-
     classlib::TColor color_ = classlib::clWhite;
     classlib::TColor colorTo_ = classlib::clBtnFace;
     classlib::TColor colorMirror_ = 0xEDD9C8;
@@ -197,8 +198,8 @@ private:
 
 // A fixed layout of a toolbar button: when Enabled, the glyph at (ImageX, ImageY) and the
 // caption from (TextX, TextY).
-class TAdvToolBarButtonDrawPosition : public classlib::TPersistent {
-    CLASSLIB_CLASS(TAdvToolBarButtonDrawPosition, classlib::TPersistent)
+class TAdvToolBarButtonDrawPosition : public TAppearanceObject {
+    CLASSLIB_CLASS(TAdvToolBarButtonDrawPosition, TAppearanceObject)
     TAdvToolBarButtonDrawPosition() = default;
     // From another draw position without a change event; anything else is ignored.
     void Assign(classlib::TPersistent* source) override;
@@ -214,23 +215,14 @@ class TAdvToolBarButtonDrawPosition : public classlib::TPersistent {
     int ImageY() const { return imageY_; }
     void SetImageY(int value) { Notify(imageY_, value); }
 
-    classlib::TNotifyEvent OnChange;
-
 private:
-    template <class T>
-    void Notify(T& field, const T& value)
-    {
-        if (StoreChanged(field, value) && OnChange)
-            OnChange(this);
-    }
-
     bool enabled_ = false;
     int textX_ = 0, textY_ = 0, imageX_ = 0, imageY_ = 0;
 };
 
 // The frame look of a toolbar container.
-class TContainerAppearance : public classlib::TPersistent {
-    CLASSLIB_CLASS(TContainerAppearance, classlib::TPersistent)
+class TContainerAppearance : public TAppearanceObject {
+    CLASSLIB_CLASS(TContainerAppearance, TAppearanceObject)
     TContainerAppearance() = default;
     // From another container appearance through the setters (each raises its event when it
     // differs); anything else raises the platform's assignment error.
@@ -241,11 +233,7 @@ class TContainerAppearance : public classlib::TPersistent {
     bool Line3D() const { return line3D_; }
     void SetLine3D(bool value);
 
-    classlib::TNotifyEvent OnChange;
-
 private:
-    void Changed();
-
     classlib::TColor lineColor_ = classlib::clBtnShadow;
     bool line3D_ = true;
 };
