@@ -7,6 +7,7 @@
 #include "core/SysUtils.h"
 
 #include <atomic>
+#include <memory>
 #include <cstring>
 #include <vector>
 
@@ -763,4 +764,84 @@ std::string EnumValueToIdentText(const TTypeInfo* ordinalType, const void* value
     return classlib::GetEnumName(ordinalType, v);
 }
 
+// ---- type cache -------------------------------------------------------------------------------
+
+namespace {
+
+std::unique_ptr<TBcTypeCache> ProcessTypeCache;
+
+// The record a cached record depends on: a set's element type, a subrange's enumeration.
+const TTypeInfo* DependencyOf(const TTypeInfo* info)
+{
+    if (info->Kind == classlib::tkSet)
+        return info->CompType;
+    if (info->Kind == classlib::tkEnumeration && info->BaseType != info)
+        return info->BaseType;
+    return nullptr;
+}
+
+} // namespace
+
+void TBcTypeCache::AddReference(TTypeInfo* info)
+{
+    std::lock_guard<std::mutex> guard(lock_);
+    for (auto& entry : entries_)
+        if (entry.first == info) {
+            ++entry.second;
+            return;
+        }
+    entries_.emplace_back(info, 1);
+}
+
+void TBcTypeCache::Release(const TTypeInfo* info)
+{
+    std::lock_guard<std::mutex> guard(lock_);
+    ReleaseLocked(info);
+}
+
+void TBcTypeCache::ReleaseLocked(const TTypeInfo* info)
+{
+    for (size_t i = 0; i < entries_.size(); ++i) {
+        if (entries_[i].first != info)
+            continue;
+        if (--entries_[i].second > 0)
+            return;
+        TTypeInfo* record = entries_[i].first;
+        entries_.erase(entries_.begin() + static_cast<std::ptrdiff_t>(i));
+        if (const TTypeInfo* dependency = DependencyOf(record))
+            ReleaseLocked(dependency);
+        delete record;
+        return;
+    }
+}
+
+void TBcTypeCache::ReleaseAll()
+{
+    std::lock_guard<std::mutex> guard(lock_);
+    while (!entries_.empty())
+        ReleaseLocked(entries_.back().first);
+}
+
+int TBcTypeCache::Count() const
+{
+    std::lock_guard<std::mutex> guard(lock_);
+    return static_cast<int>(entries_.size());
+}
+
+int32_t TBcTypeCache::ReferenceCount(const TTypeInfo* info) const
+{
+    std::lock_guard<std::mutex> guard(lock_);
+    for (const auto& entry : entries_)
+        if (entry.first == info)
+            return entry.second;
+    return 0;
+}
+
+TBcTypeCache* TypeCache() { return ProcessTypeCache.get(); }
+
+void StartTypeCache() { ProcessTypeCache = std::make_unique<TBcTypeCache>(); }
+
+void StopTypeCache() { ProcessTypeCache.reset(); }
+
 } // namespace bcl
+

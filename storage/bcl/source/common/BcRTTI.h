@@ -12,6 +12,7 @@
 #include "core/TypeInfo.h"
 
 #include <cstdint>
+#include <mutex>
 #include <string>
 #include <vector>
 
@@ -189,4 +190,38 @@ std::string OrdTypeName(classlib::TOrdType type);
 std::string FloatTypeName(classlib::TFloatType type);
 std::string MethodKindName(classlib::TMethodKind kind);
 
+// ---- type cache -------------------------------------------------------------------------------
+
+// Type records built at run time, each with a reference count, shared by every thread under one
+// lock. The cache owns its records (allocated with new). A set depends on its element type and a
+// subrange of an enumeration on its base type: freeing a record drops one reference of the one
+// it depends on, when that is in the cache too. Nothing in this program adds entries.
+class TBcTypeCache {
+public:
+    TBcTypeCache() = default;
+    TBcTypeCache(const TBcTypeCache&) = delete;
+    TBcTypeCache& operator=(const TBcTypeCache&) = delete;
+    ~TBcTypeCache() { ReleaseAll(); }
+
+    // Enters `info` with one reference, or adds one to its entry.
+    void AddReference(TTypeInfo* info);
+    // Drops one reference; at 0 the entry is removed and its record freed.
+    void Release(const TTypeInfo* info);
+    // Empties the cache: drops one reference of the last entry until none is left.
+    void ReleaseAll();
+    int Count() const;
+    int32_t ReferenceCount(const TTypeInfo* info) const; // 0 when not in the cache
+
+private:
+    void ReleaseLocked(const TTypeInfo* info);
+    mutable std::mutex lock_;
+    std::vector<std::pair<TTypeInfo*, int32_t>> entries_;
+};
+
+// The process's cache from the module's start-up to its shut-down, else nullptr.
+TBcTypeCache* TypeCache();
+void StartTypeCache();
+void StopTypeCache();
+
 } // namespace bcl
+
