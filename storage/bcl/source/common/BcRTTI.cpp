@@ -398,10 +398,19 @@ public:
     explicit TBcPropInfo(const classlib::TPropInfo* prop) : prop_(prop) {}
     const classlib::TPropInfo* QueryPropInfo() const override { return prop_; }
     TInterfacePtr<IBcTypeInfo> QueryPropType() const override { return WrapTypeInfo(prop_->PropType); }
+    classlib::TPropAccess QueryReader() const override { return prop_->Reader; }
+    classlib::TPropAccess QueryWriter() const override { return prop_->Writer; }
+    classlib::TPropAccess QueryStoredProc() const override { return prop_->StoredAccess; }
     int QueryIndex() const override { return prop_->Index; }
     int64_t QueryDefault() const override { return prop_->Default; }
     int QueryNameIndex() const override { return prop_->NameIndex; }
     std::string QueryPropName() const override { return prop_->Name; }
+    classlib::TPropertyAccessKind QueryReaderKind() const override { return prop_->Reader.Kind; }
+    classlib::TPropertyAccessKind QueryWriterKind() const override { return prop_->Writer.Kind; }
+    classlib::TPropertyAccessKind QueryStoredKind() const override { return prop_->StoredAccess.Kind; }
+    uintptr_t QueryReaderValue() const override { return prop_->Reader.Value; }
+    uintptr_t QueryWriterValue() const override { return prop_->Writer.Value; }
+    uintptr_t QueryStoredValue() const override { return prop_->StoredAccess.Value; }
     bool IsStoredFor(const classlib::TObject* instance) const override { return prop_->IsStored(instance); }
     bool HasDefaultValue() const override { return prop_->Default != classlib::NoDefault; }
     bool HasIndexValue() const override { return prop_->Index != classlib::NoIndex; }
@@ -453,9 +462,17 @@ public:
                 w.WriteLine(prop.Name + ": " + TypeName(prop));
                 Indented(w, [&] {
                     if (prop.Index != classlib::NoIndex)
-                        w.WriteLine(Format("[%s %d]", {"index", prop.Index}));
+                        w.WriteLine(Format("[%s %d]", {texts::Index, prop.Index}));
                     if (prop.Default != classlib::NoDefault)
-                        w.WriteLine(Format("[%s %d]", {"default", prop.Default}));
+                        w.WriteLine(Format("[%s %d]", {texts::Default, prop.Default}));
+                    for (const auto& [word, access] : {std::pair{texts::Read, prop.Reader}, {texts::Write, prop.Writer}})
+                        if (access.Kind != classlib::pakNone)
+                            w.WriteLine(Format("[%s %s $%p]", {word, AccessText(access.Kind), AccessPointer(access)}));
+                    if (prop.StoredAccess.Kind == classlib::pakConstant)
+                        w.WriteLine(Format("[%s=%s]", {texts::Stored, ConstantText(prop.StoredAccess)}));
+                    else if (prop.StoredAccess.Kind != classlib::pakNone)
+                        w.WriteLine(Format("[%s=%s $%p]", {texts::Stored, AccessText(prop.StoredAccess.Kind),
+                                                           AccessPointer(prop.StoredAccess)}));
                 });
             }
         });
@@ -473,9 +490,17 @@ public:
                 for (const auto& prop : Class().OwnProperties()) {
                     std::string line = "property " + prop.Name + ": " + TypeName(prop);
                     if (prop.Index != classlib::NoIndex)
-                        line += Format(" index %d", {prop.Index});
+                        line += Format(" %s %d", {texts::Index, prop.Index});
+                    for (const auto& [word, access] : {std::pair{texts::Read, prop.Reader}, {texts::Write, prop.Writer}})
+                        if (access.Kind != classlib::pakNone)
+                            line += Format(" %s [%s $%p]", {word, AccessText(access.Kind), AccessPointer(access)});
+                    if (prop.StoredAccess.Kind == classlib::pakConstant)
+                        line += Format(" %s = %s", {texts::Stored, ConstantText(prop.StoredAccess)});
+                    else if (prop.StoredAccess.Kind != classlib::pakNone)
+                        line += Format(" %s = [%s $%p]", {texts::Stored, AccessText(prop.StoredAccess.Kind),
+                                                          AccessPointer(prop.StoredAccess)});
                     if (prop.Default != classlib::NoDefault)
-                        line += " default " + classlib::IntToStr(prop.Default);
+                        line += Format(" %s %d", {texts::Default, prop.Default});
                     w.WriteLine(line + ";");
                 }
             });
@@ -485,6 +510,23 @@ public:
 
 private:
     const classlib::TMetaClass& Class() const { return *info_->ClassType; }
+    static const char* AccessText(classlib::TPropertyAccessKind kind)
+    {
+        switch (kind) {
+        case classlib::pakStaticMethod: return texts::StaticMethod;
+        case classlib::pakVirtualMethod: return texts::VirtualMethod;
+        case classlib::pakField: return texts::Field;
+        default: return "";
+        }
+    }
+    static const void* AccessPointer(const classlib::TPropAccess& access)
+    {
+        return reinterpret_cast<const void*>(access.Value);
+    }
+    static const char* ConstantText(const classlib::TPropAccess& access)
+    {
+        return access.Value != 0 ? texts::True : texts::False;
+    }
     static std::string TypeName(const classlib::TPropInfo& prop)
     {
         return prop.PropType ? prop.PropType->Name : std::string();

@@ -99,17 +99,27 @@ public:
     virtual classlib::TFloatType QueryFloatType() const = 0;
 };
 
-// One published property. The class library's properties have accessors rather than
-// read, write and stored specifiers, so those have no counterpart here.
+// One published property, with its read, write and stored specifiers: each an access kind
+// (field, method called directly or through the method table, constant) and its value (field
+// offset, code address, method-table offset, or the constant 0 or 1).
 class IBcPropertyInfo : public classlib::IInterface {
 public:
     static constexpr TGUID IID = TGUID::FromText("{7DAD5227-46EA-11D5-B0C0-4854E825F345}");
     virtual const classlib::TPropInfo* QueryPropInfo() const = 0;
     virtual TInterfacePtr<IBcTypeInfo> QueryPropType() const = 0;
+    virtual classlib::TPropAccess QueryReader() const = 0;
+    virtual classlib::TPropAccess QueryWriter() const = 0;
+    virtual classlib::TPropAccess QueryStoredProc() const = 0;
     virtual int QueryIndex() const = 0;
     virtual int64_t QueryDefault() const = 0;
     virtual int QueryNameIndex() const = 0;
     virtual std::string QueryPropName() const = 0;
+    virtual classlib::TPropertyAccessKind QueryReaderKind() const = 0;
+    virtual classlib::TPropertyAccessKind QueryWriterKind() const = 0;
+    virtual classlib::TPropertyAccessKind QueryStoredKind() const = 0;
+    virtual uintptr_t QueryReaderValue() const = 0;
+    virtual uintptr_t QueryWriterValue() const = 0;
+    virtual uintptr_t QueryStoredValue() const = 0;
     virtual bool IsStoredFor(const classlib::TObject* instance) const = 0;
     virtual bool HasDefaultValue() const = 0;
     virtual bool HasIndexValue() const = 0;
