@@ -63,6 +63,20 @@ struct TTypeInfo {
     // methods: kind and signature text of the handler ("Sender: TObject")
     TMethodKind MethodKind = mkProcedure;
     std::string ParamText;
+    // short strings: the maximum length
+    uint8_t MaxLength = 255;
+    // interfaces: the parent interface, the flags (bit 0 has a GUID, bit 1 dispinterface, bit 2
+    // dispatch), the GUID and the property count
+    const TTypeInfo* IntfParent = nullptr;
+    uint8_t IntfFlags = 0;
+    TGUID Guid{};
+    int IntfPropertyCount = 0;
+    // dynamic arrays: the element size, the element type that needs clean-up (none for plain
+    // elements), the variant type code of the elements and the element type
+    int32_t ElementSize = 0;
+    const TTypeInfo* ElementCleanupType = nullptr;
+    int32_t VarType = -1;
+    const TTypeInfo* ElementType = nullptr;
 
     bool IsOrdinal() const
     {

@@ -296,3 +296,112 @@ TEST(TypeDump, PropertySpecifiersGiveTheirAccessKinds)
                                 "    [stored=static method " + AddressText(size->QueryStoredValue()) + "]"}));
     EXPECT_EQ(described.back(), "    [stored=False]");
 }
+
+namespace {
+
+TTypeInfo ShortString(const char* name, uint8_t maxLength)
+{
+    TTypeInfo t;
+    t.Kind = classlib::tkString;
+    t.Name = name;
+    t.MaxLength = maxLength;
+    return t;
+}
+
+TTypeInfo Interface(const char* name, const TTypeInfo* parent, uint8_t flags)
+{
+    TTypeInfo t;
+    t.Kind = classlib::tkInterface;
+    t.Name = name;
+    t.IntfParent = parent;
+    t.IntfFlags = flags;
+    t.Guid = classlib::TGUID::FromText("{7DAD5220-46EA-11D5-B0C0-4854E825F345}");
+    t.UnitName = "Shapes";
+    t.IntfPropertyCount = 2;
+    return t;
+}
+
+TTypeInfo DynArray(const char* name, int32_t elementSize, const TTypeInfo* cleanup, const TTypeInfo* element)
+{
+    TTypeInfo t;
+    t.Kind = classlib::tkDynArray;
+    t.Name = name;
+    t.ElementSize = elementSize;
+    t.ElementCleanupType = cleanup;
+    t.ElementType = element;
+    t.VarType = 3;
+    t.UnitName = "Shapes";
+    return t;
+}
+
+} // namespace
+
+TEST(TypeDump, ShortStrings)
+{
+    const TTypeInfo name = ShortString("TName", 31);
+    EXPECT_EQ(Declared(&name), Lines{"TName = string[31];"});
+    EXPECT_EQ(Described(&name).back(), "Max length: 31");
+    auto wrapped = WrapTypeInfo(&name).Query<IBcStringKindInfo>();
+    ASSERT_TRUE(wrapped);
+    EXPECT_EQ(wrapped->QueryMaxLength(), 31);
+    const TTypeInfo anonymous = ShortString(".anonymous", 8);
+    EXPECT_EQ(Declared(&anonymous), Lines{"string[8]"});
+}
+
+TEST(TypeDump, Interfaces)
+{
+    const TTypeInfo unknown = Interface("IUnknown", nullptr, 1);
+    const TTypeInfo shape = Interface("IShape", &unknown, 1);
+    const TTypeInfo solid = Interface("ISolid", &shape, 0);
+    const TTypeInfo events = Interface("IShapeEvents", &shape, 1 | 2 | 4);
+    // Derived directly from IUnknown: no parent in brackets.
+    EXPECT_EQ(Declared(&shape), (Lines{"IShape = interface // unit Shapes",
+                                       "  ['{7DAD5220-46EA-11D5-B0C0-4854E825F345}']", "end;"}));
+    EXPECT_EQ(Declared(&solid), (Lines{"ISolid = interface(IShape) // unit Shapes", "end;"}));
+    EXPECT_EQ(Declared(&events), (Lines{"IShapeEvents = dispinterface // unit Shapes",
+                                        "  ['{7DAD5220-46EA-11D5-B0C0-4854E825F345}']", "end;"}));
+
+    const Lines described = Described(&shape);
+    EXPECT_EQ(Lines(described.begin() + 3, described.end()),
+              (Lines{"GUID: {7DAD5220-46EA-11D5-B0C0-4854E825F345}", "Flags: [ifHasGuid]", "Unit name: Shapes",
+                     "Parent: IUnknown", "Property count: 2"}));
+    const Lines root = Described(&solid);
+    EXPECT_EQ(Lines(root.begin() + 3, root.end()),
+              (Lines{"Flags: []", "Unit name: Shapes", "Parent: IShape", "Property count: 2"}));
+    EXPECT_EQ(Described(&events)[4], "Flags: [ifHasGuid, ifDispInterface, ifDispatch]");
+
+    auto wrapped = WrapTypeInfo(&solid).Query<IBcInterfaceKindInfo>();
+    ASSERT_TRUE(wrapped);
+    EXPECT_EQ(wrapped->QueryGUID(), classlib::TGUID{}) << "without ifHasGuid";
+    EXPECT_EQ(wrapped->QueryParentInterface()->QueryName(), "IShape");
+    EXPECT_FALSE(WrapTypeInfo(&unknown).Query<IBcInterfaceKindInfo>()->QueryParentInterface());
+}
+
+TEST(TypeDump, DynamicArrays)
+{
+    const TTypeInfo* integer = classlib::TypeInfoOf<int>();
+    const TTypeInfo letters = classlib::MakeEnumInfo(".anonymous", {"a", "b"});
+    const TTypeInfo numbers = DynArray("TNumbers", 4, nullptr, integer);
+    const TTypeInfo names = DynArray("TNames", 4, classlib::TypeInfoOf<std::string>(), nullptr);
+    const TTypeInfo inline_ = DynArray("TLetters", 1, nullptr, &letters);
+    const TTypeInfo none = DynArray("TNothing", 0, nullptr, nullptr);
+    EXPECT_EQ(Declared(&numbers), Lines{"TNumbers = array of Integer; // Unit Shapes"});
+    EXPECT_EQ(Declared(&inline_), Lines{"TLetters = array of (a, b); // Unit Shapes"});
+    EXPECT_EQ(Declared(&none), Lines{"TNothing = array of ???; // Unit Shapes"});
+
+    const Lines described = Described(&names);
+    EXPECT_EQ(Lines(described.begin() + 3, described.end()),
+              (Lines{"Element size: 4", "Element type: string", "Elements need clean up: True", "Variant type: 3",
+                     "Unit name: Shapes"}));
+    EXPECT_EQ(Described(&numbers)[5], "Elements need clean up: False");
+    EXPECT_EQ(Described(&none)[4], "Element type: ???");
+    const Lines anonymous = Described(&inline_);
+    EXPECT_EQ(anonymous[4], "Element type: ");
+    EXPECT_EQ(anonymous[5], "  Name: .anonymous");
+
+    auto wrapped = WrapTypeInfo(&names).Query<IBcDynArrayKindInfo>();
+    ASSERT_TRUE(wrapped);
+    EXPECT_EQ(wrapped->QueryElementType()->QueryName(), "string");
+    EXPECT_TRUE(wrapped->QueryElementsNeedCleanup());
+    EXPECT_FALSE(WrapTypeInfo(&none).Query<IBcDynArrayKindInfo>()->QueryElementType());
+}

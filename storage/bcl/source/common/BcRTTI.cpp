@@ -353,7 +353,7 @@ public:
         else if (element->Kind == classlib::tkEnumeration)
             WrapTypeInfo(element)->DeclareTo(w);
         else
-            w.WriteText("???");
+            w.WriteText(texts::Unknown);
         if (!anonymous)
             w.WriteLine("; // " + OrdTypeName(QueryOrdinalType()));
     }
@@ -372,6 +372,126 @@ public:
     void DeclareTo(IBcDumpWriter& w) override
     {
         w.WriteLine(info_->Name + " = type " + FloatTypeName(QueryFloatType()).substr(2) + ";");
+    }
+};
+
+class TBcStringTypeInfo final : public TypeInfoImpl<IBcStringKindInfo> {
+public:
+    using TypeInfoImpl::TypeInfoImpl;
+    uint8_t QueryMaxLength() const override { return info_->MaxLength; }
+    void DescribeTo(IBcDumpWriter& w) override
+    {
+        TypeInfoImpl::DescribeTo(w);
+        w.WriteLine("Max length: " + classlib::IntToStr(QueryMaxLength()));
+    }
+    void DeclareTo(IBcDumpWriter& w) override
+    {
+        const bool anonymous = IsAnonymous(info_->Name);
+        if (!anonymous)
+            w.WriteText(info_->Name + " = ");
+        w.WriteText("string[" + classlib::IntToStr(QueryMaxLength()) + "]");
+        if (!anonymous)
+            w.WriteLine(";");
+    }
+};
+
+// The type information of interface flags, for the dumps' "[ifHasGuid]" texts.
+const TTypeInfo& IntfFlagsType()
+{
+    static const TTypeInfo flag = classlib::MakeEnumInfo("TIntfFlag", {"ifHasGuid", "ifDispInterface", "ifDispatch"});
+    static const TTypeInfo flags = classlib::MakeSetInfo("TIntfFlagsBase", &flag);
+    return flags;
+}
+
+class TBcInterfaceTypeInfo final : public TypeInfoImpl<IBcInterfaceKindInfo> {
+public:
+    using TypeInfoImpl::TypeInfoImpl;
+    TInterfacePtr<IBcInterfaceKindInfo> QueryParentInterface() const override
+    {
+        if (!info_->IntfParent)
+            return {};
+        return TInterfacePtr<IBcInterfaceKindInfo>(new TBcInterfaceTypeInfo(info_->IntfParent));
+    }
+    uint8_t QueryIntfFlags() const override { return info_->IntfFlags; }
+    TGUID QueryGUID() const override { return HasGuid() ? info_->Guid : TGUID{}; }
+    int QueryIntfPropertyCount() const override { return info_->IntfPropertyCount; }
+    std::string QueryIntfUnitName() const override { return info_->UnitName; }
+
+    void DescribeTo(IBcDumpWriter& w) override
+    {
+        TypeInfoImpl::DescribeTo(w);
+        if (HasGuid())
+            w.WriteLine("GUID: " + classlib::GUIDToString(QueryGUID()));
+        const uint8_t flags = QueryIntfFlags();
+        w.WriteLine("Flags: " + SetToText(&IntfFlagsType(), &flags, true));
+        w.WriteLine("Unit name: " + QueryIntfUnitName());
+        if (info_->IntfParent)
+            w.WriteLine("Parent: " + info_->IntfParent->Name);
+        w.WriteLine("Property count: " + classlib::IntToStr(QueryIntfPropertyCount()));
+    }
+    void DeclareTo(IBcDumpWriter& w) override
+    {
+        const bool dispinterface = (QueryIntfFlags() >> ifDispInterface) & 1;
+        std::string head = info_->Name + " = " + (dispinterface ? "dispinterface" : "interface");
+        if (info_->IntfParent && !dispinterface && !SameIdent(info_->IntfParent->Name, "IUnknown"))
+            head += "(" + info_->IntfParent->Name + ")";
+        w.WriteLine(head + " // unit " + QueryIntfUnitName());
+        if (HasGuid())
+            Indented(w, [&] { w.WriteLine("['" + classlib::GUIDToString(QueryGUID()) + "']"); });
+        w.WriteLine("end;");
+    }
+
+private:
+    bool HasGuid() const { return (info_->IntfFlags >> ifHasGuid) & 1; }
+};
+
+class TBcDynArrayTypeInfo final : public TypeInfoImpl<IBcDynArrayKindInfo> {
+public:
+    using TypeInfoImpl::TypeInfoImpl;
+    int32_t QueryElementSize() const override { return info_->ElementSize; }
+    TInterfacePtr<IBcTypeInfo> QueryElementType() const override { return WrapTypeInfo(Element()); }
+    bool QueryElementsNeedCleanup() const override { return info_->ElementCleanupType != nullptr; }
+    int32_t QueryVarType() const override { return info_->VarType; }
+    std::string QueryArrayUnitName() const override { return info_->UnitName; }
+
+    void DescribeTo(IBcDumpWriter& w) override
+    {
+        TypeInfoImpl::DescribeTo(w);
+        w.WriteLine("Element size: " + classlib::IntToStr(QueryElementSize()));
+        const TTypeInfo* element = Element();
+        if (!element) {
+            w.WriteLine("Element type: " + std::string(texts::Unknown));
+        } else if (IsAnonymous(element->Name)) {
+            w.WriteLine("Element type: ");
+            Indented(w, [&] { WrapTypeInfo(element)->DescribeTo(w); });
+        } else {
+            w.WriteLine("Element type: " + element->Name);
+        }
+        w.WriteLine(std::string("Elements need clean up: ") + (QueryElementsNeedCleanup() ? texts::True : texts::False));
+        w.WriteLine("Variant type: " + classlib::IntToStr(QueryVarType()));
+        w.WriteLine("Unit name: " + QueryArrayUnitName());
+    }
+    void DeclareTo(IBcDumpWriter& w) override
+    {
+        const bool anonymous = IsAnonymous(info_->Name);
+        if (!anonymous)
+            w.WriteText(info_->Name + " = ");
+        w.WriteText("array of ");
+        const TTypeInfo* element = Element();
+        if (!element)
+            w.WriteText(texts::Unknown);
+        else if (IsAnonymous(element->Name))
+            WrapTypeInfo(element)->DeclareTo(w);
+        else
+            w.WriteText(element->Name);
+        if (!anonymous)
+            w.WriteLine("; // Unit " + QueryArrayUnitName());
+    }
+
+private:
+    const TTypeInfo* Element() const
+    {
+        return info_->ElementCleanupType ? info_->ElementCleanupType : info_->ElementType;
     }
 };
 
@@ -703,6 +823,12 @@ TInterfacePtr<IBcTypeInfo> WrapTypeInfo(const TTypeInfo* typeInfo)
         return TInterfacePtr<IBcTypeInfo>(new TBcEventTypeInfo(typeInfo));
     case classlib::tkInt64:
         return TInterfacePtr<IBcTypeInfo>(new TBcInt64TypeInfo(typeInfo));
+    case classlib::tkString:
+        return TInterfacePtr<IBcTypeInfo>(new TBcStringTypeInfo(typeInfo));
+    case classlib::tkInterface:
+        return TInterfacePtr<IBcTypeInfo>(new TBcInterfaceTypeInfo(typeInfo));
+    case classlib::tkDynArray:
+        return TInterfacePtr<IBcTypeInfo>(new TBcDynArrayTypeInfo(typeInfo));
     default:
         return TInterfacePtr<IBcTypeInfo>(new TBcTypeInfo(typeInfo));
     }

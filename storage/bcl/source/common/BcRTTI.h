@@ -162,6 +162,41 @@ public:
     virtual std::string QueryResultTypeName() const = 0;
 };
 
+class IBcStringKindInfo : public IBcTypeInfo {
+public:
+    using Parent = IBcTypeInfo;
+    static constexpr TGUID IID = TGUID::FromText("{7DAD5226-46EA-11D5-B0C0-4854E825F345}");
+    virtual uint8_t QueryMaxLength() const = 0; // of a short string
+};
+
+// Flags of an interface type, as bits of TIntfFlag.
+enum TIntfFlag : uint8_t { ifHasGuid, ifDispInterface, ifDispatch };
+
+class IBcInterfaceKindInfo : public IBcTypeInfo {
+public:
+    using Parent = IBcTypeInfo;
+    static constexpr TGUID IID = TGUID::FromText("{7DAD522B-46EA-11D5-B0C0-4854E825F345}");
+    // Empty when the interface has no parent.
+    virtual TInterfacePtr<IBcInterfaceKindInfo> QueryParentInterface() const = 0;
+    virtual uint8_t QueryIntfFlags() const = 0;
+    // The null GUID unless the flags have ifHasGuid.
+    virtual TGUID QueryGUID() const = 0;
+    virtual int QueryIntfPropertyCount() const = 0;
+    virtual std::string QueryIntfUnitName() const = 0;
+};
+
+class IBcDynArrayKindInfo : public IBcTypeInfo {
+public:
+    using Parent = IBcTypeInfo;
+    static constexpr TGUID IID = TGUID::FromText("{7DAD522E-46EA-11D5-B0C0-4854E825F345}");
+    virtual int32_t QueryElementSize() const = 0;
+    // The element type that needs clean-up, else the plain element type; empty when none.
+    virtual TInterfacePtr<IBcTypeInfo> QueryElementType() const = 0;
+    virtual bool QueryElementsNeedCleanup() const = 0;
+    virtual int32_t QueryVarType() const = 0;
+    virtual std::string QueryArrayUnitName() const = 0;
+};
+
 class IBcInt64KindInfo : public IBcTypeInfo {
 public:
     using Parent = IBcTypeInfo;

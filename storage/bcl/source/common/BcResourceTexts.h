@@ -25,5 +25,6 @@ inline constexpr const char* VirtualMethod = "virtual method";
 inline constexpr const char* Field = "field";
 inline constexpr const char* True = "True";
 inline constexpr const char* False = "False";
+inline constexpr const char* Unknown = "???";
 
 } // namespace bcl::texts
