@@ -98,26 +98,9 @@ void ReplaceFileWithText(const std::string& fileName, const std::string& text)
 
 } // namespace
 
-TOcAppIniFileStorage::TOcAppIniFileStorage(TComponent* owner)
-    : TOcCustomAppIniStorage(owner), ownEngine_(new TOcTranslateString(nullptr))
-{
-}
+TOcAppIniFileStorage::TOcAppIniFileStorage(TComponent* owner) : TOcCustomAppIniStorage(owner) {}
 
-TOcAppIniFileStorage::~TOcAppIniFileStorage() { ownEngine_->Free(); }
-
-void TOcAppIniFileStorage::SetTranslateStringEngine(TOcTranslateString* value)
-{
-    TComponent* reference = engine_;
-    if (RelinkComponent(this, value, reference))
-        engine_ = value;
-}
-
-void TOcAppIniFileStorage::Notification(TComponent* component, TOperation operation)
-{
-    inherited::Notification(component, operation);
-    if (operation == opRemove && engine_ && static_cast<TComponent*>(engine_) == component)
-        engine_ = nullptr;
-}
+TOcAppIniFileStorage::~TOcAppIniFileStorage() = default;
 
 std::string TOcAppIniFileStorage::GetTranslatedFileName()
 {
@@ -284,7 +267,6 @@ CLASSLIB_PUBLISH(TOcAppIniFileStorage)
     c.Property("DefaultSection", &C::DefaultSection, &C::SetDefaultSection);
     c.Property("SubStorages", &C::SubStorages);
     c.Property("OnGetFileName", &C::OnGetFileName, &C::SetOnGetFileName);
-    c.Property("TranslateStringEngine", &C::TranslateStringEngine, &C::SetTranslateStringEngine);
     c.Property("SynchronizeFlushReload", &C::SynchronizeFlushReload, &C::SetSynchronizeFlushReload)
         .SetDefault(false);
 }

@@ -5,7 +5,6 @@
 // which then takes the old file's place, so a failed or interrupted write leaves the previous
 // settings intact.
 #include "OcAppIniStorage.h"
-#include "OcTranslateString.h"
 
 #include <functional>
 
@@ -16,11 +15,7 @@ class TOcAppIniFileStorage : public TOcCustomAppIniStorage {
     explicit TOcAppIniFileStorage(TComponent* owner);
     ~TOcAppIniFileStorage() override;
 
-    // The placeholder translation that expands FileName ("%EXENAME%.ini"): the assigned
-    // component, else the storage's own.
-    TOcTranslateString* TranslateStringEngine() const { return engine_; }
-    void SetTranslateStringEngine(TOcTranslateString* value);
-    TOcTranslateString* ActiveTranslateStringEngine() const { return engine_ ? engine_ : ownEngine_; }
+    // FileName ("%EXENAME%.ini") expanded by the active placeholder translation.
     std::string GetTranslatedFileName() override;
 
     // Setting a different name or location writes the current document to the old file and
@@ -39,11 +34,8 @@ class TOcAppIniFileStorage : public TOcCustomAppIniStorage {
 
 protected:
     bool FileHasReadOnlyAttribute(const std::string& fileName) const override;
-    void Notification(TComponent* component, classlib::TOperation operation) override;
 
 private:
-    TOcTranslateString* ownEngine_;
-    TOcTranslateString* engine_ = nullptr;
     void WriteDocument();
     void ReadDocument();
 };

@@ -1,7 +1,9 @@
 #include "OcAppStorage.h"
 
 #include "BcMime.h"
+#include "BcPlatformText.h"
 #include "BcRTTI.h"
+#include "OcControlUtils.h"
 
 #include "core/SysUtils.h"
 
@@ -144,6 +146,7 @@ void TOcCustomAppStorageOptions::Assign(TPersistent* source)
     SetStringListAsSingleValue(other->stringListAsSingleValue_);
     SetUseOldItemNameFormat(other->useOldItemNameFormat_);
     SetStoreDefaultValues(other->storeDefaultValues_);
+    SetUseTranslateStringEngineDateTimeFormats(other->useTranslateStringEngineDateTimeFormats_);
 }
 
 CLASSLIB_PUBLISH(TOcCustomAppStorageOptions)
@@ -163,6 +166,9 @@ CLASSLIB_PUBLISH(TOcCustomAppStorageOptions)
         .SetDefault(true);
     c.Property("StoreDefaultValues", &C::StoreDefaultValues, &C::SetStoreDefaultValues).SetDefault(true);
     c.Property("UseOldItemNameFormat", &C::UseOldItemNameFormat, &C::SetUseOldItemNameFormat).SetDefault(true);
+    c.Property("UseTranslateStringEngineDateTimeFormats", &C::UseTranslateStringEngineDateTimeFormats,
+               &C::SetUseTranslateStringEngineDateTimeFormats)
+        .SetDefault(false);
 }
 
 CLASSLIB_PUBLISH(TOcAppStorageOptions) {}
@@ -267,15 +273,24 @@ CLASSLIB_PUBLISH(TOcAppSubStorage)
 
 // ---- storage: construction --------------------------------------------------------------------
 
-TOcCustomAppStorage::TOcCustomAppStorage(TComponent* owner) : TComponent(owner)
+TOcCustomAppStorage::TOcCustomAppStorage(TComponent* owner)
+    : TComponent(owner), ownEngine_(new TOcTranslateString(nullptr))
 {
     subStorages_ = new TOcAppSubStorages(this);
 }
 
 TOcCustomAppStorage::~TOcCustomAppStorage()
 {
+    ownEngine_->Free();
     delete subStorages_;
     delete options_;
+}
+
+void TOcCustomAppStorage::SetTranslateStringEngine(TOcTranslateString* value)
+{
+    TComponent* reference = engine_;
+    if (RelinkComponent(this, value, reference))
+        engine_ = value;
 }
 
 void TOcCustomAppStorage::BeforeDestruction()
@@ -310,12 +325,16 @@ void TOcCustomAppStorage::Notification(TComponent* component, TOperation operati
     // already: the mounts are found by address.
     if (operation == opRemove && component != this && subStorages_)
         subStorages_->RemoveStorageItems(component);
+    if (operation == opRemove && engine_ && static_cast<TComponent*>(engine_) == component)
+        engine_ = nullptr;
 }
 
 CLASSLIB_PUBLISH(TOcCustomAppStorage)
 {
     using C = TOcCustomAppStorage;
+    c.Property("ActiveTranslateStringEngine", &C::ActiveTranslateStringEngine);
     c.Property("StorageOptions", &C::StorageOptions, &C::SetStorageOptions);
+    c.Property("TranslateStringEngine", &C::TranslateStringEngine, &C::SetTranslateStringEngine);
     c.Property("OnTranslatePropertyName", &C::OnTranslatePropertyName);
     c.Property("OnEncryptPropertyValue", &C::OnEncryptPropertyValue);
     c.Property("OnDecryptPropertyValue", &C::OnDecryptPropertyValue);
@@ -925,105 +944,38 @@ void TOcCustomAppStorage::GetSetValue(const std::string& path, const TTypeInfo* 
 }
 
 // ---- date-time text -----------------------------------------------------------------------------
-// The general form: date as yyyy-mm-dd, then the time as hh:nn:ss, the time left out at
-// midnight. Fixed separators keep the file readable on any locale.
 
-namespace {
-
-int64_t DaysFromCivil(int64_t y, unsigned m, unsigned d)
+const TFormatSettings& TOcCustomAppStorage::DateTimeFormatSettings()
 {
-    y -= m <= 2;
-    const int64_t era = (y >= 0 ? y : y - 399) / 400;
-    const unsigned yoe = static_cast<unsigned>(y - era * 400);
-    const unsigned doy = (153 * (m + (m > 2 ? -3 : 9)) + 2) / 5 + d - 1;
-    const unsigned doe = yoe * 365 + yoe / 4 - yoe / 100 + doy;
-    return era * 146097 + static_cast<int64_t>(doe) - 719468;
+    if (updateCount_ == 0)
+        cachedFormatSettings_ = bcl::SystemDefaultFormatSettings();
+    const TOcTranslateString* engine = ActiveTranslateStringEngine();
+    if (!engine->DateFormat.empty())
+        cachedFormatSettings_.ShortDateFormat = cachedFormatSettings_.LongDateFormat = engine->DateFormat;
+    if (!engine->TimeFormat.empty())
+        cachedFormatSettings_.ShortTimeFormat = cachedFormatSettings_.LongTimeFormat = engine->TimeFormat;
+    return cachedFormatSettings_;
 }
 
-void CivilFromDays(int64_t z, int64_t& y, unsigned& m, unsigned& d)
+std::string TOcCustomAppStorage::DateTimeToText(TDateTime value)
 {
-    z += 719468;
-    const int64_t era = (z >= 0 ? z : z - 146096) / 146097;
-    const unsigned doe = static_cast<unsigned>(z - era * 146097);
-    const unsigned yoe = (doe - doe / 1460 + doe / 36524 - doe / 146096) / 365;
-    y = static_cast<int64_t>(yoe) + era * 400;
-    const unsigned doy = doe - (365 * yoe + yoe / 4 - yoe / 100);
-    const unsigned mp = (5 * doy + 2) / 153;
-    d = doy - (153 * mp + 2) / 5 + 1;
-    m = mp < 10 ? mp + 3 : mp - 9;
-    y += m <= 2;
+    // Beyond the calendar's years 1 to 9999 there is no date to write.
+    if (!std::isfinite(value) || value < -693593.0 || value >= 2958466.0)
+        throw EConvertError("Invalid argument to date encode");
+    const bool engineFormats = StorageOptions()->UseTranslateStringEngineDateTimeFormats();
+    return FormatDateTime("", value, engineFormats ? DateTimeFormatSettings() : FormatSettings);
 }
 
-// Day 0 of the date-time scale, 1899-12-30, counted from 1970-01-01.
-constexpr int64_t kDateTimeEpoch = -25569;
-
-} // namespace
-
-std::string TOcCustomAppStorage::DateTimeToText(TDateTime value) const
+TDateTime TOcCustomAppStorage::TextToDateTime(const std::string& text)
 {
-    if (!std::isfinite(value) || std::fabs(value) > 2958466.0)
-        throw EConvertError(Format("Invalid argument to date encode", {}));
-    // Negative values count whole days backwards and the time forwards from that day.
-    const double days = std::trunc(value);
-    int64_t ms = std::llround(std::fabs(value - days) * 86400000.0);
-    int64_t day = static_cast<int64_t>(days);
-    if (ms >= 86400000) {
-        ms -= 86400000;
-        day += value < 0 ? -1 : 1;
-    }
-    int64_t y;
-    unsigned m, d;
-    CivilFromDays(day + kDateTimeEpoch, y, m, d);
-    std::string text = Format("%.4d-%.2d-%.2d", {static_cast<int>(y), static_cast<int>(m), static_cast<int>(d)});
-    const int64_t secs = ms / 1000;
-    if (secs != 0)
-        text += Format(" %.2d:%.2d:%.2d", {static_cast<int>(secs / 3600), static_cast<int>(secs / 60 % 60),
-                                           static_cast<int>(secs % 60)});
-    return text;
-}
-
-TDateTime TOcCustomAppStorage::TextToDateTime(const std::string& text) const
-{
-    const std::string t = Trim(text);
-    int y = 0, mo = 0, d = 0, h = 0, mi = 0, s = 0;
-    auto fail = [&]() -> TDateTime {
-        throw EConvertError(Format("'%s' is not a valid date and time", {text}));
-    };
-    // yyyy-mm-dd[ hh:nn[:ss]]
-    size_t pos = 0;
-    auto number = [&](int& out, size_t maxDigits) {
-        const size_t start = pos;
-        out = 0;
-        while (pos < t.size() && pos - start < maxDigits && t[pos] >= '0' && t[pos] <= '9')
-            out = out * 10 + (t[pos++] - '0');
-        return pos > start;
-    };
-    auto expect = [&](char c) {
-        if (pos < t.size() && t[pos] == c) {
-            ++pos;
-            return true;
+    if (StorageOptions()->UseTranslateStringEngineDateTimeFormats()) {
+        try {
+            return StrToDateTime(text, DateTimeFormatSettings());
+        } catch (const EConvertError&) {
+            // Written in the program's formats (before the option was set): read those.
         }
-        return false;
-    };
-    if (!number(y, 4) || !expect('-') || !number(mo, 2) || !expect('-') || !number(d, 2))
-        return fail();
-    if (pos < t.size()) {
-        if (!expect(' ') || !number(h, 2) || !expect(':') || !number(mi, 2))
-            return fail();
-        if (pos < t.size() && (!expect(':') || !number(s, 2)))
-            return fail();
-        if (pos != t.size())
-            return fail();
     }
-    static const int monthDays[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
-    const bool leap = (y % 4 == 0 && y % 100 != 0) || y % 400 == 0;
-    if (y < 1 || mo < 1 || mo > 12 || d < 1 || d > monthDays[mo - 1] + (mo == 2 && leap) || h > 23 || mi > 59 ||
-        s > 59)
-        return fail();
-    const double day = static_cast<double>(DaysFromCivil(y, static_cast<unsigned>(mo), static_cast<unsigned>(d)) -
-                                           kDateTimeEpoch);
-    const double time = (h * 3600 + mi * 60 + s) / 86400.0;
-    return day >= 0 ? day + time : day - time;
+    return StrToDateTime(text, FormatSettings);
 }
 
 // ---- structured values ------------------------------------------------------------------------

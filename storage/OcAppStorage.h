@@ -10,8 +10,10 @@
 //
 // Objects, string lists, collections and sub-storages are stored on top of the typed values:
 // a list is a folder with "Count" and items "Item0", "Item1", ...
+#include "OcTranslateString.h"
 #include "core/Collection.h"
 #include "core/Component.h"
+#include "core/DateTime.h"
 #include "core/Events.h"
 #include "core/Exceptions.h"
 #include "core/StringList.h"
@@ -40,7 +42,7 @@ using classlib::TTypeInfo;
 using classlib::Exception;
 CLASSLIB_DECLARE_EXCEPTION(EOCLAppStorageError, Exception);
 
-using TDateTime = double; // days since 1899-12-30, time as the fraction
+using classlib::TDateTime; // days since 1899-12-30, time as the fraction
 
 // ---- paths ----------------------------------------------------------------------------------
 
@@ -84,6 +86,9 @@ class TOcCustomAppStorageOptions : public TPersistent {
     virtual void SetUseOldItemNameFormat(bool value) { useOldItemNameFormat_ = value; }
     bool StoreDefaultValues() const { return storeDefaultValues_; }
     virtual void SetStoreDefaultValues(bool value) { storeDefaultValues_ = value; }
+    // Date-times as text in the date and time formats of the placeholder translation.
+    bool UseTranslateStringEngineDateTimeFormats() const { return useTranslateStringEngineDateTimeFormats_; }
+    void SetUseTranslateStringEngineDateTimeFormats(bool value) { useTranslateStringEngineDateTimeFormats_ = value; }
 
     // True when the value equals (ignoring case) an item of the comma list.
     virtual bool ValueInList(std::string_view value, std::string_view list) const;
@@ -106,6 +111,7 @@ private:
     bool storeDefaultValues_ = true;
     bool stringListAsSingleValue_ = false;
     bool useOldItemNameFormat_ = true;
+    bool useTranslateStringEngineDateTimeFormats_ = false;
 };
 
 class TOcAppStorageOptions : public TOcCustomAppStorageOptions {
@@ -311,6 +317,16 @@ class TOcCustomAppStorage : public TComponent {
     virtual void SetFlushOnDestroy(bool value) { flushOnDestroy_ = value; }
     bool SynchronizeFlushReload() const { return synchronizeFlushReload_; }
     void SetSynchronizeFlushReload(bool value) { synchronizeFlushReload_ = value; }
+    // The placeholder translation of file names and of date-time formats: the assigned
+    // component, else the storage's own.
+    TOcTranslateString* TranslateStringEngine() const { return engine_; }
+    void SetTranslateStringEngine(TOcTranslateString* value);
+    TOcTranslateString* ActiveTranslateStringEngine() const { return engine_ ? engine_ : ownEngine_; }
+    // The system default locale's formats with the active translation's date format as both
+    // date formats and its time format as both time formats (where they are not empty); kept
+    // in CachedFormatSettings, renewed on every call outside an update.
+    const classlib::TFormatSettings& DateTimeFormatSettings();
+    const classlib::TFormatSettings& CachedFormatSettings() const { return cachedFormatSettings_; }
     int CryptEnabledStatus() const { return cryptEnabledStatus_; }
     void EnableCrypt() { ++cryptEnabledStatus_; }
     void DisableCrypt() { --cryptEnabledStatus_; }
@@ -366,8 +382,11 @@ class TOcCustomAppStorage : public TComponent {
     std::string TextOfIdentifierRead(const std::string& path);
 
     virtual bool FileIsReadOnly() const { return false; }
-    virtual std::string DateTimeToText(TDateTime value) const;
-    virtual TDateTime TextToDateTime(const std::string& text) const;
+    // The platform's general form (short date, then long time, no time at midnight) in the
+    // program's formats, or in DateTimeFormatSettings with UseTranslateStringEngineDateTimeFormats;
+    // reading falls back to the program's formats when those of the translation do not fit.
+    virtual std::string DateTimeToText(TDateTime value);
+    virtual TDateTime TextToDateTime(const std::string& text);
     virtual void Flush() {}
     virtual void RereadStorage() {}
     virtual bool NeedsReload() const { return autoReload_ && updateCount_ == 0; }
@@ -406,6 +425,9 @@ private:
     int cryptEnabledStatus_ = 0;
     unsigned updateCount_ = 0;
     bool flushedOnDestroy_ = false;
+    TOcTranslateString* ownEngine_;
+    TOcTranslateString* engine_ = nullptr;
+    classlib::TFormatSettings cachedFormatSettings_;
 };
 
 // ---- text forms shared by the back ends --------------------------------------------------------

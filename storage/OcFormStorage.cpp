@@ -597,8 +597,7 @@ void TOcStoredValue::DefineProperties(TFiler& filer)
             void operator()(double v) const { w.WriteDouble(v); }
             void operator()(bool v) const { w.WriteBoolean(v); }
             void operator()(const std::string& v) const { w.WriteString(v); }
-            // The form stream's writer has no date tag: a date goes in as its number.
-            void operator()(TOcStoredDate v) const { w.WriteDouble(v.Value); }
+            void operator()(TOcStoredDate v) const { w.WriteDate(v.Value); }
         } visitor{writer};
         std::visit(visitor, Value);
     };

@@ -1,14 +1,12 @@
 #include "OcTranslateString.h"
 
 #include "BcErrors.h"
-#include "BcFileUtilsWin.h"
 #include "BcStrings.h"
 #include "OcControlUtils.h"
+#include "OcTranslatePlatform.h"
 #include "Placeholders.h"
 #include "core/SysUtils.h"
 #include "core/TypeInfo.h"
-
-#include <windows.h>
 
 namespace storage {
 
@@ -18,11 +16,6 @@ constexpr const char* ReplacedRootValue =
     "The Default Root Value \"%0:s\" has been replaced with \"%1:s\".\r\n"
     "Please change the value in the FileVersionInfo Project Properties.";
 
-std::string ExecutableName()
-{
-    return bcl::ModuleFileName(nullptr);
-}
-
 std::string FileNameWithoutFolderAndExtension(const std::string& path)
 {
     const std::string name = classlib::ExtractFileName(path);
@@ -30,16 +23,9 @@ std::string FileNameWithoutFolderAndExtension(const std::string& path)
     return name.substr(0, name.size() - extension.size());
 }
 
-TDateTimeParts LocalNow()
+std::string SizeText(TScreenExtent size)
 {
-    SYSTEMTIME now{};
-    GetLocalTime(&now);
-    return {now.wYear, now.wMonth, now.wDay, now.wHour, now.wMinute, now.wSecond};
-}
-
-std::string SizeText(int width, int height)
-{
-    return classlib::Format("%dx%d", {width, height});
+    return classlib::Format("%dx%d", {size.width, size.height});
 }
 
 bool IsForm(const classlib::TComponent* component)
@@ -69,7 +55,7 @@ bool TOcTranslateString::ExpandCommand(const std::string& command, std::string& 
     if (key == "APPL_NAME") {
         commandResult = VersionValue(cachedProductName_, "APPL_NAME", 9, "MyOCLApplication");
         if (commandResult.empty())
-            commandResult = FileNameWithoutFolderAndExtension(ExecutableName());
+            commandResult = FileNameWithoutFolderAndExtension(RunningExecutableName());
     } else if (key == "COMPANY_NAME") {
         commandResult = VersionValue(cachedCompanyName_, "COMPANY_NAME", 2, "MyCompany");
         if (commandResult.empty())
@@ -79,25 +65,25 @@ bool TOcTranslateString::ExpandCommand(const std::string& command, std::string& 
     } else if (key == "PRODUCTVERSION") {
         commandResult = VersionValue(cachedProductVersion_, "PRODUCTVERSION", 10, "0.0.0.0");
     } else if (key == "DATE") {
-        commandResult = FormatDateTimeText(DateFormat, LocalNow());
+        commandResult = FormatDateTimeText(DateFormat, LocalDateTimeNow());
     } else if (key == "TIME") {
-        commandResult = FormatDateTimeText(TimeFormat, LocalNow());
+        commandResult = FormatDateTimeText(TimeFormat, LocalDateTimeNow());
     } else if (key == "DATETIME") {
-        commandResult = FormatDateTimeText(dateTimeFormat_, LocalNow());
+        commandResult = FormatDateTimeText(dateTimeFormat_, LocalDateTimeNow());
     } else if (key == "EXENAME") {
-        commandResult = ExecutableName();
+        commandResult = RunningExecutableName();
     } else if (key == "FILENAME") {
-        commandResult = FileNameWithoutFolderAndExtension(ExecutableName());
+        commandResult = FileNameWithoutFolderAndExtension(RunningExecutableName());
     } else if (key == "FULLDIREXE") {
-        commandResult = classlib::ExtractFileDir(ExecutableName());
+        commandResult = classlib::ExtractFileDir(RunningExecutableName());
     } else if (key == "FORMNAME") {
         commandResult = OwningFormProperty(false);
     } else if (key == "FORMCAPTION") {
         commandResult = OwningFormProperty(true);
     } else if (key == "SCREENSIZE") {
-        commandResult = SizeText(GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN));
+        commandResult = SizeText(PrimaryScreenSize());
     } else if (key == "DESKTOPSIZE") {
-        commandResult = SizeText(GetSystemMetrics(SM_CXVIRTUALSCREEN), GetSystemMetrics(SM_CYVIRTUALSCREEN));
+        commandResult = SizeText(VirtualDesktopSize());
     } else {
         changed = false;
     }
@@ -112,12 +98,12 @@ std::string TOcTranslateString::VersionValue(std::optional<std::string>& cache, 
     if (cache)
         return *cache;
     try {
-        cache = bcl::ReadFileVersionInfo(ExecutableName()).KeyValue(keyNumber);
+        cache = ExecutableVersionValue(keyNumber);
     } catch (const bcl::EBcFileVersionInfoError&) {
         // No usable version resource: say so once per command, then use the stand-in.
         const std::string text = classlib::Format(ReplacedRootValue, {command, replacement});
-        const std::string caption = FileNameWithoutFolderAndExtension(ExecutableName());
-        MessageBoxA(nullptr, text.c_str(), caption.c_str(), MB_OK | MB_ICONINFORMATION);
+        const std::string caption = FileNameWithoutFolderAndExtension(RunningExecutableName());
+        ShowInformationBox(text, caption);
         cache = replacement;
     }
     return *cache;

@@ -8,6 +8,9 @@
 
 #include <windows.h>
 
+#include <optional>
+#include <utility>
+
 namespace storage {
 
 using namespace classlib;
@@ -17,6 +20,21 @@ CLASSLIB_DEFINE_ENUM(TPlacementOption, "fpState", "fpSize", "fpLocation", "fpAct
 namespace {
 
 bool OnlyActiveControl(TPlacementOptions options) { return options == TPlacementOptions{fpActiveControl}; }
+
+// The window state a saved show command asks for; none for the commands that keep the state
+// the form starts with (hide, show without activating, ...).
+std::optional<TWindowState> WindowStateOfShowCommand(int showCmd)
+{
+    static const std::pair<int, TWindowState> states[] = {
+        {SW_SHOWNORMAL, wsNormal},        {SW_SHOW, wsNormal},      {SW_RESTORE, wsNormal},
+        {SW_SHOWMINIMIZED, wsMinimized}, {SW_MINIMIZE, wsMinimized}, {SW_SHOWMINNOACTIVE, wsMinimized},
+        {SW_SHOWMAXIMIZED, wsMaximized},
+    };
+    for (const auto& [command, state] : states)
+        if (command == showCmd)
+            return state;
+    return std::nullopt;
+}
 
 bool IsMainForm(TCustomForm* form)
 {
@@ -90,6 +108,8 @@ void StoreWindowPlacement(TCustomForm* form, TOcCustomAppStorage* storage, const
     GetWindowPlacement(form->Handle(), &placement);
     if (IsMainForm(form) && IsApplicationMinimized())
         placement.showCmd = SW_SHOWMINIMIZED;
+    if (form->FormStyle() == fsMDIChild && form->WindowState() == wsMinimized)
+        placement.flags |= WPF_SETMINPOSITION;
     if (options.Contains(fpState))
         storage->StoreInteger(JoinStoragePaths({path, "ShowCmd"}), static_cast<int>(placement.showCmd));
     if (!options.Contains(fpSize) && !options.Contains(fpLocation))
@@ -182,13 +202,23 @@ void LoadWindowPlacement(TCustomForm* form, TOcCustomAppStorage* storage, const 
     }
 
     if (options.Contains(fpState)) {
+        const bool mainForm = IsMainForm(form);
+        const TFormStyle style = form->FormStyle();
+        TWindowState state = wsNormal;
+        if (mainForm && (style == fsMDIForm || (style == fsNormal && form->Position() == poDefault)))
+            state = wsMaximized;
         const int showCmd = LoadIntegerOr(storage, JoinStoragePaths({path, "ShowCmd"}), 0);
-        const bool minimized = showCmd == SW_SHOWMINIMIZED || showCmd == SW_MINIMIZE || showCmd == SW_SHOWMINNOACTIVE;
-        if (minimized && IsMainForm(form) && Application && Application->Handle()) {
-            PostMessageA(Application->Handle(), WM_SYSCOMMAND, SC_MINIMIZE, 0);
+        if (const auto saved = WindowStateOfShowCommand(showCmd))
+            state = *saved;
+        if (state == wsMinimized && mainForm) {
+            // The form shows normally; the application then minimizes as a whole.
+            form->SetWindowStateField(wsNormal);
+            if (Application && Application->Handle())
+                PostMessageA(Application->Handle(), WM_SYSCOMMAND, SC_MINIMIZE, 0);
             return;
         }
-        // This class library has no MDI forms: other forms keep the state they have.
+        if (style == fsMDIChild || style == fsMDIForm)
+            form->SetWindowStateField(state);
     }
     form->Update();
 }

@@ -1,10 +1,13 @@
 #!/usr/bin/env python3
 """Writes the seed corpora of the fuzz targets (tests/<folder>/corpus/<target>/) from real
 inputs made by outside tools: Intel HEX files written by srec_cat, device-information records
-laid out as the record's description packs them for every family, settings files, and component
+laid out as the record's description packs them for every family, settings files, component
 streams converted from form layouts by Free Pascal's converter (streamconv, built by the native
-build where fpc is installed), and zip members and screenshot bitmaps made with ImageMagick. The
-files are committed; run this again only to renew them:
+build where fpc is installed), PNG and GIF images written by ImageMagick and gifsicle, JPEG files
+written by cjpeg, a version resource compiled by windres, the demo devices' geometries and the
+command frames the bootloader protocol defines, the main window's HTML captions, zip members and
+screenshot bitmaps made with ImageMagick, and DNS replies built with dnslib. The files are
+committed; run this again only to renew them:
 
     tests/make_fuzz_seeds.py <native build folder>
 """
@@ -194,6 +197,170 @@ def dns_seeds():
     reply('name-error.bin', 'MX', rcode=RCODE.NXDOMAIN)
 
 
+# ---- Upload plans: the harness reads a family index, a shape byte (block sizes as powers of
+# two), the boot revision, boot start, application start and flash size in block units, the
+# image size and, for PIC32, a boot-flash size; the image bytes follow. The geometries are those
+# of the demo devices and of typical parts of each family; the image is a srec_cat binary.
+
+UPLOAD_CODES = [1, 2, 3, 4, 10, 11, 20, 21, 30, 31, 32, 33, 34, 35, 36, 37, 38, 40, 41, 42, 43, 46, 39]
+
+
+def upload_plan_seeds(tmp):
+    path = corpus('app', 'fuzz_upload_plan')
+    image = hex_file(tmp, 0, 300, 7, 16)
+    binary = os.path.join(tmp, 'image.bin')
+    subprocess.run(['srec_cat', '-', '-intel', '-o', binary, '-binary'], input=image, check=True)
+    with open(binary, 'rb') as f:
+        program = f.read()
+    # name, family, erase block 64 << n, write block = erase block >> m, boot revision,
+    # boot start / (4 blocks), application start / block, flash size / (8 blocks)
+    cases = [
+        ('pic18-demo', 2, 0, 1, 1, 124, 0, 64),      # PIC18F4550: 64/32, boot 0x7C00, 32 KB
+        ('pic16', 1, 0, 1, 0, 30, 0, 16),
+        ('pic24', 4, 4, 3, 1, 40, 1, 20),
+        ('pic32', 20, 6, 2, 1, 0, 2, 16),
+        ('pic32mz', 21, 7, 3, 1, 0, 1, 16),
+        ('stm32f4-demo', 37, 4, 2, 1, 224, 0, 128),  # STM32F407VG: 1024/256, boot 0xE0000, 1 MB
+        ('stm32f1', 34, 4, 2, 0, 0, 4, 16),
+        ('arm', 30, 4, 2, 1, 60, 0, 32),
+        ('ft90x', 46, 6, 2, 1, 0, 1, 64),
+    ]
+    for name, family, erase, write_shift, revision, boot, app, flash in cases:
+        data = bytes([UPLOAD_CODES.index(family), erase | (write_shift << 3), revision, boot, app, flash])
+        data += struct.pack('<H', len(program) // 2) + bytes([len(program) % 2])
+        if family in (20, 21):
+            data += struct.pack('<H', 0x300)
+        write(path, name + '.bin', data + program)
+
+
+# ---- Simulated bootloader: 8 bytes choose the device (family index, erase and write block,
+# revision, flash size, boot layout, erased flash, and with an odd last byte a configuration
+# text instead of reports); then 64-byte reports carrying the protocol's command frames.
+
+SIM_FAMILIES = [1, 2, 3, 4, 10, 11, 20, 21, 30, 31, 32, 33, 34, 35, 36, 37, 38, 40, 41, 42, 43, 46, 99]
+
+
+def report(frame):
+    return frame + bytes(64 - len(frame))
+
+
+def command(code, address=None, count=None):
+    frame = bytes([0x0F, code])
+    if address is not None:
+        frame += struct.pack('<IH', address, count)
+    return report(frame)
+
+
+def simulator_seeds():
+    path = corpus('simulator', 'simulator_engine_fuzz')
+    with open(os.path.join(ROOT, 'tools', 'simulator', 'demo.ini'), 'rb') as f:
+        write(path, 'demo-config.bin', bytes([2, 15, 31, 0, 1, 1, 0, 1]) + f.read())
+    for family in (2, 37, 20):
+        # erase block 1 + (15 << 2) = 61 bytes, write block 32, 8 KB flash
+        header = bytes([SIM_FAMILIES.index(family), 15, 31, 1, 1, 1, 1, 0])
+        session = command(3) + command(1) + command(2)
+        session += command(21, 0x1000, 2)
+        session += command(11, 0x0F80, 61) + report(bytes(range(61)))
+        session += command(4)
+        write(path, 'session-family-%d.bin' % family, header + session)
+
+
+# ---- Item streams: the harness patches the sample tree's stream ("P", offset, bytes); no
+# patch gives the sample itself.
+
+def item_stream_seeds():
+    path = corpus('dataprovider', 'dataprovider_item_stream_fuzz')
+    write(path, 'sample.bin', b'P\0\0')
+    write(path, 'patched-count.bin', b'P\x10\x00\x02')
+
+
+# ---- Mini-HTML: 6 bytes of flags, rectangle and hit point, then the main window's captions.
+
+def html_seeds():
+    path = corpus('html', 'html_layout_fuzz')
+    with open(os.path.join(ROOT, 'resources', 'forms', 'Dovrel.form'), 'rb') as f:
+        layout = f.read()
+    captions = sorted(set(part.split(b"'")[0] for part in layout.split(b"'<")[1:]))
+    for i, caption in enumerate(captions):
+        write(path, 'caption-%d.bin' % i, bytes([i * 37 % 256, 2, 3, 90, 20, 40]) + b'<' + caption)
+
+
+# ---- Pictures: PNG and GIF from ImageMagick and gifsicle, JPEG from cjpeg.
+
+def png_seeds(tmp):
+    path = corpus('png', 'png_stream_fuzz')
+    source = ['-size', '16x12', 'gradient:red-blue']
+    cases = [
+        ('gray1', ['-colorspace', 'Gray', '-depth', '1', '-define', 'png:color-type=0']),
+        ('gray8', ['-colorspace', 'Gray', '-depth', '8', '-define', 'png:color-type=0']),
+        ('gray16', ['-colorspace', 'Gray', '-depth', '16', '-define', 'png:color-type=0']),
+        ('rgb8', ['-depth', '8', '-define', 'png:color-type=2']),
+        ('rgb8-interlaced', ['-depth', '8', '-define', 'png:color-type=2', '-interlace', 'PNG']),
+        ('palette', ['-depth', '8', '-colors', '16', '-define', 'png:color-type=3']),
+        ('gray-alpha', ['-colorspace', 'Gray', '-alpha', 'set', '-channel', 'A', '-evaluate', 'set', '50%',
+                        '-depth', '8', '-define', 'png:color-type=4']),
+        ('rgba16', ['-alpha', 'set', '-channel', 'A', '-evaluate', 'set', '50%', '-depth', '16',
+                    '-define', 'png:color-type=6']),
+    ]
+    for name, options in cases:
+        out = os.path.join(path, name + '.png')
+        subprocess.run(['convert'] + source + options + ['PNG:' + out], check=True)
+
+
+def gif_seeds(tmp):
+    path = corpus('draw', 'draw_gif_frames_fuzz')
+    animation = os.path.join(path, 'three-frames.gif')
+    subprocess.run(['convert', '-delay', '10', '-size', '8x6', 'xc:red', 'xc:lime', 'xc:blue', '-loop', '0',
+                    animation], check=True)
+    with open(os.path.join(path, 'optimized.gif'), 'wb') as out:
+        subprocess.run(['gifsicle', '-O2', animation], stdout=out, check=True)
+    with open(os.path.join(path, 'local-colors.gif'), 'wb') as out:
+        subprocess.run(['gifsicle', '--colors', '4', '--crop', '1,1+4x3', animation], stdout=out, check=True)
+    subprocess.run(['convert', '-size', '10x10', 'gradient:white-black', '-colors', '8',
+                    os.path.join(path, 'still.gif')], check=True)
+
+
+def jpeg_seeds(tmp):
+    path = corpus('draw', 'jpeg_decode_fuzz')
+    source = os.path.join(tmp, 'in.ppm')
+    subprocess.run(['convert', '-size', '24x16', 'gradient:yellow-navy', source], check=True)
+    cases = [
+        ('baseline', ['-quality', '75']),
+        ('progressive', ['-progressive']),
+        ('grayscale', ['-grayscale']),
+        ('restart', ['-restart', '1']),
+        ('no-subsampling', ['-sample', '1x1', '-optimize']),
+    ]
+    for name, options in cases:
+        subprocess.run(['cjpeg'] + options + ['-outfile', os.path.join(path, name + '.jpg'), source], check=True)
+
+
+# ---- Version resource: the test program's resource script compiled by windres; the resource
+# data of type 16 taken out of the .res file.
+
+def version_seeds(tmp):
+    path = corpus('storage', 'bcl_file_version_fuzz')
+    res = os.path.join(tmp, 'version.res')
+    subprocess.run(['x86_64-w64-mingw32-windres', '-i', os.path.join(ROOT, 'tests', 'storage',
+                                                                     'VersionedProgram.rc'),
+                    '-O', 'res', '-o', res], check=True)
+    with open(res, 'rb') as f:
+        data = f.read()
+    at = 0
+    while at + 8 <= len(data):
+        size, header = struct.unpack_from('<II', data, at)
+        resource_type = struct.unpack_from('<HH', data, at + 8)
+        if resource_type == (0xFFFF, 16):
+            resource = data[at + header:at + header + size]
+            # An even first byte makes the harness read the bytes as a whole resource.
+            assert resource[0] % 2 == 0, 'the harness would read this resource as patches'
+            write(path, 'versioned-program.bin', resource)
+            write(path, 'patches.bin', bytes([1, 6, 0x41, 40, 0, 90, 0x7F, 3]))
+            return
+        at += (header + size + 3) & ~3
+    sys.exit('no version resource in ' + res)
+
+
 def main():
     if len(sys.argv) != 2:
         sys.exit(__doc__)
@@ -203,6 +370,14 @@ def main():
         device_info_seeds()
         ini_seeds()
         stream_seeds(tmp, streamconv)
+        upload_plan_seeds(tmp)
+        simulator_seeds()
+        item_stream_seeds()
+        html_seeds()
+        png_seeds(tmp)
+        gif_seeds(tmp)
+        jpeg_seeds(tmp)
+        version_seeds(tmp)
         crashreport_seeds(tmp)
         dns_seeds()
 

@@ -891,6 +891,14 @@ void TWriter::WriteDouble(double value)
     WriteBytes(b, 9);
 }
 
+void TWriter::WriteDate(double value)
+{
+    uint8_t b[9];
+    b[0] = vaDate;
+    std::memcpy(b + 1, &value, 8);
+    WriteBytes(b, 9);
+}
+
 void TWriter::WriteCurrency(double value)
 {
     uint8_t b[9];

@@ -177,6 +177,7 @@ class TWriter : public TFiler {
     void WriteSingle(float value);
     void WriteDouble(double value);
     void WriteCurrency(double value);
+    void WriteDate(double value); // vaDate: the date-time as an 8-byte double
     void WriteString(std::string_view value); // vaString, or vaLString beyond 255 bytes
     void WriteWideString(const WideString& value);
     void WriteUTF8String(std::string_view value);

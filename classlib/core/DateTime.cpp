@@ -3,6 +3,7 @@
 #include "core/SysUtils.h"
 
 #include <cctype>
+#include <chrono>
 #include <cmath>
 #include <cstdio>
 
@@ -305,6 +306,198 @@ std::string TimeToStr(TDateTime value, const TFormatSettings& settings)
 std::string DateTimeToStr(TDateTime value, const TFormatSettings& settings)
 {
     return FormatDateTime("c", value, settings);
+}
+
+namespace {
+
+// The character a format writes between its numbers itself (the "." of "dd.mm.yyyy"), or 0
+// when it writes the settings' separator ("/" or ":") or none.
+char LiteralSeparator(std::string_view format)
+{
+    for (size_t i = 0; i < format.size(); ++i) {
+        const char c = format[i];
+        if (c == '"' || c == '\'') {
+            const size_t end = format.find(c, i + 1);
+            if (end == std::string_view::npos)
+                return 0;
+            i = end;
+            continue;
+        }
+        if (!std::isalnum(static_cast<unsigned char>(c)) && c != ' ')
+            return c == '/' || c == ':' ? 0 : c;
+    }
+    return 0;
+}
+
+// The order of day, month and year in a date format ("mdy", "dmy", "ymd"); month first when
+// the format does not name all three.
+std::string DateOrder(std::string_view format)
+{
+    std::string order;
+    for (size_t i = 0; i < format.size(); ++i) {
+        const char c = static_cast<char>(std::tolower(static_cast<unsigned char>(format[i])));
+        if (format[i] == '"' || format[i] == '\'') {
+            const size_t end = format.find(format[i], i + 1);
+            if (end == std::string_view::npos)
+                break;
+            i = end;
+            continue;
+        }
+        if ((c == 'd' || c == 'm' || c == 'y') && order.find(c) == std::string::npos)
+            order += c;
+    }
+    return order.size() == 3 ? order : "mdy";
+}
+
+int CurrentYear()
+{
+    const auto sinceUnixEpoch = std::chrono::system_clock::now().time_since_epoch();
+    const double days = static_cast<double>(std::chrono::duration_cast<std::chrono::hours>(sinceUnixEpoch).count()) / 24;
+    int year, month, day;
+    DecodeDate(days + 25569, year, month, day); // 1970-01-01 is day 25569
+    return year;
+}
+
+class DateTimeScanner {
+public:
+    DateTimeScanner(std::string_view text, const TFormatSettings& settings) : text_(text), settings_(settings) {}
+
+    bool AtEnd()
+    {
+        SkipBlanks();
+        return pos_ == text_.size();
+    }
+    size_t Position() const { return pos_; }
+    void Rewind(size_t position) { pos_ = position; }
+
+    bool Date(TDateTime& date)
+    {
+        const char literal = LiteralSeparator(settings_.ShortDateFormat);
+        int values[3];
+        int digits[3];
+        for (int i = 0; i < 3; ++i)
+            if ((i > 0 && !Separator(settings_.DateSeparator, literal)) || !Number(values[i], digits[i]))
+                return false;
+        const std::string order = DateOrder(settings_.ShortDateFormat);
+        int year = values[order.find('y')];
+        const int month = values[order.find('m')];
+        const int day = values[order.find('d')];
+        if (digits[order.find('y')] <= 2)
+            year = WithCentury(year);
+        try {
+            date = EncodeDate(year, month, day);
+        } catch (const EConvertError&) {
+            return false;
+        }
+        return true;
+    }
+
+    bool Time(TDateTime& time)
+    {
+        const char literal = LiteralSeparator(settings_.LongTimeFormat);
+        int half = HalfOfDay();
+        int hour = 0, minute = 0, second = 0, ms = 0, digits = 0;
+        if (!Number(hour, digits) || !Separator(settings_.TimeSeparator, literal) || !Number(minute, digits))
+            return false;
+        const size_t beforeSeconds = pos_;
+        if (!Separator(settings_.TimeSeparator, literal) || !Number(second, digits))
+            Rewind(beforeSeconds);
+        const size_t beforeMs = pos_;
+        if (Char('.') && Number(ms, digits) && digits <= 3) {
+            for (; digits < 3; ++digits)
+                ms *= 10;
+        } else {
+            Rewind(beforeMs);
+            ms = 0;
+        }
+        if (half < 0)
+            half = HalfOfDay();
+        if (half >= 0) {
+            if (hour < 1 || hour > 12)
+                return false;
+            hour = hour % 12 + 12 * half;
+        }
+        try {
+            time = EncodeTime(hour, minute, second, ms);
+        } catch (const EConvertError&) {
+            return false;
+        }
+        return true;
+    }
+
+private:
+    void SkipBlanks()
+    {
+        while (pos_ < text_.size() && std::isspace(static_cast<unsigned char>(text_[pos_])))
+            ++pos_;
+    }
+
+    bool Char(char c)
+    {
+        SkipBlanks();
+        if (pos_ < text_.size() && text_[pos_] == c) {
+            ++pos_;
+            return true;
+        }
+        return false;
+    }
+
+    bool Separator(char setting, char literal) { return Char(setting) || (literal != 0 && Char(literal)); }
+
+    bool Number(int& value, int& digits)
+    {
+        SkipBlanks();
+        value = 0;
+        digits = 0;
+        while (pos_ < text_.size() && std::isdigit(static_cast<unsigned char>(text_[pos_])) && digits < 9) {
+            value = value * 10 + (text_[pos_++] - '0');
+            ++digits;
+        }
+        return digits > 0 && (pos_ == text_.size() || !std::isdigit(static_cast<unsigned char>(text_[pos_])));
+    }
+
+    // 0 for the morning designator, 1 for the afternoon one, -1 when none follows.
+    int HalfOfDay()
+    {
+        SkipBlanks();
+        const std::string_view designators[][2] = {{settings_.TimeAMString, settings_.TimePMString}, {"AM", "PM"}};
+        for (const auto& pair : designators)
+            for (int half = 0; half < 2; ++half)
+                if (!pair[half].empty() && StartsWithNoCase(text_.substr(pos_), pair[half])) {
+                    pos_ += pair[half].size();
+                    return half;
+                }
+        return -1;
+    }
+
+    static int WithCentury(int year)
+    {
+        const int threshold = CurrentYear() - 50;
+        year += threshold / 100 * 100;
+        return year < threshold ? year + 100 : year;
+    }
+
+    std::string_view text_;
+    const TFormatSettings& settings_;
+    size_t pos_ = 0;
+};
+
+} // namespace
+
+TDateTime StrToDateTime(std::string_view text, const TFormatSettings& settings)
+{
+    DateTimeScanner scan(text, settings);
+    TDateTime date = 0;
+    TDateTime time = 0;
+    if (scan.Date(date)) {
+        if (scan.AtEnd() || (scan.Time(time) && scan.AtEnd()))
+            return date < 0 ? date - time : date + time;
+    } else {
+        scan.Rewind(0);
+        if (scan.Time(time) && scan.AtEnd())
+            return time;
+    }
+    throw EConvertError("'" + std::string(text) + "' is not a valid date and time");
 }
 
 std::string LocalePictureToFormat(std::string_view picture)

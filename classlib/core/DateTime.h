@@ -52,6 +52,14 @@ std::string DateToStr(TDateTime value, const TFormatSettings& settings = FormatS
 std::string TimeToStr(TDateTime value, const TFormatSettings& settings = FormatSettings);
 std::string DateTimeToStr(TDateTime value, const TFormatSettings& settings = FormatSettings);
 
+// Reads what DateTimeToStr writes: a date of three numbers in the order of the short date
+// format (d, m, y), separated by the date separator or by the separator the format itself
+// writes, optionally followed by a time (hours and minutes, optional seconds and milliseconds,
+// the AM/PM strings before or after); a time alone is a time on day 0. A two-digit year is
+// taken within 50 years of the current one. Raises EConvertError "'%s' is not a valid date
+// and time" for anything else.
+TDateTime StrToDateTime(std::string_view text, const TFormatSettings& settings = FormatSettings);
+
 // A date or time picture of the platform's locale settings ("d/M/yyyy", "HH:mm:ss", "h:mm tt")
 // in the tokens of FormatDateTime ("d/m/yyyy", "hh:nn:ss", "h:nn AMPM").
 std::string LocalePictureToFormat(std::string_view picture);

@@ -119,11 +119,9 @@ private:
                 w_.WriteSingle(static_cast<float>(float_));
             else if (floatSuffix_ == 'c')
                 w_.WriteCurrency(float_);
-            else if (floatSuffix_ == 'd') {
-                w_.WriteValue(vaDate);
-                double d = float_;
-                w_.Stream().WriteBuffer(&d, 8);
-            } else
+            else if (floatSuffix_ == 'd')
+                w_.WriteDate(float_);
+            else
                 w_.WriteFloat(float_);
             Next();
             return;

@@ -20,6 +20,8 @@
 #include "core/Object.h"
 #include "core/SysUtils.h"
 
+#include <cstddef>
+#include <cstring>
 #include <deque>
 #include <functional>
 #include <mutex>
@@ -61,6 +63,20 @@ struct TTypeInfo {
     // methods: kind and signature text of the handler ("Sender: TObject")
     TMethodKind MethodKind = mkProcedure;
     std::string ParamText;
+    // short strings: the maximum length
+    uint8_t MaxLength = 255;
+    // interfaces: the parent interface, the flags (bit 0 has a GUID, bit 1 dispinterface, bit 2
+    // dispatch), the GUID and the property count
+    const TTypeInfo* IntfParent = nullptr;
+    uint8_t IntfFlags = 0;
+    TGUID Guid{};
+    int IntfPropertyCount = 0;
+    // dynamic arrays: the element size, the element type that needs clean-up (none for plain
+    // elements), the variant type code of the elements and the element type
+    int32_t ElementSize = 0;
+    const TTypeInfo* ElementCleanupType = nullptr;
+    int32_t VarType = -1;
+    const TTypeInfo* ElementType = nullptr;
 
     bool IsOrdinal() const
     {
@@ -192,6 +208,49 @@ bool FindIntToIdent(const TTypeInfo* type, int64_t value, std::string& ident);
 inline constexpr int64_t NoDefault = INT32_MIN; // "no default value" marker, as 0x80000000
 inline constexpr int NoIndex = INT32_MIN;
 
+// How a published property is read, written or tested for storing: through a field, a method
+// called directly or through the method table, or (the stored test) a constant.
+enum TPropertyAccessKind : uint8_t { pakNone, pakStaticMethod, pakVirtualMethod, pakField, pakConstant };
+struct TPropAccess {
+    TPropertyAccessKind Kind = pakNone;
+    // The code address, the method-table offset or the field offset in bytes, or the constant.
+    uintptr_t Value = 0;
+};
+
+namespace detail {
+// The access a member pointer describes. Member pointers as the Itanium C++ ABI lays them out
+// (GCC and Clang on every target here): a field pointer is the field's offset; a method pointer
+// is a code address, or for a virtual method 1 + its method-table offset (on ARM the flag is
+// the low bit of the adjustment instead).
+template <class M>
+TPropAccess AccessOf(M member)
+{
+    if constexpr (std::is_member_object_pointer_v<M>) {
+        static_assert(sizeof(M) == sizeof(std::ptrdiff_t));
+        std::ptrdiff_t offset;
+        std::memcpy(&offset, &member, sizeof offset);
+        return {pakField, static_cast<uintptr_t>(offset)};
+    } else if constexpr (std::is_member_function_pointer_v<M>) {
+        struct Representation {
+            uintptr_t ptr;
+            std::ptrdiff_t adj;
+        } rep;
+        static_assert(sizeof(M) == sizeof(Representation));
+        std::memcpy(&rep, &member, sizeof rep);
+#if defined(__arm__) || defined(__aarch64__)
+        if (rep.adj & 1)
+            return {pakVirtualMethod, rep.ptr};
+#else
+        if (rep.ptr & 1)
+            return {pakVirtualMethod, rep.ptr - 1};
+#endif
+        return {pakStaticMethod, rep.ptr};
+    } else {
+        return {};
+    }
+}
+} // namespace detail
+
 struct TPropInfo {
     std::string Name;
     const TTypeInfo* PropType = nullptr;
@@ -215,6 +274,10 @@ struct TPropInfo {
     std::function<void(TObject*, const TMethod&)> SetMethod;
     // Stored test; none means stored.
     std::function<bool(const TObject*)> StoredFn;
+    // The reader, the writer (none for a read-only property) and the stored test as declared.
+    TPropAccess Reader;
+    TPropAccess Writer;
+    TPropAccess StoredAccess{pakConstant, 1};
 
     bool HasWriter() const { return SetOrd || SetFloat || SetStr || SetWideStr || SetObject || SetMethod; }
     bool IsStored(const TObject* instance) const { return !StoredFn || StoredFn(instance); }
@@ -235,12 +298,14 @@ struct TPropInfo {
     TPropInfo& Stored(bool stored)
     {
         StoredFn = [stored](const TObject*) { return stored; };
+        StoredAccess = {pakConstant, stored ? 1u : 0u};
         return *this;
     }
     template <class C>
     TPropInfo& Stored(bool (C::*test)() const)
     {
         StoredFn = [test](const TObject* o) { return (static_cast<const C*>(o)->*test)(); };
+        StoredAccess = detail::AccessOf(test);
         return *this;
     }
 };
@@ -396,6 +461,11 @@ public:
                 detail::WriteMember(o, getter, v);
         };
         detail::BindAccessors<C, T>(p, get, set, writable);
+        p.Reader = detail::AccessOf(getter);
+        if constexpr (!std::is_same_v<S, std::nullptr_t>)
+            p.Writer = detail::AccessOf(setter);
+        else if constexpr (std::is_member_object_pointer_v<G>)
+            p.Writer = p.Reader;
         return cls_.AddProperty(std::move(p));
     }
 
@@ -415,6 +485,9 @@ public:
                 (o->*setter)(index, v);
         };
         detail::BindAccessors<C, T>(p, get, set, !std::is_same_v<S, std::nullptr_t>);
+        p.Reader = detail::AccessOf(getter);
+        if constexpr (!std::is_same_v<S, std::nullptr_t>)
+            p.Writer = detail::AccessOf(setter);
         return cls_.AddProperty(std::move(p));
     }
 

@@ -65,6 +65,8 @@ class TCustomForm : public TWinControl {
     void SetPosition(TPosition value) { position_ = value; }
     TWindowState WindowState() const { return windowState_; }
     void SetWindowState(TWindowState value);
+    // The state the form takes when it is next shown, without changing its window now.
+    void SetWindowStateField(TWindowState value) { windowState_ = value; }
     RECT ClientRect() const override;
     void SetClientSize(int width, int height) override;
     int LayoutClientWidth() const { return ClientWidth(); }

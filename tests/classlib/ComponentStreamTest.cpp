@@ -272,6 +272,22 @@ TEST_F(ComponentStream, DeepNestingIsRefused)
     EXPECT_THROW(ReadComponentFromStream(in, nullptr), EReadError);
 }
 
+TEST_F(ComponentStream, DatesKeepTheirTagInBothForms)
+{
+    // vaDate (17) and the date-time as a little-endian double; the bytes of 46000.5 from
+    // Python's struct.pack('<d', 46000.5).
+    const std::string expected("\x11\x00\x00\x00\x00\x10\x76\xE6\x40", 9);
+    TStringStream written("");
+    TWriter writer(written);
+    writer.WriteDate(46000.5);
+    EXPECT_EQ(written.DataString(), expected);
+
+    const std::string layout = "object B: TBoard\n  Stamp = 46000.5d\nend\n";
+    const std::string bytes = ObjectTextToBinary(layout);
+    EXPECT_NE(bytes.find(std::string("\x05Stamp", 6) + expected), std::string::npos);
+    EXPECT_EQ(ObjectBinaryToText(bytes), layout);
+}
+
 TEST_F(ComponentStream, ExtendedFloatsConvertBothWays)
 {
     const double values[] = {0.0, 1.0, -2.5, 1e300, -1e-300, 4.9406564584124654e-324, 0.1};

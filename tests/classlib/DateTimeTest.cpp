@@ -128,4 +128,64 @@ TEST(DateTime, SettingsGiveSeparatorsAndNames)
     EXPECT_EQ(LocalePictureToFormat("d 'de' MMMM"), "d \"de\" mmmm");
 }
 
+TEST(DateTime, TextReadsBackAsTheSameMoment)
+{
+    // What DateTimeToStr writes (seconds are its finest unit) reads back as the same value.
+    for (const Moment& m : kMoments) {
+        Moment whole = m;
+        whole.ms = 0;
+        const TDateTime value = ValueOf(whole);
+        EXPECT_NEAR(StrToDateTime(DateTimeToStr(value)), value, 1e-9) << m.text;
+    }
+}
+
+TEST(DateTime, TextIsReadInTheOrderAndSeparatorsOfTheSettings)
+{
+    TFormatSettings german;
+    german.DateSeparator = '.';
+    german.ShortDateFormat = "dd.mm.yyyy";
+    german.LongTimeFormat = "hh:nn:ss";
+    TFormatSettings iso;
+    iso.DateSeparator = '-';
+    iso.ShortDateFormat = "yyyy-mm-dd";
+    // A format that writes its own separators, not the settings' ones.
+    TFormatSettings underscored;
+    underscored.ShortDateFormat = "dd_mm_yyyy";
+    underscored.LongTimeFormat = "hh_nn_ss";
+    const TFormatSettings us;
+    const TDateTime march15 = EncodeDate(2023, 3, 15);
+    const struct {
+        const char* text;
+        const TFormatSettings& settings;
+        TDateTime expected;
+    } cases[] = {
+        {"3/15/2023 12:00:00 PM", us, march15 + 0.5},
+        {"3/15/2023", us, march15},
+        {" 3 / 15 / 2023  2:05 pm ", us, march15 + EncodeTime(14, 5, 0, 0)},
+        {"3/15/2023 12:30:15 AM", us, march15 + EncodeTime(0, 30, 15, 0)},
+        {"3/15/2023 AM 11:30", us, march15 + EncodeTime(11, 30, 0, 0)},
+        {"3/15/2023 23:59:59.5", us, march15 + EncodeTime(23, 59, 59, 500)},
+        {"10:20", us, EncodeTime(10, 20, 0, 0)},
+        {"7/4/1850 6:15:00 AM", us, EncodeDate(1850, 7, 4) - EncodeTime(6, 15, 0, 0)},
+        {"1/2/05", us, EncodeDate(2005, 1, 2)},
+        {"1/2/99", us, EncodeDate(1999, 1, 2)},
+        {"15.03.2023 14:07:09", german, march15 + EncodeTime(14, 7, 9, 0)},
+        {"2023-03-15 14:07", iso, march15 + EncodeTime(14, 7, 0, 0)},
+        {"15_03_2023 14_07_09", underscored, march15 + EncodeTime(14, 7, 9, 0)},
+        {"15/03/2023 14:07:09", underscored, march15 + EncodeTime(14, 7, 9, 0)},
+    };
+    for (const auto& c : cases)
+        EXPECT_NEAR(StrToDateTime(c.text, c.settings), c.expected, 1e-9) << c.text;
+
+    for (const char* text : {"", "abc", "3/15", "13/15/2023", "2/30/2023", "3/15/2023 25:00", "3/15/2023 13:00 PM",
+                             "3/15/2023 x", "3/15/2023 10", "1234567890/1/2023", "15.03.2023"})
+        EXPECT_THROW(StrToDateTime(text), EConvertError) << text;
+    try {
+        StrToDateTime("3/15");
+    } catch (const EConvertError& e) {
+        EXPECT_EQ(e.Message(), "'3/15' is not a valid date and time");
+    }
+}
+
 } // namespace
+

@@ -65,12 +65,117 @@ TEST_F(IniStorageTest, ScalarsRoundTripInTheirTextForms)
         ini->StoreFloat("f\\v", v);
         EXPECT_EQ(ini->LoadFloat("f\\v", 7), v) << v;
     }
-    ini->StoreDateTime("d\\v", 45000.5);
-    EXPECT_EQ(ini->LoadString("d\\v", ""), "2023-03-15 12:00:00");
+}
+
+// The program's format settings replaced for one test.
+struct ProgramFormats {
+    explicit ProgramFormats(const classlib::TFormatSettings& settings) : saved(classlib::FormatSettings)
+    {
+        classlib::FormatSettings = settings;
+    }
+    ~ProgramFormats() { classlib::FormatSettings = saved; }
+    classlib::TFormatSettings saved;
+};
+
+classlib::TFormatSettings GermanFormats()
+{
+    classlib::TFormatSettings german;
+    german.DateSeparator = '.';
+    german.ShortDateFormat = "dd.mm.yyyy";
+    german.LongTimeFormat = "hh:nn:ss";
+    return german;
+}
+
+TEST_F(IniStorageTest, DateTimesAreTextInTheProgramsShortDateAndLongTime)
+{
+    // 45000.5 is noon of 15 March 2023; 2.0 is 1 January 1900, a midnight (no time written).
+    const struct {
+        const char* name;
+        classlib::TFormatSettings settings;
+        const char* noon;
+        const char* midnight;
+    } cases[] = {
+        {"English", {}, "3/15/2023 12:00:00 PM", "1/1/1900"},
+        {"German", GermanFormats(), "15.03.2023 12:00:00", "01.01.1900"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        ProgramFormats formats(c.settings);
+        ini->StoreDateTime("d\\v", 45000.5);
+        EXPECT_EQ(ini->LoadString("d\\v", ""), c.noon);
+        EXPECT_DOUBLE_EQ(ini->LoadDateTime("d\\v", 0), 45000.5);
+        ini->StoreDateTime("d\\midnight", 2.0);
+        EXPECT_EQ(ini->LoadString("d\\midnight", ""), c.midnight);
+        EXPECT_DOUBLE_EQ(ini->LoadDateTime("d\\midnight", 0), 2.0);
+    }
+}
+
+TEST_F(IniStorageTest, DateTimesInTheTranslationsFormatsWhenTheOptionSaysSo)
+{
+    ProgramFormats formats({});
+    options().SetUseTranslateStringEngineDateTimeFormats(true);
+    storage::TOcTranslateString* engine = ini->ActiveTranslateStringEngine();
+    const struct {
+        const char* dateFormat;
+        const char* timeFormat;
+        const char* noon;
+    } cases[] = {
+        // The translation's own formats, whose separators are not the settings' "/" and ":".
+        {"dd_mm_yyyy", "hh_nn_ss", "15_03_2023 12_00_00"},
+        {"yyyy-mm-dd", "hh:nn", "2023-03-15 12:00"},
+        // An empty format keeps the system's.
+        {"", "", "3/15/2023 12:00:00 PM"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.noon);
+        engine->DateFormat = c.dateFormat;
+        engine->TimeFormat = c.timeFormat;
+        ini->StoreDateTime("d\\v", 45000.5);
+        EXPECT_EQ(ini->LoadString("d\\v", ""), c.noon);
+        EXPECT_DOUBLE_EQ(ini->LoadDateTime("d\\v", 0), 45000.5);
+        const classlib::TFormatSettings& cached = ini->CachedFormatSettings();
+        if (*c.dateFormat) {
+            EXPECT_EQ(cached.ShortDateFormat, c.dateFormat);
+            EXPECT_EQ(cached.LongDateFormat, c.dateFormat);
+            EXPECT_EQ(cached.ShortTimeFormat, c.timeFormat);
+            EXPECT_EQ(cached.LongTimeFormat, c.timeFormat);
+        }
+    }
+    // A text in the program's formats (written before the option was set) still reads.
+    engine->DateFormat = "dd_mm_yyyy";
+    Load("[d]\r\nv=3/15/2023 12:00:00 PM\r\n");
     EXPECT_DOUBLE_EQ(ini->LoadDateTime("d\\v", 0), 45000.5);
-    ini->StoreDateTime("d\\midnight", 2.0);
-    EXPECT_EQ(ini->LoadString("d\\midnight", ""), "1900-01-01");
-    EXPECT_DOUBLE_EQ(ini->LoadDateTime("d\\midnight", 0), 2.0);
+
+    // The option is published and copied with the options.
+    EXPECT_NE(classlib::GetPropInfo(&options(), "UseTranslateStringEngineDateTimeFormats"), nullptr);
+    storage::TOcAppIniStorageOptions copy;
+    copy.Assign(&options());
+    EXPECT_TRUE(copy.UseTranslateStringEngineDateTimeFormats());
+}
+
+TEST_F(IniStorageTest, AnAssignedTranslationReplacesTheStoragesOwnUntilItGoes)
+{
+    storage::TOcTranslateString* own = ini->ActiveTranslateStringEngine();
+    ASSERT_NE(own, nullptr);
+    EXPECT_EQ(ini->TranslateStringEngine(), nullptr);
+    auto* assigned = new storage::TOcTranslateString(nullptr);
+    assigned->DateFormat = "yyyy.mm.dd";
+    ini->SetTranslateStringEngine(assigned);
+    EXPECT_EQ(ini->ActiveTranslateStringEngine(), assigned);
+    EXPECT_EQ(ini->DateTimeFormatSettings().ShortDateFormat, "yyyy.mm.dd");
+    assigned->Free();
+    EXPECT_EQ(ini->TranslateStringEngine(), nullptr);
+    EXPECT_EQ(ini->ActiveTranslateStringEngine(), own);
+
+    // Both are published on the storage base; the active one cannot be set.
+    const classlib::TPropInfo* active = classlib::GetPropInfo(ini, "ActiveTranslateStringEngine");
+    ASSERT_NE(active, nullptr);
+    EXPECT_FALSE(active->HasWriter());
+    EXPECT_EQ(classlib::GetObjectProp(ini, "ActiveTranslateStringEngine"), own);
+    const classlib::TPropInfo* engine = classlib::GetPropInfo(ini, "TranslateStringEngine");
+    ASSERT_NE(engine, nullptr);
+    EXPECT_TRUE(engine->HasWriter());
+    EXPECT_EQ(engine->Owner, &storage::TOcCustomAppStorage::StaticClass());
 }
 
 TEST_F(IniStorageTest, BooleansReadFromWordListsOrNumbers)

@@ -419,6 +419,10 @@ TEST_F(FormStorageTest, StoredValuesAndTheirEventsComeFromTheFormLayout)
       end
       item
         Name = 'Empty'
+      end
+      item
+        Name = 'LastUpload'
+        Value = 46000.5d
       end>
 )";
     layout.insert(layout.find("    StoredProps.Strings"), values);
@@ -426,8 +430,9 @@ TEST_F(FormStorageTest, StoredValuesAndTheirEventsComeFromTheFormLayout)
     TStringStream stream(ObjectTextToBinary(layout));
     form->LoadLayoutFromStream(stream);
     auto* storage = Find<TOcFormStorage>(form, "FormStorage");
-    ASSERT_EQ(storage->StoredValues()->Count(), 3);
+    ASSERT_EQ(storage->StoredValues()->Count(), 4);
     EXPECT_EQ(Value(storage, "Count")->Value, TOcStoredValueData(7));
+    EXPECT_EQ(Value(storage, "LastUpload")->Value, TOcStoredValueData(TOcStoredDate{46000.5}));
     EXPECT_EQ(Value(storage, "Title")->Value, TOcStoredValueData(std::string("hello")));
     EXPECT_TRUE(std::holds_alternative<std::monostate>(Value(storage, "Empty")->Value));
 
@@ -439,7 +444,9 @@ TEST_F(FormStorageTest, StoredValuesAndTheirEventsComeFromTheFormLayout)
     const std::string text = ObjectBinaryToText(binary.DataString());
     EXPECT_NE(text.find("Value = 7"), std::string::npos) << text;
     EXPECT_NE(text.find("Value = 'hello'"), std::string::npos) << text;
-    EXPECT_EQ(text.find("Value", text.find("'Empty'")), std::string::npos) << text;
+    EXPECT_NE(text.find("Value = 46000.5d"), std::string::npos) << "a date stays a date: " << text;
+    const size_t empty = text.find("'Empty'");
+    EXPECT_GT(text.find("Value", empty), text.find("'LastUpload'", empty)) << text;
     EXPECT_NE(text.find("'CloseCheck.Checked'"), std::string::npos) << text;
     EXPECT_EQ(text.find("'Missing.Checked'"), std::string::npos) << text;
     EXPECT_NE(TOcStoredValue::StaticClass().FindProperty("OnSave"), nullptr);

@@ -166,6 +166,21 @@ TEST(ControlUtilsWin, ExtraDragCursorsStandForTheDragCursors)
     for (int number = 368; number <= 371; ++number)
         classlib::Screen->SetCursors(number, cross);
     ASSERT_NE(classlib::Screen->Cursors(-16), cross);
+    // The drag (-12) and multi-drag (-16) cursors are drawn cursors of their own, so the
+    // comparisons below tell the two apart and from the arrow.
+    const HCURSOR arrow = LoadCursor(nullptr, IDC_ARROW);
+    for (int number : {-12, -16}) {
+        const HCURSOR cursor = classlib::Screen->Cursors(number);
+        EXPECT_NE(cursor, arrow) << number;
+        ICONINFO info{};
+        ASSERT_TRUE(GetIconInfo(cursor, &info)) << number;
+        EXPECT_FALSE(info.fIcon) << number;
+        if (info.hbmMask)
+            DeleteObject(info.hbmMask);
+        if (info.hbmColor)
+            DeleteObject(info.hbmColor);
+    }
+    EXPECT_NE(classlib::Screen->Cursors(-12), classlib::Screen->Cursors(-16));
     RegisterExtraDragCursors();
     EXPECT_EQ(classlib::Screen->Cursors(368), classlib::Screen->Cursors(-16));
     EXPECT_EQ(classlib::Screen->Cursors(369), classlib::Screen->Cursors(-12));

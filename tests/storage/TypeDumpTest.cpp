@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
+
 #include <string>
 #include <vector>
 
@@ -30,6 +32,24 @@ CLASSLIB_PUBLISH(TShape)
     c.Property("Kind", &TShape::Kind).SetDefault(ckGreen);
     c.Property("Ratio", &TShape::Ratio);
     c.IndexedProperty("Width", 3, &TShape::Width, &TShape::SetWidth);
+}
+
+// Readers through the method table, a read-only property, stored tests by method and constant.
+class TGadget : public classlib::TPersistent {
+    CLASSLIB_CLASS(TGadget, classlib::TPersistent)
+public:
+    virtual int Size() const { return 1; }
+    virtual int Depth() const { return 2; }
+    void SetSize(int) {}
+    bool SizeStored() const { return true; }
+    int Count = 0;
+};
+
+CLASSLIB_PUBLISH(TGadget)
+{
+    c.Property("Size", &TGadget::Size, &TGadget::SetSize).Stored(&TGadget::SizeStored);
+    c.Property("Depth", &TGadget::Depth);
+    c.Property("Count", &TGadget::Count).Stored(false);
 }
 
 } // namespace dump_test
@@ -85,6 +105,22 @@ TTypeInfo Range(const char* name, classlib::TTypeKind kind, int64_t min, int64_t
 }
 
 using Lines = std::vector<std::string>;
+
+// "$" and a value as the dumps print an address: upper-case hexadecimal, two digits per byte
+// of a pointer.
+std::string AddressText(uintptr_t value)
+{
+    char text[40];
+    std::snprintf(text, sizeof text, "$%0*llX", static_cast<int>(2 * sizeof(void*)),
+                  static_cast<unsigned long long>(value));
+    return text;
+}
+
+template <class C, class F>
+uintptr_t FieldOffset(const C& object, const F& field)
+{
+    return static_cast<uintptr_t>(reinterpret_cast<const char*>(&field) - reinterpret_cast<const char*>(&object));
+}
 
 } // namespace
 
@@ -174,17 +210,31 @@ TEST(TypeDump, FloatAndInt64)
 TEST(TypeDump, ClassesWithTheirPublishedProperties)
 {
     const TTypeInfo* shape = dump_test::TShape::StaticClass().TypeInfo();
-    EXPECT_EQ(Declared(shape), (Lines{"TShape = class(TPersistent) // unit ", "published",
-                                      "  property Kind: TColorKind default 1;",
-                                      "  property Ratio: Double;",
-                                      "  property Width: Integer index 3;", "end;"}));
+    const dump_test::TShape object;
+    const std::string kind = AddressText(FieldOffset(object, object.Kind));
+    const std::string ratio = AddressText(FieldOffset(object, object.Ratio));
+    auto cls = WrapTypeInfo(shape).Query<IBcClassKindInfo>();
+    ASSERT_TRUE(cls);
+    // The indexed property's reader and writer are plain methods, at code addresses.
+    const std::string widthRead = AddressText(cls->QueryPropertyAt(2)->QueryReaderValue());
+    const std::string widthWrite = AddressText(cls->QueryPropertyAt(2)->QueryWriterValue());
+    EXPECT_EQ(Declared(shape),
+              (Lines{"TShape = class(TPersistent) // unit ", "published",
+                     "  property Kind: TColorKind read [field " + kind + "] write [field " + kind +
+                         "] stored = True default 1;",
+                     "  property Ratio: Double read [field " + ratio + "] write [field " + ratio + "] stored = True;",
+                     "  property Width: Integer index 3 read [static method " + widthRead + "] write [static method " +
+                         widthWrite + "] stored = True;",
+                     "end;"}));
     const Lines described = Described(shape);
-    const Lines expectedTail = {"Class name: TShape", "Parent: TPersistent", "Unit name: ",
-                                "Property count: 3 (3)", "  Kind: TColorKind", "    [default 1]",
-                                "  Ratio: Double", "  Width: Integer", "    [index 3]"};
+    const Lines expectedTail = {"Class name: TShape", "Parent: TPersistent", "Unit name: ", "Property count: 3 (3)",
+                                "  Kind: TColorKind", "    [default 1]", "    [read field " + kind + "]",
+                                "    [write field " + kind + "]", "    [stored=True]", "  Ratio: Double",
+                                "    [read field " + ratio + "]", "    [write field " + ratio + "]", "    [stored=True]",
+                                "  Width: Integer", "    [index 3]", "    [read static method " + widthRead + "]",
+                                "    [write static method " + widthWrite + "]", "    [stored=True]"};
     EXPECT_EQ(Lines(described.begin() + 3, described.end()), expectedTail);
 
-    auto cls = WrapTypeInfo(shape).Query<IBcClassKindInfo>();
     ASSERT_TRUE(cls);
     EXPECT_EQ(cls->QueryPropertyAt(2)->QueryPropName(), "Width");
     EXPECT_TRUE(cls->QueryPropertyAt(2)->HasIndexValue());
@@ -197,4 +247,161 @@ TEST(TypeDump, ClassesWithTheirPublishedProperties)
     const Lines root = Described(classlib::TObject::StaticClass().TypeInfo());
     EXPECT_EQ(root[4], "Parent: ");
     EXPECT_EQ(Declared(classlib::TObject::StaticClass().TypeInfo()), (Lines{"TObject = class // unit ", "end;"}));
+}
+
+TEST(TypeDump, PropertySpecifiersGiveTheirAccessKinds)
+{
+    auto cls = WrapTypeInfo(dump_test::TGadget::StaticClass().TypeInfo()).Query<IBcClassKindInfo>();
+    ASSERT_TRUE(cls);
+    auto size = cls->QueryPropertyByName("Size");
+    auto depth = cls->QueryPropertyByName("Depth");
+    auto count = cls->QueryPropertyByName("Count");
+    ASSERT_TRUE(size && depth && count);
+    using classlib::pakConstant, classlib::pakField, classlib::pakNone, classlib::pakStaticMethod,
+        classlib::pakVirtualMethod;
+    EXPECT_EQ(size->QueryReaderKind(), pakVirtualMethod);
+    EXPECT_EQ(size->QueryWriterKind(), pakStaticMethod);
+    EXPECT_EQ(size->QueryStoredKind(), pakStaticMethod);
+    EXPECT_EQ(depth->QueryReaderKind(), pakVirtualMethod);
+    EXPECT_EQ(depth->QueryWriterKind(), pakNone) << "read-only";
+    EXPECT_EQ(depth->QueryStoredKind(), pakConstant);
+    EXPECT_EQ(depth->QueryStoredValue(), 1u);
+    EXPECT_EQ(count->QueryReaderKind(), pakField);
+    EXPECT_EQ(count->QueryWriterKind(), pakField);
+    EXPECT_EQ(count->QueryStoredKind(), pakConstant);
+    EXPECT_EQ(count->QueryStoredValue(), 0u);
+    // Two virtual methods declared one after the other sit in neighbouring method-table slots.
+    EXPECT_EQ(depth->QueryReaderValue() - size->QueryReaderValue(), sizeof(void*));
+    const dump_test::TGadget object;
+    EXPECT_EQ(count->QueryReaderValue(), FieldOffset(object, object.Count));
+    EXPECT_NE(size->QueryWriterValue(), size->QueryStoredValue());
+    EXPECT_EQ(size->QueryReader().Kind, pakVirtualMethod);
+    EXPECT_EQ(size->QueryWriter().Value, size->QueryWriterValue());
+
+    const Lines declared = Declared(dump_test::TGadget::StaticClass().TypeInfo());
+    ASSERT_EQ(declared.size(), 6u);
+    EXPECT_EQ(declared[1], "published");
+    EXPECT_EQ(declared[2], "  property Size: Integer read [virtual method " + AddressText(size->QueryReaderValue()) +
+                               "] write [static method " + AddressText(size->QueryWriterValue()) +
+                               "] stored = [static method " + AddressText(size->QueryStoredValue()) + "];");
+    EXPECT_EQ(declared[3], "  property Depth: Integer read [virtual method " +
+                               AddressText(depth->QueryReaderValue()) + "] stored = True;");
+    const std::string countOffset = AddressText(FieldOffset(object, object.Count));
+    EXPECT_EQ(declared[4], "  property Count: Integer read [field " + countOffset + "] write [field " + countOffset +
+                               "] stored = False;");
+    const Lines described = Described(dump_test::TGadget::StaticClass().TypeInfo());
+    const Lines sizeLines(described.end() - 11, described.end() - 7);
+    EXPECT_EQ(sizeLines, (Lines{"  Size: Integer", "    [read virtual method " + AddressText(size->QueryReaderValue()) + "]",
+                                "    [write static method " + AddressText(size->QueryWriterValue()) + "]",
+                                "    [stored=static method " + AddressText(size->QueryStoredValue()) + "]"}));
+    EXPECT_EQ(described.back(), "    [stored=False]");
+}
+
+namespace {
+
+TTypeInfo ShortString(const char* name, uint8_t maxLength)
+{
+    TTypeInfo t;
+    t.Kind = classlib::tkString;
+    t.Name = name;
+    t.MaxLength = maxLength;
+    return t;
+}
+
+TTypeInfo Interface(const char* name, const TTypeInfo* parent, uint8_t flags)
+{
+    TTypeInfo t;
+    t.Kind = classlib::tkInterface;
+    t.Name = name;
+    t.IntfParent = parent;
+    t.IntfFlags = flags;
+    t.Guid = classlib::TGUID::FromText("{7DAD5220-46EA-11D5-B0C0-4854E825F345}");
+    t.UnitName = "Shapes";
+    t.IntfPropertyCount = 2;
+    return t;
+}
+
+TTypeInfo DynArray(const char* name, int32_t elementSize, const TTypeInfo* cleanup, const TTypeInfo* element)
+{
+    TTypeInfo t;
+    t.Kind = classlib::tkDynArray;
+    t.Name = name;
+    t.ElementSize = elementSize;
+    t.ElementCleanupType = cleanup;
+    t.ElementType = element;
+    t.VarType = 3;
+    t.UnitName = "Shapes";
+    return t;
+}
+
+} // namespace
+
+TEST(TypeDump, ShortStrings)
+{
+    const TTypeInfo name = ShortString("TName", 31);
+    EXPECT_EQ(Declared(&name), Lines{"TName = string[31];"});
+    EXPECT_EQ(Described(&name).back(), "Max length: 31");
+    auto wrapped = WrapTypeInfo(&name).Query<IBcStringKindInfo>();
+    ASSERT_TRUE(wrapped);
+    EXPECT_EQ(wrapped->QueryMaxLength(), 31);
+    const TTypeInfo anonymous = ShortString(".anonymous", 8);
+    EXPECT_EQ(Declared(&anonymous), Lines{"string[8]"});
+}
+
+TEST(TypeDump, Interfaces)
+{
+    const TTypeInfo unknown = Interface("IUnknown", nullptr, 1);
+    const TTypeInfo shape = Interface("IShape", &unknown, 1);
+    const TTypeInfo solid = Interface("ISolid", &shape, 0);
+    const TTypeInfo events = Interface("IShapeEvents", &shape, 1 | 2 | 4);
+    // Derived directly from IUnknown: no parent in brackets.
+    EXPECT_EQ(Declared(&shape), (Lines{"IShape = interface // unit Shapes",
+                                       "  ['{7DAD5220-46EA-11D5-B0C0-4854E825F345}']", "end;"}));
+    EXPECT_EQ(Declared(&solid), (Lines{"ISolid = interface(IShape) // unit Shapes", "end;"}));
+    EXPECT_EQ(Declared(&events), (Lines{"IShapeEvents = dispinterface // unit Shapes",
+                                        "  ['{7DAD5220-46EA-11D5-B0C0-4854E825F345}']", "end;"}));
+
+    const Lines described = Described(&shape);
+    EXPECT_EQ(Lines(described.begin() + 3, described.end()),
+              (Lines{"GUID: {7DAD5220-46EA-11D5-B0C0-4854E825F345}", "Flags: [ifHasGuid]", "Unit name: Shapes",
+                     "Parent: IUnknown", "Property count: 2"}));
+    const Lines root = Described(&solid);
+    EXPECT_EQ(Lines(root.begin() + 3, root.end()),
+              (Lines{"Flags: []", "Unit name: Shapes", "Parent: IShape", "Property count: 2"}));
+    EXPECT_EQ(Described(&events)[4], "Flags: [ifHasGuid, ifDispInterface, ifDispatch]");
+
+    auto wrapped = WrapTypeInfo(&solid).Query<IBcInterfaceKindInfo>();
+    ASSERT_TRUE(wrapped);
+    EXPECT_EQ(wrapped->QueryGUID(), classlib::TGUID{}) << "without ifHasGuid";
+    EXPECT_EQ(wrapped->QueryParentInterface()->QueryName(), "IShape");
+    EXPECT_FALSE(WrapTypeInfo(&unknown).Query<IBcInterfaceKindInfo>()->QueryParentInterface());
+}
+
+TEST(TypeDump, DynamicArrays)
+{
+    const TTypeInfo* integer = classlib::TypeInfoOf<int>();
+    const TTypeInfo letters = classlib::MakeEnumInfo(".anonymous", {"a", "b"});
+    const TTypeInfo numbers = DynArray("TNumbers", 4, nullptr, integer);
+    const TTypeInfo names = DynArray("TNames", 4, classlib::TypeInfoOf<std::string>(), nullptr);
+    const TTypeInfo inline_ = DynArray("TLetters", 1, nullptr, &letters);
+    const TTypeInfo none = DynArray("TNothing", 0, nullptr, nullptr);
+    EXPECT_EQ(Declared(&numbers), Lines{"TNumbers = array of Integer; // Unit Shapes"});
+    EXPECT_EQ(Declared(&inline_), Lines{"TLetters = array of (a, b); // Unit Shapes"});
+    EXPECT_EQ(Declared(&none), Lines{"TNothing = array of ???; // Unit Shapes"});
+
+    const Lines described = Described(&names);
+    EXPECT_EQ(Lines(described.begin() + 3, described.end()),
+              (Lines{"Element size: 4", "Element type: string", "Elements need clean up: True", "Variant type: 3",
+                     "Unit name: Shapes"}));
+    EXPECT_EQ(Described(&numbers)[5], "Elements need clean up: False");
+    EXPECT_EQ(Described(&none)[4], "Element type: ???");
+    const Lines anonymous = Described(&inline_);
+    EXPECT_EQ(anonymous[4], "Element type: ");
+    EXPECT_EQ(anonymous[5], "  Name: .anonymous");
+
+    auto wrapped = WrapTypeInfo(&names).Query<IBcDynArrayKindInfo>();
+    ASSERT_TRUE(wrapped);
+    EXPECT_EQ(wrapped->QueryElementType()->QueryName(), "string");
+    EXPECT_TRUE(wrapped->QueryElementsNeedCleanup());
+    EXPECT_FALSE(WrapTypeInfo(&none).Query<IBcDynArrayKindInfo>()->QueryElementType());
 }

@@ -1,5 +1,6 @@
 // The unit-version registry: its kernel objects by name (with the process id), seen from a
 // second process; registration rules; shut-down.
+#include "BcRTTI.h"
 #include "BcStartup.h"
 #include "BcUnitVersioning.h"
 #include "OcBCLUtils.h"
@@ -84,8 +85,10 @@ TEST(UnitVersioning, ShutDownClearsTheSlotAndLaterRegistrationsDoNothing)
     uint32_t address = 0;
     std::memcpy(&address, slot, 4);
     EXPECT_NE(address, 0u);
+    EXPECT_NE(TypeCache(), nullptr) << "the type-information module's start-up creates its cache";
 
     StopUtilityModules(Self());
+    EXPECT_EQ(TypeCache(), nullptr);
     std::memcpy(&address, slot, 4);
     EXPECT_EQ(address, 0u);
     EXPECT_EQ(UnitVersioningInstance(), nullptr);

@@ -2,6 +2,8 @@
 // The platform's locale services that the string tables and text conversions rest on.
 // One implementation per platform: the Win32 one asks the user's default locale, the host
 // one (native build) uses the C locale's ASCII rules.
+#include "core/DateTime.h"
+
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -20,5 +22,9 @@ uint8_t PlatformUpperChar(uint8_t character);
 
 // Wide text converted to the system's 8-bit code page.
 std::string WideToAnsiText(std::u16string_view text);
+
+// The date and time formats of the system's default locale (the host: the class library's
+// built-in English formats).
+classlib::TFormatSettings SystemDefaultFormatSettings();
 
 } // namespace bcl

@@ -45,4 +45,6 @@ std::string WideToAnsiText(std::u16string_view text)
     return result;
 }
 
+classlib::TFormatSettings SystemDefaultFormatSettings() { return {}; }
+
 } // namespace bcl

@@ -7,6 +7,7 @@
 #include "core/SysUtils.h"
 
 #include <atomic>
+#include <memory>
 #include <cstring>
 #include <vector>
 
@@ -352,7 +353,7 @@ public:
         else if (element->Kind == classlib::tkEnumeration)
             WrapTypeInfo(element)->DeclareTo(w);
         else
-            w.WriteText("???");
+            w.WriteText(texts::Unknown);
         if (!anonymous)
             w.WriteLine("; // " + OrdTypeName(QueryOrdinalType()));
     }
@@ -371,6 +372,126 @@ public:
     void DeclareTo(IBcDumpWriter& w) override
     {
         w.WriteLine(info_->Name + " = type " + FloatTypeName(QueryFloatType()).substr(2) + ";");
+    }
+};
+
+class TBcStringTypeInfo final : public TypeInfoImpl<IBcStringKindInfo> {
+public:
+    using TypeInfoImpl::TypeInfoImpl;
+    uint8_t QueryMaxLength() const override { return info_->MaxLength; }
+    void DescribeTo(IBcDumpWriter& w) override
+    {
+        TypeInfoImpl::DescribeTo(w);
+        w.WriteLine("Max length: " + classlib::IntToStr(QueryMaxLength()));
+    }
+    void DeclareTo(IBcDumpWriter& w) override
+    {
+        const bool anonymous = IsAnonymous(info_->Name);
+        if (!anonymous)
+            w.WriteText(info_->Name + " = ");
+        w.WriteText("string[" + classlib::IntToStr(QueryMaxLength()) + "]");
+        if (!anonymous)
+            w.WriteLine(";");
+    }
+};
+
+// The type information of interface flags, for the dumps' "[ifHasGuid]" texts.
+const TTypeInfo& IntfFlagsType()
+{
+    static const TTypeInfo flag = classlib::MakeEnumInfo("TIntfFlag", {"ifHasGuid", "ifDispInterface", "ifDispatch"});
+    static const TTypeInfo flags = classlib::MakeSetInfo("TIntfFlagsBase", &flag);
+    return flags;
+}
+
+class TBcInterfaceTypeInfo final : public TypeInfoImpl<IBcInterfaceKindInfo> {
+public:
+    using TypeInfoImpl::TypeInfoImpl;
+    TInterfacePtr<IBcInterfaceKindInfo> QueryParentInterface() const override
+    {
+        if (!info_->IntfParent)
+            return {};
+        return TInterfacePtr<IBcInterfaceKindInfo>(new TBcInterfaceTypeInfo(info_->IntfParent));
+    }
+    uint8_t QueryIntfFlags() const override { return info_->IntfFlags; }
+    TGUID QueryGUID() const override { return HasGuid() ? info_->Guid : TGUID{}; }
+    int QueryIntfPropertyCount() const override { return info_->IntfPropertyCount; }
+    std::string QueryIntfUnitName() const override { return info_->UnitName; }
+
+    void DescribeTo(IBcDumpWriter& w) override
+    {
+        TypeInfoImpl::DescribeTo(w);
+        if (HasGuid())
+            w.WriteLine("GUID: " + classlib::GUIDToString(QueryGUID()));
+        const uint8_t flags = QueryIntfFlags();
+        w.WriteLine("Flags: " + SetToText(&IntfFlagsType(), &flags, true));
+        w.WriteLine("Unit name: " + QueryIntfUnitName());
+        if (info_->IntfParent)
+            w.WriteLine("Parent: " + info_->IntfParent->Name);
+        w.WriteLine("Property count: " + classlib::IntToStr(QueryIntfPropertyCount()));
+    }
+    void DeclareTo(IBcDumpWriter& w) override
+    {
+        const bool dispinterface = (QueryIntfFlags() >> ifDispInterface) & 1;
+        std::string head = info_->Name + " = " + (dispinterface ? "dispinterface" : "interface");
+        if (info_->IntfParent && !dispinterface && !SameIdent(info_->IntfParent->Name, "IUnknown"))
+            head += "(" + info_->IntfParent->Name + ")";
+        w.WriteLine(head + " // unit " + QueryIntfUnitName());
+        if (HasGuid())
+            Indented(w, [&] { w.WriteLine("['" + classlib::GUIDToString(QueryGUID()) + "']"); });
+        w.WriteLine("end;");
+    }
+
+private:
+    bool HasGuid() const { return (info_->IntfFlags >> ifHasGuid) & 1; }
+};
+
+class TBcDynArrayTypeInfo final : public TypeInfoImpl<IBcDynArrayKindInfo> {
+public:
+    using TypeInfoImpl::TypeInfoImpl;
+    int32_t QueryElementSize() const override { return info_->ElementSize; }
+    TInterfacePtr<IBcTypeInfo> QueryElementType() const override { return WrapTypeInfo(Element()); }
+    bool QueryElementsNeedCleanup() const override { return info_->ElementCleanupType != nullptr; }
+    int32_t QueryVarType() const override { return info_->VarType; }
+    std::string QueryArrayUnitName() const override { return info_->UnitName; }
+
+    void DescribeTo(IBcDumpWriter& w) override
+    {
+        TypeInfoImpl::DescribeTo(w);
+        w.WriteLine("Element size: " + classlib::IntToStr(QueryElementSize()));
+        const TTypeInfo* element = Element();
+        if (!element) {
+            w.WriteLine("Element type: " + std::string(texts::Unknown));
+        } else if (IsAnonymous(element->Name)) {
+            w.WriteLine("Element type: ");
+            Indented(w, [&] { WrapTypeInfo(element)->DescribeTo(w); });
+        } else {
+            w.WriteLine("Element type: " + element->Name);
+        }
+        w.WriteLine(std::string("Elements need clean up: ") + (QueryElementsNeedCleanup() ? texts::True : texts::False));
+        w.WriteLine("Variant type: " + classlib::IntToStr(QueryVarType()));
+        w.WriteLine("Unit name: " + QueryArrayUnitName());
+    }
+    void DeclareTo(IBcDumpWriter& w) override
+    {
+        const bool anonymous = IsAnonymous(info_->Name);
+        if (!anonymous)
+            w.WriteText(info_->Name + " = ");
+        w.WriteText("array of ");
+        const TTypeInfo* element = Element();
+        if (!element)
+            w.WriteText(texts::Unknown);
+        else if (IsAnonymous(element->Name))
+            WrapTypeInfo(element)->DeclareTo(w);
+        else
+            w.WriteText(element->Name);
+        if (!anonymous)
+            w.WriteLine("; // Unit " + QueryArrayUnitName());
+    }
+
+private:
+    const TTypeInfo* Element() const
+    {
+        return info_->ElementCleanupType ? info_->ElementCleanupType : info_->ElementType;
     }
 };
 
@@ -397,10 +518,19 @@ public:
     explicit TBcPropInfo(const classlib::TPropInfo* prop) : prop_(prop) {}
     const classlib::TPropInfo* QueryPropInfo() const override { return prop_; }
     TInterfacePtr<IBcTypeInfo> QueryPropType() const override { return WrapTypeInfo(prop_->PropType); }
+    classlib::TPropAccess QueryReader() const override { return prop_->Reader; }
+    classlib::TPropAccess QueryWriter() const override { return prop_->Writer; }
+    classlib::TPropAccess QueryStoredProc() const override { return prop_->StoredAccess; }
     int QueryIndex() const override { return prop_->Index; }
     int64_t QueryDefault() const override { return prop_->Default; }
     int QueryNameIndex() const override { return prop_->NameIndex; }
     std::string QueryPropName() const override { return prop_->Name; }
+    classlib::TPropertyAccessKind QueryReaderKind() const override { return prop_->Reader.Kind; }
+    classlib::TPropertyAccessKind QueryWriterKind() const override { return prop_->Writer.Kind; }
+    classlib::TPropertyAccessKind QueryStoredKind() const override { return prop_->StoredAccess.Kind; }
+    uintptr_t QueryReaderValue() const override { return prop_->Reader.Value; }
+    uintptr_t QueryWriterValue() const override { return prop_->Writer.Value; }
+    uintptr_t QueryStoredValue() const override { return prop_->StoredAccess.Value; }
     bool IsStoredFor(const classlib::TObject* instance) const override { return prop_->IsStored(instance); }
     bool HasDefaultValue() const override { return prop_->Default != classlib::NoDefault; }
     bool HasIndexValue() const override { return prop_->Index != classlib::NoIndex; }
@@ -452,9 +582,17 @@ public:
                 w.WriteLine(prop.Name + ": " + TypeName(prop));
                 Indented(w, [&] {
                     if (prop.Index != classlib::NoIndex)
-                        w.WriteLine(Format("[%s %d]", {"index", prop.Index}));
+                        w.WriteLine(Format("[%s %d]", {texts::Index, prop.Index}));
                     if (prop.Default != classlib::NoDefault)
-                        w.WriteLine(Format("[%s %d]", {"default", prop.Default}));
+                        w.WriteLine(Format("[%s %d]", {texts::Default, prop.Default}));
+                    for (const auto& [word, access] : {std::pair{texts::Read, prop.Reader}, {texts::Write, prop.Writer}})
+                        if (access.Kind != classlib::pakNone)
+                            w.WriteLine(Format("[%s %s $%p]", {word, AccessText(access.Kind), AccessPointer(access)}));
+                    if (prop.StoredAccess.Kind == classlib::pakConstant)
+                        w.WriteLine(Format("[%s=%s]", {texts::Stored, ConstantText(prop.StoredAccess)}));
+                    else if (prop.StoredAccess.Kind != classlib::pakNone)
+                        w.WriteLine(Format("[%s=%s $%p]", {texts::Stored, AccessText(prop.StoredAccess.Kind),
+                                                           AccessPointer(prop.StoredAccess)}));
                 });
             }
         });
@@ -472,9 +610,17 @@ public:
                 for (const auto& prop : Class().OwnProperties()) {
                     std::string line = "property " + prop.Name + ": " + TypeName(prop);
                     if (prop.Index != classlib::NoIndex)
-                        line += Format(" index %d", {prop.Index});
+                        line += Format(" %s %d", {texts::Index, prop.Index});
+                    for (const auto& [word, access] : {std::pair{texts::Read, prop.Reader}, {texts::Write, prop.Writer}})
+                        if (access.Kind != classlib::pakNone)
+                            line += Format(" %s [%s $%p]", {word, AccessText(access.Kind), AccessPointer(access)});
+                    if (prop.StoredAccess.Kind == classlib::pakConstant)
+                        line += Format(" %s = %s", {texts::Stored, ConstantText(prop.StoredAccess)});
+                    else if (prop.StoredAccess.Kind != classlib::pakNone)
+                        line += Format(" %s = [%s $%p]", {texts::Stored, AccessText(prop.StoredAccess.Kind),
+                                                          AccessPointer(prop.StoredAccess)});
                     if (prop.Default != classlib::NoDefault)
-                        line += " default " + classlib::IntToStr(prop.Default);
+                        line += Format(" %s %d", {texts::Default, prop.Default});
                     w.WriteLine(line + ";");
                 }
             });
@@ -484,6 +630,23 @@ public:
 
 private:
     const classlib::TMetaClass& Class() const { return *info_->ClassType; }
+    static const char* AccessText(classlib::TPropertyAccessKind kind)
+    {
+        switch (kind) {
+        case classlib::pakStaticMethod: return texts::StaticMethod;
+        case classlib::pakVirtualMethod: return texts::VirtualMethod;
+        case classlib::pakField: return texts::Field;
+        default: return "";
+        }
+    }
+    static const void* AccessPointer(const classlib::TPropAccess& access)
+    {
+        return reinterpret_cast<const void*>(access.Value);
+    }
+    static const char* ConstantText(const classlib::TPropAccess& access)
+    {
+        return access.Value != 0 ? texts::True : texts::False;
+    }
     static std::string TypeName(const classlib::TPropInfo& prop)
     {
         return prop.PropType ? prop.PropType->Name : std::string();
@@ -660,6 +823,12 @@ TInterfacePtr<IBcTypeInfo> WrapTypeInfo(const TTypeInfo* typeInfo)
         return TInterfacePtr<IBcTypeInfo>(new TBcEventTypeInfo(typeInfo));
     case classlib::tkInt64:
         return TInterfacePtr<IBcTypeInfo>(new TBcInt64TypeInfo(typeInfo));
+    case classlib::tkString:
+        return TInterfacePtr<IBcTypeInfo>(new TBcStringTypeInfo(typeInfo));
+    case classlib::tkInterface:
+        return TInterfacePtr<IBcTypeInfo>(new TBcInterfaceTypeInfo(typeInfo));
+    case classlib::tkDynArray:
+        return TInterfacePtr<IBcTypeInfo>(new TBcDynArrayTypeInfo(typeInfo));
     default:
         return TInterfacePtr<IBcTypeInfo>(new TBcTypeInfo(typeInfo));
     }
@@ -763,4 +932,84 @@ std::string EnumValueToIdentText(const TTypeInfo* ordinalType, const void* value
     return classlib::GetEnumName(ordinalType, v);
 }
 
+// ---- type cache -------------------------------------------------------------------------------
+
+namespace {
+
+std::unique_ptr<TBcTypeCache> ProcessTypeCache;
+
+// The record a cached record depends on: a set's element type, a subrange's enumeration.
+const TTypeInfo* DependencyOf(const TTypeInfo* info)
+{
+    if (info->Kind == classlib::tkSet)
+        return info->CompType;
+    if (info->Kind == classlib::tkEnumeration && info->BaseType != info)
+        return info->BaseType;
+    return nullptr;
+}
+
+} // namespace
+
+void TBcTypeCache::AddReference(TTypeInfo* info)
+{
+    std::lock_guard<std::mutex> guard(lock_);
+    for (auto& entry : entries_)
+        if (entry.first == info) {
+            ++entry.second;
+            return;
+        }
+    entries_.emplace_back(info, 1);
+}
+
+void TBcTypeCache::Release(const TTypeInfo* info)
+{
+    std::lock_guard<std::mutex> guard(lock_);
+    ReleaseLocked(info);
+}
+
+void TBcTypeCache::ReleaseLocked(const TTypeInfo* info)
+{
+    for (size_t i = 0; i < entries_.size(); ++i) {
+        if (entries_[i].first != info)
+            continue;
+        if (--entries_[i].second > 0)
+            return;
+        TTypeInfo* record = entries_[i].first;
+        entries_.erase(entries_.begin() + static_cast<std::ptrdiff_t>(i));
+        if (const TTypeInfo* dependency = DependencyOf(record))
+            ReleaseLocked(dependency);
+        delete record;
+        return;
+    }
+}
+
+void TBcTypeCache::ReleaseAll()
+{
+    std::lock_guard<std::mutex> guard(lock_);
+    while (!entries_.empty())
+        ReleaseLocked(entries_.back().first);
+}
+
+int TBcTypeCache::Count() const
+{
+    std::lock_guard<std::mutex> guard(lock_);
+    return static_cast<int>(entries_.size());
+}
+
+int32_t TBcTypeCache::ReferenceCount(const TTypeInfo* info) const
+{
+    std::lock_guard<std::mutex> guard(lock_);
+    for (const auto& entry : entries_)
+        if (entry.first == info)
+            return entry.second;
+    return 0;
+}
+
+TBcTypeCache* TypeCache() { return ProcessTypeCache.get(); }
+
+void StartTypeCache() { ProcessTypeCache = std::make_unique<TBcTypeCache>(); }
+
+void StopTypeCache() { ProcessTypeCache.reset(); }
+
 } // namespace bcl
+

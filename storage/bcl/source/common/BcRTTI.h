@@ -12,6 +12,7 @@
 #include "core/TypeInfo.h"
 
 #include <cstdint>
+#include <mutex>
 #include <string>
 #include <vector>
 
@@ -98,17 +99,27 @@ public:
     virtual classlib::TFloatType QueryFloatType() const = 0;
 };
 
-// One published property. The class library's properties have accessors rather than
-// read, write and stored specifiers, so those have no counterpart here.
+// One published property, with its read, write and stored specifiers: each an access kind
+// (field, method called directly or through the method table, constant) and its value (field
+// offset, code address, method-table offset, or the constant 0 or 1).
 class IBcPropertyInfo : public classlib::IInterface {
 public:
     static constexpr TGUID IID = TGUID::FromText("{7DAD5227-46EA-11D5-B0C0-4854E825F345}");
     virtual const classlib::TPropInfo* QueryPropInfo() const = 0;
     virtual TInterfacePtr<IBcTypeInfo> QueryPropType() const = 0;
+    virtual classlib::TPropAccess QueryReader() const = 0;
+    virtual classlib::TPropAccess QueryWriter() const = 0;
+    virtual classlib::TPropAccess QueryStoredProc() const = 0;
     virtual int QueryIndex() const = 0;
     virtual int64_t QueryDefault() const = 0;
     virtual int QueryNameIndex() const = 0;
     virtual std::string QueryPropName() const = 0;
+    virtual classlib::TPropertyAccessKind QueryReaderKind() const = 0;
+    virtual classlib::TPropertyAccessKind QueryWriterKind() const = 0;
+    virtual classlib::TPropertyAccessKind QueryStoredKind() const = 0;
+    virtual uintptr_t QueryReaderValue() const = 0;
+    virtual uintptr_t QueryWriterValue() const = 0;
+    virtual uintptr_t QueryStoredValue() const = 0;
     virtual bool IsStoredFor(const classlib::TObject* instance) const = 0;
     virtual bool HasDefaultValue() const = 0;
     virtual bool HasIndexValue() const = 0;
@@ -151,6 +162,41 @@ public:
     virtual std::string QueryResultTypeName() const = 0;
 };
 
+class IBcStringKindInfo : public IBcTypeInfo {
+public:
+    using Parent = IBcTypeInfo;
+    static constexpr TGUID IID = TGUID::FromText("{7DAD5226-46EA-11D5-B0C0-4854E825F345}");
+    virtual uint8_t QueryMaxLength() const = 0; // of a short string
+};
+
+// Flags of an interface type, as bits of TIntfFlag.
+enum TIntfFlag : uint8_t { ifHasGuid, ifDispInterface, ifDispatch };
+
+class IBcInterfaceKindInfo : public IBcTypeInfo {
+public:
+    using Parent = IBcTypeInfo;
+    static constexpr TGUID IID = TGUID::FromText("{7DAD522B-46EA-11D5-B0C0-4854E825F345}");
+    // Empty when the interface has no parent.
+    virtual TInterfacePtr<IBcInterfaceKindInfo> QueryParentInterface() const = 0;
+    virtual uint8_t QueryIntfFlags() const = 0;
+    // The null GUID unless the flags have ifHasGuid.
+    virtual TGUID QueryGUID() const = 0;
+    virtual int QueryIntfPropertyCount() const = 0;
+    virtual std::string QueryIntfUnitName() const = 0;
+};
+
+class IBcDynArrayKindInfo : public IBcTypeInfo {
+public:
+    using Parent = IBcTypeInfo;
+    static constexpr TGUID IID = TGUID::FromText("{7DAD522E-46EA-11D5-B0C0-4854E825F345}");
+    virtual int32_t QueryElementSize() const = 0;
+    // The element type that needs clean-up, else the plain element type; empty when none.
+    virtual TInterfacePtr<IBcTypeInfo> QueryElementType() const = 0;
+    virtual bool QueryElementsNeedCleanup() const = 0;
+    virtual int32_t QueryVarType() const = 0;
+    virtual std::string QueryArrayUnitName() const = 0;
+};
+
 class IBcInt64KindInfo : public IBcTypeInfo {
 public:
     using Parent = IBcTypeInfo;
@@ -189,4 +235,38 @@ std::string OrdTypeName(classlib::TOrdType type);
 std::string FloatTypeName(classlib::TFloatType type);
 std::string MethodKindName(classlib::TMethodKind kind);
 
+// ---- type cache -------------------------------------------------------------------------------
+
+// Type records built at run time, each with a reference count, shared by every thread under one
+// lock. The cache owns its records (allocated with new). A set depends on its element type and a
+// subrange of an enumeration on its base type: freeing a record drops one reference of the one
+// it depends on, when that is in the cache too. Nothing in this program adds entries.
+class TBcTypeCache {
+public:
+    TBcTypeCache() = default;
+    TBcTypeCache(const TBcTypeCache&) = delete;
+    TBcTypeCache& operator=(const TBcTypeCache&) = delete;
+    ~TBcTypeCache() { ReleaseAll(); }
+
+    // Enters `info` with one reference, or adds one to its entry.
+    void AddReference(TTypeInfo* info);
+    // Drops one reference; at 0 the entry is removed and its record freed.
+    void Release(const TTypeInfo* info);
+    // Empties the cache: drops one reference of the last entry until none is left.
+    void ReleaseAll();
+    int Count() const;
+    int32_t ReferenceCount(const TTypeInfo* info) const; // 0 when not in the cache
+
+private:
+    void ReleaseLocked(const TTypeInfo* info);
+    mutable std::mutex lock_;
+    std::vector<std::pair<TTypeInfo*, int32_t>> entries_;
+};
+
+// The process's cache from the module's start-up to its shut-down, else nullptr.
+TBcTypeCache* TypeCache();
+void StartTypeCache();
+void StopTypeCache();
+
 } // namespace bcl
+

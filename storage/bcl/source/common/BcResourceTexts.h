@@ -14,5 +14,17 @@ inline constexpr const char* NoAnsiReplacementChar = "Failed to get ANSI replace
 inline constexpr const char* UnknownIdentifier = "Unknown identifier '%s'.";
 inline constexpr const char* ValueOutOfRange = "Value out of range (%s).";
 inline constexpr const char* OrdinalEquals = "ordinal=";
+// Words of the class dumps.
+inline constexpr const char* Index = "index";
+inline constexpr const char* Default = "default";
+inline constexpr const char* Read = "read";
+inline constexpr const char* Write = "write";
+inline constexpr const char* Stored = "stored";
+inline constexpr const char* StaticMethod = "static method";
+inline constexpr const char* VirtualMethod = "virtual method";
+inline constexpr const char* Field = "field";
+inline constexpr const char* True = "True";
+inline constexpr const char* False = "False";
+inline constexpr const char* Unknown = "???";
 
 } // namespace bcl::texts

@@ -1,6 +1,8 @@
 // Win32 implementation of the locale services: the user's default locale.
 #include "BcPlatformText.h"
 
+#include "windows/LocaleFormats.h"
+
 #include <windows.h>
 
 namespace bcl {
@@ -39,6 +41,11 @@ std::string WideToAnsiText(std::u16string_view text)
     if (size > 0)
         WideCharToMultiByte(CP_ACP, 0, wide, count, result.data(), size, nullptr, nullptr);
     return result;
+}
+
+classlib::TFormatSettings SystemDefaultFormatSettings()
+{
+    return classlib::GetLocaleFormatSettings(LOCALE_SYSTEM_DEFAULT);
 }
 
 } // namespace bcl

@@ -1,5 +1,6 @@
 #include "BcStartup.h"
 
+#include "BcRTTI.h"
 #include "BcSharedMemory.h"
 #include "BcStrings.h"
 #include "BcSynch.h"
@@ -94,7 +95,7 @@ const UtilityModule Modules[] = {
     {"BcBase", &BcBaseInfo, StartBase, nullptr, false},
     {"OcBCLUtils", nullptr, nullptr, nullptr, false},
     {"NextWideChar", nullptr, ChooseNextWideChar, nullptr, false},
-    {"BcRTTI", &BcRTTIInfo, nullptr, nullptr, false},
+    {"BcRTTI", &BcRTTIInfo, StartTypeCache, StopTypeCache, false},
     {"BcMime", &BcMimeInfo, nullptr, nullptr, false},
 };
 
