@@ -18,6 +18,7 @@ PACKAGES=(
   python3 fpc srecord gputils binutils-multiarch python3-pefile coreutils gifsicle
   zlib1g-dev libpng-dev pngcheck
   dpkg-dev libjpeg62-turbo-dev libjpeg-turbo-progs
+  binutils llvm
 )
 
 log() { printf '== %s\n' "$*" >&2; }
