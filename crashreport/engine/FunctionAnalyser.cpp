@@ -7,6 +7,7 @@ namespace qor {
 namespace {
 
 constexpr uint32_t kGapLimit = 1024;  // a gap this far before the code's end ends the search
+constexpr int kComparedMemory = 8;    // the case-table compare read memory, not a register
 
 // The code range of the module that holds `address`, from its headers (the first section when it
 // holds code, extended over the second when that holds code too, else base and size of code;
@@ -227,16 +228,22 @@ bool Analyser::ParseArea(size_t index) {
 
     // Case tables: cmp reg, N; ja/jae; jmp [table + reg*4]. The table may follow the jump or lie
     // in read-only data (where this compiler puts it); only a following one is an area itself.
+    // This compiler also compares a byte (0x80 /7, 0x3C, in a register or in memory) and widens
+    // it (movzx) into the index register before the jump.
     bool caseStep = false;
-    if ((op == 0x83 || op == 0x81) && !d.MemoryForm() && ((d.modrm >> 3) & 7) == 7) {
-      caseRegister = d.modrm & 7;
+    if ((op == 0x80 || op == 0x83 || op == 0x81) && ((d.modrm >> 3) & 7) == 7) {
+      caseRegister = d.MemoryForm() ? kComparedMemory : d.modrm & 7;
       caseCount = op == 0x83 ? static_cast<uint32_t>(static_cast<int8_t>(d.immediate)) : d.immediate;
       caseStage = 1;
       caseStep = true;
-    } else if (op == 0x3D && !d.operandSize16) {
+    } else if ((op == 0x3C || op == 0x3D) && !d.operandSize16) {
       caseRegister = 0;
       caseCount = d.immediate;
       caseStage = 1;
+      caseStep = true;
+    } else if (caseStage == 2 && (op == 0x0FB6 || op == 0x0FB7) &&
+               (d.MemoryForm() ? caseRegister == kComparedMemory : (d.modrm & 7) == caseRegister)) {
+      caseRegister = (d.modrm >> 3) & 7;  // the compiler widens the compared value into the index
       caseStep = true;
     } else if (caseStage == 1 && (op == 0x77 || op == 0x7F || op == 0x0F87 || op == 0x0F8F)) {
       caseCount += 1;
@@ -393,6 +400,18 @@ void Analyser::Run(uint32_t entry) {
 }
 
 }  // namespace
+
+bool IsNoReturnRoutine(const std::string& name) {
+  static const char* const kExact[] = {
+      "__cxa_throw", "__cxa_rethrow", "__cxa_throw_bad_array_new_length", "_ZSt9terminatev",
+      "abort", "exit", "_exit", "ExitProcess@4", "_Unwind_Resume", "__cxa_bad_cast", "__cxa_bad_typeid",
+      "__cxa_call_unexpected", "__cxa_pure_virtual",
+  };
+  for (const char* n : kExact)
+    if (name == n) return true;
+  // std::__throw_logic_error and its family: _ZSt<length>__throw_...
+  return name.rfind("_ZSt", 0) == 0 && name.find("__throw_") != std::string::npos;
+}
 
 TFunctionInfo AnalyseCode(const CodeMemory& memory, uint32_t address, const AnalyserAnchors& anchors) {
   TFunctionInfo info;

@@ -79,6 +79,11 @@ struct AnalyserAnchors {
   std::function<std::vector<uint32_t>(uint32_t entry)> landingPads;
 };
 
+// Whether a routine of this (undecorated) name never returns: __cxa_throw,
+// __cxa_rethrow, std::terminate, abort, exit, ExitProcess, the std::__throw_* family, and
+// _Unwind_Resume, which ends every cleanup landing pad.
+bool IsNoReturnRoutine(const std::string& name);
+
 TFunctionInfo AnalyseCode(const CodeMemory& memory, uint32_t address, const AnalyserAnchors& anchors);
 
 }  // namespace qor

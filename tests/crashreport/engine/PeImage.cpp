@@ -46,6 +46,13 @@ PeImage LoadPeImage(const std::string& path) {
     PeSection section;
     for (int c = 0; c < 8 && f[s + static_cast<uint32_t>(c)]; ++c)
       section.name += static_cast<char>(f[s + static_cast<uint32_t>(c)]);
+    // Longer names ("/4") are offsets into the COFF string table after the symbols.
+    if (section.name.size() > 1 && section.name[0] == '/') {
+      uint32_t strings = Le(f, pe + 12, 4) + Le(f, pe + 16, 4) * 18;
+      size_t at = strings + std::stoul(section.name.substr(1));
+      section.name.clear();
+      while (at < f.size() && f[at]) section.name += static_cast<char>(f[at++]);
+    }
     uint32_t virtualSize = Le(f, s + 8, 4);
     uint32_t rva = Le(f, s + 12, 4);
     uint32_t rawSize = Le(f, s + 16, 4);
