@@ -136,30 +136,44 @@ void ReadLsda(const CodeMemory& memory, uint32_t lsda, uint32_t functionStart, s
 
 }  // namespace
 
-std::vector<uint32_t> LandingPads(const CodeMemory& memory, uint32_t start, uint32_t size, uint32_t entry) {
-  std::vector<uint32_t> pads;
+LandingPadIndex::LandingPadIndex(const CodeMemory& memory, uint32_t start, uint32_t size) : memory_(memory) {
   uint32_t at = start, end = start + size;
+  std::map<uint32_t, Cie> cies;
   while (at + 8 <= end) {
     uint32_t length = 0, id = 0;
     if (!ReadDword(memory, at, length) || length == 0 || length == 0xFFFFFFFF || at + 4 + uint64_t{length} > end)
       break;
     if (!ReadDword(memory, at + 4, id)) break;
     if (id != 0) {  // a frame description; its CIE lies `id` bytes before the id field
-      Cie cie;
-      if (ReadCie(memory, at + 4 - id, cie)) {
-        Reader r(memory, at + 8, at + 4 + length);
-        uint32_t pcBegin = r.Encoded(cie.fdeEncoding);
-        if (r.Ok() && pcBegin == entry) {
-          r.Encoded(cie.fdeEncoding & 0x0F);  // range
-          if (!cie.augmentation.empty() && cie.augmentation[0] == 'z') r.Uleb();
-          uint32_t lsda = cie.lsdaEncoding == kOmit ? 0 : r.Encoded(cie.lsdaEncoding);
-          if (r.Ok() && lsda) ReadLsda(memory, lsda, pcBegin, pads);
-          return pads;
-        }
+      uint32_t cieAt = at + 4 - id;
+      auto known = cies.find(cieAt);
+      if (known == cies.end()) {
+        Cie cie;
+        if (!ReadCie(memory, cieAt, cie)) break;
+        known = cies.emplace(cieAt, cie).first;
       }
+      Reader r(memory, at + 8, at + 4 + length);
+      uint32_t pcBegin = r.Encoded(known->second.fdeEncoding);
+      if (r.Ok()) descriptions_.emplace(pcBegin, at);
     }
     at += 4 + length;
   }
+}
+
+std::vector<uint32_t> LandingPadIndex::operator()(uint32_t entry) const {
+  std::vector<uint32_t> pads;
+  auto found = descriptions_.find(entry);
+  if (found == descriptions_.end()) return pads;
+  uint32_t at = found->second, length = 0, id = 0;
+  Cie cie;
+  if (!ReadDword(memory_, at, length) || !ReadDword(memory_, at + 4, id) || !ReadCie(memory_, at + 4 - id, cie))
+    return pads;
+  Reader r(memory_, at + 8, at + 4 + length);
+  uint32_t pcBegin = r.Encoded(cie.fdeEncoding);
+  r.Encoded(cie.fdeEncoding & 0x0F);  // range
+  if (!cie.augmentation.empty() && cie.augmentation[0] == 'z') r.Uleb();
+  uint32_t lsda = cie.lsdaEncoding == kOmit ? 0 : r.Encoded(cie.lsdaEncoding);
+  if (r.Ok() && lsda) ReadLsda(memory_, lsda, pcBegin, pads);
   return pads;
 }
 

@@ -131,7 +131,8 @@ TEST(FunctionExtent, AnalysedAreasCoverTheDebugInformationRanges) {
   auto frames = std::find_if(image.sections.begin(), image.sections.end(),
                              [](const PeSection& s) { return s.name == ".eh_frame"; });
   ASSERT_NE(frames, image.sections.end());
-  anchors.landingPads = [&](uint32_t entry) { return LandingPads(image.memory, frames->address, frames->size, entry); };
+  LandingPadIndex pads(image.memory, frames->address, frames->size);
+  anchors.landingPads = [&](uint32_t entry) { return pads(entry); };
 
   std::map<std::string, std::string> failures;  // name -> why
   for (const DwarfFunction& f : functions) {
