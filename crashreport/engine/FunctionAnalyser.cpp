@@ -75,7 +75,7 @@ private:
   // Adds a code area at `address`, reached from branch `from` with register state `state`.
   void AddArea(uint32_t address, uint32_t from, const TRegisterState& state);
   bool ParseArea(size_t index);
-  void ProcessBranch(const TDecodedInstruction& d, size_t& current, const TRegisterState& state);
+  void ProcessBranch(const TDecodedInstruction& d, const TRegisterState& state);
   uint32_t NextAreaStart(uint32_t above) const {
     uint32_t limit = moduleEnd_;
     for (const TCodeArea& a : info_.areas)
@@ -139,7 +139,7 @@ void Analyser::AddArea(uint32_t address, uint32_t from, const TRegisterState& st
   areas.push_back(area);
 }
 
-void Analyser::ProcessBranch(const TDecodedInstruction& d, size_t& current, const TRegisterState& state) {
+void Analyser::ProcessBranch(const TDecodedInstruction& d, const TRegisterState& state) {
   if (!d.call && !d.jump) return;
   if (d.target == 0) {
     bool known = std::any_of(info_.unknownBranches.begin(), info_.unknownBranches.end(),
@@ -181,7 +181,6 @@ void Analyser::ProcessBranch(const TDecodedInstruction& d, size_t& current, cons
     return;
   }
   if (d.jump && !anchor) AddArea(d.target, d.start, state);
-  (void)current;
 }
 
 bool Analyser::ParseArea(size_t index) {
@@ -276,7 +275,7 @@ bool Analyser::ParseArea(size_t index) {
     }
     if (!caseStep) caseStage = 0;
 
-    ProcessBranch(d, parsing_, before);
+    ProcessBranch(d, before);
     TCodeArea& now = info_.areas[parsing_];
     if (d.call && IsNoReturn(d.target)) return true;
     if (d.jump && (op == 0xE9 || op == 0xEA || op == 0xEB || (op == 0xFF && (((d.modrm >> 3) & 7) == 4 || ((d.modrm >> 3) & 7) == 5))))
@@ -367,7 +366,7 @@ void Analyser::Run(uint32_t entry) {
         TDecodedInstruction d = DecodeInstruction(memory_, u.start, &regs);
         if (d.valid && d.target) {
           parsing_ = a;
-          ProcessBranch(d, parsing_, area.registers);
+          ProcessBranch(d, area.registers);
         }
         break;
       }
