@@ -8,6 +8,28 @@ namespace {
 
 constexpr uint32_t kGapLimit = 1024;  // a gap this far before the code's end ends the search
 constexpr int kComparedMemory = 8;    // the case-table compare read memory, not a register
+constexpr int kCaseScheduled = 4;     // instructions the compiler may place before the table jump
+
+// Moves and lea, which leave the flags of a compare for the jump after them.
+bool IsFlagNeutralMove(uint16_t op) {
+  return (op >= 0x88 && op <= 0x8B) || op == 0x8D || op == 0xC6 || op == 0xC7;
+}
+
+// Whether the instruction's destination is the general register `reg` (any size).
+bool WritesGeneralRegister(const TDecodedInstruction& d, int reg) {
+  if (!d.form || d.form->operandCount == 0 || (d.form->row->flags & x86::kReadsOnly)) return false;
+  const x86::Operand& op = d.form->operands[0];
+  int written = -1;
+  switch (op.kind) {
+    case x86::OperandKind::RegGeneral: written = (d.modrm >> 3) & 7; break;
+    case x86::OperandKind::RmGeneral: written = d.MemoryForm() ? -1 : d.modrm & 7; break;
+    case x86::OperandKind::OpcodeReg: written = d.opcode & 7; break;
+    case x86::OperandKind::FixedGeneral: written = op.reg; break;
+    default: return false;
+  }
+  if (written >= 0 && op.size == 1) written &= 3;
+  return written == reg || (d.form->row->implicitWrites & (1u << reg)) != 0;
+}
 
 // The code range of the module that holds `address`, from its headers (the first section when it
 // holds code, extended over the second when that holds code too, else base and size of code;
@@ -192,6 +214,7 @@ bool Analyser::ParseArea(size_t index) {
   int caseRegister = -1;    // register compared with a constant before an indirect jump
   uint32_t caseCount = 0;
   int caseStage = 0;        // 1 after the compare, 2 after the conditional jump
+  int caseBetween = 0;      // instructions between the conditional jump and the table jump
   for (;;) {
     uint32_t limit = NextAreaStart(address);
     TRegisterState before = regs;
@@ -227,29 +250,42 @@ bool Analyser::ParseArea(size_t index) {
 
     // Case tables: cmp reg, N; ja/jae; jmp [table + reg*4]. The table may follow the jump or lie
     // in read-only data (where this compiler puts it); only a following one is an area itself.
-    // This compiler also compares a byte (0x80 /7, 0x3C, in a register or in memory) and widens
-    // it (movzx) into the index register before the jump.
+    // This compiler also compares a byte (0x80 /7, 0x3C, in a register or in memory), loads or
+    // widens the compared value into the index register, and schedules a few other instructions
+    // between the check and the jump.
     bool caseStep = false;
     if ((op == 0x80 || op == 0x83 || op == 0x81) && ((d.modrm >> 3) & 7) == 7) {
       caseRegister = d.MemoryForm() ? kComparedMemory : d.modrm & 7;
+      caseBetween = 0;
       caseCount = op == 0x83 ? static_cast<uint32_t>(static_cast<int8_t>(d.immediate)) : d.immediate;
       caseStage = 1;
       caseStep = true;
     } else if ((op == 0x3C || op == 0x3D) && !d.operandSize16) {
       caseRegister = 0;
+      caseBetween = 0;
       caseCount = d.immediate;
       caseStage = 1;
       caseStep = true;
-    } else if (caseStage == 2 && (op == 0x0FB6 || op == 0x0FB7) &&
+    } else if (caseStage == 2 && (op == 0x0FB6 || op == 0x0FB7 || op == 0x8B) &&
                (d.MemoryForm() ? caseRegister == kComparedMemory : (d.modrm & 7) == caseRegister)) {
-      caseRegister = (d.modrm >> 3) & 7;  // the compiler widens the compared value into the index
+      caseRegister = (d.modrm >> 3) & 7;  // the compiler loads or widens the compared value
+      caseStep = true;
+    } else if (caseStage == 1 && caseBetween < kCaseScheduled && IsFlagNeutralMove(op) &&
+               !WritesGeneralRegister(d, caseRegister)) {
+      ++caseBetween;  // a move (flags unchanged) scheduled between the compare and its jump
+      caseStep = true;
+    } else if (caseStage == 2 && caseBetween < kCaseScheduled && !d.call && !d.jump &&
+               !WritesGeneralRegister(d, caseRegister)) {
+      ++caseBetween;  // an instruction the compiler scheduled between the check and the jump
       caseStep = true;
     } else if (caseStage == 1 && (op == 0x77 || op == 0x7F || op == 0x0F87 || op == 0x0F8F)) {
       caseCount += 1;
       caseStage = 2;
+      caseBetween = 0;
       caseStep = true;
     } else if (caseStage == 1 && (op == 0x73 || op == 0x7D || op == 0x0F83 || op == 0x0F8D)) {
       caseStage = 2;
+      caseBetween = 0;
       caseStep = true;
     } else if (caseStage == 2 && op == 0xFF && d.modrm == 0x24 && d.hasSib && (d.sib >> 6) == 2 &&
                ((d.sib >> 3) & 7) == caseRegister && (d.sib & 7) == 5 && caseCount > 0 && caseCount <= 0x10000) {

@@ -15,6 +15,30 @@ uint32_t Le(const std::vector<uint8_t>& f, size_t at, int bytes) {
   return v;
 }
 
+// The file offset of a relative virtual address, 0 when no section holds it.
+size_t FileOffset(const std::vector<uint8_t>& f, uint32_t table, uint32_t sections, uint32_t rva) {
+  for (uint32_t i = 0; i < sections; ++i) {
+    uint32_t s = table + i * 40;
+    uint32_t start = Le(f, s + 12, 4), size = std::max(Le(f, s + 8, 4), Le(f, s + 16, 4));
+    if (rva >= start && rva - start < Le(f, s + 16, 4) && rva - start < size) return Le(f, s + 20, 4) + (rva - start);
+  }
+  return 0;
+}
+
+// Does what the loader does to the import address table: every entry gets the address of the
+// imported routine, here a distinct address far outside the image (0x70000000 upward), so that
+// calls and jumps through the table lead out of the module as they do in the running program.
+void BindImports(std::vector<uint8_t>& f, uint32_t optional, uint32_t table, uint32_t sections) {
+  uint32_t importRva = Le(f, optional + 96 + 8, 4);
+  size_t descriptor = importRva ? FileOffset(f, table, sections, importRva) : 0;
+  uint32_t next = 0x70000000;
+  for (; descriptor && Le(f, descriptor + 12, 4) != 0; descriptor += 20) {
+    size_t entry = FileOffset(f, table, sections, Le(f, descriptor + 16, 4));
+    for (; entry && Le(f, entry, 4) != 0; entry += 4, next += 16)
+      for (int b = 0; b < 4; ++b) f[entry + static_cast<size_t>(b)] = static_cast<uint8_t>(next >> (8 * b));
+  }
+}
+
 }  // namespace
 
 std::vector<uint8_t> PeImage::Bytes(const PeSection& s) const {
@@ -41,6 +65,7 @@ PeImage LoadPeImage(const std::string& path) {
   std::vector<uint8_t> headers(f.begin(), f.begin() + std::min<size_t>(headersSize, f.size()));
   image.memory.Add(image.imageBase, headers, true, image.imageBase);
   uint32_t table = optional + optionalSize;
+  BindImports(f, optional, table, sectionCount);
   for (uint32_t i = 0; i < sectionCount; ++i) {
     uint32_t s = table + i * 40;
     PeSection section;
