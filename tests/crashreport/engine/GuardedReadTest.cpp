@@ -13,7 +13,7 @@ namespace {
 
 // Our code, data and the guard page lie below 4 GB in the tests' images; the 32-bit interface
 // cannot address more.
-bool Below4GB(const void* p) { return static_cast<uint64_t>(reinterpret_cast<uintptr_t>(p)) < 0x100000000ull; }
+bool Below4GB(const void* p) { return (reinterpret_cast<uintptr_t>(p) >> 16 >> 16) == 0; }
 
 TEST(GuardedRead, ReadsMappedMemoryAndRefusesTheRest) {
   static const char text[] = "guarded";
