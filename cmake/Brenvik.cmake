@@ -5,6 +5,11 @@ set(BRENVIK_GOOGLETEST_SOURCE /usr/src/googletest CACHE PATH "GoogleTest sources
 if(WIN32)
   # The crash-report engine walks frame chains and looks up symbols and lines: keep both.
   add_compile_options(-Wall -Wextra -fno-omit-frame-pointer -g1)
+  # The function analyser follows a function's code from its entry: in the product GCC must keep
+  # the cold (throwing) paths inside their function instead of moving them to a separate section.
+  if(CMAKE_SIZEOF_VOID_P EQUAL 4)
+    add_compile_options(-fno-reorder-blocks-and-partition)
+  endif()
   # The same code builds for i686 and x86_64: a value that a conversion may cut short, and an
   # integer cast to a pointer of another size, are errors in both.
   add_compile_options(-Wconversion -Werror=conversion -Werror=int-to-pointer-cast)

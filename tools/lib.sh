@@ -19,6 +19,7 @@ PACKAGES=(
   zlib1g-dev libpng-dev pngcheck unzip python3-pil openssl
   dpkg-dev libjpeg62-turbo-dev libjpeg-turbo-progs
   python3-aiosmtpd python3-dnslib tinyproxy
+  binutils llvm
 )
 
 log() { printf '== %s\n' "$*" >&2; }

@@ -1,0 +1,60 @@
+// Guarded reads of this process's memory under Wine: readable code, unmapped and guard pages.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include <cstring>
+
+#include "FunctionAnalyser.h"
+#include "GuardedRead.h"
+
+namespace qor {
+namespace {
+
+// Our code, data and the guard page lie below 4 GB in the tests' images; the 32-bit interface
+// cannot address more.
+bool Below4GB(const void* p) { return (reinterpret_cast<uintptr_t>(p) >> 16 >> 16) == 0; }
+
+TEST(GuardedRead, ReadsMappedMemoryAndRefusesTheRest) {
+  static const char text[] = "guarded";
+  char copy[sizeof text] = {};
+  EXPECT_TRUE(GuardedRead(reinterpret_cast<uintptr_t>(text), copy, sizeof text));
+  EXPECT_STREQ(copy, text);
+  EXPECT_FALSE(GuardedRead(0, copy, 1));
+  void* reserved = VirtualAlloc(nullptr, 0x1000, MEM_RESERVE, PAGE_NOACCESS);
+  ASSERT_NE(reserved, nullptr);
+  EXPECT_FALSE(GuardedRead(reinterpret_cast<uintptr_t>(reserved), copy, 1));
+  VirtualFree(reserved, 0, MEM_RELEASE);
+}
+
+TEST(GuardedRead, GuardPageIsNotTouchedWhenAMapIsGiven) {
+  auto* page = static_cast<uint8_t*>(VirtualAlloc(nullptr, 0x1000, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE | PAGE_GUARD));
+  ASSERT_NE(page, nullptr);
+  if (!Below4GB(page)) GTEST_SKIP() << "allocation above 4 GB";
+  ProcessMemory memory;
+  uint8_t b;
+  EXPECT_FALSE(memory.Region(static_cast<uint32_t>(reinterpret_cast<uintptr_t>(page))).readable);
+  EXPECT_FALSE(GuardedRead(reinterpret_cast<uintptr_t>(page), &b, 1, &memory));
+  // Still a guard page: the first real access raises the guard exception, which clears it.
+  MEMORY_BASIC_INFORMATION info;
+  ASSERT_EQ(VirtualQuery(page, &info, sizeof info), sizeof info);
+  EXPECT_TRUE(info.Protect & PAGE_GUARD);
+  VirtualFree(page, 0, MEM_RELEASE);
+}
+
+TEST(GuardedRead, AnalysesCodeOfThisProcess) {
+  // Code copied into an executable page below 4 GB: push ebp; mov ebp, esp; pop ebp; ret.
+  auto* code = static_cast<uint8_t*>(VirtualAlloc(nullptr, 0x1000, MEM_COMMIT | MEM_RESERVE, PAGE_EXECUTE_READWRITE));
+  ASSERT_NE(code, nullptr);
+  if (!Below4GB(code)) GTEST_SKIP() << "allocation above 4 GB";
+  const uint8_t bytes[] = {0x55, 0x89, 0xE5, 0x5D, 0xC3};
+  std::memcpy(code, bytes, sizeof bytes);
+  ProcessMemory memory;
+  TFunctionInfo info = AnalyseCode(memory, static_cast<uint32_t>(reinterpret_cast<uintptr_t>(code)), {});
+  EXPECT_TRUE(info.valid);
+  EXPECT_EQ(info.codeLength, 5u);
+  VirtualFree(code, 0, MEM_RELEASE);
+}
+
+}  // namespace
+}  // namespace qor
