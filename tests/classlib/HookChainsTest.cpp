@@ -1,10 +1,10 @@
-#include "OcHookChains.h"
+#include "core/HookChains.h"
 
 #include <gtest/gtest.h>
 
 #include <string>
 
-using namespace storage;
+using namespace classlib;
 
 namespace {
 
@@ -16,7 +16,7 @@ struct Msg {
 // Hooks that record themselves and, on cue, change the chains while they run.
 struct Party {
     std::string name;
-    TOcHookChains<Msg>* chains = nullptr;
+    THookChains<Msg>* chains = nullptr;
     bool handles = false;
     std::function<void()> onCall;
     bool Hook(Msg& m)
@@ -26,11 +26,11 @@ struct Party {
             onCall();
         return handles;
     }
-    TOcHookChains<Msg>::THook AsHook() { return TOcHookChains<Msg>::THook(this, &Party::Hook); }
+    THookChains<Msg>::THook AsHook() { return THookChains<Msg>::THook(this, &Party::Hook); }
 };
 
 struct HookChainsTest : ::testing::Test {
-    TOcHookChains<Msg> chains;
+    THookChains<Msg> chains;
     Party a{"a"}, b{"b"}, c{"c"}, d{"d"}, x{"x"};
     std::string Dispatch(int id = 1)
     {
