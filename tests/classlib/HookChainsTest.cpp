@@ -2,7 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <string>
+#include <utility>
 
 using namespace classlib;
 
@@ -15,6 +17,7 @@ struct Msg {
 
 // Hooks that record themselves and, on cue, change the chains while they run.
 struct Party {
+    explicit Party(std::string partyName) : name(std::move(partyName)) {}
     std::string name;
     THookChains<Msg>* chains = nullptr;
     bool handles = false;
