@@ -3,7 +3,8 @@
 inputs made by outside tools: Intel HEX files written by srec_cat, device-information records
 laid out as the record's description packs them for every family, settings files, and component
 streams converted from form layouts by Free Pascal's converter (streamconv, built by the native
-build where fpc is installed). The files are committed; run this again only to renew them:
+build where fpc is installed), and zip members and screenshot bitmaps made with ImageMagick. The
+files are committed; run this again only to renew them:
 
     tests/make_fuzz_seeds.py <native build folder>
 """
@@ -138,6 +139,36 @@ def stream_seeds(tmp, streamconv):
             write(path, os.path.splitext(os.path.basename(layout))[0] + '.bin', f.read())
 
 
+# ---- Crash-report zip writer and screenshot PNG writer: zip members are (name length, content
+# length / 64, content length % 64, name, content) made of real files of the tree and a BMP
+# that ImageMagick wrote; bitmaps are (width, height, format, BGRA pixels) that ImageMagick
+# rendered from its built-in pictures.
+
+def zip_member(name, content):
+    content = content[:255 * 64 + 63]
+    return bytes([len(name), len(content) // 64, len(content) % 64]) + name + content
+
+
+def crashreport_seeds(tmp):
+    path = corpus('crashreport/ui', 'zip_writer_fuzz')
+    with open(os.path.join(ROOT, 'README.md'), 'rb') as f:
+        readme = f.read()
+    bmp = os.path.join(tmp, 'rose.bmp')
+    subprocess.run(['convert', 'rose:', 'BMP3:' + bmp], check=True)
+    with open(bmp, 'rb') as f:
+        rose = f.read()
+    write(path, 'readme.bin', zip_member(b'README.md', readme))
+    write(path, 'two-members.bin', zip_member(b'bugreport.txt', readme[:3000]) +
+          zip_member('Bild \u00c4rger.bmp'.encode('utf-8'), rose))
+    write(path, 'empty-member.bin', zip_member(b'empty.log', b'') + zip_member(b'rose.bmp', rose))
+
+    path = corpus('crashreport/ui', 'screenshot_png_fuzz')
+    for picture, width, height, fmt in (('rose:', 40, 28, 0), ('logo:', 33, 21, 1), ('granite:', 40, 20, 2)):
+        pixels = subprocess.run(['convert', picture, '-crop', '%dx%d+0+0' % (width, height), '+repage',
+                                 '-depth', '8', 'BGRA:-'], check=True, capture_output=True).stdout
+        write(path, picture.strip(':') + '.bin', bytes([width, height, fmt]) + pixels)
+
+
 def main():
     if len(sys.argv) != 2:
         sys.exit(__doc__)
@@ -147,6 +178,7 @@ def main():
         device_info_seeds()
         ini_seeds()
         stream_seeds(tmp, streamconv)
+        crashreport_seeds(tmp)
 
 
 if __name__ == '__main__':

@@ -16,7 +16,7 @@ PACKAGES=(
   cmake make googletest
   clang libclang-rt-14-dev
   python3 fpc srecord gputils binutils-multiarch python3-pefile coreutils gifsicle
-  zlib1g-dev libpng-dev pngcheck
+  zlib1g-dev libpng-dev pngcheck unzip python3-pil
   dpkg-dev libjpeg62-turbo-dev libjpeg-turbo-progs
 )
 
