@@ -75,48 +75,28 @@ TOcHookInfos::~TOcHookInfos()
 {
     if (controller_)
         controller_->Forget(this);
-    UnhookControl();
-}
-
-void TOcHookInfos::Dispatch(TOcHookInfos* self, TMessage& message)
-{
-    message.Result = 0;
-    self->chains_.Dispatch(
-        message, [&] { self->oldWndProc_(message); }, [self] { return self->controlDestroyed_; });
-}
-
-void TOcHookInfos::HookControl()
-{
-    if (hooked_ || controlDestroyed_ || !control_)
-        return;
-    oldWndProc_ = control_->WindowProc;
-    TOcHookInfos* self = this;
-    control_->WindowProc = [self](TMessage& message) { Dispatch(self, message); };
-    hooked_ = true;
-}
-
-void TOcHookInfos::UnhookControl()
-{
-    if (!hooked_)
-        return;
-    hooked_ = false;
     if (!controlDestroyed_ && control_)
-        control_->WindowProc = oldWndProc_;
-    oldWndProc_ = nullptr;
+        for (const Registration& r : registered_)
+            control_->RemoveWindowProcHook(r.order, r.hook);
 }
 
 void TOcHookInfos::Add(TOcHookOrder order, const TOcHookMethod& hook)
 {
-    chains_.Add(order, hook);
-    HookControl();
+    if (controlDestroyed_ || !control_)
+        return;
+    control_->AddWindowProcHook(order, hook);
+    registered_.push_back(Registration{order, hook});
 }
 
 bool TOcHookInfos::Remove(TOcHookOrder order, const TOcHookMethod& hook)
 {
-    const bool removed = chains_.Remove(order, hook);
-    if (chains_.Empty())
-        UnhookControl();
-    return removed;
+    for (auto it = registered_.begin(); it != registered_.end(); ++it) {
+        if (it->order != order || it->hook.Code() != hook.Code() || it->hook.Receiver() != hook.Receiver())
+            continue;
+        registered_.erase(it);
+        return controlDestroyed_ || !control_ || control_->RemoveWindowProcHook(order, hook);
+    }
+    return false;
 }
 
 void TOcHookInfos::ControlGone()
@@ -124,8 +104,7 @@ void TOcHookInfos::ControlGone()
     if (controlDestroyed_)
         return;
     controlDestroyed_ = true;
-    oldWndProc_ = nullptr;
-    hooked_ = false;
+    registered_.clear();
     if (controller_)
         controller_->Forget(this);
     controller_ = nullptr;

@@ -1,8 +1,8 @@
 #pragma once
 // Window-procedure hooks: any number of parties hook one control's window procedure without
 // knowing of each other. Each hooked control gets a chain of hooks that run before its own
-// procedure and a chain that runs after it (OcHookChains.h); the control's WindowProc is
-// replaced while at least one hook is registered. TOcWindowHook is the component form of one
+// procedure and a chain that runs after it: the class library's own hook chains of the control
+// (TControl::AddWindowProcHook), so nobody replaces WindowProc for it. TOcWindowHook is the component form of one
 // hook; TOcReleaser frees objects after the current message through a posted message.
 #include "OcHookChains.h"
 
@@ -17,7 +17,9 @@ using TOcHookMethod = TOcHookChains<classlib::TMessage>::THook;
 
 class TOcWndProcHook;
 
-// The hooks of one control.
+// The hooks of one control. They live in the control's own hook chains (TControl::
+// AddWindowProcHook), shared with every other party that hooks the control, so hooks of the
+// store and of others can be added and removed in any order.
 class TOcHookInfos : public classlib::TObject {
 public:
     TOcHookInfos(TOcWndProcHook* controller, classlib::TControl* control);
@@ -25,22 +27,22 @@ public:
 
     classlib::TControl* Control() const { return control_; }
     bool ControlDestroyed() const { return controlDestroyed_; }
-    bool Hooked() const { return hooked_; }
+    // Hooks registered through this registry are in the control's chains.
+    bool Hooked() const { return !registered_.empty(); }
     void Add(TOcHookOrder order, const TOcHookMethod& hook);
     bool Remove(TOcHookOrder order, const TOcHookMethod& hook);
     // The control is being freed: stop at once and let the releaser free this later.
     void ControlGone();
 
 private:
-    static void Dispatch(TOcHookInfos* self, classlib::TMessage& message);
-    void HookControl();
-    void UnhookControl();
+    struct Registration {
+        TOcHookOrder order;
+        TOcHookMethod hook;
+    };
 
     TOcWndProcHook* controller_;
     classlib::TControl* control_;
-    TOcHookChains<classlib::TMessage> chains_;
-    classlib::TWndMethod oldWndProc_;
-    bool hooked_ = false;
+    std::vector<Registration> registered_;
     bool controlDestroyed_ = false;
 };
 

@@ -38,9 +38,40 @@ TComponent::~TComponent()
         owner_->RemoveComponent(this);
 }
 
+namespace {
+TApplicationHandleException applicationHandleException = nullptr;
+}
+
+void SetApplicationHandleException(TApplicationHandleException handler)
+{
+    applicationHandleException = handler;
+}
+
+void ApplicationHandleException(TObject* sender)
+{
+    if (applicationHandleException)
+        applicationHandleException(sender);
+}
+
 void TComponent::BeforeDestruction()
 {
+    // A component freed by its destroying owner was told with the owner's tree.
+    if (!state_.Contains(csDestroying))
+        NotifyTreeDestroying();
     Destroying();
+}
+
+void TComponent::NotifyTreeDestroying()
+{
+    try {
+        TreeDestroying();
+    } catch (...) {
+        ApplicationHandleException(this);
+    }
+    // A copy: a notified component may free others of the tree.
+    for (TComponent* c : std::vector<TComponent*>(components_))
+        if (std::find(components_.begin(), components_.end(), c) != components_.end())
+            c->NotifyTreeDestroying();
 }
 
 void TComponent::Destroying()

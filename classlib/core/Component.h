@@ -32,6 +32,13 @@ CLASSLIB_ENUM(TComponentStateFlag);
 CLASSLIB_ENUM(TComponentStyleFlag);
 CLASSLIB_ENUM(TOperation);
 
+// Reports an exception that must not leave the code that met it (call it inside a catch
+// block). The Windows run time installs the application's handling; without one the
+// exception is dropped, because the callers are destructors that have nowhere to pass it.
+using TApplicationHandleException = void (*)(class TObject* sender);
+void SetApplicationHandleException(TApplicationHandleException handler);
+void ApplicationHandleException(class TObject* sender);
+
 // Called for each child by GetChildren (the writer uses it to store children in order).
 using TGetChildProc = std::function<void(class TComponent* child)>;
 
@@ -102,6 +109,12 @@ protected:
     virtual void Notification(TComponent* component, TOperation operation);
     // Runs after the component and its siblings are read, in creation order.
     virtual void Loaded();
+    // Runs at the start of the destruction of the tree this component belongs to (its own
+    // Free, or its owner's), on every component of the tree, owners before what they own,
+    // while every component of the tree still exists: the place to save state that reads
+    // other components (components are freed newest first, so a destructor finds its
+    // siblings gone). An exception goes to ApplicationHandleException.
+    virtual void TreeDestroying() {}
     virtual void ValidateRename(TComponent* component, const std::string& currentName, const std::string& newName);
     virtual void ValidateInsert(TComponent*) {}
     virtual void ValidateContainer(TComponent* component);
@@ -115,6 +128,7 @@ private:
     void Insert(TComponent* component);
     void Remove(TComponent* component);
     void RemoveNotification(TComponent* component);
+    void NotifyTreeDestroying();
 
     TComponent* owner_ = nullptr;
     std::string name_;

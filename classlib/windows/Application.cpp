@@ -54,10 +54,18 @@ TApplication::TApplication(TComponent* owner) : TComponent(owner)
                        &handle_);
     InitSynchronization();
     SetDefaultExceptionHandler(&TApplication::DefaultExceptionHandling);
+    // Components report what fails while their tree is being destroyed here.
+    SetApplicationHandleException([](TObject* sender) {
+        if (Application)
+            Application->HandleException(sender);
+        else
+            HandleUnhandledException(ExceptionPath::Application, sender);
+    });
 }
 
 TApplication::~TApplication()
 {
+    SetApplicationHandleException(nullptr);
     SetDefaultExceptionHandler(nullptr);
     DestroyComponents();
     if (handle_)
@@ -207,6 +215,18 @@ void TApplication::Terminate()
         PostQuitMessage(0);
     else
         PostThreadMessageA(MainThreadID(), WM_QUIT, 0, 0);
+}
+
+void TApplication::Minimize()
+{
+    if (mainForm_ && formHooks.minimizeMainForm)
+        formHooks.minimizeMainForm(mainForm_);
+}
+
+void TApplication::CancelHint()
+{
+    if (formHooks.cancelHint)
+        formHooks.cancelHint();
 }
 
 void TApplication::HandleException(TObject* sender)

@@ -60,6 +60,10 @@ class TApplication : public TComponent {
     // Ends Run: posts WM_QUIT to the main thread.
     void Terminate();
     bool Terminated() const { return terminated_; }
+    // Minimizes the main form's window (a form's own minimize button does the same).
+    void Minimize();
+    // Hides the hint window and forgets the pending hint: the next hint needs a new pause.
+    void CancelHint();
     bool Running() const { return running_; }
 
     // Default handling of an exception nobody caught (call it inside a catch block): the
@@ -94,6 +98,8 @@ class TApplication : public TComponent {
         bool (*isKeyMessage)(MSG& msg) = nullptr;
         // Runs the hint action for a new Hint when OnHint is not assigned.
         void (*executeHintAction)(const std::string& hint) = nullptr;
+        void (*minimizeMainForm)(TComponent* form) = nullptr;
+        void (*cancelHint)() = nullptr;
     };
     static void SetFormHooks(const FormHooks& hooks);
 

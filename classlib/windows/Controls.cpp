@@ -136,6 +136,28 @@ TWinControl* FindVCLWindow(POINT screenPos)
     return nullptr;
 }
 
+TControl* FindControlAtPos(POINT screenPos, bool allowDisabled)
+{
+    // The system's point query skips disabled windows; the walk down the children does not.
+    HWND window = WindowFromPoint(screenPos);
+    const UINT skip = CWP_SKIPINVISIBLE | CWP_SKIPTRANSPARENT | (allowDisabled ? 0u : CWP_SKIPDISABLED);
+    for (HWND child = window; child;) {
+        POINT p = screenPos;
+        ScreenToClient(window, &p);
+        child = ChildWindowFromPointEx(window, p, skip);
+        if (!child || child == window)
+            break;
+        window = child;
+    }
+    TWinControl* control = nullptr;
+    for (HWND w = window; w && !control; w = GetParent(w))
+        control = TWinControl::FindControl(w);
+    if (!control)
+        return nullptr;
+    TControl* graphic = control->ControlAtPos(control->ScreenToClient(screenPos), allowDisabled);
+    return graphic ? graphic : control;
+}
+
 // ---- TSizeConstraints -----------------------------------------------------------------------
 
 CLASSLIB_PUBLISH(TSizeConstraints)
@@ -261,15 +283,24 @@ CLASSLIB_MESSAGE_MAP(TControl)
     m.On(CM_MOUSEWHEEL, &TControl::CMMouseWheel);
 }
 
+struct TControl::WindowProcHooks {
+    THookChains<TMessage> chains;
+    bool controlGone = false;
+};
+
 TControl::TControl(TComponent* owner)
     : TComponent(owner), constraints_(new TSizeConstraints(this)), font_(new TFont)
 {
     font_->OnChange = TNotifyEvent(this, &TControl::FontChanged);
-    WindowProc = [this](TMessage& m) { WndProc(m); };
+    WindowProc = [this](TMessage& m) { HookedWndProc(m); };
 }
 
 TControl::~TControl()
 {
+    if (windowProcHooks_) {
+        windowProcHooks_->controlGone = true;
+        windowProcHooks_.reset();
+    }
     THintManager::Instance().ControlDestroyed(this);
     ForgetInDrag(this);
     if (captureControl == this)
@@ -842,6 +873,34 @@ LRESULT TControl::Perform(UINT msg, WPARAM wParam, LPARAM lParam)
     return m.Result;
 }
 
+void TControl::AddWindowProcHook(THookOrder order, const TWindowProcHook& hook)
+{
+    if (!hook)
+        return;
+    if (!windowProcHooks_)
+        windowProcHooks_ = std::make_shared<WindowProcHooks>();
+    windowProcHooks_->chains.Add(order, hook);
+}
+
+bool TControl::RemoveWindowProcHook(THookOrder order, const TWindowProcHook& hook)
+{
+    if (!windowProcHooks_ || !windowProcHooks_->chains.Remove(order, hook))
+        return false;
+    if (windowProcHooks_->chains.Empty() && windowProcHooks_->chains.Depth() == 0)
+        windowProcHooks_.reset();
+    return true;
+}
+
+void TControl::HookedWndProc(TMessage& message)
+{
+    if (!windowProcHooks_) {
+        WndProc(message);
+        return;
+    }
+    const std::shared_ptr<WindowProcHooks> hooks = windowProcHooks_;
+    hooks->chains.Dispatch(message, [this, &message] { WndProc(message); }, [&hooks] { return hooks->controlGone; });
+}
+
 void TControl::Dispatch(TMessage& message)
 {
     if (!DispatchMessageFrom(this, &ClassType(), message))
@@ -1038,7 +1097,8 @@ void TControl::CMParentShowHintChanged(TMessage&)
 
 void TControl::CMParentBiDiModeChanged(TMessage&)
 {
-    if (parentBiDiMode_ && parent_) {
+    // Only a real change: a windowed control makes its window again for it.
+    if (parentBiDiMode_ && parent_ && bidiMode_ != parent_->BiDiMode()) {
         bidiMode_ = parent_->BiDiMode();
         Perform(CM_BIDIMODECHANGED);
     }
@@ -1629,6 +1689,7 @@ CLASSLIB_MESSAGE_MAP(TWinControl)
     m.On(WM_CHAR, &TWinControl::WMChar);
     m.On(WM_SYSKEYDOWN, &TWinControl::WMSysKeyDown);
     m.On(WM_SYSCHAR, &TWinControl::WMSysChar);
+    m.On(WM_SYSCOMMAND, &TWinControl::WMSysCommand);
     m.On(WM_GETDLGCODE, &TWinControl::WMGetDlgCode);
     m.On(WM_SETCURSOR, &TWinControl::WMSetCursor);
     m.On(WM_MOUSELEAVE, &TWinControl::WMMouseLeave);
@@ -1715,7 +1776,8 @@ void TWinControl::RemoveControl(TControl* control)
     if (auto* w = dynamic_cast<TWinControl*>(control)) {
         if (TCustomForm* form = classlib::GetParentForm(this))
             form->ControlRemoving(w);
-        w->DestroyHandle();
+        if (!w->keepingHandle_)
+            w->DestroyHandle();
         winControls_.erase(std::remove(winControls_.begin(), winControls_.end(), w), winControls_.end());
         tabList_.erase(std::remove(tabList_.begin(), tabList_.end(), w), tabList_.end());
     } else {
@@ -1947,8 +2009,33 @@ void TWinControl::SetParent(TWinControl* parent)
     if (parent_ == parent)
         return;
     TControl::SetParent(parent);
-    if (!parent_ && !parentWindow_)
+    if (!parent_ && !parentWindow_ && !keepingHandle_)
         DestroyHandle();
+}
+
+void TWinControl::MoveToParent(TWinControl* parent)
+{
+    if (parent_ == parent)
+        return;
+    if (!handle_ || !parent) {
+        SetParent(parent);
+        return;
+    }
+    if (parent == this || ContainsControl(parent))
+        throw EInvalidOperation("A control cannot be moved into itself or one of its children");
+    HWND newParentWindow = parent->Handle();
+    keepingHandle_ = true;
+    try {
+        TControl::SetParent(nullptr);
+        // The system keeps the window, its children, its timers and a capture it holds.
+        ::SetParent(handle_, newParentWindow);
+        TControl::SetParent(parent);
+    } catch (...) {
+        keepingHandle_ = false;
+        throw;
+    }
+    keepingHandle_ = false;
+    SetWindowPos(handle_, nullptr, left_, top_, width_, height_, SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 void TWinControl::UpdateBounds()
@@ -2338,6 +2425,15 @@ void TWinControl::WMChar(TMessage& m)
 
 void TWinControl::WMSysChar(TMessage& m)
 {
+    DefaultHandler(m);
+}
+
+// The system sends Alt+letter typed in a control to that control as SC_KEYMENU; a form
+// without a native menu hands it to its menu-bar control.
+void TWinControl::WMSysCommand(TMessage& m)
+{
+    if (TCustomForm* form = classlib::GetParentForm(this); form && form != this && form->OfferKeyMenu(m))
+        return;
     DefaultHandler(m);
 }
 
@@ -2839,20 +2935,25 @@ TCustomControl::~TCustomControl()
 
 void TCustomControl::PaintWindow(HDC dc)
 {
-    auto* canvas = static_cast<TControlCanvas*>(canvas_);
-    canvas->Lock();
-    canvas->BindPaintDC(dc);
+    PaintOnCanvas(canvas_, dc, [this] { Paint(); });
+}
+
+void TWinControl::PaintOnCanvas(TCanvas* canvas, HDC dc, const std::function<void()>& paint)
+{
+    auto* controlCanvas = static_cast<TControlCanvas*>(canvas);
+    controlCanvas->Lock();
+    controlCanvas->BindPaintDC(dc);
     try {
-        canvas->SetFont(font_);
-        canvas->Brush()->SetColor(color_);
-        Paint();
+        controlCanvas->SetFont(font_);
+        controlCanvas->Brush()->SetColor(color_);
+        paint();
     } catch (...) {
-        canvas->UnbindPaintDC();
-        canvas->Unlock();
+        controlCanvas->UnbindPaintDC();
+        controlCanvas->Unlock();
         throw;
     }
-    canvas->UnbindPaintDC();
-    canvas->Unlock();
+    controlCanvas->UnbindPaintDC();
+    controlCanvas->Unlock();
 }
 
 // ---- THintWindow ----------------------------------------------------------------------------
@@ -2862,6 +2963,7 @@ CLASSLIB_PUBLISH(THintWindow) {}
 CLASSLIB_MESSAGE_MAP(THintWindow)
 {
     m.On(WM_NCHITTEST, &THintWindow::WMNCHitTest);
+    m.On(WM_MOUSEACTIVATE, &THintWindow::WMMouseActivate);
 }
 
 THintWindow::THintWindow(TComponent* owner) : TCustomControl(owner)
@@ -2875,7 +2977,8 @@ void THintWindow::CreateParams(TCreateParams& params)
 {
     TCustomControl::CreateParams(params);
     params.Style = WS_POPUP | WS_BORDER;
-    params.ExStyle = WS_EX_TOOLWINDOW | WS_EX_TOPMOST;
+    // Never activated: neither by showing nor by a click.
+    params.ExStyle = WS_EX_TOOLWINDOW | WS_EX_TOPMOST | WS_EX_NOACTIVATE;
     params.WndParent = Application ? Application->Handle() : nullptr;
     params.ClassStyle |= CS_SAVEBITS;
 }
@@ -2929,6 +3032,11 @@ void THintWindow::WMNCHitTest(TMessage& m)
     m.Result = HTTRANSPARENT;
 }
 
+void THintWindow::WMMouseActivate(TMessage& m)
+{
+    m.Result = MA_NOACTIVATE;
+}
+
 // ---- THintManager ---------------------------------------------------------------------------
 
 THintManager& THintManager::Instance()
@@ -2964,11 +3072,11 @@ void THintManager::MouseMovedOver(TControl* control, POINT screenPos)
     if (!changed && screenPos.x == lastPos_.x && screenPos.y == lastPos_.y)
         return;
     lastPos_ = screenPos;
-    if (changed) {
+    // A control with hint areas (CM_HINTSHOW's CursorRect): another area is another hint.
+    if (changed || (hintAreaValid_ && !PtInRect(&hintArea_, screenPos)))
         CancelHint();
-        hintControl_ = nullptr;
-    }
-    if (!ShowHint || !control || control->Hint().empty() || !control->ShowHint())
+    // A control without a Hint of its own may still show hints for areas (CM_HINTSHOW).
+    if (!ShowHint || !control || !control->ShowHint())
         return;
     if (!hintActive_ && hintControl_ != control) {
         hintControl_ = control;
@@ -2988,7 +3096,6 @@ void THintManager::MouseLeftWindow(TControl* window)
         return;
     SetMouseControl(nullptr);
     CancelHint();
-    hintControl_ = nullptr;
 }
 
 void THintManager::ControlDestroyed(TControl* control)
@@ -3004,6 +3111,13 @@ void THintManager::ControlDestroyed(TControl* control)
 }
 
 void THintManager::CancelHint()
+{
+    HideHint();
+    hintControl_ = nullptr;
+    hintAreaValid_ = false;
+}
+
+void THintManager::HideHint()
 {
     StopTimer();
     hintActive_ = false;
@@ -3038,7 +3152,7 @@ void THintManager::OnTimer()
 {
     StopTimer();
     if (hintActive_)
-        CancelHint();
+        HideHint(); // the hide pause is over; the same area shows it again only after leaving
     else
         ActivateHintNow();
 }
@@ -3060,7 +3174,14 @@ void THintManager::ActivateHintNow()
     info.HideTimeout = HintHidePause;
     const std::string& hint = control->Hint();
     info.HintStr = GetShortHint(hint);
-    if (control->Perform(CM_HINTSHOW, 0, reinterpret_cast<LPARAM>(&info)) != 0 || info.HintStr.empty())
+    const bool suppressed = control->Perform(CM_HINTSHOW, 0, reinterpret_cast<LPARAM>(&info)) != 0;
+    // The area the answer holds for, in screen coordinates.
+    const POINT origin = control->ClientOrigin();
+    hintArea_ = info.CursorRect;
+    OffsetRect(&hintArea_, origin.x, origin.y);
+    hintAreaValid_ = true;
+    hintControl_ = control;
+    if (suppressed || info.HintStr.empty())
         return;
     if (!hintWindow_ || (info.HintWindowClass && &hintWindow_->ClassType() != info.HintWindowClass)) {
         if (hintWindow_)

@@ -10,12 +10,15 @@
 // with the device context in WParam when the parent paints them.
 #include "core/Component.h"
 #include "core/Events.h"
+#include "core/HookChains.h"
 #include "windows/Graphics.h"
 #include "windows/Messages.h"
 #include "windows/Screen.h"
 
 #include <windows.h>
 
+#include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -142,6 +145,9 @@ private:
     class TControl* control_;
     int minWidth_ = 0, minHeight_ = 0, maxWidth_ = 0, maxHeight_ = 0;
 };
+
+// A hook around a control's own message handling: true ("handled") ends the dispatch.
+using TWindowProcHook = THookChains<TMessage>::THook;
 
 // What CM_HINTSHOW carries in LParam: the receiver may change the text, colour, position and
 // pause; a non-zero result suppresses the hint.
@@ -271,6 +277,16 @@ class TControl : public TComponent {
     // Message entry point; a control's users may replace it (WindowProc), the default is WndProc.
     TWndMethod WindowProc;
     virtual void WndProc(TMessage& message);
+    // Hooks around this control's own handling (WndProc): the before hooks, then WndProc
+    // unless one of them handled the message, then the after hooks. Any number of parties add
+    // and remove hooks in any order, also while a message is being dispatched, without
+    // replacing WindowProc (whoever saves and restores WindowProc cannot undo them). The
+    // dispatch stops at once when the control is freed by a hook or by its own handling.
+    void AddWindowProcHook(THookOrder order, const TWindowProcHook& hook);
+    // Removes the first hook of that chain with the same code and receiver; false when none.
+    bool RemoveWindowProcHook(THookOrder order, const TWindowProcHook& hook);
+    // Runs the message through the hooks and WndProc; what the default WindowProc does.
+    void HookedWndProc(TMessage& message);
     // Runs the handler of the message's number (message maps), else DefaultHandler.
     void Dispatch(TMessage& message);
     // Passes a message on from the handler of class `from` to the next one above it.
@@ -445,6 +461,10 @@ protected:
 
 private:
     void FontChanged(TObject* sender);
+
+    // Shared with the dispatches in progress, so that it outlives a control freed by a hook.
+    struct WindowProcHooks;
+    std::shared_ptr<WindowProcHooks> windowProcHooks_;
 };
 
 // The canvas of a control. During painting it draws on the paint device context; at other
@@ -518,6 +538,13 @@ class TWinControl : public TControl {
     void HandleNeeded();
     // Destroys the window and creates it again (style changes).
     void RecreateWnd();
+    // Moves the control to another parent keeping its window: the control leaves the old
+    // parent's lists and joins the new one's (as SetParent does), and its window is moved
+    // under the new parent's window with the system's re-parenting. The handle, the windows
+    // of its children, a mouse capture it holds and its window timers stay. Without a window
+    // yet, or to no parent, this is SetParent. Raises EInvalidOperation for itself or one of
+    // its own children as the parent.
+    void MoveToParent(TWinControl* parent);
     // The window handle of the control and its parents for a child window of this control.
     HWND ParentWindow() const { return parentWindow_; }
     void SetParentWindow(HWND value) { parentWindow_ = value; }
@@ -615,6 +642,9 @@ protected:
     virtual void CreateHandle();
     virtual void AlignControls(TControl* control, RECT& rect);
     virtual void PaintWindow(HDC dc);
+    // Binds a control canvas (TControlCanvas) to the paint device context with this control's
+    // font and colour around `paint`.
+    void PaintOnCanvas(TCanvas* canvas, HDC dc, const std::function<void()>& paint);
     void PaintHandler(TMessage& message);
     virtual void KeyDown(WORD& key, TShiftState shift);
     virtual void KeyUp(WORD& key, TShiftState shift);
@@ -652,6 +682,7 @@ protected:
     void WMChar(TMessage& m);
     void WMSysKeyDown(TMessage& m);
     void WMSysChar(TMessage& m);
+    void WMSysCommand(TMessage& m);
     void WMGetDlgCode(TMessage& m);
     void WMSetCursor(TMessage& m);
     void WMMouseLeave(TMessage& m);
@@ -691,6 +722,7 @@ protected:
     bool showing_ = false;
     int alignLevel_ = 0;
     bool realigning_ = false;
+    bool keepingHandle_ = false; // MoveToParent runs: leaving the old parent keeps the window
 };
 
 // A window control that paints itself with a canvas.
@@ -722,6 +754,7 @@ protected:
     void CreateParams(TCreateParams& params) override;
     void Paint() override;
     void WMNCHitTest(TMessage& m);
+    void WMMouseActivate(TMessage& m);
 };
 
 // The application-wide hint and mouse-tracking state: which control has the pointer, and the
@@ -741,6 +774,8 @@ public:
     void MouseLeftWindow(TControl* control);
     // A control goes: drop every reference to it.
     void ControlDestroyed(TControl* control);
+    // Hides the hint and forgets it: the next mouse move starts a new hint pause (also over
+    // the same control and area). Application->CancelHint() reaches it.
     void CancelHint();
     // Shows the hint of the control under the pointer now (what the hint timer does).
     void ActivateHintNow();
@@ -749,6 +784,7 @@ public:
 
 private:
     void SetMouseControl(TControl* control);
+    void HideHint();
     void StartTimer(int ms);
     void StopTimer();
     void OnTimer();
@@ -760,12 +796,17 @@ private:
     UINT_PTR timer_ = 0;
     bool hintActive_ = false;
     POINT lastPos_{};
+    RECT hintArea_{};          // screen rectangle the current hint (or its refusal) holds for
+    bool hintAreaValid_ = false;
 };
 
 // The form a control sits on (its top-most parent when that is a form).
 TCustomForm* GetParentForm(const TControl* control);
 // The control that owns `window`, or of its nearest ancestor window that belongs to a control.
 TWinControl* FindVCLWindow(POINT screenPos);
+// The innermost control (windowed or graphic) at a screen point, or nullptr; disabled
+// controls count when `allowDisabled` (the system's own point query never finds them).
+TControl* FindControlAtPos(POINT screenPos, bool allowDisabled);
 
 // Registers the control classes of this module with the class registry (idempotent).
 void RegisterControlsClasses();

@@ -67,14 +67,14 @@ void TCustomPanel::Paint()
 {
     RECT r = ClientRect();
     HDC dc = canvas_->Handle();
+    // Raised: highlight at the top and left, shadow at the bottom and right; lowered the
+    // other way round; a space bevel is a ring of the panel's colour.
     auto bevel = [&](TBevelCut cut) {
         if (cut == bvNone)
             return;
-        for (int i = 0; i < bevelWidth_; ++i) {
-            if (cut != bvSpace)
-                DrawEdge(dc, &r, cut == bvRaised ? BDR_RAISEDINNER : BDR_SUNKENOUTER, BF_RECT);
-            InflateRect(&r, -1, -1);
-        }
+        const TColor top = cut == bvRaised ? clBtnHighlight : cut == bvLowered ? clBtnShadow : color_;
+        const TColor bottom = cut == bvRaised ? clBtnShadow : cut == bvLowered ? clBtnHighlight : color_;
+        Frame3D(canvas_, r, top, bottom, bevelWidth_);
     };
     bevel(bevelOuter_);
     // The border between the bevels is of the panel's colour.

@@ -53,10 +53,18 @@ struct FormModule {
         hooks.showMainForm = &ShowMainForm;
         hooks.isKeyMessage = &IsKeyMessage;
         hooks.executeHintAction = &ExecuteHintAction;
+        hooks.minimizeMainForm = [](TComponent* form) {
+            if (auto* f = dynamic_cast<TCustomForm*>(form))
+                f->SetWindowState(wsMinimized);
+        };
+        hooks.cancelHint = [] { THintManager::Instance().CancelHint(); };
         TApplication::SetFormHooks(hooks);
         SetFindGlobalComponent(&FindGlobalForm);
     }
 };
+
+// Posted by a form that hides on deactivation, so that it hides after the activation change.
+constexpr UINT CM_HIDEDEACTIVATED = CM_BASE + 0x90;
 
 struct Disabling {
     HWND keep;
@@ -147,11 +155,13 @@ CLASSLIB_MESSAGE_MAP(TCustomForm)
     m.On(CM_RELEASE, &TCustomForm::CMRelease);
     m.On(CM_TEXTCHANGED, &TCustomForm::CMTextChanged);
     m.On(WM_GETMINMAXINFO, &TCustomForm::WMGetMinMaxInfo);
+    m.On(WM_SYSCOMMAND, &TCustomForm::WMSysCommand);
+    m.On(CM_HIDEDEACTIVATED, &TCustomForm::CMHideDeactivated);
     for (UINT msg : {WM_COMMAND, WM_INITMENUPOPUP, WM_MENUSELECT, WM_MENUCHAR, WM_MEASUREITEM, WM_DRAWITEM})
         m.On(msg, &TCustomForm::WMMenuMessage);
 }
 
-TCustomForm::TCustomForm(TComponent* owner) : TWinControl(owner)
+TCustomForm::TCustomForm(TComponent* owner) : TWinControl(owner), canvas_(new TControlCanvas(this))
 {
     static FormModule module;
     RegisterFormClasses();
@@ -170,6 +180,8 @@ TCustomForm::~TCustomForm()
     DestroyComponents();
     auto& forms = AllForms();
     forms.erase(std::remove(forms.begin(), forms.end(), this), forms.end());
+    delete canvas_;
+    canvas_ = nullptr;
 }
 
 void TCustomForm::BeforeDestruction()
@@ -305,7 +317,10 @@ void TCustomForm::CreateParams(TCreateParams& params)
     if (!enabled_)
         params.Style |= WS_DISABLED;
     params.WndParent = parentWindow_ ? parentWindow_ : (Application ? Application->Handle() : nullptr);
-    if (parent_) {
+    if (parent_ && popupWindow_) {
+        params.Style = (params.Style & ~WS_CHILD) | WS_POPUP;
+        params.WndParent = GetAncestor(parent_->Handle(), GA_ROOT);
+    } else if (parent_) {
         params.Style = (params.Style & ~WS_POPUP) | WS_CHILD | WS_CLIPSIBLINGS;
         params.WndParent = parent_->Handle();
     }
@@ -332,6 +347,70 @@ void TCustomForm::SetMenu(TMainMenu* value)
     // The client area changes with the bar: keep the layout's client size.
     if (handle_)
         UpdateBounds();
+}
+
+void TCustomForm::SetMenuBarControl(TWinControl* value)
+{
+    if (menuBarControl_ == value)
+        return;
+    if (menuBarControl_)
+        menuBarControl_->RemoveFreeNotification(this);
+    menuBarControl_ = value;
+    if (value)
+        value->FreeNotification(this);
+}
+
+bool TCustomForm::OfferKeyMenu(TMessage& m)
+{
+    if ((m.WParam & 0xFFF0) != SC_KEYMENU || menu_ || !menuBarControl_ || offeringKeyMenu_)
+        return false;
+    offeringKeyMenu_ = true; // the bar's own default handling comes back here
+    const bool taken = menuBarControl_->Perform(WM_SYSCOMMAND, m.WParam, m.LParam) != 0;
+    offeringKeyMenu_ = false;
+    if (taken)
+        m.Result = 0;
+    return taken;
+}
+
+void TCustomForm::WMSysCommand(TMessage& m)
+{
+    if (!OfferKeyMenu(m))
+        DefaultHandler(m);
+}
+
+void TCustomForm::SetBorderWidth(int value)
+{
+    value = std::max(0, value);
+    if (borderWidth_ == value)
+        return;
+    borderWidth_ = value;
+    Realign();
+    Invalidate();
+}
+
+void TCustomForm::AdjustClientRect(RECT& rect)
+{
+    TWinControl::AdjustClientRect(rect);
+    InflateRect(&rect, -borderWidth_, -borderWidth_);
+}
+
+void TCustomForm::SetPopupWindow(bool value)
+{
+    if (popupWindow_ == value)
+        return;
+    popupWindow_ = value;
+    RecreateWnd();
+}
+
+void TCustomForm::Paint()
+{
+    if (OnPaint)
+        OnPaint(this);
+}
+
+void TCustomForm::PaintWindow(HDC dc)
+{
+    PaintOnCanvas(canvas_, dc, [this] { Paint(); });
 }
 
 bool TCustomForm::IsShortCut(const TMessage& message)
@@ -636,8 +715,20 @@ void TCustomForm::WMActivate(TMessage& m)
             ::SetFocus(target->Handle());
         if (OnActivate)
             OnActivate(this);
-    } else if (OnDeactivate)
-        OnDeactivate(this);
+    } else {
+        if (OnDeactivate)
+            OnDeactivate(this);
+        if (hideOnDeactivate_ && visible_ && handle_)
+            PostMessageA(handle_, CM_HIDEDEACTIVATED, 0, 0);
+    }
+}
+
+void TCustomForm::CMHideDeactivated(TMessage&)
+{
+    // Activated again meanwhile, or the application refuses: the form stays.
+    if (active_ || !visible_ || !CloseQuery())
+        return;
+    Hide();
 }
 
 void TCustomForm::WMSize(TMessage& m)
@@ -723,6 +814,8 @@ void TCustomForm::Notification(TComponent* component, TOperation operation)
             menu_ = nullptr;
         if (component == windowMenu_)
             windowMenu_ = nullptr;
+        if (component == menuBarControl_)
+            menuBarControl_ = nullptr;
     }
 }
 

@@ -82,6 +82,24 @@ class TCustomForm : public TWinControl {
     void SetPixelsPerInch(int value) { pixelsPerInch_ = value; }
     int TextHeight() const { return textHeight_; }
     void SetTextHeight(int value) { textHeight_ = value; }
+    // A border of the form's colour inside the client area; children are laid out within it.
+    int BorderWidth() const { return borderWidth_; }
+    void SetBorderWidth(int value);
+    void AdjustClientRect(RECT& rect) override;
+    // With a parent control, the form's window is a pop-up owned by the parent's top-level
+    // window instead of a child window, and Left and Top are screen coordinates. Set before
+    // the window exists (a change recreates it).
+    bool PopupWindow() const { return popupWindow_; }
+    void SetPopupWindow(bool value);
+    // Losing activation hides the form when CloseQuery agrees (pop-ups that close when the
+    // user turns to another window). The hiding waits until the activation change is over.
+    bool HideOnDeactivate() const { return hideOnDeactivate_; }
+    void SetHideOnDeactivate(bool value) { hideOnDeactivate_ = value; }
+
+    // ---- painting ----
+    // Draws on the form's client area during Paint (which runs OnPaint).
+    TCanvas* Canvas() const { return canvas_; }
+    TNotifyEvent OnPaint;
 
     // ---- showing and closing ----
     void SetVisible(bool value) override;
@@ -111,6 +129,15 @@ class TCustomForm : public TWinControl {
     // The menu bar; its shortcuts work while any control of the form has the focus.
     TMainMenu* Menu() const { return menu_; }
     void SetMenu(TMainMenu* value);
+    // A control that acts as the menu bar of a form without a native menu: it receives the
+    // form's WM_SYSCOMMAND SC_KEYMENU (Alt or F10 alone: key 0; Alt with a letter: that
+    // character) and answers non-zero when it took the key; otherwise the system's handling
+    // runs. Cleared when the control is freed.
+    TWinControl* MenuBarControl() const { return menuBarControl_; }
+    void SetMenuBarControl(TWinControl* value);
+    // Offers a WM_SYSCOMMAND SC_KEYMENU (of the form or of one of its controls) to the menu-bar
+    // control; true when it took it.
+    bool OfferKeyMenu(TMessage& message);
     // Runs the menu item whose shortcut a key message (CN_KEYDOWN/CN_SYSKEYDOWN) is.
     virtual bool IsShortCut(const TMessage& message);
     bool KeyPreview() const { return keyPreview_; }
@@ -166,6 +193,8 @@ protected:
     void ControlRemoving(TWinControl* control);
     void PlaceOnScreen();
     DWORD WindowStyle(DWORD& exStyle) const;
+    virtual void Paint();
+    void PaintWindow(HDC dc) override;
 
     void WMClose(TMessage& m);
     void WMActivate(TMessage& m);
@@ -179,6 +208,8 @@ protected:
     void WMMenuMessage(TMessage& m);
     // The user's sizing keeps within Constraints.
     void WMGetMinMaxInfo(TMessage& m);
+    void WMSysCommand(TMessage& m);
+    void CMHideDeactivated(TMessage& m);
     void DestroyWnd() override;
     // MDI parts of window creation and destruction (MDI.cpp).
     void ApplyMDIParams(TCreateParams& params) const;
@@ -206,6 +237,12 @@ protected:
     int pixelsPerInch_ = 96;
     bool scaled_ = true;
     int textHeight_ = 13;
+    int borderWidth_ = 0;
+    bool popupWindow_ = false;
+    bool hideOnDeactivate_ = false;
+    TWinControl* menuBarControl_ = nullptr;
+    bool offeringKeyMenu_ = false;
+    TCanvas* canvas_;
 };
 
 class TForm : public TCustomForm {

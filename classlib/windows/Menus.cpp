@@ -1151,11 +1151,59 @@ bool DispatchMenuMessage(TMessage& message)
     }
 }
 
+namespace {
+
+struct MenuSelectListeners {
+    std::vector<std::pair<int, TMenuSelectListener>> list;
+    int nextId = 1;
+};
+
+MenuSelectListeners& SelectListeners()
+{
+    static MenuSelectListeners listeners;
+    return listeners;
+}
+
+void NotifyMenuSelectListeners(const TMessage& m)
+{
+    // By id from a copy: a listener may remove itself or another one.
+    std::vector<int> ids;
+    for (const auto& entry : SelectListeners().list)
+        ids.push_back(entry.first);
+    for (int id : ids) {
+        auto& list = SelectListeners().list;
+        auto it = std::find_if(list.begin(), list.end(), [id](const auto& entry) { return entry.first == id; });
+        if (it != list.end()) {
+            const TMenuSelectListener listener = it->second;
+            listener(m);
+        }
+    }
+}
+
+} // namespace
+
+int AddMenuSelectListener(TMenuSelectListener listener)
+{
+    MenuSelectListeners& listeners = SelectListeners();
+    const int id = listeners.nextId++;
+    listeners.list.emplace_back(id, std::move(listener));
+    return id;
+}
+
+void RemoveMenuSelectListener(int id)
+{
+    auto& list = SelectListeners().list;
+    list.erase(std::remove_if(list.begin(), list.end(), [id](const auto& entry) { return entry.first == id; }),
+               list.end());
+}
+
 HWND PopupListWindow()
 {
     static HWND window = nullptr;
     if (!window || !IsWindow(window)) {
         window = AllocateHWnd([](TMessage& m) {
+            if (m.Msg == WM_MENUSELECT)
+                NotifyMenuSelectListeners(m);
             if (!DispatchMenuMessage(m))
                 CallDefaultWindowProc(window, m);
         });

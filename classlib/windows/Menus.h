@@ -14,6 +14,7 @@
 
 #include <windows.h>
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -293,8 +294,16 @@ protected:
 // Hands a menu message (WM_COMMAND from a menu, WM_INITMENUPOPUP, WM_MENUSELECT, WM_MENUCHAR,
 // WM_MEASUREITEM and WM_DRAWITEM of menu items) to the item it is about; true when one took it.
 bool DispatchMenuMessage(TMessage& message);
-// The hidden window that owns the program's pop-up menus while they are shown.
+// The hidden window that owns the program's pop-up menus while they are shown. It measures
+// owner-drawn items for WM_MEASUREITEM by item id (command) like the menus' owner forms do.
 HWND PopupListWindow();
+// Listeners of the WM_MENUSELECT messages the pop-up list window receives, called before the
+// items handle them. The closing WM_MENUSELECT (flags 0xFFFF, no menu) reaches only the
+// menu's owner window, never a message-filter hook: this is where a pop-up menu's end is
+// seen. A listener may remove itself (or others) while it runs.
+using TMenuSelectListener = std::function<void(const TMessage& message)>;
+int AddMenuSelectListener(TMenuSelectListener listener);
+void RemoveMenuSelectListener(int id);
 
 void RegisterMenuClasses();
 

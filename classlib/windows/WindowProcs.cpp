@@ -2,6 +2,8 @@
 
 #include "windows/ExceptionHooks.h"
 
+#include <commctrl.h>
+
 #include <mutex>
 #include <utility>
 
@@ -167,6 +169,78 @@ void DeallocateHWnd(HWND window)
 {
     if (window)
         DestroyWindow(window);
+}
+
+// ---- subclassing through the system's chain ---------------------------------------------------
+
+struct TWindowSubclass::State : std::enable_shared_from_this<State> {
+    HWND window = nullptr;
+    TWndMethod method;
+    TObject* sender = nullptr;
+    bool installed = false;
+
+    void Remove();
+    static LRESULT CALLBACK Proc(HWND window, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR id,
+                                 DWORD_PTR refData);
+};
+
+void TWindowSubclass::State::Remove()
+{
+    if (!installed)
+        return;
+    installed = false;
+    RemoveWindowSubclass(window, &State::Proc, reinterpret_cast<UINT_PTR>(this));
+}
+
+LRESULT CALLBACK TWindowSubclass::State::Proc(HWND window, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR,
+                                              DWORD_PTR refData)
+{
+    auto* raw = reinterpret_cast<State*>(refData);
+    // Keeps the state (and the method running) alive when its owner goes inside the method.
+    const std::shared_ptr<State> self = raw->shared_from_this();
+    TMessage m{message, wParam, lParam, 0};
+    if (self->installed) {
+        try {
+            self->method(m);
+        } catch (...) {
+            HandleUnhandledException(ExceptionPath::Application, self->sender);
+            m.Result = 0;
+        }
+    } else
+        CallNext(window, m);
+    if (message == WM_NCDESTROY)
+        self->Remove();
+    return m.Result;
+}
+
+TWindowSubclass::TWindowSubclass(HWND window, TWndMethod method, TObject* sender)
+    : state_(std::make_shared<State>())
+{
+    state_->window = window;
+    state_->method = std::move(method);
+    state_->sender = sender;
+    state_->installed = window && SetWindowSubclass(window, &State::Proc, reinterpret_cast<UINT_PTR>(state_.get()),
+                                                    reinterpret_cast<DWORD_PTR>(state_.get()));
+}
+
+TWindowSubclass::~TWindowSubclass()
+{
+    state_->Remove();
+}
+
+HWND TWindowSubclass::Window() const
+{
+    return state_->window;
+}
+
+bool TWindowSubclass::Installed() const
+{
+    return state_->installed;
+}
+
+void TWindowSubclass::CallNext(HWND window, TMessage& message)
+{
+    message.Result = DefSubclassProc(window, message.Msg, message.WParam, message.LParam);
 }
 
 } // namespace classlib

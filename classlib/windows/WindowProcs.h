@@ -6,6 +6,7 @@
 #include <windows.h>
 
 #include <functional>
+#include <memory>
 
 namespace classlib {
 
@@ -49,6 +50,32 @@ bool HasWindowObject(HWND window);
 // The procedure that handles what the object's method leaves: the original procedure of a
 // subclassed window, else DefWindowProc. Sets message.Result.
 void CallDefaultWindowProc(HWND window, TMessage& message);
+
+// Subclasses any window (a form's, a native control's) through the system's subclass chain
+// (SetWindowSubclass), not by replacing GWLP_WNDPROC and keeping the old procedure in
+// GWLP_USERDATA: any number of subclassers are added and removed in any order without
+// cutting each other off. Messages go to `method`, which passes what it leaves on with
+// CallNext; a C++ exception from it goes to the application's handler (`sender` reported).
+// The subclass ends with this object or with the window. Freeing the object inside its own
+// method is safe: the method finishes first.
+class TWindowSubclass {
+public:
+    TWindowSubclass(HWND window, TWndMethod method, TObject* sender = nullptr);
+    ~TWindowSubclass();
+    TWindowSubclass(const TWindowSubclass&) = delete;
+    TWindowSubclass& operator=(const TWindowSubclass&) = delete;
+
+    HWND Window() const;
+    // False once the window is gone or the system refused the subclass.
+    bool Installed() const;
+    // The rest of the chain (the subclassers added before, then the window's procedure).
+    static void CallNext(HWND window, TMessage& message);
+
+    struct State;
+
+private:
+    std::shared_ptr<State> state_;
+};
 
 // A hidden top-level window (not a message-only window, so that broadcasts such as
 // WM_DEVICECHANGE reach it) whose messages go to `method`. Created on the calling thread; the

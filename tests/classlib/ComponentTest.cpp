@@ -138,6 +138,72 @@ TEST(Component, DestroyingMarksTheWholeTree)
     EXPECT_TRUE(seen);
 }
 
+namespace {
+
+// Saves what it sees of its tree when the tree starts going: its owner's components by name.
+class TSaver : public TComponent {
+public:
+    TSaver(TComponent* owner, const std::string& name, std::vector<std::string>* log, bool fail = false)
+        : TComponent(owner), log_(log), fail_(fail)
+    {
+        SetName(name);
+    }
+
+protected:
+    void TreeDestroying() override
+    {
+        std::string seen = Name() + ":";
+        if (Owner())
+            for (int i = 0; i < Owner()->ComponentCount(); ++i)
+                seen += " " + Owner()->Components(i)->Name();
+        log_->push_back(seen);
+        if (fail_)
+            throw Exception("cannot save " + Name());
+    }
+
+private:
+    std::vector<std::string>* log_;
+    bool fail_;
+};
+
+std::vector<std::string> reported;
+void RecordReport(TObject* sender)
+{
+    try {
+        throw;
+    } catch (const Exception& e) {
+        reported.push_back(static_cast<TComponent*>(sender)->Name() + " " + e.Message());
+    }
+}
+
+} // namespace
+
+TEST(Component, TreeDestroyingRunsOnceOnEveryComponentWhileTheTreeIsWhole)
+{
+    std::vector<std::string> log;
+    auto* root = new TSaver(nullptr, "Root", &log);
+    auto* panel = new TSaver(root, "Panel", &log);
+    new TSaver(panel, "Button", &log);
+    new TSaver(root, "Toolbar", &log);
+    root->Free();
+    // Owners before what they own; every sibling still there (components go newest first).
+    EXPECT_EQ(log, (std::vector<std::string>{"Root:", "Panel: Panel Toolbar", "Button: Button", "Toolbar: Panel Toolbar"}));
+}
+
+TEST(Component, AFailureWhileTheTreeGoesIsReportedAndTheRestStillRuns)
+{
+    std::vector<std::string> log;
+    reported.clear();
+    SetApplicationHandleException(&RecordReport);
+    auto* root = new TSaver(nullptr, "Root", &log);
+    new TSaver(root, "Broken", &log, true);
+    new TSaver(root, "After", &log);
+    EXPECT_NO_THROW(root->Free());
+    SetApplicationHandleException(nullptr);
+    EXPECT_EQ(reported, (std::vector<std::string>{"Broken cannot save Broken"}));
+    EXPECT_EQ(log.size(), 3u);
+}
+
 TEST(Events, AssignedMeansCodeSetAndEqualityComparesCode)
 {
     TWatcher a(nullptr), b(nullptr);

@@ -360,6 +360,42 @@ TOcStoredValue* Value(TOcFormStorage* storage, const char* name)
 
 } // namespace
 
+// The store's hooks live in the control's own hook chains: a hook of another party added
+// before or after them keeps working whichever of the two goes first.
+TEST_F(FormStorageTest, StoreHooksAndAnotherPartysHookGoInEitherOrder)
+{
+    struct Counter {
+        int seen = 0;
+        bool Hook(TMessage& m)
+        {
+            if (m.Msg == WM_USER + 9)
+                ++seen;
+            return false;
+        }
+    };
+    for (bool storeFirst : {true, false}) {
+        SCOPED_TRACE(storeFirst ? "store hook removed first" : "other hook removed first");
+        auto* form = new TForm(nullptr);
+        form->HandleNeeded();
+        Counter store, other;
+        const TOcHookMethod storeHook(&store, &Counter::Hook), otherHook(&other, &Counter::Hook);
+        ASSERT_TRUE(AddWindowProcHook(form, hoAfterMsg, storeHook));
+        form->AddWindowProcHook(classlib::hoBeforeMsg, otherHook);
+        SendMessageA(form->Handle(), WM_USER + 9, 0, 0);
+        EXPECT_EQ(store.seen, 1);
+        EXPECT_EQ(other.seen, 1);
+        if (storeFirst)
+            EXPECT_TRUE(RemoveWindowProcHook(form, hoAfterMsg, storeHook));
+        else
+            EXPECT_TRUE(form->RemoveWindowProcHook(classlib::hoBeforeMsg, otherHook));
+        SendMessageA(form->Handle(), WM_USER + 9, 0, 0);
+        EXPECT_EQ(store.seen, storeFirst ? 1 : 2);
+        EXPECT_EQ(other.seen, storeFirst ? 2 : 1);
+        form->Free();
+        EXPECT_TRUE(PumpUntil([] { return ReleaserInstance()->Waiting() == 0; }));
+    }
+}
+
 TEST_F(FormStorageTest, StoredValuesKeepTheirTypeAcrossARestart)
 {
     const TDateTime when = 46000.5; // 2025-12-09 12:00

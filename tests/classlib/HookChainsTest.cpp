@@ -1,10 +1,12 @@
-#include "OcHookChains.h"
+#include "core/HookChains.h"
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <string>
+#include <utility>
 
-using namespace storage;
+using namespace classlib;
 
 namespace {
 
@@ -15,8 +17,9 @@ struct Msg {
 
 // Hooks that record themselves and, on cue, change the chains while they run.
 struct Party {
+    explicit Party(std::string partyName) : name(std::move(partyName)) {}
     std::string name;
-    TOcHookChains<Msg>* chains = nullptr;
+    THookChains<Msg>* chains = nullptr;
     bool handles = false;
     std::function<void()> onCall;
     bool Hook(Msg& m)
@@ -26,11 +29,11 @@ struct Party {
             onCall();
         return handles;
     }
-    TOcHookChains<Msg>::THook AsHook() { return TOcHookChains<Msg>::THook(this, &Party::Hook); }
+    THookChains<Msg>::THook AsHook() { return THookChains<Msg>::THook(this, &Party::Hook); }
 };
 
 struct HookChainsTest : ::testing::Test {
-    TOcHookChains<Msg> chains;
+    THookChains<Msg> chains;
     Party a{"a"}, b{"b"}, c{"c"}, d{"d"}, x{"x"};
     std::string Dispatch(int id = 1)
     {
