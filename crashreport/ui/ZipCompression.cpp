@@ -1,12 +1,12 @@
 #include "ZipCompression.h"
 
+#include "QorZip.h"
+
 #include <algorithm>
 #include <limits>
 #include <memory>
 
 namespace crashui {
-
-// ---- Zip archives -----------------------------------------------------------------------------
 
 namespace {
 
@@ -96,16 +96,16 @@ bool TZipWriter::AddMember(TZipMember member, const uint8_t* content, uint32_t s
 {
     // Sizes and offsets are 32-bit fields (no Zip64), and a member's name length and the entry
     // count 16-bit ones: what does not fit is left out rather than written wrapped.
-    const uint32_t capacity = DeflateDestinationSize(size);
+    const uint32_t capacity = qor::DeflateDestinationSize(size);
     if (capacity == 0 || member.name.size() > 0xFFFF || members_.size() >= 0xFFFF ||
         position_ > std::numeric_limits<uint32_t>::max())
         return true;
     std::unique_ptr<uint8_t[]> compressed(new (std::nothrow) uint8_t[capacity]());
     if (!compressed)
         return true;
-    member.crc = ~ContinueCrc32(0xFFFFFFFFu, content, size);
+    member.crc = ~qor::ContinueCrc32(0xFFFFFFFFu, content, size);
     member.size = size;
-    member.compressedSize = DeflateBuffer(content, compressed.get(), size, capacity);
+    member.compressedSize = qor::DeflateBuffer(content, compressed.get(), size, capacity);
     if (member.compressedSize == 0)
         return true;
     member.localHeaderOffset = static_cast<uint32_t>(position_);

@@ -1,8 +1,6 @@
 #pragma once
 // The zip archive layout of the crash-report code and its writer. Portable (no <windows.h>).
-// The deflate driver and the CRC-32 it uses are the engine core's (QorZip.h); the file and
-// file-mapping sides of the drivers are Windows code (CompressionSides.h).
-#include "QorZip.h"
+// The deflate driver and the CRC-32 it uses are the engine core's (QorZip.h).
 #include "core/SysUtils.h"
 
 #include <cstddef>
@@ -11,19 +9,6 @@
 #include <vector>
 
 namespace crashui {
-
-// The compression drivers and the CRC-32 are the engine core's (QorZip.h).
-using qor::ContinueCrc32;
-using qor::DeflateBuffer;
-using qor::DeflateDestinationSize;
-using qor::DeflateStream;
-using qor::InflateBuffer;
-using qor::InflateStream;
-using qor::TDataSide;
-using qor::TMemorySide;
-using qor::WindowSize;
-
-// ---- Zip archives -----------------------------------------------------------------------------
 
 // What the archive records of one stored file.
 struct TZipMember {

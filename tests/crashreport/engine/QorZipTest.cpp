@@ -85,7 +85,7 @@ public:
         if (!forWriting) {
             if (start + size > bytes.size())
                 return false; // a short read
-            window = bytes.substr(start, size);
+            window = bytes.substr(static_cast<size_t>(start), size);
         }
         data = reinterpret_cast<uint8_t*>(window.data());
         return true;
@@ -94,9 +94,11 @@ public:
     {
         if (failWrites)
             return false;
-        if (bytes.size() < start + to)
-            bytes.resize(start + to, '\0');
-        bytes.replace(start + from, to - from, window.substr(from, to - from));
+        // The test's files are small: positions fit size_t on every build.
+        const auto at = static_cast<size_t>(start);
+        if (bytes.size() < at + to)
+            bytes.resize(at + to, '\0');
+        bytes.replace(at + from, to - from, window.substr(from, to - from));
         return true;
     }
     std::string bytes;
