@@ -4,6 +4,7 @@
 #include "Families.h"
 #include "HexLoader.h"
 #include "Texts.h"
+#include "XPManifest.h"
 
 #include "OcFormStorage.h"
 
@@ -120,7 +121,7 @@ void RegisterWindowClasses()
     panels::RegisterPanelClasses();
     RegisterClasses({&TDovrel::StaticClass(), &hid::TOcHidDeviceController::StaticClass(),
                      &TImageList::StaticClass(), &TOpenDialog::StaticClass(), &TTimer::StaticClass(),
-                     &TMemo::StaticClass()});
+                     &TMemo::StaticClass(), &TXPManifest::StaticClass()});
     storage::RegisterStorageClasses();
 }
 

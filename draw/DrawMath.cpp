@@ -58,11 +58,11 @@ uint32_t DarkenRGB(uint32_t color, int percent)
 
 std::vector<TGradientStep> StepGradientBands(uint32_t from, uint32_t to, int steps, int extent)
 {
-  if (steps == 0)
+  // A count of 0 or below (a stored Steps property of a toolbar gradient may hold one) is one
+  // band: never a division by zero, never an unpainted area.
+  if (steps <= 0)
     steps = 1;
   std::vector<TGradientStep> bands;
-  if (steps < 0)
-    return bands;
   long double delta[3];
   for (int i = 0; i < 3; ++i)
     delta[i] = static_cast<long double>(Channel(to, 8 * i) - Channel(from, 8 * i)) / steps;

@@ -33,7 +33,7 @@ struct TGradientStep {
   int Length = 0;
   uint32_t Color = 0;
 };
-// `steps` bands (0 counts as 1) over `extent` pixels from `from` towards `to`; the last band
+// `steps` bands (0 or below counts as 1) over `extent` pixels from `from` towards `to`; the last band
 // has the colour one step short of `to`.
 std::vector<TGradientStep> StepGradientBands(uint32_t from, uint32_t to, int steps, int extent);
 

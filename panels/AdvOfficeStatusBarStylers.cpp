@@ -1,6 +1,7 @@
 #include "AdvOfficeStatusBarStylers.h"
 
 #include "core/TypeInfo.h"
+#include "draw/XPColorScheme.h"
 
 #include <windows.h>
 
@@ -42,13 +43,6 @@ CLASSLIB_PUBLISH(TVistaBackground)
 }
 
 CLASSLIB_PUBLISH(TCustomAdvOfficeStatusBarStyler) {}
-
-CLASSLIB_PUBLISH(TNotifierWindow) {}
-
-CLASSLIB_MESSAGE_MAP(TNotifierWindow)
-{
-    m.On(WM_THEMECHANGED, &TNotifierWindow::WMThemeChanged);
-}
 
 CLASSLIB_PUBLISH(TAdvOfficeStatusBarOfficeStyler)
 {
@@ -299,60 +293,11 @@ void ApplySetPreset(TVistaBackground* set, const SetPreset& p)
 
 } // namespace
 
-int CurrentXPTheme()
-{
-    OSVERSIONINFOA version{};
-    version.dwOSVersionInfoSize = sizeof version;
-#pragma GCC diagnostic push
-#pragma GCC diagnostic ignored "-Wdeprecated-declarations"
-    if (!GetVersionExA(&version))
-        return 0;
-#pragma GCC diagnostic pop
-    if (version.dwMajorVersion < 5 || (version.dwMajorVersion == 5 && version.dwMinorVersion == 0))
-        return 0;
-    HMODULE library = LoadLibraryA("uxtheme.dll");
-    if (!library)
-        return 0;
-    using IsThemeActiveFn = BOOL(WINAPI*)();
-    using GetCurrentThemeNameFn = HRESULT(WINAPI*)(LPWSTR, int, LPWSTR, int, LPWSTR, int);
-    auto isThemeActive = reinterpret_cast<IsThemeActiveFn>(
-        reinterpret_cast<void*>(GetProcAddress(library, "IsThemeActive")));
-    auto currentThemeName = reinterpret_cast<GetCurrentThemeNameFn>(
-        reinterpret_cast<void*>(GetProcAddress(library, "GetCurrentThemeName")));
-    int result = 0;
-    if (isThemeActive && currentThemeName && isThemeActive()) {
-        wchar_t file[256] = {}, scheme[256] = {}, size[256] = {};
-        if (SUCCEEDED(currentThemeName(file, 255, scheme, 255, size, 255))) {
-            const std::wstring name(scheme);
-            result = name == L"NormalColor" ? 1 : name == L"HomeStead" ? 2 : name == L"Metallic" ? 3 : 0;
-        }
-    }
-    FreeLibrary(library);
-    return result;
-}
-
-TNotifierWindow::TNotifierWindow(TComponent* owner) : TWinControl(owner)
-{
-    SetBounds(0, 0, 0, 0);
-    visible_ = false;
-}
-
-void TNotifierWindow::WMThemeChanged(TMessage& m)
-{
-    if (OnThemeChange)
-        OnThemeChange(this);
-    Inherited(TNotifierWindow::StaticClass(), m);
-}
-
 TAdvOfficeStatusBarOfficeStyler::TAdvOfficeStatusBarOfficeStyler(TComponent* owner)
     : TCustomAdvOfficeStatusBarStyler(owner)
 {
     notifier_ = new TNotifierWindow(this);
-    for (TComponent* o = owner; o; o = o->Owner())
-        if (auto* parent = dynamic_cast<TWinControl*>(o)) {
-            notifier_->SetParent(parent);
-            break;
-        }
+    notifier_->SetParent(draw::FirstWindowedOwner(owner));
     notifier_->OnThemeChange = TNotifyEvent(this, &TAdvOfficeStatusBarOfficeStyler::ThemeChanged);
     style_ = TOfficeStatusBarStyle::psCustom;
     SetStyle(TOfficeStatusBarStyle::psWindowsXP);
@@ -395,7 +340,7 @@ void TAdvOfficeStatusBarOfficeStyler::ThemeChanged(TObject*)
 {
     if (!AutoThemeAdapt())
         return;
-    switch (CurrentXPTheme()) {
+    switch (draw::GetXPThemeColorName()) {
     case 1: SetStyle(TOfficeStatusBarStyle::psOffice2003Blue); break;
     case 2: SetStyle(TOfficeStatusBarStyle::psOffice2003Olive); break;
     case 3: SetStyle(TOfficeStatusBarStyle::psOffice2003Silver); break;

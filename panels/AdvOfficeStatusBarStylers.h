@@ -5,6 +5,7 @@
 // named presets, following the Windows XP colour scheme on request.
 #include "core/Component.h"
 #include "core/Events.h"
+#include "draw/NotifierWindow.h"
 #include "windows/Controls.h"
 #include "windows/Graphics.h"
 
@@ -140,20 +141,8 @@ enum class TOfficeStatusBarStyle {
 };
 CLASSLIB_ENUM(TOfficeStatusBarStyle);
 
-// The Windows XP colour scheme: 1 "NormalColor", 2 "HomeStead", 3 "Metallic", else (no theme,
-// an older Windows, no theme library) 0.
-int CurrentXPTheme();
-
-// A child window that reports the platform's theme change.
-class TNotifierWindow : public classlib::TWinControl {
-    CLASSLIB_CLASS(TNotifierWindow, classlib::TWinControl)
-    CLASSLIB_MESSAGES()
-    explicit TNotifierWindow(classlib::TComponent* owner);
-    classlib::TNotifyEvent OnThemeChange;
-
-protected:
-    void WMThemeChanged(classlib::TMessage& m);
-};
+// The hidden window that reports the platform's theme change.
+using draw::TNotifierWindow;
 
 class TAdvOfficeStatusBarOfficeStyler : public TCustomAdvOfficeStatusBarStyler {
     CLASSLIB_CLASS(TAdvOfficeStatusBarOfficeStyler, TCustomAdvOfficeStatusBarStyler)

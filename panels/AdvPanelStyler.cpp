@@ -226,25 +226,6 @@ void ApplyPreset(const PanelPreset& p, TAdvPanelSettings* s)
 
 } // namespace
 
-// ---- TThemeNotifierWindow ---------------------------------------------------------------------
-
-CLASSLIB_PUBLISH(TThemeNotifierWindow)
-{
-    c.Property("OnThemeChange", &TThemeNotifierWindow::OnThemeChange);
-}
-
-TThemeNotifierWindow::TThemeNotifierWindow(TComponent* owner) : TWinControl(owner)
-{
-    SetVisible(false);
-}
-
-void TThemeNotifierWindow::WndProc(TMessage& message)
-{
-    if (message.Msg == WM_THEMECHANGED && OnThemeChange)
-        OnThemeChange(this);
-    TWinControl::WndProc(message);
-}
-
 // ---- TAdvPanelStyler --------------------------------------------------------------------------
 
 CLASSLIB_PUBLISH(TAdvPanelStyler)
@@ -256,20 +237,10 @@ CLASSLIB_PUBLISH(TAdvPanelStyler)
     c.Property("Style", &TAdvPanelStyler::Style, &TAdvPanelStyler::SetStyle).SetDefault(psXP);
 }
 
-namespace {
-TWinControl* FirstWindowedOwner(TComponent* owner)
-{
-    for (; owner; owner = owner->Owner())
-        if (auto* control = dynamic_cast<TWinControl*>(owner))
-            return control;
-    return nullptr;
-}
-} // namespace
-
 TAdvPanelStyler::TAdvPanelStyler(TComponent* owner)
     : TComponent(owner), settings_(new TAdvPanelSettings), notifier_(new TThemeNotifierWindow(this))
 {
-    notifier_->SetParent(FirstWindowedOwner(owner));
+    notifier_->SetParent(draw::FirstWindowedOwner(owner));
     notifier_->OnThemeChange = TNotifyEvent(this, &TAdvPanelStyler::ThemeChanged);
     settings_->OnChange = TNotifyEvent(this, &TAdvPanelStyler::PushSettings);
     SetStyle(psXP);
@@ -346,49 +317,6 @@ void TAdvPanelStyler::ThemeAdapt()
     case 3: SetStyle(psOffice2003Silver); break;
     default: SetStyle(psXP); break;
     }
-}
-
-// ---- the XP colour scheme ---------------------------------------------------------------------
-
-bool IsWinXPOrLater()
-{
-    OSVERSIONINFOA version{};
-    version.dwOSVersionInfoSize = sizeof(version);
-#pragma GCC diagnostic push
-#pragma GCC diagnostic ignored "-Wdeprecated-declarations"
-    GetVersionExA(&version);
-#pragma GCC diagnostic pop
-    return version.dwMajorVersion > 5 || (version.dwMajorVersion == 5 && version.dwMinorVersion != 0);
-}
-
-int GetXPThemeColorName()
-{
-    if (!IsWinXPOrLater())
-        return 0;
-    HMODULE library = LoadLibraryA("uxtheme.dll");
-    if (!library)
-        return 0;
-    int scheme = 0;
-    using IsThemeActiveFn = BOOL(WINAPI*)();
-    using GetCurrentThemeNameFn = HRESULT(WINAPI*)(LPWSTR, int, LPWSTR, int, LPWSTR, int);
-    auto isThemeActive = reinterpret_cast<IsThemeActiveFn>(
-        reinterpret_cast<void (*)()>(GetProcAddress(library, "IsThemeActive")));
-    if (isThemeActive && isThemeActive()) {
-        auto getName = reinterpret_cast<GetCurrentThemeNameFn>(
-            reinterpret_cast<void (*)()>(GetProcAddress(library, "GetCurrentThemeName")));
-        wchar_t fileName[256] = {}, colorName[256] = {}, sizeName[256] = {};
-        if (getName && SUCCEEDED(getName(fileName, 255, colorName, 255, sizeName, 255))) {
-            const std::wstring color = colorName;
-            if (color == L"NormalColor")
-                scheme = 1;
-            else if (color == L"HomeStead")
-                scheme = 2;
-            else if (color == L"Metallic")
-                scheme = 3;
-        }
-    }
-    FreeLibrary(library);
-    return scheme;
 }
 
 } // namespace panels

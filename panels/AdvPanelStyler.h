@@ -2,6 +2,8 @@
 // One look for many panels: `TAdvPanelSettings` holds the values, `TAdvPanelStyler` pushes them
 // into every panel of its owner that names it as `Styler`, offers fourteen presets, can follow
 // the Windows XP colour scheme, and answers the component style interface.
+#include "draw/NotifierWindow.h"
+#include "draw/XPColorScheme.h"
 #include "panels/AdvPanel.h"
 
 
@@ -177,13 +179,8 @@ protected:
     ~ITMSStyle() = default;
 };
 
-// A hidden window that reports WM_THEMECHANGED.
-class TThemeNotifierWindow : public classlib::TWinControl {
-    CLASSLIB_CLASS(TThemeNotifierWindow, classlib::TWinControl)
-    explicit TThemeNotifierWindow(classlib::TComponent* owner);
-    void WndProc(classlib::TMessage& message) override;
-    classlib::TNotifyEvent OnThemeChange;
-};
+// The hidden window that reports WM_THEMECHANGED.
+using TThemeNotifierWindow = draw::TNotifierWindow;
 
 class TAdvPanelStyler : public classlib::TComponent, public ITMSStyle {
     CLASSLIB_CLASS(TAdvPanelStyler, classlib::TComponent)
@@ -224,7 +221,7 @@ private:
 
 // The Windows XP colour scheme: 1 "NormalColor" (blue), 2 "HomeStead" (olive), 3 "Metallic"
 // (silver), 0 for anything else, an inactive theme or a system before XP.
-int GetXPThemeColorName();
-bool IsWinXPOrLater();
+using draw::GetXPThemeColorName;
+using draw::IsWinXPOrLater;
 
 } // namespace panels

@@ -169,6 +169,31 @@ def crashreport_seeds(tmp):
         write(path, picture.strip(':') + '.bin', bytes([width, height, fmt]) + pixels)
 
 
+# ---- DNS replies of the mail exchanger lookup: MX and NS answers packed by dnslib (compressed
+# names, referrals, an error code), for the reply reader.
+
+def dns_seeds():
+    from dnslib import DNSRecord, DNSHeader, DNSQuestion, RR, QTYPE, MX, NS, RCODE
+    path = corpus('crashreport/ui', 'dns_reply_fuzz')
+
+    def reply(name, qtype, answers=(), authorities=(), rcode=0):
+        question = DNSRecord(DNSHeader(id=1, rd=1), q=DNSQuestion('example.test', getattr(QTYPE, qtype)))
+        answer = question.reply()
+        answer.header.rcode = rcode
+        for record in answers:
+            answer.add_answer(record)
+        for record in authorities:
+            answer.add_auth(record)
+        write(path, name, answer.pack())
+
+    reply('mx-two.bin', 'MX', [RR('example.test', QTYPE.MX, rdata=MX('mx1.example.test', 10)),
+                               RR('example.test', QTYPE.MX, rdata=MX('mail.other.test', 20))])
+    reply('ns-referral.bin', 'NS', [], [RR('example.test', QTYPE.NS, rdata=NS('ns1.example.test')),
+                                        RR('example.test', QTYPE.NS, rdata=NS('ns2.other.test'))])
+    reply('ns-answer.bin', 'NS', [RR('example.test', QTYPE.NS, rdata=NS('ns.example.test'))])
+    reply('name-error.bin', 'MX', rcode=RCODE.NXDOMAIN)
+
+
 def main():
     if len(sys.argv) != 2:
         sys.exit(__doc__)
@@ -179,6 +204,7 @@ def main():
         ini_seeds()
         stream_seeds(tmp, streamconv)
         crashreport_seeds(tmp)
+        dns_seeds()
 
 
 if __name__ == '__main__':

@@ -18,6 +18,7 @@ PACKAGES=(
   python3 fpc srecord gputils binutils-multiarch python3-pefile coreutils gifsicle
   zlib1g-dev libpng-dev pngcheck unzip python3-pil openssl
   dpkg-dev libjpeg62-turbo-dev libjpeg-turbo-progs
+  python3-aiosmtpd python3-dnslib tinyproxy
 )
 
 log() { printf '== %s\n' "$*" >&2; }
@@ -146,10 +147,12 @@ wine() { "$BRENVIK_WINE_LOADER" "$@"; }
 winepath() { "$BRENVIK_WINE_LOADER" winepath.exe "$@"; }
 
 # Wine prefix of this checkout and width: fonts copied and replaced, no debugger on crashes, no
-# Mono/Gecko installers. Prepared once; a stamp records it.
+# Mono/Gecko installers. Prepared once; a stamp records it (its number changes with what the
+# preparation does, so that an older prefix is prepared again). Verdana, the face of the main
+# window's panel, has no bold here without its replacement: Tahoma is its narrower sibling.
 export WINEDEBUG=-all
 prepare_wine_prefix() {
-  [ -f "$WINEPREFIX/.brenvik-ready" ] && return 0
+  [ -f "$WINEPREFIX/.brenvik-ready-2" ] && return 0
   log "preparing the Wine prefix $WINEPREFIX"
   rm -rf "$WINEPREFIX"
   mkdir -p "$(dirname "$WINEPREFIX")"
@@ -166,6 +169,7 @@ REGEDIT4
 [HKEY_CURRENT_USER\Software\Wine\Fonts\Replacements]
 "Arial"="Liberation Sans"
 "Segoe UI"="Tahoma"
+"Verdana"="Tahoma"
 "MS Shell Dlg"="Tahoma"
 "MS Shell Dlg 2"="Tahoma"
 "MS Sans Serif"="Tahoma"
@@ -179,7 +183,7 @@ REGEDIT4
 REG
   DISPLAY= wine regedit /S "$reg" >/dev/null 2>&1 </dev/null
   wineserver -w
-  touch "$WINEPREFIX/.brenvik-ready"
+  touch "$WINEPREFIX/.brenvik-ready-2"
 }
 
 STARTED_PIDS=()

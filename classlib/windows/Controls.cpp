@@ -1882,18 +1882,20 @@ void TWinControl::CreateHandle()
     UpdateBounds();
     for (TWinControl* child : std::vector<TWinControl*>(winControls_))
         child->HandleNeeded();
-    FixupTabList();
+    StackChildWindows();
     Realign();
 }
 
-void TWinControl::FixupTabList()
+void TWinControl::StackChildWindows()
 {
-    // Window z-order follows the tab order, so the native dialog navigation agrees.
+    // Window z-order follows the order of the windowed children: a later one lies above the
+    // earlier ones, as a layout stacks them (a status bar declared after a background panel
+    // stays visible over it). Keyboard navigation follows the tab order on its own.
     HWND after = HWND_TOP;
-    for (TWinControl* c : tabList_)
-        if (c->handle_) {
-            SetWindowPos(c->handle_, after, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
-            after = c->handle_;
+    for (auto c = winControls_.rbegin(); c != winControls_.rend(); ++c)
+        if ((*c)->handle_) {
+            SetWindowPos((*c)->handle_, after, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+            after = (*c)->handle_;
         }
 }
 
@@ -2159,8 +2161,6 @@ void TWinControl::SetTabOrder(int value)
     list.erase(it);
     value = std::clamp(value, 0, static_cast<int>(list.size()));
     list.insert(list.begin() + value, this);
-    if (parent_->handle_)
-        parent_->FixupTabList();
 }
 
 bool TWinControl::CanFocus() const

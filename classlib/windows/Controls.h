@@ -630,7 +630,7 @@ protected:
     void UpdateBounds();
     void SetTextBuf(const std::string& value) override;
     void Loaded() override;
-    void FixupTabList();
+    void StackChildWindows();
     void CheckMouseTracking(TControl* target);
 
     // message handlers

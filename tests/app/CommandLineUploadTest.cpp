@@ -46,20 +46,6 @@ bool PollUntil(Done done, DWORD timeoutMs = LimitMs)
     return true;
 }
 
-// Wine chooses a program's DLL overrides by its file name when it starts: Brenvik.exe loads the
-// fake HID.dll and SetupApi.dll from its own folder.
-void RegisterOverrides()
-{
-    HKEY key;
-    if (RegCreateKeyExA(HKEY_CURRENT_USER, "Software\\Wine\\AppDefaults\\Brenvik.exe\\DllOverrides", 0, nullptr, 0,
-                        KEY_WRITE, nullptr, &key, nullptr) != ERROR_SUCCESS)
-        return;
-    static const char value[] = "native,builtin";
-    for (const char* dll : {"hid", "setupapi"})
-        RegSetValueExA(key, dll, 0, REG_SZ, reinterpret_cast<const BYTE*>(value), sizeof value);
-    RegCloseKey(key);
-}
-
 BOOL CALLBACK FindHistoryWindow(HWND child, LPARAM data)
 {
     if (_stricmp(ClassOf(child).c_str(), "Edit") == 0 &&
@@ -165,7 +151,7 @@ std::string Pic18Hex()
 
 class CommandLineUpload : public testing::Test {
 protected:
-    static void SetUpTestSuite() { RegisterOverrides(); }
+    static void SetUpTestSuite() { UseSimulatedDevicesLibraries(); }
 
     // The simulator in the program's process reads its devices from this file.
     std::unique_ptr<Program> Launch(const std::string& arguments)

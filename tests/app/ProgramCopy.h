@@ -44,6 +44,20 @@ inline std::string TextOf(HWND window)
     return text;
 }
 
+// Wine chooses a program's DLL overrides by its file name when it starts: Brenvik.exe loads the
+// fake HID.dll and SetupApi.dll from its own folder.
+inline void UseSimulatedDevicesLibraries()
+{
+    HKEY key;
+    if (RegCreateKeyExA(HKEY_CURRENT_USER, "Software\\Wine\\AppDefaults\\Brenvik.exe\\DllOverrides", 0, nullptr, 0,
+                        KEY_WRITE, nullptr, &key, nullptr) != ERROR_SUCCESS)
+        return;
+    static const char value[] = "native,builtin";
+    for (const char* dll : {"hid", "setupapi"})
+        RegSetValueExA(key, dll, 0, REG_SZ, reinterpret_cast<const BYTE*>(value), sizeof value);
+    RegCloseKey(key);
+}
+
 // A folder of its own under the temporary folder holding a copy of the program and of the
 // named files from beside the test program; removed with everything in it.
 class PrivateCopy {

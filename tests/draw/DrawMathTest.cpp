@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdint>
+
 using namespace draw;
 
 namespace {
@@ -49,13 +51,17 @@ TEST(ColourMath, DarkenIsLimitedToTheChannel)
   EXPECT_EQ(DarkenRGB(RGB3(250, 250, 250), 150), RGB3(0, 0, 0));
 }
 
-TEST(StepGradient, ZeroStepsIsOneBandOfTheStartColourPlusOnePixel)
+// A toolbar gradient's Steps property may hold 0 or a negative number: one band, the start
+// colour over the whole extent.
+TEST(StepGradient, ZeroOrNegativeStepsIsOneBandOfTheStartColourPlusOnePixel)
 {
-  const auto bands = StepGradientBands(RGB3(10, 20, 30), RGB3(200, 200, 200), 0, 20);
-  ASSERT_EQ(bands.size(), 1u);
-  EXPECT_EQ(bands[0].Offset, 0);
-  EXPECT_EQ(bands[0].Length, 21);
-  EXPECT_EQ(bands[0].Color, RGB3(10, 20, 30));
+  for (int steps : {0, -1, -64, INT32_MIN}) {
+    const auto bands = StepGradientBands(RGB3(10, 20, 30), RGB3(200, 200, 200), steps, 20);
+    ASSERT_EQ(bands.size(), 1u) << steps;
+    EXPECT_EQ(bands[0].Offset, 0) << steps;
+    EXPECT_EQ(bands[0].Length, 21) << steps;
+    EXPECT_EQ(bands[0].Color, RGB3(10, 20, 30)) << steps;
+  }
 }
 
 // Four bands over 10 pixels: band size 2.5 rounds to 2 (plus the overlapping pixel), offsets

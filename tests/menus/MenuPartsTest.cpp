@@ -10,6 +10,8 @@
 #include "menus/AdvMenus.h"
 #include "windows/Screen.h"
 
+#include "PropertyWalk.h"
+
 #include <gtest/gtest.h>
 
 #include <map>
@@ -504,61 +506,11 @@ TEST(MenuClassification, LevelsAndVisibleIndexes)
 
 // ---- streaming ------------------------------------------------------------------------------
 
-using Snapshot = std::map<std::string, std::string>;
+using Snapshot = testsupport::PropertySnapshot;
 
-bool IsPictureData(const TObject* object)
-{
-    return object->InheritsFrom(TGraphic::StaticClass()) || object->InheritsFrom(TPicture::StaticClass());
-}
-
-// Every stored, writable property below `object` (pictures and bitmaps excepted) as text,
-// changed first when `mutate` is set: ordinals move by 3, enumerations to a neighbour that is not
-// their streamed default, sets
-// toggle their first member, strings grow.
 void Walk(TObject* object, const std::string& path, Snapshot& out, bool mutate)
 {
-    for (const TPropInfo* p : object->ClassType().Properties()) {
-        const std::string name = path + p->Name;
-        switch (p->PropType->Kind) {
-        case tkClass:
-            if (TObject* child = GetObjectProp(object, *p))
-                if (!IsPictureData(child) && !child->InheritsFrom(TComponent::StaticClass()))
-                    Walk(child, name + ".", out, mutate);
-            break;
-        case tkInteger:
-        case tkEnumeration:
-        case tkSet:
-        case tkInt64:
-            if (!IsStoredProp(object, *p) || !p->HasWriter())
-                break;
-            if (mutate) {
-                const int64_t v = GetOrdProp(object, *p);
-                int64_t changed = p->PropType->Kind == tkSet ? (v ^ 1) : v + 3;
-                if (p->PropType->Kind == tkEnumeration) {
-                    // A neighbour that is not the streamed default (a default is not written).
-                    for (int64_t candidate : {v - 1, v + 1})
-                        if (candidate >= p->PropType->MinValue && candidate <= p->PropType->MaxValue &&
-                            candidate != p->Default) {
-                            changed = candidate;
-                            break;
-                        }
-                }
-                SetOrdProp(object, *p, changed);
-            }
-            out[name] = std::to_string(GetOrdProp(object, *p));
-            break;
-        case tkString:
-        case tkLString:
-            if (!IsStoredProp(object, *p) || !p->HasWriter())
-                break;
-            if (mutate)
-                SetStrProp(object, *p, GetStrProp(object, *p) + "x");
-            out[name] = GetStrProp(object, *p);
-            break;
-        default:
-            break;
-        }
-    }
+    testsupport::WalkProperties(object, path, out, mutate);
 }
 
 TEST(MenuStreaming, EveryAppearanceObjectStreamsThroughAFormLayoutAndBack)
@@ -583,17 +535,8 @@ TEST(MenuStreaming, EveryAppearanceObjectStreamsThroughAFormLayoutAndBack)
         EXPECT_NE(defaults[name], value) << name << " was not changed";
 
     // Through the text layout the form files use.
-    TMemoryStream binary;
-    WriteComponentToStream(binary, styler);
-    binary.SetPosition(0);
-    TMemoryStream text;
-    ObjectBinaryToText(binary, text);
-    text.SetPosition(0);
-    TMemoryStream again;
-    ObjectTextToBinary(text, again);
-    again.SetPosition(0);
     auto* copy = new TAdvMenuStyler(nullptr);
-    ReadComponentFromStream(again, copy);
+    testsupport::CopyThroughFormLayout(styler, copy);
     Snapshot read;
     Walk(copy, "", read, false);
     EXPECT_EQ(read.size(), changed.size());
@@ -610,12 +553,8 @@ TEST(MenuStreaming, DefaultsAndClNoneReadBack)
                          "  SideBar.SplitterColorTo = clNone\n"
                          "  Separator.GradientType = gtLeft\n"
                          "end\n";
-    TStringStream source(layout);
-    TMemoryStream binary;
-    ObjectTextToBinary(source, binary);
-    binary.SetPosition(0);
     auto* styler = new TAdvMenuStyler(nullptr);
-    ReadComponentFromStream(binary, styler);
+    testsupport::ReadFormLayout(layout, styler);
     EXPECT_EQ(styler->SideBar()->SplitterColorTo(), clNone);
     EXPECT_EQ(styler->Separator()->GradientType(), gtLeft);
     // Properties without a streamed default are always written.

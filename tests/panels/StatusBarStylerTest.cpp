@@ -5,6 +5,7 @@
 
 #include "core/Exceptions.h"
 #include "core/TypeInfo.h"
+#include "draw/XPColorScheme.h"
 
 #include <gtest/gtest.h>
 
@@ -229,7 +230,7 @@ TEST(OfficeStyler, AssignFromAStylerWithoutStyleLeavesNoStaleStyle)
 TEST(OfficeStyler, ThemeRuleFollowsTheSchemeOnlyWhenAsked)
 {
     // Wine has no XP colour scheme named by the table: the rule gives TOfficeStatusBarStyle::psWindowsXP.
-    const int theme = CurrentXPTheme();
+    const int theme = draw::GetXPThemeColorName();
     const TOfficeStatusBarStyle expected = theme == 1   ? TOfficeStatusBarStyle::psOffice2003Blue
                                            : theme == 2 ? TOfficeStatusBarStyle::psOffice2003Olive
                                            : theme == 3 ? TOfficeStatusBarStyle::psOffice2003Silver

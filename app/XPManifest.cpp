@@ -1,0 +1,9 @@
+#include "XPManifest.h"
+
+#include "core/TypeInfo.h"
+
+namespace app {
+
+CLASSLIB_PUBLISH(TXPManifest) {}
+
+} // namespace app
