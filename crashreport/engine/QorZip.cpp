@@ -1,24 +1,18 @@
 #include "QorZip.h"
 
 #include "QorByteReader.h"
-#include "QorStrings.h"
 
 #include <zlib.h>
 
 #include <algorithm>
+#include <limits>
 
 namespace qor {
 
 namespace {
 
 // zlib counts its buffers in 32 bits: larger memory blocks are handed over in parts.
-constexpr uint64_t LargestZlibWindow = uint64_t(1) << 30;
-
-// The fast strategy with the parameters of compression level 2 (good length 4, insert length
-// 5, nice length 16, chain 8), a 32 KiB window and a 16384-entry literal buffer.
-constexpr int CompressionLevel = 2;
-constexpr int RawWindowBits = -15;
-constexpr int MemoryLevel = 8;
+constexpr size_t LargestZlibPart = size_t(1) << 30;
 
 // The largest output deflate can make of one input byte: a 258-byte match coded in a single
 // bit, so 1032 output bytes per input byte. A compressed string that announces more cannot be
@@ -27,192 +21,211 @@ constexpr uint64_t LargestInflateRatio = 1032;
 
 constexpr size_t PackedHeaderSize = 12;
 
-size_t WindowSize(uint64_t remaining)
-{
-    return static_cast<size_t>(std::min(remaining, LargestZlibWindow));
-}
-
-// Feeds zlib from a source and into a destination, one window at a time.
-struct WindowFeed {
-    z_stream& stream;
-    StreamSource& source;
-    StreamDestination& destination;
-    uint64_t given = 0;        // source bytes handed to zlib
-    bool destinationFull = false;
-    uint8_t noRoom = 0;        // where zlib points when the destination has no room left
-
-    // True when a new window was handed to zlib.
-    bool RefillInput()
+// zlib's stream state, ended with the object.
+struct TZStream {
+    z_stream z{};
+    bool deflating;
+    bool ready = false;
+    explicit TZStream(bool deflate) : deflating(deflate)
     {
-        if (stream.avail_in != 0 || given >= source.Length())
-            return false;
-        const uint8_t* data = nullptr;
-        size_t size = 0;
-        source.NextWindow(data, size);
-        size = static_cast<size_t>(std::min<uint64_t>(size, source.Length() - given));
-        if (size == 0)
-            throw QorException("Stream read error.");
-        stream.next_in = const_cast<Bytef*>(data);
-        stream.avail_in = static_cast<uInt>(size);
-        given += size;
-        return true;
+        // Raw streams with a 32 KiB window; deflate with the parameters of compression level 2
+        // (good 4, lazy 5, nice 16, chain 8, the fast strategy) and memory level 8.
+        ready = (deflate ? deflateInit2(&z, 2, Z_DEFLATED, -15, 8, Z_DEFAULT_STRATEGY)
+                         : inflateInit2(&z, -15)) == Z_OK;
     }
-
-    bool AllInputGiven() const { return given >= source.Length(); }
-    bool AllInputUsed() const { return AllInputGiven() && stream.avail_in == 0; }
-
-    // Moves on to the next destination window when zlib has filled the current one.
-    void MoveOutput()
+    ~TZStream()
     {
-        if (stream.avail_out != 0 || destinationFull)
-            return;
-        uint8_t* data = nullptr;
-        size_t size = 0;
-        if (destination.NextWindow(data, size) && size > 0) {
-            stream.next_out = data;
-            stream.avail_out = static_cast<uInt>(size);
-        } else {
-            // zlib may still finish the stream without writing: it gets a valid pointer and
-            // no room.
-            destinationFull = true;
-            stream.next_out = &noRoom;
-            stream.avail_out = 0;
-        }
-        windowStart = stream.next_out;
+        if (ready)
+            deflating ? deflateEnd(&z) : inflateEnd(&z);
     }
-
-    // Writes out the last window's filled part; the driver's result.
-    uint64_t Finish()
-    {
-        destination.Finish(static_cast<size_t>(stream.next_out - windowStart));
-        return stream.total_out;
-    }
-
-    const Bytef* windowStart = nullptr; // start of the destination window zlib fills
 };
 
-// The frame both drivers share: the CRC's start value and final inversion, zlib's stream
-// record, and the rule that any failure inside gives 0.
-template <typename Init, typename Body>
-uint64_t Drive(uint32_t* crc, Init init, int (*end)(z_streamp), Body body)
+// The window of a side that holds `position`: from the window boundary at or below it to the
+// next boundary or the side's end.
+struct TWindowCursor {
+    TDataSide& side;
+    uint64_t end;
+    bool forWriting;
+    uint64_t start = 0;
+    uint32_t size = 0;
+    uint8_t* data = nullptr;
+
+    bool Open(uint64_t position)
+    {
+        if (position >= end)
+            return false;
+        start = position - position % WindowSize;
+        size = static_cast<uint32_t>(std::min<uint64_t>(WindowSize, end - start));
+        return side.OpenWindow(start, size, forWriting, data);
+    }
+};
+
+uint64_t Fail(uint32_t* crc)
 {
     if (crc)
-        *crc = 0xFFFFFFFFu;
-    z_stream stream{};
-    uint64_t result = 0;
-    if (init(stream) == Z_OK) {
-        try {
-            result = body(stream);
-        } catch (const QorException&) {
-            result = 0;
-        }
-        end(&stream);
-    }
-    if (crc)
         *crc = ~*crc;
-    return result;
+    return 0;
 }
 
 } // namespace
 
-uint32_t ContinueCrc32(uint32_t running, const void* buffer, size_t length)
+bool TMemorySide::OpenWindow(uint64_t start, uint32_t, bool, uint8_t*& data)
 {
-    // zlib's CRC-32 inverts the register on entry and exit; this one does neither.
-    uLong crc = ~running & 0xFFFFFFFFu;
-    const auto* bytes = static_cast<const Bytef*>(buffer);
-    while (length > 0) {
-        const size_t part = WindowSize(length);
-        crc = crc32(crc, bytes, static_cast<uInt>(part));
-        bytes += part;
-        length -= part;
-    }
-    return ~static_cast<uint32_t>(crc);
-}
-
-MemorySource::MemorySource(const void* data, uint64_t length)
-    : data_(static_cast<const uint8_t*>(data)), length_(data ? length : 0)
-{
-}
-
-void MemorySource::NextWindow(const uint8_t*& data, size_t& size)
-{
-    data = data_ + position_;
-    size = WindowSize(length_ - position_);
-    position_ += size;
-}
-
-MemoryDestination::MemoryDestination(void* data, uint64_t length)
-    : data_(static_cast<uint8_t*>(data)), length_(data ? length : 0)
-{
-}
-
-bool MemoryDestination::NextWindow(uint8_t*& data, size_t& size)
-{
-    if (position_ >= length_)
-        return false;
-    data = data_ + position_;
-    size = WindowSize(length_ - position_);
-    position_ += size;
+    data = data_ + start;
     return true;
 }
 
-uint64_t DeflateStream(StreamSource& source, StreamDestination& destination, uint32_t* crc)
+uint32_t ContinueCrc32(uint32_t crc, const void* buffer, size_t length)
 {
-    const auto init = [](z_stream& stream) {
-        return deflateInit2(&stream, CompressionLevel, Z_DEFLATED, RawWindowBits, MemoryLevel, Z_DEFAULT_STRATEGY);
-    };
-    return Drive(crc, init, deflateEnd, [&](z_stream& stream) -> uint64_t {
-        WindowFeed windows{stream, source, destination};
-        int status = Z_OK;
-        while (status != Z_STREAM_END) {
-            if (windows.RefillInput() && crc)
-                *crc = ContinueCrc32(*crc, stream.next_in, stream.avail_in);
-            windows.MoveOutput();
-            if (windows.destinationFull)
-                return 0;
-            status = deflate(&stream, windows.AllInputGiven() ? Z_FINISH : Z_NO_FLUSH);
-            // zlib reports a buffer error when it could not go on: only a full window is a
-            // reason for that here.
-            const bool windowFull = status == Z_BUF_ERROR && stream.avail_out == 0;
-            if (status != Z_OK && status != Z_STREAM_END && !windowFull)
-                return 0;
+    // zlib's crc32 inverts on entry and exit; the register here carries no inversion.
+    auto* p = static_cast<const Bytef*>(buffer);
+    uLong value = ~crc & 0xFFFFFFFFu;
+    while (length > 0) {
+        const uInt part = static_cast<uInt>(std::min(length, LargestZlibPart));
+        value = crc32(value, p, part);
+        p += part;
+        length -= part;
+    }
+    return ~static_cast<uint32_t>(value);
+}
+
+uint64_t DeflateStream(TDataSide& source, TDataSide& destination, uint64_t offset,
+                       uint64_t sourceLength, uint64_t destinationLength, uint32_t* crc)
+{
+    if (crc)
+        *crc = 0xFFFFFFFFu;
+    TZStream zs(true);
+    if (!zs.ready)
+        return Fail(crc);
+    const uint64_t outStart = destination.HonoursOffset() ? offset : 0;
+    TWindowCursor in{source, sourceLength, false};
+    TWindowCursor out{destination, destinationLength, true};
+    if (!out.Open(outStart))
+        return Fail(crc);
+    uint64_t inPosition = 0;
+    uint32_t firstByte = static_cast<uint32_t>(outStart - out.start); // of the current window
+    zs.z.next_out = out.data + firstByte;
+    zs.z.avail_out = out.size - firstByte;
+    for (;;) {
+        if (zs.z.avail_in == 0 && inPosition < sourceLength) {
+            if (!in.Open(inPosition))
+                return Fail(crc);
+            const uint32_t skip = static_cast<uint32_t>(inPosition - in.start);
+            zs.z.next_in = in.data + skip;
+            zs.z.avail_in = in.size - skip;
+            if (crc)
+                *crc = ContinueCrc32(*crc, zs.z.next_in, zs.z.avail_in);
+            inPosition = in.start + in.size;
         }
-        // Output that reaches the destination's end exactly counts as running out of room.
-        return stream.total_out < destination.Length() ? windows.Finish() : 0;
-    });
+        const bool lastInput = inPosition >= sourceLength && zs.z.avail_in == 0;
+        const int status = deflate(&zs.z, lastInput ? Z_FINISH : Z_NO_FLUSH);
+        if (status == Z_STREAM_ERROR)
+            return Fail(crc);
+        if (status == Z_STREAM_END)
+            break;
+        if (zs.z.avail_out == 0) {
+            // The window is full: write it out and move on; no further window means the
+            // destination ran out.
+            if (!destination.WriteOut(out.start, firstByte, out.size) || !out.Open(out.start + out.size))
+                return Fail(crc);
+            firstByte = 0;
+            zs.z.next_out = out.data;
+            zs.z.avail_out = out.size;
+        }
+    }
+    const uint32_t filled = out.size - zs.z.avail_out;
+    const uint64_t total = out.start + filled;
+    if (!destination.WriteOut(out.start, firstByte, filled) || total >= destinationLength)
+        return Fail(crc);
+    if (crc)
+        *crc = ~*crc;
+    return total - outStart;
 }
 
-uint64_t InflateStream(StreamSource& source, StreamDestination& destination, uint32_t* crc)
+uint64_t InflateStream(TDataSide& source, TDataSide& destination, uint64_t offset,
+                       uint64_t sourceLength, uint64_t destinationLength, uint32_t* crc)
 {
-    const auto init = [](z_stream& stream) { return inflateInit2(&stream, RawWindowBits); };
-    return Drive(crc, init, inflateEnd, [&](z_stream& stream) -> uint64_t {
-        WindowFeed windows{stream, source, destination};
-        int status = Z_OK;
-        do {
-            windows.RefillInput();
-            windows.MoveOutput();
-            const Bytef* outputBefore = stream.next_out;
-            status = inflate(&stream, Z_NO_FLUSH);
-            if (crc && stream.next_out != outputBefore)
-                *crc = ContinueCrc32(*crc, outputBefore, static_cast<size_t>(stream.next_out - outputBefore));
-        } while (status == Z_OK && !windows.AllInputUsed());
-        const bool succeeded = status == Z_OK || status == Z_STREAM_END;
-        return succeeded && windows.AllInputUsed() && stream.total_out == destination.Length() ? windows.Finish() : 0;
-    });
+    if (crc)
+        *crc = 0xFFFFFFFFu;
+    TZStream zs(false);
+    if (!zs.ready)
+        return Fail(crc);
+    TWindowCursor in{source, sourceLength, false};
+    TWindowCursor out{destination, destinationLength, true};
+    uint64_t inPosition = source.HonoursOffset() ? offset : 0;
+    // An empty destination still needs a valid (never written) output pointer.
+    uint8_t none = 0;
+    zs.z.next_out = &none;
+    zs.z.avail_out = 0;
+    bool haveWindow = false;
+    int status = Z_OK;
+    auto writeOut = [&]() {
+        if (!haveWindow)
+            return true;
+        const uint32_t filled = out.size - zs.z.avail_out;
+        if (crc)
+            *crc = ContinueCrc32(*crc, out.data, filled);
+        return destination.WriteOut(out.start, 0, filled);
+    };
+    for (;;) {
+        if (zs.z.avail_in == 0 && inPosition < sourceLength) {
+            if (!in.Open(inPosition))
+                return Fail(crc);
+            const uint32_t skip = static_cast<uint32_t>(inPosition - in.start);
+            zs.z.next_in = in.data + skip;
+            zs.z.avail_in = in.size - skip;
+            inPosition = in.start + in.size;
+        }
+        if (zs.z.avail_out == 0) {
+            const uint64_t next = haveWindow ? out.start + out.size : 0;
+            if (next < destinationLength) {
+                if (!writeOut() || !out.Open(next))
+                    return Fail(crc);
+                haveWindow = true;
+                zs.z.next_out = out.data;
+                zs.z.avail_out = out.size;
+            }
+        }
+        const uInt inBefore = zs.z.avail_in, outBefore = zs.z.avail_out;
+        status = inflate(&zs.z, Z_NO_FLUSH);
+        if (status == Z_STREAM_END || (status != Z_OK && status != Z_BUF_ERROR))
+            break;
+        const bool progress = zs.z.avail_in != inBefore || zs.z.avail_out != outBefore;
+        const bool inputDone = inPosition >= sourceLength && zs.z.avail_in == 0;
+        if (inputDone || !progress)
+            break;
+    }
+    if (!writeOut())
+        return Fail(crc);
+    const uint64_t total = haveWindow ? out.start + (out.size - zs.z.avail_out) : 0;
+    const bool consumed = inPosition >= sourceLength && zs.z.avail_in == 0;
+    if ((status != Z_OK && status != Z_STREAM_END) || !consumed || total != destinationLength)
+        return Fail(crc);
+    if (crc)
+        *crc = ~*crc;
+    return total;
 }
 
-uint32_t DeflateBuffer(const void* source, void* destination, uint32_t sourceLength, uint32_t destinationLength)
+uint32_t DeflateBuffer(const void* source, void* destination, uint32_t sourceLength,
+                       uint32_t destinationLength)
 {
-    MemorySource input(source, sourceLength);
-    MemoryDestination output(destination, destinationLength);
-    return static_cast<uint32_t>(DeflateStream(input, output, nullptr));
+    TMemorySide in(source), out(destination);
+    return static_cast<uint32_t>(DeflateStream(in, out, 0, sourceLength, destinationLength));
 }
 
-uint32_t InflateBuffer(const void* source, void* destination, uint32_t sourceLength, uint32_t destinationLength)
+uint32_t InflateBuffer(const void* source, void* destination, uint32_t sourceLength,
+                       uint32_t destinationLength)
 {
-    MemorySource input(source, sourceLength);
-    MemoryDestination output(destination, destinationLength);
-    return static_cast<uint32_t>(InflateStream(input, output, nullptr));
+    TMemorySide in(source), out(destination);
+    return static_cast<uint32_t>(InflateStream(in, out, 0, sourceLength, destinationLength));
+}
+
+uint32_t DeflateDestinationSize(uint64_t sourceLength)
+{
+    if (sourceLength > std::numeric_limits<uint64_t>::max() / 11)
+        return 0;
+    const uint64_t size = sourceLength * 11 / 10 + 12;
+    return size > std::numeric_limits<uint32_t>::max() ? 0 : static_cast<uint32_t>(size);
 }
 
 std::string UnpackString(std::string_view packed)

@@ -14,13 +14,13 @@ bool Seek(HANDLE file, uint64_t position)
 }
 
 // The side a pair of handles and a memory pointer describe.
-std::unique_ptr<TDataSide> SideOf(HANDLE file, HANDLE mapping, const void* memory)
+std::unique_ptr<qor::TDataSide> SideOf(HANDLE file, HANDLE mapping, const void* memory)
 {
     if (file && mapping)
         return std::make_unique<TMappingSide>(mapping);
     if (file)
         return std::make_unique<TFileSide>(file);
-    return std::make_unique<TMemorySide>(memory);
+    return std::make_unique<qor::TMemorySide>(memory);
 }
 
 } // namespace
@@ -28,7 +28,7 @@ std::unique_ptr<TDataSide> SideOf(HANDLE file, HANDLE mapping, const void* memor
 bool TFileSide::OpenWindow(uint64_t start, uint32_t size, bool forWriting, uint8_t*& data)
 {
     if (!buffer_) {
-        buffer_.reset(new (std::nothrow) uint8_t[WindowSize]);
+        buffer_.reset(new (std::nothrow) uint8_t[qor::WindowSize]);
         if (!buffer_)
             return false;
     }
@@ -70,7 +70,7 @@ uint64_t DeflateStream(HANDLE sourceFile, HANDLE destinationFile, HANDLE sourceM
 {
     auto source = SideOf(sourceFile, sourceMapping, sourceMemory);
     auto destination = SideOf(destinationFile, destinationMapping, destinationMemory);
-    return DeflateStream(*source, *destination, destinationOffset, sourceLength, destinationLength, crc);
+    return qor::DeflateStream(*source, *destination, destinationOffset, sourceLength, destinationLength, crc);
 }
 
 uint64_t InflateStream(HANDLE sourceFile, HANDLE destinationFile, HANDLE sourceMapping,
@@ -79,7 +79,7 @@ uint64_t InflateStream(HANDLE sourceFile, HANDLE destinationFile, HANDLE sourceM
 {
     auto source = SideOf(sourceFile, sourceMapping, sourceMemory);
     auto destination = SideOf(destinationFile, destinationMapping, destinationMemory);
-    return InflateStream(*source, *destination, sourceOffset, sourceLength, destinationLength, crc);
+    return qor::InflateStream(*source, *destination, sourceOffset, sourceLength, destinationLength, crc);
 }
 
 } // namespace crashui

@@ -1,8 +1,8 @@
 #pragma once
-// The file and file-mapping sides of the compression drivers (ZipCompression.h), and the
+// The file and file-mapping sides of the compression drivers (QorZip.h), and the
 // drivers' entry points with one argument per side kind: a side is a mapping when both its
 // file and mapping handles are given, a file when only the file handle is, else memory.
-#include "ZipCompression.h"
+#include "QorZip.h"
 
 #include <windows.h>
 
@@ -11,7 +11,7 @@
 namespace crashui {
 
 // An open file read or written through one buffer of a window's size.
-class TFileSide : public TDataSide {
+class TFileSide : public qor::TDataSide {
 public:
     explicit TFileSide(HANDLE file) : file_(file) {}
     bool OpenWindow(uint64_t start, uint32_t size, bool forWriting, uint8_t*& data) override;
@@ -24,7 +24,7 @@ private:
 
 // A file mapping reached through one view at a time (read-only for a source, all-access for a
 // destination).
-class TMappingSide : public TDataSide {
+class TMappingSide : public qor::TDataSide {
 public:
     explicit TMappingSide(HANDLE mapping) : mapping_(mapping) {}
     ~TMappingSide() override { Unmap(); }

@@ -1,7 +1,7 @@
 #include "ScreenshotPng.h"
 
 #include "PngChunk.h"
-#include "ZipCompression.h"
+#include "QorZip.h"
 
 #include "core/Streams.h"
 
@@ -175,13 +175,13 @@ void PutBig32(std::string& s, uint32_t v)
 std::string PngFile(uint32_t width, uint32_t height, uint8_t bitDepth, const std::string& palette,
                     const std::string& scanlines)
 {
-    const uint32_t capacity = DeflateDestinationSize(scanlines.size());
+    const uint32_t capacity = qor::DeflateDestinationSize(scanlines.size());
     if (capacity == 0)
         return {};
     std::unique_ptr<uint8_t[]> deflated(new (std::nothrow) uint8_t[capacity]);
     if (!deflated)
         return {};
-    const uint32_t length = DeflateBuffer(scanlines.data(), deflated.get(),
+    const uint32_t length = qor::DeflateBuffer(scanlines.data(), deflated.get(),
                                           static_cast<uint32_t>(scanlines.size()), capacity);
     if (length == 0)
         return {};

@@ -1,6 +1,7 @@
 // Zip archives written member by member, checked by unzip -t, zipinfo and Python's zipfile
 // (which also gives back every member's name and bytes). The tools come from the packages
 // unzip and python3 (tools/lib.sh); a missing tool fails the test.
+#include "QorZip.h"
 #include "ZipCompression.h"
 
 #include "FileBytes.h"
@@ -103,7 +104,7 @@ TEST_F(ZipArchiveTools, ArchivesPassUnzipZipinfoAndPythonWithTheirNamesAndBytes)
         {L"C:\\Temp\\bugreport.txt", "date/time          : 2026-12-11\r\nexception class    : EAccessViolation\r\n"},
         {L"C:\\Temp\\empty.log", ""},
         {L"C:\\Users\\J\xF6rg\\Bild \xC4rger \xDF.png", RandomBytes(5000, 1)},
-        {L"big.bin", RandomBytes(3 * WindowSize + 17, 2)},
+        {L"big.bin", RandomBytes(3 * qor::WindowSize + 17, 2)},
     };
     const std::string archive = WriteArchive(inputs, {});
 
