@@ -45,12 +45,13 @@ endfunction()
 # Default time limit of one test: a hung Wine process fails the run instead of stalling it.
 set(BRENVIK_TEST_TIMEOUT 60)
 
-# brenvik_add_test(<name> SOURCES ... [LIBS ...] [TIMEOUT s] [LABELS ...] [NO_MAIN])
-# Adds a GoogleTest executable and registers each of its tests with CTest. Under the Windows
+# brenvik_add_test(<name> SOURCES ... [LIBS ...] [TIMEOUT s] [LABELS ...] [NO_MAIN] [SERIAL])
+# Adds a GoogleTest executable and registers each of its tests with CTest. SERIAL runs its tests
+# alone (tests that read the screen or move the pointer, which other tests' windows disturb). Under the Windows
 # build CTest runs it through Wine (CMAKE_CROSSCOMPILING_EMULATOR); tests are listed when CTest
 # starts, so the build needs no Wine.
 function(brenvik_add_test name)
-  cmake_parse_arguments(T "NO_MAIN" "TIMEOUT" "SOURCES;LIBS;LABELS" ${ARGN})
+  cmake_parse_arguments(T "NO_MAIN;SERIAL" "TIMEOUT" "SOURCES;LIBS;LABELS" ${ARGN})
   if(NOT T_TIMEOUT)
     set(T_TIMEOUT ${BRENVIK_TEST_TIMEOUT})
   endif()
@@ -65,11 +66,15 @@ function(brenvik_add_test name)
   else()
     set(platform native)
   endif()
+  set(serial FALSE)
+  if(T_SERIAL)
+    set(serial TRUE)
+  endif()
   gtest_discover_tests(${name}
     DISCOVERY_MODE PRE_TEST
     DISCOVERY_TIMEOUT 60
     WORKING_DIRECTORY $<TARGET_FILE_DIR:${name}>
-    PROPERTIES TIMEOUT ${T_TIMEOUT} LABELS "${platform};${T_LABELS}")
+    PROPERTIES TIMEOUT ${T_TIMEOUT} LABELS "${platform};${T_LABELS}" RUN_SERIAL ${serial})
 endfunction()
 
 # brenvik_add_fuzz_target(<name> SOURCES ... [LIBS ...] [RUNS n] [SEEDS dir])
