@@ -67,43 +67,33 @@ TEST(BugReportFile, SizeCapCutsWholeReportsAndAppendingOffReplaces)
     EXPECT_EQ(ReadWholeFile(folder.File(L"capped.txt")), Report(CrcB, "only") + "\r\n\r\n");
 }
 
-TEST(BugReportFile, LockedFileIsReportedAndKeepsItsContent)
+TEST(BugReportFile, FileWeCannotWriteIsReportedAndKeepsItsContent)
 {
-    TTempFolder folder;
-    const std::string name = folder.AnsiFile("bugreport.txt");
-    TBugReportFileSettings settings;
-    const std::string first = Report(CrcA, "first");
-    ASSERT_TRUE(WriteBugReportFile(name, first, nullptr, settings, true));
-    const std::string before = ReadWholeFile(folder.File(L"bugreport.txt"));
+    // Ways another party keeps the file from us. (The read-only attribute cannot be used here:
+    // Wine maps it to Unix permissions, which do not bind a process running as root.)
+    struct Holder {
+        const char* what;
+        DWORD access;
+        DWORD share;
+    };
+    const Holder holders[] = {
+        {"a writer holding it without sharing", GENERIC_READ | GENERIC_WRITE, 0},
+        {"a reader that lets nobody write", GENERIC_READ, FILE_SHARE_READ},
+    };
+    for (const Holder& holder : holders) {
+        TTempFolder folder;
+        const std::string name = folder.AnsiFile("bugreport.txt");
+        TBugReportFileSettings settings;
+        const std::string first = Report(CrcA, "first");
+        ASSERT_TRUE(WriteBugReportFile(name, first, nullptr, settings, true)) << holder.what;
+        const std::string before = ReadWholeFile(folder.File(L"bugreport.txt"));
 
-    // Another writer holds the file open without sharing.
-    HANDLE other = CreateFileA(name.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
-    ASSERT_NE(other, INVALID_HANDLE_VALUE);
-    EXPECT_FALSE(WriteBugReportFile(name, first, nullptr, settings, true));
-    CloseHandle(other);
-    EXPECT_EQ(ReadWholeFile(folder.File(L"bugreport.txt")), before);
-}
-
-TEST(BugReportFile, ReadOnlyFileIsReportedAndKeepsItsContent)
-{
-    TTempFolder folder;
-    const std::string name = folder.AnsiFile("bugreport.txt");
-    TBugReportFileSettings settings;
-    const std::string first = Report(CrcA, "first");
-    ASSERT_TRUE(WriteBugReportFile(name, first, nullptr, settings, true));
-    const std::string before = ReadWholeFile(folder.File(L"bugreport.txt"));
-    SetFileAttributesA(name.c_str(), FILE_ATTRIBUTE_READONLY);
-    // Wine maps the attribute to the file's Unix permissions, which do not bind a process
-    // running as root: there the platform itself lets every writer in.
-    HANDLE probe = CreateFileA(name.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
-    if (probe != INVALID_HANDLE_VALUE) {
-        CloseHandle(probe);
-        SetFileAttributesA(name.c_str(), FILE_ATTRIBUTE_NORMAL);
-        GTEST_SKIP() << "this platform opens read-only files for writing (Wine running as root)";
+        HANDLE other = CreateFileA(name.c_str(), holder.access, holder.share, nullptr, OPEN_EXISTING, 0, nullptr);
+        ASSERT_NE(other, INVALID_HANDLE_VALUE) << holder.what;
+        EXPECT_FALSE(WriteBugReportFile(name, first, nullptr, settings, true)) << holder.what;
+        CloseHandle(other);
+        EXPECT_EQ(ReadWholeFile(folder.File(L"bugreport.txt")), before) << holder.what;
     }
-    EXPECT_FALSE(WriteBugReportFile(name, first, nullptr, settings, true));
-    SetFileAttributesA(name.c_str(), FILE_ATTRIBUTE_NORMAL);
-    EXPECT_EQ(ReadWholeFile(folder.File(L"bugreport.txt")), before);
 }
 
 TEST(BugReportFile, AutomaticNameIsTheSettingBesideTheExecutable)
