@@ -11,8 +11,8 @@
 namespace app {
 
 struct CommandLineRequest {
-    FamilyCode mcuType = 0;   // 0: no keyword found (or fewer than two arguments)
-    std::string hexFile;      // set only when the automatic upload is armed
+    FamilyCode mcuType = 0; // 0: no keyword found (or fewer than two arguments)
+    std::string hexFile;    // set only when the automatic upload is armed
     bool autoRun = false;
 };
 

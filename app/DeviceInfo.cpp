@@ -16,7 +16,8 @@ std::size_t AlignedValueStart(std::size_t tag, unsigned align)
     return p;
 }
 
-std::uint32_t ReadLittleEndian(std::span<const std::uint8_t> bytes, std::size_t at, std::size_t size)
+std::uint32_t ReadLittleEndian(std::span<const std::uint8_t> bytes, std::size_t at,
+                               std::size_t size)
 {
     std::uint32_t v = 0;
     for (std::size_t k = 0; k < size; ++k)
@@ -36,48 +37,50 @@ DeviceInfo ParseDeviceInfo(std::span<const std::uint8_t> received, const DeviceI
     while (i < end) {
         const std::uint8_t tag = received[i];
         switch (tag) {
-        case TagMcuType:
-            if (i + 1 >= end)
-                return info;
-            info.mcuType = received[i + 1];
-            i += 1;
-            break;
-        case TagEraseBlockSize:
-        case TagWriteBlockSize:
-        case TagBootRevision: {
-            const std::size_t p = AlignedValueStart(i, Align16(info.mcuType));
-            if (p + 2 > end)
-                return info;
-            const auto v = static_cast<std::uint16_t>(ReadLittleEndian(received, p, 2));
-            (tag == TagEraseBlockSize ? info.eraseBlockSize
-             : tag == TagWriteBlockSize ? info.writeBlockSize : info.bootRevision) = v;
-            i = p + 1;
-            break;
-        }
-        case TagBootStart:
-        case TagFlashSize:
-        case TagAppStart: {
-            const std::size_t p = AlignedValueStart(i, Align32(info.mcuType));
-            if (p + 4 > end)
-                return info;
-            const std::uint32_t v = ReadLittleEndian(received, p, 4);
-            (tag == TagBootStart ? info.bootStart
-             : tag == TagFlashSize ? info.flashSize : info.appStart) = v;
-            i = p + 3;
-            break;
-        }
-        case TagMcuName: {
-            const auto first = received.begin() + static_cast<std::ptrdiff_t>(i + 1);
-            const auto last = received.begin() + static_cast<std::ptrdiff_t>(end);
-            const auto zero = std::find(first, last, 0);
-            if (zero == last)
-                return info;
-            info.mcuName.assign(first, zero);
-            i = static_cast<std::size_t>(zero - received.begin());
-            break;
-        }
-        default:
-            break;
+            case TagMcuType:
+                if (i + 1 >= end)
+                    return info;
+                info.mcuType = received[i + 1];
+                i += 1;
+                break;
+            case TagEraseBlockSize:
+            case TagWriteBlockSize:
+            case TagBootRevision: {
+                const std::size_t p = AlignedValueStart(i, Align16(info.mcuType));
+                if (p + 2 > end)
+                    return info;
+                const auto v = static_cast<std::uint16_t>(ReadLittleEndian(received, p, 2));
+                (tag == TagEraseBlockSize   ? info.eraseBlockSize
+                 : tag == TagWriteBlockSize ? info.writeBlockSize
+                                            : info.bootRevision) = v;
+                i = p + 1;
+                break;
+            }
+            case TagBootStart:
+            case TagFlashSize:
+            case TagAppStart: {
+                const std::size_t p = AlignedValueStart(i, Align32(info.mcuType));
+                if (p + 4 > end)
+                    return info;
+                const std::uint32_t v = ReadLittleEndian(received, p, 4);
+                (tag == TagBootStart   ? info.bootStart
+                 : tag == TagFlashSize ? info.flashSize
+                                       : info.appStart) = v;
+                i = p + 3;
+                break;
+            }
+            case TagMcuName: {
+                const auto first = received.begin() + static_cast<std::ptrdiff_t>(i + 1);
+                const auto last = received.begin() + static_cast<std::ptrdiff_t>(end);
+                const auto zero = std::find(first, last, 0);
+                if (zero == last)
+                    return info;
+                info.mcuName.assign(first, zero);
+                i = static_cast<std::size_t>(zero - received.begin());
+                break;
+            }
+            default:
+                break;
         }
         ++i;
     }

@@ -46,12 +46,12 @@ std::string Narrow(const std::wstring& text)
 {
     if (text.empty())
         return {};
-    const int size = WideCharToMultiByte(CP_ACP, 0, text.data(), static_cast<int>(text.size()), nullptr, 0,
-                                         nullptr, nullptr);
+    const int size = WideCharToMultiByte(CP_ACP, 0, text.data(), static_cast<int>(text.size()),
+                                         nullptr, 0, nullptr, nullptr);
     std::string result(static_cast<size_t>(std::max(size, 0)), '\0');
     if (size > 0)
-        WideCharToMultiByte(CP_ACP, 0, text.data(), static_cast<int>(text.size()), result.data(), size, nullptr,
-                            nullptr);
+        WideCharToMultiByte(CP_ACP, 0, text.data(), static_cast<int>(text.size()), result.data(),
+                            size, nullptr, nullptr);
     return result;
 }
 
@@ -77,7 +77,8 @@ bool ReadWholeFile(const std::string& path, std::string& content)
 
 const std::wstring& BootloaderProductNameWide()
 {
-    static const std::wstring name(text::BootloaderProductName.begin(), text::BootloaderProductName.end());
+    static const std::wstring name(text::BootloaderProductName.begin(),
+                                   text::BootloaderProductName.end());
     return name;
 }
 
@@ -120,8 +121,8 @@ void RegisterWindowClasses()
     controls::RegisterControlClasses();
     panels::RegisterPanelClasses();
     RegisterClasses({&TDovrel::StaticClass(), &hid::TOcHidDeviceController::StaticClass(),
-                     &TImageList::StaticClass(), &TOpenDialog::StaticClass(), &TTimer::StaticClass(),
-                     &TMemo::StaticClass(), &TXPManifest::StaticClass()});
+                     &TImageList::StaticClass(), &TOpenDialog::StaticClass(),
+                     &TTimer::StaticClass(), &TMemo::StaticClass(), &TXPManifest::StaticClass()});
     storage::RegisterStorageClasses();
 }
 
@@ -163,7 +164,8 @@ void TDovrel::BindComponents()
     HTMLabel3 = Component<controls::THTMLabel>("HTMLabel3");
     AdvReflectionLabel1 = Component<controls::TAdvReflectionLabel>("AdvReflectionLabel1");
     for (int i = 0; i < 9; ++i)
-        AdvGroupBoxes[i] = Component<controls::TAdvGroupBox>(("AdvGroupBox" + std::to_string(i + 1)).c_str());
+        AdvGroupBoxes[i] =
+            Component<controls::TAdvGroupBox>(("AdvGroupBox" + std::to_string(i + 1)).c_str());
     Panel1 = Component<controls::TAdvGroupBox>("Panel1");
     StatusBar1 = Component<panels::TAdvOfficeStatusBar>("StatusBar1");
     AdvTaskDialog1 = Component<panels::TAdvTaskDialog>("AdvTaskDialog1");
@@ -292,11 +294,13 @@ std::string TDovrel::GetFileVersionText(const std::string& path)
         return {};
     VS_FIXEDFILEINFO* info = nullptr;
     UINT length = 0;
-    if (!VerQueryValueA(data.data(), "\\", reinterpret_cast<void**>(&info), &length) || info == nullptr ||
-        length < sizeof(VS_FIXEDFILEINFO))
+    if (!VerQueryValueA(data.data(), "\\", reinterpret_cast<void**>(&info), &length) ||
+        info == nullptr || length < sizeof(VS_FIXEDFILEINFO))
         return {};
-    return std::to_string(HIWORD(info->dwFileVersionMS)) + "." + std::to_string(LOWORD(info->dwFileVersionMS)) +
-           "." + std::to_string(HIWORD(info->dwFileVersionLS)) + "." + std::to_string(LOWORD(info->dwFileVersionLS));
+    return std::to_string(HIWORD(info->dwFileVersionMS)) + "." +
+           std::to_string(LOWORD(info->dwFileVersionMS)) + "." +
+           std::to_string(HIWORD(info->dwFileVersionLS)) + "." +
+           std::to_string(LOWORD(info->dwFileVersionLS));
 }
 
 void TDovrel::SetVersionLabel(const std::string& text)
@@ -309,8 +313,8 @@ void TDovrel::AddHistory(std::string_view line)
     MemoHistoryWindow->Lines()->Add(std::string(line));
 }
 
-void TDovrel::StatusBar1DrawPanel(panels::TAdvOfficeStatusBar* StatusBar, panels::TAdvOfficeStatusPanel* Panel,
-                                  const RECT& Rect)
+void TDovrel::StatusBar1DrawPanel(panels::TAdvOfficeStatusBar* StatusBar,
+                                  panels::TAdvOfficeStatusPanel* Panel, const RECT& Rect)
 {
     TCanvas* canvas = StatusBar->Canvas();
     canvas->Font()->SetColor(StatusBar->Font()->Color());
@@ -359,8 +363,8 @@ void TDovrel::AdvGlowButton1Click(TObject*)
 std::string TDovrel::DeviceName(hid::TOcHidDevice* HidDev)
 {
     const HIDD_ATTRIBUTES& attributes = HidDev->Attributes();
-    return text::DeviceDisplayName(Narrow(HidDev->GetProductString()), attributes.VendorID, attributes.ProductID,
-                                   Narrow(HidDev->GetSerialNumberString()));
+    return text::DeviceDisplayName(Narrow(HidDev->GetProductString()), attributes.VendorID,
+                                   attributes.ProductID, Narrow(HidDev->GetSerialNumberString()));
 }
 
 // Arrivals and read errors are not shown: the device change that follows an arrival runs the
@@ -573,7 +577,10 @@ bool TDovrel::LoadHexFile(const std::string& path)
         return true;
     }
     HexLoadResult result = LoadHex(content, path, info_);
-    const auto box = [&] { MessageDlg(result.message, result.box == MessageBoxKind::Error ? mtError : mtWarning, {mbOK}); };
+    const auto box = [&] {
+        MessageDlg(result.message, result.box == MessageBoxKind::Error ? mtError : mtWarning,
+                   {mbOK});
+    };
     // A file with nothing for this device is refused before anything changes: the file loaded
     // before stays loaded.
     if (result.problem == HexProblem::OutsideWindow) {
@@ -608,7 +615,8 @@ void TDovrel::ShowLoadedFileInStatusBar(const std::string& path)
     canvas->Font()->Assign(StatusBar1->Font());
     const int width = StatusBar1->Width() - canvas->TextWidth("W");
     const std::string shortened = text::ShortenPath(path, [&](std::string_view candidate) {
-        return canvas->TextWidth(std::string(text::StatusFilePrefix) + std::string(candidate)) <= width;
+        return canvas->TextWidth(std::string(text::StatusFilePrefix) + std::string(candidate)) <=
+               width;
     });
     (*StatusBar1->Panels())[0]->SetText(std::string(text::StatusFilePrefix) + shortened);
 }
@@ -678,7 +686,8 @@ public:
         }
         w_.AddHistory(phase.history);
         if (phase.setsProgress) {
-            w_.ProgressBar1->SetMax(static_cast<int>(std::min<std::uint32_t>(phase.progressMax, INT_MAX)));
+            w_.ProgressBar1->SetMax(
+                static_cast<int>(std::min<std::uint32_t>(phase.progressMax, INT_MAX)));
             w_.ProgressBar1->SetPosition(0);
         }
         if (phase.disablesStop)
@@ -708,8 +717,9 @@ public:
         // One step per byte, applied once per chunk: the bar ends where per-byte steps leave it
         // (it stops at its maximum), with one invalidation per chunk instead of one per byte.
         if (w_.ButtonStartBootloader->Tag() == 1)
-            w_.ProgressBar1->StepBy(static_cast<int>(std::min<std::size_t>(length, 0x7FFFFFFF / 8)) *
-                                    w_.ProgressBar1->Steps());
+            w_.ProgressBar1->StepBy(
+                static_cast<int>(std::min<std::size_t>(length, 0x7FFFFFFF / 8)) *
+                w_.ProgressBar1->Steps());
         w_.SendReport(length);
         const WaitResult result = w_.WaitAnswer(CmdWrite, CommandTimeoutMs);
         // The first answered chunk ends the phase in which the upload could not be stopped.
@@ -794,24 +804,24 @@ void TDovrel::StartUpload()
     }
 
     switch (outcome.kind) {
-    case UploadOutcome::Done: {
-        AddHistory(text::CompletedSuccessfully);
-        UploadEnded();
-        ShowResultDialog(text::SuccessTitle, text::SuccessInstruction, text::SuccessContent,
-                         text::SuccessExpanded(loadedFile_.FileName));
-        if (CheckBoxClose->Checked() || closeAfterUpload_) {
-            closeAfterUpload_ = false;
-            Close();
+        case UploadOutcome::Done: {
+            AddHistory(text::CompletedSuccessfully);
+            UploadEnded();
+            ShowResultDialog(text::SuccessTitle, text::SuccessInstruction, text::SuccessContent,
+                             text::SuccessExpanded(loadedFile_.FileName));
+            if (CheckBoxClose->Checked() || closeAfterUpload_) {
+                closeAfterUpload_ = false;
+                Close();
+            }
+            return;
         }
-        return;
-    }
-    case UploadOutcome::Stopped:
-        UploadAborted();
-        break;
-    case UploadOutcome::Failed:
-        ReportWaitError(outcome.waitResult);
-        UploadEnded();
-        break;
+        case UploadOutcome::Stopped:
+            UploadAborted();
+            break;
+        case UploadOutcome::Failed:
+            ReportWaitError(outcome.waitResult);
+            UploadEnded();
+            break;
     }
     if (closeAfterUpload_) {
         closeAfterUpload_ = false;
@@ -829,8 +839,8 @@ bool TDovrel::AskOverflowQuestions(const UploadPlan& plan)
     return true;
 }
 
-void TDovrel::ShowResultDialog(std::string_view title, std::string_view instruction, std::string_view content,
-                               const std::string& expanded)
+void TDovrel::ShowResultDialog(std::string_view title, std::string_view instruction,
+                               std::string_view content, const std::string& expanded)
 {
     AdvTaskDialog1->Title = std::string(title);
     AdvTaskDialog1->SetInstruction(std::string(instruction));
@@ -875,7 +885,8 @@ void TDovrel::Timer1Timer(TObject*)
 {
     const int maximum = ProgressBar1->Max();
     ProgressBar1->SetPosition(static_cast<int>(NextEraseAnimationPosition(
-        static_cast<std::uint32_t>(std::max(ProgressBar1->Position(), 0)), static_cast<std::uint32_t>(std::max(maximum, 0)))));
+        static_cast<std::uint32_t>(std::max(ProgressBar1->Position(), 0)),
+        static_cast<std::uint32_t>(std::max(maximum, 0)))));
 }
 
 // ---- protocol ----
@@ -915,9 +926,10 @@ void TDovrel::SendErase(std::uint32_t address, std::uint16_t count)
 int TDovrel::SendReport(std::size_t length)
 {
     // The message is copied first: every send discards what was received into the buffer.
-    const std::vector<std::uint8_t> message(sharedBuffer_.Bytes().begin(),
-                                            sharedBuffer_.Bytes().begin() +
-                                                static_cast<std::ptrdiff_t>(std::min(length, sharedBuffer_.Size())));
+    const std::vector<std::uint8_t> message(
+        sharedBuffer_.Bytes().begin(),
+        sharedBuffer_.Bytes().begin() +
+            static_cast<std::ptrdiff_t>(std::min(length, sharedBuffer_.Size())));
     sharedBuffer_.Reset();
     rxReady_ = false;
     if (currentDevice_ == nullptr)

@@ -34,7 +34,7 @@ namespace app {
 struct TLoadedFile {
     std::string FileName;
     bool Loaded = false;
-    FamilyCode McuType = 0;  // the family the image was built for, or named on the command line
+    FamilyCode McuType = 0; // the family the image was built for, or named on the command line
 };
 
 // Results of WaitAnswer.
@@ -62,7 +62,7 @@ class TDovrel : public classlib::TForm {
     classlib::TMemo* MemoTerminalWindow = nullptr;
     controls::THTMLabel* HTMLabel3 = nullptr;
     controls::TAdvReflectionLabel* AdvReflectionLabel1 = nullptr;
-    controls::TAdvGroupBox* AdvGroupBoxes[9] = {};  // AdvGroupBox1 .. AdvGroupBox9
+    controls::TAdvGroupBox* AdvGroupBoxes[9] = {}; // AdvGroupBox1 .. AdvGroupBox9
     controls::TAdvGroupBox* Panel1 = nullptr;
     panels::TAdvOfficeStatusBar* StatusBar1 = nullptr;
     panels::TAdvTaskDialog* AdvTaskDialog1 = nullptr;
@@ -81,8 +81,8 @@ class TDovrel : public classlib::TForm {
     void ButtonStartBootloaderClick(classlib::TObject* Sender);
     void Timer1Timer(classlib::TObject* Sender);
     void AdvGlowButton1Click(classlib::TObject* Sender);
-    void StatusBar1DrawPanel(panels::TAdvOfficeStatusBar* StatusBar, panels::TAdvOfficeStatusPanel* Panel,
-                             const RECT& Rect);
+    void StatusBar1DrawPanel(panels::TAdvOfficeStatusBar* StatusBar,
+                             panels::TAdvOfficeStatusPanel* Panel, const RECT& Rect);
     void HTMLabel3Click(classlib::TObject* Sender);
     void HTMLabel3MouseEnter(classlib::TObject* Sender);
     void HTMLabel3MouseLeave(classlib::TObject* Sender);
@@ -179,13 +179,13 @@ private:
     void RunAutomaticUpload();
     void StartUpload();
     bool AskOverflowQuestions(const UploadPlan& plan);
-    void ShowResultDialog(std::string_view title, std::string_view instruction, std::string_view content,
-                          const std::string& expanded);
+    void ShowResultDialog(std::string_view title, std::string_view instruction,
+                          std::string_view content, const std::string& expanded);
     void ShowLoadedFileInStatusBar(const std::string& path);
     class WindowUploadTarget;
     void WMDeferredDeviceChange(classlib::TMessage& m);
 
-    classlib::TStringList* deviceList_ = nullptr;  // display names; objects: the claimed devices
+    classlib::TStringList* deviceList_ = nullptr; // display names; objects: the claimed devices
     hid::TOcHidDevice* currentDevice_ = nullptr;
     // The device the last search chose, also when its probe failed: its removal is the
     // bootloader's removal.

@@ -74,7 +74,8 @@ std::string EscapeHtmlText(std::string_view text)
         char character;
         const char* written;
     };
-    static constexpr Entity Entities[] = {{'&', "&amp;"}, {'<', "&lt;"}, {'>', "&gt;"}, {'"', "&quot;"}};
+    static constexpr Entity Entities[] = {
+        {'&', "&amp;"}, {'<', "&lt;"}, {'>', "&gt;"}, {'"', "&quot;"}};
     std::string escaped;
     for (char c : text) {
         const Entity* entity = std::find_if(std::begin(Entities), std::end(Entities),

@@ -12,23 +12,23 @@ namespace app {
 using FamilyCode = std::uint8_t;
 
 enum FamilyGroup : std::uint16_t {
-    GroupPic8 = 1 << 0,        // 1, 2, 3: 8-bit PIC
-    GroupPic24 = 1 << 1,       // 4, 10, 11: three image bytes per instruction
-    GroupPic32 = 1 << 2,       // 20, 21: program flash at 0x1D000000 plus boot flash
-    GroupArm = 1 << 3,         // Thumb-2 vector-table redirection
-    GroupStm32 = 1 << 4,       // HEX addresses at or above 0x08000000
-    GroupSectorF2F4 = 1 << 5,  // erased by the STM32F2/F4 sector map
-    GroupSectorF7 = 1 << 6,    // erased by the STM32F7 sector map
-    GroupKinetis = 1 << 7,     // flash configuration field at 0x400
+    GroupPic8 = 1 << 0,       // 1, 2, 3: 8-bit PIC
+    GroupPic24 = 1 << 1,      // 4, 10, 11: three image bytes per instruction
+    GroupPic32 = 1 << 2,      // 20, 21: program flash at 0x1D000000 plus boot flash
+    GroupArm = 1 << 3,        // Thumb-2 vector-table redirection
+    GroupStm32 = 1 << 4,      // HEX addresses at or above 0x08000000
+    GroupSectorF2F4 = 1 << 5, // erased by the STM32F2/F4 sector map
+    GroupSectorF7 = 1 << 6,   // erased by the STM32F7 sector map
+    GroupKinetis = 1 << 7,    // flash configuration field at 0x400
     GroupFt90x = 1 << 8,
 };
 
 struct Family {
     FamilyCode code;
-    std::string_view text;     // shown in the family combo box
-    std::string_view keyword;  // command-line keyword, empty when none
-    std::uint8_t align16;      // alignment of 16-bit record values
-    std::uint8_t align32;      // alignment of 32-bit record values
+    std::string_view text;    // shown in the family combo box
+    std::string_view keyword; // command-line keyword, empty when none
+    std::uint8_t align16;     // alignment of 16-bit record values
+    std::uint8_t align32;     // alignment of 32-bit record values
     std::uint16_t groups;
 };
 

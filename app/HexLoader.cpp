@@ -89,10 +89,10 @@ enum RecordType : std::uint8_t { RecordData = 0, RecordExtendedLinear = 4 };
 // Data records keep the family's window; the boot window applies to PIC32 only.
 struct Window {
     std::uint64_t programFirst = 0;
-    std::uint64_t programEnd = 0;  // exclusive
+    std::uint64_t programEnd = 0; // exclusive
     bool unlimited = false;
-    std::uint32_t bootEnd = 0;     // 0: no boot image
-    std::uint64_t growLimit = MaxImageBytes;  // image indexes beyond it are refused
+    std::uint32_t bootEnd = 0;               // 0: no boot image
+    std::uint64_t growLimit = MaxImageBytes; // image indexes beyond it are refused
 };
 
 Window WindowFor(const DeviceInfo& d)
@@ -101,7 +101,7 @@ Window WindowFor(const DeviceInfo& d)
     const bool byFlash = d.HasFlashSizeLimit();
     const FamilyCode code = d.mcuType;
     const std::uint64_t flash = d.flashSize;
-    std::uint64_t deviceFlash = 0;  // image bytes the device's flash holds; 0 when unknown
+    std::uint64_t deviceFlash = 0; // image bytes the device's flash holds; 0 when unknown
     if (InGroup(code, GroupPic24)) {
         w.programEnd = byFlash ? flash / 3 * 4 : std::uint64_t{d.bootStart} * 2;
         // The HEX file addresses every device word with two bytes.
@@ -197,7 +197,8 @@ HexLoadResult LoadHex(std::string_view content, std::string_view path, const Dev
         for (std::uint8_t b : bytes)
             sum = static_cast<std::uint8_t>(sum + b);
         if (sum != 0)
-            return Fail(HexProblem::Checksum, index, text::CrcFailed(index, fileName), MessageBoxKind::Warning);
+            return Fail(HexProblem::Checksum, index, text::CrcFailed(index, fileName),
+                        MessageBoxKind::Warning);
     }
 
     const FamilyCode family = device.mcuType;
@@ -219,7 +220,8 @@ HexLoadResult LoadHex(std::string_view content, std::string_view path, const Dev
         std::uint32_t a = upper << 16 | std::uint32_t{bytes[1]} << 8 | bytes[2];
         if (stm32) {
             if (a < Stm32FlashBase)
-                return Fail(HexProblem::BelowFlashOffset, index, text::StartAddressViolation(index));
+                return Fail(HexProblem::BelowFlashOffset, index,
+                            text::StartAddressViolation(index));
             a -= Stm32FlashBase;
         }
         if (type != RecordData)
@@ -245,7 +247,8 @@ HexLoadResult LoadHex(std::string_view content, std::string_view path, const Dev
     // for another address, say): loading it would make an upload that writes nothing and
     // reports success.
     if (hasData && result.program.empty() && result.boot.empty())
-        return Fail(HexProblem::OutsideWindow, -1, text::OutsideWindow(fileName, WindowText(window, stm32)));
+        return Fail(HexProblem::OutsideWindow, -1,
+                    text::OutsideWindow(fileName, WindowText(window, stm32)));
 
     if (InGroup(family, GroupPic24)) {
         // Four HEX bytes per instruction, the fourth a phantom byte: keep three.

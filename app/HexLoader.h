@@ -19,22 +19,22 @@ inline constexpr std::uint32_t MaxImageBytes = 64u << 20;
 
 enum class HexProblem {
     None,
-    Checksum,          // a record's bytes do not add up to 0
-    InvalidRecord,     // characters that are not hexadecimal pairs, or fewer bytes than counted
-    BelowFlashOffset,  // STM32: an address below 0x08000000
-    BeyondFlash,       // a record that would grow an image past the device's flash
-    OutsideWindow,     // data, but not one byte of it inside the device's address window
+    Checksum,         // a record's bytes do not add up to 0
+    InvalidRecord,    // characters that are not hexadecimal pairs, or fewer bytes than counted
+    BelowFlashOffset, // STM32: an address below 0x08000000
+    BeyondFlash,      // a record that would grow an image past the device's flash
+    OutsideWindow,    // data, but not one byte of it inside the device's address window
 };
 
 enum class MessageBoxKind { Warning, Error };
 
 struct HexLoadResult {
     HexProblem problem = HexProblem::None;
-    int line = -1;               // 0-based index into the file's lines, skipped lines included
+    int line = -1; // 0-based index into the file's lines, skipped lines included
     MessageBoxKind box = MessageBoxKind::Warning;
-    std::string message;         // the text of the message box
-    std::vector<std::uint8_t> program;  // index = address - the family's image base
-    std::vector<std::uint8_t> boot;     // PIC32 boot flash; index = address - 0x1FC00000
+    std::string message;               // the text of the message box
+    std::vector<std::uint8_t> program; // index = address - the family's image base
+    std::vector<std::uint8_t> boot;    // PIC32 boot flash; index = address - 0x1FC00000
 
     bool Ok() const { return problem == HexProblem::None; }
 };

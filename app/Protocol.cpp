@@ -33,15 +33,15 @@ std::size_t BuildAddressedFrame(std::span<std::uint8_t> buffer, Command command,
 AnswerCheck AnswerCheckFor(std::uint8_t command)
 {
     switch (command & 0x7F) {
-    case CmdHandshake:
-    case CmdClaim:
-    case CmdWrite:
-    case CmdErase:
-        return AnswerCheck::Echo;
-    case CmdQueryInfo:
-        return AnswerCheck::DeviceInfo;
-    default:
-        return AnswerCheck::None;
+        case CmdHandshake:
+        case CmdClaim:
+        case CmdWrite:
+        case CmdErase:
+            return AnswerCheck::Echo;
+        case CmdQueryInfo:
+            return AnswerCheck::DeviceInfo;
+        default:
+            return AnswerCheck::None;
     }
 }
 
@@ -86,9 +86,12 @@ std::vector<OutputReport> SplitIntoReports(std::span<const std::uint8_t> message
 std::string_view WaitErrorText(int waitResult)
 {
     switch (waitResult) {
-    case 1: return text::ErrorDeviceRemoved;
-    case 2: return text::ErrorTimeout;
-    default: return {};
+        case 1:
+            return text::ErrorDeviceRemoved;
+        case 2:
+            return text::ErrorTimeout;
+        default:
+            return {};
     }
 }
 

@@ -13,7 +13,7 @@ namespace app {
 inline constexpr std::uint8_t FrameMarker = 0x0F;
 inline constexpr std::size_t InitialSharedBufferSize = 64;
 inline constexpr std::size_t ReportPayloadSize = 64;
-inline constexpr std::size_t OutputReportSize = ReportPayloadSize + 1;  // report ID 0 first
+inline constexpr std::size_t OutputReportSize = ReportPayloadSize + 1; // report ID 0 first
 inline constexpr std::uint32_t MaxEraseRunBlocks = 0x7FFF;
 inline constexpr std::uint32_t MaxWriteRunBytes = 0x8000;
 
@@ -27,7 +27,7 @@ enum Command : std::uint8_t {
 };
 
 // Answer timeouts in milliseconds.
-inline constexpr unsigned CommandTimeoutMs = 1000;    // commands 1, 2, 3 and each write chunk
+inline constexpr unsigned CommandTimeoutMs = 1000; // commands 1, 2, 3 and each write chunk
 inline constexpr unsigned BlockEraseMsPerBlock = 100;
 inline constexpr unsigned SectorEraseMsAtEnd = 8000;   // per sector, bootloader at the end
 inline constexpr unsigned SectorEraseMsAtStart = 4000; // per sector, bootloader at the start

@@ -63,8 +63,8 @@ std::size_t SavedVectorLength(FamilyCode family)
     return 0;
 }
 
-Bytes BuildResetRedirect(FamilyCode family, BootLayout layout, std::uint32_t bootStart, Bytes& image,
-                         Bytes& boot)
+Bytes BuildResetRedirect(FamilyCode family, BootLayout layout, std::uint32_t bootStart,
+                         Bytes& image, Bytes& boot)
 {
     const std::size_t length = SavedVectorLength(family);
     Bytes saved(length, 0);
@@ -88,26 +88,31 @@ Bytes BuildResetRedirect(FamilyCode family, BootLayout layout, std::uint32_t boo
             if (boot.size() < p + 16)
                 boot.resize(p + 16, 0xFF);
             // LUI k0, hi; ORI k0, k0, lo; JR k0; and the word 0x70000000.
-            Put(boot, p, {Byte(bootStart, 16), Byte(bootStart, 24), 0x1E, 0x3C, Byte(bootStart, 0),
-                          Byte(bootStart, 8), 0xDE, 0x37, 0x08, 0x00, 0xC0, 0x03, 0x00, 0x00, 0x00, 0x70});
+            Put(boot, p,
+                {Byte(bootStart, 16), Byte(bootStart, 24), 0x1E, 0x3C, Byte(bootStart, 0),
+                 Byte(bootStart, 8), 0xDE, 0x37, 0x08, 0x00, 0xC0, 0x03, 0x00, 0x00, 0x00, 0x70});
         }
         return saved;
     }
 
     if (InGroup(family, GroupArm)) {
         const std::uint32_t sp = Le32(image, 0), pc = Le32(image, 4);
-        const auto a = ThumbMovw(static_cast<std::uint16_t>(sp)), b = ThumbMovt(static_cast<std::uint16_t>(sp >> 16));
-        const auto c = ThumbMovw(static_cast<std::uint16_t>(pc)), d = ThumbMovt(static_cast<std::uint16_t>(pc >> 16));
+        const auto a = ThumbMovw(static_cast<std::uint16_t>(sp)),
+                   b = ThumbMovt(static_cast<std::uint16_t>(sp >> 16));
+        const auto c = ThumbMovw(static_cast<std::uint16_t>(pc)),
+                   d = ThumbMovt(static_cast<std::uint16_t>(pc >> 16));
         std::copy(a.begin(), a.end(), saved.begin());
         std::copy(b.begin(), b.end(), saved.begin() + 4);
-        saved[8] = 0x85;  // MOV sp, r0
+        saved[8] = 0x85; // MOV sp, r0
         saved[9] = 0x46;
         std::copy(c.begin(), c.end(), saved.begin() + 10);
         std::copy(d.begin(), d.end(), saved.begin() + 14);
-        saved[18] = 0x00;  // BX r0
+        saved[18] = 0x00; // BX r0
         saved[19] = 0x47;
-        if (atEnd)  // the reset vector enters the bootloader in Thumb state
-            Put(image, 4, {static_cast<std::uint8_t>(Byte(bs, 0) + 1), Byte(bs, 8), Byte(bs, 16), Byte(bs, 24)});
+        if (atEnd) // the reset vector enters the bootloader in Thumb state
+            Put(image, 4,
+                {static_cast<std::uint8_t>(Byte(bs, 0) + 1), Byte(bs, 8), Byte(bs, 16),
+                 Byte(bs, 24)});
         return saved;
     }
 
@@ -115,13 +120,17 @@ Bytes BuildResetRedirect(FamilyCode family, BootLayout layout, std::uint32_t boo
     if (!atEnd)
         return saved;
     if (InGroup(family, GroupPic24)) {
-        const std::uint32_t w = bs / 3 * 2;  // GOTO the bootloader's program-counter address
+        const std::uint32_t w = bs / 3 * 2; // GOTO the bootloader's program-counter address
         Put(image, 0, {Byte(w, 0), Byte(w, 8), 0x04, Byte(w, 16), 0x00, 0x00});
     } else if (InGroup(family, GroupFt90x)) {
-        Put(image, 0, {Byte(bs, 2), Byte(bs, 10), static_cast<std::uint8_t>(0x30 | (Byte(bs, 18) & 0x0F)), 0x00});
+        Put(image, 0,
+            {Byte(bs, 2), Byte(bs, 10), static_cast<std::uint8_t>(0x30 | (Byte(bs, 18) & 0x0F)),
+             0x00});
     } else {
         // PIC18: two-word GOTO to the bootloader's word address.
-        Put(image, 0, {Byte(bs, 1), 0xEF, Byte(bs, 9), static_cast<std::uint8_t>(0xF0 | (Byte(bs, 17) & 0x0F))});
+        Put(image, 0,
+            {Byte(bs, 1), 0xEF, Byte(bs, 9),
+             static_cast<std::uint8_t>(0xF0 | (Byte(bs, 17) & 0x0F))});
     }
     return saved;
 }

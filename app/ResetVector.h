@@ -37,8 +37,8 @@ std::size_t SavedVectorLength(FamilyCode family);
 // jump to the bootloader into them. A source shorter than the saved vector leaves a zero-filled
 // vector and patches nothing. For the PIC32 fixed stub a boot image shorter than the jump's
 // place is grown with 0xFF so that the jump is really written.
-Bytes BuildResetRedirect(FamilyCode family, BootLayout layout, std::uint32_t bootStart, Bytes& image,
-                         Bytes& boot);
+Bytes BuildResetRedirect(FamilyCode family, BootLayout layout, std::uint32_t bootStart,
+                         Bytes& image, Bytes& boot);
 
 // Writes the Kinetis configuration field into an image of at least 0x410 bytes.
 void PatchKinetisConfig(Bytes& image);

@@ -6,11 +6,12 @@ namespace app {
 
 namespace {
 
-constexpr std::uint32_t kF2F4Sizes[] = {
-    0x4000, 0x4000, 0x4000, 0x4000, 0x10000, 0x20000, 0x20000, 0x20000, 0x20000, 0x20000, 0x20000,
-    0x20000, 0x4000, 0x4000, 0x4000, 0x4000, 0x10000, 0x20000, 0x20000, 0x20000, 0x20000, 0x20000,
-    0x20000, 0x20000};
-constexpr std::uint32_t kF7Sizes[] = {0x8000, 0x8000, 0x8000, 0x8000, 0x20000, 0x40000, 0x40000, 0x40000};
+constexpr std::uint32_t kF2F4Sizes[] = {0x4000,  0x4000,  0x4000,  0x4000,  0x10000, 0x20000,
+                                        0x20000, 0x20000, 0x20000, 0x20000, 0x20000, 0x20000,
+                                        0x4000,  0x4000,  0x4000,  0x4000,  0x10000, 0x20000,
+                                        0x20000, 0x20000, 0x20000, 0x20000, 0x20000, 0x20000};
+constexpr std::uint32_t kF7Sizes[] = {0x8000,  0x8000,  0x8000,  0x8000,
+                                      0x20000, 0x40000, 0x40000, 0x40000};
 
 std::span<const std::uint32_t> Map(FamilyCode family)
 {
@@ -33,7 +34,7 @@ int SectorIndex(FamilyCode family, std::uint32_t address)
             return static_cast<int>(k);
         start += sizes[k];
     }
-    return static_cast<int>(sizes.size()) - 1;  // the last sector takes every other address
+    return static_cast<int>(sizes.size()) - 1; // the last sector takes every other address
 }
 
 std::int64_t SectorSize(FamilyCode family, int index)

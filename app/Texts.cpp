@@ -22,7 +22,8 @@ std::string UnableToFindDevice(std::string_view productName)
 
 std::string CrcFailed(int lineIndex, std::string_view fileName)
 {
-    return Concat({CrcFailedPrefix, std::to_string(lineIndex), InFileOpen, fileName, NoDataWillBeLoaded});
+    return Concat(
+        {CrcFailedPrefix, std::to_string(lineIndex), InFileOpen, fileName, NoDataWillBeLoaded});
 }
 
 std::string UploadFailed(std::string_view reason)
@@ -42,17 +43,20 @@ std::string StartAddressViolation(int lineIndex)
 
 std::string InvalidRecord(int lineIndex, std::string_view fileName)
 {
-    return Concat({InvalidRecordPrefix, std::to_string(lineIndex), InFileOpen, fileName, NoDataWillBeLoaded});
+    return Concat(
+        {InvalidRecordPrefix, std::to_string(lineIndex), InFileOpen, fileName, NoDataWillBeLoaded});
 }
 
 std::string BeyondFlash(int lineIndex, std::string_view fileName)
 {
-    return Concat({BeyondFlashPrefix, std::to_string(lineIndex), InFileOpen, fileName, NoDataWillBeLoaded});
+    return Concat(
+        {BeyondFlashPrefix, std::to_string(lineIndex), InFileOpen, fileName, NoDataWillBeLoaded});
 }
 
 std::string OutsideWindow(std::string_view fileName, std::string_view window)
 {
-    return Concat({OutsideWindowPrefix, fileName, OutsideWindowMiddle, window, OutsideWindowSuffix});
+    return Concat(
+        {OutsideWindowPrefix, fileName, OutsideWindowMiddle, window, OutsideWindowSuffix});
 }
 
 std::string AddressRange(std::uint64_t first, std::uint64_t last)
@@ -88,7 +92,8 @@ std::string DeviceDisplayName(std::string_view product, unsigned vendorId, unsig
         name.assign(product);
     } else {
         char ids[40];
-        std::snprintf(ids, sizeof ids, "Device VID=%.4x PID=%.4x", vendorId & 0xFFFFu, productId & 0xFFFFu);
+        std::snprintf(ids, sizeof ids, "Device VID=%.4x PID=%.4x", vendorId & 0xFFFFu,
+                      productId & 0xFFFFu);
         name = ids;
     }
     if (!serial.empty())
@@ -112,7 +117,7 @@ std::string ShortenPath(std::string_view path, const std::function<bool(std::str
                 break;
         }
     }
-    std::vector<std::string_view> parts;  // directories, then the file name
+    std::vector<std::string_view> parts; // directories, then the file name
     std::size_t start = rootEnd;
     for (std::size_t k = rootEnd; k <= path.size(); ++k) {
         if (k == path.size() || isSep(path[k])) {

@@ -58,15 +58,19 @@ inline constexpr std::string_view StartAddressSuffix = "' violates internal flas
 inline constexpr std::string_view InvalidRecordPrefix = "Invalid HEX record at line ";
 inline constexpr std::string_view BeyondFlashPrefix = "HEX data beyond the device's flash at line ";
 inline constexpr std::string_view OutsideWindowPrefix = "HEX file '";
-inline constexpr std::string_view OutsideWindowMiddle = "' has no data inside the device's address window ";
+inline constexpr std::string_view OutsideWindowMiddle =
+    "' has no data inside the device's address window ";
 inline constexpr std::string_view OutsideWindowSuffix = ".\r\nNo data will be loaded.";
 inline constexpr std::string_view EmptyWindow = "(empty)";
 inline constexpr std::string_view OverBootloaderArea =
-    "HEX file contains code over device bootloader area.\r\nThis code will be ignored.\r\nContinue?";
+    "HEX file contains code over device bootloader area.\r\nThis code will be "
+    "ignored.\r\nContinue?";
 inline constexpr std::string_view ExceedProgramMemory =
-    "HEX file contains code that exceed device program memory.\r\nThis code will be ignored.\r\nContinue?";
+    "HEX file contains code that exceed device program memory.\r\nThis code will be "
+    "ignored.\r\nContinue?";
 inline constexpr std::string_view ExceedBootSpace =
-    "HEX file contains code that exceed available boot space.\r\nThis code will be ignored.\r\nContinue?";
+    "HEX file contains code that exceed available boot space.\r\nThis code will be "
+    "ignored.\r\nContinue?";
 
 // Task dialog after an upload.
 inline constexpr std::string_view SuccessTitle = "Success";

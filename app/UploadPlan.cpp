@@ -35,7 +35,11 @@ std::uint64_t ImageBaseAddress(FamilyCode family)
 class Planner {
 public:
     Planner(const UploadInput& input, UploadPlan& plan)
-        : d_(input.device), f_(input.device.mcuType), plan_(plan), image_(input.program), boot_(input.boot)
+        : d_(input.device),
+          f_(input.device.mcuType),
+          plan_(plan),
+          image_(input.program),
+          boot_(input.boot)
     {
         plan_.family = f_;
         plan_.layout = d_.IsBootAtStart() ? BootLayout::AtStart : BootLayout::AtEnd;
@@ -61,7 +65,7 @@ public:
         if (plan_.Ok())
             PlanBootFlash();
         if (!plan_.Ok() || !IsSafe())
-            Refuse();  // also drops steps added after a refusal deep inside a stage
+            Refuse(); // also drops steps added after a refusal deep inside a stage
     }
 
 private:
@@ -85,7 +89,8 @@ private:
         plan_.bootFirst = Pic32BootBase;
         plan_.bootEnd = limit;
         if (boot_.size() + Pic32BootBase > limit) {
-            if (std::find(plan_.questions.begin(), plan_.questions.end(), question) == plan_.questions.end())
+            if (std::find(plan_.questions.begin(), plan_.questions.end(), question) ==
+                plan_.questions.end())
                 plan_.questions.push_back(question);
             boot_.resize(static_cast<std::size_t>(limit - Pic32BootBase));
         }
@@ -115,7 +120,8 @@ private:
         if (sectors_) {
             if (bs == 0)
                 return Refuse();
-            const std::int64_t size = SectorSize(f_, SectorIndex(f_, static_cast<std::uint32_t>(bs - 1)));
+            const std::int64_t size =
+                SectorSize(f_, SectorIndex(f_, static_cast<std::uint32_t>(bs - 1)));
             if (size <= 0)
                 return Refuse();
             last = static_cast<std::uint64_t>(size);
@@ -134,7 +140,9 @@ private:
 
         std::uint64_t n;
         if (sectors_)
-            n = static_cast<std::uint64_t>(SectorIndex(f_, static_cast<std::uint32_t>(base + len))) + 1;
+            n = static_cast<std::uint64_t>(
+                    SectorIndex(f_, static_cast<std::uint32_t>(base + len))) +
+                1;
         else
             n = (len + ebs_ - 1) / ebs_;
         if (reachesLast && n > 0)
@@ -213,9 +221,10 @@ private:
         if (sectors_) {
             firstSector = SectorIndex(f_, static_cast<std::uint32_t>(app));
             n = static_cast<std::uint64_t>(
-                    SectorIndex(f_, static_cast<std::uint32_t>(app + length - 1)) - firstSector) + 1;
+                    SectorIndex(f_, static_cast<std::uint32_t>(app + length - 1)) - firstSector) +
+                1;
         } else {
-            n = (length + ebs_ - 1) / ebs_;  // counted from the application start
+            n = (length + ebs_ - 1) / ebs_; // counted from the application start
         }
         AddPhase(Region::Program, text::FlashErase, n, true, !pic32_);
         if (sectors_)
@@ -226,7 +235,8 @@ private:
         AddPhase(Region::Program, text::FlashWrite, length * 7, false, false);
         // Only the saving: the image keeps its own vector, and the saved copy opens the
         // application's first block.
-        plan_.savedVector = BuildResetRedirect(f_, BootLayout::AtStart, d_.bootStart, image_, boot_);
+        plan_.savedVector =
+            BuildResetRedirect(f_, BootLayout::AtStart, d_.bootStart, image_, boot_);
         Bytes data = Slice(image_, appIndex, length);
         if (plan_.savedVector.size() > data.size())
             return Refuse();
@@ -277,7 +287,8 @@ private:
         s.region = region;
         s.history = history;
         s.setsProgress = progressMax.has_value();
-        s.progressMax = static_cast<std::uint32_t>(std::min<std::uint64_t>(progressMax.value_or(0), 0xFFFFFFFF));
+        s.progressMax = static_cast<std::uint32_t>(
+            std::min<std::uint64_t>(progressMax.value_or(0), 0xFFFFFFFF));
         s.eraseAnimation = animation;
         s.disablesStop = disablesStop;
         plan_.steps.push_back(s);
@@ -302,7 +313,8 @@ private:
         }
     }
 
-    void EraseSectors(std::uint64_t regionBase, int firstSector, std::uint64_t n, unsigned msPerSector)
+    void EraseSectors(std::uint64_t regionBase, int firstSector, std::uint64_t n,
+                      unsigned msPerSector)
     {
         for (std::uint64_t done = 0; done < n;) {
             const std::uint64_t run = std::min<std::uint64_t>(n - done, MaxEraseRunBlocks);
@@ -346,7 +358,9 @@ private:
     // erase blocks) are refused instead of being uploaded half-right.
     bool IsSafe() const
     {
-        struct Range { std::uint64_t first, end; };
+        struct Range {
+            std::uint64_t first, end;
+        };
         std::vector<Range> erased[2];
         for (const PlanStep& s : plan_.steps) {
             if (s.kind == StepKind::Phase)
@@ -399,9 +413,12 @@ private:
 std::string_view QuestionText(OverflowQuestion question)
 {
     switch (question) {
-    case OverflowQuestion::BootloaderArea: return text::OverBootloaderArea;
-    case OverflowQuestion::ProgramMemory: return text::ExceedProgramMemory;
-    case OverflowQuestion::BootSpace: return text::ExceedBootSpace;
+        case OverflowQuestion::BootloaderArea:
+            return text::OverBootloaderArea;
+        case OverflowQuestion::ProgramMemory:
+            return text::ExceedProgramMemory;
+        case OverflowQuestion::BootSpace:
+            return text::ExceedBootSpace;
     }
     return {};
 }
@@ -413,7 +430,8 @@ std::uint32_t DeviceAddress(FamilyCode family, std::uint64_t imageAddress)
     return static_cast<std::uint32_t>(imageAddress);
 }
 
-std::string_view UploadPreconditionError(bool connected, bool loaded, FamilyCode device, FamilyCode loadedFor)
+std::string_view UploadPreconditionError(bool connected, bool loaded, FamilyCode device,
+                                         FamilyCode loadedFor)
 {
     if (!connected)
         return text::ErrorConnectFirst;
@@ -428,7 +446,8 @@ std::uint32_t NextEraseAnimationPosition(std::uint32_t position, std::uint32_t m
 {
     const std::uint32_t step = std::max<std::uint32_t>(maximum / 10, 1);
     if (position < maximum)
-        return static_cast<std::uint32_t>(std::min<std::uint64_t>(std::uint64_t{position} + step, maximum));
+        return static_cast<std::uint32_t>(
+            std::min<std::uint64_t>(std::uint64_t{position} + step, maximum));
     return step;
 }
 
@@ -443,21 +462,22 @@ UploadOutcome ExecutePlan(const UploadPlan& plan, UploadTarget& target)
 {
     for (const PlanStep& s : plan.steps) {
         switch (s.kind) {
-        case StepKind::Phase:
-            target.BeginPhase(s);
-            continue;
-        case StepKind::Erase:
-            if (const int r = target.Erase(s.address, s.count, s.timeoutMs); r != 0)
-                return {UploadOutcome::Failed, r};
-            break;
-        case StepKind::Write:
-            target.BeginWrite(s.address, s.count);
-            for (const Chunk& c : ChunksOf(plan, s)) {
-                const int r = target.WriteChunk(c.address, std::span(s.data).subspan(c.offset, c.length));
-                if (r != 0)
+            case StepKind::Phase:
+                target.BeginPhase(s);
+                continue;
+            case StepKind::Erase:
+                if (const int r = target.Erase(s.address, s.count, s.timeoutMs); r != 0)
                     return {UploadOutcome::Failed, r};
-            }
-            break;
+                break;
+            case StepKind::Write:
+                target.BeginWrite(s.address, s.count);
+                for (const Chunk& c : ChunksOf(plan, s)) {
+                    const int r =
+                        target.WriteChunk(c.address, std::span(s.data).subspan(c.offset, c.length));
+                    if (r != 0)
+                        return {UploadOutcome::Failed, r};
+                }
+                break;
         }
         // A stop request is honoured after a whole erase command or write run, never inside one.
         if (target.StopRequested())

@@ -19,9 +19,9 @@ enum class OverflowQuestion { BootloaderArea, ProgramMemory, BootSpace };
 std::string_view QuestionText(OverflowQuestion question);
 
 enum class StepKind {
-    Phase,  // append `history`; with `setsProgress` progress maximum := `progressMax`, position 0
-    Erase,  // SendErase(address, count); wait for the echo up to `timeoutMs`
-    Write,  // SendWrite(address, count); then the chunks of `data`, each acknowledged
+    Phase, // append `history`; with `setsProgress` progress maximum := `progressMax`, position 0
+    Erase, // SendErase(address, count); wait for the echo up to `timeoutMs`
+    Write, // SendWrite(address, count); then the chunks of `data`, each acknowledged
 };
 
 enum class Region { Program, Boot };
@@ -32,10 +32,10 @@ struct PlanStep {
 
     // Phase.
     std::string_view history;
-    bool setsProgress = false;    // the phase restarts the progress bar at `progressMax` (may be 0)
+    bool setsProgress = false; // the phase restarts the progress bar at `progressMax` (may be 0)
     std::uint32_t progressMax = 0;
-    bool eraseAnimation = false;  // the erase animation runs until the next phase
-    bool disablesStop = false;    // the upload button stays disabled until a chunk is answered
+    bool eraseAnimation = false; // the erase animation runs until the next phase
+    bool disablesStop = false;   // the upload button stays disabled until a chunk is answered
 
     // Erase: address of the run's last block (or sector) and the number of blocks (or
     // sectors). Write: address of the run's first byte and its byte count. Device addresses.
@@ -53,8 +53,8 @@ struct PlanStep {
 };
 
 struct Chunk {
-    std::uint32_t address;  // device address of the chunk's first byte
-    std::size_t offset;     // into the step's data
+    std::uint32_t address; // device address of the chunk's first byte
+    std::size_t offset;    // into the step's data
     std::size_t length;
 };
 
@@ -67,11 +67,11 @@ struct UploadPlan {
     std::vector<OverflowQuestion> questions;
     std::vector<PlanStep> steps;
     Bytes savedVector;
-    std::size_t chunkSize = 0;  // bytes per acknowledged message: one erase block
+    std::size_t chunkSize = 0; // bytes per acknowledged message: one erase block
 
     // Protected ranges in image units: the bootloader in program flash, and the end of the boot
     // flash. Nothing is erased or written there.
-    std::uint64_t programFirst = 0;  // writable program range [programFirst, programEnd)
+    std::uint64_t programFirst = 0; // writable program range [programFirst, programEnd)
     std::uint64_t programEnd = 0;
     std::uint64_t bootFirst = 0;
     std::uint64_t bootEnd = 0;
@@ -84,8 +84,8 @@ struct UploadPlan {
 
 struct UploadInput {
     DeviceInfo device;
-    Bytes program;  // ProgramImage as loaded
-    Bytes boot;     // BootImage (PIC32)
+    Bytes program; // ProgramImage as loaded
+    Bytes boot;    // BootImage (PIC32)
 };
 
 UploadPlan PlanUpload(const UploadInput& input);
@@ -116,7 +116,7 @@ public:
 
 struct UploadOutcome {
     enum Kind { Done, Stopped, Failed } kind = Done;
-    int waitResult = 0;  // Failed: the wait's result, for its history line
+    int waitResult = 0; // Failed: the wait's result, for its history line
 };
 
 // Runs the plan's steps in order. A refused plan must not be run (it has no steps).
@@ -124,7 +124,8 @@ UploadOutcome ExecutePlan(const UploadPlan& plan, UploadTarget& target);
 
 // The history line that refuses "Begin uploading", checked in this order: not connected, no
 // file loaded, a file loaded for another family; empty when the upload may start.
-std::string_view UploadPreconditionError(bool connected, bool loaded, FamilyCode device, FamilyCode loadedFor);
+std::string_view UploadPreconditionError(bool connected, bool loaded, FamilyCode device,
+                                         FamilyCode loadedFor);
 
 // Next position of the progress bar's erase animation (one tick a second): steps of a tenth of
 // the maximum (at least 1), starting over at one step once the maximum is reached.

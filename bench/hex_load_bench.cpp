@@ -49,7 +49,8 @@ int main(int argc, char** argv)
     std::mt19937 rng(7);
     for (auto& b : data)
         b = static_cast<char>(rng());
-    std::ofstream(bin, std::ios::binary).write(data.data(), static_cast<std::streamsize>(data.size()));
+    std::ofstream(bin, std::ios::binary)
+        .write(data.data(), static_cast<std::streamsize>(data.size()));
     // The file under test comes from srec_cat itself: 32-byte records at 0x08000000 with
     // extended linear address records, as an STM32 toolchain writes them.
     const std::string make = "srec_cat " + bin + " -binary -offset 0x08000000 -o " + hex +
@@ -58,7 +59,7 @@ int main(int argc, char** argv)
         return 1;
 
     app::DeviceInfo device;
-    device.mcuType = 35;  // STM32F1
+    device.mcuType = 35; // STM32F1
     device.bootRevision = 0x1200;
     device.flashSize = static_cast<std::uint32_t>(data.size());
 
@@ -79,7 +80,8 @@ int main(int argc, char** argv)
         }
         loaded = result.program.size();
 
-        const std::string convert = "srec_cat " + hex + " -intel -offset -0x08000000 -o " + out + " -binary";
+        const std::string convert =
+            "srec_cat " + hex + " -intel -offset -0x08000000 -o " + out + " -binary";
         t0 = Clock::now();
         if (std::system(convert.c_str()) != 0)
             return 1;

@@ -63,13 +63,15 @@ void ReadBytes(png_structp png, png_bytep out, png_size_t count)
 
 void WriteBytes(png_structp png, png_bytep data, png_size_t count)
 {
-    static_cast<std::string*>(png_get_io_ptr(png))->append(reinterpret_cast<const char*>(data), count);
+    static_cast<std::string*>(png_get_io_ptr(png))
+        ->append(reinterpret_cast<const char*>(data), count);
 }
 
 void Flush(png_structp) {}
 
 // Raw rows (the natural format of the colour type) with libpng's default settings.
-std::string LibpngEncode(uint32_t w, uint32_t h, int colorType, int interlace, const std::vector<uint8_t>& rows,
+std::string LibpngEncode(uint32_t w, uint32_t h, int colorType, int interlace,
+                         const std::vector<uint8_t>& rows,
                          const std::vector<png_color>& palette = {})
 {
     std::string out;
@@ -80,7 +82,8 @@ std::string LibpngEncode(uint32_t w, uint32_t h, int colorType, int interlace, c
         std::exit(1);
     }
     png_set_write_fn(png, &out, WriteBytes, Flush);
-    png_set_IHDR(png, info, w, h, 8, colorType, interlace, PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
+    png_set_IHDR(png, info, w, h, 8, colorType, interlace, PNG_COMPRESSION_TYPE_DEFAULT,
+                 PNG_FILTER_TYPE_DEFAULT);
     if (!palette.empty())
         png_set_PLTE(png, info, palette.data(), int(palette.size()));
     png_write_info(png, info);
@@ -142,7 +145,8 @@ std::vector<uint8_t> Picture(uint32_t w, uint32_t h, uint32_t channels, unsigned
             uint8_t* p = rows.data() + (size_t(y) * w + x) * channels;
             const double fx = double(x) / w, fy = double(y) / h;
             const int noise = int(random() % 9) - 4;
-            const int base[4] = {int(255 * fx), int(255 * fy), int(128 + 127 * std::sin(10 * fx * fy)),
+            const int base[4] = {int(255 * fx), int(255 * fy),
+                                 int(128 + 127 * std::sin(10 * fx * fy)),
                                  int(255 * (0.5 + 0.5 * std::cos(6 * fx)))};
             for (uint32_t c = 0; c < channels; ++c)
                 p[c] = uint8_t(std::clamp(base[c] + noise, 0, 255));
@@ -167,7 +171,8 @@ void ReportDecode(const Case& c, int runs)
             image.LoadFromStream(stream);
         },
         [&] { LibpngDecode(c.bytes, reference); });
-    std::printf("decode %-28s codec %8.1f ms  libpng %8.1f ms  ratio %.2f\n", c.name, ours, libpng, ours / libpng);
+    std::printf("decode %-28s codec %8.1f ms  libpng %8.1f ms  ratio %.2f\n", c.name, ours, libpng,
+                ours / libpng);
 }
 
 } // namespace
@@ -176,8 +181,8 @@ int main(int argc, char** argv)
 {
     const uint32_t side = argc > 1 ? uint32_t(std::atoi(argv[1])) : 2048;
     const int runs = argc > 2 ? std::atoi(argv[2]) : 9;
-    std::printf("images %u x %u, best of %d, libpng %s, zlib %s\n", side, side, runs, PNG_LIBPNG_VER_STRING,
-                zlibVersion());
+    std::printf("images %u x %u, best of %d, libpng %s, zlib %s\n", side, side, runs,
+                PNG_LIBPNG_VER_STRING, zlibVersion());
 
     const std::vector<uint8_t> rgba = Picture(side, side, 4, 1);
     std::vector<png_color> palette(256);
@@ -188,8 +193,10 @@ int main(int argc, char** argv)
 
     const Case cases[] = {
         {"RGBA 8-bit", LibpngEncode(side, side, PNG_COLOR_TYPE_RGBA, PNG_INTERLACE_NONE, rgba)},
-        {"palette 8-bit", LibpngEncode(side, side, PNG_COLOR_TYPE_PALETTE, PNG_INTERLACE_NONE, indices, palette)},
-        {"RGB 8-bit, Adam7", LibpngEncode(side, side, PNG_COLOR_TYPE_RGB, PNG_INTERLACE_ADAM7, rgb)},
+        {"palette 8-bit",
+         LibpngEncode(side, side, PNG_COLOR_TYPE_PALETTE, PNG_INTERLACE_NONE, indices, palette)},
+        {"RGB 8-bit, Adam7",
+         LibpngEncode(side, side, PNG_COLOR_TYPE_RGB, PNG_INTERLACE_ADAM7, rgb)},
     };
     for (const Case& c : cases)
         ReportDecode(c, runs);
@@ -210,8 +217,10 @@ int main(int argc, char** argv)
             ours = out.DataString();
         },
         [&] { theirs = LibpngEncode(side, side, PNG_COLOR_TYPE_RGBA, PNG_INTERLACE_NONE, rgba); });
-    std::printf("encode %-28s codec %8.1f ms  libpng %8.1f ms  ratio %.2f  (size %zu / %zu bytes, ratio %.2f)\n",
-                "RGBA 8-bit, defaults", oursMs, libpngMs, oursMs / libpngMs, ours.size(), theirs.size(),
-                double(ours.size()) / double(theirs.size()));
+    std::printf(
+        "encode %-28s codec %8.1f ms  libpng %8.1f ms  ratio %.2f  (size %zu / %zu bytes, ratio "
+        "%.2f)\n",
+        "RGBA 8-bit, defaults", oursMs, libpngMs, oursMs / libpngMs, ours.size(), theirs.size(),
+        double(ours.size()) / double(theirs.size()));
     return 0;
 }

@@ -54,8 +54,8 @@ bool RunPillow(const std::string& image, int runs, TReference& reference)
         return false;
     close(fd);
     const std::string raw = std::string(script) + ".rgb";
-    const std::string command = "/usr/bin/python3 " + std::string(script) + " '" + image + "' " + raw + " " +
-                                std::to_string(runs);
+    const std::string command = "/usr/bin/python3 " + std::string(script) + " '" + image + "' " +
+                                raw + " " + std::to_string(runs);
     FILE* pipe = popen(command.c_str(), "r");
     bool ok = pipe && std::fscanf(pipe, "%d %d %lf %lf", &reference.width, &reference.height,
                                   &reference.milliseconds, &reference.mse) == 4;
@@ -94,17 +94,20 @@ int main(int argc, char** argv)
     if (images.empty())
         images = DefaultScreenshots();
     if (images.empty()) {
-        std::fprintf(stderr, "no screenshots: name image files, or run tools/test first (it saves the GUI tests' "
-                             "screenshots under build/win*/tests/*/screenshots/)\n");
+        std::fprintf(
+            stderr,
+            "no screenshots: name image files, or run tools/test first (it saves the GUI tests' "
+            "screenshots under build/win*/tests/*/screenshots/)\n");
         return 1;
     }
-    std::printf("%-56s %11s %9s %9s %9s %9s %7s %7s\n", "screenshot", "size", "mse Wu", "mse cut", "ms Wu",
-                "ms cut", "mse", "time");
+    std::printf("%-56s %11s %9s %9s %9s %9s %7s %7s\n", "screenshot", "size", "mse Wu", "mse cut",
+                "ms Wu", "ms cut", "mse", "time");
     double errorOurs = 0, errorReference = 0, timeOurs = 0, timeReference = 0;
     for (const std::string& image : images) {
         TReference reference;
         if (!RunPillow(image, runs, reference)) {
-            std::fprintf(stderr, "%s: Pillow could not read it (package python3-pil)\n", image.c_str());
+            std::fprintf(stderr, "%s: Pillow could not read it (package python3-pil)\n",
+                         image.c_str());
             return 1;
         }
         // The bitmap object's layout: blue, green, red, 0; rows bottom-up.
@@ -112,7 +115,8 @@ int main(int argc, char** argv)
         std::vector<uint8_t> pixels(count * 4);
         for (int y = 0; y < reference.height; ++y)
             for (int x = 0; x < reference.width; ++x) {
-                const uint8_t* rgb = reinterpret_cast<const uint8_t*>(&reference.rgb[(size_t(y) * reference.width + x) * 3]);
+                const uint8_t* rgb = reinterpret_cast<const uint8_t*>(
+                    &reference.rgb[(size_t(y) * reference.width + x) * 3]);
                 uint8_t* p = &pixels[(size_t(reference.height - 1 - y) * reference.width + x) * 4];
                 p[0] = rgb[2];
                 p[1] = rgb[1];
@@ -125,7 +129,9 @@ int main(int argc, char** argv)
             const auto start = std::chrono::steady_clock::now();
             crashui::QuantizeWu(pixels.data(), count, palette);
             indices = crashui::MapToPalette(pixels.data(), count, palette);
-            best = std::min(best, std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count());
+            best = std::min(best, std::chrono::duration<double, std::milli>(
+                                      std::chrono::steady_clock::now() - start)
+                                      .count());
         }
         double sse = 0;
         for (size_t i = 0; i < count; ++i) {
@@ -144,15 +150,18 @@ int main(int argc, char** argv)
         char mseRatio[16] = "      -";
         if (reference.mse > 0)
             std::snprintf(mseRatio, sizeof mseRatio, "%7.3f", mse / reference.mse);
-        std::printf("%-56s %5dx%-5d %9.3f %9.3f %9.2f %9.2f %s %7.3f\n", name.c_str(), reference.width,
-                    reference.height, mse, reference.mse, best, reference.milliseconds, mseRatio, timeRatio);
+        std::printf("%-56s %5dx%-5d %9.3f %9.3f %9.2f %9.2f %s %7.3f\n", name.c_str(),
+                    reference.width, reference.height, mse, reference.mse, best,
+                    reference.milliseconds, mseRatio, timeRatio);
         errorOurs += mse * double(count);
         errorReference += reference.mse * double(count);
         timeOurs += best;
         timeReference += reference.milliseconds;
     }
     // Over all screenshots: summed squared errors and summed times.
-    std::printf("all %zu screenshots: squared error Wu / median cut %.3f, time Wu / median cut %.3f\n", images.size(),
-                errorReference > 0 ? errorOurs / errorReference : 1.0, timeOurs / timeReference);
+    std::printf(
+        "all %zu screenshots: squared error Wu / median cut %.3f, time Wu / median cut %.3f\n",
+        images.size(), errorReference > 0 ? errorOurs / errorReference : 1.0,
+        timeOurs / timeReference);
     return 0;
 }

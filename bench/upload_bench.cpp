@@ -81,7 +81,8 @@ std::string HexText(std::uint32_t address, std::size_t length)
         if ((a >> 16) != upper) {
             upper = a >> 16;
             const unsigned sum = 2 + 4 + (upper >> 8) + (upper & 0xFF);
-            std::snprintf(line, sizeof line, ":02000004%04X%02X\r\n", upper, (0x100 - (sum & 0xFF)) & 0xFF);
+            std::snprintf(line, sizeof line, ":02000004%04X%02X\r\n", upper,
+                          (0x100 - (sum & 0xFF)) & 0xFF);
             text += line;
         }
         unsigned sum = 32 + ((a >> 8) & 0xFF) + (a & 0xFF);
@@ -101,8 +102,8 @@ std::string HexText(std::uint32_t address, std::size_t length)
 
 struct Measured {
     bool ok = false;
-    double frameModelMs = 0, exchangeMs = 0;  // during the upload, as the simulator saw it
-    double wallMs = 0, cpuMs = 0;              // during the upload, as this process saw it
+    double frameModelMs = 0, exchangeMs = 0; // during the upload, as the simulator saw it
+    double wallMs = 0, cpuMs = 0;            // during the upload, as this process saw it
 };
 
 // One upload of `hexLength` bytes through a fresh window: connect, load, "Begin uploading".
@@ -142,7 +143,8 @@ Measured Upload(const std::string& config, std::uint32_t hexAddress, std::size_t
             KillTimer(nullptr, timer);
             const auto lines = history();
             m.ok = SimViolationCount(0) == 0 &&
-                   std::find(lines.begin(), lines.end(), std::string(app::text::CompletedSuccessfully)) != lines.end();
+                   std::find(lines.begin(), lines.end(),
+                             std::string(app::text::CompletedSuccessfully)) != lines.end();
         }
     }
     if (!m.ok) {
@@ -163,7 +165,12 @@ int main(int argc, char** argv)
     app::RegisterWindowClasses();
     classlib::Application->Initialize();
 
-    struct Throughput { const char* name; std::string config; std::uint32_t address; std::size_t length; };
+    struct Throughput {
+        const char* name;
+        std::string config;
+        std::uint32_t address;
+        std::size_t length;
+    };
     const Throughput throughput[] = {
         {"ARM, 256 KB, 1024-byte blocks",
          "[device d]\nframe_timing = yes\nfamily = 30\nerase_block = 1024\nwrite_block = 256\n"
@@ -174,26 +181,30 @@ int main(int argc, char** argv)
          "boot_start = 0x7C00\nflash_size = 0x8000\ninitially_erased = yes\n",
          0, 30 * 1024},
     };
-    std::printf("throughput in frame-timing mode: frame model / exchange (1 = the USB full-speed limit)\n");
+    std::printf(
+        "throughput in frame-timing mode: frame model / exchange (1 = the USB full-speed limit)\n");
     for (const Throughput& t : throughput) {
         for (int r = 0; r < repeats; ++r) {
             const Measured m = Upload(t.config, t.address, t.length);
             if (!m.ok)
                 return 1;
-            std::printf("  %-32s model %6.0f ms  exchange %6.0f ms  ratio %.3f  (%.1f KB/s)\n", t.name, m.frameModelMs,
-                        m.exchangeMs, m.frameModelMs / m.exchangeMs, static_cast<double>(t.length) / 1024.0 / (m.exchangeMs / 1000.0));
+            std::printf("  %-32s model %6.0f ms  exchange %6.0f ms  ratio %.3f  (%.1f KB/s)\n",
+                        t.name, m.frameModelMs, m.exchangeMs, m.frameModelMs / m.exchangeMs,
+                        static_cast<double>(t.length) / 1024.0 / (m.exchangeMs / 1000.0));
         }
     }
 
     // Paced: 5 ms to program each 1024-byte chunk, 2 ms to erase each block.
-    const std::string paced = "[device d]\nfamily = 30\nerase_block = 1024\nwrite_block = 256\nboot_start = 0x7F000\n"
-                              "flash_size = 0x80000\nprogram_time = 5\nerase_time = 2\n";
+    const std::string paced =
+        "[device d]\nfamily = 30\nerase_block = 1024\nwrite_block = 256\nboot_start = 0x7F000\n"
+        "flash_size = 0x80000\nprogram_time = 5\nerase_time = 2\n";
     std::printf("processor time during a paced upload (128 KB): process CPU / wall time\n");
     for (int r = 0; r < repeats; ++r) {
         const Measured m = Upload(paced, 0, 128 * 1024);
         if (!m.ok)
             return 1;
-        std::printf("  wall %6.0f ms  cpu %6.0f ms  ratio %.3f\n", m.wallMs, m.cpuMs, m.cpuMs / m.wallMs);
+        std::printf("  wall %6.0f ms  cpu %6.0f ms  ratio %.3f\n", m.wallMs, m.cpuMs,
+                    m.cpuMs / m.wallMs);
     }
     return 0;
 }

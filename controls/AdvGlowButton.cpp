@@ -20,18 +20,20 @@ namespace controls {
 unsigned GlowFadeInterval = 30;
 
 CLASSLIB_DEFINE_ENUM(TButtonLayout, "blGlyphLeft", "blGlyphTop", "blGlyphRight", "blGlyphBottom",
-                     "blGlyphLeftAdjusted", "blGlyphRightAdjusted", "blGlyphTopAdjusted", "blGlyphBottomAdjusted")
+                     "blGlyphLeftAdjusted", "blGlyphRightAdjusted", "blGlyphTopAdjusted",
+                     "blGlyphBottomAdjusted")
 CLASSLIB_DEFINE_ENUM(TAdvButtonStyle, "bsButton", "bsCheck")
 CLASSLIB_DEFINE_ENUM(TButtonSizeState, "bsGlyph", "bsLabel", "bsLarge")
 CLASSLIB_DEFINE_ENUM(TDropDownPosition, "dpRight", "dpBottom")
 CLASSLIB_DEFINE_ENUM(TDropDownDirection, "ddDown", "ddRight")
 CLASSLIB_DEFINE_ENUM(TFocusType, "ftBorder", "ftHot", "ftHotBorder", "ftNone")
-CLASSLIB_DEFINE_ENUM(StringTrimming, "StringTrimmingNone", "StringTrimmingCharacter", "StringTrimmingWord",
-                     "StringTrimmingEllipsisCharacter", "StringTrimmingEllipsisWord", "StringTrimmingEllipsisPath")
-CLASSLIB_DEFINE_ENUM(TShortCutHintPos, "shpLeft", "shpTop", "shpRight", "shpBottom", "shpCenter", "shpAuto",
-                     "shpTopLeft", "shpTopRight", "shpAboveTop", "shpAboveTopLeft", "shpAboveTopRight",
-                     "shpBottomLeft", "shpBottomRight", "shpBelowBottom", "shpBelowBottomLeft",
-                     "shpBelowBottomRight", "shpBelowBottomCenter")
+CLASSLIB_DEFINE_ENUM(StringTrimming, "StringTrimmingNone", "StringTrimmingCharacter",
+                     "StringTrimmingWord", "StringTrimmingEllipsisCharacter",
+                     "StringTrimmingEllipsisWord", "StringTrimmingEllipsisPath")
+CLASSLIB_DEFINE_ENUM(TShortCutHintPos, "shpLeft", "shpTop", "shpRight", "shpBottom", "shpCenter",
+                     "shpAuto", "shpTopLeft", "shpTopRight", "shpAboveTop", "shpAboveTopLeft",
+                     "shpAboveTopRight", "shpBottomLeft", "shpBottomRight", "shpBelowBottom",
+                     "shpBelowBottomLeft", "shpBelowBottomRight", "shpBelowBottomCenter")
 
 // ---- appearance ---------------------------------------------------------------------------
 
@@ -52,6 +54,7 @@ struct GradientProp {
     void (A::*set)(TGDIPGradient);
 };
 
+// clang-format off
 #define CP(N, D) ColorProp{#N, &A::N, &A::Set##N, D}
 const ColorProp kColorProps[] = {
     CP(Color, true), CP(ColorTo, true), CP(ColorMirror, true), CP(ColorMirrorTo, true),
@@ -70,6 +73,7 @@ const GradientProp kGradientProps[] = {
     GP(GradientMirrorDisabled),
 };
 #undef GP
+// clang-format on
 
 // The constructor's values of a new appearance.
 struct InitialColors {
@@ -77,17 +81,34 @@ struct InitialColors {
     TColor value;
 };
 const InitialColors kInitialColors[] = {
-    {"BorderColor", 12632256}, {"BorderColorHot", 16711680}, {"BorderColorDown", 8388608},
-    {"BorderColorChecked", 16711680}, {"BorderColorDisabled", 8421504}, {"Color", 16777215},
-    {"ColorTo", 16777215}, {"ColorChecked", 16111818}, {"ColorCheckedTo", 16367008},
-    {"ColorDisabled", 15921906}, {"ColorDisabledTo", 15921906}, {"ColorDown", 16111818},
-    {"ColorDownTo", 16367008}, {"ColorHot", 16117985}, {"ColorHotTo", 16372402}, {"ColorMirror", 12632256},
-    {"ColorMirrorTo", 16777215}, {"ColorMirrorHot", 16107693}, {"ColorMirrorHotTo", 16775412},
-    {"ColorMirrorDown", 16102556}, {"ColorMirrorDownTo", 16768988}, {"ColorMirrorChecked", 16102556},
-    {"ColorMirrorCheckedTo", 16768988}, {"ColorMirrorDisabled", 11974326}, {"ColorMirrorDisabledTo", 15921906},
+    {"BorderColor", 12632256},
+    {"BorderColorHot", 16711680},
+    {"BorderColorDown", 8388608},
+    {"BorderColorChecked", 16711680},
+    {"BorderColorDisabled", 8421504},
+    {"Color", 16777215},
+    {"ColorTo", 16777215},
+    {"ColorChecked", 16111818},
+    {"ColorCheckedTo", 16367008},
+    {"ColorDisabled", 15921906},
+    {"ColorDisabledTo", 15921906},
+    {"ColorDown", 16111818},
+    {"ColorDownTo", 16367008},
+    {"ColorHot", 16117985},
+    {"ColorHotTo", 16372402},
+    {"ColorMirror", 12632256},
+    {"ColorMirrorTo", 16777215},
+    {"ColorMirrorHot", 16107693},
+    {"ColorMirrorHotTo", 16775412},
+    {"ColorMirrorDown", 16102556},
+    {"ColorMirrorDownTo", 16768988},
+    {"ColorMirrorChecked", 16102556},
+    {"ColorMirrorCheckedTo", 16768988},
+    {"ColorMirrorDisabled", 11974326},
+    {"ColorMirrorDisabledTo", 15921906},
 };
-const TGDIPGradient kInitialGradients[] = {ggVertical, ggVertical, ggRadial, ggRadial, ggRadial,
-                                          ggRadial,   ggRadial,   ggVertical, ggRadial, ggRadial};
+const TGDIPGradient kInitialGradients[] = {ggVertical, ggVertical, ggRadial,   ggRadial, ggRadial,
+                                           ggRadial,   ggRadial,   ggVertical, ggRadial, ggRadial};
 
 const ColorProp& ColorPropNamed(const char* name)
 {
@@ -247,7 +268,8 @@ std::string ReplaceLineMarks(const std::string& caption, bool withBlank)
 {
     std::string out;
     for (size_t i = 0; i < caption.size(); ++i) {
-        if (caption[i] == '\\' && i + 1 < caption.size() && std::tolower(static_cast<unsigned char>(caption[i + 1])) == 'n') {
+        if (caption[i] == '\\' && i + 1 < caption.size() &&
+            std::tolower(static_cast<unsigned char>(caption[i + 1])) == 'n') {
             out += withBlank ? " " : "\n\r";
             ++i;
         } else {
@@ -323,10 +345,18 @@ void DrawBorderAndFocus(TGPGraphics* g, const TGlowFaceParams& p)
         const int x = R.left, y = R.top, w = R.right - 1 - R.left, h = R.bottom - 1 - R.top;
         const bool emphasis = p.MouseInControl || p.Down;
         switch (p.Position) {
-        case bpStandalone: DrawRoundRectBorder(g, p.Colors.BorderColor, x, y, w, h, radius); break;
-        case bpLeft: DrawLeftPartBorder(g, p.Colors.BorderColor, x, y, w, h, radius); break;
-        case bpMiddle: DrawMiddlePartBorder(g, p.Colors.BorderColor, x, y, w, h, radius, emphasis); break;
-        case bpRight: DrawRightPartBorder(g, p.Colors.BorderColor, x, y, w, h, radius, emphasis); break;
+            case bpStandalone:
+                DrawRoundRectBorder(g, p.Colors.BorderColor, x, y, w, h, radius);
+                break;
+            case bpLeft:
+                DrawLeftPartBorder(g, p.Colors.BorderColor, x, y, w, h, radius);
+                break;
+            case bpMiddle:
+                DrawMiddlePartBorder(g, p.Colors.BorderColor, x, y, w, h, radius, emphasis);
+                break;
+            case bpRight:
+                DrawRightPartBorder(g, p.Colors.BorderColor, x, y, w, h, radius, emphasis);
+                break;
         }
     }
     if (p.FocusBorder) {
@@ -411,11 +441,16 @@ SIZE DrawGlowButtonFace(TCanvas* canvas, const TGlowFaceParams& in)
         TGPRectF layoutRect = p.Measure ? BuildRectF(F(R.left), F(R.top), 4096, 4096)
                                         : BuildRectF(F(R.left), F(R.top), F(CW), F(CH));
         auto format = TGPStringFormat::CreateStringFormat(p.WordWrap ? 0 : 0x1000, 0);
-        format->SetStringFormatAlign(layout == blGlyphLeftAdjusted ? 0 : layout == blGlyphRightAdjusted ? 2 : 1);
-        format->SetStringFormatLineAlign(layout == blGlyphTopAdjusted ? 0 : layout == blGlyphBottomAdjusted ? 2 : 1);
+        format->SetStringFormatAlign(layout == blGlyphLeftAdjusted    ? 0
+                                     : layout == blGlyphRightAdjusted ? 2
+                                                                      : 1);
+        format->SetStringFormatLineAlign(layout == blGlyphTopAdjusted      ? 0
+                                         : layout == blGlyphBottomAdjusted ? 2
+                                                                           : 1);
         format->SetStringFormatHotkeyPrefix(1);
         format->SetStringFormatTrimming(static_cast<int>(p.Trimming));
-        auto brush = TGPSolidBrush::CreateSolidFill(ColorToGPColor(p.Enabled ? p.Font->Color() : TColor(0x808080)));
+        auto brush = TGPSolidBrush::CreateSolidFill(
+            ColorToGPColor(p.Enabled ? p.Font->Color() : TColor(0x808080)));
         if (p.AntiAlias == aaClearType)
             graphics->SetTextRenderingHint(5);
         else if (p.AntiAlias == aaAntiAlias)
@@ -426,8 +461,8 @@ SIZE DrawGlowButtonFace(TCanvas* canvas, const TGlowFaceParams& in)
         if (gdiPlus) {
             TGPRectF box;
             int fitted = 0, lines = 0;
-            graphics->MeasureString(text, static_cast<int>(text.size()), font.font.get(), layoutRect, format.get(), box,
-                                    fitted, lines);
+            graphics->MeasureString(text, static_cast<int>(text.size()), font.font.get(),
+                                    layoutRect, format.get(), box, fitted, lines);
             boxX = RoundEven(box.X);
             boxY = RoundEven(box.Y);
             TW = RoundEven(box.Width);
@@ -436,8 +471,8 @@ SIZE DrawGlowButtonFace(TCanvas* canvas, const TGlowFaceParams& in)
             if (hasNotes) {
                 const std::wstring notes = AnsiToWide(notesText);
                 TGPRectF nbox;
-                graphics->MeasureString(notes, static_cast<int>(notes.size()), notesFont.font.get(), layoutRect,
-                                        format.get(), nbox, fitted, lines);
+                graphics->MeasureString(notes, static_cast<int>(notes.size()), notesFont.font.get(),
+                                        layoutRect, format.get(), nbox, fitted, lines);
                 NW = RoundEven(nbox.Width);
                 NH = RoundEven(nbox.Height);
             }
@@ -446,14 +481,16 @@ SIZE DrawGlowButtonFace(TCanvas* canvas, const TGlowFaceParams& in)
             const int left = RoundEven(layoutRect.X), top = RoundEven(layoutRect.Y);
             RECT box{left, top, left + (p.WordWrap ? 4096 : 2), top};
             const UINT flags = DT_CALCRECT | (p.WordWrap ? DT_WORDBREAK : DT_SINGLELINE);
-            const int height = DrawTextA(FontDC(canvas), caption.c_str(), static_cast<int>(caption.size()), &box, flags);
+            const int height = DrawTextA(FontDC(canvas), caption.c_str(),
+                                         static_cast<int>(caption.size()), &box, flags);
             TW = box.right - box.left;
             TH = height - top;
             if (hasNotes) {
                 canvas->Font()->Assign(p.NotesFont);
                 RECT nbox{left, top, left + (p.WordWrap ? 4096 : 2), top};
-                const int nh = DrawTextA(FontDC(canvas), notesText.c_str(), static_cast<int>(notesText.size()), &nbox,
-                                         DT_CALCRECT | (p.WordWrap ? DT_WORDBREAK : 0));
+                const int nh =
+                    DrawTextA(FontDC(canvas), notesText.c_str(), static_cast<int>(notesText.size()),
+                              &nbox, DT_CALCRECT | (p.WordWrap ? DT_WORDBREAK : 0));
                 NW = nbox.right - nbox.left;
                 NH = nh - top;
                 canvas->Font()->Assign(p.Font);
@@ -476,60 +513,61 @@ SIZE DrawGlowButtonFace(TCanvas* canvas, const TGlowFaceParams& in)
 
         // Placement.
         int TX = RoundEven(layoutRect.X), TY = RoundEven(layoutRect.Y), TWr = CW, THr = CH;
-        const int centredX = C.left + std::max(0, (CW - IW) / 2), centredY = C.top + std::max(0, (CH - IH) / 2);
+        const int centredX = C.left + std::max(0, (CW - IW) / 2),
+                  centredY = C.top + std::max(0, (CH - IH) / 2);
         IX = centredX;
         IY = centredY;
         switch (layout) {
-        case blGlyphLeft:
-            TX = gdiPlus ? R.left + IW + 2 : boxX + IW;
-            TWr = CW - IW - 2;
-            IX = std::max(2, gdiPlus ? boxX - IW / 2 : boxX);
-            break;
-        case blGlyphLeftAdjusted:
-            TX = R.left + IW + 2;
-            TWr = CW - IW - 2;
-            IX = std::max(2, boxX - IW / 2);
-            break;
-        case blGlyphRight:
-        case blGlyphRightAdjusted:
-            TX = 2;
-            TWr = CW - IW - 4;
-            if (layout == blGlyphRightAdjusted)
-                IX = CW - IW - 2;
-            else {
-                IX = std::max(0, (TWr - TW) / 2) + TW + 4;
-                if (IX > CW - IW)
+            case blGlyphLeft:
+                TX = gdiPlus ? R.left + IW + 2 : boxX + IW;
+                TWr = CW - IW - 2;
+                IX = std::max(2, gdiPlus ? boxX - IW / 2 : boxX);
+                break;
+            case blGlyphLeftAdjusted:
+                TX = R.left + IW + 2;
+                TWr = CW - IW - 2;
+                IX = std::max(2, boxX - IW / 2);
+                break;
+            case blGlyphRight:
+            case blGlyphRightAdjusted:
+                TX = 2;
+                TWr = CW - IW - 4;
+                if (layout == blGlyphRightAdjusted)
                     IX = CW - IW - 2;
-            }
-            break;
-        case blGlyphTop:
-            TY = R.top + IH;
-            THr = CH - IH - 2;
-            IY = std::max(2, TY + std::max(0, (THr - TH) / 2) - IH - (gdiPlus ? 0 : 4));
-            break;
-        case blGlyphTopAdjusted:
-            TY = R.top + IH;
-            THr = CH - IH - 2;
-            IY = std::max(2, TY - IH);
-            break;
-        case blGlyphBottom:
-            TY = 2;
-            THr = CH - IH - 2;
-            IY = std::max(0, (THr - TH) / 2) + TH + (gdiPlus ? 2 : 5);
-            if (IY > CH - IH)
-                IY = CH - IH - 2;
-            break;
-        case blGlyphBottomAdjusted:
-            TY = 2;
-            THr = CH - IH - 2 - (gdiPlus ? 0 : 4);
-            if (gdiPlus) {
-                IY = CH / 2 + TH + 2;
+                else {
+                    IX = std::max(0, (TWr - TW) / 2) + TW + 4;
+                    if (IX > CW - IW)
+                        IX = CW - IW - 2;
+                }
+                break;
+            case blGlyphTop:
+                TY = R.top + IH;
+                THr = CH - IH - 2;
+                IY = std::max(2, TY + std::max(0, (THr - TH) / 2) - IH - (gdiPlus ? 0 : 4));
+                break;
+            case blGlyphTopAdjusted:
+                TY = R.top + IH;
+                THr = CH - IH - 2;
+                IY = std::max(2, TY - IH);
+                break;
+            case blGlyphBottom:
+                TY = 2;
+                THr = CH - IH - 2;
+                IY = std::max(0, (THr - TH) / 2) + TH + (gdiPlus ? 2 : 5);
                 if (IY > CH - IH)
                     IY = CH - IH - 2;
-            } else {
-                IY = CH - IH - 2;
-            }
-            break;
+                break;
+            case blGlyphBottomAdjusted:
+                TY = 2;
+                THr = CH - IH - 2 - (gdiPlus ? 0 : 4);
+                if (gdiPlus) {
+                    IY = CH / 2 + TH + 2;
+                    if (IY > CH - IH)
+                        IY = CH - IH - 2;
+                } else {
+                    IY = CH - IH - 2;
+                }
+                break;
         }
         if (p.WholeRectText) {
             TX = R.left;
@@ -546,24 +584,31 @@ SIZE DrawGlowButtonFace(TCanvas* canvas, const TGlowFaceParams& in)
                     target.Y += static_cast<float>(THr - TH - NH) / 2;
                 }
                 if (!caption.empty())
-                    graphics->DrawAnsiString(caption, static_cast<int>(caption.size()), font.font.get(), target,
-                                             format.get(), brush.get());
+                    graphics->DrawAnsiString(caption, static_cast<int>(caption.size()),
+                                             font.font.get(), target, format.get(), brush.get());
                 else
-                    graphics->DrawString(text, static_cast<int>(text.size()), font.font.get(), target, format.get(),
-                                         brush.get());
+                    graphics->DrawString(text, static_cast<int>(text.size()), font.font.get(),
+                                         target, format.get(), brush.get());
                 if (hasNotes) {
                     target.Y += F(TH);
-                    auto notesBrush = TGPSolidBrush::CreateSolidFill(ColorToGPColor(p.NotesFont->Color()));
-                    graphics->DrawAnsiString(notesText, static_cast<int>(notesText.size()), notesFont.font.get(),
-                                             target, format.get(), notesBrush.get());
+                    auto notesBrush =
+                        TGPSolidBrush::CreateSolidFill(ColorToGPColor(p.NotesFont->Color()));
+                    graphics->DrawAnsiString(notesText, static_cast<int>(notesText.size()),
+                                             notesFont.font.get(), target, format.get(),
+                                             notesBrush.get());
                 }
             } else {
                 RECT target{TX, TY, TX + TWr, TY + THr};
                 canvas->Brush()->SetStyle(bsClear);
                 UINT flags = p.WordWrap ? DT_WORDBREAK : DT_SINGLELINE;
-                static const UINT kLayoutFlags[] = {DT_VCENTER,           DT_CENTER | DT_VCENTER, DT_CENTER | DT_VCENTER,
-                                                    DT_CENTER | DT_VCENTER, DT_VCENTER,          DT_RIGHT | DT_VCENTER,
-                                                    DT_CENTER,            DT_CENTER | DT_BOTTOM};
+                static const UINT kLayoutFlags[] = {DT_VCENTER,
+                                                    DT_CENTER | DT_VCENTER,
+                                                    DT_CENTER | DT_VCENTER,
+                                                    DT_CENTER | DT_VCENTER,
+                                                    DT_VCENTER,
+                                                    DT_RIGHT | DT_VCENTER,
+                                                    DT_CENTER,
+                                                    DT_CENTER | DT_BOTTOM};
                 flags |= kLayoutFlags[layout];
                 if (layout == blGlyphLeftAdjusted) {
                     target.left += 2;
@@ -580,7 +625,8 @@ SIZE DrawGlowButtonFace(TCanvas* canvas, const TGlowFaceParams& in)
                 SetTextColor(dc, ColorToRGB(canvas->Font()->Color()));
                 if (p.WordWrap) {
                     RECT calc = target;
-                    const int h = DrawTextA(dc, caption.c_str(), static_cast<int>(caption.size()), &calc, flags | DT_CALCRECT);
+                    const int h = DrawTextA(dc, caption.c_str(), static_cast<int>(caption.size()),
+                                            &calc, flags | DT_CALCRECT);
                     if (layout == blGlyphTop)
                         target.top = IY + IH + (target.bottom - (IY + IH) - h) / 2;
                     else if (layout == blGlyphBottomAdjusted)
@@ -595,7 +641,8 @@ SIZE DrawGlowButtonFace(TCanvas* canvas, const TGlowFaceParams& in)
                     canvas->Font()->Assign(p.NotesFont);
                     dc = FontDC(canvas);
                     SetTextColor(dc, ColorToRGB(p.NotesFont->Color()));
-                    DrawTextA(dc, notesText.c_str(), static_cast<int>(notesText.size()), &target, flags);
+                    DrawTextA(dc, notesText.c_str(), static_cast<int>(notesText.size()), &target,
+                              flags);
                 }
             }
         }
@@ -643,9 +690,11 @@ SIZE DrawGlowButtonFace(TCanvas* canvas, const TGlowFaceParams& in)
                 canvas->LineTo(D.left, D.bottom);
         }
         const int ax = D.left + (D.right - D.left - 5) / 2;
-        const int ay = (p.DropDownPosition == dpBottom || !hasCaption) ? D.top + 1 + (D.bottom - D.top - 3) / 2
-                                                                      : textBottom - 8;
-        DrawDropDownArrow(canvas, POINT{ax, ay}, p.Enabled ? clBlack : TColor(0x808080), clWhite, p.ArrowDown);
+        const int ay = (p.DropDownPosition == dpBottom || !hasCaption)
+                           ? D.top + 1 + (D.bottom - D.top - 3) / 2
+                           : textBottom - 8;
+        DrawDropDownArrow(canvas, POINT{ax, ay}, p.Enabled ? clBlack : TColor(0x808080), clWhite,
+                          p.ArrowDown);
     }
     return size;
 }
@@ -654,8 +703,10 @@ SIZE DrawGlowButtonFace(TCanvas* canvas, const TGlowFaceParams& in)
 
 CLASSLIB_PUBLISH(TShortCutHintWindow)
 {
-    AsColorProperty(c.Property("Color", &TShortCutHintWindow::Color, &TShortCutHintWindow::SetColor));
-    AsColorProperty(c.Property("ColorTo", &TShortCutHintWindow::ColorTo, &TShortCutHintWindow::SetColorTo));
+    AsColorProperty(
+        c.Property("Color", &TShortCutHintWindow::Color, &TShortCutHintWindow::SetColor));
+    AsColorProperty(
+        c.Property("ColorTo", &TShortCutHintWindow::ColorTo, &TShortCutHintWindow::SetColorTo));
 }
 
 CLASSLIB_MESSAGE_MAP(TShortCutHintWindow)
@@ -767,11 +818,15 @@ CLASSLIB_PUBLISH(TAdvGlowButton)
     c.Property("GroupIndex", &B::GroupIndex, &B::SetGroupIndex).SetDefault(0);
     c.Property("Layout", &B::Layout, &B::SetLayout).SetDefault(blGlyphLeft);
     c.Property("Style", &B::Style, &B::SetStyle).SetDefault(bsButton);
-    c.Property("MaxButtonSizeState", &B::MaxButtonSizeState, &B::SetMaxButtonSizeState).SetDefault(bsLarge);
-    c.Property("MinButtonSizeState", &B::MinButtonSizeState, &B::SetMinButtonSizeState).SetDefault(bsGlyph);
+    c.Property("MaxButtonSizeState", &B::MaxButtonSizeState, &B::SetMaxButtonSizeState)
+        .SetDefault(bsLarge);
+    c.Property("MinButtonSizeState", &B::MinButtonSizeState, &B::SetMinButtonSizeState)
+        .SetDefault(bsGlyph);
     c.Property("DropDownButton", &B::DropDownButton, &B::SetDropDownButton).SetDefault(false);
-    c.Property("DropDownPosition", &B::DropDownPosition, &B::SetDropDownPosition).SetDefault(dpRight);
-    c.Property("DropDownDirection", &B::DropDownDirection, &B::SetDropDownDirection).SetDefault(ddDown);
+    c.Property("DropDownPosition", &B::DropDownPosition, &B::SetDropDownPosition)
+        .SetDefault(dpRight);
+    c.Property("DropDownDirection", &B::DropDownDirection, &B::SetDropDownDirection)
+        .SetDefault(ddDown);
     c.Property("DropDownSplit", &B::DropDownSplit, &B::SetDropDownSplit).SetDefault(true);
     c.Property("DropDownMenu", &B::DropDownMenu, &B::SetDropDownMenu);
     c.Property("OnDropDown", &B::OnDropDown);
@@ -837,8 +892,8 @@ bool TAdvCustomGlowButton::Designing() const
 std::string TAdvCustomGlowButton::Version() const
 {
     const unsigned v = static_cast<unsigned>(GetVersionNumber());
-    return std::to_string(v >> 24) + "." + std::to_string((v >> 16) & 0xFF) + "." + std::to_string((v >> 8) & 0xFF) +
-           "." + std::to_string(v & 0xFF);
+    return std::to_string(v >> 24) + "." + std::to_string((v >> 16) & 0xFF) + "." +
+           std::to_string((v >> 8) & 0xFF) + "." + std::to_string(v & 0xFF);
 }
 
 void TAdvCustomGlowButton::Assign(TPersistent* source)
@@ -1158,7 +1213,8 @@ void TAdvCustomGlowButton::BroadcastGroup()
 {
     if (groupIndex_ == 0 || !Parent())
         return;
-    TMessage m{CM_BUTTONPRESSED, static_cast<WPARAM>(groupIndex_), reinterpret_cast<LPARAM>(this), 0};
+    TMessage m{CM_BUTTONPRESSED, static_cast<WPARAM>(groupIndex_), reinterpret_cast<LPARAM>(this),
+               0};
     Parent()->Broadcast(m);
 }
 
@@ -1166,7 +1222,8 @@ void TAdvCustomGlowButton::CMButtonPressed(TMessage& m)
 {
     auto* sender = reinterpret_cast<TObject*>(m.LParam);
     auto* other = dynamic_cast<TAdvCustomGlowButton*>(sender);
-    if (static_cast<int>(m.WParam) == groupIndex_ && other && other != this && other->Down() && down_) {
+    if (static_cast<int>(m.WParam) == groupIndex_ && other && other != this && other->Down() &&
+        down_) {
         down_ = false;
         paintState_ = 0;
         Invalidate();
@@ -1282,8 +1339,9 @@ void TAdvCustomGlowButton::Click()
 
 void TAdvCustomGlowButton::PerformKeyClick()
 {
-    const bool menuAction = (!dropDownButton_ && IsMenuButton()) ||
-                            (dropDownButton_ && style_ != bsCheck && groupIndex_ <= 0 && !dropDownSplit_);
+    const bool menuAction =
+        (!dropDownButton_ && IsMenuButton()) ||
+        (dropDownButton_ && style_ != bsCheck && groupIndex_ <= 0 && !dropDownSplit_);
     if (menuAction) {
         if (dropDownMenu_)
             DropDown();
@@ -1332,7 +1390,7 @@ void TAdvCustomGlowButton::FadeTimerTick(TObject*)
         fadeKind_ = 2;
         TTimer* timer = fadeTimer_;
         fadeTimer_ = nullptr;
-        timer->Free();  // freeing a timer inside its own handler is allowed
+        timer->Free(); // freeing a timer inside its own handler is allowed
         return;
     }
     Invalidate();
@@ -1414,8 +1472,9 @@ void TAdvCustomGlowButton::MouseDown(TMouseButton button, TShiftState shift, int
     fadeKind_ = 1;
     const bool onDropPart = (dropDownPosition_ == dpRight && x > Width() - 13) ||
                             (dropDownPosition_ == dpBottom && y > Height() - 13);
-    const bool dropDownBranch = (!dropDownButton_ && IsMenuButton()) || (dropDownButton_ && onDropPart && dropDownSplit_) ||
-                                (dropDownButton_ && !dropDownSplit_ && style_ != bsCheck && groupIndex_ <= 0);
+    const bool dropDownBranch =
+        (!dropDownButton_ && IsMenuButton()) || (dropDownButton_ && onDropPart && dropDownSplit_) ||
+        (dropDownButton_ && !dropDownSplit_ && style_ != bsCheck && groupIndex_ <= 0);
     if (dropDownBranch) {
         hot_ = false;
         if (OnDropDown)
@@ -1492,7 +1551,8 @@ void TAdvCustomGlowButton::TrackingUpdate()
     POINT cursor{};
     GetCursorPos(&cursor);
     TControl* under = nullptr;
-    for (TWinControl* w = TWinControl::FindControl(WindowFromPoint(cursor)); w && !under; w = nullptr) {
+    for (TWinControl* w = TWinControl::FindControl(WindowFromPoint(cursor)); w && !under;
+         w = nullptr) {
         const POINT local = w->ScreenToClient(cursor);
         under = w->ControlAtPos(local, true);
         if (!under)
@@ -1725,7 +1785,8 @@ void TAdvCustomGlowButton::CMEnabledChanged(TMessage& m)
 
 void TAdvCustomGlowButton::PopupDropDownMenu()
 {
-    POINT corner = dropDownDirection_ == ddDown ? POINT{Left(), Top() + Height()} : POINT{Left() + Width(), Top()};
+    POINT corner = dropDownDirection_ == ddDown ? POINT{Left(), Top() + Height()}
+                                                : POINT{Left() + Width(), Top()};
     if (Parent())
         corner = Parent()->ClientToScreen(corner);
     dropDownMenu_->Popup(corner.x, corner.y);
@@ -1761,7 +1822,8 @@ void TAdvCustomGlowButton::ShowShortCutHint()
     if (pos == shpAuto)
         pos = shpTop;
     const RECT wanted = shortCutHintWindow_->CalcHintRect(200, shortCutHint_);
-    const int w = std::max<int>(wanted.right - wanted.left, shortCutHintWindow_->Canvas()->TextExtent("O").cx + 8);
+    const int w = std::max<int>(wanted.right - wanted.left,
+                                shortCutHintWindow_->Canvas()->TextExtent("O").cx + 8);
     const int h = wanted.bottom - wanted.top;
     const POINT o = ClientOrigin();
     const int X = o.x, Y = o.y, W = Width(), H = Height();
@@ -1769,15 +1831,27 @@ void TAdvCustomGlowButton::ShowShortCutHint()
         int left, top;
     };
     const Place places[] = {
-        {X + 6, Y + (H - h) / 2},        {X + (W - w) / 2, Y - h / 2},     {X + W - w / 2, Y + (H - h) / 2},
-        {X + (W - w) / 2, Y + H - h / 2}, {X + (W - w) / 2, Y + (H - h) / 2}, {X + (W - w) / 2, Y - h / 2},
-        {X + 6, Y - h / 2},              {X + W - w + 1, Y - h / 2},       {X + (W - w) / 2, Y - h},
-        {X + 6, Y - h},                  {X + W - w + 1, Y - h},           {X + 6, Y + H - h / 2},
-        {X + W - w + 1, Y + H - h / 2},  {X + (W - w) / 2, Y + H},         {X + 6, Y + H},
-        {X + W - w + 1, Y + H},          {X + (W - w) / 2, Y + H},
+        {X + 6, Y + (H - h) / 2},
+        {X + (W - w) / 2, Y - h / 2},
+        {X + W - w / 2, Y + (H - h) / 2},
+        {X + (W - w) / 2, Y + H - h / 2},
+        {X + (W - w) / 2, Y + (H - h) / 2},
+        {X + (W - w) / 2, Y - h / 2},
+        {X + 6, Y - h / 2},
+        {X + W - w + 1, Y - h / 2},
+        {X + (W - w) / 2, Y - h},
+        {X + 6, Y - h},
+        {X + W - w + 1, Y - h},
+        {X + 6, Y + H - h / 2},
+        {X + W - w + 1, Y + H - h / 2},
+        {X + (W - w) / 2, Y + H},
+        {X + 6, Y + H},
+        {X + W - w + 1, Y + H},
+        {X + (W - w) / 2, Y + H},
     };
     const Place& at = places[pos];
-    shortCutHintWindow_->ActivateHint(RECT{at.left, at.top, at.left + w, at.top + h}, shortCutHint_);
+    shortCutHintWindow_->ActivateHint(RECT{at.left, at.top, at.left + w, at.top + h},
+                                      shortCutHint_);
 }
 
 void TAdvCustomGlowButton::HideShortCutHint()
@@ -1860,7 +1934,8 @@ void TAdvCustomGlowButton::WMPaint(TMessage& m)
 
 bool TAdvCustomGlowButton::DrawsFocusBorder()
 {
-    return HandleAllocated() && GetFocus() == Handle() && (focusType_ == ftBorder || focusType_ == ftHotBorder);
+    return HandleAllocated() && GetFocus() == Handle() &&
+           (focusType_ == ftBorder || focusType_ == ftHotBorder);
 }
 
 void TAdvCustomGlowButton::PaintParentInto(HDC dc)
@@ -1880,9 +1955,11 @@ TGlowFaceParams TAdvCustomGlowButton::FaceParams(TFont* font, TBitmap* glyph)
     // Colour set.
     bool hotSet = false;
     TGlowColorSet set;
-    const TGlowColorSet down = a.ColorSet(K::skDown), checked = a.ColorSet(K::skChecked), hotColours = a.ColorSet(K::skHot),
-                        normal = a.ColorSet(K::skNormal), disabled = a.ColorSet(K::skDisabled);
-    auto blendFills = [](TGlowColorSet& s, const TGlowColorSet& x, const TGlowColorSet& y, int percent) {
+    const TGlowColorSet down = a.ColorSet(K::skDown), checked = a.ColorSet(K::skChecked),
+                        hotColours = a.ColorSet(K::skHot), normal = a.ColorSet(K::skNormal),
+                        disabled = a.ColorSet(K::skDisabled);
+    auto blendFills = [](TGlowColorSet& s, const TGlowColorSet& x, const TGlowColorSet& y,
+                         int percent) {
         s.Color = BlendColors(x.Color, y.Color, percent);
         s.ColorTo = BlendColors(x.ColorTo, y.ColorTo, percent);
         s.ColorMirror = BlendColors(x.ColorMirror, y.ColorMirror, percent);
@@ -1958,8 +2035,10 @@ TGlowFaceParams TAdvCustomGlowButton::FaceParams(TFont* font, TBitmap* glyph)
         font->SetName(IsVistaOrLater() ? "Segoe UI" : "Tahoma");
 
     // Action images.
-    if (auto* action = dynamic_cast<TCustomAction*>(Action()); action && action->ImageIndex() >= 0) {
-        if (auto* list = dynamic_cast<TCustomActionList*>(action->Owner()); list && list->Images()) {
+    if (auto* action = dynamic_cast<TCustomAction*>(Action());
+        action && action->ImageIndex() >= 0) {
+        if (auto* list = dynamic_cast<TCustomActionList*>(action->Owner());
+            list && list->Images()) {
             p.Images = list->Images();
             p.ImageEnabled = enabled;
             imageIndex_ = action->ImageIndex();
@@ -2065,19 +2144,25 @@ void TAdvCustomGlowButton::Paint()
     DrawGlowButtonFace(canvas, p);
     DrawExtra();
     if (OnDrawButton)
-        OnDrawButton(this, canvas, ClientRect(), paintState_ == 2 ? gsDown : mouseInControl_ ? gsHot : gsNormal);
+        OnDrawButton(this, canvas, ClientRect(),
+                     paintState_ == 2  ? gsDown
+                     : mouseInControl_ ? gsHot
+                                       : gsNormal);
     if (!Parent())
         return;
 
     // Corners: the parent shows through the pixels a rounded face leaves.
     if (!transparent_ || mouseInControl_ || paintState_ == 2 || hotLook_) {
         const RECT r = ClientRect();
-        const POINT all[4] = {{r.left, r.top}, {r.right - 1, r.top}, {r.left, r.bottom - 1}, {r.right - 1, r.bottom - 1}};
+        const POINT all[4] = {{r.left, r.top},
+                              {r.right - 1, r.top},
+                              {r.left, r.bottom - 1},
+                              {r.right - 1, r.bottom - 1}};
         static const bool kCorners[4][4] = {
-            {true, true, true, true},    // bpStandalone
-            {true, false, true, false},  // bpLeft
-            {false, false, false, false},  // bpMiddle
-            {false, true, false, true},  // bpRight
+            {true, true, true, true},     // bpStandalone
+            {true, false, true, false},   // bpLeft
+            {false, false, false, false}, // bpMiddle
+            {false, true, false, true},   // bpRight
         };
         dc = canvas->Handle();
         HRGN region = CreateRectRgn(0, 0, 0, 0);

@@ -22,8 +22,14 @@
 namespace controls {
 
 enum TButtonLayout {
-    blGlyphLeft, blGlyphTop, blGlyphRight, blGlyphBottom, blGlyphLeftAdjusted, blGlyphRightAdjusted,
-    blGlyphTopAdjusted, blGlyphBottomAdjusted
+    blGlyphLeft,
+    blGlyphTop,
+    blGlyphRight,
+    blGlyphBottom,
+    blGlyphLeftAdjusted,
+    blGlyphRightAdjusted,
+    blGlyphTopAdjusted,
+    blGlyphBottomAdjusted
 };
 enum TAdvButtonStyle { bsButton, bsCheck };
 enum TButtonSizeState { bsGlyph, bsLabel, bsLarge };
@@ -33,13 +39,31 @@ enum TFocusType { ftBorder, ftHot, ftHotBorder, ftNone };
 enum TGlowButtonState { gsNormal, gsHot, gsDown };
 // GDI+ string trimming.
 enum StringTrimming {
-    StringTrimmingNone, StringTrimmingCharacter, StringTrimmingWord, StringTrimmingEllipsisCharacter,
-    StringTrimmingEllipsisWord, StringTrimmingEllipsisPath
+    StringTrimmingNone,
+    StringTrimmingCharacter,
+    StringTrimmingWord,
+    StringTrimmingEllipsisCharacter,
+    StringTrimmingEllipsisWord,
+    StringTrimmingEllipsisPath
 };
 enum TShortCutHintPos {
-    shpLeft, shpTop, shpRight, shpBottom, shpCenter, shpAuto, shpTopLeft, shpTopRight, shpAboveTop,
-    shpAboveTopLeft, shpAboveTopRight, shpBottomLeft, shpBottomRight, shpBelowBottom, shpBelowBottomLeft,
-    shpBelowBottomRight, shpBelowBottomCenter
+    shpLeft,
+    shpTop,
+    shpRight,
+    shpBottom,
+    shpCenter,
+    shpAuto,
+    shpTopLeft,
+    shpTopRight,
+    shpAboveTop,
+    shpAboveTopLeft,
+    shpAboveTopRight,
+    shpBottomLeft,
+    shpBottomRight,
+    shpBelowBottom,
+    shpBelowBottomLeft,
+    shpBelowBottomRight,
+    shpBelowBottomCenter
 };
 CLASSLIB_ENUM(TButtonLayout);
 CLASSLIB_ENUM(TAdvButtonStyle);
@@ -76,12 +100,24 @@ class TGlowButtonAppearance : public classlib::TPersistent {
     enum TSetKind { skNormal, skHot, skDown, skChecked, skDisabled };
     TGlowColorSet ColorSet(TSetKind kind) const { return sets_[kind]; }
 
-#define GLOW_COLOR(Name, Kind, Field)                                                         \
-    classlib::TColor Name() const { return sets_[Kind].Field; }                             \
-    void Set##Name(classlib::TColor value) { Change(sets_[Kind].Field, value); }
-#define GLOW_GRADIENT(Name, Kind, Field)                                                      \
-    draw::TGDIPGradient Name() const { return sets_[Kind].Field; }                          \
-    void Set##Name(draw::TGDIPGradient value) { Change(sets_[Kind].Field, value); }
+#define GLOW_COLOR(Name, Kind, Field)      \
+    classlib::TColor Name() const          \
+    {                                      \
+        return sets_[Kind].Field;          \
+    }                                      \
+    void Set##Name(classlib::TColor value) \
+    {                                      \
+        Change(sets_[Kind].Field, value);  \
+    }
+#define GLOW_GRADIENT(Name, Kind, Field)      \
+    draw::TGDIPGradient Name() const          \
+    {                                         \
+        return sets_[Kind].Field;             \
+    }                                         \
+    void Set##Name(draw::TGDIPGradient value) \
+    {                                         \
+        Change(sets_[Kind].Field, value);     \
+    }
     GLOW_COLOR(Color, skNormal, Color)
     GLOW_COLOR(ColorTo, skNormal, ColorTo)
     GLOW_COLOR(ColorMirror, skNormal, ColorMirror)
@@ -119,8 +155,14 @@ class TGlowButtonAppearance : public classlib::TPersistent {
     GLOW_GRADIENT(GradientMirrorDisabled, skDisabled, GradientMirror)
 #undef GLOW_COLOR
 #undef GLOW_GRADIENT
-    bool SystemFont() const { return systemFont_; }
-    void SetSystemFont(bool value) { Change(systemFont_, value); }
+    bool SystemFont() const
+    {
+        return systemFont_;
+    }
+    void SetSystemFont(bool value)
+    {
+        Change(systemFont_, value);
+    }
 
     // Fills the colours of style preset `styleNumber` (numbers above 9 and 8 change nothing).
     void ApplyStylePreset(uint8_t styleNumber);
@@ -164,7 +206,7 @@ struct TGlowFaceParams {
     draw::TAntiAlias AntiAlias = draw::aaClearType;
     bool DrawGlyph = true;
     classlib::TBitmap* Glyph = nullptr;
-    int DropHover = 0;  // 0 none, 1 over the button, 2 over the drop-down part
+    int DropHover = 0; // 0 none, 1 over the button, 2 over the drop-down part
     bool NoBackground = false;
     bool MouseInControl = false;
     draw::TButtonPosition Position = draw::bpStandalone;
@@ -208,11 +250,12 @@ private:
 };
 
 class TAdvCustomGlowButton;
-using TGlowButtonDrawEvent = classlib::TEvent<void(classlib::TObject* Sender, classlib::TCanvas* Canvas, RECT Rect,
-                                                   TGlowButtonState State)>;
-using TGetButtonSizeEvent = classlib::TEvent<void(classlib::TObject* Sender, int& Width, int& Height)>;
-using TGetShortCutHintPosEvent =
-    classlib::TEvent<void(classlib::TObject* Sender, TButtonSizeState SizeState, TShortCutHintPos& Pos)>;
+using TGlowButtonDrawEvent = classlib::TEvent<void(
+    classlib::TObject* Sender, classlib::TCanvas* Canvas, RECT Rect, TGlowButtonState State)>;
+using TGetButtonSizeEvent =
+    classlib::TEvent<void(classlib::TObject* Sender, int& Width, int& Height)>;
+using TGetShortCutHintPosEvent = classlib::TEvent<void(
+    classlib::TObject* Sender, TButtonSizeState SizeState, TShortCutHintPos& Pos)>;
 
 class TAdvCustomGlowButton : public classlib::TCustomControl, public IAdvComponentStyle {
     CLASSLIB_CLASS(TAdvCustomGlowButton, classlib::TCustomControl)
@@ -351,7 +394,8 @@ protected:
     void Notification(classlib::TComponent* component, classlib::TOperation operation) override;
     void CreateWnd() override;
     void Paint() override;
-    void MouseDown(classlib::TMouseButton button, classlib::TShiftState shift, int x, int y) override;
+    void MouseDown(classlib::TMouseButton button, classlib::TShiftState shift, int x,
+                   int y) override;
     void MouseMove(classlib::TShiftState shift, int x, int y) override;
     void MouseUp(classlib::TMouseButton button, classlib::TShiftState shift, int x, int y) override;
     void KeyDown(WORD& key, classlib::TShiftState shift) override;

@@ -9,17 +9,20 @@ using namespace classlib;
 namespace controls {
 
 CLASSLIB_DEFINE_ENUM(TGroupBoxBorderStyle, "bsNone", "bsSingle", "bsDouble")
-CLASSLIB_DEFINE_ENUM(TCaptionPosition, "cpTopLeft", "cpTopRight", "cpTopCenter", "cpBottomLeft", "cpBottomRight",
-                     "cpBottomCenter")
+CLASSLIB_DEFINE_ENUM(TCaptionPosition, "cpTopLeft", "cpTopRight", "cpTopCenter", "cpBottomLeft",
+                     "cpBottomRight", "cpBottomCenter")
 
 CLASSLIB_PUBLISH(TAdvCustomGroupBox) {}
 
 CLASSLIB_PUBLISH(TAdvGroupBox)
 {
     using G = TAdvGroupBox;
-    AsColorProperty(c.Property("BorderColor", &G::BorderColor, &G::SetBorderColor)).SetDefault(0xC0C0C0);
-    c.Property("BorderStyle", &G::BorderStyle, &G::SetBorderStyle).SetDefault(static_cast<int>(TGroupBoxBorderStyle::bsSingle));
-    c.Property("CaptionPosition", &G::CaptionPosition, &G::SetCaptionPosition).SetDefault(cpTopLeft);
+    AsColorProperty(c.Property("BorderColor", &G::BorderColor, &G::SetBorderColor))
+        .SetDefault(0xC0C0C0);
+    c.Property("BorderStyle", &G::BorderStyle, &G::SetBorderStyle)
+        .SetDefault(static_cast<int>(TGroupBoxBorderStyle::bsSingle));
+    c.Property("CaptionPosition", &G::CaptionPosition, &G::SetCaptionPosition)
+        .SetDefault(cpTopLeft);
     c.Property("Images", &G::Images, &G::SetImages);
     c.Property("ImageIndex", &G::ImageIndex, &G::SetImageIndex).SetDefault(-1);
     c.Property("Transparent", &G::Transparent, &G::SetTransparent).SetDefault(true);
@@ -113,9 +116,12 @@ void TAdvCustomGroupBox::Notification(TComponent* component, TOperation operatio
 int TAdvCustomGroupBox::GetBorderWidth() const
 {
     switch (borderStyle_) {
-    case TGroupBoxBorderStyle::bsNone: return 1;
-    case TGroupBoxBorderStyle::bsSingle: return Ctl3D() ? 2 : 1;
-    case TGroupBoxBorderStyle::bsDouble: return Ctl3D() ? 4 : 2;
+        case TGroupBoxBorderStyle::bsNone:
+            return 1;
+        case TGroupBoxBorderStyle::bsSingle:
+            return Ctl3D() ? 2 : 1;
+        case TGroupBoxBorderStyle::bsDouble:
+            return Ctl3D() ? 4 : 2;
     }
     return 1;
 }
@@ -210,28 +216,28 @@ void TAdvCustomGroupBox::Paint()
             canvas->Rectangle(l, t, r, b);
     };
     switch (borderStyle_) {
-    case TGroupBoxBorderStyle::bsSingle:
-        canvas->Pen()->SetColor(borderColor_);
-        frame(R.left, R.top, R.right, R.bottom);
-        break;
-    case TGroupBoxBorderStyle::bsDouble:
-        if (Ctl3D()) {
-            canvas->Pen()->SetColor(clWhite);
-            frame(R.left + 1, R.top + 1, R.right, R.bottom);
-            canvas->Pen()->SetColor(0x808080);
-            frame(R.left, R.top, R.right - 1, R.bottom - 1);
-            canvas->Pen()->SetColor(clWhite);
-            frame(R.left + 3, R.top + 3, R.right - 2, R.bottom - 2);
-            canvas->Pen()->SetColor(0x808080);
-            frame(R.left + 2, R.top + 2, R.right - 3, R.bottom - 3);
-        } else {
+        case TGroupBoxBorderStyle::bsSingle:
             canvas->Pen()->SetColor(borderColor_);
             frame(R.left, R.top, R.right, R.bottom);
-            frame(R.left + 2, R.top + 2, R.right - 2, R.bottom - 2);
-        }
-        break;
-    case TGroupBoxBorderStyle::bsNone:
-        break;
+            break;
+        case TGroupBoxBorderStyle::bsDouble:
+            if (Ctl3D()) {
+                canvas->Pen()->SetColor(clWhite);
+                frame(R.left + 1, R.top + 1, R.right, R.bottom);
+                canvas->Pen()->SetColor(0x808080);
+                frame(R.left, R.top, R.right - 1, R.bottom - 1);
+                canvas->Pen()->SetColor(clWhite);
+                frame(R.left + 3, R.top + 3, R.right - 2, R.bottom - 2);
+                canvas->Pen()->SetColor(0x808080);
+                frame(R.left + 2, R.top + 2, R.right - 3, R.bottom - 3);
+            } else {
+                canvas->Pen()->SetColor(borderColor_);
+                frame(R.left, R.top, R.right, R.bottom);
+                frame(R.left + 2, R.top + 2, R.right - 2, R.bottom - 2);
+            }
+            break;
+        case TGroupBoxBorderStyle::bsNone:
+            break;
     }
     if (!caption.empty() || HasImage())
         canvas->CopyRect(captionArea, saved.Canvas(), RECT{0, 0, saved.Width(), saved.Height()});

@@ -12,7 +12,14 @@ namespace controls {
 
 // The group box's frame styles (the class library's TBorderStyle has no double frame).
 enum class TGroupBoxBorderStyle { bsNone, bsSingle, bsDouble };
-enum TCaptionPosition { cpTopLeft, cpTopRight, cpTopCenter, cpBottomLeft, cpBottomRight, cpBottomCenter };
+enum TCaptionPosition {
+    cpTopLeft,
+    cpTopRight,
+    cpTopCenter,
+    cpBottomLeft,
+    cpBottomRight,
+    cpBottomCenter
+};
 CLASSLIB_ENUM(TGroupBoxBorderStyle);
 CLASSLIB_ENUM(TCaptionPosition);
 

@@ -72,7 +72,8 @@ CLASSLIB_PUBLISH(TOfficeButtonControl)
     c.Property("Caption", &B::Caption, &B::SetCaption);
     c.Property("PictureContainer", &B::PictureContainer, &B::SetPictureContainer);
     c.Property("ShadowOffset", &B::ShadowOffset, &B::SetShadowOffset).SetDefault(1);
-    AsColorProperty(c.Property("ShadowColor", &B::ShadowColor, &B::SetShadowColor)).SetDefault(0x808080);
+    AsColorProperty(c.Property("ShadowColor", &B::ShadowColor, &B::SetShadowColor))
+        .SetDefault(0x808080);
     c.Property("Version", &B::Version, &B::SetVersion).Stored(false);
     c.Property("TabStop", &B::TabStop, &B::SetTabStop).SetDefault(false);
     c.Property("OnAnchorClick", &B::OnAnchorClick);
@@ -260,7 +261,8 @@ void TOfficeButtonControl::InvalidateGlyphStrip(bool atRight)
 void TOfficeButtonControl::DrawGlyph()
 {
     const bool checked = ShowsChecked();
-    std::string name = IsRadio() ? (checked ? "HalskOFRC" : "HalskOFRU") : (checked ? "HalskOFCC" : "HalskOFCU");
+    std::string name =
+        IsRadio() ? (checked ? "HalskOFRC" : "HalskOFRU") : (checked ? "HalskOFCC" : "HalskOFCU");
     if (down_)
         name += "D";
     else if (isHot_)
@@ -281,9 +283,9 @@ void TOfficeButtonControl::DrawGlyph()
     Canvas()->Draw(x, y, &glyph);
 }
 
-bool TOfficeButtonControl::RenderCaption(html::HtmlDrawRequest& q, const RECT& rect, bool hitTestOnly,
-                                         bool measureOnly, TColor linkColor, int x, int y, std::string* anchor,
-                                         SIZE* textSize)
+bool TOfficeButtonControl::RenderCaption(html::HtmlDrawRequest& q, const RECT& rect,
+                                         bool hitTestOnly, bool measureOnly, TColor linkColor,
+                                         int x, int y, std::string* anchor, SIZE* textSize)
 {
     q.Canvas = Canvas();
     q.Text = Caption();
@@ -338,7 +340,8 @@ void TOfficeButtonControl::Paint()
     }
     html::HtmlDrawRequest q;
     SIZE text{};
-    RenderCaption(q, r, true, false, IsRadio() ? TColor(0x808080) : urlColor_, 0, 0, nullptr, &text);
+    RenderCaption(q, r, true, false, IsRadio() ? TColor(0x808080) : urlColor_, 0, 0, nullptr,
+                  &text);
     if (UseRightToLeftReading())
         r.left = r.right - text.cx - 3;
     if (IsRadio() && (buttonVertAlign_ == tlCenter || buttonVertAlign_ == tlBottom)) {
@@ -445,7 +448,8 @@ CLASSLIB_PUBLISH(TCustomAdvOfficeCheckBox)
 
 CLASSLIB_PUBLISH(TAdvOfficeCheckBox)
 {
-    c.Property("Checked", &TAdvOfficeCheckBox::Checked, &TAdvOfficeCheckBox::SetChecked).SetDefault(false);
+    c.Property("Checked", &TAdvOfficeCheckBox::Checked, &TAdvOfficeCheckBox::SetChecked)
+        .SetDefault(false);
 }
 
 CLASSLIB_MESSAGE_MAP(TCustomAdvOfficeCheckBox)
@@ -617,7 +621,8 @@ void TAdvOfficeRadioButton::CMDialogChar(TMessage& m)
 
 CLASSLIB_PUBLISH(TAdvGroupButton) {}
 
-TAdvGroupButton::TAdvGroupButton(TCustomAdvOfficeRadioGroup* group) : TAdvOfficeRadioButton(group), group_(group)
+TAdvGroupButton::TAdvGroupButton(TCustomAdvOfficeRadioGroup* group)
+    : TAdvOfficeRadioButton(group), group_(group)
 {
     SetVisible(false);
     SetEnabled(group->Enabled());
@@ -663,7 +668,8 @@ CLASSLIB_PUBLISH(TAdvOfficeRadioGroup)
     c.Property("PictureContainer", &G::PictureContainer, &G::SetPictureContainer);
     c.Property("Ellipsis", &G::Ellipsis, &G::SetEllipsis).SetDefault(false);
     c.Property("ShadowOffset", &G::ShadowOffset, &G::SetShadowOffset).SetDefault(1);
-    AsColorProperty(c.Property("ShadowColor", &G::ShadowColor, &G::SetShadowColor)).SetDefault(0xC0C0C0);
+    AsColorProperty(c.Property("ShadowColor", &G::ShadowColor, &G::SetShadowColor))
+        .SetDefault(0xC0C0C0);
     c.Property("Version", &G::Version, &G::SetVersion).Stored(false);
     c.Property("OnIsEnabled", &G::OnIsEnabled);
 }
@@ -814,7 +820,7 @@ void TCustomAdvOfficeRadioGroup::SetButtonCount(int count)
     while (ButtonCount() < count)
         new TAdvGroupButton(this);
     while (ButtonCount() > count)
-        delete buttons_.back();  // the button leaves the list as it goes
+        delete buttons_.back(); // the button leaves the list as it goes
 }
 
 void TCustomAdvOfficeRadioGroup::UpdateButtons()

@@ -26,7 +26,8 @@ struct HtmlDrawRequest;
 namespace controls {
 
 using html::TAnchorClick;
-using TEnabledEvent = classlib::TEvent<void(classlib::TObject* Sender, int ItemIndex, bool& Enabled)>;
+using TEnabledEvent =
+    classlib::TEvent<void(classlib::TObject* Sender, int ItemIndex, bool& Enabled)>;
 
 // The alternate-pixel focus frame of the office buttons: the four edges of `r` (end points
 // excluded) in `color`.
@@ -87,7 +88,8 @@ protected:
     void Loaded() override;
     void Notification(classlib::TComponent* component, classlib::TOperation operation) override;
     void Paint() override;
-    void MouseDown(classlib::TMouseButton button, classlib::TShiftState shift, int x, int y) override;
+    void MouseDown(classlib::TMouseButton button, classlib::TShiftState shift, int x,
+                   int y) override;
     void MouseMove(classlib::TShiftState shift, int x, int y) override;
     void KeyDown(WORD& key, classlib::TShiftState shift) override;
     void DoEnter() override;
@@ -102,8 +104,9 @@ protected:
     void InvalidateGlyphStrip(bool atRight);
     bool GlyphAtRight() const;
     // The caption through the renderer in `rect` with this control's arguments.
-    bool RenderCaption(html::HtmlDrawRequest& request, const RECT& rect, bool hitTestOnly, bool measureOnly,
-                       classlib::TColor linkColor, int x, int y, std::string* anchor, SIZE* textSize);
+    bool RenderCaption(html::HtmlDrawRequest& request, const RECT& rect, bool hitTestOnly,
+                       bool measureOnly, classlib::TColor linkColor, int x, int y,
+                       std::string* anchor, SIZE* textSize);
 
     bool down_ = false;
     bool isFocused_ = false;
@@ -274,7 +277,9 @@ private:
 
 class TAdvOfficeRadioGroup : public TCustomAdvOfficeRadioGroup {
     CLASSLIB_CLASS(TAdvOfficeRadioGroup, TCustomAdvOfficeRadioGroup)
-    explicit TAdvOfficeRadioGroup(classlib::TComponent* owner) : TCustomAdvOfficeRadioGroup(owner) {}
+    explicit TAdvOfficeRadioGroup(classlib::TComponent* owner) : TCustomAdvOfficeRadioGroup(owner)
+    {
+    }
 };
 
 } // namespace controls

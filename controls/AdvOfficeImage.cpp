@@ -27,8 +27,8 @@ TAdvOfficeImage::TAdvOfficeImage(TComponent* owner)
 std::string TAdvOfficeImage::Version() const
 {
     const unsigned v = static_cast<unsigned>(GetVersionNr());
-    return std::to_string(v >> 24) + "." + std::to_string((v >> 16) & 0xFF) + "." + std::to_string((v >> 8) & 0xFF) +
-           "." + std::to_string(v & 0xFF);
+    return std::to_string(v >> 24) + "." + std::to_string((v >> 16) & 0xFF) + "." +
+           std::to_string((v >> 8) & 0xFF) + "." + std::to_string(v & 0xFF);
 }
 
 void TAdvOfficeImage::SetPicture(draw::TGDIPPicture* value)

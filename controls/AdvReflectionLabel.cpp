@@ -19,13 +19,18 @@ CLASSLIB_PUBLISH(TAdvReflectionLabel)
     c.Property("Images", &TAdvReflectionLabel::Images, &TAdvReflectionLabel::SetImages);
     c.Property("PictureContainer", &TAdvReflectionLabel::PictureContainer,
                &TAdvReflectionLabel::SetPictureContainer);
-    c.Property("Reflection", &TAdvReflectionLabel::Reflection, &TAdvReflectionLabel::SetReflection).SetDefault(100);
-    c.Property("ReflectionAxis", &TAdvReflectionLabel::ReflectionAxis, &TAdvReflectionLabel::SetReflectionAxis)
+    c.Property("Reflection", &TAdvReflectionLabel::Reflection, &TAdvReflectionLabel::SetReflection)
+        .SetDefault(100);
+    c.Property("ReflectionAxis", &TAdvReflectionLabel::ReflectionAxis,
+               &TAdvReflectionLabel::SetReflectionAxis)
         .SetDefault(-7);
-    c.Property("Transparent", &TAdvReflectionLabel::Transparent, &TAdvReflectionLabel::SetTransparent)
+    c.Property("Transparent", &TAdvReflectionLabel::Transparent,
+               &TAdvReflectionLabel::SetTransparent)
         .SetDefault(true);
-    AsColorProperty(c.Property("URLColor", &TAdvReflectionLabel::URLColor, &TAdvReflectionLabel::SetURLColor));
-    c.Property("Version", &TAdvReflectionLabel::Version, &TAdvReflectionLabel::SetVersion).Stored(false);
+    AsColorProperty(
+        c.Property("URLColor", &TAdvReflectionLabel::URLColor, &TAdvReflectionLabel::SetURLColor));
+    c.Property("Version", &TAdvReflectionLabel::Version, &TAdvReflectionLabel::SetVersion)
+        .Stored(false);
 }
 
 CLASSLIB_MESSAGE_MAP(TAdvReflectionLabel)
@@ -182,7 +187,8 @@ void TAdvReflectionLabel::Paint()
     canvas->Font()->Assign(Font());
     if (reflectionBitmap_ && !rebuildPending_) {
         auto graphics = draw::TGPGraphics::CreateFromHDC(canvas->Handle());
-        graphics->DrawImageRect(reflectionBitmap_.get(), reflectionOffset_, lastTextHeight_ + reflectionAxis_,
+        graphics->DrawImageRect(reflectionBitmap_.get(), reflectionOffset_,
+                                lastTextHeight_ + reflectionAxis_,
                                 static_cast<int>(reflectionBitmap_->GetImageWidth()),
                                 static_cast<int>(reflectionBitmap_->GetImageHeight()));
     }
@@ -239,8 +245,8 @@ void TAdvReflectionLabel::BuildReflectionBitmap()
     }
     ULONG written = 0;
     const LARGE_INTEGER start{};
-    if (FAILED(stream->Write(bmp.Memory(), static_cast<ULONG>(size), &written)) || written != size ||
-        FAILED(stream->Seek(start, STREAM_SEEK_SET, nullptr))) {
+    if (FAILED(stream->Write(bmp.Memory(), static_cast<ULONG>(size), &written)) ||
+        written != size || FAILED(stream->Seek(start, STREAM_SEEK_SET, nullptr))) {
         stream->Release();
         reflectionBitmap_.reset();
         return;

@@ -16,11 +16,12 @@ namespace controls {
 
 void RegisterControlClasses()
 {
-    RegisterClasses({&TAdvGlowButton::StaticClass(), &TAdvGroupBox::StaticClass(), &THTMLabel::StaticClass(),
-                     &TAdvReflectionLabel::StaticClass(), &TOcLabel::StaticClass(),
-                     &TAdvOfficeImage::StaticClass(), &THTMLComboBox::StaticClass(),
-                     &TOcXPProgressBar::StaticClass(), &TAdvOfficeCheckBox::StaticClass(),
-                     &TAdvOfficeRadioButton::StaticClass(), &TAdvOfficeRadioGroup::StaticClass()});
+    RegisterClasses({&TAdvGlowButton::StaticClass(), &TAdvGroupBox::StaticClass(),
+                     &THTMLabel::StaticClass(), &TAdvReflectionLabel::StaticClass(),
+                     &TOcLabel::StaticClass(), &TAdvOfficeImage::StaticClass(),
+                     &THTMLComboBox::StaticClass(), &TOcXPProgressBar::StaticClass(),
+                     &TAdvOfficeCheckBox::StaticClass(), &TAdvOfficeRadioButton::StaticClass(),
+                     &TAdvOfficeRadioGroup::StaticClass()});
 }
 
 } // namespace controls

@@ -18,31 +18,41 @@ CLASSLIB_PUBLISH(TBaseCustomComboBox) {}
 
 CLASSLIB_PUBLISH(THTMLComboBox)
 {
-    c.Property("AutoFocus", &THTMLComboBox::AutoFocus, &THTMLComboBox::SetAutoFocus).SetDefault(false);
+    c.Property("AutoFocus", &THTMLComboBox::AutoFocus, &THTMLComboBox::SetAutoFocus)
+        .SetDefault(false);
     c.Property("ButtonWidth", &THTMLComboBox::ButtonWidth, &THTMLComboBox::SetButtonWidth);
-    c.Property("Style", &THTMLComboBox::Style, &THTMLComboBox::SetStyle).SetDefault(csOwnerDrawFixed);
+    c.Property("Style", &THTMLComboBox::Style, &THTMLComboBox::SetStyle)
+        .SetDefault(csOwnerDrawFixed);
     c.Property("Flat", &THTMLComboBox::Flat, &THTMLComboBox::SetFlat).SetDefault(false);
     c.Property("Etched", &THTMLComboBox::Etched, &THTMLComboBox::SetEtched).SetDefault(false);
-    c.Property("FocusBorder", &THTMLComboBox::FocusBorder, &THTMLComboBox::SetFocusBorder).SetDefault(false);
+    c.Property("FocusBorder", &THTMLComboBox::FocusBorder, &THTMLComboBox::SetFocusBorder)
+        .SetDefault(false);
     c.Property("Ctl3D", &THTMLComboBox::Ctl3D, &THTMLComboBox::SetCtl3D);
     c.Property("DropWidth", &THTMLComboBox::DropWidth, &THTMLComboBox::SetDropWidth);
-    c.Property("DropHeight", &THTMLComboBox::DropHeight, &THTMLComboBox::SetDropHeight).SetDefault(200);
+    c.Property("DropHeight", &THTMLComboBox::DropHeight, &THTMLComboBox::SetDropHeight)
+        .SetDefault(200);
     c.Property("EditHeight", &THTMLComboBox::EditHeight, &THTMLComboBox::SetEditHeight);
     c.Property("Ellipsis", &THTMLComboBox::Ellipsis, &THTMLComboBox::SetEllipsis).SetDefault(false);
     c.Property("HTMLHint", &THTMLComboBox::HTMLHint, &THTMLComboBox::SetHTMLHint).SetDefault(false);
     c.Property("Images", &THTMLComboBox::Images, &THTMLComboBox::SetImages);
-    c.Property("IncrLookup", &THTMLComboBox::IncrLookup, &THTMLComboBox::SetIncrLookup).SetDefault(false);
+    c.Property("IncrLookup", &THTMLComboBox::IncrLookup, &THTMLComboBox::SetIncrLookup)
+        .SetDefault(false);
     c.Property("ItemHint", &THTMLComboBox::ItemHint, &THTMLComboBox::SetItemHint).SetDefault(false);
     c.Property("Items", &THTMLComboBox::Items, &THTMLComboBox::SetItems);
     c.Property("ItemIndex", &THTMLComboBox::ItemIndex, &THTMLComboBox::SetItemIndex).SetDefault(-1);
     c.Property("MaxLength", &THTMLComboBox::MaxLength, &THTMLComboBox::SetMaxLength).SetDefault(0);
-    c.Property("ParentColor", &THTMLComboBox::ParentColor, &THTMLComboBox::SetParentColor).SetDefault(false);
-    c.Property("PictureContainer", &THTMLComboBox::PictureContainer, &THTMLComboBox::SetPictureContainer);
-    AsColorProperty(c.Property("ShadowColor", &THTMLComboBox::ShadowColor, &THTMLComboBox::SetShadowColor))
+    c.Property("ParentColor", &THTMLComboBox::ParentColor, &THTMLComboBox::SetParentColor)
+        .SetDefault(false);
+    c.Property("PictureContainer", &THTMLComboBox::PictureContainer,
+               &THTMLComboBox::SetPictureContainer);
+    AsColorProperty(
+        c.Property("ShadowColor", &THTMLComboBox::ShadowColor, &THTMLComboBox::SetShadowColor))
         .SetDefault(clBlack);
-    c.Property("ShadowOffset", &THTMLComboBox::ShadowOffset, &THTMLComboBox::SetShadowOffset).SetDefault(0);
+    c.Property("ShadowOffset", &THTMLComboBox::ShadowOffset, &THTMLComboBox::SetShadowOffset)
+        .SetDefault(0);
     c.Property("Sorted", &THTMLComboBox::Sorted, &THTMLComboBox::SetSorted).SetDefault(false);
-    AsColorProperty(c.Property("URLColor", &THTMLComboBox::URLColor, &THTMLComboBox::SetURLColor)).SetDefault(clBlue);
+    AsColorProperty(c.Property("URLColor", &THTMLComboBox::URLColor, &THTMLComboBox::SetURLColor))
+        .SetDefault(clBlue);
     c.Property("OnChange", &THTMLComboBox::OnChange);
     c.Property("OnCloseUp", &THTMLComboBox::OnCloseUp);
     c.Property("OnDrawItem", &THTMLComboBox::OnDrawItem);
@@ -77,7 +87,9 @@ CLASSLIB_MESSAGE_MAP(THTMLComboBox)
 // ---- TBaseCustomComboBox: the flat look ------------------------------------------------------
 
 TBaseCustomComboBox::TBaseCustomComboBox(TComponent* owner)
-    : TCustomComboBox(owner), savedColor_(Color()), savedParentColor_(ParentColor()),
+    : TCustomComboBox(owner),
+      savedColor_(Color()),
+      savedParentColor_(ParentColor()),
       buttonWidth_(GetSystemMetrics(SM_CXVSCROLL) + 2)
 {
 }
@@ -110,14 +122,18 @@ void TBaseCustomComboBox::SetButtonWidth(int value)
 bool TBaseCustomComboBox::ShowsFocusFrame() const
 {
     const bool designing = ComponentState().Contains(csDesigning);
-    return !designing && (mouseInControl_ || (HandleAllocated() && GetFocus() == const_cast<TBaseCustomComboBox*>(this)->Handle())) && focusBorder_;
+    return !designing &&
+           (mouseInControl_ || (HandleAllocated() &&
+                                GetFocus() == const_cast<TBaseCustomComboBox*>(this)->Handle())) &&
+           focusBorder_;
 }
 
 bool TBaseCustomComboBox::ShowsButtonEdge() const
 {
     if (ComponentState().Contains(csDesigning))
         return Enabled();
-    return mouseInControl_ || (HandleAllocated() && GetFocus() == const_cast<TBaseCustomComboBox*>(this)->Handle());
+    return mouseInControl_ ||
+           (HandleAllocated() && GetFocus() == const_cast<TBaseCustomComboBox*>(this)->Handle());
 }
 
 void TBaseCustomComboBox::DrawFlatFrame(HDC dc, RECT rect)
@@ -302,7 +318,8 @@ int THTMLComboBox::DropWidth() const
 {
     if (!HandleAllocated())
         return pendingDropWidth_;
-    return static_cast<int>(SendMessageA(const_cast<THTMLComboBox*>(this)->Handle(), CB_GETDROPPEDWIDTH, 0, 0));
+    return static_cast<int>(
+        SendMessageA(const_cast<THTMLComboBox*>(this)->Handle(), CB_GETDROPPEDWIDTH, 0, 0));
 }
 
 void THTMLComboBox::SetDropWidth(int value)
@@ -316,8 +333,8 @@ int THTMLComboBox::EditHeight() const
 {
     if (!HandleAllocated())
         return pendingEditHeight_;
-    return static_cast<int>(
-        SendMessageA(const_cast<THTMLComboBox*>(this)->Handle(), CB_GETITEMHEIGHT, static_cast<WPARAM>(-1), 0));
+    return static_cast<int>(SendMessageA(const_cast<THTMLComboBox*>(this)->Handle(),
+                                         CB_GETITEMHEIGHT, static_cast<WPARAM>(-1), 0));
 }
 
 void THTMLComboBox::SetEditHeight(int value)
@@ -388,7 +405,8 @@ void THTMLComboBox::Notification(TComponent* component, TOperation operation)
 namespace {
 
 // The inputs every item rendering shares.
-html::HtmlDrawRequest ItemRequest(TCanvas* canvas, const std::string& text, const RECT& rect, int x, int y)
+html::HtmlDrawRequest ItemRequest(TCanvas* canvas, const std::string& text, const RECT& rect, int x,
+                                  int y)
 {
     html::HtmlDrawRequest request;
     request.Canvas = canvas;
@@ -437,8 +455,8 @@ void THTMLComboBox::DrawItem(int index, RECT rect, TOwnerDrawState state)
     canvas->Pen()->SetColor(Color());
 }
 
-THTMLComboBox::Rendered THTMLComboBox::RenderOnWindowDC(int index, const RECT& rect, int x, int y, bool hitTestOnly,
-                                                        bool measureOnly)
+THTMLComboBox::Rendered THTMLComboBox::RenderOnWindowDC(int index, const RECT& rect, int x, int y,
+                                                        bool hitTestOnly, bool measureOnly)
 {
     HDC dc = GetDC(Handle());
     TCanvas canvas;
@@ -537,22 +555,22 @@ void THTMLComboBox::WMLButtonDown(TMessage& m)
 void THTMLComboBox::CNCommand(TMessage& m)
 {
     switch (HIWORD(m.WParam)) {
-    case CBN_SELCHANGE:
-        if (OnChange)
-            OnChange(this);
-        break;
-    case CBN_DROPDOWN:
-        SetWindowPos(Handle(), nullptr, Left(), Top(), Width(), EditHeight() + dropHeight_,
-                     SWP_NOZORDER | SWP_NOACTIVATE);
-        if (OnDropDown)
-            OnDropDown(this);
-        m.Result = 0;
-        if (OnClick)
-            OnClick(this);
-        break;
-    default:
-        Inherited(THTMLComboBox::StaticClass(), m);
-        break;
+        case CBN_SELCHANGE:
+            if (OnChange)
+                OnChange(this);
+            break;
+        case CBN_DROPDOWN:
+            SetWindowPos(Handle(), nullptr, Left(), Top(), Width(), EditHeight() + dropHeight_,
+                         SWP_NOZORDER | SWP_NOACTIVATE);
+            if (OnDropDown)
+                OnDropDown(this);
+            m.Result = 0;
+            if (OnClick)
+                OnClick(this);
+            break;
+        default:
+            Inherited(THTMLComboBox::StaticClass(), m);
+            break;
     }
 }
 
@@ -618,8 +636,9 @@ void THTMLComboBox::SetSorted(bool value)
     std::stable_sort(items.begin(), items.end(), [](const std::string& a, const std::string& b) {
         const std::string plainA = html::StripHtmlTags(a);
         const std::string plainB = html::StripHtmlTags(b);
-        return CompareStringA(LOCALE_USER_DEFAULT, 0, plainA.c_str(), static_cast<int>(plainA.size()),
-                              plainB.c_str(), static_cast<int>(plainB.size())) == CSTR_LESS_THAN;
+        return CompareStringA(LOCALE_USER_DEFAULT, 0, plainA.c_str(),
+                              static_cast<int>(plainA.size()), plainB.c_str(),
+                              static_cast<int>(plainB.size())) == CSTR_LESS_THAN;
     });
     TStringList sorted;
     for (const std::string& item : items)

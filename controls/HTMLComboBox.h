@@ -14,7 +14,7 @@
 namespace draw {
 class THTMLPictureCache;
 class TPictureContainer;
-}
+} // namespace draw
 
 namespace controls {
 
@@ -141,7 +141,8 @@ private:
         int textHeight;
     };
     // The item rendered on a canvas of the control window's DC (its default font) over `rect`.
-    Rendered RenderOnWindowDC(int index, const RECT& rect, int x, int y, bool hitTestOnly, bool measureOnly);
+    Rendered RenderOnWindowDC(int index, const RECT& rect, int x, int y, bool hitTestOnly,
+                              bool measureOnly);
     bool ValidIndex(int index) const { return index >= 0 && index < Items()->Count(); }
     // The first item from `from` on whose plain text starts with the lookup buffer (ASCII
     // upper case), or -1.

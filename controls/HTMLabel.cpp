@@ -15,8 +15,8 @@ using namespace classlib;
 namespace controls {
 
 CLASSLIB_DEFINE_ENUM(TAutoSizeType, "asVertical", "asHorizontal", "asBoth")
-CLASSLIB_DEFINE_ENUM(TGradientType, "gtFullHorizontal", "gtFullVertical", "gtBottomLine", "gtCenterLine",
-                     "gtTopLine")
+CLASSLIB_DEFINE_ENUM(TGradientType, "gtFullHorizontal", "gtFullVertical", "gtBottomLine",
+                     "gtCenterLine", "gtTopLine")
 CLASSLIB_DEFINE_ENUM(TVAlignment, "tvaTop", "tvaCenter", "tvaBottom")
 
 CLASSLIB_PUBLISH(TCustomHTMLabel) {}
@@ -31,7 +31,8 @@ CLASSLIB_PUBLISH(THTMLabel)
     c.Property("BevelOuter", &THTMLabel::BevelOuter, &THTMLabel::SetBevelOuter).SetDefault(bvNone);
     c.Property("BevelWidth", &THTMLabel::BevelWidth, &THTMLabel::SetBevelWidth).SetDefault(1);
     c.Property("BorderWidth", &THTMLabel::BorderWidth, &THTMLabel::SetBorderWidth).SetDefault(0);
-    c.Property("BorderStyle", &THTMLabel::BorderStyle, &THTMLabel::SetBorderStyle).SetDefault(bsNone);
+    c.Property("BorderStyle", &THTMLabel::BorderStyle, &THTMLabel::SetBorderStyle)
+        .SetDefault(bsNone);
     AsColorProperty(c.Property("BorderColor", &THTMLabel::BorderColor, &THTMLabel::SetBorderColor))
         .SetDefault(clBlack);
     c.Property("Ellipsis", &THTMLabel::Ellipsis, &THTMLabel::SetEllipsis);
@@ -40,7 +41,8 @@ CLASSLIB_PUBLISH(THTMLabel)
     c.Property("HintShowFull", &THTMLabel::HintShowFull, &THTMLabel::SetHintShowFull);
     c.Property("Hover", &THTMLabel::Hover, &THTMLabel::SetHover);
     AsColorProperty(c.Property("HoverColor", &THTMLabel::HoverColor, &THTMLabel::SetHoverColor));
-    AsColorProperty(c.Property("HoverFontColor", &THTMLabel::HoverFontColor, &THTMLabel::SetHoverFontColor));
+    AsColorProperty(
+        c.Property("HoverFontColor", &THTMLabel::HoverFontColor, &THTMLabel::SetHoverFontColor));
     c.Property("HTMLHint", &THTMLabel::HTMLHint, &THTMLabel::SetHTMLHint);
     c.Property("HTMLText", &THTMLabel::HTMLText, &THTMLabel::SetHTMLText);
     c.Property("Images", &THTMLabel::Images, &THTMLabel::SetImages);
@@ -81,7 +83,8 @@ int RoundEven(double value)
 
 } // namespace
 
-void DrawStepGradientClipped(TCanvas& canvas, TColor from, TColor to, int steps, const RECT& rect, bool horizontal)
+void DrawStepGradientClipped(TCanvas& canvas, TColor from, TColor to, int steps, const RECT& rect,
+                             bool horizontal)
 {
     if (steps == 0)
         steps = 1;
@@ -92,13 +95,16 @@ void DrawStepGradientClipped(TCanvas& canvas, TColor from, TColor to, int steps,
     int channelFrom[3];
     for (int shift = 0, c = 0; c < 3; ++c, shift += 8) {
         channelFrom[c] = static_cast<int>((fromRgb >> shift) & 0xFF);
-        channelStep[c] = (static_cast<int>((toRgb >> shift) & 0xFF) - channelFrom[c]) / static_cast<double>(steps);
+        channelStep[c] = (static_cast<int>((toRgb >> shift) & 0xFF) - channelFrom[c]) /
+                         static_cast<double>(steps);
     }
-    const double band = (horizontal ? rect.right - rect.left : rect.bottom - rect.top) / static_cast<double>(steps);
+    const double band =
+        (horizontal ? rect.right - rect.left : rect.bottom - rect.top) / static_cast<double>(steps);
     for (int i = 0; i < steps; ++i) {
         TColor color = 0;
         for (int shift = 0, c = 0; c < 3; ++c, shift += 8)
-            color |= static_cast<TColor>(RoundEven(channelFrom[c] + i * channelStep[c]) & 0xFF) << shift;
+            color |= static_cast<TColor>(RoundEven(channelFrom[c] + i * channelStep[c]) & 0xFF)
+                     << shift;
         canvas.Pen()->SetColor(color);
         canvas.Brush()->SetColor(color);
         const int start = RoundEven(i * band);
@@ -117,7 +123,9 @@ void DrawStepGradientClipped(TCanvas& canvas, TColor from, TColor to, int steps,
 // ---- TCustomHTMLabel -------------------------------------------------------------------------
 
 TCustomHTMLabel::TCustomHTMLabel(TComponent* owner)
-    : TCustomLabel(owner), htmlText_(new TStringList), pictureCache_(new draw::THTMLPictureCache),
+    : TCustomLabel(owner),
+      htmlText_(new TStringList),
+      pictureCache_(new draw::THTMLPictureCache),
       imageChangeLink_(new TChangeLink)
 {
     htmlText_->OnChange = TNotifyEvent(this, &TCustomHTMLabel::HTMLTextChanged);
@@ -224,7 +232,8 @@ bool TCustomHTMLabel::RenderHtml(const html::HtmlDrawRequest& request, html::Htm
     return html::DrawHtmlText(request, result);
 }
 
-html::HtmlDrawRequest TCustomHTMLabel::TextRequest(const RECT& rect, int x, int y, int hotIndex, bool hitTestOnly)
+html::HtmlDrawRequest TCustomHTMLabel::TextRequest(const RECT& rect, int x, int y, int hotIndex,
+                                                   bool hitTestOnly)
 {
     html::HtmlDrawRequest request;
     request.Canvas = Canvas();
@@ -438,14 +447,16 @@ void THTMLabel::Paint()
     TCanvas* canvas = Canvas();
     RECT r = ClientRect();
     const int bands = (r.right - r.left) / 4;
-    const bool lineGradient = gradientType_ == gtBottomLine || gradientType_ == gtCenterLine || gradientType_ == gtTopLine;
+    const bool lineGradient = gradientType_ == gtBottomLine || gradientType_ == gtCenterLine ||
+                              gradientType_ == gtTopLine;
     if (!Transparent()) {
         if (colorTo_ == clNone || lineGradient) {
             canvas->Brush()->SetColor(Color());
             canvas->Pen()->SetColor(Color());
             canvas->Rectangle(r);
         } else {
-            DrawStepGradientClipped(*canvas, Color(), colorTo_, bands, r, gradientType_ == gtFullHorizontal);
+            DrawStepGradientClipped(*canvas, Color(), colorTo_, bands, r,
+                                    gradientType_ == gtFullHorizontal);
         }
     }
     if (lineGradient) {
@@ -483,8 +494,11 @@ void THTMLabel::Paint()
         canvas->Brush()->SetStyle(bsClear);
         const int a = (borderWidth_ + 1) / 2;
         const int b = borderWidth_ / 2;
-        canvas->Polyline({{r.left - a, r.top - a}, {r.right + b, r.top - a}, {r.right + b, r.bottom + b},
-                          {r.left - a, r.bottom + b}, {r.left - a, r.top - a}});
+        canvas->Polyline({{r.left - a, r.top - a},
+                          {r.right + b, r.top - a},
+                          {r.right + b, r.bottom + b},
+                          {r.left - a, r.bottom + b},
+                          {r.left - a, r.top - a}});
         canvas->Pen()->SetWidth(1);
     }
     if (bevelInner_ != bvNone || bevelOuter_ != bvNone)

@@ -19,7 +19,7 @@
 namespace draw {
 class THTMLPictureCache;
 class TPictureContainer;
-}
+} // namespace draw
 
 namespace controls {
 
@@ -35,8 +35,8 @@ using TAnchorHintEvent = classlib::TEvent<void(classlib::TObject* Sender, std::s
 
 // A stepped gradient of `steps` bands (0 counts as 1) from `from` toward `to` over `rect`; the
 // last band is one step short of `to`. clNone reads as white.
-void DrawStepGradientClipped(classlib::TCanvas& canvas, classlib::TColor from, classlib::TColor to, int steps,
-                             const RECT& rect, bool horizontal);
+void DrawStepGradientClipped(classlib::TCanvas& canvas, classlib::TColor from, classlib::TColor to,
+                             int steps, const RECT& rect, bool horizontal);
 
 class TCustomHTMLabel : public classlib::TCustomLabel {
     CLASSLIB_CLASS(TCustomHTMLabel, classlib::TCustomLabel)
@@ -72,7 +72,8 @@ class TCustomHTMLabel : public classlib::TCustomLabel {
 protected:
     void Loaded() override;
     void Notification(classlib::TComponent* component, classlib::TOperation operation) override;
-    void MouseDown(classlib::TMouseButton button, classlib::TShiftState shift, int x, int y) override;
+    void MouseDown(classlib::TMouseButton button, classlib::TShiftState shift, int x,
+                   int y) override;
     void MouseMove(classlib::TShiftState shift, int x, int y) override;
     virtual void HTMLChanged();
     // The renderer with the label's fixed inputs filled in (focus, word wrap, pictures).
@@ -80,7 +81,8 @@ protected:
     // The renderer itself (DrawHtmlText), called by DrawHtml with the complete request.
     virtual bool RenderHtml(const html::HtmlDrawRequest& request, html::HtmlDrawResult& result);
     // A request for the label's text on its canvas, with the label's colours.
-    html::HtmlDrawRequest TextRequest(const RECT& rect, int x, int y, int hotIndex, bool hitTestOnly);
+    html::HtmlDrawRequest TextRequest(const RECT& rect, int x, int y, int hotIndex,
+                                      bool hitTestOnly);
     void InvalidateAnchorRect(const RECT& rect);
     virtual void HTMLTextChanged(classlib::TObject*);
     virtual void ImageListChanged(classlib::TObject*);

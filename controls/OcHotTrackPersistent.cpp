@@ -6,12 +6,15 @@ namespace controls {
 
 CLASSLIB_PUBLISH(TOcHotTrackOptions)
 {
-    c.Property("Enabled", &TOcHotTrackOptions::Enabled, &TOcHotTrackOptions::SetEnabled).SetDefault(false);
+    c.Property("Enabled", &TOcHotTrackOptions::Enabled, &TOcHotTrackOptions::SetEnabled)
+        .SetDefault(false);
     AsColorProperty(c.Property("Color", &TOcHotTrackOptions::Color, &TOcHotTrackOptions::SetColor))
         .SetDefault(static_cast<TColor>(0xD2BDB6));
-    c.Property("FrameVisible", &TOcHotTrackOptions::FrameVisible, &TOcHotTrackOptions::SetFrameVisible)
+    c.Property("FrameVisible", &TOcHotTrackOptions::FrameVisible,
+               &TOcHotTrackOptions::SetFrameVisible)
         .SetDefault(false);
-    AsColorProperty(c.Property("FrameColor", &TOcHotTrackOptions::FrameColor, &TOcHotTrackOptions::SetFrameColor))
+    AsColorProperty(c.Property("FrameColor", &TOcHotTrackOptions::FrameColor,
+                               &TOcHotTrackOptions::SetFrameColor))
         .SetDefault(static_cast<TColor>(0x6A240A));
 }
 
@@ -29,10 +32,22 @@ void TOcHotTrackOptions::Change(T& field, T value, const char* name)
     NotifyChanged();
 }
 
-void TOcHotTrackOptions::SetEnabled(bool value) { Change(enabled_, value, "Enabled"); }
-void TOcHotTrackOptions::SetColor(TColor value) { Change(color_, value, "Color"); }
-void TOcHotTrackOptions::SetFrameVisible(bool value) { Change(frameVisible_, value, "FrameVisible"); }
-void TOcHotTrackOptions::SetFrameColor(TColor value) { Change(frameColor_, value, "FrameColor"); }
+void TOcHotTrackOptions::SetEnabled(bool value)
+{
+    Change(enabled_, value, "Enabled");
+}
+void TOcHotTrackOptions::SetColor(TColor value)
+{
+    Change(color_, value, "Color");
+}
+void TOcHotTrackOptions::SetFrameVisible(bool value)
+{
+    Change(frameVisible_, value, "FrameVisible");
+}
+void TOcHotTrackOptions::SetFrameColor(TColor value)
+{
+    Change(frameColor_, value, "FrameColor");
+}
 
 void TOcHotTrackOptions::Assign(TPersistent* source)
 {

@@ -25,18 +25,23 @@ CLASSLIB_PUBLISH(TOcCustomLabel) {}
 
 CLASSLIB_PUBLISH(TOcLabel)
 {
-    c.Property("Alignment", &TOcLabel::Alignment, &TOcLabel::SetAlignment).SetDefault(taLeftJustify);
+    c.Property("Alignment", &TOcLabel::Alignment, &TOcLabel::SetAlignment)
+        .SetDefault(taLeftJustify);
     c.Property("AutoSize", &TOcLabel::AutoSize, &TOcLabel::SetAutoSize).SetDefault(true);
     c.Property("FocusControl", &TOcLabel::FocusControl, &TOcLabel::SetFocusControl);
-    AsColorProperty(c.Property("FrameColor", &TOcLabel::FrameColor, &TOcLabel::SetFrameColor)).SetDefault(clNone);
+    AsColorProperty(c.Property("FrameColor", &TOcLabel::FrameColor, &TOcLabel::SetFrameColor))
+        .SetDefault(clNone);
     c.Property("Layout", &TOcLabel::Layout, &TOcLabel::SetLayout).SetDefault(tlTop);
     c.Property("Margin", &TOcLabel::Margin, &TOcLabel::SetMargin).SetDefault(0);
     c.Property("RoundedFrame", &TOcLabel::RoundedFrame, &TOcLabel::SetRoundedFrame).SetDefault(0);
     AsColorProperty(c.Property("ShadowColor", &TOcLabel::ShadowColor, &TOcLabel::SetShadowColor))
         .SetDefault(clBtnHighlight);
-    c.Property("ShadowSize", &TOcLabel::ShadowSize, &TOcLabel::SetShadowSize).SetDefault(uint8_t{0});
-    c.Property("ShadowPos", &TOcLabel::ShadowPos, &TOcLabel::SetShadowPos).SetDefault(spRightBottom);
-    c.Property("ShowAccelChar", &TOcLabel::ShowAccelChar, &TOcLabel::SetShowAccelChar).SetDefault(true);
+    c.Property("ShadowSize", &TOcLabel::ShadowSize, &TOcLabel::SetShadowSize)
+        .SetDefault(uint8_t{0});
+    c.Property("ShadowPos", &TOcLabel::ShadowPos, &TOcLabel::SetShadowPos)
+        .SetDefault(spRightBottom);
+    c.Property("ShowAccelChar", &TOcLabel::ShowAccelChar, &TOcLabel::SetShowAccelChar)
+        .SetDefault(true);
     c.Property("ShowFocus", &TOcLabel::ShowFocus, &TOcLabel::SetShowFocus).SetDefault(false);
     c.Property("Transparent", &TOcLabel::Transparent, &TOcLabel::SetTransparent).SetDefault(false);
     c.Property("WordWrap", &TOcLabel::WordWrap, &TOcLabel::SetWordWrap).SetDefault(false);
@@ -45,14 +50,16 @@ CLASSLIB_PUBLISH(TOcLabel)
     AsColorProperty(c.Property("HintColor", &TOcLabel::HintColor, &TOcLabel::SetHintColor));
     c.Property("HotTrack", &TOcLabel::HotTrack, &TOcLabel::SetHotTrack).SetDefault(false);
     c.Property("HotTrackFont", &TOcLabel::HotTrackFont, &TOcLabel::SetHotTrackFont);
-    c.Property("HotTrackFontOptions", &TOcLabel::HotTrackFontOptions, &TOcLabel::SetHotTrackFontOptions)
+    c.Property("HotTrackFontOptions", &TOcLabel::HotTrackFontOptions,
+               &TOcLabel::SetHotTrackFontOptions)
         .SetDefault(TOcTrackFontOptions{hoFollowFont, hoPreserveColor, hoPreserveStyle});
     c.Property("HotTrackOptions", &TOcLabel::HotTrackOptions, &TOcLabel::SetHotTrackOptions);
     c.Property("Images", &TOcLabel::Images, &TOcLabel::SetImages);
     c.Property("ImageIndex", &TOcLabel::ImageIndex, &TOcLabel::SetImageIndex).SetDefault(-1);
     c.Property("Provider", &TOcLabel::Provider, &TOcLabel::SetProvider);
     c.Property("Spacing", &TOcLabel::Spacing, &TOcLabel::SetSpacing).SetDefault(4);
-    c.Property("TextEllipsis", &TOcLabel::TextEllipsis, &TOcLabel::SetTextEllipsis).SetDefault(teNone);
+    c.Property("TextEllipsis", &TOcLabel::TextEllipsis, &TOcLabel::SetTextEllipsis)
+        .SetDefault(teNone);
     c.Property("URL", &TOcLabel::URL, &TOcLabel::SetURL);
     c.Property("OnParentColorChange", &TOcLabel::OnParentColorChange);
 }
@@ -101,8 +108,8 @@ bool ThemesOn()
 
 } // namespace
 
-int DrawShadowedText(TCanvas& canvas, const std::string& text, RECT& rect, UINT flags, int shadowSize,
-                     TColor shadowColor, TShadowPosition shadowPos)
+int DrawShadowedText(TCanvas& canvas, const std::string& text, RECT& rect, UINT flags,
+                     int shadowSize, TColor shadowColor, TShadowPosition shadowPos)
 {
     RECT textRect = rect;
     RECT shadowRect = rect;
@@ -112,7 +119,8 @@ int DrawShadowedText(TCanvas& canvas, const std::string& text, RECT& rect, UINT 
     OffsetRect(&shadowRect, direction.x * shadowSize, direction.y * shadowSize);
     canvas.Brush()->SetStyle(bsClear);
     SetBkMode(dc, TRANSPARENT);
-    const int height = bcl::DrawTextOnCanvas(&canvas, text.c_str(), static_cast<int>(text.size()), shadowRect, flags);
+    const int height = bcl::DrawTextOnCanvas(&canvas, text.c_str(), static_cast<int>(text.size()),
+                                             shadowRect, flags);
     SetTextColor(dc, previous);
     bcl::DrawTextOnCanvas(&canvas, text.c_str(), static_cast<int>(text.size()), textRect, flags);
     UnionRect(&rect, &textRect, &shadowRect);
@@ -125,11 +133,19 @@ void DrawRoundedFrame(TCanvas& canvas, const RECT& rect, TColor color, int radiu
     const int r = rect.right - 1;
     const int b = rect.bottom - 1;
     const int a = radius;
-    canvas.Polygon({{rect.left + a, rect.top}, {r - a, rect.top}, {r, rect.top + a}, {r, b - a}, {r - a, b},
-                    {rect.left + a, b}, {rect.left, b - a}, {rect.left, rect.top + a}, {rect.left + a, rect.top}});
+    canvas.Polygon({{rect.left + a, rect.top},
+                    {r - a, rect.top},
+                    {r, rect.top + a},
+                    {r, b - a},
+                    {r - a, b},
+                    {rect.left + a, b},
+                    {rect.left, b - a},
+                    {rect.left, rect.top + a},
+                    {rect.left + a, rect.top}});
 }
 
-POINT CalcRotatedTextOrigin(TAlignment alignment, int angle, const TRotatedTextGeometry& g, double w2, double h2)
+POINT CalcRotatedTextOrigin(TAlignment alignment, int angle, const TRotatedTextGeometry& g,
+                            double w2, double h2)
 {
     // Rows: the four quadrants; columns: x for left, right and centre alignment, then y.
     const double quadrants[4][4] = {
@@ -143,10 +159,14 @@ POINT CalcRotatedTextOrigin(TAlignment alignment, int angle, const TRotatedTextG
     return {RoundEven(quadrants[quadrant][column]), RoundEven(quadrants[quadrant][3])};
 }
 
-TRotatedTextGeometry CalcRotatedTextGeometry(int angle, int textWidth, int textHeight, TAlignment alignment,
-                                             bool autoSize, int clientWidth, int clientHeight)
+TRotatedTextGeometry CalcRotatedTextGeometry(int angle, int textWidth, int textHeight,
+                                             TAlignment alignment, bool autoSize, int clientWidth,
+                                             int clientHeight)
 {
-    const int fromAxis = angle < 90 ? 90 - angle : angle < 180 ? angle - 90 : angle < 270 ? 270 - angle : angle - 270;
+    const int fromAxis = angle < 90    ? 90 - angle
+                         : angle < 180 ? angle - 90
+                         : angle < 270 ? 270 - angle
+                                       : angle - 270;
     const double theta = fromAxis * 0.017453292519943295769;
     TRotatedTextGeometry g{};
     g.g0 = RoundEven(textWidth * std::sin(theta));
@@ -161,7 +181,8 @@ TRotatedTextGeometry CalcRotatedTextGeometry(int angle, int textWidth, int textH
         g.x = corner.x;
         g.y = corner.y;
     } else {
-        const POINT origin = CalcRotatedTextOrigin(alignment, angle, g, clientWidth / 2.0, clientHeight / 2.0);
+        const POINT origin =
+            CalcRotatedTextOrigin(alignment, angle, g, clientWidth / 2.0, clientHeight / 2.0);
         g.x = origin.x;
         g.y = origin.y;
     }
@@ -233,35 +254,59 @@ void TOcCustomLabel::ResizeNow()
 
 void TOcCustomLabel::SetAlignment(TAlignment value)
 {
-    if (value != alignment_) { alignment_ = value; Invalidate(); }
+    if (value != alignment_) {
+        alignment_ = value;
+        Invalidate();
+    }
 }
 void TOcCustomLabel::SetLayout(TTextLayout value)
 {
-    if (value != layout_) { layout_ = value; Invalidate(); }
+    if (value != layout_) {
+        layout_ = value;
+        Invalidate();
+    }
 }
 void TOcCustomLabel::SetShadowColor(TColor value)
 {
-    if (value != shadowColor_) { shadowColor_ = value; Invalidate(); }
+    if (value != shadowColor_) {
+        shadowColor_ = value;
+        Invalidate();
+    }
 }
 void TOcCustomLabel::SetShadowPos(TShadowPosition value)
 {
-    if (value != shadowPos_) { shadowPos_ = value; Invalidate(); }
+    if (value != shadowPos_) {
+        shadowPos_ = value;
+        Invalidate();
+    }
 }
 void TOcCustomLabel::SetShowAccelChar(bool value)
 {
-    if (value != showAccelChar_) { showAccelChar_ = value; Invalidate(); }
+    if (value != showAccelChar_) {
+        showAccelChar_ = value;
+        Invalidate();
+    }
 }
 void TOcCustomLabel::SetShowFocus(bool value)
 {
-    if (value != showFocus_) { showFocus_ = value; Invalidate(); }
+    if (value != showFocus_) {
+        showFocus_ = value;
+        Invalidate();
+    }
 }
 void TOcCustomLabel::SetTextEllipsis(TOcTextEllipsis value)
 {
-    if (value != textEllipsis_) { textEllipsis_ = value; Invalidate(); }
+    if (value != textEllipsis_) {
+        textEllipsis_ = value;
+        Invalidate();
+    }
 }
 void TOcCustomLabel::SetFrameColor(TColor value)
 {
-    if (value != frameColor_) { frameColor_ = value; Invalidate(); }
+    if (value != frameColor_) {
+        frameColor_ = value;
+        Invalidate();
+    }
 }
 
 void TOcCustomLabel::SetShadowSize(uint8_t value)
@@ -462,7 +507,8 @@ void TOcCustomLabel::Paint()
     if (layout_ != tlTop) {
         RECT measured = r;
         DrawTextOrItem(measured, flags | DT_CALCRECT);
-        const int offset = layout_ == tlBottom ? Height() - measured.bottom : (Height() - measured.bottom) / 2;
+        const int offset =
+            layout_ == tlBottom ? Height() - measured.bottom : (Height() - measured.bottom) / 2;
         OffsetRect(&r, 0, offset);
     }
     // The right margin is already off the rectangle: taking it off again (as the layout once
@@ -505,7 +551,8 @@ void TOcCustomLabel::DrawLabelText(RECT& rect, UINT flags)
     std::string text = GetDisplayCaption();
     if (measuring && (text.empty() || (showAccelChar_ && text == "&")))
         text += ' ';
-    flags = DrawTextBiDiModeFlags(flags | (showAccelChar_ ? 0 : DT_NOPREFIX) | EllipsisFlags[textEllipsis_]);
+    flags = DrawTextBiDiModeFlags(flags | (showAccelChar_ ? 0 : DT_NOPREFIX) |
+                                  EllipsisFlags[textEllipsis_]);
     if (mouseOver_ && hotTrack_) {
         canvas->Font()->Assign(hotTrackFont_);
     } else {
@@ -529,7 +576,8 @@ void TOcCustomLabel::DrawLabelText(RECT& rect, UINT flags)
     if (angle_ != 0)
         DrawRotatedText(rect, flags, shadowPos, ColorToRGB(shadowColor), shadowSize, HasImage());
     else
-        DrawShadowedText(*canvas, text, rect, flags, shadowSize, ColorToRGB(shadowColor), shadowPos);
+        DrawShadowedText(*canvas, text, rect, flags, shadowSize, ColorToRGB(shadowColor),
+                         shadowPos);
 
     if (imageShown && !measuring) {
         const int imageHeight = images_->Height();
@@ -551,15 +599,18 @@ void TOcCustomLabel::DrawItemText(RECT& rect, UINT flags)
         if (!item)
             return false;
         auto owner = item->OwnerList();
-        auto listPainter = owner ? owner.Query<IOcDataItemsPainter>() : TInterfacePtr<IOcDataItemsPainter>();
-        auto itemPainter = listPainter ? TInterfacePtr<IOcDataItemPainter>() : item.Query<IOcDataItemPainter>();
+        auto listPainter =
+            owner ? owner.Query<IOcDataItemsPainter>() : TInterfacePtr<IOcDataItemsPainter>();
+        auto itemPainter =
+            listPainter ? TInterfacePtr<IOcDataItemPainter>() : item.Query<IOcDataItemPainter>();
         if (!listPainter && !itemPainter)
             return false;
         TCanvas* canvas = Canvas();
         canvas->Brush()->SetColor(Color());
         canvas->Font()->Assign(mouseOver_ ? hotTrackFont_ : Font());
         if (flags & DT_CALCRECT) {
-            const SIZE size = listPainter ? listPainter->SizeItem(canvas, item.Get()) : itemPainter->Measure(canvas);
+            const SIZE size = listPainter ? listPainter->SizeItem(canvas, item.Get())
+                                          : itemPainter->Measure(canvas);
             rect.right = size.cx;
             rect.bottom = size.cy;
         } else {
@@ -575,8 +626,8 @@ void TOcCustomLabel::DrawItemText(RECT& rect, UINT flags)
         DrawLabelText(rect, flags);
 }
 
-void TOcCustomLabel::DrawRotatedText(RECT& rect, UINT flags, TShadowPosition shadowPos, TColor shadowColor,
-                                     int shadowSize, bool hasImage)
+void TOcCustomLabel::DrawRotatedText(RECT& rect, UINT flags, TShadowPosition shadowPos,
+                                     TColor shadowColor, int shadowSize, bool hasImage)
 {
     TCanvas* canvas = Canvas();
     const bool measuring = (flags & DT_CALCRECT) != 0;
@@ -586,7 +637,8 @@ void TOcCustomLabel::DrawRotatedText(RECT& rect, UINT flags, TShadowPosition sha
     canvas->Font()->Assign(mouseOver_ ? hotTrackFont_ : Font());
     LOGFONTA logFont;
     if (GetObjectA(Font()->Handle(), sizeof(logFont), &logFont) == 0)
-        throw Exception("System error " + std::to_string(GetLastError()) + " reading the label's font");
+        throw Exception("System error " + std::to_string(GetLastError()) +
+                        " reading the label's font");
     logFont.lfEscapement = angle_ * 10;
     logFont.lfOrientation = angle_ * 10;
     logFont.lfOutPrecision = OUT_TT_ONLY_PRECIS;
@@ -595,17 +647,21 @@ void TOcCustomLabel::DrawRotatedText(RECT& rect, UINT flags, TShadowPosition sha
 
     const SIZE extent = canvas->TextExtent(text);
     const RECT client = ClientRect();
-    const TRotatedTextGeometry g = CalcRotatedTextGeometry(angle_, extent.cx, extent.cy, alignment_, AutoSize(),
-                                                           client.right - client.left, client.bottom - client.top);
+    const TRotatedTextGeometry g =
+        CalcRotatedTextGeometry(angle_, extent.cx, extent.cy, alignment_, AutoSize(),
+                                client.right - client.left, client.bottom - client.top);
     if (measuring) {
-        rect.right = rect.left + g.g4 + (hasImage ? images_->Width() : 0) + margins_[0] + margins_[2];
+        rect.right =
+            rect.left + g.g4 + (hasImage ? images_->Width() : 0) + margins_[0] + margins_[2];
         rect.bottom = rect.top + g.g5 + margins_[1] + margins_[3];
         return;
     }
     int x = g.x;
     int y = g.y;
     if (hasImage)
-        x += alignment_ == taLeftJustify ? images_->Width() : alignment_ == taCenter ? images_->Width() / 2 : 0;
+        x += alignment_ == taLeftJustify ? images_->Width()
+             : alignment_ == taCenter    ? images_->Width() / 2
+                                         : 0;
     x += margins_[0];
     y += margins_[1];
     const HDC dc = canvas->Handle();
@@ -630,8 +686,8 @@ void TOcCustomLabel::DrawRotatedText(RECT& rect, UINT flags, TShadowPosition sha
 
 void TOcCustomLabel::AdjustBounds()
 {
-    if (ComponentState().Contains(csReading) || ComponentState().Contains(csLoading) || !AutoSize() ||
-        !needsResize_) {
+    if (ComponentState().Contains(csReading) || ComponentState().Contains(csLoading) ||
+        !AutoSize() || !needsResize_) {
         needsResize_ = false;
         return;
     }
@@ -642,7 +698,8 @@ void TOcCustomLabel::AdjustBounds()
     canvas->BindPaintDC(dc);
     try {
         if (angle_ != 0) {
-            DrawRotatedText(r, AlignmentFlags[alignment_] | 0x450, spRightBottom, clNone, 0, HasImage());
+            DrawRotatedText(r, AlignmentFlags[alignment_] | 0x450, spRightBottom, clNone, 0,
+                            HasImage());
         } else {
             r.left += margins_[0];
             r.top += margins_[1];
@@ -689,18 +746,20 @@ void TOcCustomLabel::SetBounds(int left, int top, int width, int height)
 void TOcCustomLabel::UpdateMouseOver()
 {
     const bool old = mouseOver_;
-    mouseOver_ = Enabled() && !bcl::IsKeyDown(VK_LBUTTON) && !Dragging() && ControlUnderCursor() == this &&
-                 storage::ThreadOwnsActiveWindow();
+    mouseOver_ = Enabled() && !bcl::IsKeyDown(VK_LBUTTON) && !Dragging() &&
+                 ControlUnderCursor() == this && storage::ThreadOwnsActiveWindow();
     if (mouseOver_ != old)
         Invalidate();
 }
 
 void TOcCustomLabel::NotifyMouseEnter(TControl* control)
 {
-    if (ComponentState().Contains(csDesigning) || mouseOver_ || !Enabled() || !storage::ThreadOwnsActiveWindow())
+    if (ComponentState().Contains(csDesigning) || mouseOver_ || !Enabled() ||
+        !storage::ThreadOwnsActiveWindow())
         return;
     const bool buttonOrDrag = bcl::IsKeyDown(VK_LBUTTON) || Dragging();
-    const bool extraRepaint = !Transparent() && (ThemesOn() || (hotTrack_ && !buttonOrDrag && !pressed_));
+    const bool extraRepaint =
+        !Transparent() && (ThemesOn() || (hotTrack_ && !buttonOrDrag && !pressed_));
     UpdateMouseOver();
     TOcExGraphicControl::NotifyMouseEnter(control);
     if (extraRepaint)
@@ -712,7 +771,8 @@ void TOcCustomLabel::NotifyMouseLeave(TControl* control)
     if (ComponentState().Contains(csDesigning) || !mouseOver_ || !Enabled())
         return;
     const bool buttonOrDrag = bcl::IsKeyDown(VK_LBUTTON) || Dragging();
-    const bool extraRepaint = !Transparent() && (ThemesOn() || (hotTrack_ && (pressed_ || !buttonOrDrag)));
+    const bool extraRepaint =
+        !Transparent() && (ThemesOn() || (hotTrack_ && (pressed_ || !buttonOrDrag)));
     UpdateMouseOver();
     TOcExGraphicControl::NotifyMouseLeave(control);
     if (extraRepaint)
@@ -778,10 +838,12 @@ void TOcCustomLabel::Click()
 {
     if (ProviderAttached()) {
         const bool handled = WithAccess(consumer_, [&]() -> bool {
-            auto selection = TInterfacePtr<IOcDataConsumer>(static_cast<IOcDataConsumer*>(consumer_))
-                                 .Query<IOcDataConsumerSelection>();
+            auto selection =
+                TInterfacePtr<IOcDataConsumer>(static_cast<IOcDataConsumer*>(consumer_))
+                    .Query<IOcDataConsumerSelection>();
             auto item = selection ? selection->SelectedItem() : TInterfacePtr<IOcDataItem>();
-            auto action = item ? item.Query<IOcDataItemAction>() : TInterfacePtr<IOcDataItemAction>();
+            auto action =
+                item ? item.Query<IOcDataItemAction>() : TInterfacePtr<IOcDataItemAction>();
             return action && action->Perform(this);
         });
         if (handled)

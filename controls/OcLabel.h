@@ -15,14 +15,19 @@
 namespace dataprovider {
 class TOcDataConsumer;
 enum TOcConsumerChangeReason : uint8_t;
-}
+} // namespace dataprovider
 
 namespace controls {
 
 enum TShadowPosition { spLeftTop, spLeftBottom, spRightBottom, spRightTop };
 enum TOcTextEllipsis { teNone, teWordEllipsis, tePathEllipsis, teEndEllipsis };
 enum TOcTrackFontOption {
-    hoFollowFont, hoPreserveCharSet, hoPreserveColor, hoPreserveHeight, hoPreserveName, hoPreservePitch,
+    hoFollowFont,
+    hoPreserveCharSet,
+    hoPreserveColor,
+    hoPreserveHeight,
+    hoPreserveName,
+    hoPreservePitch,
     hoPreserveStyle
 };
 using TOcTrackFontOptions = classlib::TSet<TOcTrackFontOption>;
@@ -33,11 +38,12 @@ CLASSLIB_ENUM(TOcTrackFontOption);
 // Draws `text` twice: first in the shadow colour at `rect` moved by `shadowSize` towards
 // `shadowPos`, then in the canvas font's colour at `rect`; `rect` becomes the union of both.
 // Returns the text height plus the shadow size (the plain height when that is 0 or less).
-int DrawShadowedText(classlib::TCanvas& canvas, const std::string& text, RECT& rect, UINT flags, int shadowSize,
-                     classlib::TColor shadowColor, TShadowPosition shadowPos);
+int DrawShadowedText(classlib::TCanvas& canvas, const std::string& text, RECT& rect, UINT flags,
+                     int shadowSize, classlib::TColor shadowColor, TShadowPosition shadowPos);
 // The octagon of a frame whose corners are cut by `radius` pixels, outlined with `color` and
 // filled with the canvas brush.
-void DrawRoundedFrame(classlib::TCanvas& canvas, const RECT& rect, classlib::TColor color, int radius);
+void DrawRoundedFrame(classlib::TCanvas& canvas, const RECT& rect, classlib::TColor color,
+                      int radius);
 
 // Geometry of one line of text rotated counter-clockwise by an angle: g0..g3 the projections
 // of the text's width w and height h, the bounding box g4 x g5, and the output point (x, y).
@@ -48,14 +54,17 @@ struct TRotatedTextGeometry {
 // Pure arithmetic of the rotated text: `angle` 0..360, text extent w x h. With `autoSize` the
 // point is the corner of the bounding box the label will be sized to; otherwise the text is
 // placed in a client area of `clientWidth` x `clientHeight` by `alignment`, centred vertically.
-TRotatedTextGeometry CalcRotatedTextGeometry(int angle, int textWidth, int textHeight, classlib::TAlignment alignment,
-                                             bool autoSize, int clientWidth, int clientHeight);
-POINT CalcRotatedTextOrigin(classlib::TAlignment alignment, int angle, const TRotatedTextGeometry& geometry,
-                            double halfWidth, double halfHeight);
+TRotatedTextGeometry CalcRotatedTextGeometry(int angle, int textWidth, int textHeight,
+                                             classlib::TAlignment alignment, bool autoSize,
+                                             int clientWidth, int clientHeight);
+POINT CalcRotatedTextOrigin(classlib::TAlignment alignment, int angle,
+                            const TRotatedTextGeometry& geometry, double halfWidth,
+                            double halfHeight);
 
 // The hot-track settings any control can share with another.
 struct IOcHotTrackSettings {
-    static constexpr classlib::TGUID IID = classlib::TGUID::FromText("{8F1B40FB-D8E3-46FE-A7A3-21CE4B199A8F}");
+    static constexpr classlib::TGUID IID =
+        classlib::TGUID::FromText("{8F1B40FB-D8E3-46FE-A7A3-21CE4B199A8F}");
 };
 
 class TOcCustomLabel : public draw::TOcExGraphicControl {
@@ -129,7 +138,8 @@ protected:
     void Loaded() override;
     void Notification(classlib::TComponent* component, classlib::TOperation operation) override;
     void Paint() override;
-    void MouseDown(classlib::TMouseButton button, classlib::TShiftState shift, int x, int y) override;
+    void MouseDown(classlib::TMouseButton button, classlib::TShiftState shift, int x,
+                   int y) override;
     void MouseUp(classlib::TMouseButton button, classlib::TShiftState shift, int x, int y) override;
     void NotifyTextChanged() override;
     bool QueryWantKey(WORD key, classlib::TShiftState shift, const std::wstring& keyText) override;
@@ -148,8 +158,8 @@ protected:
     virtual int LabelImageWidth();
     virtual int LabelImageHeight();
     // Draws, or with DT_CALCRECT measures into `rect`, the caption rotated by Angle.
-    void DrawRotatedText(RECT& rect, UINT flags, TShadowPosition shadowPos, classlib::TColor shadowColor,
-                         int shadowSize, bool hasImage);
+    void DrawRotatedText(RECT& rect, UINT flags, TShadowPosition shadowPos,
+                         classlib::TColor shadowColor, int shadowSize, bool hasImage);
 
 private:
     bool HasImage() const { return images_ && imageIndex_ >= 0; }
@@ -158,7 +168,8 @@ private:
     void UpdateMouseOver();
     void ImageListChanged(classlib::TObject*);
     void HotTrackFontChanged(classlib::TObject*);
-    void ConsumerChanged(dataprovider::TOcDataConsumer* sender, dataprovider::TOcConsumerChangeReason reason);
+    void ConsumerChanged(dataprovider::TOcDataConsumer* sender,
+                         dataprovider::TOcConsumerChangeReason reason);
     void ResizeNow();
     // The hot-track fill and frame, or the normal background and frame.
     void PaintBackground(bool hot);

@@ -14,17 +14,21 @@ CLASSLIB_PUBLISH(TOcCustomXPProgressBar) {}
 
 CLASSLIB_PUBLISH(TOcXPProgressBar)
 {
-    AsColorProperty(c.Property("BarColorFrom", &TOcXPProgressBar::BarColorFrom, &TOcXPProgressBar::SetBarColorFrom))
+    AsColorProperty(c.Property("BarColorFrom", &TOcXPProgressBar::BarColorFrom,
+                               &TOcXPProgressBar::SetBarColorFrom))
         .SetDefault(0x31D329);
-    AsColorProperty(c.Property("BarColorTo", &TOcXPProgressBar::BarColorTo, &TOcXPProgressBar::SetBarColorTo))
+    AsColorProperty(
+        c.Property("BarColorTo", &TOcXPProgressBar::BarColorTo, &TOcXPProgressBar::SetBarColorTo))
         .SetDefault(0xADEFAD);
     c.Property("Max", &TOcXPProgressBar::Max, &TOcXPProgressBar::SetMax).SetDefault(100);
     c.Property("Min", &TOcXPProgressBar::Min, &TOcXPProgressBar::SetMin).SetDefault(0);
     c.Property("Orientation", &TOcXPProgressBar::Orientation, &TOcXPProgressBar::SetOrientation)
         .SetDefault(pbHorizontal);
-    c.Property("Position", &TOcXPProgressBar::Position, &TOcXPProgressBar::SetPosition).SetDefault(0);
+    c.Property("Position", &TOcXPProgressBar::Position, &TOcXPProgressBar::SetPosition)
+        .SetDefault(0);
     c.Property("Smooth", &TOcXPProgressBar::Smooth, &TOcXPProgressBar::SetSmooth).SetDefault(false);
-    AsColorProperty(c.Property("Color", &TControl::Color, &TControl::SetColor)).SetDefault(clWindow);
+    AsColorProperty(c.Property("Color", &TControl::Color, &TControl::SetColor))
+        .SetDefault(clWindow);
     c.Property("ParentColor", &TControl::ParentColor, &TControl::SetParentColor).SetDefault(false);
 }
 
@@ -53,21 +57,18 @@ struct FrameRun {
 // each side, then the rows between them; the outermost column leaves its end pixels
 // uncovered: those four corners show the parent.
 constexpr FrameRun FrameRuns[] = {
-    {0, 2, 0, -3, FrameDark},   {-1, 2, -1, -3, FrameDark},
-    {1, 1, 1, 1, FrameDark},    {-2, 1, -2, 1, FrameDark},
-    {1, -2, 1, -2, FrameDark},  {-2, -2, -2, -2, FrameDark},
-    {2, 0, -3, 0, FrameDark},   {2, -1, -3, -1, FrameDark},
+    {0, 2, 0, -3, FrameDark},    {-1, 2, -1, -3, FrameDark}, {1, 1, 1, 1, FrameDark},
+    {-2, 1, -2, 1, FrameDark},   {1, -2, 1, -2, FrameDark},  {-2, -2, -2, -2, FrameDark},
+    {2, 0, -3, 0, FrameDark},    {2, -1, -3, -1, FrameDark},
 
-    {0, 1, 0, 1, FrameMid},     {-1, 1, -1, 1, FrameMid},
-    {0, -2, 0, -2, FrameMid},   {-1, -2, -1, -2, FrameMid},
-    {1, 0, 1, 0, FrameMid},     {-2, 0, -2, 0, FrameMid},
-    {1, 2, 1, -3, FrameMid},    {-2, 2, -2, -3, FrameMid},
-    {1, -1, 1, -1, FrameMid},   {-2, -1, -2, -1, FrameMid},
-    {2, 1, -3, 1, FrameMid},    {2, 2, 2, 2, FrameMid},
+    {0, 1, 0, 1, FrameMid},      {-1, 1, -1, 1, FrameMid},   {0, -2, 0, -2, FrameMid},
+    {-1, -2, -1, -2, FrameMid},  {1, 0, 1, 0, FrameMid},     {-2, 0, -2, 0, FrameMid},
+    {1, 2, 1, -3, FrameMid},     {-2, 2, -2, -3, FrameMid},  {1, -1, 1, -1, FrameMid},
+    {-2, -1, -2, -1, FrameMid},  {2, 1, -3, 1, FrameMid},    {2, 2, 2, 2, FrameMid},
     {-3, 2, -3, 2, FrameMid},
 
-    {3, 2, -4, 2, FrameLight},  {2, 3, 2, -2, FrameLight},
-    {-3, 3, -3, -2, FrameLight}, {3, -2, -4, -2, FrameLight},
+    {3, 2, -4, 2, FrameLight},   {2, 3, 2, -2, FrameLight},  {-3, 3, -3, -2, FrameLight},
+    {3, -2, -4, -2, FrameLight},
 };
 
 int FromEdge(int coordinate, int size)
@@ -91,7 +92,8 @@ void DrawFrame(TCanvas& canvas, int width, int height)
 
 } // namespace
 
-TOcCustomXPProgressBar::TOcCustomXPProgressBar(TComponent* owner) : TOcBaseGradientProgressBar(owner)
+TOcCustomXPProgressBar::TOcCustomXPProgressBar(TComponent* owner)
+    : TOcBaseGradientProgressBar(owner)
 {
     SetSteps(7);
     SetParentColor(false);
@@ -122,8 +124,10 @@ void TOcCustomXPProgressBar::DrawBlock(TCanvas& canvas, const RECT& piece) const
         inner.left += half;
         direction = GradientRightToLeft;
     }
-    storage::PaintStepGradient(canvas, outer, BarColorFrom(), GradientSteps, direction, BarColorTo());
-    storage::PaintStepGradient(canvas, inner, BarColorTo(), GradientSteps, direction, BarColorFrom());
+    storage::PaintStepGradient(canvas, outer, BarColorFrom(), GradientSteps, direction,
+                               BarColorTo());
+    storage::PaintStepGradient(canvas, inner, BarColorTo(), GradientSteps, direction,
+                               BarColorFrom());
 }
 
 // Paints the blocks of one bar: the first with DrawBlock, every later one of the same size as
@@ -136,7 +140,8 @@ public:
     void Paint(const RECT& block)
     {
         const int width = block.right - block.left, height = block.bottom - block.top;
-        if (stamped_ && width == first_.right - first_.left && height == first_.bottom - first_.top) {
+        if (stamped_ && width == first_.right - first_.left &&
+            height == first_.bottom - first_.top) {
             HDC dc = image_.Handle();
             BitBlt(dc, block.left, block.top, width, height, dc, first_.left, first_.top, SRCCOPY);
             return;

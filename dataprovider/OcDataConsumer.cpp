@@ -10,9 +10,11 @@ namespace dataprovider {
 
 using namespace classlib;
 
-CLASSLIB_DEFINE_ENUM(TOcConsumerChangeReason, "cnrProvider", "cnrProviderData", "cnrView", "cnrContext", "cnrSetting")
+CLASSLIB_DEFINE_ENUM(TOcConsumerChangeReason, "cnrProvider", "cnrProviderData", "cnrView",
+                     "cnrContext", "cnrSetting")
 
-void PushProviderSelection(IOcDataProvider* provider, IOcDataConsumer* consumer, IOcDataContext* context)
+void PushProviderSelection(IOcDataProvider* provider, IOcDataConsumer* consumer,
+                           IOcDataContext* context)
 {
     provider->PushConsumer(consumer);
     try {
@@ -48,16 +50,16 @@ TOcDataConsumer* TOcDataConsumer::Create(TComponent* owner, const std::vector<in
     return CreateOfClass<TOcDataConsumer>(StaticClass(), [&](TOcDataConsumer* consumer) {
         consumer->owner_ = owner;
         for (int code : attributes)
-            if (std::find(consumer->attributeCodes_.begin(), consumer->attributeCodes_.end(), code) ==
-                consumer->attributeCodes_.end())
+            if (std::find(consumer->attributeCodes_.begin(), consumer->attributeCodes_.end(),
+                          code) == consumer->attributeCodes_.end())
                 consumer->attributeCodes_.push_back(code);
     });
 }
 
 bool TOcDataConsumer::GetInterface(const TGUID& iid, void** obj)
 {
-    return GetInterfaceOf<IOcDataConsumerClientLink, IOcDataConsumerSource, IOcDataProviderListener, IOcDataConsumer>(
-               this, iid, obj) ||
+    return GetInterfaceOf<IOcDataConsumerClientLink, IOcDataConsumerSource, IOcDataProviderListener,
+                          IOcDataConsumer>(this, iid, obj) ||
            TExtensibleInterfacedPersistent::GetInterface(iid, obj);
 }
 
@@ -134,7 +136,9 @@ void TOcDataConsumer::SetProviderInterface(IOcDataProvider* value)
     NotifyChanging(cnrProvider);
     if (provider_)
         provider_->RemoveListener(Listener());
-    const auto fixupsPending = [this] { return ExtensionFixupPending || !PendingContextName.empty(); };
+    const auto fixupsPending = [this] {
+        return ExtensionFixupPending || !PendingContextName.empty();
+    };
     if (!fixupsPending())
         for (int i = 0; i < ExtensionCount(); ++i)
             Extensions(i)->ProviderSwitching();
@@ -149,7 +153,8 @@ void TOcDataConsumer::SetProviderInterface(IOcDataProvider* value)
         SetContext(name);
         PendingContextName.clear();
     } else {
-        TInterfacePtr<IOcDataContexts> contexts = provider_ ? provider_.Query<IOcDataContexts>() : nullptr;
+        TInterfacePtr<IOcDataContexts> contexts =
+            provider_ ? provider_.Query<IOcDataContexts>() : nullptr;
         if (contexts && contexts->ContextCount() > 0)
             SetContextInterface(contexts->ContextAt(0).Get());
         else
@@ -157,8 +162,9 @@ void TOcDataConsumer::SetProviderInterface(IOcDataProvider* value)
     }
 
     if (!fixupsPending())
-        SwitchExtensions([](TOcDataConsumerAggregatedObject* e) { return e->KeepOnProviderSwitch(); },
-                         [](TOcDataConsumerAggregatedObject* e) { e->ProviderSwitched(); });
+        SwitchExtensions(
+            [](TOcDataConsumerAggregatedObject* e) { return e->KeepOnProviderSwitch(); },
+            [](TOcDataConsumerAggregatedObject* e) { e->ProviderSwitched(); });
     RefreshExtensions();
     if (!IsLoading())
         for (int i = 0; i < linkedServers_.Count(); ++i)
@@ -187,8 +193,9 @@ void TOcDataConsumer::SetContextInterface(IOcDataContext* value)
             Extensions(i)->ContextSwitching();
     context_ = value;
     if (!fixupsPending)
-        SwitchExtensions([](TOcDataConsumerAggregatedObject* e) { return e->KeepOnContextSwitch(); },
-                         [](TOcDataConsumerAggregatedObject* e) { e->ContextSwitched(); });
+        SwitchExtensions(
+            [](TOcDataConsumerAggregatedObject* e) { return e->KeepOnContextSwitch(); },
+            [](TOcDataConsumerAggregatedObject* e) { e->ContextSwitched(); });
     RefreshExtensions();
     NotifyChanged(cnrContext);
 }
@@ -226,7 +233,8 @@ bool TOcDataConsumer::IsContextStored() const
     if (!provider_)
         return false;
     TInterfacePtr<IOcDataContexts> contexts = provider_.Query<IOcDataContexts>();
-    return contexts && contexts->ContextCount() > 0 && contexts->ContextAt(0).Get() != context_.Get();
+    return contexts && contexts->ContextCount() > 0 &&
+           contexts->ContextAt(0).Get() != context_.Get();
 }
 
 void TOcDataConsumer::BeginAccess()
@@ -246,10 +254,13 @@ void TOcDataConsumer::Loaded()
         TComponent* root = pendingProviderRoot_;
         pendingProviderName_.clear();
         pendingProviderRoot_ = nullptr;
-        TComponent* component = root && SameText(root->Name(), name) ? root : root ? root->FindComponent(name) : nullptr;
+        TComponent* component = root && SameText(root->Name(), name) ? root
+                                : root                               ? root->FindComponent(name)
+                                                                     : nullptr;
         void* obj = nullptr;
         if (component && component->QueryInterface(IOcDataProvider::IID, &obj))
-            SetProviderInterface(TInterfacePtr<IOcDataProvider>::Attach(static_cast<IOcDataProvider*>(obj)).Get());
+            SetProviderInterface(
+                TInterfacePtr<IOcDataProvider>::Attach(static_cast<IOcDataProvider*>(obj)).Get());
     }
     if (!PendingContextName.empty()) {
         const TOcDataContextID name = PendingContextName;
@@ -266,7 +277,8 @@ void TOcDataConsumer::DefineProperties(TFiler& filer)
     bool hasData = false;
     if (provider_)
         if (auto component = provider_.Query<IOcDataProviderComponent>())
-            hasData = component->ProviderComponent() && !component->ProviderComponent()->Name().empty();
+            hasData =
+                component->ProviderComponent() && !component->ProviderComponent()->Name().empty();
     filer.DefineProperty(
         "Provider", [this](TReader& reader) { ReadProvider(reader); },
         [this](TWriter& writer) { WriteProvider(writer); }, hasData);
@@ -287,7 +299,8 @@ void TOcDataConsumer::ReadProvider(TReader& reader)
     pendingProviderRoot_ = reader.Root();
 }
 
-void TOcDataConsumer::BeforeProviderChange(IOcDataProvider* provider, TOcProviderChangeReason reason, IInterface* source)
+void TOcDataConsumer::BeforeProviderChange(IOcDataProvider* provider,
+                                           TOcProviderChangeReason reason, IInterface* source)
 {
     if (OnProviderDataChanging.Assigned())
         OnProviderDataChanging(provider, reason, source);
@@ -297,7 +310,8 @@ void TOcDataConsumer::BeforeProviderChange(IOcDataProvider* provider, TOcProvide
         SetProviderInterface(nullptr);
 }
 
-void TOcDataConsumer::AfterProviderChange(IOcDataProvider* provider, TOcProviderChangeReason reason, IInterface* source)
+void TOcDataConsumer::AfterProviderChange(IOcDataProvider* provider, TOcProviderChangeReason reason,
+                                          IInterface* source)
 {
     if (OnProviderDataChanged.Assigned())
         OnProviderDataChanged(provider, reason, source);
@@ -364,14 +378,16 @@ void TOcDataConsumer::RefreshExtensions()
 
     const TMetaClass& extensionBase = TOcDataConsumerAggregatedObject::StaticClass();
     for (const TMetaClass* listed : classes) {
-        if (!listed || !listed->InheritsFrom(extensionBase) || IndexOfImplementerClass(*listed) >= 0)
+        if (!listed || !listed->InheritsFrom(extensionBase) ||
+            IndexOfImplementerClass(*listed) >= 0)
             continue;
         const TMetaClass* cls = listed;
         if (BeforeExtensionCreated.Assigned())
             BeforeExtensionCreated(this, cls);
         if (!cls || !cls->InheritsFrom(extensionBase))
             continue;
-        auto* extension = static_cast<TOcDataConsumerAggregatedObject*>(TAggregatedPersistentEx::Create(*cls, this));
+        auto* extension = static_cast<TOcDataConsumerAggregatedObject*>(
+            TAggregatedPersistentEx::Create(*cls, this));
         if (AfterExtensionCreated.Assigned())
             AfterExtensionCreated(this, extension);
     }
@@ -380,7 +396,8 @@ void TOcDataConsumer::RefreshExtensions()
         if (BeforeExtensionCreated.Assigned())
             BeforeExtensionCreated(this, cls);
         if (cls && cls->InheritsFrom(extensionBase))
-            ExtensionAdded(static_cast<TOcDataConsumerAggregatedObject*>(TAggregatedPersistentEx::Create(*cls, this)));
+            ExtensionAdded(static_cast<TOcDataConsumerAggregatedObject*>(
+                TAggregatedPersistentEx::Create(*cls, this)));
     }
 }
 
@@ -430,7 +447,8 @@ TInterfacePtr<IOcDataItems> TOcDataConsumerAggregatedObject::RootItemsFor()
     TOcDataConsumer* consumer = ConsumerObject();
     void* obj = nullptr;
     if (consumer->QueryInterface(IOcDataConsumerSelection::IID, &obj)) {
-        auto selection = TInterfacePtr<IOcDataConsumerSelection>::Attach(static_cast<IOcDataConsumerSelection*>(obj));
+        auto selection = TInterfacePtr<IOcDataConsumerSelection>::Attach(
+            static_cast<IOcDataConsumerSelection*>(obj));
         if (TInterfacePtr<IOcDataItem> selected = selection->SelectedItem())
             return selected.Query<IOcDataItems>();
     }
@@ -499,7 +517,9 @@ void TOcDataConsumerItemSelect::FixupAfterLoad()
     SetItem(id);
 }
 
-void TOcDataConsumerItemSelect::BeforeProviderChange(IOcDataProvider*, TOcProviderChangeReason reason, IInterface* source)
+void TOcDataConsumerItemSelect::BeforeProviderChange(IOcDataProvider*,
+                                                     TOcProviderChangeReason reason,
+                                                     IInterface* source)
 {
     if (reason != pnrItemDeleted || !source || !selected_)
         return;

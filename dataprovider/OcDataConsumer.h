@@ -19,17 +19,24 @@ namespace dataprovider {
 class TOcDataConsumer;
 class TOcDataConsumerAggregatedObject;
 
-enum TOcConsumerChangeReason : uint8_t { cnrProvider, cnrProviderData, cnrView, cnrContext, cnrSetting };
+enum TOcConsumerChangeReason : uint8_t {
+    cnrProvider,
+    cnrProviderData,
+    cnrView,
+    cnrContext,
+    cnrSetting
+};
 CLASSLIB_ENUM(TOcConsumerChangeReason);
 
-using TOcConsumerChangeEvent = classlib::TEvent<void(TOcDataConsumer* Sender, TOcConsumerChangeReason Reason)>;
+using TOcConsumerChangeEvent =
+    classlib::TEvent<void(TOcDataConsumer* Sender, TOcConsumerChangeReason Reason)>;
 using TOcExtensionCreatedEvent =
     classlib::TEvent<void(TOcDataConsumer* Sender, TOcDataConsumerAggregatedObject* Extension)>;
 // The handler may replace the class or clear it to skip the extension.
 using TOcBeforeExtensionCreatedEvent =
     classlib::TEvent<void(TOcDataConsumer* Sender, const TMetaClass*& ExtensionClass)>;
-using TOcProviderChangeEvent =
-    classlib::TEvent<void(IOcDataProvider* Provider, TOcProviderChangeReason Reason, IInterface* Source)>;
+using TOcProviderChangeEvent = classlib::TEvent<void(
+    IOcDataProvider* Provider, TOcProviderChangeReason Reason, IInterface* Source)>;
 
 // Makes the control that owns a consumer repaint (a TControl's Invalidate; natively, where no
 // controls exist, nothing). Skipped while the owner is being destroyed.
@@ -37,7 +44,8 @@ void InvalidateConsumerOwner(classlib::TComponent* owner);
 
 // PushConsumer and PushContext on `provider` (the consumer popped again when PushContext
 // raises); PopProviderSelection undoes it (the consumer pushed again when PopContext raises).
-void PushProviderSelection(IOcDataProvider* provider, IOcDataConsumer* consumer, IOcDataContext* context);
+void PushProviderSelection(IOcDataProvider* provider, IOcDataConsumer* consumer,
+                           IOcDataContext* context);
 void PopProviderSelection(IOcDataProvider* provider);
 
 class TOcDataConsumer : public TExtensibleInterfacedPersistent,
@@ -48,7 +56,8 @@ class TOcDataConsumer : public TExtensibleInterfacedPersistent,
     CLASSLIB_CLASS(TOcDataConsumer, TExtensibleInterfacedPersistent)
     // A consumer for `owner` with the attribute codes (each kept once, in order of first
     // addition). Free it with Free().
-    static TOcDataConsumer* Create(classlib::TComponent* owner, const std::vector<int>& attributes = {});
+    static TOcDataConsumer* Create(classlib::TComponent* owner,
+                                   const std::vector<int>& attributes = {});
 
     // Never counted: the owner frees the consumer.
     bool QueryInterface(const TGUID& iid, void** obj) override
@@ -83,9 +92,14 @@ class TOcDataConsumer : public TExtensibleInterfacedPersistent,
     const std::vector<int>& AttributeCodes() const { return attributeCodes_; }
 
     // IOcDataProviderListener
-    void BeforeProviderChange(IOcDataProvider* provider, TOcProviderChangeReason reason, IInterface* source) override;
-    void AfterProviderChange(IOcDataProvider* provider, TOcProviderChangeReason reason, IInterface* source) override;
-    TInterfacePtr<IOcDataConsumer> ListenerConsumer() override { return static_cast<IOcDataConsumer*>(this); }
+    void BeforeProviderChange(IOcDataProvider* provider, TOcProviderChangeReason reason,
+                              IInterface* source) override;
+    void AfterProviderChange(IOcDataProvider* provider, TOcProviderChangeReason reason,
+                             IInterface* source) override;
+    TInterfacePtr<IOcDataConsumer> ListenerConsumer() override
+    {
+        return static_cast<IOcDataConsumer*>(this);
+    }
 
     // IOcDataConsumerClientLink
     void ServerItemNotice(IOcDataConsumerServer* server, IOcDataItem* item) override;
@@ -162,7 +176,10 @@ class TOcDataConsumerAggregatedObject : public TAggregatedPersistentEx {
     virtual void ContextSwitching() {}
     virtual void ContextSwitched() {}
 
-    TInterfacePtr<IOcDataConsumer> ConsumerIntf() const { return static_cast<IOcDataConsumer*>(ConsumerObject()); }
+    TInterfacePtr<IOcDataConsumer> ConsumerIntf() const
+    {
+        return static_cast<IOcDataConsumer*>(ConsumerObject());
+    }
     TOcDataConsumer* ConsumerObject() const { return static_cast<TOcDataConsumer*>(Owner()); }
     // A value was streamed in while the consumer had no provider.
     bool LoadedWithoutProvider = false;
@@ -200,7 +217,8 @@ auto WithAccess(TOcDataConsumer* consumer, F&& body)
 }
 
 // The one item a single-item control shows.
-class TOcDataConsumerItemSelect : public TOcDataConsumerAggregatedObject, public IOcDataConsumerSelection {
+class TOcDataConsumerItemSelect : public TOcDataConsumerAggregatedObject,
+                                  public IOcDataConsumerSelection {
     CLASSLIB_CLASS(TOcDataConsumerItemSelect, TOcDataConsumerAggregatedObject)
     CLASSLIB_IINTERFACE_OF(TOcDataConsumerAggregatedObject)
     bool GetInterface(const TGUID& iid, void** obj) override;
@@ -214,7 +232,8 @@ class TOcDataConsumerItemSelect : public TOcDataConsumerAggregatedObject, public
     TOcDataItemID PendingItemID;
 
     void FixupAfterLoad() override;
-    void BeforeProviderChange(IOcDataProvider* provider, TOcProviderChangeReason reason, IInterface* source) override;
+    void BeforeProviderChange(IOcDataProvider* provider, TOcProviderChangeReason reason,
+                              IInterface* source) override;
 
 private:
     TInterfacePtr<IOcDataItem> selected_;

@@ -11,7 +11,8 @@ using namespace classlib;
 CLASSLIB_PUBLISH(TOcBaseDataContexts) {}
 
 TOcBaseDataContexts* TOcBaseDataContexts::Create(const TMetaClass& cls, IOcDataProvider* provider,
-                                                 IOcDataContext* ancestor, const TMetaClass* managerClass)
+                                                 IOcDataContext* ancestor,
+                                                 const TMetaClass* managerClass)
 {
     return CreateOfClass<TOcBaseDataContexts>(cls, [&](TOcBaseDataContexts* list) {
         list->provider_ = provider;
@@ -23,7 +24,8 @@ TOcBaseDataContexts* TOcBaseDataContexts::Create(const TMetaClass& cls, IOcDataP
 
 bool TOcBaseDataContexts::GetInterface(const TGUID& iid, void** obj)
 {
-    return GetInterfaceOf<IOcDataContexts>(this, iid, obj) || TExtensibleInterfacedPersistent::GetInterface(iid, obj);
+    return GetInterfaceOf<IOcDataContexts>(this, iid, obj) ||
+           TExtensibleInterfacedPersistent::GetInterface(iid, obj);
 }
 
 int TOcBaseDataContexts::IndexOfContext(IOcDataContext* context)
@@ -49,7 +51,8 @@ TInterfacePtr<IOcDataContext> TOcBaseDataContexts::ContextByPath(const std::stri
         return up ? up->ContextByPath(rest) : nullptr;
     }
     if (segment.empty() && ancestor_) {
-        TInterfacePtr<IOcDataContexts> root = provider_ ? provider_.Query<IOcDataContexts>() : nullptr;
+        TInterfacePtr<IOcDataContexts> root =
+            provider_ ? provider_.Query<IOcDataContexts>() : nullptr;
         return root ? root->ContextByPath(rest) : nullptr;
     }
     for (int i = ContextCount(); i-- > 0;) {
@@ -134,7 +137,8 @@ TOcBaseDataContext* TOcBaseDataContext::Create(const TMetaClass& cls, TOcBaseDat
 {
     if (!contexts)
         throw EOCLDataContexts(messages::ContextWithoutList);
-    return CreateOfClass<TOcBaseDataContext>(cls, [&](TOcBaseDataContext* context) { context->Init(contexts, name); });
+    return CreateOfClass<TOcBaseDataContext>(
+        cls, [&](TOcBaseDataContext* context) { context->Init(contexts, name); });
 }
 
 void TOcBaseDataContext::Init(TOcBaseDataContexts* contexts, const TOcDataContextID& name)
@@ -157,7 +161,8 @@ void TOcBaseDataContext::Rename(const TOcDataContextID& name)
 
 bool TOcBaseDataContext::GetInterface(const TGUID& iid, void** obj)
 {
-    return GetInterfaceOf<IOcDataContext>(this, iid, obj) || TExtensibleInterfacedPersistent::GetInterface(iid, obj);
+    return GetInterfaceOf<IOcDataContext>(this, iid, obj) ||
+           TExtensibleInterfacedPersistent::GetInterface(iid, obj);
 }
 
 TInterfacePtr<IOcDataContexts> TOcBaseDataContext::OwnerContexts()
@@ -171,7 +176,8 @@ CLASSLIB_PUBLISH(TOcManagedDataContext) {}
 
 bool TOcManagedDataContext::GetInterface(const TGUID& iid, void** obj)
 {
-    return GetInterfaceOf<IOcDataContextRename>(this, iid, obj) || TOcDataContext::GetInterface(iid, obj);
+    return GetInterfaceOf<IOcDataContextRename>(this, iid, obj) ||
+           TOcDataContext::GetInterface(iid, obj);
 }
 
 CLASSLIB_PUBLISH(TOcFixedDataContext) {}

@@ -13,10 +13,12 @@ class TOcBaseDataContexts : public TExtensibleInterfacedPersistent, public IOcDa
     // The virtual constructor: a list of `cls` for `provider` under `ancestor` (none for a root
     // list); with `managerClass` (a TAggregatedPersistentEx descendant) the list carries an
     // implementer of it from the start.
-    static TOcBaseDataContexts* Create(const TMetaClass& cls, IOcDataProvider* provider, IOcDataContext* ancestor,
+    static TOcBaseDataContexts* Create(const TMetaClass& cls, IOcDataProvider* provider,
+                                       IOcDataContext* ancestor,
                                        const TMetaClass* managerClass = nullptr);
     template <class T>
-    static T* Create(IOcDataProvider* provider, IOcDataContext* ancestor, const TMetaClass* managerClass = nullptr)
+    static T* Create(IOcDataProvider* provider, IOcDataContext* ancestor,
+                     const TMetaClass* managerClass = nullptr)
     {
         return static_cast<T*>(Create(T::StaticClass(), provider, ancestor, managerClass));
     }
@@ -67,7 +69,8 @@ class TOcBaseDataContext : public TExtensibleInterfacedPersistent, public IOcDat
     // The virtual constructor: a context of `cls` named `name` for the list `contexts`
     // (EOCLDataContexts "Cannot create a context without a context list owner" without one).
     // It is not inserted; the provider does that with InsertContext.
-    static TOcBaseDataContext* Create(const TMetaClass& cls, TOcBaseDataContexts* contexts, const TOcDataContextID& name);
+    static TOcBaseDataContext* Create(const TMetaClass& cls, TOcBaseDataContexts* contexts,
+                                      const TOcDataContextID& name);
     template <class T>
     static T* Create(TOcBaseDataContexts* contexts, const TOcDataContextID& name)
     {

@@ -8,7 +8,8 @@ CLASSLIB_PUBLISH(TOcBaseDataItemTextImpl) {}
 
 bool TOcBaseDataItemTextImpl::GetInterface(const TGUID& iid, void** obj)
 {
-    return GetInterfaceOf<IOcDataItemText>(this, iid, obj) || TOcDataItemAggregatedObject::GetInterface(iid, obj);
+    return GetInterfaceOf<IOcDataItemText>(this, iid, obj) ||
+           TOcDataItemAggregatedObject::GetInterface(iid, obj);
 }
 
 // ---- plain text -----------------------------------------------------------------------------
@@ -38,7 +39,8 @@ CLASSLIB_PUBLISH(TOcDataItemContextTextImpl) {}
 
 bool TOcDataItemContextTextImpl::GetInterface(const TGUID& iid, void** obj)
 {
-    return GetInterfaceOf<IOcDataContextOverride>(this, iid, obj) || TOcDataItemTextImpl::GetInterface(iid, obj);
+    return GetInterfaceOf<IOcDataContextOverride>(this, iid, obj) ||
+           TOcDataItemTextImpl::GetInterface(iid, obj);
 }
 
 TInterfacePtr<IOcDataContext> TOcDataItemContextTextImpl::CurrentContext() const
@@ -114,7 +116,8 @@ void TOcDataItemContextTextImpl::ForgetContext(IOcDataContext* context)
 
 CLASSLIB_PUBLISH(TOcDataItemBlockableTextImpl)
 {
-    c.Property("ReadOnly", &TOcDataItemBlockableTextImpl::ReadOnly, &TOcDataItemBlockableTextImpl::SetReadOnly);
+    c.Property("ReadOnly", &TOcDataItemBlockableTextImpl::ReadOnly,
+               &TOcDataItemBlockableTextImpl::SetReadOnly);
 }
 
 void TOcDataItemBlockableTextImpl::SetReadOnly(bool value)
@@ -129,14 +132,17 @@ CLASSLIB_PUBLISH(TOcBaseDataItemImageImpl) {}
 
 bool TOcBaseDataItemImageImpl::GetInterface(const TGUID& iid, void** obj)
 {
-    return GetInterfaceOf<IOcDataItemGlyph>(this, iid, obj) || TOcDataItemAggregatedObject::GetInterface(iid, obj);
+    return GetInterfaceOf<IOcDataItemGlyph>(this, iid, obj) ||
+           TOcDataItemAggregatedObject::GetInterface(iid, obj);
 }
 
 CLASSLIB_PUBLISH(TOcDataItemImageImpl)
 {
     c.Property("Alignment", &TOcDataItemImageImpl::Alignment, &TOcDataItemImageImpl::SetAlignment);
-    c.Property("ImageIndex", &TOcDataItemImageImpl::ImageIndex, &TOcDataItemImageImpl::SetImageIndex);
-    c.Property("SelectedIndex", &TOcDataItemImageImpl::SelectedIndex, &TOcDataItemImageImpl::SetSelectedIndex);
+    c.Property("ImageIndex", &TOcDataItemImageImpl::ImageIndex,
+               &TOcDataItemImageImpl::SetImageIndex);
+    c.Property("SelectedIndex", &TOcDataItemImageImpl::SelectedIndex,
+               &TOcDataItemImageImpl::SetSelectedIndex);
 }
 
 template <class T>
@@ -146,8 +152,17 @@ void TOcDataItemImageImpl::Update(T& field, T value)
         ReportItemUpdate([&] { field = value; });
 }
 
-void TOcDataItemImageImpl::SetAlignment(TOcGlyphAlignment value) { Update(alignment_, value); }
-void TOcDataItemImageImpl::SetImageIndex(int value) { Update(imageIndex_, value); }
-void TOcDataItemImageImpl::SetSelectedIndex(int value) { Update(selectedIndex_, value); }
+void TOcDataItemImageImpl::SetAlignment(TOcGlyphAlignment value)
+{
+    Update(alignment_, value);
+}
+void TOcDataItemImageImpl::SetImageIndex(int value)
+{
+    Update(imageIndex_, value);
+}
+void TOcDataItemImageImpl::SetSelectedIndex(int value)
+{
+    Update(selectedIndex_, value);
+}
 
 } // namespace dataprovider

@@ -223,8 +223,10 @@ public:
 class IOcDataProviderListener : public IInterface {
 public:
     OC_DATA_IID("{5B9D1847-6D35-4D9C-8BC2-2054997AB120}");
-    virtual void BeforeProviderChange(IOcDataProvider* provider, TOcProviderChangeReason reason, IInterface* source) = 0;
-    virtual void AfterProviderChange(IOcDataProvider* provider, TOcProviderChangeReason reason, IInterface* source) = 0;
+    virtual void BeforeProviderChange(IOcDataProvider* provider, TOcProviderChangeReason reason,
+                                      IInterface* source) = 0;
+    virtual void AfterProviderChange(IOcDataProvider* provider, TOcProviderChangeReason reason,
+                                     IInterface* source) = 0;
     virtual TInterfacePtr<IOcDataConsumer> ListenerConsumer() = 0;
 };
 

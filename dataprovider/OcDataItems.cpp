@@ -22,7 +22,8 @@ std::string BytesToHex(const void* buffer, int count)
 
 TInterfacePtr<IOcDataItems> SubItemsOf(IOcDataItem* item)
 {
-    return item ? TInterfacePtr<IOcDataItem>(item).Query<IOcDataItems>() : TInterfacePtr<IOcDataItems>();
+    return item ? TInterfacePtr<IOcDataItem>(item).Query<IOcDataItems>()
+                : TInterfacePtr<IOcDataItems>();
 }
 
 namespace {
@@ -32,7 +33,10 @@ TInterfacePtr<IOcDataItems> ParentListOf(IOcDataItem* item)
     return item ? item->OwnerList() : TInterfacePtr<IOcDataItems>();
 }
 
-bool IsSeparator(char c) { return c == '\\' || c == '/'; }
+bool IsSeparator(char c)
+{
+    return c == '\\' || c == '/';
+}
 
 } // namespace
 
@@ -69,7 +73,8 @@ void TOcBaseDataItem::MakeUniqueID()
 
 bool TOcBaseDataItem::GetInterface(const TGUID& iid, void** obj)
 {
-    return GetInterfaceOf<IOcDataItem>(this, iid, obj) || TExtensibleInterfacedPersistent::GetInterface(iid, obj);
+    return GetInterfaceOf<IOcDataItem>(this, iid, obj) ||
+           TExtensibleInterfacedPersistent::GetInterface(iid, obj);
 }
 
 template <class F>
@@ -94,13 +99,16 @@ int TOcBaseDataItem::WithoutContext(F&& question)
 int TOcBaseDataItem::AddRef()
 {
     return WithoutContext([this] {
-        return !ownerList_ || ownerList_->ItemsAreTransient() ? TExtensibleInterfacedPersistent::AddRef() : -1;
+        return !ownerList_ || ownerList_->ItemsAreTransient()
+                   ? TExtensibleInterfacedPersistent::AddRef()
+                   : -1;
     });
 }
 
 int TOcBaseDataItem::Release()
 {
-    const bool counted = WithoutContext([this] { return !ownerList_ || ownerList_->ItemsAreTransient(); }) != 0;
+    const bool counted =
+        WithoutContext([this] { return !ownerList_ || ownerList_->ItemsAreTransient(); }) != 0;
     return counted ? TExtensibleInterfacedPersistent::Release() : -1;
 }
 
@@ -145,7 +153,8 @@ void TOcBaseDataItem::DropOverrides()
     for (int i = 0; i < ImplementerCount(); ++i) {
         void* obj = nullptr;
         if (Implementers(i)->FindInterface(IOcDataContextOverride::IID, &obj))
-            TInterfacePtr<IOcDataContextOverride>::Attach(static_cast<IOcDataContextOverride*>(obj))->DropOverride();
+            TInterfacePtr<IOcDataContextOverride>::Attach(static_cast<IOcDataContextOverride*>(obj))
+                ->DropOverride();
     }
 }
 
@@ -154,7 +163,9 @@ bool TOcBaseDataItem::HasNoOverrides()
     for (int i = 0; i < ImplementerCount(); ++i) {
         void* obj = nullptr;
         if (Implementers(i)->FindInterface(IOcDataContextOverride::IID, &obj) &&
-            !TInterfacePtr<IOcDataContextOverride>::Attach(static_cast<IOcDataContextOverride*>(obj))->HasNoOverride())
+            !TInterfacePtr<IOcDataContextOverride>::Attach(
+                 static_cast<IOcDataContextOverride*>(obj))
+                 ->HasNoOverride())
             return false;
     }
     return true;
@@ -171,7 +182,8 @@ TPersistent* TOcBaseDataItem::GetOwner() const
 std::string TOcBaseDataItem::GetNamePath() const
 {
     auto* component = dynamic_cast<TComponent*>(GetOwner());
-    return (component ? component->Name() : std::string(messages::UnknownOwner)) + ": Item[" + id_ + "]";
+    return (component ? component->Name() : std::string(messages::UnknownOwner)) + ": Item[" + id_ +
+           "]";
 }
 
 void TOcBaseDataItem::DefineProperties(TFiler& filer)
@@ -235,12 +247,14 @@ CLASSLIB_PUBLISH(TOcBaseDataItems) {}
 
 TOcBaseDataItems* TOcBaseDataItems::Create(const TMetaClass& cls, IOcDataProvider* provider)
 {
-    return CreateOfClass<TOcBaseDataItems>(cls, [&](TOcBaseDataItems* list) { list->InitForProvider(provider); });
+    return CreateOfClass<TOcBaseDataItems>(
+        cls, [&](TOcBaseDataItems* list) { list->InitForProvider(provider); });
 }
 
 TOcBaseDataItems* TOcBaseDataItems::CreateFor(const TMetaClass& cls, IOcDataItem* parent)
 {
-    return CreateOfClass<TOcBaseDataItems>(cls, [&](TOcBaseDataItems* list) { list->InitForParent(parent); });
+    return CreateOfClass<TOcBaseDataItems>(
+        cls, [&](TOcBaseDataItems* list) { list->InitForParent(parent); });
 }
 
 void TOcBaseDataItems::InitForProvider(IOcDataProvider* provider)
@@ -310,8 +324,8 @@ void TOcBaseDataItems::DefineProperties(TFiler& filer)
 {
     TExtensibleInterfacedPersistent::DefineProperties(filer);
     filer.DefineProperty(
-        "Items", [this](TReader& reader) { ReadItems(reader); }, [this](TWriter& writer) { WriteItems(writer); },
-        true);
+        "Items", [this](TReader& reader) { ReadItems(reader); },
+        [this](TWriter& writer) { WriteItems(writer); }, true);
 }
 
 void TOcBaseDataItems::WriteItems(TWriter& writer)
@@ -321,7 +335,8 @@ void TOcBaseDataItems::WriteItems(TWriter& writer)
         for (int i = 0; i < ItemCount(); ++i) {
             TInterfacePtr<IOcDataItem> item = ItemAt(i);
             if (CanStreamItem(item.Get()))
-                streaming::WriteClassEntry(writer, dynamic_cast<TPersistent*>(item->ImplementingObject()));
+                streaming::WriteClassEntry(writer,
+                                           dynamic_cast<TPersistent*>(item->ImplementingObject()));
         }
     });
     writer.WriteListEnd();
@@ -334,7 +349,8 @@ void TOcBaseDataItems::ReadItems(TReader& reader)
         streaming::NestingScope nesting(reader);
         streaming::ReadCollectionTag(reader);
         while (!reader.EndOfList()) {
-            const TMetaClass& cls = streaming::ReadClassEntry(reader, TOcBaseDataItem::StaticClass());
+            const TMetaClass& cls =
+                streaming::ReadClassEntry(reader, TOcBaseDataItem::StaticClass());
             TOcBaseDataItem* item = TOcBaseDataItem::Create(cls, this);
             try {
                 StoreItem(item);
@@ -539,7 +555,8 @@ CLASSLIB_PUBLISH(TOcBaseDataItemsManagement) {}
 
 bool TOcBaseDataItemsManagement::GetInterface(const TGUID& iid, void** obj)
 {
-    return GetInterfaceOf<IOcDataItemsEditing>(this, iid, obj) || TOcDataItemsAggregatedObject::GetInterface(iid, obj);
+    return GetInterfaceOf<IOcDataItemsEditing>(this, iid, obj) ||
+           TOcDataItemsAggregatedObject::GetInterface(iid, obj);
 }
 
 CLASSLIB_PUBLISH(TOcBaseDataItemsListManagement) {}
@@ -560,8 +577,8 @@ TInterfacePtr<IOcDataProvider> TOcBaseDataItemsListManagement::Provider() const
 namespace {
 // NotifyChanging, the change, NotifyChanged, on a provider that may be missing.
 template <class F>
-void Reported(const TInterfacePtr<IOcDataProvider>& provider, TOcProviderChangeReason reason, IInterface* before,
-              F&& change, IInterface* after)
+void Reported(const TInterfacePtr<IOcDataProvider>& provider, TOcProviderChangeReason reason,
+              IInterface* before, F&& change, IInterface* after)
 {
     if (provider)
         provider->NotifyChanging(reason, before);
@@ -575,7 +592,8 @@ TInterfacePtr<IOcDataItem> TOcBaseDataItemsListManagement::AddItem(IOcDataItem* 
 {
     TOcDataItemsList& list = List();
     Reported(
-        Provider(), pnrItemAdded, static_cast<IOcDataItems*>(&list), [&] { list.StoreItem(item); }, item);
+        Provider(), pnrItemAdded, static_cast<IOcDataItems*>(&list), [&] { list.StoreItem(item); },
+        item);
     return item;
 }
 

@@ -81,7 +81,9 @@ private:
 
 // ---- item lists -----------------------------------------------------------------------------
 
-class TOcBaseDataItems : public TExtensibleInterfacedPersistent, public IOcDataItemLookup, public IOcDataItems {
+class TOcBaseDataItems : public TExtensibleInterfacedPersistent,
+                         public IOcDataItemLookup,
+                         public IOcDataItems {
     CLASSLIB_CLASS(TOcBaseDataItems, TExtensibleInterfacedPersistent)
     // The virtual constructors: a list of `cls` for `provider` (a root list), or the sub-item
     // list of `parent` (the parent item then answers IOcDataItems with it).
@@ -209,7 +211,8 @@ class TOcDataItemsAggregatedObject : public TAggregatedPersistentEx {
 // query the item cannot answer goes to that list.
 class TOcBaseDataItemSubItems : public TOcDataItemAggregatedObject {
     CLASSLIB_CLASS(TOcBaseDataItemSubItems, TOcDataItemAggregatedObject)
-    static TOcBaseDataItemSubItems* Create(TExtensibleInterfacedPersistent* ownerItem, TOcBaseDataItems* items);
+    static TOcBaseDataItemSubItems* Create(TExtensibleInterfacedPersistent* ownerItem,
+                                           TOcBaseDataItems* items);
     bool FindInterface(const TGUID& iid, void** obj) override;
     const TInterfacePtr<IOcDataItems>& Items() const { return items_; }
     void BeforeDestruction() override;

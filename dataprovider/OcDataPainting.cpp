@@ -19,7 +19,8 @@ void InvalidateConsumerOwner(TComponent* owner)
 
 void RegisterDataProviderPaintingClasses()
 {
-    RegisterClasses({&TOcCustomDataItemsImages::StaticClass(), &TOcCustomDataItemsTextRenderer::StaticClass()});
+    RegisterClasses(
+        {&TOcCustomDataItemsImages::StaticClass(), &TOcCustomDataItemsTextRenderer::StaticClass()});
 }
 
 // ---- image lists ----------------------------------------------------------------------------
@@ -28,13 +29,16 @@ CLASSLIB_PUBLISH(TOcBaseDataItemsImagesImpl) {}
 
 bool TOcBaseDataItemsImagesImpl::GetInterface(const TGUID& iid, void** obj)
 {
-    return GetInterfaceOf<IOcDataItemsImageLists>(this, iid, obj) || TOcDataItemsAggregatedObject::GetInterface(iid, obj);
+    return GetInterfaceOf<IOcDataItemsImageLists>(this, iid, obj) ||
+           TOcDataItemsAggregatedObject::GetInterface(iid, obj);
 }
 
 CLASSLIB_PUBLISH(TOcCustomDataItemsImages)
 {
-    c.Property("DisabledImages", &TOcCustomDataItemsImages::DisabledImages, &TOcCustomDataItemsImages::SetDisabledImages);
-    c.Property("HotImages", &TOcCustomDataItemsImages::HotImages, &TOcCustomDataItemsImages::SetHotImages);
+    c.Property("DisabledImages", &TOcCustomDataItemsImages::DisabledImages,
+               &TOcCustomDataItemsImages::SetDisabledImages);
+    c.Property("HotImages", &TOcCustomDataItemsImages::HotImages,
+               &TOcCustomDataItemsImages::SetHotImages);
     c.Property("Images", &TOcCustomDataItemsImages::Images, &TOcCustomDataItemsImages::SetImages);
 }
 
@@ -57,10 +61,12 @@ CLASSLIB_PUBLISH(TOcBaseDataItemsRenderer) {}
 
 bool TOcBaseDataItemsRenderer::GetInterface(const TGUID& iid, void** obj)
 {
-    return GetInterfaceOf<IOcDataItemsPainter>(this, iid, obj) || TOcDataItemsAggregatedObject::GetInterface(iid, obj);
+    return GetInterfaceOf<IOcDataItemsPainter>(this, iid, obj) ||
+           TOcDataItemsAggregatedObject::GetInterface(iid, obj);
 }
 
-void TOcBaseDataItemsRenderer::PaintItemAt(TCanvas* canvas, const RECT& rect, int index, TOcItemPaintState state)
+void TOcBaseDataItemsRenderer::PaintItemAt(TCanvas* canvas, const RECT& rect, int index,
+                                           TOcItemPaintState state)
 {
     TInterfacePtr<IOcDataItems> list = OwnerItems();
     if (index < 0 || index >= list->ItemCount())
@@ -78,7 +84,8 @@ SIZE TOcBaseDataItemsRenderer::SizeItemAt(TCanvas* canvas, int index)
     return SizeItem(canvas, list->ItemAt(index).Get());
 }
 
-void TOcBaseDataItemsRenderer::PaintItem(TCanvas* canvas, const RECT& rect, IOcDataItem* item, TOcItemPaintState state)
+void TOcBaseDataItemsRenderer::PaintItem(TCanvas* canvas, const RECT& rect, IOcDataItem* item,
+                                         TOcItemPaintState state)
 {
     if (auto painter = TInterfacePtr<IOcDataItem>(item).Query<IOcDataItemPainter>())
         painter->Paint(canvas, rect, state);
@@ -95,15 +102,16 @@ SIZE TOcBaseDataItemsRenderer::SizeItem(TCanvas* canvas, IOcDataItem* item)
 
 CLASSLIB_PUBLISH(TOcCustomDataItemsTextRenderer) {}
 
-void TOcCustomDataItemsTextRenderer::PaintItemDefault(TCanvas* canvas, const RECT& rect, IOcDataItem* item,
-                                                      TOcItemPaintState state)
+void TOcCustomDataItemsTextRenderer::PaintItemDefault(TCanvas* canvas, const RECT& rect,
+                                                      IOcDataItem* item, TOcItemPaintState state)
 {
     TOcDP_ProviderBaseRender::RenderItem<TOcDP_ProviderTextOnlyRender>(item, canvas, rect, state);
 }
 
 SIZE TOcCustomDataItemsTextRenderer::SizeItemDefault(TCanvas* canvas, IOcDataItem* item)
 {
-    return TOcDP_ProviderBaseRender::MeasureRenderedItem<TOcDP_ProviderTextOnlyRender>(item, canvas, 0);
+    return TOcDP_ProviderBaseRender::MeasureRenderedItem<TOcDP_ProviderTextOnlyRender>(item, canvas,
+                                                                                       0);
 }
 
 SIZE TOcCustomDataItemsTextRenderer::TypicalItemSize(TCanvas* canvas)

@@ -15,9 +15,11 @@ using classlib::TCustomImageList;
 class IOcDataItemsPainter : public IInterface {
 public:
     OC_DATA_IID("{4EA490F4-7CCF-44A1-AA26-5320CDE9FAFC}");
-    virtual void PaintItemAt(TCanvas* canvas, const RECT& rect, int index, TOcItemPaintState state) = 0;
+    virtual void PaintItemAt(TCanvas* canvas, const RECT& rect, int index,
+                             TOcItemPaintState state) = 0;
     virtual SIZE SizeItemAt(TCanvas* canvas, int index) = 0;
-    virtual void PaintItem(TCanvas* canvas, const RECT& rect, IOcDataItem* item, TOcItemPaintState state) = 0;
+    virtual void PaintItem(TCanvas* canvas, const RECT& rect, IOcDataItem* item,
+                           TOcItemPaintState state) = 0;
     virtual SIZE SizeItem(TCanvas* canvas, IOcDataItem* item) = 0;
     virtual SIZE TypicalItemSize(TCanvas* canvas) = 0;
 };
@@ -30,7 +32,8 @@ public:
     virtual SIZE Measure(TCanvas* canvas) = 0;
 };
 
-class TOcBaseDataItemsImagesImpl : public TOcDataItemsAggregatedObject, public IOcDataItemsImageLists {
+class TOcBaseDataItemsImagesImpl : public TOcDataItemsAggregatedObject,
+                                   public IOcDataItemsImageLists {
     CLASSLIB_CLASS(TOcBaseDataItemsImagesImpl, TOcDataItemsAggregatedObject)
     CLASSLIB_IINTERFACE_OF(TOcDataItemsAggregatedObject)
     bool GetInterface(const TGUID& iid, void** obj) override;
@@ -59,20 +62,24 @@ class TOcBaseDataItemsRenderer : public TOcDataItemsAggregatedObject, public IOc
     CLASSLIB_IINTERFACE_OF(TOcDataItemsAggregatedObject)
     bool GetInterface(const TGUID& iid, void** obj) override;
 
-    virtual void PaintItemDefault(TCanvas* canvas, const RECT& rect, IOcDataItem* item, TOcItemPaintState state) = 0;
+    virtual void PaintItemDefault(TCanvas* canvas, const RECT& rect, IOcDataItem* item,
+                                  TOcItemPaintState state) = 0;
     virtual SIZE SizeItemDefault(TCanvas* canvas, IOcDataItem* item) = 0;
     // EOCLDataItems "List index out of bounds (%d)" outside the list.
-    void PaintItemAt(TCanvas* canvas, const RECT& rect, int index, TOcItemPaintState state) override;
+    void PaintItemAt(TCanvas* canvas, const RECT& rect, int index,
+                     TOcItemPaintState state) override;
     // Index -1 answers TypicalItemSize.
     SIZE SizeItemAt(TCanvas* canvas, int index) override;
-    void PaintItem(TCanvas* canvas, const RECT& rect, IOcDataItem* item, TOcItemPaintState state) override;
+    void PaintItem(TCanvas* canvas, const RECT& rect, IOcDataItem* item,
+                   TOcItemPaintState state) override;
     SIZE SizeItem(TCanvas* canvas, IOcDataItem* item) override;
 };
 
 // Paints an item's text (or a note that it has none).
 class TOcCustomDataItemsTextRenderer : public TOcBaseDataItemsRenderer {
     CLASSLIB_CLASS(TOcCustomDataItemsTextRenderer, TOcBaseDataItemsRenderer)
-    void PaintItemDefault(TCanvas* canvas, const RECT& rect, IOcDataItem* item, TOcItemPaintState state) override;
+    void PaintItemDefault(TCanvas* canvas, const RECT& rect, IOcDataItem* item,
+                          TOcItemPaintState state) override;
     SIZE SizeItemDefault(TCanvas* canvas, IOcDataItem* item) override;
     // The text extent of "WyWyWyWyWyWyWyWyWyWy".
     SIZE TypicalItemSize(TCanvas* canvas) override;
@@ -82,14 +89,17 @@ class TOcCustomDataItemsTextRenderer : public TOcBaseDataItemsRenderer {
 class TOcDP_ProviderBaseRender : public classlib::TObject {
 public:
     TOcDP_ProviderBaseRender(IOcDataItem* item, TCanvas* canvas, TOcItemPaintState state)
-        : item_(item), canvas_(canvas), state_(state) {}
+        : item_(item), canvas_(canvas), state_(state)
+    {
+    }
     virtual void PrepareFor(bool forMeasure) = 0;
     virtual void PaintNow() = 0;
     virtual SIZE SizeNow() = 0;
 
     // Paints or measures `item` with a painting object of class R.
     template <class R>
-    static void RenderItem(IOcDataItem* item, TCanvas* canvas, const RECT& rect, TOcItemPaintState state)
+    static void RenderItem(IOcDataItem* item, TCanvas* canvas, const RECT& rect,
+                           TOcItemPaintState state)
     {
         R render(item, canvas, state);
         render.rect_ = rect;

@@ -20,12 +20,13 @@ void RegisterDataProviderClasses()
         return;
     classlib::RegisterClass(TOcDataItemsList::StaticClass());
     RegisterDataProviderPaintingClasses();
-    classlib::RegisterClasses({&TOcBaseDataItemsListManagement::StaticClass(), &TOcBaseDataItem::StaticClass(),
-                               &TOcDataItemTextImpl::StaticClass(), &TOcDataItemImageImpl::StaticClass(),
-                               &TOcDataItemContextTextImpl::StaticClass(), &TOcDataItemBlockableTextImpl::StaticClass(),
-                               &TOcDataConsumer::StaticClass(), &TOcDataConsumerItemSelect::StaticClass(),
-                               &TOcDataContexts::StaticClass(), &TOcDataContext::StaticClass(),
-                               &TOcManagedDataContext::StaticClass(), &TOcFixedDataContext::StaticClass()});
+    classlib::RegisterClasses(
+        {&TOcBaseDataItemsListManagement::StaticClass(), &TOcBaseDataItem::StaticClass(),
+         &TOcDataItemTextImpl::StaticClass(), &TOcDataItemImageImpl::StaticClass(),
+         &TOcDataItemContextTextImpl::StaticClass(), &TOcDataItemBlockableTextImpl::StaticClass(),
+         &TOcDataConsumer::StaticClass(), &TOcDataConsumerItemSelect::StaticClass(),
+         &TOcDataContexts::StaticClass(), &TOcDataContext::StaticClass(),
+         &TOcManagedDataContext::StaticClass(), &TOcFixedDataContext::StaticClass()});
 }
 
 void DataProviderShutDown()

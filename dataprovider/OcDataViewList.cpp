@@ -11,8 +11,9 @@ namespace {
 TInterfacePtr<IOcDataItem> AsItem(IInterface* source)
 {
     void* obj = nullptr;
-    return QueryByID(source, IOcDataItem::IID, &obj) ? TInterfacePtr<IOcDataItem>::Attach(static_cast<IOcDataItem*>(obj))
-                                                     : TInterfacePtr<IOcDataItem>();
+    return QueryByID(source, IOcDataItem::IID, &obj)
+               ? TInterfacePtr<IOcDataItem>::Attach(static_cast<IOcDataItem*>(obj))
+               : TInterfacePtr<IOcDataItem>();
 }
 
 } // namespace
@@ -120,7 +121,8 @@ std::vector<int> TOcCustomDataConsumerViewList::RowBranchMask(int row)
     return mask;
 }
 
-void TOcCustomDataConsumerViewList::BeforeProviderChange(IOcDataProvider*, TOcProviderChangeReason reason,
+void TOcCustomDataConsumerViewList::BeforeProviderChange(IOcDataProvider*,
+                                                         TOcProviderChangeReason reason,
                                                          IInterface* source)
 {
     if (reason != pnrItemDeleted || !source)
@@ -135,7 +137,8 @@ void TOcCustomDataConsumerViewList::BeforeProviderChange(IOcDataProvider*, TOcPr
     });
 }
 
-void TOcCustomDataConsumerViewList::AfterProviderChange(IOcDataProvider*, TOcProviderChangeReason reason,
+void TOcCustomDataConsumerViewList::AfterProviderChange(IOcDataProvider*,
+                                                        TOcProviderChangeReason reason,
                                                         IInterface* source)
 {
     if (reason != pnrItemAdded || !source)
@@ -173,7 +176,8 @@ void TOcCustomDataConsumerViewList::AfterProviderChange(IOcDataProvider*, TOcPro
 
 CLASSLIB_PUBLISH(TOcDataConsumerViewList)
 {
-    c.Property("LevelIndent", &TOcDataConsumerViewList::LevelIndent, &TOcDataConsumerViewList::SetLevelIndent);
+    c.Property("LevelIndent", &TOcDataConsumerViewList::LevelIndent,
+               &TOcDataConsumerViewList::SetLevelIndent);
 }
 
 uint32_t TOcDataConsumerViewList::FlagsFor(IOcDataItem* item, uint32_t depth)
@@ -297,7 +301,8 @@ void TOcDataConsumerViewList::CollapseRow(int row)
 void TOcDataConsumerViewList::SetRowFlags(int row, uint32_t value, uint32_t mask)
 {
     if (ValidRow(row))
-        rows_[static_cast<size_t>(row)].Flags = (rows_[static_cast<size_t>(row)].Flags & ~mask) | (value & mask);
+        rows_[static_cast<size_t>(row)].Flags =
+            (rows_[static_cast<size_t>(row)].Flags & ~mask) | (value & mask);
 }
 
 void TOcDataConsumerViewList::ToggleRow(int row)
@@ -362,7 +367,8 @@ TInterfacePtr<IOcDataItem> TOcDataConsumerViewList::RowItem(int row)
 
 int TOcDataConsumerViewList::RowDepth(int row)
 {
-    return ValidRow(row) ? static_cast<int>(rows_[static_cast<size_t>(row)].Flags & rfDepthMask) : -1;
+    return ValidRow(row) ? static_cast<int>(rows_[static_cast<size_t>(row)].Flags & rfDepthMask)
+                         : -1;
 }
 
 bool TOcDataConsumerViewList::RowIsOpen(int row)

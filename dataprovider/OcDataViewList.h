@@ -19,7 +19,8 @@ struct TOcDataRow {
     uint32_t Flags = 0;
 };
 
-class TOcCustomDataConsumerViewList : public TOcDataConsumerAggregatedObject, public IOcDataConsumerRowView {
+class TOcCustomDataConsumerViewList : public TOcDataConsumerAggregatedObject,
+                                      public IOcDataConsumerRowView {
     CLASSLIB_CLASS(TOcCustomDataConsumerViewList, TOcDataConsumerAggregatedObject)
     CLASSLIB_IINTERFACE_OF(TOcDataConsumerAggregatedObject)
     bool GetInterface(const TGUID& iid, void** obj) override;
@@ -54,8 +55,10 @@ class TOcCustomDataConsumerViewList : public TOcDataConsumerAggregatedObject, pu
     void ProviderSwitched() override { Rebuild(); }
     void ContextSwitched() override { Rebuild(); }
     void ViewNotice(TOcDataConsumerAggregatedObject*) override { Rebuild(); }
-    void BeforeProviderChange(IOcDataProvider* provider, TOcProviderChangeReason reason, IInterface* source) override;
-    void AfterProviderChange(IOcDataProvider* provider, TOcProviderChangeReason reason, IInterface* source) override;
+    void BeforeProviderChange(IOcDataProvider* provider, TOcProviderChangeReason reason,
+                              IInterface* source) override;
+    void AfterProviderChange(IOcDataProvider* provider, TOcProviderChangeReason reason,
+                             IInterface* source) override;
 
     // The visible state of an item for the provider's current consumer (0 = no row).
     TOcItemVisibleState ItemState(IOcDataItem* item);

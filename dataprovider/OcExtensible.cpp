@@ -127,9 +127,9 @@ bool TExtensibleInterfacedPersistent::CanStreamImplementer(TAggregatedPersistent
 void TExtensibleInterfacedPersistent::DefineProperties(TFiler& filer)
 {
     TPersistent::DefineProperties(filer);
-    const bool hasData = std::any_of(implementers_.begin(), implementers_.end(), [this](TAggregatedPersistentEx* i) {
-        return i && CanStreamImplementer(i);
-    });
+    const bool hasData =
+        std::any_of(implementers_.begin(), implementers_.end(),
+                    [this](TAggregatedPersistentEx* i) { return i && CanStreamImplementer(i); });
     filer.DefineProperty(
         "Extensions", [this](TReader& reader) { ReadExtensions(reader); },
         [this](TWriter& writer) { WriteExtensions(writer); }, hasData);
@@ -158,7 +158,8 @@ void TExtensibleInterfacedPersistent::ReadExtensions(TReader& reader)
         streaming::NestingScope nesting(reader);
         streaming::ReadCollectionTag(reader);
         while (!reader.EndOfList()) {
-            const TMetaClass& cls = streaming::ReadClassEntry(reader, TAggregatedPersistentEx::StaticClass());
+            const TMetaClass& cls =
+                streaming::ReadClassEntry(reader, TAggregatedPersistentEx::StaticClass());
             const int index = IndexOfImplementerClass(cls);
             TAggregatedPersistentEx* implementer;
             if (index >= 0) {
@@ -199,7 +200,8 @@ bool TAggregatedPersistent::FindInterface(const TGUID& iid, void** obj)
 
 CLASSLIB_PUBLISH(TAggregatedPersistentEx) {}
 
-TAggregatedPersistentEx* TAggregatedPersistentEx::Create(const TMetaClass& cls, TExtensibleInterfacedPersistent* owner)
+TAggregatedPersistentEx* TAggregatedPersistentEx::Create(const TMetaClass& cls,
+                                                         TExtensibleInterfacedPersistent* owner)
 {
     if (!cls.InheritsFrom(StaticClass()) || !cls.CanCreate())
         throw EInvalidCast(classlib::messages::InvalidCast);

@@ -50,12 +50,16 @@ public:
 namespace messages {
 inline constexpr const char* ItemCannotBeDeleted = "Item cannot be deleted";
 inline constexpr const char* DuplicateContextName = "A context with that name already exists";
-inline constexpr const char* ContextWithoutList = "Cannot create a context without a context list owner";
-inline constexpr const char* ProviderBeforeContext = "You must specify a provider before setting the context";
+inline constexpr const char* ContextWithoutList =
+    "Cannot create a context without a context list owner";
+inline constexpr const char* ProviderBeforeContext =
+    "You must specify a provider before setting the context";
 inline constexpr const char* NoContextNamed = "Provider has no context named \"%s\"";
 inline constexpr const char* NoContextSupport = "Provider does not support contexts";
-inline constexpr const char* ForeignContext = "The specified context is not part of the same provider";
-inline constexpr const char* ProviderBeforeItem = "You must specify a provider before setting the item";
+inline constexpr const char* ForeignContext =
+    "The specified context is not part of the same provider";
+inline constexpr const char* ProviderBeforeItem =
+    "You must specify a provider before setting the item";
 inline constexpr const char* ItemNotFound = "Item not found in the selected context";
 inline constexpr const char* ViewListOutOfSync = "ViewList out of sync";
 inline constexpr const char* ImplementationExists = "Implementation of that class already exists";
@@ -102,7 +106,10 @@ class TExtensibleInterfacedPersistent : public TPersistent, public IInterface {
 
     // Implementers, in order of addition.
     int ImplementerCount() const { return static_cast<int>(implementers_.size()); }
-    TAggregatedPersistentEx* Implementers(int index) const { return implementers_.at(static_cast<size_t>(index)); }
+    TAggregatedPersistentEx* Implementers(int index) const
+    {
+        return implementers_.at(static_cast<size_t>(index));
+    }
     // Raises EOCLException "Implementation of that class already exists" when an implementer
     // of the new one's class (or a class derived from it) is present.
     void AddImplementer(TAggregatedPersistentEx* implementer);
@@ -183,7 +190,8 @@ class TAggregatedPersistentEx : public TAggregatedPersistent {
     // The virtual constructor: an implementer of class `cls` (a descendant of this class) on
     // `owner`, added to the owner's implementers. Raises EOCLException "Implementation of
     // that class already exists" when the owner has one.
-    static TAggregatedPersistentEx* Create(const TMetaClass& cls, TExtensibleInterfacedPersistent* owner);
+    static TAggregatedPersistentEx* Create(const TMetaClass& cls,
+                                           TExtensibleInterfacedPersistent* owner);
     template <class T>
     static T* Create(TExtensibleInterfacedPersistent* owner)
     {

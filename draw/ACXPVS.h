@@ -1,4 +1,5 @@
-// ACXPVS: the second theme binding of the control library, the same design without GetThemePartSize.
+// ACXPVS: the second theme binding of the control library, the same design without
+// GetThemePartSize.
 #pragma once
 
 #include "ThemeBinding.h"
@@ -23,4 +24,4 @@ void UnloadThemeLibrary();
 void ThemeBindingInitialize();
 void ThemeBindingFinalize();
 
-}  // namespace draw::acxpvs
+} // namespace draw::acxpvs

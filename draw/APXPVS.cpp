@@ -8,23 +8,39 @@ THEME_ENTRY_POINTS_AFTER_PART_SIZE(THEME_DEFINE_ENTRY_POINT)
 
 namespace {
 
-const ThemeEntrySlot Slots[] = {
-    THEME_ENTRY_POINTS_BEFORE_PART_SIZE(THEME_ENTRY_SLOT)
-    THEME_ENTRY_SLOT(GetThemePartSize)
-    THEME_ENTRY_POINTS_AFTER_PART_SIZE(THEME_ENTRY_SLOT)
-};
+const ThemeEntrySlot Slots[] = {THEME_ENTRY_POINTS_BEFORE_PART_SIZE(THEME_ENTRY_SLOT)
+                                    THEME_ENTRY_SLOT(GetThemePartSize)
+                                        THEME_ENTRY_POINTS_AFTER_PART_SIZE(THEME_ENTRY_SLOT)};
 
 ThemeLibraryState State;
 
-}  // namespace
+} // namespace
 
-bool ThemeLibraryLoaded() { return State.loaded; }
-HMODULE ThemeLibraryHandle() { return State.handle; }
+bool ThemeLibraryLoaded()
+{
+    return State.loaded;
+}
+HMODULE ThemeLibraryHandle()
+{
+    return State.handle;
+}
 
-void LoadThemeLibrary() { draw::LoadThemeLibrary(State, Slots); }
-void UnloadThemeLibrary() { draw::UnloadThemeLibrary(State); }
+void LoadThemeLibrary()
+{
+    draw::LoadThemeLibrary(State, Slots);
+}
+void UnloadThemeLibrary()
+{
+    draw::UnloadThemeLibrary(State);
+}
 
-void ThemeBindingInitialize() { InitializeThemeBinding(State, Slots); }
-void ThemeBindingFinalize() { FinalizeThemeBinding(State); }
+void ThemeBindingInitialize()
+{
+    InitializeThemeBinding(State, Slots);
+}
+void ThemeBindingFinalize()
+{
+    FinalizeThemeBinding(State);
+}
 
-}  // namespace draw::apxpvs
+} // namespace draw::apxpvs

@@ -1,4 +1,5 @@
-// APXPVS: the styled panel's theme binding (OpenThemeData, CloseThemeData, DrawThemeBackground and IsThemeActive are what the panel calls); it also binds GetThemePartSize.
+// APXPVS: the styled panel's theme binding (OpenThemeData, CloseThemeData, DrawThemeBackground and
+// IsThemeActive are what the panel calls); it also binds GetThemePartSize.
 #pragma once
 
 #include "ThemeBinding.h"
@@ -23,4 +24,4 @@ void UnloadThemeLibrary();
 void ThemeBindingInitialize();
 void ThemeBindingFinalize();
 
-}  // namespace draw::apxpvs
+} // namespace draw::apxpvs

@@ -47,8 +47,9 @@ void StartGdiplus()
 bool RunsInsideLibrary()
 {
     HMODULE own = nullptr;
-    GetModuleHandleExA(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
-                       reinterpret_cast<LPCSTR>(&RunsInsideLibrary), &own);
+    GetModuleHandleExA(
+        GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
+        reinterpret_cast<LPCSTR>(&RunsInsideLibrary), &own);
     return own != nullptr && own != GetModuleHandleA(nullptr);
 }
 
@@ -66,16 +67,16 @@ Native* NativeOf(const TGdiplusBase* wrapper)
 // The published GDI+ image-format identifiers differ only in their first 32 bits
 // (b96b3cXX-0728-11d3-9d7b-0000f81ef32e); listed in the order of the format codes.
 constexpr uint32_t FormatIdFirstWords[] = {
-    0xB96B3CAA,  // memory bitmap
-    0xB96B3CAB,  // BMP
-    0xB96B3CAC,  // EMF
-    0xB96B3CAD,  // WMF
-    0xB96B3CAE,  // JPEG
-    0xB96B3CAF,  // PNG
-    0xB96B3CB0,  // GIF
-    0xB96B3CB1,  // TIFF
-    0xB96B3CB2,  // EXIF
-    0xB96B3CB5,  // icon
+    0xB96B3CAA, // memory bitmap
+    0xB96B3CAB, // BMP
+    0xB96B3CAC, // EMF
+    0xB96B3CAD, // WMF
+    0xB96B3CAE, // JPEG
+    0xB96B3CAF, // PNG
+    0xB96B3CB0, // GIF
+    0xB96B3CB1, // TIFF
+    0xB96B3CB2, // EXIF
+    0xB96B3CB5, // icon
 };
 constexpr GUID FormatIdTail = {0, 0x0728, 0x11D3, {0x9D, 0x7B, 0x00, 0x00, 0xF8, 0x1E, 0xF3, 0x2E}};
 
@@ -95,7 +96,7 @@ Gdiplus::RectF ToRectF(const TGPRectF& r)
     return Gdiplus::RectF(r.X, r.Y, r.Width, r.Height);
 }
 
-}  // namespace
+} // namespace
 
 // ---- Helpers --------------------------------------------------------------------------------
 
@@ -110,10 +111,22 @@ ARGB BuildARGB(uint8_t a, uint8_t r, uint8_t g, uint8_t b)
     return (ARGB{a} << 24) | (ARGB{r} << 16) | (ARGB{g} << 8) | ARGB{b};
 }
 
-uint8_t AlphaOf(ARGB color) { return static_cast<uint8_t>(color >> 24); }
-uint8_t RedOf(ARGB color) { return static_cast<uint8_t>(color >> 16); }
-uint8_t GreenOf(ARGB color) { return static_cast<uint8_t>(color >> 8); }
-uint8_t BlueOf(ARGB color) { return static_cast<uint8_t>(color); }
+uint8_t AlphaOf(ARGB color)
+{
+    return static_cast<uint8_t>(color >> 24);
+}
+uint8_t RedOf(ARGB color)
+{
+    return static_cast<uint8_t>(color >> 16);
+}
+uint8_t GreenOf(ARGB color)
+{
+    return static_cast<uint8_t>(color >> 8);
+}
+uint8_t BlueOf(ARGB color)
+{
+    return static_cast<uint8_t>(color);
+}
 
 void BuildPoint(int32_t x, int32_t y, TGPPoint& point)
 {
@@ -205,36 +218,42 @@ void TGdiplusBase::Forget()
 
 TGPStringFormat::~TGPStringFormat()
 {
-    ReleaseNative([](void* n) { gp::GdipDeleteStringFormat(static_cast<Gdiplus::GpStringFormat*>(n)); });
+    ReleaseNative(
+        [](void* n) { gp::GdipDeleteStringFormat(static_cast<Gdiplus::GpStringFormat*>(n)); });
 }
 
-std::unique_ptr<TGPStringFormat> TGPStringFormat::CreateStringFormat(int32_t formatFlags, uint16_t language)
+std::unique_ptr<TGPStringFormat> TGPStringFormat::CreateStringFormat(int32_t formatFlags,
+                                                                     uint16_t language)
 {
-    return Make<TGPStringFormat, Gdiplus::GpStringFormat>(
-        [&](Gdiplus::GpStringFormat** n) { return gp::GdipCreateStringFormat(formatFlags, language, n); });
+    return Make<TGPStringFormat, Gdiplus::GpStringFormat>([&](Gdiplus::GpStringFormat** n) {
+        return gp::GdipCreateStringFormat(formatFlags, language, n);
+    });
 }
 
 GpStatusCode TGPStringFormat::SetStringFormatAlign(int alignment)
 {
-    return Track(Code(gp::GdipSetStringFormatAlign(NativeOf<Gdiplus::GpStringFormat>(this),
-                                                   static_cast<Gdiplus::StringAlignment>(alignment))));
+    return Track(
+        Code(gp::GdipSetStringFormatAlign(NativeOf<Gdiplus::GpStringFormat>(this),
+                                          static_cast<Gdiplus::StringAlignment>(alignment))));
 }
 
 GpStatusCode TGPStringFormat::SetStringFormatLineAlign(int alignment)
 {
-    return Track(Code(gp::GdipSetStringFormatLineAlign(NativeOf<Gdiplus::GpStringFormat>(this),
-                                                       static_cast<Gdiplus::StringAlignment>(alignment))));
+    return Track(
+        Code(gp::GdipSetStringFormatLineAlign(NativeOf<Gdiplus::GpStringFormat>(this),
+                                              static_cast<Gdiplus::StringAlignment>(alignment))));
 }
 
 GpStatusCode TGPStringFormat::SetStringFormatTrimming(int trimming)
 {
-    return Track(Code(gp::GdipSetStringFormatTrimming(NativeOf<Gdiplus::GpStringFormat>(this),
-                                                      static_cast<Gdiplus::StringTrimming>(trimming))));
+    return Track(Code(gp::GdipSetStringFormatTrimming(
+        NativeOf<Gdiplus::GpStringFormat>(this), static_cast<Gdiplus::StringTrimming>(trimming))));
 }
 
 GpStatusCode TGPStringFormat::SetStringFormatHotkeyPrefix(int hotkeyPrefix)
 {
-    return Track(Code(gp::GdipSetStringFormatHotkeyPrefix(NativeOf<Gdiplus::GpStringFormat>(this), hotkeyPrefix)));
+    return Track(Code(gp::GdipSetStringFormatHotkeyPrefix(NativeOf<Gdiplus::GpStringFormat>(this),
+                                                          hotkeyPrefix)));
 }
 
 // ---- Pen ------------------------------------------------------------------------------------
@@ -246,8 +265,9 @@ TGPPen::~TGPPen()
 
 std::unique_ptr<TGPPen> TGPPen::CreatePen1(ARGB color, float width)
 {
-    return Make<TGPPen, Gdiplus::GpPen>(
-        [&](Gdiplus::GpPen** n) { return gp::GdipCreatePen1(color, width, Gdiplus::UnitWorld, n); });
+    return Make<TGPPen, Gdiplus::GpPen>([&](Gdiplus::GpPen** n) {
+        return gp::GdipCreatePen1(color, width, Gdiplus::UnitWorld, n);
+    });
 }
 
 GpStatusCode TGPPen::SetPenDashStyle(int dashStyle)
@@ -280,7 +300,8 @@ std::unique_ptr<TGPLinearGradientBrush> TGPLinearGradientBrush::CreateLineBrushF
     });
 }
 
-std::unique_ptr<TGPPathGradientBrush> TGPPathGradientBrush::CreatePathGradientFromPath(TGPGraphicsPath* path)
+std::unique_ptr<TGPPathGradientBrush> TGPPathGradientBrush::CreatePathGradientFromPath(
+    TGPGraphicsPath* path)
 {
     return Make<TGPPathGradientBrush, Gdiplus::GpPathGradient>([&](Gdiplus::GpPathGradient** n) {
         return gp::GdipCreatePathGradientFromPath(NativeOf<Gdiplus::GpPath>(path), n);
@@ -300,7 +321,8 @@ int TGPPathGradientBrush::GetPathGradientPointCount()
     return count;
 }
 
-GpStatusCode TGPPathGradientBrush::SetPathGradientSurroundColorsWithCount(const ARGB* colors, int& count)
+GpStatusCode TGPPathGradientBrush::SetPathGradientSurroundColorsWithCount(const ARGB* colors,
+                                                                          int& count)
 {
     const int points = GetPathGradientPointCount();
     if (!colors || count > points || points <= 0)
@@ -317,7 +339,8 @@ GpStatusCode TGPPathGradientBrush::SetPathGradientSurroundColorsWithCount(const 
 GpStatusCode TGPPathGradientBrush::SetPathGradientCenterPointI(TGPPoint point)
 {
     const Gdiplus::GpPoint p(point.X, point.Y);
-    return Track(Code(gp::GdipSetPathGradientCenterPointI(NativeOf<Gdiplus::GpPathGradient>(this), &p)));
+    return Track(
+        Code(gp::GdipSetPathGradientCenterPointI(NativeOf<Gdiplus::GpPathGradient>(this), &p)));
 }
 
 // ---- Region ---------------------------------------------------------------------------------
@@ -336,27 +359,31 @@ std::unique_ptr<TGPRegion> TGPRegion::CreateRegionRect(const TGPRectF& rect)
 
 std::unique_ptr<TGPRegion> TGPRegion::CreateRegionPath(TGPGraphicsPath* path)
 {
-    return Make<TGPRegion, Gdiplus::GpRegion>(
-        [&](Gdiplus::GpRegion** n) { return gp::GdipCreateRegionPath(NativeOf<Gdiplus::GpPath>(path), n); });
+    return Make<TGPRegion, Gdiplus::GpRegion>([&](Gdiplus::GpRegion** n) {
+        return gp::GdipCreateRegionPath(NativeOf<Gdiplus::GpPath>(path), n);
+    });
 }
 
 GpStatusCode TGPRegion::CombineRegionPath(TGPGraphicsPath* path)
 {
     return Track(Code(gp::GdipCombineRegionPath(NativeOf<Gdiplus::GpRegion>(this),
-                                                 NativeOf<Gdiplus::GpPath>(path), Gdiplus::CombineModeExclude)));
+                                                NativeOf<Gdiplus::GpPath>(path),
+                                                Gdiplus::CombineModeExclude)));
 }
 
 GpStatusCode TGPRegion::CombineRegionRegion(TGPRegion* region)
 {
     return Track(Code(gp::GdipCombineRegionRegion(NativeOf<Gdiplus::GpRegion>(this),
-                                                   NativeOf<Gdiplus::GpRegion>(region), Gdiplus::CombineModeUnion)));
+                                                  NativeOf<Gdiplus::GpRegion>(region),
+                                                  Gdiplus::CombineModeUnion)));
 }
 
 // ---- Fonts ----------------------------------------------------------------------------------
 
 TGPFontFamily::~TGPFontFamily()
 {
-    ReleaseNative([](void* n) { gp::GdipDeleteFontFamily(static_cast<Gdiplus::GpFontFamily*>(n)); });
+    ReleaseNative(
+        [](void* n) { gp::GdipDeleteFontFamily(static_cast<Gdiplus::GpFontFamily*>(n)); });
 }
 
 std::unique_ptr<TGPFontFamily> TGPFontFamily::CreateFontFamilyFromName(const std::wstring& name)
@@ -371,7 +398,8 @@ TGPFont::~TGPFont()
     ReleaseNative([](void* n) { gp::GdipDeleteFont(static_cast<Gdiplus::GpFont*>(n)); });
 }
 
-std::unique_ptr<TGPFont> TGPFont::CreateFromFamily(TGPFontFamily* family, float emSize, int style, int unit)
+std::unique_ptr<TGPFont> TGPFont::CreateFromFamily(TGPFontFamily* family, float emSize, int style,
+                                                   int unit)
 {
     return Make<TGPFont, Gdiplus::GpFont>([&](Gdiplus::GpFont** n) {
         return gp::GdipCreateFont(NativeOf<Gdiplus::GpFontFamily>(family), emSize, style,
@@ -403,16 +431,17 @@ GpStatusCode TGPGraphicsPath::AddPathLine(float x1, float y1, float x2, float y2
     return Track(Code(gp::GdipAddPathLine(NativeOf<Gdiplus::GpPath>(this), x1, y1, x2, y2)));
 }
 
-GpStatusCode TGPGraphicsPath::AddPathArc(float x, float y, float width, float height, float startAngle,
-                                         float sweepAngle)
+GpStatusCode TGPGraphicsPath::AddPathArc(float x, float y, float width, float height,
+                                         float startAngle, float sweepAngle)
 {
-    return Track(Code(gp::GdipAddPathArc(NativeOf<Gdiplus::GpPath>(this), x, y, width, height, startAngle,
-                                         sweepAngle)));
+    return Track(Code(gp::GdipAddPathArc(NativeOf<Gdiplus::GpPath>(this), x, y, width, height,
+                                         startAngle, sweepAngle)));
 }
 
 GpStatusCode TGPGraphicsPath::AddPathEllipse(float x, float y, float width, float height)
 {
-    return Track(Code(gp::GdipAddPathEllipse(NativeOf<Gdiplus::GpPath>(this), x, y, width, height)));
+    return Track(
+        Code(gp::GdipAddPathEllipse(NativeOf<Gdiplus::GpPath>(this), x, y, width, height)));
 }
 
 // ---- Images ---------------------------------------------------------------------------------
@@ -425,7 +454,8 @@ TGPImage::~TGPImage()
 std::unique_ptr<TGPImage> TGPImage::LoadImageFromStream(IStream* stream, bool useIcm)
 {
     return Make<TGPImage, Gdiplus::GpImage>([&](Gdiplus::GpImage** n) {
-        return useIcm ? gp::GdipLoadImageFromStreamICM(stream, n) : gp::GdipLoadImageFromStream(stream, n);
+        return useIcm ? gp::GdipLoadImageFromStreamICM(stream, n)
+                      : gp::GdipLoadImageFromStream(stream, n);
     });
 }
 
@@ -462,7 +492,8 @@ GpStatusCode TGPImage::ImageRotateFlip(int rotateFlip)
 std::unique_ptr<TGPBitmap> TGPBitmap::CreateBitmapFromStream(IStream* stream, bool useIcm)
 {
     return Make<TGPBitmap, Gdiplus::GpBitmap>([&](Gdiplus::GpBitmap** n) {
-        return useIcm ? gp::GdipCreateBitmapFromStreamICM(stream, n) : gp::GdipCreateBitmapFromStream(stream, n);
+        return useIcm ? gp::GdipCreateBitmapFromStreamICM(stream, n)
+                      : gp::GdipCreateBitmapFromStream(stream, n);
     });
 }
 
@@ -476,7 +507,8 @@ std::unique_ptr<TGPBitmap> TGPBitmap::CreateBitmapFromScan0(int width, int heigh
 GpStatusCode TGPBitmap::BitmapGetPixel(int x, int y, ARGB& color)
 {
     Gdiplus::ARGB value = 0;
-    const GpStatusCode status = Track(Code(gp::GdipBitmapGetPixel(NativeOf<Gdiplus::GpBitmap>(this), x, y, &value)));
+    const GpStatusCode status =
+        Track(Code(gp::GdipBitmapGetPixel(NativeOf<Gdiplus::GpBitmap>(this), x, y, &value)));
     color = value;
     return status;
 }
@@ -513,8 +545,9 @@ GpStatusCode TGPGraphics::SetSmoothingMode(int mode)
 
 GpStatusCode TGPGraphics::DrawPath(TGPPen* pen, TGPGraphicsPath* path)
 {
-    return Track(Code(gp::GdipDrawPath(NativeOf<Gdiplus::GpGraphics>(this), NativeOf<Gdiplus::GpPen>(pen),
-                                       NativeOf<Gdiplus::GpPath>(path))));
+    return Track(
+        Code(gp::GdipDrawPath(NativeOf<Gdiplus::GpGraphics>(this), NativeOf<Gdiplus::GpPen>(pen),
+                              NativeOf<Gdiplus::GpPath>(path))));
 }
 
 GpStatusCode TGPGraphics::FillRectRecord(TGPBrush* brush, const TGPRectF& rect)
@@ -522,20 +555,23 @@ GpStatusCode TGPGraphics::FillRectRecord(TGPBrush* brush, const TGPRectF& rect)
     return FillRectWithBrush(brush, rect.X, rect.Y, rect.Width, rect.Height);
 }
 
-GpStatusCode TGPGraphics::FillRectWithBrush(TGPBrush* brush, float x, float y, float width, float height)
+GpStatusCode TGPGraphics::FillRectWithBrush(TGPBrush* brush, float x, float y, float width,
+                                            float height)
 {
-    return Track(Code(gp::GdipFillRectangle(NativeOf<Gdiplus::GpGraphics>(this),
-                                            NativeOf<Gdiplus::GpBrush>(brush), x, y, width, height)));
+    return Track(
+        Code(gp::GdipFillRectangle(NativeOf<Gdiplus::GpGraphics>(this),
+                                   NativeOf<Gdiplus::GpBrush>(brush), x, y, width, height)));
 }
 
 GpStatusCode TGPGraphics::StrokeRectangle(TGPPen* pen, float x, float y, float width, float height)
 {
-    return Track(Code(gp::GdipDrawRectangle(NativeOf<Gdiplus::GpGraphics>(this), NativeOf<Gdiplus::GpPen>(pen),
-                                            x, y, width, height)));
+    return Track(Code(gp::GdipDrawRectangle(NativeOf<Gdiplus::GpGraphics>(this),
+                                            NativeOf<Gdiplus::GpPen>(pen), x, y, width, height)));
 }
 
 GpStatusCode TGPGraphics::DrawAnsiString(const std::string& text, int length, TGPFont* font,
-                                         const TGPRectF& layout, TGPStringFormat* format, TGPBrush* brush)
+                                         const TGPRectF& layout, TGPStringFormat* format,
+                                         TGPBrush* brush)
 {
     // Zero-filled room for every character and a terminator, converted in the ANSI code page.
     std::vector<wchar_t> wide(text.size() + 1, L'\0');
@@ -543,32 +579,31 @@ GpStatusCode TGPGraphics::DrawAnsiString(const std::string& text, int length, TG
         MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), wide.data(),
                             static_cast<int>(text.size()));
     const Gdiplus::RectF r = ToRectF(layout);
-    return Track(Code(gp::GdipDrawString(NativeOf<Gdiplus::GpGraphics>(this), wide.data(), length,
-                                         NativeOf<Gdiplus::GpFont>(font), &r,
-                                         NativeOf<Gdiplus::GpStringFormat>(format),
-                                         NativeOf<Gdiplus::GpBrush>(brush))));
+    return Track(Code(gp::GdipDrawString(
+        NativeOf<Gdiplus::GpGraphics>(this), wide.data(), length, NativeOf<Gdiplus::GpFont>(font),
+        &r, NativeOf<Gdiplus::GpStringFormat>(format), NativeOf<Gdiplus::GpBrush>(brush))));
 }
 
 GpStatusCode TGPGraphics::DrawString(const std::wstring& text, int length, TGPFont* font,
-                                     const TGPRectF& layout, TGPStringFormat* format, TGPBrush* brush)
+                                     const TGPRectF& layout, TGPStringFormat* format,
+                                     TGPBrush* brush)
 {
     const Gdiplus::RectF r = ToRectF(layout);
-    return Track(Code(gp::GdipDrawString(NativeOf<Gdiplus::GpGraphics>(this), text.c_str(), length,
-                                         NativeOf<Gdiplus::GpFont>(font), &r,
-                                         NativeOf<Gdiplus::GpStringFormat>(format),
-                                         NativeOf<Gdiplus::GpBrush>(brush))));
+    return Track(Code(gp::GdipDrawString(
+        NativeOf<Gdiplus::GpGraphics>(this), text.c_str(), length, NativeOf<Gdiplus::GpFont>(font),
+        &r, NativeOf<Gdiplus::GpStringFormat>(format), NativeOf<Gdiplus::GpBrush>(brush))));
 }
 
 GpStatusCode TGPGraphics::MeasureString(const std::wstring& text, int length, TGPFont* font,
-                                        const TGPRectF& layout, TGPStringFormat* format, TGPRectF& bounds,
-                                        int& codepointsFitted, int& linesFilled)
+                                        const TGPRectF& layout, TGPStringFormat* format,
+                                        TGPRectF& bounds, int& codepointsFitted, int& linesFilled)
 {
     const Gdiplus::RectF r = ToRectF(layout);
     Gdiplus::RectF box;
     INT fitted = 0, lines = 0;
     const GpStatusCode status = Track(Code(gp::GdipMeasureString(
-        NativeOf<Gdiplus::GpGraphics>(this), text.c_str(), length, NativeOf<Gdiplus::GpFont>(font), &r,
-        NativeOf<Gdiplus::GpStringFormat>(format), &box, &fitted, &lines)));
+        NativeOf<Gdiplus::GpGraphics>(this), text.c_str(), length, NativeOf<Gdiplus::GpFont>(font),
+        &r, NativeOf<Gdiplus::GpStringFormat>(format), &box, &fitted, &lines)));
     bounds = TGPRectF{box.X, box.Y, box.Width, box.Height};
     codepointsFitted = fitted;
     linesFilled = lines;
@@ -577,15 +612,17 @@ GpStatusCode TGPGraphics::MeasureString(const std::wstring& text, int length, TG
 
 GpStatusCode TGPGraphics::DrawImageRect(TGPImage* image, int x, int y, int width, int height)
 {
-    return Track(Code(gp::GdipDrawImageRect(NativeOf<Gdiplus::GpGraphics>(this), NativeOf<Gdiplus::GpImage>(image),
-                                            static_cast<float>(x), static_cast<float>(y),
-                                            static_cast<float>(width), static_cast<float>(height))));
+    return Track(Code(gp::GdipDrawImageRect(
+        NativeOf<Gdiplus::GpGraphics>(this), NativeOf<Gdiplus::GpImage>(image),
+        static_cast<float>(x), static_cast<float>(y), static_cast<float>(width),
+        static_cast<float>(height))));
 }
 
 GpStatusCode TGPGraphics::SetClipRegion(TGPRegion* region, int combineMode)
 {
-    return Track(Code(gp::GdipSetClipRegion(NativeOf<Gdiplus::GpGraphics>(this), NativeOf<Gdiplus::GpRegion>(region),
+    return Track(Code(gp::GdipSetClipRegion(NativeOf<Gdiplus::GpGraphics>(this),
+                                            NativeOf<Gdiplus::GpRegion>(region),
                                             static_cast<Gdiplus::CombineMode>(combineMode))));
 }
 
-}  // namespace draw
+} // namespace draw

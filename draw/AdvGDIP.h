@@ -58,8 +58,17 @@ TGPRectF BuildRectF(float x, float y, float width, float height);
 
 // Image format codes of TGPImage::GetImageRawFormat.
 enum TGPImageFormat {
-    gifUnknown = 0, gifMemoryBmp, gifBmp, gifEmf, gifWmf, gifJpeg, gifPng, gifGif, gifTiff,
-    gifExif, gifIcon
+    gifUnknown = 0,
+    gifMemoryBmp,
+    gifBmp,
+    gifEmf,
+    gifWmf,
+    gifJpeg,
+    gifPng,
+    gifGif,
+    gifTiff,
+    gifExif,
+    gifIcon
 };
 
 // ---- Module start-up and shut-down ----------------------------------------------------------
@@ -115,7 +124,8 @@ void TGdiplusBase::ReleaseNative(Release release)
 class TGPStringFormat : public TGdiplusBase {
 public:
     ~TGPStringFormat() override;
-    static std::unique_ptr<TGPStringFormat> CreateStringFormat(int32_t formatFlags, uint16_t language);
+    static std::unique_ptr<TGPStringFormat> CreateStringFormat(int32_t formatFlags,
+                                                               uint16_t language);
     // 0 near, 1 center, 2 far.
     GpStatusCode SetStringFormatAlign(int alignment);
     GpStatusCode SetStringFormatLineAlign(int alignment);
@@ -145,8 +155,9 @@ public:
 class TGPLinearGradientBrush : public TGPBrush {
 public:
     // Mode 0 horizontal, 1 vertical, 2 forward diagonal, 3 backward diagonal; tiled.
-    static std::unique_ptr<TGPLinearGradientBrush> CreateLineBrushFromRect(
-        const TGPRectF& rect, ARGB color1, ARGB color2, int mode);
+    static std::unique_ptr<TGPLinearGradientBrush> CreateLineBrushFromRect(const TGPRectF& rect,
+                                                                           ARGB color1, ARGB color2,
+                                                                           int mode);
 };
 
 class TGPGraphicsPath;
@@ -186,8 +197,8 @@ class TGPFont : public TGdiplusBase {
 public:
     ~TGPFont() override;
     // Style bits 1 bold, 2 italic, 4 underline, 8 strikeout; unit 2 pixel, 3 point, ...
-    static std::unique_ptr<TGPFont> CreateFromFamily(TGPFontFamily* family, float emSize,
-                                                     int style, int unit);
+    static std::unique_ptr<TGPFont> CreateFromFamily(TGPFontFamily* family, float emSize, int style,
+                                                     int unit);
 };
 
 class TGPGraphicsPath : public TGdiplusBase {
@@ -251,4 +262,4 @@ public:
     GpStatusCode SetClipRegion(TGPRegion* region, int combineMode);
 };
 
-}  // namespace draw
+} // namespace draw

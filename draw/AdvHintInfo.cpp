@@ -43,4 +43,4 @@ bool IsVistaOrLater()
     return kernel != nullptr && GetProcAddress(kernel, "GetLocaleInfoEx") != nullptr;
 }
 
-}  // namespace draw
+} // namespace draw

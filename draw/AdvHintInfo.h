@@ -51,4 +51,4 @@ private:
 // Asked anew on every call.
 bool IsVistaOrLater();
 
-}  // namespace draw
+} // namespace draw

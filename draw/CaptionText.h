@@ -21,15 +21,15 @@ std::string ShortenPathToWidth(const std::string& path, const TTextWidth& width,
 
 // The text shortened to `maxWidth`: a path as above, anything else with "..." at its end
 // (just "." when three average characters do not fit). Empty when no width can be had.
-std::string EllipsisText(bool pathMode, const std::string& text, const TTextWidth& width, int averageCharWidth,
-                         int maxWidth);
+std::string EllipsisText(bool pathMode, const std::string& text, const TTextWidth& width,
+                         int averageCharWidth, int maxWidth);
 
 // A caption without its accelerator marks ("&&" shows one "&") and the displayed position of
 // its accelerator character (1-based, -1 for none).
 struct TAccelText {
-  std::string Text;
-  int AccelPos = -1;
+    std::string Text;
+    int AccelPos = -1;
 };
 TAccelText SplitAccel(const std::string& caption);
 
-}  // namespace draw
+} // namespace draw

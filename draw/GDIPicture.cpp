@@ -49,7 +49,7 @@ OpenedImage OpenForGdiplus(TMemoryStream& data)
     return opened;
 }
 
-}  // namespace
+} // namespace
 
 TGDIPPicture::TGDIPPicture() : data_(std::make_unique<TMemoryStream>()) {}
 
@@ -172,4 +172,4 @@ void TGDIPPicture::LoadFromFile(const std::string& fileName)
     }
 }
 
-}  // namespace draw
+} // namespace draw

@@ -64,4 +64,4 @@ private:
     bool empty_ = true;
 };
 
-}  // namespace draw
+} // namespace draw

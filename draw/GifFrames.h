@@ -11,10 +11,10 @@ namespace draw {
 
 // One frame as found in the data.
 struct TGifFrame {
-  size_t Offset = 0;   // position of its graphic control extension (the 0x21 byte)
-  uint16_t Delay = 0;  // hundredths of a second, from the graphic control extension
-  uint16_t Left = 0;   // position from its image descriptor
-  uint16_t Top = 0;
+    size_t Offset = 0;  // position of its graphic control extension (the 0x21 byte)
+    uint16_t Delay = 0; // hundredths of a second, from the graphic control extension
+    uint16_t Left = 0;  // position from its image descriptor
+    uint16_t Top = 0;
 };
 
 // At least 5 bytes beginning with "GIF8".
@@ -26,8 +26,8 @@ std::vector<TGifFrame> ScanGifFrames(const uint8_t* data, size_t size);
 // The logical screen size (16-bit little-endian at offsets 6 and 8); zero when the data is too
 // short to hold it.
 struct TGifScreen {
-  uint16_t Width = 0;
-  uint16_t Height = 0;
+    uint16_t Width = 0;
+    uint16_t Height = 0;
 };
 TGifScreen GifScreenSize(const uint8_t* data, size_t size);
 
@@ -37,4 +37,4 @@ TGifScreen GifScreenSize(const uint8_t* data, size_t size);
 std::vector<uint8_t> SelectGifFrame(const uint8_t* data, size_t size, int frame, uint16_t& left,
                                     uint16_t& top);
 
-}  // namespace draw
+} // namespace draw

@@ -13,7 +13,8 @@ using namespace classlib;
 
 CLASSLIB_PUBLISH(TJPEGImage)
 {
-    c.Property("CompressionQuality", &TJPEGImage::CompressionQuality, &TJPEGImage::SetCompressionQuality)
+    c.Property("CompressionQuality", &TJPEGImage::CompressionQuality,
+               &TJPEGImage::SetCompressionQuality)
         .SetDefault(90);
     c.Property("Grayscale", &TJPEGImage::Grayscale, &TJPEGImage::SetGrayscale).SetDefault(false);
 }
@@ -28,7 +29,8 @@ std::unique_ptr<TBitmap> BitmapFromPixels(const JpegPixels& pixels)
     const auto components = static_cast<std::size_t>(pixels.components);
     for (int y = 0; y < pixels.height; ++y) {
         auto* target = static_cast<uint8_t*>(bitmap->ScanLine(y));
-        const uint8_t* source = pixels.data.data() + static_cast<std::size_t>(y) * pixels.width * components;
+        const uint8_t* source =
+            pixels.data.data() + static_cast<std::size_t>(y) * pixels.width * components;
         for (int x = 0; x < pixels.width; ++x, source += components, target += 3) {
             // Bitmap rows hold blue, green, red; a grey pixel is the same in all three.
             target[0] = source[components == 3 ? 2 : 0];
@@ -59,7 +61,7 @@ JpegPixels PixelsFromBitmap(TBitmap& bitmap)
     return pixels;
 }
 
-}  // namespace
+} // namespace
 
 TJPEGImage::TJPEGImage() = default;
 TJPEGImage::~TJPEGImage() = default;
@@ -188,4 +190,4 @@ void JpegModuleFinalize()
     UnregisterGraphicClass(TJPEGImage::StaticClass());
 }
 
-}  // namespace draw
+} // namespace draw

@@ -48,7 +48,7 @@ private:
     void Decode();
     void Clear();
 
-    std::vector<uint8_t> bytes_;  // the file as loaded; empty when the bitmap must be encoded
+    std::vector<uint8_t> bytes_; // the file as loaded; empty when the bitmap must be encoded
     std::unique_ptr<classlib::TBitmap> bitmap_;
     int quality_ = 90;
     bool grayscale_ = false;
@@ -59,4 +59,4 @@ private:
 void JpegModuleInitialize();
 void JpegModuleFinalize();
 
-}  // namespace draw
+} // namespace draw

@@ -49,8 +49,8 @@ void InstallErrorManager(ErrorManager& manager, jpeg_common_struct& info)
 
 // The decoding steps between the jump target and the clean-up; returns false when libjpeg
 // jumped back with an error. Only plain data lives in this frame across the jump.
-bool DecodeSteps(jpeg_decompress_struct& info, ErrorManager& manager, const uint8_t* data, std::size_t size,
-                 bool grayscale, JpegDecoded& result, const char*& limitError)
+bool DecodeSteps(jpeg_decompress_struct& info, ErrorManager& manager, const uint8_t* data,
+                 std::size_t size, bool grayscale, JpegDecoded& result, const char*& limitError)
 {
     if (setjmp(manager.jump))
         return false;
@@ -62,7 +62,8 @@ bool DecodeSteps(jpeg_decompress_struct& info, ErrorManager& manager, const uint
     else if (info.jpeg_color_space != JCS_GRAYSCALE)
         info.out_color_space = JCS_RGB;
     jpeg_calc_output_dimensions(&info);
-    const std::size_t rowBytes = std::size_t{info.output_width} * static_cast<std::size_t>(info.output_components);
+    const std::size_t rowBytes =
+        std::size_t{info.output_width} * static_cast<std::size_t>(info.output_components);
     if (info.output_width == 0 || info.output_height == 0 ||
         rowBytes > MaxJpegPixelBytes / info.output_height) {
         limitError = "JPEG image too large";
@@ -82,8 +83,8 @@ bool DecodeSteps(jpeg_decompress_struct& info, ErrorManager& manager, const uint
     return true;
 }
 
-bool EncodeSteps(jpeg_compress_struct& info, ErrorManager& manager, const JpegPixels& pixels, int quality,
-                 bool grayscale, unsigned char*& buffer, unsigned long& size)
+bool EncodeSteps(jpeg_compress_struct& info, ErrorManager& manager, const JpegPixels& pixels,
+                 int quality, bool grayscale, unsigned char*& buffer, unsigned long& size)
 {
     if (setjmp(manager.jump))
         return false;
@@ -98,7 +99,8 @@ bool EncodeSteps(jpeg_compress_struct& info, ErrorManager& manager, const JpegPi
         jpeg_set_colorspace(&info, JCS_GRAYSCALE);
     jpeg_set_quality(&info, std::clamp(quality, 1, 100), TRUE);
     jpeg_start_compress(&info, TRUE);
-    const std::size_t rowBytes = static_cast<std::size_t>(pixels.width) * static_cast<std::size_t>(pixels.components);
+    const std::size_t rowBytes =
+        static_cast<std::size_t>(pixels.width) * static_cast<std::size_t>(pixels.components);
     while (info.next_scanline < info.image_height) {
         // libjpeg does not write through the row pointer.
         auto* row = const_cast<JSAMPLE*>(pixels.data.data() + rowBytes * info.next_scanline);
@@ -108,7 +110,7 @@ bool EncodeSteps(jpeg_compress_struct& info, ErrorManager& manager, const JpegPi
     return true;
 }
 
-}  // namespace
+} // namespace
 
 JpegDecoded DecodeJpeg(const uint8_t* data, std::size_t size, bool grayscale)
 {
@@ -130,10 +132,12 @@ JpegDecoded DecodeJpeg(const uint8_t* data, std::size_t size, bool grayscale)
 
 std::vector<uint8_t> EncodeJpeg(const JpegPixels& pixels, int quality, bool grayscale)
 {
-    if ((pixels.components != 1 && pixels.components != 3) || pixels.width <= 0 || pixels.height <= 0 ||
-        pixels.width > JPEG_MAX_DIMENSION || pixels.height > JPEG_MAX_DIMENSION ||
-        pixels.data.size() != static_cast<std::size_t>(pixels.width) * static_cast<std::size_t>(pixels.height) *
-                                   static_cast<std::size_t>(pixels.components))
+    if ((pixels.components != 1 && pixels.components != 3) || pixels.width <= 0 ||
+        pixels.height <= 0 || pixels.width > JPEG_MAX_DIMENSION ||
+        pixels.height > JPEG_MAX_DIMENSION ||
+        pixels.data.size() != static_cast<std::size_t>(pixels.width) *
+                                  static_cast<std::size_t>(pixels.height) *
+                                  static_cast<std::size_t>(pixels.components))
         throw EJpegError("JPEG error: the pixels do not make a picture");
     jpeg_compress_struct info{};
     ErrorManager manager;
@@ -151,4 +155,4 @@ std::vector<uint8_t> EncodeJpeg(const JpegPixels& pixels, int quality, bool gray
     return file;
 }
 
-}  // namespace draw
+} // namespace draw

@@ -27,7 +27,7 @@ struct JpegPixels {
 
 struct JpegDecoded {
     JpegPixels pixels;
-    bool progressive = false;  // the file was progressive
+    bool progressive = false; // the file was progressive
 };
 
 // The largest picture decoded: more bytes of pixels than this raise EJpegError.
@@ -42,4 +42,4 @@ JpegDecoded DecodeJpeg(const uint8_t* data, std::size_t size, bool grayscale);
 // with `grayscale` the file holds one grey component.
 std::vector<uint8_t> EncodeJpeg(const JpegPixels& pixels, int quality, bool grayscale);
 
-}  // namespace draw
+} // namespace draw

@@ -32,4 +32,4 @@ TWinControl* FirstWindowedOwner(TComponent* owner)
     return nullptr;
 }
 
-}  // namespace draw
+} // namespace draw

@@ -19,4 +19,4 @@ class TNotifierWindow : public classlib::TWinControl {
 // the parent a styler gives its notifier window; nullptr when there is none.
 classlib::TWinControl* FirstWindowedOwner(classlib::TComponent* owner);
 
-}  // namespace draw
+} // namespace draw

@@ -15,13 +15,14 @@ constexpr RECT NoClipRect{2147483647, 2147483647, 2147483647, 2147483647};
 // and let them paint the parent.
 
 // PaintControlBackgroundColor with the canvas's brush colour.
-void PaintControlBackground(classlib::TControl* control, classlib::TCanvas* canvas, const RECT& rect,
-                            bool needsParentBackground);
+void PaintControlBackground(classlib::TControl* control, classlib::TCanvas* canvas,
+                            const RECT& rect, bool needsParentBackground);
 // With themes on, a parent, the parent's colour and (when the control needs its parent's
 // background) csParentBackground, the parent paints under the control; otherwise `rect` is
 // filled with `color`.
-void PaintControlBackgroundColor(classlib::TControl* control, classlib::TCanvas* canvas, const RECT& rect,
-                                 bool needsParentBackground, classlib::TColor color);
+void PaintControlBackgroundColor(classlib::TControl* control, classlib::TCanvas* canvas,
+                                 const RECT& rect, bool needsParentBackground,
+                                 classlib::TColor color);
 // Sends WM_ERASEBKGND to the parent with the device context moved by `offset` (when either
 // coordinate is non-zero) and clipped to `rect` (unless it is NoClipRect); the context's origin
 // and clipping are put back afterwards.
@@ -31,4 +32,4 @@ void PaintParentBackground(classlib::TControl* control, HDC dc, const RECT& rect
 // The control's csNeedsBorderPaint and csParentBackground flags.
 classlib::TControlStyle ParentBackgroundStyleBits(classlib::TControl* control);
 
-}  // namespace draw
+} // namespace draw

@@ -6,18 +6,18 @@ namespace draw {
 
 CLASSLIB_PUBLISH(TOcComponent)
 {
-  c.Property("AboutOCL", &TOcComponent::AboutOCL, &TOcComponent::SetAboutOCL).Stored(false);
+    c.Property("AboutOCL", &TOcComponent::AboutOCL, &TOcComponent::SetAboutOCL).Stored(false);
 }
 
 std::string VersionText(uint32_t packed)
 {
-  std::string text;
-  for (int shift = 24; shift >= 0; shift -= 8) {
-    if (!text.empty())
-      text += '.';
-    text += std::to_string((packed >> shift) & 0xFF);
-  }
-  return text;
+    std::string text;
+    for (int shift = 24; shift >= 0; shift -= 8) {
+        if (!text.empty())
+            text += '.';
+        text += std::to_string((packed >> shift) & 0xFF);
+    }
+    return text;
 }
 
 const std::array<TDefColorItem, 20> StandardColors = {{
@@ -87,8 +87,11 @@ const std::array<TDefColorItem, 40> PaletteColors = {{
 }};
 
 namespace {
-constexpr uint32_t System(uint32_t index) { return 0xFF000000u | index; }
-}  // namespace
+constexpr uint32_t System(uint32_t index)
+{
+    return 0xFF000000u | index;
+}
+} // namespace
 
 // System colour indexes as the system numbers them (index 25 is unused).
 const std::array<TDefColorItem, 30> SystemColors = {{
@@ -130,72 +133,72 @@ CLASSLIB_PUBLISH(TOcPersistentProperty) {}
 TOcPersistent::TOcPersistent(classlib::TPersistent* owner)
     : classlib::TComponent(dynamic_cast<classlib::TComponent*>(owner)), owner_(owner)
 {
-  SetSubComponent(true);
+    SetSubComponent(true);
 }
 
 std::string TOcPersistent::GetNamePath() const
 {
-  std::string result = classlib::TComponent::GetNamePath();
-  if (!owner_)
+    std::string result = classlib::TComponent::GetNamePath();
+    if (!owner_)
+        return result;
+    const auto* ownerComponent = dynamic_cast<const classlib::TComponent*>(owner_);
+    const bool ownerIsSubObject =
+        ownerComponent && ownerComponent->ComponentStyle().Contains(classlib::csSubComponent);
+    if (ownerIsSubObject || owner_->GetOwner()) {
+        const std::string ownerPath = owner_->GetNamePath();
+        if (!ownerPath.empty())
+            result = ownerPath + "." + result;
+    }
     return result;
-  const auto* ownerComponent = dynamic_cast<const classlib::TComponent*>(owner_);
-  const bool ownerIsSubObject =
-      ownerComponent && ownerComponent->ComponentStyle().Contains(classlib::csSubComponent);
-  if (ownerIsSubObject || owner_->GetOwner()) {
-    const std::string ownerPath = owner_->GetNamePath();
-    if (!ownerPath.empty())
-      result = ownerPath + "." + result;
-  }
-  return result;
 }
 
 void TOcPersistentProperty::NotifyChanged()
 {
-  if (updateCount_ == 0 && OnAfterChange)
-    OnAfterChange(this);
+    if (updateCount_ == 0 && OnAfterChange)
+        OnAfterChange(this);
 }
 
 void TOcPersistentProperty::NotifyChanging()
 {
-  if (updateCount_ == 0 && OnBeforeChange)
-    OnBeforeChange(this);
+    if (updateCount_ == 0 && OnBeforeChange)
+        OnBeforeChange(this);
 }
 
 void TOcPersistentProperty::NotifyChangedProperty(const std::string& name)
 {
-  if (OnAfterPropertyChange)
-    OnAfterPropertyChange(this, name);
+    if (OnAfterPropertyChange)
+        OnAfterPropertyChange(this, name);
 }
 
 void TOcPersistentProperty::NotifyChangingProperty(const std::string& name)
 {
-  if (OnBeforePropertyChange)
-    OnBeforePropertyChange(this, name);
+    if (OnBeforePropertyChange)
+        OnBeforePropertyChange(this, name);
 }
 
 void TOcPersistentProperty::SetUpdating(bool updating)
 {
-  if (updating)
-    NotifyChanging();
-  else
-    NotifyChanged();
+    if (updating)
+        NotifyChanging();
+    else
+        NotifyChanged();
 }
 
 void TOcPersistentProperty::BeginChanges()
 {
-  if (updateCount_ == 0)
-    SetUpdating(true);
-  ++updateCount_;
+    if (updateCount_ == 0)
+        SetUpdating(true);
+    ++updateCount_;
 }
 
 void TOcPersistentProperty::EndChanges()
 {
-  // An unmatched EndChanges would leave the count below zero and silence every later change.
-  if (updateCount_ == 0)
-    return;
-  --updateCount_;
-  if (updateCount_ == 0)
-    SetUpdating(false);
+    // An unmatched EndChanges would leave the count below zero and silence every later change.
+    if (updateCount_ == 0)
+        return;
+    --updateCount_;
+    if (updateCount_ == 0)
+        SetUpdating(false);
 }
 
-}  // namespace draw
+} // namespace draw

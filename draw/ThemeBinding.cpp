@@ -51,7 +51,7 @@ void FinalizeThemeBinding(ThemeLibraryState& state)
         UnloadThemeLibrary(state);
 }
 
-}  // namespace draw
+} // namespace draw
 
 // ---- the Windows XP colour scheme -------------------------------------------------------------
 
@@ -66,7 +66,8 @@ bool IsWinXPOrLater()
     if (!GetVersionExA(&version))
         return false;
 #pragma GCC diagnostic pop
-    return version.dwMajorVersion > 5 || (version.dwMajorVersion == 5 && version.dwMinorVersion >= 1);
+    return version.dwMajorVersion > 5 ||
+           (version.dwMajorVersion == 5 && version.dwMinorVersion >= 1);
 }
 
 int GetXPThemeColorName()
@@ -85,10 +86,12 @@ int GetXPThemeColorName()
         auto currentThemeName = reinterpret_cast<GetCurrentThemeNameFn>(
             reinterpret_cast<void (*)()>(GetProcAddress(library, "GetCurrentThemeName")));
         wchar_t fileName[255] = {}, colorName[255] = {}, sizeName[255] = {};
-        if (currentThemeName && SUCCEEDED(currentThemeName(fileName, 255, colorName, 255, sizeName, 255))) {
+        if (currentThemeName &&
+            SUCCEEDED(currentThemeName(fileName, 255, colorName, 255, sizeName, 255))) {
             colorName[254] = L'\0';
             char narrow[2 * 255] = {};
-            WideCharToMultiByte(CP_ACP, 0, colorName, -1, narrow, static_cast<int>(sizeof(narrow)), nullptr, nullptr);
+            WideCharToMultiByte(CP_ACP, 0, colorName, -1, narrow, static_cast<int>(sizeof(narrow)),
+                                nullptr, nullptr);
             scheme = XPColorSchemeNumber(narrow);
         }
     }
@@ -96,4 +99,4 @@ int GetXPThemeColorName()
     return scheme;
 }
 
-}  // namespace draw
+} // namespace draw

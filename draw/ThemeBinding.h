@@ -11,6 +11,7 @@
 #include <span>
 
 // The theme functions in binding order. APXPVS binds GetThemePartSize between the two parts.
+// clang-format off
 #define THEME_ENTRY_POINTS_BEFORE_PART_SIZE(X)                                                    \
     X(OpenThemeData) X(CloseThemeData) X(DrawThemeBackground) X(DrawThemeText)                  \
     X(GetThemeBackgroundContentRect) X(GetThemeBackgroundExtent) X(GetThemeTextExtent)          \
@@ -25,17 +26,18 @@
     X(IsThemeDialogTextureEnabled) X(GetThemeAppProperties) X(SetThemeAppProperties)            \
     X(GetCurrentThemeName) X(GetThemeDocumentationProperty)
 #define THEME_ENTRY_POINTS_AFTER_PART_SIZE(X) X(DrawThemeParentBackground) X(EnableTheming)
+// clang-format on
 
 // An entry-point variable with the signature of the uxtheme function of the same name.
 #define THEME_DECLARE_ENTRY_POINT(name) extern decltype(&::name) name;
 #define THEME_DEFINE_ENTRY_POINT(name) decltype(&::name) name = nullptr;
 // A table row that stores a looked-up address in the variable (through the generic function
 // type, which converts to any other).
-#define THEME_ENTRY_SLOT(name)                                                                  \
-    ::draw::ThemeEntrySlot{#name, [](FARPROC address) {                                         \
-                               name = reinterpret_cast<decltype(name)>(                         \
-                                   reinterpret_cast<void (*)()>(address));                      \
-                           }},
+#define THEME_ENTRY_SLOT(name)                                                              \
+    ::draw::ThemeEntrySlot{                                                                 \
+        #name, [](FARPROC address) {                                                        \
+            name = reinterpret_cast<decltype(name)>(reinterpret_cast<void (*)()>(address)); \
+        }},
 
 namespace draw {
 
@@ -67,4 +69,4 @@ void UnloadThemeLibrary(ThemeLibraryState& state);
 void InitializeThemeBinding(ThemeLibraryState& state, std::span<const ThemeEntrySlot> slots);
 void FinalizeThemeBinding(ThemeLibraryState& state);
 
-}  // namespace draw
+} // namespace draw

@@ -18,4 +18,4 @@ bool IsWinXPOrLater();
 int GetXPThemeColorName();
 #endif
 
-}  // namespace draw
+} // namespace draw

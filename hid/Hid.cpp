@@ -5,8 +5,9 @@
 namespace hid {
 
 #define BRENVIK_DEFINE_HID_EXPORT(ReturnType, Name, Parameters, Arguments, MinimumNtVersion) \
-  ReturnType(WINAPI* Name) Parameters = nullptr;
-#define BRENVIK_DEFINE_HID_ALIAS(VariableName, ExportName) decltype(ExportName) VariableName = nullptr;
+    ReturnType(WINAPI* Name) Parameters = nullptr;
+#define BRENVIK_DEFINE_HID_ALIAS(VariableName, ExportName) \
+    decltype(ExportName) VariableName = nullptr;
 BRENVIK_HID_ENTRY_POINTS(BRENVIK_DEFINE_HID_EXPORT, BRENVIK_DEFINE_HID_ALIAS)
 #undef BRENVIK_DEFINE_HID_EXPORT
 #undef BRENVIK_DEFINE_HID_ALIAS
@@ -18,9 +19,10 @@ int hidBindCount = 0;
 
 void ClearHidVariables()
 {
-#define BRENVIK_CLEAR_HID_EXPORT(ReturnType, Name, Parameters, Arguments, MinimumNtVersion) Name = nullptr;
+#define BRENVIK_CLEAR_HID_EXPORT(ReturnType, Name, Parameters, Arguments, MinimumNtVersion) \
+    Name = nullptr;
 #define BRENVIK_CLEAR_HID_ALIAS(VariableName, ExportName) VariableName = nullptr;
-  BRENVIK_HID_ENTRY_POINTS(BRENVIK_CLEAR_HID_EXPORT, BRENVIK_CLEAR_HID_ALIAS)
+    BRENVIK_HID_ENTRY_POINTS(BRENVIK_CLEAR_HID_EXPORT, BRENVIK_CLEAR_HID_ALIAS)
 #undef BRENVIK_CLEAR_HID_EXPORT
 #undef BRENVIK_CLEAR_HID_ALIAS
 }
@@ -29,53 +31,53 @@ void ClearHidVariables()
 // sequence.
 bool BindHidVariables(HMODULE module)
 {
-  bool allOk = true;
+    bool allOk = true;
 #define BRENVIK_BIND_HID_EXPORT(ReturnType, Name, Parameters, Arguments, MinimumNtVersion) \
-  if ((MinimumNtVersion) == 0 || IsNtVersionAtLeast(MinimumNtVersion))                     \
-    AssignEntryPoint(Name, GetProcAddressChecked(module, #Name, allOk));
+    if ((MinimumNtVersion) == 0 || IsNtVersionAtLeast(MinimumNtVersion))                   \
+        AssignEntryPoint(Name, GetProcAddressChecked(module, #Name, allOk));
 #define BRENVIK_BIND_HID_ALIAS(VariableName, ExportName) \
-  AssignEntryPoint(VariableName, GetProcAddressChecked(module, #ExportName, allOk));
-  BRENVIK_HID_ENTRY_POINTS(BRENVIK_BIND_HID_EXPORT, BRENVIK_BIND_HID_ALIAS)
+    AssignEntryPoint(VariableName, GetProcAddressChecked(module, #ExportName, allOk));
+    BRENVIK_HID_ENTRY_POINTS(BRENVIK_BIND_HID_EXPORT, BRENVIK_BIND_HID_ALIAS)
 #undef BRENVIK_BIND_HID_EXPORT
 #undef BRENVIK_BIND_HID_ALIAS
-  return allOk;
+    return allOk;
 }
 
 void ReleaseHidLibrary()
 {
-  FreeLibraryHandle(hidModule);
-  ClearHidVariables();
+    FreeLibraryHandle(hidModule);
+    ClearHidVariables();
 }
 
-}  // namespace
+} // namespace
 
 bool BindHid()
 {
-  if (hidBindCount > 0) {
-    ++hidBindCount;
+    if (hidBindCount > 0) {
+        ++hidBindCount;
+        return true;
+    }
+    if (!LoadLibraryOnce(hidModule, "HID.dll"))
+        return false;
+    if (!BindHidVariables(hidModule)) {
+        ReleaseHidLibrary();
+        return false;
+    }
+    hidBindCount = 1;
     return true;
-  }
-  if (!LoadLibraryOnce(hidModule, "HID.dll"))
-    return false;
-  if (!BindHidVariables(hidModule)) {
-    ReleaseHidLibrary();
-    return false;
-  }
-  hidBindCount = 1;
-  return true;
 }
 
 void UnbindHid()
 {
-  if (hidBindCount <= 0)
-    return;
-  if (--hidBindCount == 0)
-    ReleaseHidLibrary();
+    if (hidBindCount <= 0)
+        return;
+    if (--hidBindCount == 0)
+        ReleaseHidLibrary();
 }
 
 bool IsHidBound()
 {
-  return hidModule != nullptr;
+    return hidModule != nullptr;
 }
 
-}  // namespace hid
+} // namespace hid

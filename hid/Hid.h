@@ -7,8 +7,9 @@
 namespace hid {
 
 #define BRENVIK_DECLARE_HID_EXPORT(ReturnType, Name, Parameters, Arguments, MinimumNtVersion) \
-  extern ReturnType(WINAPI* Name) Parameters;
-#define BRENVIK_DECLARE_HID_ALIAS(VariableName, ExportName) extern decltype(ExportName) VariableName;
+    extern ReturnType(WINAPI* Name) Parameters;
+#define BRENVIK_DECLARE_HID_ALIAS(VariableName, ExportName) \
+    extern decltype(ExportName) VariableName;
 BRENVIK_HID_ENTRY_POINTS(BRENVIK_DECLARE_HID_EXPORT, BRENVIK_DECLARE_HID_ALIAS)
 #undef BRENVIK_DECLARE_HID_EXPORT
 #undef BRENVIK_DECLARE_HID_ALIAS
@@ -23,4 +24,4 @@ void UnbindHid();
 // True while the library is loaded and its variables are set.
 bool IsHidBound();
 
-}  // namespace hid
+} // namespace hid

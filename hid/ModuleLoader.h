@@ -22,11 +22,11 @@ FARPROC GetProcAddressChecked(HMODULE module, const char* name, bool& allOk);
 template <class Function>
 void AssignEntryPoint(Function& variable, FARPROC address)
 {
-  // Through the generic function type, which converts to any other without a warning.
-  variable = reinterpret_cast<Function>(reinterpret_cast<void (*)()>(address));
+    // Through the generic function type, which converts to any other without a warning.
+    variable = reinterpret_cast<Function>(reinterpret_cast<void (*)()>(address));
 }
 
 // True when the system is of the NT family at version `ntVersion` (0x0501 = 5.1) or later.
 bool IsNtVersionAtLeast(unsigned ntVersion);
 
-}  // namespace hid
+} // namespace hid

@@ -8,7 +8,7 @@
 namespace hid {
 
 #define BRENVIK_DECLARE_SETUPAPI_EXPORT(ReturnType, Name, Parameters, Arguments) \
-  extern ReturnType(WINAPI* Name) Parameters;
+    extern ReturnType(WINAPI* Name) Parameters;
 BRENVIK_SETUPAPI_CALLED_ENTRY_POINTS(BRENVIK_DECLARE_SETUPAPI_EXPORT)
 #undef BRENVIK_DECLARE_SETUPAPI_EXPORT
 
@@ -20,4 +20,4 @@ void UnbindSetupApi();
 // True while the library is loaded and its variables are set.
 bool IsSetupApiBound();
 
-}  // namespace hid
+} // namespace hid

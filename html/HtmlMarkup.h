@@ -58,4 +58,4 @@ std::string AttributeValue(std::string_view tag, std::string_view name, bool* fo
 std::string UpperCase(std::string_view s);
 std::string LowerCase(std::string_view s);
 
-}  // namespace html
+} // namespace html

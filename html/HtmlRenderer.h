@@ -17,73 +17,73 @@
 namespace html {
 
 struct HtmlDrawRequest {
-  // Surface drawn on or measured with; its font is the base font.
-  classlib::TCanvas* Canvas = nullptr;
-  // The mini-HTML text.
-  std::string Text;
-  // Layout rectangle.
-  RECT Rect{};
-  // Source of "IDX:" images; none draws nothing for them.
-  classlib::TCustomImageList* Images = nullptr;
-  // Point to hit-test.
-  int X = -1;
-  int Y = -1;
-  // 0-based index of the anchor drawn with a focus rectangle; -1 none.
-  int FocusIndex = -1;
-  // 1-based number of the hovered anchor; -1 none.
-  int HotIndex = -1;
-  // Shadow displacement in pixels, both directions.
-  int ShadowOffset = 1;
-  // The second pass measures and hit-tests instead of drawing.
-  bool HitTestOnly = false;
-  // Only the measuring pass runs.
-  bool MeasureOnly = false;
-  // Image-list and shell images are stretched by ImageScale.
-  bool ScaleImages = false;
-  // Colours from FONT, BODY and links are ignored.
-  bool PlainColors = false;
-  // False: blinking text is drawn in the background colour.
-  bool BlinkPhase = true;
-  // True: underline and hover colours only on anchor HotIndex; false: on every anchor.
-  bool HotEffects = false;
-  // Break lines after spaces; false: one line per break, cut with an end ellipsis.
-  bool WordWrap = true;
-  // Scale factor for scaled images.
-  double ImageScale = 1.0;
-  classlib::TColor LinkColor = classlib::clBlue;
-  // Background and text colour of a hovered anchor; clNone for none.
-  classlib::TColor HotBackColor = classlib::clNone;
-  classlib::TColor HotTextColor = classlib::clNone;
-  classlib::TColor ShadowColor = classlib::clGray;
-  // Cache of URL pictures ("RES://", "FILE://"); none draws nothing for them.
-  draw::THTMLPictureCache* PictureCache = nullptr;
-  // Named pictures; none draws nothing for them.
-  draw::TPictureContainer* PictureContainer = nullptr;
-  // Pixels added to every line height.
-  int LineSpacing = 0;
-  // In/out: the anchor target and rectangle found by an earlier call; the result starts from
-  // these and replaces them only on a hit.
-  std::string HitAnchor;
-  RECT HitAnchorRect{};
+    // Surface drawn on or measured with; its font is the base font.
+    classlib::TCanvas* Canvas = nullptr;
+    // The mini-HTML text.
+    std::string Text;
+    // Layout rectangle.
+    RECT Rect{};
+    // Source of "IDX:" images; none draws nothing for them.
+    classlib::TCustomImageList* Images = nullptr;
+    // Point to hit-test.
+    int X = -1;
+    int Y = -1;
+    // 0-based index of the anchor drawn with a focus rectangle; -1 none.
+    int FocusIndex = -1;
+    // 1-based number of the hovered anchor; -1 none.
+    int HotIndex = -1;
+    // Shadow displacement in pixels, both directions.
+    int ShadowOffset = 1;
+    // The second pass measures and hit-tests instead of drawing.
+    bool HitTestOnly = false;
+    // Only the measuring pass runs.
+    bool MeasureOnly = false;
+    // Image-list and shell images are stretched by ImageScale.
+    bool ScaleImages = false;
+    // Colours from FONT, BODY and links are ignored.
+    bool PlainColors = false;
+    // False: blinking text is drawn in the background colour.
+    bool BlinkPhase = true;
+    // True: underline and hover colours only on anchor HotIndex; false: on every anchor.
+    bool HotEffects = false;
+    // Break lines after spaces; false: one line per break, cut with an end ellipsis.
+    bool WordWrap = true;
+    // Scale factor for scaled images.
+    double ImageScale = 1.0;
+    classlib::TColor LinkColor = classlib::clBlue;
+    // Background and text colour of a hovered anchor; clNone for none.
+    classlib::TColor HotBackColor = classlib::clNone;
+    classlib::TColor HotTextColor = classlib::clNone;
+    classlib::TColor ShadowColor = classlib::clGray;
+    // Cache of URL pictures ("RES://", "FILE://"); none draws nothing for them.
+    draw::THTMLPictureCache* PictureCache = nullptr;
+    // Named pictures; none draws nothing for them.
+    draw::TPictureContainer* PictureContainer = nullptr;
+    // Pixels added to every line height.
+    int LineSpacing = 0;
+    // In/out: the anchor target and rectangle found by an earlier call; the result starts from
+    // these and replaces them only on a hit.
+    std::string HitAnchor;
+    RECT HitAnchorRect{};
 };
 
 struct HtmlDrawResult {
-  // Target of the anchor under (X, Y); the request's HitAnchor when none was found.
-  std::string HitAnchor;
-  // The text without tags (read it from a MeasureOnly call: each line once).
-  std::string PlainText;
-  // Target of the anchor with the focus rectangle.
-  std::string FocusedHref;
-  // Widest line plus 2.
-  int TextWidth = 0;
-  // Height of the processed lines.
-  int TextHeight = 0;
-  // Anchors met.
-  int AnchorCount = 0;
-  // 1-based number of the anchor under the point; -1 none.
-  int HitAnchorIndex = -1;
-  // That anchor's rectangle on its last line; the request's HitAnchorRect when none was found.
-  RECT HitAnchorRect{};
+    // Target of the anchor under (X, Y); the request's HitAnchor when none was found.
+    std::string HitAnchor;
+    // The text without tags (read it from a MeasureOnly call: each line once).
+    std::string PlainText;
+    // Target of the anchor with the focus rectangle.
+    std::string FocusedHref;
+    // Widest line plus 2.
+    int TextWidth = 0;
+    // Height of the processed lines.
+    int TextHeight = 0;
+    // Anchors met.
+    int AnchorCount = 0;
+    // 1-based number of the anchor under the point; -1 none.
+    int HitAnchorIndex = -1;
+    // That anchor's rectangle on its last line; the request's HitAnchorRect when none was found.
+    RECT HitAnchorRect{};
 };
 
 // Draws (or measures, or hit-tests) `request.Text` in `request.Rect` on `request.Canvas`.
@@ -104,4 +104,4 @@ void DrawShellIcon(classlib::TCanvas* canvas, int x, int y, SIZE& size, double s
 void FillGradientBands(classlib::TCanvas* canvas, classlib::TColor color1, classlib::TColor color2,
                        bool horizontal, const RECT& rect, int count, classlib::TColor frameColor);
 
-}  // namespace html
+} // namespace html

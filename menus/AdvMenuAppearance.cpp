@@ -14,8 +14,9 @@ CLASSLIB_DEFINE_ENUM(TGradientDirection, "gdVertical", "gdHorizontal")
 CLASSLIB_DEFINE_ENUM(TGradientType, "gtLeft", "gtRight", "gtBoth")
 CLASSLIB_DEFINE_ENUM(TSideBarVisibleIn, "viFirstVisible", "viFirstLevel", "viAnyLevel")
 CLASSLIB_DEFINE_ENUM(TDirection, "dDownToUp", "dUpToDown")
-CLASSLIB_DEFINE_ENUM(TBackgroundPosition, "bpTopLeft", "bpTopRight", "bpBottomLeft", "bpBottomRight", "bpTopCenter",
-                     "bpBottomCenter", "bpTiled", "bpStretched", "bpCenter", "bpXY")
+CLASSLIB_DEFINE_ENUM(TBackgroundPosition, "bpTopLeft", "bpTopRight", "bpBottomLeft",
+                     "bpBottomRight", "bpTopCenter", "bpBottomCenter", "bpTiled", "bpStretched",
+                     "bpCenter", "bpXY")
 
 namespace {
 
@@ -36,16 +37,16 @@ TFont* NotesFontCopy(TColor color)
 
 // The glyphs as pixel rows: 'X' is the black drawing, '.' the white ground.
 const char* const kCheckGlyph[] = {
-    "................", "................", "................", "................", "................",
-    "..........X.....", ".........XX.....", "....X...XXX.....", "....XX.XXX......", "....XXXXX.......",
-    ".....XXX........", "......X.........", "................", "................", "................",
-    "................",
+    "................", "................", "................", "................",
+    "................", "..........X.....", ".........XX.....", "....X...XXX.....",
+    "....XX.XXX......", "....XXXXX.......", ".....XXX........", "......X.........",
+    "................", "................", "................", "................",
 };
 const char* const kRadioGlyph[] = {
-    "................", "................", "................", "................", "................",
-    ".......XX.......", "......XXXX......", ".....XXXXXX.....", ".....XXXXXX.....", "......XXXX......",
-    ".......XX.......", "................", "................", "................", "................",
-    "................",
+    "................", "................", "................", "................",
+    "................", ".......XX.......", "......XXXX......", ".....XXXXXX.....",
+    ".....XXXXXX.....", "......XXXX......", ".......XX.......", "................",
+    "................", "................", "................", "................",
 };
 const char* const kSubMenuGlyph[] = {"X...", "XX..", "XXX.", "XXXX", "XXX.", "XX..", "X..."};
 
@@ -135,25 +136,36 @@ void TBoxColors::Set(int index, TColor value)
 
 CLASSLIB_PUBLISH(TIconBar)
 {
-    AsColorProperty(c.IndexedProperty("Color", 0, &TIconBar::GetColor, &TIconBar::SetColor)).SetDefault(0xFFF9F9);
-    AsColorProperty(c.IndexedProperty("ColorTo", 1, &TIconBar::GetColor, &TIconBar::SetColor)).SetDefault(0xBBA0A1);
+    AsColorProperty(c.IndexedProperty("Color", 0, &TIconBar::GetColor, &TIconBar::SetColor))
+        .SetDefault(0xFFF9F9);
+    AsColorProperty(c.IndexedProperty("ColorTo", 1, &TIconBar::GetColor, &TIconBar::SetColor))
+        .SetDefault(0xBBA0A1);
     c.Property("GradientDirection", &TIconBar::GradientDirection, &TIconBar::SetGradientDirection)
         .SetDefault(gdHorizontal);
-    AsColorProperty(c.IndexedProperty("CheckColor", 0, &TIconBar::GetCheckColor, &TIconBar::SetCheckColor))
+    AsColorProperty(
+        c.IndexedProperty("CheckColor", 0, &TIconBar::GetCheckColor, &TIconBar::SetCheckColor))
         .SetDefault(0x6FC0FF);
-    AsColorProperty(c.IndexedProperty("CheckColorTo", 1, &TIconBar::GetCheckColor, &TIconBar::SetCheckColor))
+    AsColorProperty(
+        c.IndexedProperty("CheckColorTo", 1, &TIconBar::GetCheckColor, &TIconBar::SetCheckColor))
         .SetDefault(clNone);
-    AsColorProperty(c.Property("CheckBorder", &TIconBar::CheckBorder, &TIconBar::SetCheckBorder)).SetDefault(0x6F4B4B);
-    c.Property("CheckGradientDirection", &TIconBar::CheckGradientDirection, &TIconBar::SetCheckGradientDirection)
+    AsColorProperty(c.Property("CheckBorder", &TIconBar::CheckBorder, &TIconBar::SetCheckBorder))
+        .SetDefault(0x6F4B4B);
+    c.Property("CheckGradientDirection", &TIconBar::CheckGradientDirection,
+               &TIconBar::SetCheckGradientDirection)
         .SetDefault(gdVertical);
-    AsColorProperty(c.IndexedProperty("RadioColor", 0, &TIconBar::GetRadioColor, &TIconBar::SetRadioColor))
+    AsColorProperty(
+        c.IndexedProperty("RadioColor", 0, &TIconBar::GetRadioColor, &TIconBar::SetRadioColor))
         .SetDefault(0x6FC0FF);
-    AsColorProperty(c.IndexedProperty("RadioColorTo", 1, &TIconBar::GetRadioColor, &TIconBar::SetRadioColor))
+    AsColorProperty(
+        c.IndexedProperty("RadioColorTo", 1, &TIconBar::GetRadioColor, &TIconBar::SetRadioColor))
         .SetDefault(clNone);
-    AsColorProperty(c.Property("RadioBorder", &TIconBar::RadioBorder, &TIconBar::SetRadioBorder)).SetDefault(0x6F4B4B);
-    c.Property("RadioGradientDirection", &TIconBar::RadioGradientDirection, &TIconBar::SetRadioGradientDirection)
+    AsColorProperty(c.Property("RadioBorder", &TIconBar::RadioBorder, &TIconBar::SetRadioBorder))
+        .SetDefault(0x6F4B4B);
+    c.Property("RadioGradientDirection", &TIconBar::RadioGradientDirection,
+               &TIconBar::SetRadioGradientDirection)
         .SetDefault(gdVertical);
-    AsColorProperty(c.Property("SeparatorColor", &TIconBar::SeparatorColor, &TIconBar::SetSeparatorColor))
+    AsColorProperty(
+        c.Property("SeparatorColor", &TIconBar::SeparatorColor, &TIconBar::SetSeparatorColor))
         .SetDefault(clNone);
     c.Property("Size", &TIconBar::Size, &TIconBar::SetSize).SetDefault(24);
 }
@@ -200,37 +212,48 @@ void TIconBar::Assign(TPersistent* source)
 
 CLASSLIB_PUBLISH(TSelectedItem)
 {
-    AsColorProperty(c.IndexedProperty("Color", 0, &TSelectedItem::GetColor, &TSelectedItem::SetColor))
+    AsColorProperty(
+        c.IndexedProperty("Color", 0, &TSelectedItem::GetColor, &TSelectedItem::SetColor))
         .SetDefault(0xC2EEFF);
-    AsColorProperty(c.IndexedProperty("ColorTo", 1, &TSelectedItem::GetColor, &TSelectedItem::SetColor))
+    AsColorProperty(
+        c.IndexedProperty("ColorTo", 1, &TSelectedItem::GetColor, &TSelectedItem::SetColor))
         .SetDefault(clNone);
-    AsColorProperty(c.Property("ColorMirror", &TSelectedItem::ColorMirror, &TSelectedItem::SetColorMirror))
+    AsColorProperty(
+        c.Property("ColorMirror", &TSelectedItem::ColorMirror, &TSelectedItem::SetColorMirror))
         .SetDefault(clNone);
-    AsColorProperty(c.Property("ColorMirrorTo", &TSelectedItem::ColorMirrorTo, &TSelectedItem::SetColorMirrorTo))
+    AsColorProperty(c.Property("ColorMirrorTo", &TSelectedItem::ColorMirrorTo,
+                               &TSelectedItem::SetColorMirrorTo))
         .SetDefault(clNone);
-    c.Property("GradientDirection", &TSelectedItem::GradientDirection, &TSelectedItem::SetGradientDirection)
+    c.Property("GradientDirection", &TSelectedItem::GradientDirection,
+               &TSelectedItem::SetGradientDirection)
         .SetDefault(gdVertical);
-    AsColorProperty(c.Property("BorderColor", &TSelectedItem::BorderColor, &TSelectedItem::SetBorderColor))
+    AsColorProperty(
+        c.Property("BorderColor", &TSelectedItem::BorderColor, &TSelectedItem::SetBorderColor))
         .SetDefault(0x6F4B4B);
     c.Property("Font", &TSelectedItem::Font, &TSelectedItem::SetFont);
     c.Property("NotesFont", &TSelectedItem::NotesFont, &TSelectedItem::SetNotesFont);
-    c.Property("UseSystemFont", &TSelectedItem::UseSystemFont, &TSelectedItem::SetUseSystemFont).SetDefault(true);
-    AsColorProperty(c.IndexedProperty("CheckColor", 0, &TSelectedItem::GetCheckColor, &TSelectedItem::SetCheckColor))
+    c.Property("UseSystemFont", &TSelectedItem::UseSystemFont, &TSelectedItem::SetUseSystemFont)
+        .SetDefault(true);
+    AsColorProperty(c.IndexedProperty("CheckColor", 0, &TSelectedItem::GetCheckColor,
+                                      &TSelectedItem::SetCheckColor))
         .SetDefault(0x3E80FE);
-    AsColorProperty(
-        c.IndexedProperty("CheckColorTo", 1, &TSelectedItem::GetCheckColor, &TSelectedItem::SetCheckColor))
+    AsColorProperty(c.IndexedProperty("CheckColorTo", 1, &TSelectedItem::GetCheckColor,
+                                      &TSelectedItem::SetCheckColor))
         .SetDefault(clNone);
-    AsColorProperty(c.Property("CheckBorder", &TSelectedItem::CheckBorder, &TSelectedItem::SetCheckBorder))
+    AsColorProperty(
+        c.Property("CheckBorder", &TSelectedItem::CheckBorder, &TSelectedItem::SetCheckBorder))
         .SetDefault(0x6F4B4B);
     c.Property("CheckGradientDirection", &TSelectedItem::CheckGradientDirection,
                &TSelectedItem::SetCheckGradientDirection)
         .SetDefault(gdVertical);
-    AsColorProperty(c.IndexedProperty("RadioColor", 0, &TSelectedItem::GetRadioColor, &TSelectedItem::SetRadioColor))
+    AsColorProperty(c.IndexedProperty("RadioColor", 0, &TSelectedItem::GetRadioColor,
+                                      &TSelectedItem::SetRadioColor))
         .SetDefault(0x3E80FE);
-    AsColorProperty(
-        c.IndexedProperty("RadioColorTo", 1, &TSelectedItem::GetRadioColor, &TSelectedItem::SetRadioColor))
+    AsColorProperty(c.IndexedProperty("RadioColorTo", 1, &TSelectedItem::GetRadioColor,
+                                      &TSelectedItem::SetRadioColor))
         .SetDefault(clNone);
-    AsColorProperty(c.Property("RadioBorder", &TSelectedItem::RadioBorder, &TSelectedItem::SetRadioBorder))
+    AsColorProperty(
+        c.Property("RadioBorder", &TSelectedItem::RadioBorder, &TSelectedItem::SetRadioBorder))
         .SetDefault(0x6F4B4B);
     c.Property("RadioGradientDirection", &TSelectedItem::RadioGradientDirection,
                &TSelectedItem::SetRadioGradientDirection)
@@ -305,14 +328,17 @@ void TSelectedItem::Assign(TPersistent* source)
 
 CLASSLIB_PUBLISH(TRootItem)
 {
-    AsColorProperty(c.IndexedProperty("Color", 0, &TRootItem::GetColor, &TRootItem::SetColor)).SetDefault(0xE5D7D7);
-    AsColorProperty(c.IndexedProperty("ColorTo", 1, &TRootItem::GetColor, &TRootItem::SetColor)).SetDefault(0xF7F2F2);
+    AsColorProperty(c.IndexedProperty("Color", 0, &TRootItem::GetColor, &TRootItem::SetColor))
+        .SetDefault(0xE5D7D7);
+    AsColorProperty(c.IndexedProperty("ColorTo", 1, &TRootItem::GetColor, &TRootItem::SetColor))
+        .SetDefault(0xF7F2F2);
     c.Property("GradientDirection", &TRootItem::GradientDirection, &TRootItem::SetGradientDirection)
         .SetDefault(gdHorizontal);
     c.Property("Font", &TRootItem::Font, &TRootItem::SetFont);
-    c.Property("UseSystemFont", &TRootItem::UseSystemFont, &TRootItem::SetUseSystemFont).SetDefault(true);
-    static constexpr const char* selectedNames[] = {"SelectedColor", "SelectedColorTo", "SelectedColorMirror",
-                                                    "SelectedColorMirrorTo"};
+    c.Property("UseSystemFont", &TRootItem::UseSystemFont, &TRootItem::SetUseSystemFont)
+        .SetDefault(true);
+    static constexpr const char* selectedNames[] = {"SelectedColor", "SelectedColorTo",
+                                                    "SelectedColorMirror", "SelectedColorMirrorTo"};
     static constexpr const char* hoverNames[] = {"HoverColor", "HoverColorTo", "HoverColorMirror",
                                                  "HoverColorMirrorTo"};
     static constexpr TColor selectedDefaults[] = {0xF2E8E8, 0xCDB8B9, clNone, clNone};
@@ -324,19 +350,24 @@ CLASSLIB_PUBLISH(TRootItem)
     c.Property("SelectedGradientDirection", &TRootItem::SelectedGradientDirection,
                &TRootItem::SetSelectedGradientDirection)
         .SetDefault(gdVertical);
-    AsColorProperty(
-        c.Property("SelectedBorderColor", &TRootItem::SelectedBorderColor, &TRootItem::SetSelectedBorderColor))
+    AsColorProperty(c.Property("SelectedBorderColor", &TRootItem::SelectedBorderColor,
+                               &TRootItem::SetSelectedBorderColor))
         .SetDefault(0x947C7C);
-    AsColorProperty(c.Property("SelectedTextColor", &TRootItem::SelectedTextColor, &TRootItem::SetSelectedTextColor))
+    AsColorProperty(c.Property("SelectedTextColor", &TRootItem::SelectedTextColor,
+                               &TRootItem::SetSelectedTextColor))
         .SetDefault(clWindowText);
     for (int i = 0; i < 4; ++i)
-        AsColorProperty(c.IndexedProperty(hoverNames[i], i, &TRootItem::GetHoverColor, &TRootItem::SetHoverColor))
+        AsColorProperty(c.IndexedProperty(hoverNames[i], i, &TRootItem::GetHoverColor,
+                                          &TRootItem::SetHoverColor))
             .SetDefault(hoverDefaults[i]);
-    c.Property("HoverGradientDirection", &TRootItem::HoverGradientDirection, &TRootItem::SetHoverGradientDirection)
+    c.Property("HoverGradientDirection", &TRootItem::HoverGradientDirection,
+               &TRootItem::SetHoverGradientDirection)
         .SetDefault(gdVertical);
-    AsColorProperty(c.Property("HoverBorderColor", &TRootItem::HoverBorderColor, &TRootItem::SetHoverBorderColor))
+    AsColorProperty(c.Property("HoverBorderColor", &TRootItem::HoverBorderColor,
+                               &TRootItem::SetHoverBorderColor))
         .SetDefault(0x6F4B4B);
-    AsColorProperty(c.Property("HoverTextColor", &TRootItem::HoverTextColor, &TRootItem::SetHoverTextColor))
+    AsColorProperty(
+        c.Property("HoverTextColor", &TRootItem::HoverTextColor, &TRootItem::SetHoverTextColor))
         .SetDefault(clWindowText);
 }
 
@@ -421,16 +452,19 @@ void TRootItem::Assign(TPersistent* source)
 
 CLASSLIB_PUBLISH(TBackground)
 {
-    c.Property("Image", &TBackground::ImageIfAny, &TBackground::SetImage).Stored(&TBackground::HasPicture);
+    c.Property("Image", &TBackground::ImageIfAny, &TBackground::SetImage)
+        .Stored(&TBackground::HasPicture);
     c.Property("Position", &TBackground::Position, &TBackground::SetPosition);
     c.Property("OffsetX", &TBackground::OffsetX, &TBackground::SetOffsetX).SetDefault(0);
     c.Property("OffsetY", &TBackground::OffsetY, &TBackground::SetOffsetY).SetDefault(0);
     c.Property("MarginX", &TBackground::MarginX, &TBackground::SetMarginX).SetDefault(0);
     c.Property("MarginY", &TBackground::MarginY, &TBackground::SetMarginY).SetDefault(0);
-    AsColorProperty(c.IndexedProperty("Color", 0, &TBackground::GetColor, &TBackground::SetColor)).SetDefault(0xFFFAFD);
+    AsColorProperty(c.IndexedProperty("Color", 0, &TBackground::GetColor, &TBackground::SetColor))
+        .SetDefault(0xFFFAFD);
     AsColorProperty(c.IndexedProperty("ColorTo", 1, &TBackground::GetColor, &TBackground::SetColor))
         .SetDefault(clNone);
-    c.Property("GradientDirection", &TBackground::GradientDirection, &TBackground::SetGradientDirection)
+    c.Property("GradientDirection", &TBackground::GradientDirection,
+               &TBackground::SetGradientDirection)
         .SetDefault(gdVertical);
 }
 
@@ -493,16 +527,38 @@ bool TBackground::PicturePosition(const RECT& r, int& x, int& y)
     x = r.left;
     y = r.top;
     switch (position_) {
-    case bpTopLeft: case bpBottomLeft: x += offsetX_; break;
-    case bpTopRight: case bpBottomRight: x += w + offsetX_ - pw; break;
-    case bpTopCenter: case bpBottomCenter: case bpCenter: x += (w - pw) / 2 + offsetX_; break;
-    default: break;
+        case bpTopLeft:
+        case bpBottomLeft:
+            x += offsetX_;
+            break;
+        case bpTopRight:
+        case bpBottomRight:
+            x += w + offsetX_ - pw;
+            break;
+        case bpTopCenter:
+        case bpBottomCenter:
+        case bpCenter:
+            x += (w - pw) / 2 + offsetX_;
+            break;
+        default:
+            break;
     }
     switch (position_) {
-    case bpTopLeft: case bpTopRight: case bpTopCenter: y += offsetY_; break;
-    case bpBottomLeft: case bpBottomRight: case bpBottomCenter: y += h + offsetY_ - ph; break;
-    case bpCenter: y += (h - ph) / 2 + offsetY_; break;
-    default: break;
+        case bpTopLeft:
+        case bpTopRight:
+        case bpTopCenter:
+            y += offsetY_;
+            break;
+        case bpBottomLeft:
+        case bpBottomRight:
+        case bpBottomCenter:
+            y += h + offsetY_ - ph;
+            break;
+        case bpCenter:
+            y += (h - ph) / 2 + offsetY_;
+            break;
+        default:
+            break;
     }
     return true;
 }
@@ -526,11 +582,14 @@ void TBackground::Assign(TPersistent* source)
 
 CLASSLIB_PUBLISH(TSeparator)
 {
-    AsColorProperty(c.IndexedProperty("Color", 0, &TSeparator::GetColor, &TSeparator::SetColor)).SetDefault(0x8F6D6E);
-    AsColorProperty(c.IndexedProperty("ColorTo", 1, &TSeparator::GetColor, &TSeparator::SetColor)).SetDefault(clNone);
+    AsColorProperty(c.IndexedProperty("Color", 0, &TSeparator::GetColor, &TSeparator::SetColor))
+        .SetDefault(0x8F6D6E);
+    AsColorProperty(c.IndexedProperty("ColorTo", 1, &TSeparator::GetColor, &TSeparator::SetColor))
+        .SetDefault(clNone);
     c.Property("Width", &TSeparator::Width, &TSeparator::SetWidth).SetDefault(1);
     c.Property("GradientType", &TSeparator::GradientType, &TSeparator::SetGradientType);
-    c.Property("GradientWidth", &TSeparator::GradientWidth, &TSeparator::SetGradientWidth).SetDefault(0);
+    c.Property("GradientWidth", &TSeparator::GradientWidth, &TSeparator::SetGradientWidth)
+        .SetDefault(0);
     c.Property("Margin", &TSeparator::Margin, &TSeparator::SetMargin).SetDefault(2);
 }
 
@@ -563,7 +622,10 @@ CLASSLIB_PUBLISH(TMenuGlyphs)
 }
 
 TMenuGlyphs::TMenuGlyphs(TMenu* menu)
-    : menu_(menu), subMenu_(MakeGlyph(kSubMenuGlyph)), check_(MakeGlyph(kCheckGlyph)), radio_(MakeGlyph(kRadioGlyph))
+    : menu_(menu),
+      subMenu_(MakeGlyph(kSubMenuGlyph)),
+      check_(MakeGlyph(kCheckGlyph)),
+      radio_(MakeGlyph(kRadioGlyph))
 {
 }
 
@@ -581,9 +643,18 @@ void TMenuGlyphs::SetGlyph(TBitmap* target, TBitmap* value)
     RefreshOwnerMenu(menu_, false);
 }
 
-void TMenuGlyphs::SetSubMenu(TBitmap* value) { SetGlyph(subMenu_, value); }
-void TMenuGlyphs::SetCheck(TBitmap* value) { SetGlyph(check_, value); }
-void TMenuGlyphs::SetRadio(TBitmap* value) { SetGlyph(radio_, value); }
+void TMenuGlyphs::SetSubMenu(TBitmap* value)
+{
+    SetGlyph(subMenu_, value);
+}
+void TMenuGlyphs::SetCheck(TBitmap* value)
+{
+    SetGlyph(check_, value);
+}
+void TMenuGlyphs::SetRadio(TBitmap* value)
+{
+    SetGlyph(radio_, value);
+}
 
 void TMenuGlyphs::Assign(TPersistent* source)
 {
@@ -601,13 +672,16 @@ void TMenuGlyphs::Assign(TPersistent* source)
 
 CLASSLIB_PUBLISH(TBarCaption)
 {
-    c.Property("Alignment", &TBarCaption::Alignment, &TBarCaption::SetAlignment).SetDefault(taLeftJustify);
+    c.Property("Alignment", &TBarCaption::Alignment, &TBarCaption::SetAlignment)
+        .SetDefault(taLeftJustify);
     c.Property("Caption", &TBarCaption::Caption, &TBarCaption::SetCaption);
     c.Property("Font", &TBarCaption::Font, &TBarCaption::SetFont);
-    AsColorProperty(c.Property("ShadowColor", &TBarCaption::ShadowColor, &TBarCaption::SetShadowColor))
+    AsColorProperty(
+        c.Property("ShadowColor", &TBarCaption::ShadowColor, &TBarCaption::SetShadowColor))
         .SetDefault(clNone);
     c.Property("Depth", &TBarCaption::Depth, &TBarCaption::SetDepth).SetDefault(1);
-    c.Property("Direction", &TBarCaption::Direction, &TBarCaption::SetDirection).SetDefault(dDownToUp);
+    c.Property("Direction", &TBarCaption::Direction, &TBarCaption::SetDirection)
+        .SetDefault(dDownToUp);
 }
 
 TBarCaption::TBarCaption(TMenu* menu) : menu_(menu), font_(new TFont())
@@ -649,24 +723,35 @@ void TBarCaption::Assign(TPersistent* source)
 CLASSLIB_PUBLISH(TSideBar)
 {
     c.Property("Visible", &TSideBar::Visible, &TSideBar::SetVisible).SetDefault(false);
-    c.Property("VisibleIn", &TSideBar::VisibleIn, &TSideBar::SetVisibleIn).SetDefault(viFirstVisible);
+    c.Property("VisibleIn", &TSideBar::VisibleIn, &TSideBar::SetVisibleIn)
+        .SetDefault(viFirstVisible);
     c.Property("Image", &TSideBar::Image, &TSideBar::SetImage);
     c.Property("Background", &TSideBar::Background, &TSideBar::SetBackground);
     c.Property("Size", &TSideBar::Size, &TSideBar::SetSize).SetDefault(24);
-    AsColorProperty(c.Property("SplitterColor", &TSideBar::SplitterColor, &TSideBar::SetSplitterColor))
+    AsColorProperty(
+        c.Property("SplitterColor", &TSideBar::SplitterColor, &TSideBar::SetSplitterColor))
         .SetDefault(0x808080);
-    AsColorProperty(c.Property("SplitterColorTo", &TSideBar::SplitterColorTo, &TSideBar::SetSplitterColorTo))
+    AsColorProperty(
+        c.Property("SplitterColorTo", &TSideBar::SplitterColorTo, &TSideBar::SetSplitterColorTo))
         .SetDefault(clNone);
-    c.Property("SplitterWidth", &TSideBar::SplitterWidth, &TSideBar::SetSplitterWidth).SetDefault(1);
-    c.Property("SplitterMargin", &TSideBar::SplitterMargin, &TSideBar::SetSplitterMargin).SetDefault(0);
-    c.Property("SplitterGradientWidth", &TSideBar::SplitterGradientWidth, &TSideBar::SetSplitterGradientWidth)
+    c.Property("SplitterWidth", &TSideBar::SplitterWidth, &TSideBar::SetSplitterWidth)
+        .SetDefault(1);
+    c.Property("SplitterMargin", &TSideBar::SplitterMargin, &TSideBar::SetSplitterMargin)
         .SetDefault(0);
-    c.Property("SplitterGradientType", &TSideBar::SplitterGradientType, &TSideBar::SetSplitterGradientType)
+    c.Property("SplitterGradientWidth", &TSideBar::SplitterGradientWidth,
+               &TSideBar::SetSplitterGradientWidth)
+        .SetDefault(0);
+    c.Property("SplitterGradientType", &TSideBar::SplitterGradientType,
+               &TSideBar::SetSplitterGradientType)
         .SetDefault(gtBoth);
-    AsColorProperty(c.Property("BorderColor", &TSideBar::BorderColor, &TSideBar::SetBorderColor)).SetDefault(0xA19D9D);
+    AsColorProperty(c.Property("BorderColor", &TSideBar::BorderColor, &TSideBar::SetBorderColor))
+        .SetDefault(0xA19D9D);
 }
 
-TSideBar::TSideBar(TMenu* menu) : TBarCaption(menu), image_(new TBackground()), background_(new TBackground()) {}
+TSideBar::TSideBar(TMenu* menu)
+    : TBarCaption(menu), image_(new TBackground()), background_(new TBackground())
+{
+}
 
 TSideBar::~TSideBar()
 {
@@ -716,22 +801,27 @@ void TSideBar::Assign(TPersistent* source)
 
 CLASSLIB_PUBLISH(TButtonAppearance)
 {
-    static constexpr const char* names[] = {"Color",      "ColorTo",      "DownColor", "DownColorTo",
-                                            "HoverColor", "HoverColorTo", "BorderColor"};
-    static constexpr TColor defaults[] = {clNone, clNone, 0xB59285, clNone, 0xD2BDB6, clNone, clNone};
+    static constexpr const char* names[] = {"Color",       "ColorTo",    "DownColor",
+                                            "DownColorTo", "HoverColor", "HoverColorTo",
+                                            "BorderColor"};
+    static constexpr TColor defaults[] = {clNone,   clNone, 0xB59285, clNone,
+                                          0xD2BDB6, clNone, clNone};
     for (int i = 0; i < 7; ++i)
-        AsColorProperty(c.IndexedProperty(names[i], i, &TButtonAppearance::GetColorAt, &TButtonAppearance::SetColorAt))
+        AsColorProperty(c.IndexedProperty(names[i], i, &TButtonAppearance::GetColorAt,
+                                          &TButtonAppearance::SetColorAt))
             .SetDefault(defaults[i]);
-    c.Property("GradientDirection", &TButtonAppearance::GradientDirection, &TButtonAppearance::SetGradientDirection)
+    c.Property("GradientDirection", &TButtonAppearance::GradientDirection,
+               &TButtonAppearance::SetGradientDirection)
         .SetDefault(gdVertical);
-    AsColorProperty(
-        c.Property("DownBorderColor", &TButtonAppearance::DownBorderColor, &TButtonAppearance::SetDownBorderColor))
+    AsColorProperty(c.Property("DownBorderColor", &TButtonAppearance::DownBorderColor,
+                               &TButtonAppearance::SetDownBorderColor))
         .SetDefault(0x6A240A);
-    AsColorProperty(
-        c.Property("HoverBorderColor", &TButtonAppearance::HoverBorderColor, &TButtonAppearance::SetHoverBorderColor))
+    AsColorProperty(c.Property("HoverBorderColor", &TButtonAppearance::HoverBorderColor,
+                               &TButtonAppearance::SetHoverBorderColor))
         .SetDefault(0x6A240A);
     c.Property("CaptionFont", &TButtonAppearance::CaptionFont, &TButtonAppearance::SetCaptionFont);
-    c.Property("UseSystemFont", &TButtonAppearance::UseSystemFont, &TButtonAppearance::SetUseSystemFont)
+    c.Property("UseSystemFont", &TButtonAppearance::UseSystemFont,
+               &TButtonAppearance::SetUseSystemFont)
         .SetDefault(true);
 }
 
@@ -804,10 +894,11 @@ void TButtonAppearance::Assign(TPersistent* source)
 
 void RegisterMenuAppearanceClasses()
 {
-    RegisterClasses({&TGradientBar::StaticClass(), &TIconBar::StaticClass(), &TSelectedItem::StaticClass(),
-                     &TRootItem::StaticClass(), &TBackground::StaticClass(), &TSeparator::StaticClass(),
-                     &TMenuGlyphs::StaticClass(), &TBarCaption::StaticClass(), &TSideBar::StaticClass(),
-                     &TButtonAppearance::StaticClass()});
+    RegisterClasses({&TGradientBar::StaticClass(), &TIconBar::StaticClass(),
+                     &TSelectedItem::StaticClass(), &TRootItem::StaticClass(),
+                     &TBackground::StaticClass(), &TSeparator::StaticClass(),
+                     &TMenuGlyphs::StaticClass(), &TBarCaption::StaticClass(),
+                     &TSideBar::StaticClass(), &TButtonAppearance::StaticClass()});
 }
 
 } // namespace menus

@@ -29,7 +29,15 @@ enum TGradientType { gtLeft, gtRight, gtBoth };
 enum TSideBarVisibleIn { viFirstVisible, viFirstLevel, viAnyLevel };
 enum TDirection { dDownToUp, dUpToDown };
 enum TBackgroundPosition {
-    bpTopLeft, bpTopRight, bpBottomLeft, bpBottomRight, bpTopCenter, bpBottomCenter, bpTiled, bpStretched, bpCenter,
+    bpTopLeft,
+    bpTopRight,
+    bpBottomLeft,
+    bpBottomRight,
+    bpTopCenter,
+    bpBottomCenter,
+    bpTiled,
+    bpStretched,
+    bpCenter,
     bpXY
 };
 CLASSLIB_ENUM(TGradientDirection);
@@ -194,9 +202,13 @@ class TRootItem : public TGradientBar {
 private:
     TFont* font_;
     bool useSystemFont_ = true;
-    TRootItemLook selected_{{0xF2E8E8, 0xCDB8B9, classlib::clNone, classlib::clNone}, gdVertical, 0x947C7C,
+    TRootItemLook selected_{{0xF2E8E8, 0xCDB8B9, classlib::clNone, classlib::clNone},
+                            gdVertical,
+                            0x947C7C,
                             classlib::clWindowText};
-    TRootItemLook hover_{{0xCFF6FF, 0x9DD8FF, classlib::clNone, classlib::clNone}, gdVertical, 0x6F4B4B,
+    TRootItemLook hover_{{0xCFF6FF, 0x9DD8FF, classlib::clNone, classlib::clNone},
+                         gdVertical,
+                         0x6F4B4B,
                          classlib::clWindowText};
 };
 
@@ -389,7 +401,7 @@ class TButtonAppearance : public TPersistent {
 
 private:
     void Changed();
-    TColor colors_[7] = {classlib::clNone, classlib::clNone, 0xB59285, classlib::clNone,
+    TColor colors_[7] = {classlib::clNone, classlib::clNone, 0xB59285,        classlib::clNone,
                          0xD2BDB6,         classlib::clNone, classlib::clNone};
     TGradientDirection direction_ = gdVertical;
     TColor downBorderColor_ = 0x6A240A;

@@ -24,9 +24,18 @@ bool HasNotes(const std::string& text, bool showNotes)
     return showNotes && text.find(kNoteBreak) != std::string::npos;
 }
 
-bool IsSelected(const TOwnerDrawState& state) { return state.Contains(odSelected); }
-bool IsDisabled(const TOwnerDrawState& state) { return state.Contains(odDisabled); }
-bool IsHot(const TOwnerDrawState& state) { return state.Contains(odHotLight); }
+bool IsSelected(const TOwnerDrawState& state)
+{
+    return state.Contains(odSelected);
+}
+bool IsDisabled(const TOwnerDrawState& state)
+{
+    return state.Contains(odDisabled);
+}
+bool IsHot(const TOwnerDrawState& state)
+{
+    return state.Contains(odHotLight);
+}
 
 TColor DisabledTextColor(bool selected)
 {
@@ -110,7 +119,8 @@ void DrawSideBarCaption(TCanvas* canvas, TSideBar* bar, const RECT& strip)
     HDC dc = canvas->Handle();
     HGDIOBJ old = SelectObject(dc, rotated);
     SIZE extent{};
-    GetTextExtentPoint32A(dc, bar->Caption().c_str(), static_cast<int>(bar->Caption().size()), &extent);
+    GetTextExtentPoint32A(dc, bar->Caption().c_str(), static_cast<int>(bar->Caption().size()),
+                          &extent);
     const int cx = extent.cx, cy = extent.cy;
     int x = RoundDown5((bar->Size() - cy) / 2.0);
     SetBkMode(dc, TRANSPARENT);
@@ -126,7 +136,8 @@ void DrawSideBarCaption(TCanvas* canvas, TSideBar* bar, const RECT& strip)
     } else {
         y = height - bar->CaptionOffset();
         TBackground* image = bar->Image();
-        if (image->HasPicture() && (image->Position() == bpBottomLeft || image->Position() == bpBottomRight))
+        if (image->HasPicture() &&
+            (image->Position() == bpBottomLeft || image->Position() == bpBottomRight))
             y -= image->Image()->Height();
     }
     if (!downToUp) {
@@ -138,8 +149,8 @@ void DrawSideBarCaption(TCanvas* canvas, TSideBar* bar, const RECT& strip)
     const int depth = bar->Depth();
     auto textAt = [&](TColor color, int px, int py) {
         SetTextColor(dc, ColorToRGB(color));
-        ExtTextOutA(dc, px, py, ETO_CLIPPED, &clip, bar->Caption().c_str(), static_cast<UINT>(bar->Caption().size()),
-                    nullptr);
+        ExtTextOutA(dc, px, py, ETO_CLIPPED, &clip, bar->Caption().c_str(),
+                    static_cast<UINT>(bar->Caption().size()), nullptr);
     };
     if (bar->HighlightColor() != clNone)
         textAt(bar->HighlightColor(), x - depth, y + depth);
@@ -154,19 +165,21 @@ void DrawSideBarCaption(TCanvas* canvas, TSideBar* bar, const RECT& strip)
 void DrawSideBar(TCanvas* canvas, TCustomAdvMenuStyler* styler, const RECT& menuRect)
 {
     TSideBar* bar = styler->SideBar();
-    const RECT strip{menuRect.left, menuRect.top, menuRect.left + bar->Size() + bar->SplitterWidth(),
-                     menuRect.bottom};
+    const RECT strip{menuRect.left, menuRect.top,
+                     menuRect.left + bar->Size() + bar->SplitterWidth(), menuRect.bottom};
     DrawMenuBackground(canvas, strip, bar->Background(), true);
     if (bar->Image()->Color() != clNone)
         DrawMenuBackground(canvas, strip, bar->Image(), true);
     DrawSideBarCaption(canvas, bar, strip);
     if (bar->BorderColor() != clNone)
-        FrameIn(canvas, RECT{strip.left, strip.top, strip.right - bar->SplitterWidth(), strip.bottom},
+        FrameIn(canvas,
+                RECT{strip.left, strip.top, strip.right - bar->SplitterWidth(), strip.bottom},
                 bar->BorderColor());
     if (bar->SplitterColor() != clNone)
-        DrawBandGradient(canvas, RECT{strip.right - bar->SplitterWidth(), strip.top, strip.right, strip.bottom},
-                         false, bar->SplitterMargin(), bar->SplitterGradientWidth(), bar->SplitterGradientType(),
-                         bar->SplitterColor(), bar->SplitterColorTo());
+        DrawBandGradient(
+            canvas, RECT{strip.right - bar->SplitterWidth(), strip.top, strip.right, strip.bottom},
+            false, bar->SplitterMargin(), bar->SplitterGradientWidth(), bar->SplitterGradientType(),
+            bar->SplitterColor(), bar->SplitterColorTo());
 }
 
 void DrawSeparatorLine(TCanvas* canvas, TCustomAdvMenuStyler* styler, RECT r)
@@ -174,9 +187,10 @@ void DrawSeparatorLine(TCanvas* canvas, TCustomAdvMenuStyler* styler, RECT r)
     TSeparator* separator = styler->Separator();
     r.left += styler->IconBar()->Size();
     const int mid = r.top + (r.bottom - r.top) / 2;
-    const RECT line{r.left, mid - separator->Width() / 2, r.right, mid + (separator->Width() + 1) / 2};
-    DrawBandGradient(canvas, line, true, separator->Margin(), separator->GradientWidth(), separator->GradientType(),
-                     separator->Color(), separator->ColorTo());
+    const RECT line{r.left, mid - separator->Width() / 2, r.right,
+                    mid + (separator->Width() + 1) / 2};
+    DrawBandGradient(canvas, line, true, separator->Margin(), separator->GradientWidth(),
+                     separator->GradientType(), separator->Color(), separator->ColorTo());
 }
 
 // The window that holds the menu bar's client area, with that area in window coordinates.
@@ -212,22 +226,24 @@ int MaximizedChildIconsWidth(TMenu* menu)
 }
 
 // Returns false when the bar item must not be drawn at all (its window is gone).
-bool DrawHighlight(TMenuItem* item, TCanvas* canvas, TCustomAdvMenuStyler* styler, const RECT& r, bool bar,
-                   TOwnerDrawState state)
+bool DrawHighlight(TMenuItem* item, TCanvas* canvas, TCustomAdvMenuStyler* styler, const RECT& r,
+                   bool bar, TOwnerDrawState state)
 {
     TRootItem* root = styler->RootItem();
     if (bar) {
         auto drawLook = [&](const TRootItemLook& look) {
             if (look.colors[2] == clNone)
-                DrawBox(canvas, r, true, look.border, look.direction, look.colors[0], look.colors[1]);
+                DrawBox(canvas, r, true, look.border, look.direction, look.colors[0],
+                        look.colors[1]);
             else
-                DrawMirrorBox(canvas, r, true, look.border, look.direction, look.colors[0], look.colors[1],
-                              look.colors[2], look.colors[3]);
+                DrawMirrorBox(canvas, r, true, look.border, look.direction, look.colors[0],
+                              look.colors[1], look.colors[2], look.colors[3]);
         };
         if (IsSelected(state)) {
             drawLook(root->Selected());
             if (item->Count() > 0)
-                LineIn(canvas, styler->Background()->Color(), r.left, r.bottom - 1, r.right - 1, r.bottom - 1);
+                LineIn(canvas, styler->Background()->Color(), r.left, r.bottom - 1, r.right - 1,
+                       r.bottom - 1);
         } else if (IsHot(state)) {
             drawLook(root->Hover());
         } else if (root->Color() != clNone) {
@@ -241,12 +257,14 @@ bool DrawHighlight(TMenuItem* item, TCanvas* canvas, TCustomAdvMenuStyler* style
             RECT part = r;
             if (IsLastMenuBarItem(item))
                 part.right = full.right - MaximizedChildIconsWidth(menu);
-            DrawGradientPart(canvas, full, root->GradientDirection(), root->Color(), root->ColorTo(), part);
+            DrawGradientPart(canvas, full, root->GradientDirection(), root->Color(),
+                             root->ColorTo(), part);
         }
     } else if (IsSelected(state)) {
         TSelectedItem* selected = styler->SelectedItem();
-        DrawMirrorBox(canvas, r, true, selected->BorderColor(), selected->GradientDirection(), selected->Color(),
-                      selected->ColorTo(), selected->ColorMirror(), selected->ColorMirrorTo());
+        DrawMirrorBox(canvas, r, true, selected->BorderColor(), selected->GradientDirection(),
+                      selected->Color(), selected->ColorTo(), selected->ColorMirror(),
+                      selected->ColorMirrorTo());
     }
     return true;
 }
@@ -267,7 +285,8 @@ void DrawGlyph(TCanvas* canvas, TBitmap* glyph, int x, int y, TColor color)
     canvas->Font()->SetColor(saved);
 }
 
-void DrawItemContent(TMenuItem* item, TCanvas* canvas, IAdvMenu* intf, const RECT& r, TOwnerDrawState state)
+void DrawItemContent(TMenuItem* item, TCanvas* canvas, IAdvMenu* intf, const RECT& r,
+                     TOwnerDrawState state)
 {
     TCustomAdvMenuStyler* styler = intf->GetCurrentMenuStyler();
     const bool bar = IsMenuBarItem(item);
@@ -292,7 +311,8 @@ void DrawItemContent(TMenuItem* item, TCanvas* canvas, IAdvMenu* intf, const REC
         const bool radio = item->RadioItem();
         if (item->Checked() && !checkBox) {
             const TBoxColors& box = CheckColors(styler, selected, false);
-            DrawBox(canvas, iconSquare, !disabled, box.border, box.direction, box.color, box.colorTo);
+            DrawBox(canvas, iconSquare, !disabled, box.border, box.direction, box.color,
+                    box.colorTo);
         }
         if (image || actionImage) {
             TCustomImageList* list = actionImage ? actionImages : images;
@@ -311,11 +331,12 @@ void DrawItemContent(TMenuItem* item, TCanvas* canvas, IAdvMenu* intf, const REC
                 OffsetRect(&g, r.left + 6 - g.left, 0);
             if (checkBox) {
                 const TBoxColors& box = CheckColors(styler, selected, radio);
-                DrawBox(canvas, iconSquare, !disabled, box.border, box.direction, box.color, box.colorTo);
+                DrawBox(canvas, iconSquare, !disabled, box.border, box.direction, box.color,
+                        box.colorTo);
                 if (selected)
                     FrameIn(canvas, r, styler->SelectedItem()->BorderColor());
-                DrawGlyph(canvas, radio ? styler->Glyphs()->Radio() : styler->Glyphs()->Check(), g.left, g.top,
-                          clBtnText);
+                DrawGlyph(canvas, radio ? styler->Glyphs()->Radio() : styler->Glyphs()->Check(),
+                          g.left, g.top, clBtnText);
             } else {
                 TBitmap* picture = item->Bitmap();
                 picture->SetTransparent(true);
@@ -343,18 +364,20 @@ void DrawItemContent(TMenuItem* item, TCanvas* canvas, IAdvMenu* intf, const REC
     if (state.Contains(odDefault))
         canvas->Font()->SetStyle(canvas->Font()->Style() + TFontStyles{fsBold});
     RECT measured = t;
-    DrawMenuItemText(item, canvas, item->Caption(), format | DT_CALCRECT | DT_NOCLIP, state, measured);
+    DrawMenuItemText(item, canvas, item->Caption(), format | DT_CALCRECT | DT_NOCLIP, state,
+                     measured);
     OffsetRect(&t, 0, (HeightOfRect(t) - HeightOfRect(measured)) / 2);
     DrawMenuItemText(item, canvas, item->Caption(), format, state, t);
     if (!bar && item->ShortCut() != scNone) {
         t.right = r.right - 10;
-        DrawMenuItemText(item, canvas, ShortCutText(item->ShortCut(), intf->GetIntlKeybShortCuts()), DT_RIGHT, state,
-                         t);
+        DrawMenuItemText(item, canvas, ShortCutText(item->ShortCut(), intf->GetIntlKeybShortCuts()),
+                         DT_RIGHT, state, t);
     }
 }
 
 // The font of an item's text (the caption's colour rules included).
-void SelectItemFont(TMenuItem* item, TCanvas* canvas, TCustomAdvMenuStyler* styler, TOwnerDrawState state)
+void SelectItemFont(TMenuItem* item, TCanvas* canvas, TCustomAdvMenuStyler* styler,
+                    TOwnerDrawState state)
 {
     const bool selected = IsSelected(state);
     if (IsMenuBarItem(item)) {
@@ -375,8 +398,8 @@ void SelectItemFont(TMenuItem* item, TCanvas* canvas, TCustomAdvMenuStyler* styl
 }
 
 // Text through GDI+ in the canvas font's family and size.
-void DrawTextGdiPlus(TCanvas* canvas, TFont* font, TColor color, const std::string& text, const RECT& r,
-                     TAntiAlias antiAlias, int align, int lineAlign)
+void DrawTextGdiPlus(TCanvas* canvas, TFont* font, TColor color, const std::string& text,
+                     const RECT& r, TAntiAlias antiAlias, int align, int lineAlign)
 {
     HDC dc = canvas->Handle();
     auto graphics = draw::TGPGraphics::CreateFromHDC(dc);
@@ -389,7 +412,8 @@ void DrawTextGdiPlus(TCanvas* canvas, TFont* font, TColor color, const std::stri
         fontFamily = draw::TGPFontFamily::CreateFontFamilyFromName(L"Arial");
     if (!fontFamily)
         return;
-    auto gpFont = draw::TGPFont::CreateFromFamily(fontFamily.get(), static_cast<float>(font->Size()), 0, 3);
+    auto gpFont =
+        draw::TGPFont::CreateFromFamily(fontFamily.get(), static_cast<float>(font->Size()), 0, 3);
     auto format = draw::TGPStringFormat::CreateStringFormat(0x1000, 0);
     if (!gpFont || !format)
         return;
@@ -482,7 +506,8 @@ void MeasureAdvMenuItem(TMenuItem* item, TCanvas* canvas, int& width, int& heigh
         canvas->Font()->Assign(styler->NotesFont());
         const int lineHeight = canvas->TextHeight("gh");
         std::string rest = item->Caption();
-        for (size_t at = rest.find(kNoteBreak); at != std::string::npos; at = rest.find(kNoteBreak)) {
+        for (size_t at = rest.find(kNoteBreak); at != std::string::npos;
+             at = rest.find(kNoteBreak)) {
             width = std::max(width, static_cast<int>(canvas->TextWidth(rest.substr(0, at))));
             height += lineHeight;
             rest.erase(0, at + kNoteBreak.size());
@@ -493,7 +518,8 @@ void MeasureAdvMenuItem(TMenuItem* item, TCanvas* canvas, int& width, int& heigh
     }
 }
 
-void DrawAdvMenuItem(TMenuItem* item, TCanvas* canvas, RECT rect, bool sideBar, TOwnerDrawState state)
+void DrawAdvMenuItem(TMenuItem* item, TCanvas* canvas, RECT rect, bool sideBar,
+                     TOwnerDrawState state)
 {
     IAdvMenu* intf = GetItemMenuIntf(item);
     if (!intf)
@@ -509,11 +535,11 @@ void DrawAdvMenuItem(TMenuItem* item, TCanvas* canvas, RECT rect, bool sideBar, 
             DrawSideBar(canvas, styler, menu);
         TIconBar* iconBar = styler->IconBar();
         const RECT iconColumn{content.left, menu.top, content.left + iconBar->Size(), menu.bottom};
-        DrawGradientPart(canvas, iconColumn, iconBar->GradientDirection(), iconBar->Color(), iconBar->ColorTo(),
-                         content);
+        DrawGradientPart(canvas, iconColumn, iconBar->GradientDirection(), iconBar->Color(),
+                         iconBar->ColorTo(), content);
         if (iconBar->SeparatorColor() != clNone)
-            LineIn(canvas, iconBar->SeparatorColor(), iconColumn.right - 1, menu.top, iconColumn.right - 1,
-                   menu.bottom);
+            LineIn(canvas, iconBar->SeparatorColor(), iconColumn.right - 1, menu.top,
+                   iconColumn.right - 1, menu.bottom);
         TBackground* background = styler->Background();
         RECT area{iconColumn.right, content.top, content.right, content.bottom};
         const RECT full{iconColumn.right, menu.top, content.right, menu.bottom};
@@ -523,13 +549,14 @@ void DrawAdvMenuItem(TMenuItem* item, TCanvas* canvas, RECT rect, bool sideBar, 
             canvas->FillRect(area);
             InflateRect(&area, -background->MarginX(), -background->MarginY());
         }
-        DrawGradientPart(canvas, full, background->GradientDirection(), background->Color(), background->ColorTo(),
-                         area);
+        DrawGradientPart(canvas, full, background->GradientDirection(), background->Color(),
+                         background->ColorTo(), area);
         if (background->HasPicture()) {
             TBitmap* cache = styler->BackgroundCache();
             if (cache->Width() != WidthOfRect(menu) || cache->Height() != HeightOfRect(menu)) {
                 cache->SetSize(WidthOfRect(menu), HeightOfRect(menu));
-                DrawMenuBackground(cache->Canvas(), RECT{0, 0, WidthOfRect(menu), HeightOfRect(menu)}, background,
+                DrawMenuBackground(cache->Canvas(),
+                                   RECT{0, 0, WidthOfRect(menu), HeightOfRect(menu)}, background,
                                    false);
             }
             canvas->SetCopyMode(cmSrcCopy);
@@ -543,8 +570,8 @@ void DrawAdvMenuItem(TMenuItem* item, TCanvas* canvas, RECT rect, bool sideBar, 
     PrepareMenuWindow(item, canvas);
 }
 
-void DrawMenuItemText(TMenuItem* item, TCanvas* canvas, std::string text, UINT format, TOwnerDrawState state,
-                      RECT& rect)
+void DrawMenuItemText(TMenuItem* item, TCanvas* canvas, std::string text, UINT format,
+                      TOwnerDrawState state, RECT& rect)
 {
     IAdvMenu* intf = GetItemMenuIntf(item);
     if (!intf)
@@ -565,13 +592,15 @@ void DrawMenuItemText(TMenuItem* item, TCanvas* canvas, std::string text, UINT f
             return;
         std::vector<std::string> lines;
         std::string rest = text;
-        for (size_t at = rest.find(kNoteBreak); at != std::string::npos; at = rest.find(kNoteBreak)) {
+        for (size_t at = rest.find(kNoteBreak); at != std::string::npos;
+             at = rest.find(kNoteBreak)) {
             lines.push_back(rest.substr(0, at));
             rest.erase(0, at + kNoteBreak.size());
         }
         lines.push_back(rest);
         TFont* notesFont = selected ? styler->SelectedItem()->NotesFont() : styler->NotesFont();
-        const TColor captionColor = disabled ? DisabledTextColor(selected) : canvas->Font()->Color();
+        const TColor captionColor =
+            disabled ? DisabledTextColor(selected) : canvas->Font()->Color();
         const TColor notesColor = disabled ? DisabledTextColor(selected) : notesFont->Color();
         if (antiAlias == aaNone) {
             canvas->Font()->SetColor(captionColor);
@@ -595,8 +624,8 @@ void DrawMenuItemText(TMenuItem* item, TCanvas* canvas, std::string text, UINT f
             const int notesHeight = canvas->TextHeight("gh");
             int top = rect.top + 20;
             for (size_t i = 1; i < lines.size(); ++i, top += notesHeight)
-                DrawTextGdiPlus(canvas, notesFont, notesColor, lines[i], RECT{rect.left, top, rect.right, rect.bottom},
-                                antiAlias, 0, 0);
+                DrawTextGdiPlus(canvas, notesFont, notesColor, lines[i],
+                                RECT{rect.left, top, rect.right, rect.bottom}, antiAlias, 0, 0);
         }
         return;
     }
@@ -609,7 +638,8 @@ void DrawMenuItemText(TMenuItem* item, TCanvas* canvas, std::string text, UINT f
     if (measuring)
         return;
     const int align = IsMenuBarItem(item) ? 1 : (format & DT_RIGHT) ? 2 : 0;
-    DrawTextGdiPlus(canvas, canvas->Font(), canvas->Font()->Color(), text, rect, antiAlias, align, 1);
+    DrawTextGdiPlus(canvas, canvas->Font(), canvas->Font()->Color(), text, rect, antiAlias, align,
+                    1);
 }
 
 } // namespace menus

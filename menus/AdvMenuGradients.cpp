@@ -14,7 +14,8 @@ TColor GradientColorAt(TColor start, TColor end, int t, int length)
     SplitRGB(start, r1, g1, b1);
     SplitRGB(end, r2, g2, b2);
     if (length <= 0)
-        return PackBytes(static_cast<uint8_t>(r1), static_cast<uint8_t>(g1), static_cast<uint8_t>(b1), 0);
+        return PackBytes(static_cast<uint8_t>(r1), static_cast<uint8_t>(g1),
+                         static_cast<uint8_t>(b1), 0);
     auto step = [&](int a, int b) { return static_cast<uint8_t>(a + t * (b - a) / length); };
     return PackBytes(step(r1, r2), step(g1, g2), step(b1, b2), 0);
 }
@@ -46,7 +47,8 @@ bool Intersect(const RECT& a, const RECT& b, RECT& out)
 
 } // namespace
 
-void FillGradient(TCanvas* canvas, const RECT& r, TGradientDirection direction, TColor start, TColor end)
+void FillGradient(TCanvas* canvas, const RECT& r, TGradientDirection direction, TColor start,
+                  TColor end)
 {
     if (end == clNone)
         end = start;
@@ -67,8 +69,8 @@ void FillGradient(TCanvas* canvas, const RECT& r, TGradientDirection direction, 
     }
 }
 
-void DrawGradientPart(TCanvas* canvas, const RECT& full, TGradientDirection direction, TColor start, TColor end,
-                      const RECT& part)
+void DrawGradientPart(TCanvas* canvas, const RECT& full, TGradientDirection direction, TColor start,
+                      TColor end, const RECT& part)
 {
     RECT area;
     if (!Intersect(part, full, area))
@@ -88,14 +90,15 @@ void DrawGradientPart(TCanvas* canvas, const RECT& full, TGradientDirection dire
     FillGradient(canvas, area, direction, from, to);
 }
 
-void DrawBox(TCanvas* canvas, const RECT& r, bool fill, TColor border, TGradientDirection direction, TColor color,
-             TColor colorTo)
+void DrawBox(TCanvas* canvas, const RECT& r, bool fill, TColor border, TGradientDirection direction,
+             TColor color, TColor colorTo)
 {
     DrawMirrorBox(canvas, r, fill, border, direction, color, colorTo, clNone, clNone);
 }
 
-void DrawMirrorBox(TCanvas* canvas, const RECT& r, bool fill, TColor border, TGradientDirection direction,
-                   TColor color, TColor colorTo, TColor mirror, TColor mirrorTo)
+void DrawMirrorBox(TCanvas* canvas, const RECT& r, bool fill, TColor border,
+                   TGradientDirection direction, TColor color, TColor colorTo, TColor mirror,
+                   TColor mirrorTo)
 {
     if (fill && color != clNone) {
         if (mirror == clNone) {
@@ -103,7 +106,8 @@ void DrawMirrorBox(TCanvas* canvas, const RECT& r, bool fill, TColor border, TGr
         } else {
             const int middle = r.top + (r.bottom - r.top) / 2;
             FillGradient(canvas, RECT{r.left, r.top, r.right, middle}, direction, color, colorTo);
-            FillGradient(canvas, RECT{r.left, middle, r.right, r.bottom}, direction, mirror, mirrorTo);
+            FillGradient(canvas, RECT{r.left, middle, r.right, r.bottom}, direction, mirror,
+                         mirrorTo);
         }
     }
     if (border != clNone) {
@@ -113,8 +117,8 @@ void DrawMirrorBox(TCanvas* canvas, const RECT& r, bool fill, TColor border, TGr
     }
 }
 
-void DrawBandGradient(TCanvas* canvas, RECT r, bool horizontal, int margin, int band, TGradientType type,
-                      TColor color, TColor colorTo)
+void DrawBandGradient(TCanvas* canvas, RECT r, bool horizontal, int margin, int band,
+                      TGradientType type, TColor color, TColor colorTo)
 {
     if (colorTo == clNone)
         colorTo = color;
@@ -144,22 +148,30 @@ void DrawBandGradient(TCanvas* canvas, RECT r, bool horizontal, int margin, int 
     const int half = band / 2;
     if (horizontal) {
         switch (type) {
-        case gtLeft: FillGradient(canvas, span(0, band), along, color, colorTo); break;
-        case gtRight: FillGradient(canvas, span(length - band, length), along, colorTo, color); break;
-        case gtBoth:
-            FillGradient(canvas, span(0, half), along, colorTo, color);
-            FillGradient(canvas, span(length - half, length), along, color, colorTo);
-            break;
+            case gtLeft:
+                FillGradient(canvas, span(0, band), along, color, colorTo);
+                break;
+            case gtRight:
+                FillGradient(canvas, span(length - band, length), along, colorTo, color);
+                break;
+            case gtBoth:
+                FillGradient(canvas, span(0, half), along, colorTo, color);
+                FillGradient(canvas, span(length - half, length), along, color, colorTo);
+                break;
         }
     } else {
         switch (type) {
-        case gtLeft: FillGradient(canvas, span(length - band, length), along, colorTo, color); break;
-        case gtRight: FillGradient(canvas, span(0, band), along, color, colorTo); break;
-        case gtBoth:
-            // The doubled width gives one band of the given width at each end.
-            FillGradient(canvas, span(0, half), along, colorTo, color);
-            FillGradient(canvas, span(length - half, length), along, color, colorTo);
-            break;
+            case gtLeft:
+                FillGradient(canvas, span(length - band, length), along, colorTo, color);
+                break;
+            case gtRight:
+                FillGradient(canvas, span(0, band), along, color, colorTo);
+                break;
+            case gtBoth:
+                // The doubled width gives one band of the given width at each end.
+                FillGradient(canvas, span(0, half), along, colorTo, color);
+                FillGradient(canvas, span(length - half, length), along, color, colorTo);
+                break;
         }
     }
 }
@@ -177,27 +189,32 @@ void DrawMenuBackground(TCanvas* canvas, RECT r, TBackground* background, bool f
     const RECT bounds{0, 0, width, height};
     TPicture* picture = background->HasPicture() ? background->Image() : nullptr;
     const TBackgroundPosition position = background->Position();
-    if (fill && (!picture || (position != bpTiled && position != bpStretched) || picture->Graphic()->Transparent()))
+    if (fill && (!picture || (position != bpTiled && position != bpStretched) ||
+                 picture->Graphic()->Transparent()))
         FillGradient(cache->Canvas(), bounds, background->GradientDirection(), background->Color(),
                      background->ColorTo());
     if (picture) {
         TGraphic* graphic = picture->Graphic();
         const int pw = graphic->Width(), ph = graphic->Height();
         switch (position) {
-        case bpTiled:
-            if (pw >= 1 && ph >= 1)
-                for (int y = 0; y < height; y += ph)
-                    for (int x = 0; x < width; x += pw)
-                        cache->Canvas()->Draw(x, y, graphic);
-            break;
-        case bpStretched: cache->Canvas()->StretchDraw(bounds, graphic); break;
-        case bpXY: cache->Canvas()->Draw(background->OffsetX(), background->OffsetY(), graphic); break;
-        default: {
-            int x = 0, y = 0;
-            background->PicturePosition(bounds, x, y);
-            cache->Canvas()->Draw(x, y, graphic);
-            break;
-        }
+            case bpTiled:
+                if (pw >= 1 && ph >= 1)
+                    for (int y = 0; y < height; y += ph)
+                        for (int x = 0; x < width; x += pw)
+                            cache->Canvas()->Draw(x, y, graphic);
+                break;
+            case bpStretched:
+                cache->Canvas()->StretchDraw(bounds, graphic);
+                break;
+            case bpXY:
+                cache->Canvas()->Draw(background->OffsetX(), background->OffsetY(), graphic);
+                break;
+            default: {
+                int x = 0, y = 0;
+                background->PicturePosition(bounds, x, y);
+                cache->Canvas()->Draw(x, y, graphic);
+                break;
+            }
         }
     }
     canvas->Draw(r.left, r.top, cache);

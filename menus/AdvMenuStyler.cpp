@@ -23,10 +23,13 @@ CLASSLIB_PUBLISH(TAdvMenuStyler)
     c.Property("Separator", &TAdvMenuStyler::Separator, &TAdvMenuStyler::SetSeparator);
     c.Property("Font", &TAdvMenuStyler::Font, &TAdvMenuStyler::SetFont);
     c.Property("NotesFont", &TAdvMenuStyler::NotesFont, &TAdvMenuStyler::SetNotesFont);
-    c.Property("UseSystemFont", &TAdvMenuStyler::UseSystemFont, &TAdvMenuStyler::SetUseSystemFont).SetDefault(true);
-    AsColorProperty(c.Property("MenuBorderColor", &TAdvMenuStyler::MenuBorderColor, &TAdvMenuStyler::SetMenuBorderColor))
+    c.Property("UseSystemFont", &TAdvMenuStyler::UseSystemFont, &TAdvMenuStyler::SetUseSystemFont)
+        .SetDefault(true);
+    AsColorProperty(c.Property("MenuBorderColor", &TAdvMenuStyler::MenuBorderColor,
+                               &TAdvMenuStyler::SetMenuBorderColor))
         .SetDefault(0x7C7C94);
-    c.Property("ButtonAppearance", &TAdvMenuStyler::ButtonAppearance, &TAdvMenuStyler::SetButtonAppearance);
+    c.Property("ButtonAppearance", &TAdvMenuStyler::ButtonAppearance,
+               &TAdvMenuStyler::SetButtonAppearance);
 }
 
 TCustomAdvMenuStyler::TCustomAdvMenuStyler(TComponent* owner)

@@ -36,7 +36,8 @@ HFONT CreateRotatedFont(TFont* font, int angle)
     lf.lfStrikeOut = style.Contains(fsStrikeOut) ? 1 : 0;
     lf.lfCharSet = DEFAULT_CHARSET;
     std::strncpy(lf.lfFaceName, font->Name().c_str(), LF_FACESIZE - 1);
-    static constexpr BYTE pitchFamily[] = {0, VARIABLE_PITCH, FIXED_PITCH}; // fpDefault, fpVariable, fpFixed
+    static constexpr BYTE pitchFamily[] = {0, VARIABLE_PITCH,
+                                           FIXED_PITCH}; // fpDefault, fpVariable, fpFixed
     lf.lfPitchAndFamily = pitchFamily[font->Pitch()];
     return CreateFontIndirectA(&lf);
 }
@@ -73,8 +74,8 @@ void AdvMenuUtilInitialize()
         return;
     LayeredWindowsAvailable = false;
     if (HMODULE user32 = LoadLibraryA("user32.dll")) {
-        UpdateLayeredWindowRoutine =
-            reinterpret_cast<TUpdateLayeredWindow>(reinterpret_cast<void*>(GetProcAddress(user32, "UpdateLayeredWindow")));
+        UpdateLayeredWindowRoutine = reinterpret_cast<TUpdateLayeredWindow>(
+            reinterpret_cast<void*>(GetProcAddress(user32, "UpdateLayeredWindow")));
         SetLayeredWindowAttributesRoutine = reinterpret_cast<TSetLayeredWindowAttributes>(
             reinterpret_cast<void*>(GetProcAddress(user32, "SetLayeredWindowAttributes")));
         // user32 stays loaded through the program's own imports.

@@ -174,9 +174,12 @@ bool ShowsSideBar(TMenuItem* item)
     if (!bar->Visible())
         return false;
     switch (bar->VisibleIn()) {
-    case viFirstVisible: return IsInFirstVisibleSubMenu(item);
-    case viFirstLevel: return IsFirstLevelItem(item);
-    case viAnyLevel: return !IsMenuBarItem(item);
+        case viFirstVisible:
+            return IsInFirstVisibleSubMenu(item);
+        case viFirstLevel:
+            return IsFirstLevelItem(item);
+        case viAnyLevel:
+            return !IsMenuBarItem(item);
     }
     return false;
 }
@@ -216,7 +219,8 @@ bool IsLastMenuBarItem(TMenuItem* item)
         if (!GetMenuItemInfoA(bar, static_cast<UINT>(i), TRUE, &info))
             continue;
         if (info.fType & MFT_OWNERDRAW)
-            return info.wID == item->Command() || (info.hSubMenu && info.hSubMenu == item->Handle());
+            return info.wID == item->Command() ||
+                   (info.hSubMenu && info.hSubMenu == item->Handle());
     }
     return false;
 }
@@ -410,7 +414,8 @@ void PrepareMenuWindow(TMenuItem* item, TCanvas* canvas)
             TMenuItem* barItem = item;
             while (barItem->Parent() && barItem->Parent()->Parent())
                 barItem = barItem->Parent();
-            const RECT itemRect = MenuItemRect(MenuBarWindow(menu), menu->Handle(), VisibleItemIndex(barItem));
+            const RECT itemRect =
+                MenuItemRect(MenuBarWindow(menu), menu->Handle(), VisibleItemIndex(barItem));
             if (!IsEmpty(itemRect)) {
                 frame.Pen()->SetStyle(psSolid);
                 frame.Pen()->SetColor(styler->Background()->Color());
@@ -474,8 +479,9 @@ LRESULT CALLBACK MdiClientMenuWindowProc(HWND window, UINT message, WPARAM wPara
             if (!child->ComponentState().Contains(csDestroying))
                 children.emplace_back(child->Caption(), child);
         }
-        std::stable_sort(children.begin(), children.end(),
-                         [](const auto& a, const auto& b) { return CompareText(a.first, b.first) < 0; });
+        std::stable_sort(children.begin(), children.end(), [](const auto& a, const auto& b) {
+            return CompareText(a.first, b.first) < 0;
+        });
         TCustomForm* active = form->ActiveMDIChild();
         int number = 0;
         for (const auto& [caption, child] : children) {
@@ -503,7 +509,8 @@ HICON GetWindowIconCopy(HWND window, bool large)
     const int cx = GetSystemMetrics(large ? SM_CXICON : SM_CXSMICON);
     const int cy = GetSystemMetrics(large ? SM_CYICON : SM_CYSMICON);
     WPARAM request = large ? ICON_BIG : ICON_SMALL2;
-    auto icon = reinterpret_cast<HICON>(GetClassLongPtrA(window, large ? GCLP_HICON : GCLP_HICONSM));
+    auto icon =
+        reinterpret_cast<HICON>(GetClassLongPtrA(window, large ? GCLP_HICON : GCLP_HICONSM));
     if (!icon && !large)
         icon = reinterpret_cast<HICON>(SendMessageA(window, WM_GETICON, ICON_SMALL, 0));
     if (!icon)
@@ -537,8 +544,9 @@ void DrawMdiChildIcon(TAdvMainMenu* menu, TMenuItem* item, const RECT& rect)
         TCanvas canvas;
         canvas.SetHandle(dc);
         const RECT area{4, rect.top, rect.left, rect.bottom};
-        DrawGradientPart(&canvas, area, root->GradientDirection(), root->Color(),
-                         root->GradientDirection() == gdHorizontal ? root->Color() : root->ColorTo(), area);
+        DrawGradientPart(
+            &canvas, area, root->GradientDirection(), root->Color(),
+            root->GradientDirection() == gdHorizontal ? root->Color() : root->ColorTo(), area);
         DrawIconEx(dc, rect.left - 16, rect.top + 2, icon, 16, 16, 0, nullptr, DI_NORMAL);
         canvas.SetHandle(nullptr);
         ReleaseDC(form->Handle(), dc);
@@ -553,7 +561,8 @@ std::string KeyNameText(WORD key)
 {
     const UINT scanCode = MapVirtualKeyA(key, 0);
     LONG lParam = static_cast<LONG>(scanCode << 16);
-    if (key != VK_BACK && key != VK_RETURN && key != VK_SHIFT && key != VK_CONTROL && key != VK_MENU)
+    if (key != VK_BACK && key != VK_RETURN && key != VK_SHIFT && key != VK_CONTROL &&
+        key != VK_MENU)
         lParam |= 0x1000000;
     char buffer[256] = {};
     GetKeyNameTextA(lParam, buffer, 255);
@@ -567,7 +576,8 @@ std::string CapitalizeKeyName(const std::string& text)
         result[i] = static_cast<char>(std::tolower(static_cast<unsigned char>(result[i])));
     const size_t open = result.find('(');
     if (open != std::string::npos && open + 1 < result.size())
-        result[open + 1] = static_cast<char>(std::toupper(static_cast<unsigned char>(result[open + 1])));
+        result[open + 1] =
+            static_cast<char>(std::toupper(static_cast<unsigned char>(result[open + 1])));
     return result;
 }
 
@@ -582,7 +592,8 @@ std::string ShortCutText(TShortCut shortCut, bool international)
         TShortCut bit;
         WORD key;
     };
-    static constexpr Modifier modifiers[] = {{scShift, VK_SHIFT}, {scCtrl, VK_CONTROL}, {scAlt, VK_MENU}};
+    static constexpr Modifier modifiers[] = {
+        {scShift, VK_SHIFT}, {scCtrl, VK_CONTROL}, {scAlt, VK_MENU}};
     for (const Modifier& m : modifiers)
         if (shortCut & m.bit)
             result = CapitalizeKeyName(KeyNameText(m.key)) + "+" + result;

@@ -15,8 +15,9 @@ using namespace classlib;
 
 std::string VersionText(uint32_t version)
 {
-    return Format("%d.%d.%d.%d", {static_cast<int>(version >> 24), static_cast<int>((version >> 16) & 0xFF),
-                                  static_cast<int>((version >> 8) & 0xFF), static_cast<int>(version & 0xFF)});
+    return Format("%d.%d.%d.%d",
+                  {static_cast<int>(version >> 24), static_cast<int>((version >> 16) & 0xFF),
+                   static_cast<int>((version >> 8) & 0xFF), static_cast<int>(version & 0xFF)});
 }
 
 // ---- styler bookkeeping ---------------------------------------------------------------------
@@ -99,7 +100,8 @@ CLASSLIB_PUBLISH(TAdvMainMenu)
 {
     c.Property("DisabledImages", &TAdvMainMenu::DisabledImages, &TAdvMainMenu::SetDisabledImages);
     c.Property("MenuStyler", &TAdvMainMenu::MenuStyler, &TAdvMainMenu::SetMenuStyler);
-    c.Property("IntlKeybShortCuts", &TAdvMainMenu::IntlKeybShortCuts, &TAdvMainMenu::SetIntlKeybShortCuts)
+    c.Property("IntlKeybShortCuts", &TAdvMainMenu::IntlKeybShortCuts,
+               &TAdvMainMenu::SetIntlKeybShortCuts)
         .SetDefault(false);
     c.Property("ShowNotes", &TAdvMainMenu::ShowNotes, &TAdvMainMenu::SetShowNotes).SetDefault(true);
     c.Property("Version", &TAdvMainMenu::Version, &TAdvMainMenu::SetVersion).Stored(false);
@@ -147,7 +149,8 @@ void TAdvMainMenu::SetDisabledImages(TCustomImageList* value)
 
 void TAdvMainMenu::HookAll()
 {
-    HookMenuOwnerDraw(this, nullptr, true, true, TAdvancedMenuDrawItemEvent(this, &TAdvMainMenu::DrawItemHandler),
+    HookMenuOwnerDraw(this, nullptr, true, true,
+                      TAdvancedMenuDrawItemEvent(this, &TAdvMainMenu::DrawItemHandler),
                       TMenuMeasureItemEvent(this, &TAdvMainMenu::MeasureItemHandler));
 }
 
@@ -174,7 +177,8 @@ void TAdvMainMenu::Notification(TComponent* component, TOperation operation)
 void TAdvMainMenu::MenuChanged(TObject* sender, TMenuItem* source, bool)
 {
     if (updating_)
-        HookMenuOwnerDraw(this, source, false, true, TAdvancedMenuDrawItemEvent(this, &TAdvMainMenu::DrawItemHandler),
+        HookMenuOwnerDraw(this, source, false, true,
+                          TAdvancedMenuDrawItemEvent(this, &TAdvMainMenu::DrawItemHandler),
                           TMenuMeasureItemEvent(this, &TAdvMainMenu::MeasureItemHandler));
     else
         RefreshMenu(this, false, false);
@@ -217,7 +221,8 @@ void TAdvMainMenu::MeasureItemHandler(TObject* sender, TCanvas* canvas, int& wid
     MeasureAdvMenuItem(item, canvas, width, height, ShowsSideBar(item));
 }
 
-void TAdvMainMenu::DrawItemHandler(TObject* sender, TCanvas* canvas, RECT rect, TOwnerDrawState state)
+void TAdvMainMenu::DrawItemHandler(TObject* sender, TCanvas* canvas, RECT rect,
+                                   TOwnerDrawState state)
 {
     auto* item = static_cast<TMenuItem*>(sender);
     if (!IsMenuBarItem(item))
@@ -232,9 +237,11 @@ CLASSLIB_PUBLISH(TAdvPopupMenu)
 {
     c.Property("DisabledImages", &TAdvPopupMenu::DisabledImages, &TAdvPopupMenu::SetDisabledImages);
     c.Property("MenuStyler", &TAdvPopupMenu::MenuStyler, &TAdvPopupMenu::SetMenuStyler);
-    c.Property("IntlKeybShortCuts", &TAdvPopupMenu::IntlKeybShortCuts, &TAdvPopupMenu::SetIntlKeybShortCuts)
+    c.Property("IntlKeybShortCuts", &TAdvPopupMenu::IntlKeybShortCuts,
+               &TAdvPopupMenu::SetIntlKeybShortCuts)
         .SetDefault(false);
-    c.Property("ShowNotes", &TAdvPopupMenu::ShowNotes, &TAdvPopupMenu::SetShowNotes).SetDefault(true);
+    c.Property("ShowNotes", &TAdvPopupMenu::ShowNotes, &TAdvPopupMenu::SetShowNotes)
+        .SetDefault(true);
     c.Property("Version", &TAdvPopupMenu::Version, &TAdvPopupMenu::SetVersion).Stored(false);
 }
 
@@ -264,7 +271,8 @@ void TAdvPopupMenu::SetDisabledImages(TCustomImageList* value)
 
 void TAdvPopupMenu::Hook(TMenuItem* item, bool recursive)
 {
-    HookMenuOwnerDraw(this, item, recursive, true, TAdvancedMenuDrawItemEvent(this, &TAdvPopupMenu::DrawItemHandler),
+    HookMenuOwnerDraw(this, item, recursive, true,
+                      TAdvancedMenuDrawItemEvent(this, &TAdvPopupMenu::DrawItemHandler),
                       TMenuMeasureItemEvent(this, &TAdvPopupMenu::MeasureItemHandler));
 }
 
@@ -288,7 +296,8 @@ void TAdvPopupMenu::MenuChanged(TObject* sender, TMenuItem* source, bool rebuild
     TPopupMenu::MenuChanged(sender, source, rebuild);
 }
 
-int TAdvPopupMenu::CorrectedPopupX(int x, int firstItemWidth, TPopupAlignment alignment, int desktopWidth)
+int TAdvPopupMenu::CorrectedPopupX(int x, int firstItemWidth, TPopupAlignment alignment,
+                                   int desktopWidth)
 {
     const bool leftTight = x - firstItemWidth - 34 < 0;
     const bool rightTight = x + firstItemWidth + 51 >= desktopWidth;
@@ -309,7 +318,8 @@ void TAdvPopupMenu::Popup(int x, int y)
     measure.itemWidth = 10;
     measure.itemHeight = 10;
     SendMessageA(PopupListWindow(), WM_MEASUREITEM, 0, reinterpret_cast<LPARAM>(&measure));
-    x = CorrectedPopupX(x, static_cast<int>(measure.itemWidth), Alignment(), GetSystemMetrics(SM_CXSCREEN));
+    x = CorrectedPopupX(x, static_cast<int>(measure.itemWidth), Alignment(),
+                        GetSystemMetrics(SM_CXSCREEN));
     TPopupMenu::Popup(x, y);
 }
 
@@ -319,7 +329,8 @@ void TAdvPopupMenu::MeasureItemHandler(TObject* sender, TCanvas* canvas, int& wi
     MeasureAdvMenuItem(item, canvas, width, height, ShowsSideBar(item));
 }
 
-void TAdvPopupMenu::DrawItemHandler(TObject* sender, TCanvas* canvas, RECT rect, TOwnerDrawState state)
+void TAdvPopupMenu::DrawItemHandler(TObject* sender, TCanvas* canvas, RECT rect,
+                                    TOwnerDrawState state)
 {
     auto* item = static_cast<TMenuItem*>(sender);
     rect.right -= kHiddenStrip;
@@ -358,8 +369,8 @@ void DisableMenuAnimation()
     // that will put it back) is left alone, and so is not restored by this process either.
     if (!savedAnimation)
         return;
-    SystemParametersInfoA(SPI_SETMENUANIMATION, 0, reinterpret_cast<PVOID>(static_cast<UINT_PTR>(FALSE)),
-                          SPIF_SENDCHANGE);
+    SystemParametersInfoA(SPI_SETMENUANIMATION, 0,
+                          reinterpret_cast<PVOID>(static_cast<UINT_PTR>(FALSE)), SPIF_SENDCHANGE);
     switchedOff = true;
 }
 
@@ -368,7 +379,8 @@ void RestoreMenuAnimation()
     if (!switchedOff)
         return;
     switchedOff = false;
-    SystemParametersInfoA(SPI_SETMENUANIMATION, 0, reinterpret_cast<PVOID>(static_cast<UINT_PTR>(savedAnimation)),
+    SystemParametersInfoA(SPI_SETMENUANIMATION, 0,
+                          reinterpret_cast<PVOID>(static_cast<UINT_PTR>(savedAnimation)),
                           SPIF_SENDCHANGE);
 }
 

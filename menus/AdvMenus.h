@@ -117,7 +117,8 @@ class TAdvMainMenu : public classlib::TMainMenu, public IAdvMenu {
 
     // The item handlers the hooking installs.
     void MeasureItemHandler(classlib::TObject* sender, TCanvas* canvas, int& width, int& height);
-    void DrawItemHandler(classlib::TObject* sender, TCanvas* canvas, RECT rect, TOwnerDrawState state);
+    void DrawItemHandler(classlib::TObject* sender, TCanvas* canvas, RECT rect,
+                         TOwnerDrawState state);
 
 protected:
     void Loaded() override;
@@ -154,7 +155,8 @@ class TAdvPopupMenu : public classlib::TPopupMenu, public IAdvMenu {
     void Popup(int x, int y) override;
     virtual void PopupAtPoint(POINT point) { Popup(point.x, point.y); }
     // The X the platform pop-up gets for a pop-up at `x` (first item `firstItemWidth` wide).
-    static int CorrectedPopupX(int x, int firstItemWidth, classlib::TPopupAlignment alignment, int desktopWidth);
+    static int CorrectedPopupX(int x, int firstItemWidth, classlib::TPopupAlignment alignment,
+                               int desktopWidth);
 
     // IAdvMenu
     void UpdateItems() override { TPopupMenu::UpdateItems(); }
@@ -170,7 +172,8 @@ class TAdvPopupMenu : public classlib::TPopupMenu, public IAdvMenu {
     TCustomImageList* GetDisabledImages() const override { return slot_.disabledImages; }
 
     void MeasureItemHandler(classlib::TObject* sender, TCanvas* canvas, int& width, int& height);
-    void DrawItemHandler(classlib::TObject* sender, TCanvas* canvas, RECT rect, TOwnerDrawState state);
+    void DrawItemHandler(classlib::TObject* sender, TCanvas* canvas, RECT rect,
+                         TOwnerDrawState state);
 
 protected:
     void Loaded() override;

@@ -10,7 +10,10 @@ CLASSLIB_PUBLISH(TAdvImage) {}
 
 TAdvImage::TAdvImage() = default;
 
-TAdvImage::~TAdvImage() { DropPicture(); }
+TAdvImage::~TAdvImage()
+{
+    DropPicture();
+}
 
 void TAdvImage::DropPicture()
 {
@@ -52,7 +55,8 @@ void TAdvImage::BuildPicture()
         throw Exception("Empty image stream created");
     }
     void* picture = nullptr;
-    const HRESULT loaded = OleLoadPicture(stream, static_cast<LONG>(size), FALSE, IID_IPicture, &picture);
+    const HRESULT loaded =
+        OleLoadPicture(stream, static_cast<LONG>(size), FALSE, IID_IPicture, &picture);
     stream->Release();
     if (FAILED(loaded))
         throw Exception("Could not load image. Invalid format");
@@ -67,7 +71,10 @@ void TAdvImage::LoadFromStream(TStream& stream)
     Changed();
 }
 
-void TAdvImage::ReadData(TStream& stream) { TakeBytes(stream); }
+void TAdvImage::ReadData(TStream& stream)
+{
+    TakeBytes(stream);
+}
 
 void TAdvImage::LoadFromFile(const std::string& fileName)
 {
@@ -91,7 +98,10 @@ void TAdvImage::SaveToStream(TStream& stream)
         stream.WriteBuffer(data_.Memory(), data_.Size());
 }
 
-void TAdvImage::WriteData(TStream& stream) { SaveToStream(stream); }
+void TAdvImage::WriteData(TStream& stream)
+{
+    SaveToStream(stream);
+}
 
 void TAdvImage::Assign(TPersistent* source)
 {
@@ -114,7 +124,10 @@ void TAdvImage::Assign(TPersistent* source)
 
 namespace {
 // HIMETRIC (0.01 mm) to pixels at the given resolution.
-int HimetricToPixels(OLE_XSIZE_HIMETRIC value, int pixelsPerInch) { return MulDiv(value, pixelsPerInch, 2540); }
+int HimetricToPixels(OLE_XSIZE_HIMETRIC value, int pixelsPerInch)
+{
+    return MulDiv(value, pixelsPerInch, 2540);
+}
 } // namespace
 
 int TAdvImage::Width() const
@@ -144,8 +157,8 @@ void TAdvImage::Draw(TCanvas* canvas, const RECT& rect)
     picture_->get_Width(&w);
     picture_->get_Height(&h);
     // HIMETRIC runs bottom-up: start at the bottom edge with a negative height.
-    picture_->Render(canvas->Handle(), rect.left, rect.bottom, rect.right - rect.left, rect.top - rect.bottom, 0, 0, w,
-                     h, &rect);
+    picture_->Render(canvas->Handle(), rect.left, rect.bottom, rect.right - rect.left,
+                     rect.top - rect.bottom, 0, 0, w, h, &rect);
 }
 
 } // namespace panels

@@ -48,9 +48,10 @@ constexpr std::array<CommonButtonInfo, 6> CommonButtonTable{{
 std::array<int, 6> ButtonWidthCache{};
 
 // System icons by TTaskDialogIcon (null: no icon) and by TTaskDialogFooterIcon.
-const LPCSTR MainIconTable[] = {IDI_ASTERISK, IDI_EXCLAMATION, IDI_QUESTION, IDI_HAND, IDI_ASTERISK, nullptr,
-                                IDI_HAND};
-const LPCSTR FooterIconTable[] = {nullptr, IDI_EXCLAMATION, IDI_QUESTION, IDI_HAND, IDI_ASTERISK, IDI_WINLOGO};
+const LPCSTR MainIconTable[] = {IDI_ASTERISK, IDI_EXCLAMATION, IDI_QUESTION, IDI_HAND,
+                                IDI_ASTERISK, nullptr,         IDI_HAND};
+const LPCSTR FooterIconTable[] = {nullptr,  IDI_EXCLAMATION, IDI_QUESTION,
+                                  IDI_HAND, IDI_ASTERISK,    IDI_WINLOGO};
 
 constexpr TColor ButtonAreaColor = 15790320;
 constexpr TColor ButtonAreaLine = 14671839;
@@ -83,7 +84,8 @@ void LoadBitmap(TBitmap* bitmap, const char* name)
     }
 }
 
-void LoadButtonPictures(TTaskDialogButton* button, const char* normal, const char* hot, const char* down)
+void LoadButtonPictures(TTaskDialogButton* button, const char* normal, const char* hot,
+                        const char* down)
 {
     LoadBitmap(button->Picture(), normal);
     LoadBitmap(button->PictureHot(), hot);
@@ -94,18 +96,18 @@ void LoadButtonPictures(TTaskDialogButton* button, const char* normal, const cha
 int DefaultIndex(int defaultButton, TCommonButtons buttons)
 {
     switch (defaultButton) {
-    case 0:
-        return buttons.Contains(cbOK) ? cbOK : buttons.Contains(cbYes) ? cbYes : cbRetry;
-    case 1:
-        return buttons.Contains(cbOK) ? cbOK : cbYes;
-    case 2:
-        return buttons.Contains(cbCancel) ? cbCancel : cbNo;
-    case 6:
-        return buttons.Contains(cbYes) ? cbYes : cbOK;
-    case 7:
-        return buttons.Contains(cbNo) ? cbNo : cbOK;
-    default:
-        return cbOK;
+        case 0:
+            return buttons.Contains(cbOK) ? cbOK : buttons.Contains(cbYes) ? cbYes : cbRetry;
+        case 1:
+            return buttons.Contains(cbOK) ? cbOK : cbYes;
+        case 2:
+            return buttons.Contains(cbCancel) ? cbCancel : cbNo;
+        case 6:
+            return buttons.Contains(cbYes) ? cbYes : cbOK;
+        case 7:
+            return buttons.Contains(cbNo) ? cbNo : cbOK;
+        default:
+            return cbOK;
     }
 }
 
@@ -119,7 +121,10 @@ int CancelIndex(int defaultButton, TCommonButtons buttons)
 } // namespace
 
 TAdvMessageForm::TAdvMessageForm(TComponent* owner, TCustomAdvTaskDialog* dialog)
-    : TForm(owner), dialog_(dialog), measure_(std::make_unique<TBitmap>()), instructionFont_(std::make_unique<TFont>())
+    : TForm(owner),
+      dialog_(dialog),
+      measure_(std::make_unique<TBitmap>()),
+      instructionFont_(std::make_unique<TFont>())
 {
     Font()->Assign(Screen->MessageFont());
     if (dialog_->Options.Contains(doAllowMinimize)) {
@@ -137,7 +142,8 @@ TAdvMessageForm::TAdvMessageForm(TComponent* owner, TCustomAdvTaskDialog* dialog
     measure_->SetSize(1, 1);
     TCanvas* canvas = measure_->Canvas();
     canvas->Font()->Assign(Font());
-    const int averageWidth = canvas->TextWidth("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz") / 52;
+    const int averageWidth =
+        canvas->TextWidth("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz") / 52;
     TEXTMETRICA metrics{};
     GetTextMetricsA(canvas->Handle(), &metrics);
     const int textHeight = metrics.tmHeight;
@@ -153,7 +159,8 @@ TAdvMessageForm::TAdvMessageForm(TComponent* owner, TCustomAdvTaskDialog* dialog
     instructionFont_->SetColor(InstructionColor);
 
     BuildControls();
-    SetBounds(Screen->Width() / 2 - Width() / 2, Screen->Height() / 2 - Height() / 2, Width(), Height());
+    SetBounds(Screen->Width() / 2 - Width() / 2, Screen->Height() / 2 - Height() / 2, Width(),
+              Height());
 }
 
 TAdvMessageForm::~TAdvMessageForm() = default;
@@ -196,8 +203,8 @@ SIZE TAdvMessageForm::MeasureBlock(const std::string& text, int width, bool html
     TCanvas* canvas = measure_->Canvas();
     canvas->Font()->Assign(Font());
     if (html) {
-        html::HtmlDrawRequest request =
-            DialogHtmlRequest(canvas, LineBreaksToHtml(text, escapes), RECT{0, 0, std::max(width, 1), 4096});
+        html::HtmlDrawRequest request = DialogHtmlRequest(canvas, LineBreaksToHtml(text, escapes),
+                                                          RECT{0, 0, std::max(width, 1), 4096});
         request.HitTestOnly = true;
         html::HtmlDrawResult result;
         html::DrawHtmlText(request, result);
@@ -209,11 +216,13 @@ SIZE TAdvMessageForm::MeasureBlock(const std::string& text, int width, bool html
     return SIZE{r.right - r.left, r.bottom - r.top};
 }
 
-void TAdvMessageForm::DrawBlock(TCanvas* canvas, const std::string& text, const RECT& rect, bool html, bool escapes)
+void TAdvMessageForm::DrawBlock(TCanvas* canvas, const std::string& text, const RECT& rect,
+                                bool html, bool escapes)
 {
     if (html) {
         html::HtmlDrawResult result;
-        html::DrawHtmlText(DialogHtmlRequest(canvas, LineBreaksToHtml(text, escapes), rect), result);
+        html::DrawHtmlText(DialogHtmlRequest(canvas, LineBreaksToHtml(text, escapes), rect),
+                           result);
         return;
     }
     RECT r = rect;
@@ -241,7 +250,8 @@ std::string TAdvMessageForm::AnchorAt(int x, int y)
     for (const Block& b : blocks) {
         if (!b.html || b.text->empty() || !PtInRect(&b.rect, p))
             continue;
-        html::HtmlDrawRequest request = DialogHtmlRequest(canvas, LineBreaksToHtml(*b.text, b.escapes), b.rect);
+        html::HtmlDrawRequest request =
+            DialogHtmlRequest(canvas, LineBreaksToHtml(*b.text, b.escapes), b.rect);
         request.X = x;
         request.Y = y;
         request.HitTestOnly = true;
@@ -293,7 +303,8 @@ void TAdvMessageForm::BuildControls()
         button->SetParent(this);
         d->SetButtonCaption(button, info.caption);
         d->SetButtonModalResult(button, info.result);
-        if (d->Options.Contains(doAllowDialogCancel) && (info.result == mrCancel || kind == cancelIndex))
+        if (d->Options.Contains(doAllowDialogCancel) &&
+            (info.result == mrCancel || kind == cancelIndex))
             d->SetButtonCancel(button, true);
         if (d->DefaultButton != -1 && kind == defaultIndex) {
             d->SetButtonDefault(button, true);
@@ -347,7 +358,8 @@ void TAdvMessageForm::BuildControls()
         link->SetBorderColorHot(CommandLinkBorder);
         link->SetBorderColorDown(CommandLinkBorder);
         const int ghHeight = canvas->TextHeight("gh");
-        link->SetBounds(0, 0, std::max(commandLinkWidth_, 60), std::max({ghHeight + 20, buttonHeight_, height}));
+        link->SetBounds(0, 0, std::max(commandLinkWidth_, 60),
+                        std::max({ghHeight + 20, buttonHeight_, height}));
         if (!d->Options.Contains(doCommandLinksNoIcon)) {
             LoadButtonPictures(link, "TD_ARW", "TD_ARWHOT", "TD_ARWDOWN");
             LoadBitmap(link->PictureDisabled(), "TD_ARWDIS");
@@ -439,8 +451,9 @@ void TAdvMessageForm::BuildControls()
         radio->SetBounds(x, 0, std::max(Width() - x - 4, 10), buttonHeight_);
         requiredWidth_ = std::max(requiredWidth_, canvas->TextWidth(line) + x + horzMargin_ + 20);
         d->SetRadioButtonCaption(radio, line);
-        const bool checked = !d->Options.Contains(doNoDefaultRadioButton) &&
-                             ((d->DefaultRadioButton < 1 && i == 0) || 200 + i == d->DefaultRadioButton);
+        const bool checked =
+            !d->Options.Contains(doNoDefaultRadioButton) &&
+            ((d->DefaultRadioButton < 1 && i == 0) || 200 + i == d->DefaultRadioButton);
         d->SetRadioButtonState(radio, checked);
         radioButtons_.push_back(radio);
     }
@@ -468,8 +481,10 @@ void TAdvMessageForm::BuildControls()
         verification_->SetChecked(d->Options.Contains(doVerifyChecked));
         d->VerificationChecked = verification_->Checked();
         verification_->OnClick = TNotifyEvent(this, &TAdvMessageForm::VerificationClick);
-        verification_->SetBounds(0, 0, canvas->TextWidth(d->VerificationText) + vertSpacing_, buttonHeight_);
-        requiredWidth_ = std::max(requiredWidth_, canvas->TextWidth(d->VerificationText) + vertMargin_ + 3);
+        verification_->SetBounds(0, 0, canvas->TextWidth(d->VerificationText) + vertSpacing_,
+                                 buttonHeight_);
+        requiredWidth_ =
+            std::max(requiredWidth_, canvas->TextWidth(d->VerificationText) + vertMargin_ + 3);
     }
 
     // 13. Footer.
@@ -507,7 +522,8 @@ int TAdvMessageForm::ButtonRowWidth() const
     if (expandButton_) {
         TCanvas* canvas = measure_->Canvas();
         canvas->Font()->Assign(Font());
-        width += std::max(canvas->TextWidth(dialog_->ExpandControlText), canvas->TextWidth(dialog_->CollapsControlText)) +
+        width += std::max(canvas->TextWidth(dialog_->ExpandControlText),
+                          canvas->TextWidth(dialog_->CollapsControlText)) +
                  expandButton_->Width() + 2 * horzSpacing_;
     }
     return width;
@@ -516,8 +532,10 @@ int TAdvMessageForm::ButtonRowWidth() const
 int TAdvMessageForm::ClientWidthFor(bool atCreation)
 {
     const int instructionWidth = instructionSize_.cx + (image_ ? horzSpacing_ + 32 : 0);
-    int width = std::max({instructionWidth, ButtonRowWidth(), static_cast<int>(footerSize_.cx)}) + 2 * horzMargin_;
-    width = std::max({width, static_cast<int>(expandedSize_.cx) + 2 * horzMargin_, requiredWidth_, minClientWidth_});
+    int width = std::max({instructionWidth, ButtonRowWidth(), static_cast<int>(footerSize_.cx)}) +
+                2 * horzMargin_;
+    width = std::max({width, static_cast<int>(expandedSize_.cx) + 2 * horzMargin_, requiredWidth_,
+                      minClientWidth_});
     if (atCreation)
         width = std::min(width, Screen->Width() - 2 * GetSystemMetrics(SM_CYEDGE));
     return width;
@@ -537,12 +555,16 @@ void TAdvMessageForm::Arrange()
     // 2. Content.
     const int left = image_ ? image_->Left() + image_->Width() + horzSpacing_ : horzMargin_;
     if (!d->Content().empty()) {
-        contentRect_ = RECT{left, hasInstruction ? instruction_->Top() + instruction_->Height() + vertSpacing_
-                                                 : vertMargin_,
-                            clientWidth - horzMargin_, 0};
-        contentSize_ = MeasureBlock(d->Content(), contentRect_.right - contentRect_.left, HtmlContent(), true);
+        contentRect_ =
+            RECT{left,
+                 hasInstruction ? instruction_->Top() + instruction_->Height() + vertSpacing_
+                                : vertMargin_,
+                 clientWidth - horzMargin_, 0};
+        contentSize_ =
+            MeasureBlock(d->Content(), contentRect_.right - contentRect_.left, HtmlContent(), true);
         if (contentSize_.cx > contentRect_.right - contentRect_.left) {
-            SetClientWidth(ClientWidth() + contentSize_.cx - (contentRect_.right - contentRect_.left));
+            SetClientWidth(ClientWidth() + contentSize_.cx -
+                           (contentRect_.right - contentRect_.left));
             contentRect_.right = ClientWidth() - horzMargin_;
         }
         contentRect_.bottom = contentRect_.top + contentSize_.cy;
@@ -566,7 +588,8 @@ void TAdvMessageForm::Arrange()
     // 4. Radios.
     if (!radioButtons_.empty()) {
         for (TButtonControl* radio : radioButtons_) {
-            radio->SetBounds(radio->Left(), y, ClientWidth() - radio->Left() - horzMargin_, radio->Height());
+            radio->SetBounds(radio->Left(), y, ClientWidth() - radio->Left() - horzMargin_,
+                             radio->Height());
             y += radio->Height() + 4;
         }
         y += vertSpacing_ - 4;
@@ -575,7 +598,8 @@ void TAdvMessageForm::Arrange()
     expandedRect_ = RECT{};
     if (expandButton_ && expanded_) {
         expandedRect_ = RECT{left, y, ClientWidth() - horzMargin_, y};
-        expandedSize_ = MeasureBlock(d->ExpandedText(), expandedRect_.right - expandedRect_.left, HtmlContent(), false);
+        expandedSize_ = MeasureBlock(d->ExpandedText(), expandedRect_.right - expandedRect_.left,
+                                     HtmlContent(), false);
         expandedRect_.bottom = y + expandedSize_.cy;
         expandedTop_ = y;
         y += expandedSize_.cy + vertSpacing_;
@@ -607,9 +631,10 @@ void TAdvMessageForm::Arrange()
         rowHeight = expandButton_->Height();
     }
     if (verification_)
-        verification_->SetBounds(vertMargin_ + 3, top + rowHeight,
-                                 measure_->Canvas()->TextWidth(d->VerificationText) + vertSpacing_ + 20,
-                                 verification_->Height());
+        verification_->SetBounds(
+            vertMargin_ + 3, top + rowHeight,
+            measure_->Canvas()->TextWidth(d->VerificationText) + vertSpacing_ + 20,
+            verification_->Height());
     for (TWinControl* b : row) {
         b->SetBounds(x, top, b->Width(), b->Height());
         x += b->Width() + buttonGap_;
@@ -631,7 +656,8 @@ void TAdvMessageForm::Arrange()
     footerRect_ = RECT{};
     if (!d->Footer().empty()) {
         const int footerLeft = horzMargin_ + (footerIcon_ ? 20 : 0);
-        footerSize_ = MeasureBlock(d->Footer(), ClientWidth() - horzMargin_ - footerLeft, true, true);
+        footerSize_ =
+            MeasureBlock(d->Footer(), ClientWidth() - horzMargin_ - footerLeft, true, true);
         int footerHeight = footerSize_.cy;
         if (footerIcon_) {
             footerImage_->SetTop(y);
@@ -643,8 +669,8 @@ void TAdvMessageForm::Arrange()
     // 10. Client height and the grey area.
     SetClientHeight(vertMargin_ + height);
     if (!d->Footer().empty())
-        footerRect_ = RECT{horzMargin_, ClientHeight() - footerSize_.cy - 10, ClientWidth() - horzMargin_,
-                           ClientHeight()};
+        footerRect_ = RECT{horzMargin_, ClientHeight() - footerSize_.cy - 10,
+                           ClientWidth() - horzMargin_, ClientHeight()};
     if (commonButtons_.empty() && (commandLinks || customButtons_.empty()))
         buttonAreaTop_ = Height();
     if (expanded_ && expandButton_ && d->Options.Contains(doExpandedFooter))
@@ -664,12 +690,14 @@ void TAdvMessageForm::Relayout()
     TCanvas* canvas = measure_->Canvas();
     canvas->Font()->Assign(Font());
     const int instructionWidth = instructionSize_.cx + (image_ ? horzSpacing_ + 32 : 0);
-    int width = std::max({ButtonRowWidth(), instructionWidth, static_cast<int>(footerSize_.cx)}) + 2 * horzMargin_;
+    int width = std::max({ButtonRowWidth(), instructionWidth, static_cast<int>(footerSize_.cx)}) +
+                2 * horzMargin_;
     RECT r{0, 0, 1000, 0};
     canvas->DrawText(caption_, r, DT_CALCRECT | DT_WORDBREAK | DT_NOPREFIX);
     width = std::max(width, static_cast<int>(r.right - r.left) + 50);
     for (TButtonControl* radio : radioButtons_)
-        width = std::max(width, canvas->TextWidth(radio->Caption()) + radio->Left() + horzMargin_ + 20);
+        width =
+            std::max(width, canvas->TextWidth(radio->Caption()) + radio->Left() + horzMargin_ + 20);
     if (verification_)
         width = std::max(width, canvas->TextWidth(d->VerificationText) + verification_->Left());
     width = std::max(width, minClientWidth_);
@@ -739,8 +767,8 @@ void TAdvMessageForm::PaintWindow(HDC dc)
         DrawBlock(&canvas, dialog_->ExpandedText(), expandedRect_, HtmlContent(), false);
     // 3. Expander label.
     if (expandButton_) {
-        RECT r{expandButton_->Left() + expandButton_->Width() + horzSpacing_ - 5, expandButton_->Top(), w,
-               expandButton_->Top() + expandButton_->Height()};
+        RECT r{expandButton_->Left() + expandButton_->Width() + horzSpacing_ - 5,
+               expandButton_->Top(), w, expandButton_->Top() + expandButton_->Height()};
         canvas.DrawText(ExpanderText(), r, DT_SINGLELINE | DT_VCENTER);
     }
     // 4. Footer.
@@ -754,7 +782,8 @@ void TAdvMessageForm::PaintWindow(HDC dc)
         canvas.LineTo(w - 3, lineY + 1);
         const RECT text = FooterTextRect();
         if (footerIcon_) {
-            const RECT iconRect{footerRect_.left, footerRect_.top, footerRect_.left + 16, footerRect_.top + 16};
+            const RECT iconRect{footerRect_.left, footerRect_.top, footerRect_.left + 16,
+                                footerRect_.top + 16};
             canvas.Brush()->SetStyle(bsSolid);
             canvas.Brush()->SetColor(ButtonAreaColor);
             canvas.FillRect(iconRect);
@@ -764,8 +793,8 @@ void TAdvMessageForm::PaintWindow(HDC dc)
                 if (!shield.Empty())
                     canvas.StretchDraw(iconRect, &shield);
             } else {
-                DrawIconEx(canvas.Handle(), iconRect.left, iconRect.top, LoadIconA(nullptr, footerIcon_), 16, 16, 0,
-                           nullptr, DI_NORMAL);
+                DrawIconEx(canvas.Handle(), iconRect.left, iconRect.top,
+                           LoadIconA(nullptr, footerIcon_), 16, 16, 0, nullptr, DI_NORMAL);
             }
             canvas.Brush()->SetStyle(bsClear);
         }
@@ -809,7 +838,8 @@ void TAdvMessageForm::KeyDown(WORD& key, TShiftState shift)
 {
     TForm::KeyDown(key, shift);
     if (key == 'C' && shift.Contains(ssCtrl))
-        CopyToClipboard(dialog_->Title + "\r\n" + dialog_->Instruction() + "\r\n" + dialog_->Content());
+        CopyToClipboard(dialog_->Title + "\r\n" + dialog_->Instruction() + "\r\n" +
+                        dialog_->Content());
     if (key == VK_ESCAPE && dialog_->Options.Contains(doAllowDialogCancel))
         SetModalResult(mrCancel);
 }
@@ -911,7 +941,8 @@ void TAdvMessageForm::DoShow()
 {
     TForm::DoShow();
     const int index = dialog_->DefaultButton - 100;
-    if (index >= 0 && index < static_cast<int>(customButtons_.size()) && customButtons_[static_cast<size_t>(index)]->CanFocus())
+    if (index >= 0 && index < static_cast<int>(customButtons_.size()) &&
+        customButtons_[static_cast<size_t>(index)]->CanFocus())
         SetActiveControl(customButtons_[static_cast<size_t>(index)]);
 }
 

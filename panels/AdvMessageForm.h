@@ -34,10 +34,19 @@ class TAdvMessageForm : public classlib::TForm {
     void ToggleExpanded() { SetExpanded(!expanded_); }
 
     TCustomAdvTaskDialog* Dialog() const { return dialog_; }
-    const std::vector<classlib::TButtonControl*>& CommonButtonControls() const { return commonButtons_; }
+    const std::vector<classlib::TButtonControl*>& CommonButtonControls() const
+    {
+        return commonButtons_;
+    }
     // Custom push buttons, or with doCommandLinks the command links.
-    const std::vector<classlib::TWinControl*>& CustomButtonControls() const { return customButtons_; }
-    const std::vector<classlib::TButtonControl*>& RadioButtonControls() const { return radioButtons_; }
+    const std::vector<classlib::TWinControl*>& CustomButtonControls() const
+    {
+        return customButtons_;
+    }
+    const std::vector<classlib::TButtonControl*>& RadioButtonControls() const
+    {
+        return radioButtons_;
+    }
     classlib::TLabel* InstructionLabel() const { return instruction_; }
     classlib::TImage* IconImage() const { return image_; }
     TTaskDialogButton* ExpandButton() const { return expandButton_; }
@@ -65,7 +74,8 @@ protected:
     void DoShow() override;
     void KeyDown(WORD& key, classlib::TShiftState shift) override;
     void MouseMove(classlib::TShiftState shift, int x, int y) override;
-    void MouseDown(classlib::TMouseButton button, classlib::TShiftState shift, int x, int y) override;
+    void MouseDown(classlib::TMouseButton button, classlib::TShiftState shift, int x,
+                   int y) override;
     void CMDialogChar(classlib::TMessage& m);
     void WMActivateForm(classlib::TMessage& m);
 
@@ -75,7 +85,8 @@ private:
     int ClientWidthFor(bool atCreation);
     int ButtonRowWidth() const;
     SIZE MeasureBlock(const std::string& text, int width, bool html, bool escapes);
-    void DrawBlock(classlib::TCanvas* canvas, const std::string& text, const RECT& rect, bool html, bool escapes);
+    void DrawBlock(classlib::TCanvas* canvas, const std::string& text, const RECT& rect, bool html,
+                   bool escapes);
     void MeasureInstruction();
     void KeyHook(classlib::TObject* sender, WORD& key, classlib::TShiftState shift);
     void CopyToClipboard(const std::string& text);
@@ -102,7 +113,8 @@ private:
     LPCSTR footerIcon_ = nullptr;
     std::unique_ptr<classlib::TBitmap> measure_;
     std::unique_ptr<classlib::TFont> instructionFont_;
-    int horzMargin_ = 0, vertMargin_ = 0, horzSpacing_ = 0, vertSpacing_ = 0, buttonHeight_ = 0, buttonGap_ = 0;
+    int horzMargin_ = 0, vertMargin_ = 0, horzSpacing_ = 0, vertSpacing_ = 0, buttonHeight_ = 0,
+        buttonGap_ = 0;
     SIZE instructionSize_{};
     SIZE contentSize_{};
     SIZE expandedSize_{};

@@ -23,9 +23,9 @@ using namespace classlib;
 
 namespace panels {
 
-CLASSLIB_DEFINE_ENUM(TAdvOfficeStatusPanelStyle, "psHTML", "psText", "psOwnerDraw", "psTime", "psDate", "psNumLock",
-                     "psCapsLock", "psScrollLock", "psProgress", "psImage", "psImageList", "psAnimation",
-                     "psEllipsText", "psFileEllipsText")
+CLASSLIB_DEFINE_ENUM(TAdvOfficeStatusPanelStyle, "psHTML", "psText", "psOwnerDraw", "psTime",
+                     "psDate", "psNumLock", "psCapsLock", "psScrollLock", "psProgress", "psImage",
+                     "psImageList", "psAnimation", "psEllipsText", "psFileEllipsText")
 CLASSLIB_DEFINE_ENUM(TPanelAppearanceStyle, "psLight", "psDark")
 CLASSLIB_DEFINE_ENUM(TProgressIndication, "piPercentage", "piAbsolute", "piNone")
 CLASSLIB_DEFINE_ENUM(TAntiAlias, "aaNone", "aaClearType", "aaAntiAlias")
@@ -38,17 +38,26 @@ CLASSLIB_PUBLISH(TProgressStyle)
     c.Property("Min", &P::Min, &P::SetMin).SetDefault(0);
     c.Property("Max", &P::Max, &P::SetMax).SetDefault(100);
     c.Property("Position", &P::Position, &P::SetPosition).SetDefault(0);
-    AsColorProperty(c.Property("Level0Color", &P::Level0Color, &P::SetLevel0Color)).SetDefault(clLime);
-    AsColorProperty(c.Property("Level0ColorTo", &P::Level0ColorTo, &P::SetLevel0ColorTo)).SetDefault(14811105);
-    AsColorProperty(c.Property("Level1Color", &P::Level1Color, &P::SetLevel1Color)).SetDefault(clYellow);
-    AsColorProperty(c.Property("Level1ColorTo", &P::Level1ColorTo, &P::SetLevel1ColorTo)).SetDefault(13303807);
-    AsColorProperty(c.Property("Level2Color", &P::Level2Color, &P::SetLevel2Color)).SetDefault(5483007);
-    AsColorProperty(c.Property("Level2ColorTo", &P::Level2ColorTo, &P::SetLevel2ColorTo)).SetDefault(11064319);
-    AsColorProperty(c.Property("Level3Color", &P::Level3Color, &P::SetLevel3Color)).SetDefault(clRed);
-    AsColorProperty(c.Property("Level3ColorTo", &P::Level3ColorTo, &P::SetLevel3ColorTo)).SetDefault(13290239);
+    AsColorProperty(c.Property("Level0Color", &P::Level0Color, &P::SetLevel0Color))
+        .SetDefault(clLime);
+    AsColorProperty(c.Property("Level0ColorTo", &P::Level0ColorTo, &P::SetLevel0ColorTo))
+        .SetDefault(14811105);
+    AsColorProperty(c.Property("Level1Color", &P::Level1Color, &P::SetLevel1Color))
+        .SetDefault(clYellow);
+    AsColorProperty(c.Property("Level1ColorTo", &P::Level1ColorTo, &P::SetLevel1ColorTo))
+        .SetDefault(13303807);
+    AsColorProperty(c.Property("Level2Color", &P::Level2Color, &P::SetLevel2Color))
+        .SetDefault(5483007);
+    AsColorProperty(c.Property("Level2ColorTo", &P::Level2ColorTo, &P::SetLevel2ColorTo))
+        .SetDefault(11064319);
+    AsColorProperty(c.Property("Level3Color", &P::Level3Color, &P::SetLevel3Color))
+        .SetDefault(clRed);
+    AsColorProperty(c.Property("Level3ColorTo", &P::Level3ColorTo, &P::SetLevel3ColorTo))
+        .SetDefault(13290239);
     c.Property("Level1Perc", &P::Level1Perc, &P::SetLevel1Perc).SetDefault(70);
     c.Property("Level2Perc", &P::Level2Perc, &P::SetLevel2Perc).SetDefault(90);
-    AsColorProperty(c.Property("BorderColor", &P::BorderColor, &P::SetBorderColor)).SetDefault(clBlack);
+    AsColorProperty(c.Property("BorderColor", &P::BorderColor, &P::SetBorderColor))
+        .SetDefault(clBlack);
     c.Property("ShowBorder", &P::ShowBorder, &P::SetShowBorder).SetDefault(false);
     c.Property("Stacked", &P::Stacked, &P::SetStacked).SetDefault(false);
     c.Property("ShowPercentage", &P::ShowPercentage, &P::SetShowPercentage).SetDefault(true);
@@ -145,8 +154,9 @@ struct KeyLockIndicator {
     int key;
     const char* text;
 };
-constexpr KeyLockIndicator KeyLocks[] = {
-    {psNumLock, VK_NUMLOCK, "NUM"}, {psCapsLock, VK_CAPITAL, "CAP"}, {psScrollLock, VK_SCROLL, "SCRL"}};
+constexpr KeyLockIndicator KeyLocks[] = {{psNumLock, VK_NUMLOCK, "NUM"},
+                                         {psCapsLock, VK_CAPITAL, "CAP"},
+                                         {psScrollLock, VK_SCROLL, "SCRL"}};
 
 const KeyLockIndicator* KeyLockOf(TAdvOfficeStatusPanelStyle style)
 {
@@ -160,7 +170,8 @@ TDateTime CurrentDateTime()
 {
     SYSTEMTIME t;
     GetLocalTime(&t);
-    return EncodeDate(t.wYear, t.wMonth, t.wDay) + EncodeTime(t.wHour, t.wMinute, t.wSecond, t.wMilliseconds);
+    return EncodeDate(t.wYear, t.wMonth, t.wDay) +
+           EncodeTime(t.wHour, t.wMinute, t.wSecond, t.wMilliseconds);
 }
 
 // DrawPanelText's alignment numbers: 0 left, 1 right, 2 centre.
@@ -225,20 +236,32 @@ std::string TAdvOfficeStatusPanel::DisplayName() const
     return text_.empty() ? TCollectionItem::DisplayName() : text_;
 }
 
-#define PANELS_STORE_ON_CHANGE(field, value)                                                                          \
-    if (field == value)                                                                                               \
-        return;                                                                                                       \
-    field = value;                                                                                                    \
+#define PANELS_STORE_ON_CHANGE(field, value) \
+    if (field == value)                      \
+        return;                              \
+    field = value;                           \
     Changed(false)
 
-void TAdvOfficeStatusPanel::SetAlignment(TAlignment value) { PANELS_STORE_ON_CHANGE(alignment_, value); }
+void TAdvOfficeStatusPanel::SetAlignment(TAlignment value)
+{
+    PANELS_STORE_ON_CHANGE(alignment_, value);
+}
 void TAdvOfficeStatusPanel::SetAppearanceStyle(TPanelAppearanceStyle value)
 {
     PANELS_STORE_ON_CHANGE(appearanceStyle_, value);
 }
-void TAdvOfficeStatusPanel::SetButton(bool value) { PANELS_STORE_ON_CHANGE(button_, value); }
-void TAdvOfficeStatusPanel::SetStyle(TAdvOfficeStatusPanelStyle value) { PANELS_STORE_ON_CHANGE(style_, value); }
-void TAdvOfficeStatusPanel::SetWidth(int value) { PANELS_STORE_ON_CHANGE(width_, value); }
+void TAdvOfficeStatusPanel::SetButton(bool value)
+{
+    PANELS_STORE_ON_CHANGE(button_, value);
+}
+void TAdvOfficeStatusPanel::SetStyle(TAdvOfficeStatusPanelStyle value)
+{
+    PANELS_STORE_ON_CHANGE(style_, value);
+}
+void TAdvOfficeStatusPanel::SetWidth(int value)
+{
+    PANELS_STORE_ON_CHANGE(width_, value);
+}
 #undef PANELS_STORE_ON_CHANGE
 
 void TAdvOfficeStatusPanel::SetText(const std::string& value)
@@ -252,17 +275,38 @@ void TAdvOfficeStatusPanel::SetText(const std::string& value)
             bar->AutoSizePanels();
 }
 
-#define PANELS_STORE(field, value)                                                                                    \
-    field = value;                                                                                                    \
+#define PANELS_STORE(field, value) \
+    field = value;                 \
     Changed(false)
 
-void TAdvOfficeStatusPanel::SetDateFormat(const std::string& value) { PANELS_STORE(dateFormat_, value); }
-void TAdvOfficeStatusPanel::SetTimeFormat(const std::string& value) { PANELS_STORE(timeFormat_, value); }
-void TAdvOfficeStatusPanel::SetHTMLOffsetX(int value) { PANELS_STORE(htmlOffsetX_, value); }
-void TAdvOfficeStatusPanel::SetHTMLOffsetY(int value) { PANELS_STORE(htmlOffsetY_, value); }
-void TAdvOfficeStatusPanel::SetImageIndex(int value) { PANELS_STORE(imageIndex_, value); }
-void TAdvOfficeStatusPanel::SetEnabled(bool value) { PANELS_STORE(enabled_, value); }
-void TAdvOfficeStatusPanel::SetAnimated(bool value) { PANELS_STORE(animated_, value); }
+void TAdvOfficeStatusPanel::SetDateFormat(const std::string& value)
+{
+    PANELS_STORE(dateFormat_, value);
+}
+void TAdvOfficeStatusPanel::SetTimeFormat(const std::string& value)
+{
+    PANELS_STORE(timeFormat_, value);
+}
+void TAdvOfficeStatusPanel::SetHTMLOffsetX(int value)
+{
+    PANELS_STORE(htmlOffsetX_, value);
+}
+void TAdvOfficeStatusPanel::SetHTMLOffsetY(int value)
+{
+    PANELS_STORE(htmlOffsetY_, value);
+}
+void TAdvOfficeStatusPanel::SetImageIndex(int value)
+{
+    PANELS_STORE(imageIndex_, value);
+}
+void TAdvOfficeStatusPanel::SetEnabled(bool value)
+{
+    PANELS_STORE(enabled_, value);
+}
+void TAdvOfficeStatusPanel::SetAnimated(bool value)
+{
+    PANELS_STORE(animated_, value);
+}
 #undef PANELS_STORE
 
 void TAdvOfficeStatusPanel::SetAnimationImages(TCustomImageList* value)
@@ -375,7 +419,8 @@ TAdvOfficeStatusBar::TAdvOfficeStatusBar(TComponent* owner)
 {
     internalStyler_->SetName("InternalStyler");
     internalStyler_->AddControl(this);
-    controlStyle_ = TControlStyle{csAcceptsControls, csCaptureMouse, csClickEvents, csDoubleClicks, csOpaque};
+    controlStyle_ =
+        TControlStyle{csAcceptsControls, csCaptureMouse, csClickEvents, csDoubleClicks, csOpaque};
     color_ = clBtnFace;
     SetBounds(0, 0, 300, 19);
     SetAlign(alBottom);
@@ -675,8 +720,8 @@ void TAdvOfficeStatusBar::DrawPanel(TAdvOfficeStatusPanel* panel, RECT rect)
     if (r.left >= r.right || r.top >= r.bottom)
         return;
     TCanvas* canvas = Canvas();
-    TVistaBackground* set =
-        panel->AppearanceStyle() == psDark ? styler->PanelAppearanceDark() : styler->PanelAppearanceLight();
+    TVistaBackground* set = panel->AppearanceStyle() == psDark ? styler->PanelAppearanceDark()
+                                                               : styler->PanelAppearanceLight();
     const int index = IndexOfPanel(panel);
     canvas->Font()->Assign(Font());
     canvas->Font()->SetStyle(set->TextStyle());
@@ -699,116 +744,121 @@ void TAdvOfficeStatusBar::DrawPanelContent(TAdvOfficeStatusPanel* panel, RECT r,
     TCanvas* canvas = Canvas();
     RECT measured{};
     const auto drawText = [&](RECT target, UINT flags, bool suffix) {
-        draw::DrawPanelText(canvas, alignment, flags | AlignmentFlags(alignment), target, panel->Text(),
-                            canvas->Font(), Enabled(), true, static_cast<int>(antiAlias_), suffix, false, measured);
+        draw::DrawPanelText(canvas, alignment, flags | AlignmentFlags(alignment), target,
+                            panel->Text(), canvas->Font(), Enabled(), true,
+                            static_cast<int>(antiAlias_), suffix, false, measured);
     };
     switch (panel->Style()) {
-    case psText:
-    case psOwnerDraw:
-    case psTime:
-    case psDate:
-    case psNumLock:
-    case psCapsLock:
-    case psScrollLock:
-        r.left += 2;
-        r.right -= 2;
-        drawText(r, DT_SINGLELINE | DT_VCENTER | DT_END_ELLIPSIS | DT_NOPREFIX, true);
-        break;
-    case psHTML: {
-        RECT t = r;
-        OffsetRect(&t, panel->HTMLOffsetX(), panel->HTMLOffsetY());
-        int width = 0;
-        std::string anchor;
-        if (alignment != 0) {
-            DrawHtml(panel->Text(), t, true, 0, 0, width, anchor);
-            const int spare = (t.right - t.left) - width;
-            if (width < t.right - t.left)
-                t.left = alignment == 1 ? t.right - width - panel->HTMLOffsetX() : t.left + spare / 2;
-        }
-        DrawHtml(panel->Text(), t, false, 0, 0, width, anchor);
-        break;
-    }
-    case psProgress: {
-        TProgressStyle* p = panel->Progress();
-        int percent = 0;
-        if (p->Min() != p->Max()) {
-            const double span = p->Max() > p->Min() ? double(p->Max() - p->Min()) : 1.0;
-            percent = static_cast<int>(std::lround(double(p->Position() - p->Min()) / span * 100.0));
-        }
-        draw::TGaugeSettings s;
-        s.Level0Color = p->Level0Color();
-        s.Level0ColorTo = p->Level0ColorTo();
-        s.Level1Color = p->Level1Color();
-        s.Level1ColorTo = p->Level1ColorTo();
-        s.Level2Color = p->Level2Color();
-        s.Level2ColorTo = p->Level2ColorTo();
-        s.Level3Color = p->Level3Color();
-        s.Level3ColorTo = p->Level3ColorTo();
-        s.Level1Perc = p->Level1Perc();
-        s.Level2Perc = p->Level2Perc();
-        s.BorderColor = p->BorderColor();
-        s.ShowBorder = p->ShowBorder();
-        s.Stacked = p->Stacked();
-        s.ShowPercentage = p->ShowPercentage();
-        s.TextFont = canvas->Font();
-        s.CompletionSmooth = p->CompletionSmooth();
-        s.ShowGradient = p->ShowGradient();
-        s.GradientSteps = 11;
-        s.Position = p->Position();
-        s.BackGround = p->BackGround();
-        s.Vertical = false;
-        s.IndicatePercent = p->Indication() == piPercentage;
-        s.Suffix = p->Suffix();
-        s.Prefix = p->Prefix();
-        s.PanelText = panel->Text();
-        draw::DrawGauge(canvas, r, percent, s);
-        break;
-    }
-    case psImage:
-        if (images_) {
-            const int x = alignment == 1 ? r.right - images_->Width() - 2 : r.left + 2;
-            DrawPanelImage(panel, panel->ImageIndex(), x, r);
-            if (alignment == 1)
-                r.right -= images_->Width();
-            else
-                r.left += images_->Width();
-        }
-        r.left += 2;
-        drawText(r, DT_SINGLELINE | DT_VCENTER | DT_END_ELLIPSIS | DT_NOPREFIX, true);
-        break;
-    case psImageList:
-        if (images_) {
-            TStringList* list = panel->ImageIndexes();
-            for (int i = 0; i < list->Count(); ++i) {
-                r.left += 2;
-                DrawPanelImage(panel, StrToInt(list->Strings(i)), r.left, r);
-                r.left += images_->Width();
+        case psText:
+        case psOwnerDraw:
+        case psTime:
+        case psDate:
+        case psNumLock:
+        case psCapsLock:
+        case psScrollLock:
+            r.left += 2;
+            r.right -= 2;
+            drawText(r, DT_SINGLELINE | DT_VCENTER | DT_END_ELLIPSIS | DT_NOPREFIX, true);
+            break;
+        case psHTML: {
+            RECT t = r;
+            OffsetRect(&t, panel->HTMLOffsetX(), panel->HTMLOffsetY());
+            int width = 0;
+            std::string anchor;
+            if (alignment != 0) {
+                DrawHtml(panel->Text(), t, true, 0, 0, width, anchor);
+                const int spare = (t.right - t.left) - width;
+                if (width < t.right - t.left)
+                    t.left = alignment == 1 ? t.right - width - panel->HTMLOffsetX()
+                                            : t.left + spare / 2;
             }
+            DrawHtml(panel->Text(), t, false, 0, 0, width, anchor);
+            break;
         }
-        break;
-    case psAnimation:
-        if (TCustomImageList* frames = panel->AnimationImages()) {
-            const int frame = panel->Animated() ? panel->FrameIndex() : 0;
-            frames->Draw(canvas, r.left + 2, r.top + (r.bottom - r.top - frames->Height()) / 2, frame);
-            r.left += frames->Width() + 2;
+        case psProgress: {
+            TProgressStyle* p = panel->Progress();
+            int percent = 0;
+            if (p->Min() != p->Max()) {
+                const double span = p->Max() > p->Min() ? double(p->Max() - p->Min()) : 1.0;
+                percent =
+                    static_cast<int>(std::lround(double(p->Position() - p->Min()) / span * 100.0));
+            }
+            draw::TGaugeSettings s;
+            s.Level0Color = p->Level0Color();
+            s.Level0ColorTo = p->Level0ColorTo();
+            s.Level1Color = p->Level1Color();
+            s.Level1ColorTo = p->Level1ColorTo();
+            s.Level2Color = p->Level2Color();
+            s.Level2ColorTo = p->Level2ColorTo();
+            s.Level3Color = p->Level3Color();
+            s.Level3ColorTo = p->Level3ColorTo();
+            s.Level1Perc = p->Level1Perc();
+            s.Level2Perc = p->Level2Perc();
+            s.BorderColor = p->BorderColor();
+            s.ShowBorder = p->ShowBorder();
+            s.Stacked = p->Stacked();
+            s.ShowPercentage = p->ShowPercentage();
+            s.TextFont = canvas->Font();
+            s.CompletionSmooth = p->CompletionSmooth();
+            s.ShowGradient = p->ShowGradient();
+            s.GradientSteps = 11;
+            s.Position = p->Position();
+            s.BackGround = p->BackGround();
+            s.Vertical = false;
+            s.IndicatePercent = p->Indication() == piPercentage;
+            s.Suffix = p->Suffix();
+            s.Prefix = p->Prefix();
+            s.PanelText = panel->Text();
+            draw::DrawGauge(canvas, r, percent, s);
+            break;
         }
-        r.left += 2;
-        drawText(r, DT_SINGLELINE | DT_VCENTER | DT_END_ELLIPSIS | DT_NOPREFIX, true);
-        break;
-    case psEllipsText:
-        if (alignment == 0)
+        case psImage:
+            if (images_) {
+                const int x = alignment == 1 ? r.right - images_->Width() - 2 : r.left + 2;
+                DrawPanelImage(panel, panel->ImageIndex(), x, r);
+                if (alignment == 1)
+                    r.right -= images_->Width();
+                else
+                    r.left += images_->Width();
+            }
             r.left += 2;
-        drawText(r, 0x8824, true);
-        break;
-    case psFileEllipsText:
-        if (alignment == 0)
+            drawText(r, DT_SINGLELINE | DT_VCENTER | DT_END_ELLIPSIS | DT_NOPREFIX, true);
+            break;
+        case psImageList:
+            if (images_) {
+                TStringList* list = panel->ImageIndexes();
+                for (int i = 0; i < list->Count(); ++i) {
+                    r.left += 2;
+                    DrawPanelImage(panel, StrToInt(list->Strings(i)), r.left, r);
+                    r.left += images_->Width();
+                }
+            }
+            break;
+        case psAnimation:
+            if (TCustomImageList* frames = panel->AnimationImages()) {
+                const int frame = panel->Animated() ? panel->FrameIndex() : 0;
+                frames->Draw(canvas, r.left + 2, r.top + (r.bottom - r.top - frames->Height()) / 2,
+                             frame);
+                r.left += frames->Width() + 2;
+            }
             r.left += 2;
-        drawText(r, 0x4824, false);
-        break;
+            drawText(r, DT_SINGLELINE | DT_VCENTER | DT_END_ELLIPSIS | DT_NOPREFIX, true);
+            break;
+        case psEllipsText:
+            if (alignment == 0)
+                r.left += 2;
+            drawText(r, 0x8824, true);
+            break;
+        case psFileEllipsText:
+            if (alignment == 0)
+                r.left += 2;
+            drawText(r, 0x4824, false);
+            break;
     }
 }
 
-void TAdvOfficeStatusBar::DrawPanelImage(TAdvOfficeStatusPanel* panel, int index, int x, const RECT& r)
+void TAdvOfficeStatusBar::DrawPanelImage(TAdvOfficeStatusPanel* panel, int index, int x,
+                                         const RECT& r)
 {
     // An index outside the list names no picture: the panel shows none rather than failing
     // on every paint.
@@ -822,33 +872,39 @@ void TAdvOfficeStatusBar::DrawPanelImage(TAdvOfficeStatusPanel* panel, int index
 void TAdvOfficeStatusBar::DrawPanelBackground(TAdvOfficeStatusPanel* panel, const RECT& rect)
 {
     TCustomAdvOfficeStatusBarStyler* styler = CurrentStyler();
-    TVistaBackground* s =
-        panel->AppearanceStyle() == psDark ? styler->PanelAppearanceDark() : styler->PanelAppearanceLight();
+    TVistaBackground* s = panel->AppearanceStyle() == psDark ? styler->PanelAppearanceDark()
+                                                             : styler->PanelAppearanceLight();
     const int index = IndexOfPanel(panel);
     struct Group {
         TColor color, colorTo, mirror, mirrorTo, border;
     } g{s->Color(), s->ColorTo(), s->ColorMirror(), s->ColorMirrorTo(), s->BorderColor()};
     if (panel->Button() && index == downPanel_)
-        g = {s->ColorDown(), s->ColorDownTo(), s->ColorMirrorDown(), s->ColorMirrorDownTo(), s->BorderColorDown()};
+        g = {s->ColorDown(), s->ColorDownTo(), s->ColorMirrorDown(), s->ColorMirrorDownTo(),
+             s->BorderColorDown()};
     else if (panel->Button() && index == hotPanel_)
-        g = {s->ColorHot(), s->ColorHotTo(), s->ColorMirrorHot(), s->ColorMirrorHotTo(), s->BorderColorHot()};
+        g = {s->ColorHot(), s->ColorHotTo(), s->ColorMirrorHot(), s->ColorMirrorHotTo(),
+             s->BorderColorHot()};
     RECT fill = rect;
     const bool first = index == 0;
     if (!first)
         fill.left += 2;
-    draw::DrawMirrorGradientFrame(Canvas(), fill, g.color, g.colorTo, g.mirror, g.mirrorTo, true, g.border, true);
+    draw::DrawMirrorGradientFrame(Canvas(), fill, g.color, g.colorTo, g.mirror, g.mirrorTo, true,
+                                  g.border, true);
     if (first)
         return;
     const TColor c = s->ColorTo();
     const int e = rect.top + (rect.bottom - rect.top) / 2;
     const TColor outer = draw::BlendColors(c, clWhite, 70);
-    const TColor innerFrom = draw::BlendColors(c, clWhite, 50), innerTo = draw::BlendColors(c, clWhite, 10);
-    draw::DrawStepGradientNarrow(Canvas(), outer, c, 40, RECT{rect.left, rect.top, rect.left + 1, e + 1}, false);
-    draw::DrawStepGradientNarrow(Canvas(), c, outer, 40, RECT{rect.left, e, rect.left + 1, rect.bottom}, false);
-    draw::DrawStepGradientNarrow(Canvas(), innerFrom, innerTo, 40, RECT{rect.left + 1, rect.top, rect.left + 2, e + 1},
-                                 false);
-    draw::DrawStepGradientNarrow(Canvas(), innerTo, innerFrom, 40, RECT{rect.left + 1, e, rect.left + 2, rect.bottom},
-                                 false);
+    const TColor innerFrom = draw::BlendColors(c, clWhite, 50),
+                 innerTo = draw::BlendColors(c, clWhite, 10);
+    draw::DrawStepGradientNarrow(Canvas(), outer, c, 40,
+                                 RECT{rect.left, rect.top, rect.left + 1, e + 1}, false);
+    draw::DrawStepGradientNarrow(Canvas(), c, outer, 40,
+                                 RECT{rect.left, e, rect.left + 1, rect.bottom}, false);
+    draw::DrawStepGradientNarrow(Canvas(), innerFrom, innerTo, 40,
+                                 RECT{rect.left + 1, rect.top, rect.left + 2, e + 1}, false);
+    draw::DrawStepGradientNarrow(Canvas(), innerTo, innerFrom, 40,
+                                 RECT{rect.left + 1, e, rect.left + 2, rect.bottom}, false);
 }
 
 void TAdvOfficeStatusBar::DrawSizeGrip(const RECT& rect)
@@ -856,7 +912,7 @@ void TAdvOfficeStatusBar::DrawSizeGrip(const RECT& rect)
     TCustomAdvOfficeStatusBarStyler* styler = CurrentStyler();
     TCanvas* canvas = Canvas();
     const int l = rect.left, b = rect.bottom;
-    const POINT corners[] = {{l + 5, b - 4}, {l + 9, b - 4}, {l + 13, b - 4},
+    const POINT corners[] = {{l + 5, b - 4},  {l + 9, b - 4},   {l + 13, b - 4},
                              {l + 13, b - 8}, {l + 13, b - 12}, {l + 9, b - 8}};
     const auto squares = [&](TColor color, int shift) {
         canvas->Brush()->SetStyle(bsSolid);
@@ -874,8 +930,8 @@ void TAdvOfficeStatusBar::DrawSimplePanel()
     TCustomAdvOfficeStatusBarStyler* styler = CurrentStyler();
     TVistaBackground* s = styler->PanelAppearanceLight();
     const RECT r{0, 0, ClientWidth(), ClientHeight()};
-    draw::DrawMirrorGradientFrame(Canvas(), r, s->Color(), s->ColorTo(), s->ColorMirror(), s->ColorMirrorTo(), true,
-                                  clNone, true);
+    draw::DrawMirrorGradientFrame(Canvas(), r, s->Color(), s->ColorTo(), s->ColorMirror(),
+                                  s->ColorMirrorTo(), true, clNone, true);
     Canvas()->Font()->Assign(Font());
     Canvas()->Font()->SetColor(s->TextColor());
     Canvas()->Brush()->SetStyle(bsClear);
@@ -887,8 +943,8 @@ void TAdvOfficeStatusBar::DrawSimplePanel()
 // Draws, measures or hit-tests HTML text through the shared renderer in the bar's settings: its
 // images, picture container and link colour, the blink phase of the timer, plain colours for
 // hit tests.
-bool TAdvOfficeStatusBar::DrawHtml(const std::string& text, const RECT& rect, bool hitTestOnly, int x, int y,
-                                   int& textWidth, std::string& anchor)
+bool TAdvOfficeStatusBar::DrawHtml(const std::string& text, const RECT& rect, bool hitTestOnly,
+                                   int x, int y, int& textWidth, std::string& anchor)
 {
     html::HtmlDrawRequest request;
     request.Canvas = Canvas();
@@ -949,7 +1005,8 @@ void TAdvOfficeStatusBar::WMTimer(TMessage& m)
 }
 
 // A text change that only forces a repaint in a new phase: empty and back.
-void TAdvOfficeStatusBar::SetPanelTextSilently(TAdvOfficeStatusPanel* panel, const std::string& text)
+void TAdvOfficeStatusBar::SetPanelTextSilently(TAdvOfficeStatusPanel* panel,
+                                               const std::string& text)
 {
     const std::string keep = panel->Text();
     panel->text_ = text;
@@ -963,32 +1020,34 @@ void TAdvOfficeStatusBar::UpdateTimerPanels()
     for (int i = 0; i < panels_->Count(); ++i) {
         TAdvOfficeStatusPanel* panel = (*panels_)[i];
         switch (panel->Style()) {
-        case psHTML:
-            if ((tick_ == 5 || tick_ == 10) && UpperCase(panel->Text()).find("<BLINK") != std::string::npos)
-                SetPanelTextSilently(panel, "");
-            break;
-        case psTime:
-            panel->SetText(FormatDateTime(panel->TimeFormat(), CurrentDateTime()));
-            break;
-        case psDate:
-            panel->SetText(FormatDateTime(panel->DateFormat(), CurrentDateTime()));
-            break;
-        case psNumLock:
-        case psCapsLock:
-        case psScrollLock: {
-            const KeyLockIndicator* k = KeyLockOf(panel->Style());
-            panel->SetText((GetKeyState(k->key) & 1) ? k->text : "");
-            break;
-        }
-        case psAnimation:
-            if (TCustomImageList* frames = panel->AnimationImages())
-                if (tick_ % (panel->AnimationDelay() + 1) == 0) {
-                    panel->frame_ = panel->frame_ + 1 >= frames->Count() ? 0 : panel->frame_ + 1;
-                    SetPanelTextSilently(panel, "*");
-                }
-            break;
-        default:
-            break;
+            case psHTML:
+                if ((tick_ == 5 || tick_ == 10) &&
+                    UpperCase(panel->Text()).find("<BLINK") != std::string::npos)
+                    SetPanelTextSilently(panel, "");
+                break;
+            case psTime:
+                panel->SetText(FormatDateTime(panel->TimeFormat(), CurrentDateTime()));
+                break;
+            case psDate:
+                panel->SetText(FormatDateTime(panel->DateFormat(), CurrentDateTime()));
+                break;
+            case psNumLock:
+            case psCapsLock:
+            case psScrollLock: {
+                const KeyLockIndicator* k = KeyLockOf(panel->Style());
+                panel->SetText((GetKeyState(k->key) & 1) ? k->text : "");
+                break;
+            }
+            case psAnimation:
+                if (TCustomImageList* frames = panel->AnimationImages())
+                    if (tick_ % (panel->AnimationDelay() + 1) == 0) {
+                        panel->frame_ =
+                            panel->frame_ + 1 >= frames->Count() ? 0 : panel->frame_ + 1;
+                        SetPanelTextSilently(panel, "*");
+                    }
+                break;
+            default:
+                break;
         }
     }
 }
@@ -1014,38 +1073,41 @@ void TAdvOfficeStatusBar::AutoSizePanels()
         std::string text;
         int imageWidth = 0;
         switch (panel->Style()) {
-        case psHTML: {
-            int width = 0;
-            std::string anchor;
-            if (HandleAllocated() || canvas->HandleAllocated())
-                DrawHtml(panel->Text(), RECT{0, 0, 1000, 100}, true, 0, 0, width, anchor);
-            panel->width_ = std::max(panel->MinWidth(), width + 10);
-            computed = true;
-            break;
-        }
-        case psText:
-        case psTime:
-        case psDate:
-            text = panel->Text();
-            break;
-        case psNumLock:
-        case psCapsLock:
-        case psScrollLock:
-            text = KeyLockOf(panel->Style())->text;
-            break;
-        case psImage:
-            text = panel->Text();
-            if (images_ && panel->ImageIndex() >= 0)
-                imageWidth = images_->Width();
-            break;
-        default:
-            continue;
+            case psHTML: {
+                int width = 0;
+                std::string anchor;
+                if (HandleAllocated() || canvas->HandleAllocated())
+                    DrawHtml(panel->Text(), RECT{0, 0, 1000, 100}, true, 0, 0, width, anchor);
+                panel->width_ = std::max(panel->MinWidth(), width + 10);
+                computed = true;
+                break;
+            }
+            case psText:
+            case psTime:
+            case psDate:
+                text = panel->Text();
+                break;
+            case psNumLock:
+            case psCapsLock:
+            case psScrollLock:
+                text = KeyLockOf(panel->Style())->text;
+                break;
+            case psImage:
+                text = panel->Text();
+                if (images_ && panel->ImageIndex() >= 0)
+                    imageWidth = images_->Width();
+                break;
+            default:
+                continue;
         }
         if (!text.empty()) {
             RECT measured{};
-            draw::DrawPanelText(canvas, 0, 0x8024, RECT{0, 0, 1000, 100}, text, canvas->Font(), Enabled(), false,
-                                static_cast<int>(antiAlias_), false, false, measured);
-            panel->width_ = std::max(panel->MinWidth(), static_cast<int>(measured.right - measured.left) + imageWidth + 12);
+            draw::DrawPanelText(canvas, 0, 0x8024, RECT{0, 0, 1000, 100}, text, canvas->Font(),
+                                Enabled(), false, static_cast<int>(antiAlias_), false, false,
+                                measured);
+            panel->width_ =
+                std::max(panel->MinWidth(),
+                         static_cast<int>(measured.right - measured.left) + imageWidth + 12);
             computed = true;
         }
         if (computed && sizeGrip_ && i == panels_->Count() - 1)

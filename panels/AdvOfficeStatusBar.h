@@ -27,8 +27,20 @@ class TAdvOfficeStatusBar;
 class TAdvOfficeStatusPanel;
 
 enum TAdvOfficeStatusPanelStyle {
-    psHTML, psText, psOwnerDraw, psTime, psDate, psNumLock, psCapsLock, psScrollLock, psProgress, psImage,
-    psImageList, psAnimation, psEllipsText, psFileEllipsText
+    psHTML,
+    psText,
+    psOwnerDraw,
+    psTime,
+    psDate,
+    psNumLock,
+    psCapsLock,
+    psScrollLock,
+    psProgress,
+    psImage,
+    psImageList,
+    psAnimation,
+    psEllipsText,
+    psFileEllipsText
 };
 CLASSLIB_ENUM(TAdvOfficeStatusPanelStyle);
 enum TPanelAppearanceStyle { psLight, psDark };
@@ -46,36 +58,39 @@ class TProgressStyle : public classlib::TPersistent {
     // invalid-cast error.
     void Assign(classlib::TPersistent* source) override;
 
-#define PANELS_PROGRESS_VALUE(Type, Name, member, initial)                                                            \
-    Type Name() const { return member; }                                                                              \
-    void Set##Name(Type value)                                                                                        \
-    {                                                                                                                 \
-        member = value;                                                                                               \
-        Changed();                                                                                                    \
+#define PANELS_PROGRESS_VALUE(Type, Name, member, initial) \
+    Type Name() const                                      \
+    {                                                      \
+        return member;                                     \
+    }                                                      \
+    void Set##Name(Type value)                             \
+    {                                                      \
+        member = value;                                    \
+        Changed();                                         \
     }
-#define PANELS_PROGRESS_FIELDS(X)                                                                                     \
-    X(classlib::TColor, BackGround, backGround_, classlib::clNone)                                                    \
-    X(TProgressIndication, Indication, indication_, piPercentage)                                                     \
-    X(int, Min, min_, 0)                                                                                              \
-    X(int, Max, max_, 100)                                                                                            \
-    X(int, Position, position_, 0)                                                                                    \
-    X(classlib::TColor, Level0Color, level0Color_, classlib::clLime)                                                  \
-    X(classlib::TColor, Level0ColorTo, level0ColorTo_, 14811105)                                                      \
-    X(classlib::TColor, Level1Color, level1Color_, classlib::clYellow)                                                \
-    X(classlib::TColor, Level1ColorTo, level1ColorTo_, 13303807)                                                      \
-    X(classlib::TColor, Level2Color, level2Color_, 5483007)                                                           \
-    X(classlib::TColor, Level2ColorTo, level2ColorTo_, 11064319)                                                      \
-    X(classlib::TColor, Level3Color, level3Color_, classlib::clRed)                                                   \
-    X(classlib::TColor, Level3ColorTo, level3ColorTo_, 13290239)                                                      \
-    X(int, Level1Perc, level1Perc_, 70)                                                                               \
-    X(int, Level2Perc, level2Perc_, 90)                                                                               \
-    X(classlib::TColor, BorderColor, borderColor_, classlib::clBlack)                                                 \
-    X(bool, ShowBorder, showBorder_, false)                                                                           \
-    X(bool, Stacked, stacked_, false)                                                                                 \
-    X(bool, ShowPercentage, showPercentage_, true)                                                                    \
-    X(bool, CompletionSmooth, completionSmooth_, false)                                                               \
-    X(std::string, Suffix, suffix_, std::string())                                                                    \
-    X(std::string, Prefix, prefix_, std::string())                                                                    \
+#define PANELS_PROGRESS_FIELDS(X)                                      \
+    X(classlib::TColor, BackGround, backGround_, classlib::clNone)     \
+    X(TProgressIndication, Indication, indication_, piPercentage)      \
+    X(int, Min, min_, 0)                                               \
+    X(int, Max, max_, 100)                                             \
+    X(int, Position, position_, 0)                                     \
+    X(classlib::TColor, Level0Color, level0Color_, classlib::clLime)   \
+    X(classlib::TColor, Level0ColorTo, level0ColorTo_, 14811105)       \
+    X(classlib::TColor, Level1Color, level1Color_, classlib::clYellow) \
+    X(classlib::TColor, Level1ColorTo, level1ColorTo_, 13303807)       \
+    X(classlib::TColor, Level2Color, level2Color_, 5483007)            \
+    X(classlib::TColor, Level2ColorTo, level2ColorTo_, 11064319)       \
+    X(classlib::TColor, Level3Color, level3Color_, classlib::clRed)    \
+    X(classlib::TColor, Level3ColorTo, level3ColorTo_, 13290239)       \
+    X(int, Level1Perc, level1Perc_, 70)                                \
+    X(int, Level2Perc, level2Perc_, 90)                                \
+    X(classlib::TColor, BorderColor, borderColor_, classlib::clBlack)  \
+    X(bool, ShowBorder, showBorder_, false)                            \
+    X(bool, Stacked, stacked_, false)                                  \
+    X(bool, ShowPercentage, showPercentage_, true)                     \
+    X(bool, CompletionSmooth, completionSmooth_, false)                \
+    X(std::string, Suffix, suffix_, std::string())                     \
+    X(std::string, Prefix, prefix_, std::string())                     \
     X(bool, ShowGradient, showGradient_, true)
     PANELS_PROGRESS_FIELDS(PANELS_PROGRESS_VALUE)
 #undef PANELS_PROGRESS_VALUE
@@ -182,7 +197,10 @@ class TAdvOfficeStatusPanels : public classlib::TOwnedCollection {
     CLASSLIB_CLASS(TAdvOfficeStatusPanels, classlib::TOwnedCollection)
     explicit TAdvOfficeStatusPanels(TAdvOfficeStatusBar* bar);
     TAdvOfficeStatusPanel* operator[](int index) const { return GetItem(index); }
-    TAdvOfficeStatusPanel* GetItem(int index) const { return static_cast<TAdvOfficeStatusPanel*>(Items(index)); }
+    TAdvOfficeStatusPanel* GetItem(int index) const
+    {
+        return static_cast<TAdvOfficeStatusPanel*>(Items(index));
+    }
     TAdvOfficeStatusPanel* Add() { return static_cast<TAdvOfficeStatusPanel*>(TCollection::Add()); }
     TAdvOfficeStatusBar* StatusBar() const { return bar_; }
 
@@ -193,8 +211,8 @@ private:
     TAdvOfficeStatusBar* bar_;
 };
 
-using TDrawPanelEvent = classlib::TEvent<void(TAdvOfficeStatusBar* StatusBar, TAdvOfficeStatusPanel* Panel,
-                                              const RECT& Rect)>;
+using TDrawPanelEvent = classlib::TEvent<void(TAdvOfficeStatusBar* StatusBar,
+                                              TAdvOfficeStatusPanel* Panel, const RECT& Rect)>;
 using TPanelClick = classlib::TEvent<void(classlib::TObject* Sender, int PanelIndex)>;
 using TAnchorClick = classlib::TEvent<void(classlib::TObject* Sender, const std::string& Anchor)>;
 
@@ -250,7 +268,10 @@ class TAdvOfficeStatusBar : public classlib::TCustomControl {
     void SetVersion(const std::string&) {}
 
     // The styler every paint reads: the assigned one, else the internal one.
-    TCustomAdvOfficeStatusBarStyler* CurrentStyler() const { return styler_ ? styler_ : internalStyler_; }
+    TCustomAdvOfficeStatusBarStyler* CurrentStyler() const
+    {
+        return styler_ ? styler_ : internalStyler_;
+    }
     TCustomAdvOfficeStatusBarStyler* InternalStyler() const { return internalStyler_; }
 
     int IndexOfPanel(const TAdvOfficeStatusPanel* panel) const;
@@ -290,7 +311,8 @@ protected:
     void DestroyWnd() override;
     void Paint() override;
     virtual void DrawPanel(TAdvOfficeStatusPanel* panel, RECT rect);
-    void MouseDown(classlib::TMouseButton button, classlib::TShiftState shift, int x, int y) override;
+    void MouseDown(classlib::TMouseButton button, classlib::TShiftState shift, int x,
+                   int y) override;
     void MouseMove(classlib::TShiftState shift, int x, int y) override;
     void MouseUp(classlib::TMouseButton button, classlib::TShiftState shift, int x, int y) override;
 
@@ -314,8 +336,8 @@ private:
     void DrawSimplePanel();
     void DrawSizeGrip(const RECT& rect);
     void DrawPanelImage(TAdvOfficeStatusPanel* panel, int index, int x, const RECT& r);
-    bool DrawHtml(const std::string& text, const RECT& rect, bool hitTestOnly, int x, int y, int& textWidth,
-                  std::string& anchor);
+    bool DrawHtml(const std::string& text, const RECT& rect, bool hitTestOnly, int x, int y,
+                  int& textWidth, std::string& anchor);
     void SetDownPanel(int index);
     void SetHotPanel(int index);
     void ApplySystemFont();

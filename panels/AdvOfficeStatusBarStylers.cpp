@@ -12,33 +12,47 @@ using namespace classlib;
 
 namespace panels {
 
-CLASSLIB_DEFINE_ENUM(TOfficeStatusBarStyle, "psOffice2003Blue", "psOffice2003Silver", "psOffice2003Olive",
-                     "psOffice2003Classic", "psOffice2007Luna", "psOffice2007Obsidian", "psWindowsXP", "psWhidbey",
-                     "psCustom", "psOffice2007Silver")
+CLASSLIB_DEFINE_ENUM(TOfficeStatusBarStyle, "psOffice2003Blue", "psOffice2003Silver",
+                     "psOffice2003Olive", "psOffice2003Classic", "psOffice2007Luna",
+                     "psOffice2007Obsidian", "psWindowsXP", "psWhidbey", "psCustom",
+                     "psOffice2007Silver")
 
 CLASSLIB_PUBLISH(TVistaBackground)
 {
     using V = TVistaBackground;
-    AsColorProperty(c.Property("BorderColor", &V::BorderColor, &V::SetBorderColor)).SetDefault(clNone);
-    AsColorProperty(c.Property("BorderColorHot", &V::BorderColorHot, &V::SetBorderColorHot)).SetDefault(clGray);
-    AsColorProperty(c.Property("BorderColorDown", &V::BorderColorDown, &V::SetBorderColorDown)).SetDefault(clGray);
+    AsColorProperty(c.Property("BorderColor", &V::BorderColor, &V::SetBorderColor))
+        .SetDefault(clNone);
+    AsColorProperty(c.Property("BorderColorHot", &V::BorderColorHot, &V::SetBorderColorHot))
+        .SetDefault(clGray);
+    AsColorProperty(c.Property("BorderColorDown", &V::BorderColorDown, &V::SetBorderColorDown))
+        .SetDefault(clGray);
     AsColorProperty(c.Property("Color", &V::Color, &V::SetColor)).SetDefault(clWhite);
     AsColorProperty(c.Property("ColorTo", &V::ColorTo, &V::SetColorTo)).SetDefault(clWhite);
     AsColorProperty(c.Property("ColorHot", &V::ColorHot, &V::SetColorHot)).SetDefault(clWhite);
-    AsColorProperty(c.Property("ColorHotTo", &V::ColorHotTo, &V::SetColorHotTo)).SetDefault(clWhite);
+    AsColorProperty(c.Property("ColorHotTo", &V::ColorHotTo, &V::SetColorHotTo))
+        .SetDefault(clWhite);
     AsColorProperty(c.Property("ColorDown", &V::ColorDown, &V::SetColorDown)).SetDefault(clWhite);
-    AsColorProperty(c.Property("ColorDownTo", &V::ColorDownTo, &V::SetColorDownTo)).SetDefault(clWhite);
-    AsColorProperty(c.Property("ColorMirror", &V::ColorMirror, &V::SetColorMirror)).SetDefault(clSilver);
-    AsColorProperty(c.Property("ColorMirrorTo", &V::ColorMirrorTo, &V::SetColorMirrorTo)).SetDefault(clWhite);
-    AsColorProperty(c.Property("ColorMirrorHot", &V::ColorMirrorHot, &V::SetColorMirrorHot)).SetDefault(clSilver);
-    AsColorProperty(c.Property("ColorMirrorHotTo", &V::ColorMirrorHotTo, &V::SetColorMirrorHotTo)).SetDefault(clWhite);
-    AsColorProperty(c.Property("ColorMirrorDown", &V::ColorMirrorDown, &V::SetColorMirrorDown)).SetDefault(clSilver);
-    AsColorProperty(c.Property("ColorMirrorDownTo", &V::ColorMirrorDownTo, &V::SetColorMirrorDownTo))
+    AsColorProperty(c.Property("ColorDownTo", &V::ColorDownTo, &V::SetColorDownTo))
+        .SetDefault(clWhite);
+    AsColorProperty(c.Property("ColorMirror", &V::ColorMirror, &V::SetColorMirror))
+        .SetDefault(clSilver);
+    AsColorProperty(c.Property("ColorMirrorTo", &V::ColorMirrorTo, &V::SetColorMirrorTo))
+        .SetDefault(clWhite);
+    AsColorProperty(c.Property("ColorMirrorHot", &V::ColorMirrorHot, &V::SetColorMirrorHot))
+        .SetDefault(clSilver);
+    AsColorProperty(c.Property("ColorMirrorHotTo", &V::ColorMirrorHotTo, &V::SetColorMirrorHotTo))
+        .SetDefault(clWhite);
+    AsColorProperty(c.Property("ColorMirrorDown", &V::ColorMirrorDown, &V::SetColorMirrorDown))
+        .SetDefault(clSilver);
+    AsColorProperty(
+        c.Property("ColorMirrorDownTo", &V::ColorMirrorDownTo, &V::SetColorMirrorDownTo))
         .SetDefault(clWhite);
     c.Property("Steps", &V::Steps, &V::SetSteps).SetDefault(64);
     AsColorProperty(c.Property("TextColor", &V::TextColor, &V::SetTextColor)).SetDefault(clBlack);
-    AsColorProperty(c.Property("TextColorHot", &V::TextColorHot, &V::SetTextColorHot)).SetDefault(clBlack);
-    AsColorProperty(c.Property("TextColorDown", &V::TextColorDown, &V::SetTextColorDown)).SetDefault(clBlack);
+    AsColorProperty(c.Property("TextColorHot", &V::TextColorHot, &V::SetTextColorHot))
+        .SetDefault(clBlack);
+    AsColorProperty(c.Property("TextColorDown", &V::TextColorDown, &V::SetTextColorDown))
+        .SetDefault(clBlack);
     c.Property("TextStyle", &V::TextStyle, &V::SetTextStyle);
 }
 
@@ -47,7 +61,8 @@ CLASSLIB_PUBLISH(TCustomAdvOfficeStatusBarStyler) {}
 CLASSLIB_PUBLISH(TAdvOfficeStatusBarOfficeStyler)
 {
     using S = TAdvOfficeStatusBarOfficeStyler;
-    c.Property("Style", &S::Style, &S::SetStyle).SetDefault(TOfficeStatusBarStyle::psOffice2003Blue);
+    c.Property("Style", &S::Style, &S::SetStyle)
+        .SetDefault(TOfficeStatusBarStyle::psOffice2003Blue);
     c.Property("AutoThemeAdapt", &S::AutoThemeAdapt, &S::SetAutoThemeAdapt).SetDefault(false);
     AsColorProperty(c.Property("BorderColor", &S::BorderColor, &S::SetBorderColor));
     c.Property("PanelAppearanceLight", &S::PanelAppearanceLight, &S::SetPanelAppearanceLight);
@@ -205,13 +220,16 @@ struct HotDownGroup {
     TColor colorDown, colorDownTo, colorMirrorDown, colorMirrorDownTo, borderColorDown;
 };
 
-constexpr HotDownGroup GroupA{13958143, 6538487, 6538487, 6538487, clGray, 9232890, 1940207, 1940207, 1940207, Keep};
+constexpr HotDownGroup GroupA{13958143, 6538487, 6538487, 6538487, clGray,
+                              9232890,  1940207, 1940207, 1940207, Keep};
 constexpr HotDownGroup GroupB{16515071, 12644607, 7067903, 10544892, 10079963,
                               7845111,  4561657,  1671928, 241407,   4548219};
 constexpr HotDownGroup GroupC{13811126, 13811126, 13811126, 13811126, clGray,
                               14857624, 14857624, clNone,   clNone,   clBlack};
-constexpr HotDownGroup GroupC2{13811126, 13811126, clNone, clNone, clGray, 14857624, 14857624, clNone, clNone, clBlack};
-constexpr HotDownGroup GroupD{15717318, 15717318, clNone, clNone, clGray, 11899524, 11899524, clNone, clNone, clBlack};
+constexpr HotDownGroup GroupC2{13811126, 13811126, clNone, clNone, clGray,
+                               14857624, 14857624, clNone, clNone, clBlack};
+constexpr HotDownGroup GroupD{15717318, 15717318, clNone, clNone, clGray,
+                              11899524, 11899524, clNone, clNone, clBlack};
 
 struct SetPreset {
     TColor border, color, colorTo, mirror, mirrorTo;
@@ -341,10 +359,18 @@ void TAdvOfficeStatusBarOfficeStyler::ThemeChanged(TObject*)
     if (!AutoThemeAdapt())
         return;
     switch (draw::GetXPThemeColorName()) {
-    case 1: SetStyle(TOfficeStatusBarStyle::psOffice2003Blue); break;
-    case 2: SetStyle(TOfficeStatusBarStyle::psOffice2003Olive); break;
-    case 3: SetStyle(TOfficeStatusBarStyle::psOffice2003Silver); break;
-    default: SetStyle(TOfficeStatusBarStyle::psWindowsXP); break;
+        case 1:
+            SetStyle(TOfficeStatusBarStyle::psOffice2003Blue);
+            break;
+        case 2:
+            SetStyle(TOfficeStatusBarStyle::psOffice2003Olive);
+            break;
+        case 3:
+            SetStyle(TOfficeStatusBarStyle::psOffice2003Silver);
+            break;
+        default:
+            SetStyle(TOfficeStatusBarStyle::psWindowsXP);
+            break;
     }
 }
 

@@ -21,8 +21,11 @@ class TVistaBackground : public classlib::TPersistent {
     // setter); anything else raises as the platform's assignment does.
     void Assign(classlib::TPersistent* source) override;
 
-#define PANELS_VISTA_COLOR(Name, member)                                                                              \
-    classlib::TColor Name() const { return member; }
+#define PANELS_VISTA_COLOR(Name, member) \
+    classlib::TColor Name() const        \
+    {                                    \
+        return member;                   \
+    }
     PANELS_VISTA_COLOR(BorderColor, borderColor_)
     PANELS_VISTA_COLOR(BorderColorHot, borderColorHot_)
     PANELS_VISTA_COLOR(BorderColorDown, borderColorDown_)
@@ -42,32 +45,92 @@ class TVistaBackground : public classlib::TPersistent {
     PANELS_VISTA_COLOR(TextColorHot, textColorHot_)
     PANELS_VISTA_COLOR(TextColorDown, textColorDown_)
 #undef PANELS_VISTA_COLOR
-    int Steps() const { return steps_; }
-    classlib::TFontStyles TextStyle() const { return textStyle_; }
+    int Steps() const
+    {
+        return steps_;
+    }
+    classlib::TFontStyles TextStyle() const
+    {
+        return textStyle_;
+    }
 
     // These store a changed value and fire OnChange.
-    void SetBorderColor(classlib::TColor value) { Store(borderColor_, value); }
-    void SetBorderColorDown(classlib::TColor value) { Store(borderColorDown_, value); }
-    void SetColor(classlib::TColor value) { Store(color_, value); }
-    void SetColorTo(classlib::TColor value) { Store(colorTo_, value); }
-    void SetColorDown(classlib::TColor value) { Store(colorDown_, value); }
-    void SetColorDownTo(classlib::TColor value) { Store(colorDownTo_, value); }
-    void SetColorMirror(classlib::TColor value) { Store(colorMirror_, value); }
-    void SetColorMirrorTo(classlib::TColor value) { Store(colorMirrorTo_, value); }
-    void SetColorMirrorDown(classlib::TColor value) { Store(colorMirrorDown_, value); }
-    void SetColorMirrorDownTo(classlib::TColor value) { Store(colorMirrorDownTo_, value); }
-    void SetTextColor(classlib::TColor value) { Store(textColor_, value); }
-    void SetTextColorDown(classlib::TColor value) { Store(textColorDown_, value); }
+    void SetBorderColor(classlib::TColor value)
+    {
+        Store(borderColor_, value);
+    }
+    void SetBorderColorDown(classlib::TColor value)
+    {
+        Store(borderColorDown_, value);
+    }
+    void SetColor(classlib::TColor value)
+    {
+        Store(color_, value);
+    }
+    void SetColorTo(classlib::TColor value)
+    {
+        Store(colorTo_, value);
+    }
+    void SetColorDown(classlib::TColor value)
+    {
+        Store(colorDown_, value);
+    }
+    void SetColorDownTo(classlib::TColor value)
+    {
+        Store(colorDownTo_, value);
+    }
+    void SetColorMirror(classlib::TColor value)
+    {
+        Store(colorMirror_, value);
+    }
+    void SetColorMirrorTo(classlib::TColor value)
+    {
+        Store(colorMirrorTo_, value);
+    }
+    void SetColorMirrorDown(classlib::TColor value)
+    {
+        Store(colorMirrorDown_, value);
+    }
+    void SetColorMirrorDownTo(classlib::TColor value)
+    {
+        Store(colorMirrorDownTo_, value);
+    }
+    void SetTextColor(classlib::TColor value)
+    {
+        Store(textColor_, value);
+    }
+    void SetTextColorDown(classlib::TColor value)
+    {
+        Store(textColorDown_, value);
+    }
     void SetSteps(int value);
     // Always stores and fires OnChange.
     void SetTextStyle(classlib::TFontStyles value);
     // The hot values are only stored: they show at the bars' next repaint.
-    void SetBorderColorHot(classlib::TColor value) { borderColorHot_ = value; }
-    void SetColorHot(classlib::TColor value) { colorHot_ = value; }
-    void SetColorHotTo(classlib::TColor value) { colorHotTo_ = value; }
-    void SetColorMirrorHot(classlib::TColor value) { colorMirrorHot_ = value; }
-    void SetColorMirrorHotTo(classlib::TColor value) { colorMirrorHotTo_ = value; }
-    void SetTextColorHot(classlib::TColor value) { textColorHot_ = value; }
+    void SetBorderColorHot(classlib::TColor value)
+    {
+        borderColorHot_ = value;
+    }
+    void SetColorHot(classlib::TColor value)
+    {
+        colorHot_ = value;
+    }
+    void SetColorHotTo(classlib::TColor value)
+    {
+        colorHotTo_ = value;
+    }
+    void SetColorMirrorHot(classlib::TColor value)
+    {
+        colorMirrorHot_ = value;
+    }
+    void SetColorMirrorHotTo(classlib::TColor value)
+    {
+        colorMirrorHotTo_ = value;
+    }
+    void SetTextColorHot(classlib::TColor value)
+    {
+        textColorHot_ = value;
+    }
 
     classlib::TNotifyEvent OnChange;
 
@@ -136,8 +199,16 @@ private:
 };
 
 enum class TOfficeStatusBarStyle {
-    psOffice2003Blue, psOffice2003Silver, psOffice2003Olive, psOffice2003Classic, psOffice2007Luna,
-    psOffice2007Obsidian, psWindowsXP, psWhidbey, psCustom, psOffice2007Silver
+    psOffice2003Blue,
+    psOffice2003Silver,
+    psOffice2003Olive,
+    psOffice2003Classic,
+    psOffice2007Luna,
+    psOffice2007Obsidian,
+    psWindowsXP,
+    psWhidbey,
+    psCustom,
+    psOffice2007Silver
 };
 CLASSLIB_ENUM(TOfficeStatusBarStyle);
 
@@ -149,12 +220,13 @@ class TAdvOfficeStatusBarOfficeStyler : public TCustomAdvOfficeStatusBarStyler {
     explicit TAdvOfficeStatusBarOfficeStyler(classlib::TComponent* owner);
 
     TOfficeStatusBarStyle Style() const { return style_; }
-    // Writes the preset's values (TOfficeStatusBarStyle::psCustom writes none) and repaints the bars; the current
-    // style again changes nothing. A number past the last preset is ignored.
+    // Writes the preset's values (TOfficeStatusBarStyle::psCustom writes none) and repaints the
+    // bars; the current style again changes nothing. A number past the last preset is ignored.
     void SetStyle(TOfficeStatusBarStyle value);
     // The component style interface: the style of that number.
     void ApplyStyle(int style);
-    // Copies the colours; the style becomes the source's, or TOfficeStatusBarStyle::psCustom for a styler without one.
+    // Copies the colours; the style becomes the source's, or TOfficeStatusBarStyle::psCustom for a
+    // styler without one.
     void Assign(classlib::TPersistent* source) override;
     // Follows the XP colour scheme when AutoThemeAdapt is set.
     void ThemeChanged(classlib::TObject* sender = nullptr);

@@ -24,25 +24,30 @@ using namespace classlib;
 
 namespace panels {
 
-CLASSLIB_DEFINE_ENUM(TBackGroundPosition, "bpTopLeft", "bpTopRight", "bpBottomLeft", "bpBottomRight", "bpTiled",
-                     "bpStretched", "bpCenter")
+CLASSLIB_DEFINE_ENUM(TBackGroundPosition, "bpTopLeft", "bpTopRight", "bpBottomLeft",
+                     "bpBottomRight", "bpTiled", "bpStretched", "bpCenter")
 CLASSLIB_DEFINE_ENUM(TGradientDirection, "gdVertical", "gdHorizontal")
 CLASSLIB_DEFINE_ENUM(TTextVAlignment, "tvaTop", "tvaCenter", "tvaBottom")
 CLASSLIB_DEFINE_ENUM(TCaptionShape, "csRectangle", "csRounded", "csSemiRounded")
 CLASSLIB_DEFINE_ENUM(TCaptionButtonPosition, "cbpRight", "cbpLeft")
 CLASSLIB_DEFINE_ENUM(TCaptionPosition, "cpTop", "cpLeft")
 CLASSLIB_DEFINE_ENUM(TPanelPositionLocation, "clRegistry", "clInifile")
-CLASSLIB_DEFINE_ENUM(TShadeType, "stNormal", "stNoise", "stDiagShade", "stHShade", "stVShade", "stHBump", "stVBump",
-                     "stSoftBump", "stHardBump", "stLMetal", "stRMetal", "stIRadial", "stORadial", "stHShadeInv",
-                     "stVShadeInv", "stXPCaption", "stBitmap", "stBitmapRStretch", "stBitmapLStretch")
+CLASSLIB_DEFINE_ENUM(TShadeType, "stNormal", "stNoise", "stDiagShade", "stHShade", "stVShade",
+                     "stHBump", "stVBump", "stSoftBump", "stHardBump", "stLMetal", "stRMetal",
+                     "stIRadial", "stORadial", "stHShadeInv", "stVShadeInv", "stXPCaption",
+                     "stBitmap", "stBitmapRStretch", "stBitmapLStretch")
 
 namespace {
 
 constexpr TColor ShadowGrey = 0x808080;
 // Theme class "window" parts drawn by the panel, all in state 1.
-constexpr int WP_CAPTION_PART = 1, WP_MINBUTTON_PART = 15, WP_MAXBUTTON_PART = 17, WP_CLOSEBUTTON_PART = 18;
+constexpr int WP_CAPTION_PART = 1, WP_MINBUTTON_PART = 15, WP_MAXBUTTON_PART = 17,
+              WP_CLOSEBUTTON_PART = 18;
 
-uint32_t Rgb(TColor c) { return ColorToRGB(c) & 0xFFFFFF; }
+uint32_t Rgb(TColor c)
+{
+    return ColorToRGB(c) & 0xFFFFFF;
+}
 
 void FillWith(TCanvas* canvas, TColor color, const RECT& r)
 {
@@ -52,7 +57,10 @@ void FillWith(TCanvas* canvas, TColor color, const RECT& r)
     canvas->Rectangle(r);
 }
 
-bool HasPicture(TBitmap* bitmap) { return bitmap && !bitmap->Empty(); }
+bool HasPicture(TBitmap* bitmap)
+{
+    return bitmap && !bitmap->Empty();
+}
 
 void DrawTransparentGlyph(TCanvas* canvas, TBitmap* glyph, int x, int y)
 {
@@ -64,7 +72,10 @@ void DrawTransparentGlyph(TCanvas* canvas, TBitmap* glyph, int x, int y)
 // Paints with a temporary clip and removes it afterwards.
 class ClipTo {
 public:
-    ClipTo(TCanvas* canvas, HRGN region) : dc_(canvas->Handle()), region_(region) { SelectClipRgn(dc_, region_); }
+    ClipTo(TCanvas* canvas, HRGN region) : dc_(canvas->Handle()), region_(region)
+    {
+        SelectClipRgn(dc_, region_);
+    }
     ClipTo(TCanvas* canvas, const RECT& r) : ClipTo(canvas, CreateRectRgnIndirect(&r)) {}
     ~ClipTo()
     {
@@ -90,13 +101,15 @@ TColor BlendPanelColors(TColor c1, TColor c2, int percent)
     return draw::BlendRGB(Rgb(c1), Rgb(c2), percent);
 }
 
-void DrawPanelGradient(TCanvas* canvas, TColor fromColor, TColor toColor, int steps, const RECT& r, bool horizontal)
+void DrawPanelGradient(TCanvas* canvas, TColor fromColor, TColor toColor, int steps, const RECT& r,
+                       bool horizontal)
 {
     steps = std::clamp(steps, 1, 32);
     const int first = horizontal ? r.left : r.top;
     const int last = horizontal ? r.right : r.bottom;
     const long double extent = static_cast<long double>(last - first) / steps;
-    for (const draw::TGradientStep& band : draw::StepGradientBands(Rgb(fromColor), Rgb(toColor), steps, last - first)) {
+    for (const draw::TGradientStep& band :
+         draw::StepGradientBands(Rgb(fromColor), Rgb(toColor), steps, last - first)) {
         const int start = static_cast<int16_t>(first + band.Offset);
         const int end = std::min(start + static_cast<int>(extent) + 1, last);
         canvas->Pen()->SetColor(band.Color);
@@ -109,8 +122,8 @@ void DrawPanelGradient(TCanvas* canvas, TColor fromColor, TColor toColor, int st
     }
 }
 
-void DrawPanelMirrorGradient(TCanvas* canvas, const RECT& r, TColor color, TColor colorTo, TColor colorMirror,
-                             TColor colorMirrorTo, TGradientDirection direction)
+void DrawPanelMirrorGradient(TCanvas* canvas, const RECT& r, TColor color, TColor colorTo,
+                             TColor colorMirror, TColor colorMirrorTo, TGradientDirection direction)
 {
     const bool horizontal = direction == gdHorizontal;
     RECT firstHalf = r, secondHalf = r;
@@ -127,37 +140,51 @@ void DrawPanelMirrorGradient(TCanvas* canvas, const RECT& r, TColor color, TColo
 CLASSLIB_PUBLISH(TPanelCaption)
 {
     c.Property("Background", &TPanelCaption::Background, &TPanelCaption::SetBackground);
-    c.Property("ButtonPosition", &TPanelCaption::ButtonPosition, &TPanelCaption::SetButtonPosition).SetDefault(cbpRight);
-    AsColorProperty(c.Property("Color", &TPanelCaption::Color, &TPanelCaption::SetColor)).SetDefault(clNone);
-    AsColorProperty(c.Property("ColorTo", &TPanelCaption::ColorTo, &TPanelCaption::SetColorTo)).SetDefault(clHighlight);
-    AsColorProperty(c.Property("CloseColor", &TPanelCaption::CloseColor, &TPanelCaption::SetCloseColor)).SetDefault(clBtnFace);
-    c.Property("CloseButton", &TPanelCaption::CloseButton, &TPanelCaption::SetCloseButton).SetDefault(false);
-    AsColorProperty(c.Property("CloseButtonColor", &TPanelCaption::CloseButtonColor, &TPanelCaption::SetCloseButtonColor))
+    c.Property("ButtonPosition", &TPanelCaption::ButtonPosition, &TPanelCaption::SetButtonPosition)
+        .SetDefault(cbpRight);
+    AsColorProperty(c.Property("Color", &TPanelCaption::Color, &TPanelCaption::SetColor))
+        .SetDefault(clNone);
+    AsColorProperty(c.Property("ColorTo", &TPanelCaption::ColorTo, &TPanelCaption::SetColorTo))
+        .SetDefault(clHighlight);
+    AsColorProperty(
+        c.Property("CloseColor", &TPanelCaption::CloseColor, &TPanelCaption::SetCloseColor))
+        .SetDefault(clBtnFace);
+    c.Property("CloseButton", &TPanelCaption::CloseButton, &TPanelCaption::SetCloseButton)
+        .SetDefault(false);
+    AsColorProperty(c.Property("CloseButtonColor", &TPanelCaption::CloseButtonColor,
+                               &TPanelCaption::SetCloseButtonColor))
         .SetDefault(clWhite);
     AsColorProperty(c.Property("CloseButtonHoverColor", &TPanelCaption::CloseButtonHoverColor,
-               &TPanelCaption::SetCloseButtonHoverColor))
+                               &TPanelCaption::SetCloseButtonHoverColor))
         .SetDefault(clNone);
     c.Property("CloseMinGlyph", &TPanelCaption::CloseMinGlyph, &TPanelCaption::SetCloseMinGlyph);
     c.Property("CloseMaxGlyph", &TPanelCaption::CloseMaxGlyph, &TPanelCaption::SetCloseMaxGlyph);
     c.Property("Flat", &TPanelCaption::Flat, &TPanelCaption::SetFlat).SetDefault(false);
     c.Property("Font", &TPanelCaption::Font, &TPanelCaption::SetFont);
-    c.Property("GradientDirection", &TPanelCaption::GradientDirection, &TPanelCaption::SetGradientDirection)
+    c.Property("GradientDirection", &TPanelCaption::GradientDirection,
+               &TPanelCaption::SetGradientDirection)
         .SetDefault(gdHorizontal);
     c.Property("Height", &TPanelCaption::Height, &TPanelCaption::SetHeight).SetDefault(20);
     c.Property("Indent", &TPanelCaption::Indent, &TPanelCaption::SetIndent).SetDefault(0);
     c.Property("MaxGlyph", &TPanelCaption::MaxGlyph, &TPanelCaption::SetMaxGlyph);
     c.Property("MinGlyph", &TPanelCaption::MinGlyph, &TPanelCaption::SetMinGlyph);
-    c.Property("MinMaxButton", &TPanelCaption::MinMaxButton, &TPanelCaption::SetMinMaxButton).SetDefault(false);
-    AsColorProperty(c.Property("MinMaxButtonColor", &TPanelCaption::MinMaxButtonColor, &TPanelCaption::SetMinMaxButtonColor))
+    c.Property("MinMaxButton", &TPanelCaption::MinMaxButton, &TPanelCaption::SetMinMaxButton)
+        .SetDefault(false);
+    AsColorProperty(c.Property("MinMaxButtonColor", &TPanelCaption::MinMaxButtonColor,
+                               &TPanelCaption::SetMinMaxButtonColor))
         .SetDefault(clWhite);
     AsColorProperty(c.Property("MinMaxButtonHoverColor", &TPanelCaption::MinMaxButtonHoverColor,
-               &TPanelCaption::SetMinMaxButtonHoverColor))
+                               &TPanelCaption::SetMinMaxButtonHoverColor))
         .SetDefault(clNone);
-    c.Property("MinMaxCaption", &TPanelCaption::MinMaxCaption, &TPanelCaption::SetMinMaxCaption).SetDefault(false);
+    c.Property("MinMaxCaption", &TPanelCaption::MinMaxCaption, &TPanelCaption::SetMinMaxCaption)
+        .SetDefault(false);
     c.Property("Position", &TPanelCaption::Position, &TPanelCaption::SetPosition).SetDefault(cpTop);
-    c.Property("ShadeLight", &TPanelCaption::ShadeLight, &TPanelCaption::SetShadeLight).SetDefault(200);
-    c.Property("ShadeGrain", &TPanelCaption::ShadeGrain, &TPanelCaption::SetShadeGrain).SetDefault(32);
-    c.Property("ShadeType", &TPanelCaption::ShadeType, &TPanelCaption::SetShadeType).SetDefault(stNormal);
+    c.Property("ShadeLight", &TPanelCaption::ShadeLight, &TPanelCaption::SetShadeLight)
+        .SetDefault(200);
+    c.Property("ShadeGrain", &TPanelCaption::ShadeGrain, &TPanelCaption::SetShadeGrain)
+        .SetDefault(32);
+    c.Property("ShadeType", &TPanelCaption::ShadeType, &TPanelCaption::SetShadeType)
+        .SetDefault(stNormal);
     c.Property("Shape", &TPanelCaption::Shape, &TPanelCaption::SetShape).SetDefault(csRectangle);
     c.Property("Text", &TPanelCaption::Text, &TPanelCaption::SetText);
     c.Property("TopIndent", &TPanelCaption::TopIndent, &TPanelCaption::SetTopIndent).SetDefault(0);
@@ -165,8 +192,12 @@ CLASSLIB_PUBLISH(TPanelCaption)
 }
 
 TPanelCaption::TPanelCaption()
-    : background_(new TBitmap), closeMinGlyph_(new TBitmap), closeMaxGlyph_(new TBitmap), maxGlyph_(new TBitmap),
-      minGlyph_(new TBitmap), font_(new TFont)
+    : background_(new TBitmap),
+      closeMinGlyph_(new TBitmap),
+      closeMaxGlyph_(new TBitmap),
+      maxGlyph_(new TBitmap),
+      minGlyph_(new TBitmap),
+      font_(new TFont)
 {
     font_->SetColor(clHighlightText);
     font_->OnChange = TNotifyEvent(this, &TPanelCaption::FontChanged);
@@ -174,8 +205,8 @@ TPanelCaption::TPanelCaption()
 
 TPanelCaption::~TPanelCaption()
 {
-    for (TObject* owned : std::initializer_list<TObject*>{background_, closeMinGlyph_, closeMaxGlyph_, maxGlyph_,
-                                                          minGlyph_, font_})
+    for (TObject* owned : std::initializer_list<TObject*>{
+             background_, closeMinGlyph_, closeMaxGlyph_, maxGlyph_, minGlyph_, font_})
         delete owned;
 }
 
@@ -390,18 +421,27 @@ void TPanelCaption::Assign(TPersistent* source)
 
 CLASSLIB_PUBLISH(TPanelStatusBar)
 {
-    c.Property("BevelInner", &TPanelStatusBar::BevelInner, &TPanelStatusBar::SetBevelInner).SetDefault(false);
-    AsColorProperty(c.Property("BorderColor", &TPanelStatusBar::BorderColor, &TPanelStatusBar::SetBorderColor)).SetDefault(clBlack);
-    c.Property("BorderStyle", &TPanelStatusBar::BorderStyle, &TPanelStatusBar::SetBorderStyle).SetDefault(bsNone);
-    c.Property("ImageIndex", &TPanelStatusBar::ImageIndex, &TPanelStatusBar::SetImageIndex).SetDefault(-1);
+    c.Property("BevelInner", &TPanelStatusBar::BevelInner, &TPanelStatusBar::SetBevelInner)
+        .SetDefault(false);
+    AsColorProperty(
+        c.Property("BorderColor", &TPanelStatusBar::BorderColor, &TPanelStatusBar::SetBorderColor))
+        .SetDefault(clBlack);
+    c.Property("BorderStyle", &TPanelStatusBar::BorderStyle, &TPanelStatusBar::SetBorderStyle)
+        .SetDefault(bsNone);
+    c.Property("ImageIndex", &TPanelStatusBar::ImageIndex, &TPanelStatusBar::SetImageIndex)
+        .SetDefault(-1);
     c.Property("Font", &TPanelStatusBar::Font, &TPanelStatusBar::SetFont);
     c.Property("Text", &TPanelStatusBar::Text, &TPanelStatusBar::SetText);
-    AsColorProperty(c.Property("Color", &TPanelStatusBar::Color, &TPanelStatusBar::SetColor)).SetDefault(clBtnFace);
-    AsColorProperty(c.Property("ColorTo", &TPanelStatusBar::ColorTo, &TPanelStatusBar::SetColorTo)).SetDefault(clNone);
-    c.Property("GradientDirection", &TPanelStatusBar::GradientDirection, &TPanelStatusBar::SetGradientDirection)
+    AsColorProperty(c.Property("Color", &TPanelStatusBar::Color, &TPanelStatusBar::SetColor))
+        .SetDefault(clBtnFace);
+    AsColorProperty(c.Property("ColorTo", &TPanelStatusBar::ColorTo, &TPanelStatusBar::SetColorTo))
+        .SetDefault(clNone);
+    c.Property("GradientDirection", &TPanelStatusBar::GradientDirection,
+               &TPanelStatusBar::SetGradientDirection)
         .SetDefault(gdHorizontal);
     c.Property("Height", &TPanelStatusBar::Height, &TPanelStatusBar::SetHeight).SetDefault(18);
-    c.Property("Visible", &TPanelStatusBar::Visible, &TPanelStatusBar::SetVisible).SetDefault(false);
+    c.Property("Visible", &TPanelStatusBar::Visible, &TPanelStatusBar::SetVisible)
+        .SetDefault(false);
 }
 
 TPanelStatusBar::TPanelStatusBar() : font_(new TFont)
@@ -410,7 +450,10 @@ TPanelStatusBar::TPanelStatusBar() : font_(new TFont)
     font_->OnChange = TNotifyEvent(this, &TPanelStatusBar::FontChanged);
 }
 
-TPanelStatusBar::~TPanelStatusBar() { delete font_; }
+TPanelStatusBar::~TPanelStatusBar()
+{
+    delete font_;
+}
 
 void TPanelStatusBar::SetFont(TFont* value)
 {
@@ -467,7 +510,8 @@ CLASSLIB_PUBLISH(TPanelPosition)
     c.Property("Save", &TPanelPosition::Save, &TPanelPosition::SetSave).SetDefault(false);
     c.Property("Key", &TPanelPosition::Key, &TPanelPosition::SetKey);
     c.Property("Section", &TPanelPosition::Section, &TPanelPosition::SetSection);
-    c.Property("Location", &TPanelPosition::Location, &TPanelPosition::SetLocation).SetDefault(clRegistry);
+    c.Property("Location", &TPanelPosition::Location, &TPanelPosition::SetLocation)
+        .SetDefault(clRegistry);
 }
 
 void TPanelPosition::Assign(TPersistent* source)
@@ -491,15 +535,21 @@ CLASSLIB_PUBLISH(TAdvPanel)
 {
     c.Property("AnchorHint", &TAdvPanel::AnchorHint, &TAdvPanel::SetAnchorHint).SetDefault(false);
     c.Property("AutoSize", &TAdvPanel::AutoSizing, &TAdvPanel::SetAutoSizing);
-    c.Property("AutoHideChildren", &TAdvPanel::AutoHideChildren, &TAdvPanel::SetAutoHideChildren).SetDefault(true);
+    c.Property("AutoHideChildren", &TAdvPanel::AutoHideChildren, &TAdvPanel::SetAutoHideChildren)
+        .SetDefault(true);
     c.Property("Background", &TAdvPanel::Background, &TAdvPanel::SetBackground);
-    c.Property("BackgroundPosition", &TAdvPanel::BackgroundPosition, &TAdvPanel::SetBackgroundPosition)
+    c.Property("BackgroundPosition", &TAdvPanel::BackgroundPosition,
+               &TAdvPanel::SetBackgroundPosition)
         .SetDefault(bpTopLeft);
-    AsColorProperty(c.Property("BorderColor", &TAdvPanel::BorderColor, &TAdvPanel::SetBorderColor)).SetDefault(clBlack);
-    c.Property("BorderShadow", &TAdvPanel::BorderShadow, &TAdvPanel::SetBorderShadow).SetDefault(false);
-    c.Property("BorderStyle", &TAdvPanel::BorderStyle, &TAdvPanel::SetBorderStyle).SetDefault(bsNone);
+    AsColorProperty(c.Property("BorderColor", &TAdvPanel::BorderColor, &TAdvPanel::SetBorderColor))
+        .SetDefault(clBlack);
+    c.Property("BorderShadow", &TAdvPanel::BorderShadow, &TAdvPanel::SetBorderShadow)
+        .SetDefault(false);
+    c.Property("BorderStyle", &TAdvPanel::BorderStyle, &TAdvPanel::SetBorderStyle)
+        .SetDefault(bsNone);
     c.Property("BevelInner", &TAdvPanel::BevelInner, &TAdvPanel::SetBevelInner).SetDefault(bvNone);
-    c.Property("BevelOuter", &TAdvPanel::BevelOuter, &TAdvPanel::SetBevelOuter).SetDefault(bvRaised);
+    c.Property("BevelOuter", &TAdvPanel::BevelOuter, &TAdvPanel::SetBevelOuter)
+        .SetDefault(bvRaised);
     c.Property("BevelWidth", &TAdvPanel::BevelWidth, &TAdvPanel::SetBevelWidth).SetDefault(1);
     c.Property("BorderWidth", &TAdvPanel::BorderWidth, &TAdvPanel::SetBorderWidth).SetDefault(0);
     c.Property("Buffered", &TAdvPanel::Buffered, &TAdvPanel::SetBuffered).SetDefault(true);
@@ -507,37 +557,52 @@ CLASSLIB_PUBLISH(TAdvPanel)
     c.Property("CanSize", &TAdvPanel::CanSize, &TAdvPanel::SetCanSize).SetDefault(false);
     c.Property("Caption", &TAdvPanel::Caption, &TAdvPanel::SetCaption);
     c.Property("Collaps", &TAdvPanel::Collaps, &TAdvPanel::SetCollaps).SetDefault(false);
-    AsColorProperty(c.Property("CollapsColor", &TAdvPanel::CollapsColor, &TAdvPanel::SetCollapsColor)).SetDefault(clGray);
-    c.Property("CollapsDelay", &TAdvPanel::CollapsDelay, &TAdvPanel::SetCollapsDelay).SetDefault(20);
+    AsColorProperty(
+        c.Property("CollapsColor", &TAdvPanel::CollapsColor, &TAdvPanel::SetCollapsColor))
+        .SetDefault(clGray);
+    c.Property("CollapsDelay", &TAdvPanel::CollapsDelay, &TAdvPanel::SetCollapsDelay)
+        .SetDefault(20);
     c.Property("CollapsSteps", &TAdvPanel::CollapsSteps, &TAdvPanel::SetCollapsSteps).SetDefault(0);
-    AsColorProperty(c.Property("ColorTo", &TAdvPanel::ColorTo, &TAdvPanel::SetColorTo)).SetDefault(clNone);
-    AsColorProperty(c.Property("ColorMirror", &TAdvPanel::ColorMirror, &TAdvPanel::SetColorMirror)).SetDefault(clNone);
-    AsColorProperty(c.Property("ColorMirrorTo", &TAdvPanel::ColorMirrorTo, &TAdvPanel::SetColorMirrorTo)).SetDefault(clNone);
+    AsColorProperty(c.Property("ColorTo", &TAdvPanel::ColorTo, &TAdvPanel::SetColorTo))
+        .SetDefault(clNone);
+    AsColorProperty(c.Property("ColorMirror", &TAdvPanel::ColorMirror, &TAdvPanel::SetColorMirror))
+        .SetDefault(clNone);
+    AsColorProperty(
+        c.Property("ColorMirrorTo", &TAdvPanel::ColorMirrorTo, &TAdvPanel::SetColorMirrorTo))
+        .SetDefault(clNone);
     c.Property("Ellipsis", &TAdvPanel::Ellipsis, &TAdvPanel::SetEllipsis).SetDefault(false);
     c.Property("FixedTop", &TAdvPanel::FixedTop, &TAdvPanel::SetFixedTop).SetDefault(false);
     c.Property("FixedLeft", &TAdvPanel::FixedLeft, &TAdvPanel::SetFixedLeft).SetDefault(false);
-    c.Property("FixedHeight", &TAdvPanel::FixedHeight, &TAdvPanel::SetFixedHeight).SetDefault(false);
+    c.Property("FixedHeight", &TAdvPanel::FixedHeight, &TAdvPanel::SetFixedHeight)
+        .SetDefault(false);
     c.Property("FixedWidth", &TAdvPanel::FixedWidth, &TAdvPanel::SetFixedWidth).SetDefault(false);
-    c.Property("FreeOnClose", &TAdvPanel::FreeOnClose, &TAdvPanel::SetFreeOnClose).SetDefault(false);
+    c.Property("FreeOnClose", &TAdvPanel::FreeOnClose, &TAdvPanel::SetFreeOnClose)
+        .SetDefault(false);
     c.Property("GradientDirection", &TAdvPanel::GradientDirection, &TAdvPanel::SetGradientDirection)
         .SetDefault(gdVertical);
     c.Property("Hover", &TAdvPanel::Hover, &TAdvPanel::SetHover).SetDefault(false);
-    AsColorProperty(c.Property("HoverColor", &TAdvPanel::HoverColor, &TAdvPanel::SetHoverColor)).SetDefault(clNone);
-    AsColorProperty(c.Property("HoverFontColor", &TAdvPanel::HoverFontColor, &TAdvPanel::SetHoverFontColor)).SetDefault(clNone);
+    AsColorProperty(c.Property("HoverColor", &TAdvPanel::HoverColor, &TAdvPanel::SetHoverColor))
+        .SetDefault(clNone);
+    AsColorProperty(
+        c.Property("HoverFontColor", &TAdvPanel::HoverFontColor, &TAdvPanel::SetHoverFontColor))
+        .SetDefault(clNone);
     c.Property("Images", &TAdvPanel::Images, &TAdvPanel::SetImages);
     c.Property("Indent", &TAdvPanel::Indent, &TAdvPanel::SetIndent).SetDefault(0);
     c.Property("LineSpacing", &TAdvPanel::LineSpacing, &TAdvPanel::SetLineSpacing).SetDefault(0);
     c.Property("PictureContainer", &TAdvPanel::PictureContainer, &TAdvPanel::SetPictureContainer);
     c.Property("Position", &TAdvPanel::Position, &TAdvPanel::SetPosition);
-    AsColorProperty(c.Property("ShadowColor", &TAdvPanel::ShadowColor, &TAdvPanel::SetShadowColor)).SetDefault(clGray);
+    AsColorProperty(c.Property("ShadowColor", &TAdvPanel::ShadowColor, &TAdvPanel::SetShadowColor))
+        .SetDefault(clGray);
     c.Property("ShadowOffset", &TAdvPanel::ShadowOffset, &TAdvPanel::SetShadowOffset).SetDefault(2);
-    c.Property("ShowMoveCursor", &TAdvPanel::ShowMoveCursor, &TAdvPanel::SetShowMoveCursor).SetDefault(false);
+    c.Property("ShowMoveCursor", &TAdvPanel::ShowMoveCursor, &TAdvPanel::SetShowMoveCursor)
+        .SetDefault(false);
     c.Property("StatusBar", &TAdvPanel::StatusBar, &TAdvPanel::SetStatusBar);
     c.Property("Styler", &TAdvPanel::Styler, &TAdvPanel::SetStyler);
     c.Property("Text", &TAdvPanel::Text, &TAdvPanel::SetText);
     c.Property("TextVAlign", &TAdvPanel::TextVAlign, &TAdvPanel::SetTextVAlign).SetDefault(tvaTop);
     c.Property("TopIndent", &TAdvPanel::TopIndent, &TAdvPanel::SetTopIndent).SetDefault(0);
-    AsColorProperty(c.Property("URLColor", &TAdvPanel::URLColor, &TAdvPanel::SetURLColor)).SetDefault(clBlue);
+    AsColorProperty(c.Property("URLColor", &TAdvPanel::URLColor, &TAdvPanel::SetURLColor))
+        .SetDefault(clBlue);
     c.Property("Version", &TAdvPanel::Version, &TAdvPanel::SetVersion);
     c.Property("OnCaptionClick", &TAdvPanel::OnCaptionClick);
     c.Property("OnCaptionDBlClick", &TAdvPanel::OnCaptionDBlClick);
@@ -565,8 +630,13 @@ CLASSLIB_MESSAGE_MAP(TCustomAdvPanel)
 }
 
 TCustomAdvPanel::TCustomAdvPanel(TComponent* owner)
-    : TCustomPanel(owner), autoSize_(new TAutoSize(this)), background_(new TAdvImage), caption_(new TPanelCaption),
-      position_(new TPanelPosition(this)), statusBar_(new TPanelStatusBar), pictureCache_(new draw::THTMLPictureCache),
+    : TCustomPanel(owner),
+      autoSize_(new TAutoSize(this)),
+      background_(new TAdvImage),
+      caption_(new TPanelCaption),
+      position_(new TPanelPosition(this)),
+      statusBar_(new TPanelStatusBar),
+      pictureCache_(new draw::THTMLPictureCache),
       shadeBitmap_(new TBitmap)
 {
     controlStyle_.Exclude(csSetCaption);
@@ -844,8 +914,9 @@ void DrawRotatedText(TCanvas* canvas, int x, int y, const std::string& text)
 
 } // namespace
 
-html::HtmlDrawRequest TCustomAdvPanel::DisplayRequest(TCanvas* canvas, const std::string& text, const RECT& r,
-                                                       int hotIndex, bool wordWrap) const
+html::HtmlDrawRequest TCustomAdvPanel::DisplayRequest(TCanvas* canvas, const std::string& text,
+                                                      const RECT& r, int hotIndex,
+                                                      bool wordWrap) const
 {
     html::HtmlDrawRequest request = PanelTextRequest(canvas, text, r);
     request.Images = images_;
@@ -930,7 +1001,8 @@ void TCustomAdvPanel::PaintBackground(TCanvas* canvas, RECT& r)
     else if (colorMirror_ == clNone)
         DrawPanelGradient(canvas, Color(), colorTo_, 64, r, gradientDirection_ == gdHorizontal);
     else
-        DrawPanelMirrorGradient(canvas, r, Color(), colorTo_, colorMirror_, colorMirrorTo_, gradientDirection_);
+        DrawPanelMirrorGradient(canvas, r, Color(), colorTo_, colorMirror_, colorMirrorTo_,
+                                gradientDirection_);
 }
 
 void TCustomAdvPanel::PaintBorderAndBevels(TCanvas* canvas, RECT& r)
@@ -948,7 +1020,8 @@ void TCustomAdvPanel::PaintBorderAndBevels(TCanvas* canvas, RECT& r)
             canvas->Pen()->SetColor(BlendPanelColors(borderColor_, clBtnFace, 50));
             canvas->Polyline({{r.right, r.top}, {r.right, r.bottom}, {r.left, r.bottom}});
             canvas->Pen()->SetColor(BlendPanelColors(borderColor_, clBtnFace, 20));
-            canvas->Polyline({{r.right + 1, r.top}, {r.right + 1, r.bottom + 1}, {r.left, r.bottom + 1}});
+            canvas->Polyline(
+                {{r.right + 1, r.top}, {r.right + 1, r.bottom + 1}, {r.left, r.bottom + 1}});
         }
         canvas->Brush()->SetStyle(bsSolid);
     }
@@ -956,8 +1029,8 @@ void TCustomAdvPanel::PaintBorderAndBevels(TCanvas* canvas, RECT& r)
         if (cut == bvNone)
             return;
         const bool lowered = cut == bvLowered;
-        Frame3D(canvas, r, lowered ? clBtnShadow : clBtnHighlight, lowered ? clBtnHighlight : clBtnShadow,
-                BevelWidth());
+        Frame3D(canvas, r, lowered ? clBtnShadow : clBtnHighlight,
+                lowered ? clBtnHighlight : clBtnShadow, BevelWidth());
     };
     bevel(BevelOuter());
     if (borderColor_ == clNone)
@@ -973,23 +1046,33 @@ void TCustomAdvPanel::PaintBackgroundPicture(TCanvas* canvas, const RECT& r)
     const int rightX = std::max<int>(r.left, (r.right - r.left) - w - BevelWidth());
     const int bottomY = std::max<int>(r.top, Height() - h - BevelWidth());
     switch (backgroundPosition_) {
-    case bpTopLeft: canvas->Draw(r.left, r.top, background_); break;
-    case bpTopRight: canvas->Draw(rightX, r.top, background_); break;
-    case bpBottomLeft: canvas->Draw(r.left, bottomY, background_); break;
-    case bpBottomRight: canvas->Draw(rightX, bottomY, background_); break;
-    case bpTiled:
-        // A picture without extent would never advance the tiling.
-        if (w <= 0 || h <= 0)
+        case bpTopLeft:
+            canvas->Draw(r.left, r.top, background_);
             break;
-        for (int y = r.top; y < Height(); y += h)
-            for (int x = r.left; x < Width(); x += w)
-                canvas->Draw(x, y, background_);
-        break;
-    case bpStretched: canvas->StretchDraw(r, background_); break;
-    case bpCenter:
-        canvas->Draw(static_cast<int>(static_cast<unsigned>(rightX) / 2u),
-                     static_cast<int>(static_cast<unsigned>(bottomY) / 2u), background_);
-        break;
+        case bpTopRight:
+            canvas->Draw(rightX, r.top, background_);
+            break;
+        case bpBottomLeft:
+            canvas->Draw(r.left, bottomY, background_);
+            break;
+        case bpBottomRight:
+            canvas->Draw(rightX, bottomY, background_);
+            break;
+        case bpTiled:
+            // A picture without extent would never advance the tiling.
+            if (w <= 0 || h <= 0)
+                break;
+            for (int y = r.top; y < Height(); y += h)
+                for (int x = r.left; x < Width(); x += w)
+                    canvas->Draw(x, y, background_);
+            break;
+        case bpStretched:
+            canvas->StretchDraw(r, background_);
+            break;
+        case bpCenter:
+            canvas->Draw(static_cast<int>(static_cast<unsigned>(rightX) / 2u),
+                         static_cast<int>(static_cast<unsigned>(bottomY) / 2u), background_);
+            break;
     }
 }
 
@@ -1087,13 +1170,15 @@ void TCustomAdvPanel::DrawCaptionBackground(TCanvas* canvas, RECT b)
         } else if (type == stBitmapLStretch) {
             const int y0 = std::max(0, Height() - ph);
             canvas->Draw(b.left, b.top, picture);
-            canvas->CopyRect(RECT{0, b.bottom - y0, b.right, b.bottom}, source, RECT{0, ph - 3, pw, ph});
+            canvas->CopyRect(RECT{0, b.bottom - y0, b.right, b.bottom}, source,
+                             RECT{0, ph - 3, pw, ph});
         } else if (TopCaption()) {
             canvas->Draw(b.left, b.top, picture);
             canvas->CopyRect(RECT{pw, b.top, b.right, b.bottom}, source, RECT{pw - 3, 0, pw, ph});
         } else {
             canvas->Draw(b.left, b.bottom - ph, picture);
-            canvas->CopyRect(RECT{b.left, b.top, b.right, b.bottom - ph}, source, RECT{0, 0, pw, 3});
+            canvas->CopyRect(RECT{b.left, b.top, b.right, b.bottom - ph}, source,
+                             RECT{0, 0, pw, 3});
         }
         return;
     }
@@ -1108,41 +1193,48 @@ void TCustomAdvPanel::DrawCaptionBackground(TCanvas* canvas, RECT b)
         RestoreDC(dc, saved);
     };
     switch (caption_->Shape()) {
-    case csRectangle:
-        if (!caption_->Flat()) {
-            canvas->Pen()->SetColor(shadow);
-            canvas->Polyline({{b.left, b.bottom - 1}, {b.right - 1, b.bottom - 1}, {b.right - 1, b.top}});
+        case csRectangle:
+            if (!caption_->Flat()) {
+                canvas->Pen()->SetColor(shadow);
+                canvas->Polyline(
+                    {{b.left, b.bottom - 1}, {b.right - 1, b.bottom - 1}, {b.right - 1, b.top}});
+                canvas->Pen()->SetColor(highlight);
+                canvas->Polyline({{b.right - 1, b.top}, {b.left, b.top}, {b.left, b.bottom - 1}});
+            }
+            InflateRect(&b, -1, -1);
+            clipRegion = CreateRectRgnIndirect(&b);
+            break;
+        case csRounded:
+            clippedRoundRect(shadow,
+                             RECT{b.left, b.top + (b.bottom - b.top) / 2, b.right, b.bottom});
             canvas->Pen()->SetColor(highlight);
-            canvas->Polyline({{b.right - 1, b.top}, {b.left, b.top}, {b.left, b.bottom - 1}});
+            canvas->RoundRect(b.left, b.top, b.right, b.bottom, 32, 32);
+            canvas->Pen()->SetColor(shadow);
+            canvas->MoveTo(b.left + 16, b.bottom - 1);
+            canvas->LineTo(b.right - 16, b.bottom - 1);
+            ++b.top;
+            clipRegion = CreateRoundRectRgn(b.left, b.top, b.right, b.bottom, 32, 32);
+            break;
+        case csSemiRounded: {
+            clippedRoundRect(shadow,
+                             RECT{b.left, b.top + (b.bottom - b.top) / 2, b.right, b.bottom});
+            clippedRoundRect(highlight,
+                             RECT{b.left, b.top, b.right, b.bottom - (b.bottom - b.top) / 2});
+            canvas->Pen()->SetColor(highlight);
+            canvas->Polyline({{b.left + (b.right - b.left) / 2, b.top},
+                              {b.left, b.top},
+                              {b.left, b.bottom - 1}});
+            canvas->Pen()->SetColor(shadow);
+            canvas->LineTo(b.right - 16, b.bottom - 1);
+            ++b.left;
+            ++b.top;
+            clipRegion = CreateRoundRectRgn(b.left, b.top, b.right, b.bottom, 32, 32);
+            HRGN square =
+                CreateRectRgn(b.left, b.top, b.right - (b.right - b.left) / 2, b.bottom - 1);
+            CombineRgn(clipRegion, clipRegion, square, RGN_OR);
+            DeleteObject(square);
+            break;
         }
-        InflateRect(&b, -1, -1);
-        clipRegion = CreateRectRgnIndirect(&b);
-        break;
-    case csRounded:
-        clippedRoundRect(shadow, RECT{b.left, b.top + (b.bottom - b.top) / 2, b.right, b.bottom});
-        canvas->Pen()->SetColor(highlight);
-        canvas->RoundRect(b.left, b.top, b.right, b.bottom, 32, 32);
-        canvas->Pen()->SetColor(shadow);
-        canvas->MoveTo(b.left + 16, b.bottom - 1);
-        canvas->LineTo(b.right - 16, b.bottom - 1);
-        ++b.top;
-        clipRegion = CreateRoundRectRgn(b.left, b.top, b.right, b.bottom, 32, 32);
-        break;
-    case csSemiRounded: {
-        clippedRoundRect(shadow, RECT{b.left, b.top + (b.bottom - b.top) / 2, b.right, b.bottom});
-        clippedRoundRect(highlight, RECT{b.left, b.top, b.right, b.bottom - (b.bottom - b.top) / 2});
-        canvas->Pen()->SetColor(highlight);
-        canvas->Polyline({{b.left + (b.right - b.left) / 2, b.top}, {b.left, b.top}, {b.left, b.bottom - 1}});
-        canvas->Pen()->SetColor(shadow);
-        canvas->LineTo(b.right - 16, b.bottom - 1);
-        ++b.left;
-        ++b.top;
-        clipRegion = CreateRoundRectRgn(b.left, b.top, b.right, b.bottom, 32, 32);
-        HRGN square = CreateRectRgn(b.left, b.top, b.right - (b.right - b.left) / 2, b.bottom - 1);
-        CombineRgn(clipRegion, clipRegion, square, RGN_OR);
-        DeleteObject(square);
-        break;
-    }
     }
     ClipTo clip(canvas, clipRegion);
     canvas->Draw(b.left, b.top, shadeBitmap_);
@@ -1165,12 +1257,12 @@ void TCustomAdvPanel::BuildShadeBitmap()
     for (int y = 0; y < shadeBitmap_->Height(); ++y) {
         auto* row = static_cast<uint32_t*>(shadeBitmap_->ScanLine(y));
         for (int x = 0; x < shadeBitmap_->Width(); ++x) {
-            const uint32_t c = pixels[static_cast<size_t>(y) * static_cast<size_t>(request.width) + static_cast<size_t>(x)];
+            const uint32_t c = pixels[static_cast<size_t>(y) * static_cast<size_t>(request.width) +
+                                      static_cast<size_t>(x)];
             // 0x00BBGGRR to the DIB's blue-green-red byte order
             row[x] = ((c & 0xFF) << 16) | (c & 0xFF00) | ((c >> 16) & 0xFF);
         }
     }
-
 }
 
 RECT TCustomAdvPanel::ButtonSquare(const RECT& r, bool, int bw) const
@@ -1228,7 +1320,8 @@ void TCustomAdvPanel::PaintCaptionButtons(TCanvas* canvas, RECT& b)
             glyphAt(collaps_ ? caption_->CloseMinGlyph() : caption_->CloseMaxGlyph(), true);
         } else {
             const TColor hover = caption_->CloseButtonHoverColor();
-            canvas->Pen()->SetColor(closeButtonHot_ && hover != clNone ? hover : caption_->CloseButtonColor());
+            canvas->Pen()->SetColor(
+                closeButtonHot_ && hover != clNone ? hover : caption_->CloseButtonColor());
             canvas->Pen()->SetWidth(2);
             const auto line = [&](int x1, int y1, int x2, int y2) {
                 canvas->MoveTo(x1, y1);
@@ -1258,7 +1351,8 @@ void TCustomAdvPanel::PaintCaptionButtons(TCanvas* canvas, RECT& b)
             glyphAt(glyph, false);
         } else {
             const TColor hover = caption_->MinMaxButtonHoverColor();
-            const TColor color = minMaxButtonHot_ && hover != clNone ? hover : caption_->MinMaxButtonColor();
+            const TColor color =
+                minMaxButtonHot_ && hover != clNone ? hover : caption_->MinMaxButtonColor();
             canvas->Pen()->SetWidth(1);
             canvas->Pen()->SetColor(color);
             canvas->Brush()->SetColor(color);
@@ -1266,14 +1360,21 @@ void TCustomAdvPanel::PaintCaptionButtons(TCanvas* canvas, RECT& b)
             // The base of the triangle at offset `base`, its tip at `tip`, in the pointing axis.
             const int base = collaps_ ? 5 : 8, tip = collaps_ ? 8 : 5;
             if (top && right)
-                canvas->Polygon({{b.right - 10, b.top + base}, {b.right - 4, b.top + base}, {b.right - 7, b.top + tip}});
+                canvas->Polygon({{b.right - 10, b.top + base},
+                                 {b.right - 4, b.top + base},
+                                 {b.right - 7, b.top + tip}});
             else if (top)
-                canvas->Polygon({{b.left + 4, b.top + base}, {b.left + 10, b.top + base}, {b.left + 7, b.top + tip}});
+                canvas->Polygon({{b.left + 4, b.top + base},
+                                 {b.left + 10, b.top + base},
+                                 {b.left + 7, b.top + tip}});
             else if (right)
-                canvas->Polygon({{b.left + base, b.top + 10}, {b.left + base, b.top + 4}, {b.left + tip, b.top + 7}});
+                canvas->Polygon({{b.left + base, b.top + 10},
+                                 {b.left + base, b.top + 4},
+                                 {b.left + tip, b.top + 7}});
             else
-                canvas->Polygon(
-                    {{b.left + base, b.bottom - 4}, {b.left + base, b.bottom - 10}, {b.left + tip, b.bottom - 7}});
+                canvas->Polygon({{b.left + base, b.bottom - 4},
+                                 {b.left + base, b.bottom - 10},
+                                 {b.left + tip, b.bottom - 7}});
         }
     }
 }
@@ -1307,7 +1408,8 @@ void TCustomAdvPanel::PaintStatusStrip(TCanvas* canvas)
 {
     const bool top = TopCaption();
     const int sh = statusBar_->Height();
-    RECT s = top ? RECT{1, Height() - sh - 1, Width() - 1, Height() - 1} : RECT{Width() - sh - 1, 1, Width() - 1, Height() - 1};
+    RECT s = top ? RECT{1, Height() - sh - 1, Width() - 1, Height() - 1}
+                 : RECT{Width() - sh - 1, 1, Width() - 1, Height() - 1};
     if (statusBar_->Color() != clNone && statusBar_->ColorTo() != clNone)
         DrawPanelGradient(canvas, statusBar_->Color(), statusBar_->ColorTo(), 40, s,
                           statusBar_->GradientDirection() == gdHorizontal);
@@ -1319,7 +1421,8 @@ void TCustomAdvPanel::PaintStatusStrip(TCanvas* canvas)
             images_->Draw(canvas, s.left + 1, s.top + 2, statusBar_->ImageIndex());
             s.left += images_->Width() + 2;
         } else {
-            images_->Draw(canvas, s.left + 2, s.bottom - images_->Height() - (grip ? 12 : 1), statusBar_->ImageIndex());
+            images_->Draw(canvas, s.left + 2, s.bottom - images_->Height() - (grip ? 12 : 1),
+                          statusBar_->ImageIndex());
             s.bottom -= images_->Height() + 2;
         }
     }
@@ -1328,7 +1431,8 @@ void TCustomAdvPanel::PaintStatusStrip(TCanvas* canvas)
         RECT textRect = s;
         textRect.left += 2;
         html::HtmlDrawResult result;
-        DrawHtmlText(DisplayRequest(canvas, statusBar_->Text(), textRect, captionHotAnchor_, false), result);
+        DrawHtmlText(DisplayRequest(canvas, statusBar_->Text(), textRect, captionHotAnchor_, false),
+                     result);
     } else {
         DrawRotatedText(canvas, s.left + 2, s.bottom - (grip ? 16 : 2), statusBar_->Text());
     }
@@ -1348,7 +1452,8 @@ void TCustomAdvPanel::PaintStatusStrip(TCanvas* canvas)
             canvas->Pen()->SetColor(ShadowGrey);
             canvas->Polyline({{0, s.bottom - 1}, {0, s.top}, {s.right, s.top}});
             canvas->Pen()->SetColor(clWhite);
-            canvas->Polyline({{0, s.bottom - 1}, {s.right - 1, s.bottom - 1}, {s.right - 1, s.top}});
+            canvas->Polyline(
+                {{0, s.bottom - 1}, {s.right - 1, s.bottom - 1}, {s.right - 1, s.top}});
         } else {
             canvas->Pen()->SetColor(ShadowGrey);
             canvas->Polyline({{s.left, Height()}, {s.left, s.top}, {s.right - 1, s.top}});
@@ -1402,7 +1507,8 @@ void TCustomAdvPanel::ShowChildren()
 {
     for (int i = 0; i < ControlCount(); ++i) {
         TControl* child = Controls(i);
-        if (std::find(hiddenChildren_.begin(), hiddenChildren_.end(), child) == hiddenChildren_.end())
+        if (std::find(hiddenChildren_.begin(), hiddenChildren_.end(), child) ==
+            hiddenChildren_.end())
             child->SetVisible(true);
     }
     hiddenChildren_.clear();
@@ -1446,11 +1552,14 @@ void TCustomAdvPanel::SetCollaps(bool value)
                 savedColor_ = Color();
                 if (collapsSteps_ > 0) {
                     SetColor(collapsColor_);
-                    const int step = top ? (Height() - caption_->Height() - StripHeight() - 2 * BorderWidth()) / collapsSteps_
-                                         : (Width() - caption_->Height() - StripHeight()) / collapsSteps_;
+                    const int step =
+                        top ? (Height() - caption_->Height() - StripHeight() - 2 * BorderWidth()) /
+                                  collapsSteps_
+                            : (Width() - caption_->Height() - StripHeight()) / collapsSteps_;
                     animate(step, -1);
                 }
-                setExtent(top ? caption_->Height() + StripHeight() - 2 + extra : caption_->Height() + StripHeight() + extra);
+                setExtent(top ? caption_->Height() + StripHeight() - 2 + extra
+                              : caption_->Height() + StripHeight() + extra);
             } else {
                 if (collapsSteps_ > 0) {
                     SetColor(savedColor_);
@@ -1617,7 +1726,8 @@ std::string TCustomAdvPanel::AnchorAt(int x, int y, RECT& anchorRect)
                 r.top = r.bottom - th;
         }
     };
-    const bool inCaption = caption_->Visible() && (TopCaption() ? y < caption_->Height() : x < caption_->Height());
+    const bool inCaption =
+        caption_->Visible() && (TopCaption() ? y < caption_->Height() : x < caption_->Height());
     html::HtmlDrawResult result;
     bool hit = false;
     if (inCaption) {
@@ -1695,7 +1805,8 @@ void TCustomAdvPanel::MouseMove(TShiftState shift, int x, int y)
                 InvalidateRect(anchorRect);
         }
     };
-    const bool inCaption = caption_->Visible() && (TopCaption() ? y < caption_->Height() : x < caption_->Height());
+    const bool inCaption =
+        caption_->Visible() && (TopCaption() ? y < caption_->Height() : x < caption_->Height());
     if (inCaption) {
         if (bodyHotAnchor_ != -1) {
             bodyHotAnchor_ = bodyHotAnchorPrevious_ = -1;
@@ -1704,7 +1815,8 @@ void TCustomAdvPanel::MouseMove(TShiftState shift, int x, int y)
         }
         if (!anchor.empty()) {
             const bool changed = anchor != lastAnchor_;
-            if (changed || !EqualRect(&anchorRect, &captionAnchorRect_) || captionHotAnchor_ == -1) {
+            if (changed || !EqualRect(&anchorRect, &captionAnchorRect_) ||
+                captionHotAnchor_ == -1) {
                 if (hover_ && !lastAnchor_.empty())
                     InvalidateRect(captionAnchorRect_);
                 if (hover_)
@@ -1822,8 +1934,9 @@ void TCustomAdvPanel::WMNCHitTest(TMessage& m)
             BringToFront();
         }
     }
-    if (p.y > Height() - GetSystemMetrics(SM_CYHSCROLL) && p.x > Width() - GetSystemMetrics(SM_CXHSCROLL) &&
-        m.Result == HTCLIENT && canSize_ && !collaps_) {
+    if (p.y > Height() - GetSystemMetrics(SM_CYHSCROLL) &&
+        p.x > Width() - GetSystemMetrics(SM_CXHSCROLL) && m.Result == HTCLIENT && canSize_ &&
+        !collaps_) {
         BringToFront();
         m.Result = HTBOTTOMRIGHT;
     }
@@ -2058,10 +2171,11 @@ void TCustomAdvPanel::ApplySettings(TAdvPanelSettings* settings)
 
 void RegisterPanelClasses()
 {
-    RegisterClasses({&TAdvPanel::StaticClass(), &TAdvPanelStyler::StaticClass(), &TAdvPanelGroup::StaticClass(),
-                     &TAdvImage::StaticClass(), &TAdvOfficeStatusBar::StaticClass(),
-                     &TAdvOfficeStatusBarOfficeStyler::StaticClass(), &TAdvOfficeStatusPanel::StaticClass(),
-                     &TAdvTaskDialog::StaticClass()});
+    RegisterClasses({&TAdvPanel::StaticClass(), &TAdvPanelStyler::StaticClass(),
+                     &TAdvPanelGroup::StaticClass(), &TAdvImage::StaticClass(),
+                     &TAdvOfficeStatusBar::StaticClass(),
+                     &TAdvOfficeStatusBarOfficeStyler::StaticClass(),
+                     &TAdvOfficeStatusPanel::StaticClass(), &TAdvTaskDialog::StaticClass()});
 }
 
 } // namespace panels

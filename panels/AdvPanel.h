@@ -24,7 +24,15 @@ class TAdvPanelStyler;
 class TAdvPanelSettings;
 class TCustomAdvPanel;
 
-enum TBackGroundPosition { bpTopLeft, bpTopRight, bpBottomLeft, bpBottomRight, bpTiled, bpStretched, bpCenter };
+enum TBackGroundPosition {
+    bpTopLeft,
+    bpTopRight,
+    bpBottomLeft,
+    bpBottomRight,
+    bpTiled,
+    bpStretched,
+    bpCenter
+};
 enum TGradientDirection { gdVertical, gdHorizontal };
 enum TTextVAlignment { tvaTop, tvaCenter, tvaBottom };
 enum TCaptionShape { csRectangle, csRounded, csSemiRounded };
@@ -42,7 +50,8 @@ CLASSLIB_ENUM(TShadeType);
 
 using TAnchorEvent = classlib::TEvent<void(classlib::TObject* Sender, std::string Anchor)>;
 using TAnchorHintEvent = classlib::TEvent<void(classlib::TObject* Sender, std::string& Anchor)>;
-using TPanelPaintEvent = classlib::TEvent<void(classlib::TObject* Sender, classlib::TCanvas* ACanvas, RECT ARect)>;
+using TPanelPaintEvent =
+    classlib::TEvent<void(classlib::TObject* Sender, classlib::TCanvas* ACanvas, RECT ARect)>;
 
 // ---- drawing helpers of the panel module ----------------------------------------------------
 
@@ -51,12 +60,12 @@ using TPanelPaintEvent = classlib::TEvent<void(classlib::TObject* Sender, classl
 classlib::TColor BlendPanelColors(classlib::TColor c1, classlib::TColor c2, int percent);
 // At most 32 bands (0 counts as 1) from one colour towards the other, each band one pixel
 // longer than its share so that they overlap.
-void DrawPanelGradient(classlib::TCanvas* canvas, classlib::TColor fromColor, classlib::TColor toColor, int steps,
-                       const RECT& r, bool horizontal);
+void DrawPanelGradient(classlib::TCanvas* canvas, classlib::TColor fromColor,
+                       classlib::TColor toColor, int steps, const RECT& r, bool horizontal);
 // Two 32-band gradients, split at the middle along the gradient direction.
 void DrawPanelMirrorGradient(classlib::TCanvas* canvas, const RECT& r, classlib::TColor color,
-                             classlib::TColor colorTo, classlib::TColor colorMirror, classlib::TColor colorMirrorTo,
-                             TGradientDirection direction);
+                             classlib::TColor colorTo, classlib::TColor colorMirror,
+                             classlib::TColor colorMirrorTo, TGradientDirection direction);
 
 // ---- the caption bar's settings -------------------------------------------------------------
 
@@ -295,7 +304,10 @@ class TCustomAdvPanel : public classlib::TCustomPanel {
     TAdvImage* Background() const { return background_; }
     void SetBackground(TAdvImage* value) { background_->Assign(value); }
     TBackGroundPosition BackgroundPosition() const { return backgroundPosition_; }
-    void SetBackgroundPosition(TBackGroundPosition value) { StoreAndRepaint(backgroundPosition_, value); }
+    void SetBackgroundPosition(TBackGroundPosition value)
+    {
+        StoreAndRepaint(backgroundPosition_, value);
+    }
     classlib::TColor BorderColor() const { return borderColor_; }
     void SetBorderColor(classlib::TColor value) { StoreAndRepaint(borderColor_, value); }
     bool BorderShadow() const { return borderShadow_; }
@@ -338,7 +350,10 @@ class TCustomAdvPanel : public classlib::TCustomPanel {
     bool FreeOnClose() const { return freeOnClose_; }
     void SetFreeOnClose(bool value) { freeOnClose_ = value; }
     TGradientDirection GradientDirection() const { return gradientDirection_; }
-    void SetGradientDirection(TGradientDirection value) { StoreAndRepaint(gradientDirection_, value); }
+    void SetGradientDirection(TGradientDirection value)
+    {
+        StoreAndRepaint(gradientDirection_, value);
+    }
     bool Hover() const { return hover_; }
     void SetHover(bool value) { hover_ = value; }
     classlib::TColor HoverColor() const { return hoverColor_; }
@@ -420,7 +435,8 @@ protected:
     void AlignControls(classlib::TControl* control, RECT& rect) override;
     void CreateWnd() override;
     void Paint() override;
-    void MouseDown(classlib::TMouseButton button, classlib::TShiftState shift, int x, int y) override;
+    void MouseDown(classlib::TMouseButton button, classlib::TShiftState shift, int x,
+                   int y) override;
     void MouseMove(classlib::TShiftState shift, int x, int y) override;
     void MouseUp(classlib::TMouseButton button, classlib::TShiftState shift, int x, int y) override;
     void Resize() override;
@@ -468,7 +484,10 @@ private:
 
     bool TopCaption() const { return caption_->Position() == cpTop; }
     int StripHeight() const { return statusBar_->Visible() ? statusBar_->Height() : 0; }
-    bool AnyBevel() const { return BevelInner() != classlib::bvNone || BevelOuter() != classlib::bvNone; }
+    bool AnyBevel() const
+    {
+        return BevelInner() != classlib::bvNone || BevelOuter() != classlib::bvNone;
+    }
 
     // painting, in the order of Paint
     void PaintBackground(classlib::TCanvas* canvas, RECT& r);
@@ -483,8 +502,8 @@ private:
     void PaintSizeGrip(classlib::TCanvas* canvas);
     void DrawThemePart(classlib::TCanvas* canvas, int part, RECT r);
     // What the body, caption and strip texts share when they are drawn.
-    html::HtmlDrawRequest DisplayRequest(classlib::TCanvas* canvas, const std::string& text, const RECT& r,
-                                         int hotIndex, bool wordWrap) const;
+    html::HtmlDrawRequest DisplayRequest(classlib::TCanvas* canvas, const std::string& text,
+                                         const RECT& r, int hotIndex, bool wordWrap) const;
 
     // interaction
     struct CaptionHit {

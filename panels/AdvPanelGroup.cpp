@@ -81,15 +81,30 @@ void TGroupScrollBar::SetPageSize(int value)
 void TGroupScrollBar::Scroll(int code, int trackPosition)
 {
     switch (code) {
-    case SB_LINEUP: SetPosition(position_ - smallChange_); break;
-    case SB_LINEDOWN: SetPosition(position_ + smallChange_); break;
-    case SB_PAGEUP: SetPosition(position_ - largeChange_); break;
-    case SB_PAGEDOWN: SetPosition(position_ + largeChange_); break;
-    case SB_THUMBTRACK:
-    case SB_THUMBPOSITION: SetPosition(trackPosition); break;
-    case SB_TOP: SetPosition(0); break;
-    case SB_BOTTOM: SetPosition(max_); break;
-    default: break;
+        case SB_LINEUP:
+            SetPosition(position_ - smallChange_);
+            break;
+        case SB_LINEDOWN:
+            SetPosition(position_ + smallChange_);
+            break;
+        case SB_PAGEUP:
+            SetPosition(position_ - largeChange_);
+            break;
+        case SB_PAGEDOWN:
+            SetPosition(position_ + largeChange_);
+            break;
+        case SB_THUMBTRACK:
+        case SB_THUMBPOSITION:
+            SetPosition(trackPosition);
+            break;
+        case SB_TOP:
+            SetPosition(0);
+            break;
+        case SB_BOTTOM:
+            SetPosition(max_);
+            break;
+        default:
+            break;
     }
 }
 
@@ -99,10 +114,14 @@ CLASSLIB_PUBLISH(TAdvPanelGroup)
 {
     c.Property("Columns", &TAdvPanelGroup::Columns, &TAdvPanelGroup::SetColumns).SetDefault(1);
     c.Property("DefaultPanel", &TAdvPanelGroup::DefaultPanel, &TAdvPanelGroup::SetDefaultPanel);
-    c.Property("GroupStyle", &TAdvPanelGroup::GroupStyle, &TAdvPanelGroup::SetGroupStyle).SetDefault(gsVertical);
-    c.Property("ScrollSmooth", &TAdvPanelGroup::ScrollSmooth, &TAdvPanelGroup::SetScrollSmooth).SetDefault(false);
-    c.Property("HorzPadding", &TAdvPanelGroup::HorzPadding, &TAdvPanelGroup::SetHorzPadding).SetDefault(8);
-    c.Property("VertPadding", &TAdvPanelGroup::VertPadding, &TAdvPanelGroup::SetVertPadding).SetDefault(8);
+    c.Property("GroupStyle", &TAdvPanelGroup::GroupStyle, &TAdvPanelGroup::SetGroupStyle)
+        .SetDefault(gsVertical);
+    c.Property("ScrollSmooth", &TAdvPanelGroup::ScrollSmooth, &TAdvPanelGroup::SetScrollSmooth)
+        .SetDefault(false);
+    c.Property("HorzPadding", &TAdvPanelGroup::HorzPadding, &TAdvPanelGroup::SetHorzPadding)
+        .SetDefault(8);
+    c.Property("VertPadding", &TAdvPanelGroup::VertPadding, &TAdvPanelGroup::SetVertPadding)
+        .SetDefault(8);
 }
 
 CLASSLIB_MESSAGE_MAP(TAdvPanelGroup)
@@ -221,7 +240,8 @@ void TAdvPanelGroup::ArrangeVertically()
     for (size_t i = 0; i < panels.size(); ++i) {
         TCustomAdvPanel* panel = panels[i];
         const int columnWidth = (Width() - bar - horzPadding_) / columns_;
-        const int left = columnWidth * static_cast<int>(i % static_cast<size_t>(columns_)) + horzPadding_;
+        const int left =
+            columnWidth * static_cast<int>(i % static_cast<size_t>(columns_)) + horzPadding_;
         const int width = (Width() - 2 * horzPadding_ - bar) / columns_;
         panel->SetBounds(left, y, width, panel->Height());
         if (panel->Visible() && (i + 1) % static_cast<size_t>(columns_) == 0)
@@ -360,7 +380,8 @@ void TAdvPanelGroup::ScrollChanged(TObject*)
 
 void TAdvPanelGroup::WMScroll(TMessage& m)
 {
-    if (reinterpret_cast<HWND>(m.LParam) != (scrollBar_->HandleAllocated() ? scrollBar_->Handle() : nullptr)) {
+    if (reinterpret_cast<HWND>(m.LParam) !=
+        (scrollBar_->HandleAllocated() ? scrollBar_->Handle() : nullptr)) {
         Inherited(TAdvPanelGroup::StaticClass(), m);
         return;
     }

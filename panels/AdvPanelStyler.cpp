@@ -7,8 +7,9 @@ using namespace classlib;
 namespace panels {
 
 CLASSLIB_DEFINE_ENUM(TAdvPanelStyle, "psOffice2003Blue", "psOffice2003Silver", "psOffice2003Olive",
-                     "psOffice2003Classic", "psOffice2007Luna", "psOffice2007Obsidian", "psWindowsXP", "psWhidbey",
-                     "psCustom", "psOffice2007Silver", "psXP", "psFlat", "psHalsk", "psClassic")
+                     "psOffice2003Classic", "psOffice2007Luna", "psOffice2007Obsidian",
+                     "psWindowsXP", "psWhidbey", "psCustom", "psOffice2007Silver", "psXP", "psFlat",
+                     "psHalsk", "psClassic")
 
 // ---- TAdvPanelSettings ------------------------------------------------------------------------
 
@@ -60,7 +61,8 @@ CLASSLIB_PUBLISH(TAdvPanelSettings)
     c.Property("Width", &S::Width, &S::SetWidth);
 }
 
-TAdvPanelSettings::TAdvPanelSettings() : caption_(new TPanelCaption), font_(new TFont), statusBar_(new TPanelStatusBar)
+TAdvPanelSettings::TAdvPanelSettings()
+    : caption_(new TPanelCaption), font_(new TFont), statusBar_(new TPanelStatusBar)
 {
     caption_->OnChange = TNotifyEvent(this, &TAdvPanelSettings::CaptionChanged);
 }
@@ -122,9 +124,9 @@ struct PanelPreset {
     // caption
     TColor captionColor, captionColorTo, captionFontColor;
     TGradientDirection captionGradient;
-    bool shadeGrainAndLight;  // ShadeGrain 32, ShadeLight 255
+    bool shadeGrainAndLight; // ShadeGrain 32, ShadeLight 255
     TShadeType shadeType;
-    HeightRule captionHeight;  // to 20
+    HeightRule captionHeight; // to 20
     std::optional<int> captionIndent;
     std::optional<bool> captionVisible;
     // status strip
@@ -138,45 +140,215 @@ struct PanelPreset {
 constexpr auto Keep = std::nullopt;
 
 const PanelPreset Presets[] = {
-    {psOffice2003Blue, 0xFDEADA, 0xE4AE88, clNone, clNone, bvNone, clGray, false, clHighlight, clWindowText,
-     0xD68759, 0x933803, clWhite, gdVertical, true, stNormal, HeightRule::Keep, Keep, Keep,
-     0xE08F65, 0xF9DBC4, clNone, bsSingle, false, Keep, clWhite},
-    {psOffice2003Silver, 0xECE2E1, 0xB39698, clNone, clNone, bvNone, clGray, false, clHighlight, clWindowText,
-     0xEFE7E7, 0xAA8888, clBlack, gdVertical, true, stNormal, HeightRule::Keep, Keep, Keep,
-     0xBFA8A9, 0xDECFCF, clNone, bsSingle, false, Keep, clBlack},
-    {psOffice2003Olive, 0xCFF0EA, 0x8CC0B1, clNone, clNone, bvNone, clGray, false, clHighlight, clWindowText,
-     0xC6EFE7, 0x94BDB5, clBlack, gdVertical, true, stNormal, HeightRule::Keep, Keep, Keep,
-     0x80B0A1, 0xD3E4E3, clNone, bsSingle, false, Keep, clBlack},
-    {psOffice2003Classic, clWhite, 0xE3F0F2, clNone, clNone, bvNone, clGray, true, clBtnFace, Keep,
-     clHighlight, clBlue, clHighlightText, gdHorizontal, false, stNormal, HeightRule::Store, 2, Keep,
-     0xE3F0F2, clWhite, clSilver, bsSingle, false, Keep, clBlack},
-    {psOffice2007Luna, 0xFAF1E9, 0xEDD8C7, 0xEDD8C7, 0xFFF2E7, bvNone, 0xFFD2AF, false, clHighlight, 0x723708,
-     0xFFEFE3, 0xFFD2AF, clBlack, gdVertical, true, stNormal, HeightRule::Keep, Keep, Keep,
-     0xF7E3D3, 0xF5D0B3, 0xFFD2AF, bsSingle, false, gdVertical, 0x723708},
-    {psOffice2007Obsidian, 0xCFC6C1, 0xC5BBB4, 0xC5BBB4, 0xECECE5, bvNone, 0xFFD2AF, false, clHighlight, 0x723708,
-     0xB8B8B6, 0xA0A09E, clWhite, gdVertical, true, stNormal, HeightRule::Keep, Keep, Keep,
-     0xA19F9E, 0x534D4B, clBlack, bsSingle, false, gdVertical, clWhite},
-    {psWindowsXP, clBtnFace, clNone, clNone, clNone, bvRaised, clGray, false, clBtnFace, clWindowText,
-     clWhite, clNone, clHighlightText, gdHorizontal, true, stNormal, HeightRule::Keep, Keep, false,
-     clBtnFace, clNone, clNone, bsNone, true, Keep, clBlack},
-    {psWhidbey, clWhite, 0xE3F0F2, clNone, clNone, bvNone, clGray, true, clBtnFace, Keep,
-     0xF3F7F8, 0xACC3C3, clBlack, gdVertical, false, stNormal, HeightRule::Store, 2, Keep,
-     0xE3F0F2, clWhite, clSilver, bsSingle, false, Keep, clBlack},
-    {psOffice2007Silver, 0xF9F5F3, 0xE7DCD5, 0xE7DCD5, 0xFBFAF0, bvNone, 0xFFD2AF, false, clHighlight, 0x723708,
-     0xF8F7F6, 0xE8E0DB, clBlack, gdVertical, true, stNormal, HeightRule::Keep, Keep, Keep,
-     0xFAEEEB, 0xE5DBD7, clBlack, bsSingle, false, gdVertical, 0x723708},
-    {psXP, clWhite, 0xE3F0F2, clNone, clNone, bvNone, clGray, true, clBtnFace, Keep,
-     clHighlight, clBlue, clHighlightText, gdHorizontal, false, stNormal, HeightRule::Store, 2, Keep,
-     0xE3F0F2, clWhite, clSilver, bsSingle, false, Keep, clBlack},
-    {psFlat, clBtnFace, clNone, clNone, clNone, bvNone, clGray, false, clBtnFace, clWindowText,
-     clHighlight, clNone, clHighlightText, gdHorizontal, false, stNormal, HeightRule::Set, 0, Keep,
-     clBtnFace, clNone, clSilver, bsSingle, false, Keep, clBlack},
-    {psHalsk, clWhite, 0xE4E4E4, clNone, clNone, bvNone, clGray, true, clBtnFace, clWindowText,
-     clWhite, clNone, clBlack, gdHorizontal, true, stRMetal, HeightRule::Store, 4, true,
-     0xDEDEDE, 0xA9A9A9, clWhite, bsSingle, false, Keep, clBlack},
-    {psClassic, clBtnFace, clNone, clNone, clNone, bvRaised, clGray, false, clBtnFace, clWindowText,
-     clWhite, clNone, clBlack, gdHorizontal, true, stNormal, HeightRule::Keep, Keep, false,
-     clBtnFace, clNone, clNone, bsNone, true, Keep, clBlack},
+    {psOffice2003Blue, 0xFDEADA,         0xE4AE88, clNone,      clNone,
+     bvNone,           clGray,           false,    clHighlight, clWindowText,
+     0xD68759,         0x933803,         clWhite,  gdVertical,  true,
+     stNormal,         HeightRule::Keep, Keep,     Keep,        0xE08F65,
+     0xF9DBC4,         clNone,           bsSingle, false,       Keep,
+     clWhite},
+    {psOffice2003Silver,
+     0xECE2E1,
+     0xB39698,
+     clNone,
+     clNone,
+     bvNone,
+     clGray,
+     false,
+     clHighlight,
+     clWindowText,
+     0xEFE7E7,
+     0xAA8888,
+     clBlack,
+     gdVertical,
+     true,
+     stNormal,
+     HeightRule::Keep,
+     Keep,
+     Keep,
+     0xBFA8A9,
+     0xDECFCF,
+     clNone,
+     bsSingle,
+     false,
+     Keep,
+     clBlack},
+    {psOffice2003Olive,
+     0xCFF0EA,
+     0x8CC0B1,
+     clNone,
+     clNone,
+     bvNone,
+     clGray,
+     false,
+     clHighlight,
+     clWindowText,
+     0xC6EFE7,
+     0x94BDB5,
+     clBlack,
+     gdVertical,
+     true,
+     stNormal,
+     HeightRule::Keep,
+     Keep,
+     Keep,
+     0x80B0A1,
+     0xD3E4E3,
+     clNone,
+     bsSingle,
+     false,
+     Keep,
+     clBlack},
+    {psOffice2003Classic,
+     clWhite,
+     0xE3F0F2,
+     clNone,
+     clNone,
+     bvNone,
+     clGray,
+     true,
+     clBtnFace,
+     Keep,
+     clHighlight,
+     clBlue,
+     clHighlightText,
+     gdHorizontal,
+     false,
+     stNormal,
+     HeightRule::Store,
+     2,
+     Keep,
+     0xE3F0F2,
+     clWhite,
+     clSilver,
+     bsSingle,
+     false,
+     Keep,
+     clBlack},
+    {psOffice2007Luna, 0xFAF1E9, 0xEDD8C7, 0xEDD8C7, 0xFFF2E7, bvNone,     0xFFD2AF, false,
+     clHighlight,      0x723708, 0xFFEFE3, 0xFFD2AF, clBlack,  gdVertical, true,     stNormal,
+     HeightRule::Keep, Keep,     Keep,     0xF7E3D3, 0xF5D0B3, 0xFFD2AF,   bsSingle, false,
+     gdVertical,       0x723708},
+    {psOffice2007Obsidian, 0xCFC6C1, 0xC5BBB4, 0xC5BBB4, 0xECECE5, bvNone,     0xFFD2AF, false,
+     clHighlight,          0x723708, 0xB8B8B6, 0xA0A09E, clWhite,  gdVertical, true,     stNormal,
+     HeightRule::Keep,     Keep,     Keep,     0xA19F9E, 0x534D4B, clBlack,    bsSingle, false,
+     gdVertical,           clWhite},
+    {psWindowsXP,
+     clBtnFace,
+     clNone,
+     clNone,
+     clNone,
+     bvRaised,
+     clGray,
+     false,
+     clBtnFace,
+     clWindowText,
+     clWhite,
+     clNone,
+     clHighlightText,
+     gdHorizontal,
+     true,
+     stNormal,
+     HeightRule::Keep,
+     Keep,
+     false,
+     clBtnFace,
+     clNone,
+     clNone,
+     bsNone,
+     true,
+     Keep,
+     clBlack},
+    {psWhidbey,
+     clWhite,
+     0xE3F0F2,
+     clNone,
+     clNone,
+     bvNone,
+     clGray,
+     true,
+     clBtnFace,
+     Keep,
+     0xF3F7F8,
+     0xACC3C3,
+     clBlack,
+     gdVertical,
+     false,
+     stNormal,
+     HeightRule::Store,
+     2,
+     Keep,
+     0xE3F0F2,
+     clWhite,
+     clSilver,
+     bsSingle,
+     false,
+     Keep,
+     clBlack},
+    {psOffice2007Silver, 0xF9F5F3, 0xE7DCD5, 0xE7DCD5, 0xFBFAF0, bvNone,     0xFFD2AF, false,
+     clHighlight,        0x723708, 0xF8F7F6, 0xE8E0DB, clBlack,  gdVertical, true,     stNormal,
+     HeightRule::Keep,   Keep,     Keep,     0xFAEEEB, 0xE5DBD7, clBlack,    bsSingle, false,
+     gdVertical,         0x723708},
+    {psXP,
+     clWhite,
+     0xE3F0F2,
+     clNone,
+     clNone,
+     bvNone,
+     clGray,
+     true,
+     clBtnFace,
+     Keep,
+     clHighlight,
+     clBlue,
+     clHighlightText,
+     gdHorizontal,
+     false,
+     stNormal,
+     HeightRule::Store,
+     2,
+     Keep,
+     0xE3F0F2,
+     clWhite,
+     clSilver,
+     bsSingle,
+     false,
+     Keep,
+     clBlack},
+    {psFlat,   clBtnFace, clNone,          clNone,      clNone, bvNone,          clGray,
+     false,    clBtnFace, clWindowText,    clHighlight, clNone, clHighlightText, gdHorizontal,
+     false,    stNormal,  HeightRule::Set, 0,           Keep,   clBtnFace,       clNone,
+     clSilver, bsSingle,  false,           Keep,        clBlack},
+    {psHalsk,
+     clWhite,
+     0xE4E4E4,
+     clNone,
+     clNone,
+     bvNone,
+     clGray,
+     true,
+     clBtnFace,
+     clWindowText,
+     clWhite,
+     clNone,
+     clBlack,
+     gdHorizontal,
+     true,
+     stRMetal,
+     HeightRule::Store,
+     4,
+     true,
+     0xDEDEDE,
+     0xA9A9A9,
+     clWhite,
+     bsSingle,
+     false,
+     Keep,
+     clBlack},
+    {psClassic, clBtnFace,    clNone,    clNone,       clNone,           bvRaised,
+     clGray,    false,        clBtnFace, clWindowText, clWhite,          clNone,
+     clBlack,   gdHorizontal, true,      stNormal,     HeightRule::Keep, Keep,
+     false,     clBtnFace,    clNone,    clNone,       bsNone,           true,
+     Keep,      clBlack},
 };
 
 void ApplyPreset(const PanelPreset& p, TAdvPanelSettings* s)
@@ -230,7 +402,8 @@ void ApplyPreset(const PanelPreset& p, TAdvPanelSettings* s)
 
 CLASSLIB_PUBLISH(TAdvPanelStyler)
 {
-    c.Property("AutoThemeAdapt", &TAdvPanelStyler::AutoThemeAdapt, &TAdvPanelStyler::SetAutoThemeAdapt)
+    c.Property("AutoThemeAdapt", &TAdvPanelStyler::AutoThemeAdapt,
+               &TAdvPanelStyler::SetAutoThemeAdapt)
         .SetDefault(false);
     c.Property("Settings", &TAdvPanelStyler::Settings, &TAdvPanelStyler::SetSettings);
     c.Property("Comments", &TAdvPanelStyler::Comments, &TAdvPanelStyler::SetComments);
@@ -303,7 +476,8 @@ void TAdvPanelStyler::PushSettings(TObject*)
     if (ComponentState().Contains(csLoading) || !Owner())
         return;
     for (int i = 0; i < Owner()->ComponentCount(); ++i)
-        if (auto* panel = dynamic_cast<TCustomAdvPanel*>(Owner()->Components(i)); panel && panel->Styler() == this)
+        if (auto* panel = dynamic_cast<TCustomAdvPanel*>(Owner()->Components(i));
+            panel && panel->Styler() == this)
             panel->ApplySettings(settings_);
 }
 
@@ -312,10 +486,18 @@ void TAdvPanelStyler::ThemeAdapt()
     if (!autoThemeAdapt_)
         return;
     switch (GetXPThemeColorName()) {
-    case 1: SetStyle(psOffice2003Blue); break;
-    case 2: SetStyle(psOffice2003Olive); break;
-    case 3: SetStyle(psOffice2003Silver); break;
-    default: SetStyle(psXP); break;
+        case 1:
+            SetStyle(psOffice2003Blue);
+            break;
+        case 2:
+            SetStyle(psOffice2003Olive);
+            break;
+        case 3:
+            SetStyle(psOffice2003Silver);
+            break;
+        default:
+            SetStyle(psXP);
+            break;
     }
 }
 

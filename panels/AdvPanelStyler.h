@@ -6,7 +6,6 @@
 #include "draw/XPColorScheme.h"
 #include "panels/AdvPanel.h"
 
-
 namespace panels {
 
 class TAdvPanelSettings : public classlib::TPersistent {
@@ -144,7 +143,8 @@ private:
     classlib::TColor collapsColor_ = classlib::clBtnFace;
     int collapsDelay_ = 0, collapsSteps_ = 0;
     classlib::TColor color_ = classlib::clBtnFace;
-    classlib::TColor colorTo_ = classlib::clNone, colorMirror_ = classlib::clNone, colorMirrorTo_ = classlib::clNone;
+    classlib::TColor colorTo_ = classlib::clNone, colorMirror_ = classlib::clNone,
+                     colorMirrorTo_ = classlib::clNone;
     classlib::TCursor cursor_ = classlib::crDefault;
     classlib::TFont* font_;
     bool fixedTop_ = false, fixedLeft_ = false, fixedHeight_ = false, fixedWidth_ = false;
@@ -164,15 +164,28 @@ private:
 };
 
 enum TAdvPanelStyle {
-    psOffice2003Blue, psOffice2003Silver, psOffice2003Olive, psOffice2003Classic, psOffice2007Luna,
-    psOffice2007Obsidian, psWindowsXP, psWhidbey, psCustom, psOffice2007Silver, psXP, psFlat, psHalsk, psClassic
+    psOffice2003Blue,
+    psOffice2003Silver,
+    psOffice2003Olive,
+    psOffice2003Classic,
+    psOffice2007Luna,
+    psOffice2007Obsidian,
+    psWindowsXP,
+    psWhidbey,
+    psCustom,
+    psOffice2007Silver,
+    psXP,
+    psFlat,
+    psHalsk,
+    psClassic
 };
 CLASSLIB_ENUM(TAdvPanelStyle);
 
 // The component style interface the library's styled components share.
 class ITMSStyle : public classlib::IInterface {
 public:
-    static constexpr classlib::TGUID IID = classlib::TGUID::FromText("{11AC2DDC-C087-4298-AB6E-EA1B5017511B}");
+    static constexpr classlib::TGUID IID =
+        classlib::TGUID::FromText("{11AC2DDC-C087-4298-AB6E-EA1B5017511B}");
     virtual void ApplyStyle(int style) = 0;
 
 protected:

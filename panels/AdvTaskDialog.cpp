@@ -21,13 +21,14 @@ namespace panels {
 
 CLASSLIB_DEFINE_ENUM(TCommonButton, "cbOK", "cbYes", "cbNo", "cbCancel", "cbRetry", "cbClose")
 CLASSLIB_DEFINE_ENUM(TTaskDialogPosition, "dpScreenCenter", "dpOwnerFormCenter")
-CLASSLIB_DEFINE_ENUM(TTaskDialogFooterIcon, "tfiBlank", "tfiWarning", "tfiQuestion", "tfiError", "tfiInformation",
-                     "tfiShield")
-CLASSLIB_DEFINE_ENUM(TTaskDialogIcon, "tiBlank", "tiWarning", "tiQuestion", "tiError", "tiInformation", "tiNotUsed",
-                     "tiShield")
-CLASSLIB_DEFINE_ENUM(TTaskDialogOption, "doHyperlinks", "doCommandLinks", "doCommandLinksNoIcon", "doExpandedDefault",
-                     "doExpandedFooter", "doAllowMinimize", "doVerifyChecked", "doProgressBar",
-                     "doProgressBarMarquee", "doTimer", "doNoDefaultRadioButton", "doAllowDialogCancel")
+CLASSLIB_DEFINE_ENUM(TTaskDialogFooterIcon, "tfiBlank", "tfiWarning", "tfiQuestion", "tfiError",
+                     "tfiInformation", "tfiShield")
+CLASSLIB_DEFINE_ENUM(TTaskDialogIcon, "tiBlank", "tiWarning", "tiQuestion", "tiError",
+                     "tiInformation", "tiNotUsed", "tiShield")
+CLASSLIB_DEFINE_ENUM(TTaskDialogOption, "doHyperlinks", "doCommandLinks", "doCommandLinksNoIcon",
+                     "doExpandedDefault", "doExpandedFooter", "doAllowMinimize", "doVerifyChecked",
+                     "doProgressBar", "doProgressBarMarquee", "doTimer", "doNoDefaultRadioButton",
+                     "doAllowDialogCancel")
 CLASSLIB_DEFINE_ENUM(TNonNativeDialog, "nndAuto", "nndAlways")
 CLASSLIB_DEFINE_ENUM(TTaskDialogProgressState, "psNormal", "psError", "psPaused")
 
@@ -76,7 +77,8 @@ std::wstring Wide(const std::string& text)
 {
     if (text.empty())
         return {};
-    const int n = MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
+    const int n =
+        MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
     std::wstring wide(static_cast<size_t>(n), L'\0');
     MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), wide.data(), n);
     return wide;
@@ -124,7 +126,8 @@ constexpr OptionFlag OptionFlags[] = {
 };
 
 constexpr TASKDIALOG_COMMON_BUTTON_FLAGS CommonButtonFlags[] = {
-    TDCBF_OK_BUTTON, TDCBF_YES_BUTTON, TDCBF_NO_BUTTON, TDCBF_CANCEL_BUTTON, TDCBF_RETRY_BUTTON, TDCBF_CLOSE_BUTTON};
+    TDCBF_OK_BUTTON,     TDCBF_YES_BUTTON,   TDCBF_NO_BUTTON,
+    TDCBF_CANCEL_BUTTON, TDCBF_RETRY_BUTTON, TDCBF_CLOSE_BUTTON};
 
 // Resource identifiers of the platform's icon set, by TTaskDialogIcon (0: none).
 constexpr WORD MainIcons[] = {17, 84, 99, 98, 81, 0, 78};
@@ -205,8 +208,8 @@ TButtonControl* TCustomAdvTaskDialog::CreateRadioButton(TComponent* owner)
     return new TRadioButton(owner);
 }
 
-void TCustomAdvTaskDialog::InitRadioButton(TCustomForm* form, TButtonControl* radio, const TNotifyEvent& onClick,
-                                           int index)
+void TCustomAdvTaskDialog::InitRadioButton(TCustomForm* form, TButtonControl* radio,
+                                           const TNotifyEvent& onClick, int index)
 {
     radio->SetName("Radio" + std::to_string(index));
     radio->SetParent(form);
@@ -373,7 +376,8 @@ int TCustomAdvTaskDialog::ExecuteNative()
     for (const OptionFlag& f : OptionFlags)
         if (Options.Contains(f.option))
             flags |= f.flag;
-    if (Options.Contains(doProgressBar) || Options.Contains(doProgressBarMarquee) || Options.Contains(doTimer))
+    if (Options.Contains(doProgressBar) || Options.Contains(doProgressBarMarquee) ||
+        Options.Contains(doTimer))
         flags |= TDF_CALLBACK_TIMER;
     if (DialogPosition == dpOwnerFormCenter)
         flags |= TDF_POSITION_RELATIVE_TO_WINDOW;
@@ -406,8 +410,8 @@ int TCustomAdvTaskDialog::ExecuteNative()
     return button;
 }
 
-HRESULT CALLBACK TCustomAdvTaskDialog::NativeCallback(HWND window, UINT notification, WPARAM wParam, LPARAM lParam,
-                                                      LONG_PTR data)
+HRESULT CALLBACK TCustomAdvTaskDialog::NativeCallback(HWND window, UINT notification, WPARAM wParam,
+                                                      LPARAM lParam, LONG_PTR data)
 {
     auto* dialog = reinterpret_cast<TCustomAdvTaskDialog*>(data);
     try {
@@ -424,53 +428,55 @@ HRESULT TCustomAdvTaskDialog::Notify(HWND window, UINT notification, WPARAM wPar
 {
     dialogHandle_ = window;
     switch (notification) {
-    case TDN_CREATED:
-        if (OnDialogCreated)
-            OnDialogCreated(this);
-        if (Options.Contains(doProgressBar))
-            SendMessageW(window, TDM_SET_PROGRESS_BAR_RANGE, 0, MAKELPARAM(ProgressBarMin, ProgressBarMax));
-        break;
-    case TDN_BUTTON_CLICKED: {
-        if (OnDialogButtonClick)
-            OnDialogButtonClick(this, static_cast<int>(wParam));
-        bool canClose = true;
-        if (OnDialogClose) {
-            OnDialogClose(this, canClose);
-            if (!canClose)
-                return S_FALSE;
+        case TDN_CREATED:
+            if (OnDialogCreated)
+                OnDialogCreated(this);
+            if (Options.Contains(doProgressBar))
+                SendMessageW(window, TDM_SET_PROGRESS_BAR_RANGE, 0,
+                             MAKELPARAM(ProgressBarMin, ProgressBarMax));
+            break;
+        case TDN_BUTTON_CLICKED: {
+            if (OnDialogButtonClick)
+                OnDialogButtonClick(this, static_cast<int>(wParam));
+            bool canClose = true;
+            if (OnDialogClose) {
+                OnDialogClose(this, canClose);
+                if (!canClose)
+                    return S_FALSE;
+            }
+            break;
         }
-        break;
-    }
-    case TDN_HYPERLINK_CLICKED: {
-        const std::string target = Narrow(reinterpret_cast<const wchar_t*>(lParam));
-        if (OnDialogHyperlinkClick)
-            OnDialogHyperlinkClick(this, target);
-        else if (target.find("://") != std::string::npos)
-            OpenLinkInBrowser(nullptr, target);
-        break;
-    }
-    case TDN_TIMER:
-        if (OnDialogTimer)
-            OnDialogTimer(this);
-        if (OnDialogProgress) {
-            int position = progressPosition_;
-            TTaskDialogProgressState state = psNormal;
-            OnDialogProgress(this, position, state);
-            progressPosition_ = position;
-            SendMessageW(window, TDM_SET_PROGRESS_BAR_POS, static_cast<WPARAM>(position), 0);
-            SendMessageW(window, TDM_SET_PROGRESS_BAR_STATE, static_cast<WPARAM>(ProgressStates[state]), 0);
+        case TDN_HYPERLINK_CLICKED: {
+            const std::string target = Narrow(reinterpret_cast<const wchar_t*>(lParam));
+            if (OnDialogHyperlinkClick)
+                OnDialogHyperlinkClick(this, target);
+            else if (target.find("://") != std::string::npos)
+                OpenLinkInBrowser(nullptr, target);
+            break;
         }
-        break;
-    case TDN_RADIO_BUTTON_CLICKED:
-        if (OnDialogRadioClick)
-            OnDialogRadioClick(this, static_cast<int>(wParam));
-        break;
-    case TDN_VERIFICATION_CLICKED:
-        if (OnDialogVerifyClick)
-            OnDialogVerifyClick(this, wParam != 0);
-        break;
-    default:
-        break;
+        case TDN_TIMER:
+            if (OnDialogTimer)
+                OnDialogTimer(this);
+            if (OnDialogProgress) {
+                int position = progressPosition_;
+                TTaskDialogProgressState state = psNormal;
+                OnDialogProgress(this, position, state);
+                progressPosition_ = position;
+                SendMessageW(window, TDM_SET_PROGRESS_BAR_POS, static_cast<WPARAM>(position), 0);
+                SendMessageW(window, TDM_SET_PROGRESS_BAR_STATE,
+                             static_cast<WPARAM>(ProgressStates[state]), 0);
+            }
+            break;
+        case TDN_RADIO_BUTTON_CLICKED:
+            if (OnDialogRadioClick)
+                OnDialogRadioClick(this, static_cast<int>(wParam));
+            break;
+        case TDN_VERIFICATION_CLICKED:
+            if (OnDialogVerifyClick)
+                OnDialogVerifyClick(this, wParam != 0);
+            break;
+        default:
+            break;
     }
     return S_OK;
 }
@@ -481,7 +487,8 @@ bool OpenLinkInBrowser(HWND parent, const std::string& link)
     // elevated, and no text of the link becomes a command line of its own.
     if (!IsWebLink(link))
         return false;
-    return reinterpret_cast<INT_PTR>(ShellExecuteA(parent, "open", link.c_str(), nullptr, nullptr, SW_SHOWNORMAL)) > 32;
+    return reinterpret_cast<INT_PTR>(
+               ShellExecuteA(parent, "open", link.c_str(), nullptr, nullptr, SW_SHOWNORMAL)) > 32;
 }
 
 } // namespace panels

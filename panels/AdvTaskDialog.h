@@ -30,13 +30,38 @@ using TCommonButtons = classlib::TSet<TCommonButton>;
 CLASSLIB_ENUM(TCommonButton);
 enum TTaskDialogPosition { dpScreenCenter, dpOwnerFormCenter };
 CLASSLIB_ENUM(TTaskDialogPosition);
-enum TTaskDialogFooterIcon { tfiBlank, tfiWarning, tfiQuestion, tfiError, tfiInformation, tfiShield };
+enum TTaskDialogFooterIcon {
+    tfiBlank,
+    tfiWarning,
+    tfiQuestion,
+    tfiError,
+    tfiInformation,
+    tfiShield
+};
 CLASSLIB_ENUM(TTaskDialogFooterIcon);
-enum TTaskDialogIcon { tiBlank, tiWarning, tiQuestion, tiError, tiInformation, tiNotUsed, tiShield };
+enum TTaskDialogIcon {
+    tiBlank,
+    tiWarning,
+    tiQuestion,
+    tiError,
+    tiInformation,
+    tiNotUsed,
+    tiShield
+};
 CLASSLIB_ENUM(TTaskDialogIcon);
 enum TTaskDialogOption {
-    doHyperlinks, doCommandLinks, doCommandLinksNoIcon, doExpandedDefault, doExpandedFooter, doAllowMinimize,
-    doVerifyChecked, doProgressBar, doProgressBarMarquee, doTimer, doNoDefaultRadioButton, doAllowDialogCancel
+    doHyperlinks,
+    doCommandLinks,
+    doCommandLinksNoIcon,
+    doExpandedDefault,
+    doExpandedFooter,
+    doAllowMinimize,
+    doVerifyChecked,
+    doProgressBar,
+    doProgressBarMarquee,
+    doTimer,
+    doNoDefaultRadioButton,
+    doAllowDialogCancel
 };
 using TTaskDialogOptions = classlib::TSet<TTaskDialogOption>;
 CLASSLIB_ENUM(TTaskDialogOption);
@@ -47,7 +72,8 @@ CLASSLIB_ENUM(TTaskDialogProgressState);
 
 using TTaskDialogCloseEvent = classlib::TEvent<void(classlib::TObject* Sender, bool& CanClose)>;
 using TTaskDialogButtonClickEvent = classlib::TEvent<void(classlib::TObject* Sender, int ButtonID)>;
-using TTaskDialogHyperlinkClickEvent = classlib::TEvent<void(classlib::TObject* Sender, const std::string& HRef)>;
+using TTaskDialogHyperlinkClickEvent =
+    classlib::TEvent<void(classlib::TObject* Sender, const std::string& HRef)>;
 using TTaskDialogVerifyClickEvent = classlib::TEvent<void(classlib::TObject* Sender, bool Checked)>;
 using TTaskDialogProgressEvent =
     classlib::TEvent<void(classlib::TObject* Sender, int& Pos, TTaskDialogProgressState& State)>;
@@ -120,7 +146,8 @@ class TCustomAdvTaskDialog : public classlib::TComponent {
     virtual void SetButtonCaption(classlib::TButtonControl* button, const std::string& text);
     virtual void SetButtonCancel(classlib::TButtonControl* button, bool value);
     virtual void SetButtonDefault(classlib::TButtonControl* button, bool value);
-    virtual void SetButtonModalResult(classlib::TButtonControl* button, classlib::TModalResult value);
+    virtual void SetButtonModalResult(classlib::TButtonControl* button,
+                                      classlib::TModalResult value);
     virtual classlib::TModalResult GetButtonModalResult(classlib::TButtonControl* button);
 
     // Shows the dialog modally: natively where the platform can, else emulated. Returns the
@@ -139,8 +166,8 @@ class TCustomAdvTaskDialog : public classlib::TComponent {
 private:
     friend class TAdvMessageForm;
     friend int RunEmulatedTaskDialog(TCustomAdvTaskDialog* dialog, int x, int y);
-    static HRESULT CALLBACK NativeCallback(HWND window, UINT notification, WPARAM wParam, LPARAM lParam,
-                                           LONG_PTR data);
+    static HRESULT CALLBACK NativeCallback(HWND window, UINT notification, WPARAM wParam,
+                                           LPARAM lParam, LONG_PTR data);
     HRESULT Notify(HWND window, UINT notification, WPARAM wParam, LPARAM lParam);
     void TextChanged(int element, const std::string& text);
 

@@ -8,8 +8,24 @@
 namespace panels {
 
 enum TShadeType {
-    stNormal, stNoise, stDiagShade, stHShade, stVShade, stHBump, stVBump, stSoftBump, stHardBump, stLMetal,
-    stRMetal, stIRadial, stORadial, stHShadeInv, stVShadeInv, stXPCaption, stBitmap, stBitmapRStretch,
+    stNormal,
+    stNoise,
+    stDiagShade,
+    stHShade,
+    stVShade,
+    stHBump,
+    stVBump,
+    stSoftBump,
+    stHardBump,
+    stLMetal,
+    stRMetal,
+    stIRadial,
+    stORadial,
+    stHShadeInv,
+    stVShadeInv,
+    stXPCaption,
+    stBitmap,
+    stBitmapRStretch,
     stBitmapLStretch
 };
 
@@ -21,10 +37,10 @@ struct TShadeRequest {
     int width = 0;
     int height = 0;
     TShadeOrientation orientation = TShadeOrientation::Top;
-    uint32_t color = 0;    // the caption colour as RGB 0x00BBGGRR (system colours resolved)
-    int light = 200;       // ShadeLight; its low byte is used
-    int grain = 32;        // ShadeGrain (0..255)
-    uint32_t seed = 0;     // the random generator's start for the noise and metal streaks
+    uint32_t color = 0; // the caption colour as RGB 0x00BBGGRR (system colours resolved)
+    int light = 200;    // ShadeLight; its low byte is used
+    int grain = 32;     // ShadeGrain (0..255)
+    uint32_t seed = 0;  // the random generator's start for the noise and metal streaks
 };
 
 // Shade(v) of the caption colour: each channel the low byte of v * channel div 255.

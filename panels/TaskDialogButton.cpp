@@ -15,9 +15,12 @@ namespace panels {
 CLASSLIB_PUBLISH(TTaskDialogButton)
 {
     using B = TTaskDialogButton;
-    AsColorProperty(c.Property("BorderColor", &B::BorderColor, &B::SetBorderColor)).SetDefault(clNone);
-    AsColorProperty(c.Property("BorderColorHot", &B::BorderColorHot, &B::SetBorderColorHot)).SetDefault(clNone);
-    AsColorProperty(c.Property("BorderColorDown", &B::BorderColorDown, &B::SetBorderColorDown)).SetDefault(clNone);
+    AsColorProperty(c.Property("BorderColor", &B::BorderColor, &B::SetBorderColor))
+        .SetDefault(clNone);
+    AsColorProperty(c.Property("BorderColorHot", &B::BorderColorHot, &B::SetBorderColorHot))
+        .SetDefault(clNone);
+    AsColorProperty(c.Property("BorderColorDown", &B::BorderColorDown, &B::SetBorderColorDown))
+        .SetDefault(clNone);
     c.Property("HeadingFont", &B::HeadingFont, &B::SetHeadingFont);
     c.Property("ModalResult", &B::ModalResult, &B::SetModalResult).SetDefault(0);
     c.Property("Picture", &B::Picture, &B::SetPicture);
@@ -150,7 +153,8 @@ void TTaskDialogButton::Paint()
 
     canvas->Brush()->SetStyle(bsClear);
     const TColor disabledGrey = 12632256;
-    if (!text.empty() && text.find("\\n") == std::string::npos && text.find('\r') == std::string::npos) {
+    if (!text.empty() && text.find("\\n") == std::string::npos &&
+        text.find('\r') == std::string::npos) {
         canvas->Font()->Assign(headingFont_.get());
         if (!Enabled())
             canvas->Font()->SetColor(disabledGrey);
@@ -160,8 +164,8 @@ void TTaskDialogButton::Paint()
         TStringList lines;
         SplitTaskLines(text, &lines);
         int total = 0, widest = 0;
-        MeasureTaskText(canvas, text, headingFont_.get(), true, total, widest, DrawTextBiDiModeFlagsReadingOnly(),
-                        Font());
+        MeasureTaskText(canvas, text, headingFont_.get(), true, total, widest,
+                        DrawTextBiDiModeFlagsReadingOnly(), Font());
         int y = (Height() - total) / 2 + 2;
         for (int i = 0; i < lines.Count(); ++i) {
             const std::string line = lines.Strings(i);
@@ -191,8 +195,8 @@ void TTaskDialogButton::Paint()
     }
 }
 
-void MeasureTaskText(TCanvas* canvas, const std::string& text, TFont* headingFont, bool headingMode, int& height,
-                     int& width, UINT flags, TFont* bodyFont)
+void MeasureTaskText(TCanvas* canvas, const std::string& text, TFont* headingFont, bool headingMode,
+                     int& height, int& width, UINT flags, TFont* bodyFont)
 {
     height = 0;
     width = 0;

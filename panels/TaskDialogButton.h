@@ -46,7 +46,8 @@ class TTaskDialogButton : public classlib::TCustomControl {
 protected:
     void Paint() override;
     void KeyPress(char& key) override;
-    void MouseDown(classlib::TMouseButton button, classlib::TShiftState shift, int x, int y) override;
+    void MouseDown(classlib::TMouseButton button, classlib::TShiftState shift, int x,
+                   int y) override;
     void MouseUp(classlib::TMouseButton button, classlib::TShiftState shift, int x, int y) override;
     void CMMouseEnter(classlib::TMessage& m);
     void CMMouseLeave(classlib::TMessage& m);
@@ -70,7 +71,8 @@ private:
 // a text with breaks in the heading font (in heading mode 8 wider and 10 taller), each further
 // non-empty line in the body font (in heading mode 8 wider and 2 more apart); a text without
 // breaks once in the heading font. The canvas font is restored; no canvas measures nothing.
-void MeasureTaskText(classlib::TCanvas* canvas, const std::string& text, classlib::TFont* headingFont,
-                     bool headingMode, int& height, int& width, UINT flags, classlib::TFont* bodyFont);
+void MeasureTaskText(classlib::TCanvas* canvas, const std::string& text,
+                     classlib::TFont* headingFont, bool headingMode, int& height, int& width,
+                     UINT flags, classlib::TFont* bodyFont);
 
 } // namespace panels

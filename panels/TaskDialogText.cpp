@@ -6,7 +6,8 @@ namespace {
 
 std::string ReplaceAll(std::string text, const std::string& what, const std::string& with)
 {
-    for (size_t at = text.find(what); at != std::string::npos; at = text.find(what, at + with.size()))
+    for (size_t at = text.find(what); at != std::string::npos;
+         at = text.find(what, at + with.size()))
         text.replace(at, what.size(), with);
     return text;
 }
@@ -86,7 +87,8 @@ std::string TaskDialogSummary(const std::string& caption, const std::string& ins
     std::string buttons;
     for (int i = 0; i < buttonCaptions.Count(); ++i)
         buttons += ReplaceAll(buttonCaptions.Strings(i), "&", "") + "   ";
-    return rule + eol + caption + eol + rule + eol + instruction + eol + rule + eol + buttons + eol + rule + eol;
+    return rule + eol + caption + eol + rule + eol + instruction + eol + rule + eol + buttons +
+           eol + rule + eol;
 }
 
 } // namespace panels

@@ -89,21 +89,24 @@ bool TChunktRNS::ReadChunk(TStream& stream, const uint8_t name[4], uint32_t size
     BitTransparency = false;
     if (TChunkIHDR* header = HeaderChunk()) {
         switch (header->Header.ColorType) {
-        case ctGray:
-        case ctRGB: BitTransparency = true; break;
-        case ctPalette: {
-            // One fully transparent entry and all others opaque. (Counting any single entry
-            // below 255 made an image with one half-transparent entry draw with a key colour
-            // that no entry has.)
-            uint32_t transparent = 0, partial = 0;
-            for (uint32_t i = 0; i < DataSize(); ++i) {
-                transparent += Data()[i] == 0;
-                partial += Data()[i] != 0 && Data()[i] != 255;
+            case ctGray:
+            case ctRGB:
+                BitTransparency = true;
+                break;
+            case ctPalette: {
+                // One fully transparent entry and all others opaque. (Counting any single entry
+                // below 255 made an image with one half-transparent entry draw with a key colour
+                // that no entry has.)
+                uint32_t transparent = 0, partial = 0;
+                for (uint32_t i = 0; i < DataSize(); ++i) {
+                    transparent += Data()[i] == 0;
+                    partial += Data()[i] != 0 && Data()[i] != 255;
+                }
+                BitTransparency = transparent == 1 && partial == 0;
+                break;
             }
-            BitTransparency = transparent == 1 && partial == 0;
-            break;
-        }
-        default: break;
+            default:
+                break;
         }
     }
     return true;
@@ -141,33 +144,34 @@ void TChunktRNS::SetKeyColor(uint32_t color)
         AlphaTable[at + 1] = uint8_t(sample);
     };
     switch (header->Header.ColorType) {
-    case ctGray:
-        SetDataSize(2);
-        putSample(0, red);
-        break;
-    case ctRGB:
-        SetDataSize(6);
-        putSample(0, red);
-        putSample(2, green);
-        putSample(4, blue);
-        break;
-    case ctPalette: {
-        const uint32_t used = std::min<uint32_t>(header->BitmapInfo.bmiHeader.biClrUsed, 256);
-        uint32_t index = 0;
-        while (index < used) {
-            const TPngRGBQuad& c = header->BitmapInfo.bmiColors[index];
-            if (c.rgbRed == red && c.rgbGreen == green && c.rgbBlue == blue)
-                break;
-            ++index;
+        case ctGray:
+            SetDataSize(2);
+            putSample(0, red);
+            break;
+        case ctRGB:
+            SetDataSize(6);
+            putSample(0, red);
+            putSample(2, green);
+            putSample(4, blue);
+            break;
+        case ctPalette: {
+            const uint32_t used = std::min<uint32_t>(header->BitmapInfo.bmiHeader.biClrUsed, 256);
+            uint32_t index = 0;
+            while (index < used) {
+                const TPngRGBQuad& c = header->BitmapInfo.bmiColors[index];
+                if (c.rgbRed == red && c.rgbGreen == green && c.rgbBlue == blue)
+                    break;
+                ++index;
+            }
+            // No entry of that colour: every entry stays opaque (the data never exceeds the
+            // 256 entries a palette can have).
+            const uint32_t size = std::min<uint32_t>(index + 1, 256);
+            std::memset(AlphaTable, 255, index < 256 ? index : 256);
+            SetDataSize(size);
+            break;
         }
-        // No entry of that colour: every entry stays opaque (the data never exceeds the
-        // 256 entries a palette can have).
-        const uint32_t size = std::min<uint32_t>(index + 1, 256);
-        std::memset(AlphaTable, 255, index < 256 ? index : 256);
-        SetDataSize(size);
-        break;
-    }
-    default: break;
+        default:
+            break;
     }
     std::memcpy(Data(), AlphaTable, std::min<uint32_t>(DataSize(), 256));
 }
@@ -190,29 +194,31 @@ uint32_t TChunktRNS::GetKeyColor() const
         return uint8_t(sample);
     };
     switch (header->Header.ColorType) {
-    case ctGray: {
-        if (DataSize() < 2)
-            return 0;
-        const uint8_t index = held(0);
-        const uint8_t g = header->BitmapInfo.bmiColors[index].rgbRed;
-        return uint32_t(g) | uint32_t(g) << 8 | uint32_t(g) << 16;
-    }
-    case ctRGB:
-        if (DataSize() < 6)
-            return 0;
-        return uint32_t(gamma[held(0)]) | uint32_t(gamma[held(2)]) << 8 |
-               uint32_t(gamma[held(4)]) << 16;
-    case ctPalette: {
-        const TChunkPLTE* palette = Owner()->Chunks().Find<TChunkPLTE>();
-        for (uint32_t i = 0; i < DataSize() && i < 256; ++i) {
-            if (AlphaTable[i] == 0 && palette) {
-                const TPngRGBQuad c = palette->Entry(i);
-                return uint32_t(c.rgbRed) | uint32_t(c.rgbGreen) << 8 | uint32_t(c.rgbBlue) << 16;
-            }
+        case ctGray: {
+            if (DataSize() < 2)
+                return 0;
+            const uint8_t index = held(0);
+            const uint8_t g = header->BitmapInfo.bmiColors[index].rgbRed;
+            return uint32_t(g) | uint32_t(g) << 8 | uint32_t(g) << 16;
         }
-        return 0;
-    }
-    default: return 0;
+        case ctRGB:
+            if (DataSize() < 6)
+                return 0;
+            return uint32_t(gamma[held(0)]) | uint32_t(gamma[held(2)]) << 8 |
+                   uint32_t(gamma[held(4)]) << 16;
+        case ctPalette: {
+            const TChunkPLTE* palette = Owner()->Chunks().Find<TChunkPLTE>();
+            for (uint32_t i = 0; i < DataSize() && i < 256; ++i) {
+                if (AlphaTable[i] == 0 && palette) {
+                    const TPngRGBQuad c = palette->Entry(i);
+                    return uint32_t(c.rgbRed) | uint32_t(c.rgbGreen) << 8 |
+                           uint32_t(c.rgbBlue) << 16;
+                }
+            }
+            return 0;
+        }
+        default:
+            return 0;
     }
 }
 
@@ -227,7 +233,10 @@ double RaiseToPower(double base, double exponent)
     return std::exp(exponent * std::log(base));
 }
 
-TChunkgAMA::TChunkgAMA(TPNGImage* owner) : TChunk(owner, StaticClass()) { SetGamma(1); }
+TChunkgAMA::TChunkgAMA(TPNGImage* owner) : TChunk(owner, StaticClass())
+{
+    SetGamma(1);
+}
 
 uint32_t TChunkgAMA::GetGamma()
 {

@@ -87,7 +87,9 @@ class TChunktEXt : public TChunk {
     std::string Text;
 
 protected:
-    TChunktEXt(TPNGImage* owner, const classlib::TMetaClass& chunkClass) : TChunk(owner, chunkClass) {}
+    TChunktEXt(TPNGImage* owner, const classlib::TMetaClass& chunkClass) : TChunk(owner, chunkClass)
+    {
+    }
 };
 
 class TChunkzTXt : public TChunktEXt {

@@ -16,10 +16,15 @@ namespace png {
 
 std::string ZlibCodeText(int code)
 {
-    static const char* const texts[] = {
-        "incompatible version (-6)", "buffer error (-5)", "insufficient memory (-4)",
-        "data error (-3)", "stream error (-2)", "file error (-1)", "(0)", "stream end (1)",
-        "need dictionary (2)"};
+    static const char* const texts[] = {"incompatible version (-6)",
+                                        "buffer error (-5)",
+                                        "insufficient memory (-4)",
+                                        "data error (-3)",
+                                        "stream error (-2)",
+                                        "file error (-1)",
+                                        "(0)",
+                                        "stream end (1)",
+                                        "need dictionary (2)"};
     if (code < -6 || code > 2)
         return {};
     return texts[code + 6];
@@ -51,7 +56,10 @@ uint32_t SwapBytes32(uint32_t v)
     return (v >> 24) | ((v >> 8) & 0xFF00u) | ((v << 8) & 0xFF0000u) | (v << 24);
 }
 
-uint16_t SwapBytes16(uint16_t v) { return static_cast<uint16_t>((v >> 8) | (v << 8)); }
+uint16_t SwapBytes16(uint16_t v)
+{
+    return static_cast<uint16_t>((v >> 8) | (v << 8));
+}
 
 uint32_t ReadBigEndian32(const uint8_t* p)
 {
@@ -93,7 +101,10 @@ std::string TChunk::ChunkName(const TMetaClass& chunkClass)
     return className.size() > 6 ? className.substr(6) : std::string();
 }
 
-void TChunk::SetName(const uint8_t name[4]) { std::memcpy(name_, name, 4); }
+void TChunk::SetName(const uint8_t name[4])
+{
+    std::memcpy(name_, name, 4);
+}
 
 void TChunk::SetDataSize(uint32_t size)
 {
@@ -155,11 +166,17 @@ bool TChunk::WriteRawChunk(TStream& stream)
     return true;
 }
 
-bool TChunk::WriteChunk(TStream& stream) { return WriteRawChunk(stream); }
+bool TChunk::WriteChunk(TStream& stream)
+{
+    return WriteRawChunk(stream);
+}
 
 // ---- Lists ----------------------------------------------------------------------------------
 
-void TPNGPointerList::Append(void* item) { items_.push_back(item); }
+void TPNGPointerList::Append(void* item)
+{
+    items_.push_back(item);
+}
 
 void* TPNGPointerList::Extract(void* item)
 {

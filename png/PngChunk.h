@@ -58,8 +58,7 @@ inline constexpr const char* ZLIBError =
     " Description: ";
 // Not one of the original texts: compression used not to be checked at all, and a failing
 // deflater now stops the save with this message instead of writing a damaged file.
-inline constexpr const char* DeflateError =
-    "Could not compress the image data.\r\n Description: ";
+inline constexpr const char* DeflateError = "Could not compress the image data.\r\n Description: ";
 inline constexpr const char* InvalidPalette =
     "The \"Portable Network Graphics\" image contains an invalid palette.";
 inline constexpr const char* IncompatibleChunks = "The chunks must be compatible to be assigned.";
@@ -80,10 +79,10 @@ public:
 };
 
 // Exceptions with one fixed message each.
-#define PNG_FIXED_EXCEPTION(Name, Text)                    \
-    class Name : public classlib::Exception {              \
-    public:                                                \
-        Name() : classlib::Exception(messages::Text) {}    \
+#define PNG_FIXED_EXCEPTION(Name, Text)                 \
+    class Name : public classlib::Exception {           \
+    public:                                             \
+        Name() : classlib::Exception(messages::Text) {} \
     }
 PNG_FIXED_EXCEPTION(EPNGInvalidFileHeader, InvalidFileHeader);
 PNG_FIXED_EXCEPTION(EPngUnexpectedEnd, UnexpectedEnd);
@@ -135,12 +134,15 @@ class TChunk;
 using TChunkFactory = TChunk* (*)(TPNGImage* owner);
 
 // Declares a chunk class: class identity plus the virtual constructor.
-#define PNG_CHUNK_CLASS(Self, Parent)                                                          \
-    CLASSLIB_CLASS(Self, Parent)                                                               \
-    static ::png::TChunk* NewInstance(::png::TPNGImage* owner) { return new Self(owner); }     \
-    ::png::TChunk* NewOfSameClass(::png::TPNGImage* owner) const override                     \
-    {                                                                                          \
-        return new Self(owner);                                                                \
+#define PNG_CHUNK_CLASS(Self, Parent)                                     \
+    CLASSLIB_CLASS(Self, Parent)                                          \
+    static ::png::TChunk* NewInstance(::png::TPNGImage* owner)            \
+    {                                                                     \
+        return new Self(owner);                                           \
+    }                                                                     \
+    ::png::TChunk* NewOfSameClass(::png::TPNGImage* owner) const override \
+    {                                                                     \
+        return new Self(owner);                                           \
     }
 
 // One chunk: name and raw data; descendants parse their fields from the data when read and
@@ -218,7 +220,10 @@ public:
     // The first chunk of the class or of a descendant, else null.
     TChunk* FindByClass(const classlib::TMetaClass& chunkClass) const;
     template <class C>
-    C* Find() const { return static_cast<C*>(FindByClass(C::StaticClass())); }
+    C* Find() const
+    {
+        return static_cast<C*>(FindByClass(C::StaticClass()));
+    }
 };
 
 // ---- Chunk-class registry -------------------------------------------------------------------
@@ -229,7 +234,10 @@ struct TChunkClass {
 };
 void RegisterChunk(const TChunkClass& chunkClass);
 template <class C>
-void RegisterChunk() { RegisterChunk(TChunkClass{&C::StaticClass(), &C::NewInstance}); }
+void RegisterChunk()
+{
+    RegisterChunk(TChunkClass{&C::StaticClass(), &C::NewInstance});
+}
 // IEND, IHDR, IDAT, PLTE, gAMA, tRNS, pHYs, tIME, tEXt, zTXt, in this order (once).
 void RegisterCommonChunks();
 void FreeChunkClassList();

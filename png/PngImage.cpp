@@ -27,7 +27,10 @@ private:
     uint8_t* bits_;
 };
 
-bool NameIs(const uint8_t name[4], const char* text) { return std::memcmp(name, text, 4) == 0; }
+bool NameIs(const uint8_t name[4], const char* text)
+{
+    return std::memcmp(name, text, 4) == 0;
+}
 
 } // namespace
 
@@ -38,7 +41,10 @@ TPNGImage::TPNGImage() : chunks_(this)
     SetIdentity(InverseTable);
 }
 
-TPNGImage::~TPNGImage() { ClearChunks(); }
+TPNGImage::~TPNGImage()
+{
+    ClearChunks();
+}
 
 std::unique_ptr<TImageMemory> TPNGImage::CreateImageMemory(const TPngBitmapInfo&, uint64_t size)
 {
@@ -71,10 +77,19 @@ TChunkIHDR* TPNGImage::HeaderChunk() const
     return header;
 }
 
-int TPNGImage::Width() const { return HasHeader() ? int(HeaderChunk()->Header.Width) : 0; }
-int TPNGImage::Height() const { return HasHeader() ? int(HeaderChunk()->Header.Height) : 0; }
+int TPNGImage::Width() const
+{
+    return HasHeader() ? int(HeaderChunk()->Header.Width) : 0;
+}
+int TPNGImage::Height() const
+{
+    return HasHeader() ? int(HeaderChunk()->Header.Height) : 0;
+}
 
-void TPNGImage::SetMaxIdatSize(uint32_t size) { maxIdatSize_ = std::max<uint32_t>(size, 65535); }
+void TPNGImage::SetMaxIdatSize(uint32_t size)
+{
+    maxIdatSize_ = std::max<uint32_t>(size, 65535);
+}
 
 // ---- The chunk stream -----------------------------------------------------------------------
 
@@ -180,15 +195,18 @@ TTransparencyMode TPNGImage::TransparencyMode() const
     const TChunkIHDR* h = HeaderChunk();
     const TChunktRNS* trns = chunks_.Find<TChunktRNS>();
     switch (h->Header.ColorType) {
-    case ctGray:
-    case ctRGB: return trns ? ptmBit : ptmNone;
-    case ctPalette:
-        if (!trns)
+        case ctGray:
+        case ctRGB:
+            return trns ? ptmBit : ptmNone;
+        case ctPalette:
+            if (!trns)
+                return ptmNone;
+            return trns->BitTransparency ? ptmBit : ptmPartial;
+        case ctGrayAlpha:
+        case ctRGBAlpha:
+            return ptmPartial;
+        default:
             return ptmNone;
-        return trns->BitTransparency ? ptmBit : ptmPartial;
-    case ctGrayAlpha:
-    case ctRGBAlpha: return ptmPartial;
-    default: return ptmNone;
     }
 }
 
@@ -228,24 +246,27 @@ uint32_t TPNGImage::ReadPixel(int x, int y) const
     const uint8_t* row = ImageRow(y);
     const uint32_t b = h->HeldBitsPerPixel();
     switch (h->Header.ColorType) {
-    case ctGray:
-    case ctPalette: {
-        const uint32_t perByte = 8 / b;
-        const uint8_t v = uint8_t((row[uint32_t(x) / perByte] >> (8 - b - b * (uint32_t(x) % perByte))) &
-                                  ((1u << b) - 1));
-        if (h->Header.ColorType == ctPalette) {
-            const TChunkPLTE* palette = chunks_.Find<TChunkPLTE>();
-            const TPngRGBQuad c = palette ? palette->Entry(v) : h->BitmapInfo.bmiColors[v];
-            return ColorOf(c.rgbRed, c.rgbGreen, c.rgbBlue);
+        case ctGray:
+        case ctPalette: {
+            const uint32_t perByte = 8 / b;
+            const uint8_t v =
+                uint8_t((row[uint32_t(x) / perByte] >> (8 - b - b * (uint32_t(x) % perByte))) &
+                        ((1u << b) - 1));
+            if (h->Header.ColorType == ctPalette) {
+                const TChunkPLTE* palette = chunks_.Find<TChunkPLTE>();
+                const TPngRGBQuad c = palette ? palette->Entry(v) : h->BitmapInfo.bmiColors[v];
+                return ColorOf(c.rgbRed, c.rgbGreen, c.rgbBlue);
+            }
+            const uint8_t g =
+                b == 1 ? GammaTable[v ? 255 : 0] : GammaTable[(v * ((1u << b) + 1)) & 0xFF];
+            return ColorOf(g, g, g);
         }
-        const uint8_t g = b == 1 ? GammaTable[v ? 255 : 0] : GammaTable[(v * ((1u << b) + 1)) & 0xFF];
-        return ColorOf(g, g, g);
-    }
-    case ctGrayAlpha: return ColorOf(row[x], row[x], row[x]);
-    default: {
-        const uint8_t* p = row + 3 * x;
-        return ColorOf(p[2], p[1], p[0]);
-    }
+        case ctGrayAlpha:
+            return ColorOf(row[x], row[x], row[x]);
+        default: {
+            const uint8_t* p = row + 3 * x;
+            return ColorOf(p[2], p[1], p[0]);
+        }
     }
 }
 
@@ -257,31 +278,34 @@ void TPNGImage::WritePixel(int x, int y, uint32_t color)
     uint8_t* row = ImageRow(y);
     const uint8_t red = uint8_t(color), green = uint8_t(color >> 8), blue = uint8_t(color >> 16);
     switch (h->Header.ColorType) {
-    case ctGray:
-    case ctPalette: {
-        // The nearest entry of the image's palette.
-        const uint32_t used = std::min<uint32_t>(h->BitmapInfo.bmiHeader.biClrUsed, 256);
-        uint32_t best = 0, bestDistance = UINT32_MAX;
-        for (uint32_t i = 0; i < used; ++i) {
-            const TPngRGBQuad& c = h->BitmapInfo.bmiColors[i];
-            const int dr = int(c.rgbRed) - red, dg = int(c.rgbGreen) - green, db = int(c.rgbBlue) - blue;
-            const uint32_t distance = uint32_t(dr * dr + dg * dg + db * db);
-            if (distance < bestDistance)
-                best = i, bestDistance = distance;
+        case ctGray:
+        case ctPalette: {
+            // The nearest entry of the image's palette.
+            const uint32_t used = std::min<uint32_t>(h->BitmapInfo.bmiHeader.biClrUsed, 256);
+            uint32_t best = 0, bestDistance = UINT32_MAX;
+            for (uint32_t i = 0; i < used; ++i) {
+                const TPngRGBQuad& c = h->BitmapInfo.bmiColors[i];
+                const int dr = int(c.rgbRed) - red, dg = int(c.rgbGreen) - green,
+                          db = int(c.rgbBlue) - blue;
+                const uint32_t distance = uint32_t(dr * dr + dg * dg + db * db);
+                if (distance < bestDistance)
+                    best = i, bestDistance = distance;
+            }
+            const uint32_t b = h->HeldBitsPerPixel();
+            const uint32_t bit = uint32_t(x) * b;
+            const uint32_t shift = 8 - b - (bit & 7);
+            const uint8_t mask = uint8_t(((1u << b) - 1) << shift);
+            row[bit >> 3] = uint8_t((row[bit >> 3] & ~mask) | ((best << shift) & mask));
+            break;
         }
-        const uint32_t b = h->HeldBitsPerPixel();
-        const uint32_t bit = uint32_t(x) * b;
-        const uint32_t shift = 8 - b - (bit & 7);
-        const uint8_t mask = uint8_t(((1u << b) - 1) << shift);
-        row[bit >> 3] = uint8_t((row[bit >> 3] & ~mask) | ((best << shift) & mask));
-        break;
-    }
-    case ctGrayAlpha: row[x] = red; break;
-    default: {
-        uint8_t* p = row + 3 * x;
-        p[0] = blue, p[1] = green, p[2] = red;
-        break;
-    }
+        case ctGrayAlpha:
+            row[x] = red;
+            break;
+        default: {
+            uint8_t* p = row + 3 * x;
+            p[0] = blue, p[1] = green, p[2] = red;
+            break;
+        }
     }
 }
 
@@ -318,7 +342,9 @@ void TPNGImage::SetImageSize(int width, int height)
 
     const uint32_t lines = std::min(hgt, oldH);
     const size_t rowCopy = size_t(std::min<uint64_t>(newBytesPerRow, h->BytesPerRow));
-    auto newRow = [&](uint8_t* base, uint32_t y) { return base + size_t(newBytesPerRow) * (hgt - 1 - y); };
+    auto newRow = [&](uint8_t* base, uint32_t y) {
+        return base + size_t(newBytesPerRow) * (hgt - 1 - y);
+    };
     for (uint32_t y = 0; y < lines; ++y)
         std::memcpy(newRow(memory->Bits(), y), ImageRow(int(y)), rowCopy);
     if (alpha) {
@@ -376,9 +402,11 @@ void TPNGImage::BlendOnto(uint8_t* pixels, uint32_t width, uint32_t height) cons
                 a = alpha[sx];
             } else {
                 const uint32_t bit = sx * bits;
-                const uint8_t index = uint8_t((row[bit / 8] >> (8 - bits - bit % 8)) & ((1u << bits) - 1));
+                const uint8_t index =
+                    uint8_t((row[bit / 8] >> (8 - bits - bit % 8)) & ((1u << bits) - 1));
                 a = trns ? trns->AlphaTable[index] : 255;
-                const TPngRGBQuad c = palette ? palette->Entry(index) : h->BitmapInfo.bmiColors[index];
+                const TPngRGBQuad c =
+                    palette ? palette->Entry(index) : h->BitmapInfo.bmiColors[index];
                 b = c.rgbBlue, g = c.rgbGreen, r = c.rgbRed;
             }
             blend(out[0], b, a);

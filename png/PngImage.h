@@ -86,7 +86,7 @@ public:
     // The pixel memory of a new image; a plain zeroed heap block here. Null when it cannot
     // be had.
     virtual std::unique_ptr<TImageMemory> CreateImageMemory(const TPngBitmapInfo& info,
-                                                             uint64_t size);
+                                                            uint64_t size);
 
 private:
     TPNGList chunks_;

@@ -23,24 +23,35 @@ uint32_t BytesForPixels(uint32_t pixels, uint8_t colorType, uint8_t bitDepth)
 {
     const uint64_t bits = uint64_t(pixels) * bitDepth;
     switch (colorType) {
-    case ctGray:
-    case ctPalette: return uint32_t((bits + 7) / 8);
-    case ctRGB: return uint32_t(bits * 3 / 8);
-    case ctGrayAlpha: return uint32_t(bits * 2 / 8);
-    case ctRGBAlpha: return uint32_t(bits * 4 / 8);
-    default: return 0;
+        case ctGray:
+        case ctPalette:
+            return uint32_t((bits + 7) / 8);
+        case ctRGB:
+            return uint32_t(bits * 3 / 8);
+        case ctGrayAlpha:
+            return uint32_t(bits * 2 / 8);
+        case ctRGBAlpha:
+            return uint32_t(bits * 4 / 8);
+        default:
+            return 0;
     }
 }
 
 uint32_t BytesPerCompletePixel(uint8_t colorType, uint8_t bitDepth)
 {
     switch (colorType) {
-    case ctGray: return bitDepth == 16 ? 2 : 1;
-    case ctPalette: return 1;
-    case ctRGB: return bitDepth * 3u / 8;
-    case ctGrayAlpha: return bitDepth / 4u;
-    case ctRGBAlpha: return bitDepth / 2u;
-    default: return 0;
+        case ctGray:
+            return bitDepth == 16 ? 2 : 1;
+        case ctPalette:
+            return 1;
+        case ctRGB:
+            return bitDepth * 3u / 8;
+        case ctGrayAlpha:
+            return bitDepth / 4u;
+        case ctRGBAlpha:
+            return bitDepth / 2u;
+        default:
+            return 0;
     }
 }
 
@@ -66,35 +77,35 @@ void UnfilterRowWith(uint8_t filter, uint8_t* row, const uint8_t* prev, uint32_t
     const uint32_t bpp = ConstBpp ? ConstBpp : runtimeBpp;
     const uint32_t head = std::min(bpp, rowBytes);
     switch (filter) {
-    case pfSub:
-        for (uint32_t x = bpp; x < rowBytes; ++x)
-            row[x] = uint8_t(row[x] + row[x - bpp]);
-        break;
-    case pfUp:
-        for (uint32_t x = 0; x < rowBytes; ++x)
-            row[x] = uint8_t(row[x] + prev[x]);
-        break;
-    case pfAverage:
-        for (uint32_t x = 0; x < head; ++x)
-            row[x] = uint8_t(row[x] + prev[x] / 2);
-        for (uint32_t x = bpp; x < rowBytes; ++x)
-            row[x] = uint8_t(row[x] + ((prev[x] + row[x - bpp]) >> 1));
-        break;
-    case pfPaeth:
-        // With no pixel to the left, the predictor is the byte above.
-        for (uint32_t x = 0; x < head; ++x)
-            row[x] = uint8_t(row[x] + prev[x]);
-        for (uint32_t x = bpp; x < rowBytes; ++x) {
-            const int a = row[x - bpp], b = prev[x], c = prev[x - bpp];
-            const int pa = std::abs(b - c);         // |p - a|
-            const int pb = std::abs(a - c);         // |p - b|
-            const int pc = std::abs(a + b - c - c); // |p - c|
-            const int predicted = (pa <= pb && pa <= pc) ? a : (pb <= pc ? b : c);
-            row[x] = uint8_t(row[x] + predicted);
-        }
-        break;
-    default: // None, and unknown types leave the row as it is
-        break;
+        case pfSub:
+            for (uint32_t x = bpp; x < rowBytes; ++x)
+                row[x] = uint8_t(row[x] + row[x - bpp]);
+            break;
+        case pfUp:
+            for (uint32_t x = 0; x < rowBytes; ++x)
+                row[x] = uint8_t(row[x] + prev[x]);
+            break;
+        case pfAverage:
+            for (uint32_t x = 0; x < head; ++x)
+                row[x] = uint8_t(row[x] + prev[x] / 2);
+            for (uint32_t x = bpp; x < rowBytes; ++x)
+                row[x] = uint8_t(row[x] + ((prev[x] + row[x - bpp]) >> 1));
+            break;
+        case pfPaeth:
+            // With no pixel to the left, the predictor is the byte above.
+            for (uint32_t x = 0; x < head; ++x)
+                row[x] = uint8_t(row[x] + prev[x]);
+            for (uint32_t x = bpp; x < rowBytes; ++x) {
+                const int a = row[x - bpp], b = prev[x], c = prev[x - bpp];
+                const int pa = std::abs(b - c);         // |p - a|
+                const int pb = std::abs(a - c);         // |p - b|
+                const int pc = std::abs(a + b - c - c); // |p - c|
+                const int predicted = (pa <= pb && pa <= pc) ? a : (pb <= pc ? b : c);
+                row[x] = uint8_t(row[x] + predicted);
+            }
+            break;
+        default: // None, and unknown types leave the row as it is
+            break;
     }
 }
 
@@ -109,7 +120,9 @@ void UnfilterPaethSse2(uint8_t* row, const uint8_t* prev, uint32_t rowBytes)
         std::memcpy(&v, p, Bpp);
         return _mm_unpacklo_epi8(_mm_cvtsi32_si128(int(v)), _mm_setzero_si128());
     };
-    auto absolute = [](__m128i x) { return _mm_max_epi16(x, _mm_sub_epi16(_mm_setzero_si128(), x)); };
+    auto absolute = [](__m128i x) {
+        return _mm_max_epi16(x, _mm_sub_epi16(_mm_setzero_si128(), x));
+    };
     auto select = [](__m128i mask, __m128i yes, __m128i no) {
         return _mm_or_si128(_mm_and_si128(mask, yes), _mm_andnot_si128(mask, no));
     };
@@ -134,8 +147,7 @@ void UnfilterPaethSse2(uint8_t* row, const uint8_t* prev, uint32_t rowBytes)
 
 } // namespace
 
-void UnfilterRow(uint8_t filter, uint8_t* row, const uint8_t* prev, uint32_t rowBytes,
-                 uint32_t bpp)
+void UnfilterRow(uint8_t filter, uint8_t* row, const uint8_t* prev, uint32_t rowBytes, uint32_t bpp)
 {
 #if defined(__SSE2__)
     if (filter == pfPaeth && bpp == 4)
@@ -144,13 +156,27 @@ void UnfilterRow(uint8_t filter, uint8_t* row, const uint8_t* prev, uint32_t row
         return UnfilterPaethSse2<3>(row, prev, rowBytes);
 #endif
     switch (bpp) {
-    case 1: UnfilterRowWith<1>(filter, row, prev, rowBytes, bpp); break;
-    case 2: UnfilterRowWith<2>(filter, row, prev, rowBytes, bpp); break;
-    case 3: UnfilterRowWith<3>(filter, row, prev, rowBytes, bpp); break;
-    case 4: UnfilterRowWith<4>(filter, row, prev, rowBytes, bpp); break;
-    case 6: UnfilterRowWith<6>(filter, row, prev, rowBytes, bpp); break;
-    case 8: UnfilterRowWith<8>(filter, row, prev, rowBytes, bpp); break;
-    default: UnfilterRowWith<0>(filter, row, prev, rowBytes, bpp); break;
+        case 1:
+            UnfilterRowWith<1>(filter, row, prev, rowBytes, bpp);
+            break;
+        case 2:
+            UnfilterRowWith<2>(filter, row, prev, rowBytes, bpp);
+            break;
+        case 3:
+            UnfilterRowWith<3>(filter, row, prev, rowBytes, bpp);
+            break;
+        case 4:
+            UnfilterRowWith<4>(filter, row, prev, rowBytes, bpp);
+            break;
+        case 6:
+            UnfilterRowWith<6>(filter, row, prev, rowBytes, bpp);
+            break;
+        case 8:
+            UnfilterRowWith<8>(filter, row, prev, rowBytes, bpp);
+            break;
+        default:
+            UnfilterRowWith<0>(filter, row, prev, rowBytes, bpp);
+            break;
     }
 }
 
@@ -170,7 +196,10 @@ uint8_t* AllocateZeroed(uint64_t size)
     return static_cast<uint8_t*>(std::calloc(size_t(size), 1));
 }
 
-void TChunkIHDR::FreeDeleter::operator()(uint8_t* p) const { std::free(p); }
+void TChunkIHDR::FreeDeleter::operator()(uint8_t* p) const
+{
+    std::free(p);
+}
 
 std::vector<TPngRGB> GrayPalette(const uint8_t gamma[256], uint32_t bits)
 {
@@ -195,9 +224,9 @@ uint32_t HeldBitsPerPixel(uint8_t colorType, uint8_t bitDepth)
         uint8_t colorType, bitDepth, heldBits;
     };
     static constexpr Row table[] = {
-        {ctGray, 1, 1},      {ctGray, 2, 4},      {ctGray, 4, 4},       {ctGray, 8, 8},
-        {ctGray, 16, 8},     {ctPalette, 1, 1},   {ctPalette, 2, 4},    {ctPalette, 4, 4},
-        {ctPalette, 8, 8},   {ctRGB, 8, 24},      {ctRGB, 16, 24},      {ctGrayAlpha, 8, 8},
+        {ctGray, 1, 1},       {ctGray, 2, 4},      {ctGray, 4, 4},      {ctGray, 8, 8},
+        {ctGray, 16, 8},      {ctPalette, 1, 1},   {ctPalette, 2, 4},   {ctPalette, 4, 4},
+        {ctPalette, 8, 8},    {ctRGB, 8, 24},      {ctRGB, 16, 24},     {ctGrayAlpha, 8, 8},
         {ctGrayAlpha, 16, 8}, {ctRGBAlpha, 8, 24}, {ctRGBAlpha, 16, 24}};
     for (const Row& row : table)
         if (row.colorType == colorType && row.bitDepth == bitDepth)
@@ -211,7 +240,10 @@ uint32_t HeldBitsPerPixel(uint8_t colorType, uint8_t bitDepth)
 
 CLASSLIB_PUBLISH(TChunkIHDR) {}
 
-TChunkIHDR::~TChunkIHDR() { FreeImage(); }
+TChunkIHDR::~TChunkIHDR()
+{
+    FreeImage();
+}
 
 void TChunkIHDR::FreeImage()
 {
@@ -362,9 +394,13 @@ namespace {
 // The pixel format of the rows of one image, in the encoded and the held form.
 struct TRowFormat {
     TRowFormat(TPNGImage& image, TChunkIHDR& header)
-        : image(image), header(header), width(header.Header.Width),
-          height(header.Header.Height), colorType(header.Header.ColorType),
-          depth(header.Header.BitDepth), heldBits(header.HeldBitsPerPixel())
+        : image(image),
+          header(header),
+          width(header.Header.Width),
+          height(header.Header.Height),
+          colorType(header.Header.ColorType),
+          depth(header.Header.BitDepth),
+          heldBits(header.HeldBitsPerPixel())
     {
         image.RowLayout(fullRowBytes, bpp);
         identityGamma = true;
@@ -426,85 +462,85 @@ void StoreRow(const TRowFormat& f, const uint8_t* src, uint32_t pixels, uint32_t
     const uint8_t* gamma = f.image.GammaTable;
 
     switch (f.colorType) {
-    case ctGray:
-    case ctPalette:
-        if (f.depth == 16) {
-            for (uint32_t i = 0, c = colStart; i < pixels; ++i, c += colStep) {
-                dst[c] = src[2 * i];
-                low[c] = src[2 * i + 1];
+        case ctGray:
+        case ctPalette:
+            if (f.depth == 16) {
+                for (uint32_t i = 0, c = colStart; i < pixels; ++i, c += colStep) {
+                    dst[c] = src[2 * i];
+                    low[c] = src[2 * i + 1];
+                }
+            } else if (f.depth == f.heldBits && colStep == 1) {
+                std::memcpy(dst, src, BytesForPixels(pixels, f.colorType, f.depth));
+            } else if (f.depth == 8) {
+                for (uint32_t i = 0, c = colStart; i < pixels; ++i, c += colStep)
+                    dst[c] = src[i];
+            } else {
+                // Sub-byte samples; 2-bit ones are held with 4 bits: a palette index keeps its
+                // value, a gray sample p becomes 5 × p, the same level on the 16-step gray ramp
+                // (so white stays white).
+                const uint8_t scale = (f.depth == 2 && f.colorType == ctGray) ? 5 : 1;
+                for (uint32_t i = 0, c = colStart; i < pixels; ++i, c += colStep)
+                    PutHeldValue(dst, c, f.heldBits, uint8_t(HeldValue(src, i, f.depth) * scale));
             }
-        } else if (f.depth == f.heldBits && colStep == 1) {
-            std::memcpy(dst, src, BytesForPixels(pixels, f.colorType, f.depth));
-        } else if (f.depth == 8) {
-            for (uint32_t i = 0, c = colStart; i < pixels; ++i, c += colStep)
-                dst[c] = src[i];
-        } else {
-            // Sub-byte samples; 2-bit ones are held with 4 bits: a palette index keeps its
-            // value, a gray sample p becomes 5 × p, the same level on the 16-step gray ramp
-            // (so white stays white).
-            const uint8_t scale = (f.depth == 2 && f.colorType == ctGray) ? 5 : 1;
-            for (uint32_t i = 0, c = colStart; i < pixels; ++i, c += colStep)
-                PutHeldValue(dst, c, f.heldBits, uint8_t(HeldValue(src, i, f.depth) * scale));
-        }
-        break;
-    case ctRGB:
-        if (f.depth == 8 && colStep == 1 && f.identityGamma) {
-            StoreColorsUnchanged<3>(src, dst, nullptr, pixels);
-        } else if (f.depth == 8) {
-            for (uint32_t i = 0, c = colStart; i < pixels; ++i, c += colStep) {
-                uint8_t* d = dst + 3 * c;
-                const uint8_t* s = src + 3 * i;
-                d[0] = gamma[s[2]];
-                d[1] = gamma[s[1]];
-                d[2] = gamma[s[0]];
+            break;
+        case ctRGB:
+            if (f.depth == 8 && colStep == 1 && f.identityGamma) {
+                StoreColorsUnchanged<3>(src, dst, nullptr, pixels);
+            } else if (f.depth == 8) {
+                for (uint32_t i = 0, c = colStart; i < pixels; ++i, c += colStep) {
+                    uint8_t* d = dst + 3 * c;
+                    const uint8_t* s = src + 3 * i;
+                    d[0] = gamma[s[2]];
+                    d[1] = gamma[s[1]];
+                    d[2] = gamma[s[0]];
+                }
+            } else {
+                for (uint32_t i = 0, c = colStart; i < pixels; ++i, c += colStep) {
+                    uint8_t* d = dst + 3 * c;
+                    uint8_t* l = low + 3 * c;
+                    const uint8_t* s = src + 6 * i;
+                    d[0] = gamma[s[4]], d[1] = gamma[s[2]], d[2] = gamma[s[0]];
+                    l[0] = gamma[s[5]], l[1] = gamma[s[3]], l[2] = gamma[s[1]];
+                }
             }
-        } else {
-            for (uint32_t i = 0, c = colStart; i < pixels; ++i, c += colStep) {
-                uint8_t* d = dst + 3 * c;
-                uint8_t* l = low + 3 * c;
-                const uint8_t* s = src + 6 * i;
-                d[0] = gamma[s[4]], d[1] = gamma[s[2]], d[2] = gamma[s[0]];
-                l[0] = gamma[s[5]], l[1] = gamma[s[3]], l[2] = gamma[s[1]];
+            break;
+        case ctGrayAlpha:
+            if (f.depth == 8) {
+                for (uint32_t i = 0, c = colStart; i < pixels; ++i, c += colStep) {
+                    dst[c] = src[2 * i];
+                    alpha[c] = src[2 * i + 1];
+                }
+            } else {
+                for (uint32_t i = 0, c = colStart; i < pixels; ++i, c += colStep) {
+                    dst[c] = src[4 * i];
+                    low[c] = src[4 * i + 1];
+                    alpha[c] = src[4 * i + 2];
+                }
             }
-        }
-        break;
-    case ctGrayAlpha:
-        if (f.depth == 8) {
-            for (uint32_t i = 0, c = colStart; i < pixels; ++i, c += colStep) {
-                dst[c] = src[2 * i];
-                alpha[c] = src[2 * i + 1];
+            break;
+        case ctRGBAlpha:
+            if (f.depth == 8 && colStep == 1 && f.identityGamma) {
+                StoreColorsUnchanged<4>(src, dst, alpha, pixels);
+            } else if (f.depth == 8) {
+                for (uint32_t i = 0, c = colStart; i < pixels; ++i, c += colStep) {
+                    uint8_t* d = dst + 3 * c;
+                    const uint8_t* s = src + 4 * i;
+                    d[0] = gamma[s[2]];
+                    d[1] = gamma[s[1]];
+                    d[2] = gamma[s[0]];
+                    alpha[c] = s[3];
+                }
+            } else {
+                for (uint32_t i = 0, c = colStart; i < pixels; ++i, c += colStep) {
+                    uint8_t* d = dst + 3 * c;
+                    uint8_t* l = low + 3 * c;
+                    const uint8_t* s = src + 8 * i;
+                    d[0] = gamma[s[4]], d[1] = gamma[s[2]], d[2] = gamma[s[0]];
+                    l[0] = gamma[s[5]], l[1] = gamma[s[3]], l[2] = gamma[s[1]];
+                    alpha[c] = s[6];
+                }
             }
-        } else {
-            for (uint32_t i = 0, c = colStart; i < pixels; ++i, c += colStep) {
-                dst[c] = src[4 * i];
-                low[c] = src[4 * i + 1];
-                alpha[c] = src[4 * i + 2];
-            }
-        }
-        break;
-    case ctRGBAlpha:
-        if (f.depth == 8 && colStep == 1 && f.identityGamma) {
-            StoreColorsUnchanged<4>(src, dst, alpha, pixels);
-        } else if (f.depth == 8) {
-            for (uint32_t i = 0, c = colStart; i < pixels; ++i, c += colStep) {
-                uint8_t* d = dst + 3 * c;
-                const uint8_t* s = src + 4 * i;
-                d[0] = gamma[s[2]];
-                d[1] = gamma[s[1]];
-                d[2] = gamma[s[0]];
-                alpha[c] = s[3];
-            }
-        } else {
-            for (uint32_t i = 0, c = colStart; i < pixels; ++i, c += colStep) {
-                uint8_t* d = dst + 3 * c;
-                uint8_t* l = low + 3 * c;
-                const uint8_t* s = src + 8 * i;
-                d[0] = gamma[s[4]], d[1] = gamma[s[2]], d[2] = gamma[s[0]];
-                l[0] = gamma[s[5]], l[1] = gamma[s[3]], l[2] = gamma[s[1]];
-                alpha[c] = s[6];
-            }
-        }
-        break;
+            break;
     }
 }
 
@@ -524,41 +560,41 @@ void PackRow(const TRowFormat& f, uint8_t* out, uint32_t pixels, uint32_t y, uin
     };
 
     switch (f.colorType) {
-    case ctGray:
-    case ctPalette:
-        if (f.heldBits == 8) {
+        case ctGray:
+        case ctPalette:
+            if (f.heldBits == 8) {
+                uint8_t* p = out;
+                for (uint32_t i = 0, c = colStart; i < pixels; ++i, c += colStep)
+                    put(p, src[c]);
+            } else if (colStep == 1) {
+                std::memcpy(out, src, BytesForPixels(pixels, f.colorType, uint8_t(f.heldBits)));
+            } else {
+                std::memset(out, 0, BytesForPixels(pixels, f.colorType, uint8_t(f.heldBits)));
+                for (uint32_t i = 0, c = colStart; i < pixels; ++i, c += colStep)
+                    PutHeldValue(out, i, f.heldBits, HeldValue(src, c, f.heldBits));
+            }
+            break;
+        case ctRGB:
+        case ctRGBAlpha: {
             uint8_t* p = out;
-            for (uint32_t i = 0, c = colStart; i < pixels; ++i, c += colStep)
+            for (uint32_t i = 0, c = colStart; i < pixels; ++i, c += colStep) {
+                const uint8_t* s = src + 3 * c;
+                put(p, inverse[s[2]]);
+                put(p, inverse[s[1]]);
+                put(p, inverse[s[0]]);
+                if (f.colorType == ctRGBAlpha)
+                    put(p, alpha[c]);
+            }
+            break;
+        }
+        case ctGrayAlpha: {
+            uint8_t* p = out;
+            for (uint32_t i = 0, c = colStart; i < pixels; ++i, c += colStep) {
                 put(p, src[c]);
-        } else if (colStep == 1) {
-            std::memcpy(out, src, BytesForPixels(pixels, f.colorType, uint8_t(f.heldBits)));
-        } else {
-            std::memset(out, 0, BytesForPixels(pixels, f.colorType, uint8_t(f.heldBits)));
-            for (uint32_t i = 0, c = colStart; i < pixels; ++i, c += colStep)
-                PutHeldValue(out, i, f.heldBits, HeldValue(src, c, f.heldBits));
-        }
-        break;
-    case ctRGB:
-    case ctRGBAlpha: {
-        uint8_t* p = out;
-        for (uint32_t i = 0, c = colStart; i < pixels; ++i, c += colStep) {
-            const uint8_t* s = src + 3 * c;
-            put(p, inverse[s[2]]);
-            put(p, inverse[s[1]]);
-            put(p, inverse[s[0]]);
-            if (f.colorType == ctRGBAlpha)
                 put(p, alpha[c]);
+            }
+            break;
         }
-        break;
-    }
-    case ctGrayAlpha: {
-        uint8_t* p = out;
-        for (uint32_t i = 0, c = colStart; i < pixels; ++i, c += colStep) {
-            put(p, src[c]);
-            put(p, alpha[c]);
-        }
-        break;
-    }
     }
 }
 
@@ -713,8 +749,7 @@ namespace {
 // Deflates the filtered rows and writes the output as "IDAT" chunks of the maximum size.
 class TDeflater {
 public:
-    TDeflater(TStream& stream, int level, uint32_t chunkSize)
-        : stream_(stream), output_(chunkSize)
+    TDeflater(TStream& stream, int level, uint32_t chunkSize) : stream_(stream), output_(chunkSize)
     {
         const int result = deflateInit(&z_, level);
         if (result != Z_OK)
@@ -809,7 +844,8 @@ public:
                 outputs_[pfAverage][i] = uint8_t(cur[i] - ((prev[i] + left(i)) >> 1));
         if (!outputs_[pfPaeth].empty())
             for (uint32_t i = 0; i < rowBytes; ++i)
-                outputs_[pfPaeth][i] = uint8_t(cur[i] - PaethPredict(left(i), prev[i], upperLeft(i)));
+                outputs_[pfPaeth][i] =
+                    uint8_t(cur[i] - PaethPredict(left(i), prev[i], upperLeft(i)));
         // The raw row is the None output from here on, and the previous row of the next line.
         std::copy_n(current_.begin(), rowBytes, previous_.begin());
 

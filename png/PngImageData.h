@@ -66,7 +66,10 @@ uint8_t PaethPredict(uint8_t left, uint8_t above, uint8_t upperLeft);
 // PNG filter types and the filter set: bit n of the byte stands for filter type n.
 enum TFilter : uint8_t { pfNone = 0, pfSub = 1, pfUp = 2, pfAverage = 3, pfPaeth = 4 };
 using TFilterSet = uint8_t;
-constexpr TFilterSet FilterBit(TFilter f) { return TFilterSet(1u << f); }
+constexpr TFilterSet FilterBit(TFilter f)
+{
+    return TFilterSet(1u << f);
+}
 inline constexpr TFilterSet DefaultFilterSet = FilterBit(pfSub);
 
 // Undoes the filter of one row in place (`row` without its filter byte); filter types above 4
@@ -78,9 +81,9 @@ void UnfilterRow(uint8_t filter, uint8_t* row, const uint8_t* previous, uint32_t
 struct TAdam7Pass {
     uint32_t rowStart, columnStart, rowStep, columnStep;
 };
-inline constexpr TAdam7Pass Adam7Passes[7] = {
-    {0, 0, 8, 8}, {0, 4, 8, 8}, {4, 0, 8, 4}, {0, 2, 4, 4},
-    {2, 0, 4, 2}, {0, 1, 2, 2}, {1, 0, 2, 1}};
+inline constexpr TAdam7Pass Adam7Passes[7] = {{0, 0, 8, 8}, {0, 4, 8, 8}, {4, 0, 8, 4},
+                                              {0, 2, 4, 4}, {2, 0, 4, 2}, {0, 1, 2, 2},
+                                              {1, 0, 2, 1}};
 // Pixels of one line of the pass in an image `width` pixels wide.
 uint32_t PassPixels(const TAdam7Pass& pass, uint32_t width);
 

@@ -238,8 +238,8 @@ void TPNGObject::WritePixel(int x, int y, TColor color)
 void DrawMaskedBitmap(HDC dc, HDC imageDc, int imageWidth, int imageHeight, COLORREF key,
                       const RECT& rect)
 {
-    TransparentBlt(dc, rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top,
-                   imageDc, 0, 0, imageWidth, imageHeight, key);
+    TransparentBlt(dc, rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top, imageDc,
+                   0, 0, imageWidth, imageHeight, key);
 }
 
 void TPNGObject::Draw(TCanvas* canvas, const RECT& rect)
@@ -250,16 +250,19 @@ void TPNGObject::Draw(TCanvas* canvas, const RECT& rect)
     HDC target = canvas->Handle();
     const TChunkIHDR* header = image_.HeaderChunk();
     switch (image_.TransparencyMode()) {
-    case ptmNone:
-        SetStretchBltMode(target, COLORONCOLOR);
-        StretchDIBits(target, rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top, 0, 0,
-                      Width(), Height(), header->ImageData(), AsBitmapInfo(header->BitmapInfo),
-                      DIB_RGB_COLORS, SRCCOPY);
-        break;
-    case ptmBit:
-        DrawMaskedBitmap(target, image_.Dc(), Width(), Height(), image_.TransparentColor(), rect);
-        break;
-    case ptmPartial: DrawAlphaBlended(target, rect); break;
+        case ptmNone:
+            SetStretchBltMode(target, COLORONCOLOR);
+            StretchDIBits(target, rect.left, rect.top, rect.right - rect.left,
+                          rect.bottom - rect.top, 0, 0, Width(), Height(), header->ImageData(),
+                          AsBitmapInfo(header->BitmapInfo), DIB_RGB_COLORS, SRCCOPY);
+            break;
+        case ptmBit:
+            DrawMaskedBitmap(target, image_.Dc(), Width(), Height(), image_.TransparentColor(),
+                             rect);
+            break;
+        case ptmPartial:
+            DrawAlphaBlended(target, rect);
+            break;
     }
 }
 

@@ -24,9 +24,10 @@ std::string LastErrorText(const char* operation, const std::string& fileName)
 {
     const DWORD code = GetLastError();
     char buffer[512] = {};
-    FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, code, 0, buffer,
-                   sizeof buffer, nullptr);
-    return Format("%s \"%s\": %s (%d)", {operation, fileName, Trim(buffer), static_cast<int>(code)});
+    FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, code, 0,
+                   buffer, sizeof buffer, nullptr);
+    return Format("%s \"%s\": %s (%d)",
+                  {operation, fileName, Trim(buffer), static_cast<int>(code)});
 }
 
 bool FolderExists(const std::string& path)
@@ -49,8 +50,9 @@ void ForceFolders(const std::string& folder)
 
 std::string ReadWholeFile(const std::string& fileName)
 {
-    HANDLE file = CreateFileA(fileName.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                              nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    HANDLE file = CreateFileA(fileName.c_str(), GENERIC_READ,
+                              FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                              OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE)
         throw EFOpenError(LastErrorText("Cannot open file", fileName));
     std::string text;
@@ -76,19 +78,22 @@ void ReplaceFileWithText(const std::string& fileName, const std::string& text)
         throw EFCreateError(LastErrorText("Cannot create a temporary file in", folder));
     const std::string tempName = temp;
     std::string failure;
-    HANDLE file = CreateFileA(temp, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    HANDLE file =
+        CreateFileA(temp, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE) {
         failure = LastErrorText("Cannot create file", tempName);
     } else {
         DWORD written = 0;
-        if (!text.empty() && (!WriteFile(file, text.data(), static_cast<DWORD>(text.size()), &written, nullptr) ||
-                              written != text.size()))
+        if (!text.empty() &&
+            (!WriteFile(file, text.data(), static_cast<DWORD>(text.size()), &written, nullptr) ||
+             written != text.size()))
             failure = LastErrorText("Cannot write file", tempName);
         else if (!FlushFileBuffers(file))
             failure = LastErrorText("Cannot write file", tempName);
         CloseHandle(file);
     }
-    if (failure.empty() && !MoveFileExA(temp, fileName.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+    if (failure.empty() &&
+        !MoveFileExA(temp, fileName.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
         failure = LastErrorText("Cannot replace file", fileName);
     if (!failure.empty()) {
         DeleteFileA(temp);
@@ -114,12 +119,13 @@ std::string TOcAppIniFileStorage::FileMutexName(const std::string& fileName)
 {
     const std::string text = kMutexPrefix + fileName;
     std::string name(static_cast<size_t>((text.size() + 2) / 3 * 4), '\0');
-    bcl::EncodeBase64Tail(reinterpret_cast<const uint8_t*>(text.data()), static_cast<int32_t>(text.size()),
-                          name.data());
+    bcl::EncodeBase64Tail(reinterpret_cast<const uint8_t*>(text.data()),
+                          static_cast<int32_t>(text.size()), name.data());
     return name;
 }
 
-void TOcAppIniFileStorage::RunUnderFileMutex(const std::string& fileName, const std::function<void()>& routine)
+void TOcAppIniFileStorage::RunUnderFileMutex(const std::string& fileName,
+                                             const std::function<void()>& routine)
 {
     bcl::TBcMutex mutex(nullptr, false, FileMutexName(fileName));
     const bcl::TBcWaitOutcome outcome = mutex.WaitInfinite();
@@ -150,22 +156,22 @@ void TOcAppIniFileStorage::ComputeFullFileName()
         const std::string translated = ActiveTranslateStringEngine()->ExpandText(fileName_);
         const std::string name = ExtractFileName(translated);
         switch (location_) {
-        case flCustom:
-            fullFileName_ = GetTranslatedFileName();
-            break;
-        case flWindows:
-            fullFileName_ = bcl::PathWithSeparator(bcl::WindowsFolder()) + name;
-            break;
-        case flTemp:
-            fullFileName_ = bcl::PathWithSeparator(bcl::TempFolderWithSeparator()) + name;
-            break;
-        case flExeFile:
-            fullFileName_ = ExtractFilePath(bcl::ModuleFileName(nullptr)) + name;
-            break;
-        case flUserFolder:
-            fullFileName_ = bcl::PathWithSeparator(bcl::AppDataFolder()) +
-                            (bcl::PathIsAbsoluteName(translated) ? name : translated);
-            break;
+            case flCustom:
+                fullFileName_ = GetTranslatedFileName();
+                break;
+            case flWindows:
+                fullFileName_ = bcl::PathWithSeparator(bcl::WindowsFolder()) + name;
+                break;
+            case flTemp:
+                fullFileName_ = bcl::PathWithSeparator(bcl::TempFolderWithSeparator()) + name;
+                break;
+            case flExeFile:
+                fullFileName_ = ExtractFilePath(bcl::ModuleFileName(nullptr)) + name;
+                break;
+            case flUserFolder:
+                fullFileName_ = bcl::PathWithSeparator(bcl::AppDataFolder()) +
+                                (bcl::PathIsAbsoluteName(translated) ? name : translated);
+                break;
         }
     }
     physicalReadOnly_ = !fullFileName_.empty() && FileHasReadOnlyAttribute(fullFileName_);

@@ -12,7 +12,10 @@ CLASSLIB_DEFINE_ENUM(TFileLocation, "flCustom", "flWindows", "flTemp", "flExeFil
 
 // ---- memory file ------------------------------------------------------------------------------
 
-TOcCustomAppMemoryFileStorage::TOcCustomAppMemoryFileStorage(TComponent* owner) : TOcCustomAppStorage(owner) {}
+TOcCustomAppMemoryFileStorage::TOcCustomAppMemoryFileStorage(TComponent* owner)
+    : TOcCustomAppStorage(owner)
+{
+}
 
 void TOcCustomAppMemoryFileStorage::RereadStorage()
 {
@@ -37,7 +40,8 @@ std::string TOcCustomAppMemoryFileStorage::GetTranslatedFileName()
 
 CLASSLIB_PUBLISH(TOcCustomAppMemoryFileStorage)
 {
-    c.Property("ReadOnly", &TOcCustomAppMemoryFileStorage::ReadOnly, &TOcCustomAppMemoryFileStorage::SetReadOnly)
+    c.Property("ReadOnly", &TOcCustomAppMemoryFileStorage::ReadOnly,
+               &TOcCustomAppMemoryFileStorage::SetReadOnly)
         .SetDefault(false);
 }
 
@@ -72,7 +76,8 @@ TOcCustomAppIniStorage::~TOcCustomAppIniStorage() = default;
 
 CLASSLIB_PUBLISH(TOcCustomAppIniStorage) {}
 
-std::string TOcCustomAppIniStorage::EncodeValue(const std::string& value, bool replaceCRLF, bool preserveBlanks)
+std::string TOcCustomAppIniStorage::EncodeValue(const std::string& value, bool replaceCRLF,
+                                                bool preserveBlanks)
 {
     std::string text = value;
     if (replaceCRLF) {
@@ -92,18 +97,21 @@ std::string TOcCustomAppIniStorage::EncodeValue(const std::string& value, bool r
         text = std::move(out);
     }
     if (preserveBlanks && !text.empty() &&
-        (text.front() == ' ' || text.back() == ' ' || (text.size() >= 2 && text.front() == '"' && text.back() == '"')))
+        (text.front() == ' ' || text.back() == ' ' ||
+         (text.size() >= 2 && text.front() == '"' && text.back() == '"')))
         text = "\"" + text + "\"";
     return text;
 }
 
-std::string TOcCustomAppIniStorage::DecodeValue(const std::string& value, bool replaceCRLF, bool preserveBlanks)
+std::string TOcCustomAppIniStorage::DecodeValue(const std::string& value, bool replaceCRLF,
+                                                bool preserveBlanks)
 {
     std::string text = value;
     if (replaceCRLF) {
         std::string out;
         for (size_t i = 0; i < text.size(); ++i) {
-            if (text[i] == '\\' && i + 1 < text.size() && (text[i + 1] == '\\' || text[i + 1] == 'n')) {
+            if (text[i] == '\\' && i + 1 < text.size() &&
+                (text[i + 1] == '\\' || text[i + 1] == 'n')) {
                 out += text[i + 1] == 'n' ? "\r\n" : "\\";
                 ++i;
             } else
@@ -126,7 +134,8 @@ std::string TOcCustomAppIniStorage::NormalisedSection(const std::string& section
     return result;
 }
 
-std::pair<std::string, std::string> TOcCustomAppIniStorage::SplitIniPath(const std::string& path) const
+std::pair<std::string, std::string> TOcCustomAppIniStorage::SplitIniPath(
+    const std::string& path) const
 {
     auto [folder, name] = SplitValuePath(path);
     if (folder.empty())
@@ -145,10 +154,12 @@ std::string TOcCustomAppIniStorage::ReadValue(const std::string& section, const 
 {
     ReloadIfNeeded();
     const std::string value = iniFile_->ReadString(NormalisedSection(section), key, "");
-    return DecodeValue(value, StorageOptions()->ReplaceCRLF(), StorageOptions()->PreserveLeadingTrailingBlanks());
+    return DecodeValue(value, StorageOptions()->ReplaceCRLF(),
+                       StorageOptions()->PreserveLeadingTrailingBlanks());
 }
 
-void TOcCustomAppIniStorage::WriteValue(const std::string& section, const std::string& key, const std::string& value)
+void TOcCustomAppIniStorage::WriteValue(const std::string& section, const std::string& key,
+                                        const std::string& value)
 {
     ReloadIfNeeded();
     iniFile_->WriteString(NormalisedSection(section), key,
@@ -219,7 +230,8 @@ void TOcCustomAppIniStorage::RawWriteFloat(const std::string& path, double value
     WriteValue(section, key, bcl::BytesToHexText(bytes, 10));
 }
 
-std::string TOcCustomAppIniStorage::RawReadString(const std::string& path, const std::string& fallback)
+std::string TOcCustomAppIniStorage::RawReadString(const std::string& path,
+                                                  const std::string& fallback)
 {
     ReloadIfNeeded();
     auto [section, key] = SplitIniPath(path);
@@ -262,8 +274,8 @@ bool TOcCustomAppIniStorage::IsListItemName(const std::string& name) const
 {
     const size_t slash = name.rfind('\\');
     const std::string last = slash == std::string::npos ? name : name.substr(slash + 1);
-    return last.size() > 4 && SameText(std::string_view(last).substr(0, 4), "Item") && last[4] >= '0' &&
-           last[4] <= '9';
+    return last.size() > 4 && SameText(std::string_view(last).substr(0, 4), "Item") &&
+           last[4] >= '0' && last[4] <= '9';
 }
 
 bool TOcCustomAppIniStorage::SectionHoldsList(const std::string& section) const
@@ -271,14 +283,16 @@ bool TOcCustomAppIniStorage::SectionHoldsList(const std::string& section) const
     return iniFile_->ValueExists(section, "Count");
 }
 
-void TOcCustomAppIniStorage::ListSubFolders(const std::string& path, TStrings* list, bool withoutListFolders)
+void TOcCustomAppIniStorage::ListSubFolders(const std::string& path, TStrings* list,
+                                            bool withoutListFolders)
 {
     ReloadIfNeeded();
     const std::string p = FolderPathOf(path);
     for (const TOcIniDocument::Section& section : iniFile_->Sections()) {
         std::string part = section.Name;
         if (!p.empty()) {
-            if (part.size() <= p.size() || part[p.size()] != '\\' || !SameText(part.substr(0, p.size()), p))
+            if (part.size() <= p.size() || part[p.size()] != '\\' ||
+                !SameText(part.substr(0, p.size()), p))
                 continue;
             part = part.substr(p.size() + 1);
         } else if (SameText(part, defaultSection_)) {
@@ -294,7 +308,8 @@ void TOcCustomAppIniStorage::ListSubFolders(const std::string& path, TStrings* l
     }
 }
 
-void TOcCustomAppIniStorage::ListValueNames(const std::string& path, TStrings* list, bool withoutListItems)
+void TOcCustomAppIniStorage::ListValueNames(const std::string& path, TStrings* list,
+                                            bool withoutListItems)
 {
     ReloadIfNeeded();
     std::string p = FolderPathOf(path);

@@ -13,7 +13,8 @@ namespace storage {
 enum TFileLocation { flCustom, flWindows, flTemp, flExeFile, flUserFolder };
 CLASSLIB_ENUM(TFileLocation);
 
-using TOcGetFileNameEvent = classlib::TEvent<void(TOcCustomAppStorage* sender, std::string& fileName)>;
+using TOcGetFileNameEvent =
+    classlib::TEvent<void(TOcCustomAppStorage* sender, std::string& fileName)>;
 
 // One file held in memory.
 class TOcCustomAppMemoryFileStorage : public TOcCustomAppStorage {
@@ -79,15 +80,18 @@ class TOcCustomAppIniStorage : public TOcCustomAppMemoryFileStorage {
     // Section and key of a storage path (an empty folder becomes DefaultSection).
     std::pair<std::string, std::string> SplitIniPath(const std::string& path) const;
     virtual std::string ReadValue(const std::string& section, const std::string& key);
-    virtual void WriteValue(const std::string& section, const std::string& key, const std::string& value);
+    virtual void WriteValue(const std::string& section, const std::string& key,
+                            const std::string& value);
     virtual void DeleteKeyOrSection(const std::string& section, const std::string& name);
 
     std::string GetAsText() const override { return iniFile_->GetText(); }
     void SetAsText(std::string_view text) override { iniFile_->SetText(text); }
     std::string StorageFileExtension() const override { return "ini"; }
 
-    void ListSubFolders(const std::string& path, classlib::TStrings* list, bool withoutListFolders) override;
-    void ListValueNames(const std::string& path, classlib::TStrings* list, bool withoutListItems) override;
+    void ListSubFolders(const std::string& path, classlib::TStrings* list,
+                        bool withoutListFolders) override;
+    void ListValueNames(const std::string& path, classlib::TStrings* list,
+                        bool withoutListItems) override;
     bool PathIsFolder(const std::string& path, bool listIsFolder) override;
     bool HasFolder(const std::string& path) override;
     bool HasValue(const std::string& path) override;
@@ -107,7 +111,10 @@ class TOcCustomAppIniStorage : public TOcCustomAppMemoryFileStorage {
     static std::string DecodeValue(const std::string& value, bool replaceCRLF, bool preserveBlanks);
 
 protected:
-    TOcCustomAppStorageOptions* CreateOptions() const override { return new TOcAppIniStorageOptions(); }
+    TOcCustomAppStorageOptions* CreateOptions() const override
+    {
+        return new TOcAppIniStorageOptions();
+    }
 
 private:
     std::string NormalisedSection(const std::string& section) const;

@@ -61,7 +61,10 @@ bool IsBooleanType(const TTypeInfo* info)
     return base == TypeInfoOf<bool>() || base->MinValue < 0;
 }
 
-bool IsDateTimeType(const TTypeInfo* info) { return info && SameText(info->Name, "TDateTime"); }
+bool IsDateTimeType(const TTypeInfo* info)
+{
+    return info && SameText(info->Name, "TDateTime");
+}
 
 // Ordinals as the type keeps them: unsigned 32-bit types read back from a signed integer.
 int64_t OrdinalOfType(const TTypeInfo* info, int64_t value)
@@ -152,21 +155,30 @@ void TOcCustomAppStorageOptions::Assign(TPersistent* source)
 CLASSLIB_PUBLISH(TOcCustomAppStorageOptions)
 {
     using C = TOcCustomAppStorageOptions;
-    c.Property("BooleanStringTrueValues", &C::BooleanStringTrueValues, &C::SetBooleanStringTrueValues);
-    c.Property("BooleanStringFalseValues", &C::BooleanStringFalseValues, &C::SetBooleanStringFalseValues);
+    c.Property("BooleanStringTrueValues", &C::BooleanStringTrueValues,
+               &C::SetBooleanStringTrueValues);
+    c.Property("BooleanStringFalseValues", &C::BooleanStringFalseValues,
+               &C::SetBooleanStringFalseValues);
     c.Property("BooleanAsString", &C::BooleanAsString, &C::SetBooleanAsString).SetDefault(true);
-    c.Property("EnumerationAsString", &C::EnumerationAsString, &C::SetEnumerationAsString).SetDefault(true);
-    c.Property("TypedIntegerAsString", &C::TypedIntegerAsString, &C::SetTypedIntegerAsString).SetDefault(true);
+    c.Property("EnumerationAsString", &C::EnumerationAsString, &C::SetEnumerationAsString)
+        .SetDefault(true);
+    c.Property("TypedIntegerAsString", &C::TypedIntegerAsString, &C::SetTypedIntegerAsString)
+        .SetDefault(true);
     c.Property("SetAsString", &C::SetAsString, &C::SetSetAsString).SetDefault(false);
     c.Property("DateTimeAsString", &C::DateTimeAsString, &C::SetDateTimeAsString).SetDefault(true);
     c.Property("FloatAsString", &C::FloatAsString, &C::SetFloatAsString).SetDefault(false);
-    c.Property("DefaultIfReadConvertError", &C::DefaultIfReadConvertError, &C::SetDefaultIfReadConvertError)
+    c.Property("DefaultIfReadConvertError", &C::DefaultIfReadConvertError,
+               &C::SetDefaultIfReadConvertError)
         .SetDefault(false);
-    c.Property("DefaultIfValueNotExists", &C::DefaultIfValueNotExists, &C::SetDefaultIfValueNotExists)
+    c.Property("DefaultIfValueNotExists", &C::DefaultIfValueNotExists,
+               &C::SetDefaultIfValueNotExists)
         .SetDefault(true);
-    c.Property("StoreDefaultValues", &C::StoreDefaultValues, &C::SetStoreDefaultValues).SetDefault(true);
-    c.Property("UseOldItemNameFormat", &C::UseOldItemNameFormat, &C::SetUseOldItemNameFormat).SetDefault(true);
-    c.Property("UseTranslateStringEngineDateTimeFormats", &C::UseTranslateStringEngineDateTimeFormats,
+    c.Property("StoreDefaultValues", &C::StoreDefaultValues, &C::SetStoreDefaultValues)
+        .SetDefault(true);
+    c.Property("UseOldItemNameFormat", &C::UseOldItemNameFormat, &C::SetUseOldItemNameFormat)
+        .SetDefault(true);
+    c.Property("UseTranslateStringEngineDateTimeFormats",
+               &C::UseTranslateStringEngineDateTimeFormats,
                &C::SetUseTranslateStringEngineDateTimeFormats)
         .SetDefault(false);
 }
@@ -303,7 +315,10 @@ void TOcCustomAppStorage::BeforeDestruction()
     inherited::BeforeDestruction();
 }
 
-TOcCustomAppStorageOptions* TOcCustomAppStorage::CreateOptions() const { return new TOcAppStorageOptions(); }
+TOcCustomAppStorageOptions* TOcCustomAppStorage::CreateOptions() const
+{
+    return new TOcAppStorageOptions();
+}
 
 void TOcCustomAppStorage::SetStorageOptions(TOcCustomAppStorageOptions* value)
 {
@@ -350,13 +365,15 @@ bool TOcCustomAppStorage::IsReadOnly() const
     return readOnly_ || FileIsReadOnly();
 }
 
-std::pair<TOcCustomAppStorage*, std::string> TOcCustomAppStorage::ResolveStoragePath(const std::string& path)
+std::pair<TOcCustomAppStorage*, std::string> TOcCustomAppStorage::ResolveStoragePath(
+    const std::string& path)
 {
     const std::string joined = JoinStoragePaths({currentPath_, path});
     if (subStorages_)
         if (TOcAppSubStorage* item = subStorages_->MatchSubStorage(joined))
             if (item->AppStorage()) {
-                const std::string rest = JoinStoragePaths({std::string_view(joined).substr(item->RootPath().size() + 1)});
+                const std::string rest = JoinStoragePaths(
+                    {std::string_view(joined).substr(item->RootPath().size() + 1)});
                 if (rest.empty())
                     throw EOCLAppStorageError("Invalid path");
                 return {item->AppStorage(), "\\" + rest};
@@ -364,7 +381,8 @@ std::pair<TOcCustomAppStorage*, std::string> TOcCustomAppStorage::ResolveStorage
     return {this, "\\" + joined};
 }
 
-std::pair<std::string, std::string> TOcCustomAppStorage::SplitValuePath(const std::string& path) const
+std::pair<std::string, std::string> TOcCustomAppStorage::SplitValuePath(
+    const std::string& path) const
 {
     std::string full = root_ + "\\" + JoinStoragePaths({currentPath_, path});
     const size_t start = full.find_first_not_of('\\');
@@ -393,7 +411,8 @@ std::string TOcCustomAppStorage::DecryptValueText(const std::string& text)
     return value;
 }
 
-std::string TOcCustomAppStorage::MapPropertyKeyName(TObject* instance, const std::string& name, bool reading)
+std::string TOcCustomAppStorage::MapPropertyKeyName(TObject* instance, const std::string& name,
+                                                    bool reading)
 {
     std::string result = name;
     if (OnTranslatePropertyName)
@@ -443,7 +462,10 @@ std::string TOcCustomAppStorage::CharItemName(int code)
     return "Char#" + IntToStr(code);
 }
 
-std::string TOcCustomAppStorage::IntItemName(int n) { return "Int_" + IntToStr(n); }
+std::string TOcCustomAppStorage::IntItemName(int n)
+{
+    return "Int_" + IntToStr(n);
+}
 
 int TOcCustomAppStorage::GetListCount(const std::string& path)
 {
@@ -455,7 +477,10 @@ void TOcCustomAppStorage::PutListCount(const std::string& path, int count)
     StoreInteger(JoinStoragePaths({path, "Count"}), count);
 }
 
-bool TOcCustomAppStorage::HasList(const std::string& path) { return HasValue(path + "\\Count"); }
+bool TOcCustomAppStorage::HasList(const std::string& path)
+{
+    return HasValue(path + "\\Count");
+}
 
 // ---- public operations ------------------------------------------------------------------------
 
@@ -491,18 +516,30 @@ void TOcCustomAppStorage::EraseSubTree(const std::string& path)
         target->RemoveFolder(abs);
 }
 
-#define STORAGE_LOAD(get, ...)                    \
+#define STORAGE_LOAD(get, ...)                     \
     auto [target, abs] = ResolveStoragePath(path); \
     return target->get(abs, __VA_ARGS__)
-#define STORAGE_STORE(put, ...)                   \
+#define STORAGE_STORE(put, ...)                    \
     auto [target, abs] = ResolveStoragePath(path); \
     if (!target->IsReadOnly())                     \
     target->put(abs, __VA_ARGS__)
 
-int TOcCustomAppStorage::LoadInteger(const std::string& path, int fallback) { STORAGE_LOAD(GetIntegerValue, fallback); }
-void TOcCustomAppStorage::StoreInteger(const std::string& path, int value) { STORAGE_STORE(PutIntegerValue, value); }
-double TOcCustomAppStorage::LoadFloat(const std::string& path, double fallback) { STORAGE_LOAD(GetFloatValue, fallback); }
-void TOcCustomAppStorage::StoreFloat(const std::string& path, double value) { STORAGE_STORE(PutFloatValue, value); }
+int TOcCustomAppStorage::LoadInteger(const std::string& path, int fallback)
+{
+    STORAGE_LOAD(GetIntegerValue, fallback);
+}
+void TOcCustomAppStorage::StoreInteger(const std::string& path, int value)
+{
+    STORAGE_STORE(PutIntegerValue, value);
+}
+double TOcCustomAppStorage::LoadFloat(const std::string& path, double fallback)
+{
+    STORAGE_LOAD(GetFloatValue, fallback);
+}
+void TOcCustomAppStorage::StoreFloat(const std::string& path, double value)
+{
+    STORAGE_STORE(PutFloatValue, value);
+}
 std::string TOcCustomAppStorage::LoadString(const std::string& path, const std::string& fallback)
 {
     STORAGE_LOAD(GetStringValue, fallback);
@@ -519,25 +556,33 @@ void TOcCustomAppStorage::StoreDateTime(const std::string& path, TDateTime value
 {
     STORAGE_STORE(PutDateTimeValue, value);
 }
-bool TOcCustomAppStorage::LoadBoolean(const std::string& path, bool fallback) { STORAGE_LOAD(GetBooleanValue, fallback); }
-void TOcCustomAppStorage::StoreBoolean(const std::string& path, bool value) { STORAGE_STORE(PutBooleanValue, value); }
-void TOcCustomAppStorage::LoadEnumeration(const std::string& path, const TTypeInfo* typeInfo, int64_t& target,
-                                          int64_t fallback)
+bool TOcCustomAppStorage::LoadBoolean(const std::string& path, bool fallback)
+{
+    STORAGE_LOAD(GetBooleanValue, fallback);
+}
+void TOcCustomAppStorage::StoreBoolean(const std::string& path, bool value)
+{
+    STORAGE_STORE(PutBooleanValue, value);
+}
+void TOcCustomAppStorage::LoadEnumeration(const std::string& path, const TTypeInfo* typeInfo,
+                                          int64_t& target, int64_t fallback)
 {
     auto [storage, abs] = ResolveStoragePath(path);
     storage->GetEnumValue(abs, typeInfo, target, fallback);
 }
-void TOcCustomAppStorage::StoreEnumeration(const std::string& path, const TTypeInfo* typeInfo, int64_t value)
+void TOcCustomAppStorage::StoreEnumeration(const std::string& path, const TTypeInfo* typeInfo,
+                                           int64_t value)
 {
     STORAGE_STORE(PutEnumValue, typeInfo, value);
 }
-void TOcCustomAppStorage::LoadSet(const std::string& path, const TTypeInfo* setInfo, uint32_t& target,
-                                  uint32_t fallback)
+void TOcCustomAppStorage::LoadSet(const std::string& path, const TTypeInfo* setInfo,
+                                  uint32_t& target, uint32_t fallback)
 {
     auto [storage, abs] = ResolveStoragePath(path);
     storage->GetSetValue(abs, setInfo, target, fallback);
 }
-void TOcCustomAppStorage::StoreSet(const std::string& path, const TTypeInfo* setInfo, uint32_t value)
+void TOcCustomAppStorage::StoreSet(const std::string& path, const TTypeInfo* setInfo,
+                                   uint32_t value)
 {
     STORAGE_STORE(PutSetValue, setInfo, value);
 }
@@ -605,7 +650,11 @@ WideString Utf8ToWide(const std::string& text)
     };
     while (i < text.size()) {
         const uint8_t b = static_cast<uint8_t>(text[i]);
-        int extra = b < 0x80 ? 0 : (b & 0xE0) == 0xC0 ? 1 : (b & 0xF0) == 0xE0 ? 2 : (b & 0xF8) == 0xF0 ? 3 : -1;
+        int extra = b < 0x80             ? 0
+                    : (b & 0xE0) == 0xC0 ? 1
+                    : (b & 0xF0) == 0xE0 ? 2
+                    : (b & 0xF8) == 0xF0 ? 3
+                                         : -1;
         if (extra < 0 || i + static_cast<size_t>(extra) >= text.size() + (extra == 0 ? 1 : 0)) {
             put(0xFFFD);
             ++i;
@@ -634,7 +683,8 @@ WideString Utf8ToWide(const std::string& text)
 
 } // namespace
 
-WideString TOcCustomAppStorage::RawReadWideString(const std::string& path, const WideString& fallback)
+WideString TOcCustomAppStorage::RawReadWideString(const std::string& path,
+                                                  const WideString& fallback)
 {
     return Utf8ToWide(RawReadString(path, WideToUtf8(fallback)));
 }
@@ -649,14 +699,20 @@ TDateTime TOcCustomAppStorage::RawReadDateTime(const std::string& path, TDateTim
     return RawReadFloat(path, fallback);
 }
 
-void TOcCustomAppStorage::RawWriteDateTime(const std::string& path, TDateTime value) { RawWriteFloat(path, value); }
+void TOcCustomAppStorage::RawWriteDateTime(const std::string& path, TDateTime value)
+{
+    RawWriteFloat(path, value);
+}
 
 bool TOcCustomAppStorage::RawReadBoolean(const std::string& path, bool fallback)
 {
     return RawReadInteger(path, fallback ? 1 : 0) != 0;
 }
 
-void TOcCustomAppStorage::RawWriteBoolean(const std::string& path, bool value) { RawWriteInteger(path, value ? 1 : 0); }
+void TOcCustomAppStorage::RawWriteBoolean(const std::string& path, bool value)
+{
+    RawWriteInteger(path, value ? 1 : 0);
+}
 
 // ---- value layer ------------------------------------------------------------------------------
 
@@ -679,12 +735,17 @@ int TOcCustomAppStorage::GetIntegerValue(const std::string& path, int fallback)
     return ReadWithPolicy(path, fallback, [&] { return RawReadInteger(path, fallback); });
 }
 
-void TOcCustomAppStorage::PutIntegerValue(const std::string& path, int value) { RawWriteInteger(path, value); }
-
-std::string TOcCustomAppStorage::GetStringValue(const std::string& path, const std::string& fallback)
+void TOcCustomAppStorage::PutIntegerValue(const std::string& path, int value)
 {
-    return ReadWithPolicy(path, fallback,
-                          [&] { return DecryptValueText(RawReadString(path, EncryptValueText(fallback))); });
+    RawWriteInteger(path, value);
+}
+
+std::string TOcCustomAppStorage::GetStringValue(const std::string& path,
+                                                const std::string& fallback)
+{
+    return ReadWithPolicy(path, fallback, [&] {
+        return DecryptValueText(RawReadString(path, EncryptValueText(fallback)));
+    });
 }
 
 void TOcCustomAppStorage::PutStringValue(const std::string& path, const std::string& value)
@@ -694,7 +755,8 @@ void TOcCustomAppStorage::PutStringValue(const std::string& path, const std::str
 
 template <class T, class FromText, class ReadRaw>
 T TOcCustomAppStorage::ReadTextOrRaw(const std::string& path, T fallback, bool asText,
-                                     const std::string& fallbackText, FromText fromText, ReadRaw readRaw)
+                                     const std::string& fallbackText, FromText fromText,
+                                     ReadRaw readRaw)
 {
     return ReadWithPolicy(path, fallback, [&]() -> T {
         auto readText = [&] {
@@ -719,7 +781,8 @@ double TOcCustomAppStorage::GetFloatValue(const std::string& path, double fallba
 {
     return ReadTextOrRaw(
         path, fallback, StorageOptions()->FloatAsString(), FloatToStr(fallback),
-        [](const std::string& text) { return StrToFloat(text); }, [&] { return RawReadFloat(path, fallback); });
+        [](const std::string& text) { return StrToFloat(text); },
+        [&] { return RawReadFloat(path, fallback); });
 }
 
 void TOcCustomAppStorage::PutFloatValue(const std::string& path, double value)
@@ -781,8 +844,8 @@ void TOcCustomAppStorage::PutBooleanValue(const std::string& path, bool value)
         RawWriteBoolean(path, value);
 }
 
-void TOcCustomAppStorage::GetEnumValue(const std::string& path, const TTypeInfo* typeInfo, int64_t& target,
-                                       int64_t fallback)
+void TOcCustomAppStorage::GetEnumValue(const std::string& path, const TTypeInfo* typeInfo,
+                                       int64_t& target, int64_t fallback)
 {
     if (!HasValue(path) && StorageOptions()->DefaultIfValueNotExists()) {
         target = fallback;
@@ -790,40 +853,42 @@ void TOcCustomAppStorage::GetEnumValue(const std::string& path, const TTypeInfo*
     }
     try {
         switch (typeInfo->Kind) {
-        case tkEnumeration:
-            if (IsBooleanType(typeInfo)) {
-                target = GetBooleanValue(path, fallback != 0) ? 1 : 0;
-                return;
-            }
-            {
-                // A sentinel default that no identifier can equal.
-                const std::string text = GetStringValue(path, "\x01");
-                const int byName = classlib::GetEnumValue(typeInfo, text);
-                if (byName >= 0 && InTypeRange(typeInfo, byName)) {
-                    target = byName;
+            case tkEnumeration:
+                if (IsBooleanType(typeInfo)) {
+                    target = GetBooleanValue(path, fallback != 0) ? 1 : 0;
                     return;
                 }
-                const int number = GetIntegerValue(path, -1);
-                // An ordinal outside the type (a damaged or foreign file) keeps the default.
-                target = (number == -1 || !InTypeRange(typeInfo, number)) ? fallback : number;
-            }
-            return;
-        case tkInteger:
-        case tkChar:
-        case tkWChar: {
-            // A type with an identifier mapping (a colour, say) may be stored by its identifier.
-            const std::string text = TextOfIdentifierRead(path);
-            int64_t byIdent = 0;
-            if (!text.empty() && classlib::FindIdentToInt(typeInfo, text, byIdent)) {
-                target = byIdent;
+                {
+                    // A sentinel default that no identifier can equal.
+                    const std::string text = GetStringValue(path, "\x01");
+                    const int byName = classlib::GetEnumValue(typeInfo, text);
+                    if (byName >= 0 && InTypeRange(typeInfo, byName)) {
+                        target = byName;
+                        return;
+                    }
+                    const int number = GetIntegerValue(path, -1);
+                    // An ordinal outside the type (a damaged or foreign file) keeps the default.
+                    target = (number == -1 || !InTypeRange(typeInfo, number)) ? fallback : number;
+                }
+                return;
+            case tkInteger:
+            case tkChar:
+            case tkWChar: {
+                // A type with an identifier mapping (a colour, say) may be stored by its
+                // identifier.
+                const std::string text = TextOfIdentifierRead(path);
+                int64_t byIdent = 0;
+                if (!text.empty() && classlib::FindIdentToInt(typeInfo, text, byIdent)) {
+                    target = byIdent;
+                    return;
+                }
+                const int64_t value =
+                    OrdinalOfType(typeInfo, GetIntegerValue(path, static_cast<int>(target)));
+                target = InTypeRange(typeInfo, value) ? value : fallback;
                 return;
             }
-            const int64_t value = OrdinalOfType(typeInfo, GetIntegerValue(path, static_cast<int>(target)));
-            target = InTypeRange(typeInfo, value) ? value : fallback;
-            return;
-        }
-        default:
-            throw EOCLAppStorageError("Invalid type");
+            default:
+                throw EOCLAppStorageError("Invalid type");
         }
     } catch (const EConvertError&) {
         if (!StorageOptions()->DefaultIfReadConvertError())
@@ -832,29 +897,31 @@ void TOcCustomAppStorage::GetEnumValue(const std::string& path, const TTypeInfo*
     }
 }
 
-void TOcCustomAppStorage::PutEnumValue(const std::string& path, const TTypeInfo* typeInfo, int64_t value)
+void TOcCustomAppStorage::PutEnumValue(const std::string& path, const TTypeInfo* typeInfo,
+                                       int64_t value)
 {
     switch (typeInfo->Kind) {
-    case tkEnumeration:
-        if (IsBooleanType(typeInfo))
-            PutBooleanValue(path, value != 0);
-        else if (StorageOptions()->EnumerationAsString() && InTypeRange(typeInfo, value))
-            PutStringValue(path, GetEnumName(typeInfo, value));
-        else
-            PutIntegerValue(path, static_cast<int>(value));
-        return;
-    case tkInteger:
-    case tkChar:
-    case tkWChar: {
-        std::string ident;
-        if (StorageOptions()->TypedIntegerAsString() && classlib::FindIntToIdent(typeInfo, value, ident))
-            PutStringValue(path, ident);
-        else
-            PutIntegerValue(path, static_cast<int>(value));
-        return;
-    }
-    default:
-        throw EOCLAppStorageError("Invalid type");
+        case tkEnumeration:
+            if (IsBooleanType(typeInfo))
+                PutBooleanValue(path, value != 0);
+            else if (StorageOptions()->EnumerationAsString() && InTypeRange(typeInfo, value))
+                PutStringValue(path, GetEnumName(typeInfo, value));
+            else
+                PutIntegerValue(path, static_cast<int>(value));
+            return;
+        case tkInteger:
+        case tkChar:
+        case tkWChar: {
+            std::string ident;
+            if (StorageOptions()->TypedIntegerAsString() &&
+                classlib::FindIntToIdent(typeInfo, value, ident))
+                PutStringValue(path, ident);
+            else
+                PutIntegerValue(path, static_cast<int>(value));
+            return;
+        }
+        default:
+            throw EOCLAppStorageError("Invalid type");
     }
 }
 
@@ -881,20 +948,21 @@ namespace {
 std::string SetElementName(const TTypeInfo* element, int64_t ordinal)
 {
     switch (element->Kind) {
-    case tkInteger:
-        return TOcCustomAppStorage::IntItemName(static_cast<int>(ordinal));
-    case tkChar:
-        return TOcCustomAppStorage::CharItemName(static_cast<int>(ordinal));
-    case tkEnumeration:
-        return GetEnumName(element, ordinal);
-    default:
-        throw EOCLAppStorageError("Unknown base type for given set");
+        case tkInteger:
+            return TOcCustomAppStorage::IntItemName(static_cast<int>(ordinal));
+        case tkChar:
+            return TOcCustomAppStorage::CharItemName(static_cast<int>(ordinal));
+        case tkEnumeration:
+            return GetEnumName(element, ordinal);
+        default:
+            throw EOCLAppStorageError("Unknown base type for given set");
     }
 }
 
 } // namespace
 
-void TOcCustomAppStorage::PutSetValue(const std::string& path, const TTypeInfo* setInfo, uint32_t value)
+void TOcCustomAppStorage::PutSetValue(const std::string& path, const TTypeInfo* setInfo,
+                                      uint32_t value)
 {
     if (StorageOptions()->SetAsString()) {
         const std::vector<uint8_t> storage = bcl::SetStorageFromBits(setInfo, value);
@@ -911,8 +979,8 @@ void TOcCustomAppStorage::PutSetValue(const std::string& path, const TTypeInfo* 
     }
 }
 
-void TOcCustomAppStorage::GetSetValue(const std::string& path, const TTypeInfo* setInfo, uint32_t& target,
-                                      uint32_t fallback)
+void TOcCustomAppStorage::GetSetValue(const std::string& path, const TTypeInfo* setInfo,
+                                      uint32_t& target, uint32_t fallback)
 {
     const TTypeInfo* element = setInfo->CompType;
     if (IsStoredFolder(path, true)) {
@@ -951,9 +1019,11 @@ const TFormatSettings& TOcCustomAppStorage::DateTimeFormatSettings()
         cachedFormatSettings_ = bcl::SystemDefaultFormatSettings();
     const TOcTranslateString* engine = ActiveTranslateStringEngine();
     if (!engine->DateFormat.empty())
-        cachedFormatSettings_.ShortDateFormat = cachedFormatSettings_.LongDateFormat = engine->DateFormat;
+        cachedFormatSettings_.ShortDateFormat = cachedFormatSettings_.LongDateFormat =
+            engine->DateFormat;
     if (!engine->TimeFormat.empty())
-        cachedFormatSettings_.ShortTimeFormat = cachedFormatSettings_.LongTimeFormat = engine->TimeFormat;
+        cachedFormatSettings_.ShortTimeFormat = cachedFormatSettings_.LongTimeFormat =
+            engine->TimeFormat;
     return cachedFormatSettings_;
 }
 
@@ -981,8 +1051,9 @@ TDateTime TOcCustomAppStorage::TextToDateTime(const std::string& text)
 // ---- structured values ------------------------------------------------------------------------
 
 template <class SelfStoring, class Property>
-void TOcCustomAppStorage::WalkObjectProperties(const std::string& path, TObject* object, const TStrings* ignore,
-                                               bool reading, SelfStoring selfStoring, Property property)
+void TOcCustomAppStorage::WalkObjectProperties(const std::string& path, TObject* object,
+                                               const TStrings* ignore, bool reading,
+                                               SelfStoring selfStoring, Property property)
 {
     if (!object)
         return;
@@ -1002,28 +1073,33 @@ void TOcCustomAppStorage::WalkObjectProperties(const std::string& path, TObject*
     }
 }
 
-void TOcCustomAppStorage::StoreObjectProperties(const std::string& path, TObject* object, const TStrings* ignore,
-                                                bool recursive)
+void TOcCustomAppStorage::StoreObjectProperties(const std::string& path, TObject* object,
+                                                const TStrings* ignore, bool recursive)
 {
     WalkObjectProperties(
-        path, object, ignore, false, [&](ISelfStoringObject& self) { self.WriteToAppStorage(*this, path); },
+        path, object, ignore, false,
+        [&](ISelfStoringObject& self) { self.WriteToAppStorage(*this, path); },
         [&](const std::string& propertyPath, const std::string& name) {
             StorePropertyValue(propertyPath, object, recursive, name);
         });
 }
 
-void TOcCustomAppStorage::LoadObjectProperties(const std::string& path, TObject* object, const TStrings* ignore,
-                                               bool clearFirst, bool recursive)
+void TOcCustomAppStorage::LoadObjectProperties(const std::string& path, TObject* object,
+                                               const TStrings* ignore, bool clearFirst,
+                                               bool recursive)
 {
     WalkObjectProperties(
-        path, object, ignore, true, [&](ISelfStoringObject& self) { self.ReadFromAppStorage(*this, path); },
+        path, object, ignore, true,
+        [&](ISelfStoringObject& self) { self.ReadFromAppStorage(*this, path); },
         [&](const std::string& propertyPath, const std::string& name) {
             LoadPropertyValue(propertyPath, object, clearFirst, recursive, name);
         });
 }
 
-void TOcCustomAppStorage::WriteItemList(const std::string& path, TObject* object, const std::string& itemName,
-                                        int count, const TItemWriter& writeItem, const TItemDeleter& deleteItems)
+void TOcCustomAppStorage::WriteItemList(const std::string& path, TObject* object,
+                                        const std::string& itemName, int count,
+                                        const TItemWriter& writeItem,
+                                        const TItemDeleter& deleteItems)
 {
     if (ResolveStoragePath(JoinStoragePaths({path, "*"})).first->IsReadOnly())
         return;
@@ -1035,8 +1111,8 @@ void TOcCustomAppStorage::WriteItemList(const std::string& path, TObject* object
     PutListCount(path, count);
 }
 
-int TOcCustomAppStorage::ReadItemList(const std::string& path, TObject* object, const std::string& itemName,
-                                      const TItemReader& readItem)
+int TOcCustomAppStorage::ReadItemList(const std::string& path, TObject* object,
+                                      const std::string& itemName, const TItemReader& readItem)
 {
     const int count = GetListCount(path);
     for (int i = 0; i < count; ++i)
@@ -1046,7 +1122,8 @@ int TOcCustomAppStorage::ReadItemList(const std::string& path, TObject* object, 
 
 namespace {
 
-std::string ItemKey(TOcCustomAppStorage& s, const std::string& path, const std::string& itemName, int index)
+std::string ItemKey(TOcCustomAppStorage& s, const std::string& path, const std::string& itemName,
+                    int index)
 {
     return JoinStoragePaths({path, s.ItemName(itemName, index)});
 }
@@ -1060,7 +1137,8 @@ void EraseItems(TOcCustomAppStorage& s, const std::string& path, TObject*, int f
 
 } // namespace
 
-void TOcCustomAppStorage::StoreStringList(const std::string& path, TStrings* list, const std::string& itemName)
+void TOcCustomAppStorage::StoreStringList(const std::string& path, TStrings* list,
+                                          const std::string& itemName)
 {
     if (StorageOptions()->StringListAsSingleValue()) {
         if (HasStoredList(path))
@@ -1080,8 +1158,8 @@ void TOcCustomAppStorage::StoreStringList(const std::string& path, TStrings* lis
     StoreObjectProperties(path, list, nullptr, true);
 }
 
-int TOcCustomAppStorage::LoadStringList(const std::string& path, TStrings* list, const std::string& itemName,
-                                        bool clearFirst)
+int TOcCustomAppStorage::LoadStringList(const std::string& path, TStrings* list,
+                                        const std::string& itemName, bool clearFirst)
 {
     if (clearFirst)
         list->Clear();
@@ -1089,11 +1167,12 @@ int TOcCustomAppStorage::LoadStringList(const std::string& path, TStrings* list,
         list->BeginUpdate();
         try {
             LoadObjectProperties(path, list, nullptr, false, true);
-            const int count = ReadItemList(
-                path, list, itemName,
-                [](TOcCustomAppStorage& s, const std::string& p, TObject* o, int i, const std::string& n) {
-                    static_cast<TStrings*>(o)->Add(s.LoadString(ItemKey(s, p, n, i), std::string()));
-                });
+            const int count = ReadItemList(path, list, itemName,
+                                           [](TOcCustomAppStorage& s, const std::string& p,
+                                              TObject* o, int i, const std::string& n) {
+                                               static_cast<TStrings*>(o)->Add(s.LoadString(
+                                                   ItemKey(s, p, n, i), std::string()));
+                                           });
             list->EndUpdate();
             return count;
         } catch (...) {
@@ -1130,12 +1209,13 @@ int TOcCustomAppStorage::LoadCollection(const std::string& path, TCollection* co
         if (clearFirst)
             collection->Clear();
         LoadObjectProperties(path, collection, nullptr, false, true);
-        const int count = ReadItemList(
-            path, collection, itemName,
-            [](TOcCustomAppStorage& s, const std::string& p, TObject* o, int i, const std::string& n) {
-                TCollectionItem* item = static_cast<TCollection*>(o)->Add();
-                s.LoadObjectProperties(ItemKey(s, p, n, i), item, nullptr, true, true);
-            });
+        const int count =
+            ReadItemList(path, collection, itemName,
+                         [](TOcCustomAppStorage& s, const std::string& p, TObject* o, int i,
+                            const std::string& n) {
+                             TCollectionItem* item = static_cast<TCollection*>(o)->Add();
+                             s.LoadObjectProperties(ItemKey(s, p, n, i), item, nullptr, true, true);
+                         });
         collection->EndUpdate();
         return count;
     } catch (...) {
@@ -1165,8 +1245,8 @@ bool FollowsObject(TObject* object)
 
 } // namespace
 
-void TOcCustomAppStorage::StorePropertyValue(const std::string& path, TObject* instance, bool recursive,
-                                             const std::string& name)
+void TOcCustomAppStorage::StorePropertyValue(const std::string& path, TObject* instance,
+                                             bool recursive, const std::string& name)
 {
     if (!instance)
         return;
@@ -1178,79 +1258,81 @@ void TOcCustomAppStorage::StorePropertyValue(const std::string& path, TObject* i
         return;
     const TTypeInfo* type = prop->PropType;
     switch (type->Kind) {
-    case tkInteger:
-    case tkChar:
-    case tkWChar:
-    case tkEnumeration: {
-        const int64_t value = GetOrdProp(instance, *prop);
-        if (!storeDefaults && prop->Default != NoDefault && value == prop->Default)
-            return;
-        if (type->Kind == tkEnumeration || StorageOptions()->TypedIntegerAsString())
-            StoreEnumeration(path, type, value);
-        else
-            StoreInteger(path, static_cast<int>(value));
-        return;
-    }
-    case tkFloat: {
-        const double value = GetFloatProp(instance, *prop);
-        if (!storeDefaults && value == 0)
-            return;
-        if (IsDateTimeType(type))
-            StoreDateTime(path, value);
-        else
-            StoreFloat(path, value);
-        return;
-    }
-    case tkString:
-    case tkLString: {
-        const std::string value = GetStrProp(instance, *prop);
-        if (!storeDefaults && value.empty())
-            return;
-        StoreString(path, value);
-        return;
-    }
-    case tkWString: {
-        const WideString value = GetWideStrProp(instance, *prop);
-        if (!storeDefaults && value.empty())
-            return;
-        StoreWideString(path, value);
-        return;
-    }
-    case tkSet: {
-        const int64_t value = GetOrdProp(instance, *prop);
-        if (!storeDefaults && prop->Default != NoDefault && value == prop->Default)
-            return;
-        StoreSet(path, type, static_cast<uint32_t>(value));
-        return;
-    }
-    case tkInt64: {
-        const int64_t value = GetOrdProp(instance, *prop);
-        if (!storeDefaults && value == 0)
-            return;
-        StoreString(path, IntToStr(value));
-        return;
-    }
-    case tkClass: {
-        TObject* object = GetObjectProp(instance, *prop);
-        if (TOcAppStoragePropertyEngine* engine = recursive ? FindPropertyEngine(instance, object) : nullptr)
-            engine->WriteProperty(*this, path, instance, recursive, object);
-        else if (auto* list = dynamic_cast<TStrings*>(object))
-            StoreStringList(path, list, "Item");
-        else if (recursive && object && FollowsObject(object)) {
-            if (auto* collection = dynamic_cast<TCollection*>(object))
-                StoreCollection(path, collection, "Item");
+        case tkInteger:
+        case tkChar:
+        case tkWChar:
+        case tkEnumeration: {
+            const int64_t value = GetOrdProp(instance, *prop);
+            if (!storeDefaults && prop->Default != NoDefault && value == prop->Default)
+                return;
+            if (type->Kind == tkEnumeration || StorageOptions()->TypedIntegerAsString())
+                StoreEnumeration(path, type, value);
             else
-                StoreObjectProperties(path, object, nullptr, recursive);
+                StoreInteger(path, static_cast<int>(value));
+            return;
         }
-        return;
-    }
-    default:
-        return;
+        case tkFloat: {
+            const double value = GetFloatProp(instance, *prop);
+            if (!storeDefaults && value == 0)
+                return;
+            if (IsDateTimeType(type))
+                StoreDateTime(path, value);
+            else
+                StoreFloat(path, value);
+            return;
+        }
+        case tkString:
+        case tkLString: {
+            const std::string value = GetStrProp(instance, *prop);
+            if (!storeDefaults && value.empty())
+                return;
+            StoreString(path, value);
+            return;
+        }
+        case tkWString: {
+            const WideString value = GetWideStrProp(instance, *prop);
+            if (!storeDefaults && value.empty())
+                return;
+            StoreWideString(path, value);
+            return;
+        }
+        case tkSet: {
+            const int64_t value = GetOrdProp(instance, *prop);
+            if (!storeDefaults && prop->Default != NoDefault && value == prop->Default)
+                return;
+            StoreSet(path, type, static_cast<uint32_t>(value));
+            return;
+        }
+        case tkInt64: {
+            const int64_t value = GetOrdProp(instance, *prop);
+            if (!storeDefaults && value == 0)
+                return;
+            StoreString(path, IntToStr(value));
+            return;
+        }
+        case tkClass: {
+            TObject* object = GetObjectProp(instance, *prop);
+            if (TOcAppStoragePropertyEngine* engine =
+                    recursive ? FindPropertyEngine(instance, object) : nullptr)
+                engine->WriteProperty(*this, path, instance, recursive, object);
+            else if (auto* list = dynamic_cast<TStrings*>(object))
+                StoreStringList(path, list, "Item");
+            else if (recursive && object && FollowsObject(object)) {
+                if (auto* collection = dynamic_cast<TCollection*>(object))
+                    StoreCollection(path, collection, "Item");
+                else
+                    StoreObjectProperties(path, object, nullptr, recursive);
+            }
+            return;
+        }
+        default:
+            return;
     }
 }
 
-void TOcCustomAppStorage::LoadPropertyValue(const std::string& path, TObject* instance, bool clearFirst,
-                                            bool recursive, const std::string& name)
+void TOcCustomAppStorage::LoadPropertyValue(const std::string& path, TObject* instance,
+                                            bool clearFirst, bool recursive,
+                                            const std::string& name)
 {
     if (!instance)
         return;
@@ -1259,67 +1341,71 @@ void TOcCustomAppStorage::LoadPropertyValue(const std::string& path, TObject* in
         return;
     const TTypeInfo* type = prop->PropType;
     switch (type->Kind) {
-    case tkInteger:
-    case tkChar:
-    case tkWChar:
-    case tkEnumeration: {
-        if (!prop->SetOrd)
+        case tkInteger:
+        case tkChar:
+        case tkWChar:
+        case tkEnumeration: {
+            if (!prop->SetOrd)
+                return;
+            const int64_t current = GetOrdProp(instance, *prop);
+            int64_t value = current;
+            LoadEnumeration(path, type, value, current);
+            if (value != current)
+                SetOrdProp(instance, *prop, value);
             return;
-        const int64_t current = GetOrdProp(instance, *prop);
-        int64_t value = current;
-        LoadEnumeration(path, type, value, current);
-        if (value != current)
-            SetOrdProp(instance, *prop, value);
-        return;
-    }
-    case tkFloat: {
-        if (!prop->SetFloat)
-            return;
-        const double current = GetFloatProp(instance, *prop);
-        SetFloatProp(instance, *prop, IsDateTimeType(type) ? LoadDateTime(path, current) : LoadFloat(path, current));
-        return;
-    }
-    case tkString:
-    case tkLString:
-        if (prop->SetStr)
-            SetStrProp(instance, *prop, LoadString(path, GetStrProp(instance, *prop)));
-        return;
-    case tkWString:
-        if (prop->SetWideStr)
-            SetWideStrProp(instance, *prop, LoadWideString(path, GetWideStrProp(instance, *prop)));
-        return;
-    case tkSet: {
-        if (!prop->SetOrd)
-            return;
-        const uint32_t current = static_cast<uint32_t>(GetOrdProp(instance, *prop));
-        uint32_t value = current;
-        LoadSet(path, type, value, current);
-        SetOrdProp(instance, *prop, value);
-        return;
-    }
-    case tkInt64: {
-        if (!prop->SetOrd)
-            return;
-        const int64_t current = GetOrdProp(instance, *prop);
-        SetOrdProp(instance, *prop, StrToInt64(LoadString(path, IntToStr(current))));
-        return;
-    }
-    case tkClass: {
-        TObject* object = GetObjectProp(instance, *prop);
-        if (TOcAppStoragePropertyEngine* engine = recursive ? FindPropertyEngine(instance, object) : nullptr)
-            engine->ReadProperty(*this, path, instance, clearFirst, recursive, object);
-        else if (auto* list = dynamic_cast<TStrings*>(object))
-            LoadStringList(path, list, "Item", clearFirst);
-        else if (recursive && object && FollowsObject(object)) {
-            if (auto* collection = dynamic_cast<TCollection*>(object))
-                LoadCollection(path, collection, "Item", clearFirst);
-            else
-                LoadObjectProperties(path, object, nullptr, clearFirst, recursive);
         }
-        return;
-    }
-    default:
-        return;
+        case tkFloat: {
+            if (!prop->SetFloat)
+                return;
+            const double current = GetFloatProp(instance, *prop);
+            SetFloatProp(
+                instance, *prop,
+                IsDateTimeType(type) ? LoadDateTime(path, current) : LoadFloat(path, current));
+            return;
+        }
+        case tkString:
+        case tkLString:
+            if (prop->SetStr)
+                SetStrProp(instance, *prop, LoadString(path, GetStrProp(instance, *prop)));
+            return;
+        case tkWString:
+            if (prop->SetWideStr)
+                SetWideStrProp(instance, *prop,
+                               LoadWideString(path, GetWideStrProp(instance, *prop)));
+            return;
+        case tkSet: {
+            if (!prop->SetOrd)
+                return;
+            const uint32_t current = static_cast<uint32_t>(GetOrdProp(instance, *prop));
+            uint32_t value = current;
+            LoadSet(path, type, value, current);
+            SetOrdProp(instance, *prop, value);
+            return;
+        }
+        case tkInt64: {
+            if (!prop->SetOrd)
+                return;
+            const int64_t current = GetOrdProp(instance, *prop);
+            SetOrdProp(instance, *prop, StrToInt64(LoadString(path, IntToStr(current))));
+            return;
+        }
+        case tkClass: {
+            TObject* object = GetObjectProp(instance, *prop);
+            if (TOcAppStoragePropertyEngine* engine =
+                    recursive ? FindPropertyEngine(instance, object) : nullptr)
+                engine->ReadProperty(*this, path, instance, clearFirst, recursive, object);
+            else if (auto* list = dynamic_cast<TStrings*>(object))
+                LoadStringList(path, list, "Item", clearFirst);
+            else if (recursive && object && FollowsObject(object)) {
+                if (auto* collection = dynamic_cast<TCollection*>(object))
+                    LoadCollection(path, collection, "Item", clearFirst);
+                else
+                    LoadObjectProperties(path, object, nullptr, clearFirst, recursive);
+            }
+            return;
+        }
+        default:
+            return;
     }
 }
 
@@ -1331,8 +1417,8 @@ TOcAppStoragePropertyEngineList::~TOcAppStoragePropertyEngineList()
         delete *engine;
 }
 
-TOcAppStoragePropertyEngine* TOcAppStoragePropertyEngineList::FindEngine(TObject* instance,
-                                                                         TObject* propertyObject) const
+TOcAppStoragePropertyEngine* TOcAppStoragePropertyEngineList::FindEngine(
+    TObject* instance, TObject* propertyObject) const
 {
     for (TOcAppStoragePropertyEngine* engine : engines_)
         if (engine->Supports(instance, propertyObject))

@@ -87,8 +87,14 @@ class TOcCustomAppStorageOptions : public TPersistent {
     bool StoreDefaultValues() const { return storeDefaultValues_; }
     virtual void SetStoreDefaultValues(bool value) { storeDefaultValues_ = value; }
     // Date-times as text in the date and time formats of the placeholder translation.
-    bool UseTranslateStringEngineDateTimeFormats() const { return useTranslateStringEngineDateTimeFormats_; }
-    void SetUseTranslateStringEngineDateTimeFormats(bool value) { useTranslateStringEngineDateTimeFormats_ = value; }
+    bool UseTranslateStringEngineDateTimeFormats() const
+    {
+        return useTranslateStringEngineDateTimeFormats_;
+    }
+    void SetUseTranslateStringEngineDateTimeFormats(bool value)
+    {
+        useTranslateStringEngineDateTimeFormats_ = value;
+    }
 
     // True when the value equals (ignoring case) an item of the comma list.
     virtual bool ValueInList(std::string_view value, std::string_view list) const;
@@ -146,7 +152,10 @@ class TOcAppSubStorages : public classlib::TOwnedCollection {
     CLASSLIB_CLASS(TOcAppSubStorages, classlib::TOwnedCollection)
     explicit TOcAppSubStorages(TOcCustomAppStorage* owner);
 
-    TOcAppSubStorage* Items(int index) const { return static_cast<TOcAppSubStorage*>(TCollection::Items(index)); }
+    TOcAppSubStorage* Items(int index) const
+    {
+        return static_cast<TOcAppSubStorage*>(TCollection::Items(index));
+    }
     TOcCustomAppStorage* Storage() const { return storage_; }
     // The item whose RootPath `path` starts with (followed by "\"), the longest one winning.
     TOcAppSubStorage* MatchSubStorage(std::string_view path, int skipIndex = -1) const;
@@ -162,7 +171,8 @@ private:
 
 class ISelfStoringObject : public classlib::IInterface {
 public:
-    static constexpr classlib::TGUID IID = classlib::TGUID::FromText("{E3754817-49A3-4612-A228-5D44A088681D}");
+    static constexpr classlib::TGUID IID =
+        classlib::TGUID::FromText("{E3754817-49A3-4612-A228-5D44A088681D}");
     virtual void ReadFromAppStorage(TOcCustomAppStorage& storage, const std::string& path) = 0;
     virtual void WriteToAppStorage(TOcCustomAppStorage& storage, const std::string& path) = 0;
 };
@@ -170,7 +180,8 @@ public:
 // Marks a self-storing object whose published properties are stored as well.
 class IStoreAlsoPublished : public classlib::IInterface {
 public:
-    static constexpr classlib::TGUID IID = classlib::TGUID::FromText("{0211AEF7-CCE9-4F13-B3CE-287251C89182}");
+    static constexpr classlib::TGUID IID =
+        classlib::TGUID::FromText("{0211AEF7-CCE9-4F13-B3CE-287251C89182}");
 };
 
 // ---- property engines -----------------------------------------------------------------------
@@ -181,10 +192,11 @@ class TOcAppStoragePropertyEngine : public TObject {
     CLASSLIB_CLASS(TOcAppStoragePropertyEngine, TObject)
     TOcAppStoragePropertyEngine() = default;
     virtual bool Supports(TObject* instance, TObject* propertyObject) = 0;
-    virtual void ReadProperty(TOcCustomAppStorage& storage, const std::string& path, TObject* instance,
-                              bool clearFirst, bool recursive, TObject* propertyObject) = 0;
-    virtual void WriteProperty(TOcCustomAppStorage& storage, const std::string& path, TObject* instance,
-                               bool recursive, TObject* propertyObject) = 0;
+    virtual void ReadProperty(TOcCustomAppStorage& storage, const std::string& path,
+                              TObject* instance, bool clearFirst, bool recursive,
+                              TObject* propertyObject) = 0;
+    virtual void WriteProperty(TOcCustomAppStorage& storage, const std::string& path,
+                               TObject* instance, bool recursive, TObject* propertyObject) = 0;
 };
 
 // The registered engines in registration order. Owned: freed last to first at shut-down.
@@ -205,8 +217,8 @@ TOcAppStoragePropertyEngineList* RegisteredAppStoragePropertyEngineList();
 
 // ---- the storage ----------------------------------------------------------------------------
 
-using TOcTranslatePropertyNameEvent =
-    classlib::TEvent<void(TOcCustomAppStorage* sender, TObject* instance, std::string& name, bool reading)>;
+using TOcTranslatePropertyNameEvent = classlib::TEvent<void(
+    TOcCustomAppStorage* sender, TObject* instance, std::string& name, bool reading)>;
 using TOcCryptPropertyValueEvent = classlib::TEvent<void(std::string& value)>;
 using TOcAppStorageErrorEvent = classlib::TEvent<void(TObject* sender, const std::string& message)>;
 
@@ -229,7 +241,10 @@ class TOcCustomAppStorage : public TComponent {
     void StoreFloat(const std::string& path, double value);
     std::string LoadString(const std::string& path, const std::string& fallback);
 #ifdef _WIN32
-    std::string LoadStringA(const std::string& path, const std::string& fallback) { return LoadString(path, fallback); }
+    std::string LoadStringA(const std::string& path, const std::string& fallback)
+    {
+        return LoadString(path, fallback);
+    }
 #endif
     void StoreString(const std::string& path, const std::string& value);
     TDateTime LoadDateTime(const std::string& path, TDateTime fallback);
@@ -237,40 +252,48 @@ class TOcCustomAppStorage : public TComponent {
     bool LoadBoolean(const std::string& path, bool fallback);
     void StoreBoolean(const std::string& path, bool value);
     // Ordinal of an enumeration, integer or character type.
-    void LoadEnumeration(const std::string& path, const TTypeInfo* typeInfo, int64_t& target, int64_t fallback);
+    void LoadEnumeration(const std::string& path, const TTypeInfo* typeInfo, int64_t& target,
+                         int64_t fallback);
     void StoreEnumeration(const std::string& path, const TTypeInfo* typeInfo, int64_t value);
     // A set as its bits (element e is bit e).
-    void LoadSet(const std::string& path, const TTypeInfo* setInfo, uint32_t& target, uint32_t fallback);
+    void LoadSet(const std::string& path, const TTypeInfo* setInfo, uint32_t& target,
+                 uint32_t fallback);
     void StoreSet(const std::string& path, const TTypeInfo* setInfo, uint32_t value);
-    classlib::WideString LoadWideString(const std::string& path, const classlib::WideString& fallback);
+    classlib::WideString LoadWideString(const std::string& path,
+                                        const classlib::WideString& fallback);
     void StoreWideString(const std::string& path, const classlib::WideString& value);
 
     // ---- structured values ------------------------------------------------------------------
-    void StoreObjectProperties(const std::string& path, TObject* object, const classlib::TStrings* ignore,
-                               bool recursive = true);
-    void LoadObjectProperties(const std::string& path, TObject* object, const classlib::TStrings* ignore,
-                              bool clearFirst = true, bool recursive = true);
-    void StoreStringList(const std::string& path, classlib::TStrings* list, const std::string& itemName = "Item");
-    int LoadStringList(const std::string& path, classlib::TStrings* list, const std::string& itemName = "Item",
-                       bool clearFirst = true);
+    void StoreObjectProperties(const std::string& path, TObject* object,
+                               const classlib::TStrings* ignore, bool recursive = true);
+    void LoadObjectProperties(const std::string& path, TObject* object,
+                              const classlib::TStrings* ignore, bool clearFirst = true,
+                              bool recursive = true);
+    void StoreStringList(const std::string& path, classlib::TStrings* list,
+                         const std::string& itemName = "Item");
+    int LoadStringList(const std::string& path, classlib::TStrings* list,
+                       const std::string& itemName = "Item", bool clearFirst = true);
     void StoreCollection(const std::string& path, classlib::TCollection* collection,
                          const std::string& itemName = "Item");
     int LoadCollection(const std::string& path, classlib::TCollection* collection,
                        const std::string& itemName = "Item", bool clearFirst = true);
-    using TItemWriter = std::function<void(TOcCustomAppStorage& storage, const std::string& path, TObject* object,
-                                           int index, const std::string& itemName)>;
+    using TItemWriter =
+        std::function<void(TOcCustomAppStorage& storage, const std::string& path, TObject* object,
+                           int index, const std::string& itemName)>;
     using TItemReader = TItemWriter;
-    using TItemDeleter = std::function<void(TOcCustomAppStorage& storage, const std::string& path, TObject* object,
-                                            int first, int last, const std::string& itemName)>;
-    void WriteItemList(const std::string& path, TObject* object, const std::string& itemName, int count,
-                       const TItemWriter& writeItem, const TItemDeleter& deleteItems);
+    using TItemDeleter =
+        std::function<void(TOcCustomAppStorage& storage, const std::string& path, TObject* object,
+                           int first, int last, const std::string& itemName)>;
+    void WriteItemList(const std::string& path, TObject* object, const std::string& itemName,
+                       int count, const TItemWriter& writeItem, const TItemDeleter& deleteItems);
     int ReadItemList(const std::string& path, TObject* object, const std::string& itemName,
                      const TItemReader& readItem);
 
     // One published property by its type information.
-    void StorePropertyValue(const std::string& path, TObject* instance, bool recursive, const std::string& name);
-    void LoadPropertyValue(const std::string& path, TObject* instance, bool clearFirst, bool recursive,
-                           const std::string& name);
+    void StorePropertyValue(const std::string& path, TObject* instance, bool recursive,
+                            const std::string& name);
+    void LoadPropertyValue(const std::string& path, TObject* instance, bool clearFirst,
+                           bool recursive, const std::string& name);
 
     // ---- helpers ------------------------------------------------------------------------------
     // The target storage and its absolute path ("\" + joined path) of a storage path.
@@ -302,35 +325,101 @@ class TOcCustomAppStorage : public TComponent {
         return options_;
     }
     void SetStorageOptions(TOcCustomAppStorageOptions* value);
-    TOcAppSubStorages* SubStorages() const { return subStorages_; }
-    const std::string& Root() const { return root_; }
-    void SetRoot(const std::string& value) { root_ = value; }
-    const std::string& CurrentPath() const { return currentPath_; }
-    void SetCurrentPath(const std::string& value) { currentPath_ = value; }
-    bool ReadOnly() const { return readOnly_; }
-    void SetReadOnly(bool value) { readOnly_ = value; }
-    bool AutoFlush() const { return autoFlush_; }
-    void SetAutoFlush(bool value) { autoFlush_ = value; }
-    bool AutoReload() const { return autoReload_; }
-    void SetAutoReload(bool value) { autoReload_ = value; }
-    bool FlushOnDestroy() const { return flushOnDestroy_; }
-    virtual void SetFlushOnDestroy(bool value) { flushOnDestroy_ = value; }
-    bool SynchronizeFlushReload() const { return synchronizeFlushReload_; }
-    void SetSynchronizeFlushReload(bool value) { synchronizeFlushReload_ = value; }
+    TOcAppSubStorages* SubStorages() const
+    {
+        return subStorages_;
+    }
+    const std::string& Root() const
+    {
+        return root_;
+    }
+    void SetRoot(const std::string& value)
+    {
+        root_ = value;
+    }
+    const std::string& CurrentPath() const
+    {
+        return currentPath_;
+    }
+    void SetCurrentPath(const std::string& value)
+    {
+        currentPath_ = value;
+    }
+    bool ReadOnly() const
+    {
+        return readOnly_;
+    }
+    void SetReadOnly(bool value)
+    {
+        readOnly_ = value;
+    }
+    bool AutoFlush() const
+    {
+        return autoFlush_;
+    }
+    void SetAutoFlush(bool value)
+    {
+        autoFlush_ = value;
+    }
+    bool AutoReload() const
+    {
+        return autoReload_;
+    }
+    void SetAutoReload(bool value)
+    {
+        autoReload_ = value;
+    }
+    bool FlushOnDestroy() const
+    {
+        return flushOnDestroy_;
+    }
+    virtual void SetFlushOnDestroy(bool value)
+    {
+        flushOnDestroy_ = value;
+    }
+    bool SynchronizeFlushReload() const
+    {
+        return synchronizeFlushReload_;
+    }
+    void SetSynchronizeFlushReload(bool value)
+    {
+        synchronizeFlushReload_ = value;
+    }
     // The placeholder translation of file names and of date-time formats: the assigned
     // component, else the storage's own.
-    TOcTranslateString* TranslateStringEngine() const { return engine_; }
+    TOcTranslateString* TranslateStringEngine() const
+    {
+        return engine_;
+    }
     void SetTranslateStringEngine(TOcTranslateString* value);
-    TOcTranslateString* ActiveTranslateStringEngine() const { return engine_ ? engine_ : ownEngine_; }
+    TOcTranslateString* ActiveTranslateStringEngine() const
+    {
+        return engine_ ? engine_ : ownEngine_;
+    }
     // The system default locale's formats with the active translation's date format as both
     // date formats and its time format as both time formats (where they are not empty); kept
     // in CachedFormatSettings, renewed on every call outside an update.
     const classlib::TFormatSettings& DateTimeFormatSettings();
-    const classlib::TFormatSettings& CachedFormatSettings() const { return cachedFormatSettings_; }
-    int CryptEnabledStatus() const { return cryptEnabledStatus_; }
-    void EnableCrypt() { ++cryptEnabledStatus_; }
-    void DisableCrypt() { --cryptEnabledStatus_; }
-    unsigned UpdateCount() const { return updateCount_; }
+    const classlib::TFormatSettings& CachedFormatSettings() const
+    {
+        return cachedFormatSettings_;
+    }
+    int CryptEnabledStatus() const
+    {
+        return cryptEnabledStatus_;
+    }
+    void EnableCrypt()
+    {
+        ++cryptEnabledStatus_;
+    }
+    void DisableCrypt()
+    {
+        --cryptEnabledStatus_;
+    }
+    unsigned UpdateCount() const
+    {
+        return updateCount_;
+    }
 
     TOcTranslatePropertyNameEvent OnTranslatePropertyName;
     TOcCryptPropertyValueEvent OnEncryptPropertyValue;
@@ -338,8 +427,10 @@ class TOcCustomAppStorage : public TComponent {
     TOcAppStorageErrorEvent OnError;
 
     // ---- virtual layers (public so that sub-storage routing can call the target's) -----------
-    virtual void ListSubFolders(const std::string& path, classlib::TStrings* list, bool withoutListFolders) = 0;
-    virtual void ListValueNames(const std::string& path, classlib::TStrings* list, bool withoutListItems) = 0;
+    virtual void ListSubFolders(const std::string& path, classlib::TStrings* list,
+                                bool withoutListFolders) = 0;
+    virtual void ListValueNames(const std::string& path, classlib::TStrings* list,
+                                bool withoutListItems) = 0;
     virtual bool PathIsFolder(const std::string& path, bool listIsFolder) = 0;
     virtual bool HasFolder(const std::string& path) = 0;
     virtual bool HasValue(const std::string& path) = 0;
@@ -353,7 +444,8 @@ class TOcCustomAppStorage : public TComponent {
     virtual void RawWriteFloat(const std::string& path, double value) = 0;
     virtual std::string RawReadString(const std::string& path, const std::string& fallback) = 0;
     virtual void RawWriteString(const std::string& path, const std::string& value) = 0;
-    virtual classlib::WideString RawReadWideString(const std::string& path, const classlib::WideString& fallback);
+    virtual classlib::WideString RawReadWideString(const std::string& path,
+                                                   const classlib::WideString& fallback);
     virtual void RawWriteWideString(const std::string& path, const classlib::WideString& value);
     virtual int RawReadBinary(const std::string& path, void* buffer, int size) = 0;
     virtual void RawWriteBinary(const std::string& path, const void* buffer, int size) = 0;
@@ -374,14 +466,19 @@ class TOcCustomAppStorage : public TComponent {
     virtual void PutDateTimeValue(const std::string& path, TDateTime value);
     virtual bool GetBooleanValue(const std::string& path, bool fallback);
     virtual void PutBooleanValue(const std::string& path, bool value);
-    virtual void GetEnumValue(const std::string& path, const TTypeInfo* typeInfo, int64_t& target, int64_t fallback);
+    virtual void GetEnumValue(const std::string& path, const TTypeInfo* typeInfo, int64_t& target,
+                              int64_t fallback);
     virtual void PutEnumValue(const std::string& path, const TTypeInfo* typeInfo, int64_t value);
-    virtual void GetSetValue(const std::string& path, const TTypeInfo* setInfo, uint32_t& target, uint32_t fallback);
+    virtual void GetSetValue(const std::string& path, const TTypeInfo* setInfo, uint32_t& target,
+                             uint32_t fallback);
     virtual void PutSetValue(const std::string& path, const TTypeInfo* setInfo, uint32_t value);
     // The stored text at `path` for an identifier lookup, read with DefaultIfReadConvertError on.
     std::string TextOfIdentifierRead(const std::string& path);
 
-    virtual bool FileIsReadOnly() const { return false; }
+    virtual bool FileIsReadOnly() const
+    {
+        return false;
+    }
     // The platform's general form (short date, then long time, no time at midnight) in the
     // program's formats, or in DateTimeFormatSettings with UseTranslateStringEngineDateTimeFormats;
     // reading falls back to the program's formats when those of the translation do not fit.
@@ -389,8 +486,14 @@ class TOcCustomAppStorage : public TComponent {
     virtual TDateTime TextToDateTime(const std::string& text);
     virtual void Flush() {}
     virtual void RereadStorage() {}
-    virtual bool NeedsReload() const { return autoReload_ && updateCount_ == 0; }
-    virtual bool NeedsFlush() const { return autoFlush_ && updateCount_ == 0; }
+    virtual bool NeedsReload() const
+    {
+        return autoReload_ && updateCount_ == 0;
+    }
+    virtual bool NeedsFlush() const
+    {
+        return autoFlush_ && updateCount_ == 0;
+    }
 
 protected:
     virtual TOcCustomAppStorageOptions* CreateOptions() const;
@@ -404,13 +507,14 @@ protected:
     // the options choose is read first, the other one when it does not convert, so a file
     // written with the other option still reads.
     template <class T, class FromText, class ReadRaw>
-    T ReadTextOrRaw(const std::string& path, T fallback, bool asText, const std::string& fallbackText,
-                    FromText fromText, ReadRaw readRaw);
+    T ReadTextOrRaw(const std::string& path, T fallback, bool asText,
+                    const std::string& fallbackText, FromText fromText, ReadRaw readRaw);
     // The object walk shared by storing and loading: the object's own storing when it has one,
     // then each published property not ignored (unless the object stores itself alone).
     template <class SelfStoring, class Property>
-    void WalkObjectProperties(const std::string& path, classlib::TObject* object, const classlib::TStrings* ignore,
-                              bool reading, SelfStoring selfStoring, Property property);
+    void WalkObjectProperties(const std::string& path, classlib::TObject* object,
+                              const classlib::TStrings* ignore, bool reading,
+                              SelfStoring selfStoring, Property property);
 
 private:
     mutable TOcCustomAppStorageOptions* options_ = nullptr;

@@ -24,7 +24,8 @@ struct TGradientBand {
 // and `extent` are measured along the direction (top and height, or left and width).
 // Colours are RGB values already resolved from system colours.
 std::vector<TGradientBand> PlanStepGradient(int start, int extent, uint32_t startColor,
-                                            uint8_t stepCount, uint8_t direction, uint32_t endColor);
+                                            uint8_t stepCount, uint8_t direction,
+                                            uint32_t endColor);
 
 // Windows' MulDiv: a * b / c rounded to the nearest integer.
 int MulDivRounded(int a, int b, int c);

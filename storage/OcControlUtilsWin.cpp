@@ -34,16 +34,17 @@ void PaintStepGradient(classlib::TCanvas& canvas, const RECT& rect, classlib::TC
     canvas.Lock();
     try {
         HDC dc = canvas.Handle();
-        const bool nothing = (startColor == classlib::clNone && endColor == classlib::clNone)
-                             || (IsRectEmpty(&rect) && GetMapMode(dc) == MM_TEXT);
+        const bool nothing = (startColor == classlib::clNone && endColor == classlib::clNone) ||
+                             (IsRectEmpty(&rect) && GetMapMode(dc) == MM_TEXT);
         if (!nothing) {
             const bool vertical = direction == 0 || direction == 1;
             const int start = vertical ? rect.top : rect.left;
             const int extent = vertical ? rect.bottom - rect.top : rect.right - rect.left;
             canvas.Pen()->SetStyle(classlib::psSolid);
             canvas.Pen()->SetMode(classlib::pmCopy);
-            const auto bands = PlanStepGradient(start, extent, classlib::ColorToRGB(startColor), stepCount,
-                                                direction, classlib::ColorToRGB(endColor));
+            const auto bands =
+                PlanStepGradient(start, extent, classlib::ColorToRGB(startColor), stepCount,
+                                 direction, classlib::ColorToRGB(endColor));
             for (const auto& band : bands) {
                 RECT part = rect;
                 (vertical ? part.top : part.left) = band.from;

@@ -10,7 +10,7 @@ namespace classlib {
 class TChangeLink;
 class TComponent;
 class TCustomImageList;
-}
+} // namespace classlib
 
 namespace storage {
 
@@ -26,8 +26,13 @@ bool ThreadOwnsActiveWindow();
 // Bits of AssignFontParts' options: bit 0 enables copying; each further bit keeps one
 // attribute of the target.
 enum TFontPartOption : uint8_t {
-    fpoEnabled = 0x01, fpoKeepCharset = 0x02, fpoKeepColor = 0x04, fpoKeepHeight = 0x08,
-    fpoKeepName = 0x10, fpoKeepPitch = 0x20, fpoKeepStyle = 0x40,
+    fpoEnabled = 0x01,
+    fpoKeepCharset = 0x02,
+    fpoKeepColor = 0x04,
+    fpoKeepHeight = 0x08,
+    fpoKeepName = 0x10,
+    fpoKeepPitch = 0x20,
+    fpoKeepStyle = 0x40,
 };
 void AssignFontParts(classlib::TFont& target, const classlib::TFont& source, uint8_t options);
 

@@ -17,7 +17,8 @@ namespace storage {
 
 using namespace classlib;
 
-CLASSLIB_DEFINE_ENUM(TOcFormPlacementVersionCheck, "fpvcNocheck", "fpvcCheckGreaterEqual", "fpvcCheckEqual")
+CLASSLIB_DEFINE_ENUM(TOcFormPlacementVersionCheck, "fpvcNocheck", "fpvcCheckGreaterEqual",
+                     "fpvcCheckEqual")
 
 namespace {
 constexpr const char* kFormNamePlaceholder = "%FORM_NAME%";
@@ -69,7 +70,9 @@ CLASSLIB_PUBLISH(TOcWinMinMaxInfo)
 // ---- form placement ---------------------------------------------------------------------------
 
 TOcFormPlacement::TOcFormPlacement(TComponent* owner)
-    : TComponent(owner), winHook_(new TOcWindowHook(nullptr)), minMaxInfo_(new TOcWinMinMaxInfo(this))
+    : TComponent(owner),
+      winHook_(new TOcWindowHook(nullptr)),
+      minMaxInfo_(new TOcWinMinMaxInfo(this))
 {
     if (dynamic_cast<TCustomForm*>(owner))
         options_ = {fpState, fpSize, fpLocation};
@@ -85,7 +88,10 @@ TOcFormPlacement::~TOcFormPlacement()
     delete minMaxInfo_;
 }
 
-TCustomForm* TOcFormPlacement::Form() const { return dynamic_cast<TCustomForm*>(Owner()); }
+TCustomForm* TOcFormPlacement::Form() const
+{
+    return dynamic_cast<TCustomForm*>(Owner());
+}
 
 void TOcFormPlacement::SetAppStorage(TOcCustomAppStorage* value)
 {
@@ -216,33 +222,58 @@ void TOcFormPlacement::FormDestroy(TObject* sender)
 
 std::string TOcFormPlacement::NamedPath(const std::string& name, bool reading)
 {
-    return JoinStoragePaths({appStoragePath_, appStorage_->MapPropertyKeyName(this, name, reading)});
+    return JoinStoragePaths(
+        {appStoragePath_, appStorage_->MapPropertyKeyName(this, name, reading)});
 }
 
-#define NAMED_LOAD(load)                         \
-    if (!appStorage_ || name.empty())            \
-        return fallback;                         \
+#define NAMED_LOAD(load)              \
+    if (!appStorage_ || name.empty()) \
+        return fallback;              \
     return appStorage_->load(NamedPath(name, true), fallback)
-#define NAMED_STORE(store)                       \
-    if (appStorage_ && !name.empty())            \
+#define NAMED_STORE(store)            \
+    if (appStorage_ && !name.empty()) \
     appStorage_->store(NamedPath(name, false), value)
 
 std::string TOcFormPlacement::LoadNamedString(const std::string& name, const std::string& fallback)
 {
     NAMED_LOAD(LoadString);
 }
-void TOcFormPlacement::StoreNamedString(const std::string& name, const std::string& value) { NAMED_STORE(StoreString); }
-int TOcFormPlacement::LoadNamedInteger(const std::string& name, int fallback) { NAMED_LOAD(LoadInteger); }
-void TOcFormPlacement::StoreNamedInteger(const std::string& name, int value) { NAMED_STORE(StoreInteger); }
-bool TOcFormPlacement::LoadNamedBoolean(const std::string& name, bool fallback) { NAMED_LOAD(LoadBoolean); }
-void TOcFormPlacement::StoreNamedBoolean(const std::string& name, bool value) { NAMED_STORE(StoreBoolean); }
-double TOcFormPlacement::LoadNamedFloat(const std::string& name, double fallback) { NAMED_LOAD(LoadFloat); }
-void TOcFormPlacement::StoreNamedFloat(const std::string& name, double value) { NAMED_STORE(StoreFloat); }
+void TOcFormPlacement::StoreNamedString(const std::string& name, const std::string& value)
+{
+    NAMED_STORE(StoreString);
+}
+int TOcFormPlacement::LoadNamedInteger(const std::string& name, int fallback)
+{
+    NAMED_LOAD(LoadInteger);
+}
+void TOcFormPlacement::StoreNamedInteger(const std::string& name, int value)
+{
+    NAMED_STORE(StoreInteger);
+}
+bool TOcFormPlacement::LoadNamedBoolean(const std::string& name, bool fallback)
+{
+    NAMED_LOAD(LoadBoolean);
+}
+void TOcFormPlacement::StoreNamedBoolean(const std::string& name, bool value)
+{
+    NAMED_STORE(StoreBoolean);
+}
+double TOcFormPlacement::LoadNamedFloat(const std::string& name, double fallback)
+{
+    NAMED_LOAD(LoadFloat);
+}
+void TOcFormPlacement::StoreNamedFloat(const std::string& name, double value)
+{
+    NAMED_STORE(StoreFloat);
+}
 TDateTime TOcFormPlacement::LoadNamedDateTime(const std::string& name, TDateTime fallback)
 {
     NAMED_LOAD(LoadDateTime);
 }
-void TOcFormPlacement::StoreNamedDateTime(const std::string& name, TDateTime value) { NAMED_STORE(StoreDateTime); }
+void TOcFormPlacement::StoreNamedDateTime(const std::string& name, TDateTime value)
+{
+    NAMED_STORE(StoreDateTime);
+}
 #undef NAMED_LOAD
 #undef NAMED_STORE
 
@@ -265,7 +296,8 @@ void TOcFormPlacement::WritePlacementValues()
         return;
     StoreWindowPlacement(form, appStorage_, appStoragePath_, options_);
     if (options_.Contains(fpActiveControl) && form->ActiveControl())
-        appStorage_->StoreString(JoinStoragePaths({appStoragePath_, "ActiveControl"}), form->ActiveControl()->Name());
+        appStorage_->StoreString(JoinStoragePaths({appStoragePath_, "ActiveControl"}),
+                                 form->ActiveControl()->Name());
     NotifyLinks(true);
 }
 
@@ -326,8 +358,8 @@ void TOcFormPlacement::RestorePlacement()
             FireRestorePlacement();
             TCustomForm* form = Form();
             if (options_.Contains(fpActiveControl) && form) {
-                const std::string name =
-                    appStorage_->LoadString(JoinStoragePaths({appStoragePath_, "ActiveControl"}), std::string());
+                const std::string name = appStorage_->LoadString(
+                    JoinStoragePaths({appStoragePath_, "ActiveControl"}), std::string());
                 if (auto* control = dynamic_cast<TWinControl*>(form->FindComponent(name)))
                     if (control->CanFocus())
                         form->SetActiveControl(control);
@@ -344,8 +376,8 @@ void TOcFormPlacement::RestorePlacement()
 void TOcFormPlacement::ReapplyPlacement()
 {
     TCustomForm* form = Form();
-    if (!form || !form->HandleAllocated() || ComponentState().Contains(csLoading) || preventResize_ ||
-        !minMaxInfo_->DefaultMinMaxInfo())
+    if (!form || !form->HandleAllocated() || ComponentState().Contains(csLoading) ||
+        preventResize_ || !minMaxInfo_->DefaultMinMaxInfo())
         return;
     WINDOWPLACEMENT placement{};
     placement.length = sizeof placement;
@@ -354,19 +386,19 @@ void TOcFormPlacement::ReapplyPlacement()
         placement.showCmd = SW_HIDE;
     POINT frame{0, 0};
     switch (form->BorderStyle()) {
-    case bsSingle:
-    case bsToolWindow:
-        frame = {GetSystemMetrics(SM_CXBORDER), GetSystemMetrics(SM_CYBORDER)};
-        break;
-    case bsSizeable:
-    case bsSizeToolWin:
-        frame = {GetSystemMetrics(SM_CXFRAME), GetSystemMetrics(SM_CYFRAME)};
-        break;
-    case bsDialog:
-        frame = {GetSystemMetrics(SM_CXDLGFRAME), GetSystemMetrics(SM_CYDLGFRAME)};
-        break;
-    default:
-        break;
+        case bsSingle:
+        case bsToolWindow:
+            frame = {GetSystemMetrics(SM_CXBORDER), GetSystemMetrics(SM_CYBORDER)};
+            break;
+        case bsSizeable:
+        case bsSizeToolWin:
+            frame = {GetSystemMetrics(SM_CXFRAME), GetSystemMetrics(SM_CYFRAME)};
+            break;
+        case bsDialog:
+            frame = {GetSystemMetrics(SM_CXDLGFRAME), GetSystemMetrics(SM_CYDLGFRAME)};
+            break;
+        default:
+            break;
     }
     placement.ptMaxPosition = {-frame.x, -frame.y};
     SetWindowPlacement(form->Handle(), &placement);
@@ -384,7 +416,8 @@ void TOcFormPlacement::UpdateWindowHook()
     if (ComponentState().Contains(csDesigning))
         return;
     TCustomForm* form = Form();
-    winHook_->SetControl(form && (!minMaxInfo_->DefaultMinMaxInfo() || preventResize_) ? form : nullptr);
+    winHook_->SetControl(form && (!minMaxInfo_->DefaultMinMaxInfo() || preventResize_) ? form
+                                                                                       : nullptr);
 }
 
 void TOcFormPlacement::ApplyPreventResize()
@@ -414,31 +447,31 @@ void TOcFormPlacement::HandleHookedMessage(TObject*, TMessage& msg, bool&)
         return;
     if (preventResize_) {
         switch (msg.Msg) {
-        case WM_GETMINMAXINFO:
-            if (form->Visible()) {
-                auto* info = reinterpret_cast<MINMAXINFO*>(msg.LParam);
-                info->ptMinTrackSize = {form->Width(), form->Height()};
-                info->ptMaxTrackSize = {form->Width(), form->Height()};
-            }
-            msg.Result = 1;
-            break;
-        case WM_NCHITTEST:
-            if (msg.Result >= HTLEFT && msg.Result <= HTBOTTOMRIGHT)
-                msg.Result = HTNOWHERE;
-            break;
-        case WM_INITMENUPOPUP:
-            if (HIWORD(msg.LParam)) {
-                // The form's own menu sees the pop-up first (its items may update themselves).
-                if (TMainMenu* own = form->Menu())
-                    own->DispatchPopup(reinterpret_cast<HMENU>(msg.WParam));
-                HMENU menu = GetSystemMenu(form->Handle(), FALSE);
-                EnableMenuItem(menu, SC_SIZE, MF_BYCOMMAND | MF_GRAYED);
-                EnableMenuItem(menu, SC_MAXIMIZE, MF_BYCOMMAND | MF_GRAYED);
+            case WM_GETMINMAXINFO:
+                if (form->Visible()) {
+                    auto* info = reinterpret_cast<MINMAXINFO*>(msg.LParam);
+                    info->ptMinTrackSize = {form->Width(), form->Height()};
+                    info->ptMaxTrackSize = {form->Width(), form->Height()};
+                }
                 msg.Result = 1;
-            }
-            break;
-        default:
-            break;
+                break;
+            case WM_NCHITTEST:
+                if (msg.Result >= HTLEFT && msg.Result <= HTBOTTOMRIGHT)
+                    msg.Result = HTNOWHERE;
+                break;
+            case WM_INITMENUPOPUP:
+                if (HIWORD(msg.LParam)) {
+                    // The form's own menu sees the pop-up first (its items may update themselves).
+                    if (TMainMenu* own = form->Menu())
+                        own->DispatchPopup(reinterpret_cast<HMENU>(msg.WParam));
+                    HMENU menu = GetSystemMenu(form->Handle(), FALSE);
+                    EnableMenuItem(menu, SC_SIZE, MF_BYCOMMAND | MF_GRAYED);
+                    EnableMenuItem(menu, SC_MAXIMIZE, MF_BYCOMMAND | MF_GRAYED);
+                    msg.Result = 1;
+                }
+                break;
+            default:
+                break;
         }
         return;
     }
@@ -469,9 +502,11 @@ CLASSLIB_PUBLISH(TOcFormPlacement)
     c.Property("Active", &C::Active, &C::SetActive).SetDefault(true);
     c.Property("AppStorage", &C::AppStorage, &C::SetAppStorage);
     c.Property("AppStoragePath", &C::AppStoragePath, &C::SetAppStoragePath);
-    c.Property("Options", &C::Options, &C::SetOptions).SetDefault(TPlacementOptions{fpState, fpSize, fpLocation});
+    c.Property("Options", &C::Options, &C::SetOptions)
+        .SetDefault(TPlacementOptions{fpState, fpSize, fpLocation});
     c.Property("Version", &C::Version, &C::SetVersion).SetDefault(0);
-    c.Property("VersionCheck", &C::VersionCheck, &C::SetVersionCheck).SetDefault(fpvcCheckGreaterEqual);
+    c.Property("VersionCheck", &C::VersionCheck, &C::SetVersionCheck)
+        .SetDefault(fpvcCheckGreaterEqual);
     c.Property("PreventResize", &C::PreventResize, &C::SetPreventResize).SetDefault(false);
     c.Property("MinMaxInfo", &C::MinMaxInfo, &C::SetMinMaxInfo);
     c.Property("OnSavePlacement", &C::OnSavePlacement);
@@ -566,27 +601,27 @@ void TOcStoredValue::DefineProperties(TFiler& filer)
     inherited::DefineProperties(filer);
     auto read = [this](TReader& reader) {
         switch (reader.NextValue()) {
-        case vaString:
-        case vaLString:
-        case vaWString:
-        case vaUTF8String:
-            Value = reader.ReadString();
-            break;
-        case vaFalse:
-        case vaTrue:
-            Value = reader.ReadBoolean();
-            break;
-        case vaInt8:
-        case vaInt16:
-        case vaInt32:
-            Value = reader.ReadInteger();
-            break;
-        case vaDate:
-            Value = TOcStoredDate{reader.ReadFloat()};
-            break;
-        default:
-            Value = reader.ReadFloat();
-            break;
+            case vaString:
+            case vaLString:
+            case vaWString:
+            case vaUTF8String:
+                Value = reader.ReadString();
+                break;
+            case vaFalse:
+            case vaTrue:
+                Value = reader.ReadBoolean();
+                break;
+            case vaInt8:
+            case vaInt16:
+            case vaInt32:
+                Value = reader.ReadInteger();
+                break;
+            case vaDate:
+                Value = TOcStoredDate{reader.ReadFloat()};
+                break;
+            default:
+                Value = reader.ReadFloat();
+                break;
         }
     };
     auto write = [this](TWriter& writer) {
@@ -636,7 +671,8 @@ void TOcStoredValue::Restore()
     TOcStoredValueData value = Value;
     if (!KeyString.empty())
         value = bcl::XorFromHexText(
-            KeyString, storage->LoadNamedString(path, bcl::XorToHexText(KeyString, ValueText(Value))));
+            KeyString,
+            storage->LoadNamedString(path, bcl::XorToHexText(KeyString, ValueText(Value))));
     else if (auto* i = std::get_if<int>(&Value))
         value = storage->LoadNamedInteger(path, *i);
     else if (auto* d = std::get_if<double>(&Value))
@@ -682,7 +718,8 @@ void TOcFormStorageStringList::BindToOwner()
 CLASSLIB_PUBLISH(TOcFormStorageStringList) {}
 
 TOcFormStorage::TOcFormStorage(TComponent* owner)
-    : TOcFormPlacement(owner), storedProps_(new TOcFormStorageStringList(this)),
+    : TOcFormPlacement(owner),
+      storedProps_(new TOcFormStorageStringList(this)),
       storedValues_(new TOcStoredValues(this))
 {
 }
@@ -720,7 +757,8 @@ void TOcFormStorage::Notification(TComponent* component, TOperation operation)
     if (operation != opRemove || ComponentState().Contains(csDestroying) || !storedProps_)
         return;
     for (int i = storedProps_->Count() - 1; i >= 0; --i)
-        if (storedProps_->Objects(i) && static_cast<TObject*>(component) == storedProps_->Objects(i))
+        if (storedProps_->Objects(i) &&
+            static_cast<TObject*>(component) == storedProps_->Objects(i))
             storedProps_->Delete(i);
 }
 
@@ -733,7 +771,8 @@ void TOcFormStorage::WritePlacementValues()
     void* self = nullptr;
     if (TCustomForm* form = Form())
         if (form->GetInterface(ISelfStoringObject::IID, &self))
-            static_cast<ISelfStoringObject*>(self)->WriteToAppStorage(*AppStorage(), AppStoragePath());
+            static_cast<ISelfStoringObject*>(self)->WriteToAppStorage(*AppStorage(),
+                                                                      AppStoragePath());
     SaveStoredProps();
     storedValues_->SaveValues();
 }
@@ -745,7 +784,8 @@ void TOcFormStorage::ReadPlacementValues()
     void* self = nullptr;
     if (TCustomForm* form = Form())
         if (form->GetInterface(ISelfStoringObject::IID, &self))
-            static_cast<ISelfStoringObject*>(self)->ReadFromAppStorage(*AppStorage(), AppStoragePath());
+            static_cast<ISelfStoringObject*>(self)->ReadFromAppStorage(*AppStorage(),
+                                                                       AppStoragePath());
     LoadStoredProps();
     storedValues_->RestoreValues();
 }

@@ -165,14 +165,19 @@ struct TOcStoredDate {
 };
 
 // A named value kept by the form storage.
-using TOcStoredValueData = std::variant<std::monostate, int, double, bool, std::string, TOcStoredDate>;
-using TOcStoredValueEvent = classlib::TEvent<void(classlib::TObject* sender, TOcStoredValueData& value)>;
+using TOcStoredValueData =
+    std::variant<std::monostate, int, double, bool, std::string, TOcStoredDate>;
+using TOcStoredValueEvent =
+    classlib::TEvent<void(classlib::TObject* sender, TOcStoredValueData& value)>;
 
 class TOcStoredValue : public classlib::TCollectionItem {
     CLASSLIB_CLASS(TOcStoredValue, classlib::TCollectionItem)
     explicit TOcStoredValue(classlib::TCollection* collection) : TCollectionItem(collection) {}
     void Assign(TPersistent* source) override;
-    std::string DisplayName() const override { return name_.empty() ? inherited::DisplayName() : name_; }
+    std::string DisplayName() const override
+    {
+        return name_.empty() ? inherited::DisplayName() : name_;
+    }
 
     const std::string& Name() const { return name_; }
     // Raises EOCLException when another value of the collection has the name (any case).
@@ -198,7 +203,10 @@ private:
 class TOcStoredValues : public classlib::TOwnedCollection {
     CLASSLIB_CLASS(TOcStoredValues, classlib::TOwnedCollection)
     explicit TOcStoredValues(TOcFormStorage* storage);
-    TOcStoredValue* Items(int index) const { return static_cast<TOcStoredValue*>(TCollection::Items(index)); }
+    TOcStoredValue* Items(int index) const
+    {
+        return static_cast<TOcStoredValue*>(TCollection::Items(index));
+    }
     int IndexOf(std::string_view name) const;
     TOcFormStorage* Storage() const { return storage_; }
     std::string Path;

@@ -36,7 +36,10 @@ TOcIniDocument::Section* TOcIniDocument::Find(std::string_view section)
     return const_cast<Section*>(static_cast<const TOcIniDocument*>(this)->Find(section));
 }
 
-bool TOcIniDocument::SectionExists(std::string_view section) const { return Find(section) != nullptr; }
+bool TOcIniDocument::SectionExists(std::string_view section) const
+{
+    return Find(section) != nullptr;
+}
 
 bool TOcIniDocument::ValueExists(std::string_view section, std::string_view key) const
 {
@@ -47,7 +50,8 @@ bool TOcIniDocument::ValueExists(std::string_view section, std::string_view key)
     return false;
 }
 
-std::string TOcIniDocument::ReadString(std::string_view section, std::string_view key, std::string_view fallback) const
+std::string TOcIniDocument::ReadString(std::string_view section, std::string_view key,
+                                       std::string_view fallback) const
 {
     if (const Section* s = Find(section))
         for (const std::string& line : s->Lines)
@@ -56,7 +60,8 @@ std::string TOcIniDocument::ReadString(std::string_view section, std::string_vie
     return std::string(fallback);
 }
 
-void TOcIniDocument::WriteString(std::string_view section, std::string_view key, std::string_view value)
+void TOcIniDocument::WriteString(std::string_view section, std::string_view key,
+                                 std::string_view value)
 {
     Section* s = Find(section);
     if (!s) {

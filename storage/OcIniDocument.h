@@ -19,7 +19,8 @@ public:
     bool SectionExists(std::string_view section) const;
     bool ValueExists(std::string_view section, std::string_view key) const;
     // The text after the first "=" of the first line named `key`; `fallback` when absent.
-    std::string ReadString(std::string_view section, std::string_view key, std::string_view fallback) const;
+    std::string ReadString(std::string_view section, std::string_view key,
+                           std::string_view fallback) const;
     // Replaces the key's line, or appends one at the end of the section (added when missing).
     void WriteString(std::string_view section, std::string_view key, std::string_view value);
     void DeleteKey(std::string_view section, std::string_view key);

@@ -22,8 +22,9 @@ TOcPropInfoList::TOcPropInfoList(const TObject* object)
     for (const TPropInfo* p : object->ClassType().Properties())
         if (p->PropType && p->PropType->Kind != tkUnknown && p->PropType->Kind != tkMethod)
             list_.push_back(p);
-    std::stable_sort(list_.begin(), list_.end(),
-                     [](const TPropInfo* a, const TPropInfo* b) { return CompareText(a->Name, b->Name) < 0; });
+    std::stable_sort(list_.begin(), list_.end(), [](const TPropInfo* a, const TPropInfo* b) {
+        return CompareText(a->Name, b->Name) < 0;
+    });
 }
 
 const TPropInfo* TOcPropInfoList::LookupByName(std::string_view name) const
@@ -90,15 +91,16 @@ std::string TOcPropertyStorage::ReadKeyText(const std::string& path, const std::
 {
     if (!AppStorage)
         return fallback;
-    return AppStorage->LoadString(JoinStoragePaths({path, AppStorage->MapPropertyKeyName(nullptr, item, true)}),
-                                  fallback);
+    return AppStorage->LoadString(
+        JoinStoragePaths({path, AppStorage->MapPropertyKeyName(nullptr, item, true)}), fallback);
 }
 
-void TOcPropertyStorage::WriteKeyText(const std::string& path, const std::string& item, const std::string& value)
+void TOcPropertyStorage::WriteKeyText(const std::string& path, const std::string& item,
+                                      const std::string& value)
 {
     if (AppStorage)
-        AppStorage->StoreString(JoinStoragePaths({path, AppStorage->MapPropertyKeyName(nullptr, item, false)}),
-                                value);
+        AppStorage->StoreString(
+            JoinStoragePaths({path, AppStorage->MapPropertyKeyName(nullptr, item, false)}), value);
 }
 
 void TOcPropertyStorage::EraseStoredPath(const std::string& path)
@@ -131,9 +133,9 @@ void TOcPropertyStorage::ProcessProperties(TComponent* owner, TStrings* list, bo
     SyncStoredList(owner, list, false);
 
     // One information list per distinct component, by name.
-    std::map<std::string, std::unique_ptr<TOcPropInfoList>, decltype([](const std::string& a, const std::string& b) {
-                 return CompareText(a, b) < 0;
-             })>
+    std::map<std::string, std::unique_ptr<TOcPropInfoList>,
+             decltype(
+                 [](const std::string& a, const std::string& b) { return CompareText(a, b) < 0; })>
         infos;
     for (int i = 0; i < list->Count(); ++i)
         if (auto* component = dynamic_cast<TComponent*>(list->Objects(i)))
@@ -161,8 +163,9 @@ void TOcPropertyStorage::ProcessProperties(TComponent* owner, TStrings* list, bo
         const TPropInfo* prop = info->second->LookupByName(item.Property);
         if (!prop)
             continue;
-        const std::string path = JoinStoragePaths(
-            {AppStoragePath, AppStorage->MapPropertyKeyName(object_, KeyForProperty(item.Property), !store)});
+        const std::string path =
+            JoinStoragePaths({AppStoragePath, AppStorage->MapPropertyKeyName(
+                                                  object_, KeyForProperty(item.Property), !store)});
         if (store) {
             AppStorage->StorePropertyValue(path, object_, true, prop->Name);
             continue;
@@ -178,11 +181,24 @@ void TOcPropertyStorage::ProcessProperties(TComponent* owner, TStrings* list, bo
     object_ = nullptr;
 }
 
-const std::array<const char*, 18> PropertyStoreIgnoreList = {
-    "AboutOCL", "AppStorage", "AppStoragePath", "AutoLoad", "ClearBeforeLoad", "Name", "Tag", "Enabled",
-    "ReadOnly", "DeleteBeforeStore", "IgnoreLastLoadTime", "IgnoreProperties", "OnBeforeLoadProperties",
-    "OnAfterLoadProperties", "OnBeforeStoreProperties", "OnAfterStoreProperties", "SynchronizeLoadProperties",
-    "SynchronizeStoreProperties"};
+const std::array<const char*, 18> PropertyStoreIgnoreList = {"AboutOCL",
+                                                             "AppStorage",
+                                                             "AppStoragePath",
+                                                             "AutoLoad",
+                                                             "ClearBeforeLoad",
+                                                             "Name",
+                                                             "Tag",
+                                                             "Enabled",
+                                                             "ReadOnly",
+                                                             "DeleteBeforeStore",
+                                                             "IgnoreLastLoadTime",
+                                                             "IgnoreProperties",
+                                                             "OnBeforeLoadProperties",
+                                                             "OnAfterLoadProperties",
+                                                             "OnBeforeStoreProperties",
+                                                             "OnAfterStoreProperties",
+                                                             "SynchronizeLoadProperties",
+                                                             "SynchronizeStoreProperties"};
 
 void CombineIgnoreLists(TStrings& target, const TStrings* first, const TStrings* second)
 {

@@ -16,7 +16,10 @@ class TOcPropInfoList : public TObject {
 public:
     explicit TOcPropInfoList(const TObject* object);
     int Count() const { return static_cast<int>(list_.size()); }
-    const classlib::TPropInfo* Items(int index) const { return list_.at(static_cast<size_t>(index)); }
+    const classlib::TPropInfo* Items(int index) const
+    {
+        return list_.at(static_cast<size_t>(index));
+    }
     // Case-insensitive; nullptr when absent.
     const classlib::TPropInfo* LookupByName(std::string_view name) const;
 
@@ -56,10 +59,15 @@ public:
     void StoreComponentProperties(TComponent* owner, classlib::TStrings* list);
     void LoadComponentProperties(TComponent* owner, classlib::TStrings* list);
 
-    virtual std::string ReadKeyText(const std::string& path, const std::string& item, const std::string& fallback);
-    virtual void WriteKeyText(const std::string& path, const std::string& item, const std::string& value);
+    virtual std::string ReadKeyText(const std::string& path, const std::string& item,
+                                    const std::string& fallback);
+    virtual void WriteKeyText(const std::string& path, const std::string& item,
+                              const std::string& value);
     virtual void EraseStoredPath(const std::string& path);
-    virtual std::string KeyForProperty(const std::string& property) const { return prefix_ + property; }
+    virtual std::string KeyForProperty(const std::string& property) const
+    {
+        return prefix_ + property;
+    }
     virtual TOcPropertyStorage* CloneForStorage() const;
 
     TObject* CurrentObject() const { return object_; }

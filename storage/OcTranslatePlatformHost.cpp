@@ -23,12 +23,19 @@ TDateTimeParts LocalDateTimeNow()
     const std::time_t now = std::time(nullptr);
     std::tm local{};
     localtime_r(&now, &local);
-    return {local.tm_year + 1900, local.tm_mon + 1, local.tm_mday, local.tm_hour, local.tm_min, local.tm_sec};
+    return {local.tm_year + 1900, local.tm_mon + 1, local.tm_mday,
+            local.tm_hour,        local.tm_min,     local.tm_sec};
 }
 
-TScreenExtent PrimaryScreenSize() { return {}; }
+TScreenExtent PrimaryScreenSize()
+{
+    return {};
+}
 
-TScreenExtent VirtualDesktopSize() { return {}; }
+TScreenExtent VirtualDesktopSize()
+{
+    return {};
+}
 
 std::string ExecutableVersionValue(int)
 {

@@ -6,7 +6,10 @@
 
 namespace storage {
 
-std::string RunningExecutableName() { return bcl::ModuleFileName(nullptr); }
+std::string RunningExecutableName()
+{
+    return bcl::ModuleFileName(nullptr);
+}
 
 TDateTimeParts LocalDateTimeNow()
 {
@@ -15,7 +18,10 @@ TDateTimeParts LocalDateTimeNow()
     return {now.wYear, now.wMonth, now.wDay, now.wHour, now.wMinute, now.wSecond};
 }
 
-TScreenExtent PrimaryScreenSize() { return {GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)}; }
+TScreenExtent PrimaryScreenSize()
+{
+    return {GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
+}
 
 TScreenExtent VirtualDesktopSize()
 {

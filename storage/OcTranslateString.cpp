@@ -116,7 +116,8 @@ std::string TOcTranslateString::OwningFormProperty(bool caption) const
             continue;
         if (!caption)
             return c->Name();
-        return classlib::GetPropInfo(c, "Caption") ? classlib::GetStrProp(c, "Caption") : std::string();
+        return classlib::GetPropInfo(c, "Caption") ? classlib::GetStrProp(c, "Caption")
+                                                   : std::string();
     }
     return {};
 }
@@ -124,7 +125,8 @@ std::string TOcTranslateString::OwningFormProperty(bool caption) const
 CLASSLIB_PUBLISH(TOcTranslateString)
 {
     c.Property("DateFormat", &TOcTranslateString::DateFormat);
-    c.Property("DateTimeFormat", &TOcTranslateString::GetDateTimeFormat, &TOcTranslateString::SetDateTimeFormat);
+    c.Property("DateTimeFormat", &TOcTranslateString::GetDateTimeFormat,
+               &TOcTranslateString::SetDateTimeFormat);
     c.Property("LeftDelimiter", &TOcTranslateString::LeftDelimiter);
     c.Property("RightDelimiter", &TOcTranslateString::RightDelimiter);
     c.Property("TimeFormat", &TOcTranslateString::TimeFormat);

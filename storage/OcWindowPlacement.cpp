@@ -19,15 +19,19 @@ CLASSLIB_DEFINE_ENUM(TPlacementOption, "fpState", "fpSize", "fpLocation", "fpAct
 
 namespace {
 
-bool OnlyActiveControl(TPlacementOptions options) { return options == TPlacementOptions{fpActiveControl}; }
+bool OnlyActiveControl(TPlacementOptions options)
+{
+    return options == TPlacementOptions{fpActiveControl};
+}
 
 // The window state a saved show command asks for; none for the commands that keep the state
 // the form starts with (hide, show without activating, ...).
 std::optional<TWindowState> WindowStateOfShowCommand(int showCmd)
 {
     static const std::pair<int, TWindowState> states[] = {
-        {SW_SHOWNORMAL, wsNormal},        {SW_SHOW, wsNormal},      {SW_RESTORE, wsNormal},
-        {SW_SHOWMINIMIZED, wsMinimized}, {SW_MINIMIZE, wsMinimized}, {SW_SHOWMINNOACTIVE, wsMinimized},
+        {SW_SHOWNORMAL, wsNormal},       {SW_SHOW, wsNormal},
+        {SW_RESTORE, wsNormal},          {SW_SHOWMINIMIZED, wsMinimized},
+        {SW_MINIMIZE, wsMinimized},      {SW_SHOWMINNOACTIVE, wsMinimized},
         {SW_SHOWMAXIMIZED, wsMaximized},
     };
     for (const auto& [command, state] : states)
@@ -41,7 +45,10 @@ bool IsMainForm(TCustomForm* form)
     return Application && (Application->MainForm() == nullptr || Application->MainForm() == form);
 }
 
-int CurrentPixelsPerInch() { return Screen ? Screen->PixelsPerInch() : 96; }
+int CurrentPixelsPerInch()
+{
+    return Screen ? Screen->PixelsPerInch() : 96;
+}
 
 // A hand-edited file may hold anything: what does not read as a number keeps the default.
 int LoadIntegerOr(TOcCustomAppStorage* storage, const std::string& path, int fallback)
@@ -75,7 +82,8 @@ std::string ScreenSizeSuffix()
     return Format("(%dx%d)", {GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)});
 }
 
-void WritePositionText(TOcCustomAppStorage* storage, const std::string& keyPath, const std::string& text)
+void WritePositionText(TOcCustomAppStorage* storage, const std::string& keyPath,
+                       const std::string& text)
 {
     storage->StoreString(keyPath + ScreenSizeSuffix(), text);
     storage->StoreString(keyPath, text);
@@ -89,7 +97,10 @@ std::string ReadPositionText(TOcCustomAppStorage* storage, const std::string& ke
     return storage->LoadString(keyPath, std::string());
 }
 
-bool IsApplicationMinimized() { return Application && Application->Handle() && IsIconic(Application->Handle()); }
+bool IsApplicationMinimized()
+{
+    return Application && Application->Handle() && IsIconic(Application->Handle());
+}
 
 void ChangeFormPosition(TCustomForm* form, TPosition position)
 {
@@ -111,7 +122,8 @@ void StoreWindowPlacement(TCustomForm* form, TOcCustomAppStorage* storage, const
     if (form->FormStyle() == fsMDIChild && form->WindowState() == wsMinimized)
         placement.flags |= WPF_SETMINPOSITION;
     if (options.Contains(fpState))
-        storage->StoreInteger(JoinStoragePaths({path, "ShowCmd"}), static_cast<int>(placement.showCmd));
+        storage->StoreInteger(JoinStoragePaths({path, "ShowCmd"}),
+                              static_cast<int>(placement.showCmd));
     if (!options.Contains(fpSize) && !options.Contains(fpLocation))
         return;
     storage->StoreInteger(JoinStoragePaths({path, "Flags"}), static_cast<int>(placement.flags));
@@ -141,8 +153,8 @@ void LoadWindowPlacement(TCustomForm* form, TOcCustomAppStorage* storage, const 
 
     if (options.Contains(fpSize) || options.Contains(fpLocation)) {
         bool found = false;
-        placement.flags = static_cast<UINT>(
-            LoadIntegerOr(storage, JoinStoragePaths({path, "Flags"}), static_cast<int>(placement.flags)));
+        placement.flags = static_cast<UINT>(LoadIntegerOr(
+            storage, JoinStoragePaths({path, "Flags"}), static_cast<int>(placement.flags)));
         std::string text = ReadPositionText(storage, JoinStoragePaths({path, "MinMaxPos"}));
         if (!text.empty()) {
             found = true;
@@ -168,9 +180,12 @@ void LoadWindowPlacement(TCustomForm* form, TOcCustomAppStorage* storage, const 
                 // cannot wrap into a plausible rectangle.
                 const int storedLeft = WordOr(text, 1, form->Left());
                 const int storedTop = WordOr(text, 2, form->Top());
-                const int64_t right = int64_t{WordOr(text, 3, storedLeft + form->Width())} + r.left - storedLeft;
-                const int64_t bottom = int64_t{WordOr(text, 4, storedTop + form->Height())} + r.top - storedTop;
-                if (right > INT32_MAX || right < INT32_MIN || bottom > INT32_MAX || bottom < INT32_MIN)
+                const int64_t right =
+                    int64_t{WordOr(text, 3, storedLeft + form->Width())} + r.left - storedLeft;
+                const int64_t bottom =
+                    int64_t{WordOr(text, 4, storedTop + form->Height())} + r.top - storedTop;
+                if (right > INT32_MAX || right < INT32_MIN || bottom > INT32_MAX ||
+                    bottom < INT32_MIN)
                     found = false;
                 r.right = static_cast<LONG>(right);
                 r.bottom = static_cast<LONG>(bottom);
@@ -180,8 +195,8 @@ void LoadWindowPlacement(TCustomForm* form, TOcCustomAppStorage* storage, const 
             }
         }
         if (found)
-            found = LoadIntegerOr(storage, JoinStoragePaths({path, "PixelsPerInch"}), CurrentPixelsPerInch()) ==
-                    CurrentPixelsPerInch();
+            found = LoadIntegerOr(storage, JoinStoragePaths({path, "PixelsPerInch"}),
+                                  CurrentPixelsPerInch()) == CurrentPixelsPerInch();
         // A damaged file must not put the window where no screen shows it, nor make it larger than
         // the screens.
         if (found && r.left < r.right && r.top < r.bottom && FitsOnTheScreens(r)) {
@@ -205,7 +220,8 @@ void LoadWindowPlacement(TCustomForm* form, TOcCustomAppStorage* storage, const 
         const bool mainForm = IsMainForm(form);
         const TFormStyle style = form->FormStyle();
         TWindowState state = wsNormal;
-        if (mainForm && (style == fsMDIForm || (style == fsNormal && form->Position() == poDefault)))
+        if (mainForm &&
+            (style == fsMDIForm || (style == fsNormal && form->Position() == poDefault)))
             state = wsMaximized;
         const int showCmd = LoadIntegerOr(storage, JoinStoragePaths({path, "ShowCmd"}), 0);
         if (const auto saved = WindowStateOfShowCommand(showCmd))

@@ -15,11 +15,12 @@ using TPlacementOptions = classlib::TSet<TPlacementOption>;
 
 // "(%dx%d)" of the primary screen's width and height.
 std::string ScreenSizeSuffix();
-void StoreWindowPlacement(classlib::TCustomForm* form, TOcCustomAppStorage* storage, const std::string& path,
-                          TPlacementOptions options);
-void LoadWindowPlacement(classlib::TCustomForm* form, TOcCustomAppStorage* storage, const std::string& path,
-                         TPlacementOptions options);
-void WritePositionText(TOcCustomAppStorage* storage, const std::string& keyPath, const std::string& text);
+void StoreWindowPlacement(classlib::TCustomForm* form, TOcCustomAppStorage* storage,
+                          const std::string& path, TPlacementOptions options);
+void LoadWindowPlacement(classlib::TCustomForm* form, TOcCustomAppStorage* storage,
+                         const std::string& path, TPlacementOptions options);
+void WritePositionText(TOcCustomAppStorage* storage, const std::string& keyPath,
+                       const std::string& text);
 std::string ReadPositionText(TOcCustomAppStorage* storage, const std::string& keyPath);
 bool IsApplicationMinimized();
 void ChangeFormPosition(classlib::TCustomForm* form, classlib::TPosition position);

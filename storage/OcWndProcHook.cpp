@@ -59,15 +59,16 @@ HWND CreateReleaserWindow()
         return RegisterClassA(&cls) != 0;
     }();
     (void)registered;
-    return CreateWindowExA(0, kReleaserClass, "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, GetModuleHandleA(nullptr),
-                           nullptr);
+    return CreateWindowExA(0, kReleaserClass, "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
+                           GetModuleHandleA(nullptr), nullptr);
 }
 
 } // namespace
 
 // ---- hook information -------------------------------------------------------------------------
 
-TOcHookInfos::TOcHookInfos(TOcWndProcHook* controller, TControl* control) : controller_(controller), control_(control)
+TOcHookInfos::TOcHookInfos(TOcWndProcHook* controller, TControl* control)
+    : controller_(controller), control_(control)
 {
 }
 
@@ -91,7 +92,8 @@ void TOcHookInfos::Add(TOcHookOrder order, const TOcHookMethod& hook)
 bool TOcHookInfos::Remove(TOcHookOrder order, const TOcHookMethod& hook)
 {
     for (auto it = registered_.begin(); it != registered_.end(); ++it) {
-        if (it->order != order || it->hook.Code() != hook.Code() || it->hook.Receiver() != hook.Receiver())
+        if (it->order != order || it->hook.Code() != hook.Code() ||
+            it->hook.Receiver() != hook.Receiver())
             continue;
         registered_.erase(it);
         return controlDestroyed_ || !control_ || control_->RemoveWindowProcHook(order, hook);
@@ -238,8 +240,9 @@ bool TOcWindowHook::Registering() const
 
 void TOcWindowHook::Register(TOcHookOrder order, bool add)
 {
-    const TOcHookMethod method = order == hoAfterMsg ? TOcHookMethod(this, &TOcWindowHook::DoAfterMessage)
-                                                     : TOcHookMethod(this, &TOcWindowHook::DoBeforeMessage);
+    const TOcHookMethod method = order == hoAfterMsg
+                                     ? TOcHookMethod(this, &TOcWindowHook::DoAfterMessage)
+                                     : TOcHookMethod(this, &TOcWindowHook::DoBeforeMessage);
     if (add)
         AddWindowProcHook(control_, order, method);
     else
@@ -299,7 +302,8 @@ void TOcWindowHook::SetControl(TControl* value)
 
 bool TOcWindowHook::HooksOwnerForm() const
 {
-    return control_ != nullptr && control_ == Owner() && dynamic_cast<TCustomForm*>(control_) != nullptr;
+    return control_ != nullptr && control_ == Owner() &&
+           dynamic_cast<TCustomForm*>(control_) != nullptr;
 }
 
 void TOcWindowHook::DefineProperties(TFiler& filer)

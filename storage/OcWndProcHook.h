@@ -2,8 +2,9 @@
 // Window-procedure hooks: any number of parties hook one control's window procedure without
 // knowing of each other. Each hooked control gets a chain of hooks that run before its own
 // procedure and a chain that runs after it: the class library's own hook chains of the control
-// (TControl::AddWindowProcHook), so nobody replaces WindowProc for it. TOcWindowHook is the component form of one
-// hook; TOcReleaser frees objects after the current message through a posted message.
+// (TControl::AddWindowProcHook), so nobody replaces WindowProc for it. TOcWindowHook is the
+// component form of one hook; TOcReleaser frees objects after the current message through a posted
+// message.
 #include "OcHookChains.h"
 
 #include "core/Component.h"
@@ -69,7 +70,8 @@ TOcWndProcHook* WndProcHook();
 // False when the control is missing or being destroyed, or the hook is not assigned.
 bool AddWindowProcHook(classlib::TControl* control, TOcHookOrder order, const TOcHookMethod& hook);
 // False when nothing was registered for the control or the arguments are missing.
-bool RemoveWindowProcHook(classlib::TControl* control, TOcHookOrder order, const TOcHookMethod& hook);
+bool RemoveWindowProcHook(classlib::TControl* control, TOcHookOrder order,
+                          const TOcHookMethod& hook);
 
 // Frees objects after the message being dispatched, through message 0xB021 posted to a
 // hidden message-only window.
@@ -92,7 +94,8 @@ TOcReleaser* ReleaserInstance();
 
 // The hook as a component: BeforeMessage and AfterMessage run around Control's own
 // procedure while Active.
-using TOcHookMessageEvent = classlib::TEvent<void(classlib::TObject* sender, classlib::TMessage& msg, bool& handled)>;
+using TOcHookMessageEvent =
+    classlib::TEvent<void(classlib::TObject* sender, classlib::TMessage& msg, bool& handled)>;
 
 class TOcWindowHook : public classlib::TComponent {
     CLASSLIB_CLASS(TOcWindowHook, classlib::TComponent)

@@ -49,7 +49,8 @@ void TAdvPageCaption::Assign(TPersistent* source)
 CLASSLIB_PUBLISH(TCustomTabAppearance)
 {
     using T = TCustomTabAppearance;
-#define TOOLBAR_PUBLISH_TAB_COLOR(Name, initial, manner) AsColorProperty(c.Property(#Name, &T::Name, &T::Set##Name));
+#define TOOLBAR_PUBLISH_TAB_COLOR(Name, initial, manner) \
+    AsColorProperty(c.Property(#Name, &T::Name, &T::Set##Name));
     TOOLBAR_TAB_COLORS(TOOLBAR_PUBLISH_TAB_COLOR)
     c.Property("Font", &T::Font, &T::SetFont);
 #define TOOLBAR_PUBLISH_TAB_GRADIENT(Name) c.Property(#Name, &T::Name, &T::Set##Name);
@@ -65,7 +66,8 @@ CLASSLIB_PUBLISH(TTabAppearance)
     c.Property("BackGround", &TTabAppearance::BackGround, &TTabAppearance::SetBackGround);
 }
 
-TCustomTabAppearance::TCustomTabAppearance() : font_(NewSystemFont()), backGround_(new TGradientBackground)
+TCustomTabAppearance::TCustomTabAppearance()
+    : font_(NewSystemFont()), backGround_(new TGradientBackground)
 {
     backGround_->OnChange = TNotifyEvent(this, &TCustomTabAppearance::BackGroundChanged);
 }
@@ -223,17 +225,23 @@ CLASSLIB_PUBLISH(TCaptionAppearance)
 {
     using A = TCaptionAppearance;
     AsColorProperty(c.Property("CaptionColor", &A::CaptionColor, &A::SetCaptionColor));
-    AsColorProperty(c.Property("CaptionColorTo", &A::CaptionColorTo, &A::SetCaptionColorTo)).SetDefault(clNone);
+    AsColorProperty(c.Property("CaptionColorTo", &A::CaptionColorTo, &A::SetCaptionColorTo))
+        .SetDefault(clNone);
     AsColorProperty(c.Property("CaptionTextColor", &A::CaptionTextColor, &A::SetCaptionTextColor))
         .SetDefault(clWhite);
-    AsColorProperty(c.Property("CaptionBorderColor", &A::CaptionBorderColor, &A::SetCaptionBorderColor))
+    AsColorProperty(
+        c.Property("CaptionBorderColor", &A::CaptionBorderColor, &A::SetCaptionBorderColor))
         .SetDefault(clNone);
-    AsColorProperty(c.Property("CaptionColorHot", &A::CaptionColorHot, &A::SetCaptionColorHot)).SetDefault(clNone);
-    AsColorProperty(c.Property("CaptionColorHotTo", &A::CaptionColorHotTo, &A::SetCaptionColorHotTo))
+    AsColorProperty(c.Property("CaptionColorHot", &A::CaptionColorHot, &A::SetCaptionColorHot))
         .SetDefault(clNone);
-    AsColorProperty(c.Property("CaptionTextColorHot", &A::CaptionTextColorHot, &A::SetCaptionTextColorHot))
+    AsColorProperty(
+        c.Property("CaptionColorHotTo", &A::CaptionColorHotTo, &A::SetCaptionColorHotTo))
+        .SetDefault(clNone);
+    AsColorProperty(
+        c.Property("CaptionTextColorHot", &A::CaptionTextColorHot, &A::SetCaptionTextColorHot))
         .SetDefault(clWhite);
-    AsColorProperty(c.Property("CaptionBorderColorHot", &A::CaptionBorderColorHot, &A::SetCaptionBorderColorHot))
+    AsColorProperty(c.Property("CaptionBorderColorHot", &A::CaptionBorderColorHot,
+                               &A::SetCaptionBorderColorHot))
         .SetDefault(clNone);
 }
 
@@ -259,13 +267,16 @@ void TCaptionAppearance::Assign(TPersistent* source)
 CLASSLIB_PUBLISH(TToolBarAppearance)
 {
     using A = TToolBarAppearance;
-    AsColorProperty(c.Property("BorderColor", &A::BorderColor, &A::SetBorderColor)).SetDefault(clNone);
-    AsColorProperty(c.Property("BorderColorHot", &A::BorderColorHot, &A::SetBorderColorHot)).SetDefault(clNone);
+    AsColorProperty(c.Property("BorderColor", &A::BorderColor, &A::SetBorderColor))
+        .SetDefault(clNone);
+    AsColorProperty(c.Property("BorderColorHot", &A::BorderColorHot, &A::SetBorderColorHot))
+        .SetDefault(clNone);
     c.Property("Color", &A::Color, &A::SetColor);
     c.Property("ColorHot", &A::ColorHot, &A::SetColorHot);
 }
 
-TToolBarAppearance::TToolBarAppearance() : color_(new TGradientBackground), colorHot_(new TGradientBackground)
+TToolBarAppearance::TToolBarAppearance()
+    : color_(new TGradientBackground), colorHot_(new TGradientBackground)
 {
     colorHot_->SetColor(clNone);
     colorHot_->SetColorTo(clNone);
@@ -312,8 +323,11 @@ CLASSLIB_PUBLISH(TGroupAppearance)
 }
 
 TGroupAppearance::TGroupAppearance()
-    : font_(NewSystemFont()), captionAppearance_(new TCaptionAppearance), pageAppearance_(new TVistaPageBackground),
-      toolBarAppearance_(new TToolBarAppearance), tabAppearance_(new TCustomTabAppearance)
+    : font_(NewSystemFont()),
+      captionAppearance_(new TCaptionAppearance),
+      pageAppearance_(new TVistaPageBackground),
+      toolBarAppearance_(new TToolBarAppearance),
+      tabAppearance_(new TCustomTabAppearance)
 {
     const TNotifyEvent partChanged(this, &TGroupAppearance::PartChanged);
     captionAppearance_->OnChange = partChanged;
@@ -399,7 +413,9 @@ void TTabGroupItem::Assign(TPersistent* source)
 
 CLASSLIB_PUBLISH(TTabGroups) {}
 
-TTabGroups::TTabGroups(TPersistent* pager) : TOwnedCollection(pager, TTabGroupItem::StaticClass()) {}
+TTabGroups::TTabGroups(TPersistent* pager) : TOwnedCollection(pager, TTabGroupItem::StaticClass())
+{
+}
 
 void TTabGroups::TellChange()
 {
@@ -415,7 +431,8 @@ CLASSLIB_PUBLISH(TQATAppearance)
     AsColorProperty(c.Property("BorderColor", &Q::BorderColor, &Q::SetBorderColor));
     AsColorProperty(c.Property("Color", &Q::Color, &Q::SetColor));
     AsColorProperty(c.Property("ColorTo", &Q::ColorTo, &Q::SetColorTo));
-    AsColorProperty(c.Property("FullSizeBorderColor", &Q::FullSizeBorderColor, &Q::SetFullSizeBorderColor));
+    AsColorProperty(
+        c.Property("FullSizeBorderColor", &Q::FullSizeBorderColor, &Q::SetFullSizeBorderColor));
     AsColorProperty(c.Property("FullSizeColor", &Q::FullSizeColor, &Q::SetFullSizeColor));
     AsColorProperty(c.Property("FullSizeColorTo", &Q::FullSizeColorTo, &Q::SetFullSizeColorTo));
     c.Property("Steps", &Q::Steps, &Q::SetSteps).SetDefault(64);

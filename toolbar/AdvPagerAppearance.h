@@ -48,42 +48,45 @@ private:
 };
 
 // The tab colours, gradients and text colours per state: name, initial value, setter manner.
-#define TOOLBAR_TAB_COLORS(X)                                                                                         \
-    X(BorderColor, classlib::clBtnFace, Notify)                                                                       \
-    X(BorderColorHot, classlib::clBlue, Direct)                                                                       \
-    X(BorderColorSelected, classlib::clBtnFace, Notify)                                                               \
-    X(BorderColorSelectedHot, classlib::clNone, Notify)                                                               \
-    X(BorderColorDisabled, classlib::clNone, Notify)                                                                  \
-    X(BorderColorDown, classlib::clNone, Notify)                                                                      \
-    X(Color, classlib::clBtnFace, Notify)                                                                             \
-    X(ColorTo, classlib::clWhite, Notify)                                                                             \
-    X(ColorSelected, classlib::clWhite, Notify)                                                                       \
-    X(ColorSelectedTo, classlib::clBtnFace, Notify)                                                                   \
-    X(ColorDisabled, classlib::clNone, Notify)                                                                        \
-    X(ColorDisabledTo, classlib::clNone, Notify)                                                                      \
-    X(ColorHot, classlib::clYellow, Notify)                                                                           \
-    X(ColorHotTo, classlib::clNone, Notify)                                                                           \
-    X(ColorMirror, classlib::clWhite, Notify)                                                                         \
-    X(ColorMirrorTo, classlib::clWhite, Notify)                                                                       \
-    X(ColorMirrorHot, classlib::clNone, Notify)                                                                       \
-    X(ColorMirrorHotTo, classlib::clNone, Notify)                                                                     \
-    X(ColorMirrorSelected, classlib::clWhite, Notify)                                                                 \
-    X(ColorMirrorSelectedTo, classlib::clWhite, Notify)                                                               \
-    X(ColorMirrorDisabled, classlib::clNone, Notify)                                                                  \
+#define TOOLBAR_TAB_COLORS(X)                           \
+    X(BorderColor, classlib::clBtnFace, Notify)         \
+    X(BorderColorHot, classlib::clBlue, Direct)         \
+    X(BorderColorSelected, classlib::clBtnFace, Notify) \
+    X(BorderColorSelectedHot, classlib::clNone, Notify) \
+    X(BorderColorDisabled, classlib::clNone, Notify)    \
+    X(BorderColorDown, classlib::clNone, Notify)        \
+    X(Color, classlib::clBtnFace, Notify)               \
+    X(ColorTo, classlib::clWhite, Notify)               \
+    X(ColorSelected, classlib::clWhite, Notify)         \
+    X(ColorSelectedTo, classlib::clBtnFace, Notify)     \
+    X(ColorDisabled, classlib::clNone, Notify)          \
+    X(ColorDisabledTo, classlib::clNone, Notify)        \
+    X(ColorHot, classlib::clYellow, Notify)             \
+    X(ColorHotTo, classlib::clNone, Notify)             \
+    X(ColorMirror, classlib::clWhite, Notify)           \
+    X(ColorMirrorTo, classlib::clWhite, Notify)         \
+    X(ColorMirrorHot, classlib::clNone, Notify)         \
+    X(ColorMirrorHotTo, classlib::clNone, Notify)       \
+    X(ColorMirrorSelected, classlib::clWhite, Notify)   \
+    X(ColorMirrorSelectedTo, classlib::clWhite, Notify) \
+    X(ColorMirrorDisabled, classlib::clNone, Notify)    \
     X(ColorMirrorDisabledTo, classlib::clNone, Notify)
-#define TOOLBAR_TAB_GRADIENTS(X)                                                                                      \
-    X(Gradient) X(GradientMirror) X(GradientHot) X(GradientMirrorHot) X(GradientSelected) X(GradientMirrorSelected)   \
-        X(GradientDisabled) X(GradientMirrorDisabled)
-#define TOOLBAR_TAB_TEXT_COLORS(X)                                                                                    \
-    X(TextColor, classlib::clBlue, Notify)                                                                            \
-    X(TextColorHot, classlib::clBlue, Notify)                                                                         \
-    X(TextColorSelected, classlib::clBlue, Notify)                                                                    \
-    X(TextColorDisabled, classlib::clWhite, Notify)                                                                   \
-    X(ShadowColor, 0xE8C7AE, Direct)                                                                                  \
-    X(HighLightColor, 0xFFFABF, Direct)                                                                               \
-    X(HighLightColorHot, 0xFDF4ED, Direct)                                                                            \
-    X(HighLightColorSelected, 0x63CCF8, Direct)                                                                       \
-    X(HighLightColorSelectedHot, 0xBDFFFF, Direct)                                                                    \
+#define TOOLBAR_TAB_GRADIENTS(X) \
+    X(Gradient)                  \
+    X(GradientMirror)            \
+    X(GradientHot)               \
+    X(GradientMirrorHot)         \
+    X(GradientSelected) X(GradientMirrorSelected) X(GradientDisabled) X(GradientMirrorDisabled)
+#define TOOLBAR_TAB_TEXT_COLORS(X)                  \
+    X(TextColor, classlib::clBlue, Notify)          \
+    X(TextColorHot, classlib::clBlue, Notify)       \
+    X(TextColorSelected, classlib::clBlue, Notify)  \
+    X(TextColorDisabled, classlib::clWhite, Notify) \
+    X(ShadowColor, 0xE8C7AE, Direct)                \
+    X(HighLightColor, 0xFFFABF, Direct)             \
+    X(HighLightColorHot, 0xFDF4ED, Direct)          \
+    X(HighLightColorSelected, 0x63CCF8, Direct)     \
+    X(HighLightColorSelectedHot, 0xBDFFFF, Direct)  \
     X(HighLightColorDown, 0xFFFBD0, Direct)
 
 // The colours of the pager tabs in their states.
@@ -96,29 +99,65 @@ class TCustomTabAppearance : public TAppearanceObject {
     // SystemFont. Another class raises the platform's assignment error.
     void Assign(classlib::TPersistent* source) override;
 
-#define TOOLBAR_TAB_ACCESSORS(Name, initial, manner)                                                                  \
-    classlib::TColor Name() const { return Name##_; }                                                                 \
-    void Set##Name(classlib::TColor value) { manner(Name##_, value); }
+#define TOOLBAR_TAB_ACCESSORS(Name, initial, manner) \
+    classlib::TColor Name() const                    \
+    {                                                \
+        return Name##_;                              \
+    }                                                \
+    void Set##Name(classlib::TColor value)           \
+    {                                                \
+        manner(Name##_, value);                      \
+    }
     TOOLBAR_TAB_COLORS(TOOLBAR_TAB_ACCESSORS)
     TOOLBAR_TAB_TEXT_COLORS(TOOLBAR_TAB_ACCESSORS)
 #undef TOOLBAR_TAB_ACCESSORS
-#define TOOLBAR_TAB_GRADIENT_ACCESSORS(Name)                                                                          \
-    TGDIPGradient Name() const { return Name##_; }                                                                    \
-    void Set##Name(TGDIPGradient value) { Notify(Name##_, value); }
+#define TOOLBAR_TAB_GRADIENT_ACCESSORS(Name) \
+    TGDIPGradient Name() const               \
+    {                                        \
+        return Name##_;                      \
+    }                                        \
+    void Set##Name(TGDIPGradient value)      \
+    {                                        \
+        Notify(Name##_, value);              \
+    }
     TOOLBAR_TAB_GRADIENTS(TOOLBAR_TAB_GRADIENT_ACCESSORS)
 #undef TOOLBAR_TAB_GRADIENT_ACCESSORS
 
-    classlib::TFont* Font() const { return font_; }
+    classlib::TFont* Font() const
+    {
+        return font_;
+    }
     // Copies the font; no change event.
-    void SetFont(classlib::TFont* value) { font_->Assign(value); }
-    bool SystemFont() const { return systemFont_; }
-    void SetSystemFont(bool value) { SetSystemFontFlag(systemFont_, value, font_); }
-    TGradientBackground* BackGround() const { return backGround_; }
-    void SetBackGround(TGradientBackground* value) { backGround_->Assign(value); }
+    void SetFont(classlib::TFont* value)
+    {
+        font_->Assign(value);
+    }
+    bool SystemFont() const
+    {
+        return systemFont_;
+    }
+    void SetSystemFont(bool value)
+    {
+        SetSystemFontFlag(systemFont_, value, font_);
+    }
+    TGradientBackground* BackGround() const
+    {
+        return backGround_;
+    }
+    void SetBackGround(TGradientBackground* value)
+    {
+        backGround_->Assign(value);
+    }
 
 private:
-    static void Direct(classlib::TColor& field, classlib::TColor value) { field = value; }
-    void BackGroundChanged(classlib::TObject*) { Changed(); }
+    static void Direct(classlib::TColor& field, classlib::TColor value)
+    {
+        field = value;
+    }
+    void BackGroundChanged(classlib::TObject*)
+    {
+        Changed();
+    }
 
 #define TOOLBAR_TAB_FIELD(Name, initial, manner) classlib::TColor Name##_ = initial;
     TOOLBAR_TAB_COLORS(TOOLBAR_TAB_FIELD)
@@ -163,7 +202,8 @@ class TATBTabSettings : public TAppearanceObject {
     int MarginFloor() const { return marginFloor_; }
 
 private:
-    int leftMargin_ = 4, rightMargin_ = 4, startMargin_ = 60, endMargin_ = 0, height_ = 26, spacing_ = 4;
+    int leftMargin_ = 4, rightMargin_ = 4, startMargin_ = 60, endMargin_ = 0, height_ = 26,
+        spacing_ = 4;
     int spacingFloor_ = 3, marginFloor_ = 3;
 };
 
@@ -410,7 +450,10 @@ private:
 class TTabGroups : public classlib::TOwnedCollection {
     CLASSLIB_CLASS(TTabGroups, classlib::TOwnedCollection)
     explicit TTabGroups(classlib::TPersistent* pager);
-    TTabGroupItem* Items(int index) const { return static_cast<TTabGroupItem*>(TCollection::Items(index)); }
+    TTabGroupItem* Items(int index) const
+    {
+        return static_cast<TTabGroupItem*>(TCollection::Items(index));
+    }
     TTabGroupItem* Add() { return static_cast<TTabGroupItem*>(TCollection::Add()); }
     // Raised for every change of an item (the pager points it at its own handler).
     void TellChange();

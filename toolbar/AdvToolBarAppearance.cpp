@@ -35,31 +35,43 @@ CLASSLIB_PUBLISH(TButtonAppearance)
     using A = TButtonAppearance;
     AsColorProperty(c.Property("Color", &A::Color, &A::SetColor)).SetDefault(clNone);
     AsColorProperty(c.Property("ColorTo", &A::ColorTo, &A::SetColorTo)).SetDefault(clNone);
-    AsColorProperty(c.Property("ColorChecked", &A::ColorChecked, &A::SetColorChecked)).SetDefault(0xD8D5D4);
-    AsColorProperty(c.Property("ColorCheckedTo", &A::ColorCheckedTo, &A::SetColorCheckedTo)).SetDefault(clNone);
+    AsColorProperty(c.Property("ColorChecked", &A::ColorChecked, &A::SetColorChecked))
+        .SetDefault(0xD8D5D4);
+    AsColorProperty(c.Property("ColorCheckedTo", &A::ColorCheckedTo, &A::SetColorCheckedTo))
+        .SetDefault(clNone);
     AsColorProperty(c.Property("ColorDown", &A::ColorDown, &A::SetColorDown)).SetDefault(0xB59285);
-    AsColorProperty(c.Property("ColorDownTo", &A::ColorDownTo, &A::SetColorDownTo)).SetDefault(clNone);
+    AsColorProperty(c.Property("ColorDownTo", &A::ColorDownTo, &A::SetColorDownTo))
+        .SetDefault(clNone);
     AsColorProperty(c.Property("ColorHot", &A::ColorHot, &A::SetColorHot)).SetDefault(0xD2BDB6);
     AsColorProperty(c.Property("ColorHotTo", &A::ColorHotTo, &A::SetColorHotTo)).SetDefault(clNone);
     AsColorProperty(c.Property("CaptionTextColor", &A::CaptionTextColor, &A::SetCaptionTextColor))
         .SetDefault(clBlack);
-    AsColorProperty(c.Property("CaptionTextColorHot", &A::CaptionTextColorHot, &A::SetCaptionTextColorHot))
-        .SetDefault(clBlack);
-    AsColorProperty(c.Property("CaptionTextColorDown", &A::CaptionTextColorDown, &A::SetCaptionTextColorDown))
+    AsColorProperty(
+        c.Property("CaptionTextColorHot", &A::CaptionTextColorHot, &A::SetCaptionTextColorHot))
         .SetDefault(clBlack);
     AsColorProperty(
-        c.Property("CaptionTextColorChecked", &A::CaptionTextColorChecked, &A::SetCaptionTextColorChecked))
+        c.Property("CaptionTextColorDown", &A::CaptionTextColorDown, &A::SetCaptionTextColorDown))
         .SetDefault(clBlack);
-    c.Property("GradientDirection", &A::GradientDirection, &A::SetGradientDirection).SetDefault(gdVertical);
-    c.Property("GradientDirectionHot", &A::GradientDirectionHot, &A::SetGradientDirectionHot).SetDefault(gdVertical);
+    AsColorProperty(c.Property("CaptionTextColorChecked", &A::CaptionTextColorChecked,
+                               &A::SetCaptionTextColorChecked))
+        .SetDefault(clBlack);
+    c.Property("GradientDirection", &A::GradientDirection, &A::SetGradientDirection)
+        .SetDefault(gdVertical);
+    c.Property("GradientDirectionHot", &A::GradientDirectionHot, &A::SetGradientDirectionHot)
+        .SetDefault(gdVertical);
     c.Property("GradientDirectionDown", &A::GradientDirectionDown, &A::SetGradientDirectionDown)
         .SetDefault(gdVertical);
-    c.Property("GradientDirectionChecked", &A::GradientDirectionChecked, &A::SetGradientDirectionChecked)
+    c.Property("GradientDirectionChecked", &A::GradientDirectionChecked,
+               &A::SetGradientDirectionChecked)
         .SetDefault(gdVertical);
-    AsColorProperty(c.Property("BorderColor", &A::BorderColor, &A::SetBorderColor)).SetDefault(clNone);
-    AsColorProperty(c.Property("BorderDownColor", &A::BorderDownColor, &A::SetBorderDownColor)).SetDefault(0x6A240A);
-    AsColorProperty(c.Property("BorderHotColor", &A::BorderHotColor, &A::SetBorderHotColor)).SetDefault(0x6A240A);
-    AsColorProperty(c.Property("BorderCheckedColor", &A::BorderCheckedColor, &A::SetBorderCheckedColor))
+    AsColorProperty(c.Property("BorderColor", &A::BorderColor, &A::SetBorderColor))
+        .SetDefault(clNone);
+    AsColorProperty(c.Property("BorderDownColor", &A::BorderDownColor, &A::SetBorderDownColor))
+        .SetDefault(0x6A240A);
+    AsColorProperty(c.Property("BorderHotColor", &A::BorderHotColor, &A::SetBorderHotColor))
+        .SetDefault(0x6A240A);
+    AsColorProperty(
+        c.Property("BorderCheckedColor", &A::BorderCheckedColor, &A::SetBorderCheckedColor))
         .SetDefault(0x6A240A);
     c.Property("CaptionFont", &A::CaptionFont, &A::SetCaptionFont);
     c.Property("SystemFont", &A::SystemFont, &A::SetSystemFont).SetDefault(true);
@@ -80,7 +92,6 @@ void TButtonAppearance::SetCaptionFont(TFont* value)
     captionFont_->Assign(value);
     Changed();
 }
-
 
 void TButtonAppearance::Assign(TPersistent* source)
 {

@@ -23,9 +23,15 @@ void ApplySystemFontName(classlib::TFont* font, bool systemFont);
 
 // A colour property of an appearance class: the getter, and a setter that stores through the
 // class's own Notify (which decides whether the change event is raised).
-#define TOOLBAR_COLOR_PROPERTY(Name, field)                                                                           \
-    classlib::TColor Name() const { return field; }                                                                   \
-    void Set##Name(classlib::TColor value) { Notify(field, value); }
+#define TOOLBAR_COLOR_PROPERTY(Name, field) \
+    classlib::TColor Name() const           \
+    {                                       \
+        return field;                       \
+    }                                       \
+    void Set##Name(classlib::TColor value)  \
+    {                                       \
+        Notify(field, value);               \
+    }
 
 // The SystemFont flag of an appearance object: stores it; turning it on renames `font` after
 // the system font. No change event.
@@ -95,7 +101,10 @@ class TButtonAppearance : public TAppearanceObject {
     TGradientDirection GradientDirectionDown() const { return gradientDirectionDown_; }
     void SetGradientDirectionDown(TGradientDirection value) { gradientDirectionDown_ = value; }
     TGradientDirection GradientDirectionChecked() const { return gradientDirectionChecked_; }
-    void SetGradientDirectionChecked(TGradientDirection value) { gradientDirectionChecked_ = value; }
+    void SetGradientDirectionChecked(TGradientDirection value)
+    {
+        gradientDirectionChecked_ = value;
+    }
     classlib::TColor BorderDownColor() const { return borderDownColor_; }
     void SetBorderDownColor(classlib::TColor value) { borderDownColor_ = value; }
     classlib::TColor BorderHotColor() const { return borderHotColor_; }

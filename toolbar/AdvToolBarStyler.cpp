@@ -7,21 +7,35 @@ using namespace classlib;
 namespace toolbar {
 
 CLASSLIB_DEFINE_ENUM(TBackGroundDisplay, "bdTile", "bdCenter", "bdStretch")
-CLASSLIB_DEFINE_ENUM(TDragGripStyle, "dsDots", "dsSingleLine", "dsDoubleLine", "dsFlatDots", "dsNone")
+CLASSLIB_DEFINE_ENUM(TDragGripStyle, "dsDots", "dsSingleLine", "dsDoubleLine", "dsFlatDots",
+                     "dsNone")
 
 // The base publishes nothing; TAdvToolBarOfficeStyler publishes every property.
 CLASSLIB_PUBLISH(TCustomAdvToolBarStyler) {}
 
 TCustomAdvToolBarStyler::TCustomAdvToolBarStyler(TComponent* owner)
-    : TComponent(owner), controls_(new TDbgList), backGround_(new TBitmap), font_(new TFont),
-      dragGripImage_(new TBitmap), rightHandleImage_(new TBitmap), captionAppearance_(new TCaptionAppearance),
-      color_(new TVistaGradientBackground), dockColor_(new TGradientBackground),
-      buttonAppearance_(new TButtonAppearance), internalMenuStyler_(new menus::TAdvMenuStyler(this)),
-      currentMenuStyler_(internalMenuStyler_), colorHot_(new TVistaGradientBackground), captionFont_(new TFont),
-      containerAppearance_(new TContainerAppearance), glowButtonAppearance_(new controls::TGlowButtonAppearance),
-      compactGlowButtonAppearance_(new controls::TGlowButtonAppearance), pagerCaption_(new TVistaTextBackground),
-      tabAppearance_(new TTabAppearance), pageAppearance_(new TVistaPageBackground),
-      groupAppearance_(new TGroupAppearance), qatAppearance_(new TQATAppearance)
+    : TComponent(owner),
+      controls_(new TDbgList),
+      backGround_(new TBitmap),
+      font_(new TFont),
+      dragGripImage_(new TBitmap),
+      rightHandleImage_(new TBitmap),
+      captionAppearance_(new TCaptionAppearance),
+      color_(new TVistaGradientBackground),
+      dockColor_(new TGradientBackground),
+      buttonAppearance_(new TButtonAppearance),
+      internalMenuStyler_(new menus::TAdvMenuStyler(this)),
+      currentMenuStyler_(internalMenuStyler_),
+      colorHot_(new TVistaGradientBackground),
+      captionFont_(new TFont),
+      containerAppearance_(new TContainerAppearance),
+      glowButtonAppearance_(new controls::TGlowButtonAppearance),
+      compactGlowButtonAppearance_(new controls::TGlowButtonAppearance),
+      pagerCaption_(new TVistaTextBackground),
+      tabAppearance_(new TTabAppearance),
+      pageAppearance_(new TVistaPageBackground),
+      groupAppearance_(new TGroupAppearance),
+      qatAppearance_(new TQATAppearance)
 {
     captionAppearance_->OnChange = TNotifyEvent(this, &TCustomAdvToolBarStyler::AppearanceChanged);
     color_->OnChange = TNotifyEvent(this, &TCustomAdvToolBarStyler::AppearanceChanged);
@@ -30,8 +44,10 @@ TCustomAdvToolBarStyler::TCustomAdvToolBarStyler(TComponent* owner)
     colorHot_->SetColor(clNone);
     colorHot_->SetColorTo(clNone);
     containerAppearance_->OnChange = TNotifyEvent(this, &TCustomAdvToolBarStyler::ContainerChanged);
-    glowButtonAppearance_->OnChange = TNotifyEvent(this, &TCustomAdvToolBarStyler::GlowButtonsChanged);
-    compactGlowButtonAppearance_->OnChange = TNotifyEvent(this, &TCustomAdvToolBarStyler::GlowButtonsChanged);
+    glowButtonAppearance_->OnChange =
+        TNotifyEvent(this, &TCustomAdvToolBarStyler::GlowButtonsChanged);
+    compactGlowButtonAppearance_->OnChange =
+        TNotifyEvent(this, &TCustomAdvToolBarStyler::GlowButtonsChanged);
     pagerCaption_->OnChange = TNotifyEvent(this, &TCustomAdvToolBarStyler::PagerCaptionChanged);
     tabAppearance_->OnChange = TNotifyEvent(this, &TCustomAdvToolBarStyler::PagerChanged);
     pageAppearance_->OnChange = TNotifyEvent(this, &TCustomAdvToolBarStyler::PagerChanged);
@@ -100,7 +116,8 @@ void TCustomAdvToolBarStyler::NotifyControls(int kind)
 {
     const int count = controls_->Count();
     for (int i = 0; i < count; ++i) {
-        auto* control = dynamic_cast<TCustomControl*>(static_cast<TComponent*>(controls_->Items(i)));
+        auto* control =
+            dynamic_cast<TCustomControl*>(static_cast<TComponent*>(controls_->Items(i)));
         if (!control)
             continue;
         if (auto* client = dynamic_cast<IToolBarStylerClient*>(control))
@@ -208,12 +225,14 @@ void TCustomAdvToolBarStyler::SetDragGripStyle(TDragGripStyle value)
 
 void TCustomAdvToolBarStyler::SetFloatingWindowBorderColor(TColor value)
 {
-    StoreAndNotify(floatingWindowBorderColor_, value, StylerChangeKindOf("FloatingWindowBorderColor"));
+    StoreAndNotify(floatingWindowBorderColor_, value,
+                   StylerChangeKindOf("FloatingWindowBorderColor"));
 }
 
 void TCustomAdvToolBarStyler::SetFloatingWindowBorderWidth(int value)
 {
-    StoreAndNotify(floatingWindowBorderWidth_, value, StylerChangeKindOf("FloatingWindowBorderWidth"));
+    StoreAndNotify(floatingWindowBorderWidth_, value,
+                   StylerChangeKindOf("FloatingWindowBorderWidth"));
 }
 
 void TCustomAdvToolBarStyler::SetFont(TFont* value)

@@ -87,12 +87,18 @@ class TCustomAdvToolBarStyler : public classlib::TComponent {
     classlib::TFont* CaptionFont() const { return captionFont_; }
     void SetCaptionFont(classlib::TFont* value);
     TContainerAppearance* ContainerAppearance() const { return containerAppearance_; }
-    void SetContainerAppearance(TContainerAppearance* value) { containerAppearance_->Assign(value); }
+    void SetContainerAppearance(TContainerAppearance* value)
+    {
+        containerAppearance_->Assign(value);
+    }
     TVistaGradientBackground* Color() const { return color_; }
     void SetColor(TVistaGradientBackground* value) { color_->Assign(value); }
     TVistaGradientBackground* ColorHot() const { return colorHot_; }
     void SetColorHot(TVistaGradientBackground* value) { colorHot_->Assign(value); }
-    controls::TGlowButtonAppearance* CompactGlowButtonAppearance() const { return compactGlowButtonAppearance_; }
+    controls::TGlowButtonAppearance* CompactGlowButtonAppearance() const
+    {
+        return compactGlowButtonAppearance_;
+    }
     void SetCompactGlowButtonAppearance(controls::TGlowButtonAppearance* value)
     {
         compactGlowButtonAppearance_->Assign(value);
@@ -110,7 +116,10 @@ class TCustomAdvToolBarStyler : public classlib::TComponent {
     classlib::TFont* Font() const { return font_; }
     void SetFont(classlib::TFont* value);
     controls::TGlowButtonAppearance* GlowButtonAppearance() const { return glowButtonAppearance_; }
-    void SetGlowButtonAppearance(controls::TGlowButtonAppearance* value) { glowButtonAppearance_->Assign(value); }
+    void SetGlowButtonAppearance(controls::TGlowButtonAppearance* value)
+    {
+        glowButtonAppearance_->Assign(value);
+    }
     TGroupAppearance* GroupAppearance() const { return groupAppearance_; }
     void SetGroupAppearance(TGroupAppearance* value) { groupAppearance_->Assign(value); }
     TVistaPageBackground* PageAppearance() const { return pageAppearance_; }
@@ -121,9 +130,15 @@ class TCustomAdvToolBarStyler : public classlib::TComponent {
     void SetQATAppearance(TQATAppearance* value) { qatAppearance_->Assign(value); }
     classlib::TBitmap* RightHandleImage() const { return rightHandleImage_; }
     void SetRightHandleImage(classlib::TBitmap* value);
-#define TOOLBAR_RIGHT_HANDLE_COLOR(Name, field)                                                                       \
-    classlib::TColor Name() const { return field; }                                                                   \
-    void Set##Name(classlib::TColor value) { StoreAndNotify(field, value, StylerChangeKindOf(#Name)); }
+#define TOOLBAR_RIGHT_HANDLE_COLOR(Name, field)                  \
+    classlib::TColor Name() const                                \
+    {                                                            \
+        return field;                                            \
+    }                                                            \
+    void Set##Name(classlib::TColor value)                       \
+    {                                                            \
+        StoreAndNotify(field, value, StylerChangeKindOf(#Name)); \
+    }
     TOOLBAR_RIGHT_HANDLE_COLOR(RightHandleColor, rightHandleColor_)
     TOOLBAR_RIGHT_HANDLE_COLOR(RightHandleColorTo, rightHandleColorTo_)
     TOOLBAR_RIGHT_HANDLE_COLOR(RightHandleColorHot, rightHandleColorHot_)
@@ -131,27 +146,63 @@ class TCustomAdvToolBarStyler : public classlib::TComponent {
     TOOLBAR_RIGHT_HANDLE_COLOR(RightHandleColorDown, rightHandleColorDown_)
     TOOLBAR_RIGHT_HANDLE_COLOR(RightHandleColorDownTo, rightHandleColorDownTo_)
 #undef TOOLBAR_RIGHT_HANDLE_COLOR
-    TTabAppearance* TabAppearance() const { return tabAppearance_; }
-    void SetTabAppearance(TTabAppearance* value) { tabAppearance_->Assign(value); }
-    bool SystemFont() const { return systemFont_; }
+    TTabAppearance* TabAppearance() const
+    {
+        return tabAppearance_;
+    }
+    void SetTabAppearance(TTabAppearance* value)
+    {
+        tabAppearance_->Assign(value);
+    }
+    bool SystemFont() const
+    {
+        return systemFont_;
+    }
     // Turning it on names Font and CaptionFont after the system font; no kind is sent.
     void SetSystemFont(bool value);
 
     // Set by the presets, not streamed.
-    bool RoundedCorners() const { return roundedCorners_; }
+    bool RoundedCorners() const
+    {
+        return roundedCorners_;
+    }
     void SetRoundedCorners(bool value);
     // 0 none, 1 lowered, 2 raised, 3 space.
-    int FrameBevel() const { return frameBevel_; }
+    int FrameBevel() const
+    {
+        return frameBevel_;
+    }
     void SetFrameBevel(int value);
-    bool ShowFrameBevel() const { return showFrameBevel_; }
+    bool ShowFrameBevel() const
+    {
+        return showFrameBevel_;
+    }
     void SetShowFrameBevel(bool value);
     // The style number hosts hand to their glow buttons (not when it is 8).
-    uint8_t ComponentStyle() const { return componentStyle_; }
-    void SetComponentStyle(uint8_t value) { componentStyle_ = value; }
-    bool AutoThemeAdapt() const { return autoThemeAdapt_; }
-    void SetAutoThemeAdapt(bool value) { autoThemeAdapt_ = value; }
-    bool QATWideArc() const { return qatWideArc_; }
-    void SetQATWideArc(bool value) { qatWideArc_ = value; }
+    uint8_t ComponentStyle() const
+    {
+        return componentStyle_;
+    }
+    void SetComponentStyle(uint8_t value)
+    {
+        componentStyle_ = value;
+    }
+    bool AutoThemeAdapt() const
+    {
+        return autoThemeAdapt_;
+    }
+    void SetAutoThemeAdapt(bool value)
+    {
+        autoThemeAdapt_ = value;
+    }
+    bool QATWideArc() const
+    {
+        return qatWideArc_;
+    }
+    void SetQATWideArc(bool value)
+    {
+        qatWideArc_ = value;
+    }
 
 protected:
     void Notification(classlib::TComponent* component, classlib::TOperation operation) override;
@@ -167,15 +218,36 @@ private:
     void ReleaseControls();
     // The list holds every control as its component: a freed control, whose destructors have
     // run down to the component's, is still found by the address it is told by.
-    static void* Entry(classlib::TComponent* component) { return component; }
+    static void* Entry(classlib::TComponent* component)
+    {
+        return component;
+    }
     void RemoveEntry(classlib::TComponent* component);
     // The handlers of the owned objects' change events, one per kind they send.
-    void AppearanceChanged(classlib::TObject*) { NotifyControls(StylerChangeKindOf("CaptionAppearance")); }
-    void ContainerChanged(classlib::TObject*) { NotifyControls(StylerChangeKindOf("ContainerAppearance")); }
-    void GlowButtonsChanged(classlib::TObject*) { NotifyControls(StylerChangeKindOf("GlowButtonAppearance")); }
-    void PagerChanged(classlib::TObject*) { NotifyControls(StylerChangeKindOf("TabAppearance")); }
-    void PagerCaptionChanged(classlib::TObject*) { NotifyControls(StylerChangeKindOf("PagerCaption")); }
-    void QATChanged(classlib::TObject*) { NotifyControls(StylerChangeKindOf("QATAppearance")); }
+    void AppearanceChanged(classlib::TObject*)
+    {
+        NotifyControls(StylerChangeKindOf("CaptionAppearance"));
+    }
+    void ContainerChanged(classlib::TObject*)
+    {
+        NotifyControls(StylerChangeKindOf("ContainerAppearance"));
+    }
+    void GlowButtonsChanged(classlib::TObject*)
+    {
+        NotifyControls(StylerChangeKindOf("GlowButtonAppearance"));
+    }
+    void PagerChanged(classlib::TObject*)
+    {
+        NotifyControls(StylerChangeKindOf("TabAppearance"));
+    }
+    void PagerCaptionChanged(classlib::TObject*)
+    {
+        NotifyControls(StylerChangeKindOf("PagerCaption"));
+    }
+    void QATChanged(classlib::TObject*)
+    {
+        NotifyControls(StylerChangeKindOf("QATAppearance"));
+    }
 
     TDbgList* controls_;
     classlib::TBitmap* backGround_;

@@ -4,7 +4,6 @@
 
 #include <windows.h>
 
-
 using namespace classlib;
 
 namespace toolbar {
@@ -18,23 +17,29 @@ CLASSLIB_PUBLISH(TAdvToolBarOfficeStyler)
     c.Property("AdvMenuStyler", &S::AdvMenuStyler, &S::SetAdvMenuStyler);
     c.Property("AutoThemeAdapt", &S::AutoThemeAdapt, &S::SetAutoThemeAdapt).SetDefault(false);
     c.Property("BackGround", &S::BackGround, &S::SetBackGround);
-    c.Property("BackGroundTransparent", &S::BackGroundTransparent, &S::SetBackGroundTransparent).SetDefault(true);
-    c.Property("BackGroundDisplay", &S::BackGroundDisplay, &S::SetBackGroundDisplay).SetDefault(bdTile);
-    AsColorProperty(c.Property("BorderColor", &S::BorderColor, &S::SetBorderColor)).SetDefault(clNone);
-    AsColorProperty(c.Property("BorderColorHot", &S::BorderColorHot, &S::SetBorderColorHot)).SetDefault(clNone);
+    c.Property("BackGroundTransparent", &S::BackGroundTransparent, &S::SetBackGroundTransparent)
+        .SetDefault(true);
+    c.Property("BackGroundDisplay", &S::BackGroundDisplay, &S::SetBackGroundDisplay)
+        .SetDefault(bdTile);
+    AsColorProperty(c.Property("BorderColor", &S::BorderColor, &S::SetBorderColor))
+        .SetDefault(clNone);
+    AsColorProperty(c.Property("BorderColorHot", &S::BorderColorHot, &S::SetBorderColorHot))
+        .SetDefault(clNone);
     c.Property("ButtonAppearance", &S::ButtonAppearance, &S::SetButtonAppearance);
     c.Property("CaptionAppearance", &S::CaptionAppearance, &S::SetCaptionAppearance);
     c.Property("CaptionFont", &S::CaptionFont, &S::SetCaptionFont);
     c.Property("ContainerAppearance", &S::ContainerAppearance, &S::SetContainerAppearance);
     c.Property("Color", &S::Color, &S::SetColor);
     c.Property("ColorHot", &S::ColorHot, &S::SetColorHot);
-    c.Property("CompactGlowButtonAppearance", &S::CompactGlowButtonAppearance, &S::SetCompactGlowButtonAppearance);
+    c.Property("CompactGlowButtonAppearance", &S::CompactGlowButtonAppearance,
+               &S::SetCompactGlowButtonAppearance);
     c.Property("DockColor", &S::DockColor, &S::SetDockColor);
     c.Property("DragGripStyle", &S::DragGripStyle, &S::SetDragGripStyle).SetDefault(dsDots);
     c.Property("DragGripImage", &S::DragGripImage, &S::SetDragGripImage);
     AsColorProperty(c.Property("FloatingWindowBorderColor", &S::FloatingWindowBorderColor,
                                &S::SetFloatingWindowBorderColor));
-    c.Property("FloatingWindowBorderWidth", &S::FloatingWindowBorderWidth, &S::SetFloatingWindowBorderWidth)
+    c.Property("FloatingWindowBorderWidth", &S::FloatingWindowBorderWidth,
+               &S::SetFloatingWindowBorderWidth)
         .SetDefault(2);
     c.Property("Font", &S::Font, &S::SetFont);
     c.Property("GlowButtonAppearance", &S::GlowButtonAppearance, &S::SetGlowButtonAppearance);
@@ -44,13 +49,19 @@ CLASSLIB_PUBLISH(TAdvToolBarOfficeStyler)
     c.Property("QATAppearance", &S::QATAppearance, &S::SetQATAppearance);
     c.Property("RightHandleImage", &S::RightHandleImage, &S::SetRightHandleImage);
     // The two start values (0x9E9E9E, black) are not the streamed defaults.
-    AsColorProperty(c.Property("RightHandleColor", &S::RightHandleColor, &S::SetRightHandleColor)).SetDefault(0x808080);
-    AsColorProperty(c.Property("RightHandleColorTo", &S::RightHandleColorTo, &S::SetRightHandleColorTo))
+    AsColorProperty(c.Property("RightHandleColor", &S::RightHandleColor, &S::SetRightHandleColor))
         .SetDefault(0x808080);
-    AsColorProperty(c.Property("RightHandleColorHot", &S::RightHandleColorHot, &S::SetRightHandleColorHot));
-    AsColorProperty(c.Property("RightHandleColorHotTo", &S::RightHandleColorHotTo, &S::SetRightHandleColorHotTo));
-    AsColorProperty(c.Property("RightHandleColorDown", &S::RightHandleColorDown, &S::SetRightHandleColorDown));
-    AsColorProperty(c.Property("RightHandleColorDownTo", &S::RightHandleColorDownTo, &S::SetRightHandleColorDownTo));
+    AsColorProperty(
+        c.Property("RightHandleColorTo", &S::RightHandleColorTo, &S::SetRightHandleColorTo))
+        .SetDefault(0x808080);
+    AsColorProperty(
+        c.Property("RightHandleColorHot", &S::RightHandleColorHot, &S::SetRightHandleColorHot));
+    AsColorProperty(c.Property("RightHandleColorHotTo", &S::RightHandleColorHotTo,
+                               &S::SetRightHandleColorHotTo));
+    AsColorProperty(
+        c.Property("RightHandleColorDown", &S::RightHandleColorDown, &S::SetRightHandleColorDown));
+    AsColorProperty(c.Property("RightHandleColorDownTo", &S::RightHandleColorDownTo,
+                               &S::SetRightHandleColorDownTo));
     c.Property("TabAppearance", &S::TabAppearance, &S::SetTabAppearance);
     c.Property("SystemFont", &S::SystemFont, &S::SetSystemFont).SetDefault(true);
 }
@@ -63,9 +74,11 @@ struct PresetOnlySetting {
     void (*write)(TCustomAdvToolBarStyler& styler, uint32_t value);
 };
 const PresetOnlySetting PresetOnlySettings[] = {
-    {"ComponentStyle", [](TCustomAdvToolBarStyler& s, uint32_t v) { s.SetComponentStyle(static_cast<uint8_t>(v)); }},
+    {"ComponentStyle",
+     [](TCustomAdvToolBarStyler& s, uint32_t v) { s.SetComponentStyle(static_cast<uint8_t>(v)); }},
     {"RoundedCorners", [](TCustomAdvToolBarStyler& s, uint32_t v) { s.SetRoundedCorners(v != 0); }},
-    {"FrameBevel", [](TCustomAdvToolBarStyler& s, uint32_t v) { s.SetFrameBevel(static_cast<int>(v)); }},
+    {"FrameBevel",
+     [](TCustomAdvToolBarStyler& s, uint32_t v) { s.SetFrameBevel(static_cast<int>(v)); }},
     {"ShowFrameBevel", [](TCustomAdvToolBarStyler& s, uint32_t v) { s.SetShowFrameBevel(v != 0); }},
     {"QATWideArc", [](TCustomAdvToolBarStyler& s, uint32_t v) { s.SetQATWideArc(v != 0); }},
 };
@@ -115,7 +128,8 @@ void TAdvToolBarOfficeStyler::WriteRows(std::span<const TPresetRow> rows, int co
         if (value == NotWritten)
             continue;
         if (row.copyFrom)
-            static_cast<TPersistent*>(ObjectAt(row.path))->Assign(static_cast<TPersistent*>(ObjectAt(row.copyFrom)));
+            static_cast<TPersistent*>(ObjectAt(row.path))
+                ->Assign(static_cast<TPersistent*>(ObjectAt(row.copyFrom)));
         else
             WritePresetValue(row.path, value);
     }

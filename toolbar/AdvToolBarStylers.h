@@ -14,11 +14,12 @@ namespace toolbar {
 
 // The theme-change window, the Windows XP test and the active colour scheme's number, shared
 // with the other stylers.
-using draw::TNotifierWindow;
 using draw::GetXPThemeColorName;
 using draw::IsWinXPOrLater;
+using draw::TNotifierWindow;
 
-class TAdvToolBarOfficeStyler : public TCustomAdvToolBarStyler, public controls::IAdvComponentStyle {
+class TAdvToolBarOfficeStyler : public TCustomAdvToolBarStyler,
+                                public controls::IAdvComponentStyle {
     CLASSLIB_CLASS(TAdvToolBarOfficeStyler, TCustomAdvToolBarStyler)
     // Starts from the Windows XP block with the Office 2003 blue block on top of it.
     explicit TAdvToolBarOfficeStyler(classlib::TComponent* owner);

@@ -13,8 +13,17 @@
 namespace toolbar {
 
 enum TToolBarStyle {
-    bsOffice2003Blue, bsOffice2003Silver, bsOffice2003Olive, bsOffice2003Classic, bsOffice2007Luna,
-    bsOffice2007Obsidian, bsWindowsXP, bsWhidbeyStyle, bsCustom, bsOffice2007Silver, bsOfficeXP
+    bsOffice2003Blue,
+    bsOffice2003Silver,
+    bsOffice2003Olive,
+    bsOffice2003Classic,
+    bsOffice2007Luna,
+    bsOffice2007Obsidian,
+    bsWindowsXP,
+    bsWhidbeyStyle,
+    bsCustom,
+    bsOffice2007Silver,
+    bsOfficeXP
 };
 CLASSLIB_ENUM(TToolBarStyle);
 

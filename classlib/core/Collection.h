@@ -89,7 +89,10 @@ private:
 // A collection with an owner (for name paths and the streams).
 class TOwnedCollection : public TCollection {
     CLASSLIB_CLASS(TOwnedCollection, TCollection)
-    TOwnedCollection(TPersistent* owner, const TMetaClass& itemClass) : TCollection(itemClass), owner_(owner) {}
+    TOwnedCollection(TPersistent* owner, const TMetaClass& itemClass)
+        : TCollection(itemClass), owner_(owner)
+    {
+    }
     TPersistent* GetOwner() const override { return owner_; }
 
 private:

@@ -7,9 +7,11 @@
 
 namespace classlib {
 
-CLASSLIB_DEFINE_ENUM(TComponentStateFlag, "csLoading", "csReading", "csWriting", "csDestroying", "csDesigning",
-                     "csAncestor", "csUpdating", "csFixups", "csFreeNotification", "csInline", "csDesignInstance")
-CLASSLIB_DEFINE_ENUM(TComponentStyleFlag, "csInheritable", "csCheckPropAvail", "csSubComponent", "csTransient")
+CLASSLIB_DEFINE_ENUM(TComponentStateFlag, "csLoading", "csReading", "csWriting", "csDestroying",
+                     "csDesigning", "csAncestor", "csUpdating", "csFixups", "csFreeNotification",
+                     "csInline", "csDesignInstance")
+CLASSLIB_DEFINE_ENUM(TComponentStyleFlag, "csInheritable", "csCheckPropAvail", "csSubComponent",
+                     "csTransient")
 CLASSLIB_DEFINE_ENUM(TOperation, "opInsert", "opRemove")
 
 CLASSLIB_PUBLISH(TComponent)
@@ -135,7 +137,8 @@ void TComponent::SetName(const std::string& name)
     ChangeName(name);
 }
 
-void TComponent::ValidateRename(TComponent* component, const std::string& currentName, const std::string& newName)
+void TComponent::ValidateRename(TComponent* component, const std::string& currentName,
+                                const std::string& newName)
 {
     // Also checked when a named component is inserted: two owned components of one name
     // would make FindComponent and the reference fix-ups of the streams ambiguous.
@@ -197,7 +200,8 @@ void TComponent::Insert(TComponent* component)
 
 void TComponent::Remove(TComponent* component)
 {
-    components_.erase(std::remove(components_.begin(), components_.end(), component), components_.end());
+    components_.erase(std::remove(components_.begin(), components_.end(), component),
+                      components_.end());
     component->owner_ = nullptr;
 }
 
@@ -218,7 +222,8 @@ void TComponent::FreeNotification(TComponent* component)
     if (!component || component == this)
         return;
     if (!owner_ || component->owner_ != owner_) {
-        if (std::find(freeNotifies_.begin(), freeNotifies_.end(), component) == freeNotifies_.end()) {
+        if (std::find(freeNotifies_.begin(), freeNotifies_.end(), component) ==
+            freeNotifies_.end()) {
             freeNotifies_.push_back(component);
             component->FreeNotification(this);
         }
@@ -228,7 +233,8 @@ void TComponent::FreeNotification(TComponent* component)
 
 void TComponent::RemoveNotification(TComponent* component)
 {
-    freeNotifies_.erase(std::remove(freeNotifies_.begin(), freeNotifies_.end(), component), freeNotifies_.end());
+    freeNotifies_.erase(std::remove(freeNotifies_.begin(), freeNotifies_.end(), component),
+                        freeNotifies_.end());
 }
 
 void TComponent::RemoveFreeNotification(TComponent* component)

@@ -19,8 +19,17 @@ class TReader;
 class TWriter;
 
 enum TComponentStateFlag {
-    csLoading, csReading, csWriting, csDestroying, csDesigning, csAncestor, csUpdating, csFixups,
-    csFreeNotification, csInline, csDesignInstance
+    csLoading,
+    csReading,
+    csWriting,
+    csDestroying,
+    csDesigning,
+    csAncestor,
+    csUpdating,
+    csFixups,
+    csFreeNotification,
+    csInline,
+    csDesignInstance
 };
 using TComponentState = TSet<TComponentStateFlag>;
 
@@ -115,7 +124,8 @@ protected:
     // other components (components are freed newest first, so a destructor finds its
     // siblings gone). An exception goes to ApplicationHandleException.
     virtual void TreeDestroying() {}
-    virtual void ValidateRename(TComponent* component, const std::string& currentName, const std::string& newName);
+    virtual void ValidateRename(TComponent* component, const std::string& currentName,
+                                const std::string& newName);
     virtual void ValidateInsert(TComponent*) {}
     virtual void ValidateContainer(TComponent* component);
     void SetComponentState(TComponentState state) { state_ = state; }
@@ -140,4 +150,3 @@ private:
 };
 
 } // namespace classlib
-

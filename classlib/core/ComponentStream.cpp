@@ -22,7 +22,10 @@ TFindGlobalComponent findGlobalComponent = nullptr;
     throw EReadError(messages::InvalidImage);
 }
 
-const TComponent* AsComponent(const TPersistent* p) { return dynamic_cast<const TComponent*>(p); }
+const TComponent* AsComponent(const TPersistent* p)
+{
+    return dynamic_cast<const TComponent*>(p);
+}
 
 int64_t IdentToInteger(const TTypeInfo* type, const std::string& ident)
 {
@@ -34,7 +37,10 @@ int64_t IdentToInteger(const TTypeInfo* type, const std::string& ident)
 
 } // namespace
 
-void SetFindGlobalComponent(TFindGlobalComponent find) { findGlobalComponent = find; }
+void SetFindGlobalComponent(TFindGlobalComponent find)
+{
+    findGlobalComponent = find;
+}
 
 // ---- extended floats ------------------------------------------------------------------------
 
@@ -183,8 +189,14 @@ bool TReader::EndOfList()
     return b == vaNull;
 }
 
-void TReader::ReadListBegin() { CheckValue(vaList); }
-void TReader::ReadListEnd() { CheckValue(vaNull); }
+void TReader::ReadListBegin()
+{
+    CheckValue(vaList);
+}
+void TReader::ReadListEnd()
+{
+    CheckValue(vaNull);
+}
 
 std::string TReader::ReadStr()
 {
@@ -210,52 +222,68 @@ void TReader::SkipValue()
         stream_.Seek(n, soCurrent);
     };
     switch (ReadValue()) {
-    case vaNull:
-    case vaFalse:
-    case vaTrue:
-    case vaNil:
-        break;
-    case vaList:
-        while (!EndOfList())
-            SkipValue();
-        ReadListEnd();
-        break;
-    case vaInt8: skip(1); break;
-    case vaInt16: skip(2); break;
-    case vaInt32: skip(4); break;
-    case vaExtended: skip(10); break;
-    case vaString:
-    case vaIdent: ReadStr(); break;
-    case vaBinary:
-    case vaLString:
-    case vaUTF8String: skip(ReadCount()); break;
-    case vaWString: {
-        const int64_t units = ReadCount();
-        skip(units); // the count was checked as bytes; the units are twice that
-        skip(units);
-        break;
-    }
-    case vaSet:
-        while (!ReadStr().empty()) {
-        }
-        break;
-    case vaCollection:
-        while (!EndOfList()) {
-            const TValueType v = NextValue();
-            if (v == vaInt8 || v == vaInt16 || v == vaInt32)
-                ReadInteger();
-            ReadListBegin();
+        case vaNull:
+        case vaFalse:
+        case vaTrue:
+        case vaNil:
+            break;
+        case vaList:
             while (!EndOfList())
-                SkipProperty();
+                SkipValue();
             ReadListEnd();
+            break;
+        case vaInt8:
+            skip(1);
+            break;
+        case vaInt16:
+            skip(2);
+            break;
+        case vaInt32:
+            skip(4);
+            break;
+        case vaExtended:
+            skip(10);
+            break;
+        case vaString:
+        case vaIdent:
+            ReadStr();
+            break;
+        case vaBinary:
+        case vaLString:
+        case vaUTF8String:
+            skip(ReadCount());
+            break;
+        case vaWString: {
+            const int64_t units = ReadCount();
+            skip(units); // the count was checked as bytes; the units are twice that
+            skip(units);
+            break;
         }
-        ReadListEnd();
-        break;
-    case vaSingle: skip(4); break;
-    case vaCurrency:
-    case vaDate:
-    case vaInt64:
-    case vaDouble: skip(8); break;
+        case vaSet:
+            while (!ReadStr().empty()) {
+            }
+            break;
+        case vaCollection:
+            while (!EndOfList()) {
+                const TValueType v = NextValue();
+                if (v == vaInt8 || v == vaInt16 || v == vaInt32)
+                    ReadInteger();
+                ReadListBegin();
+                while (!EndOfList())
+                    SkipProperty();
+                ReadListEnd();
+            }
+            ReadListEnd();
+            break;
+        case vaSingle:
+            skip(4);
+            break;
+        case vaCurrency:
+        case vaDate:
+        case vaInt64:
+        case vaDouble:
+            skip(8);
+            break;
     }
 }
 
@@ -265,31 +293,31 @@ int64_t TReader::ReadInt64()
 {
     const TValueType v = ReadValue();
     switch (v) {
-    case vaInt8: {
-        int8_t x;
-        ReadBytes(&x, 1);
-        return x;
-    }
-    case vaInt16: {
-        uint8_t b[2];
-        ReadBytes(b, 2);
-        return static_cast<int16_t>(b[0] | (b[1] << 8));
-    }
-    case vaInt32: {
-        uint8_t b[4];
-        ReadBytes(b, 4);
-        return static_cast<int32_t>(b[0] | (b[1] << 8) | (b[2] << 16) | (uint32_t{b[3]} << 24));
-    }
-    case vaInt64: {
-        uint8_t b[8];
-        ReadBytes(b, 8);
-        uint64_t x = 0;
-        for (int i = 0; i < 8; ++i)
-            x |= uint64_t{b[i]} << (8 * i);
-        return static_cast<int64_t>(x);
-    }
-    default:
-        PropValueError();
+        case vaInt8: {
+            int8_t x;
+            ReadBytes(&x, 1);
+            return x;
+        }
+        case vaInt16: {
+            uint8_t b[2];
+            ReadBytes(b, 2);
+            return static_cast<int16_t>(b[0] | (b[1] << 8));
+        }
+        case vaInt32: {
+            uint8_t b[4];
+            ReadBytes(b, 4);
+            return static_cast<int32_t>(b[0] | (b[1] << 8) | (b[2] << 16) | (uint32_t{b[3]} << 24));
+        }
+        case vaInt64: {
+            uint8_t b[8];
+            ReadBytes(b, 8);
+            uint64_t x = 0;
+            for (int i = 0; i < 8; ++i)
+                x |= uint64_t{b[i]} << (8 * i);
+            return static_cast<int64_t>(x);
+        }
+        default:
+            PropValueError();
     }
 }
 
@@ -303,46 +331,46 @@ int TReader::ReadInteger()
 double TReader::ReadFloat()
 {
     switch (NextValue()) {
-    case vaInt8:
-    case vaInt16:
-    case vaInt32:
-    case vaInt64:
-        return static_cast<double>(ReadInt64());
-    default:
-        break;
+        case vaInt8:
+        case vaInt16:
+        case vaInt32:
+        case vaInt64:
+            return static_cast<double>(ReadInt64());
+        default:
+            break;
     }
     const TValueType v = ReadValue();
     switch (v) {
-    case vaExtended: {
-        uint8_t b[10];
-        ReadBytes(b, 10);
-        return ExtendedToDouble(b);
-    }
-    case vaSingle: {
-        float f;
-        uint8_t b[4];
-        ReadBytes(b, 4);
-        std::memcpy(&f, b, 4);
-        return f;
-    }
-    case vaDouble:
-    case vaDate: {
-        double d;
-        uint8_t b[8];
-        ReadBytes(b, 8);
-        std::memcpy(&d, b, 8);
-        return d;
-    }
-    case vaCurrency: {
-        uint8_t b[8];
-        ReadBytes(b, 8);
-        uint64_t x = 0;
-        for (int i = 0; i < 8; ++i)
-            x |= uint64_t{b[i]} << (8 * i);
-        return static_cast<double>(static_cast<int64_t>(x)) / 10000.0;
-    }
-    default:
-        PropValueError();
+        case vaExtended: {
+            uint8_t b[10];
+            ReadBytes(b, 10);
+            return ExtendedToDouble(b);
+        }
+        case vaSingle: {
+            float f;
+            uint8_t b[4];
+            ReadBytes(b, 4);
+            std::memcpy(&f, b, 4);
+            return f;
+        }
+        case vaDouble:
+        case vaDate: {
+            double d;
+            uint8_t b[8];
+            ReadBytes(b, 8);
+            std::memcpy(&d, b, 8);
+            return d;
+        }
+        case vaCurrency: {
+            uint8_t b[8];
+            ReadBytes(b, 8);
+            uint64_t x = 0;
+            for (int i = 0; i < 8; ++i)
+                x |= uint64_t{b[i]} << (8 * i);
+            return static_cast<double>(static_cast<int64_t>(x)) / 10000.0;
+        }
+        default:
+            PropValueError();
     }
 }
 
@@ -361,7 +389,8 @@ WideString ReadUtf16(TReader& reader, int64_t units)
     std::string utf8;
     for (size_t i = 0; i < u16.size(); ++i) {
         uint32_t cp = u16[i];
-        if (cp >= 0xD800 && cp <= 0xDBFF && i + 1 < u16.size() && u16[i + 1] >= 0xDC00 && u16[i + 1] <= 0xDFFF)
+        if (cp >= 0xD800 && cp <= 0xDBFF && i + 1 < u16.size() && u16[i + 1] >= 0xDC00 &&
+            u16[i + 1] <= 0xDFFF)
             cp = 0x10000 + ((cp - 0xD800) << 10) + (u16[++i] - 0xDC00u);
         else if (cp >= 0xD800 && cp <= 0xDFFF)
             cp = 0xFFFD;
@@ -375,57 +404,57 @@ std::string TReader::ReadString()
 {
     const TValueType v = ReadValue();
     switch (v) {
-    case vaString:
-        return ReadStr();
-    case vaLString: {
-        std::string s(static_cast<size_t>(ReadCount()), '\0');
-        ReadBytes(s.data(), static_cast<int64_t>(s.size()));
-        return s;
-    }
-    case vaWString:
-        return WideToAnsi(ReadUtf16(*this, ReadCount()));
-    case vaUTF8String: {
-        std::string s(static_cast<size_t>(ReadCount()), '\0');
-        ReadBytes(s.data(), static_cast<int64_t>(s.size()));
-        return WideToAnsi(Utf8ToWide(s));
-    }
-    default:
-        PropValueError();
+        case vaString:
+            return ReadStr();
+        case vaLString: {
+            std::string s(static_cast<size_t>(ReadCount()), '\0');
+            ReadBytes(s.data(), static_cast<int64_t>(s.size()));
+            return s;
+        }
+        case vaWString:
+            return WideToAnsi(ReadUtf16(*this, ReadCount()));
+        case vaUTF8String: {
+            std::string s(static_cast<size_t>(ReadCount()), '\0');
+            ReadBytes(s.data(), static_cast<int64_t>(s.size()));
+            return WideToAnsi(Utf8ToWide(s));
+        }
+        default:
+            PropValueError();
     }
 }
 
 WideString TReader::ReadWideString()
 {
     switch (NextValue()) {
-    case vaWString:
-        ReadValue();
-        return ReadUtf16(*this, ReadCount());
-    case vaUTF8String: {
-        ReadValue();
-        std::string s(static_cast<size_t>(ReadCount()), '\0');
-        ReadBytes(s.data(), static_cast<int64_t>(s.size()));
-        return Utf8ToWide(s);
-    }
-    default:
-        return AnsiToWide(ReadString());
+        case vaWString:
+            ReadValue();
+            return ReadUtf16(*this, ReadCount());
+        case vaUTF8String: {
+            ReadValue();
+            std::string s(static_cast<size_t>(ReadCount()), '\0');
+            ReadBytes(s.data(), static_cast<int64_t>(s.size()));
+            return Utf8ToWide(s);
+        }
+        default:
+            return AnsiToWide(ReadString());
     }
 }
 
 std::string TReader::ReadIdent()
 {
     switch (ReadValue()) {
-    case vaIdent:
-        return ReadStr();
-    case vaFalse:
-        return "False";
-    case vaTrue:
-        return "True";
-    case vaNil:
-        return "nil";
-    case vaNull:
-        return "Null";
-    default:
-        PropValueError();
+        case vaIdent:
+            return ReadStr();
+        case vaFalse:
+            return "False";
+        case vaTrue:
+            return "True";
+        case vaNil:
+            return "nil";
+        case vaNull:
+            return "Null";
+        default:
+            PropValueError();
     }
 }
 
@@ -473,7 +502,8 @@ std::vector<uint8_t> TReader::ReadBinary()
 
 // ---- TReader: objects -----------------------------------------------------------------------
 
-void TReader::DefineProperty(const std::string& name, const TReaderProc& read, const TWriterProc&, bool)
+void TReader::DefineProperty(const std::string& name, const TReaderProc& read, const TWriterProc&,
+                             bool)
 {
     if (!propHandled_ && read && SameText(name, propName_)) {
         read(*this);
@@ -481,7 +511,8 @@ void TReader::DefineProperty(const std::string& name, const TReaderProc& read, c
     }
 }
 
-void TReader::DefineBinaryProperty(const std::string& name, const TStreamProc& read, const TStreamProc&, bool)
+void TReader::DefineBinaryProperty(const std::string& name, const TStreamProc& read,
+                                   const TStreamProc&, bool)
 {
     if (!propHandled_ && read && SameText(name, propName_)) {
         const std::vector<uint8_t> data = ReadBinary();
@@ -563,81 +594,82 @@ void TReader::ReadPropValue(TPersistent* instance, const TPropInfo& prop)
     if (!prop.HasWriter() && type->Kind != tkClass)
         throw EReadError(Format(messages::PropertyReadOnly, {prop.Name}));
     switch (type->Kind) {
-    case tkInteger:
-        SetOrdProp(instance, prop, NextValue() == vaIdent ? IdentToInteger(type, ReadIdent()) : ReadInteger());
-        break;
-    case tkInt64:
-        SetOrdProp(instance, prop, ReadInt64());
-        break;
-    case tkChar:
-        SetOrdProp(instance, prop, static_cast<unsigned char>(ReadChar()));
-        break;
-    case tkWChar: {
-        const WideString w = ReadWideString();
-        if (w.size() != 1)
-            PropValueError();
-        SetOrdProp(instance, prop, static_cast<int64_t>(w[0]));
-        break;
-    }
-    case tkEnumeration: {
-        const int v = GetEnumValue(type, ReadIdent());
-        if (v < 0)
-            PropValueError();
-        SetOrdProp(instance, prop, v);
-        break;
-    }
-    case tkSet:
-        SetOrdProp(instance, prop, ReadSet(type));
-        break;
-    case tkFloat:
-        SetFloatProp(instance, prop, ReadFloat());
-        break;
-    case tkString:
-    case tkLString:
-        SetStrProp(instance, prop, ReadString());
-        break;
-    case tkWString:
-        SetWideStrProp(instance, prop, ReadWideString());
-        break;
-    case tkClass:
-        switch (NextValue()) {
-        case vaNil:
-            ReadValue();
-            SetObjectProp(instance, prop, nullptr);
+        case tkInteger:
+            SetOrdProp(instance, prop,
+                       NextValue() == vaIdent ? IdentToInteger(type, ReadIdent()) : ReadInteger());
             break;
-        case vaCollection: {
-            ReadValue();
-            auto* collection = dynamic_cast<TCollection*>(GetObjectProp(instance, prop));
-            if (!collection)
+        case tkInt64:
+            SetOrdProp(instance, prop, ReadInt64());
+            break;
+        case tkChar:
+            SetOrdProp(instance, prop, static_cast<unsigned char>(ReadChar()));
+            break;
+        case tkWChar: {
+            const WideString w = ReadWideString();
+            if (w.size() != 1)
                 PropValueError();
-            ReadCollection(*collection);
+            SetOrdProp(instance, prop, static_cast<int64_t>(w[0]));
             break;
         }
-        case vaIdent:
-            if (!prop.HasWriter())
-                throw EReadError(Format(messages::PropertyReadOnly, {prop.Name}));
-            fixups_.push_back({instance, &prop, ReadIdent()});
+        case tkEnumeration: {
+            const int v = GetEnumValue(type, ReadIdent());
+            if (v < 0)
+                PropValueError();
+            SetOrdProp(instance, prop, v);
             break;
+        }
+        case tkSet:
+            SetOrdProp(instance, prop, ReadSet(type));
+            break;
+        case tkFloat:
+            SetFloatProp(instance, prop, ReadFloat());
+            break;
+        case tkString:
+        case tkLString:
+            SetStrProp(instance, prop, ReadString());
+            break;
+        case tkWString:
+            SetWideStrProp(instance, prop, ReadWideString());
+            break;
+        case tkClass:
+            switch (NextValue()) {
+                case vaNil:
+                    ReadValue();
+                    SetObjectProp(instance, prop, nullptr);
+                    break;
+                case vaCollection: {
+                    ReadValue();
+                    auto* collection = dynamic_cast<TCollection*>(GetObjectProp(instance, prop));
+                    if (!collection)
+                        PropValueError();
+                    ReadCollection(*collection);
+                    break;
+                }
+                case vaIdent:
+                    if (!prop.HasWriter())
+                        throw EReadError(Format(messages::PropertyReadOnly, {prop.Name}));
+                    fixups_.push_back({instance, &prop, ReadIdent()});
+                    break;
+                default:
+                    PropValueError();
+            }
+            break;
+        case tkMethod: {
+            if (NextValue() == vaNil) {
+                ReadValue();
+                SetMethodProp(instance, prop, TMethod{});
+                break;
+            }
+            const std::string name = ReadIdent();
+            const TMethodCode* code = root_ ? root_->ClassType().MethodAddress(name) : nullptr;
+            void* receiver = code ? code->ReceiverFor(root_) : nullptr;
+            if (!code || !receiver)
+                throw EReadError(Format(messages::MethodNotFound, {name}));
+            SetMethodProp(instance, prop, TMethod{code, receiver});
+            break;
+        }
         default:
             PropValueError();
-        }
-        break;
-    case tkMethod: {
-        if (NextValue() == vaNil) {
-            ReadValue();
-            SetMethodProp(instance, prop, TMethod{});
-            break;
-        }
-        const std::string name = ReadIdent();
-        const TMethodCode* code = root_ ? root_->ClassType().MethodAddress(name) : nullptr;
-        void* receiver = code ? code->ReceiverFor(root_) : nullptr;
-        if (!code || !receiver)
-            throw EReadError(Format(messages::MethodNotFound, {name}));
-        SetMethodProp(instance, prop, TMethod{code, receiver});
-        break;
-    }
-    default:
-        PropValueError();
     }
 }
 
@@ -670,8 +702,9 @@ void TReader::FixupReferences()
         if (!target)
             continue;
         if (f.prop->PropType->ClassType && !target->InheritsFrom(*f.prop->PropType->ClassType))
-            throw EReadError(Format("Error reading %s: %s is not a %s",
-                                    {f.prop->Name, f.name, f.prop->PropType->ClassType->ClassName()}));
+            throw EReadError(
+                Format("Error reading %s: %s is not a %s",
+                       {f.prop->Name, f.name, f.prop->PropType->ClassType->ClassName()}));
         SetObjectProp(f.instance, *f.prop, target);
     }
 }
@@ -694,7 +727,8 @@ TComponent* TReader::ReadComponent(TComponent* component)
         const TMetaClass* cls = GetClass(className);
         // Say which entry of the stream names the class, as property errors do.
         if (!cls)
-            throw EClassNotFound(Format("Error reading %s: %s", {name, Format(messages::ClassNotFound, {className})}));
+            throw EClassNotFound(Format("Error reading %s: %s",
+                                        {name, Format(messages::ClassNotFound, {className})}));
         if (!cls->InheritsFrom(TComponent::StaticClass()) || !cls->CanCreate())
             throw EReadError(Format("Invalid class type %s", {className}));
         component = static_cast<TComponent*>(cls->Create(owner_));
@@ -806,7 +840,10 @@ TComponent* TReader::ReadRootComponent(TComponent* root)
 
 // ---- TWriter --------------------------------------------------------------------------------
 
-void TWriter::WriteSignature() { WriteBytes(Signature, 4); }
+void TWriter::WriteSignature()
+{
+    WriteBytes(Signature, 4);
+}
 
 void TWriter::WritePrefix(uint8_t flags, int childPos)
 {
@@ -903,7 +940,8 @@ void TWriter::WriteCurrency(double value)
 {
     uint8_t b[9];
     b[0] = vaCurrency;
-    PutLittleEndian(b + 1, static_cast<uint64_t>(static_cast<int64_t>(std::llround(value * 10000.0))), 8);
+    PutLittleEndian(b + 1,
+                    static_cast<uint64_t>(static_cast<int64_t>(std::llround(value * 10000.0))), 8);
     WriteBytes(b, 9);
 }
 
@@ -971,7 +1009,10 @@ void TWriter::WriteIdent(std::string_view ident)
     }
 }
 
-void TWriter::WriteBoolean(bool value) { WriteValue(value ? vaTrue : vaFalse); }
+void TWriter::WriteBoolean(bool value)
+{
+    WriteValue(value ? vaTrue : vaFalse);
+}
 
 void TWriter::WriteChar(char value)
 {
@@ -985,7 +1026,8 @@ void TWriter::WriteSet(const TTypeInfo* setType, uint32_t value)
     const TTypeInfo* element = setType ? setType->CompType : nullptr;
     for (int bit = 0; bit < 32; ++bit)
         if (value & (uint32_t{1} << bit))
-            WriteStr(element && element->Kind == tkEnumeration ? GetEnumName(element, bit) : IntToStr(bit));
+            WriteStr(element && element->Kind == tkEnumeration ? GetEnumName(element, bit)
+                                                               : IntToStr(bit));
     WriteStr("");
 }
 
@@ -998,7 +1040,8 @@ void TWriter::WriteBinary(const void* data, int64_t size)
     WriteBytes(data, size);
 }
 
-void TWriter::DefineProperty(const std::string& name, const TReaderProc&, const TWriterProc& write, bool hasData)
+void TWriter::DefineProperty(const std::string& name, const TReaderProc&, const TWriterProc& write,
+                             bool hasData)
 {
     if (hasData && write) {
         WritePropName(name);
@@ -1006,8 +1049,8 @@ void TWriter::DefineProperty(const std::string& name, const TReaderProc&, const 
     }
 }
 
-void TWriter::DefineBinaryProperty(const std::string& name, const TStreamProc&, const TStreamProc& write,
-                                   bool hasData)
+void TWriter::DefineBinaryProperty(const std::string& name, const TStreamProc&,
+                                   const TStreamProc& write, bool hasData)
 {
     if (hasData && write) {
         TMemoryStream data;
@@ -1046,113 +1089,114 @@ void TWriter::WriteProperty(TPersistent* instance, const TPropInfo& prop)
     if (!prop.HasWriter() && type->Kind != tkClass)
         return;
     switch (type->Kind) {
-    case tkInteger:
-    case tkInt64:
-    case tkChar:
-    case tkWChar:
-    case tkEnumeration:
-    case tkSet: {
-        const int64_t value = GetOrdProp(instance, prop);
-        if (prop.Default != NoDefault && value == prop.Default)
-            return;
-        WritePropName(prop.Name);
-        if (type->Kind == tkEnumeration)
-            WriteIdent(GetEnumName(type, value));
-        else if (type->Kind == tkSet)
-            WriteSet(type, static_cast<uint32_t>(value));
-        else if (type->Kind == tkChar)
-            WriteChar(static_cast<char>(value));
-        else if (type->Kind == tkWChar)
-            WriteWideString(WideString(1, static_cast<wchar_t>(value)));
-        else {
-            std::string ident;
-            if (type->Kind == tkInteger && FindIntToIdent(type, value, ident))
-                WriteIdent(ident);
-            else
-                WriteInteger(value);
-        }
-        return;
-    }
-    case tkFloat: {
-        const double value = GetFloatProp(instance, prop);
-        if (value == 0)
-            return;
-        WritePropName(prop.Name);
-        if (type->FloatType == ftSingle)
-            WriteSingle(static_cast<float>(value));
-        else if (type->FloatType == ftCurr)
-            WriteCurrency(value);
-        else
-            WriteFloat(value);
-        return;
-    }
-    case tkString:
-    case tkLString: {
-        const std::string value = GetStrProp(instance, prop);
-        if (value.empty())
-            return;
-        WritePropName(prop.Name);
-        WriteString(value);
-        return;
-    }
-    case tkWString: {
-        const WideString value = GetWideStrProp(instance, prop);
-        if (value.empty())
-            return;
-        WritePropName(prop.Name);
-        WriteWideString(value);
-        return;
-    }
-    case tkMethod: {
-        const TMethod method = GetMethodProp(instance, prop);
-        const std::string name = method.Code && root_ ? root_->ClassType().MethodName(method.Code) : std::string();
-        if (name.empty())
-            return;
-        WritePropName(prop.Name);
-        WriteIdent(name);
-        return;
-    }
-    case tkClass: {
-        TObject* value = GetObjectProp(instance, prop);
-        if (!value)
-            return;
-        auto* component = dynamic_cast<TComponent*>(value);
-        if (component && !component->ComponentStyle().Contains(csSubComponent)) {
-            if (!prop.HasWriter())
+        case tkInteger:
+        case tkInt64:
+        case tkChar:
+        case tkWChar:
+        case tkEnumeration:
+        case tkSet: {
+            const int64_t value = GetOrdProp(instance, prop);
+            if (prop.Default != NoDefault && value == prop.Default)
                 return;
-            std::string name = component->Name();
+            WritePropName(prop.Name);
+            if (type->Kind == tkEnumeration)
+                WriteIdent(GetEnumName(type, value));
+            else if (type->Kind == tkSet)
+                WriteSet(type, static_cast<uint32_t>(value));
+            else if (type->Kind == tkChar)
+                WriteChar(static_cast<char>(value));
+            else if (type->Kind == tkWChar)
+                WriteWideString(WideString(1, static_cast<wchar_t>(value)));
+            else {
+                std::string ident;
+                if (type->Kind == tkInteger && FindIntToIdent(type, value, ident))
+                    WriteIdent(ident);
+                else
+                    WriteInteger(value);
+            }
+            return;
+        }
+        case tkFloat: {
+            const double value = GetFloatProp(instance, prop);
+            if (value == 0)
+                return;
+            WritePropName(prop.Name);
+            if (type->FloatType == ftSingle)
+                WriteSingle(static_cast<float>(value));
+            else if (type->FloatType == ftCurr)
+                WriteCurrency(value);
+            else
+                WriteFloat(value);
+            return;
+        }
+        case tkString:
+        case tkLString: {
+            const std::string value = GetStrProp(instance, prop);
+            if (value.empty())
+                return;
+            WritePropName(prop.Name);
+            WriteString(value);
+            return;
+        }
+        case tkWString: {
+            const WideString value = GetWideStrProp(instance, prop);
+            if (value.empty())
+                return;
+            WritePropName(prop.Name);
+            WriteWideString(value);
+            return;
+        }
+        case tkMethod: {
+            const TMethod method = GetMethodProp(instance, prop);
+            const std::string name =
+                method.Code && root_ ? root_->ClassType().MethodName(method.Code) : std::string();
             if (name.empty())
                 return;
-            if (component != lookupRoot_ && component->Owner() != lookupRoot_) {
-                const TComponent* owner = component->Owner();
-                if (!owner || owner->Name().empty())
-                    return;
-                name = owner->Name() + "." + name;
-            }
             WritePropName(prop.Name);
             WriteIdent(name);
             return;
         }
-        if (auto* collection = dynamic_cast<TCollection*>(value)) {
-            WritePropName(prop.Name);
-            WriteCollection(collection);
+        case tkClass: {
+            TObject* value = GetObjectProp(instance, prop);
+            if (!value)
+                return;
+            auto* component = dynamic_cast<TComponent*>(value);
+            if (component && !component->ComponentStyle().Contains(csSubComponent)) {
+                if (!prop.HasWriter())
+                    return;
+                std::string name = component->Name();
+                if (name.empty())
+                    return;
+                if (component != lookupRoot_ && component->Owner() != lookupRoot_) {
+                    const TComponent* owner = component->Owner();
+                    if (!owner || owner->Name().empty())
+                        return;
+                    name = owner->Name() + "." + name;
+                }
+                WritePropName(prop.Name);
+                WriteIdent(name);
+                return;
+            }
+            if (auto* collection = dynamic_cast<TCollection*>(value)) {
+                WritePropName(prop.Name);
+                WriteCollection(collection);
+                return;
+            }
+            if (auto* nested = dynamic_cast<TPersistent*>(value)) {
+                const std::string oldPath = propPath_;
+                propPath_ += prop.Name + ".";
+                try {
+                    WriteProperties(nested);
+                } catch (...) {
+                    propPath_ = oldPath;
+                    throw;
+                }
+                propPath_ = oldPath;
+            }
             return;
         }
-        if (auto* nested = dynamic_cast<TPersistent*>(value)) {
-            const std::string oldPath = propPath_;
-            propPath_ += prop.Name + ".";
-            try {
-                WriteProperties(nested);
-            } catch (...) {
-                propPath_ = oldPath;
-                throw;
-            }
-            propPath_ = oldPath;
-        }
-        return;
-    }
-    default:
-        return;
+        default:
+            return;
     }
 }
 

@@ -23,8 +23,28 @@ class TReader;
 class TWriter;
 
 enum TValueType : uint8_t {
-    vaNull, vaList, vaInt8, vaInt16, vaInt32, vaExtended, vaString, vaIdent, vaFalse, vaTrue, vaBinary, vaSet,
-    vaLString, vaNil, vaCollection, vaSingle, vaCurrency, vaDate, vaWString, vaInt64, vaUTF8String, vaDouble
+    vaNull,
+    vaList,
+    vaInt8,
+    vaInt16,
+    vaInt32,
+    vaExtended,
+    vaString,
+    vaIdent,
+    vaFalse,
+    vaTrue,
+    vaBinary,
+    vaSet,
+    vaLString,
+    vaNil,
+    vaCollection,
+    vaSingle,
+    vaCurrency,
+    vaDate,
+    vaWString,
+    vaInt64,
+    vaUTF8String,
+    vaDouble
 };
 inline constexpr uint8_t vaLastValue = vaDouble;
 
@@ -44,11 +64,11 @@ class TFiler : public TObject {
     void SetRoot(TComponent* root) { root_ = root; }
 
     // Properties an object stores beyond its published ones; called from DefineProperties.
-    virtual void DefineProperty(const std::string& name, const TReaderProc& read, const TWriterProc& write,
-                                bool hasData) = 0;
+    virtual void DefineProperty(const std::string& name, const TReaderProc& read,
+                                const TWriterProc& write, bool hasData) = 0;
     // A property whose value is a block of bytes (value tag vaBinary).
-    virtual void DefineBinaryProperty(const std::string& name, const TStreamProc& read, const TStreamProc& write,
-                                      bool hasData) = 0;
+    virtual void DefineBinaryProperty(const std::string& name, const TStreamProc& read,
+                                      const TStreamProc& write, bool hasData) = 0;
 
 protected:
     TStream& stream_;
@@ -109,8 +129,8 @@ class TReader : public TFiler {
 
     void DefineProperty(const std::string& name, const TReaderProc& read, const TWriterProc& write,
                         bool hasData) override;
-    void DefineBinaryProperty(const std::string& name, const TStreamProc& read, const TStreamProc& write,
-                              bool hasData) override;
+    void DefineBinaryProperty(const std::string& name, const TStreamProc& read,
+                              const TStreamProc& write, bool hasData) override;
 
     // Raises EReadError "Invalid property value".
     [[noreturn]] static void PropValueError();
@@ -177,7 +197,7 @@ class TWriter : public TFiler {
     void WriteSingle(float value);
     void WriteDouble(double value);
     void WriteCurrency(double value);
-    void WriteDate(double value); // vaDate: the date-time as an 8-byte double
+    void WriteDate(double value);             // vaDate: the date-time as an 8-byte double
     void WriteString(std::string_view value); // vaString, or vaLString beyond 255 bytes
     void WriteWideString(const WideString& value);
     void WriteUTF8String(std::string_view value);
@@ -189,8 +209,8 @@ class TWriter : public TFiler {
 
     void DefineProperty(const std::string& name, const TReaderProc& read, const TWriterProc& write,
                         bool hasData) override;
-    void DefineBinaryProperty(const std::string& name, const TStreamProc& read, const TStreamProc& write,
-                              bool hasData) override;
+    void DefineBinaryProperty(const std::string& name, const TStreamProc& read,
+                              const TStreamProc& write, bool hasData) override;
 
 private:
     void WriteBytes(const void* data, int64_t count) { stream_.WriteBuffer(data, count); }

@@ -41,14 +41,16 @@ bool StartsWithNoCase(std::string_view text, std::string_view prefix)
     if (text.size() < prefix.size())
         return false;
     for (size_t i = 0; i < prefix.size(); ++i)
-        if (std::tolower(static_cast<unsigned char>(text[i])) != std::tolower(static_cast<unsigned char>(prefix[i])))
+        if (std::tolower(static_cast<unsigned char>(text[i])) !=
+            std::tolower(static_cast<unsigned char>(prefix[i])))
             return false;
     return true;
 }
 
 class DateTimeWriter {
 public:
-    DateTimeWriter(TDateTime value, const TFormatSettings& settings) : value_(value), settings_(settings)
+    DateTimeWriter(TDateTime value, const TFormatSettings& settings)
+        : value_(value), settings_(settings)
     {
         DecodeDate(value, year_, month_, day_);
         DecodeTime(value, hour_, minute_, second_, ms_);
@@ -63,13 +65,15 @@ public:
             const char c = static_cast<char>(std::tolower(static_cast<unsigned char>(rest[0])));
             auto count = [&](char letter) {
                 size_t n = 0;
-                while (n < rest.size() && std::tolower(static_cast<unsigned char>(rest[n])) == letter)
+                while (n < rest.size() &&
+                       std::tolower(static_cast<unsigned char>(rest[n])) == letter)
                     ++n;
                 return n;
             };
             if (rest[0] == '"' || rest[0] == '\'') {
                 const size_t end = rest.find(rest[0], 1);
-                out_ += rest.substr(1, end == std::string_view::npos ? std::string_view::npos : end - 1);
+                out_ += rest.substr(
+                    1, end == std::string_view::npos ? std::string_view::npos : end - 1);
                 i += end == std::string_view::npos ? rest.size() : end + 1;
                 continue;
             }
@@ -92,78 +96,82 @@ public:
             }
             size_t n = 1;
             switch (c) {
-            case 'c':
-                if (nesting < 2) {
-                    Nested(settings_.ShortDateFormat, nesting);
-                    if (TimeMs(value_) != 0) {
-                        out_ += ' ';
-                        Nested(settings_.LongTimeFormat, nesting);
+                case 'c':
+                    if (nesting < 2) {
+                        Nested(settings_.ShortDateFormat, nesting);
+                        if (TimeMs(value_) != 0) {
+                            out_ += ' ';
+                            Nested(settings_.LongTimeFormat, nesting);
+                        }
                     }
+                    break;
+                case 'd':
+                    n = std::min<size_t>(count('d'), 6);
+                    if (n <= 2)
+                        out_ += Padded(day_, static_cast<int>(n));
+                    else if (n == 3)
+                        out_ += settings_.ShortDayNames[static_cast<size_t>(DayOfWeek(value_) - 1)];
+                    else if (n == 4)
+                        out_ += settings_.LongDayNames[static_cast<size_t>(DayOfWeek(value_) - 1)];
+                    else if (nesting < 2)
+                        Nested(n == 5 ? settings_.ShortDateFormat : settings_.LongDateFormat,
+                               nesting);
+                    break;
+                case 'm':
+                    n = std::min<size_t>(count('m'), 4);
+                    if (lastWasHour_ && n <= 2)
+                        out_ += Padded(minute_, static_cast<int>(n));
+                    else if (n <= 2)
+                        out_ += Padded(month_, static_cast<int>(n));
+                    else
+                        out_ +=
+                            (n == 3 ? settings_.ShortMonthNames
+                                    : settings_.LongMonthNames)[static_cast<size_t>(month_ - 1)];
+                    break;
+                case 'y':
+                    n = count('y');
+                    out_ += n <= 2 ? Padded(year_ % 100, 2) : Padded(year_, 4);
+                    break;
+                case 'h': {
+                    n = std::min<size_t>(count('h'), 2);
+                    int hour = hour_;
+                    if (twelveHour_) {
+                        hour %= 12;
+                        if (hour == 0)
+                            hour = 12;
+                    }
+                    out_ += Padded(hour, static_cast<int>(n));
+                    lastWasHour_ = true;
+                    i += n;
+                    continue;
                 }
-                break;
-            case 'd':
-                n = std::min<size_t>(count('d'), 6);
-                if (n <= 2)
-                    out_ += Padded(day_, static_cast<int>(n));
-                else if (n == 3)
-                    out_ += settings_.ShortDayNames[static_cast<size_t>(DayOfWeek(value_) - 1)];
-                else if (n == 4)
-                    out_ += settings_.LongDayNames[static_cast<size_t>(DayOfWeek(value_) - 1)];
-                else if (nesting < 2)
-                    Nested(n == 5 ? settings_.ShortDateFormat : settings_.LongDateFormat, nesting);
-                break;
-            case 'm':
-                n = std::min<size_t>(count('m'), 4);
-                if (lastWasHour_ && n <= 2)
+                case 'n':
+                    n = std::min<size_t>(count('n'), 2);
                     out_ += Padded(minute_, static_cast<int>(n));
-                else if (n <= 2)
-                    out_ += Padded(month_, static_cast<int>(n));
-                else
-                    out_ += (n == 3 ? settings_.ShortMonthNames : settings_.LongMonthNames)[static_cast<size_t>(month_ - 1)];
-                break;
-            case 'y':
-                n = count('y');
-                out_ += n <= 2 ? Padded(year_ % 100, 2) : Padded(year_, 4);
-                break;
-            case 'h': {
-                n = std::min<size_t>(count('h'), 2);
-                int hour = hour_;
-                if (twelveHour_) {
-                    hour %= 12;
-                    if (hour == 0)
-                        hour = 12;
-                }
-                out_ += Padded(hour, static_cast<int>(n));
-                lastWasHour_ = true;
-                i += n;
-                continue;
-            }
-            case 'n':
-                n = std::min<size_t>(count('n'), 2);
-                out_ += Padded(minute_, static_cast<int>(n));
-                break;
-            case 's':
-                n = std::min<size_t>(count('s'), 2);
-                out_ += Padded(second_, static_cast<int>(n));
-                break;
-            case 'z':
-                n = count('z') >= 3 ? 3 : 1;
-                out_ += Padded(ms_, static_cast<int>(n));
-                break;
-            case 't':
-                n = std::min<size_t>(count('t'), 2);
-                if (nesting < 2)
-                    Nested(n == 1 ? settings_.ShortTimeFormat : settings_.LongTimeFormat, nesting);
-                break;
-            case '/':
-                out_ += settings_.DateSeparator;
-                break;
-            case ':':
-                out_ += settings_.TimeSeparator;
-                break;
-            default:
-                out_ += rest[0];
-                break;
+                    break;
+                case 's':
+                    n = std::min<size_t>(count('s'), 2);
+                    out_ += Padded(second_, static_cast<int>(n));
+                    break;
+                case 'z':
+                    n = count('z') >= 3 ? 3 : 1;
+                    out_ += Padded(ms_, static_cast<int>(n));
+                    break;
+                case 't':
+                    n = std::min<size_t>(count('t'), 2);
+                    if (nesting < 2)
+                        Nested(n == 1 ? settings_.ShortTimeFormat : settings_.LongTimeFormat,
+                               nesting);
+                    break;
+                case '/':
+                    out_ += settings_.DateSeparator;
+                    break;
+                case ':':
+                    out_ += settings_.TimeSeparator;
+                    break;
+                default:
+                    out_ += rest[0];
+                    break;
             }
             // Separators between an hour and "m" keep it a minute; other tokens do not.
             if (std::isalpha(static_cast<unsigned char>(c)))
@@ -186,7 +194,8 @@ private:
                 continue;
             }
             const std::string_view rest = format.substr(i);
-            if (StartsWithNoCase(rest, "am/pm") || StartsWithNoCase(rest, "a/p") || StartsWithNoCase(rest, "ampm"))
+            if (StartsWithNoCase(rest, "am/pm") || StartsWithNoCase(rest, "a/p") ||
+                StartsWithNoCase(rest, "ampm"))
                 return true;
         }
         return false;
@@ -232,15 +241,16 @@ TDateTime EncodeDate(int year, int month, int day)
 
 TDateTime EncodeTime(int hour, int minute, int second, int millisecond)
 {
-    if (hour < 0 || hour > 23 || minute < 0 || minute > 59 || second < 0 || second > 59 || millisecond < 0 ||
-        millisecond > 999)
+    if (hour < 0 || hour > 23 || minute < 0 || minute > 59 || second < 0 || second > 59 ||
+        millisecond < 0 || millisecond > 999)
         throw EConvertError("Invalid argument to time encode");
     return (((hour * 60 + minute) * 60 + second) * 1000 + millisecond) / kMsPerDay;
 }
 
 void DecodeDate(TDateTime value, int& year, int& month, int& day)
 {
-    long long days = static_cast<long long>(std::trunc(value)) + kDateDelta; // days since 0001-01-01, 1-based
+    long long days =
+        static_cast<long long>(std::trunc(value)) + kDateDelta; // days since 0001-01-01, 1-based
     if (days <= 0) {
         year = month = day = 0;
         return;
@@ -286,7 +296,8 @@ int DayOfWeek(TDateTime value)
     return static_cast<int>(((days % 7) + 7 + 6) % 7) + 1;
 }
 
-std::string FormatDateTime(std::string_view format, TDateTime value, const TFormatSettings& settings)
+std::string FormatDateTime(std::string_view format, TDateTime value,
+                           const TFormatSettings& settings)
 {
     DateTimeWriter writer(value, settings);
     writer.Write(format.empty() ? std::string_view("c") : format);
@@ -352,7 +363,10 @@ std::string DateOrder(std::string_view format)
 int CurrentYear()
 {
     const auto sinceUnixEpoch = std::chrono::system_clock::now().time_since_epoch();
-    const double days = static_cast<double>(std::chrono::duration_cast<std::chrono::hours>(sinceUnixEpoch).count()) / 24;
+    const double days =
+        static_cast<double>(
+            std::chrono::duration_cast<std::chrono::hours>(sinceUnixEpoch).count()) /
+        24;
     int year, month, day;
     DecodeDate(days + 25569, year, month, day); // 1970-01-01 is day 25569
     return year;
@@ -360,7 +374,10 @@ int CurrentYear()
 
 class DateTimeScanner {
 public:
-    DateTimeScanner(std::string_view text, const TFormatSettings& settings) : text_(text), settings_(settings) {}
+    DateTimeScanner(std::string_view text, const TFormatSettings& settings)
+        : text_(text), settings_(settings)
+    {
+    }
 
     bool AtEnd()
     {
@@ -376,7 +393,8 @@ public:
         int values[3];
         int digits[3];
         for (int i = 0; i < 3; ++i)
-            if ((i > 0 && !Separator(settings_.DateSeparator, literal)) || !Number(values[i], digits[i]))
+            if ((i > 0 && !Separator(settings_.DateSeparator, literal)) ||
+                !Number(values[i], digits[i]))
                 return false;
         const std::string order = DateOrder(settings_.ShortDateFormat);
         int year = values[order.find('y')];
@@ -397,7 +415,8 @@ public:
         const char literal = LiteralSeparator(settings_.LongTimeFormat);
         int half = HalfOfDay();
         int hour = 0, minute = 0, second = 0, ms = 0, digits = 0;
-        if (!Number(hour, digits) || !Separator(settings_.TimeSeparator, literal) || !Number(minute, digits))
+        if (!Number(hour, digits) || !Separator(settings_.TimeSeparator, literal) ||
+            !Number(minute, digits))
             return false;
         const size_t beforeSeconds = pos_;
         if (!Separator(settings_.TimeSeparator, literal) || !Number(second, digits))
@@ -442,25 +461,31 @@ private:
         return false;
     }
 
-    bool Separator(char setting, char literal) { return Char(setting) || (literal != 0 && Char(literal)); }
+    bool Separator(char setting, char literal)
+    {
+        return Char(setting) || (literal != 0 && Char(literal));
+    }
 
     bool Number(int& value, int& digits)
     {
         SkipBlanks();
         value = 0;
         digits = 0;
-        while (pos_ < text_.size() && std::isdigit(static_cast<unsigned char>(text_[pos_])) && digits < 9) {
+        while (pos_ < text_.size() && std::isdigit(static_cast<unsigned char>(text_[pos_])) &&
+               digits < 9) {
             value = value * 10 + (text_[pos_++] - '0');
             ++digits;
         }
-        return digits > 0 && (pos_ == text_.size() || !std::isdigit(static_cast<unsigned char>(text_[pos_])));
+        return digits > 0 &&
+               (pos_ == text_.size() || !std::isdigit(static_cast<unsigned char>(text_[pos_])));
     }
 
     // 0 for the morning designator, 1 for the afternoon one, -1 when none follows.
     int HalfOfDay()
     {
         SkipBlanks();
-        const std::string_view designators[][2] = {{settings_.TimeAMString, settings_.TimePMString}, {"AM", "PM"}};
+        const std::string_view designators[][2] = {{settings_.TimeAMString, settings_.TimePMString},
+                                                   {"AM", "PM"}};
         for (const auto& pair : designators)
             for (int half = 0; half < 2; ++half)
                 if (!pair[half].empty() && StartsWithNoCase(text_.substr(pos_), pair[half])) {
@@ -509,20 +534,32 @@ std::string LocalePictureToFormat(std::string_view picture)
         while (i + n < picture.size() && picture[i + n] == c)
             ++n;
         switch (c) {
-        case '\'': {
-            // Quoted text stays quoted ("''" is a quote).
-            const size_t end = picture.find('\'', i + 1);
-            const std::string_view text = picture.substr(i + 1, end == std::string_view::npos ? std::string_view::npos : end - i - 1);
-            result += text.empty() ? std::string("\"'\"") : "\"" + std::string(text) + "\"";
-            i = end == std::string_view::npos ? picture.size() : end + 1;
-            continue;
-        }
-        case 'M': result.append(n, 'm'); break;  // month
-        case 'm': result.append(n, 'n'); break;  // minutes
-        case 'H': result.append(n, 'h'); break;  // 24-hour clock: the format has no AM/PM
-        case 't': result += "AMPM"; break;       // the AM/PM designator
-        case 'g': break;                         // era: not shown
-        default: result.append(picture.substr(i, n)); break;
+            case '\'': {
+                // Quoted text stays quoted ("''" is a quote).
+                const size_t end = picture.find('\'', i + 1);
+                const std::string_view text = picture.substr(
+                    i + 1, end == std::string_view::npos ? std::string_view::npos : end - i - 1);
+                result += text.empty() ? std::string("\"'\"") : "\"" + std::string(text) + "\"";
+                i = end == std::string_view::npos ? picture.size() : end + 1;
+                continue;
+            }
+            case 'M':
+                result.append(n, 'm');
+                break; // month
+            case 'm':
+                result.append(n, 'n');
+                break; // minutes
+            case 'H':
+                result.append(n, 'h');
+                break; // 24-hour clock: the format has no AM/PM
+            case 't':
+                result += "AMPM";
+                break; // the AM/PM designator
+            case 'g':
+                break; // era: not shown
+            default:
+                result.append(picture.substr(i, n));
+                break;
         }
         i += n;
     }

@@ -25,10 +25,12 @@ struct TFormatSettings {
     // January first; Sunday first.
     std::array<std::string, 12> ShortMonthNames{"Jan", "Feb", "Mar", "Apr", "May", "Jun",
                                                 "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
-    std::array<std::string, 12> LongMonthNames{"January", "February", "March",     "April",   "May",      "June",
-                                               "July",    "August",   "September", "October", "November", "December"};
+    std::array<std::string, 12> LongMonthNames{"January",   "February", "March",    "April",
+                                               "May",       "June",     "July",     "August",
+                                               "September", "October",  "November", "December"};
     std::array<std::string, 7> ShortDayNames{"Sun", "Mon", "Tue", "Wed", "Thu", "Fri", "Sat"};
-    std::array<std::string, 7> LongDayNames{"Sunday", "Monday", "Tuesday", "Wednesday", "Thursday", "Friday", "Saturday"};
+    std::array<std::string, 7> LongDayNames{"Sunday",   "Monday", "Tuesday", "Wednesday",
+                                            "Thursday", "Friday", "Saturday"};
 };
 
 // The program's settings (the user's locale once the Windows run time has started).
@@ -47,7 +49,8 @@ bool IsLeapYear(int year);
 // (long date), m, mm, mmm, mmmm (minutes right after an hour), yy, yyyy, h, hh, n, nn, s, ss,
 // z, zzz, t (short time), tt (long time), am/pm, a/p, ampm (12-hour clock), "/" and ":" (the
 // separators), and text in quotes; other characters are copied.
-std::string FormatDateTime(std::string_view format, TDateTime value, const TFormatSettings& settings = FormatSettings);
+std::string FormatDateTime(std::string_view format, TDateTime value,
+                           const TFormatSettings& settings = FormatSettings);
 std::string DateToStr(TDateTime value, const TFormatSettings& settings = FormatSettings);
 std::string TimeToStr(TDateTime value, const TFormatSettings& settings = FormatSettings);
 std::string DateTimeToStr(TDateTime value, const TFormatSettings& settings = FormatSettings);

@@ -110,139 +110,139 @@ private:
         if (depth > MaxStreamNesting)
             Error("Values nested too deeply");
         switch (tok_) {
-        case Tok::Integer:
-            w_.WriteInteger(integer_);
-            Next();
-            return;
-        case Tok::Float:
-            if (floatSuffix_ == 's')
-                w_.WriteSingle(static_cast<float>(float_));
-            else if (floatSuffix_ == 'c')
-                w_.WriteCurrency(float_);
-            else if (floatSuffix_ == 'd')
-                w_.WriteDate(float_);
-            else
-                w_.WriteFloat(float_);
-            Next();
-            return;
-        case Tok::String: {
-            std::vector<uint32_t> units = string_;
-            Next();
-            while (IsSymbol('+')) {
+            case Tok::Integer:
+                w_.WriteInteger(integer_);
                 Next();
-                if (tok_ != Tok::String)
-                    Error("String expected");
-                units.insert(units.end(), string_.begin(), string_.end());
+                return;
+            case Tok::Float:
+                if (floatSuffix_ == 's')
+                    w_.WriteSingle(static_cast<float>(float_));
+                else if (floatSuffix_ == 'c')
+                    w_.WriteCurrency(float_);
+                else if (floatSuffix_ == 'd')
+                    w_.WriteDate(float_);
+                else
+                    w_.WriteFloat(float_);
                 Next();
-            }
-            bool wide = false;
-            for (uint32_t u : units)
-                wide = wide || u > 255;
-            if (wide) {
-                WideString ws;
+                return;
+            case Tok::String: {
+                std::vector<uint32_t> units = string_;
+                Next();
+                while (IsSymbol('+')) {
+                    Next();
+                    if (tok_ != Tok::String)
+                        Error("String expected");
+                    units.insert(units.end(), string_.begin(), string_.end());
+                    Next();
+                }
+                bool wide = false;
                 for (uint32_t u : units)
-                    ws.push_back(static_cast<wchar_t>(u));
-                w_.WriteWideString(ws);
-            } else {
-                std::string bytes;
-                for (uint32_t u : units)
-                    bytes.push_back(static_cast<char>(u));
-                w_.WriteString(bytes);
+                    wide = wide || u > 255;
+                if (wide) {
+                    WideString ws;
+                    for (uint32_t u : units)
+                        ws.push_back(static_cast<wchar_t>(u));
+                    w_.WriteWideString(ws);
+                } else {
+                    std::string bytes;
+                    for (uint32_t u : units)
+                        bytes.push_back(static_cast<char>(u));
+                    w_.WriteString(bytes);
+                }
+                return;
             }
-            return;
-        }
-        case Tok::Ident: {
-            if (text_.size() > 255)
-                Error("Identifier too long");
-            w_.WriteIdent(text_);
-            Next();
-            return;
-        }
-        case Tok::Symbol:
-            break;
-        case Tok::End:
-            Error("Value expected");
+            case Tok::Ident: {
+                if (text_.size() > 255)
+                    Error("Identifier too long");
+                w_.WriteIdent(text_);
+                Next();
+                return;
+            }
+            case Tok::Symbol:
+                break;
+            case Tok::End:
+                Error("Value expected");
         }
         switch (symbol_) {
-        case '[':
-            Next();
-            w_.WriteValue(vaSet);
-            while (!IsSymbol(']')) {
-                const std::string element = tok_ == Tok::Integer ? IntToStr(integer_) : text_;
-                if (tok_ != Tok::Ident && tok_ != Tok::Integer)
-                    Error("Identifier expected");
-                w_.WriteStr(element);
+            case '[':
                 Next();
-                if (IsSymbol(','))
+                w_.WriteValue(vaSet);
+                while (!IsSymbol(']')) {
+                    const std::string element = tok_ == Tok::Integer ? IntToStr(integer_) : text_;
+                    if (tok_ != Tok::Ident && tok_ != Tok::Integer)
+                        Error("Identifier expected");
+                    w_.WriteStr(element);
                     Next();
-                else if (!IsSymbol(']'))
-                    Error("',' or ']' expected");
-            }
-            Next();
-            w_.WriteStr("");
-            return;
-        case '(':
-            Next();
-            w_.WriteListBegin();
-            while (!IsSymbol(')'))
-                Value(depth + 1);
-            Next();
-            w_.WriteListEnd();
-            return;
-        case '<':
-            Next();
-            w_.WriteValue(vaCollection);
-            while (!IsSymbol('>')) {
-                if (!IsWord("item"))
-                    Error("'item' expected");
-                Next();
-                if (IsSymbol('[')) {
-                    Next();
-                    w_.WriteInteger(ExpectInteger());
-                    Expect(']');
+                    if (IsSymbol(','))
+                        Next();
+                    else if (!IsSymbol(']'))
+                        Error("',' or ']' expected");
                 }
+                Next();
+                w_.WriteStr("");
+                return;
+            case '(':
+                Next();
                 w_.WriteListBegin();
-                while (!IsWord("end"))
-                    Property(depth + 1);
+                while (!IsSymbol(')'))
+                    Value(depth + 1);
                 Next();
                 w_.WriteListEnd();
-            }
-            Next();
-            w_.WriteListEnd();
-            return;
-        case '{': {
-            // Read the hexadecimal digits straight from the text.
-            std::string bytes;
-            int nibbles = 0;
-            int current = 0;
-            while (pos_ < s_.size() && s_[pos_] != '}') {
-                const char c = s_[pos_++];
-                if (c == '\n')
-                    ++line_;
-                if (static_cast<unsigned char>(c) <= ' ')
-                    continue;
-                int v;
-                if (c >= '0' && c <= '9')
-                    v = c - '0';
-                else if ((c | 0x20) >= 'a' && (c | 0x20) <= 'f')
-                    v = (c | 0x20) - 'a' + 10;
-                else
-                    Error("Invalid binary value");
-                current = current * 16 + v;
-                if (++nibbles % 2 == 0) {
-                    bytes.push_back(static_cast<char>(current));
-                    current = 0;
+                return;
+            case '<':
+                Next();
+                w_.WriteValue(vaCollection);
+                while (!IsSymbol('>')) {
+                    if (!IsWord("item"))
+                        Error("'item' expected");
+                    Next();
+                    if (IsSymbol('[')) {
+                        Next();
+                        w_.WriteInteger(ExpectInteger());
+                        Expect(']');
+                    }
+                    w_.WriteListBegin();
+                    while (!IsWord("end"))
+                        Property(depth + 1);
+                    Next();
+                    w_.WriteListEnd();
                 }
+                Next();
+                w_.WriteListEnd();
+                return;
+            case '{': {
+                // Read the hexadecimal digits straight from the text.
+                std::string bytes;
+                int nibbles = 0;
+                int current = 0;
+                while (pos_ < s_.size() && s_[pos_] != '}') {
+                    const char c = s_[pos_++];
+                    if (c == '\n')
+                        ++line_;
+                    if (static_cast<unsigned char>(c) <= ' ')
+                        continue;
+                    int v;
+                    if (c >= '0' && c <= '9')
+                        v = c - '0';
+                    else if ((c | 0x20) >= 'a' && (c | 0x20) <= 'f')
+                        v = (c | 0x20) - 'a' + 10;
+                    else
+                        Error("Invalid binary value");
+                    current = current * 16 + v;
+                    if (++nibbles % 2 == 0) {
+                        bytes.push_back(static_cast<char>(current));
+                        current = 0;
+                    }
+                }
+                if (pos_ >= s_.size() || nibbles % 2 != 0)
+                    Error("Invalid binary value");
+                ++pos_;
+                w_.WriteBinary(bytes.data(), static_cast<int64_t>(bytes.size()));
+                Next();
+                return;
             }
-            if (pos_ >= s_.size() || nibbles % 2 != 0)
-                Error("Invalid binary value");
-            ++pos_;
-            w_.WriteBinary(bytes.data(), static_cast<int64_t>(bytes.size()));
-            Next();
-            return;
-        }
-        default:
-            Error("Invalid property value");
+            default:
+                Error("Invalid property value");
         }
     }
 
@@ -255,7 +255,10 @@ private:
         }
     }
 
-    static bool IsIdentStart(char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || c == '_'; }
+    static bool IsIdentStart(char c)
+    {
+        return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || c == '_';
+    }
     static bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 
     void Next()
@@ -269,7 +272,8 @@ private:
         const char c = s_[pos_];
         if (IsIdentStart(c)) {
             const size_t start = pos_;
-            while (pos_ < s_.size() && (IsIdentStart(s_[pos_]) || IsDigit(s_[pos_]) || s_[pos_] == '.'))
+            while (pos_ < s_.size() &&
+                   (IsIdentStart(s_[pos_]) || IsDigit(s_[pos_]) || s_[pos_] == '.'))
                 ++pos_;
             text_ = std::string(s_.substr(start, pos_ - start));
             tok_ = Tok::Ident;
@@ -284,10 +288,13 @@ private:
                     const bool hex = pos_ < s_.size() && s_[pos_] == '$';
                     if (hex)
                         ++pos_;
-                    while (pos_ < s_.size() && (IsDigit(s_[pos_]) || (hex && std::isxdigit(static_cast<unsigned char>(s_[pos_])))))
+                    while (pos_ < s_.size() &&
+                           (IsDigit(s_[pos_]) ||
+                            (hex && std::isxdigit(static_cast<unsigned char>(s_[pos_])))))
                         ++pos_;
                     int64_t code;
-                    if (!TryStrToInt64(s_.substr(start, pos_ - start), code) || code < 0 || code > 0x10FFFF)
+                    if (!TryStrToInt64(s_.substr(start, pos_ - start), code) || code < 0 ||
+                        code > 0x10FFFF)
                         Error("Invalid character code");
                     string_.push_back(static_cast<uint32_t>(code));
                 } else {
@@ -311,8 +318,9 @@ private:
             tok_ = Tok::String;
             return;
         }
-        if (IsDigit(c) || c == '$' || ((c == '-' || c == '+') && pos_ + 1 < s_.size() &&
-                                       (IsDigit(s_[pos_ + 1]) || s_[pos_ + 1] == '$'))) {
+        if (IsDigit(c) || c == '$' ||
+            ((c == '-' || c == '+') && pos_ + 1 < s_.size() &&
+             (IsDigit(s_[pos_ + 1]) || s_[pos_ + 1] == '$'))) {
             const size_t start = pos_;
             if (c == '-' || c == '+')
                 ++pos_;
@@ -321,15 +329,19 @@ private:
                 while (pos_ < s_.size() && std::isxdigit(static_cast<unsigned char>(s_[pos_])))
                     ++pos_;
             } else {
-                while (pos_ < s_.size() && (IsDigit(s_[pos_]) || s_[pos_] == '.' || s_[pos_] == 'e' || s_[pos_] == 'E' ||
-                                            ((s_[pos_] == '-' || s_[pos_] == '+') && (s_[pos_ - 1] == 'e' || s_[pos_ - 1] == 'E'))))
+                while (pos_ < s_.size() && (IsDigit(s_[pos_]) || s_[pos_] == '.' ||
+                                            s_[pos_] == 'e' || s_[pos_] == 'E' ||
+                                            ((s_[pos_] == '-' || s_[pos_] == '+') &&
+                                             (s_[pos_ - 1] == 'e' || s_[pos_ - 1] == 'E'))))
                     ++pos_;
             }
             const std::string number(s_.substr(start, pos_ - start));
-            const bool isFloat = number.find_first_of(".eE") != std::string::npos && number.find('$') == std::string::npos;
+            const bool isFloat = number.find_first_of(".eE") != std::string::npos &&
+                                 number.find('$') == std::string::npos;
             if (isFloat) {
                 floatSuffix_ = 0;
-                if (pos_ < s_.size() && std::string_view("scdfSCDF").find(s_[pos_]) != std::string_view::npos)
+                if (pos_ < s_.size() &&
+                    std::string_view("scdfSCDF").find(s_[pos_]) != std::string_view::npos)
                     floatSuffix_ = static_cast<char>(s_[pos_++] | 0x20);
                 if (!TryStrToFloat(number, float_))
                     Error("Invalid floating point number " + number);
@@ -392,7 +404,8 @@ std::string QuoteUnits(const Units& units)
     std::string r;
     bool quoted = false;
     for (auto unit : units) {
-        const auto u = static_cast<uint32_t>(static_cast<std::make_unsigned_t<typename Units::value_type>>(unit));
+        const auto u = static_cast<uint32_t>(
+            static_cast<std::make_unsigned_t<typename Units::value_type>>(unit));
         if (u >= 32 && u < 127) {
             if (!quoted) {
                 r.push_back('\'');
@@ -440,7 +453,9 @@ public:
         r_.ReadPrefix(flags, childPos);
         const std::string className = r_.ReadStr();
         const std::string name = r_.ReadStr();
-        std::string header = (flags & ffInherited) ? "inherited " : (flags & ffInline) ? "inline " : "object ";
+        std::string header = (flags & ffInherited) ? "inherited "
+                             : (flags & ffInline)  ? "inline "
+                                                   : "object ";
         if (!name.empty())
             header += name + ": ";
         header += className;
@@ -469,7 +484,10 @@ private:
         int& depth;
     };
 
-    void Line(int indent, const std::string& text) { out_ += std::string(static_cast<size_t>(indent), ' ') + text + "\n"; }
+    void Line(int indent, const std::string& text)
+    {
+        out_ += std::string(static_cast<size_t>(indent), ' ') + text + "\n";
+    }
 
     void Property(int indent)
     {
@@ -485,91 +503,91 @@ private:
         NestingGuardText guard(depth_);
         const TValueType type = r_.NextValue();
         switch (type) {
-        case vaList:
-            r_.ReadValue();
-            out_ += "(";
-            while (!r_.EndOfList()) {
-                out_ += "\n" + std::string(static_cast<size_t>(indent + 2), ' ');
-                Value(indent + 2);
-            }
-            r_.ReadListEnd();
-            out_ += ")";
-            return;
-        case vaInt8:
-        case vaInt16:
-        case vaInt32:
-        case vaInt64:
-            out_ += IntToStr(r_.ReadInt64());
-            return;
-        case vaExtended:
-        case vaDouble:
-            out_ += FloatText(r_.ReadFloat());
-            return;
-        case vaSingle:
-            out_ += FloatText(r_.ReadFloat()) + "s";
-            return;
-        case vaCurrency:
-            out_ += FloatText(r_.ReadFloat()) + "c";
-            return;
-        case vaDate:
-            out_ += FloatText(r_.ReadFloat()) + "d";
-            return;
-        case vaString:
-        case vaLString:
-            out_ += QuoteUnits(r_.ReadString());
-            return;
-        case vaWString:
-        case vaUTF8String:
-            out_ += QuoteUnits(r_.ReadWideString());
-            return;
-        case vaIdent:
-        case vaFalse:
-        case vaTrue:
-        case vaNil:
-        case vaNull:
-            out_ += r_.ReadIdent();
-            return;
-        case vaBinary: {
-            const std::vector<uint8_t> data = r_.ReadBinary();
-            out_ += "{";
-            for (size_t i = 0; i < data.size(); ++i) {
-                if (i % 32 == 0)
+            case vaList:
+                r_.ReadValue();
+                out_ += "(";
+                while (!r_.EndOfList()) {
                     out_ += "\n" + std::string(static_cast<size_t>(indent + 2), ' ');
-                out_ += IntToHex(data[i], 2);
-            }
-            out_ += "}";
-            return;
-        }
-        case vaSet: {
-            r_.ReadValue();
-            out_ += "[";
-            bool first = true;
-            for (std::string element = r_.ReadStr(); !element.empty(); element = r_.ReadStr()) {
-                out_ += (first ? "" : ", ") + element;
-                first = false;
-            }
-            out_ += "]";
-            return;
-        }
-        case vaCollection: {
-            r_.ReadValue();
-            out_ += "<";
-            while (!r_.EndOfList()) {
-                out_ += "\n" + std::string(static_cast<size_t>(indent + 2), ' ') + "item";
-                const TValueType v = r_.NextValue();
-                if (v == vaInt8 || v == vaInt16 || v == vaInt32)
-                    out_ += " [" + IntToStr(r_.ReadInteger()) + "]";
-                out_ += "\n";
-                r_.ReadListBegin();
-                while (!r_.EndOfList())
-                    Property(indent + 4);
+                    Value(indent + 2);
+                }
                 r_.ReadListEnd();
-                out_ += std::string(static_cast<size_t>(indent + 2), ' ') + "end";
+                out_ += ")";
+                return;
+            case vaInt8:
+            case vaInt16:
+            case vaInt32:
+            case vaInt64:
+                out_ += IntToStr(r_.ReadInt64());
+                return;
+            case vaExtended:
+            case vaDouble:
+                out_ += FloatText(r_.ReadFloat());
+                return;
+            case vaSingle:
+                out_ += FloatText(r_.ReadFloat()) + "s";
+                return;
+            case vaCurrency:
+                out_ += FloatText(r_.ReadFloat()) + "c";
+                return;
+            case vaDate:
+                out_ += FloatText(r_.ReadFloat()) + "d";
+                return;
+            case vaString:
+            case vaLString:
+                out_ += QuoteUnits(r_.ReadString());
+                return;
+            case vaWString:
+            case vaUTF8String:
+                out_ += QuoteUnits(r_.ReadWideString());
+                return;
+            case vaIdent:
+            case vaFalse:
+            case vaTrue:
+            case vaNil:
+            case vaNull:
+                out_ += r_.ReadIdent();
+                return;
+            case vaBinary: {
+                const std::vector<uint8_t> data = r_.ReadBinary();
+                out_ += "{";
+                for (size_t i = 0; i < data.size(); ++i) {
+                    if (i % 32 == 0)
+                        out_ += "\n" + std::string(static_cast<size_t>(indent + 2), ' ');
+                    out_ += IntToHex(data[i], 2);
+                }
+                out_ += "}";
+                return;
             }
-            r_.ReadListEnd();
-            out_ += ">";
-            return;
-        }
+            case vaSet: {
+                r_.ReadValue();
+                out_ += "[";
+                bool first = true;
+                for (std::string element = r_.ReadStr(); !element.empty(); element = r_.ReadStr()) {
+                    out_ += (first ? "" : ", ") + element;
+                    first = false;
+                }
+                out_ += "]";
+                return;
+            }
+            case vaCollection: {
+                r_.ReadValue();
+                out_ += "<";
+                while (!r_.EndOfList()) {
+                    out_ += "\n" + std::string(static_cast<size_t>(indent + 2), ' ') + "item";
+                    const TValueType v = r_.NextValue();
+                    if (v == vaInt8 || v == vaInt16 || v == vaInt32)
+                        out_ += " [" + IntToStr(r_.ReadInteger()) + "]";
+                    out_ += "\n";
+                    r_.ReadListBegin();
+                    while (!r_.EndOfList())
+                        Property(indent + 4);
+                    r_.ReadListEnd();
+                    out_ += std::string(static_cast<size_t>(indent + 2), ' ') + "end";
+                }
+                r_.ReadListEnd();
+                out_ += ">";
+                return;
+            }
         }
     }
 

@@ -147,7 +147,8 @@ void TList::Pack()
 
 void TList::Sort(const TListSortCompare& compare)
 {
-    std::stable_sort(items_.begin(), items_.end(), [&](void* a, void* b) { return compare(a, b) < 0; });
+    std::stable_sort(items_.begin(), items_.end(),
+                     [&](void* a, void* b) { return compare(a, b) < 0; });
 }
 
 void TList::Assign(const TList& source)

@@ -11,8 +11,9 @@ namespace classlib {
 
 std::string GUIDToString(const TGUID& g)
 {
-    return Format("{%.8x-%.4x-%.4x-%.2x%.2x-%.2x%.2x%.2x%.2x%.2x%.2x}",
-                  {g.D1, g.D2, g.D3, g.D4[0], g.D4[1], g.D4[2], g.D4[3], g.D4[4], g.D4[5], g.D4[6], g.D4[7]});
+    return Format(
+        "{%.8x-%.4x-%.4x-%.2x%.2x-%.2x%.2x%.2x%.2x%.2x%.2x}",
+        {g.D1, g.D2, g.D3, g.D4[0], g.D4[1], g.D4[2], g.D4[3], g.D4[4], g.D4[5], g.D4[6], g.D4[7]});
 }
 
 TGUID StringToGUID(std::string_view text)
@@ -63,11 +64,20 @@ const TMetaClass& TObject::StaticClass()
     return info;
 }
 
-const TMetaClass& TObject::ClassType() const { return StaticClass(); }
+const TMetaClass& TObject::ClassType() const
+{
+    return StaticClass();
+}
 
-std::string TObject::ClassName() const { return ClassType().ClassName(); }
+std::string TObject::ClassName() const
+{
+    return ClassType().ClassName();
+}
 
-bool TObject::InheritsFrom(const TMetaClass& cls) const { return ClassType().InheritsFrom(cls); }
+bool TObject::InheritsFrom(const TMetaClass& cls) const
+{
+    return ClassType().InheritsFrom(cls);
+}
 
 void TObject::Free()
 {
@@ -98,7 +108,10 @@ bool TInterfacedObject::QueryInterface(const TGUID& iid, void** obj)
     return true;
 }
 
-int TInterfacedObject::AddRef() { return ++refCount_; }
+int TInterfacedObject::AddRef()
+{
+    return ++refCount_;
+}
 
 int TInterfacedObject::Release()
 {

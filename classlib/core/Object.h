@@ -91,18 +91,41 @@ class TInterfacePtr {
 public:
     TInterfacePtr() = default;
     TInterfacePtr(std::nullptr_t) {}
-    TInterfacePtr(I* p) : p_(p) { if (p_) p_->AddRef(); }
+    TInterfacePtr(I* p) : p_(p)
+    {
+        if (p_)
+            p_->AddRef();
+    }
     TInterfacePtr(const TInterfacePtr& o) : TInterfacePtr(o.p_) {}
     TInterfacePtr(TInterfacePtr&& o) noexcept : p_(o.p_) { o.p_ = nullptr; }
     // From a reference to a derived interface (IShape -> IInterface).
-    template <class J, class = std::enable_if_t<std::is_convertible_v<J*, I*> && !std::is_same_v<J, I>>>
-    TInterfacePtr(const TInterfacePtr<J>& o) : TInterfacePtr(static_cast<I*>(o.Get())) {}
+    template <class J,
+              class = std::enable_if_t<std::is_convertible_v<J*, I*> && !std::is_same_v<J, I>>>
+    TInterfacePtr(const TInterfacePtr<J>& o) : TInterfacePtr(static_cast<I*>(o.Get()))
+    {
+    }
     ~TInterfacePtr() { Reset(); }
-    TInterfacePtr& operator=(TInterfacePtr o) noexcept { std::swap(p_, o.p_); return *this; }
+    TInterfacePtr& operator=(TInterfacePtr o) noexcept
+    {
+        std::swap(p_, o.p_);
+        return *this;
+    }
 
     // Takes over a reference the caller already holds (e.g. from QueryInterface).
-    static TInterfacePtr Attach(I* p) { TInterfacePtr r; r.p_ = p; return r; }
-    void Reset() { if (p_) { I* p = p_; p_ = nullptr; p->Release(); } }
+    static TInterfacePtr Attach(I* p)
+    {
+        TInterfacePtr r;
+        r.p_ = p;
+        return r;
+    }
+    void Reset()
+    {
+        if (p_) {
+            I* p = p_;
+            p_ = nullptr;
+            p->Release();
+        }
+    }
     I* Get() const { return p_; }
     I* operator->() const { return p_; }
     explicit operator bool() const { return p_ != nullptr; }
@@ -136,8 +159,9 @@ inline bool QueryByID(IInterface* instance, const TGUID& iid, void** obj)
 inline TInterfacePtr<IInterface> InterfaceIdentity(IInterface* instance)
 {
     void* obj = nullptr;
-    return QueryByID(instance, IInterface::IID, &obj) ? TInterfacePtr<IInterface>::Attach(static_cast<IInterface*>(obj))
-                                                     : TInterfacePtr<IInterface>();
+    return QueryByID(instance, IInterface::IID, &obj)
+               ? TInterfacePtr<IInterface>::Attach(static_cast<IInterface*>(obj))
+               : TInterfacePtr<IInterface>();
 }
 inline bool SameInterfaceObject(IInterface* a, IInterface* b)
 {
@@ -160,13 +184,19 @@ TInterfacePtr<I> InterfaceCast(const TInterfacePtr<J>& instance)
 // A class that implements interfaces besides one it inherits sees one IInterface per interface
 // base; C++ needs the three operations restated in that class so that every one of them is
 // answered by the implementation of `Base`. Put it in the class body (public section).
-#define CLASSLIB_IINTERFACE_OF(Base)                                                            \
-    bool QueryInterface(const ::classlib::TGUID& iid, void** obj) override                     \
-    {                                                                                          \
-        return Base::QueryInterface(iid, obj);                                                 \
-    }                                                                                          \
-    int AddRef() override { return Base::AddRef(); }                                           \
-    int Release() override { return Base::Release(); }
+#define CLASSLIB_IINTERFACE_OF(Base)                                       \
+    bool QueryInterface(const ::classlib::TGUID& iid, void** obj) override \
+    {                                                                      \
+        return Base::QueryInterface(iid, obj);                             \
+    }                                                                      \
+    int AddRef() override                                                  \
+    {                                                                      \
+        return Base::AddRef();                                             \
+    }                                                                      \
+    int Release() override                                                 \
+    {                                                                      \
+        return Base::Release();                                            \
+    }
 
 // Aggregation: the interface side of an object that implements interfaces on behalf of another
 // one, its controller. Queries, references and identity are the controller's: an interface
@@ -178,7 +208,10 @@ class TAggregated : public Base, public IInterface {
 public:
     using Base::Base;
 
-    bool QueryInterface(const TGUID& iid, void** obj) override { return QueryByID(controller_, iid, obj); }
+    bool QueryInterface(const TGUID& iid, void** obj) override
+    {
+        return QueryByID(controller_, iid, obj);
+    }
     int AddRef() override { return controller_ ? controller_->AddRef() : -1; }
     int Release() override { return controller_ ? controller_->Release() : -1; }
 
@@ -195,11 +228,14 @@ private:
 
 // ---- TObject --------------------------------------------------------------------------------
 
-#define CLASSLIB_CLASS(Self, Parent)                                                           \
-public:                                                                                        \
-    using inherited = Parent;                                                                  \
-    static const ::classlib::TMetaClass& StaticClass();                                        \
-    const ::classlib::TMetaClass& ClassType() const override { return Self::StaticClass(); }
+#define CLASSLIB_CLASS(Self, Parent)                         \
+public:                                                      \
+    using inherited = Parent;                                \
+    static const ::classlib::TMetaClass& StaticClass();      \
+    const ::classlib::TMetaClass& ClassType() const override \
+    {                                                        \
+        return Self::StaticClass();                          \
+    }
 
 class TObject {
 public:
@@ -294,19 +330,40 @@ public:
         for (E e : elements)
             bits_ |= Bit(e);
     }
-    static constexpr TSet FromBits(uint32_t bits) { TSet s; s.bits_ = bits; return s; }
+    static constexpr TSet FromBits(uint32_t bits)
+    {
+        TSet s;
+        s.bits_ = bits;
+        return s;
+    }
 
     constexpr bool Contains(E e) const { return (bits_ & Bit(e)) != 0; }
-    constexpr TSet& Include(E e) { bits_ |= Bit(e); return *this; }
-    constexpr TSet& Exclude(E e) { bits_ &= ~Bit(e); return *this; }
+    constexpr TSet& Include(E e)
+    {
+        bits_ |= Bit(e);
+        return *this;
+    }
+    constexpr TSet& Exclude(E e)
+    {
+        bits_ &= ~Bit(e);
+        return *this;
+    }
     constexpr bool Empty() const { return bits_ == 0; }
     constexpr uint32_t Bits() const { return bits_; }
 
     constexpr TSet operator+(TSet o) const { return FromBits(bits_ | o.bits_); }
     constexpr TSet operator-(TSet o) const { return FromBits(bits_ & ~o.bits_); }
     constexpr TSet operator*(TSet o) const { return FromBits(bits_ & o.bits_); }
-    constexpr TSet& operator+=(TSet o) { bits_ |= o.bits_; return *this; }
-    constexpr TSet& operator-=(TSet o) { bits_ &= ~o.bits_; return *this; }
+    constexpr TSet& operator+=(TSet o)
+    {
+        bits_ |= o.bits_;
+        return *this;
+    }
+    constexpr TSet& operator-=(TSet o)
+    {
+        bits_ &= ~o.bits_;
+        return *this;
+    }
     constexpr bool operator==(const TSet&) const = default;
 
 private:

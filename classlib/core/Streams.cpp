@@ -250,17 +250,17 @@ TFileStream::TFileStream(const std::string& fileName, unsigned mode) : fileName_
         writable_ = true;
     } else {
         switch (mode & 3) {
-        case fmOpenWrite:
-            how = "r+b";
-            readable_ = false;
-            writable_ = true;
-            break;
-        case fmOpenReadWrite:
-            how = "r+b";
-            writable_ = true;
-            break;
-        default:
-            how = "rb";
+            case fmOpenWrite:
+                how = "r+b";
+                readable_ = false;
+                writable_ = true;
+                break;
+            case fmOpenReadWrite:
+                how = "r+b";
+                writable_ = true;
+                break;
+            default:
+                how = "rb";
         }
     }
     file_ = std::fopen(fileName.c_str(), how);
@@ -296,7 +296,8 @@ int64_t TFileStream::Write(const void* buffer, int64_t count)
 
 int64_t TFileStream::Seek(int64_t offset, TSeekOrigin origin)
 {
-    const int whence = origin == soBeginning ? SEEK_SET : (origin == soCurrent ? SEEK_CUR : SEEK_END);
+    const int whence =
+        origin == soBeginning ? SEEK_SET : (origin == soCurrent ? SEEK_CUR : SEEK_END);
     if (SeekFile(file_, offset, whence) != 0)
         return -1;
     return TellFile(file_);

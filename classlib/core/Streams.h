@@ -80,7 +80,10 @@ class TStringStream : public TStream {
     void SetSize(int64_t size) override;
     const std::string& DataString() const { return data_; }
     std::string ReadString(int64_t count);
-    void WriteString(const std::string& s) { WriteBuffer(s.data(), static_cast<int64_t>(s.size())); }
+    void WriteString(const std::string& s)
+    {
+        WriteBuffer(s.data(), static_cast<int64_t>(s.size()));
+    }
 
 private:
     std::string data_;
@@ -90,9 +93,14 @@ private:
 // File open modes: one access mode or fmCreate, combined with a share mode. The portable
 // file stream opens through the C run time, which does not enforce share modes.
 enum : unsigned {
-    fmOpenRead = 0x0000, fmOpenWrite = 0x0001, fmOpenReadWrite = 0x0002,
-    fmShareCompat = 0x0000, fmShareExclusive = 0x0010, fmShareDenyWrite = 0x0020,
-    fmShareDenyRead = 0x0030, fmShareDenyNone = 0x0040,
+    fmOpenRead = 0x0000,
+    fmOpenWrite = 0x0001,
+    fmOpenReadWrite = 0x0002,
+    fmShareCompat = 0x0000,
+    fmShareExclusive = 0x0010,
+    fmShareDenyWrite = 0x0020,
+    fmShareDenyRead = 0x0030,
+    fmShareDenyNone = 0x0040,
     fmCreate = 0xFFFF
 };
 

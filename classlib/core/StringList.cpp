@@ -15,7 +15,10 @@ CLASSLIB_PUBLISH(TStrings) {}
 CLASSLIB_PUBLISH(TStringList) {}
 
 namespace {
-bool IsBlankChar(char c) { return c != 0 && static_cast<unsigned char>(c) <= ' '; }
+bool IsBlankChar(char c)
+{
+    return c != 0 && static_cast<unsigned char>(c) <= ' ';
+}
 } // namespace
 
 // ---- TStrings -------------------------------------------------------------------------------
@@ -32,7 +35,10 @@ void TStrings::Put(int index, const std::string& s)
     InsertObject(index, s, object);
 }
 
-TObject* TStrings::GetObject(int) const { return nullptr; }
+TObject* TStrings::GetObject(int) const
+{
+    return nullptr;
+}
 void TStrings::PutObject(int, TObject*) {}
 
 int TStrings::Add(const std::string& s)
@@ -219,7 +225,8 @@ std::string TStrings::DelimitedText() const
     for (int i = 0; i < GetCount(); ++i) {
         const std::string s = Get(i);
         const bool needsQuotes = std::any_of(s.begin(), s.end(), [&](char c) {
-            return c == quoteChar_ || c == delimiter_ || (!strictDelimiter_ && static_cast<unsigned char>(c) <= ' ');
+            return c == quoteChar_ || c == delimiter_ ||
+                   (!strictDelimiter_ && static_cast<unsigned char>(c) <= ' ');
         });
         if (i > 0)
             result.push_back(delimiter_);
@@ -246,7 +253,8 @@ void TStrings::SetDelimitedText(std::string_view text)
                 item = AnsiExtractQuotedStr(text, p, quoteChar_);
             } else {
                 const size_t start = p;
-                while (p < n && text[p] != delimiter_ && (strictDelimiter_ || !IsBlankChar(text[p])))
+                while (p < n && text[p] != delimiter_ &&
+                       (strictDelimiter_ || !IsBlankChar(text[p])))
                     ++p;
                 item = std::string(text.substr(start, p - start));
             }
@@ -560,7 +568,8 @@ void TStringList::QuickSort(const TStringListSortCompare& compare)
     std::vector<int> order(items_.size());
     for (size_t i = 0; i < order.size(); ++i)
         order[i] = static_cast<int>(i);
-    std::stable_sort(order.begin(), order.end(), [&](int a, int b) { return compare(*this, a, b) < 0; });
+    std::stable_sort(order.begin(), order.end(),
+                     [&](int a, int b) { return compare(*this, a, b) < 0; });
     std::vector<Item> sorted;
     sorted.reserve(items_.size());
     for (int i : order)
@@ -580,7 +589,8 @@ void TStringList::CustomSort(const TStringListSortCompare& compare)
 void TStringList::Sort()
 {
     CustomSort([](TStringList& list, int a, int b) {
-        return list.CompareStrings(list.items_[static_cast<size_t>(a)].text, list.items_[static_cast<size_t>(b)].text);
+        return list.CompareStrings(list.items_[static_cast<size_t>(a)].text,
+                                   list.items_[static_cast<size_t>(b)].text);
     });
 }
 

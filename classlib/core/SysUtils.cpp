@@ -13,9 +13,18 @@ namespace classlib {
 
 namespace {
 
-bool IsBlank(char c) { return static_cast<unsigned char>(c) <= ' '; }
-char ToUpper(char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 32) : c; }
-char ToLower(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c + 32) : c; }
+bool IsBlank(char c)
+{
+    return static_cast<unsigned char>(c) <= ' ';
+}
+char ToUpper(char c)
+{
+    return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 32) : c;
+}
+char ToLower(char c)
+{
+    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c + 32) : c;
+}
 
 [[noreturn]] void FormatError(std::string_view format)
 {
@@ -116,7 +125,9 @@ std::string FixedText(double value, int decimals, bool thousands)
     std::string intPart, fraction;
     for (int pos = std::max(d.exponent, 0); pos >= -decimals; --pos) {
         const int index = d.exponent - pos;
-        const char digit = index >= 0 && index < static_cast<int>(d.digits.size()) ? d.digits[static_cast<size_t>(index)] : '0';
+        const char digit = index >= 0 && index < static_cast<int>(d.digits.size())
+                               ? d.digits[static_cast<size_t>(index)]
+                               : '0';
         (pos >= 0 ? intPart : fraction).push_back(digit);
     }
     if (thousands) {
@@ -189,28 +200,29 @@ std::string FloatToStrF(double value, TFloatFormat format, int precision, int di
         return special;
     precision = std::clamp(precision, 1, 18);
     switch (format) {
-    case ffGeneral:
-        return GeneralText(value, precision, digits);
-    case ffExponent: {
-        const Decimal d = ToDecimal(value, precision);
-        std::string mantissa = d.digits;
-        mantissa.append(static_cast<size_t>(precision) - std::min<size_t>(precision, mantissa.size()), '0');
-        std::string s = mantissa.substr(0, 1);
-        if (precision > 1)
-            s += "." + mantissa.substr(1);
-        s += ExponentText(d.exponent, std::clamp(digits, 0, 4), true);
-        if (d.negative)
-            s.insert(s.begin(), '-');
-        return s;
-    }
-    case ffFixed:
-    case ffNumber:
-    case ffCurrency: {
-        const Decimal d = ToDecimal(value, precision);
-        if (d.exponent >= precision)
-            return GeneralText(value, precision, 0);
-        return FixedText(value, digits, format != ffFixed);
-    }
+        case ffGeneral:
+            return GeneralText(value, precision, digits);
+        case ffExponent: {
+            const Decimal d = ToDecimal(value, precision);
+            std::string mantissa = d.digits;
+            mantissa.append(
+                static_cast<size_t>(precision) - std::min<size_t>(precision, mantissa.size()), '0');
+            std::string s = mantissa.substr(0, 1);
+            if (precision > 1)
+                s += "." + mantissa.substr(1);
+            s += ExponentText(d.exponent, std::clamp(digits, 0, 4), true);
+            if (d.negative)
+                s.insert(s.begin(), '-');
+            return s;
+        }
+        case ffFixed:
+        case ffNumber:
+        case ffCurrency: {
+            const Decimal d = ToDecimal(value, precision);
+            if (d.exponent >= precision)
+                return GeneralText(value, precision, 0);
+            return FixedText(value, digits, format != ffFixed);
+        }
     }
     return GeneralText(value, precision, digits);
 }
@@ -292,72 +304,76 @@ std::string Format(std::string_view format, std::initializer_list<TFormatArg> ar
             FormatError(format);
         const TFormatArg& arg = args[nextArg++];
         const auto kind = arg.GetKind();
-        const bool integral = kind == TFormatArg::Kind::Integer || kind == TFormatArg::Kind::Unsigned;
+        const bool integral =
+            kind == TFormatArg::Kind::Integer || kind == TFormatArg::Kind::Unsigned;
         std::string text;
         switch (type) {
-        case 'd':
-        case 'u': {
-            if (!integral)
+            case 'd':
+            case 'u': {
+                if (!integral)
+                    FormatError(format);
+                int64_t v = arg.AsInteger();
+                bool negative = false;
+                uint64_t magnitude;
+                if (type == 'u' && kind == TFormatArg::Kind::Integer && v < 0)
+                    magnitude = static_cast<uint32_t>(v);
+                else if (kind == TFormatArg::Kind::Integer && v < 0) {
+                    negative = true;
+                    magnitude = 0 - static_cast<uint64_t>(v);
+                } else
+                    magnitude = static_cast<uint64_t>(v);
+                text = std::to_string(magnitude);
+                if (precision > static_cast<int>(text.size()))
+                    text.insert(0, static_cast<size_t>(precision) - text.size(), '0');
+                if (negative)
+                    text.insert(text.begin(), '-');
+                break;
+            }
+            case 'x': {
+                if (!integral)
+                    FormatError(format);
+                int64_t v = arg.AsInteger();
+                uint64_t bits = (kind == TFormatArg::Kind::Integer && v < 0 && v >= INT32_MIN)
+                                    ? static_cast<uint32_t>(v)
+                                    : static_cast<uint64_t>(v);
+                text = Hex(bits, precision);
+                break;
+            }
+            case 'e':
+            case 'f':
+            case 'g':
+            case 'n':
+            case 'm': {
+                if (kind != TFormatArg::Kind::Float && !integral)
+                    FormatError(format);
+                const double v = kind == TFormatArg::Kind::Float
+                                     ? arg.AsFloat()
+                                     : static_cast<double>(arg.AsInteger());
+                if (type == 'e')
+                    text = FloatToStrF(v, ffExponent, precision < 0 ? 15 : precision, 3);
+                else if (type == 'f')
+                    text = FloatToStrF(v, ffFixed, 18, precision < 0 ? 2 : precision);
+                else if (type == 'g')
+                    text = FloatToStrF(v, ffGeneral, precision < 0 ? 15 : precision, 3);
+                else
+                    text = FloatToStrF(v, ffNumber, 18, precision < 0 ? 2 : precision);
+                break;
+            }
+            case 'p':
+                if (kind != TFormatArg::Kind::Pointer)
+                    FormatError(format);
+                text = Hex(reinterpret_cast<uintptr_t>(arg.AsPointer()),
+                           static_cast<int>(sizeof(void*) * 2));
+                break;
+            case 's':
+                if (kind != TFormatArg::Kind::Text)
+                    FormatError(format);
+                text = arg.AsText();
+                if (precision >= 0 && static_cast<size_t>(precision) < text.size())
+                    text.resize(static_cast<size_t>(precision));
+                break;
+            default:
                 FormatError(format);
-            int64_t v = arg.AsInteger();
-            bool negative = false;
-            uint64_t magnitude;
-            if (type == 'u' && kind == TFormatArg::Kind::Integer && v < 0)
-                magnitude = static_cast<uint32_t>(v);
-            else if (kind == TFormatArg::Kind::Integer && v < 0) {
-                negative = true;
-                magnitude = 0 - static_cast<uint64_t>(v);
-            } else
-                magnitude = static_cast<uint64_t>(v);
-            text = std::to_string(magnitude);
-            if (precision > static_cast<int>(text.size()))
-                text.insert(0, static_cast<size_t>(precision) - text.size(), '0');
-            if (negative)
-                text.insert(text.begin(), '-');
-            break;
-        }
-        case 'x': {
-            if (!integral)
-                FormatError(format);
-            int64_t v = arg.AsInteger();
-            uint64_t bits = (kind == TFormatArg::Kind::Integer && v < 0 && v >= INT32_MIN)
-                                ? static_cast<uint32_t>(v)
-                                : static_cast<uint64_t>(v);
-            text = Hex(bits, precision);
-            break;
-        }
-        case 'e':
-        case 'f':
-        case 'g':
-        case 'n':
-        case 'm': {
-            if (kind != TFormatArg::Kind::Float && !integral)
-                FormatError(format);
-            const double v = kind == TFormatArg::Kind::Float ? arg.AsFloat() : static_cast<double>(arg.AsInteger());
-            if (type == 'e')
-                text = FloatToStrF(v, ffExponent, precision < 0 ? 15 : precision, 3);
-            else if (type == 'f')
-                text = FloatToStrF(v, ffFixed, 18, precision < 0 ? 2 : precision);
-            else if (type == 'g')
-                text = FloatToStrF(v, ffGeneral, precision < 0 ? 15 : precision, 3);
-            else
-                text = FloatToStrF(v, ffNumber, 18, precision < 0 ? 2 : precision);
-            break;
-        }
-        case 'p':
-            if (kind != TFormatArg::Kind::Pointer)
-                FormatError(format);
-            text = Hex(reinterpret_cast<uintptr_t>(arg.AsPointer()), static_cast<int>(sizeof(void*) * 2));
-            break;
-        case 's':
-            if (kind != TFormatArg::Kind::Text)
-                FormatError(format);
-            text = arg.AsText();
-            if (precision >= 0 && static_cast<size_t>(precision) < text.size())
-                text.resize(static_cast<size_t>(precision));
-            break;
-        default:
-            FormatError(format);
         }
         if (width > static_cast<int>(text.size())) {
             const std::string pad(static_cast<size_t>(width) - text.size(), ' ');
@@ -368,12 +384,19 @@ std::string Format(std::string_view format, std::initializer_list<TFormatArg> ar
     return out;
 }
 
-std::string IntToStr(int64_t value) { return std::to_string(value); }
-std::string UIntToStr(uint64_t value) { return std::to_string(value); }
+std::string IntToStr(int64_t value)
+{
+    return std::to_string(value);
+}
+std::string UIntToStr(uint64_t value)
+{
+    return std::to_string(value);
+}
 
 std::string IntToHex(int64_t value, int digits)
 {
-    const uint64_t bits = (value < 0 && value >= INT32_MIN) ? static_cast<uint32_t>(value) : static_cast<uint64_t>(value);
+    const uint64_t bits = (value < 0 && value >= INT32_MIN) ? static_cast<uint32_t>(value)
+                                                            : static_cast<uint64_t>(value);
     return Hex(bits, digits);
 }
 
@@ -389,7 +412,8 @@ bool TryStrToInt64(std::string_view text, int64_t& value)
     if (i < text.size() && text[i] == '$') {
         hex = true;
         ++i;
-    } else if (i + 1 < text.size() && text[i] == '0' && (text[i + 1] == 'x' || text[i + 1] == 'X')) {
+    } else if (i + 1 < text.size() && text[i] == '0' &&
+               (text[i + 1] == 'x' || text[i + 1] == 'X')) {
         hex = true;
         i += 2;
     }
@@ -662,8 +686,8 @@ std::string AnsiDequotedStr(std::string_view s, char quote)
     return r;
 }
 
-std::string StringReplace(std::string_view s, std::string_view oldPattern, std::string_view newPattern,
-                          unsigned flags)
+std::string StringReplace(std::string_view s, std::string_view oldPattern,
+                          std::string_view newPattern, unsigned flags)
 {
     if (oldPattern.empty())
         return std::string(s);
@@ -687,7 +711,10 @@ std::string StringReplace(std::string_view s, std::string_view oldPattern, std::
 }
 
 namespace {
-bool IsDelimiter(char c) { return c == '\\' || c == '/'; }
+bool IsDelimiter(char c)
+{
+    return c == '\\' || c == '/';
+}
 size_t LastDelimiter(std::string_view s, bool withDrive)
 {
     for (size_t i = s.size(); i > 0; --i)
@@ -709,7 +736,8 @@ std::string ExtractFileDir(std::string_view fileName)
     if (at == std::string_view::npos)
         return {};
     // keep the delimiter of a root ("C:\", "\") and the colon of a drive
-    if (at > 0 && IsDelimiter(fileName[at]) && fileName[at - 1] != ':' && !(at == 1 && IsDelimiter(fileName[0])))
+    if (at > 0 && IsDelimiter(fileName[at]) && fileName[at - 1] != ':' &&
+        !(at == 1 && IsDelimiter(fileName[0])))
         return std::string(fileName.substr(0, at));
     if (at == 0 && IsDelimiter(fileName[0]))
         return std::string(fileName.substr(0, 1));
@@ -776,7 +804,8 @@ std::string ExcludeTrailingPathDelimiter(std::string_view path)
 
 bool IsPathDelimiter(std::string_view s, int index)
 {
-    return index >= 1 && index <= static_cast<int>(s.size()) && IsDelimiter(s[static_cast<size_t>(index - 1)]);
+    return index >= 1 && index <= static_cast<int>(s.size()) &&
+           IsDelimiter(s[static_cast<size_t>(index - 1)]);
 }
 
 } // namespace classlib
@@ -784,7 +813,9 @@ bool IsPathDelimiter(std::string_view s, int index)
 namespace classlib {
 bool IsValidIdent(std::string_view ident, bool allowDots)
 {
-    auto alpha = [](char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || c == '_'; };
+    auto alpha = [](char c) {
+        return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || c == '_';
+    };
     auto alnum = [&](char c) { return alpha(c) || (c >= '0' && c <= '9'); };
     if (ident.empty() || !alpha(ident[0]))
         return false;
@@ -823,8 +854,14 @@ TToWideConversion toWide = &Latin1ToWide;
 TFromWideConversion fromWide = &WideToLatin1;
 } // namespace
 
-std::string WideToAnsi(const WideString& text) { return fromWide(text); }
-WideString AnsiToWide(std::string_view text) { return toWide(text); }
+std::string WideToAnsi(const WideString& text)
+{
+    return fromWide(text);
+}
+WideString AnsiToWide(std::string_view text)
+{
+    return toWide(text);
+}
 
 void SetCodePageConversion(TToWideConversion to, TFromWideConversion from)
 {

@@ -101,8 +101,8 @@ std::string AnsiDequotedStr(std::string_view s, char quote);
 std::string AnsiExtractQuotedStr(std::string_view s, size_t& pos, char quote);
 
 enum TReplaceFlag : unsigned { rfReplaceAll = 1, rfIgnoreCase = 2 };
-std::string StringReplace(std::string_view s, std::string_view oldPattern, std::string_view newPattern,
-                          unsigned flags);
+std::string StringReplace(std::string_view s, std::string_view oldPattern,
+                          std::string_view newPattern, unsigned flags);
 
 // File-name routines: pure text, both "\" and "/" count as delimiters, ":" ends a drive.
 inline constexpr char PathDelim = '\\';

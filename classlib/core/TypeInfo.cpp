@@ -38,7 +38,8 @@ TTypeInfo FloatInfo(const char* name, TFloatType type)
 
 [[noreturn]] void PropertyKindError(const TPropInfo& prop)
 {
-    throw EPropertyError(Format(messages::InvalidPropertyType, {prop.PropType ? prop.PropType->Name : prop.Name}));
+    throw EPropertyError(
+        Format(messages::InvalidPropertyType, {prop.PropType ? prop.PropType->Name : prop.Name}));
 }
 
 [[noreturn]] void ReadOnlyError(const TPropInfo& prop)
@@ -48,7 +49,8 @@ TTypeInfo FloatInfo(const char* name, TFloatType type)
 
 } // namespace
 
-TTypeInfo MakeEnumInfo(std::string name, std::initializer_list<const char*> names, std::string unitName)
+TTypeInfo MakeEnumInfo(std::string name, std::initializer_list<const char*> names,
+                       std::string unitName)
 {
     TTypeInfo t;
     t.Kind = tkEnumeration;
@@ -122,7 +124,8 @@ std::string SetToString(const TTypeInfo* setInfo, uint32_t value, bool brackets)
             continue;
         if (!result.empty())
             result += ",";
-        result += element && element->Kind == tkEnumeration ? GetEnumName(element, bit) : IntToStr(bit);
+        result +=
+            element && element->Kind == tkEnumeration ? GetEnumName(element, bit) : IntToStr(bit);
     }
     return brackets ? "[" + result + "]" : result;
 }
@@ -153,12 +156,12 @@ uint32_t StringToSet(const TTypeInfo* setInfo, std::string_view text)
     return result;
 }
 
-#define CLASSLIB_BUILTIN_TYPE(CppType, expr)       \
-    const TTypeInfo* TypeInfoFor(CppType*)         \
-    {                                              \
-        static TTypeInfo info = expr;              \
+#define CLASSLIB_BUILTIN_TYPE(CppType, expr)            \
+    const TTypeInfo* TypeInfoFor(CppType*)              \
+    {                                                   \
+        static TTypeInfo info = expr;                   \
         static const TTypeInfo* p = WithSelfBase(info); \
-        return p;                                  \
+        return p;                                       \
     }
 
 CLASSLIB_BUILTIN_TYPE(int, OrdinalInfo("Integer", tkInteger, otSLong, INT32_MIN, INT32_MAX))
@@ -177,7 +180,10 @@ CLASSLIB_BUILTIN_TYPE(double, FloatInfo("Double", ftDouble))
 CLASSLIB_BUILTIN_TYPE(std::string, SimpleInfo("string", tkLString))
 CLASSLIB_BUILTIN_TYPE(WideString, SimpleInfo("WideString", tkWString))
 
-const TTypeInfo* ClassTypeInfo(const TMetaClass& cls) { return cls.TypeInfo(); }
+const TTypeInfo* ClassTypeInfo(const TMetaClass& cls)
+{
+    return cls.TypeInfo();
+}
 
 TTypeInfo MakeIntegerInfo(std::string name, int64_t minValue, int64_t maxValue)
 {
@@ -186,9 +192,12 @@ TTypeInfo MakeIntegerInfo(std::string name, int64_t minValue, int64_t maxValue)
     t.Name = std::move(name);
     t.MinValue = minValue;
     t.MaxValue = maxValue;
-    t.OrdType = minValue >= 0 ? (maxValue <= 255 ? otUByte : maxValue <= 65535 ? otUWord : otULong)
-                              : (minValue >= -128 && maxValue <= 127 ? otSByte
-                                 : minValue >= -32768 && maxValue <= 32767 ? otSWord : otSLong);
+    t.OrdType = minValue >= 0 ? (maxValue <= 255     ? otUByte
+                                 : maxValue <= 65535 ? otUWord
+                                                     : otULong)
+                              : (minValue >= -128 && maxValue <= 127       ? otSByte
+                                 : minValue >= -32768 && maxValue <= 32767 ? otSWord
+                                                                           : otSLong);
     return t;
 }
 
@@ -232,7 +241,8 @@ bool FindIntToIdent(const TTypeInfo* type, int64_t value, std::string& ident)
 
 // ---- TMetaClass -----------------------------------------------------------------------------
 
-TMetaClass::TMetaClass(const char* name, const TMetaClass* parent, Creator creator, Publisher publisher)
+TMetaClass::TMetaClass(const char* name, const TMetaClass* parent, Creator creator,
+                       Publisher publisher)
     : name_(name), parent_(parent), creator_(creator), publisher_(publisher)
 {
     typeInfo_.Kind = tkClass;
@@ -265,7 +275,8 @@ void TMetaClass::EnsurePublished() const
             all_ = parent_->Properties();
         for (const TPropInfo& p : own_) {
             // A redeclared property replaces the ancestor's at its place.
-            auto same = std::find_if(all_.begin(), all_.end(), [&](const TPropInfo* q) { return SameText(q->Name, p.Name); });
+            auto same = std::find_if(all_.begin(), all_.end(),
+                                     [&](const TPropInfo* q) { return SameText(q->Name, p.Name); });
             if (same != all_.end())
                 *same = &p;
             else
@@ -346,9 +357,15 @@ const TPropInfo& FindPropInfo(const TObject* instance, std::string_view name)
     throw EPropertyError(Format(messages::UnknownProperty, {name}));
 }
 
-bool IsPublishedProp(const TObject* instance, std::string_view name) { return GetPropInfo(instance, name) != nullptr; }
+bool IsPublishedProp(const TObject* instance, std::string_view name)
+{
+    return GetPropInfo(instance, name) != nullptr;
+}
 
-bool IsStoredProp(const TObject* instance, const TPropInfo& prop) { return prop.IsStored(instance); }
+bool IsStoredProp(const TObject* instance, const TPropInfo& prop)
+{
+    return prop.IsStored(instance);
+}
 
 int64_t GetOrdProp(const TObject* instance, const TPropInfo& prop)
 {
@@ -473,73 +490,115 @@ void SetMethodProp(TObject* instance, const TPropInfo& prop, const TMethod& valu
     prop.SetMethod(instance, value);
 }
 
-int64_t GetOrdProp(const TObject* i, std::string_view n) { return GetOrdProp(i, FindPropInfo(i, n)); }
-void SetOrdProp(TObject* i, std::string_view n, int64_t v) { SetOrdProp(i, FindPropInfo(i, n), v); }
-std::string GetEnumProp(const TObject* i, std::string_view n) { return GetEnumProp(i, FindPropInfo(i, n)); }
-void SetEnumProp(TObject* i, std::string_view n, std::string_view v) { SetEnumProp(i, FindPropInfo(i, n), v); }
-std::string GetSetProp(const TObject* i, std::string_view n, bool b) { return GetSetProp(i, FindPropInfo(i, n), b); }
-void SetSetProp(TObject* i, std::string_view n, std::string_view v) { SetSetProp(i, FindPropInfo(i, n), v); }
-double GetFloatProp(const TObject* i, std::string_view n) { return GetFloatProp(i, FindPropInfo(i, n)); }
-void SetFloatProp(TObject* i, std::string_view n, double v) { SetFloatProp(i, FindPropInfo(i, n), v); }
-std::string GetStrProp(const TObject* i, std::string_view n) { return GetStrProp(i, FindPropInfo(i, n)); }
-void SetStrProp(TObject* i, std::string_view n, std::string_view v) { SetStrProp(i, FindPropInfo(i, n), v); }
-TObject* GetObjectProp(const TObject* i, std::string_view n) { return GetObjectProp(i, FindPropInfo(i, n)); }
-void SetObjectProp(TObject* i, std::string_view n, TObject* v) { SetObjectProp(i, FindPropInfo(i, n), v); }
-TMethod GetMethodProp(const TObject* i, std::string_view n) { return GetMethodProp(i, FindPropInfo(i, n)); }
-void SetMethodProp(TObject* i, std::string_view n, const TMethod& v) { SetMethodProp(i, FindPropInfo(i, n), v); }
+int64_t GetOrdProp(const TObject* i, std::string_view n)
+{
+    return GetOrdProp(i, FindPropInfo(i, n));
+}
+void SetOrdProp(TObject* i, std::string_view n, int64_t v)
+{
+    SetOrdProp(i, FindPropInfo(i, n), v);
+}
+std::string GetEnumProp(const TObject* i, std::string_view n)
+{
+    return GetEnumProp(i, FindPropInfo(i, n));
+}
+void SetEnumProp(TObject* i, std::string_view n, std::string_view v)
+{
+    SetEnumProp(i, FindPropInfo(i, n), v);
+}
+std::string GetSetProp(const TObject* i, std::string_view n, bool b)
+{
+    return GetSetProp(i, FindPropInfo(i, n), b);
+}
+void SetSetProp(TObject* i, std::string_view n, std::string_view v)
+{
+    SetSetProp(i, FindPropInfo(i, n), v);
+}
+double GetFloatProp(const TObject* i, std::string_view n)
+{
+    return GetFloatProp(i, FindPropInfo(i, n));
+}
+void SetFloatProp(TObject* i, std::string_view n, double v)
+{
+    SetFloatProp(i, FindPropInfo(i, n), v);
+}
+std::string GetStrProp(const TObject* i, std::string_view n)
+{
+    return GetStrProp(i, FindPropInfo(i, n));
+}
+void SetStrProp(TObject* i, std::string_view n, std::string_view v)
+{
+    SetStrProp(i, FindPropInfo(i, n), v);
+}
+TObject* GetObjectProp(const TObject* i, std::string_view n)
+{
+    return GetObjectProp(i, FindPropInfo(i, n));
+}
+void SetObjectProp(TObject* i, std::string_view n, TObject* v)
+{
+    SetObjectProp(i, FindPropInfo(i, n), v);
+}
+TMethod GetMethodProp(const TObject* i, std::string_view n)
+{
+    return GetMethodProp(i, FindPropInfo(i, n));
+}
+void SetMethodProp(TObject* i, std::string_view n, const TMethod& v)
+{
+    SetMethodProp(i, FindPropInfo(i, n), v);
+}
 
 std::string GetPropValueText(const TObject* instance, const TPropInfo& prop)
 {
     switch (prop.PropType->Kind) {
-    case tkEnumeration:
-        return GetEnumProp(instance, prop);
-    case tkSet:
-        return GetSetProp(instance, prop, true);
-    case tkInteger:
-    case tkInt64:
-    case tkChar:
-    case tkWChar:
-        return IntToStr(GetOrdProp(instance, prop));
-    case tkFloat:
-        return FloatToStr(GetFloatProp(instance, prop));
-    case tkString:
-    case tkLString:
-        return GetStrProp(instance, prop);
-    case tkClass: {
-        const auto* c = dynamic_cast<const TComponent*>(GetObjectProp(instance, prop));
-        return c ? c->Name() : std::string();
-    }
-    default:
-        PropertyKindError(prop);
+        case tkEnumeration:
+            return GetEnumProp(instance, prop);
+        case tkSet:
+            return GetSetProp(instance, prop, true);
+        case tkInteger:
+        case tkInt64:
+        case tkChar:
+        case tkWChar:
+            return IntToStr(GetOrdProp(instance, prop));
+        case tkFloat:
+            return FloatToStr(GetFloatProp(instance, prop));
+        case tkString:
+        case tkLString:
+            return GetStrProp(instance, prop);
+        case tkClass: {
+            const auto* c = dynamic_cast<const TComponent*>(GetObjectProp(instance, prop));
+            return c ? c->Name() : std::string();
+        }
+        default:
+            PropertyKindError(prop);
     }
 }
 
 void SetPropValueText(TObject* instance, const TPropInfo& prop, std::string_view text)
 {
     switch (prop.PropType->Kind) {
-    case tkEnumeration:
-        SetEnumProp(instance, prop, Trim(text));
-        break;
-    case tkSet:
-        SetSetProp(instance, prop, text);
-        break;
-    case tkInteger:
-    case tkInt64:
-        SetOrdProp(instance, prop, StrToInt64(text));
-        break;
-    case tkChar:
-    case tkWChar:
-        SetOrdProp(instance, prop, text.empty() ? 0 : static_cast<unsigned char>(text[0]));
-        break;
-    case tkFloat:
-        SetFloatProp(instance, prop, StrToFloat(text));
-        break;
-    case tkString:
-    case tkLString:
-        SetStrProp(instance, prop, text);
-        break;
-    default:
-        PropertyKindError(prop);
+        case tkEnumeration:
+            SetEnumProp(instance, prop, Trim(text));
+            break;
+        case tkSet:
+            SetSetProp(instance, prop, text);
+            break;
+        case tkInteger:
+        case tkInt64:
+            SetOrdProp(instance, prop, StrToInt64(text));
+            break;
+        case tkChar:
+        case tkWChar:
+            SetOrdProp(instance, prop, text.empty() ? 0 : static_cast<unsigned char>(text[0]));
+            break;
+        case tkFloat:
+            SetFloatProp(instance, prop, StrToFloat(text));
+            break;
+        case tkString:
+        case tkLString:
+            SetStrProp(instance, prop, text);
+            break;
+        default:
+            PropertyKindError(prop);
     }
 }
 

@@ -35,8 +35,24 @@ class TComponent;
 class TCollection;
 
 enum TTypeKind {
-    tkUnknown, tkInteger, tkChar, tkEnumeration, tkFloat, tkString, tkSet, tkClass, tkMethod,
-    tkWChar, tkLString, tkWString, tkVariant, tkArray, tkRecord, tkInterface, tkInt64, tkDynArray
+    tkUnknown,
+    tkInteger,
+    tkChar,
+    tkEnumeration,
+    tkFloat,
+    tkString,
+    tkSet,
+    tkClass,
+    tkMethod,
+    tkWChar,
+    tkLString,
+    tkWString,
+    tkVariant,
+    tkArray,
+    tkRecord,
+    tkInterface,
+    tkInt64,
+    tkDynArray
 };
 enum TOrdType { otSByte, otUByte, otSWord, otUWord, otSLong, otULong };
 enum TFloatType { ftSingle, ftDouble, ftExtended, ftComp, ftCurr };
@@ -80,13 +96,14 @@ struct TTypeInfo {
 
     bool IsOrdinal() const
     {
-        return Kind == tkInteger || Kind == tkChar || Kind == tkEnumeration || Kind == tkWChar || Kind == tkSet ||
-               Kind == tkInt64;
+        return Kind == tkInteger || Kind == tkChar || Kind == tkEnumeration || Kind == tkWChar ||
+               Kind == tkSet || Kind == tkInt64;
     }
 };
 
 // Builds an enumeration record with ordinals 0..names-1 (1-byte storage up to 256 names).
-TTypeInfo MakeEnumInfo(std::string name, std::initializer_list<const char*> names, std::string unitName = {});
+TTypeInfo MakeEnumInfo(std::string name, std::initializer_list<const char*> names,
+                       std::string unitName = {});
 // Builds a set record over the element type `element`.
 TTypeInfo MakeSetInfo(std::string name, const TTypeInfo* element);
 
@@ -144,7 +161,8 @@ namespace detail {
 template <class Sig>
 struct ReturnsValue;
 template <class R, class... A>
-struct ReturnsValue<R(A...)> : std::bool_constant<!std::is_void_v<R>> {};
+struct ReturnsValue<R(A...)> : std::bool_constant<!std::is_void_v<R>> {
+};
 } // namespace detail
 
 template <class Sig>
@@ -186,12 +204,12 @@ const TTypeInfo* TypeInfoFor(T**)
 
 // An integer type of its own name (kind tkInteger), e.g. a colour type declared as
 // `enum TColor : int32_t {...}` with CLASSLIB_ENUM(TColor) beside it.
-#define CLASSLIB_DEFINE_INTEGER_TYPE(T, MinValue, MaxValue)                                    \
-    const ::classlib::TTypeInfo* TypeInfoFor(T*)                                               \
-    {                                                                                          \
-        static const ::classlib::TTypeInfo info =                                              \
-            ::classlib::MakeIntegerInfo(#T, MinValue, MaxValue);                               \
-        return &info;                                                                          \
+#define CLASSLIB_DEFINE_INTEGER_TYPE(T, MinValue, MaxValue)      \
+    const ::classlib::TTypeInfo* TypeInfoFor(T*)                 \
+    {                                                            \
+        static const ::classlib::TTypeInfo info =                \
+            ::classlib::MakeIntegerInfo(#T, MinValue, MaxValue); \
+        return &info;                                            \
     }
 TTypeInfo MakeIntegerInfo(std::string name, int64_t minValue, int64_t maxValue);
 
@@ -210,7 +228,13 @@ inline constexpr int NoIndex = INT32_MIN;
 
 // How a published property is read, written or tested for storing: through a field, a method
 // called directly or through the method table, or (the stored test) a constant.
-enum TPropertyAccessKind : uint8_t { pakNone, pakStaticMethod, pakVirtualMethod, pakField, pakConstant };
+enum TPropertyAccessKind : uint8_t {
+    pakNone,
+    pakStaticMethod,
+    pakVirtualMethod,
+    pakField,
+    pakConstant
+};
 struct TPropAccess {
     TPropertyAccessKind Kind = pakNone;
     // The code address, the method-table offset or the field offset in bytes, or the constant.
@@ -279,7 +303,10 @@ struct TPropInfo {
     TPropAccess Writer;
     TPropAccess StoredAccess{pakConstant, 1};
 
-    bool HasWriter() const { return SetOrd || SetFloat || SetStr || SetWideStr || SetObject || SetMethod; }
+    bool HasWriter() const
+    {
+        return SetOrd || SetFloat || SetStr || SetWideStr || SetObject || SetMethod;
+    }
     bool IsStored(const TObject* instance) const { return !StoredFn || StoredFn(instance); }
 
     // Chained declarations.
@@ -380,13 +407,17 @@ void WriteMember(C* obj, S setter, V&& value)
 }
 
 template <class T>
-struct IsSet : std::false_type {};
+struct IsSet : std::false_type {
+};
 template <class E>
-struct IsSet<TSet<E>> : std::true_type {};
+struct IsSet<TSet<E>> : std::true_type {
+};
 template <class T>
-struct IsEvent : std::false_type {};
+struct IsEvent : std::false_type {
+};
 template <class Sig>
-struct IsEvent<TEvent<Sig>> : std::true_type {};
+struct IsEvent<TEvent<Sig>> : std::true_type {
+};
 
 // Connects getter and setter of value type T to the accessor slot of its kind.
 template <class C, class T, class GetFn, class SetFn>
@@ -397,22 +428,33 @@ void BindAccessors(TPropInfo& p, GetFn get, SetFn set, bool writable)
         if (writable)
             p.SetStr = [set](TObject* o, const std::string& v) { set(static_cast<C*>(o), v); };
     } else if constexpr (std::is_same_v<T, WideString>) {
-        p.GetWideStr = [get](const TObject* o) { return WideString(get(static_cast<const C*>(o))); };
+        p.GetWideStr = [get](const TObject* o) {
+            return WideString(get(static_cast<const C*>(o)));
+        };
         if (writable)
             p.SetWideStr = [set](TObject* o, const WideString& v) { set(static_cast<C*>(o), v); };
     } else if constexpr (std::is_floating_point_v<T>) {
-        p.GetFloat = [get](const TObject* o) { return static_cast<double>(get(static_cast<const C*>(o))); };
+        p.GetFloat = [get](const TObject* o) {
+            return static_cast<double>(get(static_cast<const C*>(o)));
+        };
         if (writable)
-            p.SetFloat = [set](TObject* o, double v) { set(static_cast<C*>(o), static_cast<T>(v)); };
+            p.SetFloat = [set](TObject* o, double v) {
+                set(static_cast<C*>(o), static_cast<T>(v));
+            };
     } else if constexpr (IsSet<T>::value) {
-        p.GetOrd = [get](const TObject* o) { return static_cast<int64_t>(get(static_cast<const C*>(o)).Bits()); };
+        p.GetOrd = [get](const TObject* o) {
+            return static_cast<int64_t>(get(static_cast<const C*>(o)).Bits());
+        };
         if (writable)
-            p.SetOrd = [set](TObject* o, int64_t v) { set(static_cast<C*>(o), T::FromBits(static_cast<uint32_t>(v))); };
+            p.SetOrd = [set](TObject* o, int64_t v) {
+                set(static_cast<C*>(o), T::FromBits(static_cast<uint32_t>(v)));
+            };
     } else if constexpr (IsEvent<T>::value) {
         p.GetMethod = [get](const TObject* o) { return get(static_cast<const C*>(o)).AsMethod(); };
         if (writable)
             p.SetMethod = [set](TObject* o, const TMethod& v) { set(static_cast<C*>(o), T(v)); };
-    } else if constexpr (std::is_pointer_v<T> && std::is_base_of_v<TObject, std::remove_pointer_t<T>>) {
+    } else if constexpr (std::is_pointer_v<T> &&
+                         std::is_base_of_v<TObject, std::remove_pointer_t<T>>) {
         p.GetObject = [get](const TObject* o) -> TObject* { return get(static_cast<const C*>(o)); };
         if (writable)
             p.SetObject = [set](TObject* o, TObject* v) {
@@ -422,7 +464,9 @@ void BindAccessors(TPropInfo& p, GetFn get, SetFn set, bool writable)
                 set(static_cast<C*>(o), typed);
             };
     } else if constexpr (std::is_enum_v<T> || std::is_integral_v<T>) {
-        p.GetOrd = [get](const TObject* o) { return static_cast<int64_t>(get(static_cast<const C*>(o))); };
+        p.GetOrd = [get](const TObject* o) {
+            return static_cast<int64_t>(get(static_cast<const C*>(o)));
+        };
         if (writable)
             p.SetOrd = [set](TObject* o, int64_t v) {
                 if constexpr (std::is_same_v<T, bool>)
@@ -448,8 +492,10 @@ public:
     template <class G, class S = std::nullptr_t>
     TPropInfo& Property(const char* name, G getter, S setter = nullptr)
     {
-        using T = std::decay_t<decltype(detail::ReadMember(static_cast<const C*>(nullptr), getter))>;
-        constexpr bool writable = !std::is_same_v<S, std::nullptr_t> || std::is_member_object_pointer_v<G>;
+        using T =
+            std::decay_t<decltype(detail::ReadMember(static_cast<const C*>(nullptr), getter))>;
+        constexpr bool writable =
+            !std::is_same_v<S, std::nullptr_t> || std::is_member_object_pointer_v<G>;
         TPropInfo p;
         p.Name = name;
         p.PropType = TypeInfoOf<T>();
@@ -520,8 +566,8 @@ template <class T>
 constexpr TMetaClass::Creator CreatorOf()
 {
     if constexpr (std::is_abstract_v<T> ||
-                  !(std::is_constructible_v<T, TComponent*> || std::is_constructible_v<T, TCollection*> ||
-                    std::is_default_constructible_v<T>))
+                  !(std::is_constructible_v<T, TComponent*> ||
+                    std::is_constructible_v<T, TCollection*> || std::is_default_constructible_v<T>))
         return nullptr;
     else
         return &CreateInstance<T>;
@@ -534,12 +580,12 @@ constexpr TMetaClass::Creator CreatorOf()
     static void Self##_Publish(::classlib::TClassBuilder<Self>& c);                              \
     const ::classlib::TMetaClass& Self::StaticClass()                                            \
     {                                                                                            \
-        static const ::classlib::TMetaClass info(                                                \
-            #Self, &Self::inherited::StaticClass(), ::classlib::detail::CreatorOf<Self>(),       \
-            [](::classlib::TMetaClass& m) {                                                      \
-                ::classlib::TClassBuilder<Self> builder(m);                                      \
-                Self##_Publish(builder);                                                         \
-            });                                                                                  \
+        static const ::classlib::TMetaClass info(#Self, &Self::inherited::StaticClass(),         \
+                                                 ::classlib::detail::CreatorOf<Self>(),          \
+                                                 [](::classlib::TMetaClass& m) {                 \
+                                                     ::classlib::TClassBuilder<Self> builder(m); \
+                                                     Self##_Publish(builder);                    \
+                                                 });                                             \
         return info;                                                                             \
     }                                                                                            \
     static void Self##_Publish([[maybe_unused]] ::classlib::TClassBuilder<Self>& c)

@@ -118,14 +118,16 @@ bool TCustomAction::Execute()
         return false;
     if (autoCheck_ && (!checked_ || groupIndex_ == 0))
         SetChecked(!checked_);
-    return (actionList_ && actionList_->ExecuteAction(this)) || (Application && Application->ExecuteAction(this)) ||
-           TBasicAction::Execute() || SendToTargetForm(CM_ACTIONEXECUTE, this);
+    return (actionList_ && actionList_->ExecuteAction(this)) ||
+           (Application && Application->ExecuteAction(this)) || TBasicAction::Execute() ||
+           SendToTargetForm(CM_ACTIONEXECUTE, this);
 }
 
 bool TCustomAction::Update()
 {
-    return (actionList_ && actionList_->UpdateAction(this)) || (Application && Application->UpdateAction(this)) ||
-           TBasicAction::Update() || SendToTargetForm(CM_ACTIONUPDATE, this);
+    return (actionList_ && actionList_->UpdateAction(this)) ||
+           (Application && Application->UpdateAction(this)) || TBasicAction::Update() ||
+           SendToTargetForm(CM_ACTIONUPDATE, this);
 }
 
 void TCustomAction::SetActionList(TCustomActionList* value)
@@ -160,12 +162,48 @@ void TCustomAction::SetParentComponent(TComponent* value)
         SetActionList(list);
 }
 
-void TCustomAction::SetCaption(const std::string& value) { if (caption_ != value) { caption_ = value; Change(); } }
-void TCustomAction::SetEnabled(bool value) { if (enabled_ != value) { enabled_ = value; Change(); } }
-void TCustomAction::SetVisible(bool value) { if (visible_ != value) { visible_ = value; Change(); } }
-void TCustomAction::SetHint(const std::string& value) { if (hint_ != value) { hint_ = value; Change(); } }
-void TCustomAction::SetImageIndex(int value) { if (imageIndex_ != value) { imageIndex_ = value; Change(); } }
-void TCustomAction::SetShortCut(WORD value) { if (shortCut_ != value) { shortCut_ = value; Change(); } }
+void TCustomAction::SetCaption(const std::string& value)
+{
+    if (caption_ != value) {
+        caption_ = value;
+        Change();
+    }
+}
+void TCustomAction::SetEnabled(bool value)
+{
+    if (enabled_ != value) {
+        enabled_ = value;
+        Change();
+    }
+}
+void TCustomAction::SetVisible(bool value)
+{
+    if (visible_ != value) {
+        visible_ = value;
+        Change();
+    }
+}
+void TCustomAction::SetHint(const std::string& value)
+{
+    if (hint_ != value) {
+        hint_ = value;
+        Change();
+    }
+}
+void TCustomAction::SetImageIndex(int value)
+{
+    if (imageIndex_ != value) {
+        imageIndex_ = value;
+        Change();
+    }
+}
+void TCustomAction::SetShortCut(WORD value)
+{
+    if (shortCut_ != value) {
+        shortCut_ = value;
+        Change();
+    }
+}
 
 void TCustomAction::SetChecked(bool value)
 {
@@ -247,7 +285,8 @@ void TCustomActionList::Notification(TComponent* component, TOperation operation
         return;
     if (component == images_)
         SetImages(nullptr);
-    if (auto* action = dynamic_cast<TCustomAction*>(component); action && action->ActionList() == this)
+    if (auto* action = dynamic_cast<TCustomAction*>(component);
+        action && action->ActionList() == this)
         action->SetActionList(nullptr);
 }
 
@@ -288,8 +327,8 @@ bool TControlActionLink::IsOnExecuteLinked() const
 
 void RegisterActionClasses()
 {
-    RegisterClasses({&TBasicAction::StaticClass(), &TAction::StaticClass(), &TActionList::StaticClass(),
-                     &THintAction::StaticClass()});
+    RegisterClasses({&TBasicAction::StaticClass(), &TAction::StaticClass(),
+                     &TActionList::StaticClass(), &THintAction::StaticClass()});
 }
 
 } // namespace classlib

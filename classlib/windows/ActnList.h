@@ -1,7 +1,7 @@
 #pragma once
 // Actions: an action holds a caption, enabled, checked, visible, hint and image state and an
-// OnExecute handler, and belongs to an action list (with the images); a control linked to it (its Action property)
-// follows the action's state and runs the action when clicked.
+// OnExecute handler, and belongs to an action list (with the images); a control linked to it (its
+// Action property) follows the action's state and runs the action when clicked.
 #include "core/Component.h"
 #include "core/Events.h"
 

@@ -48,10 +48,10 @@ TApplication::TApplication(TComponent* owner) : TComponent(owner)
     windowClass.hIcon = LoadIconA(GetModuleHandleA(nullptr), "MAINICON");
     windowClass.lpszClassName = kApplicationWindowClass;
     RegisterClassA(&windowClass);
-    CreateObjectWindow(0, kApplicationWindowClass, Title().c_str(),
-                       WS_POPUP | WS_CAPTION | WS_CLIPSIBLINGS | WS_SYSMENU | WS_MINIMIZEBOX, 0,
-                       0, 0, 0, nullptr, nullptr, [this](TMessage& m) { WndProc(m); }, this,
-                       &handle_);
+    CreateObjectWindow(
+        0, kApplicationWindowClass, Title().c_str(),
+        WS_POPUP | WS_CAPTION | WS_CLIPSIBLINGS | WS_SYSMENU | WS_MINIMIZEBOX, 0, 0, 0, 0, nullptr,
+        nullptr, [this](TMessage& m) { WndProc(m); }, this, &handle_);
     InitSynchronization();
     SetDefaultExceptionHandler(&TApplication::DefaultExceptionHandling);
     // Components report what fails while their tree is being destroyed here.

@@ -189,8 +189,9 @@ void TClipboard::AssignTo(TPersistent* dest) const
         OpenedClipboard opened(self);
         for (UINT format = EnumClipboardFormats(0); format; format = EnumClipboardFormats(format)) {
             if (TPicture::SupportsClipboardFormat(format)) {
-                picture->LoadFromClipboardFormat(format, GetClipboardData(format),
-                                                 static_cast<HPALETTE>(GetClipboardData(CF_PALETTE)));
+                picture->LoadFromClipboardFormat(
+                    format, GetClipboardData(format),
+                    static_cast<HPALETTE>(GetClipboardData(CF_PALETTE)));
                 return;
             }
         }

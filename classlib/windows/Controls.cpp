@@ -15,14 +15,18 @@
 
 namespace classlib {
 
-CLASSLIB_DEFINE_ENUM(TAlign, "alNone", "alTop", "alBottom", "alLeft", "alRight", "alClient", "alCustom")
+CLASSLIB_DEFINE_ENUM(TAlign, "alNone", "alTop", "alBottom", "alLeft", "alRight", "alClient",
+                     "alCustom")
 CLASSLIB_DEFINE_ENUM(TAnchorKind, "akLeft", "akTop", "akRight", "akBottom")
-CLASSLIB_DEFINE_ENUM(TBiDiMode, "bdLeftToRight", "bdRightToLeft", "bdRightToLeftNoAlign", "bdRightToLeftReadingOnly")
+CLASSLIB_DEFINE_ENUM(TBiDiMode, "bdLeftToRight", "bdRightToLeft", "bdRightToLeftNoAlign",
+                     "bdRightToLeftReadingOnly")
 CLASSLIB_DEFINE_ENUM(TMouseButton, "mbLeft", "mbRight", "mbMiddle")
-CLASSLIB_DEFINE_ENUM(TShiftStateFlag, "ssShift", "ssAlt", "ssCtrl", "ssLeft", "ssRight", "ssMiddle", "ssDouble")
+CLASSLIB_DEFINE_ENUM(TShiftStateFlag, "ssShift", "ssAlt", "ssCtrl", "ssLeft", "ssRight", "ssMiddle",
+                     "ssDouble")
 CLASSLIB_DEFINE_ENUM(TDragMode, "dmManual", "dmAutomatic")
 CLASSLIB_DEFINE_ENUM(TDragKind, "dkDrag", "dkDock")
-CLASSLIB_DEFINE_ENUM(TBorderStyle, "bsNone", "bsSingle", "bsSizeable", "bsDialog", "bsToolWindow", "bsSizeToolWin")
+CLASSLIB_DEFINE_ENUM(TBorderStyle, "bsNone", "bsSingle", "bsSizeable", "bsDialog", "bsToolWindow",
+                     "bsSizeToolWin")
 
 namespace {
 
@@ -115,7 +119,8 @@ bool IsAccel(WORD key, const std::string& caption)
             ++i;
             continue;
         }
-        return CharUpperA(reinterpret_cast<LPSTR>(static_cast<uintptr_t>(static_cast<unsigned char>(caption[i + 1])))) ==
+        return CharUpperA(reinterpret_cast<LPSTR>(
+                   static_cast<uintptr_t>(static_cast<unsigned char>(caption[i + 1])))) ==
                CharUpperA(reinterpret_cast<LPSTR>(static_cast<uintptr_t>(key & 0xFF)));
     }
     return false;
@@ -140,7 +145,8 @@ TControl* FindControlAtPos(POINT screenPos, bool allowDisabled)
 {
     // The system's point query skips disabled windows; the walk down the children does not.
     HWND window = WindowFromPoint(screenPos);
-    const UINT skip = CWP_SKIPINVISIBLE | CWP_SKIPTRANSPARENT | (allowDisabled ? 0u : CWP_SKIPDISABLED);
+    const UINT skip =
+        CWP_SKIPINVISIBLE | CWP_SKIPTRANSPARENT | (allowDisabled ? 0u : CWP_SKIPDISABLED);
     for (HWND child = window; child;) {
         POINT p = screenPos;
         ScreenToClient(window, &p);
@@ -162,10 +168,14 @@ TControl* FindControlAtPos(POINT screenPos, bool allowDisabled)
 
 CLASSLIB_PUBLISH(TSizeConstraints)
 {
-    c.Property("MaxHeight", &TSizeConstraints::MaxHeight, &TSizeConstraints::SetMaxHeight).SetDefault(0);
-    c.Property("MaxWidth", &TSizeConstraints::MaxWidth, &TSizeConstraints::SetMaxWidth).SetDefault(0);
-    c.Property("MinHeight", &TSizeConstraints::MinHeight, &TSizeConstraints::SetMinHeight).SetDefault(0);
-    c.Property("MinWidth", &TSizeConstraints::MinWidth, &TSizeConstraints::SetMinWidth).SetDefault(0);
+    c.Property("MaxHeight", &TSizeConstraints::MaxHeight, &TSizeConstraints::SetMaxHeight)
+        .SetDefault(0);
+    c.Property("MaxWidth", &TSizeConstraints::MaxWidth, &TSizeConstraints::SetMaxWidth)
+        .SetDefault(0);
+    c.Property("MinHeight", &TSizeConstraints::MinHeight, &TSizeConstraints::SetMinHeight)
+        .SetDefault(0);
+    c.Property("MinWidth", &TSizeConstraints::MinWidth, &TSizeConstraints::SetMinWidth)
+        .SetDefault(0);
 }
 
 void TSizeConstraints::Assign(TPersistent* source)
@@ -181,10 +191,34 @@ void TSizeConstraints::Assign(TPersistent* source)
     TPersistent::Assign(source);
 }
 
-void TSizeConstraints::SetMinWidth(int v) { minWidth_ = std::max(0, v); if (maxWidth_ && maxWidth_ < minWidth_) maxWidth_ = minWidth_; Changed(); }
-void TSizeConstraints::SetMinHeight(int v) { minHeight_ = std::max(0, v); if (maxHeight_ && maxHeight_ < minHeight_) maxHeight_ = minHeight_; Changed(); }
-void TSizeConstraints::SetMaxWidth(int v) { maxWidth_ = std::max(0, v); if (maxWidth_ && minWidth_ > maxWidth_) minWidth_ = maxWidth_; Changed(); }
-void TSizeConstraints::SetMaxHeight(int v) { maxHeight_ = std::max(0, v); if (maxHeight_ && minHeight_ > maxHeight_) minHeight_ = maxHeight_; Changed(); }
+void TSizeConstraints::SetMinWidth(int v)
+{
+    minWidth_ = std::max(0, v);
+    if (maxWidth_ && maxWidth_ < minWidth_)
+        maxWidth_ = minWidth_;
+    Changed();
+}
+void TSizeConstraints::SetMinHeight(int v)
+{
+    minHeight_ = std::max(0, v);
+    if (maxHeight_ && maxHeight_ < minHeight_)
+        maxHeight_ = minHeight_;
+    Changed();
+}
+void TSizeConstraints::SetMaxWidth(int v)
+{
+    maxWidth_ = std::max(0, v);
+    if (maxWidth_ && minWidth_ > maxWidth_)
+        minWidth_ = maxWidth_;
+    Changed();
+}
+void TSizeConstraints::SetMaxHeight(int v)
+{
+    maxHeight_ = std::max(0, v);
+    if (maxHeight_ && minHeight_ > maxHeight_)
+        minHeight_ = maxHeight_;
+    Changed();
+}
 
 void TSizeConstraints::Apply(int& width, int& height) const
 {
@@ -201,7 +235,8 @@ void TSizeConstraints::Apply(int& width, int& height) const
 void TSizeConstraints::Changed()
 {
     if (control_ && !control_->ComponentState().Contains(csLoading))
-        control_->SetBounds(control_->Left(), control_->Top(), control_->Width(), control_->Height());
+        control_->SetBounds(control_->Left(), control_->Top(), control_->Width(),
+                            control_->Height());
 }
 
 // ---- TControl -------------------------------------------------------------------------------
@@ -213,21 +248,26 @@ CLASSLIB_PUBLISH(TControl)
     c.Property("Width", &TControl::Width, &TControl::SetWidth);
     c.Property("Height", &TControl::Height, &TControl::SetHeight);
     c.Property("Align", &TControl::Align, &TControl::SetAlign).SetDefault(alNone);
-    c.Property("Anchors", &TControl::Anchors, &TControl::SetAnchors).SetDefault(TAnchors{akLeft, akTop});
+    c.Property("Anchors", &TControl::Anchors, &TControl::SetAnchors)
+        .SetDefault(TAnchors{akLeft, akTop});
     c.Property("BiDiMode", &TControl::BiDiMode, &TControl::SetBiDiMode);
     c.Property("Caption", &TControl::Caption, &TControl::SetCaption);
-    AsColorProperty(c.Property("Color", &TControl::Color, &TControl::SetColor)).Stored(&TControl::ColorStored);
+    AsColorProperty(c.Property("Color", &TControl::Color, &TControl::SetColor))
+        .Stored(&TControl::ColorStored);
     c.Property("Constraints", &TControl::Constraints, &TControl::SetConstraints);
     c.Property("Cursor", &TControl::Cursor, &TControl::SetCursor).SetDefault(crDefault);
     c.Property("Enabled", &TControl::Enabled, &TControl::SetEnabled).SetDefault(true);
     c.Property("Font", &TControl::Font, &TControl::SetFont).Stored(&TControl::FontStored);
     c.Property("Hint", &TControl::Hint, &TControl::SetHint);
-    c.Property("ParentBiDiMode", &TControl::ParentBiDiMode, &TControl::SetParentBiDiMode).SetDefault(true);
+    c.Property("ParentBiDiMode", &TControl::ParentBiDiMode, &TControl::SetParentBiDiMode)
+        .SetDefault(true);
     c.Property("ParentColor", &TControl::ParentColor, &TControl::SetParentColor);
     c.Property("ParentFont", &TControl::ParentFont, &TControl::SetParentFont).SetDefault(true);
-    c.Property("ParentShowHint", &TControl::ParentShowHint, &TControl::SetParentShowHint).SetDefault(true);
+    c.Property("ParentShowHint", &TControl::ParentShowHint, &TControl::SetParentShowHint)
+        .SetDefault(true);
     c.Property("PopupMenu", &TControl::PopupMenu, &TControl::SetPopupMenu);
-    c.Property("ShowHint", &TControl::ShowHint, &TControl::SetShowHint).Stored(&TControl::ShowHintStored);
+    c.Property("ShowHint", &TControl::ShowHint, &TControl::SetShowHint)
+        .Stored(&TControl::ShowHintStored);
     c.Property("Visible", &TControl::Visible, &TControl::SetVisible).SetDefault(true);
     c.Property("Action", &TControl::Action, &TControl::SetAction);
     c.Property("OnClick", &TControl::OnClick);
@@ -446,8 +486,14 @@ int TControl::ClientHeight() const
     return r.bottom - r.top;
 }
 
-void TControl::SetClientWidth(int value) { SetClientSize(value, ClientHeight()); }
-void TControl::SetClientHeight(int value) { SetClientSize(ClientWidth(), value); }
+void TControl::SetClientWidth(int value)
+{
+    SetClientSize(value, ClientHeight());
+}
+void TControl::SetClientHeight(int value)
+{
+    SetClientSize(ClientWidth(), value);
+}
 
 void TControl::SetClientSize(int width, int height)
 {
@@ -712,7 +758,8 @@ void TWinControl::FlipChildren(bool allLevels)
         TControl* child = Controls(i);
         if (child->align_ == alLeft || child->align_ == alRight)
             child->align_ = child->align_ == alLeft ? alRight : alLeft;
-        child->SetBounds(width - child->Left() - child->Width(), child->Top(), child->Width(), child->Height());
+        child->SetBounds(width - child->Left() - child->Width(), child->Top(), child->Width(),
+                         child->Height());
     }
     if (allLevels)
         for (TWinControl* child : std::vector<TWinControl*>(winControls_))
@@ -898,7 +945,8 @@ void TControl::HookedWndProc(TMessage& message)
         return;
     }
     const std::shared_ptr<WindowProcHooks> hooks = windowProcHooks_;
-    hooks->chains.Dispatch(message, [this, &message] { WndProc(message); }, [&hooks] { return hooks->controlGone; });
+    hooks->chains.Dispatch(
+        message, [this, &message] { WndProc(message); }, [&hooks] { return hooks->controlGone; });
 }
 
 void TControl::Dispatch(TMessage& message)
@@ -1056,7 +1104,10 @@ void TControl::WMMouseMove(TMessage& m)
     DefaultHandler(m);
 }
 
-void TControl::CMEnabledChanged(TMessage&) { Invalidate(); }
+void TControl::CMEnabledChanged(TMessage&)
+{
+    Invalidate();
+}
 
 void TControl::CMVisibleChanged(TMessage&)
 {
@@ -1067,8 +1118,14 @@ void TControl::CMVisibleChanged(TMessage&)
     }
 }
 
-void TControl::CMFontChanged(TMessage&) { Invalidate(); }
-void TControl::CMColorChanged(TMessage&) { Invalidate(); }
+void TControl::CMFontChanged(TMessage&)
+{
+    Invalidate();
+}
+void TControl::CMColorChanged(TMessage&)
+{
+    Invalidate();
+}
 
 void TControl::CMParentFontChanged(TMessage&)
 {
@@ -1182,7 +1239,6 @@ void TControl::CMHintShow(TMessage& m)
 {
     m.Result = 0;
 }
-
 
 // ---- mouse wheel ----------------------------------------------------------------------------
 
@@ -1322,7 +1378,8 @@ struct DragLoop {
     // The source as targets see it: the dragged control for a control drag.
     TObject* Source() const
     {
-        return dynamic_cast<TDragControlObject*>(object) ? static_cast<TObject*>(object->Control) : object;
+        return dynamic_cast<TDragControlObject*>(object) ? static_cast<TObject*>(object->Control)
+                                                         : object;
     }
 
     bool AskTarget(TControl* t, POINT screen, TDragState state)
@@ -1341,7 +1398,8 @@ struct DragLoop {
     void MoveTo(POINT screen)
     {
         if (!started) {
-            if (std::abs(screen.x - start.x) < threshold && std::abs(screen.y - start.y) < threshold)
+            if (std::abs(screen.x - start.x) < threshold &&
+                std::abs(screen.y - start.y) < threshold)
                 return;
             Start();
         }
@@ -1376,7 +1434,8 @@ struct DragLoop {
         object->Dropped = dropTarget != nullptr;
         if (dropTarget) {
             if (kind == dkDock)
-                static_cast<TWinControl*>(dropTarget)->DockDrop(static_cast<TDragDockObject*>(object), p.x, p.y);
+                static_cast<TWinControl*>(dropTarget)
+                    ->DockDrop(static_cast<TDragDockObject*>(object), p.x, p.y);
             else
                 dropTarget->DragDrop(Source(), p.x, p.y);
         }
@@ -1411,36 +1470,36 @@ struct DragLoop {
     {
         POINT screen{GET_X_LPARAM(m.LParam), GET_Y_LPARAM(m.LParam)};
         switch (m.Msg) {
-        case WM_MOUSEMOVE:
-            if (Active()) {
-                ClientToScreen(capture, &screen);
-                MoveTo(screen);
-            }
-            return;
-        case WM_LBUTTONUP:
-            if (Active()) {
-                ClientToScreen(capture, &screen);
-                if (!started) {
-                    // Not moved far enough: a plain click of the control after all.
-                    TControl* source = control;
-                    Done(false);
-                    const POINT p = source->ScreenToClient(screen);
-                    source->Perform(WM_LBUTTONUP, m.WParam, MAKELPARAM(p.x, p.y));
-                } else {
+            case WM_MOUSEMOVE:
+                if (Active()) {
+                    ClientToScreen(capture, &screen);
                     MoveTo(screen);
-                    Done(true);
                 }
-            }
-            return;
-        case WM_RBUTTONDOWN:
-            Done(false);
-            return;
-        case WM_CAPTURECHANGED:
-            if (reinterpret_cast<HWND>(m.LParam) != capture)
+                return;
+            case WM_LBUTTONUP:
+                if (Active()) {
+                    ClientToScreen(capture, &screen);
+                    if (!started) {
+                        // Not moved far enough: a plain click of the control after all.
+                        TControl* source = control;
+                        Done(false);
+                        const POINT p = source->ScreenToClient(screen);
+                        source->Perform(WM_LBUTTONUP, m.WParam, MAKELPARAM(p.x, p.y));
+                    } else {
+                        MoveTo(screen);
+                        Done(true);
+                    }
+                }
+                return;
+            case WM_RBUTTONDOWN:
                 Done(false);
-            return;
-        default:
-            CallDefaultWindowProc(capture, m);
+                return;
+            case WM_CAPTURECHANGED:
+                if (reinterpret_cast<HWND>(m.LParam) != capture)
+                    Done(false);
+                return;
+            default:
+                CallDefaultWindowProc(capture, m);
         }
     }
 };
@@ -1563,7 +1622,8 @@ void TControlCanvas::CreateHandle()
         window_ = win->Handle();
         dc = GetDCEx(window_, nullptr, DCX_CACHE | DCX_CLIPSIBLINGS);
     } else if (!win && control_->Parent() &&
-               (control_->Parent()->HandleAllocated() || control_->Parent()->Parent() || control_->Parent()->ParentWindow())) {
+               (control_->Parent()->HandleAllocated() || control_->Parent()->Parent() ||
+                control_->Parent()->ParentWindow())) {
         window_ = control_->Parent()->Handle();
         dc = GetDCEx(window_, nullptr, DCX_CACHE | DCX_CLIPSIBLINGS);
         if (dc) {
@@ -1620,7 +1680,10 @@ CLASSLIB_MESSAGE_MAP(TGraphicControl)
     m.On(WM_PAINT, &TGraphicControl::WMPaint);
 }
 
-TGraphicControl::TGraphicControl(TComponent* owner) : TControl(owner), canvas_(new TControlCanvas(this)) {}
+TGraphicControl::TGraphicControl(TComponent* owner)
+    : TControl(owner), canvas_(new TControlCanvas(this))
+{
+}
 
 TGraphicControl::~TGraphicControl()
 {
@@ -1655,7 +1718,8 @@ CLASSLIB_PUBLISH(TWinControl)
     c.Property("OnDockDrop", &TWinControl::OnDockDrop);
     c.Property("OnDockOver", &TWinControl::OnDockOver);
     c.Property("DoubleBuffered", &TWinControl::DoubleBuffered, &TWinControl::SetDoubleBuffered);
-    c.Property("ParentBackground", &TWinControl::ParentBackground, &TWinControl::SetParentBackground);
+    c.Property("ParentBackground", &TWinControl::ParentBackground,
+               &TWinControl::SetParentBackground);
     c.Property("TabOrder", &TWinControl::TabOrder, &TWinControl::SetTabOrder).SetDefault(-1);
     c.Property("TabStop", &TWinControl::TabStop, &TWinControl::SetTabStop);
     c.Property("OnEnter", &TWinControl::OnEnter);
@@ -1676,11 +1740,11 @@ CLASSLIB_MESSAGE_MAP(TWinControl)
     m.On(WM_NOTIFY, &TWinControl::WMNotify);
     m.On(WM_DRAWITEM, &TWinControl::WMDrawItem);
     m.On(WM_MEASUREITEM, &TWinControl::WMMeasureItem);
-    for (UINT msg : {WM_CTLCOLORBTN, WM_CTLCOLORDLG, WM_CTLCOLOREDIT, WM_CTLCOLORLISTBOX, WM_CTLCOLORMSGBOX,
-                     WM_CTLCOLORSCROLLBAR, WM_CTLCOLORSTATIC})
+    for (UINT msg : {WM_CTLCOLORBTN, WM_CTLCOLORDLG, WM_CTLCOLOREDIT, WM_CTLCOLORLISTBOX,
+                     WM_CTLCOLORMSGBOX, WM_CTLCOLORSCROLLBAR, WM_CTLCOLORSTATIC})
         m.On(msg, &TWinControl::WMCtlColor);
-    for (UINT msg : {CN_CTLCOLORBTN, CN_CTLCOLORDLG, CN_CTLCOLOREDIT, CN_CTLCOLORLISTBOX, CN_CTLCOLORMSGBOX,
-                     CN_CTLCOLORSCROLLBAR, CN_CTLCOLORSTATIC})
+    for (UINT msg : {CN_CTLCOLORBTN, CN_CTLCOLORDLG, CN_CTLCOLOREDIT, CN_CTLCOLORLISTBOX,
+                     CN_CTLCOLORMSGBOX, CN_CTLCOLORSCROLLBAR, CN_CTLCOLORSTATIC})
         m.On(msg, &TWinControl::CNCtlColor);
     m.On(WM_SETFOCUS, &TWinControl::WMSetFocus);
     m.On(WM_KILLFOCUS, &TWinControl::WMKillFocus);
@@ -1726,7 +1790,8 @@ TWinControl::~TWinControl()
     // Children go first, each with its own window, while this control is whole enough to
     // remove them; then this control's window.
     while (!controls_.empty() || !winControls_.empty()) {
-        TControl* child = !winControls_.empty() ? static_cast<TControl*>(winControls_.back()) : controls_.back();
+        TControl* child =
+            !winControls_.empty() ? static_cast<TControl*>(winControls_.back()) : controls_.back();
         RemoveControl(child);
         child->parent_ = nullptr;
         child->Free();
@@ -1749,7 +1814,8 @@ TControl* TWinControl::Controls(int index) const
     const int graphic = static_cast<int>(controls_.size());
     if (index < 0 || index >= ControlCount())
         throw EListError(Format(messages::ListIndexError, {index}));
-    return index < graphic ? controls_[static_cast<size_t>(index)] : winControls_[static_cast<size_t>(index - graphic)];
+    return index < graphic ? controls_[static_cast<size_t>(index)]
+                           : winControls_[static_cast<size_t>(index - graphic)];
 }
 
 void TWinControl::InsertControl(TControl* control)
@@ -1778,7 +1844,8 @@ void TWinControl::RemoveControl(TControl* control)
             form->ControlRemoving(w);
         if (!w->keepingHandle_)
             w->DestroyHandle();
-        winControls_.erase(std::remove(winControls_.begin(), winControls_.end(), w), winControls_.end());
+        winControls_.erase(std::remove(winControls_.begin(), winControls_.end(), w),
+                           winControls_.end());
         tabList_.erase(std::remove(tabList_.begin(), tabList_.end(), w), tabList_.end());
     } else {
         control->InvalidateControl(control->visible_, false);
@@ -1885,9 +1952,10 @@ void TWinControl::CreateWindowHandle(const TCreateParams& params)
 {
     auto method = [this](TMessage& m) { WindowProc(m); };
     if (params.NativeClass) {
-        handle_ = CreateWindowExA(params.ExStyle, params.WinClassName.c_str(), params.Caption.c_str(), params.Style,
-                                  params.X, params.Y, params.Width, params.Height, params.WndParent, nullptr,
-                                  GetModuleHandleA(nullptr), nullptr);
+        handle_ =
+            CreateWindowExA(params.ExStyle, params.WinClassName.c_str(), params.Caption.c_str(),
+                            params.Style, params.X, params.Y, params.Width, params.Height,
+                            params.WndParent, nullptr, GetModuleHandleA(nullptr), nullptr);
         if (handle_) {
             WindowControls()[handle_] = this;
             SubclassToObject(handle_, method, this);
@@ -1903,19 +1971,22 @@ void TWinControl::CreateWindowHandle(const TCreateParams& params)
             cls.hbrBackground = params.ClassBackground;
             cls.lpszClassName = params.WinClassName.c_str();
             if (!RegisterClassA(&cls))
-                throw EOutOfResources(Format("Cannot register the window class %s", {params.WinClassName}));
+                throw EOutOfResources(
+                    Format("Cannot register the window class %s", {params.WinClassName}));
         }
         // The map entry must exist before the first message arrives, so the binding slot is
         // filled through a local and registered right away.
-        handle_ = CreateObjectWindow(params.ExStyle, params.WinClassName.c_str(), params.Caption.c_str(),
-                                     params.Style, params.X, params.Y, params.Width, params.Height,
-                                     params.WndParent, nullptr, method, this, &handle_);
+        handle_ =
+            CreateObjectWindow(params.ExStyle, params.WinClassName.c_str(), params.Caption.c_str(),
+                               params.Style, params.X, params.Y, params.Width, params.Height,
+                               params.WndParent, nullptr, method, this, &handle_);
         if (handle_)
             WindowControls()[handle_] = this;
     }
     if (!handle_)
-        throw EOutOfResources(Format("Error creating window for %s (system error %d)",
-                                     {Name().empty() ? ClassName() : Name(), static_cast<int>(GetLastError())}));
+        throw EOutOfResources(
+            Format("Error creating window for %s (system error %d)",
+                   {Name().empty() ? ClassName() : Name(), static_cast<int>(GetLastError())}));
 }
 
 void TWinControl::CreateWnd()
@@ -1956,7 +2027,8 @@ void TWinControl::StackChildWindows()
     HWND after = HWND_TOP;
     for (auto c = winControls_.rbegin(); c != winControls_.rend(); ++c)
         if ((*c)->handle_) {
-            SetWindowPos((*c)->handle_, after, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+            SetWindowPos((*c)->handle_, after, 0, 0, 0, 0,
+                         SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
             after = (*c)->handle_;
         }
 }
@@ -2152,40 +2224,45 @@ void TWinControl::AlignControls(TControl*, RECT& rect)
                 list.push_back(c);
         std::stable_sort(list.begin(), list.end(), [kind](TControl* a, TControl* b) {
             switch (kind) {
-            case alTop: return a->top_ < b->top_;
-            case alBottom: return a->top_ + a->height_ > b->top_ + b->height_;
-            case alLeft: return a->left_ < b->left_;
-            case alRight: return a->left_ + a->width_ > b->left_ + b->width_;
-            default: return false;
+                case alTop:
+                    return a->top_ < b->top_;
+                case alBottom:
+                    return a->top_ + a->height_ > b->top_ + b->height_;
+                case alLeft:
+                    return a->left_ < b->left_;
+                case alRight:
+                    return a->left_ + a->width_ > b->left_ + b->width_;
+                default:
+                    return false;
             }
         });
         for (TControl* c : list) {
             int x = rect.left, y = rect.top, w = c->width_, h = c->height_;
             switch (kind) {
-            case alTop:
-                w = rect.right - rect.left;
-                rect.top += h;
-                break;
-            case alBottom:
-                w = rect.right - rect.left;
-                y = rect.bottom - h;
-                rect.bottom -= h;
-                break;
-            case alLeft:
-                h = rect.bottom - rect.top;
-                rect.left += w;
-                break;
-            case alRight:
-                h = rect.bottom - rect.top;
-                x = rect.right - w;
-                rect.right -= w;
-                break;
-            case alClient:
-                w = rect.right - rect.left;
-                h = rect.bottom - rect.top;
-                break;
-            default:
-                break;
+                case alTop:
+                    w = rect.right - rect.left;
+                    rect.top += h;
+                    break;
+                case alBottom:
+                    w = rect.right - rect.left;
+                    y = rect.bottom - h;
+                    rect.bottom -= h;
+                    break;
+                case alLeft:
+                    h = rect.bottom - rect.top;
+                    rect.left += w;
+                    break;
+                case alRight:
+                    h = rect.bottom - rect.top;
+                    x = rect.right - w;
+                    rect.right -= w;
+                    break;
+                case alClient:
+                    w = rect.right - rect.left;
+                    h = rect.bottom - rect.top;
+                    break;
+                default:
+                    break;
             }
             c->SetBounds(x, y, std::max(0, w), std::max(0, h));
         }
@@ -2326,8 +2403,14 @@ void TWinControl::DoExit()
         OnExit(this);
 }
 
-void TWinControl::CMEnter(TMessage&) { DoEnter(); }
-void TWinControl::CMExit(TMessage&) { DoExit(); }
+void TWinControl::CMEnter(TMessage&)
+{
+    DoEnter();
+}
+void TWinControl::CMExit(TMessage&)
+{
+    DoExit();
+}
 
 void TWinControl::WMSetFocus(TMessage& m)
 {
@@ -2432,7 +2515,8 @@ void TWinControl::WMSysChar(TMessage& m)
 // without a native menu hands it to its menu-bar control.
 void TWinControl::WMSysCommand(TMessage& m)
 {
-    if (TCustomForm* form = classlib::GetParentForm(this); form && form != this && form->OfferKeyMenu(m))
+    if (TCustomForm* form = classlib::GetParentForm(this);
+        form && form != this && form->OfferKeyMenu(m))
         return;
     DefaultHandler(m);
 }
@@ -2454,10 +2538,23 @@ void TWinControl::CNKeyDown(TMessage& m)
             return;
         LRESULT mask = 0;
         switch (m.WParam) {
-        case VK_TAB: mask = DLGC_WANTTAB; break;
-        case VK_LEFT: case VK_RIGHT: case VK_UP: case VK_DOWN: mask = DLGC_WANTARROWS; break;
-        case VK_RETURN: case VK_EXECUTE: case VK_ESCAPE: case VK_CANCEL: mask = DLGC_WANTALLKEYS; break;
-        default: break;
+            case VK_TAB:
+                mask = DLGC_WANTTAB;
+                break;
+            case VK_LEFT:
+            case VK_RIGHT:
+            case VK_UP:
+            case VK_DOWN:
+                mask = DLGC_WANTARROWS;
+                break;
+            case VK_RETURN:
+            case VK_EXECUTE:
+            case VK_ESCAPE:
+            case VK_CANCEL:
+                mask = DLGC_WANTALLKEYS;
+                break;
+            default:
+                break;
         }
         if (mask != 0 && Perform(CM_WANTSPECIALKEY, m.WParam) == 0 &&
             (Perform(WM_GETDLGCODE) & (mask | DLGC_WANTALLKEYS)) == 0) {
@@ -2469,7 +2566,10 @@ void TWinControl::CNKeyDown(TMessage& m)
     m.Result = 0;
 }
 
-void TWinControl::CNKeyUp(TMessage& m) { m.Result = 0; }
+void TWinControl::CNKeyUp(TMessage& m)
+{
+    m.Result = 0;
+}
 
 // Alt with a key may be a menu shortcut of the form.
 void TWinControl::CNSysKeyDown(TMessage& m)
@@ -2482,7 +2582,8 @@ void TWinControl::CNSysKeyDown(TMessage& m)
 void TWinControl::CNChar(TMessage& m)
 {
     m.Result = 1;
-    if (!ComponentState().Contains(csDesigning) && (Perform(WM_GETDLGCODE) & (DLGC_WANTCHARS | DLGC_WANTALLKEYS)) == 0)
+    if (!ComponentState().Contains(csDesigning) &&
+        (Perform(WM_GETDLGCODE) & (DLGC_WANTCHARS | DLGC_WANTALLKEYS)) == 0)
         if (TCustomForm* form = classlib::GetParentForm(this))
             if (form->Perform(CM_DIALOGCHAR, m.WParam, m.LParam) != 0)
                 return;
@@ -2499,8 +2600,14 @@ void TWinControl::CNSysChar(TMessage& m)
     m.Result = 0;
 }
 
-void TWinControl::CMDialogKey(TMessage& m) { Broadcast(m); }
-void TWinControl::CMDialogChar(TMessage& m) { Broadcast(m); }
+void TWinControl::CMDialogKey(TMessage& m)
+{
+    Broadcast(m);
+}
+void TWinControl::CMDialogChar(TMessage& m)
+{
+    Broadcast(m);
+}
 
 // ---- appearance messages --------------------------------------------------------------------
 
@@ -2874,7 +2981,8 @@ bool TControl::IsControlMouseMsg(TMessage& message)
     if (!self)
         return false;
     TControl* target = nullptr;
-    if (captureControl && captureControl->parent_ == self && !dynamic_cast<TWinControl*>(captureControl))
+    if (captureControl && captureControl->parent_ == self &&
+        !dynamic_cast<TWinControl*>(captureControl))
         target = captureControl;
     else if (!captureControl || captureControl == this) {
         if (GetCapture() != self->handle_ || captureControl == nullptr)
@@ -2883,7 +2991,8 @@ bool TControl::IsControlMouseMsg(TMessage& message)
     if (!target)
         return false;
     const POINT p = LParamToPoint(message.LParam);
-    message.Result = target->Perform(message.Msg, message.WParam, PointToLParam(p.x - target->left_, p.y - target->top_));
+    message.Result = target->Perform(message.Msg, message.WParam,
+                                     PointToLParam(p.x - target->left_, p.y - target->top_));
     return true;
 }
 
@@ -2926,7 +3035,10 @@ void TWinControl::DefaultHandler(TMessage& message)
 
 CLASSLIB_PUBLISH(TCustomControl) {}
 
-TCustomControl::TCustomControl(TComponent* owner) : TWinControl(owner), canvas_(new TControlCanvas(this)) {}
+TCustomControl::TCustomControl(TComponent* owner)
+    : TWinControl(owner), canvas_(new TControlCanvas(this))
+{
+}
 
 TCustomControl::~TCustomControl()
 {
@@ -3002,8 +3114,8 @@ void THintWindow::ActivateHint(RECT rect, const std::string& hint)
     brush_->SetColor(color_);
     SetBounds(rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top);
     HandleNeeded();
-    SetWindowPos(handle_, HWND_TOPMOST, rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top,
-                 SWP_SHOWWINDOW | SWP_NOACTIVATE);
+    SetWindowPos(handle_, HWND_TOPMOST, rect.left, rect.top, rect.right - rect.left,
+                 rect.bottom - rect.top, SWP_SHOWWINDOW | SWP_NOACTIVATE);
     visible_ = true;
     Invalidate();
 }
@@ -3047,7 +3159,8 @@ THintManager& THintManager::Instance()
 
 bool THintManager::HintShowing() const
 {
-    return hintActive_ && hintWindow_ && hintWindow_->HandleAllocated() && IsWindowVisible(hintWindow_->Handle());
+    return hintActive_ && hintWindow_ && hintWindow_->HandleAllocated() &&
+           IsWindowVisible(hintWindow_->Handle());
 }
 
 void THintManager::SetMouseControl(TControl* control)
@@ -3183,11 +3296,13 @@ void THintManager::ActivateHintNow()
     hintControl_ = control;
     if (suppressed || info.HintStr.empty())
         return;
-    if (!hintWindow_ || (info.HintWindowClass && &hintWindow_->ClassType() != info.HintWindowClass)) {
+    if (!hintWindow_ ||
+        (info.HintWindowClass && &hintWindow_->ClassType() != info.HintWindowClass)) {
         if (hintWindow_)
             hintWindow_->Free();
         hintWindow_ = nullptr;
-        TObject* created = info.HintWindowClass ? info.HintWindowClass->Create(nullptr) : new THintWindow(nullptr);
+        TObject* created =
+            info.HintWindowClass ? info.HintWindowClass->Create(nullptr) : new THintWindow(nullptr);
         hintWindow_ = dynamic_cast<THintWindow*>(created);
         if (!hintWindow_) {
             delete created;
@@ -3207,8 +3322,9 @@ void THintManager::ActivateHintNow()
 
 void RegisterControlsClasses()
 {
-    RegisterClasses({&TControl::StaticClass(), &TGraphicControl::StaticClass(), &TWinControl::StaticClass(),
-                     &TCustomControl::StaticClass(), &THintWindow::StaticClass()});
+    RegisterClasses({&TControl::StaticClass(), &TGraphicControl::StaticClass(),
+                     &TWinControl::StaticClass(), &TCustomControl::StaticClass(),
+                     &THintWindow::StaticClass()});
 }
 
 } // namespace classlib

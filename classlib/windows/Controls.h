@@ -38,20 +38,57 @@ enum TMouseButton { mbLeft, mbRight, mbMiddle };
 enum TShiftStateFlag { ssShift, ssAlt, ssCtrl, ssLeft, ssRight, ssMiddle, ssDouble };
 using TShiftState = TSet<TShiftStateFlag>;
 enum TControlStyleFlag {
-    csAcceptsControls, csCaptureMouse, csDesignInteractive, csClickEvents, csFramed, csSetCaption,
-    csOpaque, csDoubleClicks, csFixedWidth, csFixedHeight, csNoDesignVisible, csReplicatable,
-    csNoStdEvents, csDisplayDragImage, csReflector, csActionClient, csMenuEvents,
-    csNeedsBorderPaint, csParentBackground
+    csAcceptsControls,
+    csCaptureMouse,
+    csDesignInteractive,
+    csClickEvents,
+    csFramed,
+    csSetCaption,
+    csOpaque,
+    csDoubleClicks,
+    csFixedWidth,
+    csFixedHeight,
+    csNoDesignVisible,
+    csReplicatable,
+    csNoStdEvents,
+    csDisplayDragImage,
+    csReflector,
+    csActionClient,
+    csMenuEvents,
+    csNeedsBorderPaint,
+    csParentBackground
 };
 using TControlStyle = TSet<TControlStyleFlag>;
 enum TControlStateFlag {
-    csLButtonDown, csClicked, csPalette, csReadingState, csAlignmentNeeded, csFocusing, csCreating,
-    csPaintCopy, csCustomPaint, csDestroyingHandle, csDocking
+    csLButtonDown,
+    csClicked,
+    csPalette,
+    csReadingState,
+    csAlignmentNeeded,
+    csFocusing,
+    csCreating,
+    csPaintCopy,
+    csCustomPaint,
+    csDestroyingHandle,
+    csDocking
 };
 using TControlState = TSet<TControlStateFlag>;
 // What an owner-drawn item (list, combo box, menu) is in while it is drawn.
-enum TOwnerDrawStateFlag { odSelected, odGrayed, odDisabled, odChecked, odFocused, odDefault, odHotLight,
-                           odInactive, odNoAccel, odNoFocusRect, odReserved1, odReserved2, odComboBoxEdit };
+enum TOwnerDrawStateFlag {
+    odSelected,
+    odGrayed,
+    odDisabled,
+    odChecked,
+    odFocused,
+    odDefault,
+    odHotLight,
+    odInactive,
+    odNoAccel,
+    odNoFocusRect,
+    odReserved1,
+    odReserved2,
+    odComboBoxEdit
+};
 using TOwnerDrawState = TSet<TOwnerDrawStateFlag>;
 enum TBorderStyle { bsNone, bsSingle, bsSizeable, bsDialog, bsToolWindow, bsSizeToolWin };
 using TFormBorderStyle = TBorderStyle;
@@ -62,13 +99,16 @@ CLASSLIB_ENUM(TMouseButton);
 CLASSLIB_ENUM(TShiftStateFlag);
 CLASSLIB_ENUM(TBorderStyle);
 
-using TMouseEvent = TEvent<void(TObject* Sender, TMouseButton Button, TShiftState Shift, int X, int Y)>;
+using TMouseEvent =
+    TEvent<void(TObject* Sender, TMouseButton Button, TShiftState Shift, int X, int Y)>;
 using TMouseMoveEvent = TEvent<void(TObject* Sender, TShiftState Shift, int X, int Y)>;
 using TKeyEvent = TEvent<void(TObject* Sender, WORD& Key, TShiftState Shift)>;
 using TKeyPressEvent = TEvent<void(TObject* Sender, char& Key)>;
 using TContextPopupEvent = TEvent<void(TObject* Sender, POINT MousePos, bool& Handled)>;
-using TMouseWheelEvent = TEvent<void(TObject* Sender, TShiftState Shift, int WheelDelta, POINT MousePos, bool& Handled)>;
-using TMouseWheelUpDownEvent = TEvent<void(TObject* Sender, TShiftState Shift, POINT MousePos, bool& Handled)>;
+using TMouseWheelEvent =
+    TEvent<void(TObject* Sender, TShiftState Shift, int WheelDelta, POINT MousePos, bool& Handled)>;
+using TMouseWheelUpDownEvent =
+    TEvent<void(TObject* Sender, TShiftState Shift, POINT MousePos, bool& Handled)>;
 using TCanResizeEvent = TEvent<void(TObject* Sender, int& NewWidth, int& NewHeight, bool& Resize)>;
 using TConstrainedResizeEvent =
     TEvent<void(TObject* Sender, int& MinWidth, int& MinHeight, int& MaxWidth, int& MaxHeight)>;
@@ -89,8 +129,8 @@ class TDragObject : public TObject {
 public:
     // The control being dragged (the source of a drag started by a control).
     class TControl* Control = nullptr;
-    POINT DragPos{};                        // the pointer, screen coordinates
-    class TControl* DragTarget = nullptr;   // the control under the pointer
+    POINT DragPos{};                      // the pointer, screen coordinates
+    class TControl* DragTarget = nullptr; // the control under the pointer
     bool Dropped = false;
     // The cursor while over a target that accepts (or not).
     virtual TCursor GetDragCursor(bool accepted, int x, int y);
@@ -98,13 +138,14 @@ public:
 class TDragControlObject : public TDragObject {};
 class TDragDockObject : public TDragControlObject {};
 
-using TDragOverEvent = TEvent<void(TObject* Sender, TObject* Source, int X, int Y, TDragState State, bool& Accept)>;
+using TDragOverEvent =
+    TEvent<void(TObject* Sender, TObject* Source, int X, int Y, TDragState State, bool& Accept)>;
 using TDragDropEvent = TEvent<void(TObject* Sender, TObject* Source, int X, int Y)>;
 using TStartDragEvent = TEvent<void(TObject* Sender, TDragObject*& DragObject)>;
 using TEndDragEvent = TEvent<void(TObject* Sender, TObject* Target, int X, int Y)>;
 using TStartDockEvent = TEvent<void(TObject* Sender, TDragDockObject*& DragObject)>;
-using TDockOverEvent =
-    TEvent<void(TObject* Sender, TDragDockObject* Source, int X, int Y, TDragState State, bool& Accept)>;
+using TDockOverEvent = TEvent<void(TObject* Sender, TDragDockObject* Source, int X, int Y,
+                                   TDragState State, bool& Accept)>;
 using TDockDropEvent = TEvent<void(TObject* Sender, TDragDockObject* Source, int X, int Y)>;
 
 // Pixels the pointer moves before a drag that was not started at once begins.
@@ -154,11 +195,11 @@ using TWindowProcHook = THookChains<TMessage>::THook;
 struct THintInfo {
     class TControl* HintControl = nullptr;
     const TMetaClass* HintWindowClass = nullptr;
-    POINT HintPos{};           // screen position of the hint window
+    POINT HintPos{}; // screen position of the hint window
     int HintMaxWidth = 0;
     TColor HintColor = clInfoBk;
-    RECT CursorRect{};         // the hint stays while the pointer is inside (client coordinates)
-    POINT CursorPos{};         // pointer in the control's client coordinates
+    RECT CursorRect{}; // the hint stays while the pointer is inside (client coordinates)
+    POINT CursorPos{}; // pointer in the control's client coordinates
     int ReshowTimeout = 0;
     int HideTimeout = 0;
     std::string HintStr;
@@ -182,7 +223,10 @@ class TControl : public TComponent {
     void SetWidth(int value) { SetBounds(left_, top_, value, height_); }
     void SetHeight(int value) { SetBounds(left_, top_, width_, value); }
     RECT BoundsRect() const { return RECT{left_, top_, left_ + width_, top_ + height_}; }
-    void SetBoundsRect(const RECT& r) { SetBounds(r.left, r.top, r.right - r.left, r.bottom - r.top); }
+    void SetBoundsRect(const RECT& r)
+    {
+        SetBounds(r.left, r.top, r.right - r.left, r.bottom - r.top);
+    }
     virtual void SetBounds(int left, int top, int width, int height);
     // The client area in client coordinates.
     virtual RECT ClientRect() const;
@@ -252,11 +296,17 @@ class TControl : public TComponent {
     // Text aligned from the right (left and right swapped): bdRightToLeft.
     bool UseRightToLeftAlignment() const { return bidiMode_ == bdRightToLeft; }
     // The vertical scroll bar on the left: bdRightToLeft and bdRightToLeftNoAlign.
-    bool UseRightToLeftScrollBar() const { return bidiMode_ == bdRightToLeft || bidiMode_ == bdRightToLeftNoAlign; }
+    bool UseRightToLeftScrollBar() const
+    {
+        return bidiMode_ == bdRightToLeft || bidiMode_ == bdRightToLeftNoAlign;
+    }
     // DrawText flags of this control's mode: DT_LEFT and DT_RIGHT swapped for right-to-left
     // alignment, DT_RTLREADING for right-to-left reading.
     UINT DrawTextBiDiModeFlags(UINT flags) const;
-    UINT DrawTextBiDiModeFlagsReadingOnly() const { return UseRightToLeftReading() ? DT_RTLREADING : 0; }
+    UINT DrawTextBiDiModeFlagsReadingOnly() const
+    {
+        return UseRightToLeftReading() ? DT_RTLREADING : 0;
+    }
 
     bool ColorStored() const { return !parentColor_; }
     bool FontStored() const { return !parentFont_; }
@@ -582,7 +632,8 @@ class TWinControl : public TControl {
     virtual void SetFocus();
     // Windowed descendants in tab order (depth first).
     void GetTabOrderList(std::vector<TWinControl*>& list) const;
-    TWinControl* FindNextControl(TWinControl* current, bool goForward, bool checkTabStop, bool checkParent) const;
+    TWinControl* FindNextControl(TWinControl* current, bool goForward, bool checkTabStop,
+                                 bool checkParent) const;
     void SelectNext(TWinControl* current, bool goForward, bool checkTabStop);
     TNotifyEvent OnEnter;
     TNotifyEvent OnExit;
@@ -796,7 +847,7 @@ private:
     UINT_PTR timer_ = 0;
     bool hintActive_ = false;
     POINT lastPos_{};
-    RECT hintArea_{};          // screen rectangle the current hint (or its refusal) holds for
+    RECT hintArea_{}; // screen rectangle the current hint (or its refusal) holds for
     bool hintAreaValid_ = false;
 };
 

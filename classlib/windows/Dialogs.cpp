@@ -11,22 +11,24 @@
 
 namespace classlib {
 
-CLASSLIB_DEFINE_ENUM(TMsgDlgType, "mtWarning", "mtError", "mtInformation", "mtConfirmation", "mtCustom")
-CLASSLIB_DEFINE_ENUM(TMsgDlgBtn, "mbYes", "mbNo", "mbOK", "mbCancel", "mbAbort", "mbRetry", "mbIgnore", "mbAll",
-                     "mbNoToAll", "mbYesToAll", "mbHelp")
-CLASSLIB_DEFINE_ENUM(TOpenOption, "ofReadOnly", "ofOverwritePrompt", "ofHideReadOnly", "ofNoChangeDir",
-                     "ofShowHelp", "ofNoValidate", "ofAllowMultiSelect", "ofExtensionDifferent",
-                     "ofPathMustExist", "ofFileMustExist", "ofCreatePrompt", "ofShareAware",
-                     "ofNoReadOnlyReturn", "ofNoTestFileCreate", "ofNoNetworkButton", "ofNoLongNames",
-                     "ofOldStyleDialog", "ofNoDereferenceLinks", "ofEnableIncludeNotify",
-                     "ofEnableSizing")
+CLASSLIB_DEFINE_ENUM(TMsgDlgType, "mtWarning", "mtError", "mtInformation", "mtConfirmation",
+                     "mtCustom")
+CLASSLIB_DEFINE_ENUM(TMsgDlgBtn, "mbYes", "mbNo", "mbOK", "mbCancel", "mbAbort", "mbRetry",
+                     "mbIgnore", "mbAll", "mbNoToAll", "mbYesToAll", "mbHelp")
+CLASSLIB_DEFINE_ENUM(TOpenOption, "ofReadOnly", "ofOverwritePrompt", "ofHideReadOnly",
+                     "ofNoChangeDir", "ofShowHelp", "ofNoValidate", "ofAllowMultiSelect",
+                     "ofExtensionDifferent", "ofPathMustExist", "ofFileMustExist", "ofCreatePrompt",
+                     "ofShareAware", "ofNoReadOnlyReturn", "ofNoTestFileCreate",
+                     "ofNoNetworkButton", "ofNoLongNames", "ofOldStyleDialog",
+                     "ofNoDereferenceLinks", "ofEnableIncludeNotify", "ofEnableSizing")
 
 CLASSLIB_PUBLISH(TOpenDialog)
 {
     c.Property("DefaultExt", &TOpenDialog::DefaultExt, &TOpenDialog::SetDefaultExt);
     c.Property("FileName", &TOpenDialog::FileName, &TOpenDialog::SetFileName);
     c.Property("Filter", &TOpenDialog::Filter, &TOpenDialog::SetFilter);
-    c.Property("FilterIndex", &TOpenDialog::FilterIndex, &TOpenDialog::SetFilterIndex).SetDefault(1);
+    c.Property("FilterIndex", &TOpenDialog::FilterIndex, &TOpenDialog::SetFilterIndex)
+        .SetDefault(1);
     c.Property("InitialDir", &TOpenDialog::InitialDir, &TOpenDialog::SetInitialDir);
     c.Property("Options", &TOpenDialog::Options, &TOpenDialog::SetOptions)
         .SetDefault(TOpenOptions{ofHideReadOnly, ofEnableSizing});
@@ -107,9 +109,11 @@ TModalResult MsgDlgButtonResult(TMsgDlgBtn button)
 TModalResult MessageDlg(const std::string& message, TMsgDlgType type, TMsgDlgButtons buttons, int)
 {
     const TypeStyle& style = kTypeStyles[type];
-    const std::string caption =
-        style.caption ? std::string(style.caption) : (Application ? Application->Title() : std::string());
-    return MessageBoxA(DialogOwner(), message.c_str(), caption.c_str(), ButtonStyle(buttons) | style.icon);
+    const std::string caption = style.caption
+                                    ? std::string(style.caption)
+                                    : (Application ? Application->Title() : std::string());
+    return MessageBoxA(DialogOwner(), message.c_str(), caption.c_str(),
+                       ButtonStyle(buttons) | style.icon);
 }
 
 void ShowMessage(const std::string& message)
@@ -135,12 +139,26 @@ TStrings* TOpenDialog::Files() const
 bool TOpenDialog::Execute()
 {
     // Options with a flag of their own, in the order of TOpenOption.
-    static const DWORD kFlags[] = {
-        OFN_READONLY, OFN_OVERWRITEPROMPT, OFN_HIDEREADONLY, OFN_NOCHANGEDIR, OFN_SHOWHELP,
-        OFN_NOVALIDATE, OFN_ALLOWMULTISELECT, OFN_EXTENSIONDIFFERENT, OFN_PATHMUSTEXIST,
-        OFN_FILEMUSTEXIST, OFN_CREATEPROMPT, OFN_SHAREAWARE, OFN_NOREADONLYRETURN,
-        OFN_NOTESTFILECREATE, OFN_NONETWORKBUTTON, OFN_NOLONGNAMES, 0, OFN_NODEREFERENCELINKS,
-        OFN_ENABLEINCLUDENOTIFY, OFN_ENABLESIZING};
+    static const DWORD kFlags[] = {OFN_READONLY,
+                                   OFN_OVERWRITEPROMPT,
+                                   OFN_HIDEREADONLY,
+                                   OFN_NOCHANGEDIR,
+                                   OFN_SHOWHELP,
+                                   OFN_NOVALIDATE,
+                                   OFN_ALLOWMULTISELECT,
+                                   OFN_EXTENSIONDIFFERENT,
+                                   OFN_PATHMUSTEXIST,
+                                   OFN_FILEMUSTEXIST,
+                                   OFN_CREATEPROMPT,
+                                   OFN_SHAREAWARE,
+                                   OFN_NOREADONLYRETURN,
+                                   OFN_NOTESTFILECREATE,
+                                   OFN_NONETWORKBUTTON,
+                                   OFN_NOLONGNAMES,
+                                   0,
+                                   OFN_NODEREFERENCELINKS,
+                                   OFN_ENABLEINCLUDENOTIFY,
+                                   OFN_ENABLESIZING};
     DWORD flags = 0;
     for (int option = ofReadOnly; option <= ofEnableSizing; ++option)
         if (options_.Contains(static_cast<TOpenOption>(option)))

@@ -22,7 +22,8 @@ enum class ExceptionPath {
 struct UnhandledException {
     ExceptionPath path;
     std::exception_ptr exception;
-    TObject* sender; // the object whose code met it (a window's object, a timer, a thread); may be null
+    TObject*
+        sender; // the object whose code met it (a window's object, a timer, a thread); may be null
 };
 
 // Returns true when it took the exception over: then no further hook and no default

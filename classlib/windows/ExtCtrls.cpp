@@ -25,18 +25,42 @@ CLASSLIB_MESSAGE_MAP(TCustomPanel)
 
 TCustomPanel::TCustomPanel(TComponent* owner) : TCustomControl(owner)
 {
-    controlStyle_ = TControlStyle{csAcceptsControls, csCaptureMouse, csClickEvents, csSetCaption, csOpaque,
-                                  csDoubleClicks, csReplicatable};
+    controlStyle_ = TControlStyle{csAcceptsControls, csCaptureMouse, csClickEvents, csSetCaption,
+                                  csOpaque,          csDoubleClicks, csReplicatable};
     color_ = clBtnFace;
     brush_->SetColor(color_);
     SetBounds(0, 0, 185, 41);
 }
 
-void TCustomPanel::SetBevelInner(TBevelCut value) { bevelInner_ = value; Realign(); Invalidate(); }
-void TCustomPanel::SetBevelOuter(TBevelCut value) { bevelOuter_ = value; Realign(); Invalidate(); }
-void TCustomPanel::SetBevelWidth(int value) { bevelWidth_ = std::max(1, value); Realign(); Invalidate(); }
-void TCustomPanel::SetAlignment(TAlignment value) { alignment_ = value; Invalidate(); }
-void TCustomPanel::SetBorderWidth(int value) { borderWidth_ = std::max(0, value); Realign(); Invalidate(); }
+void TCustomPanel::SetBevelInner(TBevelCut value)
+{
+    bevelInner_ = value;
+    Realign();
+    Invalidate();
+}
+void TCustomPanel::SetBevelOuter(TBevelCut value)
+{
+    bevelOuter_ = value;
+    Realign();
+    Invalidate();
+}
+void TCustomPanel::SetBevelWidth(int value)
+{
+    bevelWidth_ = std::max(1, value);
+    Realign();
+    Invalidate();
+}
+void TCustomPanel::SetAlignment(TAlignment value)
+{
+    alignment_ = value;
+    Invalidate();
+}
+void TCustomPanel::SetBorderWidth(int value)
+{
+    borderWidth_ = std::max(0, value);
+    Realign();
+    Invalidate();
+}
 
 void TCustomPanel::AdjustClientRect(RECT& rect)
 {
@@ -72,8 +96,12 @@ void TCustomPanel::Paint()
     auto bevel = [&](TBevelCut cut) {
         if (cut == bvNone)
             return;
-        const TColor top = cut == bvRaised ? clBtnHighlight : cut == bvLowered ? clBtnShadow : color_;
-        const TColor bottom = cut == bvRaised ? clBtnShadow : cut == bvLowered ? clBtnHighlight : color_;
+        const TColor top = cut == bvRaised    ? clBtnHighlight
+                           : cut == bvLowered ? clBtnShadow
+                                              : color_;
+        const TColor bottom = cut == bvRaised    ? clBtnShadow
+                              : cut == bvLowered ? clBtnHighlight
+                                                 : color_;
         Frame3D(canvas_, r, top, bottom, bevelWidth_);
     };
     bevel(bevelOuter_);
@@ -94,7 +122,8 @@ void TCustomPanel::Paint()
         canvas_->TextExtent(" ");
         SetBkMode(dc, TRANSPARENT);
         SetTextColor(dc, ColorToRGB(font_->Color()));
-        DrawTextA(dc, text.c_str(), -1, &r, DrawTextBiDiModeFlags(DT_SINGLELINE | DT_VCENTER | alignments[alignment_]));
+        DrawTextA(dc, text.c_str(), -1, &r,
+                  DrawTextBiDiModeFlags(DT_SINGLELINE | DT_VCENTER | alignments[alignment_]));
     }
 }
 
@@ -124,8 +153,16 @@ TImage::~TImage()
     delete picture_;
 }
 
-void TImage::SetStretch(bool value) { stretch_ = value; Invalidate(); }
-void TImage::SetCenter(bool value) { center_ = value; Invalidate(); }
+void TImage::SetStretch(bool value)
+{
+    stretch_ = value;
+    Invalidate();
+}
+void TImage::SetCenter(bool value)
+{
+    center_ = value;
+    Invalidate();
+}
 
 void TImage::SetTransparent(bool value)
 {

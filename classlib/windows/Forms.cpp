@@ -16,8 +16,8 @@
 namespace classlib {
 
 CLASSLIB_DEFINE_ENUM(TBorderIcon, "biSystemMenu", "biMinimize", "biMaximize", "biHelp")
-CLASSLIB_DEFINE_ENUM(TPosition, "poDesigned", "poDefault", "poDefaultPosOnly", "poDefaultSizeOnly", "poScreenCenter",
-                     "poDesktopCenter", "poMainFormCenter", "poOwnerFormCenter")
+CLASSLIB_DEFINE_ENUM(TPosition, "poDesigned", "poDefault", "poDefaultPosOnly", "poDefaultSizeOnly",
+                     "poScreenCenter", "poDesktopCenter", "poMainFormCenter", "poOwnerFormCenter")
 CLASSLIB_DEFINE_ENUM(TCloseAction, "caNone", "caHide", "caFree", "caMinimize")
 CLASSLIB_DEFINE_ENUM(TWindowState, "wsNormal", "wsMinimized", "wsMaximized")
 CLASSLIB_DEFINE_ENUM(TFormStyle, "fsNormal", "fsMDIChild", "fsMDIForm", "fsStayOnTop")
@@ -157,7 +157,8 @@ CLASSLIB_MESSAGE_MAP(TCustomForm)
     m.On(WM_GETMINMAXINFO, &TCustomForm::WMGetMinMaxInfo);
     m.On(WM_SYSCOMMAND, &TCustomForm::WMSysCommand);
     m.On(CM_HIDEDEACTIVATED, &TCustomForm::CMHideDeactivated);
-    for (UINT msg : {WM_COMMAND, WM_INITMENUPOPUP, WM_MENUSELECT, WM_MENUCHAR, WM_MEASUREITEM, WM_DRAWITEM})
+    for (UINT msg :
+         {WM_COMMAND, WM_INITMENUPOPUP, WM_MENUSELECT, WM_MENUCHAR, WM_MEASUREITEM, WM_DRAWITEM})
         m.On(msg, &TCustomForm::WMMenuMessage);
 }
 
@@ -165,7 +166,8 @@ TCustomForm::TCustomForm(TComponent* owner) : TWinControl(owner), canvas_(new TC
 {
     static FormModule module;
     RegisterFormClasses();
-    controlStyle_ = TControlStyle{csAcceptsControls, csCaptureMouse, csClickEvents, csSetCaption, csDoubleClicks};
+    controlStyle_ = TControlStyle{csAcceptsControls, csCaptureMouse, csClickEvents, csSetCaption,
+                                  csDoubleClicks};
     visible_ = false;
     parentFont_ = false;
     color_ = clBtnFace;
@@ -289,16 +291,32 @@ DWORD TCustomForm::WindowStyle(DWORD& exStyle) const
     DWORD style = WS_CLIPCHILDREN;
     exStyle = 0;
     switch (borderStyle_) {
-    case bsNone: style |= WS_POPUP; break;
-    case bsSingle: style |= WS_CAPTION | WS_BORDER; break;
-    case bsSizeable: style |= WS_CAPTION | WS_THICKFRAME; break;
-    case bsDialog: style |= WS_POPUP | WS_CAPTION; exStyle |= WS_EX_DLGMODALFRAME | WS_EX_WINDOWEDGE; break;
-    case bsToolWindow: style |= WS_CAPTION; exStyle |= WS_EX_TOOLWINDOW; break;
-    case bsSizeToolWin: style |= WS_CAPTION | WS_THICKFRAME; exStyle |= WS_EX_TOOLWINDOW; break;
+        case bsNone:
+            style |= WS_POPUP;
+            break;
+        case bsSingle:
+            style |= WS_CAPTION | WS_BORDER;
+            break;
+        case bsSizeable:
+            style |= WS_CAPTION | WS_THICKFRAME;
+            break;
+        case bsDialog:
+            style |= WS_POPUP | WS_CAPTION;
+            exStyle |= WS_EX_DLGMODALFRAME | WS_EX_WINDOWEDGE;
+            break;
+        case bsToolWindow:
+            style |= WS_CAPTION;
+            exStyle |= WS_EX_TOOLWINDOW;
+            break;
+        case bsSizeToolWin:
+            style |= WS_CAPTION | WS_THICKFRAME;
+            exStyle |= WS_EX_TOOLWINDOW;
+            break;
     }
     if (borderStyle_ != bsNone && borderIcons_.Contains(biSystemMenu)) {
         style |= WS_SYSMENU;
-        if (borderStyle_ != bsDialog && borderStyle_ != bsToolWindow && borderStyle_ != bsSizeToolWin) {
+        if (borderStyle_ != bsDialog && borderStyle_ != bsToolWindow &&
+            borderStyle_ != bsSizeToolWin) {
             if (borderIcons_.Contains(biMinimize))
                 style |= WS_MINIMIZEBOX;
             if (borderIcons_.Contains(biMaximize))
@@ -316,7 +334,8 @@ void TCustomForm::CreateParams(TCreateParams& params)
     params.Style = WindowStyle(params.ExStyle);
     if (!enabled_)
         params.Style |= WS_DISABLED;
-    params.WndParent = parentWindow_ ? parentWindow_ : (Application ? Application->Handle() : nullptr);
+    params.WndParent =
+        parentWindow_ ? parentWindow_ : (Application ? Application->Handle() : nullptr);
     if (parent_ && popupWindow_) {
         params.Style = (params.Style & ~WS_CHILD) | WS_POPUP;
         params.WndParent = GetAncestor(parent_->Handle(), GA_ROOT);
@@ -470,7 +489,8 @@ RECT TCustomForm::ClientRect() const
     const DWORD style = WindowStyle(ex);
     RECT frame{0, 0, 0, 0};
     AdjustWindowRectEx(&frame, style, FALSE, ex);
-    return RECT{0, 0, std::max(0L, width_ - (frame.right - frame.left)), std::max(0L, height_ - (frame.bottom - frame.top))};
+    return RECT{0, 0, std::max(0L, width_ - (frame.right - frame.left)),
+                std::max(0L, height_ - (frame.bottom - frame.top))};
 }
 
 void TCustomForm::SetClientSize(int width, int height)
@@ -516,7 +536,9 @@ void TCustomForm::SetWindowState(TWindowState value)
 {
     windowState_ = value;
     if (handle_ && visible_)
-        ShowWindow(handle_, value == wsMinimized ? SW_MINIMIZE : value == wsMaximized ? SW_MAXIMIZE : SW_RESTORE);
+        ShowWindow(handle_, value == wsMinimized   ? SW_MINIMIZE
+                            : value == wsMaximized ? SW_MAXIMIZE
+                                                   : SW_RESTORE);
 }
 
 void TCustomForm::PlaceOnScreen()
@@ -526,22 +548,24 @@ void TCustomForm::PlaceOnScreen()
     placed_ = true;
     int x = left_, y = top_;
     switch (position_) {
-    case poScreenCenter:
-    case poDesktopCenter:
-        x = (GetSystemMetrics(SM_CXSCREEN) - width_) / 2;
-        y = (GetSystemMetrics(SM_CYSCREEN) - height_) / 2;
-        break;
-    case poMainFormCenter:
-    case poOwnerFormCenter: {
-        auto* other = dynamic_cast<TCustomForm*>(position_ == poOwnerFormCenter ? Owner() : (Application ? Application->MainForm() : nullptr));
-        if (other && other != this) {
-            x = other->left_ + (other->width_ - width_) / 2;
-            y = other->top_ + (other->height_ - height_) / 2;
+        case poScreenCenter:
+        case poDesktopCenter:
+            x = (GetSystemMetrics(SM_CXSCREEN) - width_) / 2;
+            y = (GetSystemMetrics(SM_CYSCREEN) - height_) / 2;
+            break;
+        case poMainFormCenter:
+        case poOwnerFormCenter: {
+            auto* other = dynamic_cast<TCustomForm*>(
+                position_ == poOwnerFormCenter ? Owner()
+                                               : (Application ? Application->MainForm() : nullptr));
+            if (other && other != this) {
+                x = other->left_ + (other->width_ - width_) / 2;
+                y = other->top_ + (other->height_ - height_) / 2;
+            }
+            break;
         }
-        break;
-    }
-    default:
-        return;
+        default:
+            return;
     }
     SetBounds(std::max(0, x), std::max(0, y), width_, height_);
 }
@@ -560,8 +584,9 @@ void TCustomForm::SetVisible(bool value)
             visible_ = false;
             throw;
         }
-        ShowWindow(handle_, windowState_ == wsMinimized ? SW_SHOWMINIMIZED
-                            : windowState_ == wsMaximized ? SW_SHOWMAXIMIZED : SW_SHOWNORMAL);
+        ShowWindow(handle_, windowState_ == wsMinimized   ? SW_SHOWMINIMIZED
+                            : windowState_ == wsMaximized ? SW_SHOWMAXIMIZED
+                                                          : SW_SHOWNORMAL);
         if (formStyle_ == fsMDIChild)
             ShowMDIChild();
         else
@@ -569,7 +594,8 @@ void TCustomForm::SetVisible(bool value)
         if (formStyle_ != fsMDIChild)
             SetActiveWindow(handle_);
         // Without a window manager activation may not arrive; the focus goes in anyway.
-        if (TWinControl* target = activeControl_ ? activeControl_ : FindNextControl(nullptr, true, true, false))
+        if (TWinControl* target =
+                activeControl_ ? activeControl_ : FindNextControl(nullptr, true, true, false))
             if (target->CanFocus())
                 ::SetFocus(target->Handle());
     } else {
@@ -604,7 +630,8 @@ TModalResult TCustomForm::ShowModal()
     std::vector<HWND> disabled;
     HandleNeeded();
     Disabling disabling{handle_, &disabled};
-    EnumThreadWindows(GetCurrentThreadId(), &DisableOtherWindow, reinterpret_cast<LPARAM>(&disabling));
+    EnumThreadWindows(GetCurrentThreadId(), &DisableOtherWindow,
+                      reinterpret_cast<LPARAM>(&disabling));
     modal_ = true;
     modalResult_ = mrNone;
     auto restore = [&] {
@@ -667,10 +694,17 @@ void TCustomForm::Close()
         return;
     }
     switch (action) {
-    case caHide: Hide(); break;
-    case caMinimize: SetWindowState(wsMinimized); break;
-    case caFree: ReleaseForm(); break;
-    default: break;
+        case caHide:
+            Hide();
+            break;
+        case caMinimize:
+            SetWindowState(wsMinimized);
+            break;
+        case caFree:
+            ReleaseForm();
+            break;
+        default:
+            break;
     }
 }
 
@@ -758,7 +792,8 @@ void TCustomForm::SetActiveControl(TWinControl* control)
     if (control && (control == this || !ContainsControl(control)))
         throw EInvalidOperation("Invalid active control: not a control of this form");
     activeControl_ = control;
-    if (control && handle_ && visible_ && control->CanFocus() && !ComponentState().Contains(csLoading))
+    if (control && handle_ && visible_ && control->CanFocus() &&
+        !ComponentState().Contains(csLoading))
         ::SetFocus(control->Handle());
 }
 
@@ -781,7 +816,8 @@ void TCustomForm::SetFocusedControl(TWinControl* control)
     for (TWinControl* c = old; c && c != this && !c->ContainsControl(control); c = c->parent_)
         c->Perform(CM_EXIT);
     std::vector<TWinControl*> entering;
-    for (TWinControl* c = control; c && c != this && !(old && c->ContainsControl(old)); c = c->parent_)
+    for (TWinControl* c = control; c && c != this && !(old && c->ContainsControl(old));
+         c = c->parent_)
         entering.push_back(c);
     for (auto it = entering.rbegin(); it != entering.rend(); ++it)
         (*it)->Perform(CM_ENTER);
@@ -825,24 +861,25 @@ void TCustomForm::CMDialogKey(TMessage& m)
 {
     if (GetKeyState(VK_MENU) >= 0) {
         switch (m.WParam) {
-        case VK_TAB:
-            if (GetKeyState(VK_CONTROL) >= 0) {
-                SelectNext(focusedControl_, GetKeyState(VK_SHIFT) >= 0, true);
-                m.Result = 1;
+            case VK_TAB:
+                if (GetKeyState(VK_CONTROL) >= 0) {
+                    SelectNext(focusedControl_, GetKeyState(VK_SHIFT) >= 0, true);
+                    m.Result = 1;
+                    return;
+                }
+                break;
+            case VK_LEFT:
+            case VK_RIGHT:
+            case VK_UP:
+            case VK_DOWN:
+                if (focusedControl_ && focusedControl_->Parent()) {
+                    focusedControl_->Parent()->SelectNext(
+                        focusedControl_, m.WParam == VK_RIGHT || m.WParam == VK_DOWN, false);
+                    m.Result = 1;
+                }
                 return;
-            }
-            break;
-        case VK_LEFT:
-        case VK_RIGHT:
-        case VK_UP:
-        case VK_DOWN:
-            if (focusedControl_ && focusedControl_->Parent()) {
-                focusedControl_->Parent()->SelectNext(focusedControl_, m.WParam == VK_RIGHT || m.WParam == VK_DOWN, false);
-                m.Result = 1;
-            }
-            return;
-        default:
-            break;
+            default:
+                break;
         }
     }
     Inherited(TCustomForm::StaticClass(), m);

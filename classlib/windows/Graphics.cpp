@@ -24,25 +24,57 @@ struct ColorName {
 };
 
 const ColorName kColorNames[] = {
-    {clBlack, "clBlack"}, {clMaroon, "clMaroon"}, {clGreen, "clGreen"}, {clOlive, "clOlive"},
-    {clNavy, "clNavy"}, {clPurple, "clPurple"}, {clTeal, "clTeal"}, {clGray, "clGray"},
-    {clSilver, "clSilver"}, {clRed, "clRed"}, {clLime, "clLime"}, {clYellow, "clYellow"},
-    {clBlue, "clBlue"}, {clFuchsia, "clFuchsia"}, {clAqua, "clAqua"}, {clWhite, "clWhite"},
-    {clMoneyGreen, "clMoneyGreen"}, {clSkyBlue, "clSkyBlue"}, {clCream, "clCream"},
-    {clMedGray, "clMedGray"}, {clScrollBar, "clScrollBar"}, {clBackground, "clBackground"},
-    {clActiveCaption, "clActiveCaption"}, {clInactiveCaption, "clInactiveCaption"},
-    {clMenu, "clMenu"}, {clWindow, "clWindow"}, {clWindowFrame, "clWindowFrame"},
-    {clMenuText, "clMenuText"}, {clWindowText, "clWindowText"}, {clCaptionText, "clCaptionText"},
-    {clActiveBorder, "clActiveBorder"}, {clInactiveBorder, "clInactiveBorder"},
-    {clAppWorkSpace, "clAppWorkSpace"}, {clHighlight, "clHighlight"},
-    {clHighlightText, "clHighlightText"}, {clBtnFace, "clBtnFace"}, {clBtnShadow, "clBtnShadow"},
-    {clGrayText, "clGrayText"}, {clBtnText, "clBtnText"},
-    {clInactiveCaptionText, "clInactiveCaptionText"}, {clBtnHighlight, "clBtnHighlight"},
-    {cl3DDkShadow, "cl3DDkShadow"}, {cl3DLight, "cl3DLight"}, {clInfoText, "clInfoText"},
-    {clInfoBk, "clInfoBk"}, {clHotLight, "clHotLight"},
+    {clBlack, "clBlack"},
+    {clMaroon, "clMaroon"},
+    {clGreen, "clGreen"},
+    {clOlive, "clOlive"},
+    {clNavy, "clNavy"},
+    {clPurple, "clPurple"},
+    {clTeal, "clTeal"},
+    {clGray, "clGray"},
+    {clSilver, "clSilver"},
+    {clRed, "clRed"},
+    {clLime, "clLime"},
+    {clYellow, "clYellow"},
+    {clBlue, "clBlue"},
+    {clFuchsia, "clFuchsia"},
+    {clAqua, "clAqua"},
+    {clWhite, "clWhite"},
+    {clMoneyGreen, "clMoneyGreen"},
+    {clSkyBlue, "clSkyBlue"},
+    {clCream, "clCream"},
+    {clMedGray, "clMedGray"},
+    {clScrollBar, "clScrollBar"},
+    {clBackground, "clBackground"},
+    {clActiveCaption, "clActiveCaption"},
+    {clInactiveCaption, "clInactiveCaption"},
+    {clMenu, "clMenu"},
+    {clWindow, "clWindow"},
+    {clWindowFrame, "clWindowFrame"},
+    {clMenuText, "clMenuText"},
+    {clWindowText, "clWindowText"},
+    {clCaptionText, "clCaptionText"},
+    {clActiveBorder, "clActiveBorder"},
+    {clInactiveBorder, "clInactiveBorder"},
+    {clAppWorkSpace, "clAppWorkSpace"},
+    {clHighlight, "clHighlight"},
+    {clHighlightText, "clHighlightText"},
+    {clBtnFace, "clBtnFace"},
+    {clBtnShadow, "clBtnShadow"},
+    {clGrayText, "clGrayText"},
+    {clBtnText, "clBtnText"},
+    {clInactiveCaptionText, "clInactiveCaptionText"},
+    {clBtnHighlight, "clBtnHighlight"},
+    {cl3DDkShadow, "cl3DDkShadow"},
+    {cl3DLight, "cl3DLight"},
+    {clInfoText, "clInfoText"},
+    {clInfoBk, "clInfoBk"},
+    {clHotLight, "clHotLight"},
     {clGradientActiveCaption, "clGradientActiveCaption"},
     {clGradientInactiveCaption, "clGradientInactiveCaption"},
-    {clMenuHighlight, "clMenuHighlight"}, {clMenuBar, "clMenuBar"}, {clNone, "clNone"},
+    {clMenuHighlight, "clMenuHighlight"},
+    {clMenuBar, "clMenuBar"},
+    {clNone, "clNone"},
     {clDefault, "clDefault"},
 };
 
@@ -50,7 +82,8 @@ bool SameTextAscii(const std::string& a, const char* b)
 {
     size_t i = 0;
     for (; i < a.size() && b[i]; ++i) {
-        if (std::tolower(static_cast<unsigned char>(a[i])) != std::tolower(static_cast<unsigned char>(b[i])))
+        if (std::tolower(static_cast<unsigned char>(a[i])) !=
+            std::tolower(static_cast<unsigned char>(b[i])))
             return false;
     }
     return i == a.size() && !b[i];
@@ -92,16 +125,17 @@ bool IdentToColor(const std::string& ident, TColor& color)
 
 CLASSLIB_DEFINE_ENUM(TFontStyle, "fsBold", "fsItalic", "fsUnderline", "fsStrikeOut")
 CLASSLIB_DEFINE_ENUM(TFontPitch, "fpDefault", "fpVariable", "fpFixed")
-CLASSLIB_DEFINE_ENUM(TPenStyle, "psSolid", "psDash", "psDot", "psDashDot", "psDashDotDot", "psClear",
-                     "psInsideFrame")
+CLASSLIB_DEFINE_ENUM(TPenStyle, "psSolid", "psDash", "psDot", "psDashDot", "psDashDotDot",
+                     "psClear", "psInsideFrame")
 CLASSLIB_DEFINE_ENUM(TPenMode, "pmBlack", "pmWhite", "pmNop", "pmNot", "pmCopy", "pmNotCopy",
                      "pmMergePenNot", "pmMaskPenNot", "pmMergeNotPen", "pmMaskNotPen", "pmMerge",
                      "pmNotMerge", "pmMask", "pmNotMask", "pmXor", "pmNotXor")
 CLASSLIB_DEFINE_ENUM(TTextFormats, "tfBottom", "tfCalcRect", "tfCenter", "tfEditControl",
-                     "tfEndEllipsis", "tfPathEllipsis", "tfExpandTabs", "tfExternalLeading", "tfLeft",
-                     "tfModifyString", "tfNoClip", "tfNoPrefix", "tfRight", "tfRtlReading",
-                     "tfSingleLine", "tfTop", "tfVerticalCenter", "tfWordBreak", "tfHidePrefix",
-                     "tfNoFullWidthCharBreak", "tfPrefixOnly", "tfTabStop", "tfWordEllipsis")
+                     "tfEndEllipsis", "tfPathEllipsis", "tfExpandTabs", "tfExternalLeading",
+                     "tfLeft", "tfModifyString", "tfNoClip", "tfNoPrefix", "tfRight",
+                     "tfRtlReading", "tfSingleLine", "tfTop", "tfVerticalCenter", "tfWordBreak",
+                     "tfHidePrefix", "tfNoFullWidthCharBreak", "tfPrefixOnly", "tfTabStop",
+                     "tfWordEllipsis")
 CLASSLIB_DEFINE_ENUM(TBrushStyle, "bsSolid", "bsClear", "bsHorizontal", "bsVertical", "bsFDiagonal",
                      "bsBDiagonal", "bsCross", "bsDiagCross")
 
@@ -122,7 +156,9 @@ const TTypeInfo* ColorTypeInfo()
                 value = static_cast<int32_t>(color);
                 return true;
             },
-            [](int64_t value, std::string& ident) { return ColorToIdent(static_cast<TColor>(value), ident); });
+            [](int64_t value, std::string& ident) {
+                return ColorToIdent(static_cast<TColor>(value), ident);
+            });
         return true;
     }();
     (void)registered;
@@ -145,7 +181,9 @@ CLASSLIB_PUBLISH(TFont)
     c.Property("Name", &TFont::Name, &TFont::SetName);
     c.Property("Orientation", &TFont::Orientation, &TFont::SetOrientation).SetDefault(0);
     c.Property("Pitch", &TFont::Pitch, &TFont::SetPitch).SetDefault(fpDefault);
-    c.Property("Size", &TFont::Size, &TFont::SetSize).StoredFn = [](const TObject*) { return false; };
+    c.Property("Size", &TFont::Size, &TFont::SetSize).StoredFn = [](const TObject*) {
+        return false;
+    };
     c.Property("Style", &TFont::Style, &TFont::SetStyle);
 }
 
@@ -242,9 +280,7 @@ void TFont::SetHandle(HFONT font)
         charset_ = log.lfCharSet;
         orientation_ = log.lfEscapement;
         const int pitch = log.lfPitchAndFamily & 3;
-        pitch_ = pitch == FIXED_PITCH ? fpFixed
-                 : pitch == VARIABLE_PITCH ? fpVariable
-                                           : fpDefault;
+        pitch_ = pitch == FIXED_PITCH ? fpFixed : pitch == VARIABLE_PITCH ? fpVariable : fpDefault;
     }
     AdoptHandle(font);
 }
@@ -333,7 +369,7 @@ HGDIOBJ TFont::CreateHandle()
     log.lfQuality = DEFAULT_QUALITY;
     log.lfPitchAndFamily = pitch_ == fpFixed      ? FIXED_PITCH
                            : pitch_ == fpVariable ? VARIABLE_PITCH
-                                                              : DEFAULT_PITCH;
+                                                  : DEFAULT_PITCH;
     lstrcpynA(log.lfFaceName, name_.c_str(), LF_FACESIZE);
     return CreateFontIndirectA(&log);
 }
@@ -388,8 +424,8 @@ void TPen::SetMode(TPenMode mode)
 
 HGDIOBJ TPen::CreateHandle()
 {
-    static const int kStyles[] = {PS_SOLID, PS_DASH, PS_DOT, PS_DASHDOT, PS_DASHDOTDOT, PS_NULL,
-                                  PS_INSIDEFRAME};
+    static const int kStyles[] = {PS_SOLID,      PS_DASH, PS_DOT,        PS_DASHDOT,
+                                  PS_DASHDOTDOT, PS_NULL, PS_INSIDEFRAME};
     LOGPEN log{};
     log.lopnStyle = color_ == clNone ? PS_NULL : kStyles[static_cast<int>(style_)];
     log.lopnWidth.x = width_;
@@ -438,16 +474,16 @@ HGDIOBJ TBrush::CreateHandle()
     }
     log.lbColor = ColorToRGB(color_);
     switch (style_) {
-    case bsSolid:
-        log.lbStyle = BS_SOLID;
-        break;
-    case bsClear:
-        log.lbStyle = BS_HOLLOW;
-        break;
-    default:
-        log.lbStyle = BS_HATCHED;
-        log.lbHatch = static_cast<int>(style_) - static_cast<int>(bsHorizontal);
-        break;
+        case bsSolid:
+            log.lbStyle = BS_SOLID;
+            break;
+        case bsClear:
+            log.lbStyle = BS_HOLLOW;
+            break;
+        default:
+            log.lbStyle = BS_HATCHED;
+            log.lbHatch = static_cast<int>(style_) - static_cast<int>(bsHorizontal);
+            break;
     }
     return CreateBrushIndirect(&log);
 }
@@ -543,10 +579,10 @@ void TCanvas::SelectPen()
     if (!stockPen_)
         stockPen_ = old;
     // In the order of TPenMode.
-    static const int kRasterOps[] = {
-        R2_BLACK, R2_WHITE, R2_NOP, R2_NOT, R2_COPYPEN, R2_NOTCOPYPEN, R2_MERGEPENNOT,
-        R2_MASKPENNOT, R2_MERGENOTPEN, R2_MASKNOTPEN, R2_MERGEPEN, R2_NOTMERGEPEN, R2_MASKPEN,
-        R2_NOTMASKPEN, R2_XORPEN, R2_NOTXORPEN};
+    static const int kRasterOps[] = {R2_BLACK,       R2_WHITE,      R2_NOP,         R2_NOT,
+                                     R2_COPYPEN,     R2_NOTCOPYPEN, R2_MERGEPENNOT, R2_MASKPENNOT,
+                                     R2_MERGENOTPEN, R2_MASKNOTPEN, R2_MERGEPEN,    R2_NOTMERGEPEN,
+                                     R2_MASKPEN,     R2_NOTMASKPEN, R2_XORPEN,      R2_NOTXORPEN};
     SetROP2(dc_, kRasterOps[pen_->Mode()]);
     state_ |= PenValid;
 }
@@ -735,10 +771,12 @@ UINT TextFormatFlags(TTextFormat format)
 {
     // In the order of TTextFormats.
     static const UINT kFlags[] = {
-        DT_BOTTOM, DT_CALCRECT, DT_CENTER, DT_EDITCONTROL, DT_END_ELLIPSIS, DT_PATH_ELLIPSIS,
-        DT_EXPANDTABS, DT_EXTERNALLEADING, DT_LEFT, DT_MODIFYSTRING, DT_NOCLIP, DT_NOPREFIX,
-        DT_RIGHT, DT_RTLREADING, DT_SINGLELINE, DT_TOP, DT_VCENTER, DT_WORDBREAK, DT_HIDEPREFIX,
-        DT_NOFULLWIDTHCHARBREAK, DT_PREFIXONLY, DT_TABSTOP, DT_WORD_ELLIPSIS};
+        DT_BOTTOM,       DT_CALCRECT,      DT_CENTER,       DT_EDITCONTROL,
+        DT_END_ELLIPSIS, DT_PATH_ELLIPSIS, DT_EXPANDTABS,   DT_EXTERNALLEADING,
+        DT_LEFT,         DT_MODIFYSTRING,  DT_NOCLIP,       DT_NOPREFIX,
+        DT_RIGHT,        DT_RTLREADING,    DT_SINGLELINE,   DT_TOP,
+        DT_VCENTER,      DT_WORDBREAK,     DT_HIDEPREFIX,   DT_NOFULLWIDTHCHARBREAK,
+        DT_PREFIXONLY,   DT_TABSTOP,       DT_WORD_ELLIPSIS};
     UINT flags = 0;
     for (size_t i = 0; i < sizeof kFlags / sizeof kFlags[0]; ++i)
         if (format.Contains(static_cast<TTextFormats>(i)))

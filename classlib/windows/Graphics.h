@@ -24,7 +24,10 @@ namespace classlib {
 // not painted) and clDefault are special values.
 using TColor = uint32_t;
 
-constexpr TColor SystemColor(int index) { return 0xFF000000u | static_cast<uint32_t>(index); }
+constexpr TColor SystemColor(int index)
+{
+    return 0xFF000000u | static_cast<uint32_t>(index);
+}
 
 constexpr TColor clScrollBar = SystemColor(COLOR_SCROLLBAR);
 constexpr TColor clBackground = SystemColor(COLOR_BACKGROUND);
@@ -101,11 +104,32 @@ using TFontStyles = TSet<TFontStyle>;
 enum TFontPitch { fpDefault, fpVariable, fpFixed };
 enum TPenStyle { psSolid, psDash, psDot, psDashDot, psDashDotDot, psClear, psInsideFrame };
 enum TPenMode {
-    pmBlack, pmWhite, pmNop, pmNot, pmCopy, pmNotCopy, pmMergePenNot, pmMaskPenNot,
-    pmMergeNotPen, pmMaskNotPen, pmMerge, pmNotMerge, pmMask, pmNotMask, pmXor, pmNotXor
+    pmBlack,
+    pmWhite,
+    pmNop,
+    pmNot,
+    pmCopy,
+    pmNotCopy,
+    pmMergePenNot,
+    pmMaskPenNot,
+    pmMergeNotPen,
+    pmMaskNotPen,
+    pmMerge,
+    pmNotMerge,
+    pmMask,
+    pmNotMask,
+    pmXor,
+    pmNotXor
 };
 enum TBrushStyle {
-    bsSolid, bsClear, bsHorizontal, bsVertical, bsFDiagonal, bsBDiagonal, bsCross, bsDiagCross
+    bsSolid,
+    bsClear,
+    bsHorizontal,
+    bsVertical,
+    bsFDiagonal,
+    bsBDiagonal,
+    bsCross,
+    bsDiagCross
 };
 CLASSLIB_ENUM(TFontStyle);
 CLASSLIB_ENUM(TFontPitch);
@@ -241,10 +265,29 @@ struct TPoint {
 
 // Text layout of TextRect: each element one DT_* flag of DrawText.
 enum TTextFormats {
-    tfBottom, tfCalcRect, tfCenter, tfEditControl, tfEndEllipsis, tfPathEllipsis, tfExpandTabs,
-    tfExternalLeading, tfLeft, tfModifyString, tfNoClip, tfNoPrefix, tfRight, tfRtlReading,
-    tfSingleLine, tfTop, tfVerticalCenter, tfWordBreak, tfHidePrefix, tfNoFullWidthCharBreak,
-    tfPrefixOnly, tfTabStop, tfWordEllipsis
+    tfBottom,
+    tfCalcRect,
+    tfCenter,
+    tfEditControl,
+    tfEndEllipsis,
+    tfPathEllipsis,
+    tfExpandTabs,
+    tfExternalLeading,
+    tfLeft,
+    tfModifyString,
+    tfNoClip,
+    tfNoPrefix,
+    tfRight,
+    tfRtlReading,
+    tfSingleLine,
+    tfTop,
+    tfVerticalCenter,
+    tfWordBreak,
+    tfHidePrefix,
+    tfNoFullWidthCharBreak,
+    tfPrefixOnly,
+    tfTabStop,
+    tfWordEllipsis
 };
 CLASSLIB_ENUM(TTextFormats);
 using TTextFormat = TSet<TTextFormats>;

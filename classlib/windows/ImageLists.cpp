@@ -15,9 +15,12 @@ CLASSLIB_PUBLISH(TChangeLink) {}
 CLASSLIB_PUBLISH(TCustomImageList) {}
 CLASSLIB_PUBLISH(TImageList)
 {
-    AsColorProperty(c.Property("BkColor", &TImageList::BkColor, &TImageList::SetBkColor)).SetDefault(clNone);
-    AsColorProperty(c.Property("BlendColor", &TImageList::BlendColor, &TImageList::SetBlendColor)).SetDefault(clNone);
-    c.Property("DrawingStyle", &TImageList::DrawingStyle, &TImageList::SetDrawingStyle).SetDefault(dsNormal);
+    AsColorProperty(c.Property("BkColor", &TImageList::BkColor, &TImageList::SetBkColor))
+        .SetDefault(clNone);
+    AsColorProperty(c.Property("BlendColor", &TImageList::BlendColor, &TImageList::SetBlendColor))
+        .SetDefault(clNone);
+    c.Property("DrawingStyle", &TImageList::DrawingStyle, &TImageList::SetDrawingStyle)
+        .SetDefault(dsNormal);
     c.Property("ImageType", &TImageList::ImageType, &TImageList::SetImageType).SetDefault(itImage);
     c.Property("Height", &TImageList::Height, &TImageList::SetHeight).SetDefault(16);
     c.Property("Masked", &TImageList::Masked, &TImageList::SetMasked).SetDefault(true);
@@ -193,7 +196,8 @@ int TCustomImageList::Add(TBitmap* image, TBitmap* mask)
     image->Dormant();
     if (mask)
         mask->Dormant();
-    const int index = ImageList_Add(handle_, image->Handle(), mask && !mask->Empty() ? mask->Handle() : nullptr);
+    const int index =
+        ImageList_Add(handle_, image->Handle(), mask && !mask->Empty() ? mask->Handle() : nullptr);
     Change();
     return index;
 }
@@ -299,7 +303,8 @@ void TCustomImageList::Draw(TCanvas* canvas, int x, int y, int index, TDrawingSt
     DrawImage(canvas->Handle(), x, y, index, flags, enabled);
 }
 
-void TCustomImageList::DrawOverlay(TCanvas* canvas, int x, int y, int index, int overlay, bool enabled)
+void TCustomImageList::DrawOverlay(TCanvas* canvas, int x, int y, int index, int overlay,
+                                   bool enabled)
 {
     if (!canvas || index < 0 || index >= Count() || overlay < 0 || overlay > 3)
         return;

@@ -42,39 +42,40 @@ bool IsPaletteFormat(TPixelFormat format)
 
 RGBQUAD Quad(TColor color)
 {
-    return {static_cast<BYTE>(color >> 16), static_cast<BYTE>(color >> 8), static_cast<BYTE>(color), 0};
+    return {static_cast<BYTE>(color >> 16), static_cast<BYTE>(color >> 8), static_cast<BYTE>(color),
+            0};
 }
 
 // The colour table a palette format starts with.
 std::vector<RGBQUAD> DefaultColorTable(TPixelFormat format)
 {
-    static const TColor kStandard16[] = {clBlack, clMaroon, clGreen, clOlive, clNavy, clPurple,
-                                         clTeal, clGray, clSilver, clRed, clLime, clYellow,
-                                         clBlue, clFuchsia, clAqua, clWhite};
+    static const TColor kStandard16[] = {clBlack, clMaroon,  clGreen,  clOlive, clNavy, clPurple,
+                                         clTeal,  clGray,    clSilver, clRed,   clLime, clYellow,
+                                         clBlue,  clFuchsia, clAqua,   clWhite};
     std::vector<RGBQUAD> table;
     switch (format) {
-    case pf1bit:
-        table = {Quad(clBlack), Quad(clWhite)};
-        break;
-    case pf4bit:
-        for (TColor color : kStandard16)
-            table.push_back(Quad(color));
-        break;
-    case pf8bit: {
-        HDC screen = GetDC(nullptr);
-        HPALETTE halftone = CreateHalftonePalette(screen);
-        ReleaseDC(nullptr, screen);
-        PALETTEENTRY entries[256]{};
-        const UINT count = halftone ? GetPaletteEntries(halftone, 0, 256, entries) : 0;
-        if (halftone)
-            DeleteObject(halftone);
-        for (UINT i = 0; i < count; ++i)
-            table.push_back({entries[i].peBlue, entries[i].peGreen, entries[i].peRed, 0});
-        table.resize(256, Quad(clBlack));
-        break;
-    }
-    default:
-        break;
+        case pf1bit:
+            table = {Quad(clBlack), Quad(clWhite)};
+            break;
+        case pf4bit:
+            for (TColor color : kStandard16)
+                table.push_back(Quad(color));
+            break;
+        case pf8bit: {
+            HDC screen = GetDC(nullptr);
+            HPALETTE halftone = CreateHalftonePalette(screen);
+            ReleaseDC(nullptr, screen);
+            PALETTEENTRY entries[256]{};
+            const UINT count = halftone ? GetPaletteEntries(halftone, 0, 256, entries) : 0;
+            if (halftone)
+                DeleteObject(halftone);
+            for (UINT i = 0; i < count; ++i)
+                table.push_back({entries[i].peBlue, entries[i].peGreen, entries[i].peRed, 0});
+            table.resize(256, Quad(clBlack));
+            break;
+        }
+        default:
+            break;
     }
     return table;
 }
@@ -347,7 +348,8 @@ void TBitmap::Assign(TPersistent* source)
         if (bits_)
             std::memcpy(bits_, bitmap->bits_, static_cast<size_t>(stride_) * height_);
         else if (image_)
-            BitBlt(Canvas()->Handle(), 0, 0, width_, height_, bitmap->Canvas()->Handle(), 0, 0, SRCCOPY);
+            BitBlt(Canvas()->Handle(), 0, 0, width_, height_, bitmap->Canvas()->Handle(), 0, 0,
+                   SRCCOPY);
         transparentMode_ = bitmap->transparentMode_;
         transparentColor_ = bitmap->transparentColor_;
         TGraphic::SetTransparent(bitmap->Transparent());
@@ -412,7 +414,8 @@ HPALETTE TBitmap::Palette()
         log->palVersion = 0x300;
         log->palNumEntries = static_cast<WORD>(colorTable_.size());
         for (size_t i = 0; i < colorTable_.size(); ++i)
-            log->palPalEntry[i] = {colorTable_[i].rgbRed, colorTable_[i].rgbGreen, colorTable_[i].rgbBlue, 0};
+            log->palPalEntry[i] = {colorTable_[i].rgbRed, colorTable_[i].rgbGreen,
+                                   colorTable_[i].rgbBlue, 0};
         palette_ = CreatePalette(log);
     }
     return palette_;
@@ -423,11 +426,13 @@ void TBitmap::SetPalette(HPALETTE palette)
     if (!palette || colorTable_.empty())
         return;
     PALETTEENTRY entries[256]{};
-    const UINT count = GetPaletteEntries(palette, 0, static_cast<UINT>(colorTable_.size()), entries);
+    const UINT count =
+        GetPaletteEntries(palette, 0, static_cast<UINT>(colorTable_.size()), entries);
     for (UINT i = 0; i < count; ++i)
         colorTable_[i] = {entries[i].peBlue, entries[i].peGreen, entries[i].peRed, 0};
     if (image_)
-        SetDIBColorTable(Canvas()->Handle(), 0, static_cast<UINT>(colorTable_.size()), colorTable_.data());
+        SetDIBColorTable(Canvas()->Handle(), 0, static_cast<UINT>(colorTable_.size()),
+                         colorTable_.data());
     FreePalette();
     Changed();
 }
@@ -451,7 +456,8 @@ void TBitmap::LoadFromBmpFile(const std::vector<uint8_t>& file)
     const int width = header.biWidth;
     const int64_t height = header.biHeight < 0 ? -int64_t(header.biHeight) : header.biHeight;
     const int bits = header.biBitCount;
-    const bool knownDepth = bits == 1 || bits == 4 || bits == 8 || bits == 16 || bits == 24 || bits == 32;
+    const bool knownDepth =
+        bits == 1 || bits == 4 || bits == 8 || bits == 16 || bits == 24 || bits == 32;
     const bool knownCompression =
         header.biCompression == BI_RGB || (header.biCompression == BI_RLE8 && bits == 8) ||
         (header.biCompression == BI_RLE4 && bits == 4) ||
@@ -485,14 +491,15 @@ void TBitmap::LoadFromBmpFile(const std::vector<uint8_t>& file)
     DWORD masks[3]{};
     if (header.biCompression == BI_BITFIELDS) {
         const size_t at = headerSize >= sizeof header + sizeof masks ? kFileHeader + sizeof header
-                                                                      : kFileHeader + headerSize;
+                                                                     : kFileHeader + headerSize;
         if (at + sizeof masks > file.size())
             throw EInvalidGraphic("Bitmap image is not valid");
         std::memcpy(masks, &file[at], sizeof masks);
     }
     // A BITMAPINFO with the header (as 40-byte header) and the table or the masks, for the
     // conversion.
-    std::vector<uint8_t> info(sizeof(BITMAPINFOHEADER) + std::max<size_t>(tableBytes, sizeof masks));
+    std::vector<uint8_t> info(sizeof(BITMAPINFOHEADER) +
+                              std::max<size_t>(tableBytes, sizeof masks));
     std::memcpy(info.data(), &header, sizeof header);
     reinterpret_cast<BITMAPINFOHEADER*>(info.data())->biSize = sizeof(BITMAPINFOHEADER);
     if (bits <= 8)
@@ -508,18 +515,26 @@ void TBitmap::LoadFromBmpFile(const std::vector<uint8_t>& file)
     TPixelFormat format = pf24bit;
     bool direct = !rle;
     switch (bits) {
-    case 1: format = pf1bit; break;
-    case 4: format = pf4bit; break;
-    case 8: format = pf8bit; break;
-    case 16:
-        format = header.biCompression == BI_BITFIELDS && masks565 ? pf16bit : pf15bit;
-        direct = header.biCompression == BI_RGB || masks565 || masks555;
-        break;
-    case 24: format = pf24bit; break;
-    case 32:
-        format = pf32bit;
-        direct = header.biCompression == BI_RGB;
-        break;
+        case 1:
+            format = pf1bit;
+            break;
+        case 4:
+            format = pf4bit;
+            break;
+        case 8:
+            format = pf8bit;
+            break;
+        case 16:
+            format = header.biCompression == BI_BITFIELDS && masks565 ? pf16bit : pf15bit;
+            direct = header.biCompression == BI_RGB || masks565 || masks555;
+            break;
+        case 24:
+            format = pf24bit;
+            break;
+        case 32:
+            format = pf32bit;
+            direct = header.biCompression == BI_RGB;
+            break;
     }
     std::vector<RGBQUAD> table;
     if (bits <= 8) {
@@ -533,7 +548,8 @@ void TBitmap::LoadFromBmpFile(const std::vector<uint8_t>& file)
         for (int64_t row = 0; row < height; ++row) {
             // The DIB is bottom-up; a top-down file (negative height) is turned over.
             const int64_t sourceRow = header.biHeight < 0 ? height - 1 - row : row;
-            std::memcpy(bits_ + row * stride_, pixels + sourceRow * stride, static_cast<size_t>(stride_));
+            std::memcpy(bits_ + row * stride_, pixels + sourceRow * stride,
+                        static_cast<size_t>(stride_));
         }
     } else {
         NewImage(width, static_cast<int>(height), format, bmDIB, table, pixels,
@@ -553,7 +569,8 @@ void TBitmap::SaveToStream(TStream& stream)
     }
     GdiFlush();
     const std::vector<uint8_t> info = DibInfo(width_, height_, pixelFormat_, colorTable_);
-    const size_t tableBytes = pixelFormat_ == pf16bit ? sizeof kMasks565 : colorTable_.size() * sizeof(RGBQUAD);
+    const size_t tableBytes =
+        pixelFormat_ == pf16bit ? sizeof kMasks565 : colorTable_.size() * sizeof(RGBQUAD);
     const uint32_t imageBytes = static_cast<uint32_t>(stride_) * static_cast<uint32_t>(height_);
     BITMAPFILEHEADER file{};
     BITMAPINFOHEADER header;
@@ -636,7 +653,7 @@ std::vector<uint8_t> BitmapResourceAsFile(HINSTANCE instance, LPCSTR name, const
     uint64_t tableBytes = 0;
     if (header.biBitCount <= 8)
         tableBytes = 4ull * (header.biClrUsed ? std::min<uint64_t>(header.biClrUsed, 256)
-                                             : (1ull << header.biBitCount));
+                                              : (1ull << header.biBitCount));
     else if (header.biCompression == BI_BITFIELDS && header.biSize == sizeof(BITMAPINFOHEADER))
         tableBytes = 12;
     const uint64_t pixelOffset = 14ull + header.biSize + tableBytes;
@@ -900,7 +917,8 @@ void TIcon::LoadFromResourceName(HINSTANCE instance, const std::string& name)
 {
     if (!instance)
         instance = GetModuleHandleA(nullptr);
-    HICON icon = static_cast<HICON>(LoadImageA(instance, name.c_str(), IMAGE_ICON, 0, 0, LR_DEFAULTSIZE));
+    HICON icon =
+        static_cast<HICON>(LoadImageA(instance, name.c_str(), IMAGE_ICON, 0, 0, LR_DEFAULTSIZE));
     if (!icon)
         throw EResNotFound("Resource " + name + " not found");
     Reset(icon);
@@ -1011,12 +1029,15 @@ void UnregisterGraphicClass(const TMetaClass& graphicClass)
 {
     std::lock_guard<std::mutex> guard(formatLock);
     auto& formats = Formats();
-    formats.erase(std::remove_if(formats.begin(), formats.end(),
-                                 [&](const TFileFormat& f) { return f.graphicClass == &graphicClass; }),
-                  formats.end());
+    formats.erase(
+        std::remove_if(formats.begin(), formats.end(),
+                       [&](const TFileFormat& f) { return f.graphicClass == &graphicClass; }),
+        formats.end());
     auto& clipboard = ClipboardFormats();
     clipboard.erase(std::remove_if(clipboard.begin(), clipboard.end(),
-                                   [&](const TClipboardFormatEntry& e) { return e.graphicClass == &graphicClass; }),
+                                   [&](const TClipboardFormatEntry& e) {
+                                       return e.graphicClass == &graphicClass;
+                                   }),
                     clipboard.end());
 }
 

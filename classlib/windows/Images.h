@@ -59,7 +59,17 @@ private:
 
 // pfDevice: a device-dependent bitmap of the screen's depth; pf15bit 5-5-5 and pf16bit 5-6-5
 // 16-bit pixels; pf1bit to pf8bit index a colour table.
-enum TPixelFormat { pfDevice, pf1bit, pf4bit, pf8bit, pf15bit, pf16bit, pf24bit, pf32bit, pfCustom };
+enum TPixelFormat {
+    pfDevice,
+    pf1bit,
+    pf4bit,
+    pf8bit,
+    pf15bit,
+    pf16bit,
+    pf24bit,
+    pf32bit,
+    pfCustom
+};
 enum TTransparentMode { tmAuto, tmFixed };
 enum TBitmapHandleType { bmDIB, bmDDB };
 CLASSLIB_ENUM(TPixelFormat);

@@ -16,7 +16,8 @@ CLASSLIB_PUBLISH(TIniFile) {}
 
 // ---- TCustomIniFile -------------------------------------------------------------------------
 
-int TCustomIniFile::ReadInteger(const std::string& section, const std::string& ident, int defaultValue)
+int TCustomIniFile::ReadInteger(const std::string& section, const std::string& ident,
+                                int defaultValue)
 {
     std::string text = ReadString(section, ident, "");
     if (text.size() > 2 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X'))
@@ -29,7 +30,8 @@ void TCustomIniFile::WriteInteger(const std::string& section, const std::string&
     WriteString(section, ident, IntToStr(value));
 }
 
-bool TCustomIniFile::ReadBool(const std::string& section, const std::string& ident, bool defaultValue)
+bool TCustomIniFile::ReadBool(const std::string& section, const std::string& ident,
+                              bool defaultValue)
 {
     return ReadInteger(section, ident, defaultValue ? 1 : 0) != 0;
 }
@@ -101,18 +103,20 @@ std::string TIniFile::ReadString(const std::string& section, const std::string& 
 {
     std::vector<char> buffer(2048);
     for (;;) {
-        const DWORD length = GetPrivateProfileStringA(section.c_str(), ident.c_str(), defaultValue.c_str(),
-                                                      buffer.data(), static_cast<DWORD>(buffer.size()),
-                                                      FileName().c_str());
+        const DWORD length = GetPrivateProfileStringA(
+            section.c_str(), ident.c_str(), defaultValue.c_str(), buffer.data(),
+            static_cast<DWORD>(buffer.size()), FileName().c_str());
         if (length + 1 < buffer.size() || buffer.size() >= (1u << 24))
             return std::string(buffer.data(), length);
         buffer.resize(buffer.size() * 4);
     }
 }
 
-void TIniFile::WriteString(const std::string& section, const std::string& ident, const std::string& value)
+void TIniFile::WriteString(const std::string& section, const std::string& ident,
+                           const std::string& value)
 {
-    if (!WritePrivateProfileStringA(section.c_str(), ident.c_str(), value.c_str(), FileName().c_str()))
+    if (!WritePrivateProfileStringA(section.c_str(), ident.c_str(), value.c_str(),
+                                    FileName().c_str()))
         throw EIniFileException("Unable to write to " + FileName());
 }
 
@@ -120,7 +124,8 @@ void TIniFile::ReadSection(const std::string& section, TStrings* strings)
 {
     ReadNameList(
         [&](char* buffer, DWORD size) {
-            return GetPrivateProfileStringA(section.c_str(), nullptr, "", buffer, size, FileName().c_str());
+            return GetPrivateProfileStringA(section.c_str(), nullptr, "", buffer, size,
+                                            FileName().c_str());
         },
         strings);
 }

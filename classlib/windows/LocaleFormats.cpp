@@ -41,21 +41,28 @@ TFormatSettings GetLocaleFormatSettings(LCID locale)
     const std::string timeSeparator = LocaleText(locale, LOCALE_STIME, ":");
     settings.DateSeparator = dateSeparator.empty() ? '/' : dateSeparator[0];
     settings.TimeSeparator = timeSeparator.empty() ? ':' : timeSeparator[0];
-    settings.ShortDateFormat = LocalePictureToFormat(LocaleText(locale, LOCALE_SSHORTDATE, "M/d/yyyy"));
-    settings.LongDateFormat = LocalePictureToFormat(LocaleText(locale, LOCALE_SLONGDATE, "dddd, MMMM d, yyyy"));
-    settings.LongTimeFormat = LocalePictureToFormat(LocaleText(locale, LOCALE_STIMEFORMAT, "h:mm:ss tt"));
+    settings.ShortDateFormat =
+        LocalePictureToFormat(LocaleText(locale, LOCALE_SSHORTDATE, "M/d/yyyy"));
+    settings.LongDateFormat =
+        LocalePictureToFormat(LocaleText(locale, LOCALE_SLONGDATE, "dddd, MMMM d, yyyy"));
+    settings.LongTimeFormat =
+        LocalePictureToFormat(LocaleText(locale, LOCALE_STIMEFORMAT, "h:mm:ss tt"));
     settings.ShortTimeFormat = WithoutSeconds(settings.LongTimeFormat);
     settings.TimeAMString = LocaleText(locale, LOCALE_S1159, "AM");
     settings.TimePMString = LocaleText(locale, LOCALE_S2359, "PM");
     for (int m = 0; m < 12; ++m) {
-        settings.ShortMonthNames[m] = LocaleText(locale, LOCALE_SABBREVMONTHNAME1 + m, settings.ShortMonthNames[m]);
-        settings.LongMonthNames[m] = LocaleText(locale, LOCALE_SMONTHNAME1 + m, settings.LongMonthNames[m]);
+        settings.ShortMonthNames[m] =
+            LocaleText(locale, LOCALE_SABBREVMONTHNAME1 + m, settings.ShortMonthNames[m]);
+        settings.LongMonthNames[m] =
+            LocaleText(locale, LOCALE_SMONTHNAME1 + m, settings.LongMonthNames[m]);
     }
     // The locale's week starts with Monday (name 1); the settings' with Sunday.
     for (int d = 0; d < 7; ++d) {
         const LCTYPE offset = static_cast<LCTYPE>((d + 6) % 7);
-        settings.ShortDayNames[d] = LocaleText(locale, LOCALE_SABBREVDAYNAME1 + offset, settings.ShortDayNames[d]);
-        settings.LongDayNames[d] = LocaleText(locale, LOCALE_SDAYNAME1 + offset, settings.LongDayNames[d]);
+        settings.ShortDayNames[d] =
+            LocaleText(locale, LOCALE_SABBREVDAYNAME1 + offset, settings.ShortDayNames[d]);
+        settings.LongDayNames[d] =
+            LocaleText(locale, LOCALE_SDAYNAME1 + offset, settings.LongDayNames[d]);
     }
     return settings;
 }

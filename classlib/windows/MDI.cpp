@@ -42,20 +42,20 @@ void TCustomForm::SetFormStyle(TFormStyle value)
 void TCustomForm::ApplyMDIParams(TCreateParams& params) const
 {
     switch (formStyle_) {
-    case fsMDIChild: {
-        TCustomForm* frame = FindMDIForm();
-        if (!frame)
-            throw EInvalidOperation("Cannot create form. No MDI forms are currently active");
-        params.ExStyle |= WS_EX_MDICHILD;
-        params.Style = (params.Style & ~WS_POPUP) | WS_CHILD | WS_CLIPSIBLINGS;
-        params.WndParent = frame->ClientHandle();
-        break;
-    }
-    case fsStayOnTop:
-        params.ExStyle |= WS_EX_TOPMOST;
-        break;
-    default:
-        break;
+        case fsMDIChild: {
+            TCustomForm* frame = FindMDIForm();
+            if (!frame)
+                throw EInvalidOperation("Cannot create form. No MDI forms are currently active");
+            params.ExStyle |= WS_EX_MDICHILD;
+            params.Style = (params.Style & ~WS_POPUP) | WS_CHILD | WS_CLIPSIBLINGS;
+            params.WndParent = frame->ClientHandle();
+            break;
+        }
+        case fsStayOnTop:
+            params.ExStyle |= WS_EX_TOPMOST;
+            break;
+        default:
+            break;
     }
 }
 
@@ -68,12 +68,14 @@ void TCustomForm::CreateMDIClient()
     create.idFirstChild = kFirstMDIChildCommand;
     RECT client;
     GetClientRect(handle_, &client);
-    clientHandle_ = CreateWindowExA(WS_EX_CLIENTEDGE, "MDICLIENT", nullptr,
-                                    WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN | WS_VSCROLL | WS_HSCROLL, 0, 0,
-                                    client.right, client.bottom, handle_, nullptr, GetModuleHandleA(nullptr), &create);
+    clientHandle_ = CreateWindowExA(
+        WS_EX_CLIENTEDGE, "MDICLIENT", nullptr,
+        WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN | WS_VSCROLL | WS_HSCROLL, 0, 0, client.right,
+        client.bottom, handle_, nullptr, GetModuleHandleA(nullptr), &create);
     if (!clientHandle_)
-        throw EOutOfResources(Format("Error creating the MDI client of %s (system error %d)",
-                                     {Name().empty() ? ClassName() : Name(), static_cast<int>(GetLastError())}));
+        throw EOutOfResources(
+            Format("Error creating the MDI client of %s (system error %d)",
+                   {Name().empty() ? ClassName() : Name(), static_cast<int>(GetLastError())}));
 }
 
 void TCustomForm::ShowMDIChild()
@@ -106,7 +108,8 @@ void TCustomForm::DefaultHandler(TMessage& message)
     if (!handle_)
         return;
     if (formStyle_ == fsMDIForm && clientHandle_)
-        message.Result = DefFrameProcA(handle_, clientHandle_, message.Msg, message.WParam, message.LParam);
+        message.Result =
+            DefFrameProcA(handle_, clientHandle_, message.Msg, message.WParam, message.LParam);
     else if (formStyle_ == fsMDIChild && (GetWindowLongA(handle_, GWL_EXSTYLE) & WS_EX_MDICHILD))
         message.Result = DefMDIChildProcA(handle_, message.Msg, message.WParam, message.LParam);
     else
@@ -169,7 +172,8 @@ void TCustomForm::Cascade()
 void TCustomForm::Tile()
 {
     if (clientHandle_)
-        SendMessageA(clientHandle_, WM_MDITILE, tileMode_ == tbHorizontal ? MDITILE_HORIZONTAL : MDITILE_VERTICAL, 0);
+        SendMessageA(clientHandle_, WM_MDITILE,
+                     tileMode_ == tbHorizontal ? MDITILE_HORIZONTAL : MDITILE_VERTICAL, 0);
 }
 
 void TCustomForm::ArrangeIcons()

@@ -30,9 +30,10 @@ struct KeyName {
 
 // Names of the keys that are not a letter, a digit or a function key.
 constexpr KeyName keyNames[] = {
-    {VK_BACK, "BkSp"}, {VK_TAB, "Tab"},     {VK_RETURN, "Enter"}, {VK_ESCAPE, "Esc"},  {VK_SPACE, "Space"},
-    {VK_PRIOR, "PgUp"}, {VK_NEXT, "PgDn"},  {VK_END, "End"},      {VK_HOME, "Home"},   {VK_LEFT, "Left"},
-    {VK_UP, "Up"},      {VK_RIGHT, "Right"}, {VK_DOWN, "Down"},    {VK_INSERT, "Ins"},  {VK_DELETE, "Del"},
+    {VK_BACK, "BkSp"},   {VK_TAB, "Tab"},    {VK_RETURN, "Enter"}, {VK_ESCAPE, "Esc"},
+    {VK_SPACE, "Space"}, {VK_PRIOR, "PgUp"}, {VK_NEXT, "PgDn"},    {VK_END, "End"},
+    {VK_HOME, "Home"},   {VK_LEFT, "Left"},  {VK_UP, "Up"},        {VK_RIGHT, "Right"},
+    {VK_DOWN, "Down"},   {VK_INSERT, "Ins"}, {VK_DELETE, "Del"},
 };
 
 struct ModifierName {
@@ -358,7 +359,8 @@ void TMenuItem::TurnSiblingsOff()
     if (!parent_)
         return;
     for (TMenuItem* sibling : parent_->items_)
-        if (sibling != this && sibling->radioItem_ && sibling->groupIndex_ == groupIndex_ && sibling->checked_) {
+        if (sibling != this && sibling->radioItem_ && sibling->groupIndex_ == groupIndex_ &&
+            sibling->checked_) {
             sibling->checked_ = false;
             sibling->MenuChanged(false);
         }
@@ -586,7 +588,8 @@ void TMenuItem::RebuildHandle(const std::vector<TMenuItem*>* entries)
 
 void TMenuItem::AppendTo(HMENU menu, UINT position)
 {
-    const std::string text = shortCut_ != scNone ? caption_ + "\t" + ShortCutToText(shortCut_) : caption_;
+    const std::string text =
+        shortCut_ != scNone ? caption_ + "\t" + ShortCutToText(shortCut_) : caption_;
     MENUITEMINFOA info{};
     info.cbSize = sizeof(info);
     info.fMask = MIIM_FTYPE | MIIM_STATE | MIIM_ID | MIIM_DATA | MIIM_SUBMENU;
@@ -634,7 +637,8 @@ void TMenuItem::MeasureItem(TCanvas* canvas, int& width, int& height)
     } else {
         const int textWidth = canvas->TextWidth(StripHotkey(caption_));
         const int textHeight = canvas->TextHeight("Wg");
-        const int column = std::max(GetSystemMetrics(SM_CXMENUCHECK), images ? images->Width() : 0) + 8;
+        const int column =
+            std::max(GetSystemMetrics(SM_CXMENUCHECK), images ? images->Width() : 0) + 8;
         if (topLevel) {
             width = textWidth + (images && imageIndex_ >= 0 ? column : 0) + 4;
         } else {
@@ -668,14 +672,16 @@ void TMenuItem::DrawDefault(TCanvas* canvas, RECT rect, TOwnerDrawState state, b
     canvas->FillRect(rect);
     HDC dc = canvas->Handle();
     if (IsLine()) {
-        RECT line{rect.left, (rect.top + rect.bottom) / 2 - 1, rect.right, (rect.top + rect.bottom) / 2 + 1};
+        RECT line{rect.left, (rect.top + rect.bottom) / 2 - 1, rect.right,
+                  (rect.top + rect.bottom) / 2 + 1};
         DrawEdge(dc, &line, EDGE_ETCHED, BF_TOP);
         return;
     }
     TMenu* menu = GetParentMenu();
     TCustomImageList* images = menu ? menu->Images() : nullptr;
     const bool enabled = !state.Contains(odDisabled) && !state.Contains(odGrayed);
-    const int column = topLevel ? 0 : std::max(GetSystemMetrics(SM_CXMENUCHECK), images ? images->Width() : 0) + 8;
+    const int column =
+        topLevel ? 0 : std::max(GetSystemMetrics(SM_CXMENUCHECK), images ? images->Width() : 0) + 8;
     if (images && imageIndex_ >= 0 && imageIndex_ < images->Count()) {
         const int x = rect.left + (topLevel ? 2 : (column - images->Width()) / 2);
         const int y = (rect.top + rect.bottom - images->Height()) / 2;
@@ -704,7 +710,8 @@ void TMenuItem::DrawDefault(TCanvas* canvas, RECT rect, TOwnerDrawState state, b
     DrawTextA(dc, caption_.c_str(), -1, &text, flags);
     if (shortCut_ != scNone && !topLevel) {
         const std::string shortcut = ShortCutToText(shortCut_);
-        DrawTextA(dc, shortcut.c_str(), -1, &text, DT_SINGLELINE | DT_VCENTER | DT_RIGHT | DT_NOPREFIX);
+        DrawTextA(dc, shortcut.c_str(), -1, &text,
+                  DT_SINGLELINE | DT_VCENTER | DT_RIGHT | DT_NOPREFIX);
     }
 }
 
@@ -727,7 +734,8 @@ TMenu::TMenu(TComponent* owner) : TComponent(owner), items_(new TMenuItem(this))
 TMenu::~TMenu()
 {
     // A window destroys the menu it shows: take it off first, the items own their handles.
-    if (windowHandle_ && items_->handle_ && IsWindow(windowHandle_) && GetMenu(windowHandle_) == items_->handle_)
+    if (windowHandle_ && items_->handle_ && IsWindow(windowHandle_) &&
+        GetMenu(windowHandle_) == items_->handle_)
         SetMenu(windowHandle_, nullptr);
     delete items_;
 }
@@ -805,8 +813,9 @@ void TMenu::MenuChanged(TObject* sender, TMenuItem* source, bool rebuild)
 
 TMenuItem* TMenu::FindItem(UINT value, bool byHandle) const
 {
-    TMenuItem* item = byHandle ? TMenuItem::FindByHandle(reinterpret_cast<HMENU>(static_cast<UINT_PTR>(value)))
-                               : TMenuItem::FindByCommand(value);
+    TMenuItem* item =
+        byHandle ? TMenuItem::FindByHandle(reinterpret_cast<HMENU>(static_cast<UINT_PTR>(value)))
+                 : TMenuItem::FindByCommand(value);
     return item && item->GetParentMenu() == this ? item : nullptr;
 }
 
@@ -905,9 +914,13 @@ std::vector<TMenuItem*> TMainMenu::BarItems() const
             continue;
         const int group = item->GroupIndex();
         bar.erase(std::remove_if(bar.begin(), bar.end(),
-                                 [&](TMenuItem* own) { return own->GetParentMenu() == this && own->GroupIndex() == group; }),
+                                 [&](TMenuItem* own) {
+                                     return own->GetParentMenu() == this &&
+                                            own->GroupIndex() == group;
+                                 }),
                   bar.end());
-        auto at = std::find_if(bar.begin(), bar.end(), [&](TMenuItem* other) { return other->GroupIndex() > group; });
+        auto at = std::find_if(bar.begin(), bar.end(),
+                               [&](TMenuItem* other) { return other->GroupIndex() > group; });
         bar.insert(at, item);
     }
     return bar;
@@ -922,7 +935,8 @@ void TMainMenu::Notification(TComponent* component, TOperation operation)
 
 void TMainMenu::RefreshWindow()
 {
-    if (windowHandle_ && IsWindow(windowHandle_) && items_->handle_ && GetMenu(windowHandle_) == items_->handle_)
+    if (windowHandle_ && IsWindow(windowHandle_) && items_->handle_ &&
+        GetMenu(windowHandle_) == items_->handle_)
         DrawMenuBar(windowHandle_);
     // A menu merged into another shows its items in that bar too.
     if (mergedInto_) {
@@ -937,7 +951,8 @@ CLASSLIB_PUBLISH(TPopupMenu)
 {
     c.Property("Alignment", &TPopupMenu::Alignment, &TPopupMenu::SetAlignment).SetDefault(paLeft);
     c.Property("AutoPopup", &TPopupMenu::AutoPopup, &TPopupMenu::SetAutoPopup).SetDefault(true);
-    c.Property("TrackButton", &TPopupMenu::TrackButton, &TPopupMenu::SetTrackButton).SetDefault(tbRightButton);
+    c.Property("TrackButton", &TPopupMenu::TrackButton, &TPopupMenu::SetTrackButton)
+        .SetDefault(tbRightButton);
     c.Property("OnPopup", &TPopupMenu::OnPopup);
 }
 
@@ -975,7 +990,8 @@ UINT TPopupMenu::TrackFlags() const
     if (bidiMode_ == bdRightToLeft && alignment != paCenter)
         alignment = alignment == paLeft ? paRight : paLeft;
     static constexpr UINT alignFlags[] = {TPM_LEFTALIGN, TPM_RIGHTALIGN, TPM_CENTERALIGN};
-    return alignFlags[alignment] | (trackButton_ == tbRightButton ? TPM_RIGHTBUTTON : TPM_LEFTBUTTON);
+    return alignFlags[alignment] |
+           (trackButton_ == tbRightButton ? TPM_RIGHTBUTTON : TPM_LEFTBUTTON);
 }
 
 void TPopupMenu::Popup(int x, int y)
@@ -1010,7 +1026,8 @@ TOwnerDrawState DrawState(UINT itemState)
 
 bool IsBarItem(const TMenuItem* item)
 {
-    return item->Parent() && !item->Parent()->Parent() && dynamic_cast<TMainMenu*>(item->GetParentMenu());
+    return item->Parent() && !item->Parent()->Parent() &&
+           dynamic_cast<TMainMenu*>(item->GetParentMenu());
 }
 
 // The items a platform menu shows, in its positions.
@@ -1141,13 +1158,20 @@ bool DrawItem(TMessage& m)
 bool DispatchMenuMessage(TMessage& message)
 {
     switch (message.Msg) {
-    case WM_COMMAND: return MenuCommand(message);
-    case WM_INITMENUPOPUP: return InitMenuPopup(message);
-    case WM_MENUSELECT: return MenuSelect(message);
-    case WM_MENUCHAR: return MenuChar(message);
-    case WM_MEASUREITEM: return MeasureItem(message);
-    case WM_DRAWITEM: return DrawItem(message);
-    default: return false;
+        case WM_COMMAND:
+            return MenuCommand(message);
+        case WM_INITMENUPOPUP:
+            return InitMenuPopup(message);
+        case WM_MENUSELECT:
+            return MenuSelect(message);
+        case WM_MENUCHAR:
+            return MenuChar(message);
+        case WM_MEASUREITEM:
+            return MeasureItem(message);
+        case WM_DRAWITEM:
+            return DrawItem(message);
+        default:
+            return false;
     }
 }
 
@@ -1172,7 +1196,8 @@ void NotifyMenuSelectListeners(const TMessage& m)
         ids.push_back(entry.first);
     for (int id : ids) {
         auto& list = SelectListeners().list;
-        auto it = std::find_if(list.begin(), list.end(), [id](const auto& entry) { return entry.first == id; });
+        auto it = std::find_if(list.begin(), list.end(),
+                               [id](const auto& entry) { return entry.first == id; });
         if (it != list.end()) {
             const TMenuSelectListener listener = it->second;
             listener(m);
@@ -1193,7 +1218,8 @@ int AddMenuSelectListener(TMenuSelectListener listener)
 void RemoveMenuSelectListener(int id)
 {
     auto& list = SelectListeners().list;
-    list.erase(std::remove_if(list.begin(), list.end(), [id](const auto& entry) { return entry.first == id; }),
+    list.erase(std::remove_if(list.begin(), list.end(),
+                              [id](const auto& entry) { return entry.first == id; }),
                list.end());
 }
 
@@ -1217,7 +1243,8 @@ void RegisterMenuClasses()
     if (done)
         return;
     done = true;
-    RegisterClasses({&TMenuItem::StaticClass(), &TMainMenu::StaticClass(), &TPopupMenu::StaticClass()});
+    RegisterClasses(
+        {&TMenuItem::StaticClass(), &TMainMenu::StaticClass(), &TPopupMenu::StaticClass()});
 }
 
 } // namespace classlib

@@ -47,9 +47,12 @@ CLASSLIB_ENUM(TMenuBreak);
 CLASSLIB_ENUM(TPopupAlignment);
 CLASSLIB_ENUM(TTrackButton);
 
-using TMenuDrawItemEvent = TEvent<void(TObject* Sender, TCanvas* ACanvas, RECT ARect, bool Selected)>;
-using TAdvancedMenuDrawItemEvent = TEvent<void(TObject* Sender, TCanvas* ACanvas, RECT ARect, TOwnerDrawState State)>;
-using TMenuMeasureItemEvent = TEvent<void(TObject* Sender, TCanvas* ACanvas, int& Width, int& Height)>;
+using TMenuDrawItemEvent =
+    TEvent<void(TObject* Sender, TCanvas* ACanvas, RECT ARect, bool Selected)>;
+using TAdvancedMenuDrawItemEvent =
+    TEvent<void(TObject* Sender, TCanvas* ACanvas, RECT ARect, TOwnerDrawState State)>;
+using TMenuMeasureItemEvent =
+    TEvent<void(TObject* Sender, TCanvas* ACanvas, int& Width, int& Height)>;
 using TMenuChangeEvent = TEvent<void(TObject* Sender, class TMenuItem* Source, bool Rebuild)>;
 
 // Raised for a misuse of the item tree (inserting an item twice, an index out of range).
@@ -166,7 +169,7 @@ protected:
 
     std::vector<TMenuItem*> items_;
     TMenuItem* parent_ = nullptr;
-    TMenu* menu_ = nullptr;  // set on a menu's root item
+    TMenu* menu_ = nullptr; // set on a menu's root item
     HMENU handle_ = nullptr;
     UINT command_ = 0;
     std::string caption_;

@@ -146,12 +146,12 @@ bool DispatchMessageFrom(TObject* object, const TMetaClass* cls, TMessage& messa
 
 // Declares, inside a class body after CLASSLIB_CLASS, that the class has a message map.
 #define CLASSLIB_MESSAGES() \
-public:                      \
+public:                     \
     static void FillMessageMap(::classlib::TMessageMap& m);
 
-#define CLASSLIB_MESSAGE_MAP(Self)                                                               \
-    static const bool Self##_messagesRegistered =                                                \
-        (::classlib::RegisterMessageMap(Self::StaticClass(), &Self::FillMessageMap), true);      \
+#define CLASSLIB_MESSAGE_MAP(Self)                                                          \
+    static const bool Self##_messagesRegistered =                                           \
+        (::classlib::RegisterMessageMap(Self::StaticClass(), &Self::FillMessageMap), true); \
     void Self::FillMessageMap([[maybe_unused]] ::classlib::TMessageMap& m)
 
 // Packs two 16-bit values into a parameter as Windows does (low word first).

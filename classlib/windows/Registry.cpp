@@ -81,8 +81,8 @@ bool TRegistry::OpenKey(const std::string& key, bool canCreate)
     HKEY opened = nullptr;
     LONG result;
     if (canCreate)
-        result = RegCreateKeyExA(base, relative.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE, access_,
-                                 nullptr, &opened, nullptr);
+        result = RegCreateKeyExA(base, relative.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE,
+                                 access_, nullptr, &opened, nullptr);
     else
         result = RegOpenKeyExA(base, relative.c_str(), 0, access_, &opened);
     if (result != ERROR_SUCCESS)
@@ -117,8 +117,8 @@ bool TRegistry::CreateKey(const std::string& key)
     std::string relative;
     HKEY base = BaseKeyFor(key, relative);
     HKEY created = nullptr;
-    if (RegCreateKeyExA(base, relative.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE, access_, nullptr,
-                        &created, nullptr) != ERROR_SUCCESS)
+    if (RegCreateKeyExA(base, relative.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE, access_,
+                        nullptr, &created, nullptr) != ERROR_SUCCESS)
         throw ERegistryException("Failed to create key " + key);
     RegCloseKey(created);
     return true;
@@ -138,7 +138,8 @@ bool TRegistry::DeleteKey(const std::string& key)
     char name[256];
     for (DWORD i = 0;; ++i) {
         DWORD length = sizeof name;
-        if (RegEnumKeyExA(opened, i, name, &length, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS)
+        if (RegEnumKeyExA(opened, i, name, &length, nullptr, nullptr, nullptr, nullptr) !=
+            ERROR_SUCCESS)
             break;
         children.emplace_back(name, length);
     }
@@ -164,8 +165,8 @@ bool TRegistry::KeyExists(const std::string& key)
 
 bool TRegistry::ValueExists(const std::string& name)
 {
-    return RegQueryValueExA(currentKey_ ? currentKey_ : rootKey_, name.c_str(), nullptr, nullptr, nullptr,
-                            nullptr) == ERROR_SUCCESS;
+    return RegQueryValueExA(currentKey_ ? currentKey_ : rootKey_, name.c_str(), nullptr, nullptr,
+                            nullptr, nullptr) == ERROR_SUCCESS;
 }
 
 bool TRegistry::DeleteValue(const std::string& name)
@@ -176,15 +177,20 @@ bool TRegistry::DeleteValue(const std::string& name)
 TRegDataType TRegistry::GetDataType(const std::string& name)
 {
     DWORD type = 0;
-    if (RegQueryValueExA(currentKey_ ? currentKey_ : rootKey_, name.c_str(), nullptr, &type, nullptr,
-                         nullptr) != ERROR_SUCCESS)
+    if (RegQueryValueExA(currentKey_ ? currentKey_ : rootKey_, name.c_str(), nullptr, &type,
+                         nullptr, nullptr) != ERROR_SUCCESS)
         return rdUnknown;
     switch (type) {
-    case REG_SZ: return rdString;
-    case REG_EXPAND_SZ: return rdExpandString;
-    case REG_DWORD: return rdInteger;
-    case REG_BINARY: return rdBinary;
-    default: return rdUnknown;
+        case REG_SZ:
+            return rdString;
+        case REG_EXPAND_SZ:
+            return rdExpandString;
+        case REG_DWORD:
+            return rdInteger;
+        case REG_BINARY:
+            return rdBinary;
+        default:
+            return rdUnknown;
     }
 }
 
@@ -195,8 +201,8 @@ void TRegistry::GetKeyNames(TStrings* strings)
     char name[256];
     for (DWORD i = 0;; ++i) {
         DWORD length = sizeof name;
-        if (RegEnumKeyExA(currentKey_ ? currentKey_ : rootKey_, i, name, &length, nullptr, nullptr, nullptr,
-                          nullptr) != ERROR_SUCCESS)
+        if (RegEnumKeyExA(currentKey_ ? currentKey_ : rootKey_, i, name, &length, nullptr, nullptr,
+                          nullptr, nullptr) != ERROR_SUCCESS)
             break;
         strings->Add(std::string(name, length));
     }
@@ -210,8 +216,8 @@ void TRegistry::GetValueNames(TStrings* strings)
     std::vector<char> name(16384);
     for (DWORD i = 0;; ++i) {
         DWORD length = static_cast<DWORD>(name.size());
-        if (RegEnumValueA(currentKey_ ? currentKey_ : rootKey_, i, name.data(), &length, nullptr, nullptr,
-                          nullptr, nullptr) != ERROR_SUCCESS)
+        if (RegEnumValueA(currentKey_ ? currentKey_ : rootKey_, i, name.data(), &length, nullptr,
+                          nullptr, nullptr, nullptr) != ERROR_SUCCESS)
             break;
         strings->Add(std::string(name.data(), length));
     }
@@ -228,8 +234,8 @@ std::string TRegistry::ReadString(const std::string& name)
     if (type != REG_SZ && type != REG_EXPAND_SZ)
         RaiseInvalidType(name);
     std::vector<char> buffer(size + 1, '\0');
-    if (RegQueryValueExA(key, name.c_str(), nullptr, &type, reinterpret_cast<BYTE*>(buffer.data()), &size) !=
-        ERROR_SUCCESS)
+    if (RegQueryValueExA(key, name.c_str(), nullptr, &type, reinterpret_cast<BYTE*>(buffer.data()),
+                         &size) != ERROR_SUCCESS)
         RaiseGetFailed(name);
     buffer[std::min<size_t>(size, buffer.size() - 1)] = '\0';
     return std::string(buffer.data()); // the stored terminator (if any) ends it
@@ -257,8 +263,8 @@ int TRegistry::ReadInteger(const std::string& name)
     DWORD type = 0;
     DWORD value = 0;
     DWORD size = sizeof value;
-    const LONG result = RegQueryValueExA(currentKey_ ? currentKey_ : rootKey_, name.c_str(), nullptr, &type,
-                                         reinterpret_cast<BYTE*>(&value), &size);
+    const LONG result = RegQueryValueExA(currentKey_ ? currentKey_ : rootKey_, name.c_str(),
+                                         nullptr, &type, reinterpret_cast<BYTE*>(&value), &size);
     if (result == ERROR_MORE_DATA)
         RaiseInvalidType(name);
     if (result != ERROR_SUCCESS)
@@ -286,7 +292,8 @@ TRegistryIniFile::~TRegistryIniFile() = default;
 
 bool TRegistryIniFile::OpenSection(const std::string& section, bool create)
 {
-    return registry_.OpenKey("\\" + JoinPath(WithoutTrailingBackslash(FileName()), section), create);
+    return registry_.OpenKey("\\" + JoinPath(WithoutTrailingBackslash(FileName()), section),
+                             create);
 }
 
 std::string TRegistryIniFile::ReadString(const std::string& section, const std::string& ident,
@@ -307,7 +314,8 @@ void TRegistryIniFile::WriteString(const std::string& section, const std::string
     registry_.WriteString(ident, value);
 }
 
-int TRegistryIniFile::ReadInteger(const std::string& section, const std::string& ident, int defaultValue)
+int TRegistryIniFile::ReadInteger(const std::string& section, const std::string& ident,
+                                  int defaultValue)
 {
     if (!OpenSection(section, false) || !registry_.ValueExists(ident))
         return defaultValue;

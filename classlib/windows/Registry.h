@@ -79,7 +79,8 @@ class TRegistryIniFile : public TCustomIniFile {
                            const std::string& defaultValue) override;
     void WriteString(const std::string& section, const std::string& ident,
                      const std::string& value) override;
-    int ReadInteger(const std::string& section, const std::string& ident, int defaultValue) override;
+    int ReadInteger(const std::string& section, const std::string& ident,
+                    int defaultValue) override;
     void WriteInteger(const std::string& section, const std::string& ident, int value) override;
     void ReadSection(const std::string& section, TStrings* strings) override;
     void ReadSections(TStrings* strings) override;

@@ -19,11 +19,13 @@ const struct {
     TCursor cursor;
     LPCSTR id;
 } kSystemCursors[] = {
-    {crArrow, IDC_ARROW}, {crCross, IDC_CROSS}, {crIBeam, IDC_IBEAM}, {crSizeNESW, IDC_SIZENESW},
-    {crSizeNS, IDC_SIZENS}, {crSizeNWSE, IDC_SIZENWSE}, {crSizeWE, IDC_SIZEWE},
-    {crUpArrow, IDC_UPARROW}, {crHourGlass, IDC_WAIT}, {crNo, IDC_NO},
-    {crAppStart, IDC_APPSTARTING}, {crHelp, IDC_HELP}, {crHandPoint, IDC_HAND},
-    {crSizeAll, IDC_SIZEALL},
+    {crArrow, IDC_ARROW},          {crCross, IDC_CROSS},
+    {crIBeam, IDC_IBEAM},          {crSizeNESW, IDC_SIZENESW},
+    {crSizeNS, IDC_SIZENS},        {crSizeNWSE, IDC_SIZENWSE},
+    {crSizeWE, IDC_SIZEWE},        {crUpArrow, IDC_UPARROW},
+    {crHourGlass, IDC_WAIT},       {crNo, IDC_NO},
+    {crAppStart, IDC_APPSTARTING}, {crHelp, IDC_HELP},
+    {crHandPoint, IDC_HAND},       {crSizeAll, IDC_SIZEALL},
 };
 
 // The drag cursors are drawn here: an arrow with one sheet (drag) or three stacked sheets
@@ -47,7 +49,8 @@ struct CursorMasks {
     {
         for (int y = top; y < top + height; ++y)
             for (int x = left; x < left + width; ++x)
-                Set(x, y, !(x == left || y == top || x == left + width - 1 || y == top + height - 1));
+                Set(x, y,
+                    !(x == left || y == top || x == left + width - 1 || y == top + height - 1));
     }
 };
 
@@ -219,7 +222,8 @@ TMonitor* TScreen::FindMonitor(HMONITOR handle)
 namespace {
 DWORD MonitorFlag(TMonitorDefaultTo fallback)
 {
-    static constexpr DWORD flags[] = {MONITOR_DEFAULTTONEAREST, MONITOR_DEFAULTTONULL, MONITOR_DEFAULTTOPRIMARY};
+    static constexpr DWORD flags[] = {MONITOR_DEFAULTTONEAREST, MONITOR_DEFAULTTONULL,
+                                      MONITOR_DEFAULTTOPRIMARY};
     return flags[fallback];
 }
 } // namespace
@@ -242,7 +246,8 @@ TMonitor* TScreen::MonitorFromWindow(HWND window, TMonitorDefaultTo fallback)
 RECT TScreen::DesktopRect() const
 {
     const int left = GetSystemMetrics(SM_XVIRTUALSCREEN), top = GetSystemMetrics(SM_YVIRTUALSCREEN);
-    return RECT{left, top, left + GetSystemMetrics(SM_CXVIRTUALSCREEN), top + GetSystemMetrics(SM_CYVIRTUALSCREEN)};
+    return RECT{left, top, left + GetSystemMetrics(SM_CXVIRTUALSCREEN),
+                top + GetSystemMetrics(SM_CYVIRTUALSCREEN)};
 }
 
 // ---- TMonitor -------------------------------------------------------------------------------
@@ -257,11 +262,28 @@ MONITORINFO MonitorInfo(HMONITOR monitor)
 }
 } // namespace
 
-RECT TMonitor::BoundsRect() const { return MonitorInfo(handle_).rcMonitor; }
-RECT TMonitor::WorkareaRect() const { return MonitorInfo(handle_).rcWork; }
-int TMonitor::Width() const { const RECT r = BoundsRect(); return r.right - r.left; }
-int TMonitor::Height() const { const RECT r = BoundsRect(); return r.bottom - r.top; }
-bool TMonitor::Primary() const { return (MonitorInfo(handle_).dwFlags & MONITORINFOF_PRIMARY) != 0; }
+RECT TMonitor::BoundsRect() const
+{
+    return MonitorInfo(handle_).rcMonitor;
+}
+RECT TMonitor::WorkareaRect() const
+{
+    return MonitorInfo(handle_).rcWork;
+}
+int TMonitor::Width() const
+{
+    const RECT r = BoundsRect();
+    return r.right - r.left;
+}
+int TMonitor::Height() const
+{
+    const RECT r = BoundsRect();
+    return r.bottom - r.top;
+}
+bool TMonitor::Primary() const
+{
+    return (MonitorInfo(handle_).dwFlags & MONITORINFOF_PRIMARY) != 0;
+}
 
 TStrings* TScreen::Fonts()
 {
@@ -303,7 +325,8 @@ void TScreen::SetCursor(TCursor cursor)
         GetCursorPos(&position);
         if (HWND window = WindowFromPoint(position))
             SendMessageA(window, WM_SETCURSOR, reinterpret_cast<WPARAM>(window),
-                         MAKELPARAM(SendMessageA(window, WM_NCHITTEST, 0, MAKELPARAM(position.x, position.y)),
+                         MAKELPARAM(SendMessageA(window, WM_NCHITTEST, 0,
+                                                 MAKELPARAM(position.x, position.y)),
                                     WM_MOUSEMOVE));
     } else {
         ::SetCursor(Cursors(cursor));

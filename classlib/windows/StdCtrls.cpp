@@ -13,7 +13,8 @@ CLASSLIB_DEFINE_ENUM(TAlignment, "taLeftJustify", "taRightJustify", "taCenter")
 CLASSLIB_DEFINE_ENUM(TTextLayout, "tlTop", "tlCenter", "tlBottom")
 CLASSLIB_DEFINE_ENUM(TCheckBoxState, "cbUnchecked", "cbChecked", "cbGrayed")
 CLASSLIB_DEFINE_ENUM(TScrollStyle, "ssNone", "ssHorizontal", "ssVertical", "ssBoth")
-CLASSLIB_DEFINE_ENUM(TComboBoxStyle, "csDropDown", "csSimple", "csDropDownList", "csOwnerDrawFixed", "csOwnerDrawVariable")
+CLASSLIB_DEFINE_ENUM(TComboBoxStyle, "csDropDown", "csSimple", "csDropDownList", "csOwnerDrawFixed",
+                     "csOwnerDrawVariable")
 CLASSLIB_DEFINE_ENUM(TListBoxStyle, "lbStandard", "lbOwnerDrawFixed", "lbOwnerDrawVariable")
 
 // ---- native list items ----------------------------------------------------------------------
@@ -25,13 +26,16 @@ public:
     struct Messages {
         UINT add, insert, remove, reset, getCurSel, setCurSel;
     };
-    TNativeListStrings(TWinControl* control, Messages messages) : control_(control), msg_(messages) {}
+    TNativeListStrings(TWinControl* control, Messages messages) : control_(control), msg_(messages)
+    {
+    }
 
     void InsertItem(int index, const std::string& s, TObject* object) override
     {
         TStringList::InsertItem(index, s, object);
         if (control_->HandleAllocated())
-            SendMessageA(control_->Handle(), msg_.insert, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(Get(index).c_str()));
+            SendMessageA(control_->Handle(), msg_.insert, static_cast<WPARAM>(index),
+                         reinterpret_cast<LPARAM>(Get(index).c_str()));
     }
     void Delete(int index) override
     {
@@ -62,7 +66,8 @@ public:
     }
     int SelectedIndex() const
     {
-        return static_cast<int>(SendMessageA(const_cast<TWinControl*>(control_)->Handle(), msg_.getCurSel, 0, 0));
+        return static_cast<int>(
+            SendMessageA(const_cast<TWinControl*>(control_)->Handle(), msg_.getCurSel, 0, 0));
     }
     void SetSelectedIndex(int index)
     {
@@ -97,7 +102,8 @@ CLASSLIB_MESSAGE_MAP(TCustomLabel)
 
 TCustomLabel::TCustomLabel(TComponent* owner) : TGraphicControl(owner)
 {
-    controlStyle_ = TControlStyle{csCaptureMouse, csClickEvents, csSetCaption, csOpaque, csReplicatable, csDoubleClicks};
+    controlStyle_ = TControlStyle{csCaptureMouse, csClickEvents,  csSetCaption,
+                                  csOpaque,       csReplicatable, csDoubleClicks};
     autoSize_ = true;
     SetBounds(0, 0, 65, 17);
     parentColor_ = true;
@@ -168,11 +174,33 @@ void TCustomLabel::Loaded()
     AdjustBounds();
 }
 
-void TCustomLabel::SetAlignment(TAlignment value) { alignment_ = value; Invalidate(); }
-void TCustomLabel::SetLayout(TTextLayout value) { layout_ = value; Invalidate(); }
-void TCustomLabel::SetAutoSize(bool value) { autoSize_ = value; AdjustBounds(); }
-void TCustomLabel::SetWordWrap(bool value) { wordWrap_ = value; AdjustBounds(); Invalidate(); }
-void TCustomLabel::SetShowAccelChar(bool value) { showAccelChar_ = value; AdjustBounds(); Invalidate(); }
+void TCustomLabel::SetAlignment(TAlignment value)
+{
+    alignment_ = value;
+    Invalidate();
+}
+void TCustomLabel::SetLayout(TTextLayout value)
+{
+    layout_ = value;
+    Invalidate();
+}
+void TCustomLabel::SetAutoSize(bool value)
+{
+    autoSize_ = value;
+    AdjustBounds();
+}
+void TCustomLabel::SetWordWrap(bool value)
+{
+    wordWrap_ = value;
+    AdjustBounds();
+    Invalidate();
+}
+void TCustomLabel::SetShowAccelChar(bool value)
+{
+    showAccelChar_ = value;
+    AdjustBounds();
+    Invalidate();
+}
 
 void TCustomLabel::SetTransparent(bool value)
 {
@@ -211,8 +239,8 @@ void TCustomLabel::CMFontChanged(TMessage&)
 
 void TCustomLabel::CMDialogChar(TMessage& m)
 {
-    if (focusControl_ && enabled_ && showAccelChar_ && IsAccel(static_cast<WORD>(m.WParam), Caption()) &&
-        focusControl_->CanFocus()) {
+    if (focusControl_ && enabled_ && showAccelChar_ &&
+        IsAccel(static_cast<WORD>(m.WParam), Caption()) && focusControl_->CanFocus()) {
         focusControl_->SetFocus();
         m.Result = 1;
     }
@@ -355,7 +383,8 @@ void TButton::CMFocusChanged(TMessage& m)
 CLASSLIB_PUBLISH(TCustomCheckBox) {}
 CLASSLIB_PUBLISH(TCheckBox)
 {
-    c.Property("AllowGrayed", &TCheckBox::AllowGrayed, &TCheckBox::SetAllowGrayed).SetDefault(false);
+    c.Property("AllowGrayed", &TCheckBox::AllowGrayed, &TCheckBox::SetAllowGrayed)
+        .SetDefault(false);
     c.Property("Checked", &TCheckBox::Checked, &TCheckBox::SetChecked).SetDefault(false);
     c.Property("State", &TCheckBox::State, &TCheckBox::SetState).SetDefault(cbUnchecked);
     c.Property("WordWrap", &TCheckBox::WordWrap, &TCheckBox::SetWordWrap).SetDefault(false);
@@ -409,9 +438,15 @@ void TCustomCheckBox::SetAllowGrayed(bool value)
 void TCustomCheckBox::Toggle()
 {
     switch (state_) {
-    case cbUnchecked: SetState(allowGrayed_ ? cbGrayed : cbChecked); break;
-    case cbChecked: SetState(cbUnchecked); break;
-    case cbGrayed: SetState(cbChecked); break;
+        case cbUnchecked:
+            SetState(allowGrayed_ ? cbGrayed : cbChecked);
+            break;
+        case cbChecked:
+            SetState(cbUnchecked);
+            break;
+        case cbGrayed:
+            SetState(cbChecked);
+            break;
     }
 }
 
@@ -481,7 +516,8 @@ void TRadioButton::SetChecked(bool value)
     if (value) {
         if (parent_)
             for (int i = 0; i < parent_->ControlCount(); ++i)
-                if (auto* sibling = dynamic_cast<TRadioButton*>(parent_->Controls(i)); sibling && sibling != this)
+                if (auto* sibling = dynamic_cast<TRadioButton*>(parent_->Controls(i));
+                    sibling && sibling != this)
                     sibling->SetChecked(false);
         if (!ComponentState().Contains(csLoading))
             Click();
@@ -512,7 +548,8 @@ void TRadioButton::CMDialogChar(TMessage& m)
 // The published edit properties belong to the memo as well.
 CLASSLIB_PUBLISH(TCustomEdit)
 {
-    c.Property("BorderStyle", &TCustomEdit::BorderStyle, &TCustomEdit::SetBorderStyle).SetDefault(bsSingle);
+    c.Property("BorderStyle", &TCustomEdit::BorderStyle, &TCustomEdit::SetBorderStyle)
+        .SetDefault(bsSingle);
     c.Property("MaxLength", &TCustomEdit::MaxLength, &TCustomEdit::SetMaxLength).SetDefault(0);
     c.Property("ReadOnly", &TCustomEdit::ReadOnly, &TCustomEdit::SetReadOnly).SetDefault(false);
     c.Property("Text", &TCustomEdit::Text, &TCustomEdit::SetText);
@@ -677,7 +714,8 @@ private:
                 break;
             }
             lines.push_back(text.substr(start, end - start));
-            start = end + ((text[end] == '\r' && end + 1 < text.size() && text[end + 1] == '\n') ? 2 : 1);
+            start = end +
+                    ((text[end] == '\r' && end + 1 < text.size() && text[end + 1] == '\n') ? 2 : 1);
         }
         return lines;
     }
@@ -781,7 +819,8 @@ void TCustomMemo::WMGetDlgCode(TMessage& m)
 CLASSLIB_PUBLISH(TCustomComboBox) {}
 CLASSLIB_PUBLISH(TComboBox)
 {
-    c.Property("DropDownCount", &TComboBox::DropDownCount, &TComboBox::SetDropDownCount).SetDefault(8);
+    c.Property("DropDownCount", &TComboBox::DropDownCount, &TComboBox::SetDropDownCount)
+        .SetDefault(8);
     c.Property("ItemHeight", &TComboBox::ItemHeight, &TComboBox::SetItemHeight);
     c.Property("ItemIndex", &TComboBox::ItemIndex, &TComboBox::SetItemIndex).SetDefault(-1);
     c.Property("Items", &TComboBox::Items, &TComboBox::SetItems);
@@ -806,8 +845,8 @@ CLASSLIB_MESSAGE_MAP(TCustomComboBox)
 
 TCustomComboBox::TCustomComboBox(TComponent* owner)
     : TWinControl(owner),
-      items_(new TNativeListStrings(this, {CB_ADDSTRING, CB_INSERTSTRING, CB_DELETESTRING, CB_RESETCONTENT, CB_GETCURSEL,
-                                           CB_SETCURSEL})),
+      items_(new TNativeListStrings(this, {CB_ADDSTRING, CB_INSERTSTRING, CB_DELETESTRING,
+                                           CB_RESETCONTENT, CB_GETCURSEL, CB_SETCURSEL})),
       canvas_(new TCanvas)
 {
     controlStyle_ = TControlStyle{csCaptureMouse, csSetCaption, csDoubleClicks};
@@ -822,8 +861,14 @@ TCustomComboBox::~TCustomComboBox()
     delete canvas_;
 }
 
-TStrings* TCustomComboBox::Items() const { return items_; }
-void TCustomComboBox::SetItems(TStrings* value) { items_->Assign(value); }
+TStrings* TCustomComboBox::Items() const
+{
+    return items_;
+}
+void TCustomComboBox::SetItems(TStrings* value)
+{
+    items_->Assign(value);
+}
 
 void TCustomComboBox::CreateParams(TCreateParams& params)
 {
@@ -937,18 +982,29 @@ void TCustomComboBox::Change()
 void TCustomComboBox::CNCommand(TMessage& m)
 {
     switch (HIWORD(m.WParam)) {
-    case CBN_DBLCLK: DblClick(); break;
-    case CBN_EDITCHANGE: Change(); break;
-    case CBN_DROPDOWN: if (OnDropDown) OnDropDown(this); break;
-    case CBN_CLOSEUP: if (OnCloseUp) OnCloseUp(this); break;
-    case CBN_SELCHANGE:
-        itemIndex_ = ItemIndex();
-        Click();
-        if (OnSelect)
-            OnSelect(this);
-        Change();
-        break;
-    default: break;
+        case CBN_DBLCLK:
+            DblClick();
+            break;
+        case CBN_EDITCHANGE:
+            Change();
+            break;
+        case CBN_DROPDOWN:
+            if (OnDropDown)
+                OnDropDown(this);
+            break;
+        case CBN_CLOSEUP:
+            if (OnCloseUp)
+                OnCloseUp(this);
+            break;
+        case CBN_SELCHANGE:
+            itemIndex_ = ItemIndex();
+            Click();
+            if (OnSelect)
+                OnSelect(this);
+            Change();
+            break;
+        default:
+            break;
     }
 }
 
@@ -973,11 +1029,16 @@ void TCustomComboBox::CNDrawItem(TMessage& m)
 {
     auto* item = reinterpret_cast<DRAWITEMSTRUCT*>(m.LParam);
     TOwnerDrawState state;
-    if (item->itemState & ODS_SELECTED) state.Include(odSelected);
-    if (item->itemState & ODS_GRAYED) state.Include(odGrayed);
-    if (item->itemState & ODS_DISABLED) state.Include(odDisabled);
-    if (item->itemState & ODS_FOCUS) state.Include(odFocused);
-    if (item->itemState & ODS_COMBOBOXEDIT) state.Include(odComboBoxEdit);
+    if (item->itemState & ODS_SELECTED)
+        state.Include(odSelected);
+    if (item->itemState & ODS_GRAYED)
+        state.Include(odGrayed);
+    if (item->itemState & ODS_DISABLED)
+        state.Include(odDisabled);
+    if (item->itemState & ODS_FOCUS)
+        state.Include(odFocused);
+    if (item->itemState & ODS_COMBOBOXEDIT)
+        state.Include(odComboBoxEdit);
     canvas_->Lock();
     canvas_->SetHandle(item->hDC);
     try {
@@ -1030,8 +1091,8 @@ CLASSLIB_MESSAGE_MAP(TCustomListBox)
 
 TCustomListBox::TCustomListBox(TComponent* owner)
     : TWinControl(owner),
-      items_(new TNativeListStrings(this, {LB_ADDSTRING, LB_INSERTSTRING, LB_DELETESTRING, LB_RESETCONTENT, LB_GETCURSEL,
-                                           LB_SETCURSEL}))
+      items_(new TNativeListStrings(this, {LB_ADDSTRING, LB_INSERTSTRING, LB_DELETESTRING,
+                                           LB_RESETCONTENT, LB_GETCURSEL, LB_SETCURSEL}))
 {
     controlStyle_ = TControlStyle{csSetCaption, csDoubleClicks};
     tabStop_ = true;
@@ -1044,8 +1105,14 @@ TCustomListBox::~TCustomListBox()
     delete items_;
 }
 
-TStrings* TCustomListBox::Items() const { return items_; }
-void TCustomListBox::SetItems(TStrings* value) { items_->Assign(value); }
+TStrings* TCustomListBox::Items() const
+{
+    return items_;
+}
+void TCustomListBox::SetItems(TStrings* value)
+{
+    items_->Assign(value);
+}
 
 void TCustomListBox::CreateParams(TCreateParams& params)
 {
@@ -1105,9 +1172,15 @@ void TCustomListBox::Clear()
 void TCustomListBox::CNCommand(TMessage& m)
 {
     switch (HIWORD(m.WParam)) {
-    case LBN_SELCHANGE: itemIndex_ = ItemIndex(); Click(); break;
-    case LBN_DBLCLK: DblClick(); break;
-    default: break;
+        case LBN_SELCHANGE:
+            itemIndex_ = ItemIndex();
+            Click();
+            break;
+        case LBN_DBLCLK:
+            DblClick();
+            break;
+        default:
+            break;
     }
 }
 
@@ -1124,8 +1197,9 @@ CLASSLIB_MESSAGE_MAP(TCustomGroupBox)
 
 TCustomGroupBox::TCustomGroupBox(TComponent* owner) : TCustomControl(owner)
 {
-    controlStyle_ = TControlStyle{csAcceptsControls, csCaptureMouse, csClickEvents, csSetCaption, csDoubleClicks,
-                                  csReplicatable, csParentBackground};
+    controlStyle_ =
+        TControlStyle{csAcceptsControls, csCaptureMouse, csClickEvents,     csSetCaption,
+                      csDoubleClicks,    csReplicatable, csParentBackground};
     color_ = clBtnFace;
     parentColor_ = true;
     brush_->SetColor(color_);
@@ -1196,7 +1270,8 @@ void RegisterStandardClasses()
 {
     RegisterClasses({&TLabel::StaticClass(), &TButton::StaticClass(), &TCheckBox::StaticClass(),
                      &TRadioButton::StaticClass(), &TEdit::StaticClass(), &TMemo::StaticClass(),
-                     &TComboBox::StaticClass(), &TListBox::StaticClass(), &TGroupBox::StaticClass()});
+                     &TComboBox::StaticClass(), &TListBox::StaticClass(),
+                     &TGroupBox::StaticClass()});
     RegisterExtraClasses();
     RegisterCommonControlClasses();
 }

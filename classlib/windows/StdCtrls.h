@@ -21,7 +21,8 @@ CLASSLIB_ENUM(TScrollStyle);
 CLASSLIB_ENUM(TComboBoxStyle);
 CLASSLIB_ENUM(TListBoxStyle);
 
-using TDrawItemEvent = TEvent<void(TWinControl* Control, int Index, RECT Rect, TOwnerDrawState State)>;
+using TDrawItemEvent =
+    TEvent<void(TWinControl* Control, int Index, RECT Rect, TOwnerDrawState State)>;
 using TMeasureItemEvent = TEvent<void(TWinControl* Control, int Index, int& Height)>;
 
 class TCustomLabel : public TGraphicControl {

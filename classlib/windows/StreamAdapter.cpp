@@ -20,7 +20,8 @@ HRESULT TStreamAdapter::QueryInterface(REFIID iid, void** object)
 {
     if (!object)
         return E_POINTER;
-    if (SameGuid(iid, IID_IUnknown) || SameGuid(iid, IID_ISequentialStream) || SameGuid(iid, IID_IStream)) {
+    if (SameGuid(iid, IID_IUnknown) || SameGuid(iid, IID_ISequentialStream) ||
+        SameGuid(iid, IID_IStream)) {
         *object = static_cast<IStream*>(this);
         return S_OK;
     }

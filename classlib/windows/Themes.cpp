@@ -5,9 +5,9 @@ namespace classlib {
 namespace {
 
 // The visual-styles class of each element, in the order of TThemedElement.
-const wchar_t* const kClassNames[] = {L"BUTTON",    L"COMBOBOX", L"EDIT",    L"HEADER",  L"PROGRESS",
-                                      L"REBAR",     L"SCROLLBAR", L"STATUS", L"TAB",     L"TOOLBAR",
-                                      L"TOOLTIP",   L"TREEVIEW", L"WINDOW"};
+const wchar_t* const kClassNames[] = {L"BUTTON",  L"COMBOBOX",  L"EDIT",   L"HEADER", L"PROGRESS",
+                                      L"REBAR",   L"SCROLLBAR", L"STATUS", L"TAB",    L"TOOLBAR",
+                                      L"TOOLTIP", L"TREEVIEW",  L"WINDOW"};
 static_assert(sizeof kClassNames / sizeof kClassNames[0] == teWindow + 1, "one class per element");
 
 } // namespace
@@ -43,13 +43,15 @@ bool TThemeServices::DrawElement(HDC dc, const TThemedElementDetails& details, c
     HTHEME theme = Theme(details.Element);
     if (!theme)
         return false;
-    return UxThemeLibrary().DrawThemeBackground(theme, dc, details.Part, details.State, &rect, clip) == S_OK;
+    return UxThemeLibrary().DrawThemeBackground(theme, dc, details.Part, details.State, &rect,
+                                                clip) == S_OK;
 }
 
 bool TThemeServices::HasTransparentParts(const TThemedElementDetails& details)
 {
     HTHEME theme = Theme(details.Element);
-    return theme && UxThemeLibrary().IsThemeBackgroundPartiallyTransparent(theme, details.Part, details.State);
+    return theme && UxThemeLibrary().IsThemeBackgroundPartiallyTransparent(theme, details.Part,
+                                                                           details.State);
 }
 
 bool TThemeServices::DrawParentBackground(HWND window, HDC target, const RECT* bounds)

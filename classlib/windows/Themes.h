@@ -9,8 +9,19 @@ namespace classlib {
 // The theme classes the class library draws, each with the parts and states of the system's
 // visual-styles definitions (for teButton: part 1 push button, state 1 normal ... 5 default).
 enum TThemedElement {
-    teButton, teComboBox, teEdit, teHeader, teProgress, teRebar, teScrollBar, teStatus, teTab,
-    teToolBar, teTooltip, teTreeview, teWindow
+    teButton,
+    teComboBox,
+    teEdit,
+    teHeader,
+    teProgress,
+    teRebar,
+    teScrollBar,
+    teStatus,
+    teTab,
+    teToolBar,
+    teTooltip,
+    teTreeview,
+    teWindow
 };
 
 struct TThemedElementDetails {

@@ -69,11 +69,13 @@ constexpr std::array<HOOKPROC, sizeof...(Slots)> MakeSlotProcs(std::index_sequen
     return {&SlotProc<Slots>...};
 }
 
-constexpr std::array<HOOKPROC, kSlotCount> kSlotProcs = MakeSlotProcs(std::make_index_sequence<kSlotCount>{});
+constexpr std::array<HOOKPROC, kSlotCount> kSlotProcs =
+    MakeSlotProcs(std::make_index_sequence<kSlotCount>{});
 
 } // namespace
 
-TThreadHook::TThreadHook(int idHook, TProc proc, TObject* sender) : state_(std::make_shared<State>())
+TThreadHook::TThreadHook(int idHook, TProc proc, TObject* sender)
+    : state_(std::make_shared<State>())
 {
     state_->proc = std::move(proc);
     state_->sender = sender;
@@ -92,7 +94,8 @@ TThreadHook::TThreadHook(int idHook, TProc proc, TObject* sender) : state_(std::
         const DWORD error = GetLastError();
         std::lock_guard<std::mutex> guard(slotLock);
         slots[slot] = nullptr;
-        throw EOutOfResources(Format("Cannot install the hook %d (system error %d)", {idHook, static_cast<int>(error)}));
+        throw EOutOfResources(Format("Cannot install the hook %d (system error %d)",
+                                     {idHook, static_cast<int>(error)}));
     }
 }
 

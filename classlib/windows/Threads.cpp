@@ -170,7 +170,8 @@ int TThread::WaitFor()
     if (GetCurrentThreadId() == State().mainThreadId) {
         HANDLE handles[2] = {handle_, State().event};
         for (;;) {
-            const DWORD result = MsgWaitForMultipleObjects(2, handles, FALSE, INFINITE, QS_SENDMESSAGE);
+            const DWORD result =
+                MsgWaitForMultipleObjects(2, handles, FALSE, INFINITE, QS_SENDMESSAGE);
             if (result == WAIT_OBJECT_0)
                 break;
             if (result == WAIT_OBJECT_0 + 1) {

@@ -8,9 +8,9 @@ TUxThemeLibrary::TUxThemeLibrary()
     if (!module_)
         return;
     bool complete = true;
-#define CLASSLIB_UXTHEME_BIND(result, name, params)                                             \
-    name = reinterpret_cast<result(WINAPI*) params>(                                          \
-        reinterpret_cast<void (*)()>(GetProcAddress(module_, #name)));                        \
+#define CLASSLIB_UXTHEME_BIND(result, name, params)                    \
+    name = reinterpret_cast<result(WINAPI*) params>(                   \
+        reinterpret_cast<void (*)()>(GetProcAddress(module_, #name))); \
     complete = complete && name != nullptr;
     CLASSLIB_UXTHEME_FUNCTIONS(CLASSLIB_UXTHEME_BIND)
 #undef CLASSLIB_UXTHEME_BIND

@@ -9,14 +9,14 @@
 namespace classlib {
 
 // X(return type, name, parameter list), in binding order.
-#define CLASSLIB_UXTHEME_FUNCTIONS(X)                                                            \
-    X(HTHEME, OpenThemeData, (HWND window, LPCWSTR classList))                                   \
-    X(HRESULT, CloseThemeData, (HTHEME theme))                                                   \
-    X(HRESULT, DrawThemeBackground, (HTHEME theme, HDC dc, int part, int state, const RECT* rect, \
-                                     const RECT* clip))                                          \
-    X(BOOL, IsThemeBackgroundPartiallyTransparent, (HTHEME theme, int part, int state))          \
-    X(BOOL, IsThemeActive, ())                                                                   \
-    X(BOOL, IsAppThemed, ())                                                                     \
+#define CLASSLIB_UXTHEME_FUNCTIONS(X)                                                   \
+    X(HTHEME, OpenThemeData, (HWND window, LPCWSTR classList))                          \
+    X(HRESULT, CloseThemeData, (HTHEME theme))                                          \
+    X(HRESULT, DrawThemeBackground,                                                     \
+      (HTHEME theme, HDC dc, int part, int state, const RECT* rect, const RECT* clip))  \
+    X(BOOL, IsThemeBackgroundPartiallyTransparent, (HTHEME theme, int part, int state)) \
+    X(BOOL, IsThemeActive, ())                                                          \
+    X(BOOL, IsAppThemed, ())                                                            \
     X(HRESULT, DrawThemeParentBackground, (HWND window, HDC dc, const RECT* rect))
 
 class TUxThemeLibrary {

@@ -147,8 +147,8 @@ void CallDefaultWindowProc(HWND window, TMessage& message)
 {
     WindowBinding* binding = BindingOf(window);
     if (binding && binding->original)
-        message.Result = CallWindowProcA(binding->original, window, message.Msg, message.WParam,
-                                         message.LParam);
+        message.Result =
+            CallWindowProcA(binding->original, window, message.Msg, message.WParam, message.LParam);
     else
         message.Result = DefWindowProcA(window, message.Msg, message.WParam, message.LParam);
 }
@@ -180,8 +180,8 @@ struct TWindowSubclass::State : std::enable_shared_from_this<State> {
     bool installed = false;
 
     void Remove();
-    static LRESULT CALLBACK Proc(HWND window, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR id,
-                                 DWORD_PTR refData);
+    static LRESULT CALLBACK Proc(HWND window, UINT message, WPARAM wParam, LPARAM lParam,
+                                 UINT_PTR id, DWORD_PTR refData);
 };
 
 void TWindowSubclass::State::Remove()
@@ -192,8 +192,8 @@ void TWindowSubclass::State::Remove()
     RemoveWindowSubclass(window, &State::Proc, reinterpret_cast<UINT_PTR>(this));
 }
 
-LRESULT CALLBACK TWindowSubclass::State::Proc(HWND window, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR,
-                                              DWORD_PTR refData)
+LRESULT CALLBACK TWindowSubclass::State::Proc(HWND window, UINT message, WPARAM wParam,
+                                              LPARAM lParam, UINT_PTR, DWORD_PTR refData)
 {
     auto* raw = reinterpret_cast<State*>(refData);
     // Keeps the state (and the method running) alive when its owner goes inside the method.
@@ -219,8 +219,9 @@ TWindowSubclass::TWindowSubclass(HWND window, TWndMethod method, TObject* sender
     state_->window = window;
     state_->method = std::move(method);
     state_->sender = sender;
-    state_->installed = window && SetWindowSubclass(window, &State::Proc, reinterpret_cast<UINT_PTR>(state_.get()),
-                                                    reinterpret_cast<DWORD_PTR>(state_.get()));
+    state_->installed =
+        window && SetWindowSubclass(window, &State::Proc, reinterpret_cast<UINT_PTR>(state_.get()),
+                                    reinterpret_cast<DWORD_PTR>(state_.get()));
 }
 
 TWindowSubclass::~TWindowSubclass()

@@ -10,7 +10,10 @@ TWindowRegion::~TWindowRegion()
         DeleteObject(region_);
 }
 
-TWindowRegion::TWindowRegion(TWindowRegion&& other) noexcept : region_(std::exchange(other.region_, nullptr)) {}
+TWindowRegion::TWindowRegion(TWindowRegion&& other) noexcept
+    : region_(std::exchange(other.region_, nullptr))
+{
+}
 
 TWindowRegion& TWindowRegion::operator=(TWindowRegion&& other) noexcept
 {
@@ -24,7 +27,8 @@ TWindowRegion& TWindowRegion::operator=(TWindowRegion&& other) noexcept
 
 TWindowRegion TWindowRegion::RoundRect(const RECT& rect, int ellipseWidth, int ellipseHeight)
 {
-    return TWindowRegion(CreateRoundRectRgn(rect.left, rect.top, rect.right, rect.bottom, ellipseWidth, ellipseHeight));
+    return TWindowRegion(CreateRoundRectRgn(rect.left, rect.top, rect.right, rect.bottom,
+                                            ellipseWidth, ellipseHeight));
 }
 
 bool TWindowRegion::ApplyTo(HWND window, bool redraw)

@@ -15,48 +15,48 @@
 namespace qor {
 
 struct TCodeArea {
-  uint32_t start = 0;
-  uint32_t end = 0;  // inclusive last byte; 0 while the area has not been parsed
-  bool caseTable = false;
-  bool exceptionTable = false;
-  uint32_t reference = 0;  // the first branch found that jumps here (0: fall-through, entry)
-  TRegisterState registers{};
+    uint32_t start = 0;
+    uint32_t end = 0; // inclusive last byte; 0 while the area has not been parsed
+    bool caseTable = false;
+    bool exceptionTable = false;
+    uint32_t reference = 0; // the first branch found that jumps here (0: fall-through, entry)
+    TRegisterState registers{};
 };
 
 struct TOutsideBranch {
-  bool call = false;
-  uint32_t start = 0;
-  uint32_t next = 0;
-  uint32_t target = 0;
-  bool relative = false;
-  uint32_t targetLocation = 0;
-  uint32_t pointerLocation = 0;
+    bool call = false;
+    uint32_t start = 0;
+    uint32_t next = 0;
+    uint32_t target = 0;
+    bool relative = false;
+    uint32_t targetLocation = 0;
+    uint32_t pointerLocation = 0;
 };
 
 struct TUnknownBranch {
-  bool call = false;
-  uint32_t start = 0;
-  uint32_t next = 0;
+    bool call = false;
+    uint32_t start = 0;
+    uint32_t next = 0;
 };
 
 struct TFunctionInfo {
-  bool valid = false;
-  uint32_t entry = 0;
-  uint32_t codeStart = 0;
-  uint32_t codeLength = 0;
-  uint32_t errorAddress = 0;
-  uint32_t errorCode = 0;
-  std::string errorText;
-  std::vector<TCodeArea> areas;
-  std::vector<TOutsideBranch> outsideBranches;
-  std::vector<TUnknownBranch> unknownBranches;
-  bool interceptable = false;
-  // Relocation data.
-  bool copyAllowed = false;
-  uint32_t relocatedSize = 0;
-  uint32_t relocationValue1 = 0;
-  uint32_t relocationValue2 = 0;
-  std::string relocationText;
+    bool valid = false;
+    uint32_t entry = 0;
+    uint32_t codeStart = 0;
+    uint32_t codeLength = 0;
+    uint32_t errorAddress = 0;
+    uint32_t errorCode = 0;
+    std::string errorText;
+    std::vector<TCodeArea> areas;
+    std::vector<TOutsideBranch> outsideBranches;
+    std::vector<TUnknownBranch> unknownBranches;
+    bool interceptable = false;
+    // Relocation data.
+    bool copyAllowed = false;
+    uint32_t relocatedSize = 0;
+    uint32_t relocationValue1 = 0;
+    uint32_t relocationValue2 = 0;
+    std::string relocationText;
 };
 
 // Error of an analysis that met code it cannot decode.
@@ -70,13 +70,13 @@ constexpr uint32_t kInvalidParameterError = 87;
 // to them, and the landing pads of a function (from the unwinder's frame descriptions) are code
 // of that function.
 struct AnalyserAnchors {
-  uint32_t handleAnyException = 0;
-  uint32_t handleOnException = 0;
-  uint32_t handleAutoException = 0;
-  uint32_t handleFinally = 0;
-  uint32_t halt = 0;
-  std::vector<uint32_t> noReturnRoutines;  // sorted
-  std::function<std::vector<uint32_t>(uint32_t entry)> landingPads;
+    uint32_t handleAnyException = 0;
+    uint32_t handleOnException = 0;
+    uint32_t handleAutoException = 0;
+    uint32_t handleFinally = 0;
+    uint32_t halt = 0;
+    std::vector<uint32_t> noReturnRoutines; // sorted
+    std::function<std::vector<uint32_t>(uint32_t entry)> landingPads;
 };
 
 // Whether a routine of this (undecorated) name never returns: __cxa_throw,
@@ -84,6 +84,7 @@ struct AnalyserAnchors {
 // _Unwind_Resume, which ends every cleanup landing pad.
 bool IsNoReturnRoutine(const std::string& name);
 
-TFunctionInfo AnalyseCode(const CodeMemory& memory, uint32_t address, const AnalyserAnchors& anchors);
+TFunctionInfo AnalyseCode(const CodeMemory& memory, uint32_t address,
+                          const AnalyserAnchors& anchors);
 
-}  // namespace qor
+} // namespace qor

@@ -14,15 +14,15 @@ namespace qor {
 
 // What the debug information adds to a listing; each may be empty.
 struct ListingHooks {
-  std::function<std::string(uint32_t address)> routineName;  // "" when no routine starts there
-  std::function<uint32_t(uint32_t address)> lineNumber;       // 0 when unknown
+    std::function<std::string(uint32_t address)> routineName; // "" when no routine starts there
+    std::function<uint32_t(uint32_t address)> lineNumber;     // 0 when unknown
 };
 
 // One instruction as text ("00401000   mov     eax, $10"), invalid ones as one "db" line per
 // byte joined with CR LF. `registers` (may be null) is used and updated when `useRegisters`.
-std::string DisassembleInstruction(const CodeMemory& memory, uint32_t address, TRegisterState* registers,
-                                   bool useRegisters, TDecodedInstruction& decoded,
-                                   const ListingHooks& hooks = {});
+std::string DisassembleInstruction(const CodeMemory& memory, uint32_t address,
+                                   TRegisterState* registers, bool useRegisters,
+                                   TDecodedInstruction& decoded, const ListingHooks& hooks = {});
 
 // The listing of the function at `address`, with the line at `exceptionAddress` marked; at most
 // `maxLines` lines around it (0: the whole function). The function's analysis goes to `info`.
@@ -30,4 +30,4 @@ std::string ParseFunction(const CodeMemory& memory, uint32_t address, uint32_t e
                           uint32_t maxLines, bool automaticDelimiters, TFunctionInfo& info,
                           const AnalyserAnchors& anchors = {}, const ListingHooks& hooks = {});
 
-}  // namespace qor
+} // namespace qor

@@ -16,13 +16,13 @@ namespace qor {
 // end the index; nothing raises.
 class LandingPadIndex {
 public:
-  LandingPadIndex(const CodeMemory& memory, uint32_t start, uint32_t size);
-  // The landing pads of the function that starts at `entry`.
-  std::vector<uint32_t> operator()(uint32_t entry) const;
+    LandingPadIndex(const CodeMemory& memory, uint32_t start, uint32_t size);
+    // The landing pads of the function that starts at `entry`.
+    std::vector<uint32_t> operator()(uint32_t entry) const;
 
 private:
-  const CodeMemory& memory_;
-  std::map<uint32_t, uint32_t> descriptions_;  // function start -> its frame description
+    const CodeMemory& memory_;
+    std::map<uint32_t, uint32_t> descriptions_; // function start -> its frame description
 };
 
-}  // namespace qor
+} // namespace qor

@@ -45,7 +45,11 @@ bool NextTuple(ByteReader& reader, std::array<uint32_t, N>& deltas)
 char PackedCharacter(uint32_t code)
 {
     static constexpr char Alphabet[] =
-        "\0" "0123456789" "ABCDEFGHIJKLMNOPQRSTUVWXYZ" "abcdefghijklmnopqrstuvwxyz" "_";
+        "\0"
+        "0123456789"
+        "ABCDEFGHIJKLMNOPQRSTUVWXYZ"
+        "abcdefghijklmnopqrstuvwxyz"
+        "_";
     return Alphabet[code & 63];
 }
 
@@ -75,19 +79,20 @@ std::string NameAt(std::string_view data, const BdbgHeader& header, int32_t offs
         return {};
     const std::string_view bytes = data.substr(static_cast<size_t>(start));
     switch (static_cast<uint8_t>(bytes[0])) {
-    case 1: {
-        // A plain text with every byte but 0xAA exclusive-or'ed with 0xAA.
-        std::string name;
-        for (size_t i = 1; i < bytes.size() && bytes[i] != '\0' && name.size() < LongestName; ++i) {
-            const uint8_t b = static_cast<uint8_t>(bytes[i]);
-            name += static_cast<char>(b == 0xAA ? b : b ^ 0xAA);
+        case 1: {
+            // A plain text with every byte but 0xAA exclusive-or'ed with 0xAA.
+            std::string name;
+            for (size_t i = 1; i < bytes.size() && bytes[i] != '\0' && name.size() < LongestName;
+                 ++i) {
+                const uint8_t b = static_cast<uint8_t>(bytes[i]);
+                name += static_cast<char>(b == 0xAA ? b : b ^ 0xAA);
+            }
+            return name;
         }
-        return name;
-    }
-    case 2:
-        return PackedName(bytes.substr(1), "@");
-    default:
-        return PackedName(bytes, {});
+        case 2:
+            return PackedName(bytes.substr(1), "@");
+        default:
+            return PackedName(bytes, {});
     }
 }
 
@@ -124,7 +129,8 @@ bool ReadBdbgFile(std::string_view data, DebugTables& tables)
         while (header.fileTable < data.size() && NextTuple(reader, deltas)) {
             address += deltas[0];
             name += deltas[1];
-            tables.AddSegment(true, codeBase + address, 1, WithoutPath(NameAt(data, header, static_cast<int32_t>(name))));
+            tables.AddSegment(true, codeBase + address, 1,
+                              WithoutPath(NameAt(data, header, static_cast<int32_t>(name))));
         }
         tables.SortSegments();
         tables.MergeSegments(false);

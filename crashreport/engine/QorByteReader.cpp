@@ -33,7 +33,8 @@ bool ByteReader::U32(uint32_t& value)
     if (Left() < 4)
         return false;
     const auto* b = reinterpret_cast<const uint8_t*>(bytes_.data() + position_);
-    value = uint32_t(b[0]) | (uint32_t(b[1]) << 8) | (uint32_t(b[2]) << 16) | (uint32_t(b[3]) << 24);
+    value =
+        uint32_t(b[0]) | (uint32_t(b[1]) << 8) | (uint32_t(b[2]) << 16) | (uint32_t(b[3]) << 24);
     position_ += 4;
     return true;
 }

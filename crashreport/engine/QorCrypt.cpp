@@ -12,13 +12,15 @@ constexpr size_t KeyScheduleBytes = 72;
 
 uint32_t RoundFunction(const CipherState& state, uint32_t x)
 {
-    return ((state.sBoxes[0][x >> 24] + state.sBoxes[1][(x >> 16) & 255]) ^ state.sBoxes[2][(x >> 8) & 255]) +
+    return ((state.sBoxes[0][x >> 24] + state.sBoxes[1][(x >> 16) & 255]) ^
+            state.sBoxes[2][(x >> 8) & 255]) +
            state.sBoxes[3][x & 255];
 }
 
 uint32_t BigEndianWord(const uint8_t* bytes)
 {
-    return (uint32_t(bytes[0]) << 24) | (uint32_t(bytes[1]) << 16) | (uint32_t(bytes[2]) << 8) | bytes[3];
+    return (uint32_t(bytes[0]) << 24) | (uint32_t(bytes[1]) << 16) | (uint32_t(bytes[2]) << 8) |
+           bytes[3];
 }
 
 void StoreBigEndian(uint32_t word, uint8_t* bytes)
@@ -29,7 +31,8 @@ void StoreBigEndian(uint32_t word, uint8_t* bytes)
 
 uint32_t LittleEndianWord(const uint8_t* bytes)
 {
-    return (uint32_t(bytes[3]) << 24) | (uint32_t(bytes[2]) << 16) | (uint32_t(bytes[1]) << 8) | bytes[0];
+    return (uint32_t(bytes[3]) << 24) | (uint32_t(bytes[2]) << 16) | (uint32_t(bytes[1]) << 8) |
+           bytes[0];
 }
 
 void StoreLittleEndian(uint32_t word, uint8_t* bytes)
@@ -73,13 +76,16 @@ void IncrementBigEndian(std::array<uint8_t, BlockSize>& block)
             break;
 }
 
-void CipherString(std::string& text, std::string_view password, bool encipher, uint64_t counter, bool legacy)
+void CipherString(std::string& text, std::string_view password, bool encipher, uint64_t counter,
+                  bool legacy)
 {
     // A std::string owns its bytes: changing it never changes another string's copy.
-    CipherBuffer(reinterpret_cast<uint8_t*>(text.data()), text.size(), encipher, password, counter, legacy);
+    CipherBuffer(reinterpret_cast<uint8_t*>(text.data()), text.size(), encipher, password, counter,
+                 legacy);
 }
 
-constexpr char Base64Alphabet[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
+constexpr char Base64Alphabet[] =
+    "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
 constexpr char Base64Pad = '=';
 constexpr uint8_t NotInAlphabet = 0xFF;
 
@@ -173,7 +179,8 @@ void DecryptPadded(std::string& text, std::string_view password, uint64_t counte
     const uint8_t padding = static_cast<uint8_t>(text.back());
     if (padding < 1 || padding > BlockSize || padding > text.size())
         return;
-    if (std::all_of(text.end() - padding, text.end(), [&](char c) { return static_cast<uint8_t>(c) == padding; }))
+    if (std::all_of(text.end() - padding, text.end(),
+                    [&](char c) { return static_cast<uint8_t>(c) == padding; }))
         text.resize(text.size() - padding);
 }
 
@@ -195,7 +202,8 @@ std::string EncodeBase64(const uint8_t* buffer, size_t length)
     text.reserve((length + 2) / 3 * 4);
     for (size_t i = 0; i < length; i += 3) {
         const size_t left = length - i;
-        const uint32_t group = (uint32_t(buffer[i]) << 16) | (left > 1 ? uint32_t(buffer[i + 1]) << 8 : 0) |
+        const uint32_t group = (uint32_t(buffer[i]) << 16) |
+                               (left > 1 ? uint32_t(buffer[i + 1]) << 8 : 0) |
                                (left > 2 ? buffer[i + 2] : 0);
         text += Base64Alphabet[group >> 18];
         text += Base64Alphabet[(group >> 12) & 63];

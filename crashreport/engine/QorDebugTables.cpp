@@ -37,7 +37,8 @@ DebugTables::DebugTables(const ModuleLayout& layout, bool codeOnly)
 {
 }
 
-void DebugTables::AddSegment(bool code, uint32_t start, uint32_t length, std::string unit, bool hasLines)
+void DebugTables::AddSegment(bool code, uint32_t start, uint32_t length, std::string unit,
+                             bool hasLines)
 {
     if (!code && codeOnly_)
         return;
@@ -80,10 +81,12 @@ void DebugTables::AddMergingSegment(bool code, uint32_t start, uint32_t length, 
     if (!code && codeOnly_)
         return;
     DropSourceExtension(unit);
-    const auto last = std::find_if(segments.rbegin(), segments.rend(), [&](const TMfSegment& s) { return s.code == code; });
+    const auto last = std::find_if(segments.rbegin(), segments.rend(),
+                                   [&](const TMfSegment& s) { return s.code == code; });
     if (last != segments.rend() && last->unit == unit && start >= last->start &&
         uint64_t(start) <= uint64_t(last->start) + last->length + 2) {
-        last->length = static_cast<uint32_t>(std::max<uint64_t>(uint64_t(start) + length - last->start, last->length));
+        last->length = static_cast<uint32_t>(
+            std::max<uint64_t>(uint64_t(start) + length - last->start, last->length));
         return;
     }
     segments.push_back({true, code, start, length, std::move(unit), false});
@@ -95,7 +98,8 @@ void DebugTables::AddCoveredPublic(bool code, std::string name, uint32_t address
         return;
     const uint32_t absolute = address + BaseOf(code);
     if (!SegmentAt(code, absolute)) {
-        const auto last = std::find_if(segments.rbegin(), segments.rend(), [&](const TMfSegment& s) { return s.code == code; });
+        const auto last = std::find_if(segments.rbegin(), segments.rend(),
+                                       [&](const TMfSegment& s) { return s.code == code; });
         if (last != segments.rend() && absolute >= last->start) {
             last->length = absolute - last->start + 1;
         } else {
@@ -105,7 +109,9 @@ void DebugTables::AddCoveredPublic(bool code, std::string name, uint32_t address
             DropSourceExtension(unit);
             const TMfSegment made{true, code, absolute, 1, std::move(unit), false};
             segments.insert(std::upper_bound(segments.begin(), segments.end(), made,
-                                             [](const TMfSegment& a, const TMfSegment& b) { return SegmentOrder(a) < SegmentOrder(b); }),
+                                             [](const TMfSegment& a, const TMfSegment& b) {
+                                                 return SegmentOrder(a) < SegmentOrder(b);
+                                             }),
                             made);
         }
     }
@@ -114,18 +120,21 @@ void DebugTables::AddCoveredPublic(bool code, std::string name, uint32_t address
 
 void DebugTables::SortSegments()
 {
-    std::stable_sort(segments.begin(), segments.end(),
-                     [](const TMfSegment& a, const TMfSegment& b) { return SegmentOrder(a) < SegmentOrder(b); });
+    std::stable_sort(
+        segments.begin(), segments.end(),
+        [](const TMfSegment& a, const TMfSegment& b) { return SegmentOrder(a) < SegmentOrder(b); });
 }
 
 void DebugTables::SortLines()
 {
-    std::stable_sort(lines.begin(), lines.end(), [](const TMfLine& a, const TMfLine& b) { return a.address < b.address; });
+    std::stable_sort(lines.begin(), lines.end(),
+                     [](const TMfLine& a, const TMfLine& b) { return a.address < b.address; });
 }
 
 void DebugTables::SortPublics()
 {
-    std::stable_sort(publics.begin(), publics.end(), [](const TMfPublic& a, const TMfPublic& b) { return a.address < b.address; });
+    std::stable_sort(publics.begin(), publics.end(),
+                     [](const TMfPublic& a, const TMfPublic& b) { return a.address < b.address; });
 }
 
 void DebugTables::MergeSegments(bool onlyWhenReaching)
@@ -147,7 +156,8 @@ void DebugTables::MergeSegments(bool onlyWhenReaching)
         if (entry.code == next.code && (!onlyWhenReaching || reaches)) {
             entry.length = next.start - entry.start;
             if (TextMatches(entry.unit, next.unit)) {
-                next.length = static_cast<uint32_t>(uint64_t(next.start) + next.length - entry.start);
+                next.length =
+                    static_cast<uint32_t>(uint64_t(next.start) + next.length - entry.start);
                 next.start = entry.start;
                 continue;
             }
@@ -163,8 +173,9 @@ const TMfSegment* DebugTables::SegmentAt(bool code, uint32_t address) const
     // equal starts the first, which is the longest.
     const auto key = [](const TMfSegment& s) { return std::make_tuple(!s.code, s.start); };
     const TMfSegment probe{true, code, address, 0, {}, false};
-    auto it = std::upper_bound(segments.begin(), segments.end(), probe,
-                               [&](const TMfSegment& a, const TMfSegment& b) { return key(a) < key(b); });
+    auto it =
+        std::upper_bound(segments.begin(), segments.end(), probe,
+                         [&](const TMfSegment& a, const TMfSegment& b) { return key(a) < key(b); });
     if (it == segments.begin())
         return nullptr;
     --it;

@@ -53,7 +53,8 @@ public:
 
     // A trailing ".pas" or ".dpr" of the unit is dropped; data entries are not stored in a
     // code-only table.
-    void AddSegment(bool code, uint32_t start, uint32_t length, std::string unit, bool hasLines = false);
+    void AddSegment(bool code, uint32_t start, uint32_t length, std::string unit,
+                    bool hasLines = false);
     // Publics of the text and binary formats: `name` is split by UnmangleName, `address` is
     // relative to the code or data base (see DebugTables.cpp for the naming rules).
     void AddPublic(bool code, std::string name, uint32_t address);

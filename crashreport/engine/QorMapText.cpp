@@ -8,7 +8,8 @@ namespace qor {
 
 namespace {
 
-constexpr std::string_view SectionTableHeader = "Start         Length     Name                   Class";
+constexpr std::string_view SectionTableHeader =
+    "Start         Length     Name                   Class";
 constexpr std::string_view SegmentMapHeader = "Detailed map of segments";
 constexpr std::string_view PublicsHeader = "Publics by Value";
 constexpr std::string_view LinesHeader = "Line numbers for ";
@@ -61,11 +62,20 @@ public:
             return;
         }
         switch (block_) {
-        case Block::Sections: SectionLine(line); break;
-        case Block::Segments: SegmentLine(line); break;
-        case Block::Publics: PublicLine(line); break;
-        case Block::Lines: LineNumbersLine(line); break;
-        case Block::None: break;
+            case Block::Sections:
+                SectionLine(line);
+                break;
+            case Block::Segments:
+                SegmentLine(line);
+                break;
+            case Block::Publics:
+                PublicLine(line);
+                break;
+            case Block::Lines:
+                LineNumbersLine(line);
+                break;
+            case Block::None:
+                break;
         }
         ++entries_;
     }
@@ -111,12 +121,15 @@ private:
     void SectionLine(std::string_view line)
     {
         if (Contains(line, ".data")) {
-            const int number = static_cast<int>(ParseIntBuf(false, line.data(), static_cast<int>(std::min<size_t>(4, line.size()))));
+            const int number = static_cast<int>(ParseIntBuf(
+                false, line.data(), static_cast<int>(std::min<size_t>(4, line.size()))));
             tables_.SetDataSegment(number < 2 || number > 9 ? 2 : number);
         }
-        if (Contains(line, ".text") && CharAt(line, 4, ':') && CharAt(line, 13, ' ') && CharAt(line, 22, 'H')) {
+        if (Contains(line, ".text") && CharAt(line, 4, ':') && CharAt(line, 13, ' ') &&
+            CharAt(line, 22, 'H')) {
             const uint64_t length = HexAt(line, 14, 8);
-            tables_.SetSecondSegmentOffset(static_cast<uint32_t>((length + PageSize - 1) / PageSize * PageSize));
+            tables_.SetSecondSegmentOffset(
+                static_cast<uint32_t>((length + PageSize - 1) / PageSize * PageSize));
         }
     }
 
@@ -187,7 +200,8 @@ private:
                 address += tables_.SecondSegmentOffset();
             if (!firstLine && !tables_.lines.empty() && address <= tables_.lines.back().address)
                 continue;
-            tables_.AddLine(ParseIntBuf(false, number.data(), static_cast<int>(number.size())), address);
+            tables_.AddLine(ParseIntBuf(false, number.data(), static_cast<int>(number.size())),
+                            address);
         }
     }
 

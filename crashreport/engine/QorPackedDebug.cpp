@@ -94,7 +94,8 @@ void ReadPackedTables(std::string_view decoded, bool minimal, DebugTables& table
 
 std::optional<PackedDebugHeader> ReadPackedDebugHeader(std::string_view data)
 {
-    if (data.size() <= PackedDebugSignature.size() + 8 || data.substr(0, PackedDebugSignature.size()) != PackedDebugSignature)
+    if (data.size() <= PackedDebugSignature.size() + 8 ||
+        data.substr(0, PackedDebugSignature.size()) != PackedDebugSignature)
         return std::nullopt;
     PackedDebugHeader header;
     ByteReader reader(data, PackedDebugSignature.size());
@@ -102,8 +103,8 @@ std::optional<PackedDebugHeader> ReadPackedDebugHeader(std::string_view data)
         return std::nullopt;
     if (header.version != 2 && header.version != 3)
         return std::nullopt;
-    if (header.version == 3 &&
-        !(reader.U32(header.fingerprintA) && reader.U32(header.fingerprintB) && reader.U32(header.flags)))
+    if (header.version == 3 && !(reader.U32(header.fingerprintA) &&
+                                 reader.U32(header.fingerprintB) && reader.U32(header.flags)))
         return std::nullopt;
     if (header.payloadLength > reader.Left())
         return std::nullopt;
@@ -113,8 +114,8 @@ std::optional<PackedDebugHeader> ReadPackedDebugHeader(std::string_view data)
 
 std::string PackedDebugFingerprint(size_t dataLength, uint32_t a, uint32_t b)
 {
-    return FormatHex(static_cast<uint32_t>(dataLength), 8, '0') + ", " + FormatHex(a, 8, '0') + ", " +
-           FormatHex(b, 8, '0');
+    return FormatHex(static_cast<uint32_t>(dataLength), 8, '0') + ", " + FormatHex(a, 8, '0') +
+           ", " + FormatHex(b, 8, '0');
 }
 
 std::string PackedDebugKey(uint32_t payloadLength)
@@ -122,7 +123,8 @@ std::string PackedDebugKey(uint32_t payloadLength)
     std::string decimal = std::to_string(payloadLength);
     if (decimal.size() < 8)
         decimal.insert(0, 8 - decimal.size(), '0');
-    const std::string half = std::string(KeyWord) + "$" + UpperHex(payloadLength, 7) + KeyWord + decimal;
+    const std::string half =
+        std::string(KeyWord) + "$" + UpperHex(payloadLength, 7) + KeyWord + decimal;
     std::string key = half + half;
     const std::string password = key;
     LegacyEncrypt(key, password);
@@ -135,7 +137,8 @@ bool ReadPackedDebugInfo(std::string_view data, DebugTables& tables)
     if (!header)
         return false;
     if (!tables.fingerprint.empty() &&
-        tables.fingerprint != PackedDebugFingerprint(data.size(), header->fingerprintA, header->fingerprintB))
+        tables.fingerprint !=
+            PackedDebugFingerprint(data.size(), header->fingerprintA, header->fingerprintB))
         return false;
     const bool minimal = (header->flags & PackedMinimalFlag) != 0;
     if (!minimal)

@@ -47,8 +47,8 @@ std::string PlatformErrorMessage(uint32_t code)
     HMODULE messages = nullptr;
     if (code >= FirstNetworkMessage && code <= LastNetworkMessage)
         messages = LoadLibraryExA(NetworkMessageLibrary, nullptr, LOAD_LIBRARY_AS_DATAFILE);
-    DWORD flags = FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM |
-                  FORMAT_MESSAGE_IGNORE_INSERTS;
+    DWORD flags =
+        FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS;
     if (messages)
         flags |= FORMAT_MESSAGE_FROM_HMODULE;
     char* buffer = nullptr;

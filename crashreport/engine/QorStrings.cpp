@@ -110,9 +110,7 @@ bool Substitute(std::string& text, std::string_view search, std::string_view rep
     // again and again: such a replacement is made in one pass that skips what it inserted.
     if (rescan && SearchFrom(search, replacement, ignoreCase, 0) >= 0)
         rescan = false;
-    const int step = !rescan ? Length(replacement)
-                   : replacement.size() <= search.size() ? 0
-                                                           : 1;
+    const int step = !rescan ? Length(replacement) : replacement.size() <= search.size() ? 0 : 1;
     while (offset >= 0) {
         text.replace(static_cast<size_t>(offset), search.size(), replacement);
         offset = SearchFrom(search, text, ignoreCase, offset + step);
@@ -143,7 +141,8 @@ bool ListHas(std::string_view list, std::string_view item, char delimiter, bool 
          offset = SearchFrom(item, list, ignoreCase, offset + 1)) {
         const size_t start = static_cast<size_t>(offset);
         const bool leftBound = start == 0 || list[start - 1] == delimiter;
-        const bool rightBound = start + itemLength == list.size() || list[start + itemLength] == delimiter;
+        const bool rightBound =
+            start + itemLength == list.size() || list[start + itemLength] == delimiter;
         if (leftBound && rightBound)
             return true;
     }
@@ -249,7 +248,8 @@ bool SubstStr(std::string& text, std::string_view search, std::string_view repla
     return Substitute(text, search, replacement, rescan, false);
 }
 
-bool SubstText(std::string& text, std::string_view search, std::string_view replacement, bool rescan)
+bool SubstText(std::string& text, std::string_view search, std::string_view replacement,
+               bool rescan)
 {
     return Substitute(text, search, replacement, rescan, true);
 }
@@ -319,10 +319,12 @@ int FindInBuffer(const char* pattern, const char* text, int patternLength, int t
 {
     if (!pattern || !text || patternLength < 0 || textLength < 0)
         return -1;
-    const std::string_view patternView = patternLength == 0 ? std::string_view(pattern)
-                                                            : std::string_view(pattern, static_cast<size_t>(patternLength));
-    const std::string_view textView = textLength == 0 ? std::string_view(text)
-                                                      : std::string_view(text, static_cast<size_t>(textLength));
+    const std::string_view patternView =
+        patternLength == 0 ? std::string_view(pattern)
+                           : std::string_view(pattern, static_cast<size_t>(patternLength));
+    const std::string_view textView = textLength == 0
+                                          ? std::string_view(text)
+                                          : std::string_view(text, static_cast<size_t>(textLength));
     return Search(patternView, textView, ignoreCase, from, to);
 }
 
@@ -454,7 +456,8 @@ std::string ListItem(std::string_view text, int n, char delimiter)
         start = next + 1;
     }
     const size_t end = text.find(delimiter, start);
-    return std::string(text.substr(start, end == std::string_view::npos ? std::string_view::npos : end - start));
+    return std::string(
+        text.substr(start, end == std::string_view::npos ? std::string_view::npos : end - start));
 }
 
 bool ListHasItem(std::string_view list, std::string_view item, char delimiter)
@@ -481,8 +484,8 @@ char LocaleDecimalSeparator()
 
 std::string SizeToText(int64_t byteCount)
 {
-    const uint64_t magnitude = byteCount < 0 ? 0 - static_cast<uint64_t>(byteCount)
-                                             : static_cast<uint64_t>(byteCount);
+    const uint64_t magnitude =
+        byteCount < 0 ? 0 - static_cast<uint64_t>(byteCount) : static_cast<uint64_t>(byteCount);
     if (magnitude < 1024)
         return std::to_string(magnitude) + " Bytes";
     int64_t hundredths;

@@ -37,8 +37,10 @@ std::string RightChars(std::string_view text, int count);
 
 // Replacing every occurrence of `search`; true when it occurred. With `rescan` a replacement
 // may complete a new occurrence together with the text that follows it.
-bool SubstStr(std::string& text, std::string_view search, std::string_view replacement, bool rescan);
-bool SubstText(std::string& text, std::string_view search, std::string_view replacement, bool rescan);
+bool SubstStr(std::string& text, std::string_view search, std::string_view replacement,
+              bool rescan);
+bool SubstText(std::string& text, std::string_view search, std::string_view replacement,
+               bool rescan);
 
 // Case mapping and comparison.
 char UpperChar(char c);

@@ -51,14 +51,16 @@ std::vector<Subsection> ReadDirectory(std::string_view data)
 {
     std::vector<Subsection> subsections;
     std::set<uint32_t> visited;
-    for (uint32_t directory = U32At(data, 4); directory != 0 && directory < data.size() && visited.insert(directory).second;) {
+    for (uint32_t directory = U32At(data, 4);
+         directory != 0 && directory < data.size() && visited.insert(directory).second;) {
         const uint16_t headerSize = U16At(data, directory);
         const uint16_t entrySize = U16At(data, directory + 2);
         const uint32_t count = U32At(data, directory + 4);
         const uint32_t next = U32At(data, directory + 8);
         if (entrySize < 12)
             break;
-        for (uint64_t i = 0, at = uint64_t(directory) + headerSize; i < count && at + 12 <= data.size(); ++i, at += entrySize) {
+        for (uint64_t i = 0, at = uint64_t(directory) + headerSize;
+             i < count && at + 12 <= data.size(); ++i, at += entrySize) {
             const size_t entry = static_cast<size_t>(at);
             const uint32_t offset = U32At(data, entry + 4);
             const uint32_t size = U32At(data, entry + 8);
@@ -72,7 +74,10 @@ std::vector<Subsection> ReadDirectory(std::string_view data)
 
 class Td32Reader {
 public:
-    Td32Reader(std::string_view data, DebugTables& tables) : subsections_(ReadDirectory(data)), tables_(tables) {}
+    Td32Reader(std::string_view data, DebugTables& tables)
+        : subsections_(ReadDirectory(data)), tables_(tables)
+    {
+    }
 
     void Read()
     {
@@ -151,14 +156,16 @@ private:
                 const uint64_t blockField = uint64_t(fileAt) + 6 + r * 4;
                 if (blockField + 4 > bytes.size())
                     break;
-                ReadLineBlock(bytes, U32At(bytes, static_cast<size_t>(blockField)), any, first, last);
+                ReadLineBlock(bytes, U32At(bytes, static_cast<size_t>(blockField)), any, first,
+                              last);
             }
             if (any)
                 tables_.AddMergingSegment(true, first, last - first, name);
         }
     }
 
-    void ReadLineBlock(std::string_view bytes, uint32_t blockAt, bool& any, uint32_t& first, uint32_t& last)
+    void ReadLineBlock(std::string_view bytes, uint32_t blockAt, bool& any, uint32_t& first,
+                       uint32_t& last)
     {
         if (blockAt >= bytes.size())
             return;
@@ -171,7 +178,8 @@ private:
         if (linesAt + uint64_t(pairs) * 2 > bytes.size())
             return;
         for (size_t i = 0; i < pairs; ++i) {
-            uint32_t address = U32At(bytes, static_cast<size_t>(offsetsAt + i * 4)) + tables_.BaseOf(true);
+            uint32_t address =
+                U32At(bytes, static_cast<size_t>(offsetsAt + i * 4)) + tables_.BaseOf(true);
             if (segment > 1 && segment < tables_.DataSegment())
                 address += tables_.SecondSegmentOffset();
             tables_.AddLine(U16At(bytes, static_cast<size_t>(linesAt + i * 2)), address);
@@ -190,11 +198,13 @@ private:
             const uint16_t length = U16At(bytes, record);
             const uint16_t kind = U16At(bytes, record + 2);
             for (const SymbolLayout& layout : SymbolLayouts) {
-                if (layout.kind != kind || length < layout.minimumLength || record + length + 2 > bytes.size())
+                if (layout.kind != kind || length < layout.minimumLength ||
+                    record + length + 2 > bytes.size())
                     continue;
                 const uint32_t nameIndex = U32At(bytes, record + layout.nameAt);
                 if (nameIndex != 0)
-                    tables_.AddCoveredPublic(layout.code, Name(nameIndex), U32At(bytes, record + layout.addressAt));
+                    tables_.AddCoveredPublic(layout.code, Name(nameIndex),
+                                             U32At(bytes, record + layout.addressAt));
             }
             at += uint64_t(length) + 2;
         }

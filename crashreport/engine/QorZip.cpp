@@ -126,7 +126,8 @@ uint64_t DeflateStream(TDataSide& source, TDataSide& destination, uint64_t offse
         if (zs.z.avail_out == 0) {
             // The window is full: write it out and move on; no further window means the
             // destination ran out.
-            if (!destination.WriteOut(out.start, firstByte, out.size) || !out.Open(out.start + out.size))
+            if (!destination.WriteOut(out.start, firstByte, out.size) ||
+                !out.Open(out.start + out.size))
                 return Fail(crc);
             firstByte = 0;
             zs.z.next_out = out.data;

@@ -31,7 +31,9 @@ public:
 // A memory block as a side; the offset does not apply to it.
 class TMemorySide : public TDataSide {
 public:
-    explicit TMemorySide(const void* data) : data_(static_cast<uint8_t*>(const_cast<void*>(data))) {}
+    explicit TMemorySide(const void* data) : data_(static_cast<uint8_t*>(const_cast<void*>(data)))
+    {
+    }
     bool OpenWindow(uint64_t start, uint32_t, bool, uint8_t*& data) override;
     bool HonoursOffset() const override { return false; }
 
@@ -58,8 +60,10 @@ uint64_t InflateStream(TDataSide& source, TDataSide& destination, uint64_t offse
 
 // The drivers from memory to memory; 0 on failure. A destination of DeflateDestinationSize
 // bytes always holds the compressed data; the inflate destination must have the exact length.
-uint32_t DeflateBuffer(const void* source, void* destination, uint32_t sourceLength, uint32_t destinationLength);
-uint32_t InflateBuffer(const void* source, void* destination, uint32_t sourceLength, uint32_t destinationLength);
+uint32_t DeflateBuffer(const void* source, void* destination, uint32_t sourceLength,
+                       uint32_t destinationLength);
+uint32_t InflateBuffer(const void* source, void* destination, uint32_t sourceLength,
+                       uint32_t destinationLength);
 
 // The destination a deflate of `sourceLength` bytes always fits: length x 11 / 10 + 12,
 // computed in 64 bits; 0 when it exceeds what a 32-bit size can hold (the caller skips the

@@ -28,6 +28,7 @@ constexpr uint16_t JMP = kJump;
 constexpr uint16_t STR = kStringOp;
 constexpr uint16_t IMPL = kImpliedSize;
 
+// clang-format off
 // A plain opcode; a ModRM-reg group member; a form chosen by the mandatory prefix; an x87
 // register form chosen by reg and rm.
 #define OP(op, m, o, f, w) {op, -1, -1, A, Any, m, o, f, w}
@@ -439,41 +440,54 @@ const OpcodeRow kRows[] = {
     MMX(0xF8, "psubb"), MMX(0xF9, "psubw"), MMX(0xFA, "psubd"), MMX(0xFB, "psubq"),
     MMX(0xFC, "paddb"), MMX(0xFD, "paddw"), MMX(0xFE, "paddd"),
 };
+// clang-format on
 
 // The 3DNow! operations of the 0x0F 0x0F form, by suffix byte.
 struct Suffix3DNow {
-  uint8_t suffix;
-  const char* mnemonic;
+    uint8_t suffix;
+    const char* mnemonic;
 };
 const Suffix3DNow k3DNow[] = {
-    {0x0C, "pi2fw"},   {0x0D, "pi2fd"},    {0x1C, "pf2iw"},    {0x1D, "pf2id"},
-    {0x8A, "pfnacc"},  {0x8E, "pfpnacc"},  {0x90, "pfcmpge"},  {0x94, "pfmin"},
-    {0x96, "pfrcp"},   {0x97, "pfrsqrt"},  {0x9A, "pfsub"},    {0x9E, "pfadd"},
-    {0xA0, "pfcmpgt"}, {0xA4, "pfmax"},    {0xA6, "pfrcpit1"}, {0xA7, "pfrsqit1"},
-    {0xAA, "pfsubr"},  {0xAE, "pfacc"},    {0xB0, "pfcmpeq"},  {0xB4, "pfmul"},
-    {0xB6, "pfrcpit2"}, {0xB7, "pmulhrw"}, {0xBB, "pswapd"},   {0xBF, "pavgusb"},
+    {0x0C, "pi2fw"},    {0x0D, "pi2fd"},   {0x1C, "pf2iw"},   {0x1D, "pf2id"},   {0x8A, "pfnacc"},
+    {0x8E, "pfpnacc"},  {0x90, "pfcmpge"}, {0x94, "pfmin"},   {0x96, "pfrcp"},   {0x97, "pfrsqrt"},
+    {0x9A, "pfsub"},    {0x9E, "pfadd"},   {0xA0, "pfcmpgt"}, {0xA4, "pfmax"},   {0xA6, "pfrcpit1"},
+    {0xA7, "pfrsqit1"}, {0xAA, "pfsubr"},  {0xAE, "pfacc"},   {0xB0, "pfcmpeq"}, {0xB4, "pfmul"},
+    {0xB6, "pfrcpit2"}, {0xB7, "pmulhrw"}, {0xBB, "pswapd"},  {0xBF, "pavgusb"},
 };
 
-uint8_t SizeOf(char c) {
-  switch (c) {
-    case 'b': return 1;
-    case 'w': return 2;
-    case 'd': return 4;
-    case 'q': return 8;
-    case 't': return 10;
-    case 'x': return 16;
-    case 's': return 6;
-    case 'a': return 8;
-    case 'v': case 'z': return kSizeV;
-    case 'p': return kSizeP;
-    default: return kSizeNone;
-  }
+uint8_t SizeOf(char c)
+{
+    switch (c) {
+        case 'b':
+            return 1;
+        case 'w':
+            return 2;
+        case 'd':
+            return 4;
+        case 'q':
+            return 8;
+        case 't':
+            return 10;
+        case 'x':
+            return 16;
+        case 's':
+            return 6;
+        case 'a':
+            return 8;
+        case 'v':
+        case 'z':
+            return kSizeV;
+        case 'p':
+            return kSizeP;
+        default:
+            return kSizeNone;
+    }
 }
 
 struct CodeKind {
-  char letter;
-  OperandKind kind;
-  Form form;  // Register or Memory when the code allows only that form
+    char letter;
+    OperandKind kind;
+    Form form; // Register or Memory when the code allows only that form
 };
 // The one-letter operand codes, after the conventions of the published opcode maps.
 const CodeKind kCodes[] = {
@@ -489,126 +503,167 @@ const CodeKind kCodes[] = {
 };
 
 struct NamedOperand {
-  std::string_view code;
-  Operand operand;
+    std::string_view code;
+    Operand operand;
 };
 const NamedOperand kNamed[] = {
-    {"AL", {OperandKind::FixedGeneral, 1, 0}},  {"CL", {OperandKind::FixedGeneral, 1, 1}},
-    {"DX", {OperandKind::FixedGeneral, 2, 2}},  {"AX", {OperandKind::FixedGeneral, 2, 0}},
+    {"AL", {OperandKind::FixedGeneral, 1, 0}},
+    {"CL", {OperandKind::FixedGeneral, 1, 1}},
+    {"DX", {OperandKind::FixedGeneral, 2, 2}},
+    {"AX", {OperandKind::FixedGeneral, 2, 0}},
     {"eAX", {OperandKind::FixedGeneral, kSizeV, 0}},
-    {"ES", {OperandKind::FixedSegment, 2, 0}},  {"CS", {OperandKind::FixedSegment, 2, 1}},
-    {"SS", {OperandKind::FixedSegment, 2, 2}},  {"DS", {OperandKind::FixedSegment, 2, 3}},
-    {"FS", {OperandKind::FixedSegment, 2, 4}},  {"GS", {OperandKind::FixedSegment, 2, 5}},
-    {"1", {OperandKind::One, 1, 0}},            {"ST", {OperandKind::St0, 10, 0}},
-    {"STi", {OperandKind::StI, 10, 0}},         {"Is", {OperandKind::SignedImmediate, 1, 0}},
-    {"3d", {OperandKind::Suffix3DNow, 1, 0}},   {"M", {OperandKind::Memory, kSizeNone, 0}},
+    {"ES", {OperandKind::FixedSegment, 2, 0}},
+    {"CS", {OperandKind::FixedSegment, 2, 1}},
+    {"SS", {OperandKind::FixedSegment, 2, 2}},
+    {"DS", {OperandKind::FixedSegment, 2, 3}},
+    {"FS", {OperandKind::FixedSegment, 2, 4}},
+    {"GS", {OperandKind::FixedSegment, 2, 5}},
+    {"1", {OperandKind::One, 1, 0}},
+    {"ST", {OperandKind::St0, 10, 0}},
+    {"STi", {OperandKind::StI, 10, 0}},
+    {"Is", {OperandKind::SignedImmediate, 1, 0}},
+    {"3d", {OperandKind::Suffix3DNow, 1, 0}},
+    {"M", {OperandKind::Memory, kSizeNone, 0}},
 };
 
-Form Narrow(Form a, Form b) { return a == Form::Any ? b : a; }
+Form Narrow(Form a, Form b)
+{
+    return a == Form::Any ? b : a;
+}
 
-Operand ParseOperand(std::string_view code, Form& form) {
-  for (const NamedOperand& n : kNamed)
-    if (n.code == code) {
-      if (n.operand.kind == OperandKind::Memory) form = Narrow(form, Form::Memory);
-      return n.operand;
-    }
-  for (const CodeKind& c : kCodes)
-    if (code.size() == 2 && c.letter == code[0]) {
-      form = Narrow(form, c.form);
-      return Operand{c.kind, SizeOf(code[1]), 0};
-    }
-  return Operand{};
+Operand ParseOperand(std::string_view code, Form& form)
+{
+    for (const NamedOperand& n : kNamed)
+        if (n.code == code) {
+            if (n.operand.kind == OperandKind::Memory)
+                form = Narrow(form, Form::Memory);
+            return n.operand;
+        }
+    for (const CodeKind& c : kCodes)
+        if (code.size() == 2 && c.letter == code[0]) {
+            form = Narrow(form, c.form);
+            return Operand{c.kind, SizeOf(code[1]), 0};
+        }
+    return Operand{};
 }
 
 struct Index {
-  std::vector<OpcodeForm> forms;
-  std::array<OpcodeEntry, 512> entries{};
+    std::vector<OpcodeForm> forms;
+    std::array<OpcodeEntry, 512> entries{};
 
-  Index() {
-    forms.reserve(std::size(kRows));
-    std::array<std::vector<OpcodeForm>, 512> byOpcode;
-    for (const OpcodeRow& row : kRows) {
-      OpcodeForm form;
-      form.row = &row;
-      form.form = row.form;
-      std::string_view rest = row.operands;
-      while (!rest.empty() && form.operandCount < 3) {
-        size_t comma = rest.find(',');
-        form.operands[form.operandCount++] = ParseOperand(rest.substr(0, comma), form.form);
-        rest = comma == std::string_view::npos ? std::string_view{} : rest.substr(comma + 1);
-      }
-      byOpcode[Slot(row.opcode)].push_back(form);
+    Index()
+    {
+        forms.reserve(std::size(kRows));
+        std::array<std::vector<OpcodeForm>, 512> byOpcode;
+        for (const OpcodeRow& row : kRows) {
+            OpcodeForm form;
+            form.row = &row;
+            form.form = row.form;
+            std::string_view rest = row.operands;
+            while (!rest.empty() && form.operandCount < 3) {
+                size_t comma = rest.find(',');
+                form.operands[form.operandCount++] = ParseOperand(rest.substr(0, comma), form.form);
+                rest =
+                    comma == std::string_view::npos ? std::string_view{} : rest.substr(comma + 1);
+            }
+            byOpcode[Slot(row.opcode)].push_back(form);
+        }
+        for (size_t slot = 0; slot < byOpcode.size(); ++slot) {
+            bool modrm = slot >= 0xD8 && slot <= 0xDF;
+            for (const OpcodeForm& f : byOpcode[slot]) {
+                modrm = modrm || f.row->reg >= 0;
+                for (int i = 0; i < f.operandCount; ++i)
+                    modrm = modrm || UsesModRM(f.operands[i].kind);
+            }
+            entries[slot].hasModRM = modrm;
+            entries[slot].count = static_cast<int>(byOpcode[slot].size());
+        }
+        for (size_t slot = 0; slot < byOpcode.size(); ++slot)
+            for (const OpcodeForm& f : byOpcode[slot])
+                forms.push_back(f);
+        const OpcodeForm* next = forms.data();
+        for (OpcodeEntry& e : entries) {
+            e.first = next;
+            next += e.count;
+        }
     }
-    for (size_t slot = 0; slot < byOpcode.size(); ++slot) {
-      bool modrm = slot >= 0xD8 && slot <= 0xDF;
-      for (const OpcodeForm& f : byOpcode[slot]) {
-        modrm = modrm || f.row->reg >= 0;
-        for (int i = 0; i < f.operandCount; ++i) modrm = modrm || UsesModRM(f.operands[i].kind);
-      }
-      entries[slot].hasModRM = modrm;
-      entries[slot].count = static_cast<int>(byOpcode[slot].size());
-    }
-    for (size_t slot = 0; slot < byOpcode.size(); ++slot)
-      for (const OpcodeForm& f : byOpcode[slot]) forms.push_back(f);
-    const OpcodeForm* next = forms.data();
-    for (OpcodeEntry& e : entries) {
-      e.first = next;
-      next += e.count;
-    }
-  }
 
-  static size_t Slot(uint16_t opcode) { return opcode >= 0x0F00 ? 256 + (opcode & 0xFF) : opcode; }
-
-  static bool UsesModRM(OperandKind k) {
-    switch (k) {
-      case OperandKind::RmGeneral: case OperandKind::RegGeneral: case OperandKind::RmMmx:
-      case OperandKind::RegMmx: case OperandKind::RmXmm: case OperandKind::RegXmm:
-      case OperandKind::Memory: case OperandKind::SegmentReg: case OperandKind::ControlReg:
-      case OperandKind::DebugReg: case OperandKind::StI:
-        return true;
-      default:
-        return false;
+    static size_t Slot(uint16_t opcode)
+    {
+        return opcode >= 0x0F00 ? 256 + (opcode & 0xFF) : opcode;
     }
-  }
+
+    static bool UsesModRM(OperandKind k)
+    {
+        switch (k) {
+            case OperandKind::RmGeneral:
+            case OperandKind::RegGeneral:
+            case OperandKind::RmMmx:
+            case OperandKind::RegMmx:
+            case OperandKind::RmXmm:
+            case OperandKind::RegXmm:
+            case OperandKind::Memory:
+            case OperandKind::SegmentReg:
+            case OperandKind::ControlReg:
+            case OperandKind::DebugReg:
+            case OperandKind::StI:
+                return true;
+            default:
+                return false;
+        }
+    }
 };
 
-const Index& TheIndex() {
-  static const Index index;
-  return index;
+const Index& TheIndex()
+{
+    static const Index index;
+    return index;
 }
 
-bool Matches(const OpcodeForm& f, int mod, int reg, int rm, Prefix prefix) {
-  const OpcodeRow& r = *f.row;
-  if (r.prefix != Prefix::Any && r.prefix != prefix) return false;
-  if (r.reg >= 0 && r.reg != reg) return false;
-  if (r.rm >= 0 && r.rm != rm) return false;
-  if (f.form == Form::Memory && mod == 3) return false;
-  if (f.form == Form::Register && mod != 3) return false;
-  return true;
+bool Matches(const OpcodeForm& f, int mod, int reg, int rm, Prefix prefix)
+{
+    const OpcodeRow& r = *f.row;
+    if (r.prefix != Prefix::Any && r.prefix != prefix)
+        return false;
+    if (r.reg >= 0 && r.reg != reg)
+        return false;
+    if (r.rm >= 0 && r.rm != rm)
+        return false;
+    if (f.form == Form::Memory && mod == 3)
+        return false;
+    if (f.form == Form::Register && mod != 3)
+        return false;
+    return true;
 }
 
-}  // namespace
+} // namespace
 
-const OpcodeEntry& LookupOpcode(uint16_t opcode) {
-  return TheIndex().entries[Index::Slot(opcode)];
+const OpcodeEntry& LookupOpcode(uint16_t opcode)
+{
+    return TheIndex().entries[Index::Slot(opcode)];
 }
 
-const OpcodeForm* SelectForm(const OpcodeEntry& entry, int mod, int reg, int rm, Prefix prefix) {
-  for (int i = 0; i < entry.count; ++i)
-    if (Matches(entry.first[i], mod, reg, rm, prefix)) return &entry.first[i];
-  // A prefix that selects no form of this opcode is an ordinary prefix (operand size or
-  // repeat), and the form without a mandatory prefix applies.
-  if (prefix != Prefix::None)
+const OpcodeForm* SelectForm(const OpcodeEntry& entry, int mod, int reg, int rm, Prefix prefix)
+{
     for (int i = 0; i < entry.count; ++i)
-      if (entry.first[i].row->prefix == Prefix::None && Matches(entry.first[i], mod, reg, rm, Prefix::None))
-        return &entry.first[i];
-  return nullptr;
+        if (Matches(entry.first[i], mod, reg, rm, prefix))
+            return &entry.first[i];
+    // A prefix that selects no form of this opcode is an ordinary prefix (operand size or
+    // repeat), and the form without a mandatory prefix applies.
+    if (prefix != Prefix::None)
+        for (int i = 0; i < entry.count; ++i)
+            if (entry.first[i].row->prefix == Prefix::None &&
+                Matches(entry.first[i], mod, reg, rm, Prefix::None))
+                return &entry.first[i];
+    return nullptr;
 }
 
-const char* Mnemonic3DNow(uint8_t suffix) {
-  for (const Suffix3DNow& s : k3DNow)
-    if (s.suffix == suffix) return s.mnemonic;
-  return nullptr;
+const char* Mnemonic3DNow(uint8_t suffix)
+{
+    for (const Suffix3DNow& s : k3DNow)
+        if (s.suffix == suffix)
+            return s.mnemonic;
+    return nullptr;
 }
 
-}  // namespace qor::x86
+} // namespace qor::x86

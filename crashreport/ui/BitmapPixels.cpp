@@ -29,7 +29,10 @@ double Mitchell(double x)
 }
 
 // Weights are fixed-point with 16 fraction bits, rounded to nearest with ties to even.
-int FixedWeight(double w) { return static_cast<int>(std::nearbyint(w * 65536.0)); }
+int FixedWeight(double w)
+{
+    return static_cast<int>(std::nearbyint(w * 65536.0));
+}
 
 struct TContributor {
     int index;

@@ -12,13 +12,15 @@ namespace {
 bool SameText(const std::string& a, const std::string& b)
 {
     return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
-               return std::tolower(static_cast<unsigned char>(x)) == std::tolower(static_cast<unsigned char>(y));
+               return std::tolower(static_cast<unsigned char>(x)) ==
+                      std::tolower(static_cast<unsigned char>(y));
            });
 }
 
 std::string NamePart(const std::string& path)
 {
-    return path.substr(path.find_last_of("\\/:") == std::string::npos ? 0 : path.find_last_of("\\/:") + 1);
+    return path.substr(
+        path.find_last_of("\\/:") == std::string::npos ? 0 : path.find_last_of("\\/:") + 1);
 }
 
 void SetField(std::vector<std::pair<std::string, std::string>>& fields, const std::string& name,
@@ -35,7 +37,8 @@ void SetField(std::vector<std::pair<std::string, std::string>>& fields, const st
 }
 
 // The progress segments of the preparation and of the channel about to run.
-void PlanDeliveryProgress(IProgressAlert& progress, const DeliverySettings& settings, bool withAttachments)
+void PlanDeliveryProgress(IProgressAlert& progress, const DeliverySettings& settings,
+                          bool withAttachments)
 {
     progress.AddSegment(settings.prepAttMsg, 100);
     const bool smtp = settings.mailAsSmtpServer || settings.mailAsSmtpClient;
@@ -59,7 +62,8 @@ void PlanDeliveryProgress(IProgressAlert& progress, const DeliverySettings& sett
 
 int32_t ScreenshotFormatCode(int32_t depth)
 {
-    static constexpr std::pair<int32_t, int32_t> kCodes[] = {{4, 1}, {51200, 2}, {102400, 3}, {204800, 4}, {307200, 5}};
+    static constexpr std::pair<int32_t, int32_t> kCodes[] = {
+        {4, 1}, {51200, 2}, {102400, 3}, {204800, 4}, {307200, 5}};
     for (const auto& [settingDepth, code] : kCodes)
         if (settingDepth == depth)
             return code;
@@ -90,7 +94,8 @@ std::vector<SendAttachment> GroupAttachments(const std::vector<AttachmentRequest
             files.push_back({request.path, request.sendAs, request.field});
             continue;
         }
-        if (std::any_of(zipped.begin(), zipped.end(), [&](const std::string& z) { return SameText(z, request.zipName); }))
+        if (std::any_of(zipped.begin(), zipped.end(),
+                        [&](const std::string& z) { return SameText(z, request.zipName); }))
             continue;
         zipped.push_back(request.zipName);
         std::vector<std::string> paths, names;
@@ -106,7 +111,8 @@ std::vector<SendAttachment> GroupAttachments(const std::vector<AttachmentRequest
     return files;
 }
 
-uint8_t DeliverReport(const std::string& report, const DeliverySettings& settings, DeliveryHost& host, bool hidden)
+uint8_t DeliverReport(const std::string& report, const DeliverySettings& settings,
+                      DeliveryHost& host, bool hidden)
 {
     const std::string recipients = settings.mailAddr;
     const std::vector<std::string> recipientItems = MailAddressItems(recipients);
@@ -120,7 +126,8 @@ uint8_t DeliverReport(const std::string& report, const DeliverySettings& setting
     std::string screenshot;
     std::vector<SendAttachment> files;
     IProgressAlert* progress = nullptr;
-    const bool networkChannel = settings.mailAsSmtpServer || settings.mailAsSmtpClient || settings.uploadViaHttp;
+    const bool networkChannel =
+        settings.mailAsSmtpServer || settings.mailAsSmtpClient || settings.uploadViaHttp;
     // The "mailto" channel carries no attachments.
     if (networkChannel || settings.mailViaMapi) {
         const std::string temp = host.TempFolder();
@@ -142,7 +149,8 @@ uint8_t DeliverReport(const std::string& report, const DeliverySettings& setting
                     host.SetReportSaved(false);
             }
             if (host.FileExists(copy))
-                AppendAttachment(requests, {copy, settings.bugRepSendAs, settings.bugRepZip, "BugReport"});
+                AppendAttachment(requests,
+                                 {copy, settings.bugRepSendAs, settings.bugRepZip, "BugReport"});
             else
                 mayDeleteSavedFile = false;
         }
@@ -150,7 +158,8 @@ uint8_t DeliverReport(const std::string& report, const DeliverySettings& setting
             screenshot = temp + "screenShot.png";
             host.RemoveFile(screenshot);
             if (host.WriteScreenshotPng(screenshot, ScreenshotFormatCode(settings.scrShotDepth)))
-                AppendAttachment(requests, {screenshot, settings.scrShotSendAs, settings.scrShotZip, "ScreenShot"});
+                AppendAttachment(requests, {screenshot, settings.scrShotSendAs, settings.scrShotZip,
+                                            "ScreenShot"});
         }
         for (const AttachmentRequest& request : settings.additionalAttachments)
             AppendAttachment(requests, request);
@@ -212,7 +221,8 @@ uint8_t DeliverReport(const std::string& report, const DeliverySettings& setting
                 names.push_back(file.sendAs);
                 paths.push_back(file.path);
             }
-            result = static_cast<uint8_t>(host.SendViaMapi(recipients, subject, body, hidden, names, paths));
+            result = static_cast<uint8_t>(
+                host.SendViaMapi(recipients, subject, body, hidden, names, paths));
         }
         if (result == 0 && settings.mailViaMailto && !hidden) {
             // The mail program gets no attachment: the saved file must stay.

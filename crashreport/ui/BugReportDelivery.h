@@ -72,15 +72,18 @@ public:
     virtual IProgressAlert& CreateProgress(const std::string& title, bool visible) = 0;
     virtual bool Transmit(const SendJob& job) = 0;
     virtual MapiOutcome SendViaMapi(const std::string& recipients, const std::string& subject,
-                                    const std::string& body, bool hidden, const std::vector<std::string>& sendAsNames,
+                                    const std::string& body, bool hidden,
+                                    const std::vector<std::string>& sendAsNames,
                                     const std::vector<std::string>& files) = 0;
-    virtual bool SendViaMailto(const std::string& recipients, const std::string& subject, const std::string& body) = 0;
+    virtual bool SendViaMailto(const std::string& recipients, const std::string& subject,
+                               const std::string& body) = 0;
     virtual void ShowFailure(const std::string& message) = 0;
 };
 
 // 0 not sent, 1 sent, 2 the user cancelled the MAPI mail. Hidden: an automatic send without
 // dialogs and messages.
-uint8_t DeliverReport(const std::string& report, const DeliverySettings& settings, DeliveryHost& host, bool hidden);
+uint8_t DeliverReport(const std::string& report, const DeliverySettings& settings,
+                      DeliveryHost& host, bool hidden);
 
 // The PNG format code of a screenshot depth setting.
 int32_t ScreenshotFormatCode(int32_t depth);

@@ -10,9 +10,14 @@ namespace {
 class WindowsDeliveryHost : public DeliveryHost {
 public:
     WindowsDeliveryHost(const DeliveryEngine& engine, HWND parent, bool inThread)
-        : engine_(engine), parent_(parent), inThread_(inThread) {}
+        : engine_(engine), parent_(parent), inThread_(inThread)
+    {
+    }
 
-    std::string TempFolder() override { return engine_.tempFolder ? engine_.tempFolder() : std::string(); }
+    std::string TempFolder() override
+    {
+        return engine_.tempFolder ? engine_.tempFolder() : std::string();
+    }
     bool FileExists(const std::string& path) override
     {
         const DWORD attributes = GetFileAttributesA(path.c_str());
@@ -65,13 +70,16 @@ public:
         return *progress_;
     }
     bool Transmit(const SendJob& job) override { return TransmitReportOverWinsock(job); }
-    MapiOutcome SendViaMapi(const std::string& recipients, const std::string& subject, const std::string& body,
-                            bool hidden, const std::vector<std::string>& sendAsNames,
+    MapiOutcome SendViaMapi(const std::string& recipients, const std::string& subject,
+                            const std::string& body, bool hidden,
+                            const std::vector<std::string>& sendAsNames,
                             const std::vector<std::string>& files) override
     {
-        return crashreport::SendViaMapi(recipients, subject, body, hidden, parent_, sendAsNames, files);
+        return crashreport::SendViaMapi(recipients, subject, body, hidden, parent_, sendAsNames,
+                                        files);
     }
-    bool SendViaMailto(const std::string& recipients, const std::string& subject, const std::string& body) override
+    bool SendViaMailto(const std::string& recipients, const std::string& subject,
+                       const std::string& body) override
     {
         if (LoaderLockHeld(250))
             return false;
@@ -85,7 +93,8 @@ public:
     void LeaveTopmostBand()
     {
         if (parent_)
-            SetWindowPos(parent_, HWND_NOTOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+            SetWindowPos(parent_, HWND_NOTOPMOST, 0, 0, 0, 0,
+                         SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
     }
 
 private:
@@ -106,15 +115,16 @@ struct BackgroundSend {
 DWORD WINAPI DeliverInBackground(void* parameter)
 {
     std::unique_ptr<BackgroundSend> job(static_cast<BackgroundSend*>(parameter));
-    DeliverBugReport(job->report, job->settings, job->engine, nullptr, nullptr, true, true, job->hidden);
+    DeliverBugReport(job->report, job->settings, job->engine, nullptr, nullptr, true, true,
+                     job->hidden);
     return 0;
 }
 
 } // namespace
 
 uint8_t DeliverBugReport(const std::string& report, const DeliverySettings& settings,
-                         std::shared_ptr<const DeliveryEngine> engine, HWND parent, HANDLE* threadOut, bool inThread,
-                         bool background, bool hidden)
+                         std::shared_ptr<const DeliveryEngine> engine, HWND parent,
+                         HANDLE* threadOut, bool inThread, bool background, bool hidden)
 {
     if (threadOut)
         *threadOut = nullptr;
@@ -122,7 +132,8 @@ uint8_t DeliverBugReport(const std::string& report, const DeliverySettings& sett
         engine = std::make_shared<DeliveryEngine>();
     if (background && !inThread && !LoaderLockHeld(250)) {
         if (parent)
-            SetWindowPos(parent, HWND_NOTOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+            SetWindowPos(parent, HWND_NOTOPMOST, 0, 0, 0, 0,
+                         SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
         auto* job = new BackgroundSend{report, settings, engine, hidden};
         HANDLE thread = CreateThread(nullptr, 0, DeliverInBackground, job, 0, nullptr);
         if (thread) {

@@ -25,15 +25,18 @@ struct DeliveryEngine {
     std::function<bool(const std::string& archive, const std::vector<std::string>& paths,
                        const std::vector<std::string>& names)>
         writeZipArchive;
-    std::function<std::string(const std::string& text, const std::string& report)> expandPlaceholders;
+    std::function<std::string(const std::string& text, const std::string& report)>
+        expandPlaceholders;
     // A popup for the sending progress; null shows none.
-    std::function<std::unique_ptr<IProgressAlert>(const std::string& title, bool visible, bool inThread)> createProgress;
+    std::function<std::unique_ptr<IProgressAlert>(const std::string& title, bool visible,
+                                                  bool inThread)>
+        createProgress;
 };
 
 // 0 not sent, 1 sent or handed to the background thread, 2 the user cancelled the MAPI mail.
 // `threadOut`, when given, receives the background thread's handle (else it is closed).
 uint8_t DeliverBugReport(const std::string& report, const DeliverySettings& settings,
-                         std::shared_ptr<const DeliveryEngine> engine, HWND parent, HANDLE* threadOut, bool inThread,
-                         bool background, bool hidden);
+                         std::shared_ptr<const DeliveryEngine> engine, HWND parent,
+                         HANDLE* threadOut, bool inThread, bool background, bool hidden);
 
 } // namespace crashreport

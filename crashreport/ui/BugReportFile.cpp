@@ -34,21 +34,25 @@ std::string BareName(const std::string& path)
     return dot == std::string::npos ? name : name.substr(0, dot);
 }
 
-void ReplaceIgnoringCase(std::string& text, const std::string& placeholder, const std::string& value)
+void ReplaceIgnoringCase(std::string& text, const std::string& placeholder,
+                         const std::string& value)
 {
     auto lower = [](std::string s) {
-        std::transform(s.begin(), s.end(), s.begin(), [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+        std::transform(s.begin(), s.end(), s.begin(),
+                       [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
         return s;
     };
     const std::string key = lower(placeholder);
-    for (size_t at = lower(text).find(key); at != std::string::npos; at = lower(text).find(key, at + value.size()))
+    for (size_t at = lower(text).find(key); at != std::string::npos;
+         at = lower(text).find(key, at + value.size()))
         text.replace(at, placeholder.size(), value);
 }
 
 // Relative paths are taken from the executable's folder.
 std::string MakeAbsolute(const std::string& path)
 {
-    const bool rooted = (path.size() >= 2 && path[1] == ':') || (!path.empty() && (path[0] == '\\' || path[0] == '/'));
+    const bool rooted = (path.size() >= 2 && path[1] == ':') ||
+                        (!path.empty() && (path[0] == '\\' || path[0] == '/'));
     return rooted ? path : FolderOf(ExecutableName()) + path;
 }
 
@@ -76,7 +80,8 @@ bool ChooseFile(std::string& name, HWND parent, const std::string& title)
 
 // Merges and trims the file's old content in a mapping of it; returns the size kept, or the
 // whole size when the file cannot be mapped (the report is then simply appended).
-uint64_t WorkOnOldContent(HANDLE file, uint64_t size, std::string& report, const TBugReportRules& rules)
+uint64_t WorkOnOldContent(HANDLE file, uint64_t size, std::string& report,
+                          const TBugReportRules& rules)
 {
     if (size > SIZE_MAX)
         return size;
@@ -165,9 +170,10 @@ bool WriteBugReportFile(const std::string& fileName, std::string report, HWND pa
     LARGE_INTEGER at;
     at.QuadPart = static_cast<LONGLONG>(position);
     DWORD written = 0;
-    const bool ok = SetFilePointerEx(file, at, nullptr, FILE_BEGIN) &&
-                    WriteFile(file, report.data(), static_cast<DWORD>(report.size()), &written, nullptr) &&
-                    written == report.size() && SetEndOfFile(file);
+    const bool ok =
+        SetFilePointerEx(file, at, nullptr, FILE_BEGIN) &&
+        WriteFile(file, report.data(), static_cast<DWORD>(report.size()), &written, nullptr) &&
+        written == report.size() && SetEndOfFile(file);
     CloseHandle(file);
     return ok;
 }

@@ -9,7 +9,10 @@ namespace {
 
 constexpr std::string_view ReportStart = "\r\ndate/time";
 
-std::string Prefixed(std::string_view item) { return "\r\n" + std::string(item); }
+std::string Prefixed(std::string_view item)
+{
+    return "\r\n" + std::string(item);
+}
 
 std::string_view Trimmed(std::string_view s)
 {
@@ -126,7 +129,8 @@ size_t MergeRepeat(char* content, size_t size, std::string& report, const std::s
             break;
         from = match;
         size_t start;
-        const size_t before = match == 0 ? std::string_view::npos : text.rfind(ReportStart, match - 1);
+        const size_t before =
+            match == 0 ? std::string_view::npos : text.rfind(ReportStart, match - 1);
         if (before != std::string_view::npos)
             start = before + 2;
         else if (text.substr(0, ReportStart.size() - 2) == ReportStart.substr(2))
@@ -140,7 +144,8 @@ size_t MergeRepeat(char* content, size_t size, std::string& report, const std::s
             continue;
         const std::string count = HeaderLineValue(old, "count");
         const long previous = count.empty() ? 1 : std::strtol(count.c_str(), nullptr, 10);
-        InsertHeaderLine(report, "count", "callstack crc", std::to_string((previous > 0 ? previous : 1) + 1));
+        InsertHeaderLine(report, "count", "callstack crc",
+                         std::to_string((previous > 0 ? previous : 1) + 1));
         std::memmove(content + start, content + end, size - end);
         return size - (end - start);
     }

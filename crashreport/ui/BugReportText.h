@@ -25,12 +25,12 @@ std::string ReportHeaderField(std::string_view report, std::string_view item);
 
 // The settings that decide how a report joins the file.
 struct TBugReportRules {
-    bool append = true;          // AppendBugReps
-    uint32_t maxSize = 0;        // BugRepFileSize; 0: no limit
-    bool noDupExcepts = true;    // NoDupExcepts
-    int dupExceptDef = 1;        // DupExceptDef: 0 first stack checksum, 1 two, else all three
-    bool noDupFreezes = true;    // NoDupFreezes
-    int dupFreezeDef = 1;        // DupFreezeDef
+    bool append = true;       // AppendBugReps
+    uint32_t maxSize = 0;     // BugRepFileSize; 0: no limit
+    bool noDupExcepts = true; // NoDupExcepts
+    int dupExceptDef = 1;     // DupExceptDef: 0 first stack checksum, 1 two, else all three
+    bool noDupFreezes = true; // NoDupFreezes
+    int dupFreezeDef = 1;     // DupFreezeDef
 };
 
 // The part of the new report's "callstack crc" value that marks a repeat; empty when the rules

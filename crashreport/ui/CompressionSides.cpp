@@ -44,7 +44,8 @@ bool TFileSide::WriteOut(uint64_t start, uint32_t from, uint32_t to)
     if (to <= from)
         return true;
     DWORD written = 0;
-    return Seek(file_, start + from) && WriteFile(file_, buffer_.get() + from, to - from, &written, nullptr) &&
+    return Seek(file_, start + from) &&
+           WriteFile(file_, buffer_.get() + from, to - from, &written, nullptr) &&
            written == to - from;
 }
 
@@ -65,21 +66,25 @@ bool TMappingSide::OpenWindow(uint64_t start, uint32_t size, bool forWriting, ui
 }
 
 uint64_t DeflateStream(HANDLE sourceFile, HANDLE destinationFile, HANDLE sourceMapping,
-                       HANDLE destinationMapping, uint64_t destinationOffset, const void* sourceMemory,
-                       void* destinationMemory, uint64_t sourceLength, uint64_t destinationLength, uint32_t* crc)
+                       HANDLE destinationMapping, uint64_t destinationOffset,
+                       const void* sourceMemory, void* destinationMemory, uint64_t sourceLength,
+                       uint64_t destinationLength, uint32_t* crc)
 {
     auto source = SideOf(sourceFile, sourceMapping, sourceMemory);
     auto destination = SideOf(destinationFile, destinationMapping, destinationMemory);
-    return qor::DeflateStream(*source, *destination, destinationOffset, sourceLength, destinationLength, crc);
+    return qor::DeflateStream(*source, *destination, destinationOffset, sourceLength,
+                              destinationLength, crc);
 }
 
 uint64_t InflateStream(HANDLE sourceFile, HANDLE destinationFile, HANDLE sourceMapping,
                        HANDLE destinationMapping, uint64_t sourceOffset, const void* sourceMemory,
-                       void* destinationMemory, uint64_t sourceLength, uint64_t destinationLength, uint32_t* crc)
+                       void* destinationMemory, uint64_t sourceLength, uint64_t destinationLength,
+                       uint32_t* crc)
 {
     auto source = SideOf(sourceFile, sourceMapping, sourceMemory);
     auto destination = SideOf(destinationFile, destinationMapping, destinationMemory);
-    return qor::InflateStream(*source, *destination, sourceOffset, sourceLength, destinationLength, crc);
+    return qor::InflateStream(*source, *destination, sourceOffset, sourceLength, destinationLength,
+                              crc);
 }
 
 } // namespace crashui

@@ -37,9 +37,9 @@ private:
 };
 
 uint64_t DeflateStream(HANDLE sourceFile, HANDLE destinationFile, HANDLE sourceMapping,
-                       HANDLE destinationMapping, uint64_t destinationOffset, const void* sourceMemory,
-                       void* destinationMemory, uint64_t sourceLength, uint64_t destinationLength,
-                       uint32_t* crc = nullptr);
+                       HANDLE destinationMapping, uint64_t destinationOffset,
+                       const void* sourceMemory, void* destinationMemory, uint64_t sourceLength,
+                       uint64_t destinationLength, uint32_t* crc = nullptr);
 uint64_t InflateStream(HANDLE sourceFile, HANDLE destinationFile, HANDLE sourceMapping,
                        HANDLE destinationMapping, uint64_t sourceOffset, const void* sourceMemory,
                        void* destinationMemory, uint64_t sourceLength, uint64_t destinationLength,

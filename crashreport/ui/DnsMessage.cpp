@@ -6,7 +6,8 @@ namespace {
 
 uint16_t Read16(std::string_view bytes, size_t at)
 {
-    return static_cast<uint16_t>((static_cast<uint8_t>(bytes[at]) << 8) | static_cast<uint8_t>(bytes[at + 1]));
+    return static_cast<uint16_t>((static_cast<uint8_t>(bytes[at]) << 8) |
+                                 static_cast<uint8_t>(bytes[at + 1]));
 }
 
 void Append16(std::string& bytes, uint16_t value)
@@ -81,7 +82,8 @@ bool ReadRecords(std::string_view message, size_t& pos, uint16_t count, uint16_t
 std::string BuildDnsQuery(std::string_view name, uint16_t type)
 {
     std::string query;
-    for (uint16_t field : {uint16_t(1), uint16_t(0x0100), uint16_t(1), uint16_t(0), uint16_t(0), uint16_t(0)})
+    for (uint16_t field :
+         {uint16_t(1), uint16_t(0x0100), uint16_t(1), uint16_t(0), uint16_t(0), uint16_t(0)})
         Append16(query, field);
     size_t start = 0;
     while (start <= name.size() && !name.empty()) {

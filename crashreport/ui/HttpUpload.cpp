@@ -72,7 +72,8 @@ std::string StripProxyScheme(std::string text)
     return text;
 }
 
-UploadTarget PlanUploadTarget(const std::string& url, int32_t configuredPort, const std::string& proxy)
+UploadTarget PlanUploadTarget(const std::string& url, int32_t configuredPort,
+                              const std::string& proxy)
 {
     UploadTarget target;
     const std::string stripped = StripProxyScheme(url);
@@ -97,7 +98,8 @@ UploadTarget PlanUploadTarget(const std::string& url, int32_t configuredPort, co
         target.connectPort = serverPort;
         SplitPort(target.connectHost, target.connectPort);
         // A proxy needs to know where the request goes: the absolute URI.
-        target.requestUri = "http://" + target.hostName + ":" + std::to_string(serverPort) + target.path;
+        target.requestUri =
+            "http://" + target.hostName + ":" + std::to_string(serverPort) + target.path;
     }
     return target;
 }
@@ -113,8 +115,9 @@ std::string FormFieldsText(const std::vector<std::pair<std::string, std::string>
 
 std::string FormFileHeader(const std::string& field, const std::string& sendAs)
 {
-    return "\r\n--" + std::string(kMultipartBoundary) + "\r\n" + "Content-Disposition: form-data; name=\"" +
-           field + "\"; filename=\"" + sendAs + "\"\r\n" + "Content-Type: application/octet-stream" + "\r\n\r\n";
+    return "\r\n--" + std::string(kMultipartBoundary) + "\r\n" +
+           "Content-Disposition: form-data; name=\"" + field + "\"; filename=\"" + sendAs +
+           "\"\r\n" + "Content-Type: application/octet-stream" + "\r\n\r\n";
 }
 
 std::string FormClosingLine()
@@ -122,14 +125,16 @@ std::string FormClosingLine()
     return "\r\n--" + std::string(kMultipartBoundary) + "--" + "\r\n";
 }
 
-std::string UploadRequestHead(const UploadTarget& target, uint64_t bodyLength, const std::string& sender,
-                              const std::string& account, const std::string& password)
+std::string UploadRequestHead(const UploadTarget& target, uint64_t bodyLength,
+                              const std::string& sender, const std::string& account,
+                              const std::string& password)
 {
-    std::string head = "POST " + target.requestUri + " HTTP/1.1" + "\r\n" + "Host: " + target.hostName + ":" +
-                       std::to_string(target.hostPort) + "\r\n" + "Connection: close" + "\r\n" +
-                       "Pragma: no-cache" + "\r\n" + "User-Agent: qorExcept/3.0" + "\r\n" +
-                       "Content-Type: multipart/form-data; boundary=" + std::string(kMultipartBoundary) + "\r\n" +
-                       "Content-Length: " + std::to_string(bodyLength) + "\r\n";
+    std::string head =
+        "POST " + target.requestUri + " HTTP/1.1" + "\r\n" + "Host: " + target.hostName + ":" +
+        std::to_string(target.hostPort) + "\r\n" + "Connection: close" + "\r\n" +
+        "Pragma: no-cache" + "\r\n" + "User-Agent: qorExcept/3.0" + "\r\n" +
+        "Content-Type: multipart/form-data; boundary=" + std::string(kMultipartBoundary) + "\r\n" +
+        "Content-Length: " + std::to_string(bodyLength) + "\r\n";
     if (!sender.empty())
         head += "From: " + FormatMailAddress(sender, false) + "\r\n";
     if (!account.empty() || !password.empty())
@@ -179,7 +184,8 @@ bool ReadHttpResponse(ByteStream& stream, NetworkServices& network)
                 break;
             answer.erase(0, end + 4);
         }
-        if (WordAt(answer, 1).size() != 3 || WordAt(answer, 1) == "100" || answer.find("\r\n") == std::string::npos)
+        if (WordAt(answer, 1).size() != 3 || WordAt(answer, 1) == "100" ||
+            answer.find("\r\n") == std::string::npos)
             continue;
         const HttpAnswer result = CheckHttpResponse(answer);
         if (!result.location.empty() && IsBrowsableLocation(result.location))
@@ -210,11 +216,13 @@ bool UploadViaHttpPost(const SendJob& job, NetworkServices& network)
     }
     progress.AddSegment(job.texts.connect, 100);
     progress.AddSegment("", 100);
-    progress.AddSegment(job.texts.fields, static_cast<int32_t>(std::min<size_t>(fields.size() + 100, INT32_MAX)));
+    progress.AddSegment(job.texts.fields,
+                        static_cast<int32_t>(std::min<size_t>(fields.size() + 100, INT32_MAX)));
     uint64_t bodyLength = fields.size() + FormClosingLine().size();
     for (const FilePart& part : parts) {
         const uint64_t partLength = part.header.size() + part.bytes.size();
-        progress.AddSegment(job.texts.attachments, static_cast<int32_t>(std::min<uint64_t>(partLength / 16, INT32_MAX)));
+        progress.AddSegment(job.texts.attachments,
+                            static_cast<int32_t>(std::min<uint64_t>(partLength / 16, INT32_MAX)));
         bodyLength += partLength;
     }
     progress.AddSegment("", 100);
@@ -232,7 +240,9 @@ bool UploadViaHttpPost(const SendJob& job, NetworkServices& network)
 
     // The body is counted from the first "--": the CR LF before it ends the head.
     const uint64_t contentLength = bodyLength - 2;
-    if (!stream->Send(UploadRequestHead(target, contentLength, job.sender, job.account, job.password) + fields))
+    if (!stream->Send(
+            UploadRequestHead(target, contentLength, job.sender, job.account, job.password) +
+            fields))
         return false;
     progress.SegmentDone();
     for (const FilePart& part : parts) {
@@ -243,7 +253,8 @@ bool UploadViaHttpPost(const SendJob& job, NetworkServices& network)
             const std::string_view piece = std::string_view(part.bytes).substr(sent, kPiece);
             if (!stream->Send(piece))
                 return false;
-            progress.SetPosition(static_cast<int32_t>((sent + piece.size()) * 1000 / part.bytes.size()));
+            progress.SetPosition(
+                static_cast<int32_t>((sent + piece.size()) * 1000 / part.bytes.size()));
         }
         progress.SegmentDone();
     }

@@ -23,7 +23,8 @@ struct UploadTarget {
 // Removes everything up to the first "://"; of a per-protocol proxy list keeps the "http="
 // entry's value up to the first blank.
 std::string StripProxyScheme(std::string text);
-UploadTarget PlanUploadTarget(const std::string& url, int32_t configuredPort, const std::string& proxy);
+UploadTarget PlanUploadTarget(const std::string& url, int32_t configuredPort,
+                              const std::string& proxy);
 
 // The form fields as they follow the request head (each part starts with CR LF).
 std::string FormFieldsText(const std::vector<std::pair<std::string, std::string>>& fields);
@@ -33,8 +34,9 @@ std::string FormFileHeader(const std::string& field, const std::string& sendAs);
 std::string FormClosingLine();
 
 // The request head; `body` is what follows it (it starts with the CR LF that ends the head).
-std::string UploadRequestHead(const UploadTarget& target, uint64_t bodyLength, const std::string& sender,
-                              const std::string& account, const std::string& password);
+std::string UploadRequestHead(const UploadTarget& target, uint64_t bodyLength,
+                              const std::string& sender, const std::string& account,
+                              const std::string& password);
 
 // How the server answered: accepted ("200", or "302" with a location) and the location.
 struct HttpAnswer {

@@ -29,7 +29,8 @@ std::string TidyList(std::string_view list, char delimiter)
         const size_t end = list.find(delimiter, start);
         if (start > 0)
             tidy += delimiter;
-        tidy += Trimmed(list.substr(start, end == std::string_view::npos ? std::string_view::npos : end - start));
+        tidy += Trimmed(list.substr(
+            start, end == std::string_view::npos ? std::string_view::npos : end - start));
         if (end == std::string_view::npos)
             break;
         start = end + 1;
@@ -62,7 +63,8 @@ std::vector<std::string> MailAddressItems(std::string list)
     size_t start = 0;
     for (;;) {
         const size_t end = list.find(',', start);
-        items.push_back(list.substr(start, end == std::string::npos ? std::string::npos : end - start));
+        items.push_back(
+            list.substr(start, end == std::string::npos ? std::string::npos : end - start));
         if (end == std::string::npos)
             return items;
         start = end + 1;

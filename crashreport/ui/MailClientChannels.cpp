@@ -30,15 +30,18 @@ RTL_CRITICAL_SECTION* ProcessLoaderLock()
 class TopmostPause {
 public:
     explicit TopmostPause(HWND window)
-        : window_(window && (GetWindowLongPtrA(window, GWL_EXSTYLE) & WS_EX_TOPMOST) ? window : nullptr)
+        : window_(window && (GetWindowLongPtrA(window, GWL_EXSTYLE) & WS_EX_TOPMOST) ? window
+                                                                                     : nullptr)
     {
         if (window_)
-            SetWindowPos(window_, HWND_NOTOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+            SetWindowPos(window_, HWND_NOTOPMOST, 0, 0, 0, 0,
+                         SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
     }
     ~TopmostPause()
     {
         if (window_)
-            SetWindowPos(window_, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+            SetWindowPos(window_, HWND_TOPMOST, 0, 0, 0, 0,
+                         SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
     }
     TopmostPause(const TopmostPause&) = delete;
     TopmostPause& operator=(const TopmostPause&) = delete;
@@ -63,8 +66,9 @@ bool LoaderLockHeld(uint32_t milliseconds)
     }
 }
 
-MapiOutcome SendViaMapi(const std::string& recipients, const std::string& subject, const std::string& body,
-                        bool hidden, HWND parent, const std::vector<std::string>& sendAsNames,
+MapiOutcome SendViaMapi(const std::string& recipients, const std::string& subject,
+                        const std::string& body, bool hidden, HWND parent,
+                        const std::vector<std::string>& sendAsNames,
                         const std::vector<std::string>& files)
 {
     if (LoaderLockHeld(250))
@@ -72,8 +76,8 @@ MapiOutcome SendViaMapi(const std::string& recipients, const std::string& subjec
     HMODULE library = LoadLibraryA("mapi32.dll");
     if (!library)
         return MapiOutcome::failed;
-    const auto sendMail =
-        reinterpret_cast<LPMAPISENDMAIL>(reinterpret_cast<void*>(GetProcAddress(library, "MAPISendMail")));
+    const auto sendMail = reinterpret_cast<LPMAPISENDMAIL>(
+        reinterpret_cast<void*>(GetProcAddress(library, "MAPISendMail")));
     if (!sendMail) {
         FreeLibrary(library);
         return MapiOutcome::failed;
@@ -124,14 +128,17 @@ MapiOutcome SendViaMapi(const std::string& recipients, const std::string& subjec
     return result == MAPI_USER_ABORT ? MapiOutcome::cancelled : MapiOutcome::failed;
 }
 
-bool SendViaMailto(const std::string& recipients, const std::string& subject, const std::string& body)
+bool SendViaMailto(const std::string& recipients, const std::string& subject,
+                   const std::string& body)
 {
     HKEY key;
-    if (RegOpenKeyExA(HKEY_CLASSES_ROOT, "mailto\\shell\\open\\command", 0, KEY_READ, &key) != ERROR_SUCCESS)
+    if (RegOpenKeyExA(HKEY_CLASSES_ROOT, "mailto\\shell\\open\\command", 0, KEY_READ, &key) !=
+        ERROR_SUCCESS)
         return false;
     char stored[MAX_PATH + 1] = {};
     DWORD size = MAX_PATH;
-    const LONG read = RegQueryValueExA(key, nullptr, nullptr, nullptr, reinterpret_cast<BYTE*>(stored), &size);
+    const LONG read =
+        RegQueryValueExA(key, nullptr, nullptr, nullptr, reinterpret_cast<BYTE*>(stored), &size);
     RegCloseKey(key);
     if (read != ERROR_SUCCESS || stored[0] == '\0')
         return false;
@@ -144,7 +151,8 @@ bool SendViaMailto(const std::string& recipients, const std::string& subject, co
     STARTUPINFOA startup{};
     startup.cb = sizeof startup;
     PROCESS_INFORMATION process{};
-    if (!CreateProcessA(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process))
+    if (!CreateProcessA(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                        &startup, &process))
         return false;
     CloseHandle(process.hThread);
     CloseHandle(process.hProcess);

@@ -6,8 +6,8 @@ namespace crashreport {
 
 namespace {
 
-std::string FirstExchanger(DnsResolver& resolver, const std::string& domain, const std::string& baseDomain,
-                           const std::vector<std::string>& servers)
+std::string FirstExchanger(DnsResolver& resolver, const std::string& domain,
+                           const std::string& baseDomain, const std::vector<std::string>& servers)
 {
     std::vector<std::string> answers, authorities;
     resolver.Query(domain, servers, kDnsTypeMx, answers, authorities);
@@ -33,7 +33,8 @@ std::string FindMailServer(const std::string& recipient, DnsResolver& resolver,
         return {};
     std::vector<std::string> servers = authorities;
     resolver.Query(baseDomain, servers, kDnsTypeNs, answers, authorities);
-    for (int round = 0; round < kRootWalkRounds && answers.empty() && !authorities.empty(); ++round) {
+    for (int round = 0; round < kRootWalkRounds && answers.empty() && !authorities.empty();
+         ++round) {
         servers = authorities;
         resolver.Query(baseDomain, servers, kDnsTypeNs, answers, authorities);
     }

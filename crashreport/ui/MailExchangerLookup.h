@@ -12,8 +12,9 @@ namespace crashreport {
 class DnsResolver {
 public:
     virtual ~DnsResolver() = default;
-    virtual void Query(const std::string& name, const std::vector<std::string>& servers, uint16_t type,
-                       std::vector<std::string>& answers, std::vector<std::string>& authorities) = 0;
+    virtual void Query(const std::string& name, const std::vector<std::string>& servers,
+                       uint16_t type, std::vector<std::string>& answers,
+                       std::vector<std::string>& authorities) = 0;
 };
 
 // The most NS rounds below the first two of a root walk.

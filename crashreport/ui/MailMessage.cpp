@@ -51,7 +51,8 @@ std::string MailDateText(int32_t year, int32_t month, int32_t day, int32_t hour,
 std::string MessageIdText(uint64_t fileTime)
 {
     char text[40];
-    std::snprintf(text, sizeof text, "<%016llx@qorExcept>", static_cast<unsigned long long>(fileTime));
+    std::snprintf(text, sizeof text, "<%016llx@qorExcept>",
+                  static_cast<unsigned long long>(fileTime));
     return text;
 }
 
@@ -59,8 +60,9 @@ std::string MailHeaderText(const std::string& recipients, const std::string& sen
                            std::string_view subject, const std::string& date,
                            const std::string& messageId)
 {
-    return "To: " + MailHeaderAddresses(recipients) + "\r\n" + "From: " + MailHeaderAddresses(sender) +
-           "\r\n" + "Subject: " + EncodeMailSubject(subject) + "\r\n" + "Date: " + date + "\r\n" +
+    return "To: " + MailHeaderAddresses(recipients) + "\r\n" +
+           "From: " + MailHeaderAddresses(sender) + "\r\n" +
+           "Subject: " + EncodeMailSubject(subject) + "\r\n" + "Date: " + date + "\r\n" +
            "Message-ID: " + messageId + "\r\n";
 }
 
@@ -84,9 +86,9 @@ std::string MimeAttachmentHeader(std::string_view path, std::string_view sendAs)
         return tail == ".png";
     };
     const std::string name(sendAs);
-    return "--" + std::string(kMultipartBoundary) + "\r\n" + "Content-Type: " +
-           (endsWithPng(path) ? "image/png" : "application/octet-stream") + "; " + "name=\"" + name +
-           "\"\r\n" + "Content-Transfer-Encoding: base64" + "\r\n" +
+    return "--" + std::string(kMultipartBoundary) + "\r\n" +
+           "Content-Type: " + (endsWithPng(path) ? "image/png" : "application/octet-stream") +
+           "; " + "name=\"" + name + "\"\r\n" + "Content-Transfer-Encoding: base64" + "\r\n" +
            "Content-Disposition: attachment; " + "filename=\"" + name + "\"\r\n\r\n";
 }
 

@@ -4,12 +4,13 @@
 
 namespace crashreport {
 
-std::string BuildMailtoCommand(const std::string& command, std::string recipients, const std::string& subject,
-                               const std::string& body, bool ntFamily)
+std::string BuildMailtoCommand(const std::string& command, std::string recipients,
+                               const std::string& subject, const std::string& body, bool ntFamily)
 {
     static constexpr std::string_view kEscaped = "\n\r \"#%&+<>?";
     CountMailAddresses(recipients);
-    const std::string url = "mailto:" + recipients + "?subject=" + EscapeChars(subject, kEscaped, '%') +
+    const std::string url = "mailto:" + recipients +
+                            "?subject=" + EscapeChars(subject, kEscaped, '%') +
                             "&body=" + EscapeChars(body, kEscaped, '%');
     std::string line = command;
     if (line.find("%1") == std::string::npos) {
@@ -17,7 +18,8 @@ std::string BuildMailtoCommand(const std::string& command, std::string recipient
             line += ' ';
         line += url;
     } else {
-        for (size_t at = line.find("%1"); at != std::string::npos; at = line.find("%1", at + url.size()))
+        for (size_t at = line.find("%1"); at != std::string::npos;
+             at = line.find("%1", at + url.size()))
             line.replace(at, 2, url);
     }
     if (ntFamily && line.size() > kNtCommandLineLimit) {

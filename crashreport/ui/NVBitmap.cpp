@@ -28,7 +28,8 @@ class TINVBitmap : public classlib::TInterfacedObject, public INVBitmap {
     CLASSLIB_IINTERFACE_OF(TInterfacedObject)
     bool GetInterface(const classlib::TGUID& iid, void** obj) override
     {
-        return classlib::GetInterfaceOf<INVBitmap>(this, iid, obj) || TInterfacedObject::GetInterface(iid, obj);
+        return classlib::GetInterfaceOf<INVBitmap>(this, iid, obj) ||
+               TInterfacedObject::GetInterface(iid, obj);
     }
 
     // A W x H bitmap object, or nil when its context or DIB section cannot be made.
@@ -46,9 +47,13 @@ class TINVBitmap : public classlib::TInterfacedObject, public INVBitmap {
     std::string BmpBytes() override { return BmpFileBytes(Width(), Height(), pixels_); }
     std::string PngBytes(uint8_t format) override
     {
-        return ScreenshotPngBytes(pixels_, static_cast<uint32_t>(Width()), static_cast<uint32_t>(Height()), format);
+        return ScreenshotPngBytes(pixels_, static_cast<uint32_t>(Width()),
+                                  static_cast<uint32_t>(Height()), format);
     }
-    bool WriteBmpFile(const std::string& fileName) override { return WriteNewFile(fileName, BmpBytes()); }
+    bool WriteBmpFile(const std::string& fileName) override
+    {
+        return WriteNewFile(fileName, BmpBytes());
+    }
     bool WritePngFile(const std::string& fileName, uint8_t format) override
     {
         const std::string bytes = PngBytes(format);
@@ -84,7 +89,8 @@ classlib::TInterfacePtr<TINVBitmap> TINVBitmap::Make(int width, int height)
     if (!b->dc_)
         return {};
     void* bits = nullptr;
-    b->bitmap_ = CreateDIBSection(b->dc_, reinterpret_cast<BITMAPINFO*>(&h), DIB_RGB_COLORS, &bits, nullptr, 0);
+    b->bitmap_ = CreateDIBSection(b->dc_, reinterpret_cast<BITMAPINFO*>(&h), DIB_RGB_COLORS, &bits,
+                                  nullptr, 0);
     if (!b->bitmap_ || !bits)
         return {}; // the destructor deletes the context (and a section without bits)
     b->pixels_ = static_cast<uint8_t*>(bits);
@@ -94,12 +100,14 @@ classlib::TInterfacePtr<TINVBitmap> TINVBitmap::Make(int width, int height)
 
 bool TINVBitmap::WriteNewFile(const std::string& fileName, const std::string& bytes)
 {
-    HANDLE file = CreateFileA(fileName.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    HANDLE file = CreateFileA(fileName.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE)
         return false;
     DWORD written = 0;
-    const bool ok = WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) &&
-                    written == bytes.size();
+    const bool ok =
+        WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) &&
+        written == bytes.size();
     CloseHandle(file);
     if (!ok)
         DeleteFileA(fileName.c_str());
@@ -158,7 +166,8 @@ HRGN VisibleRegion(const std::vector<HWND>& windows, int x0, int y0)
         RECT r;
         GetWindowRect(window, &r);
         HRGN region = CreateRectRgn(r.left - x0, r.top - y0, r.right - x0, r.bottom - y0);
-        for (HWND above = GetWindow(window, GW_HWNDPREV); above; above = GetWindow(above, GW_HWNDPREV)) {
+        for (HWND above = GetWindow(window, GW_HWNDPREV); above;
+             above = GetWindow(above, GW_HWNDPREV)) {
             RECT a;
             if (!Shows(above, a))
                 continue;
@@ -199,7 +208,8 @@ void DrawCursor(HDC dc, int x0, int y0)
     } else if (GetCursorPos(&position)) {
         // The cursor belongs to the thread of the window under the pointer.
         if (HWND window = WindowFromPoint(position)) {
-            const DWORD self = GetCurrentThreadId(), owner = GetWindowThreadProcessId(window, nullptr);
+            const DWORD self = GetCurrentThreadId(),
+                        owner = GetWindowThreadProcessId(window, nullptr);
             AttachThreadInput(self, owner, TRUE);
             cursor = GetCursor();
             AttachThreadInput(self, owner, FALSE);
@@ -220,7 +230,8 @@ void DrawCursor(HDC dc, int x0, int y0)
     DrawIconEx(dc, position.x - x0, position.y - y0, cursor, 0, 0, 0, nullptr, DI_NORMAL);
 }
 
-TNVBitmapPtr CaptureCore(HDC source, int x0, int y0, int width, int height, bool thisApplicationOnly, bool drawCursor)
+TNVBitmapPtr CaptureCore(HDC source, int x0, int y0, int width, int height,
+                         bool thisApplicationOnly, bool drawCursor)
 {
     HRGN region = nullptr;
     if (thisApplicationOnly) {
@@ -297,8 +308,8 @@ TNVBitmapPtr CaptureScreen(bool thisApplicationOnly)
 
 TNVBitmapPtr BitmapFromFile(const std::string& fileName)
 {
-    HBITMAP loaded = static_cast<HBITMAP>(
-        LoadImageA(nullptr, fileName.c_str(), IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION | LR_LOADFROMFILE));
+    HBITMAP loaded = static_cast<HBITMAP>(LoadImageA(nullptr, fileName.c_str(), IMAGE_BITMAP, 0, 0,
+                                                     LR_CREATEDIBSECTION | LR_LOADFROMFILE));
     if (!loaded)
         return {};
     TNVBitmapPtr result;

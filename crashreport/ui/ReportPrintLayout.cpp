@@ -31,7 +31,8 @@ std::vector<std::string> ReportPrintLines(const std::string& report)
     size_t start = 0;
     for (;;) {
         const size_t end = report.find("\r\n", start);
-        std::string line = report.substr(start, end == std::string::npos ? std::string::npos : end - start);
+        std::string line =
+            report.substr(start, end == std::string::npos ? std::string::npos : end - start);
         lines.push_back(line.empty() ? " " : line);
         if (end == std::string::npos)
             return lines;
@@ -39,7 +40,8 @@ std::vector<std::string> ReportPrintLines(const std::string& report)
     }
 }
 
-std::vector<PlacedLine> PlaceReportLines(const std::vector<int32_t>& heights, const PrintGeometry& geometry)
+std::vector<PlacedLine> PlaceReportLines(const std::vector<int32_t>& heights,
+                                         const PrintGeometry& geometry)
 {
     std::vector<PlacedLine> placed;
     int32_t page = 0;

@@ -34,6 +34,7 @@ struct PlacedLine {
 };
 // Places lines of the measured heights: a line whose bottom would pass the usable height
 // starts a new page at the top margin.
-std::vector<PlacedLine> PlaceReportLines(const std::vector<int32_t>& heights, const PrintGeometry& geometry);
+std::vector<PlacedLine> PlaceReportLines(const std::vector<int32_t>& heights,
+                                         const PrintGeometry& geometry);
 
 } // namespace crashreport

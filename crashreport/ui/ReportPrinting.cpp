@@ -49,9 +49,10 @@ void DrawReportPage(HDC dc, const LaidOutReport& layout, int32_t page)
         const PlacedLine& place = layout.placed[i];
         if (place.page != page)
             continue;
-        RECT box{layout.geometry.leftMargin, place.top, layout.geometry.leftMargin + layout.geometry.textWidth,
-                 place.top + place.height};
-        DrawTextA(dc, layout.lines[i].c_str(), static_cast<int>(layout.lines[i].size()), &box, kLineFormat);
+        RECT box{layout.geometry.leftMargin, place.top,
+                 layout.geometry.leftMargin + layout.geometry.textWidth, place.top + place.height};
+        DrawTextA(dc, layout.lines[i].c_str(), static_cast<int>(layout.lines[i].size()), &box,
+                  kLineFormat);
     }
 }
 
@@ -95,8 +96,8 @@ bool PrintReportText(const std::string& report, HWND parent, const std::string& 
     PRINTDLGA dialog{};
     dialog.lStructSize = sizeof dialog;
     dialog.hwndOwner = parent;
-    dialog.Flags = PD_RETURNDC | PD_NOSELECTION | PD_NOPAGENUMS | PD_DISABLEPRINTTOFILE | PD_HIDEPRINTTOFILE |
-                   PD_NONETWORKBUTTON | PD_USEDEVMODECOPIESANDCOLLATE;
+    dialog.Flags = PD_RETURNDC | PD_NOSELECTION | PD_NOPAGENUMS | PD_DISABLEPRINTTOFILE |
+                   PD_HIDEPRINTTOFILE | PD_NONETWORKBUTTON | PD_USEDEVMODECOPIESANDCOLLATE;
     if (!PrintDlgA(&dialog))
         return false;
     if (dialog.hDC) {

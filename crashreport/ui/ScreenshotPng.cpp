@@ -23,7 +23,10 @@ constexpr int Side = 33; // 32 levels per axis plus the empty index 0
 constexpr int Cells = Side * Side * Side;
 constexpr int MaxColours = 256;
 
-int Cell(int r, int g, int b) { return r * Side * Side + g * Side + b; }
+int Cell(int r, int g, int b)
+{
+    return r * Side * Side + g * Side + b;
+}
 
 // The moment tables. The weight and colour sums are 64-bit: 32-bit sums stay exact only up to
 // 2^31 / 255 = 8421504 pixels, less than two 4K monitors.
@@ -88,9 +91,18 @@ double Variance(const TBox& c, const TMoments& m)
     return BoxSum(c, m.squares) - (dr * dr + dg * dg + db * db) / w;
 }
 
-int& Upper(TBox& c, TAxis axis) { return axis == axRed ? c.r1 : axis == axGreen ? c.g1 : c.b1; }
-int& Lower(TBox& c, TAxis axis) { return axis == axRed ? c.r0 : axis == axGreen ? c.g0 : c.b0; }
-int UpperOf(TBox c, TAxis axis) { return Upper(c, axis); }
+int& Upper(TBox& c, TAxis axis)
+{
+    return axis == axRed ? c.r1 : axis == axGreen ? c.g1 : c.b1;
+}
+int& Lower(TBox& c, TAxis axis)
+{
+    return axis == axRed ? c.r0 : axis == axGreen ? c.g0 : c.b0;
+}
+int UpperOf(TBox c, TAxis axis)
+{
+    return Upper(c, axis);
+}
 
 // The best cut along one axis: its position, or -1, and its score.
 struct TCut {
@@ -126,7 +138,10 @@ TCut BestCut(const TBox& box, TAxis axis, const TMoments& m)
     return best;
 }
 
-int Volume(const TBox& c) { return (c.r1 - c.r0) * (c.g1 - c.g0) * (c.b1 - c.b0); }
+int Volume(const TBox& c)
+{
+    return (c.r1 - c.r0) * (c.g1 - c.g0) * (c.b1 - c.b0);
+}
 
 // Cuts `box` in two along the axis with the best score; `box` keeps the lower part.
 bool CutBox(TBox& box, TBox& upper, const TMoments& m)
@@ -182,7 +197,7 @@ std::string PngFile(uint32_t width, uint32_t height, uint8_t bitDepth, const std
     if (!deflated)
         return {};
     const uint32_t length = qor::DeflateBuffer(scanlines.data(), deflated.get(),
-                                          static_cast<uint32_t>(scanlines.size()), capacity);
+                                               static_cast<uint32_t>(scanlines.size()), capacity);
     if (length == 0)
         return {};
     std::string header;

@@ -66,7 +66,8 @@ bool ReadSmtpReply(ByteStream& stream, std::string_view expected, bool* authLogi
             if (line.size() < expected.size() || line.compare(0, expected.size(), expected) != 0)
                 return false;
             std::replace(line.begin(), line.end(), '=', ' ');
-            if (authLogin && !*authLogin && line.size() > 4 && OffersAuthLogin(std::string_view(line).substr(4)))
+            if (authLogin && !*authLogin && line.size() > 4 &&
+                OffersAuthLogin(std::string_view(line).substr(4)))
                 *authLogin = true;
             const bool continues = line.size() > 3 && line[3] == '-';
             if (!continues)
@@ -75,7 +76,8 @@ bool ReadSmtpReply(ByteStream& stream, std::string_view expected, bool* authLogi
     }
 }
 
-bool SmtpCommand(ByteStream& stream, std::string_view line, std::string_view expected, bool* authLogin)
+bool SmtpCommand(ByteStream& stream, std::string_view line, std::string_view expected,
+                 bool* authLogin)
 {
     if (!line.empty() && !stream.Send(std::string(line) + "\r\n"))
         return false;
@@ -102,7 +104,8 @@ int32_t PlanSmtpProgress(const SendJob& job, bool withLookup)
     for (const SendAttachment& attachment : job.attachments) {
         const uint64_t size = FileSizeOf(attachment.path);
         if (size > 0)
-            add(job.texts.attachments, static_cast<int32_t>(std::min<uint64_t>(3 * ((size + 56) / 57), INT32_MAX)));
+            add(job.texts.attachments,
+                static_cast<int32_t>(std::min<uint64_t>(3 * ((size + 56) / 57), INT32_MAX)));
     }
     add(job.texts.finish, 500);
     add("", 100);
@@ -206,7 +209,8 @@ bool SendSmtpMail(const std::string& recipients, const SendJob& job, NetworkServ
         return false;
     bool authLogin = false;
     const std::string hello = network.ComputerName();
-    if (!SmtpCommand(*stream, "EHLO " + hello, "250", &authLogin) && !SmtpCommand(*stream, "HELO " + hello, "250"))
+    if (!SmtpCommand(*stream, "EHLO " + hello, "250", &authLogin) &&
+        !SmtpCommand(*stream, "HELO " + hello, "250"))
         return false;
     progress.SegmentDone();
 

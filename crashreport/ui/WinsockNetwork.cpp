@@ -121,7 +121,8 @@ std::vector<std::string> RegistryDnsServers()
     for (const char* name : {"DhcpNameServer", "NameServer"}) {
         char buffer[512] = {};
         DWORD size = sizeof buffer - 1;
-        if (RegQueryValueExA(handle, name, nullptr, nullptr, reinterpret_cast<BYTE*>(buffer), &size) == ERROR_SUCCESS &&
+        if (RegQueryValueExA(handle, name, nullptr, nullptr, reinterpret_cast<BYTE*>(buffer),
+                             &size) == ERROR_SUCCESS &&
             buffer[0] != '\0') {
             value = buffer;
             break;
@@ -171,8 +172,8 @@ std::vector<std::string> SystemDnsServers()
     if (!library)
         return {};
     using GetNetworkParamsFn = DWORD(WINAPI*)(PFIXED_INFO, PULONG);
-    const auto getNetworkParams =
-        reinterpret_cast<GetNetworkParamsFn>(reinterpret_cast<void*>(GetProcAddress(library, "GetNetworkParams")));
+    const auto getNetworkParams = reinterpret_cast<GetNetworkParamsFn>(
+        reinterpret_cast<void*>(GetProcAddress(library, "GetNetworkParams")));
     std::vector<std::string> servers;
     ULONG size = 0;
     if (getNetworkParams && getNetworkParams(nullptr, &size) == ERROR_BUFFER_OVERFLOW && size > 0) {
@@ -204,8 +205,8 @@ std::string QuerySystemProxy()
     if (!library)
         return {};
     using QueryOptionFn = BOOL(WINAPI*)(void*, DWORD, void*, DWORD*);
-    const auto queryOption =
-        reinterpret_cast<QueryOptionFn>(reinterpret_cast<void*>(GetProcAddress(library, "InternetQueryOptionA")));
+    const auto queryOption = reinterpret_cast<QueryOptionFn>(
+        reinterpret_cast<void*>(GetProcAddress(library, "InternetQueryOptionA")));
     std::string proxy;
     constexpr DWORD kProxyOption = 38; // INTERNET_OPTION_PROXY
     DWORD size = 0;
@@ -231,8 +232,9 @@ std::string QuerySystemProxy()
     return proxy;
 }
 
-void UdpDnsResolver::Query(const std::string& name, const std::vector<std::string>& servers, uint16_t type,
-                           std::vector<std::string>& answers, std::vector<std::string>& authorities)
+void UdpDnsResolver::Query(const std::string& name, const std::vector<std::string>& servers,
+                           uint16_t type, std::vector<std::string>& answers,
+                           std::vector<std::string>& authorities)
 {
     answers.clear();
     authorities.clear();
@@ -252,7 +254,8 @@ void UdpDnsResolver::Query(const std::string& name, const std::vector<std::strin
                 continue;
             const sockaddr_in peer = EndPoint(*address, 53);
             if (sendto(socket, query.data(), static_cast<int>(query.size()), 0,
-                       reinterpret_cast<const sockaddr*>(&peer), sizeof peer) == static_cast<int>(query.size()))
+                       reinterpret_cast<const sockaddr*>(&peer),
+                       sizeof peer) == static_cast<int>(query.size()))
                 ++outstanding;
         }
     }
@@ -265,7 +268,8 @@ void UdpDnsResolver::Query(const std::string& name, const std::vector<std::strin
         if (got <= 0)
             break;
         --outstanding;
-        const DnsReply parsed = ParseDnsReply(std::string_view(reply, static_cast<size_t>(got)), query, type);
+        const DnsReply parsed =
+            ParseDnsReply(std::string_view(reply, static_cast<size_t>(got)), query, type);
         if (parsed.status != DnsReply::Status::ok)
             continue;
         if (!parsed.answers.empty() || !parsed.authorities.empty()) {
@@ -279,7 +283,8 @@ void UdpDnsResolver::Query(const std::string& name, const std::vector<std::strin
 
 WinsockNetwork::WinsockNetwork() : WinsockNetwork(SystemDnsServers(), RootNameServers()) {}
 
-WinsockNetwork::WinsockNetwork(std::vector<std::string> dnsServers, std::vector<std::string> rootServers)
+WinsockNetwork::WinsockNetwork(std::vector<std::string> dnsServers,
+                               std::vector<std::string> rootServers)
     : dnsServers_(std::move(dnsServers)), rootServers_(std::move(rootServers))
 {
 }

@@ -12,20 +12,25 @@ namespace crashui {
 namespace {
 
 // The Windows 9x line has only the ANSI forms of the file calls.
-bool AnsiFileCalls() { return (GetVersion() & 0x80000000u) != 0; }
+bool AnsiFileCalls()
+{
+    return (GetVersion() & 0x80000000u) != 0;
+}
 
 HANDLE OpenFile(const classlib::WideString& path, DWORD access, DWORD share, DWORD disposition)
 {
     if (AnsiFileCalls())
         return CreateFileA(classlib::WideToAnsi(path).c_str(), access, share, nullptr, disposition,
                            FILE_ATTRIBUTE_NORMAL, nullptr);
-    return CreateFileW(path.c_str(), access, share, nullptr, disposition, FILE_ATTRIBUTE_NORMAL, nullptr);
+    return CreateFileW(path.c_str(), access, share, nullptr, disposition, FILE_ATTRIBUTE_NORMAL,
+                       nullptr);
 }
 
 DWORD AttributesOf(const classlib::WideString& path)
 {
-    const DWORD attributes = AnsiFileCalls() ? GetFileAttributesA(classlib::WideToAnsi(path).c_str())
-                                             : GetFileAttributesW(path.c_str());
+    const DWORD attributes = AnsiFileCalls()
+                                 ? GetFileAttributesA(classlib::WideToAnsi(path).c_str())
+                                 : GetFileAttributesW(path.c_str());
     return attributes == INVALID_FILE_ATTRIBUTES ? 0 : attributes;
 }
 
@@ -45,7 +50,8 @@ protected:
     bool Write(const void* data, size_t size) override
     {
         DWORD written = 0;
-        return size <= MAXDWORD && WriteFile(file_, data, static_cast<DWORD>(size), &written, nullptr) &&
+        return size <= MAXDWORD &&
+               WriteFile(file_, data, static_cast<DWORD>(size), &written, nullptr) &&
                written == size;
     }
 
@@ -54,8 +60,8 @@ private:
 };
 
 // Reads a whole file and its date; false when it cannot be opened, held or read completely.
-bool ReadMember(const classlib::WideString& path, std::unique_ptr<uint8_t[]>& content, uint32_t& size,
-                TZipMember& member)
+bool ReadMember(const classlib::WideString& path, std::unique_ptr<uint8_t[]>& content,
+                uint32_t& size, TZipMember& member)
 {
     HANDLE file = OpenFile(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, OPEN_EXISTING);
     if (file == INVALID_HANDLE_VALUE)
@@ -67,10 +73,12 @@ bool ReadMember(const classlib::WideString& path, std::unique_ptr<uint8_t[]>& co
         size = static_cast<uint32_t>(length.QuadPart);
         content.reset(new (std::nothrow) uint8_t[size ? size : 1]());
         DWORD read = 0;
-        ok = content && (size == 0 || (ReadFile(file, content.get(), size, &read, nullptr) && read == size));
+        ok = content &&
+             (size == 0 || (ReadFile(file, content.get(), size, &read, nullptr) && read == size));
         FILETIME written, local;
         WORD dosDate = 0, dosTime = 0;
-        if (ok && GetFileTime(file, nullptr, nullptr, &written) && FileTimeToLocalFileTime(&written, &local) &&
+        if (ok && GetFileTime(file, nullptr, nullptr, &written) &&
+            FileTimeToLocalFileTime(&written, &local) &&
             FileTimeToDosDateTime(&local, &dosDate, &dosTime)) {
             member.dosDate = dosDate;
             member.dosTime = dosTime;
@@ -82,7 +90,8 @@ bool ReadMember(const classlib::WideString& path, std::unique_ptr<uint8_t[]>& co
 
 } // namespace
 
-bool WriteZipArchive(const classlib::WideString& archivePath, const std::vector<classlib::WideString>& filePaths,
+bool WriteZipArchive(const classlib::WideString& archivePath,
+                     const std::vector<classlib::WideString>& filePaths,
                      const std::vector<classlib::WideString>& archiveNames)
 {
     HANDLE archive = OpenFile(archivePath, GENERIC_WRITE, 0, CREATE_ALWAYS);

@@ -11,7 +11,8 @@ namespace crashui {
 // the list has one, else under its name part. Files that cannot be opened, held in memory or
 // read completely are left out. False, with the archive deleted, when a write fails or no file
 // was stored.
-bool WriteZipArchive(const classlib::WideString& archivePath, const std::vector<classlib::WideString>& filePaths,
+bool WriteZipArchive(const classlib::WideString& archivePath,
+                     const std::vector<classlib::WideString>& filePaths,
                      const std::vector<classlib::WideString>& archiveNames);
 
 } // namespace crashui

@@ -81,7 +81,8 @@ std::string ZipMemberName(const classlib::WideString& path,
     if (index < archiveNames.size())
         return classlib::WideToUtf8(archiveNames[index]);
     const size_t slash = path.rfind(L'\\');
-    return classlib::WideToUtf8(slash == classlib::WideString::npos ? path : path.substr(slash + 1));
+    return classlib::WideToUtf8(slash == classlib::WideString::npos ? path
+                                                                    : path.substr(slash + 1));
 }
 
 bool TZipWriter::Put(const void* data, size_t size)

@@ -12,9 +12,9 @@ namespace crashui {
 
 // What the archive records of one stored file.
 struct TZipMember {
-    std::string name;           // UTF-8 bytes as stored
+    std::string name; // UTF-8 bytes as stored
     uint16_t dosTime = 0, dosDate = 0;
-    uint32_t attributes = 0;    // external attributes (DOS attributes)
+    uint32_t attributes = 0; // external attributes (DOS attributes)
     uint32_t crc = 0;
     uint32_t compressedSize = 0, size = 0;
     uint32_t localHeaderOffset = 0;

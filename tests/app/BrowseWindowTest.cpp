@@ -13,7 +13,8 @@ TEST_F(MainWindow, BrowseLoadsAnExistingHexFileAndNamesAnyOtherChoiceAsNotFound)
     Start("[device boot]\nname = PIC18F4550\n", 1);
     ClickConnect();
     ASSERT_TRUE(form->Connected());
-    const std::string hex = files.Write("firmware.hex", hextest::Lines({hextest::Data(0, {1, 2, 3, 4}), hextest::End}));
+    const std::string hex =
+        files.Write("firmware.hex", hextest::Lines({hextest::Data(0, {1, 2, 3, 4}), hextest::End}));
     const std::string text = files.Write("notes.txt", "text");
     const std::string missing = files.Path() + "\\missing.hex";
 
@@ -21,7 +22,7 @@ TEST_F(MainWindow, BrowseLoadsAnExistingHexFileAndNamesAnyOtherChoiceAsNotFound)
         const char* what;
         int button;
         std::string typed;
-        std::string linePrefix;  // empty: no line
+        std::string linePrefix; // empty: no line
         std::string path;
     };
     const Choice choices[] = {
@@ -43,7 +44,8 @@ TEST_F(MainWindow, BrowseLoadsAnExistingHexFileAndNamesAnyOtherChoiceAsNotFound)
         }
         ASSERT_EQ(added.size(), 1u);
         EXPECT_EQ(added[0], c.linePrefix + form->OpenDialog1->FileName());
-        EXPECT_EQ(lstrcmpiA(form->OpenDialog1->FileName().c_str(), c.path.c_str()), 0) << form->OpenDialog1->FileName();
+        EXPECT_EQ(lstrcmpiA(form->OpenDialog1->FileName().c_str(), c.path.c_str()), 0)
+            << form->OpenDialog1->FileName();
     }
     // A choice that could not be loaded leaves the file loaded before as it was.
     EXPECT_TRUE(form->LoadedFile().Loaded);

@@ -167,11 +167,12 @@ protected:
     // Writes the device configuration and the HEX file, starts the program with `keyword`.
     // `moreDevices` is configuration text for further devices.
     // `device` and `hex` replace the PIC18 bootloader and its file.
-    void Start(const std::string& keyword, const std::string& moreDevices = "", const std::string& device = Pic18Device,
-               const std::string& hex = Pic18Hex())
+    void Start(const std::string& keyword, const std::string& moreDevices = "",
+               const std::string& device = Pic18Device, const std::string& hex = Pic18Hex())
     {
-        WriteBytes(copy.Path("sim.ini"), "[simulator]\ntrace = " + copy.Path("trace.txt") + "\nflash_dump = " +
-                                             copy.Path("flash.txt") + "\n[device boot]\n" + device + moreDevices);
+        WriteBytes(copy.Path("sim.ini"), "[simulator]\ntrace = " + copy.Path("trace.txt") +
+                                             "\nflash_dump = " + copy.Path("flash.txt") +
+                                             "\n[device boot]\n" + device + moreDevices);
         WriteBytes(copy.Path("app.hex"), hex);
         program = Launch(keyword + " \"" + copy.Path("app.hex") + "\"");
         ASSERT_TRUE(program->Started());
@@ -185,7 +186,8 @@ protected:
         run.history = HistoryOf(*program);
         EXPECT_TRUE(program->Close()) << "the program did not end";
         std::string error;
-        EXPECT_TRUE(sim::ParseFlashDump(ReadBytes(copy.Path("flash.txt")), &run.devices, &error)) << error;
+        EXPECT_TRUE(sim::ParseFlashDump(ReadBytes(copy.Path("flash.txt")), &run.devices, &error))
+            << error;
         run.trace = ReadBytes(copy.Path("trace.txt"));
         return run;
     }
@@ -199,12 +201,14 @@ TEST_F(CommandLineUpload, UploadsAsSoonAsTheBootloaderAnswers)
     Start("P18");
     HWND success = nullptr;
     ASSERT_TRUE(PollUntil([&] { return (success = DialogOf(*program, "Success")) != nullptr; }))
-        << "no success dialog; history:\n" << testing::PrintToString(HistoryOf(*program));
+        << "no success dialog; history:\n"
+        << testing::PrintToString(HistoryOf(*program));
     const std::string hex = copy.Path("app.hex");
     EXPECT_EQ(HistoryOf(*program),
-              (Lines{std::string("Attach USB HID device or reset if attached."), "Waiting MCU response...", "Connected.", "Opened: " + hex,
-                     "Uploading:", "Flash Erase...", "Flash Write...", "Completed successfully.", "Disconnected.",
-                     "Reset..."}));
+              (Lines{std::string("Attach USB HID device or reset if attached."),
+                     "Waiting MCU response...", "Connected.", "Opened: " + hex,
+                     "Uploading:", "Flash Erase...", "Flash Write...", "Completed successfully.",
+                     "Disconnected.", "Reset..."}));
     Dismiss(success);
     ASSERT_TRUE(PollUntil([&] { return DialogOf(*program, "Success") == nullptr; }));
     const Finished run = Finish();
@@ -224,7 +228,8 @@ TEST_F(CommandLineUpload, UploadsAsSoonAsTheBootloaderAnswers)
     const sim::DumpedRegion* flash = device.Region("program");
     ASSERT_NE(flash, nullptr);
     EXPECT_EQ(plantest::FirstDifference(flash->data, want.bytes), -1);
-    EXPECT_EQ(app::Bytes(flash->data.begin(), flash->data.begin() + 4), (app::Bytes{0x00, 0xEF, 0x3E, 0xF0}))
+    EXPECT_EQ(app::Bytes(flash->data.begin(), flash->data.begin() + 4),
+              (app::Bytes{0x00, 0xEF, 0x3E, 0xF0}))
         << "the reset vector enters the bootloader";
     EXPECT_EQ(app::Bytes(flash->data.begin() + 0x7BFC, flash->data.begin() + 0x7C00),
               app::Bytes(loaded.program.begin(), loaded.program.begin() + 4))
@@ -234,7 +239,8 @@ TEST_F(CommandLineUpload, UploadsAsSoonAsTheBootloaderAnswers)
     EXPECT_EQ(Count(run.trace, "  restart\n"), 1) << "restarted once, at the end of the upload";
 }
 
-const Lines Refused{std::string("Attach USB HID device or reset if attached."), "Waiting MCU response...", "Connected.",
+const Lines Refused{std::string("Attach USB HID device or reset if attached."),
+                    "Waiting MCU response...", "Connected.",
                     "Error: Invalid MCU type. Reload HEX file.", "Error: Load HEX file first."};
 
 TEST_F(CommandLineUpload, AKeywordOfAnotherFamilyIsRefusedOnce)
@@ -264,21 +270,26 @@ TEST_F(CommandLineUpload, AFileWithNothingForTheDeviceIsNotLoaded)
     using hextest::End;
     using hextest::Upper;
     Start("ARM", "",
-          "family = 30\nerase_block = 1024\nwrite_block = 64\nboot_start = 0x8000\nflash_size = 0x10000\n"
+          "family = 30\nerase_block = 1024\nwrite_block = 64\nboot_start = 0x8000\nflash_size = "
+          "0x10000\n"
           "boot_revision = 0x0100\nname = LM3S\n",
-          hextest::Lines({Upper(0x0800), Data(0, {0x00, 0x10, 0x00, 0x20, 0x01, 0x01, 0x00, 0x08}), End}));
+          hextest::Lines(
+              {Upper(0x0800), Data(0, {0x00, 0x10, 0x00, 0x20, 0x01, 0x01, 0x00, 0x08}), End}));
     HWND box = nullptr;
     ASSERT_TRUE(PollUntil([&] { return (box = DialogOf(*program, "Error")) != nullptr; }))
-        << "no error box; history:\n" << testing::PrintToString(HistoryOf(*program));
+        << "no error box; history:\n"
+        << testing::PrintToString(HistoryOf(*program));
     std::string text;
     for (HWND child = GetWindow(box, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT))
         if (_stricmp(ClassOf(child).c_str(), "Static") == 0 && !TextOf(child).empty())
             text += TextOf(child);
-    EXPECT_EQ(text, "HEX file 'app.hex' has no data inside the device's address window 0x00000000-0x00007FFF.\r\n"
-                    "No data will be loaded.");
+    EXPECT_EQ(text,
+              "HEX file 'app.hex' has no data inside the device's address window "
+              "0x00000000-0x00007FFF.\r\n"
+              "No data will be loaded.");
     Dismiss(box);
-    const Lines expected{"Attach USB HID device or reset if attached.", "Waiting MCU response...", "Connected.",
-                         "Error: Load HEX file first."};
+    const Lines expected{"Attach USB HID device or reset if attached.", "Waiting MCU response...",
+                         "Connected.", "Error: Load HEX file first."};
     ASSERT_TRUE(PollUntil([&] { return HistoryOf(*program).size() >= expected.size(); }));
     const Finished run = Finish();
     EXPECT_EQ(run.history, expected);
@@ -292,15 +303,17 @@ TEST_F(CommandLineUpload, ARefusedRunIsNotTriedAgainAfterADeviceChange)
 {
     constexpr DWORD ArrivalAfterMs = 4000;
     const DWORD started = GetTickCount();
-    Start("P16", "[device kbd]\nproduct = USB Keyboard\nbootloader = no\nplugged = no\nplug_after = " +
-                     std::to_string(ArrivalAfterMs) + "\n");
+    Start("P16",
+          "[device kbd]\nproduct = USB Keyboard\nbootloader = no\nplugged = no\nplug_after = " +
+              std::to_string(ArrivalAfterMs) + "\n");
     ASSERT_TRUE(PollUntil([&] { return HistoryOf(*program).size() >= Refused.size(); }));
     // The program shows nothing for that device; the probe it causes is in the trace. Give it
     // time to arrive and be handled before the program is closed.
     Sleep(ArrivalAfterMs + 2000 - std::min<DWORD>(GetTickCount() - started, ArrivalAfterMs));
     const Finished run = Finish();
     EXPECT_EQ(run.history, Refused);
-    EXPECT_EQ(Count(run.trace, "  query information\n"), 2) << "probed at start and after the device change";
+    EXPECT_EQ(Count(run.trace, "  query information\n"), 2)
+        << "probed at start and after the device change";
     EXPECT_EQ(Count(run.trace, "  handshake\n"), 1) << "connected once";
 }
 

@@ -39,7 +39,7 @@ bool PollUntil(Done done, DWORD timeoutMs)
 }
 
 struct ChildSearch {
-    std::vector<HWND> indicators;  // visible glow buttons of the link indicator's size
+    std::vector<HWND> indicators; // visible glow buttons of the link indicator's size
 };
 
 BOOL CALLBACK CollectChild(HWND child, LPARAM data)
@@ -48,8 +48,8 @@ BOOL CALLBACK CollectChild(HWND child, LPARAM data)
     const std::string name = ClassOf(child);
     RECT r{};
     GetWindowRect(child, &r);
-    if (name.find("TAdvGlowButton") != std::string::npos && IsWindowVisible(child) && r.right - r.left == 47 &&
-             r.bottom - r.top == 30)
+    if (name.find("TAdvGlowButton") != std::string::npos && IsWindowVisible(child) &&
+        r.right - r.left == 47 && r.bottom - r.top == 30)
         search->indicators.push_back(child);
     return TRUE;
 }
@@ -75,7 +75,9 @@ TEST(DemoRun, ShowsTheFirstBootloaderAndItsLinkAndSavesAScreenshot)
     UseSimulatedDevicesLibraries();
     PrivateCopy copy{"demo", {"hid.dll", "setupapi.dll", "BrenvikSim.dll"}};
     ASSERT_EQ(copy.Missing(), "");
-    SetEnvironmentVariableA("BRENVIK_SIM_CONFIG", WindowsPath(BRENVIK_SOURCE_UNIX_PATH "/tools/simulator/demo.ini").c_str());
+    SetEnvironmentVariableA(
+        "BRENVIK_SIM_CONFIG",
+        WindowsPath(BRENVIK_SOURCE_UNIX_PATH "/tools/simulator/demo.ini").c_str());
     Program program(copy);
     SetEnvironmentVariableA("BRENVIK_SIM_CONFIG", nullptr);
     ASSERT_TRUE(program.Started());
@@ -84,15 +86,19 @@ TEST(DemoRun, ShowsTheFirstBootloaderAndItsLinkAndSavesAScreenshot)
 
     // Out of the way of other tests' windows and above them, so that the screen shows it whole.
     SetWindowPos(main, HWND_TOPMOST, 780, 590, 0, 0, SWP_NOSIZE | SWP_NOACTIVATE);
-    RedrawWindow(main, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
+    RedrawWindow(main, nullptr, nullptr,
+                 RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
     HWND indicator = Indicator(main);
     ASSERT_NE(indicator, nullptr);
     RECT button{};
     GetWindowRect(indicator, &button);
     // The centre of the "bootloader present" image: its green (resources/bitmaps/LinkPresent.png).
-    EXPECT_TRUE(PollUntil([&] { return ScreenPixel((button.left + button.right) / 2, (button.top + button.bottom) / 2) ==
-                                       0x2EB84Au; },
-                          FoundLimitMs));
+    EXPECT_TRUE(PollUntil(
+        [&] {
+            return ScreenPixel((button.left + button.right) / 2,
+                               (button.top + button.bottom) / 2) == 0x2EB84Au;
+        },
+        FoundLimitMs));
 
     RECT outer{};
     GetWindowRect(main, &outer);

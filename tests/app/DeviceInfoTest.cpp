@@ -14,33 +14,39 @@ namespace {
 // that the family classes use (values byte-aligned; 16 and 32 bits on even offsets; 16 bits
 // even and 32 bits on multiples of four). The bytes the compiler inserts are the padding the
 // parser must skip.
-#define DEVICE_RECORD_FIELDS                                                                      \
-    std::uint8_t length;                                                                          \
-    std::uint8_t tagType;                                                                         \
-    std::uint8_t type;                                                                            \
-    std::uint8_t tagUnknown;                                                                      \
-    std::uint8_t tagErase;                                                                        \
-    std::uint16_t erase;                                                                          \
-    std::uint8_t tagWrite;                                                                        \
-    std::uint16_t write;                                                                          \
-    std::uint8_t tagRevision;                                                                     \
-    std::uint16_t revision;                                                                       \
-    std::uint8_t tagBoot;                                                                         \
-    std::uint32_t bootStart;                                                                      \
-    std::uint8_t tagFlash;                                                                        \
-    std::uint32_t flashSize;                                                                      \
-    std::uint8_t tagApp;                                                                          \
-    std::uint32_t appStart;                                                                       \
-    std::uint8_t tagName;                                                                         \
+#define DEVICE_RECORD_FIELDS  \
+    std::uint8_t length;      \
+    std::uint8_t tagType;     \
+    std::uint8_t type;        \
+    std::uint8_t tagUnknown;  \
+    std::uint8_t tagErase;    \
+    std::uint16_t erase;      \
+    std::uint8_t tagWrite;    \
+    std::uint16_t write;      \
+    std::uint8_t tagRevision; \
+    std::uint16_t revision;   \
+    std::uint8_t tagBoot;     \
+    std::uint32_t bootStart;  \
+    std::uint8_t tagFlash;    \
+    std::uint32_t flashSize;  \
+    std::uint8_t tagApp;      \
+    std::uint32_t appStart;   \
+    std::uint8_t tagName;     \
     char name[9];
 
 #pragma pack(push, 1)
-struct RecordByteAligned { DEVICE_RECORD_FIELDS };
+struct RecordByteAligned {
+    DEVICE_RECORD_FIELDS
+};
 #pragma pack(pop)
 #pragma pack(push, 2)
-struct RecordWordAligned { DEVICE_RECORD_FIELDS };
+struct RecordWordAligned {
+    DEVICE_RECORD_FIELDS
+};
 #pragma pack(pop)
-struct RecordNaturallyAligned { DEVICE_RECORD_FIELDS };
+struct RecordNaturallyAligned {
+    DEVICE_RECORD_FIELDS
+};
 #undef DEVICE_RECORD_FIELDS
 
 static_assert(offsetof(RecordByteAligned, bootStart) == 14);
@@ -51,15 +57,22 @@ template <typename Record>
 std::vector<std::uint8_t> Encode(FamilyCode code, const char* name)
 {
     Record r;
-    std::memset(&r, 0xEE, sizeof r);  // padding that must never be taken for a tag
-    r.tagType = TagMcuType; r.type = code;
-    r.tagErase = TagEraseBlockSize; r.erase = 0x0400;
-    r.tagWrite = TagWriteBlockSize; r.write = 0x0080;
-    r.tagRevision = TagBootRevision; r.revision = 0x1201;
-    r.tagBoot = TagBootStart; r.bootStart = 0x0807C000;
-    r.tagFlash = TagFlashSize; r.flashSize = 0x00080000;
-    r.tagUnknown = 0x55;  // unknown tags carry no value
-    r.tagApp = TagAppStart; r.appStart = 0x00004000;
+    std::memset(&r, 0xEE, sizeof r); // padding that must never be taken for a tag
+    r.tagType = TagMcuType;
+    r.type = code;
+    r.tagErase = TagEraseBlockSize;
+    r.erase = 0x0400;
+    r.tagWrite = TagWriteBlockSize;
+    r.write = 0x0080;
+    r.tagRevision = TagBootRevision;
+    r.revision = 0x1201;
+    r.tagBoot = TagBootStart;
+    r.bootStart = 0x0807C000;
+    r.tagFlash = TagFlashSize;
+    r.flashSize = 0x00080000;
+    r.tagUnknown = 0x55; // unknown tags carry no value
+    r.tagApp = TagAppStart;
+    r.appStart = 0x00004000;
     r.tagName = TagMcuName;
     std::strncpy(r.name, name, sizeof r.name);
     r.length = static_cast<std::uint8_t>(offsetof(Record, name) + std::strlen(name) + 1);
@@ -103,10 +116,12 @@ TEST(DeviceInfo, EveryFamilyParsesTheRecordItsCompilerLaysOut)
     };
     for (const auto& c : cases) {
         const char* name = c.packing == Natural ? "DEV4" : c.packing == Word ? "DEV2" : "DEV1";
-        const std::vector<std::uint8_t> bytes = c.packing == Natural ? Encode<RecordNaturallyAligned>(c.code, name)
-                                                : c.packing == Word  ? Encode<RecordWordAligned>(c.code, name)
-                                                                     : Encode<RecordByteAligned>(c.code, name);
-        EXPECT_EQ(ParseDeviceInfo(bytes, DeviceInfo{}), Expected(c.code, name)) << "family " << int(c.code);
+        const std::vector<std::uint8_t> bytes =
+            c.packing == Natural ? Encode<RecordNaturallyAligned>(c.code, name)
+            : c.packing == Word  ? Encode<RecordWordAligned>(c.code, name)
+                                 : Encode<RecordByteAligned>(c.code, name);
+        EXPECT_EQ(ParseDeviceInfo(bytes, DeviceInfo{}), Expected(c.code, name))
+            << "family " << int(c.code);
     }
 }
 
@@ -117,8 +132,8 @@ TEST(DeviceInfo, FamilyTableHasTheTwentyTwoCodesWithTheirTexts)
     std::vector<int> codes;
     for (const Family& f : families)
         codes.push_back(f.code);
-    EXPECT_EQ(codes, (std::vector<int>{1, 2, 3, 4, 10, 11, 20, 21, 30, 31, 32, 33, 34, 35, 36, 37,
-                                       38, 40, 41, 42, 43, 46}));
+    EXPECT_EQ(codes, (std::vector<int>{1,  2,  3,  4,  10, 11, 20, 21, 30, 31, 32,
+                                       33, 34, 35, 36, 37, 38, 40, 41, 42, 43, 46}));
     EXPECT_EQ(CenteredComboItem(FindFamily(38)->text), "<P align=\"center\">TIVA C Series</P>");
     EXPECT_EQ(FindFamily(39), nullptr);
     EXPECT_TRUE(InGroup(41, GroupStm32) && IsSectorFamily(41) && IsSectorFamily(36));
@@ -136,7 +151,8 @@ TEST(DeviceInfo, DeviceNamesAreEscapedInComboItems)
         const char* item;
     } cases[] = {
         {"PIC18F4550", "<P align=\"center\">PIC18F4550</P>"},
-        {"<IMG src=\"FILE://C:/x.bmp\">", "<P align=\"center\">&lt;IMG src=&quot;FILE://C:/x.bmp&quot;&gt;</P>"},
+        {"<IMG src=\"FILE://C:/x.bmp\">",
+         "<P align=\"center\">&lt;IMG src=&quot;FILE://C:/x.bmp&quot;&gt;</P>"},
         {"A&B</P><B>", "<P align=\"center\">A&amp;B&lt;/P&gt;&lt;B&gt;</P>"},
     };
     for (const Case& c : cases)
@@ -146,7 +162,8 @@ TEST(DeviceInfo, DeviceNamesAreEscapedInComboItems)
 TEST(DeviceInfo, AlignmentFollowsTheFamilyKnownAtThatTag)
 {
     // PIC32: a 32-bit value behind a tag at offset 5 starts at offset 8.
-    const std::vector<std::uint8_t> pic32{12, 1, 20, 0xEE, 0xEE, 6, 0xEE, 0xEE, 0x00, 0xF0, 0x07, 0x1D};
+    const std::vector<std::uint8_t> pic32{12,   1,    20,   0xEE, 0xEE, 6,
+                                          0xEE, 0xEE, 0x00, 0xF0, 0x07, 0x1D};
     EXPECT_EQ(ParseDeviceInfo(pic32, DeviceInfo{}).bootStart, 0x1D07F000u);
 
     // Tag 1 behind tag 3: the 16-bit value is aligned by the family kept from before.
@@ -166,7 +183,10 @@ TEST(DeviceInfo, ParserStaysInsideRecordAndReceivedBytes)
     previous.mcuType = 2;
     previous.eraseBlockSize = 64;
     previous.mcuName = "OLD";
-    struct Case { std::vector<std::uint8_t> bytes; DeviceInfo expected; };
+    struct Case {
+        std::vector<std::uint8_t> bytes;
+        DeviceInfo expected;
+    };
     DeviceInfo withType = previous;
     withType.mcuType = 30;
     DeviceInfo emptyName = previous;
@@ -174,12 +194,12 @@ TEST(DeviceInfo, ParserStaysInsideRecordAndReceivedBytes)
     const Case cases[] = {
         {{}, previous},
         {{0}, previous},
-        {{1, 1, 30}, previous},                         // length 1: nothing inside the record
+        {{1, 1, 30}, previous}, // length 1: nothing inside the record
         {{3, 1, 30}, withType},
-        {{3, 1}, previous},                              // value cut off by the received bytes
-        {{40, 1, 30, 3, 0x00}, withType},                // length beyond what arrived
-        {{5, 1, 30, 6, 0xEE, 0, 0, 0, 0}, withType},     // 32-bit value past the record length
-        {{200, 7, 'A', 'B'}, previous},                  // name without its zero byte
+        {{3, 1}, previous},                          // value cut off by the received bytes
+        {{40, 1, 30, 3, 0x00}, withType},            // length beyond what arrived
+        {{5, 1, 30, 6, 0xEE, 0, 0, 0, 0}, withType}, // 32-bit value past the record length
+        {{200, 7, 'A', 'B'}, previous},              // name without its zero byte
         {{3, 7, 0}, emptyName},
         {{4, 0xFF, 0xFE, 0xFD}, previous},
     };
@@ -189,10 +209,14 @@ TEST(DeviceInfo, ParserStaysInsideRecordAndReceivedBytes)
 
 TEST(DeviceInfo, UnusableGeometryMeansNotInBootloaderMode)
 {
-    struct Case { std::uint16_t erase; std::uint16_t write; bool usable; };
+    struct Case {
+        std::uint16_t erase;
+        std::uint16_t write;
+        bool usable;
+    };
     const Case cases[] = {
-        {64, 64, true}, {1024, 0x8000, true}, {0xFFFF, 1, true},
-        {63, 32, false}, {0, 32, false}, {64, 0, false}, {64, 0x8001, false},
+        {64, 64, true}, {1024, 0x8000, true}, {0xFFFF, 1, true},   {63, 32, false},
+        {0, 32, false}, {64, 0, false},       {64, 0x8001, false},
     };
     for (const auto& c : cases) {
         DeviceInfo d;

@@ -58,7 +58,8 @@ inline std::string ReadFile(const std::string& path)
 inline void WriteFile(const std::string& path, const std::vector<std::uint8_t>& bytes)
 {
     std::ofstream f(path, std::ios::binary);
-    f.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+    f.write(reinterpret_cast<const char*>(bytes.data()),
+            static_cast<std::streamsize>(bytes.size()));
 }
 
 } // namespace tooltest

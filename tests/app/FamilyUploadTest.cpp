@@ -32,21 +32,28 @@ struct FamilyCase {
     app::FamilyCode family;
     Layout layout;
     std::uint16_t eraseBlock, writeBlock;
-    std::uint32_t bootStart;  // as the device reports it (end layout)
+    std::uint32_t bootStart; // as the device reports it (end layout)
     std::uint32_t flashSize;
-    std::uint32_t appStart;   // as the device reports it (start layout)
+    std::uint32_t appStart; // as the device reports it (start layout)
     std::vector<Segment> program;
-    std::vector<Segment> boot;  // PIC32 boot flash
-    bool keptStartup = false;   // PIC32: the boot image starts with code the bootloader keeps
+    std::vector<Segment> boot; // PIC32 boot flash
+    bool keptStartup = false;  // PIC32: the boot image starts with code the bootloader keeps
 };
 
 void PrintTo(const FamilyCase& c, std::ostream* out)
 {
-    *out << c.name << (c.layout == Layout::AtEnd ? ", bootloader at the end" : ", bootloader at the start");
+    *out << c.name
+         << (c.layout == Layout::AtEnd ? ", bootloader at the end" : ", bootloader at the start");
 }
 
-bool IsPic24(app::FamilyCode f) { return app::InGroup(f, app::GroupPic24); }
-bool IsPic32(app::FamilyCode f) { return app::InGroup(f, app::GroupPic32); }
+bool IsPic24(app::FamilyCode f)
+{
+    return app::InGroup(f, app::GroupPic24);
+}
+bool IsPic32(app::FamilyCode f)
+{
+    return app::InGroup(f, app::GroupPic32);
+}
 
 // Image address of image index 0 in program flash, as the plan counts (and the device address of
 // the region's first byte).
@@ -60,12 +67,16 @@ std::uint64_t ProgramRegionLength(const FamilyCase& c)
     return IsPic24(c.family) ? std::uint64_t{c.flashSize} / 2 * 3 : c.flashSize;
 }
 
-std::uint32_t BootRegionLength(app::FamilyCode f) { return (f == 20 ? 0x1FC03000u : 0x1FC14000u) - 0x1FC00000u; }
+std::uint32_t BootRegionLength(app::FamilyCode f)
+{
+    return (f == 20 ? 0x1FC03000u : 0x1FC14000u) - 0x1FC00000u;
+}
 
 // HEX text of the image bytes `data` at image index `first`: PIC24 images hold three of every
 // four HEX bytes (the fourth, the phantom byte, is 0); the STM32 and PIC32 images start at their
 // flash's address.
-void AddHex(std::vector<std::string>& lines, std::uint32_t& upper, std::uint32_t hexAddress, const Bytes& data)
+void AddHex(std::vector<std::string>& lines, std::uint32_t& upper, std::uint32_t hexAddress,
+            const Bytes& data)
 {
     for (std::size_t at = 0; at < data.size(); at += 16) {
         const std::uint32_t address = hexAddress + static_cast<std::uint32_t>(at);
@@ -74,7 +85,8 @@ void AddHex(std::vector<std::string>& lines, std::uint32_t& upper, std::uint32_t
             lines.push_back(hextest::Upper(static_cast<std::uint16_t>(upper)));
         }
         // A record does not cross a 64 KB boundary.
-        const std::size_t n = std::min<std::size_t>({16, data.size() - at, 0x10000 - (address & 0xFFFF)});
+        const std::size_t n =
+            std::min<std::size_t>({16, data.size() - at, 0x10000 - (address & 0xFFFF)});
         lines.push_back(hextest::Data(static_cast<std::uint16_t>(address),
                                       Bytes(data.begin() + static_cast<std::ptrdiff_t>(at),
                                             data.begin() + static_cast<std::ptrdiff_t>(at + n))));
@@ -116,7 +128,7 @@ std::string HexFile(const FamilyCase& c)
     for (const Segment& s : c.boot) {
         Bytes data = Pattern(s.length, s.first + 99);
         if (c.keptStartup && s.first == 0)
-            std::copy_n(Bytes{0xFC, 0xFF, 0xBD, 0x27}.begin(), 4, data.begin());  // 0x27BDFFFC
+            std::copy_n(Bytes{0xFC, 0xFF, 0xBD, 0x27}.begin(), 4, data.begin()); // 0x27BDFFFC
         AddHex(lines, upper, app::Pic32BootBase + s.first, data);
     }
     lines.push_back(hextest::End);
@@ -129,8 +141,9 @@ std::string DeviceConfig(const FamilyCase& c)
     std::snprintf(text, sizeof text,
                   "[device boot]\nname = %s\nfamily = %u\nerase_block = %u\nwrite_block = %u\n"
                   "boot_revision = 0x%X\nboot_start = 0x%X\nflash_size = 0x%X\napp_start = 0x%X\n",
-                  c.name, c.family, c.eraseBlock, c.writeBlock, c.layout == Layout::AtStart ? 0x0101 : 0x0100,
-                  c.bootStart, c.flashSize, c.appStart);
+                  c.name, c.family, c.eraseBlock, c.writeBlock,
+                  c.layout == Layout::AtStart ? 0x0101 : 0x0100, c.bootStart, c.flashSize,
+                  c.appStart);
     return text;
 }
 
@@ -145,15 +158,19 @@ Bytes RedirectedHead(app::FamilyCode f, std::uint32_t bs, std::size_t* at)
         return {static_cast<std::uint8_t>(bs >> 1), 0xEF, static_cast<std::uint8_t>(bs >> 9),
                 static_cast<std::uint8_t>(0xF0 | ((bs >> 17) & 0x0F))};
     if (IsPic24(f))
-        return {static_cast<std::uint8_t>(bs), static_cast<std::uint8_t>(bs >> 8), 0x04,
-                static_cast<std::uint8_t>(bs >> 16), 0x00, 0x00};
+        return {static_cast<std::uint8_t>(bs),
+                static_cast<std::uint8_t>(bs >> 8),
+                0x04,
+                static_cast<std::uint8_t>(bs >> 16),
+                0x00,
+                0x00};
     if (f == 40)
         return {static_cast<std::uint8_t>(bs >> 2), static_cast<std::uint8_t>(bs >> 10),
                 static_cast<std::uint8_t>(0x30 | ((bs >> 18) & 0x0F)), 0x00};
     if (app::InGroup(f, app::GroupArm)) {
         *at = 4;
-        return {static_cast<std::uint8_t>(bs + 1), static_cast<std::uint8_t>(bs >> 8), static_cast<std::uint8_t>(bs >> 16),
-                static_cast<std::uint8_t>(bs >> 24)};
+        return {static_cast<std::uint8_t>(bs + 1), static_cast<std::uint8_t>(bs >> 8),
+                static_cast<std::uint8_t>(bs >> 16), static_cast<std::uint8_t>(bs >> 24)};
     }
     return {};
 }
@@ -169,10 +186,11 @@ TEST_P(FamilyUpload, FlashHoldsWhatThePlanSays)
     char error[256] = {};
     ASSERT_GE(SimConfigure(DeviceConfig(c).c_str(), error, sizeof error), 0) << error;
     const std::uint32_t programFirst = ProgramRegionFirst(c.family);
-    plantest::FlashContents program{programFirst,
-                                    ReadFlash(0, programFirst, static_cast<DWORD>(ProgramRegionLength(c)))};
-    plantest::FlashContents boot{app::Pic32BootBase,
-                                 IsPic32(c.family) ? ReadFlash(0, app::Pic32BootBase, BootRegionLength(c.family)) : Bytes{}};
+    plantest::FlashContents program{
+        programFirst, ReadFlash(0, programFirst, static_cast<DWORD>(ProgramRegionLength(c)))};
+    plantest::FlashContents boot{
+        app::Pic32BootBase,
+        IsPic32(c.family) ? ReadFlash(0, app::Pic32BootBase, BootRegionLength(c.family)) : Bytes{}};
     ASSERT_EQ(program.bytes.size(), ProgramRegionLength(c));
     const plantest::FlashContents before = program, bootBefore = boot;
 
@@ -193,9 +211,11 @@ TEST_P(FamilyUpload, FlashHoldsWhatThePlanSays)
     ASSERT_TRUE(plantest::ApplyPlan(plan, app::Region::Program, program));
     ASSERT_TRUE(plantest::ApplyPlan(plan, app::Region::Boot, boot));
     const Bytes flash = ReadFlash(0, programFirst, static_cast<DWORD>(program.bytes.size()));
-    EXPECT_EQ(plantest::FirstDifference(flash, program.bytes), -1) << "program flash differs from the plan";
+    EXPECT_EQ(plantest::FirstDifference(flash, program.bytes), -1)
+        << "program flash differs from the plan";
     if (IsPic32(c.family))
-        EXPECT_EQ(plantest::FirstDifference(ReadFlash(0, app::Pic32BootBase, BootRegionLength(c.family)), boot.bytes),
+        EXPECT_EQ(plantest::FirstDifference(
+                      ReadFlash(0, app::Pic32BootBase, BootRegionLength(c.family)), boot.bytes),
                   -1)
             << "boot flash differs from the plan";
 
@@ -207,9 +227,11 @@ TEST_P(FamilyUpload, FlashHoldsWhatThePlanSays)
     const plantest::Layout l = plantest::LayoutOf(input.device);
     const std::size_t vectorLength = app::SavedVectorLength(c.family);
     ASSERT_EQ(plan.savedVector.size(), vectorLength);
-    std::uint64_t vectorFirst = c.layout == Layout::AtStart ? l.protectLo : l.protectHi - vectorLength;
+    std::uint64_t vectorFirst =
+        c.layout == Layout::AtStart ? l.protectLo : l.protectHi - vectorLength;
     std::size_t headAt = 0;
-    const Bytes head = c.layout == Layout::AtEnd ? RedirectedHead(c.family, c.bootStart, &headAt) : Bytes{};
+    const Bytes head =
+        c.layout == Layout::AtEnd ? RedirectedHead(c.family, c.bootStart, &headAt) : Bytes{};
     for (std::size_t i = 0; i < flash.size(); ++i) {
         const std::uint64_t a = programFirst + i;
         const bool protectedArea = a < l.protectLo || a >= l.protectHi;
@@ -230,12 +252,14 @@ TEST_P(FamilyUpload, FlashHoldsWhatThePlanSays)
         else
             continue;
         if (flash[i] != want) {
-            ADD_FAILURE() << "flash 0x" << std::hex << a << " reads " << int(flash[i]) << ", expected " << int(want);
+            ADD_FAILURE() << "flash 0x" << std::hex << a << " reads " << int(flash[i])
+                          << ", expected " << int(want);
             break;
         }
     }
     if (c.family == 2 || c.family == 3 || c.family == 40 || IsPic24(c.family))
-        EXPECT_EQ(plan.savedVector, Bytes(image.begin(), image.begin() + static_cast<std::ptrdiff_t>(vectorLength)))
+        EXPECT_EQ(plan.savedVector,
+                  Bytes(image.begin(), image.begin() + static_cast<std::ptrdiff_t>(vectorLength)))
             << "the image's own start code is saved";
     if (app::InGroup(c.family, app::GroupKinetis) && c.layout == Layout::AtEnd)
         EXPECT_EQ(Bytes(flash.begin() + 0x400, flash.begin() + 0x410),
@@ -245,13 +269,27 @@ TEST_P(FamilyUpload, FlashHoldsWhatThePlanSays)
         const Bytes bootFlash = ReadFlash(0, app::Pic32BootBase, 80);
         const std::size_t p = c.keptStartup ? 64 : 0;
         const std::uint32_t bs = c.bootStart;
-        const Bytes jump{static_cast<std::uint8_t>(bs >> 16), static_cast<std::uint8_t>(bs >> 24), 0x1E, 0x3C,
-                         static_cast<std::uint8_t>(bs), static_cast<std::uint8_t>(bs >> 8), 0xDE, 0x37,
-                         0x08, 0x00, 0xC0, 0x03, 0x00, 0x00, 0x00, 0x70};
+        const Bytes jump{static_cast<std::uint8_t>(bs >> 16),
+                         static_cast<std::uint8_t>(bs >> 24),
+                         0x1E,
+                         0x3C,
+                         static_cast<std::uint8_t>(bs),
+                         static_cast<std::uint8_t>(bs >> 8),
+                         0xDE,
+                         0x37,
+                         0x08,
+                         0x00,
+                         0xC0,
+                         0x03,
+                         0x00,
+                         0x00,
+                         0x00,
+                         0x70};
         EXPECT_EQ(Bytes(bootFlash.begin() + p, bootFlash.begin() + p + 16), jump);
         EXPECT_EQ(bootBefore.bytes.size(), BootRegionLength(c.family));
         if (c.keptStartup)
-            EXPECT_EQ(plan.savedVector, Bytes(app::Pic32FixedStub.begin(), app::Pic32FixedStub.end()));
+            EXPECT_EQ(plan.savedVector,
+                      Bytes(app::Pic32FixedStub.begin(), app::Pic32FixedStub.end()));
     }
 }
 
@@ -269,7 +307,17 @@ std::vector<FamilyCase> Cases()
         {"dsPIC", 10, L::AtEnd, 1536, 384, 0x4000, 0x8000, 0, {{0, 3072}}, {}},
         {"dsPIC33", 11, L::AtEnd, 3072, 192, 0x8000, 0x10000, 0, {{0, 999}}, {}},
         {"PIC32", 20, L::AtEnd, 4096, 256, 0x9D07F000, 0x80000, 0, {{0, 0x2100}}, {{0, 0x200}}},
-        {"PIC32MZ", 21, L::AtEnd, 16384, 512, 0x9D0FC000, 0x100000, 0, {{0, 0x5000}}, {{0, 0x100}}, true},
+        {"PIC32MZ",
+         21,
+         L::AtEnd,
+         16384,
+         512,
+         0x9D0FC000,
+         0x100000,
+         0,
+         {{0, 0x5000}},
+         {{0, 0x100}},
+         true},
         {"ARM", 30, L::AtEnd, 1024, 256, 0xF000, 0x10000, 0, {{0, 0x900}, {0x2000, 0x40}}, {}},
         {"STELLARIS_M3", 31, L::AtEnd, 1024, 64, 0x1F000, 0x20000, 0, {{0, 0x500}}, {}},
         {"STELLARIS_M4", 32, L::AtEnd, 1024, 128, 0x3F000, 0x40000, 0, {{0, 0x500}}, {}},
@@ -294,9 +342,10 @@ std::vector<FamilyCase> Cases()
             continue;
         c.layout = L::AtStart;
         const bool sectors = app::IsSectorFamily(c.family);
-        const std::uint32_t app = sectors ? (c.family == 41 ? 0x8000u : 0x4000u) : 4u * c.eraseBlock;
+        const std::uint32_t app =
+            sectors ? (c.family == 41 ? 0x8000u : 0x4000u) : 4u * c.eraseBlock;
         c.appStart = (c.family == 41 ? 0x08000000u : 0u) + app;
-        c.bootStart = c.flashSize;  // the loader keeps data below it
+        c.bootStart = c.flashSize; // the loader keeps data below it
         c.program = {{0, 16}, {app, c.program[0].length}};
         all.push_back(c);
     }
@@ -305,7 +354,8 @@ std::vector<FamilyCase> Cases()
 
 std::string CaseName(const testing::TestParamInfo<FamilyCase>& info)
 {
-    return std::string(info.param.name) + (info.param.layout == Layout::AtEnd ? "_BootAtEnd" : "_BootAtStart");
+    return std::string(info.param.name) +
+           (info.param.layout == Layout::AtEnd ? "_BootAtEnd" : "_BootAtStart");
 }
 
 INSTANTIATE_TEST_SUITE_P(Families, FamilyUpload, testing::ValuesIn(Cases()), CaseName);

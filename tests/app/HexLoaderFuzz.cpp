@@ -23,8 +23,9 @@ std::string RecordsFrom(const std::uint8_t* p, const std::uint8_t* end, bool& da
         p += count;
         // Data mostly; other types now and then (an address record always through Upper).
         const std::uint8_t type = (shape & 0x0C) || (shape >> 4) == 4 ? 0 : shape >> 4;
-        std::string line = (shape & 3) == 0 ? hextest::Upper(address) : hextest::Record(type, address, data);
-        if ((shape & 0xF0) == 0xF0) {  // damage: a changed digit, a blank, a cut record
+        std::string line =
+            (shape & 3) == 0 ? hextest::Upper(address) : hextest::Record(type, address, data);
+        if ((shape & 0xF0) == 0xF0) { // damage: a changed digit, a blank, a cut record
             damaged = true;
             if (shape & 1)
                 line[1 + (address % (line.size() - 1))] = (shape & 2) ? 'G' : '7';
@@ -51,12 +52,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     d.flashSize = std::uint32_t{data[4]} << 16 | std::uint32_t{data[5]} << 8;
     const bool structured = data[6] & 1;
     bool damaged = false;
-    const std::string text = structured ? RecordsFrom(data + 7, data + size, damaged)
-                                        : std::string(reinterpret_cast<const char*>(data) + 7, size - 7);
+    const std::string text = structured
+                                 ? RecordsFrom(data + 7, data + size, damaged)
+                                 : std::string(reinterpret_cast<const char*>(data) + 7, size - 7);
     const app::HexLoadResult r = app::LoadHex(text, "fuzz.hex", d);
     // A refusal names its line, except a file with nothing inside the window, which names none.
     const bool namesLine = r.problem != app::HexProblem::OutsideWindow;
-    if (!r.Ok() && (!r.program.empty() || !r.boot.empty() || (r.line < 0) == namesLine || r.message.empty()))
+    if (!r.Ok() &&
+        (!r.program.empty() || !r.boot.empty() || (r.line < 0) == namesLine || r.message.empty()))
         std::abort();
     if (r.program.size() > app::MaxImageBytes || r.boot.size() > 0x10000)
         std::abort();

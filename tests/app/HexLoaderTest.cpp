@@ -9,8 +9,8 @@ using namespace hextest;
 
 namespace {
 
-DeviceInfo Device(FamilyCode code, std::uint16_t revision = 0x0100, std::uint32_t bootStart = 0x8000,
-                  std::uint32_t flash = 0x10000)
+DeviceInfo Device(FamilyCode code, std::uint16_t revision = 0x0100,
+                  std::uint32_t bootStart = 0x8000, std::uint32_t flash = 0x10000)
 {
     DeviceInfo d;
     d.mcuType = code;
@@ -57,7 +57,7 @@ TEST(HexLoader, FamilyWindowsDecideWhatIsKept)
         DeviceInfo device;
         std::uint16_t upper;
         std::uint16_t address;
-        std::size_t programSize;  // after loading one 4-byte record
+        std::size_t programSize; // after loading one 4-byte record
         std::size_t bootSize;
     };
     const Case cases[] = {
@@ -68,7 +68,8 @@ TEST(HexLoader, FamilyWindowsDecideWhatIsKept)
         {"PIC24 below twice the boot word", Device(4, 0x0100, 0x1000), 0, 0x1FFC, 0x1800, 0},
         {"PIC24 at twice the boot word", Device(4, 0x0100, 0x1000), 0, 0x2000, 0, 0},
         {"PIC32 program flash", Device(20), 0x1D00, 0, 4, 0},
-        {"PIC32 below 0x1F800000, flash size unknown", Device(20, 0x0100, 0x8000, 0), 0x1F7F, 0xFFF0, 0x027FFFF4, 0},
+        {"PIC32 below 0x1F800000, flash size unknown", Device(20, 0x0100, 0x8000, 0), 0x1F7F,
+         0xFFF0, 0x027FFFF4, 0},
         {"PIC32 at 0x1F800000", Device(20), 0x1F80, 0, 0, 0},
         {"PIC32 boot flash", Device(20), 0x1FC0, 0x2FEC, 0, 0x2FF0},
         {"PIC32 past code-20 boot window", Device(20), 0x1FC0, 0x2FF0, 0, 0},
@@ -78,7 +79,8 @@ TEST(HexLoader, FamilyWindowsDecideWhatIsKept)
         {"unknown family keeps everything", Device(39), 0x0001, 0, 0x10004, 0},
     };
     for (const auto& c : cases) {
-        const auto r = LoadHex(Lines({Upper(c.upper), Data(c.address, {1, 2, 3, 4}), End}), "a.hex", c.device);
+        const auto r =
+            LoadHex(Lines({Upper(c.upper), Data(c.address, {1, 2, 3, 4}), End}), "a.hex", c.device);
         if (c.programSize == 0 && c.bootSize == 0) {
             // The one record is dropped, so the file has nothing for this device.
             EXPECT_EQ(r.problem, HexProblem::OutsideWindow) << c.what;
@@ -93,8 +95,8 @@ TEST(HexLoader, FamilyWindowsDecideWhatIsKept)
 TEST(HexLoader, EndLineStopsReadingAlsoWithTrailingBlanks)
 {
     for (const char* end : {":00000001FF", ":00000001ff", ":00000001FF  ", ":00000001FF\t"}) {
-        const auto r = LoadHex(Lines({Data(0, {1}), end, ":0400000000000000FF", "garbage:"}), "a.hex",
-                               Device(2));
+        const auto r = LoadHex(Lines({Data(0, {1}), end, ":0400000000000000FF", "garbage:"}),
+                               "a.hex", Device(2));
         ASSERT_TRUE(r.Ok()) << end << ": " << r.message;
         EXPECT_EQ(r.program, Bytes{1}) << end;
     }
@@ -108,16 +110,28 @@ TEST(HexLoader, FaultyLinesLoadNothingAndNameTheLine)
     const std::string good = Data(0, {1, 2, 3, 4});
     std::string badSum = good;
     badSum[badSum.size() - 1] = badSum.back() == '0' ? '1' : '0';
-    struct Case { std::vector<std::string> lines; HexProblem problem; int line; std::string message; };
+    struct Case {
+        std::vector<std::string> lines;
+        HexProblem problem;
+        int line;
+        std::string message;
+    };
     const Case cases[] = {
-        {{"; comment", "", good, badSum, End}, HexProblem::Checksum, 3,
+        {{"; comment", "", good, badSum, End},
+         HexProblem::Checksum,
+         3,
          "CRC check failed. Invalid CRC at line 3 in file 'fw.hex'.\r\nNo data will be loaded."},
-        {{good, ":0400000001020G0400", End}, HexProblem::InvalidRecord, 1,
+        {{good, ":0400000001020G0400", End},
+         HexProblem::InvalidRecord,
+         1,
          "Invalid HEX record at line 1 in file 'fw.hex'.\r\nNo data will be loaded."},
-        {{good + " ", End}, HexProblem::InvalidRecord, 0, ""},               // trailing blank
-        {{good, ":0400000001020304", End}, HexProblem::InvalidRecord, 1, ""},  // shorter than counted
-        {{good, ":040000000102030", End}, HexProblem::InvalidRecord, 1, ""},   // half a pair
-        {{":00000004FC", End}, HexProblem::InvalidRecord, 0, ""},             // address record without address
+        {{good + " ", End}, HexProblem::InvalidRecord, 0, ""}, // trailing blank
+        {{good, ":0400000001020304", End},
+         HexProblem::InvalidRecord,
+         1,
+         ""},                                                                // shorter than counted
+        {{good, ":040000000102030", End}, HexProblem::InvalidRecord, 1, ""}, // half a pair
+        {{":00000004FC", End}, HexProblem::InvalidRecord, 0, ""}, // address record without address
         {{":", End}, HexProblem::InvalidRecord, 0, ""},
     };
     for (const auto& c : cases) {
@@ -125,7 +139,8 @@ TEST(HexLoader, FaultyLinesLoadNothingAndNameTheLine)
         EXPECT_EQ(r.problem, c.problem) << c.lines[0];
         EXPECT_EQ(r.line, c.line) << c.lines[0];
         // Only the CRC failure is a warning; a malformed record is an error.
-        EXPECT_EQ(r.box, c.problem == HexProblem::Checksum ? MessageBoxKind::Warning : MessageBoxKind::Error)
+        EXPECT_EQ(r.box, c.problem == HexProblem::Checksum ? MessageBoxKind::Warning
+                                                           : MessageBoxKind::Error)
             << c.lines[0];
         if (!c.message.empty()) {
             EXPECT_EQ(r.message, c.message);
@@ -136,8 +151,8 @@ TEST(HexLoader, FaultyLinesLoadNothingAndNameTheLine)
 
 TEST(HexLoader, Stm32AddressBelowFlashIsAnErrorAtThatLine)
 {
-    const auto r = LoadHex(Lines({Upper(0x0800), Data(0, {1}), Upper(0x0000), Data(0, {2}), End}), "a.hex",
-                           Device(37, 0x0100, 0x10000));
+    const auto r = LoadHex(Lines({Upper(0x0800), Data(0, {1}), Upper(0x0000), Data(0, {2}), End}),
+                           "a.hex", Device(37, 0x0100, 0x10000));
     EXPECT_EQ(r.problem, HexProblem::BelowFlashOffset);
     EXPECT_EQ(r.line, 2);
     EXPECT_EQ(r.box, MessageBoxKind::Error);
@@ -147,7 +162,12 @@ TEST(HexLoader, Stm32AddressBelowFlashIsAnErrorAtThatLine)
 
 TEST(HexLoader, ImagesNeverGrowPastTheFlashOrTheSaneBound)
 {
-    struct Case { const char* what; DeviceInfo device; std::uint16_t upper; bool ok; };
+    struct Case {
+        const char* what;
+        DeviceInfo device;
+        std::uint16_t upper;
+        bool ok;
+    };
     const Case cases[] = {
         // Revision 0x1200 keeps data up to a flash size the device may misreport.
         {"huge flash size", Device(30, 0x1200, 0, 0xFFFFFFFF), 0xF000, false},
@@ -157,7 +177,8 @@ TEST(HexLoader, ImagesNeverGrowPastTheFlashOrTheSaneBound)
         {"huge bootloader address", Device(2, 0x0100, 0xFFFFFFFF, 0), 0x8000, false},
     };
     for (const auto& c : cases) {
-        const auto r = LoadHex(Lines({Upper(c.upper), Data(0xFFF0, {1, 2}), End}), "a.hex", c.device);
+        const auto r =
+            LoadHex(Lines({Upper(c.upper), Data(0xFFF0, {1, 2}), End}), "a.hex", c.device);
         EXPECT_EQ(r.Ok(), c.ok) << c.what;
         if (!c.ok) {
             EXPECT_EQ(r.problem, HexProblem::BeyondFlash) << c.what;
@@ -167,7 +188,8 @@ TEST(HexLoader, ImagesNeverGrowPastTheFlashOrTheSaneBound)
         }
     }
     // A record that straddles the end of the flash is refused rather than cut.
-    const auto straddle = LoadHex(Lines({Data(0x7FFF, {1, 2}), End}), "a.hex", Device(2, 0x1200, 0, 0x8000));
+    const auto straddle =
+        LoadHex(Lines({Data(0x7FFF, {1, 2}), End}), "a.hex", Device(2, 0x1200, 0, 0x8000));
     EXPECT_EQ(straddle.problem, HexProblem::BeyondFlash);
 }
 
@@ -178,20 +200,40 @@ TEST(HexLoader, FileWithNoByteInsideTheWindowIsRefusedNamingFileAndWindow)
         DeviceInfo device;
         std::vector<std::string> lines;
         bool refused;
-        std::string window;  // as the message names it
+        std::string window; // as the message names it
     };
     const Case cases[] = {
         // A generic-ARM device (image base 0) given a file linked at 0x08000000.
-        {"ARM file linked for 0x08000000", Device(30, 0x0100, 0x8000), {Upper(0x0800), Data(0, {1, 2}), End}, true,
+        {"ARM file linked for 0x08000000",
+         Device(30, 0x0100, 0x8000),
+         {Upper(0x0800), Data(0, {1, 2}), End},
+         true,
          "0x00000000-0x00007FFF"},
-        {"ARM, only part outside", Device(30, 0x0100, 0x8000),
-         {Data(0x7FFE, {1, 2}), Upper(0x0800), Data(0, {1, 2}), End}, false, ""},
-        {"STM32 beyond its flash", Device(35, 0x1200, 0, 0x20000), {Upper(0x0802), Data(0, {1}), End}, true,
+        {"ARM, only part outside",
+         Device(30, 0x0100, 0x8000),
+         {Data(0x7FFE, {1, 2}), Upper(0x0800), Data(0, {1, 2}), End},
+         false,
+         ""},
+        {"STM32 beyond its flash",
+         Device(35, 0x1200, 0, 0x20000),
+         {Upper(0x0802), Data(0, {1}), End},
+         true,
          "0x08000000-0x0801FFFF"},
-        {"PIC32 outside both windows", Device(20, 0x1200, 0, 0x80000), {Upper(0x1F00), Data(0, {1}), End}, true,
+        {"PIC32 outside both windows",
+         Device(20, 0x1200, 0, 0x80000),
+         {Upper(0x1F00), Data(0, {1}), End},
+         true,
          "0x1D000000-0x1D07FFFF, 0x1FC00000-0x1FC02FEF"},
-        {"PIC32 boot flash only", Device(20, 0x1200, 0, 0x80000), {Upper(0x1FC0), Data(0, {1}), End}, false, ""},
-        {"bootloader at address 0 leaves no window", Device(2, 0x0100, 0), {Data(0, {1}), End}, true, "(empty)"},
+        {"PIC32 boot flash only",
+         Device(20, 0x1200, 0, 0x80000),
+         {Upper(0x1FC0), Data(0, {1}), End},
+         false,
+         ""},
+        {"bootloader at address 0 leaves no window",
+         Device(2, 0x0100, 0),
+         {Data(0, {1}), End},
+         true,
+         "(empty)"},
         {"no data at all", Device(30), {Upper(0x0800), End}, false, ""},
         {"data records without bytes", Device(30), {Data(0x9000, {}), End}, false, ""},
     };
@@ -203,8 +245,8 @@ TEST(HexLoader, FileWithNoByteInsideTheWindowIsRefusedNamingFileAndWindow)
         }
         EXPECT_EQ(r.problem, HexProblem::OutsideWindow) << c.what;
         EXPECT_EQ(r.box, MessageBoxKind::Error) << c.what;
-        EXPECT_EQ(r.message, "HEX file 'app.hex' has no data inside the device's address window " + c.window +
-                                 ".\r\nNo data will be loaded.")
+        EXPECT_EQ(r.message, "HEX file 'app.hex' has no data inside the device's address window " +
+                                 c.window + ".\r\nNo data will be loaded.")
             << c.what;
         EXPECT_TRUE(r.program.empty() && r.boot.empty()) << c.what;
     }

@@ -36,11 +36,19 @@ DeviceInfo BigArm(FamilyCode code)
 
 TEST(HexOracle, SrecCatFilesLoadAsObjcopyReadsThem)
 {
-    ASSERT_TRUE(HasTool("srec_cat") && HasTool("objcopy")) << "srec_cat (srecord) or objcopy (binutils) missing";
-    struct Case { const char* what; FamilyCode family; std::uint32_t hexBase; std::uint32_t imageBase; int blockSize; };
+    ASSERT_TRUE(HasTool("srec_cat") && HasTool("objcopy"))
+        << "srec_cat (srecord) or objcopy (binutils) missing";
+    struct Case {
+        const char* what;
+        FamilyCode family;
+        std::uint32_t hexBase;
+        std::uint32_t imageBase;
+        int blockSize;
+    };
     const Case cases[] = {
         {"ARM from 0, 16-byte records", 30, 0, 0, 16},
-        {"STM32 at 0x08000000 with extended addresses, 32-byte records", 35, 0x08000000, 0x08000000, 32},
+        {"STM32 at 0x08000000 with extended addresses, 32-byte records", 35, 0x08000000, 0x08000000,
+         32},
         {"PIC32 program flash, 255-byte records", 20, 0x1D000000, 0x1D000000, 255},
     };
     for (const auto& c : cases) {
@@ -58,7 +66,9 @@ TEST(HexOracle, SrecCatFilesLoadAsObjcopyReadsThem)
         bool ok = true;
         const std::string out = RunTool(cmd, ok);
         ASSERT_TRUE(ok) << out;
-        RunTool("objcopy -I ihex -O binary --gap-fill 0xff " + dir.File("fw.hex") + " " + dir.File("fw.bin"), ok);
+        RunTool("objcopy -I ihex -O binary --gap-fill 0xff " + dir.File("fw.hex") + " " +
+                    dir.File("fw.bin"),
+                ok);
         ASSERT_TRUE(ok);
         const std::string reference = ReadFile(dir.File("fw.bin"));
 
@@ -66,7 +76,8 @@ TEST(HexOracle, SrecCatFilesLoadAsObjcopyReadsThem)
         ASSERT_TRUE(r.Ok()) << c.what << ": " << r.message;
         const std::size_t first = c.hexBase + 0x100 - c.imageBase;
         ASSERT_EQ(r.program.size(), first + reference.size()) << c.what;
-        EXPECT_TRUE(std::all_of(r.program.begin(), r.program.begin() + first, [](auto v) { return v == 0xFF; }));
+        EXPECT_TRUE(std::all_of(r.program.begin(), r.program.begin() + first,
+                                [](auto v) { return v == 0xFF; }));
         EXPECT_EQ(std::string(r.program.begin() + first, r.program.end()), reference) << c.what;
     }
 }

@@ -7,7 +7,8 @@
 
 namespace hextest {
 
-inline std::string Record(std::uint8_t type, std::uint16_t address, const std::vector<std::uint8_t>& data)
+inline std::string Record(std::uint8_t type, std::uint16_t address,
+                          const std::vector<std::uint8_t>& data)
 {
     std::vector<std::uint8_t> bytes{static_cast<std::uint8_t>(data.size()),
                                     static_cast<std::uint8_t>(address >> 8),

@@ -59,7 +59,8 @@ inline bool Pump(const std::function<bool()>& done, DWORD timeoutMs = WaitLimitM
 // Runs `action` once from a timer, that is from inside whatever wait pumps messages then.
 class OneShot {
 public:
-    OneShot(unsigned delayMs, std::function<void()> action) : action_(std::move(action)), timer_(new TTimer(nullptr))
+    OneShot(unsigned delayMs, std::function<void()> action)
+        : action_(std::move(action)), timer_(new TTimer(nullptr))
     {
         timer_->SetInterval(delayMs);
         timer_->SetOnTimer(TNotifyEvent(this, &OneShot::Fire));
@@ -116,8 +117,8 @@ struct DialogSeen {
 };
 
 // Answers the modal dialogs (message boxes, the emulated task dialog, the open dialog) that this
-// thread shows, in order, with the given buttons (IDOK, IDYES, IDNO, IDCANCEL): a timer looks for the
-// dialog from inside its modal loop, records what it says, types the matching entry of `typed`
+// thread shows, in order, with the given buttons (IDOK, IDYES, IDNO, IDCANCEL): a timer looks for
+// the dialog from inside its modal loop, records what it says, types the matching entry of `typed`
 // (when not empty) into an open dialog's file-name box and clicks the button. Dialogs beyond the
 // list are cancelled (or answered No or OK) so that a test never hangs on one.
 class DialogAnswers {
@@ -148,7 +149,8 @@ private:
     {
         char className[32] = {};
         GetClassNameA(window, className, sizeof className);
-        const bool taskDialog = dynamic_cast<panels::TAdvMessageForm*>(TWinControl::FindControl(window)) != nullptr;
+        const bool taskDialog =
+            dynamic_cast<panels::TAdvMessageForm*>(TWinControl::FindControl(window)) != nullptr;
         if ((std::strcmp(className, "#32770") == 0 || taskDialog) && IsWindowVisible(window)) {
             *reinterpret_cast<HWND*>(parameter) = window;
             return FALSE;
@@ -176,8 +178,8 @@ private:
         DialogSeen d;
         d.title = form->Caption();
         panels::TCustomAdvTaskDialog* task = form->Dialog();
-        for (const std::string& part :
-             {task->Instruction(), task->Content(), form->Expanded() ? task->ExpandedText() : std::string()})
+        for (const std::string& part : {task->Instruction(), task->Content(),
+                                        form->Expanded() ? task->ExpandedText() : std::string()})
             if (!part.empty())
                 d.text += (d.text.empty() ? "" : "\n") + part;
         seen.push_back(d);
@@ -244,8 +246,8 @@ public:
         static int serial = 0;
         char temp[MAX_PATH] = {};
         GetTempPathA(MAX_PATH, temp);
-        path_ = std::string(temp) + "brenvik-window-" + std::to_string(GetCurrentProcessId()) + "-" +
-                std::to_string(++serial);
+        path_ = std::string(temp) + "brenvik-window-" + std::to_string(GetCurrentProcessId()) +
+                "-" + std::to_string(++serial);
         CreateDirectoryA(path_.c_str(), nullptr);
     }
     ~TempFolder()
@@ -369,10 +371,14 @@ protected:
         form = new TDovrel(Application);
         UseOwnSettingsFile();
         form->Show();
-        ASSERT_TRUE(Pump([&] { return form->DeviceList()->Count() == devices && History().size() >= 1; }));
+        ASSERT_TRUE(
+            Pump([&] { return form->DeviceList()->Count() == devices && History().size() >= 1; }));
     }
 
-    static std::string SharedSettingsFile() { return ExtractFilePath(Application->ExeName()) + "Settings.ini"; }
+    static std::string SharedSettingsFile()
+    {
+        return ExtractFilePath(Application->ExeName()) + "Settings.ini";
+    }
 
     // Each test keeps the window's settings in a file of its own, so that tests running in
     // parallel never share one "Settings.ini". The storage refuses writes while its file name
@@ -380,7 +386,8 @@ protected:
     // (the test program's folder is its own and holds none).
     void UseOwnSettingsFile()
     {
-        auto* ini = dynamic_cast<storage::TOcAppIniFileStorage*>(form->FindComponent("IniFileStorage"));
+        auto* ini =
+            dynamic_cast<storage::TOcAppIniFileStorage*>(form->FindComponent("IniFileStorage"));
         ASSERT_NE(ini, nullptr);
         const auto* test = testing::UnitTest::GetInstance()->current_test_info();
         std::string name = std::string("Settings-") + test->test_suite_name() + "-" + test->name();
@@ -427,7 +434,8 @@ protected:
     // Starts with one device of `config`, connects, drops the HEX text and uploads, answering
     // the dialogs with `answers` (the result dialog's OK by default). Returns the dropped file's
     // path; the dialogs shown are in `dialogs`.
-    std::string LoadAndUpload(const std::string& config, const std::string& hexText, std::vector<int> answers = {IDOK})
+    std::string LoadAndUpload(const std::string& config, const std::string& hexText,
+                              std::vector<int> answers = {IDOK})
     {
         Start(config.c_str(), 1);
         if (testing::Test::HasFatalFailure())
@@ -450,7 +458,9 @@ protected:
     Lines HistoryFrom(std::size_t first) const
     {
         const Lines all = History();
-        return first < all.size() ? Lines(all.begin() + static_cast<std::ptrdiff_t>(first), all.end()) : Lines{};
+        return first < all.size()
+                   ? Lines(all.begin() + static_cast<std::ptrdiff_t>(first), all.end())
+                   : Lines{};
     }
 
     std::string Item(controls::THTMLComboBox* box)

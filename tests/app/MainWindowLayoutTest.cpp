@@ -142,12 +142,13 @@ bool SameValue(const std::string& actual, const std::string& expected)
     const long long a = std::strtoll(actual.c_str(), &endA, 10);
     const long long e = std::strtoll(expected.c_str(), &endE, 10);
     if (!actual.empty() && !expected.empty() && *endA == '\0' && *endE == '\0')
-        return (static_cast<unsigned long long>(a) & 0xFFFFFFFFu) == (static_cast<unsigned long long>(e) & 0xFFFFFFFFu);
+        return (static_cast<unsigned long long>(a) & 0xFFFFFFFFu) ==
+               (static_cast<unsigned long long>(e) & 0xFFFFFFFFu);
     return actual == expected;
 }
 
 struct PropertyRow {
-    std::string component;  // "" for the window itself
+    std::string component; // "" for the window itself
     std::string path;
     std::string value;
 };
@@ -179,24 +180,26 @@ std::vector<PropertyRow> PropertyRows()
         {"AdvReflectionLabel1", "HTMLText",
          "<B><FONT  size=\"24\" color=\"#5498FF\" size=\"14\"><SHAD>Brenvik</SHAD></FONT></B>"},
         {"AdvReflectionLabel1", "Font.Name", "Impact"},
-        {"AdvReflectionLabel1", "Font.Height", "-16"},  // 12 pt
+        {"AdvReflectionLabel1", "Font.Height", "-16"}, // 12 pt
         {"AdvReflectionLabel1", "Font.Style", "[fsBold]"},
         {"AdvReflectionLabel1", "ReflectionAxis", "-13"},
-        {"fwVerLabel", "Caption", ""},  // made empty at creation
+        {"fwVerLabel", "Caption", ""}, // made empty at creation
         {"fwVerLabel", "Font.Name", "Tahoma"},
         {"fwVerLabel", "Font.Style", "[fsBold]"},
         {"fwVerLabel", "Font.Color", LabelGrey},
         {"fwVerLabel", "Transparent", "True"},
 
         {"HTMLabel1", "HTMLText", "<B><FONT  size=\"22\" color=\"#5498FF\">1</FONT></B>"},
-        {"HTMLabel2", "HTMLText", "<B><FONT face=\"Tahoma\"  size=\"8\" color=\"#5498FF\">Wait for USB link</FONT></B>"},
+        {"HTMLabel2", "HTMLText",
+         "<B><FONT face=\"Tahoma\"  size=\"8\" color=\"#5498FF\">Wait for USB link</FONT></B>"},
         {"HTMLabel7", "HTMLText", "<B><FONT  size=\"22\" color=\"#5498FF\">2</FONT></B>"},
         {"HTMLabel8", "HTMLText", "<B><FONT color=\"#5498FF\">Connect to MCU</FONT></B>"},
         {"HTMLabel9", "HTMLText", "<B><FONT  size=\"22\" color=\"#5498FF\">3</FONT></B>"},
         {"HTMLabel10", "HTMLText", "<B><FONT color=\"#5498FF\">Choose HEX file</FONT></B>"},
         {"HTMLabel11", "HTMLText", "<B><FONT  size=\"22\" color=\"#5498FF\">4</FONT></B>"},
         {"HTMLabel12", "HTMLText", "<B><FONT color=\"#5498FF\">Start bootloader</FONT></B>"},
-        {"HTMLabel14", "HTMLText", "<B><FONT color=\"#B2B2B2\">Bootloading <BR>progress bar</FONT></B>"},
+        {"HTMLabel14", "HTMLText",
+         "<B><FONT color=\"#B2B2B2\">Bootloading <BR>progress bar</FONT></B>"},
         {"HTMLabel3", "HTMLText", "<B><FONT color=\"#5498FF\">www.tarnwell.example</FONT></B>"},
         {"HTMLabel3", "OnClick", "HTMLabel3Click"},
         {"HTMLabel3", "OnMouseEnter", "HTMLabel3MouseEnter"},
@@ -204,7 +207,7 @@ std::vector<PropertyRow> PropertyRows()
 
         {"AdvGlowButton2", "Enabled", "False"},
         {"AdvGlowButton2", "DisabledImages", "ImageList1"},
-        {"AdvGlowButton2", "ImageIndex", "0"},  // no bootloader
+        {"AdvGlowButton2", "ImageIndex", "0"}, // no bootloader
         {"ButtonConnect", "Caption", "Connect"},
         {"ButtonConnect", "OnClick", "ButtonConnectClick"},
         {"ButtonOpenHex", "Caption", "Browse      for HEX"},
@@ -222,7 +225,7 @@ std::vector<PropertyRow> PropertyRows()
         {"OcLabel5", "Caption", "MCU Type"},
         {"OcLabel2", "Caption", "History Window"},
         {"OcLabel2", "Font.Name", "Verdana"},
-        {"OcLabel2", "Font.Height", "-12"},  // 9 pt
+        {"OcLabel2", "Font.Height", "-12"}, // 9 pt
         {"OcLabel2", "Font.Style", "[fsBold]"},
         {"OcLabel2", "Font.Color", LabelGrey},
         {"OcLabel3", "Caption", "Terminal Activity"},
@@ -236,7 +239,7 @@ std::vector<PropertyRow> PropertyRows()
 
         {"Panel1", "RoundEdges", "True"},
         {"CheckBoxClose", "Caption", "Close when finished"},
-        {"CheckBoxClose", "Alignment", "taRightJustify"},  // the caption left of the box
+        {"CheckBoxClose", "Alignment", "taRightJustify"}, // the caption left of the box
         {"RadioGroupPICFamily", "Columns", "2"},
         {"RadioGroupPICFamily", "Items", "P16\nP18\nP24\ndsPIC"},
         {"RadioGroupPICFamily", "ItemIndex", "0"},
@@ -273,7 +276,8 @@ std::vector<PropertyRow> PropertyRows()
         {"FormStorage", "AppStorage", "IniFileStorage"},
         {"FormStorage", "AppStoragePath", "frmDovrel\\"},
         {"FormStorage", "StoredProps",
-         "CheckBoxClose.Checked\nOpenDialog1.InitialDir\nOpenDialog1.FileName\nMCUComboBox.ItemIndex"},
+         "CheckBoxClose.Checked\nOpenDialog1.InitialDir\nOpenDialog1.FileName\nMCUComboBox."
+         "ItemIndex"},
     };
     for (const char* step : {"AdvGroupBox4", "AdvGroupBox5", "AdvGroupBox6", "AdvGroupBox7"})
         rows.push_back({step, "BiDiMode", "bdRightToLeft"});
@@ -286,10 +290,14 @@ std::vector<PropertyRow> PropertyRows()
         rows.push_back({box, "BorderStyle", "bsNone"});
     }
     for (const char* combo : {"DeviceComboBox", "MCUComboBox"}) {
-        for (PropertyRow row : std::initializer_list<PropertyRow>{
-                 {"", "Enabled", "False"}, {"", "Style", "csOwnerDrawFixed"}, {"", "Font.Name", "Tahoma"},
-                 {"", "Color", Grey}, {"", "ItemIndex", "-1"}, {"", "ButtonWidth", "19"}, {"", "DropWidth", "153"},
-                 {"", "DropHeight", "200"}}) {
+        for (PropertyRow row : std::initializer_list<PropertyRow>{{"", "Enabled", "False"},
+                                                                  {"", "Style", "csOwnerDrawFixed"},
+                                                                  {"", "Font.Name", "Tahoma"},
+                                                                  {"", "Color", Grey},
+                                                                  {"", "ItemIndex", "-1"},
+                                                                  {"", "ButtonWidth", "19"},
+                                                                  {"", "DropWidth", "153"},
+                                                                  {"", "DropHeight", "200"}}) {
             row.component = combo;
             rows.push_back(row);
         }
@@ -301,26 +309,36 @@ std::vector<PropertyRow> PropertyRows()
     // The appearance colours shared by the step buttons and the activity toggle; the link
     // indicator differs in its disabled colours.
     const std::pair<const char*, std::uint32_t> shared[] = {
-        {"ColorChecked", 0xF5D8CA},       {"ColorCheckedTo", 0xF9BDA0},       {"ColorDown", 0xF5D8CA},
-        {"ColorDownTo", 0xF9BDA0},        {"ColorHot", 0xF5F0E1},             {"ColorHotTo", 0xF9D2B2},
-        {"ColorMirrorHot", 0xF5C8AD},     {"ColorMirrorHotTo", 0xFFF8F4},     {"ColorMirrorDown", 0xF5B49C},
-        {"ColorMirrorDownTo", 0xFFDFDC},  {"ColorMirrorChecked", 0xF5B49C},   {"ColorMirrorCheckedTo", 0xFFDFDC},
-        {"ColorDisabled", 0xF2F2F2},      {"ColorDisabledTo", 0xF2F2F2},      {"ColorMirrorDisabled", 0xB6B6B6},
+        {"ColorChecked", 0xF5D8CA},
+        {"ColorCheckedTo", 0xF9BDA0},
+        {"ColorDown", 0xF5D8CA},
+        {"ColorDownTo", 0xF9BDA0},
+        {"ColorHot", 0xF5F0E1},
+        {"ColorHotTo", 0xF9D2B2},
+        {"ColorMirrorHot", 0xF5C8AD},
+        {"ColorMirrorHotTo", 0xFFF8F4},
+        {"ColorMirrorDown", 0xF5B49C},
+        {"ColorMirrorDownTo", 0xFFDFDC},
+        {"ColorMirrorChecked", 0xF5B49C},
+        {"ColorMirrorCheckedTo", 0xFFDFDC},
+        {"ColorDisabled", 0xF2F2F2},
+        {"ColorDisabledTo", 0xF2F2F2},
+        {"ColorMirrorDisabled", 0xB6B6B6},
         {"ColorMirrorDisabledTo", 0xF2F2F2},
     };
     const std::pair<const char*, std::uint32_t> indicator[] = {
-        {"ColorDisabled", 0xFFFFFF},
-        {"ColorDisabledTo", 0xF2F2F2},
-        {"ColorMirrorDisabled", 0xF2F2F2},
-        {"ColorMirrorDisabledTo", 0xF2F2F2},
+        {"ColorDisabled", 0xFFFFFF},       {"ColorDisabledTo", 0xF2F2F2},
+        {"ColorMirrorDisabled", 0xF2F2F2}, {"ColorMirrorDisabledTo", 0xF2F2F2},
         {"BorderColorDisabled", 0xC0C0C0},
     };
-    for (const char* button : {"ButtonConnect", "ButtonOpenHex", "ButtonStartBootloader", "AdvGlowButton1",
-                               "AdvGlowButton2"}) {
+    for (const char* button : {"ButtonConnect", "ButtonOpenHex", "ButtonStartBootloader",
+                               "AdvGlowButton1", "AdvGlowButton2"}) {
         const bool isIndicator = button == std::string("AdvGlowButton2");
         for (const auto& [name, value] : shared) {
-            const bool overridden = isIndicator && std::any_of(std::begin(indicator), std::end(indicator),
-                                                               [&](const auto& c) { return c.first == std::string(name); });
+            const bool overridden =
+                isIndicator &&
+                std::any_of(std::begin(indicator), std::end(indicator),
+                            [&](const auto& c) { return c.first == std::string(name); });
             if (!overridden)
                 rows.push_back({button, std::string("Appearance.") + name, Colour(value)});
         }
@@ -402,7 +420,8 @@ TEST_F(MainWindow, EveryControlAndComponentHasTheLayoutsValuesAfterTheFirstShow)
 // into a bitmap of its own, so that windows of other tests on the shared display cannot cover it.
 std::unique_ptr<testsupport::Dib> PaintClient(TDovrel* form)
 {
-    auto dib = std::make_unique<testsupport::Dib>(form->ClientWidth(), form->ClientHeight(), 0xFF00FF);
+    auto dib =
+        std::make_unique<testsupport::Dib>(form->ClientWidth(), form->ClientHeight(), 0xFF00FF);
     form->PaintTo(dib->dc(), 0, 0);
     return dib;
 }
@@ -418,7 +437,7 @@ RECT ClientRectOf(TDovrel* form, TControl* control)
     return {origin.x, origin.y, origin.x + control->Width(), origin.y + control->Height()};
 }
 
-std::uint32_t Rgb(std::uint32_t colorRef)  // 0x00BBGGRR to 0xRRGGBB
+std::uint32_t Rgb(std::uint32_t colorRef) // 0x00BBGGRR to 0xRRGGBB
 {
     return (colorRef & 0xFF) << 16 | (colorRef & 0xFF00) | (colorRef >> 16 & 0xFF);
 }
@@ -469,8 +488,8 @@ TEST_F(MainWindow, StepDigitsAndLabelsAreDrawnInTheStepBlue)
 {
     Start(KeyboardOnly, 1);
     const auto dib = PaintClient(form);
-    for (const char* name : {"HTMLabel1", "HTMLabel2", "HTMLabel7", "HTMLabel8", "HTMLabel9", "HTMLabel10",
-                             "HTMLabel11", "HTMLabel12", "HTMLabel3"}) {
+    for (const char* name : {"HTMLabel1", "HTMLabel2", "HTMLabel7", "HTMLabel8", "HTMLabel9",
+                             "HTMLabel10", "HTMLabel11", "HTMLabel12", "HTMLabel3"}) {
         auto* label = dynamic_cast<TControl*>(form->FindComponent(name));
         ASSERT_NE(label, nullptr) << name;
         EXPECT_GT(CountInRect(*dib, ClientRectOf(form, label), 0x5498FF), 8) << name;
@@ -492,10 +511,12 @@ TEST_F(MainWindow, StepLabelsAreBold)
     double shown = 0;
     for (int y = r.top; y < r.bottom; ++y)
         for (int x = std::max<LONG>(r.left, 0); x < r.right; ++x)
-            shown += std::clamp((0xFA - static_cast<int>(dib->Pixel(x, y) >> 16)) / double(0xFA - 0x54), 0.0, 1.0);
+            shown += std::clamp(
+                (0xFA - static_cast<int>(dib->Pixel(x, y) >> 16)) / double(0xFA - 0x54), 0.0, 1.0);
     auto inkOf = [](int weight) {
         testsupport::Dib text(200, 40, 0xFFFFFF);
-        HFONT font = CreateFontA(-11, 0, 0, 0, weight, 0, 0, 0, DEFAULT_CHARSET, 0, 0, 0, 0, "Tahoma");
+        HFONT font =
+            CreateFontA(-11, 0, 0, 0, weight, 0, 0, 0, DEFAULT_CHARSET, 0, 0, 0, 0, "Tahoma");
         HGDIOBJ old = SelectObject(text.dc(), font);
         SetTextColor(text.dc(), RGB(0, 0, 0));
         SetBkMode(text.dc(), TRANSPARENT);
@@ -522,7 +543,8 @@ TEST_F(MainWindow, StatusBarLiesAboveTheBackgroundPanel)
     Start(KeyboardOnly, 1);
     const RECT bar = ClientRectOf(form, form->StatusBar1);
     const POINT inBar{bar.left + 100, (bar.top + bar.bottom) / 2};
-    EXPECT_EQ(ChildWindowFromPointEx(form->Handle(), inBar, CWP_SKIPINVISIBLE), form->StatusBar1->Handle());
+    EXPECT_EQ(ChildWindowFromPointEx(form->Handle(), inBar, CWP_SKIPINVISIBLE),
+              form->StatusBar1->Handle());
 }
 
 TEST_F(MainWindow, StatusBarShowsNoFilesOpenedOnItsStyledBackground)
@@ -533,7 +555,8 @@ TEST_F(MainWindow, StatusBarShowsNoFilesOpenedOnItsStyledBackground)
     // The text in the bar font's grey, beginning 2 pixels into the panel and as wide as GDI
     // measures it in that font.
     HDC screen = GetDC(nullptr);
-    HFONT font = CreateFontA(-11, 0, 0, 0, FW_NORMAL, 0, 0, 0, DEFAULT_CHARSET, 0, 0, 0, 0, "Tahoma");
+    HFONT font =
+        CreateFontA(-11, 0, 0, 0, FW_NORMAL, 0, 0, 0, DEFAULT_CHARSET, 0, 0, 0, 0, "Tahoma");
     HGDIOBJ old = SelectObject(screen, font);
     SIZE extent{};
     GetTextExtentPoint32A(screen, ": No files opened.", 18, &extent);
@@ -550,7 +573,8 @@ TEST_F(MainWindow, StatusBarShowsNoFilesOpenedOnItsStyledBackground)
     EXPECT_GT(ink, 30);
     EXPECT_EQ(inkOutside, 0);
     // Behind the text: the bar's own painting, not the window's button face and not the grey.
-    const std::uint32_t behind = dib->Pixel(bar.left + 2 + extent.cx + 20, (bar.top + bar.bottom) / 2);
+    const std::uint32_t behind =
+        dib->Pixel(bar.left + 2 + extent.cx + 20, (bar.top + bar.bottom) / 2);
     EXPECT_NE(behind, 0x808080u);
     EXPECT_NE(behind, Rgb(static_cast<std::uint32_t>(GetSysColor(COLOR_BTNFACE))));
 }
@@ -619,7 +643,8 @@ Decoded DecodePng(const std::string& path)
 bool Near(std::uint32_t a, std::uint32_t b, int tolerance)
 {
     for (int shift : {0, 8, 16})
-        if (std::abs(static_cast<int>(a >> shift & 0xFF) - static_cast<int>(b >> shift & 0xFF)) > tolerance)
+        if (std::abs(static_cast<int>(a >> shift & 0xFF) - static_cast<int>(b >> shift & 0xFF)) >
+            tolerance)
             return false;
     return true;
 }
@@ -635,7 +660,9 @@ TEST_F(MainWindow, LogoIsTheCheckedInPictureShownOverThePanel)
     const std::string file = testsupport::ReadBytes(SourceFile("resources/bitmaps/Logo.png"));
     ASSERT_FALSE(file.empty());
     classlib::TMemoryStream& data = image->Picture()->Data();
-    EXPECT_EQ(std::string(static_cast<const char*>(data.Memory()), static_cast<std::size_t>(data.Size())), file);
+    EXPECT_EQ(
+        std::string(static_cast<const char*>(data.Memory()), static_cast<std::size_t>(data.Size())),
+        file);
 
     const Decoded logo = DecodePng(SourceFile("resources/bitmaps/Logo.png"));
     ASSERT_EQ(logo.width, 256);
@@ -665,7 +692,8 @@ TEST_F(MainWindow, LogoIsTheCheckedInPictureShownOverThePanel)
 TEST_F(MainWindow, LinkIndicatorShowsTheCheckedInImages)
 {
     Start(KeyboardOnly, 1);
-    for (const auto& [index, file] : {std::pair{0, "LinkNone.png"}, std::pair{1, "LinkPresent.png"}}) {
+    for (const auto& [index, file] :
+         {std::pair{0, "LinkNone.png"}, std::pair{1, "LinkPresent.png"}}) {
         SCOPED_TRACE(file);
         const Decoded picture = DecodePng(SourceFile(std::string("resources/bitmaps/") + file));
         ASSERT_EQ(picture.width, 24);
@@ -679,7 +707,8 @@ TEST_F(MainWindow, LinkIndicatorShowsTheCheckedInImages)
                 for (int y = 0; y < 24 && all; ++y)
                     for (int x = 0; x < 24 && all; ++x)
                         if (picture.At(x, y) >> 24)
-                            all = dib->Pixel(r.left + dx + x, r.top + dy + y) == (picture.At(x, y) & 0xFFFFFF);
+                            all = dib->Pixel(r.left + dx + x, r.top + dy + y) ==
+                                  (picture.At(x, y) & 0xFFFFFF);
                 found = all;
             }
         EXPECT_TRUE(found);

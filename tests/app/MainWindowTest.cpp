@@ -36,10 +36,12 @@ TEST_F(MainWindow, StartsCollapsedWithVersionCaptionAndTheFirstHistoryLine)
 // was set to `height` (Wine adds the 3-D border to it).
 int PlatformEditHeight(HWND parent, int height)
 {
-    HWND box = CreateWindowExA(0, "COMBOBOX", "", WS_CHILD | CBS_DROPDOWNLIST | CBS_OWNERDRAWFIXED | CBS_HASSTRINGS,
-                               0, 0, 153, 200, parent, nullptr, GetModuleHandleA(nullptr), nullptr);
+    HWND box = CreateWindowExA(0, "COMBOBOX", "",
+                               WS_CHILD | CBS_DROPDOWNLIST | CBS_OWNERDRAWFIXED | CBS_HASSTRINGS, 0,
+                               0, 153, 200, parent, nullptr, GetModuleHandleA(nullptr), nullptr);
     SendMessageA(box, CB_SETITEMHEIGHT, static_cast<WPARAM>(-1), height);
-    const auto reported = static_cast<int>(SendMessageA(box, CB_GETITEMHEIGHT, static_cast<WPARAM>(-1), 0));
+    const auto reported =
+        static_cast<int>(SendMessageA(box, CB_GETITEMHEIGHT, static_cast<WPARAM>(-1), 0));
     DestroyWindow(box);
     return reported;
 }
@@ -70,14 +72,16 @@ TEST_F(MainWindow, LabelsAndCombosCarryTheLayoutsValues)
         EXPECT_EQ(label->Font()->Color(), 0xB2B2B2u) << name;
         EXPECT_TRUE(label->Font()->Style().Contains(fsBold)) << name;
     }
-    EXPECT_EQ(dynamic_cast<controls::TOcLabel*>(form->FindComponent("OcLabel2"))->Font()->Name(), "Verdana");
+    EXPECT_EQ(dynamic_cast<controls::TOcLabel*>(form->FindComponent("OcLabel2"))->Font()->Name(),
+              "Verdana");
     EXPECT_EQ(form->AdvReflectionLabel1->ReflectionAxis(), -13);
     EXPECT_EQ(form->AdvReflectionLabel1->Font()->Name(), "Impact");
     auto* digit = dynamic_cast<controls::THTMLabel*>(form->FindComponent("HTMLabel1"));
     ASSERT_NE(digit, nullptr);
     EXPECT_EQ(digit->GetDisplayText(), "<B><FONT  size=\"22\" color=\"#5498FF\">1</FONT></B>");
     EXPECT_EQ(digit->Caption(), "");
-    EXPECT_EQ(form->HTMLabel3->GetDisplayText(), "<B><FONT color=\"#5498FF\">www.tarnwell.example</FONT></B>");
+    EXPECT_EQ(form->HTMLabel3->GetDisplayText(),
+              "<B><FONT color=\"#5498FF\">www.tarnwell.example</FONT></B>");
 }
 
 // The box around the dark pixels of a combo box's edit field as the screen shows it.
@@ -110,7 +114,8 @@ TEST_F(MainWindow, TheBackgroundPanelTakesItsLookFromTheStyler)
     ASSERT_NE(styler, nullptr);
     EXPECT_EQ(panel->Styler(), styler);
     EXPECT_EQ(styler->Style(), panels::psCustom);
-    for (TColor c : {panel->Color(), panel->ColorTo(), panel->ColorMirror(), panel->ColorMirrorTo()})
+    for (TColor c :
+         {panel->Color(), panel->ColorTo(), panel->ColorMirror(), panel->ColorMirrorTo()})
         EXPECT_EQ(c, 0xEDEDEDu);
     EXPECT_EQ(panel->BorderWidth(), 0);
     EXPECT_EQ(panel->BevelOuter(), bvNone);
@@ -166,7 +171,8 @@ TEST_F(MainWindow, LinkIndicatorShowsTheImageListsPictureOfTheLinkState)
 TEST_F(MainWindow, StepButtonsCheckBoxAndRadioGroupLoadWithTheLayoutsProperties)
 {
     Start(KeyboardOnly, 1);
-    for (controls::TAdvGlowButton* step : {form->ButtonConnect, form->ButtonOpenHex, form->ButtonStartBootloader}) {
+    for (controls::TAdvGlowButton* step :
+         {form->ButtonConnect, form->ButtonOpenHex, form->ButtonStartBootloader}) {
         SCOPED_TRACE(step->Name());
         EXPECT_EQ(step->Spacing(), 3);
         EXPECT_TRUE(step->TabStop());
@@ -187,7 +193,8 @@ TEST_F(MainWindow, StepButtonsCheckBoxAndRadioGroupLoadWithTheLayoutsProperties)
     EXPECT_TRUE(form->CheckBoxClose->TabStop());
     EXPECT_FALSE(form->CheckBoxClose->ReturnIsTab());
 
-    auto* group = dynamic_cast<controls::TAdvOfficeRadioGroup*>(form->FindComponent("RadioGroupPICFamily"));
+    auto* group =
+        dynamic_cast<controls::TAdvOfficeRadioGroup*>(form->FindComponent("RadioGroupPICFamily"));
     ASSERT_NE(group, nullptr);
     EXPECT_EQ(group->Width(), 132);
     EXPECT_EQ(group->Height(), 52);
@@ -254,7 +261,8 @@ TEST_F(MainWindow, RemovalWhileConnectedDisconnects)
 TEST_F(MainWindow, DeviceThatDoesNotAnswerTheProbeIsNotUsed)
 {
     Start("[device boot]\nbootloader = no\n", 1);
-    EXPECT_EQ(History(), (Lines{Attach, "USB HID device is not in bootloader mode.", "Reset device."}));
+    EXPECT_EQ(History(),
+              (Lines{Attach, "USB HID device is not in bootloader mode.", "Reset device."}));
     EXPECT_EQ(form->CurrentDevice(), nullptr);
     EXPECT_EQ(form->AdvGlowButton2->ImageIndex(), 0);
     // The failed probe explains itself: the removal that follows is silent.
@@ -266,7 +274,8 @@ TEST_F(MainWindow, DeviceThatDoesNotAnswerTheProbeIsNotUsed)
 TEST_F(MainWindow, RecordWithUnusableBlockSizesCountsAsNotInBootloaderMode)
 {
     Start("[device boot]\nerase_block = 32\n", 1);
-    EXPECT_EQ(History(), (Lines{Attach, "USB HID device is not in bootloader mode.", "Reset device."}));
+    EXPECT_EQ(History(),
+              (Lines{Attach, "USB HID device is not in bootloader mode.", "Reset device."}));
     EXPECT_EQ(form->SharedBuffer().Size(), 64u);
 }
 
@@ -281,11 +290,13 @@ void PrintTo(const FailedHandshake& c, std::ostream* os)
     *os << c.name;
 }
 
-class MainWindowHandshake : public MainWindow, public testing::WithParamInterface<FailedHandshake> {};
+class MainWindowHandshake : public MainWindow,
+                            public testing::WithParamInterface<FailedHandshake> {};
 
 TEST_P(MainWindowHandshake, FailedStepReportsOnceAndDisconnects)
 {
-    const std::string config = std::string(Bootloader) + "misbehave = " + GetParam().misbehaviour + "\n";
+    const std::string config =
+        std::string(Bootloader) + "misbehave = " + GetParam().misbehaviour + "\n";
     Start(config.c_str(), 1);
     ClickConnect();
     Lines expected{Attach, Waiting};
@@ -298,16 +309,28 @@ TEST_P(MainWindowHandshake, FailedStepReportsOnceAndDisconnects)
 
 INSTANTIATE_TEST_SUITE_P(
     Cases, MainWindowHandshake,
-    testing::Values(FailedHandshake{"SilentClaim", "silent claim", {"Error: Timeout waiting for MCU.", Disconnected}},
-                    FailedHandshake{"WrongEchoClaim", "wrong_echo claim", {"Error: Timeout waiting for MCU.", Disconnected}},
-                    FailedHandshake{"SilentHandshake", "silent handshake", {"Error: Timeout waiting for MCU.", Disconnected}},
-                    FailedHandshake{"WrongEchoHandshake", "wrong_echo handshake", {"Error: Timeout waiting for MCU.", Disconnected}},
-                    FailedHandshake{"LateClaim", "delay claim 1500", {"Error: Timeout waiting for MCU.", Disconnected}},
-                    // The device goes on the command: its removal is seen inside the wait.
-                    FailedHandshake{"RemovedOnHandshake", "remove handshake",
-                                    {"Reset device to reenter bootloader mode.", "Error: Device removed.",
-                                     Disconnected}}),
-    [](const testing::TestParamInfo<FailedHandshake>& info) { return std::string(info.param.name); });
+    testing::Values(
+        FailedHandshake{
+            "SilentClaim", "silent claim", {"Error: Timeout waiting for MCU.", Disconnected}},
+        FailedHandshake{"WrongEchoClaim",
+                        "wrong_echo claim",
+                        {"Error: Timeout waiting for MCU.", Disconnected}},
+        FailedHandshake{"SilentHandshake",
+                        "silent handshake",
+                        {"Error: Timeout waiting for MCU.", Disconnected}},
+        FailedHandshake{"WrongEchoHandshake",
+                        "wrong_echo handshake",
+                        {"Error: Timeout waiting for MCU.", Disconnected}},
+        FailedHandshake{
+            "LateClaim", "delay claim 1500", {"Error: Timeout waiting for MCU.", Disconnected}},
+        // The device goes on the command: its removal is seen inside the wait.
+        FailedHandshake{
+            "RemovedOnHandshake",
+            "remove handshake",
+            {"Reset device to reenter bootloader mode.", "Error: Device removed.", Disconnected}}),
+    [](const testing::TestParamInfo<FailedHandshake>& info) {
+        return std::string(info.param.name);
+    });
 
 TEST_F(MainWindow, TwoBootloadersUseTheFirst)
 {
@@ -324,20 +347,23 @@ TEST_F(MainWindow, TwoBootloadersUseTheFirst)
 
 TEST_F(MainWindow, DeviceWithoutProductStringIsListedByItsIdentifiers)
 {
-    Start("[device anon]\nproduct = \nvid = 0x04d8\npid = 0x00AB\nserial = S1\nbootloader = no\n", 1);
+    Start("[device anon]\nproduct = \nvid = 0x04d8\npid = 0x00AB\nserial = S1\nbootloader = no\n",
+          1);
     EXPECT_EQ(form->DeviceList()->Strings(0), "Device VID=04d8 PID=00ab (Serial=S1)");
 }
 
 TEST_F(MainWindow, PluggingAnotherDeviceWhileConnectedProbesAgainAndStaysConnected)
 {
-    Start((std::string(Bootloader) + "[device kbd]\nproduct = USB Keyboard\nplugged = no\nbootloader = no\n").c_str(),
+    Start((std::string(Bootloader) +
+           "[device kbd]\nproduct = USB Keyboard\nplugged = no\nbootloader = no\n")
+              .c_str(),
           1);
     ClickConnect();
     ASSERT_TRUE(form->Connected());
     const int before = SimReportsReceived(0);
     ASSERT_TRUE(SimPlug(1, TRUE));
     ASSERT_TRUE(Pump([&] { return form->DeviceList()->Count() == 2; }));
-    EXPECT_EQ(SimReportsReceived(0), before + 1);  // the information request
+    EXPECT_EQ(SimReportsReceived(0), before + 1); // the information request
     EXPECT_TRUE(form->Connected());
     EXPECT_NE(form->CurrentDevice(), nullptr);
     EXPECT_EQ(History(), (Lines{Attach, Waiting, ConnectedLine}));
@@ -358,7 +384,7 @@ TEST_F(MainWindow, DeviceChangeDuringTheHandshakeWaitsForItsEnd)
     ASSERT_TRUE(Pump([&] { return form->DeviceList()->Count() == 2; }));
     EXPECT_TRUE(form->Connected());
     EXPECT_NE(form->CurrentDevice(), nullptr);
-    EXPECT_EQ(SimReportsReceived(0), 4);  // query, claim, handshake, query again
+    EXPECT_EQ(SimReportsReceived(0), 4); // query, claim, handshake, query again
 }
 
 TEST_F(MainWindow, ConnectClickWhileConnectingIsIgnored)
@@ -368,7 +394,7 @@ TEST_F(MainWindow, ConnectClickWhileConnectingIsIgnored)
     ClickConnect();
     EXPECT_TRUE(again.fired);
     EXPECT_EQ(History(), (Lines{Attach, Waiting, ConnectedLine}));
-    EXPECT_EQ(SimReportsReceived(0), 3);  // query, one claim, one handshake
+    EXPECT_EQ(SimReportsReceived(0), 3); // query, one claim, one handshake
     EXPECT_TRUE(form->Connected());
 }
 
@@ -407,13 +433,13 @@ TEST_F(MainWindow, StatusPanelIsPaintedWithTheBarsFontOnTheCanvasBrush)
     ASSERT_NE(canvas, nullptr);
     auto* panel = (*form->StatusBar1->Panels())[0];
     panel->SetText("|||| ||||");
-    form->StatusBar1->Font()->SetColor(static_cast<TColor>(0x0000FF));  // red
+    form->StatusBar1->Font()->SetColor(static_cast<TColor>(0x0000FF)); // red
     const std::string face = form->StatusBar1->Font()->Name();
     testsupport::Dib dib(200, 40, 0xFFFFFF);
     canvas->BindPaintDC(dib.dc());
     canvas->Font()->SetColor(static_cast<TColor>(0x000000));
     canvas->Font()->SetName("Courier New");
-    canvas->Brush()->SetColor(static_cast<TColor>(0x00FF00));  // green
+    canvas->Brush()->SetColor(static_cast<TColor>(0x00FF00)); // green
     const RECT rect{20, 5, 180, 35};
     form->StatusBar1DrawPanel(form->StatusBar1, panel, rect);
     EXPECT_EQ(canvas->Font()->Color(), static_cast<TColor>(0x0000FF));
@@ -427,10 +453,12 @@ TEST_F(MainWindow, StatusPanelIsPaintedWithTheBarsFontOnTheCanvasBrush)
         for (int x = 0; x < dib.width(); ++x)
             if (dib.Pixel(x, y) == 0xFF0000u) {
                 ++red;
-                redOutsideText += x < rect.left + 2 || y < rect.top + 4 || x >= rect.right || y >= rect.bottom;
+                redOutsideText +=
+                    x < rect.left + 2 || y < rect.top + 4 || x >= rect.right || y >= rect.bottom;
             }
     EXPECT_GT(red, 0) << "the text in the bar font's colour";
-    EXPECT_EQ(redOutsideText, 0) << "the text starts at (left + 2, top + 4), clipped to the rectangle";
+    EXPECT_EQ(redOutsideText, 0)
+        << "the text starts at (left + 2, top + 4), clipped to the rectangle";
 }
 
 } // namespace

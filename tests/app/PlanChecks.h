@@ -14,8 +14,9 @@ namespace plantest {
 using namespace app;
 
 // The information record of a test device.
-inline DeviceInfo Device(FamilyCode family, std::uint16_t ebs, std::uint16_t wbs, std::uint32_t bootStart,
-                  std::uint16_t revision = 0x0100, std::uint32_t flash = 0, std::uint32_t appStart = 0)
+inline DeviceInfo Device(FamilyCode family, std::uint16_t ebs, std::uint16_t wbs,
+                         std::uint32_t bootStart, std::uint16_t revision = 0x0100,
+                         std::uint32_t flash = 0, std::uint32_t appStart = 0)
 {
     DeviceInfo d;
     d.mcuType = family;
@@ -32,7 +33,7 @@ struct Layout {
     std::uint64_t base = 0;      // image address of image index 0
     std::uint64_t protectLo = 0; // program writes stay in [protectLo, protectHi)
     std::uint64_t protectHi = 0;
-    std::uint64_t bootHi = 0;    // boot writes stay below
+    std::uint64_t bootHi = 0; // boot writes stay below
 };
 
 inline Layout LayoutOf(const DeviceInfo& d)
@@ -43,15 +44,18 @@ inline Layout LayoutOf(const DeviceInfo& d)
     l.base = pic32 ? 0x1D000000 : f == 41 ? 0x08000000 : 0;
     if (!d.IsBootAtStart()) {
         l.protectLo = l.base;
-        l.protectHi = pic32 ? (d.bootStart & 0x1FFFFFFF) : pic24 ? std::uint64_t{d.bootStart} / 2 * 3 : d.bootStart;
+        l.protectHi = pic32   ? (d.bootStart & 0x1FFFFFFF)
+                      : pic24 ? std::uint64_t{d.bootStart} / 2 * 3
+                              : d.bootStart;
     } else {
         l.protectLo = pic24 ? std::uint64_t{d.appStart} / 2 * 3 : d.appStart;
         if (pic32 && (d.appStart & 0x1FFFFFFF) < 0x1D000000)
             l.protectLo = 0x1D000000 + std::uint64_t{d.appStart};
         if (pic32)
             l.protectLo = std::max<std::uint64_t>(l.protectLo, 0x1D000000);
-        const std::uint64_t limit = pic32 ? (d.flashSize & 0x1FFFFFFF)
-                                    : pic24 ? std::uint64_t{d.flashSize} / 2 * 3 : d.flashSize;
+        const std::uint64_t limit = pic32   ? (d.flashSize & 0x1FFFFFFF)
+                                    : pic24 ? std::uint64_t{d.flashSize} / 2 * 3
+                                            : d.flashSize;
         l.protectHi = l.base + limit;
     }
     l.bootHi = (f == 20 ? 0x1FC03000 : 0x1FC14000) - std::uint64_t{d.eraseBlockSize};
@@ -71,7 +75,7 @@ inline std::string CheckPlan(const UploadInput& input, const UploadPlan& plan)
     const Layout l = LayoutOf(d);
     const bool atEnd = !d.IsBootAtStart();
     std::map<std::uint64_t, std::uint64_t> erased[2];  // first -> end, per region
-    std::map<std::uint64_t, std::uint64_t> written[2];  // first -> length of runs since their erase
+    std::map<std::uint64_t, std::uint64_t> written[2]; // first -> length of runs since their erase
     auto isErased = [&](int r, std::uint64_t a) {
         auto it = erased[r].upper_bound(a);
         if (it == erased[r].begin())
@@ -88,14 +92,16 @@ inline std::string CheckPlan(const UploadInput& input, const UploadPlan& plan)
         const std::uint64_t lo = r ? 0x1FC00000 : l.protectLo;
         const std::uint64_t hi = r ? l.bootHi : l.protectHi;
         if (s.first < lo || s.end > hi || s.first >= s.end) {
-            err << "step " << k << " [" << std::hex << s.first << "," << s.end << ") outside [" << lo << "," << hi << ")";
+            err << "step " << k << " [" << std::hex << s.first << "," << s.end << ") outside ["
+                << lo << "," << hi << ")";
             return err.str();
         }
         if (s.kind == StepKind::Erase) {
             if (s.count == 0 || s.count > 0x7FFF)
                 return "erase count out of range";
             erased[r][s.first] = std::max(erased[r][s.first], s.end);
-            for (auto it = written[r].lower_bound(s.first); it != written[r].end() && it->first < s.end;)
+            for (auto it = written[r].lower_bound(s.first);
+                 it != written[r].end() && it->first < s.end;)
                 it = written[r].erase(it);
             if (!r)
                 lastProgramErase = k;
@@ -115,7 +121,8 @@ inline std::string CheckPlan(const UploadInput& input, const UploadPlan& plan)
             return "chunks do not cover the run";
         for (std::uint64_t a = s.first; a < s.end; ++a) {
             if (!isErased(r, a)) {
-                err << "byte " << std::hex << a << " written without an erase (step " << std::dec << k << ")";
+                err << "byte " << std::hex << a << " written without an erase (step " << std::dec
+                    << k << ")";
                 return err.str();
             }
         }
@@ -123,7 +130,8 @@ inline std::string CheckPlan(const UploadInput& input, const UploadPlan& plan)
         auto next = written[r].lower_bound(s.first);
         if (next != written[r].end() && next->first < s.end)
             return "two writes overlap";
-        if (next != written[r].begin() && std::prev(next)->first + std::prev(next)->second > s.first)
+        if (next != written[r].begin() &&
+            std::prev(next)->first + std::prev(next)->second > s.first)
             return "two writes overlap";
         written[r][s.first] = s.end - s.first;
     }
@@ -132,7 +140,7 @@ inline std::string CheckPlan(const UploadInput& input, const UploadPlan& plan)
     Bytes image = input.program;
     if (d.mcuType == 42 || d.mcuType == 43 || d.mcuType == 46)
         PatchKinetisConfig(image);
-    const std::size_t redirected = atEnd ? 8 : 0;  // the patched reset vector
+    const std::size_t redirected = atEnd ? 8 : 0; // the patched reset vector
     std::uint64_t vectorFirst = 0, vectorEnd = 0;
     if (!plan.savedVector.empty() && plan.vectorBlockEnd != 0) {
         vectorFirst = atEnd ? plan.vectorBlockEnd - plan.savedVector.size() : plan.vectorBlockFirst;
@@ -154,7 +162,8 @@ inline std::string CheckPlan(const UploadInput& input, const UploadPlan& plan)
                 continue;
             const std::uint8_t want = i < image.size() ? image[static_cast<std::size_t>(i)] : 0xFF;
             if (got != want) {
-                err << "image byte " << std::hex << i << " written as " << int(got) << ", image has " << int(want);
+                err << "image byte " << std::hex << i << " written as " << int(got)
+                    << ", image has " << int(want);
                 return err.str();
             }
             writtenImageBytes += i < image.size();
@@ -164,7 +173,8 @@ inline std::string CheckPlan(const UploadInput& input, const UploadPlan& plan)
     std::uint64_t expected = 0;
     for (std::uint64_t i = 0; i < image.size(); ++i) {
         const std::uint64_t a = l.base + i;
-        if (a >= l.protectLo && a < l.protectHi && !(a >= vectorFirst && a < vectorEnd) && i >= redirected)
+        if (a >= l.protectLo && a < l.protectHi && !(a >= vectorFirst && a < vectorEnd) &&
+            i >= redirected)
             ++expected;
     }
     if (writtenImageBytes != expected) {

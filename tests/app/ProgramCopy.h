@@ -38,8 +38,8 @@ inline std::string TextOf(HWND window)
         return {};
     std::string text(length + 1, '\0');
     DWORD_PTR copied = 0;
-    SendMessageTimeoutA(window, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(text.data()), SMTO_ABORTIFHUNG,
-                        2000, &copied);
+    SendMessageTimeoutA(window, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(text.data()),
+                        SMTO_ABORTIFHUNG, 2000, &copied);
     text.resize(copied);
     return text;
 }
@@ -49,8 +49,8 @@ inline std::string TextOf(HWND window)
 inline void UseSimulatedDevicesLibraries()
 {
     HKEY key;
-    if (RegCreateKeyExA(HKEY_CURRENT_USER, "Software\\Wine\\AppDefaults\\Brenvik.exe\\DllOverrides", 0, nullptr, 0,
-                        KEY_WRITE, nullptr, &key, nullptr) != ERROR_SUCCESS)
+    if (RegCreateKeyExA(HKEY_CURRENT_USER, "Software\\Wine\\AppDefaults\\Brenvik.exe\\DllOverrides",
+                        0, nullptr, 0, KEY_WRITE, nullptr, &key, nullptr) != ERROR_SUCCESS)
         return;
     static const char value[] = "native,builtin";
     for (const char* dll : {"hid", "setupapi"})
@@ -62,14 +62,15 @@ inline void UseSimulatedDevicesLibraries()
 // named files from beside the test program; removed with everything in it.
 class PrivateCopy {
 public:
-    explicit PrivateCopy(const std::string& label, std::initializer_list<const char*> besideTest = {})
+    explicit PrivateCopy(const std::string& label,
+                         std::initializer_list<const char*> besideTest = {})
     {
         char self[MAX_PATH], temp[MAX_PATH];
         GetModuleFileNameA(nullptr, self, MAX_PATH);
         GetTempPathA(MAX_PATH, temp);
         static int serial = 0;
-        folder_ = std::string(temp) + "brenvik-" + label + "-" + std::to_string(GetCurrentProcessId()) + "-" +
-                  std::to_string(++serial) + "\\";
+        folder_ = std::string(temp) + "brenvik-" + label + "-" +
+                  std::to_string(GetCurrentProcessId()) + "-" + std::to_string(++serial) + "\\";
         CreateDirectoryA(folder_.c_str(), nullptr);
         if (!CopyFileA(BuiltProgram().c_str(), Path("Brenvik.exe").c_str(), FALSE))
             missing_ += BuiltProgram() + " ";
@@ -117,8 +118,8 @@ private:
 };
 
 struct WindowSearch {
-    explicit WindowSearch(DWORD processId, const char* className = nullptr, const char* text = nullptr,
-                          bool firstOnly = false)
+    explicit WindowSearch(DWORD processId, const char* className = nullptr,
+                          const char* text = nullptr, bool firstOnly = false)
         : processId(processId), className(className), text(text), firstOnly(firstOnly)
     {
     }
@@ -146,15 +147,18 @@ class Program {
 public:
     // Starts the copy with the given arguments. The working folder is not the program's unless
     // one is given, so that what the program keeps beside itself is found there.
-    explicit Program(const PrivateCopy& copy, const std::string& arguments = "", const std::string& workingFolder = "")
+    explicit Program(const PrivateCopy& copy, const std::string& arguments = "",
+                     const std::string& workingFolder = "")
     {
-        std::string commandLine = "\"" + copy.Path("Brenvik.exe") + "\"" + (arguments.empty() ? "" : " " + arguments);
+        std::string commandLine =
+            "\"" + copy.Path("Brenvik.exe") + "\"" + (arguments.empty() ? "" : " " + arguments);
         char windows[MAX_PATH];
         GetWindowsDirectoryA(windows, MAX_PATH);
         STARTUPINFOA si{};
         si.cb = sizeof si;
         started_ = CreateProcessA(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                                  workingFolder.empty() ? windows : workingFolder.c_str(), &si, &info_) != FALSE;
+                                  workingFolder.empty() ? windows : workingFolder.c_str(), &si,
+                                  &info_) != FALSE;
     }
     ~Program()
     {
@@ -226,7 +230,10 @@ public:
         WaitForSingleObject(info_.hProcess, ExitLimitMs);
     }
 
-    bool Ended(DWORD limitMs) const { return WaitForSingleObject(info_.hProcess, limitMs) == WAIT_OBJECT_0; }
+    bool Ended(DWORD limitMs) const
+    {
+        return WaitForSingleObject(info_.hProcess, limitMs) == WAIT_OBJECT_0;
+    }
 
     DWORD ExitCode() const
     {

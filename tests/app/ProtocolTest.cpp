@@ -35,13 +35,15 @@ TEST(Protocol, AddressedFramesAreLittleEndianWithSixteenBitCount)
 
 TEST(Protocol, EchoMatchesMarkerAndCode)
 {
-    struct Case { std::vector<std::uint8_t> bytes; Command command; bool expected; };
+    struct Case {
+        std::vector<std::uint8_t> bytes;
+        Command command;
+        bool expected;
+    };
     const Case cases[] = {
-        {{0x0F, 3}, CmdClaim, true},
-        {{0x0F, 11, 9, 9}, CmdWrite, true},
-        {{0x0F, 11}, CmdErase, false},  // a write echo does not end an erase wait
-        {{0x0E, 3}, CmdClaim, false},
-        {{0x0F}, CmdClaim, false},
+        {{0x0F, 3}, CmdClaim, true},   {{0x0F, 11, 9, 9}, CmdWrite, true},
+        {{0x0F, 11}, CmdErase, false}, // a write echo does not end an erase wait
+        {{0x0E, 3}, CmdClaim, false},  {{0x0F}, CmdClaim, false},
         {{}, CmdHandshake, false},
     };
     for (const auto& c : cases)
@@ -55,7 +57,7 @@ TEST(Protocol, ReceiveBufferKeepsOnlyWhatFits)
     for (std::size_t k = 0; k < report.size(); ++k)
         report[k] = static_cast<std::uint8_t>(k);
     EXPECT_EQ(rx.Append(std::span(report).first(40)), 40u);
-    EXPECT_EQ(rx.Append(report), 24u);  // second report: only the room that is left
+    EXPECT_EQ(rx.Append(report), 24u); // second report: only the room that is left
     EXPECT_EQ(rx.Index(), 64u);
     EXPECT_EQ(rx.Append(report), 0u);
     EXPECT_EQ(rx.Bytes()[40], 0);
@@ -63,7 +65,7 @@ TEST(Protocol, ReceiveBufferKeepsOnlyWhatFits)
 
     rx.Reset();
     EXPECT_EQ(rx.Received().size(), 0u);
-    rx.Resize(1024);  // one erase block once the device information is known
+    rx.Resize(1024); // one erase block once the device information is known
     EXPECT_EQ(rx.Append(report) + rx.Append(report), 128u);
     rx.Resize(100);
     EXPECT_EQ(rx.Index(), 100u);
@@ -71,7 +73,10 @@ TEST(Protocol, ReceiveBufferKeepsOnlyWhatFits)
 
 TEST(Protocol, MessagesAreCutIntoSixtyFourByteReports)
 {
-    struct Case { std::size_t length; std::vector<std::size_t> payloads; };
+    struct Case {
+        std::size_t length;
+        std::vector<std::size_t> payloads;
+    };
     const Case cases[] = {{2, {2}}, {64, {64}}, {100, {64, 36}}, {128, {64, 64}}, {0, {0}}};
     for (const auto& c : cases) {
         std::vector<std::uint8_t> message(c.length);
@@ -106,11 +111,15 @@ TEST(Protocol, WaitErrorsHaveTheirHistoryLines)
 
 TEST(Protocol, AnswersAreRecognisedByTheCommandsLowSevenBits)
 {
-    struct Case { std::uint8_t command; AnswerCheck check; };
+    struct Case {
+        std::uint8_t command;
+        AnswerCheck check;
+    };
     const Case cases[] = {
-        {1, AnswerCheck::Echo}, {3, AnswerCheck::Echo}, {11, AnswerCheck::Echo}, {21, AnswerCheck::Echo},
-        {2, AnswerCheck::DeviceInfo}, {0x82, AnswerCheck::DeviceInfo}, {0x95, AnswerCheck::Echo},
-        {4, AnswerCheck::None}, {0, AnswerCheck::None}, {22, AnswerCheck::None},
+        {1, AnswerCheck::Echo},    {3, AnswerCheck::Echo},       {11, AnswerCheck::Echo},
+        {21, AnswerCheck::Echo},   {2, AnswerCheck::DeviceInfo}, {0x82, AnswerCheck::DeviceInfo},
+        {0x95, AnswerCheck::Echo}, {4, AnswerCheck::None},       {0, AnswerCheck::None},
+        {22, AnswerCheck::None},
     };
     for (const auto& c : cases)
         EXPECT_EQ(AnswerCheckFor(c.command), c.check) << int(c.command);

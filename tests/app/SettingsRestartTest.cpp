@@ -32,8 +32,8 @@ std::string Printf(const char* format, int a, int b, int c, int d)
 
 std::string ScreenSizeSuffix()
 {
-    return "(" + std::to_string(GetSystemMetrics(SM_CXSCREEN)) + "x" + std::to_string(GetSystemMetrics(SM_CYSCREEN)) +
-           ")";
+    return "(" + std::to_string(GetSystemMetrics(SM_CXSCREEN)) + "x" +
+           std::to_string(GetSystemMetrics(SM_CYSCREEN)) + ")";
 }
 
 int ScreenPixelsPerInch()
@@ -48,8 +48,8 @@ int ScreenPixelsPerInch()
 std::string UnixFileName(const std::string& windowsName)
 {
     using Convert = char*(CDECL*)(const wchar_t*);
-    auto convert = reinterpret_cast<Convert>(
-        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("kernel32.dll"), "wine_get_unix_file_name")));
+    auto convert = reinterpret_cast<Convert>(reinterpret_cast<void*>(
+        GetProcAddress(GetModuleHandleA("kernel32.dll"), "wine_get_unix_file_name")));
     if (!convert)
         return std::string();
     const std::wstring wide(windowsName.begin(), windowsName.end());
@@ -67,13 +67,13 @@ std::string UnixFileName(const std::string& windowsName)
 std::vector<std::string> ReadWithConfigParser(const std::string& settingsFile)
 {
     const std::string output = settingsFile + ".parsed";
-    std::string commandLine = "python3 \"" BRENVIK_READ_SETTINGS_SCRIPT "\" \"" + UnixFileName(settingsFile) +
-                              "\" \"" + UnixFileName(output) + "\"";
+    std::string commandLine = "python3 \"" BRENVIK_READ_SETTINGS_SCRIPT "\" \"" +
+                              UnixFileName(settingsFile) + "\" \"" + UnixFileName(output) + "\"";
     STARTUPINFOA si{};
     si.cb = sizeof si;
     PROCESS_INFORMATION info{};
-    if (!CreateProcessA("Z:\\usr\\bin\\python3", commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
-                        &si, &info)) {
+    if (!CreateProcessA("Z:\\usr\\bin\\python3", commandLine.data(), nullptr, nullptr, FALSE, 0,
+                        nullptr, nullptr, &si, &info)) {
         ADD_FAILURE() << "python3 does not start: " << GetLastError();
         return {};
     }
@@ -82,7 +82,8 @@ std::vector<std::string> ReadWithConfigParser(const std::string& settingsFile)
     if (info.hThread)
         CloseHandle(info.hThread);
     const DWORD start = GetTickCount();
-    while (GetFileAttributesA(output.c_str()) == INVALID_FILE_ATTRIBUTES && GetTickCount() - start < StartLimitMs)
+    while (GetFileAttributesA(output.c_str()) == INVALID_FILE_ATTRIBUTES &&
+           GetTickCount() - start < StartLimitMs)
         Sleep(50);
     std::vector<std::string> lines;
     std::ifstream in(output, std::ios::binary);
@@ -96,7 +97,9 @@ std::vector<std::string> ReadWithConfigParser(const std::string& settingsFile)
 // The program's main window, driven from this process.
 class SettingsWindow : public Program {
 public:
-    explicit SettingsWindow(const PrivateCopy& copy) : Program(copy), window_(WaitForMainWindow()) {}
+    explicit SettingsWindow(const PrivateCopy& copy) : Program(copy), window_(WaitForMainWindow())
+    {
+    }
 
     HWND Window() const { return window_; }
 
@@ -140,21 +143,42 @@ struct Settings {
     std::string FileText() const
     {
         const std::string suffix = ScreenSizeSuffix();
-        const std::string norm = Printf("%d,%d,%d,%d", normPos.left, normPos.top, normPos.right, normPos.bottom);
+        const std::string norm =
+            Printf("%d,%d,%d,%d", normPos.left, normPos.top, normPos.right, normPos.bottom);
         return "[frmDovrel]\r\n"
                "FormVersion=0\r\n"
-               "ShowCmd=" + std::to_string(showCmd) + "\r\n"
+               "ShowCmd=" +
+               std::to_string(showCmd) +
+               "\r\n"
                // A window that was never maximized carries no placement flags.
                "Flags=0\r\n"
-               "PixelsPerInch=" + std::to_string(ScreenPixelsPerInch()) + "\r\n"
-               "MinMaxPos" + suffix + "=" + minMaxPos + "\r\n"
-               "MinMaxPos=" + minMaxPos + "\r\n"
-               "NormPos" + suffix + "=" + norm + "\r\n"
-               "NormPos=" + norm + "\r\n"
-               "CheckBoxClose_Checked=" + (closeWhenFinished ? "TRUE" : "FALSE") + "\r\n"
-               "OpenDialog1_InitialDir=" + initialDir + "\r\n"
-               "OpenDialog1_FileName=" + fileName + "\r\n"
-               "MCUComboBox_ItemIndex=" + std::to_string(mcuIndex) + "\r\n"
+               "PixelsPerInch=" +
+               std::to_string(ScreenPixelsPerInch()) +
+               "\r\n"
+               "MinMaxPos" +
+               suffix + "=" + minMaxPos +
+               "\r\n"
+               "MinMaxPos=" +
+               minMaxPos +
+               "\r\n"
+               "NormPos" +
+               suffix + "=" + norm +
+               "\r\n"
+               "NormPos=" +
+               norm +
+               "\r\n"
+               "CheckBoxClose_Checked=" +
+               (closeWhenFinished ? "TRUE" : "FALSE") +
+               "\r\n"
+               "OpenDialog1_InitialDir=" +
+               initialDir +
+               "\r\n"
+               "OpenDialog1_FileName=" +
+               fileName +
+               "\r\n"
+               "MCUComboBox_ItemIndex=" +
+               std::to_string(mcuIndex) +
+               "\r\n"
                "\r\n";
     }
 };
@@ -186,8 +210,9 @@ testing::AssertionResult SameRect(const RECT& a, const RECT& b)
 {
     if (EqualRect(&a, &b))
         return testing::AssertionSuccess();
-    return testing::AssertionFailure() << Printf("(%d,%d,%d,%d)", a.left, a.top, a.right, a.bottom) << " vs "
-                                       << Printf("(%d,%d,%d,%d)", b.left, b.top, b.right, b.bottom);
+    return testing::AssertionFailure()
+           << Printf("(%d,%d,%d,%d)", a.left, a.top, a.right, a.bottom) << " vs "
+           << Printf("(%d,%d,%d,%d)", b.left, b.top, b.right, b.bottom);
 }
 
 class SettingsRestart : public testing::Test {
@@ -232,7 +257,9 @@ TEST_F(SettingsRestart, FirstRunWritesTheDocumentedFileAndTheNextRunRestoresIt)
     EXPECT_EQ(ValueOf(written, "MinMaxPos" + ScreenSizeSuffix()), expected.minMaxPos);
     int words[4];
     char end;
-    EXPECT_EQ(sscanf(expected.minMaxPos.c_str(), "%d,%d,%d,%d%c", &words[0], &words[1], &words[2], &words[3], &end), 4)
+    EXPECT_EQ(sscanf(expected.minMaxPos.c_str(), "%d,%d,%d,%d%c", &words[0], &words[1], &words[2],
+                     &words[3], &end),
+              4)
         << expected.minMaxPos;
     EXPECT_EQ(written, expected.FileText());
 
@@ -241,7 +268,8 @@ TEST_F(SettingsRestart, FirstRunWritesTheDocumentedFileAndTheNextRunRestoresIt)
     GetPrivateProfileStringA("frmDovrel", "NormPos", "", value, sizeof value, settings.c_str());
     EXPECT_EQ(std::string(value), Printf("%d,%d,%d,%d", expected.normPos.left, expected.normPos.top,
                                          expected.normPos.right, expected.normPos.bottom));
-    GetPrivateProfileStringA("frmDovrel", "CheckBoxClose_Checked", "", value, sizeof value, settings.c_str());
+    GetPrivateProfileStringA("frmDovrel", "CheckBoxClose_Checked", "", value, sizeof value,
+                             settings.c_str());
     EXPECT_STREQ(value, "TRUE");
     EXPECT_EQ(GetPrivateProfileIntA("frmDovrel", "MCUComboBox_ItemIndex", 7, settings.c_str()), -1);
     EXPECT_EQ(GetPrivateProfileIntA("frmDovrel", "ShowCmd", 0, settings.c_str()), SW_SHOWNORMAL);
@@ -251,8 +279,9 @@ TEST_F(SettingsRestart, FirstRunWritesTheDocumentedFileAndTheNextRunRestoresIt)
     std::istringstream lines(written);
     for (std::string line; std::getline(lines, line);)
         if (line.find('=') != std::string::npos)
-            keys.push_back("frmDovrel|" + line.substr(0, line.find('=')) + "|" +
-                           line.substr(line.find('=') + 1, line.size() - line.find('=') - 2)); // without CR
+            keys.push_back(
+                "frmDovrel|" + line.substr(0, line.find('=')) + "|" +
+                line.substr(line.find('=') + 1, line.size() - line.find('=') - 2)); // without CR
     EXPECT_EQ(keys.size(), 12u);
     EXPECT_EQ(ReadWithConfigParser(settings), keys);
 
@@ -290,8 +319,8 @@ TEST_F(SettingsRestart, StoredValuesPassThroughARunUnchanged)
 
     // Keys the program does not know stay, and an existing file keeps its order.
     const std::string foreign = "[Other]\r\nKey=1\r\n\r\n[frmDovrel]\r\nNormPos=" +
-                                Printf("%d,%d,%d,%d", stored.normPos.left, stored.normPos.top, stored.normPos.right,
-                                       stored.normPos.bottom) +
+                                Printf("%d,%d,%d,%d", stored.normPos.left, stored.normPos.top,
+                                       stored.normPos.right, stored.normPos.bottom) +
                                 "\r\nCheckBoxClose_Checked=no\r\nExtra=kept\r\n\r\n";
     WriteBytes(settings, foreign);
     {
@@ -300,8 +329,10 @@ TEST_F(SettingsRestart, StoredValuesPassThroughARunUnchanged)
         ASSERT_TRUE(program.Close());
     }
     const std::string rewritten = ReadBytes(settings);
-    EXPECT_EQ(rewritten.rfind("[Other]\r\nKey=1\r\n\r\n[frmDovrel]\r\nNormPos=", 0), 0u) << rewritten;
-    EXPECT_NE(rewritten.find("\r\nCheckBoxClose_Checked=FALSE\r\nExtra=kept\r\nFormVersion=0\r\n"), std::string::npos)
+    EXPECT_EQ(rewritten.rfind("[Other]\r\nKey=1\r\n\r\n[frmDovrel]\r\nNormPos=", 0), 0u)
+        << rewritten;
+    EXPECT_NE(rewritten.find("\r\nCheckBoxClose_Checked=FALSE\r\nExtra=kept\r\nFormVersion=0\r\n"),
+              std::string::npos)
         << rewritten;
 }
 
@@ -345,13 +376,15 @@ TEST_F(SettingsRestart, ReadOnlyFileIsLeftByteIdentical)
         ASSERT_TRUE(program.Close());
     }
     EXPECT_EQ(ReadBytes(settings), original);
-    EXPECT_EQ(GetFileAttributesA(settings.c_str()) & FILE_ATTRIBUTE_READONLY, DWORD{FILE_ATTRIBUTE_READONLY});
+    EXPECT_EQ(GetFileAttributesA(settings.c_str()) & FILE_ATTRIBUTE_READONLY,
+              DWORD{FILE_ATTRIBUTE_READONLY});
     EXPECT_EQ(FolderFiles(), (std::vector<std::string>{"Brenvik.exe", "Settings.ini"}));
 }
 
 TEST_F(SettingsRestart, KilledProcessLeavesTheOldFileIntact)
 {
-    const std::string original = "[frmDovrel]\r\nFormVersion=0\r\nCheckBoxClose_Checked=TRUE\r\n\r\n";
+    const std::string original =
+        "[frmDovrel]\r\nFormVersion=0\r\nCheckBoxClose_Checked=TRUE\r\n\r\n";
     WriteBytes(settings, original);
     {
         SettingsWindow program(copy);
@@ -372,18 +405,24 @@ TEST_F(SettingsRestart, DamagedFileStartsTheWindowOnTheScreen)
     struct Case {
         const char* what;
         std::string text;
-        POINT origin; // where the window opens: Designed where the layout puts it, Anywhere on the screen
+        POINT origin; // where the window opens: Designed where the layout puts it, Anywhere on the
+                      // screen
     };
     const POINT Designed{-1, -1};
     const POINT Anywhere{-2, -2};
-    const char binary[] = "[frmDovrel]\r\nNormPos=1\0" "2,3,4\r\n\x01\x02\xff=\xfe\r\n";
+    const char binary[] =
+        "[frmDovrel]\r\nNormPos=1\0"
+        "2,3,4\r\n\x01\x02\xff=\xfe\r\n";
     const std::vector<Case> cases = {
         {"words that are no numbers",
-         "[frmDovrel]\r\nFormVersion=zero\r\nShowCmd=zz\r\nFlags=?\r\nPixelsPerInch=many\r\nMinMaxPos=a,b,c,d\r\n"
-         "NormPos=abc,def,ghi,jkl\r\nCheckBoxClose_Checked=perhaps\r\nMCUComboBox_ItemIndex=12abc\r\n",
+         "[frmDovrel]\r\nFormVersion=zero\r\nShowCmd=zz\r\nFlags=?\r\nPixelsPerInch="
+         "many\r\nMinMaxPos=a,b,c,d\r\n"
+         "NormPos=abc,def,ghi,jkl\r\nCheckBoxClose_Checked=perhaps\r\nMCUComboBox_ItemIndex="
+         "12abc\r\n",
          Designed},
         {"numbers that overflow",
-         "[frmDovrel]\r\nFlags=99999999999999999999\r\nNormPos=99999999999,99999999999,99999999999,99999999999\r\n"
+         "[frmDovrel]\r\nFlags=99999999999999999999\r\nNormPos=99999999999,99999999999,99999999999,"
+         "99999999999\r\n"
          "MinMaxPos=-99999999999,1,2,3\r\nMCUComboBox_ItemIndex=4294967296\r\n",
          Designed},
         {"a size that overflows at a readable place",
@@ -392,11 +431,15 @@ TEST_F(SettingsRestart, DamagedFileStartsTheWindowOnTheScreen)
         {"only a left edge", "[frmDovrel]\r\nNormPos=300\r\n", {300, designed.top}},
         {"left not below right", "[frmDovrel]\r\nNormPos=500,300,400,600\r\n", Designed},
         {"top not below bottom", "[frmDovrel]\r\nNormPos=500,300,900,300\r\n", Designed},
-        {"a place no screen shows", "[frmDovrel]\r\nNormPos" + suffix + "=-30000,-30000,-29000,-29000\r\n", Designed},
-        {"line feeds alone", "[frmDovrel]\nShowCmd=1\nNormPos=310,210," + std::to_string(310 + designed.right - designed.left) +
-                                 "," + std::to_string(210 + designed.bottom - designed.top) + "\n",
+        {"a place no screen shows",
+         "[frmDovrel]\r\nNormPos" + suffix + "=-30000,-30000,-29000,-29000\r\n", Designed},
+        {"line feeds alone",
+         "[frmDovrel]\nShowCmd=1\nNormPos=310,210," +
+             std::to_string(310 + designed.right - designed.left) + "," +
+             std::to_string(210 + designed.bottom - designed.top) + "\n",
          {310, 210}},
-        {"carriage returns alone and blanks", "  [ frmDovrel ]  \r  NormPos =  320 , 220  \r\r\r",
+        {"carriage returns alone and blanks",
+         "  [ frmDovrel ]  \r  NormPos =  320 , 220  \r\r\r",
          {320, 220}},
         {"no section", "NormPos=10,10,400,400\r\nShowCmd=3\r\n", Designed},
         {"bytes that are no text", std::string(binary, sizeof binary - 1), Anywhere},
@@ -417,8 +460,10 @@ TEST_F(SettingsRestart, DamagedFileStartsTheWindowOnTheScreen)
         const std::string written = ReadBytes(settings);
         char value[256];
         GetPrivateProfileStringA("frmDovrel", "NormPos", "", value, sizeof value, settings.c_str());
-        EXPECT_EQ(std::string(value), Printf("%d,%d,%d,%d", r.left, r.top, r.right, r.bottom)) << written;
-        GetPrivateProfileStringA("frmDovrel", "CheckBoxClose_Checked", "", value, sizeof value, settings.c_str());
+        EXPECT_EQ(std::string(value), Printf("%d,%d,%d,%d", r.left, r.top, r.right, r.bottom))
+            << written;
+        GetPrivateProfileStringA("frmDovrel", "CheckBoxClose_Checked", "", value, sizeof value,
+                                 settings.c_str());
         EXPECT_STREQ(value, "FALSE") << written;
     }
 }
@@ -432,9 +477,11 @@ TEST_F(SettingsRestart, ProgramStartsItsUtilityModulesAndStopsThemAtExit)
     const std::string pid = std::to_string(program.ProcessId());
     HANDLE mutex = OpenMutexA(SYNCHRONIZE, FALSE, ("MutexNPA_UnitVersioning_" + pid).c_str());
     EXPECT_NE(mutex, nullptr);
-    HANDLE mapping = OpenFileMappingA(FILE_MAP_READ, FALSE, ("ShmNPA_UnitVersioning_" + pid).c_str());
+    HANDLE mapping =
+        OpenFileMappingA(FILE_MAP_READ, FALSE, ("ShmNPA_UnitVersioning_" + pid).c_str());
     ASSERT_NE(mapping, nullptr);
-    auto* slot = static_cast<const volatile uint32_t*>(MapViewOfFile(mapping, FILE_MAP_READ, 0, 0, sizeof(uint32_t)));
+    auto* slot = static_cast<const volatile uint32_t*>(
+        MapViewOfFile(mapping, FILE_MAP_READ, 0, 0, sizeof(uint32_t)));
     ASSERT_NE(slot, nullptr);
     EXPECT_NE(*slot, 0u); // the registry's address
     ASSERT_TRUE(program.Close());

@@ -28,7 +28,8 @@ TEST_F(SettingsWindow, ClosingWritesTheControlsValues)
     form->Free();
     form = nullptr;
     const std::string text = ReadBytes(settingsFile);
-    for (const char* line : {"\r\nCheckBoxClose_Checked=TRUE\r\n", "\r\nOpenDialog1_InitialDir=Z:\\fw\r\n",
-                             "\r\nOpenDialog1_FileName=Z:\\fw\\blink.hex\r\n", "\r\nMCUComboBox_ItemIndex=0\r\n"})
+    for (const char* line :
+         {"\r\nCheckBoxClose_Checked=TRUE\r\n", "\r\nOpenDialog1_InitialDir=Z:\\fw\r\n",
+          "\r\nOpenDialog1_FileName=Z:\\fw\\blink.hex\r\n", "\r\nMCUComboBox_ItemIndex=0\r\n"})
         EXPECT_NE(text.find(line), std::string::npos) << line << " in\n" << text;
 }

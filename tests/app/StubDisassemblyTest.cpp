@@ -44,7 +44,7 @@ TEST(StubDisassembly, ArmStubSetsStackAndBranchesToTheResetHandler)
 {
     ASSERT_TRUE(HasTool("objdump")) << "objdump missing (Debian package binutils-multiarch)";
     Bytes image{0x00, 0x10, 0x00, 0x20, 0xC1, 0x01, 0x00, 0x08}, boot;
-    image.resize(64, 0);  // a vector table longer than the stub
+    image.resize(64, 0); // a vector table longer than the stub
     const Bytes saved = BuildResetRedirect(30, BootLayout::AtEnd, 0x0803C000, image, boot);
     TempDir dir;
     WriteFile(dir.File("stub.bin"), saved);
@@ -65,7 +65,8 @@ TEST(StubDisassembly, Pic32JumpLoadsTheBootloaderAddressAndJumps)
     TempDir dir;
     WriteFile(dir.File("jump.bin"), boot);
     bool ok = true;
-    const std::string listing = RunTool("objdump -D -b binary -m mips -EL " + dir.File("jump.bin"), ok);
+    const std::string listing =
+        RunTool("objdump -D -b binary -m mips -EL " + dir.File("jump.bin"), ok);
     ASSERT_TRUE(ok) << "objdump cannot disassemble MIPS (binutils-multiarch): " << listing;
     // Register 30 (s8) holds the target, as in the fixed startup stub the bootloader keeps.
     EXPECT_EQ(Mnemonics(listing), "lui s8,0x9d07\nori s8,s8,0xf000\njr s8\n.word 0x70000000\n");
@@ -83,8 +84,8 @@ TEST(StubDisassembly, Pic18GotoReachesTheBootloader)
         Bytes image(8, 0x12), boot;
         BuildResetRedirect(2, BootLayout::AtEnd, bootStart, image, boot);
         TempDir dir;
-        std::ofstream(dir.File("goto.hex"))
-            << hextest::Lines({hextest::Data(0, Bytes(image.begin(), image.begin() + 4)), hextest::End});
+        std::ofstream(dir.File("goto.hex")) << hextest::Lines(
+            {hextest::Data(0, Bytes(image.begin(), image.begin() + 4)), hextest::End});
         bool ok = true;
         const std::string listing = RunTool("gpdasm -p p18f8722 " + dir.File("goto.hex"), ok);
         ASSERT_TRUE(ok) << listing;

@@ -15,18 +15,24 @@ TEST(Texts, DeviceDisplayNames)
 TEST(Texts, PathsShortenTheirDirectoriesFirst)
 {
     const std::string path = "C:\\Projects\\board\\build\\firmware.hex";
-    struct Case { std::size_t width; const char* expected; };
+    struct Case {
+        std::size_t width;
+        const char* expected;
+    };
     const Case cases[] = {
         {100, "C:\\Projects\\board\\build\\firmware.hex"},
         {31, "C:\\...\\board\\build\\firmware.hex"},
         {25, "C:\\...\\build\\firmware.hex"},
         {19, "C:\\...\\firmware.hex"},
         {18, "firmware.hex"},
-        {3, "firmware.hex"},  // the file name stays even when nothing fits
+        {3, "firmware.hex"}, // the file name stays even when nothing fits
     };
     for (const auto& c : cases)
-        EXPECT_EQ(ShortenPath(path, [&](std::string_view t) { return t.size() <= c.width; }), c.expected) << c.width;
-    EXPECT_EQ(ShortenPath("\\\\server\\share\\directory\\a.hex", [](std::string_view t) { return t.size() <= 24; }),
+        EXPECT_EQ(ShortenPath(path, [&](std::string_view t) { return t.size() <= c.width; }),
+                  c.expected)
+            << c.width;
+    EXPECT_EQ(ShortenPath("\\\\server\\share\\directory\\a.hex",
+                          [](std::string_view t) { return t.size() <= 24; }),
               "\\\\server\\share\\...\\a.hex");
     EXPECT_EQ(ShortenPath("a.hex", [](std::string_view) { return false; }), "a.hex");
 }
@@ -35,5 +41,6 @@ TEST(Texts, UploadFailureNamesItsReasonWhenThereIsOne)
 {
     EXPECT_EQ(UploadFailed(""), "Error: Upload failed.");
     EXPECT_EQ(UploadFailed("Out of memory"), "Error: Upload failed: Out of memory.");
-    EXPECT_EQ(UploadFailed("Device cannot be opened."), "Error: Upload failed: Device cannot be opened.");
+    EXPECT_EQ(UploadFailed("Device cannot be opened."),
+              "Error: Upload failed: Device cannot be opened.");
 }

@@ -12,7 +12,7 @@ using namespace window_test;
 
 namespace {
 
-const std::string Pic18 = "[device boot]\nname = PIC18F4550\n";  // bootloader at 0x7C00, 32 KB
+const std::string Pic18 = "[device boot]\nname = PIC18F4550\n"; // bootloader at 0x7C00, 32 KB
 
 std::vector<std::uint8_t> Pattern(std::size_t length, std::uint8_t seed = 1)
 {
@@ -28,8 +28,9 @@ std::string HexOf(std::uint16_t address, const std::vector<std::uint8_t>& data)
     std::vector<std::string> lines;
     for (std::size_t at = 0; at < data.size(); at += 16) {
         const std::size_t n = std::min<std::size_t>(16, data.size() - at);
-        lines.push_back(hextest::Data(static_cast<std::uint16_t>(address + at),
-                                      std::vector<std::uint8_t>(data.begin() + at, data.begin() + at + n)));
+        lines.push_back(
+            hextest::Data(static_cast<std::uint16_t>(address + at),
+                          std::vector<std::uint8_t>(data.begin() + at, data.begin() + at + n)));
     }
     lines.push_back(hextest::End);
     return hextest::Lines(lines);
@@ -102,8 +103,9 @@ TEST_F(UploadWindow, Pic18UploadWritesTheImageWithItsResetVectorRedirected)
     DialogAnswers answers({IDOK});
     ClickUpload();
 
-    EXPECT_EQ(HistoryFrom(3), (Lines{"Opened: " + path, "Uploading:", "Flash Erase...", "Flash Write...",
-                                     "Completed successfully.", Disconnected, ResetLine}));
+    EXPECT_EQ(HistoryFrom(3),
+              (Lines{"Opened: " + path, "Uploading:", "Flash Erase...", "Flash Write...",
+                     "Completed successfully.", Disconnected, ResetLine}));
     EXPECT_EQ(answers.Titles(), Lines{"Success"});
     ASSERT_EQ(answers.seen.size(), 1u);
     // What the emulated task dialog showed: instruction and content (the details stay closed).
@@ -111,7 +113,8 @@ TEST_F(UploadWindow, Pic18UploadWritesTheImageWithItsResetVectorRedirected)
     EXPECT_EQ(form->AdvTaskDialog1->Title, "Success");
     EXPECT_EQ(form->AdvTaskDialog1->Instruction(), "Restarting MCU...");
     EXPECT_EQ(form->AdvTaskDialog1->Content(), "Uploading program completed successfully.");
-    EXPECT_EQ(form->AdvTaskDialog1->ExpandedText(), "Uploading program \"" + path + "\" finished with success.");
+    EXPECT_EQ(form->AdvTaskDialog1->ExpandedText(),
+              "Uploading program \"" + path + "\" finished with success.");
 
     // The image's reset vector jumps to the bootloader (GOTO 0x7C00); its own vector is kept in
     // the last four bytes below the bootloader; the rest of the write block reads erased.
@@ -207,7 +210,8 @@ void PrintTo(const LoadProblem& c, std::ostream* os)
     *os << c.name;
 }
 
-class UploadWindowLoadProblem : public UploadWindow, public testing::WithParamInterface<LoadProblem> {};
+class UploadWindowLoadProblem : public UploadWindow,
+                                public testing::WithParamInterface<LoadProblem> {};
 
 TEST_P(UploadWindowLoadProblem, ShowsItsBoxAndLoadsNothing)
 {
@@ -228,18 +232,24 @@ TEST_P(UploadWindowLoadProblem, ShowsItsBoxAndLoadsNothing)
 INSTANTIATE_TEST_SUITE_P(
     Cases, UploadWindowLoadProblem,
     testing::Values(
-        LoadProblem{"Checksum", Pic18,
-                    hextest::Lines({hextest::Data(0, {1, 2, 3, 4}), ":0400100001020304E0", hextest::End}),
-                    "Warning", "CRC check failed. Invalid CRC at line 1 in file 'bad.hex'.\r\nNo data will be loaded."},
-        LoadProblem{"BelowTheStm32FlashOffset", "[device boot]\nfamily = 37\nname = STM32F407\n",
-                    hextest::Lines({hextest::Upper(0x0800), hextest::Data(0, {1, 2}), hextest::Upper(0x0000),
-                                    hextest::Data(0, {1, 2}), hextest::End}),
-                    "Error", "Start address of hex input in line '2' violates internal flash offset."},
-        LoadProblem{"MalformedRecord", Pic18, hextest::Lines({":0400000001020G0400", hextest::End}), "Error",
-                    "Invalid HEX record at line 0 in file 'bad.hex'.\r\nNo data will be loaded."},
-        LoadProblem{"NothingInsideTheWindow", Pic18, hextest::Lines({hextest::Data(0x7C00, {1, 2}), hextest::End}),
+        LoadProblem{
+            "Checksum", Pic18,
+            hextest::Lines({hextest::Data(0, {1, 2, 3, 4}), ":0400100001020304E0", hextest::End}),
+            "Warning",
+            "CRC check failed. Invalid CRC at line 1 in file 'bad.hex'.\r\nNo data will be "
+            "loaded."},
+        LoadProblem{
+            "BelowTheStm32FlashOffset", "[device boot]\nfamily = 37\nname = STM32F407\n",
+            hextest::Lines({hextest::Upper(0x0800), hextest::Data(0, {1, 2}),
+                            hextest::Upper(0x0000), hextest::Data(0, {1, 2}), hextest::End}),
+            "Error", "Start address of hex input in line '2' violates internal flash offset."},
+        LoadProblem{"MalformedRecord", Pic18, hextest::Lines({":0400000001020G0400", hextest::End}),
                     "Error",
-                    "HEX file 'bad.hex' has no data inside the device's address window 0x00000000-0x00007BFF."
+                    "Invalid HEX record at line 0 in file 'bad.hex'.\r\nNo data will be loaded."},
+        LoadProblem{"NothingInsideTheWindow", Pic18,
+                    hextest::Lines({hextest::Data(0x7C00, {1, 2}), hextest::End}), "Error",
+                    "HEX file 'bad.hex' has no data inside the device's address window "
+                    "0x00000000-0x00007BFF."
                     "\r\nNo data will be loaded."}),
     [](const testing::TestParamInfo<LoadProblem>& info) { return std::string(info.param.name); });
 
@@ -248,17 +258,20 @@ INSTANTIATE_TEST_SUITE_P(
 // and is what an upload then writes.
 TEST_F(UploadWindow, FileWithNothingInsideTheWindowLeavesThePreviousFileLoaded)
 {
-    StartConnected("[device boot]\nfamily = 30\nname = LM3S\nerase_block = 1024\nwrite_block = 64\n"
-                   "boot_start = 0x8000\nflash_size = 0x10000\n");
+    StartConnected(
+        "[device boot]\nfamily = 30\nname = LM3S\nerase_block = 1024\nwrite_block = 64\n"
+        "boot_start = 0x8000\nflash_size = 0x10000\n");
     const std::string good = DropHex(HexOf(0, Pattern(0x40)), "good.hex");
     ASSERT_TRUE(form->LoadedFile().Loaded);
     const std::vector<std::uint8_t> image = form->ProgramImage();
     DialogAnswers answers({IDOK, IDOK});
-    DropHex(hextest::Lines({hextest::Upper(0x0800), hextest::Data(0, {1, 2, 3, 4}), hextest::End}), "stm.hex");
+    DropHex(hextest::Lines({hextest::Upper(0x0800), hextest::Data(0, {1, 2, 3, 4}), hextest::End}),
+            "stm.hex");
     ASSERT_EQ(answers.seen.size(), 1u);
     EXPECT_EQ(answers.seen[0].title, "Error");
     EXPECT_EQ(answers.seen[0].text,
-              "HEX file 'stm.hex' has no data inside the device's address window 0x00000000-0x00007FFF.\r\n"
+              "HEX file 'stm.hex' has no data inside the device's address window "
+              "0x00000000-0x00007FFF.\r\n"
               "No data will be loaded.");
     EXPECT_EQ(form->LoadedFile().FileName, good);
     EXPECT_TRUE(form->LoadedFile().Loaded);
@@ -267,8 +280,8 @@ TEST_F(UploadWindow, FileWithNothingInsideTheWindowLeavesThePreviousFileLoaded)
     EXPECT_EQ((*form->StatusBar1->Panels())[0]->Text(), ": " + good);
     EXPECT_EQ(HistoryFrom(3), Lines{"Opened: " + good});
     ClickUpload();
-    EXPECT_EQ(HistoryFrom(4), (Lines{"Uploading:", "Flash Erase...", "Flash Write...", "Completed successfully.",
-                                     Disconnected, ResetLine}));
+    EXPECT_EQ(HistoryFrom(4), (Lines{"Uploading:", "Flash Erase...", "Flash Write...",
+                                     "Completed successfully.", Disconnected, ResetLine}));
     const std::vector<std::uint8_t> data = Pattern(0x40);
     EXPECT_EQ(ReadFlash(0, 8, 0x38), std::vector<std::uint8_t>(data.begin() + 8, data.end()));
 }
@@ -283,7 +296,8 @@ TEST_F(UploadWindow, BeginUploadingNeedsAConnectionAndALoadedFile)
     ClickConnect();
     const int reports = SimReportsReceived(0);
     ClickUpload();
-    EXPECT_EQ(History(), (Lines{Attach, "Error: Connect first.", Waiting, ConnectedLine, "Error: Load HEX file first."}));
+    EXPECT_EQ(History(), (Lines{Attach, "Error: Connect first.", Waiting, ConnectedLine,
+                                "Error: Load HEX file first."}));
     EXPECT_EQ(SimReportsReceived(0), reports);
     ExpectIdle();
     EXPECT_TRUE(form->Connected());
@@ -292,10 +306,12 @@ TEST_F(UploadWindow, BeginUploadingNeedsAConnectionAndALoadedFile)
 TEST_F(UploadWindow, FileLoadedForAnotherFamilyMustBeReloaded)
 {
     // The PIC18 bootloader goes and a PIC16 one comes while the PIC18 file stays loaded.
-    Start((Pic18 + "[device pic16]\nfamily = 1\nname = PIC16F1459\nboot_start = 0x1F00\nflash_size = 0x2000\n"
-                   "plugged = no\n")
-              .c_str(),
-          1);
+    Start(
+        (Pic18 +
+         "[device pic16]\nfamily = 1\nname = PIC16F1459\nboot_start = 0x1F00\nflash_size = 0x2000\n"
+         "plugged = no\n")
+            .c_str(),
+        1);
     ClickConnect();
     const std::string path = DropHex(HexOf(0, Pattern(16)));
     ASSERT_TRUE(SimUnplug(0, TRUE));
@@ -304,8 +320,8 @@ TEST_F(UploadWindow, FileLoadedForAnotherFamilyMustBeReloaded)
     ASSERT_TRUE(Pump([&] { return form->AdvGlowButton2->ImageIndex() == 1; }));
     ClickConnect();
     ClickUpload();
-    EXPECT_EQ(HistoryFrom(3), (Lines{"Opened: " + path, "Device removed.", Disconnected, Waiting, ConnectedLine,
-                                     "Error: Reload HEX file."}));
+    EXPECT_EQ(HistoryFrom(3), (Lines{"Opened: " + path, "Device removed.", Disconnected, Waiting,
+                                     ConnectedLine, "Error: Reload HEX file."}));
     ExpectIdle();
 }
 
@@ -316,7 +332,8 @@ TEST_F(UploadWindow, PlanThatCannotBeMadeSafelySendsNothing)
     const std::string path = DropHex(HexOf(0, Pattern(100)));
     const int reports = SimReportsReceived(0);
     ClickUpload();
-    EXPECT_EQ(HistoryFrom(3), (Lines{"Opened: " + path, "Error: Upload cannot be planned for this device layout."}));
+    EXPECT_EQ(HistoryFrom(3), (Lines{"Opened: " + path,
+                                     "Error: Upload cannot be planned for this device layout."}));
     EXPECT_EQ(SimReportsReceived(0), reports);
     EXPECT_TRUE(form->Connected());
     ExpectIdle();
@@ -328,7 +345,7 @@ struct OverflowAnswer {
     const char* name;
     int button;
     Lines dialogs;
-    Lines lines;  // after "Opened: "
+    Lines lines; // after "Opened: "
 };
 
 void PrintTo(const OverflowAnswer& c, std::ostream* os)
@@ -336,7 +353,8 @@ void PrintTo(const OverflowAnswer& c, std::ostream* os)
     *os << c.name;
 }
 
-class UploadWindowOverflow : public UploadWindow, public testing::WithParamInterface<OverflowAnswer> {};
+class UploadWindowOverflow : public UploadWindow,
+                             public testing::WithParamInterface<OverflowAnswer> {};
 
 TEST_P(UploadWindowOverflow, QuestionDecidesBeforeAnythingIsErased)
 {
@@ -352,7 +370,8 @@ TEST_P(UploadWindowOverflow, QuestionDecidesBeforeAnythingIsErased)
     EXPECT_EQ(answers.Titles(), GetParam().dialogs);
     ASSERT_FALSE(answers.seen.empty());
     EXPECT_EQ(answers.seen[0].text,
-              "HEX file contains code over device bootloader area.\r\nThis code will be ignored.\r\nContinue?");
+              "HEX file contains code over device bootloader area.\r\nThis code will be "
+              "ignored.\r\nContinue?");
     Lines expected{"Opened: " + path};
     expected.insert(expected.end(), GetParam().lines.begin(), GetParam().lines.end());
     EXPECT_EQ(HistoryFrom(3), expected);
@@ -364,7 +383,7 @@ TEST_P(UploadWindowOverflow, QuestionDecidesBeforeAnythingIsErased)
     }
     // Yes: everything below the saved vector is written, the vector ends the last block.
     std::vector<std::uint8_t> expectedFlash = data;
-    std::copy_n(Bytes({0x00, 0xEF, 0x04, 0xF0}).begin(), 4, expectedFlash.begin());  // GOTO 0x800
+    std::copy_n(Bytes({0x00, 0xEF, 0x04, 0xF0}).begin(), 4, expectedFlash.begin()); // GOTO 0x800
     std::copy_n(data.begin(), 4, expectedFlash.end() - 4);
     EXPECT_EQ(ReadFlash(0, 0, 0x800), expectedFlash);
     EXPECT_EQ(Violations(0), Lines{});
@@ -372,11 +391,16 @@ TEST_P(UploadWindowOverflow, QuestionDecidesBeforeAnythingIsErased)
 
 INSTANTIATE_TEST_SUITE_P(
     Answers, UploadWindowOverflow,
-    testing::Values(OverflowAnswer{"Yes", IDYES, {"Warning", "Success"},
-                                   {"Uploading:", "Flash Erase...", "Flash Write...", "Completed successfully.",
-                                    Disconnected, ResetLine}},
-                    OverflowAnswer{"No", IDNO, {"Warning", "Abort"}, {"Uploading:", "Upload aborted."}}),
-    [](const testing::TestParamInfo<OverflowAnswer>& info) { return std::string(info.param.name); });
+    testing::Values(OverflowAnswer{"Yes",
+                                   IDYES,
+                                   {"Warning", "Success"},
+                                   {"Uploading:", "Flash Erase...", "Flash Write...",
+                                    "Completed successfully.", Disconnected, ResetLine}},
+                    OverflowAnswer{
+                        "No", IDNO, {"Warning", "Abort"}, {"Uploading:", "Upload aborted."}}),
+    [](const testing::TestParamInfo<OverflowAnswer>& info) {
+        return std::string(info.param.name);
+    });
 
 // ---- stop requests ----
 
@@ -387,29 +411,31 @@ TEST_F(UploadWindow, StopDuringWritingEndsAfterTheRunAndKeepsTheConnection)
     const std::string path = DropHex(HexOf(0, data));
     int maximum = 0;
     int position = 0;
-    When stop([&] { return HistoryHas("Flash Write...") && form->ButtonStartBootloader->Enabled(); },
-              [&] {
-                  maximum = form->ProgressBar1->Max();
-                  position = form->ProgressBar1->Position();
-                  EXPECT_EQ(form->ButtonStartBootloader->Caption(), "Stop uploading");
-                  EXPECT_FALSE(form->ButtonConnect->Enabled());
-                  EXPECT_FALSE(form->ButtonOpenHex->Enabled());
-                  ClickUpload();
-              });
+    When stop(
+        [&] { return HistoryHas("Flash Write...") && form->ButtonStartBootloader->Enabled(); },
+        [&] {
+            maximum = form->ProgressBar1->Max();
+            position = form->ProgressBar1->Position();
+            EXPECT_EQ(form->ButtonStartBootloader->Caption(), "Stop uploading");
+            EXPECT_FALSE(form->ButtonConnect->Enabled());
+            EXPECT_FALSE(form->ButtonOpenHex->Enabled());
+            ClickUpload();
+        });
     DialogAnswers answers({IDOK, IDOK});
     ClickUpload();
     ASSERT_TRUE(stop.fired);
-    EXPECT_EQ(maximum, (0x1000 + 64) * 7);  // the run and the block below the bootloader, step 7
+    EXPECT_EQ(maximum, (0x1000 + 64) * 7); // the run and the block below the bootloader, step 7
     // 7 per byte of the chunks sent so far: whole chunks of 64 bytes, at least the first one.
     EXPECT_GE(position, 64 * 7);
     EXPECT_EQ(position % (64 * 7), 0) << position;
-    EXPECT_EQ(HistoryFrom(3), (Lines{"Opened: " + path, "Uploading:", "Flash Erase...", "Flash Write...",
-                                     "Upload aborted."}));
+    EXPECT_EQ(HistoryFrom(3), (Lines{"Opened: " + path, "Uploading:", "Flash Erase...",
+                                     "Flash Write...", "Upload aborted."}));
     EXPECT_EQ(answers.Titles(), Lines{"Abort"});
     EXPECT_EQ(form->AdvTaskDialog1->Title, "Abort");
     EXPECT_EQ(form->AdvTaskDialog1->Instruction(), "User abort...");
     EXPECT_EQ(form->AdvTaskDialog1->Content(), "Uploading program was stopped by user.");
-    EXPECT_EQ(form->AdvTaskDialog1->ExpandedText(), "Uploading program \"" + path + "\" was stopped by user.");
+    EXPECT_EQ(form->AdvTaskDialog1->ExpandedText(),
+              "Uploading program \"" + path + "\" was stopped by user.");
     ExpectIdle();
     // The whole run was written; the connection stays, so the next upload needs no connect.
     EXPECT_EQ(ReadFlash(0, 4, 0x1000 - 4), std::vector<std::uint8_t>(data.begin() + 4, data.end()));
@@ -425,8 +451,8 @@ struct StopCase {
     const char* name;
     std::string config;
     std::string hex;
-    std::string stopAt;  // the history line after which "Stop uploading" is clicked
-    Lines lines;         // after "Uploading:"
+    std::string stopAt; // the history line after which "Stop uploading" is clicked
+    Lines lines;        // after "Uploading:"
 };
 
 void PrintTo(const StopCase& c, std::ostream* os)
@@ -440,8 +466,9 @@ TEST_P(UploadWindowStop, IsHonouredOnceAfterTheCurrentCommand)
 {
     StartConnected(GetParam().config);
     DropHex(GetParam().hex);
-    When stop([&] { return HistoryHas(GetParam().stopAt) && form->ButtonStartBootloader->Enabled(); },
-              [&] { ClickUpload(); });
+    When stop(
+        [&] { return HistoryHas(GetParam().stopAt) && form->ButtonStartBootloader->Enabled(); },
+        [&] { ClickUpload(); });
     DialogAnswers answers({IDOK});
     ClickUpload();
     ASSERT_TRUE(stop.fired);
@@ -455,15 +482,23 @@ TEST_P(UploadWindowStop, IsHonouredOnceAfterTheCurrentCommand)
     EXPECT_EQ(Violations(0), Lines{});
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Stages, UploadWindowStop,
-    testing::Values(
-        // PIC32 program flash can be stopped while it erases.
-        StopCase{"Pic32Erase", Pic32 + "erase_time = 60\n", Pic32Hex(0x3000, 16), "Flash Erase...",
-                 {"Flash Erase...", "Upload aborted."}},
-        StopCase{"Pic32BootWrite", Pic32 + "program_time = 150\n", Pic32Hex(0x100, 0x2000), "Boot Write...",
-                 {"Flash Erase...", "Flash Write...", "Boot Erase...", "Boot Write...", "Upload aborted."}}),
-    [](const testing::TestParamInfo<StopCase>& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(Stages, UploadWindowStop,
+                         testing::Values(
+                             // PIC32 program flash can be stopped while it erases.
+                             StopCase{"Pic32Erase",
+                                      Pic32 + "erase_time = 60\n",
+                                      Pic32Hex(0x3000, 16),
+                                      "Flash Erase...",
+                                      {"Flash Erase...", "Upload aborted."}},
+                             StopCase{"Pic32BootWrite",
+                                      Pic32 + "program_time = 150\n",
+                                      Pic32Hex(0x100, 0x2000),
+                                      "Boot Write...",
+                                      {"Flash Erase...", "Flash Write...", "Boot Erase...",
+                                       "Boot Write...", "Upload aborted."}}),
+                         [](const testing::TestParamInfo<StopCase>& info) {
+                             return std::string(info.param.name);
+                         });
 
 // ---- failures ----
 
@@ -471,7 +506,7 @@ struct FailureCase {
     const char* name;
     std::string config;
     std::string hex;
-    Lines lines;  // after "Uploading:"
+    Lines lines; // after "Uploading:"
 };
 
 void PrintTo(const FailureCase& c, std::ostream* os)
@@ -503,32 +538,48 @@ const std::string Pic32BootOnly = Pic32Hex(0, 0x1800);
 INSTANTIATE_TEST_SUITE_P(
     Stages, UploadWindowFailure,
     testing::Values(
-        FailureCase{"TimeoutAtErase", Pic18 + "misbehave = silent erase\n", Pic18Image,
+        FailureCase{"TimeoutAtErase",
+                    Pic18 + "misbehave = silent erase\n",
+                    Pic18Image,
                     {"Flash Erase...", TimeoutLine, Disconnected, ResetLine}},
-        FailureCase{"RemovedAtErase", Pic18 + "misbehave = remove erase\n", Pic18Image,
+        FailureCase{"RemovedAtErase",
+                    Pic18 + "misbehave = remove erase\n",
+                    Pic18Image,
                     {"Flash Erase...", RemovedLine, Disconnected}},
-        FailureCase{"TimeoutAtChunk", Pic18 + "misbehave = silent chunk @3\n", Pic18Image,
+        FailureCase{"TimeoutAtChunk",
+                    Pic18 + "misbehave = silent chunk @3\n",
+                    Pic18Image,
                     {"Flash Erase...", "Flash Write...", TimeoutLine, Disconnected, ResetLine}},
-        FailureCase{"RemovedAtChunk", Pic18 + "misbehave = remove chunk @3\n", Pic18Image,
+        FailureCase{"RemovedAtChunk",
+                    Pic18 + "misbehave = remove chunk @3\n",
+                    Pic18Image,
                     {"Flash Erase...", "Flash Write...", RemovedLine, Disconnected}},
-        FailureCase{"TimeoutAtLastBlockErase", Pic18 + "misbehave = silent erase @2\n", Pic18Image,
+        FailureCase{"TimeoutAtLastBlockErase",
+                    Pic18 + "misbehave = silent erase @2\n",
+                    Pic18Image,
                     {"Flash Erase...", "Flash Write...", TimeoutLine, Disconnected, ResetLine}},
-        FailureCase{"TimeoutAtBootErase", Pic32 + "misbehave = silent erase\n", Pic32BootOnly,
+        FailureCase{"TimeoutAtBootErase",
+                    Pic32 + "misbehave = silent erase\n",
+                    Pic32BootOnly,
                     {"Boot Erase...", TimeoutLine, Disconnected, ResetLine}},
-        FailureCase{"RemovedAtBootChunk", Pic32 + "misbehave = remove chunk @2\n", Pic32BootOnly,
+        FailureCase{"RemovedAtBootChunk",
+                    Pic32 + "misbehave = remove chunk @2\n",
+                    Pic32BootOnly,
                     {"Boot Erase...", "Boot Write...", RemovedLine, Disconnected}}),
     [](const testing::TestParamInfo<FailureCase>& info) { return std::string(info.param.name); });
 
 TEST_F(UploadWindow, Pic32WithoutProgramDataStillWritesTheBootFlash)
 {
     const std::string path = LoadAndUpload(Pic32, Pic32BootOnly);
-    EXPECT_EQ(HistoryFrom(3), (Lines{"Opened: " + path, "Uploading:", "Boot Erase...", "Boot Write...",
-                                     "Completed successfully.", Disconnected, ResetLine}));
+    EXPECT_EQ(HistoryFrom(3),
+              (Lines{"Opened: " + path, "Uploading:", "Boot Erase...", "Boot Write...",
+                     "Completed successfully.", Disconnected, ResetLine}));
     EXPECT_EQ(dialogs->Titles(), Lines{"Success"});
     EXPECT_EQ(Violations(0), Lines{});
     // Past the start code, the boot flash holds the file's bytes.
     const std::vector<std::uint8_t> boot = Pattern(0x1800, 0x40);
-    EXPECT_EQ(ReadFlash(0, 0x1FC00000 + 0x100, 0x1700), std::vector<std::uint8_t>(boot.begin() + 0x100, boot.end()));
+    EXPECT_EQ(ReadFlash(0, 0x1FC00000 + 0x100, 0x1700),
+              std::vector<std::uint8_t>(boot.begin() + 0x100, boot.end()));
 }
 
 // An exception inside the upload (here raised by a hook on the message loop the waits pump)
@@ -559,8 +610,9 @@ TEST_F(UploadWindow, FailureInsideTheUploadIsReportedAndEndsIt)
     ClickUpload();
     Application->OnMessage = TMessageEvent();
     ASSERT_TRUE(hook.thrown);
-    EXPECT_EQ(HistoryFrom(3), (Lines{"Opened: " + path, "Uploading:", "Flash Erase...", "Flash Write...",
-                                     "Error: Upload failed: Simulated failure.", Disconnected, ResetLine}));
+    EXPECT_EQ(HistoryFrom(3),
+              (Lines{"Opened: " + path, "Uploading:", "Flash Erase...", "Flash Write...",
+                     "Error: Upload failed: Simulated failure.", Disconnected, ResetLine}));
     EXPECT_TRUE(answers.seen.empty());
     EXPECT_FALSE(form->Connected());
     ExpectIdle();
@@ -571,7 +623,7 @@ TEST_F(UploadWindow, FailureInsideTheUploadIsReportedAndEndsIt)
 TEST_F(UploadWindow, EraseAnimationRunsWhileErasingOnly)
 {
     StartConnected(Pic18 + "erase_time = 5\nprogram_time = 5\n");
-    DropHex(HexOf(0, Pattern(0x400)));  // 16 blocks in one erase command
+    DropHex(HexOf(0, Pattern(0x400))); // 16 blocks in one erase command
     When erasing([&] { return HistoryHas("Flash Erase..."); },
                  [&] {
                      EXPECT_TRUE(form->Timer1->Enabled());
@@ -641,8 +693,8 @@ TEST_F(UploadWindow, EraseOfNoBlocksSetsTheProgressMaximumToZero)
     DialogAnswers answers({IDOK});
     ClickUpload();
     form->MemoHistoryWindow->OnChange = TNotifyEvent();
-    EXPECT_EQ(HistoryFrom(4), (Lines{"Uploading:", "Flash Erase...", "Flash Write...", "Completed successfully.",
-                                     Disconnected, ResetLine}));
+    EXPECT_EQ(HistoryFrom(4), (Lines{"Uploading:", "Flash Erase...", "Flash Write...",
+                                     "Completed successfully.", Disconnected, ResetLine}));
     EXPECT_EQ(seen.maximum, 0);
     const std::vector<std::uint8_t> data = Pattern(16);
     EXPECT_EQ(ReadFlash(0, 4, 12), std::vector<std::uint8_t>(data.begin() + 4, data.end()));
@@ -665,8 +717,9 @@ TEST_F(UploadWindow, DropDuringTheUploadIsRefused)
     ClickUpload();
     ASSERT_TRUE(dropIt.fired);
     EXPECT_EQ(GlobalSize(drop), 0u);
-    EXPECT_EQ(HistoryFrom(3), (Lines{"Opened: " + path, "Uploading:", "Flash Erase...", "Flash Write...",
-                                     "Completed successfully.", Disconnected, ResetLine}));
+    EXPECT_EQ(HistoryFrom(3),
+              (Lines{"Opened: " + path, "Uploading:", "Flash Erase...", "Flash Write...",
+                     "Completed successfully.", Disconnected, ResetLine}));
     EXPECT_EQ(form->LoadedFile().FileName, path);
     const std::vector<std::uint8_t> data = Pattern(0x400);
     EXPECT_EQ(ReadFlash(0, 4, 0x3FC), std::vector<std::uint8_t>(data.begin() + 4, data.end()));
@@ -696,8 +749,8 @@ TEST_F(UploadWindow, ClosingDuringTheUploadStopsItFirst)
     DialogAnswers answers({IDOK});
     ClickUpload();
     ASSERT_TRUE(close.fired);
-    EXPECT_EQ(HistoryFrom(3), (Lines{"Opened: " + path, "Uploading:", "Flash Erase...", "Flash Write...",
-                                     "Upload aborted."}));
+    EXPECT_EQ(HistoryFrom(3), (Lines{"Opened: " + path, "Uploading:", "Flash Erase...",
+                                     "Flash Write...", "Upload aborted."}));
     EXPECT_EQ(answers.Titles(), Lines{"Abort"});
     EXPECT_FALSE(IsWindowVisible(form->Handle()));
     // Closed while connected: the restart command goes out after the upload, not inside a run.

@@ -37,7 +37,8 @@ TEST(Collection, ChangesReachUpdateOutsideUpdateBrackets)
     TRecordingCollection columns(&owner, TColumn::StaticClass());
     columns.Add();
     auto* second = new TNotifyingColumn(&columns);
-    EXPECT_EQ(columns.log, (std::vector<std::string>{"added 0", "update all", "added 1", "update all"}));
+    EXPECT_EQ(columns.log,
+              (std::vector<std::string>{"added 0", "update all", "added 1", "update all"}));
     columns.log.clear();
     second->Touch();
     EXPECT_EQ(columns.log, (std::vector<std::string>{"update 1"}));

@@ -114,11 +114,12 @@ TEST_F(ComponentStream, ReadCreatesTheRootByClassNameWhenNoneIsGiven)
 TEST_F(ComponentStream, ChildrenWithLongClassNamesAreRead)
 {
     RegisterClasses({&TThingWithAVeryLongClassName::StaticClass()});
-    TBoard* board = Read(ObjectTextToBinary("object Board1: TBoard\n"
-                                            "  object Long1: TThingWithAVeryLongClassName\n"
-                                            "    Number = 7\n"
-                                            "  end\n"
-                                            "end\n"));
+    TBoard* board =
+        Read(ObjectTextToBinary("object Board1: TBoard\n"
+                                "  object Long1: TThingWithAVeryLongClassName\n"
+                                "    Number = 7\n"
+                                "  end\n"
+                                "end\n"));
     auto* child = dynamic_cast<TThingWithAVeryLongClassName*>(board->FindComponent("Long1"));
     ASSERT_NE(child, nullptr);
     EXPECT_EQ(child->Number, 7);
@@ -189,7 +190,10 @@ TEST_F(ComponentStream, BinaryToTextToBinaryIsIdentity)
 
 TEST_F(ComponentStream, LayoutSyntaxErrorsNameTheLine)
 {
-    struct Case { const char* text; const char* message; };
+    struct Case {
+        const char* text;
+        const char* message;
+    };
     const Case cases[] = {
         {"object A: TBoard\n  Caption = )\nend\n", "Line 2: Invalid property value"},
         {"object A: TBoard\n  Caption 'x'\nend\n", "Line 2: '=' expected"},
@@ -210,24 +214,32 @@ TEST_F(ComponentStream, LayoutSyntaxErrorsNameTheLine)
 
 TEST_F(ComponentStream, BadInputIsRefusedWithReadErrors)
 {
-    const std::string good = ObjectTextToBinary("object B: TBoard\n  object F: TThing\n    Number = 1\n  end\nend\n");
+    const std::string good =
+        ObjectTextToBinary("object B: TBoard\n  object F: TThing\n    Number = 1\n  end\nend\n");
     auto replace = [&](const std::string& from, const std::string& to) {
         std::string s = good;
         s.replace(s.find(from), from.size(), to);
         return s;
     };
-    struct Case { std::string bytes; const char* message; };
+    struct Case {
+        std::string bytes;
+        const char* message;
+    };
     const Case cases[] = {
         {"TPF1" + good.substr(4), "Invalid stream format"},
         {replace("TThing", "TThong"), "Error reading F: Class TThong not found"},
         {replace("Number", "Numbxr"), "Error reading F.Numbxr: Property Numbxr does not exist"},
         {replace(std::string("\x06Number\x02", 8), std::string("\x06Number\x63", 8)),
          "Error reading F.Number: Invalid stream format"},
-        {ObjectTextToBinary("object B: TBoard\n object F: TThing\n end\n object f: TThing\n end\nend\n"),
+        {ObjectTextToBinary(
+             "object B: TBoard\n object F: TThing\n end\n object f: TThing\n end\nend\n"),
          "A component named f already exists"},
-        {replace(std::string("\x06Number\x02\x01", 9), std::string("\x06Number\x0C\xFF\xFF\xFF\x7F", 12)),
+        {replace(std::string("\x06Number\x02\x01", 9),
+                 std::string("\x06Number\x0C\xFF\xFF\xFF\x7F", 12)),
          "Error reading F.Number: Invalid property value"},
-        {replace(std::string("\x06Number\x02\x01", 9), std::string("\x06Number\x07\x03" "abc", 12)),
+        {replace(std::string("\x06Number\x02\x01", 9), std::string("\x06Number\x07\x03"
+                                                                   "abc",
+                                                                   12)),
          "Error reading F.Number: Invalid property value"},
     };
     for (const auto& c : cases) {
@@ -266,8 +278,8 @@ TEST_F(ComponentStream, DeepNestingIsRefused)
     // The same nesting written by hand.
     std::string bytes = "TPF0";
     for (int i = 0; i < 100; ++i)
-        bytes += std::string("\x06TThing\x02X", 9) + std::string(1, static_cast<char>('A' + i % 26)) +
-                 std::string(1, '\0');
+        bytes += std::string("\x06TThing\x02X", 9) +
+                 std::string(1, static_cast<char>('A' + i % 26)) + std::string(1, '\0');
     TStringStream in(bytes);
     EXPECT_THROW(ReadComponentFromStream(in, nullptr), EReadError);
 }

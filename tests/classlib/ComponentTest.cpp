@@ -14,7 +14,10 @@ namespace {
 // Records every notification it gets and drops its reference to a removed partner.
 class TWatcher : public TComponent {
     CLASSLIB_CLASS(TWatcher, TComponent)
-    explicit TWatcher(TComponent* owner, std::vector<std::string>* log = nullptr) : TComponent(owner), log_(log) {}
+    explicit TWatcher(TComponent* owner, std::vector<std::string>* log = nullptr)
+        : TComponent(owner), log_(log)
+    {
+    }
     TComponent* Partner = nullptr;
     void SetPartner(TComponent* partner)
     {
@@ -128,7 +131,10 @@ TEST(Component, DestroyingMarksTheWholeTree)
     struct TProbe : TComponent {
         using TComponent::TComponent;
         bool* ownerWasDestroying = nullptr;
-        ~TProbe() override { *ownerWasDestroying = Owner() == nullptr && ComponentState().Contains(csDestroying); }
+        ~TProbe() override
+        {
+            *ownerWasDestroying = Owner() == nullptr && ComponentState().Contains(csDestroying);
+        }
     };
     bool seen = false;
     auto* owner = new TComponent(nullptr);
@@ -143,7 +149,8 @@ namespace {
 // Saves what it sees of its tree when the tree starts going: its owner's components by name.
 class TSaver : public TComponent {
 public:
-    TSaver(TComponent* owner, const std::string& name, std::vector<std::string>* log, bool fail = false)
+    TSaver(TComponent* owner, const std::string& name, std::vector<std::string>* log,
+           bool fail = false)
         : TComponent(owner), log_(log), fail_(fail)
     {
         SetName(name);
@@ -187,7 +194,8 @@ TEST(Component, TreeDestroyingRunsOnceOnEveryComponentWhileTheTreeIsWhole)
     new TSaver(root, "Toolbar", &log);
     root->Free();
     // Owners before what they own; every sibling still there (components go newest first).
-    EXPECT_EQ(log, (std::vector<std::string>{"Root:", "Panel: Panel Toolbar", "Button: Button", "Toolbar: Panel Toolbar"}));
+    EXPECT_EQ(log, (std::vector<std::string>{"Root:", "Panel: Panel Toolbar", "Button: Button",
+                                             "Toolbar: Panel Toolbar"}));
 }
 
 TEST(Component, AFailureWhileTheTreeGoesIsReportedAndTheRestStillRuns)
@@ -250,12 +258,16 @@ struct TGreeter : TInterfacedObject, IGreeter {
     explicit TGreeter(bool* f) : freed(f) {}
     ~TGreeter() override { *freed = true; }
     std::string Greet() override { return "hi"; }
-    bool QueryInterface(const TGUID& iid, void** obj) override { return TInterfacedObject::QueryInterface(iid, obj); }
+    bool QueryInterface(const TGUID& iid, void** obj) override
+    {
+        return TInterfacedObject::QueryInterface(iid, obj);
+    }
     int AddRef() override { return TInterfacedObject::AddRef(); }
     int Release() override { return TInterfacedObject::Release(); }
     bool GetInterface(const TGUID& iid, void** obj) override
     {
-        return GetInterfaceOf<IGreeter>(this, iid, obj) || TInterfacedObject::GetInterface(iid, obj);
+        return GetInterfaceOf<IGreeter>(this, iid, obj) ||
+               TInterfacedObject::GetInterface(iid, obj);
     }
 };
 } // namespace

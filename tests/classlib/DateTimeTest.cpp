@@ -58,7 +58,9 @@ TEST(DateTime, DaysAndWeekdaysMatchTheCalendar)
         const std::string day(m.text, 10);
         const long long seconds = std::stoll(DateTool(day, "%s"));
         const long long epoch = std::stoll(DateTool("1899-12-30", "%s"));
-        EXPECT_EQ(static_cast<long long>(EncodeDate(m.year, m.month, m.day)), (seconds - epoch) / 86400) << m.text;
+        EXPECT_EQ(static_cast<long long>(EncodeDate(m.year, m.month, m.day)),
+                  (seconds - epoch) / 86400)
+            << m.text;
         // %u: 1 Monday ... 7 Sunday; DayOfWeek: 1 Sunday ... 7 Saturday.
         EXPECT_EQ(DayOfWeek(ValueOf(m)), std::stoi(DateTool(day, "%u")) % 7 + 1) << m.text;
         int y, mo, d, h, mi, s, ms;
@@ -100,7 +102,8 @@ TEST(DateTime, FormatDateTimeWritesTheTokensAsStrftimeDoes)
             std::string expected = DateTool(m.text, c.strftime);
             if (std::string(c.format) == "h A/P") // a/p writes one letter
                 expected = expected.substr(0, expected.size() - 1);
-            EXPECT_EQ(FormatDateTime(c.format, ValueOf(m)), expected) << c.format << " at " << m.text;
+            EXPECT_EQ(FormatDateTime(c.format, ValueOf(m)), expected)
+                << c.format << " at " << m.text;
         }
     }
 }
@@ -109,7 +112,8 @@ TEST(DateTime, TheFullFormatLeavesOutAMidnightTime)
 {
     const TDateTime midnight = EncodeDate(2024, 2, 29);
     EXPECT_EQ(FormatDateTime("c", midnight), DateTool("2024-02-29", "%-m/%-d/%Y"));
-    EXPECT_EQ(DateTimeToStr(midnight + EncodeTime(13, 5, 9, 0)), DateTool("2024-02-29 13:05:09", "%-m/%-d/%Y %-I:%M:%S %p"));
+    EXPECT_EQ(DateTimeToStr(midnight + EncodeTime(13, 5, 9, 0)),
+              DateTool("2024-02-29 13:05:09", "%-m/%-d/%Y %-I:%M:%S %p"));
 }
 
 TEST(DateTime, SettingsGiveSeparatorsAndNames)
@@ -122,7 +126,8 @@ TEST(DateTime, SettingsGiveSeparatorsAndNames)
     const TDateTime value = EncodeDate(2024, 3, 5) + EncodeTime(14, 7, 9, 0);
     EXPECT_EQ(german.ShortDateFormat, "dd.mm.yyyy");
     EXPECT_EQ(german.LongTimeFormat, "hh:nn:ss");
-    EXPECT_EQ(FormatDateTime("c", value, german), DateTool("2024-03-05 14:07:09", "%d.%m.%Y %H:%M:%S"));
+    EXPECT_EQ(FormatDateTime("c", value, german),
+              DateTool("2024-03-05 14:07:09", "%d.%m.%Y %H:%M:%S"));
     EXPECT_EQ(FormatDateTime("d/mmmm", value, german), "5.M\xE4rz");
     EXPECT_EQ(LocalePictureToFormat("h:mm:ss tt"), "h:nn:ss AMPM");
     EXPECT_EQ(LocalePictureToFormat("d 'de' MMMM"), "d \"de\" mmmm");
@@ -177,8 +182,9 @@ TEST(DateTime, TextIsReadInTheOrderAndSeparatorsOfTheSettings)
     for (const auto& c : cases)
         EXPECT_NEAR(StrToDateTime(c.text, c.settings), c.expected, 1e-9) << c.text;
 
-    for (const char* text : {"", "abc", "3/15", "13/15/2023", "2/30/2023", "3/15/2023 25:00", "3/15/2023 13:00 PM",
-                             "3/15/2023 x", "3/15/2023 10", "1234567890/1/2023", "15.03.2023"})
+    for (const char* text :
+         {"", "abc", "3/15", "13/15/2023", "2/30/2023", "3/15/2023 25:00", "3/15/2023 13:00 PM",
+          "3/15/2023 x", "3/15/2023 10", "1234567890/1/2023", "15.03.2023"})
         EXPECT_THROW(StrToDateTime(text), EConvertError) << text;
     try {
         StrToDateTime("3/15");
@@ -188,4 +194,3 @@ TEST(DateTime, TextIsReadInTheOrderAndSeparatorsOfTheSettings)
 }
 
 } // namespace
-

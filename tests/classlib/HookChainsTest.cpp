@@ -39,7 +39,8 @@ struct HookChainsTest : ::testing::Test {
     {
         Msg m;
         m.id = id;
-        chains.Dispatch(m, [&] { m.trace += "|own|"; }, [] { return false; });
+        chains.Dispatch(
+            m, [&] { m.trace += "|own|"; }, [] { return false; });
         return m.trace;
     }
 };
@@ -119,7 +120,8 @@ TEST_F(HookChainsTest, DestroyedControlStopsTheDispatch)
     a.onCall = [&] { gone = true; };
     Msg m;
     bool ownRan = false;
-    chains.Dispatch(m, [&] { ownRan = true; }, [&] { return gone; });
+    chains.Dispatch(
+        m, [&] { ownRan = true; }, [&] { return gone; });
     EXPECT_EQ(m.trace, "a");
     EXPECT_FALSE(ownRan);
 }

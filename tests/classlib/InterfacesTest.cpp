@@ -53,14 +53,18 @@ class TLabelPart : public TAggregatedObject, public ILabelled {
     std::string Label() override { return "square"; }
     bool GetInterface(const TGUID& iid, void** obj) override
     {
-        return GetInterfaceOf<ILabelled>(this, iid, obj) || TAggregatedObject::GetInterface(iid, obj);
+        return GetInterfaceOf<ILabelled>(this, iid, obj) ||
+               TAggregatedObject::GetInterface(iid, obj);
     }
 };
 
 // A square that hands ILabelled queries to an aggregated part it owns.
 class TLabelledSquare : public TSquare {
     CLASSLIB_CLASS(TLabelledSquare, TSquare)
-    explicit TLabelledSquare(int* destroyed) : TSquare(destroyed), part_(new TLabelPart(static_cast<IShape*>(this))) {}
+    explicit TLabelledSquare(int* destroyed)
+        : TSquare(destroyed), part_(new TLabelPart(static_cast<IShape*>(this)))
+    {
+    }
     ~TLabelledSquare() override { part_->Free(); }
     bool GetInterface(const TGUID& iid, void** obj) override
     {

@@ -84,7 +84,12 @@ TEST(ObjectList, OwnedObjectsAreFreedOnDeleteReplaceAndClearNotOnExtract)
 
 TEST(StringList, SortedListsApplyTheDuplicatesPolicy)
 {
-    struct Case { TDuplicates policy; bool caseSensitive; std::vector<std::string> expected; bool raises; };
+    struct Case {
+        TDuplicates policy;
+        bool caseSensitive;
+        std::vector<std::string> expected;
+        bool raises;
+    };
     const Case cases[] = {
         {dupIgnore, false, {"a", "B", "c"}, false},
         {dupAccept, false, {"a", "b", "B", "c"}, false},
@@ -118,7 +123,10 @@ TEST(StringList, SortedListsApplyTheDuplicatesPolicy)
 
 TEST(StringList, CommaTextRoundTripsQuotesBlanksAndEmptyItems)
 {
-    struct Case { std::vector<std::string> lines; const char* text; };
+    struct Case {
+        std::vector<std::string> lines;
+        const char* text;
+    };
     const Case cases[] = {
         {{"a", "b c", "d\"e", ""}, "a,\"b c\",\"d\"\"e\","},
         {{"", "x"}, ",x"},

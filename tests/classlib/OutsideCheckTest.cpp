@@ -36,7 +36,8 @@ std::string Convert(const char* direction, const std::string& input, const char*
     const std::string out = std::string(BRENVIK_OUTSIDE_DIR) + "/" + tag + ".out";
     Spit(in, input);
     std::remove(out.c_str());
-    const std::string command = std::string(BRENVIK_STREAMCONV) + " " + direction + " " + in + " " + out;
+    const std::string command =
+        std::string(BRENVIK_STREAMCONV) + " " + direction + " " + in + " " + out;
     EXPECT_EQ(std::system(command.c_str()), 0) << command;
     return Slurp(out);
 }
@@ -55,12 +56,25 @@ TEST(OutsideCheck, TextOfOurBytesMatchesWhatTheWriterWasGiven)
     const std::string bytes = out.DataString();
 
     const std::string text = Convert("b2t", bytes, "sample");
-    for (const char* line : {"object Board1: TBoard", "  Caption = 'Main board'", "  object First: TThing",
-                             "    Number = -200", "    Big = 4886718345", "    Letter = 'Z'", "    Shade = shDark",
-                             "    Shades = [shLight, shDark]", "    Caption = 'It''s '#1#233", "    Wide = 'wide '#9786",
-                             "    Flag = True", "    Look.FaceName = 'Arial'", "    Look.Styles = [shMedium]",
-                             "      'two, three'", "        Width = 100000", "    Link = Second",
-                             "    OnClick = ThingClick", "      0001FF", "    object Inner: TThing",
+    for (const char* line : {"object Board1: TBoard",
+                             "  Caption = 'Main board'",
+                             "  object First: TThing",
+                             "    Number = -200",
+                             "    Big = 4886718345",
+                             "    Letter = 'Z'",
+                             "    Shade = shDark",
+                             "    Shades = [shLight, shDark]",
+                             "    Caption = 'It''s '#1#233",
+                             "    Wide = 'wide '#9786",
+                             "    Flag = True",
+                             "    Look.FaceName = 'Arial'",
+                             "    Look.Styles = [shMedium]",
+                             "      'two, three'",
+                             "        Width = 100000",
+                             "    Link = Second",
+                             "    OnClick = ThingClick",
+                             "      0001FF",
+                             "    object Inner: TThing",
                              "    Link = Board1"})
         EXPECT_NE(text.find(std::string(line) + "\n"), std::string::npos) << line << "\n" << text;
     EXPECT_NE(text.find("Ratio =  1.5"), std::string::npos) << text;

@@ -64,7 +64,9 @@ CLASSLIB_PUBLISH(TBoard)
 }
 
 TThing::TThing(TComponent* owner)
-    : TComponent(owner), look_(new TLook), lines_(new TStringList),
+    : TComponent(owner),
+      look_(new TLook),
+      lines_(new TStringList),
       columns_(new TOwnedCollection(this, TColumn::StaticClass()))
 {
 }
@@ -113,7 +115,8 @@ void TThing::DefineProperties(TFiler& filer)
             Data.assign(static_cast<size_t>(s.Size()), '\0');
             s.ReadBuffer(Data.data(), s.Size());
         },
-        [this](TStream& s) { s.WriteBuffer(Data.data(), static_cast<int64_t>(Data.size())); }, !Data.empty());
+        [this](TStream& s) { s.WriteBuffer(Data.data(), static_cast<int64_t>(Data.size())); },
+        !Data.empty());
 }
 
 void TThing::Loaded()

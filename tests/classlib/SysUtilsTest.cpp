@@ -6,7 +6,10 @@ using namespace classlib;
 
 TEST(Format, FormatsEachArgumentKind)
 {
-    struct Case { std::string got; const char* expected; };
+    struct Case {
+        std::string got;
+        const char* expected;
+    };
     const Case cases[] = {
         {Format("List index out of bounds (%d)", {-1}), "List index out of bounds (-1)"},
         {Format("%5d|%-5d|%.3d", {42, 42, 7}), "   42|42   |007"},
@@ -42,12 +45,27 @@ TEST(Conversion, IntegerTextBothWays)
     EXPECT_EQ(IntToStr(-12), "-12");
     EXPECT_EQ(IntToHex(255, 4), "00FF");
     EXPECT_EQ(IntToHex(-1, 2), "FFFFFFFF");
-    struct Case { const char* text; bool ok; int value; };
+    struct Case {
+        const char* text;
+        bool ok;
+        int value;
+    };
     const Case cases[] = {
-        {"12", true, 12}, {"  -7", true, -7}, {"+3", true, 3}, {"$FF", true, 255}, {"0x10", true, 16},
-        {"$FFFFFFFF", true, -1}, {"2147483647", true, 2147483647}, {"2147483648", false, 0},
-        {"-2147483648", true, INT32_MIN}, {"", false, 0}, {"12 ", false, 0}, {"1a", false, 0},
-        {"$", false, 0}, {"-", false, 0}, {"$1FFFFFFFF", false, 0},
+        {"12", true, 12},
+        {"  -7", true, -7},
+        {"+3", true, 3},
+        {"$FF", true, 255},
+        {"0x10", true, 16},
+        {"$FFFFFFFF", true, -1},
+        {"2147483647", true, 2147483647},
+        {"2147483648", false, 0},
+        {"-2147483648", true, INT32_MIN},
+        {"", false, 0},
+        {"12 ", false, 0},
+        {"1a", false, 0},
+        {"$", false, 0},
+        {"-", false, 0},
+        {"$1FFFFFFFF", false, 0},
     };
     for (const auto& c : cases) {
         int v = 0;
@@ -68,10 +86,21 @@ TEST(Conversion, IntegerTextBothWays)
 
 TEST(Conversion, FloatTextBothWays)
 {
-    struct Case { double value; const char* text; };
+    struct Case {
+        double value;
+        const char* text;
+    };
     const Case cases[] = {
-        {0, "0"}, {1.5, "1.5"}, {-0.25, "-0.25"}, {0.1, "0.1"}, {1e15, "1E15"}, {1e14, "100000000000000"},
-        {0.0001, "0.0001"}, {0.00001, "1E-5"}, {123456789.125, "123456789.125"}, {1.0 / 3, "0.333333333333333"},
+        {0, "0"},
+        {1.5, "1.5"},
+        {-0.25, "-0.25"},
+        {0.1, "0.1"},
+        {1e15, "1E15"},
+        {1e14, "100000000000000"},
+        {0.0001, "0.0001"},
+        {0.00001, "1E-5"},
+        {123456789.125, "123456789.125"},
+        {1.0 / 3, "0.333333333333333"},
     };
     for (const auto& c : cases)
         EXPECT_EQ(FloatToStr(c.value), c.text);
@@ -112,14 +141,22 @@ TEST(Conversion, QuotingAndReplacing)
 
 TEST(FileNames, SplitWithoutFileSystem)
 {
-    struct Case { const char* name; const char* path; const char* dir; const char* file; const char* ext; const char* drive; };
+    struct Case {
+        const char* name;
+        const char* path;
+        const char* dir;
+        const char* file;
+        const char* ext;
+        const char* drive;
+    };
     const Case cases[] = {
         {"C:\\dir\\file.hex", "C:\\dir\\", "C:\\dir", "file.hex", ".hex", "C:"},
         {"C:\\file", "C:\\", "C:\\", "file", "", "C:"},
         {"C:file.txt", "C:", "C:", "file.txt", ".txt", "C:"},
         {"file.tar.gz", "", "", "file.tar.gz", ".gz", ""},
         {"dir.d/file", "dir.d/", "dir.d", "file", "", ""},
-        {"\\\\server\\share\\a.b", "\\\\server\\share\\", "\\\\server\\share", "a.b", ".b", "\\\\server\\share"},
+        {"\\\\server\\share\\a.b", "\\\\server\\share\\", "\\\\server\\share", "a.b", ".b",
+         "\\\\server\\share"},
         {"\\root", "\\", "\\", "root", "", ""},
     };
     for (const auto& c : cases) {

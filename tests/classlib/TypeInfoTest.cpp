@@ -59,13 +59,20 @@ TEST(TypeInfo, PublishedPropertiesKeepOrderKindAndDefaults)
     std::vector<std::string> names;
     for (const TPropInfo* p : cls.Properties())
         names.push_back(p->Name);
-    EXPECT_EQ(names, (std::vector<std::string>{"Name", "Tag", "Count", "Shade", "Shades", "Ratio", "Caption",
-                                               "Enabled", "Link", "OnChange", "Double"}));
-    struct Case { const char* name; TTypeKind kind; int64_t def; };
+    EXPECT_EQ(names,
+              (std::vector<std::string>{"Name", "Tag", "Count", "Shade", "Shades", "Ratio",
+                                        "Caption", "Enabled", "Link", "OnChange", "Double"}));
+    struct Case {
+        const char* name;
+        TTypeKind kind;
+        int64_t def;
+    };
     const Case cases[] = {
-        {"count", tkInteger, 0}, {"Shade", tkEnumeration, shMedium}, {"Shades", tkSet, NoDefault},
-        {"Ratio", tkFloat, NoDefault}, {"Caption", tkLString, NoDefault}, {"Enabled", tkEnumeration, 1},
-        {"Link", tkClass, NoDefault}, {"OnChange", tkMethod, NoDefault}, {"Double", tkInteger, NoDefault},
+        {"count", tkInteger, 0},           {"Shade", tkEnumeration, shMedium},
+        {"Shades", tkSet, NoDefault},      {"Ratio", tkFloat, NoDefault},
+        {"Caption", tkLString, NoDefault}, {"Enabled", tkEnumeration, 1},
+        {"Link", tkClass, NoDefault},      {"OnChange", tkMethod, NoDefault},
+        {"Double", tkInteger, NoDefault},
     };
     for (const auto& c : cases) {
         const TPropInfo* p = cls.FindProperty(c.name);
@@ -98,7 +105,8 @@ TEST(TypeInfo, GetAndSetByName)
     SetObjectProp(&s, "Link", &other);
     EXPECT_EQ(s.Link, &other);
     TSample receiver(nullptr);
-    SetMethodProp(&s, "OnChange", TMethod{TSample::StaticClass().MethodAddress("handler"), &receiver});
+    SetMethodProp(&s, "OnChange",
+                  TMethod{TSample::StaticClass().MethodAddress("handler"), &receiver});
     EXPECT_TRUE(s.OnChange);
     EXPECT_EQ(TSample::StaticClass().MethodName(s.OnChange.Code()), "Handler");
 

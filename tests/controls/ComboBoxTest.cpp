@@ -202,7 +202,9 @@ TEST_F(ComboBoxTest, DeviceNameWithMarkupCharactersShowsLiterally)
 {
     const std::string name = "PIC<IMG src=\"FILE://C:/x.bmp\"> & <B>";
     const std::string item = app::CenteredComboItem(name);
-    EXPECT_EQ(item, "<P align=\"center\">PIC&lt;IMG src=&quot;FILE://C:/x.bmp&quot;&gt; &amp; &lt;B&gt;</P>");
+    EXPECT_EQ(
+        item,
+        "<P align=\"center\">PIC&lt;IMG src=&quot;FILE://C:/x.bmp&quot;&gt; &amp; &lt;B&gt;</P>");
     combo->Items()->Add(item);
     EXPECT_EQ(combo->GetItemPlainText(0).find("PIC<IMG src=\"FILE://C:/x.bmp\">"), 0u);
 }

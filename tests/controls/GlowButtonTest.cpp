@@ -56,20 +56,23 @@ void SetFlat(TGlowButtonAppearance* a, TGlowButtonAppearance::TSetKind kind, Fla
 {
     using K = TGlowButtonAppearance;
     struct Setters {
-        void (K::*color)(TColor), (K::*colorTo)(TColor), (K::*mirror)(TColor), (K::*mirrorTo)(TColor),
-            (K::*border)(TColor), (K::*gradient)(draw::TGDIPGradient), (K::*gradientMirror)(draw::TGDIPGradient);
+        void (K::*color)(TColor), (K::*colorTo)(TColor), (K::*mirror)(TColor),
+            (K::*mirrorTo)(TColor), (K::*border)(TColor), (K::*gradient)(draw::TGDIPGradient),
+            (K::*gradientMirror)(draw::TGDIPGradient);
     };
     static const Setters table[] = {
-        {&K::SetColor, &K::SetColorTo, &K::SetColorMirror, &K::SetColorMirrorTo, &K::SetBorderColor, &K::SetGradient,
-         &K::SetGradientMirror},
-        {&K::SetColorHot, &K::SetColorHotTo, &K::SetColorMirrorHot, &K::SetColorMirrorHotTo, &K::SetBorderColorHot,
-         &K::SetGradientHot, &K::SetGradientMirrorHot},
+        {&K::SetColor, &K::SetColorTo, &K::SetColorMirror, &K::SetColorMirrorTo, &K::SetBorderColor,
+         &K::SetGradient, &K::SetGradientMirror},
+        {&K::SetColorHot, &K::SetColorHotTo, &K::SetColorMirrorHot, &K::SetColorMirrorHotTo,
+         &K::SetBorderColorHot, &K::SetGradientHot, &K::SetGradientMirrorHot},
         {&K::SetColorDown, &K::SetColorDownTo, &K::SetColorMirrorDown, &K::SetColorMirrorDownTo,
          &K::SetBorderColorDown, &K::SetGradientDown, &K::SetGradientMirrorDown},
-        {&K::SetColorChecked, &K::SetColorCheckedTo, &K::SetColorMirrorChecked, &K::SetColorMirrorCheckedTo,
-         &K::SetBorderColorChecked, &K::SetGradientChecked, &K::SetGradientMirrorChecked},
-        {&K::SetColorDisabled, &K::SetColorDisabledTo, &K::SetColorMirrorDisabled, &K::SetColorMirrorDisabledTo,
-         &K::SetBorderColorDisabled, &K::SetGradientDisabled, &K::SetGradientMirrorDisabled},
+        {&K::SetColorChecked, &K::SetColorCheckedTo, &K::SetColorMirrorChecked,
+         &K::SetColorMirrorCheckedTo, &K::SetBorderColorChecked, &K::SetGradientChecked,
+         &K::SetGradientMirrorChecked},
+        {&K::SetColorDisabled, &K::SetColorDisabledTo, &K::SetColorMirrorDisabled,
+         &K::SetColorMirrorDisabledTo, &K::SetBorderColorDisabled, &K::SetGradientDisabled,
+         &K::SetGradientMirrorDisabled},
     };
     const Setters& s = table[kind];
     (a->*s.color)(f.upper);
@@ -150,7 +153,8 @@ protected:
     static TTimer* FadeTimer(TAdvGlowButton* b)
     {
         for (int i = 0; i < b->ComponentCount(); ++i)
-            if (auto* t = dynamic_cast<TTimer*>(b->Components(i)); t && t->Interval() == GlowFadeInterval && t->Enabled())
+            if (auto* t = dynamic_cast<TTimer*>(b->Components(i));
+                t && t->Interval() == GlowFadeInterval && t->Enabled())
                 return t;
         return nullptr;
     }
@@ -168,7 +172,6 @@ public:
     void Clicked(TObject* sender) { clicks.push_back(sender); }
 
 protected:
-
     TForm* form = nullptr;
     TPanel* panel = nullptr;
     std::vector<TObject*> clicks;
@@ -195,7 +198,7 @@ TEST(GlowButtonAppearance, StartsWithTheDefaultTableAndPresetsFollowTheirRules)
     b.ApplyStylePreset(1);
     b.ApplyStylePreset(4);
     EXPECT_EQ(b.BorderColorChecked(), 4548219);
-    b.ApplyStylePreset(1);  // style 1 leaves the checked border alone
+    b.ApplyStylePreset(1); // style 1 leaves the checked border alone
     EXPECT_EQ(b.BorderColorChecked(), 4548219);
 
     for (uint8_t unchanged : {uint8_t{8}, uint8_t{12}}) {
@@ -233,15 +236,39 @@ TEST_F(GlowButtonTest, EachStateShowsItsColourSet)
     };
     const std::vector<Case> cases = {
         {"normal", [](TAdvGlowButton*) {}, Normal},
-        {"hot after the fade", [](TAdvGlowButton* b) { b->Perform(CM_MOUSEENTER); TickFade(b); }, Hot},
+        {"hot after the fade",
+         [](TAdvGlowButton* b) {
+             b->Perform(CM_MOUSEENTER);
+             TickFade(b);
+         },
+         Hot},
         {"held down after the fade",
-         [](TAdvGlowButton* b) { b->Perform(CM_MOUSEENTER); Press(b); TickFade(b); }, Down},
-        {"down in a group", [](TAdvGlowButton* b) { b->SetGroupIndex(1); b->SetDown(true); }, Checked},
+         [](TAdvGlowButton* b) {
+             b->Perform(CM_MOUSEENTER);
+             Press(b);
+             TickFade(b);
+         },
+         Down},
+        {"down in a group",
+         [](TAdvGlowButton* b) {
+             b->SetGroupIndex(1);
+             b->SetDown(true);
+         },
+         Checked},
         {"checked check button",
-         [](TAdvGlowButton* b) { b->SetStyle(bsCheck); b->SetDown(true); }, Checked},
+         [](TAdvGlowButton* b) {
+             b->SetStyle(bsCheck);
+             b->SetDown(true);
+         },
+         Checked},
         {"disabled", [](TAdvGlowButton* b) { b->SetEnabled(false); }, Disabled},
         {"disabled while fading in",
-         [](TAdvGlowButton* b) { b->Perform(CM_MOUSEENTER); TickFade(b, 2); b->SetEnabled(false); }, Disabled},
+         [](TAdvGlowButton* b) {
+             b->Perform(CM_MOUSEENTER);
+             TickFade(b, 2);
+             b->SetEnabled(false);
+         },
+         Disabled},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
@@ -269,7 +296,7 @@ TEST_F(GlowButtonTest, RoundedCornersShowTheParentSquareOnesTheBorder)
     for (POINT p : {POINT{0, 0}, POINT{W - 1, 0}, POINT{0, H - 1}, POINT{W - 1, H - 1}})
         EXPECT_EQ(rounded->Pixel(p.x, p.y), Px(ParentColour)) << p.x << "," << p.y;
     b->SetRounded(false);
-    b->SetPosition(draw::bpMiddle);  // a middle button leaves its corners to the face
+    b->SetPosition(draw::bpMiddle); // a middle button leaves its corners to the face
     auto square = Render(b);
     EXPECT_NE(square->Pixel(0, 0), Px(ParentColour));
 }
@@ -336,7 +363,8 @@ TEST_F(GlowButtonTest, DropDownPartShowsTheArrowAndTheSplitLineWhenHot)
     EXPECT_EQ(hot->Pixel(W - 13, 4), Px(Hot.border));
 }
 
-// ---- clicks ---------------------------------------------------------------------------------------
+// ---- clicks
+// ---------------------------------------------------------------------------------------
 
 TEST_F(GlowButtonTest, PressAndReleaseClickOnce)
 {
@@ -375,7 +403,7 @@ TEST_F(GlowButtonTest, DragOutAndBackKeepsOneClickReleaseOutsideNone)
     b->Perform(CM_MOUSEENTER);
     SendMessageA(b->Handle(), WM_MOUSEMOVE, MK_LBUTTON, At(W / 2, H / 2));
     TickFade(b);
-    EXPECT_EQ(Halves(*Render(b)).first, Px(Down.upper));  // the pressed look is back
+    EXPECT_EQ(Halves(*Render(b)).first, Px(Down.upper)); // the pressed look is back
     Release(b);
     EXPECT_EQ(clicks.size(), 1u);
 
@@ -390,7 +418,7 @@ TEST_F(GlowButtonTest, CheckStyleTogglesOnAReleaseInsideOnly)
     b->SetStyle(bsCheck);
     Press(b);
     Release(b, W + 20, 5);
-    EXPECT_FALSE(b->Down());  // released outside: the press's toggle is undone
+    EXPECT_FALSE(b->Down()); // released outside: the press's toggle is undone
     Press(b);
     Release(b);
     EXPECT_TRUE(b->Down());
@@ -405,7 +433,7 @@ TEST_F(GlowButtonTest, GroupsKeepOneButtonDownUnlessAllMayBeUp)
     TAdvGlowButton* second = Place(10, 60);
     TAdvGlowButton* plain = Place(10, 110);
     plain->SetDown(true);
-    EXPECT_FALSE(plain->Down());  // a push button outside a group never stays down
+    EXPECT_FALSE(plain->Down()); // a push button outside a group never stays down
 
     first->SetGroupIndex(1);
     second->SetGroupIndex(1);
@@ -443,10 +471,11 @@ TEST_F(GlowButtonTest, RepeatClicksFollowTheRepeatTimersTicks)
     EXPECT_EQ(clicks.size(), 3u);
     Release(b);
     EXPECT_FALSE(repeat->Enabled());
-    EXPECT_EQ(clicks.size(), 4u);  // the release is a click of its own
+    EXPECT_EQ(clicks.size(), 4u); // the release is a click of its own
 }
 
-// ---- keys ------------------------------------------------------------------------------------------
+// ---- keys
+// ------------------------------------------------------------------------------------------
 
 TEST_F(GlowButtonTest, SpaceClicksOnceEvenWhenTheKeyIsHeld)
 {
@@ -488,7 +517,8 @@ TEST_F(GlowButtonTest, EnterClicksTheDefaultButtonEscapeTheCancelButtonNoneWithS
     EXPECT_EQ(clicks.size(), 2u);
 }
 
-// ---- drop-down, key tips, size states -----------------------------------------------------------------
+// ---- drop-down, key tips, size states
+// -----------------------------------------------------------------
 
 // A menu that records where it was asked to open instead of tracking.
 class RecordingMenu : public TPopupMenu {
@@ -507,7 +537,7 @@ TEST_F(GlowButtonTest, DropDownOpensTheMenuBelowTheButtonAfterOnDropDown)
         void DroppedDown(TObject*) { ++n; }
     } counter{dropDowns};
     b->OnDropDown = TNotifyEvent(&counter, &Counter::DroppedDown);
-    b->DropDown();  // no menu: nothing, not even the event
+    b->DropDown(); // no menu: nothing, not even the event
     EXPECT_EQ(dropDowns, 0);
 
     auto* menu = new RecordingMenu(form);
@@ -520,7 +550,7 @@ TEST_F(GlowButtonTest, DropDownOpensTheMenuBelowTheButtonAfterOnDropDown)
     EXPECT_EQ(menu->at[0].y, below.y);
 
     b->SetDropDownButton(true);
-    Press(b, W - 5, H / 2);  // on the drop-down part
+    Press(b, W - 5, H / 2); // on the drop-down part
     EXPECT_EQ(menu->at.size(), 2u);
     Release(b, W - 5, H / 2);
 }
@@ -537,7 +567,7 @@ TEST_F(GlowButtonTest, KeyTipSitsAtItsPositionAndTheEventMayMoveIt)
     GetWindowRect(tip->Handle(), &r);
     const POINT o = b->ClientOrigin();
     const int w = r.right - r.left, h = r.bottom - r.top;
-    EXPECT_EQ(r.left, o.x + (W - w) / 2);  // shpAuto is shpTop
+    EXPECT_EQ(r.left, o.x + (W - w) / 2); // shpAuto is shpTop
     EXPECT_EQ(r.top, o.y - h / 2);
     EXPECT_EQ(tip->ColorTo(), b->Appearance()->Color());
 
@@ -567,7 +597,8 @@ TEST_F(GlowButtonTest, GlyphSizeStateShrinksAnAutoSizedButtonAndLargeRestoresIts
     b->SetDropDownPosition(dpBottom);
     b->SetAutoSize(true);
     b->SetSizeState(bsGlyph);
-    // Content 16 x 16 (no caption), then 3 x Spacing + 2 x MarginHorz + 2 and 2 x Spacing + 2 x MarginVert.
+    // Content 16 x 16 (no caption), then 3 x Spacing + 2 x MarginHorz + 2 and 2 x Spacing + 2 x
+    // MarginVert.
     EXPECT_EQ(b->Width(), 16 + 6 + 2 + 2);
     EXPECT_EQ(b->Height(), 16 + 4 + 2);
     EXPECT_EQ(b->Layout(), blGlyphLeft);

@@ -92,16 +92,15 @@ TEST(HtmlLabelText, ReflectionRowFactorsFollowTheFade)
     struct Case {
         int row, height, reflection, factor;
     } cases[] = {
-        {0, 20, 100, 155},  // the first row: 255 - Reflection
-        {1, 20, 100, 142},  // round(255 / 20 x 19 = 242.25) - 100
-        {12, 20, 100, 2},   // round(102) - 100
-        {13, 20, 100, 0},   // round(89.25) - 100, kept at 0
-        {0, 20, 0, 255},
-        {0, 20, 255, 0},
-        {2, 4, 0, 128},     // round(127.5): halves to even
+        {0, 20, 100, 155},                                  // the first row: 255 - Reflection
+        {1, 20, 100, 142},                                  // round(255 / 20 x 19 = 242.25) - 100
+        {12, 20, 100, 2},                                   // round(102) - 100
+        {13, 20, 100, 0},                                   // round(89.25) - 100, kept at 0
+        {0, 20, 0, 255},   {0, 20, 255, 0}, {2, 4, 0, 128}, // round(127.5): halves to even
     };
     for (const Case& c : cases)
-        EXPECT_EQ(ReflectionRowAlpha(c.row, c.height, c.reflection), c.factor) << c.row << "/" << c.height;
+        EXPECT_EQ(ReflectionRowAlpha(c.row, c.height, c.reflection), c.factor)
+            << c.row << "/" << c.height;
 }
 
 TEST(AnchorTargets, OnlyWebAndMailTargetsGoToTheShell)
@@ -110,9 +109,11 @@ TEST(AnchorTargets, OnlyWebAndMailTargetsGoToTheShell)
         const char* anchor;
         bool shell;
     } cases[] = {
-        {"http://example.com", true}, {"HTTPS://example.com/x", true}, {"mailto:a@b.c", true},
-        {"file://C:/Windows/notepad.exe", false}, {"FILE://x", false}, {"ftp://host/file", false},
-        {"javascript://alert", false}, {"cmd.exe", false}, {"x mailto:a@b.c", false}, {"step2", false},
+        {"http://example.com", true},  {"HTTPS://example.com/x", true},
+        {"mailto:a@b.c", true},        {"file://C:/Windows/notepad.exe", false},
+        {"FILE://x", false},           {"ftp://host/file", false},
+        {"javascript://alert", false}, {"cmd.exe", false},
+        {"x mailto:a@b.c", false},     {"step2", false},
     };
     for (const Case& c : cases)
         EXPECT_EQ(html::OpensInShell(c.anchor), c.shell) << c.anchor;
@@ -134,7 +135,8 @@ TEST_F(LabelTest, StepGradientBandsFollowThePartsArithmetic)
         const auto dib = Render();
         for (int i = 0; i < 4; ++i) {
             const int along = 4 * i + 1;
-            const uint32_t pixel = type == gtFullHorizontal ? dib->Pixel(10 + along, 18) : dib->Pixel(18, 10 + along);
+            const uint32_t pixel =
+                type == gtFullHorizontal ? dib->Pixel(10 + along, 18) : dib->Pixel(18, 10 + along);
             EXPECT_EQ(pixel, bands[i]) << "band " << i;
         }
         label->Free();
@@ -205,7 +207,8 @@ TEST_F(LabelTest, BoldColourSizeAndLineBreaksReachThePixels)
     const RECT linesInk = InkBox(*dib, BoundsOf(twoLines), Blue5498FF);
     ASSERT_FALSE(IsRectEmpty(&plainInk)) << "no text in the markup's colour";
     EXPECT_GT(boldInk.right - boldInk.left, plainInk.right - plainInk.left);
-    EXPECT_GT(CountPixels(*dib, BoundsOf(bold), Blue5498FF), CountPixels(*dib, BoundsOf(plain), Blue5498FF));
+    EXPECT_GT(CountPixels(*dib, BoundsOf(bold), Blue5498FF),
+              CountPixels(*dib, BoundsOf(plain), Blue5498FF));
     EXPECT_GT(bigInk.bottom - bigInk.top, 2 * (plainInk.bottom - plainInk.top));
     EXPECT_GT(linesInk.bottom - linesInk.top, 2 * (plainInk.bottom - plainInk.top) - 2);
 }

@@ -96,7 +96,8 @@ TEST(HotTrackOptions, DefaultsAndNotificationsInOrderOnlyForChanges)
     options.OnAfterPropertyChange = draw::TPropertyChangeEvent(&log, &ChangeLog::After);
     options.SetFrameColor(0x6A240A); // unchanged: nothing
     options.SetEnabled(true);
-    EXPECT_EQ(log.entries, (std::vector<std::string>{"changing", "before Enabled", "after Enabled", "changed"}));
+    EXPECT_EQ(log.entries,
+              (std::vector<std::string>{"changing", "before Enabled", "after Enabled", "changed"}));
 
     TOcHotTrackOptions source(nullptr);
     source.SetColor(0x123456);
@@ -141,14 +142,15 @@ TEST(RotatedTextGeometry, AutoSizedBoxesAndStartingCorners)
         int angle;
         int g4, g5, x, y;
     } cases[] = {
-        {0, 50, 10, 0, 0},    // (0, g1): g1 = round(w cos 90) = 0
-        {90, 10, 50, 0, 50},  // (g0, g5) = (0, w): bottom-left, running upwards
+        {0, 50, 10, 0, 0},     // (0, g1): g1 = round(w cos 90) = 0
+        {90, 10, 50, 0, 50},   // (g0, g5) = (0, w): bottom-left, running upwards
         {180, 50, 10, 50, 10}, // (g4, g3) = (w, h): bottom-right, upside down
-        {270, 10, 50, 10, 0}, // (g2, 0) = (h, 0)
+        {270, 10, 50, 10, 0},  // (g2, 0) = (h, 0)
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.angle);
-        const TRotatedTextGeometry g = CalcRotatedTextGeometry(c.angle, 50, 10, taLeftJustify, true, 0, 0);
+        const TRotatedTextGeometry g =
+            CalcRotatedTextGeometry(c.angle, 50, 10, taLeftJustify, true, 0, 0);
         EXPECT_EQ(g.g4, c.g4);
         EXPECT_EQ(g.g5, c.g5);
         EXPECT_EQ(g.x, c.x);
@@ -159,9 +161,10 @@ TEST(RotatedTextGeometry, AutoSizedBoxesAndStartingCorners)
 TEST(RotatedTextGeometry, OriginPlacedByAlignmentAndCentredVertically)
 {
     // 90 degrees, text 40 x 10 (g0 0, g2 10, g3 0, g4 10, g5 40) in a client of 100 x 60.
-    const TRotatedTextGeometry g = CalcRotatedTextGeometry(90, 40, 10, taLeftJustify, false, 100, 60);
-    EXPECT_EQ(g.x, 0);                            // g0
-    EXPECT_EQ(g.y, 50);                           // H2 + g5 / 2 = 30 + 20
+    const TRotatedTextGeometry g =
+        CalcRotatedTextGeometry(90, 40, 10, taLeftJustify, false, 100, 60);
+    EXPECT_EQ(g.x, 0);                                                     // g0
+    EXPECT_EQ(g.y, 50);                                                    // H2 + g5 / 2 = 30 + 20
     EXPECT_EQ(CalcRotatedTextOrigin(taRightJustify, 90, g, 50, 30).x, 90); // 2 W2 - g2
     EXPECT_EQ(CalcRotatedTextOrigin(taCenter, 90, g, 50, 30).x, 45);       // W2 + (g4 - 2 g2) / 2
 }
@@ -330,7 +333,8 @@ TEST_F(LabelTest, EndEllipsisShortensALongCaptionInsideTheLabel)
 TEST_F(LabelTest, HotTrackPaintsTheHotFillAndFontWhileTheMouseIsOver)
 {
     form->Show();
-    ASSERT_TRUE(testsupport::PumpUntil([&] { return IsWindowVisible(form->Handle()) != FALSE; }, 5000));
+    ASSERT_TRUE(
+        testsupport::PumpUntil([&] { return IsWindowVisible(form->Handle()) != FALSE; }, 5000));
     SetActiveWindow(form->Handle());
     auto* label = Place<TOcLabel>(40, 40, 10, 10);
     UseBigFont(label);
@@ -340,7 +344,8 @@ TEST_F(LabelTest, HotTrackPaintsTheHotFillAndFontWhileTheMouseIsOver)
     label->HotTrackOptions()->SetColor(0x00A0FF);
     label->HotTrackFont()->Assign(label->Font());
     label->HotTrackFont()->SetColor(0x008000);
-    const POINT centre = panel->ClientToScreen({label->Left() + label->Width() / 2, label->Top() + label->Height() / 2});
+    const POINT centre = panel->ClientToScreen(
+        {label->Left() + label->Width() / 2, label->Top() + label->Height() / 2});
     SetCursorPos(centre.x, centre.y);
     label->Perform(CM_MOUSEENTER, 0, 0);
     ASSERT_TRUE(label->MouseOver());
@@ -429,7 +434,8 @@ TEST_F(LabelTest, ConsumerWithoutProviderOrSelectionPaintsLikeAPlainLabel)
     for (TOcLabel* label : {bound, unbound})
         for (int y = 0; y < plain->Height(); ++y)
             for (int x = 0; x < plain->Width(); ++x)
-                ASSERT_EQ(dib->Pixel(label->Left() + x, label->Top() + y), dib->Pixel(plain->Left() + x, plain->Top() + y))
+                ASSERT_EQ(dib->Pixel(label->Left() + x, label->Top() + y),
+                          dib->Pixel(plain->Left() + x, plain->Top() + y))
                     << x << "," << y;
     bound->Provider()->SetProviderInterface(nullptr);
 }

@@ -88,7 +88,6 @@ public:
     void Clicked(TObject* sender) { clicks.push_back(sender); }
 
 protected:
-
     TForm* form = nullptr;
     TPanel* panel = nullptr;
     std::vector<TObject*> clicks;
@@ -149,7 +148,7 @@ TEST_F(OfficeControlsTest, GroupBoxCaptionGeometry)
 
     box->SetCaptionPosition(cpTopCenter);
     box->SetWidth(20);
-    EXPECT_LT(box->GetCaptionRect().left, 0);  // narrower than its caption: clipped on both sides
+    EXPECT_LT(box->GetCaptionRect().left, 0); // narrower than its caption: clipped on both sides
 }
 
 TEST_F(OfficeControlsTest, GroupBoxImageSitsAtTheCaptionsCornerAndGoesWithItsList)
@@ -194,7 +193,7 @@ TEST_F(OfficeControlsTest, CheckBoxGlyphFollowsStateHoverAndAlignment)
     // The glyph is 13 x 13 at (0, 4); its frame starts one pixel in.
     EXPECT_EQ(Render(box)->Pixel(1, 10), GlyphFrame);
     box->SetState(cbGrayed);
-    EXPECT_EQ(Render(box)->Pixel(3, 10), Render(box)->Pixel(4, 9));  // grey shows unchecked
+    EXPECT_EQ(Render(box)->Pixel(3, 10), Render(box)->Pixel(4, 9)); // grey shows unchecked
     box->SetChecked(true);
     EXPECT_EQ(Render(box)->Pixel(3, 10), GlyphMark);
     box->Perform(CM_MOUSEENTER);
@@ -213,7 +212,7 @@ TEST_F(OfficeControlsTest, CheckBoxCaptionIsMiniHtml)
     auto dib = Render(box);
     EXPECT_GT(CountPixels(*dib, RECT{16, 0, 150, 20}, 0xFF0000), 10);
     EXPECT_EQ(CountPixels(*dib, RECT{0, 0, 16, 20}, 0xFF0000), 0);
-    EXPECT_EQ(CountPixels(*dib, RECT{16, 0, 150, 20}, 0x000000), 0);  // no tag text drawn
+    EXPECT_EQ(CountPixels(*dib, RECT{16, 0, 150, 20}, 0x000000), 0); // no tag text drawn
 }
 
 TEST_F(OfficeControlsTest, CheckBoxClicksAndKeysToggleAndClick)
@@ -221,10 +220,10 @@ TEST_F(OfficeControlsTest, CheckBoxClicksAndKeysToggleAndClick)
     auto* box = Place<TAdvOfficeCheckBox>(10, 10, 150, 20);
     box->SetTabStop(true);
     box->OnClick = TNotifyEvent(this, &OfficeControlsTest::Clicked);
-    Click(box, 5, 5);  // the first click focuses and toggles
+    Click(box, 5, 5); // the first click focuses and toggles
     EXPECT_TRUE(box->IsFocused());
     EXPECT_TRUE(box->Checked());
-    Click(box, 150, 20);  // the right and bottom edges count as inside
+    Click(box, 150, 20); // the right and bottom edges count as inside
     EXPECT_FALSE(box->Checked());
     EXPECT_EQ(clicks.size(), 2u);
 
@@ -246,7 +245,8 @@ TEST_F(OfficeControlsTest, CheckBoxClicksAndKeysToggleAndClick)
     EXPECT_EQ(clicks.size(), 5u);
 }
 
-// ---- radio buttons and group ----------------------------------------------------------------------
+// ---- radio buttons and group
+// ----------------------------------------------------------------------
 
 TEST_F(OfficeControlsTest, CheckingARadioButtonUnchecksItsGroupAndClicksOnce)
 {
@@ -263,12 +263,14 @@ TEST_F(OfficeControlsTest, CheckingARadioButtonUnchecksItsGroupAndClicksOnce)
     EXPECT_EQ(clicks.size(), 1u);
 
     a->OnClick = TNotifyEvent(this, &OfficeControlsTest::Clicked);
-    Click(a, 5, 5);  // unfocused: checked by the focus without the setter's click, one click at release
+    Click(a, 5,
+          5); // unfocused: checked by the focus without the setter's click, one click at release
     EXPECT_TRUE(a->Checked());
     EXPECT_FALSE(b->Checked());
     EXPECT_EQ(clicks.size(), 2u);
     SendMessageA(a->Handle(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 5));
-    SendMessageA(a->Handle(), WM_LBUTTONUP, 0, MAKELPARAM(500, 5));  // released outside: still a click
+    SendMessageA(a->Handle(), WM_LBUTTONUP, 0,
+                 MAKELPARAM(500, 5)); // released outside: still a click
     EXPECT_EQ(clicks.size(), 3u);
 }
 
@@ -306,7 +308,7 @@ TEST_F(RadioGroupTest, ButtonsFillColumnsTopToBottom)
         EXPECT_TRUE(button->Visible());
         EXPECT_EQ(button->Caption(), "Item " + std::to_string(i));
     }
-    if (th == 13) {  // the main window's group, as laid out with Tahoma 8 pt
+    if (th == 13) { // the main window's group, as laid out with Tahoma 8 pt
         EXPECT_EQ(g->Buttons(3)->Left(), 69);
         EXPECT_EQ(g->Buttons(1)->Top(), 25);
     }
@@ -351,17 +353,18 @@ TEST_F(RadioGroupTest, ItemIndexChecksOneButtonAndFollowsTheItems)
 TEST_F(RadioGroupTest, AnItemIndexPastTheItemsWhileLoadingIsClampedOnceTheyAreThere)
 {
     RegisterControlClasses();
-    TStringStream in(ObjectTextToBinary("object Group: TAdvOfficeRadioGroup\n"
-                                        "  Width = 132\n"
-                                        "  Height = 52\n"
-                                        "  Columns = 2\n"
-                                        "  ItemIndex = 7\n"
-                                        "  Items.Strings = (\n"
-                                        "    'P16'\n"
-                                        "    'P18'\n"
-                                        "    'P24'\n"
-                                        "    'dsPIC')\n"
-                                        "end\n"));
+    TStringStream in(
+        ObjectTextToBinary("object Group: TAdvOfficeRadioGroup\n"
+                           "  Width = 132\n"
+                           "  Height = 52\n"
+                           "  Columns = 2\n"
+                           "  ItemIndex = 7\n"
+                           "  Items.Strings = (\n"
+                           "    'P16'\n"
+                           "    'P18'\n"
+                           "    'P24'\n"
+                           "    'dsPIC')\n"
+                           "end\n"));
     auto* g = dynamic_cast<TAdvOfficeRadioGroup*>(ReadComponentFromStream(in, nullptr));
     ASSERT_NE(g, nullptr);
     EXPECT_EQ(g->ItemIndex(), 3);
@@ -371,7 +374,8 @@ TEST_F(RadioGroupTest, AnItemIndexPastTheItemsWhileLoadingIsClampedOnceTheyAreTh
     g->Free();
 }
 
-// ---- office image ------------------------------------------------------------------------------------
+// ---- office image
+// ------------------------------------------------------------------------------------
 
 class OfficeImageTest : public OfficeControlsTest {
 protected:
@@ -396,7 +400,7 @@ TEST_F(OfficeImageTest, WithoutAPictureADottedBlueFrameShows)
     for (int x = 20; x < 52; ++x)
         blue += dib->Pixel(x, 20) == 0x0000FFu;
     EXPECT_GT(blue, 8);
-    EXPECT_LT(blue, 32);  // dotted, not solid
+    EXPECT_LT(blue, 32); // dotted, not solid
 }
 
 TEST_F(OfficeImageTest, APngIsDrawnAtItsSizeCentredAndADamagedOneDrawsNothing)

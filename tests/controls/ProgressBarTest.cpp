@@ -60,7 +60,10 @@ protected:
         bar->SetBounds(BarLeft, BarTop, width, height);
         return bar;
     }
-    TOcXPProgressBar* PlaceXP(int width = 326, int height = 22) { return Place<TOcXPProgressBar>(width, height); }
+    TOcXPProgressBar* PlaceXP(int width = 326, int height = 22)
+    {
+        return Place<TOcXPProgressBar>(width, height);
+    }
 
     // The panel with its children painted into a DIB.
     std::unique_ptr<Dib> Render()
@@ -117,9 +120,10 @@ struct ChangeCounter {
 TEST(ProgressBarRange, XPBarPublishesTheDragDockWheelAndResizeEvents)
 {
     TOcXPProgressBar bar(nullptr);
-    for (const char* name : {"OnCanResize", "OnConstrainedResize", "OnDragDrop", "OnDragOver", "OnEndDock",
-                             "OnEndDrag", "OnMouseWheel", "OnMouseWheelDown", "OnMouseWheelUp", "OnStartDock",
-                             "OnStartDrag", "OnContextPopup", "DragKind", "DragMode", "DragCursor"})
+    for (const char* name :
+         {"OnCanResize", "OnConstrainedResize", "OnDragDrop", "OnDragOver", "OnEndDock",
+          "OnEndDrag", "OnMouseWheel", "OnMouseWheelDown", "OnMouseWheelUp", "OnStartDock",
+          "OnStartDrag", "OnContextPopup", "DragKind", "DragMode", "DragCursor"})
         EXPECT_NE(GetPropInfo(&bar, name), nullptr) << name;
 }
 
@@ -242,7 +246,8 @@ TEST_F(ProgressBarTest, AnEmptyRangePaintsNothingAtAll)
     EXPECT_NE(RenderChildrenOnly(behind)->Pixel(BarLeft + 1, BarTop + 1), behind); // the frame
     bar->SetMax(0);
     const auto dib = RenderChildrenOnly(behind);
-    for (const POINT p : {POINT{0, 0}, POINT{1, 1}, POINT{2, 0}, POINT{5, 10}, POINT{323, 10}, POINT{325, 20}})
+    for (const POINT p :
+         {POINT{0, 0}, POINT{1, 1}, POINT{2, 0}, POINT{5, 10}, POINT{323, 10}, POINT{325, 20}})
         EXPECT_EQ(dib->Pixel(BarLeft + p.x, BarTop + p.y), behind) << p.x << "," << p.y;
 }
 
@@ -257,12 +262,15 @@ TEST_F(ProgressBarTest, FrameCornersAndInteriorAtMinimum)
         TColor colour;
     } cases[] = {
         {0, 0, ParentColour}, {-1, 0, ParentColour}, {0, -1, ParentColour}, {-1, -1, ParentColour},
-        {0, 1, Mid},    {0, 2, Dark},   {0, -3, Dark},   {0, -2, Mid},   {-1, 1, Mid}, {-1, 10, Dark},
-        {1, 0, Mid},    {1, 1, Dark},   {1, 10, Mid},    {1, -2, Dark},  {1, -1, Mid}, {-2, 1, Dark},
-        {2, 0, Dark},   {2, 1, Mid},    {2, 2, Mid},     {2, 3, Light},  {2, -2, Light}, {2, -1, Dark},
-        {-3, 0, Dark},  {-3, 2, Mid},   {-3, 3, Light},  {-3, -1, Dark},
-        {3, 0, Dark},   {30, 1, Mid},   {30, 2, Light},  {-4, 2, Light}, {30, -2, Light}, {30, -1, Dark},
-        {3, 3, clWindow}, {4, 10, clWindow}, {-4, -3, clWindow}, // no block at Position = Min
+        {0, 1, Mid},          {0, 2, Dark},          {0, -3, Dark},         {0, -2, Mid},
+        {-1, 1, Mid},         {-1, 10, Dark},        {1, 0, Mid},           {1, 1, Dark},
+        {1, 10, Mid},         {1, -2, Dark},         {1, -1, Mid},          {-2, 1, Dark},
+        {2, 0, Dark},         {2, 1, Mid},           {2, 2, Mid},           {2, 3, Light},
+        {2, -2, Light},       {2, -1, Dark},         {-3, 0, Dark},         {-3, 2, Mid},
+        {-3, 3, Light},       {-3, -1, Dark},        {3, 0, Dark},          {30, 1, Mid},
+        {30, 2, Light},       {-4, 2, Light},        {30, -2, Light},       {30, -1, Dark},
+        {3, 3, clWindow},     {4, 10, clWindow},     {-4, -3, clWindow}, // no block at Position =
+                                                                         // Min
     };
     for (const auto& c : cases) {
         const int x = c.x < 0 ? w + c.x : c.x, y = c.y < 0 ? h + c.y : c.y;
@@ -293,7 +301,7 @@ TEST_F(ProgressBarTest, FullBarShowsFortyBlocksShadedAcrossItsThickness)
         }
     }
     EXPECT_EQ(blocks, 40);
-    EXPECT_EQ(at(316, 10), Rgb(From)); // the last block, 316 to 321
+    EXPECT_EQ(at(316, 10), Rgb(From));  // the last block, 316 to 321
     EXPECT_EQ(at(323, 10), Rgb(Light)); // the block that would start at 324 is clipped away
     EXPECT_EQ(at(0, 0), Rgb(ParentColour));
 }
@@ -310,7 +318,16 @@ TEST_F(ProgressBarTest, PartialSmoothAndVerticalBars)
     };
     const Case cases[] = {
         // 163 pixels: blocks while more than 2 remain, 21 of them, the last at 164..169.
-        {"horizontal blocks", false, false, 326, 22, 50, {169, 10}, {172, 10}, {164, 18}, {164, 11}},
+        {"horizontal blocks",
+         false,
+         false,
+         326,
+         22,
+         50,
+         {169, 10},
+         {172, 10},
+         {164, 18},
+         {164, 11}},
         // 4 to 2 + 163.
         {"horizontal smooth", false, true, 326, 22, 50, {164, 10}, {165, 10}, {100, 3}, {100, 10}},
         // 60 of 120 rows; blocks from the bottom (rows 111..116) on a pitch of 8, the eighth at
@@ -348,20 +365,24 @@ TEST_F(ProgressBarTest, BasePainterFillsInBarColor)
         int position, x, y;
         bool filled;
     } cases[] = {
-        {false, false, 100, 2, 10, true},  {false, false, 100, 9, 2, true},   {false, false, 100, 10, 10, false},
-        {false, false, 100, 12, 17, true}, {false, false, 100, 96, 10, true}, {false, false, 100, 97, 10, false},
-        {true, false, 100, 50, 17, true},  {true, false, 100, 50, 10, true},  {true, false, 100, 50, 9, false},
-        {true, false, 100, 50, 8, false},  {true, false, 100, 50, 7, true},   {true, false, 100, 50, 3, true},
-        {false, true, 50, 49, 10, true},   {false, true, 50, 50, 10, false},
-        {true, true, 50, 50, 10, true},    {true, true, 50, 50, 9, false},
+        {false, false, 100, 2, 10, true},   {false, false, 100, 9, 2, true},
+        {false, false, 100, 10, 10, false}, {false, false, 100, 12, 17, true},
+        {false, false, 100, 96, 10, true},  {false, false, 100, 97, 10, false},
+        {true, false, 100, 50, 17, true},   {true, false, 100, 50, 10, true},
+        {true, false, 100, 50, 9, false},   {true, false, 100, 50, 8, false},
+        {true, false, 100, 50, 7, true},    {true, false, 100, 50, 3, true},
+        {false, true, 50, 49, 10, true},    {false, true, 50, 50, 10, false},
+        {true, true, 50, 50, 10, true},     {true, true, 50, 50, 9, false},
     };
     auto* bar = Place<TOcBaseProgressBar>(100, 20);
     for (const auto& c : cases) {
         bar->SetOrientation(c.vertical ? pbVertical : pbHorizontal);
         bar->SetSmooth(c.smooth);
         bar->SetPosition(c.position);
-        EXPECT_EQ(Render()->Pixel(BarLeft + c.x, BarTop + c.y), Rgb(c.filled ? clHighlight : clWindow))
-            << (c.vertical ? "vertical " : "horizontal ") << (c.smooth ? "smooth " : "blocks ") << c.x << "," << c.y;
+        EXPECT_EQ(Render()->Pixel(BarLeft + c.x, BarTop + c.y),
+                  Rgb(c.filled ? clHighlight : clWindow))
+            << (c.vertical ? "vertical " : "horizontal ") << (c.smooth ? "smooth " : "blocks ")
+            << c.x << "," << c.y;
     }
 }
 
@@ -370,14 +391,15 @@ TEST_F(ProgressBarTest, BasePainterFillsInBarColor)
 TEST(ProgressBarStreaming, PublishedPropertiesLoadAndDefaultsAreNotWritten)
 {
     RegisterControlClasses();
-    TStringStream in(ObjectTextToBinary("object Bar: TOcXPProgressBar\n"
-                                        "  Width = 200\n"
-                                        "  Max = 400\n"
-                                        "  Position = 300\n"
-                                        "  Orientation = pbVertical\n"
-                                        "  Smooth = True\n"
-                                        "  BarColorFrom = clRed\n"
-                                        "end\n"));
+    TStringStream in(
+        ObjectTextToBinary("object Bar: TOcXPProgressBar\n"
+                           "  Width = 200\n"
+                           "  Max = 400\n"
+                           "  Position = 300\n"
+                           "  Orientation = pbVertical\n"
+                           "  Smooth = True\n"
+                           "  BarColorFrom = clRed\n"
+                           "end\n"));
     auto* bar = dynamic_cast<TOcXPProgressBar*>(ReadComponentFromStream(in, nullptr));
     ASSERT_NE(bar, nullptr);
     EXPECT_EQ(bar->Max(), 400);
@@ -393,7 +415,8 @@ TEST(ProgressBarStreaming, PublishedPropertiesLoadAndDefaultsAreNotWritten)
     TStringStream out;
     WriteComponentToStream(out, &fresh);
     const std::string text = ObjectBinaryToText(out.DataString());
-    for (const char* name : {"Width", "Max", "Min", "Position", "Orientation", "Smooth", "BarColorFrom",
-                             "BarColorTo", "Color", "ParentColor", "Steps"})
-        EXPECT_EQ(text.find(std::string("  ") + name + " ="), std::string::npos) << name << "\n" << text;
+    for (const char* name : {"Width", "Max", "Min", "Position", "Orientation", "Smooth",
+                             "BarColorFrom", "BarColorTo", "Color", "ParentColor", "Steps"})
+        EXPECT_EQ(text.find(std::string("  ") + name + " ="), std::string::npos) << name << "\n"
+                                                                                 << text;
 }

@@ -18,11 +18,14 @@ namespace {
 // A control-like owner: publishes its consumer as "Provider" and logs what it is told.
 class TConsumerOwner : public TComponent {
     CLASSLIB_CLASS(TConsumerOwner, TComponent)
-    explicit TConsumerOwner(TComponent* owner, std::vector<int> attributes = {2}) : TComponent(owner)
+    explicit TConsumerOwner(TComponent* owner, std::vector<int> attributes = {2})
+        : TComponent(owner)
     {
         consumer_ = TOcDataConsumer::Create(this, attributes);
-        consumer_->OnConsumerChanged = TOcConsumerChangeEvent(this, &TConsumerOwner::ConsumerChanged);
-        consumer_->OnConsumerChanging = TOcConsumerChangeEvent(this, &TConsumerOwner::ConsumerChanging);
+        consumer_->OnConsumerChanged =
+            TOcConsumerChangeEvent(this, &TConsumerOwner::ConsumerChanged);
+        consumer_->OnConsumerChanging =
+            TOcConsumerChangeEvent(this, &TConsumerOwner::ConsumerChanging);
     }
     ~TConsumerOwner() override { consumer_->Free(); }
 
@@ -32,8 +35,14 @@ class TConsumerOwner : public TComponent {
         TComponentState state = ComponentState();
         SetComponentState(loading ? state.Include(csLoading) : state.Exclude(csLoading));
     }
-    void ConsumerChanged(TOcDataConsumer*, TOcConsumerChangeReason reason) { Changed.push_back(reason); }
-    void ConsumerChanging(TOcDataConsumer*, TOcConsumerChangeReason reason) { Changing.push_back(reason); }
+    void ConsumerChanged(TOcDataConsumer*, TOcConsumerChangeReason reason)
+    {
+        Changed.push_back(reason);
+    }
+    void ConsumerChanging(TOcDataConsumer*, TOcConsumerChangeReason reason)
+    {
+        Changing.push_back(reason);
+    }
 
     std::vector<TOcConsumerChangeReason> Changed, Changing;
 
@@ -68,7 +77,10 @@ struct ExtensionLog {
         if (Skip)
             cls = nullptr;
     }
-    void After(TOcDataConsumer*, TOcDataConsumerAggregatedObject* extension) { Created.push_back(extension->ClassName()); }
+    void After(TOcDataConsumer*, TOcDataConsumerAggregatedObject* extension)
+    {
+        Created.push_back(extension->ClassName());
+    }
     std::vector<std::string> Offered, Created;
     bool Skip = false;
 };
@@ -168,7 +180,9 @@ TEST_F(Consumer, ProviderNoticesReachTheOwnerAsDataOrViewChanges)
         TOcProviderChangeReason reason;
         TOcConsumerChangeReason expected;
     };
-    const Case cases[] = {{pnrRefresh, cnrView}, {pnrItemUpdated, cnrProviderData}, {pnrItemsUpdated, cnrProviderData},
+    const Case cases[] = {{pnrRefresh, cnrView},
+                          {pnrItemUpdated, cnrProviderData},
+                          {pnrItemsUpdated, cnrProviderData},
                           {pnrContextAdded, cnrProviderData}};
     for (const Case& c : cases) {
         owner->Changed.clear();
@@ -220,7 +234,8 @@ TEST_F(Consumer, ContextsFollowTheProviderAndAreSetByName)
 
     TTestProvider other(nullptr);
     TInterfacePtr<IOcDataContext> foreign = other.AddContext("Elsewhere");
-    ExpectError([&] { C()->SetContextInterface(foreign.Get()); }, "The specified context is not part of the same provider");
+    ExpectError([&] { C()->SetContextInterface(foreign.Get()); },
+                "The specified context is not part of the same provider");
 
     C()->SetContext("");
     EXPECT_FALSE(C()->ContextInterface());
@@ -232,7 +247,8 @@ TEST_F(Consumer, ContextsFollowTheProviderAndAreSetByName)
 
 TEST_F(Consumer, AContextNameWithoutProviderIsParkedOnlyWhileLoading)
 {
-    ExpectError([&] { C()->SetContext("German"); }, "You must specify a provider before setting the context");
+    ExpectError([&] { C()->SetContext("German"); },
+                "You must specify a provider before setting the context");
 
     provider->AddContext("English");
     provider->AddContext("German");
@@ -248,7 +264,8 @@ TEST_F(Consumer, AContextNameWithoutProviderIsParkedOnlyWhileLoading)
     late.SetLoading(true);
     late.Consumer()->SetContext("German");
     late.SetLoading(false);
-    ExpectError([&] { late.Consumer()->Loaded(); }, "You must specify a provider before setting the context");
+    ExpectError([&] { late.Consumer()->Loaded(); },
+                "You must specify a provider before setting the context");
 }
 
 TEST_F(Consumer, ExtensionEventsMayReplaceOrSkipAClass)
@@ -279,7 +296,10 @@ TEST_F(Consumer, LinkedServersHearOfANewProvider)
         }
         int AddRef() override { return -1; }
         int Release() override { return -1; }
-        void ClientProviderChanged(IOcDataConsumerClientLink* client) override { Clients.push_back(client); }
+        void ClientProviderChanged(IOcDataConsumerClientLink* client) override
+        {
+            Clients.push_back(client);
+        }
         std::vector<IOcDataConsumerClientLink*> Clients;
     } server;
     C()->ServerLinked(&server);
@@ -306,7 +326,8 @@ TEST_F(Consumer, SelectionFindsItemsAnywhereAndKeepsItOnAnUnknownIdentifier)
 
     const int pushes = provider->Pushes;
     select->SetItem("A1x");
-    EXPECT_EQ(provider->Pushes, pushes) << "the selected identifier again asks the provider nothing";
+    EXPECT_EQ(provider->Pushes, pushes)
+        << "the selected identifier again asks the provider nothing";
 
     ExpectError([&] { select->SetItem("Nope"); }, "Item not found in the selected context");
     EXPECT_EQ(SelectedID(), "A1x");
@@ -333,7 +354,8 @@ TEST_F(Consumer, AnItemNamedBeforeItsProviderIsSelectedWhenTheProviderArrives)
 {
     provider->Extensions = {};
     auto* select = TAggregatedPersistentEx::Create<TOcDataConsumerItemSelect>(C());
-    ExpectError([&] { select->SetItem("C1"); }, "You must specify a provider before setting the item");
+    ExpectError([&] { select->SetItem("C1"); },
+                "You must specify a provider before setting the item");
     owner->SetLoading(true);
     select->SetItem("C1");
     EXPECT_EQ(select->PendingItemID, "C1");
@@ -341,7 +363,8 @@ TEST_F(Consumer, AnItemNamedBeforeItsProviderIsSelectedWhenTheProviderArrives)
     owner->SetLoading(false);
     C()->SetProviderInterface(provider.get());
     EXPECT_EQ(SelectedID(), "C1");
-    EXPECT_EQ(C()->ExtensionCount(), 1) << "streamed in without provider, the selection survives the switch";
+    EXPECT_EQ(C()->ExtensionCount(), 1)
+        << "streamed in without provider, the selection survives the switch";
 }
 
 TEST_F(Consumer, TheConsumerStreamsWithItsOwnersFormData)
@@ -373,9 +396,11 @@ TEST_F(Consumer, TheConsumerStreamsWithItsOwnersFormData)
     auto* copied = dynamic_cast<TConsumerOwner*>(copy.FindComponent("Label1"));
     ASSERT_TRUE(copied);
     EXPECT_EQ(copied->Consumer()->ProviderInterface().Get(),
-              static_cast<IOcDataProvider*>(dynamic_cast<TTestProvider*>(copy.FindComponent("Provider1"))));
+              static_cast<IOcDataProvider*>(
+                  dynamic_cast<TTestProvider*>(copy.FindComponent("Provider1"))));
     EXPECT_EQ(copied->Consumer()->Context(), "German");
-    auto selection = TInterfacePtr<IOcDataConsumer>(copied->Consumer()).Query<IOcDataConsumerSelection>();
+    auto selection =
+        TInterfacePtr<IOcDataConsumer>(copied->Consumer()).Query<IOcDataConsumerSelection>();
     ASSERT_TRUE(selection);
     ASSERT_TRUE(selection->SelectedItem());
     EXPECT_EQ(selection->SelectedItem()->ID(), "C1");

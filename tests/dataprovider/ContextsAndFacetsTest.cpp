@@ -56,9 +56,10 @@ TEST_F(Contexts, PathsWalkUpToAncestorsAndToTheRootList)
         const char* found;
     };
     const Case cases[] = {
-        {root, "b", "B"},          {root, "..", "(none)"},   {root, "../A", "(none)"}, {below, "AB", "AB"},
-        {below, "../B", "B"},      {below, "..\\B", "B"},    {below, "/A", "A"},       {below, "\\B", "B"},
-        {below, "A", "(none)"},    {root, "Q", "(none)"},    {root, "", "(none)"},
+        {root, "b", "B"},      {root, "..", "(none)"}, {root, "../A", "(none)"},
+        {below, "AB", "AB"},   {below, "../B", "B"},   {below, "..\\B", "B"},
+        {below, "/A", "A"},    {below, "\\B", "B"},    {below, "A", "(none)"},
+        {root, "Q", "(none)"}, {root, "", "(none)"},
     };
     for (const Case& c : cases)
         EXPECT_EQ(Find(c.list, c.path), c.found) << c.path;
@@ -92,7 +93,8 @@ TEST_F(Contexts, NamesAreUniqueIgnoringCase)
     EXPECT_THROW(rename->Rename("b"), EOCLDataContexts);
     rename->Rename("m");
     EXPECT_EQ(managedRef->ContextName(), "m") << "its own name in another case";
-    EXPECT_FALSE(a.Query<IOcDataContextRename>()) << "a plain context cannot be renamed through the interface";
+    EXPECT_FALSE(a.Query<IOcDataContextRename>())
+        << "a plain context cannot be renamed through the interface";
 
     try {
         TOcBaseDataContext::Create<TOcDataContext>(nullptr, "X");
@@ -124,7 +126,8 @@ TEST_F(Contexts, DeletionNotifiesAndFixedContextsStay)
     ASSERT_EQ(provider->Log.size(), 2u);
     EXPECT_EQ(provider->Log[0].reason, pnrContextDeleted);
     EXPECT_EQ(provider->Log[0].source, IdentityOf(ab.Get()));
-    EXPECT_EQ(provider->Log[1].source, IdentityOf(a.Get())) << "the changed notice names the list's ancestor";
+    EXPECT_EQ(provider->Log[1].source, IdentityOf(a.Get()))
+        << "the changed notice names the list's ancestor";
 
     root->ClearContexts();
     EXPECT_EQ(root->ContextCount(), 0);
@@ -188,7 +191,8 @@ TEST_F(Contexts, AspectsReportOnlyRealChanges)
         EXPECT_EQ(n.reason, pnrItemUpdated);
         EXPECT_EQ(n.source, item->Identity());
     }
-    auto* blockable = TAggregatedPersistentEx::Create<TOcDataItemBlockableTextImpl>(AddTextItem(provider->Data(), "J"));
+    auto* blockable = TAggregatedPersistentEx::Create<TOcDataItemBlockableTextImpl>(
+        AddTextItem(provider->Data(), "J"));
     EXPECT_TRUE(blockable->CanEdit());
     blockable->SetReadOnly(true);
     EXPECT_FALSE(blockable->CanEdit());
@@ -202,8 +206,11 @@ TEST_F(Contexts, AnAspectNeverAnswersTheOverrideInterfaceForAnother)
     auto* glyph = TAggregatedPersistentEx::Create<TOcDataItemImageImpl>(item);
     TAggregatedPersistentEx::Create<TOcDataItemContextTextImpl>(item);
     void* obj = nullptr;
-    EXPECT_FALSE(glyph->QueryInterface(IOcDataContextOverride::IID, &obj)) << "refused, not passed to the item";
-    EXPECT_TRUE(glyph->QueryInterface(IOcDataItemText::IID, &obj)) << "other interfaces come from the item";
+    EXPECT_FALSE(glyph->QueryInterface(IOcDataContextOverride::IID, &obj))
+        << "refused, not passed to the item";
+    EXPECT_TRUE(glyph->QueryInterface(IOcDataItemText::IID, &obj))
+        << "other interfaces come from the item";
     static_cast<IOcDataItemText*>(obj)->Release();
-    EXPECT_TRUE(TInterfacePtr<IOcDataItem>(item).Query<IOcDataContextOverride>()) << "the item itself has one";
+    EXPECT_TRUE(TInterfacePtr<IOcDataItem>(item).Query<IOcDataContextOverride>())
+        << "the item itself has one";
 }

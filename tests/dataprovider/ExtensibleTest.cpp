@@ -24,7 +24,8 @@ class TProbeImpl : public TAggregatedPersistentEx, public IProbe {
     CLASSLIB_IINTERFACE_OF(TAggregatedPersistentEx)
     bool GetInterface(const TGUID& iid, void** obj) override
     {
-        return GetInterfaceOf<IProbe>(this, iid, obj) || TAggregatedPersistentEx::GetInterface(iid, obj);
+        return GetInterfaceOf<IProbe>(this, iid, obj) ||
+               TAggregatedPersistentEx::GetInterface(iid, obj);
     }
     int Which() override { return 1; }
     bool HiddenFromQueries() override { return Hidden; }
@@ -49,7 +50,8 @@ class TExtended : public TExtensibleInterfacedPersistent {
 
 TExtended* NewExtended()
 {
-    return static_cast<TExtended*>(CreateOfClass<TExtended>(TExtended::StaticClass(), [](TExtended*) {}));
+    return static_cast<TExtended*>(
+        CreateOfClass<TExtended>(TExtended::StaticClass(), [](TExtended*) {}));
 }
 
 } // namespace
@@ -66,7 +68,8 @@ namespace {
 void Register()
 {
     RegisterFixtureClasses();
-    RegisterClasses({&TProbeImpl::StaticClass(), &TProbeImpl2::StaticClass(), &TExtended::StaticClass()});
+    RegisterClasses(
+        {&TProbeImpl::StaticClass(), &TProbeImpl2::StaticClass(), &TExtended::StaticClass()});
 }
 } // namespace
 
@@ -74,7 +77,8 @@ TEST(Extensible, ImplementersAnswerForTheOwnerWithItsCountAndIdentity)
 {
     Register();
     TInterfacePtr<IInterface> owner = NewExtended()->Identity();
-    auto* object = static_cast<TExtended*>(static_cast<TExtensibleInterfacedPersistent*>(owner.Get()));
+    auto* object =
+        static_cast<TExtended*>(static_cast<TExtensibleInterfacedPersistent*>(owner.Get()));
     EXPECT_EQ(object->RefCount(), 1) << "construction leaves no count behind";
     EXPECT_FALSE(owner.Query<IProbe>());
 
@@ -83,7 +87,8 @@ TEST(Extensible, ImplementersAnswerForTheOwnerWithItsCountAndIdentity)
     ASSERT_TRUE(found);
     EXPECT_EQ(found->Which(), 1);
     EXPECT_EQ(object->RefCount(), 2) << "the owner counts the implementer's interface";
-    EXPECT_EQ(found.Query<IInterface>().Get(), object->Identity()) << "and it is the owner's identity";
+    EXPECT_EQ(found.Query<IInterface>().Get(), object->Identity())
+        << "and it is the owner's identity";
 
     // The later implementer answers first; a hidden one never answers.
     probe->Hidden = true;
@@ -101,7 +106,8 @@ TEST(Extensible, ImplementersAnswerForTheOwnerWithItsCountAndIdentity)
     EXPECT_EQ(object->ImplementerCount(), 1);
     TAggregatedPersistentEx::Create<TProbeImpl2>(object);
     EXPECT_EQ(owner.Query<IProbe>()->Which(), 2) << "the last implementer is asked first";
-    EXPECT_EQ(object->IndexOfImplementerClass(TProbeImpl::StaticClass()), 1) << "a descendant counts";
+    EXPECT_EQ(object->IndexOfImplementerClass(TProbeImpl::StaticClass()), 1)
+        << "a descendant counts";
 
     object->RemoveImplementer(probe);
     EXPECT_EQ(object->ImplementerCount(), 1);
@@ -136,13 +142,16 @@ TEST(Extensible, ExtensionsAreStreamedOnlyForRegisteredImplementers)
     TStringStream out;
     WriteComponentToStream(out, &provider);
     const std::string text = ObjectBinaryToText(out.DataString());
-    EXPECT_EQ(text.find("      Extensions"), std::string::npos) << "no streamable implementer, no property\n" << text;
+    EXPECT_EQ(text.find("      Extensions"), std::string::npos)
+        << "no streamable implementer, no property\n"
+        << text;
 
     TAggregatedPersistentEx::Create<TProbeImpl>(item)->Level = 7;
     TStringStream again;
     WriteComponentToStream(again, &provider);
     const std::string withProbe = ObjectBinaryToText(again.DataString());
-    EXPECT_NE(withProbe.find("ClassName = 'TProbeImpl'\n          Level = 7"), std::string::npos) << withProbe;
+    EXPECT_NE(withProbe.find("ClassName = 'TProbeImpl'\n          Level = 7"), std::string::npos)
+        << withProbe;
     EXPECT_EQ(withProbe.find("TUnregisteredImpl"), std::string::npos);
 }
 
@@ -164,14 +173,17 @@ TEST(Extensible, ReadingExtensionsChecksEachEntryAndKeepsWhatTheObjectHad)
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.extensions);
-        const std::string text = std::string("object P: TTestProvider\n Data.Items = <\n item\n ClassName = 'TOcBaseDataItem'\n") +
+        const std::string text = std::string(
+                                     "object P: TTestProvider\n Data.Items = <\n item\n ClassName "
+                                     "= 'TOcBaseDataItem'\n") +
                                  " ID = 'I'\n end>\n Data.Extensions = " + c.extensions + "\nend\n";
         TTestProvider provider(nullptr);
         TStringStream in(ObjectTextToBinary(text));
         try {
             ReadComponentFromStream(in, &provider);
             EXPECT_STREQ(c.error, "");
-            ASSERT_EQ(provider.Data()->ImplementerCount(), 2) << "the list's own editing implementer and the probe";
+            ASSERT_EQ(provider.Data()->ImplementerCount(), 2)
+                << "the list's own editing implementer and the probe";
         } catch (const Exception& e) {
             EXPECT_NE(std::string(c.error), "") << e.Message();
             EXPECT_NE(e.Message().find(c.error), std::string::npos) << e.Message();

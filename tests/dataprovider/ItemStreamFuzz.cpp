@@ -1,7 +1,7 @@
 // Feeds arbitrary bytes to the reader of item-tree streams: the properties of a provider's root
-// list ("Extensions", "Items") are read from the input on top of a tree it already holds. Any input must end
-// in a tree read completely, or in a stream read error or a framework error with the tree as
-// it was; never in a crash, a leak or another exception.
+// list ("Extensions", "Items") are read from the input on top of a tree it already holds. Any input
+// must end in a tree read completely, or in a stream read error or a framework error with the tree
+// as it was; never in a crash, a leak or another exception.
 #include "ProviderFixture.h"
 #include "../support/FuzzInput.h"
 
@@ -35,7 +35,8 @@ std::string SampleStream()
     TTestProvider provider(nullptr);
     provider.SetName("P");
     BuildSampleTree(provider);
-    TOcBaseDataItem* b = static_cast<TOcBaseDataItem*>(provider.Data()->ItemByPath("B")->ImplementingObject());
+    TOcBaseDataItem* b =
+        static_cast<TOcBaseDataItem*>(provider.Data()->ItemByPath("B")->ImplementingObject());
     TAggregatedPersistentEx::Create<TOcDataItemImageImpl>(b)->SetImageIndex(2);
     TAggregatedPersistentEx::Create<TOcDataItemBlockableTextImpl>(
         static_cast<TOcBaseDataItem*>(provider.Data()->ItemByPath("C/C1")->ImplementingObject()));

@@ -25,7 +25,10 @@ class TCaptionedItem : public TOcBaseDataItem {
     CLASSLIB_CLASS(TCaptionedItem, TOcBaseDataItem)
 
 protected:
-    void CreateDefaultImplementers() override { TAggregatedPersistentEx::Create<TOcDataItemTextImpl>(this); }
+    void CreateDefaultImplementers() override
+    {
+        TAggregatedPersistentEx::Create<TOcDataItemTextImpl>(this);
+    }
 };
 
 // A second list class, to switch an item's sub-item list by stream.
@@ -53,11 +56,13 @@ std::string Dump(IOcDataItems* list)
     for (int i = 0; i < list->ItemCount(); ++i) {
         TInterfacePtr<IOcDataItem> item = list->ItemAt(i);
         auto* object = static_cast<TOcBaseDataItem*>(item->ImplementingObject());
-        out += (i ? " " : "") + item->ID() + ":" + object->ClassName() + "'" + TextOf(item.Get()) + "'";
+        out += (i ? " " : "") + item->ID() + ":" + object->ClassName() + "'" + TextOf(item.Get()) +
+               "'";
         for (int k = 0; k < object->ImplementerCount(); ++k)
             out += "+" + object->Implementers(k)->ClassName();
         if (auto glyph = item.Query<IOcDataItemGlyph>())
-            out += "#" + std::to_string(glyph->ImageIndex()) + "/" + std::to_string(glyph->SelectedIndex()) + "/" +
+            out += "#" + std::to_string(glyph->ImageIndex()) + "/" +
+                   std::to_string(glyph->SelectedIndex()) + "/" +
                    std::to_string(glyph->Alignment());
         if (auto children = item.Query<IOcDataItems>())
             out += Dump(children.Get());
@@ -94,7 +99,8 @@ std::string Convert(const char* direction, const std::string& input, const char*
     const std::string out = dir + tag + ".out";
     std::ofstream(in, std::ios::binary) << input;
     std::remove(out.c_str());
-    const std::string command = std::string(BRENVIK_STREAMCONV) + " " + direction + " " + in + " " + out;
+    const std::string command =
+        std::string(BRENVIK_STREAMCONV) + " " + direction + " " + in + " " + out;
     EXPECT_EQ(std::system(command.c_str()), 0) << command;
     return Slurp(out);
 }
@@ -239,9 +245,11 @@ TEST_F(ItemStream, BytesTheOutsideConverterWroteReadBackIntoTheSameTree)
 TEST_F(ItemStream, ATreeStreamedOutAndBackEqualsTheOriginal)
 {
     TOcBaseDataItem* c = AddTextItem(provider->Data(), "C", "Charlie");
-    auto* contextText = TAggregatedPersistentEx::Create<TOcDataItemContextTextImpl>(AddTextItem(ChildrenOf(c), "C1"));
+    auto* contextText = TAggregatedPersistentEx::Create<TOcDataItemContextTextImpl>(
+        AddTextItem(ChildrenOf(c), "C1"));
     contextText->SetText("plain");
-    auto* blockable = TAggregatedPersistentEx::Create<TOcDataItemBlockableTextImpl>(TOcBaseDataItem::Create<TCaptionedItem>(provider->Data()));
+    auto* blockable = TAggregatedPersistentEx::Create<TOcDataItemBlockableTextImpl>(
+        TOcBaseDataItem::Create<TCaptionedItem>(provider->Data()));
     provider->Data()->StoreItem(static_cast<TOcBaseDataItem*>(blockable->Owner()));
     blockable->SetReadOnly(true);
     blockable->SetText("locked");
@@ -250,7 +258,9 @@ TEST_F(ItemStream, ATreeStreamedOutAndBackEqualsTheOriginal)
     ReadInto(&copy, StreamOf(provider.get()));
     const std::string original = Dump(provider->Data());
     EXPECT_EQ(Dump(copy.Data()), original);
-    EXPECT_NE(original.find("C1:TOcBaseDataItem'plain'+TOcDataItemTextImpl+TOcDataItemContextTextImpl"), std::string::npos)
+    EXPECT_NE(
+        original.find("C1:TOcBaseDataItem'plain'+TOcDataItemTextImpl+TOcDataItemContextTextImpl"),
+        std::string::npos)
         << original;
     TInterfacePtr<IOcDataItem> last = copy.Data()->ItemAt(copy.Data()->ItemCount() - 1);
     EXPECT_FALSE(last.Query<IOcDataItemText>()->CanEdit()) << "ReadOnly travels";
@@ -261,9 +271,15 @@ TEST_F(ItemStream, AnEmptyListWritesItsCollectionAndAChildlessItemNoSubItems)
 {
     TTestProvider empty(nullptr);
     const std::string bytes = StreamOf(&empty);
-    EXPECT_NE(bytes.find(std::string("\x0A" "Data.Items\x0E\x00", 13)), std::string::npos);
+    EXPECT_NE(bytes.find(std::string("\x0A"
+                                     "Data.Items\x0E\x00",
+                                     13)),
+              std::string::npos);
     const std::string sample = StreamOf(provider.get());
-    const size_t b = sample.find(std::string("\x02" "ID\x06\x01" "B"));
+    const size_t b =
+        sample.find(std::string("\x02"
+                                "ID\x06\x01"
+                                "B"));
     ASSERT_NE(b, std::string::npos);
     EXPECT_EQ(sample.find("SubItems", b), std::string::npos) << "B has no children";
     EXPECT_NE(sample.find("SubItems"), std::string::npos);
@@ -293,16 +309,23 @@ TEST_F(ItemStream, SubItemsNamingAnotherListClassGiveTheItemANewListOfThatClass)
 {
     TInterfacePtr<IOcDataItem> a = provider->Data()->ItemByPath("A");
     auto* item = static_cast<TOcBaseDataItem*>(a->ImplementingObject());
-    const std::string otherClass = "\x09" "ClassName\x06\x0F" "TOtherItemsList";
+    const std::string otherClass =
+        "\x09"
+        "ClassName\x06\x0F"
+        "TOtherItemsList";
     // The value of "SubItems": another list class with one item.
     std::string value = std::string("\x0E\x01", 2) + otherClass + "\x05Items\x0E\x01" +
-                        "\x09" "ClassName\x06\x0F" "TOcBaseDataItem" + "\x02ID\x06\x01Z" + std::string("\x00\x00\x00\x00", 4);
+                        "\x09"
+                        "ClassName\x06\x0F"
+                        "TOcBaseDataItem" +
+                        "\x02ID\x06\x01Z" + std::string("\x00\x00\x00\x00", 4);
     TStringStream in("\x08SubItems" + value);
     TReader reader(in);
     reader.ReadProperty(item);
-    EXPECT_EQ(Dump(provider->Data()),
-              "TOcDataItemsList{A:TOcBaseDataItem'Alpha'+TOcDataItemTextImpl+TOcBaseDataItemSubItems"
-              "TOtherItemsList{Z:TOcBaseDataItem''} B:TOcBaseDataItem'Bravo'+TOcDataItemTextImpl}");
+    EXPECT_EQ(
+        Dump(provider->Data()),
+        "TOcDataItemsList{A:TOcBaseDataItem'Alpha'+TOcDataItemTextImpl+TOcBaseDataItemSubItems"
+        "TOtherItemsList{Z:TOcBaseDataItem''} B:TOcBaseDataItem'Bravo'+TOcDataItemTextImpl}");
 }
 
 // Each broken stream raises the stream read error and leaves the tree exactly as it was.
@@ -314,22 +337,28 @@ TEST_F(ItemStream, ABrokenStreamRaisesAndLeavesTheTreeAsItWas)
         std::string to;
         const char* message; // expected in the error text ("" = any)
     };
-    const std::string good = WithoutTrailingBlanks(Convert("b2t", StreamOf(provider.get()), "broken_base"));
+    const std::string good =
+        WithoutTrailingBlanks(Convert("b2t", StreamOf(provider.get()), "broken_base"));
     const Case cases[] = {
         {"an unknown item class", "ClassName = 'TOcBaseDataItem'\n                      ID = 'A1x'",
          "ClassName = 'TNoSuchItem'\n                      ID = 'A1x'", "TNoSuchItem not found"},
         {"a registered class that is no item", "ClassName = 'TOcBaseDataItem'\n      ID = 'B'",
          "ClassName = 'TOcDataContext'\n      ID = 'B'", "Invalid class type"},
-        {"an implementer that is no implementer", "ClassName = 'TOcDataItemTextImpl'\n                          Text = 'deep'",
-         "ClassName = 'TOcBaseDataItem'\n                          Text = 'deep'", "Invalid class type"},
-        {"a list class that is no list", "ClassName = 'TOcDataItemsList'\n                  Extensions",
+        {"an implementer that is no implementer",
+         "ClassName = 'TOcDataItemTextImpl'\n                          Text = 'deep'",
+         "ClassName = 'TOcBaseDataItem'\n                          Text = 'deep'",
+         "Invalid class type"},
+        {"a list class that is no list",
+         "ClassName = 'TOcDataItemsList'\n                  Extensions",
          "ClassName = 'TOcBaseDataItem'\n                  Extensions", "Invalid class type"},
-        {"an entry without its class name", "ClassName = 'TOcBaseDataItem'\n      ID = 'B'", "ID = 'B'",
-         "Missing ClassName property"},
+        {"an entry without its class name", "ClassName = 'TOcBaseDataItem'\n      ID = 'B'",
+         "ID = 'B'", "Missing ClassName property"},
         {"an aspect list that is no collection",
-         "Extensions = <\n        item\n          ClassName = 'TOcDataItemTextImpl'\n          Text = 'Bravo'\n        end>",
+         "Extensions = <\n        item\n          ClassName = 'TOcDataItemTextImpl'\n          "
+         "Text = 'Bravo'\n        end>",
          "Extensions = 5", "Expected collection"},
-        {"items that are no collection", "Items = <\n                    item", "Items = 5\n                    Q = <\n                    item", "Expected collection"},
+        {"items that are no collection", "Items = <\n                    item",
+         "Items = 5\n                    Q = <\n                    item", "Expected collection"},
         {"an abstract item list class", "ClassName = 'TOcDataItemsList'\n          Extensions",
          "ClassName = 'TOcBaseDataItems'\n          Extensions", ""},
         {"an unknown property of a late item", "ID = 'B'", "ID = 'B'\n      Colour = 5", "Colour"},
@@ -380,7 +409,8 @@ TEST_F(ItemStream, ATruncatedStreamLeavesTheTreeAsItWas)
 // identifiers are version-4 GUIDs of the RFC 4122 variant.
 TEST(ItemIdentifiers, AreTheMemoryOrderBytesOfTheGuidAsPythonsUuidSeesThem)
 {
-    const TGUID fixed[] = {IOcDataProvider::IID, IOcDataItemText::IID, TGUID::FromText("{00112233-4455-6677-8899-AABBCCDDEEFF}")};
+    const TGUID fixed[] = {IOcDataProvider::IID, IOcDataItemText::IID,
+                           TGUID::FromText("{00112233-4455-6677-8899-AABBCCDDEEFF}")};
     std::string script = "import uuid\n";
     std::vector<std::string> expectedIds;
     for (const TGUID& g : fixed) {
@@ -391,7 +421,8 @@ TEST(ItemIdentifiers, AreTheMemoryOrderBytesOfTheGuidAsPythonsUuidSeesThem)
     for (int i = 0; i < 3; ++i) {
         const TGUID g = CreateGUID();
         fresh.push_back(BytesToHex(&g, sizeof g));
-        script += "u = uuid.UUID(bytes_le=bytes.fromhex('" + fresh.back() + "'))\n"
+        script += "u = uuid.UUID(bytes_le=bytes.fromhex('" + fresh.back() +
+                  "'))\n"
                   "print(u.version, u.variant == uuid.RFC_4122)\n";
     }
     const std::string file = ::testing::TempDir() + "item_ids.py";
@@ -406,4 +437,3 @@ TEST(ItemIdentifiers, AreTheMemoryOrderBytesOfTheGuidAsPythonsUuidSeesThem)
         expected += "4 True\n";
     EXPECT_EQ(RunCommand("python3 " + file), expected);
 }
-

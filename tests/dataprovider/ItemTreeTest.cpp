@@ -25,7 +25,10 @@ protected:
     void TearDown() override { provider.reset(); }
 
     IOcDataItems* Root() { return provider->Data(); }
-    TInterfacePtr<IOcDataItems> ListOf(const char* path) { return Root()->ItemByPath(path).Query<IOcDataItems>(); }
+    TInterfacePtr<IOcDataItems> ListOf(const char* path)
+    {
+        return Root()->ItemByPath(path).Query<IOcDataItems>();
+    }
     std::string IdAt(const std::vector<int>& indices)
     {
         TInterfacePtr<IOcDataItem> item = Root()->ItemByIndexPath(indices);
@@ -61,23 +64,25 @@ TEST_F(ItemTree, ItemByPathWalksSegmentsIgnoringCaseAndBothSeparators)
         {"", "A", "A"},
         {"", "a/a1", "A1"},
         {"", "A\\A1\\a1X", "A1x"},
-        {"", "Q/A/A2", "A2"},        // an unknown segment is skipped on the same list
+        {"", "Q/A/A2", "A2"}, // an unknown segment is skipped on the same list
         {"", "A/Q", ""},
-        {"", "B/X", ""},             // B has no children
-        {"", "..", ""},              // the root list has no parent
+        {"", "B/X", ""}, // B has no children
+        {"", "..", ""},  // the root list has no parent
         {"", "../A", ""},
         {"A", "A2", "A2"},
-        {"A", "../C", "C"},          // up from the sub-list into the list holding A
-        {"A/A1", "../A2", "A2"},     // up from the list the walk is in
-        {"A/A1", "../../B", "B"},    // and again from there
-        {"A/A1", "/C/C1", "C1"},     // a leading separator starts at the root
-        {"A", "A1/../A2", "A2"},     // ".." resolves against the list reached, not the start
+        {"A", "../C", "C"},       // up from the sub-list into the list holding A
+        {"A/A1", "../A2", "A2"},  // up from the list the walk is in
+        {"A/A1", "../../B", "B"}, // and again from there
+        {"A/A1", "/C/C1", "C1"},  // a leading separator starts at the root
+        {"A", "A1/../A2", "A2"},  // ".." resolves against the list reached, not the start
     };
     for (const Case& c : cases) {
-        TInterfacePtr<IOcDataItems> start = *c.list ? ListOf(c.list) : TInterfacePtr<IOcDataItems>(Root());
+        TInterfacePtr<IOcDataItems> start =
+            *c.list ? ListOf(c.list) : TInterfacePtr<IOcDataItems>(Root());
         ASSERT_TRUE(start) << c.list;
         TInterfacePtr<IOcDataItem> item = start->ItemByPath(c.path);
-        EXPECT_EQ(item ? item->ID() : "", c.found) << "from '" << c.list << "' path '" << c.path << "'";
+        EXPECT_EQ(item ? item->ID() : "", c.found)
+            << "from '" << c.list << "' path '" << c.path << "'";
     }
 }
 
@@ -97,7 +102,8 @@ TEST_F(ItemTree, ItemByIndexPathReachesLeavesAndAnswersNoneForABadPath)
 
 TEST_F(ItemTree, FindItemSearchesDeeperOnlyWhenRecursiveAndPrefersLaterItems)
 {
-    TInterfacePtr<IOcDataItemLookup> lookup = TInterfacePtr<IOcDataItems>(Root()).Query<IOcDataItemLookup>();
+    TInterfacePtr<IOcDataItemLookup> lookup =
+        TInterfacePtr<IOcDataItems>(Root()).Query<IOcDataItemLookup>();
     ASSERT_TRUE(lookup);
     EXPECT_TRUE(lookup->FindItem("c", false));
     EXPECT_FALSE(lookup->FindItem("A1x", false));
@@ -125,14 +131,17 @@ TEST_F(ItemTree, ParentChainAndAncestry)
     EXPECT_TRUE(a->IsAncestorOf(a1x.Get(), false));
     EXPECT_FALSE(a1x->IsAncestorOf(a.Get(), false));
     EXPECT_FALSE(Root()->ItemByPath("B")->IsAncestorOf(a1x.Get(), false));
-    EXPECT_EQ(a->OwnerList()->OwningProvider().Get(), static_cast<IOcDataProvider*>(provider.get()));
-    EXPECT_EQ(a1->OwnerList()->OwningProvider().Get(), static_cast<IOcDataProvider*>(provider.get()))
+    EXPECT_EQ(a->OwnerList()->OwningProvider().Get(),
+              static_cast<IOcDataProvider*>(provider.get()));
+    EXPECT_EQ(a1->OwnerList()->OwningProvider().Get(),
+              static_cast<IOcDataProvider*>(provider.get()))
         << "a sub-list takes its parent's provider";
 }
 
 TEST_F(ItemTree, EditingReportsToTheProviderAndFreesDeletedItems)
 {
-    TInterfacePtr<IOcDataItemsEditing> editing = TInterfacePtr<IOcDataItems>(Root()).Query<IOcDataItemsEditing>();
+    TInterfacePtr<IOcDataItemsEditing> editing =
+        TInterfacePtr<IOcDataItems>(Root()).Query<IOcDataItemsEditing>();
     ASSERT_TRUE(editing);
     IInterface* b = IdentityOf(Root()->ItemByPath("B").Get());
 
@@ -180,7 +189,8 @@ TEST_F(ItemTree, AnItemThatCannotBeDeletedStaysAndRaises)
 {
     TPermanentItem* item = TOcBaseDataItem::Create<TPermanentItem>(Root());
     provider->Data()->StoreItem(item);
-    TInterfacePtr<IOcDataItemsEditing> editing = TInterfacePtr<IOcDataItems>(Root()).Query<IOcDataItemsEditing>();
+    TInterfacePtr<IOcDataItemsEditing> editing =
+        TInterfacePtr<IOcDataItems>(Root()).Query<IOcDataItemsEditing>();
     provider->Log.clear();
     try {
         editing->DeleteItem(3);
@@ -214,10 +224,12 @@ TEST(ItemWithoutProvider, CountsWithoutTouchingAMissingListOrProvider)
 {
     RegisterFixtureClasses();
     // A list without a provider and an item without a list: no bracket to run.
-    TInterfacePtr<IOcDataItems> list = static_cast<IOcDataItems*>(TOcBaseDataItems::Create<TOcDataItemsList>(nullptr));
+    TInterfacePtr<IOcDataItems> list =
+        static_cast<IOcDataItems*>(TOcBaseDataItems::Create<TOcDataItemsList>(nullptr));
     TOcBaseDataItem* owned = AddTextItem(list.Get(), "X", "x");
     EXPECT_EQ(TInterfacePtr<IOcDataItem>(owned)->ID(), "X");
-    TInterfacePtr<IOcDataItem> loose = static_cast<IOcDataItem*>(TOcBaseDataItem::Create<TOcBaseDataItem>(nullptr));
+    TInterfacePtr<IOcDataItem> loose =
+        static_cast<IOcDataItem*>(TOcBaseDataItem::Create<TOcBaseDataItem>(nullptr));
     EXPECT_EQ(static_cast<TOcBaseDataItem*>(loose->ImplementingObject())->RefCount(), 1);
     EXPECT_EQ(loose->IndexInList(), -1);
     EXPECT_EQ(loose->ImplementingObject()->ClassName(), "TOcBaseDataItem");
@@ -226,7 +238,8 @@ TEST(ItemWithoutProvider, CountsWithoutTouchingAMissingListOrProvider)
 TEST_F(ItemTree, NamePathNamesTheProviderComponentOrUnknown)
 {
     TInterfacePtr<IOcDataItem> a = Root()->ItemByPath("A");
-    EXPECT_EQ(static_cast<TOcBaseDataItem*>(a->ImplementingObject())->GetNamePath(), "Provider1: Item[A]");
+    EXPECT_EQ(static_cast<TOcBaseDataItem*>(a->ImplementingObject())->GetNamePath(),
+              "Provider1: Item[A]");
     TOcBaseDataItem* loose = TOcBaseDataItem::Create<TOcBaseDataItem>(nullptr);
     loose->SetID("L");
     EXPECT_EQ(loose->GetNamePath(), "Unknown: Item[L]");

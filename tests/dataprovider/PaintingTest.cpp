@@ -20,7 +20,8 @@ class TRedItem : public TOcBaseDataItem, public IOcDataItemPainter {
     CLASSLIB_IINTERFACE_OF(TOcBaseDataItem)
     bool GetInterface(const TGUID& iid, void** obj) override
     {
-        return GetInterfaceOf<IOcDataItemPainter>(this, iid, obj) || TOcBaseDataItem::GetInterface(iid, obj);
+        return GetInterfaceOf<IOcDataItemPainter>(this, iid, obj) ||
+               TOcBaseDataItem::GetInterface(iid, obj);
     }
     void Paint(TCanvas* canvas, const RECT& rect, TOcItemPaintState) override
     {
@@ -76,7 +77,8 @@ TEST(ItemPainting, TheTextPainterPaintsTextsAndSelfPaintingItems)
     const SIZE hello = painter->SizeItemAt(&canvas, 0);
     EXPECT_EQ(hello.cx, ExtentOn(canvas.Handle(), "Hello").cx);
     const SIZE note = painter->SizeItemAt(&canvas, 1);
-    EXPECT_EQ(note.cx, ExtentOn(canvas.Handle(), "(item does not support the IOcDataItemText interface)").cx)
+    EXPECT_EQ(note.cx,
+              ExtentOn(canvas.Handle(), "(item does not support the IOcDataItemText interface)").cx)
         << "an item without text is shown with the note";
     const SIZE red = painter->SizeItemAt(&canvas, 2);
     EXPECT_EQ(red.cx, 7);

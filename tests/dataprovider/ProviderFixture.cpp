@@ -81,15 +81,18 @@ TInterfacePtr<IOcDataContext> TTestProvider::CurrentContext()
 TOcDataContexts* TTestProvider::Contexts()
 {
     if (!rootContexts_)
-        rootContexts_ = static_cast<IOcDataContexts*>(TOcBaseDataContexts::Create<TOcDataContexts>(this, nullptr));
+        rootContexts_ = static_cast<IOcDataContexts*>(
+            TOcBaseDataContexts::Create<TOcDataContexts>(this, nullptr));
     return static_cast<TOcDataContexts*>(static_cast<TOcBaseDataContexts*>(rootContexts_.Get()));
 }
 
-TInterfacePtr<IOcDataContext> TTestProvider::AddContext(const std::string& name, TOcDataContexts* list)
+TInterfacePtr<IOcDataContext> TTestProvider::AddContext(const std::string& name,
+                                                        TOcDataContexts* list)
 {
     if (!list)
         list = Contexts();
-    TInterfacePtr<IOcDataContext> context = static_cast<IOcDataContext*>(TOcBaseDataContext::Create<TOcDataContext>(list, name));
+    TInterfacePtr<IOcDataContext> context =
+        static_cast<IOcDataContext*>(TOcBaseDataContext::Create<TOcDataContext>(list, name));
     list->InsertContext(context.Get());
     return context;
 }

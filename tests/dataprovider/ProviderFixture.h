@@ -22,9 +22,7 @@ struct Notice {
     IInterface* source; // identity of the source object, or nullptr
 };
 
-class TTestProvider : public TComponent,
-                      public IOcDataProvider,
-                      public IOcDataProviderComponent {
+class TTestProvider : public TComponent, public IOcDataProvider, public IOcDataProviderComponent {
     CLASSLIB_CLASS(TTestProvider, TComponent)
     explicit TTestProvider(TComponent* owner);
     ~TTestProvider() override;
@@ -55,11 +53,15 @@ class TTestProvider : public TComponent,
     // IOcDataProviderComponent
     TComponent* ProviderComponent() override { return this; }
 
-    TOcDataItemsList* Data() const { return static_cast<TOcDataItemsList*>(root_->ImplementingObject()); }
+    TOcDataItemsList* Data() const
+    {
+        return static_cast<TOcDataItemsList*>(root_->ImplementingObject());
+    }
     // The root context list, made on first use.
     TOcDataContexts* Contexts();
     // A context of the root list (inserted).
-    TInterfacePtr<IOcDataContext> AddContext(const std::string& name, TOcDataContexts* list = nullptr);
+    TInterfacePtr<IOcDataContext> AddContext(const std::string& name,
+                                             TOcDataContexts* list = nullptr);
     // The root contexts' names, comma separated; setting it adds the contexts (published, so a
     // provider read from a form has its contexts before the form's consumers are loaded).
     std::string ContextNames() const;
@@ -89,7 +91,8 @@ void RegisterFixtureClasses();
 
 // An item with a text aspect appended to `list` (through its editing implementer when it has
 // one, so the provider hears of it).
-TOcBaseDataItem* AddTextItem(IOcDataItems* list, const std::string& id, const std::string& text = {});
+TOcBaseDataItem* AddTextItem(IOcDataItems* list, const std::string& id,
+                             const std::string& text = {});
 // The sub-item list of `item`, made when it has none.
 TOcDataItemsList* ChildrenOf(TOcBaseDataItem* item);
 // The text of an item's text aspect ("" without one).

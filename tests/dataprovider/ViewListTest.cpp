@@ -17,14 +17,16 @@ class THiddenItem : public TOcBaseDataItem, public IOcDataItemVisibility {
     CLASSLIB_IINTERFACE_OF(TOcBaseDataItem)
     bool GetInterface(const TGUID& iid, void** obj) override
     {
-        return GetInterfaceOf<IOcDataItemVisibility>(this, iid, obj) || TOcBaseDataItem::GetInterface(iid, obj);
+        return GetInterfaceOf<IOcDataItemVisibility>(this, iid, obj) ||
+               TOcBaseDataItem::GetInterface(iid, obj);
     }
     TOcItemVisibleState OwnItemState() override { return 0; }
 };
 
 class TViewOwner : public TComponent {
     CLASSLIB_CLASS(TViewOwner, TComponent)
-    explicit TViewOwner(TComponent* owner) : TComponent(owner), consumer_(TOcDataConsumer::Create(this, {3}))
+    explicit TViewOwner(TComponent* owner)
+        : TComponent(owner), consumer_(TOcDataConsumer::Create(this, {3}))
     {
         consumer_->OnConsumerChanged = TOcConsumerChangeEvent(this, &TViewOwner::Changed);
     }
@@ -77,17 +79,19 @@ protected:
         std::string out;
         for (const TOcDataRow& row : view->Rows()) {
             const uint32_t f = row.Flags;
-            const char state = (f & 0xA0000000) == 0xA0000000 ? 'o' : (f & 0xA0000000) == 0x80000000 ? 'c'
-                               : (f & 0x40000000)                  ? 'e'
-                                                                   : '-';
+            const char state = (f & 0xA0000000) == 0xA0000000   ? 'o'
+                               : (f & 0xA0000000) == 0x80000000 ? 'c'
+                               : (f & 0x40000000)               ? 'e'
+                                                                : '-';
             out += (out.empty() ? "" : " ") + row.ID + std::to_string(f & 0xFFFFFF) + state;
         }
         return out;
     }
     TInterfacePtr<IOcDataItemsEditing> EditingOf(const char* path)
     {
-        TInterfacePtr<IOcDataItems> list = *path ? provider->Data()->ItemByPath(path).Query<IOcDataItems>()
-                                                 : TInterfacePtr<IOcDataItems>(provider->Data());
+        TInterfacePtr<IOcDataItems> list =
+            *path ? provider->Data()->ItemByPath(path).Query<IOcDataItems>()
+                  : TInterfacePtr<IOcDataItems>(provider->Data());
         return list.Query<IOcDataItemsEditing>();
     }
 
@@ -165,18 +169,20 @@ TEST_F(ViewList, RowQueries)
     struct ChildCase {
         int parentRow, index, row;
     };
-    const ChildCase children[] = {{-1, 0, 0}, {-1, 2, 5}, {-1, 3, -1}, {0, 1, 3}, {0, 2, -1}, {5, 0, 6},
-                                  {4, 0, -1},  // B has no child rows
-                                  {6, 0, -1},  // the last row has none either
-                                  {7, 0, -1},  // no such row
+    const ChildCase children[] = {{-1, 0, 0},  {-1, 2, 5}, {-1, 3, -1}, {0, 1, 3},
+                                  {0, 2, -1},  {5, 0, 6},  {4, 0, -1}, // B has no child rows
+                                  {6, 0, -1}, // the last row has none either
+                                  {7, 0, -1}, // no such row
                                   {40, 0, -1}, {-5, 0, -1}};
     for (const ChildCase& c : children)
-        EXPECT_EQ(view->RowChildIndex(c.parentRow, c.index), c.row) << c.parentRow << "/" << c.index;
+        EXPECT_EQ(view->RowChildIndex(c.parentRow, c.index), c.row)
+            << c.parentRow << "/" << c.index;
     TInterfacePtr<IOcDataItem> c = provider->Data()->ItemByPath("C");
     EXPECT_EQ(view->RowChild(c.Get(), 0)->ID(), "C1");
     TOcBaseDataItem* loose = TOcBaseDataItem::Create<TOcBaseDataItem>(nullptr);
     TInterfacePtr<IOcDataItem> unknown = static_cast<IOcDataItem*>(loose);
-    EXPECT_EQ(view->RowChildIndex(unknown.Get(), 0), -1) << "an item without a row has no child rows";
+    EXPECT_EQ(view->RowChildIndex(unknown.Get(), 0), -1)
+        << "an item without a row has no child rows";
 }
 
 TEST_F(ViewList, BranchMasksMarkAncestorsThatHaveLaterSiblings)
@@ -188,7 +194,8 @@ TEST_F(ViewList, BranchMasksMarkAncestorsThatHaveLaterSiblings)
     EXPECT_EQ(view->RowBranchMask(6), (std::vector<int>{0})) << "C is the last root item";
 
     // A chain 34 levels deep below the first root item: the deepest row is at depth 33.
-    TOcBaseDataItem* item = static_cast<TOcBaseDataItem*>(provider->Data()->ItemAt(1)->ImplementingObject());
+    TOcBaseDataItem* item =
+        static_cast<TOcBaseDataItem*>(provider->Data()->ItemAt(1)->ImplementingObject());
     for (int level = 1; level <= 33; ++level)
         item = AddTextItem(ChildrenOf(item), "L" + std::to_string(level));
     view->Rebuild();
@@ -214,17 +221,26 @@ TEST_F(ViewList, AddedItemsGetRowsWhereTheirParentShowsThem)
     TOcDataConsumerViewList* view = Attach();
     AddTextItem(provider->Data(), "D");
     EXPECT_EQ(Rows(view), "A0c B0- C0c D0-");
-    AddTextItem(ChildrenOf(static_cast<TOcBaseDataItem*>(provider->Data()->ItemByPath("C")->ImplementingObject())), "C2");
-    EXPECT_EQ(Rows(view), "A0c B0- C0c D0-") << "a closed parent without RevealNewItems stays as it is";
+    AddTextItem(ChildrenOf(static_cast<TOcBaseDataItem*>(
+                    provider->Data()->ItemByPath("C")->ImplementingObject())),
+                "C2");
+    EXPECT_EQ(Rows(view), "A0c B0- C0c D0-")
+        << "a closed parent without RevealNewItems stays as it is";
 
     view->ToggleRow(2);
     EXPECT_EQ(Rows(view), "A0c B0- C0o C11- C21- D0-");
-    AddTextItem(ChildrenOf(static_cast<TOcBaseDataItem*>(provider->Data()->ItemByPath("C")->ImplementingObject())), "C3");
-    EXPECT_EQ(Rows(view), "A0c B0- C0o C11- C21- C31- D0-") << "an open parent gets the row after its others";
+    AddTextItem(ChildrenOf(static_cast<TOcBaseDataItem*>(
+                    provider->Data()->ItemByPath("C")->ImplementingObject())),
+                "C3");
+    EXPECT_EQ(Rows(view), "A0c B0- C0o C11- C21- C31- D0-")
+        << "an open parent gets the row after its others";
 
     view->SetRevealNewItems(true);
-    AddTextItem(ChildrenOf(static_cast<TOcBaseDataItem*>(provider->Data()->ItemByPath("A/A1")->ImplementingObject())), "A1y");
-    EXPECT_EQ(Rows(view), "A0o A11o A1x2- A1y2- A21- B0- C0o C11- C21- C31- D0-") << "revealed through A";
+    AddTextItem(ChildrenOf(static_cast<TOcBaseDataItem*>(
+                    provider->Data()->ItemByPath("A/A1")->ImplementingObject())),
+                "A1y");
+    EXPECT_EQ(Rows(view), "A0o A11o A1x2- A1y2- A21- B0- C0o C11- C21- C31- D0-")
+        << "revealed through A";
 }
 
 TEST_F(ViewList, HiddenItemsGetNoRows)
@@ -243,7 +259,8 @@ TEST_F(ViewList, HiddenItemsGetNoRows)
     EXPECT_EQ(view->Rows().size(), 0u);
 
     // Mixed: the hidden item leaves no gap.
-    TOcBaseDataItem* a = static_cast<TOcBaseDataItem*>(provider->Data()->ItemByPath("A")->ImplementingObject());
+    TOcBaseDataItem* a =
+        static_cast<TOcBaseDataItem*>(provider->Data()->ItemByPath("A")->ImplementingObject());
     THiddenItem* secret = TOcBaseDataItem::Create<THiddenItem>(ChildrenOf(a));
     secret->SetID("S");
     ChildrenOf(a)->StoreItem(secret);
@@ -281,7 +298,8 @@ TEST_F(ViewList, AProviderSwitchKeepsTheViewAndClosingEmptiesIt)
     AddTextItem(other.Data(), "Z");
     other.Extensions = {};
     owner->Consumer()->SetProviderInterface(&other);
-    EXPECT_EQ(owner->Consumer()->FindImplementer<TOcDataConsumerViewList>(), view) << "kept on a provider switch";
+    EXPECT_EQ(owner->Consumer()->FindImplementer<TOcDataConsumerViewList>(), view)
+        << "kept on a provider switch";
     EXPECT_EQ(Rows(view), "Z0-");
     other.Close();
     EXPECT_EQ(owner->Consumer()->ExtensionCount(), 0);

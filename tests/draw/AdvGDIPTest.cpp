@@ -18,7 +18,7 @@ using testsupport::Dib;
 
 namespace {
 
-constexpr int Anti = 4;  // GDI+ smoothing mode anti-alias
+constexpr int Anti = 4; // GDI+ smoothing mode anti-alias
 
 TEST(AdvGDIPHelpers, ColoursAndRecords)
 {
@@ -70,7 +70,7 @@ TEST(AdvGDIPStatus, AFailedCreationKeepsItsStatusAndNoNativeObject)
 {
     const int live = LiveNativeObjectCount();
     auto family = TGPFontFamily::CreateFontFamilyFromName(L"No Such Family Anywhere");
-    EXPECT_EQ(family->LastStatus(), 14);  // FontFamilyNotFound
+    EXPECT_EQ(family->LastStatus(), 14); // FontFamilyNotFound
     EXPECT_EQ(family->NativeObject(), nullptr);
     EXPECT_EQ(LiveNativeObjectCount(), live);
 
@@ -101,10 +101,10 @@ TEST(AdvGDIPDrawing, FillsStrokesAndPathsLandOnTheirPixels)
     g.reset();
 
     EXPECT_EQ(dib.Pixel(5, 5), 0xFF0000u);
-    EXPECT_EQ(dib.Pixel(10, 5), 0xFFFFFFu);  // the fill ends at x 10
-    EXPECT_EQ(dib.Pixel(20, 5), 0x0000FFu);  // left side of the stroked rectangle
-    EXPECT_EQ(dib.Pixel(25, 0), 0x0000FFu);  // top side
-    EXPECT_EQ(dib.Pixel(25, 5), 0xFFFFFFu);  // inside stays empty
+    EXPECT_EQ(dib.Pixel(10, 5), 0xFFFFFFu); // the fill ends at x 10
+    EXPECT_EQ(dib.Pixel(20, 5), 0x0000FFu); // left side of the stroked rectangle
+    EXPECT_EQ(dib.Pixel(25, 0), 0x0000FFu); // top side
+    EXPECT_EQ(dib.Pixel(25, 5), 0xFFFFFFu); // inside stays empty
     EXPECT_EQ(dib.Pixel(48, 5), 0x00FF00u);
     EXPECT_EQ(dib.Pixel(48, 7), 0xFFFFFFu);
 }
@@ -130,17 +130,17 @@ TEST(AdvGDIPDrawing, LinearGradientRunsFromTheFirstColourToTheSecond)
 {
     struct Case {
         int mode;
-        int firstX, firstY, lastX, lastY;  // pixels at the gradient's start and end
+        int firstX, firstY, lastX, lastY; // pixels at the gradient's start and end
     };
     const Case cases[] = {
-        {0, 0, 20, 99, 20},  // horizontal
-        {1, 50, 0, 50, 39},  // vertical
+        {0, 0, 20, 99, 20}, // horizontal
+        {1, 50, 0, 50, 39}, // vertical
     };
     for (const auto& c : cases) {
         Dib dib(100, 40, 0xFFFFFF);
         auto g = TGPGraphics::CreateFromHDC(dib.dc());
-        auto brush = TGPLinearGradientBrush::CreateLineBrushFromRect(BuildRectF(0, 0, 100, 40), 0xFF000000,
-                                                                     0xFFFFFFFF, c.mode);
+        auto brush = TGPLinearGradientBrush::CreateLineBrushFromRect(
+            BuildRectF(0, 0, 100, 40), 0xFF000000, 0xFFFFFFFF, c.mode);
         EXPECT_EQ(brush->LastStatus(), gpOk);
         EXPECT_EQ(g->FillRectWithBrush(brush.get(), 0, 0, 100, 40), gpOk);
         g.reset();
@@ -176,9 +176,9 @@ TEST(AdvGDIPDrawing, ClipRegionsLimitTheFill)
     g.reset();
 
     EXPECT_EQ(dib.Pixel(2, 2), 0u);
-    EXPECT_EQ(dib.Pixel(10, 10), 0xFFFFFFu);  // the excluded hole
-    EXPECT_EQ(dib.Pixel(25, 10), 0xFFFFFFu);  // outside the region
-    EXPECT_EQ(dib.Pixel(35, 35), 0u);         // the united corner
+    EXPECT_EQ(dib.Pixel(10, 10), 0xFFFFFFu); // the excluded hole
+    EXPECT_EQ(dib.Pixel(25, 10), 0xFFFFFFu); // outside the region
+    EXPECT_EQ(dib.Pixel(35, 35), 0u);        // the united corner
 }
 
 TEST(AdvGDIPPathGradient, SurroundColoursNeedNoMoreColoursThanPoints)
@@ -187,7 +187,8 @@ TEST(AdvGDIPPathGradient, SurroundColoursNeedNoMoreColoursThanPoints)
     path->AddPathEllipse(0, 0, 40, 40);
     // The path's point count straight from GDI+ (not through the wrappers).
     INT pathPoints = 0;
-    Gdiplus::DllExports::GdipGetPointCount(static_cast<Gdiplus::GpPath*>(path->NativeObject()), &pathPoints);
+    Gdiplus::DllExports::GdipGetPointCount(static_cast<Gdiplus::GpPath*>(path->NativeObject()),
+                                           &pathPoints);
     ASSERT_GT(pathPoints, 1);
 
     auto brush = TGPPathGradientBrush::CreatePathGradientFromPath(path.get());
@@ -196,7 +197,8 @@ TEST(AdvGDIPPathGradient, SurroundColoursNeedNoMoreColoursThanPoints)
     std::vector<ARGB> colours(static_cast<std::size_t>(pathPoints) + 1, 0xFF00FF00);
 
     int count = pathPoints + 1;
-    EXPECT_EQ(brush->SetPathGradientSurroundColorsWithCount(colours.data(), count), gpInvalidParameter);
+    EXPECT_EQ(brush->SetPathGradientSurroundColorsWithCount(colours.data(), count),
+              gpInvalidParameter);
     EXPECT_EQ(count, pathPoints + 1);
     EXPECT_EQ(brush->SetPathGradientSurroundColorsWithCount(nullptr, count), gpInvalidParameter);
 
@@ -207,7 +209,7 @@ TEST(AdvGDIPPathGradient, SurroundColoursNeedNoMoreColoursThanPoints)
     EXPECT_EQ(brush->LastStatus(), gpInvalidParameter);
 
     // Centre red, rim green: the middle of the ellipse is red.
-    EXPECT_EQ(brush->SetPathGradientCenterColor(0xFFFF0000), gpInvalidParameter);  // the last status
+    EXPECT_EQ(brush->SetPathGradientCenterColor(0xFFFF0000), gpInvalidParameter); // the last status
     TGPPoint centre;
     BuildPoint(20, 20, centre);
     EXPECT_EQ(brush->SetPathGradientCenterPointI(centre), gpOk);
@@ -279,13 +281,14 @@ TEST(AdvGDIPImages, UnreadableBytesGiveFormatZeroAndSizeZero)
 
 TEST(AdvGDIPImages, RotateFlipSixTurnsTheImageUpsideDown)
 {
-    auto image = TGPImage::LoadImageFromStream(drawtest::ComStream(drawtest::FixtureBytes("quadrants.png")).get(), false);
+    auto image = TGPImage::LoadImageFromStream(
+        drawtest::ComStream(drawtest::FixtureBytes("quadrants.png")).get(), false);
     EXPECT_EQ(image->ImageRotateFlip(6), gpOk);
     Dib dib(8, 8, 0x000000);
     auto g = TGPGraphics::CreateFromHDC(dib.dc());
     g->DrawImageRect(image.get(), 0, 0, 8, 8);
     g.reset();
-    EXPECT_EQ(dib.Pixel(1, 1), 0x00FF00u);  // green came up
+    EXPECT_EQ(dib.Pixel(1, 1), 0x00FF00u); // green came up
     EXPECT_EQ(dib.Pixel(6, 1), 0xFFFFFFu);
     EXPECT_EQ(dib.Pixel(1, 6), 0xFF0000u);
 }
@@ -307,9 +310,9 @@ TEST(AdvGDIPText, DrawsAndMeasuresWideAndAnsiText)
 {
     auto family = TGPFontFamily::CreateFontFamilyFromName(L"Tahoma");
     ASSERT_EQ(family->LastStatus(), gpOk);
-    auto font = TGPFont::CreateFromFamily(family.get(), 20, 1, 2);  // bold, 20 pixels
+    auto font = TGPFont::CreateFromFamily(family.get(), 20, 1, 2); // bold, 20 pixels
     ASSERT_EQ(font->LastStatus(), gpOk);
-    auto format = TGPStringFormat::CreateStringFormat(0x1000, 0);  // no wrap
+    auto format = TGPStringFormat::CreateStringFormat(0x1000, 0); // no wrap
     ASSERT_EQ(format->LastStatus(), gpOk);
     EXPECT_EQ(format->SetStringFormatAlign(1), gpOk);
     EXPECT_EQ(format->SetStringFormatLineAlign(1), gpOk);
@@ -323,7 +326,8 @@ TEST(AdvGDIPText, DrawsAndMeasuresWideAndAnsiText)
     TGPRectF bounds;
     int fitted = 0, lines = 0;
     const TGPRectF layout = BuildRectF(0, 0, 200, 40);
-    EXPECT_EQ(g->MeasureString(L"Wide", 4, font.get(), layout, format.get(), bounds, fitted, lines), gpOk);
+    EXPECT_EQ(g->MeasureString(L"Wide", 4, font.get(), layout, format.get(), bounds, fitted, lines),
+              gpOk);
     EXPECT_EQ(fitted, 4);
     EXPECT_EQ(lines, 1);
     EXPECT_GT(bounds.Width, 20.0f);
@@ -341,7 +345,8 @@ TEST(AdvGDIPText, DrawsAndMeasuresWideAndAnsiText)
     gw.reset();
     Dib ansi(200, 40, 0xFFFFFF);
     auto ga = TGPGraphics::CreateFromHDC(ansi.dc());
-    EXPECT_EQ(ga->DrawAnsiString("caf\x80", 4, font.get(), layout, format.get(), black.get()), gpOk);
+    EXPECT_EQ(ga->DrawAnsiString("caf\x80", 4, font.get(), layout, format.get(), black.get()),
+              gpOk);
     ga.reset();
     int ink = 0, differing = 0;
     for (int y = 0; y < 40; ++y)
@@ -356,7 +361,7 @@ TEST(AdvGDIPText, DrawsAndMeasuresWideAndAnsiText)
 TEST(AdvGDIPStartUp, WrappersStartGdiplusAgainAfterItWasShutDown)
 {
     GdiplusModuleInitialize();
-    GdiplusModuleFinalize();  // the count returns to zero: GDI+ is shut down
+    GdiplusModuleFinalize(); // the count returns to zero: GDI+ is shut down
     auto family = TGPFontFamily::CreateFontFamilyFromName(L"Tahoma");
     EXPECT_EQ(family->LastStatus(), gpOk);
     Dib dib(10, 10, 0xFFFFFF);
@@ -379,19 +384,21 @@ TEST(AdvGDIPLeaks, RepeatedPaintsReturnEveryObject)
         path->ClosePathFigure();
         auto pen = TGPPen::CreatePen1(0xFF000000, 1);
         g->DrawPath(pen.get(), path.get());
-        auto brush = TGPLinearGradientBrush::CreateLineBrushFromRect(BuildRectF(0, 0, 40, 40), 0xFF000000,
-                                                                     0xFFFFFFFF, 1);
+        auto brush = TGPLinearGradientBrush::CreateLineBrushFromRect(BuildRectF(0, 0, 40, 40),
+                                                                     0xFF000000, 0xFFFFFFFF, 1);
         auto region = TGPRegion::CreateRegionPath(path.get());
         g->SetClipRegion(region.get(), 0);
         g->FillRectWithBrush(brush.get(), 0, 0, 40, 40);
         auto family = TGPFontFamily::CreateFontFamilyFromName(L"Tahoma");
         auto font = TGPFont::CreateFromFamily(family.get(), 9, 0, 3);
         auto format = TGPStringFormat::CreateStringFormat(0, 0);
-        g->DrawAnsiString("Leak", 4, font.get(), BuildRectF(0, 0, 40, 40), format.get(), brush.get());
-        auto image = TGPImage::LoadImageFromStream(drawtest::ComStream(drawtest::FixtureBytes("quadrants.png")).get(), false);
+        g->DrawAnsiString("Leak", 4, font.get(), BuildRectF(0, 0, 40, 40), format.get(),
+                          brush.get());
+        auto image = TGPImage::LoadImageFromStream(
+            drawtest::ComStream(drawtest::FixtureBytes("quadrants.png")).get(), false);
         g->DrawImageRect(image.get(), 0, 0, 20, 20);
     };
-    paint();  // first use may create caches of its own
+    paint(); // first use may create caches of its own
     const DWORD gdiBefore = GetGuiResources(GetCurrentProcess(), GR_GDIOBJECTS);
     for (int i = 0; i < 200; ++i)
         paint();
@@ -399,4 +406,4 @@ TEST(AdvGDIPLeaks, RepeatedPaintsReturnEveryObject)
     EXPECT_EQ(LiveNativeObjectCount(), 0);
 }
 
-}  // namespace
+} // namespace

@@ -68,8 +68,9 @@ TEST(AdvHintInfo, AssignFromItselfOrAnotherClassChangesNothing)
     const std::string notes = info.Notes()->Text();
     TStringList unrelated;
     unrelated.Add("other");
-    for (TPersistent* source : {static_cast<TPersistent*>(&info), static_cast<TPersistent*>(&unrelated),
-                                static_cast<TPersistent*>(nullptr)}) {
+    for (TPersistent* source :
+         {static_cast<TPersistent*>(&info), static_cast<TPersistent*>(&unrelated),
+          static_cast<TPersistent*>(nullptr)}) {
         EXPECT_NO_THROW(info.Assign(source));
         EXPECT_EQ(info.Title(), "Upload");
         EXPECT_EQ(info.Notes()->Text(), notes);
@@ -107,4 +108,4 @@ TEST(VistaProbe, WineReportsVistaOrLater)
     EXPECT_TRUE(IsVistaOrLater());
 }
 
-}  // namespace
+} // namespace

@@ -34,4 +34,4 @@ inline StreamPtr ComStream(const std::string& bytes)
     return StreamPtr(stream);
 }
 
-}  // namespace drawtest
+} // namespace drawtest

@@ -70,7 +70,7 @@ TEST(GDIPicture, LoadFromStreamKeepsTheWholeStreamAndMeasuresIt)
 {
     const std::string png = drawtest::FixtureBytes("quadrants.png");
     TStringStream stream(png);
-    stream.SetPosition(30);  // in the middle: still copied from the start
+    stream.SetPosition(30); // in the middle: still copied from the start
     TGDIPPicture picture;
     EventLog log;
     log.Watch(picture);
@@ -92,28 +92,28 @@ TEST(GDIPicture, APngIsScaledToTheRectangle)
     LoadFixture(picture, "quadrants.png");
     Dib dib(64, 64, 0x000000);
     DibCanvas c(dib);
-    picture.Draw(&c.canvas, RECT{16, 8, 48, 40});  // 32 x 32: each quadrant 16 x 16
+    picture.Draw(&c.canvas, RECT{16, 8, 48, 40}); // 32 x 32: each quadrant 16 x 16
     EXPECT_EQ(dib.Pixel(24, 16), 0xFF0000u);
     EXPECT_EQ(dib.Pixel(40, 16), 0x0000FFu);
     EXPECT_EQ(dib.Pixel(24, 32), 0x00FF00u);
     EXPECT_EQ(dib.Pixel(40, 32), 0xFFFFFFu);
-    EXPECT_EQ(dib.Pixel(8, 20), 0u);   // left of the rectangle
-    EXPECT_EQ(dib.Pixel(56, 20), 0u);  // right of it
-    EXPECT_EQ(dib.Pixel(30, 50), 0u);  // below it
+    EXPECT_EQ(dib.Pixel(8, 20), 0u);  // left of the rectangle
+    EXPECT_EQ(dib.Pixel(56, 20), 0u); // right of it
+    EXPECT_EQ(dib.Pixel(30, 50), 0u); // below it
 }
 
 TEST(GDIPicture, ClipboardFormatsDoNothing)
 {
-  TGDIPPicture picture;
-  LoadFixture(picture, "quadrants.png");
-  const std::string before = BytesOf(picture);
-  EXPECT_TRUE(drawtest::HandsOverNoClipboardData(picture));
-  EXPECT_EQ(BytesOf(picture), before);
+    TGDIPPicture picture;
+    LoadFixture(picture, "quadrants.png");
+    const std::string before = BytesOf(picture);
+    EXPECT_TRUE(drawtest::HandsOverNoClipboardData(picture));
+    EXPECT_EQ(BytesOf(picture), before);
 }
 
 TEST(GDIPicture, ABmpIsDrawnInItsNaturalSizeWithoutItsBottomLeftColour)
 {
-    const RECT rects[] = {{4, 4, 8, 8}, {4, 4, 40, 40}};  // smaller and larger than 8 x 8
+    const RECT rects[] = {{4, 4, 8, 8}, {4, 4, 40, 40}}; // smaller and larger than 8 x 8
     for (const RECT& r : rects) {
         TGDIPPicture picture;
         LoadFixture(picture, "quadrants.bmp");
@@ -123,8 +123,8 @@ TEST(GDIPicture, ABmpIsDrawnInItsNaturalSizeWithoutItsBottomLeftColour)
         EXPECT_EQ(dib.Pixel(5, 5), 0xFF0000u);
         EXPECT_EQ(dib.Pixel(10, 5), 0x0000FFu);
         EXPECT_EQ(dib.Pixel(10, 10), 0xFFFFFFu);
-        EXPECT_EQ(dib.Pixel(5, 10), 0x123456u);   // green, the bottom-left colour, is left out
-        EXPECT_EQ(dib.Pixel(13, 5), 0x123456u);   // not stretched past 8 pixels
+        EXPECT_EQ(dib.Pixel(5, 10), 0x123456u); // green, the bottom-left colour, is left out
+        EXPECT_EQ(dib.Pixel(13, 5), 0x123456u); // not stretched past 8 pixels
         EXPECT_EQ(dib.Pixel(5, 13), 0x123456u);
     }
 }
@@ -133,8 +133,8 @@ TEST(GDIPicture, UndecodableOrTruncatedBytesMeasureZeroAndDrawNothing)
 {
     const std::string damaged[] = {
         "not an image at all",
-        drawtest::FixtureBytes("quadrants.png").substr(0, 40),  // ends inside the header chunk
-        drawtest::FixtureBytes("quadrants.gif").substr(0, 12),  // ends inside the screen descriptor
+        drawtest::FixtureBytes("quadrants.png").substr(0, 40), // ends inside the header chunk
+        drawtest::FixtureBytes("quadrants.gif").substr(0, 12), // ends inside the screen descriptor
     };
     for (const std::string& bytes : damaged) {
         TGDIPPicture picture;
@@ -201,7 +201,8 @@ TEST(GDIPicture, AssignFromABitmapOrPlatformPictureStoresABmpFile)
     bitmap.Canvas()->FillRect(RECT{0, 0, 5, 3});
     TMemoryStream bmp;
     bitmap.SaveToStream(bmp);
-    const std::string bmpBytes(static_cast<const char*>(bmp.Memory()), static_cast<size_t>(bmp.Size()));
+    const std::string bmpBytes(static_cast<const char*>(bmp.Memory()),
+                               static_cast<size_t>(bmp.Size()));
 
     TGDIPPicture fromBitmap;
     fromBitmap.Assign(&bitmap);
@@ -263,7 +264,7 @@ private:
     mutable TGDIPPicture picture_;
 };
 
-}  // namespace
+} // namespace
 
 CLASSLIB_PUBLISH(TGDIPictureHolder)
 {
@@ -281,8 +282,8 @@ TEST(GDIPicture, RoundTripsThroughAFormLayoutByteForByte)
         LoadFixture(*source.Picture(), file);
         TMemoryStream binary;
         WriteComponentToStream(binary, &source);
-        const std::string text = ObjectBinaryToText(
-            std::string_view(static_cast<const char*>(binary.Memory()), static_cast<size_t>(binary.Size())));
+        const std::string text = ObjectBinaryToText(std::string_view(
+            static_cast<const char*>(binary.Memory()), static_cast<size_t>(binary.Size())));
         EXPECT_NE(text.find("Picture.Data = {"), std::string::npos) << text;
 
         TStringStream reread(ObjectTextToBinary(text));
@@ -298,8 +299,8 @@ TEST(GDIPicture, RoundTripsThroughAFormLayoutByteForByte)
     empty.SetName("Holder");
     TMemoryStream binary;
     WriteComponentToStream(binary, &empty);
-    const std::string text = ObjectBinaryToText(
-        std::string_view(static_cast<const char*>(binary.Memory()), static_cast<size_t>(binary.Size())));
+    const std::string text = ObjectBinaryToText(std::string_view(
+        static_cast<const char*>(binary.Memory()), static_cast<size_t>(binary.Size())));
     EXPECT_EQ(text.find("Picture.Data"), std::string::npos) << text;
 }
 
@@ -321,4 +322,4 @@ TEST(GDIPictureLeaks, RepeatedDrawsReturnEveryObject)
     EXPECT_EQ(LiveNativeObjectCount(), 0);
 }
 
-}  // namespace
+} // namespace

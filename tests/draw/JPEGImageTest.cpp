@@ -43,11 +43,13 @@ int LargestDifferenceFromDjpeg(TGraphic& graphic, const std::string& expectedFil
     for (int y = 0; y < expected.height; ++y)
         for (int x = 0; x < expected.width; ++x) {
             const uint32_t pixel = dib.Pixel(x, y);
-            const uint8_t drawn[3] = {static_cast<uint8_t>(pixel >> 16), static_cast<uint8_t>(pixel >> 8),
+            const uint8_t drawn[3] = {static_cast<uint8_t>(pixel >> 16),
+                                      static_cast<uint8_t>(pixel >> 8),
                                       static_cast<uint8_t>(pixel)};
             for (int c = 0; c < 3; ++c) {
-                const std::size_t at = (static_cast<std::size_t>(y) * expected.width + x) * expected.components +
-                                       (expected.components == 3 ? c : 0);
+                const std::size_t at =
+                    (static_cast<std::size_t>(y) * expected.width + x) * expected.components +
+                    (expected.components == 3 ? c : 0);
                 largest = std::max(largest, std::abs(int{drawn[c]} - int{expected.data[at]}));
             }
         }
@@ -90,7 +92,8 @@ TEST_F(JPEGImageTest, ProgressiveAndGreyFilesAndTheGrayscaleSetting)
 
 TEST_F(JPEGImageTest, DamagedFilesRaiseTheGraphicErrorAndLeaveThePictureEmpty)
 {
-    for (const char* name : {"truncated-scan.jpg", "truncated-tables.jpg", "damaged.jpg", "header-only.jpg"}) {
+    for (const char* name :
+         {"truncated-scan.jpg", "truncated-tables.jpg", "damaged.jpg", "header-only.jpg"}) {
         SCOPED_TRACE(name);
         TJPEGImage jpeg;
         TStringStream good(drawtest::JpegFixture("baseline.jpg"));
@@ -105,7 +108,8 @@ TEST_F(JPEGImageTest, DamagedFilesRaiseTheGraphicErrorAndLeaveThePictureEmpty)
         EXPECT_TRUE(saved.DataString().empty());
     }
     TPicture picture;
-    EXPECT_THROW(picture.LoadFromFile(std::string(BRENVIK_JPEG_FIXTURES) + "damaged.jpg"), EInvalidGraphic);
+    EXPECT_THROW(picture.LoadFromFile(std::string(BRENVIK_JPEG_FIXTURES) + "damaged.jpg"),
+                 EInvalidGraphic);
     EXPECT_EQ(picture.Graphic(), nullptr);
 }
 
@@ -128,7 +132,7 @@ TEST_F(JPEGImageTest, SavingKeepsTheLoadedBytesAndEncodesABitmapAtItsQuality)
 
     TBitmap bitmap;
     bitmap.SetSize(24, 16);
-    bitmap.Canvas()->Brush()->SetColor(0x3080E0);  // red E0, green 80, blue 30
+    bitmap.Canvas()->Brush()->SetColor(0x3080E0); // red E0, green 80, blue 30
     bitmap.Canvas()->FillRect(RECT{0, 0, 24, 16});
     std::string sizes[2];
     const int qualities[2] = {10, 100};
@@ -139,7 +143,8 @@ TEST_F(JPEGImageTest, SavingKeepsTheLoadedBytesAndEncodesABitmapAtItsQuality)
         TStringStream file;
         encoded.SaveToStream(file);
         sizes[i] = file.DataString();
-        const JpegDecoded back = DecodeJpeg(reinterpret_cast<const uint8_t*>(sizes[i].data()), sizes[i].size(), false);
+        const JpegDecoded back =
+            DecodeJpeg(reinterpret_cast<const uint8_t*>(sizes[i].data()), sizes[i].size(), false);
         ASSERT_EQ(back.pixels.width, 24);
         ASSERT_EQ(back.pixels.components, 3);
         EXPECT_NEAR(back.pixels.data[0], 0xE0, 6);
@@ -149,4 +154,4 @@ TEST_F(JPEGImageTest, SavingKeepsTheLoadedBytesAndEncodesABitmapAtItsQuality)
     EXPECT_LT(sizes[0].size(), sizes[1].size());
 }
 
-}  // namespace
+} // namespace

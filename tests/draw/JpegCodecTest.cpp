@@ -51,8 +51,8 @@ TEST(JpegCodec, CjpegFilesDecodeToTheSamePixelsAsDjpegGives)
 
 TEST(JpegCodec, DamagedDataRaises)
 {
-    for (const char* name : {"truncated-scan.jpg", "truncated-tables.jpg", "damaged.jpg", "header-only.jpg",
-                             "pattern.ppm"}) {
+    for (const char* name : {"truncated-scan.jpg", "truncated-tables.jpg", "damaged.jpg",
+                             "header-only.jpg", "pattern.ppm"}) {
         SCOPED_TRACE(name);
         const std::string bytes = JpegFixture(name);
         ASSERT_FALSE(bytes.empty());
@@ -106,7 +106,8 @@ TEST(JpegCodec, OurFilesDecodeWithDjpegAndFollowTheQuality)
     ASSERT_EQ(coarseBack.components, 3);
     EXPECT_EQ(fineBack.width, source.width);
     EXPECT_EQ(fineBack.height, source.height);
-    EXPECT_LT(LargestDifference(fineBack.data, source.data), LargestDifference(coarseBack.data, source.data));
+    EXPECT_LT(LargestDifference(fineBack.data, source.data),
+              LargestDifference(coarseBack.data, source.data));
     // The flat red block survives a fine encoding closely.
     const std::size_t inBlock = (5u * static_cast<std::size_t>(source.width) + 5u) * 3u;
     EXPECT_NEAR(fineBack.data[inBlock], 230, 4);
@@ -134,4 +135,4 @@ TEST(JpegCodec, PixelsThatMakeNoPictureRaise)
         EXPECT_THROW(EncodeJpeg(p, 90, false), EJpegError);
 }
 
-}  // namespace
+} // namespace

@@ -18,7 +18,7 @@ inline std::string JpegFixture(const std::string& name)
 struct Pnm {
     int width = 0;
     int height = 0;
-    int components = 0;  // 1 for P5, 3 for P6
+    int components = 0; // 1 for P5, 3 for P6
     std::vector<uint8_t> data;
 };
 
@@ -32,7 +32,7 @@ inline Pnm ParsePnm(const std::string& bytes)
     in >> magic >> pnm.width >> pnm.height >> maxValue;
     if (!in || maxValue != 255 || (magic != "P5" && magic != "P6"))
         return {};
-    in.get();  // the one whitespace byte before the pixels
+    in.get(); // the one whitespace byte before the pixels
     pnm.components = magic == "P5" ? 1 : 3;
     const auto size = static_cast<std::size_t>(pnm.width) * static_cast<std::size_t>(pnm.height) *
                       static_cast<std::size_t>(pnm.components);
@@ -44,4 +44,4 @@ inline Pnm ParsePnm(const std::string& bytes)
     return pnm;
 }
 
-}  // namespace drawtest
+} // namespace drawtest

@@ -11,14 +11,14 @@ namespace drawtest {
 // data; the caller checks that the offered bitmap changed nothing.
 inline bool HandsOverNoClipboardData(classlib::TGraphic& graphic)
 {
-  UINT format = 0;
-  HANDLE data = nullptr;
-  HPALETTE palette = nullptr;
-  graphic.SaveToClipboardFormat(format, data, palette);
-  HBITMAP bitmap = CreateBitmap(2, 2, 1, 32, nullptr);
-  graphic.LoadFromClipboardFormat(CF_BITMAP, bitmap, nullptr);
-  DeleteObject(bitmap);
-  return data == nullptr;
+    UINT format = 0;
+    HANDLE data = nullptr;
+    HPALETTE palette = nullptr;
+    graphic.SaveToClipboardFormat(format, data, palette);
+    HBITMAP bitmap = CreateBitmap(2, 2, 1, 32, nullptr);
+    graphic.LoadFromClipboardFormat(CF_BITMAP, bitmap, nullptr);
+    DeleteObject(bitmap);
+    return data == nullptr;
 }
 
-}  // namespace drawtest
+} // namespace drawtest

@@ -17,19 +17,19 @@ namespace {
 template <size_t N>
 void ExpectValuesOfTheirIdentifiers(const std::array<draw::TDefColorItem, N>& table)
 {
-  for (const draw::TDefColorItem& item : table) {
-    TColor color = 0;
-    ASSERT_TRUE(IdentToColor(item.Identifier, color)) << item.Identifier;
-    EXPECT_EQ(item.Value, color) << item.Identifier;
-  }
+    for (const draw::TDefColorItem& item : table) {
+        TColor color = 0;
+        ASSERT_TRUE(IdentToColor(item.Identifier, color)) << item.Identifier;
+        EXPECT_EQ(item.Value, color) << item.Identifier;
+    }
 }
 
-}  // namespace
+} // namespace
 
 TEST(OcColorTables, StandardAndSystemColoursMatchTheirIdentifiers)
 {
-  ExpectValuesOfTheirIdentifiers(draw::StandardColors);
-  ExpectValuesOfTheirIdentifiers(draw::SystemColors);
+    ExpectValuesOfTheirIdentifiers(draw::StandardColors);
+    ExpectValuesOfTheirIdentifiers(draw::SystemColors);
 }
 
 // Palette entries that share a name with a standard colour of the same value are the same
@@ -37,15 +37,16 @@ TEST(OcColorTables, StandardAndSystemColoursMatchTheirIdentifiers)
 // (a red/blue swap of the byte order shows here).
 TEST(OcColorTables, PaletteShowsThePureColoursAsTheirStandardValues)
 {
-  for (const char* ident : {"clBlack", "clWhite", "clRed", "clGreen", "clBlue", "clTeal", "clYellow"}) {
-    TColor standard = 0;
-    ASSERT_TRUE(IdentToColor(ident, standard));
-    bool found = false;
-    for (const draw::TDefColorItem& item : draw::PaletteColors)
-      if (std::string(item.Identifier) == ident) {
-        EXPECT_EQ(item.Value, standard) << ident;
-        found = true;
-      }
-    EXPECT_TRUE(found) << ident;
-  }
+    for (const char* ident :
+         {"clBlack", "clWhite", "clRed", "clGreen", "clBlue", "clTeal", "clYellow"}) {
+        TColor standard = 0;
+        ASSERT_TRUE(IdentToColor(ident, standard));
+        bool found = false;
+        for (const draw::TDefColorItem& item : draw::PaletteColors)
+            if (std::string(item.Identifier) == ident) {
+                EXPECT_EQ(item.Value, standard) << ident;
+                found = true;
+            }
+        EXPECT_TRUE(found) << ident;
+    }
 }

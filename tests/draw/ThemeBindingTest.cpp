@@ -23,7 +23,7 @@ const void* AddressOf(Function function)
 
 TEST(ThemeBinding, LoadingTwiceLoadsOnceAndUnloadingWithoutALoadDoesNothing)
 {
-    apxpvs::UnloadThemeLibrary();  // nothing loaded: nothing happens
+    apxpvs::UnloadThemeLibrary(); // nothing loaded: nothing happens
     EXPECT_FALSE(apxpvs::ThemeLibraryLoaded());
     EXPECT_EQ(apxpvs::ThemeLibraryHandle(), nullptr);
 
@@ -48,19 +48,23 @@ TEST(ThemeBinding, BothModulesBindEveryFunctionOfWinesLibrary)
     ASSERT_TRUE(apxpvs::ThemeLibraryLoaded());
     ASSERT_TRUE(acxpvs::ThemeLibraryLoaded());
     const HMODULE uxtheme = GetModuleHandleA("uxtheme.dll");
-    EXPECT_EQ(AddressOf(apxpvs::OpenThemeData), AddressOf(GetProcAddress(uxtheme, "OpenThemeData")));
-    EXPECT_EQ(AddressOf(apxpvs::GetThemePartSize), AddressOf(GetProcAddress(uxtheme, "GetThemePartSize")));
-    EXPECT_EQ(AddressOf(apxpvs::EnableTheming), AddressOf(GetProcAddress(uxtheme, "EnableTheming")));
+    EXPECT_EQ(AddressOf(apxpvs::OpenThemeData),
+              AddressOf(GetProcAddress(uxtheme, "OpenThemeData")));
+    EXPECT_EQ(AddressOf(apxpvs::GetThemePartSize),
+              AddressOf(GetProcAddress(uxtheme, "GetThemePartSize")));
+    EXPECT_EQ(AddressOf(apxpvs::EnableTheming),
+              AddressOf(GetProcAddress(uxtheme, "EnableTheming")));
     EXPECT_EQ(AddressOf(acxpvs::DrawThemeParentBackground),
               AddressOf(GetProcAddress(uxtheme, "DrawThemeParentBackground")));
-    EXPECT_EQ(AddressOf(acxpvs::GetCurrentThemeName), AddressOf(GetProcAddress(uxtheme, "GetCurrentThemeName")));
+    EXPECT_EQ(AddressOf(acxpvs::GetCurrentThemeName),
+              AddressOf(GetProcAddress(uxtheme, "GetCurrentThemeName")));
 
     // Either module may shut down first: the system counts the loads.
     acxpvs::ThemeBindingFinalize();
     EXPECT_FALSE(acxpvs::ThemeLibraryLoaded());
     EXPECT_TRUE(apxpvs::ThemeLibraryLoaded());
     ASSERT_NE(apxpvs::IsThemeActive, nullptr);
-    apxpvs::IsThemeActive();  // still callable
+    apxpvs::IsThemeActive(); // still callable
     apxpvs::ThemeBindingFinalize();
     EXPECT_FALSE(apxpvs::ThemeLibraryLoaded());
 }
@@ -73,9 +77,19 @@ decltype(&::IsThemeActive) BoundMissing = reinterpret_cast<decltype(&::IsThemeAc
 TEST(ThemeBinding, AMissingFunctionStaysNullAndTheOthersAreStillBound)
 {
     const ThemeEntrySlot slots[] = {
-        {"OpenThemeData", [](FARPROC p) { BoundOpen = reinterpret_cast<decltype(BoundOpen)>(reinterpret_cast<void (*)()>(p)); }},
-        {"NoSuchThemeFunction", [](FARPROC p) { BoundMissing = reinterpret_cast<decltype(BoundMissing)>(reinterpret_cast<void (*)()>(p)); }},
-        {"CloseThemeData", [](FARPROC p) { BoundClose = reinterpret_cast<decltype(BoundClose)>(reinterpret_cast<void (*)()>(p)); }},
+        {"OpenThemeData",
+         [](FARPROC p) {
+             BoundOpen = reinterpret_cast<decltype(BoundOpen)>(reinterpret_cast<void (*)()>(p));
+         }},
+        {"NoSuchThemeFunction",
+         [](FARPROC p) {
+             BoundMissing =
+                 reinterpret_cast<decltype(BoundMissing)>(reinterpret_cast<void (*)()>(p));
+         }},
+        {"CloseThemeData",
+         [](FARPROC p) {
+             BoundClose = reinterpret_cast<decltype(BoundClose)>(reinterpret_cast<void (*)()>(p));
+         }},
     };
     HMODULE uxtheme = LoadLibraryA("uxtheme.dll");
     ASSERT_NE(uxtheme, nullptr);
@@ -92,7 +106,7 @@ TEST_F(ThemedPanelCalls, TheCaptionOfTheWindowClassDrawsIntoADib)
 {
     apxpvs::ThemeBindingInitialize();
     ASSERT_NE(apxpvs::IsThemeActive, nullptr);
-    ASSERT_TRUE(apxpvs::IsThemeActive());  // Wine runs with a visual style
+    ASSERT_TRUE(apxpvs::IsThemeActive()); // Wine runs with a visual style
     HWND window = CreateTestWindow("themed", 200, 60);
     HTHEME theme = apxpvs::OpenThemeData(window, L"window");
     ASSERT_NE(theme, nullptr);
@@ -105,4 +119,4 @@ TEST_F(ThemedPanelCalls, TheCaptionOfTheWindowClassDrawsIntoADib)
     apxpvs::ThemeBindingFinalize();
 }
 
-}  // namespace
+} // namespace

@@ -44,17 +44,19 @@ TEST_F(HarnessGui, PaintedPixelsCanBeReadFromADibAndFromTheScreen)
 
     Dib dib(100, 60);
     SendMessageA(window, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(dib.dc()), PRF_CLIENT);
-    EXPECT_EQ(dib.Pixel(30, 20), 0xC81E3Cu);  // inside the marker, as 0xRRGGBB
-    EXPECT_EQ(dib.Pixel(80, 50), 0xFFFFFFu);  // untouched
+    EXPECT_EQ(dib.Pixel(30, 20), 0xC81E3Cu); // inside the marker, as 0xRRGGBB
+    EXPECT_EQ(dib.Pixel(80, 50), 0xFFFFFFu); // untouched
 
     // The real window on the virtual display shows the same pixel once painted.
     InvalidateRect(window, nullptr, TRUE);
-    bool painted = testsupport::PumpUntil([&] {
-        HDC dc = GetDC(window);
-        const COLORREF pixel = GetPixel(dc, 30, 20);
-        ReleaseDC(window, dc);
-        return pixel == kPaintColour;
-    }, 3000);
+    bool painted = testsupport::PumpUntil(
+        [&] {
+            HDC dc = GetDC(window);
+            const COLORREF pixel = GetPixel(dc, 30, 20);
+            ReleaseDC(window, dc);
+            return pixel == kPaintColour;
+        },
+        3000);
     EXPECT_TRUE(painted);
     EXPECT_FALSE(testsupport::SaveScreenshot("harness-smoke").empty());
 }

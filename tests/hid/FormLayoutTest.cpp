@@ -17,17 +17,17 @@
 namespace {
 
 class THidHost : public classlib::TComponent {
-  CLASSLIB_CLASS(THidHost, classlib::TComponent)
-  using TComponent::TComponent;
-  std::vector<std::string> log;
-  void HidCtlDeviceChange(classlib::TObject*) { log.push_back("change"); }
-  void HidCtlArrival(hid::TOcHidDevice*) { log.push_back("arrival"); }
+    CLASSLIB_CLASS(THidHost, classlib::TComponent)
+    using TComponent::TComponent;
+    std::vector<std::string> log;
+    void HidCtlDeviceChange(classlib::TObject*) { log.push_back("change"); }
+    void HidCtlArrival(hid::TOcHidDevice*) { log.push_back("arrival"); }
 };
 
 CLASSLIB_PUBLISH(THidHost)
 {
-  c.Method("HidCtlDeviceChange", &THidHost::HidCtlDeviceChange);
-  c.Method("HidCtlArrival", &THidHost::HidCtlArrival);
+    c.Method("HidCtlDeviceChange", &THidHost::HidCtlDeviceChange);
+    c.Method("HidCtlArrival", &THidHost::HidCtlArrival);
 }
 
 const char Layout[] =
@@ -42,23 +42,24 @@ const char Layout[] =
 
 TEST(HidFormLayout, TheControllerLoadsWithoutRebuildingAndRebuildsFromTheMessageLoop)
 {
-  hid::RegisterHidClasses();
-  THidHost host(nullptr);
-  classlib::TStringStream in(classlib::ObjectTextToBinary(Layout));
-  classlib::ReadComponentFromStream(in, &host);
-  auto* controller = dynamic_cast<hid::TOcHidDeviceController*>(host.FindComponent("HidCtl"));
-  ASSERT_NE(controller, nullptr);
-  EXPECT_EQ(controller->DevThreadSleepTime(), 50u);
-  EXPECT_EQ(controller->Version(), "1.0.35");
-  EXPECT_TRUE(host.log.empty());  // no rebuild while loading
-  ASSERT_TRUE(testsupport::PumpUntil([&] { return !host.log.empty() && host.log.back() == "change"; }, 10000));
+    hid::RegisterHidClasses();
+    THidHost host(nullptr);
+    classlib::TStringStream in(classlib::ObjectTextToBinary(Layout));
+    classlib::ReadComponentFromStream(in, &host);
+    auto* controller = dynamic_cast<hid::TOcHidDeviceController*>(host.FindComponent("HidCtl"));
+    ASSERT_NE(controller, nullptr);
+    EXPECT_EQ(controller->DevThreadSleepTime(), 50u);
+    EXPECT_EQ(controller->Version(), "1.0.35");
+    EXPECT_TRUE(host.log.empty()); // no rebuild while loading
+    ASSERT_TRUE(testsupport::PumpUntil(
+        [&] { return !host.log.empty() && host.log.back() == "change"; }, 10000));
 
-  // Neither the version nor the about text is ever written to a layout.
-  for (const char* name : {"Version", "AboutOCL"}) {
-    const classlib::TPropInfo* property = controller->ClassType().FindProperty(name);
-    ASSERT_NE(property, nullptr) << name;
-    EXPECT_FALSE(property->IsStored(controller)) << name;
-  }
+    // Neither the version nor the about text is ever written to a layout.
+    for (const char* name : {"Version", "AboutOCL"}) {
+        const classlib::TPropInfo* property = controller->ClassType().FindProperty(name);
+        ASSERT_NE(property, nullptr) << name;
+        EXPECT_FALSE(property->IsStored(controller)) << name;
+    }
 }
 
-}  // namespace
+} // namespace

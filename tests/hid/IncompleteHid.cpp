@@ -5,7 +5,10 @@
 #define HidD_Hello HidD_Hello_Renamed
 
 #define INCOMPLETE_EXPORT(ReturnType, Name, Parameters, Arguments, MinimumNtVersion) \
-  extern "C" __declspec(dllexport) ReturnType WINAPI Name Parameters { return ReturnType(); }
+    extern "C" __declspec(dllexport) ReturnType WINAPI Name Parameters               \
+    {                                                                                \
+        return ReturnType();                                                         \
+    }
 #define INCOMPLETE_ALIAS(VariableName, ExportName)
 #pragma GCC diagnostic ignored "-Wunused-parameter"
 BRENVIK_HID_ENTRY_POINTS(INCOMPLETE_EXPORT, INCOMPLETE_ALIAS)

@@ -24,7 +24,8 @@ HANDLE StartProbe(const std::string& arguments)
     STARTUPINFOA si{};
     si.cb = sizeof(si);
     PROCESS_INFORMATION pi{};
-    if (!CreateProcessA(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi))
+    if (!CreateProcessA(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si,
+                        &pi))
         return nullptr;
     CloseHandle(pi.hThread);
     return pi.hProcess;
@@ -50,7 +51,8 @@ int DesktopAnimation()
 
 void SetDesktopAnimation(bool on)
 {
-    SystemParametersInfoA(SPI_SETMENUANIMATION, 0, reinterpret_cast<PVOID>(static_cast<UINT_PTR>(on)), SPIF_SENDCHANGE);
+    SystemParametersInfoA(SPI_SETMENUANIMATION, 0,
+                          reinterpret_cast<PVOID>(static_cast<UINT_PTR>(on)), SPIF_SENDCHANGE);
 }
 
 // A probe that holds the module started until released.

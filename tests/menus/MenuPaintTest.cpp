@@ -37,7 +37,8 @@ uint32_t Px(TColor c)
 uint32_t ExpectedStep(TColor start, TColor end, int t, int n)
 {
     auto channel = [&](int shift) {
-        const int a = static_cast<int>((start >> shift) & 0xFF), b = static_cast<int>((end >> shift) & 0xFF);
+        const int a = static_cast<int>((start >> shift) & 0xFF),
+                  b = static_cast<int>((end >> shift) & 0xFF);
         return static_cast<uint32_t>(a + t * (b - a) / n) << shift;
     };
     return Px(channel(0) | channel(8) | channel(16));
@@ -108,9 +109,12 @@ protected:
         return item;
     }
     // The item painted at (0, 0, w, h) in a white DIB.
-    std::unique_ptr<Dib> PaintItem(TMenuItem* item, TOwnerDrawState state = {}, int w = 200, int h = 24)
+    std::unique_ptr<Dib> PaintItem(TMenuItem* item, TOwnerDrawState state = {}, int w = 200,
+                                   int h = 24)
     {
-        return Paint(w, h, [&](TCanvas* c) { item->AdvancedDrawItem(c, RECT{0, 0, w, h}, state, false); });
+        return Paint(w, h, [&](TCanvas* c) {
+            item->AdvancedDrawItem(c, RECT{0, 0, w, h}, state, false);
+        });
     }
     void Measure(TMenuItem* item, int& w, int& h)
     {
@@ -145,10 +149,14 @@ protected:
 
 TEST(MenuGradients, FillGradientStepsPerRow)
 {
-    auto dib = Paint(4, 10, [](TCanvas* c) { FillGradient(c, RECT{0, 0, 4, 10}, gdVertical, 0x000000, 0x0000FF); });
+    auto dib = Paint(4, 10, [](TCanvas* c) {
+        FillGradient(c, RECT{0, 0, 4, 10}, gdVertical, 0x000000, 0x0000FF);
+    });
     EXPECT_EQ(dib->Pixel(1, 0), 0x000000u);
     EXPECT_EQ(dib->Pixel(1, 9), 0xE50000u) << "red 229, not 255, in the last row";
-    auto solid = Paint(4, 4, [](TCanvas* c) { FillGradient(c, RECT{0, 0, 4, 4}, gdHorizontal, 0x123456, clNone); });
+    auto solid = Paint(4, 4, [](TCanvas* c) {
+        FillGradient(c, RECT{0, 0, 4, 4}, gdHorizontal, 0x123456, clNone);
+    });
     EXPECT_EQ(solid->Pixel(3, 3), Px(0x123456));
 }
 
@@ -169,7 +177,8 @@ TEST(MenuGradients, GradientPartsJoinIntoOneGradient)
 TEST(MenuGradients, MirrorBoxSplitsAtHalfHeight)
 {
     auto dib = Paint(10, 21, [](TCanvas* c) {
-        DrawMirrorBox(c, RECT{0, 0, 10, 21}, true, clNone, gdVertical, 0x0000FF, clNone, 0x00FF00, clNone);
+        DrawMirrorBox(c, RECT{0, 0, 10, 21}, true, clNone, gdVertical, 0x0000FF, clNone, 0x00FF00,
+                      clNone);
     });
     EXPECT_EQ(dib->Pixel(5, 0), 0xFF0000u);
     EXPECT_EQ(dib->Pixel(5, 9), 0xFF0000u);
@@ -199,10 +208,12 @@ TEST(MenuGradients, BandGradientsAtTheLineEnds)
     };
     for (const Case& c : cases) {
         const int length = 30;
-        auto dib = Paint(c.horizontal ? length : 3, c.horizontal ? 3 : length, [&](TCanvas* canvas) {
-            DrawBandGradient(canvas, RECT{0, 0, c.horizontal ? length : 3, c.horizontal ? 3 : length}, c.horizontal,
-                             0, c.band, c.type, inner, outer);
-        });
+        auto dib =
+            Paint(c.horizontal ? length : 3, c.horizontal ? 3 : length, [&](TCanvas* canvas) {
+                DrawBandGradient(canvas,
+                                 RECT{0, 0, c.horizontal ? length : 3, c.horizontal ? 3 : length},
+                                 c.horizontal, 0, c.band, c.type, inner, outer);
+            });
         auto at = [&](int i) { return c.horizontal ? dib->Pixel(i, 1) : dib->Pixel(1, i); };
         int n = 0;
         while (n < length && at(n) != 0x000000u)
@@ -214,7 +225,9 @@ TEST(MenuGradients, BandGradientsAtTheLineEnds)
         EXPECT_EQ(at(length / 2), c.type == gtBoth ? 0x000000u : 0xFFFFFFu);
     }
     // With the defaults the whole line is one solid colour.
-    auto plain = Paint(30, 1, [](TCanvas* c) { DrawBandGradient(c, RECT{0, 0, 30, 1}, true, 0, 0, gtBoth, 0xFF, clNone); });
+    auto plain = Paint(30, 1, [](TCanvas* c) {
+        DrawBandGradient(c, RECT{0, 0, 30, 1}, true, 0, 0, gtBoth, 0xFF, clNone);
+    });
     EXPECT_EQ(plain->Pixel(0, 0), 0xFF0000u);
     EXPECT_EQ(plain->Pixel(29, 0), 0xFF0000u);
 }
@@ -229,7 +242,9 @@ TEST(MenuGradients, BackgroundWithAnEmptyTiledPictureIsOnlyTheGradient)
     TPicture picture;
     picture.SetGraphic(&empty);
     background.SetImage(&picture);
-    auto dib = Paint(20, 20, [&](TCanvas* c) { DrawMenuBackground(c, RECT{0, 0, 20, 20}, &background, true); });
+    auto dib = Paint(20, 20, [&](TCanvas* c) {
+        DrawMenuBackground(c, RECT{0, 0, 20, 20}, &background, true);
+    });
     EXPECT_EQ(dib->Pixel(10, 10), 0xFF0000u);
 }
 
@@ -248,7 +263,9 @@ TEST(MenuGradients, BackgroundPictureTiledAndMargins)
     TPicture picture;
     picture.SetGraphic(&tile);
     background.SetImage(&picture);
-    auto dib = Paint(20, 20, [&](TCanvas* c) { DrawMenuBackground(c, RECT{0, 0, 20, 20}, &background, true); });
+    auto dib = Paint(20, 20, [&](TCanvas* c) {
+        DrawMenuBackground(c, RECT{0, 0, 20, 20}, &background, true);
+    });
     EXPECT_EQ(dib->Pixel(1, 1), 0xFFFFFFu) << "the margin";
     EXPECT_EQ(dib->Pixel(2, 2), 0xFF0000u);
     EXPECT_EQ(dib->Pixel(17, 17), 0xFF0000u);
@@ -324,7 +341,8 @@ TEST_F(MenuPaint, PlainItemIconColumnBackgroundAndHiddenStrip)
     EXPECT_EQ(dib->Pixel(182, 1), Px(kBack));
     EXPECT_EQ(dib->Pixel(183, 1), 0xFFFFFFu) << "the 17-pixel strip is left to the window region";
     // The caption: text pixels right of the icon column and the 8-pixel gap.
-    EXPECT_GT(CountPixels(*dib, RECT{32, 0, 120, 24}, [](uint32_t p) { return p != Px(kBack); }), 10);
+    EXPECT_GT(CountPixels(*dib, RECT{32, 0, 120, 24}, [](uint32_t p) { return p != Px(kBack); }),
+              10);
     EXPECT_EQ(CountPixels(*dib, RECT{24, 0, 31, 24}, [](uint32_t p) { return p != Px(kBack); }), 0);
 }
 
@@ -361,7 +379,8 @@ TEST_F(MenuPaint, ShortcutIsRightAligned)
     // The shortcut ends 10 pixels before the content's right edge (183).
     const RECT shortcut{173 - shortcutWidth, 0, 173, 24};
     EXPECT_GT(CountPixels(*dib, shortcut, [](uint32_t p) { return p != Px(kBack); }), 5);
-    EXPECT_EQ(CountPixels(*dib, RECT{174, 0, 183, 24}, [](uint32_t p) { return p != Px(kBack); }), 0);
+    EXPECT_EQ(CountPixels(*dib, RECT{174, 0, 183, 24}, [](uint32_t p) { return p != Px(kBack); }),
+              0);
 }
 
 TEST_F(MenuPaint, NoteLinesBelowTheCaptionInTheNotesColour)
@@ -375,7 +394,9 @@ TEST_F(MenuPaint, NoteLinesBelowTheCaptionInTheNotesColour)
     const RECT notes{32, captionHeight, 200, captionHeight + notesHeight};
     EXPECT_GT(CountPixels(*dib, notes, [](uint32_t p) { return p != Px(kBack); }), 10);
     // Grey (0x808080) note text: no pixel as dark as the black caption.
-    auto dark = [](uint32_t p) { return (p >> 16 & 0xFF) < 0x60 && (p >> 8 & 0xFF) < 0x60 && (p & 0xFF) < 0x60; };
+    auto dark = [](uint32_t p) {
+        return (p >> 16 & 0xFF) < 0x60 && (p >> 8 & 0xFF) < 0x60 && (p & 0xFF) < 0x60;
+    };
     EXPECT_EQ(CountPixels(*dib, notes, dark), 0);
     EXPECT_GT(CountPixels(*dib, RECT{32, 0, 200, captionHeight}, dark), 10) << "the caption";
 }
@@ -516,7 +537,8 @@ TEST_F(MenuPaint, AntiAliasedTextThroughGdiPlus)
     styler->SetAntiAlias(aaAntiAlias);
     TMenuItem* item = AddItem("Open");
     auto dib = PaintItem(item);
-    EXPECT_GT(CountPixels(*dib, RECT{32, 0, 120, 24}, [](uint32_t p) { return p != Px(kBack); }), 10);
+    EXPECT_GT(CountPixels(*dib, RECT{32, 0, 120, 24}, [](uint32_t p) { return p != Px(kBack); }),
+              10);
 }
 
 // ---- menu-bar items ------------------------------------------------------------------------
@@ -526,23 +548,24 @@ protected:
     void SetUp() override
     {
         RegisterAdvMenuClasses();
-        const char* layout = "object BarForm: TForm\n"
-                             "  Menu = MainMenu1\n"
-                             "  object MenuStyler1: TAdvMenuStyler\n"
-                             "  end\n"
-                             "  object MainMenu1: TAdvMainMenu\n"
-                             "    MenuStyler = MenuStyler1\n"
-                             "    object FileItem: TMenuItem\n"
-                             "      Caption = 'File'\n"
-                             "      object OpenItem: TMenuItem\n"
-                             "        Caption = 'Open'\n"
-                             "      end\n"
-                             "    end\n"
-                             "    object HelpItem: TMenuItem\n"
-                             "      Caption = 'Help'\n"
-                             "    end\n"
-                             "  end\n"
-                             "end\n";
+        const char* layout =
+            "object BarForm: TForm\n"
+            "  Menu = MainMenu1\n"
+            "  object MenuStyler1: TAdvMenuStyler\n"
+            "  end\n"
+            "  object MainMenu1: TAdvMainMenu\n"
+            "    MenuStyler = MenuStyler1\n"
+            "    object FileItem: TMenuItem\n"
+            "      Caption = 'File'\n"
+            "      object OpenItem: TMenuItem\n"
+            "        Caption = 'Open'\n"
+            "      end\n"
+            "    end\n"
+            "    object HelpItem: TMenuItem\n"
+            "      Caption = 'Help'\n"
+            "    end\n"
+            "  end\n"
+            "end\n";
         TStringStream text(layout);
         TMemoryStream binary;
         ObjectTextToBinary(text, binary);
@@ -569,7 +592,9 @@ protected:
     std::unique_ptr<Dib> PaintBar(const char* name, TOwnerDrawState state)
     {
         auto* item = static_cast<TMenuItem*>(form->FindComponent(name));
-        return Paint(60, 20, [&](TCanvas* c) { item->AdvancedDrawItem(c, RECT{0, 0, 60, 20}, state, true); });
+        return Paint(60, 20, [&](TCanvas* c) {
+            item->AdvancedDrawItem(c, RECT{0, 0, 60, 20}, state, true);
+        });
     }
     TForm* form = nullptr;
     TAdvMainMenu* menu = nullptr;
@@ -579,8 +604,10 @@ protected:
 TEST_F(MenuBarPaint, ItemsAreHookedWhenLoaded)
 {
     auto* open = static_cast<TMenuItem*>(form->FindComponent("OpenItem"));
-    EXPECT_TRUE(open->OnAdvancedDrawItem == TAdvancedMenuDrawItemEvent(menu, &TAdvMainMenu::DrawItemHandler));
-    EXPECT_EQ(menu->FindComponent("InternalMenuStyler"), nullptr) << "a streamed styler replaced the private one";
+    EXPECT_TRUE(open->OnAdvancedDrawItem ==
+                TAdvancedMenuDrawItemEvent(menu, &TAdvMainMenu::DrawItemHandler));
+    EXPECT_EQ(menu->FindComponent("InternalMenuStyler"), nullptr)
+        << "a streamed styler replaced the private one";
     EXPECT_EQ(menu->GetCurrentMenuStyler(), styler);
 }
 

@@ -67,8 +67,9 @@ TEST(MenuUtil, ColourChannelsAndBounds)
     EXPECT_EQ(g, 0x22);
     EXPECT_EQ(b, 0x33);
     SplitRGB(clWindow, r, g, b); // a system colour is resolved first
-    EXPECT_EQ(PackBytes(static_cast<uint8_t>(r), static_cast<uint8_t>(g), static_cast<uint8_t>(b), 0),
-              static_cast<uint32_t>(GetSysColor(COLOR_WINDOW)));
+    EXPECT_EQ(
+        PackBytes(static_cast<uint8_t>(r), static_cast<uint8_t>(g), static_cast<uint8_t>(b), 0),
+        static_cast<uint32_t>(GetSysColor(COLOR_WINDOW)));
     EXPECT_EQ(PackBytes(1, 2, 3, 4), 0x04030201u);
     const RECT none = BitmapBounds(nullptr);
     EXPECT_TRUE(none.left == 0 && none.top == 0 && none.right == 0 && none.bottom == 0);
@@ -107,7 +108,8 @@ TEST(MenuShortCuts, PlatformTextWithWindowsKeyPrefix)
 {
     const TShortCut ctrlShiftF5 = static_cast<TShortCut>(scCtrl | scShift | VK_F5);
     EXPECT_EQ(ShortCutText(ctrlShiftF5, false), ShortCutToText(ctrlShiftF5));
-    EXPECT_EQ(ShortCutText(static_cast<TShortCut>(ctrlShiftF5 | 0x200), false), "Win+" + ShortCutToText(ctrlShiftF5));
+    EXPECT_EQ(ShortCutText(static_cast<TShortCut>(ctrlShiftF5 | 0x200), false),
+              "Win+" + ShortCutToText(ctrlShiftF5));
 }
 
 TEST(MenuShortCuts, InternationalTextUsesTheKeyboardsNames)
@@ -117,7 +119,8 @@ TEST(MenuShortCuts, InternationalTextUsesTheKeyboardsNames)
     const std::string ctrl = CapitalizeKeyName(KeyNameText(VK_CONTROL));
     const std::string key = CapitalizeKeyName(KeyNameText('A'));
     ASSERT_FALSE(key.empty());
-    EXPECT_EQ(ShortCutText(static_cast<TShortCut>(scCtrl | scShift | 'A'), true), ctrl + "+" + shift + "+" + key);
+    EXPECT_EQ(ShortCutText(static_cast<TShortCut>(scCtrl | scShift | 'A'), true),
+              ctrl + "+" + shift + "+" + key);
     EXPECT_EQ(CapitalizeKeyName("NUM LOCK"), "Num lock");
     EXPECT_EQ(CapitalizeKeyName("KEY (x)"), "Key (X)");
 }
@@ -159,7 +162,8 @@ TEST(MenuAppearance, SettersRefreshTheMenuOnlyWhereTheyShould)
         {"icon bar size re-measures", [&] { bar->SetSize(40); }, 1},
         {"notes font re-measures", [&] { styler->SetNotesFont(styler->Font()); }, 1},
         {"border colour is a plain field", [&] { styler->SetMenuBorderColor(0x1); }, 0},
-        {"root item hover colour re-measures", [&] { styler->RootItem()->SetHoverColor(0, 0x1); }, 1},
+        {"root item hover colour re-measures", [&] { styler->RootItem()->SetHoverColor(0, 0x1); },
+         1},
     };
     for (const Case& c : cases) {
         const int before = menu->updates;
@@ -233,7 +237,8 @@ TEST(MenuAppearance, BackgroundPicturePlacement)
 {
     TBackground background;
     int x = 0, y = 0;
-    EXPECT_FALSE(background.PicturePosition(RECT{0, 0, 100, 50}, x, y)) << "no picture, nothing computed";
+    EXPECT_FALSE(background.PicturePosition(RECT{0, 0, 100, 50}, x, y))
+        << "no picture, nothing computed";
     TBitmap picture;
     picture.SetSize(10, 6);
     TPicture holder;
@@ -247,9 +252,11 @@ TEST(MenuAppearance, BackgroundPicturePlacement)
     };
     // R = (5, 7, 105, 57): W 100, H 50, picture 10 x 6.
     const Case cases[] = {
-        {bpTopLeft, 7, 10},       {bpTopRight, 97, 10},    {bpBottomLeft, 7, 54}, {bpBottomRight, 97, 54},
-        {bpTopCenter, 52, 10},    {bpBottomCenter, 52, 54}, {bpCenter, 52, 32},    {bpTiled, 5, 7},
-        {bpStretched, 5, 7},      {bpXY, 5, 7},
+        {bpTopLeft, 7, 10},    {bpTopRight, 97, 10},
+        {bpBottomLeft, 7, 54}, {bpBottomRight, 97, 54},
+        {bpTopCenter, 52, 10}, {bpBottomCenter, 52, 54},
+        {bpCenter, 52, 32},    {bpTiled, 5, 7},
+        {bpStretched, 5, 7},   {bpXY, 5, 7},
     };
     for (const Case& c : cases) {
         background.SetPosition(c.position);
@@ -391,15 +398,14 @@ TEST(MenuComponents, PopupPositionCorrection)
     };
     const int desktop = 1280;
     const Case cases[] = {
-        {100, 80, paCenter, 108},
-        {100, 80, paLeft, 100},
-        {200, 80, paRight, 217},
-        {100, 80, paRight, 100},      // left-tight (100 - 80 - 34 < 0): stays
-        {1200, 80, paLeft, 1217},     // right-tight: 17 to the right
-        {1270, 80, paLeft, 1279},     // then limited to the desktop
+        {100, 80, paCenter, 108}, {100, 80, paLeft, 100},
+        {200, 80, paRight, 217},  {100, 80, paRight, 100}, // left-tight (100 - 80 - 34 < 0): stays
+        {1200, 80, paLeft, 1217},                          // right-tight: 17 to the right
+        {1270, 80, paLeft, 1279},                          // then limited to the desktop
     };
     for (const Case& c : cases)
-        EXPECT_EQ(TAdvPopupMenu::CorrectedPopupX(c.x, c.width, c.alignment, desktop), c.expected) << c.x;
+        EXPECT_EQ(TAdvPopupMenu::CorrectedPopupX(c.x, c.width, c.alignment, desktop), c.expected)
+            << c.x;
 }
 
 TEST(MenuComponents, EmptyPopupShowsNothing)
@@ -525,12 +531,13 @@ TEST(MenuStreaming, EveryAppearanceObjectStreamsThroughAFormLayoutAndBack)
     Snapshot changed;
     Walk(styler, "", changed, true);
     ASSERT_GT(changed.size(), 100u);
-    for (const char* object : {"Background.", "IconBar.", "SelectedItem.", "RootItem.", "SideBar.",
-                               "SideBar.Background.", "SideBar.Image.", "Separator.", "ButtonAppearance.",
-                               "SelectedItem.NotesFont.", "RootItem.Font.", "NotesFont."})
-        EXPECT_TRUE(std::any_of(changed.begin(), changed.end(),
-                                [&](const auto& kv) { return kv.first.rfind(object, 0) == 0; }))
-            << object;
+    for (const char* object :
+         {"Background.", "IconBar.", "SelectedItem.", "RootItem.", "SideBar.",
+          "SideBar.Background.", "SideBar.Image.", "Separator.", "ButtonAppearance.",
+          "SelectedItem.NotesFont.", "RootItem.Font.", "NotesFont."})
+        EXPECT_TRUE(std::any_of(changed.begin(), changed.end(), [&](const auto& kv) {
+            return kv.first.rfind(object, 0) == 0;
+        })) << object;
     for (const auto& [name, value] : changed)
         EXPECT_NE(defaults[name], value) << name << " was not changed";
 
@@ -549,10 +556,11 @@ TEST(MenuStreaming, EveryAppearanceObjectStreamsThroughAFormLayoutAndBack)
 TEST(MenuStreaming, DefaultsAndClNoneReadBack)
 {
     RegisterAdvMenuClasses();
-    const char* layout = "object MenuStyler1: TAdvMenuStyler\n"
-                         "  SideBar.SplitterColorTo = clNone\n"
-                         "  Separator.GradientType = gtLeft\n"
-                         "end\n";
+    const char* layout =
+        "object MenuStyler1: TAdvMenuStyler\n"
+        "  SideBar.SplitterColorTo = clNone\n"
+        "  Separator.GradientType = gtLeft\n"
+        "end\n";
     auto* styler = new TAdvMenuStyler(nullptr);
     testsupport::ReadFormLayout(layout, styler);
     EXPECT_EQ(styler->SideBar()->SplitterColorTo(), clNone);
@@ -560,8 +568,8 @@ TEST(MenuStreaming, DefaultsAndClNoneReadBack)
     // Properties without a streamed default are always written.
     TMemoryStream out;
     WriteComponentToStream(out, styler);
-    const std::string written = ObjectBinaryToText(std::string_view(static_cast<const char*>(out.Memory()),
-                                                                    static_cast<size_t>(out.Size())));
+    const std::string written = ObjectBinaryToText(
+        std::string_view(static_cast<const char*>(out.Memory()), static_cast<size_t>(out.Size())));
     EXPECT_NE(written.find("AntiAlias = aaNone"), std::string::npos) << written;
     EXPECT_NE(written.find("Background.Position = bpCenter"), std::string::npos) << written;
     EXPECT_EQ(written.find("SplitterColorTo"), std::string::npos) << "clNone is the default";

@@ -100,7 +100,8 @@ TEST(MenuWindows, PopupDropDownIsReshapedFramedAndClosedByTheKeyboard)
     Pump(300);
 
     ASSERT_TRUE(look.found) << "the drop-down window was not seen";
-    const int width = look.window.right - look.window.left, height = look.window.bottom - look.window.top;
+    const int width = look.window.right - look.window.left,
+              height = look.window.bottom - look.window.top;
     // Moved by (-1, -2) on its first paint, so that its frame starts at the point asked for.
     EXPECT_EQ(look.window.left, 300 - 1);
     EXPECT_EQ(look.window.top, 200 - 2);
@@ -110,7 +111,8 @@ TEST(MenuWindows, PopupDropDownIsReshapedFramedAndClosedByTheKeyboard)
     EXPECT_EQ(look.region.right, width - 1 - 17);
     EXPECT_EQ(look.region.bottom, height - 1);
     EXPECT_EQ(look.outer, static_cast<COLORREF>(0x0000FF)) << "the frame in MenuBorderColor";
-    EXPECT_EQ(look.inner, static_cast<COLORREF>(0x00FF00)) << "inside it a frame in the background colour";
+    EXPECT_EQ(look.inner, static_cast<COLORREF>(0x00FF00))
+        << "inside it a frame in the background colour";
     ASSERT_EQ(recorder.clicked.size(), 1u);
     EXPECT_EQ(recorder.clicked[0], "Two");
     EXPECT_EQ(FindDropDown(), nullptr);
@@ -122,19 +124,20 @@ protected:
     void SetUp() override
     {
         RegisterAdvMenuClasses();
-        const char* layout = "object MdiFrame: TForm\n"
-                             "  FormStyle = fsMDIForm\n"
-                             "  Menu = MainMenu1\n"
-                             "  WindowMenu = WindowItem\n"
-                             "  object MainMenu1: TAdvMainMenu\n"
-                             "    object WindowItem: TMenuItem\n"
-                             "      Caption = '&Window'\n"
-                             "      object CascadeItem: TMenuItem\n"
-                             "        Caption = '&Cascade'\n"
-                             "      end\n"
-                             "    end\n"
-                             "  end\n"
-                             "end\n";
+        const char* layout =
+            "object MdiFrame: TForm\n"
+            "  FormStyle = fsMDIForm\n"
+            "  Menu = MainMenu1\n"
+            "  WindowMenu = WindowItem\n"
+            "  object MainMenu1: TAdvMainMenu\n"
+            "    object WindowItem: TMenuItem\n"
+            "      Caption = '&Window'\n"
+            "      object CascadeItem: TMenuItem\n"
+            "        Caption = '&Cascade'\n"
+            "      end\n"
+            "    end\n"
+            "  end\n"
+            "end\n";
         TStringStream text(layout);
         TMemoryStream binary;
         ObjectTextToBinary(text, binary);

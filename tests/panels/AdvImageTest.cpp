@@ -54,7 +54,8 @@ std::unique_ptr<Dib> DrawAt(TAdvImage& image, int x, int y, int w, int h, uint32
 bool Near(uint32_t pixel, uint32_t rgb, int tolerance)
 {
     for (int shift : {0, 8, 16})
-        if (std::abs(static_cast<int>((pixel >> shift) & 0xFF) - static_cast<int>((rgb >> shift) & 0xFF)) > tolerance)
+        if (std::abs(static_cast<int>((pixel >> shift) & 0xFF) -
+                     static_cast<int>((rgb >> shift) & 0xFF)) > tolerance)
             return false;
     return true;
 }
@@ -80,7 +81,7 @@ TEST(AdvImage, QuadrantPicturesDrawAndKeepTheirBytes)
         EXPECT_EQ(dib->Pixel(16, 21), 0x0000FFu);
         EXPECT_EQ(dib->Pixel(11, 26), 0x00FF00u);
         EXPECT_EQ(dib->Pixel(16, 26), 0xFFFFFFu);
-        EXPECT_EQ(dib->Pixel(9, 21), 0x123456u);   // nothing outside the rectangle
+        EXPECT_EQ(dib->Pixel(9, 21), 0x123456u); // nothing outside the rectangle
         EXPECT_EQ(dib->Pixel(11, 28), 0x123456u);
     }
 }

@@ -20,9 +20,12 @@ protected:
     TAdvPanelGroup* LoadGroup(int count, int panelHeight, const std::string& extra = "")
     {
         RegisterPanelClasses();
-        std::string text = "object Group: TAdvPanelGroup\n  Left = 0\n  Top = 0\n  Width = 300\n  Height = 200\n" + extra;
+        std::string text =
+            "object Group: TAdvPanelGroup\n  Left = 0\n  Top = 0\n  Width = 300\n  Height = 200\n" +
+            extra;
         for (int i = 0; i < count; ++i)
-            text += "  object P" + std::to_string(i) + ": TAdvPanel\n    Left = 0\n    Top = " + std::to_string(i * 10) +
+            text += "  object P" + std::to_string(i) +
+                    ": TAdvPanel\n    Left = 0\n    Top = " + std::to_string(i * 10) +
                     "\n    Width = 50\n    Height = " + std::to_string(panelHeight) + "\n  end\n";
         text += "end\n";
         auto* group = new TAdvPanelGroup(form);
@@ -74,7 +77,7 @@ TEST_F(AdvPanelGroupTest, TwoColumnsShareRows)
     EXPECT_EQ(Child(group, 0)->Left(), 8);
     EXPECT_EQ(Child(group, 1)->Left(), (300 - 8) / 2 + 8);
     EXPECT_EQ(Child(group, 0)->Width(), (300 - 16) / 2);
-    group->SetColumns(0);  // ignored
+    group->SetColumns(0); // ignored
     group->SetColumns(-3);
     EXPECT_EQ(group->Columns(), 2);
 }
@@ -95,7 +98,8 @@ TEST_F(AdvPanelGroupTest, WheelScrollsFourPixelsANotchWithinTheRange)
     TAdvPanelGroup* group = LoadGroup(3, 100);
     const POINT centre = group->ClientToScreen(POINT{150, 100});
     const auto wheel = [&](int delta) {
-        SendMessageA(group->Handle(), WM_MOUSEWHEEL, MAKEWPARAM(0, static_cast<WORD>(static_cast<short>(delta))),
+        SendMessageA(group->Handle(), WM_MOUSEWHEEL,
+                     MAKEWPARAM(0, static_cast<WORD>(static_cast<short>(delta))),
                      MAKELPARAM(centre.x, centre.y));
     };
     wheel(-WHEEL_DELTA);

@@ -30,7 +30,8 @@ protected:
         panel->SetCollapsDelay(0);
         return panel;
     }
-    static void Click(TWinControl* control, int x, int y, UINT down = WM_LBUTTONDOWN, UINT up = WM_LBUTTONUP)
+    static void Click(TWinControl* control, int x, int y, UINT down = WM_LBUTTONDOWN,
+                      UINT up = WM_LBUTTONUP)
     {
         SendMessageA(control->Handle(), down, MK_LBUTTON, MAKELPARAM(x, y));
         SendMessageA(control->Handle(), up, 0, MAKELPARAM(x, y));
@@ -51,15 +52,15 @@ TEST_F(AdvPanelInteraction, CollapseAndExpandWithoutAnimation)
     panel->OnEndCollapsExpand = TNotifyEvent(&ended, &Events::Notify);
     const TColor color = panel->Color();
     panel->SetCollaps(true);
-    EXPECT_EQ(panel->Height(), 18);  // caption height - 2
+    EXPECT_EQ(panel->Height(), 18); // caption height - 2
     EXPECT_EQ(panel->FullHeight(), 200);
-    EXPECT_EQ(panel->Color(), color);  // only an animation changes the colour
+    EXPECT_EQ(panel->Color(), color); // only an animation changes the colour
     panel->SetCollaps(false);
     EXPECT_EQ(panel->Height(), 200);
     EXPECT_EQ(minimized.count, 1);
     EXPECT_EQ(maximized.count, 1);
     EXPECT_EQ(ended.count, 2);
-    panel->SetCollaps(false);  // no change still ends
+    panel->SetCollaps(false); // no change still ends
     EXPECT_EQ(ended.count, 3);
 }
 
@@ -74,7 +75,7 @@ TEST_F(AdvPanelInteraction, CollapsedExtentByBorderAndCaptionSide)
     TAdvPanel* left = CaptionPanel(150, 100);
     left->Caption()->SetPosition(cpLeft);
     left->SetCollaps(true);
-    EXPECT_EQ(left->Width(), 20);  // no -2 for a left caption
+    EXPECT_EQ(left->Width(), 20); // no -2 for a left caption
     EXPECT_EQ(left->Height(), 100);
     EXPECT_EQ(left->FullHeight(), 150);
     left->SetCollaps(false);
@@ -129,13 +130,13 @@ TEST_F(AdvPanelInteraction, CloseButtonHidesThePanel)
     panel->Caption()->SetCloseButton(true);
     Events closed;
     panel->OnClose = TNotifyEvent(&closed, &Events::Notify);
-    Click(panel, 150 - 8, 8);  // the 12 px square at the top right, 2 px in
+    Click(panel, 150 - 8, 8); // the 12 px square at the top right, 2 px in
     EXPECT_FALSE(panel->Visible());
     EXPECT_EQ(closed.count, 1);
     panel->SetVisible(true);
     EXPECT_TRUE(panel->Visible());
     testsupport::PumpFor(50);
-    EXPECT_EQ(form->FindComponent("Panel"), panel);  // FreeOnClose is off
+    EXPECT_EQ(form->FindComponent("Panel"), panel); // FreeOnClose is off
 }
 
 TEST_F(AdvPanelInteraction, FreeOnCloseFreesAfterTheMouseMessage)
@@ -144,7 +145,7 @@ TEST_F(AdvPanelInteraction, FreeOnCloseFreesAfterTheMouseMessage)
     panel->Caption()->SetCloseButton(true);
     panel->SetFreeOnClose(true);
     Click(panel, 150 - 8, 8);
-    EXPECT_EQ(form->FindComponent("Panel"), panel);  // still there inside the message
+    EXPECT_EQ(form->FindComponent("Panel"), panel); // still there inside the message
     EXPECT_TRUE(PumpUntil([&] { return form->FindComponent("Panel") == nullptr; }, 2000));
 }
 
@@ -159,7 +160,8 @@ struct CloseDuringAnimation {
         if (posted || !panel->Animating())
             return;
         posted = true;
-        PostMessageA(panel->Handle(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(panel->Width() - 8, 8));
+        PostMessageA(panel->Handle(), WM_LBUTTONDOWN, MK_LBUTTON,
+                     MAKELPARAM(panel->Width() - 8, 8));
         PostMessageA(panel->Handle(), WM_LBUTTONUP, 0, MAKELPARAM(panel->Width() - 8, 8));
     }
     void Ended(TObject*) { endedAt = panel->Height(); }
@@ -189,11 +191,11 @@ TEST_F(AdvPanelInteraction, MinMaxButtonAndCaptionClicks)
     Events clicks, doubleClicks;
     panel->OnCaptionClick = TNotifyEvent(&clicks, &Events::Notify);
     panel->OnCaptionDBlClick = TNotifyEvent(&doubleClicks, &Events::Notify);
-    Click(panel, 150 - 8, 8);  // the min/max square
+    Click(panel, 150 - 8, 8); // the min/max square
     EXPECT_TRUE(panel->Collaps());
     Click(panel, 150 - 8, 8);
     EXPECT_FALSE(panel->Collaps());
-    Click(panel, 40, 8);  // the caption, MinMaxCaption off
+    Click(panel, 40, 8); // the caption, MinMaxCaption off
     EXPECT_FALSE(panel->Collaps());
     const int clicksBefore = clicks.count;
     EXPECT_GE(clicksBefore, 1);
@@ -201,9 +203,9 @@ TEST_F(AdvPanelInteraction, MinMaxButtonAndCaptionClicks)
     panel->Caption()->SetMinMaxCaption(true);
     Click(panel, 40, 8);
     EXPECT_TRUE(panel->Collaps());
-    Click(panel, 150 - 8, 8);  // the button toggles once, not twice
+    Click(panel, 150 - 8, 8); // the button toggles once, not twice
     EXPECT_FALSE(panel->Collaps());
-    Click(panel, 40, 60);      // the body is no caption
+    Click(panel, 40, 60); // the body is no caption
     EXPECT_FALSE(panel->Collaps());
 
     SendMessageA(panel->Handle(), WM_LBUTTONDBLCLK, MK_LBUTTON, MAKELPARAM(40, 8));
@@ -251,20 +253,21 @@ TEST_F(AdvPanelInteraction, LockedCoordinatesWhileMovingAndSizing)
 {
     auto* panel = new TAdvPanel(form);
     panel->SetParent(form);
-    TStringStream layout(ObjectTextToBinary("object Locked: TAdvPanel\n  Left = 20\n  Top = 30\n  Width = 150\n"
-                                            "  Height = 100\n  CanMove = True\n  FixedLeft = True\n"
-                                            "  FixedWidth = True\nend\n"));
+    TStringStream layout(
+        ObjectTextToBinary("object Locked: TAdvPanel\n  Left = 20\n  Top = 30\n  Width = 150\n"
+                           "  Height = 100\n  CanMove = True\n  FixedLeft = True\n"
+                           "  FixedWidth = True\nend\n"));
     ReadComponentFromStream(layout, panel);
     const POINT origin = panel->ClientOrigin();
     RECT moving{origin.x + 40, origin.y + 30, origin.x + 40 + 150, origin.y + 30 + 100};
     panel->Perform(WM_MOVING, 0, reinterpret_cast<LPARAM>(&moving));
-    EXPECT_EQ(moving.left, origin.x);  // only the vertical move is kept
+    EXPECT_EQ(moving.left, origin.x); // only the vertical move is kept
     EXPECT_EQ(moving.right - moving.left, 150);
     EXPECT_EQ(moving.top, origin.y + 30);
 
     RECT sizing{100, 100, 400, 360};
     panel->Perform(WM_SIZING, WMSZ_BOTTOMRIGHT, reinterpret_cast<LPARAM>(&sizing));
-    EXPECT_EQ(sizing.right, 100 + 150);  // only the height changes
+    EXPECT_EQ(sizing.right, 100 + 150); // only the height changes
     EXPECT_EQ(sizing.bottom, 360);
     EXPECT_EQ(panel->FullHeight(), 260);
 }
@@ -325,7 +328,10 @@ protected:
         panel->Position()->SetSection("Panel");
         return panel;
     }
-    int IniValue(const char* name) { return static_cast<int>(GetPrivateProfileIntA("Panel", name, -999, ini.c_str())); }
+    int IniValue(const char* name)
+    {
+        return static_cast<int>(GetPrivateProfileIntA("Panel", name, -999, ini.c_str()));
+    }
 
     std::string ini;
 };
@@ -335,7 +341,7 @@ TEST_F(AdvPanelPosition, SavedToAndRestoredFromAnIniFile)
     TAdvPanel* panel = SavingPanel(clInifile, ini);
     panel->SetBounds(30, 40, 150, 200);
     panel->SetCollaps(true);
-    panel->Free();  // the window goes: the position is written
+    panel->Free(); // the window goes: the position is written
     EXPECT_EQ(IniValue("Top"), 40);
     EXPECT_EQ(IniValue("Left"), 30);
     EXPECT_EQ(IniValue("Height"), 18);
@@ -361,11 +367,13 @@ TEST_F(AdvPanelPosition, SavedToAndRestoredFromTheRegistry)
     panel->SavePosition();
     DWORD top = 0, size = sizeof(top);
     HKEY handle = nullptr;
-    ASSERT_EQ(RegOpenKeyExA(HKEY_CURRENT_USER, (key + "\\Panel").c_str(), 0, KEY_READ, &handle), ERROR_SUCCESS);
+    ASSERT_EQ(RegOpenKeyExA(HKEY_CURRENT_USER, (key + "\\Panel").c_str(), 0, KEY_READ, &handle),
+              ERROR_SUCCESS);
     char text[32] = {};
     DWORD type = 0;
     size = sizeof(text);
-    EXPECT_EQ(RegQueryValueExA(handle, "Top", nullptr, &type, reinterpret_cast<BYTE*>(text), &size), ERROR_SUCCESS);
+    EXPECT_EQ(RegQueryValueExA(handle, "Top", nullptr, &type, reinterpret_cast<BYTE*>(text), &size),
+              ERROR_SUCCESS);
     RegCloseKey(handle);
     if (type == REG_DWORD)
         EXPECT_EQ(*reinterpret_cast<DWORD*>(text), 14u);

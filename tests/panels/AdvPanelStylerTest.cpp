@@ -42,7 +42,8 @@ const PresetColours Presets[] = {
     {psOffice2003Olive, 0xCFF0EA, 0x8CC0B1, 0xC6EFE7, 0x94BDB5, 0x80B0A1, clGray, bvNone, false},
     {psOffice2003Classic, clWhite, 0xE3F0F2, clHighlight, clBlue, 0xE3F0F2, clGray, bvNone, true},
     {psOffice2007Luna, 0xFAF1E9, 0xEDD8C7, 0xFFEFE3, 0xFFD2AF, 0xF7E3D3, 0xFFD2AF, bvNone, false},
-    {psOffice2007Obsidian, 0xCFC6C1, 0xC5BBB4, 0xB8B8B6, 0xA0A09E, 0xA19F9E, 0xFFD2AF, bvNone, false},
+    {psOffice2007Obsidian, 0xCFC6C1, 0xC5BBB4, 0xB8B8B6, 0xA0A09E, 0xA19F9E, 0xFFD2AF, bvNone,
+     false},
     {psWindowsXP, clBtnFace, clNone, clWhite, clNone, clBtnFace, clGray, bvRaised, false},
     {psWhidbey, clWhite, 0xE3F0F2, 0xF3F7F8, 0xACC3C3, 0xE3F0F2, clGray, bvNone, true},
     {psOffice2007Silver, 0xF9F5F3, 0xE7DCD5, 0xF8F7F6, 0xE8E0DB, 0xFAEEEB, 0xFFD2AF, bvNone, false},
@@ -93,9 +94,9 @@ TEST_F(AdvPanelStylerTest, ASettingsChangeIsPushedAndRepainted)
     styler->SetStyle(psFlat);
     auto before = Render(panels[2]);
     EXPECT_EQ(before->Pixel(50, 40), Px(clBtnFace));
-    styler->Settings()->SetColor(0x00FF00);        // stored only
+    styler->Settings()->SetColor(0x00FF00); // stored only
     EXPECT_EQ(panels[0]->Color(), clBtnFace);
-    styler->Settings()->SetBevelOuter(bvNone);     // notifies: pushes everything
+    styler->Settings()->SetBevelOuter(bvNone); // notifies: pushes everything
     for (TAdvPanel* panel : panels)
         EXPECT_EQ(panel->Color(), 0x00FF00u);
     EXPECT_EQ(Render(panels[2])->Pixel(50, 40), 0x00FF00u);
@@ -133,7 +134,7 @@ TEST_F(AdvPanelStylerTest, AFreedStylerDropsOutOfItsPanels)
     styler->Free();
     for (TAdvPanel* panel : panels)
         EXPECT_EQ(panel->Styler(), nullptr);
-    panels[0]->SetColorTo(clNone);  // the panel lives on
+    panels[0]->SetColorTo(clNone); // the panel lives on
     panels[0]->SetColor(0x123456);
     EXPECT_EQ(Render(panels[0])->Pixel(50, 40), 0x563412u);
 }
@@ -159,15 +160,15 @@ TEST_F(AdvPanelStylerTest, ThemeChangeReappliesAnAutomaticPreset)
     styler->Settings()->SetBevelOuter(bvNone);
     HWND notifier = styler->NotifierWindow()->Handle();
     SendMessageA(notifier, WM_THEMECHANGED, 0, 0);
-    EXPECT_EQ(styler->Style(), psCustom);  // adaptation off
+    EXPECT_EQ(styler->Style(), psCustom); // adaptation off
     EXPECT_EQ(panels[0]->Color(), 0x123456u);
 
     styler->SetAutoThemeAdapt(true);
     SendMessageA(notifier, WM_THEMECHANGED, 0, 0);
     // Whatever the scheme, an automatic preset replaced the custom values.
     const TAdvPanelStyle chosen = styler->Style();
-    EXPECT_TRUE(chosen == psOffice2003Blue || chosen == psOffice2003Olive || chosen == psOffice2003Silver ||
-                chosen == psXP);
+    EXPECT_TRUE(chosen == psOffice2003Blue || chosen == psOffice2003Olive ||
+                chosen == psOffice2003Silver || chosen == psXP);
     for (const PresetColours& p : Presets) {
         if (p.style == chosen) {
             EXPECT_EQ(panels[0]->Color(), p.color);

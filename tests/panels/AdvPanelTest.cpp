@@ -25,14 +25,18 @@ uint32_t BlendPx(TColor c1, TColor c2, int percent)
     const uint32_t a = Px(c1), b = Px(c2);
     uint32_t out = 0;
     for (int shift : {0, 8, 16}) {
-        const double v = percent / 100.0 * ((a >> shift) & 0xFF) + (1 - percent / 100.0) * ((b >> shift) & 0xFF);
+        const double v =
+            percent / 100.0 * ((a >> shift) & 0xFF) + (1 - percent / 100.0) * ((b >> shift) & 0xFF);
         out |= static_cast<uint32_t>(std::nearbyint(v)) << shift;
     }
     return out;
 }
 
 // Band i of 32 from black to pure red: red Round(i * 255 / 32).
-uint32_t RedBand(int i) { return static_cast<uint32_t>(std::nearbyint(i * 255.0 / 32)) << 16; }
+uint32_t RedBand(int i)
+{
+    return static_cast<uint32_t>(std::nearbyint(i * 255.0 / 32)) << 16;
+}
 
 TEST_F(AdvPanelPaint, SolidGradientAndMirrorBackgrounds)
 {
@@ -48,10 +52,28 @@ TEST_F(AdvPanelPaint, SolidGradientAndMirrorBackgrounds)
         // ColorTo clNone: solid, whatever the mirror colours say.
         {"solid", clNone, Green, Green, gdVertical, {{0, 0, 0}, {63, 63, 0}, {30, 40, 0}}},
         // 64 bands asked, 32 drawn, 2 px each over 64 px; the last stops one step short.
-        {"vertical", Red, clNone, clNone, gdVertical, {{5, 0, RedBand(0)}, {5, 2, RedBand(1)}, {5, 63, RedBand(31)}, {60, 33, RedBand(16)}}},
-        {"horizontal", Red, clNone, clNone, gdHorizontal, {{0, 5, RedBand(0)}, {2, 5, RedBand(1)}, {63, 5, RedBand(31)}}},
+        {"vertical",
+         Red,
+         clNone,
+         clNone,
+         gdVertical,
+         {{5, 0, RedBand(0)}, {5, 2, RedBand(1)}, {5, 63, RedBand(31)}, {60, 33, RedBand(16)}}},
+        {"horizontal",
+         Red,
+         clNone,
+         clNone,
+         gdHorizontal,
+         {{0, 5, RedBand(0)}, {2, 5, RedBand(1)}, {63, 5, RedBand(31)}}},
         // Split at the middle: 32 one-pixel bands each.
-        {"mirror", Red, Green, Green, gdVertical, {{5, 0, 0}, {5, 31, static_cast<uint32_t>(std::nearbyint(31 * 255.0 / 32)) << 16}, {5, 32, 0x00FF00}, {5, 63, 0x00FF00}}},
+        {"mirror",
+         Red,
+         Green,
+         Green,
+         gdVertical,
+         {{5, 0, 0},
+          {5, 31, static_cast<uint32_t>(std::nearbyint(31 * 255.0 / 32)) << 16},
+          {5, 32, 0x00FF00},
+          {5, 63, 0x00FF00}}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -73,7 +95,7 @@ TEST_F(AdvPanelPaint, BorderWithDropShadow)
     TAdvPanel* panel = PlacePlain(100, 60, clWhite);
     panel->SetBorderColor(Red);
     auto noBorder = Render(panel);
-    EXPECT_EQ(noBorder->Pixel(0, 10), 0xFFFFFFu);  // BorderWidth 0 draws none
+    EXPECT_EQ(noBorder->Pixel(0, 10), 0xFFFFFFu); // BorderWidth 0 draws none
 
     panel->SetBorderWidth(1);
     panel->SetBorderShadow(true);
@@ -104,9 +126,11 @@ TEST_F(AdvPanelPaint, FrameInTheColourInsideTheOuterBevel)
 // the far positions leave BevelWidth (1) free.
 TEST_F(AdvPanelPaint, BackgroundPictureInEachPosition)
 {
-    const std::string bytes = testsupport::ReadBytes(std::string(BRENVIK_TEST_DATA) + "quadrants.bmp");
+    const std::string bytes =
+        testsupport::ReadBytes(std::string(BRENVIK_TEST_DATA) + "quadrants.bmp");
     ASSERT_FALSE(bytes.empty());
-    constexpr uint32_t Red = 0xFF0000, Blue = 0x0000FF, Green = 0x00FF00, White = 0xFFFFFF, Back = 0x4080C0;
+    constexpr uint32_t Red = 0xFF0000, Blue = 0x0000FF, Green = 0x00FF00, White = 0xFFFFFF,
+                       Back = 0x4080C0;
     struct Case {
         TBackGroundPosition position;
         std::vector<std::tuple<int, int, uint32_t>> samples;
@@ -139,8 +163,14 @@ TEST_F(AdvPanelPaint, BackgroundPictureInEachPosition)
 TEST_F(AdvPanelPaint, TiledPictureWithoutWidthIsSkipped)
 {
     std::string apm;
-    const auto word = [&](uint16_t w) { apm.push_back(static_cast<char>(w & 0xFF)); apm.push_back(static_cast<char>(w >> 8)); };
-    const auto dword = [&](uint32_t d) { word(static_cast<uint16_t>(d & 0xFFFF)); word(static_cast<uint16_t>(d >> 16)); };
+    const auto word = [&](uint16_t w) {
+        apm.push_back(static_cast<char>(w & 0xFF));
+        apm.push_back(static_cast<char>(w >> 8));
+    };
+    const auto dword = [&](uint32_t d) {
+        word(static_cast<uint16_t>(d & 0xFFFF));
+        word(static_cast<uint16_t>(d >> 16));
+    };
     const uint16_t header[] = {0xCDD7, 0x9AC6, 0, 0, 0, 0, 100, 1440, 0, 0};
     uint16_t checksum = 0;
     for (uint16_t w : header) {
@@ -149,8 +179,15 @@ TEST_F(AdvPanelPaint, TiledPictureWithoutWidthIsSkipped)
     }
     word(checksum);
     // METAHEADER (9 words) and the end record (3 words)
-    word(1); word(9); word(0x300); dword(12); word(0); dword(3); word(0);
-    dword(3); word(0);
+    word(1);
+    word(9);
+    word(0x300);
+    dword(12);
+    word(0);
+    dword(3);
+    word(0);
+    dword(3);
+    word(0);
     TAdvPanel* panel = PlacePlain(100, 50, 0xC08040);
     TStringStream stream(apm);
     try {
@@ -185,7 +222,8 @@ TEST_F(AdvPanelPaint, BodyTextWithAnAnchorAndItsVerticalPlace)
     panel->SetURLColor(0xFF0000);
     panel->SetText("plain <a href=\"target\">anchor</a>");
     auto top = Render(panel);
-    const std::vector<int> textRows = RowsWith(*top, 0x00FF00), anchorRows = RowsWith(*top, 0x0000FF);
+    const std::vector<int> textRows = RowsWith(*top, 0x00FF00),
+                           anchorRows = RowsWith(*top, 0x0000FF);
     ASSERT_FALSE(textRows.empty());
     ASSERT_FALSE(anchorRows.empty());
     EXPECT_LT(textRows.front(), 20);
@@ -209,7 +247,7 @@ protected:
     {
         TAdvPanel* panel = PlacePlain(width, height, clWhite);
         panel->Caption()->SetVisible(true);
-        panel->Caption()->SetColor(0x0000FF);   // red
+        panel->Caption()->SetColor(0x0000FF); // red
         panel->Caption()->SetColorTo(clNone);
         return panel;
     }
@@ -228,7 +266,7 @@ TEST_F(AdvPanelCaption, FlatGradientAndCollapsedFills)
     panel->Caption()->SetColorTo(0x0000FF);
     auto gradient = Render(panel);
     EXPECT_EQ(gradient->Pixel(0, 5), 0x000000u);
-    EXPECT_GT(gradient->Pixel(119, 5) >> 16, 0xE0u);  // near red at the right
+    EXPECT_GT(gradient->Pixel(119, 5) >> 16, 0xE0u); // near red at the right
     EXPECT_EQ(gradient->Pixel(119, 5) & 0xFFFF, 0u);
 
     // Collapsed, a flat caption takes CloseColor.
@@ -243,15 +281,15 @@ TEST_F(AdvPanelCaption, CloseAndMinMaxButtonsOnEitherSide)
 {
     TAdvPanel* panel = CaptionPanel(120, 60);
     panel->Caption()->SetCloseButton(true);
-    panel->Caption()->SetCloseButtonColor(0x00FF00);     // green X
+    panel->Caption()->SetCloseButtonColor(0x00FF00); // green X
     panel->Caption()->SetMinMaxButton(true);
-    panel->Caption()->SetMinMaxButtonColor(0xFF0000);    // blue triangle
+    panel->Caption()->SetMinMaxButtonColor(0xFF0000); // blue triangle
     auto right = Render(panel);
     // The X crosses at (Right - 7, 7); the triangle sits left of the 12 px the X takes,
     // pointing up while expanded: base on y 8, tip at y 5.
     EXPECT_EQ(right->Pixel(113, 7), 0x00FF00u);
     EXPECT_EQ(right->Pixel(120 - 12 - 7, 7), 0x0000FFu);
-    EXPECT_EQ(right->Pixel(120 - 12 - 7, 10), 0xFF0000u);  // below the base: caption colour
+    EXPECT_EQ(right->Pixel(120 - 12 - 7, 10), 0xFF0000u); // below the base: caption colour
 
     panel->SetCollaps(true);
     auto collapsed = Render(panel);
@@ -280,7 +318,7 @@ TEST_F(AdvPanelCaption, ShadedCaptionWithOutlineAndShape)
     // Inside: the shading bitmap drawn from (1, 1), darkest at the left.
     const uint32_t leftShade = dib->Pixel(2, 8), rightShade = dib->Pixel(190, 8);
     EXPECT_LT(leftShade & 0xFF, rightShade & 0xFF);
-    EXPECT_EQ(leftShade & 0xFF, leftShade >> 16);  // grey, as the caption colour is white
+    EXPECT_EQ(leftShade & 0xFF, leftShade >> 16); // grey, as the caption colour is white
 
     // Rounded: the 32 x 32 corner keeps the shading off the top-left corner pixel.
     panel->Caption()->SetShape(csRounded);

@@ -119,8 +119,8 @@ TEST_F(NativeTaskDialogTest, ReturnedIdentifiers)
         TCommonButton kind;
         int id;
     };
-    const ButtonCase cases[] = {{cbOK, IDOK}, {cbYes, IDYES}, {cbNo, IDNO}, {cbCancel, IDCANCEL},
-                                {cbRetry, IDRETRY}, {cbClose, IDCLOSE}};
+    const ButtonCase cases[] = {{cbOK, IDOK},         {cbYes, IDYES},     {cbNo, IDNO},
+                                {cbCancel, IDCANCEL}, {cbRetry, IDRETRY}, {cbClose, IDCLOSE}};
     for (const ButtonCase& c : cases) {
         dialog->CommonButtons = TCommonButtons{c.kind};
         driver.onCreated = [&](HWND window) { Click(window, c.id); };
@@ -156,8 +156,10 @@ TEST_F(NativeTaskDialogTest, TextsAndEscapes)
     EXPECT_EQ(dialog->ExecuteNative(), IDOK);
     EXPECT_EQ(caption, "Success");
     EXPECT_TRUE(Contains(driver.textsAtCreation, "Restarting MCU..."));
-    EXPECT_TRUE(Contains(driver.textsAtCreation, "first\nsecond")) << "backslash-n becomes a line break";
-    EXPECT_TRUE(Contains(driver.textsAtCreation, "C:\\new\\fw.hex")) << "the expanded text stays literal";
+    EXPECT_TRUE(Contains(driver.textsAtCreation, "first\nsecond"))
+        << "backslash-n becomes a line break";
+    EXPECT_TRUE(Contains(driver.textsAtCreation, "C:\\new\\fw.hex"))
+        << "the expanded text stays literal";
 }
 
 TEST_F(NativeTaskDialogTest, RadioVerificationAndCloseVeto)

@@ -13,7 +13,10 @@ namespace {
 // With a white caption colour every channel of Shade(v) is the low byte of v itself.
 constexpr uint32_t White = 0xFFFFFF;
 
-uint32_t Grey(int v) { return static_cast<uint32_t>(v) * 0x010101u; }
+uint32_t Grey(int v)
+{
+    return static_cast<uint32_t>(v) * 0x010101u;
+}
 
 TShadeRequest Request(TShadeType type, int w, int h, int light = 255)
 {
@@ -28,7 +31,10 @@ TShadeRequest Request(TShadeType type, int w, int h, int light = 255)
     return q;
 }
 
-uint32_t At(const std::vector<uint32_t>& px, int w, int x, int y) { return px[static_cast<size_t>(y * w + x)]; }
+uint32_t At(const std::vector<uint32_t>& px, int w, int x, int y)
+{
+    return px[static_cast<size_t>(y * w + x)];
+}
 
 TEST(PanelShading, ShadeTakesTheLowByteOfEachChannelProduct)
 {
@@ -66,7 +72,7 @@ TEST(PanelShading, VerticalShadeDarkensDownward)
 {
     const int w = 50, h = 20;
     const auto px = BuildShadePixels(Request(stVShade, w, h));
-    EXPECT_EQ(At(px, w, 3, 0), Grey(255 - 2));                            // L - (0 + 8) div 4
+    EXPECT_EQ(At(px, w, 3, 0), Grey(255 - 2));                             // L - (0 + 8) div 4
     EXPECT_EQ(At(px, w, 3, h - 1), Grey(255 - ((239 * 19) / 20 + 8) / 4)); // row 19
 }
 
@@ -76,7 +82,8 @@ TEST(PanelShading, LowShadeLightBytesWrapToBrightChannels)
     const auto px = BuildShadePixels(Request(stHShade, 100, 20, 256));
     EXPECT_EQ(px[0], Grey(133));
     // 300 shades like 44.
-    EXPECT_EQ(BuildShadePixels(Request(stHShade, 100, 20, 300)), BuildShadePixels(Request(stHShade, 100, 20, 44)));
+    EXPECT_EQ(BuildShadePixels(Request(stHShade, 100, 20, 300)),
+              BuildShadePixels(Request(stHShade, 100, 20, 44)));
 }
 
 TEST(PanelShading, NormalFillsWithTheCaptionColour)
@@ -103,7 +110,8 @@ TEST(PanelShading, RadialShadingsAreBrightOrDarkAtTheCentre)
 // without a fault, covers the bitmap and gives the same pixels for the same seed.
 TEST(PanelShading, EveryPatternAtSmallAndOddSizes)
 {
-    const std::pair<int, int> sizes[] = {{0, 0}, {1, 1}, {1, 20}, {5, 1}, {5, 20}, {6, 2}, {17, 3}, {300, 20}, {20, 300}};
+    const std::pair<int, int> sizes[] = {{0, 0}, {1, 1},  {1, 20},   {5, 1},   {5, 20},
+                                         {6, 2}, {17, 3}, {300, 20}, {20, 300}};
     for (int type = stNormal; type <= stBitmapLStretch; ++type)
         for (auto [w, h] : sizes) {
             SCOPED_TRACE(testing::Message() << "type " << type << " size " << w << "x" << h);

@@ -31,7 +31,8 @@ struct Events {
 };
 
 // The control painted alone into a DIB of its size.
-inline std::unique_ptr<testsupport::Dib> Render(classlib::TWinControl* control, uint32_t fill = 0x010203)
+inline std::unique_ptr<testsupport::Dib> Render(classlib::TWinControl* control,
+                                                uint32_t fill = 0x010203)
 {
     auto dib = std::make_unique<testsupport::Dib>(control->Width(), control->Height(), fill);
     control->PaintTo(dib->dc(), 0, 0);

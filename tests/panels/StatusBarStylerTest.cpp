@@ -42,20 +42,24 @@ TEST(VistaBackground, WhichSettersNotify)
     struct SetterCase {
         const char* name;
         Setter set;
-        bool notifies;        // a changed value fires OnChange
-        bool comparesFirst;   // an equal value fires nothing
+        bool notifies;      // a changed value fires OnChange
+        bool comparesFirst; // an equal value fires nothing
     };
     const SetterCase cases[] = {
         {"BorderColor", [](TVistaBackground& s, TColor c) { s.SetBorderColor(c); }, true, true},
-        {"BorderColorDown", [](TVistaBackground& s, TColor c) { s.SetBorderColorDown(c); }, true, true},
+        {"BorderColorDown", [](TVistaBackground& s, TColor c) { s.SetBorderColorDown(c); }, true,
+         true},
         {"Color", [](TVistaBackground& s, TColor c) { s.SetColor(c); }, true, true},
         {"ColorTo", [](TVistaBackground& s, TColor c) { s.SetColorTo(c); }, true, true},
-        {"ColorMirrorDownTo", [](TVistaBackground& s, TColor c) { s.SetColorMirrorDownTo(c); }, true, true},
+        {"ColorMirrorDownTo", [](TVistaBackground& s, TColor c) { s.SetColorMirrorDownTo(c); },
+         true, true},
         {"TextColor", [](TVistaBackground& s, TColor c) { s.SetTextColor(c); }, true, true},
         {"TextColorDown", [](TVistaBackground& s, TColor c) { s.SetTextColorDown(c); }, true, true},
-        {"BorderColorHot", [](TVistaBackground& s, TColor c) { s.SetBorderColorHot(c); }, false, true},
+        {"BorderColorHot", [](TVistaBackground& s, TColor c) { s.SetBorderColorHot(c); }, false,
+         true},
         {"ColorHot", [](TVistaBackground& s, TColor c) { s.SetColorHot(c); }, false, true},
-        {"ColorMirrorHotTo", [](TVistaBackground& s, TColor c) { s.SetColorMirrorHotTo(c); }, false, true},
+        {"ColorMirrorHotTo", [](TVistaBackground& s, TColor c) { s.SetColorMirrorHotTo(c); }, false,
+         true},
         {"TextColorHot", [](TVistaBackground& s, TColor c) { s.SetTextColorHot(c); }, false, true},
     };
     for (const SetterCase& c : cases) {
@@ -96,7 +100,8 @@ TEST(VistaBackground, AssignCopiesAllAndNotifiesOnce)
 
 // Colours of one appearance set as the preset table lists them.
 struct SetColours {
-    TColor border, color, colorTo, mirror, mirrorTo, text, textHot, textDown, colorHot, colorDown, borderDown;
+    TColor border, color, colorTo, mirror, mirrorTo, text, textHot, textDown, colorHot, colorDown,
+        borderDown;
 };
 struct PresetCase {
     TOfficeStatusBarStyle style;
@@ -121,42 +126,54 @@ void ExpectSet(const TVistaBackground* s, const SetColours& e, const std::string
 
 TEST(OfficeStyler, PresetsFromAFreshStyler)
 {
-    // Each preset applied to a new styler (which holds TOfficeStatusBarStyle::psOffice2003Blue): the values the table
-    // lists; text colours marked "-" there keep the Blue preset's black.
+    // Each preset applied to a new styler (which holds TOfficeStatusBarStyle::psOffice2003Blue):
+    // the values the table lists; text colours marked "-" there keep the Blue preset's black.
     const TColor N = clNone, W = clWhite, B = clBlack;
     const PresetCase cases[] = {
-        {TOfficeStatusBarStyle::psOffice2003Blue, 14986888,
+        {TOfficeStatusBarStyle::psOffice2003Blue,
+         14986888,
          {14922381, 16440774, 14854530, 14854530, 14854530, B, B, B, 13958143, 9232890, 10240783},
          {N, 13861717, 10240783, 10240783, 10240783, W, W, W, 13958143, 9232890, 10240783}},
-        {TOfficeStatusBarStyle::psOffice2003Silver, 11769496,
+        {TOfficeStatusBarStyle::psOffice2003Silver,
+         11769496,
          {N, 16249843, 15128792, 15128792, 15128792, B, B, B, 13958143, 9232890, 12032925},
          {N, 15128792, 12032925, 12032925, 12032925, W, W, W, 13958143, 9232890, 12032925}},
-        {TOfficeStatusBarStyle::psOffice2003Olive, 9224369,
+        {TOfficeStatusBarStyle::psOffice2003Olive,
+         9224369,
          {N, 13627626, 9487285, 9487285, 9487285, B, B, B, 13958143, 9232890, 5080174},
          {N, 8503214, 5080174, 5080174, 5080174, W, W, W, 13958143, 9232890, 5080174}},
-        {TOfficeStatusBarStyle::psOffice2003Classic, 13226453,
+        {TOfficeStatusBarStyle::psOffice2003Classic,
+         13226453,
          {N, W, 13226453, N, N, B, B, B, 13811126, 14857624, B},
          {N, clGray, clGray, N, N, W, W, W, 13811126, 14857624, B}},
-        {TOfficeStatusBarStyle::psOffice2007Luna, 11566422,
+        {TOfficeStatusBarStyle::psOffice2007Luna,
+         11566422,
          {N, 16377559, 16309447, 16109747, 16244941, 6365193, B, B, 16515071, 7845111, 4548219},
-         {N, 16309445, 16103047, 15382160, 12752244, 6365193, 6365193, 6365193, 16515071, 7845111, 4548219}},
-        {TOfficeStatusBarStyle::psOffice2007Obsidian, 4276545,
+         {N, 16309445, 16103047, 15382160, 12752244, 6365193, 6365193, 6365193, 16515071, 7845111,
+          4548219}},
+        {TOfficeStatusBarStyle::psOffice2007Obsidian,
+         4276545,
          {N, 4276545, 3158063, 3158063, 5000268, W, W, W, 16515071, 7845111, 4548219},
          {N, 10592158, 6512478, 6512478, 5459275, W, W, W, 16515071, 7845111, 4548219}},
-        {TOfficeStatusBarStyle::psWindowsXP, 12632256,
+        {TOfficeStatusBarStyle::psWindowsXP,
+         12632256,
          {N, clBtnFace, clBtnFace, clBtnFace, clBtnFace, B, B, B, 15717318, 11899524, B},
          {N, W, clBtnFace, clBtnFace, clBtnFace, B, B, B, 15717318, 11899524, B}},
-        {TOfficeStatusBarStyle::psWhidbey, 11059392,
+        {TOfficeStatusBarStyle::psWhidbey,
+         11059392,
          {N, 16120314, 11059392, N, N, B, B, B, 13958143, 9232890, B},
          {N, 15462127, 8296600, N, N, B, W, W, 13958143, 9232890, B}},
-        {TOfficeStatusBarStyle::psOffice2007Silver, 7760481,
+        {TOfficeStatusBarStyle::psOffice2007Silver,
+         7760481,
          {N, 15460583, 13089717, 12038314, 13552071, 2762275, B, B, 16515071, 7845111, 4548219},
-         {N, 15460583, 13089718, 12235950, 11512741, 2762275, 6365193, 6365193, 16515071, 7845111, 4548219}},
+         {N, 15460583, 13089718, 12235950, 11512741, 2762275, 6365193, 6365193, 16515071, 7845111,
+          4548219}},
     };
     for (const PresetCase& c : cases) {
         TAdvOfficeStatusBarOfficeStyler styler(nullptr);
         styler.SetStyle(c.style);
-        const std::string name = GetEnumName(TypeInfoOf<TOfficeStatusBarStyle>(), static_cast<int64_t>(c.style));
+        const std::string name =
+            GetEnumName(TypeInfoOf<TOfficeStatusBarStyle>(), static_cast<int64_t>(c.style));
         EXPECT_EQ(styler.Style(), c.style) << name;
         EXPECT_EQ(styler.BorderColor(), c.stylerBorder) << name;
         ExpectSet(styler.PanelAppearanceLight(), c.light, name + " light");
@@ -174,7 +191,8 @@ TEST(OfficeStyler, SwitchingWritesOnlyTheListedValues)
     EXPECT_EQ(styler.PanelAppearanceLight()->Color(), 0x010203u) << "psCustom keeps user colours";
     styler.SetStyle(TOfficeStatusBarStyle::psOffice2003Silver);
     EXPECT_EQ(styler.PanelAppearanceLight()->Color(), 16249843u);
-    EXPECT_EQ(styler.PanelAppearanceLight()->TextColorHot(), clBlack) << "Silver leaves the Blue text colours";
+    EXPECT_EQ(styler.PanelAppearanceLight()->TextColorHot(), clBlack)
+        << "Silver leaves the Blue text colours";
 }
 
 TEST(OfficeStyler, TheCurrentStyleAgainChangesNothing)
@@ -217,7 +235,8 @@ TEST(OfficeStyler, AssignFromAStylerWithoutStyleLeavesNoStaleStyle)
     EXPECT_EQ(styler.BorderColor(), 0x111111u);
     EXPECT_EQ(styler.PanelAppearanceDark()->Color(), 0x222222u);
     EXPECT_TRUE(styler.AutoThemeAdapt());
-    // Setting Blue again really writes Blue (a stale TOfficeStatusBarStyle::psOffice2003Blue would have skipped it).
+    // Setting Blue again really writes Blue (a stale TOfficeStatusBarStyle::psOffice2003Blue would
+    // have skipped it).
     styler.SetStyle(TOfficeStatusBarStyle::psOffice2003Blue);
     EXPECT_EQ(styler.BorderColor(), 14986888u);
 
@@ -229,7 +248,8 @@ TEST(OfficeStyler, AssignFromAStylerWithoutStyleLeavesNoStaleStyle)
 
 TEST(OfficeStyler, ThemeRuleFollowsTheSchemeOnlyWhenAsked)
 {
-    // Wine has no XP colour scheme named by the table: the rule gives TOfficeStatusBarStyle::psWindowsXP.
+    // Wine has no XP colour scheme named by the table: the rule gives
+    // TOfficeStatusBarStyle::psWindowsXP.
     const int theme = draw::GetXPThemeColorName();
     const TOfficeStatusBarStyle expected = theme == 1   ? TOfficeStatusBarStyle::psOffice2003Blue
                                            : theme == 2 ? TOfficeStatusBarStyle::psOffice2003Olive

@@ -41,7 +41,8 @@ uint32_t Blend(TColor c1, TColor c2, int p)
     const uint32_t a = Rgb(c1), b = Rgb(c2);
     uint32_t out = 0;
     for (int shift : {16, 8, 0}) {
-        const int x = static_cast<int>((a >> shift) & 0xFF), y = static_cast<int>((b >> shift) & 0xFF);
+        const int x = static_cast<int>((a >> shift) & 0xFF),
+                  y = static_cast<int>((b >> shift) & 0xFF);
         out |= static_cast<uint32_t>((x * p + y * (100 - p)) / 100) << shift;
     }
     return out;
@@ -50,7 +51,8 @@ uint32_t Blend(TColor c1, TColor c2, int p)
 bool Near(uint32_t a, uint32_t b, int tolerance)
 {
     for (int shift : {16, 8, 0})
-        if (std::abs(static_cast<int>((a >> shift) & 0xFF) - static_cast<int>((b >> shift) & 0xFF)) > tolerance)
+        if (std::abs(static_cast<int>((a >> shift) & 0xFF) -
+                     static_cast<int>((b >> shift) & 0xFF)) > tolerance)
             return false;
     return true;
 }
@@ -104,7 +106,8 @@ protected:
         return dib;
     }
 
-    TAdvOfficeStatusPanel* AddPanel(TAdvOfficeStatusPanelStyle style, int width, const std::string& text = "")
+    TAdvOfficeStatusPanel* AddPanel(TAdvOfficeStatusPanelStyle style, int width,
+                                    const std::string& text = "")
     {
         TAdvOfficeStatusPanel* p = bar->Panels()->Add();
         p->SetStyle(style);
@@ -150,7 +153,10 @@ TEST_F(StatusBarTest, PanelRectangles)
     const GeometryCase cases[] = {
         {"last panel stretches", {50, 60, 70}, -1, {{0, 50}, {50, 110}, {110, BarWidth - 1}}},
         {"middle stretch panel", {50, 60, 70}, 1, {{0, 50}, {50, 230}, {230, BarWidth - 1}}},
-        {"stretch panel squeezed to nothing", {200, 10, 200}, 1, {{0, 200}, {200, 200}, {200, BarWidth - 1}}},
+        {"stretch panel squeezed to nothing",
+         {200, 10, 200},
+         1,
+         {{0, 200}, {200, 200}, {200, BarWidth - 1}}},
     };
     for (const GeometryCase& c : cases) {
         bar->Panels()->Clear();
@@ -173,14 +179,18 @@ TEST_F(StatusBarTest, PanelRectangles)
 
 TEST_F(StatusBarTest, TheMainWindowsOwnerDrawnPanel)
 {
-    // The main window's look: classic colours kept under TOfficeStatusBarStyle::psCustom, one owner-drawn panel.
+    // The main window's look: classic colours kept under TOfficeStatusBarStyle::psCustom, one
+    // owner-drawn panel.
     styler->SetStyle(TOfficeStatusBarStyle::psOffice2003Classic);
     styler->SetStyle(TOfficeStatusBarStyle::psCustom);
     AddPanel(psOwnerDraw, 1920, ": No files opened.");
     std::vector<RECT> drawn;
     struct Recorder {
         std::vector<RECT>* rects;
-        void Draw(TAdvOfficeStatusBar*, TAdvOfficeStatusPanel*, const RECT& r) { rects->push_back(r); }
+        void Draw(TAdvOfficeStatusBar*, TAdvOfficeStatusPanel*, const RECT& r)
+        {
+            rects->push_back(r);
+        }
     } recorder{&drawn};
     bar->OnDrawPanel = TDrawPanelEvent(&recorder, &Recorder::Draw);
     auto dib = Render();
@@ -193,10 +203,12 @@ TEST_F(StatusBarTest, TheMainWindowsOwnerDrawnPanel)
     EXPECT_EQ(dib->Pixel(0, BarHeight / 2), border) << "left frame";
     EXPECT_EQ(dib->Pixel(BarWidth / 2, BarHeight - 1), border) << "bottom frame";
     EXPECT_EQ(dib->Pixel(BarWidth - 1, BarHeight / 2), border) << "right frame";
-    EXPECT_EQ(dib->Pixel(BarWidth / 2, 0), border) << "top line redrawn in the assigned styler's colour";
+    EXPECT_EQ(dib->Pixel(BarWidth / 2, 0), border)
+        << "top line redrawn in the assigned styler's colour";
     // The white to 13226453 gradient between the border-shrunk top and bottom, no separator.
     EXPECT_TRUE(Near(dib->Pixel(20, 1), 0xFFFFFF, 16)) << std::hex << dib->Pixel(20, 1);
-    EXPECT_TRUE(Near(dib->Pixel(20, BarHeight - 3), border, 16)) << std::hex << dib->Pixel(20, BarHeight - 3);
+    EXPECT_TRUE(Near(dib->Pixel(20, BarHeight - 3), border, 16))
+        << std::hex << dib->Pixel(20, BarHeight - 3);
     testsupport::SaveScreenshot("status_bar_main_window");
 }
 
@@ -205,7 +217,8 @@ TEST_F(StatusBarTest, InternalStylerKeepsTheBlendedTopLine)
     bar->SetStyler(nullptr);
     auto dib = Render();
     const TColor border = bar->InternalStyler()->BorderColor();
-    EXPECT_TRUE(Near(dib->Pixel(BarWidth / 2, 0), Blend(border, clWhite, 80), 1)) << std::hex << dib->Pixel(BarWidth / 2, 0);
+    EXPECT_TRUE(Near(dib->Pixel(BarWidth / 2, 0), Blend(border, clWhite, 80), 1))
+        << std::hex << dib->Pixel(BarWidth / 2, 0);
     EXPECT_EQ(dib->Pixel(0, BarHeight / 2), Rgb(border)) << "a bar without panels paints its frame";
 }
 
@@ -220,9 +233,12 @@ TEST_F(StatusBarTest, BackgroundsSeparatorsAndTheFirstPanel)
     EXPECT_EQ(dib->Pixel(99, mid), Rgb(Green));
     // Panel 2 (Left 100): separator columns 100 and 101 from the dark set's ColorTo, fill from 102.
     EXPECT_TRUE(Near(dib->Pixel(100, mid), Rgb(Dark), 8)) << std::hex << dib->Pixel(100, mid);
-    EXPECT_TRUE(Near(dib->Pixel(100, 1), Blend(Dark, clWhite, 70), 12)) << std::hex << dib->Pixel(100, 1);
-    EXPECT_TRUE(Near(dib->Pixel(101, mid), Blend(Dark, clWhite, 10), 12)) << std::hex << dib->Pixel(101, mid);
-    EXPECT_TRUE(Near(dib->Pixel(101, 1), Blend(Dark, clWhite, 50), 12)) << std::hex << dib->Pixel(101, 1);
+    EXPECT_TRUE(Near(dib->Pixel(100, 1), Blend(Dark, clWhite, 70), 12))
+        << std::hex << dib->Pixel(100, 1);
+    EXPECT_TRUE(Near(dib->Pixel(101, mid), Blend(Dark, clWhite, 10), 12))
+        << std::hex << dib->Pixel(101, mid);
+    EXPECT_TRUE(Near(dib->Pixel(101, 1), Blend(Dark, clWhite, 50), 12))
+        << std::hex << dib->Pixel(101, 1);
     EXPECT_EQ(dib->Pixel(102, mid), Rgb(Dark));
 }
 
@@ -286,20 +302,24 @@ TEST_F(StatusBarTest, SizeGripOnASizeableForm)
     const int l = BarWidth - 18, b = BarHeight - 1;
     EXPECT_EQ(dib->Pixel(l + 4, b - 5), Rgb(0x0000FF));
     EXPECT_EQ(dib->Pixel(l + 12, b - 13), Rgb(0x0000FF));
-    EXPECT_TRUE(Near(dib->Pixel(l + 6, b - 3), Blend(0x000000, clWhite, 50), 2)) << std::hex << dib->Pixel(l + 6, b - 3);
+    EXPECT_TRUE(Near(dib->Pixel(l + 6, b - 3), Blend(0x000000, clWhite, 50), 2))
+        << std::hex << dib->Pixel(l + 6, b - 3);
 
     POINT corner{BarWidth - 2, BarHeight - 2};
     ClientToScreen(bar->Handle(), &corner);
-    EXPECT_EQ(SendMessageA(bar->Handle(), WM_NCHITTEST, 0, MAKELPARAM(corner.x, corner.y)), HTBOTTOMRIGHT);
+    EXPECT_EQ(SendMessageA(bar->Handle(), WM_NCHITTEST, 0, MAKELPARAM(corner.x, corner.y)),
+              HTBOTTOMRIGHT);
     // Outside the grip's square (a scroll bar's height and arrow width) but within 4 pixels of
     // the right or bottom edge, the form's own border takes the mouse.
     for (POINT edge : {POINT{BarWidth - 2, 2}, POINT{50, BarHeight - 2}}) {
         ClientToScreen(bar->Handle(), &edge);
-        EXPECT_EQ(SendMessageA(bar->Handle(), WM_NCHITTEST, 0, MAKELPARAM(edge.x, edge.y)), HTTRANSPARENT);
+        EXPECT_EQ(SendMessageA(bar->Handle(), WM_NCHITTEST, 0, MAKELPARAM(edge.x, edge.y)),
+                  HTTRANSPARENT);
     }
     POINT inside{50, 8};
     ClientToScreen(bar->Handle(), &inside);
-    EXPECT_EQ(SendMessageA(bar->Handle(), WM_NCHITTEST, 0, MAKELPARAM(inside.x, inside.y)), HTCLIENT);
+    EXPECT_EQ(SendMessageA(bar->Handle(), WM_NCHITTEST, 0, MAKELPARAM(inside.x, inside.y)),
+              HTCLIENT);
 
     ShowWindow(form->Handle(), SW_MAXIMIZE);
     EXPECT_FALSE(bar->SizeGripShown()) << "no grip on a maximized form";
@@ -482,7 +502,8 @@ TEST_F(StatusBarTest, SimpleModeAndRightToLeft)
     bar->SetSimplePanel(true);
     bar->SetSimpleText("simple");
     auto dib = Render();
-    EXPECT_EQ(dib->Pixel(150, BarHeight / 2), Rgb(Blue)) << "the whole bar from the light set, no panels";
+    EXPECT_EQ(dib->Pixel(150, BarHeight / 2), Rgb(Blue))
+        << "the whole bar from the light set, no panels";
     EXPECT_EQ(SendMessageA(bar->Handle(), WM_GETTEXTLENGTH, 0, 0), 6);
     bar->SetBiDiMode(bdRightToLeft);
     bar->SetSimpleText("abc");
@@ -513,7 +534,8 @@ TEST_F(StatusBarTest, HtmlPanelsAndTheirAnchors)
     Mouse(WM_LBUTTONUP, x, y);
     EXPECT_EQ(clicked, std::vector<std::string>{"go"});
     auto dib = Render();
-    EXPECT_TRUE(Any(*dib, RECT{3, 1, 60, BarHeight - 1}, Rgb(clBlue))) << "the anchor in the URL colour";
+    EXPECT_TRUE(Any(*dib, RECT{3, 1, 60, BarHeight - 1}, Rgb(clBlue)))
+        << "the anchor in the URL colour";
 }
 
 TEST_F(StatusBarTest, PanelAssignLeavesNothingStale)

@@ -31,7 +31,10 @@ class WhileShown {
 public:
     WhileShown(TCustomAdvTaskDialog* dialog, std::function<void(TAdvMessageForm*)> action,
                std::function<bool()> ready = {})
-        : dialog_(dialog), action_(std::move(action)), ready_(std::move(ready)), timer_(new TTimer(nullptr))
+        : dialog_(dialog),
+          action_(std::move(action)),
+          ready_(std::move(ready)),
+          timer_(new TTimer(nullptr))
     {
         timer_->SetInterval(20);
         timer_->SetOnTimer(TNotifyEvent(this, &WhileShown::Tick));
@@ -44,7 +47,8 @@ private:
     void Tick(TObject*)
     {
         TAdvMessageForm* form = dialog_->Form();
-        if (ran || !form || !form->HandleAllocated() || !IsWindowVisible(form->Handle()) || (ready_ && !ready_()))
+        if (ran || !form || !form->HandleAllocated() || !IsWindowVisible(form->Handle()) ||
+            (ready_ && !ready_()))
             return;
         ran = true;
         timer_->SetEnabled(false);
@@ -119,7 +123,8 @@ TEST_F(TaskDialogTest, TheMainWindowsResultDialog)
     int expandedHeight = 0, literalHeight = 0, escapedHeight = 0;
     WhileShown look(dialog, [&](TAdvMessageForm* form) {
         EXPECT_EQ(form->Caption(), "Success");
-        const int hm = form->HorizontalMargin(), vm = form->VerticalMargin(), hs = form->HorizontalSpacing();
+        const int hm = form->HorizontalMargin(), vm = form->VerticalMargin(),
+                  hs = form->HorizontalSpacing();
         ASSERT_NE(form->IconImage(), nullptr) << "the blank icon square";
         EXPECT_EQ(form->IconImage()->BoundsRect().left, hm);
         EXPECT_EQ(form->IconImage()->BoundsRect().top, vm);
@@ -127,7 +132,8 @@ TEST_F(TaskDialogTest, TheMainWindowsResultDialog)
         EXPECT_EQ(form->InstructionLabel()->Caption(), "Restarting MCU...");
         EXPECT_EQ(form->InstructionLabel()->Left(), hm + hs + 32);
         EXPECT_EQ(form->InstructionLabel()->Top(), vm);
-        EXPECT_GE(form->ContentRect().top, form->InstructionLabel()->Top() + form->InstructionLabel()->Height());
+        EXPECT_GE(form->ContentRect().top,
+                  form->InstructionLabel()->Top() + form->InstructionLabel()->Height());
         EXPECT_EQ(form->ContentRect().left, hm + 32 + hs);
         ASSERT_EQ(form->CommonButtonControls().size(), 1u);
         TButtonControl* ok = form->CommonButtonControls()[0];
@@ -149,7 +155,8 @@ TEST_F(TaskDialogTest, TheMainWindowsResultDialog)
         HGDIOBJ old = SelectObject(dc, form->Font()->Handle());
         const auto measure = [&](const std::string& text) {
             RECT m{0, 0, r.right - r.left, 0};
-            DrawTextA(dc, text.c_str(), -1, &m, DT_CALCRECT | DT_WORDBREAK | DT_NOPREFIX | DT_EXPANDTABS);
+            DrawTextA(dc, text.c_str(), -1, &m,
+                      DT_CALCRECT | DT_WORDBREAK | DT_NOPREFIX | DT_EXPANDTABS);
             return static_cast<int>(m.bottom - m.top);
         };
         literalHeight = measure(dialog->ExpandedText());
@@ -205,8 +212,9 @@ TEST_F(TaskDialogTest, ReturnedIdentifiersOfTheCommonButtons)
         int result;
     };
     const ButtonCase cases[] = {
-        {cbOK, "OK", "OK", 1},         {cbYes, "Yes", "&Yes", 6},         {cbNo, "No", "&No", 7},
-        {cbCancel, "Cancel", "Cancel", 2}, {cbRetry, "Retry", "&Retry", 4}, {cbClose, "Abort", "&Abort", 3},
+        {cbOK, "OK", "OK", 1},           {cbYes, "Yes", "&Yes", 6},
+        {cbNo, "No", "&No", 7},          {cbCancel, "Cancel", "Cancel", 2},
+        {cbRetry, "Retry", "&Retry", 4}, {cbClose, "Abort", "&Abort", 3},
     };
     for (const ButtonCase& c : cases) {
         dialog->CommonButtons = TCommonButtons{cbOK, c.kind};
@@ -306,9 +314,11 @@ TEST_F(TaskDialogTest, CustomButtonsAndCommandLinks)
         ASSERT_NE(first, nullptr) << "command links are task dialog buttons";
         const int textLeft = form->HorizontalMargin() + form->HorizontalSpacing() + 32;
         EXPECT_EQ(first->Left(), textLeft);
-        EXPECT_EQ(first->Left() + first->Width(), form->ClientWidth() - form->HorizontalMargin()) << "full width";
+        EXPECT_EQ(first->Left() + first->Width(), form->ClientWidth() - form->HorizontalMargin())
+            << "full width";
         EXPECT_EQ(second->Top(), first->Top() + first->Height() + 2);
-        EXPECT_LE(second->Top() + second->Height(), CommonButton(form, "Cancel")->Top()) << "above the button row";
+        EXPECT_LE(second->Top() + second->Height(), CommonButton(form, "Cancel")->Top())
+            << "above the button row";
         EXPECT_FALSE(first->Picture()->Empty()) << "the arrow";
         second->Click();
     });
@@ -395,7 +405,8 @@ TEST_F(TaskDialogTest, CtrlCCopiesTheTextsAndALockedClipboardOnlyBeeps)
         PressKey(form, 'C', VK_CONTROL);
         copied = Clipboard()->AsText();
         // Mended: with the clipboard held by another window the copy only beeps.
-        HWND holder = CreateWindowA("STATIC", "", 0, 0, 0, 0, 0, nullptr, nullptr, nullptr, nullptr);
+        HWND holder =
+            CreateWindowA("STATIC", "", 0, 0, 0, 0, 0, nullptr, nullptr, nullptr, nullptr);
         ASSERT_TRUE(OpenClipboard(holder));
         PressKey(form, 'C', VK_CONTROL);
         CloseClipboard();
@@ -421,11 +432,14 @@ TEST_F(TaskDialogTest, EscapeCancelsOnlyWhenAllowedAndCloseCanBeVetoed)
         static_cast<TButton*>(form->CommonButtonControls()[0])->Click();
     });
     // The next step runs once the modal loop has asked OnDialogClose (and been refused).
-    WhileShown escape(dialog, [&](TAdvMessageForm* form) {
-        EXPECT_TRUE(testsupport::PumpUntil([&] { return log.closeQueries == 1; }, 5000));
-        openAfterVeto = IsWindowVisible(form->Handle()) && form->ModalResult() == mrNone;
-        PressKey(form, VK_ESCAPE);
-    }, [&] { return veto.ran && log.closeQueries == 1; });
+    WhileShown escape(
+        dialog,
+        [&](TAdvMessageForm* form) {
+            EXPECT_TRUE(testsupport::PumpUntil([&] { return log.closeQueries == 1; }, 5000));
+            openAfterVeto = IsWindowVisible(form->Handle()) && form->ModalResult() == mrNone;
+            PressKey(form, VK_ESCAPE);
+        },
+        [&] { return veto.ran && log.closeQueries == 1; });
     EXPECT_EQ(dialog->Execute(), 2) << "Escape with doAllowDialogCancel";
     EXPECT_TRUE(openAfterVeto) << "a cleared CanClose keeps the form open";
     EXPECT_EQ(log.closeQueries, 2);
@@ -446,7 +460,8 @@ TEST_F(TaskDialogTest, FooterLinksGoToTheHyperlinkHandler)
         const RECT text = form->FooterTextRect();
         EXPECT_EQ(text.left, form->HorizontalMargin() + 20) << "right of the footer icon";
         under = form->AnchorAt(text.left + 4, text.top + 4);
-        SendMessageA(form->Handle(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(text.left + 4, text.top + 4));
+        SendMessageA(form->Handle(), WM_LBUTTONDOWN, MK_LBUTTON,
+                     MAKELPARAM(text.left + 4, text.top + 4));
         SendMessageA(form->Handle(), WM_LBUTTONUP, 0, MAKELPARAM(text.left + 4, text.top + 4));
         static_cast<TButton*>(form->CommonButtonControls()[0])->Click();
     });
@@ -483,8 +498,8 @@ TEST(OpenLinkInBrowser, HandsNothingButWebLinksToTheShell)
 {
     // Mended: links used to run through "iexplore.exe" with the "runas" verb, unquoted; a
     // local program or script must never reach the shell from a dialog's link.
-    for (const char* link : {"file://C:/windows/notepad.exe", "C:\\windows\\notepad.exe", "notepad.exe",
-                             "javascript:alert(1)", "http://example.com/\" --flag"})
+    for (const char* link : {"file://C:/windows/notepad.exe", "C:\\windows\\notepad.exe",
+                             "notepad.exe", "javascript:alert(1)", "http://example.com/\" --flag"})
         EXPECT_FALSE(OpenLinkInBrowser(nullptr, link)) << link;
 }
 

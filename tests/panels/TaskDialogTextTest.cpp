@@ -21,11 +21,11 @@ struct EscapeCase {
 TEST(TaskDialogText, ExpandNewlineEscapes)
 {
     const EscapeCase cases[] = {
-        {"one\\ntwo", "one\ntwo"},                  // backslash-n between two words: two lines
-        {"one\\\\ntwo", "one\\ntwo"},               // two backslashes: the characters backslash, n
-        {"a\\nb\\\\nc", "a\\nb\\nc"},               // with a triple present only triples change
-        {"C:\\new\\fw.hex", "C:\new\\fw.hex"},     // the rule itself: a path breaks (why the
-                                                     // expanded text does not go through it)
+        {"one\\ntwo", "one\ntwo"},             // backslash-n between two words: two lines
+        {"one\\\\ntwo", "one\\ntwo"},          // two backslashes: the characters backslash, n
+        {"a\\nb\\\\nc", "a\\nb\\nc"},          // with a triple present only triples change
+        {"C:\\new\\fw.hex", "C:\new\\fw.hex"}, // the rule itself: a path breaks (why the
+                                               // expanded text does not go through it)
         {"", ""},
         {"plain", "plain"},
     };
@@ -93,8 +93,8 @@ TEST(TaskDialogText, SummaryLayout)
     buttons.Add("&No");
     const std::string rule(27, '-');
     EXPECT_EQ(TaskDialogSummary("Success", "Restarting MCU...", buttons),
-              rule + "\r\nSuccess\r\n" + rule + "\r\nRestarting MCU...\r\n" + rule + "\r\nYes   No   \r\n" + rule +
-                  "\r\n");
+              rule + "\r\nSuccess\r\n" + rule + "\r\nRestarting MCU...\r\n" + rule +
+                  "\r\nYes   No   \r\n" + rule + "\r\n");
 }
 
 } // namespace

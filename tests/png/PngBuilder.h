@@ -12,10 +12,14 @@ namespace pngtest {
 inline uint32_t SamplesPerPixel(int colorType)
 {
     switch (colorType) {
-    case 2: return 3;
-    case 4: return 2;
-    case 6: return 4;
-    default: return 1;
+        case 2:
+            return 3;
+        case 4:
+            return 2;
+        case 6:
+            return 4;
+        default:
+            return 1;
     }
 }
 

@@ -9,7 +9,10 @@
 
 namespace pngtest {
 
-std::string PngSuiteDir() { return BRENVIK_PNGSUITE_DIR; }
+std::string PngSuiteDir()
+{
+    return BRENVIK_PNGSUITE_DIR;
+}
 
 std::vector<std::string> PngSuiteFiles()
 {
@@ -34,7 +37,10 @@ std::string Chunk(const std::string& name, const std::string& data)
     return BigEndian32(uint32_t(data.size())) + name + data + BigEndian32(uint32_t(crc));
 }
 
-std::string Signature() { return std::string("\x89PNG\r\n\x1a\n", 8); }
+std::string Signature()
+{
+    return std::string("\x89PNG\r\n\x1a\n", 8);
+}
 
 std::string Header(uint32_t width, uint32_t height, int depth, int colorType, int interlace)
 {

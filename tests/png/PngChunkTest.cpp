@@ -14,17 +14,32 @@ using namespace pngtest;
 namespace {
 
 // 8 × 2 gray image, 8 bits: rows 0..7 and 8..15, filter 0.
-std::string GrayRows() { return std::string("\0\0\1\2\3\4\5\6\7\0\10\11\12\13\14\15\16\17", 18); }
-std::string GrayHeader() { return Header(8, 2, 8, 0); }
-std::string GrayData() { return Chunk("IDAT", Deflate(GrayRows())); }
-std::string End() { return Chunk("IEND", ""); }
+std::string GrayRows()
+{
+    return std::string("\0\0\1\2\3\4\5\6\7\0\10\11\12\13\14\15\16\17", 18);
+}
+std::string GrayHeader()
+{
+    return Header(8, 2, 8, 0);
+}
+std::string GrayData()
+{
+    return Chunk("IDAT", Deflate(GrayRows()));
+}
+std::string End()
+{
+    return Chunk("IEND", "");
+}
 std::string Flip(std::string s, size_t at)
 {
     s[at] = char(s[at] ^ 1);
     return s;
 }
 
-std::string FlipLast(const std::string& s) { return Flip(s, s.size() - 1); }
+std::string FlipLast(const std::string& s)
+{
+    return Flip(s, s.size() - 1);
+}
 
 // The exception's class name, or "" when loading succeeds.
 std::string LoadFailure(TPNGImage& image, const std::string& bytes)
@@ -60,13 +75,16 @@ TEST(PngChunkStream, RefusesBrokenStreamsWithTheCodecsException)
         {"names are case-sensitive", s + GrayHeader() + Chunk("Idat", compressed) + End(),
          "EPNGUnknownCriticalChunk", 2},
         {"flipped data byte", s + Flip(GrayHeader(), 9) + GrayData() + End(), "EPngInvalidCRC", 1},
-        {"header of 12 bytes", s + Chunk("IHDR", std::string(GrayHeader(), 8, 12)) + GrayData() + End(),
+        {"header of 12 bytes",
+         s + Chunk("IHDR", std::string(GrayHeader(), 8, 12)) + GrayData() + End(),
          "EPngInvalidIHDR", 1},
         {"width 65536", s + Header(65536, 1, 8, 0) + GrayData() + End(), "EPNGSizeExceeds", 1},
         {"compression method 1",
-         s + Chunk("IHDR", BigEndian32(8) + BigEndian32(2) + std::string("\x08\0\1\0\0", 5)) + GrayData() + End(),
+         s + Chunk("IHDR", BigEndian32(8) + BigEndian32(2) + std::string("\x08\0\1\0\0", 5)) +
+             GrayData() + End(),
          "EPNGUnknownCompression", 1},
-        {"interlace method 2", s + Header(8, 2, 8, 0, 2) + GrayData() + End(), "EPNGUnknownInterlace", 1},
+        {"interlace method 2", s + Header(8, 2, 8, 0, 2) + GrayData() + End(),
+         "EPNGUnknownInterlace", 1},
         {"width 0", s + Header(0, 2, 8, 0) + GrayData() + End(), "EPngInvalidIHDR", 1},
         {"depth 4 for RGB", s + Header(8, 2, 4, 2) + GrayData() + End(), "EPngInvalidIHDR", 1},
         {"16-bit palette", s + Header(8, 2, 16, 3) + GrayData() + End(), "EPngInvalidIHDR", 1},
@@ -81,11 +99,14 @@ TEST(PngChunkStream, RefusesBrokenStreamsWithTheCodecsException)
          "EPngInvalidCRC", 2},
         {"not a zlib stream", s + GrayHeader() + Chunk("IDAT", std::string(20, '\x55')) + End(),
          "EPNGZLIBError", 2},
-        {"palette of 10 bytes", s + Header(8, 2, 8, 3) + Chunk("PLTE", std::string(10, '\0')) + GrayData() + End(),
+        {"palette of 10 bytes",
+         s + Header(8, 2, 8, 3) + Chunk("PLTE", std::string(10, '\0')) + GrayData() + End(),
          "EPNGInvalidPalette", 2},
-        {"palette of 257 entries", s + Header(8, 2, 8, 3) + Chunk("PLTE", std::string(771, '\0')) + GrayData() + End(),
+        {"palette of 257 entries",
+         s + Header(8, 2, 8, 3) + Chunk("PLTE", std::string(771, '\0')) + GrayData() + End(),
          "EPNGInvalidPalette", 2},
-        {"transparency of 257 bytes", s + GrayHeader() + Chunk("tRNS", std::string(257, '\0')) + GrayData() + End(),
+        {"transparency of 257 bytes",
+         s + GrayHeader() + Chunk("tRNS", std::string(257, '\0')) + GrayData() + End(),
          "EPNGInvalidPalette", 2},
         // A length of 0xFFFFFFFF used to wrap the size arithmetic; lengths beyond what the
         // stream holds are refused before anything is allocated for them.
@@ -94,8 +115,10 @@ TEST(PngChunkStream, RefusesBrokenStreamsWithTheCodecsException)
         {"length beyond the stream", s + GrayHeader() + BigEndian32(0x40000000) + "tEXt" + "abc",
          "EPngUnexpectedEnd", 2},
         // An image too large to hold (65535 × 65535 RGBA used to overflow 32-bit sizes).
-        {"image too large to hold", s + Header(65535, 65535, 8, 6) + GrayData() + End(), "EPNGOutMemory", 1},
-        {"truncated image-data chunk", s + GrayHeader() + GrayData().substr(0, 20), "EPngUnexpectedEnd", 2},
+        {"image too large to hold", s + Header(65535, 65535, 8, 6) + GrayData() + End(),
+         "EPNGOutMemory", 1},
+        {"truncated image-data chunk", s + GrayHeader() + GrayData().substr(0, 20),
+         "EPngUnexpectedEnd", 2},
     };
     for (const RefusedCase& c : cases) {
         TPNGImage image;
@@ -114,16 +137,19 @@ TEST(PngChunkStream, MessagesAreTheFixedTexts)
         image.LoadFromStream(stream);
         FAIL();
     } catch (const classlib::Exception& e) {
-        EXPECT_EQ(e.Message(), "This \"Portable Network Graphics\" image is invalid because the decoder "
-                               "found an unexpected end of the file.");
+        EXPECT_EQ(e.Message(),
+                  "This \"Portable Network Graphics\" image is invalid because the decoder "
+                  "found an unexpected end of the file.");
     }
-    classlib::TStringStream broken(Signature() + GrayHeader() + Chunk("IDAT", std::string(20, '\x55')) + End());
+    classlib::TStringStream broken(Signature() + GrayHeader() +
+                                   Chunk("IDAT", std::string(20, '\x55')) + End());
     try {
         image.LoadFromStream(broken);
         FAIL();
     } catch (const classlib::Exception& e) {
-        EXPECT_EQ(e.Message(), "Could not decompress the image because it contains invalid compressed "
-                               "data.\r\n Description: data error (-3)");
+        EXPECT_EQ(e.Message(),
+                  "Could not decompress the image because it contains invalid compressed "
+                  "data.\r\n Description: data error (-3)");
     }
 }
 
@@ -131,7 +157,9 @@ TEST(PngChunkStream, AcceptsTheLargestSideAndALongerHeader)
 {
     TPNGImage wide;
     const std::string row = std::string(1, '\0') + std::string(8192, '\xFF');
-    EXPECT_EQ(LoadFailure(wide, Signature() + Header(65535, 1, 1, 0) + Chunk("IDAT", Deflate(row)) + End()), "");
+    EXPECT_EQ(LoadFailure(
+                  wide, Signature() + Header(65535, 1, 1, 0) + Chunk("IDAT", Deflate(row)) + End()),
+              "");
     EXPECT_EQ(wide.Width(), 65535);
     EXPECT_EQ(wide.ReadPixel(65534, 0), 0xFFFFFFu);
 
@@ -144,9 +172,9 @@ TEST(PngChunkStream, AcceptsTheLargestSideAndALongerHeader)
 TEST(PngChunkStream, KeepsUnknownAncillaryChunksAndDropsChrmAndLateImageData)
 {
     const std::string privateChunk = Chunk("prVt", std::string("\0\1\2 private", 11));
-    const std::string bytes = Signature() + GrayHeader() + privateChunk + Chunk("cHRM", std::string(32, '\1')) +
-                              GrayData() + Chunk("tEXt", std::string("a\0b", 3)) + GrayData() + End() +
-                              "trailing bytes";
+    const std::string bytes =
+        Signature() + GrayHeader() + privateChunk + Chunk("cHRM", std::string(32, '\1')) +
+        GrayData() + Chunk("tEXt", std::string("a\0b", 3)) + GrayData() + End() + "trailing bytes";
     TPNGImage image;
     classlib::TStringStream stream(bytes);
     image.LoadFromStream(stream);
@@ -186,7 +214,9 @@ TEST(PngChunkStream, InterlacedSinglePixelComesFromTheFirstPass)
 {
     TPNGImage image;
     const std::string pass1 = std::string("\0\x10\x20\x30", 4);
-    ASSERT_EQ(LoadFailure(image, Signature() + Header(1, 1, 8, 2, 1) + Chunk("IDAT", Deflate(pass1)) + End()), "");
+    ASSERT_EQ(LoadFailure(image, Signature() + Header(1, 1, 8, 2, 1) +
+                                     Chunk("IDAT", Deflate(pass1)) + End()),
+              "");
     EXPECT_EQ(image.ReadPixel(0, 0), 0x302010u);
     EXPECT_EQ(image.InterlaceMethod(), 1);
 }
@@ -214,12 +244,16 @@ TEST(PngChunkStream, FirstLineOfEveryPassIsFilteredAgainstZeros)
         }
     }
     TPNGImage decoded;
-    ASSERT_EQ(LoadFailure(decoded, Signature() + Header(8, 8, 8, 0, 1) + Chunk("IDAT", Deflate(rows)) + End()), "");
-    const TReferenceImage reference = DecodeWithLibpng(Signature() + Header(8, 8, 8, 0, 1) + Chunk("IDAT", Deflate(rows)) + End());
+    ASSERT_EQ(LoadFailure(decoded, Signature() + Header(8, 8, 8, 0, 1) +
+                                       Chunk("IDAT", Deflate(rows)) + End()),
+              "");
+    const TReferenceImage reference = DecodeWithLibpng(Signature() + Header(8, 8, 8, 0, 1) +
+                                                       Chunk("IDAT", Deflate(rows)) + End());
     ASSERT_EQ(reference.error, "");
     for (int y = 0; y < 8; ++y)
         for (int x = 0; x < 8; ++x)
-            EXPECT_EQ(decoded.ReadPixel(x, y) & 0xFF, reference.rgba[(y * 8 + x) * 4]) << x << "," << y;
+            EXPECT_EQ(decoded.ReadPixel(x, y) & 0xFF, reference.rgba[(y * 8 + x) * 4])
+                << x << "," << y;
 }
 
 TEST(PngPointerList, ExtractsTheLastOccurrenceAndIgnoresBadIndexes)
@@ -250,7 +284,8 @@ TEST(PngChunkRegistry, CreatesRegisteredClassesByExactName)
                  {"pHYs", "TChunkpHYs"}, {"tIME", "TChunktIME"}, {"tEXt", "TChunktEXt"},
                  {"zTXt", "TChunkzTXt"}, {"ztxt", "TChunk"},     {"iTXt", "TChunk"}};
     for (const auto& c : cases) {
-        std::unique_ptr<TChunk> chunk(CreateChunkByName(nullptr, reinterpret_cast<const uint8_t*>(c.name)));
+        std::unique_ptr<TChunk> chunk(
+            CreateChunkByName(nullptr, reinterpret_cast<const uint8_t*>(c.name)));
         EXPECT_EQ(chunk->ClassType().ClassName(), c.className) << c.name;
         EXPECT_EQ(chunk->NameText(), c.name);
     }

@@ -45,7 +45,8 @@ TEST(PngTextChunks, TextReadsAndWritesBackByteForByte)
     ASSERT_NE(chunk, nullptr);
     EXPECT_EQ(chunk->Keyword, "Title");
     EXPECT_EQ(chunk->Text, "Hello");
-    EXPECT_EQ(ChunkData(Save(image), "tEXt"), std::vector<std::string>{std::string("Title\0Hello", 11)});
+    EXPECT_EQ(ChunkData(Save(image), "tEXt"),
+              std::vector<std::string>{std::string("Title\0Hello", 11)});
 
     TPNGImage noSeparator;
     Load(noSeparator, GrayPng(Chunk("tEXt", "Keyword")));
@@ -78,7 +79,8 @@ TEST(PngTextChunks, CompressedText)
 
     // Written back: one complete zlib stream; an empty text is written as " ".
     TPNGImage image;
-    Load(image, GrayPng(Chunk("zTXt", cases[0].data) + Chunk("zTXt", std::string("Empty\0\0", 7) + Deflate(""))));
+    Load(image, GrayPng(Chunk("zTXt", cases[0].data) +
+                        Chunk("zTXt", std::string("Empty\0\0", 7) + Deflate(""))));
     const std::vector<std::string> written = ChunkData(Save(image), "zTXt");
     ASSERT_EQ(written.size(), 2u);
     EXPECT_EQ(Inflate(written[0].substr(9)), longText);
@@ -87,7 +89,8 @@ TEST(PngTextChunks, CompressedText)
 
 TEST(PngTextChunks, InflatedTextIsCapped)
 {
-    const std::string bomb = std::string("Comment\0\0", 9) + Deflate(std::string(MaxInflatedTextSize + 1, 'x'), 9);
+    const std::string bomb =
+        std::string("Comment\0\0", 9) + Deflate(std::string(MaxInflatedTextSize + 1, 'x'), 9);
     TPNGImage image;
     Load(image, GrayPng(Chunk("zTXt", bomb)));
     EXPECT_EQ(image.Chunks().Find<TChunkzTXt>()->Text, "");
@@ -96,7 +99,8 @@ TEST(PngTextChunks, InflatedTextIsCapped)
 TEST(PngAncillaryChunks, PhysicalSizeAndTime)
 {
     TPNGImage image;
-    Load(image, GrayPng(Chunk("pHYs", std::string(8, '\1')) + Chunk("tIME", std::string("\x07\xE9\x0C\x1F\x17\x3B\x3C", 7))));
+    Load(image, GrayPng(Chunk("pHYs", std::string(8, '\1')) +
+                        Chunk("tIME", std::string("\x07\xE9\x0C\x1F\x17\x3B\x3C", 7))));
     const auto* phys = image.Chunks().Find<TChunkpHYs>();
     EXPECT_EQ(phys->PPUnitX, 0u);
     EXPECT_EQ(phys->Unit, 0);
@@ -105,7 +109,8 @@ TEST(PngAncillaryChunks, PhysicalSizeAndTime)
     EXPECT_EQ(time->Second, 60);
     const std::string saved = Save(image);
     EXPECT_EQ(ChunkData(saved, "pHYs"), std::vector<std::string>{std::string(9, '\0')});
-    EXPECT_EQ(ChunkData(saved, "tIME"), std::vector<std::string>{std::string("\x07\xE9\x0C\x1F\x17\x3B\x3C", 7)});
+    EXPECT_EQ(ChunkData(saved, "tIME"),
+              std::vector<std::string>{std::string("\x07\xE9\x0C\x1F\x17\x3B\x3C", 7)});
 }
 
 TEST(PngAncillaryChunks, GammaBuildsTheTables)
@@ -136,10 +141,13 @@ TEST(PngAncillaryChunks, TransparencyDecidesTheDrawingMode)
         {"gray", GrayPng(""), ptmNone},
         {"gray with key", GrayPng(Chunk("tRNS", std::string("\0\7", 2))), ptmBit},
         {"palette", RandomPng(4, 2, 3, 8).bytes, ptmNone},
-        {"palette, one transparent entry", RandomPng(4, 2, 3, 2, 1, Chunk("tRNS", std::string("\xFF\0\xFF", 3))).bytes, ptmBit},
+        {"palette, one transparent entry",
+         RandomPng(4, 2, 3, 2, 1, Chunk("tRNS", std::string("\xFF\0\xFF", 3))).bytes, ptmBit},
         // One half-transparent entry used to count as a key colour.
-        {"palette, one half-transparent entry", RandomPng(4, 2, 3, 2, 1, Chunk("tRNS", std::string("\xFF\x80\xFF", 3))).bytes, ptmPartial},
-        {"palette, two partial entries", RandomPng(4, 2, 3, 2, 1, Chunk("tRNS", std::string("\x80\0\xFF", 3))).bytes, ptmPartial},
+        {"palette, one half-transparent entry",
+         RandomPng(4, 2, 3, 2, 1, Chunk("tRNS", std::string("\xFF\x80\xFF", 3))).bytes, ptmPartial},
+        {"palette, two partial entries",
+         RandomPng(4, 2, 3, 2, 1, Chunk("tRNS", std::string("\x80\0\xFF", 3))).bytes, ptmPartial},
         {"RGB with alpha", RandomPng(4, 2, 6, 8).bytes, ptmPartial},
         {"gray with alpha", RandomPng(4, 2, 4, 16).bytes, ptmPartial},
     };
@@ -155,13 +163,16 @@ TEST(PngAncillaryChunks, SixteenBitKeysUseTheHighByte)
 {
     TPNGImage gray;
     Load(gray, Signature() + Header(2, 1, 16, 0) + Chunk("tRNS", std::string("\xAB\x01", 2)) +
-                   Chunk("IDAT", Deflate(std::string("\0\xAB\x01\x10\x00", 5))) + Chunk("IEND", ""));
+                   Chunk("IDAT", Deflate(std::string("\0\xAB\x01\x10\x00", 5))) +
+                   Chunk("IEND", ""));
     EXPECT_EQ(gray.TransparentColor(), 0xABABABu);
     EXPECT_EQ(gray.ReadPixel(0, 0), gray.TransparentColor());
 
     TPNGImage rgb;
-    Load(rgb, Signature() + Header(1, 1, 16, 2) + Chunk("tRNS", std::string("\x11\x01\x22\x02\x33\x03", 6)) +
-                  Chunk("IDAT", Deflate(std::string("\0\x11\x01\x22\x02\x33\x03", 7))) + Chunk("IEND", ""));
+    Load(rgb, Signature() + Header(1, 1, 16, 2) +
+                  Chunk("tRNS", std::string("\x11\x01\x22\x02\x33\x03", 6)) +
+                  Chunk("IDAT", Deflate(std::string("\0\x11\x01\x22\x02\x33\x03", 7))) +
+                  Chunk("IEND", ""));
     EXPECT_EQ(rgb.TransparentColor(), 0x332211u);
     EXPECT_EQ(rgb.ReadPixel(0, 0), rgb.TransparentColor());
 }
@@ -169,7 +180,8 @@ TEST(PngAncillaryChunks, SixteenBitKeysUseTheHighByte)
 // 2-bit gray samples used to be held as 4 × p, making white a light gray.
 TEST(PngAncillaryChunks, TwoBitGrayKeepsItsLevels)
 {
-    const std::string bytes = Signature() + Header(4, 1, 2, 0) + Chunk("tRNS", std::string("\0\3", 2)) +
+    const std::string bytes = Signature() + Header(4, 1, 2, 0) +
+                              Chunk("tRNS", std::string("\0\3", 2)) +
                               Chunk("IDAT", Deflate(std::string("\0\x1B", 2))) + Chunk("IEND", "");
     TPNGImage image;
     Load(image, bytes);
@@ -197,14 +209,16 @@ struct RoundTripCase {
 class PngRoundTrip : public ::testing::TestWithParam<std::tuple<RoundTripCase, int, int>> {};
 
 // Filter sets: None, Sub, Up, Average, Paeth, all five.
-const TFilterSet FilterSets[] = {FilterBit(pfNone), FilterBit(pfSub), FilterBit(pfUp), FilterBit(pfAverage),
-                                 FilterBit(pfPaeth), 0x1F};
+const TFilterSet FilterSets[] = {FilterBit(pfNone),    FilterBit(pfSub),   FilterBit(pfUp),
+                                 FilterBit(pfAverage), FilterBit(pfPaeth), 0x1F};
 
 TEST_P(PngRoundTrip, SavedImageDecodesToTheSamePixels)
 {
     const auto [format, interlace, filterIndex] = GetParam();
     TPNGImage original;
-    Load(original, RandomPng(19, 11, format.colorType, format.depth, unsigned(format.depth * 10 + format.colorType)).bytes);
+    Load(original, RandomPng(19, 11, format.colorType, format.depth,
+                             unsigned(format.depth * 10 + format.colorType))
+                       .bytes);
     const std::vector<uint8_t> pixels = OurRgba(original);
     original.SetInterlaceMethod(uint8_t(interlace));
     original.SetFilters(FilterSets[filterIndex]);
@@ -228,7 +242,8 @@ INSTANTIATE_TEST_SUITE_P(EveryFormat, PngRoundTrip,
                                             ::testing::Range(0, 6)),
                          [](const auto& info) {
                              const RoundTripCase f = std::get<0>(info.param);
-                             return "type" + std::to_string(f.colorType) + "_depth" + std::to_string(f.depth) +
+                             return "type" + std::to_string(f.colorType) + "_depth" +
+                                    std::to_string(f.depth) +
                                     (std::get<1>(info.param) ? "_adam7" : "_plain") + "_filters" +
                                     std::to_string(std::get<2>(info.param));
                          });
@@ -237,9 +252,11 @@ TEST(PngEncoder, FilterChoice)
 {
     // 6 × 3 gray rows: one of bytes that never repeat at distance 1 or 2 under Sub or Up, one
     // of one repeated value.
-    const std::string rows = std::string("\0\x01\x09\x03\x0E\x07\x1F", 7) + std::string("\0\x05\x05\x05\x05\x05\x05", 7) +
+    const std::string rows = std::string("\0\x01\x09\x03\x0E\x07\x1F", 7) +
+                             std::string("\0\x05\x05\x05\x05\x05\x05", 7) +
                              std::string("\0\x40\x11\x72\x23\x64\x35", 7);
-    const std::string bytes = Signature() + Header(6, 3, 8, 0) + Chunk("IDAT", Deflate(rows)) + Chunk("IEND", "");
+    const std::string bytes =
+        Signature() + Header(6, 3, 8, 0) + Chunk("IDAT", Deflate(rows)) + Chunk("IEND", "");
     const struct {
         const char* what;
         TFilterSet filters;
@@ -249,7 +266,9 @@ TEST(PngEncoder, FilterChoice)
         {"{None}", FilterBit(pfNone), {0, 0, 0}},
         {"empty set", 0, {0, 0, 0}},
         {"{Paeth} alone", FilterBit(pfPaeth), {4, 4, 4}},
-        {"{Sub, Up}: no repeats in row 1, Sub repeats in row 2, none in row 3", TFilterSet(FilterBit(pfSub) | FilterBit(pfUp)), {0, 1, 0}},
+        {"{Sub, Up}: no repeats in row 1, Sub repeats in row 2, none in row 3",
+         TFilterSet(FilterBit(pfSub) | FilterBit(pfUp)),
+         {0, 1, 0}},
         {"all: None scores first on a repeated row", 0x1F, {0, 0, 0}},
     };
     for (const auto& c : cases) {
@@ -311,7 +330,8 @@ TEST(PngEncoder, FailingDeflaterRaisesInsteadOfWritingAnEmptyImage)
         image.SaveToStream(stream);
         FAIL() << "saved";
     } catch (const EPNGZLIBError& e) {
-        EXPECT_EQ(e.Message(), "Could not compress the image data.\r\n Description: stream error (-2)");
+        EXPECT_EQ(e.Message(),
+                  "Could not compress the image data.\r\n Description: stream error (-2)");
     }
 }
 
@@ -398,7 +418,10 @@ TEST(PngImageOperations, ResizingKeepsTheTopLeftAndMakesNewAreaBlackAndOpaque)
 TEST(PngImageOperations, CopyHasTheSameChunksSettingsAndPixels)
 {
     TPNGImage source;
-    Load(source, RandomPng(6, 5, 2, 16, 8, Chunk("gAMA", BigEndian32(100000)) + Chunk("tEXt", std::string("k\0v", 3))).bytes);
+    Load(source,
+         RandomPng(6, 5, 2, 16, 8,
+                   Chunk("gAMA", BigEndian32(100000)) + Chunk("tEXt", std::string("k\0v", 3)))
+             .bytes);
     source.SetFilters(0x1F);
     source.SetDeflateLevel(9);
     source.SetInterlaceMethod(1);
@@ -409,7 +432,8 @@ TEST(PngImageOperations, CopyHasTheSameChunksSettingsAndPixels)
     EXPECT_EQ(copy.InterlaceMethod(), 1);
     ASSERT_EQ(copy.Chunks().Count(), source.Chunks().Count());
     for (size_t i = 0; i < copy.Chunks().Count(); ++i)
-        EXPECT_EQ(copy.Chunks().Chunk(i)->ClassType().ClassName(), source.Chunks().Chunk(i)->ClassType().ClassName());
+        EXPECT_EQ(copy.Chunks().Chunk(i)->ClassType().ClassName(),
+                  source.Chunks().Chunk(i)->ClassType().ClassName());
     EXPECT_EQ(OurRgba(copy), OurRgba(source));
     for (int y = 0; y < 5; ++y)
         for (int x = 0; x < 18; ++x)
@@ -428,12 +452,13 @@ TEST(PngBlending, BlendsOverTheTargetAndStretchesByWholePixels)
     // 2 × 1 RGBA: black at alpha 128, then opaque (200, 100, 50).
     TPNGImage image;
     Load(image, Signature() + Header(2, 1, 8, 6) +
-                    Chunk("IDAT", Deflate(std::string("\0\0\0\0\x80\xC8\x64\x32\xFF", 9))) + Chunk("IEND", ""));
+                    Chunk("IDAT", Deflate(std::string("\0\0\0\0\x80\xC8\x64\x32\xFF", 9))) +
+                    Chunk("IEND", ""));
     std::vector<uint8_t> white(2 * 4, 255);
     image.BlendOnto(white.data(), 2, 1);
     EXPECT_EQ(white[0], 127); // (0 × 128 + 127 × 255 + 255) >> 8
     EXPECT_EQ(white[2], 127);
-    EXPECT_EQ(white[4], 50);  // blue of the opaque pixel
+    EXPECT_EQ(white[4], 50); // blue of the opaque pixel
     EXPECT_EQ(white[6], 200);
 
     std::vector<uint8_t> wide(4 * 2 * 4, 255);
@@ -447,9 +472,10 @@ TEST(PngBlending, BlendsOverTheTargetAndStretchesByWholePixels)
 TEST(PngBlending, PaletteAndGrayAlphaImages)
 {
     TPNGImage palette;
-    Load(palette, Signature() + Header(2, 1, 1, 3) + Chunk("PLTE", std::string("\x10\x20\x30\xFF\xFF\xFF", 6)) +
-                      Chunk("tRNS", std::string("\x40", 1)) + Chunk("IDAT", Deflate(std::string("\0\x40", 2))) +
-                      Chunk("IEND", ""));
+    Load(palette, Signature() + Header(2, 1, 1, 3) +
+                      Chunk("PLTE", std::string("\x10\x20\x30\xFF\xFF\xFF", 6)) +
+                      Chunk("tRNS", std::string("\x40", 1)) +
+                      Chunk("IDAT", Deflate(std::string("\0\x40", 2))) + Chunk("IEND", ""));
     ASSERT_EQ(palette.TransparencyMode(), ptmPartial);
     std::vector<uint8_t> black(2 * 4, 0);
     palette.BlendOnto(black.data(), 2, 1);
@@ -457,8 +483,8 @@ TEST(PngBlending, PaletteAndGrayAlphaImages)
     EXPECT_EQ(black[4], 255);                      // entry 1 is opaque
 
     TPNGImage grayAlpha;
-    Load(grayAlpha, Signature() + Header(1, 1, 8, 4) + Chunk("IDAT", Deflate(std::string("\0\xFF\x80", 3))) +
-                        Chunk("IEND", ""));
+    Load(grayAlpha, Signature() + Header(1, 1, 8, 4) +
+                        Chunk("IDAT", Deflate(std::string("\0\xFF\x80", 3))) + Chunk("IEND", ""));
     std::vector<uint8_t> target(4, 0);
     grayAlpha.BlendOnto(target.data(), 1, 1);
     EXPECT_EQ(target[1], (255 * 128 + 255) >> 8);

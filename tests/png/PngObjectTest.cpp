@@ -39,13 +39,13 @@ std::unique_ptr<TPNGObject> Loaded(const std::string& bytes)
 std::string Png(uint32_t width, uint32_t height, int depth, int colorType, const std::string& rows,
                 const std::string& beforeData = {})
 {
-    return Signature() + Header(width, height, depth, colorType) + beforeData + Chunk("IDAT", Deflate(rows)) +
-           Chunk("IEND", "");
+    return Signature() + Header(width, height, depth, colorType) + beforeData +
+           Chunk("IDAT", Deflate(rows)) + Chunk("IEND", "");
 }
 
 // Draws the graphic onto a DIB filled with `background` (0xRRGGBB).
-std::unique_ptr<testsupport::Dib> DrawOn(classlib::TGraphic& graphic, const RECT& rect, int width, int height,
-                                         uint32_t background)
+std::unique_ptr<testsupport::Dib> DrawOn(classlib::TGraphic& graphic, const RECT& rect, int width,
+                                         int height, uint32_t background)
 {
     auto dib = std::make_unique<testsupport::Dib>(width, height, background);
     TCanvas canvas;
@@ -92,7 +92,8 @@ TEST_F(PngObjectTest, PlainImagesAreStretchedOntoTheRectangle)
     EXPECT_EQ(dib->Pixel(1, 1), 0x102030u);
     EXPECT_EQ(dib->Pixel(2, 0), 0xC0B0A0u);
 
-    auto palette = Loaded(Png(2, 1, 1, 3, std::string("\0\x40", 2), Chunk("PLTE", std::string("\x11\x22\x33\xAA\xBB\xCC", 6))));
+    auto palette = Loaded(Png(2, 1, 1, 3, std::string("\0\x40", 2),
+                              Chunk("PLTE", std::string("\x11\x22\x33\xAA\xBB\xCC", 6))));
     auto paletteDib = DrawOn(*palette, RECT{0, 0, 2, 1}, 2, 1, 0xFFFFFF);
     EXPECT_EQ(paletteDib->Pixel(0, 0), 0x112233u);
     EXPECT_EQ(paletteDib->Pixel(1, 0), 0xAABBCCu);
@@ -100,7 +101,8 @@ TEST_F(PngObjectTest, PlainImagesAreStretchedOntoTheRectangle)
 
 TEST_F(PngObjectTest, PaletteHandleFollowsTheColourTable)
 {
-    auto palette = Loaded(Png(2, 1, 1, 3, std::string("\0\x40", 2), Chunk("PLTE", std::string("\x11\x22\x33\xAA\xBB\xCC", 6))));
+    auto palette = Loaded(Png(2, 1, 1, 3, std::string("\0\x40", 2),
+                              Chunk("PLTE", std::string("\x11\x22\x33\xAA\xBB\xCC", 6))));
     HPALETTE handle = palette->Palette();
     ASSERT_NE(handle, nullptr);
     PALETTEENTRY entries[2] = {};
@@ -124,7 +126,8 @@ TEST_F(PngObjectTest, PaletteHandleFollowsTheColourTable)
 
 TEST_F(PngObjectTest, KeyColourIsLeftOut)
 {
-    auto gray = Loaded(Png(3, 1, 8, 0, std::string("\0\x07\x80\x07", 4), Chunk("tRNS", std::string("\0\x07", 2))));
+    auto gray = Loaded(
+        Png(3, 1, 8, 0, std::string("\0\x07\x80\x07", 4), Chunk("tRNS", std::string("\0\x07", 2))));
     ASSERT_EQ(gray->Image().TransparencyMode(), ptmBit);
     auto dib = DrawOn(*gray, RECT{0, 0, 3, 1}, 3, 1, 0xFF0000);
     EXPECT_EQ(dib->Pixel(0, 0), 0xFF0000u);
@@ -132,7 +135,8 @@ TEST_F(PngObjectTest, KeyColourIsLeftOut)
     EXPECT_EQ(dib->Pixel(2, 0), 0xFF0000u);
 
     auto palette = Loaded(Png(2, 1, 1, 3, std::string("\0\x40", 2),
-                              Chunk("PLTE", std::string("\x11\x22\x33\xAA\xBB\xCC", 6)) + Chunk("tRNS", std::string("\xFF\0", 2))));
+                              Chunk("PLTE", std::string("\x11\x22\x33\xAA\xBB\xCC", 6)) +
+                                  Chunk("tRNS", std::string("\xFF\0", 2))));
     ASSERT_EQ(palette->Image().TransparencyMode(), ptmBit);
     auto paletteDib = DrawOn(*palette, RECT{0, 0, 2, 1}, 2, 1, 0x00FF00);
     EXPECT_EQ(paletteDib->Pixel(0, 0), 0x112233u);
@@ -157,7 +161,8 @@ TEST_F(PngObjectTest, AlphaIsBlendedOntoTheTarget)
     auto big = DrawOn(*random, RECT{0, 0, 20, 20}, 20, 20, 0x000000);
     for (int y = 0; y < 20; ++y) {
         for (int x = 0; x < 20; ++x) {
-            const uint8_t* s = reinterpret_cast<const uint8_t*>(built.rows.data()) + ((y / 2) * 10 + x / 2) * 4;
+            const uint8_t* s =
+                reinterpret_cast<const uint8_t*>(built.rows.data()) + ((y / 2) * 10 + x / 2) * 4;
             uint32_t expected = 0;
             for (int c = 0; c < 3; ++c)
                 expected = expected << 8 | ((s[c] * s[3] + 255) >> 8);
@@ -209,12 +214,13 @@ TEST_F(PngObjectTest, BitmapCopiesTakeThePixelFormatOfTheImage)
         int colorType, depth;
         classlib::TPixelFormat format;
     } cases[] = {
-        {0, 1, classlib::pf1bit}, {0, 2, classlib::pf4bit}, {3, 4, classlib::pf4bit},
-        {3, 8, classlib::pf8bit}, {0, 8, classlib::pf24bit}, {2, 16, classlib::pf24bit},
+        {0, 1, classlib::pf1bit},  {0, 2, classlib::pf4bit},  {3, 4, classlib::pf4bit},
+        {3, 8, classlib::pf8bit},  {0, 8, classlib::pf24bit}, {2, 16, classlib::pf24bit},
         {6, 8, classlib::pf24bit},
     };
     for (const auto& c : cases) {
-        SCOPED_TRACE(::testing::Message() << "colour type " << c.colorType << ", depth " << c.depth);
+        SCOPED_TRACE(::testing::Message()
+                     << "colour type " << c.colorType << ", depth " << c.depth);
         auto png = Loaded(RandomPng(9, 4, c.colorType, c.depth, 21).bytes);
         classlib::TBitmap bitmap;
         bitmap.Assign(png.get());
@@ -231,7 +237,8 @@ TEST_F(PngObjectTest, BitmapCopiesTakeThePixelFormatOfTheImage)
 // Code that holds any graphic reaches the image's palette and clipboard forms.
 TEST_F(PngObjectTest, PaletteAndClipboardAreTheGraphicsOwn)
 {
-    auto png = Loaded(Png(2, 1, 1, 3, std::string("\0\x40", 2), Chunk("PLTE", std::string("\x11\x22\x33\xAA\xBB\xCC", 6))));
+    auto png = Loaded(Png(2, 1, 1, 3, std::string("\0\x40", 2),
+                          Chunk("PLTE", std::string("\x11\x22\x33\xAA\xBB\xCC", 6))));
     classlib::TGraphic& graphic = *png;
     HPALETTE handle = graphic.Palette();
     ASSERT_NE(handle, nullptr);

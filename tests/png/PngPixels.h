@@ -62,10 +62,16 @@ inline std::vector<uint8_t> OurRgba(const png::TPNGImage& image)
             uint8_t* p = out.data() + (size_t(y) * w + x) * 4;
             p[0] = uint8_t(color), p[1] = uint8_t(color >> 8), p[2] = uint8_t(color >> 16);
             switch (header->Header.ColorType) {
-            case png::ctGrayAlpha:
-            case png::ctRGBAlpha: p[3] = image.AlphaRow(y)[x]; break;
-            case png::ctPalette: p[3] = trns ? trns->AlphaTable[HeldIndex(image, x, y)] : 255; break;
-            default: p[3] = trns && color == key ? 0 : 255; break;
+                case png::ctGrayAlpha:
+                case png::ctRGBAlpha:
+                    p[3] = image.AlphaRow(y)[x];
+                    break;
+                case png::ctPalette:
+                    p[3] = trns ? trns->AlphaTable[HeldIndex(image, x, y)] : 255;
+                    break;
+                default:
+                    p[3] = trns && color == key ? 0 : 255;
+                    break;
             }
         }
     }
@@ -77,7 +83,8 @@ inline std::string FirstDifference(const std::vector<uint8_t>& ours,
                                    const std::vector<uint8_t>& expected, uint32_t width)
 {
     if (ours.size() != expected.size())
-        return "sizes differ: " + std::to_string(ours.size()) + " / " + std::to_string(expected.size());
+        return "sizes differ: " + std::to_string(ours.size()) + " / " +
+               std::to_string(expected.size());
     for (size_t i = 0; i < ours.size(); i += 4) {
         for (int c = 0; c < 4; ++c) {
             if (ours[i + c] != expected[i + c]) {

@@ -44,8 +44,8 @@ void IgnoreWarning(png_structp, png_const_charp) {}
 TReferenceImage DecodeWithLibpng(const std::string& bytes)
 {
     TReferenceImage image;
-    png_structp png = png_create_read_struct(PNG_LIBPNG_VER_STRING, &image.error, RaiseError,
-                                             IgnoreWarning);
+    png_structp png =
+        png_create_read_struct(PNG_LIBPNG_VER_STRING, &image.error, RaiseError, IgnoreWarning);
     png_infop info = png_create_info_struct(png);
     TMemoryReader reader{&bytes, 0};
     std::vector<png_bytep> rows;

@@ -11,8 +11,8 @@ using classlib::EConvertError;
 namespace storagetest {
 enum TWeekday { wdMon, wdTue, wdWed, wdThu, wdFri, wdSat, wdSun, wdHoliday, wdUnknown };
 CLASSLIB_ENUM(TWeekday);
-CLASSLIB_DEFINE_ENUM(TWeekday, "wdMon", "wdTue", "wdWed", "wdThu", "wdFri", "wdSat", "wdSun", "wdHoliday",
-                     "wdUnknown")
+CLASSLIB_DEFINE_ENUM(TWeekday, "wdMon", "wdTue", "wdWed", "wdThu", "wdFri", "wdSat", "wdSun",
+                     "wdHoliday", "wdUnknown")
 enum TColourName { cnRed, cnGreen, cnBlue };
 CLASSLIB_ENUM(TColourName);
 CLASSLIB_DEFINE_ENUM(TColourName, "cnRed", "cnGreen", "cnBlue")
@@ -35,7 +35,8 @@ TEST(StoragePaths, JoinFollowsRootDotAndDotDotRules)
         {{"a", "\\b", "c", "....", "d"}, "d"},
     };
     for (const Case& c : cases)
-        EXPECT_EQ(JoinStoragePaths(c.elements), c.expected) << c.elements[0] << " + " << c.elements[1];
+        EXPECT_EQ(JoinStoragePaths(c.elements), c.expected)
+            << c.elements[0] << " + " << c.elements[1];
 }
 
 TEST_F(IniStorageTest, MissingValuesGiveDefaultsAndLeaveNoTrace)
@@ -54,9 +55,10 @@ TEST_F(IniStorageTest, ScalarsRoundTripInTheirTextForms)
     ini->StoreString("frmDovrel\\OpenDialog1_InitialDir", "C:\\Firmware, new");
     ini->StoreBoolean("frmDovrel\\Off", false);
     ini->StoreFloat("frmDovrel\\One", 1.0);
-    EXPECT_EQ(Text(), "[frmDovrel]\r\nMCUComboBox_ItemIndex=-1\r\nCheckBoxClose_Checked=TRUE\r\n"
-                      "OpenDialog1_InitialDir=C:\\Firmware, new\r\nOff=FALSE\r\n"
-                      "One=0000000000000080FF3F\r\n\r\n");
+    EXPECT_EQ(Text(),
+              "[frmDovrel]\r\nMCUComboBox_ItemIndex=-1\r\nCheckBoxClose_Checked=TRUE\r\n"
+              "OpenDialog1_InitialDir=C:\\Firmware, new\r\nOff=FALSE\r\n"
+              "One=0000000000000080FF3F\r\n\r\n");
     EXPECT_EQ(ini->LoadInteger("FRMDOVREL\\mcucombobox_itemindex", 5), -1);
     EXPECT_TRUE(ini->LoadBoolean("frmDovrel\\CheckBoxClose_Checked", false));
     EXPECT_EQ(ini->LoadString("frmDovrel\\OpenDialog1_InitialDir", ""), "C:\\Firmware, new");
@@ -69,7 +71,8 @@ TEST_F(IniStorageTest, ScalarsRoundTripInTheirTextForms)
 
 // The program's format settings replaced for one test.
 struct ProgramFormats {
-    explicit ProgramFormats(const classlib::TFormatSettings& settings) : saved(classlib::FormatSettings)
+    explicit ProgramFormats(const classlib::TFormatSettings& settings)
+        : saved(classlib::FormatSettings)
     {
         classlib::FormatSettings = settings;
     }
@@ -147,7 +150,8 @@ TEST_F(IniStorageTest, DateTimesInTheTranslationsFormatsWhenTheOptionSaysSo)
     EXPECT_DOUBLE_EQ(ini->LoadDateTime("d\\v", 0), 45000.5);
 
     // The option is published and copied with the options.
-    EXPECT_NE(classlib::GetPropInfo(&options(), "UseTranslateStringEngineDateTimeFormats"), nullptr);
+    EXPECT_NE(classlib::GetPropInfo(&options(), "UseTranslateStringEngineDateTimeFormats"),
+              nullptr);
     storage::TOcAppIniStorageOptions copy;
     copy.Assign(&options());
     EXPECT_TRUE(copy.UseTranslateStringEngineDateTimeFormats());
@@ -183,7 +187,7 @@ TEST_F(IniStorageTest, BooleansReadFromWordListsOrNumbers)
     struct Case {
         const char* text;
         bool expected;
-    } cases[] = {{"yes", true}, {"Y", true}, {"TRUE", true}, {"true", true}, {"2", true},
+    } cases[] = {{"yes", true}, {"Y", true},  {"TRUE", true},   {"true", true}, {"2", true},
                  {"no", false}, {"n", false}, {"False", false}, {"0", false}};
     for (const Case& c : cases) {
         Load(std::string("[s]\r\nb=") + c.text + "\r\n");
@@ -281,21 +285,22 @@ TEST_F(IniStorageTest, SetsAsTextOrAsOneBooleanPerElement)
 TEST_F(IniStorageTest, IntegersWithAnIdentifierMappingAreStoredByIdentifier)
 {
     static const classlib::TTypeInfo shade = classlib::MakeIntegerInfo("TShade", 0, 0xFFFFFF);
-    static const bool registered = (classlib::RegisterIntegerConsts(
-                                        &shade,
-                                        [](std::string_view ident, int64_t& value) {
-                                            if (classlib::CompareText(std::string(ident), "shRed") != 0)
-                                                return false;
-                                            value = 0x0000FF;
-                                            return true;
-                                        },
-                                        [](int64_t value, std::string& ident) {
-                                            if (value != 0x0000FF)
-                                                return false;
-                                            ident = "shRed";
-                                            return true;
-                                        }),
-                                    true);
+    static const bool registered =
+        (classlib::RegisterIntegerConsts(
+             &shade,
+             [](std::string_view ident, int64_t& value) {
+                 if (classlib::CompareText(std::string(ident), "shRed") != 0)
+                     return false;
+                 value = 0x0000FF;
+                 return true;
+             },
+             [](int64_t value, std::string& ident) {
+                 if (value != 0x0000FF)
+                     return false;
+                 ident = "shRed";
+                 return true;
+             }),
+         true);
     (void)registered;
     ini->StoreEnumeration("c\\red", &shade, 0x0000FF);
     ini->StoreEnumeration("c\\other", &shade, 0x123456);
@@ -310,7 +315,8 @@ TEST_F(IniStorageTest, IntegersWithAnIdentifierMappingAreStoredByIdentifier)
     ini->LoadEnumeration("c\\lower", &shade, value, 0);
     EXPECT_EQ(value, 0x0000FF);
     EXPECT_THROW(ini->LoadEnumeration("c\\unknown", &shade, value, 0), EConvertError);
-    EXPECT_FALSE(options().DefaultIfReadConvertError()) << "the option is restored after the identifier read";
+    EXPECT_FALSE(options().DefaultIfReadConvertError())
+        << "the option is restored after the identifier read";
 
     options().SetTypedIntegerAsString(false);
     ini->StoreEnumeration("c\\number", &shade, 0x0000FF);
@@ -357,10 +363,10 @@ TEST_F(IniStorageTest, FloatTextsAndTheirFaults)
         double expected;
     } cases[] = {
         {"0000000000000080FF3F", 1.0},
-        {"000000000000080FF3F", 1.0},       // odd count: a leading "0" is assumed
-        {"0000000000000080FF", 9.0},       // fewer than 20 digits: the default
-        {"0000000000000080FF3F99", 1.0},   // digits after the twentieth are ignored
-        {"1.5", 1.5},                      // not hexadecimal: read as decimal text
+        {"000000000000080FF3F", 1.0},    // odd count: a leading "0" is assumed
+        {"0000000000000080FF", 9.0},     // fewer than 20 digits: the default
+        {"0000000000000080FF3F99", 1.0}, // digits after the twentieth are ignored
+        {"1.5", 1.5},                    // not hexadecimal: read as decimal text
     };
     for (const Case& c : cases) {
         Load(std::string("[f]\r\nv=") + c.text + "\r\n");
@@ -376,7 +382,8 @@ TEST_F(IniStorageTest, FloatsAndDateTimesReadWhicheverFormTheFileHolds)
     // (The raw forms of these values hold letters, so they never read as decimal text.)
     for (bool writeText : {false, true}) {
         for (bool readText : {false, true}) {
-            SCOPED_TRACE(std::string(writeText ? "text" : "raw") + " read as " + (readText ? "text" : "raw"));
+            SCOPED_TRACE(std::string(writeText ? "text" : "raw") + " read as " +
+                         (readText ? "text" : "raw"));
             ini->StorageOptions()->SetFloatAsString(writeText);
             ini->StorageOptions()->SetDateTimeAsString(writeText);
             ini->StoreFloat("v\\f", 2.75);
@@ -411,7 +418,9 @@ TEST_F(IniStorageTest, ValueEncodingOptions)
     ini->StoreString("s\\two", "line 1\r\nC:\\dir\nend\r");
     ini->StoreString("s\\blank", "  padded ");
     ini->StoreString("s\\quoted", "\"q\"");
-    EXPECT_EQ(Text(), "[s]\r\ntwo=line 1\\nC:\\\\dir\\nend\\n\r\nblank=\"  padded \"\r\nquoted=\"\"q\"\"\r\n\r\n");
+    EXPECT_EQ(Text(),
+              "[s]\r\ntwo=line 1\\nC:\\\\dir\\nend\\n\r\nblank=\"  padded "
+              "\"\r\nquoted=\"\"q\"\"\r\n\r\n");
     EXPECT_EQ(ini->LoadString("s\\two", ""), "line 1\r\nC:\\dir\r\nend\r\n");
     EXPECT_EQ(ini->LoadString("s\\blank", ""), "  padded ");
     EXPECT_EQ(ini->LoadString("s\\quoted", ""), "\"q\"");
@@ -419,7 +428,9 @@ TEST_F(IniStorageTest, ValueEncodingOptions)
 
 TEST_F(IniStorageTest, FoldersListAndRemove)
 {
-    Load("[a]\r\nx=1\r\n[ab]\r\ny=2\r\n[a\\b]\r\nz=3\r\n[a\\c\\d]\r\nw=4\r\n[a\\list]\r\nCount=1\r\nItem0=q\r\n");
+    Load(
+        "[a]\r\nx=1\r\n[ab]\r\ny=2\r\n[a\\b]\r\nz=3\r\n[a\\c\\d]\r\nw=4\r\n[a\\list]\r\nCount="
+        "1\r\nItem0=q\r\n");
     classlib::TStringList names;
     ini->ListSubFolders("a", &names, false);
     EXPECT_EQ(names.CommaText(), "b,c,list");

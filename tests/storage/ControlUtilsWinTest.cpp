@@ -19,7 +19,8 @@ TEST(ControlUtilsWin, DrawTextOnCanvasMeasuresAndDrawsWithTheCanvasFont)
     canvas->FillRect(RECT{0, 0, 200, 60});
     canvas->Font()->SetHeight(-20);
     RECT measured{0, 0, 0, 0};
-    const int height = bcl::DrawTextOnCanvas(canvas, "Wide text", -1, measured, DT_CALCRECT | DT_SINGLELINE);
+    const int height =
+        bcl::DrawTextOnCanvas(canvas, "Wide text", -1, measured, DT_CALCRECT | DT_SINGLELINE);
     EXPECT_EQ(height, canvas->TextHeight("Wide text"));
     EXPECT_EQ(measured.right, canvas->TextWidth("Wide text"));
     EXPECT_EQ(measured.bottom, height);

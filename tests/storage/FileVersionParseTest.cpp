@@ -35,10 +35,10 @@ TEST(FileVersionParse, TwoTablesLanguagesAndTranslations)
 
     EXPECT_EQ(info.StringTableLanguages(), (std::vector<uint32_t>{0x04B00409, 0x04B00407}));
     EXPECT_EQ(info.TranslationList(), (std::vector<uint32_t>{0x04B00409, 0x04B00407}));
-    EXPECT_EQ(Lines(info.AllStrings()),
-              (std::vector<std::string>{"CompanyName=Orvane", "ProductName=Brenvik",
-                                        "FileVersion=1.0.0.0", "ProductName=Brenvik DE",
-                                        "Comments="}));
+    EXPECT_EQ(
+        Lines(info.AllStrings()),
+        (std::vector<std::string>{"CompanyName=Orvane", "ProductName=Brenvik",
+                                  "FileVersion=1.0.0.0", "ProductName=Brenvik DE", "Comments="}));
     EXPECT_EQ(info.AllStrings()[3].tag, 1u);
     // Only the first table is the current language.
     EXPECT_EQ(Lines(info.LanguageStrings()),
@@ -54,7 +54,10 @@ TEST(FileVersionParse, TwoTablesLanguagesAndTranslations)
 
 TEST(FileVersionParse, ValueKinds)
 {
-    struct Case { vrb::Block block; const char* line; };
+    struct Case {
+        vrb::Block block;
+        const char* line;
+    };
     const Case cases[] = {
         {Binary("B2", std::string("\x34\x12", 2)), "B2=$1234"},
         {Binary("B1", std::string("\x0a", 1)), "B1=$0A"},
@@ -90,16 +93,18 @@ TEST(FileVersionParse, BuildFlagsNeedMaskAndFlag)
     const TBcFileVersionInfo info(vrb::Resource({Table("040904B0", {})}, {}, fixed));
     EXPECT_TRUE(info.HasFlag(fvDebug));
     EXPECT_TRUE(info.HasFlag(fvSpecialBuild));
-    EXPECT_FALSE(info.HasFlag(fvPatched)); // flag set but not in the mask
+    EXPECT_FALSE(info.HasFlag(fvPatched));    // flag set but not in the mask
     EXPECT_FALSE(info.HasFlag(fvPreRelease)); // in the mask but not set
 }
 
 TEST(FileVersionParse, UnknownChildEndsTheWalkKeepingWhatWasRead)
 {
     vrb::Block root{"VS_VERSION_INFO", 0, vrb::FixedInfo(1, 2, 0, 0), 52, {}};
-    root.children.push_back(vrb::Block{"StringFileInfo", 1, {}, 0, {Table("040904B0", {Text("A", "1")})}});
+    root.children.push_back(
+        vrb::Block{"StringFileInfo", 1, {}, 0, {Table("040904B0", {Text("A", "1")})}});
     root.children.push_back(vrb::Block{"Strange", 1, {}, 0, {}});
-    root.children.push_back(vrb::Block{"VarFileInfo", 1, {}, 0, {Binary("Translation", "\x09\x04\xb0\x04")}});
+    root.children.push_back(
+        vrb::Block{"VarFileInfo", 1, {}, 0, {Binary("Translation", "\x09\x04\xb0\x04")}});
     const TBcFileVersionInfo info(vrb::Serialise(root));
     EXPECT_EQ(Lines(info.AllStrings()), std::vector<std::string>{"A=1"});
     EXPECT_TRUE(info.TranslationList().empty());
@@ -158,7 +163,8 @@ TEST(FileVersionParse, BlockLengthPastTheDataIsRefusedNotFollowed)
 {
     // A string block whose length claims more than the data holds.
     vrb::Block root{"VS_VERSION_INFO", 0, vrb::FixedInfo(1, 2, 0, 0), 52, {}};
-    root.children.push_back(vrb::Block{"StringFileInfo", 1, {}, 0, {Table("040904B0", {Text("A", "1")})}});
+    root.children.push_back(
+        vrb::Block{"StringFileInfo", 1, {}, 0, {Table("040904B0", {Text("A", "1")})}});
     std::string data = vrb::Serialise(root);
     // The string block "A" starts after root header(40)+fixed(52)+SFI header(36)+table header(24).
     const size_t stringBlock = 40 + 52 + 36 + 24;

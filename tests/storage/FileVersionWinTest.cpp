@@ -37,9 +37,9 @@ std::vector<std::string> Describe(const TBcFileVersionInfo& info)
 {
     std::vector<std::string> lines;
     const auto& f = info.FixedPart();
-    lines.push_back("fixed " + Hex8(f.FileVersionMS) + " " + Hex8(f.FileVersionLS) + " "
-                    + Hex8(f.ProductVersionMS) + " " + Hex8(f.ProductVersionLS) + " "
-                    + Hex8(f.FileFlagsMask) + " " + Hex8(f.FileFlags));
+    lines.push_back("fixed " + Hex8(f.FileVersionMS) + " " + Hex8(f.FileVersionLS) + " " +
+                    Hex8(f.ProductVersionMS) + " " + Hex8(f.ProductVersionLS) + " " +
+                    Hex8(f.FileFlagsMask) + " " + Hex8(f.FileFlags));
     const auto& languages = info.StringTableLanguages();
     for (size_t table = 0; table < languages.size(); ++table) {
         char key[9];

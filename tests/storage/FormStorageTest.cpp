@@ -95,7 +95,8 @@ std::string Layout(const std::string& fileName, const std::string& storagePath =
   end
   object FormStorage: TOcFormStorage
     AppStorage = IniFileStorage
-    AppStoragePath = ')" + storagePath + R"('
+    AppStoragePath = ')" +
+           storagePath + R"('
     StoredProps.Strings = (
       'CheckBoxClose.Checked'
       'OpenDialog1.InitialDir'
@@ -104,7 +105,8 @@ std::string Layout(const std::string& fileName, const std::string& storagePath =
       'Missing.Checked')
   end
   object IniFileStorage: TOcAppIniFileStorage
-    FileName = ')" + fileName + R"('
+    FileName = ')" +
+           fileName + R"('
   end
 end
 )";
@@ -119,7 +121,8 @@ struct FormStorageTest : ::testing::Test {
         RegisterStorageClasses();
         char exe[MAX_PATH];
         GetModuleFileNameA(nullptr, exe, MAX_PATH);
-        fileName = std::string("FormStorage-") + ::testing::UnitTest::GetInstance()->current_test_info()->name() + ".ini";
+        fileName = std::string("FormStorage-") +
+                   ::testing::UnitTest::GetInstance()->current_test_info()->name() + ".ini";
         fullName = ExtractFilePath(exe) + fileName;
         DeleteFileA(fullName.c_str());
         Application->OnException = TExceptionEvent(this, &FormStorageTest::Record);
@@ -178,24 +181,28 @@ TEST_F(FormStorageTest, PlacementAndPropertiesSurviveARestartInTheDocumentedForm
     form->Free();
     ASSERT_TRUE(exceptions.empty()) << exceptions[0];
 
-    const std::string suffix = Format("(%dx%d)", {GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)});
-    const std::string minMax = Format("%d,%d,%d,%d", {static_cast<int>(wp.ptMinPosition.x),
-                                                      static_cast<int>(wp.ptMinPosition.y),
-                                                      static_cast<int>(wp.ptMaxPosition.x),
-                                                      static_cast<int>(wp.ptMaxPosition.y)});
+    const std::string suffix =
+        Format("(%dx%d)", {GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)});
+    const std::string minMax =
+        Format("%d,%d,%d,%d",
+               {static_cast<int>(wp.ptMinPosition.x), static_cast<int>(wp.ptMinPosition.y),
+                static_cast<int>(wp.ptMaxPosition.x), static_cast<int>(wp.ptMaxPosition.y)});
     const std::string norm = "140,110,470,360";
-    const std::string expected = "[frmDovrel]\r\nFormVersion=0\r\nShowCmd=" + IntToStr(wp.showCmd) + "\r\nFlags=" +
-                                 IntToStr(wp.flags) + "\r\nPixelsPerInch=96\r\nMinMaxPos" + suffix + "=" + minMax +
-                                 "\r\nMinMaxPos=" + minMax + "\r\nNormPos" + suffix + "=" + norm + "\r\nNormPos=" + norm +
-                                 "\r\nCheckBoxClose_Checked=TRUE\r\nOpenDialog1_InitialDir=Z:\\fw\r\n"
-                                 "OpenDialog1_FileName=Z:\\fw\\blink.hex\r\nMCUComboBox_ItemIndex=2\r\n\r\n";
+    const std::string expected =
+        "[frmDovrel]\r\nFormVersion=0\r\nShowCmd=" + IntToStr(wp.showCmd) +
+        "\r\nFlags=" + IntToStr(wp.flags) + "\r\nPixelsPerInch=96\r\nMinMaxPos" + suffix + "=" +
+        minMax + "\r\nMinMaxPos=" + minMax + "\r\nNormPos" + suffix + "=" + norm +
+        "\r\nNormPos=" + norm +
+        "\r\nCheckBoxClose_Checked=TRUE\r\nOpenDialog1_InitialDir=Z:\\fw\r\n"
+        "OpenDialog1_FileName=Z:\\fw\\blink.hex\r\nMCUComboBox_ItemIndex=2\r\n\r\n";
     EXPECT_EQ(ReadBytes(fullName), expected);
 
     // Windows' own INI reader gets the same values.
     char value[256];
     GetPrivateProfileStringA("frmDovrel", "NormPos", "", value, sizeof value, fullName.c_str());
     EXPECT_EQ(std::string(value), norm);
-    GetPrivateProfileStringA("frmDovrel", "CheckBoxClose_Checked", "", value, sizeof value, fullName.c_str());
+    GetPrivateProfileStringA("frmDovrel", "CheckBoxClose_Checked", "", value, sizeof value,
+                             fullName.c_str());
     EXPECT_STREQ(value, "TRUE");
 
     // Started again: everything comes back.
@@ -216,15 +223,18 @@ TEST_F(FormStorageTest, PlacementAndPropertiesSurviveARestartInTheDocumentedForm
 
 TEST_F(FormStorageTest, DamagedFileNeitherFailsNorMovesTheWindowOffScreen)
 {
-    const std::string suffix = Format("(%dx%d)", {GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)});
+    const std::string suffix =
+        Format("(%dx%d)", {GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)});
     std::ofstream(fullName, std::ios::binary)
         << "[frmDovrel]\rFormVersion=zero\n"
            "ShowCmd=zz\r\nFlags=99999999999999999\r\n"
            "PixelsPerInch=96\r\n"
-           "NormPos" + suffix + "=-30000,-30000,-29000,-29000\r\n"
-           "NormPos=abc,def\r\nMinMaxPos=1,2\r\n"
-           "CheckBoxClose_Checked=perhaps\r\nMCUComboBox_ItemIndex=12abc\r\n"
-           "  OpenDialog1_InitialDir  =  C:\\kept  \r\nUnknownKey=1\r\n";
+           "NormPos" +
+               suffix +
+               "=-30000,-30000,-29000,-29000\r\n"
+               "NormPos=abc,def\r\nMinMaxPos=1,2\r\n"
+               "CheckBoxClose_Checked=perhaps\r\nMCUComboBox_ItemIndex=12abc\r\n"
+               "  OpenDialog1_InitialDir  =  C:\\kept  \r\nUnknownKey=1\r\n";
     TSettingsForm* form = Open();
     ShowAndWait(form);
     EXPECT_TRUE(exceptions.empty()) << exceptions[0];
@@ -236,7 +246,8 @@ TEST_F(FormStorageTest, DamagedFileNeitherFailsNorMovesTheWindowOffScreen)
 
     // A plain key with only two numbers: left and top move, the size stays.
     form->Free();
-    std::ofstream(fullName, std::ios::binary) << "[frmDovrel]\r\nPixelsPerInch=96\r\nNormPos=200,150\r\n";
+    std::ofstream(fullName, std::ios::binary)
+        << "[frmDovrel]\r\nPixelsPerInch=96\r\nNormPos=200,150\r\n";
     form = Open();
     const int width = form->Width();
     ShowAndWait(form);
@@ -340,11 +351,11 @@ TEST_F(FormStorageTest, HookedControlFreedInsideItsHookIsReleasedAfterTheMessage
     ASSERT_TRUE(PumpUntil([&] { return ReleaserInstance()->Waiting() == waitingBefore; }));
 }
 
-
 namespace {
 
 // Adds the stored values of the round trip with the given starting values.
-void AddValues(TOcFormStorage* storage, const std::vector<std::pair<std::string, TOcStoredValueData>>& values)
+void AddValues(TOcFormStorage* storage,
+               const std::vector<std::pair<std::string, TOcStoredValueData>>& values)
 {
     for (const auto& [name, value] : values) {
         auto* item = static_cast<TOcStoredValue*>(storage->StoredValues()->Add());
@@ -402,8 +413,12 @@ TEST_F(FormStorageTest, StoredValuesKeepTheirTypeAcrossARestart)
     TSettingsForm* form = Open();
     auto* storage = Find<TOcFormStorage>(form, "FormStorage");
     ShowAndWait(form);
-    AddValues(storage, {{"Runs", 5}, {"Ratio", 0.25}, {"Expert", true}, {"Port", std::string("COM3")},
-                        {"LastUpload", TOcStoredDate{when}}, {"Secret", std::string("pass word")}});
+    AddValues(storage, {{"Runs", 5},
+                        {"Ratio", 0.25},
+                        {"Expert", true},
+                        {"Port", std::string("COM3")},
+                        {"LastUpload", TOcStoredDate{when}},
+                        {"Secret", std::string("pass word")}});
     Value(storage, "Secret")->KeyString = "k3y";
     // OnSave sees a copy: it may change what is written but not the value itself.
     struct Hooks {
@@ -419,12 +434,18 @@ TEST_F(FormStorageTest, StoredValuesKeepTheirTypeAcrossARestart)
     EXPECT_NE(file.find("Runs=6\r\n"), std::string::npos) << file;
     EXPECT_NE(file.find("Expert=TRUE\r\n"), std::string::npos) << file;
     EXPECT_NE(file.find("Port=COM3\r\n"), std::string::npos) << file;
-    EXPECT_EQ(file.find("pass word"), std::string::npos) << "a value with a key is not stored in clear";
+    EXPECT_EQ(file.find("pass word"), std::string::npos)
+        << "a value with a key is not stored in clear";
 
     form = Open();
     storage = Find<TOcFormStorage>(form, "FormStorage");
-    AddValues(storage, {{"Runs", 0}, {"Ratio", 0.0}, {"Expert", false}, {"Port", std::string()},
-                        {"LastUpload", TOcStoredDate{0}}, {"Secret", std::string()}, {"Absent", 17}});
+    AddValues(storage, {{"Runs", 0},
+                        {"Ratio", 0.0},
+                        {"Expert", false},
+                        {"Port", std::string()},
+                        {"LastUpload", TOcStoredDate{0}},
+                        {"Secret", std::string()},
+                        {"Absent", 17}});
     Value(storage, "Secret")->KeyString = "k3y";
     Value(storage, "Runs")->OnRestore = TOcStoredValueEvent(&hooks, &Hooks::Restore);
     ShowAndWait(form);
@@ -435,8 +456,10 @@ TEST_F(FormStorageTest, StoredValuesKeepTheirTypeAcrossARestart)
     EXPECT_EQ(Value(storage, "Port")->Value, TOcStoredValueData(std::string("COM3")));
     EXPECT_EQ(Value(storage, "Secret")->Value, TOcStoredValueData(std::string("pass word")));
     ASSERT_TRUE(std::holds_alternative<TOcStoredDate>(Value(storage, "LastUpload")->Value));
-    EXPECT_NEAR(std::get<TOcStoredDate>(Value(storage, "LastUpload")->Value).Value, when, 1.0 / 86400);
-    EXPECT_EQ(Value(storage, "Absent")->Value, TOcStoredValueData(17)) << "a missing value keeps its default";
+    EXPECT_NEAR(std::get<TOcStoredDate>(Value(storage, "LastUpload")->Value).Value, when,
+                1.0 / 86400);
+    EXPECT_EQ(Value(storage, "Absent")->Value, TOcStoredValueData(17))
+        << "a missing value keeps its default";
     EXPECT_THROW(Value(storage, "Port")->SetName("RUNS"), EOCLException);
     form->Free();
 }
@@ -499,9 +522,12 @@ TEST_F(FormStorageTest, VersionCheckDecidesWhetherTheFileIsRead)
         bool accepted;
     };
     const Case cases[] = {
-        {fpvcCheckGreaterEqual, 1, "0", false}, {fpvcCheckGreaterEqual, 1, nullptr, false},
-        {fpvcCheckGreaterEqual, 1, "1", true},  {fpvcCheckGreaterEqual, 1, "2", true},
-        {fpvcCheckEqual, 1, "2", false},        {fpvcCheckEqual, 1, "1", true},
+        {fpvcCheckGreaterEqual, 1, "0", false},
+        {fpvcCheckGreaterEqual, 1, nullptr, false},
+        {fpvcCheckGreaterEqual, 1, "1", true},
+        {fpvcCheckGreaterEqual, 1, "2", true},
+        {fpvcCheckEqual, 1, "2", false},
+        {fpvcCheckEqual, 1, "1", true},
         {fpvcNocheck, 3, "1", true},
     };
     for (const Case& c : cases) {
@@ -523,10 +549,12 @@ TEST_F(FormStorageTest, VersionCheckDecidesWhetherTheFileIsRead)
         form->Free();
         // A rejected file is rewritten with the current version and values.
         const std::string written = ReadBytes(fullName);
-        const bool hasVersion = written.find("FormVersion=" + std::to_string(c.version) + "\r\n") != std::string::npos;
+        const bool hasVersion =
+            written.find("FormVersion=" + std::to_string(c.version) + "\r\n") != std::string::npos;
         EXPECT_EQ(hasVersion, c.check != fpvcNocheck) << written;
-        EXPECT_NE(written.find(std::string("CheckBoxClose_Checked=") + (c.accepted ? "TRUE" : "FALSE")),
-                  std::string::npos)
+        EXPECT_NE(
+            written.find(std::string("CheckBoxClose_Checked=") + (c.accepted ? "TRUE" : "FALSE")),
+            std::string::npos)
             << written;
     }
 }
@@ -549,7 +577,8 @@ TEST_F(FormStorageTest, FormNamePlaceholderAndActiveControl)
 
     // Options exactly [fpActiveControl]: restoring reads the active control only, and saving
     // writes no placement value at all.
-    std::ofstream(fullName, std::ios::binary) << "[Dovrel]\r\nActiveControl=MCUComboBox\r\nShowCmd=3\r\n";
+    std::ofstream(fullName, std::ios::binary)
+        << "[Dovrel]\r\nActiveControl=MCUComboBox\r\nShowCmd=3\r\n";
     form = Open("%FORM_NAME%");
     storage = Find<TOcFormStorage>(form, "FormStorage");
     storage->SetOptions({fpActiveControl});
@@ -597,9 +626,11 @@ TEST_F(FormStorageTest, PreventResizeKeepsTheSizeAndLetsTheFormsMenuSeeItsPopupF
     // A pop-up flagged as a system menu: the form's own menu is asked first, then size and
     // maximize are greyed.
     HMENU systemMenu = GetSystemMenu(form->Handle(), FALSE);
-    SendMessageA(form->Handle(), WM_INITMENUPOPUP, reinterpret_cast<WPARAM>(file->Handle()), MAKELPARAM(0, 1));
+    SendMessageA(form->Handle(), WM_INITMENUPOPUP, reinterpret_cast<WPARAM>(file->Handle()),
+                 MAKELPARAM(0, 1));
     EXPECT_EQ(clicks, 1);
-    SendMessageA(form->Handle(), WM_INITMENUPOPUP, reinterpret_cast<WPARAM>(systemMenu), MAKELPARAM(0, 1));
+    SendMessageA(form->Handle(), WM_INITMENUPOPUP, reinterpret_cast<WPARAM>(systemMenu),
+                 MAKELPARAM(0, 1));
     EXPECT_TRUE(GetMenuState(systemMenu, SC_SIZE, MF_BYCOMMAND) & MF_GRAYED);
     EXPECT_TRUE(GetMenuState(systemMenu, SC_MAXIMIZE, MF_BYCOMMAND) & MF_GRAYED);
     EXPECT_EQ(clicks, 1);

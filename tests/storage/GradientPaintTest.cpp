@@ -16,7 +16,8 @@ using testsupport::Dib;
 
 namespace {
 
-void Paint(Dib& dib, const RECT& rect, classlib::TColor from, uint8_t steps, uint8_t direction, classlib::TColor to)
+void Paint(Dib& dib, const RECT& rect, classlib::TColor from, uint8_t steps, uint8_t direction,
+           classlib::TColor to)
 {
     classlib::TCanvas canvas;
     canvas.SetHandle(dib.dc());
@@ -61,7 +62,8 @@ TEST(GradientPaint, SystemColoursAreResolved)
     Dib dib(2, 2, 0x00FF00);
     Paint(dib, RECT{0, 0, 2, 2}, 0xFF00000F, 1, 0, 0x000000); // button face
     const COLORREF face = GetSysColor(COLOR_BTNFACE);
-    EXPECT_EQ(dib.Pixel(1, 1), (uint32_t(GetRValue(face)) << 16) | (GetGValue(face) << 8) | GetBValue(face));
+    EXPECT_EQ(dib.Pixel(1, 1),
+              (uint32_t(GetRValue(face)) << 16) | (GetGValue(face) << 8) | GetBValue(face));
 }
 
 TEST(ControlUtilsWin, ActiveWindowBelongsToTheCallingThreadOnly)

@@ -7,18 +7,20 @@ using storage::TOcIniDocument;
 TEST(IniDocument, ReadingTrimsSkipsAndReusesSections)
 {
     TOcIniDocument doc;
-    doc.SetText("orphan=1\r\n"
-                "  [ Main ]  \r\n"
-                "; comment\r\n"
-                "\r\n"
-                "  Key  =  some value  \r\n"
-                "bare line\r\n"
-                "[Other]\n"
-                "a=1\r"
-                "[main]\r\n"
-                "second=2");
-    EXPECT_EQ(doc.GetText(), "[Main]\r\nKey=some value\r\nbare line\r\nsecond=2\r\n\r\n"
-                             "[Other]\r\na=1\r\n\r\n");
+    doc.SetText(
+        "orphan=1\r\n"
+        "  [ Main ]  \r\n"
+        "; comment\r\n"
+        "\r\n"
+        "  Key  =  some value  \r\n"
+        "bare line\r\n"
+        "[Other]\n"
+        "a=1\r"
+        "[main]\r\n"
+        "second=2");
+    EXPECT_EQ(doc.GetText(),
+              "[Main]\r\nKey=some value\r\nbare line\r\nsecond=2\r\n\r\n"
+              "[Other]\r\na=1\r\n\r\n");
     EXPECT_EQ(doc.ReadString("MAIN", "key", "x"), "some value");
     EXPECT_EQ(doc.ReadString("Main", "orphan", "none"), "none");
 }
@@ -30,7 +32,8 @@ TEST(IniDocument, WritesReplaceInPlaceAndAppendAtSectionEnd)
     doc.WriteString("S", "A", "x=y");
     doc.WriteString("s", "d", "4");
     doc.WriteString("new", "e", "");
-    EXPECT_EQ(doc.GetText(), "[s]\r\nA=x=y\r\nb=2\r\nd=4\r\n\r\n[t]\r\nc=3\r\n\r\n[new]\r\ne=\r\n\r\n");
+    EXPECT_EQ(doc.GetText(),
+              "[s]\r\nA=x=y\r\nb=2\r\nd=4\r\n\r\n[t]\r\nc=3\r\n\r\n[new]\r\ne=\r\n\r\n");
     EXPECT_EQ(doc.ReadString("s", "a", ""), "x=y"); // text after the first "="
     EXPECT_TRUE(doc.ValueExists("new", "E"));
 

@@ -79,18 +79,24 @@ TEST_F(IniFileStorageTest, WritesTheDocumentOnDestroyInTheFileFormat)
     s->StoreString("frmDovrel\\OpenDialog1_InitialDir", "Z:\\home\\fw");
     s->StoreInteger("frmDovrel\\MCUComboBox_ItemIndex", -1);
     s->Free();
-    const std::string expected = "[frmDovrel]\r\nFormVersion=0\r\nCheckBoxClose_Checked=FALSE\r\n"
-                                 "OpenDialog1_InitialDir=Z:\\home\\fw\r\nMCUComboBox_ItemIndex=-1\r\n\r\n";
+    const std::string expected =
+        "[frmDovrel]\r\nFormVersion=0\r\nCheckBoxClose_Checked=FALSE\r\n"
+        "OpenDialog1_InitialDir=Z:\\home\\fw\r\nMCUComboBox_ItemIndex=-1\r\n\r\n";
     EXPECT_EQ(ReadBytes(file), expected);
-    EXPECT_EQ(FolderEntries(), std::vector<std::string>{"Settings.ini"}); // no temporary left behind
+    EXPECT_EQ(FolderEntries(),
+              std::vector<std::string>{"Settings.ini"}); // no temporary left behind
 
     // Windows' own INI reader sees the same values.
     char value[256];
-    GetPrivateProfileStringA("frmDovrel", "OpenDialog1_InitialDir", "", value, sizeof value, file.c_str());
+    GetPrivateProfileStringA("frmDovrel", "OpenDialog1_InitialDir", "", value, sizeof value,
+                             file.c_str());
     EXPECT_STREQ(value, "Z:\\home\\fw");
-    GetPrivateProfileStringA("frmDovrel", "CheckBoxClose_Checked", "", value, sizeof value, file.c_str());
+    GetPrivateProfileStringA("frmDovrel", "CheckBoxClose_Checked", "", value, sizeof value,
+                             file.c_str());
     EXPECT_STREQ(value, "FALSE");
-    EXPECT_EQ(static_cast<int>(GetPrivateProfileIntA("frmDovrel", "MCUComboBox_ItemIndex", 7, file.c_str())), -1);
+    EXPECT_EQ(static_cast<int>(
+                  GetPrivateProfileIntA("frmDovrel", "MCUComboBox_ItemIndex", 7, file.c_str())),
+              -1);
 
     // Reopened, updated and saved: the order and unknown keys of the file are kept.
     WriteBytes(file, "; hand-edited\r\n[frmDovrel]\r\n  Extra = kept \r\nFormVersion=0\r\n");
@@ -123,7 +129,8 @@ TEST_F(IniFileStorageTest, FailedWriteKeepsTheOldFileAndReportsWhy)
     auto* s = Open(file);
     s->StoreString("s\\v", "new");
     // Another process holds the file open without sharing deletion: it cannot be replaced.
-    HANDLE holder = CreateFileA(file.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+    HANDLE holder = CreateFileA(file.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                0, nullptr);
     ASSERT_NE(holder, INVALID_HANDLE_VALUE);
     s->Flush();
     CloseHandle(holder);
@@ -141,7 +148,7 @@ TEST_F(IniFileStorageTest, RenamingMovesToTheNewFileWithExtension)
     s->StoreString("s\\a", "first");
     s->SetFileName(folder + "\\Other");
     EXPECT_EQ(s->FullFileName(), folder + "\\Other.ini");
-    EXPECT_EQ(ReadBytes(file), "[s]\r\na=first\r\n\r\n");  // the old file got the document
+    EXPECT_EQ(ReadBytes(file), "[s]\r\na=first\r\n\r\n"); // the old file got the document
     EXPECT_EQ(s->LoadString("s\\a", "absent"), "absent"); // the new one had nothing
     s->Free();
     DeleteFileA((folder + "\\Other.ini").c_str());

@@ -8,12 +8,17 @@ using namespace bcl;
 TEST(PathRoutines, Separators)
 {
     const std::pair<const char*, const char*> with[] = {
-        {"C:\\Temp", "C:\\Temp\\"}, {"C:\\Temp\\", "C:\\Temp\\"}, {"", "\\"},
+        {"C:\\Temp", "C:\\Temp\\"},
+        {"C:\\Temp\\", "C:\\Temp\\"},
+        {"", "\\"},
     };
     for (const auto& [path, expected] : with)
         EXPECT_EQ(PathWithSeparator(path), expected) << path;
     const std::pair<const char*, const char*> without[] = {
-        {"C:\\Temp\\", "C:\\Temp"}, {"C:\\Temp", "C:\\Temp"}, {"", ""}, {"\\", ""},
+        {"C:\\Temp\\", "C:\\Temp"},
+        {"C:\\Temp", "C:\\Temp"},
+        {"", ""},
+        {"\\", ""},
     };
     for (const auto& [path, expected] : without)
         EXPECT_EQ(PathDropSeparator(path), expected) << path;
@@ -21,7 +26,11 @@ TEST(PathRoutines, Separators)
 
 TEST(PathRoutines, EnsureExtension)
 {
-    struct Case { const char* path; const char* extension; const char* expected; };
+    struct Case {
+        const char* path;
+        const char* extension;
+        const char* expected;
+    };
     const Case cases[] = {
         {"Settings", "ini", "Settings.ini"},
         {"Settings.INI", ".ini", "Settings.INI"},
@@ -33,15 +42,16 @@ TEST(PathRoutines, EnsureExtension)
         {"C:\\dir.d\\Settings", "ini", "C:\\dir.d\\Settings.ini"},
     };
     for (const auto& c : cases)
-        EXPECT_EQ(PathEnsureExtension(c.path, c.extension), c.expected) << c.path << " + " << c.extension;
+        EXPECT_EQ(PathEnsureExtension(c.path, c.extension), c.expected)
+            << c.path << " + " << c.extension;
 }
 
 TEST(PathRoutines, AbsoluteAndDeviceNames)
 {
     const std::pair<const char*, bool> cases[] = {
-        {"C:\\x", true}, {"C:", false}, {"C:x", false}, {"\\\\server\\share", true},
+        {"C:\\x", true},        {"C:", false},        {"C:x", false},  {"\\\\server\\share", true},
         {"\\\\.\\C:\\x", true}, {"\\\\.\\C:", false}, {"x\\y", false}, {"", false},
-        {"1:\\x", false}, {"C:\\", true},
+        {"1:\\x", false},       {"C:\\", true},
     };
     for (const auto& [path, expected] : cases)
         EXPECT_EQ(PathIsAbsoluteName(path), expected) << path;

@@ -30,7 +30,12 @@ bool Expand(const std::string& command, std::string& result)
 
 TEST(Placeholders, ExpandDelimitedCommands)
 {
-    struct Case { const char* text; const char* left; const char* right; const char* expected; };
+    struct Case {
+        const char* text;
+        const char* left;
+        const char* right;
+        const char* expected;
+    };
     const Case cases[] = {
         {"Settings.ini", "%", "%", "Settings.ini"},
         {"", "%", "%", ""},
@@ -63,10 +68,16 @@ TEST(Placeholders, DateTimeFormats)
 
 TEST(ControlUtils, GradientBands)
 {
-    struct Case { int extent; uint8_t steps; size_t bands; int bandSize; int lastStrip; };
+    struct Case {
+        int extent;
+        uint8_t steps;
+        size_t bands;
+        int bandSize;
+        int lastStrip;
+    };
     const Case cases[] = {
-        {5, 255, 5, 1, 0},  // at most one band per pixel
-        {10, 3, 4, 3, 1},   // three bands of 3 and a 1-pixel strip in the end colour
+        {5, 255, 5, 1, 0}, // at most one band per pixel
+        {10, 3, 4, 3, 1},  // three bands of 3 and a 1-pixel strip in the end colour
         {12, 4, 4, 3, 0},
         {7, 2, 3, 3, 1},
     };

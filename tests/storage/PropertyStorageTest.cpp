@@ -112,15 +112,16 @@ TEST(StoredItems, SplitJoinRename)
 
 TEST_F(PropertyStorageTest, StoresUnderComponentUnderscorePropertyInListOrder)
 {
-    Bind({"CheckBoxClose . Checked", "MCUComboBox.ItemIndex", "MCUComboBox.FileName", "Ghost.Checked",
-          "MCUComboBox.NoSuchProperty"});
+    Bind({"CheckBoxClose . Checked", "MCUComboBox.ItemIndex", "MCUComboBox.FileName",
+          "Ghost.Checked", "MCUComboBox.NoSuchProperty"});
     EXPECT_EQ(stored.Count(), 4); // the unknown component is dropped when bound
     box->Checked = true;
     combo->ItemIndex = 3;
     combo->FileName = "C:\\fw\\blink.hex";
     props.StoreComponentProperties(form, &stored);
-    EXPECT_EQ(Text(), "[frmDovrel]\r\nCheckBoxClose_Checked=TRUE\r\nMCUComboBox_ItemIndex=3\r\n"
-                      "MCUComboBox_FileName=C:\\fw\\blink.hex\r\n\r\n");
+    EXPECT_EQ(Text(),
+              "[frmDovrel]\r\nCheckBoxClose_Checked=TRUE\r\nMCUComboBox_ItemIndex=3\r\n"
+              "MCUComboBox_FileName=C:\\fw\\blink.hex\r\n\r\n");
 
     box->Checked = false;
     combo->ItemIndex = -1;
@@ -135,9 +136,10 @@ TEST_F(PropertyStorageTest, DamagedValuesKeepTheirPropertyAndSpareTheOthers)
 {
     Bind({"CheckBoxClose.Checked", "MCUComboBox.ItemIndex", "MCUComboBox.Mode", "MCUComboBox.Modes",
           "MCUComboBox.Ratio", "MCUComboBox.Big", "MCUComboBox.FileName"});
-    Load("[frmDovrel]\r\nCheckBoxClose_Checked=perhaps\r\nMCUComboBox_ItemIndex=12abc\r\n"
-         "MCUComboBox_Mode=99\r\nMCUComboBox_Modes=[pmNone]\r\nMCUComboBox_Ratio=zz\r\n"
-         "MCUComboBox_Big=99999999999999999999999\r\nMCUComboBox_FileName=kept going\r\n");
+    Load(
+        "[frmDovrel]\r\nCheckBoxClose_Checked=perhaps\r\nMCUComboBox_ItemIndex=12abc\r\n"
+        "MCUComboBox_Mode=99\r\nMCUComboBox_Modes=[pmNone]\r\nMCUComboBox_Ratio=zz\r\n"
+        "MCUComboBox_Big=99999999999999999999999\r\nMCUComboBox_FileName=kept going\r\n");
     box->Checked = true;
     props.LoadComponentProperties(form, &stored);
     EXPECT_TRUE(box->Checked);
@@ -176,7 +178,7 @@ TEST_F(IniStorageTest, ReferencedComponentsAreNotFollowedButSubComponentsAre)
     a->Partner = b;
     b->Partner = a;
     a->Inner = inner;
-    ini->StoreObjectProperties("a", a, nullptr);  // returns: the cycle is not walked
+    ini->StoreObjectProperties("a", a, nullptr); // returns: the cycle is not walked
     EXPECT_EQ(ini->LoadInteger("a\\Value", 0), 1);
     EXPECT_EQ(ini->LoadInteger("a\\Inner\\Value", 0), 7);
     EXPECT_FALSE(ini->IsStoredFolder("a\\Partner"));
@@ -261,7 +263,8 @@ TEST_F(IniStorageTest, RegisteredEngineTakesOverTheClassPropertiesItSupports)
     ini->StoreObjectProperties("other", other, nullptr);
     EXPECT_EQ(ini->LoadString("taken\\Lines", ""), "engine:a,b");
     EXPECT_EQ(ini->LoadInteger("taken\\Lines\\Count", -1), -1);
-    EXPECT_EQ(ini->LoadInteger("other\\Lines\\Count", 0), 2) << "an unsupported object keeps the built-in handling";
+    EXPECT_EQ(ini->LoadInteger("other\\Lines\\Count", 0), 2)
+        << "an unsupported object keeps the built-in handling";
 
     taken->Lines->Clear();
     ini->LoadObjectProperties("taken", taken, nullptr);
@@ -305,7 +308,10 @@ class TSelfStorer : public TComponent, public ISelfStoringObject, public IStoreA
     {
         storage.StoreString(JoinStoragePaths({path, "Own"}), own);
     }
-    bool QueryInterface(const TGUID& iid, void** obj) override { return TComponent::QueryInterface(iid, obj); }
+    bool QueryInterface(const TGUID& iid, void** obj) override
+    {
+        return TComponent::QueryInterface(iid, obj);
+    }
     int AddRef() override { return TComponent::AddRef(); }
     int Release() override { return TComponent::Release(); }
     bool GetInterface(const TGUID& iid, void** obj) override
@@ -361,7 +367,8 @@ TEST_F(IniStorageTest, TranslatedPropertyNamesNameTheKeys)
             name = "x" + name;
         }
     } translator;
-    ini->OnTranslatePropertyName = TOcTranslatePropertyNameEvent(&translator, &Translator::Translate);
+    ini->OnTranslatePropertyName =
+        TOcTranslatePropertyNameEvent(&translator, &Translator::Translate);
     auto* thing = new TStoredThing(nullptr);
     thing->ItemIndex = 2;
     TStringList ignore;
@@ -372,7 +379,9 @@ TEST_F(IniStorageTest, TranslatedPropertyNamesNameTheKeys)
     thing->ItemIndex = 0;
     ini->LoadObjectProperties("t", thing, &ignore);
     EXPECT_EQ(thing->ItemIndex, 2);
-    EXPECT_NE(std::find(translator.calls.begin(), translator.calls.end(), "ItemIndex w"), translator.calls.end());
-    EXPECT_NE(std::find(translator.calls.begin(), translator.calls.end(), "ItemIndex r"), translator.calls.end());
+    EXPECT_NE(std::find(translator.calls.begin(), translator.calls.end(), "ItemIndex w"),
+              translator.calls.end());
+    EXPECT_NE(std::find(translator.calls.begin(), translator.calls.end(), "ItemIndex r"),
+              translator.calls.end());
     thing->Free();
 }

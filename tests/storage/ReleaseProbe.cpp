@@ -1,6 +1,7 @@
 // Reports what the system-information module makes of the platform it runs on, for the
 // Windows versions Wine is told to pretend to be:
-//   platform=<id> version=<major>.<minor> product=<type> release=<TWindowsRelease> name=<accepted|refused>
+//   platform=<id> version=<major>.<minor> product=<type> release=<TWindowsRelease>
+//   name=<accepted|refused>
 // where name tells whether a shared-memory name with a namespace prefix was accepted.
 #include "BcErrors.h"
 #include "BcSharedMemory.h"

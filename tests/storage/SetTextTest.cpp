@@ -37,7 +37,6 @@ using rtti_test::TSample;
 
 namespace {
 
-
 classlib::TTypeInfo ByteRange(const char* name, int64_t min, int64_t max)
 {
     classlib::TTypeInfo t;
@@ -87,11 +86,14 @@ TEST(SetText, PublishedEnumerationSetFromText)
     using rtti_test::x;
     using rtti_test::y;
     using rtti_test::z;
-    struct Case { const char* text; classlib::TSet<rtti_test::TXyz> expected; };
+    struct Case {
+        const char* text;
+        classlib::TSet<rtti_test::TXyz> expected;
+    };
     const Case cases[] = {
-        {"[x, y]", {x, y}}, {"[x,y]", {x, y}}, {"x, y", {x, y}}, {"[]", {}}, {"", {}},
-        {"[z]", {z}}, {"x .. z", {x, y, z}}, {"[X]", {x}}, {"[y..y]", {y}}, {"[z .. x]", {}},
-        {"x,,z,", {x, z}},
+        {"[x, y]", {x, y}}, {"[x,y]", {x, y}}, {"x, y", {x, y}},      {"[]", {}},
+        {"", {}},           {"[z]", {z}},      {"x .. z", {x, y, z}}, {"[X]", {x}},
+        {"[y..y]", {y}},    {"[z .. x]", {}},  {"x,,z,", {x, z}},
     };
     for (const auto& c : cases) {
         PublishedSet set;

@@ -86,7 +86,8 @@ TEST(SharedMemory, AMappingOfAnotherProcessOpensWithSizeZero)
     const std::string name = UniqueName("foreign");
     // Another process's mapping: created here with the platform directly, not through the
     // module, so the module's first acquisition has to open it.
-    HANDLE mapping = CreateFileMappingA(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0, 8, name.c_str());
+    HANDLE mapping =
+        CreateFileMappingA(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0, 8, name.c_str());
     ASSERT_NE(mapping, nullptr);
     void* view = MapViewOfFile(mapping, FILE_MAP_ALL_ACCESS, 0, 0, 8);
     std::memcpy(view, "shared", 7);

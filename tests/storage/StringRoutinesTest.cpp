@@ -9,7 +9,13 @@ using namespace bcl;
 
 TEST(StringRoutines, ReplaceText)
 {
-    struct Case { std::string text; std::string search; const char* replacement; unsigned flags; std::string expected; };
+    struct Case {
+        std::string text;
+        std::string search;
+        const char* replacement;
+        unsigned flags;
+        std::string expected;
+    };
     const Case cases[] = {
         {"abcabc", "bc", "X", 0, "aXabc"},
         {"abcabc", "bc", "X", rtReplaceAll, "aXaX"},
@@ -58,7 +64,12 @@ TEST(StringRoutines, ReplaceTextRefusesAnEmptySearchInANonEmptyText)
 TEST(StringRoutines, SplitToList)
 {
     using List = std::vector<std::string>;
-    struct Case { const char* text; const char* separator; bool keepEmpty; List expected; };
+    struct Case {
+        const char* text;
+        const char* separator;
+        bool keepEmpty;
+        List expected;
+    };
     const Case cases[] = {
         {"a,,b", ",", true, {"a", "", "b"}},
         {"a,,b", ",", false, {"a", "b"}},

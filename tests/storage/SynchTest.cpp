@@ -101,7 +101,11 @@ TEST(Synch, MutexErrorCarriesThePlatformTextAndCode)
 TEST(Synch, WaitOnAClosedHandleIsAnError)
 {
     struct ClosedMutex : TBcMutex {
-        ClosedMutex() : TBcMutex(nullptr, false, "") { CloseHandle(objectHandle_); objectHandle_ = nullptr; }
+        ClosedMutex() : TBcMutex(nullptr, false, "")
+        {
+            CloseHandle(objectHandle_);
+            objectHandle_ = nullptr;
+        }
     } mutex;
     EXPECT_EQ(mutex.WaitTimeout(0), woError);
 }

@@ -7,7 +7,10 @@ using namespace bcl;
 
 TEST(SysInfoClassify, Releases)
 {
-    struct Case { WindowsVersionFacts facts; TWindowsRelease expected; };
+    struct Case {
+        WindowsVersionFacts facts;
+        TWindowsRelease expected;
+    };
     auto nt = [](uint32_t major, uint32_t minor, uint8_t productType = 1) {
         WindowsVersionFacts f;
         f.platformId = 2;
@@ -26,7 +29,10 @@ TEST(SysInfoClassify, Releases)
         f.kernelProductVersionHigh = kernel;
         return f;
     };
-    auto with = [](WindowsVersionFacts f, auto change) { change(f); return f; };
+    auto with = [](WindowsVersionFacts f, auto change) {
+        change(f);
+        return f;
+    };
     const Case cases[] = {
         {w9x(0, ""), wrWin95},
         {w9x(0, "B"), wrWin95OSR2},

@@ -19,7 +19,11 @@ const char* ProbeKey = "Software\\Wine\\AppDefaults\\bcl_release_probe.exe";
 // destructor.
 class WineVersionOverride {
 public:
-    WineVersionOverride() { RegCreateKeyExA(HKEY_CURRENT_USER, ProbeKey, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key_, nullptr); }
+    WineVersionOverride()
+    {
+        RegCreateKeyExA(HKEY_CURRENT_USER, ProbeKey, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key_,
+                        nullptr);
+    }
     ~WineVersionOverride()
     {
         RegCloseKey(key_);
@@ -39,7 +43,10 @@ private:
 
 TEST(SysInfoWine, ReleaseUnderEachEmulatedWindowsVersion)
 {
-    struct Case { const char* wineVersion; const char* expected; };
+    struct Case {
+        const char* wineVersion;
+        const char* expected;
+    };
     // Platform id, version and product type as Wine 8.0 reports them, the TWindowsRelease
     // value made of them, and whether a namespaced shared-memory name was accepted.
     // Like Windows, Wine reports 6.2 for 8.1 and 10 to programs without a compatibility
@@ -50,17 +57,18 @@ TEST(SysInfoWine, ReleaseUnderEachEmulatedWindowsVersion)
         {"win81", "platform=2 version=6.2 product=1 release=0 name=accepted"},      // wrUnknown
         {"win8", "platform=2 version=6.2 product=1 release=0 name=accepted"},       // wrUnknown
         {"win2008r2", "platform=2 version=6.1 product=1 release=17 name=accepted"}, // wrWin7
-        {"win7", "platform=2 version=6.1 product=3 release=18 name=accepted"},      // wrWinServer2008R2
-        {"win2008", "platform=2 version=6.0 product=3 release=16 name=accepted"},   // wrWinServer2008
-        {"vista", "platform=2 version=6.0 product=1 release=15 name=accepted"},     // wrWinVista
-        {"win2003", "platform=2 version=5.2 product=3 release=12 name=accepted"},   // wrWin2003
-        {"winxp", "platform=2 version=5.1 product=1 release=11 name=accepted"},     // wrWinXP
-        {"win2k", "platform=2 version=5.0 product=1 release=10 name=accepted"},     // wrWin2000
-        {"nt40", "platform=2 version=4.0 product=1 release=9 name=refused"},        // wrWinNT4
-        {"nt351", "platform=2 version=3.51 product=1 release=8 name=refused"},      // wrWinNT351
-        {"winme", "platform=1 version=4.90 product=0 release=5 name=refused"},      // wrWinMillennium
-        {"win98", "platform=1 version=4.10 product=0 release=4 name=refused"},      // wrWin98SE (service pack "A")
-        {"win95", "platform=1 version=4.0 product=0 release=1 name=refused"},       // wrWin95
+        {"win7", "platform=2 version=6.1 product=3 release=18 name=accepted"}, // wrWinServer2008R2
+        {"win2008", "platform=2 version=6.0 product=3 release=16 name=accepted"}, // wrWinServer2008
+        {"vista", "platform=2 version=6.0 product=1 release=15 name=accepted"},   // wrWinVista
+        {"win2003", "platform=2 version=5.2 product=3 release=12 name=accepted"}, // wrWin2003
+        {"winxp", "platform=2 version=5.1 product=1 release=11 name=accepted"},   // wrWinXP
+        {"win2k", "platform=2 version=5.0 product=1 release=10 name=accepted"},   // wrWin2000
+        {"nt40", "platform=2 version=4.0 product=1 release=9 name=refused"},      // wrWinNT4
+        {"nt351", "platform=2 version=3.51 product=1 release=8 name=refused"},    // wrWinNT351
+        {"winme", "platform=1 version=4.90 product=0 release=5 name=refused"},    // wrWinMillennium
+        {"win98", "platform=1 version=4.10 product=0 release=4 name=refused"}, // wrWin98SE (service
+                                                                               // pack "A")
+        {"win95", "platform=1 version=4.0 product=0 release=1 name=refused"},  // wrWin95
     };
     WineVersionOverride override;
     for (const auto& c : cases) {

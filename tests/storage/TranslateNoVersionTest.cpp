@@ -63,8 +63,10 @@ TEST(TranslateNoVersion, ReplacementMessageOnceThenStandInValues)
     EXPECT_EQ(translate.ExpandText("%APPL_NAME%"), "MyOCLApplication");
     EXPECT_EQ(translate.ExpandText("%COMPANY_NAME% %FILEVERSION%"), "MyCompany 0.0.0.0");
     ASSERT_EQ(answerer.texts.size(), 3u) << "one message for each of the three commands";
-    EXPECT_EQ(answerer.texts[0],
-              "The Default Root Value \"APPL_NAME\" has been replaced with \"MyOCLApplication\".\r\n"
-              "Please change the value in the FileVersionInfo Project Properties.");
-    EXPECT_NE(answerer.texts[1].find("\"COMPANY_NAME\" has been replaced with \"MyCompany\""), std::string::npos);
+    EXPECT_EQ(
+        answerer.texts[0],
+        "The Default Root Value \"APPL_NAME\" has been replaced with \"MyOCLApplication\".\r\n"
+        "Please change the value in the FileVersionInfo Project Properties.");
+    EXPECT_NE(answerer.texts[1].find("\"COMPANY_NAME\" has been replaced with \"MyCompany\""),
+              std::string::npos);
 }

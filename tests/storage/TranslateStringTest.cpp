@@ -61,7 +61,10 @@ TEST(TranslateString, VersionResourceAndProgramCommands)
     TOcTranslateString translate(nullptr);
     const std::string exe = bcl::ModuleFileName(nullptr);
     const std::string folder = exe.substr(0, exe.find_last_of('\\'));
-    struct Case { const char* text; std::string expected; };
+    struct Case {
+        const char* text;
+        std::string expected;
+    };
     const Case cases[] = {
         {"Settings.ini", "Settings.ini"},
         {"", ""},
@@ -71,9 +74,10 @@ TEST(TranslateString, VersionResourceAndProgramCommands)
         {"%EXENAME%", exe},
         {"%FILENAME%.ini", "storage_versioned_tests.ini"},
         {"%FULLDIREXE%\\x", folder + "\\x"},
-        {"%SCREENSIZE%", std::to_string(GetSystemMetrics(SM_CXSCREEN)) + "x" + std::to_string(GetSystemMetrics(SM_CYSCREEN))},
-        {"%DESKTOPSIZE%", std::to_string(GetSystemMetrics(SM_CXVIRTUALSCREEN)) + "x"
-                              + std::to_string(GetSystemMetrics(SM_CYVIRTUALSCREEN))},
+        {"%SCREENSIZE%", std::to_string(GetSystemMetrics(SM_CXSCREEN)) + "x" +
+                             std::to_string(GetSystemMetrics(SM_CYSCREEN))},
+        {"%DESKTOPSIZE%", std::to_string(GetSystemMetrics(SM_CXVIRTUALSCREEN)) + "x" +
+                              std::to_string(GetSystemMetrics(SM_CYVIRTUALSCREEN))},
         {"a%X%b", "aX%b"},
         {"50%", "50%"},
         {"%FORMNAME%", ""},
@@ -124,10 +128,12 @@ TEST(TranslateString, ProcessCommandEventSeesEveryCommand)
 {
     translate_test::THandler handler;
     TOcTranslateString translate(nullptr);
-    translate.OnProcessCommand = storage::TProcessCommandEvent(&handler, &translate_test::THandler::Process);
+    translate.OnProcessCommand =
+        storage::TProcessCommandEvent(&handler, &translate_test::THandler::Process);
     // A command the handler declines is copied as written, and its closing delimiter opens
     // the next candidate ("-"); the last one never closes.
-    EXPECT_EQ(translate.ExpandText("%custom%-%EXENAME%-%unknown%"), "custom value-EXENAME-unknown%");
+    EXPECT_EQ(translate.ExpandText("%custom%-%EXENAME%-%unknown%"),
+              "custom value-EXENAME-unknown%");
     EXPECT_EQ(handler.seen, (std::vector<std::string>{"CUSTOM", "EXENAME", "-", "UNKNOWN"}));
 }
 

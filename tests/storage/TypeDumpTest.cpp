@@ -119,7 +119,8 @@ std::string AddressText(uintptr_t value)
 template <class C, class F>
 uintptr_t FieldOffset(const C& object, const F& field)
 {
-    return static_cast<uintptr_t>(reinterpret_cast<const char*>(&field) - reinterpret_cast<const char*>(&object));
+    return static_cast<uintptr_t>(reinterpret_cast<const char*>(&field) -
+                                  reinterpret_cast<const char*>(&object));
 }
 
 } // namespace
@@ -140,7 +141,8 @@ TEST(TypeDump, OrdinalDeclarations)
     const TTypeInfo lower = Range("TLower", classlib::tkChar, 'a', 'z');
     EXPECT_EQ(Declared(&lower), Lines{"TLower = 'a'..'z'; // otUByte"});
     EXPECT_EQ(Declared(classlib::TypeInfoOf<unsigned char>()), Lines{"Byte = 0..255; // otUByte"});
-    EXPECT_EQ(Declared(classlib::TypeInfoOf<std::string>()), Lines{"// Declaration for 'string' not supported."});
+    EXPECT_EQ(Declared(classlib::TypeInfoOf<std::string>()),
+              Lines{"// Declaration for 'string' not supported."});
 }
 
 TEST(TypeDump, EnumerationAndSetDescriptions)
@@ -171,12 +173,14 @@ TEST(TypeDump, MethodPointers)
     closeQuery.Kind = classlib::tkMethod;
     closeQuery.Name = "TCloseQueryEvent";
     closeQuery.ParamText = "Sender: TObject; var CanClose: Boolean";
-    EXPECT_EQ(Declared(&closeQuery),
-              Lines{"TCloseQueryEvent = procedure(Sender: TObject; var CanClose: Boolean) of object;"});
+    EXPECT_EQ(
+        Declared(&closeQuery),
+        Lines{"TCloseQueryEvent = procedure(Sender: TObject; var CanClose: Boolean) of object;"});
     const Lines described = Described(&closeQuery);
-    const Lines expectedTail = {"Method kind: mkProcedure", "Parameter count: 2", "  Name: Sender",
-                                "  Type: TObject", "  Flags: []", "  ", "  Name: CanClose",
-                                "  Type: Boolean", "  Flags: [pfVar]"};
+    const Lines expectedTail = {
+        "Method kind: mkProcedure", "Parameter count: 2", "  Name: Sender",
+        "  Type: TObject",          "  Flags: []",        "  ",
+        "  Name: CanClose",         "  Type: Boolean",    "  Flags: [pfVar]"};
     EXPECT_EQ(Lines(described.begin() + 3, described.end()), expectedTail);
 
     TTypeInfo none;
@@ -187,8 +191,8 @@ TEST(TypeDump, MethodPointers)
     TTypeInfo arrays = none;
     arrays.Name = "TFormatEvent";
     arrays.ParamText = "const Args: array of const; out A, B: Integer";
-    EXPECT_EQ(Declared(&arrays),
-              Lines{"TFormatEvent = procedure(const Args: array of const; out A: Integer; out B: Integer) of object;"});
+    EXPECT_EQ(Declared(&arrays), Lines{"TFormatEvent = procedure(const Args: array of const; out "
+                                       "A: Integer; out B: Integer) of object;"});
     auto event = WrapTypeInfo(&arrays).Query<IBcEventKindInfo>();
     ASSERT_TRUE(event);
     EXPECT_EQ(event->QueryParameterCount(), 3);
@@ -222,17 +226,30 @@ TEST(TypeDump, ClassesWithTheirPublishedProperties)
               (Lines{"TShape = class(TPersistent) // unit ", "published",
                      "  property Kind: TColorKind read [field " + kind + "] write [field " + kind +
                          "] stored = True default 1;",
-                     "  property Ratio: Double read [field " + ratio + "] write [field " + ratio + "] stored = True;",
-                     "  property Width: Integer index 3 read [static method " + widthRead + "] write [static method " +
-                         widthWrite + "] stored = True;",
+                     "  property Ratio: Double read [field " + ratio + "] write [field " + ratio +
+                         "] stored = True;",
+                     "  property Width: Integer index 3 read [static method " + widthRead +
+                         "] write [static method " + widthWrite + "] stored = True;",
                      "end;"}));
     const Lines described = Described(shape);
-    const Lines expectedTail = {"Class name: TShape", "Parent: TPersistent", "Unit name: ", "Property count: 3 (3)",
-                                "  Kind: TColorKind", "    [default 1]", "    [read field " + kind + "]",
-                                "    [write field " + kind + "]", "    [stored=True]", "  Ratio: Double",
-                                "    [read field " + ratio + "]", "    [write field " + ratio + "]", "    [stored=True]",
-                                "  Width: Integer", "    [index 3]", "    [read static method " + widthRead + "]",
-                                "    [write static method " + widthWrite + "]", "    [stored=True]"};
+    const Lines expectedTail = {"Class name: TShape",
+                                "Parent: TPersistent",
+                                "Unit name: ",
+                                "Property count: 3 (3)",
+                                "  Kind: TColorKind",
+                                "    [default 1]",
+                                "    [read field " + kind + "]",
+                                "    [write field " + kind + "]",
+                                "    [stored=True]",
+                                "  Ratio: Double",
+                                "    [read field " + ratio + "]",
+                                "    [write field " + ratio + "]",
+                                "    [stored=True]",
+                                "  Width: Integer",
+                                "    [index 3]",
+                                "    [read static method " + widthRead + "]",
+                                "    [write static method " + widthWrite + "]",
+                                "    [stored=True]"};
     EXPECT_EQ(Lines(described.begin() + 3, described.end()), expectedTail);
 
     ASSERT_TRUE(cls);
@@ -246,7 +263,8 @@ TEST(TypeDump, ClassesWithTheirPublishedProperties)
     // The root class has no parent: an empty name after "Parent: ".
     const Lines root = Described(classlib::TObject::StaticClass().TypeInfo());
     EXPECT_EQ(root[4], "Parent: ");
-    EXPECT_EQ(Declared(classlib::TObject::StaticClass().TypeInfo()), (Lines{"TObject = class // unit ", "end;"}));
+    EXPECT_EQ(Declared(classlib::TObject::StaticClass().TypeInfo()),
+              (Lines{"TObject = class // unit ", "end;"}));
 }
 
 TEST(TypeDump, PropertySpecifiersGiveTheirAccessKinds)
@@ -281,19 +299,23 @@ TEST(TypeDump, PropertySpecifiersGiveTheirAccessKinds)
     const Lines declared = Declared(dump_test::TGadget::StaticClass().TypeInfo());
     ASSERT_EQ(declared.size(), 6u);
     EXPECT_EQ(declared[1], "published");
-    EXPECT_EQ(declared[2], "  property Size: Integer read [virtual method " + AddressText(size->QueryReaderValue()) +
-                               "] write [static method " + AddressText(size->QueryWriterValue()) +
-                               "] stored = [static method " + AddressText(size->QueryStoredValue()) + "];");
+    EXPECT_EQ(declared[2], "  property Size: Integer read [virtual method " +
+                               AddressText(size->QueryReaderValue()) + "] write [static method " +
+                               AddressText(size->QueryWriterValue()) +
+                               "] stored = [static method " +
+                               AddressText(size->QueryStoredValue()) + "];");
     EXPECT_EQ(declared[3], "  property Depth: Integer read [virtual method " +
                                AddressText(depth->QueryReaderValue()) + "] stored = True;");
     const std::string countOffset = AddressText(FieldOffset(object, object.Count));
-    EXPECT_EQ(declared[4], "  property Count: Integer read [field " + countOffset + "] write [field " + countOffset +
-                               "] stored = False;");
+    EXPECT_EQ(declared[4], "  property Count: Integer read [field " + countOffset +
+                               "] write [field " + countOffset + "] stored = False;");
     const Lines described = Described(dump_test::TGadget::StaticClass().TypeInfo());
     const Lines sizeLines(described.end() - 11, described.end() - 7);
-    EXPECT_EQ(sizeLines, (Lines{"  Size: Integer", "    [read virtual method " + AddressText(size->QueryReaderValue()) + "]",
-                                "    [write static method " + AddressText(size->QueryWriterValue()) + "]",
-                                "    [stored=static method " + AddressText(size->QueryStoredValue()) + "]"}));
+    EXPECT_EQ(sizeLines,
+              (Lines{"  Size: Integer",
+                     "    [read virtual method " + AddressText(size->QueryReaderValue()) + "]",
+                     "    [write static method " + AddressText(size->QueryWriterValue()) + "]",
+                     "    [stored=static method " + AddressText(size->QueryStoredValue()) + "]"}));
     EXPECT_EQ(described.back(), "    [stored=False]");
 }
 
@@ -321,7 +343,8 @@ TTypeInfo Interface(const char* name, const TTypeInfo* parent, uint8_t flags)
     return t;
 }
 
-TTypeInfo DynArray(const char* name, int32_t elementSize, const TTypeInfo* cleanup, const TTypeInfo* element)
+TTypeInfo DynArray(const char* name, int32_t elementSize, const TTypeInfo* cleanup,
+                   const TTypeInfo* element)
 {
     TTypeInfo t;
     t.Kind = classlib::tkDynArray;
@@ -363,8 +386,8 @@ TEST(TypeDump, Interfaces)
 
     const Lines described = Described(&shape);
     EXPECT_EQ(Lines(described.begin() + 3, described.end()),
-              (Lines{"GUID: {7DAD5220-46EA-11D5-B0C0-4854E825F345}", "Flags: [ifHasGuid]", "Unit name: Shapes",
-                     "Parent: IUnknown", "Property count: 2"}));
+              (Lines{"GUID: {7DAD5220-46EA-11D5-B0C0-4854E825F345}", "Flags: [ifHasGuid]",
+                     "Unit name: Shapes", "Parent: IUnknown", "Property count: 2"}));
     const Lines root = Described(&solid);
     EXPECT_EQ(Lines(root.begin() + 3, root.end()),
               (Lines{"Flags: []", "Unit name: Shapes", "Parent: IShape", "Property count: 2"}));
@@ -391,8 +414,8 @@ TEST(TypeDump, DynamicArrays)
 
     const Lines described = Described(&names);
     EXPECT_EQ(Lines(described.begin() + 3, described.end()),
-              (Lines{"Element size: 4", "Element type: string", "Elements need clean up: True", "Variant type: 3",
-                     "Unit name: Shapes"}));
+              (Lines{"Element size: 4", "Element type: string", "Elements need clean up: True",
+                     "Variant type: 3", "Unit name: Shapes"}));
     EXPECT_EQ(Described(&numbers)[5], "Elements need clean up: False");
     EXPECT_EQ(Described(&none)[4], "Element type: ???");
     const Lines anonymous = Described(&inline_);

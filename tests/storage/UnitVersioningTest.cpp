@@ -14,8 +14,10 @@ using namespace bcl;
 
 namespace {
 
-const TUnitVersionInfo RecordA{"$URL: a $", "$Revision: 1 $", "$Date: d $", "BCL\\source\\common", "", nullptr};
-const TUnitVersionInfo RecordB{"$URL: b $", "$Revision: 2 $", "$Date: d $", "BCL\\source\\windows", "", nullptr};
+const TUnitVersionInfo RecordA{"$URL: a $", "$Revision: 1 $", "$Date: d $", "BCL\\source\\common",
+                               "",          nullptr};
+const TUnitVersionInfo RecordB{"$URL: b $", "$Revision: 2 $", "$Date: d $", "BCL\\source\\windows",
+                               "",          nullptr};
 
 HMODULE Self()
 {
@@ -37,14 +39,16 @@ TEST(UnitVersioning, StartUpCreatesTheNamedObjectsAndASecondProcessReadsTheAddre
     const DWORD pid = GetCurrentProcessId();
     StartUtilityModules(Self());
 
-    HANDLE mutex = OpenMutexA(SYNCHRONIZE, FALSE, ("MutexNPA_UnitVersioning_" + std::to_string(pid)).c_str());
+    HANDLE mutex =
+        OpenMutexA(SYNCHRONIZE, FALSE, ("MutexNPA_UnitVersioning_" + std::to_string(pid)).c_str());
     EXPECT_NE(mutex, nullptr);
     if (mutex)
         CloseHandle(mutex);
 
     TUnitVersioning* registry = UnitVersioningInstance();
     ASSERT_NE(registry, nullptr);
-    const auto read = peer::Run("bcl_peer.exe", "shm-read ShmNPA_UnitVersioning_" + std::to_string(pid) + " 4");
+    const auto read =
+        peer::Run("bcl_peer.exe", "shm-read ShmNPA_UnitVersioning_" + std::to_string(pid) + " 4");
     EXPECT_EQ(read.output, "status=183 data=" + BytesToHexText(&registry, 4))
         << "the block holds the registry's address, little-endian";
 
@@ -105,14 +109,17 @@ TEST(UnitVersioning, ASecondModuleJoinsTheRegistryOfTheProcess)
     TUnitVersioning* registry = UnitVersioningInstance();
     HMODULE second = LoadLibraryA((peer::TestFolder() + "bcl_second_module.dll").c_str());
     ASSERT_NE(second, nullptr);
-    auto start = reinterpret_cast<void* (*)()>(reinterpret_cast<void*>(GetProcAddress(second, "SecondModuleStart")));
-    auto stop = reinterpret_cast<void (*)()>(reinterpret_cast<void*>(GetProcAddress(second, "SecondModuleStop")));
+    auto start = reinterpret_cast<void* (*)()>(
+        reinterpret_cast<void*>(GetProcAddress(second, "SecondModuleStart")));
+    auto stop = reinterpret_cast<void (*)()>(
+        reinterpret_cast<void*>(GetProcAddress(second, "SecondModuleStop")));
     ASSERT_TRUE(start && stop);
 
     EXPECT_EQ(start(), registry) << "found through the shared block, not created anew";
     ASSERT_EQ(registry->ModuleEntries.size(), 2u);
     EXPECT_EQ(registry->ModuleEntries[1]->ModuleInstance, second);
-    EXPECT_EQ(registry->ModuleEntries[1]->VersionEntries.size(), registry->ModuleEntries[0]->VersionEntries.size());
+    EXPECT_EQ(registry->ModuleEntries[1]->VersionEntries.size(),
+              registry->ModuleEntries[0]->VersionEntries.size());
 
     stop();
     // The second module took out its own entry and left the registry it did not create.

@@ -22,7 +22,12 @@ TEST(ValueCodecs, BytesToHexTextMatchesBinascii)
 
 TEST(ValueCodecs, HexTextToBytes)
 {
-    struct Case { const char* text; int32_t bufSize; int32_t written; const char* bytes; };
+    struct Case {
+        const char* text;
+        int32_t bufSize;
+        int32_t written;
+        const char* bytes;
+    };
     const Case cases[] = {
         {"007F80FF", 4, 4, "\x00\x7f\x80\xff"},
         {"7F80", 1, 1, "\x7f"},
@@ -36,7 +41,8 @@ TEST(ValueCodecs, HexTextToBytes)
         const int32_t written = HexTextToBytes(c.text, buffer, c.bufSize);
         EXPECT_EQ(written, c.written) << c.text;
         EXPECT_EQ(std::string(reinterpret_cast<char*>(buffer), static_cast<size_t>(written)),
-                  std::string(c.bytes, static_cast<size_t>(c.written))) << c.text;
+                  std::string(c.bytes, static_cast<size_t>(c.written)))
+            << c.text;
     }
 }
 
@@ -50,12 +56,17 @@ TEST(ValueCodecs, HexTextToBytesRaisesOnANonHexPairAfterWritingTheOnesBefore)
 
 TEST(ValueCodecs, XorCodecMatchesBinasciiAndRoundTrips)
 {
-    struct Case { std::string key; std::string source; const char* hex; };
+    struct Case {
+        std::string key;
+        std::string source;
+        const char* hex;
+    };
     // binascii.hexlify(bytes(s ^ key[i % len(key)] ...))
     const Case cases[] = {
         {"", "abc", "616263"},
         {"K", "Settings.ini", "182e3f3f22252c3865222522"},
-        {"secret", std::string("\x00\x01\xfe\xffhello world", 15), "73649d8d0d111f090c52121b010907"},
+        {"secret", std::string("\x00\x01\xfe\xffhello world", 15),
+         "73649d8d0d111f090c52121b010907"},
         {"ab", "ab", "0000"},
     };
     for (const auto& c : cases) {
@@ -73,7 +84,13 @@ TEST(ValueCodecs, XorFromHexTextDecodesDamagedPairsAsBlankAndIgnoresAnOddTail)
 
 TEST(ValueCodecs, Words)
 {
-    struct Case { int n; const char* text; const char* delimiters; int position; const char* word; };
+    struct Case {
+        int n;
+        const char* text;
+        const char* delimiters;
+        int position;
+        const char* word;
+    };
     const Case cases[] = {
         {2, ",,10,,20,", ",", 7, "20"},
         {1, ",,10,,20,", ",", 3, "10"},

@@ -11,8 +11,8 @@ namespace vrb {
 struct Block {
     std::string key;
     uint16_t type = 1;
-    std::string value;          // raw value bytes
-    uint16_t valueLength = 0;   // as stored in the header
+    std::string value;        // raw value bytes
+    uint16_t valueLength = 0; // as stored in the header
     std::vector<Block> children;
 };
 
@@ -69,8 +69,8 @@ inline Block Table(const std::string& key, std::vector<Block> strings)
 
 inline std::string FixedInfo(uint32_t fileMS, uint32_t fileLS, uint32_t flagsMask, uint32_t flags)
 {
-    const uint32_t fields[13] = {0xFEEF04BD, 0x10000, fileMS, fileLS, fileMS, fileLS,
-                                 flagsMask, flags, 0x40004, 1, 0, 0, 0};
+    const uint32_t fields[13] = {0xFEEF04BD, 0x10000, fileMS, fileLS, fileMS, fileLS, flagsMask,
+                                 flags,      0x40004, 1,      0,      0,      0};
     std::string out(52, '\0');
     std::memcpy(out.data(), fields, 52);
     return out;
@@ -88,7 +88,8 @@ inline std::string Resource(std::vector<Block> tables, std::vector<uint32_t> tra
             Put16(value, static_cast<uint16_t>(t >> 16));
         }
         Block var{"VarFileInfo", 1, {}, 0, {}};
-        var.children.push_back(Block{"Translation", 0, value, static_cast<uint16_t>(value.size()), {}});
+        var.children.push_back(
+            Block{"Translation", 0, value, static_cast<uint16_t>(value.size()), {}});
         root.children.push_back(var);
     }
     return Serialise(root);

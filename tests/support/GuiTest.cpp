@@ -79,7 +79,8 @@ bool PumpUntil(const std::function<bool()>& done, DWORD timeoutMs)
         if (elapsed >= timeoutMs)
             return false;
         // A queued synchronized call posts a wake-up message, so input covers it.
-        MsgWaitForMultipleObjects(0, nullptr, FALSE, std::min<DWORD>(10, timeoutMs - elapsed), QS_ALLINPUT);
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, std::min<DWORD>(10, timeoutMs - elapsed),
+                                  QS_ALLINPUT);
     }
 }
 
@@ -139,7 +140,8 @@ LRESULT CALLBACK TestWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
 
 } // namespace
 
-HWND GuiTest::CreateTestWindow(const char* title, int clientWidth, int clientHeight, Handler handler)
+HWND GuiTest::CreateTestWindow(const char* title, int clientWidth, int clientHeight,
+                               Handler handler)
 {
     static const ATOM registered = [] {
         WNDCLASSA windowClass{};
@@ -156,8 +158,8 @@ HWND GuiTest::CreateTestWindow(const char* title, int clientWidth, int clientHei
     AdjustWindowRect(&bounds, WS_OVERLAPPEDWINDOW, FALSE);
     pendingHandler = new Handler(std::move(handler));
     HWND window = CreateWindowA(kTestWindowClass, title, WS_OVERLAPPEDWINDOW | WS_VISIBLE, 20, 20,
-                                bounds.right - bounds.left, bounds.bottom - bounds.top,
-                                nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
+                                bounds.right - bounds.left, bounds.bottom - bounds.top, nullptr,
+                                nullptr, GetModuleHandleA(nullptr), nullptr);
     if (pendingHandler) { // creation failed before the first message
         delete pendingHandler;
         pendingHandler = nullptr;
@@ -181,7 +183,8 @@ void ClickWindow(HWND window)
 {
     RECT client{};
     GetClientRect(window, &client);
-    const LPARAM at = MAKELPARAM((client.right - client.left) / 2, (client.bottom - client.top) / 2);
+    const LPARAM at =
+        MAKELPARAM((client.right - client.left) / 2, (client.bottom - client.top) / 2);
     SendMessageA(window, WM_LBUTTONDOWN, MK_LBUTTON, at);
     SendMessageA(window, WM_LBUTTONUP, 0, at);
 }

@@ -60,7 +60,8 @@ protected:
     void TearDown() override;
     // A visible top-level window of a private class whose messages go to `handler` first;
     // when the handler returns false the default window procedure runs.
-    HWND CreateTestWindow(const char* title, int clientWidth, int clientHeight, Handler handler = {});
+    HWND CreateTestWindow(const char* title, int clientWidth, int clientHeight,
+                          Handler handler = {});
 
 private:
     std::vector<HWND> windows_;

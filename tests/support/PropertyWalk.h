@@ -25,49 +25,50 @@ inline bool IsPictureData(const classlib::TObject* object)
 // references not followed) as text by its dotted path, changed first when `mutate` is set:
 // ordinals move by 3, enumerations to a neighbour that is not their streamed default, sets
 // toggle their first member, strings grow.
-inline void WalkProperties(classlib::TObject* object, const std::string& path, PropertySnapshot& out, bool mutate)
+inline void WalkProperties(classlib::TObject* object, const std::string& path,
+                           PropertySnapshot& out, bool mutate)
 {
     using namespace classlib;
     for (const TPropInfo* p : object->ClassType().Properties()) {
         const std::string name = path + p->Name;
         switch (p->PropType->Kind) {
-        case tkClass:
-            if (TObject* child = GetObjectProp(object, *p))
-                if (!IsPictureData(child) && !child->InheritsFrom(TComponent::StaticClass()))
-                    WalkProperties(child, name + ".", out, mutate);
-            break;
-        case tkInteger:
-        case tkEnumeration:
-        case tkSet:
-        case tkInt64:
-            if (!IsStoredProp(object, *p) || !p->HasWriter())
+            case tkClass:
+                if (TObject* child = GetObjectProp(object, *p))
+                    if (!IsPictureData(child) && !child->InheritsFrom(TComponent::StaticClass()))
+                        WalkProperties(child, name + ".", out, mutate);
                 break;
-            if (mutate) {
-                const int64_t v = GetOrdProp(object, *p);
-                int64_t changed = p->PropType->Kind == tkSet ? (v ^ 1) : v + 3;
-                if (p->PropType->Kind == tkEnumeration) {
-                    // A neighbour that is not the streamed default (a default is not written).
-                    for (int64_t candidate : {v - 1, v + 1})
-                        if (candidate >= p->PropType->MinValue && candidate <= p->PropType->MaxValue &&
-                            candidate != p->Default) {
-                            changed = candidate;
-                            break;
-                        }
+            case tkInteger:
+            case tkEnumeration:
+            case tkSet:
+            case tkInt64:
+                if (!IsStoredProp(object, *p) || !p->HasWriter())
+                    break;
+                if (mutate) {
+                    const int64_t v = GetOrdProp(object, *p);
+                    int64_t changed = p->PropType->Kind == tkSet ? (v ^ 1) : v + 3;
+                    if (p->PropType->Kind == tkEnumeration) {
+                        // A neighbour that is not the streamed default (a default is not written).
+                        for (int64_t candidate : {v - 1, v + 1})
+                            if (candidate >= p->PropType->MinValue &&
+                                candidate <= p->PropType->MaxValue && candidate != p->Default) {
+                                changed = candidate;
+                                break;
+                            }
+                    }
+                    SetOrdProp(object, *p, changed);
                 }
-                SetOrdProp(object, *p, changed);
-            }
-            out[name] = std::to_string(GetOrdProp(object, *p));
-            break;
-        case tkString:
-        case tkLString:
-            if (!IsStoredProp(object, *p) || !p->HasWriter())
+                out[name] = std::to_string(GetOrdProp(object, *p));
                 break;
-            if (mutate)
-                SetStrProp(object, *p, GetStrProp(object, *p) + "x");
-            out[name] = GetStrProp(object, *p);
-            break;
-        default:
-            break;
+            case tkString:
+            case tkLString:
+                if (!IsStoredProp(object, *p) || !p->HasWriter())
+                    break;
+                if (mutate)
+                    SetStrProp(object, *p, GetStrProp(object, *p) + "x");
+                out[name] = GetStrProp(object, *p);
+                break;
+            default:
+                break;
         }
     }
 }

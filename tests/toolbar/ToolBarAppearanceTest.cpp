@@ -66,16 +66,25 @@ TEST(ToolBarAppearance, ButtonAppearanceSetters)
     CheckSetters<A>({
         {"Color", [](A& a, int w) { a.SetColor(Pick(w)); }, true, false},
         {"ColorCheckedTo", [](A& a, int w) { a.SetColorCheckedTo(Pick(w)); }, true, false},
-        {"CaptionTextColorChecked", [](A& a, int w) { a.SetCaptionTextColorChecked(Pick(w)); }, true, false},
+        {"CaptionTextColorChecked", [](A& a, int w) { a.SetCaptionTextColorChecked(Pick(w)); },
+         true, false},
         {"GradientDirection", [](A& a, int) { a.SetGradientDirection(gdHorizontal); }, true, false},
         {"BorderColor", [](A& a, int w) { a.SetBorderColor(Pick(w)); }, true, false},
         {"BorderCheckedColor", [](A& a, int w) { a.SetBorderCheckedColor(Pick(w)); }, true, false},
-        {"GradientDirectionHot", [](A& a, int) { a.SetGradientDirectionHot(gdHorizontal); }, false, false},
-        {"GradientDirectionDown", [](A& a, int) { a.SetGradientDirectionDown(gdHorizontal); }, false, false},
-        {"GradientDirectionChecked", [](A& a, int) { a.SetGradientDirectionChecked(gdHorizontal); }, false, false},
+        {"GradientDirectionHot", [](A& a, int) { a.SetGradientDirectionHot(gdHorizontal); }, false,
+         false},
+        {"GradientDirectionDown", [](A& a, int) { a.SetGradientDirectionDown(gdHorizontal); },
+         false, false},
+        {"GradientDirectionChecked", [](A& a, int) { a.SetGradientDirectionChecked(gdHorizontal); },
+         false, false},
         {"BorderHotColor", [](A& a, int w) { a.SetBorderHotColor(Pick(w)); }, false, false},
         {"BorderDownColor", [](A& a, int w) { a.SetBorderDownColor(Pick(w)); }, false, false},
-        {"CaptionFont", [](A& a, int) { TFont f; a.SetCaptionFont(&f); }, true, true},
+        {"CaptionFont",
+         [](A& a, int) {
+             TFont f;
+             a.SetCaptionFont(&f);
+         },
+         true, true},
         {"SystemFont", [](A& a, int) { a.SetSystemFont(false); }, false, false},
     });
 }
@@ -133,9 +142,17 @@ TEST(ToolBarAppearance, ButtonAppearanceAssign)
     target.OnChange = counter.Event();
     target.Assign(&source);
     EXPECT_EQ(counter.count, 0) << "a copy raises no change event";
-    const TColor copied[] = {target.Color(), target.ColorTo(), target.ColorHot(), target.ColorHotTo(),
-                             target.ColorDown(), target.ColorDownTo(), target.ColorChecked(), target.ColorCheckedTo(),
-                             target.CaptionTextColor(), target.CaptionTextColorHot(), target.CaptionTextColorDown(),
+    const TColor copied[] = {target.Color(),
+                             target.ColorTo(),
+                             target.ColorHot(),
+                             target.ColorHotTo(),
+                             target.ColorDown(),
+                             target.ColorDownTo(),
+                             target.ColorChecked(),
+                             target.ColorCheckedTo(),
+                             target.CaptionTextColor(),
+                             target.CaptionTextColorHot(),
+                             target.CaptionTextColorDown(),
                              target.CaptionTextColorChecked()};
     for (TColor i = 0; i < 12; ++i)
         EXPECT_EQ(copied[i], i + 1) << i;
@@ -235,18 +252,27 @@ TEST(PagerAppearance, DirectSettersRaiseNothing)
     using T = TTabAppearance;
     CheckSetters<T>({
         {"BorderColor", [](T& t, int w) { t.SetBorderColor(Pick(w)); }, true, false},
-        {"ColorMirrorDisabledTo", [](T& t, int w) { t.SetColorMirrorDisabledTo(Pick(w)); }, true, false},
-        {"GradientMirrorHot", [](T& t, int) { t.SetGradientMirrorHot(draw::ggRadial); }, true, false},
+        {"ColorMirrorDisabledTo", [](T& t, int w) { t.SetColorMirrorDisabledTo(Pick(w)); }, true,
+         false},
+        {"GradientMirrorHot", [](T& t, int) { t.SetGradientMirrorHot(draw::ggRadial); }, true,
+         false},
         {"TextColorDisabled", [](T& t, int w) { t.SetTextColorDisabled(Pick(w)); }, true, false},
         {"BackGround.Color", [](T& t, int w) { t.BackGround()->SetColor(Pick(w)); }, true, true},
         {"BorderColorHot", [](T& t, int w) { t.SetBorderColorHot(Pick(w)); }, false, false},
         {"ShadowColor", [](T& t, int w) { t.SetShadowColor(Pick(w)); }, false, false},
         {"HighLightColor", [](T& t, int w) { t.SetHighLightColor(Pick(w)); }, false, false},
         {"HighLightColorHot", [](T& t, int w) { t.SetHighLightColorHot(Pick(w)); }, false, false},
-        {"HighLightColorSelected", [](T& t, int w) { t.SetHighLightColorSelected(Pick(w)); }, false, false},
-        {"HighLightColorSelectedHot", [](T& t, int w) { t.SetHighLightColorSelectedHot(Pick(w)); }, false, false},
+        {"HighLightColorSelected", [](T& t, int w) { t.SetHighLightColorSelected(Pick(w)); }, false,
+         false},
+        {"HighLightColorSelectedHot", [](T& t, int w) { t.SetHighLightColorSelectedHot(Pick(w)); },
+         false, false},
         {"HighLightColorDown", [](T& t, int w) { t.SetHighLightColorDown(Pick(w)); }, false, false},
-        {"Font", [](T& t, int) { TFont f; t.SetFont(&f); }, false, false},
+        {"Font",
+         [](T& t, int) {
+             TFont f;
+             t.SetFont(&f);
+         },
+         false, false},
     });
     using P = TVistaPageBackground;
     CheckSetters<P>({
@@ -268,7 +294,8 @@ TEST(PagerAppearance, DirectSettersRaiseNothing)
     group.ToolBarAppearance()->SetBorderColor(0x010101);
     EXPECT_EQ(counter.count, 4);
     group.ToolBarAppearance()->Color()->SetColor(0x020202);
-    EXPECT_EQ(counter.count, 4) << "changes inside the toolbar appearance's gradients are not reported";
+    EXPECT_EQ(counter.count, 4)
+        << "changes inside the toolbar appearance's gradients are not reported";
 }
 
 TEST(PagerAppearance, TabAssignRaisesOnlyTheTextColourEvents)
@@ -310,7 +337,8 @@ TEST(PagerAppearance, AssignLeavesWhatItDoesNotCopy)
     group.Assign(&groupSource);
     EXPECT_EQ(group.Color(), 0x222222u);
     EXPECT_EQ(group.TabAppearance()->Color(), 0x333333u);
-    EXPECT_EQ(group.ToolBarAppearance()->BorderColor(), clNone) << "the toolbar appearance is not copied";
+    EXPECT_EQ(group.ToolBarAppearance()->BorderColor(), clNone)
+        << "the toolbar appearance is not copied";
     EXPECT_TRUE(group.SystemFont());
 
     TATBTabSettings settings, settingsSource;

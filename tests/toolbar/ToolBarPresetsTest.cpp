@@ -41,7 +41,8 @@ TEST(DbgList, ItemAccessTestsTheIndex)
             list.Items(c.index);
             ADD_FAILURE() << c.index;
         } catch (const classlib::EListError&) {
-            ADD_FAILURE() << "the platform's list error instead of the toolbar list's own " << c.index;
+            ADD_FAILURE() << "the platform's list error instead of the toolbar list's own "
+                          << c.index;
         } catch (const classlib::Exception& e) {
             EXPECT_EQ(e.Message(), c.message) << c.index;
         }
@@ -56,7 +57,8 @@ TEST(DbgList, ItemAccessTestsTheIndex)
     EXPECT_EQ(list.Items(1), &b);
     list.SetItems(0, &b);
     EXPECT_EQ(list.Items(0), &b);
-    EXPECT_THROW(list.Items(-1), classlib::Exception) << "a negative index is the platform list's to refuse";
+    EXPECT_THROW(list.Items(-1), classlib::Exception)
+        << "a negative index is the platform list's to refuse";
 }
 
 // ---- change kinds --------------------------------------------------------------------------
@@ -78,16 +80,43 @@ TEST(StylerChangeKinds, EverySourceSendsItsKind)
 {
     // 0 stands for "sends nothing".
     const std::map<std::string, int> expected = {
-        {"BackGround", 1}, {"BackGroundDisplay", 1}, {"BackGroundTransparent", 1}, {"Font", 1},
-        {"BorderColor", 2}, {"BorderColorHot", 2}, {"RightHandleColor", 2}, {"RightHandleColorTo", 2},
-        {"RightHandleColorHot", 2}, {"RightHandleColorHotTo", 2}, {"RightHandleColorDown", 2},
-        {"RightHandleColorDownTo", 2}, {"RightHandleImage", 2}, {"FloatingWindowBorderColor", 2},
-        {"FloatingWindowBorderWidth", 2}, {"CaptionFont", 2}, {"Color", 2}, {"DockColor", 2},
-        {"CaptionAppearance", 2}, {"RoundedCorners", 2}, {"FrameBevel", 2}, {"ShowFrameBevel", 2}, {"Style", 2},
-        {"ContainerAppearance", 4}, {"DragGripStyle", 5}, {"AdvMenuStyler", 6}, {"GlowButtonAppearance", 7},
-        {"CompactGlowButtonAppearance", 7}, {"TabAppearance", 10}, {"PageAppearance", 10},
-        {"GroupAppearance", 10}, {"PagerCaption", 11}, {"QATAppearance", 12},
-        {"ButtonAppearance", 0}, {"ColorHot", 0}, {"DragGripImage", 0}, {"SystemFont", 0},
+        {"BackGround", 1},
+        {"BackGroundDisplay", 1},
+        {"BackGroundTransparent", 1},
+        {"Font", 1},
+        {"BorderColor", 2},
+        {"BorderColorHot", 2},
+        {"RightHandleColor", 2},
+        {"RightHandleColorTo", 2},
+        {"RightHandleColorHot", 2},
+        {"RightHandleColorHotTo", 2},
+        {"RightHandleColorDown", 2},
+        {"RightHandleColorDownTo", 2},
+        {"RightHandleImage", 2},
+        {"FloatingWindowBorderColor", 2},
+        {"FloatingWindowBorderWidth", 2},
+        {"CaptionFont", 2},
+        {"Color", 2},
+        {"DockColor", 2},
+        {"CaptionAppearance", 2},
+        {"RoundedCorners", 2},
+        {"FrameBevel", 2},
+        {"ShowFrameBevel", 2},
+        {"Style", 2},
+        {"ContainerAppearance", 4},
+        {"DragGripStyle", 5},
+        {"AdvMenuStyler", 6},
+        {"GlowButtonAppearance", 7},
+        {"CompactGlowButtonAppearance", 7},
+        {"TabAppearance", 10},
+        {"PageAppearance", 10},
+        {"GroupAppearance", 10},
+        {"PagerCaption", 11},
+        {"QATAppearance", 12},
+        {"ButtonAppearance", 0},
+        {"ColorHot", 0},
+        {"DragGripImage", 0},
+        {"SystemFont", 0},
     };
     std::map<std::string, int> table;
     for (const TStylerChangeSource& source : StylerChangeSources)
@@ -105,7 +134,8 @@ TEST(ToolBarPresets, EveryStyleWritesItsTellingColours)
             EXPECT_EQ(PresetValue(TellingStyles[column], row.path), row.values[column])
                 << row.path << " style " << TellingStyles[column];
     for (const Telling& row : TellingColours)
-        EXPECT_EQ(PresetValue(bsOfficeXP, row.path), PresetValue(bsWindowsXP, row.path)) << row.path;
+        EXPECT_EQ(PresetValue(bsOfficeXP, row.path), PresetValue(bsWindowsXP, row.path))
+            << row.path;
 }
 
 TEST(ToolBarPresets, TheCompleteBlocksHoldEveryValue)
@@ -114,9 +144,11 @@ TEST(ToolBarPresets, TheCompleteBlocksHoldEveryValue)
         TToolBarStyle style;
         std::span<const Expected> values;
     };
-    for (const BlockCase& block : {BlockCase{bsOffice2003Blue, BlueBlock}, BlockCase{bsOffice2007Luna, LunaBlock}})
+    for (const BlockCase& block :
+         {BlockCase{bsOffice2003Blue, BlueBlock}, BlockCase{bsOffice2007Luna, LunaBlock}})
         for (const Expected& e : block.values)
-            EXPECT_EQ(PresetValue(block.style, e.path), e.value) << e.path << " style " << block.style;
+            EXPECT_EQ(PresetValue(block.style, e.path), e.value)
+                << e.path << " style " << block.style;
 }
 
 TEST(ToolBarPresets, CustomAndUnknownNumbersWriteNothing)
@@ -132,14 +164,15 @@ TEST(ToolBarPresets, StyleWideSettings)
     const uint32_t N = NotWritten;
     struct Settings {
         TToolBarStyle style;
-        uint32_t componentStyle, roundedCorners, dragGripStyle, frameBevel, showFrameBevel, borderWidth;
+        uint32_t componentStyle, roundedCorners, dragGripStyle, frameBevel, showFrameBevel,
+            borderWidth;
     };
     const Settings table[] = {
-        {bsOffice2003Blue, 0, 1, 0, 0, 0, 2},     {bsOffice2003Silver, 1, 1, 0, 0, 0, 2},
-        {bsOffice2003Olive, 2, 1, 0, 0, 0, 2},    {bsOffice2003Classic, N, 1, 0, 0, 0, 2},
-        {bsOffice2007Luna, 4, 1, 4, 0, 0, 1},     {bsOffice2007Obsidian, 5, 1, 4, 0, 0, 1},
-        {bsWindowsXP, 6, 0, 1, 2, 1, 2},          {bsOfficeXP, 6, 0, 1, 2, 1, 2},
-        {bsWhidbeyStyle, 7, 1, 0, 0, 0, 2},       {bsOffice2007Silver, 9, 1, 4, 0, 0, 1},
+        {bsOffice2003Blue, 0, 1, 0, 0, 0, 2},  {bsOffice2003Silver, 1, 1, 0, 0, 0, 2},
+        {bsOffice2003Olive, 2, 1, 0, 0, 0, 2}, {bsOffice2003Classic, N, 1, 0, 0, 0, 2},
+        {bsOffice2007Luna, 4, 1, 4, 0, 0, 1},  {bsOffice2007Obsidian, 5, 1, 4, 0, 0, 1},
+        {bsWindowsXP, 6, 0, 1, 2, 1, 2},       {bsOfficeXP, 6, 0, 1, 2, 1, 2},
+        {bsWhidbeyStyle, 7, 1, 0, 0, 0, 2},    {bsOffice2007Silver, 9, 1, 4, 0, 0, 1},
     };
     for (const Settings& s : table) {
         EXPECT_EQ(PresetValue(s.style, "ComponentStyle"), s.componentStyle) << s.style;
@@ -152,12 +185,15 @@ TEST(ToolBarPresets, StyleWideSettings)
         EXPECT_EQ(PresetValue(s.style, "DockColor.Steps"), 128u) << s.style;
         EXPECT_EQ(PresetValue(s.style, "TabAppearance.TextColorDisabled"), 0x808080u) << s.style;
         EXPECT_EQ(PresetValue(s.style, "TabAppearance.BorderColor"), 0x1FFFFFFFu) << s.style;
-        EXPECT_EQ(PresetValue(s.style, "TabAppearance.BorderColorDisabled"), 0x1FFFFFFFu) << s.style;
-        for (const char* text : {"ButtonAppearance.CaptionTextColor", "ButtonAppearance.CaptionTextColorHot",
-                                 "ButtonAppearance.CaptionTextColorDown", "ButtonAppearance.CaptionTextColorChecked"})
+        EXPECT_EQ(PresetValue(s.style, "TabAppearance.BorderColorDisabled"), 0x1FFFFFFFu)
+            << s.style;
+        for (const char* text :
+             {"ButtonAppearance.CaptionTextColor", "ButtonAppearance.CaptionTextColorHot",
+              "ButtonAppearance.CaptionTextColorDown", "ButtonAppearance.CaptionTextColorChecked"})
             EXPECT_EQ(PresetValue(s.style, text), 0u) << text << " style " << s.style;
         EXPECT_EQ(PresetValue(s.style, "TabAppearance.ColorDisabled"), 0xFFFFFFu) << s.style;
-        EXPECT_EQ(PresetValue(s.style, "TabAppearance.ColorMirrorDisabledTo"), 0xC0C0C0u) << s.style;
+        EXPECT_EQ(PresetValue(s.style, "TabAppearance.ColorMirrorDisabledTo"), 0xC0C0C0u)
+            << s.style;
     }
 }
 
@@ -187,8 +223,10 @@ TEST(ToolBarPresets, PropertiesOnlySomeBlocksWrite)
     };
     for (const Writers& w : table)
         for (int style = 0; style <= 10; ++style) {
-            const bool writes = std::find(w.styles.begin(), w.styles.end(), style) != w.styles.end();
-            EXPECT_EQ(PresetValue(style, w.path) != NotWritten, writes) << w.path << " style " << style;
+            const bool writes =
+                std::find(w.styles.begin(), w.styles.end(), style) != w.styles.end();
+            EXPECT_EQ(PresetValue(style, w.path) != NotWritten, writes)
+                << w.path << " style " << style;
         }
 }
 
@@ -201,11 +239,16 @@ TEST(ToolBarPresets, TheWindowsXPBlockKeepsItsOwnGlowAndGroupTabValues)
     EXPECT_EQ(PresetValue(bsWindowsXP, "GlowButtonAppearance.BorderColorHot"), clHighlight);
     EXPECT_EQ(PresetValue(bsWindowsXP, "GlowButtonAppearance.BorderColorDown"), clHighlight);
     const Expected groupTab[] = {
-        {"ShadowColor", 0xA4BCBF},      {"HighLightColor", 0xFFFABF},    {"HighLightColorSelected", 0x63CCF8},
-        {"HighLightColorSelectedHot", 0xBDFFFF}, {"HighLightColorDown", 0xFFFBD0}, {"HighLightColorHot", 0xFDF4ED},
+        {"ShadowColor", 0xA4BCBF},
+        {"HighLightColor", 0xFFFABF},
+        {"HighLightColorSelected", 0x63CCF8},
+        {"HighLightColorSelectedHot", 0xBDFFFF},
+        {"HighLightColorDown", 0xFFFBD0},
+        {"HighLightColorHot", 0xFDF4ED},
     };
     for (const Expected& e : groupTab)
-        EXPECT_EQ(PresetValue(bsWindowsXP, std::string("GroupAppearance.TabAppearance.") + e.path), e.value)
+        EXPECT_EQ(PresetValue(bsWindowsXP, std::string("GroupAppearance.TabAppearance.") + e.path),
+                  e.value)
             << e.path;
 }
 
@@ -214,10 +257,13 @@ TEST(ToolBarPresets, TheCommonGlowSetIsTheSpecifiedOne)
     ASSERT_EQ(CommonGlowButtonSet().size(), std::size(CommonGlowSet));
     for (size_t i = 0; i < std::size(CommonGlowSet); ++i) {
         EXPECT_STREQ(CommonGlowButtonSet()[i].path, CommonGlowSet[i].path);
-        EXPECT_EQ(CommonGlowButtonSet()[i].values[0], CommonGlowSet[i].value) << CommonGlowSet[i].path;
+        EXPECT_EQ(CommonGlowButtonSet()[i].values[0], CommonGlowSet[i].value)
+            << CommonGlowSet[i].path;
     }
     for (int style = 0; style <= 10; ++style)
-        EXPECT_EQ(TakesCommonGlowButtonSet(style), style == 0 || style == 1 || style == 2 || style == 7) << style;
+        EXPECT_EQ(TakesCommonGlowButtonSet(style),
+                  style == 0 || style == 1 || style == 2 || style == 7)
+            << style;
     // The blocks that write the set themselves write the same values.
     for (int style : {3, 4, 5, 9})
         for (const Expected& e : CommonGlowSet)

@@ -34,7 +34,9 @@ namespace {
 class TStyledControl : public TCustomControl, public IToolBarStylerClient {
 public:
     TStyledControl(TComponent* owner, bool releasedByStyler)
-        : TCustomControl(owner), releasedByStyler_(releasedByStyler), link_(this, new TCustomAdvToolBarStyler(this))
+        : TCustomControl(owner),
+          releasedByStyler_(releasedByStyler),
+          link_(this, new TCustomAdvToolBarStyler(this))
     {
     }
 
@@ -96,7 +98,8 @@ uint32_t ValueAt(TAdvToolBarOfficeStyler* styler, const std::string& path)
         return found->second();
     const size_t dot = path.rfind('.');
     TObject* object = ObjectAt(styler, path);
-    return static_cast<uint32_t>(GetOrdProp(object, dot == std::string::npos ? path : path.substr(dot + 1)));
+    return static_cast<uint32_t>(
+        GetOrdProp(object, dot == std::string::npos ? path : path.substr(dot + 1)));
 }
 
 class ToolBarStylerTest : public ::testing::Test {
@@ -144,38 +147,57 @@ TEST_F(ToolBarStylerTest, EverySetterSendsItsKind)
         {"RightHandleColorHotTo", [](S* s) { s->SetRightHandleColorHotTo(0x010203); }, {2}},
         {"RightHandleColorDown", [](S* s) { s->SetRightHandleColorDown(0x010203); }, {2}},
         {"RightHandleColorDownTo", [](S* s) { s->SetRightHandleColorDownTo(0x010203); }, {2}},
-        {"RightHandleColorDownTo unchanged", [](S* s) { s->SetRightHandleColorDownTo(0x010203); }, {}},
+        {"RightHandleColorDownTo unchanged",
+         [](S* s) { s->SetRightHandleColorDownTo(0x010203); },
+         {}},
         {"RightHandleImage (equal contents)", [&](S* s) { s->SetRightHandleImage(&bitmap); }, {2}},
         {"FloatingWindowBorderColor", [](S* s) { s->SetFloatingWindowBorderColor(0x010203); }, {2}},
         {"FloatingWindowBorderWidth", [](S* s) { s->SetFloatingWindowBorderWidth(5); }, {2}},
         {"CaptionFont (equal contents)", [](S* s) { s->SetCaptionFont(s->CaptionFont()); }, {2}},
         {"inside Color", [](S* s) { s->Color()->SetColorTo(0x010203); }, {2}},
         {"inside Color, its steps", [](S* s) { s->Color()->SetSteps(0); }, {2}},
-        {"inside the mirror of Color", [](S* s) { s->Color()->Mirror()->SetColorMirror(0x010203); }, {}},
+        {"inside the mirror of Color",
+         [](S* s) { s->Color()->Mirror()->SetColorMirror(0x010203); },
+         {}},
         {"inside ColorHot", [](S* s) { s->ColorHot()->SetColor(0x010203); }, {}},
         {"inside DockColor", [](S* s) { s->DockColor()->SetColor(0x010203); }, {2}},
-        {"inside CaptionAppearance", [](S* s) { s->CaptionAppearance()->SetCaptionColor(0x010203); }, {2}},
-        {"RoundedCorners (unchanged, still sent)", [](S* s) { s->SetRoundedCorners(s->RoundedCorners()); }, {2}},
+        {"inside CaptionAppearance",
+         [](S* s) { s->CaptionAppearance()->SetCaptionColor(0x010203); },
+         {2}},
+        {"RoundedCorners (unchanged, still sent)",
+         [](S* s) { s->SetRoundedCorners(s->RoundedCorners()); },
+         {2}},
         {"FrameBevel", [](S* s) { s->SetFrameBevel(1); }, {2}},
         {"FrameBevel unchanged", [](S* s) { s->SetFrameBevel(1); }, {}},
         {"ShowFrameBevel", [](S* s) { s->SetShowFrameBevel(true); }, {2}},
-        {"inside ContainerAppearance", [](S* s) { s->ContainerAppearance()->SetLine3D(false); }, {4}},
+        {"inside ContainerAppearance",
+         [](S* s) { s->ContainerAppearance()->SetLine3D(false); },
+         {4}},
         {"DragGripStyle", [](S* s) { s->SetDragGripStyle(dsFlatDots); }, {5}},
         {"DragGripStyle unchanged", [](S* s) { s->SetDragGripStyle(dsFlatDots); }, {}},
         {"DragGripImage", [&](S* s) { s->SetDragGripImage(&bitmap); }, {}},
         {"AdvMenuStyler none", [](S* s) { s->SetAdvMenuStyler(nullptr); }, {6}},
-        {"inside GlowButtonAppearance", [](S* s) { s->GlowButtonAppearance()->SetColor(0x010203); }, {7}},
-        {"inside CompactGlowButtonAppearance", [](S* s) { s->CompactGlowButtonAppearance()->SetColor(0x010203); },
+        {"inside GlowButtonAppearance",
+         [](S* s) { s->GlowButtonAppearance()->SetColor(0x010203); },
+         {7}},
+        {"inside CompactGlowButtonAppearance",
+         [](S* s) { s->CompactGlowButtonAppearance()->SetColor(0x010203); },
          {7}},
         {"inside TabAppearance", [](S* s) { s->TabAppearance()->SetColor(0x010203); }, {10}},
-        {"inside the tab background", [](S* s) { s->TabAppearance()->BackGround()->SetColor(0x010203); }, {10}},
+        {"inside the tab background",
+         [](S* s) { s->TabAppearance()->BackGround()->SetColor(0x010203); },
+         {10}},
         {"inside PageAppearance", [](S* s) { s->PageAppearance()->SetColor(0x010203); }, {10}},
         {"inside GroupAppearance", [](S* s) { s->GroupAppearance()->SetColor(0x010203); }, {10}},
-        {"inside the group's tabs", [](S* s) { s->GroupAppearance()->TabAppearance()->SetColor(0x010203); }, {10}},
+        {"inside the group's tabs",
+         [](S* s) { s->GroupAppearance()->TabAppearance()->SetColor(0x010203); },
+         {10}},
         {"inside PagerCaption", [](S* s) { s->PagerCaption()->SetTextColor(0x010203); }, {11}},
         {"inside QATAppearance", [](S* s) { s->QATAppearance()->SetColor(0x010203); }, {12}},
         {"inside ButtonAppearance", [](S* s) { s->ButtonAppearance()->SetColor(0x010203); }, {}},
-        {"ButtonAppearance copied", [](S* s) { s->SetButtonAppearance(s->ButtonAppearance()); }, {}},
+        {"ButtonAppearance copied",
+         [](S* s) { s->SetButtonAppearance(s->ButtonAppearance()); },
+         {}},
         {"SystemFont", [](S* s) { s->SetSystemFont(false); }, {}},
         {"Style bsCustom", [](S* s) { s->SetStyle(bsCustom); }, {2}},
         {"Style unchanged", [](S* s) { s->SetStyle(bsCustom); }, {}},
@@ -254,8 +276,9 @@ TEST(ToolBarStylerSharing, FreeingASharedStylerLeavesEveryControlOnItsInternalSt
         auto* styler = new TAdvToolBarOfficeStyler(sameOwner ? form : nullptr);
         // Two toolbars (they drop the styler through their free notification), a dock panel
         // and a pager (the styler hands them no styler while it is being freed).
-        std::vector<TStyledControl*> controls = {new TStyledControl(form, false), new TStyledControl(form, false),
-                                                 new TStyledControl(form, true), new TStyledControl(form, true)};
+        std::vector<TStyledControl*> controls = {
+            new TStyledControl(form, false), new TStyledControl(form, false),
+            new TStyledControl(form, true), new TStyledControl(form, true)};
         for (TStyledControl* c : controls) {
             c->SetToolBarStyler(styler);
             EXPECT_EQ(c->Current(), styler);
@@ -300,7 +323,8 @@ TEST(ToolBarStylerSharing, AControlKeepsItsInternalStylerListed)
 {
     auto* control = new TStyledControl(nullptr, false);
     EXPECT_EQ(control->Internal()->Name(), "InternalStyler");
-    EXPECT_TRUE(static_cast<TComponent*>(control->Internal())->ComponentStyle().Contains(csSubComponent));
+    EXPECT_TRUE(
+        static_cast<TComponent*>(control->Internal())->ComponentStyle().Contains(csSubComponent));
     EXPECT_EQ(control->Internal()->ControlCount(), 1);
     auto* styler = new TAdvToolBarOfficeStyler(nullptr);
     control->SetToolBarStyler(styler);
@@ -316,7 +340,8 @@ TEST(ToolBarStylerSharing, AControlKeepsItsInternalStylerListed)
 
 // ---- presets on a live styler ----------------------------------------------------------------
 
-void ExpectValues(TAdvToolBarOfficeStyler* styler, std::span<const Expected> values, const char* what)
+void ExpectValues(TAdvToolBarOfficeStyler* styler, std::span<const Expected> values,
+                  const char* what)
 {
     for (const Expected& e : values)
         EXPECT_EQ(ValueAt(styler, e.path), e.value) << what << ": " << e.path;
@@ -361,7 +386,8 @@ TEST_F(ToolBarStylerTest, EveryStyleShowsItsTellingColours)
         styler->ApplyStyle(static_cast<uint8_t>(style));
         EXPECT_EQ(styler->Style(), style);
         for (const Telling& row : TellingColours)
-            EXPECT_EQ(ValueAt(styler, row.path), row.values[column]) << row.path << " style " << style;
+            EXPECT_EQ(ValueAt(styler, row.path), row.values[column])
+                << row.path << " style " << style;
     }
 }
 
@@ -377,11 +403,16 @@ TEST_F(ToolBarStylerTest, StyleWideSettingsAndTheTwoWindowsXPStyles)
         int borderWidth;
     };
     const Settings table[] = {
-        {bsOffice2003Blue, 0, true, dsDots, 0, false, 2},     {bsOffice2003Silver, 1, true, dsDots, 0, false, 2},
-        {bsOffice2003Olive, 2, true, dsDots, 0, false, 2},    {bsOffice2003Classic, 8, true, dsDots, 0, false, 2},
-        {bsOffice2007Luna, 4, true, dsNone, 0, false, 1},     {bsOffice2007Obsidian, 5, true, dsNone, 0, false, 1},
-        {bsWindowsXP, 6, false, dsSingleLine, 2, true, 2},    {bsOfficeXP, 6, false, dsSingleLine, 2, true, 2},
-        {bsWhidbeyStyle, 7, true, dsDots, 0, false, 2},       {bsOffice2007Silver, 9, true, dsNone, 0, false, 1},
+        {bsOffice2003Blue, 0, true, dsDots, 0, false, 2},
+        {bsOffice2003Silver, 1, true, dsDots, 0, false, 2},
+        {bsOffice2003Olive, 2, true, dsDots, 0, false, 2},
+        {bsOffice2003Classic, 8, true, dsDots, 0, false, 2},
+        {bsOffice2007Luna, 4, true, dsNone, 0, false, 1},
+        {bsOffice2007Obsidian, 5, true, dsNone, 0, false, 1},
+        {bsWindowsXP, 6, false, dsSingleLine, 2, true, 2},
+        {bsOfficeXP, 6, false, dsSingleLine, 2, true, 2},
+        {bsWhidbeyStyle, 7, true, dsDots, 0, false, 2},
+        {bsOffice2007Silver, 9, true, dsNone, 0, false, 1},
     };
     for (const Settings& s : table) {
         styler->SetStyle(s.style);
@@ -413,7 +444,8 @@ TEST_F(ToolBarStylerTest, StyleChangesRunOnlyForANewStyle)
     styler->Color()->SetColor(0x010203);
     styler->SetStyle(bsOffice2003Silver);
     styler->SetStyle(bsOffice2003Blue);
-    EXPECT_EQ(styler->Color()->Color(), 0xFDEADAu) << "switching away and back writes the block again";
+    EXPECT_EQ(styler->Color()->Color(), 0xFDEADAu)
+        << "switching away and back writes the block again";
     ASSERT_FALSE(control->kinds.empty());
     EXPECT_EQ(control->kinds.back(), ckAppearance);
 
@@ -518,14 +550,16 @@ TEST_F(ToolBarStylerTest, AssignCopiesTheToolbarLookOnly)
         if (ValueAt(source, c.path) == before[c.path]) {
             const std::string path = c.path;
             const size_t dot = path.rfind('.');
-            SetOrdProp(ObjectAt(source, path), dot == std::string::npos ? path : path.substr(dot + 1),
+            SetOrdProp(ObjectAt(source, path),
+                       dot == std::string::npos ? path : path.substr(dot + 1),
                        c.path == std::string("FloatingWindowBorderWidth") ? 9 : 0x0F0E0D);
         }
         ASSERT_NE(ValueAt(source, c.path), before[c.path]) << c.path;
     }
     styler->Assign(source);
     for (const Copied& c : table)
-        EXPECT_EQ(ValueAt(styler, c.path), c.copied ? ValueAt(source, c.path) : before[c.path]) << c.path;
+        EXPECT_EQ(ValueAt(styler, c.path), c.copied ? ValueAt(source, c.path) : before[c.path])
+            << c.path;
     EXPECT_EQ(styler->Style(), bsOffice2003Blue);
     EXPECT_TRUE(styler->SystemFont());
     EXPECT_EQ(styler->Font()->Name(), "Courier New");
@@ -572,11 +606,12 @@ TEST(ToolBarStylerStreaming, AStylerStreamsThroughAFormLayoutAndBack)
 TEST(ToolBarStylerStreaming, TheStyleComesFirstAndStoredColoursOverrideIt)
 {
     RegisterToolBarStylerClasses();
-    const char* layout = "object ToolBarStyler1: TAdvToolBarOfficeStyler\n"
-                         "  Style = bsOffice2007Luna\n"
-                         "  Color.Color = 1193046\n"
-                         "  RightHandleColor = clGray\n"
-                         "end\n";
+    const char* layout =
+        "object ToolBarStyler1: TAdvToolBarOfficeStyler\n"
+        "  Style = bsOffice2007Luna\n"
+        "  Color.Color = 1193046\n"
+        "  RightHandleColor = clGray\n"
+        "end\n";
     auto* styler = new TAdvToolBarOfficeStyler(nullptr);
     testsupport::ReadFormLayout(layout, styler);
     EXPECT_EQ(styler->Style(), bsOffice2007Luna);
@@ -587,8 +622,8 @@ TEST(ToolBarStylerStreaming, TheStyleComesFirstAndStoredColoursOverrideIt)
     // FloatingWindowBorderColor is always written.
     TMemoryStream out;
     WriteComponentToStream(out, styler);
-    const std::string written =
-        ObjectBinaryToText(std::string_view(static_cast<const char*>(out.Memory()), static_cast<size_t>(out.Size())));
+    const std::string written = ObjectBinaryToText(
+        std::string_view(static_cast<const char*>(out.Memory()), static_cast<size_t>(out.Size())));
     EXPECT_EQ(written.find("  RightHandleColor ="), std::string::npos) << written;
     EXPECT_NE(written.find("FloatingWindowBorderColor"), std::string::npos) << written;
     EXPECT_EQ(written.find("AutoThemeAdapt"), std::string::npos) << written;
@@ -651,10 +686,11 @@ TEST(ToolBarStylerTheme, TheNotifierWindowReportsTheThemeMessage)
 TEST(ToolBarStylerTheme, LoadingWithAutoThemeAdaptSelectsTheSchemeStyle)
 {
     RegisterToolBarStylerClasses();
-    const char* layout = "object ToolBarStyler1: TAdvToolBarOfficeStyler\n"
-                         "  Style = bsCustom\n"
-                         "  AutoThemeAdapt = True\n"
-                         "end\n";
+    const char* layout =
+        "object ToolBarStyler1: TAdvToolBarOfficeStyler\n"
+        "  Style = bsCustom\n"
+        "  AutoThemeAdapt = True\n"
+        "end\n";
     auto* styler = new TAdvToolBarOfficeStyler(nullptr);
     testsupport::ReadFormLayout(layout, styler);
     EXPECT_TRUE(styler->AutoThemeAdapt());

@@ -101,7 +101,8 @@ private:
 };
 CLASSLIB_PUBLISH(TImageCaption)
 {
-    c.Property("ImageIndex", &TImageCaption::ImageIndex, &TImageCaption::SetImageIndex).SetDefault(-1);
+    c.Property("ImageIndex", &TImageCaption::ImageIndex, &TImageCaption::SetImageIndex)
+        .SetDefault(-1);
 }
 
 // A control that shows an image takes the action's image, and follows it, when the action's

@@ -15,8 +15,8 @@
 
 using namespace classlib;
 using testsupport::Dib;
-using testsupport::PumpUntil;
 using testsupport::PumpFor;
+using testsupport::PumpUntil;
 
 namespace {
 
@@ -114,9 +114,9 @@ TEST_F(ControlsTest, GraphicChildrenPaintThroughTheParentInZOrder)
 
     Dib dib(200, 120);
     panel->PaintTo(dib.dc(), 0, 0);
-    EXPECT_EQ(dib.Pixel(5, 5), Rgb(0x00FF00));    // the panel's own background
-    EXPECT_EQ(dib.Pixel(25, 25), Rgb(0x0000FF));  // only the lower swatch
-    EXPECT_EQ(dib.Pixel(55, 35), Rgb(0xFF0000));  // overlap: the upper one wins
+    EXPECT_EQ(dib.Pixel(5, 5), Rgb(0x00FF00));   // the panel's own background
+    EXPECT_EQ(dib.Pixel(25, 25), Rgb(0x0000FF)); // only the lower swatch
+    EXPECT_EQ(dib.Pixel(55, 35), Rgb(0xFF0000)); // overlap: the upper one wins
     above->SendToBack();
     panel->PaintTo(dib.dc(), 0, 0);
     EXPECT_EQ(dib.Pixel(55, 35), Rgb(0x0000FF));
@@ -251,8 +251,9 @@ TEST_F(ControlsTest, MouseEnterAndLeaveArriveInOrder)
     moveTo(form, 250, 150);
     moveTo(panel, 40, 30);
     moveTo(form, 250, 150);
-    const std::vector<std::string> expected{"enter Form", "leave Form", "enter Swatch", "leave Swatch", "enter Form",
-                                            "leave Form", "enter Panel", "leave Panel", "enter Form"};
+    const std::vector<std::string> expected{"enter Form",   "leave Form",  "enter Swatch",
+                                            "leave Swatch", "enter Form",  "leave Form",
+                                            "enter Panel",  "leave Panel", "enter Form"};
     EXPECT_EQ(log.lines, expected);
 }
 
@@ -490,8 +491,8 @@ TEST_F(ControlsTest, MemoLinesAddedAtTheEndKeepTheTextAndTheViewFollowsThem)
     const Case cases[] = {
         {"", "x", "x"},
         {"a", "x", "a\r\nx"},
-        {"a\r\nb\r\n", "x", "a\r\nb\r\nx"},  // a closing line break adds no empty line
-        {"a\nb", "x", "a\nb\r\nx"},          // the earlier text is left as it is
+        {"a\r\nb\r\n", "x", "a\r\nb\r\nx"}, // a closing line break adds no empty line
+        {"a\nb", "x", "a\nb\r\nx"},         // the earlier text is left as it is
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.text);
@@ -510,7 +511,8 @@ TEST_F(ControlsTest, MemoLinesAddedAtTheEndKeepTheTextAndTheViewFollowsThem)
     const int first = static_cast<int>(SendMessageA(memo->Handle(), EM_GETFIRSTVISIBLELINE, 0, 0));
     RECT client;
     GetClientRect(memo->Handle(), &client);
-    const int lastVisible = HIWORD(SendMessageA(memo->Handle(), EM_CHARFROMPOS, 0, MAKELPARAM(2, client.bottom - 2)));
+    const int lastVisible =
+        HIWORD(SendMessageA(memo->Handle(), EM_CHARFROMPOS, 0, MAKELPARAM(2, client.bottom - 2)));
     EXPECT_GT(first, 0);
     EXPECT_GE(lastVisible, 38);
 

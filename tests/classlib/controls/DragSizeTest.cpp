@@ -22,7 +22,8 @@ void MouseAt(UINT msg, POINT screen)
     HWND capture = GetCapture();
     ASSERT_NE(capture, nullptr);
     ScreenToClient(capture, &screen);
-    SendMessageA(capture, msg, msg == WM_LBUTTONUP ? 0 : MK_LBUTTON, MAKELPARAM(screen.x, screen.y));
+    SendMessageA(capture, msg, msg == WM_LBUTTONUP ? 0 : MK_LBUTTON,
+                 MAKELPARAM(screen.x, screen.y));
 }
 
 class DragTest : public ::testing::Test {
@@ -52,7 +53,10 @@ protected:
         panel->SetBounds(left, top, 100, 100);
         return panel;
     }
-    POINT On(TControl* control, int x = 50, int y = 50) { return control->ClientToScreen(POINT{x, y}); }
+    POINT On(TControl* control, int x = 50, int y = 50)
+    {
+        return control->ClientToScreen(POINT{x, y});
+    }
     void PressOnSource()
     {
         SendMessageA(source->Handle(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(50, 50));
@@ -97,8 +101,8 @@ TEST_F(DragTest, AnAutomaticDragStartsAfterTheThresholdAndDropsOnATargetThatAcce
     EXPECT_EQ(GetCursor(), Screen->Cursors(crNoDrop)) << "a control without OnDragOver refuses";
     MouseAt(WM_MOUSEMOVE, On(target, 20, 30));
     MouseAt(WM_LBUTTONUP, On(target, 20, 30));
-    EXPECT_EQ(log, (std::vector<std::string>{"start", "enter", "move", "leave", "enter", "move", "move",
-                                             "drop source", "end target"}));
+    EXPECT_EQ(log, (std::vector<std::string>{"start", "enter", "move", "leave", "enter", "move",
+                                             "move", "drop source", "end target"}));
     EXPECT_EQ(dropPos.x, 20);
     EXPECT_EQ(dropPos.y, 30);
     EXPECT_EQ(endPos.x, 20);
@@ -141,10 +145,14 @@ TEST_F(DragTest, ADockDragMovesTheControlIntoTheSite)
         std::vector<std::string>* log;
         TWinControl* site;
         void StartDock(TObject*, TDragDockObject*&) { log->push_back("start dock"); }
-        void EndDock(TObject*, TObject* to, int, int) { log->push_back(to == site ? "end dock site" : "end dock"); }
+        void EndDock(TObject*, TObject* to, int, int)
+        {
+            log->push_back(to == site ? "end dock site" : "end dock");
+        }
         void DockDrop(TObject*, TDragDockObject* from, int, int)
         {
-            log->push_back(from && from->Control ? "dropped " + from->Control->Caption() : "dropped");
+            log->push_back(from && from->Control ? "dropped " + from->Control->Caption()
+                                                 : "dropped");
         }
     } events;
     events.log = &dock;
@@ -164,8 +172,8 @@ TEST_F(DragTest, ADockDragMovesTheControlIntoTheSite)
     MouseAt(WM_LBUTTONUP, On(target, 30, 40));
     EXPECT_EQ(label->Parent(), target);
     EXPECT_EQ(label->Left(), 30);
-    EXPECT_EQ(dock, (std::vector<std::string>{"start dock", "end dock", "start dock", "dropped Dock me",
-                                              "end dock site"}));
+    EXPECT_EQ(dock, (std::vector<std::string>{"start dock", "end dock", "start dock",
+                                              "dropped Dock me", "end dock site"}));
 }
 
 TEST(MouseWheel, NotchesBecomeUpAndDownAndUnhandledTurnsGoToTheParent)
@@ -181,7 +189,8 @@ TEST(MouseWheel, NotchesBecomeUpAndDownAndUnhandledTurnsGoToTheParent)
         bool handleWheel = false;
         void Wheel(TObject* sender, TShiftState, int delta, POINT, bool& handled)
         {
-            log.push_back(static_cast<TComponent*>(sender)->Name() + " wheel " + std::to_string(delta));
+            log.push_back(static_cast<TComponent*>(sender)->Name() + " wheel " +
+                          std::to_string(delta));
             handled = handleWheel;
         }
         void Down(TObject*, TShiftState, POINT, bool& handled)
@@ -202,14 +211,16 @@ TEST(MouseWheel, NotchesBecomeUpAndDownAndUnhandledTurnsGoToTheParent)
     inner->OnMouseWheelUp = TMouseWheelUpDownEvent(&counter, &Counter::Up);
     panel->OnMouseWheel = TMouseWheelEvent(&counter, &Counter::Wheel);
     auto turn = [&](int delta) {
-        SendMessageA(inner->Handle(), WM_MOUSEWHEEL, MAKEWPARAM(0, static_cast<WORD>(static_cast<short>(delta))),
+        SendMessageA(inner->Handle(), WM_MOUSEWHEEL,
+                     MAKEWPARAM(0, static_cast<WORD>(static_cast<short>(delta))),
                      MAKELPARAM(10, 10));
     };
     turn(-2 * WHEEL_DELTA);
     turn(WHEEL_DELTA / 2);
     turn(WHEEL_DELTA / 2);
-    EXPECT_EQ(counter.log, (std::vector<std::string>{"Inner wheel -240", "down", "down", "Inner wheel 60",
-                                                     "Panel wheel 60", "Inner wheel 60", "up"}));
+    EXPECT_EQ(counter.log,
+              (std::vector<std::string>{"Inner wheel -240", "down", "down", "Inner wheel 60",
+                                        "Panel wheel 60", "Inner wheel 60", "up"}));
     // A handled turn stops at the control.
     counter.log.clear();
     counter.handleWheel = true;
@@ -271,8 +282,9 @@ TEST(Sizing, SetBoundsAsksTheControlAndItsConstraints)
     };
     for (const Case& c : cases) {
         rules.allow = c.allow;
-        control->OnConstrainedResize =
-            c.constrain ? TConstrainedResizeEvent(&rules, &Rules::Constrain) : TConstrainedResizeEvent();
+        control->OnConstrainedResize = c.constrain
+                                           ? TConstrainedResizeEvent(&rules, &Rules::Constrain)
+                                           : TConstrainedResizeEvent();
         control->Constraints()->SetMinWidth(c.minWidth);
         control->SetAutoSize(c.autoSize);
         control->SetBounds(5, 5, c.width, 40);

@@ -106,7 +106,8 @@ TEST(FindControlAtPosTest, FindsDisabledControlsOnlyWhenAsked)
         bool allowDisabled;
         TControl* expected;
     };
-    for (const Case& c : {Case{"enabled", enabled, false, enabled}, Case{"disabled, allowed", disabled, true, disabled},
+    for (const Case& c : {Case{"enabled", enabled, false, enabled},
+                          Case{"disabled, allowed", disabled, true, disabled},
                           Case{"disabled, excluded", disabled, false, panel},
                           Case{"disabled graphic, allowed", label, true, label},
                           Case{"disabled graphic, excluded", label, false, panel}}) {
@@ -141,7 +142,9 @@ TEST_P(PanelBevelTest, BevelsAreDrawnInHighlightAndShadow)
     form->HandleNeeded();
     Dib dib(40, 30);
     panel->PaintTo(dib.dc(), 0, 0);
-    auto rgb = [](COLORREF bgr) { return static_cast<uint32_t>(GetRValue(bgr) << 16 | GetGValue(bgr) << 8 | GetBValue(bgr)); };
+    auto rgb = [](COLORREF bgr) {
+        return static_cast<uint32_t>(GetRValue(bgr) << 16 | GetGValue(bgr) << 8 | GetBValue(bgr));
+    };
     EXPECT_EQ(dib.Pixel(0, 0), rgb(c.topLeft));
     EXPECT_EQ(dib.Pixel(39, 29), rgb(c.bottomRight));
     EXPECT_EQ(dib.Pixel(c.width, c.width + 5), rgb(c.innerTopLeft));
@@ -157,7 +160,8 @@ INSTANTIATE_TEST_SUITE_P(
     Bevels, PanelBevelTest,
     ::testing::Values(BevelCase{"Raised", bvRaised, bvNone, 1, kHighlight, kShadow, kGreen},
                       BevelCase{"Lowered", bvLowered, bvNone, 1, kShadow, kHighlight, kGreen},
-                      BevelCase{"RaisedOverLowered", bvRaised, bvLowered, 1, kHighlight, kShadow, kShadow},
+                      BevelCase{"RaisedOverLowered", bvRaised, bvLowered, 1, kHighlight, kShadow,
+                                kShadow},
                       BevelCase{"WideRaised", bvRaised, bvNone, 3, kHighlight, kShadow, kGreen}),
     [](const auto& info) { return std::string(info.param.name); });
 

@@ -47,7 +47,10 @@ class TLayoutForm : public TForm {
 
     std::vector<std::string> log;
     std::vector<std::string> dropped;
-    void OkClick(TObject* sender) { log.push_back("click " + static_cast<TComponent*>(sender)->Name()); }
+    void OkClick(TObject* sender)
+    {
+        log.push_back("click " + static_cast<TComponent*>(sender)->Name());
+    }
     void FormCreate(TObject*) { log.push_back("create"); }
     void FormShow(TObject*) { log.push_back("show"); }
     void TimerTick(TObject* sender)
@@ -55,8 +58,16 @@ class TLayoutForm : public TForm {
         log.push_back("tick");
         static_cast<TTimer*>(sender)->SetEnabled(false);
     }
-    void FormCloseQuery(TObject*, bool& canClose) { log.push_back("closequery"); canClose = allowClose; }
-    void FormClose(TObject*, TCloseAction& action) { log.push_back("close"); action = caHide; }
+    void FormCloseQuery(TObject*, bool& canClose)
+    {
+        log.push_back("closequery");
+        canClose = allowClose;
+    }
+    void FormClose(TObject*, TCloseAction& action)
+    {
+        log.push_back("close");
+        action = caHide;
+    }
     bool allowClose = true;
 
 protected:
@@ -169,10 +180,12 @@ TEST(FormLayout, LoadsEveryStandardControlWithNestedParentsFromItsResource)
     ASSERT_EQ(SendMessageA(list->Handle(), LB_GETCOUNT, 0, 0), 4);
     SendMessageA(list->Handle(), LB_GETTEXT, 3, reinterpret_cast<LPARAM>(text));
     EXPECT_STREQ(text, "appended");
-    EXPECT_EQ(SendMessageA(Find<TProgressBar>(form, "ProgressBar1")->Handle(), PBM_GETPOS, 0, 0), 20);
+    EXPECT_EQ(SendMessageA(Find<TProgressBar>(form, "ProgressBar1")->Handle(), PBM_GETPOS, 0, 0),
+              20);
     EXPECT_EQ(GetParent(edit->Handle()), box->Handle());
     // The timer's handler is bound by name and runs.
-    EXPECT_TRUE(PumpUntil([&] { return std::count(form->log.begin(), form->log.end(), "tick") == 1; }));
+    EXPECT_TRUE(
+        PumpUntil([&] { return std::count(form->log.begin(), form->log.end(), "tick") == 1; }));
     EXPECT_EQ(form->log[1], "show");
     form->Free();
 }
@@ -209,7 +222,8 @@ TEST(FormLayout, OwnerDrawnComboBoxDrawsItsItemsThroughReflectedMessages)
     ASSERT_TRUE(PumpUntil([&] { return IsWindowVisible(combo->Handle()); }));
     combo->Repaint();
     Pump(50);
-    EXPECT_NE(std::find(drawn.begin(), drawn.end(), 1), drawn.end()); // the selected item in the edit field
+    EXPECT_NE(std::find(drawn.begin(), drawn.end(), 1),
+              drawn.end()); // the selected item in the edit field
     // The fixed item height given to the control came back through CN_MEASUREITEM.
     EXPECT_EQ(SendMessageA(combo->Handle(), CB_GETITEMHEIGHT, 0, 0), 16);
     form->Free();
@@ -266,7 +280,9 @@ TEST(FormLayout, AnUnknownClassOrPropertyIsAClearError)
         std::vector<std::string> mentions;
     };
     const Case cases[] = {
-        {"    object ListBox1: TListBox", "    object ListBox1: TNoSuchList", {"ListBox1", "TNoSuchList"}},
+        {"    object ListBox1: TListBox",
+         "    object ListBox1: TNoSuchList",
+         {"ListBox1", "TNoSuchList"}},
         {"        Text = 'hello'", "        Txet = 'hello'", {"Edit1", "Txet"}},
         {"    OnClick = OkClick", "    OnClick = NoSuchHandler", {"NoSuchHandler"}},
         {"        FocusControl = Edit1", "        Shape = 3", {"Label1", "Shape"}},

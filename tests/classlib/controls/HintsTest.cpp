@@ -28,7 +28,8 @@ protected:
         ++asked;
         auto* info = reinterpret_cast<THintInfo*>(m.LParam);
         const bool left = info->CursorPos.x < Width() / 2;
-        info->CursorRect = left ? RECT{0, 0, Width() / 2, Height()} : RECT{Width() / 2, 0, Width(), Height()};
+        info->CursorRect =
+            left ? RECT{0, 0, Width() / 2, Height()} : RECT{Width() / 2, 0, Width(), Height()};
         info->HintStr = left ? "Close" : "Options";
     }
 };
@@ -108,7 +109,8 @@ CLASSLIB_PUBLISH(TKeyTipStandIn) {}
 TEST_F(HintsTest, HintWindowsNeverTakeActivation)
 {
     ASSERT_TRUE(PumpUntil([&] { return GetActiveWindow() == form->Handle(); }));
-    for (THintWindow* window : {new THintWindow(nullptr), static_cast<THintWindow*>(new TKeyTipStandIn(nullptr))}) {
+    for (THintWindow* window :
+         {new THintWindow(nullptr), static_cast<THintWindow*>(new TKeyTipStandIn(nullptr))}) {
         SCOPED_TRACE(window->ClassName());
         window->ActivateHint(RECT{400, 400, 460, 420}, "Tip");
         PumpFor(50);

@@ -73,7 +73,10 @@ public:
     {
         control_->AddWindowProcHook(order_, TWindowProcHook(&party, &Party::Hook));
     }
-    ~ChainParty() override { control_->RemoveWindowProcHook(order_, TWindowProcHook(&party, &Party::Hook)); }
+    ~ChainParty() override
+    {
+        control_->RemoveWindowProcHook(order_, TWindowProcHook(&party, &Party::Hook));
+    }
 
 private:
     TControl* control_;
@@ -124,7 +127,8 @@ TEST_F(FormHooksTest, PartiesFreedInEveryOrderLeaveTheFormWorking)
 {
     std::array<int, 4> order{0, 1, 2, 3};
     do {
-        SCOPED_TRACE(testing::Message() << "order " << order[0] << order[1] << order[2] << order[3]);
+        SCOPED_TRACE(testing::Message()
+                     << "order " << order[0] << order[1] << order[2] << order[3]);
         auto parties = MakeParties();
         std::vector<bool> alive(parties.size(), true);
         for (int index : order) {
@@ -138,7 +142,8 @@ TEST_F(FormHooksTest, PartiesFreedInEveryOrderLeaveTheFormWorking)
             EXPECT_EQ(form->probes, probes + 1);
             for (size_t i = 0; i < parties.size(); ++i)
                 if (alive[i])
-                    EXPECT_EQ(parties[i]->party.seen, before[i] + 1) << "party " << i << " was cut off";
+                    EXPECT_EQ(parties[i]->party.seen, before[i] + 1)
+                        << "party " << i << " was cut off";
             EXPECT_EQ(GetWindowLongPtrA(form->Handle(), GWLP_USERDATA), kUserData);
         }
         EXPECT_EQ(GetWindowLongPtrA(form->Handle(), GWLP_WNDPROC), originalProc);
@@ -216,15 +221,16 @@ struct ThreadHookParty {
     std::unique_ptr<TThreadHook> hook;
     void Install(bool failing = false)
     {
-        hook = std::make_unique<TThreadHook>(WH_GETMESSAGE, [this, failing](int code, WPARAM w, LPARAM l) {
-            const auto* msg = reinterpret_cast<const MSG*>(l);
-            if (code == HC_ACTION && msg->message >= WM_PROBE && msg->message <= WM_FAIL) {
-                seen.push_back(msg->message);
-                if (failing && msg->message == WM_FAIL)
-                    throw Exception("thread hook failed");
-            }
-            return hook->CallNext(code, w, l);
-        });
+        hook = std::make_unique<TThreadHook>(
+            WH_GETMESSAGE, [this, failing](int code, WPARAM w, LPARAM l) {
+                const auto* msg = reinterpret_cast<const MSG*>(l);
+                if (code == HC_ACTION && msg->message >= WM_PROBE && msg->message <= WM_FAIL) {
+                    seen.push_back(msg->message);
+                    if (failing && msg->message == WM_FAIL)
+                        throw Exception("thread hook failed");
+                }
+                return hook->CallNext(code, w, l);
+            });
     }
 };
 
@@ -240,7 +246,8 @@ void PostAndPump(HWND window, UINT msg)
 
 TEST(ThreadHookTest, HooksRemovedInEitherOrderKeepTheOthersInTheChain)
 {
-    HWND window = AllocateHWnd([](TMessage& m) { m.Result = DefWindowProcA(nullptr, m.Msg, m.WParam, m.LParam); });
+    HWND window = AllocateHWnd(
+        [](TMessage& m) { m.Result = DefWindowProcA(nullptr, m.Msg, m.WParam, m.LParam); });
     for (const auto& order : {std::array<int, 2>{0, 1}, std::array<int, 2>{1, 0}}) {
         SCOPED_TRACE(testing::Message() << "first removed " << order[0]);
         std::array<ThreadHookParty, 2> parties;
@@ -251,7 +258,8 @@ TEST(ThreadHookTest, HooksRemovedInEitherOrderKeepTheOthersInTheChain)
         EXPECT_EQ(parties[1].seen.size(), 1u);
         parties[static_cast<size_t>(order[0])].hook.reset();
         PostAndPump(window, WM_PROBE);
-        EXPECT_EQ(parties[static_cast<size_t>(order[1])].seen.size(), 2u) << "the remaining hook was cut off";
+        EXPECT_EQ(parties[static_cast<size_t>(order[1])].seen.size(), 2u)
+            << "the remaining hook was cut off";
         EXPECT_EQ(parties[static_cast<size_t>(order[0])].seen.size(), 1u);
     }
     DeallocateHWnd(window);
@@ -259,7 +267,8 @@ TEST(ThreadHookTest, HooksRemovedInEitherOrderKeepTheOthersInTheChain)
 
 TEST(ThreadHookTest, AnExceptionInAHookReachesTheApplicationHandlerAndTheChainGoesOn)
 {
-    HWND window = AllocateHWnd([](TMessage& m) { m.Result = DefWindowProcA(nullptr, m.Msg, m.WParam, m.LParam); });
+    HWND window = AllocateHWnd(
+        [](TMessage& m) { m.Result = DefWindowProcA(nullptr, m.Msg, m.WParam, m.LParam); });
     ExceptionRecorder recorder;
     ThreadHookParty older, failing;
     older.Install();
@@ -273,7 +282,8 @@ TEST(ThreadHookTest, AnExceptionInAHookReachesTheApplicationHandlerAndTheChainGo
 
 TEST(ThreadHookTest, AHookMayRemoveItselfInsideItsProcedure)
 {
-    HWND window = AllocateHWnd([](TMessage& m) { m.Result = DefWindowProcA(nullptr, m.Msg, m.WParam, m.LParam); });
+    HWND window = AllocateHWnd(
+        [](TMessage& m) { m.Result = DefWindowProcA(nullptr, m.Msg, m.WParam, m.LParam); });
     int calls = 0;
     std::unique_ptr<TThreadHook> hook;
     hook = std::make_unique<TThreadHook>(WH_GETMESSAGE, [&](int code, WPARAM w, LPARAM l) {

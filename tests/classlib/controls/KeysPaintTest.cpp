@@ -23,7 +23,10 @@ struct KeyLog : TObject {
             key = 0;
     }
     void FormKeyPress(TObject*, char& key) { log.push_back(std::string("form press ") + key); }
-    void EditKeyDown(TObject*, WORD& key, TShiftState) { log.push_back("edit down " + std::to_string(key)); }
+    void EditKeyDown(TObject*, WORD& key, TShiftState)
+    {
+        log.push_back("edit down " + std::to_string(key));
+    }
 };
 
 TEST(KeyPreview, TheFormSeesItsControlsKeysFirstOnlyWithKeyPreview)
@@ -89,7 +92,8 @@ TEST(DoubleBuffered, PaintingGoesThroughAMemoryBitmapToTheWindow)
         InvalidateRect(control->Handle(), nullptr, TRUE);
         UpdateWindow(control->Handle());
         ASSERT_FALSE(control->paintedOn.empty());
-        EXPECT_EQ(control->paintedOn.back(), static_cast<DWORD>(buffered ? OBJ_MEMDC : OBJ_DC)) << buffered;
+        EXPECT_EQ(control->paintedOn.back(), static_cast<DWORD>(buffered ? OBJ_MEMDC : OBJ_DC))
+            << buffered;
         // What was painted reached the window either way.
         HDC dc = GetDC(control->Handle());
         EXPECT_EQ(GetPixel(dc, 30, 20), RGB(0, 255, 0)) << buffered;

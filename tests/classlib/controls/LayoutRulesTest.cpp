@@ -40,8 +40,12 @@ TEST(BiDiMode, ModesBecomeWindowStylesAndFollowTheParent)
         // The mode is set on the panel; the edit follows it (ParentBiDiMode).
         panel->SetBiDiMode(c.mode);
         EXPECT_EQ(edit->BiDiMode(), c.mode);
-        EXPECT_EQ(static_cast<DWORD>(GetWindowLongPtrA(edit->Handle(), GWL_EXSTYLE)) & mask, c.styles) << c.mode;
-        EXPECT_EQ(static_cast<DWORD>(GetWindowLongPtrA(panel->Handle(), GWL_EXSTYLE)) & mask, c.styles) << c.mode;
+        EXPECT_EQ(static_cast<DWORD>(GetWindowLongPtrA(edit->Handle(), GWL_EXSTYLE)) & mask,
+                  c.styles)
+            << c.mode;
+        EXPECT_EQ(static_cast<DWORD>(GetWindowLongPtrA(panel->Handle(), GWL_EXSTYLE)) & mask,
+                  c.styles)
+            << c.mode;
     }
     delete form;
 }
@@ -167,9 +171,12 @@ TEST(Scaling, ALayoutMadeAtAnotherResolutionIsScaledToTheScreen)
     ReleaseDC(nullptr, dc);
     const int made = ppi * 5 / 4; // a layout from a screen of 125 % of this one
     auto layout = [&](bool scaled) {
-        return "object Form1: TForm\n  ClientWidth = 400\n  ClientHeight = 300\n  Font.Height = -15\n"
-               "  PixelsPerInch = " + std::to_string(made) + "\n" + (scaled ? "" : "  Scaled = False\n") +
-               "  object Button1: TButton\n    Left = 100\n    Top = 50\n    Width = 200\n    Height = 25\n"
+        return "object Form1: TForm\n  ClientWidth = 400\n  ClientHeight = 300\n  Font.Height = "
+               "-15\n"
+               "  PixelsPerInch = " +
+               std::to_string(made) + "\n" + (scaled ? "" : "  Scaled = False\n") +
+               "  object Button1: TButton\n    Left = 100\n    Top = 50\n    Width = 200\n    "
+               "Height = 25\n"
                "  end\nend\n";
     };
     auto read = [&](bool scaled) {

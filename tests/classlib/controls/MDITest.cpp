@@ -171,16 +171,17 @@ TEST(MDIStyles, StayOnTopIsATopmostWindow)
 
 TEST(MDIStyles, FormStyleAndWindowMenuComeFromALayout)
 {
-    const char* text = "object MdiFrame: TForm\n"
-                       "  FormStyle = fsMDIForm\n"
-                       "  Menu = MainMenu1\n"
-                       "  WindowMenu = WindowItem\n"
-                       "  object MainMenu1: TMainMenu\n"
-                       "    object WindowItem: TMenuItem\n"
-                       "      Caption = '&Window'\n"
-                       "    end\n"
-                       "  end\n"
-                       "end\n";
+    const char* text =
+        "object MdiFrame: TForm\n"
+        "  FormStyle = fsMDIForm\n"
+        "  Menu = MainMenu1\n"
+        "  WindowMenu = WindowItem\n"
+        "  object MainMenu1: TMainMenu\n"
+        "    object WindowItem: TMenuItem\n"
+        "      Caption = '&Window'\n"
+        "    end\n"
+        "  end\n"
+        "end\n";
     TStringStream source(text);
     TMemoryStream binary;
     ObjectTextToBinary(source, binary);

@@ -39,7 +39,9 @@ TEST(PopupListWindowTest, MeasuresAnOwnerDrawnItemByItsId)
     measure.itemID = item->Command();
     measure.itemWidth = 10;
     measure.itemHeight = 10;
-    EXPECT_EQ(SendMessageA(PopupListWindow(), WM_MEASUREITEM, 0, reinterpret_cast<LPARAM>(&measure)), TRUE);
+    EXPECT_EQ(
+        SendMessageA(PopupListWindow(), WM_MEASUREITEM, 0, reinterpret_cast<LPARAM>(&measure)),
+        TRUE);
     EXPECT_EQ(measure.itemWidth, 77u);
     EXPECT_EQ(measure.itemHeight, 19u);
     menu->Free();

@@ -56,8 +56,8 @@ struct ClickLog : TObject {
     void Clicked(TObject* sender) { clicks.push_back(static_cast<TComponent*>(sender)->Name()); }
 };
 
-TMenuItem* NewItem(TComponent* owner, TMenuItem* parent, const std::string& name, const std::string& caption,
-                   ClickLog* log = nullptr)
+TMenuItem* NewItem(TComponent* owner, TMenuItem* parent, const std::string& name,
+                   const std::string& caption, ClickLog* log = nullptr)
 {
     auto* item = new TMenuItem(owner);
     item->SetName(name);
@@ -162,7 +162,8 @@ TEST_F(MenuFormTest, TheBarAndItsDropDownsHoldTheVisibleItemsWithTheirState)
 TEST_F(MenuFormTest, MenuMessagesReachTheirItems)
 {
     SendMessageA(form->Handle(), WM_COMMAND, MAKEWPARAM(open->Command(), 0), 0);
-    SendMessageA(form->Handle(), WM_INITMENUPOPUP, reinterpret_cast<WPARAM>(view->Handle()), MAKELPARAM(1, 0));
+    SendMessageA(form->Handle(), WM_INITMENUPOPUP, reinterpret_cast<WPARAM>(view->Handle()),
+                 MAKELPARAM(1, 0));
     // A disabled item does not run.
     SendMessageA(form->Handle(), WM_COMMAND, MAKEWPARAM(exitItem->Command(), 0), 0);
     EXPECT_EQ(log.clicks, (std::vector<std::string>{"Open", "View"}));
@@ -305,9 +306,15 @@ TEST_F(PopupTest, AlignmentPlacesTheMenuAroundThePoint)
         PumpPending();
         ASSERT_NE(menuWindow.right, 0) << c.name;
         switch (c.alignment) {
-        case paLeft: EXPECT_EQ(menuWindow.left, 600) << c.name; break;
-        case paRight: EXPECT_EQ(menuWindow.right, 600) << c.name; break;
-        case paCenter: EXPECT_EQ((menuWindow.left + menuWindow.right) / 2, 600) << c.name; break;
+            case paLeft:
+                EXPECT_EQ(menuWindow.left, 600) << c.name;
+                break;
+            case paRight:
+                EXPECT_EQ(menuWindow.right, 600) << c.name;
+                break;
+            case paCenter:
+                EXPECT_EQ((menuWindow.left + menuWindow.right) / 2, 600) << c.name;
+                break;
         }
     }
 }
@@ -325,7 +332,8 @@ TEST_F(PopupTest, ARightClickOnAControlShowsItsPopUpMenu)
     const POINT inside = panel->ClientToScreen(POINT{10, 10});
 
     PostKeys({VK_ESCAPE});
-    SendMessageA(panel->Handle(), WM_CONTEXTMENU, reinterpret_cast<WPARAM>(panel->Handle()), MAKELPARAM(inside.x, inside.y));
+    SendMessageA(panel->Handle(), WM_CONTEXTMENU, reinterpret_cast<WPARAM>(panel->Handle()),
+                 MAKELPARAM(inside.x, inside.y));
     EXPECT_EQ(popups.size(), 1u);
     EXPECT_EQ(popup->PopupComponent(), panel);
     EXPECT_EQ(popup->PopupPoint().x, inside.x);
@@ -342,7 +350,8 @@ TEST_F(PopupTest, ARightClickOnAControlShowsItsPopUpMenu)
     } veto;
     veto.seen = &seen;
     panel->OnContextPopup = TContextPopupEvent(&veto, &Veto::Handle);
-    SendMessageA(panel->Handle(), WM_CONTEXTMENU, reinterpret_cast<WPARAM>(panel->Handle()), MAKELPARAM(inside.x, inside.y));
+    SendMessageA(panel->Handle(), WM_CONTEXTMENU, reinterpret_cast<WPARAM>(panel->Handle()),
+                 MAKELPARAM(inside.x, inside.y));
     EXPECT_EQ(popups.size(), 1u);
     EXPECT_EQ(seen.x, 10);
     EXPECT_EQ(seen.y, 10);
@@ -350,7 +359,8 @@ TEST_F(PopupTest, ARightClickOnAControlShowsItsPopUpMenu)
     // Without AutoPopup nothing shows.
     panel->OnContextPopup = nullptr;
     popup->SetAutoPopup(false);
-    SendMessageA(panel->Handle(), WM_CONTEXTMENU, reinterpret_cast<WPARAM>(panel->Handle()), MAKELPARAM(inside.x, inside.y));
+    SendMessageA(panel->Handle(), WM_CONTEXTMENU, reinterpret_cast<WPARAM>(panel->Handle()),
+                 MAKELPARAM(inside.x, inside.y));
     EXPECT_EQ(popups.size(), 1u);
 }
 
@@ -368,7 +378,8 @@ TEST_F(PopupTest, AGraphicControlUnderThePointerGetsTheContextMenuFirst)
     PumpPending();
     const POINT onImage = form->ClientToScreen(POINT{30, 30});
     PostKeys({VK_ESCAPE});
-    SendMessageA(form->Handle(), WM_CONTEXTMENU, reinterpret_cast<WPARAM>(form->Handle()), MAKELPARAM(onImage.x, onImage.y));
+    SendMessageA(form->Handle(), WM_CONTEXTMENU, reinterpret_cast<WPARAM>(form->Handle()),
+                 MAKELPARAM(onImage.x, onImage.y));
     EXPECT_EQ(popups.size(), 1u);
     EXPECT_EQ(popup->PopupComponent(), image);
 }
@@ -391,7 +402,8 @@ TEST(Menus, MergingReplacesAndOrdersBarItemsByGroup)
         int group;
     };
     const Entry entries[] = {
-        {main, "File", 0}, {main, "Edit", 1}, {main, "Window", 9}, {child, "Document", 1}, {child, "Tools", 5},
+        {main, "File", 0},      {main, "Edit", 1},   {main, "Window", 9},
+        {child, "Document", 1}, {child, "Tools", 5},
     };
     for (const Entry& e : entries)
         NewItem(&owner, e.menu->Items(), "", e.caption)->SetGroupIndex(e.group);
@@ -415,9 +427,9 @@ TEST(Menus, TheItemTreeRejectsWhatCannotBeAMenu)
     auto* menu = new TPopupMenu(&owner);
     TMenuItem* a = NewItem(&owner, menu->Items(), "A", "A");
     TMenuItem* b = NewItem(&owner, a, "B", "B");
-    EXPECT_THROW(menu->Items()->Add(b), EMenuError);   // already in a menu
+    EXPECT_THROW(menu->Items()->Add(b), EMenuError); // already in a menu
     a->Remove(b);
-    EXPECT_THROW(b->Add(b), EMenuError);               // itself
+    EXPECT_THROW(b->Add(b), EMenuError); // itself
     EXPECT_THROW(menu->Items()->Items(5), EMenuError);
     delete b;
     EXPECT_EQ(a->Count(), 0);

@@ -42,9 +42,9 @@ CLASSLIB_PUBLISH(TStylePopupForm) {}
 
 struct PopupKind {
     const char* name;
-    bool nestedParent;     // parented to a control inside a panel rather than to the panel
+    bool nestedParent; // parented to a control inside a panel rather than to the panel
     TFormStyle style;
-    bool byCreateParams;   // TStylePopupForm instead of PopupWindow
+    bool byCreateParams; // TStylePopupForm instead of PopupWindow
 };
 
 class PopupFormTest : public ::testing::TestWithParam<PopupKind> {};
@@ -85,7 +85,8 @@ TEST_P(PopupFormTest, ShowsAtAScreenPointOwnedByTheTopLevelWindowAndHidesOnDeact
     EXPECT_TRUE(style & WS_POPUP);
     EXPECT_FALSE(style & WS_CHILD);
     EXPECT_EQ(GetWindow(window, GW_OWNER), form->Handle());
-    EXPECT_EQ((GetWindowLongPtrA(window, GWL_EXSTYLE) & WS_EX_TOPMOST) != 0, kind.style == fsStayOnTop);
+    EXPECT_EQ((GetWindowLongPtrA(window, GWL_EXSTYLE) & WS_EX_TOPMOST) != 0,
+              kind.style == fsStayOnTop);
 
     // Moving it keeps screen coordinates.
     popup->SetBounds(620, 510, 120, 90);
@@ -103,11 +104,12 @@ TEST_P(PopupFormTest, ShowsAtAScreenPointOwnedByTheTopLevelWindowAndHidesOnDeact
     form->Free();
 }
 
-INSTANTIATE_TEST_SUITE_P(Kinds, PopupFormTest,
-                         ::testing::Values(PopupKind{"StayOnTopOnPanel", false, fsStayOnTop, false},
-                                           PopupKind{"NormalOnNestedControl", true, fsNormal, false},
-                                           PopupKind{"StyleTurnedByCreateParams", false, fsStayOnTop, true}),
-                         [](const auto& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(
+    Kinds, PopupFormTest,
+    ::testing::Values(PopupKind{"StayOnTopOnPanel", false, fsStayOnTop, false},
+                      PopupKind{"NormalOnNestedControl", true, fsNormal, false},
+                      PopupKind{"StyleTurnedByCreateParams", false, fsStayOnTop, true}),
+    [](const auto& info) { return std::string(info.param.name); });
 
 TEST(PopupFormVetoTest, CloseQueryKeepsAPopupThatHidesOnDeactivation)
 {
@@ -348,7 +350,7 @@ TEST_F(CaptionlessFormTest, RegionIsAppliedAndRemoved)
     EXPECT_EQ(region.Handle(), nullptr); // the window owns it now
     HRGN copy = CreateRectRgn(0, 0, 0, 0);
     EXPECT_EQ(GetWindowRgn(form->Handle(), copy), COMPLEXREGION);
-    EXPECT_FALSE(PtInRegion(copy, 1, 1));     // the rounded corner is cut off
+    EXPECT_FALSE(PtInRegion(copy, 1, 1)); // the rounded corner is cut off
     EXPECT_TRUE(PtInRegion(copy, 100, 75));
     TWindowRegion::RemoveFrom(form->Handle(), true);
     EXPECT_EQ(GetWindowRgn(form->Handle(), copy), ERROR); // no region any more

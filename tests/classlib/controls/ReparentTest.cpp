@@ -62,7 +62,8 @@ void MouseAt(UINT msg, POINT screen)
     HWND capture = GetCapture();
     ASSERT_NE(capture, nullptr);
     ScreenToClient(capture, &screen);
-    SendMessageA(capture, msg, msg == WM_LBUTTONUP ? 0 : MK_LBUTTON, MAKELPARAM(screen.x, screen.y));
+    SendMessageA(capture, msg, msg == WM_LBUTTONUP ? 0 : MK_LBUTTON,
+                 MAKELPARAM(screen.x, screen.y));
 }
 
 POINT Middle(TWinControl* control)
@@ -115,7 +116,8 @@ TEST(MoveToParentTest, DraggedBarKeepsHandleChildrenCaptureAndTimerInEveryHost)
         EXPECT_EQ(GetCapture(), barWindow);
         EXPECT_TRUE(bar->MouseCapture());
         const int ticks = bar->ticks;
-        EXPECT_TRUE(PumpUntil([&] { return bar->ticks > ticks; }, 2000)) << "the window timer stopped";
+        EXPECT_TRUE(PumpUntil([&] { return bar->ticks > ticks; }, 2000))
+            << "the window timer stopped";
     }
     MouseAt(WM_LBUTTONUP, Middle(dock));
     EXPECT_EQ(GetCapture(), nullptr);

@@ -89,7 +89,8 @@ TEST(Application, WithoutAHookTakingItOverOnExceptionHandlesIt)
     handlers.timer = &timer;
     timer.SetInterval(1);
     timer.SetOnTimer(TNotifyEvent(&handlers, &Handlers::ThrowingTick));
-    const bool reached = testsupport::PumpUntil([&] { return handlers.handledByOnException > 0; }, 10000);
+    const bool reached =
+        testsupport::PumpUntil([&] { return handlers.handledByOnException > 0; }, 10000);
     Application->OnException = nullptr;
     ASSERT_TRUE(reached);
     EXPECT_EQ(handlers.exceptionSender, &timer);

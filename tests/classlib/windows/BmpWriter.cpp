@@ -13,10 +13,13 @@ using namespace classlib;
 namespace {
 
 // Rows of the 4 x 2 patterns.
-const TColor kColours[2][4] = {{clBlack, clWhite, clRed, clBlue}, {clLime, clWhite, clBlack, clRed}};
-const TColor kBlackWhite[2][4] = {{clBlack, clWhite, clWhite, clBlack}, {clWhite, clBlack, clBlack, clWhite}};
+const TColor kColours[2][4] = {{clBlack, clWhite, clRed, clBlue},
+                               {clLime, clWhite, clBlack, clRed}};
+const TColor kBlackWhite[2][4] = {{clBlack, clWhite, clWhite, clBlack},
+                                  {clWhite, clBlack, clBlack, clWhite}};
 
-void Save(TPixelFormat format, int width, int height, TColor (*colour)(int x, int y), const std::string& path)
+void Save(TPixelFormat format, int width, int height, TColor (*colour)(int x, int y),
+          const std::string& path)
 {
     TBitmap bitmap;
     bitmap.SetPixelFormat(format);
@@ -36,7 +39,9 @@ int main(int argc, char** argv)
         return 2;
     }
     const std::string folder = std::string(argv[1]) + "\\";
-    auto gradient = [](int x, int y) { return TColor(35 * x) | TColor(50 * y) << 8 | TColor(255 - 20 * x) << 16; };
+    auto gradient = [](int x, int y) {
+        return TColor(35 * x) | TColor(50 * y) << 8 | TColor(255 - 20 * x) << 16;
+    };
     auto colours = [](int x, int y) { return kColours[y][x]; };
     auto blackWhite = [](int x, int y) { return kBlackWhite[y][x]; };
     try {

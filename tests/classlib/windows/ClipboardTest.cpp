@@ -33,7 +33,8 @@ TEST(Clipboard, TextGoesToAndComesFromTheSystemClipboard)
     EXPECT_EQ(GetOpenClipboardWindow(), nullptr); // closed again
 
     // Put there by the system's calls (with an owner window), read by the object.
-    HWND owner = CreateWindowExA(0, "STATIC", "owner", 0, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr);
+    HWND owner =
+        CreateWindowExA(0, "STATIC", "owner", 0, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr);
     ASSERT_TRUE(OpenClipboard(owner));
     EmptyClipboard();
     HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE, 6);
@@ -84,7 +85,8 @@ TEST(Clipboard, OpeningNestsAndAdditionsInsideOneOpeningStayTogether)
 
 TEST(Clipboard, ClipboardHeldOpenByAnotherWindowCannotBeOpened)
 {
-    HWND other = CreateWindowExA(0, "STATIC", "holder", 0, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr);
+    HWND other =
+        CreateWindowExA(0, "STATIC", "holder", 0, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr);
     ASSERT_TRUE(OpenClipboard(other));
     try {
         Clipboard()->SetAsText("refused");

@@ -104,10 +104,11 @@ TEST(MessageDlg, EachTypeAndButtonSetAnswersWithTheButtonClicked)
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.caption + std::to_string(c.click));
-        const std::string message = "HEX file contains code over device bootloader area.\r\nContinue?";
+        const std::string message =
+            "HEX file contains code over device bootloader area.\r\nContinue?";
         std::string texts;
-        const TModalResult result =
-            Drive(c.caption, c.click, [&] { return MessageDlg(message, c.type, c.buttons); }, &texts);
+        const TModalResult result = Drive(
+            c.caption, c.click, [&] { return MessageDlg(message, c.type, c.buttons); }, &texts);
         EXPECT_EQ(result, c.expected);
         EXPECT_NE(texts.find("Continue?"), std::string::npos) << texts;
     }
@@ -169,7 +170,8 @@ TEST_F(OpenDialogTest, OkReturnsTheChosenFileAndCancelKeepsTheOldName)
     driver.join();
     ASSERT_TRUE(found);
     ASSERT_TRUE(chosen);
-    EXPECT_EQ(lstrcmpiA(FullPath(dialog.FileName()).c_str(), FullPath(file).c_str()), 0) << dialog.FileName();
+    EXPECT_EQ(lstrcmpiA(FullPath(dialog.FileName()).c_str(), FullPath(file).c_str()), 0)
+        << dialog.FileName();
     ASSERT_EQ(dialog.Files()->Count(), 1);
     EXPECT_EQ(dialog.Files()->Strings(0), dialog.FileName());
     EXPECT_EQ(dialog.FilterIndex(), 1);

@@ -4,7 +4,8 @@ ExceptionRecorder::ExceptionRecorder()
 {
     hookId_ = classlib::AddExceptionHook([this](const classlib::UnhandledException& report) {
         std::lock_guard<std::mutex> guard(lock_);
-        entries_.push_back({report.path, classlib::ExceptionMessage(report.exception), report.sender});
+        entries_.push_back(
+            {report.path, classlib::ExceptionMessage(report.exception), report.sender});
         return true;
     });
 }

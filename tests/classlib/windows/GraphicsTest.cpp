@@ -151,7 +151,8 @@ TEST_F(CanvasTest, TextRectPaintsInsideTheRectangleOnly)
     for (int y = 0; y < dib.height(); ++y) {
         for (int x = 0; x < dib.width(); ++x) {
             const uint32_t p = dib.Pixel(x, y);
-            const bool inside = x >= clip.left && x < clip.right && y >= clip.top && y < clip.bottom;
+            const bool inside =
+                x >= clip.left && x < clip.right && y >= clip.top && y < clip.bottom;
             if (!inside)
                 ASSERT_EQ(p, 0xFFFFFFu) << x << "," << y;
             else if (p != 0x00FFFFu)
@@ -186,8 +187,9 @@ InkBox FindInk(const Dib& dib, uint32_t background = 0xFFFFFF)
 // The text extent of `text` in a Tahoma font of `height` pixels, measured by GDI alone.
 SIZE SystemTextExtent(const std::string& text, int height)
 {
-    HFONT font = CreateFontA(height, 0, 0, 0, FW_NORMAL, 0, 0, 0, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
-                             CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH, "Tahoma");
+    HFONT font =
+        CreateFontA(height, 0, 0, 0, FW_NORMAL, 0, 0, 0, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
+                    CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH, "Tahoma");
     HDC dc = CreateCompatibleDC(nullptr);
     HGDIOBJ old = SelectObject(dc, font);
     SIZE size{};
@@ -557,7 +559,8 @@ std::vector<uint32_t> ColorTableOf(TBitmap& bitmap)
     const UINT count = GetDIBColorTable(bitmap.Canvas()->Handle(), 0, 256, quads);
     std::vector<uint32_t> table;
     for (UINT i = 0; i < count; ++i)
-        table.push_back(uint32_t(quads[i].rgbRed) << 16 | uint32_t(quads[i].rgbGreen) << 8 | quads[i].rgbBlue);
+        table.push_back(uint32_t(quads[i].rgbRed) << 16 | uint32_t(quads[i].rgbGreen) << 8 |
+                        quads[i].rgbBlue);
     return table;
 }
 
@@ -580,35 +583,43 @@ TEST(Bitmap, EveryPixelFormatHasItsScanLineLayout)
     };
     auto word = [](const uint8_t* p) { return uint16_t(p[0] | p[1] << 8); };
     const Case cases[] = {
-        {pf1bit, 1, clBlack, [](const uint8_t* row, const std::vector<uint32_t>& table) {
+        {pf1bit, 1, clBlack,
+         [](const uint8_t* row, const std::vector<uint32_t>& table) {
              ASSERT_EQ(table, (std::vector<uint32_t>{0x000000, 0xFFFFFF}));
              EXPECT_EQ(row[0], 0xBF); // white, black, then white: 1011 1111
              EXPECT_EQ(row[1] & 0x80, 0x80);
          }},
-        {pf4bit, 4, clBlack, [](const uint8_t* row, const std::vector<uint32_t>& table) {
+        {pf4bit, 4, clBlack,
+         [](const uint8_t* row, const std::vector<uint32_t>& table) {
              ASSERT_EQ(table.size(), 16u);
              EXPECT_EQ(table[0], 0x000000u);
              EXPECT_EQ(table[9], 0xFF0000u); // the standard 16 colours: red at 9
              EXPECT_EQ(table[15], 0xFFFFFFu);
              EXPECT_EQ(row[0], 0xF0); // white (15), black (0)
          }},
-        {pf8bit, 8, clRed, [](const uint8_t* row, const std::vector<uint32_t>& table) {
+        {pf8bit, 8, clRed,
+         [](const uint8_t* row, const std::vector<uint32_t>& table) {
              ASSERT_EQ(table.size(), 256u);
              EXPECT_EQ(table[row[0]], 0xFFFFFFu);
              EXPECT_EQ(table[row[1]], 0xFF0000u);
          }},
-        {pf15bit, 16, clRed, [word](const uint8_t* row, const std::vector<uint32_t>&) {
+        {pf15bit, 16, clRed,
+         [word](const uint8_t* row, const std::vector<uint32_t>&) {
              EXPECT_EQ(word(row), 0x7FFF);
              EXPECT_EQ(word(row + 2), 0x7C00); // 5-5-5
          }},
-        {pf16bit, 16, clRed, [word](const uint8_t* row, const std::vector<uint32_t>&) {
+        {pf16bit, 16, clRed,
+         [word](const uint8_t* row, const std::vector<uint32_t>&) {
              EXPECT_EQ(word(row), 0xFFFF);
              EXPECT_EQ(word(row + 2), 0xF800); // 5-6-5
          }},
-        {pf24bit, 24, clRed, [](const uint8_t* row, const std::vector<uint32_t>&) {
-             EXPECT_EQ(std::vector<uint8_t>(row, row + 6), (std::vector<uint8_t>{255, 255, 255, 0, 0, 255}));
+        {pf24bit, 24, clRed,
+         [](const uint8_t* row, const std::vector<uint32_t>&) {
+             EXPECT_EQ(std::vector<uint8_t>(row, row + 6),
+                       (std::vector<uint8_t>{255, 255, 255, 0, 0, 255}));
          }},
-        {pf32bit, 32, clRed, [](const uint8_t* row, const std::vector<uint32_t>&) {
+        {pf32bit, 32, clRed,
+         [](const uint8_t* row, const std::vector<uint32_t>&) {
              EXPECT_EQ(std::vector<uint8_t>(row + 4, row + 7), (std::vector<uint8_t>{0, 0, 255}));
          }},
     };
@@ -827,7 +838,8 @@ TEST(Bitmap, RefusesDamagedFiles)
     TMemoryStream source;
     source.LoadFromFile(kData + "pattern24.bmp");
     const auto* bytes = static_cast<const uint8_t*>(source.Memory());
-    const std::string good(reinterpret_cast<const char*>(bytes), static_cast<size_t>(source.Size()));
+    const std::string good(reinterpret_cast<const char*>(bytes),
+                           static_cast<size_t>(source.Size()));
 
     auto withPatch = [&](size_t offset, std::string patch) {
         std::string s = good;
@@ -835,13 +847,13 @@ TEST(Bitmap, RefusesDamagedFiles)
         return s;
     };
     const std::string cases[] = {
-        good.substr(0, 20),                                 // header cut off
-        good.substr(0, good.size() - 5),                    // pixels cut off
-        withPatch(0, "XX"),                                 // no signature
-        withPatch(18, std::string("\xFF\xFF\xFF\x7F", 4)),  // absurd width
-        withPatch(28, std::string("\x07\x00", 2)),          // 7 bits per pixel
-        withPatch(10, std::string("\xFF\xFF\x00\x00", 4)),  // pixels beyond the end
-        withPatch(30, std::string("\x09\x00\x00\x00", 4)),  // unknown compression
+        good.substr(0, 20),                                // header cut off
+        good.substr(0, good.size() - 5),                   // pixels cut off
+        withPatch(0, "XX"),                                // no signature
+        withPatch(18, std::string("\xFF\xFF\xFF\x7F", 4)), // absurd width
+        withPatch(28, std::string("\x07\x00", 2)),         // 7 bits per pixel
+        withPatch(10, std::string("\xFF\xFF\x00\x00", 4)), // pixels beyond the end
+        withPatch(30, std::string("\x09\x00\x00\x00", 4)), // unknown compression
     };
     for (const auto& data : cases) {
         TMemoryStream stream;
@@ -1084,12 +1096,14 @@ TEST(Layout, GraphicsWrittenToAStreamReadBackTheSame)
             TPictureHolder read(nullptr);
             ReadComponentFromStream(stream, &read);
             ASSERT_NE(read.Picture()->Graphic(), nullptr);
-            EXPECT_EQ(read.Picture()->Graphic()->ClassName(), holder->Picture()->Graphic()->ClassName());
+            EXPECT_EQ(read.Picture()->Graphic()->ClassName(),
+                      holder->Picture()->Graphic()->ClassName());
             TMemoryStream before, after;
             holder->Picture()->Graphic()->SaveToStream(before);
             read.Picture()->Graphic()->SaveToStream(after);
             ASSERT_EQ(before.Size(), after.Size());
-            EXPECT_EQ(0, memcmp(before.Memory(), after.Memory(), static_cast<size_t>(before.Size())));
+            EXPECT_EQ(0,
+                      memcmp(before.Memory(), after.Memory(), static_cast<size_t>(before.Size())));
         }
     }
 }

@@ -45,11 +45,14 @@ TEST(LocaleFormats, FormatDateTimeWritesWhatThePlatformWritesForTheLocale)
         for (const SYSTEMTIME& st : moments) {
             const TDateTime value = EncodeDate(st.wYear, st.wMonth, st.wDay) +
                                     EncodeTime(st.wHour, st.wMinute, st.wSecond, 0);
-            EXPECT_EQ(FormatDateTime(settings.ShortDateFormat, value, settings), PlatformDate(locale, DATE_SHORTDATE, st))
+            EXPECT_EQ(FormatDateTime(settings.ShortDateFormat, value, settings),
+                      PlatformDate(locale, DATE_SHORTDATE, st))
                 << std::hex << locale << " " << settings.ShortDateFormat;
-            EXPECT_EQ(FormatDateTime(settings.LongDateFormat, value, settings), PlatformDate(locale, DATE_LONGDATE, st))
+            EXPECT_EQ(FormatDateTime(settings.LongDateFormat, value, settings),
+                      PlatformDate(locale, DATE_LONGDATE, st))
                 << std::hex << locale << " " << settings.LongDateFormat;
-            EXPECT_EQ(FormatDateTime(settings.LongTimeFormat, value, settings), PlatformTime(locale, st))
+            EXPECT_EQ(FormatDateTime(settings.LongTimeFormat, value, settings),
+                      PlatformTime(locale, st))
                 << std::hex << locale << " " << settings.LongTimeFormat;
         }
     }
@@ -75,8 +78,8 @@ TEST(MessageDialogTexts, ButtonsAndCaptionsAreTheResourceStrings)
         TModalResult result;
     };
     const Case cases[] = {
-        {mbOK, "OK", 1},          {mbYes, "&Yes", 6},       {mbNo, "&No", 7},
-        {mbCancel, "Cancel", 2},  {mbRetry, "&Retry", 4},   {mbAbort, "&Abort", 3},
+        {mbOK, "OK", 1},          {mbYes, "&Yes", 6},        {mbNo, "&No", 7},
+        {mbCancel, "Cancel", 2},  {mbRetry, "&Retry", 4},    {mbAbort, "&Abort", 3},
         {mbIgnore, "&Ignore", 5}, {mbHelp, "&Help", mrNone},
     };
     for (const Case& c : cases) {

@@ -54,7 +54,9 @@ TEST(Screen, MonitorsAreTheDisplaysOfTheDesktop)
     EXPECT_EQ(Screen->MonitorFromPoint(POINT{10, 10}), primary);
     EXPECT_EQ(Screen->MonitorFromPoint(outside, mdNull), nullptr);
     EXPECT_EQ(Screen->MonitorFromPoint(outside, mdNearest), primary);
-    EXPECT_EQ(Screen->MonitorFromRect(RECT{outside.x, outside.y, outside.x + 10, outside.y + 10}, mdNull), nullptr);
+    EXPECT_EQ(
+        Screen->MonitorFromRect(RECT{outside.x, outside.y, outside.x + 10, outside.y + 10}, mdNull),
+        nullptr);
     EXPECT_EQ(Screen->MonitorFromRect(RECT{-50, -50, 100, 100}), primary);
     EXPECT_THROW(Screen->Monitors(Screen->MonitorCount()), EListError);
 }

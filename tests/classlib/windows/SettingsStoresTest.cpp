@@ -52,7 +52,8 @@ protected:
         store.reset();
         if (GetParam()) {
             TRegistry registry;
-            registry.DeleteKey("\\Software\\BrenvikTests\\" + std::to_string(GetCurrentProcessId()));
+            registry.DeleteKey("\\Software\\BrenvikTests\\" +
+                               std::to_string(GetCurrentProcessId()));
         } else {
             DeleteFileA(location.c_str());
         }
@@ -109,7 +110,8 @@ TEST(IniFile, ReadsAFileWrittenByHand)
     const std::string path = TempFile("hand.ini");
     {
         std::ofstream out(path, std::ios::binary);
-        out << "[frmDovrel]\r\nFormVersion=0\r\nShowCmd=1\r\nNormPos=10,20,650,500\r\n\r\n[Other]\r\nx = spaced \r\n";
+        out << "[frmDovrel]\r\nFormVersion=0\r\nShowCmd=1\r\nNormPos=10,20,650,500\r\n\r\n[Other]"
+               "\r\nx = spaced \r\n";
     }
     {
         TIniFile ini(path);
@@ -127,7 +129,8 @@ TEST(IniFile, ReadsAFileWrittenByHand)
 
 TEST(Registry, ValuesKeysAndTheirErrors)
 {
-    const std::string base = "\\Software\\BrenvikTests\\reg-" + std::to_string(GetCurrentProcessId());
+    const std::string base =
+        "\\Software\\BrenvikTests\\reg-" + std::to_string(GetCurrentProcessId());
     TRegistry registry;
     EXPECT_EQ(registry.RootKey(), HKEY_CURRENT_USER);
     ASSERT_TRUE(registry.OpenKey(base + "\\ContactForm", true));

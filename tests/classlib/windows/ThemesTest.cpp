@@ -17,7 +17,8 @@ F SystemThemeFunction(const char* name)
     HMODULE module = GetModuleHandleA("uxtheme.dll");
     if (!module)
         module = LoadLibraryA("uxtheme.dll");
-    return module ? reinterpret_cast<F>(reinterpret_cast<void (*)()>(GetProcAddress(module, name))) : nullptr;
+    return module ? reinterpret_cast<F>(reinterpret_cast<void (*)()>(GetProcAddress(module, name)))
+                  : nullptr;
 }
 
 TEST(Themes, EnabledStateIsTheSystemsAndABindingIsComplete)
@@ -42,7 +43,8 @@ TEST(Themes, DrawElementPaintsWhatTheSystemPaints)
     constexpr int kPushButton = 1, kNormal = 1; // BP_PUSHBUTTON, PBS_NORMAL
     const RECT rect{2, 2, 62, 26};
     Dib ours(64, 28, 0x123456);
-    ASSERT_TRUE(ThemeServices()->DrawElement(ours.dc(), ThemeServices()->GetElementDetails(teButton, kPushButton, kNormal), rect));
+    ASSERT_TRUE(ThemeServices()->DrawElement(
+        ours.dc(), ThemeServices()->GetElementDetails(teButton, kPushButton, kNormal), rect));
 
     using OpenFn = HTHEME(WINAPI*)(HWND, LPCWSTR);
     using DrawFn = HRESULT(WINAPI*)(HTHEME, HDC, int, int, const RECT*, const RECT*);
@@ -50,7 +52,8 @@ TEST(Themes, DrawElementPaintsWhatTheSystemPaints)
     HTHEME theme = SystemThemeFunction<OpenFn>("OpenThemeData")(nullptr, L"BUTTON");
     ASSERT_NE(theme, nullptr);
     Dib system(64, 28, 0x123456);
-    SystemThemeFunction<DrawFn>("DrawThemeBackground")(theme, system.dc(), kPushButton, kNormal, &rect, nullptr);
+    SystemThemeFunction<DrawFn>("DrawThemeBackground")(theme, system.dc(), kPushButton, kNormal,
+                                                       &rect, nullptr);
     SystemThemeFunction<CloseFn>("CloseThemeData")(theme);
 
     int painted = 0;
@@ -84,16 +87,17 @@ TEST_F(ParentBackgroundTest, DrawParentBackgroundPaintsTheParentBehindTheChild)
         FillRect(dc, &mark, blue);
         DeleteObject(blue);
     };
-    HWND parent = CreateTestWindow("parent", 200, 100, [&](HWND, UINT message, WPARAM wParam, LPARAM, LRESULT& result) {
-        if (message == WM_ERASEBKGND || message == WM_PRINTCLIENT) {
-            paint(reinterpret_cast<HDC>(wParam));
-            result = 1;
-            return true;
-        }
-        return false;
-    });
-    HWND child = CreateWindowExA(0, "STATIC", "", WS_CHILD | WS_VISIBLE, kChildX, kChildY, 40, 30, parent,
-                                 nullptr, nullptr, nullptr);
+    HWND parent = CreateTestWindow("parent", 200, 100,
+                                   [&](HWND, UINT message, WPARAM wParam, LPARAM, LRESULT& result) {
+                                       if (message == WM_ERASEBKGND || message == WM_PRINTCLIENT) {
+                                           paint(reinterpret_cast<HDC>(wParam));
+                                           result = 1;
+                                           return true;
+                                       }
+                                       return false;
+                                   });
+    HWND child = CreateWindowExA(0, "STATIC", "", WS_CHILD | WS_VISIBLE, kChildX, kChildY, 40, 30,
+                                 parent, nullptr, nullptr, nullptr);
     ASSERT_NE(child, nullptr);
     Dib dib(40, 30, 0x00FF00);
     ASSERT_TRUE(ThemeServices()->DrawParentBackground(child, dib.dc()));

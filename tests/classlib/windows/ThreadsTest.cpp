@@ -136,7 +136,10 @@ TEST(Threads, FreeOnTerminateFreesTheThreadAfterOnTerminateRanOnTheMainThread)
     };
     struct Receiver {
         bool terminateOnMain = false;
-        void ThreadTerminated(TObject*) { terminateOnMain = GetCurrentThreadId() == MainThreadID(); }
+        void ThreadTerminated(TObject*)
+        {
+            terminateOnMain = GetCurrentThreadId() == MainThreadID();
+        }
     } receiver;
     auto* thread = new SelfFreeing([](FunctionThread&) {});
     thread->FreeOnTerminate = true;

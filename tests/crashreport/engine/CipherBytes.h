@@ -27,9 +27,11 @@ inline std::string ToHex(std::string_view bytes)
     return hex;
 }
 
-inline std::string Ciphered(std::string bytes, const std::string& password, bool encipher, uint64_t counter, bool legacy)
+inline std::string Ciphered(std::string bytes, const std::string& password, bool encipher,
+                            uint64_t counter, bool legacy)
 {
-    qor::CipherBuffer(reinterpret_cast<uint8_t*>(bytes.data()), bytes.size(), encipher, password, counter, legacy);
+    qor::CipherBuffer(reinterpret_cast<uint8_t*>(bytes.data()), bytes.size(), encipher, password,
+                      counter, legacy);
     return bytes;
 }
 
@@ -37,6 +39,7 @@ inline std::string Ciphered(std::string bytes, const std::string& password, bool
 inline std::string ReversedBlocks(std::string bytes)
 {
     for (size_t i = 0; i + 8 <= bytes.size(); i += 8)
-        std::reverse(bytes.begin() + static_cast<std::ptrdiff_t>(i), bytes.begin() + static_cast<std::ptrdiff_t>(i + 8));
+        std::reverse(bytes.begin() + static_cast<std::ptrdiff_t>(i),
+                     bytes.begin() + static_cast<std::ptrdiff_t>(i + 8));
     return bytes;
 }

@@ -17,7 +17,8 @@ namespace {
 std::string OpenSslBlowfish(const std::string& key, const std::string& data, bool encipher)
 {
     // OpenSSL 3 keeps Blowfish in its legacy provider.
-    return RunHostTool(std::string(BRENVIK_OPENSSL) + " enc -bf-ecb -nopad -provider legacy -provider default" +
+    return RunHostTool(std::string(BRENVIK_OPENSSL) +
+                           " enc -bf-ecb -nopad -provider legacy -provider default" +
                            (encipher ? " -e" : " -d") + " -K " + ToHex(key),
                        data);
 }
@@ -43,7 +44,8 @@ TEST(QorCipherOpenSsl, AllBlockModesAgree)
         const std::string standard = OpenSslBlowfish(key, data, true);
         EXPECT_EQ(ToHex(Ciphered(data, key, true, 0, false)), ToHex(standard));
         EXPECT_EQ(ToHex(Ciphered(standard, key, false, 0, false)), ToHex(data));
-        EXPECT_EQ(ToHex(Ciphered(data, key, false, 0, false)), ToHex(OpenSslBlowfish(key, data, false)));
+        EXPECT_EQ(ToHex(Ciphered(data, key, false, 0, false)),
+                  ToHex(OpenSslBlowfish(key, data, false)));
 
         EXPECT_EQ(ToHex(Ciphered(data, key, true, 0, true)),
                   ToHex(ReversedBlocks(OpenSslBlowfish(key, ReversedBlocks(data), true))));

@@ -71,7 +71,8 @@ inline std::string PackedTables(const SyntheticDebugInfo& info, bool minimal)
         if (i == 0)
             AppendLittleEndian32(bytes, info.publics[i].address);
         else
-            AppendCompact(bytes, static_cast<int32_t>(info.publics[i].address - info.publics[i - 1].address));
+            AppendCompact(
+                bytes, static_cast<int32_t>(info.publics[i].address - info.publics[i - 1].address));
     }
     AppendLittleEndian32(bytes, static_cast<uint32_t>(info.lines.size()));
     for (size_t i = 0; i < info.lines.size(); ++i) {
@@ -80,7 +81,8 @@ inline std::string PackedTables(const SyntheticDebugInfo& info, bool minimal)
             AppendLittleEndian32(bytes, info.lines[i].address);
         } else {
             AppendCompact(bytes, info.lines[i].line - info.lines[i - 1].line);
-            AppendCompact(bytes, static_cast<int32_t>(info.lines[i].address - info.lines[i - 1].address));
+            AppendCompact(bytes,
+                          static_cast<int32_t>(info.lines[i].address - info.lines[i - 1].address));
         }
     }
     if (info.withEntryPoint)
@@ -128,8 +130,15 @@ inline std::string PackedDebugFile(const std::string& tables, const PackedHeader
 // ".bdbg": source files (address, name), symbols (address, name, optional prefix) and lines,
 // names stored as given (already encoded name-pool entries: XOR text, packed or "@" packed).
 struct BdbgContent {
-    struct File { uint32_t address; std::string poolEntry; };
-    struct Symbol { uint32_t address; std::string poolEntry; std::string prefixEntry; };
+    struct File {
+        uint32_t address;
+        std::string poolEntry;
+    };
+    struct Symbol {
+        uint32_t address;
+        std::string poolEntry;
+        std::string prefixEntry;
+    };
     std::vector<File> files;
     std::vector<Symbol> symbols;
     std::vector<SyntheticLine> lines;
@@ -161,16 +170,20 @@ inline std::string XorPoolEntry(const std::string& text)
 inline std::string PackedPoolEntry(const std::string& text, bool atSign = false)
 {
     const auto code = [](char c) -> uint32_t {
-        if (c >= '0' && c <= '9') return uint32_t(c - '0' + 1);
-        if (c >= 'A' && c <= 'Z') return uint32_t(c - 'A' + 11);
-        if (c >= 'a' && c <= 'z') return uint32_t(c - 'a' + 37);
+        if (c >= '0' && c <= '9')
+            return uint32_t(c - '0' + 1);
+        if (c >= 'A' && c <= 'Z')
+            return uint32_t(c - 'A' + 11);
+        if (c >= 'a' && c <= 'z')
+            return uint32_t(c - 'a' + 37);
         return 63;
     };
     std::vector<uint8_t> bits((text.size() + 1) * 6 / 8 + 2, 0);
     for (size_t i = 0; i < text.size(); ++i)
         for (int b = 0; b < 6; ++b)
             if (code(text[i]) & (1u << b))
-                bits[(i * 6 + static_cast<size_t>(b)) / 8] |= static_cast<uint8_t>(1u << ((i * 6 + static_cast<size_t>(b)) % 8));
+                bits[(i * 6 + static_cast<size_t>(b)) / 8] |=
+                    static_cast<uint8_t>(1u << ((i * 6 + static_cast<size_t>(b)) % 8));
     std::string entry = atSign ? "\x02" : "";
     entry.append(bits.begin(), bits.end());
     return entry;
@@ -265,7 +278,8 @@ inline void AppendLittleEndian16(std::string& bytes, uint16_t value)
     bytes += static_cast<char>(value >> 8);
 }
 
-inline std::string Td32Data(const std::vector<Td32Subsection>& subsections, const std::string& signature = "FB09")
+inline std::string Td32Data(const std::vector<Td32Subsection>& subsections,
+                            const std::string& signature = "FB09")
 {
     std::string data = signature;
     AppendLittleEndian32(data, 0); // directory offset, filled below
@@ -328,7 +342,8 @@ inline Td32Subsection Td32Module(uint32_t nameIndex, const std::vector<Td32Modul
 
 // Source lines of one file with one line block: file count, file offset; range count, name
 // index, block offset; segment, pair count, offsets, line numbers.
-inline Td32Subsection Td32SourceLines(uint32_t nameIndex, uint16_t segment, const std::vector<SyntheticLine>& lines)
+inline Td32Subsection Td32SourceLines(uint32_t nameIndex, uint16_t segment,
+                                      const std::vector<SyntheticLine>& lines)
 {
     std::string bytes;
     AppendLittleEndian16(bytes, 1);
@@ -347,8 +362,8 @@ inline Td32Subsection Td32SourceLines(uint32_t nameIndex, uint16_t segment, cons
 
 // One symbol record of the given kind: length, kind, and the name index and address at the
 // kind's offsets.
-inline std::string Td32Symbol(uint16_t kind, uint16_t length, size_t nameAt, size_t addressAt, uint32_t nameIndex,
-                              uint32_t address)
+inline std::string Td32Symbol(uint16_t kind, uint16_t length, size_t nameAt, size_t addressAt,
+                              uint32_t nameIndex, uint32_t address)
 {
     std::string record(size_t(length) + 2, '\0');
     const auto put = [&record](size_t at, uint32_t value, int bytes) {

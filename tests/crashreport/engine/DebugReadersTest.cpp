@@ -21,12 +21,13 @@ std::string Describe(const DebugTables& tables)
     std::string text;
     char line[160];
     for (const TMfSegment& s : tables.segments) {
-        std::snprintf(line, sizeof line, "S %c %08x %08x %s%s\n", s.code ? 'C' : 'D', s.start, s.length,
-                      s.unit.c_str(), s.hasLines ? " +lines" : "");
+        std::snprintf(line, sizeof line, "S %c %08x %08x %s%s\n", s.code ? 'C' : 'D', s.start,
+                      s.length, s.unit.c_str(), s.hasLines ? " +lines" : "");
         text += line;
     }
     for (const TMfPublic& p : tables.publics) {
-        std::snprintf(line, sizeof line, "P %c %08x %s\n", p.code ? 'C' : 'D', p.address, p.name.c_str());
+        std::snprintf(line, sizeof line, "P %c %08x %s\n", p.code ? 'C' : 'D', p.address,
+                      p.name.c_str());
         text += line;
     }
     for (const TMfLine& l : tables.lines) {
@@ -45,7 +46,9 @@ SyntheticDebugInfo SampleInfo()
     SyntheticDebugInfo info;
     info.segments = {{0x0000, 0x0800, "System", false}, {0x0800, 0x1000, "Main.pas", true}};
     // The second delta needs the 0x80 escape with four bytes after it; the third is small.
-    info.publics = {{"@System@Halt0$qqrv", 0x0010}, {"TForm1.Button1Click", 0x0900}, {"TForm1.FormCreate", 0x0940}};
+    info.publics = {{"@System@Halt0$qqrv", 0x0010},
+                    {"TForm1.Button1Click", 0x0900},
+                    {"TForm1.FormCreate", 0x0940}};
     info.lines = {{10, 0x0900}, {11, 0x0908}, {400, 0x0A00}, {12, 0x0904}};
     info.withEntryPoint = true;
     info.entryPoint = 0x0123;
@@ -56,7 +59,12 @@ SyntheticDebugInfo SampleInfo()
 
 TEST(QorUnmangle, CompilerNamesBecomeClassAndRoutine)
 {
-    struct Case { const char* mangled; const char* name; const char* unit; bool result; };
+    struct Case {
+        const char* mangled;
+        const char* name;
+        const char* unit;
+        bool result;
+    };
     const Case cases[] = {
         {"@Qorexcept@initialization$qqrv", "initialization", "Qorexcept", true},
         {"@Classes@TList@$bctr$qqrv", "TList.Create", "Classes", true},
@@ -82,11 +90,13 @@ TEST(QorDebugTables, SegmentsSortAndMerge)
     tables.AddSegment(true, 0x402000, 0x100, "B.dpr");
     tables.AddSegment(true, 0x401000, 0x10, "A");
     tables.AddSegment(true, 0x401000, 0x20, "A2");
-    EXPECT_EQ(Describe(tables), "S D 0040c000 00000010 Data\nS C 00402000 00000100 B\nS C 00401000 00000010 A\n"
-                                "S C 00401000 00000020 A2\n");
+    EXPECT_EQ(Describe(tables),
+              "S D 0040c000 00000010 Data\nS C 00402000 00000100 B\nS C 00401000 00000010 A\n"
+              "S C 00401000 00000020 A2\n");
     tables.SortSegments();
-    EXPECT_EQ(Describe(tables), "S C 00401000 00000020 A2\nS C 00401000 00000010 A\nS C 00402000 00000100 B\n"
-                                "S D 0040c000 00000010 Data\n");
+    EXPECT_EQ(Describe(tables),
+              "S C 00401000 00000020 A2\nS C 00401000 00000010 A\nS C 00402000 00000100 B\n"
+              "S D 0040c000 00000010 Data\n");
     EXPECT_EQ(tables.SegmentAt(true, 0x40101F)->unit, "A2");
     EXPECT_EQ(tables.SegmentAt(true, 0x401020), nullptr);
     EXPECT_EQ(tables.SegmentAt(false, 0x402000), nullptr);
@@ -95,12 +105,16 @@ TEST(QorDebugTables, SegmentsSortAndMerge)
     // to the empty entry, which then gives way), and neighbours of one unit (ignoring case)
     // are joined.
     DebugTables merging(Layout);
-    for (auto [start, length, unit] : {std::tuple{0x401000u, 0x20u, "A"}, {0x401000u, 0x10u, "a"},
-                                       {0x401100u, 0x10u, "A"}, {0x401200u, 0u, "Gone"}, {0x401300u, 0x10u, "B"},
+    for (auto [start, length, unit] : {std::tuple{0x401000u, 0x20u, "A"},
+                                       {0x401000u, 0x10u, "a"},
+                                       {0x401100u, 0x10u, "A"},
+                                       {0x401200u, 0u, "Gone"},
+                                       {0x401300u, 0x10u, "B"},
                                        {0x40C000u, 0x10u, "D"}})
         merging.AddSegment(start < 0x40C000u, start, length, unit);
     merging.MergeSegments(false);
-    EXPECT_EQ(Describe(merging), "S C 00401000 00000200 A\nS C 00401300 00000010 B\nS D 0040c000 00000010 D\n");
+    EXPECT_EQ(Describe(merging),
+              "S C 00401000 00000200 A\nS C 00401300 00000010 B\nS D 0040c000 00000010 D\n");
 }
 
 TEST(QorDebugTables, PublicNamesFollowTheirSegments)
@@ -109,14 +123,15 @@ TEST(QorDebugTables, PublicNamesFollowTheirSegments)
     tables.AddSegment(true, 0x401000, 0x100, "System");
     tables.AddSegment(true, 0x401100, 0x100, "Main");
     tables.SortSegments();
-    tables.AddPublic(true, "System", 0x0000);                   // the unit's own name
-    tables.AddPublic(true, "@System@Halt0$qqrv", 0x0010);       // its unit is the segment's
-    tables.AddPublic(true, "@Classes@TList@$bctr$qqrv", 0x0110);// another unit stays in the name
-    tables.AddPublic(true, "@$xp$Foo", 0x0120);                 // type information
+    tables.AddPublic(true, "System", 0x0000);                    // the unit's own name
+    tables.AddPublic(true, "@System@Halt0$qqrv", 0x0010);        // its unit is the segment's
+    tables.AddPublic(true, "@Classes@TList@$bctr$qqrv", 0x0110); // another unit stays in the name
+    tables.AddPublic(true, "@$xp$Foo", 0x0120);                  // type information
     tables.AddPublic(false, "Counter", 0x0004);
-    EXPECT_EQ(Describe(tables), "S C 00401000 00000100 System\nS C 00401100 00000100 Main\n"
-                                "P C 00401000 initialization\nP C 00401010 Halt0\nP C 00401110 Classes.TList.Create\n"
-                                "P D 0040c004 Counter\n");
+    EXPECT_EQ(Describe(tables),
+              "S C 00401000 00000100 System\nS C 00401100 00000100 Main\n"
+              "P C 00401000 initialization\nP C 00401010 Halt0\nP C 00401110 Classes.TList.Create\n"
+              "P D 0040c004 Counter\n");
 
     DebugTables codeOnly(Layout, true);
     codeOnly.AddSegment(false, 0x40C000, 4, "Data");
@@ -130,26 +145,33 @@ TEST(QorPackedDebug, ReadsTheFullAndTheMinimalForm)
     const SyntheticDebugInfo info = SampleInfo();
     DebugTables full(Layout);
     ASSERT_TRUE(ReadPackedDebugInfo(PackedDebugFile(PackedTables(info, false)), full));
-    EXPECT_EQ(Describe(full), "S C 00401000 00000800 System\nS C 00401800 00001000 Main\n"
-                              "P C 00401010 @System@Halt0$qqrv\nP C 00401900 TForm1.Button1Click\n"
-                              "P C 00401940 TForm1.FormCreate\n"
-                              "L 10 00401900\nL 11 00401908\nL 400 00401a00\nL 12 00401904\nE 00401123\n");
+    EXPECT_EQ(Describe(full),
+              "S C 00401000 00000800 System\nS C 00401800 00001000 Main\n"
+              "P C 00401010 @System@Halt0$qqrv\nP C 00401900 TForm1.Button1Click\n"
+              "P C 00401940 TForm1.FormCreate\n"
+              "L 10 00401900\nL 11 00401908\nL 400 00401a00\nL 12 00401904\nE 00401123\n");
     EXPECT_EQ(full.fingerprint, "");
 
     PackedHeaderFields minimalFields;
     minimalFields.flags = PackedMinimalFlag;
     DebugTables minimal(Layout);
-    ASSERT_TRUE(ReadPackedDebugInfo(PackedDebugFile(PackedTables(info, true), minimalFields), minimal));
-    EXPECT_EQ(Describe(minimal), "S C 00401000 00000800 segment%0\nS C 00401800 00001000 segment%1 +lines\n"
-                                 "P C 00401010 public%0\nP C 00401900 public%1\nP C 00401940 public%2\n"
-                                 "L 10 00401900\nL 11 00401908\nL 400 00401a00\nL 12 00401904\nE 00401123\n");
+    ASSERT_TRUE(
+        ReadPackedDebugInfo(PackedDebugFile(PackedTables(info, true), minimalFields), minimal));
+    EXPECT_EQ(Describe(minimal),
+              "S C 00401000 00000800 segment%0\nS C 00401800 00001000 segment%1 +lines\n"
+              "P C 00401010 public%0\nP C 00401900 public%1\nP C 00401940 public%2\n"
+              "L 10 00401900\nL 11 00401908\nL 400 00401a00\nL 12 00401904\nE 00401123\n");
 }
 
 TEST(QorPackedDebug, HeaderVersionsAndDamage)
 {
     const std::string tables = PackedTables(SampleInfo(), false);
     const std::string good = PackedDebugFile(tables);
-    struct Case { const char* what; std::string data; bool accepted; };
+    struct Case {
+        const char* what;
+        std::string data;
+        bool accepted;
+    };
     PackedHeaderFields version2;
     version2.version = 2;
     PackedHeaderFields version4;
@@ -184,7 +206,8 @@ TEST(QorPackedDebug, FingerprintMustMatchTheOneHeld)
     fields.fingerprintB = 0x00000042;
     const std::string data = PackedDebugFile(PackedTables(SampleInfo(), false), fields);
     char expected[40];
-    std::snprintf(expected, sizeof expected, "$%08x, $deadbeef, $00000042", static_cast<unsigned>(data.size()));
+    std::snprintf(expected, sizeof expected, "$%08x, $deadbeef, $00000042",
+                  static_cast<unsigned>(data.size()));
     EXPECT_EQ(PackedDebugFingerprint(data.size(), 0xDEADBEEF, 0x42), expected);
     EXPECT_EQ(std::string(expected).size(), 31u);
 
@@ -221,7 +244,8 @@ TEST(QorPackedDebug, TablesThatRunOutEndTheReading)
 TEST(QorBdbgFile, ReadsUnitsSymbolsAndLines)
 {
     BdbgContent content;
-    content.files = {{0x0000, XorPoolEntry("C:\\src\\System.pas")}, {0x0400, PackedPoolEntry("Main")},
+    content.files = {{0x0000, XorPoolEntry("C:\\src\\System.pas")},
+                     {0x0400, PackedPoolEntry("Main")},
                      {0x0800, PackedPoolEntry("Main")}};
     content.symbols = {{0x0010, PackedPoolEntry("Halt0"), ""},
                        {0x0420, PackedPoolEntry("Button1Click"), XorPoolEntry("TForm1")},
@@ -229,9 +253,10 @@ TEST(QorBdbgFile, ReadsUnitsSymbolsAndLines)
     content.lines = {{5, 0x0400}, {7, 0x0410}, {6, 0x0404}};
     DebugTables tables(Layout);
     ASSERT_TRUE(ReadBdbgFile(BdbgFile(content), tables));
-    EXPECT_EQ(Describe(tables), "S C 00401000 00000400 System\nS C 00401400 00009d23 Main\n"
-                                "P C 00401010 Halt0\nP C 00401420 TForm1.Button1Click\nP C 00401900 @HandleFinally\n"
-                                "L 5 00401400\nL 7 00401410\nL 6 00401404\n");
+    EXPECT_EQ(Describe(tables),
+              "S C 00401000 00000400 System\nS C 00401400 00009d23 Main\n"
+              "P C 00401010 Halt0\nP C 00401420 TForm1.Button1Click\nP C 00401900 @HandleFinally\n"
+              "L 5 00401400\nL 7 00401410\nL 6 00401404\n");
 }
 
 TEST(QorBdbgFile, HeaderChecks)
@@ -245,7 +270,11 @@ TEST(QorBdbgFile, HeaderChecks)
     unchecked.checksumValid = false;
     std::string version2 = good;
     version2[4] = 2;
-    struct Case { const char* what; std::string data; bool accepted; };
+    struct Case {
+        const char* what;
+        std::string data;
+        bool accepted;
+    };
     const Case cases[] = {
         {"valid", good, true},
         {"wrong checksum", BdbgFile(wrongSum), false},
@@ -322,11 +351,12 @@ TEST(QorMapText, ReadsSectionsSegmentsPublicsLinesAndEntryPoint)
     EXPECT_TRUE(ReadMapText(SampleMap, tables));
     EXPECT_EQ(tables.DataSegment(), 2);
     EXPECT_EQ(tables.SecondSegmentOffset(), 0xB000u);
-    EXPECT_EQ(Describe(tables), "S C 00401000 00000800 System\nS C 00401800 00001000 Main\n"
-                                "S D 0040c000 00000010 System\n"
-                                "P C 00401000 initialization\nP C 00401010 Halt0\nP C 00401900 TForm1.Button1Click\n"
-                                "P D 0040c004 Counter\n"
-                                "L 10 00401900\nL 11 00401908\nL 12 00401910\nL 14 00401918\nE 00401123\n");
+    EXPECT_EQ(Describe(tables),
+              "S C 00401000 00000800 System\nS C 00401800 00001000 Main\n"
+              "S D 0040c000 00000010 System\n"
+              "P C 00401000 initialization\nP C 00401010 Halt0\nP C 00401900 TForm1.Button1Click\n"
+              "P D 0040c004 Counter\n"
+              "L 10 00401900\nL 11 00401908\nL 12 00401910\nL 14 00401918\nE 00401123\n");
 }
 
 TEST(QorMapText, SecondCodeSegmentAddsTheFirstOnesRoundedLength)
@@ -372,17 +402,17 @@ namespace {
 // Names 1..6 of the TD32 samples.
 Td32Subsection SampleTd32Names()
 {
-    return Td32Names({"C:\\src\\Main.pas", "@Main@TForm1@Click$qqrv", "@Lib@Init$qqrv", "@Other@Helper$qqrv",
-                      "Counter", "Unused"});
+    return Td32Names({"C:\\src\\Main.pas", "@Main@TForm1@Click$qqrv", "@Lib@Init$qqrv",
+                      "@Other@Helper$qqrv", "Counter", "Unused"});
 }
 
 Td32Subsection SampleTd32Module()
 {
-    return Td32Module(1, {{1, 1, 0x200, 0x400},   // code
-                          {1, 1, 0x602, 0x100},   // continues it within two bytes: one range
-                          {2, 0, 0x000, 0x020},   // the first data range is kept
-                          {2, 0, 0x040, 0x010},   // further ones are not
-                          {1, 1, 0x800, 0}});     // empty
+    return Td32Module(1, {{1, 1, 0x200, 0x400}, // code
+                          {1, 1, 0x602, 0x100}, // continues it within two bytes: one range
+                          {2, 0, 0x000, 0x020}, // the first data range is kept
+                          {2, 0, 0x040, 0x010}, // further ones are not
+                          {1, 1, 0x800, 0}});   // empty
 }
 
 } // namespace
@@ -395,15 +425,18 @@ TEST(QorTd32, ReadsNamesModulesLinesAndSymbols)
     globals += Td32Symbol(0x0205, 44, 40, 28, 4, 0x900); // after the last range: it is extended
     globals += Td32Symbol(0x0201, 20, 16, 4, 5, 0x004);  // data
     globals += Td32Symbol(0x0021, 24, 12, 20, 0, 0x008); // name index 0
-    const std::string data = Td32Data({SampleTd32Names(), SampleTd32Module(),
-                                       Td32SourceLines(1, 1, {{7, 0x10}, {8, 0x20}, {9, 0x30}}), {0x129, globals}});
+    const std::string data = Td32Data({SampleTd32Names(),
+                                       SampleTd32Module(),
+                                       Td32SourceLines(1, 1, {{7, 0x10}, {8, 0x20}, {9, 0x30}}),
+                                       {0x129, globals}});
     DebugTables tables(Layout);
     ASSERT_TRUE(ReadTd32Data(data, tables));
-    EXPECT_EQ(Describe(tables), "S C 00401010 000000f0 Main\nS C 00401100 00000100 Lib\nS C 00401200 00000701 Main\n"
-                                "S D 0040c000 00000020 Main\n"
-                                "P C 00401100 Init\nP C 00401300 TForm1.Click\nP C 00401900 Other.Helper\n"
-                                "P D 0040c004 Counter\n"
-                                "L 7 00401010\nL 8 00401020\nL 9 00401030\n");
+    EXPECT_EQ(Describe(tables),
+              "S C 00401010 000000f0 Main\nS C 00401100 00000100 Lib\nS C 00401200 00000701 Main\n"
+              "S D 0040c000 00000020 Main\n"
+              "P C 00401100 Init\nP C 00401300 TForm1.Click\nP C 00401900 Other.Helper\n"
+              "P D 0040c004 Counter\n"
+              "L 7 00401010\nL 8 00401020\nL 9 00401030\n");
 }
 
 TEST(QorTd32, GlobalPublicsOnlyWithoutGlobalSymbols)
@@ -413,11 +446,14 @@ TEST(QorTd32, GlobalPublicsOnlyWithoutGlobalSymbols)
     std::string globals(32, '\0');
     globals += Td32Symbol(0x0204, 44, 40, 28, 4, 0x310);
     DebugTables onlyPublics(Layout);
-    ASSERT_TRUE(ReadTd32Data(Td32Data({SampleTd32Names(), SampleTd32Module(), {0x125, publics}}), onlyPublics));
+    ASSERT_TRUE(ReadTd32Data(Td32Data({SampleTd32Names(), SampleTd32Module(), {0x125, publics}}),
+                             onlyPublics));
     ASSERT_EQ(onlyPublics.publics.size(), 1u);
     EXPECT_EQ(onlyPublics.publics[0].name, "TForm1.Click");
     DebugTables both(Layout);
-    ASSERT_TRUE(ReadTd32Data(Td32Data({SampleTd32Names(), SampleTd32Module(), {0x125, publics}, {0x129, globals}}), both));
+    ASSERT_TRUE(ReadTd32Data(
+        Td32Data({SampleTd32Names(), SampleTd32Module(), {0x125, publics}, {0x129, globals}}),
+        both));
     ASSERT_EQ(both.publics.size(), 1u);
     EXPECT_EQ(both.publics[0].name, "Other.Helper");
 }

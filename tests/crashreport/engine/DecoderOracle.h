@@ -15,24 +15,27 @@ namespace qor::testing {
 // One instruction to judge: the bytes at its start (at most 16, the following ones included so
 // that a longer reading is possible).
 struct OracleCase {
-  std::vector<uint8_t> bytes;
+    std::vector<uint8_t> bytes;
 };
 
 enum class BranchKind { None, Call, Jump };
 
 struct Verdict {
-  bool valid = false;
-  uint32_t length = 0;
-  BranchKind branch = BranchKind::None;
-  bool relative = false;
-  uint32_t target = 0;
+    bool valid = false;
+    uint32_t length = 0;
+    BranchKind branch = BranchKind::None;
+    bool relative = false;
+    uint32_t target = 0;
 };
 
 // The address the cases are placed at: one 48-byte slot each (the case, then no-operations that
 // bring a disassembler that went astray back in step, then a marker instruction).
 constexpr uint32_t kSlotBase = 0x40000000;
 constexpr uint32_t kSlotSize = 48;
-inline uint32_t SlotAddress(size_t i) { return kSlotBase + static_cast<uint32_t>(i) * kSlotSize; }
+inline uint32_t SlotAddress(size_t i)
+{
+    return kSlotBase + static_cast<uint32_t>(i) * kSlotSize;
+}
 
 // Lays the cases out in slots.
 std::vector<uint8_t> SlotImage(const std::vector<OracleCase>& cases);
@@ -50,9 +53,9 @@ std::map<uint32_t, Verdict> ObjdumpSweep(const std::vector<uint8_t>& code, uint3
 Verdict DecoderVerdict(const CodeMemory& memory, uint32_t address);
 
 struct Divergence {
-  std::string oracle;  // "objdump" or "llvm-mc"
-  std::vector<uint8_t> bytes;
-  std::string ours, theirs;  // "valid", "invalid", "length", "none", "call", "jump", "target"
+    std::string oracle; // "objdump" or "llvm-mc"
+    std::vector<uint8_t> bytes;
+    std::string ours, theirs; // "valid", "invalid", "length", "none", "call", "jump", "target"
 };
 
 // Differences between our verdict and an oracle's.
@@ -63,19 +66,19 @@ void Compare(const std::string& oracle, const std::vector<uint8_t>& bytes, const
 // Bytes: hexadecimal bytes that the instruction starts with; "??" any byte, "hh&mm" a byte that
 // gives hh under the mask mm, "*" any number of prefix bytes.
 struct DivergenceRow {
-  int line = 0;
-  std::vector<std::string> corpora;
-  std::string oracle, pattern, ours, theirs, reason;
+    int line = 0;
+    std::vector<std::string> corpora;
+    std::string oracle, pattern, ours, theirs, reason;
 };
 std::vector<DivergenceRow> LoadDivergenceTable(const std::string& path);
 
 // Rows of `corpus` that explain each divergence; returns the divergences that no row explains
 // (formatted as table rows) and the rows of the corpus that explained nothing.
 struct TableCheck {
-  std::vector<std::string> unexplained;
-  std::vector<std::string> stale;
+    std::vector<std::string> unexplained;
+    std::vector<std::string> stale;
 };
 TableCheck CheckAgainstTable(const std::vector<Divergence>& divergences,
                              const std::vector<DivergenceRow>& table, const std::string& corpus);
 
-}  // namespace qor::testing
+} // namespace qor::testing

@@ -12,7 +12,8 @@
 
 inline std::string RunHostTool(const std::string& command, const std::string& input)
 {
-    const std::filesystem::path inputFile = std::filesystem::temp_directory_path() /
+    const std::filesystem::path inputFile =
+        std::filesystem::temp_directory_path() /
         ("crashreport-tool-" + std::to_string(getpid()) + ".in");
     {
         std::ofstream file(inputFile, std::ios::binary);

@@ -56,7 +56,8 @@ inline std::string ZlibPackedString(std::string_view content, uint32_t ignored =
     std::string packed;
     AppendLittleEndian32(packed, static_cast<uint32_t>(content.size()));
     AppendLittleEndian32(packed, ignored);
-    AppendLittleEndian32(packed, static_cast<uint32_t>(
-        crc32(0, reinterpret_cast<const Bytef*>(content.data()), static_cast<uInt>(content.size()))));
+    AppendLittleEndian32(
+        packed, static_cast<uint32_t>(crc32(0, reinterpret_cast<const Bytef*>(content.data()),
+                                            static_cast<uInt>(content.size()))));
     return packed + ZlibRawDeflate(content);
 }

@@ -18,8 +18,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     if (size >= 2 && data[0] == 'T') {
         PackedHeaderFields fields;
         fields.flags = data[1] & 1;
-        qor::ReadPackedDebugInfo(PackedDebugFile(std::string(reinterpret_cast<const char*>(data) + 2, size - 2), fields),
-                                 tables);
+        qor::ReadPackedDebugInfo(
+            PackedDebugFile(std::string(reinterpret_cast<const char*>(data) + 2, size - 2), fields),
+            tables);
     } else {
         qor::ReadPackedDebugInfo(FuzzStreamBytes(sample, data, size), tables);
     }

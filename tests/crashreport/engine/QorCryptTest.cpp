@@ -94,8 +94,10 @@ TEST(QorCipher, PasswordBytesPastSeventyTwoDoNotCount)
 {
     const std::string password(72, 'k');
     const std::string plain = "eight by";
-    EXPECT_EQ(Ciphered(plain, password, true, 0, false), Ciphered(plain, password + "tail", true, 0, false));
-    EXPECT_NE(Ciphered(plain, password, true, 0, false), Ciphered(plain, password.substr(1) + "x", true, 0, false));
+    EXPECT_EQ(Ciphered(plain, password, true, 0, false),
+              Ciphered(plain, password + "tail", true, 0, false));
+    EXPECT_NE(Ciphered(plain, password, true, 0, false),
+              Ciphered(plain, password.substr(1) + "x", true, 0, false));
 }
 
 TEST(QorCipher, LegacyOrderIsTheStandardOrderOnReversedBlocks)
@@ -118,7 +120,8 @@ TEST(QorCipher, CounterModeIncrementsTheCounterBlockFirst)
     // 01 00 00 00 00 00 00 01, whose enciphering is the first key-stream block.
     const std::string firstCounterBlock = FromHex("0100000000000001");
     const std::string secondCounterBlock = FromHex("0100000000000002");
-    const std::string keyStream = Ciphered(firstCounterBlock + secondCounterBlock, password, true, 0, false);
+    const std::string keyStream =
+        Ciphered(firstCounterBlock + secondCounterBlock, password, true, 0, false);
     const std::string zeros(16, '\0');
     EXPECT_EQ(Ciphered(zeros, password, true, 1, false), keyStream);
 
@@ -136,7 +139,10 @@ TEST(QorCipher, CounterModeIncrementsTheCounterBlockFirst)
 TEST(QorCipher, DecryptPaddedRemovesOnlyAValidPadding)
 {
     const std::string password = "pw";
-    struct Case { const char* plainHex; const char* resultHex; };
+    struct Case {
+        const char* plainHex;
+        const char* resultHex;
+    };
     const Case cases[] = {
         {"4142434445030303", "4142434445"},
         {"4142434445460203", "4142434445460203"},
@@ -160,10 +166,19 @@ TEST(QorCipher, DecryptPaddedRemovesOnlyAValidPadding)
 
 TEST(QorBase64, EncodesAndDecodesWithPadding)
 {
-    struct Case { const char* bytes; const char* text; };
+    struct Case {
+        const char* bytes;
+        const char* text;
+    };
     const Case cases[] = {
-        {"", ""}, {"f", "Zg=="}, {"fo", "Zm8="}, {"foo", "Zm9v"}, {"foob", "Zm9vYg=="}, {"fooba", "Zm9vYmE="},
-        {"foobar", "Zm9vYmFy"}, {"\xFF\xEF\xBE", "/+++"},
+        {"", ""},
+        {"f", "Zg=="},
+        {"fo", "Zm8="},
+        {"foo", "Zm9v"},
+        {"foob", "Zm9vYg=="},
+        {"fooba", "Zm9vYmE="},
+        {"foobar", "Zm9vYmFy"},
+        {"\xFF\xEF\xBE", "/+++"},
     };
     for (const Case& c : cases) {
         EXPECT_EQ(EncodeBase64(std::string_view(c.bytes)), c.text);
@@ -174,11 +189,11 @@ TEST(QorBase64, EncodesAndDecodesWithPadding)
 
 TEST(QorBase64, DecodingStopsAtTheFirstCharacterOutsideTheAlphabet)
 {
-    EXPECT_EQ(DecodeBase64("Zm9vY"), "");           // length not a multiple of 4
+    EXPECT_EQ(DecodeBase64("Zm9vY"), ""); // length not a multiple of 4
     EXPECT_EQ(DecodeBase64("Zm9v\nYmFy"), "");
-    EXPECT_EQ(DecodeBase64("Zm9vYm*y"), "foob");     // third character of a group: one byte
-    EXPECT_EQ(DecodeBase64("Zm9vYmE*"), "fooba");    // fourth: two bytes
-    EXPECT_EQ(DecodeBase64("Zm*vYmFy"), "f");        // nothing after the stop is decoded
+    EXPECT_EQ(DecodeBase64("Zm9vYm*y"), "foob");  // third character of a group: one byte
+    EXPECT_EQ(DecodeBase64("Zm9vYmE*"), "fooba"); // fourth: two bytes
+    EXPECT_EQ(DecodeBase64("Zm*vYmFy"), "f");     // nothing after the stop is decoded
     EXPECT_EQ(DecodeBase64("*m9vYmFy"), "");
     EXPECT_EQ(DecodeBase64Buf("Zm9vYmFy", 4), "foo");
 }

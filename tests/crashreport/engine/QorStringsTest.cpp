@@ -42,12 +42,18 @@ TEST(QorStrings, DeletingCharacters)
 
 TEST(QorStrings, CopiesAndCropsClipTheirPositions)
 {
-    struct Case { const char* text; int position; int count; const char* deleted; const char* cropped; };
+    struct Case {
+        const char* text;
+        int position;
+        int count;
+        const char* deleted;
+        const char* cropped;
+    };
     const Case cases[] = {
         {"abcdef", 2, 3, "aef", "bcd"},
-        {"abcdef", 5, 10, "abcd", "ef"},   // count clipped at the end
-        {"abcdef", 0, 2, "abcdef", "ab"},  // below 1: nothing deleted, cropped from 1
-        {"abcdef", 7, 1, "abcdef", ""},    // past the end
+        {"abcdef", 5, 10, "abcd", "ef"},  // count clipped at the end
+        {"abcdef", 0, 2, "abcdef", "ab"}, // below 1: nothing deleted, cropped from 1
+        {"abcdef", 7, 1, "abcdef", ""},   // past the end
         {"abcdef", 3, 0, "abcdef", ""},
     };
     for (const Case& c : cases) {
@@ -66,17 +72,25 @@ TEST(QorStrings, CopiesAndCropsClipTheirPositions)
 
 TEST(QorStrings, SubstitutionReplacesEachOccurrence)
 {
-    struct Case { const char* text; const char* search; const char* replacement; bool rescan; bool ignoreCase;
-                  const char* result; bool found; };
+    struct Case {
+        const char* text;
+        const char* search;
+        const char* replacement;
+        bool rescan;
+        bool ignoreCase;
+        const char* result;
+        bool found;
+    };
     const Case cases[] = {
         {"a.b.c", ".", "::", false, false, "a::b::c", true},
-        {"aaaa", "aa", "a", false, false, "aa", true},         // every non-overlapping occurrence once
-        {"|x|x|", "|x|", "|", true, false, "|", true},         // a replacement completes a new occurrence
+        {"aaaa", "aa", "a", false, false, "aa", true}, // every non-overlapping occurrence once
+        {"|x|x|", "|x|", "|", true, false, "|", true}, // a replacement completes a new occurrence
         {"|x|x|", "|x|", "|", false, false, "|x|", true},
         {"abcabc", "ABC", "x", false, true, "xx", true},
         {"abcabc", "ABC", "x", false, false, "abcabc", false},
         {"abc", "", "x", false, false, "abc", false},
-        {"abb", "ab", "xa", true, false, "xxa", true},         // longer replacement: continues at its second character
+        {"abb", "ab", "xa", true, false, "xxa",
+         true}, // longer replacement: continues at its second character
         {"abb", "ab", "xa", false, false, "xab", true},
         // A replacement that holds the search text is made in one pass, with or without rescan.
         {"a-a", "a", "aa", true, false, "aa-aa", true},
@@ -96,13 +110,19 @@ TEST(QorStrings, SubstitutionReplacesEachOccurrence)
 
 TEST(QorStrings, CaseMappingFollowsItsTables)
 {
-    EXPECT_EQ(UpperStr("abz\xE4\xF6\xFC\xE9"), "ABZ\xC4\xD6\xDC\xE9"); // only these accented letters
+    EXPECT_EQ(UpperStr("abz\xE4\xF6\xFC\xE9"),
+              "ABZ\xC4\xD6\xDC\xE9"); // only these accented letters
     EXPECT_EQ(LowerStr("ABZ\xC4\xD6\xDC\xC9"), "abz\xE4\xF6\xFC\xC9");
-    struct Case { unsigned char upper; unsigned char lower; };
-    const Case table[] = {{'A', 'a'}, {'Z', 'z'}, {0x8A, 0x9A}, {0x8C, 0x9C}, {0x8E, 0x9E}, {0x9F, 0xFF},
-                          {0xC0, 0xE0}, {0xDE, 0xFE}, {0xD7, 0xD7}, {0xDF, 0xDF}, {'[', '['}};
+    struct Case {
+        unsigned char upper;
+        unsigned char lower;
+    };
+    const Case table[] = {{'A', 'a'},   {'Z', 'z'},   {0x8A, 0x9A}, {0x8C, 0x9C},
+                          {0x8E, 0x9E}, {0x9F, 0xFF}, {0xC0, 0xE0}, {0xDE, 0xFE},
+                          {0xD7, 0xD7}, {0xDF, 0xDF}, {'[', '['}};
     for (const Case& c : table)
-        EXPECT_EQ(static_cast<unsigned char>(LowerChar(static_cast<char>(c.upper))), c.lower) << int(c.upper);
+        EXPECT_EQ(static_cast<unsigned char>(LowerChar(static_cast<char>(c.upper))), c.lower)
+            << int(c.upper);
     EXPECT_EQ(SignText(true), "+");
     EXPECT_EQ(SignText(false), "-");
 }
@@ -124,7 +144,7 @@ TEST(QorStrings, SearchingForwardsAndBackwards)
     const std::string text = "abcabcabc";
     EXPECT_EQ(FindStr("abc", text, 1, 9), 1);
     EXPECT_EQ(FindStr("abc", text, 2, 9), 4);
-    EXPECT_EQ(FindStr("abc", text, 5, 1), 4);  // last occurrence starting at 5 or before
+    EXPECT_EQ(FindStr("abc", text, 5, 1), 4); // last occurrence starting at 5 or before
     EXPECT_EQ(FindStr("abc", text, 9, 1), 7);
     EXPECT_EQ(FindStr("abc", text, 8, 8), 0);
     EXPECT_EQ(FindStr("abc", text, 0, 9), 0);
@@ -134,9 +154,9 @@ TEST(QorStrings, SearchingForwardsAndBackwards)
     EXPECT_EQ(FindText("ABC", text, 2, 9), 4);
     EXPECT_EQ(FindStr("abcd", "abc", 1, 3), 0);
 
-    EXPECT_EQ(FindInBuffer("bc", "abcabc", 0, 0, false, 0, 5), 1);    // zero-terminated buffers
+    EXPECT_EQ(FindInBuffer("bc", "abcabc", 0, 0, false, 0, 5), 1); // zero-terminated buffers
     EXPECT_EQ(FindInBuffer("BC", "abcabc", 2, 6, true, 5, 0), 4);
-    EXPECT_EQ(FindInBuffer("bc", "abcabc", 2, 6, false, -3, 5), 1);   // offsets clipped to the text
+    EXPECT_EQ(FindInBuffer("bc", "abcabc", 2, 6, false, -3, 5), 1); // offsets clipped to the text
     EXPECT_EQ(FindInBuffer("bc", "abcabc", 2, 6, false, 20, -4), 4);
     EXPECT_EQ(FindInBuffer(nullptr, "abc", 1, 3, false, 0, 2), -1);
     EXPECT_EQ(FindInBuffer("x", "abc", 1, 3, false, 0, 2), -1);
@@ -184,13 +204,20 @@ TEST(QorStrings, PaddingAndNumberFormatting)
 
 TEST(QorStrings, ParseIntBufReadsWithoutValidation)
 {
-    struct Case { bool hex; const char* text; int32_t value; };
+    struct Case {
+        bool hex;
+        const char* text;
+        int32_t value;
+    };
     const Case cases[] = {
-        {false, "1234", 1234}, {false, "-42", -42}, {false, "1A", 20}, {true, "1A", 26}, {true, "ff", 255},
-        {true, "-10", -16}, {false, "4x", 40}, {true, "100000000", 0}, {true, "ffffffff", -1},
+        {false, "1234", 1234}, {false, "-42", -42},    {false, "1A", 20},
+        {true, "1A", 26},      {true, "ff", 255},      {true, "-10", -16},
+        {false, "4x", 40},     {true, "100000000", 0}, {true, "ffffffff", -1},
     };
     for (const Case& c : cases)
-        EXPECT_EQ(ParseIntBuf(c.hex, c.text, static_cast<int>(std::string_view(c.text).size())), c.value) << c.text;
+        EXPECT_EQ(ParseIntBuf(c.hex, c.text, static_cast<int>(std::string_view(c.text).size())),
+                  c.value)
+            << c.text;
     EXPECT_EQ(ParseIntBuf(false, nullptr, 3), 0);
     EXPECT_EQ(ParseIntBuf(false, "12", 0), 0);
 }
@@ -225,11 +252,16 @@ TEST(QorStrings, DelimitedLists)
 TEST(QorStrings, SizeToTextScalesByThousandTwentyFour)
 {
     const std::string point(1, LocaleDecimalSeparator());
-    struct Case { int64_t bytes; const char* text; };
+    struct Case {
+        int64_t bytes;
+        const char* text;
+    };
     const Case cases[] = {
-        {0, "0 Bytes"}, {1023, "1023 Bytes"}, {-1023, "1023 Bytes"}, {1024, "1.00 KB"}, {1536, "1.50 KB"},
-        {1048575, "1023.99 KB"}, {1048576, "1.00 MB"}, {1073741824, "1.00 GB"}, {-1536, "1.50 KB"},
-        {5LL * 1073741824 + 536870912, "5.50 GB"},
+        {0, "0 Bytes"},        {1023, "1023 Bytes"},
+        {-1023, "1023 Bytes"}, {1024, "1.00 KB"},
+        {1536, "1.50 KB"},     {1048575, "1023.99 KB"},
+        {1048576, "1.00 MB"},  {1073741824, "1.00 GB"},
+        {-1536, "1.50 KB"},    {5LL * 1073741824 + 536870912, "5.50 GB"},
     };
     for (const Case& c : cases) {
         std::string expected = c.text;

@@ -52,14 +52,16 @@ std::string RandomBytes(size_t size, unsigned seed)
 
 uint32_t ZlibCrc(std::string_view data)
 {
-    return static_cast<uint32_t>(crc32(0, reinterpret_cast<const Bytef*>(data.data()), static_cast<uInt>(data.size())));
+    return static_cast<uint32_t>(
+        crc32(0, reinterpret_cast<const Bytef*>(data.data()), static_cast<uInt>(data.size())));
 }
 
 std::string Deflated(const std::string& bytes)
 {
     std::string out(DeflateDestinationSize(bytes.size()), '\0');
-    const uint32_t length = DeflateBuffer(bytes.data(), out.data(), static_cast<uint32_t>(bytes.size()),
-                                          static_cast<uint32_t>(out.size()));
+    const uint32_t length =
+        DeflateBuffer(bytes.data(), out.data(), static_cast<uint32_t>(bytes.size()),
+                      static_cast<uint32_t>(out.size()));
     out.resize(length);
     return out;
 }
@@ -127,8 +129,9 @@ TEST(QorDeflate, BufferRoundTripsThroughZlibBothWays)
 {
     // Compressible text of several sizes and incompressible bytes, which must still fit the
     // documented destination size.
-    for (const std::string& input : {SampleText(0), SampleText(1), SampleText(100), SampleText(70000),
-                                     ReportText(300000, 2), RandomBytes(50000, 3), RandomBytes(70000, 3)}) {
+    for (const std::string& input :
+         {SampleText(0), SampleText(1), SampleText(100), SampleText(70000), ReportText(300000, 2),
+          RandomBytes(50000, 3), RandomBytes(70000, 3)}) {
         SCOPED_TRACE(input.size());
         const std::string deflated = Deflated(input);
         ASSERT_FALSE(deflated.empty());
@@ -136,7 +139,8 @@ TEST(QorDeflate, BufferRoundTripsThroughZlibBothWays)
 
         const std::string reference = ZlibRawDeflate(input);
         std::string inflated(input.size(), '\0');
-        EXPECT_EQ(InflateBuffer(reference.data(), inflated.data(), static_cast<uint32_t>(reference.size()),
+        EXPECT_EQ(InflateBuffer(reference.data(), inflated.data(),
+                                static_cast<uint32_t>(reference.size()),
                                 static_cast<uint32_t>(inflated.size())),
                   input.size());
         EXPECT_EQ(inflated, input);
@@ -206,14 +210,16 @@ TEST(QorDeflate, MemorySidesReportTheCrcOfTheUncompressedSide)
     TMemorySide source(text.data()), destination(deflated.data());
     uint32_t crc = 0;
     // The offset does not apply to memory.
-    deflated.resize(static_cast<size_t>(DeflateStream(source, destination, 7, text.size(), deflated.size(), &crc)));
+    deflated.resize(static_cast<size_t>(
+        DeflateStream(source, destination, 7, text.size(), deflated.size(), &crc)));
     EXPECT_EQ(crc, ZlibCrc(text));
     EXPECT_EQ(ZlibRawInflate(deflated, text.size()), text);
 
     std::string inflated(text.size(), '\0');
     TMemorySide packed(deflated.data()), output(inflated.data());
     crc = 0;
-    EXPECT_EQ(InflateStream(packed, output, 7, deflated.size(), inflated.size(), &crc), text.size());
+    EXPECT_EQ(InflateStream(packed, output, 7, deflated.size(), inflated.size(), &crc),
+              text.size());
     EXPECT_EQ(crc, ZlibCrc(text));
     EXPECT_EQ(inflated, text);
 }
@@ -243,7 +249,8 @@ TEST(QorInflate, FileLikeSidesThroughManyWindowsWithOffsetAndCrc)
     TFileLikeSide source(prefix + packed);
     TFileLikeSide destination("");
     uint32_t crc = 0;
-    EXPECT_EQ(InflateStream(source, destination, prefix.size(), source.bytes.size(), original.size(), &crc),
+    EXPECT_EQ(InflateStream(source, destination, prefix.size(), source.bytes.size(),
+                            original.size(), &crc),
               original.size());
     EXPECT_EQ(destination.bytes, original);
     EXPECT_EQ(crc, ZlibCrc(original));
@@ -273,7 +280,8 @@ TEST(QorUnpackString, DecodesZlibMadeStrings)
 {
     for (const std::string& content : {std::string("a"), SampleText(100), SampleText(100000)}) {
         EXPECT_EQ(UnpackString(ZlibPackedString(content)), content);
-        EXPECT_EQ(UnpackString(ZlibPackedString(content, 0)), content); // the second word is not read
+        EXPECT_EQ(UnpackString(ZlibPackedString(content, 0)),
+                  content); // the second word is not read
     }
 }
 
@@ -283,12 +291,12 @@ TEST(QorUnpackString, RefusesDamagedInput)
     const std::string packed = ZlibPackedString(content);
 
     EXPECT_EQ(UnpackString(packed.substr(0, 12)), "");
-    EXPECT_EQ(UnpackString(std::string(12, '\0')), "");          // a header announcing length 0
+    EXPECT_EQ(UnpackString(std::string(12, '\0')), ""); // a header announcing length 0
     std::string badCrc = packed;
     badCrc[9] ^= 0x01;
     EXPECT_EQ(UnpackString(badCrc), "");
     std::string longer = packed;
-    longer[0] = static_cast<char>(longer[0] + 1);                 // one byte more than inflates
+    longer[0] = static_cast<char>(longer[0] + 1); // one byte more than inflates
     EXPECT_EQ(UnpackString(longer), "");
     EXPECT_EQ(UnpackString(packed.substr(0, packed.size() - 3)), "");
     // A length no deflate data of this size can produce is refused before anything is made.

@@ -11,7 +11,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         globals += Td32Symbol(0x0201, 20, 16, 4, 3, 0x004);
         return Td32Data({Td32Names({"Main.pas", "@Main@TForm1@Click$qqrv", "Counter"}),
                          Td32Module(1, {{1, 1, 0x200, 0x400}, {2, 0, 0, 0x20}}),
-                         Td32SourceLines(1, 1, {{7, 0x210}, {8, 0x220}}), {0x129, globals}});
+                         Td32SourceLines(1, 1, {{7, 0x210}, {8, 0x220}}),
+                         {0x129, globals}});
     }();
     qor::DebugTables tables(FuzzLayout);
     qor::ReadTd32Data(FuzzStreamBytes(sample, data, size), tables);

@@ -14,9 +14,12 @@ TEST(BitmapPixels, BmpFileOfTwoByTwo)
     const uint8_t pixels[16] = {1, 2, 3, 0, 4, 5, 6, 0, 7, 8, 9, 0, 10, 11, 12, 0};
     const std::string bmp = BmpFileBytes(2, 2, pixels);
     ASSERT_EQ(bmp.size(), 70u);
-    const std::string expectedHeaders("BM\x46\0\0\0\0\0\0\0\x36\0\0\0"   // file size 70, offset 54
-                                      "\x28\0\0\0\x02\0\0\0\x02\0\0\0\x01\0\x20\0" // 40, 2 x 2, 1 plane, 32 bits
-                                      "\0\0\0\0\x10\0\0\0" "\0\0\0\0\0\0\0\0\0\0\0\0\0\0\0\0", 54);
+    const std::string expectedHeaders(
+        "BM\x46\0\0\0\0\0\0\0\x36\0\0\0"             // file size 70, offset 54
+        "\x28\0\0\0\x02\0\0\0\x02\0\0\0\x01\0\x20\0" // 40, 2 x 2, 1 plane, 32 bits
+        "\0\0\0\0\x10\0\0\0"
+        "\0\0\0\0\0\0\0\0\0\0\0\0\0\0\0\0",
+        54);
     EXPECT_EQ(bmp.substr(0, 54), expectedHeaders);
     EXPECT_EQ(std::memcmp(bmp.data() + 54, pixels, 16), 0);
 }
@@ -26,11 +29,9 @@ TEST(BitmapPixels, FitBoxKeepsTheAspectRatio)
     struct Case {
         TSize source, box, expected;
     } cases[] = {
-        {{400, 100}, {200, 100}, {200, 50}},
-        {{200, 100}, {300, 100}, {200, 100}},
+        {{400, 100}, {200, 100}, {200, 50}},    {{200, 100}, {300, 100}, {200, 100}},
         {{400, 200}, {800, 400}, {800, 400}}, // enlarged
-        {{1280, 1024}, {320, 240}, {300, 240}},
-        {{100, 100}, {1, 1}, {1, 1}},
+        {{1280, 1024}, {320, 240}, {300, 240}}, {{100, 100}, {1, 1}, {1, 1}},
     };
     for (const Case& c : cases)
         EXPECT_EQ(FitBox(c.source, c.box), c.expected) << c.source.width << "x" << c.source.height;
@@ -56,7 +57,8 @@ TEST(BitmapPixels, MitchellKeepsAUniformPictureAtAnyScale)
     // sampled kernel of a shrink (its weights sum to one only approximately).
     struct Case {
         TSize from, to;
-    } cases[] = {{{8, 8}, {8, 8}}, {{40, 30}, {13, 7}}, {{5, 3}, {23, 17}}, {{1, 1}, {4, 4}}, {{2, 1}, {9, 5}}, {{64, 2}, {3, 1}}};
+    } cases[] = {{{8, 8}, {8, 8}}, {{40, 30}, {13, 7}}, {{5, 3}, {23, 17}},
+                 {{1, 1}, {4, 4}}, {{2, 1}, {9, 5}},    {{64, 2}, {3, 1}}};
     for (const Case& c : cases) {
         const std::vector<uint8_t> source = Uniform(c.from.width, c.from.height, 200, 100, 50);
         std::vector<uint8_t> out(size_t(c.to.width) * c.to.height * 4, 0xEE);

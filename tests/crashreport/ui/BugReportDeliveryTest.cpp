@@ -65,7 +65,10 @@ public:
         files.insert(archive);
         return true;
     }
-    std::string ExpandPlaceholders(const std::string& text, const std::string&) override { return "[" + text + "]"; }
+    std::string ExpandPlaceholders(const std::string& text, const std::string&) override
+    {
+        return "[" + text + "]";
+    }
     IProgressAlert& CreateProgress(const std::string&, bool visible) override
     {
         log.push_back("progress");
@@ -79,7 +82,8 @@ public:
         return transmitResult;
     }
     MapiOutcome SendViaMapi(const std::string&, const std::string&, const std::string&, bool,
-                            const std::vector<std::string>&, const std::vector<std::string>& paths) override
+                            const std::vector<std::string>&,
+                            const std::vector<std::string>& paths) override
     {
         log.push_back("mapi");
         mapiFiles = paths;
@@ -136,13 +140,83 @@ TEST(BugReportDelivery, TriesTheChannelsInTheirOrder)
         uint8_t result;
         std::vector<std::string> channels; // transmit, mapi, mailto, failure, marked sent in order
     } cases[] = {
-        {"network fails, MAPI sends", false, false, true, true, true, false, false, MapiOutcome::sent, 1, {"transmit", "mapi", "marked sent"}},
-        {"network sends", false, false, true, true, true, false, true, MapiOutcome::sent, 1, {"transmit", "marked sent"}},
-        {"MAPI fails, mailto sends", false, false, false, true, true, false, false, MapiOutcome::failed, 1, {"mapi", "mailto", "marked sent"}},
-        {"MAPI cancelled", false, false, false, true, true, false, false, MapiOutcome::cancelled, 2, {"mapi"}},
-        {"nothing works", false, true, false, true, false, false, false, MapiOutcome::failed, 0, {"transmit", "mapi", "failure Sending failed."}},
-        {"nothing works, hidden", false, true, false, true, true, true, false, MapiOutcome::failed, 0, {"transmit", "mapi"}},
-        {"upload without server", true, false, false, true, false, false, false, MapiOutcome::sent, 1, {"mapi", "marked sent"}},
+        {"network fails, MAPI sends",
+         false,
+         false,
+         true,
+         true,
+         true,
+         false,
+         false,
+         MapiOutcome::sent,
+         1,
+         {"transmit", "mapi", "marked sent"}},
+        {"network sends",
+         false,
+         false,
+         true,
+         true,
+         true,
+         false,
+         true,
+         MapiOutcome::sent,
+         1,
+         {"transmit", "marked sent"}},
+        {"MAPI fails, mailto sends",
+         false,
+         false,
+         false,
+         true,
+         true,
+         false,
+         false,
+         MapiOutcome::failed,
+         1,
+         {"mapi", "mailto", "marked sent"}},
+        {"MAPI cancelled",
+         false,
+         false,
+         false,
+         true,
+         true,
+         false,
+         false,
+         MapiOutcome::cancelled,
+         2,
+         {"mapi"}},
+        {"nothing works",
+         false,
+         true,
+         false,
+         true,
+         false,
+         false,
+         false,
+         MapiOutcome::failed,
+         0,
+         {"transmit", "mapi", "failure Sending failed."}},
+        {"nothing works, hidden",
+         false,
+         true,
+         false,
+         true,
+         true,
+         true,
+         false,
+         MapiOutcome::failed,
+         0,
+         {"transmit", "mapi"}},
+        {"upload without server",
+         true,
+         false,
+         false,
+         true,
+         false,
+         false,
+         false,
+         MapiOutcome::sent,
+         1,
+         {"mapi", "marked sent"}},
     };
     for (const Case& c : cases) {
         FakeHost host;
@@ -158,8 +232,8 @@ TEST(BugReportDelivery, TriesTheChannelsInTheirOrder)
         EXPECT_EQ(DeliverReport("report", settings, host, c.hidden), c.result) << c.name;
         std::vector<std::string> channels;
         for (const std::string& entry : host.log)
-            if (entry == "transmit" || entry == "mapi" || entry == "mailto" || entry == "marked sent" ||
-                entry.rfind("failure", 0) == 0)
+            if (entry == "transmit" || entry == "mapi" || entry == "mailto" ||
+                entry == "marked sent" || entry.rfind("failure", 0) == 0)
                 channels.push_back(entry);
         EXPECT_EQ(channels, c.channels) << c.name;
     }
@@ -191,8 +265,11 @@ TEST(BugReportDelivery, UploadCarriesTheFormFields)
     settings.additionalFields = {{"Product", "Brenvik"}, {"mailsubject", "old"}};
     ASSERT_EQ(DeliverReport("report", settings, host, false), 1);
     EXPECT_EQ(host.jobs[0].fields, (std::vector<std::pair<std::string, std::string>>{
-                                       {"Product", "Brenvik"}, {"mailsubject", "[subject]"}, {"MailFrom", "me@x.test"},
-                                       {"MailBody", "[body]"}, {"MailAddr", "support@y.test; desk@z.test"}}));
+                                       {"Product", "Brenvik"},
+                                       {"mailsubject", "[subject]"},
+                                       {"MailFrom", "me@x.test"},
+                                       {"MailBody", "[body]"},
+                                       {"MailAddr", "support@y.test; desk@z.test"}}));
     EXPECT_EQ(host.jobs[0].attachments.size(), 1u);
     EXPECT_EQ(host.jobs[0].attachments[0].path, "C:\\temp\\app.qorExcept\\bugreport.txt");
     EXPECT_EQ(host.jobs[0].attachments[0].field, "BugReport");
@@ -236,13 +313,16 @@ TEST(BugReportDelivery, ZipNamesDifferingInCaseShareOneArchive)
                                       {"C:\\b.log", "b.log", "LOGS.ZIP", ""},
                                       {"C:\\c.log", "", "", ""}};
     DeliverReport("report", settings, host, false);
-    EXPECT_TRUE(Logged(host, "zip C:\\temp\\app.qorExcept\\Logs.zip: C:\\a.log=a.log C:\\b.log=b.log"));
-    EXPECT_EQ(host.mapiFiles, (std::vector<std::string>{"C:\\temp\\app.qorExcept\\Logs.zip", "C:\\c.log"}));
+    EXPECT_TRUE(
+        Logged(host, "zip C:\\temp\\app.qorExcept\\Logs.zip: C:\\a.log=a.log C:\\b.log=b.log"));
+    EXPECT_EQ(host.mapiFiles,
+              (std::vector<std::string>{"C:\\temp\\app.qorExcept\\Logs.zip", "C:\\c.log"}));
 }
 
 TEST(BugReportDelivery, ScreenshotDepthChoosesThePngFormat)
 {
-    const std::pair<int32_t, int32_t> cases[] = {{4, 1}, {51200, 2}, {102400, 3}, {204800, 4}, {307200, 5}, {8, 0}, {0, 0}};
+    const std::pair<int32_t, int32_t> cases[] = {{4, 1},      {51200, 2}, {102400, 3}, {204800, 4},
+                                                 {307200, 5}, {8, 0},     {0, 0}};
     for (const auto& [depth, format] : cases) {
         FakeHost host;
         host.screenshot = true;

@@ -11,7 +11,8 @@ using namespace crashui;
 
 namespace {
 
-std::string Report(const std::string& crc, const std::string& body, const std::string& exceptionClass = "EAccessViolation")
+std::string Report(const std::string& crc, const std::string& body,
+                   const std::string& exceptionClass = "EAccessViolation")
 {
     auto line = [](const std::string& name, const std::string& value) {
         return name + std::string(19 - name.size(), ' ') + ": " + value + "\r\n";
@@ -19,8 +20,9 @@ std::string Report(const std::string& crc, const std::string& body, const std::s
     return line("date/time", "2026-12-11, 06:00:00, 000ms") + line("executable", "Brenvik.exe") +
            line("exec. date/time", "11.12.2026 05:00") + line("version", "1.0.0.0") +
            line("current module", "Brenvik.exe") + line("module date/time", "11.12.2026 05:00") +
-           line("exception class", exceptionClass) + line("exception message", "Access violation.") +
-           line("callstack crc", crc) + "\r\n" + body;
+           line("exception class", exceptionClass) +
+           line("exception message", "Access violation.") + line("callstack crc", crc) + "\r\n" +
+           body;
 }
 
 const std::string CrcA = "$11111111, $22222222, $33333333";
@@ -43,7 +45,8 @@ TEST(BugReportFile, AppendsAndMergesARepeatIntoAShorterFile)
     // The repeat replaces the long report: the file ends up shorter than it was.
     ASSERT_TRUE(WriteBugReportFile(name, shortA, nullptr, settings, true));
     std::string counted = shortA;
-    counted.insert(counted.find("\r\n", counted.find("callstack crc")), "\r\ncount              : 2");
+    counted.insert(counted.find("\r\n", counted.find("callstack crc")),
+                   "\r\ncount              : 2");
     EXPECT_EQ(ReadWholeFile(folder.File(L"bugreport.txt")), b + "\r\n\r\n" + counted + "\r\n\r\n");
 }
 
@@ -54,8 +57,9 @@ TEST(BugReportFile, SizeCapCutsWholeReportsAndAppendingOffReplaces)
     TBugReportFileSettings settings;
     settings.rules.maxSize = 20000;
     for (int i = 0; i < 20; ++i)
-        ASSERT_TRUE(WriteBugReportFile(name, Report("$" + std::to_string(10000000 + i) + ", $0, $0", std::string(3000, 'x')),
-                                       nullptr, settings, true));
+        ASSERT_TRUE(WriteBugReportFile(
+            name, Report("$" + std::to_string(10000000 + i) + ", $0, $0", std::string(3000, 'x')),
+            nullptr, settings, true));
     const std::string file = ReadWholeFile(folder.File(L"capped.txt"));
     EXPECT_LT(file.size(), 20000u + 3500u);
     EXPECT_EQ(file.substr(0, 9), "date/time");
@@ -88,7 +92,8 @@ TEST(BugReportFile, FileWeCannotWriteIsReportedAndKeepsItsContent)
         ASSERT_TRUE(WriteBugReportFile(name, first, nullptr, settings, true)) << holder.what;
         const std::string before = ReadWholeFile(folder.File(L"bugreport.txt"));
 
-        HANDLE other = CreateFileA(name.c_str(), holder.access, holder.share, nullptr, OPEN_EXISTING, 0, nullptr);
+        HANDLE other = CreateFileA(name.c_str(), holder.access, holder.share, nullptr,
+                                   OPEN_EXISTING, 0, nullptr);
         ASSERT_NE(other, INVALID_HANDLE_VALUE) << holder.what;
         EXPECT_FALSE(WriteBugReportFile(name, first, nullptr, settings, true)) << holder.what;
         CloseHandle(other);
@@ -112,7 +117,8 @@ TEST(BugReportFile, AutomaticNameIsTheSettingBesideTheExecutable)
 
     const std::string expected = exeFolder + "reports-" + exeName + "\\sub\\plugin.txt";
     ASSERT_TRUE(WriteBugReportFile("", Report(CrcA, "auto"), nullptr, settings, true));
-    HANDLE file = CreateFileA(expected.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+    HANDLE file = CreateFileA(expected.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                              OPEN_EXISTING, 0, nullptr);
     EXPECT_NE(file, INVALID_HANDLE_VALUE) << expected;
     CloseHandle(file);
     DeleteFileA(expected.c_str());

@@ -26,7 +26,8 @@ struct TReport {
             return name + std::string(19 - name.size(), ' ') + ": " + value + "\r\n";
         };
         std::string s = line("date/time", date) + line("executable", executable) +
-                        line("exec. date/time", execDate) + (version.empty() ? "" : line("version", version)) +
+                        line("exec. date/time", execDate) +
+                        (version.empty() ? "" : line("version", version)) +
                         line("current module", executable) + line("module date/time", execDate);
         if (!exceptionClass.empty())
             s += line("exception class", exceptionClass);

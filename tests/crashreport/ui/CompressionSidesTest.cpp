@@ -15,7 +15,8 @@ namespace {
 
 std::string Text(size_t size)
 {
-    static const char* words[] = {"thread ", "$00401A2C ", "kernel32.dll ", "\r\n", "eax=00000000 "};
+    static const char* words[] = {"thread ", "$00401A2C ", "kernel32.dll ", "\r\n",
+                                  "eax=00000000 "};
     std::mt19937 rng(3);
     std::string s;
     while (s.size() < size)
@@ -31,7 +32,8 @@ uint32_t ZlibCrc(const std::string& s)
 
 HANDLE Open(const std::wstring& path, DWORD access, DWORD disposition)
 {
-    return CreateFileW(path.c_str(), access, 0, nullptr, disposition, FILE_ATTRIBUTE_NORMAL, nullptr);
+    return CreateFileW(path.c_str(), access, 0, nullptr, disposition, FILE_ATTRIBUTE_NORMAL,
+                       nullptr);
 }
 
 } // namespace
@@ -47,8 +49,9 @@ TEST(CompressionSides, FileToFileAndBackThroughAMapping)
     HANDLE source = Open(folder.File(L"source.txt"), GENERIC_READ, OPEN_EXISTING);
     HANDLE packed = Open(folder.File(L"packed.bin"), GENERIC_READ | GENERIC_WRITE, OPEN_EXISTING);
     uint32_t crc = 0;
-    const uint64_t length = DeflateStream(source, packed, nullptr, nullptr, prefix.size(), nullptr, nullptr,
-                                          original.size(), original.size() + prefix.size(), &crc);
+    const uint64_t length =
+        DeflateStream(source, packed, nullptr, nullptr, prefix.size(), nullptr, nullptr,
+                      original.size(), original.size() + prefix.size(), &crc);
     CloseHandle(source);
     CloseHandle(packed);
     ASSERT_GT(length, 0u);
@@ -72,12 +75,14 @@ TEST(CompressionSides, FileToFileAndBackThroughAMapping)
     // Back: from a mapping of the packed file (skipping the prefix) into a mapping of a new one.
     HANDLE packedFile = Open(folder.File(L"packed.bin"), GENERIC_READ, OPEN_EXISTING);
     HANDLE packedMap = CreateFileMappingW(packedFile, nullptr, PAGE_READONLY, 0, 0, nullptr);
-    HANDLE outFile = Open(folder.File(L"unpacked.txt"), GENERIC_READ | GENERIC_WRITE, CREATE_ALWAYS);
-    HANDLE outMap = CreateFileMappingW(outFile, nullptr, PAGE_READWRITE, 0, DWORD(original.size()), nullptr);
+    HANDLE outFile =
+        Open(folder.File(L"unpacked.txt"), GENERIC_READ | GENERIC_WRITE, CREATE_ALWAYS);
+    HANDLE outMap =
+        CreateFileMappingW(outFile, nullptr, PAGE_READWRITE, 0, DWORD(original.size()), nullptr);
     ASSERT_TRUE(packedMap && outMap);
     crc = 0;
-    EXPECT_EQ(InflateStream(packedFile, outFile, packedMap, outMap, prefix.size(), nullptr, nullptr, file.size(),
-                            original.size(), &crc),
+    EXPECT_EQ(InflateStream(packedFile, outFile, packedMap, outMap, prefix.size(), nullptr, nullptr,
+                            file.size(), original.size(), &crc),
               original.size());
     EXPECT_EQ(crc, ZlibCrc(original));
     CloseHandle(outMap);
@@ -89,8 +94,8 @@ TEST(CompressionSides, FileToFileAndBackThroughAMapping)
     // From the file into memory.
     packedFile = Open(folder.File(L"packed.bin"), GENERIC_READ, OPEN_EXISTING);
     std::string memory(original.size(), '\0');
-    EXPECT_EQ(InflateStream(packedFile, nullptr, nullptr, nullptr, prefix.size(), nullptr, memory.data(), file.size(),
-                            original.size()),
+    EXPECT_EQ(InflateStream(packedFile, nullptr, nullptr, nullptr, prefix.size(), nullptr,
+                            memory.data(), file.size(), original.size()),
               original.size());
     CloseHandle(packedFile);
     EXPECT_EQ(memory, original);
@@ -105,14 +110,14 @@ TEST(CompressionSides, FailuresGiveZero)
     ASSERT_TRUE(WriteWholeFile(folder.File(L"readonly.bin"), ""));
     HANDLE source = Open(folder.File(L"source.txt"), GENERIC_READ, OPEN_EXISTING);
     HANDLE destination = Open(folder.File(L"readonly.bin"), GENERIC_READ, OPEN_EXISTING);
-    EXPECT_EQ(DeflateStream(source, destination, nullptr, nullptr, 0, nullptr, nullptr, original.size(),
-                            2 * original.size()),
+    EXPECT_EQ(DeflateStream(source, destination, nullptr, nullptr, 0, nullptr, nullptr,
+                            original.size(), 2 * original.size()),
               0u);
     CloseHandle(destination);
     // A source announced longer than the file: the last window cannot be read completely.
     std::string out(2 * original.size(), '\0');
-    EXPECT_EQ(DeflateStream(source, nullptr, nullptr, nullptr, 0, nullptr, out.data(), original.size() + 5000,
-                            out.size()),
+    EXPECT_EQ(DeflateStream(source, nullptr, nullptr, nullptr, 0, nullptr, out.data(),
+                            original.size() + 5000, out.size()),
               0u);
     CloseHandle(source);
 }

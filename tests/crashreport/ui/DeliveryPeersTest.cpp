@@ -36,7 +36,8 @@ std::string Received(const std::string& file)
 
 bool ReceivedExists(const std::string& file)
 {
-    return GetFileAttributesA((Env("BRENVIK_PEERS_DIR") + "/" + file).c_str()) != INVALID_FILE_ATTRIBUTES;
+    return GetFileAttributesA((Env("BRENVIK_PEERS_DIR") + "/" + file).c_str()) !=
+           INVALID_FILE_ATTRIBUTES;
 }
 
 // Every byte value, and a length that leaves a short last base64 line.
@@ -58,7 +59,8 @@ protected:
         binary_ = folder_ + "delivery-binary.bin";
         screenshot_ = folder_ + "delivery-screen.png";
         testsupport::WriteBytes(binary_, BinaryBytes());
-        testsupport::WriteBytes(screenshot_, std::string("\x89PNG\r\n\x1a\n", 8) + BinaryBytes().substr(0, 300));
+        testsupport::WriteBytes(screenshot_,
+                                std::string("\x89PNG\r\n\x1a\n", 8) + BinaryBytes().substr(0, 300));
     }
     void TearDown() override
     {
@@ -75,7 +77,8 @@ protected:
         job.port = port;
         job.subject = "Crash report: app 1.0";
         job.body = "date/time : today\r\n.\r\n..\r\n.hidden line\r\nlast line";
-        job.attachments = {{binary_, "bugreport.zip", "BugReport"}, {screenshot_, "screen.png", "ScreenShot"}};
+        job.attachments = {{binary_, "bugreport.zip", "BugReport"},
+                           {screenshot_, "screen.png", "ScreenShot"}};
         return job;
     }
 
@@ -88,12 +91,14 @@ TEST_F(DeliveryPeers, MailThroughTheServerArrivesWithHeadersBodyAndAttachments)
     WinsockNetwork network({}, {});
     ASSERT_TRUE(TransmitReport(MailJob(EnvPort("BRENVIK_SMTP_PORT")), network));
     const std::string headers = Received("mail-1/headers.txt");
-    EXPECT_NE(headers.find("To: support@y.test, Second Desk <desk@z.test>\n"), std::string::npos) << headers;
+    EXPECT_NE(headers.find("To: support@y.test, Second Desk <desk@z.test>\n"), std::string::npos)
+        << headers;
     EXPECT_NE(headers.find("To-count: 1\n"), std::string::npos) << headers;
     EXPECT_NE(headers.find("From: qorExcept <dev@x.test>\n"), std::string::npos) << headers;
     EXPECT_NE(headers.find("Subject: Crash report: app 1.0\n"), std::string::npos) << headers;
     EXPECT_NE(headers.find("@qorExcept>\n"), std::string::npos) << headers;
-    EXPECT_EQ(Received("mail-1/envelope.txt"), "MAIL FROM:dev@x.test\nRCPT TO:support@y.test\nRCPT TO:desk@z.test\n");
+    EXPECT_EQ(Received("mail-1/envelope.txt"),
+              "MAIL FROM:dev@x.test\nRCPT TO:support@y.test\nRCPT TO:desk@z.test\n");
     // Lines holding "." and ".." arrive as they were written.
     EXPECT_EQ(Received("mail-1/body.txt"), MailJob(0).body);
     EXPECT_EQ(Received("mail-1/attachment-bugreport.zip"), BinaryBytes());
@@ -125,7 +130,8 @@ TEST_F(DeliveryPeers, MailGoesStraightToTheExchangerTheDnsNames)
     job.server.clear();
     job.recipients = "support@example.test, nobody@nx.test";
     ASSERT_TRUE(TransmitReport(job, network));
-    EXPECT_EQ(Received("mail-1/envelope.txt"), "MAIL FROM:dev@x.test\nRCPT TO:support@example.test\n");
+    EXPECT_EQ(Received("mail-1/envelope.txt"),
+              "MAIL FROM:dev@x.test\nRCPT TO:support@example.test\n");
     EXPECT_FALSE(ReceivedExists("mail-2"));
 }
 
@@ -157,10 +163,12 @@ TEST(MailExchangerPeers, FindsExchangersAndWalksFromTheRoots)
     EXPECT_EQ(WinsockNetwork({dns}, {}).FindMailServer("x@nx.test"), "");
     EXPECT_EQ(WinsockNetwork({dns}, {}).FindMailServer("x@broken.test"), "");
     EXPECT_EQ(WinsockNetwork({}, {dns}).FindMailServer("x@walk.test"), "127.0.0.1");
-    EXPECT_EQ(WinsockNetwork({}, {dns, "unresolvable.invalid"}).FindMailServer("x@loop.test"), "127.0.0.1");
+    EXPECT_EQ(WinsockNetwork({}, {dns, "unresolvable.invalid"}).FindMailServer("x@loop.test"),
+              "127.0.0.1");
     const std::string questions = Received("dns-questions.txt");
     size_t loopRounds = 0;
-    for (size_t at = questions.find("NS loop.test"); at != std::string::npos; at = questions.find("NS loop.test", at + 1))
+    for (size_t at = questions.find("NS loop.test"); at != std::string::npos;
+         at = questions.find("NS loop.test", at + 1))
         ++loopRounds;
     EXPECT_EQ(loopRounds, 1u + 1u + kRootWalkRounds);
 }
@@ -202,17 +210,23 @@ protected:
         job.uploadUrl = "http://127.0.0.1:" + Env("BRENVIK_HTTP_PORT") + path;
         job.port = 80;
         job.sender = "qorExcept <dev@x.test>";
-        job.fields = {{"Product", "Brenvik"}, {"MailSubject", "Crash report"}, {"MailBody", "line 1\r\n.\r\nline 3"}};
-        job.attachments = {{binary_, "bugreport.zip", "BugReport"}, {screenshot_, "screen.png", "ScreenShot"}};
+        job.fields = {{"Product", "Brenvik"},
+                      {"MailSubject", "Crash report"},
+                      {"MailBody", "line 1\r\n.\r\nline 3"}};
+        job.attachments = {{binary_, "bugreport.zip", "BugReport"},
+                           {screenshot_, "screen.png", "ScreenShot"}};
         return job;
     }
     // Sets the proxy of the internet settings for the test's lifetime.
     void UseProxy(const std::string& proxy)
     {
         HKEY key;
-        ASSERT_EQ(RegCreateKeyExA(HKEY_CURRENT_USER, kSettings, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr), ERROR_SUCCESS);
+        ASSERT_EQ(RegCreateKeyExA(HKEY_CURRENT_USER, kSettings, 0, nullptr, 0, KEY_ALL_ACCESS,
+                                  nullptr, &key, nullptr),
+                  ERROR_SUCCESS);
         const DWORD enable = 1;
-        RegSetValueExA(key, "ProxyEnable", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&enable), sizeof enable);
+        RegSetValueExA(key, "ProxyEnable", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&enable),
+                       sizeof enable);
         RegSetValueExA(key, "ProxyServer", 0, REG_SZ, reinterpret_cast<const BYTE*>(proxy.c_str()),
                        static_cast<DWORD>(proxy.size() + 1));
         RegCloseKey(key);
@@ -222,16 +236,19 @@ protected:
     {
         if (proxySet_) {
             HKEY key;
-            if (RegOpenKeyExA(HKEY_CURRENT_USER, kSettings, 0, KEY_ALL_ACCESS, &key) == ERROR_SUCCESS) {
+            if (RegOpenKeyExA(HKEY_CURRENT_USER, kSettings, 0, KEY_ALL_ACCESS, &key) ==
+                ERROR_SUCCESS) {
                 const DWORD disable = 0;
-                RegSetValueExA(key, "ProxyEnable", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&disable), sizeof disable);
+                RegSetValueExA(key, "ProxyEnable", 0, REG_DWORD,
+                               reinterpret_cast<const BYTE*>(&disable), sizeof disable);
                 RegDeleteValueA(key, "ProxyServer");
                 RegCloseKey(key);
             }
         }
         DeliveryPeers::TearDown();
     }
-    static constexpr const char* kSettings = "Software\\Microsoft\\Windows\\CurrentVersion\\Internet Settings";
+    static constexpr const char* kSettings =
+        "Software\\Microsoft\\Windows\\CurrentVersion\\Internet Settings";
     bool proxySet_ = false;
 };
 
@@ -246,7 +263,8 @@ TEST_F(UploadPeers, ServerParsesEveryFieldAndFile)
     EXPECT_EQ(Received("post-1/filename-BugReport"), "bugreport.zip");
     EXPECT_EQ(Received("post-1/file-ScreenShot"), testsupport::ReadBytes(screenshot_));
     const std::string length = Received("post-1/length.txt");
-    EXPECT_EQ(length.substr(0, length.find(' ')), length.substr(length.find(' ') + 1)) << "announced and received";
+    EXPECT_EQ(length.substr(0, length.find(' ')), length.substr(length.find(' ') + 1))
+        << "announced and received";
     const std::string request = Received("post-1/request.txt");
     EXPECT_EQ(request.substr(0, request.find('\n')), "POST /upload HTTP/1.1");
     EXPECT_NE(request.find("From: <dev@x.test>"), std::string::npos);
@@ -267,7 +285,8 @@ TEST_F(UploadPeers, ProxyGetsTheAbsoluteAddress)
 {
     UseProxy("http=127.0.0.1:" + Env("BRENVIK_PROXY_PORT") + " https=127.0.0.1:1");
     RecordingNetwork network;
-    ASSERT_NE(network.SystemProxy().find(Env("BRENVIK_PROXY_PORT")), std::string::npos) << network.SystemProxy();
+    ASSERT_NE(network.SystemProxy().find(Env("BRENVIK_PROXY_PORT")), std::string::npos)
+        << network.SystemProxy();
     SendJob job = UploadJob("/upload");
     job.uploadUrl = "http://127.0.0.1/upload";
     job.port = EnvPort("BRENVIK_HTTP_PORT");

@@ -19,14 +19,17 @@ std::string Hex(std::string_view hex)
 // Question and replies packed by dnslib (python3-dnslib) for "example.test"; the records use
 // compressed names.
 const std::string kMxQuery = Hex("000101000001000000000000076578616d706c65047465737400000f0001");
-const std::string kMxReply = Hex(
-    "000185800001000200000000076578616d706c65047465737400000f0001c00c000f0001000000000008000a036d7831c00cc00c000f"
-    "000100000000000d00140331323701300130013900");
+const std::string kMxReply =
+    Hex("000185800001000200000000076578616d706c65047465737400000f0001c00c000f0001000000000008000a03"
+        "6d7831c00cc00c000f"
+        "000100000000000d00140331323701300130013900");
 const std::string kNsQuery = Hex("000101000001000000000000076578616d706c6504746573740000020001");
-const std::string kNsReply = Hex(
-    "000185800001000000020000076578616d706c6504746573740000020001c00c00020001000000000006036e7331c00cc00c000200"
-    "0100000000000c036e7332056f74686572c014");
-const std::string kNameErrorReply = Hex("000185830001000000000000076578616d706c65047465737400000f0001");
+const std::string kNsReply =
+    Hex("000185800001000000020000076578616d706c6504746573740000020001c00c00020001000000000006036e73"
+        "31c00cc00c000200"
+        "0100000000000c036e7332056f74686572c014");
+const std::string kNameErrorReply =
+    Hex("000185830001000000000000076578616d706c65047465737400000f0001");
 
 TEST(DnsMessage, BuildsQuestionsAsDnslibDoes)
 {
@@ -45,13 +48,15 @@ TEST(DnsMessage, ReadsAnswersAndAuthoritiesThroughCompressedNames)
     const DnsReply ns = ParseDnsReply(kNsReply, kNsQuery, kDnsTypeNs);
     EXPECT_TRUE(ns.answers.empty());
     EXPECT_EQ(ns.authorities, (std::vector<std::string>{"ns1.example.test", "ns2.other.test"}));
-    EXPECT_EQ(ParseDnsReply(kNameErrorReply, kMxQuery, kDnsTypeMx).status, DnsReply::Status::errorCode);
+    EXPECT_EQ(ParseDnsReply(kNameErrorReply, kMxQuery, kDnsTypeMx).status,
+              DnsReply::Status::errorCode);
 }
 
 TEST(DnsMessage, RejectsTruncatedAndLoopingReplies)
 {
     for (size_t size = 0; size < kMxReply.size(); ++size)
-        EXPECT_EQ(ParseDnsReply(kMxReply.substr(0, size), kMxQuery, kDnsTypeMx).status, DnsReply::Status::malformed)
+        EXPECT_EQ(ParseDnsReply(kMxReply.substr(0, size), kMxQuery, kDnsTypeMx).status,
+                  DnsReply::Status::malformed)
             << size;
     std::string loop = kMxReply;
     loop[kMxQuery.size()] = '\xC0';
@@ -91,9 +96,12 @@ public:
 TEST(MailExchanger, AsksConfiguredServersForTheDomainThenItsBase)
 {
     ZoneResolver resolver;
-    resolver.zone[{"b.example.test", "10.0.0.1", kDnsTypeMx}] = {{"mx.example.test", "mx2.example.test"}, {}};
-    EXPECT_EQ(FindMailServer("x@a.b.example.test", resolver, {"10.0.0.1"}, {"root"}), "mx.example.test");
-    EXPECT_EQ(resolver.asked, (std::vector<std::string>{"MX a.b.example.test @10.0.0.1", "MX b.example.test @10.0.0.1"}));
+    resolver.zone[{"b.example.test", "10.0.0.1", kDnsTypeMx}] = {
+        {"mx.example.test", "mx2.example.test"}, {}};
+    EXPECT_EQ(FindMailServer("x@a.b.example.test", resolver, {"10.0.0.1"}, {"root"}),
+              "mx.example.test");
+    EXPECT_EQ(resolver.asked, (std::vector<std::string>{"MX a.b.example.test @10.0.0.1",
+                                                        "MX b.example.test @10.0.0.1"}));
 
     ZoneResolver threeLabels;
     EXPECT_EQ(FindMailServer("x@b.example.test", threeLabels, {"10.0.0.1"}, {"root"}), "");

@@ -8,8 +8,10 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
-    static const std::string mxQuery = crashreport::BuildDnsQuery("example.test", crashreport::kDnsTypeMx);
-    static const std::string nsQuery = crashreport::BuildDnsQuery("example.test", crashreport::kDnsTypeNs);
+    static const std::string mxQuery =
+        crashreport::BuildDnsQuery("example.test", crashreport::kDnsTypeMx);
+    static const std::string nsQuery =
+        crashreport::BuildDnsQuery("example.test", crashreport::kDnsTypeNs);
     const std::string reply(reinterpret_cast<const char*>(data), size);
     crashreport::ParseDnsReply(reply, mxQuery, crashreport::kDnsTypeMx);
     crashreport::ParseDnsReply(reply, nsQuery, crashreport::kDnsTypeNs);

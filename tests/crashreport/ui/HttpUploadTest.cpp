@@ -21,19 +21,23 @@ TEST(HttpUpload, PlansTheConnectionAndTheRequestLine)
         const char* requestUri;
         const char* host;
     } cases[] = {
-        {"http://reports.test/upload.php", 80, "", "reports.test:80", "/upload.php", "reports.test:80"},
+        {"http://reports.test/upload.php", 80, "", "reports.test:80", "/upload.php",
+         "reports.test:80"},
         {"HTTP://reports.test:8080/a/b", 80, "", "reports.test:8080", "/a/b", "reports.test:80"},
         {"reports.test", 81, "", "reports.test:81", "/", "reports.test:81"},
-        {"http://reports.test/up", 80, "proxy.test:3128", "proxy.test:3128", "http://reports.test:80/up", "reports.test:80"},
-        {"http://reports.test:8080/up", 80, "http=proxy.test:3128 https=other.test:443", "proxy.test:3128",
-         "http://reports.test:8080/up", "reports.test:80"},
+        {"http://reports.test/up", 80, "proxy.test:3128", "proxy.test:3128",
+         "http://reports.test:80/up", "reports.test:80"},
+        {"http://reports.test:8080/up", 80, "http=proxy.test:3128 https=other.test:443",
+         "proxy.test:3128", "http://reports.test:8080/up", "reports.test:80"},
         {"http://reports.test/up", 80, "proxy.test:3128 https=other.test:443", "proxy.test:3128",
          "http://reports.test:80/up", "reports.test:80"},
-        {"http://reports.test/up", 80, "http://proxy.test", "proxy.test:80", "http://reports.test:80/up", "reports.test:80"},
+        {"http://reports.test/up", 80, "http://proxy.test", "proxy.test:80",
+         "http://reports.test:80/up", "reports.test:80"},
     };
     for (const Case& c : cases) {
         const UploadTarget target = PlanUploadTarget(c.url, c.port, c.proxy);
-        EXPECT_EQ(target.connectHost + ":" + std::to_string(target.connectPort), c.connect) << c.url;
+        EXPECT_EQ(target.connectHost + ":" + std::to_string(target.connectPort), c.connect)
+            << c.url;
         EXPECT_EQ(target.requestUri, c.requestUri) << c.url;
         EXPECT_EQ(target.hostName + ":" + std::to_string(target.hostPort), c.host) << c.url;
     }
@@ -45,8 +49,11 @@ TEST(HttpUpload, AuthorizesOnlyWithAnAccountOrPassword)
     const UploadTarget target = PlanUploadTarget("http://r.test/u", 80, "");
     EXPECT_EQ(UploadRequestHead(target, 10, "", "", "").find("Authorization"), std::string::npos);
     // Base64 of "user:" and "user:pass" (RFC 4648).
-    EXPECT_NE(UploadRequestHead(target, 10, "", "user", "").find("Authorization: Basic dXNlcjo=\r\n"), std::string::npos);
-    EXPECT_NE(UploadRequestHead(target, 10, "a@x.test", "user", "pass").find("From: <a@x.test>\r\nAuthorization: Basic dXNlcjpwYXNz\r\n"),
+    EXPECT_NE(
+        UploadRequestHead(target, 10, "", "user", "").find("Authorization: Basic dXNlcjo=\r\n"),
+        std::string::npos);
+    EXPECT_NE(UploadRequestHead(target, 10, "a@x.test", "user", "pass")
+                  .find("From: <a@x.test>\r\nAuthorization: Basic dXNlcjpwYXNz\r\n"),
               std::string::npos);
 }
 
@@ -60,11 +67,23 @@ TEST(HttpUpload, ReadsTheAnswerAndOpensOnlyWebAddresses)
     } cases[] = {
         {"200", {"HTTP/1.1 200 OK\r\n\r\n"}, true, {}},
         {"404", {"HTTP/1.1 404 Not Found\r\n\r\n"}, false, {}},
-        {"100 then 200 in one read", {"HTTP/1.1 100 Continue\r\n\r\nHTTP/1.1 200 OK\r\n\r\n"}, true, {}},
-        {"100 then 200 in a later read", {"HTTP/1.1 100 Continue\r\n\r\n", "HTTP/1.1 200 OK\r\n\r\n"}, true, {}},
+        {"100 then 200 in one read",
+         {"HTTP/1.1 100 Continue\r\n\r\nHTTP/1.1 200 OK\r\n\r\n"},
+         true,
+         {}},
+        {"100 then 200 in a later read",
+         {"HTTP/1.1 100 Continue\r\n\r\n", "HTTP/1.1 200 OK\r\n\r\n"},
+         true,
+         {}},
         {"status line split", {"HTTP/1.1 2", "00 OK\r\n\r\n"}, true, {}},
-        {"302 to a web page", {"HTTP/1.1 302 Found\r\nlocation: https://r.test/thanks\r\n\r\n"}, true, {"https://r.test/thanks"}},
-        {"302 to a program", {"HTTP/1.1 302 Found\r\nLocation: file:///C:/windows/system32/calc.exe\r\n\r\n"}, true, {}},
+        {"302 to a web page",
+         {"HTTP/1.1 302 Found\r\nlocation: https://r.test/thanks\r\n\r\n"},
+         true,
+         {"https://r.test/thanks"}},
+        {"302 to a program",
+         {"HTTP/1.1 302 Found\r\nLocation: file:///C:/windows/system32/calc.exe\r\n\r\n"},
+         true,
+         {}},
         {"302 without location", {"HTTP/1.1 302 Found\r\n\r\n"}, false, {}},
         {"no answer", {}, false, {}},
     };
@@ -103,7 +122,8 @@ TEST(HttpUpload, AnnouncesTheLengthOfTheBodyItSends)
     ASSERT_NE(lengthAt, std::string::npos);
     EXPECT_EQ(std::stoul(head.substr(lengthAt + 16)), sent.size() - headEnd - 4);
     EXPECT_EQ(sent.substr(0, sent.find("\r\n")), "POST /upload HTTP/1.1");
-    EXPECT_NE(sent.find("name=\"BugReport\"; filename=\"bugreport.txt\"\r\nContent-Type: application/octet-stream\r\n\r\n" +
+    EXPECT_NE(sent.find("name=\"BugReport\"; filename=\"bugreport.txt\"\r\nContent-Type: "
+                        "application/octet-stream\r\n\r\n" +
                         std::string(3000, 'r') + "\r\n--x-part-boundary-of-the-bug-report--\r\n"),
               std::string::npos);
     std::remove(path.c_str());

@@ -36,7 +36,8 @@ TEST(MailAddresses, FormatsAddressesInAngleBrackets)
 TEST(MailAddresses, SeveralRecipientsShareOneHeaderSeparatedByCommas)
 {
     EXPECT_EQ(MailHeaderAddresses("a@x.test; Bob <b@y.test>"), "<a@x.test>, Bob <b@y.test>");
-    const std::string header = MailHeaderText("a@x.test,b@y.test", "qorExcept <a@x.test>", "S", "D", "<M>");
+    const std::string header =
+        MailHeaderText("a@x.test,b@y.test", "qorExcept <a@x.test>", "S", "D", "<M>");
     EXPECT_EQ(header.substr(0, header.find("\r\n")), "To: <a@x.test>, <b@y.test>");
     EXPECT_EQ(header.find("To:", 1), std::string::npos);
 }
@@ -77,7 +78,8 @@ TEST(MailMessage, LabelsAttachmentsByTheFilePath)
     const std::string png = MimeAttachmentHeader("C:\\tmp\\screenShot.PNG", "shot.bin");
     EXPECT_NE(png.find("Content-Type: image/png; name=\"shot.bin\"\r\n"), std::string::npos);
     const std::string other = MimeAttachmentHeader("C:\\tmp\\report.txt", "shot.png");
-    EXPECT_NE(other.find("Content-Type: application/octet-stream; name=\"shot.png\"\r\n"), std::string::npos);
+    EXPECT_NE(other.find("Content-Type: application/octet-stream; name=\"shot.png\"\r\n"),
+              std::string::npos);
     EXPECT_EQ(Base64Lines(std::string(58, 'a')).find("\r\n"), 76u);
 }
 

@@ -36,12 +36,15 @@ protected:
 TEST_F(MapiChannel, HandsTheMailToTheMailClient)
 {
     ASSERT_EQ(SendViaMapi("Ann Lee <ann@x.test>; bob@y.test", "Crash", "the report", true, nullptr,
-                          {"bugreport.txt", "screen.png"}, {"C:\\tmp\\bugreport.txt", "C:\\tmp\\screenShot.png"}),
+                          {"bugreport.txt", "screen.png"},
+                          {"C:\\tmp\\bugreport.txt", "C:\\tmp\\screenShot.png"}),
               MapiOutcome::sent);
     EXPECT_EQ(Record(),
-              "session=0\nparent=0\nflags=0\nreserved=0\nsubject=Crash\nnote=the report\noriginator=none\n"
+              "session=0\nparent=0\nflags=0\nreserved=0\nsubject=Crash\nnote=the "
+              "report\noriginator=none\n"
               "recipient=1|Ann Lee |SMTP:ann@x.test\nrecipient=1|bob@y.test|SMTP:bob@y.test\n"
-              "file=4294967295|C:\\tmp\\bugreport.txt|bugreport.txt\nfile=4294967295|C:\\tmp\\screenShot.png|screen.png\n");
+              "file=4294967295|C:\\tmp\\bugreport.txt|bugreport.txt\nfile=4294967295|C:"
+              "\\tmp\\screenShot.png|screen.png\n");
 }
 
 TEST_F(MapiChannel, ShowsTheMailUnlessHiddenWithRecipients)
@@ -56,7 +59,8 @@ TEST_F(MapiChannel, ShowsTheMailUnlessHiddenWithRecipients)
         {"", true, "flags=9\n"},
     };
     for (const Case& c : cases) {
-        ASSERT_EQ(SendViaMapi(c.recipients, "S", "B", c.hidden, nullptr, {}, {}), MapiOutcome::sent);
+        ASSERT_EQ(SendViaMapi(c.recipients, "S", "B", c.hidden, nullptr, {}, {}),
+                  MapiOutcome::sent);
         EXPECT_NE(Record().find(c.flags), std::string::npos) << c.recipients << " " << c.hidden;
     }
 }
@@ -66,7 +70,10 @@ TEST_F(MapiChannel, MapsTheClientsAnswer)
     struct Case {
         const char* code;
         MapiOutcome outcome;
-    } cases[] = {{"0", MapiOutcome::sent}, {"1", MapiOutcome::cancelled}, {"2", MapiOutcome::failed}, {"26", MapiOutcome::failed}};
+    } cases[] = {{"0", MapiOutcome::sent},
+                 {"1", MapiOutcome::cancelled},
+                 {"2", MapiOutcome::failed},
+                 {"26", MapiOutcome::failed}};
     for (const Case& c : cases) {
         SetEnvironmentVariableA("BRENVIK_MAPI_RESULT", c.code);
         EXPECT_EQ(SendViaMapi("a@x.test", "S", "B", false, nullptr, {}, {}), c.outcome) << c.code;
@@ -84,7 +91,8 @@ protected:
         if (RegOpenKeyExA(HKEY_CLASSES_ROOT, kKey, 0, KEY_READ, &key) == ERROR_SUCCESS) {
             char value[1024] = {};
             DWORD size = sizeof value - 1;
-            if (RegQueryValueExA(key, nullptr, nullptr, nullptr, reinterpret_cast<BYTE*>(value), &size) == ERROR_SUCCESS)
+            if (RegQueryValueExA(key, nullptr, nullptr, nullptr, reinterpret_cast<BYTE*>(value),
+                                 &size) == ERROR_SUCCESS)
                 saved_ = value;
             RegCloseKey(key);
         }
@@ -93,7 +101,9 @@ protected:
     static void Register(const std::string& command)
     {
         HKEY key;
-        ASSERT_EQ(RegCreateKeyExA(HKEY_CLASSES_ROOT, kKey, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr), ERROR_SUCCESS);
+        ASSERT_EQ(RegCreateKeyExA(HKEY_CLASSES_ROOT, kKey, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
+                                  &key, nullptr),
+                  ERROR_SUCCESS);
         RegSetValueExA(key, nullptr, 0, REG_SZ, reinterpret_cast<const BYTE*>(command.c_str()),
                        static_cast<DWORD>(command.size() + 1));
         RegCloseKey(key);
@@ -101,7 +111,8 @@ protected:
     // The recorded command line, waited for a bounded time.
     std::string Recorded() const
     {
-        for (int i = 0; i < 200 && GetFileAttributesA(record_.c_str()) == INVALID_FILE_ATTRIBUTES; ++i)
+        for (int i = 0; i < 200 && GetFileAttributesA(record_.c_str()) == INVALID_FILE_ATTRIBUTES;
+             ++i)
             Sleep(50);
         return testsupport::ReadBytes(record_);
     }
@@ -111,10 +122,13 @@ protected:
 
 TEST_F(MailtoChannel, StartsTheRegisteredProgramWithTheEscapedUrl)
 {
-    const std::string program = "\"" + ProgramFolder() + "mailto_recorder.exe\" \"" + record_ + "\" ";
+    const std::string program =
+        "\"" + ProgramFolder() + "mailto_recorder.exe\" \"" + record_ + "\" ";
     Register(program + "%1");
     ASSERT_TRUE(SendViaMailto("a@x.test; b@y.test", "Crash & more", "line 1\r\nline \xE4 + 2"));
-    EXPECT_EQ(Recorded(), program + "mailto:a@x.test,b@y.test?subject=Crash%20%26%20more&body=line%201%0D%0Aline%20\xE4%20%2B%202");
+    EXPECT_EQ(Recorded(), program +
+                              "mailto:a@x.test,b@y.test?subject=Crash%20%26%20more&body=line%201%"
+                              "0D%0Aline%20\xE4%20%2B%202");
 
     // Without "%1" the address follows the command after its blank.
     DeleteFileA(record_.c_str());
@@ -172,12 +186,17 @@ protected:
 TEST_F(MapiDelivery, BackgroundThreadHandsTheReportAndScreenshotToTheMailClient)
 {
     HANDLE thread = nullptr;
-    ASSERT_EQ(DeliverBugReport("the report", settings_, engine_, nullptr, &thread, false, true, true), 1);
+    ASSERT_EQ(
+        DeliverBugReport("the report", settings_, engine_, nullptr, &thread, false, true, true), 1);
     ASSERT_NE(thread, nullptr);
     ASSERT_EQ(WaitForSingleObject(thread, 20000), WAIT_OBJECT_0);
     CloseHandle(thread);
-    EXPECT_NE(Record().find("file=4294967295|" + temp_ + "bugreport.txt|bugreport.txt\n"), std::string::npos) << Record();
-    EXPECT_NE(Record().find("file=4294967295|" + temp_ + "screenShot.png|screen.png\n"), std::string::npos) << Record();
+    EXPECT_NE(Record().find("file=4294967295|" + temp_ + "bugreport.txt|bugreport.txt\n"),
+              std::string::npos)
+        << Record();
+    EXPECT_NE(Record().find("file=4294967295|" + temp_ + "screenShot.png|screen.png\n"),
+              std::string::npos)
+        << Record();
     EXPECT_NE(Record().find("flags=0\n"), std::string::npos) << "hidden, with a recipient";
     EXPECT_EQ(testsupport::ReadBytes(temp_ + "bugreport.txt"), "the report");
     EXPECT_EQ(screenshotFormat_, 1);
@@ -187,7 +206,9 @@ TEST_F(MapiDelivery, BackgroundThreadHandsTheReportAndScreenshotToTheMailClient)
 TEST_F(MapiDelivery, CancelledMailIsNotMarkedSent)
 {
     SetEnvironmentVariableA("BRENVIK_MAPI_RESULT", "1");
-    EXPECT_EQ(DeliverBugReport("the report", settings_, engine_, nullptr, nullptr, false, false, true), 2);
+    EXPECT_EQ(
+        DeliverBugReport("the report", settings_, engine_, nullptr, nullptr, false, false, true),
+        2);
     EXPECT_EQ(sentMarks_, 0);
 }
 

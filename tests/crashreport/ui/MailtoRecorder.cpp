@@ -11,7 +11,8 @@ int main(int argc, char** argv)
     const std::string record = argv[1];
     const std::string partial = record + ".partial";
     const char* line = GetCommandLineA();
-    HANDLE file = CreateFileA(partial.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    HANDLE file =
+        CreateFileA(partial.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
     if (file == INVALID_HANDLE_VALUE)
         return 1;
     DWORD written = 0;

@@ -18,8 +18,10 @@ namespace {
 uint32_t PixelOf(const TNVBitmapPtr& bitmap, int x, int y)
 {
     const std::string bmp = bitmap->BmpBytes();
-    const size_t at = 54 + (size_t(bitmap->Height() - 1 - y) * size_t(bitmap->Width()) + size_t(x)) * 4;
-    return uint32_t(uint8_t(bmp[at + 2])) << 16 | uint32_t(uint8_t(bmp[at + 1])) << 8 | uint8_t(bmp[at]);
+    const size_t at =
+        54 + (size_t(bitmap->Height() - 1 - y) * size_t(bitmap->Width()) + size_t(x)) * 4;
+    return uint32_t(uint8_t(bmp[at + 2])) << 16 | uint32_t(uint8_t(bmp[at + 1])) << 8 |
+           uint8_t(bmp[at]);
 }
 
 class NVBitmapCapture : public testsupport::GuiTest {
@@ -27,23 +29,25 @@ protected:
     // A borderless window at (x, y) of the screen filled with one colour.
     HWND ColourWindow(int x, int y, int w, int h, COLORREF colour)
     {
-        HWND window = CreateTestWindow("capture", w, h, [colour](HWND hwnd, UINT msg, WPARAM, LPARAM, LRESULT& result) {
-            if (msg != WM_PAINT)
-                return false;
-            PAINTSTRUCT ps;
-            HDC dc = BeginPaint(hwnd, &ps);
-            RECT r;
-            GetClientRect(hwnd, &r);
-            HBRUSH brush = CreateSolidBrush(colour);
-            FillRect(dc, &r, brush);
-            DeleteObject(brush);
-            EndPaint(hwnd, &ps);
-            result = 0;
-            return true;
-        });
+        HWND window = CreateTestWindow(
+            "capture", w, h, [colour](HWND hwnd, UINT msg, WPARAM, LPARAM, LRESULT& result) {
+                if (msg != WM_PAINT)
+                    return false;
+                PAINTSTRUCT ps;
+                HDC dc = BeginPaint(hwnd, &ps);
+                RECT r;
+                GetClientRect(hwnd, &r);
+                HBRUSH brush = CreateSolidBrush(colour);
+                FillRect(dc, &r, brush);
+                DeleteObject(brush);
+                EndPaint(hwnd, &ps);
+                result = 0;
+                return true;
+            });
         SetWindowLongPtrA(window, GWL_STYLE, WS_POPUP | WS_VISIBLE);
         SetWindowPos(window, HWND_TOPMOST, x, y, w, h, SWP_FRAMECHANGED | SWP_SHOWWINDOW);
-        RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW | RDW_FRAME);
+        RedrawWindow(window, nullptr, nullptr,
+                     RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW | RDW_FRAME);
         return window;
     }
     void SetUp() override
@@ -94,7 +98,8 @@ TEST_F(NVBitmapCapture, ApplicationOnlyCutsToItsWindowsAndLeavesTheRestWhite)
 TEST_F(NVBitmapCapture, CursorIsDrawnWithItsHotSpotAtThePointer)
 {
     HWND window = ColourWindow(400, 300, 60, 60, RGB(0, 200, 0));
-    SetClassLongPtrA(window, GCLP_HCURSOR, reinterpret_cast<LONG_PTR>(LoadCursor(nullptr, IDC_ARROW)));
+    SetClassLongPtrA(window, GCLP_HCURSOR,
+                     reinterpret_cast<LONG_PTR>(LoadCursor(nullptr, IDC_ARROW)));
     SetCursorPos(420, 320);
     SetCursor(LoadCursor(nullptr, IDC_ARROW));
     testsupport::PumpFor(150);
@@ -109,7 +114,8 @@ TEST_F(NVBitmapCapture, CursorIsDrawnWithItsHotSpotAtThePointer)
         for (int dx = 0; dx < 4; ++dx)
             covered += PixelOf(shot, 420 - r.left + dx, 320 - r.top + dy) != 0x00C800u;
     EXPECT_GT(covered, 0);
-    EXPECT_EQ(PixelOf(shot, 419 - r.left, 319 - r.top), 0x00C800u) << "nothing above or left of the hot spot";
+    EXPECT_EQ(PixelOf(shot, 419 - r.left, 319 - r.top), 0x00C800u)
+        << "nothing above or left of the hot spot";
     EXPECT_EQ(PixelOf(shot, 58, 58), 0x00C800u);
 }
 
@@ -135,7 +141,10 @@ const uint32_t FixtureColours[3][5] = {
     {0x808080, 0x4000C0, 0x00A050, 0xFFFF00, 0x11AAFF},
 };
 
-std::string Fixture(const char* name) { return std::string(BRENVIK_BMP_FIXTURES) + "/" + name; }
+std::string Fixture(const char* name)
+{
+    return std::string(BRENVIK_BMP_FIXTURES) + "/" + name;
+}
 
 } // namespace
 
@@ -148,7 +157,8 @@ TEST(NVBitmapFile, ReadsBmpsWrittenByImageMagick)
         ASSERT_EQ(bitmap->Height(), 3) << name;
         for (int y = 0; y < 3; ++y)
             for (int x = 0; x < 5; ++x)
-                EXPECT_EQ(PixelOf(bitmap, x, y), FixtureColours[y][x]) << name << " " << x << "," << y;
+                EXPECT_EQ(PixelOf(bitmap, x, y), FixtureColours[y][x])
+                    << name << " " << x << "," << y;
     }
     EXPECT_FALSE(BitmapFromFile(Fixture("missing.bmp")));
     EXPECT_FALSE(BitmapFromFile(Fixture("../fixtures/colours.ppm"))) << "not a bitmap";

@@ -30,7 +30,8 @@ TEST(ReportPrintLayout, LinesAreNeverSplitAcrossPages)
     g.topMargin = 10;
     g.usableHeight = 100;
     const std::vector<PlacedLine> placed = PlaceReportLines({30, 30, 30, 40, 200, 10}, g);
-    const std::vector<std::pair<int32_t, int32_t>> expected = {{0, 10}, {0, 40}, {0, 70}, {1, 10}, {2, 10}, {3, 10}};
+    const std::vector<std::pair<int32_t, int32_t>> expected = {{0, 10}, {0, 40}, {0, 70},
+                                                               {1, 10}, {2, 10}, {3, 10}};
     ASSERT_EQ(placed.size(), expected.size());
     for (size_t i = 0; i < placed.size(); ++i) {
         EXPECT_EQ(placed[i].page, expected[i].first) << i;

@@ -55,7 +55,8 @@ TEST_F(ReportPrinting, WrapsLongLinesAndKeepsEveryLineOnOnePage)
     EXPECT_EQ(layout.placed[2].height % lineHeight, 0);
     EXPECT_GT(layout.placed.back().page, 0);
     for (const PlacedLine& line : layout.placed)
-        EXPECT_TRUE(line.top == layout.geometry.topMargin || line.top + line.height <= layout.geometry.usableHeight);
+        EXPECT_TRUE(line.top == layout.geometry.topMargin ||
+                    line.top + line.height <= layout.geometry.usableHeight);
 }
 
 TEST_F(ReportPrinting, DrawsTheLinesOfOnePage)
@@ -90,7 +91,8 @@ TEST_F(ReportPrinting, DrawsTheLinesOfOnePage)
     EXPECT_GT(inkInRows(layout.placed[2].top, layout.placed[2].height), 0);
     for (int y = 0; y < -info.bmiHeader.biHeight; ++y)
         for (int x = 0; x < layout.geometry.leftMargin; ++x)
-            ASSERT_EQ(pixels[y * width + x] & 0xFFFFFF, 0xFFFFFFu) << "ink left of the margin at " << x << "," << y;
+            ASSERT_EQ(pixels[y * width + x] & 0xFFFFFF, 0xFFFFFFu)
+                << "ink left of the margin at " << x << "," << y;
     SelectObject(dc_, old);
     DeleteObject(bitmap);
 }

@@ -50,7 +50,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     for (const char* name : {"IHDR", "PLTE", "IDAT", "IEND"}) {
         const uint32_t length = Be(png, at);
         Check(png.compare(at + 4, 4, name) == 0);
-        const uint32_t crc = static_cast<uint32_t>(crc32(0, reinterpret_cast<const Bytef*>(png.data() + at + 4), length + 4));
+        const uint32_t crc = static_cast<uint32_t>(
+            crc32(0, reinterpret_cast<const Bytef*>(png.data() + at + 4), length + 4));
         Check(Be(png, at + 8 + length) == crc);
         if (std::string(name) == "IDAT")
             idat = png.substr(at + 8, length);
@@ -60,7 +61,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     std::string scanlines(rowBytes * height, '\0');
     uLongf length = static_cast<uLongf>(scanlines.size());
     Check(uncompress(reinterpret_cast<Bytef*>(scanlines.data()), &length,
-                     reinterpret_cast<const Bytef*>(idat.data()), static_cast<uLong>(idat.size())) == Z_OK);
+                     reinterpret_cast<const Bytef*>(idat.data()),
+                     static_cast<uLong>(idat.size())) == Z_OK);
     Check(length == scanlines.size());
     for (uint32_t row = 0; row < height; ++row)
         Check(scanlines[row * rowBytes] == 0);

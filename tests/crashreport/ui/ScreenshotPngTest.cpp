@@ -73,7 +73,8 @@ void ExpectNearestPaletteColours(const std::string& png, TPixels& source)
             const uint8_t* s = source.At(x, y);
             int best = 0, bestDistance = 1 << 30;
             for (int k = 0; k < 256; ++k) {
-                const int d = std::abs(s[2] - uint8_t(plte[0][3 * k])) + std::abs(s[1] - uint8_t(plte[0][3 * k + 1])) +
+                const int d = std::abs(s[2] - uint8_t(plte[0][3 * k])) +
+                              std::abs(s[1] - uint8_t(plte[0][3 * k + 1])) +
                               std::abs(s[0] - uint8_t(plte[0][3 * k + 2]));
                 if (d < bestDistance) {
                     bestDistance = d;
@@ -144,7 +145,8 @@ TEST(ScreenshotPng, GrayImageOfOddWidthDecodesToTheRamp)
     EXPECT_EQ(pngtest::PngcheckComplaint(png), "");
     const pngtest::TReferenceImage decoded = pngtest::DecodeWithLibpng(png);
     ASSERT_EQ(decoded.error, "");
-    static const int ramp[] = {0, 28, 52, 73, 92, 109, 125, 140, 155, 170, 185, 199, 213, 227, 241, 255};
+    static const int ramp[] = {0,   28,  52,  73,  92,  109, 125, 140,
+                               155, 170, 185, 199, 213, 227, 241, 255};
     for (uint32_t y = 0; y < 7; ++y)
         for (uint32_t x = 0; x < 33; ++x) {
             const uint8_t* s = original.At(x, y);
@@ -187,7 +189,8 @@ TEST(ScreenshotPng, FewColoursComeOutExactly)
         for (uint32_t x = 0; x < 40; ++x) {
             const uint8_t* c = colours[(x / 10 + y / 15) % 4];
             const uint8_t* got = &decoded.rgba[(size_t(y) * 40 + x) * 4];
-            ASSERT_EQ(std::string(reinterpret_cast<const char*>(got), 3), std::string(reinterpret_cast<const char*>(c), 3));
+            ASSERT_EQ(std::string(reinterpret_cast<const char*>(got), 3),
+                      std::string(reinterpret_cast<const char*>(c), 3));
         }
 
     TPixels single(5, 5);
@@ -228,7 +231,8 @@ TEST(ScreenshotPng, SizeLimitedFormatsChooseTheShorterImage)
     struct Case {
         uint8_t format;
         bool grayWins;
-    } cases[] = {{0, false}, {2, true}, {3, true}, {4, false}, {5, false}, {6, false}, {255, false}};
+    } cases[] = {{0, false}, {2, true},  {3, true},   {4, false},
+                 {5, false}, {6, false}, {255, false}};
     for (const Case& c : cases) {
         copy = noisy;
         const std::string got = ScreenshotPngBytes(copy.bytes.data(), 400, 300, c.format);
@@ -239,7 +243,8 @@ TEST(ScreenshotPng, SizeLimitedFormatsChooseTheShorterImage)
     // A colour image within its limit stays, and the bitmap keeps its colours.
     TPixels small = Busy(20, 20, 5);
     copy = small;
-    EXPECT_EQ(ScreenshotPngBytes(copy.bytes.data(), 20, 20, 2), ColourPngBytes(small.bytes.data(), 20, 20));
+    EXPECT_EQ(ScreenshotPngBytes(copy.bytes.data(), 20, 20, 2),
+              ColourPngBytes(small.bytes.data(), 20, 20));
     EXPECT_EQ(copy.bytes, small.bytes);
 }
 

@@ -20,7 +20,9 @@ struct Transcript {
 class ScriptedStream : public ByteStream {
 public:
     ScriptedStream(std::deque<std::string> replies, Transcript& transcript, bool silentAtEnd)
-        : replies_(std::move(replies)), transcript_(transcript), silentAtEnd_(silentAtEnd) {}
+        : replies_(std::move(replies)), transcript_(transcript), silentAtEnd_(silentAtEnd)
+    {
+    }
     bool Send(std::string_view bytes) override
     {
         transcript_.sent.append(bytes);

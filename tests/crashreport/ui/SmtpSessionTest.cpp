@@ -13,9 +13,12 @@ namespace {
 using testing::ScriptedNetwork;
 
 const std::deque<std::string> kAcceptingServer = {
-    "220 mail.test ESMTP\r\n", "250-mail.test\r\n250-AUTH PLAIN LOGIN\r\n250 OK\r\n",
-    "250 sender ok\r\n",       "250 rcpt ok\r\n",
-    "354 go ahead\r\n",        "250 queued\r\n",
+    "220 mail.test ESMTP\r\n",
+    "250-mail.test\r\n250-AUTH PLAIN LOGIN\r\n250 OK\r\n",
+    "250 sender ok\r\n",
+    "250 rcpt ok\r\n",
+    "354 go ahead\r\n",
+    "250 queued\r\n",
     "221 bye\r\n"};
 
 SendJob MailJob()
@@ -54,13 +57,15 @@ TEST(SmtpSession, AuthenticatesWithLoginWhenCredentialsAreSet)
 {
     ScriptedNetwork network;
     network.replies = kAcceptingServer;
-    network.replies.insert(network.replies.begin() + 2, {"334 VXNlcm5hbWU6\r\n", "334 UGFzc3dvcmQ6\r\n", "235 ok\r\n"});
+    network.replies.insert(network.replies.begin() + 2,
+                           {"334 VXNlcm5hbWU6\r\n", "334 UGFzc3dvcmQ6\r\n", "235 ok\r\n"});
     SendJob job = MailJob();
     job.account = "user";
     job.password = "secret";
     ASSERT_TRUE(SendSmtpMail(job.recipients, job, network));
     // Base64 of "user" and "secret" (RFC 4648 alphabet).
-    EXPECT_NE(network.transcript.sent.find("EHLO TESTBOX\r\nAUTH LOGIN\r\ndXNlcg==\r\nc2VjcmV0\r\nMAIL FROM:"),
+    EXPECT_NE(network.transcript.sent.find(
+                  "EHLO TESTBOX\r\nAUTH LOGIN\r\ndXNlcg==\r\nc2VjcmV0\r\nMAIL FROM:"),
               std::string::npos);
 }
 
@@ -76,15 +81,52 @@ TEST(SmtpSession, WrongRepliesAndDroppedConnectionsFailTheMail)
     } cases[] = {
         {"greeting refused", {"554 no\r\n"}, false, false, false},
         {"EHLO and HELO refused", {"220 hi\r\n", "502 no\r\n", "502 no\r\n"}, false, false, false},
-        {"HELO after a refused EHLO", {"220 hi\r\n", "502 no\r\n", "250 hi\r\n", "250\r\n", "250\r\n", "354\r\n", "250\r\n", "221\r\n"}, false, true, true},
-        {"credentials without AUTH LOGIN offered", {"220 hi\r\n", "250-hi\r\n250 AUTH PLAIN\r\n", "221\r\n"}, true, false, true},
-        {"password refused", {"220 hi\r\n", "250 AUTH LOGIN\r\n", "334\r\n", "334\r\n", "535 no\r\n", "221\r\n"}, true, false, true},
-        {"sender refused", {"220 hi\r\n", "250 hi\r\n", "550 no\r\n", "221\r\n"}, false, false, true},
-        {"recipient refused", {"220 hi\r\n", "250 hi\r\n", "250\r\n", "550 no\r\n", "221\r\n"}, false, false, true},
-        {"DATA refused", {"220 hi\r\n", "250 hi\r\n", "250\r\n", "250\r\n", "451 no\r\n", "221\r\n"}, false, false, true},
-        {"message refused", {"220 hi\r\n", "250 hi\r\n", "250\r\n", "250\r\n", "354\r\n", "554 no\r\n", "221\r\n"}, false, false, true},
-        {"QUIT answered wrongly", {"220 hi\r\n", "250 hi\r\n", "250\r\n", "250\r\n", "354\r\n", "250\r\n", "250\r\n"}, false, false, true},
-        {"connection dropped after DATA", {"220 hi\r\n", "250 hi\r\n", "250\r\n", "250\r\n", "354\r\n"}, false, false, true},
+        {"HELO after a refused EHLO",
+         {"220 hi\r\n", "502 no\r\n", "250 hi\r\n", "250\r\n", "250\r\n", "354\r\n", "250\r\n",
+          "221\r\n"},
+         false,
+         true,
+         true},
+        {"credentials without AUTH LOGIN offered",
+         {"220 hi\r\n", "250-hi\r\n250 AUTH PLAIN\r\n", "221\r\n"},
+         true,
+         false,
+         true},
+        {"password refused",
+         {"220 hi\r\n", "250 AUTH LOGIN\r\n", "334\r\n", "334\r\n", "535 no\r\n", "221\r\n"},
+         true,
+         false,
+         true},
+        {"sender refused",
+         {"220 hi\r\n", "250 hi\r\n", "550 no\r\n", "221\r\n"},
+         false,
+         false,
+         true},
+        {"recipient refused",
+         {"220 hi\r\n", "250 hi\r\n", "250\r\n", "550 no\r\n", "221\r\n"},
+         false,
+         false,
+         true},
+        {"DATA refused",
+         {"220 hi\r\n", "250 hi\r\n", "250\r\n", "250\r\n", "451 no\r\n", "221\r\n"},
+         false,
+         false,
+         true},
+        {"message refused",
+         {"220 hi\r\n", "250 hi\r\n", "250\r\n", "250\r\n", "354\r\n", "554 no\r\n", "221\r\n"},
+         false,
+         false,
+         true},
+        {"QUIT answered wrongly",
+         {"220 hi\r\n", "250 hi\r\n", "250\r\n", "250\r\n", "354\r\n", "250\r\n", "250\r\n"},
+         false,
+         false,
+         true},
+        {"connection dropped after DATA",
+         {"220 hi\r\n", "250 hi\r\n", "250\r\n", "250\r\n", "354\r\n"},
+         false,
+         false,
+         true},
         {"connection dropped at once", {}, false, false, false},
     };
     for (const Case& c : cases) {
@@ -121,20 +163,24 @@ TEST(SmtpSession, UnreachableServerFailsWithoutSession)
 TEST(SmtpSession, OneRefusedRecipientOfTwoStillSendsTheMail)
 {
     ScriptedNetwork network;
-    network.replies = {"220 hi\r\n", "250 hi\r\n", "250\r\n", "550 unknown\r\n", "250\r\n", "354\r\n", "250\r\n", "221\r\n"};
+    network.replies = {"220 hi\r\n", "250 hi\r\n", "250\r\n", "550 unknown\r\n",
+                       "250\r\n",    "354\r\n",    "250\r\n", "221\r\n"};
     ASSERT_TRUE(SendSmtpMail("gone@y.test,support@y.test", MailJob(), network));
-    EXPECT_NE(network.transcript.sent.find("To: <gone@y.test>, <support@y.test>\r\n"), std::string::npos);
+    EXPECT_NE(network.transcript.sent.find("To: <gone@y.test>, <support@y.test>\r\n"),
+              std::string::npos);
 }
 
 TEST(SmtpSession, EmptySubjectAndBodyResetInsteadOfSendingData)
 {
     ScriptedNetwork network;
-    network.replies = {"220 hi\r\n", "250 hi\r\n", "250\r\n", "250\r\n", "250 reset\r\n", "221\r\n"};
+    network.replies = {"220 hi\r\n", "250 hi\r\n",    "250\r\n",
+                       "250\r\n",    "250 reset\r\n", "221\r\n"};
     SendJob job = MailJob();
     job.subject.clear();
     job.body.clear();
     ASSERT_TRUE(SendSmtpMail(job.recipients, job, network));
-    EXPECT_NE(network.transcript.sent.find("RCPT TO:<support@y.test>\r\nRSET\r\nQUIT\r\n"), std::string::npos);
+    EXPECT_NE(network.transcript.sent.find("RCPT TO:<support@y.test>\r\nRSET\r\nQUIT\r\n"),
+              std::string::npos);
 }
 
 TEST(SmtpSession, ReportLinesOfDotsCannotEndTheDataEarly)
@@ -145,7 +191,8 @@ TEST(SmtpSession, ReportLinesOfDotsCannotEndTheDataEarly)
     job.body = ".\r\n..\r\nQUIT\r\n.\r\nRCPT TO:<evil@z.test>";
     ASSERT_TRUE(SendSmtpMail(job.recipients, job, network));
     const std::string data = DataOf(network.transcript.sent);
-    EXPECT_NE(data.find("\r\n\r\n..\r\n...\r\nQUIT\r\n..\r\nRCPT TO:<evil@z.test>"), std::string::npos);
+    EXPECT_NE(data.find("\r\n\r\n..\r\n...\r\nQUIT\r\n..\r\nRCPT TO:<evil@z.test>"),
+              std::string::npos);
     EXPECT_EQ(data.find("\r\n.\r\n"), std::string::npos);
 }
 
@@ -162,10 +209,11 @@ TEST(SmtpSession, AttachmentsTravelAsBase64Parts)
     job.attachments = {{path, "screen.png", "ScreenShot"}, {path + ".missing", "gone.txt", "Gone"}};
     ASSERT_TRUE(SendSmtpMail(job.recipients, job, network));
     const std::string data = DataOf(network.transcript.sent);
-    EXPECT_NE(data.find("MIME-Version: 1.0\r\nContent-Type: multipart/mixed; boundary=\"x-part-boundary-of-the-bug-report\"\r\n"),
+    EXPECT_NE(data.find("MIME-Version: 1.0\r\nContent-Type: multipart/mixed; "
+                        "boundary=\"x-part-boundary-of-the-bug-report\"\r\n"),
               std::string::npos);
-    EXPECT_NE(data.find("Content-Disposition: attachment; filename=\"screen.png\"\r\n\r\n" + Base64Lines(bytes) +
-                        "--x-part-boundary-of-the-bug-report--\r\n"),
+    EXPECT_NE(data.find("Content-Disposition: attachment; filename=\"screen.png\"\r\n\r\n" +
+                        Base64Lines(bytes) + "--x-part-boundary-of-the-bug-report--\r\n"),
               std::string::npos);
     EXPECT_EQ(data.find("gone.txt"), std::string::npos);
     std::remove(path.c_str());
@@ -180,9 +228,18 @@ TEST(SmtpReply, ReadsRepliesSplitOverReadsAndNotesAuthLogin)
         bool authLogin;
     } cases[] = {
         {"one line", {"250 OK\r\n"}, true, false},
-        {"greeting split over two reads", {"250-first\r\n250-sec", "ond\r\n250 OK\r\n"}, true, false},
-        {"PLAIN and LOGIN after a blank", {"250-hi\r\n250-AUTH PLAIN LOGIN\r\n250 OK\r\n"}, true, true},
-        {"LOGIN after an equals sign", {"250-hi\r\n250-AUTH=PLAIN LOGIN\r\n250 OK\r\n"}, true, true},
+        {"greeting split over two reads",
+         {"250-first\r\n250-sec", "ond\r\n250 OK\r\n"},
+         true,
+         false},
+        {"PLAIN and LOGIN after a blank",
+         {"250-hi\r\n250-AUTH PLAIN LOGIN\r\n250 OK\r\n"},
+         true,
+         true},
+        {"LOGIN after an equals sign",
+         {"250-hi\r\n250-AUTH=PLAIN LOGIN\r\n250 OK\r\n"},
+         true,
+         true},
         {"LOGIN first", {"250-hi\r\n250-AUTH LOGIN PLAIN\r\n250 OK\r\n"}, true, true},
         {"PLAIN only", {"250-hi\r\n250-AUTH PLAIN\r\n250 OK\r\n"}, true, false},
         {"LOGIN inside another word", {"250-hi\r\n250-AUTH XLOGIN\r\n250 OK\r\n"}, true, false},

@@ -50,14 +50,17 @@ std::map<std::string, TStored> Members(const std::string& zip)
         stored.content.assign(size, '\0');
         z_stream z{};
         inflateInit2(&z, -15);
-        z.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(zip.data() + local + 30 + nameLength));
+        z.next_in =
+            reinterpret_cast<Bytef*>(const_cast<char*>(zip.data() + local + 30 + nameLength));
         z.avail_in = packed;
         char none = 0;
-        z.next_out = size ? reinterpret_cast<Bytef*>(stored.content.data()) : reinterpret_cast<Bytef*>(&none);
+        z.next_out = size ? reinterpret_cast<Bytef*>(stored.content.data())
+                          : reinterpret_cast<Bytef*>(&none);
         z.avail_out = size;
         const int status = inflate(&z, Z_FINISH);
         inflateEnd(&z);
-        const uint32_t crc = uint32_t(crc32(0, reinterpret_cast<const Bytef*>(stored.content.data()), size));
+        const uint32_t crc =
+            uint32_t(crc32(0, reinterpret_cast<const Bytef*>(stored.content.data()), size));
         if (status != Z_STREAM_END || crc != Le(zip, local + 14, 4))
             stored.content = "damaged";
         members[name] = stored;
@@ -90,10 +93,11 @@ TEST(WriteZipArchive, StoresFilesUnderTheirNamesAndSkipsWhatCannotBeRead)
     SetFileAttributesW(folder.File(L"empty.txt").c_str(), FILE_ATTRIBUTE_READONLY);
 
     const std::wstring archive = folder.File(L"attachments.zip");
-    ASSERT_TRUE(WriteZipArchive(archive,
-                                {folder.File(L"missing.txt"), folder.File(L"bugreport.txt"), folder.File(L"empty.txt"),
-                                 folder.File(L"big.bin"), folder.File(L"Bericht \x00C4\x00D6\x00DC\x00DF.txt")},
-                                {L"never.txt", L"report.txt"}));
+    ASSERT_TRUE(WriteZipArchive(
+        archive,
+        {folder.File(L"missing.txt"), folder.File(L"bugreport.txt"), folder.File(L"empty.txt"),
+         folder.File(L"big.bin"), folder.File(L"Bericht \x00C4\x00D6\x00DC\x00DF.txt")},
+        {L"never.txt", L"report.txt"}));
     const auto members = Members(ReadWholeFile(archive));
     ASSERT_EQ(members.size(), 4u);
     // The second path takes the second archive name although the first path was skipped.
@@ -104,9 +108,11 @@ TEST(WriteZipArchive, StoresFilesUnderTheirNamesAndSkipsWhatCannotBeRead)
     ASSERT_EQ(members.count("Bericht \xC3\x84\xC3\x96\xC3\x9C\xC3\x9F.txt"), 1u);
     EXPECT_EQ(members.at("Bericht \xC3\x84\xC3\x96\xC3\x9C\xC3\x9F.txt").content, "umlauts");
 
-    EXPECT_EQ(members.at("empty.txt").attributes & FILE_ATTRIBUTE_READONLY, DWORD(FILE_ATTRIBUTE_READONLY));
+    EXPECT_EQ(members.at("empty.txt").attributes & FILE_ATTRIBUTE_READONLY,
+              DWORD(FILE_ATTRIBUTE_READONLY));
     // The date is the file's last write in local time.
-    HANDLE file = CreateFileW(folder.File(L"big.bin").c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+    HANDLE file = CreateFileW(folder.File(L"big.bin").c_str(), GENERIC_READ, FILE_SHARE_READ,
+                              nullptr, OPEN_EXISTING, 0, nullptr);
     FILETIME written, local;
     WORD date = 0, time = 0;
     GetFileTime(file, nullptr, nullptr, &written);
@@ -122,7 +128,8 @@ TEST(WriteZipArchive, NothingStoredDeletesTheArchive)
     TTempFolder folder;
     const std::wstring archive = folder.File(L"none.zip");
     ASSERT_TRUE(WriteWholeFile(archive, "old archive"));
-    EXPECT_FALSE(WriteZipArchive(archive, {folder.File(L"missing1"), folder.File(L"missing2")}, {}));
+    EXPECT_FALSE(
+        WriteZipArchive(archive, {folder.File(L"missing1"), folder.File(L"missing2")}, {}));
     EXPECT_FALSE(FileExists(archive));
     EXPECT_FALSE(WriteZipArchive(archive, {}, {}));
     EXPECT_FALSE(FileExists(archive));
@@ -136,8 +143,9 @@ TEST(WriteZipArchive, ALockedInputIsStillReadWhenItSharesReading)
     TTempFolder folder;
     ASSERT_TRUE(WriteWholeFile(folder.File(L"log.txt"), "being written"));
     // Another writer holds the file open with read sharing, as a log file is.
-    HANDLE writer = CreateFileW(folder.File(L"log.txt").c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                                nullptr, OPEN_EXISTING, 0, nullptr);
+    HANDLE writer =
+        CreateFileW(folder.File(L"log.txt").c_str(), GENERIC_WRITE,
+                    FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr);
     ASSERT_NE(writer, INVALID_HANDLE_VALUE);
     EXPECT_TRUE(WriteZipArchive(folder.File(L"a.zip"), {folder.File(L"log.txt")}, {}));
     CloseHandle(writer);

@@ -75,7 +75,8 @@ protected:
     }
     void TearDown() override { std::system(("rm -rf '" + dir_ + "'").c_str()); }
 
-    std::string WriteArchive(const std::vector<TInput>& inputs, const std::vector<classlib::WideString>& names)
+    std::string WriteArchive(const std::vector<TInput>& inputs,
+                             const std::vector<classlib::WideString>& names)
     {
         TStringZipWriter writer;
         for (size_t k = 0; k < inputs.size(); ++k) {
@@ -84,7 +85,8 @@ protected:
             member.dosDate = DosDate(2026, 12, 11);
             member.dosTime = DosTime(6, 30, 44);
             member.attributes = 0x20; // archive
-            EXPECT_TRUE(writer.AddMember(member, reinterpret_cast<const uint8_t*>(inputs[k].content.data()),
+            EXPECT_TRUE(writer.AddMember(member,
+                                         reinterpret_cast<const uint8_t*>(inputs[k].content.data()),
                                          static_cast<uint32_t>(inputs[k].content.size())));
         }
         EXPECT_TRUE(writer.Finish());
@@ -101,7 +103,8 @@ protected:
 TEST_F(ZipArchiveTools, ArchivesPassUnzipZipinfoAndPythonWithTheirNamesAndBytes)
 {
     const std::vector<TInput> inputs = {
-        {L"C:\\Temp\\bugreport.txt", "date/time          : 2026-12-11\r\nexception class    : EAccessViolation\r\n"},
+        {L"C:\\Temp\\bugreport.txt",
+         "date/time          : 2026-12-11\r\nexception class    : EAccessViolation\r\n"},
         {L"C:\\Temp\\empty.log", ""},
         {L"C:\\Users\\J\xF6rg\\Bild \xC4rger \xDF.png", RandomBytes(5000, 1)},
         {L"big.bin", RandomBytes(3 * qor::WindowSize + 17, 2)},
@@ -120,14 +123,15 @@ TEST_F(ZipArchiveTools, ArchivesPassUnzipZipinfoAndPythonWithTheirNamesAndBytes)
 
     // Python lists the names (as UTF-8 thanks to the flag) and a hex dump of each member.
     const std::string script = dir_ + "/check.py";
-    testsupport::WriteBytes(script,
-                            "import sys, zipfile\n"
-                            "z = zipfile.ZipFile(sys.argv[1])\n"
-                            "bad = z.testzip()\n"
-                            "print('BAD', bad) if bad else None\n"
-                            "for i in z.infolist():\n"
-                            "    open(sys.argv[2] + '/' + str(z.infolist().index(i)), 'wb').write(z.read(i))\n"
-                            "    print(i.filename.encode('utf-8').hex(), i.flag_bits, i.compress_type, i.file_size)\n");
+    testsupport::WriteBytes(
+        script,
+        "import sys, zipfile\n"
+        "z = zipfile.ZipFile(sys.argv[1])\n"
+        "bad = z.testzip()\n"
+        "print('BAD', bad) if bad else None\n"
+        "for i in z.infolist():\n"
+        "    open(sys.argv[2] + '/' + str(z.infolist().index(i)), 'wb').write(z.read(i))\n"
+        "    print(i.filename.encode('utf-8').hex(), i.flag_bits, i.compress_type, i.file_size)\n");
     out = RunTool("/usr/bin/python3 '" + script + "' '" + archive + "' '" + dir_ + "'", status);
     ASSERT_EQ(status, 0) << out;
     EXPECT_EQ(out.find("BAD"), std::string::npos) << out;
@@ -142,9 +146,9 @@ TEST_F(ZipArchiveTools, ArchivesPassUnzipZipinfoAndPythonWithTheirNamesAndBytes)
     };
     const std::string expected =
         hex("bugreport.txt") + " 2048 8 " + std::to_string(inputs[0].content.size()) + "\n" +
-        hex("empty.log") + " 2048 8 0\n" +
-        hex("Bild \xC3\x84rger \xC3\x9F.png") + " 2048 8 5000\n" +
-        hex("big.bin") + " 2048 8 " + std::to_string(inputs[3].content.size()) + "\n";
+        hex("empty.log") + " 2048 8 0\n" + hex("Bild \xC3\x84rger \xC3\x9F.png") +
+        " 2048 8 5000\n" + hex("big.bin") + " 2048 8 " + std::to_string(inputs[3].content.size()) +
+        "\n";
     EXPECT_EQ(out, expected);
     for (size_t k = 0; k < inputs.size(); ++k)
         EXPECT_EQ(testsupport::ReadBytes(dir_ + "/" + std::to_string(k)), inputs[k].content) << k;
@@ -172,13 +176,15 @@ TEST(ZipWriter, LayoutOfHeadersAndEndRecord)
     m.localHeaderOffset = 0x100;
     const std::string local = ZipLocalHeader(m);
     ASSERT_EQ(local.size(), 32u);
-    EXPECT_EQ(local.substr(0, 14), std::string("PK\x03\x04\x14\x00\x00\x08\x08\x00\x34\x12\x78\x56", 14));
+    EXPECT_EQ(local.substr(0, 14),
+              std::string("PK\x03\x04\x14\x00\x00\x08\x08\x00\x34\x12\x78\x56", 14));
     const std::string central = ZipCentralHeader(m);
     ASSERT_EQ(central.size(), 48u);
     EXPECT_EQ(central.substr(0, 6), std::string("PK\x01\x02\x14\x00", 6));
     EXPECT_EQ(central.substr(6, 26), local.substr(4, 26));
     EXPECT_EQ(central.substr(32, 14), std::string("\0\0\0\0\0\0\x20\0\0\0\0\x01\0\0", 14));
-    EXPECT_EQ(ZipEndRecord(2, 100, 300), std::string("PK\x05\x06\0\0\0\0\x02\0\x02\0\x64\0\0\0\x2C\x01\0\0\0\0", 22));
+    EXPECT_EQ(ZipEndRecord(2, 100, 300),
+              std::string("PK\x05\x06\0\0\0\0\x02\0\x02\0\x64\0\0\0\x2C\x01\0\0\0\0", 22));
 }
 
 TEST(ZipWriter, NothingStoredOrAFailedWriteFails)

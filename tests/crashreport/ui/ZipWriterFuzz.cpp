@@ -51,7 +51,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     size_t at = 0;
     while (at + 3 <= size && inputs.size() < 8) {
         const size_t nameLength = std::min<size_t>(data[at], size - at - 3);
-        const size_t contentLength = std::min<size_t>(data[at + 1] * 64 + data[at + 2], size - at - 3 - nameLength);
+        const size_t contentLength =
+            std::min<size_t>(data[at + 1] * 64 + data[at + 2], size - at - 3 - nameLength);
         at += 3;
         TInput in;
         in.name.assign(reinterpret_cast<const char*>(data + at), nameLength);
@@ -88,16 +89,18 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         std::string out(length, '\0');
         z_stream z{};
         inflateInit2(&z, -15);
-        z.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(zip.data() + local + 30 + nameLength));
+        z.next_in =
+            reinterpret_cast<Bytef*>(const_cast<char*>(zip.data() + local + 30 + nameLength));
         z.avail_in = packed;
         char none = 0;
-        z.next_out = length ? reinterpret_cast<Bytef*>(out.data()) : reinterpret_cast<Bytef*>(&none);
+        z.next_out =
+            length ? reinterpret_cast<Bytef*>(out.data()) : reinterpret_cast<Bytef*>(&none);
         z.avail_out = length;
         Check(inflate(&z, Z_FINISH) == Z_STREAM_END && z.avail_in == 0);
         inflateEnd(&z);
         Check(out == in.content);
         Check(Le(zip, local + 14, 4) == crc32(0, reinterpret_cast<const Bytef*>(in.content.data()),
-                                                static_cast<uInt>(in.content.size())));
+                                              static_cast<uInt>(in.content.size())));
         central += 46 + nameLength;
     }
     return 0;

@@ -33,22 +33,31 @@ constexpr Family kFamilies[] = {
     {46, "MK66FX", 2, 4, A::Linear, E::Blocks},
 };
 
-}  // namespace
+} // namespace
 
-const Family* Families(int* count) {
-  *count = static_cast<int>(std::size(kFamilies));
-  return kFamilies;
+const Family* Families(int* count)
+{
+    *count = static_cast<int>(std::size(kFamilies));
+    return kFamilies;
 }
 
-std::optional<Family> FindFamily(uint8_t code) {
-  for (const Family& f : kFamilies) {
-    if (f.code == code) return f;
-  }
-  return std::nullopt;
+std::optional<Family> FindFamily(uint8_t code)
+{
+    for (const Family& f : kFamilies) {
+        if (f.code == code)
+            return f;
+    }
+    return std::nullopt;
 }
 
-Family UnknownFamily(uint8_t code) { return {code, "", 1, 1, A::Linear, E::Blocks}; }
+Family UnknownFamily(uint8_t code)
+{
+    return {code, "", 1, 1, A::Linear, E::Blocks};
+}
 
-uint32_t Pic32BootFlashEnd(uint8_t code) { return code == 21 ? 0x1FC14000 : 0x1FC03000; }
+uint32_t Pic32BootFlashEnd(uint8_t code)
+{
+    return code == 21 ? 0x1FC14000 : 0x1FC03000;
+}
 
-}  // namespace sim
+} // namespace sim

@@ -20,19 +20,19 @@ namespace sim {
 std::string FlashDumpText(const Bootloader& device);
 
 struct DumpedRegion {
-  std::string name;
-  std::vector<uint8_t> data;  // region offset -> byte
+    std::string name;
+    std::vector<uint8_t> data; // region offset -> byte
 };
 
 struct DumpedDevice {
-  std::string id;
-  std::vector<std::string> violations;
-  std::vector<DumpedRegion> regions;
+    std::string id;
+    std::vector<std::string> violations;
+    std::vector<DumpedRegion> regions;
 
-  const DumpedRegion* Region(std::string_view name) const;
+    const DumpedRegion* Region(std::string_view name) const;
 };
 
 // False with the reason (and line number) when the text is not such a dump.
 bool ParseFlashDump(std::string_view text, std::vector<DumpedDevice>* out, std::string* error);
 
-}  // namespace sim
+} // namespace sim

@@ -24,4 +24,4 @@ constexpr size_t kReportPayload = 64;
 // The record as the device sends it (at most one report's payload; a long name is shortened).
 std::vector<uint8_t> EncodeInfoRecord(const DeviceProfile& profile);
 
-}  // namespace sim
+} // namespace sim

@@ -6,9 +6,10 @@
 
 #include "SetupApiBoundEntryPoints.h"
 
-#define FAKE_SETUPAPI_STUB(Name)                          \
-  extern "C" __declspec(dllexport) int Name(void) {        \
-    SetLastError(ERROR_CALL_NOT_IMPLEMENTED);              \
-    return 0;                                              \
-  }
+#define FAKE_SETUPAPI_STUB(Name)                    \
+    extern "C" __declspec(dllexport) int Name(void) \
+    {                                               \
+        SetLastError(ERROR_CALL_NOT_IMPLEMENTED);   \
+        return 0;                                   \
+    }
 BRENVIK_SETUPAPI_BOUND_ENTRY_POINTS(FAKE_SETUPAPI_STUB)

@@ -24,7 +24,7 @@
 // reason in `error`.
 SIM_API int SimConfigure(const char* configText, char* error, int errorSize);
 SIM_API int SimDeviceCount(void);
-SIM_API int SimFindDevice(const char* id);  // index or -1
+SIM_API int SimFindDevice(const char* id); // index or -1
 // Plugging gives the device a new device instance and device path. `announce` posts
 // WM_DEVICECHANGE (DBT_DEVNODES_CHANGED) to every top-level window of the process.
 SIM_API BOOL SimPlug(int device, BOOL announce);
@@ -57,14 +57,14 @@ SIM_API void SimStartExchange(int device);
 // ---- Used by the fake HID.dll and SetupApi.dll ----
 
 struct SimDeviceInfo {
-  DWORD devInst;
-  char path[260];
-  WORD vendorId, productId, version;
-  BOOL identifiable;
-  WCHAR product[127], manufacturer[127], serial[127];
-  int languageCount;  // entries of the language table (string descriptor 0)
-  WORD languages[16];
-  WORD inputReportLength;  // announced by the report descriptor
+    DWORD devInst;
+    char path[260];
+    WORD vendorId, productId, version;
+    BOOL identifiable;
+    WCHAR product[127], manufacturer[127], serial[127];
+    int languageCount; // entries of the language table (string descriptor 0)
+    WORD languages[16];
+    WORD inputReportLength; // announced by the report descriptor
 };
 
 // The plugged devices in plug order; returns how many there are (at most `max` are copied).

@@ -12,10 +12,20 @@ public:
     using classlib::Exception::Exception;
 };
 
-class EBcStringError : public EBcError { using EBcError::EBcError; };
-class EBcInternalError : public EBcError { using EBcError::EBcError; };
-class EBcRTTIError : public EBcError { using EBcError::EBcError; };
-class ESharedMemError : public EBcError { using EBcError::EBcError; };
-class EBcFileVersionInfoError : public EBcError { using EBcError::EBcError; };
+class EBcStringError : public EBcError {
+    using EBcError::EBcError;
+};
+class EBcInternalError : public EBcError {
+    using EBcError::EBcError;
+};
+class EBcRTTIError : public EBcError {
+    using EBcError::EBcError;
+};
+class ESharedMemError : public EBcError {
+    using EBcError::EBcError;
+};
+class EBcFileVersionInfoError : public EBcError {
+    using EBcError::EBcError;
+};
 
 } // namespace bcl

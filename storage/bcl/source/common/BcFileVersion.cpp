@@ -13,9 +13,9 @@ namespace bcl {
 namespace {
 
 constexpr std::string_view KeyNames[] = {
-    "Comments", "CompanyName", "FileDescription", "FileVersion", "InternalName",
-    "LegalCopyright", "LegalTradeMarks", "OriginalFilename", "ProductName", "ProductVersion",
-    "SpecialBuild", "PrivateBuild",
+    "Comments",     "CompanyName",    "FileDescription", "FileVersion",
+    "InternalName", "LegalCopyright", "LegalTradeMarks", "OriginalFilename",
+    "ProductName",  "ProductVersion", "SpecialBuild",    "PrivateBuild",
 };
 
 // VS_FF_* bit of each TFileVersionFlag, in the enumeration's order.
@@ -47,9 +47,10 @@ uint32_t HexValueOrZero(std::string_view digits)
 {
     uint32_t value = 0;
     for (char c : digits) {
-        const int d = (c >= '0' && c <= '9') ? c - '0'
+        const int d = (c >= '0' && c <= '9')   ? c - '0'
                       : (c >= 'A' && c <= 'F') ? c - 'A' + 10
-                      : (c >= 'a' && c <= 'f') ? c - 'a' + 10 : -1;
+                      : (c >= 'a' && c <= 'f') ? c - 'a' + 10
+                                               : -1;
         if (d < 0)
             return 0;
         value = value * 16 + static_cast<uint32_t>(d);
@@ -73,7 +74,9 @@ std::string_view VersionKeyName(int keyNumber)
 class TBcFileVersionInfo::Parser {
 public:
     Parser(TBcFileVersionInfo& info, std::string_view data)
-        : info_(info), data_(data), end_(data.size()) {}
+        : info_(info), data_(data), end_(data.size())
+    {
+    }
 
     void Run()
     {
@@ -126,8 +129,8 @@ private:
     uint16_t Word(size_t offset) const
     {
         Need(offset, 2);
-        return static_cast<uint16_t>(static_cast<uint8_t>(data_[offset])
-                                     | static_cast<uint8_t>(data_[offset + 1]) << 8);
+        return static_cast<uint16_t>(static_cast<uint8_t>(data_[offset]) |
+                                     static_cast<uint8_t>(data_[offset + 1]) << 8);
     }
 
     // Zero-terminated wide text at `offset`; `next` receives the offset after the zero.
@@ -280,7 +283,8 @@ TBcFileVersionInfo::TBcFileVersionInfo(std::string_view resourceBuffer)
 void TBcFileVersionInfo::FillLanguageStrings()
 {
     languageStrings_.clear();
-    if (currentLanguage_ < 0 || static_cast<size_t>(currentLanguage_) >= stringTableLanguages_.size())
+    if (currentLanguage_ < 0 ||
+        static_cast<size_t>(currentLanguage_) >= stringTableLanguages_.size())
         return;
     const uint32_t record = stringTableLanguages_[static_cast<size_t>(currentLanguage_)];
     for (const auto& line : allStrings_)
@@ -295,7 +299,8 @@ std::string TBcFileVersionInfo::KeyValue(int keyNumber) const
         return {};
     for (const auto& line : languageStrings_) {
         const auto eq = line.text.find('=');
-        if (eq != std::string::npos && SameTextAscii(std::string_view(line.text).substr(0, eq), name))
+        if (eq != std::string::npos &&
+            SameTextAscii(std::string_view(line.text).substr(0, eq), name))
             return line.text.substr(eq + 1);
     }
     return {};

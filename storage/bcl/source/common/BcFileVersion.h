@@ -31,7 +31,12 @@ inline constexpr uint32_t VsFixedFileInfoSignature = 0xFEEF04BD;
 
 // Bit positions in TBcFileVersionInfo::BuildFlags().
 enum TFileVersionFlag : uint8_t {
-    fvDebug, fvInfoInferred, fvPatched, fvPreRelease, fvPrivateBuild, fvSpecialBuild,
+    fvDebug,
+    fvInfoInferred,
+    fvPatched,
+    fvPreRelease,
+    fvPrivateBuild,
+    fvSpecialBuild,
 };
 
 // The standard string keys by number (1 "Comments" .. 12 "PrivateBuild").
@@ -40,8 +45,8 @@ std::string_view VersionKeyName(int keyNumber);
 class TBcFileVersionInfo {
 public:
     struct StringLine {
-        std::string text;   // key "=" value
-        uint32_t tag;       // AllStrings: language index; LanguageStrings: language record
+        std::string text; // key "=" value
+        uint32_t tag;     // AllStrings: language index; LanguageStrings: language record
     };
 
     // Parses the resource; raises EBcFileVersionInfoError when it is not a valid one.

@@ -6,8 +6,7 @@ namespace bcl {
 
 namespace {
 
-constexpr char EncodeTable[] =
-    "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
+constexpr char EncodeTable[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
 constexpr int32_t BytesPerLine = 57;
 constexpr int32_t CharsPerLine = 76;
 constexpr uint8_t Skip = 255;
@@ -101,8 +100,8 @@ void EncodeBase64Lines(const uint8_t* input, int32_t inputSize, char* output)
     EncodeBase64Tail(input + lines * BytesPerLine, rest, output);
 }
 
-int32_t DecodeBase64Chunk(const char* input, int32_t inputSize, uint8_t* output,
-                          int32_t& needed, int32_t& accumulator)
+int32_t DecodeBase64Chunk(const char* input, int32_t inputSize, uint8_t* output, int32_t& needed,
+                          int32_t& accumulator)
 {
     if (inputSize < 1)
         return 0;

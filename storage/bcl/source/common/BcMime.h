@@ -27,8 +27,8 @@ struct Base64DecodeState {
     int32_t accumulator = 0;
 };
 // Returns the bytes written to `output` (at most Base64DecodedLength(inputSize)).
-int32_t DecodeBase64Chunk(const char* input, int32_t inputSize, uint8_t* output,
-                          int32_t& needed, int32_t& accumulator);
+int32_t DecodeBase64Chunk(const char* input, int32_t inputSize, uint8_t* output, int32_t& needed,
+                          int32_t& accumulator);
 // Writes the bytes of a final partial group (0 to 2) and returns their count.
 int32_t DecodeBase64Finish(uint8_t* output, int32_t accumulator, int32_t needed);
 

@@ -58,13 +58,13 @@ std::string PathEnsureExtension(std::string_view path, std::string_view extensio
 {
     if (path.empty() || extension.empty())
         return std::string(path);
-    const std::string wanted = extension.front() == '.' ? std::string(extension)
-                                                         : "." + std::string(extension);
-    const size_t nameStart = path.find_last_of("\\:") == std::string_view::npos
-                                 ? 0 : path.find_last_of("\\:") + 1;
+    const std::string wanted =
+        extension.front() == '.' ? std::string(extension) : "." + std::string(extension);
+    const size_t nameStart =
+        path.find_last_of("\\:") == std::string_view::npos ? 0 : path.find_last_of("\\:") + 1;
     const size_t dot = path.rfind('.');
-    if (dot != std::string_view::npos && dot >= nameStart
-        && UpperCaseCopy(path.substr(dot)) == UpperCaseCopy(wanted))
+    if (dot != std::string_view::npos && dot >= nameStart &&
+        UpperCaseCopy(path.substr(dot)) == UpperCaseCopy(wanted))
         return std::string(path);
     if (path.back() == '.')
         path.remove_suffix(1);

@@ -12,8 +12,15 @@ namespace bcl {
 
 // CT_CTYPE1 classification flags of one character.
 enum CharTypeFlag : uint16_t {
-    C1Upper = 0x1, C1Lower = 0x2, C1Digit = 0x4, C1Space = 0x8, C1Punct = 0x10,
-    C1Cntrl = 0x20, C1Blank = 0x40, C1XDigit = 0x80, C1Alpha = 0x100,
+    C1Upper = 0x1,
+    C1Lower = 0x2,
+    C1Digit = 0x4,
+    C1Space = 0x8,
+    C1Punct = 0x10,
+    C1Cntrl = 0x20,
+    C1Blank = 0x40,
+    C1XDigit = 0x80,
+    C1Alpha = 0x100,
 };
 
 uint16_t PlatformCharType(uint8_t character);

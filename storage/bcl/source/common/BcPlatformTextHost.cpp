@@ -45,6 +45,9 @@ std::string WideToAnsiText(std::u16string_view text)
     return result;
 }
 
-classlib::TFormatSettings SystemDefaultFormatSettings() { return {}; }
+classlib::TFormatSettings SystemDefaultFormatSettings()
+{
+    return {};
+}
 
 } // namespace bcl

@@ -20,11 +20,12 @@ using classlib::TTypeKind;
 namespace {
 
 constexpr const char* TypeKindNames[] = {
-    "tkUnknown", "tkInteger", "tkChar", "tkEnumeration", "tkFloat", "tkString", "tkSet",
-    "tkClass", "tkMethod", "tkWChar", "tkLString", "tkWString", "tkVariant", "tkArray",
-    "tkRecord", "tkInterface", "tkInt64", "tkDynArray",
+    "tkUnknown", "tkInteger", "tkChar",   "tkEnumeration", "tkFloat",   "tkString",
+    "tkSet",     "tkClass",   "tkMethod", "tkWChar",       "tkLString", "tkWString",
+    "tkVariant", "tkArray",   "tkRecord", "tkInterface",   "tkInt64",   "tkDynArray",
 };
-constexpr const char* OrdTypeNames[] = {"otSByte", "otUByte", "otSWord", "otUWord", "otSLong", "otULong"};
+constexpr const char* OrdTypeNames[] = {"otSByte", "otUByte", "otSWord",
+                                        "otUWord", "otSLong", "otULong"};
 constexpr const char* FloatTypeNames[] = {"ftSingle", "ftDouble", "ftExtended", "ftComp", "ftCurr"};
 constexpr const char* MethodKindNames[] = {"mkProcedure", "mkFunction"};
 
@@ -229,8 +230,8 @@ public:
                 names += (v == QueryMinValue() ? "" : ", ") + classlib::GetEnumName(info_, v);
             w.WriteText("(" + names + ")");
         } else {
-            w.WriteText(classlib::GetEnumName(info_, QueryMinValue()) + " .. "
-                        + classlib::GetEnumName(info_, QueryMaxValue()));
+            w.WriteText(classlib::GetEnumName(info_, QueryMinValue()) + " .. " +
+                        classlib::GetEnumName(info_, QueryMaxValue()));
         }
         if (!anonymous)
             w.WriteLine("; // " + OrdTypeName(QueryOrdinalType()));
@@ -247,8 +248,10 @@ struct SetBounds {
 
 SetBounds BoundsOf(const TTypeInfo* element)
 {
-    if (!element || element->MinValue < 0 || element->MaxValue > 255 || element->MinValue > element->MaxValue)
-        throw EBcRTTIError(Format("Invalid set element type %s", {element ? element->Name : std::string("nil")}));
+    if (!element || element->MinValue < 0 || element->MaxValue > 255 ||
+        element->MinValue > element->MaxValue)
+        throw EBcRTTIError(
+            Format("Invalid set element type %s", {element ? element->Name : std::string("nil")}));
     const int64_t firstBit = element->MinValue % 8;
     return {element->MinValue, element->MaxValue, firstBit,
             static_cast<size_t>((firstBit + element->MaxValue - element->MinValue) / 8 + 1)};
@@ -263,15 +266,17 @@ public:
         return WrapTypeInfo(info_->CompType).Query<IBcOrdinalTypeInfo>();
     }
 
-    void ElementsToList(const void* value, bool wantRanges, classlib::TStrings& strings) const override
+    void ElementsToList(const void* value, bool wantRanges,
+                        classlib::TStrings& strings) const override
     {
         const TTypeInfo* element = info_->CompType;
         const SetBounds b = BoundsOf(element);
         const auto* bytes = static_cast<const uint8_t*>(value);
         auto isSet = [&](int64_t bit) { return (bytes[bit / 8] >> (bit % 8)) & 1; };
         auto text = [&](int64_t ordinal) {
-            return element->Kind == classlib::tkEnumeration ? classlib::GetEnumName(element, ordinal)
-                                                            : classlib::IntToStr(ordinal);
+            return element->Kind == classlib::tkEnumeration
+                       ? classlib::GetEnumName(element, ordinal)
+                       : classlib::IntToStr(ordinal);
         };
         const int64_t lastBit = b.max - b.min + b.firstBit;
         strings.BeginUpdate();
@@ -320,15 +325,18 @@ public:
             if (line.empty())
                 continue;
             const auto dots = line.find("..");
-            const std::string firstIdent = dots == std::string::npos ? line : classlib::Trim(line.substr(0, dots));
-            const std::string lastIdent = dots == std::string::npos ? line : classlib::Trim(line.substr(dots + 2));
+            const std::string firstIdent =
+                dots == std::string::npos ? line : classlib::Trim(line.substr(0, dots));
+            const std::string lastIdent =
+                dots == std::string::npos ? line : classlib::Trim(line.substr(dots + 2));
             const int64_t first = ordinalOf(firstIdent);
             const int64_t last = ordinalOf(lastIdent);
             // Numbers outside the element type would land outside the set's storage.
             for (int64_t e : {first, last})
                 if (last >= first && (e < b.min || e > b.max))
-                    throw EBcRTTIError(Format(texts::ValueOutOfRange,
-                                              {std::string(texts::OrdinalEquals) + classlib::IntToStr(e)}));
+                    throw EBcRTTIError(
+                        Format(texts::ValueOutOfRange,
+                               {std::string(texts::OrdinalEquals) + classlib::IntToStr(e)}));
             for (int64_t e = first; e <= last; ++e) {
                 const int64_t bit = e - b.min + b.firstBit;
                 bytes[bit / 8] |= static_cast<uint8_t>(1u << (bit % 8));
@@ -358,7 +366,6 @@ public:
             w.WriteLine("; // " + OrdTypeName(QueryOrdinalType()));
     }
 };
-
 
 class TBcFloatTypeInfo final : public TypeInfoImpl<IBcFloatKindInfo> {
 public:
@@ -398,7 +405,8 @@ public:
 // The type information of interface flags, for the dumps' "[ifHasGuid]" texts.
 const TTypeInfo& IntfFlagsType()
 {
-    static const TTypeInfo flag = classlib::MakeEnumInfo("TIntfFlag", {"ifHasGuid", "ifDispInterface", "ifDispatch"});
+    static const TTypeInfo flag =
+        classlib::MakeEnumInfo("TIntfFlag", {"ifHasGuid", "ifDispInterface", "ifDispatch"});
     static const TTypeInfo flags = classlib::MakeSetInfo("TIntfFlagsBase", &flag);
     return flags;
 }
@@ -467,7 +475,8 @@ public:
         } else {
             w.WriteLine("Element type: " + element->Name);
         }
-        w.WriteLine(std::string("Elements need clean up: ") + (QueryElementsNeedCleanup() ? texts::True : texts::False));
+        w.WriteLine(std::string("Elements need clean up: ") +
+                    (QueryElementsNeedCleanup() ? texts::True : texts::False));
         w.WriteLine("Variant type: " + classlib::IntToStr(QueryVarType()));
         w.WriteLine("Unit name: " + QueryArrayUnitName());
     }
@@ -508,8 +517,8 @@ public:
     }
     void DeclareTo(IBcDumpWriter& w) override
     {
-        w.WriteLine(info_->Name + " = " + classlib::IntToStr(QueryMinValue64()) + " .. "
-                    + classlib::IntToStr(QueryMaxValue64()) + ";");
+        w.WriteLine(info_->Name + " = " + classlib::IntToStr(QueryMinValue64()) + " .. " +
+                    classlib::IntToStr(QueryMaxValue64()) + ";");
     }
 };
 
@@ -517,7 +526,10 @@ class TBcPropInfo final : public RefCounted<IBcPropertyInfo> {
 public:
     explicit TBcPropInfo(const classlib::TPropInfo* prop) : prop_(prop) {}
     const classlib::TPropInfo* QueryPropInfo() const override { return prop_; }
-    TInterfacePtr<IBcTypeInfo> QueryPropType() const override { return WrapTypeInfo(prop_->PropType); }
+    TInterfacePtr<IBcTypeInfo> QueryPropType() const override
+    {
+        return WrapTypeInfo(prop_->PropType);
+    }
     classlib::TPropAccess QueryReader() const override { return prop_->Reader; }
     classlib::TPropAccess QueryWriter() const override { return prop_->Writer; }
     classlib::TPropAccess QueryStoredProc() const override { return prop_->StoredAccess; }
@@ -527,11 +539,17 @@ public:
     std::string QueryPropName() const override { return prop_->Name; }
     classlib::TPropertyAccessKind QueryReaderKind() const override { return prop_->Reader.Kind; }
     classlib::TPropertyAccessKind QueryWriterKind() const override { return prop_->Writer.Kind; }
-    classlib::TPropertyAccessKind QueryStoredKind() const override { return prop_->StoredAccess.Kind; }
+    classlib::TPropertyAccessKind QueryStoredKind() const override
+    {
+        return prop_->StoredAccess.Kind;
+    }
     uintptr_t QueryReaderValue() const override { return prop_->Reader.Value; }
     uintptr_t QueryWriterValue() const override { return prop_->Writer.Value; }
     uintptr_t QueryStoredValue() const override { return prop_->StoredAccess.Value; }
-    bool IsStoredFor(const classlib::TObject* instance) const override { return prop_->IsStored(instance); }
+    bool IsStoredFor(const classlib::TObject* instance) const override
+    {
+        return prop_->IsStored(instance);
+    }
     bool HasDefaultValue() const override { return prop_->Default != classlib::NoDefault; }
     bool HasIndexValue() const override { return prop_->Index != classlib::NoIndex; }
 
@@ -550,21 +568,29 @@ public:
             return {};
         return TInterfacePtr<IBcClassKindInfo>(new TBcClassTypeInfo(parent->TypeInfo()));
     }
-    int QueryTotalPropertyCount() const override { return static_cast<int>(Class().Properties().size()); }
-    int QueryOwnPropertyCount() const override { return static_cast<int>(Class().OwnProperties().size()); }
+    int QueryTotalPropertyCount() const override
+    {
+        return static_cast<int>(Class().Properties().size());
+    }
+    int QueryOwnPropertyCount() const override
+    {
+        return static_cast<int>(Class().OwnProperties().size());
+    }
     TInterfacePtr<IBcPropertyInfo> QueryPropertyAt(int index) const override
     {
         const auto& own = Class().OwnProperties();
         if (index < 0 || index >= QueryTotalPropertyCount())
             return {};
         if (static_cast<size_t>(index) < own.size())
-            return TInterfacePtr<IBcPropertyInfo>(new TBcPropInfo(&own[static_cast<size_t>(index)]));
+            return TInterfacePtr<IBcPropertyInfo>(
+                new TBcPropInfo(&own[static_cast<size_t>(index)]));
         return QueryParentClass()->QueryPropertyAt(index - static_cast<int>(own.size()));
     }
     TInterfacePtr<IBcPropertyInfo> QueryPropertyByName(std::string_view name) const override
     {
         const classlib::TPropInfo* prop = Class().FindProperty(name);
-        return prop ? TInterfacePtr<IBcPropertyInfo>(new TBcPropInfo(prop)) : TInterfacePtr<IBcPropertyInfo>();
+        return prop ? TInterfacePtr<IBcPropertyInfo>(new TBcPropInfo(prop))
+                    : TInterfacePtr<IBcPropertyInfo>();
     }
     std::string QueryClassUnitName() const override { return info_->UnitName; }
 
@@ -575,8 +601,8 @@ public:
         w.WriteLine("Class name: " + Class().ClassName());
         w.WriteLine("Parent: " + (parent ? parent->ClassName() : std::string()));
         w.WriteLine("Unit name: " + QueryClassUnitName());
-        w.WriteLine("Property count: " + classlib::IntToStr(QueryOwnPropertyCount()) + " ("
-                    + classlib::IntToStr(QueryTotalPropertyCount()) + ")");
+        w.WriteLine("Property count: " + classlib::IntToStr(QueryOwnPropertyCount()) + " (" +
+                    classlib::IntToStr(QueryTotalPropertyCount()) + ")");
         Indented(w, [&] {
             for (const auto& prop : Class().OwnProperties()) {
                 w.WriteLine(prop.Name + ": " + TypeName(prop));
@@ -585,14 +611,18 @@ public:
                         w.WriteLine(Format("[%s %d]", {texts::Index, prop.Index}));
                     if (prop.Default != classlib::NoDefault)
                         w.WriteLine(Format("[%s %d]", {texts::Default, prop.Default}));
-                    for (const auto& [word, access] : {std::pair{texts::Read, prop.Reader}, {texts::Write, prop.Writer}})
+                    for (const auto& [word, access] :
+                         {std::pair{texts::Read, prop.Reader}, {texts::Write, prop.Writer}})
                         if (access.Kind != classlib::pakNone)
-                            w.WriteLine(Format("[%s %s $%p]", {word, AccessText(access.Kind), AccessPointer(access)}));
+                            w.WriteLine(Format("[%s %s $%p]", {word, AccessText(access.Kind),
+                                                               AccessPointer(access)}));
                     if (prop.StoredAccess.Kind == classlib::pakConstant)
-                        w.WriteLine(Format("[%s=%s]", {texts::Stored, ConstantText(prop.StoredAccess)}));
+                        w.WriteLine(
+                            Format("[%s=%s]", {texts::Stored, ConstantText(prop.StoredAccess)}));
                     else if (prop.StoredAccess.Kind != classlib::pakNone)
-                        w.WriteLine(Format("[%s=%s $%p]", {texts::Stored, AccessText(prop.StoredAccess.Kind),
-                                                           AccessPointer(prop.StoredAccess)}));
+                        w.WriteLine(Format("[%s=%s $%p]",
+                                           {texts::Stored, AccessText(prop.StoredAccess.Kind),
+                                            AccessPointer(prop.StoredAccess)}));
                 });
             }
         });
@@ -601,7 +631,8 @@ public:
     {
         const classlib::TMetaClass* parent = Class().ClassParent();
         if (parent && !SameIdent(parent->ClassName(), "TObject"))
-            w.WriteLine(info_->Name + " = class(" + parent->ClassName() + ") // unit " + QueryClassUnitName());
+            w.WriteLine(info_->Name + " = class(" + parent->ClassName() + ") // unit " +
+                        QueryClassUnitName());
         else
             w.WriteLine(info_->Name + " = class // unit " + QueryClassUnitName());
         if (!Class().OwnProperties().empty()) {
@@ -611,14 +642,18 @@ public:
                     std::string line = "property " + prop.Name + ": " + TypeName(prop);
                     if (prop.Index != classlib::NoIndex)
                         line += Format(" %s %d", {texts::Index, prop.Index});
-                    for (const auto& [word, access] : {std::pair{texts::Read, prop.Reader}, {texts::Write, prop.Writer}})
+                    for (const auto& [word, access] :
+                         {std::pair{texts::Read, prop.Reader}, {texts::Write, prop.Writer}})
                         if (access.Kind != classlib::pakNone)
-                            line += Format(" %s [%s $%p]", {word, AccessText(access.Kind), AccessPointer(access)});
+                            line += Format(" %s [%s $%p]",
+                                           {word, AccessText(access.Kind), AccessPointer(access)});
                     if (prop.StoredAccess.Kind == classlib::pakConstant)
-                        line += Format(" %s = %s", {texts::Stored, ConstantText(prop.StoredAccess)});
+                        line +=
+                            Format(" %s = %s", {texts::Stored, ConstantText(prop.StoredAccess)});
                     else if (prop.StoredAccess.Kind != classlib::pakNone)
-                        line += Format(" %s = [%s $%p]", {texts::Stored, AccessText(prop.StoredAccess.Kind),
-                                                          AccessPointer(prop.StoredAccess)});
+                        line += Format(" %s = [%s $%p]",
+                                       {texts::Stored, AccessText(prop.StoredAccess.Kind),
+                                        AccessPointer(prop.StoredAccess)});
                     if (prop.Default != classlib::NoDefault)
                         line += Format(" %s %d", {texts::Default, prop.Default});
                     w.WriteLine(line + ";");
@@ -633,10 +668,14 @@ private:
     static const char* AccessText(classlib::TPropertyAccessKind kind)
     {
         switch (kind) {
-        case classlib::pakStaticMethod: return texts::StaticMethod;
-        case classlib::pakVirtualMethod: return texts::VirtualMethod;
-        case classlib::pakField: return texts::Field;
-        default: return "";
+            case classlib::pakStaticMethod:
+                return texts::StaticMethod;
+            case classlib::pakVirtualMethod:
+                return texts::VirtualMethod;
+            case classlib::pakField:
+                return texts::Field;
+            default:
+                return "";
         }
     }
     static const void* AccessPointer(const classlib::TPropAccess& access)
@@ -656,8 +695,8 @@ private:
 // The type information of parameter flags, for the dumps' "[pfVar]" texts.
 const TTypeInfo& ParamFlagsType()
 {
-    static const TTypeInfo flag =
-        classlib::MakeEnumInfo("TParamFlag", {"pfVar", "pfConst", "pfArray", "pfAddress", "pfReference", "pfOut"});
+    static const TTypeInfo flag = classlib::MakeEnumInfo(
+        "TParamFlag", {"pfVar", "pfConst", "pfArray", "pfAddress", "pfReference", "pfOut"});
     static const TTypeInfo flags = classlib::MakeSetInfo("TParamFlags", &flag);
     return flags;
 }
@@ -678,14 +717,17 @@ std::vector<ParameterRecord> ParseParameters(const std::string& text)
     for (int g = 0; g < groups.Count(); ++g) {
         std::string group = classlib::Trim(groups[g]);
         uint8_t flags = 0;
-        for (const auto& [word, flag] : {std::pair<const char*, TParamFlag>{"var ", pfVar}, {"const ", pfConst}, {"out ", pfOut}}) {
+        for (const auto& [word, flag] : {std::pair<const char*, TParamFlag>{"var ", pfVar},
+                                         {"const ", pfConst},
+                                         {"out ", pfOut}}) {
             if (UpperCaseCopy(group).starts_with(UpperCaseCopy(word))) {
                 flags |= static_cast<uint8_t>(1u << flag);
                 group = classlib::Trim(group.substr(std::string_view(word).size()));
             }
         }
         const auto colon = group.find(':');
-        std::string typeName = colon == std::string::npos ? std::string() : classlib::Trim(group.substr(colon + 1));
+        std::string typeName =
+            colon == std::string::npos ? std::string() : classlib::Trim(group.substr(colon + 1));
         if (UpperCaseCopy(typeName).starts_with("ARRAY OF ")) {
             flags |= 1u << pfArray;
             typeName = classlib::Trim(typeName.substr(9));
@@ -717,14 +759,18 @@ private:
 
 class TBcEventTypeInfo final : public TypeInfoImpl<IBcEventKindInfo> {
 public:
-    explicit TBcEventTypeInfo(const TTypeInfo* info) : TypeInfoImpl(info), params_(ParseParameters(info->ParamText)) {}
+    explicit TBcEventTypeInfo(const TTypeInfo* info)
+        : TypeInfoImpl(info), params_(ParseParameters(info->ParamText))
+    {
+    }
     classlib::TMethodKind QueryMethodKind() const override { return info_->MethodKind; }
     int QueryParameterCount() const override { return static_cast<int>(params_.size()); }
     TInterfacePtr<IBcEventParameterInfo> QueryParameterAt(int index) const override
     {
         if (index < 0 || index >= QueryParameterCount())
             return {};
-        return TInterfacePtr<IBcEventParameterInfo>(new TBcEventParamInfo(params_[static_cast<size_t>(index)]));
+        return TInterfacePtr<IBcEventParameterInfo>(
+            new TBcEventParamInfo(params_[static_cast<size_t>(index)]));
     }
     // The class library records no result type name.
     std::string QueryResultTypeName() const override { return {}; }
@@ -749,8 +795,8 @@ public:
     }
     void DeclareTo(IBcDumpWriter& w) override
     {
-        std::string text = info_->Name + " = "
-                           + (QueryMethodKind() == classlib::mkFunction ? "function" : "procedure");
+        std::string text = info_->Name + " = " +
+                           (QueryMethodKind() == classlib::mkFunction ? "function" : "procedure");
         for (size_t i = 0; i < params_.size(); ++i) {
             const auto& p = params_[i];
             text += i == 0 ? "(" : "; ";
@@ -764,7 +810,8 @@ public:
             if (!p.typeName.empty()) {
                 text += ": ";
                 if (p.flags & (1u << pfArray))
-                    text += "array of " + std::string(SameIdent(p.typeName, "TVarRec") ? "const" : p.typeName);
+                    text += "array of " +
+                            std::string(SameIdent(p.typeName, "TVarRec") ? "const" : p.typeName);
                 else
                     text += p.typeName;
             }
@@ -807,30 +854,30 @@ TInterfacePtr<IBcTypeInfo> WrapTypeInfo(const TTypeInfo* typeInfo)
     if (!typeInfo)
         return {};
     switch (typeInfo->Kind) {
-    case classlib::tkInteger:
-    case classlib::tkChar:
-    case classlib::tkWChar:
-        return TInterfacePtr<IBcTypeInfo>(new TBcOrdinalRangeTypeInfo(typeInfo));
-    case classlib::tkEnumeration:
-        return TInterfacePtr<IBcTypeInfo>(new TBcEnumerationTypeInfo(typeInfo));
-    case classlib::tkSet:
-        return TInterfacePtr<IBcTypeInfo>(new TBcSetTypeInfo(typeInfo));
-    case classlib::tkFloat:
-        return TInterfacePtr<IBcTypeInfo>(new TBcFloatTypeInfo(typeInfo));
-    case classlib::tkClass:
-        return TInterfacePtr<IBcTypeInfo>(new TBcClassTypeInfo(typeInfo));
-    case classlib::tkMethod:
-        return TInterfacePtr<IBcTypeInfo>(new TBcEventTypeInfo(typeInfo));
-    case classlib::tkInt64:
-        return TInterfacePtr<IBcTypeInfo>(new TBcInt64TypeInfo(typeInfo));
-    case classlib::tkString:
-        return TInterfacePtr<IBcTypeInfo>(new TBcStringTypeInfo(typeInfo));
-    case classlib::tkInterface:
-        return TInterfacePtr<IBcTypeInfo>(new TBcInterfaceTypeInfo(typeInfo));
-    case classlib::tkDynArray:
-        return TInterfacePtr<IBcTypeInfo>(new TBcDynArrayTypeInfo(typeInfo));
-    default:
-        return TInterfacePtr<IBcTypeInfo>(new TBcTypeInfo(typeInfo));
+        case classlib::tkInteger:
+        case classlib::tkChar:
+        case classlib::tkWChar:
+            return TInterfacePtr<IBcTypeInfo>(new TBcOrdinalRangeTypeInfo(typeInfo));
+        case classlib::tkEnumeration:
+            return TInterfacePtr<IBcTypeInfo>(new TBcEnumerationTypeInfo(typeInfo));
+        case classlib::tkSet:
+            return TInterfacePtr<IBcTypeInfo>(new TBcSetTypeInfo(typeInfo));
+        case classlib::tkFloat:
+            return TInterfacePtr<IBcTypeInfo>(new TBcFloatTypeInfo(typeInfo));
+        case classlib::tkClass:
+            return TInterfacePtr<IBcTypeInfo>(new TBcClassTypeInfo(typeInfo));
+        case classlib::tkMethod:
+            return TInterfacePtr<IBcTypeInfo>(new TBcEventTypeInfo(typeInfo));
+        case classlib::tkInt64:
+            return TInterfacePtr<IBcTypeInfo>(new TBcInt64TypeInfo(typeInfo));
+        case classlib::tkString:
+            return TInterfacePtr<IBcTypeInfo>(new TBcStringTypeInfo(typeInfo));
+        case classlib::tkInterface:
+            return TInterfacePtr<IBcTypeInfo>(new TBcInterfaceTypeInfo(typeInfo));
+        case classlib::tkDynArray:
+            return TInterfacePtr<IBcTypeInfo>(new TBcDynArrayTypeInfo(typeInfo));
+        default:
+            return TInterfacePtr<IBcTypeInfo>(new TBcTypeInfo(typeInfo));
     }
 }
 
@@ -840,7 +887,8 @@ std::string SetToElementList(const TTypeInfo* setType, const void* value, bool w
     const int firstNew = strings.Count();
     const auto set = WrapTypeInfo(setType).Query<IBcSetKindInfo>();
     if (!set)
-        throw EBcRTTIError(Format("Invalid set type %s", {setType ? setType->Name : std::string("nil")}));
+        throw EBcRTTIError(
+            Format("Invalid set type %s", {setType ? setType->Name : std::string("nil")}));
     set->ElementsToList(value, wantRanges, strings);
     std::string result;
     for (int i = firstNew; i < strings.Count(); ++i)
@@ -848,7 +896,8 @@ std::string SetToElementList(const TTypeInfo* setType, const void* value, bool w
     return wantBrackets ? "[" + result + "]" : result;
 }
 
-std::string SetToText(const TTypeInfo* setType, const void* value, bool wantBrackets, bool wantRanges)
+std::string SetToText(const TTypeInfo* setType, const void* value, bool wantBrackets,
+                      bool wantRanges)
 {
     classlib::TStringList strings;
     return SetToElementList(setType, value, wantBrackets, wantRanges, strings);
@@ -866,7 +915,8 @@ void TextToSet(const TTypeInfo* setType, void* value, std::string_view text)
     }
     const auto set = WrapTypeInfo(setType).Query<IBcSetKindInfo>();
     if (!set)
-        throw EBcRTTIError(Format("Invalid set type %s", {setType ? setType->Name : std::string("nil")}));
+        throw EBcRTTIError(
+            Format("Invalid set type %s", {setType ? setType->Name : std::string("nil")}));
     set->ListToElements(value, items);
 }
 
@@ -875,7 +925,8 @@ namespace {
 const TTypeInfo* SetElementType(const TTypeInfo* setType)
 {
     if (!setType || setType->Kind != classlib::tkSet)
-        throw EBcRTTIError(Format("Invalid set type %s", {setType ? setType->Name : std::string("nil")}));
+        throw EBcRTTIError(
+            Format("Invalid set type %s", {setType ? setType->Name : std::string("nil")}));
     return setType->CompType;
 }
 
@@ -908,7 +959,8 @@ uint32_t SetBitsFromStorage(const TTypeInfo* setType, const void* storage)
         if (!((bytes[bit / 8] >> (bit % 8)) & 1))
             continue;
         if (e >= 32)
-            throw EBcRTTIError(Format(texts::ValueOutOfRange, {std::string(texts::OrdinalEquals) + classlib::IntToStr(e)}));
+            throw EBcRTTIError(Format(texts::ValueOutOfRange,
+                                      {std::string(texts::OrdinalEquals) + classlib::IntToStr(e)}));
         bits |= uint32_t{1} << e;
     }
     return bits;
@@ -918,17 +970,48 @@ std::string EnumValueToIdentText(const TTypeInfo* ordinalType, const void* value
 {
     int64_t v = 0;
     switch (ordinalType->OrdType) {
-    case classlib::otSByte: { int8_t x; std::memcpy(&x, value, 1); v = x; break; }
-    case classlib::otUByte: { uint8_t x; std::memcpy(&x, value, 1); v = x; break; }
-    case classlib::otSWord: { int16_t x; std::memcpy(&x, value, 2); v = x; break; }
-    case classlib::otUWord: { uint16_t x; std::memcpy(&x, value, 2); v = x; break; }
-    case classlib::otSLong: { int32_t x; std::memcpy(&x, value, 4); v = x; break; }
-    case classlib::otULong: { uint32_t x; std::memcpy(&x, value, 4); v = x; break; }
+        case classlib::otSByte: {
+            int8_t x;
+            std::memcpy(&x, value, 1);
+            v = x;
+            break;
+        }
+        case classlib::otUByte: {
+            uint8_t x;
+            std::memcpy(&x, value, 1);
+            v = x;
+            break;
+        }
+        case classlib::otSWord: {
+            int16_t x;
+            std::memcpy(&x, value, 2);
+            v = x;
+            break;
+        }
+        case classlib::otUWord: {
+            uint16_t x;
+            std::memcpy(&x, value, 2);
+            v = x;
+            break;
+        }
+        case classlib::otSLong: {
+            int32_t x;
+            std::memcpy(&x, value, 4);
+            v = x;
+            break;
+        }
+        case classlib::otULong: {
+            uint32_t x;
+            std::memcpy(&x, value, 4);
+            v = x;
+            break;
+        }
     }
     // The bounds as the type states them (unsigned for 32-bit unsigned types), so that a
     // Cardinal's upper half is not taken for negative numbers.
     if (v < ordinalType->MinValue || v > ordinalType->MaxValue)
-        return Format(texts::ValueOutOfRange, {std::string(texts::OrdinalEquals) + classlib::IntToStr(v)});
+        return Format(texts::ValueOutOfRange,
+                      {std::string(texts::OrdinalEquals) + classlib::IntToStr(v)});
     return classlib::GetEnumName(ordinalType, v);
 }
 
@@ -1005,11 +1088,19 @@ int32_t TBcTypeCache::ReferenceCount(const TTypeInfo* info) const
     return 0;
 }
 
-TBcTypeCache* TypeCache() { return ProcessTypeCache.get(); }
+TBcTypeCache* TypeCache()
+{
+    return ProcessTypeCache.get();
+}
 
-void StartTypeCache() { ProcessTypeCache = std::make_unique<TBcTypeCache>(); }
+void StartTypeCache()
+{
+    ProcessTypeCache = std::make_unique<TBcTypeCache>();
+}
 
-void StopTypeCache() { ProcessTypeCache.reset(); }
+void StopTypeCache()
+{
+    ProcessTypeCache.reset();
+}
 
 } // namespace bcl
-

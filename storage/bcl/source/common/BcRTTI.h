@@ -86,7 +86,8 @@ public:
     static constexpr TGUID IID = TGUID::FromText("{7DAD5224-46EA-11D5-B0C0-4854E825F345}");
     virtual TInterfacePtr<IBcOrdinalTypeInfo> QuerySetBaseType() const = 0;
     // Appends one line per element (or per range of elements with `wantRanges`).
-    virtual void ElementsToList(const void* value, bool wantRanges, classlib::TStrings& strings) const = 0;
+    virtual void ElementsToList(const void* value, bool wantRanges,
+                                classlib::TStrings& strings) const = 0;
     // Clears the set, then sets the elements the lines name (names or numbers, "a .. b"
     // ranges). Raises EBcRTTIError for an unknown name or an element outside the type.
     virtual void ListToElements(void* value, const classlib::TStrings& strings) const = 0;
@@ -148,7 +149,7 @@ public:
     static constexpr TGUID IID = TGUID::FromText("{7DAD5229-46EA-11D5-B0C0-4854E825F345}");
     virtual uint8_t QueryParamFlags() const = 0; // bits of TParamFlag
     virtual std::string QueryParamName() const = 0;
-    virtual int QueryRecordSize() const = 0;     // name length + type-name length + 3
+    virtual int QueryRecordSize() const = 0; // name length + type-name length + 3
     virtual std::string QueryParamTypeName() const = 0;
 };
 
@@ -269,4 +270,3 @@ void StartTypeCache();
 void StopTypeCache();
 
 } // namespace bcl
-

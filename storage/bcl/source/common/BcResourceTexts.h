@@ -7,7 +7,8 @@ namespace bcl::texts {
 inline constexpr const char* Win32ErrorPattern = "Win32 error: %s (%u)%s%s";
 inline constexpr const char* FailedToCreateMutex = "Failed to create mutex";
 inline constexpr const char* InvalidMmfName = "Invalid MMF name \"%s\"";
-inline constexpr const char* MmfCannotBeCreatedEmpty = "The MMF named \"%s\" cannot be created empty";
+inline constexpr const char* MmfCannotBeCreatedEmpty =
+    "The MMF named \"%s\" cannot be created empty";
 inline constexpr const char* NoVersionInformation = "File contains no version information";
 inline constexpr const char* SearchStringBlank = "Search string cannot be blank";
 inline constexpr const char* NoAnsiReplacementChar = "Failed to get ANSI replacement character";

@@ -44,9 +44,18 @@ const CharTables& StringTables()
     return tables;
 }
 
-bool IsUpperChar(char c) { return TypeOf(c) & C1Upper; }
-bool IsLowerChar(char c) { return TypeOf(c) & C1Lower; }
-bool IsDigitChar(char c) { return TypeOf(c) & C1Digit; }
+bool IsUpperChar(char c)
+{
+    return TypeOf(c) & C1Upper;
+}
+bool IsLowerChar(char c)
+{
+    return TypeOf(c) & C1Lower;
+}
+bool IsDigitChar(char c)
+{
+    return TypeOf(c) & C1Digit;
+}
 
 bool IsHexDigitChar(char c)
 {

@@ -29,32 +29,34 @@ TWindowsRelease Classify9x(const WindowsVersionFacts& f)
 TWindowsRelease ClassifyNT(const WindowsVersionFacts& f)
 {
     switch (f.major) {
-    case 3:
-        return f.minor == 1 ? wrWinNT31 : f.minor == 5 ? wrWinNT35
-               : f.minor == 51 ? wrWinNT351 : wrUnknown;
-    case 4:
-        return wrWinNT4;
-    case 5:
-        if (f.minor == 0)
-            return wrWin2000;
-        if (f.minor == 1)
-            return wrWinXP;
-        if (f.minor == 2) {
-            if (f.serverR2)
-                return wrWin2003R2;
-            if (!f.nativeProcessorIsX86 && IsWorkstation(f))
-                return wrWinXP64;
-            return wrWin2003;
-        }
-        return wrUnknown;
-    case 6:
-        if (f.minor == 0)
-            return IsWorkstation(f) ? wrWinVista : wrWinServer2008;
-        if (f.minor == 1)
-            return IsWorkstation(f) ? wrWin7 : wrWinServer2008R2;
-        return wrUnknown;
-    default:
-        return wrUnknown;
+        case 3:
+            return f.minor == 1    ? wrWinNT31
+                   : f.minor == 5  ? wrWinNT35
+                   : f.minor == 51 ? wrWinNT351
+                                   : wrUnknown;
+        case 4:
+            return wrWinNT4;
+        case 5:
+            if (f.minor == 0)
+                return wrWin2000;
+            if (f.minor == 1)
+                return wrWinXP;
+            if (f.minor == 2) {
+                if (f.serverR2)
+                    return wrWin2003R2;
+                if (!f.nativeProcessorIsX86 && IsWorkstation(f))
+                    return wrWinXP64;
+                return wrWin2003;
+            }
+            return wrUnknown;
+        case 6:
+            if (f.minor == 0)
+                return IsWorkstation(f) ? wrWinVista : wrWinServer2008;
+            if (f.minor == 1)
+                return IsWorkstation(f) ? wrWin7 : wrWinServer2008R2;
+            return wrUnknown;
+        default:
+            return wrUnknown;
     }
 }
 

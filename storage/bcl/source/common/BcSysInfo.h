@@ -8,24 +8,40 @@
 namespace bcl {
 
 enum TWindowsRelease : uint8_t {
-    wrUnknown, wrWin95, wrWin95OSR2, wrWin98, wrWin98SE, wrWinMillennium, wrWinNT31, wrWinNT35,
-    wrWinNT351, wrWinNT4, wrWin2000, wrWinXP, wrWin2003, wrWinXP64, wrWin2003R2, wrWinVista,
-    wrWinServer2008, wrWin7, wrWinServer2008R2,
+    wrUnknown,
+    wrWin95,
+    wrWin95OSR2,
+    wrWin98,
+    wrWin98SE,
+    wrWinMillennium,
+    wrWinNT31,
+    wrWinNT35,
+    wrWinNT351,
+    wrWinNT4,
+    wrWin2000,
+    wrWinXP,
+    wrWin2003,
+    wrWinXP64,
+    wrWin2003R2,
+    wrWinVista,
+    wrWinServer2008,
+    wrWin7,
+    wrWinServer2008R2,
 };
 
 // What the platform says about itself. The last three are asked only where the
 // classification needs them, so they are callbacks in spirit; here they are plain values
 // the caller fills (the Windows part asks the platform for each).
 struct WindowsVersionFacts {
-    uint32_t platformId = 0;        // 1: 95/98/Millennium family, 2: NT family
+    uint32_t platformId = 0; // 1: 95/98/Millennium family, 2: NT family
     uint32_t major = 0;
     uint32_t minor = 0;
-    std::string servicePack;        // CSD text, trimmed
+    std::string servicePack;               // CSD text, trimmed
     uint32_t kernelProductVersionHigh = 0; // 0x0004005A on Millennium (95 family only)
-    bool serverR2 = false;          // GetSystemMetrics(SM_SERVERR2) != 0
+    bool serverR2 = false;                 // GetSystemMetrics(SM_SERVERR2) != 0
     bool nativeProcessorIsX86 = true;
-    bool productTypeKnown = false;  // GetVersionEx with the extended record succeeded
-    uint8_t productType = 0;        // 1: workstation
+    bool productTypeKnown = false; // GetVersionEx with the extended record succeeded
+    uint8_t productType = 0;       // 1: workstation
 };
 
 TWindowsRelease ClassifyWindowsRelease(const WindowsVersionFacts& facts);

@@ -61,8 +61,9 @@ int32_t HexTextToBytes(std::string_view text, void* buffer, int32_t bufSize)
     for (int32_t i = 0; i < count; ++i) {
         const int value = HexPairValue(padded[2 * i], padded[2 * i + 1]);
         if (value < 0)
-            throw classlib::EConvertError(classlib::Format(
-                classlib::messages::InvalidInteger, {"$" + padded.substr(2 * static_cast<size_t>(i), 2)}));
+            throw classlib::EConvertError(
+                classlib::Format(classlib::messages::InvalidInteger,
+                                 {"$" + padded.substr(2 * static_cast<size_t>(i), 2)}));
         bytes[i] = static_cast<uint8_t>(value);
     }
     return count < 0 ? 0 : count;
@@ -100,8 +101,8 @@ int WordPosition(int n, std::string_view text, std::string_view delimiters)
 {
     int word = 0;
     for (size_t i = 0; i < text.size(); ++i) {
-        const bool starts = !IsDelimiter(text[i], delimiters)
-                            && (i == 0 || IsDelimiter(text[i - 1], delimiters));
+        const bool starts =
+            !IsDelimiter(text[i], delimiters) && (i == 0 || IsDelimiter(text[i - 1], delimiters));
         if (starts && ++word == n)
             return static_cast<int>(i) + 1;
     }
@@ -127,15 +128,15 @@ bool CharInSet256(uint8_t c, const uint32_t (&set)[8])
 bool VariantIsInteger(uint16_t variantType)
 {
     switch (variantType) {
-    case 2:  // 16-bit signed
-    case 3:  // 32-bit signed
-    case 16: // 8-bit signed
-    case 17: // 8-bit unsigned
-    case 18: // 16-bit unsigned
-    case 19: // 32-bit unsigned
-        return true;
-    default:
-        return false;
+        case 2:  // 16-bit signed
+        case 3:  // 32-bit signed
+        case 16: // 8-bit signed
+        case 17: // 8-bit unsigned
+        case 18: // 16-bit unsigned
+        case 19: // 32-bit unsigned
+            return true;
+        default:
+            return false;
     }
 }
 

@@ -37,8 +37,10 @@ bool SameNameIgnoringAsciiCase(const std::string& a, const std::string& b)
         return false;
     for (size_t i = 0; i < a.size(); ++i) {
         char x = a[i], y = b[i];
-        if (x >= 'a' && x <= 'z') x = static_cast<char>(x - 32);
-        if (y >= 'a' && y <= 'z') y = static_cast<char>(y - 32);
+        if (x >= 'a' && x <= 'z')
+            x = static_cast<char>(x - 32);
+        if (y >= 'a' && y <= 'z')
+            y = static_cast<char>(y - 32);
         if (x != y)
             return false;
     }
@@ -98,10 +100,11 @@ int32_t AcquireSharedMemory(void*& memory, const std::string& name, uint32_t siz
         if (size == 0)
             throw ESharedMemError(classlib::Format(texts::MmfCannotBeCreatedEmpty, {name}));
         const bool family95 = !SystemInfo().PlatformIsNT;
-        const DWORD protection = (family95 && desiredAccess == FILE_MAP_COPY) ? PAGE_WRITECOPY
-                                                                                : PAGE_READWRITE;
+        const DWORD protection =
+            (family95 && desiredAccess == FILE_MAP_COPY) ? PAGE_WRITECOPY : PAGE_READWRITE;
         SetLastError(ERROR_SUCCESS);
-        mapping = CreateFileMappingA(INVALID_HANDLE_VALUE, nullptr, protection, 0, size, name.c_str());
+        mapping =
+            CreateFileMappingA(INVALID_HANDLE_VALUE, nullptr, protection, 0, size, name.c_str());
         if (GetLastError() == ERROR_ALREADY_EXISTS)
             status = ERROR_ALREADY_EXISTS; // another process created it first
         else if (!mapping)

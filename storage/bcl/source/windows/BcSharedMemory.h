@@ -29,7 +29,10 @@ class HandleListLock {
 public:
     HandleListLock(const HandleListLock&) = delete;
     HandleListLock& operator=(const HandleListLock&) = delete;
-    HandleListLock(HandleListLock&& other) noexcept : section_(other.section_) { other.section_ = nullptr; }
+    HandleListLock(HandleListLock&& other) noexcept : section_(other.section_)
+    {
+        other.section_ = nullptr;
+    }
     ~HandleListLock();
     bool HoldsLock() const { return section_ != nullptr; }
 

@@ -14,15 +14,18 @@ namespace bcl {
 namespace {
 
 #define BC_DATE "$Date: 2026-12-10 12:00:00 +0000 (Thu, 10 Dec 2026) $"
-#define BC_RECORD(file, revision, path)                                                      \
-    TUnitVersionInfo{"$URL: https://repo.orvane.example/brenvik/storage/bcl/source/" path    \
-                     "/" file " $",                                                          \
-                     "$Revision: " #revision " $", BC_DATE, "BCL\\source\\" path, "", nullptr}
+#define BC_RECORD(file, revision, path)                                                     \
+    TUnitVersionInfo                                                                        \
+    {                                                                                       \
+        "$URL: https://repo.orvane.example/brenvik/storage/bcl/source/" path "/" file " $", \
+            "$Revision: " #revision " $", BC_DATE, "BCL\\source\\" path, "", nullptr        \
+    }
 
 const TUnitVersionInfo BcResourcesInfo = BC_RECORD("BcResources.cpp", 3072, "common");
 const TUnitVersionInfo BcWin32Info = BC_RECORD("BcWin32.cpp", 3007, "windows");
 const TUnitVersionInfo BcLogicInfo = BC_RECORD("BcLogic.cpp", 2921, "common");
-const TUnitVersionInfo BcStringConversionsInfo = BC_RECORD("BcStringConversions.cpp", 2921, "common");
+const TUnitVersionInfo BcStringConversionsInfo =
+    BC_RECORD("BcStringConversions.cpp", 2921, "common");
 const TUnitVersionInfo BcCharsetsInfo = BC_RECORD("BcCharsets.cpp", 2892, "common");
 const TUnitVersionInfo Bc8087Info = BC_RECORD("Bc8087.cpp", 2921, "common");
 const TUnitVersionInfo BcIniFilesInfo = BC_RECORD("BcIniFiles.cpp", 2892, "common");
@@ -53,15 +56,27 @@ const TUnitVersionInfo BcMimeInfo = BC_RECORD("BcMime.cpp", 2921, "common");
 std::unique_ptr<TBcCriticalSection> UnicodeSection;
 char AnsiReplacement = '?';
 
-void StartSysInfo() { SystemInfo(); }
+void StartSysInfo()
+{
+    SystemInfo();
+}
 void StartUnicode()
 {
     UnicodeSection = std::make_unique<TBcCriticalSection>();
     PlatformWideTextCompare();
 }
-void StopUnicode() { UnicodeSection.reset(); }
-void BuildStringTables() { StringTables(); }
-void StartBase() { AnsiReplacement = AnsiReplacementChar(); }
+void StopUnicode()
+{
+    UnicodeSection.reset();
+}
+void BuildStringTables()
+{
+    StringTables();
+}
+void StartBase()
+{
+    AnsiReplacement = AnsiReplacementChar();
+}
 void ChooseNextWideChar()
 {
     const wchar_t text[] = L"ab";

@@ -130,7 +130,8 @@ UINT LocaleAnsiCodePage(LCID locale)
 int CompareWideTextNT(const std::wstring& a, const std::wstring& b, LCID locale)
 {
     return CompareStringW(locale, NORM_IGNORECASE, a.c_str(), static_cast<int>(a.size()), b.c_str(),
-                          static_cast<int>(b.size())) - 2;
+                          static_cast<int>(b.size())) -
+           2;
 }
 
 int CompareWideText9x(const std::wstring& a, const std::wstring& b, LCID locale)
@@ -138,15 +139,17 @@ int CompareWideText9x(const std::wstring& a, const std::wstring& b, LCID locale)
     const UINT codePage = LocaleAnsiCodePage(locale);
     auto narrow = [codePage](const std::wstring& wide) {
         std::string text(wide.size(), '\0');
-        const int n = WideCharToMultiByte(codePage, 0, wide.c_str(), static_cast<int>(wide.size()),
-                                          text.data(), static_cast<int>(text.size()), nullptr, nullptr);
+        const int n =
+            WideCharToMultiByte(codePage, 0, wide.c_str(), static_cast<int>(wide.size()),
+                                text.data(), static_cast<int>(text.size()), nullptr, nullptr);
         text.resize(n > 0 ? static_cast<size_t>(n) : 0);
         return text;
     };
     const std::string na = narrow(a);
     const std::string nb = narrow(b);
-    return CompareStringA(locale, NORM_IGNORECASE, na.c_str(), static_cast<int>(na.size()), nb.c_str(),
-                          static_cast<int>(nb.size())) - 2;
+    return CompareStringA(locale, NORM_IGNORECASE, na.c_str(), static_cast<int>(na.size()),
+                          nb.c_str(), static_cast<int>(nb.size())) -
+           2;
 }
 
 WideTextCompare PlatformWideTextCompare()

@@ -55,7 +55,8 @@ int RectExtentY(const RECT& rect)
     return std::abs(rect.bottom - rect.top);
 }
 
-int DrawTextOnCanvas(classlib::TCanvas* canvas, const char* text, int length, RECT& rect, UINT flags)
+int DrawTextOnCanvas(classlib::TCanvas* canvas, const char* text, int length, RECT& rect,
+                     UINT flags)
 {
     return DrawTextA(canvas->Handle(), text, length, &rect, flags);
 }

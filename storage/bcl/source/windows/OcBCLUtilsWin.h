@@ -19,7 +19,8 @@ int RectExtentX(const RECT& rect);
 int RectExtentY(const RECT& rect);
 // DrawTextA on the canvas's device context; returns the text's height. `length` -1:
 // zero-terminated.
-int DrawTextOnCanvas(classlib::TCanvas* canvas, const char* text, int length, RECT& rect, UINT flags);
+int DrawTextOnCanvas(classlib::TCanvas* canvas, const char* text, int length, RECT& rect,
+                     UINT flags);
 bool GUIDsEqual(const GUID& a, const GUID& b);
 // The next character: CharNextW on the NT family, one 16-bit unit further otherwise.
 const wchar_t* NextWideChar(const wchar_t* p);
