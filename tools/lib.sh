@@ -14,7 +14,7 @@ PACKAGES=(
   libz-mingw-w64-dev ccache
   xvfb imagemagick x11-utils fonts-wine fonts-liberation
   cmake make googletest
-  clang libclang-rt-14-dev
+  clang libclang-rt-14-dev clang-format
   python3 fpc srecord gputils binutils-multiarch python3-pefile coreutils gifsicle
   zlib1g-dev libpng-dev pngcheck unzip python3-pil openssl
   dpkg-dev libjpeg62-turbo-dev libjpeg-turbo-progs
