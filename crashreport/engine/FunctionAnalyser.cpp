@@ -1,6 +1,9 @@
 #include "FunctionAnalyser.h"
 
 #include <algorithm>
+#include <iterator>
+
+#include "QorModuleImage.h"
 
 namespace qor {
 
@@ -94,6 +97,23 @@ void ModuleRange(const CodeMemory& memory, uint32_t address, uint32_t& start, ui
     }
     start = static_cast<uint32_t>(low);
     end = static_cast<uint32_t>(std::min<uint64_t>(high, 0xFFFFFFFFull));
+}
+
+// A branch that leaves the function often goes through a jump stub (an import thunk, a jump to
+// an export): when `target` is not an exported entry itself but such a stub whose branch leads
+// to one, that export is the target worth recording.
+uint32_t ExportBehindStub(const CodeMemory& memory, uint32_t target)
+{
+    static const uint8_t kStubStarts[] = {0x02, 0x03, 0xE9, 0xEB, 0xFF};
+    uint8_t first = 0;
+    if (!memory.Read(target, &first, 1) ||
+        std::find(std::begin(kStubStarts), std::end(kStubStarts), first) == std::end(kStubStarts))
+        return target;
+    TDecodedInstruction stub = DecodeInstruction(memory, target, nullptr);
+    if (!stub.valid || !(stub.call || stub.jump) || !stub.target ||
+        ExportNameAt(memory, stub.target).empty() || !ExportNameAt(memory, target).empty())
+        return target;
+    return stub.target;
 }
 
 class Analyser {
@@ -240,7 +260,8 @@ void Analyser::ProcessBranch(const TDecodedInstruction& d, const TRegisterState&
         bool recorded = std::any_of(info_.outsideBranches.begin(), info_.outsideBranches.end(),
                                     [&](const TOutsideBranch& b) { return b.next == d.next; });
         if (!recorded)
-            info_.outsideBranches.push_back({d.call, d.start, d.next, d.target, d.relative,
+            info_.outsideBranches.push_back({d.call, d.start, d.next,
+                                             ExportBehindStub(memory_, d.target), d.relative,
                                              d.targetLocation, d.pointerLocation});
         return;
     }

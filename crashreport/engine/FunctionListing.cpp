@@ -5,6 +5,8 @@
 #include <map>
 #include <vector>
 
+#include "QorModuleImage.h"
+
 namespace qor {
 
 using namespace x86;
@@ -239,14 +241,51 @@ bool InModuleImage(const CodeMemory& memory, uint32_t address)
            uint64_t{address} + 100 <= uint64_t{r.start} + r.size;
 }
 
+// The name of the routine that starts at `address`: its export name in its module, else the
+// debug information's name.
+std::string RoutineName(const CodeMemory& memory, uint32_t address, const ListingHooks& hooks)
+{
+    std::string name = ExportNameAt(memory, address);
+    if (name.empty() && hooks.routineName)
+        name = hooks.routineName(address);
+    return name;
+}
+
+// The name of a branch target as the comment gives it: a jump stub inside a module image (an
+// import thunk) is named by where it jumps; a routine of another module than the branch's own
+// gets that module's file name in brackets.
+std::string BranchTargetName(const CodeMemory& memory, const TDecodedInstruction& d,
+                             const ListingHooks& hooks)
+{
+    uint32_t named = d.target;
+    MemoryRegion region = memory.Region(named);
+    if (region.committed && region.allocationBase) {
+        TDecodedInstruction stub = DecodeInstruction(memory, named, nullptr);
+        bool unconditionalJump =
+            stub.valid && stub.jump && stub.target &&
+            (stub.opcode == 0xE9 || stub.opcode == 0xEB || stub.opcode == 0xFF);
+        if (unconditionalJump)
+            named = stub.target;
+    }
+    std::string name = RoutineName(memory, named, hooks);
+    if (name.empty() || name.find('(') != std::string::npos || !hooks.moduleName)
+        return name;
+    uint32_t own = memory.Region(d.start).allocationBase;
+    uint32_t theirs = memory.Region(named).allocationBase;
+    if (theirs && theirs != own) {
+        std::string module = hooks.moduleName(theirs);
+        if (!module.empty())
+            name += " (" + module + ")";
+    }
+    return name;
+}
+
 std::string Comment(const CodeMemory& memory, const TDecodedInstruction& d,
                     const ListingHooks& hooks)
 {
-    auto name = [&](uint32_t a) {
-        return hooks.routineName ? hooks.routineName(a) : std::string();
-    };
+    auto name = [&](uint32_t a) { return RoutineName(memory, a, hooks); };
     if ((d.call || d.jump) && d.target) {
-        std::string n = name(d.target);
+        std::string n = BranchTargetName(memory, d, hooks);
         return n.empty() ? "" : "  ; " + n;
     }
     uint32_t candidate = 0;
@@ -363,7 +402,7 @@ std::string ParseFunction(const CodeMemory& memory, uint32_t address, uint32_t e
     info = AnalyseCode(memory, address, anchors);
     if (!info.valid)
         return "";
-    std::string name = hooks.routineName ? hooks.routineName(address) : "";
+    std::string name = RoutineName(memory, address, hooks);
     std::string header = name.empty() ? "sub_" + Hex(address) : "public " + name;
     std::string labelName = name.empty() ? header : name;
 

@@ -12,10 +12,14 @@
 
 namespace qor {
 
-// What the debug information adds to a listing; each may be empty.
+// What the debug information and the platform add to a listing; each may be empty. Export
+// names come from the module images themselves.
 struct ListingHooks {
     std::function<std::string(uint32_t address)> routineName; // "" when no routine starts there
     std::function<uint32_t(uint32_t address)> lineNumber;     // 0 when unknown
+    // The file name (without path) of the module at an allocation base, for routines of other
+    // modules than the listed one; "" when unknown.
+    std::function<std::string(uint32_t base)> moduleName;
 };
 
 // One instruction as text ("00401000   mov     eax, $10"), invalid ones as one "db" line per

@@ -1,0 +1,266 @@
+// The OS helpers in a running process: the readers of loaded modules against what the system
+// loader (GetProcAddress) and dbghelp find, the per-thread message-handler windows, and the OS
+// information record.
+#include "QorTools.h"
+
+#include <dbghelp.h>
+#include <gtest/gtest.h>
+
+#include <condition_variable>
+#include <mutex>
+#include <string>
+#include <thread>
+
+#include "QorModuleImage.h"
+#include "QorStrings.h"
+
+using namespace qor;
+
+namespace {
+
+HMODULE Fixture()
+{
+    static HMODULE module = LoadLibraryA(BRENVIK_FIXTURE_LIBRARY);
+    return module;
+}
+
+void* SystemLookup(HMODULE module, const char* name)
+{
+    return reinterpret_cast<void*>(GetProcAddress(module, name));
+}
+
+// The named exports of a loaded module, as our reader finds them.
+std::vector<PeExport> ExportsOf(HMODULE module)
+{
+    ByteViewMemory view(module, ImageSize(PeHeadersOf(module)));
+    return PeImageReader(view, 0, PeLayout::Loaded).Exports();
+}
+
+} // namespace
+
+TEST(QorToolsExports, FixtureExportsAsTheLoaderResolvesThem)
+{
+    HMODULE fixture = Fixture();
+    ASSERT_NE(fixture, nullptr) << BRENVIK_FIXTURE_LIBRARY;
+    for (const char* name : {"FixtureFirst", "FixtureSecond", "FixtureData", "ForwardedSleep"}) {
+        SCOPED_TRACE(name);
+        void* expected = SystemLookup(fixture, name);
+        ASSERT_NE(expected, nullptr);
+        EXPECT_EQ(ExportByName(fixture, name, false), expected);
+        EXPECT_EQ(ExportByName(fixture, name, true), expected) << "checked against the file";
+    }
+    void* hidden = SystemLookup(fixture, MAKEINTRESOURCEA(7));
+    ASSERT_NE(hidden, nullptr);
+    EXPECT_EQ(ExportByOrdinal(fixture, 7), hidden);
+    EXPECT_EQ(ExportName(fixture, hidden, false), "#7") << "index 6, ordinal base 1";
+    EXPECT_EQ(ExportName(fixture, SystemLookup(fixture, "FixtureFirst"), true), "FixtureFirst");
+    EXPECT_EQ(ExportName(fixture, static_cast<char*>(hidden) + 1, false), "");
+    // A forwarder to a library that is not loaded resolves to nothing.
+    EXPECT_EQ(ExportByName(fixture, "ForwardedAbsent", false), nullptr);
+    EXPECT_EQ(ExportByOrdinal(fixture, 5), nullptr);
+    EXPECT_EQ(ExportByName(fixture, "Missing", false), nullptr);
+    EXPECT_EQ(ExportByName(nullptr, "FixtureFirst", false), nullptr);
+}
+
+// Every named export of the system's libraries (kernel32 forwards many to ntdll) is found where
+// the loader finds it, and an exported address is named by a name that leads back to it.
+TEST(QorToolsExports, SystemLibrariesAgreeWithTheLoader)
+{
+    for (const char* library : {"kernel32.dll", "ntdll.dll", "user32.dll"}) {
+        SCOPED_TRACE(library);
+        HMODULE module = LoadLibraryA(library);
+        ASSERT_NE(module, nullptr);
+        size_t named = 0;
+        for (const PeExport& e : ExportsOf(module)) {
+            if (e.name.empty())
+                continue;
+            ++named;
+            void* expected = SystemLookup(module, e.name.c_str());
+            if (!e.forwarder.empty() && !expected)
+                continue; // forwarded to a library that is not loaded: both give none
+            SCOPED_TRACE(e.name);
+            EXPECT_EQ(ExportByName(module, e.name, false), expected);
+            if (e.forwarder.empty()) {
+                std::string name = ExportName(module, expected, false);
+                EXPECT_EQ(SystemLookup(module, name.c_str()), expected) << name;
+            }
+        }
+        EXPECT_GT(named, 100u);
+    }
+}
+
+TEST(QorToolsImages, HeadersAndDirectoriesAgreeWithDbghelp)
+{
+    for (HMODULE module :
+         {Fixture(), GetModuleHandleA(nullptr), GetModuleHandleA("kernel32.dll")}) {
+        ASSERT_NE(module, nullptr);
+        const auto* nt = ImageNtHeader(module);
+        ASSERT_EQ(PeHeadersOf(module), static_cast<const void*>(nt));
+        EXPECT_EQ(ImageSize(nt), nt->OptionalHeader.SizeOfImage);
+        for (USHORT index = 0; index < 16; ++index) {
+            SCOPED_TRACE(index);
+            ULONG size = 0;
+            void* expected = ImageDirectoryEntryToData(module, TRUE, index, &size);
+            if (expected) {
+                EXPECT_EQ(DataDirectoryOf(module, index), expected);
+            }
+        }
+        EXPECT_EQ(ExportDirectoryOf(module), DataDirectoryOf(module, 0));
+        // The file offset of each section's start, and of the export directory, as dbghelp
+        // places them in the mapped file.
+        size_t fileSize = 0;
+        const auto* file = static_cast<const uint8_t*>(MapModuleFile(module, &fileSize));
+        ASSERT_NE(file, nullptr);
+        EXPECT_EQ(file[0], 'M');
+        EXPECT_EQ(file[1], 'Z');
+        auto* fileHeaders = ImageNtHeader(const_cast<uint8_t*>(file));
+        ASSERT_NE(fileHeaders, nullptr);
+        const IMAGE_SECTION_HEADER* section = IMAGE_FIRST_SECTION(fileHeaders);
+        for (WORD i = 0; i < fileHeaders->FileHeader.NumberOfSections; ++i, ++section) {
+            if (!section->SizeOfRawData)
+                continue;
+            ULONG rva = section->VirtualAddress + section->SizeOfRawData / 2;
+            auto* at = static_cast<const uint8_t*>(
+                ImageRvaToVa(fileHeaders, const_cast<uint8_t*>(file), rva, nullptr));
+            if (at) {
+                EXPECT_EQ(RvaToFileOffset(nt, rva), static_cast<uint32_t>(at - file)) << i;
+            }
+        }
+        UnmapViewOfFile(file);
+    }
+    EXPECT_EQ(PeHeadersOf(nullptr), nullptr);
+    static const char notAnImage[64] = "MZ";
+    EXPECT_EQ(PeHeadersOf(reinterpret_cast<HMODULE>(const_cast<char*>(notAnImage))), nullptr);
+}
+
+TEST(QorToolsImages, ModuleOfAddressAndResources)
+{
+    HMODULE kernel32 = GetModuleHandleA("kernel32.dll");
+    HMODULE module = nullptr;
+    std::string name;
+    ASSERT_TRUE(ModuleOfAddress(SystemLookup(kernel32, "Sleep"), module, name));
+    EXPECT_EQ(module, kernel32);
+    EXPECT_EQ(LowerStr(name.substr(name.size() - 12)), "kernel32.dll") << name;
+    int onTheStack = 0;
+    EXPECT_FALSE(ModuleOfAddress(reinterpret_cast<void*>(0x10), module, name));
+    EXPECT_FALSE(ModuleOfAddress(&onTheStack, module, name)) << "a thread's stack is no module";
+
+    // The version resource: its first word is its own length.
+    std::string version = ReadResource(kernel32, MAKEINTRESOURCEA(16), MAKEINTRESOURCEA(1));
+    ASSERT_GE(version.size(), 2u);
+    EXPECT_EQ(static_cast<uint8_t>(version[0]) | static_cast<uint8_t>(version[1]) << 8,
+              static_cast<int>(version.size()));
+    EXPECT_EQ(ReadResource(kernel32, "QOR", "EXCEPT"), "");
+
+    char path[MAX_PATH];
+    ASSERT_TRUE(GetModuleFileNameA(kernel32, path, MAX_PATH));
+    EXPECT_NE(FileVersionNumber(path), 0u);
+    EXPECT_EQ(FileVersionNumber("Z:\\no such file.dll"), 0u);
+}
+
+namespace {
+
+struct Calls {
+    int procedure = 0;
+    int method = 0;
+};
+Calls gCalls;
+
+void CountingProcedure(HWND, UINT message, WPARAM, LPARAM lParam, LRESULT& result)
+{
+    ++gCalls.procedure;
+    result = static_cast<LRESULT>(message) + lParam;
+}
+
+void OtherProcedure(HWND, UINT, WPARAM, LPARAM, LRESULT&) {}
+
+void CountingMethod(void* object, HWND, UINT, WPARAM, LPARAM, LRESULT& result)
+{
+    ++static_cast<Calls*>(object)->method;
+    result = 7;
+}
+
+} // namespace
+
+TEST(QorToolsMessageHandlers, RegisterDispatchAndRemove)
+{
+    gCalls = {};
+    HWND window = MessageHandlerWindow(0);
+    ASSERT_NE(window, nullptr);
+    EXPECT_EQ(MessageHandlerWindow(GetCurrentThreadId()), window);
+    char className[128];
+    ASSERT_GT(GetClassNameA(window, className, sizeof className), 0);
+    EXPECT_TRUE(StartsWithStr(kMessageHandlerClassPrefix + FormatHex(GetCurrentThreadId(), 1, '0'),
+                              className))
+        << className;
+
+    EXPECT_EQ(AddMessageHandler(CountingProcedure, 0, 0), 1024u);
+    EXPECT_EQ(AddMessageHandler(OtherProcedure, 0, 0), 1025u);
+    EXPECT_EQ(AddMessageHandler(OtherProcedure, 0, 0), 1026u) << "the lowest free number";
+    EXPECT_EQ(AddMessageHandler(CountingProcedure, 1024, 0), 0u) << "registered already";
+    Calls methodCalls;
+    EXPECT_EQ(AddMessageHandler(nullptr, 0x0219, 0, CountingMethod, &methodCalls), 0x0219u);
+
+    EXPECT_EQ(SendMessageA(window, 1024, 0, 5), 1029);
+    EXPECT_EQ(gCalls.procedure, 1);
+    EXPECT_EQ(SendMessageA(window, 0x0219, 0, 0), 7);
+    EXPECT_EQ(methodCalls.method, 1);
+    // Messages outside the broadcast list and below 0x218 reach no handler.
+    AddMessageHandler(CountingProcedure, WM_USER - 1, 0);
+    SendMessageA(window, WM_USER - 1, 0, 0);
+    EXPECT_EQ(gCalls.procedure, 1);
+
+    RemoveMessageHandler(OtherProcedure, 0, 0); // every message of that procedure
+    RemoveMessageHandler(CountingProcedure, 0, 0);
+    EXPECT_TRUE(IsWindow(window)) << "the method handler is left";
+    RemoveMessageHandler(nullptr, 0x0219, 0, CountingMethod, &methodCalls);
+    EXPECT_FALSE(IsWindow(window)) << "destroyed with its last handler";
+    // A new registration makes a new window.
+    EXPECT_EQ(AddMessageHandler(CountingProcedure, 0, 0), 1024u);
+    HWND second = MessageHandlerWindow(0);
+    EXPECT_TRUE(IsWindow(second));
+    RemoveMessageHandler(CountingProcedure, 0, 0);
+    EXPECT_FALSE(IsWindow(second));
+}
+
+TEST(QorToolsMessageHandlers, AnotherThreadWithoutAWindowGetsNone)
+{
+    std::mutex lock;
+    std::condition_variable changed;
+    bool done = false;
+    DWORD id = 0;
+    std::thread other([&] {
+        std::unique_lock<std::mutex> guard(lock);
+        id = GetCurrentThreadId();
+        changed.notify_all();
+        changed.wait(guard, [&] { return done; });
+    });
+    {
+        std::unique_lock<std::mutex> guard(lock);
+        changed.wait(guard, [&] { return id != 0; });
+    }
+    EXPECT_EQ(MessageHandlerWindow(id), nullptr);
+    EXPECT_EQ(AddMessageHandler(CountingProcedure, 0, id), 0u);
+    {
+        std::lock_guard<std::mutex> guard(lock);
+        done = true;
+    }
+    changed.notify_all();
+    other.join();
+}
+
+TEST(QorToolsSystem, OsInfoAndNineXKeyOnTheNtLine)
+{
+    TOS os;
+    QueryOsInfo(os);
+    EXPECT_TRUE(os.isNT);
+    EXPECT_FALSE(os.is9x);
+    EXPECT_EQ(os.kindNT, os.osIndex);
+    EXPECT_TRUE(StartsWithStr(OsName(os.osIndex), os.description)) << os.description;
+    TOS again;
+    QueryOsInfo(again);
+    EXPECT_EQ(again.description, os.description);
+    EXPECT_EQ(Win9xIdKey(), 0u);
+    EXPECT_FALSE(Win95Layout());
+    EXPECT_EQ(FreeResourcesPercent(0), 0);
+}
