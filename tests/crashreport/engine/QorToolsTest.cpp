@@ -11,7 +11,9 @@
 #include <string>
 #include <thread>
 
+#include "GuardedRead.h"
 #include "QorModuleImage.h"
+#include "QorReadableMap.h"
 #include "QorStrings.h"
 
 using namespace qor;
@@ -206,8 +208,8 @@ TEST(QorToolsMessageHandlers, RegisterDispatchAndRemove)
     EXPECT_EQ(SendMessageA(window, 0x0219, 0, 0), 7);
     EXPECT_EQ(methodCalls.method, 1);
     // Messages outside the broadcast list and below 0x218 reach no handler.
-    AddMessageHandler(CountingProcedure, WM_USER - 1, 0);
-    SendMessageA(window, WM_USER - 1, 0, 0);
+    EXPECT_EQ(AddMessageHandler(CountingProcedure, WM_KEYDOWN, 0), UINT{WM_KEYDOWN});
+    SendMessageA(window, WM_KEYDOWN, 0, 0);
     EXPECT_EQ(gCalls.procedure, 1);
 
     RemoveMessageHandler(OtherProcedure, 0, 0); // every message of that procedure
@@ -263,4 +265,150 @@ TEST(QorToolsSystem, OsInfoAndNineXKeyOnTheNtLine)
     EXPECT_EQ(Win9xIdKey(), 0u);
     EXPECT_FALSE(Win95Layout());
     EXPECT_EQ(FreeResourcesPercent(0), 0);
+}
+
+namespace {
+
+// Runs the probe beside this test with Wine's per-application Windows version set for it, and
+// returns its line.
+std::string ProbeUnderVersion(const char* version)
+{
+    const char* key = "Software\\Wine\\AppDefaults\\os_info_probe.exe";
+    HKEY appDefaults = nullptr;
+    if (RegCreateKeyExA(HKEY_CURRENT_USER, key, 0, nullptr, 0, KEY_SET_VALUE, nullptr, &appDefaults,
+                        nullptr) != ERROR_SUCCESS)
+        return "no registry key";
+    RegSetValueExA(appDefaults, "Version", 0, REG_SZ, reinterpret_cast<const BYTE*>(version),
+                   static_cast<DWORD>(strlen(version) + 1));
+    char path[MAX_PATH];
+    DWORD length = GetModuleFileNameA(nullptr, path, MAX_PATH);
+    std::string probe(path, length);
+    probe = probe.substr(0, probe.find_last_of("\\/") + 1) + "os_info_probe.exe";
+
+    SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
+    HANDLE readEnd = nullptr, writeEnd = nullptr;
+    CreatePipe(&readEnd, &writeEnd, &inherit, 0);
+    SetHandleInformation(readEnd, HANDLE_FLAG_INHERIT, 0);
+    STARTUPINFOA startup{};
+    startup.cb = sizeof startup;
+    startup.dwFlags = STARTF_USESTDHANDLES;
+    startup.hStdOutput = writeEnd;
+    startup.hStdError = writeEnd;
+    PROCESS_INFORMATION process{};
+    std::string commandLine = "\"" + probe + "\"";
+    std::string output;
+    if (CreateProcessA(probe.c_str(), commandLine.data(), nullptr, nullptr, TRUE, 0, nullptr,
+                       nullptr, &startup, &process)) {
+        CloseHandle(writeEnd);
+        writeEnd = nullptr;
+        char buffer[512];
+        DWORD got = 0;
+        while (ReadFile(readEnd, buffer, sizeof buffer, &got, nullptr) && got)
+            output.append(buffer, got);
+        WaitForSingleObject(process.hProcess, 30000);
+        CloseHandle(process.hThread);
+        CloseHandle(process.hProcess);
+    } else {
+        output = "cannot start " + probe;
+    }
+    if (writeEnd)
+        CloseHandle(writeEnd);
+    CloseHandle(readEnd);
+    RegDeleteValueA(appDefaults, "Version");
+    RegCloseKey(appDefaults);
+    while (!output.empty() && (output.back() == '\n' || output.back() == '\r'))
+        output.pop_back();
+    return output;
+}
+
+} // namespace
+
+// Each Windows version Wine offers per application, with the description the OS name table and
+// its suffix rules give for the version numbers Wine reports for it. This is a 64-bit process
+// on a 64-bit system: the NT line carries " x64". Two facts of Wine 8.0: from Windows 8.1 on it
+// reports 6.2 to a program without a compatibility manifest, as Windows does; and its "win7"
+// setting reports a server (product type 3) while "win2008r2" reports a workstation.
+TEST(QorToolsSystem, DescriptionOfEveryVersionWineReports)
+{
+    struct Case {
+        const char* setting;
+        const char* line; // description|major.minor.build|line|service pack
+    } cases[] = {
+        {"win10", "Windows NT New x64|6.2.9200|nt|"},
+        {"win81", "Windows NT New x64|6.2.9200|nt|"},
+        {"win8", "Windows NT New x64|6.2.9200|nt|"},
+        {"win2008r2", "Windows 7 x64 Service Pack 1|6.1.7601|nt|Service Pack 1"},
+        {"win7", "Windows 2008 R2 x64 Service Pack 1|6.1.7601|nt|Service Pack 1"},
+        {"win2008", "Windows 2008 x64 Service Pack 2|6.0.6002|nt|Service Pack 2"},
+        {"vista", "Windows Vista x64 Service Pack 2|6.0.6002|nt|Service Pack 2"},
+        {"win2003", "Windows 2003 x64 Service Pack 2|5.2.3790|nt|Service Pack 2"},
+        {"winxp64", "Windows XP x64 Service Pack 2|5.2.3790|nt|Service Pack 2"},
+        {"winxp", "Windows XP x64 Service Pack 3|5.1.2600|nt|Service Pack 3"},
+        {"win2k", "Windows 2000 x64 Service Pack 4|5.0.2195|nt|Service Pack 4"},
+        {"nt40", "Windows NT 4 x64 Service Pack 6a|4.0.1381|nt|Service Pack 6a"},
+        {"nt351", "Windows NT 3 x64 Service Pack 5|3.51.1057|nt|Service Pack 5"},
+        {"winme", "Windows ME|4.90.3000|9x| "},
+        {"win98", "Windows 98 SE|4.10.2222|9x| A "},
+        {"win95", "Windows 95|4.0.950|9x|"},
+        // Win32s on Windows 3.x: neither line, so no name.
+        {"win31", "None|3.10.0|other|Win32s 1.3"},
+        {"win30", "None|3.0.0|other|Win32s 1.3"},
+        {"win20", "None|2.0.0|other|Win32s 1.3"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.setting);
+        EXPECT_EQ(ProbeUnderVersion(c.setting), c.line);
+    }
+}
+
+TEST(QorReadableMap, CoversTheProcessAndKnowsEachPage)
+{
+    // Four pages: read-write, no access, guard, and reserved only.
+    auto* pages = static_cast<uint8_t*>(VirtualAlloc(nullptr, 0x4000, MEM_RESERVE, PAGE_NOACCESS));
+    ASSERT_NE(pages, nullptr);
+    ASSERT_TRUE(VirtualAlloc(pages, 0x1000, MEM_COMMIT, PAGE_READWRITE));
+    ASSERT_TRUE(VirtualAlloc(pages + 0x1000, 0x1000, MEM_COMMIT, PAGE_NOACCESS));
+    ASSERT_TRUE(VirtualAlloc(pages + 0x2000, 0x1000, MEM_COMMIT, PAGE_READWRITE | PAGE_GUARD));
+    pages[0] = 0x5A;
+    int onTheStack = 0;
+
+    TDATryRead* map = CreateReadableMap();
+    ASSERT_NE(map, nullptr);
+    const auto& entries = map->Entries();
+    ASSERT_FALSE(entries.empty());
+    EXPECT_EQ(entries.front().start, 0u);
+    EXPECT_EQ(entries.back().end, UINTPTR_MAX);
+    for (size_t i = 1; i < entries.size(); ++i) {
+        EXPECT_EQ(entries[i].start, entries[i - 1].end + 1) << "regions follow each other";
+        EXPECT_NE(entries[i].readable, entries[i - 1].readable) << "equal neighbours are joined";
+    }
+    struct Case {
+        const void* address;
+        bool readable;
+    } cases[] = {
+        {pages, true},
+        {pages + 0xFFF, true},
+        {pages + 0x1000, false},
+        {pages + 0x2000, false},
+        {pages + 0x3000, false},
+        {&onTheStack, true},
+        {reinterpret_cast<void*>(&CreateReadableMap), true},
+        {nullptr, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.address);
+        EXPECT_EQ(IsReadable(map, reinterpret_cast<uintptr_t>(c.address)), c.readable);
+    }
+    EXPECT_FALSE(IsReadable(nullptr, reinterpret_cast<uintptr_t>(pages)));
+
+    // A guarded read of the guard page with the map fails without touching it: the page keeps
+    // its guard.
+    uint8_t byte = 0;
+    EXPECT_FALSE(GuardedRead(reinterpret_cast<uintptr_t>(pages + 0x2000), &byte, 1, map));
+    MEMORY_BASIC_INFORMATION info;
+    ASSERT_EQ(VirtualQuery(pages + 0x2000, &info, sizeof info), sizeof info);
+    EXPECT_TRUE(info.Protect & PAGE_GUARD);
+    FreeReadableMap(map);
+    FreeReadableMap(nullptr);
+    VirtualFree(pages, 0, MEM_RELEASE);
 }
