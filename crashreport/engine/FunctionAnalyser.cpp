@@ -55,45 +55,26 @@ void ModuleRange(const CodeMemory& memory, uint32_t address, uint32_t& start, ui
     MemoryRegion region = memory.Region(address);
     start = region.start;
     end = region.start + region.size; // exclusive; 0 when the region reaches 4 GB
-    uint32_t base = region.allocationBase, pe = 0, signature = 0, word = 0;
-    if (!base || !memory.Read(base, &word, 2) || (word & 0xFFFF) != 0x5A4D)
+    uint32_t base = region.allocationBase;
+    if (!base)
         return;
-    if (!ReadDword(memory, base + 0x3C, pe) || !ReadDword(memory, base + pe, signature) ||
-        signature != 0x4550)
+    PeImageReader image(memory, base, PeLayout::Loaded);
+    if (!image.Valid())
         return;
-    uint32_t sections = 0, optionalSize = 0, magic = 0;
-    if (!memory.Read(base + pe + 6, &sections, 2) ||
-        !memory.Read(base + pe + 20, &optionalSize, 2) || !memory.Read(base + pe + 24, &magic, 2))
-        return;
-    sections &= 0xFFFF;
-    optionalSize &= 0xFFFF;
-    magic &= 0xFFFF;
-    uint32_t optional = base + pe + 24;
-    uint32_t codeBase = 0, codeSize = 0;
-    if (!ReadDword(memory, optional + 20, codeBase) || !ReadDword(memory, optional + 4, codeSize))
-        return;
-    uint64_t low = uint64_t{base} + codeBase, high = low + codeSize;
-    uint32_t table = optional + optionalSize;
-    auto sectionRange = [&](uint32_t i, uint64_t& s, uint64_t& e) {
-        uint32_t size = 0, rva = 0, flags = 0;
-        if (i >= sections || !ReadDword(memory, table + i * 40 + 8, size) ||
-            !ReadDword(memory, table + i * 40 + 12, rva) ||
-            !ReadDword(memory, table + i * 40 + 36, flags) || !(flags & 0x20))
-            return false;
-        s = uint64_t{base} + rva;
-        e = s + size;
-        return true;
+    uint64_t low = uint64_t{base} + image.CodeBase(), high = low + image.CodeSize();
+    const std::vector<PeSectionHeader>& sections = image.Sections();
+    auto code = [&](size_t i) {
+        return i < sections.size() && (sections[i].characteristics & 0x20) != 0;
     };
-    uint64_t s0, e0, s1, e1;
-    if (sectionRange(0, s0, e0)) {
-        low = s0;
-        high = sectionRange(1, s1, e1) ? e1 : e0;
+    if (code(0)) {
+        low = uint64_t{base} + sections[0].virtualAddress;
+        const PeSectionHeader& last = sections[code(1) ? 1 : 0];
+        high = uint64_t{base} + last.virtualAddress + last.virtualSize;
     }
-    uint32_t dataBase = 0, dataSize = 0;
-    if (magic == 0x10B && ReadDword(memory, optional + 24, dataBase) &&
-        ReadDword(memory, optional + 8, dataSize) && dataSize) {
-        low = std::min<uint64_t>(low, uint64_t{base} + dataBase);
-        high = std::max<uint64_t>(high, uint64_t{base} + dataBase + dataSize);
+    if (!image.Pe32Plus() && image.InitializedDataSize()) {
+        low = std::min<uint64_t>(low, uint64_t{base} + image.DataBase());
+        high = std::max<uint64_t>(high,
+                                  uint64_t{base} + image.DataBase() + image.InitializedDataSize());
     }
     start = static_cast<uint32_t>(low);
     end = static_cast<uint32_t>(std::min<uint64_t>(high, 0xFFFFFFFFull));

@@ -89,7 +89,11 @@ PeImageReader::PeImageReader(const CodeMemory& memory, uint32_t base, PeLayout l
             return;
     }
     if (!ReadDword(optionalHeader_ + 56, imageSize_) ||
-        !ReadDword(optionalHeader_ + 16, entryPoint_))
+        !ReadDword(optionalHeader_ + 16, entryPoint_) ||
+        !ReadDword(optionalHeader_ + 4, codeSize_) ||
+        !ReadDword(optionalHeader_ + 8, initializedDataSize_) ||
+        !ReadDword(optionalHeader_ + 20, codeBase_) ||
+        (!pe32Plus_ && !ReadDword(optionalHeader_ + 24, dataBase_)))
         return;
     // Directories beyond the optional header's stated size are not there.
     uint32_t room = directoryTable_ < sectionTable_ ? (sectionTable_ - directoryTable_) / 8 : 0;

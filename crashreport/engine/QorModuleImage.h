@@ -89,6 +89,10 @@ public:
     uint64_t ImageBase() const { return imageBase_; }
     uint32_t ImageSize() const { return imageSize_; }
     uint32_t EntryPointRva() const { return entryPoint_; }
+    uint32_t CodeBase() const { return codeBase_; } // base and size of code
+    uint32_t CodeSize() const { return codeSize_; }
+    uint32_t DataBase() const { return dataBase_; } // base of data: PE32 only (0 for PE32+)
+    uint32_t InitializedDataSize() const { return initializedDataSize_; }
 
     const std::vector<PeSectionHeader>& Sections() const { return sections_; }
     uint32_t DataDirectoryCount() const { return directoryCount_; }
@@ -141,6 +145,10 @@ private:
     uint64_t imageBase_ = 0;
     uint32_t imageSize_ = 0;
     uint32_t entryPoint_ = 0;
+    uint32_t codeBase_ = 0;
+    uint32_t codeSize_ = 0;
+    uint32_t dataBase_ = 0;
+    uint32_t initializedDataSize_ = 0;
     uint32_t directoryCount_ = 0;
     uint32_t directoryTable_ = 0;
     std::vector<PeSectionHeader> sections_; // those that could be read, in table order
