@@ -346,6 +346,16 @@ void* ResolveExport(HMODULE module, uint32_t rva)
     HMODULE target = GetModuleHandleA(forwarder.substr(0, dot).c_str());
     if (!target)
         return nullptr;
+    // Forwarders that lead in a circle (damaged or hostile libraries) end after a few hops
+    // instead of exhausting the stack of the code that reports a crash.
+    constexpr int kMaxForwarderHops = 16;
+    static thread_local int hops = 0;
+    if (hops >= kMaxForwarderHops)
+        return nullptr;
+    struct Hop {
+        Hop() { ++hops; }
+        ~Hop() { --hops; }
+    } hop;
     std::string function = forwarder.substr(dot + 1);
     if (function.size() > 1 && function[0] == '#')
         return ExportByOrdinal(

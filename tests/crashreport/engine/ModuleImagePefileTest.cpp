@@ -139,7 +139,7 @@ TEST(ModuleImagePefile, ExportLookupsFindPefilesEntries)
             std::getline(fields, e.forwarder);
             expected.push_back(e);
         }
-        ASSERT_EQ(expected.size(), 6u);
+        ASSERT_EQ(expected.size(), 7u);
 
         const std::vector<uint8_t> file = ReadFile(m.path);
         const uint32_t base = 0x20000000;
@@ -164,7 +164,7 @@ TEST(ModuleImagePefile, ExportLookupsFindPefilesEntries)
         uint32_t rva = 0;
         EXPECT_FALSE(pe.ExportRvaByOrdinal(6, rva)) << "a zero entry of the function table";
         EXPECT_FALSE(pe.ExportRvaByOrdinal(0, rva)) << "below the ordinal base";
-        EXPECT_FALSE(pe.ExportRvaByOrdinal(8, rva)) << "beyond the table";
+        EXPECT_FALSE(pe.ExportRvaByOrdinal(9, rva)) << "beyond the table";
         EXPECT_FALSE(pe.ExportRvaByName("fixturefirst", rva)) << "names compare case-sensitively";
         EXPECT_FALSE(pe.ExportRvaByName("FixtureFirs", rva));
         EXPECT_EQ(pe.ExportNameOfRva(expected[0].rva + 1), "");

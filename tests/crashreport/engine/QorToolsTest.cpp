@@ -60,6 +60,8 @@ TEST(QorToolsExports, FixtureExportsAsTheLoaderResolvesThem)
     // A forwarder to a library that is not loaded resolves to nothing.
     EXPECT_EQ(ExportByName(fixture, "ForwardedAbsent", false), nullptr);
     EXPECT_EQ(ExportByOrdinal(fixture, 5), nullptr);
+    // A forwarder that leads back to itself ends instead of recursing for ever.
+    EXPECT_EQ(ExportByName(fixture, "ForwardedToItself", false), nullptr);
     EXPECT_EQ(ExportByName(fixture, "Missing", false), nullptr);
     EXPECT_EQ(ExportByName(nullptr, "FixtureFirst", false), nullptr);
 }
