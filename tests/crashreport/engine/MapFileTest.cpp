@@ -103,8 +103,9 @@ TEST(MapFileLookups, RoutinesUnitsAndLinesOfAddresses)
         const uint32_t address = CodeBase + c.offset;
         const TMfPublic routine = map.PublicAt(address);
         EXPECT_EQ(routine.valid, c.routine != nullptr);
-        if (c.routine)
+        if (c.routine) {
             EXPECT_EQ(routine.name, c.routine);
+        }
         EXPECT_EQ(map.SegmentAt(true, address).unit, c.unit);
         uint32_t next = 0;
         EXPECT_EQ(map.LineAt(address, next), c.line);
@@ -396,10 +397,8 @@ TEST(MinimalDebugInfo, FullQorFileGivesTheNamesWithoutItTheModuleNumbersThem)
         EXPECT_EQ(details.routine, k.routine);
         EXPECT_EQ(details.unit, k.unit);
         const std::string name = store.RoutineNameAt(CodeBase + 0x100);
-        if (k.qorFile && std::string(k.routine) == "Util.Clamp")
-            EXPECT_EQ(name, "util.cpp.Util.Clamp");
-        else
-            EXPECT_EQ(name, "segment%1.public%1 (Prog.exe)");
+        EXPECT_EQ(name, std::string(k.routine) == "Util.Clamp" ? "util.cpp.Util.Clamp"
+                                                               : "segment%1.public%1 (Prog.exe)");
     }
 }
 
