@@ -74,19 +74,18 @@ std::string WithoutParameters(const std::string& name)
 }
 
 // A template function's demangled name starts with its return type: the name is what follows
-// the last blank outside angle brackets.
+// the last blank outside brackets ("{lambda(int, bool)#1}" and template arguments hold blanks).
 std::string WithoutReturnType(const std::string& name)
 {
     int depth = 0;
     size_t start = 0;
     for (size_t i = 0; i < name.size(); ++i) {
-        if (name[i] == '<')
+        const char c = name[i];
+        if (c == '<' || c == '(' || c == '{' || c == '[')
             ++depth;
-        else if (name[i] == '>')
+        else if (c == '>' || c == ')' || c == '}' || c == ']')
             --depth;
-        else if (name[i] == ' ' && depth == 0 &&
-                 name.compare(i, 22, " (anonymous namespace)") != 0 &&
-                 (i < 8 || name.compare(i - 8, 8, "operator") != 0))
+        else if (c == ' ' && depth == 0 && (i < 8 || name.compare(i - 8, 8, "operator") != 0))
             start = i + 1;
     }
     return name.substr(start);
@@ -98,15 +97,27 @@ std::string PayloadName(std::string symbol, bool leadingUnderscore)
 {
     if (leadingUnderscore && !symbol.empty() && (symbol[0] == '_' || symbol[0] == '@'))
         symbol.erase(0, 1);
+    // stdcall and fastcall names end in "@" and their argument bytes (before a clone's
+    // suffix such as ".cold").
+    if (const size_t at = symbol.rfind('@'); at != std::string::npos && at > 0) {
+        const size_t digits = symbol.find_first_not_of("0123456789", at + 1);
+        if (digits > at + 1 && (digits == std::string::npos || symbol[digits] == '.'))
+            symbol.erase(at, digits == std::string::npos ? std::string::npos : digits - at);
+    }
     int status = -1;
     std::unique_ptr<char, void (*)(void*)> demangled(
         abi::__cxa_demangle(symbol.c_str(), nullptr, nullptr, &status), std::free);
     std::string name;
     if (status == 0 && demangled) {
-        name = WithoutReturnType(WithoutParameters(demangled.get()));
+        // GCC's clones keep their kind: "f(int) [clone .cold]" becomes "f.cold".
+        std::string text = demangled.get(), clones;
+        for (size_t at; (at = text.rfind(" [clone ")) != std::string::npos && text.back() == ']';) {
+            clones.insert(0, text.substr(at + 8, text.size() - at - 9));
+            text.resize(at);
+        }
+        name = WithoutReturnType(WithoutParameters(text)) + clones;
     } else {
-        // A C routine; stdcall and fastcall names carry "@" and their argument bytes.
-        name = symbol.substr(0, symbol.find('@'));
+        name = symbol;
     }
     for (size_t at = name.find("::"); at != std::string::npos; at = name.find("::", at + 1))
         name.replace(at, 2, ".");
@@ -151,9 +162,19 @@ std::string LinkPassDifference(const qor::PeFileView& first, const qor::PeFileVi
             first.SectionBytes(a.name) != second.SectionBytes(a.name))
             return "code section " + a.name;
     }
-    const std::vector<Symbol> a = SymbolsOf(first), b = SymbolsOf(second);
+    // The second pass links one more object, the payload's resource: its records (a file
+    // record, the resource section's symbol) are the only ones allowed to be new.
+    const auto placed = [](const qor::PeFileView& image) {
+        std::vector<Symbol> kept;
+        for (Symbol& s : SymbolsOf(image))
+            if (s.section >= 1 && size_t(s.section) <= image.Sections().size() &&
+                image.Sections()[size_t(s.section) - 1].name != ".rsrc")
+                kept.push_back(std::move(s));
+        return kept;
+    };
+    const std::vector<Symbol> a = placed(first), b = placed(second);
     if (a.size() != b.size())
-        return "symbol count";
+        return "symbol count " + std::to_string(a.size()) + " and " + std::to_string(b.size());
     for (size_t i = 0; i < a.size(); ++i)
         if (a[i].name != b[i].name || a[i].value != b[i].value || a[i].section != b[i].section)
             return "symbol " + a[i].name;

@@ -20,6 +20,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <fstream>
+#include <map>
 #include <optional>
 #include <string>
 
@@ -63,14 +64,39 @@ qor::PackedDebugContent Content(const qor::PeFileView& image, const qor::ModuleL
     std::stable_sort(rows.begin(), rows.end(),
                      [](const LineRow& a, const LineRow& b) { return a.address < b.address; });
 
+    // The declaring file of each function: the file of its first row (GCC starts a function
+    // with its own line). A cold part has no line of its own and belongs to its parent's file.
+    const auto endOf = [&](size_t i) {
+        return i + 1 < functions.size() ? functions[i + 1].address : layout.codeEnd;
+    };
+    const auto firstRow = [&](uint32_t start) {
+        return std::lower_bound(rows.begin(), rows.end(), start,
+                                [](const LineRow& r, uint32_t a) { return r.address < a; });
+    };
+    std::vector<uint32_t> files(functions.size(), UnknownFile);
+    std::map<std::string, uint32_t> fileOfName;
+    for (size_t i = 0; i < functions.size(); ++i) {
+        const auto row = firstRow(functions[i].address);
+        if (row != rows.end() && row->address < endOf(i))
+            files[i] = row->file;
+        fileOfName.emplace(functions[i].name, files[i]);
+    }
+    for (size_t i = 0; i < functions.size(); ++i) {
+        const std::string& name = functions[i].name;
+        const size_t cold = name.rfind(".cold");
+        if (cold != std::string::npos && cold + 5 == name.size())
+            if (const auto parent = fileOfName.find(name.substr(0, cold));
+                parent != fileOfName.end() && parent->second != UnknownFile)
+                files[i] = parent->second;
+    }
+
     qor::PackedDebugContent content;
     uint32_t segmentFile = UnknownFile;
     for (size_t i = 0; i < functions.size(); ++i) {
         const uint32_t start = functions[i].address;
-        const uint32_t end = i + 1 < functions.size() ? functions[i + 1].address : layout.codeEnd;
-        auto row = std::lower_bound(rows.begin(), rows.end(), start,
-                                    [](const LineRow& r, uint32_t a) { return r.address < a; });
-        const uint32_t file = row != rows.end() && row->address == start ? row->file : UnknownFile;
+        const uint32_t end = endOf(i);
+        auto row = firstRow(start);
+        const uint32_t file = files[i];
         content.publics.push_back({true, true, functions[i].name, start - layout.codeBase});
         // A new range where the declaring file changes; functions of unknown file end it.
         if (file != segmentFile || content.segments.empty()) {
