@@ -46,7 +46,8 @@ function(brenvik_embed_debug_payload target)
     DEPENDS ${first} ${BRENVIK_DBGPACK_DEPENDS}
     COMMENT "Packing the debug information of ${target}"
     VERBATIM)
-  file(CONFIGURE OUTPUT ${script} CONTENT "QOR EXCEPT \"${payload}\"\n")
+  # A resource script names the resource first, then its type.
+  file(CONFIGURE OUTPUT ${script} CONTENT "EXCEPT QOR \"${payload}\"\n")
   target_sources(${target} PRIVATE ${script})
   set_property(SOURCE ${script} APPEND PROPERTY OBJECT_DEPENDS ${payload})
   add_custom_target(${target}_debug_payload DEPENDS ${payload})

@@ -130,8 +130,11 @@ std::vector<Function> FunctionsOf(const qor::PeFileView& image)
     const bool underscore = !image.Pe32Plus();
     std::vector<Function> functions;
     for (const Symbol& s : SymbolsOf(image)) {
-        if ((s.storageClass != ClassExternal && s.storageClass != ClassStatic) ||
-            s.type != TypeFunction || s.section < 1 || size_t(s.section) > image.Sections().size())
+        // Functions, and the external labels of assembly routines (___chkstk_ms), which carry
+        // no function type.
+        const bool routine = (s.storageClass == ClassStatic && s.type == TypeFunction) ||
+                             s.storageClass == ClassExternal;
+        if (!routine || s.section < 1 || size_t(s.section) > image.Sections().size())
             continue;
         const qor::PeSectionHeader& section = image.Sections()[size_t(s.section) - 1];
         if (!section.Code())
