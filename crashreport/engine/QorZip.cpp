@@ -249,4 +249,24 @@ std::string UnpackString(std::string_view packed)
     return result;
 }
 
+std::string PackString(std::string_view bytes)
+{
+    const uint32_t room = DeflateDestinationSize(bytes.size());
+    if (room == 0 || bytes.size() > UINT32_MAX)
+        return {};
+    std::string packed(PackedHeaderSize + room, '\0');
+    const uint32_t length = static_cast<uint32_t>(bytes.size());
+    const uint32_t crc = ~ContinueCrc32(0xFFFFFFFFu, bytes.data(), bytes.size());
+    for (int i = 0; i < 4; ++i) {
+        packed[static_cast<size_t>(i)] = static_cast<char>(length >> (8 * i));
+        packed[8 + static_cast<size_t>(i)] = static_cast<char>(crc >> (8 * i));
+    }
+    const uint32_t deflated =
+        DeflateBuffer(bytes.data(), packed.data() + PackedHeaderSize, length, room);
+    if (deflated == 0 && length != 0)
+        return {};
+    packed.resize(PackedHeaderSize + deflated);
+    return packed;
+}
+
 } // namespace qor

@@ -74,5 +74,8 @@ uint32_t DeflateDestinationSize(uint64_t sourceLength);
 // decoder ignores, the CRC-32 of the uncompressed bytes (4 bytes, little-endian), then raw
 // deflate data. Empty for short input, failed inflation or a CRC mismatch.
 std::string UnpackString(std::string_view packed);
+// The compressed string of the bytes (the ignored value written as 0); empty when the input
+// is longer than a 32-bit length or deflating fails.
+std::string PackString(std::string_view bytes);
 
 } // namespace qor

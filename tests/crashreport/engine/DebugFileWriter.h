@@ -4,6 +4,7 @@
 #include "PackedBytes.h"
 
 #include "QorCrypt.h"
+#include "QorPackedDebugWriter.h"
 
 #include <cstdint>
 #include <cstdio>
@@ -35,59 +36,26 @@ struct SyntheticDebugInfo {
     uint32_t entryPoint = 0;
 };
 
-inline void AppendCompact(std::string& bytes, int32_t value)
-{
-    if (value >= -127 && value <= 127) {
-        bytes += static_cast<char>(static_cast<int8_t>(value));
-        return;
-    }
-    bytes += '\x80';
-    AppendLittleEndian32(bytes, static_cast<uint32_t>(value));
-}
-
 inline void AppendShortString(std::string& bytes, const std::string& text)
 {
     bytes += static_cast<char>(text.size());
     bytes += text;
 }
 
-// The decoded tables of a packed payload (addresses relative to the code base).
+// The decoded tables of a packed payload (addresses relative to the code base), written by the
+// engine's payload writer (the build tool's).
 inline std::string PackedTables(const SyntheticDebugInfo& info, bool minimal)
 {
-    std::string bytes;
-    AppendLittleEndian32(bytes, static_cast<uint32_t>(info.segments.size()));
-    for (const SyntheticSegment& s : info.segments) {
-        AppendLittleEndian32(bytes, s.start);
-        AppendLittleEndian32(bytes, s.length);
-        if (minimal)
-            bytes += static_cast<char>(s.hasLines ? 1 : 0);
-        else
-            AppendShortString(bytes, s.unit);
-    }
-    AppendLittleEndian32(bytes, static_cast<uint32_t>(info.publics.size()));
-    for (size_t i = 0; i < info.publics.size(); ++i) {
-        if (!minimal)
-            AppendShortString(bytes, info.publics[i].name);
-        if (i == 0)
-            AppendLittleEndian32(bytes, info.publics[i].address);
-        else
-            AppendCompact(
-                bytes, static_cast<int32_t>(info.publics[i].address - info.publics[i - 1].address));
-    }
-    AppendLittleEndian32(bytes, static_cast<uint32_t>(info.lines.size()));
-    for (size_t i = 0; i < info.lines.size(); ++i) {
-        if (i == 0) {
-            AppendLittleEndian32(bytes, static_cast<uint32_t>(info.lines[i].line));
-            AppendLittleEndian32(bytes, info.lines[i].address);
-        } else {
-            AppendCompact(bytes, info.lines[i].line - info.lines[i - 1].line);
-            AppendCompact(bytes,
-                          static_cast<int32_t>(info.lines[i].address - info.lines[i - 1].address));
-        }
-    }
+    qor::PackedDebugContent content;
+    for (const SyntheticSegment& s : info.segments)
+        content.segments.push_back({true, true, s.start, s.length, s.unit, s.hasLines});
+    for (const SyntheticPublic& p : info.publics)
+        content.publics.push_back({true, true, p.name, p.address});
+    for (const SyntheticLine& l : info.lines)
+        content.lines.push_back({l.line, l.address});
     if (info.withEntryPoint)
-        AppendLittleEndian32(bytes, info.entryPoint);
-    return bytes;
+        content.entryPoint = info.entryPoint;
+    return qor::PackedDebugTables(content, minimal);
 }
 
 // The key of a payload of that length, by the rule of the format: the word, "$" and the
