@@ -83,4 +83,9 @@ uint32_t DebugTablesLookup::LocatePublic(bool code, const std::string& unit,
     return 0;
 }
 
+std::shared_ptr<const TraceDebugInfo> ModuleDebugInfo(uint32_t, const std::string&)
+{
+    return nullptr;
+}
+
 } // namespace qor

@@ -4,6 +4,9 @@
 // store replaces this file by an adapter of the same shape.
 #pragma once
 
+#include <memory>
+#include <string>
+
 #include "QorDebugTables.h"
 #include "StackTracer.h"
 
@@ -28,5 +31,11 @@ public:
 private:
     DebugTables tables_;
 };
+
+// The debug information of a loaded module (the store's per-process cache, MapFileOf); the
+// stand-in knows none, so traces of the running process name no routines until the store is
+// merged.
+std::shared_ptr<const TraceDebugInfo> ModuleDebugInfo(uint32_t moduleHandle,
+                                                      const std::string& moduleFileName);
 
 } // namespace qor
