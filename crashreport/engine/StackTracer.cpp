@@ -82,8 +82,10 @@ bool PageCachedMemory::Read(uint32_t address, void* destination, uint32_t count)
     auto* out = static_cast<uint8_t*>(destination);
     while (count > 0) {
         const Page& page = PageOf(address / kPageSize);
+        // A page that is not readable as a whole (memory that is not laid out in pages) is read
+        // from the source as asked.
         if (!page.readable)
-            return false;
+            return source_.Read(address, out, count);
         uint32_t offset = address % kPageSize;
         uint32_t n = std::min(count, kPageSize - offset);
         std::memcpy(out, page.bytes.data() + offset, n);
