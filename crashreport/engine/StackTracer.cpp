@@ -70,10 +70,15 @@ const PageCachedMemory::Page& PageCachedMemory::PageOf(uint32_t number) const
                                [](const Page& p, uint32_t n) { return p.number < n; });
     if (at != pages_.end() && at->number == number)
         return *at;
-    Page page{number, false, std::vector<uint8_t>(kPageSize)};
-    page.readable = source_.Read(number * kPageSize, page.bytes.data(), kPageSize);
-    if (!page.readable)
-        page.bytes.clear();
+    Page page{number, 0, std::vector<uint8_t>(kPageSize)};
+    // One read per page: as far as the region holding the page's start goes (a page may be
+    // mapped only in part, as the tail of an image section in a synthetic image).
+    const uint32_t start = number * kPageSize;
+    const MemoryRegion r = source_.Region(start);
+    const uint64_t end = std::min(uint64_t{r.start} + r.size, uint64_t{start} + kPageSize);
+    if (r.readable && r.start <= start && end > start &&
+        source_.Read(start, page.bytes.data(), static_cast<uint32_t>(end - start)))
+        page.readable = static_cast<uint32_t>(end - start);
     return *pages_.insert(at, std::move(page));
 }
 
@@ -82,12 +87,12 @@ bool PageCachedMemory::Read(uint32_t address, void* destination, uint32_t count)
     auto* out = static_cast<uint8_t*>(destination);
     while (count > 0) {
         const Page& page = PageOf(address / kPageSize);
-        // A page that is not readable as a whole (memory that is not laid out in pages) is read
-        // from the source as asked.
-        if (!page.readable)
-            return source_.Read(address, out, count);
         uint32_t offset = address % kPageSize;
         uint32_t n = std::min(count, kPageSize - offset);
+        // Bytes past the cached part of the page: memory that is not laid out in pages (blocks
+        // starting inside a page) is read from the source as asked.
+        if (offset + n > page.readable)
+            return source_.Region(address).readable && source_.Read(address, out, count);
         std::memcpy(out, page.bytes.data() + offset, n);
         out += n;
         count -= n;

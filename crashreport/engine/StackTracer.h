@@ -136,7 +136,7 @@ public:
 private:
     struct Page {
         uint32_t number;
-        bool readable;
+        uint32_t readable; // bytes from the page's start that are cached
         std::vector<uint8_t> bytes;
     };
     const Page& PageOf(uint32_t number) const;
