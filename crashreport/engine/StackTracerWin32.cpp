@@ -1,0 +1,270 @@
+#include "StackTracerWin32.h"
+
+#include <windows.h>
+
+#include <algorithm>
+#include <map>
+
+#include "DebugLookupsStandIn.h"
+#include "GuardedRead.h"
+#include "LandingPads.h"
+
+namespace qor {
+
+namespace {
+
+template <typename T>
+bool ReadAt(const CodeMemory& memory, uint32_t address, T& value)
+{
+    return memory.Read(address, &value, static_cast<uint32_t>(sizeof value));
+}
+
+struct ImageHeaders {
+    IMAGE_FILE_HEADER file{};
+    uint32_t sectionTable = 0;
+    uint32_t entryPoint = 0;
+    uint32_t baseOfCode = 0, sizeOfCode = 0, baseOfData = 0, dataSize = 0;
+    uint32_t exportRva = 0, exportSize = 0;
+};
+
+// The headers of the image at `base`, read through the memory interface (32-bit and 64-bit
+// optional headers).
+bool ReadHeaders(const CodeMemory& memory, uint32_t base, ImageHeaders& headers)
+{
+    IMAGE_DOS_HEADER dos;
+    if (!ReadAt(memory, base, dos) || dos.e_magic != IMAGE_DOS_SIGNATURE || dos.e_lfanew <= 0)
+        return false;
+    const uint32_t nt = base + static_cast<uint32_t>(dos.e_lfanew);
+    DWORD signature = 0;
+    if (!ReadAt(memory, nt, signature) || signature != IMAGE_NT_SIGNATURE ||
+        !ReadAt(memory, nt + 4, headers.file))
+        return false;
+    const uint32_t optional = nt + 4 + static_cast<uint32_t>(sizeof(IMAGE_FILE_HEADER));
+    headers.sectionTable = optional + headers.file.SizeOfOptionalHeader;
+    WORD magic = 0;
+    if (!ReadAt(memory, optional, magic))
+        return false;
+    if (magic == IMAGE_NT_OPTIONAL_HDR32_MAGIC) {
+        IMAGE_OPTIONAL_HEADER32 h;
+        if (!ReadAt(memory, optional, h))
+            return false;
+        headers.entryPoint = h.AddressOfEntryPoint;
+        headers.baseOfCode = h.BaseOfCode;
+        headers.sizeOfCode = h.SizeOfCode;
+        headers.baseOfData = h.BaseOfData;
+        headers.dataSize = h.SizeOfInitializedData + h.SizeOfUninitializedData;
+        if (h.NumberOfRvaAndSizes > IMAGE_DIRECTORY_ENTRY_EXPORT) {
+            headers.exportRva = h.DataDirectory[IMAGE_DIRECTORY_ENTRY_EXPORT].VirtualAddress;
+            headers.exportSize = h.DataDirectory[IMAGE_DIRECTORY_ENTRY_EXPORT].Size;
+        }
+        return true;
+    }
+    if (magic == IMAGE_NT_OPTIONAL_HDR64_MAGIC) {
+        IMAGE_OPTIONAL_HEADER64 h;
+        if (!ReadAt(memory, optional, h))
+            return false;
+        headers.entryPoint = h.AddressOfEntryPoint;
+        headers.baseOfCode = h.BaseOfCode;
+        headers.sizeOfCode = h.SizeOfCode;
+        if (h.NumberOfRvaAndSizes > IMAGE_DIRECTORY_ENTRY_EXPORT) {
+            headers.exportRva = h.DataDirectory[IMAGE_DIRECTORY_ENTRY_EXPORT].VirtualAddress;
+            headers.exportSize = h.DataDirectory[IMAGE_DIRECTORY_ENTRY_EXPORT].Size;
+        }
+        return true;
+    }
+    return false;
+}
+
+bool ReadSection(const CodeMemory& memory, const ImageHeaders& headers, int index,
+                 IMAGE_SECTION_HEADER& section)
+{
+    return index < headers.file.NumberOfSections &&
+           ReadAt(
+               memory,
+               headers.sectionTable + static_cast<uint32_t>(index * sizeof(IMAGE_SECTION_HEADER)),
+               section);
+}
+
+} // namespace
+
+// Loaded images as the tracer sees them: code and data ranges from the headers, the nearest
+// export below an address, landing pads from the image's frame descriptions.
+class ProcessTraceEnvironment final : public TraceEnvironment {
+public:
+    explicit ProcessTraceEnvironment(const CodeMemory& memory) : memory_(memory) {}
+    ~ProcessTraceEnvironment() override;
+    bool ModuleAt(uint32_t allocationBase, TraceModuleInfo& module) const override;
+    uint32_t NearestExport(const TraceModuleInfo& module, uint32_t address) const override;
+    std::string ExportNameAt(const TraceModuleInfo& module, uint32_t address) const override;
+    AnalyserAnchors AnchorsFor(const TraceModuleInfo& module) const override;
+
+private:
+    struct Exports;
+    const Exports& ExportsOf(uint32_t handle) const;
+    const CodeMemory& memory_;
+    mutable std::vector<std::unique_ptr<Exports>> exports_;
+};
+
+// The export table of one module: entry addresses (sorted) with their names.
+struct ProcessTraceEnvironment::Exports {
+    uint32_t handle = 0;
+    uint32_t entryPoint = 0;
+    std::map<uint32_t, std::string> entries;
+    std::unique_ptr<LandingPadIndex> pads;
+};
+
+ProcessTraceEnvironment::~ProcessTraceEnvironment() = default;
+
+bool ProcessTraceEnvironment::ModuleAt(uint32_t allocationBase, TraceModuleInfo& module) const
+{
+    ImageHeaders headers;
+    if (!ReadHeaders(memory_, allocationBase, headers))
+        return false;
+    char path[MAX_PATH] = {};
+    if (!GetModuleFileNameA(reinterpret_cast<HMODULE>(static_cast<uintptr_t>(allocationBase)), path,
+                            MAX_PATH))
+        return false;
+    module.handle = allocationBase;
+    module.fileName = path;
+    module.mainModule = reinterpret_cast<uintptr_t>(GetModuleHandleA(nullptr)) == allocationBase;
+    // The code range: the first section when it holds code, up to the end of the second when
+    // that holds code too; else the headers' base and size of code.
+    IMAGE_SECTION_HEADER first, second;
+    if (ReadSection(memory_, headers, 0, first) && (first.Characteristics & IMAGE_SCN_CNT_CODE)) {
+        module.codeStart = allocationBase + first.VirtualAddress;
+        module.codeEnd = module.codeStart + first.Misc.VirtualSize;
+        if (ReadSection(memory_, headers, 1, second) &&
+            (second.Characteristics & IMAGE_SCN_CNT_CODE))
+            module.codeEnd = allocationBase + second.VirtualAddress + second.Misc.VirtualSize;
+    } else {
+        module.codeStart = allocationBase + headers.baseOfCode;
+        module.codeEnd = module.codeStart + headers.sizeOfCode;
+    }
+    module.dataStart = headers.baseOfData ? allocationBase + headers.baseOfData : 0;
+    module.dataEnd = module.dataStart ? module.dataStart + headers.dataSize : 0;
+    module.debug = ModuleDebugInfo(allocationBase, module.fileName);
+    return true;
+}
+
+const ProcessTraceEnvironment::Exports& ProcessTraceEnvironment::ExportsOf(uint32_t handle) const
+{
+    for (const auto& e : exports_)
+        if (e->handle == handle)
+            return *e;
+    auto e = std::make_unique<Exports>();
+    e->handle = handle;
+    ImageHeaders headers;
+    if (ReadHeaders(memory_, handle, headers)) {
+        if (headers.entryPoint)
+            e->entryPoint = handle + headers.entryPoint;
+        IMAGE_EXPORT_DIRECTORY directory;
+        if (headers.exportRva && ReadAt(memory_, handle + headers.exportRva, directory)) {
+            // Names first; entries without a name are still entries.
+            std::map<uint32_t, std::string> names; // ordinal index -> name
+            for (DWORD n = 0; n < directory.NumberOfNames && n < 0x10000; ++n) {
+                DWORD nameRva = 0;
+                WORD ordinal = 0;
+                if (!ReadAt(memory_, handle + directory.AddressOfNames + 4 * n, nameRva) ||
+                    !ReadAt(memory_, handle + directory.AddressOfNameOrdinals + 2 * n, ordinal))
+                    break;
+                std::string name;
+                char c = 0;
+                for (uint32_t at = handle + nameRva;
+                     name.size() < 256 && ReadAt(memory_, at, c) && c; ++at)
+                    name += c;
+                names[ordinal] = name;
+            }
+            for (DWORD n = 0; n < directory.NumberOfFunctions && n < 0x10000; ++n) {
+                DWORD rva = 0;
+                if (!ReadAt(memory_, handle + directory.AddressOfFunctions + 4 * n, rva))
+                    break;
+                // Forwarded entries point into the export directory: they are no code.
+                if (!rva ||
+                    (rva >= headers.exportRva && rva < headers.exportRva + headers.exportSize))
+                    continue;
+                e->entries[handle + rva] = names.count(n) ? names[n] : std::string();
+            }
+        }
+        for (int s = 0; s < headers.file.NumberOfSections; ++s) {
+            IMAGE_SECTION_HEADER section;
+            if (!ReadSection(memory_, headers, s, section))
+                break;
+            if (std::string(reinterpret_cast<const char*>(section.Name), 8).rfind(".eh_fram", 0) ==
+                0)
+                e->pads = std::make_unique<LandingPadIndex>(
+                    memory_, handle + section.VirtualAddress, section.Misc.VirtualSize);
+        }
+    }
+    exports_.push_back(std::move(e));
+    return *exports_.back();
+}
+
+uint32_t ProcessTraceEnvironment::NearestExport(const TraceModuleInfo& module,
+                                                uint32_t address) const
+{
+    const Exports& e = ExportsOf(module.handle);
+    uint32_t best = e.entryPoint <= address ? e.entryPoint : 0;
+    auto after = e.entries.upper_bound(address);
+    if (after != e.entries.begin())
+        best = std::max(best, std::prev(after)->first);
+    return best;
+}
+
+std::string ProcessTraceEnvironment::ExportNameAt(const TraceModuleInfo& module,
+                                                  uint32_t address) const
+{
+    const Exports& e = ExportsOf(module.handle);
+    auto it = e.entries.find(address);
+    return it == e.entries.end() ? std::string() : it->second;
+}
+
+AnalyserAnchors ProcessTraceEnvironment::AnchorsFor(const TraceModuleInfo& module) const
+{
+    AnalyserAnchors anchors;
+    const Exports& e = ExportsOf(module.handle);
+    if (const LandingPadIndex* pads = e.pads.get())
+        anchors.landingPads = [pads](uint32_t entry) { return (*pads)(entry); };
+    return anchors;
+}
+
+StackTracer& ProcessStackTracer()
+{
+    static ProcessMemory memory;
+    static ProcessTraceEnvironment environment(memory);
+    static StackTracer tracer(memory, environment);
+    return tracer;
+}
+
+uint32_t CurrentStackBase()
+{
+    const NT_TIB* tib = reinterpret_cast<const NT_TIB*>(NtCurrentTeb());
+    return static_cast<uint32_t>(reinterpret_cast<uintptr_t>(tib->StackBase));
+}
+
+// Not inlined: the defaults are this function's caller's return address and stack position.
+__attribute__((noinline)) void TraceStack(TraceStackArguments arguments, TraceStackResults& results)
+{
+    if (arguments.stackBottom == 0)
+        arguments.stackBottom =
+            static_cast<uint32_t>(reinterpret_cast<uintptr_t>(__builtin_frame_address(0)));
+    if (arguments.stackTop == 0)
+        arguments.stackTop = CurrentStackBase();
+    if (arguments.currentAddress == 0 && !arguments.isException)
+        arguments.currentAddress =
+            static_cast<uint32_t>(reinterpret_cast<uintptr_t>(__builtin_return_address(0)));
+    ProcessStackTracer().TraceStack(arguments, results);
+}
+
+uint32_t CaptureStackCandidates(uint32_t framePointer, uint32_t stackTop, uint32_t stackBottom,
+                                uint32_t currentAddress, bool isException, TDAPreStackList& list)
+{
+    if (stackBottom == 0)
+        stackBottom =
+            static_cast<uint32_t>(reinterpret_cast<uintptr_t>(__builtin_frame_address(0)));
+    if (stackTop == 0)
+        stackTop = CurrentStackBase();
+    return ProcessStackTracer().CaptureStackCandidates(framePointer, stackTop, stackBottom,
+                                                       currentAddress, isException, list);
+}
+
+} // namespace qor
