@@ -10,6 +10,9 @@ namespace qor {
 namespace {
 
 SettingsBuffer* ownView = nullptr;
+// This copy's acquisitions not yet released: its view is unmapped when they end, so that a copy
+// never keeps a view of a buffer whose critical section the last releaser deleted.
+int32_t ownAcquisitions = 0;
 
 void ShowEngineError(const std::string& text)
 {
@@ -112,8 +115,10 @@ bool AcquireSettingsBuffer()
         }
     }
     const bool acquired = ownView != nullptr;
-    if (acquired)
-        InterlockedIncrement(reinterpret_cast<volatile LONG*>(&ownView->ReferenceCount));
+    if (acquired) {
+        ++ownView->ReferenceCount;
+        ++ownAcquisitions;
+    }
     UnlockSettingsMutex(mutex);
     return acquired;
 }
@@ -121,16 +126,18 @@ bool AcquireSettingsBuffer()
 void ReleaseSettingsBuffer()
 {
     const HANDLE mutex = LockSettingsMutex();
-    if (ownView != nullptr) {
-        if (ownView->ReferenceCount == 1) {
-            const HANDLE mapping = ownView->Mapping;
+    if (ownView != nullptr && ownAcquisitions > 0) {
+        HANDLE mapping = nullptr;
+        if (--ownView->ReferenceCount == 0) {
+            mapping = ownView->Mapping;
             DeleteCriticalSection(&ownView->Lock);
+        }
+        if (--ownAcquisitions == 0) {
             UnmapViewOfFile(ownView);
             ownView = nullptr;
-            CloseHandle(mapping);
-        } else {
-            InterlockedDecrement(reinterpret_cast<volatile LONG*>(&ownView->ReferenceCount));
         }
+        if (mapping != nullptr)
+            CloseHandle(mapping);
     }
     UnlockSettingsMutex(mutex);
 }
