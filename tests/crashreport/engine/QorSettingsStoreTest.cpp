@@ -2,6 +2,7 @@
 // program's settings resource (qorExcept.form); SettingsTestLibrary.dll is a second copy of
 // the engine in the same process.
 #include "ExceptionPathSystem.h"
+#include "ExceptionPathUtils.h"
 #include "QorSettings.h"
 
 #include "ProgramSettingsResource.h"
@@ -87,12 +88,12 @@ TEST(SettingsStore, TwoCopiesOfTheEngineShareTheBufferAndTheRecord)
     using Acquire = ModuleSettingsRecord* (*)(HMODULE);
     using Release = void (*)(ModuleSettingsRecord*);
     using Holds = bool (*)();
-    const auto libraryAcquire =
-        reinterpret_cast<Acquire>(GetProcAddress(library, "LibraryAcquireModuleSettings"));
-    const auto libraryRelease =
-        reinterpret_cast<Release>(GetProcAddress(library, "LibraryReleaseModuleSettings"));
-    const auto libraryHolds =
-        reinterpret_cast<Holds>(GetProcAddress(library, "LibraryHoldsSettingsBuffer"));
+    const auto libraryAcquire = reinterpret_cast<Acquire>(
+        reinterpret_cast<void*>(GetProcAddress(library, "LibraryAcquireModuleSettings")));
+    const auto libraryRelease = reinterpret_cast<Release>(
+        reinterpret_cast<void*>(GetProcAddress(library, "LibraryReleaseModuleSettings")));
+    const auto libraryHolds = reinterpret_cast<Holds>(
+        reinterpret_cast<void*>(GetProcAddress(library, "LibraryHoldsSettingsBuffer")));
     ASSERT_TRUE(libraryAcquire && libraryRelease && libraryHolds);
 
     ModuleSettingsRecord* own = AcquireModuleSettings(Program());

@@ -1,6 +1,7 @@
 // The thread registry under Wine: records in the shared buffer, the report texts, housekeeping,
 // records of older engines, and a second module (SettingsTestLibrary.dll) sharing the buffer.
 #include "QorSettingsTable.h"
+#include "QorStrings.h"
 #include "QorThreadRegistry.h"
 
 #include <gtest/gtest.h>
@@ -162,9 +163,9 @@ TEST_F(ThreadRegistry, ASecondModuleSharesTheBuffer)
     const HMODULE library = LoadLibraryA("SettingsTestLibrary.dll");
     ASSERT_NE(library, nullptr);
     const auto open = reinterpret_cast<bool (*)(uint32_t*)>(
-        GetProcAddress(library, "LibraryOpenThreadNameBuffer"));
-    const auto close =
-        reinterpret_cast<void (*)()>(GetProcAddress(library, "LibraryCloseThreadNameBuffer"));
+        reinterpret_cast<void*>(GetProcAddress(library, "LibraryOpenThreadNameBuffer")));
+    const auto close = reinterpret_cast<void (*)()>(
+        reinterpret_cast<void*>(GetProcAddress(library, "LibraryCloseThreadNameBuffer")));
     ASSERT_TRUE(open && close);
     // A newer record than "main thread": the library still finds the oldest.
     SetThreadName(GetCurrentThreadId(), "test thread");
