@@ -60,6 +60,11 @@ TIQESettings::TIQESettings(HMODULE module, bool readResource)
 
 TIQESettings::~TIQESettings()
 {
+    // The lists may outlive these settings in their holders' hands.
+    if (additionalFields_)
+        additionalFields_->DetachSettings();
+    if (additionalAttachments_)
+        additionalAttachments_->DetachSettings();
     if (record_ != nullptr)
         ReleaseModuleSettings(record_);
 }
@@ -218,6 +223,39 @@ void TIQESettings::Refresh()
 {
     if (record_ != nullptr)
         ReloadModuleProperties(module_, *record_);
+}
+
+IQEFields TIQESettings::AdditionalFields()
+{
+    if (!additionalFields_) {
+        IQEFields fields = CreateFields();
+        fields->EnableWriting();
+        const std::string text = StrProp("AddFields");
+        for (int i = 1; i <= ListItemCount(text, '|'); ++i) {
+            const std::string item = ListItem(text, i, '|');
+            fields->SetValue(ListItem(item, 1, '='), ListItem(item, 2, '='));
+        }
+        fields->AttachSettings([this](const std::string& form) { SetStrProp("AddFields", form); });
+        additionalFields_ = fields;
+    }
+    return additionalFields_;
+}
+
+IQEAttachments TIQESettings::AdditionalAttachments()
+{
+    if (!additionalAttachments_) {
+        IQEAttachments attachments = CreateAttachments();
+        const std::string text = StrProp("AddAttachs");
+        for (int i = 1; i <= ListItemCount(text, '|'); ++i) {
+            const std::string item = ListItem(text, i, '|');
+            attachments->Append(ListItem(item, 1, '>'), ListItem(item, 2, '>'),
+                                ListItem(item, 3, '>'), ListItem(item, 4, '>'));
+        }
+        attachments->AttachSettings(
+            [this](const std::string& form) { SetStrProp("AddAttachs", form); });
+        additionalAttachments_ = attachments;
+    }
+    return additionalAttachments_;
 }
 
 IQEModuleSettings LibrarySettings()

@@ -3,6 +3,7 @@
 // shared record (QorSettingsStore), the keys it lacks filled from the settings of the engine's
 // own module (`LibrarySettings`) or the built-in defaults, texts with their module placeholders
 // expanded, typed reads and writes by key, and the choice of settings for a module or address.
+#include "QorReportLists.h"
 #include "QorSettingsStore.h"
 
 #include <windows.h>
@@ -54,6 +55,11 @@ public:
     // Reloads the module's settings from its resource (values set since are lost).
     void Refresh();
 
+    // The `AddFields` ("name=content|...") and `AddAttachs` ("file>send-as>zip>field|...")
+    // texts as lists, built on first use and kept; their changes are written back.
+    IQEFields AdditionalFields();
+    IQEAttachments AdditionalAttachments();
+
 protected:
     // The entry of `key`: this module's record (appending an entry of `kind` when asked), else
     // with `allowDefault` the built-in default. Called with the settings lock held.
@@ -71,6 +77,8 @@ private:
     HMODULE module_ = nullptr;
     ModuleSettingsRecord* record_ = nullptr;
     std::string versionText_;
+    IQEFields additionalFields_;
+    IQEAttachments additionalAttachments_;
 };
 
 // The settings of the engine's own module (set at library start, cleared at shut-down); while

@@ -210,3 +210,26 @@ TEST(SettingsObjects, ChoiceOfSettingsForModulesAndAddresses)
     EXPECT_EQ(FindSettingsModule()->ModuleHandle(), Program());
     EXPECT_EQ(SettingsOfCaller(0)->ModuleHandle(), Program());
 }
+
+TEST(SettingsObjects, AdditionalFieldsAndAttachmentsComeFromTheirTextsAndWriteBack)
+{
+    TIQESettings settings(Program(), true);
+    ASSERT_TRUE(settings.SetStrProp("AddFields", "Build=12=3|Empty|Customer= ACME "));
+    ASSERT_TRUE(settings.SetStrProp("AddAttachs", "C:\\logs\\app.log|C:\\a.ini>b.txt>c.zip>d"));
+    const IQEFields fields = settings.AdditionalFields();
+    EXPECT_EQ(fields, settings.AdditionalFields());
+    ASSERT_EQ(fields->Count(), 2);
+    EXPECT_EQ(fields->Value("Build"), "12");
+    EXPECT_EQ(fields->Value("Customer"), "ACME");
+    fields->SetValue("Build", "13");
+    EXPECT_EQ(settings.StrProp("AddFields"), "Build=13|Customer=ACME");
+
+    const IQEAttachments attachments = settings.AdditionalAttachments();
+    std::string file, sendAs, zip, field;
+    ASSERT_TRUE(attachments->ItemAt(0, file, sendAs, zip, field));
+    EXPECT_EQ(sendAs, "app.log");
+    EXPECT_EQ(field, "app");
+    attachments->RemoveFile("C:\\LOGS\\APP.LOG");
+    EXPECT_EQ(settings.StrProp("AddAttachs"), "C:\\a.ini>b.txt>c.zip>d");
+    settings.Refresh();
+}
