@@ -105,6 +105,7 @@ TEST_F(ThreadRegistry, NamesCreatorsAndEngineThreads)
         SetThreadName(worker.Id(), name);
         EXPECT_EQ(Description(worker.Id()), "") << name;
     }
+    SetThreadName(worker.Id(), "-");
     EXPECT_EQ(Description(worker.Id(), true), "thread " + Hex(worker.Id()) + " (TWorker)");
     SetThreadName(worker.Id(), "AntiFreezeThread");
     EXPECT_EQ(Description(worker.Id(), true), "AntiFreezeThread (" + Hex(worker.Id()) + ")");
