@@ -112,6 +112,33 @@ std::string CleanMessageText(std::string_view message)
     return text.empty() ? "Unknown" : text;
 }
 
+bool EmailAddressIsValid(std::string_view text)
+{
+    auto blank = [](char c) { return static_cast<unsigned char>(c) <= 32; };
+    if (text.empty() || blank(text.front()) || blank(text.back()))
+        return false;
+    const size_t at = text.find('@');
+    if (at == std::string_view::npos || at == 0 || text.find('.', at + 1) == std::string_view::npos)
+        return false;
+    const size_t lastAt = text.rfind('@');
+    if (text.front() == '.' || text.back() == '.' ||
+        (lastAt + 1 < text.size() && text[lastAt + 1] == '.'))
+        return false;
+    size_t words = 0, dots = 0, ats = 0, others = 0;
+    for (char c : text) {
+        if ((c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') ||
+            c == '\'' || c == '+' || c == '-' || c == '_')
+            ++words;
+        else if (c == '.')
+            ++dots;
+        else if (c == '@')
+            ++ats;
+        else
+            ++others;
+    }
+    return words > 0 && dots > 0 && ats == 1 && others == 0;
+}
+
 std::string DateText(const LocalTime& time)
 {
     return FormatInt(time.Year, 4, '0') + "-" + FormatInt(time.Month, 2, '0') + "-" +

@@ -25,6 +25,11 @@ std::string MessageSentence(std::string_view text);
 // when nothing is left.
 std::string CleanMessageText(std::string_view message);
 
+// The contact page's plausibility test of an e-mail address: one at sign, not first, a dot
+// somewhere after it but not right after it, no leading or trailing dot or blank, and only
+// letters, digits, "'", "+", "-", "_" and "." besides.
+bool EmailAddressIsValid(std::string_view text);
+
 struct LocalTime {
     int Year, Month, Day, Hour, Minute, Second, Milliseconds;
 };

@@ -101,3 +101,27 @@ TEST(Placeholders, ExpandIgnoringCaseInOnePass)
     values.BugReport = "%bugReport%";
     EXPECT_EQ(ExpandPlaceholderText("%bugReport%%bugReport%", values), "%bugReport%%bugReport%");
 }
+
+TEST(ExceptionTexts, EmailAddressPlausibility)
+{
+    const struct {
+        const char* address;
+        bool valid;
+    } cases[] = {
+        {"a@b.c", true},
+        {"first.last+tag-x@mail.example.com", true},
+        {"o'neil_x@example.org", true},
+        {"a@bc", false},
+        {"@b.c", false},
+        {"a@.b.c", false},
+        {".a@b.c", false},
+        {"a@b.c.", false},
+        {"a b@c.d", false},
+        {" a@b.c", false},
+        {"a@b@c.d", false},
+        {"a@b.c!", false},
+        {"", false},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(EmailAddressIsValid(c.address), c.valid) << c.address;
+}
