@@ -1,5 +1,6 @@
 #include "QorSettingsStore.h"
 
+#include "ExceptionPathSystem.h"
 #include "QorCrypt.h"
 #include "UnscramblePasswordStandIn.h"
 
@@ -18,20 +19,6 @@ void ShowEngineError(const std::string& text)
 {
     MessageBoxA(nullptr, text.c_str(), "qorExcept", MB_OK);
 }
-
-// Every access for every process, not inherited.
-struct OpenSecurity {
-    OpenSecurity()
-    {
-        InitializeSecurityDescriptor(&descriptor, SECURITY_DESCRIPTOR_REVISION);
-        SetSecurityDescriptorDacl(&descriptor, TRUE, nullptr, FALSE);
-        attributes.nLength = sizeof(attributes);
-        attributes.lpSecurityDescriptor = &descriptor;
-        attributes.bInheritHandle = FALSE;
-    }
-    SECURITY_DESCRIPTOR descriptor{};
-    SECURITY_ATTRIBUTES attributes{};
-};
 
 std::string RecordText(const ModuleSettingsRecord& record, const char* key)
 {
@@ -69,9 +56,11 @@ SettingsProperty* ParseSettingsResource(HMODULE module, int32_t& capacity, int32
 
 HANDLE LockSettingsMutex()
 {
-    OpenSecurity security;
+    SECURITY_ATTRIBUTES attributes;
+    SECURITY_DESCRIPTOR descriptor;
+    EveryoneSecurityAttributes(attributes, descriptor);
     const std::string name = ProcessObjectName("qorExceptSettingsMtx", GetCurrentProcessId());
-    const HANDLE mutex = CreateMutexA(&security.attributes, FALSE, name.c_str());
+    const HANDLE mutex = CreateMutexA(&attributes, FALSE, name.c_str());
     if (mutex != nullptr)
         WaitForSingleObject(mutex, INFINITE);
     return mutex;
@@ -89,11 +78,12 @@ bool AcquireSettingsBuffer()
 {
     const HANDLE mutex = LockSettingsMutex();
     if (ownView == nullptr) {
-        OpenSecurity security;
+        SECURITY_ATTRIBUTES attributes;
+        SECURITY_DESCRIPTOR descriptor;
+        EveryoneSecurityAttributes(attributes, descriptor);
         const std::string name = ProcessObjectName("qorExceptSettingsBuf", GetCurrentProcessId());
-        HANDLE mapping =
-            CreateFileMappingA(INVALID_HANDLE_VALUE, &security.attributes, PAGE_READWRITE, 0,
-                               sizeof(SettingsBuffer), name.c_str());
+        HANDLE mapping = CreateFileMappingA(INVALID_HANDLE_VALUE, &attributes, PAGE_READWRITE, 0,
+                                            sizeof(SettingsBuffer), name.c_str());
         const bool created = mapping != nullptr && GetLastError() != ERROR_ALREADY_EXISTS;
         if (mapping == nullptr)
             mapping = OpenFileMappingA(FILE_MAP_READ | FILE_MAP_WRITE, FALSE, name.c_str());

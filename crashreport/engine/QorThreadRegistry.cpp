@@ -1,5 +1,6 @@
 #include "QorThreadRegistry.h"
 
+#include "ExceptionPathSystem.h"
 #include "QorSettingsTable.h"
 #include "QorStrings.h"
 
@@ -106,10 +107,9 @@ bool OpenThreadNameBuffer(uint32_t& mainThreadId)
     mainThreadId = 0;
     if (ownView != nullptr)
         return true;
+    SECURITY_ATTRIBUTES attributes;
     SECURITY_DESCRIPTOR descriptor;
-    InitializeSecurityDescriptor(&descriptor, SECURITY_DESCRIPTOR_REVISION);
-    SetSecurityDescriptorDacl(&descriptor, TRUE, nullptr, FALSE);
-    SECURITY_ATTRIBUTES attributes = {sizeof(attributes), &descriptor, FALSE};
+    EveryoneSecurityAttributes(attributes, descriptor);
     const std::string name = ProcessObjectName("qorExceptThreadNameBuf", GetCurrentProcessId());
     const HANDLE mapping = CreateFileMappingA(INVALID_HANDLE_VALUE, &attributes, PAGE_READWRITE, 0,
                                               sizeof(ThreadNameBuffer), name.c_str());
