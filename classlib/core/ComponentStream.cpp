@@ -904,6 +904,14 @@ void TWriter::WriteInteger(int64_t value)
     WriteBytes(b, size + 1);
 }
 
+void TWriter::WriteInt32(int32_t value)
+{
+    uint8_t b[5];
+    b[0] = vaInt32;
+    PutLittleEndian(b + 1, static_cast<uint32_t>(value), 4);
+    WriteBytes(b, 5);
+}
+
 void TWriter::WriteFloat(double value)
 {
     uint8_t b[11];
@@ -952,11 +960,17 @@ void TWriter::WriteString(std::string_view value)
         WriteStr(value);
         return;
     }
+    WriteLString(value);
+}
+
+void TWriter::WriteLString(std::string_view value)
+{
     uint8_t b[5];
     b[0] = vaLString;
     PutLittleEndian(b + 1, value.size(), 4);
     WriteBytes(b, 5);
-    WriteBytes(value.data(), static_cast<int64_t>(value.size()));
+    if (!value.empty())
+        WriteBytes(value.data(), static_cast<int64_t>(value.size()));
 }
 
 void TWriter::WriteWideString(const WideString& value)

@@ -193,12 +193,14 @@ class TWriter : public TFiler {
 
     // Values with their tags.
     void WriteInteger(int64_t value); // the smallest of vaInt8, vaInt16, vaInt32, vaInt64
+    void WriteInt32(int32_t value);   // always vaInt32
     void WriteFloat(double value);    // vaExtended
     void WriteSingle(float value);
     void WriteDouble(double value);
     void WriteCurrency(double value);
-    void WriteDate(double value);             // vaDate: the date-time as an 8-byte double
-    void WriteString(std::string_view value); // vaString, or vaLString beyond 255 bytes
+    void WriteDate(double value);              // vaDate: the date-time as an 8-byte double
+    void WriteString(std::string_view value);  // vaString, or vaLString beyond 255 bytes
+    void WriteLString(std::string_view value); // always vaLString
     void WriteWideString(const WideString& value);
     void WriteUTF8String(std::string_view value);
     void WriteIdent(std::string_view ident); // False, True, nil, Null get their own tags

@@ -4,6 +4,7 @@
 #include "core/SysUtils.h"
 
 #include <cmath>
+#include <cstdint>
 #include <cstdlib>
 
 namespace classlib {
@@ -16,7 +17,11 @@ enum class Tok { End, Ident, Integer, Float, String, Symbol };
 
 class TextParser {
 public:
-    TextParser(std::string_view text, TWriter& writer) : s_(text), w_(writer) { Next(); }
+    TextParser(std::string_view text, TWriter& writer, TValueWidth valueWidth)
+        : s_(text), w_(writer), valueWidth_(valueWidth)
+    {
+        Next();
+    }
 
     void Object(int depth)
     {
@@ -111,7 +116,11 @@ private:
             Error("Values nested too deeply");
         switch (tok_) {
             case Tok::Integer:
-                w_.WriteInteger(integer_);
+                if (valueWidth_ == TValueWidth::Full && integer_ >= INT32_MIN &&
+                    integer_ <= INT32_MAX)
+                    w_.WriteInt32(static_cast<int32_t>(integer_));
+                else
+                    w_.WriteInteger(integer_);
                 Next();
                 return;
             case Tok::Float:
@@ -147,7 +156,10 @@ private:
                     std::string bytes;
                     for (uint32_t u : units)
                         bytes.push_back(static_cast<char>(u));
-                    w_.WriteString(bytes);
+                    if (valueWidth_ == TValueWidth::Full)
+                        w_.WriteLString(bytes);
+                    else
+                        w_.WriteString(bytes);
                 }
                 return;
             }
@@ -360,6 +372,7 @@ private:
 
     std::string_view s_;
     TWriter& w_;
+    TValueWidth valueWidth_;
     size_t pos_ = 0;
     int line_ = 1;
     Tok tok_ = Tok::End;
@@ -373,12 +386,12 @@ private:
 
 } // namespace
 
-std::string ObjectTextToBinary(std::string_view text)
+std::string ObjectTextToBinary(std::string_view text, TValueWidth valueWidth)
 {
     TStringStream out;
     TWriter writer(out);
     writer.WriteSignature();
-    TextParser parser(text, writer);
+    TextParser parser(text, writer, valueWidth);
     parser.Object(0);
     parser.ExpectEnd();
     return out.DataString();

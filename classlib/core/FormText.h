@@ -29,8 +29,14 @@
 
 namespace classlib {
 
+// How the text compiler writes integer and 8-bit text values: the smallest tag that holds the
+// value (as the class library's writer does), or always vaInt32 and vaLString, for readers
+// that accept only those (the crash-report settings resource).
+enum class TValueWidth { Smallest, Full };
+
 // Text to binary ("TPF0" signature and one object); raises EParserError with the line number.
-std::string ObjectTextToBinary(std::string_view text);
+std::string ObjectTextToBinary(std::string_view text,
+                               TValueWidth valueWidth = TValueWidth::Smallest);
 void ObjectTextToBinary(TStream& input, TStream& output);
 
 // Binary to text (lines end with "\n", two blanks per nesting level); malformed input raises

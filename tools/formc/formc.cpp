@@ -1,7 +1,9 @@
 // formc: compiles a text form layout into the binary component stream ("TPF0") at build time.
 //
-//   formc <layout.form> <output.bin> [<output.rc>]
+//   formc [--full-width-values] <layout.form> <output.bin> [<output.rc>]
 //
+// --full-width-values writes every integer as a 32-bit value and every 8-bit text with a 32-bit
+// length (for readers that accept only those value types).
 // With a third argument it also writes a resource script line that embeds the binary as an
 // RCDATA resource named after the root object's class in upper case (as forms find it).
 #include "core/ComponentStream.h"
@@ -61,8 +63,15 @@ std::string RcPath(std::string path)
 
 int main(int argc, char** argv)
 {
+    TValueWidth valueWidth = TValueWidth::Smallest;
+    if (argc > 1 && std::string(argv[1]) == "--full-width-values") {
+        valueWidth = TValueWidth::Full;
+        --argc;
+        ++argv;
+    }
     if (argc != 3 && argc != 4) {
-        std::cerr << "usage: formc <layout.form> <output.bin> [<output.rc>]\n";
+        std::cerr
+            << "usage: formc [--full-width-values] <layout.form> <output.bin> [<output.rc>]\n";
         return 2;
     }
     const std::string layoutName = argv[1];
@@ -73,7 +82,7 @@ int main(int argc, char** argv)
     }
     std::string binary;
     try {
-        binary = ObjectTextToBinary(layout);
+        binary = ObjectTextToBinary(layout, valueWidth);
     } catch (const Exception& e) {
         // "Line 3: ..." becomes "file:3: ..." for editors and build logs.
         std::string message = e.Message();
