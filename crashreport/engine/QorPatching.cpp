@@ -106,20 +106,27 @@ std::vector<LoadedModule> ListModules()
 
 namespace {
 
-const IMAGE_DATA_DIRECTORY* ImportDirectory(HMODULE module)
+struct ImportView {
+    IMAGE_DATA_DIRECTORY directory{};
+    uintptr_t imageEnd = 0;
+};
+
+// The import directory of a loaded module and the end of its image: the whole image is mapped,
+// so reads inside it need no guard.
+bool FindImports(HMODULE module, ImportView& view)
 {
-    const auto base = reinterpret_cast<const uint8_t*>(module);
+    const auto base = reinterpret_cast<uintptr_t>(module);
     IMAGE_DOS_HEADER dos{};
-    if (!GuardedRead(reinterpret_cast<uintptr_t>(base), &dos, sizeof dos) ||
-        dos.e_magic != IMAGE_DOS_SIGNATURE)
-        return nullptr;
-    const auto* nt = reinterpret_cast<const IMAGE_NT_HEADERS*>(base + dos.e_lfanew);
+    if (!GuardedRead(base, &dos, sizeof dos) || dos.e_magic != IMAGE_DOS_SIGNATURE)
+        return false;
     IMAGE_NT_HEADERS headers{};
-    if (!GuardedRead(reinterpret_cast<uintptr_t>(nt), &headers, sizeof headers) ||
+    if (!GuardedRead(base + static_cast<uintptr_t>(dos.e_lfanew), &headers, sizeof headers) ||
         headers.Signature != IMAGE_NT_SIGNATURE ||
         headers.OptionalHeader.NumberOfRvaAndSizes <= IMAGE_DIRECTORY_ENTRY_IMPORT)
-        return nullptr;
-    return &nt->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_IMPORT];
+        return false;
+    view.directory = headers.OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_IMPORT];
+    view.imageEnd = base + headers.OptionalHeader.SizeOfImage;
+    return view.directory.VirtualAddress != 0;
 }
 
 void ReportInvalidImportTable(HMODULE module)
@@ -139,26 +146,30 @@ void ReportInvalidImportTable(HMODULE module)
 
 int RewriteImportSlots(HMODULE module, uintptr_t oldFunction, uintptr_t newFunction)
 {
-    const IMAGE_DATA_DIRECTORY* directory = ImportDirectory(module);
-    if (!directory || directory->VirtualAddress == 0)
+    ImportView view;
+    if (!FindImports(module, view))
         return 0;
     const auto base = reinterpret_cast<uintptr_t>(module);
-    const uintptr_t directoryEnd = base + directory->VirtualAddress + directory->Size;
+    const uintptr_t directoryEnd = base + view.directory.VirtualAddress + view.directory.Size;
+    auto inside = [&](uintptr_t address, size_t size) {
+        return address >= base && address + size <= view.imageEnd;
+    };
     ProcessPatchMemory memory;
     int rewritten = 0;
-    for (uintptr_t at = base + directory->VirtualAddress;; at += sizeof(IMAGE_IMPORT_DESCRIPTOR)) {
-        IMAGE_IMPORT_DESCRIPTOR descriptor{};
-        if (!GuardedRead(at, &descriptor, sizeof descriptor) || descriptor.Name == 0)
+    for (uintptr_t at = base + view.directory.VirtualAddress;
+         inside(at, sizeof(IMAGE_IMPORT_DESCRIPTOR)); at += sizeof(IMAGE_IMPORT_DESCRIPTOR)) {
+        const auto* descriptor = reinterpret_cast<const IMAGE_IMPORT_DESCRIPTOR*>(at);
+        if (descriptor->Name == 0)
             break;
-        const uintptr_t table = base + descriptor.FirstThunk;
+        const uintptr_t table = base + descriptor->FirstThunk;
         if (table > directoryEnd) {
             ReportInvalidImportTable(module);
             break;
         }
         // Slots are as wide as an address (IMAGE_THUNK_DATA).
-        for (uintptr_t slot = table;; slot += sizeof(uintptr_t)) {
-            uintptr_t value = 0;
-            if (!GuardedRead(slot, &value, sizeof value) || value == 0)
+        for (uintptr_t slot = table; inside(slot, sizeof(uintptr_t)); slot += sizeof(uintptr_t)) {
+            const uintptr_t value = *reinterpret_cast<const uintptr_t*>(slot);
+            if (value == 0)
                 break;
             if (value == oldFunction && memory.Write(slot, &newFunction, sizeof newFunction))
                 ++rewritten;
@@ -199,12 +210,11 @@ std::vector<LoadedModule> ModulesToRewrite()
 void PatchSystemFunction(const char* library, const char* function, uintptr_t replacement,
                          uintptr_t& previous)
 {
-    if (previous)
-        return;
-    const HMODULE system = GetModuleHandleA(library);
-    if (!system)
-        return;
-    previous = reinterpret_cast<uintptr_t>(GetProcAddress(system, function));
+    if (!previous) {
+        const HMODULE system = GetModuleHandleA(library);
+        if (system)
+            previous = reinterpret_cast<uintptr_t>(GetProcAddress(system, function));
+    }
     if (!previous)
         return;
     RewriteAllImportSlots(ModulesToRewrite(), previous, replacement);
@@ -215,7 +225,6 @@ void UnpatchSystemFunction(uintptr_t& previous, uintptr_t replacement)
     if (!previous)
         return;
     RewriteAllImportSlots(ModulesToRewrite(), replacement, previous);
-    previous = 0;
 }
 
 } // namespace qor

@@ -47,10 +47,11 @@ int RewriteAllImportSlots(const std::vector<LoadedModule>& modules, uintptr_t ol
 
 // Redirects `library`'s `function` to `replacement` in the import tables (of every loaded
 // module when the engine lives in the main module, else of the engine's module only).
-// `previous` receives the real function; nothing happens when it is already set.
+// `previous` receives the real function (once: it is kept after an unpatch, because a hook
+// that is still running on another thread calls through it).
 void PatchSystemFunction(const char* library, const char* function, uintptr_t replacement,
                          uintptr_t& previous);
-// Turns the import slots back from `replacement` to `previous` and clears `previous`.
+// Turns the import slots back from `replacement` to `previous`.
 void UnpatchSystemFunction(uintptr_t& previous, uintptr_t replacement);
 
 // The module that holds the engine's code.
