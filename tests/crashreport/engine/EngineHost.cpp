@@ -51,6 +51,17 @@ void Fault()
     throw classlib::Exception(message);
 }
 
+DWORD WINAPI FaultingRoutine(void*)
+{
+    Fault();
+    return 0;
+}
+
+DWORD WINAPI ThrowingRoutine(void*)
+{
+    Throw("escaped a thread routine");
+}
+
 DWORD RunThread(LPTHREAD_START_ROUTINE routine)
 {
     HANDLE thread = CreateThread(nullptr, 0, routine, nullptr, 0, nullptr);
@@ -92,7 +103,11 @@ int RunCase(const std::string& name)
 {
     if (name == "terminate")
         NoExceptThrow();
-    else if (name == "application") {
+    else if (name == "application" || name == "application-hidden") {
+        // With a hidden handler too, the reported exception is not reported again as hidden
+        // when its catch ends.
+        if (name == "application-hidden")
+            qor::RegisterHiddenHandler(ReportHidden, qor::syncNone);
         try {
             Throw("in an event handler");
         } catch (...) {
@@ -105,10 +120,7 @@ int RunCase(const std::string& name)
     else if (name == "fault")
         Fault();
     else if (name == "thread-fault")
-        RunThread([](void*) -> DWORD {
-            Fault();
-            return 0;
-        });
+        RunThread(FaultingRoutine);
     else if (name == "hidden") {
         qor::RegisterHiddenHandler(ReportHidden, qor::syncNone);
         try {
@@ -116,7 +128,7 @@ int RunCase(const std::string& name)
         } catch (const classlib::Exception&) {
         }
     } else if (name == "thread-frame")
-        RunThread([](void*) -> DWORD { Throw("escaped a thread routine"); });
+        RunThread(ThrowingRoutine);
     else if (name == "thread-execute")
         RunThreadObject<ThrowingThread>();
     else if (name == "freeze")

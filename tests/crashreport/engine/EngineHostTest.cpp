@@ -64,6 +64,7 @@ TEST(EngineHostTest, EachInterceptedFailureIsReportedWithItsOriginAndEndsAsDescr
     const Case cases[] = {
         {"terminate", "0 2 0 Abnormal program termination", nullptr, 1},
         {"application", "0 5 1 in an event handler", nullptr, 3},
+        {"application-hidden", "0 5 1 in an event handler", nullptr, 3},
         {"synchronized", "0 10 1 synchronized call failed", nullptr, 3},
         {"abort", "0 11 0 Runtime error", nullptr, 1},
         {"fault", "0 13 0 Access violation at address $", nullptr, 1},
