@@ -99,11 +99,24 @@ void NoExceptThrow() noexcept
     Throw("nobody catches this");
 }
 
+void NoExceptAbort() noexcept
+{
+    throw classlib::EAbort("silent");
+}
+
 int RunCase(const std::string& name)
 {
     if (name == "terminate")
         NoExceptThrow();
-    else if (name == "application" || name == "application-hidden") {
+    else if (name == "terminate-silent")
+        NoExceptAbort();
+    else if (name == "application-silent") {
+        try {
+            throw classlib::EAbort("silent");
+        } catch (...) {
+            classlib::HandleUnhandledException(classlib::ExceptionPath::Application, nullptr);
+        }
+    } else if (name == "application" || name == "application-hidden") {
         // With a hidden handler too, the reported exception is not reported again as hidden
         // when its catch ends.
         if (name == "application-hidden")

@@ -8,6 +8,7 @@
 #include <atomic>
 #include <mutex>
 #include <map>
+#include <stdexcept>
 #include <thread>
 #include <vector>
 
@@ -406,6 +407,8 @@ TEST_F(EnginePipelineTest, AMainThreadThatStopsAnsweringGivesOneFreezeReport)
     Start();
     Handle(RecordFreeze, qor::syncNone);
     PumpFor(1500);
+    Sleep(600); // busy for less than the time-out
+    PumpFor(200);
     EXPECT_TRUE(SeenSoFar().empty());
     // Ten misses report at about 1000 ms; the next report would need 1500 ms more.
     Sleep(1900);
@@ -413,6 +416,68 @@ TEST_F(EnginePipelineTest, AMainThreadThatStopsAnsweringGivesOneFreezeReport)
     const std::vector<Seen> all = SeenSoFar();
     ASSERT_EQ(all.size(), 1u);
     EXPECT_EQ(all[0].origin, 1);
+}
+
+std::vector<uint8_t> actions;
+
+void RecordAction(uint8_t action, IQEException&, bool&)
+{
+    std::lock_guard<std::mutex> guard(seenLock);
+    actions.push_back(action);
+}
+
+void Raise(IQEException&, bool&)
+{
+    throw std::runtime_error("a failing handler");
+}
+
+void TakeOver(IQEException&, bool& handled)
+{
+    handled = true;
+}
+
+void CountCall(IQEException& exception, bool& handled)
+{
+    Record(exception, handled);
+}
+
+TEST_F(EnginePipelineTest, HandlersDecideByStage)
+{
+    Start();
+    qor::RegisterActionHandler(RecordAction, qor::syncNone);
+    struct Case {
+        const char* name;
+        uint8_t takeOverStage; // 0: none
+        size_t calls;          // of the counting handlers at stages 1 to 3
+        std::vector<uint8_t> actions;
+    };
+    const Case cases[] = {
+        // Nobody takes it over: every stage runs, then the automatic buttons go on.
+        {"none", 0, 3, {qor::actionContinue}},
+        // Taken over at stage 2: the exception goes on without the automatic buttons.
+        {"stage 2", 2, 2, {}},
+        // Stage 3 cannot take it over: late handlers are told only.
+        {"stage 3", 3, 3, {qor::actionContinue}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        seen.clear();
+        actions.clear();
+        // A raising handler first at every stage does not keep the others from running.
+        for (uint8_t stage = 1; stage <= 3; ++stage) {
+            qor::RegisterExceptionHandler(Raise, qor::syncNone, stage);
+            qor::RegisterExceptionHandler(CountCall, qor::syncNone, stage);
+        }
+        if (c.takeOverStage)
+            qor::RegisterExceptionHandler(TakeOver, qor::syncNone, c.takeOverStage);
+        Report();
+        qor::UnregisterExceptionHandler(Raise);
+        qor::UnregisterExceptionHandler(CountCall);
+        qor::UnregisterExceptionHandler(TakeOver);
+        EXPECT_EQ(SeenSoFar().size(), c.calls);
+        EXPECT_EQ(actions, c.actions);
+    }
+    qor::UnregisterActionHandler(RecordAction);
 }
 
 } // namespace
