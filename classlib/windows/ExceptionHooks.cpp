@@ -31,6 +31,7 @@ std::vector<HookEntry>& Hooks()
 
 int nextHookId = 1;
 std::atomic<DefaultExceptionHandler> defaultHandler{nullptr};
+std::atomic<ThreadCreatedHook> threadCreatedHook{nullptr};
 
 void ShowPlainMessage(const UnhandledException& report)
 {
@@ -100,6 +101,17 @@ void HandleUnhandledException(ExceptionPath path, TObject* sender, std::exceptio
         // A failing hook or handler has nowhere left to go; letting it escape would unwind
         // through the system's frames.
     }
+}
+
+void SetThreadCreatedHook(ThreadCreatedHook hook)
+{
+    threadCreatedHook.store(hook);
+}
+
+void NotifyThreadCreated(TObject* thread, unsigned threadId, void* creatorAddress)
+{
+    if (ThreadCreatedHook hook = threadCreatedHook.load())
+        hook(thread, threadId, creatorAddress);
 }
 
 std::string ExceptionMessage(const std::exception_ptr& exception)

@@ -51,6 +51,13 @@ void HandleUnhandledException(ExceptionPath path, TObject* sender);
 // The same for a stored exception.
 void HandleUnhandledException(ExceptionPath path, TObject* sender, std::exception_ptr exception);
 
+// Told of every thread object's system thread right after its creation: the thread object, its
+// id and the code address that created the object (a crash reporter records who created which
+// thread). One receiver; null removes it.
+using ThreadCreatedHook = void (*)(TObject* thread, unsigned threadId, void* creatorAddress);
+void SetThreadCreatedHook(ThreadCreatedHook hook);
+void NotifyThreadCreated(TObject* thread, unsigned threadId, void* creatorAddress);
+
 // The message of any exception object: Exception and std::exception give their text,
 // anything else "Unknown exception".
 std::string ExceptionMessage(const std::exception_ptr& exception);

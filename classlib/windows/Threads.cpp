@@ -134,6 +134,7 @@ TThread::TThread()
     threadId_ = id;
     if (!handle_)
         throw EOutOfResources("Thread creation error: " + std::to_string(GetLastError()));
+    NotifyThreadCreated(this, id, __builtin_return_address(0));
 }
 
 TThread::~TThread()
