@@ -3,6 +3,7 @@
 // record of the actions the presentation asked for.
 #include "QEExceptionStandIn.h"
 
+#include <functional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -38,6 +39,8 @@ public:
     std::vector<int> dispatched;
     int storedInput = 0, savedCaches = 0;
     TReportListener listener;
+    // Called with the box window by continue, restart and close (the engine closes the box).
+    std::function<void(uintptr_t)> onFinalAction;
 
     uintptr_t ModuleHandle() override { return 0; }
     bool AutoShowBugRep() override { return autoShowBugRep; }
@@ -96,9 +99,24 @@ public:
     void PerformSend(uintptr_t) override { actions.push_back("send"); }
     void PerformSave(uintptr_t) override { actions.push_back("save"); }
     void PerformPrint(uintptr_t) override { actions.push_back("print"); }
-    void PerformContinue(uintptr_t) override { actions.push_back("continue"); }
-    void PerformRestart(uintptr_t) override { actions.push_back("restart"); }
-    void PerformClose(uintptr_t) override { actions.push_back("close"); }
+    void PerformContinue(uintptr_t parent) override
+    {
+        actions.push_back("continue");
+        if (onFinalAction)
+            onFinalAction(parent);
+    }
+    void PerformRestart(uintptr_t parent) override
+    {
+        actions.push_back("restart");
+        if (onFinalAction)
+            onFinalAction(parent);
+    }
+    void PerformClose(uintptr_t parent) override
+    {
+        actions.push_back("close");
+        if (onFinalAction)
+            onFinalAction(parent);
+    }
     void PerformShowReport(uintptr_t) override { actions.push_back("show"); }
 
     // Only the placeholders the tests use.
