@@ -70,6 +70,7 @@ TEST(ExceptionBox, FullBoxButtonsGiveTheirActions)
     const RECT close = ClientRectIn(box.Button(kBtnClose), box.Window());
     EXPECT_EQ(restart.left, close.left);
     EXPECT_GT(close.top, restart.top);
+    testsupport::PumpFor(200);
     testsupport::SaveScreenshot("exception-box-full");
 
     Press(box, box.Button(kBtnShow));
@@ -138,6 +139,7 @@ TEST(ExceptionBox, CompactStyles)
     EXPECT_EQ(Text(detail.Button(kBtnShow)), "Details");
     EXPECT_EQ(details.left - ok.right, 6);
     EXPECT_EQ(details.top, ok.top);
+    testsupport::PumpFor(200);
     testsupport::SaveScreenshot("exception-box-detail");
 }
 
@@ -168,6 +170,7 @@ TEST(ExceptionBox, ReportTabsAndLists)
     box.ShowCurrentTab();
     EXPECT_EQ(box.CurrentList().columns.size(), 7u);
     EXPECT_EQ(SendMessageA(box.Content(), LVM_GETITEMCOUNT, 0, 0), 3);
+    testsupport::PumpFor(200);
     testsupport::SaveScreenshot("exception-box-call-stack");
 
     // A section arrives: the box rebuilds its tabs on the report-changed message.
