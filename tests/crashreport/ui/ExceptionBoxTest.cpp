@@ -1,0 +1,294 @@
+// The exception box under Wine: real windows in each style, button results through sent
+// messages, the close command by the focused button, the report tabs and their lists, and
+// ShowExceptionBox's loop with Esc, Ctrl+C and the reshow cycle.
+#include "ExceptionBox.h"
+
+#include "FakeQEException.h"
+#include "GuiTest.h"
+
+#include <commctrl.h>
+
+#include <string>
+#include <vector>
+
+using namespace crashui;
+using crashui::testing::TFakeQEException;
+
+namespace {
+
+std::string Text(HWND window)
+{
+    char buffer[256] = {};
+    GetWindowTextA(window, buffer, sizeof(buffer));
+    return buffer;
+}
+
+RECT ClientRectIn(HWND child, HWND parent)
+{
+    RECT r;
+    GetWindowRect(child, &r);
+    MapWindowPoints(nullptr, parent, reinterpret_cast<POINT*>(&r), 2);
+    return r;
+}
+
+void Press(const TExceptionBox& box, HWND button)
+{
+    SendMessageA(box.Window(), WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(button), BN_CLICKED),
+                 reinterpret_cast<LPARAM>(button));
+}
+
+std::vector<std::pair<std::string, std::string>> Sections()
+{
+    return {{"main thread ($a4)",
+             "0040a1f2 +012 Brenvik.exe  Unit1  120  +3 TForm1.Button1Click\r\n"
+             "00412c08 +0a4 Brenvik.exe  Forms 1024 +17 TCustomForm.WndProc"},
+            {"cpu registers", "EAX = 00000001\r\nEBX = 7FFDF000\r\nECX = 0012FF88"},
+            {"modules",
+             "00400000 brenvik.exe  1.2.3.4  C:\\App\\brenvik.exe\r\n"
+             "7c800000 kernel32.dll 5.1.2600 C:\\Windows\\kernel32.dll"}};
+}
+
+TEST(ExceptionBox, FullBoxButtonsGiveTheirActions)
+{
+    TFakeQEException e;
+    TExceptionBox box(e, false, false, false);
+    ASSERT_TRUE(IsWindow(box.Window()));
+    char className[64] = {};
+    GetClassNameA(box.Window(), className, sizeof(className));
+    EXPECT_STREQ(className, kExceptionBoxClass);
+    EXPECT_EQ(Text(box.Window()), "Brenvik");
+    EXPECT_FALSE(GetWindowLongPtrA(box.Window(), GWL_STYLE) & WS_THICKFRAME);
+    EXPECT_EQ(box.Button(kBtnPrint), nullptr);
+    EXPECT_EQ(Text(box.Button(kBtnSend)), "send bug report");
+    EXPECT_EQ(Text(box.Button(kBtnClose)), "close application");
+    for (TBoxButtonKind kind : {kBtnSend, kBtnSave, kBtnRestart, kBtnClose, kBtnContinue})
+        Press(box, box.Button(kind));
+    EXPECT_EQ(e.actions,
+              (std::vector<std::string>{"send", "save", "restart", "close", "continue"}));
+    // Restart and close stack at the right when buttons sit on the left too: one column.
+    const RECT restart = ClientRectIn(box.Button(kBtnRestart), box.Window());
+    const RECT close = ClientRectIn(box.Button(kBtnClose), box.Window());
+    EXPECT_EQ(restart.left, close.left);
+    EXPECT_GT(close.top, restart.top);
+    testsupport::PumpFor(200);
+    testsupport::SaveScreenshot("exception-box-full");
+
+    Press(box, box.Button(kBtnShow));
+    EXPECT_TRUE(box.ReshowRequested());
+    EXPECT_EQ(e.dispatched, std::vector<int>{6});
+    EXPECT_FALSE(IsWindow(box.Window()));
+}
+
+TEST(ExceptionBox, CloseCommandFollowsTheFocusedButton)
+{
+    struct {
+        uint8_t focused;
+        bool continuable, continueVisible, closeVisible;
+        std::string action;
+    } cases[] = {
+        {4, true, true, true, "continue"}, {5, true, true, true, "restart"},
+        {6, true, true, true, "close"},    {0, true, true, true, "continue"},
+        {0, false, true, true, "close"},   {0, false, true, false, "restart"},
+    };
+    for (const auto& c : cases) {
+        TFakeQEException e;
+        e.focusedBtn = c.focused;
+        e.continuable = c.continuable;
+        e.continueBtnVis = c.continueVisible;
+        e.closeBtnVis = c.closeVisible;
+        TExceptionBox box(e, false, false, false);
+        SendMessageA(box.Window(), WM_CLOSE, 0, 0);
+        EXPECT_EQ(e.actions, std::vector<std::string>{c.action}) << int(c.focused);
+    }
+}
+
+TEST(ExceptionBox, ContinueButtonWhenTheExceptionIsNotContinuable)
+{
+    TFakeQEException e;
+    e.continuable = false;
+    {
+        TExceptionBox box(e, false, false, false);
+        EXPECT_FALSE(IsWindowEnabled(box.Button(kBtnContinue)));
+    }
+    e.restartBtnVis = false;
+    e.closeBtnVis = false;
+    TExceptionBox box(e, false, false, false);
+    ASSERT_TRUE(IsWindowEnabled(box.Button(kBtnContinue)));
+    Press(box, box.Button(kBtnContinue));
+    EXPECT_EQ(e.actions, std::vector<std::string>{"close"});
+}
+
+TEST(ExceptionBox, CompactStyles)
+{
+    TFakeQEException e;
+    e.message = "Access violation at address 0040A1F2. Read of address 00000000.";
+    {
+        TExceptionBox simple(e, false, false, true);
+        EXPECT_EQ(Text(simple.Button(kBtnContinue)), "OK");
+        EXPECT_EQ(simple.Button(kBtnShow), nullptr);
+        EXPECT_EQ(simple.Button(kBtnSend), nullptr);
+        EXPECT_NE(Text(simple.Window()), "Brenvik"); // the executable's name
+        const RECT ok = ClientRectIn(simple.Button(kBtnContinue), simple.Window());
+        EXPECT_EQ(ok.right - ok.left, 75); // allotted 79 minus 4
+        SendMessageA(simple.Window(), WM_CLOSE, 0, 0);
+        EXPECT_EQ(e.actions, std::vector<std::string>{"continue"});
+    }
+    TExceptionBox detail(e, false, true, true);
+    const RECT ok = ClientRectIn(detail.Button(kBtnContinue), detail.Window());
+    const RECT details = ClientRectIn(detail.Button(kBtnShow), detail.Window());
+    EXPECT_EQ(Text(detail.Button(kBtnShow)), "Details");
+    EXPECT_EQ(details.left - ok.right, 6);
+    EXPECT_EQ(details.top, ok.top);
+    testsupport::PumpFor(200);
+    testsupport::SaveScreenshot("exception-box-detail");
+}
+
+TEST(ExceptionBox, ReportTabsAndLists)
+{
+    TFakeQEException e;
+    e.autoShowBugRep = true;
+    e.header = {{"date/time", "2026-12-11"}, {"exception class", "EAccessViolation"}};
+    e.sections = Sections();
+    TExceptionBox box(e, false, false, false);
+    EXPECT_FALSE(e.showBtnVis); // the report is shown already
+    EXPECT_TRUE(GetWindowLongPtrA(box.Window(), GWL_STYLE) & WS_THICKFRAME);
+    RECT window;
+    GetWindowRect(box.Window(), &window);
+    const int captionHeight = GetSystemMetrics(SM_CYCAPTION);
+    EXPECT_GE(window.right - window.left,
+              std::min(664, GetSystemMetrics(SM_CXSCREEN) - 5 * captionHeight));
+    HWND tabs = box.TabControl();
+    ASSERT_TRUE(tabs);
+    EXPECT_EQ(SendMessageA(tabs, TCM_GETITEMCOUNT, 0, 0), 4); // general, call stack, regs, modules
+
+    char className[64] = {};
+    GetClassNameA(box.Content(), className, sizeof(className));
+    EXPECT_STREQ(className, "SysListView32");
+    EXPECT_EQ(SendMessageA(box.Content(), LVM_GETITEMCOUNT, 0, 0), 2);
+
+    SendMessageA(tabs, TCM_SETCURSEL, 1, 0);
+    box.ShowCurrentTab();
+    EXPECT_EQ(box.CurrentList().columns.size(), 7u);
+    EXPECT_EQ(SendMessageA(box.Content(), LVM_GETITEMCOUNT, 0, 0), 3);
+    testsupport::PumpFor(200);
+    testsupport::SaveScreenshot("exception-box-call-stack");
+
+    // A section arrives: the box rebuilds its tabs on the report-changed message.
+    e.sections.push_back({"processes", "0001 a b c\r\n0002 d e f"});
+    SendMessageA(box.Window(), kMsgReportChanged, 1357, 2468);
+    EXPECT_EQ(SendMessageA(tabs, TCM_GETITEMCOUNT, 0, 0), 5);
+
+    // Growing the window moves the right-hand buttons and grows the tabs.
+    const RECT before = ClientRectIn(box.Button(kBtnClose), box.Window());
+    RECT tabsBefore;
+    GetWindowRect(tabs, &tabsBefore);
+    SetWindowPos(box.Window(), nullptr, 0, 0, window.right - window.left + 40,
+                 window.bottom - window.top + 30, SWP_NOMOVE | SWP_NOZORDER);
+    const RECT after = ClientRectIn(box.Button(kBtnClose), box.Window());
+    RECT tabsAfter;
+    GetWindowRect(tabs, &tabsAfter);
+    EXPECT_EQ(after.left - before.left, 40);
+    EXPECT_EQ((tabsAfter.bottom - tabsAfter.top) - (tabsBefore.bottom - tabsBefore.top), 30);
+}
+
+TEST(ExceptionBox, OwnerDrawnRowsAreTinted)
+{
+    TFakeQEException e;
+    e.autoShowBugRep = true;
+    e.header = {{"date/time", "2026-12-11"}, {"exception class", "EAccessViolation"}};
+    e.sections = Sections();
+    TExceptionBox box(e, false, false, false);
+    HWND list = box.Content();
+    RECT item{LVIR_BOUNDS, 0, 0, 0};
+    SendMessageA(list, LVM_GETITEMRECT, 1, reinterpret_cast<LPARAM>(&item));
+    RECT client;
+    GetClientRect(list, &client);
+    testsupport::Dib dib(client.right, client.bottom);
+    PrintWindow(list, dib.dc(), PW_CLIENTONLY);
+    // Column 0 of an unselected row: RGB(240, 248, 255); the bottom line RGB(224, 224, 224).
+    EXPECT_EQ(dib.Pixel(item.left + 2, item.top + 1), 0xF0F8FFu);
+    EXPECT_EQ(dib.Pixel(item.left + 2, item.bottom - 1), 0xE0E0E0u);
+}
+
+// Posts keys to the box once it is there (the loop runs inside ShowExceptionBox).
+std::vector<std::pair<WPARAM, bool>> g_keys; // key, with Ctrl
+void CALLBACK PostKeys(HWND, UINT, UINT_PTR timer, DWORD)
+{
+    HWND box = FindWindowA(kExceptionBoxClass, nullptr);
+    if (!box || g_keys.empty())
+        return;
+    const auto [key, control] = g_keys.front();
+    g_keys.erase(g_keys.begin());
+    BYTE state[256] = {};
+    GetKeyboardState(state);
+    state[VK_CONTROL] = control ? 0x80 : 0;
+    SetKeyboardState(state);
+    PostMessageA(box, WM_KEYDOWN, key, 1);
+    if (g_keys.empty())
+        KillTimer(nullptr, timer);
+}
+
+std::string ClipboardText()
+{
+    std::string text;
+    if (OpenClipboard(nullptr)) {
+        if (HANDLE data = GetClipboardData(CF_TEXT)) {
+            text = static_cast<const char*>(GlobalLock(data));
+            GlobalUnlock(data);
+        }
+        CloseClipboard();
+    }
+    return text;
+}
+
+TEST(ShowExceptionBox, EscClosesAsTheCloseCommandAndCtrlCCopies)
+{
+    TFakeQEException e;
+    e.focusedBtn = kBtnRestart;
+    e.onFinalAction = [](uintptr_t box) {
+        SendMessageA(reinterpret_cast<HWND>(box), kMsgCloseBox, 0, 0);
+    };
+    g_keys = {{'C', true}, {VK_F1, false}, {VK_ESCAPE, false}};
+    SetTimer(nullptr, 0, 50, PostKeys);
+    ShowExceptionBox(e, kBoxSimple, false);
+    EXPECT_EQ(e.actions, std::vector<std::string>{"restart"});
+    EXPECT_EQ(e.dispatched, std::vector<int>{7});
+    EXPECT_EQ(ClipboardText(), "Access violation."); // no details: the message only
+}
+
+TFakeQEException* g_reshown;
+void CALLBACK AskForDetailsThenKeys(HWND, UINT, UINT_PTR timer, DWORD)
+{
+    HWND box = FindWindowA(kExceptionBoxClass, nullptr);
+    if (!box)
+        return;
+    if (!g_reshown->autoShowBugRep) {
+        PostMessageA(box, kMsgShowDetails, 0, 0);
+        return;
+    }
+    KillTimer(nullptr, timer);
+    g_keys = {{'C', true}, {VK_ESCAPE, false}};
+    SetTimer(nullptr, 0, 50, PostKeys);
+}
+
+TEST(ShowExceptionBox, DetailsReshowTheFullBoxWithTheReport)
+{
+    TFakeQEException e;
+    e.autoClose = 1;
+    e.sections = Sections();
+    e.onFinalAction = [](uintptr_t box) {
+        SendMessageA(reinterpret_cast<HWND>(box), kMsgCloseBox, 0, 0);
+    };
+    // First box: the details button (show details message); second box: Ctrl+C copies the
+    // report as it stands, Esc closes.
+    g_reshown = &e;
+    SetTimer(nullptr, 0, 50, AskForDetailsThenKeys);
+    ShowExceptionBox(e, kBoxDetail, false);
+    EXPECT_TRUE(e.autoShowBugRep);
+    EXPECT_EQ(e.autoClose, 0);
+    EXPECT_EQ(e.autoContinue, 0);
+    EXPECT_EQ(ClipboardText(), e.report);
+    EXPECT_EQ(e.actions.back(), "close");
+}
+
+} // namespace
