@@ -270,6 +270,13 @@ TEST_F(ProgressPopup, OnlyDismissClosesItFromAnyThreadAndTheParentComesBack)
     EXPECT_EQ(BarValue(popup), 700);
     std::thread([&] { alert->PumpMessages(); }).join(); // not the popup's thread: nothing
 
+    // A request to end the thread's loop survives the popup's pumping.
+    PostQuitMessage(3);
+    alert->PumpMessages();
+    MSG quit;
+    ASSERT_TRUE(PeekMessageA(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));
+    EXPECT_EQ(quit.wParam, 3u);
+
     std::atomic<bool> done{false};
     std::thread closer([&] {
         alert->Dismiss();
@@ -293,7 +300,7 @@ TEST_F(ProgressPopup, PictureIsBlendedOverTheButtonFace)
     struct Case {
         const char* picture;
         bool drawn;
-    } cases[] = {{"QEITEST32", true}, {"QEITEST16", false}};
+    } cases[] = {{"QEITEST32", true}, {"QEITEST16", false}, {"QEILYING", false}};
     for (const Case& c : cases) {
         SCOPED_TRACE(c.picture);
         TProgressAlertPtr alert = Alert("Picture", c.picture);
