@@ -1,6 +1,6 @@
 // The progress popup as real windows on the virtual display: its controls, layout and bar
 // values, the closing rules across threads, and its picture drawn from the test program's
-// bitmap resources (ProgressPictures.rc).
+// bitmap resources (ProgressPictures.rc) and the product's (brenvik_resources).
 #include "ProgressAlert.h"
 
 #include "GuiTest.h"
@@ -333,6 +333,20 @@ TEST_F(ProgressPopup, PictureIsBlendedOverTheButtonFace)
                 }
                 EXPECT_EQ(target.Pixel(x, y), expected) << x << "," << y;
             }
+        alert->Dismiss();
+    }
+}
+
+TEST_F(ProgressPopup, ProductPicturesHaveTheFormThePopupDraws)
+{
+    for (const char* name : {"QEISEND32", "QEIPLWAIT"}) {
+        SCOPED_TRACE(name);
+        HRSRC resource = FindResourceA(GetModuleHandleA(nullptr), name, MAKEINTRESOURCEA(2));
+        ASSERT_NE(resource, nullptr);
+        EXPECT_EQ(SizeofResource(GetModuleHandleA(nullptr), resource), 40u + 32 * 32 * 4);
+        TProgressAlertPtr alert = Alert("Product picture", name);
+        ASSERT_TRUE(alert->Display(nullptr, true));
+        EXPECT_NE(Child(FindPopup("Product picture"), "Button"), nullptr);
         alert->Dismiss();
     }
 }
