@@ -246,8 +246,12 @@ bool TIProgressAlert::Display(HWND parent, bool activate)
     popup_ = CreateWindowExA(WS_EX_DLGMODALFRAME | WS_EX_TOPMOST | WS_EX_TOOLWINDOW,
                              kProgressAlertClass, title_.c_str(), WS_CAPTION, 0, 0, 100, 100,
                              parent_, nullptr, instance, nullptr);
-    if (!popup_)
+    if (!popup_) {
+        // No window, nothing to dismiss later: the parent must not stay disabled.
+        if (parent_)
+            EnableWindow(parent_, TRUE);
         return true;
+    }
     if (HMENU menu = GetSystemMenu(popup_, FALSE))
         for (UINT command : {SC_MINIMIZE, SC_MAXIMIZE, SC_RESTORE, SC_SIZE})
             DeleteMenu(menu, command, MF_BYCOMMAND);
