@@ -37,7 +37,7 @@ void SetField(std::vector<std::pair<std::string, std::string>>& fields, const st
 }
 
 // The progress segments of the preparation and of the channel about to run.
-void PlanDeliveryProgress(IProgressAlert& progress, const DeliverySettings& settings,
+void PlanDeliveryProgress(SendProgress& progress, const DeliverySettings& settings,
                           bool withAttachments)
 {
     progress.AddSegment(settings.prepAttMsg, 100);
@@ -125,7 +125,7 @@ uint8_t DeliverReport(const std::string& report, const DeliverySettings& setting
     bool mayDeleteSavedFile = false;
     std::string screenshot;
     std::vector<SendAttachment> files;
-    IProgressAlert* progress = nullptr;
+    SendProgress* progress = nullptr;
     const bool networkChannel =
         settings.mailAsSmtpServer || settings.mailAsSmtpClient || settings.uploadViaHttp;
     // The "mailto" channel carries no attachments.

@@ -69,7 +69,7 @@ public:
                                  const std::vector<std::string>& names) = 0;
     virtual std::string ExpandPlaceholders(const std::string& text, const std::string& report) = 0;
     // A progress popup with that title, shown when `visible`; owned by the host.
-    virtual IProgressAlert& CreateProgress(const std::string& title, bool visible) = 0;
+    virtual SendProgress& CreateProgress(const std::string& title, bool visible) = 0;
     virtual bool Transmit(const SendJob& job) = 0;
     virtual MapiOutcome SendViaMapi(const std::string& recipients, const std::string& subject,
                                     const std::string& body, bool hidden,

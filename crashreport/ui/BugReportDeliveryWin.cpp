@@ -1,11 +1,39 @@
 #include "BugReportDeliveryWin.h"
 
-#include "MailClientChannels.h"
+#include "LoaderLock.h"
+#include "ProgressAlert.h"
 #include "WinsockNetwork.h"
+#include "ZipArchive.h"
 
 namespace crashreport {
 
 namespace {
+
+// The sending progress shown in the progress popup.
+class PopupProgress : public SendProgress {
+public:
+    explicit PopupProgress(crashui::TProgressAlertPtr alert) : alert_(std::move(alert)) {}
+    void AddSegment(const std::string& text, int32_t weight) override
+    {
+        alert_->AddSegment(text, weight);
+    }
+    void ClearSegments() override { alert_->ClearSegments(); }
+    void SegmentDone() override { alert_->SegmentDone(); }
+    void SetActiveSegment(int32_t index) override { alert_->SetActiveSegment(index); }
+    void SetPosition(int32_t permille) override { alert_->SetProgress(permille); }
+    void Dismiss() override { alert_->Dismiss(); }
+
+private:
+    crashui::TProgressAlertPtr alert_;
+};
+
+std::vector<classlib::WideString> WideTexts(const std::vector<std::string>& texts)
+{
+    std::vector<classlib::WideString> wide;
+    for (const std::string& text : texts)
+        wide.push_back(classlib::AnsiToWide(text));
+    return wide;
+}
 
 class WindowsDeliveryHost : public DeliveryHost {
 public:
@@ -14,10 +42,7 @@ public:
     {
     }
 
-    std::string TempFolder() override
-    {
-        return engine_.tempFolder ? engine_.tempFolder() : std::string();
-    }
+    std::string TempFolder() override { return engine_.tempFolder; }
     bool FileExists(const std::string& path) override
     {
         const DWORD attributes = GetFileAttributesA(path.c_str());
@@ -34,7 +59,7 @@ public:
     }
     bool WriteReportFile(const std::string& path, const std::string& report) override
     {
-        return engine_.writeReportFile && engine_.writeReportFile(path, report);
+        return crashui::WriteBugReportFile(path, report, nullptr, engine_.reportFile, true);
     }
     bool ReportSaved() override { return engine_.reportSaved && engine_.reportSaved(); }
     void SetReportSaved(bool saved) override
@@ -47,26 +72,30 @@ public:
         if (engine_.markReportSent)
             engine_.markReportSent();
     }
-    bool HasScreenshot() override { return static_cast<bool>(engine_.writeScreenshotPng); }
+    bool HasScreenshot() override { return static_cast<bool>(engine_.screenshot); }
     bool WriteScreenshotPng(const std::string& path, int32_t formatCode) override
     {
-        return engine_.writeScreenshotPng && engine_.writeScreenshotPng(path, formatCode);
+        return engine_.screenshot &&
+               engine_.screenshot->WritePngFile(path, static_cast<uint8_t>(formatCode));
     }
     bool WriteZipArchive(const std::string& archive, const std::vector<std::string>& paths,
                          const std::vector<std::string>& names) override
     {
-        return engine_.writeZipArchive && engine_.writeZipArchive(archive, paths, names);
+        return crashui::WriteZipArchive(classlib::AnsiToWide(archive), WideTexts(paths),
+                                        WideTexts(names));
     }
     std::string ExpandPlaceholders(const std::string& text, const std::string& report) override
     {
         return engine_.expandPlaceholders ? engine_.expandPlaceholders(text, report) : text;
     }
-    IProgressAlert& CreateProgress(const std::string& title, bool visible) override
+    // In the background thread the popup has no parent and does not take the activation.
+    SendProgress& CreateProgress(const std::string& title, bool visible) override
     {
-        if (engine_.createProgress)
-            progress_ = engine_.createProgress(title, visible, inThread_);
-        if (!progress_)
-            progress_ = std::make_unique<SilentProgress>();
+        crashui::TProgressAlertPtr alert =
+            crashui::CreateProgressAlert(title, engine_.settingsModule, "QEISEND32");
+        if (visible)
+            alert->Display(inThread_ ? nullptr : parent_, !inThread_);
+        progress_ = std::make_unique<PopupProgress>(alert);
         return *progress_;
     }
     bool Transmit(const SendJob& job) override { return TransmitReportOverWinsock(job); }
@@ -76,12 +105,12 @@ public:
                             const std::vector<std::string>& files) override
     {
         return crashreport::SendViaMapi(recipients, subject, body, hidden, parent_, sendAsNames,
-                                        files);
+                                        files, engine_.mainThread);
     }
     bool SendViaMailto(const std::string& recipients, const std::string& subject,
                        const std::string& body) override
     {
-        if (LoaderLockHeld(250))
+        if (crashui::LoaderLockHeld(250))
             return false;
         LeaveTopmostBand();
         return crashreport::SendViaMailto(recipients, subject, body);
@@ -101,7 +130,7 @@ private:
     const DeliveryEngine& engine_;
     HWND parent_;
     bool inThread_;
-    std::unique_ptr<IProgressAlert> progress_;
+    std::unique_ptr<PopupProgress> progress_;
 };
 
 // The background thread's job, owned by the thread.
@@ -130,7 +159,7 @@ uint8_t DeliverBugReport(const std::string& report, const DeliverySettings& sett
         *threadOut = nullptr;
     if (!engine)
         engine = std::make_shared<DeliveryEngine>();
-    if (background && !inThread && !LoaderLockHeld(250)) {
+    if (background && !inThread && !crashui::LoaderLockHeld(250)) {
         if (parent)
             SetWindowPos(parent, HWND_NOTOPMOST, 0, 0, 0, 0,
                          SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);

@@ -5,6 +5,9 @@
 // zip archives, the screenshot, placeholders, the temp folder, the progress popup) comes in
 // through DeliveryEngine.
 #include "BugReportDelivery.h"
+#include "BugReportFile.h"
+#include "MailClientChannels.h"
+#include "NVBitmap.h"
 
 #include <windows.h>
 
@@ -14,23 +17,23 @@
 
 namespace crashreport {
 
+// What a delivery takes from the crash-report engine: the temp folder, the bug-report file's
+// settings, the screenshot, the module whose settings these are, the report's marks, the
+// placeholders and the engine's hold on the main thread. The zip archives, the bug-report
+// copy, the screenshot file and the progress popup are made by this subsystem's own pieces.
 struct DeliveryEngine {
-    std::function<std::string()> tempFolder;
-    std::function<bool(const std::string& path, const std::string& report)> writeReportFile;
+    std::string tempFolder; // with a trailing backslash; empty when there is none
+    crashui::TBugReportFileSettings reportFile;
+    crashui::TNVBitmapPtr screenshot; // nil when the report has none
+    // The module whose settings these are: its bitmap "QEISEND32" is the popup's picture.
+    HMODULE settingsModule = nullptr;
     std::function<bool()> reportSaved;
     std::function<void(bool)> setReportSaved;
     std::function<void()> markReportSent;
-    // Null when the report has no screenshot.
-    std::function<bool(const std::string& path, int32_t formatCode)> writeScreenshotPng;
-    std::function<bool(const std::string& archive, const std::vector<std::string>& paths,
-                       const std::vector<std::string>& names)>
-        writeZipArchive;
     std::function<std::string(const std::string& text, const std::string& report)>
         expandPlaceholders;
-    // A popup for the sending progress; null shows none.
-    std::function<std::unique_ptr<IProgressAlert>(const std::string& title, bool visible,
-                                                  bool inThread)>
-        createProgress;
+    // The engine's hold on the main thread, released for the mail client.
+    MainThreadRelease mainThread;
 };
 
 // 0 not sent, 1 sent or handed to the background thread, 2 the user cancelled the MAPI mail.

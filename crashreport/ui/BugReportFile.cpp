@@ -1,5 +1,7 @@
 #include "BugReportFile.h"
 
+#include "LoaderLock.h"
+
 #include "core/SysUtils.h"
 
 #include <commdlg.h>
@@ -151,7 +153,11 @@ bool WriteBugReportFile(const std::string& fileName, std::string report, HWND pa
         target = BugReportFileName(settings);
         if (automatic)
             target = MakeAbsolute(target);
-        else if (!ChooseFile(target, parent, settings.saveDialogTitle))
+        else if (LoaderLockHeld(250)) {
+            // The save dialog could deadlock while the loader lock is held.
+            MessageBeep(0);
+            return false;
+        } else if (!ChooseFile(target, parent, settings.saveDialogTitle))
             return false;
     }
     ForceFolders(target);

@@ -51,7 +51,7 @@ std::string WordAt(const std::string& text, int index)
     }
 }
 
-IProgressAlert& ProgressOf(const SendJob& job)
+SendProgress& ProgressOf(const SendJob& job)
 {
     static SilentProgress silent;
     return job.progress ? *job.progress : silent;
@@ -196,7 +196,7 @@ bool ReadHttpResponse(ByteStream& stream, NetworkServices& network)
 
 bool UploadViaHttpPost(const SendJob& job, NetworkServices& network)
 {
-    IProgressAlert& progress = ProgressOf(job);
+    SendProgress& progress = ProgressOf(job);
     const std::string fields = FormFieldsText(job.fields);
 
     // Each file's bytes first, so the announced length is the length sent.

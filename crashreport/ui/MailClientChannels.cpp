@@ -1,5 +1,6 @@
 #include "MailClientChannels.h"
 
+#include "LoaderLock.h"
 #include "MailAddresses.h"
 #include "MailtoCommand.h"
 
@@ -8,23 +9,6 @@
 namespace crashreport {
 
 namespace {
-
-// The loader lock of the process environment block (not in the public PEB declaration).
-RTL_CRITICAL_SECTION* ProcessLoaderLock()
-{
-    using GetPebFn = void*(WINAPI*)();
-    const auto getPeb = reinterpret_cast<GetPebFn>(
-        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("ntdll.dll"), "RtlGetCurrentPeb")));
-    if (!getPeb)
-        return nullptr;
-    auto* peb = static_cast<unsigned char*>(getPeb());
-#ifdef _WIN64
-    constexpr size_t kLoaderLockOffset = 0x110;
-#else
-    constexpr size_t kLoaderLockOffset = 0xA0;
-#endif
-    return *reinterpret_cast<RTL_CRITICAL_SECTION**>(peb + kLoaderLockOffset);
-}
 
 // A topmost window leaves the topmost band while the mail program shows its window.
 class TopmostPause {
@@ -52,26 +36,12 @@ private:
 
 } // namespace
 
-bool LoaderLockHeld(uint32_t milliseconds)
-{
-    RTL_CRITICAL_SECTION* lock = ProcessLoaderLock();
-    if (!lock)
-        return false;
-    for (uint32_t waited = 0;; waited += 10) {
-        if (lock->OwningThread == nullptr)
-            return false;
-        if (waited >= milliseconds)
-            return true;
-        Sleep(10);
-    }
-}
-
 MapiOutcome SendViaMapi(const std::string& recipients, const std::string& subject,
                         const std::string& body, bool hidden, HWND parent,
                         const std::vector<std::string>& sendAsNames,
-                        const std::vector<std::string>& files)
+                        const std::vector<std::string>& files, const MainThreadRelease& mainThread)
 {
-    if (LoaderLockHeld(250))
+    if (crashui::LoaderLockHeld(250))
         return MapiOutcome::failed;
     HMODULE library = LoadLibraryA("mapi32.dll");
     if (!library)
@@ -120,7 +90,10 @@ MapiOutcome SendViaMapi(const std::string& recipients, const std::string& subjec
     ULONG result;
     {
         TopmostPause pause(parent);
+        const bool wasHeld = mainThread.unblock && mainThread.unblock();
         result = sendMail(0, reinterpret_cast<ULONG_PTR>(parent), &message, flags, 0);
+        if (wasHeld && mainThread.block)
+            mainThread.block();
     }
     FreeLibrary(library);
     if (result == SUCCESS_SUCCESS)

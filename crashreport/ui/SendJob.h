@@ -34,9 +34,9 @@ struct ProgressTexts {
 
 // The progress popup as the senders drive it: weighted segments completed one by one, a
 // position inside the active one (0..1000).
-class IProgressAlert {
+class SendProgress {
 public:
-    virtual ~IProgressAlert() = default;
+    virtual ~SendProgress() = default;
     virtual void AddSegment(const std::string& text, int32_t weight) = 0;
     virtual void ClearSegments() = 0;
     virtual void SegmentDone() = 0;
@@ -46,7 +46,7 @@ public:
 };
 
 // A popup that shows nothing: for sends without a visible progress.
-class SilentProgress : public IProgressAlert {
+class SilentProgress : public SendProgress {
 public:
     void AddSegment(const std::string&, int32_t) override {}
     void ClearSegments() override {}
@@ -98,7 +98,7 @@ struct SendJob {
     std::string subject;
     std::string body;
     ProgressTexts texts;
-    IProgressAlert* progress = nullptr;
+    SendProgress* progress = nullptr;
 };
 
 // The whole file; false when it cannot be opened or read completely.

@@ -9,7 +9,7 @@ namespace crashreport {
 bool TransmitReport(SendJob job, NetworkServices& network)
 {
     SilentProgress silent;
-    IProgressAlert& progress = job.progress ? *job.progress : silent;
+    SendProgress& progress = job.progress ? *job.progress : silent;
     job.progress = &progress;
     progress.ClearSegments();
     progress.AddSegment("Prepare attachments...", 1000);

@@ -35,7 +35,7 @@ struct DataWriter {
     bool Send(std::string_view text) { return stream.Send(stuffer.Stuff(text)); }
 };
 
-IProgressAlert& ProgressOf(const SendJob& job)
+SendProgress& ProgressOf(const SendJob& job)
 {
     static SilentProgress silent;
     return job.progress ? *job.progress : silent;
@@ -86,7 +86,7 @@ bool SmtpCommand(ByteStream& stream, std::string_view line, std::string_view exp
 
 int32_t PlanSmtpProgress(const SendJob& job, bool withLookup)
 {
-    IProgressAlert& progress = ProgressOf(job);
+    SendProgress& progress = ProgressOf(job);
     int32_t count = 0;
     auto add = [&](const std::string& text, int32_t weight) {
         progress.AddSegment(text, weight);
@@ -113,7 +113,7 @@ int32_t PlanSmtpProgress(const SendJob& job, bool withLookup)
 }
 
 bool SendMimeAttachment(ByteStream& stream, DotStuffer& stuffer, const SendAttachment& attachment,
-                        IProgressAlert& progress)
+                        SendProgress& progress)
 {
     std::string bytes;
     if (!ReadFileBytes(attachment.path, bytes))
@@ -138,7 +138,7 @@ namespace {
 
 // MAIL FROM to the end of the data; false when the mail was not accepted.
 bool TransferMail(ByteStream& stream, const std::string& recipients, const std::string& sender,
-                  const SendJob& job, NetworkServices& network, IProgressAlert& progress)
+                  const SendJob& job, NetworkServices& network, SendProgress& progress)
 {
     const std::vector<std::string> senders = MailAddressItems(sender);
     const std::string envelopeSender = senders.empty() ? sender : senders.front();
@@ -191,7 +191,7 @@ bool TransferMail(ByteStream& stream, const std::string& recipients, const std::
 
 bool SendSmtpMail(const std::string& recipients, const SendJob& job, NetworkServices& network)
 {
-    IProgressAlert& progress = ProgressOf(job);
+    SendProgress& progress = ProgressOf(job);
     std::string server = job.server;
     if (server.empty()) {
         server = network.FindMailServer(recipients);

@@ -27,6 +27,6 @@ bool SendSmtpMail(const std::string& recipients, const SendJob& job, NetworkServ
 
 // One attachment as a base64 part; false when the file cannot be read completely.
 bool SendMimeAttachment(ByteStream& stream, DotStuffer& stuffer, const SendAttachment& attachment,
-                        IProgressAlert& progress);
+                        SendProgress& progress);
 
 } // namespace crashreport

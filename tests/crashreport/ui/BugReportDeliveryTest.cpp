@@ -69,7 +69,7 @@ public:
     {
         return "[" + text + "]";
     }
-    IProgressAlert& CreateProgress(const std::string&, bool visible) override
+    SendProgress& CreateProgress(const std::string&, bool visible) override
     {
         log.push_back("progress");
         progressVisible = visible;

@@ -3,6 +3,7 @@
 // protocol in the test prefix.
 #include "FileBytes.h"
 #include "BugReportDeliveryWin.h"
+#include "LoaderLock.h"
 #include "MailClientChannels.h"
 
 #include <gtest/gtest.h>
@@ -145,28 +146,28 @@ TEST_F(MailtoChannel, FailsWithoutARegisteredProgram)
     EXPECT_FALSE(SendViaMailto("a@x.test", "S", "B"));
 }
 
-// A delivery whose only channel is MAPI, with an engine that writes the report and the
-// screenshot into a temp folder of the test.
+// A delivery whose only channel is MAPI, with the subsystem's own bug-report copy and
+// screenshot file in a temp folder of the test, and an engine that holds the main thread.
 class MapiDelivery : public MapiChannel {
 protected:
     void SetUp() override
     {
         MapiChannel::SetUp();
-        temp_ = ::testing::TempDir() + "delivery-temp\\";
+        temp_ = ::testing::TempDir() + "delivery-temp-" +
+                ::testing::UnitTest::GetInstance()->current_test_info()->name() + "\\";
         CreateDirectoryA(temp_.c_str(), nullptr);
+        DeleteFileA((temp_ + "bugreport.txt").c_str());
         auto engine = std::make_shared<DeliveryEngine>();
-        engine->tempFolder = [this] { return temp_; };
-        engine->writeReportFile = [](const std::string& path, const std::string& report) {
-            testsupport::WriteBytes(path, report);
-            return true;
-        };
+        engine->tempFolder = temp_;
+        engine->screenshot = crashui::CaptureScreen(false);
         engine->reportSaved = [] { return false; };
         engine->markReportSent = [this] { sentMarks_ += 1; };
-        engine->writeScreenshotPng = [this](const std::string& path, int32_t format) {
-            screenshotFormat_ = format;
-            testsupport::WriteBytes(path, "png");
-            return true;
+        // The mail client's record tells whether the call came before or after.
+        engine->mainThread.unblock = [this] {
+            holdLog_ += Record().empty() ? "released " : "released-late ";
+            return mainThreadHeld_;
         };
+        engine->mainThread.block = [this] { holdLog_ += Record().empty() ? "held-early" : "held"; };
         engine_ = engine;
         settings_.mailAddr = "support@y.test";
         settings_.mailViaMapi = true;
@@ -180,11 +181,13 @@ protected:
     std::shared_ptr<const DeliveryEngine> engine_;
     DeliverySettings settings_;
     LONG sentMarks_ = 0;
-    int32_t screenshotFormat_ = -1;
+    bool mainThreadHeld_ = true;
+    std::string holdLog_;
 };
 
 TEST_F(MapiDelivery, BackgroundThreadHandsTheReportAndScreenshotToTheMailClient)
 {
+    ASSERT_TRUE(engine_->screenshot);
     HANDLE thread = nullptr;
     ASSERT_EQ(
         DeliverBugReport("the report", settings_, engine_, nullptr, &thread, false, true, true), 1);
@@ -198,23 +201,28 @@ TEST_F(MapiDelivery, BackgroundThreadHandsTheReportAndScreenshotToTheMailClient)
               std::string::npos)
         << Record();
     EXPECT_NE(Record().find("flags=0\n"), std::string::npos) << "hidden, with a recipient";
-    EXPECT_EQ(testsupport::ReadBytes(temp_ + "bugreport.txt"), "the report");
-    EXPECT_EQ(screenshotFormat_, 1);
+    // The copy holds the report as the bug-report file stores it, followed by an empty line.
+    EXPECT_EQ(testsupport::ReadBytes(temp_ + "bugreport.txt"), "the report\r\n\r\n");
+    // MAPI still needs the screenshot: it stays, in the gray form depth 4 asks for.
+    EXPECT_EQ(testsupport::ReadBytes(temp_ + "screenShot.png"), engine_->screenshot->PngBytes(1));
     EXPECT_EQ(sentMarks_, 1);
+    EXPECT_EQ(holdLog_, "released held") << "the main thread is free during the call only";
 }
 
 TEST_F(MapiDelivery, CancelledMailIsNotMarkedSent)
 {
     SetEnvironmentVariableA("BRENVIK_MAPI_RESULT", "1");
+    mainThreadHeld_ = false; // not held: nothing to hold again
     EXPECT_EQ(
         DeliverBugReport("the report", settings_, engine_, nullptr, nullptr, false, false, true),
         2);
     EXPECT_EQ(sentMarks_, 0);
+    EXPECT_EQ(holdLog_, "released ");
 }
 
 TEST(LoaderLock, IsFreeOutsideTheLoader)
 {
-    EXPECT_FALSE(LoaderLockHeld(250));
+    EXPECT_FALSE(crashui::LoaderLockHeld(250));
 }
 
 } // namespace

@@ -9,6 +9,7 @@ receive is written below <dir> as plain files (decoded by Python, not by the cod
 """
 import email
 import email.policy
+import io
 import os
 import random
 import signal
@@ -17,6 +18,7 @@ import subprocess
 import sys
 import threading
 import time
+import zipfile
 from http.server import BaseHTTPRequestHandler, ThreadingHTTPServer
 
 from aiosmtpd.controller import Controller
@@ -55,6 +57,27 @@ def write(folder, name, data):
         f.write(data if isinstance(data, bytes) else data.encode("latin-1"))
 
 
+def write_attachment(folder, prefix, name, data):
+    """An attachment as received; a zip archive also as opened by zipfile: its member names in
+    order (zip-<name>/members.txt) and each member's bytes (zip-<name>/<member>), or the error
+    of an archive zipfile cannot read (zip-<name>/error.txt)."""
+    write(folder, prefix + safe(name), data)
+    if not name.lower().endswith(".zip"):
+        return
+    target = os.path.join(folder, "zip-" + safe(name))
+    os.makedirs(target)
+    try:
+        with zipfile.ZipFile(io.BytesIO(data)) as archive:
+            damaged = archive.testzip()
+            if damaged is not None:
+                raise zipfile.BadZipFile("bad CRC in " + damaged)
+            write(target, "members.txt", "".join(m + "\n" for m in archive.namelist()))
+            for member in archive.namelist():
+                write(target, safe(member), archive.read(member))
+    except Exception as error:
+        write(target, "error.txt", repr(error))
+
+
 class MailSink:
     async def handle_DATA(self, server, session, envelope):
         folder = next_folder("mail")
@@ -71,7 +94,7 @@ class MailSink:
             body = message.get_body(preferencelist=("plain",))
             write(folder, "body.txt", body.get_payload(decode=True))
             for part in message.iter_attachments():
-                write(folder, "attachment-" + safe(part.get_filename()), part.get_payload(decode=True))
+                write_attachment(folder, "attachment-", part.get_filename(), part.get_payload(decode=True))
                 write(folder, "type-" + safe(part.get_filename()), part.get_content_type())
         else:
             write(folder, "body.txt", message.get_payload(decode=True))
@@ -123,6 +146,7 @@ class FormHandler(BaseHTTPRequestHandler):
             else:
                 write(folder, "file-" + safe(name), data)
                 write(folder, "filename-" + safe(name), filename)
+                write_attachment(folder, "upload-", filename, data)
         path = self.path.split("://", 1)[-1]
         path = path[path.find("/"):] if "/" in path else "/"
         if path == "/private" and self.headers.get("Authorization") != HTTP_AUTHORIZATION:
