@@ -89,7 +89,7 @@ protected:
     }
     void TearDown() override
     {
-        delete form;
+        form->Free();
         Application->ProcessMessages();
     }
     // A toolbar named `name` with `buttons` 30 x 22 panels as its controls.
@@ -122,10 +122,11 @@ TEST_F(Docking, ToolBarsTakeRowsAndThePanelFollows)
     // Grip 7 + 2, two 30-px controls, right handle 14.
     EXPECT_EQ(a->Width(), 9 + 60 + 14);
     EXPECT_EQ(a->ControlOrder(0)->Left(), 9);
-    // Moved up next to A, B joins its row.
-    b->SetTop(a->Top());
+    // Moved up into A's row, B joins it where it was asked to go.
+    b->SetBounds(250, a->Top(), b->Width(), b->Height());
     EXPECT_EQ(top->RowCount(), 1);
-    EXPECT_EQ(b->Left(), a->Left() + a->Width() + 2);
+    EXPECT_EQ(b->Left(), 250);
+    EXPECT_EQ(b->RowIndex(), 0);
     EXPECT_EQ(top->Height(), 28);
 }
 
@@ -163,8 +164,9 @@ TEST_F(Docking, DragSwapsToolBarsAndOpensARowAbove)
 {
     TAdvCustomToolBar* a = ToolBar("A", 1, top);
     TAdvCustomToolBar* b = ToolBar("B", 1, top);
-    b->SetTop(a->Top());
+    b->SetBounds(250, a->Top(), b->Width(), b->Height());
     ASSERT_EQ(top->RowCount(), 1);
+    ASSERT_GT(b->Left(), a->Left());
     const HWND handle = b->Handle();
     // B's grip moved to within 5 px of A's start: the two change places.
     const POINT grip{3, 10};
@@ -203,7 +205,7 @@ TEST_F(Docking, TearOffNeedsMoreThan26PixelsBeyondThePanel)
             ASSERT_NE(t->FloatingWindow(), nullptr);
             EXPECT_EQ(t->Parent(), t->FloatingWindow());
             EXPECT_EQ(t->LastDockPanel(), top);
-            EXPECT_EQ(top->ToolBarCount(), 1);
+            EXPECT_EQ(top->ToolBarCount(), 0);
         }
         t->Free();
     }
@@ -275,10 +277,11 @@ TEST_F(Docking, FloatingEdgeDragChangesTheRows)
     } cases[] = {{5, 2}, {6, 1}};
     for (const Case& c : cases) {
         t->SetFloatingRows(2);
-        const int x = w->Width() - 2;
+        // Pressed on the right edge; the distance counts from the window's edge.
+        const int x = w->Width() - 1;
         SendMessageA(h, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(x, y));
-        SendMessageA(h, WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(x + c.distance, y));
-        SendMessageA(h, WM_LBUTTONUP, 0, MAKELPARAM(x + c.distance, y));
+        SendMessageA(h, WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(w->Width() + c.distance, y));
+        SendMessageA(h, WM_LBUTTONUP, 0, MAKELPARAM(w->Width() + c.distance, y));
         EXPECT_EQ(t->FloatingRows(), c.rows) << c.distance;
         EXPECT_EQ(w->Width(), t->Width() + 2 * w->BorderWidth() + 2);
     }
@@ -313,7 +316,7 @@ protected:
     }
     void Reopen(TPersistenceLocation location, const std::string& key)
     {
-        delete form; // saves the layout while the form is whole
+        form->Free(); // saves the layout while the form is whole
         SetUp();
         Build(location, key);
         top->LoadLayout();
@@ -327,8 +330,7 @@ TEST_F(DockLayout, RoundTripThroughAnIniFile)
     const std::string file = TempIni("brenvik-dock-layout.ini");
     DeleteFileA(file.c_str());
     Build(plIniFile, file);
-    b->SetTop(a->Top());
-    b->SetLeft(250);
+    b->SetBounds(250, a->Top(), b->Width(), b->Height());
     ASSERT_EQ(top->RowCount(), 1);
     const int bLeft = b->Left();
     Reopen(plIniFile, file);
@@ -408,7 +410,7 @@ TEST_F(DockLayout, RoundTripThroughTheRegistry)
     const std::string key = "Software\\BrenvikTests\\DockLayout";
     RegDeleteTreeA(HKEY_CURRENT_USER, key.c_str());
     Build(plRegistry, key);
-    b->SetTop(a->Top());
+    b->SetBounds(250, a->Top(), b->Width(), b->Height());
     ASSERT_EQ(top->RowCount(), 1);
     Reopen(plRegistry, key);
     EXPECT_EQ(top->RowCount(), 1);
@@ -464,19 +466,19 @@ TEST_F(Docking, ChevronOnlyWhileControlsAreHiddenAndCornersTakeThePanelColour)
     auto [shown, corner] = chevron();
     EXPECT_FALSE(shown);
     EXPECT_EQ(corner, 0xFF0000u); // 0x0000FF as a TColor is red
-    // Shorter than its full length: the chevron appears.
-    t->Constraints()->SetMinWidth(20);
-    t->SetSizingByRow(true);
-    t->SetWidth(t->Width() - 20);
-    t->SetSizingByRow(false);
+    // A panel too narrow for the whole toolbar: shorter than its full length, the chevron
+    // appears.
+    form->SetClientWidth(90);
+    ASSERT_LT(t->Width(), t->Constraints()->MaxWidth());
     EXPECT_TRUE(chevron().first);
 }
 
 TEST_F(Docking, FloatingCaptionButtons)
 {
     TAdvCustomToolBar* t = ToolBar("T", 2, top);
-    t->InternalStyler()->CaptionAppearance()->SetCaptionColor(0x808000);
-    t->InternalStyler()->CaptionAppearance()->SetCaptionColorTo(clNone);
+    // A floating toolbar paints with its last dock panel's styler.
+    top->InternalStyler()->CaptionAppearance()->SetCaptionColor(0x808000);
+    top->InternalStyler()->CaptionAppearance()->SetCaptionColorTo(clNone);
     t->MakeFloating(200, 200, true);
     auto render = [&] {
         auto dib = std::make_unique<Dib>(t->Width(), t->Height(), 0);
