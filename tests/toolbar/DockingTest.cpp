@@ -447,17 +447,29 @@ TEST_F(Docking, GripDotsNeedTwelvePixels)
     }
 }
 
+// The toolbar's own painting, without its child windows (which cover the right handle of a
+// squeezed toolbar until hidden controls are moved to the overflow list).
+struct PaintedToolBar : TAdvCustomToolBar {
+    using TAdvCustomToolBar::TAdvCustomToolBar;
+    void PaintInto(HDC dc) { PaintWindow(dc); }
+};
+
 TEST_F(Docking, ChevronOnlyWhileControlsAreHiddenAndCornersTakeThePanelColour)
 {
     top->InternalStyler()->DockColor()->SetColor(0x0000FF);
     top->InternalStyler()->DockColor()->SetColorTo(clNone);
-    top->SetWidth(500);
-    TAdvCustomToolBar* t = ToolBar("T", 3, top);
+    auto* t = new PaintedToolBar(form);
+    t->SetParent(top);
+    for (int i = 0; i < 3; ++i) {
+        auto* p = new TPanel(form);
+        p->SetBounds(100 * i, 0, 30, 22);
+        p->SetParent(t);
+    }
     Dib panel(top->Width(), top->Height(), 0);
     top->PaintTo(panel.dc(), 0, 0);
     auto chevron = [&] {
         Dib dib(t->Width(), t->Height(), 0);
-        t->PaintTo(dib.dc(), 0, 0);
+        t->PaintInto(dib.dc());
         // The handle's rectangle ends at Width + 1; the first chevron stroke at Right - 6.
         const uint32_t stroke = dib.Pixel(t->Width() + 1 - 6, 6);
         const uint32_t corner = dib.Pixel(0, 0);
