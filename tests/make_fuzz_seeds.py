@@ -361,6 +361,19 @@ def version_seeds(tmp):
     sys.exit('no version resource in ' + res)
 
 
+# ---- Dock rows: a first byte choosing rows (even) or floating rows (odd); then the panel,
+# the toolbars and a list of moves (see DockRowLayoutFuzz.cpp).
+
+def toolbar_rows_seeds():
+    path = corpus('toolbar', 'toolbar_rows_fuzz')
+    # Two rows of three toolbars on a horizontal panel, moved along, across and hidden.
+    toolbars = bytes([20, 40, 1, 10, 1]) * 3 + bytes([0, 30, 0, 5, 0, 7]) * 3
+    moves = bytes([0, 1, 0xF0, 1, 2, 2, 0xFE, 1, 3, 0, 0x80, 1, 1, 1, 0x20, 1, 4, 2, 1, 1])
+    write(path, 'two-rows.bin', bytes([0, 0, 100, 6]) + toolbars + bytes([1] * 6) + moves)
+    write(path, 'vertical-menu-bar.bin', bytes([0, 1, 60, 3, 10, 20, 0, 4, 16, 0]) + moves)
+    write(path, 'six-buttons.bin', bytes([1, 59, 6]) + bytes([24]) * 6)
+
+
 def main():
     if len(sys.argv) != 2:
         sys.exit(__doc__)
@@ -380,6 +393,7 @@ def main():
         version_seeds(tmp)
         crashreport_seeds(tmp)
         dns_seeds()
+        toolbar_rows_seeds()
 
 
 if __name__ == '__main__':

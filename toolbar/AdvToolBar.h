@@ -1,0 +1,232 @@
+#pragma once
+// The dockable, floatable toolbar. Its parent decides its state: a dock panel (docked, placed
+// by the panel's rows), a floating window (floating, with a caption band and a close button),
+// or anything else (free). It hosts any controls, placed one after another along it; the
+// toolbar's own items (buttons, separators, menu buttons) build on this structure.
+//
+// A grip drag runs its own message loop with the mouse captured: the toolbar moves along and
+// across its dock panel, tears off into a floating window once the pointer is more than 26 px
+// beyond the panel, and docks into any allowed dock panel whose rectangle (widened by 15 px on
+// its inner side) holds the pointer. The window handle and the capture stay throughout.
+#include "toolbar/AdvToolBarStyler.h"
+#include "toolbar/DockAlign.h"
+#include "toolbar/Persistence.h"
+
+#include "windows/Controls.h"
+#include "windows/Forms.h"
+
+#include <vector>
+
+namespace toolbar {
+
+class TAdvDockPanel;
+class TFloatingWindow;
+
+enum TToolBarState : uint8_t { tsDocked = 0, tsFloating = 1, tsFree = 2 };
+
+using TDockEvent = classlib::TEvent<void(classlib::TObject* Sender, TAdvDockPanel* DockPanel)>;
+using TOptionClickEvent =
+    classlib::TEvent<void(classlib::TObject* Sender, POINT ClientPoint, POINT ScreenPoint)>;
+
+class TAdvCustomToolBar : public classlib::TCustomControl, public IToolBarStylerClient {
+    CLASSLIB_CLASS(TAdvCustomToolBar, classlib::TCustomControl)
+    CLASSLIB_MESSAGES()
+    static constexpr int kGripWidth = 7;
+    static constexpr int kMinimumLength = 60;
+    static constexpr int kTearOffDistance = 26;
+    static constexpr int kDockTargetMargin = 15;
+    static constexpr UINT_PTR kFloatTimerId = 500;
+
+    explicit TAdvCustomToolBar(classlib::TComponent* owner);
+    ~TAdvCustomToolBar() override;
+
+    // ---- state ----
+    TToolBarState State() const { return state_; }
+    TAdvDockPanel* DockPanel() const { return dockPanel_; }
+    TAdvDockPanel* LastDockPanel() const { return lastDockPanel_; }
+    TFloatingWindow* FloatingWindow() const { return floatingWindow_; }
+    bool Dragging() const { return dragging_; }
+    void SetParent(classlib::TWinControl* parent) override;
+
+    // ---- styler (IToolBarStylerClient) ----
+    TCustomAdvToolBarStyler* ToolBarStyler() const override { return assignedStyler_; }
+    void SetToolBarStyler(TCustomAdvToolBarStyler* styler) override;
+    bool ReleasedByStyler() const override { return false; }
+    void ToolBarStylerChanged(int kind) override;
+    // The styler every painting and layout step reads.
+    TCustomAdvToolBarStyler* CurrentStyler() const { return currentStyler_; }
+    TCustomAdvToolBarStyler* InternalStyler() const { return internalStyler_; }
+    bool ParentStyler() const { return parentStyler_; }
+    void SetParentStyler(bool value);
+    // Binds the styler again: the assigned one, or with ParentStyler the last dock panel's.
+    void RebindStyler();
+
+    // ---- properties ----
+    TDockAlign Position() const { return position_; }
+    void SetPosition(TDockAlign value);
+    bool MenuBar() const { return menuBar_; }
+    void SetMenuBar(bool value) { menuBar_ = value; }
+    TDockAligns AllowedDockAligns() const { return allowedDockAligns_; }
+    void SetAllowedDockAligns(TDockAligns value) { allowedDockAligns_ = value; }
+    bool AllowFloating() const { return allowFloating_; }
+    void SetAllowFloating(bool value);
+    bool Locked() const { return locked_; }
+    void SetLocked(bool value) { locked_ = value; }
+    uint8_t DockScope() const { return dockScope_; }
+    void SetDockScope(uint8_t value) { dockScope_ = value; }
+    bool DockOnClose() const { return dockOnClose_; }
+    void SetDockOnClose(bool value) { dockOnClose_ = value; }
+    bool ShowOptionIndicator() const { return showOptionIndicator_; }
+    void SetShowOptionIndicator(bool value);
+    bool ShowRightHandle() const { return showRightHandle_; }
+    void SetShowRightHandle(bool value);
+    bool ShowClose() const { return showClose_; }
+    void SetShowClose(bool value) { showClose_ = value; }
+    bool FullRightHandle() const { return fullRightHandle_; }
+    void SetFullRightHandle(bool value);
+    int CaptionHeight() const { return captionHeight_; }
+    void SetCaptionHeight(int value);
+    int FloatingRows() const { return floatingRows_; }
+    void SetFloatingRows(int value);
+    bool AutoSizeToolBar() const { return autoSizeToolBar_; }
+    void SetAutoSizeToolBar(bool value);
+    bool AutoArrangeButtons() const { return autoArrangeButtons_; }
+    void SetAutoArrangeButtons(bool value);
+    TPersistence* Persistence() const { return persistence_; }
+    void SetPersistence(TPersistence* value) { persistence_->Assign(value); }
+
+    classlib::TNotifyEvent OnClose;
+    TOptionClickEvent OnOptionClick;
+    TDockEvent OnDock;
+    classlib::TNotifyEvent OnFloat;
+
+    // ---- layout and sizing ----
+    // The controls in layout order.
+    int ControlOrderCount() const { return static_cast<int>(controlOrder_.size()); }
+    classlib::TControl* ControlOrder(int index) const
+    {
+        return controlOrder_.at(static_cast<size_t>(index));
+    }
+    void ArrangeControls(bool resize);
+    void AdjustToolBarSize();
+    int FullLengthOf() const;
+    int RowThicknessFor(bool forceFloat) const;
+    int RowThickness() const { return rowThickness_; }
+    int MaxFloatingRows() const;
+    bool FloatingSizeFor(int rows, int& width, int& height) const;
+    void SetBounds(int left, int top, int width, int height) override;
+    // Set by the dock panel while it places the toolbar: SetBounds skips its arbitration.
+    bool SizingByRow() const { return sizingByRow_; }
+    void SetSizingByRow(bool value) { sizingByRow_ = value; }
+    int RowIndex() const { return rowIndex_; }
+    void SetRowIndex(int value) { rowIndex_ = value; }
+    // Along the toolbar: what may still be added and what may be taken away.
+    int GrowableLength() const;
+    int ShrinkableLength() const;
+    // Controls hidden for want of room: the toolbar is shorter than its full length.
+    bool ControlsHidden() const;
+
+    // ---- dragging, docking, floating ----
+    void MakeFloating(int x, int y, bool usePoint);
+    void CloseFloating();
+    bool CanDockTo(TAdvDockPanel* panel) const;
+    // Geometry of the painted parts (client coordinates; empty when not shown).
+    RECT CaptionRect() const;
+    RECT CloseButtonRect() const;
+    RECT FloatingOptionButtonRect() const;
+    RECT GripRect() const;
+    RECT RightHandleRect() const;
+    bool GripShown() const;
+
+protected:
+    void Loaded() override;
+    void Notification(classlib::TComponent* component, classlib::TOperation operation) override;
+    void TreeDestroying() override;
+    void WndProc(classlib::TMessage& message) override;
+    void AlignControls(classlib::TControl* control, RECT& rect) override;
+    void Paint() override;
+    void MouseDown(classlib::TMouseButton button, classlib::TShiftState shift, int x,
+                   int y) override;
+    void MouseMove(classlib::TShiftState shift, int x, int y) override;
+    void MouseUp(classlib::TMouseButton button, classlib::TShiftState shift, int x, int y) override;
+
+    void WMEraseBkgnd(classlib::TMessage& m);
+    void CMControlChange(classlib::TMessage& m);
+    void CMMouseLeave(classlib::TMessage& m);
+    void CMVisibleChanged(classlib::TMessage& m);
+
+private:
+    friend class TAdvDockPanel;
+    struct DockTarget {
+        TAdvDockPanel* panel;
+        RECT rect;
+    };
+    // The parent change of every path: plain or keeping the window (during a drag).
+    void ChangeParent(classlib::TWinControl* parent, bool keepHandle);
+    bool DockInto(TAdvDockPanel* panel, bool keepHandle);
+    void LeaveDockPanel();
+    void BindCurrentStyler(TCustomAdvToolBarStyler* styler);
+    void StartDrag(int x, int y);
+    void DragMove(int x, int y);
+    void EndDrag();
+    void CollectDockTargets();
+    void RefreshDockTargets();
+    void FreeFloatingWindow();
+    void InsertIntoOrder(classlib::TControl* control);
+    void RemoveFromLists(classlib::TControl* control);
+    void MoveOutOfSight(classlib::TControl* control);
+    bool OnPageOrCompact() const { return false; }
+    int AlongStart() const;
+    int AcrossStart() const;
+    void PaintBody(classlib::TCanvas* canvas, const RECT& r);
+    void PaintGrip(classlib::TCanvas* canvas);
+    void PaintRightHandle(classlib::TCanvas* canvas);
+    void PaintCorners(classlib::TCanvas* canvas);
+    void PaintFloatingCaption(classlib::TCanvas* canvas);
+    void FloatTimerTick();
+
+    std::vector<classlib::TControl*> controlOrder_;
+    TCustomAdvToolBarStyler* internalStyler_;
+    TCustomAdvToolBarStyler* assignedStyler_ = nullptr;
+    TCustomAdvToolBarStyler* currentStyler_;
+    bool parentStyler_ = true;
+    int rightHandleWidth_ = 14;
+    TAdvDockPanel* dockPanel_ = nullptr;
+    TAdvDockPanel* lastDockPanel_ = nullptr;
+    TDockAlign position_ = daTop;
+    classlib::TCursor savedCursor_ = 0;
+    bool dragging_ = false;
+    POINT dragOrigin_{};
+    bool rightHandleHot_ = false, rightHandleDown_ = false;
+    int rowIndex_ = -1;
+    TToolBarState state_ = tsDocked;
+    bool sizingByRow_ = false;
+    bool menuBar_ = false;
+    TDockAligns allowedDockAligns_ = kAllDockAligns;
+    std::vector<DockTarget> dockTargets_;
+    TFloatingWindow* floatingWindow_ = nullptr;
+    classlib::TComponent* floatOwner_;
+    bool showOptionIndicator_ = true;
+    bool showRightHandle_ = true;
+    bool showClose_ = true;
+    int captionHeight_ = 16;
+    bool optionHot_ = false, optionDown_ = false, closeHot_ = false, closeDown_ = false;
+    UINT_PTR floatTimer_ = 0;
+    bool arranging_ = false;
+    int floatingRows_ = 1;
+    int rowThickness_ = 26;
+    int fullLength_ = kMinimumLength;
+    bool fullRightHandle_ = true;
+    TPersistence* persistence_;
+    bool allowFloating_ = true;
+    bool locked_ = false;
+    classlib::TCustomForm* homeForm_ = nullptr;
+    bool hiddenWithForm_ = false;
+    bool dockOnClose_ = false;
+    bool autoSizeToolBar_ = true;
+    bool autoArrangeButtons_ = true;
+    uint8_t dockScope_ = 0;
+    bool reparenting_ = false;
+};
+
+} // namespace toolbar
