@@ -119,7 +119,9 @@ void ExpectTableHolds(const std::vector<Divergence>& divergences, const std::str
     std::string stale;
     for (const std::string& s : check.stale)
         stale += s + "\n";
-    EXPECT_TRUE(check.stale.empty()) << "rows no longer needed:\n" << stale;
+    // The program's code changes with every build: a row may find nothing to explain in it.
+    if (corpus != "image")
+        EXPECT_TRUE(check.stale.empty()) << "rows no longer needed:\n" << stale;
 }
 
 void CompareSlots(const std::vector<OracleCase>& cases, const std::string& corpus)
