@@ -2,7 +2,7 @@
 
 #include "ExceptionPathSystem.h"
 #include "QorCrypt.h"
-#include "UnscramblePasswordStandIn.h"
+#include "UnscramblePassword.h"
 
 #include <string>
 

@@ -2,15 +2,15 @@
 
 #include "QorCrypt.h"
 
-namespace crashreport {
+namespace qor {
 
 std::string UnscramblePassword(const std::string& stored, const std::string& account,
                                const std::string& server)
 {
     std::string password = stored;
-    qor::DecryptPadded(password, server, kServerPassCounter);
-    qor::DecryptPadded(password, account, kAccountPassCounter);
+    DecryptPadded(password, server, kServerPassCounter);
+    DecryptPadded(password, account, kAccountPassCounter);
     return password;
 }
 
-} // namespace crashreport
+} // namespace qor

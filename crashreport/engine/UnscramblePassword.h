@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <string>
 
-namespace crashreport {
+namespace qor {
 
 // The counter values of the two passes (the server's first, the account's second).
 inline constexpr uint64_t kServerPassCounter = 0x5A3C96E1D2B4870Full;
@@ -15,4 +15,4 @@ inline constexpr uint64_t kAccountPassCounter = 0x1F6B2D94C7E3A058ull;
 std::string UnscramblePassword(const std::string& stored, const std::string& account,
                                const std::string& server);
 
-} // namespace crashreport
+} // namespace qor

@@ -9,7 +9,7 @@
 
 #include <gtest/gtest.h>
 
-namespace crashreport {
+namespace qor {
 namespace {
 
 // n bytes of value n up to the next multiple of 8 (a whole block when already aligned).
@@ -61,4 +61,4 @@ TEST(UnscramblePassword, UndoesBothPassesOfTheSettingsTool)
 }
 
 } // namespace
-} // namespace crashreport
+} // namespace qor
