@@ -8,8 +8,8 @@
 #include <memory>
 #include <vector>
 
-#include "DebugLookupsStandIn.h"
 #include "StackTracer.h"
+#include "TablesModule.h"
 
 namespace {
 
@@ -21,7 +21,7 @@ constexpr uint32_t kStack = 0x00200000, kStackSize = 0x10000;
 // two lines each.
 struct Program {
     qor::MemoryImage memory;
-    std::shared_ptr<qor::DebugTablesLookup> debug;
+    std::shared_ptr<const qor::TMapFile> debug;
     explicit Program(uint32_t count)
     {
         std::vector<uint8_t> code;
@@ -39,7 +39,7 @@ struct Program {
             tables.AddLine(static_cast<int32_t>(10 * i + 2), at + 3);
         }
         memory.Add(kCode, code, true, kBase);
-        debug = std::make_shared<qor::DebugTablesLookup>(std::move(tables));
+        debug = qor::testing::MapFileOfTables(tables, "Bench.exe", kBase);
     }
 };
 

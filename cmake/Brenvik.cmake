@@ -45,13 +45,16 @@ endfunction()
 # Default time limit of one test: a hung Wine process fails the run instead of stalling it.
 set(BRENVIK_TEST_TIMEOUT 60)
 
-# brenvik_add_test(<name> SOURCES ... [LIBS ...] [TIMEOUT s] [LABELS ...] [NO_MAIN] [SERIAL])
-# Adds a GoogleTest executable and registers each of its tests with CTest. SERIAL runs its tests
+# brenvik_add_test(<name> SOURCES ... [LIBS ...] [TIMEOUT s] [LABELS ...] [NO_MAIN] [SERIAL]
+#                  [WHOLE])
+# Adds a GoogleTest executable and registers each of its tests with CTest. WHOLE registers the
+# program as one CTest test instead (for programs whose shared fixture is costly to load: each
+# registered test would load it in a process of its own). SERIAL runs its tests
 # alone (tests that read the screen or move the pointer, which other tests' windows disturb). Under the Windows
 # build CTest runs it through Wine (CMAKE_CROSSCOMPILING_EMULATOR); tests are listed when CTest
 # starts, so the build needs no Wine.
 function(brenvik_add_test name)
-  cmake_parse_arguments(T "NO_MAIN;SERIAL" "TIMEOUT" "SOURCES;LIBS;LABELS" ${ARGN})
+  cmake_parse_arguments(T "NO_MAIN;SERIAL;WHOLE" "TIMEOUT" "SOURCES;LIBS;LABELS" ${ARGN})
   if(NOT T_TIMEOUT)
     set(T_TIMEOUT ${BRENVIK_TEST_TIMEOUT})
   endif()
@@ -69,6 +72,12 @@ function(brenvik_add_test name)
   set(serial FALSE)
   if(T_SERIAL)
     set(serial TRUE)
+  endif()
+  if(T_WHOLE)
+    add_test(NAME ${name} COMMAND ${name} WORKING_DIRECTORY $<TARGET_FILE_DIR:${name}>)
+    set_tests_properties(${name} PROPERTIES TIMEOUT ${T_TIMEOUT} LABELS "${platform};${T_LABELS}"
+                                            RUN_SERIAL ${serial})
+    return()
   endif()
   gtest_discover_tests(${name}
     DISCOVERY_MODE PRE_TEST

@@ -3,12 +3,13 @@
 #   brenvik_embed_debug_payload(<target>)
 #
 # Call it after the target's sources, libraries and link options are complete. A first-pass
-# executable <target>FirstPass is linked from the same sources and libraries; dbgpack reads its
+# executable <target>FirstPass is linked from the same objects and libraries; dbgpack reads its
 # COFF symbols and DWARF line tables and writes the payload; <target> itself is linked with the
 # payload as resource "QOR"/"EXCEPT" added. The resource section lies after code and data, so no
 # address moves: dbgpack compares the code bytes and symbol values of both passes after the link
 # and fails the build when anything differs. Only the 32-bit program carries the payload (its
 # tables hold 32-bit addresses).
+include_guard(GLOBAL)
 
 if(CMAKE_CROSSCOMPILING)
   include(ExternalProject)
@@ -27,9 +28,19 @@ endif()
 function(brenvik_embed_debug_payload target)
   set(first ${target}FirstPass)
   get_target_property(sources ${target} SOURCES)
+  # Both passes must link the same objects: a source compiled for each pass can differ in its
+  # debug information (the compiler cache may bring it from another checkout).
+  foreach(source IN LISTS sources)
+    if(source MATCHES "\\.(c|cc|cpp|cxx)$")
+      message(FATAL_ERROR "${target}: compile ${source} in a library or object library, not "
+                          "as a source of the program (both link passes take the same objects)")
+    endif()
+  endforeach()
   get_target_property(libraries ${target} LINK_LIBRARIES)
   get_target_property(options ${target} LINK_OPTIONS)
-  add_executable(${first} WIN32 ${sources})
+  get_target_property(win32 ${target} WIN32_EXECUTABLE)
+  add_executable(${first} ${sources})
+  set_target_properties(${first} PROPERTIES WIN32_EXECUTABLE "${win32}")
   target_link_libraries(${first} PRIVATE ${libraries})
   if(options)
     target_link_options(${first} PRIVATE ${options})

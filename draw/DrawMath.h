@@ -1,7 +1,8 @@
-// The arithmetic of the drawing helpers, without a device: colour blending, brightness and
-// darkening, the bands of stepped gradients, rectangle centring and the geometry of the
-// progress gauge with its segment gaps. Colours here are RGB values 0x00BBGGRR (system colours
-// are resolved by the callers). Round is to the nearest integer with ties to even.
+// The arithmetic of the drawing helpers, without a device: the integer rectangle and point that
+// portable layout code shares, colour blending, brightness and darkening, the bands of stepped
+// gradients, rectangle centring and the geometry of the progress gauge with its segment gaps.
+// Colours here are RGB values 0x00BBGGRR (system colours are resolved by the callers). Round is to
+// the nearest integer with ties to even.
 #pragma once
 
 #include <cstdint>
@@ -13,6 +14,11 @@ namespace draw {
 struct TIntRect {
     int Left = 0, Top = 0, Right = 0, Bottom = 0;
     friend bool operator==(const TIntRect&, const TIntRect&) = default;
+};
+
+struct TIntPoint {
+    int X = 0, Y = 0;
+    friend bool operator==(const TIntPoint&, const TIntPoint&) = default;
 };
 
 // Round to nearest, ties to even.

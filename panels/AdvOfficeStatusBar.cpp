@@ -3,7 +3,9 @@
 #include "core/DateTime.h"
 #include "core/StrUtils.h"
 #include "core/SysUtils.h"
+#include "draw/AdvHintInfo.h"
 #include "draw/GlowDrawing.h"
+#include "draw/PagerCaptionForm.h"
 #include "draw/PanelDrawing.h"
 #include "draw/PictureContainer.h"
 #include "html/AnchorLinks.h"
@@ -645,9 +647,35 @@ void TAdvOfficeStatusBar::WMEraseBkgnd(TMessage& m)
 void TAdvOfficeStatusBar::Paint()
 {
     DrawPanels();
-    // The rounded corners under a toolbar form's pager belong to forms of the toolbar
-    // subsystem, which this program does not have: no parent of this bar is one.
     TCustomAdvOfficeStatusBarStyler* assigned = styler_;
+    // On a form whose title bar is a ribbon pager the bar rounds its bottom corners like the
+    // form's frame (before Vista, where the form has a rounded window region).
+    if (auto* pagerForm = dynamic_cast<const draw::IPagerCaptionForm*>(Parent());
+        pagerForm && !draw::IsVistaOrLater()) {
+        TColor corner = pagerForm->PagerFrameColor();
+        if (assigned && assigned->BorderColor() != clNone)
+            corner = assigned->BorderColor();
+        if (corner == clWhite)
+            corner = clBlack;
+        TCanvas* canvas = Canvas();
+        canvas->Pen()->SetColor(corner);
+        canvas->Pen()->SetWidth(1);
+        const int w = ClientWidth(), h = ClientHeight();
+        const int segments[][4] = {
+            {0, h - 7, 0, h},
+            {1, h - 4, 1, h},
+            {0, h - 1, 7, h - 1},
+            {1, h - 2, 4, h - 2},
+            {w - 1, h - 7, w - 1, h},
+            {w - 2, h - 4, w - 2, h},
+            {w - 1, h - 1, w - 8, h - 1},
+            {w - 1, h - 2, w - 5, h - 2},
+        };
+        for (const auto& s : segments) {
+            canvas->MoveTo(s[0], s[1]);
+            canvas->LineTo(s[2], s[3]);
+        }
+    }
     if (assigned && assigned->BorderColor() != clNone) {
         TCanvas* canvas = Canvas();
         canvas->Pen()->SetColor(assigned->BorderColor());

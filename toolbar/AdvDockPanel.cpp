@@ -1,10 +1,14 @@
 #include "AdvDockPanel.h"
 
 #include "toolbar/AdvToolBar.h"
+#include "toolbar/FloatingWindow.h"
 
 #include "draw/ToolbarDrawing.h"
 
+#include "menus/AdvMenus.h"
+
 #include "core/SysUtils.h"
+#include "core/TypeInfo.h"
 #include "windows/Forms.h"
 #include "windows/Images.h"
 
@@ -14,7 +18,20 @@ namespace toolbar {
 
 using namespace classlib;
 
-CLASSLIB_PUBLISH(TAdvDockPanel) {}
+CLASSLIB_DEFINE_ENUM(TDockAlign, "daLeft", "daTop", "daRight", "daBottom")
+
+CLASSLIB_PUBLISH(TAdvDockPanel)
+{
+    using P = TAdvDockPanel;
+    c.Property("Align", &P::Align, &P::SetAlign).SetDefault(daTop);
+    c.Property("MinimumSize", &P::MinimumSize, &P::SetMinimumSize).SetDefault(3);
+    c.Property("LockHeight", &P::LockHeight, &P::SetLockHeight).SetDefault(false);
+    c.Property("Persistence", &P::Persistence, &P::SetPersistence);
+    c.Property("PopupMenu", &P::PopupMenu, &P::SetPopupMenu);
+    c.Property("ToolBarStyler", &P::ToolBarStyler, &P::SetToolBarStyler);
+    c.Property("UseRunTimeHeight", &P::UseRunTimeHeight, &P::SetUseRunTimeHeight).SetDefault(false);
+    c.Property("Version", &P::Version, &P::SetVersion);
+}
 
 CLASSLIB_MESSAGE_MAP(TAdvDockPanel)
 {
@@ -119,32 +136,69 @@ void TAdvDockPanel::SetToolBarStyler(TCustomAdvToolBarStyler* styler)
     if (!ComponentState().Contains(csDestroying) && !Loading())
         for (TAdvCustomToolBar* t : docked_)
             t->RebindStyler();
+    ApplyPopupMenu();
     ToolBarStylerChanged(0);
 }
 
-void TAdvDockPanel::ToolBarStylerChanged(int)
+void TAdvDockPanel::ToolBarStylerChanged(int kind)
 {
     SetColor(CurrentStyler()->DockColor()->Color());
+    if (kind == ckMenuStyler)
+        ApplyPopupMenu();
     Invalidate();
+}
+
+void TAdvDockPanel::SetPopupMenu(TPopupMenu* value)
+{
+    TCustomControl::SetPopupMenu(value);
+    ApplyPopupMenu();
+}
+
+void TAdvDockPanel::ApplyPopupMenu()
+{
+    auto* menu = dynamic_cast<menus::TAdvPopupMenu*>(PopupMenu());
+    if (menu && CurrentStyler())
+        menu->SetMenuStyler(CurrentStyler()->CurrentMenuStyler());
 }
 
 void TAdvDockPanel::Notification(TComponent* component, TOperation operation)
 {
     TCustomControl::Notification(component, operation);
-    if (operation != opRemove || ComponentState().Contains(csDestroying))
+    if (operation != opRemove)
         return;
-    if (styler_.StylerRemoved(component, operation)) {
+    // Also while the panel goes with its tree: its destructor still talks to the styler.
+    const bool stylerGone = styler_.StylerRemoved(component, operation);
+    if (ComponentState().Contains(csDestroying))
+        return;
+    if (stylerGone) {
         for (TAdvCustomToolBar* t : docked_)
             t->RebindStyler();
         ToolBarStylerChanged(0);
     }
-    if (auto* t = dynamic_cast<TAdvCustomToolBar*>(component)) {
-        if (std::find(docked_.begin(), docked_.end(), t) != docked_.end())
-            RemoveToolBar(t);
-        const int id = FindId(t);
-        if (id >= 0)
-            ids_[static_cast<size_t>(id)] = nullptr;
+    // A toolbar tells the panel from its own destructor; by the time this notification comes
+    // it is gone, so it is only compared, never read.
+    auto same = [component](TAdvCustomToolBar* t) { return t == component; };
+    docked_.erase(std::remove_if(docked_.begin(), docked_.end(), same), docked_.end());
+    invisible_.erase(std::remove_if(invisible_.begin(), invisible_.end(), same), invisible_.end());
+    for (TAdvCustomToolBar*& t : ids_)
+        if (same(t))
+            t = nullptr;
+}
+
+void TAdvDockPanel::ToolBarDestroyed(TAdvCustomToolBar* toolBar)
+{
+    if (toolBar->dockPanel_ == this)
+        RemoveToolBar(toolBar);
+    docked_.erase(std::remove(docked_.begin(), docked_.end(), toolBar), docked_.end());
+    invisible_.erase(std::remove(invisible_.begin(), invisible_.end(), toolBar), invisible_.end());
+    const int id = FindId(toolBar);
+    if (id >= 0) {
+        const int row = rows_.ToolBar(id).row;
+        if (row >= 0)
+            rows_.RemoveFromRow(row, id, true);
+        ids_[static_cast<size_t>(id)] = nullptr;
     }
+    toolBar->RemoveFreeNotification(this);
 }
 
 int TAdvDockPanel::FindId(TAdvCustomToolBar* toolBar) const
@@ -169,6 +223,7 @@ void TAdvDockPanel::PullToolBars()
     rows_.panelLength = horizontal ? Width() : Height();
     rows_.rowsMayChange = RowsMayChange();
     rows_.loading = Loading();
+    rows_.designing = ComponentState().Contains(csDesigning);
     rows_.minimumSize = minimumSize_;
     for (size_t id = 0; id < ids_.size(); ++id) {
         TAdvCustomToolBar* t = ids_[id];
@@ -408,6 +463,8 @@ void TAdvDockPanel::Paint()
         draw::DrawStepGradientInner(c, dock->Color(), dock->ColorTo(), dock->Steps(), r,
                                     dock->Direction() == gdHorizontal);
     }
+    DrawBackGroundPicture(c, CurrentStyler()->BackGround(), CurrentStyler()->BackGroundDisplay(),
+                          Width(), Height(), 1, 2, RECT{2, 2, Width() - 2, Height() - 2});
     Canvas()->Draw(0, 0, bitmap_);
 }
 
@@ -542,6 +599,12 @@ void TAdvDockPanel::LoadLayout()
     for (TAdvCustomToolBar* t : docked_)
         if (t->Visible())
             t->ArrangeControls(true);
+}
+
+void RegisterDockClasses()
+{
+    RegisterClasses({&TAdvDockPanel::StaticClass(), &TAdvCustomToolBar::StaticClass(),
+                     &TFloatingWindow::StaticClass()});
 }
 
 } // namespace toolbar

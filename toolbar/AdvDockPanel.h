@@ -34,6 +34,8 @@ class TAdvDockPanel : public classlib::TCustomControl, public IToolBarStylerClie
     void SetPersistence(TPersistence* value) { persistence_->Assign(value); }
     std::string Version() const { return "3.1.4.0"; }
     void SetVersion(const std::string&) {}
+    // An office pop-up menu takes the current styler's menu styler.
+    void SetPopupMenu(classlib::TPopupMenu* value);
 
     // IToolBarStylerClient
     TCustomAdvToolBarStyler* ToolBarStyler() const override { return styler_.External(); }
@@ -51,6 +53,9 @@ class TAdvDockPanel : public classlib::TCustomControl, public IToolBarStylerClie
     // -1 (refused) or the toolbar's index in its row.
     int InsertToolBar(TAdvCustomToolBar* toolBar);
     void RemoveToolBar(TAdvCustomToolBar* toolBar);
+    // Called by a toolbar's destructor (docked here, or floating with this as its last panel)
+    // while it is still whole: the panel lets go of every reference to it.
+    void ToolBarDestroyed(TAdvCustomToolBar* toolBar);
     // A docked toolbar asks for new bounds; the rows decide.
     void ArbitrateBounds(TAdvCustomToolBar* toolBar, int& left, int& top, int& width, int& height);
     void ToolBarVisibilityChanged(TAdvCustomToolBar* toolBar);
@@ -88,6 +93,7 @@ private:
     void ApplyDockSize();
     void PersistenceChanged(classlib::TObject* sender);
     void SaveLayoutGuarded();
+    void ApplyPopupMenu();
 
     TToolBarStylerLink styler_;
     TDockAlign align_ = daTop;
@@ -104,5 +110,9 @@ private:
     bool layoutSaved_ = false;
     bool pushing_ = false;
 };
+
+// Registers the dock panel, the toolbar and the floating window, so that form layouts can hold
+// them.
+void RegisterDockClasses();
 
 } // namespace toolbar

@@ -3,6 +3,7 @@
 #include "AdvToolBar.h"
 
 #include "toolbar/AdvDockPanel.h"
+#include "toolbar/AdvToolBarItems.h"
 #include "toolbar/DockRowLayout.h"
 #include "toolbar/FloatingWindow.h"
 #include "toolbar/MenuTracking.h"
@@ -21,6 +22,8 @@ CLASSLIB_MESSAGE_MAP(TAdvCustomToolBar)
     m.On(CM_CONTROLCHANGE, &TAdvCustomToolBar::CMControlChange);
     m.On(CM_MOUSELEAVE, &TAdvCustomToolBar::CMMouseLeave);
     m.On(CM_VISIBLECHANGED, &TAdvCustomToolBar::CMVisibleChanged);
+    m.On(CM_TEXTCHANGED, &TAdvCustomToolBar::CMTextChanged);
+    m.On(CM_HINTSHOW, &TAdvCustomToolBar::CMHintShow);
 }
 
 TAdvCustomToolBar::TAdvCustomToolBar(TComponent* owner) : TCustomControl(owner), floatOwner_(owner)
@@ -36,6 +39,7 @@ TAdvCustomToolBar::TAdvCustomToolBar(TComponent* owner) : TCustomControl(owner),
     currentStyler_ = internalStyler_;
     persistence_ = new TPersistence(this);
     persistence_->SetSection("UnDockedAdvToolBars");
+    captionFont_ = new TFont();
     SetShowHint(true);
     SetDoubleBuffered(true);
     SetColor(currentStyler_->Color()->Color());
@@ -51,9 +55,14 @@ TAdvCustomToolBar::~TAdvCustomToolBar()
         assignedStyler_->RemoveControl(this);
     if (currentStyler_ != internalStyler_ && currentStyler_ != assignedStyler_)
         currentStyler_->RemoveControl(this);
+    // The panels let go of this toolbar now, while it is whole: their free notification comes
+    // only after this destructor.
     if (dockPanel_)
-        dockPanel_->RemoveToolBar(this);
+        dockPanel_->ToolBarDestroyed(this);
+    if (lastDockPanel_ && lastDockPanel_ != dockPanel_)
+        lastDockPanel_->ToolBarDestroyed(this);
     dockPanel_ = nullptr;
+    lastDockPanel_ = nullptr;
     if (floatingWindow_) {
         TFloatingWindow* window = floatingWindow_;
         floatingWindow_ = nullptr;
@@ -66,12 +75,17 @@ TAdvCustomToolBar::~TAdvCustomToolBar()
         }
     }
     delete persistence_;
+    delete captionFont_;
 }
 
 void TAdvCustomToolBar::TreeDestroying()
 {
-    // The per-toolbar state record is saved here once it exists; nothing else reads other
-    // components while going.
+    // Nothing else reads other components while going; a store error does not leave the
+    // destruction.
+    try {
+        SaveState();
+    } catch (...) {
+    }
 }
 
 // ---- styler ---------------------------------------------------------------------------------
@@ -122,6 +136,9 @@ void TAdvCustomToolBar::BindCurrentStyler(TCustomAdvToolBarStyler* styler)
         currentStyler_->AddControl(this);
         if (currentStyler_ != internalStyler_)
             currentStyler_->FreeNotification(this);
+        for (TControl* c : controlOrder_)
+            if (auto* button = dynamic_cast<TAdvCustomToolBarButton*>(c))
+                button->AdjustSize();
     }
     SetColor(currentStyler_->Color()->Color());
     Invalidate();
@@ -144,8 +161,10 @@ void TAdvCustomToolBar::ToolBarStylerChanged(int kind)
 void TAdvCustomToolBar::Notification(TComponent* component, TOperation operation)
 {
     TCustomControl::Notification(component, operation);
-    if (operation != opRemove || ComponentState().Contains(csDestroying))
+    if (operation != opRemove)
         return;
+    // References are cleared also while this toolbar goes with its tree: its destructor still
+    // talks to its stylers and panels, and those of the tree may be freed before it.
     bool rebind = false;
     if (component == assignedStyler_) {
         assignedStyler_ = nullptr;
@@ -165,10 +184,19 @@ void TAdvCustomToolBar::Notification(TComponent* component, TOperation operation
         floatingWindow_ = nullptr;
     if (component == homeForm_)
         homeForm_ = nullptr;
+    const bool images = component == images_ || component == disabledImages_;
+    if (component == images_)
+        images_ = nullptr;
+    if (component == disabledImages_)
+        disabledImages_ = nullptr;
+    if (ComponentState().Contains(csDestroying))
+        return;
     if (auto* control = dynamic_cast<TControl*>(component))
         RemoveFromLists(control);
     if (rebind)
         RebindStyler();
+    else if (images)
+        Invalidate();
 }
 
 // ---- properties -----------------------------------------------------------------------------
@@ -207,7 +235,96 @@ void TAdvCustomToolBar::SetFullRightHandle(bool value)
 void TAdvCustomToolBar::SetCaptionHeight(int value)
 {
     captionHeight_ = value;
+    if (showCaption_)
+        ArrangeControls(false);
     Invalidate();
+}
+
+void TAdvCustomToolBar::SetImages(TCustomImageList* value)
+{
+    TCustomImageList* old = images_;
+    if (old && old != value)
+        old->RemoveFreeNotification(this);
+    images_ = value;
+    if (value)
+        value->FreeNotification(this);
+    if (old) {
+        const bool horizontal = IsHorizontal(position_);
+        const int before = horizontal ? old->Height() : old->Width();
+        const int after = value ? (horizontal ? value->Height() : value->Width()) : 0;
+        if (horizontal)
+            SetHeight(Height() + after - before);
+        else
+            SetWidth(Width() + after - before);
+    }
+    ArrangeControls(false);
+    if (state_ == tsFloating && !ComponentState().Contains(csLoading)) {
+        rowThickness_ = RowThicknessFor(false);
+        ArrangeControls(true);
+    }
+    Invalidate();
+}
+
+void TAdvCustomToolBar::SetDisabledImages(TCustomImageList* value)
+{
+    if (disabledImages_ && disabledImages_ != value)
+        disabledImages_->RemoveFreeNotification(this);
+    disabledImages_ = value;
+    if (value)
+        value->FreeNotification(this);
+    Invalidate();
+}
+
+void TAdvCustomToolBar::SetShowCaption(bool value)
+{
+    showCaption_ = value;
+    ArrangeControls(true);
+    Invalidate();
+}
+
+void TAdvCustomToolBar::SetCaptionAtEnd(bool value)
+{
+    captionAtEnd_ = value;
+    if (showCaption_) {
+        ArrangeControls(false);
+        Invalidate();
+    }
+}
+
+void TAdvCustomToolBar::SetCaptionAlignment(TAlignment value)
+{
+    captionAlignment_ = value;
+    Invalidate();
+}
+
+void TAdvCustomToolBar::CMTextChanged(TMessage& m)
+{
+    Inherited(StaticClass(), m);
+    Invalidate();
+}
+
+void TAdvCustomToolBar::CMHintShow(TMessage& m)
+{
+    Inherited(StaticClass(), m);
+    if (!ShowHint())
+        return;
+    auto* info = reinterpret_cast<THintInfo*>(m.LParam);
+    auto show = [&](const RECT& r, const std::string& hint) {
+        const POINT p = info->CursorPos;
+        if (hint.empty() || p.x < r.left || p.x >= r.right || p.y < r.top || p.y >= r.bottom)
+            return false;
+        info->HintStr = hint;
+        info->CursorRect = r;
+        return true;
+    };
+    if (state_ == tsFloating) {
+        if (showClose_ && show(CloseButtonRect(), closeHint_))
+            return;
+        if (showOptionIndicator_)
+            show(FloatingOptionButtonRect(), optionHint_);
+    } else if (showOptionIndicator_) {
+        show(RightHandleRect(), optionHint_);
+    }
 }
 
 void TAdvCustomToolBar::SetFloatingRows(int value)
@@ -371,6 +488,20 @@ void TAdvCustomToolBar::RemoveFromLists(TControl* control)
 {
     controlOrder_.erase(std::remove(controlOrder_.begin(), controlOrder_.end(), control),
                         controlOrder_.end());
+    if (hotButton_ && control == static_cast<TControl*>(hotButton_))
+        hotButton_ = nullptr;
+}
+
+void TAdvCustomToolBar::HotButtonChanged(TAdvCustomToolBarButton* button, bool hot)
+{
+    if (hot) {
+        TAdvCustomToolBarButton* previous = hotButton_;
+        hotButton_ = button;
+        if (previous && previous != button)
+            previous->SetHotTracked(false);
+    } else if (hotButton_ == button) {
+        hotButton_ = nullptr;
+    }
 }
 
 void TAdvCustomToolBar::CMControlChange(TMessage& m)
@@ -381,10 +512,15 @@ void TAdvCustomToolBar::CMControlChange(TMessage& m)
     auto* control = reinterpret_cast<TControl*>(m.WParam);
     if (!control)
         return;
+    auto* item = dynamic_cast<TAdvCustomToolBarControl*>(control);
     if (m.LParam) {
+        if (item)
+            item->JoinToolBar(this);
         InsertIntoOrder(control);
         control->FreeNotification(this);
     } else {
+        if (item)
+            item->LeaveToolBar(this);
         RemoveFromLists(control);
     }
     ArrangeControls(true);
@@ -431,6 +567,8 @@ void TAdvCustomToolBar::Loaded()
         controlOrder_.insert(it, child);
     }
     ArrangeControls(true);
+    if (!ComponentState().Contains(csDesigning))
+        LoadState();
 }
 
 // ---- layout and sizing ----------------------------------------------------------------------
@@ -447,7 +585,7 @@ int TAdvCustomToolBar::AlongStart() const
 
 int TAdvCustomToolBar::AcrossStart() const
 {
-    return state_ == tsFloating ? captionHeight_ + 2 : 2;
+    return state_ == tsFloating || (showCaption_ && !captionAtEnd_) ? captionHeight_ + 2 : 2;
 }
 
 void TAdvCustomToolBar::MoveOutOfSight(TControl* control)
@@ -609,6 +747,8 @@ void TAdvCustomToolBar::AdjustToolBarSize()
     full = std::max(full, needed);
     fullLength_ = full;
     thickness = std::max(thickness, 26);
+    if (showCaption_)
+        thickness += captionHeight_;
     if (menuBar_ || !autoSizeToolBar_)
         return;
     const int oldWidth = Width(), oldHeight = Height();
@@ -661,6 +801,9 @@ void TAdvCustomToolBar::SetPosition(TDockAlign value)
         SetBounds(Left(), Top(), rowThickness_, fullLength_);
     }
     sizingByRow_ = wasSizing;
+    for (TControl* control : controlOrder_)
+        if (auto* item = dynamic_cast<TAdvCustomToolBarControl*>(control))
+            item->SetPosition(value);
     ArrangeControls(false);
 }
 

@@ -14,6 +14,8 @@
 
 #include "windows/Controls.h"
 #include "windows/Forms.h"
+#include "windows/ImageLists.h"
+#include "windows/StdCtrls.h"
 
 #include <vector>
 
@@ -21,6 +23,7 @@ namespace toolbar {
 
 class TAdvDockPanel;
 class TFloatingWindow;
+class TAdvCustomToolBarButton;
 
 enum TToolBarState : uint8_t { tsDocked = 0, tsFloating = 1, tsFree = 2 };
 
@@ -95,6 +98,35 @@ class TAdvCustomToolBar : public classlib::TCustomControl, public IToolBarStyler
     TPersistence* Persistence() const { return persistence_; }
     void SetPersistence(TPersistence* value) { persistence_->Assign(value); }
 
+    // ---- images ----
+    // A new list changes the toolbar's thickness by the difference of the image sizes (across
+    // the toolbar) when a list was set before; none shrinks it by the old list's size.
+    classlib::TCustomImageList* Images() const { return images_; }
+    void SetImages(classlib::TCustomImageList* value);
+    classlib::TCustomImageList* DisabledImages() const { return disabledImages_; }
+    void SetDisabledImages(classlib::TCustomImageList* value);
+
+    // ---- caption ----
+    // Caption is the control's Text; WideCaption is painted when Caption is empty.
+    const std::wstring& WideCaption() const { return wideCaption_; }
+    void SetWideCaption(const std::wstring& value) { wideCaption_ = value; }
+    // The floating caption's font while ParentStyler is off (docked captions always use the
+    // styler's CaptionFont).
+    classlib::TFont* CaptionFont() const { return captionFont_; }
+    void SetCaptionFont(classlib::TFont* value) { captionFont_->Assign(value); }
+    // A caption band on a docked or free toolbar: at the top (left when vertical), or at the
+    // bottom (right) with CaptionAtEnd.
+    bool ShowCaption() const { return showCaption_; }
+    void SetShowCaption(bool value);
+    bool CaptionAtEnd() const { return captionAtEnd_; }
+    void SetCaptionAtEnd(bool value);
+    classlib::TAlignment CaptionAlignment() const { return captionAlignment_; }
+    void SetCaptionAlignment(classlib::TAlignment value);
+    const std::string& OptionHint() const { return optionHint_; }
+    void SetOptionHint(const std::string& value) { optionHint_ = value; }
+    const std::string& CloseHint() const { return closeHint_; }
+    void SetCloseHint(const std::string& value) { closeHint_ = value; }
+
     classlib::TNotifyEvent OnClose;
     TOptionClickEvent OnOptionClick;
     TDockEvent OnDock;
@@ -134,9 +166,21 @@ class TAdvCustomToolBar : public classlib::TCustomControl, public IToolBarStyler
     RECT CaptionRect() const;
     RECT CloseButtonRect() const;
     RECT FloatingOptionButtonRect() const;
+    // The option button in the caption band of a docked or free horizontal toolbar without
+    // the full right handle.
+    RECT CaptionOptionButtonRect() const;
     RECT GripRect() const;
     RECT RightHandleRect() const;
     bool GripShown() const;
+
+    // ---- items (AdvToolBarItems) ----
+    // The one hot-tracked button; a button tells the toolbar when it becomes hot or stops.
+    TAdvCustomToolBarButton* HotButton() const { return hotButton_; }
+    void HotButtonChanged(TAdvCustomToolBarButton* button, bool hot);
+    // The toolbar's own state in its persistence store (AdvToolBarState.cpp): read after
+    // loading, written while the component tree is whole.
+    void LoadState();
+    void SaveState();
 
 protected:
     void Loaded() override;
@@ -154,6 +198,8 @@ protected:
     void CMControlChange(classlib::TMessage& m);
     void CMMouseLeave(classlib::TMessage& m);
     void CMVisibleChanged(classlib::TMessage& m);
+    void CMTextChanged(classlib::TMessage& m);
+    void CMHintShow(classlib::TMessage& m);
 
 private:
     friend class TAdvDockPanel;
@@ -183,6 +229,14 @@ private:
     void PaintRightHandle(classlib::TCanvas* canvas);
     void PaintCorners(classlib::TCanvas* canvas);
     void PaintFloatingCaption(classlib::TCanvas* canvas);
+    // The caption band of a docked or free toolbar with its text and option button.
+    void PaintCaptionBand(classlib::TCanvas* canvas);
+    void PaintCaptionOptionButton(classlib::TCanvas* canvas);
+    // The styler's BackGround picture: tiled, centred or stretched.
+    void PaintStylerPicture(classlib::TCanvas* canvas, const RECT& background);
+    void PaintCaptionText(classlib::TCanvas* canvas, const RECT& band, classlib::TColor color);
+    // Caption if set, else WideCaption.
+    bool HasCaptionText() const { return !Caption().empty() || !wideCaption_.empty(); }
     void FloatTimerTick();
 
     std::vector<classlib::TControl*> controlOrder_;
@@ -227,6 +281,18 @@ private:
     bool autoArrangeButtons_ = true;
     uint8_t dockScope_ = 0;
     bool reparenting_ = false;
+    TAdvCustomToolBarButton* hotButton_ = nullptr;
+    classlib::TCustomImageList* images_ = nullptr;
+    classlib::TCustomImageList* disabledImages_ = nullptr;
+    std::wstring wideCaption_;
+    classlib::TFont* captionFont_;
+    bool showCaption_ = false;
+    bool captionAtEnd_ = false;
+    classlib::TAlignment captionAlignment_ = classlib::taLeftJustify;
+    std::string optionHint_;
+    std::string closeHint_;
+    bool captionOptionHot_ = false, captionOptionDown_ = false;
+    int buttonShape_ = 1; // shape of the caption's option button
 };
 
 } // namespace toolbar

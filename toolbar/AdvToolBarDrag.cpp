@@ -24,6 +24,18 @@ void TAdvCustomToolBar::MouseDown(TMouseButton button, TShiftState shift, int x,
     if (dragging_ || button != mbLeft)
         return;
     const bool designing = ComponentState().Contains(csDesigning);
+    auto optionClick = [&] {
+        if (!OnOptionClick)
+            return;
+        const POINT client{Left() + Width() - 12, Top() + Height() + 1};
+        OnOptionClick(this, client, Parent() ? Parent()->ClientToScreen(client) : client);
+    };
+    if (state_ != tsFloating && !designing && Inside(CaptionOptionButtonRect(), x, y)) {
+        captionOptionDown_ = true;
+        Invalidate();
+        optionClick();
+        return;
+    }
     if (state_ == tsDocked) {
         const RECT grip{0, 0, IsHorizontal(position_) ? kGripWidth : Width(),
                         IsHorizontal(position_) ? Height() : kGripWidth};
@@ -33,10 +45,7 @@ void TAdvCustomToolBar::MouseDown(TMouseButton button, TShiftState shift, int x,
         } else if (!designing && Inside(RightHandleRect(), x, y)) {
             rightHandleDown_ = true;
             Invalidate();
-            if (OnOptionClick) {
-                const POINT client{Left() + Width() - 12, Top() + Height() + 1};
-                OnOptionClick(this, client, Parent() ? Parent()->ClientToScreen(client) : client);
-            }
+            optionClick();
         }
         return;
     }
@@ -81,8 +90,10 @@ void TAdvCustomToolBar::MouseMove(TShiftState shift, int x, int y)
     }
     if (!ComponentState().Contains(csDesigning)) {
         const bool hot = Inside(RightHandleRect(), x, y);
-        if (hot != rightHandleHot_) {
+        const bool optionHot = Inside(CaptionOptionButtonRect(), x, y);
+        if (hot != rightHandleHot_ || optionHot != captionOptionHot_) {
             rightHandleHot_ = hot;
+            captionOptionHot_ = optionHot;
             Invalidate();
         }
     }
@@ -100,8 +111,8 @@ void TAdvCustomToolBar::MouseMove(TShiftState shift, int x, int y)
 void TAdvCustomToolBar::MouseUp(TMouseButton button, TShiftState shift, int x, int y)
 {
     TCustomControl::MouseUp(button, shift, x, y);
-    if (rightHandleDown_) {
-        rightHandleDown_ = false;
+    if (rightHandleDown_ || captionOptionDown_) {
+        rightHandleDown_ = captionOptionDown_ = false;
         Invalidate();
     }
     if (state_ != tsFloating)
@@ -124,9 +135,9 @@ void TAdvCustomToolBar::CMMouseLeave(TMessage& m)
     if (!dragging_ && Cursor() == crSizeAll)
         SetCursor(savedCursor_);
     if (rightHandleHot_ || rightHandleDown_ || optionHot_ || optionDown_ || closeHot_ ||
-        closeDown_) {
+        closeDown_ || captionOptionHot_ || captionOptionDown_) {
         rightHandleHot_ = rightHandleDown_ = optionHot_ = optionDown_ = closeHot_ = closeDown_ =
-            false;
+            captionOptionHot_ = captionOptionDown_ = false;
         Invalidate();
     }
 }

@@ -4,11 +4,13 @@
 #include "toolbar/AdvDockPanel.h"
 #include "toolbar/AdvToolBar.h"
 
+#include "draw/ButtonFace.h"
 #include "draw/ToolbarDrawing.h"
 
 #include "windows/Images.h"
 
 #include <algorithm>
+#include <memory>
 
 namespace toolbar {
 
@@ -46,9 +48,23 @@ void Gradient(TCanvas* c, TColor from, TColor to, int steps, const RECT& r, bool
 
 RECT TAdvCustomToolBar::CaptionRect() const
 {
+    const int w = Width(), h = Height(), c = captionHeight_;
     if (state_ == tsFloating)
-        return RECT{0, 0, Width(), captionHeight_};
-    return RECT{-1, -1, -1, -1};
+        return RECT{0, 0, w, c};
+    if (!showCaption_)
+        return RECT{-1, -1, -1, -1};
+    if (IsHorizontal(position_))
+        return captionAtEnd_ ? RECT{0, h - c, w, h} : RECT{0, 0, w, c};
+    return captionAtEnd_ ? RECT{w - c, 0, w, h} : RECT{0, 0, c, h};
+}
+
+RECT TAdvCustomToolBar::CaptionOptionButtonRect() const
+{
+    if (state_ == tsFloating || !IsHorizontal(position_) || !showOptionIndicator_ ||
+        fullRightHandle_ || !showCaption_)
+        return RECT{-1, -1, -1, -1};
+    const RECT c = CaptionRect();
+    return RECT{c.right - captionHeight_ + 1, c.top + 2, c.right - 1, c.bottom - 1};
 }
 
 RECT TAdvCustomToolBar::CloseButtonRect() const
@@ -97,9 +113,20 @@ void TAdvCustomToolBar::Paint()
     if (state_ == tsFloating) {
         PaintFloatingCaption(c);
         background.top = captionHeight_;
+    } else if (showCaption_) {
+        PaintCaptionBand(c);
+        // The band's side is cut from the body.
+        const RECT band = CaptionRect();
+        if (IsHorizontal(position_))
+            (captionAtEnd_ ? background.bottom : background.top) =
+                captionAtEnd_ ? band.top : band.bottom;
+        else
+            (captionAtEnd_ ? background.right : background.left) =
+                captionAtEnd_ ? band.left : band.right;
     }
     PaintBody(c,
               RECT{background.left, background.top, background.right + 1, background.bottom + 1});
+    PaintStylerPicture(c, background);
     if (state_ != tsFloating && currentStyler_->ShowFrameBevel() && currentStyler_->FrameBevel()) {
         const int w = Width(), h = Height();
         const int s = currentStyler_->FrameBevel() == 1 ? 1 : 0;
@@ -111,6 +138,7 @@ void TAdvCustomToolBar::Paint()
     }
     PaintGrip(c);
     PaintRightHandle(c);
+    PaintCaptionOptionButton(c);
     PaintCorners(c);
     const TColor border = currentStyler_->BorderColor();
     if (border != clNone && state_ != tsFloating) {
@@ -349,6 +377,125 @@ void TAdvCustomToolBar::PaintCorners(TCanvas* c)
     }
 }
 
+void TAdvCustomToolBar::PaintStylerPicture(TCanvas* c, const RECT& background)
+{
+    // Every row of tiles starts at x = 0.
+    DrawBackGroundPicture(
+        c, currentStyler_->BackGround(), currentStyler_->BackGroundDisplay(), Width(), Height(), 0,
+        1,
+        RECT{background.left + 2, background.top + 2, background.right - 2, background.bottom - 2});
+}
+
+void TAdvCustomToolBar::PaintCaptionBand(TCanvas* c)
+{
+    TCaptionAppearance* a = currentStyler_->CaptionAppearance();
+    const RECT band = CaptionRect();
+    const TColor from = a->CaptionColor(), to = a->CaptionColorTo();
+    if (from != clNone && to != clNone)
+        draw::DrawStepGradientInner(c, from, to, 80, band, false);
+    else if (from != clNone || to != clNone)
+        Fill(c, band, from != clNone ? from : to);
+    if (a->CaptionBorderColor() != clNone) {
+        c->Pen()->SetColor(a->CaptionBorderColor());
+        c->Brush()->SetStyle(bsClear);
+        c->Rectangle(band.left, band.top, band.right, band.bottom);
+    }
+    if (HasCaptionText())
+        PaintCaptionText(c, band, a->CaptionTextColor());
+}
+
+void TAdvCustomToolBar::PaintCaptionText(TCanvas* c, const RECT& band, TColor color)
+{
+    const bool horizontal = IsHorizontal(position_);
+    const bool grip = GripShown();
+    const RECT handle = RightHandleRect();
+    const bool handleDrawn = !(handle.left < 0 && handle.right < 0);
+    RECT text = band;
+    const int start = grip ? kGripWidth + 3 : 3;
+    const int endCut = handleDrawn ? rightHandleWidth_ + 2 : 0;
+    if (horizontal) {
+        text.left += start;
+        text.right -= endCut;
+    } else {
+        text.top += start;
+        text.bottom -= endCut;
+    }
+    const RECT option = CaptionOptionButtonRect();
+    if (option.left >= 0)
+        text.right = std::min<int>(text.right, option.left);
+    c->Font()->Assign(currentStyler_->CaptionFont());
+    c->Font()->SetColor(color);
+    c->Brush()->SetStyle(bsClear);
+    const std::string caption = Caption();
+    if (horizontal) {
+        UINT align = DT_LEFT;
+        if (captionAlignment_ == taRightJustify)
+            align = DT_RIGHT;
+        else if (captionAlignment_ == taCenter)
+            align = DT_CENTER;
+        const UINT format = DT_SINGLELINE | DT_VCENTER | DT_END_ELLIPSIS | align;
+        if (!caption.empty())
+            DrawTextA(c->Handle(), caption.c_str(), static_cast<int>(caption.size()), &text,
+                      format);
+        else
+            DrawTextW(c->Handle(), wideCaption_.c_str(), static_cast<int>(wideCaption_.size()),
+                      &text, format);
+        return;
+    }
+    // Vertical: the text runs down (daRight) or up (daLeft) in a rotated copy of the font.
+    int w = 0;
+    if (!caption.empty()) {
+        w = c->TextWidth(caption);
+    } else {
+        RECT measure{0, 0, 1024, 255};
+        DrawTextW(c->Handle(), wideCaption_.c_str(), static_cast<int>(wideCaption_.size()),
+                  &measure, DT_SINGLELINE | DT_CALCRECT);
+        w = measure.right - measure.left;
+    }
+    const bool right = position_ == daRight;
+    LOGFONTA lf{};
+    GetObjectA(c->Font()->Handle(), sizeof lf, &lf);
+    lf.lfEscapement = right ? -900 : -2700;
+    lf.lfOrientation = 30;
+    auto rotated = std::make_unique<TFont>();
+    rotated->Assign(c->Font());
+    rotated->SetHandle(CreateFontIndirectA(&lf));
+    c->Font()->Assign(rotated.get());
+    POINT at{};
+    const int extent = text.bottom - text.top;
+    if (right) {
+        if (captionAlignment_ == taRightJustify)
+            at = POINT{text.right, text.bottom - w - 5};
+        else if (captionAlignment_ == taCenter)
+            at = POINT{text.right, text.top + (extent - w) / 2};
+        else
+            at = POINT{text.right, text.top};
+    } else {
+        if (captionAlignment_ == taRightJustify)
+            at = POINT{text.left, text.top + w + 2};
+        else if (captionAlignment_ == taCenter)
+            at = POINT{text.left, text.bottom - (extent - w) / 2};
+        else
+            at = POINT{text.left, text.bottom - 2};
+    }
+    draw::DrawAccelText(c, caption, at);
+}
+
+void TAdvCustomToolBar::PaintCaptionOptionButton(TCanvas* c)
+{
+    const RECT r = CaptionOptionButtonRect();
+    if (r.left < 0)
+        return;
+    using Appearance = controls::TGlowButtonAppearance;
+    const Appearance* a = currentStyler_->GlowButtonAppearance();
+    const auto set = a->ColorSet(captionOptionDown_  ? Appearance::skDown
+                                 : captionOptionHot_ ? Appearance::skHot
+                                                     : Appearance::skNormal);
+    draw::DrawButtonContentSimple(c, r, set.Color, set.ColorTo, set.ColorMirror, set.ColorMirrorTo,
+                                  set.BorderColor, set.Gradient, set.GradientMirror, "", Font(),
+                                  Enabled(), false, 0, buttonShape_ != 0);
+}
+
 void TAdvCustomToolBar::PaintFloatingCaption(TCanvas* c)
 {
     TCaptionAppearance* a = currentStyler_->CaptionAppearance();
@@ -369,13 +516,17 @@ void TAdvCustomToolBar::PaintFloatingCaption(TCanvas* c)
         text.right = option.left;
     else if (showClose_)
         text.right = close.left;
-    if (!Caption().empty()) {
-        c->Font()->Assign(currentStyler_->CaptionFont());
+    if (HasCaptionText()) {
+        c->Font()->Assign(parentStyler_ ? currentStyler_->CaptionFont() : captionFont_);
         c->Font()->SetColor(a->CaptionTextColor());
         c->Brush()->SetStyle(bsClear);
-        std::string s = Caption();
-        DrawTextA(c->Handle(), s.c_str(), static_cast<int>(s.size()), &text,
-                  DT_SINGLELINE | DT_VCENTER | DT_END_ELLIPSIS | DT_NOPREFIX);
+        const UINT format = DT_SINGLELINE | DT_VCENTER | DT_END_ELLIPSIS | DT_NOPREFIX;
+        const std::string s = Caption();
+        if (!s.empty())
+            DrawTextA(c->Handle(), s.c_str(), static_cast<int>(s.size()), &text, format);
+        else
+            DrawTextW(c->Handle(), wideCaption_.c_str(), static_cast<int>(wideCaption_.size()),
+                      &text, format);
     }
     auto button = [&](const RECT& r, bool hot, bool down, TColor& glyph) {
         const TColor menuColor = currentStyler_->CurrentMenuStyler()

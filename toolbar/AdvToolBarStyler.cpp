@@ -333,4 +333,26 @@ bool TToolBarStylerLink::StylerRemoved(TComponent* component, TOperation operati
     return true;
 }
 
+// ---- the styler's picture ---------------------------------------------------------------------
+
+void DrawBackGroundPicture(TCanvas* canvas, TBitmap* picture, TBackGroundDisplay display, int width,
+                           int height, int origin, int inset, const RECT& stretch)
+{
+    if (!picture || picture->Empty() || picture->Width() <= 0 || picture->Height() <= 0)
+        return;
+    switch (display) {
+        case bdTile:
+            for (int y = origin; y < height - inset; y += picture->Height())
+                for (int x = origin; x < width - inset; x += picture->Width())
+                    canvas->Draw(x, y, picture);
+            break;
+        case bdCenter:
+            canvas->Draw((width - picture->Width()) / 2, (height - picture->Height()) / 2, picture);
+            break;
+        case bdStretch:
+            canvas->StretchDraw(stretch, picture);
+            break;
+    }
+}
+
 } // namespace toolbar

@@ -321,4 +321,11 @@ private:
     TCustomAdvToolBarStyler* external_ = nullptr;
 };
 
+// Draws a styler's BackGround picture over a control of `width` x `height`: bdTile from
+// (origin, origin) while x < width - inset and y < height - inset, bdCenter centred, bdStretch
+// into `stretch`. An empty picture draws nothing.
+void DrawBackGroundPicture(classlib::TCanvas* canvas, classlib::TBitmap* picture,
+                           TBackGroundDisplay display, int width, int height, int origin, int inset,
+                           const RECT& stretch);
+
 } // namespace toolbar

@@ -1,10 +1,13 @@
 #pragma once
 // A dock panel's side and a toolbar's orientation: daTop and daBottom make a toolbar horizontal.
+#include "core/Object.h"
+
 #include <cstdint>
 
 namespace toolbar {
 
 enum TDockAlign { daLeft, daTop, daRight, daBottom };
+CLASSLIB_ENUM(TDockAlign);
 
 // A set of sides as bits (1 << side).
 using TDockAligns = uint8_t;

@@ -459,6 +459,11 @@ void DockRowLayout::MoveAcrossRows(int id, int& across, int& thickness)
             }
         }
         across = Bar(id).across;
+    } else if (designing && own == RowCount() - 1 && across > t + 5 && size > 1) {
+        // At design time a toolbar pulled well below the last row gets a row of its own there.
+        RemoveFromRow(own, id, true);
+        InsertRowWith(RowCount(), id);
+        across = Bar(id).across;
     } else {
         across = t;
     }

@@ -45,6 +45,7 @@ public:
     int minimumSize = 3;
     bool rowsMayChange = true;
     bool loading = false;
+    bool designing = false;
 
     // Toolbars are addressed by the id AddToolBarRecord gave them.
     int AddToolBarRecord(const RowToolBar& bar);

@@ -8,7 +8,14 @@ namespace toolbar {
 
 using namespace classlib;
 
-CLASSLIB_PUBLISH(TFloatingWindow) {}
+CLASSLIB_PUBLISH(TFloatingWindow)
+{
+    using W = TFloatingWindow;
+    c.Property("AdvCustomToolBar", &W::AdvCustomToolBar, &W::SetToolBar);
+    c.Property("BorderWidth", &W::BorderWidth, &W::SetBorderWidth).SetDefault(2);
+    AsColorProperty(c.Property("BorderColor", &W::BorderColor, &W::SetBorderColor))
+        .SetDefault(clGray);
+}
 
 TFloatingWindow::TFloatingWindow(TComponent* owner) : TCustomForm(owner) {}
 

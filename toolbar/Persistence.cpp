@@ -1,12 +1,23 @@
 #include "Persistence.h"
 
+#include "core/TypeInfo.h"
 #include "windows/Registry.h"
 
 namespace toolbar {
 
 using namespace classlib;
 
-CLASSLIB_PUBLISH(TPersistence) {}
+CLASSLIB_DEFINE_ENUM(TPersistenceLocation, "plRegistry", "plIniFile")
+
+CLASSLIB_PUBLISH(TPersistence)
+{
+    using P = TPersistence;
+    c.Property("Key", &P::Key, &P::SetKey);
+    c.Property("Section", &P::Section, &P::SetSection);
+    c.Property("Location", &P::Location, &P::SetLocation).SetDefault(plRegistry);
+    c.Property("Enabled", &P::Enabled, &P::SetEnabled).SetDefault(false);
+    c.Property("OnChange", &P::OnChange);
+}
 
 void TPersistence::SetKey(const std::string& value)
 {

@@ -14,6 +14,7 @@
 namespace toolbar {
 
 enum TPersistenceLocation { plRegistry, plIniFile };
+CLASSLIB_ENUM(TPersistenceLocation);
 
 class TPersistence : public classlib::TPersistent {
     CLASSLIB_CLASS(TPersistence, classlib::TPersistent)

@@ -207,6 +207,15 @@ void TComponent::Remove(TComponent* component)
 
 void TComponent::DestroyComponents()
 {
+    // Every owned tree hears of its end before any of them goes, so that each can still read
+    // the others: a destructor (a plain delete, which skips BeforeDestruction) frees them
+    // here, newest first.
+    for (TComponent* c : std::vector<TComponent*>(components_))
+        if (std::find(components_.begin(), components_.end(), c) != components_.end() &&
+            !c->state_.Contains(csDestroying))
+            c->NotifyTreeDestroying();
+    for (TComponent* c : components_)
+        c->Destroying();
     while (!components_.empty()) {
         TComponent* instance = components_.back();
         if (instance->state_.Contains(csFreeNotification))

@@ -7,6 +7,8 @@
 // component and its owned components as destroying while the whole object still exists.
 // A class whose owned components refer back to it (a parent control, a form) calls
 // DestroyComponents() in its own destructor, so that they go while it is still whole.
+// DestroyComponents() first tells every owned tree (TreeDestroying) that was not told yet,
+// so a plain `delete` of such a class still lets its components save what reads the others.
 #include "core/Object.h"
 
 #include <functional>

@@ -24,6 +24,13 @@ public:
     virtual bool Read(uint32_t address, void* destination, uint32_t count) const = 0;
     // The region that holds `address`.
     virtual MemoryRegion Region(uint32_t address) const = 0;
+    // The `count` bytes at `address` where they can be read in place (the program's own code,
+    // which stays mapped and unchanged while it runs), or null when they must be copied
+    // through Read.
+    virtual const uint8_t* InPlace(uint32_t /*address*/, uint32_t /*count*/) const
+    {
+        return nullptr;
+    }
 };
 
 // A synthetic address space: blocks of bytes placed at addresses. Blocks of one allocation share

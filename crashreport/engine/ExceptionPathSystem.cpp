@@ -1,8 +1,10 @@
 #include "ExceptionPathSystem.h"
 
 #include "ExceptionPathUtils.h"
+#include "QorOsInfo.h"
 #include "QorSettings.h"
 #include "QorStrings.h"
+#include "QorTools.h"
 
 #include <shlobj.h>
 
@@ -126,22 +128,9 @@ void EveryoneSecurityAttributes(SECURITY_ATTRIBUTES& attributes, SECURITY_DESCRI
 
 std::string FileVersionText(HMODULE module)
 {
-    std::string path = ModuleFilePath(module);
-    DWORD handle = 0;
-    const DWORD size = GetFileVersionInfoSizeA(path.c_str(), &handle);
-    if (size == 0)
-        return {};
-    std::vector<char> data(size);
-    VS_FIXEDFILEINFO* info = nullptr;
-    UINT length = 0;
-    if (!GetFileVersionInfoA(path.c_str(), 0, size, data.data()) ||
-        !VerQueryValueA(data.data(), "\\", reinterpret_cast<void**>(&info), &length) ||
-        info == nullptr)
-        return {};
-    return std::to_string(HIWORD(info->dwFileVersionMS)) + "." +
-           std::to_string(LOWORD(info->dwFileVersionMS)) + "." +
-           std::to_string(HIWORD(info->dwFileVersionLS)) + "." +
-           std::to_string(LOWORD(info->dwFileVersionLS));
+    // A version number of 0 is no version (the file has no version information).
+    const uint64_t version = FileVersionNumber(ModuleFilePath(module));
+    return version == 0 ? std::string() : FileVersionText(version);
 }
 
 namespace {

@@ -30,7 +30,7 @@ void EveryoneSecurityAttributes(SECURITY_ATTRIBUTES& attributes, SECURITY_DESCRI
 // The placeholders of configurable texts expanded for `module` (see ExpandPlaceholderText).
 std::string ExpandPlaceholders(HMODULE module, std::string_view text, std::string_view classText,
                                std::string_view messageText, std::string_view reportText);
-// The module file's version number ("1.2.3.4"), empty when the file has none.
+// The module file's version number ("1.2.3.4"), empty when the file has none (or it is 0).
 std::string FileVersionText(HMODULE module);
 
 // Puts the text on the clipboard as CF_TEXT.

@@ -6,6 +6,7 @@
 #include <mutex>
 #include <vector>
 
+#include "QorPatching.h"
 #include "QorPipeline.h"
 #include "QorThreadHold.h"
 
@@ -19,6 +20,23 @@ struct HandlerEntry {
     uint8_t stage; // exception handlers only
     ExceptionHandlerProc exceptionHandler;
     ActionHandlerProc actionHandler;
+    // The method form: object and method instead of a procedure.
+    void* object;
+    ExceptionHandlerMethod exceptionMethod;
+    ActionHandlerMethod actionMethod;
+
+    bool MethodForm() const { return exceptionMethod != nullptr || actionMethod != nullptr; }
+    void Call(uint8_t action, IQEException& exception, bool& handled) const
+    {
+        if (actionMethod)
+            actionMethod(object, action, exception, handled);
+        else if (exceptionMethod)
+            exceptionMethod(object, exception, handled);
+        else if (actionHandler)
+            actionHandler(action, exception, handled);
+        else
+            exceptionHandler(exception, handled);
+    }
 };
 
 struct DispatchRecord {
@@ -34,6 +52,7 @@ constexpr LRESULT dispatchAnswer = 777;
 constexpr UINT probeTimeout = 1500;
 constexpr UINT callTimeout = 0x7FFFFFFE;
 constexpr UINT dispatchMessage = WM_APP + 0x3A1;
+constexpr const char* dispatchClass = "qorExceptDispatch";
 
 std::mutex handlerLock;
 std::vector<HandlerEntry> handlers;
@@ -52,7 +71,7 @@ std::vector<HandlerEntry> HandlersOf(DispatchEvent event)
 
 bool Applies(const HandlerEntry& entry, const DispatchRecord& record)
 {
-    if (entry.event == eventException && entry.stage != record.exception->Stage)
+    if (entry.event == eventException && entry.stage != record.exception->Stage())
         return false;
     if ((entry.mode != syncNone) != record.callSynchronised)
         return false;
@@ -65,24 +84,27 @@ bool RunHandlerLists(DispatchRecord& record)
     if (onMainThread)
         InterlockedExchange(&mainThreadRunsHandlers, 1);
     bool called = false;
-    const bool lateStage = record.event == eventException && record.exception->Stage >= 3;
-    for (const HandlerEntry& entry : HandlersOf(record.event)) {
-        if (!Applies(entry, record))
-            continue;
-        // At stages 1 and 2 and for actions the first handler that takes the exception over
-        // ends the walk; late handlers and hidden handlers are all called.
-        if (record.handled && record.event != eventHidden && !lateStage)
-            break;
-        called = true;
-        try {
-            if (entry.actionHandler)
-                entry.actionHandler(record.action, *record.exception, record.handled);
-            else
-                entry.exceptionHandler(*record.exception, record.handled);
-        } catch (...) {
-            // A failing handler must not keep the others from running.
+    const bool lateStage = record.event == eventException && record.exception->Stage() >= 3;
+    const std::vector<HandlerEntry> entries = HandlersOf(record.event);
+    const auto walk = [&](bool methodForm) {
+        for (const HandlerEntry& entry : entries) {
+            if (entry.MethodForm() != methodForm || !Applies(entry, record))
+                continue;
+            // At stages 1 and 2 and for actions the first handler that takes the exception over
+            // ends the walk; late handlers and hidden handlers are all called.
+            if (record.handled && record.event != eventHidden && !lateStage)
+                break;
+            called = true;
+            try {
+                entry.Call(record.action, *record.exception, record.handled);
+            } catch (...) {
+                // A failing handler must not keep the others from running.
+            }
         }
-    }
+    };
+    walk(true);
+    if (!record.handled || record.event == eventHidden)
+        walk(false);
     if (lateStage)
         record.handled = false;
     if (onMainThread)
@@ -94,7 +116,7 @@ bool NeedsMainThread(const DispatchRecord& record)
 {
     for (const HandlerEntry& entry : HandlersOf(record.event))
         if (entry.mode != syncNone &&
-            (entry.event != eventException || entry.stage == record.exception->Stage))
+            (entry.event != eventException || entry.stage == record.exception->Stage()))
             return true;
     return false;
 }
@@ -116,12 +138,14 @@ void Register(const HandlerEntry& entry)
 }
 
 template <class Proc>
-void Unregister(DispatchEvent event, Proc HandlerEntry::*field, Proc handler)
+void Unregister(DispatchEvent event, Proc HandlerEntry::*field, Proc handler,
+                void* object = nullptr)
 {
     std::lock_guard<std::mutex> guard(handlerLock);
     handlers.erase(std::remove_if(handlers.begin(), handlers.end(),
                                   [&](const HandlerEntry& entry) {
-                                      return entry.event == event && entry.*field == handler;
+                                      return entry.event == event && entry.*field == handler &&
+                                             entry.object == object;
                                   }),
                    handlers.end());
 }
@@ -130,7 +154,7 @@ void Unregister(DispatchEvent event, Proc HandlerEntry::*field, Proc handler)
 
 void RegisterExceptionHandler(ExceptionHandlerProc handler, SyncMode mode, uint8_t stage)
 {
-    Register({eventException, mode, stage, handler, nullptr});
+    Register({eventException, mode, stage, handler, nullptr, nullptr, nullptr, nullptr});
 }
 
 void UnregisterExceptionHandler(ExceptionHandlerProc handler)
@@ -140,7 +164,7 @@ void UnregisterExceptionHandler(ExceptionHandlerProc handler)
 
 void RegisterActionHandler(ActionHandlerProc handler, SyncMode mode)
 {
-    Register({eventAction, mode, 0, nullptr, handler});
+    Register({eventAction, mode, 0, nullptr, handler, nullptr, nullptr, nullptr});
 }
 
 void UnregisterActionHandler(ActionHandlerProc handler)
@@ -150,12 +174,43 @@ void UnregisterActionHandler(ActionHandlerProc handler)
 
 void RegisterHiddenHandler(ExceptionHandlerProc handler, SyncMode mode)
 {
-    Register({eventHidden, mode, 0, handler, nullptr});
+    Register({eventHidden, mode, 0, handler, nullptr, nullptr, nullptr, nullptr});
 }
 
 void UnregisterHiddenHandler(ExceptionHandlerProc handler)
 {
     Unregister(eventHidden, &HandlerEntry::exceptionHandler, handler);
+}
+
+void RegisterExceptionHandler(void* object, ExceptionHandlerMethod method, SyncMode mode,
+                              uint8_t stage)
+{
+    Register({eventException, mode, stage, nullptr, nullptr, object, method, nullptr});
+}
+
+void UnregisterExceptionHandler(void* object, ExceptionHandlerMethod method)
+{
+    Unregister(eventException, &HandlerEntry::exceptionMethod, method, object);
+}
+
+void RegisterActionHandler(void* object, ActionHandlerMethod method, SyncMode mode)
+{
+    Register({eventAction, mode, 0, nullptr, nullptr, object, nullptr, method});
+}
+
+void UnregisterActionHandler(void* object, ActionHandlerMethod method)
+{
+    Unregister(eventAction, &HandlerEntry::actionMethod, method, object);
+}
+
+void RegisterHiddenHandler(void* object, ExceptionHandlerMethod method, SyncMode mode)
+{
+    Register({eventHidden, mode, 0, nullptr, nullptr, object, method, nullptr});
+}
+
+void UnregisterHiddenHandler(void* object, ExceptionHandlerMethod method)
+{
+    Unregister(eventHidden, &HandlerEntry::exceptionMethod, method, object);
 }
 
 bool HasHiddenHandler()
@@ -171,17 +226,21 @@ void StartHandlerDispatch()
         return;
     WNDCLASSA windowClass{};
     windowClass.lpfnWndProc = DispatchWindowProc;
-    windowClass.hInstance = GetModuleHandleA(nullptr);
-    windowClass.lpszClassName = "qorExceptDispatch";
+    // The class of this copy of the engine: another module that carries the engine registers
+    // the same name with its own window procedure and handler lists.
+    windowClass.hInstance = EngineModule();
+    windowClass.lpszClassName = dispatchClass;
     RegisterClassA(&windowClass);
-    dispatchWindow = CreateWindowA("qorExceptDispatch", "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
+    dispatchWindow = CreateWindowA(dispatchClass, "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
                                    windowClass.hInstance, nullptr);
 }
 
 void StopHandlerDispatch()
 {
-    if (dispatchWindow)
+    if (dispatchWindow) {
         DestroyWindow(dispatchWindow);
+        UnregisterClassA(dispatchClass, EngineModule());
+    }
     dispatchWindow = nullptr;
 }
 
@@ -204,12 +263,12 @@ void DispatchHandlers(DispatchEvent event, uint8_t action, bool& handled, IQEExc
 {
     DispatchRecord record{event, action, &exception, handled, false, false};
     bool called = false;
-    if (exception.RunsHandlers)
+    if (exception.RunsHandlers())
         called = RunHandlerLists(record);
     if ((!record.handled || !called) && dispatchWindow && NeedsMainThread(record)) {
         record.callSynchronised = true;
         bool done = false;
-        if (exception.ReportKind != kindFrozen) {
+        if (exception.ReportKind() != kindFrozen) {
             const bool released = UnblockMainThread();
             DWORD_PTR answer = 0;
             if (SendMessageTimeoutA(dispatchWindow, dispatchMessage, 1, 0, SMTO_NORMAL,

@@ -1,12 +1,13 @@
 // Handlers of the program that take part in the handling of an exception: exception handlers
-// by stage, action handlers before an action, hidden handlers for caught exceptions. Each
+// by stage, action handlers before an action, hidden handlers for caught exceptions. Each is a
+// plain procedure or a method (a function called with its object first), and each
 // says where it runs: in the dispatching thread, in the main thread only, or in the main
 // thread with the dispatching thread as fallback when the main thread does not answer.
 #pragma once
 
 #include <cstdint>
 
-#include "QorReportStandIn.h"
+#include "QorInterfaces.h"
 
 namespace qor {
 
@@ -24,12 +25,26 @@ enum ExceptionAction : uint8_t {
 using ExceptionHandlerProc = void (*)(IQEException& exception, bool& handled);
 using ActionHandlerProc = void (*)(uint8_t action, IQEException& exception, bool& handled);
 
+using ExceptionHandlerMethod = void (*)(void* object, IQEException& exception, bool& handled);
+using ActionHandlerMethod = void (*)(void* object, uint8_t action, IQEException& exception,
+                                     bool& handled);
+
 void RegisterExceptionHandler(ExceptionHandlerProc handler, SyncMode mode, uint8_t stage);
 void UnregisterExceptionHandler(ExceptionHandlerProc handler);
 void RegisterActionHandler(ActionHandlerProc handler, SyncMode mode);
 void UnregisterActionHandler(ActionHandlerProc handler);
 void RegisterHiddenHandler(ExceptionHandlerProc handler, SyncMode mode);
 void UnregisterHiddenHandler(ExceptionHandlerProc handler);
+// The method form: registered and removed by the pair of object and method. Of one event, the
+// method handlers run before the procedure handlers; the procedures of an exception or an action
+// run only when no method took it over.
+void RegisterExceptionHandler(void* object, ExceptionHandlerMethod method, SyncMode mode,
+                              uint8_t stage);
+void UnregisterExceptionHandler(void* object, ExceptionHandlerMethod method);
+void RegisterActionHandler(void* object, ActionHandlerMethod method, SyncMode mode);
+void UnregisterActionHandler(void* object, ActionHandlerMethod method);
+void RegisterHiddenHandler(void* object, ExceptionHandlerMethod method, SyncMode mode);
+void UnregisterHiddenHandler(void* object, ExceptionHandlerMethod method);
 bool HasHiddenHandler();
 
 // Creates the dispatch window on the calling (main) thread; the engine's start-up calls it.

@@ -6,6 +6,7 @@
 #include <cstring>
 #include <exception>
 #include <mutex>
+#include <new>
 #include <set>
 #include <typeinfo>
 
@@ -13,6 +14,7 @@
 #include "QorPatching.h"
 #include "QorPipeline.h"
 #include "QorSystemExceptionText.h"
+#include "StackTracerWin32.h"
 #include "windows/ExceptionHooks.h"
 
 namespace qor {
@@ -31,6 +33,16 @@ struct CatchState {
 };
 thread_local RaiseRecord lastRaise;
 thread_local CatchState catchState;
+
+// What a throw captures, per thread and kept from throw to throw, so that a later throw (a
+// bad_alloc among them) finds the list's memory already there.
+constexpr size_t preparedCapacity = 1024;
+struct ThrowCapture {
+    CONTEXT context;
+    TDAPreStackList candidates;
+    bool capturing;
+};
+thread_local ThrowCapture throwCapture;
 thread_local bool reportingSystemException = false;
 
 std::mutex reportedLock;
@@ -203,6 +215,50 @@ void OnThreadCreated(classlib::TObject*, unsigned threadId, void* creatorAddress
     SetThreadRecord(threadId, "", reinterpret_cast<uintptr_t>(creatorAddress));
 }
 
+// The registers and stack candidates of a throw. `stackPosition` is the throwing routine's stack
+// pointer after the call returns, `framePointer` its frame pointer.
+void CaptureThrow(const void* object, const std::type_info* type, uintptr_t address,
+                  uintptr_t stackPosition, uintptr_t framePointer)
+{
+    ThrowCapture& capture = throwCapture;
+    lastRaise = {object, address, nullptr, nullptr};
+    // A throw inside the capture (the tracer's own memory running out) is not recorded, and
+    // nothing is captured while the engine does not run.
+    if (capture.capturing || !installed)
+        return;
+    capture.capturing = true;
+    RtlCaptureContext(&capture.context);
+#ifdef _WIN64
+    capture.context.Rip = address;
+    capture.context.Rsp = stackPosition;
+    capture.context.Rbp = framePointer;
+#else
+    capture.context.Eip = static_cast<DWORD>(address);
+    capture.context.Esp = static_cast<DWORD>(stackPosition);
+    capture.context.Ebp = static_cast<DWORD>(framePointer);
+#endif
+    lastRaise.context = &capture.context;
+    // Out of memory, the engine's reserve makes room for the scan.
+    const bool outOfMemory = type != nullptr && *type == typeid(std::bad_alloc);
+    if (outOfMemory)
+        ReleaseMemoryReserve();
+    try {
+        if (capture.candidates.capacity() < preparedCapacity)
+            capture.candidates.reserve(preparedCapacity);
+        // From the top of the stack down to the thrower's stack position: the slots below
+        // belong to the throw itself. No scan stops at a stale copy of the throw address.
+        if (stackPosition <= UINT32_MAX && framePointer <= UINT32_MAX &&
+            CaptureStackCandidates(static_cast<uint32_t>(framePointer), 0,
+                                   static_cast<uint32_t>(stackPosition), 0, false,
+                                   capture.candidates) > 0)
+            lastRaise.preparedStack = &capture.candidates;
+    } catch (...) {
+    }
+    if (outOfMemory)
+        CreateMemoryReserve();
+    capture.capturing = false;
+}
+
 } // namespace
 
 const void* ThrownObjectOf(const std::exception_ptr& exception)
@@ -264,9 +320,16 @@ void __real___cxa_end_catch();
 [[noreturn]] void __real___cxa_rethrow();
 void __real___cxa_free_exception(void* object);
 
-[[noreturn]] void __wrap___cxa_throw(void* object, std::type_info* type, void (*destroy)(void*))
+// Not inlined, so that its frame, return address and call frame are the throw's.
+[[noreturn]] __attribute__((noinline)) void __wrap___cxa_throw(void* object, std::type_info* type,
+                                                               void (*destroy)(void*))
 {
-    qor::lastRaise = {object, reinterpret_cast<uintptr_t>(__builtin_return_address(0))};
+    const auto address = reinterpret_cast<uintptr_t>(__builtin_return_address(0));
+    // The thrower's stack pointer once the call has returned, and its frame pointer (saved at
+    // the start of this frame).
+    const auto stackPosition = reinterpret_cast<uintptr_t>(__builtin_dwarf_cfa());
+    const auto framePointer = *static_cast<const uintptr_t*>(__builtin_frame_address(0));
+    qor::CaptureThrow(object, type, address, stackPosition, framePointer);
     __real___cxa_throw(object, type, destroy);
 }
 

@@ -12,8 +12,12 @@
 //   17 an exception escaping a thread object's Execute
 #pragma once
 
+#include <windows.h>
+
 #include <cstdint>
 #include <exception>
+
+#include "StackTracer.h"
 
 namespace qor {
 
@@ -24,10 +28,16 @@ void RemoveInterceptionPoints();
 // path leaves it alone when its catch ends.
 void MarkReported(const void* thrownObject);
 
-// The calling thread's last throw: the thrown object and the address of the throw.
+// The calling thread's last throw: the thrown object and the address of the throw, and, while
+// the engine runs, the registers at the throw (instruction pointer = the throw address, stack
+// and frame pointer of the throwing routine) and the candidates of its stack (entry 0 holds
+// their number), kept in memory of the thread that a throw never allocates. The context and the
+// list stay valid until the thread's next throw.
 struct RaiseRecord {
     const void* object = nullptr;
     uintptr_t address = 0;
+    const CONTEXT* context = nullptr;               // none when the engine did not run
+    const TDAPreStackList* preparedStack = nullptr; // none when no candidate was found
 };
 RaiseRecord LastRaise();
 // The thrown object an exception_ptr refers to (null for none).

@@ -56,20 +56,60 @@ std::string DebugFileBaseName(const std::string& moduleFileName)
     return dot == std::string::npos ? moduleFileName : moduleFileName.substr(0, dot);
 }
 
-std::string_view Td32DataInModuleFile(std::string_view file)
+std::optional<std::string> ReadFileRange(const std::string& path, uint64_t offset, uint64_t count)
 {
-    const PeFileView image(file);
+    std::ifstream in(path, std::ios::binary);
+    if (!in)
+        return std::nullopt;
+    in.seekg(0, std::ios::end);
+    const auto size = static_cast<uint64_t>(std::max<std::streamoff>(in.tellg(), 0));
+    if (offset >= size)
+        return std::string();
+    const uint64_t length = std::min(count, size - offset);
+    std::string bytes(static_cast<size_t>(length), '\0');
+    in.seekg(static_cast<std::streamoff>(offset));
+    in.read(bytes.data(), static_cast<std::streamsize>(length));
+    bytes.resize(static_cast<size_t>(std::max<std::streamsize>(in.gcount(), 0)));
+    return bytes;
+}
+
+std::optional<std::string> ModuleDebugSources::ReadFilePart(const std::string& path,
+                                                            uint64_t offset, uint64_t count)
+{
+    std::optional<std::string> file = ReadFile(path);
+    if (!file || offset >= file->size())
+        return file ? std::optional<std::string>(std::string()) : std::nullopt;
+    return file->substr(static_cast<size_t>(offset),
+                        static_cast<size_t>(std::min<uint64_t>(count, file->size() - offset)));
+}
+
+std::optional<std::string> Td32DataInModuleFile(ModuleDebugSources& sources,
+                                                const std::string& moduleFileName)
+{
+    // The headers and the section table lie in the file's first bytes; 64 KiB holds any
+    // image's headers (they are at most a few pages).
+    constexpr uint64_t HeadersRead = 0x10000;
+    const std::optional<std::string> headers = sources.ReadFilePart(moduleFileName, 0, HeadersRead);
+    if (!headers)
+        return std::nullopt;
+    const PeFileView image(*headers);
     if (!image.Valid() || image.Sections().empty())
-        return {};
+        return std::string();
     const auto [rva, size] = image.DataDirectory(DebugDirectoryIndex);
     const PeSectionHeader& last = image.Sections().back();
     if (rva == 0 || last.virtualAddress != rva)
-        return {};
+        return std::string();
     // The debug directory entry: 28 bytes, the file offset of its data at byte 24.
-    const uint32_t dataOffset = U32At(file, size_t(last.rawOffset) + 24);
-    if (dataOffset == 0 || dataOffset >= file.size())
-        return {};
-    return file.substr(dataOffset);
+    const std::optional<std::string> entry =
+        sources.ReadFilePart(moduleFileName, uint64_t(last.rawOffset) + 24, 4);
+    if (!entry || entry->size() < 4)
+        return std::string();
+    const uint32_t dataOffset = U32At(*entry, 0);
+    if (dataOffset == 0)
+        return std::string();
+    std::optional<std::string> data = sources.ReadFilePart(
+        moduleFileName, dataOffset, std::numeric_limits<uint64_t>::max() - dataOffset);
+    return data ? std::move(data) : std::optional<std::string>(std::string());
 }
 
 std::string MinDebugInfoOf(std::string_view settings)
@@ -164,11 +204,8 @@ bool TMapFile::LoadTd32(ModuleDebugSources& sources)
         if (tds)
             return ReadTd32Data(*tds, tables_);
     }
-    const std::optional<std::string> module = sources.ReadFile(moduleFileName_);
-    if (!module)
-        return false;
-    const std::string_view data = Td32DataInModuleFile(*module);
-    return !data.empty() && ReadTd32Data(data, tables_);
+    const std::optional<std::string> data = Td32DataInModuleFile(sources, moduleFileName_);
+    return data && !data->empty() && ReadTd32Data(*data, tables_);
 }
 
 TMfSegment TMapFile::SegmentAt(bool code, uint32_t address) const
@@ -285,6 +322,12 @@ std::optional<std::string> ModuleFileDebugSources::ImageDebugData()
 std::optional<std::string> ModuleFileDebugSources::ReadFile(const std::string& path)
 {
     return ReadWholeFile(path);
+}
+
+std::optional<std::string> ModuleFileDebugSources::ReadFilePart(const std::string& path,
+                                                                uint64_t offset, uint64_t count)
+{
+    return ReadFileRange(path, offset, count);
 }
 
 std::optional<int64_t> ModuleFileDebugSources::FileDay(const std::string& path)

@@ -34,19 +34,28 @@ public:
     virtual std::optional<std::string> ImageDebugData() = 0;
     // A whole file, nullopt when it cannot be read.
     virtual std::optional<std::string> ReadFile(const std::string& path) = 0;
+    // At most `count` bytes of a file from `offset` (fewer at its end, none beyond it); nullopt
+    // when it cannot be read. Without an override the whole file is read and cut.
+    virtual std::optional<std::string> ReadFilePart(const std::string& path, uint64_t offset,
+                                                    uint64_t count);
     // The last-write time of a file in whole days; nullopt when missing.
     virtual std::optional<int64_t> FileDay(const std::string& path) = 0;
 };
 
 // A whole file, nullopt when it cannot be read; a file's last-write time in whole days.
 std::optional<std::string> ReadWholeFile(const std::string& path);
+// At most `count` bytes of a file from `offset`, read from there (not the whole file).
+std::optional<std::string> ReadFileRange(const std::string& path, uint64_t offset, uint64_t count);
 std::optional<int64_t> FileDayOf(const std::string& path);
 // The tables' file name part: the full file name without its extension.
 std::string DebugFileBaseName(const std::string& moduleFileName);
 // TD32 data appended to a module file: when the last section of the image starts at the
 // address of its debug directory, the directory entry at that section's raw data names the
-// file offset of the data. Empty when the file holds none.
-std::string_view Td32DataInModuleFile(std::string_view file);
+// file offset of the data, which runs to the file's end. Only the headers, that entry and the
+// data are read (a program file may be tens of megabytes of other things). Empty when the file
+// holds none, nullopt when it cannot be read.
+std::optional<std::string> Td32DataInModuleFile(ModuleDebugSources& sources,
+                                                const std::string& moduleFileName);
 // The "MinDebugInfo" value (a long string of 31 characters) of a streamed settings resource;
 // empty when absent.
 std::string MinDebugInfoOf(std::string_view settingsResource);
@@ -102,6 +111,8 @@ public:
     std::string Resource(std::string_view type, std::string_view name) override;
     std::optional<std::string> ImageDebugData() override;
     std::optional<std::string> ReadFile(const std::string& path) override;
+    std::optional<std::string> ReadFilePart(const std::string& path, uint64_t offset,
+                                            uint64_t count) override;
     std::optional<int64_t> FileDay(const std::string& path) override;
     uint32_t ImageBase() const { return imageBase_; }
 

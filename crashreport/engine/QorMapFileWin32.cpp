@@ -67,6 +67,11 @@ public:
     {
         return ReadWholeFile(path);
     }
+    std::optional<std::string> ReadFilePart(const std::string& path, uint64_t offset,
+                                            uint64_t count) override
+    {
+        return ReadFileRange(path, offset, count);
+    }
     std::optional<int64_t> FileDay(const std::string& path) override { return FileDayOf(path); }
 
 private:

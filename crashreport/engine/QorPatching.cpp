@@ -187,15 +187,6 @@ int RewriteAllImportSlots(const std::vector<LoadedModule>& modules, uintptr_t ol
     return rewritten;
 }
 
-HMODULE EngineModule()
-{
-    HMODULE module = nullptr;
-    GetModuleHandleExA(
-        GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
-        reinterpret_cast<LPCSTR>(&EngineModule), &module);
-    return module;
-}
-
 namespace {
 
 std::vector<LoadedModule> ModulesToRewrite()

@@ -54,7 +54,7 @@ void PatchSystemFunction(const char* library, const char* function, uintptr_t re
 // Turns the import slots back from `replacement` to `previous`.
 void UnpatchSystemFunction(uintptr_t& previous, uintptr_t replacement);
 
-// The module that holds the engine's code.
+// The module that holds the engine's code (defined with the settings objects, QorSettings).
 HMODULE EngineModule();
 
 } // namespace qor

@@ -6,9 +6,12 @@
 #include "core/Exceptions.h"
 #include "QorHandlers.h"
 #include "QorInterception.h"
+#include "QorLoaderLock.h"
+#include "QorReport.h"
 #include "QorRestart.h"
 #include "QorThreadHold.h"
 #include "QorWatchdog.h"
+#include "StackTracerWin32.h"
 
 namespace qor {
 
@@ -21,6 +24,7 @@ struct RequestPayload {
     std::string message;
     CONTEXT context;
     bool hasContext = false;
+    TDAPreStackList preparedStack; // entry 0 holds the number of candidates
 };
 
 HANDLE pipeRead = nullptr;
@@ -129,39 +133,6 @@ uint32_t ExceptionThreadId()
     return handlingThreadId;
 }
 
-int64_t SecondsNow()
-{
-    FILETIME now{};
-    GetSystemTimeAsFileTime(&now);
-    const uint64_t ticks = (static_cast<uint64_t>(now.dwHighDateTime) << 32) | now.dwLowDateTime;
-    return static_cast<int64_t>(ticks / 10000000);
-}
-
-bool LoaderLockHeld(unsigned milliseconds)
-{
-    // The process environment block points at the loader lock and at its own lock; a lock is
-    // held when its owning thread is set.
-    const bool wide = sizeof(void*) == 8;
-    const uintptr_t teb = reinterpret_cast<uintptr_t>(NtCurrentTeb());
-    const uintptr_t peb = *reinterpret_cast<const uintptr_t*>(teb + (wide ? 0x60 : 0x30));
-    const std::array<uintptr_t, 2> lockOffsets =
-        wide ? std::array<uintptr_t, 2>{0x110, 0x38} : std::array<uintptr_t, 2>{0xA0, 0x1C};
-    auto held = [&] {
-        for (uintptr_t offset : lockOffsets) {
-            const auto* lock = *reinterpret_cast<RTL_CRITICAL_SECTION* const*>(peb + offset);
-            if (lock && lock->OwningThread)
-                return true;
-        }
-        return false;
-    };
-    bool result = held();
-    for (int left = static_cast<int>(milliseconds); result && left > 0; left -= 10) {
-        Sleep(10);
-        result = held();
-    }
-    return result;
-}
-
 void CreateMemoryReserve()
 {
     for (size_t i = 0; i < memoryReserve.size(); ++i) {
@@ -244,11 +215,21 @@ void ProcessException(const ExceptionArguments& arguments)
             payload->message = MessageOf(payload->object);
         const void* thrown = ThrownObjectOf(payload->object);
         uintptr_t address = arguments.address;
-        if (!address && thrown && LastRaise().object == thrown)
-            address = LastRaise().address;
+        const RaiseRecord raise = LastRaise();
+        if (!address && thrown && raise.object == thrown)
+            address = raise.address;
         if (arguments.context) {
             payload->context = *arguments.context;
             payload->hasContext = true;
+        }
+        // The registers and stack candidates captured at the throw of this very exception.
+        if (thrown && raise.object == thrown && raise.address == address) {
+            if (!payload->hasContext && raise.context) {
+                payload->context = *raise.context;
+                payload->hasContext = true;
+            }
+            if (raise.preparedStack)
+                payload->preparedStack = *raise.preparedStack;
         }
 
         ExceptionRequest request;
@@ -279,6 +260,8 @@ void ProcessException(const ExceptionArguments& arguments)
         request.origin = arguments.origin;
         request.relatedObject = arguments.relatedObject;
         request.packageHandle = arguments.packageHandle;
+        if (!payload->preparedStack.empty())
+            request.preparedStack = reinterpret_cast<uintptr_t>(&payload->preparedStack);
         request.exceptObject = reinterpret_cast<uintptr_t>(payload.get());
 
         HANDLE event = nullptr;
@@ -329,21 +312,33 @@ void HandleQueuedException(const ExceptionRequest& request)
     const EngineSettingsStandIn& settings = LibrarySettings();
     bool holding = false;
     try {
-        IQEException exception;
-        exception.ReportKind = static_cast<uint8_t>(request.kind);
-        exception.Origin = static_cast<uint8_t>(request.origin);
-        exception.Continuable = request.continuable != 0;
-        exception.FaultingThreadId = static_cast<uint32_t>(request.callerThreadId);
-        exception.ExceptAddress = request.exceptAddress;
-        exception.AssociatedObject = request.relatedObject;
+        ExceptionObjectArguments arguments;
+        arguments.kind = static_cast<uint8_t>(request.kind);
+        arguments.origin = static_cast<uint8_t>(request.origin);
+        arguments.continuable = request.continuable != 0;
+        arguments.faultingThreadId = static_cast<uint32_t>(request.callerThreadId);
+        // An address 4 bytes short of a place of its routine's code is moved there (an abort's
+        // address is left alone).
+        arguments.address = payload && IsAbort(payload->object)
+                                ? request.exceptAddress
+                                : CorrectExceptAddress(request.exceptAddress);
+        arguments.associatedObject = request.relatedObject;
+        arguments.packageHandle = request.packageHandle;
+        arguments.stackPosition = request.stackPointer;
+        arguments.framePointer = request.framePointer;
         if (payload) {
-            exception.ExceptObject = payload->object;
-            exception.Message = payload->message;
+            arguments.object = payload->object;
+            arguments.message = payload->message;
+            if (payload->hasContext)
+                arguments.context = &payload->context;
+            arguments.preparedStack = payload->preparedStack;
         }
-        exception.Stage = 1;
+        const std::shared_ptr<TIQEException> report = CreateExceptionObject(arguments);
+        TIQEException& exception = *report;
+        exception.SetStage(1);
 
         bool handled = false;
-        if (exception.ReportKind == kindHidden) {
+        if (exception.ReportKind() == kindHidden) {
             handled = true;
             DispatchHandlers(eventHidden, 0, handled, exception);
         } else {
@@ -351,23 +346,24 @@ void HandleQueuedException(const ExceptionRequest& request)
         }
         if (!handled)
             DispatchHandlers(eventException, 0, handled, exception);
-        exception.Stage = 2;
+        exception.SetStage(2);
         if (handled)
             return;
 
-        holding = exception.ReportKind != kindFrozen && settings.PauseThreads;
+        holding = exception.ReportKind() != kindFrozen && settings.PauseThreads;
         if (holding)
             HoldThreads(true, 0);
         DispatchHandlers(eventException, 0, handled, exception);
-        exception.Stage = 3;
+        exception.SetStage(3);
         if (!handled)
             DispatchHandlers(eventException, 0, handled, exception);
 
-        if (!(handled && exception.Continuable)) {
+        if (!(handled && exception.Continuable())) {
             // No presentation is linked into the engine yet: every exception takes the way of
             // the display mode that shows nothing, through the automatic buttons.
-            const AutomaticEnd end = ChooseAutomaticEnd(exception.Continuable, settings.AutoRestart,
-                                                        settings.AutoClose, timeRing, SecondsNow());
+            const AutomaticEnd end =
+                ChooseAutomaticEnd(exception.Continuable(), settings.AutoRestart,
+                                   settings.AutoClose, timeRing, SecondsNow());
             if (end == AutomaticEnd::Close) {
                 RunActionHandlers(actionClose, exception);
                 CloseProcessNow();

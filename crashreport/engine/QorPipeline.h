@@ -47,12 +47,8 @@ uint32_t ProcessMainThreadId();
 void SetProcessMainThreadId(uint32_t threadId);
 
 ExceptionTimeRing& EngineTimeRing();
-// Whole seconds since 1601-01-01 UTC.
+// Whole seconds since 1601-01-01 UTC (defined with the exception path's system routines).
 int64_t SecondsNow();
-
-// Whether the loader lock or the process-environment lock is held by any thread, polled every
-// 10 ms for up to `milliseconds`.
-bool LoaderLockHeld(unsigned milliseconds);
 
 // The eight regions given back at the start of every exception and made again at its end.
 void CreateMemoryReserve();

@@ -2,6 +2,7 @@
 
 #include "ExceptionPathSystem.h"
 #include "QorStrings.h"
+#include "QorTools.h"
 
 #include <windows.h>
 
@@ -73,6 +74,13 @@ std::string TerminalClientName()
     std::string text = length > 1 ? std::string(name, length - 1) : std::string();
     release(name);
     return text;
+}
+
+std::string OsVersionText()
+{
+    TOS os;
+    QueryOsInfo(os);
+    return os.description + " build " + std::to_string(os.build);
 }
 
 std::string OsLanguageText()

@@ -10,6 +10,8 @@ namespace qor {
 
 bool UserIsAdministrator();
 std::string TerminalClientName();
+// The OS description of `QueryOsInfo`, " build " and the build number.
+std::string OsVersionText();
 std::string OsLanguageText();
 std::string SystemUpTimeText();
 // `startMilliseconds`: the performance counter in milliseconds when the library started.

@@ -12,7 +12,7 @@ std::map<uint32_t, uintptr_t> creators;
 
 } // namespace
 
-EngineSettingsStandIn& LibrarySettings()
+EngineSettingsStandIn& LibrarySettings(int)
 {
     static EngineSettingsStandIn settings;
     return settings;

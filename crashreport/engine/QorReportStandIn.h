@@ -1,10 +1,9 @@
-// STAND-IN, to be replaced at merge: the least of the report object (`IQEException`), the
-// engine's settings (`IQEModuleSettings`) and the thread registry (`SetThreadRecord`) that the
-// pipeline needs while those are built on other branches. Names follow theirs.
+// STAND-IN, to be replaced at merge: the least of the engine's settings (`IQEModuleSettings`)
+// and the thread registry (`SetThreadRecord`) that the pipeline needs while those are built on
+// other branches. Names follow theirs.
 #pragma once
 
 #include <cstdint>
-#include <exception>
 #include <string>
 
 namespace qor {
@@ -21,22 +20,9 @@ struct EngineSettingsStandIn {
     uint32_t AutoClose = 0;
 };
 // The settings of the engine's module; the host program's settings resource in the real one.
-EngineSettingsStandIn& LibrarySettings();
-
-// One exception while it is handled.
-class IQEException {
-public:
-    uint8_t ReportKind = 0;
-    uint8_t Origin = 0;
-    bool Continuable = true;
-    uint32_t FaultingThreadId = 0;
-    uintptr_t ExceptAddress = 0;
-    uintptr_t AssociatedObject = 0;
-    uint8_t Stage = 0;
-    std::exception_ptr ExceptObject;
-    std::string Message; // the object's message, or the text the interception point made
-    bool RunsHandlers = true;
-};
+// The unused parameter keeps this apart from the settings objects' `LibrarySettings` (QorSettings),
+// which the report object links in beside it.
+EngineSettingsStandIn& LibrarySettings(int = 0);
 
 // The thread registry: names threads for the reports ("-" keeps a thread out of them) and
 // keeps the code address that created each thread. A null name removes the record.

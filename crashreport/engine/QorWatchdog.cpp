@@ -5,6 +5,7 @@
 #include <string>
 
 #include "QorNamedObjects.h"
+#include "QorPatching.h"
 #include "QorPipeline.h"
 #include "QorStrings.h"
 
@@ -15,6 +16,7 @@ namespace {
 constexpr UINT pingMessage = WM_APP + 0x3A2;
 constexpr WPARAM pingAnswer = 777;
 constexpr int missesPerReport = 10;
+constexpr const char* pingClass = "qorExceptFreezePing";
 
 HWND pingWindow = nullptr;
 HANDLE watchdogThread = nullptr;
@@ -102,8 +104,10 @@ void StartFreezeWatchdog(uint32_t freezeTimeout)
         return;
     WNDCLASSA windowClass{};
     windowClass.lpfnWndProc = PingWindowProc;
-    windowClass.hInstance = GetModuleHandleA(nullptr);
-    windowClass.lpszClassName = "qorExceptFreezePing";
+    // The class of this copy of the engine: another module that carries the engine registers
+    // the same name with its own window procedure.
+    windowClass.hInstance = EngineModule();
+    windowClass.lpszClassName = pingClass;
     RegisterClassA(&windowClass);
     pingWindow = CreateWindowA(windowClass.lpszClassName, "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
                                windowClass.hInstance, nullptr);
@@ -135,6 +139,7 @@ void StopFreezeWatchdog()
     CloseHandle(stopEvent);
     SetThreadRecord(watchdogThreadId, nullptr);
     DestroyWindow(pingWindow);
+    UnregisterClassA(pingClass, EngineModule());
     watchdogThread = stopEvent = nullptr;
     watchdogThreadId = 0;
     pingWindow = nullptr;
@@ -162,6 +167,11 @@ void HoldFreezeCheck(bool pause)
 void ResetFreezeMisses()
 {
     InterlockedExchange(&misses, 0);
+}
+
+uint32_t FreezeWatchdogThreadId()
+{
+    return watchdogThreadId;
 }
 
 } // namespace qor

@@ -12,5 +12,7 @@ void StopFreezeWatchdog();
 // Pauses nest; while paused no ping is sent and no freeze is counted.
 void HoldFreezeCheck(bool pause);
 void ResetFreezeMisses();
+// The watchdog's thread, 0 when none runs (reports leave it out).
+uint32_t FreezeWatchdogThreadId();
 
 } // namespace qor

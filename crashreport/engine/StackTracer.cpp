@@ -85,6 +85,11 @@ const PageCachedMemory::Page& PageCachedMemory::PageOf(uint32_t number) const
 bool PageCachedMemory::Read(uint32_t address, void* destination, uint32_t count) const
 {
     auto* out = static_cast<uint8_t*>(destination);
+    // The program's own code is read where it lies: no copy of its pages, no read service.
+    if (const uint8_t* inPlace = source_.InPlace(address, count)) {
+        std::memcpy(out, inPlace, count);
+        return true;
+    }
     while (count > 0) {
         const Page& page = PageOf(address / kPageSize);
         uint32_t offset = address % kPageSize;
@@ -226,7 +231,7 @@ struct StackTracer::Trace {
         T().modules.push_back({info, FileNameOnly(info.fileName)});
         return static_cast<int>(T().modules.size() - 1);
     }
-    const TraceDebugInfo* DebugOf(int module)
+    const TMapFile* DebugOf(int module)
     {
         return module < 0 ? nullptr : T().modules[static_cast<size_t>(module)].info.debug.get();
     }
@@ -249,7 +254,7 @@ struct StackTracer::Trace {
         f.name = name;
         if (f.name.empty() && module >= 0) {
             const TraceModuleInfo& m = T().modules[static_cast<size_t>(module)].info;
-            if (const TraceDebugInfo* d = m.debug.get()) {
+            if (const TMapFile* d = m.debug.get()) {
                 TMfPublic p = d->PublicAt(entry);
                 if (p.valid && p.address == entry)
                     f.name = p.name;
@@ -362,7 +367,7 @@ struct StackTracer::Trace {
     std::string RoutineName(uint32_t address)
     {
         int module = ModuleIndexOf(address);
-        if (const TraceDebugInfo* d = DebugOf(module)) {
+        if (const TMapFile* d = DebugOf(module)) {
             TMfPublic p = d->PublicAt(address);
             if (p.valid && p.address == address)
                 return p.name;
@@ -440,7 +445,7 @@ struct StackTracer::Trace {
         int function = -1;
         if (item.module >= 0 && readableCode) {
             const TraceModuleInfo& m = T().modules[static_cast<size_t>(item.module)].info;
-            const TraceDebugInfo* debug = m.debug.get();
+            const TMapFile* debug = m.debug.get();
             if (InCode(m, examined) && debug) {
                 TMfPublic p = debug->PublicAt(examined);
                 if (p.valid && p.code) {
@@ -773,7 +778,7 @@ struct StackTracer::Trace {
     bool HasLineBefore(int item)
     {
         const Item& it = items[static_cast<size_t>(item)];
-        const TraceDebugInfo* d = DebugOf(it.module);
+        const TMapFile* d = DebugOf(it.module);
         uint32_t next = 0;
         return d && d->LineAt(it.returnAddress - 1, next) > 0;
     }
@@ -958,7 +963,7 @@ struct StackTracer::Trace {
             } else {
                 const Tables::Module& m = T().modules[static_cast<size_t>(item.module)];
                 item.moduleName = m.name;
-                if (const TraceDebugInfo* d = m.info.debug.get()) {
+                if (const TMapFile* d = m.info.debug.get()) {
                     if (item.routineName.empty()) {
                         TMfPublic p = d->PublicAt(item.shownAddress);
                         if (p.valid) {
@@ -1265,7 +1270,7 @@ std::string StackTracer::StackItemText(uint32_t address, bool relativeAddress,
         if (!region.committed || !region.allocationBase ||
             !environment_.ModuleAt(region.allocationBase, module) || !module.debug)
             throw std::runtime_error("no debug information");
-        const TraceDebugInfo& debug = *module.debug;
+        const TMapFile& debug = *module.debug;
         TMfPublic p = debug.PublicAt(address);
         TMfSegment s = debug.SegmentAt(true, address);
         uint32_t next = 0;

@@ -5,8 +5,8 @@
 // frames that are certain is printed, one line per frame.
 //
 // The tracer reads memory only through CodeMemory and learns about modules only through
-// TraceEnvironment, so it runs natively over a synthetic address space as well as over the
-// running process (StackTracerWin32.cpp).
+// TraceEnvironment (a module's debug information is its TMapFile), so it runs natively over a
+// synthetic address space as well as over the running process (StackTracerWin32.cpp).
 #pragma once
 
 #include <cstdint>
@@ -17,6 +17,7 @@
 #include "CodeMemory.h"
 #include "FunctionAnalyser.h"
 #include "QorDebugTables.h"
+#include "QorMapFile.h"
 
 namespace qor {
 
@@ -43,28 +44,13 @@ struct TDAPreStackItem {
 static_assert(sizeof(TDAPreStackItem) == 5, "packed entries");
 using TDAPreStackList = std::vector<TDAPreStackItem>;
 
-// One module's debug information as the tracer asks it (the lookups of the module's
-// debug-information store).
-class TraceDebugInfo {
-public:
-    virtual ~TraceDebugInfo() = default;
-    virtual TMfSegment SegmentAt(bool code, uint32_t address) const = 0;
-    virtual TMfPublic PublicAt(uint32_t address) const = 0;
-    // The line of the address or 0; `nextLine` receives where the next line starts.
-    virtual int32_t LineAt(uint32_t address, uint32_t& nextLine) const = 0;
-    virtual uint32_t LocatePublic(bool code, const std::string& unit, const std::string& name,
-                                  bool caseSensitive) const = 0;
-    // The minimal-information fingerprint (empty when the information is complete).
-    virtual std::string Fingerprint() const { return {}; }
-};
-
 struct TraceModuleInfo {
     uint32_t handle = 0;  // the image base
     std::string fileName; // full path or plain name
     uint32_t codeStart = 0, codeEnd = 0;
     uint32_t dataStart = 0, dataEnd = 0;
     bool mainModule = false;
-    std::shared_ptr<const TraceDebugInfo> debug; // none, or a module with debug information
+    std::shared_ptr<const TMapFile> debug; // none, or a module with debug information
 };
 
 // What the tracer needs of the platform besides memory.
@@ -126,12 +112,17 @@ struct TraceStackResults {
 bool IsCallBefore(const CodeMemory& memory, uint32_t returnAddress);
 
 // Reads through a cache of whole 4 KiB pages, so that a trace reads every page it touches once;
-// the region query is asked once per page too.
+// the region query is asked once per page too. Bytes the source offers in place (the program's
+// own code) are copied from there and not cached.
 class PageCachedMemory final : public CodeMemory {
 public:
     explicit PageCachedMemory(const CodeMemory& source) : source_(source) {}
     bool Read(uint32_t address, void* destination, uint32_t count) const override;
     MemoryRegion Region(uint32_t address) const override;
+    const uint8_t* InPlace(uint32_t address, uint32_t count) const override
+    {
+        return source_.InPlace(address, count);
+    }
 
 private:
     struct Page {

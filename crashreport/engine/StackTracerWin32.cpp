@@ -3,11 +3,13 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <cstring>
 #include <map>
 
-#include "DebugLookupsStandIn.h"
 #include "GuardedRead.h"
 #include "LandingPads.h"
+#include "QorExceptAddress.h"
+#include "QorMapFileWin32.h"
 
 namespace qor {
 
@@ -142,7 +144,10 @@ bool ProcessTraceEnvironment::ModuleAt(uint32_t allocationBase, TraceModuleInfo&
     }
     module.dataStart = headers.baseOfData ? allocationBase + headers.baseOfData : 0;
     module.dataEnd = module.dataStart ? module.dataStart + headers.dataSize : 0;
-    module.debug = ModuleDebugInfo(allocationBase, module.fileName);
+    // Only a module with debug information keeps its object (the store's ownership rule).
+    std::shared_ptr<const TMapFile> debug = MapFileOf(allocationBase);
+    if (debug->Valid())
+        module.debug = std::move(debug);
     return true;
 }
 
@@ -227,12 +232,87 @@ AnalyserAnchors ProcessTraceEnvironment::AnchorsFor(const TraceModuleInfo& modul
     return anchors;
 }
 
+namespace {
+
+// The process's memory, with the code sections of the module that holds the tracer (the
+// program) read in place: that code stays mapped and unchanged while the program runs, so its
+// bytes need neither the memory-read service nor a copy.
+class OwnCodeMemory final : public CodeMemory {
+public:
+    OwnCodeMemory()
+    {
+        HMODULE self = nullptr;
+        if (!GetModuleHandleExA(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS |
+                                    GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
+                                reinterpret_cast<LPCSTR>(&ProcessStackTracer), &self))
+            return;
+        const auto base = reinterpret_cast<uintptr_t>(self);
+        const auto* dos = reinterpret_cast<const IMAGE_DOS_HEADER*>(base);
+        const auto* nt = reinterpret_cast<const IMAGE_NT_HEADERS*>(base + uintptr_t(dos->e_lfanew));
+        const IMAGE_SECTION_HEADER* section = IMAGE_FIRST_SECTION(nt);
+        for (WORD i = 0; i < nt->FileHeader.NumberOfSections; ++i, ++section) {
+            const DWORD flags = section->Characteristics;
+            if ((flags & IMAGE_SCN_MEM_EXECUTE) && !(flags & IMAGE_SCN_MEM_WRITE))
+                code_.push_back({base + section->VirtualAddress, section->Misc.VirtualSize});
+        }
+    }
+    bool Read(uint32_t address, void* destination, uint32_t count) const override
+    {
+        if (const uint8_t* bytes = InPlace(address, count)) {
+            std::memcpy(destination, bytes, count);
+            return true;
+        }
+        return process_.Read(address, destination, count);
+    }
+    MemoryRegion Region(uint32_t address) const override { return process_.Region(address); }
+    const uint8_t* InPlace(uint32_t address, uint32_t count) const override
+    {
+        for (const auto& [start, size] : code_)
+            if (address >= start && uint64_t{address} + count <= uint64_t{start} + size)
+                return reinterpret_cast<const uint8_t*>(uintptr_t{address});
+        return nullptr;
+    }
+
+private:
+    ProcessMemory process_;
+    std::vector<std::pair<uintptr_t, uint32_t>> code_; // start, size
+};
+
+// The process's memory, modules and tracer, made on first use.
+struct ProcessTracing {
+    OwnCodeMemory memory;
+    ProcessTraceEnvironment environment{memory};
+    StackTracer tracer{memory, environment};
+};
+
+ProcessTracing& Tracing()
+{
+    static ProcessTracing tracing;
+    return tracing;
+}
+
+} // namespace
+
 StackTracer& ProcessStackTracer()
 {
-    static ProcessMemory memory;
-    static ProcessTraceEnvironment environment(memory);
-    static StackTracer tracer(memory, environment);
-    return tracer;
+    return Tracing().tracer;
+}
+
+uintptr_t CorrectExceptAddress(uintptr_t address)
+{
+    if (address == 0 || uint64_t{address} > 0xFFFFFFFFu)
+        return address;
+    const std::shared_ptr<const TMapFile> debug = MapFileOf(address);
+    if (!debug->Valid())
+        return address;
+    ProcessTracing& tracing = Tracing();
+    TraceModuleInfo module;
+    const uint32_t at = static_cast<uint32_t>(address);
+    const MemoryRegion region = tracing.memory.Region(at);
+    AnalyserAnchors anchors;
+    if (region.allocationBase && tracing.environment.ModuleAt(region.allocationBase, module))
+        anchors = tracing.environment.AnchorsFor(module);
+    return CorrectExceptAddress(at, tracing.memory, *debug, anchors);
 }
 
 uint32_t CurrentStackBase()

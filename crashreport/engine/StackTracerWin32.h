@@ -21,4 +21,9 @@ uint32_t CaptureStackCandidates(uint32_t framePointer, uint32_t stackTop, uint32
 // The base (highest address) of the current thread's stack.
 uint32_t CurrentStackBase();
 
+// CorrectExceptAddress (QorExceptAddress.h) in this process: the routine from the module's
+// debug information in the process's store, its code read in place. Addresses in modules
+// without debug information, and 0, stay as they are.
+uintptr_t CorrectExceptAddress(uintptr_t address);
+
 } // namespace qor

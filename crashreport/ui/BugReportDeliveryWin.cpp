@@ -1,6 +1,6 @@
 #include "BugReportDeliveryWin.h"
 
-#include "LoaderLock.h"
+#include "QorLoaderLock.h"
 #include "ProgressAlert.h"
 #include "WinsockNetwork.h"
 #include "ZipArchive.h"
@@ -110,7 +110,7 @@ public:
     bool SendViaMailto(const std::string& recipients, const std::string& subject,
                        const std::string& body) override
     {
-        if (crashui::LoaderLockHeld(250))
+        if (qor::LoaderLockHeld(250))
             return false;
         LeaveTopmostBand();
         return crashreport::SendViaMailto(recipients, subject, body);
@@ -159,7 +159,7 @@ uint8_t DeliverBugReport(const std::string& report, const DeliverySettings& sett
         *threadOut = nullptr;
     if (!engine)
         engine = std::make_shared<DeliveryEngine>();
-    if (background && !inThread && !crashui::LoaderLockHeld(250)) {
+    if (background && !inThread && !qor::LoaderLockHeld(250)) {
         if (parent)
             SetWindowPos(parent, HWND_NOTOPMOST, 0, 0, 0, 0,
                          SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);

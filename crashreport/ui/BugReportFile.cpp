@@ -1,6 +1,6 @@
 #include "BugReportFile.h"
 
-#include "LoaderLock.h"
+#include "QorLoaderLock.h"
 
 #include "core/SysUtils.h"
 
@@ -153,7 +153,7 @@ bool WriteBugReportFile(const std::string& fileName, std::string report, HWND pa
         target = BugReportFileName(settings);
         if (automatic)
             target = MakeAbsolute(target);
-        else if (LoaderLockHeld(250)) {
+        else if (qor::LoaderLockHeld(250)) {
             // The save dialog could deadlock while the loader lock is held.
             MessageBeep(0);
             return false;

@@ -1,13 +1,25 @@
 #include "ExceptionBox.h"
 
+#include "AlphaPicture.h"
+
 #include <commctrl.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cstdio>
 
 namespace crashui {
 
 namespace {
+
+std::atomic<TIdeLineJump> g_ideLineJump{nullptr};
+std::atomic<TFreezeWatchdogNotice> g_freezeWatchdogNotice{nullptr};
+
+// The icon resources by button kind (send ... cantContinue, then the box's 32 x 32 icon).
+constexpr const char* kIconNames[9] = {"QEISEND",  "QEISAVE",         "QEIPRINT",
+                                       "QEISHOW",  "QEICONTINUE",     "QEIRESTART",
+                                       "QEICLOSE", "QEICANTCONTINUE", "QEIBIG"};
+constexpr int kIconControlId = 108;
 
 constexpr char kBoxProperty[] = "qorExceptBox";
 constexpr UINT_PTR kCountdownTimer = 777;
@@ -27,6 +39,18 @@ COLORREF ShadeColor(COLORREF colour, int step)
         result |= static_cast<COLORREF>(shaded) << shift;
     }
     return result;
+}
+
+// Each channel (n x from + (8 - n) x to) / 8: frame n of a fade.
+COLORREF MixColour(COLORREF from, COLORREF to, int n)
+{
+    COLORREF mixed = 0;
+    for (int shift = 0; shift < 24; shift += 8) {
+        const int a = static_cast<int>((from >> shift) & 0xFF);
+        const int b = static_cast<int>((to >> shift) & 0xFF);
+        mixed |= static_cast<COLORREF>((n * a + (8 - n) * b) / 8) << shift;
+    }
+    return mixed;
 }
 
 bool HighColour()
@@ -198,6 +222,21 @@ TExceptionBox::TExceptionBox(IQEException& exception, bool beep, bool detail, bo
             total += w;
     }
 
+    const HMODULE iconModule = exception.ModuleHandle()
+                                   ? reinterpret_cast<HMODULE>(exception.ModuleHandle())
+                                   : GetModuleHandleA(nullptr);
+    for (int k = 0; k < 9; ++k)
+        icons_[k] = LoadAlphaPicture(iconModule, kIconNames[k], k == kIconBig ? 32 : 16);
+    const bool withIcon = !icons_[kIconBig].Empty();
+    if (withIcon) {
+        offset += 40;
+        iconControl_ = CreateWindowExA(
+            0, "Button", "", WS_CHILD | WS_VISIBLE | WS_DISABLED | BS_OWNERDRAW, 9, 10, 32, 32,
+            window_, reinterpret_cast<HMENU>(static_cast<INT_PTR>(kIconControlId)), instance,
+            nullptr);
+        SetWindowLongPtrA(iconControl_, GWLP_USERDATA, kIconBig);
+    }
+
     HDC screen = GetDC(nullptr);
     HGDIOBJ previous = SelectObject(screen, font_);
     RECT measured{0, 0, std::max(total, 664) - offset, 0};
@@ -211,7 +250,7 @@ TExceptionBox::TExceptionBox(IQEException& exception, bool beep, bool detail, bo
     if (withReport)
         width = std::max(width, widthLimit);
 
-    int top = textHeight + 5;
+    int top = withIcon && textHeight < 26 ? 31 : textHeight + 5;
     if (rows == 3) {
         if (stacked)
             top = std::max(top - (buttonHeight_ + 4), 7);
@@ -253,10 +292,13 @@ TExceptionBox::TExceptionBox(IQEException& exception, bool beep, bool detail, bo
     if (continueButton && !exception.Continuable() &&
         (buttons_[kBtnRestart] || buttons_[kBtnClose])) {
         EnableWindow(continueButton, FALSE);
+        SetWindowLongPtrA(continueButton, GWLP_USERDATA, kBtnCantContinue);
         cantContinue_ = true;
     }
 
-    text_ = CreateWindowExA(0, "Static", text.c_str(), WS_CHILD | WS_VISIBLE, 11, 12,
+    const int textLeft = withIcon ? 51 : 11;
+    const int textTop = withIcon && textHeight < 26 ? 12 + (26 - textHeight) / 2 : 12;
+    text_ = CreateWindowExA(0, "Static", text.c_str(), WS_CHILD | WS_VISIBLE, textLeft, textTop,
                             measured.right - measured.left, textHeight, window_, nullptr, instance,
                             nullptr);
     SendMessageA(text_, WM_SETFONT, reinterpret_cast<WPARAM>(font_), 0);
@@ -307,6 +349,9 @@ TExceptionBox::TExceptionBox(IQEException& exception, bool beep, bool detail, bo
     ShowWindow(window_, IsIconic(window_) ? SW_RESTORE : SW_SHOWNORMAL);
     BringWindowToTop(window_);
     SetForegroundWindow(window_);
+    if (frozen)
+        if (const TFreezeWatchdogNotice notice = g_freezeWatchdogNotice.load())
+            notice(window_);
     HWND box = window_;
     exception.AddReportListener(this, [box](bool, const std::string&) {
         PostMessageA(box, kMsgReportChanged, 1357, 2468);
@@ -329,6 +374,8 @@ TExceptionBox::~TExceptionBox()
 
 HWND TExceptionBox::Button(TBoxButtonKind kind) const
 {
+    if (kind == kIconBig)
+        return iconControl_;
     return buttons_[kind == kBtnCantContinue ? kBtnContinue : kind];
 }
 
@@ -363,6 +410,7 @@ void TExceptionBox::CreateBoxButton(const std::string& caption, bool visible, TB
         buttonHeight_, window_, reinterpret_cast<HMENU>(static_cast<INT_PTR>(100 + kind)),
         GetModuleHandleA(nullptr), nullptr);
     SendMessageA(button, WM_SETFONT, reinterpret_cast<WPARAM>(font_), 0);
+    SetWindowLongPtrA(button, GWLP_USERDATA, kind);
     buttons_[kind] = button;
     if (focused && !focusGiven_) {
         focusGiven_ = true;
@@ -461,6 +509,10 @@ LRESULT TExceptionBox::WindowProc(UINT message, WPARAM wParam, LPARAM lParam)
                     if (autoButton_)
                         InvalidateRect(autoButton_, nullptr, FALSE);
                 }
+                const bool show = control == buttons_[kBtnShow];
+                if (!compact_ && !exception_.UglyBtns() &&
+                    (show || GetTickCount() - lastAnimationEnd_ > 200))
+                    BlinkButton(control, show);
                 PressButton(control);
             }
             return result;
@@ -582,27 +634,83 @@ void TExceptionBox::PaintButton(const DRAWITEMSTRUCT& item)
 {
     if ((item.itemAction & ODA_FOCUS) && countdownStart_)
         StopCountdown();
-    HDC dc = item.hDC;
-    RECT rect = item.rcItem;
-    const bool framed = exception_.UglyBtns();
-    const bool focused = (item.itemState & ODS_FOCUS) != 0;
-    const bool disabled = (item.itemState & ODS_DISABLED) != 0;
-    const bool highColour = HighColour();
-    COLORREF textColour = 0;
-    COLORREF face = GetSysColor(COLOR_BTNFACE);
-    int step = 16;
-    if (!framed && focused) {
-        textColour = RGB(255, 255, 255);
-        face = GetSysColor(COLOR_3DDKSHADOW);
-        step = 0;
+    const COLORREF face = GetSysColor(COLOR_BTNFACE);
+    if (item.hwndItem == iconControl_) {
+        DrawAlphaPicture(item.hDC, 0, 0, icons_[kIconBig], face);
+        return;
     }
-    if (step && highColour)
-        face = ShadeColor(face, disabled ? step / 2 : step);
+    const bool highColour = HighColour();
+    const bool disabled = (item.itemState & ODS_DISABLED) != 0;
+    auto shaded = [&](COLORREF colour, int step) {
+        return highColour ? ShadeColor(colour, disabled ? step / 2 : step) : colour;
+    };
+    const COLORREF black = 0, white = RGB(255, 255, 255);
+    const COLORREF dark = GetSysColor(COLOR_3DDKSHADOW);
+    const bool focused = (item.itemState & ODS_FOCUS) != 0;
+    const bool focusChange = (item.itemAction & ODA_FOCUS) != 0;
+    if (exception_.UglyBtns())
+        DrawButtonLook(item.hwndItem, item.hDC, item.itemState, black, shaded(face, 16));
+    else if (focused && focusChange)
+        AnimateButton(item.hwndItem, item.hDC, item.itemState, {black, face}, {white, dark}, 16,
+                      true);
+    else if (focused)
+        DrawButtonLook(item.hwndItem, item.hDC, item.itemState, white, dark);
+    else if (focusChange)
+        AnimateButton(item.hwndItem, item.hDC, item.itemState, {white, dark}, {black, face}, 16,
+                      false);
+    else
+        DrawButtonLook(item.hwndItem, item.hDC, item.itemState, black, shaded(face, 16));
+}
+
+void TExceptionBox::AnimateButton(HWND button, HDC dc, UINT state, TButtonColours from,
+                                  TButtonColours to, int step, bool shadeStart)
+{
+    if (step && HighColour()) {
+        TButtonColours& shaded = shadeStart ? from : to;
+        shaded.face = ShadeColor(shaded.face, step);
+    }
+    for (int n = 7; n >= 0; --n) {
+        if (n != 7)
+            Sleep(10);
+        DrawButtonLook(button, dc, state, MixColour(from.text, to.text, n),
+                       MixColour(from.face, to.face, n));
+    }
+    lastAnimationEnd_ = GetTickCount();
+}
+
+void TExceptionBox::BlinkButton(HWND button, bool show)
+{
+    HDC dc = GetDC(button);
+    const UINT state = GetFocus() == button ? ODS_FOCUS : 0;
+    const COLORREF face = GetSysColor(COLOR_BTNFACE);
+    const TButtonColours focused{RGB(255, 255, 255), GetSysColor(COLOR_3DDKSHADOW)};
+    if (show) {
+        AnimateButton(button, dc, state, focused, {face, face}, 0, false);
+    } else {
+        AnimateButton(button, dc, state, focused, {0, face}, 16, false);
+        Sleep(10);
+        AnimateButton(button, dc, state, {0, face}, focused, 16, true);
+    }
+    ReleaseDC(button, dc);
+}
+
+void TExceptionBox::DrawButtonLook(HWND button, HDC target, UINT state, COLORREF textColour,
+                                   COLORREF face)
+{
+    RECT rect;
+    GetClientRect(button, &rect);
+    // Painted off-screen and copied in one piece, so that the icon blends over the face.
+    HDC dc = CreateCompatibleDC(target);
+    HBITMAP bitmap = CreateCompatibleBitmap(target, rect.right, rect.bottom);
+    HGDIOBJ previousBitmap = SelectObject(dc, bitmap);
+    const bool framed = exception_.UglyBtns();
+    const bool focused = (state & ODS_FOCUS) != 0;
+    const bool disabled = (state & ODS_DISABLED) != 0;
     int inset = 0;
     COLORREF lineColour;
     if (framed) {
         DrawFrameControl(dc, &rect, DFC_BUTTON,
-                         DFCS_BUTTONPUSH | ((item.itemState & ODS_SELECTED) ? DFCS_PUSHED : 0));
+                         DFCS_BUTTONPUSH | ((state & ODS_SELECTED) ? DFCS_PUSHED : 0));
         RECT inner = rect;
         InflateRect(&inner, -2, -2);
         FillRectColour(dc, inner, face);
@@ -612,13 +720,13 @@ void TExceptionBox::PaintButton(const DRAWITEMSTRUCT& item)
         FillRectColour(dc, rect, face);
         lineColour = GetSysColor(COLOR_BTNFACE);
     }
-    if (item.hwndItem == autoButton_ && countdownStart_ && lastLineX_ >= 0) {
+    if (button == autoButton_ && countdownStart_ && lastLineX_ >= 0) {
         auto line = [&](int x, COLORREF colour) {
             RECT r{x, 2 * inset, x + 1, rect.bottom - 2 * inset};
             FillRectColour(dc, r, colour);
         };
         line(lastLineX_, lineColour);
-        if (highColour) {
+        if (HighColour()) {
             for (int d = 1; d <= 3; ++d) {
                 COLORREF blended = 0;
                 for (int shift = 0; shift < 24; shift += 8) {
@@ -636,8 +744,11 @@ void TExceptionBox::PaintButton(const DRAWITEMSTRUCT& item)
         InflateRect(&focus, -3, -3);
         DrawFocusRect(dc, &focus);
     }
-    const std::string caption = WindowText(item.hwndItem).substr(0, 29);
-    HGDIOBJ previous = SelectObject(dc, font_);
+    const auto kind = static_cast<int>(GetWindowLongPtrA(button, GWLP_USERDATA));
+    if (kind >= 0 && kind < kIconBig)
+        DrawAlphaPictureOver(dc, inset + 3, inset + 3, icons_[kind]);
+    const std::string caption = WindowText(button).substr(0, 29);
+    HGDIOBJ previousFont = SelectObject(dc, font_);
     SetBkMode(dc, TRANSPARENT);
     SIZE size{};
     GetTextExtentPoint32A(dc, caption.c_str(), static_cast<int>(caption.size()), &size);
@@ -649,7 +760,11 @@ void TExceptionBox::PaintButton(const DRAWITEMSTRUCT& item)
     }
     SetTextColor(dc, textColour);
     TextOutA(dc, d + 27, inset + 4, caption.c_str(), static_cast<int>(caption.size()));
-    SelectObject(dc, previous);
+    SelectObject(dc, previousFont);
+    BitBlt(target, 0, 0, rect.right, rect.bottom, dc, 0, 0, SRCCOPY);
+    SelectObject(dc, previousBitmap);
+    DeleteObject(bitmap);
+    DeleteDC(dc);
 }
 
 void TExceptionBox::ShowDetails()
@@ -801,8 +916,38 @@ LRESULT TExceptionBox::TabWindowProc(UINT message, WPARAM wParam, LPARAM lParam)
         case WM_CTLCOLORSTATIC:
             return reinterpret_cast<LRESULT>(GetStockObject(WHITE_BRUSH));
         default:
-            return CallWindowProcA(tabPreviousProc_, tabs_, message, wParam, lParam);
+            break;
     }
+    const LRESULT result = CallWindowProcA(tabPreviousProc_, tabs_, message, wParam, lParam);
+    if (message == WM_NOTIFY && reinterpret_cast<const NMHDR*>(lParam)->code == NM_DBLCLK &&
+        SendMessageA(tabs_, TCM_GETCURSEL, 0, 0) == 1)
+        JumpToSelectedLine();
+    return result;
+}
+
+void TExceptionBox::JumpToSelectedLine()
+{
+    const TIdeLineJump jump = g_ideLineJump.load();
+    const auto selected = static_cast<int>(
+        SendMessageA(content_, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_SELECTED));
+    if (!jump || selected <= 0 || static_cast<size_t>(selected) >= list_.rows.size())
+        return;
+    std::string line = list_.rows[static_cast<size_t>(selected)].line;
+    if (line.empty() || line == ">")
+        return;
+    std::replace(line.begin(), line.end(), '\t', ' ');
+    SetWindowPos(window_, HWND_NOTOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    jump(line);
+}
+
+void SetIdeLineJump(TIdeLineJump jump)
+{
+    g_ideLineJump.store(jump);
+}
+
+void SetFreezeWatchdogNotice(TFreezeWatchdogNotice notice)
+{
+    g_freezeWatchdogNotice.store(notice);
 }
 
 void TExceptionBox::DrawListRow(const DRAWITEMSTRUCT& item)
@@ -815,6 +960,7 @@ void TExceptionBox::DrawListRow(const DRAWITEMSTRUCT& item)
     HDC dc = item.hDC;
     const RECT rowRect = item.rcItem;
     const size_t columns = list_.columns.size();
+    const bool highColour = HighColour();
     std::vector<RECT> cellRects;
     int left = rowRect.left;
     for (size_t k = 0; k < columns; ++k) {
@@ -825,21 +971,18 @@ void TExceptionBox::DrawListRow(const DRAWITEMSTRUCT& item)
             colour = (k % 2 == 1 || columns == 1) ? kRowWhite
                      : k % 4 == 0                 ? kRowBlueTint
                                                   : kRowRedTint;
-        if (selected)
-            colour = RGB(std::max(GetRValue(colour) - 16, 0), std::max(GetGValue(colour) - 16, 0),
-                         std::max(GetBValue(colour) - 16, 0));
-        FillRectColour(dc, cellRects.back(), colour);
+        FillRectColour(dc, cellRects.back(), ShownCellColour(colour, selected, highColour));
         left += width;
     }
     const bool nextIsHeader =
         item.itemID + 1 < list_.rows.size() && list_.rows[item.itemID + 1].header;
     if (selected) {
-        HBRUSH frame = CreateSolidBrush(RGB(176, 176, 176));
+        HBRUSH frame = CreateSolidBrush(highColour ? RGB(176, 176, 176) : RGB(128, 128, 128));
         FrameRect(dc, &rowRect, frame);
         DeleteObject(frame);
     } else if (!nextIsHeader) {
         RECT bottom{rowRect.left, rowRect.bottom - 1, rowRect.right, rowRect.bottom};
-        FillRectColour(dc, bottom, RGB(224, 224, 224));
+        FillRectColour(dc, bottom, highColour ? RGB(224, 224, 224) : RGB(255, 255, 255));
     }
     SetBkMode(dc, TRANSPARENT);
     SetTextColor(dc, 0);

@@ -1,6 +1,6 @@
 #include "MailClientChannels.h"
 
-#include "LoaderLock.h"
+#include "QorLoaderLock.h"
 #include "MailAddresses.h"
 #include "MailtoCommand.h"
 
@@ -41,7 +41,7 @@ MapiOutcome SendViaMapi(const std::string& recipients, const std::string& subjec
                         const std::vector<std::string>& sendAsNames,
                         const std::vector<std::string>& files, const MainThreadRelease& mainThread)
 {
-    if (crashui::LoaderLockHeld(250))
+    if (qor::LoaderLockHeld(250))
         return MapiOutcome::failed;
     HMODULE library = LoadLibraryA("mapi32.dll");
     if (!library)

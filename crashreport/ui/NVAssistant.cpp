@@ -1,5 +1,6 @@
 #include "NVAssistant.h"
 
+#include "AssistantHandlers.h"
 #include "NVBitmap.h"
 #include "QorStrings.h"
 #include "WizardFormResource.h"
@@ -874,9 +875,11 @@ void TNVForm::ApplyPageProperty(const std::string& property, const std::string& 
         activeControl_ = value;
     else if (property == "Timer")
         timer_ = WizardInteger(value);
-    // "OnAction": the engine's two handlers and routines found in the program's debug
-    // information are not reachable yet; a page without a callback is what an unresolved name
-    // gives.
+    // "OnAction": the contact and screenshot handlers by their names. Other routines would be
+    // found in the program's debug information, which is not reachable from here yet; a page
+    // without a callback is what an unresolved name gives.
+    else if (property == "OnAction")
+        onAction_ = AssistantHandlerByName(value);
 }
 
 void TNVForm::FireAction(uint8_t action, TNVItem* item)

@@ -1,5 +1,6 @@
 #include "ProgressAlert.h"
 
+#include "AlphaPicture.h"
 #include "core/TypeInfo.h"
 
 #include <commctrl.h>
@@ -39,19 +40,6 @@ struct Segment {
     int64_t weight;
     std::string text;
 };
-
-// Blends a picture pixel (blue, green, red, alpha in memory order) over the background
-// (0x00RRGGBB): each channel ((256 - a) x back + a x colour) >> 8 with a = alpha + 1, red and
-// blue computed together; the result's alpha byte is 0.
-uint32_t BlendOver(uint32_t pixel, uint32_t background)
-{
-    const uint32_t a = (pixel >> 24) + 1;
-    const uint32_t redBlue =
-        (((256 - a) * (background & 0x00FF00FFu) + a * (pixel & 0x00FF00FFu)) >> 8) & 0x00FF00FFu;
-    const uint32_t green =
-        (((256 - a) * (background & 0x0000FF00u) + a * (pixel & 0x0000FF00u)) >> 8) & 0x0000FF00u;
-    return redBlue | green;
-}
 
 class TIProgressAlert : public classlib::TInterfacedObject, public IProgressAlert {
     CLASSLIB_CLASS(TIProgressAlert, TInterfacedObject)
@@ -347,42 +335,8 @@ void TIProgressAlert::Dismiss()
 
 void TIProgressAlert::DrawPicture(HDC dc) const
 {
-    HRSRC resource = FindResourceA(pictureModule_, pictureName_.c_str(), MAKEINTRESOURCEA(2));
-    if (!resource || SizeofResource(pictureModule_, resource) != kProgressPictureBytes)
-        return;
-    const void* data = LockResource(LoadResource(pictureModule_, resource));
-    if (!data)
-        return;
-    BITMAPINFOHEADER header;
-    std::memcpy(&header, data, sizeof header);
-    // The resource's header describes the section the pixels are copied into: only the one
-    // layout its size stands for is accepted.
-    if (header.biSize != sizeof header || header.biWidth != kPictureSize ||
-        (header.biHeight != kPictureSize && header.biHeight != -kPictureSize) ||
-        header.biBitCount != 32 || header.biCompression != BI_RGB)
-        return;
-    uint32_t pixels[kPictureSize * kPictureSize];
-    std::memcpy(pixels, static_cast<const uint8_t*>(data) + sizeof header, sizeof pixels);
-    const COLORREF face = GetSysColor(COLOR_BTNFACE);
-    const uint32_t background = (GetRValue(face) << 16) | (GetGValue(face) << 8) | GetBValue(face);
-    for (uint32_t& pixel : pixels)
-        pixel = BlendOver(pixel, background);
-
-    HDC memory = CreateCompatibleDC(nullptr);
-    void* bits = nullptr;
-    HBITMAP section = CreateDIBSection(memory, reinterpret_cast<const BITMAPINFO*>(&header),
-                                       DIB_RGB_COLORS, &bits, nullptr, 0);
-    if (section && bits) {
-        GdiFlush();
-        std::memcpy(bits, pixels, sizeof pixels);
-        GdiFlush();
-        HGDIOBJ previous = SelectObject(memory, section);
-        BitBlt(dc, 0, 0, kPictureSize, kPictureSize, memory, 0, 0, SRCCOPY);
-        SelectObject(memory, previous);
-    }
-    if (section)
-        DeleteObject(section);
-    DeleteDC(memory);
+    DrawAlphaPicture(dc, 0, 0, LoadAlphaPicture(pictureModule_, pictureName_, kPictureSize),
+                     GetSysColor(COLOR_BTNFACE));
 }
 
 LRESULT CALLBACK ProgressAlertProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)

@@ -48,12 +48,9 @@ using TProgressAlertPtr = classlib::TInterfacePtr<IProgressAlert>;
 
 // The window class of every popup.
 inline constexpr const char* kProgressAlertClass = "prgrAlertWndClass";
-// A picture resource: a bitmap of exactly this many bytes, a 40-byte BITMAPINFOHEADER and
-// 32 x 32 pixels of 4 bytes (blue, green, red, alpha).
-inline constexpr size_t kProgressPictureBytes = 40 + 32 * 32 * 4;
 
-// A hidden popup with no segments; the picture is the bitmap resource of that name in the
-// module (none when it is missing).
+// A hidden popup with no segments; the picture is the 32 x 32 picture with alpha of that name in
+// the module (AlphaPicture.h; none when it is missing).
 TProgressAlertPtr CreateProgressAlert(const std::string& title, HMODULE pictureModule,
                                       const std::string& pictureName);
 

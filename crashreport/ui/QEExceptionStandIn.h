@@ -53,6 +53,8 @@ public:
     virtual std::string CloseBtnTxt() = 0;
     virtual std::string OkBtnTxt() = 0;
     virtual std::string DetailsBtnTxt() = 0;
+    virtual std::string MailFrom() = 0;
+    virtual void SetMailFrom(const std::string& value) = 0;
     // The wizard of the Assistant1, Assistant2, ... setting of that name; empty when none.
     virtual classlib::TInterfacePtr<INVWizard> AssistantByName(const std::string& name) = 0;
 };
@@ -81,6 +83,12 @@ public:
     virtual void PerformRestart(uintptr_t parent) = 0;
     virtual void PerformClose(uintptr_t parent) = 0;
     virtual void PerformShowReport(uintptr_t parent) = 0;
+    // The screenshot (taken on the first request when one is wanted; nil when none) and whether
+    // it goes with the report.
+    virtual classlib::TInterfacePtr<INVBitmap> ScreenImage() = 0;
+    virtual void SetScreenImage(classlib::TInterfacePtr<INVBitmap> image) = 0;
+    virtual bool AttachScreenshot() = 0;
+    virtual void SetAttachScreenshot(bool value) = 0;
 
     // Engine services reached through the exception in this stand-in (free routines of the
     // engine otherwise).

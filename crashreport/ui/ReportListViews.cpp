@@ -653,4 +653,31 @@ std::vector<std::string> RowCells(const TListRow& row, const std::vector<TListCo
     return cells;
 }
 
+uint32_t ShownCellColour(uint32_t colour, bool selected, bool highColour)
+{
+    auto rgb = [](uint32_t r, uint32_t g, uint32_t b) { return r | g << 8 | b << 16; };
+    if (!highColour) {
+        const struct {
+            uint32_t tint, plain, selected;
+        } lowColour[] = {
+            {kRowCurrentCode, rgb(255, 0, 0), rgb(128, 0, 0)},
+            {kRowRedTint, rgb(128, 255, 255), rgb(0, 128, 128)},
+            {kRowBlueTint, rgb(255, 255, 192), rgb(128, 128, 0)},
+            {kRowWhite, kRowWhite, rgb(192, 192, 192)},
+        };
+        for (const auto& m : lowColour)
+            if (m.tint == colour)
+                return selected ? m.selected : m.plain;
+        return colour;
+    }
+    if (!selected)
+        return colour;
+    uint32_t darker = 0;
+    for (int shift = 0; shift < 24; shift += 8) {
+        const int channel = static_cast<int>((colour >> shift) & 0xFF);
+        darker |= static_cast<uint32_t>(std::max(channel - 16, 0)) << shift;
+    }
+    return darker;
+}
+
 } // namespace crashui

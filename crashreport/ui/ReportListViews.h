@@ -98,6 +98,12 @@ std::pair<std::string, std::string> TabText(int tab, const std::vector<TNamedTex
 // The list (or plain text) of a tab, by its text and the section name it shows.
 TReportList BuildTabList(int tab, std::string_view text, std::string_view sectionName);
 
+// The colour a cell of a list row is filled with (0x00BBGGRR): selected, each channel 16 darker.
+// At low colour depths (14 bits per pixel or less) the tints become plain colours: the current
+// code line's red, the red and blue tints and white, each with a darker selected form; other
+// colours stay.
+uint32_t ShownCellColour(uint32_t colour, bool selected, bool highColour);
+
 // The cells of a row as the list view shows them: a ">>" row keeps only ">>", the last column
 // takes the rest, cells trimmed (the no-break space stays) and upper-cased when asked.
 std::vector<std::string> RowCells(const TListRow& row, const std::vector<TListColumn>& columns,

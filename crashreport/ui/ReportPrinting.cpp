@@ -1,6 +1,6 @@
 #include "ReportPrinting.h"
 
-#include "LoaderLock.h"
+#include "QorLoaderLock.h"
 #include "MailClientChannels.h"
 
 #include <commdlg.h>
@@ -90,7 +90,7 @@ bool PrintReportOnDc(HDC dc, const std::string& report, const std::string& docum
 
 bool PrintReportText(const std::string& report, HWND parent, const std::string& documentName)
 {
-    if (crashui::LoaderLockHeld(250)) {
+    if (qor::LoaderLockHeld(250)) {
         MessageBeep(0);
         return false;
     }

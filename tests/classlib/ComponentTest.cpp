@@ -198,6 +198,27 @@ TEST(Component, TreeDestroyingRunsOnceOnEveryComponentWhileTheTreeIsWhole)
                                              "Toolbar: Panel Toolbar"}));
 }
 
+// A container whose owned components refer back to it: they go in its own destructor.
+class TSaverRoot : public TSaver {
+public:
+    using TSaver::TSaver;
+    ~TSaverRoot() override { DestroyComponents(); }
+};
+
+TEST(Component, APlainDeleteStillTellsTheOwnedTreesWhileTheyAreWhole)
+{
+    std::vector<std::string> log;
+    auto* root = new TSaverRoot(nullptr, "Root", &log);
+    auto* panel = new TSaver(root, "Panel", &log);
+    new TSaver(panel, "Button", &log);
+    new TSaver(root, "Toolbar", &log);
+    delete root; // no BeforeDestruction
+    // The root itself is half gone and is not told; everything it owns is, each once, with
+    // all its siblings still there.
+    EXPECT_EQ(log, (std::vector<std::string>{"Panel: Panel Toolbar", "Button: Button",
+                                             "Toolbar: Panel Toolbar"}));
+}
+
 TEST(Component, AFailureWhileTheTreeGoesIsReportedAndTheRestStillRuns)
 {
     std::vector<std::string> log;

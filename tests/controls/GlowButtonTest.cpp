@@ -9,6 +9,7 @@
 #include "windows/ImageLists.h"
 #include "windows/Messages.h"
 
+#include "GlowColorSets.h"
 #include "GuiTest.h"
 
 #include <gtest/gtest.h>
@@ -54,34 +55,7 @@ constexpr Flat Disabled{0xC0C0C0, 0xD0D0D0, 0x808080};
 
 void SetFlat(TGlowButtonAppearance* a, TGlowButtonAppearance::TSetKind kind, Flat f)
 {
-    using K = TGlowButtonAppearance;
-    struct Setters {
-        void (K::*color)(TColor), (K::*colorTo)(TColor), (K::*mirror)(TColor),
-            (K::*mirrorTo)(TColor), (K::*border)(TColor), (K::*gradient)(draw::TGDIPGradient),
-            (K::*gradientMirror)(draw::TGDIPGradient);
-    };
-    static const Setters table[] = {
-        {&K::SetColor, &K::SetColorTo, &K::SetColorMirror, &K::SetColorMirrorTo, &K::SetBorderColor,
-         &K::SetGradient, &K::SetGradientMirror},
-        {&K::SetColorHot, &K::SetColorHotTo, &K::SetColorMirrorHot, &K::SetColorMirrorHotTo,
-         &K::SetBorderColorHot, &K::SetGradientHot, &K::SetGradientMirrorHot},
-        {&K::SetColorDown, &K::SetColorDownTo, &K::SetColorMirrorDown, &K::SetColorMirrorDownTo,
-         &K::SetBorderColorDown, &K::SetGradientDown, &K::SetGradientMirrorDown},
-        {&K::SetColorChecked, &K::SetColorCheckedTo, &K::SetColorMirrorChecked,
-         &K::SetColorMirrorCheckedTo, &K::SetBorderColorChecked, &K::SetGradientChecked,
-         &K::SetGradientMirrorChecked},
-        {&K::SetColorDisabled, &K::SetColorDisabledTo, &K::SetColorMirrorDisabled,
-         &K::SetColorMirrorDisabledTo, &K::SetBorderColorDisabled, &K::SetGradientDisabled,
-         &K::SetGradientMirrorDisabled},
-    };
-    const Setters& s = table[kind];
-    (a->*s.color)(f.upper);
-    (a->*s.colorTo)(f.upper);
-    (a->*s.mirror)(f.lower);
-    (a->*s.mirrorTo)(f.lower);
-    (a->*s.border)(f.border);
-    (a->*s.gradient)(draw::ggVertical);
-    (a->*s.gradientMirror)(draw::ggVertical);
+    testsupport::SetFlatGlowColors(a, kind, f.upper, f.lower, f.border);
 }
 
 LPARAM At(int x, int y)

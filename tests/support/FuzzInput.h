@@ -19,3 +19,11 @@ inline std::string FuzzStreamBytes(const std::string& sample, const uint8_t* dat
     }
     return bytes;
 }
+
+// The input read one byte at a time, zeros once it is used up.
+struct FuzzByteReader {
+    const uint8_t* p;
+    const uint8_t* end;
+    int Byte() { return p < end ? *p++ : 0; }
+    bool Empty() const { return p >= end; }
+};

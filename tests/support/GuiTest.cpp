@@ -89,7 +89,34 @@ void PumpFor(DWORD ms)
     PumpUntil([] { return false; }, ms);
 }
 
-std::string SaveScreenshot(const std::string& name)
+namespace {
+
+struct ClassSearch {
+    const char* className;
+    HWND found;
+};
+
+BOOL CALLBACK MatchClass(HWND window, LPARAM data)
+{
+    auto* search = reinterpret_cast<ClassSearch*>(data);
+    char name[256] = {};
+    GetClassNameA(window, name, sizeof(name));
+    if (lstrcmpiA(name, search->className) != 0)
+        return TRUE;
+    search->found = window;
+    return FALSE;
+}
+
+} // namespace
+
+HWND FindThreadWindow(const char* className)
+{
+    ClassSearch search{className, nullptr};
+    EnumThreadWindows(GetCurrentThreadId(), MatchClass, reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
+std::string ScreenshotPath(const std::string& name)
 {
     char exePath[MAX_PATH];
     const DWORD length = GetModuleFileNameA(nullptr, exePath, MAX_PATH);
@@ -97,7 +124,12 @@ std::string SaveScreenshot(const std::string& name)
     directory.erase(directory.find_last_of("\\/") + 1);
     directory += "screenshots";
     CreateDirectoryA(directory.c_str(), nullptr);
-    const std::string path = directory + "\\" + name + ".bmp";
+    return directory + "\\" + name + ".bmp";
+}
+
+std::string SaveScreenshot(const std::string& name)
+{
+    const std::string path = ScreenshotPath(name);
 
     const int width = GetSystemMetrics(SM_CXSCREEN);
     const int height = GetSystemMetrics(SM_CYSCREEN);

@@ -43,6 +43,10 @@ bool PumpUntil(const std::function<bool()>& done, DWORD timeoutMs = 3000);
 // Pumps this thread's messages for `ms` milliseconds.
 void PumpFor(DWORD ms);
 
+// The first top-level window of this thread with the class name; 0 when none. Unlike
+// FindWindow it never finds a window of another test process on the same display.
+HWND FindThreadWindow(const char* className);
+
 // A left click at the middle of the window's client area as the mouse gives it: a press and
 // a release sent to the window. Returns when the release's handling is over.
 void ClickWindow(HWND window);
@@ -50,6 +54,8 @@ void ClickWindow(HWND window);
 // Saves the whole virtual display as "<directory of the test executable>/screenshots/<name>.bmp"
 // and returns the path (empty on failure).
 std::string SaveScreenshot(const std::string& name);
+// "<directory of the test executable>/screenshots/<name>.bmp", the directory made when missing.
+std::string ScreenshotPath(const std::string& name);
 
 // Fixture that owns the windows a test creates and destroys them afterwards.
 class GuiTest : public ::testing::Test {

@@ -11,16 +11,13 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "../support/FuzzInput.h"
+
 using namespace toolbar;
 
 namespace {
 
-struct Input {
-    const std::uint8_t* p;
-    const std::uint8_t* end;
-    int Byte() { return p < end ? *p++ : 0; }
-    bool Empty() const { return p >= end; }
-};
+using Input = FuzzByteReader;
 
 void Fail(const char* what)
 {
@@ -92,7 +89,9 @@ void FuzzRows(Input& in)
         const int op = in.Byte() % 6;
         const int id = in.Byte() % count;
         const int value = static_cast<int>(static_cast<std::int8_t>(in.Byte())) * 3;
-        layout.rowsMayChange = (in.Byte() % 5) != 0;
+        const int mode = in.Byte();
+        layout.rowsMayChange = (mode % 5) != 0;
+        layout.designing = layout.rowsMayChange && (mode & 0x40) != 0; // designing unlocks rows
         const int row = layout.ToolBar(id).row;
         try {
             switch (op) {

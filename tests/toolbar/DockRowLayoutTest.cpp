@@ -247,6 +247,7 @@ TEST(DockRows, MovesAcrossRows)
         int id, across;
         bool locked;
         int rowCount, rowOfMoved;
+        bool designing = false;
     } cases[] = {
         // Row 0 spans 1..28, row 1 28..55; toolbar 2 is the second one of row 1 (t = 28).
         {"4 px above its row opens a row above", {{60}, {60, 60}}, 2, 24, false, 3, 1},
@@ -258,10 +259,30 @@ TEST(DockRows, MovesAcrossRows)
         {"small moves snap back", {{60}, {60, 60}}, 2, 29, false, 2, 1},
         {"locked: no new row", {{60}, {60, 60}}, 2, 24, true, 2, 1},
         {"locked: joining a row is allowed", {{60}, {60, 60}}, 2, 10, true, 2, 0},
+        // More than 5 px beyond the start of the last row, which holds two toolbars.
+        {"at run time far below the last row snaps back", {{60}, {60, 60}}, 2, 34, false, 2, 1},
+        {"at design time it opens a new last row", {{60}, {60, 60}}, 2, 34, false, 3, 2, true},
+        {"at design time 5 px below: a row below, as at run time",
+         {{60}, {60, 60}},
+         2,
+         33,
+         false,
+         3,
+         2,
+         true},
+        {"at design time alone in the last row: snaps back",
+         {{60}, {60}},
+         1,
+         34,
+         false,
+         2,
+         1,
+         true},
     };
     for (const Case& c : cases) {
         DockRowLayout p = Panel(400, c.rows);
         p.rowsMayChange = !c.locked;
+        p.designing = c.designing;
         int across = c.across, thickness = 26;
         p.MoveAcrossRows(c.id, across, thickness);
         EXPECT_EQ(p.RowCount(), c.rowCount) << c.name;

@@ -10,9 +10,14 @@
 
 #include "GuiTest.h"
 
+#include "core/ComponentStream.h"
 #include "core/Exceptions.h"
+#include "core/FormText.h"
+#include "core/Streams.h"
 #include "windows/Application.h"
 #include "windows/ExtCtrls.h"
+#include "windows/ImageLists.h"
+#include "windows/Images.h"
 #include "windows/Forms.h"
 
 #include <gtest/gtest.h>
@@ -21,6 +26,7 @@
 
 #include <cstdio>
 #include <fstream>
+#include <new>
 #include <string>
 #include <vector>
 
@@ -314,9 +320,14 @@ protected:
         a = ToolBar("One", 2, top);
         b = ToolBar("Two", 1, top);
     }
-    void Reopen(TPersistenceLocation location, const std::string& key)
+    // Closes the form (Free, or a plain delete that skips BeforeDestruction: both save the
+    // layout while the form is whole) and builds it again from the store.
+    void Reopen(TPersistenceLocation location, const std::string& key, bool plainDelete = false)
     {
-        form->Free(); // saves the layout while the form is whole
+        if (plainDelete)
+            delete form;
+        else
+            form->Free();
         SetUp();
         Build(location, key);
         top->LoadLayout();
@@ -340,6 +351,21 @@ TEST_F(DockLayout, RoundTripThroughAnIniFile)
     EXPECT_EQ(top->RowCount(), 1);
     EXPECT_EQ(b->RowIndex(), 0);
     EXPECT_EQ(b->Left(), bLeft);
+    DeleteFileA(file.c_str());
+}
+
+TEST_F(DockLayout, APlainDeleteOfTheFormSavesTheWholeLayout)
+{
+    const std::string file = TempIni("brenvik-dock-delete.ini");
+    DeleteFileA(file.c_str());
+    Build(plIniFile, file);
+    b->SetBounds(250, a->Top(), b->Width(), b->Height());
+    ASSERT_EQ(top->RowCount(), 1);
+    Reopen(plIniFile, file, true);
+    EXPECT_EQ(IniValue(file, "ToolBarCount"), "2");
+    EXPECT_EQ(IniValue(file, "RowCount"), "1");
+    EXPECT_EQ(top->RowCount(), 1);
+    EXPECT_EQ(b->RowIndex(), 0);
     DeleteFileA(file.c_str());
 }
 
@@ -422,6 +448,88 @@ TEST_F(DockLayout, RoundTripThroughTheRegistry)
     RegDeleteTreeA(HKEY_CURRENT_USER, "Software\\BrenvikTests");
 }
 
+// ---- form layouts -------------------------------------------------------------------------
+
+// A form read from layout text: a top dock panel with toolbars designed at the given places.
+TForm* ReadForm(const std::string& toolBars, const std::string& panelProperties = "")
+{
+    RegisterDockClasses();
+    RegisterClasses({&TPanel::StaticClass()});
+    const std::string text =
+        "object DockForm: TForm\n  Left = 100\n  Top = 100\n"
+        "  ClientWidth = 500\n  ClientHeight = 300\n"
+        "  object Dock: TAdvDockPanel\n" +
+        panelProperties + toolBars + "  end\nend\n";
+    auto* form = new TForm(nullptr);
+    TStringStream stream(ObjectTextToBinary(text));
+    form->LoadLayoutFromStream(stream);
+    return form;
+}
+
+std::string DesignedToolBar(const char* name, int left, int top)
+{
+    return std::string("    object ") + name +
+           ": TAdvCustomToolBar\n      Left = " + std::to_string(left) +
+           "\n      Top = " + std::to_string(top) + "\n      object " + name +
+           "Button: TPanel\n        Width = 30\n"
+           "        Height = 22\n      end\n    end\n";
+}
+
+TEST(DockForms, DesignedToolBarsFindTheirRowsWhenTheLayoutLoads)
+{
+    struct Case {
+        const char* name;
+        int topA, leftA, topB, leftB;
+        int rows;
+        const char* first; // the first toolbar of row 0
+    } cases[] = {
+        {"Top 2 and Top 30: two rows", 2, 10, 30, 10, 2, "A"},
+        {"the same Top: one row, ordered by Left", 2, 200, 2, 10, 1, "B"},
+    };
+    for (const Case& c : cases) {
+        TForm* form =
+            ReadForm(DesignedToolBar("A", c.leftA, c.topA) + DesignedToolBar("B", c.leftB, c.topB));
+        auto* dock = static_cast<TAdvDockPanel*>(form->FindComponent("Dock"));
+        ASSERT_NE(dock, nullptr) << c.name;
+        EXPECT_EQ(dock->ToolBarCount(), 2) << c.name;
+        EXPECT_EQ(dock->RowCount(), c.rows) << c.name;
+        ASSERT_GE(dock->RowCount(), 1) << c.name;
+        EXPECT_EQ(dock->RowToolBars(0).front()->Name(), c.first) << c.name;
+        auto* a = static_cast<TAdvCustomToolBar*>(form->FindComponent("A"));
+        EXPECT_EQ(a->State(), tsDocked) << c.name;
+        EXPECT_EQ(a->Top(), 1) << c.name;
+        form->Free();
+    }
+}
+
+TEST(DockForms, PanelPropertiesGoThroughTheLayout)
+{
+    TForm* form = ReadForm("",
+                           "    Align = daLeft\n    MinimumSize = 7\n    LockHeight = True\n"
+                           "    Persistence.Key = 'Software\\Brenvik'\n"
+                           "    Persistence.Section = 'Dock'\n"
+                           "    Persistence.Location = plIniFile\n"
+                           "    Version = '1.0'\n");
+    auto* dock = static_cast<TAdvDockPanel*>(form->FindComponent("Dock"));
+    EXPECT_EQ(dock->Align(), daLeft);
+    EXPECT_EQ(dock->MinimumSize(), 7);
+    EXPECT_TRUE(dock->LockHeight());
+    EXPECT_EQ(dock->Persistence()->Key(), "Software\\Brenvik");
+    EXPECT_EQ(dock->Persistence()->Section(), "Dock");
+    EXPECT_EQ(dock->Persistence()->Location(), plIniFile);
+    EXPECT_EQ(dock->Version(), "3.1.4.0");
+    // Written back: what differs from the defaults, by name.
+    TStringStream out("");
+    WriteComponentToStream(out, dock);
+    const std::string text = ObjectBinaryToText(out.DataString());
+    for (const char* expected :
+         {"Align = daLeft", "MinimumSize = 7", "LockHeight = True", "Persistence.Section = 'Dock'",
+          "Persistence.Location = plIniFile"})
+        EXPECT_NE(text.find(expected), std::string::npos) << expected << "\n" << text;
+    EXPECT_EQ(text.find("UseRunTimeHeight"), std::string::npos) << text;
+    form->Free();
+}
+
 // ---- painting -----------------------------------------------------------------------------
 
 TEST_F(Docking, GripDotsNeedTwelvePixels)
@@ -483,6 +591,164 @@ TEST_F(Docking, ChevronOnlyWhileControlsAreHiddenAndCornersTakeThePanelColour)
     form->SetClientWidth(90);
     ASSERT_LT(t->Width(), t->Constraints()->MaxWidth());
     EXPECT_TRUE(chevron().first);
+}
+
+TEST_F(Docking, CaptionBandOnADockedToolBar)
+{
+    top->InternalStyler()->Color()->SetColor(0x0000FF); // body: red
+    top->InternalStyler()->Color()->SetColorTo(clNone);
+    top->InternalStyler()->CaptionAppearance()->SetCaptionColor(0x00FF00); // band: green
+    top->InternalStyler()->CaptionAppearance()->SetCaptionColorTo(clNone);
+    auto* t = new PaintedToolBar(form);
+    t->SetParent(top);
+    auto* p = new TPanel(form);
+    p->SetBounds(0, 0, 30, 22);
+    p->SetParent(t);
+    ASSERT_EQ(t->Height(), 26);
+    struct Case {
+        bool atEnd;
+        int controlTop; // the first control: C + 2 below a top band, else 2
+        int bandY, bodyY;
+    } cases[] = {{false, 18, 8, 30}, {true, 2, 34, 10}};
+    for (const Case& c : cases) {
+        t->SetShowCaption(true);
+        t->SetCaptionAtEnd(c.atEnd);
+        EXPECT_EQ(t->Height(), 26 + 16) << c.atEnd; // the row thickness and the band
+        EXPECT_EQ(p->Top(), c.controlTop) << c.atEnd;
+        Dib dib(t->Width(), t->Height(), 0);
+        t->PaintInto(dib.dc());
+        EXPECT_EQ(dib.Pixel(t->Width() / 2, c.bandY), 0x00FF00u) << c.atEnd;
+        EXPECT_EQ(dib.Pixel(t->Width() / 2, c.bodyY), 0xFF0000u) << c.atEnd;
+    }
+    t->SetShowCaption(false);
+    EXPECT_EQ(t->Height(), 26);
+    EXPECT_EQ(p->Top(), 2);
+}
+
+TEST_F(Docking, CaptionOptionButtonOnlyWithoutTheFullRightHandle)
+{
+    TAdvCustomToolBar* t = ToolBar("T", 1, top);
+    t->SetShowCaption(true);
+    EXPECT_LT(t->CaptionOptionButtonRect().left, 0); // the full handle carries the option mark
+    t->SetFullRightHandle(false);
+    const RECT r = t->CaptionOptionButtonRect();
+    EXPECT_EQ(r.left, t->Width() - 16 + 1);
+    EXPECT_EQ(r.top, 2);
+    EXPECT_EQ(r.right, t->Width() - 1);
+    EXPECT_EQ(r.bottom, 15);
+    struct Receiver : TObject {
+        std::vector<POINT> clicks;
+        void Click(TObject*, POINT client, POINT) { clicks.push_back(client); }
+    } receiver;
+    t->OnOptionClick = TOptionClickEvent(&receiver, &Receiver::Click);
+    const int x = (r.left + r.right) / 2, y = (r.top + r.bottom) / 2;
+    SendMessageA(t->Handle(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(x, y));
+    SendMessageA(t->Handle(), WM_LBUTTONUP, 0, MAKELPARAM(x, y));
+    ASSERT_EQ(receiver.clicks.size(), 1u);
+    EXPECT_EQ(receiver.clicks[0].x, t->Left() + t->Width() - 12);
+    EXPECT_EQ(receiver.clicks[0].y, t->Top() + t->Height() + 1);
+    t->SetShowCaption(false);
+    EXPECT_LT(t->CaptionOptionButtonRect().left, 0);
+}
+
+TEST_F(Docking, HintsOfTheOptionAndCloseButtons)
+{
+    TAdvCustomToolBar* t = ToolBar("T", 2, top);
+    t->SetHint("toolbar");
+    t->SetOptionHint("options");
+    t->SetCloseHint("close");
+    auto hintAt = [&](POINT p) {
+        THintInfo info;
+        info.HintStr = t->Hint();
+        info.CursorPos = p;
+        t->Perform(CM_HINTSHOW, 0, reinterpret_cast<LPARAM>(&info));
+        return info.HintStr;
+    };
+    const RECT handle = t->RightHandleRect();
+    EXPECT_EQ(hintAt(POINT{handle.left + 2, 5}), "options");
+    EXPECT_EQ(hintAt(POINT{20, 5}), "toolbar");
+    t->MakeFloating(250, 250, true);
+    const RECT close = t->CloseButtonRect(), option = t->FloatingOptionButtonRect();
+    EXPECT_EQ(hintAt(POINT{close.left + 2, close.top + 2}), "close");
+    EXPECT_EQ(hintAt(POINT{option.left + 2, option.top + 2}), "options");
+    t->SetShowClose(false);
+    EXPECT_EQ(hintAt(POINT{close.left + 2, close.top + 2}), "options"); // moved to the end
+    t->SetShowHint(false);
+    EXPECT_EQ(hintAt(POINT{close.left + 2, close.top + 2}), "toolbar");
+}
+
+TEST_F(Docking, StylerPictureOnThePanelAndTheToolBar)
+{
+    auto* picture = new TBitmap();
+    picture->SetSize(4, 4);
+    picture->Canvas()->Brush()->SetColor(0x00FF00);
+    picture->Canvas()->FillRect(RECT{0, 0, 4, 4});
+    TCustomAdvToolBarStyler* styler = top->InternalStyler();
+    styler->DockColor()->SetColor(0x0000FF);
+    styler->DockColor()->SetColorTo(clNone);
+    styler->Color()->SetColor(0xFF0000);
+    styler->Color()->SetColorTo(clNone);
+    styler->SetBackGround(picture);
+    delete picture;
+    auto* t = new PaintedToolBar(form);
+    t->SetParent(top);
+    struct Case {
+        TBackGroundDisplay display;
+        POINT panelPicture, panelPlain; // the panel: tiles from (1, 1), stretched inset by 2
+        POINT barPicture, barPlain;     // the toolbar: tiles from (0, 0), centred
+    } cases[] = {
+        {bdTile, {1, 1}, {0, 0}, {t->Width() / 2, t->Height() / 2}, {-1, -1}},
+        {bdStretch, {2, 2}, {1, 1}, {2, 2}, {1, 1}},
+        {bdCenter,
+         {top->Width() / 2, top->Height() / 2},
+         {2, 2},
+         {t->Width() / 2, t->Height() / 2},
+         {t->Width() / 2 + 3, t->Height() / 2}},
+    };
+    for (const Case& c : cases) {
+        styler->SetBackGroundDisplay(c.display);
+        Dib panel(top->Width(), top->Height(), 0);
+        top->PaintTo(panel.dc(), 0, 0);
+        EXPECT_EQ(panel.Pixel(c.panelPicture.x, c.panelPicture.y), 0x00FF00u) << c.display;
+        EXPECT_EQ(panel.Pixel(c.panelPlain.x, c.panelPlain.y), 0xFF0000u) << c.display;
+        Dib bar(t->Width(), t->Height(), 0);
+        t->PaintInto(bar.dc());
+        EXPECT_EQ(bar.Pixel(c.barPicture.x, c.barPicture.y), 0x00FF00u) << c.display;
+        if (c.barPlain.x >= 0) { // tiles cover the whole toolbar
+            EXPECT_NE(bar.Pixel(c.barPlain.x, c.barPlain.y), 0x00FF00u) << c.display;
+        }
+    }
+}
+
+TEST_F(Docking, ImageListsChangeTheThickness)
+{
+    TAdvCustomToolBar* t = ToolBar("Free", 1, form);
+    auto list = [&](int size) {
+        auto* images = new TCustomImageList(form);
+        images->SetWidth(size);
+        images->SetHeight(size);
+        return images;
+    };
+    TCustomImageList* small = list(16);
+    TCustomImageList* large = list(24);
+    const int start = t->Height();
+    t->SetImages(small); // the first list: nothing to compare with
+    EXPECT_EQ(t->Height(), start);
+    t->SetImages(large);
+    EXPECT_EQ(t->Height(), start + 8);
+    t->SetImages(small);
+    EXPECT_EQ(t->Height(), start);
+    t->SetImages(nullptr); // shrinks by the old list's size
+    EXPECT_EQ(t->Height(), start - 16);
+    // A freed list is let go of without a change of size.
+    t->SetImages(large);
+    t->SetDisabledImages(small);
+    const int height = t->Height();
+    large->Free();
+    small->Free();
+    EXPECT_EQ(t->Images(), nullptr);
+    EXPECT_EQ(t->DisabledImages(), nullptr);
+    EXPECT_EQ(t->Height(), height);
 }
 
 TEST_F(Docking, FloatingCaptionButtons)
@@ -555,6 +821,72 @@ TEST_F(Docking, RefusedDockKeepsTheFloatingWindow)
     EXPECT_EQ(t->FloatingWindow(), window);
     EXPECT_EQ(t->Parent(), window);
     EXPECT_EQ(locked->ToolBarCount(), 1);
+}
+
+TEST_F(Docking, APanelNeverTouchesAToolBarThatWasDestroyed)
+{
+    // The toolbar lives in storage the test keeps: once destroyed, every word of it is set to
+    // the panel's address, so a panel still holding it would take it for one of its own and
+    // write its row index into the dead object.
+    alignas(TAdvCustomToolBar) static unsigned char storage[sizeof(TAdvCustomToolBar)];
+    auto** words = reinterpret_cast<TAdvDockPanel**>(storage);
+    const size_t count = sizeof storage / sizeof *words;
+    for (bool floating : {false, true}) {
+        auto* t = new (storage) TAdvCustomToolBar(nullptr);
+        t->SetParent(top);
+        TAdvCustomToolBar* other = ToolBar("Other", 1, top);
+        if (floating)
+            t->MakeFloating(250, 250, true);
+        t->~TAdvCustomToolBar();
+        for (size_t i = 0; i < count; ++i)
+            words[i] = top;
+        top->SetWidth(top->Width() + 10); // the rows are laid out again
+        other->SetBounds(other->Left() + 20, other->Top(), other->Width(), other->Height());
+        size_t changed = 0;
+        for (size_t i = 0; i < count; ++i)
+            changed += words[i] != top;
+        EXPECT_EQ(changed, 0u) << (floating ? "floating" : "docked");
+        EXPECT_EQ(top->ToolBarCount(), 1);
+        EXPECT_EQ(top->RowCount(), 1);
+        other->Free();
+    }
+}
+
+// Freed between two others of its tree (components go newest first): tells what the toolbar
+// holds when the styler made after it is already gone.
+struct StylerWitness : TComponent {
+    StylerWitness(TComponent* owner, TAdvCustomToolBar* t, TComponent* styler, bool* held)
+        : TComponent(owner), toolBar(t), freed(styler), stillHeld(held)
+    {
+    }
+    ~StylerWitness() override
+    {
+        *stillHeld = toolBar->CurrentStyler() == freed || toolBar->ToolBarStyler() == freed;
+    }
+    TAdvCustomToolBar* toolBar;
+    TComponent* freed;
+    bool* stillHeld;
+};
+
+TEST_F(Docking, AToolBarGoingWithItsFormLetsGoOfAStylerFreedBeforeIt)
+{
+    for (bool assigned : {false, true}) {
+        TAdvCustomToolBar* t = ToolBar("T", 1, top);
+        bool held = true;
+        auto* witness = new StylerWitness(form, t, nullptr, &held);
+        auto* styler = new TCustomAdvToolBarStyler(form);
+        witness->freed = styler;
+        if (assigned) { // the toolbar's own styler
+            t->SetParentStyler(false);
+            t->SetToolBarStyler(styler);
+        } else { // the panel's, which the toolbar paints with
+            top->SetToolBarStyler(styler);
+        }
+        ASSERT_EQ(t->CurrentStyler(), styler);
+        form->Free(); // the styler goes first, then the witness, then the toolbar
+        EXPECT_FALSE(held) << assigned;
+        SetUp();
+    }
 }
 
 TEST_F(Docking, DestroyedToolBarLeavesNoMenuTrackingBehind)

@@ -166,16 +166,25 @@ std::string LinkPassDifference(const qor::PeFileView& first, const qor::PeFileVi
             return "code section " + a.name;
     }
     // The second pass links one more object, the payload's resource: its records (a file
-    // record, the resource section's symbol) are the only ones allowed to be new.
+    // record, the resource section's symbol) are the only ones allowed to be new. Sections are
+    // compared by name: a program without resources of its own gains a resource section in the
+    // second pass, which moves the numbers of the sections after it.
+    struct Placed {
+        std::string name, section;
+        uint32_t value;
+    };
     const auto placed = [](const qor::PeFileView& image) {
-        std::vector<Symbol> kept;
-        for (Symbol& s : SymbolsOf(image))
-            if (s.section >= 1 && size_t(s.section) <= image.Sections().size() &&
-                image.Sections()[size_t(s.section) - 1].name != ".rsrc")
-                kept.push_back(std::move(s));
+        std::vector<Placed> kept;
+        for (Symbol& s : SymbolsOf(image)) {
+            if (s.section < 1 || size_t(s.section) > image.Sections().size())
+                continue;
+            const std::string& section = image.Sections()[size_t(s.section) - 1].name;
+            if (section != ".rsrc")
+                kept.push_back({std::move(s.name), section, s.value});
+        }
         return kept;
     };
-    const std::vector<Symbol> a = placed(first), b = placed(second);
+    const std::vector<Placed> a = placed(first), b = placed(second);
     if (a.size() != b.size())
         return "symbol count " + std::to_string(a.size()) + " and " + std::to_string(b.size());
     for (size_t i = 0; i < a.size(); ++i)

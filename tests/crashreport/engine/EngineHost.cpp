@@ -32,8 +32,8 @@ void Log(const std::string& line)
 
 void LogReport(qor::IQEException& exception, bool&)
 {
-    Log(std::to_string(exception.ReportKind) + " " + std::to_string(exception.Origin) + " " +
-        (exception.Continuable ? "1" : "0") + " " + exception.Message);
+    Log(std::to_string(exception.ReportKind()) + " " + std::to_string(exception.OriginCode()) +
+        " " + (exception.Continuable() ? "1" : "0") + " " + exception.ErrorMessage());
 }
 
 void ReportHidden(qor::IQEException&, bool& handled)

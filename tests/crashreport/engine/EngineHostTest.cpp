@@ -1,5 +1,7 @@
 // Each failure the engine intercepts, met by a child program (engine_host) that carries the
 // engine: the report's kind, origin and continuable flag, and how the program ends.
+#include "ProgramFolder.h"
+
 #include <gtest/gtest.h>
 
 #include <windows.h>
@@ -10,14 +12,6 @@
 #include <vector>
 
 namespace {
-
-std::string Folder()
-{
-    char path[MAX_PATH];
-    GetModuleFileNameA(nullptr, path, sizeof path);
-    std::string folder = path;
-    return folder.substr(0, folder.find_last_of('\\') + 1);
-}
 
 std::vector<std::string> ReadLines(const std::string& path)
 {

@@ -5,16 +5,24 @@
 
 #include <windows.h>
 
+#include <algorithm>
+#include <cstdio>
 #include <atomic>
 #include <mutex>
 #include <map>
+#include <memory>
+#include <new>
 #include <stdexcept>
+#include <string>
 #include <thread>
 #include <vector>
 
 #include "QorHandlers.h"
+#include "QorInterception.h"
 #include "QorLibrary.h"
+#include "QorLoaderLock.h"
 #include "QorPipeline.h"
+#include "QorReport.h"
 #include "QorThreadHold.h"
 #include "QorThreadWrappers.h"
 
@@ -33,17 +41,23 @@ std::vector<Seen> seen;
 std::atomic<int> running{0};
 std::atomic<bool> overlapped{false};
 
-void Record(IQEException& exception, bool&)
+// `related` stands for the exception's associated object when a handler marks its own calls.
+void RecordAs(IQEException& exception, uintptr_t related)
 {
     if (running.fetch_add(1) != 0)
         overlapped = true;
     Sleep(5);
     {
         std::lock_guard<std::mutex> guard(seenLock);
-        seen.push_back({GetCurrentThreadId(), exception.ReportKind, exception.Origin,
-                        exception.AssociatedObject});
+        seen.push_back(
+            {GetCurrentThreadId(), exception.ReportKind(), exception.OriginCode(), related});
     }
     running.fetch_sub(1);
+}
+
+void Record(IQEException& exception, bool&)
+{
+    RecordAs(exception, exception.AssociatedObject());
 }
 
 std::vector<Seen> SeenSoFar()
@@ -163,7 +177,7 @@ LRESULT CALLBACK ReportingWindowProc(HWND window, UINT message, WPARAM wParam, L
 void RecordAndPostToWindow(IQEException& exception, bool& handled)
 {
     Record(exception, handled);
-    if (exception.AssociatedObject == 1)
+    if (exception.AssociatedObject() == 1)
         PostMessageA(reportingWindow, reportFromWindow, 0, 0);
 }
 
@@ -201,8 +215,8 @@ void RecordMainOnly(IQEException& exception, bool& handled)
 
 void RecordMainOrCurrent(IQEException& exception, bool& handled)
 {
-    exception.AssociatedObject = 99;
-    Record(exception, handled);
+    (void)handled;
+    RecordAs(exception, 99);
 }
 
 TEST_F(EnginePipelineTest, AMainThreadThatDoesNotAnswerLeavesOnlyTheFallbackHandlers)
@@ -396,7 +410,7 @@ TEST_F(EnginePipelineTest, TheHookedMessageFunctionsKeepTheLastErrorCode)
 
 void RecordFreeze(IQEException& exception, bool& handled)
 {
-    if (exception.ReportKind == qor::kindFrozen)
+    if (exception.ReportKind() == qor::kindFrozen)
         Record(exception, handled);
 }
 
@@ -427,6 +441,43 @@ TEST_F(EnginePipelineTest, AMainThreadThatStopsAnsweringGivesOneFreezeReport)
     const std::vector<Seen> all = SeenSoFar();
     ASSERT_EQ(all.size(), 1u);
     EXPECT_EQ(all[0].origin, 1);
+}
+
+// A second copy of the engine in a library of the process: its watchdog waits while this
+// copy's runs, so that a freeze gives one report; once this copy stops, the library's watchdog
+// pings its own window, which a pumping main thread answers.
+TEST_F(EnginePipelineTest, ASecondEngineCopySharesOneFreezeWatchdog)
+{
+    HMODULE library = LoadLibraryA("EngineCopyLibrary.dll");
+    ASSERT_NE(library, nullptr);
+    const auto startCopy = reinterpret_cast<void (*)(uint32_t)>(
+        reinterpret_cast<void*>(GetProcAddress(library, "StartEngineCopy")));
+    const auto stopCopy = reinterpret_cast<void (*)()>(
+        reinterpret_cast<void*>(GetProcAddress(library, "StopEngineCopy")));
+    const auto copyReports = reinterpret_cast<int (*)()>(
+        reinterpret_cast<void*>(GetProcAddress(library, "EngineCopyFreezeReports")));
+    ASSERT_TRUE(startCopy && stopCopy && copyReports);
+
+    qor::LibrarySettings().CheckFreeze = true;
+    qor::LibrarySettings().FreezeTimeout = 1000; // a ping every 100 ms, a report after ten
+    Start();
+    Handle(RecordFreeze, qor::syncNone);
+    startCopy(1000);
+    PumpFor(1500);
+    Sleep(1900); // frozen: ten misses of the one running watchdog
+    PumpFor(100);
+    EXPECT_EQ(SeenSoFar().size(), 1u);
+    EXPECT_EQ(copyReports(), 0);
+
+    qor::StopLibrary();
+    PumpFor(2000); // the library's watchdog took over and is answered
+    EXPECT_EQ(copyReports(), 0);
+    Sleep(1900);
+    PumpFor(100);
+    EXPECT_EQ(copyReports(), 1);
+    EXPECT_EQ(SeenSoFar().size(), 1u);
+    stopCopy();
+    FreeLibrary(library);
 }
 
 std::vector<uint8_t> actions;
@@ -492,3 +543,208 @@ TEST_F(EnginePipelineTest, HandlersDecideByStage)
 }
 
 } // namespace
+
+// Handlers in method form: an object and a function called with it.
+struct Listener {
+    const char* name;
+    bool takesOver;
+};
+std::vector<std::string> calls;
+
+void ListenerMethod(void* object, IQEException&, bool& handled)
+{
+    const auto* listener = static_cast<const Listener*>(object);
+    calls.push_back(listener->name);
+    if (listener->takesOver)
+        handled = true;
+}
+
+void ListenerActionMethod(void* object, uint8_t, IQEException& exception, bool& handled)
+{
+    ListenerMethod(object, exception, handled);
+}
+
+void ProcedureCall(IQEException&, bool&)
+{
+    calls.push_back("procedure");
+}
+
+void ProcedureActionCall(uint8_t, IQEException&, bool&)
+{
+    calls.push_back("procedure");
+}
+
+TEST_F(EnginePipelineTest, MethodHandlersRunBeforeProceduresAndAreRemovedByTheirPair)
+{
+    struct Case {
+        const char* name;
+        qor::DispatchEvent event;
+        uint8_t stage;
+        bool firstTakesOver;
+        std::vector<std::string> calls;
+        bool handled;
+    };
+    const Case cases[] = {
+        // The procedure was registered first, yet the methods run before it.
+        {"exception, nobody takes over",
+         qor::eventException,
+         1,
+         false,
+         {"a", "b", "procedure"},
+         false},
+        {"exception taken over by a method", qor::eventException, 2, true, {"a"}, true},
+        // Late methods are all told; the procedures only when no method took the exception,
+        // and the exception is never handled at that stage.
+        {"late stage", qor::eventException, 3, true, {"a", "b"}, false},
+        {"action taken over by a method", qor::eventAction, 0, true, {"a"}, true},
+        {"action, nobody takes over", qor::eventAction, 0, false, {"a", "b", "procedure"}, false},
+        // Hidden handlers of both forms are all asked.
+        {"hidden", qor::eventHidden, 0, true, {"a", "b", "procedure"}, true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        Listener a{"a", c.firstTakesOver}, b{"b", false};
+        switch (c.event) {
+            case qor::eventException:
+                qor::RegisterExceptionHandler(ProcedureCall, qor::syncNone, c.stage);
+                qor::RegisterExceptionHandler(&a, ListenerMethod, qor::syncNone, c.stage);
+                qor::RegisterExceptionHandler(&b, ListenerMethod, qor::syncNone, c.stage);
+                break;
+            case qor::eventAction:
+                qor::RegisterActionHandler(ProcedureActionCall, qor::syncNone);
+                qor::RegisterActionHandler(&a, ListenerActionMethod, qor::syncNone);
+                qor::RegisterActionHandler(&b, ListenerActionMethod, qor::syncNone);
+                break;
+            case qor::eventHidden:
+                qor::RegisterHiddenHandler(ProcedureCall, qor::syncNone);
+                qor::RegisterHiddenHandler(&a, ListenerMethod, qor::syncNone);
+                qor::RegisterHiddenHandler(&b, ListenerMethod, qor::syncNone);
+                break;
+        }
+        const std::shared_ptr<qor::TIQEException> report =
+            qor::CreateExceptionObject(qor::ExceptionObjectArguments{});
+        qor::TIQEException& exception = *report;
+        exception.SetStage(c.stage);
+        calls.clear();
+        bool handled = false;
+        qor::DispatchHandlers(c.event, qor::actionSave, handled, exception);
+        EXPECT_EQ(calls, c.calls);
+        EXPECT_EQ(handled, c.handled);
+
+        // Removing the pair of a and the method leaves b's registration of the same method.
+        qor::UnregisterExceptionHandler(&a, ListenerMethod);
+        qor::UnregisterActionHandler(&a, ListenerActionMethod);
+        qor::UnregisterHiddenHandler(&a, ListenerMethod);
+        calls.clear();
+        handled = false;
+        qor::DispatchHandlers(c.event, qor::actionSave, handled, exception);
+        EXPECT_EQ(calls, (std::vector<std::string>{"b", "procedure"}));
+
+        qor::UnregisterExceptionHandler(&b, ListenerMethod);
+        qor::UnregisterActionHandler(&b, ListenerActionMethod);
+        qor::UnregisterHiddenHandler(&b, ListenerMethod);
+        qor::UnregisterExceptionHandler(ProcedureCall);
+        qor::UnregisterActionHandler(ProcedureActionCall);
+        qor::UnregisterHiddenHandler(ProcedureCall);
+        calls.clear();
+        qor::DispatchHandlers(c.event, qor::actionSave, handled, exception);
+        EXPECT_TRUE(calls.empty());
+    }
+}
+
+// Throws, called through a frame of its own whose return address the candidates hold.
+__attribute__((noinline)) void ThrowRuntimeError()
+{
+    throw std::runtime_error("captured at the throw");
+}
+
+__attribute__((noinline)) void ThrowBadAlloc()
+{
+    throw std::bad_alloc();
+}
+
+__attribute__((noinline)) void CallThrower(void (*thrower)())
+{
+    thrower();
+    asm volatile(""); // no tail call: this frame stays on the stack
+}
+
+std::string CandidateText(const qor::TDAPreStackList& list)
+{
+    std::string text;
+    char item[24];
+    for (const qor::TDAPreStackItem& entry : list) {
+        std::snprintf(item, sizeof item, " %u:%08x", unsigned{entry.frameChain},
+                      static_cast<unsigned>(entry.address));
+        text += item;
+    }
+    return text;
+}
+
+uintptr_t InstructionPointer(const CONTEXT& context)
+{
+#ifdef _WIN64
+    return context.Rip;
+#else
+    return context.Eip;
+#endif
+}
+
+uintptr_t StackPointer(const CONTEXT& context)
+{
+#ifdef _WIN64
+    return context.Rsp;
+#else
+    return context.Esp;
+#endif
+}
+
+TEST_F(EnginePipelineTest, AThrowKeepsItsRegistersAndTheCandidatesOfItsStack)
+{
+    Start();
+    struct Case {
+        const char* name;
+        void (*thrower)();
+    };
+    const Case cases[] = {{"an exception", ThrowRuntimeError}, {"out of memory", ThrowBadAlloc}};
+    const auto here = reinterpret_cast<uintptr_t>(__builtin_frame_address(0));
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        try {
+            CallThrower(c.thrower);
+        } catch (...) {
+            const qor::RaiseRecord raise = qor::LastRaise();
+            EXPECT_EQ(raise.object, qor::ThrownObjectOf(std::current_exception()));
+            // The throw lies in the throwing routine, and the registers are the thrower's.
+            const auto thrower = reinterpret_cast<uintptr_t>(c.thrower);
+            EXPECT_GT(raise.address, thrower);
+            EXPECT_LT(raise.address, thrower + 256);
+            ASSERT_NE(raise.context, nullptr);
+            EXPECT_EQ(InstructionPointer(*raise.context), raise.address);
+            EXPECT_LT(StackPointer(*raise.context), here);
+            EXPECT_GT(StackPointer(*raise.context), here - 64 * 1024);
+#ifndef _WIN64
+            // The tracer reads 32-bit stacks: the caller of the thrower is a candidate.
+            ASSERT_NE(raise.preparedStack, nullptr);
+            const qor::TDAPreStackList& list = *raise.preparedStack;
+            ASSERT_FALSE(list.empty());
+            EXPECT_EQ(list[0].address, list.size() - 1);
+            const auto caller = reinterpret_cast<uintptr_t>(CallThrower);
+            EXPECT_TRUE(std::any_of(list.begin() + 1, list.end(),
+                                    [&](const auto& item) {
+                                        return item.address > caller && item.address < caller + 64;
+                                    }))
+                << CandidateText(list) << " caller " << std::hex << caller;
+#endif
+        }
+    }
+    // Without the running engine a throw records only the object and the address.
+    qor::StopLibrary();
+    try {
+        CallThrower(ThrowRuntimeError);
+    } catch (...) {
+        EXPECT_NE(qor::LastRaise().address, 0u);
+        EXPECT_EQ(qor::LastRaise().context, nullptr);
+        EXPECT_EQ(qor::LastRaise().preparedStack, nullptr);
+    }
+}

@@ -87,20 +87,16 @@ TEST(LiveTrace, FramePointerAndFramelessLevelsAndACallThroughAPointer)
     ExpectRecordedLevels(g_trace);
 }
 
-LRESULT CALLBACK WindowCallback(HWND, UINT, WPARAM, LPARAM)
-{
-    TraceHere(0);
-    return 0;
-}
+extern "C" __declspec(dllimport) int LiveTraceCallBack(Level next, int depth);
 
-__attribute__((noinline)) int ImportLevel(int)
+__attribute__((noinline)) int ImportLevel(int depth)
 {
     Record(__builtin_return_address(0));
-    // CallWindowProcA is called through the import table and calls back from user32.
-    return static_cast<int>(CallWindowProcA(WindowCallback, nullptr, WM_NULL, 0, 0));
+    // Through the import table into a library without debug information, which calls back.
+    return LiveTraceCallBack(TraceHere, depth + 1) + 1;
 }
 
-TEST(LiveTrace, ThroughTheImportTableAndBackFromTheSystem)
+TEST(LiveTrace, ThroughTheImportTableIntoALibraryWithoutDebugInformation)
 {
     NEEDS_32_BIT_CODE();
     Recorded().clear();

@@ -8,7 +8,10 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <atomic>
+#include <cstdio>
+#include <fstream>
 #include <map>
 #include <thread>
 
@@ -29,6 +32,10 @@ struct FakeModule : ModuleDebugSources {
     std::map<std::string, int64_t> days;
     std::optional<std::string> imageDebug;
 
+    // The file parts read, and the whole files read.
+    std::vector<std::pair<uint64_t, uint64_t>> partsRead;
+    std::vector<std::string> wholeFilesRead;
+
     std::optional<ModuleLayout> Layout() override { return layout; }
     uint32_t DataEnd() override { return 0x0040B000; }
     std::string Resource(std::string_view type, std::string_view name) override
@@ -39,8 +46,21 @@ struct FakeModule : ModuleDebugSources {
     std::optional<std::string> ImageDebugData() override { return imageDebug; }
     std::optional<std::string> ReadFile(const std::string& path) override
     {
+        wholeFilesRead.push_back(path);
         const auto it = files.find(path);
         return it == files.end() ? std::nullopt : std::optional<std::string>(it->second);
+    }
+    std::optional<std::string> ReadFilePart(const std::string& path, uint64_t offset,
+                                            uint64_t count) override
+    {
+        const auto it = files.find(path);
+        if (it == files.end())
+            return std::nullopt;
+        const std::string& file = it->second;
+        const uint64_t start = std::min<uint64_t>(offset, file.size());
+        const uint64_t length = std::min<uint64_t>(count, file.size() - start);
+        partsRead.push_back({start, length});
+        return file.substr(size_t(start), size_t(length));
     }
     std::optional<int64_t> FileDay(const std::string& path) override
     {
@@ -193,6 +213,71 @@ TEST(MapFileSources, FirstSourceThatYieldsWins)
         const TMapFile loaded = Load(module);
         ASSERT_TRUE(loaded.Valid());
         EXPECT_EQ(loaded.PublicAt(CodeBase + 0x60).name, k.routineAt0x60);
+    }
+}
+
+// A module file of 1 MiB and more with TD32 data appended: the debug directory's section is
+// the image's last, and its entry names the data's file offset. Only the headers, the entry's
+// offset field and the data are read, never the whole file.
+TEST(MapFileSources, TdDataAppendedToTheModuleFileIsReadWithoutTheRestOfTheFile)
+{
+    const std::string td32 =
+        Td32Data({Td32Names({"TdsRoutine"}),
+                  {0x125, std::string(4, '\0') + Td32Symbol(0x0020, 26, 12, 20, 1, 0x50)}});
+    const auto put = [](std::string& b, size_t at, uint32_t v, int bytes) {
+        for (int i = 0; i < bytes; ++i)
+            b[at + size_t(i)] = char((v >> (8 * i)) & 0xFF);
+    };
+    constexpr uint32_t DebugSectionRaw = 0x100000, DataOffset = DebugSectionRaw + 0x200;
+    struct Case {
+        const char* name;
+        uint32_t debugSectionRva; // the last section's address
+        const char* routineAt0x60;
+    } cases[] = {
+        {"last section at the debug directory", 0x3000, "TdsRoutine"},
+        {"last section elsewhere", 0x4000, nullptr},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        std::string file(DataOffset, '\0');
+        file[0] = 'M';
+        file[1] = 'Z';
+        put(file, 60, 0x40, 4);
+        put(file, 0x40, 0x4550, 4);
+        put(file, 0x44, 0x14C, 2); // i386
+        put(file, 0x46, 2, 2);     // two sections
+        put(file, 0x54, 0xE0, 2);  // optional header size
+        const size_t optional = 0x58;
+        put(file, optional, 0x10B, 2);
+        put(file, optional + 92, 16, 4);             // data directories
+        put(file, optional + 96 + 6 * 8, 0x3000, 4); // debug directory
+        put(file, optional + 100 + 6 * 8, 28, 4);
+        const size_t sections = optional + 0xE0;
+        put(file, sections + 8, 0x1000, 4); // .text: virtual size, address, raw size, offset
+        put(file, sections + 12, 0x1000, 4);
+        put(file, sections + 16, 0x200, 4);
+        put(file, sections + 20, 0x400, 4);
+        put(file, sections + 36, 0x60000020, 4);
+        put(file, sections + 40 + 8, 0x200, 4);
+        put(file, sections + 40 + 12, c.debugSectionRva, 4);
+        put(file, sections + 40 + 16, 0x200, 4);
+        put(file, sections + 40 + 20, DebugSectionRaw, 4);
+        put(file, DebugSectionRaw + 24, DataOffset, 4);
+        file += td32;
+
+        FakeModule module;
+        module.files[Module] = file;
+        const TMapFile loaded = Load(module);
+        EXPECT_EQ(loaded.Valid(), c.routineAt0x60 != nullptr);
+        if (c.routineAt0x60) {
+            EXPECT_EQ(loaded.PublicAt(CodeBase + 0x60).name, c.routineAt0x60);
+        }
+        EXPECT_EQ(std::count(module.wholeFilesRead.begin(), module.wholeFilesRead.end(), Module),
+                  0);
+        uint64_t bytesRead = 0;
+        for (const auto& [offset, length] : module.partsRead)
+            bytesRead += length;
+        EXPECT_LE(bytesRead, 0x10000 + 4 + td32.size());
     }
 }
 
@@ -414,6 +499,25 @@ TEST(MinimalDebugInfo, LinesOfTheMinimalFormAreMarkedAsInTheFullFile)
     uint32_t next = 0;
     EXPECT_EQ(map.LineAt(CodeBase + 0x20, next), 0);
     EXPECT_EQ(map.LineAt(CodeBase + 0x120, next), -1);
+}
+
+// A file read in part: from the offset, cut at the file's end, nothing beyond it; no file, no
+// bytes.
+TEST(MapFileSources, ReadFileRangeReadsFromTheOffsetUpToTheEnd)
+{
+    const std::string path = ::testing::TempDir() + "read-file-range.bin";
+    {
+        std::ofstream out(path, std::ios::binary);
+        out << "0123456789";
+    }
+    struct Case {
+        uint64_t offset, count;
+        const char* bytes;
+    } cases[] = {{0, 4, "0123"}, {6, 100, "6789"}, {10, 1, ""}, {50, 1, ""}};
+    for (const Case& c : cases)
+        EXPECT_EQ(ReadFileRange(path, c.offset, c.count), std::string(c.bytes)) << c.offset;
+    std::remove(path.c_str());
+    EXPECT_EQ(ReadFileRange(path, 0, 4), std::nullopt);
 }
 
 } // namespace

@@ -8,6 +8,8 @@
 #include <psapi.h>
 #include <tlhelp32.h>
 
+#include "TextLines.h"
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -18,17 +20,6 @@
 using namespace qor;
 
 namespace {
-
-std::vector<std::string> Lines(const std::string& text)
-{
-    std::vector<std::string> lines;
-    size_t start = 0;
-    for (size_t at; (at = text.find("\r\n", start)) != std::string::npos; start = at + 2)
-        lines.push_back(text.substr(start, at - start));
-    if (start < text.size())
-        lines.push_back(text.substr(start));
-    return lines;
-}
 
 std::string Hex(uint64_t value, int digits)
 {
@@ -49,7 +40,7 @@ TEST(PluginSections, ModulesAreTheLoadedModulesInAddressOrder)
     CloseHandle(snapshot);
 
     std::vector<uint64_t> listed;
-    for (const std::string& line : Lines(ModuleSectionText()))
+    for (const std::string& line : CrLfLines(ModuleSectionText()))
         listed.push_back(std::stoull(line.substr(0, line.find(' ')), nullptr, 16));
     EXPECT_TRUE(std::is_sorted(listed.begin(), listed.end()));
     EXPECT_EQ(std::set<uint64_t>(listed.begin(), listed.end()), expected);
@@ -58,7 +49,7 @@ TEST(PluginSections, ModulesAreTheLoadedModulesInAddressOrder)
     const std::string file(path, GetModuleFileNameA(nullptr, path, MAX_PATH));
     const std::string own = Hex(reinterpret_cast<uintptr_t>(GetModuleHandleA(nullptr)), 8);
     bool found = false;
-    for (const std::string& line : Lines(ModuleSectionText())) {
+    for (const std::string& line : CrLfLines(ModuleSectionText())) {
         if (line.rfind(own + " ", 0) == 0) {
             found = true;
             EXPECT_NE(line.find(file.substr(file.rfind('\\') + 1)), std::string::npos) << line;
@@ -93,7 +84,7 @@ TEST(PluginSections, ProcessesAreTheSystemsProcesses)
     const std::set<uint32_t> after = SystemProcessIds();
     std::set<uint32_t> listed;
     std::string ownLine;
-    for (const std::string& line : Lines(text)) {
+    for (const std::string& line : CrLfLines(text)) {
         const uint32_t id =
             static_cast<uint32_t>(std::stoul(line.substr(0, line.find(' ')), nullptr, 16));
         listed.insert(id);

@@ -9,6 +9,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <string>
 
 using namespace qor;
@@ -232,4 +233,19 @@ TEST(SettingsObjects, AdditionalFieldsAndAttachmentsComeFromTheirTextsAndWriteBa
     attachments->RemoveFile("C:\\LOGS\\APP.LOG");
     EXPECT_EQ(settings.StrProp("AddAttachs"), "C:\\a.ini>b.txt>c.zip>d");
     settings.Refresh();
+}
+
+// A module's version text is the four parts of its file version; a file without version
+// information (this test program) has none.
+TEST(ExceptionPathRoutines, FileVersionTextOfModules)
+{
+    EXPECT_EQ(FileVersionText(Program()), "");
+    const std::string kernel = FileVersionText(GetModuleHandleA("kernel32.dll"));
+    int parts[4] = {};
+    char tail = 0;
+    ASSERT_EQ(std::sscanf(kernel.c_str(), "%d.%d.%d.%d%c", &parts[0], &parts[1], &parts[2],
+                          &parts[3], &tail),
+              4)
+        << kernel;
+    EXPECT_NE(kernel, "0.0.0.0");
 }

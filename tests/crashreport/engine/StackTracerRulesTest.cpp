@@ -5,6 +5,7 @@
 
 #include <cstring>
 
+#include "QorExceptAddress.h"
 #include "StackDump.h"
 #include "TraceFixture.h"
 
@@ -136,6 +137,57 @@ TEST(StackTracerRules, PrintedColumnsAndHiddenFrames)
     }
 }
 
+// The program's own code is read in place: a trace asks the read service only for the rest
+// (the stack) and prints what it prints when every byte comes through the service.
+TEST(StackTracerRules, CodeOfferedInPlaceIsNotReadThroughTheService)
+{
+    TraceFixture f;
+    TraceFixture::Environment environment(f);
+    FixtureStack stack(f);
+    // The module's code as it lies in this process's memory, followed by more of its image (as
+    // a code section is followed by the next section), so that no read of the code runs past it.
+    stack.memory.Add(TraceFixture::kA + 0x40, std::vector<uint8_t>(0x40, 0xCC), true,
+                     TraceFixture::kBase);
+    std::vector<uint8_t> code(0x80);
+    ASSERT_TRUE(stack.memory.Read(TraceFixture::kA, code.data(), 0x80));
+    class Counting final : public CodeMemory {
+    public:
+        Counting(const CodeMemory& m, const std::vector<uint8_t>* code) : m_(m), code_(code) {}
+        bool Read(uint32_t address, void* destination, uint32_t count) const override
+        {
+            reads.push_back(address);
+            return m_.Read(address, destination, count);
+        }
+        MemoryRegion Region(uint32_t address) const override { return m_.Region(address); }
+        const uint8_t* InPlace(uint32_t address, uint32_t count) const override
+        {
+            if (!code_ || address < TraceFixture::kA ||
+                uint64_t{address} + count > TraceFixture::kA + code_->size())
+                return nullptr;
+            return code_->data() + (address - TraceFixture::kA);
+        }
+        mutable std::vector<uint32_t> reads;
+
+    private:
+        const CodeMemory& m_;
+        const std::vector<uint8_t>* code_;
+    };
+    std::string texts[2];
+    for (int inPlace = 0; inPlace < 2; ++inPlace) {
+        Counting memory(stack.memory, inPlace ? &code : nullptr);
+        StackTracer tracer(memory, environment);
+        TraceStackResults r;
+        tracer.TraceStack(stack.Arguments(), r);
+        texts[inPlace] = r.text;
+        bool codeRead = false;
+        for (uint32_t address : memory.reads)
+            codeRead |= address >= TraceFixture::kA && address < TraceFixture::kA + 0x80;
+        EXPECT_EQ(codeRead, inPlace == 0);
+    }
+    EXPECT_FALSE(texts[0].empty());
+    EXPECT_EQ(texts[1], texts[0]);
+}
+
 TEST(StackTracerRules, AFrameOutsideEveryModuleIsNamedByQuestionMarks)
 {
     TraceFixture f;
@@ -170,6 +222,30 @@ TEST(StackTracerRules, UnreadableStacksAndAbortsLeaveTheTextEmpty)
     tracer.TraceStack(a, r);
     EXPECT_EQ(r.text, "");
     EXPECT_TRUE(r.items.empty());
+}
+
+// The exception address is moved 4 bytes on only when it is no place of the routine's code
+// and 4 bytes further is. Routine A: push ebp (+0); mov ebp, esp (+1); call B (+3, returns to
+// +8); pop ebp (+8); ret (+9, the area's last byte).
+TEST(ExceptAddress, MovedOnlyFromAnUnacceptableToAnAcceptableAddress)
+{
+    TraceFixture f;
+    constexpr uint32_t kA = TraceFixture::kA;
+    struct Case {
+        const char* name;
+        uint32_t address, corrected;
+    } cases[] = {
+        {"no address", 0, 0},
+        {"an instruction boundary", kA + 3, kA + 3},
+        {"the call's return address", kA + 8, kA + 8},
+        {"inside the call, 4 short of its return address", kA + 4, kA + 8},
+        {"inside the call, 4 short of the ret", kA + 5, kA + 9},
+        {"inside the call, 4 short of the area's end + 1", kA + 6, kA + 10},
+        {"inside the call, 4 short of nothing", kA + 7, kA + 7},
+        {"code of no routine", TraceFixture::kBlob + 1, TraceFixture::kBlob + 1},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(CorrectExceptAddress(c.address, f.code, *f.debug, {}), c.corrected) << c.name;
 }
 
 TEST(StackDump, RowsStopWhereTheStackEnds)

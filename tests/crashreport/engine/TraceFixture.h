@@ -5,8 +5,8 @@
 
 #include <memory>
 
-#include "DebugLookupsStandIn.h"
 #include "StackTracer.h"
+#include "TablesModule.h"
 
 namespace qor::testing {
 
@@ -17,7 +17,7 @@ struct TraceFixture {
     static constexpr uint32_t kStack = 0x00200000, kStackSize = 0x2000;
 
     MemoryImage code;
-    std::shared_ptr<DebugTablesLookup> debug;
+    std::shared_ptr<const TMapFile> debug;
 
     TraceFixture()
     {
@@ -59,7 +59,7 @@ struct TraceFixture {
                                                                           {41, kD + 3},
                                                                           {42, kD + 5}})
             tables.AddLine(line, address);
-        debug = std::make_shared<DebugTablesLookup>(std::move(tables));
+        debug = MapFileOfTables(tables, "C:\\app\\Test.exe", kBase);
     }
 
     class Environment final : public TraceEnvironment {

@@ -8,6 +8,8 @@
 
 #include <commctrl.h>
 
+#include <cstdio>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -46,6 +48,14 @@ std::vector<std::pair<std::string, std::string>> Sections()
             {"modules",
              "00400000 brenvik.exe  1.2.3.4  C:\\App\\brenvik.exe\r\n"
              "7c800000 kernel32.dll 5.1.2600 C:\\Windows\\kernel32.dll"}};
+}
+
+// An exception whose box shows the report of Sections() at once.
+void WithReport(TFakeQEException& e)
+{
+    e.autoShowBugRep = true;
+    e.header = {{"date/time", "2026-12-11"}, {"exception class", "EAccessViolation"}};
+    e.sections = Sections();
 }
 
 TEST(ExceptionBox, FullBoxButtonsGiveTheirActions)
@@ -146,9 +156,7 @@ TEST(ExceptionBox, CompactStyles)
 TEST(ExceptionBox, ReportTabsAndLists)
 {
     TFakeQEException e;
-    e.autoShowBugRep = true;
-    e.header = {{"date/time", "2026-12-11"}, {"exception class", "EAccessViolation"}};
-    e.sections = Sections();
+    WithReport(e);
     TExceptionBox box(e, false, false, false);
     EXPECT_FALSE(e.showBtnVis); // the report is shown already
     EXPECT_TRUE(GetWindowLongPtrA(box.Window(), GWL_STYLE) & WS_THICKFRAME);
@@ -191,12 +199,62 @@ TEST(ExceptionBox, ReportTabsAndLists)
     EXPECT_EQ((tabsAfter.bottom - tabsAfter.top) - (tabsBefore.bottom - tabsBefore.top), 30);
 }
 
+std::vector<std::string> g_jumped;
+
+void RecordJump(const std::string& line)
+{
+    g_jumped.push_back(line);
+}
+
+// The list view's double click as its parent, the tab control, receives it.
+void DoubleClickRow(const TExceptionBox& box, int row)
+{
+    LVITEMA state{};
+    state.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
+    state.state = row >= 0 ? LVIS_SELECTED | LVIS_FOCUSED : 0;
+    SendMessageA(box.Content(), LVM_SETITEMSTATE, static_cast<WPARAM>(row >= 0 ? row : -1),
+                 reinterpret_cast<LPARAM>(&state));
+    NMITEMACTIVATE click{};
+    click.hdr.hwndFrom = box.Content();
+    click.hdr.idFrom = static_cast<UINT_PTR>(GetDlgCtrlID(box.Content()));
+    click.hdr.code = NM_DBLCLK;
+    click.iItem = row;
+    SendMessageA(box.TabControl(), WM_NOTIFY, click.hdr.idFrom, reinterpret_cast<LPARAM>(&click));
+}
+
+TEST(ExceptionBox, DoubleClickedCallStackLineGoesToTheJump)
+{
+    TFakeQEException e;
+    WithReport(e);
+    TExceptionBox box(e, false, false, false);
+    g_jumped.clear();
+    SetIdeLineJump(RecordJump);
+    SendMessageA(box.TabControl(), TCM_SETCURSEL, 1, 0);
+    box.ShowCurrentTab();
+    ASSERT_EQ(SendMessageA(box.Content(), LVM_GETITEMCOUNT, 0, 0), 3);
+    DoubleClickRow(box, 0); // the first row is no call-stack line
+    EXPECT_TRUE(g_jumped.empty());
+    DoubleClickRow(box, 2);
+    ASSERT_EQ(g_jumped.size(), 1u);
+    EXPECT_EQ(g_jumped[0].find('\t'), std::string::npos);
+    EXPECT_EQ(g_jumped[0].rfind("00412c08", 0), 0u) << g_jumped[0];
+    EXPECT_NE(g_jumped[0].find("TCustomForm.WndProc"), std::string::npos) << g_jumped[0];
+
+    // Other tabs, and no jump set, do nothing.
+    SendMessageA(box.TabControl(), TCM_SETCURSEL, 3, 0);
+    box.ShowCurrentTab();
+    DoubleClickRow(box, 1);
+    SendMessageA(box.TabControl(), TCM_SETCURSEL, 1, 0);
+    box.ShowCurrentTab();
+    SetIdeLineJump(nullptr);
+    DoubleClickRow(box, 1);
+    EXPECT_EQ(g_jumped.size(), 1u);
+}
+
 TEST(ExceptionBox, OwnerDrawnRowsAreTinted)
 {
     TFakeQEException e;
-    e.autoShowBugRep = true;
-    e.header = {{"date/time", "2026-12-11"}, {"exception class", "EAccessViolation"}};
-    e.sections = Sections();
+    WithReport(e);
     TExceptionBox box(e, false, false, false);
     HWND list = box.Content();
     RECT item{LVIR_BOUNDS, 0, 0, 0};
@@ -210,11 +268,203 @@ TEST(ExceptionBox, OwnerDrawnRowsAreTinted)
     EXPECT_EQ(dib.Pixel(item.left + 2, item.bottom - 1), 0xE0E0E0u);
 }
 
+// The icon files as drawn by resources/bitmaps/make_progress_pictures.py (54-byte header, 32-bit
+// rows from the bottom), top-down as 0xAARRGGBB.
+std::vector<uint32_t> IconFile(const std::string& name, int size)
+{
+    std::vector<uint32_t> pixels(static_cast<size_t>(size * size));
+    FILE* file = std::fopen((std::string(BRENVIK_BITMAPS "/") + name + ".bmp").c_str(), "rb");
+    if (!file)
+        return {};
+    std::fseek(file, 54, SEEK_SET);
+    for (int y = size - 1; y >= 0; --y)
+        if (std::fread(&pixels[static_cast<size_t>(y * size)], 4, static_cast<size_t>(size),
+                       file) != static_cast<size_t>(size))
+            pixels.clear();
+    std::fclose(file);
+    return pixels;
+}
+
+// An icon pixel over the background (0xRRGGBB): each channel (back x (256 - g) + icon x g) / 256
+// with g = alpha + 1.
+uint32_t Blended(uint32_t icon, uint32_t back)
+{
+    const uint32_t g = (icon >> 24) + 1;
+    uint32_t result = 0;
+    for (int shift = 0; shift < 24; shift += 8)
+        result |= ((((back >> shift) & 0xFF) * (256 - g) + ((icon >> shift) & 0xFF) * g) / 256)
+                  << shift;
+    return result;
+}
+
+uint32_t Rgb(COLORREF colour)
+{
+    return uint32_t(GetRValue(colour)) << 16 | uint32_t(GetGValue(colour)) << 8 | GetBValue(colour);
+}
+
+// What a window paints of itself.
+std::unique_ptr<testsupport::Dib> Painted(HWND window)
+{
+    RECT client;
+    GetClientRect(window, &client);
+    auto dib = std::make_unique<testsupport::Dib>(client.right, client.bottom, 0x123456);
+    SendMessageA(window, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(dib->dc()), PRF_CLIENT);
+    return dib;
+}
+
+// Whether the painted icon at (x0, y0) of the picture is the icon blended over the face; the
+// first differing pixel is reported.
+::testing::AssertionResult ShowsIcon(const testsupport::Dib& dib, int x0, int y0,
+                                     const std::vector<uint32_t>& icon, int size, uint32_t face)
+{
+    if (icon.empty())
+        return ::testing::AssertionFailure() << "icon file not read";
+    for (int y = 0; y < size; ++y)
+        for (int x = 0; x < size; ++x) {
+            const uint32_t want = Blended(icon[static_cast<size_t>(y * size + x)], face);
+            if (dib.Pixel(x0 + x, y0 + y) != want)
+                return ::testing::AssertionFailure()
+                       << "pixel (" << x << ", " << y << ") " << std::hex
+                       << dib.Pixel(x0 + x, y0 + y) << " instead of " << want;
+        }
+    return ::testing::AssertionSuccess();
+}
+
+// The program's resources as a data file: the box takes its icons from the exception's module.
+class ExceptionBoxIcons : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        program_ = LoadLibraryExA((std::string("Z:") + BRENVIK_EXE_UNIX_PATH).c_str(), nullptr,
+                                  LOAD_LIBRARY_AS_DATAFILE);
+        ASSERT_TRUE(program_);
+        e.module = reinterpret_cast<uintptr_t>(program_);
+        e.exceptMsg = "Short text.";
+    }
+    void TearDown() override { FreeLibrary(program_); }
+
+    HMODULE program_ = nullptr;
+    TFakeQEException e;
+};
+
+TEST_F(ExceptionBoxIcons, FullBoxInBothButtonLooks)
+{
+    for (bool framed : {false, true}) {
+        e.uglyBtns = framed;
+        e.continuable = false; // continue shows the can't-continue icon
+        TExceptionBox box(e, false, false, false);
+        HWND icon = box.Button(kIconBig);
+        ASSERT_TRUE(icon) << framed;
+        EXPECT_EQ(ClientRectIn(icon, box.Window()).left, 9);
+        EXPECT_EQ(ClientRectIn(icon, box.Window()).top, 10);
+        EXPECT_FALSE(IsWindowEnabled(icon));
+        EXPECT_TRUE(ShowsIcon(*Painted(icon), 0, 0, IconFile("QEIBIG", 32), 32,
+                              Rgb(GetSysColor(COLOR_BTNFACE))));
+        // A short text sits beside the icon; the button rows start at 31, moved up by one row
+        // (not above 7) for the three stacked right-hand buttons, and the left-hand buttons
+        // take the last of the three rows.
+        HWND text = FindWindowExA(box.Window(), nullptr, "Static", nullptr);
+        EXPECT_EQ(ClientRectIn(text, box.Window()).left, 51);
+        const int row = (framed ? 26 : 22) + 4;
+        EXPECT_EQ(ClientRectIn(box.Button(kBtnSend), box.Window()).top,
+                  std::max(31 - row, 7) + 2 * row);
+
+        const int inset = framed ? 2 : 0;
+        const struct {
+            TBoxButtonKind kind;
+            const char* icon;
+        } buttons[] = {{kBtnSend, "QEISEND"},       {kBtnSave, "QEISAVE"},
+                       {kBtnShow, "QEISHOW"},       {kBtnCantContinue, "QEICANTCONTINUE"},
+                       {kBtnRestart, "QEIRESTART"}, {kBtnClose, "QEICLOSE"}};
+        for (const auto& b : buttons) {
+            HWND button = box.Button(b.kind);
+            ASSERT_TRUE(button) << b.icon;
+            auto painted = Painted(button);
+            // The face is taken beside the icon.
+            EXPECT_TRUE(ShowsIcon(*painted, inset + 3, inset + 3, IconFile(b.icon, 16), 16,
+                                  painted->Pixel(inset, inset)))
+                << b.icon << (framed ? " framed" : " flat");
+        }
+        testsupport::PumpFor(200);
+        testsupport::SaveScreenshot(framed ? "exception-box-icons-framed" : "exception-box-icons");
+    }
+}
+
+TEST_F(ExceptionBoxIcons, FlatFacesByFocus)
+{
+    e.focusedBtn = kBtnClose;
+    TExceptionBox box(e, false, false, false);
+    // Focused: white on the dark shadow colour; not focused: the face raised (or lowered) by 16
+    // per channel.
+    const uint32_t dark = Rgb(GetSysColor(COLOR_3DDKSHADOW));
+    const uint32_t face = Rgb(GetSysColor(COLOR_BTNFACE));
+    int over = 0;
+    for (int shift = 0; shift < 24; shift += 8)
+        over += ((face >> shift) & 0xFF) + 16 > 256;
+    uint32_t shaded = 0;
+    for (int shift = 0; shift < 24; shift += 8) {
+        const int c = static_cast<int>((face >> shift) & 0xFF);
+        shaded |= static_cast<uint32_t>(over <= 1 ? std::min(c + 16, 255) : std::max(c - 16, 0))
+                  << shift;
+    }
+    ASSERT_EQ(GetFocus(), box.Button(kBtnClose));
+    EXPECT_EQ(Painted(box.Button(kBtnClose))->Pixel(1, 1), dark);
+    EXPECT_EQ(Painted(box.Button(kBtnSend))->Pixel(1, 1), shaded);
+}
+
+TEST_F(ExceptionBoxIcons, CompactStylesShowTheBigIcon)
+{
+    for (bool detail : {false, true}) {
+        TExceptionBox box(e, false, detail, true);
+        HWND icon = box.Button(kIconBig);
+        ASSERT_TRUE(icon);
+        EXPECT_TRUE(ShowsIcon(*Painted(icon), 0, 0, IconFile("QEIBIG", 32), 32,
+                              Rgb(GetSysColor(COLOR_BTNFACE))));
+        HWND text = FindWindowExA(box.Window(), nullptr, "Static", nullptr);
+        EXPECT_EQ(ClientRectIn(text, box.Window()).left, 51);
+        testsupport::PumpFor(200);
+        testsupport::SaveScreenshot(detail ? "exception-box-icons-detail"
+                                           : "exception-box-icons-simple");
+    }
+}
+
+TEST(ExceptionBox, WithoutIconResourcesTheTextStartsAtTheEdge)
+{
+    TFakeQEException e; // this test program carries no QEI* resources
+    TExceptionBox box(e, false, false, false);
+    EXPECT_FALSE(box.Button(kIconBig));
+    HWND text = FindWindowExA(box.Window(), nullptr, "Static", nullptr);
+    EXPECT_EQ(ClientRectIn(text, box.Window()).left, 11);
+}
+
+HWND g_noticedBox;
+
+void NoticeFrozenBox(HWND box)
+{
+    g_noticedBox = box;
+    PostMessageA(box, WM_NULL, 777, 777); // as the watchdog does once the program answers
+}
+
+TEST(ExceptionBox, AFrozenApplicationsBoxGoesToTheWatchdog)
+{
+    SetFreezeWatchdogNotice(NoticeFrozenBox);
+    for (int kind : {0, 1}) {
+        g_noticedBox = nullptr;
+        TFakeQEException e;
+        e.reportKind = kind;
+        TExceptionBox box(e, false, false, false);
+        EXPECT_EQ(g_noticedBox, kind == 1 ? box.Window() : nullptr);
+        if (kind == 1)
+            EXPECT_TRUE(testsupport::PumpUntil([&] { return !IsWindow(box.Window()); }));
+    }
+    SetFreezeWatchdogNotice(nullptr);
+}
+
 // Posts keys to the box once it is there (the loop runs inside ShowExceptionBox).
 std::vector<std::pair<WPARAM, bool>> g_keys; // key, with Ctrl
 void CALLBACK PostKeys(HWND, UINT, UINT_PTR timer, DWORD)
 {
-    HWND box = FindWindowA(kExceptionBoxClass, nullptr);
+    HWND box = testsupport::FindThreadWindow(kExceptionBoxClass);
     if (!box || g_keys.empty())
         return;
     const auto [key, control] = g_keys.front();
@@ -259,7 +509,7 @@ TEST(ShowExceptionBox, EscClosesAsTheCloseCommandAndCtrlCCopies)
 TFakeQEException* g_reshown;
 void CALLBACK AskForDetailsThenKeys(HWND, UINT, UINT_PTR timer, DWORD)
 {
-    HWND box = FindWindowA(kExceptionBoxClass, nullptr);
+    HWND box = testsupport::FindThreadWindow(kExceptionBoxClass);
     if (!box)
         return;
     if (!g_reshown->autoShowBugRep) {

@@ -3,6 +3,15 @@
 // record of the actions the presentation asked for.
 #include "QEExceptionStandIn.h"
 
+#ifdef _WIN32
+#include "NVBitmap.h"
+#else
+// Native builds have no bitmap object (it is a DIB section); the native tests hand over none.
+namespace crashui {
+class INVBitmap : public classlib::IInterface {};
+} // namespace crashui
+#endif
+
 #include <functional>
 #include <string>
 #include <utility>
@@ -12,7 +21,8 @@ namespace crashui::testing {
 
 class TFakeQEException : public IQEException {
 public:
-    // Settings.
+    // Settings (of `module`: its resources give the box its icons; 0 is the program).
+    uintptr_t module = 0;
     bool autoShowBugRep = false, sendBtnVis = true, saveBtnVis = true, printBtnVis = false,
          showBtnVis = true, continueBtnVis = true, restartBtnVis = true, closeBtnVis = true,
          uglyBtns = false, plWaitBox = true;
@@ -24,6 +34,7 @@ public:
                 showBtnTxt = "show bug report", continueBtnTxt = "continue application",
                 restartBtnTxt = "restart application", closeBtnTxt = "close application",
                 okBtnTxt = "OK", detailsBtnTxt = "Details";
+    std::string mailFrom;
     classlib::TInterfacePtr<INVWizard> wizard;
 
     // The exception.
@@ -31,6 +42,8 @@ public:
     std::string message = "Access violation.", className = "EAccessViolation";
     int reportKind = 0, displayMode = 0;
     bool continuable = true;
+    classlib::TInterfacePtr<INVBitmap> screenImage;
+    bool attachScreenshot = true;
     std::string assistant;
     std::vector<std::pair<std::string, std::string>> header, sections;
 
@@ -42,7 +55,7 @@ public:
     // Called with the box window by continue, restart and close (the engine closes the box).
     std::function<void(uintptr_t)> onFinalAction;
 
-    uintptr_t ModuleHandle() override { return 0; }
+    uintptr_t ModuleHandle() override { return module; }
     bool AutoShowBugRep() override { return autoShowBugRep; }
     void SetAutoShowBugRep(bool v) override { autoShowBugRep = v; }
     bool SendBtnVis() override { return sendBtnVis; }
@@ -76,6 +89,8 @@ public:
     std::string CloseBtnTxt() override { return closeBtnTxt; }
     std::string OkBtnTxt() override { return okBtnTxt; }
     std::string DetailsBtnTxt() override { return detailsBtnTxt; }
+    std::string MailFrom() override { return mailFrom; }
+    void SetMailFrom(const std::string& v) override { mailFrom = v; }
     classlib::TInterfacePtr<INVWizard> AssistantByName(const std::string& name) override
     {
         return name == "wizard" ? wizard : nullptr;
@@ -118,6 +133,13 @@ public:
             onFinalAction(parent);
     }
     void PerformShowReport(uintptr_t) override { actions.push_back("show"); }
+    classlib::TInterfacePtr<INVBitmap> ScreenImage() override { return screenImage; }
+    void SetScreenImage(classlib::TInterfacePtr<INVBitmap> image) override
+    {
+        screenImage = std::move(image);
+    }
+    bool AttachScreenshot() override { return attachScreenshot; }
+    void SetAttachScreenshot(bool v) override { attachScreenshot = v; }
 
     // Only the placeholders the tests use.
     std::string ExpandPlaceholders(const std::string& text, const std::string& cls,

@@ -3,12 +3,13 @@
 // protocol in the test prefix.
 #include "FileBytes.h"
 #include "BugReportDeliveryWin.h"
-#include "LoaderLock.h"
 #include "MailClientChannels.h"
 
 #include <gtest/gtest.h>
 
 #include <windows.h>
+
+#include <thread>
 
 namespace crashreport {
 namespace {
@@ -25,7 +26,8 @@ class MapiChannel : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        record_ = ::testing::TempDir() + "mapi-record.txt";
+        record_ = ::testing::TempDir() + "mapi-record-" +
+                  ::testing::UnitTest::GetInstance()->current_test_info()->name() + ".txt";
         DeleteFileA(record_.c_str());
         SetEnvironmentVariableA("BRENVIK_MAPI_RECORD", record_.c_str());
         SetEnvironmentVariableA("BRENVIK_MAPI_RESULT", "0");
@@ -86,7 +88,8 @@ protected:
     static constexpr const char* kKey = "mailto\\shell\\open\\command";
     void SetUp() override
     {
-        record_ = ::testing::TempDir() + "mailto-record.txt";
+        record_ = ::testing::TempDir() + "mailto-record-" +
+                  ::testing::UnitTest::GetInstance()->current_test_info()->name() + ".txt";
         DeleteFileA(record_.c_str());
         HKEY key;
         if (RegOpenKeyExA(HKEY_CLASSES_ROOT, kKey, 0, KEY_READ, &key) == ERROR_SUCCESS) {
@@ -220,9 +223,35 @@ TEST_F(MapiDelivery, CancelledMailIsNotMarkedSent)
     EXPECT_EQ(holdLog_, "released ");
 }
 
-TEST(LoaderLock, IsFreeOutsideTheLoader)
+// While another thread holds the loader lock the mail client is not loaded (its library's
+// start-up would wait for the lock): the send fails; once the lock is free the same send goes
+// out.
+TEST_F(MapiChannel, RefusedWhileTheLoaderLockIsHeld)
 {
-    EXPECT_FALSE(crashui::LoaderLockHeld(250));
+    using LockLoader = LONG(NTAPI*)(ULONG, ULONG*, ULONG_PTR*);
+    using UnlockLoader = LONG(NTAPI*)(ULONG, ULONG_PTR);
+    const HMODULE ntdll = GetModuleHandleA("ntdll.dll");
+    const auto lock = reinterpret_cast<LockLoader>(
+        reinterpret_cast<void*>(GetProcAddress(ntdll, "LdrLockLoaderLock")));
+    const auto unlock = reinterpret_cast<UnlockLoader>(
+        reinterpret_cast<void*>(GetProcAddress(ntdll, "LdrUnlockLoaderLock")));
+    ASSERT_TRUE(lock && unlock);
+    const HANDLE taken = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+    const HANDLE done = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+    std::thread holder([&] {
+        ULONG_PTR cookie = 0;
+        lock(0, nullptr, &cookie);
+        SetEvent(taken);
+        WaitForSingleObject(done, INFINITE);
+        unlock(0, cookie);
+    });
+    WaitForSingleObject(taken, INFINITE);
+    EXPECT_EQ(SendViaMapi("a@x.test", "S", "B", true, nullptr, {}, {}), MapiOutcome::failed);
+    SetEvent(done);
+    holder.join();
+    CloseHandle(taken);
+    CloseHandle(done);
+    EXPECT_EQ(SendViaMapi("a@x.test", "S", "B", true, nullptr, {}, {}), MapiOutcome::sent);
 }
 
 } // namespace

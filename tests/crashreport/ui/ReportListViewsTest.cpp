@@ -327,4 +327,34 @@ TEST(CallStack, ACreatorLineStaysInItsPiece)
     EXPECT_EQ(SplitStackPieces(text).size(), 1u);
 }
 
+// Colour values 0x00BBGGRR as RGB(r, g, b) gives them.
+constexpr uint32_t Rgb(uint32_t r, uint32_t g, uint32_t b)
+{
+    return r | g << 8 | b << 16;
+}
+
+TEST(ListRowColours, SelectionAndLowColourDepths)
+{
+    const struct {
+        uint32_t colour;
+        bool selected, highColour;
+        uint32_t shown;
+    } cases[] = {
+        {Rgb(240, 248, 255), false, true, Rgb(240, 248, 255)},
+        {Rgb(240, 248, 255), true, true, Rgb(224, 232, 239)},
+        {Rgb(10, 248, 255), true, true, Rgb(0, 232, 239)}, // floored at 0
+        {Rgb(255, 208, 208), false, false, Rgb(255, 0, 0)},
+        {Rgb(255, 208, 208), true, false, Rgb(128, 0, 0)},
+        {Rgb(255, 244, 244), false, false, Rgb(128, 255, 255)},
+        {Rgb(255, 244, 244), true, false, Rgb(0, 128, 128)},
+        {Rgb(240, 248, 255), false, false, Rgb(255, 255, 192)},
+        {Rgb(240, 248, 255), true, false, Rgb(128, 128, 0)},
+        {Rgb(255, 255, 255), false, false, Rgb(255, 255, 255)},
+        {Rgb(255, 255, 255), true, false, Rgb(192, 192, 192)},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(ShownCellColour(c.colour, c.selected, c.highColour), c.shown)
+            << std::hex << c.colour << " selected " << c.selected << " high " << c.highColour;
+}
+
 } // namespace

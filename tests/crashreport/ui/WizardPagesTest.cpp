@@ -74,6 +74,25 @@ TEST(WizardPages, BuiltFromTheirResources)
     EXPECT_FALSE(wizard->Form(3));
 }
 
+TEST(WizardPages, TheProgramCarriesThePages)
+{
+    HMODULE program = LoadLibraryExA((std::string("Z:") + BRENVIK_EXE_UNIX_PATH).c_str(), nullptr,
+                                     LOAD_LIBRARY_AS_DATAFILE);
+    ASSERT_TRUE(program);
+    const std::vector<std::string> names = {"ContactForm", "DetailsForm", "ScrShotForm"};
+    TInterfacePtr<INVWizard> ours = Wizard(names);
+    TInterfacePtr<INVWizard> its = BuildAssistant(program, "Send Assistant", names, nullptr);
+    for (int32_t k = 0; k < 3; ++k) {
+        TInterfacePtr<INVForm> a = ours->Form(k), b = its->Form(k);
+        EXPECT_EQ(b->Message(), a->Message()) << names[static_cast<size_t>(k)];
+        ASSERT_EQ(b->ItemCount(), a->ItemCount()) << names[static_cast<size_t>(k)];
+        EXPECT_GT(b->ItemCount(), 3); // more than the three buttons of a missing resource
+        for (int32_t i = 0; i < a->ItemCount(); ++i)
+            EXPECT_EQ(b->Item(i)->Name(), a->Item(i)->Name());
+    }
+    FreeLibrary(program);
+}
+
 TEST(WizardPages, MissingResourceGivesTheThreeButtons)
 {
     TInterfacePtr<INVWizard> wizard = Wizard({"NoSuchPage"});
@@ -116,6 +135,72 @@ TEST(WizardPages, ContactPageLayoutAndContinueCheck)
     EXPECT_EQ(g_seen.gaps, (std::vector<int>{6, 8, 6, 14}));
     EXPECT_EQ(page->EditByName("EmailEdit")->Text(), "someone@example.com"); // kept after
     EXPECT_EQ(page->Handle(), 0u);
+}
+
+struct TDetailsSeen {
+    int gap = 0, memoHeight = 0, lineHeight = 0;
+    bool continueEmpty = true, continueTyped = false, skip = false;
+    std::string afterEnter;
+} g_details;
+
+void CALLBACK ScreenshotThenSkip(HWND, UINT, UINT_PTR timer, DWORD)
+{
+    KillTimer(nullptr, timer);
+    testsupport::SaveScreenshot("assistant-details-page");
+    HWND page = testsupport::FindThreadWindow(kAssistantWindowClass);
+    for (HWND child = GetWindow(page, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
+        char text[32] = {};
+        GetWindowTextA(child, text, sizeof(text));
+        if (std::string(text) == "Skip")
+            PostMessageA(page, WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(child), BN_CLICKED),
+                         reinterpret_cast<LPARAM>(child));
+    }
+}
+
+void DetailsPage(INVForm& page, uint8_t action, INVItem*, void*)
+{
+    if (action != kActionShowing)
+        return;
+    HWND label = Window(page.LabelByName("Label1"));
+    HWND memo = Window(page.EditByName("DetailsMemo"));
+    g_details.gap = RectInPage(page, memo).top - RectInPage(page, label).bottom;
+    RECT r;
+    GetWindowRect(memo, &r);
+    g_details.memoHeight = r.bottom - r.top;
+    HDC dc = GetDC(memo);
+    HGDIOBJ previous =
+        SelectObject(dc, reinterpret_cast<HFONT>(SendMessageA(memo, WM_GETFONT, 0, 0)));
+    SIZE size{};
+    GetTextExtentPoint32A(dc, "Gg", 2, &size);
+    SelectObject(dc, previous);
+    ReleaseDC(memo, dc);
+    g_details.lineHeight = size.cy;
+    g_details.skip = IsWindowEnabled(Window(page.SkipBtn())) != 0;
+    g_details.continueEmpty = IsWindowEnabled(Window(page.ContinueBtn())) != 0;
+    // Typed text (a set text does not re-check Continue); Enter in the multi-line edit is a
+    // line break, not a move to the next item.
+    SetFocus(memo);
+    for (char c : std::string("saving"))
+        SendMessageA(memo, WM_CHAR, static_cast<WPARAM>(c), 1);
+    g_details.continueTyped = IsWindowEnabled(Window(page.ContinueBtn())) != 0;
+    SendMessageA(memo, WM_CHAR, VK_RETURN, 1);
+    g_details.afterEnter = page.EditByName("DetailsMemo")->Text();
+    SetTimer(nullptr, 0, 200, ScreenshotThenSkip); // once the page is on the display
+}
+
+TEST(WizardPages, DetailsPageLayoutAndKeys)
+{
+    g_details = {};
+    TInterfacePtr<INVWizard> wizard = Wizard({"DetailsForm"});
+    TInterfacePtr<INVForm> page = wizard->Form(0);
+    page->SetOnAction(DetailsPage);
+    EXPECT_EQ(page->RunModal(0), kResultSkipped);
+    EXPECT_EQ(g_details.gap, 6); // head label 4, edit window 2 inside its frame
+    EXPECT_EQ(g_details.memoHeight, 9 * g_details.lineHeight + 2);
+    EXPECT_TRUE(g_details.skip);
+    EXPECT_FALSE(g_details.continueEmpty); // the details are required
+    EXPECT_TRUE(g_details.continueTyped);
+    EXPECT_EQ(g_details.afterEnter, "saving\r\n");
 }
 
 void EscapeOnShow(INVForm& page, uint8_t action, INVItem*, void*)
@@ -203,7 +288,7 @@ void CALLBACK LookAtFocusThenEscape(HWND, UINT, UINT_PTR timer, DWORD)
 {
     KillTimer(nullptr, timer);
     g_focusAfterEnter = GetFocus();
-    if (HWND page = FindWindowA(kAssistantWindowClass, nullptr))
+    if (HWND page = testsupport::FindThreadWindow(kAssistantWindowClass))
         PostMessageA(page, WM_KEYDOWN, VK_ESCAPE, 1);
 }
 
