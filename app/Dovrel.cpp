@@ -980,11 +980,16 @@ WaitResult TDovrel::WaitAnswer(std::uint8_t command, unsigned timeoutMs)
     for (;;) {
         if (currentDevice_ == nullptr)
             return WaitNoDevice;
-        const ULONGLONG now = GetTickCount64();
-        if (now >= deadline)
-            return WaitTimedOut;
+        // An answer already received counts even when this thread comes back to it only after
+        // the deadline (a busy machine may wake it late); at the deadline, input reports that
+        // arrived in time but wait as synchronized calls are served before giving up.
         if (CheckAnswer(command))
             return WaitAnswered;
+        const ULONGLONG now = GetTickCount64();
+        if (now >= deadline) {
+            CheckSynchronize();
+            return CheckAnswer(command) ? WaitAnswered : WaitTimedOut;
+        }
         // Sleeps until a message, a synchronized call (input reports arrive as one) or the
         // deadline. A synchronized call alone is served alone, so the answer is checked (and
         // the next report sent) without first going through the window's messages; those are
