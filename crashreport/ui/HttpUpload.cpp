@@ -172,10 +172,12 @@ bool ReadHttpResponse(ByteStream& stream, NetworkServices& network)
 {
     constexpr size_t kLimit = 5120;
     std::string text;
+    // The answer is judged once its header block is whole (a 302's location may come in a later
+    // read than its status line), or with what came when the server closes or the limit is met.
     for (;;) {
-        if (text.size() >= kLimit ||
-            stream.Receive(text, kLimit - text.size()) != ByteStream::Received::data)
-            return false;
+        const bool more =
+            text.size() < kLimit &&
+            stream.Receive(text, kLimit - text.size()) == ByteStream::Received::data;
         std::string answer = text;
         // Interim "100" answers come before the final one, in the same read or a later one.
         while (WordAt(answer, 1) == "100") {
@@ -184,9 +186,12 @@ bool ReadHttpResponse(ByteStream& stream, NetworkServices& network)
                 break;
             answer.erase(0, end + 4);
         }
-        if (WordAt(answer, 1).size() != 3 || WordAt(answer, 1) == "100" ||
-            answer.find("\r\n") == std::string::npos)
+        const bool statusWhole = WordAt(answer, 1).size() == 3 && WordAt(answer, 1) != "100" &&
+                                 answer.find("\r\n") != std::string::npos;
+        if (more && (!statusWhole || answer.find("\r\n\r\n") == std::string::npos))
             continue;
+        if (!statusWhole)
+            return false;
         const HttpAnswer result = CheckHttpResponse(answer);
         if (!result.location.empty() && IsBrowsableLocation(result.location))
             network.OpenInBrowser(result.location);

@@ -85,6 +85,12 @@ TEST(HttpUpload, ReadsTheAnswerAndOpensOnlyWebAddresses)
          true,
          {}},
         {"302 without location", {"HTTP/1.1 302 Found\r\n\r\n"}, false, {}},
+        {"302 with its location in a later read",
+         {"HTTP/1.1 302 Found\r\n", "Location: http://r.test/thanks\r\n\r\n"},
+         true,
+         {"http://r.test/thanks"}},
+        {"200 whose headers the server cuts short", {"HTTP/1.1 200 OK\r\n"}, true, {}},
+        {"status line cut short", {"HTTP/1.1 2"}, false, {}},
         {"no answer", {}, false, {}},
     };
     for (const Case& c : cases) {
