@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include <algorithm>
 #include <csignal>
 #include <cstring>
 #include <exception>
@@ -9,6 +10,7 @@
 #include <new>
 #include <set>
 #include <typeinfo>
+#include <vector>
 
 #include "QorHandlers.h"
 #include "QorPatching.h"
@@ -35,12 +37,22 @@ thread_local RaiseRecord lastRaise;
 thread_local CatchState catchState;
 
 // What a throw captures, per thread and kept from throw to throw, so that a later throw (a
-// bad_alloc among them) finds the list's memory already there.
+// bad_alloc among them) finds the memory already there. The throw copies the thrower's stack
+// (a copy costs little; telling return addresses apart costs a read of the code in front of
+// each stack word, which under Wine is a system round trip per page, so about a millisecond a
+// throw); the candidates are worked out from the copy when the raise record is first asked
+// for, which is when an exception is reported.
 constexpr size_t preparedCapacity = 1024;
+constexpr size_t stackCopyStep = 16 * 1024;
 struct ThrowCapture {
     CONTEXT context;
+    std::vector<uint8_t> stack; // the stack from stackBottom up as the throw left it
+    uint32_t stackBottom;
+    uint32_t stackTop;
+    uint32_t framePointer;
+    bool pending; // a copy whose candidates are not yet worked out
     TDAPreStackList candidates;
-    bool capturing;
+    bool capturing; // inside the engine's own capture work: throws there are not recorded
 };
 thread_local ThrowCapture throwCapture;
 thread_local bool reportingSystemException = false;
@@ -215,16 +227,20 @@ void OnThreadCreated(classlib::TObject*, unsigned threadId, void* creatorAddress
     SetThreadRecord(threadId, "", reinterpret_cast<uintptr_t>(creatorAddress));
 }
 
-// The registers and stack candidates of a throw. `stackPosition` is the throwing routine's stack
-// pointer after the call returns, `framePointer` its frame pointer.
+// The registers of a throw and a copy of its stack. `stackPosition` is the throwing routine's
+// stack pointer after the call returns, `framePointer` its frame pointer.
 void CaptureThrow(const void* object, const std::type_info* type, uintptr_t address,
                   uintptr_t stackPosition, uintptr_t framePointer)
 {
     ThrowCapture& capture = throwCapture;
+    // A throw inside the capture (its memory running out) is not recorded: the record being
+    // made stays the thrower's.
+    if (capture.capturing)
+        return;
     lastRaise = {object, address, nullptr, nullptr};
-    // A throw inside the capture (the tracer's own memory running out) is not recorded, and
-    // nothing is captured while the engine does not run.
-    if (capture.capturing || !installed)
+    capture.pending = false;
+    // Nothing more is captured while the engine does not run.
+    if (!installed)
         return;
     capture.capturing = true;
     RtlCaptureContext(&capture.context);
@@ -238,24 +254,35 @@ void CaptureThrow(const void* object, const std::type_info* type, uintptr_t addr
     capture.context.Ebp = static_cast<DWORD>(framePointer);
 #endif
     lastRaise.context = &capture.context;
-    // Out of memory, the engine's reserve makes room for the scan.
-    const bool outOfMemory = type != nullptr && *type == typeid(std::bad_alloc);
-    if (outOfMemory)
-        ReleaseMemoryReserve();
-    try {
-        if (capture.candidates.capacity() < preparedCapacity)
-            capture.candidates.reserve(preparedCapacity);
-        // From the top of the stack down to the thrower's stack position: the slots below
-        // belong to the throw itself. No scan stops at a stale copy of the throw address.
-        if (stackPosition <= UINT32_MAX && framePointer <= UINT32_MAX &&
-            CaptureStackCandidates(static_cast<uint32_t>(framePointer), 0,
-                                   static_cast<uint32_t>(stackPosition), 0, false,
-                                   capture.candidates) > 0)
-            lastRaise.preparedStack = &capture.candidates;
-    } catch (...) {
+    // From the thrower's stack position up to the top of the stack: the slots below belong to
+    // the throw itself. The tracer reads 32-bit stacks only.
+    const uintptr_t top = CurrentStackBase();
+    if (stackPosition < top && framePointer <= UINT32_MAX) {
+        const size_t size = top - stackPosition;
+        // Out of memory, the engine's reserve makes room for the copy; when even that is not
+        // enough, the part nearest the throw is kept.
+        const bool outOfMemory = type != nullptr && *type == typeid(std::bad_alloc);
+        if (outOfMemory)
+            ReleaseMemoryReserve();
+        try {
+            if (capture.candidates.capacity() < preparedCapacity)
+                capture.candidates.reserve(preparedCapacity);
+            if (capture.stack.size() < size)
+                capture.stack.resize((size + stackCopyStep - 1) / stackCopyStep * stackCopyStep);
+        } catch (...) {
+        }
+        if (outOfMemory)
+            CreateMemoryReserve();
+        // The thread's own stack between its stack pointer and its base is committed.
+        const size_t copied = std::min(size, capture.stack.size());
+        if (copied >= 4) {
+            std::memcpy(capture.stack.data(), reinterpret_cast<const void*>(stackPosition), copied);
+            capture.stackBottom = static_cast<uint32_t>(stackPosition);
+            capture.stackTop = static_cast<uint32_t>(stackPosition + copied);
+            capture.framePointer = static_cast<uint32_t>(framePointer);
+            capture.pending = true;
+        }
     }
-    if (outOfMemory)
-        CreateMemoryReserve();
     capture.capturing = false;
 }
 
@@ -268,12 +295,22 @@ const void* ThrownObjectOf(const std::exception_ptr& exception)
 
 RaiseRecord LastRaise()
 {
+    ThrowCapture& capture = throwCapture;
+    if (capture.pending && !capture.capturing) {
+        capture.pending = false;
+        capture.capturing = true;
+        if (CandidatesOfStackCopy(capture.framePointer, capture.stack.data(), capture.stackBottom,
+                                  capture.stackTop, capture.candidates) > 0)
+            lastRaise.preparedStack = &capture.candidates;
+        capture.capturing = false;
+    }
     return lastRaise;
 }
 
 void ClearLastRaise()
 {
     lastRaise = {};
+    throwCapture.pending = false;
 }
 
 void MarkReported(const void* thrownObject)
@@ -363,8 +400,9 @@ void __wrap___cxa_end_catch()
             last = state.caught[i] != object;
         if (object == state.rethrown)
             state.rethrown = nullptr;
-        if (last && !state.reporting && qor::HasHiddenHandler() && !qor::WasReported(object) &&
-            GetCurrentThreadId() != qor::ExceptionThreadId()) {
+        // The engine's own capture work catches what it throws: no hidden exception.
+        if (last && !state.reporting && !qor::throwCapture.capturing && qor::HasHiddenHandler() &&
+            !qor::WasReported(object) && GetCurrentThreadId() != qor::ExceptionThreadId()) {
             state.reporting = true;
             qor::ExceptionArguments arguments;
             arguments.kind = qor::kindHidden;
@@ -383,7 +421,7 @@ void __wrap___cxa_free_exception(void* object)
 {
     qor::Forget(object);
     if (qor::lastRaise.object == object)
-        qor::lastRaise = {};
+        qor::ClearLastRaise();
     __real___cxa_free_exception(object);
 }
 }

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cstring>
 #include <map>
+#include <mutex>
 
 #include "GuardedRead.h"
 #include "LandingPads.h"
@@ -291,6 +292,64 @@ ProcessTracing& Tracing()
     return tracing;
 }
 
+// Guards the process's tracer: its module and function tables and the environment's export
+// tables grow as traces meet new modules and routines. Reports are traced on the handling
+// thread, in place on a thread that holds the loader lock, and on request from any thread.
+std::mutex tracingLock;
+
+// Runs `work` on the process's tracing when no other thread uses it, else on tracing of its
+// own: waiting could deadlock (the tracing thread may need the loader lock, which the caller
+// may hold), and a trace with fresh tables only takes longer.
+template <typename Work>
+auto WithTracing(Work work)
+{
+    std::unique_lock<std::mutex> shared(tracingLock, std::try_to_lock);
+    if (shared.owns_lock())
+        return work(Tracing());
+    ProcessTracing own;
+    return work(own);
+}
+
+// The process's memory with a stack range replaced by a copy taken earlier.
+class StackCopyMemory final : public CodeMemory {
+public:
+    StackCopyMemory(const CodeMemory& process, const uint8_t* copy, uint32_t start, uint32_t end)
+        : process_(process), copy_(copy), start_(start), end_(end)
+    {
+    }
+    bool Read(uint32_t address, void* destination, uint32_t count) const override
+    {
+        auto* out = static_cast<uint8_t*>(destination);
+        uint64_t at = address;
+        const uint64_t end = uint64_t{address} + count;
+        while (at < end) {
+            uint64_t n = 0;
+            if (at >= start_ && at < end_) {
+                n = std::min(end, uint64_t{end_}) - at;
+                std::memcpy(out, copy_ + (at - start_), static_cast<size_t>(n));
+            } else {
+                n = (at < start_ ? std::min(end, uint64_t{start_}) : end) - at;
+                if (!process_.Read(static_cast<uint32_t>(at), out, static_cast<uint32_t>(n)))
+                    return false;
+            }
+            out += n;
+            at += n;
+        }
+        return true;
+    }
+    MemoryRegion Region(uint32_t address) const override { return process_.Region(address); }
+    const uint8_t* InPlace(uint32_t address, uint32_t count) const override
+    {
+        const bool apart = uint64_t{address} + count <= start_ || address >= end_;
+        return apart ? process_.InPlace(address, count) : nullptr;
+    }
+
+private:
+    const CodeMemory& process_;
+    const uint8_t* copy_;
+    uint32_t start_, end_;
+};
+
 } // namespace
 
 StackTracer& ProcessStackTracer()
@@ -305,14 +364,15 @@ uintptr_t CorrectExceptAddress(uintptr_t address)
     const std::shared_ptr<const TMapFile> debug = MapFileOf(address);
     if (!debug->Valid())
         return address;
-    ProcessTracing& tracing = Tracing();
-    TraceModuleInfo module;
-    const uint32_t at = static_cast<uint32_t>(address);
-    const MemoryRegion region = tracing.memory.Region(at);
-    AnalyserAnchors anchors;
-    if (region.allocationBase && tracing.environment.ModuleAt(region.allocationBase, module))
-        anchors = tracing.environment.AnchorsFor(module);
-    return CorrectExceptAddress(at, tracing.memory, *debug, anchors);
+    return WithTracing([&](ProcessTracing& tracing) -> uintptr_t {
+        TraceModuleInfo module;
+        const uint32_t at = static_cast<uint32_t>(address);
+        const MemoryRegion region = tracing.memory.Region(at);
+        AnalyserAnchors anchors;
+        if (region.allocationBase && tracing.environment.ModuleAt(region.allocationBase, module))
+            anchors = tracing.environment.AnchorsFor(module);
+        return CorrectExceptAddress(at, tracing.memory, *debug, anchors);
+    });
 }
 
 uint32_t CurrentStackBase()
@@ -332,7 +392,7 @@ __attribute__((noinline)) void TraceStack(TraceStackArguments arguments, TraceSt
     if (arguments.currentAddress == 0 && !arguments.isException)
         arguments.currentAddress =
             static_cast<uint32_t>(reinterpret_cast<uintptr_t>(__builtin_return_address(0)));
-    ProcessStackTracer().TraceStack(arguments, results);
+    WithTracing([&](ProcessTracing& tracing) { tracing.tracer.TraceStack(arguments, results); });
 }
 
 uint32_t CaptureStackCandidates(uint32_t framePointer, uint32_t stackTop, uint32_t stackBottom,
@@ -343,8 +403,25 @@ uint32_t CaptureStackCandidates(uint32_t framePointer, uint32_t stackTop, uint32
             static_cast<uint32_t>(reinterpret_cast<uintptr_t>(__builtin_frame_address(0)));
     if (stackTop == 0)
         stackTop = CurrentStackBase();
+    // The capture reads memory only (no tables): no guard needed.
     return ProcessStackTracer().CaptureStackCandidates(framePointer, stackTop, stackBottom,
                                                        currentAddress, isException, list);
+}
+
+uint32_t CandidatesOfStackCopy(uint32_t framePointer, const uint8_t* copy, uint32_t stackBottom,
+                               uint32_t stackTop, TDAPreStackList& list)
+{
+    list.clear();
+    try {
+        ProcessTracing& tracing = Tracing();
+        const StackCopyMemory memory(tracing.memory, copy, stackBottom, stackTop);
+        // A tracer over the copy; the capture touches none of its tables.
+        const StackTracer tracer(memory, tracing.environment);
+        return tracer.CaptureStackCandidates(framePointer, stackTop, stackBottom, 0, false, list);
+    } catch (...) {
+        list.clear();
+        return 0;
+    }
 }
 
 } // namespace qor

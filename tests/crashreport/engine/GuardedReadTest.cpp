@@ -7,20 +7,14 @@
 
 #include "FunctionAnalyser.h"
 #include "GuardedRead.h"
+#include "LowPages.h"
 
 namespace qor {
 namespace {
 
-// One page below 4 GB, which is all the 32-bit interface can address: the 64-bit build's
-// allocator may hand out higher pages, so the page is asked for at low addresses in turn.
 void* AllocatePageBelow4GB(DWORD protect)
 {
-    for (uintptr_t base = 0x10000000; base < 0x80000000; base += 0x10000) {
-        if (void* page = VirtualAlloc(reinterpret_cast<void*>(base), 0x1000,
-                                      MEM_COMMIT | MEM_RESERVE, protect))
-            return page;
-    }
-    return nullptr;
+    return AllocatePagesBelow4GB(0x1000, protect);
 }
 
 TEST(GuardedRead, ReadsMappedMemoryAndRefusesTheRest)
