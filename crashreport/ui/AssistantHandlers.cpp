@@ -3,7 +3,7 @@
 #include "ExceptionPathSystem.h"
 #include "ExceptionPathUtils.h"
 #include "NVBitmap.h"
-#include "QEExceptionStandIn.h"
+#include "QorInterfaces.h"
 #include "core/SysUtils.h"
 
 #include <windows.h>
@@ -16,6 +16,7 @@
 namespace crashui {
 
 using classlib::TInterfacePtr;
+using qor::IQEException;
 
 namespace {
 
@@ -68,7 +69,7 @@ void ContactPageContinued(INVForm& page, IQEException* exception)
     const std::string name = EditText(page, "NameEdit");
     const std::string email = EditText(page, "EmailEdit");
     if (!name.empty())
-        exception->SetMailFrom(name + " <" + email + ">");
+        exception->SetStrProp("MailFrom", name + " <" + email + ">");
 }
 
 // The state of a screenshot being edited. The page's user data (32 bits) holds the record's
@@ -117,7 +118,7 @@ HANDLE DropEditRecord(INVForm& page)
 void ShowScreenshot(INVForm& page, IQEException& exception)
 {
     if (TInterfacePtr<INVImage> image = page.ImageByName("ScrShotImg"))
-        image->SetBitmap(exception.ScreenImage());
+        image->SetBitmap(ScreenshotBitmap(exception.ScreenImage()));
 }
 
 // A click on an image: the screenshot goes to the temporary file (the first time) and the
@@ -129,7 +130,7 @@ void EditScreenshot(INVForm& page, INVItem& item, IQEException& exception, const
         return;
     TScreenshotEdit* record = EditRecord(page);
     if (!record) {
-        TInterfacePtr<INVBitmap> shot = exception.ScreenImage();
+        TInterfacePtr<INVBitmap> shot = ScreenshotBitmap(exception.ScreenImage());
         if (!shot || !shot->WriteBmpFile(file))
             return;
         record = NewEditRecord(page, FileWriteTime(file));
@@ -166,7 +167,7 @@ void ReloadScreenshot(INVForm& page, IQEException& exception, const std::string&
     if (!loaded)
         return;
     record->writeTime = writeTime;
-    exception.SetScreenImage(loaded);
+    exception.SetScreenImage(ShareScreenshot(loaded));
     ShowScreenshot(page, exception);
 }
 
