@@ -3,6 +3,7 @@
 #include "ExceptionPathSystem.h"
 #include "ExceptionPathUtils.h"
 #include "NVBitmap.h"
+#include "QorMapFileWin32.h"
 #include "QorInterfaces.h"
 #include "core/SysUtils.h"
 
@@ -224,7 +225,18 @@ TNVAction AssistantHandlerByName(const std::string& name)
         return HandleContactForm;
     if (classlib::SameText(name, "qorExcept.HandleScreenshotForm"))
         return HandleScreenshotForm;
-    return nullptr;
+    if (name.empty())
+        return nullptr;
+    // Any other name is "unit.routine" (or a routine without unit), a public code symbol of
+    // this program's own debug information.
+    const size_t dot = name.find('.');
+    const std::string unit = dot == std::string::npos ? std::string() : name.substr(0, dot);
+    const std::string routine = dot == std::string::npos ? name : name.substr(dot + 1);
+    const std::shared_ptr<const qor::TMapFile> map = qor::MapFileOf(0);
+    if (!map || !map->Valid())
+        return nullptr;
+    const uint32_t address = map->LocatePublic(true, unit, routine, true);
+    return address ? reinterpret_cast<TNVAction>(static_cast<uintptr_t>(address)) : nullptr;
 }
 
 uint32_t FileWriteTime(const std::string& path)

@@ -189,8 +189,8 @@ TBugReportFileSettings BugReportFileSettingsOf(qor::IQESettings& settings)
     TBugReportFileSettings file;
     file.bugRepFile = settings.StrProp("BugRepFile");
     char path[MAX_PATH] = {};
-    const DWORD length = GetModuleFileNameA(reinterpret_cast<HMODULE>(settings.ModuleHandle()),
-                                            path, MAX_PATH);
+    const DWORD length =
+        GetModuleFileNameA(reinterpret_cast<HMODULE>(settings.ModuleHandle()), path, MAX_PATH);
     file.moduleFileName.assign(path, length < MAX_PATH ? length : 0);
     file.saveDialogTitle = settings.SaveBtnTxt();
     file.rules.append = settings.BoolProp("AppendBugReps");

@@ -23,6 +23,7 @@ crashreport::DeliverySettings DeliverySettingsOf(qor::IQESettings& settings);
 
 // The please-wait alert of an exception on the progress popup (picture "QEIPLWAIT" of
 // `pictureModule`).
-std::unique_ptr<qor::ReportAlert> CreateWaitAlert(const std::string& title, uintptr_t pictureModule);
+std::unique_ptr<qor::ReportAlert> CreateWaitAlert(const std::string& title,
+                                                  uintptr_t pictureModule);
 
 } // namespace crashui

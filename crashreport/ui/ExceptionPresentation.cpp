@@ -103,8 +103,9 @@ std::string ExpandFor(const TPresentationHost& host, IQESettings& settings, cons
                       const std::string& className, const std::string& report,
                       const std::string& message)
 {
-    return host.expandPlaceholders ? host.expandPlaceholders(settings, text, className, report, message)
-                                   : text;
+    return host.expandPlaceholders
+               ? host.expandPlaceholders(settings, text, className, report, message)
+               : text;
 }
 
 namespace {
@@ -127,8 +128,7 @@ void PresentOnConsole(IQEException& exception, const TPresentationHost& host)
                 : CgiErrorPage(report, exception,
                                [&](const std::string& text, const std::string& className,
                                    const std::string& rep, const std::string& message) {
-                                   return ExpandFor(host, exception, text, className, rep,
-                                                    message);
+                                   return ExpandFor(host, exception, text, className, rep, message);
                                });
         Write(host, "Content-Type: text/html\r\n\r\n");
         Write(host, page);

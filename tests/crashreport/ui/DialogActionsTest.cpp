@@ -1,11 +1,11 @@
 // The engine's report actions reach this library's dialogs and delivery: a report object made
-// by the engine for a test exception is presented in the exception box, saved through the save
+// by the engine for a test exception is presented (on standard output: this is a console
+// program), saved through the save
 // dialog and automatically (with the saved mark), sent through the "mailto" channel (with the
 // sent mark and the expanded subject), photographed, and waited on with the progress popup.
 #include "DialogActions.h"
 
 #include "BugReportFile.h"
-#include "ExceptionBox.h"
 #include "FileBytes.h"
 #include "GuiTest.h"
 #include "NVBitmap.h"
@@ -40,13 +40,6 @@ std::string TestFile(const std::string& name)
     const std::string path = ::testing::TempDir() + "dialog-actions-" + name;
     DeleteFileA(path.c_str());
     return path;
-}
-
-std::string Text(HWND window)
-{
-    char buffer[512] = {};
-    GetWindowTextA(window, buffer, sizeof buffer);
-    return buffer;
 }
 
 // A top-level window of this process with that class and caption, waited for a bounded time.
@@ -96,49 +89,29 @@ TEST_F(DialogActions, StartFillsTheEngineTableAndStopEmptiesIt)
     StartDialogs();
 }
 
-// Present shows the exception box with the exception's message; its continue button goes back
-// to the engine, which closes the box.
-std::string g_boxText;
-std::string g_boxCaption;
-void CALLBACK PressContinue(HWND, UINT, UINT_PTR timer, DWORD)
-{
-    HWND box = qor::ExceptionBoxWindow();
-    if (!box)
-        return;
-    KillTimer(nullptr, timer);
-    g_boxCaption = Text(box);
-    HWND continueButton = nullptr;
-    for (HWND child = GetWindow(box, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
-        char cls[32] = {};
-        GetClassNameA(child, cls, sizeof cls);
-        const std::string text = Text(child);
-        if (std::string(cls) == "Static")
-            g_boxText += text;
-        if (text == "continue application")
-            continueButton = child;
-    }
-    if (continueButton)
-        SendMessageA(box, WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(continueButton), BN_CLICKED),
-                     reinterpret_cast<LPARAM>(continueButton));
-    else
-        PostMessageA(box, kMsgCloseBox, 0, 0);
-}
-
-TEST_F(DialogActions, PresentShowsTheBoxAndContinueClosesIt)
+// Present reaches the presentation: this test program is a console program, so the message
+// (and, with the report shown, the report) goes to standard output, here a pipe.
+TEST_F(DialogActions, PresentWritesAConsoleProgramsMessageAndReport)
 {
     const auto exception = TestException("the disk is full");
-    exception->SetStrProp("ContinueBtnTxt", "continue application");
-    exception->SetStrProp("TitleBar", "Brenvik test box");
     exception->SetStrProp("ExceptMsg", "An error occurred: %exceptMsg%");
+    exception->SetBoolProp("ShowBtnVis", true);
     exception->SetDisplayMode(qor::displayFullBox);
-    g_boxText.clear();
-    const UINT_PTR timer = SetTimer(nullptr, 0, 50, PressContinue);
+    HANDLE reader = nullptr, writer = nullptr;
+    ASSERT_TRUE(CreatePipe(&reader, &writer, nullptr, 1 << 20));
+    const HANDLE output = GetStdHandle(STD_OUTPUT_HANDLE);
+    SetStdHandle(STD_OUTPUT_HANDLE, writer);
     exception->Present();
-    KillTimer(nullptr, timer);
-    EXPECT_EQ(g_boxCaption, "Brenvik test box");
-    EXPECT_NE(g_boxText.find("An error occurred: the disk is full"), std::string::npos)
-        << g_boxText;
-    EXPECT_EQ(qor::ExceptionBoxWindow(), nullptr);
+    SetStdHandle(STD_OUTPUT_HANDLE, output);
+    CloseHandle(writer);
+    std::string written;
+    char buffer[4096];
+    DWORD got = 0;
+    while (ReadFile(reader, buffer, sizeof buffer, &got, nullptr) && got)
+        written.append(buffer, got);
+    CloseHandle(reader);
+    EXPECT_EQ(written, "An error occurred: the disk is full.\r\n\r\n" +
+                           exception->ReportText(true) + "\r\n");
 }
 
 TEST_F(DialogActions, SaveAsksForTheFileAndWritesTheReport)
@@ -178,8 +151,8 @@ TEST_F(DialogActions, AnAutomaticSaveOfTheSettingsFileMarksTheExceptionSaved)
 
     // A named file is a copy (the delivery's): no mark.
     const auto other = TestException("copy me");
-    ASSERT_TRUE(WriteBugReportFile(TestFile("copy.txt"), other->ReportText(true), nullptr, *other,
-                                   true));
+    ASSERT_TRUE(
+        WriteBugReportFile(TestFile("copy.txt"), other->ReportText(true), nullptr, *other, true));
     EXPECT_FALSE(other->ReportSaved());
 }
 
@@ -223,9 +196,11 @@ TEST_F(DialogActions, SendGoesThroughMailtoWithTheExpandedSubjectAndMarksTheRepo
     for (int i = 0; i < 200 && (recorded = testsupport::ReadBytes(record)).empty(); ++i)
         Sleep(50);
     registerCommand(saved);
-    EXPECT_NE(recorded.find("mailto:support@example.com?subject=crash%3ASendFailure"),
+    // The subject's placeholder holds the report's exception message; the body is the report.
+    EXPECT_NE(recorded.find("mailto:support@example.com?subject=crash:SendFailure"),
               std::string::npos)
         << recorded;
+    EXPECT_NE(recorded.find("&body=date/time%20"), std::string::npos) << recorded;
     EXPECT_TRUE(exception->ReportSent());
 }
 

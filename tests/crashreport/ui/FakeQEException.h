@@ -14,6 +14,7 @@ class INVBitmap : public classlib::IInterface {};
 #endif
 
 #include <functional>
+#include <initializer_list>
 #include <string>
 #include <utility>
 #include <vector>
@@ -91,7 +92,10 @@ public:
     }
 
     // IQESettings by key.
-    uintptr_t ModuleHandle() override { return module; }
+    uintptr_t ModuleHandle() override
+    {
+        return module;
+    }
     bool BoolProp(std::string_view key) override
     {
         if (bool* value = BoolField(key))
@@ -127,29 +131,83 @@ public:
     }
 
     // IQEException
-    uint8_t Stage() override { return 3; }
-    bool Continuable() override { return continuable; }
-    void SetContinuable(bool value) override { continuable = value; }
-    uint8_t ReportKind() override { return reportKind; }
-    std::exception_ptr ErrorObject() override { return nullptr; }
-    std::string ErrorClassName() override { return className; }
-    std::string ErrorMessage() override { return message; }
-    uintptr_t ErrorAddress() override { return 0; }
-    uint32_t FaultingThreadId() override { return 0; }
-    uint32_t StackCrc(int) override { return 0; }
-    const void* CpuContext() override { return nullptr; }
-    uint8_t OriginCode() override { return 0; }
-    uintptr_t AssociatedObject() override { return 0; }
-    uintptr_t PackageHandle() override { return 0; }
-    qor::IQEFields ReportHeader() override { return Fields(header); }
-    qor::IQEFields ReportSections() override { return Fields(sections); }
-    std::string ReportText() override { return ReportText(true); }
+    uint8_t Stage() override
+    {
+        return 3;
+    }
+    bool Continuable() override
+    {
+        return continuable;
+    }
+    void SetContinuable(bool value) override
+    {
+        continuable = value;
+    }
+    uint8_t ReportKind() override
+    {
+        return reportKind;
+    }
+    std::exception_ptr ErrorObject() override
+    {
+        return nullptr;
+    }
+    std::string ErrorClassName() override
+    {
+        return className;
+    }
+    std::string ErrorMessage() override
+    {
+        return message;
+    }
+    uintptr_t ErrorAddress() override
+    {
+        return 0;
+    }
+    uint32_t FaultingThreadId() override
+    {
+        return 0;
+    }
+    uint32_t StackCrc(int) override
+    {
+        return 0;
+    }
+    const void* CpuContext() override
+    {
+        return nullptr;
+    }
+    uint8_t OriginCode() override
+    {
+        return 0;
+    }
+    uintptr_t AssociatedObject() override
+    {
+        return 0;
+    }
+    uintptr_t PackageHandle() override
+    {
+        return 0;
+    }
+    qor::IQEFields ReportHeader() override
+    {
+        return Fields(header);
+    }
+    qor::IQEFields ReportSections() override
+    {
+        return Fields(sections);
+    }
+    std::string ReportText() override
+    {
+        return ReportText(true);
+    }
     std::string ReportText(bool wait) override
     {
         actions.push_back(wait ? "report(wait)" : "report");
         return report;
     }
-    void SetReportText(const std::string& text) override { report = text; }
+    void SetReportText(const std::string& text) override
+    {
+        report = text;
+    }
     qor::ReportScreenshot ScreenImage() override
     {
 #ifdef _WIN32
@@ -172,39 +230,120 @@ public:
     {
         listener = std::move(l);
     }
-    void RemoveReportListener(const void*) override { listener = nullptr; }
-    bool WantsReport() override { return true; }
+    void RemoveReportListener(const void*) override
+    {
+        listener = nullptr;
+    }
+    bool WantsReport() override
+    {
+        return true;
+    }
     void SetWantsReport(bool) override {}
-    bool WantsScreenshot() override { return false; }
+    bool WantsScreenshot() override
+    {
+        return false;
+    }
     void SetWantsScreenshot(bool) override {}
-    bool RunsHandlers() override { return true; }
+    bool RunsHandlers() override
+    {
+        return true;
+    }
     void SetRunsHandlers(bool) override {}
-    bool AttachScreenshot() override { return attachScreenshot; }
-    void SetAttachScreenshot(bool v) override { attachScreenshot = v; }
-    uint8_t DisplayMode() override { return displayMode; }
-    void SetDisplayMode(uint8_t value) override { displayMode = value; }
-    std::string DisplayAssistant() override { return assistant; }
-    void SetDisplayAssistant(const std::string& value) override { assistant = value; }
-    void Present() override { actions.push_back("present"); }
-    void PerformSend(uintptr_t) override { actions.push_back("send"); }
-    void PerformSave(uintptr_t) override { actions.push_back("save"); }
-    void PerformPrint(uintptr_t) override { actions.push_back("print"); }
-    void PerformContinue(uintptr_t parent) override { Final("continue", parent); }
-    void PerformRestart(uintptr_t parent) override { Final("restart", parent); }
-    void PerformClose(uintptr_t parent) override { Final("close", parent); }
-    void PerformShowReport(uintptr_t) override { actions.push_back("show"); }
+    bool AttachScreenshot() override
+    {
+        return attachScreenshot;
+    }
+    void SetAttachScreenshot(bool v) override
+    {
+        attachScreenshot = v;
+    }
+    uint8_t DisplayMode() override
+    {
+        return displayMode;
+    }
+    void SetDisplayMode(uint8_t value) override
+    {
+        displayMode = value;
+    }
+    std::string DisplayAssistant() override
+    {
+        return assistant;
+    }
+    void SetDisplayAssistant(const std::string& value) override
+    {
+        assistant = value;
+    }
+    void Present() override
+    {
+        actions.push_back("present");
+    }
+    void PerformSend(uintptr_t) override
+    {
+        actions.push_back("send");
+    }
+    void PerformSave(uintptr_t) override
+    {
+        actions.push_back("save");
+    }
+    void PerformPrint(uintptr_t) override
+    {
+        actions.push_back("print");
+    }
+    void PerformContinue(uintptr_t parent) override
+    {
+        Final("continue", parent);
+    }
+    void PerformRestart(uintptr_t parent) override
+    {
+        Final("restart", parent);
+    }
+    void PerformClose(uintptr_t parent) override
+    {
+        Final("close", parent);
+    }
+    void PerformShowReport(uintptr_t) override
+    {
+        actions.push_back("show");
+    }
 
     // IQEExceptionEx
-    bool HasCriticalListener() override { return false; }
-    uint32_t CompletionThreadId() override { return 0; }
+    bool HasCriticalListener() override
+    {
+        return false;
+    }
+    uint32_t CompletionThreadId() override
+    {
+        return 0;
+    }
     void SetStage(uint8_t) override {}
-    bool ReportSent() override { return sent; }
-    void SetReportSent(bool value) override { sent = value; }
-    bool ReportSaved() override { return saved; }
-    void SetReportSaved(bool value) override { saved = value; }
-    bool ClaimCompletionCall() override { return false; }
-    bool ClaimAutoSave() override { return false; }
-    uintptr_t* SendThreadSlot() override { return &sendThread_; }
+    bool ReportSent() override
+    {
+        return sent;
+    }
+    void SetReportSent(bool value) override
+    {
+        sent = value;
+    }
+    bool ReportSaved() override
+    {
+        return saved;
+    }
+    void SetReportSaved(bool value) override
+    {
+        saved = value;
+    }
+    bool ClaimCompletionCall() override
+    {
+        return false;
+    }
+    bool ClaimAutoSave() override
+    {
+        return false;
+    }
+    uintptr_t* SendThreadSlot() override
+    {
+        return &sendThread_;
+    }
 
 private:
     uintptr_t sendThread_ = 0;
@@ -225,43 +364,54 @@ private:
         return fields;
     }
 
-    bool* BoolField(std::string_view key)
+    // The field a settings key names (null for any other key).
+    template <typename T>
+    static T* Named(std::initializer_list<std::pair<const char*, T*>> table, std::string_view key)
     {
-        const std::pair<const char*, bool*> table[] = {
-            {"AutoShowBugRep", &autoShowBugRep}, {"SendBtnVis", &sendBtnVis},
-            {"SaveBtnVis", &saveBtnVis},         {"PrintBtnVis", &printBtnVis},
-            {"ShowBtnVis", &showBtnVis},         {"ContinueBtnVis", &continueBtnVis},
-            {"RestartBtnVis", &restartBtnVis},   {"CloseBtnVis", &closeBtnVis},
-            {"UglyBtns", &uglyBtns},             {"PlWaitBox", &plWaitBox}};
         for (const auto& [name, field] : table)
             if (key == name)
                 return field;
         return nullptr;
+    }
+    bool* BoolField(std::string_view key)
+    {
+        return Named<bool>({{"AutoShowBugRep", &autoShowBugRep},
+                            {"SendBtnVis", &sendBtnVis},
+                            {"SaveBtnVis", &saveBtnVis},
+                            {"PrintBtnVis", &printBtnVis},
+                            {"ShowBtnVis", &showBtnVis},
+                            {"ContinueBtnVis", &continueBtnVis},
+                            {"RestartBtnVis", &restartBtnVis},
+                            {"CloseBtnVis", &closeBtnVis},
+                            {"UglyBtns", &uglyBtns},
+                            {"PlWaitBox", &plWaitBox}},
+                           key);
     }
     int32_t* IntField(std::string_view key)
     {
-        const std::pair<const char*, int32_t*> table[] = {
-            {"FocusedBtn", &focusedBtn}, {"AutoContinue", &autoContinue},
-            {"AutoRestart", &autoRestart}, {"AutoClose", &autoClose}, {"AutoDelay", &autoDelay}};
-        for (const auto& [name, field] : table)
-            if (key == name)
-                return field;
-        return nullptr;
+        return Named<int32_t>({{"FocusedBtn", &focusedBtn},
+                               {"AutoContinue", &autoContinue},
+                               {"AutoRestart", &autoRestart},
+                               {"AutoClose", &autoClose},
+                               {"AutoDelay", &autoDelay}},
+                              key);
     }
     std::string* TextField(std::string_view key)
     {
-        const std::pair<const char*, std::string*> table[] = {
-            {"TitleBar", &titleBar},         {"ExceptMsg", &exceptMsg},
-            {"FrozenMsg", &frozenMsg},       {"SendBtnTxt", &sendBtnTxt},
-            {"SaveBtnTxt", &saveBtnTxt},     {"PrintBtnTxt", &printBtnTxt},
-            {"ShowBtnTxt", &showBtnTxt},     {"ContinueBtnTxt", &continueBtnTxt},
-            {"RestartBtnTxt", &restartBtnTxt}, {"CloseBtnTxt", &closeBtnTxt},
-            {"OkBtnTxt", &okBtnTxt},         {"DetailsBtnTxt", &detailsBtnTxt},
-            {"MailFrom", &mailFrom}};
-        for (const auto& [name, field] : table)
-            if (key == name)
-                return field;
-        return nullptr;
+        return Named<std::string>({{"TitleBar", &titleBar},
+                                   {"ExceptMsg", &exceptMsg},
+                                   {"FrozenMsg", &frozenMsg},
+                                   {"SendBtnTxt", &sendBtnTxt},
+                                   {"SaveBtnTxt", &saveBtnTxt},
+                                   {"PrintBtnTxt", &printBtnTxt},
+                                   {"ShowBtnTxt", &showBtnTxt},
+                                   {"ContinueBtnTxt", &continueBtnTxt},
+                                   {"RestartBtnTxt", &restartBtnTxt},
+                                   {"CloseBtnTxt", &closeBtnTxt},
+                                   {"OkBtnTxt", &okBtnTxt},
+                                   {"DetailsBtnTxt", &detailsBtnTxt},
+                                   {"MailFrom", &mailFrom}},
+                                  key);
     }
 };
 
