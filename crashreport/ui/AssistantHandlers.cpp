@@ -3,7 +3,8 @@
 #include "ExceptionPathSystem.h"
 #include "ExceptionPathUtils.h"
 #include "NVBitmap.h"
-#include "QEExceptionStandIn.h"
+#include "QorMapFileWin32.h"
+#include "QorInterfaces.h"
 #include "core/SysUtils.h"
 
 #include <windows.h>
@@ -16,6 +17,7 @@
 namespace crashui {
 
 using classlib::TInterfacePtr;
+using qor::IQEException;
 
 namespace {
 
@@ -68,7 +70,7 @@ void ContactPageContinued(INVForm& page, IQEException* exception)
     const std::string name = EditText(page, "NameEdit");
     const std::string email = EditText(page, "EmailEdit");
     if (!name.empty())
-        exception->SetMailFrom(name + " <" + email + ">");
+        exception->SetStrProp("MailFrom", name + " <" + email + ">");
 }
 
 // The state of a screenshot being edited. The page's user data (32 bits) holds the record's
@@ -117,7 +119,7 @@ HANDLE DropEditRecord(INVForm& page)
 void ShowScreenshot(INVForm& page, IQEException& exception)
 {
     if (TInterfacePtr<INVImage> image = page.ImageByName("ScrShotImg"))
-        image->SetBitmap(exception.ScreenImage());
+        image->SetBitmap(ScreenshotBitmap(exception.ScreenImage()));
 }
 
 // A click on an image: the screenshot goes to the temporary file (the first time) and the
@@ -129,7 +131,7 @@ void EditScreenshot(INVForm& page, INVItem& item, IQEException& exception, const
         return;
     TScreenshotEdit* record = EditRecord(page);
     if (!record) {
-        TInterfacePtr<INVBitmap> shot = exception.ScreenImage();
+        TInterfacePtr<INVBitmap> shot = ScreenshotBitmap(exception.ScreenImage());
         if (!shot || !shot->WriteBmpFile(file))
             return;
         record = NewEditRecord(page, FileWriteTime(file));
@@ -166,7 +168,7 @@ void ReloadScreenshot(INVForm& page, IQEException& exception, const std::string&
     if (!loaded)
         return;
     record->writeTime = writeTime;
-    exception.SetScreenImage(loaded);
+    exception.SetScreenImage(ShareScreenshot(loaded));
     ShowScreenshot(page, exception);
 }
 
@@ -223,7 +225,18 @@ TNVAction AssistantHandlerByName(const std::string& name)
         return HandleContactForm;
     if (classlib::SameText(name, "qorExcept.HandleScreenshotForm"))
         return HandleScreenshotForm;
-    return nullptr;
+    if (name.empty())
+        return nullptr;
+    // Any other name is "unit.routine" (or a routine without unit), a public code symbol of
+    // this program's own debug information.
+    const size_t dot = name.find('.');
+    const std::string unit = dot == std::string::npos ? std::string() : name.substr(0, dot);
+    const std::string routine = dot == std::string::npos ? name : name.substr(dot + 1);
+    const std::shared_ptr<const qor::TMapFile> map = qor::MapFileOf(0);
+    if (!map || !map->Valid())
+        return nullptr;
+    const uint32_t address = map->LocatePublic(true, unit, routine, true);
+    return address ? reinterpret_cast<TNVAction>(static_cast<uintptr_t>(address)) : nullptr;
 }
 
 uint32_t FileWriteTime(const std::string& path)

@@ -17,8 +17,10 @@ constexpr char kContactFormKey[] = "Software\\Orvane\\ContactForm";
 void HandleContactForm(INVForm& page, uint8_t action, INVItem* item, void* exception);
 void HandleScreenshotForm(INVForm& page, uint8_t action, INVItem* item, void* exception);
 
-// The handler an "OnAction" name selects ("qorExcept.HandleContactForm" and
-// "qorExcept.HandleScreenshotForm", letter case ignored); null for any other name.
+// The handler an "OnAction" name selects: "qorExcept.HandleContactForm" and
+// "qorExcept.HandleScreenshotForm" (letter case ignored), else the routine "unit.routine" (the
+// unit's letter case ignored, the routine's exact) of this program's debug information; null
+// when the name is empty or nothing is found.
 TNVAction AssistantHandlerByName(const std::string& name);
 
 // The last write of the first file the path matches, as a packed local date (high 16 bits) and

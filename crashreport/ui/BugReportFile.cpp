@@ -184,4 +184,34 @@ bool WriteBugReportFile(const std::string& fileName, std::string report, HWND pa
     return ok;
 }
 
+TBugReportFileSettings BugReportFileSettingsOf(qor::IQESettings& settings)
+{
+    TBugReportFileSettings file;
+    file.bugRepFile = settings.StrProp("BugRepFile");
+    char path[MAX_PATH] = {};
+    const DWORD length =
+        GetModuleFileNameA(reinterpret_cast<HMODULE>(settings.ModuleHandle()), path, MAX_PATH);
+    file.moduleFileName.assign(path, length < MAX_PATH ? length : 0);
+    file.saveDialogTitle = settings.SaveBtnTxt();
+    file.rules.append = settings.BoolProp("AppendBugReps");
+    file.rules.maxSize = static_cast<uint32_t>(std::max(settings.IntProp("BugRepFileSize"), 0));
+    file.rules.noDupExcepts = settings.BoolProp("NoDupExcepts");
+    file.rules.dupExceptDef = settings.IntProp("DupExceptDef");
+    file.rules.noDupFreezes = settings.BoolProp("NoDupFreezes");
+    file.rules.dupFreezeDef = settings.IntProp("DupFreezeDef");
+    return file;
+}
+
+bool WriteBugReportFile(const std::string& fileName, std::string report, HWND parent,
+                        qor::IQESettings& settings, bool automatic)
+{
+    if (!WriteBugReportFile(fileName, std::move(report), parent, BugReportFileSettingsOf(settings),
+                            automatic))
+        return false;
+    if (fileName.empty() && automatic)
+        if (auto* exception = dynamic_cast<qor::IQEExceptionEx*>(&settings))
+            exception->SetReportSaved(true);
+    return true;
+}
+
 } // namespace crashui

@@ -3,6 +3,7 @@
 // appended, a repeat of an earlier report replaces it with a repeat count, and the oldest
 // reports go when the file passes its size limit (BugReportText.h does the text work).
 #include "BugReportText.h"
+#include "QorInterfaces.h"
 
 #include <windows.h>
 
@@ -25,6 +26,13 @@ struct TBugReportFileSettings {
 // old content is then as it was.
 bool WriteBugReportFile(const std::string& fileName, std::string report, HWND parent,
                         const TBugReportFileSettings& settings, bool automatic);
+
+// The same for the crash-report settings (an exception's or a module's). When no file name was
+// given and the write is automatic, an exception behind the settings is marked as saved.
+bool WriteBugReportFile(const std::string& fileName, std::string report, HWND parent,
+                        qor::IQESettings& settings, bool automatic);
+// The bug-report file's settings of the crash-report settings.
+TBugReportFileSettings BugReportFileSettingsOf(qor::IQESettings& settings);
 
 // The settings' file name with "%appname%" and "%modname%" (either letter case) replaced by
 // the executable's and the module's file names without folder and extension.

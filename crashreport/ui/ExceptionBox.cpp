@@ -1,6 +1,9 @@
 #include "ExceptionBox.h"
 
 #include "AlphaPicture.h"
+#include "ExceptionPathSystem.h"
+#include "QorHandlers.h"
+#include "QorPipeline.h"
 
 #include <commctrl.h>
 
@@ -102,6 +105,28 @@ std::string ExecutableTitle()
     return name.substr(0, name.rfind('.'));
 }
 
+// The engine's automatic-button rule for an AutoClose or AutoRestart value, over the times of
+// this process's recent exceptions.
+bool AutoButtonDue(int32_t setting)
+{
+    return qor::AutoButtonDue(static_cast<uint32_t>(setting), qor::EngineTimeRing(),
+                              qor::SecondsNow());
+}
+
+std::string Expand(IQESettings& settings, const std::string& text, const std::string& className,
+                   const std::string& report, const std::string& message)
+{
+    return qor::ExpandPlaceholders(reinterpret_cast<HMODULE>(settings.ModuleHandle()), text,
+                                   className, message, report);
+}
+
+// Fires the action handlers of an action the box itself carries out (show report, help).
+void DispatchBoxAction(IQEException& exception, uint8_t action)
+{
+    bool handled = false;
+    qor::DispatchHandlers(qor::eventAction, action, handled, exception);
+}
+
 } // namespace
 
 TExceptionBox::TExceptionBox(IQEException& exception, bool beep, bool detail, bool compact)
@@ -115,9 +140,9 @@ TExceptionBox::TExceptionBox(IQEException& exception, bool beep, bool detail, bo
     if (withReport)
         exception.SetShowBtnVis(false);
 
-    if (exception.AutoButtonDue(exception.AutoClose()) && exception.CloseBtnVis())
+    if (AutoButtonDue(exception.AutoClose()) && exception.CloseBtnVis())
         exception.SetFocusedBtn(kBtnClose);
-    else if (exception.AutoButtonDue(exception.AutoRestart()) && exception.RestartBtnVis())
+    else if (AutoButtonDue(exception.AutoRestart()) && exception.RestartBtnVis())
         exception.SetFocusedBtn(kBtnRestart);
     else if (exception.AutoContinue() && exception.ContinueBtnVis() && exception.Continuable())
         exception.SetFocusedBtn(kBtnContinue);
@@ -127,12 +152,12 @@ TExceptionBox::TExceptionBox(IQEException& exception, bool beep, bool detail, bo
     std::string text;
     std::string caption;
     if (full) {
-        text = exception.ExpandPlaceholders(frozen ? exception.FrozenMsg() : exception.ExceptMsg(),
-                                            exception.ErrorClassName(), "", message);
+        text = Expand(exception, frozen ? exception.FrozenMsg() : exception.ExceptMsg(),
+                      exception.ErrorClassName(), "", message);
         caption = exception.TitleBar();
     } else {
-        text = frozen ? exception.ExpandPlaceholders(exception.FrozenMsg(),
-                                                     exception.ErrorClassName(), "", message)
+        text = frozen ? Expand(exception, exception.FrozenMsg(), exception.ErrorClassName(), "",
+                               message)
                       : message;
         caption = ExecutableTitle();
     }
@@ -332,9 +357,9 @@ TExceptionBox::TExceptionBox(IQEException& exception, bool beep, bool detail, bo
     tracking_ = true;
 
     if (full) {
-        if (exception.AutoButtonDue(exception.AutoClose()) && buttons_[kBtnClose])
+        if (AutoButtonDue(exception.AutoClose()) && buttons_[kBtnClose])
             autoButton_ = buttons_[kBtnClose];
-        else if (exception.AutoButtonDue(exception.AutoRestart()) && buttons_[kBtnRestart])
+        else if (AutoButtonDue(exception.AutoRestart()) && buttons_[kBtnRestart])
             autoButton_ = buttons_[kBtnRestart];
         else if (exception.AutoContinue() && buttons_[kBtnContinue] && exception.Continuable())
             autoButton_ = buttons_[kBtnContinue];
@@ -353,9 +378,12 @@ TExceptionBox::TExceptionBox(IQEException& exception, bool beep, bool detail, bo
         if (const TFreezeWatchdogNotice notice = g_freezeWatchdogNotice.load())
             notice(window_);
     HWND box = window_;
-    exception.AddReportListener(this, [box](bool, const std::string&) {
-        PostMessageA(box, kMsgReportChanged, 1357, 2468);
-    });
+    exception.AddReportListener(
+        this,
+        [box](bool, const std::string&, IQEException&) {
+            PostMessageA(box, kMsgReportChanged, 1357, 2468);
+        },
+        false);
 }
 
 TExceptionBox::~TExceptionBox()
@@ -769,7 +797,7 @@ void TExceptionBox::DrawButtonLook(HWND button, HDC target, UINT state, COLORREF
 
 void TExceptionBox::ShowDetails()
 {
-    exception_.DispatchAction(reinterpret_cast<uintptr_t>(window_), 6);
+    DispatchBoxAction(exception_, 6);
     reshow_ = true;
     CloseBox();
 }
@@ -785,7 +813,7 @@ void TExceptionBox::CloseBox()
 
 void TExceptionBox::SyncTabs()
 {
-    const std::vector<std::string> wanted = WantedTabNames(exception_.ReportSections());
+    const std::vector<std::string> wanted = WantedTabNames(FieldPairs(exception_.ReportSections()));
     auto tabText = [&](int index) {
         char buffer[128] = {};
         TCITEMA tab{};
@@ -837,7 +865,8 @@ void TExceptionBox::ShowCurrentTab()
     const int tab = shuttingDown_ ? -1 : static_cast<int>(SendMessageA(tabs_, TCM_GETCURSEL, 0, 0));
     std::pair<std::string, std::string> text;
     if (tab >= 0)
-        text = TabText(tab, exception_.ReportHeader(), exception_.ReportSections());
+        text = TabText(tab, FieldPairs(exception_.ReportHeader()),
+                       FieldPairs(exception_.ReportSections()));
     if (tab == shownTab_ && text.first == shownText_)
         return;
     if (content_) {
@@ -1044,7 +1073,7 @@ void ShowExceptionBox(IQEException& exception, uint8_t style, bool beep)
                     message.wParam = 0;
                     message.lParam = 0;
                 } else if (message.wParam == VK_F1) {
-                    exception.DispatchAction(reinterpret_cast<uintptr_t>(window), 7);
+                    DispatchBoxAction(exception, 7);
                 } else if (message.wParam == 'C' && (GetKeyState(VK_CONTROL) & 0x8000)) {
                     message.wParam = 0;
                     CopyTextToClipboard(window, exception.AutoShowBugRep()
@@ -1098,6 +1127,7 @@ TPresentationHost WindowsPresentationHost()
                written == text.size();
     };
     host.showExceptionBox = ShowExceptionBox;
+    host.expandPlaceholders = Expand;
     return host;
 }
 

@@ -99,6 +99,15 @@ std::string CgiErrorPage(const std::string& report, IQESettings& settings,
     return page;
 }
 
+std::string ExpandFor(const TPresentationHost& host, IQESettings& settings, const std::string& text,
+                      const std::string& className, const std::string& report,
+                      const std::string& message)
+{
+    return host.expandPlaceholders
+               ? host.expandPlaceholders(settings, text, className, report, message)
+               : text;
+}
+
 namespace {
 
 // Console output goes on after a failed write: the presentation must not fail on a closed
@@ -119,8 +128,7 @@ void PresentOnConsole(IQEException& exception, const TPresentationHost& host)
                 : CgiErrorPage(report, exception,
                                [&](const std::string& text, const std::string& className,
                                    const std::string& rep, const std::string& message) {
-                                   return exception.ExpandPlaceholders(text, className, rep,
-                                                                       message);
+                                   return ExpandFor(host, exception, text, className, rep, message);
                                });
         Write(host, "Content-Type: text/html\r\n\r\n");
         Write(host, page);
@@ -129,8 +137,8 @@ void PresentOnConsole(IQEException& exception, const TPresentationHost& host)
     }
     const std::string text =
         exception.ReportKind() == 1 ? exception.FrozenMsg() : exception.ExceptMsg();
-    Write(host, exception.ExpandPlaceholders(text, exception.ErrorClassName(), "",
-                                             exception.ErrorMessage()) +
+    Write(host, ExpandFor(host, exception, text, exception.ErrorClassName(), "",
+                          exception.ErrorMessage()) +
                     "\r\n");
     if (exception.AutoShowBugRep() || exception.ShowBtnVis()) {
         exception.SetPlWaitBox(false);
@@ -156,15 +164,17 @@ void PresentException(IQEException& exception, const TPresentationHost& host)
             box(kBoxFull);
             break;
         case 1: {
-            classlib::TInterfacePtr<INVWizard> wizard =
-                exception.AssistantByName(exception.DisplayAssistant());
+            classlib::TInterfacePtr<INVWizard> wizard;
+            if (host.assistantByName)
+                wizard = host.assistantByName(exception, exception.DisplayAssistant());
             if (!wizard) {
                 box(kBoxFull);
                 break;
             }
-            if (wizard->RunModal(0) == kResultContinued)
-                exception.StoreAssistantInput(*wizard.Get());
-            exception.SaveFormCache(*wizard.Get());
+            if (wizard->RunModal(0) == kResultContinued && host.storeAssistantInput)
+                host.storeAssistantInput(exception, *wizard.Get());
+            if (host.saveFormCache)
+                host.saveFormCache(exception, *wizard.Get());
             break;
         }
         case 2:

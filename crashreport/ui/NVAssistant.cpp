@@ -875,9 +875,8 @@ void TNVForm::ApplyPageProperty(const std::string& property, const std::string& 
         activeControl_ = value;
     else if (property == "Timer")
         timer_ = WizardInteger(value);
-    // "OnAction": the contact and screenshot handlers by their names. Other routines would be
-    // found in the program's debug information, which is not reachable from here yet; a page
-    // without a callback is what an unresolved name gives.
+    // "OnAction": the contact and screenshot handlers by their names, other routines from the
+    // program's debug information; an unresolved name leaves the page without a callback.
     else if (property == "OnAction")
         onAction_ = AssistantHandlerByName(value);
 }

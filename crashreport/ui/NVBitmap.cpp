@@ -326,4 +326,16 @@ TNVBitmapPtr BitmapFromFile(const std::string& fileName)
     return result;
 }
 
+qor::ReportScreenshot ShareScreenshot(TNVBitmapPtr bitmap)
+{
+    if (!bitmap)
+        return nullptr;
+    return std::make_shared<TNVBitmapPtr>(std::move(bitmap));
+}
+
+TNVBitmapPtr ScreenshotBitmap(const qor::ReportScreenshot& screenshot)
+{
+    return screenshot ? *static_cast<const TNVBitmapPtr*>(screenshot.get()) : nullptr;
+}
+
 } // namespace crashui

@@ -7,6 +7,8 @@
 
 #include <windows.h>
 
+#include "QorInterfaces.h"
+
 #include <cstdint>
 #include <string>
 
@@ -41,6 +43,11 @@ using TNVBitmapPtr = classlib::TInterfacePtr<INVBitmap>;
 // only the visible parts of this process's top-level windows (the rest white), cut to their
 // bounding box. Nil when nothing could be captured.
 TNVBitmapPtr CaptureScreen(bool thisApplicationOnly);
+// The engine keeps an exception's screenshot as an opaque shared pointer: the dialogs' library
+// stores a counted bitmap reference in it and reads it back (nil for an empty pointer).
+qor::ReportScreenshot ShareScreenshot(TNVBitmapPtr bitmap);
+TNVBitmapPtr ScreenshotBitmap(const qor::ReportScreenshot& screenshot);
+
 // A .bmp file of any colour depth the platform loads, as 32 bits per pixel; nil on failure.
 TNVBitmapPtr BitmapFromFile(const std::string& fileName);
 

@@ -6,6 +6,21 @@
 
 namespace crashui {
 
+std::vector<TNamedText> FieldPairs(const qor::IQEFields& fields)
+{
+    std::vector<TNamedText> pairs;
+    if (!fields)
+        return pairs;
+    fields->BeginAccess();
+    for (int32_t i = 0; i < fields->Count(); ++i) {
+        std::string name = fields->ItemName(i);
+        std::string content = fields->Value(name);
+        pairs.emplace_back(std::move(name), std::move(content));
+    }
+    fields->EndAccess();
+    return pairs;
+}
+
 namespace {
 
 bool IsControlOrBlank(char c)

@@ -5,6 +5,8 @@
 // <windows.h>); ExceptionBox.cpp turns a TReportList into a list view and draws its rows.
 //
 // Texts use CR LF line ends. Positions are 1-based, as the boundaries of DetectColumns are.
+#include "QorReportLists.h"
+
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -91,6 +93,10 @@ struct TStackPieceLayout {
 TStackPieceLayout AnalyzeStackPiece(std::string& piece);
 
 // The tabs a report gets: "general", "call stack(s)", then one per section after the threads.
+// The name/content pairs of one of the report's field lists (header or sections) as they stand,
+// read under the list's lock; none for an absent list.
+std::vector<TNamedText> FieldPairs(const qor::IQEFields& fields);
+
 std::vector<std::string> WantedTabNames(const std::vector<TNamedText>& sections);
 // The text of tab `tab` and the name of the section it shows ("" for tabs 0 and 1).
 std::pair<std::string, std::string> TabText(int tab, const std::vector<TNamedText>& header,

@@ -5,6 +5,7 @@
 
 #include "FakeQEException.h"
 #include "GuiTest.h"
+#include "QorHandlers.h"
 
 #include <commctrl.h>
 
@@ -17,6 +18,17 @@ using namespace crashui;
 using crashui::testing::TFakeQEException;
 
 namespace {
+
+// The action codes the engine's action handlers are called with while it lives.
+struct TActionRecorder {
+    std::vector<int> actions;
+    TActionRecorder() { qor::RegisterActionHandler(this, Record, qor::syncNone); }
+    ~TActionRecorder() { qor::UnregisterActionHandler(this, Record); }
+    static void Record(void* self, uint8_t action, qor::IQEException&, bool&)
+    {
+        static_cast<TActionRecorder*>(self)->actions.push_back(action);
+    }
+};
 
 std::string Text(HWND window)
 {
@@ -60,6 +72,7 @@ void WithReport(TFakeQEException& e)
 
 TEST(ExceptionBox, FullBoxButtonsGiveTheirActions)
 {
+    TActionRecorder handlers;
     TFakeQEException e;
     TExceptionBox box(e, false, false, false);
     ASSERT_TRUE(IsWindow(box.Window()));
@@ -85,7 +98,7 @@ TEST(ExceptionBox, FullBoxButtonsGiveTheirActions)
 
     Press(box, box.Button(kBtnShow));
     EXPECT_TRUE(box.ReshowRequested());
-    EXPECT_EQ(e.dispatched, std::vector<int>{6});
+    EXPECT_EQ(handlers.actions, std::vector<int>{6});
     EXPECT_FALSE(IsWindow(box.Window()));
 }
 
@@ -448,7 +461,7 @@ void NoticeFrozenBox(HWND box)
 TEST(ExceptionBox, AFrozenApplicationsBoxGoesToTheWatchdog)
 {
     SetFreezeWatchdogNotice(NoticeFrozenBox);
-    for (int kind : {0, 1}) {
+    for (uint8_t kind : {uint8_t{0}, uint8_t{1}}) {
         g_noticedBox = nullptr;
         TFakeQEException e;
         e.reportKind = kind;
@@ -493,6 +506,7 @@ std::string ClipboardText()
 
 TEST(ShowExceptionBox, EscClosesAsTheCloseCommandAndCtrlCCopies)
 {
+    TActionRecorder handlers;
     TFakeQEException e;
     e.focusedBtn = kBtnRestart;
     e.onFinalAction = [](uintptr_t box) {
@@ -502,7 +516,7 @@ TEST(ShowExceptionBox, EscClosesAsTheCloseCommandAndCtrlCCopies)
     SetTimer(nullptr, 0, 50, PostKeys);
     ShowExceptionBox(e, kBoxSimple, false);
     EXPECT_EQ(e.actions, std::vector<std::string>{"restart"});
-    EXPECT_EQ(e.dispatched, std::vector<int>{7});
+    EXPECT_EQ(handlers.actions, std::vector<int>{7});
     EXPECT_EQ(ClipboardText(), "Access violation."); // no details: the message only
 }
 

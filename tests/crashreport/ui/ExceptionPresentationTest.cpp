@@ -144,6 +144,8 @@ struct TOutput {
             writes.emplace_back(text);
             return !failing;
         };
+        TFakeQEException().Connect(host); // only the expansion, which needs no exception
+        host.assistantByName = nullptr;
         return host;
     }
     std::string All() const
@@ -175,7 +177,7 @@ TEST(ConsolePresentation, MessageAndReportLines)
         e.report = "REPORT";
         e.autoShowBugRep = c.autoShow;
         e.showBtnVis = c.showBtn;
-        e.reportKind = c.kind;
+        e.reportKind = static_cast<uint8_t>(c.kind);
         TOutput out;
         PresentException(e, out.Host(false));
         EXPECT_EQ(out.All(), c.expected) << c.name;
@@ -262,11 +264,12 @@ TEST(PresentException, DisplayModeChoosesBoxOrAssistant)
     };
     for (const auto& c : cases) {
         TFakeQEException e;
-        e.displayMode = c.mode;
+        e.displayMode = static_cast<uint8_t>(c.mode);
         e.assistant = c.assistant;
         e.wizard = classlib::TInterfacePtr<INVWizard>(new TFakeWizard(c.wizardResult));
         std::vector<int> boxes;
         TPresentationHost host;
+        e.Connect(host);
         host.showExceptionBox = [&](IQEException&, uint8_t style, bool beep) {
             EXPECT_TRUE(beep);
             boxes.push_back(style);
