@@ -22,6 +22,7 @@ HWND pingWindow = nullptr;
 HANDLE watchdogThread = nullptr;
 volatile DWORD watchdogThreadId = 0;
 HANDLE stopEvent = nullptr;
+HANDLE triedEvent = nullptr; // set once the new watchdog has tried the mutex
 uint32_t timeout = 0;
 volatile LONG misses = 0;
 volatile LONG pauseCount = -1;
@@ -65,9 +66,18 @@ DWORD WINAPI FreezeWatchdogThread(void*)
     const ThreadNameBuffer* registry = SharedThreadNameBuffer();
     const HANDLE unique = registry ? registry->WatchdogMutex : nullptr;
     const HANDLE waits[2] = {stopEvent, unique};
-    if (!unique)
+    if (!unique) {
+        SetEvent(triedEvent);
         return 0;
-    const DWORD waited = WaitForMultipleObjects(2, waits, FALSE, INFINITE);
+    }
+    // The first try is reported to the starting thread, so that of two copies started one
+    // after the other the first one's watchdog is the one that runs.
+    DWORD waited = WaitForSingleObject(unique, 0);
+    SetEvent(triedEvent);
+    if (waited == WAIT_OBJECT_0 || waited == WAIT_ABANDONED_0)
+        waited += 1;
+    else
+        waited = WaitForMultipleObjects(2, waits, FALSE, INFINITE);
     // An abandoned mutex (its holder's thread ended without letting go) is held all the same.
     if (waited != WAIT_OBJECT_0 + 1 && waited != WAIT_ABANDONED_0 + 1)
         return 0;
@@ -117,11 +127,18 @@ void StartFreezeWatchdog(uint32_t freezeTimeout)
     // A time-out under a second would ping without pause and report any busy moment.
     timeout = std::max(freezeTimeout, minimumFreezeTimeout);
     stopEvent = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+    triedEvent = CreateEventA(nullptr, TRUE, FALSE, nullptr);
     DWORD id = 0;
     watchdogThread = CreateThread(nullptr, 0, FreezeWatchdogThread, nullptr, 0, &id);
     watchdogThreadId = id;
     SetThreadRecord(id, watchdogThread, "-", 0, 0, nullptr);
     SetThreadPriority(watchdogThread, THREAD_PRIORITY_HIGHEST);
+    // Until it has tried the mutex (or could not start).
+    const HANDLE started[2] = {triedEvent, watchdogThread};
+    if (watchdogThread)
+        WaitForMultipleObjects(2, started, FALSE, INFINITE);
+    CloseHandle(triedEvent);
+    triedEvent = nullptr;
 }
 
 void StopFreezeWatchdog()
