@@ -16,6 +16,7 @@
 #include "QorPatching.h"
 #include "QorPipeline.h"
 #include "QorSystemExceptionText.h"
+#include "QorThreadRegistry.h"
 #include "StackTracerWin32.h"
 #include "windows/ExceptionHooks.h"
 
@@ -131,7 +132,8 @@ void NameThread(const EXCEPTION_RECORD& record)
     char copy[64] = "";
     if (name)
         lstrcpynA(copy, name, sizeof copy);
-    SetThreadRecord(thread == 0xFFFFFFFF ? GetCurrentThreadId() : thread, copy);
+    SetThreadRecord(thread == 0xFFFFFFFF ? GetCurrentThreadId() : thread, nullptr, copy, 0, 0,
+                    nullptr);
 }
 
 // Reports an operating-system exception and ends the thread that met it.
@@ -150,7 +152,7 @@ LONG ReportUnhandledAndEndThread(EXCEPTION_POINTERS* pointers)
     arguments.context = pointers->ContextRecord;
     arguments.origin = 13;
     ProcessException(arguments);
-    SetThreadRecord(GetCurrentThreadId(), nullptr);
+    SetThreadRecord(GetCurrentThreadId(), nullptr, nullptr, 0, 0, nullptr);
     // A failing thread ends with a failure code (a 0 would read as success).
     ExitThread(0xFFFFFFFF);
 }
@@ -224,7 +226,8 @@ bool OnClasslibException(const classlib::UnhandledException& report)
 
 void OnThreadCreated(classlib::TObject*, unsigned threadId, void* creatorAddress)
 {
-    SetThreadRecord(threadId, "", reinterpret_cast<uintptr_t>(creatorAddress));
+    SetThreadRecord(threadId, nullptr, creatorAddress ? nullptr : "", 0,
+                    reinterpret_cast<uintptr_t>(creatorAddress), nullptr);
 }
 
 // The registers of a throw and a copy of its stack. `stackPosition` is the throwing routine's

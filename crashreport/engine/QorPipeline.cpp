@@ -1,4 +1,5 @@
 #include "QorPipeline.h"
+#include "QorThreadRegistry.h"
 
 #include <array>
 #include <memory>
@@ -166,7 +167,7 @@ void StartExceptionThread()
         return;
     }
     handlingThreadId = id;
-    SetThreadRecord(id, "-");
+    SetThreadRecord(id, handlingThread, "-", 0, 0, nullptr);
     SetThreadPriority(handlingThread, THREAD_PRIORITY_HIGHEST);
 }
 
@@ -187,7 +188,7 @@ void StopExceptionThread()
         TerminateThread(handlingThread, 0);
     CloseHandle(handlingThread);
     CloseHandle(pipeRead);
-    SetThreadRecord(handlingThreadId, nullptr);
+    SetThreadRecord(handlingThreadId, nullptr, nullptr, 0, 0, nullptr);
     handlingThread = pipeRead = nullptr;
     handlingThreadId = 0;
 }
@@ -309,7 +310,6 @@ void HandleQueuedException(const ExceptionRequest& request)
 {
     std::unique_ptr<RequestPayload> payload(
         reinterpret_cast<RequestPayload*>(request.exceptObject));
-    const EngineSettingsStandIn& settings = LibrarySettings();
     bool holding = false;
     try {
         ExceptionObjectArguments arguments;
@@ -350,7 +350,7 @@ void HandleQueuedException(const ExceptionRequest& request)
         if (handled)
             return;
 
-        holding = exception.ReportKind() != kindFrozen && settings.PauseThreads;
+        holding = exception.ReportKind() != kindFrozen && exception.BoolProp("PauseThreads");
         if (holding)
             HoldThreads(true, 0);
         DispatchHandlers(eventException, 0, handled, exception);
@@ -361,9 +361,9 @@ void HandleQueuedException(const ExceptionRequest& request)
         if (!(handled && exception.Continuable())) {
             // No presentation is linked into the engine yet: every exception takes the way of
             // the display mode that shows nothing, through the automatic buttons.
-            const AutomaticEnd end =
-                ChooseAutomaticEnd(exception.Continuable(), settings.AutoRestart,
-                                   settings.AutoClose, timeRing, SecondsNow());
+            const AutomaticEnd end = ChooseAutomaticEnd(
+                exception.Continuable(), static_cast<uint32_t>(exception.IntProp("AutoRestart")),
+                static_cast<uint32_t>(exception.IntProp("AutoClose")), timeRing, SecondsNow());
             if (end == AutomaticEnd::Close) {
                 RunActionHandlers(actionClose, exception);
                 CloseProcessNow();

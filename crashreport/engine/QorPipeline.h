@@ -10,7 +10,6 @@
 #include <string>
 
 #include "QorExceptionRequest.h"
-#include "QorReportStandIn.h"
 
 namespace qor {
 

@@ -5,6 +5,7 @@
 #include "QorExceptionClass.h"
 #include "QorExceptionRequest.h"
 #include "QorHandlers.h"
+#include "QorLibrary.h"
 #include "QorPipeline.h"
 #include "QorPluginSections.h"
 #include "QorReportPlugins.h"
@@ -36,6 +37,7 @@ constexpr const char* compiledWithOld = "GCC 2 (MinGW)";
 constexpr const char* compiledWithNew = "GCC (MinGW-w64)";
 
 std::atomic<uint64_t> exceptionNumber{0};
+std::atomic<DisassemblyRoutine> disassemblyRoutine{nullptr};
 
 LocalTime ToLocalTime(const SYSTEMTIME& time)
 {
@@ -261,6 +263,16 @@ DWORD WINAPI CompletionThreadProc(void* exception)
 }
 
 } // namespace
+
+void SetDisassemblyRoutine(DisassemblyRoutine routine)
+{
+    disassemblyRoutine = routine;
+}
+
+bool TIQEException::ListsDisassembly()
+{
+    return disassemblyRoutine.load() != nullptr && BoolProp("ShowDisAsm");
+}
 
 HWND ExceptionBoxWindow()
 {
@@ -550,7 +562,7 @@ void TIQEException::BuildHeader()
     add("operating system", [] { return OsVersionText(); });
     add("system language", [] { return OsLanguageText(); });
     add("system up time", [] { return SystemUpTimeText(); });
-    add("program up time", [] { return std::string(); });
+    add("program up time", [] { return ProgramUpTimeText(LibraryStartTime()); });
     try {
         const std::string processor = ProcessorText();
         lines.emplace_back(ProcessorCount() > 1 ? "processors" : "processor", processor);
@@ -715,7 +727,8 @@ void TIQEException::BuildSections()
         sections.emplace_back("cpu registers", Placeholder());
     if (BoolProp("StackDump") && hasContext_)
         sections.emplace_back("stack dump", Placeholder());
-    // The disassembly is listed once its listing routine is linked in at start-up.
+    if (ListsDisassembly())
+        sections.emplace_back("disassembling", Placeholder());
 
     sections_->BeginAccess();
     for (const auto& [name, value] : sections)
@@ -735,7 +748,7 @@ void TIQEException::StartCompletion()
             CreateThread(nullptr, 0, CompletionThreadProc, this, CREATE_SUSPENDED, &id);
         if (completionThread_) {
             completionThreadId_ = id;
-            SetThreadRecord(id, "-");
+            SetThreadRecord(id, completionThread_, "-", 0, 0, nullptr);
             SetThreadPriority(completionThread_, THREAD_PRIORITY_ABOVE_NORMAL);
             ResumeThread(completionThread_);
             return;
@@ -763,9 +776,12 @@ void TIQEException::RunCompletion()
     // untraced would keep its placeholder for good.
     const bool cpuRegisters = BoolProp("CpuRegs") && hasContext_;
     const bool stackDump = BoolProp("StackDump") && hasContext_;
+    const bool disassembly = ListsDisassembly();
     const std::vector<const ReportPlugin*> plugins = PluginsOfSetting(StrProp("Plugins"), true);
     remainingSections_ = static_cast<int>(threadStacks_.size()) + (cpuRegisters ? 1 : 0) +
-                         (stackDump ? 1 : 0) + static_cast<int>(plugins.size());
+                         (stackDump ? 1 : 0) + (disassembly ? 1 : 0) +
+                         static_cast<int>(plugins.size());
+    uint32_t routineStart = 0, routineAddress = 0;
     fingerprints_.clear();
     try {
         if (!abort_ && !threadStacks_.empty()) {
@@ -775,12 +791,16 @@ void TIQEException::RunCompletion()
             checksums_[2] = first.chainChecksum;
             if (first.exceptionAddress)
                 address_ = first.exceptionAddress;
+            routineStart = first.routineStart;
+            routineAddress = first.routineAddress;
             CompleteSection(threadStacks_[0].name, first.text);
         }
         if (!abort_ && cpuRegisters)
             CompleteSection("cpu registers", CpuRegistersSection());
         if (!abort_ && stackDump)
             CompleteSection("stack dump", StackDumpText());
+        if (!abort_ && disassembly)
+            CompleteSection("disassembling", CleartextDisassembly(routineStart, routineAddress));
         for (const ReportPlugin* plugin : plugins) {
             if (abort_)
                 break;
@@ -863,6 +883,8 @@ TIQEException::TraceOut TIQEException::GetThreadReport(ThreadStack& record)
         out.firstChecksum = results.firstChecksum;
         out.chainChecksum = results.chainChecksum;
         out.exceptionAddress = results.exceptionAddress;
+        out.routineStart = results.routineStart;
+        out.routineAddress = results.routineAddress;
         out.hasLines = results.hasLines;
         for (const std::string& fingerprint : results.fingerprints)
             if (std::find(fingerprints_.begin(), fingerprints_.end(), fingerprint) ==
@@ -897,6 +919,20 @@ std::string TIQEException::CpuRegistersSection()
 #endif
     } catch (...) {
         return InternalError("GetCpuRegisters");
+    }
+}
+
+std::string TIQEException::CleartextDisassembly(uint32_t routineStart, uint32_t location)
+{
+    // No routine known: the section stays empty and is left out of the report.
+    const DisassemblyRoutine routine = disassemblyRoutine.load();
+    if (!routine || !routineStart)
+        return {};
+    try {
+        return routine(routineStart, location, BoolProp("FormatDisAsm"),
+                       static_cast<uint32_t>(std::max(IntProp("LimitDisAsm"), 0)));
+    } catch (...) {
+        return InternalError("GetCleartextDisAsm");
     }
 }
 

@@ -52,6 +52,13 @@ std::shared_ptr<TIQEException> CreateExceptionObject(const ExceptionObjectArgume
 // The open exception window of this process (class "qorExceptWndClass"), or none.
 HWND ExceptionBoxWindow();
 
+// The routine that lists the code of the routine at `routineStart` with `location` marked, for
+// the "disassembling" section (arguments: FormatDisAsm, LimitDisAsm). Set at start-up by the
+// listing's link module; while none is set, reports have no such section.
+using DisassemblyRoutine = std::string (*)(uint32_t routineStart, uint32_t location,
+                                           bool automaticDelimiters, uint32_t maxLines);
+void SetDisassemblyRoutine(DisassemblyRoutine routine);
+
 class TIQEException final : public IQEException,
                             public IQEExceptionEx,
                             public FieldsOwnerException {
@@ -163,6 +170,7 @@ private:
     struct TraceOut {
         uint32_t firstChecksum = 0, chainChecksum = 0;
         uint32_t exceptionAddress = 0;
+        uint32_t routineStart = 0, routineAddress = 0; // of the newest frame, for the listing
         bool hasLines = false;
         std::string text;
     };
@@ -180,6 +188,9 @@ private:
     void CompleteSection(const std::string& name, const std::string& text);
     TraceOut GetThreadReport(ThreadStack& record);
     std::string StackDumpText();
+    // ShowDisAsm is on and a listing routine is set.
+    bool ListsDisassembly();
+    std::string CleartextDisassembly(uint32_t routineStart, uint32_t location);
     std::string CpuRegistersSection();
     void NotifyReportListeners();
     HWND ActionWindow(uintptr_t parent) const;

@@ -5,10 +5,12 @@
 #include <tlhelp32.h>
 
 #include <algorithm>
+#include <string>
 #include <vector>
 
 #include "QorHandlers.h"
 #include "QorPipeline.h"
+#include "QorThreadRegistry.h"
 #include "QorThreadWrappers.h"
 
 namespace qor {
@@ -54,7 +56,10 @@ void ResetOrCreate(HANDLE& event)
 
 bool IsEngineThread(uint32_t threadId)
 {
-    const uintptr_t creator = ThreadCreatorAddress(threadId);
+    uintptr_t creator = 0;
+    uint32_t creatorThread = 0;
+    std::string description;
+    ThreadDescription(threadId, true, creator, description, creatorThread);
     HMODULE module = nullptr;
     if (!creator || !GetModuleHandleExA(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS |
                                             GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,

@@ -5,6 +5,7 @@
 #include "GuardedRead.h"
 #include "QorPatching.h"
 #include "QorPipeline.h"
+#include "QorThreadRegistry.h"
 #include "QorThreadHold.h"
 
 namespace qor {
@@ -78,7 +79,7 @@ DWORD RunGuarded(ThreadStart* start)
 DWORD WINAPI ThreadFrame(LPVOID parameter)
 {
     const DWORD result = RunGuarded(static_cast<ThreadStart*>(parameter));
-    SetThreadRecord(GetCurrentThreadId(), nullptr);
+    SetThreadRecord(GetCurrentThreadId(), nullptr, nullptr, 0, 0, nullptr);
     return result;
 }
 
@@ -140,8 +141,9 @@ HANDLE WINAPI CreateThreadHook(LPSECURITY_ATTRIBUTES security, SIZE_T stackSize,
         security, stackSize, ThreadFrame, start, flags, &id);
     if (threadId)
         *threadId = id;
+    // A name the new thread may have given itself meanwhile is kept.
     if (thread)
-        SetThreadRecord(id, "", creator);
+        SetThreadRecord(id, thread, creator ? nullptr : "", GetCurrentThreadId(), creator, nullptr);
     else
         delete start;
     return thread;

@@ -2,12 +2,11 @@
 
 #include <windows.h>
 
-#include <string>
+#include <algorithm>
 
-#include "QorNamedObjects.h"
 #include "QorPatching.h"
 #include "QorPipeline.h"
-#include "QorStrings.h"
+#include "QorThreadRegistry.h"
 
 namespace qor {
 
@@ -17,11 +16,13 @@ constexpr UINT pingMessage = WM_APP + 0x3A2;
 constexpr WPARAM pingAnswer = 777;
 constexpr int missesPerReport = 10;
 constexpr const char* pingClass = "qorExceptFreezePing";
+constexpr uint32_t minimumFreezeTimeout = 1000;
 
 HWND pingWindow = nullptr;
 HANDLE watchdogThread = nullptr;
 volatile DWORD watchdogThreadId = 0;
 HANDLE stopEvent = nullptr;
+HANDLE triedEvent = nullptr; // set once the new watchdog has tried the mutex
 uint32_t timeout = 0;
 volatile LONG misses = 0;
 volatile LONG pauseCount = -1;
@@ -59,16 +60,27 @@ DWORD WINAPI FreezeWatchdogThread(void*)
 {
     MSG message{};
     PeekMessageA(&message, nullptr, 0, 0, PM_NOREMOVE); // the thread's queue for the answers
-    // One watchdog per process: a second engine copy waits here until the first one ends.
-    OpenSecurityAttributes security;
-    const std::string name = "qorExceptFreeze" + FormatHex(GetCurrentProcessId(), 1, '0');
-    HANDLE unique = CreateMutexA(&security.attributes, FALSE, name.c_str());
+    // One watchdog per process: the one running holds the first mutex of the shared thread
+    // registry, which every engine copy of the process sees; a second copy's watchdog waits
+    // here until the first one ends. The mutex belongs to the registry, which closes it.
+    const ThreadNameBuffer* registry = SharedThreadNameBuffer();
+    const HANDLE unique = registry ? registry->WatchdogMutex : nullptr;
     const HANDLE waits[2] = {stopEvent, unique};
-    if (!unique || WaitForMultipleObjects(2, waits, FALSE, INFINITE) != WAIT_OBJECT_0 + 1) {
-        if (unique)
-            CloseHandle(unique);
+    if (!unique) {
+        SetEvent(triedEvent);
         return 0;
     }
+    // The first try is reported to the starting thread, so that of two copies started one
+    // after the other the first one's watchdog is the one that runs.
+    DWORD waited = WaitForSingleObject(unique, 0);
+    SetEvent(triedEvent);
+    if (waited == WAIT_OBJECT_0 || waited == WAIT_ABANDONED_0)
+        waited += 1;
+    else
+        waited = WaitForMultipleObjects(2, waits, FALSE, INFINITE);
+    // An abandoned mutex (its holder's thread ended without letting go) is held all the same.
+    if (waited != WAIT_OBJECT_0 + 1 && waited != WAIT_ABANDONED_0 + 1)
+        return 0;
     DWORD interval = timeout / 10;
     for (;;) {
         if (HANDLE pause = pauseEvent) {
@@ -92,7 +104,6 @@ DWORD WINAPI FreezeWatchdogThread(void*)
         }
     }
     ReleaseMutex(unique);
-    CloseHandle(unique);
     return 0;
 }
 
@@ -113,13 +124,21 @@ void StartFreezeWatchdog(uint32_t freezeTimeout)
                                windowClass.hInstance, nullptr);
     if (!pingWindow)
         return;
-    timeout = freezeTimeout;
+    // A time-out under a second would ping without pause and report any busy moment.
+    timeout = std::max(freezeTimeout, minimumFreezeTimeout);
     stopEvent = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+    triedEvent = CreateEventA(nullptr, TRUE, FALSE, nullptr);
     DWORD id = 0;
     watchdogThread = CreateThread(nullptr, 0, FreezeWatchdogThread, nullptr, 0, &id);
     watchdogThreadId = id;
-    SetThreadRecord(id, "-");
+    SetThreadRecord(id, watchdogThread, "-", 0, 0, nullptr);
     SetThreadPriority(watchdogThread, THREAD_PRIORITY_HIGHEST);
+    // Until it has tried the mutex (or could not start).
+    const HANDLE started[2] = {triedEvent, watchdogThread};
+    if (watchdogThread)
+        WaitForMultipleObjects(2, started, FALSE, INFINITE);
+    CloseHandle(triedEvent);
+    triedEvent = nullptr;
 }
 
 void StopFreezeWatchdog()
@@ -137,7 +156,7 @@ void StopFreezeWatchdog()
     WaitForSingleObject(watchdogThread, INFINITE);
     CloseHandle(watchdogThread);
     CloseHandle(stopEvent);
-    SetThreadRecord(watchdogThreadId, nullptr);
+    SetThreadRecord(watchdogThreadId, nullptr, nullptr, 0, 0, nullptr);
     DestroyWindow(pingWindow);
     UnregisterClassA(pingClass, EngineModule());
     watchdogThread = stopEvent = nullptr;

@@ -6,7 +6,9 @@
 
 namespace qor {
 
-// On the main thread. Nothing when a watchdog of this engine already runs.
+// On the main thread. Nothing when a watchdog of this engine already runs. A time-out under
+// 1000 ms counts as 1000 ms. Only one watchdog of the process pings at a time: it holds the
+// first mutex of the shared thread registry (open before it starts), the others wait for it.
 void StartFreezeWatchdog(uint32_t freezeTimeout);
 void StopFreezeWatchdog();
 // Pauses nest; while paused no ping is sent and no freeze is counted.

@@ -9,11 +9,13 @@
 #include "QorExceptionRequest.h"
 #include "QorHandlers.h"
 #include "QorLibrary.h"
-#include "QorReportStandIn.h"
+#include "QorPipeline.h"
+#include "QorSettings.h"
 
 namespace {
 
 std::atomic<int> freezeReports{0};
+qor::IQEModuleSettings settings; // held while the copy runs: the values set stay in the store
 
 void CountFreeze(qor::IQEException& exception, bool&)
 {
@@ -25,8 +27,9 @@ void CountFreeze(qor::IQEException& exception, bool&)
 
 extern "C" __declspec(dllexport) void StartEngineCopy(uint32_t freezeTimeout)
 {
-    qor::LibrarySettings().CheckFreeze = true;
-    qor::LibrarySettings().FreezeTimeout = freezeTimeout;
+    settings = qor::ModuleSettings(qor::EngineModule());
+    settings->SetBoolProp("CheckFreeze", true);
+    settings->SetIntProp("FreezeTimeout", static_cast<int32_t>(freezeTimeout));
     qor::StartLibrary();
     qor::RegisterExceptionHandler(CountFreeze, qor::syncNone, 1);
 }
@@ -35,6 +38,13 @@ extern "C" __declspec(dllexport) void StopEngineCopy()
 {
     qor::UnregisterExceptionHandler(CountFreeze);
     qor::StopLibrary();
+    settings.reset();
+}
+
+// The thread the copy takes for the process's main thread.
+extern "C" __declspec(dllexport) uint32_t EngineCopyMainThread()
+{
+    return qor::ProcessMainThreadId();
 }
 
 extern "C" __declspec(dllexport) int EngineCopyFreezeReports()

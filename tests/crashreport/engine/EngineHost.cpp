@@ -13,6 +13,7 @@
 #include "QorLibrary.h"
 #include "QorPipeline.h"
 #include "QorRestart.h"
+#include "QorSettings.h"
 #include "core/Exceptions.h"
 #include "windows/ExceptionHooks.h"
 #include "windows/Threads.h"
@@ -165,15 +166,16 @@ int main(int argc, char** argv)
         return 100;
     logPath = argv[2];
     const std::string name = argv[1];
-    qor::EngineSettingsStandIn& settings = qor::LibrarySettings();
+    // Held to the end: the values set stay in the process's settings store.
+    const qor::IQEModuleSettings settings = qor::ModuleSettings(GetModuleHandleA(nullptr));
     if (name == "freeze") {
-        settings.CheckFreeze = true;
-        settings.FreezeTimeout = 1000;
+        settings->SetBoolProp("CheckFreeze", true);
+        settings->SetIntProp("FreezeTimeout", 1000);
     }
     if (name == "restart") {
         // Restart after every failure, close when ten came within a minute.
-        settings.AutoRestart = 1;
-        settings.AutoClose = 60;
+        settings->SetIntProp("AutoRestart", 1);
+        settings->SetIntProp("AutoClose", 60);
     }
     qor::TakeOverRestart();
     qor::StartLibrary();

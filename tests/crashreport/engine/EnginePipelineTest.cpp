@@ -12,6 +12,7 @@
 #include <map>
 #include <memory>
 #include <new>
+#include <regex>
 #include <stdexcept>
 #include <string>
 #include <thread>
@@ -23,6 +24,8 @@
 #include "QorLoaderLock.h"
 #include "QorPipeline.h"
 #include "QorReport.h"
+#include "QorSettings.h"
+#include "QorThreadRegistry.h"
 #include "QorThreadHold.h"
 #include "QorThreadWrappers.h"
 
@@ -72,7 +75,8 @@ protected:
     {
         seen.clear();
         overlapped = false;
-        qor::LibrarySettings() = {};
+        // The program's own values again (a test's changes are lost).
+        Settings()->Refresh();
     }
     void TearDown() override
     {
@@ -81,6 +85,14 @@ protected:
             qor::UnregisterExceptionHandler(handler);
     }
     void Start() { qor::StartLibrary(); }
+    // The settings of the test program, the engine's module; held for the whole run, so that
+    // the values a test sets stay in the process's settings store until the engine reads them.
+    static const qor::IQEModuleSettings& Settings()
+    {
+        static const qor::IQEModuleSettings settings =
+            qor::ModuleSettings(GetModuleHandleA(nullptr));
+        return settings;
+    }
     void Handle(qor::ExceptionHandlerProc handler, qor::SyncMode mode, uint8_t stage = 1)
     {
         qor::RegisterExceptionHandler(handler, mode, stage);
@@ -96,6 +108,67 @@ protected:
     }
     std::vector<qor::ExceptionHandlerProc> registered;
 };
+
+bool RegistryExists()
+{
+    char name[64];
+    std::snprintf(name, sizeof name, "qorExceptThreadNameBuf$%lx",
+                  static_cast<unsigned long>(GetCurrentProcessId()));
+    const HANDLE mapping = OpenFileMappingA(FILE_MAP_READ, FALSE, name);
+    if (mapping)
+        CloseHandle(mapping);
+    return mapping != nullptr;
+}
+
+std::string ThreadText(uint32_t threadId, bool showEngineThreads)
+{
+    uintptr_t creator = 0;
+    uint32_t creatorThread = 0;
+    std::string text;
+    qor::ThreadDescription(threadId, showEngineThreads, creator, text, creatorThread);
+    return text;
+}
+
+std::string upTime;
+
+void RecordUpTime(IQEException& exception, bool&)
+{
+    std::lock_guard<std::mutex> guard(seenLock);
+    upTime = exception.ReportHeader()->Value("program up time");
+}
+
+// Start-up opens the shared thread registry with or without Enabled (the main thread is named
+// there); only an enabled engine starts its handling thread, and its reports tell the time
+// since the start.
+TEST_F(EnginePipelineTest, StartUpOpensTheRegistryAndRunsAsEnabledSays)
+{
+    for (const bool enabled : {true, false}) {
+        SCOPED_TRACE(enabled ? "enabled" : "not enabled");
+        Settings()->SetBoolProp("Enabled", enabled);
+        Start();
+        ASSERT_NE(qor::SharedThreadNameBuffer(), nullptr);
+        EXPECT_EQ(qor::SharedThreadNameBuffer()->ReferenceCount, 1);
+        EXPECT_EQ(qor::ProcessMainThreadId(), GetCurrentThreadId());
+        char mainText[64];
+        std::snprintf(mainText, sizeof mainText, "main thread ($%lx)",
+                      static_cast<unsigned long>(GetCurrentThreadId()));
+        EXPECT_EQ(ThreadText(GetCurrentThreadId(), false), mainText);
+        EXPECT_EQ(qor::ExceptionThreadId() != 0, enabled);
+        if (enabled) {
+            // The handling thread is registered, and left out of reports.
+            EXPECT_EQ(ThreadText(qor::ExceptionThreadId(), false), "");
+            EXPECT_NE(ThreadText(qor::ExceptionThreadId(), true), "");
+            Handle(RecordUpTime, qor::syncNone);
+            Report();
+            std::lock_guard<std::mutex> guard(seenLock);
+            EXPECT_TRUE(std::regex_match(upTime, std::regex("[0-9]+ milliseconds|[0-9]+ seconds?")))
+                << upTime;
+        }
+        qor::StopLibrary();
+        EXPECT_EQ(qor::SharedThreadNameBuffer(), nullptr);
+        EXPECT_FALSE(RegistryExists());
+    }
+}
 
 TEST_F(EnginePipelineTest, ReportsOfSeveralThreadsAreHandledOneAfterTheOther)
 {
@@ -367,7 +440,7 @@ void SampleWhileHeld(IQEException&, bool&)
 
 TEST_F(EnginePipelineTest, HeldThreadsStopInTheirMessageFunctionsAndOthersGoOn)
 {
-    qor::LibrarySettings().PauseThreads = true;
+    Settings()->SetBoolProp("PauseThreads", true);
     Start();
     Handle(SampleWhileHeld, qor::syncNone, 2);
     stopWorkers = false;
@@ -427,8 +500,8 @@ void PumpFor(DWORD milliseconds)
 
 TEST_F(EnginePipelineTest, AMainThreadThatStopsAnsweringGivesOneFreezeReport)
 {
-    qor::LibrarySettings().CheckFreeze = true;
-    qor::LibrarySettings().FreezeTimeout = 1000; // a ping every 100 ms, a report after ten
+    Settings()->SetBoolProp("CheckFreeze", true);
+    Settings()->SetIntProp("FreezeTimeout", 1000); // a ping every 100 ms, a report after ten
     Start();
     Handle(RecordFreeze, qor::syncNone);
     PumpFor(1500);
@@ -456,13 +529,19 @@ TEST_F(EnginePipelineTest, ASecondEngineCopySharesOneFreezeWatchdog)
         reinterpret_cast<void*>(GetProcAddress(library, "StopEngineCopy")));
     const auto copyReports = reinterpret_cast<int (*)()>(
         reinterpret_cast<void*>(GetProcAddress(library, "EngineCopyFreezeReports")));
-    ASSERT_TRUE(startCopy && stopCopy && copyReports);
+    const auto copyMainThread = reinterpret_cast<uint32_t (*)()>(
+        reinterpret_cast<void*>(GetProcAddress(library, "EngineCopyMainThread")));
+    ASSERT_TRUE(startCopy && stopCopy && copyReports && copyMainThread);
 
-    qor::LibrarySettings().CheckFreeze = true;
-    qor::LibrarySettings().FreezeTimeout = 1000; // a ping every 100 ms, a report after ten
+    Settings()->SetBoolProp("CheckFreeze", true);
+    Settings()->SetIntProp("FreezeTimeout", 1000); // a ping every 100 ms, a report after ten
     Start();
     Handle(RecordFreeze, qor::syncNone);
     startCopy(1000);
+    // The copy opened this engine's registry and took its main thread from the oldest record.
+    ASSERT_NE(qor::SharedThreadNameBuffer(), nullptr);
+    EXPECT_EQ(qor::SharedThreadNameBuffer()->ReferenceCount, 2);
+    EXPECT_EQ(copyMainThread(), GetCurrentThreadId());
     PumpFor(1500);
     Sleep(1900); // frozen: ten misses of the one running watchdog
     PumpFor(100);
@@ -476,7 +555,10 @@ TEST_F(EnginePipelineTest, ASecondEngineCopySharesOneFreezeWatchdog)
     PumpFor(100);
     EXPECT_EQ(copyReports(), 1);
     EXPECT_EQ(SeenSoFar().size(), 1u);
+    // The registry lives on while the copy holds it, and goes with the last of them.
+    EXPECT_TRUE(RegistryExists());
     stopCopy();
+    EXPECT_FALSE(RegistryExists());
     FreeLibrary(library);
 }
 

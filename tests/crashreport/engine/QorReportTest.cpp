@@ -197,6 +197,56 @@ TEST_F(ReportTest, CpuRegistersAndStackDumpComeFromTheGivenContext)
     EXPECT_EQ(dump.rfind(firstRow, 0), 0u) << dump;
 }
 
+struct ListingCall {
+    int calls = 0;
+    uint32_t routineStart = 0, location = 0, maxLines = 0;
+    bool delimiters = true;
+} listingCall;
+
+std::string FakeListing(uint32_t routineStart, uint32_t location, bool delimiters,
+                        uint32_t maxLines)
+{
+    listingCall = {listingCall.calls + 1, routineStart, location, maxLines, delimiters};
+    return "listing of the routine";
+}
+
+// The "disassembling" section exists only with a listing routine set (ShowDisAsm is on by
+// default); the routine gets the faulting routine and the FormatDisAsm and LimitDisAsm values
+// (this program has no settings resource: the defaults, off and 5). Where the trace finds no
+// routine the section is left out.
+TEST_F(ReportTest, TheDisassemblyIsListedByTheLinkedRoutine)
+{
+    for (const bool linked : {false, true}) {
+        SCOPED_TRACE(linked ? "linked" : "not linked");
+        listingCall = {};
+        SetDisassemblyRoutine(linked ? FakeListing : nullptr);
+        CONTEXT context{};
+        RtlCaptureContext(&context);
+        ExceptionObjectArguments arguments =
+            ThrownArguments(std::make_exception_ptr(std::logic_error("x")));
+        arguments.context = &context;
+        const auto exception = CreateExceptionObject(arguments);
+        const std::string report = exception->ReportText(true);
+        const std::vector<std::string> names = Split(report).sectionNames;
+        const bool present = std::find(names.begin(), names.end(), "disassembling") != names.end();
+        if (!linked) {
+            EXPECT_EQ(listingCall.calls, 0);
+            EXPECT_FALSE(present) << report;
+            continue;
+        }
+        EXPECT_LE(listingCall.calls, 1);
+        EXPECT_EQ(present, listingCall.calls == 1) << report;
+        if (listingCall.calls == 1) {
+            EXPECT_NE(listingCall.routineStart, 0u);
+            EXPECT_FALSE(listingCall.delimiters);
+            EXPECT_EQ(listingCall.maxLines, 5u);
+            EXPECT_EQ(exception->ReportSections()->Value("disassembling"),
+                      "listing of the routine");
+        }
+    }
+    SetDisassemblyRoutine(nullptr);
+}
+
 TEST_F(ReportTest, PluginSectionsAgreeWithTheSystemsOwnLists)
 {
     const auto exception =
