@@ -4,6 +4,7 @@
 #include "toolbar/AdvToolBar.h"
 #include "toolbar/AdvToolBarItems.h"
 #include "toolbar/AdvToolBarStyler.h"
+#include "toolbar/ComponentWatch.h"
 #include "toolbar/PopupLayout.h"
 #include "toolbar/ToolBarPopupWindow.h"
 
@@ -457,8 +458,7 @@ void TControlSelectorPanel::Arrange()
     for (int i = TWinControl::ControlCount() - 1; i >= 0; --i) {
         TControl* child = TWinControl::Controls(i);
         if (std::find(controls_.begin(), controls_.end(), child) == controls_.end())
-            child->SetBounds(child->Left(), -child->Height() - 2, child->Width(),
-                             child->Height());
+            child->SetBounds(child->Left(), -child->Height() - 2, child->Width(), child->Height());
     }
     SelectorPanelInput in;
     for (TControl* c : controls_)
@@ -713,7 +713,13 @@ void TControlSelectorPanel::ShowOptions()
     if (window)
         window->SetAutoHide(false);
     if (optionMenu_) {
+        // A command of the menu may free the toolbar, this panel or its window.
+        TComponentWatch watch{this, window};
         optionMenu_->Popup(p.x, p.y);
+        if (!watch.Alive(this))
+            return;
+        if (!watch.Alive(window))
+            window = nullptr;
         options_.Hot = options_.Down = false;
         switchTimer_->SetEnabled(false);
         POINT cursor{};

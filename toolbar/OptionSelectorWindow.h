@@ -145,8 +145,7 @@ protected:
     void MouseMove(classlib::TShiftState shift, int x, int y) override;
     void MouseDown(classlib::TMouseButton button, classlib::TShiftState shift, int x,
                    int y) override;
-    void MouseUp(classlib::TMouseButton button, classlib::TShiftState shift, int x,
-                 int y) override;
+    void MouseUp(classlib::TMouseButton button, classlib::TShiftState shift, int x, int y) override;
 
 private:
     void CMMouseLeave(classlib::TMessage& m);

@@ -235,9 +235,9 @@ void TATBPopupPanel::PaintItem(const TATBMenuItem& item, bool hot)
         const RECT column{x, r.top, x + size, r.bottom};
         if (item.Checkable) {
             if (item.Checked && item.Enabled)
-                PaintCheck(RECT{column.left + 1, column.top + 1, column.right - 2,
-                                column.bottom - 1},
-                           hot);
+                PaintCheck(
+                    RECT{column.left + 1, column.top + 1, column.right - 2, column.bottom - 1},
+                    hot);
         } else if (!imageColumn_ && item.Control) {
             PaintControlImage(item.Control, column);
         }
@@ -273,8 +273,8 @@ void TATBPopupPanel::Paint()
     if (menuStyler_) {
         const int size = menuStyler_->IconBar()->Size();
         if (checkColumn_)
-            PaintColumnBar(RECT{r.left, r.top, r.left + size + (imageColumn_ ? imageColumnWidth_ : 0),
-                                r.bottom});
+            PaintColumnBar(RECT{r.left, r.top,
+                                r.left + size + (imageColumn_ ? imageColumnWidth_ : 0), r.bottom});
         else if (imageColumn_)
             PaintColumnBar(RECT{r.left, r.top, r.left + imageColumnWidth_, r.bottom});
     }

@@ -88,8 +88,7 @@ class TATBPopupPanel : public TATBCustomPopupPanel {
 protected:
     void Paint() override;
     void MouseMove(classlib::TShiftState shift, int x, int y) override;
-    void MouseUp(classlib::TMouseButton button, classlib::TShiftState shift, int x,
-                 int y) override;
+    void MouseUp(classlib::TMouseButton button, classlib::TShiftState shift, int x, int y) override;
     void Notification(classlib::TComponent* component, classlib::TOperation operation) override;
 
 private:

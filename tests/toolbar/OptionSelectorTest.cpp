@@ -10,6 +10,7 @@
 #include "GuiTest.h"
 
 #include "menus/AdvMenuStyler.h"
+#include "menus/AdvMenus.h"
 #include "windows/Application.h"
 #include "windows/Forms.h"
 
@@ -28,8 +29,8 @@ int TahomaWidth(const std::string& text)
 {
     HDC dc = GetDC(nullptr);
     const int height = -MulDiv(8, GetDeviceCaps(dc, LOGPIXELSY), 72);
-    HFONT font = CreateFontA(height, 0, 0, 0, FW_NORMAL, 0, 0, 0, DEFAULT_CHARSET, 0, 0, 0, 0,
-                             "Tahoma");
+    HFONT font =
+        CreateFontA(height, 0, 0, 0, FW_NORMAL, 0, 0, 0, DEFAULT_CHARSET, 0, 0, 0, 0, "Tahoma");
     HGDIOBJ old = SelectObject(dc, font);
     SIZE size{};
     GetTextExtentPoint32A(dc, text.c_str(), static_cast<int>(text.size()), &size);
@@ -367,4 +368,35 @@ TEST(ToolBarPopupPanel, ShortCaptionsGiveTheMinimumWidthWithOrWithoutTheCheckCol
     EXPECT_EQ(panel->Width(),
               panel->Canvas()->TextWidth(caption) + 7 + styler->IconBar()->Size() + 4);
     form->Free();
+}
+
+namespace {
+
+// An option menu whose command frees the option window (and with it the panel) while the
+// menu is open.
+class FreeingMenu : public menus::TAdvPopupMenu {
+public:
+    using menus::TAdvPopupMenu::TAdvPopupMenu;
+    void Popup(int, int) override
+    {
+        ++shown;
+        delete victim;
+    }
+    TComponent* victim = nullptr;
+    int shown = 0;
+};
+
+} // namespace
+
+TEST_F(AddRemove, AnOptionMenuCommandMayFreeTheOptionWindow)
+{
+    auto* menu = new FreeingMenu(form);
+    menu->victim = window;
+    panel->SetOptionMenu(menu);
+    panel->Arrange();
+    // Called as the entry's hover calls it; the menu's command frees the panel's window.
+    panel->ShowOptions();
+    EXPECT_EQ(menu->shown, 1);
+    // The form still runs its messages without the window.
+    Application->ProcessMessages();
 }
