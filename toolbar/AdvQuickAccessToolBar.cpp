@@ -5,6 +5,7 @@
 #include "controls/AdvGlowButton.h"
 #include "draw/AdvGDIP.h"
 #include "draw/ToolbarDrawing.h"
+#include "toolbar/OptionSelectorWindow.h"
 #include "toolbar/PopupPlacement.h"
 #include "toolbar/StylerChangeKinds.h"
 
@@ -19,43 +20,6 @@ using namespace classlib;
 using draw::TGPGraphics;
 
 namespace {
-
-// The overflow drop-down: a borderless stay-on-top pop-up owned by the toolbar that shows the
-// controls that did not fit in a row and hides when it loses activation.
-class TOverflowWindow : public TCustomForm {
-public:
-    explicit TOverflowWindow(TAdvCustomQuickAccessToolBar* toolBar) : TCustomForm(toolBar)
-    {
-        SetPopupWindow(true);
-        SetHideOnDeactivate(true);
-        SetBorderStyle(bsNone);
-        SetBorderIcons(TBorderIcons{});
-        SetVisible(false);
-        SetBounds(0, 0, 10, 10);
-    }
-
-    // Lays the controls out left to right and fits the window around them.
-    void Fit(const std::vector<TControl*>& controls)
-    {
-        int x = kPad, height = 0;
-        for (TControl* c : controls) {
-            c->SetBounds(x, kPad, c->Width(), c->Height());
-            x += c->Width();
-            height = std::max(height, c->Height());
-        }
-        SetBounds(Left(), Top(), x + kPad, height + 2 * kPad);
-    }
-
-protected:
-    void CreateParams(TCreateParams& params) override
-    {
-        TCustomForm::CreateParams(params);
-        params.ExStyle |= WS_EX_TOPMOST | WS_EX_TOOLWINDOW;
-    }
-
-private:
-    static constexpr int kPad = 2;
-};
 
 float F(int value)
 {
@@ -162,7 +126,8 @@ RECT TAdvCustomQuickAccessToolBar::ButtonRect() const
 
 bool TAdvCustomQuickAccessToolBar::IsOwnPart(const TControl* c) const
 {
-    return c == customizeButton_ || c == overflowButton_ || c == overflowWindow_;
+    return c == customizeButton_ || c == overflowButton_ || c == overflowWindow_ ||
+           (c && c == overflowPanel_);
 }
 
 bool TAdvCustomQuickAccessToolBar::InOverflow(const TControl* c) const
@@ -320,7 +285,7 @@ void TAdvCustomQuickAccessToolBar::CMControlChange(TMessage& m)
 {
     Inherited(StaticClass(), m);
     auto* c = reinterpret_cast<TControl*>(m.WParam);
-    if (arranging_ || (c && c == overflowWindow_))
+    if (arranging_ || (c && (c == overflowWindow_ || c == overflowPanel_)))
         return;
     if (c && !m.LParam) {
         // A control that leaves the toolbar for good leaves the overflow list too.
@@ -365,8 +330,10 @@ void TAdvCustomQuickAccessToolBar::Notification(TComponent* component, TOperatio
         customizeButton_ = nullptr;
     if (component == overflowButton_)
         overflowButton_ = nullptr;
-    if (component == overflowWindow_)
+    if (component == overflowWindow_) {
         overflowWindow_ = nullptr;
+        overflowPanel_ = nullptr;
+    }
     auto it = std::find(overflow_.begin(), overflow_.end(), component);
     if (it != overflow_.end())
         overflow_.erase(it);
@@ -461,26 +428,49 @@ void TAdvCustomQuickAccessToolBar::ShowOverflow()
     if (ComponentState().Contains(csDesigning))
         return;
     if (!overflowWindow_) {
-        auto* window = new TOverflowWindow(this);
+        auto* window = new TOptionSelectorWindow(this);
         overflowWindow_ = window;
-        window->SetParent(this);
+        ConfigureDropDownForm(window, this, 10, 10);
         window->OnHide = TNotifyEvent(this, &TAdvCustomQuickAccessToolBar::OverflowWindowHidden);
+        window->FreeNotification(this);
     }
-    if (TCustomAdvToolBarStyler* styler = PagerStyler())
-        overflowWindow_->SetColor(styler->TabAppearance()->BackGround()->Color());
-    std::vector<TControl*> shown;
+    auto* window = static_cast<TOptionSelectorWindow*>(overflowWindow_);
+    if (!overflowPanel_) {
+        overflowPanel_ = new TControlSelectorPanel(window);
+        overflowPanel_->SetParent(window);
+    }
+    TControlSelectorPanel* panel = overflowPanel_;
+    panel->SetShowAddRemove(false);
+    panel->SetOptionMenu(nullptr);
+    panel->SetAddRemoveCaption("");
+    panel->SetOptionsCaption("");
+    panel->SetAdvToolBar(nullptr);
+    panel->SetAdvQuickAccessToolBar(nullptr);
+    if (TCustomAdvToolBarStyler* styler = PagerStyler()) {
+        TButtonAppearance* a = styler->ButtonAppearance();
+        panel->SetHotColor(a->ColorHot());
+        panel->SetHotColorTo(a->ColorHotTo());
+        panel->SetDownColor(a->ColorDown());
+        panel->SetDownColorTo(a->ColorDownTo());
+        panel->SetTextColor(a->CaptionTextColor());
+        panel->SetHotTextColor(a->CaptionTextColorHot());
+        panel->SetDownTextColor(a->CaptionTextColorDown());
+        panel->SetWindowBorderColor(styler->QATAppearance()->FullSizeBorderColor());
+        panel->SetColor(styler->TabAppearance()->BackGround()->Color());
+        panel->SetColorTo(styler->TabAppearance()->BackGround()->Color());
+    }
+    window->SetOptionsPanel(panel);
+    panel->ClearControls();
     arranging_ = true;
-    for (TControl* c : overflow_) {
-        c->SetParent(overflowWindow_);
-        shown.push_back(c);
-    }
+    for (TControl* c : overflow_)
+        panel->AddControl(c);
     if (showCustomizeOption_ && customizeButton_) {
-        customizeButton_->SetParent(overflowWindow_);
+        panel->AddControl(customizeButton_);
         customizeButton_->Show();
-        shown.push_back(customizeButton_);
     }
     arranging_ = false;
-    static_cast<TOverflowWindow*>(overflowWindow_)->Fit(shown);
+    panel->Arrange();
+    window->UpdateSize();
 }
 
 void TAdvCustomQuickAccessToolBar::PopupOverflow(int x, int y, bool atPosition)
@@ -509,8 +499,11 @@ void TAdvCustomQuickAccessToolBar::PopupOverflow(int x, int y, bool atPosition)
             y = place.Y;
         }
     }
-    if (overflowWindow_->ControlCount() == 0)
+    if (!overflowPanel_ || overflowPanel_->IsEmpty())
         return;
+    // Shown at no size first, so the window appears only once it is in place.
+    overflowWindow_->SetBounds(overflowWindow_->Left(), overflowWindow_->Top(), 0, 0);
+    overflowWindow_->Show();
     overflowWindow_->SetBounds(x, y, w, h);
     overflowWindow_->Show();
     SetForegroundWindow(overflowWindow_->Handle());

@@ -17,6 +17,8 @@
 
 namespace toolbar {
 
+class TControlSelectorPanel;
+
 // What the quick-access toolbar needs of the ribbon pager it sits on; the pager implements it.
 class IQuickAccessPager {
 public:
@@ -72,6 +74,8 @@ class TAdvCustomQuickAccessToolBar : public classlib::TCustomControl {
     TAdvVistaButton* OverflowButton() const { return overflowButton_; }
     TAdvVistaButton* CustomizeButton() const { return customizeButton_; }
     classlib::TCustomForm* OverflowWindow() const { return overflowWindow_; }
+    // The control selector panel inside the overflow window (created with it).
+    TControlSelectorPanel* OverflowPanel() const { return overflowPanel_; }
 
     // ---- key tips ----
     void ShowKeyTips();
@@ -126,6 +130,7 @@ private:
     TAdvVistaButton* customizeButton_ = nullptr;
     TAdvVistaButton* overflowButton_ = nullptr;
     classlib::TCustomForm* overflowWindow_ = nullptr;
+    TControlSelectorPanel* overflowPanel_ = nullptr;
     classlib::TCustomImageList* disabledImages_ = nullptr;
     classlib::TCustomImageList* images_ = nullptr;
     int buttonWidth_ = 14;

@@ -4,6 +4,7 @@
 // a freed drop-down menu, and the two looks as pixels.
 #include "toolbar/AdvQuickAccessToolBar.h"
 #include "toolbar/AdvToolBarStylers.h"
+#include "toolbar/OptionSelectorWindow.h"
 
 #include "GuiTest.h"
 
@@ -231,7 +232,8 @@ TEST_F(QuickAccessToolBar, OverflowDropDownShowsTheHiddenButtonsAndGivesThemBack
     ASSERT_NE(window, nullptr);
     EXPECT_TRUE(window->Visible());
     EXPECT_TRUE(chevrons->ForcedDown());
-    EXPECT_EQ(buttons[2]->Parent(), window);
+    EXPECT_EQ(buttons[2]->Parent(), qat->OverflowPanel());
+    EXPECT_EQ(qat->OverflowPanel()->Parent(), window);
     const POINT below = pager->ClientToScreen(
         POINT{qat->Left() + qat->Width() - 12, qat->Top() + qat->Height() + 1});
     EXPECT_EQ(window->Left(), below.x);
