@@ -49,7 +49,7 @@ TAdvCustomToolBar::~TAdvCustomToolBar()
 {
     ForgetMenuTrackingOf(this);
     // Sub-items lent to a dropped menu go back to their root item before that menu goes.
-    RestoreMenuItems();
+    RestoreMenuItems(true);
     if (floatTimer_ && HandleAllocated())
         KillTimer(Handle(), floatTimer_);
     floatTimer_ = 0;

@@ -338,7 +338,7 @@ private:
 
     // menu-bar mode
     void MenuClosed();
-    void RestoreMenuItems();
+    void RestoreMenuItems(bool force = false);
     void FreeMenuButtons(bool mergedOnly);
     void MergeMenu();
     void UnmergeMenu();

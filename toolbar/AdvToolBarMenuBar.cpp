@@ -238,11 +238,13 @@ bool TAdvCustomToolBar::TrackMenu(TAdvCustomToolBarButton* button)
     return true;
 }
 
-void TAdvCustomToolBar::RestoreMenuItems()
+void TAdvCustomToolBar::RestoreMenuItems(bool force)
 {
-    // The sub-items go back to their root item whether or not the button that showed them is
-    // still there: the temp menu would free them with itself.
-    if (menuSourceItem_ && tempMenu_) {
+    // Only once the button that showed them is known (a menu-closed message that arrives while
+    // the next root menu shows leaves that menu alone); forced when the button or the toolbar
+    // goes, as the temp menu would free the sub-items with itself.
+    if (menuSourceItem_ && tempMenu_ &&
+        (force || (lastMenuButton_ && lastMenuButton_->MenuItem()))) {
         TMenuItem* items = tempMenu_->Items();
         while (items->Count() > 0) {
             TMenuItem* sub = items->Items(items->Count() - 1);
@@ -560,8 +562,10 @@ void TAdvCustomToolBar::MenuBarForget(TComponent* component)
         tempMenu_ = nullptr;
         menuSourceItem_ = nullptr;
     }
-    if (component == lastMenuButton_)
+    if (component == lastMenuButton_) {
+        RestoreMenuItems(true);
         lastMenuButton_ = nullptr;
+    }
     if (component == droppedButton_)
         droppedButton_ = nullptr;
     if (component == pendingMenuButton_)

@@ -1,7 +1,7 @@
 // Menu-bar mode on a real toolbar: the buttons made from a main menu, accelerators, the
 // keyboard loop driven by posted keys (Alt, the arrows wrapping at both ends, Esc), a root
 // menu dropped through the platform's real menu loop with its sub-items lent and given back,
-// switching to the next root menu with the keyboard, and merging a child's menu.
+// and merging a child's menu.
 // Keys are posted from timer ticks: the keyboard loop and the menu loop both dispatch them.
 #include "toolbar/AdvToolBar.h"
 #include "toolbar/AdvToolBarItems.h"
