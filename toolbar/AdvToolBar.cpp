@@ -48,6 +48,8 @@ TAdvCustomToolBar::TAdvCustomToolBar(TComponent* owner) : TCustomControl(owner),
 TAdvCustomToolBar::~TAdvCustomToolBar()
 {
     ForgetMenuTrackingOf(this);
+    // Sub-items lent to a dropped menu go back to their root item before that menu goes.
+    RestoreMenuItems(true);
     if (floatTimer_ && HandleAllocated())
         KillTimer(Handle(), floatTimer_);
     floatTimer_ = 0;
@@ -184,6 +186,7 @@ void TAdvCustomToolBar::Notification(TComponent* component, TOperation operation
         floatingWindow_ = nullptr;
     if (component == homeForm_)
         homeForm_ = nullptr;
+    MenuBarForget(component);
     const bool images = component == images_ || component == disabledImages_;
     if (component == images_)
         images_ = nullptr;

@@ -182,6 +182,44 @@ class TAdvCustomToolBar : public classlib::TCustomControl, public IToolBarStyler
     void LoadState();
     void SaveState();
 
+    // ---- menu-bar mode (AdvToolBarMenuBar.cpp) ----
+    // The menu whose top-level items the toolbar shows as menu buttons.
+    classlib::TMainMenu* Menu() const { return menu_; }
+    void SetMenu(classlib::TMainMenu* value);
+    // Drops the button's menu (its DropDownMenu, or its menu item's sub-items); true when it ran.
+    virtual bool TrackMenu(TAdvCustomToolBarButton* button);
+    // Leaves keyboard menu mode.
+    virtual void CancelMenu();
+    // Switches an open menu to another root button.
+    virtual void ClickButton(TAdvCustomToolBarButton* button, bool byMouse);
+    // Enters keyboard menu mode and runs its loop; in the loop, switches to the button.
+    virtual void TrackMenuLoop(TAdvCustomToolBarButton* button);
+    virtual void InitMenu(TAdvCustomToolBarButton* button);
+    // The menu's own shortcut test; false without a menu.
+    virtual bool IsShortCut(classlib::TMessage& message);
+    // Makes the n-th selectable menu button hot; n < 0 clears the hot button.
+    void SelectMenuButton(int n);
+    void SetHotButton(TAdvCustomToolBarButton* button);
+    // Binds the menu-made buttons to the menu's items again (rebuilds the bar when one is missing).
+    void RefreshMenuButtons();
+    // The menu of an MDI child shown in the bar with the toolbar's own (nil: none).
+    classlib::TMainMenu* MergedMenu() const { return mergedMenu_; }
+    void SetMergedMenu(classlib::TMainMenu* value);
+    bool InMenuLoop() const { return inMenuLoop_; }
+    bool MenuKeyboardMode() const { return menuKeyboardMode_; }
+    bool MenuLoopResult() const { return menuLoopResult_; }
+    void SetMenuLoopResult(bool value) { menuLoopResult_ = value; }
+    bool CancelOnCaptureLoss() const { return cancelOnCaptureLoss_; }
+    void SetCancelOnCaptureLoss(bool value) { cancelOnCaptureLoss_ = value; }
+    bool MenuShowing() const { return menuShowing_; }
+    classlib::TPopupMenu* TempMenu() const { return tempMenu_; }
+    TAdvCustomToolBarButton* DroppedButton() const { return droppedButton_; }
+    // The form that holds the toolbar (through its dock panel, last dock panel or parents).
+    classlib::TCustomForm* FormOf() const;
+    // The private message the toolbar posts itself when a dropped menu closed.
+    static constexpr UINT kMenuClosedMessage = 0x1400;
+    static constexpr UINT_PTR kMenuSwitchTimerId = 501;
+
 protected:
     void Loaded() override;
     void Notification(classlib::TComponent* component, classlib::TOperation operation) override;
@@ -200,6 +238,10 @@ protected:
     void CMVisibleChanged(classlib::TMessage& m);
     void CMTextChanged(classlib::TMessage& m);
     void CMHintShow(classlib::TMessage& m);
+    // Menu-bar mode's messages (AdvToolBarMenuBar.cpp); true when the message was handled.
+    bool MenuBarMessage(classlib::TMessage& m);
+    // Clears menu-bar references to a component that goes.
+    void MenuBarForget(classlib::TComponent* component);
 
 private:
     friend class TAdvDockPanel;
@@ -293,6 +335,27 @@ private:
     std::string closeHint_;
     bool captionOptionHot_ = false, captionOptionDown_ = false;
     int buttonShape_ = 1; // shape of the caption's option button
+
+    // menu-bar mode
+    void MenuClosed();
+    void RestoreMenuItems(bool force = false);
+    void FreeMenuButtons(bool mergedOnly);
+    void MergeMenu();
+    void UnmergeMenu();
+    void MenuSwitchTimerTick();
+    void MenuBarKeyDown(classlib::TMessage& m);
+    classlib::TMainMenu* menu_ = nullptr;
+    classlib::TMainMenu* mergedMenu_ = nullptr;
+    classlib::TPopupMenu* tempMenu_ = nullptr;
+    classlib::TMenuItem* menuSourceItem_ = nullptr;
+    bool inMenuLoop_ = false;
+    bool menuKeyboardMode_ = false;
+    bool menuLoopResult_ = false;
+    bool cancelOnCaptureLoss_ = false;
+    bool menuShowing_ = false;
+    TAdvCustomToolBarButton* lastMenuButton_ = nullptr;
+    TAdvCustomToolBarButton* droppedButton_ = nullptr;
+    TAdvCustomToolBarButton* pendingMenuButton_ = nullptr;
 };
 
 } // namespace toolbar

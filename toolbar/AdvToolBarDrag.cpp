@@ -144,6 +144,8 @@ void TAdvCustomToolBar::CMMouseLeave(TMessage& m)
 
 void TAdvCustomToolBar::WndProc(TMessage& message)
 {
+    if (MenuBarMessage(message))
+        return;
     TCustomControl::WndProc(message);
     if (message.Msg == WM_TIMER && message.WParam == kFloatTimerId)
         FloatTimerTick();

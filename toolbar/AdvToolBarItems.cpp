@@ -357,8 +357,10 @@ bool TAdvCustomToolBarButton::OpenRootMenu()
 
 bool TAdvCustomToolBarButton::CheckMenuDropdown()
 {
-    // The menu-bar mode that tracks a root menu is the toolbar's; until it tracks menus there
-    // is no menu to drop from here.
+    if (ComponentState().Contains(csDesigning))
+        return false;
+    if (((dropDownMenu_ && dropDownMenu_->AutoPopup()) || menuItem_) && advToolBar_)
+        return advToolBar_->TrackMenu(this);
     return false;
 }
 
@@ -550,8 +552,16 @@ void TAdvCustomToolBarButton::MouseDown(TMouseButton button, TShiftState shift, 
         Invalidate();
         if (!advToolBar_)
             return;
-        if (!closingClick_ && !menuDroppedLook_ && OpenRootMenu())
+        // A switch from another root menu forces the opening; the click that closed this
+        // button's own menu does not open it again.
+        const bool open = switchPending_ || (!advToolBar_->MenuShowing() && !closingClick_ &&
+                                             !menuIsDropped_ && !menuDroppedLook_);
+        switchPending_ = false;
+        if (open) {
+            // The menu's command may free this button (or its toolbar).
+            OpenRootMenu();
             return;
+        }
         closingClick_ = false;
         return;
     }
@@ -655,8 +665,8 @@ void TAdvCustomToolBarButton::SyncHover()
 
 bool TAdvCustomToolBarButton::KeepsHotInMenuLoop() const
 {
-    // The keyboard menu loop of the toolbar keeps its hot button; it belongs to menu-bar mode.
-    return false;
+    // The keyboard menu loop of the toolbar keeps its hot button.
+    return advToolBar_ && advToolBar_->InMenuLoop() && IsMenuButton();
 }
 
 void TAdvCustomToolBarButton::CMMouseEnter(TMessage& m)

@@ -138,6 +138,18 @@ class TAdvCustomToolBarButton : public TAdvCustomToolBarControl {
     bool MouseInside() const { return mouseInside_; }
     // Whether the drop-down menu is showing (its look is on).
     bool MenuDropped() const { return menuDroppedLook_; }
+    // Menu-bar flags: a switch to this button is pending; the click that closed this button's
+    // menu is under way; its menu is dropped; made from the toolbar's menu; made or re-bound
+    // by a merge (1).
+    bool SwitchPending() const { return switchPending_; }
+    void SetSwitchPending(bool value) { switchPending_ = value; }
+    void SetClosingClick(bool value) { closingClick_ = value; }
+    bool MenuIsDropped() const { return menuIsDropped_; }
+    void SetMenuIsDropped(bool value) { menuIsDropped_ = value; }
+    bool MadeFromMenu() const { return madeFromMenu_; }
+    void SetMadeFromMenu(bool value) { madeFromMenu_ = value; }
+    int MergeMark() const { return mergeMark_; }
+    void SetMergeMark(int value) { mergeMark_ = value; }
 
     // ---- owner services ----
     TCustomAdvToolBarStyler* OwnerStyler() const;
@@ -233,6 +245,10 @@ private:
     bool dropDownSplit_ = true;
     bool menuDroppedLook_ = false;
     bool closingClick_ = false;
+    bool switchPending_ = false;
+    bool menuIsDropped_ = false;
+    bool madeFromMenu_ = false;
+    int mergeMark_ = 0;
 };
 
 // The published button; on a menu bar it paints with the menu styler's root-item colours.

@@ -1047,21 +1047,28 @@ void TControl::WMLButtonDown(TMessage& m)
     if (controlStyle_.Contains(csClickEvents))
         controlState_.Include(csClicked);
     const POINT p = LParamToPoint(m.LParam);
+    // The handler may free the control (a button that closes its toolbar).
+    const std::weak_ptr<char> alive = lifeToken_;
     if (!controlStyle_.Contains(csNoStdEvents))
         MouseDown(mbLeft, KeysToShiftState(m.WParam), p.x, p.y);
-    DefaultHandler(m);
+    if (!alive.expired())
+        DefaultHandler(m);
 }
 
 void TControl::WMLButtonDblClk(TMessage& m)
 {
     if (controlStyle_.Contains(csCaptureMouse))
         SetMouseCapture(true);
+    const std::weak_ptr<char> alive = lifeToken_;
     if (controlStyle_.Contains(csClickEvents))
         DblClick();
+    if (alive.expired())
+        return;
     const POINT p = LParamToPoint(m.LParam);
     if (!controlStyle_.Contains(csNoStdEvents))
         MouseDown(mbLeft, KeysToShiftState(m.WParam) + TShiftState{ssDouble}, p.x, p.y);
-    DefaultHandler(m);
+    if (!alive.expired())
+        DefaultHandler(m);
 }
 
 void TControl::WMLButtonUp(TMessage& m)
@@ -1070,11 +1077,14 @@ void TControl::WMLButtonUp(TMessage& m)
     if (controlStyle_.Contains(csCaptureMouse))
         SetMouseCapture(false);
     const POINT p = LParamToPoint(m.LParam);
+    const std::weak_ptr<char> alive = lifeToken_;
     if (controlState_.Contains(csClicked)) {
         controlState_.Exclude(csClicked);
         const RECT r = ClientRect();
         if (PtInRect(&r, p))
             Click();
+        if (alive.expired())
+            return;
     }
     if (!controlStyle_.Contains(csNoStdEvents))
         MouseUp(mbLeft, KeysToShiftState(m.WParam), p.x, p.y);
@@ -1083,9 +1093,11 @@ void TControl::WMLButtonUp(TMessage& m)
 void TControl::WMRButtonDown(TMessage& m)
 {
     const POINT p = LParamToPoint(m.LParam);
+    const std::weak_ptr<char> alive = lifeToken_;
     if (!controlStyle_.Contains(csNoStdEvents))
         MouseDown(mbRight, KeysToShiftState(m.WParam), p.x, p.y);
-    DefaultHandler(m);
+    if (!alive.expired())
+        DefaultHandler(m);
 }
 
 void TControl::WMRButtonUp(TMessage& m)

@@ -515,6 +515,9 @@ private:
     // Shared with the dispatches in progress, so that it outlives a control freed by a hook.
     struct WindowProcHooks;
     std::shared_ptr<WindowProcHooks> windowProcHooks_;
+    // Expires when the control is freed: the mouse steps that call an event handler (which may
+    // free the control) look at it before they touch the control again.
+    std::shared_ptr<char> lifeToken_ = std::make_shared<char>(0);
 };
 
 // The canvas of a control. During painting it draws on the paint device context; at other
