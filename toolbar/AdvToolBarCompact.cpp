@@ -49,6 +49,14 @@ int WidthIn(TControl* c, TButtonSizeState state, bool apply)
         b->SetSizeState(state);
         return b->Width();
     }
+    if (b->SizeState() == bsGlyph) {
+        // The button measures its label state from the glyph state without its caption, so the
+        // label width is taken and the glyph state given back (the width comes back with it).
+        b->SetSizeState(state);
+        const int width = b->Width();
+        b->SetSizeState(bsGlyph);
+        return width;
+    }
     SIZE size{};
     b->CalcButtonSize(state, size);
     return size.cx;

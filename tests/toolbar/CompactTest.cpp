@@ -128,10 +128,12 @@ TEST_F(Compact, SizeStepsFollowTheTables)
         EXPECT_GT(applied, 0);
         for (TAdvGlowButton* x : b)
             EXPECT_EQ(x->SizeState(), s.after);
-        if (s.shrink && s.kind == 1)
+        if (s.shrink && s.kind == 1) {
             EXPECT_EQ(applied, sum - widestLabel);
-        if (s.shrink && s.kind == 0)
+        }
+        if (s.shrink && s.kind == 0) {
             EXPECT_EQ(applied, widest - widestGlyph);
+        }
         if (s.after != bsLarge) {
             // One column: the same Left, one below the other.
             EXPECT_EQ(b[0]->Left(), b[1]->Left());
@@ -277,6 +279,7 @@ TEST_F(Compact, HoverFadeStepsTheCaptionColours)
     a->SetCaptionColorTo(0x000000);
     a->SetCaptionColorHot(0xC8C8C8);
     a->SetCaptionColorHotTo(0xC8C8C8);
+    styler->ColorHot()->SetColor(0x808080);
     TAdvCustomToolBar* t = AddToolBar(2, "Fade");
     t->SetToolBarStyler(styler);
     t->Perform(CM_MOUSEENTER, 0, 0);
@@ -306,17 +309,20 @@ TEST_F(Compact, HoverFadeStepsTheCaptionColours)
     EXPECT_EQ(t->FadeTimer(), nullptr) << "no fade without a hot colour";
 }
 
-// A page narrowed step by step: large buttons become labels first, then glyphs, then the
-// rightmost toolbar compacts, and when even compact toolbars do not fit the page scrolls them.
-// Widening undoes it. Screenshots of three widths are saved.
+// A page narrowed step by step: its toolbars take size steps while they can, then they
+// compact, and when even compact toolbars do not fit the page scrolls them. Widening undoes it.
+// Screenshots of three widths are saved.
 TEST_F(Compact, NarrowingAPageShrinksCompactsAndScrolls)
 {
-    pager->SetBounds(0, 0, 690, 120);
+    auto width = [&](int w) {
+        form->SetClientWidth(w + form->ClientWidth() - page->Width());
+        Application->ProcessMessages();
+    };
     std::vector<TAdvCustomToolBar*> bars;
     for (const char* name : {"Clipboard", "Font", "Paragraph", "Styles"})
-        bars.push_back(AddToolBar(3, name));
+        bars.push_back(AddToolBar(6, name));
+    width(684);
     page->ArrangeToolBars();
-    Application->ProcessMessages();
     auto states = [&](TAdvCustomToolBar* t) {
         std::string s;
         for (TAdvGlowButton* b : Buttons(t))
@@ -332,36 +338,27 @@ TEST_F(Compact, NarrowingAPageShrinksCompactsAndScrolls)
         pager->PaintTo(dib.dc(), 0, 0);
         EXPECT_TRUE(dib.SaveBmp(testsupport::ScreenshotPath(name)));
     };
-    int naturalRight = 0;
-    for (TAdvCustomToolBar* t : bars)
-        naturalRight = std::max(naturalRight, t->Left() + t->Width());
+    auto anyCompact = [&] {
+        return std::any_of(bars.begin(), bars.end(),
+                           [](TAdvCustomToolBar* t) { return t->IsCompact(); });
+    };
 
-    // Just too narrow: only large-to-label steps, the toolbars still fit.
-    pager->SetBounds(0, 0, naturalRight - 30 + (pager->Width() - page->Width()), 120);
-    Application->ProcessMessages();
+    // Wide: the toolbars fit by size steps alone.
     EXPECT_TRUE(fits());
-    bool anyLabel = false, anyGlyph = false, anyCompact = false;
-    for (TAdvCustomToolBar* t : bars) {
-        anyLabel = anyLabel || states(t).find('L') != std::string::npos;
-        anyGlyph = anyGlyph || states(t).find('G') != std::string::npos;
-        anyCompact = anyCompact || t->IsCompact();
-    }
-    EXPECT_TRUE(anyLabel);
-    EXPECT_FALSE(anyGlyph) << "labels become glyphs only after every large step";
-    EXPECT_FALSE(anyCompact);
+    EXPECT_FALSE(anyCompact());
     shot("compact-page-shrunk");
 
-    // Narrower: the rightmost toolbars compact once no button can shrink; the left ones keep
-    // their buttons.
-    pager->SetBounds(0, 0, 260, 120);
-    Application->ProcessMessages();
-    EXPECT_TRUE(bars.back()->IsCompact());
-    EXPECT_TRUE(fits() || page->ScrollButtonRight());
-    shot("compact-page-compacted");
+    // Narrow: every button down to its glyph, still no toolbar compact.
+    width(150);
+    EXPECT_TRUE(fits());
+    EXPECT_FALSE(anyCompact());
+    for (TAdvCustomToolBar* t : bars)
+        EXPECT_EQ(states(t), "GGGGGG");
+    shot("compact-page-glyphs");
 
-    // Too narrow for four compact toolbars: the scroll button appears and scrolls.
-    pager->SetBounds(0, 0, 120, 120);
-    Application->ProcessMessages();
+    // Too narrow for the glyphs: the toolbars compact (these, without images, grow by it, so
+    // all of them do), and as four compact toolbars do not fit the page scrolls them.
+    width(100);
     for (TAdvCustomToolBar* t : bars)
         EXPECT_TRUE(t->IsCompact()) << states(t);
     ASSERT_NE(page->ScrollButtonRight(), nullptr);
@@ -374,13 +371,10 @@ TEST_F(Compact, NarrowingAPageShrinksCompactsAndScrolls)
     EXPECT_TRUE(page->ScrollButtonLeft()->Visible());
     shot("compact-page-scrolled");
 
-    // Wide again: every toolbar expands and its buttons grow back to large.
-    pager->SetBounds(0, 0, 690, 120);
-    Application->ProcessMessages();
-    for (TAdvCustomToolBar* t : bars) {
-        EXPECT_FALSE(t->IsCompact());
-        EXPECT_EQ(states(t), "LLL");
-    }
+    // Wide again: every toolbar expands and the scroll buttons go.
+    width(684);
+    EXPECT_FALSE(anyCompact());
+    EXPECT_TRUE(fits());
     EXPECT_TRUE(!page->ScrollButtonRight() || !page->ScrollButtonRight()->Visible());
 }
 
