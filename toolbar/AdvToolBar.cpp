@@ -21,6 +21,7 @@ CLASSLIB_MESSAGE_MAP(TAdvCustomToolBar)
     m.On(WM_ERASEBKGND, &TAdvCustomToolBar::WMEraseBkgnd);
     m.On(CM_CONTROLCHANGE, &TAdvCustomToolBar::CMControlChange);
     m.On(CM_MOUSELEAVE, &TAdvCustomToolBar::CMMouseLeave);
+    m.On(CM_MOUSEENTER, &TAdvCustomToolBar::CMMouseEnter);
     m.On(CM_VISIBLECHANGED, &TAdvCustomToolBar::CMVisibleChanged);
     m.On(CM_TEXTCHANGED, &TAdvCustomToolBar::CMTextChanged);
     m.On(CM_HINTSHOW, &TAdvCustomToolBar::CMHintShow);
@@ -554,6 +555,7 @@ void TAdvCustomToolBar::CMVisibleChanged(TMessage& m)
 void TAdvCustomToolBar::Loaded()
 {
     TCustomControl::Loaded();
+    loadedOnce_ = true;
     savedCursor_ = Cursor();
     controlOrder_.clear();
     const bool horizontal = IsHorizontal(position_);
@@ -627,6 +629,8 @@ void TAdvCustomToolBar::ArrangeControls(bool resize)
                 c->SetBounds(x, y, c->Width(), c->Height());
                 x += c->Width();
             }
+        } else if (IsHorizontal(position_) && OnPageOrCompact()) {
+            ArrangeColumns();
         } else {
             const bool horizontal = IsHorizontal(position_);
             int along = AlongStart();
@@ -738,6 +742,12 @@ void TAdvCustomToolBar::AdjustToolBarSize()
             break;
         }
     }
+    // On a page the last column (up to three small buttons) ends at its widest button.
+    const bool columns = horizontal && OnPageOrCompact();
+    if (columns)
+        for (TControl* control : controlOrder_)
+            if (control->Visible())
+                needed = std::max(needed, control->Left() + control->Width());
     needed += handle;
     int full = AlongStart() + handle;
     int thickness = 0;
@@ -747,7 +757,7 @@ void TAdvCustomToolBar::AdjustToolBarSize()
         full += horizontal ? control->Width() : control->Height();
         thickness = std::max(thickness, (horizontal ? control->Height() : control->Width()) + 4);
     }
-    full = std::max(full, needed);
+    full = columns ? needed : std::max(full, needed);
     fullLength_ = full;
     thickness = std::max(thickness, 26);
     if (showCaption_)
@@ -766,7 +776,8 @@ void TAdvCustomToolBar::AdjustToolBarSize()
         c->SetMinWidth(0);
         c->SetMaxWidth(full);
         c->SetMinWidth(std::min(kMinimumLength, needed));
-        SetBounds(Left(), Top(), length, thickness);
+        // On a page the page gives the height.
+        SetBounds(Left(), Top(), length, columns ? Height() : thickness);
     } else {
         c->SetMinWidth(0);
         c->SetMaxWidth(0);

@@ -16,14 +16,20 @@
 #include "windows/Forms.h"
 #include "windows/ImageLists.h"
 #include "windows/StdCtrls.h"
+#include "windows/Timers.h"
 
 #include <vector>
+
+namespace controls {
+class TAdvGlowButton;
+}
 
 namespace toolbar {
 
 class TAdvDockPanel;
 class TFloatingWindow;
 class TAdvCustomToolBarButton;
+class TCompactWindow;
 
 enum TToolBarState : uint8_t { tsDocked = 0, tsFloating = 1, tsFree = 2 };
 
@@ -219,6 +225,54 @@ class TAdvCustomToolBar : public classlib::TCustomControl, public IToolBarStyler
     // The private message the toolbar posts itself when a dropped menu closed.
     static constexpr UINT kMenuClosedMessage = 0x1400;
     static constexpr UINT_PTR kMenuSwitchTimerId = 501;
+    // ---- size steps, compact mode and hover fade on a ribbon page (AdvToolBarCompact.cpp) ----
+    // A step answers the width it frees (shrinking) or needs (growing), 0 for none, and its kind:
+    // shrinking 1 large to label, 0 label to glyph; growing 1 glyph to label, 2 label to large.
+    // With `apply` false the step is only measured.
+    int ShrinkStep(int& kind, bool apply);
+    int MeasureShrink(int& kind) { return ShrinkStep(kind, false); }
+    void ShrinkAll();
+    int GrowStep(int& kind, bool apply);
+    int MeasureGrow(int& kind) { return GrowStep(kind, false); }
+    void GrowAll();
+    // Only on a page, once loaded and without NoCompact: the toolbar becomes one drop-down
+    // button whose compact window shows a clone holding all its controls, and back.
+    void SetCompact(bool value);
+    bool IsCompact() const { return compact_; }
+    bool MayCompact() const { return !noCompact_; }
+    bool NoCompact() const { return noCompact_; }
+    void SetNoCompact(bool value) { noCompact_ = value; }
+    int CompactWidth() const { return compactWidth_; }
+    void SetCompactWidth(int value) { compactWidth_ = value; }
+    const std::string& CompactCaption() const { return compactCaption_; }
+    void SetCompactCaption(const std::string& value) { compactCaption_ = value; }
+    int CompactImageIndex() const { return compactImageIndex_; }
+    void SetCompactImageIndex(int value) { compactImageIndex_ = value; }
+    const std::string& CompactKeyTip() const { return compactKeyTip_; }
+    void SetCompactKeyTip(const std::string& value) { compactKeyTip_ = value; }
+    // The width when expanded (while compact: the clone's, shrunk fully first) and when compact.
+    int ExpandedWidth();
+    int CompactedWidth() const;
+    void ShowCompactWindow(classlib::TObject* sender);
+    void HideCompactWindow();
+    void RefreshCompactAppearance();
+    TCompactWindow* CompactWindow() const { return compactWindow_; }
+    // On a compacted toolbar its clone; on the clone the toolbar it stands for.
+    TAdvCustomToolBar* CompactClone() const { return compactClone_; }
+    controls::TAdvGlowButton* CompactButton() const { return compactButton_; }
+    bool Shrunk() const { return shrunk_; }
+    void SetShrunk(bool value) { shrunk_ = value; }
+    // Set by Loaded, or by a page taking the toolbar at run time.
+    bool LoadedOnce() const { return loadedOnce_; }
+    void MarkLoaded() { loadedOnce_ = true; }
+    // On a page or in a compact window (columns of small buttons, no grip).
+    bool OnPageOrCompact() const;
+    // The hover fade: hot while the pointer is over the toolbar, its position 0..100 stepped
+    // by the timer's handler FadeStep.
+    bool FadeHot() const { return fadeHot_; }
+    int FadePosition() const { return fadePosition_; }
+    classlib::TTimer* FadeTimer() const { return fadeTimer_; }
+    void FadeStep(classlib::TObject* sender = nullptr);
 
 protected:
     void Loaded() override;
@@ -263,7 +317,15 @@ private:
     void InsertIntoOrder(classlib::TControl* control);
     void RemoveFromLists(classlib::TControl* control);
     void MoveOutOfSight(classlib::TControl* control);
-    bool OnPageOrCompact() const { return false; }
+    void ArrangeColumns();
+    void StartFade(bool hot);
+    void SyncClone(TAdvCustomToolBar* clone, bool moveControls);
+    std::vector<classlib::TControl*> VisibleOrder() const;
+    void CMMouseEnter(classlib::TMessage& m);
+    void CMCompactWinHide(classlib::TMessage& m);
+    // The caption colours with the hover fade or the hot state applied.
+    void CaptionColors(classlib::TColor& color, classlib::TColor& colorTo, classlib::TColor& border,
+                       classlib::TColor& text) const;
     int AlongStart() const;
     int AcrossStart() const;
     void PaintBody(classlib::TCanvas* canvas, const RECT& r);
@@ -356,6 +418,24 @@ private:
     TAdvCustomToolBarButton* lastMenuButton_ = nullptr;
     TAdvCustomToolBarButton* droppedButton_ = nullptr;
     TAdvCustomToolBarButton* pendingMenuButton_ = nullptr;
+    // Compact mode, size steps and the hover fade.
+    bool compact_ = false;
+    bool noCompact_ = false;
+    bool loadedOnce_ = false;
+    TAdvCustomToolBar* compactClone_ = nullptr;
+    TCompactWindow* compactWindow_ = nullptr;
+    int compactWidth_ = 45;
+    controls::TAdvGlowButton* compactButton_ = nullptr;
+    std::string compactCaption_;
+    int compactImageIndex_ = -1;
+    std::string compactKeyTip_;
+    bool savedAutoArrange_ = true, savedAutoSize_ = true;
+    bool shrunk_ = false;
+    bool switching_ = false;
+    classlib::TTimer* fadeTimer_ = nullptr;
+    bool fadeHot_ = false;
+    int fadeStep_ = 0;
+    int fadePosition_ = 0;
 };
 
 } // namespace toolbar

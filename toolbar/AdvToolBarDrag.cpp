@@ -3,6 +3,7 @@
 // window and its close button.
 #include "toolbar/AdvDockPanel.h"
 #include "toolbar/AdvToolBar.h"
+#include "toolbar/CompactWindow.h"
 #include "toolbar/FloatingWindow.h"
 
 #include "windows/Screen.h"
@@ -132,6 +133,7 @@ void TAdvCustomToolBar::MouseUp(TMouseButton button, TShiftState shift, int x, i
 void TAdvCustomToolBar::CMMouseLeave(TMessage& m)
 {
     Inherited(StaticClass(), m);
+    StartFade(false);
     if (!dragging_ && Cursor() == crSizeAll)
         SetCursor(savedCursor_);
     if (rightHandleHot_ || rightHandleDown_ || optionHot_ || optionDown_ || closeHot_ ||
@@ -147,6 +149,8 @@ void TAdvCustomToolBar::WndProc(TMessage& message)
     if (MenuBarMessage(message))
         return;
     TCustomControl::WndProc(message);
+    if (message.Msg == CompactWinHideMessage())
+        CMCompactWinHide(message);
     if (message.Msg == WM_TIMER && message.WParam == kFloatTimerId)
         FloatTimerTick();
 }

@@ -89,6 +89,20 @@ class TAdvPage : public classlib::TCustomControl {
     void SetParent(classlib::TWinControl* parent) override;
     void SetBounds(int left, int top, int width, int height) override;
 
+    // Fitting the toolbars to the page's width (size steps, compact mode) and scrolling them
+    // when even compact toolbars do not fit.
+    void ShrinkToolBars();
+    void GrowToolBars();
+    void ArrangeToolBars();
+    // Answers the signed number of screens scrolled.
+    int ScrollToolBars(int delta);
+    void ResetToolBarScroll();
+    void UpdateToolBarScroller();
+    TATBTabScroller* ToolBarScroller() const { return toolBarScroller_.get(); }
+    int FirstShownToolBar() const { return firstShownToolBar_; }
+    TAdvPageScrollButton* ScrollButtonLeft() const { return scrollLeft_; }
+    TAdvPageScrollButton* ScrollButtonRight() const { return scrollRight_; }
+
 protected:
     void Loaded() override;
     void AlignControls(classlib::TControl* control, RECT& rect) override;
@@ -96,6 +110,14 @@ protected:
 
 private:
     friend class TAdvToolBarPager;
+    void WMSize(classlib::TMessage& m);
+    int ToolBarsFitting(int n, bool forward) const;
+    void ScrollToToolBar(int target);
+    void ScrollClick(classlib::TObject* sender);
+    std::unique_ptr<TATBTabScroller> toolBarScroller_ = std::make_unique<TATBTabScroller>();
+    int firstShownToolBar_ = 0;
+    TAdvPageScrollButton* scrollLeft_ = nullptr;
+    TAdvPageScrollButton* scrollRight_ = nullptr;
     void CMControlChange(classlib::TMessage& m);
     void CaptionChanged();
     bool IsToolBar(classlib::TControl* control) const;

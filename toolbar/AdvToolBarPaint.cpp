@@ -388,20 +388,20 @@ void TAdvCustomToolBar::PaintStylerPicture(TCanvas* c, const RECT& background)
 
 void TAdvCustomToolBar::PaintCaptionBand(TCanvas* c)
 {
-    TCaptionAppearance* a = currentStyler_->CaptionAppearance();
     const RECT band = CaptionRect();
-    const TColor from = a->CaptionColor(), to = a->CaptionColorTo();
+    TColor from, to, border, text;
+    CaptionColors(from, to, border, text);
     if (from != clNone && to != clNone)
         draw::DrawStepGradientInner(c, from, to, 80, band, false);
     else if (from != clNone || to != clNone)
         Fill(c, band, from != clNone ? from : to);
-    if (a->CaptionBorderColor() != clNone) {
-        c->Pen()->SetColor(a->CaptionBorderColor());
+    if (border != clNone) {
+        c->Pen()->SetColor(border);
         c->Brush()->SetStyle(bsClear);
         c->Rectangle(band.left, band.top, band.right, band.bottom);
     }
     if (HasCaptionText())
-        PaintCaptionText(c, band, a->CaptionTextColor());
+        PaintCaptionText(c, band, text);
 }
 
 void TAdvCustomToolBar::PaintCaptionText(TCanvas* c, const RECT& band, TColor color)
