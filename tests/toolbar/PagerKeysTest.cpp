@@ -578,3 +578,61 @@ TEST_F(PagerState, AStoreThatCannotBeWrittenGoesToTheApplicationNotOutOfTheTearD
 }
 
 } // namespace
+
+namespace {
+
+// ---- the buttons of a maximized MDI child --------------------------------------------------
+
+TEST(PagerMDIButtons, ShownForAMaximizedChildAndTheSubclassEndsCleanly)
+{
+    auto* frame = new TForm(nullptr);
+    frame->SetFormStyle(fsMDIForm);
+    frame->SetBounds(30, 30, 640, 420);
+    frame->Show();
+    auto* pager = new TAdvToolBarPager(frame);
+    pager->SetParent(frame);
+    auto* page = new TAdvPage(frame);
+    page->SetCaption("Home");
+    page->SetPager(pager);
+    pager->SetAutoMDIButtons(true);
+    auto* child = new TForm(nullptr);
+    child->SetFormStyle(fsMDIChild);
+    child->SetBounds(0, 0, 200, 150);
+    child->Show();
+    child->SetWindowState(wsMaximized);
+    PumpFor(30);
+    pager->Repaint();
+    ASSERT_TRUE(pager->MDIMode());
+    TAdvGlowButton* restore = pager->MDIButton(cbMaximize);
+    ASSERT_NE(restore, nullptr);
+    EXPECT_TRUE(restore->Visible());
+    const RECT r = pager->MDIButtonsRect();
+    EXPECT_EQ(pager->MDIButton(cbMinimize)->Left(), r.left);
+    EXPECT_EQ(restore->Left(), r.left + 16 + 2);
+    EXPECT_EQ(pager->MDIButton(cbClose)->Left(), r.left + 2 * (16 + 2));
+
+    // Restore: the child comes back to normal and the buttons go.
+    restore->Click();
+    EXPECT_EQ(child->WindowState(), wsNormal);
+    pager->Repaint();
+    EXPECT_FALSE(pager->MDIMode());
+    EXPECT_FALSE(restore->Visible());
+
+    // Turning the buttons off removes any window region of the form.
+    SetWindowRgn(frame->Handle(), CreateRectRgn(0, 0, 100, 100), TRUE);
+    pager->SetAutoMDIButtons(false);
+    HRGN probe = CreateRectRgn(0, 0, 0, 0);
+    EXPECT_EQ(GetWindowRgn(frame->Handle(), probe), ERROR);
+    DeleteObject(probe);
+
+    // On again, then the pager goes before its form: the form keeps working.
+    pager->SetAutoMDIButtons(true);
+    delete pager;
+    frame->SetBounds(30, 30, 600, 400);
+    PumpFor(20);
+    child->Free();
+    frame->Free();
+    Application->ProcessMessages();
+}
+
+} // namespace
