@@ -294,7 +294,9 @@ TEST_F(PagerKeys, ThePopupHoldsThePagesToolBarsAndGivesThemBackAfterItsTick)
         pager->ClientToScreen(POINT{pager->PageRect().left - 2, pager->TabStripRect().bottom});
     EXPECT_EQ(w->Left(), p.x);
     EXPECT_EQ(w->Top(), p.y);
-    PumpFor(50);
+    form->Repaint();
+    w->Repaint();
+    PumpFor(300);
     EXPECT_FALSE(testsupport::SaveScreenshot("pager-minimized-popup").empty());
 
     // The hide tick only hides; the window goes after the tick, the toolbars come home.
@@ -466,6 +468,8 @@ TEST(PagerCaptionOnly, TheToolBarFormBelow300PixelsShowsOnlyTheCaption)
     EXPECT_TRUE(pager->PagesMinimized());
     EXPECT_EQ(pager->Height(), pager->Caption()->Height());
     EXPECT_FALSE(qat->Visible());
+    form->Repaint();
+    PumpFor(300);
     EXPECT_FALSE(testsupport::SaveScreenshot("toolbar-form-caption-only").empty());
     form->SetBounds(60, 60, 500, 260);
     PumpFor(50);
