@@ -5,6 +5,7 @@
 #include "controls/AdvGlowButton.h"
 #include "toolbar/AdvToolBar.h"
 #include "toolbar/AdvToolBarStyler.h"
+#include "toolbar/KeyTips.h"
 
 #include "core/ComponentStream.h"
 
@@ -86,7 +87,18 @@ void TAdvToolBarContainer::SetToolBar(TAdvCustomToolBar* toolBar)
     toolBar_ = toolBar;
     if (toolBar_)
         toolBar_->FreeNotification(this);
+    for (int i = 0; i < ControlCount(); ++i) {
+        if (auto* b = dynamic_cast<controls::TAdvCustomGlowButton*>(Controls(i)); b && toolBar_)
+            HandKeysToToolBar(b);
+    }
     Invalidate();
+}
+
+// The toolbar's key handler moves the focus across the glow buttons here as across its own.
+void TAdvToolBarContainer::HandKeysToToolBar(controls::TAdvCustomGlowButton* button)
+{
+    button->OnInternalKeyDown =
+        TKeyEvent(ToolBarKeyHandler(toolBar_), &TToolBarKeyHandler::KeyDown);
 }
 
 void TAdvToolBarContainer::Notification(TComponent* component, TOperation operation)
@@ -130,7 +142,11 @@ void TAdvToolBarContainer::CMControlChange(TMessage& m)
 {
     Inherited(StaticClass(), m);
     auto* inserted = reinterpret_cast<TControl*>(m.WParam);
-    if (!inserted || !m.LParam || !ComponentState().Contains(csDesigning))
+    if (!inserted || !m.LParam)
+        return;
+    if (auto* b = dynamic_cast<controls::TAdvCustomGlowButton*>(inserted); b && toolBar_)
+        HandKeysToToolBar(b);
+    if (!ComponentState().Contains(csDesigning))
         return;
     // A control dropped at design time goes to the right of the others.
     int right = 0;

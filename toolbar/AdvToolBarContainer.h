@@ -3,6 +3,7 @@
 // and glow buttons, shows its parent as its background and draws a thin etched frame with an
 // optional caption set into its top edge. The frame's colour and 3D look come from the
 // toolbar's styler (its container appearance) unless the container uses its own.
+#include "controls/AdvGlowButton.h"
 #include "draw/AdvHintInfo.h"
 #include "toolbar/AdvToolBarAppearance.h"
 #include "windows/Controls.h"
@@ -48,6 +49,7 @@ protected:
     void Notification(classlib::TComponent* component, classlib::TOperation operation) override;
 
 private:
+    void HandKeysToToolBar(controls::TAdvCustomGlowButton* button);
     void ColorChanged(classlib::TObject*);
     void WMEraseBkgnd(classlib::TMessage& m);
     void CMMouseEnter(classlib::TMessage& m);

@@ -13,6 +13,8 @@
 
 using namespace classlib;
 using namespace draw;
+using controls::TAdvGlowButton;
+using controls::TShortCutHintWindow;
 
 namespace toolbar {
 
@@ -38,6 +40,11 @@ CLASSLIB_MESSAGE_MAP(TAdvToolBarPager)
     m.On(WM_LBUTTONDBLCLK, &TAdvToolBarPager::WMLButtonDblClk);
     m.On(CM_MOUSELEAVE, &TAdvToolBarPager::CMMouseLeave);
     m.On(CM_HINTSHOW, &TAdvToolBarPager::CMHintShow);
+    m.On(CM_DIALOGKEY, &TAdvToolBarPager::CMDialogKey);
+    m.On(CM_DIALOGCHAR, &TAdvToolBarPager::CMDialogChar);
+    m.On(CM_FOCUSCHANGED, &TAdvToolBarPager::CMFocusChanged);
+    m.On(WM_KEYDOWN, &TAdvToolBarPager::WMKeyDown);
+    m.On(WM_GETDLGCODE, &TAdvToolBarPager::WMGetDlgCode);
 }
 
 TAdvToolBarPager::TAdvToolBarPager(TComponent* owner)
@@ -46,7 +53,8 @@ TAdvToolBarPager::TAdvToolBarPager(TComponent* owner)
       officeStyler_(new TAdvToolBarOfficeStyler(this)),
       caption_(std::make_unique<TAdvPageCaption>()),
       tabGroups_(std::make_unique<TTabGroups>(this)),
-      tabSettings_(std::make_unique<TATBTabSettings>())
+      tabSettings_(std::make_unique<TATBTabSettings>()),
+      persistence_(std::make_unique<TPersistence>(this))
 {
     controlStyle_ = controlStyle_ + TControlStyle{csAcceptsControls} - TControlStyle{csOpaque};
     TControl::SetAlign(alTop);
@@ -73,10 +81,34 @@ TAdvToolBarPager::TAdvToolBarPager(TComponent* owner)
     SetDoubleBuffered(true);
     SetHeight(149);
     SetTabStop(false);
+    clickTimer_ = new TTimer(this);
+    clickTimer_->SetEnabled(false);
+    clickTimer_->SetInterval(600);
+    clickTimer_->SetOnTimer(TNotifyEvent(this, &TAdvToolBarPager::ClickTimerTick));
+    altTimer_ = new TTimer(this);
+    altTimer_->SetEnabled(false);
+    altTimer_->SetInterval(50);
+    altTimer_->SetOnTimer(TNotifyEvent(this, &TAdvToolBarPager::AltTimerTick));
 }
 
 TAdvToolBarPager::~TAdvToolBarPager()
 {
+    // A pager freed on its own (not with its form) saves its state here.
+    TreeDestroying();
+    RemoveKeyTipHook();
+    mdiSubclass_.reset();
+    if (minimizedWindow_) {
+        TMinimizedRibbonWindow* w = minimizedWindow_;
+        minimizedWindow_ = nullptr;
+        w->SetPager(nullptr);
+        if (TAdvPage* page = ActivePage())
+            page->FreeMinimizedCopy();
+        w->Free();
+    }
+    delete clickTimer_;
+    clickTimer_ = nullptr;
+    delete altTimer_;
+    altTimer_ = nullptr;
     RemoveFormHook();
     if (styler_.External())
         styler_.External()->RemoveControl(this);
@@ -224,10 +256,25 @@ void TAdvToolBarPager::Notification(TComponent* component, TOperation operation)
         images_ = nullptr;
     if (component == disabledImages_)
         disabledImages_ = nullptr;
+    if (component == minimizedWindow_)
+        minimizedWindow_ = nullptr;
+    if (component == activeMDIChild_)
+        activeMDIChild_ = nullptr;
+    for (TAdvGlowButton*& b : captionButtons3_)
+        if (component == b)
+            b = nullptr;
+    for (TAdvGlowButton*& b : mdiButtons_)
+        if (component == b)
+            b = nullptr;
+    for (TShortCutHintWindow*& w : keyTipWindows_)
+        if (component == w)
+            w = nullptr;
 }
 
 void TAdvToolBarPager::CaptionChanged(TObject*)
 {
+    if (!Loading())
+        UpdateCaptionButtons(true);
     RealignPages();
     SyncTabArea();
     Invalidate();
@@ -300,6 +347,11 @@ void TAdvToolBarPager::RemoveFormHook()
 
 bool TAdvToolBarPager::FormWindowHook(TMessage& m)
 {
+    // Sizing, moving, a press on the form, minimizing or maximizing cancel the key tips.
+    if (keyTipsShown_ && (m.Msg == WM_SIZE || m.Msg == WM_LBUTTONDOWN || m.Msg == WM_MOVING ||
+                          (m.Msg == WM_SYSCOMMAND && ((m.WParam & 0xFFF0) == SC_MINIMIZE ||
+                                                      (m.WParam & 0xFFF0) == SC_MAXIMIZE))))
+        HideKeyTips(true);
     if (m.Msg != CM_MOUSEWHEEL || !enableWheel_ || !expanded_ || !HandleAllocated())
         return false;
     POINT p;
@@ -323,6 +375,15 @@ void TAdvToolBarPager::Loaded()
     ResetTabLayout();
     FitTabs();
     ResetTabScroll();
+    UpdateCaptionButtons(true);
+    if (!Designing()) {
+        InstallKeyTipHook();
+        if (autoMDIButtons_) {
+            autoMDIButtons_ = false;
+            SetAutoMDIButtons(true);
+        }
+    }
+    LoadState();
 }
 
 // ---- pages ---------------------------------------------------------------------------------
@@ -406,6 +467,8 @@ void TAdvToolBarPager::ChangeActivePage(int index)
         OnChanging(this, activeIndex_, index, allow);
     if (!allow)
         return;
+    // The popup's page copy holds the old page's toolbars: they go back first.
+    FreeMinimizedPage();
     if (TAdvPage* old = ActivePage())
         old->SetVisible(false);
     activeIndex_ = index;
@@ -893,6 +956,8 @@ void TAdvToolBarPager::PagerTabFadeTick(TObject* sender)
 void TAdvToolBarPager::MouseDown(TMouseButton button, TShiftState shift, int x, int y)
 {
     TCustomControl::MouseDown(button, shift, x, y);
+    if (keyTipsShown_)
+        HideKeyTips(true);
     downTab_ = -1;
     const RECT caption = CaptionRect();
     if (caption_->Visible() && Contains(caption, x, y)) {
@@ -924,13 +989,22 @@ void TAdvToolBarPager::MouseDown(TMouseButton button, TShiftState shift, int x, 
     if (OnTabClick)
         OnTabClick(this, t);
     if (t != activeIndex_ && pages_[t]->tabEnabled_) {
+        clickCount_ = -1;
         ChangeActivePage(t);
+        if (!expanded_ && t == activeIndex_ && !Designing())
+            ShowMinimizedPopup();
         if (!Designing())
             StartFade(t, kFadeStep, 1);
         Invalidate();
     } else {
         downTab_ = t;
         InvalidateTabs(-1);
+        if (!expanded_ && t == activeIndex_ && !Designing()) {
+            if (!IsMinimizedPopupVisible())
+                ShowMinimizedPopup();
+            else if (clickCount_ < 2)
+                HideMinimizedPopup();
+        }
     }
 }
 
@@ -979,8 +1053,20 @@ void TAdvToolBarPager::MouseUp(TMouseButton button, TShiftState shift, int x, in
         downTab_ = -1;
         InvalidateTabs(-1);
     }
-    if (Contains(TabStripRect(), x, y))
+    if (Contains(TabStripRect(), x, y)) {
+        // Two completed clicks on the active tab within the click timer collapse or expand.
+        if (button == mbLeft && activeIndex_ >= 0 && TabAtPos(x, y) == activeIndex_) {
+            ++clickCount_;
+            if (!clickTimer_->Enabled())
+                clickTimer_->SetEnabled(true);
+        }
+        if (clickCount_ > 1 && hidePagesOnDblClick_) {
+            SetExpanded(!expanded_);
+            clickTimer_->SetEnabled(false);
+            clickCount_ = 0;
+        }
         return;
+    }
     const int g = TabGroupAtPos(x, y);
     if (g < 0)
         return;
@@ -1030,6 +1116,8 @@ void TAdvToolBarPager::WMLButtonDblClk(TMessage& m)
         if (t >= 0 && OnTabDblClick)
             OnTabDblClick(this, t);
     }
+    if (captionButtons_.Contains(cbMaximize) && Contains(CaptionRect(), x, y))
+        ToggleMaximized();
 }
 
 void TAdvToolBarPager::WMNCHitTest(TMessage& m)
@@ -1076,6 +1164,8 @@ void TAdvToolBarPager::WMSize(TMessage& m)
     RealignPages();
     FitTabs();
     ResetTabScroll();
+    if (!Loading())
+        UpdateCaptionButtons(false);
 }
 
 } // namespace toolbar

@@ -13,7 +13,12 @@
 
 #include "controls/AdvGlowButton.h"
 #include "toolbar/AdvPagerAppearance.h"
+#include "toolbar/AdvQuickAccessToolBar.h"
+#include "toolbar/AdvToolBarForm.h"
 #include "toolbar/AdvToolBarStyler.h"
+#include "toolbar/KeyTips.h"
+#include "toolbar/MinimizedRibbonWindow.h"
+#include "toolbar/Persistence.h"
 #include "toolbar/PagerTabLayout.h"
 #include "windows/Controls.h"
 #include "windows/ImageLists.h"
@@ -25,13 +30,16 @@ class TAdvToolBarPager;
 class TAdvPageScrollButton;
 class TAdvToolBarOfficeStyler;
 
+enum TCaptionButton { cbClose, cbMinimize, cbMaximize };
+using TCaptionButtons = classlib::TSet<TCaptionButton>;
+
 using TTabChangingEvent =
     classlib::TEvent<void(classlib::TObject* Sender, int FromPage, int ToPage, bool& AllowChange)>;
 using TTabClickEvent = classlib::TEvent<void(classlib::TObject* Sender, int Page)>;
 using TTabGroupClickEvent = classlib::TEvent<void(classlib::TObject* Sender, int TabGroup)>;
 
 // One page of a pager: its tab's data and the toolbars on it, placed left to right.
-class TAdvPage : public classlib::TCustomControl {
+class TAdvPage : public classlib::TCustomControl, public IMinimizedRibbonPage, public IKeyTipPage {
     CLASSLIB_CLASS(TAdvPage, classlib::TCustomControl)
     CLASSLIB_MESSAGES()
     explicit TAdvPage(classlib::TComponent* owner);
@@ -73,10 +81,36 @@ class TAdvPage : public classlib::TCustomControl {
     int ToolBarCount() const { return static_cast<int>(toolBars_.size()); }
     classlib::TControl* ToolBars(int index) const { return toolBars_[index]; }
     // The visible toolbar children (all at design time), each once, in ascending Left.
-    std::vector<classlib::TControl*> CollectToolBars() const;
+    std::vector<classlib::TControl*> CollectToolBars() const override;
     // Places the toolbars 3 px from the top and from each other, 6 px shorter than the page.
     void PositionToolBars();
     void RefreshToolBars();
+
+    // ---- key tips and the minimized copy (AdvToolBarPagerKeys.cpp) ----
+    // The tab's key tip, placed by ShortCutHintPos around the tab.
+    void ShowTabKeyTip();
+    void HideTabKeyTip();
+    controls::TShortCutHintWindow* TabKeyTipWindow() const { return keyTipWindow_; }
+    // The key tips of the page's toolbars' buttons.
+    void ShowToolBarKeyTips() override;
+    void HideToolBarKeyTips() override;
+    bool ToolBarKeyTipsShown() const override { return toolBarKeyTipsShown_; }
+    // Hands the typed text to the toolbars in turn; true when one acted on it.
+    bool HandleToolBarKeyTip(const std::string& text);
+    const std::string& TypedToolBarKeys() const { return typedToolBarKeys_; }
+    // IKeyTipPage
+    bool TypeToolBarKey(char c) override;
+    void ShowPagerKeyTips() override;
+    bool FocusPager() override;
+    bool MinimizedPopupVisible() const override;
+    void HideMinimizedPopup() override;
+    // A copy of the page in the minimized ribbon's window that holds the page's toolbars
+    // meanwhile; FreeMinimizedCopy gives them back.
+    TAdvPage* CreateMinimizedCopy(TMinimizedRibbonWindow* window);
+    void FreeMinimizedCopy();
+    TAdvPage* MinimizedCopy() const { return minimizedCopy_; }
+    // IMinimizedRibbonPage
+    classlib::TWinControl* FirstToolBar(bool visibleOnly) const override;
 
     // The tab fade record the pager drives.
     classlib::TTimer* FadeTimer() const { return fadeTimer_; }
@@ -139,9 +173,18 @@ private:
     controls::TShortCutHintPos shortCutHintPos_ = controls::shpBottom;
     std::string shortCutHint_;
     int previousWidth_ = 0;
+    controls::TShortCutHintWindow* keyTipWindow_ = nullptr;
+    bool toolBarKeyTipsShown_ = false;
+    std::string typedToolBarKeys_;
+    TAdvPage* minimizedCopy_ = nullptr; // in the copy: the page it copies
+    bool savedAutoPosition_ = true;
 };
 
-class TAdvToolBarPager : public classlib::TCustomControl, public IToolBarStylerClient {
+class TAdvToolBarPager : public classlib::TCustomControl,
+                         public IToolBarStylerClient,
+                         public IToolBarFormPager,
+                         public IQuickAccessPager,
+                         public IMinimizedRibbonPager {
     CLASSLIB_CLASS(TAdvToolBarPager, classlib::TCustomControl)
     CLASSLIB_MESSAGES()
     explicit TAdvToolBarPager(classlib::TComponent* owner);
@@ -153,7 +196,15 @@ class TAdvToolBarPager : public classlib::TCustomControl, public IToolBarStylerC
     draw::TAntiAlias AntiAlias() const { return antiAlias_; }
     void SetAntiAlias(draw::TAntiAlias value);
     bool CanMove() const { return canMove_; }
-    void SetCanMove(bool value) { canMove_ = value; }
+    void SetCanMove(bool value) override { canMove_ = value; }
+    bool AutoMDIButtons() const { return autoMDIButtons_; }
+    void SetAutoMDIButtons(bool value);
+    TCaptionButtons CaptionButtons() const { return captionButtons_; }
+    void SetCaptionButtons(TCaptionButtons value);
+    bool HidePagesOnDblClick() const { return hidePagesOnDblClick_; }
+    void SetHidePagesOnDblClick(bool value) { hidePagesOnDblClick_ = value; }
+    TPersistence* Persistence() const { return persistence_.get(); }
+    void SetPersistence(TPersistence* value) { persistence_->Assign(value); }
     TAdvPageCaption* Caption() const { return caption_.get(); }
     void SetCaption(TAdvPageCaption* value) { caption_->Assign(value); }
     classlib::TCustomImageList* Images() const { return images_; }
@@ -181,6 +232,79 @@ class TAdvToolBarPager : public classlib::TCustomControl, public IToolBarStylerC
     TTabClickEvent OnTabClick;
     TTabClickEvent OnTabDblClick;
     TTabGroupClickEvent OnTabGroupClick;
+    classlib::TNotifyEvent OnCloseButtonClick;
+    classlib::TNotifyEvent OnMinButtonClick;
+    classlib::TNotifyEvent OnMaxButtonClick;
+    classlib::TNotifyEvent OnExpand;
+    classlib::TNotifyEvent OnCollaps;
+
+    // ---- IToolBarFormPager ----
+    classlib::TColor CaptionTextColor() const override;
+    bool PagesMinimized() const override { return pagesMinimized_; }
+    // Caption-only mode: the pager keeps only its caption band; the quick-access toolbar and
+    // the shape button are hidden meanwhile.
+    void SetPagesMinimized(bool value) override;
+
+    // ---- IQuickAccessPager ----
+    RECT QATRect() const override;
+    bool CaptionVisible() const override { return caption_->Visible(); }
+    TCustomAdvToolBarStyler* PagerStyler() const override { return CurrentStyler(); }
+    // The pager's quick-access toolbar (its first such child), nullptr when none.
+    TAdvCustomQuickAccessToolBar* QuickAccessToolBar() const;
+    bool QATBelow() const;
+    int QATStripHeight() const { return caption_->Height() - 2; }
+    void SetShowQATBelow(bool value);
+
+    // ---- collapsing (AdvToolBarPagerCaption.cpp) ----
+    bool Expanded() const { return expanded_; }
+    void SetExpanded(bool value);
+    void Collapse() { SetExpanded(false); }
+    void Expand() { SetExpanded(true); }
+    int ExpandedHeight() const { return expandedHeight_; }
+    classlib::TTimer* ClickTimer() const { return clickTimer_; }
+    void ClickTimerTick(classlib::TObject*);
+
+    // ---- the minimized popup ----
+    void ShowMinimizedPage();
+    void ShowMinimizedPopup();
+    void HideMinimizedPopup();
+    // IMinimizedRibbonPager: the active page takes its toolbars back, the window is freed.
+    void FreeMinimizedPage() override;
+    bool IsMinimizedPopupVisible() const;
+    TMinimizedRibbonWindow* MinimizedWindow() const { return minimizedWindow_; }
+
+    // ---- caption buttons and MDI buttons ----
+    void UpdateCaptionButtons(bool rebuildGlyphs);
+    RECT CaptionButtonsRect() const;
+    controls::TAdvGlowButton* CaptionButton(TCaptionButton which) const
+    {
+        return captionButtons3_[which];
+    }
+    void UpdateMDIButtons(bool rebuildGlyphs);
+    void CheckMDIChild();
+    bool MDIMode() const { return mdiMode_; }
+    RECT MDIButtonsRect() const;
+    // The close, minimize and restore buttons of a maximized MDI child.
+    controls::TAdvGlowButton* MDIButton(TCaptionButton which) const { return mdiButtons_[which]; }
+
+    // ---- persistence ----
+    void SaveState();
+    void LoadState();
+
+    // ---- key tips (AdvToolBarPagerKeys.cpp) ----
+    void ShowKeyTips();
+    void HideKeyTips(bool alsoPages);
+    bool KeyTipsShown() const { return keyTipsShown_; }
+    const std::string& TypedKeyTipText() const { return typedKeys_; }
+    classlib::TTimer* AltTimer() const { return altTimer_; }
+    void AltTimerTick(classlib::TObject*);
+    controls::TShortCutHintWindow* CreateKeyTipWindow();
+    void FreeKeyTipWindow(controls::TShortCutHintWindow* window);
+    // A key the thread's message hook saw pressed (once while held): Ctrl+F1 collapses or
+    // expands.
+    void HandleHookKey(int key);
+    void InstallKeyTipHook();
+    void RemoveKeyTipHook();
 
     // ---- IToolBarStylerClient ----
     void ToolBarStylerChanged(int kind) override { StylerChanged(kind); }
@@ -253,6 +377,7 @@ protected:
                    int y) override;
     void MouseMove(classlib::TShiftState shift, int x, int y) override;
     void MouseUp(classlib::TMouseButton button, classlib::TShiftState shift, int x, int y) override;
+    void KeyUp(WORD& key, classlib::TShiftState shift) override;
 
 private:
     friend class TAdvPage;
@@ -261,6 +386,27 @@ private:
     void WMLButtonDblClk(classlib::TMessage& m);
     void CMMouseLeave(classlib::TMessage& m);
     void CMHintShow(classlib::TMessage& m);
+    void CMDialogKey(classlib::TMessage& m);
+    void CMDialogChar(classlib::TMessage& m);
+    void CMFocusChanged(classlib::TMessage& m);
+    void WMKeyDown(classlib::TMessage& m);
+    void WMGetDlgCode(classlib::TMessage& m);
+    void KeyTipKey(int key);
+    void ShowKeyTipsFromAlt();
+    void TreeDestroying() override;
+    void CloseButtonClick(classlib::TObject*);
+    void MinButtonClick(classlib::TObject*);
+    void MaxButtonClick(classlib::TObject*);
+    void ToggleMaximized();
+    void MDICloseClick(classlib::TObject*);
+    void MDIMinimizeClick(classlib::TObject*);
+    void MDIRestoreClick(classlib::TObject*);
+    void MDIFormMessage(classlib::TMessage& m);
+    controls::TAdvGlowButton* NewFormButton(int size,
+                                            void (TAdvToolBarPager::*click)(classlib::TObject*));
+    void BuildGlyphs(classlib::TImageList*& list, controls::TAdvGlowButton* const* buttons);
+    classlib::TCustomForm* ParentForm() const;
+    classlib::TControl* ShapeButton() const;
     bool FormWindowHook(classlib::TMessage& m);
     void InstallFormHook();
     void RemoveFormHook();
@@ -317,6 +463,35 @@ private:
     int pageLeftMargin_ = 0;
     int pageRightMargin_ = 0;
     bool expanded_ = true;
+    int expandedHeight_ = 0;
+    classlib::TTimer* clickTimer_ = nullptr;
+    int clickCount_ = 0;
+    bool hidePagesOnDblClick_ = true;
+    TMinimizedRibbonWindow* minimizedWindow_ = nullptr;
+    bool pagesMinimized_ = false;
+    int savedHeight_ = 0;
+    bool savedQATVisible_ = false;
+    bool savedShapeVisible_ = false;
+    std::unique_ptr<TPersistence> persistence_;
+    bool stateSaved_ = false;
+    TCaptionButtons captionButtons_;
+    controls::TAdvGlowButton* captionButtons3_[3] = {nullptr, nullptr, nullptr};
+    classlib::TImageList* captionGlyphs_ = nullptr;
+    int savedTrailingIndent_ = 0;
+    classlib::TWindowState lastWindowState_ = classlib::wsNormal;
+    bool autoMDIButtons_ = false;
+    bool mdiMode_ = false;
+    controls::TAdvGlowButton* mdiButtons_[3] = {nullptr, nullptr, nullptr};
+    classlib::TImageList* mdiGlyphs_ = nullptr;
+    classlib::TCustomForm* activeMDIChild_ = nullptr;
+    std::unique_ptr<classlib::TWindowSubclass> mdiSubclass_;
+    bool keyTipsShown_ = false;
+    std::string typedKeys_;
+    std::vector<controls::TShortCutHintWindow*> keyTipWindows_;
+    classlib::TTimer* altTimer_ = nullptr;
+    bool altPending_ = false;
+    int altHeldTime_ = 0;
+    bool altInShift_ = false;
 };
 
 } // namespace toolbar

@@ -35,6 +35,14 @@ void Line(TCanvas* c, TColor color, int x1, int y1, int x2, int y2)
 
 void TAdvToolBarPager::Paint()
 {
+    if (!Designing()) {
+        CheckMDIChild();
+        // The maximize glyph follows the form's state, also when it changed elsewhere.
+        if (TCustomForm* form = ParentForm(); form && form->WindowState() != lastWindowState_) {
+            lastWindowState_ = form->WindowState();
+            UpdateCaptionButtons(true);
+        }
+    }
     TCanvas* canvas = Canvas();
     TCustomAdvToolBarStyler* styler = CurrentStyler();
     TBitmap* picture = styler->BackGround();
@@ -132,7 +140,8 @@ void TAdvToolBarPager::DrawTabStrip(TCanvas* canvas)
         TGradientBackground* bg = CurrentStyler()->TabAppearance()->BackGround();
         Line(canvas, BlendColors(clWhite, bg->Color(), 70), r.left, r.top + 1, r.right, r.top + 1);
     }
-    DrawTabGroups(canvas);
+    if (!pagesMinimized_)
+        DrawTabGroups(canvas);
     for (int i = 0; i < PageCount(); ++i)
         DrawTab(canvas, i);
 }
@@ -228,7 +237,7 @@ void TAdvToolBarPager::DrawTab(TCanvas* target, int i)
         c.border = BlendColors(T->BorderColorHot(), bg->Color(), Lh);
     };
     if (page->tabEnabled_ || !showNonSelectedTabs_) {
-        if (i == activeIndex_ && expanded_) {
+        if (i == activeIndex_ && (expanded_ || IsMinimizedPopupVisible())) {
             c = TabColors{T->ColorSelected(),          T->ColorSelectedTo(),
                           T->ColorMirrorSelected(),    T->ColorMirrorSelectedTo(),
                           T->BorderColorSelected(),    T->TextColorSelected(),

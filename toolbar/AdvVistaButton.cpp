@@ -2,6 +2,7 @@
 #include "AdvVistaButton.h"
 
 #include "draw/GlowDrawing.h"
+#include "toolbar/ToolBarGlowFace.h"
 
 namespace toolbar {
 
@@ -116,21 +117,27 @@ void TAdvVistaButton::Paint()
     if (kind != TGlowButtonAppearance::skNormal) {
         // The face without caption, picture or drop-down part, as the pager's scroll buttons
         // draw it.
-        controls::TGlowFaceParams p;
-        p.R = ClientRect();
-        p.Colors = colors;
-        p.ShowCaptionText = false;
-        p.Font = Font();
-        p.Layout = controls::blGlyphLeft;
-        p.Enabled = Enabled();
-        p.AntiAlias = draw::aaNone;
-        p.DrawGlyph = false;
-        p.MouseInControl = hot_;
-        p.Position = draw::bpStandalone;
-        p.HasBorder = true;
-        p.Rounded = true;
-        p.Spacing = 2;
-        controls::DrawGlowButtonFace(Canvas(), p);
+        TToolBarGlowFace f;
+        f.R = ClientRect();
+        f.Color = colors.Color;
+        f.ColorTo = colors.ColorTo;
+        f.ColorMirror = colors.ColorMirror;
+        f.ColorMirrorTo = colors.ColorMirrorTo;
+        f.BorderColor = colors.BorderColor;
+        f.Gradient = colors.Gradient;
+        f.GradientMirror = colors.GradientMirror;
+        f.ShowCaption = false;
+        f.DrawPicture = false;
+        f.Font = Font();
+        f.Layout = controls::blGlyphLeft;
+        f.Enabled = Enabled();
+        f.AntiAlias = draw::aaNone;
+        f.Hot = hot_;
+        f.Position = draw::bpStandalone;
+        f.ShowBorder = true;
+        f.Rounded = true;
+        f.Spacing = 2;
+        DrawToolBarGlowFace(Canvas(), f);
     }
     DrawGlyph(colors.BorderColor);
 }
