@@ -749,6 +749,15 @@ void TAdvCustomToolBarButton::CMButtonPressed(TMessage& m)
 
 void TAdvCustomToolBarButton::ActionChange(TBasicAction* sender, bool checkDefaults)
 {
+    if (sender && actionLink_ && actionLink_->Action() == sender &&
+        !dynamic_cast<TAdvToolBarButtonActionLink*>(actionLink_)) {
+        // The class library made a plain control link for the new action: replace it. This
+        // call comes straight from the assignment, never from the old link's notification.
+        auto* link = new TAdvToolBarButtonActionLink(this);
+        link->SetAction(sender);
+        delete actionLink_;
+        actionLink_ = link;
+    }
     TAdvCustomToolBarControl::ActionChange(sender, checkDefaults);
     auto* action = dynamic_cast<TCustomAction*>(sender);
     if (!action)
@@ -756,9 +765,58 @@ void TAdvCustomToolBarButton::ActionChange(TBasicAction* sender, bool checkDefau
     if (checkDefaults || groupIndex_ == 0)
         SetGroupIndex(action->GroupIndex());
     SetImageIndex(action->ImageIndex());
-    // The action's checked state shows as Down (what the action link's checked rule does).
-    if (action->Checked() != down_)
+    if (auto* link = dynamic_cast<TAdvToolBarButtonActionLink*>(actionLink_))
+        link->SyncClient();
+    else if (action->Checked() != down_)
         SetDown(action->Checked());
+}
+
+// ---- action link ----
+
+TAdvToolBarButtonActionLink::TAdvToolBarButtonActionLink(TAdvCustomToolBarButton* client)
+    : TControlActionLink(client)
+{
+    AssignClient(client);
+}
+
+TCustomAction* TAdvToolBarButtonActionLink::CustomAction() const
+{
+    return dynamic_cast<TCustomAction*>(action_);
+}
+
+bool TAdvToolBarButtonActionLink::IsCheckedLinked() const
+{
+    return client_ && CustomAction() && (!known_ || checked_ == client_->Down());
+}
+
+bool TAdvToolBarButtonActionLink::IsGroupIndexLinked() const
+{
+    return client_ && CustomAction() && (!known_ || groupIndex_ == client_->GroupIndex());
+}
+
+void TAdvToolBarButtonActionLink::SetChecked(bool value)
+{
+    if (IsCheckedLinked() && client_->Down() != value)
+        client_->SetDown(value);
+}
+
+void TAdvToolBarButtonActionLink::SetGroupIndex(int value)
+{
+    if (IsGroupIndexLinked() && client_->GroupIndex() != value)
+        client_->SetGroupIndex(value);
+}
+
+void TAdvToolBarButtonActionLink::SyncClient()
+{
+    TCustomAction* action = CustomAction();
+    if (!action || !client_)
+        return;
+    // The group first: Down holds only while the button has a group.
+    SetGroupIndex(action->GroupIndex());
+    SetChecked(action->Checked());
+    groupIndex_ = action->GroupIndex();
+    checked_ = action->Checked();
+    known_ = true;
 }
 
 // ---- paint ----
@@ -783,6 +841,7 @@ CLASSLIB_PUBLISH(TAdvToolBarMenuButton)
     c.Property("Appearance", &B::Appearance, &B::SetAppearance);
     c.Property("GlyphPosition", &B::GlyphPosition, &B::SetGlyphPosition).SetDefault(gpLeft);
     c.Property("DropDownButton", &B::DropDownButton, &B::SetDropDownButton).SetDefault(false);
+    c.Property("DropDownMenu", &B::DropDownMenu, &B::SetDropDownMenu);
     c.Property("DropDownSplit", &B::DropDownSplit, &B::SetDropDownSplit).SetDefault(true);
     c.Property("GroupIndex", &B::GroupIndex, &B::SetGroupIndex).SetDefault(0);
     c.Property("Down", &B::Down, &B::SetDown).SetDefault(false);
@@ -794,8 +853,11 @@ CLASSLIB_PUBLISH(TAdvToolBarMenuButton)
     c.Property("ImageIndex", &B::ImageIndex, &B::SetImageIndex).SetDefault(-1);
     c.Property("Picture", &B::Picture, &B::SetPicture);
     c.Property("ParentStyler", &B::ParentStyler, &B::SetParentStyler).SetDefault(true);
+    c.Property("Position", &B::Position, &B::SetPosition);
     c.Property("Shaded", &B::Shaded, &B::SetShaded).SetDefault(true);
+    c.Property("OfficeHint", &B::OfficeHint, &B::SetOfficeHint);
     c.Property("ShowCaption", &B::ShowCaption, &B::SetShowCaption).SetDefault(false);
+    c.Property("Version", &B::Version, &B::SetVersion);
     c.Property("OnDropDown", &B::OnDropDown);
 }
 
@@ -811,6 +873,7 @@ CLASSLIB_PUBLISH(TAdvToolBarSeparator)
     using S = TAdvToolBarSeparator;
     c.Property("SeparatorStyle", &S::SeparatorStyle, &S::SetSeparatorStyle)
         .SetDefault(ssOffice2003);
+    c.Property("LineColor", &S::LineColor, &S::SetLineColor);
 }
 
 TAdvToolBarSeparator::TAdvToolBarSeparator(TComponent* owner) : TAdvCustomToolBarControl(owner)
@@ -890,6 +953,11 @@ void TAdvToolBarSeparator::Paint()
         canvas->MoveTo(r.left + 4, y + 1);
         canvas->LineTo(r.right - 2, y + 1);
     }
+}
+
+void RegisterToolBarItemClasses()
+{
+    RegisterClasses({&TAdvToolBarMenuButton::StaticClass(), &TAdvToolBarSeparator::StaticClass()});
 }
 
 } // namespace toolbar

@@ -8,6 +8,7 @@
 #include "toolbar/ToolBarButtonLayout.h"
 
 #include "draw/AdvHintInfo.h"
+#include "windows/ActnList.h"
 #include "windows/Controls.h"
 #include "windows/ExtCtrls.h"
 #include "windows/ImageLists.h"
@@ -123,6 +124,8 @@ class TAdvCustomToolBarButton : public TAdvCustomToolBarControl {
     void SetOfficeHint(draw::TAdvHintInfo* value) { officeHint_->Assign(value); }
     void SetPosition(TDockAlign value) override;
     std::string Version() const;
+    // Version is published read-only: a value read from a stream is ignored.
+    void SetVersion(const std::string&) {}
     virtual int GetVersionNumber() const { return 0x03010400; }
     virtual bool IsMenuButton() const { return false; }
 
@@ -174,6 +177,8 @@ protected:
                    int y) override;
     void MouseMove(classlib::TShiftState shift, int x, int y) override;
     void MouseUp(classlib::TMouseButton button, classlib::TShiftState shift, int x, int y) override;
+    // Takes the action's state; the first call after an action is assigned puts the
+    // button's own action link (TAdvToolBarButtonActionLink) in place of the plain one.
     void ActionChange(classlib::TBasicAction* sender, bool checkDefaults) override;
     virtual bool CheckMenuDropdown();
     // The background, face, border, drop-down part and arrow by state, then DrawButton.
@@ -251,6 +256,34 @@ private:
     int mergeMark_ = 0;
 };
 
+// The link between an action and a toolbar button: besides what the control link copies
+// (caption, enabled, visible, hint, OnExecute as OnClick, image index) it carries the action's
+// Checked to the button's Down and its GroupIndex to the button's, each only while the button
+// still shows the value the action had before the change (the button was not changed apart
+// from its action, e.g. pressed down by the user).
+class TAdvToolBarButtonActionLink : public classlib::TControlActionLink {
+public:
+    explicit TAdvToolBarButtonActionLink(TAdvCustomToolBarButton* client);
+    void AssignClient(TAdvCustomToolBarButton* client) { client_ = client; }
+    TAdvCustomToolBarButton* Client() const { return client_; }
+    bool IsCheckedLinked() const;
+    bool IsGroupIndexLinked() const;
+    void SetChecked(bool value);
+    void SetGroupIndex(int value);
+    // Carries the action's group index, then its checked state, to the client by the rules
+    // above and remembers both as the values the client follows.
+    void SyncClient();
+
+private:
+    classlib::TCustomAction* CustomAction() const;
+
+    TAdvCustomToolBarButton* client_ = nullptr;
+    // The action's values when they were last carried over; none yet right after assignment.
+    bool known_ = false;
+    bool checked_ = false;
+    int groupIndex_ = 0;
+};
+
 // The published button; on a menu bar it paints with the menu styler's root-item colours.
 class TAdvToolBarMenuButton : public TAdvCustomToolBarButton {
     CLASSLIB_CLASS(TAdvToolBarMenuButton, TAdvCustomToolBarButton)
@@ -281,5 +314,8 @@ private:
     TAdvSeparatorStyle separatorStyle_ = ssOffice2003;
     classlib::TColor lineColor_ = classlib::clBtnShadow;
 };
+
+// Registers the published items (menu button, separator) for form streams.
+void RegisterToolBarItemClasses();
 
 } // namespace toolbar
