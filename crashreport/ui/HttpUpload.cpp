@@ -175,9 +175,8 @@ bool ReadHttpResponse(ByteStream& stream, NetworkServices& network)
     // The answer is judged once its header block is whole (a 302's location may come in a later
     // read than its status line), or with what came when the server closes or the limit is met.
     for (;;) {
-        const bool more =
-            text.size() < kLimit &&
-            stream.Receive(text, kLimit - text.size()) == ByteStream::Received::data;
+        const bool more = text.size() < kLimit &&
+                          stream.Receive(text, kLimit - text.size()) == ByteStream::Received::data;
         std::string answer = text;
         // Interim "100" answers come before the final one, in the same read or a later one.
         while (WordAt(answer, 1) == "100") {
